@@ -1,0 +1,28 @@
+// Hexadecimal text for keys, hashes and raw transactions.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/bytes.h"
+
+namespace core {
+
+// Returns two lower-case hex characters per byte, high nibble first; empty for empty input.
+// Safe from any thread.
+std::string hex_encode(ByteView bytes);
+
+// Strict decode: 0-9, a-f, A-F in pairs and nothing else (no blanks, no "0x").
+// Returns the bytes, or nullopt on odd length or any other character. "" decodes to {}.
+std::optional<Bytes> hex_decode(std::string_view text);
+
+// Decode for keys that arrive from other parties: trims leading and trailing blanks
+// (space, \t, \n, \v, \f, \r), removes one leading "0x" or "0X", then requires an even
+// number of hex digits. Returns nullopt when any of that fails.
+std::optional<Bytes> hex_decode_loose(std::string_view text);
+
+// True when the text is exactly 64 hex digits of either case (a txid or a token id).
+bool is_hex64(std::string_view text);
+
+} // namespace core

@@ -1,0 +1,63 @@
+// Holders for secrets (private keys, seeds, mnemonics) that wipe their memory when they die.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "core/bytes.h"
+
+namespace core {
+
+// Overwrites the memory with zeros in a way the compiler may not remove (OPENSSL_cleanse).
+void secure_wipe(void* data, size_t size);
+void secure_wipe(std::string& text);  // wipes the whole capacity, then clears
+void secure_wipe(Bytes& bytes);       // wipes the whole capacity, then clears
+
+// A text secret, such as a private key in hex or a mnemonic. Movable, not copyable; the
+// destructor and clear() wipe it. Use view() to hand it to a function without copying.
+class SecretString {
+public:
+    SecretString() = default;
+    explicit SecretString(std::string text) : m_text(std::move(text)) {}
+    SecretString(const SecretString&) = delete;
+    SecretString& operator=(const SecretString&) = delete;
+    SecretString(SecretString&& other) noexcept;
+    SecretString& operator=(SecretString&& other) noexcept;
+    ~SecretString() { clear(); }
+
+    std::string_view view() const { return m_text; }
+    const std::string& str() const { return m_text; }
+    bool empty() const { return m_text.empty(); }
+    size_t size() const { return m_text.size(); }
+    void clear() { secure_wipe(m_text); }
+    void assign(std::string text);
+
+private:
+    std::string m_text;
+};
+
+// A byte secret, such as a seed or a private scalar. Same rules as SecretString.
+class SecretBytes {
+public:
+    SecretBytes() = default;
+    explicit SecretBytes(Bytes bytes) : m_bytes(std::move(bytes)) {}
+    SecretBytes(const SecretBytes&) = delete;
+    SecretBytes& operator=(const SecretBytes&) = delete;
+    SecretBytes(SecretBytes&& other) noexcept;
+    SecretBytes& operator=(SecretBytes&& other) noexcept;
+    ~SecretBytes() { clear(); }
+
+    ByteView view() const { return m_bytes; }
+    const uint8_t* data() const { return m_bytes.data(); }
+    uint8_t* data() { return m_bytes.data(); }
+    size_t size() const { return m_bytes.size(); }
+    bool empty() const { return m_bytes.empty(); }
+    void resize(size_t size);  // wipes the old buffer before any reallocation
+    void clear() { secure_wipe(m_bytes); }
+
+private:
+    Bytes m_bytes;
+};
+
+} // namespace core

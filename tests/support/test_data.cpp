@@ -1,0 +1,37 @@
+#include "tests/support/test_data.h"
+
+#include <fstream>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+namespace testsupport {
+
+std::string data_path(const std::string& name)
+{
+    return std::string(AGORAN_TEST_DATA_DIR) + "/" + name;
+}
+
+std::string read_data_file(const std::string& name)
+{
+    std::ifstream in(data_path(name), std::ios::binary);
+    if (!in) {
+        ADD_FAILURE() << "cannot open test data " << data_path(name);
+        return {};
+    }
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+nlohmann::json read_json_vector(const std::string& name)
+{
+    nlohmann::json doc = nlohmann::json::parse(read_data_file(name), nullptr, false);
+    if (doc.is_discarded()) {
+        ADD_FAILURE() << "test data is not JSON: " << name;
+        return nlohmann::json::object();
+    }
+    return doc;
+}
+
+} // namespace testsupport
