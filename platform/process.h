@@ -1,0 +1,47 @@
+// Starting programs and knowing our own.
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// Full path of the running program's executable (empty when unknown).
+std::filesystem::path executable_path();
+
+// Starts a program detached from this one, in the given working directory. True when it started.
+bool start_detached(const std::filesystem::path& program, const std::vector<std::string>& args,
+                    const std::filesystem::path& working_dir);
+
+// A child process whose standard output is read line by line (tests, the demo).
+class ChildProcess {
+public:
+    // Starts program with args; extra_env entries are "NAME=value". Null when it cannot start.
+    static std::unique_ptr<ChildProcess> start(const std::filesystem::path& program,
+                                               const std::vector<std::string>& args,
+                                               const std::vector<std::string>& extra_env = {});
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+    ~ChildProcess();  // terminates the child if it still runs, and reaps it
+
+    // The next line of standard output (without the line end), or nullopt on end of output
+    // or when the timeout passes first.
+    std::optional<std::string> read_line(std::chrono::milliseconds timeout);
+    // Asks the child to stop (SIGTERM / TerminateProcess) and waits up to the timeout;
+    // then kills it. Returns its exit code, or -1 when it was killed.
+    int stop(std::chrono::milliseconds timeout = std::chrono::milliseconds(3000));
+    // Waits for the child to exit by itself. Returns its exit code, or nullopt on timeout.
+    std::optional<int> wait(std::chrono::milliseconds timeout);
+    bool running();
+
+    struct Handle;
+private:
+    explicit ChildProcess(std::unique_ptr<Handle> handle);
+    std::unique_ptr<Handle> m_handle;
+};
+
+} // namespace platform
