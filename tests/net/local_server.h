@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <string>
 #include <thread>
 
@@ -28,6 +29,8 @@ public:
     {
         m_port = m_server.bind_to_any_port("127.0.0.1");
         m_thread = std::thread([this] { m_server.listen_after_bind(); });
+        // stop() before the accept loop runs would be lost and the join would hang.
+        while (!m_server.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
 
     std::string url(const std::string& path) const
