@@ -24,6 +24,14 @@ std::string normalized_outpoint(std::string_view text)
     return parsed ? tx::format_outpoint(*parsed) : std::string();
 }
 
+// A token id compared as an outpoint (either separator, any case) when it is one, else as
+// lower-case text.
+std::string token_key(std::string_view text)
+{
+    std::string outpoint = normalized_outpoint(text);
+    return outpoint.empty() ? book::ascii_lower(text) : outpoint;
+}
+
 OfferCheck refuse(OfferCheck check, std::string error)
 {
     check.passes = false;
@@ -36,9 +44,12 @@ std::string check_tokens(const tx::Transaction& offer, const Prevout& listed, co
                          const OwnsHash& is_mine, OfferCheck& check)
 {
     auto body = output_bsv20(listed.script);
-    auto held = body && body->is_token() ? book::parse_decimal_u64(body->amt) : std::nullopt;
+    // A deploy+mint output is its own token: its id is its outpoint.
+    std::string token_id = body ? token_key(body->id) : std::string();
+    if (body && token_id.empty() && body->op == "deploy+mint") token_id = normalized_outpoint(terms.utxo);
+    auto held = token_id.empty() ? std::nullopt : book::parse_decimal_u64(body->amt);
     if (!held || *held == 0) return "error: the listed output holds no tokens.";
-    if (!terms.origin.empty() && book::ascii_lower(terms.origin) != book::ascii_lower(body->id))
+    if (!terms.origin.empty() && token_key(terms.origin) != token_id)
         return "error: the listed output holds another token than the listing.";
 
     std::vector<uint64_t> to_buyer;
@@ -48,7 +59,7 @@ std::string check_tokens(const tx::Transaction& offer, const Prevout& listed, co
         if (!moved || !moved->is_token()) continue;
         auto amount = book::parse_decimal_u64(moved->amt);
         auto lock = tx::find_spendable_lock(output.script);
-        if (book::ascii_lower(moved->id) != book::ascii_lower(body->id) || moved->op != "transfer" || !amount ||
+        if (token_key(moved->id) != token_id || moved->op != "transfer" || !amount ||
             *amount == 0 || !lock)
             return NOT_THIS_SALE;
         (is_mine(lock->owner) ? to_seller : to_buyer).push_back(*amount);

@@ -212,6 +212,25 @@ TEST(OfferRulesTokens, AListedOutputWithoutTheTokensIsRefused)
     expect_refused(run(c, token_terms()), "another token than the listing");
 }
 
+TEST(OfferRulesTokens, ADeployOutputIsItsOwnToken)
+{
+    // The minted lot itself: its body names no id, the token id is the listed outpoint.
+    const std::string deploy_id = LISTING_TXID + "_0";
+    std::string deploy = "{\"amt\":\"10\",\"op\":\"deploy+mint\",\"p\":\"bsv-20\",\"sym\":\"TEN\"}";
+    Case c = token_offer();
+    c.prevouts[0] = Prevout{1, tx::inscription_script(SELLER_ORD, tx::BSV20_CONTENT_TYPE, core::as_bytes(deploy))};
+    c.offer.outputs[1] = transfer(BUYER_ORD, "3", deploy_id);
+    c.offer.outputs[2] = transfer(SELLER_ORD, "7", deploy_id);
+    ListingTerms terms = token_terms();
+    terms.origin = deploy_id;
+    OfferCheck check = run(c, terms);
+    EXPECT_TRUE(check.passes) << check.error;
+    c.offer.outputs[2] = transfer(SELLER_ORD, "7");  // the rest in another token
+    expect_refused(run(c, terms), "token transfer this sale does not make");
+    terms.origin = TOKEN;
+    expect_refused(run(c, terms), "another token than the listing");
+}
+
 TEST(OfferRulesTokens, ProRataPriceUsesA128BitProduct)
 {
     // 10^11 units at 2 BSV; 3 * 10^10 units of them: q * price is far past 2^64.
