@@ -1,0 +1,90 @@
+#include "platform/atomic_file.h"
+
+#include <vector>
+
+#include "platform/wide_text_windows.h"
+
+#include <aclapi.h>
+
+namespace platform {
+
+namespace {
+
+bool write_all(HANDLE file, std::string_view content)
+{
+    const char* p = content.data();
+    size_t left = content.size();
+    while (left > 0) {
+        DWORD chunk = left > 0x40000000 ? 0x40000000 : static_cast<DWORD>(left);
+        DWORD written = 0;
+        if (!WriteFile(file, p, chunk, &written, nullptr) || written == 0) return false;
+        p += written;
+        left -= written;
+    }
+    return true;
+}
+
+// The SID of the user this process runs as, copied out of the process token.
+std::vector<unsigned char> current_user_sid()
+{
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
+    DWORD size = 0;
+    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    std::vector<unsigned char> info(size);
+    std::vector<unsigned char> sid;
+    if (size > 0 && GetTokenInformation(token, TokenUser, info.data(), size, &size)) {
+        PSID user = reinterpret_cast<TOKEN_USER*>(info.data())->User.Sid;
+        DWORD length = GetLengthSid(user);
+        sid.resize(length);
+        if (!CopySid(length, sid.data(), user)) sid.clear();
+    }
+    CloseHandle(token);
+    return sid;
+}
+
+} // namespace
+
+bool make_owner_only(const std::filesystem::path& path)
+{
+    std::vector<unsigned char> sid = current_user_sid();
+    if (sid.empty()) return false;
+    PSID user = reinterpret_cast<PSID>(sid.data());
+
+    // One entry: full control for the owner. The DACL is protected so that nothing is inherited
+    // from the folder.
+    DWORD acl_size = sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) - sizeof(DWORD) + GetLengthSid(user);
+    std::vector<unsigned char> acl_buffer(acl_size);
+    PACL acl = reinterpret_cast<PACL>(acl_buffer.data());
+    if (!InitializeAcl(acl, acl_size, ACL_REVISION)) return false;
+    if (!AddAccessAllowedAce(acl, ACL_REVISION, GENERIC_ALL, user)) return false;
+
+    std::wstring name = path.wstring();
+    DWORD rc = SetNamedSecurityInfoW(name.data(), SE_FILE_OBJECT,
+                                     DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                                     nullptr, nullptr, acl, nullptr);
+    return rc == ERROR_SUCCESS;
+}
+
+bool write_file_atomic(const std::filesystem::path& path, std::string_view content, FileAccess access)
+{
+    std::filesystem::path tmp = path;
+    tmp += L".tmp";
+    HANDLE file = CreateFileW(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    bool ok = write_all(file, content) && FlushFileBuffers(file) != 0;
+    ok = CloseHandle(file) != 0 && ok;
+    // The permissions are set before the rename so the final name never carries open ones.
+    if (ok && access == FileAccess::OwnerOnly) ok = make_owner_only(tmp);
+    if (ok && replace_file(tmp, path)) return true;
+    DeleteFileW(tmp.c_str());
+    return false;
+}
+
+bool replace_file(const std::filesystem::path& from, const std::filesystem::path& to)
+{
+    return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+} // namespace platform

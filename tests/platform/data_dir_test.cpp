@@ -1,0 +1,91 @@
+#include "platform/data_dir.h"
+
+#include <fstream>
+
+#include <gtest/gtest.h>
+
+#include "platform/environment.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Saves and restores the variables the data directory depends on.
+class DataDirTest : public testsupport::TempDirTest {
+protected:
+    void SetUp() override
+    {
+        for (const char* name : {"LOCALAPPDATA", "XDG_DATA_HOME", "HOME"}) {
+            m_saved.emplace_back(name, platform::get_env(name));
+        }
+    }
+    void TearDown() override
+    {
+        for (const auto& [name, value] : m_saved) {
+            if (value) platform::set_env(name, *value);
+            else platform::unset_env(name);
+        }
+    }
+    std::vector<std::pair<std::string, std::optional<std::string>>> m_saved;
+};
+
+TEST_F(DataDirTest, LocalAppDataWinsAndDirectoryIsCreated)
+{
+    fs::path expected = m_temp.use_as_data_root();
+    ASSERT_FALSE(fs::exists(expected));
+    EXPECT_EQ(platform::data_dir(), expected);
+    EXPECT_TRUE(fs::is_directory(expected));
+}
+
+TEST_F(DataDirTest, MissingParentsAreCreated)
+{
+    fs::path root = m_temp / "a" / "b";
+    ASSERT_TRUE(platform::set_env("LOCALAPPDATA", root.string()));
+    EXPECT_EQ(platform::data_dir(), root / "TavrinNode");
+    EXPECT_TRUE(fs::is_directory(root / "TavrinNode"));
+}
+
+TEST_F(DataDirTest, UncreatableDirectoryStillReturnsThePath)
+{
+    fs::path blocker = m_temp / "file";
+    std::ofstream(blocker) << "x";
+    ASSERT_TRUE(platform::set_env("LOCALAPPDATA", blocker.string()));
+    EXPECT_EQ(platform::data_dir(), blocker / "TavrinNode");
+}
+
+TEST_F(DataDirTest, EmptyLocalAppDataCountsAsUnset)
+{
+    ASSERT_TRUE(platform::set_env("LOCALAPPDATA", ""));
+    ASSERT_TRUE(platform::set_env("XDG_DATA_HOME", (m_temp / "xdg").string()));
+    ASSERT_TRUE(platform::set_env("HOME", (m_temp / "home").string()));
+    fs::path dir = platform::data_dir();
+    EXPECT_NE(dir, fs::path("") / "TavrinNode");
+    EXPECT_EQ(dir.filename(), "TavrinNode");
+    // Linux falls back to the XDG folder, Windows to the working directory.
+    EXPECT_TRUE(dir == m_temp / "xdg" / "TavrinNode" || dir == fs::path(".") / "TavrinNode") << dir;
+}
+
+TEST_F(DataDirTest, HomeIsTheLastFallback)
+{
+    ASSERT_TRUE(platform::unset_env("LOCALAPPDATA"));
+    ASSERT_TRUE(platform::unset_env("XDG_DATA_HOME"));
+    ASSERT_TRUE(platform::set_env("HOME", (m_temp / "home").string()));
+    fs::path dir = platform::data_dir();
+    EXPECT_TRUE(dir == m_temp / "home" / ".local" / "share" / "TavrinNode" ||
+                dir == fs::path(".") / "TavrinNode")
+        << dir;
+}
+
+TEST_F(DataDirTest, TempDirRestoresLocalAppDataAfterwards)
+{
+    ASSERT_TRUE(platform::set_env("LOCALAPPDATA", "before"));
+    {
+        testsupport::TempDir inner;
+        inner.use_as_data_root();
+        EXPECT_EQ(platform::get_env("LOCALAPPDATA"), inner.path().string());
+    }
+    EXPECT_EQ(platform::get_env("LOCALAPPDATA"), "before");
+}
+
+} // namespace

@@ -1,0 +1,100 @@
+#include "platform/process.h"
+
+#include <chrono>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+std::unique_ptr<platform::ChildProcess> helper(const std::vector<std::string>& args,
+                                               const std::vector<std::string>& env = {})
+{
+    return platform::ChildProcess::start(PLATFORM_TEST_HELPER, args, env);
+}
+
+TEST(ChildProcessTest, ReadsLinesInOrderThenEndOfOutputAndExitCode)
+{
+    auto child = helper({"echo", "7", "first line", "", "third with \"quotes\" and \\"});
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(child->read_line(10s), "first line");
+    EXPECT_EQ(child->read_line(10s), "");
+    EXPECT_EQ(child->read_line(10s), "third with \"quotes\" and \\");
+    EXPECT_EQ(child->read_line(10s), std::nullopt);
+    EXPECT_EQ(child->wait(10s), 7);
+    EXPECT_FALSE(child->running());
+    EXPECT_EQ(child->stop(), 7);  // already gone: reports the code it left with
+}
+
+TEST(ChildProcessTest, LastLineWithoutLineEndIsDelivered)
+{
+    auto child = helper({"partial"});
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(child->read_line(10s), "no line end");
+    EXPECT_EQ(child->read_line(10s), std::nullopt);
+}
+
+TEST(ChildProcessTest, ExtraEnvironmentOverridesInherited)
+{
+    auto child = helper({"env", "PATH"}, {"PATH=/agoran/test"});
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(child->read_line(10s), "/agoran/test");
+    auto other = helper({"env", "AGORAN_SURELY_UNSET_VARIABLE"});
+    ASSERT_NE(other, nullptr);
+    EXPECT_EQ(other->read_line(10s), "<unset>");
+}
+
+TEST(ChildProcessTest, SilentChildTimesOutThenStops)
+{
+    auto child = helper({"stubborn"});
+    ASSERT_NE(child, nullptr);
+    ASSERT_EQ(child->read_line(10s), "ready");
+    EXPECT_EQ(child->read_line(50ms), std::nullopt);
+    EXPECT_TRUE(child->running());
+    EXPECT_EQ(child->wait(50ms), std::nullopt);
+    // It ignores the polite request, so it is killed after the grace period.
+    EXPECT_EQ(child->stop(200ms), -1);
+    EXPECT_FALSE(child->running());
+}
+
+TEST(ChildProcessTest, DestructorEndsARunningChild)
+{
+    auto child = helper({"idle"});
+    ASSERT_NE(child, nullptr);
+    ASSERT_EQ(child->read_line(10s), "ready");
+    child.reset();  // must neither hang nor leave the child behind
+    SUCCEED();
+}
+
+TEST(ChildProcessTest, PoliteStopEndsAnObligingChild)
+{
+    auto child = helper({"idle"});
+    ASSERT_NE(child, nullptr);
+    ASSERT_EQ(child->read_line(10s), "ready");
+    child->stop(10s);
+    EXPECT_FALSE(child->running());
+    EXPECT_EQ(child->read_line(1s), std::nullopt);  // its output has closed
+}
+
+TEST(ChildProcessTest, MissingProgramDoesNotStart)
+{
+    EXPECT_EQ(platform::ChildProcess::start("/nonexistent/agoran-program", {}), nullptr);
+    EXPECT_EQ(platform::ChildProcess::start("agoran-surely-not-on-the-path", {}), nullptr);
+}
+
+TEST(ProcessTest, ExecutablePathNamesThisTestProgram)
+{
+    auto path = platform::executable_path();
+    ASSERT_FALSE(path.empty());
+    EXPECT_TRUE(path.is_absolute());
+    EXPECT_EQ(path.stem(), "platform_tests");
+}
+
+TEST(ProcessTest, StartDetachedReportsMissingProgram)
+{
+    EXPECT_FALSE(platform::start_detached("/nonexistent/agoran-program", {}, {}));
+    EXPECT_TRUE(platform::start_detached(PLATFORM_TEST_HELPER, {"echo", "0"}, {}));
+}
+
+} // namespace

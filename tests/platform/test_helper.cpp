@@ -1,0 +1,63 @@
+// Child program for the platform tests. Modes:
+//   lock PATH        takes the file lock on PATH, prints "locked", holds it until stopped
+//   echo CODE LINES  prints each line, exits with CODE
+//   env NAME         prints the value of NAME (or "<unset>") and exits 0
+//   idle             prints "ready" and runs until stopped
+//   stubborn         ignores the polite stop request, prints "ready", runs until killed
+//   partial          prints "no line end" without a line feed and exits 0
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+#include "platform/environment.h"
+#include "platform/file_lock.h"
+
+namespace {
+
+void idle_forever()
+{
+    for (;;) std::this_thread::sleep_for(std::chrono::seconds(1));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) return 2;
+    const std::string mode = argv[1];
+    if (mode == "lock" && argc == 3) {
+        auto lock = platform::FileLock::acquire(argv[2]);
+        std::printf("%s\n", lock ? "locked" : "failed");
+        std::fflush(stdout);
+        if (!lock) return 1;
+        idle_forever();
+    }
+    if (mode == "echo" && argc >= 3) {
+        for (int i = 3; i < argc; ++i) std::printf("%s\n", argv[i]);
+        std::fflush(stdout);
+        return std::atoi(argv[2]);
+    }
+    if (mode == "env" && argc == 3) {
+        std::printf("%s\n", platform::get_env(argv[2]).value_or("<unset>").c_str());
+        return 0;
+    }
+    if (mode == "idle") {
+        std::printf("ready\n");
+        std::fflush(stdout);
+        idle_forever();
+    }
+    if (mode == "stubborn") {
+        std::signal(SIGTERM, SIG_IGN);
+        std::printf("ready\n");
+        std::fflush(stdout);
+        idle_forever();
+    }
+    if (mode == "partial") {
+        std::printf("no line end");
+        return 0;
+    }
+    return 2;
+}
