@@ -41,7 +41,7 @@ bool derive_child(core::SecretBytes& extended, uint32_t index)
     if (mac.size() != 64) return false;
 
     // child = (IL + k) mod n; libsecp256k1 refuses IL >= n and a zero result.
-    core::SecretBytes child(core::Bytes(64));
+    core::SecretBytes child{core::Bytes(64)};
     std::memcpy(child.data(), extended.data(), 32);
     if (!secp256k1_ec_seckey_tweak_add(secp256k1_context_static, child.data(), mac.data())) return false;
     std::memcpy(child.data() + 32, mac.data() + 32, 32);
@@ -84,7 +84,7 @@ core::SecretBytes master_key_from_seed(core::ByteView seed)
 core::SecretBytes derive_chain_parent(const core::SecretBytes& master, const DerivationPath& path)
 {
     if (master.size() != 64) return {};
-    core::SecretBytes extended(core::Bytes(master.view().begin(), master.view().end()));
+    core::SecretBytes extended{core::Bytes(master.view().begin(), master.view().end())};
     for (size_t level = 0; level + 1 < path.size(); ++level) {
         if (!derive_child(extended, path[level])) return {};
     }
@@ -94,7 +94,7 @@ core::SecretBytes derive_chain_parent(const core::SecretBytes& master, const Der
 std::optional<DerivedKey> derive_last_level(const core::SecretBytes& parent, uint32_t index)
 {
     if (parent.size() != 64) return std::nullopt;
-    core::SecretBytes extended(core::Bytes(parent.view().begin(), parent.view().end()));
+    core::SecretBytes extended{core::Bytes(parent.view().begin(), parent.view().end())};
     if (!derive_child(extended, index)) return std::nullopt;
     DerivedKey out;
     out.priv_hex.assign(core::hex_encode(core::ByteView(extended.data(), 32)));

@@ -106,7 +106,7 @@ core::SecretString mnemonic_from_entropy(core::ByteView entropy)
 
 core::SecretString generate_mnemonic()
 {
-    core::SecretBytes entropy(core::Bytes(ENTROPY_BYTES));
+    core::SecretBytes entropy{core::Bytes(ENTROPY_BYTES)};
     if (!core::random_bytes(entropy.data(), entropy.size())) return {};
     return mnemonic_from_entropy(entropy.view());
 }
