@@ -1,0 +1,91 @@
+#include "core/amount.h"
+
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+namespace core {
+namespace {
+
+// The largest whole-BSV part that still fits a signed 64-bit satoshi count.
+constexpr uint64_t MAX_WHOLE_BSV = 92'233'720'368;
+// Accumulation stops before the next digit could overflow an unsigned 64-bit value.
+constexpr uint64_t MAX_BEFORE_DIGIT = 922'337'203'685'477'571;
+constexpr int FRACTION_DIGITS = 8;
+
+bool is_digit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Rounds a satoshi count given as a double, halves away from zero; nullopt when it is not finite
+// or outside the signed 64-bit range.
+std::optional<Amount> round_sats(double sats)
+{
+    if (!std::isfinite(sats)) return std::nullopt;
+    double rounded = std::round(sats);
+    // 2^63 is exactly representable; every double below it converts without overflow.
+    if (rounded >= 9223372036854775808.0 || rounded < -9223372036854775808.0) return std::nullopt;
+    return static_cast<Amount>(rounded);
+}
+
+std::optional<Amount> number_sats(const Json& v, double scale)
+{
+    if (v.is_number_integer() && scale == 1.0) return json_number_as_int64(v);
+    return round_sats(v.get<double>() * scale);
+}
+
+} // namespace
+
+std::string format_bsv(Amount sats)
+{
+    // The magnitude in unsigned arithmetic: negating the most negative value would overflow.
+    uint64_t magnitude = sats < 0 ? uint64_t{0} - static_cast<uint64_t>(sats) : static_cast<uint64_t>(sats);
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%s%llu.%08llu", sats < 0 ? "-" : "",
+                  static_cast<unsigned long long>(magnitude / SATS_PER_BSV),
+                  static_cast<unsigned long long>(magnitude % SATS_PER_BSV));
+    return buf;
+}
+
+std::optional<Amount> parse_bsv_amount(std::string_view text)
+{
+    if (text.empty()) return std::nullopt;
+    size_t i = 0;
+    size_t digits = 0;
+    uint64_t whole = 0;
+    for (; i < text.size() && is_digit(text[i]); ++i, ++digits) {
+        if (whole > MAX_BEFORE_DIGIT) return std::nullopt;
+        whole = whole * 10 + static_cast<uint64_t>(text[i] - '0');
+    }
+    uint64_t fraction = 0;
+    if (i < text.size()) {
+        if (text[i] != '.') return std::nullopt;
+        ++i;
+        int counted = 0;
+        for (; i < text.size() && is_digit(text[i]); ++i, ++digits) {
+            if (counted < FRACTION_DIGITS) {
+                fraction = fraction * 10 + static_cast<uint64_t>(text[i] - '0');
+                ++counted;
+            }
+        }
+        for (; counted < FRACTION_DIGITS; ++counted) fraction *= 10;
+    }
+    if (digits == 0 || i != text.size() || whole > MAX_WHOLE_BSV) return std::nullopt;
+    uint64_t total = whole * static_cast<uint64_t>(SATS_PER_BSV) + fraction;
+    if (total == 0 || total > static_cast<uint64_t>(std::numeric_limits<Amount>::max())) return std::nullopt;
+    return static_cast<Amount>(total);
+}
+
+Amount sats_of_entry(const Json& entry)
+{
+    if (const Json* sats = json_member(entry, "satoshis"); sats && sats->is_number()) {
+        return number_sats(*sats, 1.0).value_or(0);
+    }
+    if (const Json* value = json_member(entry, "value"); value && value->is_number()) {
+        return number_sats(*value, static_cast<double>(SATS_PER_BSV)).value_or(0);
+    }
+    return 0;
+}
+
+} // namespace core

@@ -1,0 +1,104 @@
+#include "core/text.h"
+
+#include "core/hex.h"
+
+namespace core {
+
+std::u16string utf8_to_wide(std::string_view text)
+{
+    std::u16string out;
+    out.reserve(text.size());
+    size_t i = 0;
+    while (i < text.size()) {
+        uint8_t lead = static_cast<uint8_t>(text[i]);
+        uint32_t cp = 0;
+        size_t extra = 0;
+        uint32_t min_cp = 0;
+        if (lead < 0x80) {
+            cp = lead;
+        } else if (lead >= 0xc2 && lead <= 0xdf) {
+            cp = lead & 0x1f;
+            extra = 1;
+            min_cp = 0x80;
+        } else if (lead >= 0xe0 && lead <= 0xef) {
+            cp = lead & 0x0f;
+            extra = 2;
+            min_cp = 0x800;
+        } else if (lead >= 0xf0 && lead <= 0xf4) {
+            cp = lead & 0x07;
+            extra = 3;
+            min_cp = 0x10000;
+        } else {
+            return {};  // continuation byte as lead, 0xc0/0xc1 overlong leads, 0xf5 and above
+        }
+        if (text.size() - i - 1 < extra) return {};
+        for (size_t k = 1; k <= extra; ++k) {
+            uint8_t cont = static_cast<uint8_t>(text[i + k]);
+            if ((cont & 0xc0) != 0x80) return {};
+            cp = (cp << 6) | (cont & 0x3f);
+        }
+        if (cp < min_cp || cp > 0x10ffff || (cp >= 0xd800 && cp <= 0xdfff)) return {};
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            out.push_back(static_cast<char16_t>(0xd800 + (cp >> 10)));
+            out.push_back(static_cast<char16_t>(0xdc00 + (cp & 0x3ff)));
+        } else {
+            out.push_back(static_cast<char16_t>(cp));
+        }
+        i += 1 + extra;
+    }
+    return out;
+}
+
+std::string wide_to_utf8(std::u16string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        uint32_t cp = text[i];
+        if (cp >= 0xdc00 && cp <= 0xdfff) return {};  // low surrogate without a high one
+        if (cp >= 0xd800 && cp <= 0xdbff) {
+            if (i + 1 >= text.size()) return {};
+            uint32_t low = text[i + 1];
+            if (low < 0xdc00 || low > 0xdfff) return {};
+            cp = 0x10000 + ((cp - 0xd800) << 10) + (low - 0xdc00);
+            ++i;
+        }
+        if (cp < 0x80) {
+            out.push_back(static_cast<char>(cp));
+        } else if (cp < 0x800) {
+            out.push_back(static_cast<char>(0xc0 | (cp >> 6)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3f)));
+        } else if (cp < 0x10000) {
+            out.push_back(static_cast<char>(0xe0 | (cp >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3f)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3f)));
+        } else {
+            out.push_back(static_cast<char>(0xf0 | (cp >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3f)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3f)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3f)));
+        }
+    }
+    return out;
+}
+
+std::string trim_space(std::string_view text)
+{
+    auto is_space = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    while (!text.empty() && is_space(text.front())) text.remove_prefix(1);
+    while (!text.empty() && is_space(text.back())) text.remove_suffix(1);
+    return std::string(text);
+}
+
+std::string find_hex64(std::string_view text)
+{
+    size_t run = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        run = is_hex_digit(text[i]) ? run + 1 : 0;
+        if (run == 64) return std::string(text.substr(i + 1 - 64, 64));
+    }
+    return {};
+}
+
+} // namespace core

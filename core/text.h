@@ -1,0 +1,27 @@
+// Text helpers: UTF-8 <-> UTF-16 at the boundary with the windows, trimming, and pulling a txid
+// out of pasted text. All functions are pure and safe from any thread.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace core {
+
+// Converts UTF-8 to UTF-16. Returns the converted text; empty when the input is empty or is not
+// well-formed UTF-8 (a stray continuation byte, a truncated sequence, an overlong form, an encoded
+// surrogate or a code point above U+10FFFF).
+std::u16string utf8_to_wide(std::string_view text);
+
+// Converts UTF-16 to UTF-8. Returns the converted text; empty when the input is empty or holds
+// an unpaired surrogate.
+std::string wide_to_utf8(std::u16string_view text);
+
+// Returns the text without leading and trailing space, tab, carriage return and line feed
+// characters (only these four).
+std::string trim_space(std::string_view text);
+
+// Returns the first run of 64 consecutive hex digits (either case) in the text, unchanged: the
+// first 64 digits of a longer run. Empty when there is none.
+std::string find_hex64(std::string_view text);
+
+} // namespace core

@@ -1,0 +1,94 @@
+#include "core/amount.h"
+
+#include <limits>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using core::Amount;
+
+TEST(FormatBsv, EightFractionDigitsAndSign)
+{
+    EXPECT_EQ(core::format_bsv(1), "0.00000001");
+    EXPECT_EQ(core::format_bsv(-150'000'000), "-1.50000000");
+    EXPECT_EQ(core::format_bsv(-1), "-0.00000001");
+    EXPECT_EQ(core::format_bsv(0), "0.00000000");
+    EXPECT_EQ(core::format_bsv(100'000'000), "1.00000000");
+    EXPECT_EQ(core::format_bsv(2'100'000'000'000'000), "21000000.00000000");
+}
+
+TEST(FormatBsv, ExtremesOfTheType)
+{
+    EXPECT_EQ(core::format_bsv(std::numeric_limits<Amount>::max()), "92233720368.54775807");
+    EXPECT_EQ(core::format_bsv(std::numeric_limits<Amount>::min()), "-92233720368.54775808");
+}
+
+TEST(ParseBsvAmount, AcceptedForms)
+{
+    struct Case {
+        const char* text;
+        Amount sats;
+    };
+    for (const Case& c : {Case{"1", 100'000'000}, Case{"0.00000001", 1}, Case{".5", 50'000'000},
+                          Case{"1.", 100'000'000}, Case{"0.123456789", 12'345'678}, Case{"0.99999999999", 99'999'999},
+                          Case{"007.25", 725'000'000}, Case{"21000000", 2'100'000'000'000'000},
+                          Case{"92233720368", 9'223'372'036'800'000'000},
+                          Case{"92233720368.54775807", std::numeric_limits<Amount>::max()},
+                          Case{"0.000000019", 1}}) {
+        auto got = core::parse_bsv_amount(c.text);
+        ASSERT_TRUE(got) << c.text;
+        EXPECT_EQ(*got, c.sats) << c.text;
+    }
+}
+
+TEST(ParseBsvAmount, RefusedForms)
+{
+    for (const char* text : {"", "0", "0.0", "0.000000009", ".", "-1", "+1", " 1", "1 ", "1,5", "1.2.3", "1e8", "0x10",
+                             "92233720369", "92233720368.6", "92233720368.54775808", "1.5a", "a", "١"}) {
+        EXPECT_FALSE(core::parse_bsv_amount(text)) << text;
+    }
+}
+
+TEST(ParseBsvAmount, HugeDigitRunsFailWithoutOverflow)
+{
+    EXPECT_FALSE(core::parse_bsv_amount(std::string(40, '9')));
+    EXPECT_FALSE(core::parse_bsv_amount("18446744073709551617"));  // 2^64 + 1 would wrap to 1 sat-ish values
+    EXPECT_FALSE(core::parse_bsv_amount("184467440737.09551617"));
+    // Leading zeros do not count against the limit.
+    EXPECT_EQ(core::parse_bsv_amount(std::string(60, '0') + "1"), 100'000'000);
+    // A long fraction is read but only its first eight digits count.
+    EXPECT_EQ(core::parse_bsv_amount("1." + std::string(500, '9')), 199'999'999);
+}
+
+TEST(SatsOfEntry, SatoshisFirstThenValueInBsv)
+{
+    using core::Json;
+    EXPECT_EQ(core::sats_of_entry(Json{{"satoshis", 1234}, {"value", 5.0}}), 1234);
+    EXPECT_EQ(core::sats_of_entry(Json{{"value", 0.0001}}), 10'000);
+    EXPECT_EQ(core::sats_of_entry(Json{{"value", 0.1}}), 10'000'000);     // 0.1 * 1e8 is not exact in binary
+    EXPECT_EQ(core::sats_of_entry(Json{{"value", 0.29}}), 29'000'000);    // 28999999.999999996
+    EXPECT_EQ(core::sats_of_entry(Json{{"value", 1}}), 100'000'000);      // an integer value is BSV too
+    EXPECT_EQ(core::sats_of_entry(Json{{"satoshis", 2.5}}), 3);           // halves away from zero
+    EXPECT_EQ(core::sats_of_entry(Json{{"satoshis", -2.5}}), -3);
+    EXPECT_EQ(core::sats_of_entry(Json{{"satoshis", "77"}, {"value", 0.00000002}}), 2);  // a text is not a number
+    EXPECT_EQ(core::sats_of_entry(Json{{"satoshis", 9007199254740993LL}}), 9007199254740993LL);  // exact, no double
+}
+
+TEST(SatsOfEntry, AbsentOrHostileGivesZero)
+{
+    using core::Json;
+    EXPECT_EQ(core::sats_of_entry(Json::object()), 0);
+    EXPECT_EQ(core::sats_of_entry(Json::array({1, 2})), 0);
+    EXPECT_EQ(core::sats_of_entry(Json("satoshis")), 0);
+    EXPECT_EQ(core::sats_of_entry(Json{{"value", nullptr}}), 0);
+    EXPECT_EQ(core::sats_of_entry(Json{{"value", 1e300}}), 0);
+    EXPECT_EQ(core::sats_of_entry(Json{{"satoshis", -1e300}}), 0);
+    EXPECT_EQ(core::sats_of_entry(Json{{"satoshis", 18446744073709551615ULL}}), 0);
+    auto doc = core::parse_json(R"({"value": 1e400})");  // out of double range: parsed as infinity or refused
+    if (doc) {
+        EXPECT_EQ(core::sats_of_entry(*doc), 0);
+    }
+}
+
+} // namespace

@@ -1,0 +1,283 @@
+#include "core/key.h"
+
+#include <atomic>
+#include <optional>
+#include <cctype>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "core/hash.h"
+#include "core/hex.h"
+#include "tests/core/signature_util.h"
+
+namespace {
+
+using core::Bytes;
+using core::hex_decode;
+using testutil::Scalar;
+
+const std::string KEY_ONE = std::string(63, '0') + "1";
+const std::string GENERATOR = "0279be667ef9dcbbac55a06295ce870b07029bfcdb2dce28d959f2815b16f81798";
+const std::string GENERATOR_UNCOMPRESSED =
+    "0479be667ef9dcbbac55a06295ce870b07029bfcdb2dce28d959f2815b16f81798"
+    "483ada7726a3c4655da4fbfc0e1108a8fd17b448a68554199c47d08ffb10d4b8";
+const std::string KEY_A = "d9845ee2e9e92ddf65f4b9ff067a27f420d6f51664e4143ff6e5961919dbc6a6";
+const std::string PUB_A = "02ded4e1e697bc768d79dd3f5c95cd56f332fdcf483c2a36933ba6c81d29bcf8b4";
+
+core::Hash256 digest_of(int i)
+{
+    return core::sha256(core::as_bytes("digest " + std::to_string(i)));
+}
+
+Bytes pub_bytes(const std::string& hex)
+{
+    return hex_decode(hex).value_or(Bytes{});
+}
+
+TEST(Key, PublicKeyOfPrivateKey)
+{
+    EXPECT_EQ(core::pubkey_from_privkey(KEY_ONE), GENERATOR);
+    EXPECT_EQ(core::pubkey_from_privkey(KEY_A), PUB_A);
+    std::string upper = KEY_A;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    EXPECT_EQ(core::pubkey_from_privkey(upper), PUB_A);
+}
+
+TEST(Key, BadPrivateKeysRefused)
+{
+    std::string order_hex = core::hex_encode(testutil::CURVE_ORDER);
+    std::string order_minus_one = core::hex_encode(testutil::sub(testutil::CURVE_ORDER, Scalar{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                                                                        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                                                                        0, 0, 0, 0, 0, 0, 0, 0, 0, 1}));
+    EXPECT_TRUE(core::pubkey_from_privkey(order_minus_one));
+    for (const std::string& bad : {std::string(62, '1'), std::string(66, '1'), std::string(64, '0'), order_hex,
+                                   std::string(64, 'f'), " " + KEY_A.substr(1), KEY_A.substr(0, 63) + "g",
+                                   "0x" + KEY_A.substr(2), std::string()}) {
+        EXPECT_FALSE(core::pubkey_from_privkey(bad)) << bad;
+        EXPECT_FALSE(core::ecdsa_sign_der(bad, digest_of(0))) << bad;
+    }
+}
+
+TEST(Key, AddressOfPublicKey)
+{
+    EXPECT_EQ(core::address_from_pubkey(GENERATOR), "1BgGZ9tcN4rm9KBzDn7KprQz87SZ26SAMH");
+    EXPECT_EQ(core::address_from_pubkey(GENERATOR_UNCOMPRESSED), "");
+    EXPECT_EQ(core::address_from_pubkey(GENERATOR.substr(2)), "");
+    EXPECT_EQ(core::address_from_pubkey(""), "");
+}
+
+TEST(Key, NormalizePublicKey)
+{
+    EXPECT_EQ(core::normalize_pubkey(pub_bytes(GENERATOR_UNCOMPRESSED)), GENERATOR);
+    EXPECT_EQ(core::normalize_pubkey(pub_bytes(GENERATOR)), GENERATOR);
+    // 33 bytes are passed through without a curve check.
+    Bytes off_curve = pub_bytes(GENERATOR);
+    off_curve[32] ^= 1;
+    EXPECT_EQ(core::normalize_pubkey(off_curve), core::hex_encode(off_curve));
+    // 65 bytes must be a point.
+    Bytes bad_point = pub_bytes(GENERATOR_UNCOMPRESSED);
+    bad_point[64] ^= 1;
+    EXPECT_EQ(core::normalize_pubkey(bad_point), "");
+    Bytes wrong_prefix = pub_bytes(GENERATOR_UNCOMPRESSED);
+    wrong_prefix[0] = 0x06;  // hybrid form
+    EXPECT_EQ(core::normalize_pubkey(wrong_prefix), "");
+    Bytes short_prefix = pub_bytes(GENERATOR);
+    short_prefix[0] = 0x04;
+    EXPECT_EQ(core::normalize_pubkey(short_prefix), "");
+    EXPECT_EQ(core::normalize_pubkey(Bytes{}), "");
+    EXPECT_EQ(core::normalize_pubkey(Bytes(64, 0x02)), "");
+}
+
+TEST(Key, EverySignatureIsLowSStrictDerAndVerifies)
+{
+    Bytes pub = pub_bytes(PUB_A);
+    for (int i = 0; i < 64; ++i) {
+        core::Hash256 digest = digest_of(i);
+        auto der = core::ecdsa_sign_der(KEY_A, digest);
+        ASSERT_TRUE(der) << i;
+        EXPECT_LE(der->size(), 72u);
+        EXPECT_TRUE(core::der_is_strict(*der)) << i;
+        EXPECT_TRUE(core::der_is_low_s(*der)) << i;
+        auto rs = testutil::der_decode(*der);
+        ASSERT_TRUE(rs) << i;
+        EXPECT_FALSE(testutil::is_high(rs->second)) << i;
+        EXPECT_TRUE(core::verify_der(digest, *der, pub, true)) << i;
+        EXPECT_TRUE(core::verify_digest(digest, testutil::concat(rs->first, rs->second), pub)) << i;
+        // Another digest or another key does not verify.
+        EXPECT_FALSE(core::verify_der(digest_of(i + 1), *der, pub, false)) << i;
+        EXPECT_FALSE(core::verify_der(digest, *der, pub_bytes(GENERATOR), false)) << i;
+    }
+}
+
+TEST(Key, SigningIsDeterministic)
+{
+    EXPECT_EQ(core::ecdsa_sign_der(KEY_A, digest_of(1)), core::ecdsa_sign_der(KEY_A, digest_of(1)));
+    EXPECT_NE(core::ecdsa_sign_der(KEY_A, digest_of(1)), core::ecdsa_sign_der(KEY_A, digest_of(2)));
+}
+
+TEST(Key, HighSAcceptedByVerifyDigestRefusedWhenLowSRequired)
+{
+    core::Hash256 digest = digest_of(7);
+    auto der = core::ecdsa_sign_der(KEY_A, digest);
+    ASSERT_TRUE(der);
+    auto rs = testutil::der_decode(*der);
+    ASSERT_TRUE(rs);
+    Scalar high_s = testutil::sub(testutil::CURVE_ORDER, rs->second);
+    ASSERT_TRUE(testutil::is_high(high_s));
+    Bytes high_der = testutil::der_encode(rs->first, high_s);
+    Bytes pub = pub_bytes(PUB_A);
+
+    EXPECT_TRUE(core::der_is_strict(high_der));
+    EXPECT_FALSE(core::der_is_low_s(high_der));
+    EXPECT_TRUE(core::verify_der(digest, high_der, pub, false));
+    EXPECT_FALSE(core::verify_der(digest, high_der, pub, true));
+    EXPECT_TRUE(core::verify_digest(digest, testutil::concat(rs->first, high_s), pub));
+}
+
+TEST(Key, VerifyDigestShapes)
+{
+    core::Hash256 digest = digest_of(3);
+    auto der = core::ecdsa_sign_der(KEY_ONE, digest);
+    ASSERT_TRUE(der);
+    auto rs = testutil::der_decode(*der);
+    ASSERT_TRUE(rs);
+    Bytes plain = testutil::concat(rs->first, rs->second);
+    Bytes compact = plain;
+    compact.insert(compact.begin(), 0x99);  // the header byte is ignored
+    EXPECT_TRUE(core::verify_digest(digest, plain, pub_bytes(GENERATOR)));
+    EXPECT_TRUE(core::verify_digest(digest, compact, pub_bytes(GENERATOR)));
+    EXPECT_TRUE(core::verify_digest(digest, plain, pub_bytes(GENERATOR_UNCOMPRESSED)));
+
+    Bytes flipped = plain;
+    flipped[63] ^= 1;
+    EXPECT_FALSE(core::verify_digest(digest, flipped, pub_bytes(GENERATOR)));
+    EXPECT_FALSE(core::verify_digest(digest, Bytes(plain.begin(), plain.end() - 1), pub_bytes(GENERATOR)));
+    EXPECT_FALSE(core::verify_digest(digest, Bytes(66, 1), pub_bytes(GENERATOR)));
+    EXPECT_FALSE(core::verify_digest(digest, Bytes(64, 0), pub_bytes(GENERATOR)));
+    // r or s equal to the order is refused, not reduced.
+    EXPECT_FALSE(core::verify_digest(digest, testutil::concat(rs->first, testutil::CURVE_ORDER), pub_bytes(GENERATOR)));
+    Bytes bad_pub = pub_bytes(GENERATOR);
+    bad_pub[0] = 0x05;
+    EXPECT_FALSE(core::verify_digest(digest, plain, bad_pub));
+    EXPECT_FALSE(core::verify_digest(digest, plain, Bytes(bad_pub.begin(), bad_pub.end() - 1)));
+    EXPECT_FALSE(core::verify_digest(digest, plain, Bytes{}));
+}
+
+TEST(Key, NonStrictDerRefused)
+{
+    // A digest whose signature has an r below 2^255, so that a zero byte in front of it is
+    // needless padding rather than a sign byte.
+    core::Hash256 digest{};
+    std::optional<Bytes> der;
+    std::optional<std::pair<Scalar, Scalar>> rs;
+    for (int i = 11; !rs || (rs->first[0] & 0x80); ++i) {
+        digest = digest_of(i);
+        der = core::ecdsa_sign_der(KEY_A, digest);
+        ASSERT_TRUE(der);
+        rs = testutil::der_decode(*der);
+        ASSERT_TRUE(rs);
+    }
+    Bytes pub = pub_bytes(PUB_A);
+    ASSERT_TRUE(core::verify_der(digest, *der, pub, true));
+
+    std::vector<std::pair<const char*, Bytes>> bad;
+    Bytes trailing = *der;
+    trailing.push_back(0x41);  // a sighash byte left on
+    bad.emplace_back("trailing byte", trailing);
+    Bytes wrong_len = *der;
+    wrong_len[1] ^= 1;
+    bad.emplace_back("wrong total length", wrong_len);
+    Bytes wrong_tag = *der;
+    wrong_tag[0] = 0x31;
+    bad.emplace_back("not a sequence", wrong_tag);
+    // r with a needless zero byte in front.
+    Bytes ri = testutil::der_integer(rs->first), si = testutil::der_integer(rs->second);
+    Bytes padded_r{0x02, static_cast<uint8_t>(ri[1] + 1), 0x00};
+    padded_r.insert(padded_r.end(), ri.begin() + 2, ri.end());
+    Bytes padded{0x30, static_cast<uint8_t>(padded_r.size() + si.size())};
+    padded.insert(padded.end(), padded_r.begin(), padded_r.end());
+    padded.insert(padded.end(), si.begin(), si.end());
+    bad.emplace_back("padded r", padded);
+    // A BER long-form length.
+    Bytes long_form{0x30, 0x81, static_cast<uint8_t>(der->size() - 2)};
+    long_form.insert(long_form.end(), der->begin() + 2, der->end());
+    bad.emplace_back("long-form length", long_form);
+    // Negative r (high bit set without the zero byte).
+    Scalar neg = rs->first;
+    neg[0] |= 0x80;
+    Bytes neg_r{0x02, 0x20};
+    neg_r.insert(neg_r.end(), neg.begin(), neg.end());
+    Bytes negative{0x30, static_cast<uint8_t>(neg_r.size() + si.size())};
+    negative.insert(negative.end(), neg_r.begin(), neg_r.end());
+    negative.insert(negative.end(), si.begin(), si.end());
+    bad.emplace_back("negative r", negative);
+    // r equal to the order.
+    bad.emplace_back("r = n", testutil::der_encode(testutil::CURVE_ORDER, rs->second));
+    bad.emplace_back("empty", Bytes{});
+    bad.emplace_back("truncated", Bytes(der->begin(), der->begin() + 10));
+
+    for (const auto& [what, sig] : bad) {
+        EXPECT_FALSE(core::der_is_strict(sig)) << what;
+        EXPECT_FALSE(core::der_is_low_s(sig)) << what;
+        EXPECT_FALSE(core::verify_der(digest, sig, pub, false)) << what;
+    }
+}
+
+TEST(Key, HostileDerNeverCrashes)
+{
+    core::Hash256 digest = digest_of(0);
+    Bytes pub = pub_bytes(GENERATOR);
+    for (int len = 0; len < 80; ++len) {
+        for (uint8_t fill : {0x00, 0x02, 0x30, 0x80, 0xff}) {
+            Bytes sig(static_cast<size_t>(len), fill);
+            if (len > 1) sig[0] = 0x30;
+            if (len > 1) sig[1] = static_cast<uint8_t>(len - 2);
+            EXPECT_FALSE(core::verify_der(digest, sig, pub, false));
+            (void)core::der_is_low_s(sig);
+        }
+    }
+}
+
+TEST(Key, TweakAddIsScalarAddition)
+{
+    core::SecretBytes key{hex_decode(KEY_ONE).value()};
+    Scalar one{};
+    one[31] = 1;
+    ASSERT_TRUE(core::privkey_tweak_add(key, one));
+    auto pub = core::pubkey_from_secret(key.view());
+    ASSERT_TRUE(pub);
+    EXPECT_EQ(core::hex_encode(*pub), "02c6047f9441ed7d6d3045406e95c07cd85c778e4b8cef3ca7abac09b95c709ee5");  // 2G
+
+    // A tweak at or above the order, or a zero sum, fails and leaves the key unchanged.
+    Bytes before(key.view().begin(), key.view().end());
+    EXPECT_FALSE(core::privkey_tweak_add(key, testutil::CURVE_ORDER));
+    Scalar minus_two = testutil::sub(testutil::CURVE_ORDER, Scalar{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                                                    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2});
+    EXPECT_FALSE(core::privkey_tweak_add(key, minus_two));
+    EXPECT_FALSE(core::privkey_tweak_add(key, Bytes(31, 1)));
+    EXPECT_EQ(Bytes(key.view().begin(), key.view().end()), before);
+
+    core::SecretBytes zero{Bytes(32, 0)};
+    EXPECT_FALSE(core::privkey_tweak_add(zero, one));
+}
+
+TEST(Key, SafeFromManyThreads)
+{
+    Bytes pub = pub_bytes(PUB_A);
+    std::vector<std::thread> threads;
+    std::atomic<int> failures{0};
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < 50; ++i) {
+                core::Hash256 digest = digest_of(t * 1000 + i);
+                auto der = core::ecdsa_sign_der(KEY_A, digest);
+                if (!der || !core::verify_der(digest, *der, pub, true)) ++failures;
+            }
+        });
+    }
+    for (auto& th : threads) th.join();
+    EXPECT_EQ(failures.load(), 0);
+}
+
+} // namespace

@@ -1,0 +1,272 @@
+#include "core/message.h"
+
+#include <gtest/gtest.h>
+
+#include "core/base58.h"
+#include "core/base64.h"
+#include "core/hash.h"
+#include "core/hex.h"
+#include "core/json_get.h"
+#include "core/key.h"
+#include "tests/core/signature_util.h"
+#include "tests/support/test_data.h"
+
+namespace {
+
+using core::Bytes;
+using core::json_string;
+using testutil::Scalar;
+
+const std::string KEY_A = "d9845ee2e9e92ddf65f4b9ff067a27f420d6f51664e4143ff6e5961919dbc6a6";
+const std::string PUB_A = "02ded4e1e697bc768d79dd3f5c95cd56f332fdcf483c2a36933ba6c81d29bcf8b4";
+
+core::Json vectors()
+{
+    return testsupport::read_json_vector("signed-message.json");
+}
+
+Scalar part(const Bytes& sig, size_t offset)
+{
+    Scalar out{};
+    std::copy(sig.begin() + static_cast<long>(offset), sig.begin() + static_cast<long>(offset + 32), out.begin());
+    return out;
+}
+
+// The vectors give compressed keys only; the uncompressed form of the generator is well known.
+const std::string GENERATOR_UNCOMPRESSED =
+    "0479be667ef9dcbbac55a06295ce870b07029bfcdb2dce28d959f2815b16f81798"
+    "483ada7726a3c4655da4fbfc0e1108a8fd17b448a68554199c47d08ffb10d4b8";
+const std::string KEY_ONE = std::string(63, '0') + "1";
+
+TEST(SignedMessage, DigestVectors)
+{
+    auto doc = vectors();
+    const auto* digests = core::json_array(doc, "digests");
+    ASSERT_TRUE(digests && !digests->empty());
+    for (const auto& d : *digests) {
+        std::string message = json_string(d, "message");
+        EXPECT_EQ(core::hex_encode(core::signed_message_digest(message)), json_string(d, "digest_hex"))
+            << "message of " << message.size() << " bytes: " << json_string(d, "source");
+    }
+}
+
+TEST(SignedMessage, LengthPrefixes)
+{
+    auto expected = [](const std::string& message, Bytes prefix) {
+        Bytes data{0x18};
+        std::string magic = "Bitcoin Signed Message:\n";
+        data.insert(data.end(), magic.begin(), magic.end());
+        data.insert(data.end(), prefix.begin(), prefix.end());
+        data.insert(data.end(), message.begin(), message.end());
+        return core::sha256d(data);
+    };
+    EXPECT_EQ(core::signed_message_digest(std::string(252, 'm')), expected(std::string(252, 'm'), {0xfc}));
+    EXPECT_EQ(core::signed_message_digest(std::string(253, 'm')), expected(std::string(253, 'm'), {0xfd, 0xfd, 0x00}));
+    EXPECT_EQ(core::signed_message_digest(std::string(300, 'm')), expected(std::string(300, 'm'), {0xfd, 0x2c, 0x01}));
+    EXPECT_EQ(core::signed_message_digest(std::string(65535, 'm')),
+              expected(std::string(65535, 'm'), {0xfd, 0xff, 0xff}));
+    EXPECT_EQ(core::signed_message_digest(std::string(65536, 'm')),
+              expected(std::string(65536, 'm'), {0xfe, 0x00, 0x00, 0x01, 0x00}));
+    EXPECT_EQ(core::signed_message_digest(std::string(70000, 'm')),
+              expected(std::string(70000, 'm'), {0xfe, 0x70, 0x11, 0x01, 0x00}));
+}
+
+TEST(SignedMessage, ValidVectorsVerifyAndRecoverTheirKey)
+{
+    auto doc = vectors();
+    const auto* valid = core::json_array(doc, "valid");
+    ASSERT_TRUE(valid && !valid->empty());
+    for (const auto& v : *valid) {
+        std::string id = json_string(v, "source");
+        std::string message = json_string(v, "message");
+        std::string pub = json_string(v, "public_key_hex");
+        std::string sig_text = json_string(v, "signature_base64");
+        EXPECT_TRUE(core::verify_message(message, pub, sig_text)) << id;
+        EXPECT_EQ(core::address_from_pubkey(pub), json_string(v, "address")) << id;
+
+        auto digest = core::signed_message_digest(message);
+        EXPECT_EQ(core::hex_encode(digest), json_string(v, "digest_hex")) << id;
+        auto sig = core::base64_decode(sig_text);
+        ASSERT_TRUE(sig && sig->size() == 65) << id;
+        EXPECT_EQ((*sig)[0], core::json_int64(v, "header")) << id;
+        auto recovered = core::recover_pubkey(digest, core::ByteView(sig->data() + 1, 32),
+                                              core::ByteView(sig->data() + 33, 32), (*sig)[0] - 31);
+        ASSERT_TRUE(recovered) << id;
+        EXPECT_EQ(core::hex_encode(*recovered), pub) << id;
+
+        // Where the key is known, signing reproduces the deterministic signature byte for byte.
+        std::string priv = json_string(v, "private_key_hex");
+        if (!priv.empty()) {
+            EXPECT_EQ(core::pubkey_from_privkey(priv), pub) << id;
+            EXPECT_EQ(core::sign_message_compact(message, priv), sig_text) << id;
+        }
+    }
+}
+
+TEST(SignedMessage, InvalidVectorsRefused)
+{
+    auto doc = vectors();
+    const auto* invalid = core::json_array(doc, "invalid");
+    ASSERT_TRUE(invalid && !invalid->empty());
+    for (const auto& v : *invalid) {
+        EXPECT_FALSE(core::verify_message(json_string(v, "message"), json_string(v, "public_key_hex"),
+                                          json_string(v, "signature_base64")))
+            << json_string(v, "reason");
+    }
+}
+
+TEST(SignedMessage, OwnKeyCases)
+{
+    auto doc = vectors();
+    const auto* own = core::json_object(doc, "own_key_cases");
+    ASSERT_TRUE(own);
+    const auto* cases = core::json_array(*own, "cases");
+    ASSERT_TRUE(cases && !cases->empty());
+    for (const auto& c : *cases) {
+        std::string message = json_string(c, "message");
+        std::string priv = json_string(c, "private_key_hex");
+        std::string pub = json_string(c, "public_key_hex");
+        std::string id = json_string(c, "address");
+        EXPECT_EQ(static_cast<int64_t>(message.size()), core::json_int64(c, "message_length")) << id;
+        EXPECT_EQ(core::pubkey_from_privkey(priv), pub) << id;
+        EXPECT_EQ(core::address_from_pubkey(pub), id);
+        EXPECT_EQ(core::hex_encode(core::signed_message_digest(message)), json_string(c, "signed_message_digest_hex"))
+            << id;
+        EXPECT_EQ(core::sign_message_plain(message, priv), json_string(c, "plain_signature_base64")) << id;
+        EXPECT_EQ(core::sign_message_compact(message, priv), json_string(c, "compact_signature_base64")) << id;
+        EXPECT_TRUE(core::verify_message(message, pub, json_string(c, "plain_signature_base64"))) << id;
+        EXPECT_TRUE(core::verify_message(message, pub, json_string(c, "compact_signature_base64"))) << id;
+        // A plain signature over SHA-256 of the message is accepted too.
+        EXPECT_TRUE(core::verify_message(message, pub, json_string(c, "plain_signature_over_sha256_of_message_base64")))
+            << id;
+        EXPECT_FALSE(core::verify_message(message + ".", pub,
+                                          json_string(c, "plain_signature_over_sha256_of_message_base64")))
+            << id;
+    }
+}
+
+TEST(SignedMessage, CompactSignatureShapeAndKeyForms)
+{
+    for (int i = 0; i < 40; ++i) {
+        std::string message = "post " + std::to_string(i);
+        auto text = core::sign_message_compact(message, KEY_ONE);
+        ASSERT_TRUE(text) << i;
+        EXPECT_EQ(text->size(), 88u) << i;
+        auto sig = core::base64_decode(*text);
+        ASSERT_TRUE(sig && sig->size() == 65) << i;
+        EXPECT_GE((*sig)[0], 31) << i;
+        EXPECT_LE((*sig)[0], 34) << i;
+        EXPECT_FALSE(testutil::is_high(part(*sig, 33))) << i;
+        const std::string gen = "0279be667ef9dcbbac55a06295ce870b07029bfcdb2dce28d959f2815b16f81798";
+        EXPECT_TRUE(core::verify_message(message, gen, *text)) << i;
+        EXPECT_TRUE(core::verify_message(message, GENERATOR_UNCOMPRESSED, *text)) << i;
+        EXPECT_TRUE(core::verify_message(message, "0x" + gen, *text)) << i;
+        EXPECT_TRUE(core::verify_message(message, " 0X" + GENERATOR_UNCOMPRESSED + "\n", *text)) << i;
+        EXPECT_FALSE(core::verify_message(message, PUB_A, *text)) << i;
+        EXPECT_FALSE(core::verify_message(message + " ", gen, *text)) << i;
+    }
+}
+
+TEST(SignedMessage, PlainSignaturesAreLowS)
+{
+    for (int i = 0; i < 40; ++i) {
+        std::string message = "identity " + std::to_string(i);
+        auto text = core::sign_message_plain(message, KEY_A);
+        ASSERT_TRUE(text) << i;
+        EXPECT_EQ(text->size(), 88u) << i;
+        auto sig = core::base64_decode(*text);
+        ASSERT_TRUE(sig && sig->size() == 64) << i;
+        EXPECT_FALSE(testutil::is_high(part(*sig, 32))) << i;
+        EXPECT_TRUE(core::verify_digest(core::signed_message_digest(message), *sig, core::hex_decode(PUB_A).value()))
+            << i;
+    }
+}
+
+TEST(SignedMessage, AcceptsSha256dAndHighSForms)
+{
+    std::string message = "offer 42";
+    Bytes pub = core::hex_decode(PUB_A).value();
+    auto der = core::ecdsa_sign_der(KEY_A, core::sha256d(core::as_bytes(message)));
+    ASSERT_TRUE(der);
+    auto rs = testutil::der_decode(*der);
+    ASSERT_TRUE(rs);
+    EXPECT_TRUE(core::verify_message(message, PUB_A, core::base64_encode(testutil::concat(rs->first, rs->second))));
+
+    auto text = core::sign_message_plain(message, KEY_A);
+    ASSERT_TRUE(text);
+    auto sig = core::base64_decode(*text).value();
+    Scalar high_s = testutil::sub(testutil::CURVE_ORDER, part(sig, 32));
+    EXPECT_TRUE(core::verify_message(message, PUB_A, core::base64_encode(testutil::concat(part(sig, 0), high_s))));
+}
+
+TEST(SignedMessage, MalformedInputRefused)
+{
+    std::string message = "hello";
+    auto text = core::sign_message_compact(message, KEY_A);
+    ASSERT_TRUE(text);
+    ASSERT_TRUE(core::verify_message(message, PUB_A, *text));
+
+    // The same bytes in the URL-safe alphabet.
+    std::string url_safe = *text;
+    bool changed = false;
+    for (char& c : url_safe) {
+        if (c == '+') c = '-', changed = true;
+        if (c == '/') c = '_', changed = true;
+    }
+    if (changed) {
+        EXPECT_FALSE(core::verify_message(message, PUB_A, url_safe));
+    }
+    EXPECT_FALSE(core::verify_message(message, PUB_A, text->substr(0, 86) + "-_"));
+
+    auto sig = core::base64_decode(*text).value();
+    EXPECT_FALSE(core::verify_message(message, PUB_A, core::base64_encode(Bytes(sig.begin(), sig.end() - 2))));  // 63
+    Bytes longer = sig;
+    longer.push_back(0);
+    EXPECT_FALSE(core::verify_message(message, PUB_A, core::base64_encode(longer)));  // 66
+    EXPECT_FALSE(core::verify_message(message, PUB_A, ""));
+    EXPECT_FALSE(core::verify_message(message, PUB_A, "!!!!"));
+    EXPECT_FALSE(core::verify_message(message, "", *text));
+    EXPECT_FALSE(core::verify_message(message, "zz", *text));
+    EXPECT_FALSE(core::verify_message(message, PUB_A.substr(2), *text));
+    EXPECT_FALSE(core::verify_message(message, PUB_A + "00", *text));
+    for (size_t bit = 8; bit < sig.size() * 8; bit += 37) {
+        Bytes flipped = sig;
+        flipped[bit / 8] ^= static_cast<uint8_t>(1u << (bit % 8));
+        EXPECT_FALSE(core::verify_message(message, PUB_A, core::base64_encode(flipped))) << bit;
+    }
+}
+
+TEST(SignedMessage, BadKeysFailSigning)
+{
+    for (const std::string& bad : {std::string(), std::string(64, '0'), std::string(62, '1'), KEY_A + "00",
+                                   "0x" + KEY_A.substr(2)}) {
+        EXPECT_FALSE(core::sign_message_compact("m", bad)) << bad;
+        EXPECT_FALSE(core::sign_message_plain("m", bad)) << bad;
+    }
+}
+
+TEST(SignedMessage, RecoveryRefusesBadArguments)
+{
+    auto digest = core::signed_message_digest("x");
+    auto sig = core::base64_decode(core::sign_message_compact("x", KEY_A).value()).value();
+    core::ByteView r(sig.data() + 1, 32), s(sig.data() + 33, 32);
+    int id = sig[0] - 31;
+    auto good = core::recover_pubkey(digest, r, s, id);
+    ASSERT_TRUE(good);
+    EXPECT_EQ(core::hex_encode(*good), PUB_A);
+    // The other parity gives another key, never the signer's.
+    auto other = core::recover_pubkey(digest, r, s, id ^ 1);
+    if (other) {
+        EXPECT_NE(core::hex_encode(*other), PUB_A);
+    }
+    EXPECT_FALSE(core::recover_pubkey(digest, r, s, 4));
+    EXPECT_FALSE(core::recover_pubkey(digest, r, s, -1));
+    EXPECT_FALSE(core::recover_pubkey(digest, Bytes(32, 0), s, id));
+    EXPECT_FALSE(core::recover_pubkey(digest, r, Bytes(32, 0), id));
+    EXPECT_FALSE(core::recover_pubkey(digest, testutil::CURVE_ORDER, s, id));
+    EXPECT_FALSE(core::recover_pubkey(digest, r, testutil::CURVE_ORDER, id));
+    EXPECT_FALSE(core::recover_pubkey(digest, core::ByteView(sig.data() + 1, 31), s, id));
+    EXPECT_FALSE(core::recover_pubkey(digest, r, core::ByteView(sig.data() + 33, 33), id));
+}
+
+} // namespace
