@@ -184,6 +184,30 @@ TEST_F(WalletDirTest, WaitingPursaIsFoundRunningAndApprovesTheConnect)
     EXPECT_FALSE(wallet::pursa_running()) << "the lock goes with the process";
 }
 
+TEST_F(WalletDirTest, InteractivePursaNamesAppAndWalletAndStaysFindableWithoutATerminal)
+{
+    const std::string id = created_id(run_pursa(m_temp.path(), {"create", "--name", "Daily"}));
+    ASSERT_FALSE(id.empty());
+    wallet::register_app("/opt/agoran", "Agoran");
+    wallet::unbind_wallet();
+    auto serving = pursatest::start_pursa(m_temp.path(), {});
+    ASSERT_TRUE(serving);
+    ASSERT_TRUE(serving->read_line(10s).has_value());
+    EXPECT_TRUE(wallet::pursa_running());
+    const std::string request = wallet::write_connect_request();
+    auto asked = serving->read_line(10s);
+    ASSERT_TRUE(asked);
+    EXPECT_NE(asked->find("\"Agoran\""), std::string::npos) << *asked;
+    EXPECT_NE(asked->find("\"Daily\""), std::string::npos) << *asked;
+    // Standard input is empty: nothing is approved, and Pursa keeps running.
+    std::this_thread::sleep_for(500ms);
+    EXPECT_EQ(wallet::read_connect_reply(request), wallet::ConnectReply::Pending);
+    EXPECT_TRUE(serving->running());
+    EXPECT_TRUE(wallet::pursa_running());
+    serving->stop();
+    EXPECT_FALSE(wallet::pursa_running());
+}
+
 TEST_F(WalletDirTest, WaitGivesUpAfterItsTimeout)
 {
     ASSERT_FALSE(created_id(run_pursa(m_temp.path(), {"create"})).empty());
