@@ -73,7 +73,8 @@ TEST(TxSighash, ProgramShapeCasesPreimageAndDigest)
 
 TEST(TxSighash, RealTransactionDigestsAndValueCommitment)
 {
-    for (const auto& t : testsupport::read_json_vector("real-tx.json")["transactions"]) {
+    const auto vectors = testsupport::read_json_vector("real-tx.json");
+    for (const auto& t : vectors["transactions"]) {
         auto parsed = tx::tx_parse(unhex(t["raw_tx_hex"].get<std::string>()));
         ASSERT_TRUE(parsed.has_value());
         for (const auto& in : t["inputs"]) {
