@@ -19,6 +19,9 @@ struct WalletSnapshot {
     int64_t balance_sats = -1;     // the cached balance; negative when unknown
     std::vector<std::string> reserved_utxos;        // the wallet's listing reserves
     std::vector<std::string> reserved_listing_ids;  // their listings ("" while unbound)
+    // Set by the window when it starts the worker that reads the snapshot: a snapshot read
+    // before the last connect or unbind is stale and not applied.
+    unsigned long long epoch = 0;
 };
 
 // Wallet value: the paymail, else the address, else "connected" while bound; "not connected".
