@@ -161,6 +161,7 @@ void TextLabel::setText(const QString& text)
     if (m_text == text) return;
     m_text = text;
     update();
+    emit textChanged(m_text);
 }
 
 void TextLabel::setColour(const QColor& colour)

@@ -61,6 +61,7 @@ public:
 
 signals:
     void clicked();
+    void textChanged(const QString& text);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

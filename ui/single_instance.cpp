@@ -51,11 +51,15 @@ SingleInstanceServer::SingleInstanceServer(const QString& name, QObject* parent)
 
 bool SingleInstanceServer::listen()
 {
-    m_server.setSocketOptions(QLocalServer::UserAccessOption);
-    if (m_server.listen(m_name)) return true;
-    // A copy that died leaves its socket behind; nobody answers it.
-    if (hand_over_to_running(m_name, 300)) return false;
+    // A copy that answers keeps its name; a socket nobody answers was left by a copy that died.
+    QLocalSocket probe;
+    probe.connectToServer(m_name);
+    if (probe.waitForConnected(300)) {
+        probe.disconnectFromServer();
+        return false;
+    }
     QLocalServer::removeServer(m_name);
+    m_server.setSocketOptions(QLocalServer::UserAccessOption);
     return m_server.listen(m_name);
 }
 
