@@ -5,6 +5,9 @@
 #include <set>
 #include <unordered_map>
 
+#include "book/reduce_context.h"
+#include "book/book_view.h"
+
 namespace book {
 namespace {
 
@@ -134,6 +137,35 @@ std::vector<HistoryRow> history_rows(const std::vector<PostRecord>& posts,
         return a.txid > b.txid;
     });
     return rows;
+}
+
+bool load_history(std::vector<HistoryRow>& rows, std::string& error, std::string_view my_key)
+{
+    return load_history(rows, error, my_key, default_load_options());
+}
+
+bool load_history(std::vector<HistoryRow>& rows, std::string& error, std::string_view my_key,
+                  const LoadOptions& options)
+{
+    rows.clear();
+    error.clear();
+    try {
+        std::vector<PostRecord> posts;
+        if (!load_posts(posts, error, options)) return false;
+        std::map<std::string, Listing> listings;
+        reduce_book(posts, reduce_context_for(posts, options), listings);
+        std::vector<Listing*> unnamed;
+        for (auto& [id, listing] : listings) {
+            if (listing.name.empty() || listing.sym.empty()) unnamed.push_back(&listing);
+        }
+        fill_token_details(unnamed, options.services);
+        rows = history_rows(posts, listings, my_key);
+        return true;
+    } catch (...) {
+        rows.clear();
+        error = "could not load the history";
+        return false;
+    }
 }
 
 } // namespace book
