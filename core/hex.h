@@ -1,4 +1,5 @@
-// Hexadecimal text for keys, hashes and raw transactions.
+// Hexadecimal text for keys, hashes and raw transactions. All functions are pure and safe
+// from any thread.
 #pragma once
 
 #include <optional>
@@ -11,7 +12,6 @@
 namespace core {
 
 // Returns two lower-case hex characters per byte, high nibble first; empty for empty input.
-// Safe from any thread.
 std::string hex_encode(ByteView bytes);
 
 // Strict decode: 0-9, a-f, A-F in pairs and nothing else (no blanks, no "0x").

@@ -9,7 +9,8 @@
 
 namespace core {
 
-// Overwrites the memory with zeros in a way the compiler may not remove (OPENSSL_cleanse).
+// Overwrites the memory in a way the compiler may not remove (OPENSSL_cleanse). Null or zero
+// size is a no-op. The holders below are not synchronised: one thread owns each.
 void secure_wipe(void* data, size_t size);
 void secure_wipe(std::string& text);  // wipes the whole capacity, then clears
 void secure_wipe(Bytes& bytes);       // wipes the whole capacity, then clears
@@ -53,7 +54,7 @@ public:
     uint8_t* data() { return m_bytes.data(); }
     size_t size() const { return m_bytes.size(); }
     bool empty() const { return m_bytes.empty(); }
-    void resize(size_t size);  // wipes the old buffer before any reallocation
+    void resize(size_t size);  // keeps the content; wipes the old buffer after any reallocation
     void clear() { secure_wipe(m_bytes); }
 
 private:

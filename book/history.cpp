@@ -1,0 +1,139 @@
+#include "book/history.h"
+
+#include <algorithm>
+#include <numeric>
+#include <set>
+#include <unordered_map>
+
+namespace book {
+namespace {
+
+struct LastOffer {
+    std::string qty;
+    uint64_t pay_sats = 0;
+    std::string buyer;
+};
+
+std::string display_name(const Listing& listing)
+{
+    return listing.name.empty() ? listing.sym : listing.name;
+}
+
+const Listing* find_listing(const std::map<std::string, Listing>& listings, const std::string& id)
+{
+    auto it = listings.find(id);
+    return it == listings.end() ? nullptr : &it->second;
+}
+
+std::set<std::string> offer_set(const std::vector<PostRecord>& posts)
+{
+    std::set<std::string> offers;
+    for (const PostRecord& record : posts) {
+        if (post_string(record.post, "type") != "ag_buy") continue;
+        std::string listing = ascii_lower(post_string(record.post, "listing"));
+        std::string key = post_pubkey(record.post);
+        if (listing.empty() || key.empty()) continue;
+        offers.insert(listing + "|" + key);
+    }
+    return offers;
+}
+
+HistoryRow row_of(const PostRecord& record, const std::map<std::string, Listing>& listings,
+                  std::unordered_map<std::string, LastOffer>& last_offers)
+{
+    const Json& post = record.post;
+    HistoryRow row;
+    row.type = post_string(post, "type");
+    row.txid = record.txid;
+    row.listing = row.type == "ag_list" ? record.txid : ascii_lower(post_string(post, "listing"));
+    row.handle = post_string(post, "handle");
+    if (row.handle.empty()) row.handle = post_string(post, "actor");
+    row.pubkey = post_pubkey(post);
+    row.qty = post_string(post, "qty");
+    row.pay_sats = post_u64(post, "pay_sats");
+
+    if (row.type == "ag_buy") {
+        last_offers[row.listing] = LastOffer{row.qty, row.pay_sats, row.handle};
+    } else if (row.type == "ag_fill") {
+        auto last = last_offers.find(row.listing);
+        std::string sold = post_string(post, "sold");
+        if (!sold.empty()) {
+            row.qty = sold;
+        } else if (last != last_offers.end()) {
+            row.qty = last->second.qty;
+        }
+        if (row.pay_sats == 0 && last != last_offers.end()) row.pay_sats = last->second.pay_sats;
+        row.counterparty = post_string(post, "buyer");
+        if (row.counterparty.empty() && last != last_offers.end()) row.counterparty = last->second.buyer;
+    }
+    if (row.pay_sats == 0) row.pay_sats = post_u64(post, "price_sats");
+
+    const Listing* listing = find_listing(listings, row.listing);
+    row.time = record.time;
+    if (listing) row.name = display_name(*listing);
+    row.origin = post_string(post, "origin");
+    if (row.origin.empty() && listing) row.origin = listing->origin;
+
+    if (row.type == "ag_list" || row.type == "ag_cancel" || row.type == "ag_fill" || row.type == "ag_force_cancel") {
+        row.role = "sell";
+        if (row.type != "ag_fill") row.counterparty.clear();
+    } else if (row.type == "ag_buy" || row.type == "ag_offer_cancel") {
+        row.role = "buy";
+        if (listing) row.counterparty = listing->handle.empty() ? listing->paymail : listing->handle;
+    } else {
+        row.role = "book";
+    }
+    if (row.type == "ag_buy" && listing) {
+        row.open = std::any_of(listing->offers.begin(), listing->offers.end(),
+                               [&](const Offer& offer) { return offer.id == record.txid; });
+    }
+    return row;
+}
+
+// Decides whether the row concerns the user, adjusting a purchase row. False drops it.
+bool keep_row(HistoryRow& row, const std::map<std::string, Listing>& listings,
+              const std::set<std::string>& offers, const std::string& my_key)
+{
+    if (my_key.empty()) return true;
+    if (row.pubkey == my_key) return true;
+    row.open = false;
+    if (row.type == "ag_fill" && offers.count(row.listing + "|" + my_key) > 0) {
+        row.role = "buy";
+        row.counterparty = row.handle;
+        row.handle = "you";
+        return true;
+    }
+    if (row.type == "ag_buy") {
+        const Listing* listing = find_listing(listings, row.listing);
+        if (listing && !listing->pubkey.empty() && listing->pubkey == my_key) return true;
+    }
+    return false;
+}
+
+} // namespace
+
+std::vector<HistoryRow> history_rows(const std::vector<PostRecord>& posts,
+                                     const std::map<std::string, Listing>& listings, std::string_view my_key)
+{
+    const std::string me = ascii_lower(my_key);
+    const std::set<std::string> offers = offer_set(posts);
+
+    std::vector<size_t> order(posts.size());
+    std::iota(order.begin(), order.end(), size_t{0});
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t a, size_t b) { return book_order_less(posts[a], posts[b]); });
+
+    std::unordered_map<std::string, LastOffer> last_offers;
+    std::vector<HistoryRow> rows;
+    for (size_t i : order) {
+        HistoryRow row = row_of(posts[i], listings, last_offers);
+        if (keep_row(row, listings, offers, me)) rows.push_back(std::move(row));
+    }
+    std::sort(rows.begin(), rows.end(), [](const HistoryRow& a, const HistoryRow& b) {
+        if (a.time != b.time) return a.time > b.time;
+        return a.txid > b.txid;
+    });
+    return rows;
+}
+
+} // namespace book

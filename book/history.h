@@ -1,0 +1,42 @@
+// The user's own trade history, drawn from the whole book.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "book/listing.h"
+#include "book/post_record.h"
+
+namespace book {
+
+struct HistoryRow {
+    std::string type;          // the post's "type"
+    std::string txid;
+    std::string listing;       // the listing the post is about
+    std::string handle;        // the poster; "you" in a purchase row
+    std::string pubkey;        // the poster's key, lower case
+    std::string counterparty;  // the other side's handle, or ""
+    std::string qty;
+    uint64_t pay_sats = 0;
+    std::string name;          // the listing's name, or its symbol
+    std::string origin;
+    int64_t time = 0;
+    std::string role;          // "sell", "buy" or "book"
+    bool open = false;         // the user's own offer, still open on its listing
+};
+
+// Builds the rows of the user whose identity key is my_key ("" keeps every post) from the
+// posts in book order and the reduced listings (names already filled). Newest first, equal
+// times in descending txid order. Safe from any thread.
+std::vector<HistoryRow> history_rows(const std::vector<PostRecord>& posts,
+                                     const std::map<std::string, Listing>& listings, std::string_view my_key);
+
+// Loads and reduces the book, fills missing names and symbols through the token lookup and
+// builds the rows. Clears both outputs first; on a failed load returns false with the
+// loader's error text.
+[[nodiscard]] bool load_history(std::vector<HistoryRow>& rows, std::string& error, std::string_view my_key);
+
+} // namespace book

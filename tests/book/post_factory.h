@@ -1,0 +1,123 @@
+// Signed book posts and the transactions that carry them, made in memory for the book tests.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "book/post.h"
+#include "book/post_record.h"
+#include "book/signing.h"
+#include "core/hex.h"
+#include "core/key.h"
+#include "core/message.h"
+
+namespace booktest {
+
+using book::Json;
+
+inline const std::string HOUSE_ADDRESS = "1BgGZ9tcN4rm9KBzDn7KprQz87SZ26SAMH";
+inline const std::string ORACLE_ADDRESS = "1cMh228HTCiwS8ZsaakH8A8wze1JR5ZsP";
+inline const std::string OTHER_ADDRESS = "1111111111111111111114oLvT2";
+
+// A trader: a private key, its compressed public key and a handle.
+struct Trader {
+    std::string priv;
+    std::string pub;
+    std::string handle;
+};
+
+// The n-th test trader (n from 1): private key n, handle as given.
+inline Trader trader(unsigned n, std::string handle)
+{
+    char priv[65];
+    std::snprintf(priv, sizeof priv, "%064x", n);
+    Trader t;
+    t.priv = priv;
+    t.pub = core::pubkey_from_privkey(t.priv).value_or("");
+    t.handle = std::move(handle);
+    return t;
+}
+
+// Completes the envelope the way the publisher does and signs the post with the trader's key.
+inline Json sign(Json post, const Trader& who, int64_t ts)
+{
+    post["protocol"] = "TV-Agoran";
+    post["location"] = "agoran";
+    if (!post.contains("handle")) post["handle"] = who.handle;
+    post["actor"] = who.handle;
+    post["paymail"] = who.handle + "@registry.test";
+    post["ts"] = ts;
+    post["pubkey"] = who.pub;
+    std::optional<std::string> sig = core::sign_message_plain(book::signing_string(post), who.priv);
+    EXPECT_TRUE(sig.has_value());
+    post["sig"] = sig.value_or("");
+    return post;
+}
+
+inline Json p2pkh_output(const std::string& address, double bsv, int n)
+{
+    return Json{{"value", bsv}, {"n", n}, {"scriptPubKey", {{"hex", "76a914" + std::string(40, '0') + "88ac"},
+                                                            {"addresses", Json::array({address})}}}};
+}
+
+inline Json data_output(const Json& post, int n)
+{
+    std::string text = post.dump();
+    core::Bytes script = {0x00, 0x6a};
+    size_t len = text.size();
+    if (len < 0x4c) {
+        script.push_back(static_cast<uint8_t>(len));
+    } else if (len <= 0xff) {
+        script.insert(script.end(), {0x4c, static_cast<uint8_t>(len)});
+    } else {
+        script.insert(script.end(), {0x4d, static_cast<uint8_t>(len & 0xff), static_cast<uint8_t>(len >> 8)});
+    }
+    script.insert(script.end(), text.begin(), text.end());
+    return Json{{"value", 0}, {"n", n}, {"scriptPubKey", {{"hex", core::hex_encode(script)}}}};
+}
+
+// The transaction a publisher makes: the house fee for a listing, 1 sat to the oracle, the
+// post, then change.
+inline Json post_tx(const Json& post, bool with_fee = true, bool with_change = true)
+{
+    Json vout = Json::array();
+    bool listing = post.value("type", "") == "ag_list";
+    if (listing && with_fee) vout.push_back(p2pkh_output(HOUSE_ADDRESS, 0.01, static_cast<int>(vout.size())));
+    vout.push_back(p2pkh_output(ORACLE_ADDRESS, 0.00000001, static_cast<int>(vout.size())));
+    vout.push_back(data_output(post, static_cast<int>(vout.size())));
+    if (with_change) vout.push_back(p2pkh_output(OTHER_ADDRESS, 0.5, static_cast<int>(vout.size())));
+    return Json{{"vout", vout}};
+}
+
+// A txid made of one repeated hex digit pattern: txid_of(0x1a) = "1a1a...1a".
+inline std::string txid_of(unsigned byte)
+{
+    char two[3];
+    std::snprintf(two, sizeof two, "%02x", byte & 0xff);
+    std::string id;
+    for (int i = 0; i < 32; ++i) id += two;
+    return id;
+}
+
+inline book::PostRecord record(const std::string& txid, const Json& post, size_t seen = 0, Json tx = nullptr)
+{
+    book::PostRecord r;
+    r.txid = txid;
+    r.post = post;
+    r.tx = tx.is_null() ? post_tx(post) : std::move(tx);
+    r.time = book::post_number(post, "ts");
+    r.seen = seen;
+    return r;
+}
+
+inline Json listing_post(const std::string& qty, uint64_t price, const std::string& utxo)
+{
+    return Json{{"type", "ag_list"}, {"origin", txid_of(0xee) + "_0"}, {"kind", "bsv21"}, {"utxo", utxo},
+                {"qty", qty}, {"price_sats", price}, {"note", "lot"}, {"exp", 4'000'000'000LL},
+                {"pay_addr", OTHER_ADDRESS}, {"ord_addr", OTHER_ADDRESS}};
+}
+
+} // namespace booktest

@@ -1,0 +1,197 @@
+#include "book/post.h"
+
+#include <gtest/gtest.h>
+
+#include "core/hex.h"
+#include "tests/book/post_factory.h"
+
+namespace {
+
+using book::Json;
+using book::read_post_from_tx;
+
+std::string hex_of(std::string_view text)
+{
+    return core::hex_encode(core::as_bytes(text));
+}
+
+Json tx_with_scripts(const std::vector<Json>& hexes)
+{
+    Json vout = Json::array();
+    for (const Json& hex : hexes) vout.push_back(Json{{"value", 0}, {"scriptPubKey", {{"hex", hex}}}});
+    return Json{{"vout", vout}};
+}
+
+const std::string POST_A = R"({"protocol":"TV-Agoran","type":"ag_cancel","n":1})";
+const std::string POST_B = R"({"protocol":"TV-Agoran","type":"ag_cancel","n":2})";
+
+std::string direct_push(const std::string& text)
+{
+    char len[3];
+    std::snprintf(len, sizeof len, "%02x", static_cast<unsigned>(text.size()));
+    return std::string(len) + hex_of(text);
+}
+
+TEST(ReadPostFromTx, ReadsWithAndWithoutLeadingFalse)
+{
+    auto with = read_post_from_tx(tx_with_scripts({"006a" + direct_push(POST_A)}));
+    auto without = read_post_from_tx(tx_with_scripts({"6a" + direct_push(POST_A)}));
+    ASSERT_TRUE(with && without);
+    EXPECT_EQ(with->at("n"), 1);
+    EXPECT_EQ(*with, *without);
+}
+
+TEST(ReadPostFromTx, ReadsEveryPushWidth)
+{
+    std::string big(300, 'x');
+    Json post = {{"protocol", "TV-Agoran"}, {"pad", big}};
+    std::string text = post.dump();
+    char len2[5];
+    std::snprintf(len2, sizeof len2, "%02x%02x", static_cast<unsigned>(text.size() & 0xff),
+                  static_cast<unsigned>(text.size() >> 8));
+    auto two = read_post_from_tx(tx_with_scripts({"006a4d" + std::string(len2) + hex_of(text)}));
+    ASSERT_TRUE(two);
+    EXPECT_EQ(two->at("pad"), big);
+
+    auto four = read_post_from_tx(tx_with_scripts({"006a4e" + std::string(len2) + "0000" + hex_of(text)}));
+    ASSERT_TRUE(four);
+
+    std::string small = POST_A;
+    char len1[3];
+    std::snprintf(len1, sizeof len1, "%02x", static_cast<unsigned>(small.size()));
+    auto one = read_post_from_tx(tx_with_scripts({"006a4c" + std::string(len1) + hex_of(small)}));
+    ASSERT_TRUE(one);
+    // Upper-case hex digits decode as well.
+    std::string upper = "006A" + direct_push(POST_A);
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    EXPECT_TRUE(read_post_from_tx(tx_with_scripts({upper})));
+}
+
+TEST(ReadPostFromTx, FirstMatchingOutputWins)
+{
+    auto post = read_post_from_tx(tx_with_scripts({"006a" + direct_push(POST_A), "006a" + direct_push(POST_B)}));
+    ASSERT_TRUE(post);
+    EXPECT_EQ(post->at("n"), 1);
+}
+
+TEST(ReadPostFromTx, SkipsOutputsThatAreNotPostsAndMovesOn)
+{
+    const std::string good = "006a" + direct_push(POST_B);
+    const std::vector<Json> bad = {
+        "006a" + direct_push(R"({"protocol":"TV-Art","type":"ag_cancel"})"),  // another protocol
+        "006a" + direct_push(R"([{"protocol":"TV-Agoran"}])"),                // an array
+        "006a" + direct_push("not json at all"),                              // not JSON
+        "006a" + direct_push(R"({"protocol":"TV-Agoran")"),                   // truncated JSON
+        "006a00",                                                             // empty push
+        "006a",                                                               // nothing after OP_RETURN
+        "0000",                                                               // no OP_RETURN
+        "76a914" + std::string(40, '0') + "88ac",                             // P2PKH
+        "006a4f" + hex_of(POST_A),                                            // not a push opcode
+        "006a40" + hex_of("{}"),                                              // length past the end
+        "006a4d01",                                                           // width past the end
+        "006a4c",                                                             // no length byte
+        "006" ,                                                               // odd hex
+        "6a",                                                                 // under 4 characters
+        "006a" + direct_push(POST_A).substr(0, 2) + "zz" + hex_of(POST_A).substr(2),  // not hex
+        Json(42),                                                             // hex not a string
+    };
+    for (const Json& hex : bad) {
+        EXPECT_FALSE(read_post_from_tx(tx_with_scripts({hex}))) << hex.dump();
+        auto after = read_post_from_tx(tx_with_scripts({hex, good}));
+        ASSERT_TRUE(after) << hex.dump();
+        EXPECT_EQ(after->at("n"), 2) << hex.dump();
+    }
+}
+
+TEST(ReadPostFromTx, ReadsOnlyTheFirstPush)
+{
+    // A harmless first push followed by a post: the post is not read.
+    std::string script = "006a" + direct_push("hello") + direct_push(POST_A);
+    EXPECT_FALSE(read_post_from_tx(tx_with_scripts({script})));
+    // Data after the post's push is ignored.
+    EXPECT_TRUE(read_post_from_tx(tx_with_scripts({"006a" + direct_push(POST_A) + "51"})));
+}
+
+TEST(ReadPostFromTx, RejectsTransactionsWithoutOutputs)
+{
+    EXPECT_FALSE(read_post_from_tx(Json::object()));
+    EXPECT_FALSE(read_post_from_tx(Json{{"vout", Json::object()}}));
+    EXPECT_FALSE(read_post_from_tx(Json::array()));
+    EXPECT_FALSE(read_post_from_tx(Json{{"vout", Json::array({1, "x", nullptr, Json{{"scriptPubKey", "006a"}}})}}));
+}
+
+TEST(PostFields, StringsReadEmptyUnlessStrings)
+{
+    Json post = {{"a", "x"}, {"b", 5}, {"c", nullptr}, {"pubkey", ""}, {"publicKey", "ff"}, {"signature", "s"}};
+    EXPECT_EQ(book::post_string(post, "a"), "x");
+    EXPECT_EQ(book::post_string(post, "b"), "");
+    EXPECT_EQ(book::post_string(post, "c"), "");
+    EXPECT_EQ(book::post_string(post, "missing"), "");
+    // The fallback is read only when the first member is missing, not when it is empty.
+    EXPECT_EQ(book::post_string_or(post, "pubkey", "publicKey"), "");
+    EXPECT_EQ(book::post_string_or(post, "sig", "signature"), "s");
+}
+
+TEST(PostFields, IntegersTruncateFloatsAndReadMissingAsZero)
+{
+    Json post = {{"i", 1700000000}, {"f", 12.9}, {"n", -3.7}, {"s", "12"}, {"big", 1e30}};
+    EXPECT_EQ(book::post_int(post, "i"), 1700000000);
+    EXPECT_EQ(book::post_int(post, "f"), 12);
+    EXPECT_EQ(book::post_int(post, "n"), -3);
+    EXPECT_EQ(book::post_int(post, "s"), 0);
+    EXPECT_EQ(book::post_int(post, "missing"), 0);
+    EXPECT_EQ(book::post_int(post, "big"), 0);
+}
+
+TEST(PostFields, NumbersParseNumericText)
+{
+    Json post = {{"a", "1700000000"}, {"b", "17.9"}, {"c", "-5"}, {"d", "12abc"}, {"e", " 12"},
+                 {"f", ""}, {"g", true}, {"h", 99.99}, {"i", "1."}, {"j", "99999999999999999999"}};
+    EXPECT_EQ(book::post_number(post, "a"), 1700000000);
+    EXPECT_EQ(book::post_number(post, "b"), 17);
+    EXPECT_EQ(book::post_number(post, "c"), -5);
+    EXPECT_EQ(book::post_number(post, "d"), 0);
+    EXPECT_EQ(book::post_number(post, "e"), 0);
+    EXPECT_EQ(book::post_number(post, "f"), 0);
+    EXPECT_EQ(book::post_number(post, "g"), 0);
+    EXPECT_EQ(book::post_number(post, "h"), 99);
+    EXPECT_EQ(book::post_number(post, "i"), 0);
+    EXPECT_EQ(book::post_number(post, "j"), 0);
+}
+
+TEST(PostFields, AmountsAreUnsignedAndNeverNegative)
+{
+    Json post = {{"max", 18446744073709551615ULL}, {"neg", -5}, {"f", 700.9}, {"s", "700"}};
+    EXPECT_EQ(book::post_u64(post, "max"), 18446744073709551615ULL);
+    EXPECT_EQ(book::post_u64(post, "neg"), 0u);
+    EXPECT_EQ(book::post_u64(post, "f"), 700u);
+    EXPECT_FALSE(book::post_u64_opt(post, "s"));
+    EXPECT_FALSE(book::post_u64_opt(post, "missing"));
+}
+
+TEST(PostFields, PubkeyIsCompressedLowerCase)
+{
+    booktest::Trader t = booktest::trader(7, "seven");
+    std::string upper = t.pub;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    EXPECT_EQ(book::post_pubkey(Json{{"pubkey", upper}}), t.pub);
+    EXPECT_EQ(book::post_pubkey(Json{{"publicKey", t.pub}}), t.pub);
+    EXPECT_EQ(book::post_pubkey(Json{{"pubkey", "XYZ"}}), "xyz");
+    EXPECT_EQ(book::post_pubkey(Json::object()), "");
+}
+
+TEST(PostFields, HandlesAndDecimals)
+{
+    EXPECT_EQ(book::normalize_handle("  @Alice "), "Alice");
+    EXPECT_EQ(book::normalize_handle("$bob"), "bob");
+    EXPECT_EQ(book::normalize_handle("@@bob"), "@bob");
+    EXPECT_EQ(book::normalize_handle("@ bob\t"), "bob");
+    EXPECT_EQ(book::parse_decimal_u64("18446744073709551615"), 18446744073709551615ULL);
+    EXPECT_FALSE(book::parse_decimal_u64("18446744073709551616"));
+    EXPECT_FALSE(book::parse_decimal_u64("+1"));
+    EXPECT_FALSE(book::parse_decimal_u64(" 1"));
+    EXPECT_FALSE(book::parse_decimal_u64(""));
+    EXPECT_EQ(book::parse_decimal_u64("007"), 7u);
+}
+
+} // namespace

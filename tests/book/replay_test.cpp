@@ -1,0 +1,179 @@
+#include "book/replay.h"
+
+#include <algorithm>
+
+#include <gtest/gtest.h>
+
+#include "book/reduce.h"
+#include "core/base64.h"
+#include "core/curve.h"
+#include "tests/book/post_factory.h"
+
+namespace {
+
+using book::Json;
+using book::Listing;
+using book::PostRecord;
+using booktest::record;
+using booktest::sign;
+using booktest::txid_of;
+
+const booktest::Trader SELLER = booktest::trader(31, "seller");
+const booktest::Trader BUYER = booktest::trader(32, "buyer");
+
+const std::string LISTING_A = txid_of(0x40);
+const std::string LISTING_B = txid_of(0x41);
+
+book::ReduceContext context()
+{
+    book::ReduceContext c;
+    c.house_fee_address = booktest::HOUSE_ADDRESS;
+    c.oracle_address = booktest::ORACLE_ADDRESS;
+    return c;
+}
+
+// The two listings of the victim, seen first.
+std::vector<PostRecord> two_listings()
+{
+    return {record(LISTING_A, sign(booktest::listing_post("10", 1000, txid_of(0xa1) + "_1"), SELLER, 1000), 0),
+            record(LISTING_B, sign(booktest::listing_post("10", 9000, txid_of(0xb1) + "_1"), SELLER, 1001), 1)};
+}
+
+// The original post acting on listing A, and a copy of its envelope pointed at listing B in a
+// transaction whose txid sorts before the original's, gathered after it.
+std::pair<PostRecord, PostRecord> original_and_copy(Json body, Json copy_changes)
+{
+    body["listing"] = LISTING_A;
+    Json original = sign(std::move(body), SELLER, 2000);
+    Json copy = original;
+    copy["listing"] = LISTING_B;
+    for (auto& [key, value] : copy_changes.items()) copy[key] = value;
+    return {record(txid_of(0x90), original, 2), record(txid_of(0x05), copy, 3)};
+}
+
+std::map<std::string, Listing> reduce(std::vector<PostRecord> posts, bool drop)
+{
+    if (drop) book::drop_replays(posts);
+    std::map<std::string, Listing> out;
+    book::reduce_book(posts, context(), out);
+    return out;
+}
+
+TEST(Replay, ACopiedCancelDoesNotCancelTheVictimsOtherListing)
+{
+    auto posts = two_listings();
+    auto [original, copy] = original_and_copy(Json{{"type", "ag_cancel"}}, Json::object());
+    ASSERT_TRUE(book::verify_post_signature(copy.post));
+    posts.push_back(copy);  // gathered order is kept in `seen`, not in the vector
+    posts.push_back(original);
+
+    auto unprotected = reduce(posts, false);
+    ASSERT_EQ(unprotected.at(LISTING_B).status, "cancelled");  // the attack works without the drop
+
+    auto book = reduce(posts, true);
+    EXPECT_EQ(book.at(LISTING_A).status, "cancelled");
+    EXPECT_EQ(book.at(LISTING_B).status, "live");
+}
+
+TEST(Replay, ACopiedFillDoesNotCloseOrRepriceTheOtherListing)
+{
+    auto posts = two_listings();
+    auto [original, copy] = original_and_copy(
+        Json{{"type", "ag_fill"}, {"qty", "7"}, {"sold", "3"}, {"utxo", txid_of(0xa2) + "_1"}},
+        Json{{"qty", "0"}, {"utxo", ""}, {"price_sats", 1}});
+    posts.push_back(original);
+    posts.push_back(copy);
+
+    auto unprotected = reduce(posts, false);
+    ASSERT_EQ(unprotected.at(LISTING_B).status, "sold");
+
+    auto book = reduce(posts, true);
+    EXPECT_EQ(book.at(LISTING_A).qty, "7");
+    EXPECT_EQ(book.at(LISTING_A).price_sats, 700u);
+    EXPECT_EQ(book.at(LISTING_B).status, "live");
+    EXPECT_EQ(book.at(LISTING_B).qty, "10");
+    EXPECT_EQ(book.at(LISTING_B).price_sats, 9000u);
+}
+
+TEST(Replay, ACopiedListingAtAnotherPriceIsDropped)
+{
+    Json original = sign(booktest::listing_post("10", 1000, txid_of(0xa1) + "_1"), SELLER, 1000);
+    Json copy = original;
+    copy["price_sats"] = 1;
+    PostRecord first = record(txid_of(0x60), original, 0);
+    PostRecord second = record(txid_of(0x06), copy, 1);
+    std::vector<PostRecord> posts = {second, first};
+
+    EXPECT_EQ(reduce(posts, false).size(), 2u);
+    auto book = reduce(posts, true);
+    ASSERT_EQ(book.size(), 1u);
+    EXPECT_EQ(book.begin()->first, txid_of(0x60));
+    EXPECT_EQ(book.begin()->second.price_sats, 1000u);
+}
+
+// Re-encodings that verify as well as the original must count as the same envelope.
+std::string high_s_variant(const std::string& sig_text)
+{
+    static const uint8_t ORDER[32] = {0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff,
+                                      0xff, 0xff, 0xff, 0xff, 0xfe, 0xba, 0xae, 0xdc, 0xe6, 0xaf, 0x48,
+                                      0xa0, 0x3b, 0xbf, 0xd2, 0x5e, 0x8c, 0xd0, 0x36, 0x41, 0x41};
+    core::Bytes raw = core::base64_decode(sig_text).value();
+    uint8_t* s = raw.data() + raw.size() - 32;
+    int borrow = 0;
+    for (int i = 31; i >= 0; --i) {
+        int d = ORDER[i] - s[i] - borrow;
+        borrow = d < 0;
+        s[i] = static_cast<uint8_t>(d + (borrow ? 256 : 0));
+    }
+    return core::base64_encode(raw);
+}
+
+std::string uncompressed(const std::string& pub_hex)
+{
+    auto key = core::parse_pubkey(core::hex_decode(pub_hex).value()).value();
+    uint8_t out[65];
+    size_t len = sizeof out;
+    secp256k1_ec_pubkey_serialize(core::secp_context(), out, &len, &key, SECP256K1_EC_UNCOMPRESSED);
+    return core::hex_encode(core::ByteView(out, len));
+}
+
+TEST(Replay, ReencodedSignaturesAndKeysAreStillTheSameEnvelope)
+{
+    Json original = sign(Json{{"type", "ag_cancel"}, {"listing", LISTING_A}}, SELLER, 2000);
+    std::string sig = original["sig"];
+    core::Bytes raw = core::base64_decode(sig).value();
+    core::Bytes compact = {0x20};
+    compact.insert(compact.end(), raw.begin(), raw.end());
+
+    std::vector<Json> copies;
+    for (int i = 0; i < 5; ++i) copies.push_back(original);
+    copies[0]["sig"] = high_s_variant(sig);
+    copies[1]["sig"] = core::base64_encode(compact);
+    copies[2]["sig"] = sig.substr(0, 40) + "\n" + sig.substr(40, 46);  // padding left out
+    copies[3]["pubkey"] = uncompressed(SELLER.pub);
+    copies[4].erase("sig");
+    copies[4]["signature"] = sig;
+
+    std::vector<PostRecord> posts = {record(txid_of(0x90), original, 0)};
+    for (size_t i = 0; i < copies.size(); ++i) {
+        copies[i]["listing"] = LISTING_B;
+        ASSERT_TRUE(book::verify_post_signature(copies[i])) << i;
+        posts.push_back(record(txid_of(0x01 + static_cast<unsigned>(i)), copies[i], i + 1));
+    }
+    std::reverse(posts.begin(), posts.end());
+    EXPECT_EQ(book::drop_replays(posts), copies.size());
+    ASSERT_EQ(posts.size(), 1u);
+    EXPECT_EQ(posts[0].txid, txid_of(0x90));
+}
+
+TEST(Replay, DistinctSignaturesAndOtherKeysAreKept)
+{
+    std::vector<PostRecord> posts;
+    posts.push_back(record(txid_of(1), sign(Json{{"type", "ag_cancel"}, {"listing", LISTING_A}}, SELLER, 2000), 0));
+    posts.push_back(record(txid_of(2), sign(Json{{"type", "ag_cancel"}, {"listing", LISTING_B}}, SELLER, 2001), 1));
+    posts.push_back(record(txid_of(3), sign(Json{{"type", "ag_cancel"}, {"listing", LISTING_A}}, BUYER, 2000), 2));
+    EXPECT_EQ(book::drop_replays(posts), 0u);
+    EXPECT_EQ(posts.size(), 3u);
+}
+
+} // namespace

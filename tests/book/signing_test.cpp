@@ -1,0 +1,194 @@
+#include "book/signing.h"
+
+#include <map>
+
+#include <gtest/gtest.h>
+
+#include "tests/book/post_factory.h"
+
+namespace {
+
+using book::Json;
+using booktest::Trader;
+
+const std::string EMPTY_SHA256 = "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855";
+
+// A registry in memory: bare lower-case handle -> key.
+struct Registry {
+    std::map<std::string, std::string> keys;
+    int lookups = 0;
+    book::IdentityKeyLookup lookup()
+    {
+        return [this](std::string_view handle) {
+            ++lookups;
+            auto it = keys.find(book::ascii_lower(book::normalize_handle(handle)));
+            return it == keys.end() ? std::string() : it->second;
+        };
+    }
+};
+
+Json signed_listing(const Trader& who)
+{
+    return booktest::sign(booktest::listing_post("10", 1000, booktest::txid_of(0x11) + "_1"), who, 1700000000);
+}
+
+TEST(SigningString, BindsTypeLocationHandleActorTimeAndPayAddress)
+{
+    Json post = {{"type", " ag_list\t"}, {"location", " AgOran "}, {"handle", " @Alice"}, {"actor", "$ALICE "},
+                 {"ts", 1700000000.7}, {"pay_addr", "1PayAddr"}, {"qty", "10"}, {"price_sats", 5}};
+    EXPECT_EQ(book::signing_string(post),
+              "TV1|ag_list|agoran|alice|alice|1700000000|||0|0|||1PayAddr||0|||0|" + EMPTY_SHA256);
+    // "channel" takes the place of "location" when present; "ts" may be numeric text.
+    post["channel"] = "Main";
+    post["ts"] = "1700000001";
+    EXPECT_EQ(book::signing_string(post),
+              "TV1|ag_list|main|alice|alice|1700000001|||0|0|||1PayAddr||0|||0|" + EMPTY_SHA256);
+}
+
+TEST(SigningString, FillsTheGenericBodyFromItsMembers)
+{
+    Json post = {{"type", "x"}, {"id", "I"}, {"trade", "T"}, {"sats", 5}, {"fiat", 2.5}, {"ccy", "usd"},
+                 {"rail", "R"}, {"to_addr", "TO"}, {"score", "7"}, {"side", "S"}, {"role", "O"},
+                 {"expires", 9}, {"blob", "abc"}};
+    EXPECT_EQ(book::signing_string(post),
+              "TV1|x||||0|I|T|5|2|usd|R||TO|7|S|O|9|"
+              "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+}
+
+TEST(VerifyPost, AcceptsAPostSignedByTheRegisteredKey)
+{
+    Trader alice = booktest::trader(11, "alice");
+    Registry registry{{{"alice", alice.pub}}};
+    Json post = signed_listing(alice);
+    EXPECT_TRUE(book::verify_post(post, registry.lookup()));
+    EXPECT_EQ(registry.lookups, 1);
+}
+
+TEST(VerifyPost, AtSignAndCapitalsInTheActorStillFindTheBareHandle)
+{
+    Trader alice = booktest::trader(11, "@ALICE");
+    Registry registry{{{"alice", alice.pub}}};
+    Json post = signed_listing(alice);
+    EXPECT_EQ(post["actor"], "@ALICE");
+    EXPECT_TRUE(book::verify_post(post, registry.lookup()));
+}
+
+TEST(VerifyPost, UnsignedMembersMayChangeSignedOnesMayNot)
+{
+    Trader alice = booktest::trader(11, "alice");
+    Registry registry{{{"alice", alice.pub}}};
+    Json post = signed_listing(alice);
+    ASSERT_TRUE(book::verify_post(post, registry.lookup()));
+
+    const std::map<std::string, Json> unsigned_changes = {
+        {"price_sats", 1}, {"qty", "999"}, {"utxo", booktest::txid_of(0x22) + "_0"}, {"note", "other"},
+        {"listing", booktest::txid_of(0x33)}, {"origin", "x"}, {"paymail", "mallory@x"}};
+    for (const auto& [member, value] : unsigned_changes) {
+        Json changed = post;
+        changed[member] = value;
+        EXPECT_TRUE(book::verify_post(changed, registry.lookup())) << member;
+    }
+    const std::map<std::string, Json> signed_changes = {
+        {"pay_addr", "1Other"}, {"ts", 1700000001}, {"type", "ag_cancel"}, {"handle", "bob"},
+        {"actor", "bob"}, {"location", "elsewhere"}};
+    for (const auto& [member, value] : signed_changes) {
+        Json changed = post;
+        changed[member] = value;
+        Registry both{{{"alice", alice.pub}, {"bob", alice.pub}}};
+        EXPECT_FALSE(book::verify_post(changed, both.lookup())) << member;
+    }
+}
+
+TEST(VerifyPost, AValidSignatureByAnotherKeyFailsTheKeyCheck)
+{
+    Trader alice = booktest::trader(11, "alice");
+    Trader mallory = booktest::trader(12, "alice");  // signs in alice's name with his own key
+    Registry registry{{{"alice", alice.pub}}};
+    Json forged = signed_listing(mallory);
+    EXPECT_TRUE(book::verify_post_signature(forged));
+    EXPECT_FALSE(book::verify_post(forged, registry.lookup()));
+}
+
+TEST(VerifyPost, NoPublishedKeyFailsEveryPost)
+{
+    Trader alice = booktest::trader(11, "alice");
+    Registry unreachable;
+    EXPECT_FALSE(book::verify_post(signed_listing(alice), unreachable.lookup()));
+}
+
+TEST(VerifyPost, TheKeyMayBeWrittenInAnotherForm)
+{
+    Trader alice = booktest::trader(11, "alice");
+    Registry registry{{{"alice", alice.pub}}};
+    Json post = signed_listing(alice);
+    std::string upper = alice.pub;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    post["pubkey"] = upper;
+    EXPECT_TRUE(book::verify_post(post, registry.lookup()));
+    // "publicKey" and "signature" stand in for missing "pubkey" and "sig".
+    Json renamed = signed_listing(alice);
+    renamed["publicKey"] = renamed["pubkey"];
+    renamed["signature"] = renamed["sig"];
+    renamed.erase("pubkey");
+    renamed.erase("sig");
+    EXPECT_TRUE(book::verify_post(renamed, registry.lookup()));
+}
+
+TEST(VerifyPost, RefusesMalformedEnvelopes)
+{
+    Trader alice = booktest::trader(11, "alice");
+    Registry registry{{{"alice", alice.pub}}};
+    Json good = signed_listing(alice);
+
+    auto without = [&](const char* member) {
+        Json p = good;
+        p.erase(member);
+        return p;
+    };
+    auto with = [&](const char* member, Json value) {
+        Json p = good;
+        p[member] = std::move(value);
+        return p;
+    };
+    const std::vector<std::pair<std::string, Json>> cases = {
+        {"not an object", Json::array({good})},
+        {"no sig", without("sig")},
+        {"no pubkey", without("pubkey")},
+        {"no type", without("type")},
+        {"no handle", without("handle")},
+        {"no actor", without("actor")},
+        {"no location", without("location")},
+        {"protocol outside the four", with("protocol", "TV-Other")},
+        {"ts zero", booktest::sign(booktest::listing_post("1", 1, "u_1"), alice, 0)},
+        {"ts negative", booktest::sign(booktest::listing_post("1", 1, "u_1"), alice, -5)},
+        {"sig not base64", with("sig", "-_-_")},
+        {"sig of 63 bytes", with("sig", std::string(84, 'A'))},
+        {"pubkey not hex", with("pubkey", "zz")},
+        {"gate posts are not verified here", booktest::sign(Json{{"type", "web_gate"}}, alice, 5)},
+    };
+    for (const auto& [name, post] : cases) EXPECT_FALSE(book::verify_post(post, registry.lookup())) << name;
+}
+
+TEST(VerifyPost, MessageTypesNeedTheActorToBeTheHandle)
+{
+    Trader alice = booktest::trader(11, "alice");
+    Registry registry{{{"alice", alice.pub}}};
+    Json message = booktest::sign(Json{{"type", "message"}, {"handle", "bob"}}, alice, 1700000000);
+    EXPECT_TRUE(book::verify_post_signature(booktest::sign(Json{{"type", "message"}}, alice, 1700000000)));
+    EXPECT_FALSE(book::verify_post(message, registry.lookup()));
+}
+
+TEST(BookPostNamesSigner, BookPostsMustPostUnderTheirOwnName)
+{
+    Trader alice = booktest::trader(11, "alice");
+    EXPECT_TRUE(book::book_post_names_signer(Json{{"type", "ag_list"}, {"handle", "@Alice "}, {"actor", "alice"}}));
+    EXPECT_FALSE(book::book_post_names_signer(Json{{"type", "ag_list"}, {"handle", "bob"}, {"actor", "alice"}}));
+    EXPECT_FALSE(book::book_post_names_signer(Json{{"type", "ag_buy"}, {"handle", ""}, {"actor", "alice"}}));
+    // A post in another's name still carries a valid signature: only the book's own rule drops it.
+    Json impostor = booktest::sign(Json{{"type", "ag_list"}, {"handle", "bob"}}, alice, 1700000000);
+    EXPECT_TRUE(book::verify_post_signature(impostor));
+    EXPECT_FALSE(book::book_post_names_signer(impostor));
+    EXPECT_TRUE(book::book_post_names_signer(Json{{"type", "message"}, {"handle", "bob"}, {"actor", "alice"}}));
+}
+
+} // namespace
