@@ -1,9 +1,12 @@
-// The simulated node's check of one input: the unlocking script must satisfy the P2PKH lock it
-// spends, with a strict-DER, low-S signature over the FORKID digest.
+// The simulated node's check of one input: the previous output's lock must be one the node
+// runs (see runnable_p2pkh_lock) and the unlocking script must satisfy it with a low-S
+// signature over the FORKID digest (tx::check_p2pkh_unlock). A failure is worded as the node
+// words it after "16: mandatory-script-verify-flag-failed (".
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "core/bytes.h"
@@ -11,27 +14,9 @@
 
 namespace devnet {
 
-enum class ScriptResult {
-    ok,
-    lock_not_runnable,   // the previous output's lock is not one the simulator runs
-    not_push_only,
-    bad_stack,           // not exactly a signature and a public key
-    pubkey_mismatch,     // OP_EQUALVERIFY: the key does not hash to the locked hash
-    bad_pubkey_encoding,
-    empty_signature,
-    bad_der,
-    high_s,
-    no_forkid,
-    bad_hash_type,
-    bad_signature,
-};
-
-// Checks input index of tx against the previous output's script and value. Safe from any
-// thread.
-ScriptResult check_input_script(const tx::RawTx& tx, size_t index, core::ByteView prev_script, uint64_t prev_value);
-
-// The node's words for a failed check, as it reports them after
-// "16: mandatory-script-verify-flag-failed (".
-std::string script_error_text(ScriptResult result);
+// nullopt when input index of tx unlocks the output it spends; otherwise the node's words.
+// Safe from any thread.
+std::optional<std::string> check_input_script(const tx::RawTx& tx, size_t index, core::ByteView prev_script,
+                                              uint64_t prev_value);
 
 } // namespace devnet

@@ -81,12 +81,10 @@ Judgement judge_transaction(const ChainState& state, core::ByteView raw, int64_t
     for (size_t i = 0; i < parsed->inputs.size(); ++i) {
         const auto& input = parsed->inputs[i];
         const tx::RawTxOutput* out = state.find_output(Outpoint{input.prev_txid(), input.prev_index});
-        ScriptResult result = check_input_script(*parsed, i, out->script, out->value);
-        if (result != ScriptResult::ok) {
+        auto failure = check_input_script(*parsed, i, out->script, out->value);
+        if (failure) {
             j.input_index = i;
-            j.script = result;
-            return refuse(std::move(j), Verdict::script_failed,
-                          "16: mandatory-script-verify-flag-failed (" + script_error_text(result) + ")");
+            return refuse(std::move(j), Verdict::script_failed, "16: mandatory-script-verify-flag-failed (" + *failure + ")");
         }
     }
 

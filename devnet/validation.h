@@ -31,7 +31,6 @@ struct Judgement {
     std::string txid;            // empty when the bytes do not parse
     std::string node_reason;     // the node's reject text, e.g. "258: txn-mempool-conflict"
     std::vector<std::string> competing;  // conflicting mempool transactions
-    ScriptResult script = ScriptResult::ok;
     size_t input_index = 0;      // the failing input (script_failed, missing_inputs)
     size_t output_index = 0;     // the failing output (bad_outputs)
     int64_t fee = 0;
