@@ -1,6 +1,7 @@
 #include "platform/process.h"
 
 #include <algorithm>
+#include <cwchar>
 #include <thread>
 
 #include "platform/wide_text_windows.h"
