@@ -4,7 +4,6 @@
 #if __has_include("tests/support/devnet_fixture.h")
 
 #include <chrono>
-#include <mutex>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -15,6 +14,7 @@
 #include "net/registry_client.h"
 #include "net/service_config.h"
 #include "net/woc_client.h"
+#include "tests/net/sleep_log.h"
 #include "tests/support/devnet_fixture.h"
 #include "tests/support/test_data.h"
 
@@ -231,23 +231,11 @@ TEST_F(DevnetReadersTest, MintedTokensPicturesAndNumericTokenJson)
 
 // --- the HTTP client's edge cases through the simulator's faults ---
 
-struct SleepLog {
-    std::mutex mutex;
-    std::vector<long> waits;
-    net::CurlHttp::Sleep sleeper()
-    {
-        return [this](std::chrono::milliseconds d) {
-            std::lock_guard<std::mutex> lock(mutex);
-            waits.push_back(static_cast<long>(d.count()));
-        };
-    }
-};
-
 TEST_F(DevnetReadersTest, RateLimitBackOffThenSuccess)
 {
     const std::string txid = devnet().fund(PAYEE, 1000);
     devnet().fault("woc", {{"rate_limit_next", 3}});
-    SleepLog log;
+    nettest::SleepLog log;
     net::CurlHttp http(log.sleeper());
     net::WocClient client(devnet().woc(), http);
     auto tx = client.tx(txid);
