@@ -5,11 +5,18 @@
 #include <cstdio>
 
 #include "core/log.h"
+#include "core/text.h"
 #include "net/http.h"
 #include "net/http_client.h"
 #include "net/service_config.h"
 #include "ui/post_target.h"
 #include "ui/version_check.h"
+#include "wallet/app_binding.h"
+#include "wallet/connect.h"
+#include "wallet/wallet_file.h"
+#include "wallet/wallet_keys.h"
+#include "wallet/wallet_lock.h"
+#include "wallet/wallet_state.h"
 
 namespace ui {
 
@@ -17,9 +24,33 @@ namespace {
 
 class LiveServices final : public MarketServices {
 public:
-    std::string connect() override { return "error: Pursa is not reachable from this build."; }
-    void disconnect() override {}
-    WalletSnapshot wallet_snapshot() override { return {}; }
+    std::string connect() override
+    {
+        wallet::ConnectOptions options;
+        options.log = [](const std::string& line) { core::log_progress(core::trim_space(line)); };
+        return wallet::pursa_connect(options);
+    }
+
+    void disconnect() override { (void)wallet::pursa_disconnect(); }
+
+    WalletSnapshot wallet_snapshot() override
+    {
+        WalletSnapshot snapshot;
+        wallet::WalletLock lock;
+        snapshot.bound = wallet::pursa_is_connected();
+        if (!snapshot.bound) return snapshot;
+        snapshot.wallet_id = wallet::active_wallet_id();
+        if (wallet::wallet_load()) {
+            const wallet::TvWalletState& state = wallet::wallet_state();
+            snapshot.identity_key = state.identity_pub;
+            snapshot.address = state.recv_address;
+            if (const auto ord = wallet::ordinals_key()) snapshot.ordinals_address = ord->address;
+        }
+        if (const auto summary = wallet::wallet_summary(); summary && snapshot.address.empty())
+            snapshot.address = summary->address;
+        snapshot.paymail = wallet::pursa_paymail();
+        return snapshot;
+    }
     bool refresh_balance() override { return false; }
     BookLoad load_book() override
     {
@@ -54,8 +85,9 @@ public:
 
 std::shared_ptr<MarketServices> make_live_services() { return std::make_shared<LiveServices>(); }
 
-void start_library_services(const std::string&)
+void start_library_services(const std::string& program_folder)
 {
+    wallet::register_app(program_folder, "Agoran");
     curl_global_init(CURL_GLOBAL_ALL);
     // Progress sentences of the library layers go to the status line; warnings to the log.
     core::set_log_sink([](core::LogLevel level, const std::string& text) {
