@@ -70,7 +70,9 @@ Funded fund_transaction(const std::vector<tx::TxInput>& candidates, const std::v
         core::Amount fee = tx::fee_for_size(tx::tx_serialize(f.inputs, f.outputs, true).size());
         change = total_in - total_out - fee;
         if (change < 1) {
+            // Too little to pay for its own output: it goes to the miners with the fee.
             f.outputs.pop_back();
+            f.fee = total_in - total_out;
         } else {
             f.fee = fee;
             f.outputs.back().value = change;

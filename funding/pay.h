@@ -29,8 +29,7 @@ struct PayOptions {
 // Up to three attempts. After "missing inputs" or a conflict, the chain is asked which inputs
 // are spent, and only those (and the ones it does not know) join the spent set. A transaction
 // of an earlier attempt that turns up on the chain after all ends the payment as a success, so
-// nothing is ever paid twice. Takes the wallet lock for its whole duration (released around the
-// address fetches).
+// nothing is ever paid twice. Takes the wallet lock for its whole duration.
 std::string pay_outputs(const std::vector<tx::TxOutput>& outputs, const PayOptions& options);
 std::string pay_outputs(const std::vector<tx::TxOutput>& outputs, const std::vector<std::string>& hold_back = {});
 

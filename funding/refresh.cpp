@@ -6,7 +6,6 @@
 #include "core/hex.h"
 #include "funding/chain_clients.h"
 #include "funding/coin_state.h"
-#include "funding/lock_release.h"
 #include "funding/outpoint_text.h"
 #include "funding/wallet_addresses.h"
 #include "tx/outpoint.h"
@@ -80,17 +79,17 @@ std::vector<Fetched> fetch_all(const std::vector<std::string>& addresses, Refres
 {
     std::vector<Fetched> results(addresses.size());
     if (addresses.empty()) return results;
-    run_without_wallet_lock([&] {
-        ChainClients clients = chain_clients();
-        for (size_t start = 0; start < addresses.size(); start += MAX_FETCH_THREADS) {
-            size_t end = std::min(addresses.size(), start + MAX_FETCH_THREADS);
-            std::vector<std::thread> threads;
-            for (size_t i = start; i < end; ++i) {
-                threads.emplace_back([&, i] { results[i] = fetch_address(clients, addresses[i], mode); });
-            }
-            for (auto& t : threads) t.join();
+    // The fetching threads touch neither the wallet state nor the coin state, so they never
+    // wait for the wallet lock this thread holds.
+    ChainClients clients = chain_clients();
+    for (size_t start = 0; start < addresses.size(); start += MAX_FETCH_THREADS) {
+        size_t end = std::min(addresses.size(), start + MAX_FETCH_THREADS);
+        std::vector<std::thread> threads;
+        for (size_t i = start; i < end; ++i) {
+            threads.emplace_back([&, i] { results[i] = fetch_address(clients, addresses[i], mode); });
         }
-    });
+        for (auto& t : threads) t.join();
+    }
     return results;
 }
 
