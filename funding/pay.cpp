@@ -9,12 +9,12 @@
 #include "funding/failure_class.h"
 #include "funding/fund.h"
 #include "funding/gather.h"
+#include "funding/known_balance.h"
 #include "funding/outcome.h"
 #include "funding/refresh.h"
 #include "funding/spent_check.h"
 #include "net/text.h"
 #include "tx/sign.h"
-#include "wallet/balance_cache.h"
 #include "wallet/wallet_file.h"
 #include "wallet/wallet_keys.h"
 #include "wallet/wallet_lock.h"
@@ -163,7 +163,7 @@ private:
 
     std::string final_message() const
     {
-        std::optional<core::Amount> balance = wallet::known_balance();
+        std::optional<core::Amount> balance = known_balance();
         if (balance && *balance == 0) {
             return "error: you have 0 in your Pursa wallet." + (m_last.empty() ? std::string() : " (" + m_last + ")");
         }

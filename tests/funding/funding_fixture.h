@@ -16,6 +16,7 @@
 #include "core/key.h"
 #include "funding/chain_clients.h"
 #include "funding/coin_state.h"
+#include "funding/known_balance.h"
 #include "net/service_config.h"
 #include "tests/support/devnet_fixture.h"
 #include "tests/wallet/wallet_fixture.h"
@@ -40,6 +41,7 @@ protected:
     {
         funding::reset_coin_state();
         funding::set_poll_timing({});
+        funding::set_known_balance_source({});
         WalletDirTest::TearDown();
     }
 

@@ -290,4 +290,19 @@ TEST_F(Pay, HeldBackAndOfferLockedCoinsStayOutUnlessTheyMustBeSpent)
     EXPECT_TRUE(funding::offer_locks_load().empty());
 }
 
+TEST_F(Pay, FinalMessagesWhenNoCoinCanBeSpent)
+{
+    funding::set_known_balance_source([] { return std::optional<core::Amount>(0); });
+    EXPECT_EQ(funding::pay_outputs(to_other(1000)), "error: you have 0 in your Pursa wallet.");
+    funding::set_known_balance_source([] { return std::optional<core::Amount>(25000); });
+    EXPECT_EQ(funding::pay_outputs(to_other(1000)),
+              "error: Pursa can see the balance, but not a coin it can spend yet. Try again in a few seconds.");
+    funding::set_known_balance_source({});
+    EXPECT_EQ(funding::pay_outputs(to_other(1000)),
+              "error: no coin of your Pursa wallet can be spent yet. Try again in a few seconds.");
+    // A coin that arrives is found on the next payment.
+    fund(0, {5000});
+    paid(funding::pay_outputs(to_other(1000)));
+}
+
 } // namespace
