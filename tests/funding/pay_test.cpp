@@ -305,4 +305,26 @@ TEST_F(Pay, FinalMessagesWhenNoCoinCanBeSpent)
     paid(funding::pay_outputs(to_other(1000)));
 }
 
+TEST_F(Pay, MemoryEmptiesAsTheChainCatchesUp)
+{
+    std::string funding_txid = fund(0, {50000});
+    std::string result = funding::pay_outputs(to_other(10000));
+    ASSERT_EQ(result.rfind("success: ", 0), 0u) << result;
+    wallet::WalletLock lock;
+    ASSERT_TRUE(funding::is_spent(funding_txid, 0));
+    ASSERT_EQ(funding::coin_state().change.size(), 1u);
+
+    funding::mark_lists_stale();
+    std::string error;
+    ASSERT_TRUE(funding::refresh_coins(error)) << error;
+    EXPECT_FALSE(funding::is_spent(funding_txid, 0));  // the chain no longer lists it
+    EXPECT_TRUE(funding::coin_state().change.empty());  // the chain lists the change now
+    auto coins = funding::coin_state().lists[receive_address(0)].coins;
+    ASSERT_EQ(coins.size(), 1u);
+    EXPECT_EQ(coins[0].txid, result.substr(9));
+    auto key = wallet::wallet_key();
+    EXPECT_TRUE(read_json("ord_snap/" + key + "_spent.json")["outpoints"].empty());
+    EXPECT_TRUE(read_json("ord_snap/" + key + "_change.json")["coins"].empty());
+}
+
 } // namespace
