@@ -10,6 +10,7 @@
 
 #include "net/service_config.h"
 #include "tests/net/local_server.h"
+#include "tests/net/sleep_log.h"
 
 namespace {
 
@@ -19,19 +20,6 @@ using nettest::LocalServer;
 const std::string DASH = "\xE2\x80\x93";  // U+2013 in UTF-8
 const std::string RATE_LIMITED =
     "HTTP 429 " + DASH + " WhatsOnChain is rate-limiting. Wait a few seconds and try again.";
-
-// Records the back-off waits instead of sleeping.
-struct SleepLog {
-    std::mutex mutex;
-    std::vector<long> waits;
-    net::CurlHttp::Sleep sleeper()
-    {
-        return [this](std::chrono::milliseconds d) {
-            std::lock_guard<std::mutex> lock(mutex);
-            waits.push_back(static_cast<long>(d.count()));
-        };
-    }
-};
 
 // A route that answers 429 for the first `limited` requests, then 200 with body.
 void rate_limited_route(LocalServer& s, const std::string& path, int limited, std::atomic<int>& hits,
@@ -55,7 +43,7 @@ TEST(HttpGetTest, RateLimitBacksOffThenSucceeds)
     std::atomic<int> hits{0};
     rate_limited_route(s, "/limited", 3, hits);
     s.start();
-    SleepLog log;
+    nettest::SleepLog log;
     net::CurlHttp http(log.sleeper());
     auto reply = http.get(s.url("/limited"), net::GetOptions{5});
     EXPECT_TRUE(reply.ok) << reply.error;
@@ -70,7 +58,7 @@ TEST(HttpGetTest, FourthRateLimitIsReported)
     std::atomic<int> hits{0};
     rate_limited_route(s, "/limited", 100, hits);
     s.start();
-    SleepLog log;
+    nettest::SleepLog log;
     net::CurlHttp http(log.sleeper());
     auto reply = http.get(s.url("/limited"), net::GetOptions{5});
     EXPECT_FALSE(reply.ok);
@@ -101,7 +89,7 @@ TEST(HttpPostTest, RateLimitRetriedOnlyWithinAttempts)
     rate_limited_route(s, "/once", 1, once, true);
     rate_limited_route(s, "/always", 100, always, true);
     s.start();
-    SleepLog log;
+    nettest::SleepLog log;
     net::CurlHttp http(log.sleeper());
 
     auto ok = http.post_json(s.url("/once"), "{}", net::PostOptions{5, 2});

@@ -81,17 +81,4 @@ TEST(ParseBsv20, ATokenNeedsAnId)
     EXPECT_FALSE(wrong_type->is_token());
 }
 
-TEST(ParseBsv20, ReadsWhatTheWriterWrites)
-{
-    auto body = tx::parse_bsv20(tx::bsv20_transfer_json(TOKEN_ID, "77", "Name", "icon", "SYM", "3"));
-    ASSERT_TRUE(body.has_value());
-    EXPECT_EQ(body->id, TOKEN_ID);
-    EXPECT_EQ(body->amt, "77");
-    EXPECT_EQ(body->name, "Name");
-    EXPECT_EQ(body->icon, "icon");
-    EXPECT_EQ(body->sym, "SYM");
-    EXPECT_EQ(body->dec, "3");
-    EXPECT_EQ(body->op, "transfer");
-}
-
 } // namespace

@@ -20,20 +20,6 @@ TEST(TxSerialize, MatchesTheUnsignedTransactionsOfTheVectors)
     }
 }
 
-TEST(TxSerialize, WritesScriptSigsAndReversesTxids)
-{
-    tx::TxInput in;
-    in.txid = "00112233445566778899aabbccddeeff00112233445566778899aabbccddeeff";
-    in.vout = 0x01020304;
-    in.script_sig = {0x51, 0x52};
-    std::vector<tx::TxOutput> outs{{0x0102030405, {0x6a}}};
-    EXPECT_EQ(hex(tx::tx_serialize({in}, outs)),
-              "01000000" "01"
-              "ffeeddccbbaa99887766554433221100ffeeddccbbaa99887766554433221100" "04030201" "025152" "ffffffff"
-              "01" "0504030201000000" "016a"
-              "00000000");
-}
-
 TEST(TxSerialize, EstimateCountsEveryInputAs148Bytes)
 {
     tx::TxInput in;
