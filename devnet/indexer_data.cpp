@@ -7,6 +7,7 @@
 #include "core/base64.h"
 #include "core/hash.h"
 #include "core/json_get.h"
+#include "devnet/ascii.h"
 #include "tx/outpoint.h"
 
 namespace devnet {
@@ -44,11 +45,6 @@ bool starts_with_ci(std::string_view text, std::string_view prefix)
     return true;
 }
 
-std::string lower(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-    return text;
-}
 
 } // namespace
 
@@ -108,7 +104,7 @@ std::optional<TokenBody> parse_token_body(const tx::Envelope& envelope, std::str
     }
     if (core::json_string(*doc, "p") != "bsv-20") return std::nullopt;
     TokenBody token;
-    token.op = lower(core::json_string(*doc, "op"));
+    token.op = ascii_lower(core::json_string(*doc, "op"));
     auto amt = parse_u64_text(core::json_string(*doc, "amt"));
     if (!amt) return std::nullopt;
     token.amt = *amt;
