@@ -57,7 +57,7 @@ bool make_owner_only(const std::filesystem::path& path)
     std::vector<unsigned char> acl_buffer(acl_size);
     PACL acl = reinterpret_cast<PACL>(acl_buffer.data());
     if (!InitializeAcl(acl, acl_size, ACL_REVISION)) return false;
-    if (!AddAccessAllowedAce(acl, ACL_REVISION, GENERIC_ALL, user)) return false;
+    if (!AddAccessAllowedAce(acl, ACL_REVISION, FILE_ALL_ACCESS, user)) return false;
 
     std::wstring name = path.wstring();
     DWORD rc = SetNamedSecurityInfoW(name.data(), SE_FILE_OBJECT,

@@ -1,0 +1,62 @@
+// The HTTP operations the service clients are built on, as an interface: the program uses
+// CurlHttp (http_client.h); tests hand the clients canned answers instead.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+namespace net {
+
+using Json = nlohmann::json;
+
+// Read caps. A request stops reading once the answer grows past its cap and fails, so a
+// hostile or broken service cannot exhaust memory.
+inline constexpr size_t MAX_JSON_BODY = 8 * 1024 * 1024;
+// Inscription content: the size the content cache accepts.
+inline constexpr size_t MAX_CONTENT_BODY = 10'485'760;
+// Raw transaction hex: room for a transaction that carries a full-size inscription.
+inline constexpr size_t MAX_RAW_TX_BODY = 2 * MAX_CONTENT_BODY + 1024 * 1024;
+
+// The outcome of one GET or POST.
+struct HttpReply {
+    bool ok = false;           // the operation's own success rule held
+    long status = 0;           // HTTP status of the last answer; 0 when none arrived
+    std::string body;          // the answer's body (also on failure, when one arrived)
+    std::string error;         // one sentence when !ok
+    std::string content_type;  // the answer's Content-Type header, when any
+};
+
+// The outcome of a JSON GET: ok only for a 2xx answer whose body is JSON.
+struct JsonReply {
+    bool ok = false;
+    long status = 0;
+    Json json;          // the parsed body whenever it parsed (also for non-2xx answers)
+    std::string error;  // a sentence for logs when !ok
+};
+
+struct GetOptions {
+    int timeout_seconds = 10;  // raised to at least 2
+    bool accept_404 = false;   // a 404 answer counts as success, its body returned
+    size_t max_body = MAX_JSON_BODY;
+};
+
+struct PostOptions {
+    int timeout_seconds = 10;
+    int attempts = 1;  // tries in all when the service answers 429
+};
+
+// Every implementation must be safe to call from many threads at once.
+class Http {
+public:
+    virtual ~Http() = default;
+    // The plain JSON GET: no retries, no user agent.
+    virtual JsonReply get_json(const std::string& url, int timeout_seconds) = 0;
+    // The GET with error text: retries 429 answers three times, 400/800/1600 ms apart.
+    virtual HttpReply get(const std::string& url, const GetOptions& options) = 0;
+    // The JSON POST: retries 429 answers until options.attempts tries were made.
+    virtual HttpReply post_json(const std::string& url, const std::string& body, const PostOptions& options) = 0;
+};
+
+} // namespace net

@@ -1,0 +1,330 @@
+#include "net/http_client.h"
+
+#include <algorithm>
+#include <memory>
+#include <optional>
+#include <thread>
+
+#include "net/service_config.h"
+
+namespace net {
+
+namespace {
+
+using std::chrono::milliseconds;
+
+constexpr int HTTP_GET_RETRIES_ON_429 = 3;
+constexpr long CONNECT_TIMEOUT_SECONDS = 8;
+
+struct CurlDeleter {
+    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+};
+struct SlistDeleter {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+using CurlHandle = std::unique_ptr<CURL, CurlDeleter>;
+using Slist = std::unique_ptr<curl_slist, SlistDeleter>;
+
+// What one transfer should do.
+struct TransferSpec {
+    long timeout_seconds = 10;
+    long connect_timeout_seconds = 0;  // 0: libcurl's default
+    bool follow_redirects = false;
+    long max_redirects = -1;           // -1: libcurl's default
+    const char* user_agent = nullptr;
+    const std::string* post_json = nullptr;
+    size_t max_body = MAX_JSON_BODY;
+};
+
+struct Transfer {
+    bool init_failed = false;
+    CURLcode code = CURLE_OK;
+    long status = 0;
+    std::string body;
+    std::string content_type;
+    bool too_large = false;
+};
+
+struct BodySink {
+    std::string* body;
+    size_t max_body;
+    bool too_large = false;
+};
+
+size_t collect_body(char* data, size_t size, size_t count, void* user)
+{
+    auto* sink = static_cast<BodySink*>(user);
+    const size_t length = size * count;
+    if (length > sink->max_body - std::min(sink->max_body, sink->body->size())) {
+        sink->too_large = true;
+        return 0;  // anything but length aborts the transfer
+    }
+    sink->body->append(data, length);
+    return length;
+}
+
+Transfer perform(const std::string& url, const TransferSpec& spec)
+{
+    Transfer out;
+    CurlHandle handle(curl_easy_init());
+    if (!handle) {
+        out.init_failed = true;
+        return out;
+    }
+    CURL* h = handle.get();
+    BodySink sink{&out.body, spec.max_body};
+
+    curl_easy_setopt(h, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, collect_body);
+    curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink);
+    curl_easy_setopt(h, CURLOPT_TIMEOUT, spec.timeout_seconds);
+    // Without this, libcurl's resolver time-outs use signals, which is unsafe with threads.
+    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    // Refuse early an answer that announces a size over the cap; the write callback catches
+    // the ones that do not announce it.
+    curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(spec.max_body));
+    if (spec.connect_timeout_seconds > 0) curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, spec.connect_timeout_seconds);
+    if (spec.follow_redirects) {
+        curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
+        if (spec.max_redirects >= 0) curl_easy_setopt(h, CURLOPT_MAXREDIRS, spec.max_redirects);
+    }
+    if (spec.user_agent) curl_easy_setopt(h, CURLOPT_USERAGENT, spec.user_agent);
+
+    Slist headers;
+    if (spec.post_json) {
+        headers.reset(curl_slist_append(nullptr, "Content-Type: application/json"));
+        curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
+        curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(spec.post_json->size()));
+        curl_easy_setopt(h, CURLOPT_POSTFIELDS, spec.post_json->c_str());
+    }
+    Slist resolve(pin_registry_host(h, url));
+
+    out.code = curl_easy_perform(h);
+    curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &out.status);
+    const char* type = nullptr;
+    if (curl_easy_getinfo(h, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type) out.content_type = type;
+    out.too_large = sink.too_large || out.code == CURLE_FILESIZE_EXCEEDED;
+    return out;
+}
+
+// The error sentence for a transfer that did not complete, or nullopt when it did.
+std::optional<std::string> transport_error(const Transfer& t, size_t max_body)
+{
+    if (t.init_failed) return std::string("curl init failed");
+    if (t.too_large) return too_large_text(max_body);
+    if (t.code != CURLE_OK) return std::string(curl_easy_strerror(t.code));
+    return std::nullopt;
+}
+
+bool is_2xx(long status) { return status >= 200 && status <= 299; }
+
+void real_sleep(milliseconds delay) { std::this_thread::sleep_for(delay); }
+
+HttpReply reply_from(Transfer&& t)
+{
+    HttpReply reply;
+    reply.status = t.status;
+    reply.body = std::move(t.body);
+    reply.content_type = std::move(t.content_type);
+    return reply;
+}
+
+// Drops trailing bytes that would leave a UTF-8 character cut in two.
+void trim_to_utf8_boundary(std::string& text)
+{
+    size_t end = text.size();
+    size_t lead = end;
+    while (lead > 0 && (static_cast<unsigned char>(text[lead - 1]) & 0xC0) == 0x80 && end - lead < 3) --lead;
+    if (lead == 0) return;
+    unsigned char first = static_cast<unsigned char>(text[lead - 1]);
+    size_t need = first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : first >= 0xC0 ? 2 : 1;
+    if (first >= 0x80 && end - (lead - 1) < need) text.resize(lead - 1);
+}
+
+} // namespace
+
+CurlHttp::CurlHttp(Sleep sleep) : m_sleep(sleep ? std::move(sleep) : Sleep(real_sleep)) {}
+
+JsonReply CurlHttp::get_json(const std::string& url, int timeout_seconds)
+{
+    TransferSpec spec;
+    spec.timeout_seconds = std::max(timeout_seconds, 1);
+    spec.follow_redirects = true;
+    Transfer t = perform(url, spec);
+
+    JsonReply reply;
+    reply.status = t.status;
+    if (auto error = transport_error(t, spec.max_body)) {
+        reply.error = *error;
+        return reply;
+    }
+    if (t.body.empty()) {
+        reply.error = "HTTP " + std::to_string(t.status) + " with an empty answer";
+        return reply;
+    }
+    Json doc = Json::parse(t.body, nullptr, false);
+    if (doc.is_discarded()) {
+        reply.error = is_2xx(t.status) ? "HTTP " + std::to_string(t.status) + " answer is not JSON"
+                                       : http_error_text(t.status, t.body);
+        return reply;
+    }
+    reply.json = std::move(doc);
+    reply.ok = is_2xx(t.status);
+    if (!reply.ok) reply.error = http_error_text(t.status, t.body);
+    return reply;
+}
+
+HttpReply CurlHttp::get(const std::string& url, const GetOptions& options)
+{
+    TransferSpec spec;
+    spec.timeout_seconds = std::max(options.timeout_seconds, 2);
+    spec.connect_timeout_seconds = CONNECT_TIMEOUT_SECONDS;
+    spec.follow_redirects = true;
+    spec.max_redirects = 5;
+    spec.user_agent = USER_AGENT;
+    spec.max_body = options.max_body;
+
+    for (int retry = 0;; ++retry) {
+        Transfer t = perform(url, spec);
+        if (auto error = transport_error(t, spec.max_body)) {
+            HttpReply reply = reply_from(std::move(t));
+            reply.error = *error;
+            return reply;
+        }
+        if (t.status == 429 && retry < HTTP_GET_RETRIES_ON_429) {
+            m_sleep(milliseconds(400 << retry));
+            continue;
+        }
+        HttpReply reply = reply_from(std::move(t));
+        reply.ok = is_2xx(reply.status) || (reply.status == 404 && options.accept_404);
+        if (!reply.ok) reply.error = http_error_text(reply.status, reply.body);
+        return reply;
+    }
+}
+
+HttpReply CurlHttp::post_json(const std::string& url, const std::string& body, const PostOptions& options)
+{
+    TransferSpec spec;
+    spec.timeout_seconds = std::max(options.timeout_seconds, 1);
+    spec.connect_timeout_seconds = CONNECT_TIMEOUT_SECONDS;
+    spec.user_agent = USER_AGENT;
+    spec.post_json = &body;
+
+    const int attempts = std::max(options.attempts, 1);
+    for (int attempt = 1;; ++attempt) {
+        Transfer t = perform(url, spec);
+        if (auto error = transport_error(t, spec.max_body)) {
+            HttpReply reply = reply_from(std::move(t));
+            reply.error = *error;
+            return reply;
+        }
+        if (t.status == 429 && attempt < attempts) {
+            m_sleep(milliseconds(400 << std::min(attempt - 1, 10)));
+            continue;
+        }
+        HttpReply reply = reply_from(std::move(t));
+        reply.ok = is_2xx(reply.status);
+        if (!reply.ok) reply.error = http_error_text(reply.status, reply.body);
+        return reply;
+    }
+}
+
+Http& default_http()
+{
+    static CurlHttp http;
+    return http;
+}
+
+bool get_json(const std::string& url, Json& result, int timeout_seconds)
+{
+    JsonReply reply = default_http().get_json(url, timeout_seconds);
+    if (!reply.json.is_null() || reply.ok) result = std::move(reply.json);
+    return reply.ok;
+}
+
+bool http_get(const std::string& url, std::string& body, std::string& error, int timeout_seconds,
+              bool accept_404, size_t max_body)
+{
+    body.clear();
+    error.clear();
+    HttpReply reply = default_http().get(url, GetOptions{timeout_seconds, accept_404, max_body});
+    body = std::move(reply.body);
+    error = std::move(reply.error);
+    return reply.ok;
+}
+
+bool http_post_json(const std::string& url, const std::string& body, std::string& response,
+                    std::string& error, int timeout_seconds, int attempts)
+{
+    response.clear();
+    error.clear();
+    HttpReply reply = default_http().post_json(url, body, PostOptions{timeout_seconds, attempts});
+    response = std::move(reply.body);
+    error = std::move(reply.error);
+    return reply.ok;
+}
+
+curl_slist* pin_host(CURL* handle, const std::string& url, const std::string& domain, const std::string& ipv4)
+{
+    if (domain.empty() || url.size() < domain.size() || url.find(domain) == std::string::npos) return nullptr;
+    curl_slist* list = curl_slist_append(nullptr, (domain + ":443:" + ipv4).c_str());
+    if (!list) return nullptr;
+    curl_slist* both = curl_slist_append(list, ("www." + domain + ":443:" + ipv4).c_str());
+    if (!both) {
+        curl_slist_free_all(list);
+        return nullptr;
+    }
+    curl_easy_setopt(handle, CURLOPT_RESOLVE, both);
+    curl_easy_setopt(handle, CURLOPT_IPRESOLVE, CURL_IPRESOLVE_V4);
+    return both;
+}
+
+curl_slist* pin_registry_host(CURL* handle, const std::string& url)
+{
+    auto services = current_services();
+    return pin_host(handle, url, services->registry_domain, std::string(REGISTRY_PINNED_IPV4));
+}
+
+std::string http_error_text(long status, std::string_view body)
+{
+    if (status == 429) return "HTTP 429 \u2013 WhatsOnChain is rate-limiting. Wait a few seconds and try again.";
+    const std::string head = "HTTP " + std::to_string(status);
+    if (body.find("<html") != std::string_view::npos || body.find("<HTML") != std::string_view::npos ||
+        body.find("<!DOCTYPE") != std::string_view::npos) {
+        return head;
+    }
+    while (!body.empty() && (body.back() == '\n' || body.back() == '\r' || body.back() == ' ')) {
+        body.remove_suffix(1);
+    }
+    if (body.empty()) return head;
+    std::string cut(body.substr(0, 120));
+    if (body.size() > 120) trim_to_utf8_boundary(cut);
+    return head + " \u2013 " + cut;
+}
+
+std::string too_large_text(size_t max_body)
+{
+    return "the answer is larger than " + std::to_string(max_body) + " bytes; it was not read";
+}
+
+std::string url_escape(std::string_view text)
+{
+    static const char* HEX = "0123456789ABCDEF";
+    std::string out;
+    for (char c : text) {
+        auto u = static_cast<unsigned char>(c);
+        if ((u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9') || c == '-' ||
+            c == '.' || c == '_' || c == '~') {
+            out.push_back(c);
+        } else {
+            out.push_back('%');
+            out.push_back(HEX[u >> 4]);
+            out.push_back(HEX[u & 15]);
+        }
+    }
+    return out;
+}
+
+} // namespace net

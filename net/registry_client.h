@@ -1,0 +1,61 @@
+// The registry host: the oracle index of the book, its transaction submit, identity keys by
+// handle, the architects list, frozen identities and paymail names.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "net/http.h"
+#include "net/result.h"
+
+namespace net {
+
+struct IdentityStatus {
+    bool frozen = false;
+    std::string frozen_note;
+};
+
+struct OiSubmitAnswer {
+    std::string text;  // the answer as sent
+    bool ok = false;   // a JSON object whose "ok" is true
+};
+
+class RegistryClient {
+public:
+    // base: e.g. "https://" + domain; domain: the paymail domain of handles.
+    RegistryClient(std::string base, std::string domain, Http& http);
+
+    // "/oi/oracle/{oracle}/txids?limit=..&offset=.." (12 s): the string elements of "txids".
+    // An answer without a "txids" array fails with Failure::Answer.
+    Result<std::vector<std::string>> oracle_txids(std::string_view oracle, int limit, int offset,
+                                                  int timeout_seconds = 12) const;
+    // "/oi/oracle/ident/txids?limit=12".
+    Result<std::vector<std::string>> ident_txids(int timeout_seconds = 12) const;
+    // "/oi/tx/{txid}" (4 s): the chain transaction JSON, whole.
+    Result<Json> oi_tx_json(std::string_view txid, int timeout_seconds = 4) const;
+    // POST "/oi/submit" {"txhex": raw_hex} (2 s, one try).
+    Result<OiSubmitAnswer> submit(std::string_view raw_hex) const;
+
+    // "/api/paymail/architects" (12 s): "pubkeys", lower-cased; other elements are left out.
+    Result<std::vector<std::string>> architects(int timeout_seconds = 12) const;
+    // "/api/paymail/identity/{pubkey}" (12 s): "frozen" and "frozenNote".
+    Result<IdentityStatus> identity_status(std::string_view pubkey_hex, int timeout_seconds = 12) const;
+    // "/api/bsvalias/id/{handle}@{domain}": "pubkey" or "publicKey", lower-cased hex.
+    Result<std::string> identity_key(std::string_view handle, int timeout_seconds = 12) const;
+    // POST "/api/paymail/claim" with the caller's JSON body: the answer text.
+    Result<std::string> claim_paymail(const std::string& body_json, int timeout_seconds = 15) const;
+    // "/api/paymail/quota/{pubkey}": "role".
+    Result<std::string> quota_role(std::string_view pubkey_hex, int timeout_seconds = 12) const;
+
+    const std::string& domain() const { return m_domain; }
+
+private:
+    Result<std::vector<std::string>> txid_list(const JsonReply& reply) const;
+
+    std::string m_base;
+    std::string m_domain;
+    Http& m_http;
+};
+
+} // namespace net

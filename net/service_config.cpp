@@ -1,0 +1,153 @@
+#include "net/service_config.h"
+
+#include <fstream>
+#include <mutex>
+#include <sstream>
+#include <system_error>
+#include <utility>
+
+#include "core/json_get.h"
+#include "core/log.h"
+#include "platform/data_dir.h"
+
+namespace net {
+
+namespace {
+
+constexpr size_t MAX_SERVICES_FILE = 64 * 1024;
+
+bool is_web_url(const std::string& text)
+{
+    auto has_prefix = [&](std::string_view p) { return text.size() > p.size() && text.compare(0, p.size(), p) == 0; };
+    if (!has_prefix("http://") && !has_prefix("https://")) return false;
+    for (char c : text) {
+        auto u = static_cast<unsigned char>(c);
+        if (u <= 0x20 || u == 0x7f) return false;
+    }
+    return true;
+}
+
+bool is_host_name(const std::string& text)
+{
+    if (text.empty() || text.size() > 253) return false;
+    for (char c : text) {
+        bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '.';
+        if (!ok) return false;
+    }
+    return true;
+}
+
+struct ServicesSlot {
+    std::mutex mutex;
+    std::shared_ptr<const ServiceConfig> config;
+};
+
+ServicesSlot& services_slot()
+{
+    static ServicesSlot slot;
+    return slot;
+}
+
+} // namespace
+
+std::filesystem::path services_file_path()
+{
+    return platform::data_dir() / "agoran" / "services.json";
+}
+
+std::optional<ServiceConfig> parse_services_json(std::string_view text, std::string* why)
+{
+    auto fail = [&](std::string reason) -> std::optional<ServiceConfig> {
+        if (why) *why = std::move(reason);
+        return std::nullopt;
+    };
+    auto doc = core::parse_json(text);
+    if (!doc) return fail("it is not JSON");
+    if (!doc->is_object()) return fail("it is not a JSON object");
+
+    ServiceConfig config;
+    struct Member {
+        const char* name;
+        std::string ServiceConfig::*field;
+        bool url;
+    };
+    const Member members[] = {
+        {"woc_api", &ServiceConfig::woc_api, true},
+        {"woc_site", &ServiceConfig::woc_site, true},
+        {"ordinals_api", &ServiceConfig::ordinals_api, true},
+        {"ordinals_content", &ServiceConfig::ordinals_content, true},
+        {"arc", &ServiceConfig::arc, true},
+        {"registry", &ServiceConfig::registry, true},
+        {"registry_domain", &ServiceConfig::registry_domain, false},
+        {"product_page", &ServiceConfig::product_page, true},
+    };
+    for (const Member& m : members) {
+        const core::Json* value = core::json_member(*doc, m.name);
+        if (!value) continue;
+        if (!value->is_string()) return fail(std::string("\"") + m.name + "\" is not a string");
+        std::string text_value = value->get<std::string>();
+        if (m.url) {
+            if (!text_value.empty() && text_value.back() == '/') text_value.pop_back();
+            if (!is_web_url(text_value)) return fail(std::string("\"") + m.name + "\" is not an http or https URL");
+        } else if (!is_host_name(text_value)) {
+            return fail(std::string("\"") + m.name + "\" is not a host name");
+        }
+        config.*m.field = std::move(text_value);
+    }
+    return config;
+}
+
+ServiceConfig load_services(const std::filesystem::path& file)
+{
+    std::error_code ec;
+    if (!std::filesystem::exists(file, ec)) return ServiceConfig{};
+    const std::string warning_head = "ignoring " + file.string() + ": ";
+    auto size = std::filesystem::file_size(file, ec);
+    if (ec || size > MAX_SERVICES_FILE) {
+        core::log_warning(warning_head + (ec ? "it cannot be read" : "it is too large") + "; using the mainnet services");
+        return ServiceConfig{};
+    }
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (!in.good() && !in.eof()) {
+        core::log_warning(warning_head + "it cannot be read; using the mainnet services");
+        return ServiceConfig{};
+    }
+    std::string why;
+    auto config = parse_services_json(text.str(), &why);
+    if (!config) {
+        core::log_warning(warning_head + why + "; using the mainnet services");
+        return ServiceConfig{};
+    }
+    return *config;
+}
+
+std::shared_ptr<const ServiceConfig> current_services()
+{
+    auto& slot = services_slot();
+    {
+        std::lock_guard<std::mutex> lock(slot.mutex);
+        if (slot.config) return slot.config;
+    }
+    // Loaded outside the lock (it touches the disk); the first store wins.
+    auto loaded = std::make_shared<const ServiceConfig>(load_services(services_file_path()));
+    std::lock_guard<std::mutex> lock(slot.mutex);
+    if (!slot.config) slot.config = std::move(loaded);
+    return slot.config;
+}
+
+void set_current_services(ServiceConfig config)
+{
+    auto fresh = std::make_shared<const ServiceConfig>(std::move(config));
+    auto& slot = services_slot();
+    std::lock_guard<std::mutex> lock(slot.mutex);
+    slot.config = std::move(fresh);
+}
+
+void reload_current_services()
+{
+    set_current_services(load_services(services_file_path()));
+}
+
+} // namespace net

@@ -1,0 +1,58 @@
+// Where the outside services live. Each base is a constant of the program (mainnet); the optional
+// file "services.json" in the "agoran" folder of the data directory overrides any of them, which
+// is how tests and the demo point the program at the local simulator.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace net {
+
+// The registry host's own domain (paymail domain of handles) and the IPv4 address its requests
+// are pinned to, so that they do not depend on name resolution.
+inline constexpr std::string_view DEFAULT_REGISTRY_DOMAIN = "tavrinnode.example";
+inline constexpr std::string_view REGISTRY_PINNED_IPV4 = "192.0.2.10";
+
+struct ServiceConfig {
+    std::string woc_api = "https://api.whatsonchain.com/v1/bsv/main";
+    std::string woc_site = "https://whatsonchain.com";
+    std::string ordinals_api = "https://ordinals.gorillapool.io/api";
+    std::string ordinals_content = "https://ordinals.gorillapool.io";
+    std::string arc = "https://arc.gorillapool.io";
+    std::string registry = "https://" + std::string(DEFAULT_REGISTRY_DOMAIN);
+    std::string registry_domain = std::string(DEFAULT_REGISTRY_DOMAIN);
+    std::string product_page = "https://" + std::string(DEFAULT_REGISTRY_DOMAIN) + "/agoran";
+
+    // The WhatsOnChain web page of a transaction, for the user's browser.
+    std::string tx_page_url(const std::string& txid) const { return woc_site + "/tx/" + txid; }
+    bool operator==(const ServiceConfig&) const = default;
+};
+
+// platform::data_dir() / "agoran" / "services.json".
+std::filesystem::path services_file_path();
+
+// Reads the text of a services.json: a JSON object whose members "woc_api", "woc_site",
+// "ordinals_api", "ordinals_content", "arc", "registry", "product_page" (each an http or https
+// URL) and "registry_domain" (a bare host name), all optional, replace the mainnet values.
+// Other members are ignored. One trailing "/" of a URL is dropped. Returns nullopt, with the
+// reason in *why when given, for anything else: nothing is half-applied.
+std::optional<ServiceConfig> parse_services_json(std::string_view text, std::string* why = nullptr);
+
+// The configuration from file: mainnet when the file is absent; mainnet and a logged warning
+// when it cannot be read or is malformed.
+ServiceConfig load_services(const std::filesystem::path& file);
+
+// The process-wide configuration, loaded from services_file_path() on first use. Safe from
+// any thread; the pointer stays valid while held even if the configuration is replaced.
+std::shared_ptr<const ServiceConfig> current_services();
+
+// Replaces the process-wide configuration (tests, or after the data directory changed).
+void set_current_services(ServiceConfig config);
+
+// Loads services_file_path() again and makes it the process-wide configuration.
+void reload_current_services();
+
+} // namespace net

@@ -1,0 +1,292 @@
+#include "net/http_client.h"
+
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "net/service_config.h"
+#include "tests/net/local_server.h"
+#include "tests/net/sleep_log.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using nettest::LocalServer;
+
+const std::string DASH = "\xE2\x80\x93";  // U+2013 in UTF-8
+const std::string RATE_LIMITED =
+    "HTTP 429 " + DASH + " WhatsOnChain is rate-limiting. Wait a few seconds and try again.";
+
+// The simulator's tests cover a 404, an HTML 500, a long JSON 400 and the timeout floor.
+
+// A route that answers 429 for the first `limited` requests, then 200 with body.
+void rate_limited_route(LocalServer& s, const std::string& path, int limited, std::atomic<int>& hits,
+                        bool post = false)
+{
+    auto handler = [limited, &hits](const httplib::Request&, httplib::Response& res) {
+        if (hits++ < limited) {
+            res.status = 429;
+            res.set_content("Too Many Requests", "text/plain");
+        } else {
+            res.set_content("{\"ok\":true}", "application/json");
+        }
+    };
+    if (post) s.server().Post(path, handler);
+    else s.server().Get(path, handler);
+}
+
+TEST(HttpGetTest, RateLimitBacksOffThenSucceeds)
+{
+    LocalServer s;
+    std::atomic<int> hits{0};
+    rate_limited_route(s, "/limited", 3, hits);
+    s.start();
+    nettest::SleepLog log;
+    net::CurlHttp http(log.sleeper());
+    auto reply = http.get(s.url("/limited"), net::GetOptions{5});
+    EXPECT_TRUE(reply.ok) << reply.error;
+    EXPECT_EQ(reply.body, "{\"ok\":true}");
+    EXPECT_EQ(hits.load(), 4);
+    EXPECT_EQ(log.waits, (std::vector<long>{400, 800, 1600}));
+}
+
+TEST(HttpGetTest, FourthRateLimitIsReported)
+{
+    LocalServer s;
+    std::atomic<int> hits{0};
+    rate_limited_route(s, "/limited", 100, hits);
+    s.start();
+    nettest::SleepLog log;
+    net::CurlHttp http(log.sleeper());
+    auto reply = http.get(s.url("/limited"), net::GetOptions{5});
+    EXPECT_FALSE(reply.ok);
+    EXPECT_EQ(reply.error, RATE_LIMITED);
+    EXPECT_EQ(reply.status, 429);
+    EXPECT_EQ(hits.load(), 4);
+    EXPECT_EQ(log.waits.size(), 3u);
+}
+
+TEST(HttpGetTest, JsonGetDoesNotRetry)
+{
+    LocalServer s;
+    std::atomic<int> hits{0};
+    rate_limited_route(s, "/limited", 1, hits);
+    s.start();
+    net::CurlHttp http([](std::chrono::milliseconds) { FAIL() << "get_json must not wait"; });
+    auto reply = http.get_json(s.url("/limited"), 5);
+    EXPECT_FALSE(reply.ok);
+    EXPECT_EQ(reply.status, 429);
+    EXPECT_EQ(hits.load(), 1);
+}
+
+TEST(HttpPostTest, RateLimitRetriedOnlyWithinAttempts)
+{
+    LocalServer s;
+    std::atomic<int> once{0};
+    std::atomic<int> always{0};
+    rate_limited_route(s, "/once", 1, once, true);
+    rate_limited_route(s, "/always", 100, always, true);
+    s.start();
+    nettest::SleepLog log;
+    net::CurlHttp http(log.sleeper());
+
+    auto ok = http.post_json(s.url("/once"), "{}", net::PostOptions{5, 2});
+    EXPECT_TRUE(ok.ok) << ok.error;
+    EXPECT_EQ(once.load(), 2);
+
+    auto single = http.post_json(s.url("/always"), "{}", net::PostOptions{5, 1});
+    EXPECT_FALSE(single.ok);
+    EXPECT_EQ(single.error, RATE_LIMITED);
+    EXPECT_EQ(always.load(), 1);
+
+    always = 0;
+    auto three = http.post_json(s.url("/always"), "{}", net::PostOptions{5, 3});
+    EXPECT_FALSE(three.ok);
+    EXPECT_EQ(always.load(), 3);
+    EXPECT_EQ(log.waits, (std::vector<long>{400, 400, 800}));
+}
+
+TEST(HttpErrorTextTest, TrimsLineEndsAndNeverSplitsACharacter)
+{
+    EXPECT_EQ(net::http_error_text(400, "Missing inputs\r\n \n"), "HTTP 400 " + DASH + " Missing inputs");
+    EXPECT_EQ(net::http_error_text(500, "<HTML>oops</HTML>"), "HTTP 500");
+    EXPECT_EQ(net::http_error_text(500, " \r\n"), "HTTP 500");
+    EXPECT_EQ(net::http_error_text(503, ""), "HTTP 503");
+    EXPECT_EQ(net::http_error_text(429, "<html>busy</html>"), RATE_LIMITED);
+    // 119 ASCII bytes then a two-byte character: the cut at 120 would split it.
+    std::string body = std::string(119, 'a') + "\xC3\xA9" + "tail";
+    EXPECT_EQ(net::http_error_text(400, body), "HTTP 400 " + DASH + " " + std::string(119, 'a'));
+    std::string fits = std::string(118, 'a') + "\xC3\xA9" + "tail";
+    EXPECT_EQ(net::http_error_text(400, fits), "HTTP 400 " + DASH + " " + std::string(118, 'a') + "\xC3\xA9");
+}
+
+TEST(HttpGetTest, AnswersOverTheCapAreRefused)
+{
+    const std::string exact(net::MAX_CONTENT_BODY, 'c');
+    const std::string over(net::MAX_CONTENT_BODY + 1, 'c');
+    LocalServer s;
+    s.server().Get("/exact", [&](const httplib::Request&, httplib::Response& res) { res.set_content(exact, "image/png"); });
+    s.server().Get("/over", [&](const httplib::Request&, httplib::Response& res) { res.set_content(over, "image/png"); });
+    // Chunked: no announced length, so only the running count can stop it.
+    s.server().Get("/endless", [](const httplib::Request&, httplib::Response& res) {
+        res.set_chunked_content_provider("image/png", [](size_t offset, httplib::DataSink& sink) {
+            if (offset > 64 * 1024 * 1024) return false;  // a safety stop for a broken client
+            std::string chunk(64 * 1024, 'z');
+            return sink.write(chunk.data(), chunk.size());
+        });
+    });
+    s.start();
+    net::CurlHttp http;
+    net::GetOptions content{10, false, net::MAX_CONTENT_BODY};
+
+    auto ok = http.get(s.url("/exact"), content);
+    EXPECT_TRUE(ok.ok) << ok.error;
+    EXPECT_EQ(ok.body.size(), net::MAX_CONTENT_BODY);
+    EXPECT_EQ(ok.content_type, "image/png");
+
+    for (const char* path : {"/over", "/endless"}) {
+        auto refused = http.get(s.url(path), content);
+        EXPECT_FALSE(refused.ok) << path;
+        EXPECT_EQ(refused.error, net::too_large_text(net::MAX_CONTENT_BODY)) << path;
+        EXPECT_LE(refused.body.size(), net::MAX_CONTENT_BODY) << path;
+    }
+    // JSON reads have the smaller cap.
+    auto json = http.get_json(s.url("/exact"), 10);
+    EXPECT_FALSE(json.ok);
+    EXPECT_EQ(json.error, net::too_large_text(net::MAX_JSON_BODY));
+}
+
+TEST(HttpGetTest, TransportFailureGivesLibcurlText)
+{
+    // A port that was free a moment ago: nothing listens there now.
+    int port;
+    {
+        LocalServer s;
+        s.start();
+        port = s.port();
+    }
+    std::string body, error;
+    EXPECT_FALSE(net::http_get("http://127.0.0.1:" + std::to_string(port) + "/", body, error, 2));
+    EXPECT_EQ(error, curl_easy_strerror(CURLE_COULDNT_CONNECT));
+    EXPECT_FALSE(net::http_get("file:///etc/hostname", body, error, 2));
+    EXPECT_FALSE(error.empty());
+    EXPECT_TRUE(body.empty());
+}
+
+TEST(HttpPostTest, SendsJsonWithUserAgentAndDoesNotFollowRedirects)
+{
+    LocalServer s;
+    std::mutex mutex;
+    std::string seen_type, seen_agent, seen_body, get_agent;
+    s.server().Post("/submit", [&](const httplib::Request& req, httplib::Response& res) {
+        std::lock_guard<std::mutex> lock(mutex);
+        seen_type = req.get_header_value("Content-Type");
+        seen_agent = req.get_header_value("User-Agent");
+        seen_body = req.body;
+        res.set_content("\"ok\"", "text/plain");
+    });
+    s.server().Post("/moved", [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/submit", 307); });
+    s.server().Get("/agent", [&](const httplib::Request& req, httplib::Response& res) {
+        std::lock_guard<std::mutex> lock(mutex);
+        get_agent = req.get_header_value("User-Agent");
+        res.set_content("{}", "application/json");
+    });
+    s.start();
+
+    std::string response, error;
+    const std::string body = "{\"txhex\":\"0100\"}";
+    ASSERT_TRUE(net::http_post_json(s.url("/submit"), body, response, error, 5)) << error;
+    EXPECT_EQ(response, "\"ok\"");
+    EXPECT_EQ(seen_type, "application/json");
+    EXPECT_EQ(seen_agent, net::USER_AGENT);
+    EXPECT_EQ(seen_body, body);
+
+    seen_body.clear();
+    EXPECT_FALSE(net::http_post_json(s.url("/moved"), body, response, error, 5));
+    EXPECT_EQ(error.rfind("HTTP 307", 0), 0u) << error;
+    EXPECT_TRUE(seen_body.empty());
+
+    std::string got;
+    ASSERT_TRUE(net::http_get(s.url("/agent"), got, error, 5));
+    EXPECT_EQ(get_agent, net::USER_AGENT);
+}
+
+TEST(HttpGetTest, RedirectsFollowedUpToFive)
+{
+    LocalServer s;
+    s.server().Get(R"(/hop/(\d+))", [](const httplib::Request& req, httplib::Response& res) {
+        int n = std::stoi(req.matches[1]);
+        if (n == 0) res.set_content("{\"landed\":true}", "application/json");
+        else res.set_redirect("/hop/" + std::to_string(n - 1));
+    });
+    s.start();
+    std::string body, error;
+    EXPECT_TRUE(net::http_get(s.url("/hop/5"), body, error, 5)) << error;
+    EXPECT_EQ(body, "{\"landed\":true}");
+    EXPECT_FALSE(net::http_get(s.url("/hop/6"), body, error, 5));
+    EXPECT_EQ(error, curl_easy_strerror(CURLE_TOO_MANY_REDIRECTS));
+}
+
+TEST(HttpGetTest, ManyThreadsAtOnce)
+{
+    LocalServer s;
+    s.server().Get(R"(/echo/(\d+))", [](const httplib::Request& req, httplib::Response& res) {
+        res.set_content("{\"n\":" + std::string(req.matches[1]) + "}", "application/json");
+    });
+    s.start();
+    std::atomic<int> good{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 8; ++t) {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < 15; ++i) {
+                int n = t * 100 + i;
+                net::Json result;
+                if (net::get_json(s.url("/echo/" + std::to_string(n)), result, 5) && result.value("n", -1) == n) ++good;
+            }
+        });
+    }
+    for (auto& th : threads) th.join();
+    EXPECT_EQ(good.load(), 8 * 15);
+}
+
+TEST(PinHostTest, PinsDomainAndWwwOnlyForMatchingUrls)
+{
+    CURL* handle = curl_easy_init();
+    ASSERT_NE(handle, nullptr);
+    EXPECT_EQ(net::pin_host(handle, "https://other.example/oi/tx", "registry.test", "192.0.2.7"), nullptr);
+    EXPECT_EQ(net::pin_host(handle, "test", "registry.test", "192.0.2.7"), nullptr);
+
+    curl_slist* list = net::pin_host(handle, "https://www.registry.test/oi/tx/ab", "registry.test", "192.0.2.7");
+    ASSERT_NE(list, nullptr);
+    std::vector<std::string> entries;
+    for (curl_slist* e = list; e; e = e->next) entries.emplace_back(e->data);
+    EXPECT_EQ(entries, (std::vector<std::string>{"registry.test:443:192.0.2.7", "www.registry.test:443:192.0.2.7"}));
+    curl_slist_free_all(list);
+    curl_easy_cleanup(handle);
+}
+
+TEST(PinHostTest, RegistryPinUsesConfiguredDomain)
+{
+    CURL* handle = curl_easy_init();
+    ASSERT_NE(handle, nullptr);
+    const std::string domain(net::DEFAULT_REGISTRY_DOMAIN);
+    curl_slist* list = net::pin_registry_host(handle, "https://" + domain + "/api/paymail/architects");
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(std::string(list->data), domain + ":443:" + std::string(net::REGISTRY_PINNED_IPV4));
+    curl_slist_free_all(list);
+    EXPECT_EQ(net::pin_registry_host(handle, "https://api.whatsonchain.com/v1/bsv/main/tx/ab"), nullptr);
+    curl_easy_cleanup(handle);
+}
+
+TEST(UrlEscapeTest, KeepsUnreservedAndEscapesTheRest)
+{
+    EXPECT_EQ(net::url_escape("1AbC-._~9"), "1AbC-._~9");
+    EXPECT_EQ(net::url_escape("../a b/?x=1&y#"), "..%2Fa%20b%2F%3Fx%3D1%26y%23");
+    EXPECT_EQ(net::url_escape("\xC3\xA9"), "%C3%A9");
+}
+
+} // namespace

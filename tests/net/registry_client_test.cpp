@@ -1,0 +1,97 @@
+#include "net/registry_client.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/net/fake_http.h"
+
+namespace {
+
+const std::string REG = "https://registry.test";
+const std::string KEY = "02" + std::string(64, 'a');
+
+class RegistryClientTest : public ::testing::Test {
+protected:
+    nettest::FakeHttp m_http;
+    net::RegistryClient m_reg{REG, "registry.test", m_http};
+};
+
+TEST_F(RegistryClientTest, OracleTxidsAndTheirFailures)
+{
+    const std::string url = REG + "/oi/oracle/agoran/txids?limit=2000&offset=4000";
+    m_http.answer(url, 200, R"({"txids":[")" + std::string(64, 'a') + R"(", 5, null, "B"]})");
+    auto page = m_reg.oracle_txids("agoran", 2000, 4000);
+    ASSERT_TRUE(page);
+    EXPECT_EQ(*page, (std::vector<std::string>{std::string(64, 'a'), "B"}));
+    EXPECT_EQ(m_http.requests().at(0).method, "GET_JSON");
+
+    m_http.answer(url, 200, R"({"ids":[]})");
+    EXPECT_EQ(m_reg.oracle_txids("agoran", 2000, 4000).failure, net::Failure::Answer);
+    m_http.answer(url, 200, "[]");
+    EXPECT_EQ(m_reg.oracle_txids("agoran", 2000, 4000).failure, net::Failure::Answer);
+    m_http.answer(url, 503, "");
+    EXPECT_EQ(m_reg.oracle_txids("agoran", 2000, 4000).failure, net::Failure::Request);
+    m_http.answer(url, 200, "not json");
+    EXPECT_EQ(m_reg.oracle_txids("agoran", 2000, 4000).failure, net::Failure::Request);
+
+    m_http.answer(REG + "/oi/oracle/ident/txids?limit=12", 200, R"({"txids":["x"]})");
+    auto ident = m_reg.ident_txids();
+    ASSERT_TRUE(ident);
+    EXPECT_EQ(ident->size(), 1u);
+}
+
+TEST_F(RegistryClientTest, SubmitReadsOk)
+{
+    m_http.answer(REG + "/oi/submit", 200, R"({"ok":true})");
+    auto ok = m_reg.submit("0100");
+    ASSERT_TRUE(ok);
+    EXPECT_TRUE(ok->ok);
+    EXPECT_EQ(m_http.requests().at(0).body, R"({"txhex":"0100"})");
+    EXPECT_EQ(m_http.last_post_options.timeout_seconds, 2);
+    EXPECT_EQ(m_http.last_post_options.attempts, 1);
+    for (const char* body : {R"({"ok":false})", R"({"ok":"true"})", "ok", R"([true])"}) {
+        m_http.answer(REG + "/oi/submit", 200, body);
+        auto answer = m_reg.submit("0100");
+        ASSERT_TRUE(answer);
+        EXPECT_FALSE(answer->ok) << body;
+        EXPECT_EQ(answer->text, body);
+    }
+}
+
+TEST_F(RegistryClientTest, IdentityLookups)
+{
+    m_http.answer(REG + "/api/bsvalias/id/alice@registry.test", 200, R"({"publicKey":")" + KEY + "\"}");
+    EXPECT_EQ(*m_reg.identity_key("alice"), KEY);
+    m_http.answer(REG + "/api/bsvalias/id/bob@registry.test", 200, R"({"pubkey":"02ABCDEF"})");
+    EXPECT_EQ(m_reg.identity_key("bob").failure, net::Failure::Answer);
+    m_reg.identity_key("x/../../architects");
+    EXPECT_EQ(m_http.requests().back().url, REG + "/api/bsvalias/id/x%2F..%2F..%2Farchitects@registry.test");
+
+    m_http.answer(REG + "/api/paymail/identity/" + KEY, 200, R"({"frozen":true,"frozenNote":"spam"})");
+    auto status = m_reg.identity_status(KEY);
+    ASSERT_TRUE(status);
+    EXPECT_TRUE(status->frozen);
+    EXPECT_EQ(status->frozen_note, "spam");
+    m_http.answer(REG + "/api/paymail/identity/" + KEY, 200, R"({"frozen":"yes"})");
+    EXPECT_FALSE(m_reg.identity_status(KEY)->frozen);
+    EXPECT_EQ(m_reg.identity_status("zz").failure, net::Failure::Input);
+
+    m_http.answer(REG + "/api/paymail/architects", 200, R"({"pubkeys":[")" + std::string("03") + std::string(64, 'B') + R"(", "short", 7]})");
+    auto architects = m_reg.architects();
+    ASSERT_TRUE(architects);
+    EXPECT_EQ(*architects, std::vector<std::string>{"03" + std::string(64, 'b')});
+
+    m_http.answer(REG + "/api/paymail/quota/" + KEY, 200, R"({"role":"member"})");
+    EXPECT_EQ(*m_reg.quota_role(KEY), "member");
+}
+
+TEST_F(RegistryClientTest, OracleTransaction)
+{
+    const std::string txid(64, 'e');
+    m_http.answer(REG + "/oi/tx/" + txid, 200, R"({"txid":")" + txid + R"(","vout":[]})");
+    auto tx = m_reg.oi_tx_json(txid);
+    ASSERT_TRUE(tx);
+    EXPECT_EQ(tx->value("txid", ""), txid);
+    EXPECT_EQ(m_reg.oi_tx_json("../x").failure, net::Failure::Input);
+}
+
+} // namespace

@@ -1,0 +1,140 @@
+#include "net/service_config.h"
+
+#include <fstream>
+#include <mutex>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "core/log.h"
+#include "platform/data_dir.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Collects warnings for the length of a test.
+class WarningLog {
+public:
+    WarningLog()
+    {
+        m_previous = core::set_log_sink([this](core::LogLevel level, const std::string& text) {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (level == core::LogLevel::Warning) m_warnings.push_back(text);
+        });
+    }
+    ~WarningLog() { core::set_log_sink(m_previous); }
+    std::vector<std::string> warnings()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_warnings;
+    }
+
+private:
+    core::LogSink m_previous;
+    std::mutex m_mutex;
+    std::vector<std::string> m_warnings;
+};
+
+class ServiceConfigTest : public testsupport::TempDirTest {
+protected:
+    fs::path write_services(const std::string& text)
+    {
+        fs::path file = m_temp / "services.json";
+        std::ofstream(file, std::ios::binary) << text;
+        return file;
+    }
+};
+
+TEST_F(ServiceConfigTest, MissingFileMeansMainnetWithoutWarning)
+{
+    WarningLog log;
+    net::ServiceConfig config = net::load_services(m_temp / "absent.json");
+    EXPECT_EQ(config, net::ServiceConfig{});
+    EXPECT_EQ(config.woc_api, "https://api.whatsonchain.com/v1/bsv/main");
+    EXPECT_EQ(config.ordinals_api, "https://ordinals.gorillapool.io/api");
+    EXPECT_EQ(config.registry, "https://" + config.registry_domain);
+    EXPECT_TRUE(log.warnings().empty());
+}
+
+TEST_F(ServiceConfigTest, SimulatorFileOverridesEveryBaseGiven)
+{
+    const std::string base = "http://127.0.0.1:41234";
+    auto file = write_services(R"({
+        "woc_api": ")" + base + R"(/woc/v1/bsv/main",
+        "woc_site": ")" + base + R"(/woc-site",
+        "ordinals_api": ")" + base + R"(/ordinals/api",
+        "ordinals_content": ")" + base + R"(/ordinals/",
+        "arc": ")" + base + R"(/arc",
+        "registry": ")" + base + R"(/registry",
+        "product_page": ")" + base + R"(/product",
+        "comment": 7
+    })");
+    WarningLog log;
+    net::ServiceConfig config = net::load_services(file);
+    EXPECT_EQ(config.woc_api, base + "/woc/v1/bsv/main");
+    EXPECT_EQ(config.woc_site, base + "/woc-site");
+    EXPECT_EQ(config.ordinals_api, base + "/ordinals/api");
+    EXPECT_EQ(config.ordinals_content, base + "/ordinals");  // trailing "/" dropped
+    EXPECT_EQ(config.arc, base + "/arc");
+    EXPECT_EQ(config.registry, base + "/registry");
+    EXPECT_EQ(config.product_page, base + "/product");
+    EXPECT_EQ(config.registry_domain, std::string(net::DEFAULT_REGISTRY_DOMAIN));
+    EXPECT_EQ(config.tx_page_url("ab"), base + "/woc-site/tx/ab");
+    EXPECT_TRUE(log.warnings().empty());
+}
+
+TEST_F(ServiceConfigTest, MalformedFilesAreIgnoredWholeWithAWarning)
+{
+    const std::vector<std::string> bad = {
+        "",                                                    // empty
+        "{\"woc_api\": \"http://x\"",                          // cut short
+        "[\"http://127.0.0.1:1/woc\"]",                        // not an object
+        "{\"arc\": \"http://127.0.0.1:1/arc\", \"woc_api\": 5}",  // good member, then a wrong type
+        "{\"woc_api\": \"ftp://127.0.0.1/woc\"}",              // not a web URL
+        "{\"woc_api\": \"http://127.0.0.1/a b\"}",             // blank inside
+        "{\"registry_domain\": \"evil.example/path\"}",        // not a host name
+        "{\"registry_domain\": \"\"}",
+        "{\"arc\": null}",
+    };
+    for (const std::string& text : bad) {
+        WarningLog log;
+        net::ServiceConfig config = net::load_services(write_services(text));
+        EXPECT_EQ(config, net::ServiceConfig{}) << text;  // nothing half-applied
+        auto warnings = log.warnings();
+        ASSERT_EQ(warnings.size(), 1u) << text;
+        EXPECT_NE(warnings[0].find("services.json"), std::string::npos) << warnings[0];
+    }
+}
+
+TEST_F(ServiceConfigTest, ParserExplainsWhy)
+{
+    std::string why;
+    EXPECT_FALSE(net::parse_services_json("{\"woc_site\": true}", &why));
+    EXPECT_EQ(why, "\"woc_site\" is not a string");
+    auto partial = net::parse_services_json("{\"registry_domain\": \"registry.test\"}");
+    ASSERT_TRUE(partial);
+    EXPECT_EQ(partial->registry_domain, "registry.test");
+    EXPECT_EQ(partial->registry, net::ServiceConfig{}.registry);
+}
+
+TEST_F(ServiceConfigTest, ProcessWideConfigurationComesFromTheDataDirectory)
+{
+    m_temp.use_as_data_root();
+    fs::path file = net::services_file_path();
+    EXPECT_EQ(file, platform::data_dir() / "agoran" / "services.json");
+    fs::create_directories(file.parent_path());
+    std::ofstream(file) << R"({"arc": "http://127.0.0.1:9/arc"})";
+
+    auto before = net::current_services();
+    net::reload_current_services();
+    auto after = net::current_services();
+    EXPECT_EQ(after->arc, "http://127.0.0.1:9/arc");
+    EXPECT_EQ(before->arc, net::ServiceConfig{}.arc);  // a held configuration stays as it was
+
+    net::set_current_services(net::ServiceConfig{});
+    EXPECT_EQ(*net::current_services(), net::ServiceConfig{});
+}
+
+} // namespace

@@ -1,0 +1,84 @@
+#include "tx/bsv20.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/tx/tx_vectors.h"
+
+namespace {
+
+const std::string TOKEN_ID = "ae59f3b898ec61acbdb6cc7a245fabeded0c094bf046f35206a3aec60ef88127_0";
+
+TEST(Bsv20TransferJson, OnlyTheFourRequiredMembersWhenNothingElseIsKnown)
+{
+    EXPECT_EQ(tx::bsv20_transfer_json(TOKEN_ID, "5"),
+              R"({"amt":"5","id":")" + TOKEN_ID + R"(","op":"transfer","p":"bsv-20"})");
+    auto vector = testsupport::read_json_vector("inscriptions.json")["scripts"][1];
+    EXPECT_EQ(tx::bsv20_transfer_json(TOKEN_ID, "5"), vector["body_text"].get<std::string>());
+}
+
+TEST(Bsv20TransferJson, OptionalMembersSortedAndAsStrings)
+{
+    EXPECT_EQ(tx::bsv20_transfer_json(TOKEN_ID, "12", "Gold \"Bar\"", "icon_0", "GLD", "8"),
+              R"({"amt":"12","dec":"8","icon":"icon_0","id":")" + TOKEN_ID +
+                  R"(","name":"Gold \"Bar\"","op":"transfer","p":"bsv-20","sym":"GLD"})");
+    // Text that is not UTF-8 is replaced, not thrown on.
+    EXPECT_NE(tx::bsv20_transfer_json(TOKEN_ID, "1", std::string("\xff\xfe")).find("\"name\""), std::string::npos);
+}
+
+TEST(ParseBsv20, ReadsTheRealTransferBody)
+{
+    auto real = testsupport::read_json_vector("inscriptions.json")["scripts"][4];
+    auto body = tx::parse_bsv20(real["body_text"].get<std::string>());
+    ASSERT_TRUE(body.has_value());
+    EXPECT_TRUE(body->is_token());
+    EXPECT_EQ(body->op, "transfer");
+    EXPECT_EQ(body->id, TOKEN_ID);
+    EXPECT_EQ(body->amt, "2870813");
+}
+
+TEST(ParseBsv20, AmountsAsStringsOrExactIntegers)
+{
+    auto amt = [](const std::string& value) {
+        auto body = tx::parse_bsv20(R"({"p":"bsv-20","id":"x_0","amt":)" + value + "}");
+        return body ? body->amt : std::string("<none>");
+    };
+    EXPECT_EQ(amt(R"("42")"), "42");
+    EXPECT_EQ(amt("42"), "42");
+    EXPECT_EQ(amt("0"), "0");
+    EXPECT_EQ(amt("9007199254740993"), "9007199254740993");  // 2^53 + 1: a double would round it
+    EXPECT_EQ(amt("18446744073709551615"), "18446744073709551615");
+    EXPECT_EQ(amt("18446744073709551616"), "");
+    EXPECT_EQ(amt("-1"), "");
+    EXPECT_EQ(amt("1.5"), "");
+    EXPECT_EQ(amt("1e3"), "");
+    EXPECT_EQ(amt("true"), "");
+    EXPECT_EQ(amt("null"), "");
+    EXPECT_EQ(amt(R"(["1"])"), "");
+}
+
+TEST(ParseBsv20, RefusesOtherProtocolsAndNonJson)
+{
+    EXPECT_FALSE(tx::parse_bsv20(R"({"p":"bsv-21","id":"x_0","amt":"1"})").has_value());
+    EXPECT_FALSE(tx::parse_bsv20(R"({"p":"bsv-20 ","id":"x_0"})").has_value());
+    EXPECT_FALSE(tx::parse_bsv20(R"({"p":"BSV-20","id":"x_0"})").has_value());
+    EXPECT_FALSE(tx::parse_bsv20(R"({"id":"x_0"})").has_value());
+    EXPECT_FALSE(tx::parse_bsv20(R"({"p":20})").has_value());
+    EXPECT_FALSE(tx::parse_bsv20(R"(["p","bsv-20"])").has_value());
+    EXPECT_FALSE(tx::parse_bsv20(R"({"p":"bsv-20")").has_value());
+    EXPECT_FALSE(tx::parse_bsv20("").has_value());
+    EXPECT_FALSE(tx::parse_bsv20(std::string("\x89PNG\r\n", 6)).has_value());
+}
+
+TEST(ParseBsv20, ATokenNeedsAnId)
+{
+    auto deploy = tx::parse_bsv20(R"({"p":"bsv-20","op":"deploy+mint","sym":"GLD","amt":"1000","dec":"2"})");
+    ASSERT_TRUE(deploy.has_value());
+    EXPECT_FALSE(deploy->is_token());
+    EXPECT_EQ(deploy->sym, "GLD");
+    EXPECT_EQ(deploy->dec, "2");
+    auto wrong_type = tx::parse_bsv20(R"({"p":"bsv-20","id":5,"amt":"1"})");
+    ASSERT_TRUE(wrong_type.has_value());
+    EXPECT_FALSE(wrong_type->is_token());
+}
+
+} // namespace

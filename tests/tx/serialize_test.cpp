@@ -1,0 +1,91 @@
+#include "tx/serialize.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/tx/tx_vectors.h"
+#include "tx/fee.h"
+#include "tx/script.h"
+
+namespace {
+
+using txtest::hex;
+using txtest::unhex;
+
+TEST(TxSerialize, MatchesTheUnsignedTransactionsOfTheVectors)
+{
+    for (const auto& c : txtest::shape_cases()) {
+        tx::Transaction t = txtest::shape_case_tx(c);
+        EXPECT_EQ(hex(tx::tx_serialize(t.inputs, t.outputs)), c["unsigned_tx_hex"].get<std::string>())
+            << c["description"];
+    }
+}
+
+TEST(TxSerialize, EstimateCountsEveryInputAs148Bytes)
+{
+    tx::TxInput in;
+    in.txid = std::string(64, 'a');
+    in.script_sig = core::Bytes(70, 0x01);  // a real, shorter signature does not change the estimate
+    std::vector<tx::TxOutput> outs{{1000, tx::p2pkh_script({})}, {2000, tx::p2pkh_script({})}};
+
+    core::Bytes estimate = tx::tx_serialize({in}, outs, true);
+    ASSERT_EQ(estimate.size(), 226u);
+    EXPECT_EQ(estimate[4 + 1 + 36], 0x6B);
+    EXPECT_EQ(core::Bytes(estimate.begin() + 42, estimate.begin() + 42 + 107), core::Bytes(107, 0));
+    EXPECT_EQ(tx::tx_estimated_size({in}, outs), 226u);
+    EXPECT_EQ(tx::fee_for_size(estimate.size()), 23);
+    EXPECT_EQ(tx::tx_serialize({in}, outs, false).size(), 226u - 107 + 70 - 1 + 1);
+}
+
+TEST(TxSerialize, EstimateOfNoInputsStillWorks)
+{
+    std::vector<tx::TxOutput> outs{{1000, tx::p2pkh_script({})}};
+    EXPECT_EQ(tx::tx_serialize({}, outs, true).size(), tx::tx_estimated_size({}, outs));
+    EXPECT_EQ(tx::tx_estimated_size({}, outs), 10u + 34u);
+}
+
+TEST(TxSerialize, RefusesBadTxidsAndValues)
+{
+    std::vector<tx::TxOutput> outs{{1, tx::p2pkh_script({})}};
+    for (std::string txid : {std::string(63, 'a'), std::string(66, 'a'), std::string(62, 'a') + "zz", std::string()}) {
+        tx::TxInput in;
+        in.txid = txid;
+        EXPECT_TRUE(tx::tx_serialize({in}, outs).empty()) << txid;
+        EXPECT_TRUE(tx::tx_serialize({in}, outs, true).empty()) << txid;
+    }
+    tx::TxInput good;
+    good.txid = std::string(64, 'A');  // either case is read
+    EXPECT_FALSE(tx::tx_serialize({good}, outs).empty());
+    EXPECT_TRUE(tx::tx_serialize({good}, {{-1, tx::p2pkh_script({})}}).empty());
+    EXPECT_TRUE(tx::tx_serialize({good}, {{tx::MAX_MONEY + 1, tx::p2pkh_script({})}}).empty());
+}
+
+TEST(TxId, IsTheReversedDoubleHashOfRealTransactions)
+{
+    auto vectors = testsupport::read_json_vector("real-tx.json");
+    for (const auto& t : vectors["transactions"]) {
+        EXPECT_EQ(tx::tx_id(unhex(t["raw_tx_hex"].get<std::string>())), t["txid"].get<std::string>());
+    }
+}
+
+TEST(Fee, HundredSatsPerKilobyteRoundedUp)
+{
+    EXPECT_EQ(tx::fee_for_size(0), 1);
+    EXPECT_EQ(tx::fee_for_size(1), 1);
+    EXPECT_EQ(tx::fee_for_size(10), 1);
+    EXPECT_EQ(tx::fee_for_size(11), 2);
+    EXPECT_EQ(tx::fee_for_size(1000), 100);
+    EXPECT_EQ(tx::fee_for_size(1001), 101);
+    EXPECT_EQ(tx::fee_for_size(226), 23);
+}
+
+TEST(Fee, ChangeEstimateAddsOneP2pkhOutput)
+{
+    tx::TxInput in;
+    in.txid = std::string(64, 'b');
+    std::vector<tx::TxOutput> outs{{5000, tx::p2pkh_script({})}};
+    // 10 + 148 + 34 = 192 bytes without change; 226 with it.
+    EXPECT_EQ(tx::tx_estimated_size({in}, outs), 192u);
+    EXPECT_EQ(tx::fee_with_change_estimate({in}, outs), 23);
+}
+
+} // namespace

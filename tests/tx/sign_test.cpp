@@ -1,0 +1,178 @@
+#include "tx/sign.h"
+
+#include <gtest/gtest.h>
+
+#include "core/key.h"
+#include "tests/tx/tx_vectors.h"
+#include "tx/push.h"
+#include "tx/script.h"
+#include "tx/unlock_check.h"
+
+namespace {
+
+using txtest::hex;
+using txtest::unhex;
+
+struct Pushes {
+    core::Bytes signature;
+    core::Bytes public_key;
+};
+
+Pushes split(const core::Bytes& script_sig)
+{
+    size_t pos = 0;
+    auto sig = tx::read_script_op(script_sig, pos);
+    auto key = tx::read_script_op(script_sig, pos);
+    EXPECT_TRUE(sig && key && pos == script_sig.size());
+    if (!sig || !key) return {};
+    return {core::Bytes(sig->data.begin(), sig->data.end()), core::Bytes(key->data.begin(), key->data.end())};
+}
+
+TEST(TxSignInput, SignsTheProgramShapeCasesAgainstTheirDigests)
+{
+    for (const auto& c : txtest::shape_cases()) {
+        tx::Transaction t = txtest::shape_case_tx(c);
+        const size_t index = c["input_index"].get<size_t>();
+        core::Bytes script_code = unhex(c["script_code_hex"].get<std::string>());
+        auto lock = tx::p2pkh_prefix_hash(script_code);
+        ASSERT_TRUE(lock.has_value());
+        auto key = txtest::key_for_hash(*lock);
+        ASSERT_TRUE(key.has_value()) << c["description"];
+        if (script_code.size() != tx::P2PKH_SCRIPT_SIZE) t.inputs[index].prev_script = script_code;
+
+        ASSERT_TRUE(tx::tx_sign_input(index, t.inputs, t.outputs, key->hash, key->priv_hex, key->pub_hex)) << c["description"];
+        Pushes pushes = split(t.inputs[index].script_sig);
+        ASSERT_FALSE(pushes.signature.empty());
+        EXPECT_EQ(pushes.signature.back(), 0x41);
+        EXPECT_EQ(hex(pushes.public_key), key->pub_hex);
+        core::Bytes der(pushes.signature.begin(), pushes.signature.end() - 1);
+        core::Hash256 digest{};
+        core::Bytes expected = unhex(c["digest_hex"].get<std::string>());
+        std::copy(expected.begin(), expected.end(), digest.begin());
+        EXPECT_TRUE(core::verify_der(digest, der, pushes.public_key, true)) << c["description"];
+        EXPECT_EQ(tx::check_p2pkh_unlock(t.inputs, t.outputs, index, script_code, t.inputs[index].value),
+                  tx::UnlockCheck::valid);
+        for (size_t other = 0; other < t.inputs.size(); ++other) {
+            if (other != index) {
+                EXPECT_TRUE(t.inputs[other].script_sig.empty());
+            }
+        }
+    }
+}
+
+// Two inputs owned by two keys, three outputs: the shape of a trade, where each party signs
+// its own input at its own time.
+struct TwoParty {
+    tx::Transaction t;
+    txtest::TestKey buyer = txtest::key_at(0);
+    txtest::TestKey seller = txtest::key_at(5);
+
+    TwoParty()
+    {
+        t = txtest::shape_case_tx(txtest::shape_cases()[1]);
+        t.inputs[0].prev_script = tx::p2pkh_script(seller.hash);
+        t.inputs[1].prev_script = tx::p2pkh_script(buyer.hash);
+    }
+    tx::UnlockCheck check(size_t index) const
+    {
+        return tx::check_p2pkh_unlock(t.inputs, t.outputs, index, t.inputs[index].prev_script, t.inputs[index].value);
+    }
+};
+
+TEST(TxSignInput, SigningOneInputLeavesTheOtherValid)
+{
+    TwoParty trade;
+    ASSERT_TRUE(tx::tx_sign_input(1, trade.t.inputs, trade.t.outputs, trade.buyer.hash, trade.buyer.priv_hex, trade.buyer.pub_hex));
+    const core::Bytes buyer_sig = trade.t.inputs[1].script_sig;
+    EXPECT_TRUE(trade.t.inputs[0].script_sig.empty());
+    EXPECT_EQ(trade.check(0), tx::UnlockCheck::malformed_unlock);
+
+    ASSERT_TRUE(tx::tx_sign_input(0, trade.t.inputs, trade.t.outputs, trade.seller.hash, trade.seller.priv_hex, trade.seller.pub_hex));
+    const core::Bytes seller_sig = trade.t.inputs[0].script_sig;
+    EXPECT_EQ(trade.t.inputs[1].script_sig, buyer_sig);
+    EXPECT_EQ(trade.check(0), tx::UnlockCheck::valid);
+    EXPECT_EQ(trade.check(1), tx::UnlockCheck::valid);
+
+    // And the other way round: signing input 1 again leaves input 0 as it was, still valid.
+    trade.t.inputs[1].script_sig.clear();
+    ASSERT_TRUE(tx::tx_sign_input(1, trade.t.inputs, trade.t.outputs, trade.buyer.hash, trade.buyer.priv_hex, trade.buyer.pub_hex));
+    EXPECT_EQ(trade.t.inputs[0].script_sig, seller_sig);
+    EXPECT_EQ(trade.check(0), tx::UnlockCheck::valid);
+    EXPECT_EQ(trade.check(1), tx::UnlockCheck::valid);
+}
+
+TEST(TxSignInput, AnyChangeAfterSigningBreaksTheSignature)
+{
+    TwoParty signed_trade;
+    ASSERT_TRUE(tx::tx_sign_input(1, signed_trade.t.inputs, signed_trade.t.outputs, signed_trade.buyer.hash,
+                                  signed_trade.buyer.priv_hex, signed_trade.buyer.pub_hex));
+
+    TwoParty changed_output = signed_trade;
+    changed_output.t.outputs[0].value += 1;
+    EXPECT_EQ(changed_output.check(1), tx::UnlockCheck::bad_signature);
+
+    TwoParty changed_script = signed_trade;
+    changed_script.t.outputs[2].script = tx::p2pkh_script(changed_script.seller.hash);
+    EXPECT_EQ(changed_script.check(1), tx::UnlockCheck::bad_signature);
+
+    TwoParty added_output = signed_trade;
+    added_output.t.outputs.push_back({1, tx::p2pkh_script(added_output.buyer.hash)});
+    EXPECT_EQ(added_output.check(1), tx::UnlockCheck::bad_signature);
+
+    TwoParty other_outpoint = signed_trade;
+    other_outpoint.t.inputs[0].vout += 1;
+    EXPECT_EQ(other_outpoint.check(1), tx::UnlockCheck::bad_signature);
+
+    TwoParty other_value = signed_trade;
+    EXPECT_EQ(tx::check_p2pkh_unlock(other_value.t.inputs, other_value.t.outputs, 1, other_value.t.inputs[1].prev_script,
+                                     other_value.t.inputs[1].value + 1),
+              tx::UnlockCheck::bad_signature);
+}
+
+TEST(TxSignInput, RefusesKeysThatCannotSpendTheInput)
+{
+    TwoParty trade;
+    auto refused = [&trade](size_t index, const core::Hash160& hash, const std::string& priv, const std::string& pub) {
+        const core::Bytes before = trade.t.inputs[index].script_sig;
+        const bool signed_ok = tx::tx_sign_input(index, trade.t.inputs, trade.t.outputs, hash, priv, pub);
+        EXPECT_EQ(trade.t.inputs[index].script_sig, before);
+        return !signed_ok;
+    };
+    // The public key of another key pair.
+    EXPECT_TRUE(refused(1, trade.buyer.hash, trade.buyer.priv_hex, trade.seller.pub_hex));
+    // A key pair that does not own the output the input spends.
+    EXPECT_TRUE(refused(1, trade.seller.hash, trade.seller.priv_hex, trade.seller.pub_hex));
+    // No stored previous script and a hash that is not the key's.
+    trade.t.inputs[1].prev_script.clear();
+    EXPECT_TRUE(refused(1, trade.seller.hash, trade.buyer.priv_hex, trade.buyer.pub_hex));
+    // Malformed keys and an index out of range.
+    EXPECT_TRUE(refused(1, trade.buyer.hash, trade.buyer.priv_hex.substr(2), trade.buyer.pub_hex));
+    EXPECT_TRUE(refused(1, trade.buyer.hash, std::string(64, '0'), trade.buyer.pub_hex));
+    EXPECT_TRUE(refused(1, trade.buyer.hash, trade.buyer.priv_hex, "zz"));
+    EXPECT_TRUE(refused(1, trade.buyer.hash, trade.buyer.priv_hex, ""));
+    EXPECT_FALSE(tx::tx_sign_input(2, trade.t.inputs, trade.t.outputs, trade.buyer.hash, trade.buyer.priv_hex, trade.buyer.pub_hex));
+    // A transaction that cannot be serialised.
+    trade.t.inputs[0].txid = "not a txid";
+    EXPECT_TRUE(refused(1, trade.buyer.hash, trade.buyer.priv_hex, trade.buyer.pub_hex));
+    // With all that mended, the same call signs.
+    trade.t.inputs[0].txid = std::string(64, 'c');
+    EXPECT_TRUE(tx::tx_sign_input(1, trade.t.inputs, trade.t.outputs, trade.buyer.hash, trade.buyer.priv_hex, trade.buyer.pub_hex));
+}
+
+TEST(TxSignInput, SignsEitherInscriptionForm)
+{
+    auto scripts = testsupport::read_json_vector("inscriptions.json")["scripts"];
+    txtest::TestKey owner = txtest::key_at(5);  // the owner of the generated inscriptions
+    for (size_t n : {1u, 2u, 3u}) {
+        TwoParty trade;
+        trade.t.inputs[0].prev_script = unhex(scripts[n]["script_hex"].get<std::string>());
+        trade.t.inputs[0].value = 1;
+        ASSERT_TRUE(tx::tx_sign_input(0, trade.t.inputs, trade.t.outputs, {}, owner.priv_hex, owner.pub_hex)) << n;
+        EXPECT_EQ(trade.check(0), tx::UnlockCheck::valid) << n;
+        // The whole inscription is the script code: signing over the P2PKH part alone fails.
+        EXPECT_EQ(tx::check_p2pkh_unlock(trade.t.inputs, trade.t.outputs, 0, tx::p2pkh_script(owner.hash), 1),
+                  tx::UnlockCheck::bad_signature);
+    }
+}
+
+} // namespace

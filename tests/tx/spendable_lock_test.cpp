@@ -1,0 +1,55 @@
+#include "tx/spendable_lock.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/tx/tx_vectors.h"
+#include "tx/script.h"
+
+namespace {
+
+using txtest::unhex;
+
+TEST(FindSpendableLock, RecognisesTheThreeFormsOfTheVectors)
+{
+    auto scripts = testsupport::read_json_vector("inscriptions.json")["scripts"];
+    const tx::LockForm expected[] = {tx::LockForm::plain, tx::LockForm::lock_then_envelope,
+                                     tx::LockForm::lock_then_envelope, tx::LockForm::envelope_then_lock};
+    for (size_t n = 0; n < 4; ++n) {
+        auto lock = tx::find_spendable_lock(unhex(scripts[n]["script_hex"].get<std::string>()));
+        ASSERT_TRUE(lock.has_value()) << scripts[n]["name"];
+        EXPECT_EQ(lock->form, expected[n]) << scripts[n]["name"];
+        EXPECT_EQ(lock->owner, txtest::hash160_of_hex(scripts[n]["owner_hash160_hex"].get<std::string>()));
+    }
+}
+
+TEST(FindSpendableLock, RefusesTheRealTwoKeyLock)
+{
+    auto real = testsupport::read_json_vector("inscriptions.json")["scripts"][4];
+    EXPECT_FALSE(tx::find_spendable_lock(unhex(real["script_hex"].get<std::string>())).has_value());
+}
+
+TEST(FindSpendableLock, RefusesNearMisses)
+{
+    core::Bytes p2pkh = tx::p2pkh_script(txtest::hash160_of_hex("ba40825ee85dde52ccc3736933361de4aaad0824"));
+    core::Bytes not_p2pkh = p2pkh;
+    not_p2pkh[0] = 0x75;
+    EXPECT_FALSE(tx::find_spendable_lock(not_p2pkh).has_value());
+    EXPECT_FALSE(tx::find_spendable_lock({}).has_value());
+    EXPECT_FALSE(tx::find_spendable_lock(core::ByteView(p2pkh).first(24)).has_value());
+
+    // P2PKH followed by something that is not an envelope.
+    core::Bytes with_return = p2pkh;
+    with_return.insert(with_return.end(), {0x6A, 0x01, 0x00});
+    EXPECT_FALSE(tx::find_spendable_lock(with_return).has_value());
+
+    // An envelope followed by less than a whole P2PKH lock.
+    auto scripts = testsupport::read_json_vector("inscriptions.json")["scripts"];
+    core::Bytes envelope_first = unhex(scripts[3]["script_hex"].get<std::string>());
+    EXPECT_FALSE(tx::find_spendable_lock(core::ByteView(envelope_first).first(envelope_first.size() - 1)).has_value());
+    // An envelope that does not parse after a P2PKH lock.
+    core::Bytes transfer = unhex(scripts[1]["script_hex"].get<std::string>());
+    transfer.pop_back();
+    EXPECT_FALSE(tx::find_spendable_lock(transfer).has_value());
+}
+
+} // namespace

@@ -1,0 +1,91 @@
+// Helpers shared by the tx tests: hex in and out, and the keys and transactions of tests/data.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "core/bytes.h"
+#include "core/hash.h"
+#include "core/hex.h"
+#include "tests/support/test_data.h"
+#include "tx/transaction.h"
+
+namespace txtest {
+
+inline core::Bytes unhex(std::string_view text)
+{
+    auto bytes = core::hex_decode(text);
+    EXPECT_TRUE(bytes.has_value()) << "bad hex in test: " << text;
+    return bytes.value_or(core::Bytes{});
+}
+
+inline std::string hex(core::ByteView bytes)
+{
+    return core::hex_encode(bytes);
+}
+
+inline core::Hash160 hash160_of_hex(std::string_view text)
+{
+    core::Hash160 hash{};
+    core::Bytes bytes = unhex(text);
+    if (bytes.size() == hash.size()) std::copy(bytes.begin(), bytes.end(), hash.begin());
+    return hash;
+}
+
+// A key pair of the first wallet in bip32-paths.json.
+struct TestKey {
+    std::string priv_hex;
+    std::string pub_hex;
+    core::Hash160 hash{};
+};
+
+// The key of bip32-paths.json whose public key hashes to hash, or nullopt.
+inline std::optional<TestKey> key_for_hash(const core::Hash160& hash)
+{
+    static const nlohmann::json keys = testsupport::read_json_vector("bip32-paths.json");
+    for (const auto& wallet : keys["wallets"]) {
+        for (const auto& path : wallet["paths"]) {
+            TestKey key{path["private_key_hex"].get<std::string>(), path["public_key_hex"].get<std::string>(), {}};
+            key.hash = core::hash160(unhex(key.pub_hex));
+            if (key.hash == hash) return key;
+        }
+    }
+    return std::nullopt;
+}
+
+// The n-th key of the first wallet's paths.
+inline TestKey key_at(size_t n)
+{
+    static const nlohmann::json keys = testsupport::read_json_vector("bip32-paths.json");
+    const auto& path = keys["wallets"][0]["paths"][n];
+    TestKey key{path["private_key_hex"].get<std::string>(), path["public_key_hex"].get<std::string>(), {}};
+    key.hash = core::hash160(unhex(key.pub_hex));
+    return key;
+}
+
+// The inputs and outputs of a program_shape case of sighash-forkid.json.
+inline tx::Transaction shape_case_tx(const nlohmann::json& c)
+{
+    tx::Transaction t;
+    for (const auto& in : c["inputs"]) {
+        tx::TxInput input;
+        input.txid = in["txid"].get<std::string>();
+        input.vout = in["vout"].get<uint32_t>();
+        input.value = in["value"].get<int64_t>();
+        t.inputs.push_back(input);
+    }
+    for (const auto& out : c["outputs"]) {
+        t.outputs.push_back(tx::TxOutput{out["value"].get<int64_t>(), unhex(out["script_hex"].get<std::string>())});
+    }
+    return t;
+}
+
+inline nlohmann::json shape_cases()
+{
+    return testsupport::read_json_vector("sighash-forkid.json")["program_shape_cases"]["cases"];
+}
+
+} // namespace txtest

@@ -1,0 +1,214 @@
+#include "tx/unlock_check.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/tx/tx_vectors.h"
+#include "tx/parse.h"
+#include "tx/push.h"
+#include "tx/script.h"
+#include "tx/sign.h"
+
+namespace {
+
+using tx::UnlockCheck;
+using txtest::hex;
+using txtest::unhex;
+
+// The curve order n of secp256k1, big-endian.
+const core::Bytes CURVE_ORDER = unhex("fffffffffffffffffffffffffffffffebaaedce6af48a03bbfd25e8cd0364141");
+
+core::Bytes der_integer(core::Bytes value)
+{
+    while (value.size() > 1 && value[0] == 0 && !(value[1] & 0x80)) value.erase(value.begin());
+    if (value[0] & 0x80) value.insert(value.begin(), 0);
+    core::Bytes out{0x02, static_cast<uint8_t>(value.size())};
+    out.insert(out.end(), value.begin(), value.end());
+    return out;
+}
+
+// The same signature with s replaced by n - s: equally valid for plain ECDSA, refused by nodes.
+core::Bytes flip_s(const core::Bytes& der)
+{
+    const size_t r_len = der[3];
+    core::Bytes r(der.begin() + 4, der.begin() + 4 + static_cast<long>(r_len));
+    const size_t s_len = der[5 + r_len];
+    core::Bytes s(der.begin() + 6 + static_cast<long>(r_len), der.begin() + 6 + static_cast<long>(r_len + s_len));
+    core::Bytes s32(32, 0);
+    std::copy(s.end() - static_cast<long>(std::min<size_t>(s.size(), 32)), s.end(), s32.end() - static_cast<long>(std::min<size_t>(s.size(), 32)));
+    core::Bytes flipped(32, 0);
+    int borrow = 0;
+    for (int i = 31; i >= 0; --i) {
+        int d = CURVE_ORDER[static_cast<size_t>(i)] - s32[static_cast<size_t>(i)] - borrow;
+        borrow = d < 0 ? 1 : 0;
+        flipped[static_cast<size_t>(i)] = static_cast<uint8_t>(d + (borrow ? 256 : 0));
+    }
+    core::Bytes body = der_integer(r);
+    core::Bytes s_part = der_integer(flipped);
+    body.insert(body.end(), s_part.begin(), s_part.end());
+    core::Bytes out{0x30, static_cast<uint8_t>(body.size())};
+    out.insert(out.end(), body.begin(), body.end());
+    return out;
+}
+
+core::Bytes unlock(const core::Bytes& signature_with_type, const core::Bytes& public_key)
+{
+    core::Bytes script = tx::push_bytes(signature_with_type);
+    tx::append_push(script, public_key);
+    return script;
+}
+
+class RealInputs : public ::testing::Test {
+protected:
+    nlohmann::json m_vectors = testsupport::read_json_vector("real-tx.json");
+
+    // The second transaction, input 0, parsed as it stands on the wire.
+    const nlohmann::json& input() const { return m_vectors["transactions"][1]["inputs"][0]; }
+    tx::RawTx raw() const
+    {
+        return tx::parse_raw_tx(unhex(m_vectors["transactions"][1]["raw_tx_hex"].get<std::string>())).value_or(tx::RawTx{});
+    }
+    UnlockCheck check(const tx::RawTx& t) const
+    {
+        return tx::check_p2pkh_unlock(t, 0, unhex(input()["prev_locking_script_hex"].get<std::string>()),
+                                      input()["prev_value"].get<uint64_t>());
+    }
+    UnlockCheck check_with_unlock(const core::Bytes& script_sig) const
+    {
+        tx::RawTx t = raw();
+        t.inputs[0].script_sig = script_sig;
+        return check(t);
+    }
+    core::Bytes der() const { return unhex(input()["der_signature_hex"].get<std::string>()); }
+    core::Bytes pub() const { return unhex(input()["public_key_hex"].get<std::string>()); }
+};
+
+TEST_F(RealInputs, EveryMainnetInputVerifiesAndAnyOtherValueFails)
+{
+    for (const auto& t : m_vectors["transactions"]) {
+        core::Bytes bytes = unhex(t["raw_tx_hex"].get<std::string>());
+        auto raw = tx::parse_raw_tx(bytes);
+        auto model = tx::tx_parse(bytes);
+        ASSERT_TRUE(raw && model);
+        for (const auto& in : t["inputs"]) {
+            const size_t index = in["index"].get<size_t>();
+            core::Bytes prev = unhex(in["prev_locking_script_hex"].get<std::string>());
+            const int64_t value = in["prev_value"].get<int64_t>();
+            EXPECT_EQ(tx::check_p2pkh_unlock(*raw, index, prev, static_cast<uint64_t>(value)), UnlockCheck::valid) << t["txid"];
+            EXPECT_EQ(tx::check_p2pkh_unlock(model->inputs, model->outputs, index, prev, value), UnlockCheck::valid);
+            EXPECT_EQ(tx::check_p2pkh_unlock(*raw, index, prev, static_cast<uint64_t>(value + 1)), UnlockCheck::bad_signature);
+            EXPECT_EQ(tx::check_p2pkh_unlock(model->inputs, model->outputs, index, prev, value - 1), UnlockCheck::bad_signature);
+        }
+    }
+}
+
+TEST_F(RealInputs, TheDigestCoversVersionSequenceAndLockTime)
+{
+    ASSERT_EQ(check(raw()), UnlockCheck::valid);
+    tx::RawTx t = raw();
+    t.version = 2;
+    EXPECT_EQ(check(t), UnlockCheck::bad_signature);
+    t = raw();
+    t.inputs[1].sequence = 0;
+    EXPECT_EQ(check(t), UnlockCheck::bad_signature);
+    t = raw();
+    t.lock_time = 1;
+    EXPECT_EQ(check(t), UnlockCheck::bad_signature);
+}
+
+TEST_F(RealInputs, HighSIsRefused)
+{
+    core::Bytes high = flip_s(der());
+    ASSERT_NE(high, der());
+    EXPECT_EQ(flip_s(high), der());
+    high.push_back(0x41);
+    EXPECT_EQ(check_with_unlock(unlock(high, pub())), UnlockCheck::high_s);
+}
+
+TEST_F(RealInputs, MalformedUnlocksAreRefused)
+{
+    core::Bytes sig = der();
+    sig.push_back(0x41);
+    ASSERT_EQ(check_with_unlock(unlock(sig, pub())), UnlockCheck::valid);
+
+    EXPECT_EQ(check_with_unlock({}), UnlockCheck::malformed_unlock);
+    EXPECT_EQ(check_with_unlock(tx::push_bytes(sig)), UnlockCheck::malformed_unlock);
+    core::Bytes extra = unlock(sig, pub());
+    extra.push_back(0x51);
+    EXPECT_EQ(check_with_unlock(extra), UnlockCheck::malformed_unlock);
+    core::Bytes truncated = unlock(sig, pub());
+    truncated.pop_back();
+    EXPECT_EQ(check_with_unlock(truncated), UnlockCheck::malformed_unlock);
+    // The same bytes pushed with OP_PUSHDATA1: not the shortest form.
+    core::Bytes long_form{0x4C, static_cast<uint8_t>(sig.size())};
+    long_form.insert(long_form.end(), sig.begin(), sig.end());
+    tx::append_push(long_form, pub());
+    EXPECT_EQ(check_with_unlock(long_form), UnlockCheck::malformed_unlock);
+    // An opcode in place of the key push.
+    core::Bytes opcode = tx::push_bytes(sig);
+    opcode.push_back(0xAC);
+    EXPECT_EQ(check_with_unlock(opcode), UnlockCheck::malformed_unlock);
+    EXPECT_EQ(check_with_unlock(unlock({}, pub())), UnlockCheck::malformed_unlock);
+}
+
+TEST_F(RealInputs, WrongTypeKeyOrSignatureIsRefused)
+{
+    core::Bytes sig = der();
+    sig.push_back(0x01);
+    EXPECT_EQ(check_with_unlock(unlock(sig, pub())), UnlockCheck::wrong_sighash_type);
+    sig.back() = 0xC1;
+    EXPECT_EQ(check_with_unlock(unlock(sig, pub())), UnlockCheck::wrong_sighash_type);
+    sig.back() = 0x41;
+
+    core::Bytes bad_prefix = pub();
+    bad_prefix[0] = 0x05;
+    EXPECT_EQ(check_with_unlock(unlock(sig, bad_prefix)), UnlockCheck::bad_public_key);
+    core::Bytes short_key = pub();
+    short_key.pop_back();
+    EXPECT_EQ(check_with_unlock(unlock(sig, short_key)), UnlockCheck::bad_public_key);
+
+    core::Bytes other_key = unhex(txtest::key_at(0).pub_hex);
+    EXPECT_EQ(check_with_unlock(unlock(sig, other_key)), UnlockCheck::key_not_owner);
+    // The key's other parity: a different key with a different hash.
+    core::Bytes flipped_parity = pub();
+    flipped_parity[0] ^= 0x01;
+    EXPECT_EQ(check_with_unlock(unlock(sig, flipped_parity)), UnlockCheck::key_not_owner);
+
+    core::Bytes not_der = sig;
+    not_der[1] = static_cast<uint8_t>(not_der[1] + 1);
+    EXPECT_EQ(check_with_unlock(unlock(not_der, pub())), UnlockCheck::bad_signature);
+    core::Bytes other_r = sig;
+    other_r[10] ^= 0x01;
+    EXPECT_EQ(check_with_unlock(unlock(other_r, pub())), UnlockCheck::bad_signature);
+}
+
+TEST_F(RealInputs, LocksThisProgramCannotSpendAreRefused)
+{
+    tx::RawTx t = raw();
+    const uint64_t value = input()["prev_value"].get<uint64_t>();
+    core::Bytes two_key_lock =
+        unhex(testsupport::read_json_vector("inscriptions.json")["scripts"][4]["script_hex"].get<std::string>());
+    EXPECT_EQ(tx::check_p2pkh_unlock(t, 0, two_key_lock, value), UnlockCheck::lock_not_p2pkh);
+    EXPECT_EQ(tx::check_p2pkh_unlock(t, 0, {}, value), UnlockCheck::lock_not_p2pkh);
+    core::Bytes p2sh = unhex("a914" + std::string(40, '1') + "87");
+    EXPECT_EQ(tx::check_p2pkh_unlock(t, 0, p2sh, value), UnlockCheck::lock_not_p2pkh);
+    EXPECT_EQ(tx::check_p2pkh_unlock(t, 2, two_key_lock, value), UnlockCheck::no_such_input);
+    EXPECT_EQ(tx::check_p2pkh_unlock(t, 0, unhex(input()["prev_locking_script_hex"].get<std::string>()),
+                                     static_cast<uint64_t>(tx::MAX_MONEY) + 1),
+              UnlockCheck::bad_transaction);
+}
+
+TEST(UnlockCheckModel, RefusesAnUnserialisableModel)
+{
+    tx::Transaction t = txtest::shape_case_tx(txtest::shape_cases()[0]);
+    txtest::TestKey key = txtest::key_at(0);
+    core::Bytes lock = tx::p2pkh_script(key.hash);
+    t.inputs[0].prev_script = lock;
+    ASSERT_TRUE(tx::tx_sign_input(0, t.inputs, t.outputs, key.hash, key.priv_hex, key.pub_hex));
+    EXPECT_EQ(tx::check_p2pkh_unlock(t.inputs, t.outputs, 0, lock, t.inputs[0].value), UnlockCheck::valid);
+    EXPECT_EQ(tx::check_p2pkh_unlock(t.inputs, t.outputs, 0, lock, -1), UnlockCheck::bad_transaction);
+    EXPECT_EQ(tx::check_p2pkh_unlock(t.inputs, t.outputs, 1, lock, 1), UnlockCheck::no_such_input);
+    t.outputs[0].value = -5;
+    EXPECT_EQ(tx::check_p2pkh_unlock(t.inputs, t.outputs, 0, lock, t.inputs[0].value), UnlockCheck::bad_transaction);
+}
+
+} // namespace

@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include "ui/tools/sample_market.h"
+#include "ui/worker_jobs.h"
+
+namespace {
+
+ui::WalletSnapshot bound_wallet()
+{
+    ui::WalletSnapshot w;
+    w.bound = true;
+    w.wallet_id = "w";
+    return w;
+}
+
+TEST(BookJob, FailureWithoutSentenceGetsOne)
+{
+    ui::ScriptedServices services;
+    services.set_book_error("-");  // fails with an empty sentence
+    EXPECT_EQ(ui::run_book_job(services).error, "error: book load failed");
+    services.set_book_error("error: OI down.");
+    EXPECT_EQ(ui::run_book_job(services).error, "error: OI down.");
+}
+
+TEST(BookJob, FailedLoadKeepsEveryReserve)
+{
+    ui::ScriptedServices services;
+    services.set_wallet(bound_wallet());
+    services.set_reserves({"a", "b"});
+    services.set_book_error("error: registry unreachable.");
+    const auto result = ui::run_book_job(services);
+    EXPECT_TRUE(result.dropped.empty());
+    EXPECT_TRUE(services.removed_reserves().empty());
+    EXPECT_TRUE(result.wallet.bound);
+}
+
+TEST(BookJob, DropsClosedListingsOnlyWhileBound)
+{
+    auto book = ui::sample_book(4);
+    book[0].status = "sold";
+    book[1].status = "cancelled";
+    book[1].fee_ok = false;
+    book[2].status = "live";
+    ui::ScriptedServices services;
+    services.set_book(book);
+    services.set_reserves({book[0].id, book[1].id, book[2].id, std::string(64, '9'), ""});
+    const auto unbound = ui::run_book_job(services);
+    EXPECT_TRUE(unbound.dropped.empty());
+    EXPECT_EQ(unbound.view.size(), 4u);
+
+    services.set_wallet(bound_wallet());
+    const auto bound = ui::run_book_job(services);
+    EXPECT_EQ(bound.dropped, std::vector<std::string>{book[0].id});
+    EXPECT_EQ(services.removed_reserves(), std::vector<std::string>{book[0].id});
+}
+
+TEST(UpdateJob, OnlyACompletedTransferWithStatus200To399IsRead)
+{
+    ui::ScriptedServices services;
+    ui::PageFetch page;
+    page.ok = true;
+    page.status = 200;
+    page.body = "Current build version 0.003";
+    services.set_update_page(page);
+    EXPECT_EQ(ui::run_update_job(services), 3);
+    page.status = 399;
+    services.set_update_page(page);
+    EXPECT_EQ(ui::run_update_job(services), 3);
+    page.status = 404;
+    services.set_update_page(page);
+    EXPECT_EQ(ui::run_update_job(services), -1);
+    page.status = 199;
+    services.set_update_page(page);
+    EXPECT_EQ(ui::run_update_job(services), -1);
+    page.status = 200;
+    page.ok = false;
+    services.set_update_page(page);
+    EXPECT_EQ(ui::run_update_job(services), -1);
+}
+
+TEST(ConnectJob, ResultAndTheWalletAfterIt)
+{
+    ui::ScriptedServices services;
+    EXPECT_EQ(ui::run_connect_job(services).result.rfind("error", 0), 0u);
+    services.set_connect_result("success", bound_wallet());
+    const auto result = ui::run_connect_job(services);
+    EXPECT_EQ(result.result, "success");
+    EXPECT_TRUE(result.wallet.bound);
+}
+
+} // namespace

@@ -1,0 +1,199 @@
+#include <atomic>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "tests/wallet/wallet_fixture.h"
+#include "wallet/connect.h"
+#include "wallet/paymail_domain.h"
+#include "wallet/wallet_lock.h"
+#include "wallet/wallet_state.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using wallettest::ABANDON_MNEMONIC;
+using wallettest::WalletDirTest;
+
+class ConnectTest : public WalletDirTest {
+protected:
+    void SetUp() override
+    {
+        WalletDirTest::SetUp();
+        write_registry({{"w1", hd_wallet(ABANDON_MNEMONIC)}, {"w2", hd_wallet(wallettest::LEGAL_MNEMONIC)}});
+        wallet::register_app("/opt/agoran", "Agoran");
+        ASSERT_EQ(wallet::active_wallet_id(), "");
+        m_options.max_polls = 40;
+        m_options.poll_interval = 5ms;
+        m_options.log = [this](const std::string& line) { m_log += line; };
+        m_options.start_pursa = [this] {
+            ++m_starts;
+            return true;
+        };
+    }
+
+    // Answers the first request that appears with the given reply text.
+    std::thread answer_with(std::string reply)
+    {
+        return std::thread([this, reply] {
+            for (int i = 0; i < 400; ++i) {
+                for (const auto& entry : std::filesystem::directory_iterator(path("connect"), m_ec)) {
+                    std::string name = entry.path().filename().string();
+                    if (!name.ends_with(".req.json")) continue;
+                    const std::string id = name.substr(0, name.size() - 9);
+                    if (exists("connect/" + id + ".rep.json")) continue;
+                    m_request = read_json("connect/" + name);
+                    write_text("connect/" + id + ".rep.json", reply);
+                    return;
+                }
+                std::this_thread::sleep_for(2ms);
+            }
+        });
+    }
+
+    std::string connect_answered_with(const std::string& reply)
+    {
+        auto answer = answer_with(reply);
+        std::string result = wallet::pursa_connect(m_options);
+        answer.join();
+        return result;
+    }
+
+    wallet::ConnectOptions m_options;
+    std::string m_log;
+    int m_starts = 0;
+    nlohmann::json m_request;
+    std::error_code m_ec;
+};
+
+TEST_F(ConnectTest, ApprovalBindsAndLoadsTheWallet)
+{
+    EXPECT_FALSE(wallet::pursa_is_connected());
+    EXPECT_EQ(connect_answered_with(R"({"ok": true, "wallet_id": "w2"})"), "success");
+    EXPECT_EQ(m_request["app"], "Agoran");
+    EXPECT_EQ(m_request["instance"], "/opt/agoran");
+    EXPECT_TRUE(m_request["ts"].is_number_integer());
+    EXPECT_EQ(m_request["id"].get<std::string>()[0], 'w');
+    EXPECT_EQ(m_starts, 1);
+    EXPECT_EQ(m_log, "Waiting for Pursa to approve this app...\nConnected to Pursa wallet Name of w2\n");
+    EXPECT_EQ(wallet::active_wallet_id(), "w2");
+    EXPECT_EQ(read_json("binds/_opt_agoran.json")["wallet_id"], "w2");
+    EXPECT_TRUE(wallet::pursa_is_connected());
+    {
+        wallet::WalletLock lock;
+        EXPECT_EQ(wallet::wallet_state().wallet_id, "w2");
+    }
+    // Already bound to a wallet that loads: no new request.
+    const auto requests = std::distance(std::filesystem::directory_iterator(path("connect")), {});
+    EXPECT_EQ(wallet::pursa_connect(m_options), "success");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(path("connect")), {}), requests);
+    EXPECT_EQ(m_starts, 1);
+}
+
+TEST_F(ConnectTest, DenialAndMalformedRepliesLeaveNoBinding)
+{
+    for (const char* reply : {R"({"ok": false, "wallet_id": "w1"})", R"({"ok": "yes", "wallet_id": "w1"})",
+                              R"({"wallet_id": "w1"})", R"([true])", R"({"ok": tr)", "",
+                              R"({"ok": true, "wallet_id": "../../elsewhere"})"}) {
+        EXPECT_EQ(connect_answered_with(reply), "error: connect denied in Pursa.") << reply;
+        EXPECT_EQ(wallet::active_wallet_id(), "") << reply;
+        EXPECT_FALSE(exists("binds/_opt_agoran.json")) << reply;
+    }
+}
+
+TEST_F(ConnectTest, ApprovalWithoutWalletIdKeepsTheBinding)
+{
+    EXPECT_EQ(connect_answered_with(R"({"ok": true})"), "error: approved, but the wallet would not load.");
+    EXPECT_EQ(wallet::active_wallet_id(), "");
+}
+
+TEST_F(ConnectTest, NoReplyTimesOutAfterTheLastPoll)
+{
+    m_options.max_polls = 3;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(wallet::pursa_connect(m_options),
+              "error: Pursa did not approve in time. Open Pursa.exe and try Connect again.");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+    EXPECT_EQ(wallet::active_wallet_id(), "");
+    // The request stays for Pursa; a reply written after the last poll binds nothing.
+    ASSERT_TRUE(exists("connect"));
+    for (const auto& entry : std::filesystem::directory_iterator(path("connect"))) {
+        std::string name = entry.path().filename().string();
+        ASSERT_TRUE(name.ends_with(".req.json"));
+        write_text("connect/" + name.substr(0, name.size() - 9) + ".rep.json", R"({"ok": true, "wallet_id": "w1"})");
+    }
+    EXPECT_EQ(wallet::active_wallet_id(), "");
+    EXPECT_FALSE(wallet::pursa_is_connected());
+}
+
+TEST_F(ConnectTest, LockedWalletIsBoundButReportedLocked)
+{
+    write_json(wallet_rel("w1"), {{"lock", "TV-LOCK1"}});
+    EXPECT_EQ(connect_answered_with(R"({"ok": true, "wallet_id": "w1"})"),
+              "error: This wallet is locked. Open it in Pursa.");
+    EXPECT_EQ(wallet::active_wallet_id(), "w1");
+    EXPECT_FALSE(wallet::pursa_is_connected());
+    // Unlocked in Pursa: the next connect loads it without a new approval.
+    write_json(wallet_rel("w1"), hd_wallet(ABANDON_MNEMONIC));
+    m_options.max_polls = 1;
+    EXPECT_EQ(wallet::pursa_connect(m_options), "success");
+}
+
+TEST_F(ConnectTest, DisconnectRemovesTheBindingForGood)
+{
+    ASSERT_EQ(connect_answered_with(R"({"ok": true, "wallet_id": "w1"})"), "success");
+    std::string log;
+    EXPECT_EQ(wallet::pursa_disconnect([&](const std::string& line) { log += line; }), "success");
+    EXPECT_EQ(log, "This app is no longer connected to a Pursa wallet.\n");
+    EXPECT_FALSE(wallet::pursa_is_connected());
+    EXPECT_FALSE(exists("binds/_opt_agoran.json"));
+    {
+        wallet::WalletLock lock;
+        EXPECT_TRUE(wallet::wallet_state().recv_priv.empty());
+    }
+    // A restart does not bind again (two wallets, no bind file).
+    wallet::unregister_app();
+    wallet::register_app("/opt/agoran", "Agoran");
+    EXPECT_EQ(wallet::active_wallet_id(), "");
+    EXPECT_FALSE(wallet::pursa_is_connected());
+    EXPECT_TRUE(read_json("wallets.json")["wallets"].size() == 2) << "Pursa's state is not touched";
+}
+
+TEST_F(ConnectTest, UnregisteredProcessCannotConnect)
+{
+    wallet::unregister_app();
+    EXPECT_EQ(wallet::pursa_connect(m_options), "error: connect is for apps, not the Pursa vault.");
+    EXPECT_EQ(wallet::write_connect_request(), "");
+    EXPECT_EQ(m_starts, 0);
+}
+
+TEST_F(ConnectTest, ReplyStates)
+{
+    EXPECT_EQ(wallet::read_connect_reply(""), wallet::ConnectReply::Denied);
+    EXPECT_EQ(wallet::read_connect_reply("../x"), wallet::ConnectReply::Denied);
+    const std::string id = wallet::write_connect_request();
+    ASSERT_FALSE(id.empty());
+    EXPECT_EQ(wallet::read_connect_reply(id), wallet::ConnectReply::Pending);
+    write_text("connect/" + id + ".rep.json", R"({"ok": true, "wallet_id": "w1"})");
+    EXPECT_EQ(wallet::read_connect_reply(id), wallet::ConnectReply::Ok);
+    EXPECT_EQ(wallet::active_wallet_id(), "w1");
+    EXPECT_TRUE(exists("connect/" + id + ".req.json"));
+}
+
+TEST_F(ConnectTest, RequestIsNotWrittenWhenTheFolderCannotBeMade)
+{
+    write_text("connect", "a file where the folder should be");
+    EXPECT_EQ(wallet::pursa_connect(m_options), "error: could not write connect request.");
+}
+
+TEST_F(ConnectTest, PaymailHandleCarriesTheDomain)
+{
+    write_json(wallet_rel("w1"), hd_wallet(ABANDON_MNEMONIC, {{"paymail", "alice"}}));
+    EXPECT_EQ(wallet::pursa_paymail(), "");
+    ASSERT_TRUE(wallet::bind_wallet("w1"));
+    EXPECT_EQ(wallet::pursa_paymail(), "alice@" + wallet::paymail_domain());
+    ASSERT_TRUE(wallet::bind_wallet("w2"));
+    EXPECT_EQ(wallet::pursa_paymail(), "");
+}
+
+} // namespace

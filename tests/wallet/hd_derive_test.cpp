@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include "core/hex.h"
+#include "tests/support/test_data.h"
+#include "wallet/hd_derive.h"
+#include "wallet/mnemonic.h"
+
+namespace {
+
+wallet::DerivationPath path_of(const nlohmann::json& indices)
+{
+    wallet::DerivationPath p{};
+    for (size_t i = 0; i < p.size(); ++i) p[i] = indices.at(i).get<uint32_t>();
+    return p;
+}
+
+TEST(Bip32Vectors, EveryListedPathGivesItsKeyPublicKeyAndAddress)
+{
+    const auto doc = testsupport::read_json_vector("bip32-paths.json");
+    ASSERT_TRUE(doc.contains("wallets"));
+    int paths = 0;
+    for (const auto& w : doc["wallets"]) {
+        const std::string mnemonic = w["mnemonic"].get<std::string>();
+        auto seed = wallet::mnemonic_to_seed(mnemonic);
+        ASSERT_EQ(core::hex_encode(seed.view()), w["seed_hex"].get<std::string>()) << mnemonic;
+        auto master = wallet::master_key_from_seed(seed.view());
+        ASSERT_EQ(master.size(), 64u);
+        EXPECT_EQ(core::hex_encode(core::ByteView(master.data(), 32)), w["master_private_key_hex"].get<std::string>());
+        EXPECT_EQ(core::hex_encode(core::ByteView(master.data() + 32, 32)), w["master_chain_code_hex"].get<std::string>());
+        for (const auto& p : w["paths"]) {
+            const std::string label = mnemonic.substr(0, 12) + " " + p["path"].get<std::string>();
+            auto key = wallet::derive_from_master(master, path_of(p["indices"]));
+            ASSERT_TRUE(key) << label;
+            EXPECT_EQ(key->priv_hex.str(), p["private_key_hex"].get<std::string>()) << label;
+            EXPECT_EQ(key->pub_hex, p["public_key_hex"].get<std::string>()) << label;
+            EXPECT_EQ(key->address, p["address"].get<std::string>()) << label;
+            ++paths;
+        }
+    }
+    EXPECT_GE(paths, 27);
+}
+
+TEST(Bip32Paths, NamedPathsMatchTheTable)
+{
+    const uint32_t h = wallet::HARDENED;
+    EXPECT_EQ(wallet::account_path(1, 7), (wallet::DerivationPath{44 | h, 236 | h, 1 | h, 0, 7}));
+    EXPECT_EQ(wallet::ordinals_change_path(3), (wallet::DerivationPath{44 | h, 236 | h, 5 | h, 1, 3}));
+    EXPECT_EQ(wallet::identity_path(), (wallet::DerivationPath{44 | h, 236 | h, 100 | h, 0, 0}));
+    EXPECT_EQ(wallet::bn_path(), (wallet::DerivationPath{44 | h, 236 | h, 102 | h, 0, 0}));
+}
+
+TEST(Bip32Derivation, MalformedMasterOrSeedIsRefused)
+{
+    EXPECT_TRUE(wallet::master_key_from_seed(core::Bytes(63)).empty());
+    EXPECT_TRUE(wallet::master_key_from_seed(core::Bytes(65)).empty());
+    core::SecretBytes short_master(core::Bytes(32, 1));
+    EXPECT_FALSE(wallet::derive_from_master(short_master, wallet::identity_path()));
+    // A private key of zero cannot be a parent.
+    core::SecretBytes zero_key(core::Bytes(64, 0));
+    EXPECT_FALSE(wallet::derive_from_master(zero_key, wallet::identity_path()));
+}
+
+TEST(Bip32Derivation, SplitDerivationEqualsFullPath)
+{
+    auto seed = wallet::mnemonic_to_seed("legal winner thank year wave sausage worth useful legal winner thank yellow");
+    auto master = wallet::master_key_from_seed(seed.view());
+    const auto path = wallet::account_path(5, 4);
+    auto parent = wallet::derive_chain_parent(master, path);
+    ASSERT_EQ(parent.size(), 64u);
+    auto via_parent = wallet::derive_last_level(parent, 4);
+    auto full = wallet::derive_from_master(master, path);
+    ASSERT_TRUE(via_parent && full);
+    EXPECT_EQ(via_parent->priv_hex.str(), full->priv_hex.str());
+    EXPECT_EQ(via_parent->address, full->address);
+    auto other = wallet::derive_last_level(parent, 5);
+    ASSERT_TRUE(other);
+    EXPECT_NE(other->address, full->address);
+}
+
+} // namespace

@@ -1,0 +1,85 @@
+#include <atomic>
+#include <mutex>
+#include <set>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "tests/wallet/wallet_fixture.h"
+#include "wallet/decimal_sum.h"
+#include "wallet/parallel_loop.h"
+#include "wallet/wallet_key.h"
+#include "wallet/wallet_lock.h"
+
+namespace {
+
+TEST(DecimalSum, AddsAnyLengthWithCarry)
+{
+    EXPECT_EQ(wallet::decimal_sum("5", "10"), "15");
+    EXPECT_EQ(wallet::decimal_sum("15", ""), "15");
+    EXPECT_EQ(wallet::decimal_sum("", ""), "0");
+    EXPECT_EQ(wallet::decimal_sum("999", "1"), "1000");
+    EXPECT_EQ(wallet::decimal_sum("007", "0003"), "10");
+    // 30 digits: far past 64 bits.
+    EXPECT_EQ(wallet::decimal_sum("999999999999999999999999999999", "999999999999999999999999999999"),
+              "1999999999999999999999999999998");
+    EXPECT_EQ(wallet::decimal_sum("18446744073709551615", "1"), "18446744073709551616");
+    for (const char* bad : {"-1", "1.5", "1e3", " 1", "0x10", "١"}) EXPECT_FALSE(wallet::decimal_sum(bad, "1")) << bad;
+}
+
+TEST(ParallelLoop, RunsEveryIndexOnceWithinTheLimit)
+{
+    for (size_t limit : {0u, 1u, 4u, 6u, 50u}) {
+        std::mutex mutex;
+        std::multiset<size_t> seen;
+        std::set<std::thread::id> threads;
+        std::atomic<int> running{0};
+        std::atomic<int> peak{0};
+        wallet::parallel_for(23, limit, [&](size_t i) {
+            int now = ++running;
+            int old = peak.load();
+            while (now > old && !peak.compare_exchange_weak(old, now)) {
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            {
+                std::lock_guard<std::mutex> guard(mutex);
+                seen.insert(i);
+                threads.insert(std::this_thread::get_id());
+            }
+            --running;
+            if (i == 7) throw std::runtime_error("a task that fails");
+        });
+        ASSERT_EQ(seen.size(), 23u) << limit;
+        for (size_t i = 0; i < 23; ++i) EXPECT_EQ(seen.count(i), 1u) << limit;
+        EXPECT_LE(peak.load(), static_cast<int>(std::max<size_t>(1, limit))) << limit;
+        if (limit < 2) {
+            EXPECT_EQ(threads.size(), 1u);
+            EXPECT_TRUE(threads.count(std::this_thread::get_id()));
+        }
+    }
+    int calls = 0;
+    wallet::parallel_for(1, 8, [&](size_t) { ++calls; });
+    wallet::parallel_for(0, 8, [&](size_t) { ++calls; });
+    EXPECT_EQ(calls, 1);
+}
+
+TEST(WalletKey, NonAlphanumericBecomesUnderscoreCutTo80)
+{
+    EXPECT_EQ(wallet::wallet_key_of("w1733300000000"), "w1733300000000");
+    EXPECT_EQ(wallet::wallet_key_of("my wallet/../x"), "my_wallet____x");
+    EXPECT_EQ(wallet::wallet_key_of(""), "wallet");
+    EXPECT_EQ(wallet::wallet_key_of(std::string(100, 'k')).size(), 80u);
+}
+
+using wallettest::WalletDirTest;
+
+TEST_F(WalletDirTest, WalletKeyIsTheBoundIdOrTheAddress)
+{
+    EXPECT_EQ(wallet::wallet_key(), "wallet");
+    bind_single_wallet(hd_wallet(wallettest::ABANDON_MNEMONIC));
+    EXPECT_EQ(wallet::wallet_key(), "w1");
+    wallet::unbind_wallet();
+    EXPECT_EQ(wallet::wallet_key(), "wallet");
+}
+
+} // namespace

@@ -1,0 +1,96 @@
+#include <algorithm>
+
+#include <gtest/gtest.h>
+
+#include "core/hex.h"
+#include "tests/support/test_data.h"
+#include "wallet/bip39_words.h"
+#include "wallet/mnemonic.h"
+
+namespace {
+
+TEST(Bip39Words, MatchTheListShippedWithTheVectors)
+{
+    const std::string file = testsupport::read_data_file("bip39-english.txt");
+    const auto& words = wallet::bip39_english_words();
+    std::string joined;
+    for (auto w : words) joined += std::string(w) + "\n";
+    EXPECT_EQ(joined, file);
+    EXPECT_TRUE(std::is_sorted(words.begin(), words.end()));
+    EXPECT_EQ(wallet::bip39_word_index("abandon"), 0u);
+    EXPECT_EQ(wallet::bip39_word_index("zoo"), 2047u);
+    EXPECT_FALSE(wallet::bip39_word_index("Abandon"));
+    EXPECT_FALSE(wallet::bip39_word_index(""));
+    EXPECT_FALSE(wallet::bip39_word_index("zoos"));
+}
+
+TEST(Bip39Vectors, CheckAndSeedOfEveryCase)
+{
+    const auto doc = testsupport::read_json_vector("bip39.json");
+    ASSERT_TRUE(doc.contains("cases"));
+    int checked_seeds = 0;
+    for (const auto& c : doc["cases"]) {
+        const std::string id = c.value("id", "?");
+        const std::string mnemonic = c["mnemonic"].get<std::string>();
+        EXPECT_EQ(wallet::mnemonic_valid(mnemonic), c["program_valid"].get<bool>()) << id;
+        if (c.contains("seed_hex") && c.value("word_count", 0) == 12) {
+            auto seed = wallet::mnemonic_to_seed(mnemonic);
+            EXPECT_EQ(core::hex_encode(seed.view()), c["seed_hex"].get<std::string>()) << id;
+            ++checked_seeds;
+        }
+        if (c.contains("canonical_seed_hex")) {
+            auto seed = wallet::mnemonic_to_seed(mnemonic);
+            EXPECT_NE(core::hex_encode(seed.view()), c["canonical_seed_hex"].get<std::string>())
+                << id << ": a non-canonical text must give another seed";
+        }
+        if (c.contains("entropy_hex") && c.value("word_count", 0) == 12) {
+            auto entropy = core::hex_decode(c["entropy_hex"].get<std::string>());
+            ASSERT_TRUE(entropy) << id;
+            EXPECT_EQ(wallet::mnemonic_from_entropy(*entropy).str(), mnemonic) << id;
+        }
+    }
+    EXPECT_GT(checked_seeds, 5);
+}
+
+TEST(MnemonicCheck, RejectsWhatIsNotTwelveListedWordsWithTheirChecksum)
+{
+    const std::string good = "abandon abandon abandon abandon abandon abandon abandon abandon abandon abandon abandon about";
+    ASSERT_TRUE(wallet::mnemonic_valid(good));
+    // Last word replaced by the first word of the list: wrong checksum.
+    EXPECT_FALSE(wallet::mnemonic_valid(
+        "abandon abandon abandon abandon abandon abandon abandon abandon abandon abandon abandon abandon"));
+    EXPECT_FALSE(wallet::mnemonic_valid(good + "\n"));           // line feed stays in the last word
+    EXPECT_FALSE(wallet::mnemonic_valid("abandon, " + good.substr(8)));  // comma stays in a word
+    EXPECT_FALSE(wallet::mnemonic_valid(good + " abandon"));     // 13 words
+    EXPECT_FALSE(wallet::mnemonic_valid(good.substr(8)));        // 11 words
+    EXPECT_FALSE(wallet::mnemonic_valid(""));
+    EXPECT_FALSE(wallet::mnemonic_valid("   \t  "));
+    std::string with_nul = good;
+    with_nul[3] = '\0';
+    EXPECT_FALSE(wallet::mnemonic_valid(with_nul));
+    // Upper case and extra separators pass the check.
+    EXPECT_TRUE(wallet::mnemonic_valid("ABANDON abandon  abandon\tabandon abandon abandon abandon abandon abandon abandon abandon ABOUT "));
+}
+
+TEST(MnemonicCheck, TwentyFourValidWordsAreRefused)
+{
+    std::string words;
+    for (int i = 0; i < 23; ++i) words += "abandon ";
+    words += "art";  // the standard's all-zero 24-word mnemonic
+    EXPECT_FALSE(wallet::mnemonic_valid(words));
+}
+
+TEST(MnemonicGeneration, FreshMnemonicsAreValidAndDiffer)
+{
+    auto a = wallet::generate_mnemonic();
+    auto b = wallet::generate_mnemonic();
+    ASSERT_FALSE(a.empty());
+    EXPECT_TRUE(wallet::mnemonic_valid(a.view()));
+    EXPECT_TRUE(wallet::mnemonic_valid(b.view()));
+    EXPECT_NE(a.str(), b.str());
+    EXPECT_EQ(std::count(a.str().begin(), a.str().end(), ' '), 11);
+    EXPECT_TRUE(wallet::mnemonic_from_entropy(core::Bytes(15)).empty());
+    EXPECT_TRUE(wallet::mnemonic_from_entropy(core::Bytes(17)).empty());
+}
+
+} // namespace

@@ -1,0 +1,228 @@
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "platform/environment.h"
+#include "tests/wallet/wallet_fixture.h"
+#include "wallet/app_binding.h"
+#include "wallet/data_paths.h"
+#include "wallet/registry.h"
+
+namespace {
+
+using wallettest::WalletDirTest;
+
+TEST(SanitizeId, LettersAndDigitsLowerCasedOthersUnderscoredLast96Kept)
+{
+    EXPECT_EQ(wallet::sanitize_id("C:\\Program Files\\Agoran"), "c__program_files_agoran");
+    EXPECT_EQ(wallet::sanitize_id("!@#$"), "____");
+    EXPECT_EQ(wallet::sanitize_id(""), "default");
+    std::string long_id(150, 'a');
+    long_id += std::string(50, 'B');
+    const std::string s = wallet::sanitize_id(long_id);
+    EXPECT_EQ(s.size(), 96u);
+    EXPECT_EQ(s, std::string(46, 'a') + std::string(50, 'b'));
+    // Bytes of a UTF-8 character are each replaced.
+    EXPECT_EQ(wallet::sanitize_id("\xc3\xa9t\xc3\xa9"), "__t__");
+}
+
+TEST(WalletIds, FreshIdsAreDistinctAndSafe)
+{
+    std::string previous;
+    for (int i = 0; i < 50; ++i) {
+        std::string id = wallet::new_wallet_id();
+        ASSERT_EQ(id[0], 'w');
+        ASSERT_GT(id.size(), 13u);
+        ASSERT_NE(id, previous);
+        ASSERT_TRUE(wallet::valid_wallet_id(id));
+        previous = id;
+    }
+    EXPECT_FALSE(wallet::valid_wallet_id(""));
+    EXPECT_FALSE(wallet::valid_wallet_id("../w1"));
+    EXPECT_FALSE(wallet::valid_wallet_id("w1/.."));
+    EXPECT_FALSE(wallet::valid_wallet_id("w 1"));
+    EXPECT_FALSE(wallet::valid_wallet_id(std::string(129, 'w')));
+    EXPECT_TRUE(wallet::valid_wallet_id("w1733300000000"));
+    EXPECT_TRUE(wallet::wallet_file_path("../etc").empty());
+}
+
+TEST_F(WalletDirTest, DataDirectoryFollowsLocalAppData)
+{
+    EXPECT_EQ(wallet::data_dir(), m_data);
+    EXPECT_EQ(wallet::wallet_file_path("w5"), m_data / "wallets" / "w5" / "wallet.json");
+    EXPECT_TRUE(wallet::wallet_file_path("").empty());
+}
+
+TEST_F(WalletDirTest, MissingOrCorruptRegistryReadsEmpty)
+{
+    EXPECT_EQ(wallet::registry_read_file().state, wallet::RegistryFileState::Missing);
+    EXPECT_TRUE(wallet::list_wallets().empty());
+    for (const char* text : {"not json", "[1,2]", "\"text\"", "{\"wallets\": 5}", "{\"wallets\": [1, {\"id\": \"\"}, {\"name\": \"x\"}]}"}) {
+        write_text("wallets.json", text);
+        EXPECT_TRUE(wallet::list_wallets().empty()) << text;
+        EXPECT_TRUE(wallet::registry_read().is_object()) << text;
+    }
+    write_text("wallets.json", "{\"wallets\": [{\"id\": \"w2\", \"name\": 7}, {\"id\": \"w1\", \"name\": \"One\"}]}");
+    auto list = wallet::list_wallets();
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0].id, "w2");
+    EXPECT_EQ(list[0].name, "");
+    EXPECT_EQ(list[1].name, "One");
+    EXPECT_EQ(wallet::wallet_display_name("w1"), "One");
+    EXPECT_EQ(wallet::wallet_display_name("w9"), "w9");
+}
+
+TEST_F(WalletDirTest, RegistryWriteIsAtomicAndKeepsUnknownMembers)
+{
+    write_text("wallets.json", "{\"wallets\": [{\"id\": \"w1\", \"name\": \"A\", \"color\": \"red\"}], \"theme\": 3}");
+    ASSERT_TRUE(wallet::rename_wallet_to_paymail("w1", "alice"));
+    auto doc = read_json("wallets.json");
+    EXPECT_EQ(doc["wallets"][0]["name"], "alice");
+    EXPECT_EQ(doc["wallets"][0]["color"], "red");
+    EXPECT_EQ(doc["theme"], 3);
+    EXPECT_FALSE(exists("wallets.json.tmp"));
+    EXPECT_EQ(read_text("wallets.json").back(), '\n');
+    EXPECT_FALSE(wallet::rename_wallet_to_paymail("w9", "bob"));
+    EXPECT_FALSE(wallet::rename_wallet_to_paymail("w1", ""));
+}
+
+TEST_F(WalletDirTest, CrashBetweenTemporaryWriteAndMoveLeavesOldRegistry)
+{
+    const std::string old_text = "{\"wallets\": [{\"id\": \"w1\", \"name\": \"Old\"}]}";
+    write_text("wallets.json", old_text);
+    // A crash after writing the temporary file: the registry itself is what it was.
+    write_text("wallets.json.tmp", "{\"wallets\": [");
+    EXPECT_EQ(wallet::list_wallets().size(), 1u);
+    EXPECT_EQ(wallet::wallet_display_name("w1"), "Old");
+    // A write that cannot complete (the temporary name is taken by a folder) fails and leaves the
+    // old file as it was.
+    std::filesystem::remove(path("wallets.json.tmp"));
+    std::filesystem::create_directories(path("wallets.json.tmp") / "blocker");
+    EXPECT_FALSE(wallet::registry_write({{"wallets", nlohmann::json::array()}}));
+    EXPECT_EQ(read_text("wallets.json"), old_text);
+}
+
+TEST_F(WalletDirTest, LegacyWalletMigratesIntoAnEmptyRegistry)
+{
+    const auto legacy = hd_wallet(wallettest::ABANDON_MNEMONIC);
+    for (const char* registry : {"", "{}", "{\"wallets\": []}", "{\"wallets\": {}}", "{\"wallets\": null, \"x\": 1}"}) {
+        SCOPED_TRACE(registry);
+        std::filesystem::remove_all(m_data);
+        std::filesystem::create_directories(m_data);
+        write_json("tavrinnode_pursa.json", legacy);
+        if (*registry) write_text("wallets.json", registry);
+        wallet::register_app("/opt/agoran", "Agoran");
+        auto list = wallet::list_wallets();
+        ASSERT_EQ(list.size(), 1u);
+        EXPECT_EQ(list[0].name, "Wallet 1");
+        EXPECT_TRUE(wallet::valid_wallet_id(list[0].id));
+        EXPECT_EQ(read_json("wallets.json")["active"], list[0].id);
+        EXPECT_FALSE(exists("tavrinnode_pursa.json"));
+        EXPECT_EQ(read_json(wallet_rel(list[0].id)), legacy);
+        // Exactly one wallet: bound to it.
+        EXPECT_EQ(wallet::active_wallet_id(), list[0].id);
+        EXPECT_EQ(wallet::bound_wallet_id(), list[0].id);
+    }
+}
+
+TEST_F(WalletDirTest, LegacyWalletLeftAloneBesideListedWallets)
+{
+    write_json("tavrinnode_pursa.json", hd_wallet(wallettest::ABANDON_MNEMONIC));
+    write_registry({{"w1", hd_wallet(wallettest::LEGAL_MNEMONIC)}, {"w2", hd_wallet(wallettest::LEGAL_MNEMONIC)}});
+    const std::string before = read_text("wallets.json");
+    wallet::register_app("/opt/agoran", "Agoran");
+    EXPECT_TRUE(exists("tavrinnode_pursa.json"));
+    EXPECT_EQ(read_text("wallets.json"), before);
+}
+
+TEST_F(WalletDirTest, UnreadableRegistryIsNeverReplacedByAMigration)
+{
+    // Pursa's registry half written or damaged: migrating would drop every wallet it lists.
+    const std::string damaged = "{\"wallets\": [{\"id\": \"w1\", \"name\": \"Savings\"}, {\"id\": \"w2\"";
+    write_text("wallets.json", damaged);
+    write_json("tavrinnode_pursa.json", hd_wallet(wallettest::ABANDON_MNEMONIC));
+    wallet::register_app("/opt/agoran", "Agoran");
+    EXPECT_EQ(read_text("wallets.json"), damaged);
+    EXPECT_TRUE(exists("tavrinnode_pursa.json"));
+    EXPECT_FALSE(exists("wallets"));
+    EXPECT_EQ(wallet::active_wallet_id(), "");
+}
+
+TEST_F(WalletDirTest, BindsToTheOnlyWalletButNotToOneOfTwo)
+{
+    write_registry({{"w1", nullptr}, {"w2", nullptr}});
+    wallet::register_app("/opt/agoran", "Agoran");
+    EXPECT_EQ(wallet::active_wallet_id(), "");
+    EXPECT_FALSE(exists("binds"));
+
+    write_registry({{"w7", nullptr}});
+    wallet::register_app("/opt/agoran", "Agoran");
+    EXPECT_EQ(wallet::active_wallet_id(), "w7");
+    const auto bind = read_json("binds/_opt_agoran.json");
+    EXPECT_EQ(bind["app"], "Agoran");
+    EXPECT_EQ(bind["instance"], "/opt/agoran");
+    EXPECT_EQ(bind["wallet_id"], "w7");
+}
+
+TEST_F(WalletDirTest, BindFileWinsOverTheRegistryAndSurvivesRestart)
+{
+    write_registry({{"w1", nullptr}, {"w2", nullptr}});
+    wallet::register_app("/opt/agoran", "Agoran");
+    ASSERT_TRUE(wallet::bind_wallet("w2"));
+    wallet::unregister_app();
+    wallet::register_app("/opt/agoran", "Agoran");
+    EXPECT_EQ(wallet::active_wallet_id(), "w2");
+    EXPECT_EQ(wallet::bound_wallet_id(), "w2");
+
+    // Another instance of the program has a bind file of its own.
+    wallet::register_app("/other/place", "Agoran");
+    EXPECT_EQ(wallet::active_wallet_id(), "");
+    EXPECT_EQ(wallet::bind_path(), m_data / "binds" / "_other_place.json");
+}
+
+TEST_F(WalletDirTest, DamagedOrUnsafeBindFilesReadAsUnbound)
+{
+    write_registry({{"w1", nullptr}, {"w2", nullptr}});
+    for (const char* text : {"{", "[]", "{\"wallet_id\": 5}", "{\"wallet_id\": \"../../secrets\"}", "{\"app\": \"Agoran\"}"}) {
+        write_text("binds/_opt_agoran.json", text);
+        wallet::register_app("/opt/agoran", "Agoran");
+        EXPECT_EQ(wallet::active_wallet_id(), "") << text;
+        EXPECT_EQ(wallet::bound_wallet_id(), "") << text;
+    }
+}
+
+TEST_F(WalletDirTest, BindAndUnbindNeedARegisteredApp)
+{
+    EXPECT_FALSE(wallet::bind_wallet("w1"));
+    EXPECT_EQ(wallet::active_wallet_id(), "");
+    wallet::register_app("", "");
+    EXPECT_EQ(wallet::app_name(), "App");
+    EXPECT_EQ(wallet::app_instance(), ".");
+    EXPECT_EQ(wallet::bind_path(), m_data / "binds" / "_.json");
+    EXPECT_FALSE(wallet::bind_wallet(""));
+    EXPECT_FALSE(wallet::bind_wallet("../w1"));
+    ASSERT_TRUE(wallet::bind_wallet("w1"));
+    EXPECT_TRUE(exists("binds/_.json"));
+    wallet::unbind_wallet();
+    EXPECT_FALSE(exists("binds/_.json"));
+    EXPECT_EQ(wallet::active_wallet_id(), "");
+}
+
+TEST(DataDirectory, LocalAppDataFirstThenXdgDataHome)
+{
+    // Linux: LOCALAPPDATA first, then XDG_DATA_HOME, then HOME.
+    testsupport::TempDir temp;
+    auto saved_local = platform::get_env("LOCALAPPDATA");
+    auto saved_xdg = platform::get_env("XDG_DATA_HOME");
+    ASSERT_TRUE(platform::unset_env("LOCALAPPDATA"));
+    ASSERT_TRUE(platform::set_env("XDG_DATA_HOME", temp.path().string()));
+    EXPECT_EQ(wallet::data_dir(), temp.path() / "TavrinNode");
+    ASSERT_TRUE(platform::set_env("LOCALAPPDATA", (temp.path() / "local").string()));
+    EXPECT_EQ(wallet::data_dir(), temp.path() / "local" / "TavrinNode");
+    if (saved_local) platform::set_env("LOCALAPPDATA", *saved_local);
+    else platform::unset_env("LOCALAPPDATA");
+    if (saved_xdg) platform::set_env("XDG_DATA_HOME", *saved_xdg);
+    else platform::unset_env("XDG_DATA_HOME");
+}
+
+} // namespace

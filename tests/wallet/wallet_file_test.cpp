@@ -1,0 +1,354 @@
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "core/key.h"
+#include "tests/wallet/wallet_fixture.h"
+#include "wallet/lock_envelope.h"
+#include "wallet/paymail_domain.h"
+#include "wallet/wallet_file.h"
+#include "wallet/wallet_lock.h"
+#include "wallet/wallet_state.h"
+
+namespace {
+
+using wallettest::ABANDON_MNEMONIC;
+using wallettest::WalletDirTest;
+
+constexpr const char* PRIV = "0000000000000000000000000000000000000000000000000000000000000001";
+// Public key and address of the private key 1 (the generator point).
+constexpr const char* PUB_OF_1 = "0279be667ef9dcbbac55a06295ce870b07029bfcdb2dce28d959f2815b16f81798";
+
+const nlohmann::json ENVELOPE = {{"lock", "TV-LOCK1"}, {"kdf", "pbkdf2-sha256"}, {"iter", 210000},
+                                 {"salt", std::string(32, 'a')}, {"iv", std::string(24, 'b')},
+                                 {"tag", std::string(32, 'c')}, {"ct", "00ff"}};
+
+wallet::TvOwnedOrd owned(const std::string& origin, const std::string& txid = "", const std::string& type = "")
+{
+    wallet::TvOwnedOrd r;
+    r.origin = origin;
+    r.txid = txid;
+    r.type = type;
+    return r;
+}
+
+TEST_F(WalletDirTest, HdWalletLoadsWithItsCountersAndRecords)
+{
+    bind_single_wallet(hd_wallet(ABANDON_MNEMONIC,
+                                 {{"recv", {1, 3, 0, 0, 0, 2, 9, 9}},
+                                  {"show", 7},
+                                  {"backup", true},
+                                  {"paymail", "alice"},
+                                  {"ord_avatar", "ab_0"},
+                                  {"ord_owned",
+                                   {{{"origin", "aa_0"}, {"txid", "aa"}, {"vout", 0}},
+                                    {{"txid", "no-origin"}},
+                                    "not an object",
+                                    {{"origin", "bb_1"}, {"vout", 1}, {"hidden", true}, {"created", false}}}},
+                                  {"contacts",
+                                   {{{"dest", " @@Alice "}, {"note", std::string(100, 'n')}},
+                                    {{"dest", "1BoatSLRHtKNngkdXEeobR76b53LETtpyT"}},
+                                    {{"dest", "bob@" + wallet::paymail_domain()}},
+                                    {{"dest", "  $ "}}}}}));
+    wallet::WalletLock lock;
+    ASSERT_TRUE(wallet::wallet_load());
+    const auto& s = wallet::wallet_state();
+    EXPECT_TRUE(s.hd);
+    EXPECT_TRUE(s.backup);
+    EXPECT_EQ(s.recv, (std::array<uint32_t, 6>{1, 3, 0, 0, 0, 2}));
+    EXPECT_EQ(s.shown, 3u);  // "show" 7 is above recv[1] = 3
+    EXPECT_EQ(s.paymail, "alice");
+    EXPECT_EQ(s.ord_avatar, "ab_0");
+    ASSERT_EQ(s.owned.size(), 2u);
+    EXPECT_TRUE(s.owned[0].created);
+    EXPECT_EQ(s.owned[1].origin, "bb_1");
+    EXPECT_TRUE(s.owned[1].hidden);
+    EXPECT_FALSE(s.owned[1].created);
+    ASSERT_EQ(s.contacts.size(), 3u);
+    EXPECT_EQ(s.contacts[0].dest, "alice");
+    EXPECT_EQ(s.contacts[0].note.size(), 80u);
+    EXPECT_EQ(s.contacts[1].dest, "1BoatSLRHtKNngkdXEeobR76b53LETtpyT");
+    EXPECT_EQ(s.contacts[2].dest, "bob");
+    EXPECT_FALSE(s.identity_address.empty());
+    EXPECT_EQ(s.recv_priv.size(), 64u);
+    EXPECT_NE(s.recv_address, wallettest::ABANDON_RECEIVE_0);  // shown index 3, not 0
+}
+
+TEST_F(WalletDirTest, ReceiveKeyIsAtTheShownIndex)
+{
+    bind_single_wallet(hd_wallet(ABANDON_MNEMONIC));
+    wallet::WalletLock lock;
+    ASSERT_TRUE(wallet::wallet_load());
+    EXPECT_EQ(wallet::wallet_state().recv_address, wallettest::ABANDON_RECEIVE_0);
+    EXPECT_EQ(wallet::wallet_state().recv, (std::array<uint32_t, 6>{}));
+}
+
+TEST_F(WalletDirTest, StringCounterLeavesZero)
+{
+    bind_single_wallet(hd_wallet(ABANDON_MNEMONIC, {{"recv", {"5", 2, -1, 1.5}}, {"show", "1"}}));
+    wallet::WalletLock lock;
+    ASSERT_TRUE(wallet::wallet_load());
+    EXPECT_EQ(wallet::wallet_state().recv, (std::array<uint32_t, 6>{0, 2, 0, 0, 0, 0}));
+    EXPECT_EQ(wallet::wallet_state().shown, 2u);
+}
+
+TEST_F(WalletDirTest, FilesThatMustNotLoad)
+{
+    const std::vector<std::pair<std::string, nlohmann::json>> cases = {
+        {"eleven words", hd_wallet("abandon abandon abandon abandon abandon abandon abandon abandon abandon abandon about")},
+        {"wrong checksum", hd_wallet("abandon abandon abandon abandon abandon abandon abandon abandon abandon abandon abandon abandon")},
+        {"not an object", nlohmann::json::array({ABANDON_MNEMONIC})},
+        {"backup of the wrong type", hd_wallet(ABANDON_MNEMONIC, {{"backup", "yes"}})},
+        {"paymail of the wrong type", hd_wallet(ABANDON_MNEMONIC, {{"paymail", 5}})},
+        {"owned vout of the wrong type", hd_wallet(ABANDON_MNEMONIC, {{"ord_owned", {{{"origin", "a_0"}, {"vout", "0"}}}}})},
+        {"owned vout negative", hd_wallet(ABANDON_MNEMONIC, {{"ord_owned", {{{"origin", "a_0"}, {"vout", -1}}}}})},
+        {"contact note of the wrong type", hd_wallet(ABANDON_MNEMONIC, {{"contacts", {{{"dest", "a"}, {"note", 1}}}}})},
+        {"63-character key", {{"priv", std::string(PRIV).substr(1)}}},
+        {"key out of range", {{"priv", std::string(64, 'f')}}},
+        {"key not hex", {{"priv", std::string(63, '0') + "g"}}},
+        {"public key of another key", {{"priv", PRIV}, {"pub", "02" + std::string(64, '1')}}},
+        {"address of another key", {{"priv", PRIV}, {"address", wallettest::ABANDON_RECEIVE_0}}},
+        {"lock envelope", ENVELOPE},
+    };
+    for (const auto& [label, doc] : cases) {
+        SCOPED_TRACE(label);
+        bind_single_wallet(doc);
+        wallet::WalletLock lock;
+        EXPECT_FALSE(wallet::wallet_load());
+        EXPECT_TRUE(wallet::wallet_state().recv_priv.empty());
+        EXPECT_TRUE(wallet::wallet_state().mnemonic.empty());
+    }
+    write_text(wallet_rel("w1"), "{\"mnemonic\": ");
+    wallet::WalletLock lock;
+    EXPECT_FALSE(wallet::wallet_load());
+    std::filesystem::remove(path(wallet_rel("w1")));
+    EXPECT_FALSE(wallet::wallet_load());
+}
+
+TEST_F(WalletDirTest, SingleKeyWalletComputesMissingPublicKeyAndAddress)
+{
+    bind_single_wallet({{"priv", PRIV}, {"paymail", "carol"}, {"ord_owned", {{{"origin", "cc_0"}}}}});
+    wallet::WalletLock lock;
+    ASSERT_TRUE(wallet::wallet_load());
+    const auto& s = wallet::wallet_state();
+    EXPECT_FALSE(s.hd);
+    EXPECT_EQ(s.recv_pub, PUB_OF_1);
+    EXPECT_EQ(s.recv_address, core::address_from_pubkey(PUB_OF_1));
+    EXPECT_TRUE(s.identity_address.empty());
+    EXPECT_EQ(s.paymail, "carol");
+}
+
+TEST_F(WalletDirTest, NoActiveWalletDoesNotLoad)
+{
+    write_registry({{"w1", hd_wallet(ABANDON_MNEMONIC)}, {"w2", hd_wallet(ABANDON_MNEMONIC)}});
+    wallet::register_app("/opt/agoran", "Agoran");
+    wallet::WalletLock lock;
+    EXPECT_FALSE(wallet::wallet_load());
+    EXPECT_FALSE(wallet::wallet_summary());
+}
+
+TEST_F(WalletDirTest, LockEnvelopeOrSealFileMakesTheWalletLocked)
+{
+    bind_single_wallet(hd_wallet(ABANDON_MNEMONIC));
+    EXPECT_FALSE(wallet::wallet_is_locked());
+    write_text(wallet_rel("w1") + ".seal", ENVELOPE.dump());
+    EXPECT_TRUE(wallet::wallet_is_locked());
+    {
+        wallet::WalletLock lock;
+        EXPECT_FALSE(wallet::wallet_load());
+    }
+    std::filesystem::remove(path(wallet_rel("w1") + ".seal"));
+    write_json(wallet_rel("w1"), ENVELOPE);
+    EXPECT_TRUE(wallet::wallet_is_locked());
+    EXPECT_FALSE(wallet::wallet_summary());
+}
+
+TEST_F(WalletDirTest, WalletLockedAfterLoadIsNotServedFromTheCache)
+{
+    bind_single_wallet(hd_wallet(ABANDON_MNEMONIC));
+    wallet::WalletLock lock;
+    ASSERT_TRUE(wallet::wallet_load());
+    ASSERT_TRUE(wallet::wallet_load());  // cached
+    write_json(wallet_rel("w1"), ENVELOPE);  // Pursa locks it
+    EXPECT_FALSE(wallet::wallet_load());
+    EXPECT_TRUE(wallet::wallet_state().recv_priv.empty()) << "the key of a locked wallet must not stay in memory";
+    EXPECT_TRUE(wallet::wallet_state().mnemonic.empty());
+}
+
+TEST_F(WalletDirTest, BindingAnotherWalletReloads)
+{
+    write_registry({{"w1", hd_wallet(ABANDON_MNEMONIC)}, {"w2", hd_wallet(wallettest::LEGAL_MNEMONIC)}});
+    wallet::register_app("/opt/agoran", "Agoran");
+    ASSERT_TRUE(wallet::bind_wallet("w1"));
+    wallet::WalletLock lock;
+    ASSERT_TRUE(wallet::wallet_load());
+    const std::string first = wallet::wallet_state().recv_address;
+    ASSERT_TRUE(wallet::bind_wallet("w2"));
+    ASSERT_TRUE(wallet::wallet_load());
+    EXPECT_NE(wallet::wallet_state().recv_address, first);
+    EXPECT_EQ(wallet::wallet_state().wallet_id, "w2");
+}
+
+TEST_F(WalletDirTest, SaveChangesOnlyOwnMembersAndKeepsPursasWrites)
+{
+    bind_single_wallet(hd_wallet(ABANDON_MNEMONIC, {{"recv", {0, 2, 0, 0, 0, 0}}, {"show", 1}}));
+    wallet::WalletLock lock;
+    ASSERT_TRUE(wallet::wallet_load());
+    // Pursa writes after the load: a paymail, a new member, a higher counter, contacts.
+    auto on_disk = hd_wallet(ABANDON_MNEMONIC, {{"recv", {4, 1, 0, 0, 0, 0}},
+                                                {"show", 1},
+                                                {"paymail", "dora"},
+                                                {"pursa_theme", "dark"},
+                                                {"contacts", {{{"dest", "zed"}}}}});
+    write_json(wallet_rel("w1"), on_disk);
+    auto& s = wallet::wallet_state();
+    s.owned.push_back(owned("ee_0", "ee", "image/png"));
+    s.shown = 2;
+    ASSERT_TRUE(wallet::wallet_save());
+    const auto doc = read_json(wallet_rel("w1"));
+    EXPECT_EQ(doc["paymail"], "dora");
+    EXPECT_EQ(doc["pursa_theme"], "dark");
+    EXPECT_EQ(doc["contacts"], on_disk["contacts"]);
+    EXPECT_EQ(doc["mnemonic"], ABANDON_MNEMONIC);
+    EXPECT_EQ(doc["recv"], nlohmann::json({4, 2, 0, 0, 0, 0}));
+    EXPECT_EQ(doc["show"], 2);
+    EXPECT_EQ(doc["address"], s.recv_address);
+    ASSERT_EQ(doc["ord_owned"].size(), 1u);
+    EXPECT_EQ(doc["ord_owned"][0], nlohmann::json({{"origin", "ee_0"}, {"txid", "ee"}, {"vout", 0},
+                                                   {"type", "image/png"}, {"created", true}}));
+    EXPECT_FALSE(exists(wallet_rel("w1") + ".tmp"));
+}
+
+TEST_F(WalletDirTest, SingleKeySaveKeepsThePaymail)
+{
+    bind_single_wallet({{"priv", PRIV}, {"paymail", "erin"}});
+    wallet::WalletLock lock;
+    ASSERT_TRUE(wallet::wallet_load());
+    wallet::wallet_state().owned.push_back(owned("ff_0"));
+    ASSERT_TRUE(wallet::wallet_save());
+    const auto doc = read_json(wallet_rel("w1"));
+    EXPECT_EQ(doc["paymail"], "erin");
+    EXPECT_EQ(doc["priv"], PRIV);
+    EXPECT_FALSE(doc.contains("recv"));
+    EXPECT_EQ(doc["ord_owned"][0]["origin"], "ff_0");
+}
+
+TEST_F(WalletDirTest, SaveRefusesALockedWalletAndNeverWritesTheMnemonicBack)
+{
+    bind_single_wallet(hd_wallet(ABANDON_MNEMONIC));
+    wallet::WalletLock lock;
+    ASSERT_TRUE(wallet::wallet_load());
+    write_json(wallet_rel("w1"), ENVELOPE);
+    EXPECT_FALSE(wallet::wallet_save());
+    EXPECT_EQ(read_json(wallet_rel("w1")), ENVELOPE);
+
+    write_json(wallet_rel("w1"), hd_wallet(ABANDON_MNEMONIC));
+    ASSERT_TRUE(wallet::wallet_load());
+    write_text(wallet_rel("w1") + ".seal", "{}");
+    const std::string before = read_text(wallet_rel("w1"));
+    EXPECT_FALSE(wallet::wallet_save());
+    EXPECT_EQ(read_text(wallet_rel("w1")), before);
+}
+
+TEST_F(WalletDirTest, SaveRefusesAFileThatNoLongerHoldsTheLoadedWallet)
+{
+    bind_single_wallet(hd_wallet(ABANDON_MNEMONIC));
+    wallet::WalletLock lock;
+    ASSERT_TRUE(wallet::wallet_load());
+    wallet::wallet_state().owned.push_back(owned("aa_0"));
+    for (const std::string& text : {std::string("{\"mnemonic\": \"") + wallettest::LEGAL_MNEMONIC + "\"}",
+                                   std::string("{\"priv\": \"") + PRIV + "\"}", std::string("garbage")}) {
+        write_text(wallet_rel("w1"), text);
+        EXPECT_FALSE(wallet::wallet_save()) << text;
+        EXPECT_EQ(read_text(wallet_rel("w1")), text);
+    }
+    std::filesystem::remove(path(wallet_rel("w1")));
+    EXPECT_FALSE(wallet::wallet_save());
+    EXPECT_FALSE(exists(wallet_rel("w1"))) << "a wallet Pursa removed must not come back";
+}
+
+TEST_F(WalletDirTest, SaveThatFailsHalfWayLeavesTheOldFileWhole)
+{
+    bind_single_wallet(hd_wallet(ABANDON_MNEMONIC, {{"paymail", "gina"}}));
+    const std::string before = read_text(wallet_rel("w1"));
+    wallet::WalletLock lock;
+    ASSERT_TRUE(wallet::wallet_load());
+    wallet::wallet_state().owned.push_back(owned("aa_0"));
+    // The temporary file cannot be created: the write stops before the move.
+    std::filesystem::create_directories(path(wallet_rel("w1") + ".tmp") / "blocker");
+    EXPECT_FALSE(wallet::wallet_save());
+    EXPECT_EQ(read_text(wallet_rel("w1")), before);
+    std::filesystem::remove_all(path(wallet_rel("w1") + ".tmp"));
+    EXPECT_TRUE(wallet::wallet_save());
+    EXPECT_EQ(read_json(wallet_rel("w1"))["ord_owned"][0]["origin"], "aa_0");
+}
+
+TEST_F(WalletDirTest, SavedWalletFileIsOwnerOnly)
+{
+    bind_single_wallet(hd_wallet(ABANDON_MNEMONIC));
+    wallet::WalletLock lock;
+    ASSERT_TRUE(wallet::wallet_load());
+    ASSERT_TRUE(wallet::wallet_save());
+    const auto perms = std::filesystem::status(path(wallet_rel("w1"))).permissions();
+    using std::filesystem::perms;
+    EXPECT_EQ(perms & (perms::group_all | perms::others_all), perms::none);
+}
+
+TEST_F(WalletDirTest, SummaryPeeksWithoutLoading)
+{
+    bind_single_wallet(hd_wallet(ABANDON_MNEMONIC, {{"address", "1Shown"}, {"paymail", "hal"}}));
+    auto summary = wallet::wallet_summary();
+    ASSERT_TRUE(summary);
+    EXPECT_TRUE(summary->hd);
+    EXPECT_EQ(summary->address, "1Shown");
+    EXPECT_EQ(summary->paymail, "hal");
+    {
+        wallet::WalletLock lock;
+        EXPECT_TRUE(wallet::wallet_state().recv_priv.empty());
+        ASSERT_TRUE(wallet::wallet_load());
+    }
+    summary = wallet::wallet_summary();
+    ASSERT_TRUE(summary);
+    EXPECT_EQ(summary->address, wallettest::ABANDON_RECEIVE_0);
+}
+
+TEST_F(WalletDirTest, ForgetWipesEveryField)
+{
+    // Listeners live as long as the process: count in a static.
+    static int forgotten = 0;
+    static const bool added = [] {
+        wallet::add_wallet_listener({nullptr, [] { ++forgotten; }});
+        return true;
+    }();
+    ASSERT_TRUE(added);
+    bind_single_wallet(hd_wallet(ABANDON_MNEMONIC, {{"paymail", "ivy"}, {"recv", {1, 1, 1, 1, 1, 1}}}));
+    wallet::WalletLock lock;
+    ASSERT_TRUE(wallet::wallet_load());
+    const int before = forgotten;
+    wallet::wallet_forget();
+    const auto& s = wallet::wallet_state();
+    EXPECT_EQ(forgotten, before + 1);
+    EXPECT_TRUE(s.mnemonic.empty());
+    EXPECT_TRUE(s.recv_priv.empty());
+    EXPECT_TRUE(s.recv_address.empty());
+    EXPECT_TRUE(s.paymail.empty());
+    EXPECT_FALSE(s.seed_ready || s.master_ready);
+    EXPECT_TRUE(s.seed.empty() && s.master.empty());
+    EXPECT_EQ(s.recv, (std::array<uint32_t, 6>{}));
+    EXPECT_FALSE(s.hd);
+}
+
+TEST(HandleNormalisation, TrimsStripsLowerCasesAndDropsOwnDomain)
+{
+    EXPECT_EQ(wallet::normalize_handle("  @@Alice \r\n", "example.org"), "alice");
+    EXPECT_EQ(wallet::normalize_handle("$Bob@Example.org", "example.org"), "bob");
+    EXPECT_EQ(wallet::normalize_handle("bob@other.org", "example.org"), "bob@other.org");
+    EXPECT_EQ(wallet::normalize_handle("bob@example.org.evil", "example.org"), "bob@example.org.evil");
+    EXPECT_EQ(wallet::normalize_handle("1BoatSLRHtKNngkdXEeobR76b53LETtpyT", "example.org"),
+              "1BoatSLRHtKNngkdXEeobR76b53LETtpyT");
+    EXPECT_EQ(wallet::normalize_handle("1Short", "example.org"), "1short");
+    EXPECT_EQ(wallet::normalize_handle("\t@$@ ", "example.org"), "");
+    EXPECT_EQ(wallet::normalize_handle("@ $x", "example.org"), "$x");  // stripping stops at the blank
+}
+
+} // namespace

@@ -1,0 +1,101 @@
+// A temporary shared data directory with helpers to lay out registry and wallet files, and a
+// clean process-wide wallet and registration state around every test.
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "tests/support/temp_dir.h"
+#include "wallet/app_binding.h"
+#include "wallet/wallet_file.h"
+
+namespace wallettest {
+
+inline constexpr const char* ABANDON_MNEMONIC =
+    "abandon abandon abandon abandon abandon abandon abandon abandon abandon abandon abandon about";
+inline constexpr const char* LEGAL_MNEMONIC =
+    "legal winner thank year wave sausage worth useful legal winner thank yellow";
+// m/44'/236'/1'/0/0 of ABANDON_MNEMONIC.
+inline constexpr const char* ABANDON_RECEIVE_0 = "18pBoqRpHUYf9udsab5G9LT3vQUPxEyMFf";
+
+class WalletDirTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_data = m_temp.use_as_data_root();
+        std::filesystem::create_directories(m_data);
+        wallet::wallet_forget();
+        wallet::unregister_app();
+    }
+    void TearDown() override
+    {
+        wallet::wallet_forget();
+        wallet::unregister_app();
+    }
+
+    std::filesystem::path path(const std::string& relative) const { return m_data / relative; }
+
+    void write_text(const std::string& relative, const std::string& text) const
+    {
+        const auto p = path(relative);
+        std::filesystem::create_directories(p.parent_path());
+        std::ofstream out(p, std::ios::binary | std::ios::trunc);
+        out << text;
+    }
+    void write_json(const std::string& relative, const nlohmann::json& value) const
+    {
+        write_text(relative, value.dump(2));
+    }
+    std::string read_text(const std::string& relative) const
+    {
+        std::ifstream in(path(relative), std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+    nlohmann::json read_json(const std::string& relative) const
+    {
+        return nlohmann::json::parse(read_text(relative), nullptr, false);
+    }
+    bool exists(const std::string& relative) const { return std::filesystem::exists(path(relative)); }
+
+    static std::string wallet_rel(const std::string& id) { return "wallets/" + id + "/wallet.json"; }
+
+    // An HD wallet file with the given mnemonic and extra members.
+    static nlohmann::json hd_wallet(const std::string& mnemonic, nlohmann::json extra = nlohmann::json::object())
+    {
+        nlohmann::json doc = {{"version", 2}, {"mnemonic", mnemonic}, {"recv", {0, 0, 0, 0, 0, 0}}, {"show", 0}};
+        for (auto& [k, v] : extra.items()) doc[k] = v;
+        return doc;
+    }
+
+    // Lists the wallets in the registry (in this order) and writes their files.
+    void write_registry(const std::vector<std::pair<std::string, nlohmann::json>>& wallets) const
+    {
+        nlohmann::json reg = {{"wallets", nlohmann::json::array()}};
+        for (const auto& [id, doc] : wallets) {
+            reg["wallets"].push_back({{"id", id}, {"name", "Name of " + id}});
+            if (!doc.is_null()) write_json(wallet_rel(id), doc);
+        }
+        if (!wallets.empty()) reg["active"] = wallets.front().first;
+        write_json("wallets.json", reg);
+    }
+
+    // One HD wallet "w1", registered and bound.
+    void bind_single_wallet(const nlohmann::json& doc)
+    {
+        write_registry({{"w1", doc}});
+        wallet::register_app("/opt/agoran", "Agoran");
+        ASSERT_EQ(wallet::active_wallet_id(), "w1");
+    }
+
+    testsupport::TempDir m_temp;
+    std::filesystem::path m_data;
+};
+
+} // namespace wallettest

@@ -1,0 +1,128 @@
+#include "ui/live_services.h"
+
+#include <curl/curl.h>
+
+#include <cstdio>
+
+#include "core/log.h"
+#include "core/text.h"
+#include "net/http.h"
+#include "net/http_client.h"
+#include "net/service_config.h"
+#include "ui/post_target.h"
+#include "ui/version_check.h"
+#include "wallet/app_binding.h"
+#include "wallet/balance.h"
+#include "wallet/lots.h"
+#include "wallet/lots_cache.h"
+#include "wallet/connect.h"
+#include "wallet/wallet_file.h"
+#include "wallet/wallet_keys.h"
+#include "wallet/wallet_lock.h"
+#include "wallet/wallet_state.h"
+
+namespace ui {
+
+namespace {
+
+class LiveServices final : public MarketServices {
+public:
+    std::string connect() override
+    {
+        wallet::ConnectOptions options;
+        options.log = [](const std::string& line) { core::log_progress(core::trim_space(line)); };
+        return wallet::pursa_connect(options);
+    }
+
+    void disconnect() override { (void)wallet::pursa_disconnect(); }
+
+    WalletSnapshot wallet_snapshot() override
+    {
+        WalletSnapshot snapshot;
+        wallet::WalletLock lock;
+        snapshot.bound = wallet::pursa_is_connected();
+        if (!snapshot.bound) return snapshot;
+        snapshot.wallet_id = wallet::active_wallet_id();
+        if (wallet::wallet_load()) {
+            const wallet::TvWalletState& state = wallet::wallet_state();
+            snapshot.identity_key = state.identity_pub;
+            snapshot.address = state.recv_address;
+            if (const auto ord = wallet::ordinals_key()) snapshot.ordinals_address = ord->address;
+        }
+        if (const auto summary = wallet::wallet_summary(); summary && snapshot.address.empty())
+            snapshot.address = summary->address;
+        snapshot.paymail = wallet::pursa_paymail();
+        const wallet::CachedBalance balance = wallet::cached_balance();
+        snapshot.balance_known = balance.known;
+        snapshot.balance_sats = balance.known ? balance.sats : -1;
+        return snapshot;
+    }
+    bool refresh_balance() override { return wallet::refresh_wallet_balance().rfind("success", 0) == 0; }
+    BookLoad load_book() override
+    {
+        BookLoad load;
+        load.error = "error: the book cannot be loaded by this build.";
+        return load;
+    }
+    std::vector<std::string> reserve_listing_ids() override { return {}; }
+    void remove_reserve(const std::string&) override {}
+    std::optional<InscriptionContent> inscription_content(const std::string& key) override
+    {
+        // The "/ord_cache" files first; what the network gives is cached there.
+        const std::string origin = key.size() == 64 ? key + "_0" : key;
+        if (auto cached = wallet::read_content_cache(origin)) return InscriptionContent{std::move(cached->bytes), std::move(cached->type)};
+        InscriptionContent content;
+        if (!wallet::fetch_inscription_content(key, content.bytes, content.content_type)) return std::nullopt;
+        (void)wallet::write_content_cache(origin, content.bytes, content.content_type, "");
+        return content;
+    }
+
+    PageFetch fetch_page(const std::string& url) override
+    {
+        net::GetOptions options;
+        options.timeout_seconds = 15;
+        options.max_body = VERSION_PAGE_MAX_BODY;
+        const net::HttpReply reply = net::default_http().get(url, options);
+        PageFetch page;
+        // A transfer counts when a whole answer arrived (redirects are followed).
+        page.ok = reply.ok;
+        page.status = reply.status;
+        page.body = reply.body;
+        return page;
+    }
+
+    bool offer_spends_listing(const std::string&, const std::string&) override { return true; }
+    std::string product_page() override { return net::current_services()->product_page; }
+    std::string tx_page_url(const std::string& txid) override { return net::current_services()->tx_page_url(txid); }
+};
+
+} // namespace
+
+std::shared_ptr<MarketServices> make_live_services() { return std::make_shared<LiveServices>(); }
+
+void start_library_services(const std::string& program_folder)
+{
+    wallet::register_app(program_folder, "Agoran");
+    curl_global_init(CURL_GLOBAL_ALL);
+    // Progress sentences of the library layers go to the status line; warnings to the log.
+    core::set_log_sink([](core::LogLevel level, const std::string& text) {
+        if (level != core::LogLevel::Progress) {
+            std::fprintf(stderr, "%s: %s\n", level == core::LogLevel::Warning ? "warning" : "error", text.c_str());
+            return;
+        }
+        if (text.empty()) return;
+        if (const auto target = main_target()) {
+            auto payload = std::make_unique<ProgressPayload>();
+            payload->text = text;
+            target->post(MSG_PROGRESS, std::move(payload));
+        }
+    });
+}
+
+void stop_library_services()
+{
+    core::set_log_sink({});
+    curl_global_cleanup();
+}
+
+} // namespace ui

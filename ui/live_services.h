@@ -1,0 +1,17 @@
+// The services over the library layers, as the program uses them.
+#pragma once
+
+#include <memory>
+
+#include "ui/market_services.h"
+
+namespace ui {
+
+std::shared_ptr<MarketServices> make_live_services();
+
+// Process start-up of the library layers (the wallet registry as the app "Agoran", libcurl) and
+// their shut-down. The progress sentences of the layers go to the main window's status line.
+void start_library_services(const std::string& program_folder);
+void stop_library_services();
+
+} // namespace ui

@@ -1,0 +1,40 @@
+// tavrin-agoran: the desktop program. One copy runs per data directory; a second start brings
+// the running copy forward and exits 0.
+#include <QApplication>
+#include <QDir>
+
+#include "platform/data_dir.h"
+#include "ui/app_art.h"
+#include "ui/live_services.h"
+#include "ui/main_window.h"
+#include "ui/single_instance.h"
+#include "ui/theme.h"
+#include "ui/ui_style.h"
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Tavrin Agoran");
+    QApplication::setStyle("Fusion");
+    QDir::setCurrent(QCoreApplication::applicationDirPath());
+
+    const QString name = ui::single_instance_name(QString::fromStdString(platform::data_dir().string()));
+    if (ui::hand_over_to_running(name)) return 0;
+    ui::SingleInstanceServer server(name);
+    server.listen();
+
+    ui::start_library_services(QCoreApplication::applicationDirPath().toStdString());
+    ui::set_active_theme(ui::load_theme_setting(ui::ui_settings_path()));
+    QApplication::setWindowIcon(ui::app_art().icon);
+
+    int code = 0;
+    {
+        ui::MainWindow window(ui::make_live_services());
+        QObject::connect(&server, &ui::SingleInstanceServer::activationRequested, &window,
+                         &ui::MainWindow::bringForward);
+        window.show();
+        code = QApplication::exec();
+    }
+    ui::stop_library_services();
+    return code;
+}

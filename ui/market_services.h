@@ -1,0 +1,62 @@
+// The one door between the desktop program and the library layers. Workers call it; the UI
+// thread calls only the functions marked as safe there. The program uses the live services
+// (ui/live_services.h); tests hand the window a simulator-backed or a scripted one.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "book/listing.h"
+#include "ui/reserve_reconcile.h"
+#include "ui/wallet_snapshot.h"
+
+namespace ui {
+
+// A book load: the view the table shows and the state of every listing of the reduced book.
+struct BookLoad {
+    bool ok = false;
+    std::vector<book::Listing> view;
+    std::map<std::string, ListingState> states;  // by listing id; sold listings included
+    std::string error;                           // the loader's sentence when !ok (may be empty)
+};
+
+struct InscriptionContent {
+    std::string bytes;
+    std::string content_type;
+};
+
+struct PageFetch {
+    bool ok = false;   // the transfer completed
+    long status = 0;   // HTTP status
+    std::string body;
+};
+
+class MarketServices {
+public:
+    virtual ~MarketServices() = default;
+
+    // Worker threads only: these may wait on the network or take the wallet lock.
+    virtual std::string connect() = 0;
+    virtual void disconnect() = 0;
+    virtual WalletSnapshot wallet_snapshot() = 0;
+    // Refreshes the cached balance; true when the query succeeded.
+    virtual bool refresh_balance() = 0;
+    virtual BookLoad load_book() = 0;
+    // Listing ids of the bound wallet's reserves ("" for a reserve not bound to a listing).
+    virtual std::vector<std::string> reserve_listing_ids() = 0;
+    virtual void remove_reserve(const std::string& key) = 0;
+    // The content of an inscription (origin or txid), from the "/ord_cache" files when they
+    // hold it, else from the network (and then cached there). nullopt when unavailable.
+    virtual std::optional<InscriptionContent> inscription_content(const std::string& key) = 0;
+    // GET of a web page for the update check (redirects followed, capped at 400000 bytes).
+    virtual PageFetch fetch_page(const std::string& url) = 0;
+
+    // Any thread: pure functions and configuration.
+    virtual bool offer_spends_listing(const std::string& offer_hex, const std::string& utxo) = 0;
+    virtual std::string product_page() = 0;
+    virtual std::string tx_page_url(const std::string& txid) = 0;
+};
+
+} // namespace ui

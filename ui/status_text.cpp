@@ -1,0 +1,45 @@
+#include "ui/status_text.h"
+
+namespace ui {
+
+bool is_error_text(std::string_view text)
+{
+    size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    static constexpr std::string_view WORD = "error";
+    if (text.size() - i < WORD.size()) return false;
+    for (size_t k = 0; k < WORD.size(); ++k) {
+        char c = text[i + k];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c != WORD[k]) return false;
+    }
+    return true;
+}
+
+StatusDisplay status_display(std::string_view text)
+{
+    StatusDisplay out;
+    const bool progress = text.size() >= 3 && text.substr(text.size() - 3) == "...";
+    while (!text.empty() && text.back() == '.') text.remove_suffix(1);
+    out.base = std::string(text);
+    if (progress) out.kind = StatusKind::Progress;
+    else if (is_error_text(out.base)) out.kind = StatusKind::Error;
+    return out;
+}
+
+std::string status_frame(const std::string& base, unsigned tick)
+{
+    return base + std::string(tick % 4, '.');
+}
+
+Rgb status_colour(StatusKind kind, Rgb theme_text)
+{
+    switch (kind) {
+    case StatusKind::Progress: return STATUS_PROGRESS_COLOUR;
+    case StatusKind::Error: return STATUS_ERROR_COLOUR;
+    case StatusKind::Normal: return theme_text;
+    }
+    return theme_text;
+}
+
+} // namespace ui

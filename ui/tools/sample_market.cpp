@@ -1,0 +1,216 @@
+#include "ui/tools/sample_market.h"
+
+#include <chrono>
+#include <random>
+#include <thread>
+
+namespace ui {
+
+namespace {
+
+const char* const SELLERS[] = {"ariadne", "basilios", "calliope", "demos", "eudora", "phaedra", "galen",
+                               "helios", "ione", "kleon", "lysander", "melina", "nikias", "olympia",
+                               "pericles", "rhea", "sappho", "theron", "xanthe", "zeno"};
+const char* const TOKENS[][2] = {{"Obol", "OBOL"},       {"Drachma", "DRCH"}, {"Laurel", "LAUR"},
+                                 {"Owl Coin", "OWL"},    {"Amphora", "AMPH"}, {"Agora Gold", "AGG"},
+                                 {"Trireme", "TRIR"},    {"Olive Oil", "OLIV"}};
+const char* const PICTURES[] = {"Dawn over the Stoa", "Golden Owl #12", "Temple at Night", "Marble Bust",
+                                "Harbour Lights",     "Laurel Crown",   "Mosaic Fragment", "Lyre Study"};
+const char* const NOTES[] = {"Fresh mint, fair price",       "Partial fills welcome", "Rare early lot",
+                             "Bundle from the first drop",   "Quick sale",            "Collector's piece",
+                             "Holding since genesis",        "Priced to move"};
+
+std::string hex64(std::mt19937& rng)
+{
+    static const char* digits = "0123456789abcdef";
+    std::string out(64, '0');
+    for (char& c : out) c = digits[rng() % 16];
+    return out;
+}
+
+} // namespace
+
+std::vector<book::Listing> sample_book(size_t n, unsigned seed)
+{
+    std::mt19937 rng(seed);
+    std::vector<book::Listing> out;
+    out.reserve(n);
+    const int64_t now = 1'790'000'000;
+    for (size_t i = 0; i < n; ++i) {
+        book::Listing l;
+        l.id = hex64(rng);
+        const bool token = rng() % 3 != 0;
+        const std::string seller = SELLERS[rng() % std::size(SELLERS)];
+        l.handle = seller + "@tavrinnode.example";
+        l.paymail = l.handle;
+        l.pubkey = "02" + hex64(rng);
+        l.created = now - static_cast<int64_t>(i) * 600;
+        l.exp = l.created + 2'419'200;
+        l.utxo = hex64(rng) + "_0";
+        l.note = NOTES[rng() % std::size(NOTES)];
+        if (token) {
+            const auto& t = TOKENS[rng() % std::size(TOKENS)];
+            l.kind = "bsv21";
+            l.name = t[0];
+            l.sym = t[1];
+            l.origin = hex64(rng) + "_0";
+            l.icon = std::string("icon-") + t[1];
+            l.qty = std::to_string(10 + rng() % 5000);
+            l.price_sats = 50'000 + (rng() % 400) * 25'000;
+        } else {
+            l.kind = "picture";
+            l.name = PICTURES[rng() % std::size(PICTURES)];
+            l.origin = "pic-" + std::to_string(rng() % std::size(PICTURES));
+            l.qty = "1";
+            l.price_sats = 1'000'000 + (rng() % 90) * 500'000;
+        }
+        const unsigned roll = rng() % 20;
+        l.status = roll < 15 ? "live" : roll < 17 ? "expired" : roll < 19 ? "cancelled" : "force_cancelled";
+        l.fee_ok = true;
+        out.push_back(std::move(l));
+    }
+    return out;
+}
+
+ScriptedServices::ScriptedServices() = default;
+
+void ScriptedServices::set_book(std::vector<book::Listing> view)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_states.clear();
+    for (const auto& listing : view) m_states[listing.id] = {listing.status, listing.fee_ok};
+    m_view = std::move(view);
+    m_book_error.clear();
+}
+
+void ScriptedServices::set_book_error(std::string error)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_book_error = std::move(error);
+}
+
+void ScriptedServices::set_wallet(WalletSnapshot wallet)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_wallet = std::move(wallet);
+}
+
+void ScriptedServices::set_reserves(std::vector<std::string> listing_ids)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_reserves = std::move(listing_ids);
+}
+
+void ScriptedServices::set_update_page(PageFetch page)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_page = std::move(page);
+}
+
+void ScriptedServices::set_connect_result(std::string result, WalletSnapshot wallet_after)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_connect_result = std::move(result);
+    m_wallet_after_connect = std::move(wallet_after);
+}
+
+void ScriptedServices::set_book_delay_ms(int ms)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_book_delay_ms = ms;
+}
+
+void ScriptedServices::set_content(const std::string& key, InscriptionContent content)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_content[key] = std::move(content);
+}
+
+std::vector<std::string> ScriptedServices::removed_reserves() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_removed;
+}
+
+std::string ScriptedServices::connect()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_connect_result.rfind("success", 0) == 0) m_wallet = m_wallet_after_connect;
+    return m_connect_result;
+}
+
+void ScriptedServices::disconnect()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_wallet = {};
+}
+
+WalletSnapshot ScriptedServices::wallet_snapshot()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_wallet;
+}
+
+bool ScriptedServices::refresh_balance()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_wallet.balance_known = true;
+    return m_wallet.bound;
+}
+
+BookLoad ScriptedServices::load_book()
+{
+    int delay = 0;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        delay = m_book_delay_ms;
+    }
+    if (delay > 0) std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+    ++m_book_loads;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    BookLoad load;
+    if (!m_book_error.empty()) {
+        load.error = m_book_error == "-" ? std::string() : m_book_error;
+        return load;
+    }
+    load.ok = true;
+    load.view = m_view;
+    load.states = m_states;
+    return load;
+}
+
+std::vector<std::string> ScriptedServices::reserve_listing_ids()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_reserves;
+}
+
+void ScriptedServices::remove_reserve(const std::string& key)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_removed.push_back(key);
+    std::erase(m_reserves, key);
+}
+
+std::optional<InscriptionContent> ScriptedServices::inscription_content(const std::string& key)
+{
+    ++m_content_requests;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const auto it = m_content.find(key);
+    if (it == m_content.end()) return std::nullopt;
+    return it->second;
+}
+
+PageFetch ScriptedServices::fetch_page(const std::string&)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_page;
+}
+
+bool ScriptedServices::offer_spends_listing(const std::string& offer_hex, const std::string& utxo)
+{
+    // Scripted offers name the outpoint they spend in their text.
+    return offer_hex.find(utxo) != std::string::npos;
+}
+
+} // namespace ui

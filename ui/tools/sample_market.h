@@ -1,0 +1,73 @@
+// A market made up for pictures, benchmarks and widget tests: a deterministic book of listings
+// and services that answer from memory (with pictures drawn on the fly), so that a window can be
+// shown without any network. Not used by the program itself.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "ui/market_services.h"
+
+namespace ui {
+
+// n listings from a few dozen sellers: tokens and pictures, mostly live, some expired,
+// cancelled and sold, in book order (newest first). Same seed, same book.
+std::vector<book::Listing> sample_book(size_t n, unsigned seed = 7);
+
+// Services that answer from memory. Every answer can be replaced, and calls are counted.
+class ScriptedServices : public MarketServices {
+public:
+    ScriptedServices();
+
+    // What the next calls return (thread-safe).
+    void set_book(std::vector<book::Listing> view);
+    void set_book_error(std::string error);  // non-empty: loads fail with it
+    void set_wallet(WalletSnapshot wallet);
+    void set_reserves(std::vector<std::string> listing_ids);
+    void set_update_page(PageFetch page);
+    void set_connect_result(std::string result, WalletSnapshot wallet_after);
+    // Delays every book load by this many milliseconds.
+    void set_book_delay_ms(int ms);
+    // Pictures for thumbnails: key -> content; keys not given answer nothing.
+    void set_content(const std::string& key, InscriptionContent content);
+
+    int book_loads() const { return m_book_loads; }
+    int content_requests() const { return m_content_requests; }
+    std::vector<std::string> removed_reserves() const;
+
+    std::string connect() override;
+    void disconnect() override;
+    WalletSnapshot wallet_snapshot() override;
+    bool refresh_balance() override;
+    BookLoad load_book() override;
+    std::vector<std::string> reserve_listing_ids() override;
+    void remove_reserve(const std::string& key) override;
+    std::optional<InscriptionContent> inscription_content(const std::string& key) override;
+    PageFetch fetch_page(const std::string& url) override;
+    bool offer_spends_listing(const std::string& offer_hex, const std::string& utxo) override;
+    std::string product_page() override { return "https://tavrinnode.example/agoran"; }
+    std::string tx_page_url(const std::string& txid) override { return "https://woc.example/tx/" + txid; }
+
+private:
+    mutable std::mutex m_mutex;
+    std::vector<book::Listing> m_view;
+    std::map<std::string, ListingState> m_states;
+    std::string m_book_error;
+    WalletSnapshot m_wallet;
+    WalletSnapshot m_wallet_after_connect;
+    std::string m_connect_result = "error: Pursa did not answer.";
+    std::vector<std::string> m_reserves;
+    std::vector<std::string> m_removed;
+    PageFetch m_page;
+    int m_book_delay_ms = 0;
+    std::map<std::string, InscriptionContent> m_content;
+    std::atomic<int> m_book_loads{0};
+    std::atomic<int> m_content_requests{0};
+};
+
+} // namespace ui

@@ -1,0 +1,90 @@
+#include "ui/worker_jobs.h"
+
+#include <exception>
+
+#include "ui/version_check.h"
+
+namespace ui {
+
+namespace {
+
+WalletSnapshot snapshot_or_unbound(MarketServices& services)
+{
+    try {
+        return services.wallet_snapshot();
+    } catch (...) {
+        return {};
+    }
+}
+
+std::string exception_text(const char* what)
+{
+    return std::string("error: ") + what;
+}
+
+} // namespace
+
+BookJobResult run_book_job(MarketServices& services)
+{
+    BookJobResult out;
+    try {
+        BookLoad load = services.load_book();
+        if (!load.ok) {
+            out.error = load.error.empty() ? std::string("error: book load failed") : load.error;
+        } else {
+            out.view = std::move(load.view);
+            const WalletSnapshot before = snapshot_or_unbound(services);
+            if (before.bound) {
+                out.dropped = reserves_to_drop(services.reserve_listing_ids(), load.states);
+                for (const auto& id : out.dropped) services.remove_reserve(id);
+            }
+        }
+    } catch (const std::exception& e) {
+        out.view.clear();
+        out.error = exception_text(e.what());
+    } catch (...) {
+        out.view.clear();
+        out.error = "error: book load failed";
+    }
+    out.wallet = snapshot_or_unbound(services);
+    return out;
+}
+
+BalanceJobResult run_balance_job(MarketServices& services)
+{
+    BalanceJobResult out;
+    try {
+        if (services.wallet_snapshot().bound) out.ok = services.refresh_balance();
+    } catch (...) {
+        out.ok = false;
+    }
+    out.wallet = snapshot_or_unbound(services);
+    return out;
+}
+
+ConnectJobResult run_connect_job(MarketServices& services)
+{
+    ConnectJobResult out;
+    try {
+        out.result = services.connect();
+    } catch (const std::exception& e) {
+        out.result = exception_text(e.what());
+    } catch (...) {
+        out.result = "error: connect failed.";
+    }
+    out.wallet = snapshot_or_unbound(services);
+    return out;
+}
+
+int run_update_job(MarketServices& services)
+{
+    try {
+        const PageFetch page = services.fetch_page(services.product_page());
+        if (!page.ok || page.status < 200 || page.status > 399) return -1;
+        return parse_version_page(page.body);
+    } catch (...) {
+        return -1;
+    }
+}
+
+} // namespace ui

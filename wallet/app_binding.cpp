@@ -1,0 +1,178 @@
+#include "wallet/app_binding.h"
+
+#include <fstream>
+#include <mutex>
+#include <sstream>
+
+#include "core/json_get.h"
+#include "platform/atomic_file.h"
+#include "wallet/data_paths.h"
+#include "wallet/registry.h"
+#include "wallet/registry_lock.h"
+
+namespace wallet {
+
+namespace {
+
+// The in-memory side of the registration. Files are touched under the registry lock; these
+// fields have a mutex of their own so that reading them never waits for another process.
+struct AppState {
+    bool registered = false;
+    std::string app = "App";
+    std::string instance = ".";
+    std::string active_id;
+};
+
+std::mutex g_app_mutex;
+AppState g_app;  // guarded by g_app_mutex
+
+AppState app_snapshot()
+{
+    std::lock_guard<std::mutex> guard(g_app_mutex);
+    return g_app;
+}
+
+void set_active_id(const std::string& id)
+{
+    std::lock_guard<std::mutex> guard(g_app_mutex);
+    g_app.active_id = id;
+}
+
+std::string read_bind_wallet_id()
+{
+    std::ifstream in(bind_path(), std::ios::binary);
+    if (!in) return {};
+    std::ostringstream text;
+    text << in.rdbuf();
+    auto doc = core::parse_json(text.str());
+    if (!doc) return {};
+    std::string id = core::json_string(*doc, "wallet_id");
+    return valid_wallet_id(id) ? id : std::string();
+}
+
+bool write_bind_file(const std::string& wallet_id)
+{
+    const AppState s = app_snapshot();
+    nlohmann::json bind = {{"app", s.app}, {"instance", s.instance}, {"wallet_id", wallet_id}};
+    std::error_code ec;
+    std::filesystem::create_directories(binds_dir(), ec);
+    return platform::write_file_atomic(bind_path(), core::json_dump_file(bind), platform::FileAccess::OwnerOnly);
+}
+
+bool registry_has_no_wallets(const nlohmann::json& registry)
+{
+    auto it = registry.find("wallets");
+    if (it == registry.end() || it->is_null()) return true;
+    return (it->is_array() || it->is_object()) && it->empty();
+}
+
+// Moves the legacy single-wallet file into a new wallet folder and lists it as "Wallet 1".
+void migrate_legacy_wallet()
+{
+    std::error_code ec;
+    const auto legacy = legacy_wallet_path();
+    if (!std::filesystem::is_regular_file(legacy, ec)) return;
+    RegistryFile file = registry_read_file();
+    if (file.state == RegistryFileState::Unreadable) return;  // never rewrite what we cannot read
+    if (!registry_has_no_wallets(file.doc)) return;
+
+    const std::string id = new_wallet_id();
+    const auto target = wallet_file_path(id);
+    std::filesystem::create_directories(target.parent_path(), ec);
+    if (!platform::replace_file(legacy, target)) {
+        std::filesystem::copy_file(legacy, target, std::filesystem::copy_options::overwrite_existing, ec);
+        if (ec) return;
+        std::filesystem::remove(legacy, ec);
+    }
+    platform::make_owner_only(target);
+    nlohmann::json& wallets = file.doc["wallets"];
+    if (!wallets.is_array()) wallets = nlohmann::json::array();
+    wallets.push_back({{"id", id}, {"name", "Wallet 1"}});
+    file.doc["active"] = id;
+    (void)registry_write(file.doc);
+}
+
+} // namespace
+
+void register_app(const std::string& instance_id, const std::string& app_name_text)
+{
+    RegistryLock lock;
+    {
+        std::lock_guard<std::mutex> guard(g_app_mutex);
+        g_app.registered = true;
+        g_app.app = app_name_text.empty() ? "App" : app_name_text;
+        g_app.instance = instance_id.empty() ? "." : instance_id;
+        g_app.active_id.clear();
+    }
+
+    migrate_legacy_wallet();
+
+    std::string id = read_bind_wallet_id();
+    if (id.empty()) {
+        auto wallets = list_wallets();
+        if (wallets.size() == 1 && valid_wallet_id(wallets[0].id)) {
+            id = wallets[0].id;
+            set_active_id(id);
+            (void)write_bind_file(id);
+        }
+    }
+    set_active_id(id);
+}
+
+void unregister_app()
+{
+    std::lock_guard<std::mutex> guard(g_app_mutex);
+    g_app = AppState();
+}
+
+bool app_registered()
+{
+    return app_snapshot().registered;
+}
+
+std::string app_name()
+{
+    return app_snapshot().app;
+}
+
+std::string app_instance()
+{
+    return app_snapshot().instance;
+}
+
+std::filesystem::path bind_path()
+{
+    return binds_dir() / (sanitize_id(app_instance()) + ".json");
+}
+
+std::string active_wallet_id()
+{
+    return app_snapshot().active_id;
+}
+
+std::string bound_wallet_id()
+{
+    RegistryLock lock;
+    const AppState s = app_snapshot();
+    if (!s.registered) return s.active_id;
+    return read_bind_wallet_id();
+}
+
+bool bind_wallet(const std::string& wallet_id)
+{
+    RegistryLock lock;
+    if (!app_registered() || !valid_wallet_id(wallet_id)) return false;
+    set_active_id(wallet_id);
+    return write_bind_file(wallet_id);
+}
+
+void unbind_wallet()
+{
+    RegistryLock lock;
+    if (!app_registered()) return;
+    std::error_code ec;
+    std::filesystem::remove(bind_path(), ec);
+    set_active_id({});
+}
+
+} // namespace wallet

@@ -1,0 +1,136 @@
+#include "wallet/connect.h"
+
+#include <thread>
+
+#include "core/json_get.h"
+#include "core/log.h"
+#include "wallet/app_binding.h"
+#include "wallet/data_paths.h"
+#include "wallet/file_io.h"
+#include "wallet/paymail_domain.h"
+#include "wallet/pursa_launch.h"
+#include "wallet/registry.h"
+#include "wallet/registry_lock.h"
+#include "wallet/wallet_file.h"
+#include "wallet/wallet_lock.h"
+#include "wallet/wallet_state.h"
+
+namespace wallet {
+
+namespace {
+
+std::filesystem::path request_path(const std::string& id)
+{
+    return connect_dir() / (id + ".req.json");
+}
+
+std::filesystem::path reply_path(const std::string& id)
+{
+    return connect_dir() / (id + ".rep.json");
+}
+
+// The caller's log when it gave one, else the process-wide progress log.
+void write_log(const std::function<void(const std::string&)>& log, const std::string& line)
+{
+    if (log) log(line);
+    else core::log_progress(line);
+}
+
+} // namespace
+
+std::string write_connect_request()
+{
+    if (!app_registered()) return {};
+    RegistryLock lock;
+    const std::string id = new_wallet_id();
+    const int64_t now = std::chrono::duration_cast<std::chrono::seconds>(
+                            std::chrono::system_clock::now().time_since_epoch())
+                            .count();
+    nlohmann::json request = {{"id", id}, {"app", app_name()}, {"instance", app_instance()}, {"ts", now}};
+    if (!write_json_file(request_path(id), request)) return {};
+    return id;
+}
+
+ConnectReply read_connect_reply(const std::string& request_id)
+{
+    if (!valid_wallet_id(request_id)) return ConnectReply::Denied;
+    RegistryLock lock;
+    const auto path = reply_path(request_id);
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec)) return ConnectReply::Pending;
+    auto reply = read_json_file(path);
+    if (!reply) return ConnectReply::Denied;
+    auto ok = core::json_bool_opt(*reply, "ok");
+    if (!ok || !*ok) return ConnectReply::Denied;
+    std::string wallet_id = core::json_string(*reply, "wallet_id");
+    if (!wallet_id.empty() && !bind_wallet(wallet_id)) return ConnectReply::Denied;
+    return ConnectReply::Ok;
+}
+
+std::string pursa_connect(const ConnectOptions& options)
+{
+    if (!app_registered()) return "error: connect is for apps, not the Pursa vault.";
+    {
+        WalletLock lock;
+        if (!active_wallet_id().empty() && wallet_load()) return "success";
+    }
+    const std::string id = write_connect_request();
+    if (id.empty()) return "error: could not write connect request.";
+    if (options.start_pursa) options.start_pursa();
+    else show_or_start_pursa();
+    write_log(options.log, "Waiting for Pursa to approve this app...\n");
+
+    int pending = 0;
+    for (;;) {
+        std::this_thread::sleep_for(options.poll_interval);
+        const ConnectReply reply = read_connect_reply(id);
+        if (reply == ConnectReply::Ok) break;
+        if (reply == ConnectReply::Denied) return "error: connect denied in Pursa.";
+        if (++pending >= options.max_polls)
+            return "error: Pursa did not approve in time. Open Pursa.exe and try Connect again.";
+    }
+
+    {
+        WalletLock lock;
+        wallet_forget();
+        if (!wallet_load()) {
+            if (wallet_is_locked()) return "error: This wallet is locked. Open it in Pursa.";
+            return "error: approved, but the wallet would not load.";
+        }
+    }
+    write_log(options.log, "Connected to Pursa wallet " + wallet_display_name(active_wallet_id()) + "\n");
+    return "success";
+}
+
+bool pursa_is_connected()
+{
+    if (app_registered()) {
+        std::string id = bound_wallet_id();
+        if (id.empty()) id = active_wallet_id();
+        if (id.empty()) return false;
+    } else if (active_wallet_id().empty()) {
+        return false;
+    }
+    WalletLock lock;
+    return wallet_load() && wallet_state().hd;
+}
+
+std::string pursa_disconnect(const std::function<void(const std::string&)>& log)
+{
+    WalletLock lock;
+    if (app_registered()) unbind_wallet();
+    wallet_forget();
+    write_log(log, "This app is no longer connected to a Pursa wallet.\n");
+    return "success";
+}
+
+std::string pursa_paymail()
+{
+    WalletLock lock;
+    if (!wallet_load()) return {};
+    const std::string& handle = wallet_state().paymail;
+    if (handle.empty()) return {};
+    return handle + "@" + paymail_domain();
+}
+
+} // namespace wallet
