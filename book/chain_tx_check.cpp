@@ -89,31 +89,4 @@ std::optional<std::string> chain_tx_txid(const Json& tx)
     return tx::tx_id(tx::serialize_raw_tx(raw));
 }
 
-Json prune_chain_tx(const Json& tx)
-{
-    Json pruned = Json::object();
-    if (const Json* txid = core::json_member(tx, "txid")) pruned["txid"] = *txid;
-    Json outputs = Json::array();
-    if (const Json* vout = core::json_array(tx, "vout")) {
-        for (const Json& out : *vout) {
-            Json kept = Json::object();
-            for (const char* key : {"n", "value", "valueSat", "satoshis"}) {
-                if (const Json* v = core::json_member(out, key)) kept[key] = *v;
-            }
-            if (const Json* spk = core::json_object(out, "scriptPubKey")) {
-                Json script = Json::object();
-                for (const char* key : {"hex", "addresses", "address"}) {
-                    if (const Json* v = core::json_member(*spk, key)) script[key] = *v;
-                }
-                kept["scriptPubKey"] = std::move(script);
-            } else if (const Json* v = core::json_member(out, "scriptPubKey")) {
-                kept["scriptPubKey"] = *v;
-            }
-            outputs.push_back(std::move(kept));
-        }
-    }
-    pruned["vout"] = std::move(outputs);
-    return pruned;
-}
-
 } // namespace book

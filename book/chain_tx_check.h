@@ -14,9 +14,5 @@ namespace book {
 // or truncated. Safe from any thread.
 std::optional<std::string> chain_tx_txid(const Json& tx);
 
-// The members of a chain transaction the book reads: "txid", and per output "n", its amount
-// members ("value", "valueSat", "satoshis") and "scriptPubKey" with "hex", "addresses" and
-// "address". Everything else is left out.
-Json prune_chain_tx(const Json& tx);
 
 } // namespace book

@@ -51,35 +51,45 @@ struct Found {
     bool signature_checked = false;
 };
 
-Found examine(const std::string& txid, size_t seen, const TxCache* cache, const BookServices& services)
+Found examine(const std::string& txid, size_t seen, TxCache* cache, const BookServices& services)
 {
     Found found;
-    Json tx;
+    TxOutputs outputs;
+    std::optional<Json> post;
     std::optional<bool> signature_ok;
-    bool cacheable = false;
-    if (const CachedTx* cached = cache ? cache->find(txid) : nullptr) {
-        tx = cached->tx;
-        signature_ok = cached->signature_ok;
+    if (std::optional<CachedTx> cached = cache ? cache->take(txid) : std::nullopt) {
         found.from_cache = true;
+        post = std::move(cached->post);
+        outputs = std::move(cached->outputs);
+        signature_ok = cached->signature_ok;
     } else {
         Json answer;
         if (!fetch_tx(txid, answer, services)) return found;
         found.fetched = true;
+        post = read_post_from_tx(answer);
+        outputs = read_tx_outputs(answer);
+        if (post) {
+            signature_ok = verify_post_signature(*post);
+            found.signature_checked = true;
+        }
         // Kept only when its content hashes to the txid: the cache never holds a service's
         // mistake.
-        cacheable = core::json_string(answer, "txid") == txid && chain_tx_txid(answer) == txid;
-        tx = prune_chain_tx(answer);
+        if (core::json_string(answer, "txid") == txid && chain_tx_txid(answer) == txid) {
+            CachedTx entry;
+            entry.outputs = outputs;
+            entry.post = post;
+            entry.signature_ok = signature_ok;
+            found.to_cache = std::move(entry);
+        }
     }
-    std::optional<Json> post = read_post_from_tx(tx);
     if (post && !signature_ok) {
         signature_ok = verify_post_signature(*post);
         found.signature_checked = true;
     }
-    if (cacheable) found.to_cache = CachedTx{tx, post ? signature_ok : std::nullopt};
     if (!post || !signature_ok.value_or(false)) return found;
     int64_t time = post_number(*post, "ts");
     if (time <= 0 || !book_post_names_signer(*post)) return found;
-    found.record = PostRecord{txid, std::move(*post), std::move(tx), time, seen};
+    found.record = make_post_record(txid, std::move(*post), std::move(outputs), time, seen);
     return found;
 }
 
@@ -193,6 +203,7 @@ bool load_posts_checked(std::vector<PostRecord>& posts, std::string& error, cons
         cache.emplace(*options.cache_dir);
         cache->load(list.ids());
     }
+    stats.cache_seconds = seconds_since(fetch_start);
     std::vector<Found> found(list.size());
     parallel_for(list.size(), [&](size_t i) {
         found[i] = examine(list.ids()[i], i, cache ? &*cache : nullptr, services);
@@ -219,14 +230,26 @@ bool load_posts_checked(std::vector<PostRecord>& posts, std::string& error, cons
     stats.identities = keys.size();
     stats.identity_seconds = seconds_since(identity_start);
 
+    const Clock::time_point finish_start = Clock::now();
+    posts.reserve(found.size());
     for (Found& f : found) {
         if (!f.record) continue;
-        if (!post_key_matches(f.record->post, keys[actor_key(f.record->post)])) continue;
+        // identity_key_of answers compressed lower-case keys, the form of the signer's key.
+        const std::string& published = keys[actor_key(f.record->post)];
+        if (published.empty() || published != f.record->fields.signer) continue;
         posts.push_back(std::move(*f.record));
     }
     stats.replays_dropped = drop_replays(posts);
-    std::sort(posts.begin(), posts.end(), book_order_less);
+    // Records are large: order their positions, then move each once.
+    std::vector<size_t> order(posts.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return book_order_less(posts[a], posts[b]); });
+    std::vector<PostRecord> sorted;
+    sorted.reserve(posts.size());
+    for (size_t i : order) sorted.push_back(std::move(posts[i]));
+    posts.swap(sorted);
     stats.posts = posts.size();
+    stats.finish_seconds = seconds_since(finish_start);
     stats.total_seconds = seconds_since(start);
     if (options.stats) *options.stats = stats;
     return true;

@@ -64,8 +64,10 @@ struct LoadStats {
     size_t replays_dropped = 0;
     size_t posts = 0;             // posts handed on
     double gather_seconds = 0;    // txid lists
-    double fetch_seconds = 0;     // transactions, posts and signatures
+    double cache_seconds = 0;     // reading the transaction cache
+    double fetch_seconds = 0;     // transactions, posts and signatures (the cache included)
     double identity_seconds = 0;  // identity keys
+    double finish_seconds = 0;    // key checks, replays, order
     double total_seconds = 0;
 };
 

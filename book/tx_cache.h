@@ -1,13 +1,15 @@
 // The book's transaction cache in the data directory. A transaction never changes once its
-// txid is known, so the loader keeps every transaction it fetched (in the pruned chain JSON the
-// book reads) together with the verdict on its post's own signature. The verdict on the
-// signing key is never kept: the registry may change a handle's key at any time.
+// txid is known, so the loader keeps what it read from every transaction it fetched: the
+// addresses and amounts of its outputs, its post, and the verdict on that post's own signature. The
+// verdict on the signing key is never kept: the registry may change a handle's key at any time.
+// Only transactions whose content was checked against their txid are kept.
 //
 // Files: "<data dir>/agoran/tx_cache/<first two hex digits of the txid>.json", each
-//   {"format": 1, "txs": {"<txid>": {"tx": {...}, "sig": true|false}}}
-// An entry is used only when its txid is well formed, belongs to the file it sits in and
-// equals the "txid" of its transaction; anything else in a file is ignored. Files are
-// replaced atomically; a damaged file costs only refetches.
+//   {"format": 1, "txs": {"<txid>": {"txid": "<txid>", "vout": 4, "paid": [["<address>", sats], ...],
+//                                    "post": {...} or null, "sig": true}}}
+// An entry is used only when its key is a well-formed txid that belongs to the file it sits in,
+// its "txid" repeats the key, and every member has its type; anything else in a file is
+// ignored. Files are replaced atomically; a damaged file costs only refetches.
 #pragma once
 
 #include <filesystem>
@@ -17,12 +19,14 @@
 #include <vector>
 
 #include "book/post.h"
+#include "book/post_record.h"
 
 namespace book {
 
 struct CachedTx {
-    Json tx;                          // pruned chain JSON, its "txid" equal to the key
-    std::optional<bool> signature_ok; // verify_post_signature of its post; none without a post
+    TxOutputs outputs;                 // what the book reads of the transaction's outputs
+    std::optional<Json> post;          // its post; none when it carries none
+    std::optional<bool> signature_ok;  // verify_post_signature of that post
 };
 
 class TxCache {
@@ -33,14 +37,15 @@ public:
     // "<data dir>/agoran/tx_cache".
     static std::filesystem::path default_dir();
 
-    // Reads the files that may hold these txids and keeps their good entries in memory.
+    // Reads the files that may hold these txids, in parallel, and keeps their good entries.
     void load(const std::vector<std::string>& txids);
 
-    // The entry for a txid, or null. Safe from many threads once load has returned.
-    const CachedTx* find(const std::string& txid) const;
+    // Moves the entry for a txid out of the cache, or nullopt. Safe from many threads at once
+    // for distinct txids once load has returned.
+    std::optional<CachedTx> take(const std::string& txid);
 
     // Writes the entries into their files (merged with what the files hold). False when a
-    // file could not be written; the entries written before stay.
+    // file could not be written; the others are still written.
     bool save(const std::unordered_map<std::string, CachedTx>& entries) const;
 
     const std::filesystem::path& dir() const { return m_dir; }

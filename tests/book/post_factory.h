@@ -104,13 +104,8 @@ inline std::string txid_of(unsigned byte)
 
 inline book::PostRecord record(const std::string& txid, const Json& post, size_t seen = 0, Json tx = nullptr)
 {
-    book::PostRecord r;
-    r.txid = txid;
-    r.post = post;
-    r.tx = tx.is_null() ? post_tx(post) : std::move(tx);
-    r.time = book::post_number(post, "ts");
-    r.seen = seen;
-    return r;
+    Json chain = tx.is_null() ? post_tx(post) : std::move(tx);
+    return book::make_post_record(txid, post, book::read_tx_outputs(chain), book::post_number(post, "ts"), seen);
 }
 
 inline Json listing_post(const std::string& qty, uint64_t price, const std::string& utxo)
