@@ -99,21 +99,6 @@ core::Bytes p2pkh(std::string_view address)
     return tx::p2pkh_script(core::hash160_from_address(address).value());
 }
 
-core::Bytes carrier(const std::string& text)
-{
-    core::Bytes script = {0x00, 0x6a};
-    size_t len = text.size();
-    if (len < 0x4c) {
-        script.push_back(static_cast<uint8_t>(len));
-    } else if (len <= 0xff) {
-        script.insert(script.end(), {0x4c, static_cast<uint8_t>(len)});
-    } else {
-        script.insert(script.end(), {0x4d, static_cast<uint8_t>(len & 0xff), static_cast<uint8_t>(len >> 8)});
-    }
-    script.insert(script.end(), text.begin(), text.end());
-    return script;
-}
-
 // One simulator with one book of a given size.
 class BenchBook {
 public:
@@ -229,7 +214,7 @@ private:
         raw.inputs.push_back(input);
         if (post["type"] == "ag_list") raw.outputs.push_back({1'000'000, p2pkh(net::HOUSE_FEE_ADDRESS)});
         raw.outputs.push_back({1, p2pkh(net::BOOK_ORACLE_ADDRESS)});
-        raw.outputs.push_back({0, carrier(post.dump())});
+        raw.outputs.push_back({0, tx::data_carrier_script(core::as_bytes(post.dump()))});
         raw.outputs.push_back({25'000, p2pkh(net::HOUSE_FEE_ADDRESS)});
         admin("import", Json{{"hex", core::hex_encode(tx::serialize_raw_tx(raw))}});
         return core::parse_json(m_last_answer).value_or(Json::object()).value("txid", "");

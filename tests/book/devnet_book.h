@@ -128,18 +128,7 @@ inline core::Bytes p2pkh_lock(std::string_view address)
 
 inline core::Bytes carrier(const Json& post)
 {
-    std::string text = post.dump();
-    core::Bytes script = {0x00, 0x6a};
-    size_t len = text.size();
-    if (len < 0x4c) {
-        script.push_back(static_cast<uint8_t>(len));
-    } else if (len <= 0xff) {
-        script.insert(script.end(), {0x4c, static_cast<uint8_t>(len)});
-    } else {
-        script.insert(script.end(), {0x4d, static_cast<uint8_t>(len & 0xff), static_cast<uint8_t>(len >> 8)});
-    }
-    script.insert(script.end(), text.begin(), text.end());
-    return script;
+    return tx::data_carrier_script(core::as_bytes(post.dump()));
 }
 
 // The raw transaction a publisher makes for the post, spending an input of its own (nonce
