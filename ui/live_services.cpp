@@ -12,6 +12,9 @@
 #include "ui/post_target.h"
 #include "ui/version_check.h"
 #include "wallet/app_binding.h"
+#include "wallet/balance.h"
+#include "wallet/lots.h"
+#include "wallet/lots_cache.h"
 #include "wallet/connect.h"
 #include "wallet/wallet_file.h"
 #include "wallet/wallet_keys.h"
@@ -49,9 +52,12 @@ public:
         if (const auto summary = wallet::wallet_summary(); summary && snapshot.address.empty())
             snapshot.address = summary->address;
         snapshot.paymail = wallet::pursa_paymail();
+        const wallet::CachedBalance balance = wallet::cached_balance();
+        snapshot.balance_known = balance.known;
+        snapshot.balance_sats = balance.known ? balance.sats : -1;
         return snapshot;
     }
-    bool refresh_balance() override { return false; }
+    bool refresh_balance() override { return wallet::refresh_wallet_balance().rfind("success", 0) == 0; }
     BookLoad load_book() override
     {
         BookLoad load;
@@ -60,7 +66,16 @@ public:
     }
     std::vector<std::string> reserve_listing_ids() override { return {}; }
     void remove_reserve(const std::string&) override {}
-    std::optional<InscriptionContent> inscription_content(const std::string&) override { return std::nullopt; }
+    std::optional<InscriptionContent> inscription_content(const std::string& key) override
+    {
+        // The "/ord_cache" files first; what the network gives is cached there.
+        const std::string origin = key.size() == 64 ? key + "_0" : key;
+        if (auto cached = wallet::read_content_cache(origin)) return InscriptionContent{std::move(cached->bytes), std::move(cached->type)};
+        InscriptionContent content;
+        if (!wallet::fetch_inscription_content(key, content.bytes, content.content_type)) return std::nullopt;
+        (void)wallet::write_content_cache(origin, content.bytes, content.content_type, "");
+        return content;
+    }
 
     PageFetch fetch_page(const std::string& url) override
     {
