@@ -6,6 +6,7 @@
 
 #include "core/log.h"
 #include "core/text.h"
+#include "funding/reserves.h"
 #include "net/http.h"
 #include "net/http_client.h"
 #include "net/service_config.h"
@@ -52,6 +53,10 @@ public:
         if (const auto summary = wallet::wallet_summary(); summary && snapshot.address.empty())
             snapshot.address = summary->address;
         snapshot.paymail = wallet::pursa_paymail();
+        for (const auto& reserve : funding::reserve_list()) {
+            snapshot.reserved_utxos.push_back(reserve.utxo);
+            snapshot.reserved_listing_ids.push_back(reserve.listing);
+        }
         const wallet::CachedBalance balance = wallet::cached_balance();
         snapshot.balance_known = balance.known;
         snapshot.balance_sats = balance.known ? balance.sats : -1;
@@ -64,8 +69,13 @@ public:
         load.error = "error: the book cannot be loaded by this build.";
         return load;
     }
-    std::vector<std::string> reserve_listing_ids() override { return {}; }
-    void remove_reserve(const std::string&) override {}
+    std::vector<std::string> reserve_listing_ids() override
+    {
+        std::vector<std::string> ids;
+        for (const auto& reserve : funding::reserve_list()) ids.push_back(reserve.listing);
+        return ids;
+    }
+    void remove_reserve(const std::string& key) override { (void)funding::reserve_remove(key); }
     std::optional<InscriptionContent> inscription_content(const std::string& key) override
     {
         // The "/ord_cache" files first; what the network gives is cached there.
