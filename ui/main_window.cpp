@@ -100,6 +100,7 @@ MainWindow::MainWindow(std::shared_ptr<MarketServices> services, Options options
 
     buildControls();
     layoutControls();
+    m_search->setFocus();
     setStatus(QString(STATUS_WELCOME));
     refreshWalletTexts();
     updateVersionLabel();
