@@ -19,6 +19,19 @@ constexpr size_t MAX_ERROR_DETAIL = 400;
 
 bool contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
 
+// The typed answer of a reply; ARC's error answers become arc_error_text.
+Result<ArcAnswer> answer_of(const HttpReply& reply)
+{
+    if (!reply.ok) {
+        std::string error = reply.status >= 400 ? arc_error_text(reply.status, reply.body) : reply.error;
+        return Result<ArcAnswer>::failed(Failure::Request, error, reply.status);
+    }
+    auto doc = core::parse_json(reply.body);
+    auto answer = doc ? parse_arc_answer(*doc) : std::nullopt;
+    if (!answer) return Result<ArcAnswer>::failed(Failure::Answer, "bad arc response", reply.status);
+    return Result<ArcAnswer>::success(std::move(*answer), reply.status);
+}
+
 } // namespace
 
 ArcStatusClass arc_status_class(std::string_view s)
@@ -84,29 +97,13 @@ Result<ArcAnswer> ArcClient::submit(std::string_view raw_hex) const
         return Result<ArcAnswer>::failed(Failure::Input, "the transaction is not hex");
     }
     Json body = {{"rawTx", lower_ascii(raw_hex)}};
-    HttpReply reply = m_http.post_json(m_base + "/v1/tx", core::json_dump_compact(body), PostOptions{60, 2});
-    if (!reply.ok) {
-        std::string error = reply.status >= 400 ? arc_error_text(reply.status, reply.body) : reply.error;
-        return Result<ArcAnswer>::failed(Failure::Request, error, reply.status);
-    }
-    auto doc = core::parse_json(reply.body);
-    auto answer = doc ? parse_arc_answer(*doc) : std::nullopt;
-    if (!answer) return Result<ArcAnswer>::failed(Failure::Answer, "bad arc response", reply.status);
-    return Result<ArcAnswer>::success(std::move(*answer), reply.status);
+    return answer_of(m_http.post_json(m_base + "/v1/tx", core::json_dump_compact(body), PostOptions{60, 2}));
 }
 
 Result<ArcAnswer> ArcClient::status(std::string_view txid, int timeout_seconds) const
 {
     if (!core::is_hex64(txid)) return Result<ArcAnswer>::failed(Failure::Input, "not a transaction id");
-    HttpReply reply = m_http.get(m_base + "/v1/tx/" + lower_ascii(txid), GetOptions{timeout_seconds});
-    if (!reply.ok) {
-        std::string error = reply.status >= 400 ? arc_error_text(reply.status, reply.body) : reply.error;
-        return Result<ArcAnswer>::failed(Failure::Request, error, reply.status);
-    }
-    auto doc = core::parse_json(reply.body);
-    auto answer = doc ? parse_arc_answer(*doc) : std::nullopt;
-    if (!answer) return Result<ArcAnswer>::failed(Failure::Answer, "bad arc response", reply.status);
-    return Result<ArcAnswer>::success(std::move(*answer), reply.status);
+    return answer_of(m_http.get(m_base + "/v1/tx/" + lower_ascii(txid), GetOptions{timeout_seconds}));
 }
 
 bool ArcClient::broadcast(std::string_view raw_hex, std::string_view expected_txid, std::string& error) const

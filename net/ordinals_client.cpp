@@ -71,6 +71,38 @@ std::string with_query(const std::string& url, std::string_view query)
     return url + (url.find('?') == std::string::npos ? "?" : "&") + std::string(query);
 }
 
+constexpr const char* TOKEN_LIST_MALFORMED = "the token outputs answer is malformed";
+
+// A JSON array of outputs, read page by page (PAGE_SIZE each) when paged: a short page is the
+// last, and a page with nothing new means the service ignores paging. Entries that do not parse,
+// and repeated outpoints, are left out.
+template <typename T, typename Parse>
+Result<std::vector<T>> fetch_list(Http& http, const std::string& url, bool paged, int timeout_seconds, Parse parse,
+                                  const char* malformed)
+{
+    using R = Result<std::vector<T>>;
+    std::vector<T> all;
+    std::set<std::string> seen;
+    for (int page = 0; page < (paged ? MAX_PAGES : 1); ++page) {
+        std::string page_url = paged ? with_query(url, "limit=" + std::to_string(PAGE_SIZE) + "&offset=" +
+                                                           std::to_string(page * PAGE_SIZE))
+                                     : url;
+        HttpReply reply = http.get(page_url, GetOptions{timeout_seconds});
+        if (!reply.ok) return R::failed(Failure::Request, reply.error, reply.status);
+        auto doc = core::parse_json(reply.body);
+        if (!doc || !doc->is_array()) return R::failed(Failure::Answer, malformed, reply.status);
+        size_t added = 0;
+        for (const auto& entry : *doc) {
+            auto item = parse(entry);
+            if (!item || !seen.insert(item->outpoint).second) continue;
+            all.push_back(std::move(*item));
+            ++added;
+        }
+        if (doc->size() < static_cast<size_t>(PAGE_SIZE) || added == 0) break;
+    }
+    return R::success(std::move(all));
+}
+
 } // namespace
 
 bool is_outpoint_text(std::string_view text)
@@ -210,28 +242,9 @@ OrdinalsClient::OrdinalsClient(std::string api_base, std::string content_base, H
 Result<std::vector<Txo>> OrdinalsClient::unspent_txos(std::string_view address, TxoSelection selection,
                                                       int timeout_seconds) const
 {
-    using R = Result<std::vector<Txo>>;
-    const std::string base = m_api + "/txos/address/" + url_escape(address) + "/unspent?bsv20=" +
+    const std::string url = m_api + "/txos/address/" + url_escape(address) + "/unspent?bsv20=" +
         (selection == TxoSelection::Tokens ? "true" : "false");
-    std::vector<Txo> all;
-    std::set<std::string> seen;
-    for (int page = 0; page < MAX_PAGES; ++page) {
-        std::string url = base + "&limit=" + std::to_string(PAGE_SIZE) + "&offset=" + std::to_string(page * PAGE_SIZE);
-        HttpReply reply = m_http.get(url, GetOptions{timeout_seconds});
-        if (!reply.ok) return R::failed(Failure::Request, reply.error, reply.status);
-        auto doc = core::parse_json(reply.body);
-        if (!doc || !doc->is_array()) return R::failed(Failure::Answer, "the unspent outputs answer is malformed", reply.status);
-        size_t added = 0;
-        for (const auto& entry : *doc) {
-            auto txo = parse_txo(entry);
-            if (!txo || !seen.insert(txo->outpoint).second) continue;
-            all.push_back(std::move(*txo));
-            ++added;
-        }
-        // A short page is the last; a page with nothing new means the service ignores paging.
-        if (doc->size() < static_cast<size_t>(PAGE_SIZE) || added == 0) break;
-    }
-    return R::success(std::move(all));
+    return fetch_list<Txo>(m_http, url, true, timeout_seconds, parse_txo, "the unspent outputs answer is malformed");
 }
 
 Result<Txo> OrdinalsClient::txo(std::string_view txid, uint32_t vout, int timeout_seconds) const
@@ -244,41 +257,18 @@ Result<Txo> OrdinalsClient::txo(std::string_view txid, uint32_t vout, int timeou
     return Result<Txo>::success(std::move(*txo), reply.status);
 }
 
-Result<std::vector<TokenTxo>> OrdinalsClient::token_list(const std::string& url, bool paged, int timeout_seconds) const
-{
-    using R = Result<std::vector<TokenTxo>>;
-    std::vector<TokenTxo> all;
-    std::set<std::string> seen;
-    for (int page = 0; page < (paged ? MAX_PAGES : 1); ++page) {
-        std::string page_url = paged ? with_query(url, "limit=" + std::to_string(PAGE_SIZE) + "&offset=" +
-                                                           std::to_string(page * PAGE_SIZE))
-                                     : url;
-        HttpReply reply = m_http.get(page_url, GetOptions{timeout_seconds});
-        if (!reply.ok) return R::failed(Failure::Request, reply.error, reply.status);
-        auto doc = core::parse_json(reply.body);
-        if (!doc || !doc->is_array()) return R::failed(Failure::Answer, "the token outputs answer is malformed", reply.status);
-        size_t added = 0;
-        for (const auto& entry : *doc) {
-            auto t = parse_token_txo(entry);
-            if (!t || !seen.insert(t->outpoint).second) continue;
-            all.push_back(std::move(*t));
-            ++added;
-        }
-        if (doc->size() < static_cast<size_t>(PAGE_SIZE) || added == 0) break;
-    }
-    return R::success(std::move(all));
-}
-
 Result<std::vector<TokenTxo>> OrdinalsClient::token_unspent(std::string_view address, int timeout_seconds) const
 {
-    return token_list(m_api + "/bsv20/" + url_escape(address) + "/unspent", true, timeout_seconds);
+    return fetch_list<TokenTxo>(m_http, m_api + "/bsv20/" + url_escape(address) + "/unspent", true, timeout_seconds,
+                                parse_token_txo, TOKEN_LIST_MALFORMED);
 }
 
 Result<std::vector<TokenTxo>> OrdinalsClient::token_outputs(std::string_view address, std::string_view token_id,
                                                             int timeout_seconds) const
 {
     if (!is_outpoint_text(token_id)) return Result<std::vector<TokenTxo>>::failed(Failure::Input, "not a token id");
-    return token_list(m_api + "/bsv20/" + url_escape(address) + "/id/" + lower_ascii(token_id), false, timeout_seconds);
+    return fetch_list<TokenTxo>(m_http, m_api + "/bsv20/" + url_escape(address) + "/id/" + lower_ascii(token_id), false,
+                                timeout_seconds, parse_token_txo, TOKEN_LIST_MALFORMED);
 }
 
 Result<TokenInfo> OrdinalsClient::token(std::string_view token_id, int timeout_seconds) const

@@ -117,7 +117,6 @@ public:
 
 private:
     Result<Content> fetch_content(const std::string& url, int timeout_seconds) const;
-    Result<std::vector<TokenTxo>> token_list(const std::string& url, bool paged, int timeout_seconds) const;
 
     std::string m_api;
     std::string m_content;

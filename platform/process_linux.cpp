@@ -10,6 +10,8 @@
 #include <thread>
 #include <unistd.h>
 
+#include "platform/line_buffer.h"
+
 extern char** environ;
 
 namespace platform {
@@ -130,8 +132,7 @@ bool start_detached(const std::filesystem::path& program, const std::vector<std:
 struct ChildProcess::Handle {
     pid_t pid = -1;
     int out_fd = -1;
-    std::string buffer;
-    bool eof = false;
+    LineBuffer lines;
     std::optional<int> exit_code;
 };
 
@@ -195,19 +196,8 @@ std::optional<std::string> ChildProcess::read_line(std::chrono::milliseconds tim
     Handle& h = *m_handle;
     const auto deadline = Clock::now() + timeout;
     for (;;) {
-        size_t nl = h.buffer.find('\n');
-        if (nl != std::string::npos) {
-            std::string line = h.buffer.substr(0, nl);
-            h.buffer.erase(0, nl + 1);
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            return line;
-        }
-        if (h.eof) {
-            if (h.buffer.empty()) return std::nullopt;
-            std::string line = std::move(h.buffer);  // last line without a line end
-            h.buffer.clear();
-            return line;
-        }
+        if (auto line = h.lines.take_line()) return line;
+        if (h.lines.ended()) return std::nullopt;
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() < 0) return std::nullopt;
         struct pollfd pfd {h.out_fd, POLLIN, 0};
@@ -218,10 +208,10 @@ std::optional<std::string> ChildProcess::read_line(std::chrono::milliseconds tim
         ssize_t n = ::read(h.out_fd, chunk, sizeof chunk);
         if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
         if (n <= 0) {
-            h.eof = true;
+            h.lines.mark_end();
             continue;
         }
-        h.buffer.append(chunk, static_cast<size_t>(n));
+        h.lines.append(chunk, static_cast<size_t>(n));
     }
 }
 

@@ -4,6 +4,7 @@
 #include <cwchar>
 #include <thread>
 
+#include "platform/line_buffer.h"
 #include "platform/wide_text_windows.h"
 
 namespace platform {
@@ -133,8 +134,7 @@ bool start_detached(const std::filesystem::path& program, const std::vector<std:
 struct ChildProcess::Handle {
     HANDLE process = nullptr;
     HANDLE out_read = nullptr;
-    std::string buffer;
-    bool eof = false;
+    LineBuffer lines;
     std::optional<int> exit_code;
 };
 
@@ -221,22 +221,11 @@ std::optional<std::string> ChildProcess::read_line(std::chrono::milliseconds tim
     Handle& h = *m_handle;
     const auto deadline = Clock::now() + timeout;
     for (;;) {
-        size_t nl = h.buffer.find('\n');
-        if (nl != std::string::npos) {
-            std::string line = h.buffer.substr(0, nl);
-            h.buffer.erase(0, nl + 1);
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            return line;
-        }
-        if (h.eof) {
-            if (h.buffer.empty()) return std::nullopt;
-            std::string line = std::move(h.buffer);
-            h.buffer.clear();
-            return line;
-        }
+        if (auto line = h.lines.take_line()) return line;
+        if (h.lines.ended()) return std::nullopt;
         DWORD available = 0;
         if (!PeekNamedPipe(h.out_read, nullptr, 0, nullptr, &available, nullptr)) {
-            h.eof = true;  // broken pipe: the child closed its output
+            h.lines.mark_end();  // broken pipe: the child closed its output
             continue;
         }
         if (available == 0) {
@@ -248,10 +237,10 @@ std::optional<std::string> ChildProcess::read_line(std::chrono::milliseconds tim
         DWORD n = 0;
         DWORD want = available < sizeof chunk ? available : static_cast<DWORD>(sizeof chunk);
         if (!ReadFile(h.out_read, chunk, want, &n, nullptr) || n == 0) {
-            h.eof = true;
+            h.lines.mark_end();
             continue;
         }
-        h.buffer.append(chunk, n);
+        h.lines.append(chunk, n);
     }
 }
 

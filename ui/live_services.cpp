@@ -2,14 +2,30 @@
 
 #include <curl/curl.h>
 
+#include <chrono>
 #include <cstdio>
 
 #include "core/log.h"
+#include "core/text.h"
+#include "book/book_view.h"
+#include "book/load.h"
+#include "book/reduce.h"
+#include "book/reduce_context.h"
+#include "funding/reserves.h"
 #include "net/http.h"
 #include "net/http_client.h"
 #include "net/service_config.h"
 #include "ui/post_target.h"
 #include "ui/version_check.h"
+#include "wallet/app_binding.h"
+#include "wallet/balance.h"
+#include "wallet/lots.h"
+#include "wallet/lots_cache.h"
+#include "wallet/connect.h"
+#include "wallet/wallet_file.h"
+#include "wallet/wallet_keys.h"
+#include "wallet/wallet_lock.h"
+#include "wallet/wallet_state.h"
 
 namespace ui {
 
@@ -17,19 +33,81 @@ namespace {
 
 class LiveServices final : public MarketServices {
 public:
-    std::string connect() override { return "error: Pursa is not reachable from this build."; }
-    void disconnect() override {}
-    WalletSnapshot wallet_snapshot() override { return {}; }
-    bool refresh_balance() override { return false; }
+    std::string connect() override
+    {
+        wallet::ConnectOptions options;
+        options.log = [](const std::string& line) { core::log_progress(core::trim_space(line)); };
+        return wallet::pursa_connect(options);
+    }
+
+    void disconnect() override { (void)wallet::pursa_disconnect(); }
+
+    WalletSnapshot wallet_snapshot() override
+    {
+        WalletSnapshot snapshot;
+        wallet::WalletLock lock;
+        snapshot.bound = wallet::pursa_is_connected();
+        if (!snapshot.bound) return snapshot;
+        snapshot.wallet_id = wallet::active_wallet_id();
+        if (wallet::wallet_load()) {
+            const wallet::TvWalletState& state = wallet::wallet_state();
+            snapshot.identity_key = state.identity_pub;
+            snapshot.address = state.recv_address;
+            if (const auto ord = wallet::ordinals_key()) snapshot.ordinals_address = ord->address;
+        }
+        if (const auto summary = wallet::wallet_summary(); summary && snapshot.address.empty())
+            snapshot.address = summary->address;
+        snapshot.paymail = wallet::pursa_paymail();
+        for (const auto& reserve : funding::reserve_list()) {
+            snapshot.reserved_utxos.push_back(reserve.utxo);
+            snapshot.reserved_listing_ids.push_back(reserve.listing);
+        }
+        const wallet::CachedBalance balance = wallet::cached_balance();
+        snapshot.balance_known = balance.known;
+        snapshot.balance_sats = balance.known ? balance.sats : -1;
+        return snapshot;
+    }
+    bool refresh_balance() override { return wallet::refresh_wallet_balance().rfind("success", 0) == 0; }
     BookLoad load_book() override
     {
         BookLoad load;
-        load.error = "error: the book cannot be loaded by this build.";
+        try {
+            const book::LoadOptions options = book::default_load_options();
+            std::vector<book::PostRecord> posts;
+            if (!book::load_posts(posts, load.error, options)) {
+                if (!load.error.empty() && load.error.rfind("error", 0) != 0) load.error = "error: " + load.error;
+                return load;
+            }
+            std::map<std::string, book::Listing> reduced;
+            book::reduce_book(posts, book::reduce_context_for(posts, options), reduced);
+            const int64_t now = std::chrono::duration_cast<std::chrono::seconds>(
+                                    std::chrono::system_clock::now().time_since_epoch()).count();
+            load.view = book::book_view_of(reduced, now);
+            book::fill_token_details(load.view, options.services);
+            load.states = listing_states(reduced, load.view);
+            load.ok = true;
+        } catch (...) {
+            load = BookLoad{};
+        }
         return load;
     }
-    std::vector<std::string> reserve_listing_ids() override { return {}; }
-    void remove_reserve(const std::string&) override {}
-    std::optional<InscriptionContent> inscription_content(const std::string&) override { return std::nullopt; }
+    std::vector<std::string> reserve_listing_ids() override
+    {
+        std::vector<std::string> ids;
+        for (const auto& reserve : funding::reserve_list()) ids.push_back(reserve.listing);
+        return ids;
+    }
+    void remove_reserve(const std::string& key) override { (void)funding::reserve_remove(key); }
+    std::optional<InscriptionContent> inscription_content(const std::string& key) override
+    {
+        // The "/ord_cache" files first; what the network gives is cached there.
+        const std::string origin = key.size() == 64 ? key + "_0" : key;
+        if (auto cached = wallet::read_content_cache(origin)) return InscriptionContent{std::move(cached->bytes), std::move(cached->type)};
+        InscriptionContent content;
+        if (!wallet::fetch_inscription_content(key, content.bytes, content.content_type)) return std::nullopt;
+        (void)wallet::write_content_cache(origin, content.bytes, content.content_type, "");
+        return content;
+    }
 
     PageFetch fetch_page(const std::string& url) override
     {
@@ -54,8 +132,9 @@ public:
 
 std::shared_ptr<MarketServices> make_live_services() { return std::make_shared<LiveServices>(); }
 
-void start_library_services(const std::string&)
+void start_library_services(const std::string& program_folder)
 {
+    wallet::register_app(program_folder, "Agoran");
     curl_global_init(CURL_GLOBAL_ALL);
     // Progress sentences of the library layers go to the status line; warnings to the log.
     core::set_log_sink([](core::LogLevel level, const std::string& text) {

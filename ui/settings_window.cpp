@@ -1,5 +1,6 @@
 #include "ui/settings_window.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -45,6 +46,18 @@ void SettingsWindow::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.fillRect(rect(), qcolor(active_theme().background));
+}
+
+void SettingsWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) close();
+    else QWidget::keyPressEvent(event);
+}
+
+void HelpWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) close();
+    else QWidget::keyPressEvent(event);
 }
 
 HelpWindow::HelpWindow(QWidget* owner) : QWidget(owner, Qt::Window)

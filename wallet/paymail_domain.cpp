@@ -1,10 +1,12 @@
 #include "wallet/paymail_domain.h"
 
+#include "net/service_config.h"
+
 namespace wallet {
 
 std::string paymail_domain()
 {
-    return "tavrinnode.com";
+    return net::current_services()->registry_domain;
 }
 
 } // namespace wallet

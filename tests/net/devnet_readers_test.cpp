@@ -1,10 +1,7 @@
 // The service clients against the local simulator: the reader checks that guard the parsing
 // faults the live services provoke, and the HTTP client's edge cases through the simulator's
-// fault injection. Built once the simulator's test fixture is part of the tree.
-#if __has_include("tests/support/devnet_fixture.h")
-
+// fault injection.
 #include <chrono>
-#include <mutex>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -15,6 +12,7 @@
 #include "net/registry_client.h"
 #include "net/service_config.h"
 #include "net/woc_client.h"
+#include "tests/net/sleep_log.h"
 #include "tests/support/devnet_fixture.h"
 #include "tests/support/test_data.h"
 
@@ -231,23 +229,11 @@ TEST_F(DevnetReadersTest, MintedTokensPicturesAndNumericTokenJson)
 
 // --- the HTTP client's edge cases through the simulator's faults ---
 
-struct SleepLog {
-    std::mutex mutex;
-    std::vector<long> waits;
-    net::CurlHttp::Sleep sleeper()
-    {
-        return [this](std::chrono::milliseconds d) {
-            std::lock_guard<std::mutex> lock(mutex);
-            waits.push_back(static_cast<long>(d.count()));
-        };
-    }
-};
-
 TEST_F(DevnetReadersTest, RateLimitBackOffThenSuccess)
 {
     const std::string txid = devnet().fund(PAYEE, 1000);
     devnet().fault("woc", {{"rate_limit_next", 3}});
-    SleepLog log;
+    nettest::SleepLog log;
     net::CurlHttp http(log.sleeper());
     net::WocClient client(devnet().woc(), http);
     auto tx = client.tx(txid);
@@ -271,6 +257,9 @@ TEST_F(DevnetReadersTest, FailingAnswersBecomeTheirSentences)
     std::string body, error;
     EXPECT_TRUE(net::http_get(url, body, error, 5, true));
     EXPECT_EQ(body, not_found);
+    EXPECT_TRUE(error.empty());
+    EXPECT_FALSE(net::http_get(url, body, error, 5, false));
+    EXPECT_EQ(error, "HTTP 404 " + DASH + " " + not_found);
 
     devnet().fault("woc", {{"status", 500}, {"body", "<html><body>Internal Server Error</body></html>"},
                            {"content_type", "text/html"}});
@@ -291,8 +280,10 @@ TEST_F(DevnetReadersTest, SlowAnswerWithinTheTwoSecondFloor)
     devnet().fault("woc", {{"delay_ms", 1300}});
     auto tx = woc().tx(txid, 1);  // asked for 1 s, given 2
     EXPECT_TRUE(tx) << tx.error;
+    // The plain JSON GET keeps the time-out it was given.
+    auto json = woc().tx_json(txid, 1);
+    EXPECT_FALSE(json);
+    EXPECT_EQ(json.error, curl_easy_strerror(CURLE_OPERATION_TIMEDOUT));
 }
 
 } // namespace
-
-#endif

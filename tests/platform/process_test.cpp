@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/environment.h"
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -37,12 +39,17 @@ TEST(ChildProcessTest, LastLineWithoutLineEndIsDelivered)
 
 TEST(ChildProcessTest, ExtraEnvironmentOverridesInherited)
 {
-    auto child = helper({"env", "PATH"}, {"PATH=/agoran/test"});
-    ASSERT_NE(child, nullptr);
-    EXPECT_EQ(child->read_line(10s), "/agoran/test");
+    ASSERT_TRUE(platform::set_env("AGORAN_TEST_INHERITED", "from parent"));
+    auto inherited = helper({"env", "AGORAN_TEST_INHERITED"});
+    ASSERT_NE(inherited, nullptr);
+    EXPECT_EQ(inherited->read_line(10s), "from parent");
+    auto overridden = helper({"env", "AGORAN_TEST_INHERITED"}, {"AGORAN_TEST_INHERITED=from child"});
+    ASSERT_NE(overridden, nullptr);
+    EXPECT_EQ(overridden->read_line(10s), "from child");
     auto other = helper({"env", "AGORAN_SURELY_UNSET_VARIABLE"});
     ASSERT_NE(other, nullptr);
     EXPECT_EQ(other->read_line(10s), "<unset>");
+    EXPECT_TRUE(platform::unset_env("AGORAN_TEST_INHERITED"));
 }
 
 TEST(ChildProcessTest, SilentChildTimesOutThenStops)

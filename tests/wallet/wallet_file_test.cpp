@@ -314,14 +314,20 @@ TEST_F(WalletDirTest, SummaryPeeksWithoutLoading)
 
 TEST_F(WalletDirTest, ForgetWipesEveryField)
 {
-    bool told = false;
-    wallet::add_wallet_listener({nullptr, [&] { told = true; }});
+    // Listeners live as long as the process: count in a static.
+    static int forgotten = 0;
+    static const bool added = [] {
+        wallet::add_wallet_listener({nullptr, [] { ++forgotten; }});
+        return true;
+    }();
+    ASSERT_TRUE(added);
     bind_single_wallet(hd_wallet(ABANDON_MNEMONIC, {{"paymail", "ivy"}, {"recv", {1, 1, 1, 1, 1, 1}}}));
     wallet::WalletLock lock;
     ASSERT_TRUE(wallet::wallet_load());
+    const int before = forgotten;
     wallet::wallet_forget();
     const auto& s = wallet::wallet_state();
-    EXPECT_TRUE(told);
+    EXPECT_EQ(forgotten, before + 1);
     EXPECT_TRUE(s.mnemonic.empty());
     EXPECT_TRUE(s.recv_priv.empty());
     EXPECT_TRUE(s.recv_address.empty());

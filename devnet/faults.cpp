@@ -1,0 +1,114 @@
+#include "devnet/faults.h"
+
+#include "core/json_get.h"
+
+namespace devnet {
+
+std::optional<Service> service_from_name(std::string_view name)
+{
+    if (name == "woc") return Service::woc;
+    if (name == "ordinals") return Service::ordinals;
+    if (name == "arc") return Service::arc;
+    if (name == "registry") return Service::registry;
+    if (name == "product") return Service::product;
+    return std::nullopt;
+}
+
+std::string service_name(Service service)
+{
+    switch (service) {
+    case Service::woc: return "woc";
+    case Service::ordinals: return "ordinals";
+    case Service::arc: return "arc";
+    case Service::registry: return "registry";
+    case Service::product: return "product";
+    case Service::admin: return "admin";
+    }
+    return "";
+}
+
+void Faults::set(Service service, FaultSettings settings)
+{
+    if (service == Service::admin) return;
+    std::lock_guard lock(m_mutex);
+    m_settings[static_cast<size_t>(service)] = std::move(settings);
+}
+
+void Faults::clear_all()
+{
+    std::lock_guard lock(m_mutex);
+    m_settings = {};
+}
+
+FaultSettings Faults::get(Service service) const
+{
+    if (service == Service::admin) return {};
+    std::lock_guard lock(m_mutex);
+    return m_settings[static_cast<size_t>(service)];
+}
+
+FaultAction Faults::take(Service service, bool is_submit)
+{
+    FaultAction action;
+    if (service == Service::admin) return action;
+    std::lock_guard lock(m_mutex);
+    FaultSettings& s = m_settings[static_cast<size_t>(service)];
+    action.delay_ms = s.delay_ms;
+    if (s.down) {
+        action.drop = true;
+    } else if (s.rate_limit_next > 0) {
+        --s.rate_limit_next;
+        action.status = 429;
+        action.body = "Too Many Requests";
+        action.content_type = "text/plain";
+    } else if (s.status != 0) {
+        action.status = s.status;
+        action.body = s.body;
+        action.content_type = s.content_type;
+    } else if (is_submit && s.lose_next > 0) {
+        --s.lose_next;
+        action.lose_answer = true;
+    }
+    return action;
+}
+
+std::optional<FaultSettings> Faults::from_json(const nlohmann::json& body)
+{
+    FaultSettings s;
+    auto read_int = [&](std::string_view key, int& out) {
+        const auto* v = core::json_member(body, key);
+        if (!v) return true;
+        auto n = core::json_number_as_int64(*v);
+        if (!n || *n < 0 || *n > 1'000'000'000) return false;
+        out = static_cast<int>(*n);
+        return true;
+    };
+    auto read_text = [&](std::string_view key, std::string& out) {
+        const auto* v = core::json_member(body, key);
+        if (!v) return true;
+        if (!v->is_string()) return false;
+        out = v->get<std::string>();
+        return true;
+    };
+    if (!body.is_object()) return std::nullopt;
+    if (const auto* down = core::json_member(body, "down")) {
+        if (!down->is_boolean()) return std::nullopt;
+        s.down = down->get<bool>();
+    }
+    if (!read_int("status", s.status) || !read_text("body", s.body) || !read_text("content_type", s.content_type) ||
+        !read_int("delay_ms", s.delay_ms) || !read_int("rate_limit_next", s.rate_limit_next) ||
+        !read_int("lose_next", s.lose_next)) {
+        return std::nullopt;
+    }
+    if (s.status != 0 && (s.status < 100 || s.status > 999)) return std::nullopt;
+    return s;
+}
+
+nlohmann::json Faults::to_json(const FaultSettings& s)
+{
+    return {{"down", s.down},         {"status", s.status},       {"body", s.body},
+            {"content_type", s.content_type}, {"delay_ms", s.delay_ms}, {"rate_limit_next", s.rate_limit_next},
+            {"lose_next", s.lose_next}};
+}
+
+} // namespace devnet

@@ -1,0 +1,217 @@
+// The ordinals indexes: a 1-sat inscription follows its satoshi by first-in-first-out
+// assignment, and BSV-21 tokens follow the indexer's rules (string values only, whole
+// transfers invalid when they claim more than their inputs hold, exact 64-bit amounts).
+#include <gtest/gtest.h>
+
+#include "tests/devnet/spend_helpers.h"
+#include "tests/support/test_data.h"
+#include "tx/inscription.h"
+
+namespace devnet_test {
+namespace {
+
+const std::string API = "/ordinals/api";
+
+class Indexing : public testsupport::DevnetTest {
+protected:
+    void SetUp() override
+    {
+        DevnetTest::SetUp();
+        alice = test_key("alice");
+        bob = test_key("bob");
+    }
+
+    nlohmann::json txo(const std::string& outpoint) { return devnet().get(API + "/txos/" + outpoint).json(); }
+
+    void submit(const tx::RawTx& t)
+    {
+        auto reply = devnet().post("/woc/v1/bsv/main/tx/raw", broadcast_body(t));
+        ASSERT_EQ(reply.status, 200) << reply.body;
+    }
+
+    Coin coin_at(const std::string& txid, uint32_t vout, uint64_t value, const TestKey& key)
+    {
+        return Coin{txid, vout, value, output_script(devnet(), txid, vout), key};
+    }
+
+    tx::RawTxOutput transfer(const TestKey& to, const std::string& id, const std::string& amt)
+    {
+        std::string body = "{\"amt\":\"" + amt + "\",\"id\":\"" + id + "\",\"op\":\"transfer\",\"p\":\"bsv-20\"}";
+        return tx::RawTxOutput{1, tx::inscription_script(to.hash, "application/bsv-20", core::as_bytes(body))};
+    }
+
+    TestKey alice;
+    TestKey bob;
+};
+
+const std::string PNG = std::string("\x89PNG\r\n\x1a\n", 8) + "not really a picture, but bytes all the same";
+
+TEST_F(Indexing, InscriptionFollowsItsSatoshiFirstInFirstOut)
+{
+    std::string origin = devnet().inscribe(alice.address, "image/png", PNG);
+    ASSERT_EQ(origin.size(), 66u);
+    EXPECT_EQ(txo(origin)["origin"]["outpoint"], origin);
+    EXPECT_EQ(txo(origin)["owner"], alice.address);
+    EXPECT_EQ(txo(origin)["origin"]["data"]["insc"]["file"]["type"], "image/png");
+    auto content = devnet().get("/ordinals/content/" + origin);
+    EXPECT_EQ(content.body, PNG);
+    EXPECT_EQ(content.content_type, "image/png");
+
+    // Inscription first: its satoshi is the first of the first output.
+    Coin picture = coin_at(origin.substr(0, 64), 0, 1, alice);
+    Coin fee = funded_coin(devnet(), alice, 10000);
+    tx::RawTx give = signed_tx({picture, fee}, {pay(bob, 1), pay(alice, 9800)});
+    submit(give);
+    std::string moved = txid_of(give) + "_0";
+    EXPECT_EQ(txo(moved)["origin"]["outpoint"], origin);
+    EXPECT_EQ(txo(moved)["owner"], bob.address);
+    EXPECT_EQ(txo(txid_of(give) + "_1")["origin"], nullptr);
+    EXPECT_EQ(txo(origin)["spend"], txid_of(give));
+    auto bob_list = devnet().get(API + "/txos/address/" + bob.address + "/unspent").json();
+    ASSERT_EQ(bob_list.size(), 1u);
+    EXPECT_EQ(bob_list[0]["origin"]["outpoint"], origin);
+
+    // Funding first: the 1-sat output takes a satoshi of the funding coin, and the
+    // inscription's satoshi falls into the fee. It leaves the index.
+    Coin bob_picture = coin_at(txid_of(give), 0, 1, bob);
+    Coin bob_fee = funded_coin(devnet(), bob, 5000);
+    tx::RawTx lose = signed_tx({bob_fee, bob_picture}, {pay(bob, 4800), pay(alice, 1)});
+    submit(lose);
+    EXPECT_EQ(txo(txid_of(lose) + "_1")["origin"], nullptr);
+    EXPECT_EQ(txo(txid_of(lose) + "_0")["origin"], nullptr);
+    EXPECT_EQ(devnet().get(API + "/txos/address/" + bob.address + "/unspent").json().size(), 1u);  // only the change
+}
+
+TEST_F(Indexing, InscriptionSwallowedByALargerOutputLeavesTheIndex)
+{
+    std::string origin = devnet().inscribe(alice.address, "image/png", PNG, true);
+    EXPECT_EQ(txo(origin)["owner"], alice.address);  // owner found after the envelope
+    Coin picture = coin_at(origin.substr(0, 64), 0, 1, alice);
+    Coin fee = funded_coin(devnet(), alice, 5000);
+    tx::RawTx merge = signed_tx({picture, fee}, {pay(bob, 4900)});
+    submit(merge);
+    EXPECT_EQ(txo(txid_of(merge) + "_0")["origin"], nullptr);
+    EXPECT_EQ(txo(txid_of(merge) + "_0")["satoshis"], 4900);
+}
+
+TEST_F(Indexing, RealTokenDeployAndTransferIndexAsTheIndexerDid)
+{
+    std::string deploy = testsupport::read_data_file("fixtures/tx-bsv21-deploy-mint-ae59f3b8.hex");
+    std::string transfer_hex = testsupport::read_data_file("fixtures/tx-bsv21-transfer-f7ca34a9.hex");
+    while (!deploy.empty() && std::isspace(static_cast<unsigned char>(deploy.back()))) deploy.pop_back();
+    while (!transfer_hex.empty() && std::isspace(static_cast<unsigned char>(transfer_hex.back()))) transfer_hex.pop_back();
+    const std::string id = "ae59f3b898ec61acbdb6cc7a245fabeded0c094bf046f35206a3aec60ef88127_0";
+    const std::string transfer_txid = "f7ca34a9c0319bfb837a56ee7375e8246229f5fefbdaaaf9fdec97493d428bee";
+    ASSERT_EQ(devnet().import_tx(deploy), id.substr(0, 64));
+    ASSERT_EQ(devnet().import_tx(transfer_hex), transfer_txid);
+
+    auto token = devnet().get(API + "/bsv20/id/" + id).json();
+    auto expected_token = testsupport::read_json_vector("fixtures/gp-bsv20-id.derived.json");
+    for (const char* member : {"txid", "vout", "id", "sym", "icon", "amt", "dec", "data"}) {
+        EXPECT_EQ(token[member], expected_token[member]) << member;
+    }
+    EXPECT_FALSE(token.contains("name"));
+
+    auto holdings = devnet().get(API + "/bsv20/1inHbiwj2jrEcZPiSYnfgJ8FmS1Bmk4Dh/unspent").json();
+    auto expected = testsupport::read_json_vector("fixtures/gp-bsv20-address-unspent.derived.json");
+    ASSERT_EQ(holdings.size(), 1u);
+    for (const auto& item : expected[0].items()) {
+        if (item.key() == "height" || item.key() == "idx") continue;  // placeholders in the fixture
+        EXPECT_EQ(holdings[0][item.key()], item.value()) << item.key();
+    }
+
+    auto spent = txo(id);
+    EXPECT_EQ(spent["spend"], transfer_txid);
+    EXPECT_EQ(spent["data"], testsupport::read_json_vector("fixtures/gp-txos-outpoint-spent.derived.json")["data"]);
+    // The co-signed output has no P2PKH owner; the plain one has, with the exact amount.
+    EXPECT_EQ(txo(transfer_txid + "_0")["owner"], nullptr);
+    auto raw = devnet().get(API + "/txos/" + transfer_txid + "_1");
+    EXPECT_NE(raw.body.find("\"amt\":18446744073699500000"), std::string::npos);  // never through a double
+    EXPECT_EQ(raw.json()["data"]["bsv20"]["amt"].get<uint64_t>(), 18446744073699500000ULL);
+    auto listed = devnet().get(API + "/txos/address/1inHbiwj2jrEcZPiSYnfgJ8FmS1Bmk4Dh/unspent?bsv20=true").json();
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(listed[0]["outpoint"], transfer_txid + "_1");
+    EXPECT_EQ(devnet().get(API + "/txos/address/1inHbiwj2jrEcZPiSYnfgJ8FmS1Bmk4Dh/unspent").json().size(), 1u);  // the change only
+}
+
+TEST_F(Indexing, TransferClaimingMoreThanItsInputsInvalidatesEveryOutput)
+{
+    for (bool greedy : {false, true}) {
+        SCOPED_TRACE(greedy ? "greedy" : "balanced");
+        std::string id = devnet().mint(alice.address, "1000", "TOK", "", "2");
+        Coin tokens = coin_at(id.substr(0, 64), 0, 1, alice);
+        Coin fee = funded_coin(devnet(), alice, 10000);
+        tx::RawTx t = signed_tx({tokens, fee}, {transfer(bob, id, "600"), transfer(alice, id, greedy ? "500" : "400"),
+                                                pay(alice, 9000)});
+        submit(t);
+        for (uint32_t vout : {0u, 1u}) {
+            auto out = devnet().get(API + "/bsv20/outpoint/" + txid_of(t) + "_" + std::to_string(vout)).json();
+            EXPECT_EQ(out["status"], greedy ? -1 : 1);
+            EXPECT_EQ(out["reason"], greedy ? nlohmann::json("insufficient balance 400 < 500") : nlohmann::json(nullptr));
+        }
+        auto valid = devnet().get(API + "/bsv20/" + bob.address + "/id/" + id).json();
+        EXPECT_EQ(valid.size(), greedy ? 0u : 1u);
+    }
+}
+
+TEST_F(Indexing, AmountsAtTheTopOfTheRangeAreConservedExactly)
+{
+    const std::string max = "18446744073709551615";
+    std::string id = devnet().mint(alice.address, max, "MAX");
+    Coin tokens = coin_at(id.substr(0, 64), 0, 1, alice);
+    Coin fee = funded_coin(devnet(), alice, 10000);
+    tx::RawTx split = signed_tx({tokens, fee}, {transfer(bob, id, "18446744073709551614"), transfer(alice, id, "1"), pay(alice, 9000)});
+    submit(split);
+    auto bob_out = devnet().get(API + "/bsv20/outpoint/" + txid_of(split) + "_0").json();
+    EXPECT_EQ(bob_out["status"], 1);
+    EXPECT_EQ(bob_out["amt"], "18446744073709551614");
+
+    // Spending both back into one output of the whole supply is fine; one unit more is not.
+    Coin part1 = coin_at(txid_of(split), 0, 1, bob);
+    Coin part2 = coin_at(txid_of(split), 1, 1, alice);
+    Coin fee2 = coin_at(txid_of(split), 2, 9000, alice);
+    tx::RawTx over = signed_tx({part1, part2, fee2}, {transfer(alice, id, max), transfer(alice, id, "1"), pay(alice, 8000)});
+    submit(over);
+    auto first = devnet().get(API + "/bsv20/outpoint/" + txid_of(over) + "_0").json();
+    EXPECT_EQ(first["status"], -1);
+    EXPECT_EQ(first["reason"], "insufficient balance 0 < 1");
+    auto balance = devnet().get(API + "/bsv20/" + alice.address + "/balance").json();
+    EXPECT_TRUE(balance.empty()) << balance.dump();  // every unit went into invalid outputs
+}
+
+TEST_F(Indexing, TokenBodiesWithNonStringValuesAreNotTokens)
+{
+    std::string numeric = devnet().inscribe(alice.address, "application/bsv-20", R"({"p":"bsv-20","op":"deploy+mint","amt":1000})");
+    std::string big_dec = devnet().inscribe(alice.address, "application/bsv-20", R"({"p":"bsv-20","op":"deploy+mint","amt":"1000","dec":"19"})");
+    std::string good = devnet().inscribe(alice.address, "Application/BSV-20", R"({"p":"bsv-20","op":"DEPLOY+MINT","amt":"1000"})");
+    for (const auto& origin : {numeric, big_dec}) {
+        auto reply = devnet().get(API + "/bsv20/id/" + origin);
+        EXPECT_EQ(reply.status, 404);
+        EXPECT_EQ(reply.json(), nlohmann::json({{"message", "Not Found"}}));
+        EXPECT_FALSE(txo(origin)["data"].contains("bsv20"));
+    }
+    EXPECT_EQ(txo(numeric)["data"]["insc"]["json"]["amt"], 1000);  // still indexed as JSON
+    EXPECT_EQ(devnet().get(API + "/bsv20/id/" + good).json()["amt"], "1000");
+    auto tokens = devnet().get(API + "/txos/address/" + alice.address + "/unspent?bsv20=true").json();
+    auto others = devnet().get(API + "/txos/address/" + alice.address + "/unspent?bsv20=false").json();
+    EXPECT_EQ(tokens.size(), 1u);
+    EXPECT_EQ(others.size(), 2u);
+}
+
+TEST_F(Indexing, ContentAndOutpointErrorsAreJson)
+{
+    EXPECT_EQ(devnet().get(API + "/txos/nonsense").status, 500);
+    EXPECT_EQ(devnet().get(API + "/txos/nonsense").json()["message"], "invalid outpoint");
+    EXPECT_EQ(devnet().get(API + "/txos/" + std::string(64, 'b') + "_0").status, 404);
+    auto missing = devnet().get("/ordinals/content/" + std::string(64, 'c') + "_0");
+    EXPECT_EQ(missing.status, 404);
+    EXPECT_EQ(missing.json()["message"], std::string(64, 'c') + " not found");
+    std::string paid = devnet().fund(alice.address, 5000);
+    auto plain = devnet().get("/ordinals/content/" + paid + "_0");
+    EXPECT_EQ(plain.status, 404);
+    EXPECT_EQ(plain.json()["message"], "Not Found");
+    EXPECT_EQ(devnet().get(API + "/no/such/route").json()["message"], "Not Found");
+}
+
+} // namespace
+} // namespace devnet_test

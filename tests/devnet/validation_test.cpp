@@ -1,0 +1,295 @@
+// The simulated node accepts what a node accepts and refuses the rest with the services' own
+// answers: WhatsOnChain's node texts, ARC's status codes and bodies.
+#include <gtest/gtest.h>
+
+#include "tests/devnet/spend_helpers.h"
+#include "tests/support/test_data.h"
+
+namespace devnet_test {
+namespace {
+
+const std::string WOC = "/woc/v1/bsv/main";
+
+class Validation : public testsupport::DevnetTest {
+protected:
+    void SetUp() override
+    {
+        DevnetTest::SetUp();
+        alice = test_key("alice");
+        bob = test_key("bob");
+    }
+
+    testsupport::Devnet::Reply woc_broadcast(const tx::RawTx& t) { return devnet().post(WOC + "/tx/raw", broadcast_body(t)); }
+    testsupport::Devnet::Reply arc_broadcast(const tx::RawTx& t)
+    {
+        return devnet().post("/arc/v1/tx", nlohmann::json{{"rawTx", hex_of(t)}}.dump());
+    }
+
+    TestKey alice;
+    TestKey bob;
+};
+
+// The curve order minus s, for turning a low-S signature into its high-S twin.
+core::Bytes flip_s(const core::Bytes& der)
+{
+    static const uint8_t N[32] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFE,
+                                  0xBA, 0xAE, 0xDC, 0xE6, 0xAF, 0x48, 0xA0, 0x3B, 0xBF, 0xD2, 0x5E, 0x8C, 0xD0, 0x36, 0x41, 0x41};
+    size_t rlen = der[3];
+    size_t slen = der[5 + rlen];
+    core::Bytes s(32, 0);
+    const uint8_t* sp = &der[6 + rlen];
+    for (size_t i = 0; i < slen && i < 32 + 1; ++i) {
+        if (slen - i <= 32) s[32 - (slen - i)] = sp[i];
+    }
+    core::Bytes high(32, 0);
+    int borrow = 0;
+    for (int i = 31; i >= 0; --i) {
+        int d = N[i] - s[static_cast<size_t>(i)] - borrow;
+        borrow = d < 0;
+        high[static_cast<size_t>(i)] = static_cast<uint8_t>(d + (borrow ? 256 : 0));
+    }
+    core::Bytes s_enc = high;
+    if (s_enc[0] & 0x80) s_enc.insert(s_enc.begin(), 0);
+    core::Bytes out = {0x30, 0, 0x02, static_cast<uint8_t>(rlen)};
+    out.insert(out.end(), der.begin() + 4, der.begin() + 4 + static_cast<long>(rlen));
+    out.push_back(0x02);
+    out.push_back(static_cast<uint8_t>(s_enc.size()));
+    out.insert(out.end(), s_enc.begin(), s_enc.end());
+    out[1] = static_cast<uint8_t>(out.size() - 2);
+    return out;
+}
+
+TEST_F(Validation, SignedSpendIsAcceptedAndIndexed)
+{
+    Coin coin = funded_coin(devnet(), alice, 100000);
+    tx::RawTx t = signed_tx({coin}, {pay(bob, 60000), pay(alice, 39500)});
+    std::string txid = txid_of(t);
+
+    auto reply = woc_broadcast(t);
+    ASSERT_EQ(reply.status, 200) << reply.body;
+    EXPECT_EQ(reply.body, "\"" + txid + "\"");
+
+    auto tx_json = devnet().get(WOC + "/tx/" + txid).json();
+    ASSERT_EQ(tx_json["vout"].size(), 2u);
+    EXPECT_EQ(tx_json["vout"][0]["scriptPubKey"]["addresses"][0], bob.address);
+    EXPECT_FALSE(tx_json.contains("blockhash"));  // unconfirmed: no block members
+    EXPECT_EQ(devnet().get(WOC + "/tx/" + txid + "/hex").body, hex_of(t));
+
+    auto spent = devnet().get(WOC + "/tx/" + coin.txid + "/0/spent").json();
+    EXPECT_EQ(spent["txid"], txid);
+    EXPECT_EQ(spent["vin"], 0);
+    EXPECT_EQ(spent["status"], "unconfirmed");
+    EXPECT_EQ(devnet().get(WOC + "/tx/" + txid + "/1/spent").status, 404);  // still unspent
+    EXPECT_EQ(devnet().get(WOC + "/tx/" + std::string(64, 'a') + "/0/spent").status, 400);
+
+    auto bob_coins = devnet().get(WOC + "/address/" + bob.address + "/unspent/all").json();
+    ASSERT_EQ(bob_coins["result"].size(), 1u);
+    EXPECT_EQ(bob_coins["result"][0]["value"], 60000);
+    EXPECT_EQ(bob_coins["result"][0]["status"], "unconfirmed");
+    auto history = devnet().get(WOC + "/address/" + alice.address + "/unconfirmed/history").json();
+    EXPECT_EQ(history["result"].size(), 2u);  // the funding and the spend
+
+    devnet().mine();
+    auto balance = devnet().post(WOC + "/addresses/balance", nlohmann::json{{"addresses", {alice.address, bob.address}}}.dump()).json();
+    EXPECT_EQ(balance[0]["balance"]["confirmed"], 39500);
+    EXPECT_EQ(balance[1]["balance"]["confirmed"], 60000);
+    auto mined = devnet().get(WOC + "/tx/" + txid).json();
+    EXPECT_EQ(mined["confirmations"], 1);
+    EXPECT_EQ(devnet().get(WOC + "/tx/" + coin.txid + "/0/spent").json()["status"], "confirmed");
+}
+
+TEST_F(Validation, ForgeriesAreRefusedWithTheNodeTexts)
+{
+    Coin coin = funded_coin(devnet(), alice, 100000);
+    std::vector<tx::RawTxOutput> outs = {pay(bob, 60000), pay(alice, 39500)};
+
+    // Signed by another key but presenting alice's public key.
+    Coin wrong_signer = coin;
+    wrong_signer.key.priv = bob.priv;
+    {
+        tx::RawTx t = signed_tx({coin}, outs);
+        tx::RawTx with_bob_sig = signed_tx({wrong_signer}, outs);
+        // Keep bob's signature, put alice's key after it.
+        core::Bytes sig;
+        size_t pos = 0;
+        auto op = tx::read_script_op(with_bob_sig.inputs[0].script_sig, pos);
+        ASSERT_TRUE(op.has_value());
+        sig.assign(op->data.begin(), op->data.end());
+        core::Bytes script_sig;
+        tx::append_push(script_sig, sig);
+        tx::append_push(script_sig, core::hex_decode(alice.pub).value());
+        t.inputs[0].script_sig = script_sig;
+        auto reply = woc_broadcast(t);
+        EXPECT_EQ(reply.status, 400);
+        EXPECT_EQ(reply.body, "unexpected response code 500: 16: mandatory-script-verify-flag-failed "
+                              "(Signature must be zero for failed CHECK(MULTI)SIG operation)");
+        auto arc = arc_broadcast(t);
+        EXPECT_EQ(arc.status, 461);
+        EXPECT_EQ(arc.json()["title"], "Malformed transaction");
+    }
+    // The same signature with s replaced by n - s.
+    {
+        tx::RawTx t = signed_tx({coin}, outs);
+        size_t pos = 0;
+        auto op = tx::read_script_op(t.inputs[0].script_sig, pos);
+        core::Bytes der(op->data.begin(), op->data.end() - 1);
+        core::Bytes high = flip_s(der);
+        high.push_back(0x41);
+        core::Bytes script_sig;
+        tx::append_push(script_sig, high);
+        tx::append_push(script_sig, core::hex_decode(alice.pub).value());
+        t.inputs[0].script_sig = script_sig;
+        auto reply = woc_broadcast(t);
+        EXPECT_EQ(reply.status, 400);
+        EXPECT_NE(reply.body.find("Non-canonical signature: S value is unnecessarily high"), std::string::npos) << reply.body;
+    }
+    // An output changed after signing.
+    {
+        tx::RawTx t = signed_tx({coin}, outs);
+        t.outputs[0].value += 1;
+        t.outputs[1].value -= 1;
+        auto reply = woc_broadcast(t);
+        EXPECT_NE(reply.body.find("Signature must be zero for failed CHECK(MULTI)SIG operation"), std::string::npos);
+    }
+    // Signed without the FORKID flag.
+    {
+        tx::RawTx t = signed_tx({coin}, outs, 0x01);
+        EXPECT_NE(woc_broadcast(t).body.find("Signature must use SIGHASH_FORKID"), std::string::npos);
+    }
+    // An input nobody created.
+    {
+        Coin ghost = coin;
+        ghost.txid = std::string(64, '7');
+        tx::RawTx t = signed_tx({ghost}, outs);
+        auto reply = woc_broadcast(t);
+        EXPECT_EQ(reply.status, 400);
+        EXPECT_EQ(reply.body, "unexpected response code 500: Missing inputs");
+        auto arc = arc_broadcast(t);
+        EXPECT_EQ(arc.status, 460);
+        EXPECT_EQ(arc.json()["type"], "https://bitcoin-sv.github.io/arc/#/errors?id=_460");
+    }
+    // Outputs above the inputs.
+    {
+        tx::RawTx t = signed_tx({coin}, {pay(bob, 100001)});
+        EXPECT_EQ(woc_broadcast(t).body, "unexpected response code 500: 16: bad-txns-in-belowout");
+        EXPECT_EQ(arc_broadcast(t).status, 462);
+    }
+    // A fee below 100 sat/kB: 191 bytes need 19 satoshis.
+    {
+        tx::RawTx t = signed_tx({coin}, {pay(bob, 99990)});
+        EXPECT_EQ(woc_broadcast(t).body, "unexpected response code 500: 66: mempool min fee not met");
+        auto arc = arc_broadcast(t);
+        EXPECT_EQ(arc.status, 465);
+        std::string extra = arc.json()["extraInfo"];
+        EXPECT_EQ(extra, "arc error 465: transaction fee is too low\nminimum expected fee: " +
+                             std::to_string(tx::serialize_raw_tx(t).size() * 100 / 1000) + ", actual fee: 10");
+    }
+    // Nothing was accepted along the way: the coin is still unspent.
+    EXPECT_EQ(devnet().get(WOC + "/tx/" + coin.txid + "/0/spent").status, 404);
+}
+
+TEST_F(Validation, DoubleSpendsAreRefusedAsConflicts)
+{
+    Coin coin = funded_coin(devnet(), alice, 100000);
+    tx::RawTx first = signed_tx({coin}, {pay(bob, 99000)});
+    tx::RawTx second = signed_tx({coin}, {pay(alice, 99000)});
+    ASSERT_EQ(woc_broadcast(first).status, 200);
+
+    auto reply = woc_broadcast(second);
+    EXPECT_EQ(reply.status, 400);
+    EXPECT_EQ(reply.body, "unexpected response code 500: 258: txn-mempool-conflict");
+    auto arc = arc_broadcast(second);
+    EXPECT_EQ(arc.status, 200);  // ARC reports network refusals with HTTP 200
+    EXPECT_EQ(arc.json()["txStatus"], "DOUBLE_SPEND_ATTEMPTED");
+    EXPECT_EQ(arc.json()["competingTxs"], nlohmann::json::array({txid_of(first)}));
+    auto oi = devnet().post("/registry/oi/submit", broadcast_body(second));
+    EXPECT_EQ(oi.status, 400);
+    EXPECT_EQ(oi.json()["ok"], false);
+
+    devnet().mine();  // once the first is mined the input is simply gone
+    EXPECT_EQ(woc_broadcast(second).body, "unexpected response code 500: Missing inputs");
+    EXPECT_EQ(arc_broadcast(second).json()["txStatus"], "SEEN_IN_ORPHAN_MEMPOOL");
+    EXPECT_EQ(devnet().get(WOC + "/tx/" + txid_of(second)).status, 404);
+}
+
+TEST_F(Validation, KnownTransactionsAnswerAsTheServicesDo)
+{
+    Coin coin = funded_coin(devnet(), alice, 100000);
+    tx::RawTx t = signed_tx({coin}, {pay(bob, 99000)});
+    ASSERT_EQ(devnet().post("/registry/oi/submit", broadcast_body(t)).json()["ok"], true);
+
+    EXPECT_EQ(woc_broadcast(t).body, "unexpected response code 500: Transaction already in the mempool");
+    auto arc = arc_broadcast(t);
+    EXPECT_EQ(arc.status, 200);
+    EXPECT_EQ(arc.json()["txStatus"], "SEEN_ON_NETWORK");
+    EXPECT_EQ(devnet().post("/registry/oi/submit", broadcast_body(t)).json()["ok"], true);
+
+    devnet().mine();
+    EXPECT_EQ(woc_broadcast(t).body, "unexpected response code 500: 257: txn-already-known");
+    auto mined = arc_broadcast(t).json();
+    EXPECT_EQ(mined["txStatus"], "MINED");
+    EXPECT_EQ(mined["blockHeight"], 1);
+    EXPECT_EQ(devnet().get("/arc/v1/tx/" + txid_of(t)).json()["txStatus"], "MINED");
+}
+
+TEST_F(Validation, MalformedSubmissionsAreRefused)
+{
+    EXPECT_EQ(devnet().post(WOC + "/tx/raw", "{\"txhex\":\"zz\"}").body, "unexpected response code 500: TX decode failed");
+    EXPECT_EQ(devnet().post(WOC + "/tx/raw", "not json").status, 400);
+    EXPECT_EQ(devnet().post(WOC + "/tx/raw", "{\"txhex\":\"0100000000\"}").body, "unexpected response code 500: TX decode failed");
+    auto arc = devnet().post("/arc/v1/tx", "{\"rawTx\":\"01\"}");
+    EXPECT_EQ(arc.status, 400);
+    EXPECT_EQ(arc.json()["txid"], nullptr);
+    EXPECT_EQ(devnet().post("/arc/v1/tx", "[1,2]").status, 400);
+    EXPECT_EQ(devnet().post("/registry/oi/submit", "{}").json()["ok"], false);
+
+    // A zero-value output that is not data is dust.
+    TestKey alice_key = alice;
+    Coin coin = funded_coin(devnet(), alice_key, 10000);
+    tx::RawTx dust = signed_tx({coin}, {pay(bob, 0), pay(alice, 9000)});
+    EXPECT_EQ(woc_broadcast(dust).body, "unexpected response code 500: 64: dust");
+    EXPECT_EQ(arc_broadcast(dust).status, 464);
+    // The same input twice.
+    tx::RawTx twice = signed_tx({coin, coin}, {pay(bob, 19000)});
+    EXPECT_EQ(woc_broadcast(twice).body, "unexpected response code 500: 16: bad-txns-inputs-duplicate");
+}
+
+class RealTransactions : public testsupport::DevnetTest {
+protected:
+    testsupport::Devnet::Options devnet_options() const override { return {{"--fee-rate", "1"}, {}}; }
+};
+
+TEST_F(RealTransactions, MainnetSpendsAreAcceptedOnceTheirParentsAreSeeded)
+{
+    auto vectors = testsupport::read_json_vector("real-tx.json");
+    for (const auto& t : vectors["transactions"]) {
+        SCOPED_TRACE(t["txid"].get<std::string>());
+        // Before the parents exist, the inputs are missing.
+        auto missing = devnet().post(WOC + "/tx/raw", nlohmann::json{{"txhex", t["raw_tx_hex"]}}.dump());
+        EXPECT_EQ(missing.body, "unexpected response code 500: Missing inputs");
+        // A parent seeded with one satoshi more than it held makes every signature fail.
+        for (const auto& in : t["inputs"]) {
+            devnet().admin("/seed", {{"txid", in["prev_txid"]}, {"vout", in["prev_vout"]},
+                                     {"satoshis", in["prev_value"].get<int64_t>() + (in["index"] == 0 ? 1 : 0)},
+                                     {"script_hex", in["prev_locking_script_hex"]}});
+        }
+        auto refused = devnet().post(WOC + "/tx/raw", nlohmann::json{{"txhex", t["raw_tx_hex"]}}.dump());
+        EXPECT_NE(refused.body.find("Signature must be zero"), std::string::npos) << refused.body;
+    }
+    // Fresh simulators with the true parents accept both.
+    for (const auto& t : vectors["transactions"]) {
+        auto fresh = testsupport::Devnet::start({{"--fee-rate", "1"}, {}});
+        ASSERT_NE(fresh, nullptr);
+        for (const auto& in : t["inputs"]) {
+            fresh->admin("/seed", {{"txid", in["prev_txid"]}, {"vout", in["prev_vout"]}, {"satoshis", in["prev_value"]},
+                                   {"script_hex", in["prev_locking_script_hex"]}});
+        }
+        auto reply = fresh->post(WOC + "/tx/raw", nlohmann::json{{"txhex", t["raw_tx_hex"]}}.dump());
+        EXPECT_EQ(reply.status, 200) << reply.body;
+        EXPECT_EQ(reply.body, "\"" + t["txid"].get<std::string>() + "\"");
+        EXPECT_EQ(fresh->get(WOC + "/tx/" + t["txid"].get<std::string>() + "/hex").body, t["raw_tx_hex"]);
+    }
+}
+
+} // namespace
+} // namespace devnet_test

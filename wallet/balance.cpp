@@ -1,0 +1,188 @@
+#include "wallet/balance.h"
+
+#include <algorithm>
+#include <chrono>
+#include <map>
+#include <mutex>
+
+#include "core/json_get.h"
+#include "net/http_client.h"
+#include "net/service_config.h"
+#include "wallet/data_paths.h"
+#include "wallet/file_io.h"
+#include "wallet/wallet_file.h"
+#include "wallet/wallet_key.h"
+#include "wallet/wallet_keys.h"
+#include "wallet/wallet_lock.h"
+#include "wallet/wallet_state.h"
+
+namespace wallet {
+
+namespace {
+
+constexpr size_t HISTORY_POINTS_MAX = 1000;
+
+struct BalanceState {
+    std::mutex mutex;
+    std::string key;  // the wallet the balance belongs to
+    CachedBalance balance;
+    std::map<std::string, uint32_t> cursor;  // per wallet key: next receive index to scan
+};
+
+BalanceState& balance_state()
+{
+    static BalanceState state;
+    return state;
+}
+
+// Receive addresses first..last of account 1, derived under the wallet lock.
+std::vector<std::string> receive_addresses(uint32_t first, uint32_t last)
+{
+    std::vector<std::string> out;
+    for_each_chain_key(RECEIVE_ACCOUNT, 0, first, last, [&](uint32_t, DerivedKey& key) {
+        out.push_back(key.address);
+        return false;
+    });
+    return out;
+}
+
+// The used addresses among a batch: index of the highest one, or nullopt. False on failure.
+bool highest_used(const net::WocClient& woc, const std::vector<std::string>& batch, std::optional<size_t>& hit)
+{
+    auto answer = woc.balances(batch);
+    if (!answer) return false;
+    hit.reset();
+    for (const auto& entry : *answer) {
+        if (entry.confirmed == 0 && entry.unconfirmed == 0) continue;
+        auto it = std::find(batch.begin(), batch.end(), entry.address);
+        if (it != batch.end()) hit = std::max<size_t>(hit.value_or(0), static_cast<size_t>(it - batch.begin()));
+    }
+    return true;
+}
+
+void write_history(const std::string& key, core::Amount sats)
+{
+    const auto path = data_dir() / "tx_hist" / (key + "_face.json");
+    nlohmann::json doc = read_json_file(path).value_or(nlohmann::json::object());
+    if (!doc.is_object()) doc = nlohmann::json::object();
+    nlohmann::json points = doc.contains("points") && doc["points"].is_array() ? doc["points"] : nlohmann::json::array();
+    if (!points.empty() && core::json_int64_opt(points.back(), "sats") == sats) return;
+    const int64_t now = std::chrono::duration_cast<std::chrono::seconds>(
+                            std::chrono::system_clock::now().time_since_epoch())
+                            .count();
+    points.push_back({{"ts", now}, {"sats", sats}});
+    if (points.size() > HISTORY_POINTS_MAX) points.erase(points.begin(), points.end() - HISTORY_POINTS_MAX);
+    doc["points"] = points;
+    doc["balance_sats"] = sats;
+    doc["updated"] = now;
+    (void)write_json_file(path, doc);
+}
+
+} // namespace
+
+CachedBalance cached_balance()
+{
+    const std::string key = wallet_key();
+    BalanceState& b = balance_state();
+    std::lock_guard<std::mutex> guard(b.mutex);
+    if (b.key != key) return {};
+    return b.balance;
+}
+
+void set_cached_balance(core::Amount sats)
+{
+    const std::string key = wallet_key();
+    BalanceState& b = balance_state();
+    std::lock_guard<std::mutex> guard(b.mutex);
+    b.key = key;
+    b.balance = {sats, true};
+}
+
+std::string refresh_wallet_balance()
+{
+    auto config = net::current_services();
+    net::WocClient woc(config->woc_api, net::default_http());
+    return refresh_wallet_balance(woc);
+}
+
+std::string refresh_wallet_balance(const net::WocClient& woc)
+{
+    std::string key;
+    bool hd = false;
+    uint32_t shown = 0;
+    {
+        WalletLock lock;
+        if (!wallet_load()) return "error: no Pursa wallet.";
+        key = wallet_key();
+        hd = wallet_state().hd;
+        shown = wallet_state().shown;
+    }
+
+    // Gap scan of the receive path.
+    if (hd) {
+        uint32_t start = shown + 1;
+        {
+            BalanceState& b = balance_state();
+            std::lock_guard<std::mutex> guard(b.mutex);
+            start = std::max(start, b.cursor[key]);
+        }
+        const uint32_t end = shown + RECEIVE_GAP_LIMIT;
+        while (start <= end) {
+            const uint32_t last = std::min(end, start + RECEIVE_GAP_BATCH - 1);
+            std::vector<std::string> batch;
+            {
+                WalletLock lock;
+                if (wallet_key() != key) return "error: wallet changed.";
+                batch = receive_addresses(start, last);
+            }
+            std::optional<size_t> hit;
+            if (batch.empty() || !highest_used(woc, batch, hit)) return "error: could not read the balance.";
+            {
+                BalanceState& b = balance_state();
+                std::lock_guard<std::mutex> guard(b.mutex);
+                b.cursor[key] = last + 1;
+            }
+            if (!hit) break;
+            const uint32_t used = start + static_cast<uint32_t>(*hit);
+            WalletLock lock;
+            if (wallet_key() != key || !wallet_load()) return "error: wallet changed.";
+            TvWalletState& s = wallet_state();
+            s.recv[RECEIVE_ACCOUNT] = std::max(s.recv[RECEIVE_ACCOUNT], used);
+            s.shown = std::max(s.shown, used);
+            if (!derive_wallet_keys()) return "error: no Pursa wallet.";
+            (void)wallet_save();
+            start = last + 1;
+        }
+    }
+
+    // The balance of the payment addresses.
+    std::vector<std::string> addresses;
+    {
+        WalletLock lock;
+        if (wallet_key() != key || !wallet_load()) return "error: wallet changed.";
+        const TvWalletState& s = wallet_state();
+        if (s.hd) addresses = receive_addresses(0, s.recv[RECEIVE_ACCOUNT]);
+        for (const auto* a : {&s.recv_address, &s.identity_address}) {
+            if (!a->empty() && std::find(addresses.begin(), addresses.end(), *a) == addresses.end()) addresses.push_back(*a);
+        }
+    }
+    auto answer = woc.balances(addresses);
+    if (!answer) return "error: could not read the balance.";
+    core::Amount total = 0;
+    for (const auto& entry : *answer) {
+        if (std::find(addresses.begin(), addresses.end(), entry.address) != addresses.end())
+            total += entry.confirmed + entry.unconfirmed;
+    }
+    {
+        WalletLock lock;
+        if (wallet_key() != key) return "error: wallet changed.";
+        BalanceState& b = balance_state();
+        std::lock_guard<std::mutex> guard(b.mutex);
+        b.key = key;
+        b.balance = {total, true};
+    }
+    write_history(key, total);
+    return "success";
+}
+
+} // namespace wallet
