@@ -8,6 +8,7 @@
 #include "core/log.h"
 #include "core/text.h"
 #include "book/book_view.h"
+#include "book/history.h"
 #include "book/load.h"
 #include "book/reduce.h"
 #include "book/reduce_context.h"
@@ -107,6 +108,19 @@ public:
         if (!wallet::fetch_inscription_content(key, content.bytes, content.content_type)) return std::nullopt;
         (void)wallet::write_content_cache(origin, content.bytes, content.content_type, "");
         return content;
+    }
+
+    std::string list_lots(std::vector<wallet::TvPursaOrdRow>& lots) override
+    {
+        return wallet::tv_pursa_list_ordinals(lots, true, false);
+    }
+
+    bool load_history(const std::string& identity_key, std::vector<book::HistoryRow>& rows, std::string& error) override
+    {
+        if (book::load_history(rows, error, identity_key)) return true;
+        if (error.empty()) error = "error: history load failed";
+        else if (error.rfind("error", 0) != 0) error = "error: " + error;
+        return false;
     }
 
     PageFetch fetch_page(const std::string& url) override
