@@ -42,36 +42,32 @@ const Listing* in_view(const std::vector<Listing>& view, const std::string& id)
 }
 
 // The "abandon" wallet bound as "carol", the program's services pointed at the simulator.
-class PaidBookTest : public fundingtest::FundingTest {
+class PaidBookTest : public fundingtest::FundingDevnetTest {
 protected:
     void SetUp() override
     {
-        FundingTest::SetUp();
-        m_devnet = testsupport::Devnet::start();
+        FundingDevnetTest::SetUp();
         ASSERT_TRUE(m_devnet);
-        ASSERT_TRUE(m_devnet->write_services(m_data));
-        net::reload_current_services();
         book::clear_identity_cache();
         book::clear_token_cache();
         bind_single_wallet(hd_wallet(wallettest::ABANDON_MNEMONIC, {{"recv", {0, 2, 0, 0, 0, 0}}, {"paymail", "carol"}}));
         {
             wallet::WalletLock lock;
+            wallet::wallet_forget();  // the base bound the same wallet without a handle
             ASSERT_TRUE(wallet::wallet_load());
             m_key = wallet::wallet_state().identity_pub;
             m_ord_address = wallet::ordinals_key()->address;
         }
         ASSERT_EQ(m_key.size(), 66u);
-        m_devnet->set_identity("carol", m_key);
-        m_devnet->set_identity("bob", BOB.pub);
-        m_devnet->fund(receive_address(0), 6'000'000, /*mine=*/true);
+        devnet().set_identity("carol", m_key);
+        devnet().set_identity("bob", BOB.pub);
+        fund(0, {6'000'000});
     }
     void TearDown() override
     {
         book::clear_identity_cache();
         book::clear_token_cache();
-        m_devnet.reset();
-        net::set_current_services(net::ServiceConfig{});
-        FundingTest::TearDown();
+        FundingDevnetTest::TearDown();
     }
 
     static core::Bytes p2pkh(std::string_view address) { return booktest::p2pkh_lock(address); }
@@ -98,7 +94,7 @@ protected:
     // A lot of a new token at the wallet's ordinals address, reserved for listing.
     std::string reserved_lot(const std::string& symbol)
     {
-        std::string lot = m_devnet->mint(m_ord_address, "100", symbol);
+        std::string lot = devnet().mint(m_ord_address, "100", symbol);
         EXPECT_EQ(funding::reserve_add(lot, lot, 4'000'000'000LL), "");
         return lot;
     }
@@ -112,7 +108,6 @@ protected:
         return post;
     }
 
-    std::unique_ptr<testsupport::Devnet> m_devnet;
     std::string m_key;
     std::string m_ord_address;
     std::map<std::string, int64_t> m_ts;  // txid -> the "ts" its post was signed with
@@ -137,7 +132,7 @@ TEST_F(PaidBookTest, PaidPostsMakeTheBookTheReducedListingsAndBothSidesHistories
 
     Json offer = {{"type", "ag_buy"}, {"listing", sold_in_part}, {"qty", "3"}, {"pay_sats", 300},
                   {"buyer_ord", booktest::OTHER_ADDRESS}, {"offer", "0100"}};
-    std::string bob_offer = booktest::publish(*m_devnet, booktest::sign(offer, BOB, m_ts[sold_in_part] + 1));
+    std::string bob_offer = booktest::publish(devnet(), booktest::sign(offer, BOB, m_ts[sold_in_part] + 1));
     std::string part_fill = sign_and_pay(Json{{"type", "ag_fill"}, {"listing", sold_in_part}, {"qty", "7"},
                                               {"sold", "3"}, {"utxo", booktest::txid_of(0xbb) + "_1"},
                                               {"pay_sats", 300}, {"buyer", "bob"}},
