@@ -195,7 +195,9 @@ std::string build_offer(const OfferRequest& request)
     std::string token_id;
     std::string quantity;
     if (token_lot) {
-        token_id = lot.body->id.empty() ? request.listing_origin : lot.body->id;
+        // A deploy+mint output names no id: it is its own token, whatever the listing claims.
+        token_id = lot.body->id;
+        if (token_id.empty()) token_id = lot.body->op == "deploy+mint" ? tx::format_outpoint(*outpoint) : request.listing_origin;
         quantity = normalize_decimal(request.quantity);
         std::string held = normalize_decimal(lot.body->amt);
         if (quantity.empty() || quantity == "0") return "error: enter how many tokens to buy.";

@@ -147,37 +147,30 @@ bool Trader::open(const std::vector<int64_t>& coins)
     return true;
 }
 
-nlohmann::json Trader::book() const
+nlohmann::json Trader::cli_json(const std::vector<std::string>& args) const
 {
-    Outcome r = cli({"book", "--json"});
+    Outcome r = cli(args);
     nlohmann::json doc = nlohmann::json::parse(r.out, nullptr, false);
     if (r.code != 0 || doc.is_discarded()) {
-        ADD_FAILURE() << m_name << ": book --json: " << r.out;
+        ADD_FAILURE() << m_name << ": " << args.front() << " --json: " << r.out;
         return nullptr;
     }
     return doc;
+}
+
+nlohmann::json Trader::book() const
+{
+    return cli_json({"book", "--json"});
 }
 
 nlohmann::json Trader::offers() const
 {
-    Outcome r = cli({"offers", "--json"});
-    nlohmann::json doc = nlohmann::json::parse(r.out, nullptr, false);
-    if (r.code != 0 || doc.is_discarded()) {
-        ADD_FAILURE() << m_name << ": offers --json: " << r.out;
-        return nullptr;
-    }
-    return doc;
+    return cli_json({"offers", "--json"});
 }
 
 nlohmann::json Trader::lots() const
 {
-    Outcome r = cli({"lots", "--json"});
-    nlohmann::json doc = nlohmann::json::parse(r.out, nullptr, false);
-    if (r.code != 0 || doc.is_discarded()) {
-        ADD_FAILURE() << m_name << ": lots --json: " << r.out;
-        return nullptr;
-    }
-    return doc;
+    return cli_json({"lots", "--json"});
 }
 
 nlohmann::json Trader::listing(const std::string& id) const

@@ -54,6 +54,7 @@ public:
     const std::string& ordinals_address() const { return m_ordinals; }
 
 private:
+    nlohmann::json cli_json(const std::vector<std::string>& args) const;
     Outcome run(const std::filesystem::path& program, const std::vector<std::string>& args, std::chrono::seconds timeout) const;
 
     std::string m_name;
