@@ -17,17 +17,12 @@ std::string first_unspent_buyer_coin(const std::string& offer_hex)
 {
     auto offer = parse_offer_text(offer_hex);
     if (!offer) return {};
-    std::string found;
-    [&] {
-        for (const auto& in : offer->inputs) {
-            if (in.script_sig.empty()) continue;
-            if (output_spent_state(in.txid, in.vout) == SpentState::Unspent) {
-                found = tx::format_outpoint(book::ascii_lower(in.txid), in.vout);
-                return;
-            }
-        }
-    }();
-    return found;
+    for (const auto& in : offer->inputs) {
+        if (in.script_sig.empty()) continue;
+        if (output_spent_state(in.txid, in.vout) == SpentState::Unspent)
+            return tx::format_outpoint(book::ascii_lower(in.txid), in.vout);
+    }
+    return {};
 }
 
 } // namespace

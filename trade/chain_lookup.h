@@ -1,5 +1,5 @@
 // What the trade routines ask the chain about single outputs: whether one is spent, and what
-// it holds. Network calls; run them with the wallet lock released.
+// it holds. Network calls: each lets go of the wallet lock while it waits.
 #pragma once
 
 #include <cstdint>

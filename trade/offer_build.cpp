@@ -52,12 +52,10 @@ struct ListedLot {
 ListedLot look_up_listing(const tx::Outpoint& outpoint)
 {
     ListedLot lot;
-    [&] {
-        lot.spent = output_spent_state(outpoint.txid, outpoint.vout);
-        if (lot.spent == SpentState::Spent) return;
-        lot.output = load_output(outpoint.txid, outpoint.vout);
-        if (lot.output.prevout) lot.body = output_bsv20(lot.output.prevout->script);
-    }();
+    lot.spent = output_spent_state(outpoint.txid, outpoint.vout);
+    if (lot.spent == SpentState::Spent) return lot;
+    lot.output = load_output(outpoint.txid, outpoint.vout);
+    if (lot.output.prevout) lot.body = output_bsv20(lot.output.prevout->script);
     return lot;
 }
 
@@ -66,40 +64,28 @@ ListedLot look_up_listing(const tx::Outpoint& outpoint)
 std::string prove_listing(const tx::Outpoint& outpoint, const Prevout& listed, bool token_lot,
                           const std::string& token_id, const std::string& quantity, const std::string& origin)
 {
-    std::string error;
-    [&] {
-        funding::ChainClients clients = funding::chain_clients();
-        const std::string outpoint_text = tx::format_outpoint(outpoint);
-        if (!token_lot) {
-            auto txo = clients.ordinals.txo(outpoint.txid, outpoint.vout);
-            if (!txo) {
-                error = "error: the ordinals index does not know that listing UTXO yet. Wait a few seconds.";
-            } else if (txo->spent()) {
-                error = "error: that listing UTXO was already spent.";
-            } else if (origin.empty() || normalized_origin(txo->origin) != normalized_origin(origin)) {
-                error = "error: that listing UTXO does not hold the listed picture.";
-            }
-            return;
-        }
-        auto lock = tx::find_spendable_lock(listed.script);
-        if (!lock) {
-            error = "error: that listing UTXO is not a BSV-21 transfer.";
-            return;
-        }
-        auto outputs = clients.ordinals.token_outputs(core::address_from_hash160(lock->owner), token_id);
-        if (!outputs) {
-            error = "error: the ordinals index could not confirm the listed tokens yet. Wait a few seconds.";
-            return;
-        }
-        for (const auto& t : *outputs) {
-            if (tx::format_outpoint(book::ascii_lower(t.txid), t.vout) != outpoint_text) continue;
-            if (t.status == 1 && normalized_origin(t.id) == normalized_origin(token_id) && t.spend.empty() &&
-                compare_decimal(normalize_decimal(t.amt), quantity) >= 0)
-                return;
-        }
-        error = "error: that listing UTXO does not hold " + quantity + " valid tokens of the listed token.";
-    }();
-    return error;
+    wallet::WalletUnlock unlock;
+    funding::ChainClients clients = funding::chain_clients();
+    if (!token_lot) {
+        auto txo = clients.ordinals.txo(outpoint.txid, outpoint.vout);
+        if (!txo) return "error: the ordinals index does not know that listing UTXO yet. Wait a few seconds.";
+        if (txo->spent()) return "error: that listing UTXO was already spent.";
+        if (origin.empty() || normalized_origin(txo->origin) != normalized_origin(origin))
+            return "error: that listing UTXO does not hold the listed picture.";
+        return {};
+    }
+    auto lock = tx::find_spendable_lock(listed.script);
+    if (!lock) return "error: that listing UTXO is not a BSV-21 transfer.";
+    auto outputs = clients.ordinals.token_outputs(core::address_from_hash160(lock->owner), token_id);
+    if (!outputs) return "error: the ordinals index could not confirm the listed tokens yet. Wait a few seconds.";
+    const std::string outpoint_text = tx::format_outpoint(outpoint);
+    for (const auto& t : *outputs) {
+        if (tx::format_outpoint(book::ascii_lower(t.txid), t.vout) != outpoint_text) continue;
+        if (t.status == 1 && normalized_origin(t.id) == normalized_origin(token_id) && t.spend.empty() &&
+            compare_decimal(normalize_decimal(t.amt), quantity) >= 0)
+            return {};
+    }
+    return "error: that listing UTXO does not hold " + quantity + " valid tokens of the listed token.";
 }
 
 // The names a transfer inscription carries besides the token id and amount, when the
@@ -114,14 +100,13 @@ struct TokenNames {
 TokenNames token_names(const std::string& token_id)
 {
     TokenNames names;
-    [&] {
-        auto info = funding::chain_clients().ordinals.token(token_id);
-        if (!info) return;
-        names.name = info->name;
-        names.icon = info->icon;
-        names.sym = info->sym;
-        if (info->dec) names.dec = std::to_string(*info->dec);
-    }();
+    wallet::WalletUnlock unlock;
+    auto info = funding::chain_clients().ordinals.token(token_id);
+    if (!info) return names;
+    names.name = info->name;
+    names.icon = info->icon;
+    names.sym = info->sym;
+    if (info->dec) names.dec = std::to_string(*info->dec);
     return names;
 }
 

@@ -103,8 +103,7 @@ OfferCheck evaluate_offer(std::string_view offer_text, const book::Listing& list
 {
     ParsedOffer offer = read_offer(offer_text);
     if (!offer.tx) return refused_check(offer.error);
-    LoadedPrevouts loaded;
-    [&] { loaded = load_prevouts(*offer.tx); }();
+    LoadedPrevouts loaded = load_prevouts(*offer.tx);
     return check_offer(*offer.tx, loaded.prevouts, terms_of(listing), wallet_owns_hash);
 }
 
@@ -147,13 +146,11 @@ Completion complete_offer(std::string_view offer_text, const book::Listing& list
     bool reserved_spent = false;
     bool buyer_spent = false;
     LoadedPrevouts loaded;
-    [&] {
-        for (const auto& in : t.inputs) {
-            if (output_spent_state(in.txid, in.vout) != SpentState::Spent) continue;
-            (in.script_sig.empty() ? reserved_spent : buyer_spent) = true;
-        }
-        if (!reserved_spent && !buyer_spent) loaded = load_prevouts(t);
-    }();
+    for (const auto& in : t.inputs) {
+        if (output_spent_state(in.txid, in.vout) != SpentState::Spent) continue;
+        (in.script_sig.empty() ? reserved_spent : buyer_spent) = true;
+    }
+    if (!reserved_spent && !buyer_spent) loaded = load_prevouts(t);
     if (reserved_spent && buyer_spent) out.result = "error: this sale already went through.";
     else if (reserved_spent) out.result = "error: the reserved lot was already spent. This offer is dead.";
     else if (buyer_spent) out.result = "error: the buyer spent those coins. Ask them to post a new offer.";
@@ -230,17 +227,9 @@ bool buyer_coins_spent(std::string_view offer_text)
 {
     auto offer = parse_offer_text(offer_text);
     if (!offer) return false;
-    bool spent = false;
-    [&] {
-        for (const auto& in : offer->inputs) {
-            if (in.script_sig.empty()) continue;
-            if (output_spent_state(in.txid, in.vout) == SpentState::Spent) {
-                spent = true;
-                return;
-            }
-        }
-    }();
-    return spent;
+    return std::any_of(offer->inputs.begin(), offer->inputs.end(), [](const tx::TxInput& in) {
+        return !in.script_sig.empty() && output_spent_state(in.txid, in.vout) == SpentState::Spent;
+    });
 }
 
 } // namespace trade
