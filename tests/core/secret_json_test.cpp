@@ -11,7 +11,9 @@ void expect_same_parse(const std::string& text)
     const auto plain = core::parse_json(text);
     const auto secret = core::parse_secret_json(text);
     ASSERT_EQ(plain.has_value(), secret.has_value()) << text;
-    if (plain) EXPECT_EQ(*plain, *secret) << text;
+    if (plain) {
+        EXPECT_EQ(*plain, *secret) << text;
+    }
 }
 
 TEST(SecretJson, ParsesWhatTheLibraryParses)
@@ -33,7 +35,7 @@ TEST(SecretJson, ParsesWhatTheLibraryParses)
 
 TEST(SecretJson, RefusesWhatTheLibraryRefuses)
 {
-    for (const std::string text : {
+    for (const std::string& text : {
              std::string(R"({"mnemonic": "legal winner thank year)"),  // torn inside a value
              std::string(R"({"mnemonic": "legal" "winner"})"),
              std::string(R"({"bad escape": "\q"})"),

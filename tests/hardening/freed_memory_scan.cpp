@@ -56,6 +56,8 @@ ScanState& scan_state()
         const char* secret = s.secrets[i].data();
         if (std::search(begin, end, secret, secret + s.sizes[i]) != end && s.found < MAX_FINDINGS) {
             s.findings[s.found++] = FreedSecret{i, size};
+            // Under a debugger, AGORAN_SCAN_ABORT=1 stops at the delete that leaves the secret.
+            if (std::getenv("AGORAN_SCAN_ABORT")) std::abort();
         }
     }
 }
@@ -112,7 +114,11 @@ void release(void* block) noexcept
 {
     if (!block) return;
     char* base = static_cast<char*>(block) - HEADER;
-    hardening::scan_block(block, *reinterpret_cast<size_t*>(base));
+    const size_t size = *reinterpret_cast<size_t*>(base);
+    hardening::scan_block(block, size);
+    // Cleared once searched: a later block carved from this memory never shows a finding that
+    // belongs to a delete made before the scan started (or already reported).
+    std::memset(block, 0, size);
     std::free(base);
 }
 
