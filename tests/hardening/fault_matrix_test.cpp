@@ -124,6 +124,47 @@ TEST_F(PaymentFaults, WhatsOnChain429StormNeverPaysTwice)
     EXPECT_EQ(payments_to_other_on_chain(), 1);
 }
 
+// ARC refuses the transaction with each of its rejection answers while WhatsOnChain is failing:
+// the user reads ARC's reason, no coin is marked spent and nothing reaches the chain; once the
+// services are back the same coins pay, once.
+TEST_F(PaymentFaults, ArcRejectingLeavesEveryCoinSpendable)
+{
+    const std::string coin = fund(0, {40000});
+    struct Rejection {
+        int status;
+        std::string fixture;
+        std::string said;
+    };
+    const std::vector<Rejection> rejections = {
+        {465, "arc-tx-fee-too-low-465.derived.json",
+         "error: broadcast failed: HTTP 465 \u2013 Fees are insufficient: arc error 465: transaction fee is too low; "
+         "minimum expected fee: 38, actual fee: 20"},
+        {463, "arc-tx-rejected-463.json",
+         "error: broadcast failed: HTTP 463 \u2013 Transaction is invalid because the outputs are non-existent or invalid: "
+         "arc error 463: arc error 463: transaction output 0 satoshis is invalid"},
+        {400, "arc-tx-bad-request-400.derived.json",
+         "error: broadcast failed: HTTP 400 \u2013 The request seems to be malformed and cannot be processed: error parsing "
+         "transactions from request: <parser message>"},
+    };
+    for (const Rejection& r : rejections) {
+        std::ifstream in(fs::path(AGORAN_TEST_DATA_DIR) / "fixtures" / r.fixture, std::ios::binary);
+        const std::string body((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        ASSERT_FALSE(body.empty()) << r.fixture;
+        devnet().fault("registry", {{"status", 503}, {"body", "down"}});
+        devnet().fault("woc", {{"status", 500}, {"body", "Internal Server Error"}});
+        devnet().fault("arc", {{"status", r.status}, {"body", body}, {"content_type", "application/json"}});
+        const std::string result = funding::pay_outputs(to_other(10000));
+        devnet().clear_faults();
+        EXPECT_EQ(result, r.said) << r.fixture;
+        EXPECT_EQ(spent_set_size(), 0u) << r.fixture;
+        EXPECT_EQ(payments_to_other_on_chain(), 0) << r.fixture;
+    }
+    const std::string paid = funding::pay_outputs(to_other(10000));
+    ASSERT_EQ(paid.rfind("success: ", 0), 0u) << paid;
+    EXPECT_EQ(devnet().get("/woc/v1/bsv/main/tx/" + coin + "/0/spent").json().value("txid", ""), paid.substr(9));
+    EXPECT_EQ(payments_to_other_on_chain(), 1);
+}
+
 // The simulator (every service at once) goes away in the middle of a payment, after WhatsOnChain
 // took the transaction but before any answer reached the program, and comes back on the same
 // address with its state. The payment is recognised on the chain: reported paid, paid once, and
