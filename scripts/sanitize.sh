@@ -63,7 +63,7 @@ else
   # against the simulator in pursa), the key context from many threads (core), and the
   # hardening suite's Concurrent* tests.
   ctest --test-dir "$build" --output-on-failure -j"$jobs" --timeout 900 \
-    -R '^(BookLoadTest|IndexPagingTest|IdentityTest|Pay|Gather|LotsTest|LotsDevnetTest|RegistryUnderLoad|Concurrent[A-Za-z]*)\.|^Key\.SafeFromManyThreads$' \
+    -R '^(BookLoadTest|IndexPagingTest|IdentityTest|Pay|Gather|LotsTest|LotsDevnetTest|WalletLock|WalletRelease|RegistryUnderLoad|Concurrent[A-Za-z]*)\.|^Key\.SafeFromManyThreads$' \
     || status=1
 fi
 
