@@ -195,6 +195,9 @@ private:
 
 std::optional<Json> parse_secret_json(std::string_view text)
 {
+    // The library reads a NUL byte as the end of the text (inside a literal it is a control
+    // character, refused either way): what follows is not looked at.
+    text = text.substr(0, text.find('\0'));
     // The literals: keys (a literal followed by ":") stay in the text the library parses; every
     // value is replaced by a placeholder naming its decoded copy.
     size_t literals = 0;

@@ -43,7 +43,8 @@ thread)
   exit 2
   ;;
 esac
-echo "sanitize.sh $mode: build took ${SECONDS} s"
+echo "sanitize.sh $mode: build took ${SECONDS} s; processor time of the children (user, system):"
+times | tail -n 1
 started=$SECONDS
 
 reports="$PWD/$build/sanitizer-reports"
@@ -67,7 +68,8 @@ else
     || status=1
 fi
 
-echo "sanitize.sh $mode: tests took $((SECONDS - started)) s"
+echo "sanitize.sh $mode: tests took $((SECONDS - started)) s; processor time of the children so far:"
+times | tail -n 1
 
 shopt -s nullglob
 found=("$reports"/*)

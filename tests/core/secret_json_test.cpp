@@ -31,6 +31,10 @@ TEST(SecretJson, ParsesWhatTheLibraryParses)
          }) {
         expect_same_parse(text);
     }
+    // The library stops at a NUL byte outside a literal; text after it is never read.
+    expect_same_parse(std::string("\"a&&{\"\0\0{\"mnic\": \"woseful le, \"recv\": \"x\"}", 31));
+    expect_same_parse(std::string("{\"k\": \"v\"}\0{\"broken", 19));
+    expect_same_parse(std::string("{\"k\": \"v\0\"}", 11));
 }
 
 TEST(SecretJson, RefusesWhatTheLibraryRefuses)

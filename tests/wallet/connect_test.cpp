@@ -43,7 +43,9 @@ protected:
                     const std::string id = name.substr(0, name.size() - 9);
                     if (exists("connect/" + id + ".rep.json")) continue;
                     m_request = read_json("connect/" + name);
-                    write_text("connect/" + id + ".rep.json", reply);
+                    // Whole or not at all, as Pursa writes it: the program may look at any moment.
+                    write_text("connect/" + id + ".rep.json.tmp", reply);
+                    std::filesystem::rename(path("connect/" + id + ".rep.json.tmp"), path("connect/" + id + ".rep.json"), m_ec);
                     return;
                 }
                 std::this_thread::sleep_for(2ms);
