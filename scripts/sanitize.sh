@@ -44,7 +44,7 @@ thread)
   ;;
 esac
 echo "sanitize.sh $mode: build took ${SECONDS} s; processor time of the children (user, system):"
-times | tail -n 1
+times
 started=$SECONDS
 
 reports="$PWD/$build/sanitizer-reports"
@@ -69,7 +69,7 @@ else
 fi
 
 echo "sanitize.sh $mode: tests took $((SECONDS - started)) s; processor time of the children so far:"
-times | tail -n 1
+times
 
 shopt -s nullglob
 found=("$reports"/*)

@@ -1,9 +1,23 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs every test. Exits non-zero on any failure.
+# Installs what is missing, builds everything and runs every test, then the hardening runs: the
+# AddressSanitizer + UndefinedBehaviorSanitizer build of the libraries and their tests, every
+# fuzz target for a bounded time, and the ThreadSanitizer run of the concurrent tests. Exits
+# non-zero on any failure or sanitizer report. Prints the time each phase took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/install-deps.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build
-ctest --test-dir build --output-on-failure -j"$(nproc)" --timeout 600
+phases=()
+phase() {
+  local name="$1" started=$SECONDS
+  shift
+  "$@"
+  phases+=("$(printf '%-36s %5d s' "$name" $((SECONDS - started)))")
+  printf '%s\n' "CI phases so far:" "${phases[@]}"
+}
+
+phase "install dependencies" bash scripts/install-deps.sh
+phase "build" bash -c 'cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo && cmake --build build'
+phase "tests" ctest --test-dir build --output-on-failure -j"$(nproc)" --timeout 600
+phase "address+undefined build and tests" bash scripts/sanitize.sh address
+phase "fuzzing (20 s per target)" bash scripts/fuzz.sh 20
+phase "thread build and concurrent tests" bash scripts/sanitize.sh thread
