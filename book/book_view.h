@@ -23,7 +23,7 @@ void fill_token_details(std::vector<Listing>& listings, const BookServices& serv
 void fill_token_details(const std::vector<Listing*>& listings, const BookServices& services = default_services());
 
 // Loads the book and reduces it: reduced receives every listing (sold ones included), view the
-// book view with its token details. Clears the outputs first; on a failed load returns false
+// book view (expired at the market time, core/market_clock.h) with its token details. Clears the outputs first; on a failed load returns false
 // with the loader's error text. Blocks on the network.
 [[nodiscard]] bool load_book(std::map<std::string, Listing>& reduced, std::vector<Listing>& view, std::string& error,
                              const LoadOptions& options);
