@@ -56,31 +56,36 @@ bool load_book_view(std::vector<Listing>& out, std::string& error)
     return load_book_view(out, error, default_load_options());
 }
 
-bool load_book(std::map<std::string, Listing>& reduced, std::vector<Listing>& view, std::string& error,
-               const LoadOptions& options)
+bool load_book_view(std::vector<Listing>& out, std::string& error, const LoadOptions& options)
 {
+    std::map<std::string, Listing> reduced;
+    return load_book_view(out, reduced, error, options);
+}
+
+bool load_book_view(std::vector<Listing>& out, std::map<std::string, Listing>& reduced, std::string& error)
+{
+    return load_book_view(out, reduced, error, default_load_options());
+}
+
+bool load_book_view(std::vector<Listing>& out, std::map<std::string, Listing>& reduced, std::string& error,
+                    const LoadOptions& options)
+{
+    out.clear();
     reduced.clear();
-    view.clear();
     error.clear();
     try {
         std::vector<PostRecord> posts;
         if (!load_posts(posts, error, options)) return false;
         reduce_book(posts, reduce_context_for(posts, options), reduced);
-        view = book_view_of(reduced, core::market_time());
-        fill_token_details(view, options.services);
+        out = book_view_of(reduced, core::market_time());
+        fill_token_details(out, options.services);
         return true;
     } catch (...) {
+        out.clear();
         reduced.clear();
-        view.clear();
         error = "could not load the book";
         return false;
     }
-}
-
-bool load_book_view(std::vector<Listing>& out, std::string& error, const LoadOptions& options)
-{
-    std::map<std::string, Listing> reduced;
-    return load_book(reduced, out, error, options);
 }
 
 } // namespace book
