@@ -84,7 +84,7 @@ TEST_F(HeadlessDemo, SeedsRendersPrintsTheBookAndTheCounterpartyAnswers)
     const Outcome demo = run("/bin/bash",
                          {fs::path(AGORAN_SOURCE_DIR) / "scripts" / "demo.sh", "--headless", "--no-install", "--no-build",
                           "--state", m_state.string(), "--out", m_out.string()},
-                         {"AGORAN_BUILD_DIR=" AGORAN_BINARY_DIR, "DISPLAY=", "WAYLAND_DISPLAY="}, std::chrono::seconds(840));
+                         {"AGORAN_BUILD_DIR=" AGORAN_BINARY_DIR, "DISPLAY=", "WAYLAND_DISPLAY="}, std::chrono::seconds(540));
     ASSERT_EQ(demo.code, 0) << demo.out;
 
     std::ifstream file(m_state / "seeded.json");
