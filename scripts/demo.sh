@@ -31,6 +31,7 @@ while [ $# -gt 0 ]; do
     --headless) headless=1; shift ;;
     --no-install) install=0; shift ;;
     --no-build) compile=0; shift ;;
+    -h|--help) sed -n '2,/^set -euo/p' "$0" | grep '^#' | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "usage: bash scripts/demo.sh [--state DIR] [--out DIR] [--headless] [--no-install] [--no-build]" >&2; exit 2 ;;
   esac
 done

@@ -251,6 +251,22 @@ TEST_F(TradeEndToEnd, CancelledListingReleasesItsLot)
     EXPECT_FALSE(list(*alice, token, "5", "0.01").empty());
 }
 
+TEST_F(TradeEndToEnd, SellingOutAListingOfPartOfALotFreesTheRest)
+{
+    std::string token = devnet().mint(alice->ordinals_address(), "10", "TEN");
+    std::string listing = list(*alice, token, "4", "0.01");
+    ASSERT_FALSE(listing.empty());
+    Outcome buy = bob->cli({"buy", listing});
+    ASSERT_EQ(buy.code, 0) << buy.out;
+    json offer = offer_on(*alice, listing);
+    ASSERT_TRUE(offer.is_object());
+    Outcome complete = alice->cli({"complete", offer.value("id", "")});
+    ASSERT_EQ(complete.code, 0) << complete.out;
+    // The six units left are no longer held for the sold listing: they list again.
+    EXPECT_EQ(reserves_text(*alice).find(listing), std::string::npos);
+    EXPECT_FALSE(list(*alice, token, "6", "0.02").empty());
+}
+
 TEST_F(TradeEndToEnd, WithdrawnOfferCanNeverComplete)
 {
     std::string token = devnet().mint(alice->ordinals_address(), "4", "FOUR");
