@@ -12,6 +12,7 @@
 
 #include "book/history.h"
 #include "book/listing.h"
+#include "ui/list_lot.h"
 #include "ui/wallet_snapshot.h"
 
 namespace ui {
@@ -56,10 +57,11 @@ struct ProgressPayload final : MessagePayload {
     std::string text;
 };
 
-// MSG_LOTS_LOADED: the lots worker's answer. The lot records join this payload with the List
-// dialog; until then the window only reads the error and the count.
+// MSG_LOTS_LOADED: the lots worker's answer: the wallet's lots (moved into the List dialog),
+// their count and the error, empty on success.
 struct LotsLoadedPayload final : MessagePayload {
     size_t lot_count = 0;
+    std::vector<ListLot> lots;
     std::string error;
 };
 

@@ -1,0 +1,15 @@
+#include "ui/list_lot.h"
+
+#include "book/post.h"
+
+namespace ui {
+
+std::string lot_choice_label(const ListLot& lot)
+{
+    std::string label = !lot.name.empty() ? lot.name : !lot.token_id.empty() ? lot.token_id : lot.origin;
+    return label + "  " + (lot.picture() ? std::string("picture") : lot.amount + " lots");
+}
+
+std::string lot_outpoint(const ListLot& lot) { return book::ascii_lower(lot.txid) + "_" + std::to_string(lot.vout); }
+
+} // namespace ui
