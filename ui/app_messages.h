@@ -12,8 +12,8 @@
 
 #include "book/history.h"
 #include "book/listing.h"
-#include "ui/list_lot.h"
 #include "ui/wallet_snapshot.h"
+#include "wallet/lots.h"
 
 namespace ui {
 
@@ -57,11 +57,10 @@ struct ProgressPayload final : MessagePayload {
     std::string text;
 };
 
-// MSG_LOTS_LOADED: the lots worker's answer: the wallet's lots (moved into the List dialog),
-// their count and the error, empty on success.
+// MSG_LOTS_LOADED: the wallet's lots (moved into the window's state) and the error, empty on
+// success.
 struct LotsLoadedPayload final : MessagePayload {
-    size_t lot_count = 0;
-    std::vector<ListLot> lots;
+    std::vector<wallet::TvPursaOrdRow> lots;
     std::string error;
 };
 

@@ -17,7 +17,7 @@ ListPlan run_list_checks(const ListRequest& request, TradeServices& services)
         plan.refusal = LIST_PICK_LOT;
         return plan;
     }
-    const ListLot& lot = *request.lot;
+    const wallet::TvPursaOrdRow& lot = *request.lot;
     const auto price = trade::parse_price_box(request.price_box);
     if (!price) {
         plan.refusal = trade::PRICE_MESSAGE;
@@ -27,7 +27,7 @@ ListPlan run_list_checks(const ListRequest& request, TradeServices& services)
         plan.refusal = std::move(note);
         return plan;
     }
-    const trade::ListQuantity qty = trade::list_quantity(request.qty_box, lot.picture(), lot.amount);
+    const trade::ListQuantity qty = trade::list_quantity(request.qty_box, lot.is_picture(), lot.amt);
     if (!qty.error.empty()) {
         plan.refusal = qty.error;
         return plan;
@@ -35,7 +35,7 @@ ListPlan run_list_checks(const ListRequest& request, TradeServices& services)
 
     const std::string outpoint = lot_outpoint(lot);
     const std::string origin = lot.token_id.empty() ? lot.origin : lot.token_id;
-    const std::string kind = lot.picture() ? "picture" : "bsv21";
+    const std::string kind = lot.is_picture() ? "picture" : "bsv21";
     const int64_t expiry = request.now + book::LISTING_LIFETIME_SECONDS;
     const AssetDetails details = services.asset_details(origin, kind, AssetDetails{lot.name, "", ""});
 

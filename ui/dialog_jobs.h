@@ -25,7 +25,7 @@ struct ListRequest {
     std::string paymail;
     std::string pay_address;
     std::string ordinals_address;
-    std::optional<ListLot> lot;  // none when no valid lot is selected
+    std::optional<wallet::TvPursaOrdRow> lot;  // none when no valid lot is selected
     std::string price_box;
     std::string note_box;
     std::string qty_box;

@@ -27,7 +27,7 @@ int64_t unix_now()
 
 } // namespace
 
-ListDialog::ListDialog(DialogContext context, std::vector<ListLot> lots)
+ListDialog::ListDialog(DialogContext context, std::vector<wallet::TvPursaOrdRow> lots)
     : DialogWindow("TavrinNodeAgoranList", "List", &context.main()), m_context(std::move(context)),
       m_lots(std::move(lots))
 {

@@ -34,15 +34,15 @@ public:
     static constexpr int WIDTH = 570;
     static constexpr int HEIGHT = 350;
 
-    ListDialog(DialogContext context, std::vector<ListLot> lots);
+    ListDialog(DialogContext context, std::vector<wallet::TvPursaOrdRow> lots);
 
-    const std::vector<ListLot>& lots() const { return m_lots; }
+    const std::vector<wallet::TvPursaOrdRow>& lots() const { return m_lots; }
 
 private:
     void postListing();
 
     DialogContext m_context;
-    std::vector<ListLot> m_lots;
+    std::vector<wallet::TvPursaOrdRow> m_lots;
     QComboBox* m_lot = nullptr;
     QLineEdit* m_qty = nullptr;
     QLineEdit* m_price = nullptr;

@@ -6,12 +6,16 @@
 
 #include "core/log.h"
 #include "core/text.h"
+#include "funding/reserves.h"
 #include "net/http.h"
 #include "net/http_client.h"
 #include "net/service_config.h"
 #include "ui/post_target.h"
 #include "ui/version_check.h"
 #include "wallet/app_binding.h"
+#include "wallet/balance.h"
+#include "wallet/lots.h"
+#include "wallet/lots_cache.h"
 #include "wallet/connect.h"
 #include "wallet/wallet_file.h"
 #include "wallet/wallet_keys.h"
@@ -49,18 +53,39 @@ public:
         if (const auto summary = wallet::wallet_summary(); summary && snapshot.address.empty())
             snapshot.address = summary->address;
         snapshot.paymail = wallet::pursa_paymail();
+        for (const auto& reserve : funding::reserve_list()) {
+            snapshot.reserved_utxos.push_back(reserve.utxo);
+            snapshot.reserved_listing_ids.push_back(reserve.listing);
+        }
+        const wallet::CachedBalance balance = wallet::cached_balance();
+        snapshot.balance_known = balance.known;
+        snapshot.balance_sats = balance.known ? balance.sats : -1;
         return snapshot;
     }
-    bool refresh_balance() override { return false; }
+    bool refresh_balance() override { return wallet::refresh_wallet_balance().rfind("success", 0) == 0; }
     BookLoad load_book() override
     {
         BookLoad load;
         load.error = "error: the book cannot be loaded by this build.";
         return load;
     }
-    std::vector<std::string> reserve_listing_ids() override { return {}; }
-    void remove_reserve(const std::string&) override {}
-    std::optional<InscriptionContent> inscription_content(const std::string&) override { return std::nullopt; }
+    std::vector<std::string> reserve_listing_ids() override
+    {
+        std::vector<std::string> ids;
+        for (const auto& reserve : funding::reserve_list()) ids.push_back(reserve.listing);
+        return ids;
+    }
+    void remove_reserve(const std::string& key) override { (void)funding::reserve_remove(key); }
+    std::optional<InscriptionContent> inscription_content(const std::string& key) override
+    {
+        // The "/ord_cache" files first; what the network gives is cached there.
+        const std::string origin = key.size() == 64 ? key + "_0" : key;
+        if (auto cached = wallet::read_content_cache(origin)) return InscriptionContent{std::move(cached->bytes), std::move(cached->type)};
+        InscriptionContent content;
+        if (!wallet::fetch_inscription_content(key, content.bytes, content.content_type)) return std::nullopt;
+        (void)wallet::write_content_cache(origin, content.bytes, content.content_type, "");
+        return content;
+    }
 
     PageFetch fetch_page(const std::string& url) override
     {

@@ -761,11 +761,12 @@ void MainWindow::onLotsLoaded(LotsLoadedPayload* payload)
 {
     setBusy(false);
     if (!payload) return;
+    m_lots = std::move(payload->lots);
     if (!payload->error.empty()) {
         setStatus(qtext(payload->error));
         return;
     }
-    if (payload->lot_count > 0) {
+    if (!m_lots.empty()) {
         setStatus(QString("Pick a lot and post a listing."));
         if (m_lots_handler) m_lots_handler(*payload);
     } else {

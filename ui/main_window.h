@@ -74,6 +74,7 @@ public:
     const book::Listing* selectedListing() const;
     const std::vector<book::Listing>& book() const { return m_book; }
     const std::vector<book::HistoryRow>& historyRows() const { return m_history; }
+    const std::vector<wallet::TvPursaOrdRow>& lots() const { return m_lots; }
     const WalletSnapshot& wallet() const { return m_wallet; }
     bool bound() const { return m_wallet.bound; }
 
@@ -91,7 +92,8 @@ public:
     // What a tile does when pressed (the trade dialogs register theirs). Tiles without a handler
     // ask for a wallet, then say the action is not available.
     void setTileHandler(int controlId, std::function<void()> handler);
-    // Called with MSG_LOTS_LOADED when lots arrived, and with MSG_HISTORY_LOADED on success.
+    // Called with MSG_LOTS_LOADED when lots arrived (they are in lots()), and with
+    // MSG_HISTORY_LOADED on success.
     void setLotsHandler(std::function<void(LotsLoadedPayload&)> handler) { m_lots_handler = std::move(handler); }
     void setHistoryHandler(std::function<void()> handler) { m_history_handler = std::move(handler); }
 
@@ -161,6 +163,7 @@ private:
     // UI state.
     std::vector<book::Listing> m_book;
     std::vector<book::HistoryRow> m_history;
+    std::vector<wallet::TvPursaOrdRow> m_lots;
     std::string m_selected_id;
     WalletSnapshot m_wallet;
     unsigned long long m_wallet_epoch = 1;

@@ -46,7 +46,7 @@ TradeDialogs::TradeDialogs(MainWindow& main, std::shared_ptr<TradeServices> serv
     main.setTileHandler(ID_CURRENT, [this] { onCurrent(); });
     main.setTileHandler(ID_HISTORY, [this] { onHistory(); });
     main.setTileHandler(ID_REPORT, [this] { onReport(); });
-    main.setLotsHandler([this](LotsLoadedPayload& payload) { openListDialog(std::move(payload.lots)); });
+    main.setLotsHandler([this](LotsLoadedPayload&) { openListDialog(m_main.lots()); });
     main.setHistoryHandler([this] { openHistoryWindow(); });
     main.installEventFilter(this);
 }
@@ -98,12 +98,11 @@ void TradeDialogs::onList()
             payload->lots.clear();
             payload->error = "error: the lots could not be loaded.";
         }
-        payload->lot_count = payload->lots.size();
         target.post(MSG_LOTS_LOADED, std::move(payload));
     });
 }
 
-void TradeDialogs::openListDialog(std::vector<ListLot> lots)
+void TradeDialogs::openListDialog(std::vector<wallet::TvPursaOrdRow> lots)
 {
     if (m_list) m_list->close();
     m_list = new ListDialog(m_context, std::move(lots));

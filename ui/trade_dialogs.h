@@ -55,7 +55,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void openListDialog(std::vector<ListLot> lots);
+    void openListDialog(std::vector<wallet::TvPursaOrdRow> lots);
     void openHistoryWindow();
     // Shows a window beside the main window, or brings an open one forward.
     void present(QWidget* window);

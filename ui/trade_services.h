@@ -18,7 +18,7 @@
 namespace ui {
 
 struct LotsLoad {
-    std::vector<ListLot> lots;
+    std::vector<wallet::TvPursaOrdRow> lots;
     std::string error;  // "" on success
 };
 

@@ -3,6 +3,7 @@
 #include <thread>
 
 #include "core/json_get.h"
+#include "core/log.h"
 #include "wallet/app_binding.h"
 #include "wallet/data_paths.h"
 #include "wallet/file_io.h"
@@ -28,9 +29,11 @@ std::filesystem::path reply_path(const std::string& id)
     return connect_dir() / (id + ".rep.json");
 }
 
+// The caller's log when it gave one, else the process-wide progress log.
 void write_log(const std::function<void(const std::string&)>& log, const std::string& line)
 {
     if (log) log(line);
+    else core::log_progress(line);
 }
 
 } // namespace

@@ -22,7 +22,8 @@ ConnectReply read_connect_reply(const std::string& request_id);
 struct ConnectOptions {
     int max_polls = 120;
     std::chrono::milliseconds poll_interval{500};
-    // Receives the log lines ("Waiting for Pursa to approve this app...\n" and the like).
+    // Receives the log lines ("Waiting for Pursa to approve this app...\n" and the like);
+    // core::log_progress when empty.
     std::function<void(const std::string&)> log;
     // Brings Pursa forward or starts it; show_or_start_pursa when empty.
     std::function<bool()> start_pursa;
@@ -37,6 +38,7 @@ std::string pursa_connect(const ConnectOptions& options = {});
 [[nodiscard]] bool pursa_is_connected();
 
 // Deletes the bind file, forgets the wallet; Pursa's own state is not touched. "success".
+// The log line goes to log, or to core::log_progress when it is empty.
 std::string pursa_disconnect(const std::function<void(const std::string&)>& log = {});
 
 // The loaded wallet's paymail handle + "@" + the paymail domain, or "" when it has none.

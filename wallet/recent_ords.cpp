@@ -4,6 +4,7 @@
 #include <mutex>
 #include <set>
 
+#include "core/base58.h"
 #include "core/hex.h"
 #include "tx/bsv20.h"
 #include "tx/inscription.h"
@@ -22,23 +23,36 @@ bool is_p2pkh_at(const core::Bytes& s, size_t at)
            && s[at + 23] == 0x88 && s[at + 24] == 0xac;
 }
 
-// The envelope of a 1Sat output: after its P2PKH lock, or before it.
-std::optional<tx::Envelope> envelope_of(const core::Bytes& script)
+// The envelope of a 1Sat output and the address its P2PKH lock pays: the lock comes first and
+// the envelope after it, or the other way round.
+std::optional<tx::Envelope> envelope_of(const core::Bytes& script, std::string& owner)
 {
-    if (is_p2pkh_at(script, 0)) return tx::parse_envelope(script, P2PKH_SIZE);
-    auto env = tx::parse_envelope(script, 0);
-    if (env && is_p2pkh_at(script, env->end)) return env;
-    return std::nullopt;
+    size_t lock_at = 0;
+    std::optional<tx::Envelope> env;
+    if (is_p2pkh_at(script, 0)) {
+        env = tx::parse_envelope(script, P2PKH_SIZE);
+    } else {
+        env = tx::parse_envelope(script, 0);
+        if (!env || !is_p2pkh_at(script, env->end)) return std::nullopt;
+        lock_at = env->end;
+    }
+    if (!env) return std::nullopt;
+    core::Hash160 hash;
+    std::copy(script.begin() + static_cast<std::ptrdiff_t>(lock_at + 3),
+              script.begin() + static_cast<std::ptrdiff_t>(lock_at + 23), hash.begin());
+    owner = core::address_from_hash160(hash);
+    return env;
 }
 
-std::optional<LocalOrd> local_ord_of(const net::ChainTx& chain_tx, size_t vout, const std::string& address)
+std::optional<LocalOrd> local_ord_of(const net::ChainTx& chain_tx, size_t vout, const std::set<std::string>& watched)
 {
     const auto& out = chain_tx.outputs[vout];
     if (out.sats != 1 || out.script_truncated) return std::nullopt;
     auto script = core::hex_decode(out.script_hex);
     if (!script) return std::nullopt;
-    auto env = envelope_of(*script);
-    if (!env) return std::nullopt;
+    std::string address;
+    auto env = envelope_of(*script, address);
+    if (!env || !watched.count(address)) return std::nullopt;
     LocalOrd ord;
     ord.txid = chain_tx.txid;
     ord.vout = static_cast<uint32_t>(vout);
@@ -87,13 +101,9 @@ std::vector<LocalOrd> ingest_woc_recent_ords(const std::vector<std::string>& add
         auto chain_tx = woc.tx(txids[i]);
         if (!chain_tx) return;
         for (size_t vout = 0; vout < chain_tx->outputs.size(); ++vout) {
-            for (const auto& address : chain_tx->outputs[vout].addresses) {
-                if (!watched.count(address)) continue;
-                if (auto ord = local_ord_of(*chain_tx, vout, address)) {
-                    std::lock_guard<std::mutex> guard(mutex);
-                    out.push_back(std::move(*ord));
-                }
-                break;
+            if (auto ord = local_ord_of(*chain_tx, vout, watched)) {
+                std::lock_guard<std::mutex> guard(mutex);
+                out.push_back(std::move(*ord));
             }
         }
     });

@@ -11,6 +11,8 @@
 #include "ui/live_services.h"
 #include "ui/main_window.h"
 #include "ui/owner_button.h"
+#include "ui/thumbnail_cache.h"
+#include "ui/tools/sample_art.h"
 #include "ui/ui_style.h"
 
 namespace {
@@ -88,6 +90,25 @@ TEST_F(SimulatorWindowTest, ASameVersionPageOffersNothing)
     EXPECT_EQ(w->updateCode(), 2);
     EXPECT_EQ(version_label(*w)->text(), "Version 0.002");
     EXPECT_EQ(version_label(*w)->colour(), ui::qcolor(ui::active_theme().accent));
+}
+
+TEST_F(SimulatorWindowTest, ThumbnailsComeFromTheOrdCacheOnceFetched)
+{
+    const std::string origin = devnet().inscribe("1BgGZ9tcN4rm9KBzDn7KprQz87SZ26SAMH", "image/png",
+                                                 ui::png_bytes(ui::sample_picture(2, false)));
+    ASSERT_FALSE(origin.empty());
+    auto services = ui::make_live_services();
+    const QImage first = ui::ThumbnailCache::fetch_thumbnail(*services, origin);
+    ASSERT_FALSE(first.isNull());
+    EXPECT_EQ(first.size(), QSize(48, 48));
+    EXPECT_TRUE(std::filesystem::exists(data_dir / "ord_cache" / (origin + ".bin")));
+
+    // With the ordinals service down the picture still comes, from the cache.
+    devnet().fault("ordinals", {{"down", true}});
+    const QImage again = ui::ThumbnailCache::fetch_thumbnail(*services, origin);
+    EXPECT_EQ(again, first);
+    // A picture that was never cached does not.
+    EXPECT_TRUE(ui::ThumbnailCache::fetch_thumbnail(*services, std::string(64, 'd') + "_0").isNull());
 }
 
 } // namespace

@@ -227,22 +227,22 @@ TEST(MineCards, OwnOffersOnLiveListings)
 
 TEST(ListLots, ChoiceLabelsAndOutpoints)
 {
-    ui::ListLot token;
+    wallet::TvPursaOrdRow token;
     token.origin = "o_0";
     token.txid = std::string(64, 'A');
     token.vout = 3;
     token.token_id = "tok_1";
-    token.amount = "500";
+    token.amt = "500";
     token.name = "Owl Coin";
-    EXPECT_FALSE(token.picture());
+    EXPECT_FALSE(token.is_picture());
     EXPECT_EQ(ui::lot_choice_label(token), "Owl Coin  500 lots");
     token.name.clear();
     EXPECT_EQ(ui::lot_choice_label(token), "tok_1  500 lots");
     EXPECT_EQ(ui::lot_outpoint(token), std::string(64, 'a') + "_3");
 
-    ui::ListLot picture;
+    wallet::TvPursaOrdRow picture;
     picture.origin = "pic_0";
-    EXPECT_TRUE(picture.picture());
+    EXPECT_TRUE(picture.is_picture());
     EXPECT_EQ(ui::lot_choice_label(picture), "pic_0  picture");
     picture.name = "Golden Owl";
     EXPECT_EQ(ui::lot_choice_label(picture), "Golden Owl  picture");

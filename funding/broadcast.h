@@ -1,0 +1,43 @@
+// Putting a signed transaction on the network: the registry's oracle index, then WhatsOnChain,
+// then ARC. Whatever a service claims, a broadcast counts only once WhatsOnChain returns the
+// transaction; its outcome is then recorded (outcome.h). Called with the wallet lock held; the
+// confirmation polls sleep under it.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/bytes.h"
+#include "tx/transaction.h"
+
+namespace funding {
+
+// Serialises, computes the txid (written to txid before anything is sent, also when the
+// broadcast fails) and submits. Returns "success: " + txid, or "error: serialize failed.",
+// "error: broadcast failed: " + the ARC error (else the WhatsOnChain error, when WhatsOnChain
+// refused it), or "error: the network did not take that transaction. Nothing was sent.".
+std::string broadcast_tx(const std::vector<tx::TxInput>& inputs, const std::vector<tx::TxOutput>& outputs,
+                         const std::optional<core::Hash160>& change_hash, std::string& txid);
+
+// The raw hex of the transaction from WhatsOnChain, asked up to rounds times (0: the
+// poll_timing() rounds), poll_timing().interval apart; only an answer whose bytes hash to txid
+// counts. nullopt when it never shows or txid is not 64 hex digits.
+std::optional<std::string> find_on_chain(const std::string& txid, int rounds = 0);
+
+// Looks for the transaction on WhatsOnChain (find_on_chain). Found: remembers it as the last
+// confirmed broadcast, records the outcome of sent (or, without it, of the transaction found)
+// and returns "success: " + txid. Not found: "".
+struct SentTx {
+    const std::vector<tx::TxInput>& inputs;
+    const std::vector<tx::TxOutput>& outputs;
+    std::optional<core::Hash160> change_hash;
+};
+std::string confirm_tx(const std::string& txid, const std::optional<SentTx>& sent = std::nullopt);
+
+// Submits to ARC. True when ARC accepted it; otherwise false with error: the request's error,
+// "bad arc response", the rejected status followed by ": " and extraInfo, the extraInfo of
+// missing inputs, "arc did not return a txid" or "broadcast did not confirm".
+bool arc_broadcast(const std::string& raw_hex, const std::string& expected_txid, std::string& error);
+
+} // namespace funding

@@ -1,0 +1,45 @@
+#include "funding/chain_clients.h"
+
+#include <atomic>
+#include <mutex>
+
+#include "net/http_client.h"
+#include "net/service_config.h"
+
+namespace funding {
+
+namespace {
+
+std::atomic<net::Http*> g_http{nullptr};
+std::mutex g_timing_mutex;
+PollTiming g_timing;
+
+} // namespace
+
+ChainClients chain_clients()
+{
+    auto config = net::current_services();
+    net::Http* http = g_http.load();
+    net::Http& h = http ? *http : net::default_http();
+    return ChainClients{net::WocClient(config->woc_api, h), net::OrdinalsClient(config->ordinals_api, config->ordinals_content, h),
+                        net::ArcClient(config->arc, h), net::RegistryClient(config->registry, config->registry_domain, h)};
+}
+
+void set_funding_http(net::Http* http)
+{
+    g_http.store(http);
+}
+
+PollTiming poll_timing()
+{
+    std::lock_guard<std::mutex> guard(g_timing_mutex);
+    return g_timing;
+}
+
+void set_poll_timing(PollTiming timing)
+{
+    std::lock_guard<std::mutex> guard(g_timing_mutex);
+    g_timing = timing;
+}
+
+} // namespace funding

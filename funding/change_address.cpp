@@ -1,0 +1,59 @@
+#include "funding/change_address.h"
+
+#include <algorithm>
+
+#include "core/base58.h"
+#include "funding/wallet_addresses.h"
+#include "net/market_addresses.h"
+#include "wallet/wallet_lock.h"
+#include "wallet/wallet_state.h"
+
+namespace funding {
+
+namespace {
+
+bool listed(const std::vector<std::string>& house, std::string_view address)
+{
+    return std::find(house.begin(), house.end(), address) != house.end();
+}
+
+} // namespace
+
+std::vector<std::string> house_addresses()
+{
+    return {std::string(net::HOUSE_FEE_ADDRESS), std::string(net::BOOK_ORACLE_ADDRESS),
+            std::string(net::REPORT_FEE_ADDRESS), std::string(net::REPORT_ORACLE_ADDRESS)};
+}
+
+bool is_house_address(std::string_view address)
+{
+    return listed(house_addresses(), address);
+}
+
+ChangeAddress choose_change_address()
+{
+    return choose_change_address(house_addresses());
+}
+
+ChangeAddress choose_change_address(const std::vector<std::string>& house)
+{
+    wallet::WalletLock lock;
+    ChangeAddress out;
+    const std::string main = wallet::wallet_state().recv_address;
+    if (!listed(house, main)) {
+        out.hash = core::hash160_from_address(main);
+        if (!out.hash) out.error = "pursa address decode failed.";
+        return out;
+    }
+    for (const auto& a : payment_addresses(false)) {
+        if (a.address == wallet::wallet_state().identity_address) continue;
+        if (!listed(house, a.address)) {
+            out.hash = a.hash;
+            return out;
+        }
+    }
+    out.error = "change would land on a house oracle.";
+    return out;
+}
+
+} // namespace funding

@@ -1,0 +1,102 @@
+// The funding layer's short-term memory of the bound wallet's coins: the address coin caches,
+// the ordinals indexes that hold inscription outputs back, the spent set and the pending change
+// (both saved as snapshots in "ord_snap"), and the txids of the latest broadcasts. One
+// process-wide instance; touch it only with the wallet lock held.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/bytes.h"
+
+namespace funding {
+
+using Clock = std::chrono::steady_clock;
+
+// A list is fresh while its last successful fetch is younger than this.
+inline constexpr std::chrono::seconds LIST_FRESHNESS{8};
+// Marking lists stale moves their fetch time this far into the past.
+inline constexpr std::chrono::seconds FORCED_STALENESS{30};
+
+struct CachedCoin {
+    std::string txid;  // lower case
+    uint32_t vout = 0;
+    core::Amount sats = 0;
+    bool operator==(const CachedCoin&) const = default;
+};
+
+struct PendingCoin {
+    std::string txid;
+    uint32_t vout = 0;
+    core::Amount sats = 0;
+    std::string addr;
+};
+
+struct AddressCoins {
+    std::vector<CachedCoin> coins;
+    Clock::time_point fetched{};
+    bool ok = false;  // a fetch has succeeded
+
+    [[nodiscard]] bool fresh(Clock::time_point now) const { return ok && now - fetched < LIST_FRESHNESS; }
+};
+
+// The outpoints ("txid:vout") of one address that carry an inscription or tokens.
+struct OrdinalIndex {
+    std::set<std::string> outpoints;
+    Clock::time_point fetched{};
+    bool complete = false;
+};
+
+struct CoinState {
+    std::string key;  // wallet key the state was loaded for; empty before the first load
+    std::map<std::string, AddressCoins> lists;
+    std::map<std::string, OrdinalIndex> indexes;
+    // "txid:vout" -> the address that held it ("" when not known, as after a restart).
+    std::map<std::string, std::string> spent;
+    std::vector<PendingCoin> change;  // in the order created
+    std::string last_recorded_txid;   // the latest broadcast whose outcome was recorded
+    std::string last_confirmed_txid;  // the latest broadcast found on the chain
+};
+
+CoinState& coin_state();
+
+// Makes coin_state() belong to the bound wallet: when its key differs from the state's, the
+// state is emptied and the snapshots of the wallet are read. False without a loadable wallet.
+[[nodiscard]] bool ensure_coin_state();
+
+// Forgets everything in memory (the snapshots stay on disk): the next ensure_coin_state reads
+// them again. Runs when the wallet is forgotten, and stands in for a restart in tests.
+void reset_coin_state();
+
+// "ord_snap/<key>_spent.json" and "ord_snap/<key>_change.json" in the data directory.
+std::filesystem::path spent_snapshot_path(const std::string& key);
+std::filesystem::path change_snapshot_path(const std::string& key);
+
+// Rewrites both snapshots of the state's wallet. False when a write failed.
+bool save_snapshots();
+
+// Moves every list's fetch time FORCED_STALENESS into the past.
+void mark_lists_stale();
+
+// Whether the outpoint is in the spent set.
+[[nodiscard]] bool is_spent(const std::string& txid, uint32_t vout);
+
+struct SpentOutpoint {
+    std::string txid;
+    uint32_t vout = 0;
+    std::string addr;  // the address that held it, "" when not known
+};
+
+// Adds outpoints to the spent set and purges them from the lists and the pending change.
+void add_spent(const std::vector<SpentOutpoint>& outpoints);
+
+// Adds a pending change coin unless that outpoint is already pending, and puts it in its
+// address's list. False when it was already pending.
+bool add_pending_change(const PendingCoin& coin);
+
+} // namespace funding

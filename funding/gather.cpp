@@ -1,0 +1,177 @@
+#include "funding/gather.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+#include "core/hex.h"
+#include "funding/chain_clients.h"
+#include "funding/coin_state.h"
+#include "funding/holdback.h"
+#include "funding/offer_locks.h"
+#include "funding/outpoint_text.h"
+#include "funding/sibling_reserves.h"
+#include "funding/wallet_addresses.h"
+#include "tx/script.h"
+#include "wallet/wallet_lock.h"
+
+namespace funding {
+
+namespace {
+
+struct Candidate {
+    std::string txid;
+    uint32_t vout = 0;
+    core::Amount sats = 0;
+    std::string addr;
+};
+
+class Gatherer {
+public:
+    Gatherer(const std::vector<std::string>& hold_back, const std::vector<std::string>& must_spend)
+        : m_addresses(payment_addresses(true)), m_reserved(reserved_outpoints()), m_locks(offer_locks_load())
+    {
+        for (const auto& h : hold_back) m_hold_back.insert(normalize_outpoint(h));
+        for (const auto& m : must_spend) m_must_spend.insert(normalize_outpoint(m));
+        for (size_t i = 0; i < m_addresses.size(); ++i) m_by_address.emplace(m_addresses[i].address, i);
+        prune_locks();
+    }
+
+    Gathered run()
+    {
+        const CoinState& state = coin_state();
+        for (const auto& m : m_must_spend) offer_must_spend(m);
+        m_out.forced = m_out.coins.size();
+        offer_pending();
+        for (const auto& a : m_addresses) {
+            auto it = state.lists.find(a.address);
+            if (it == state.lists.end()) continue;
+            for (const auto& c : it->second.coins) offer({c.txid, c.vout, c.sats, a.address});
+        }
+        offer_pending();
+        if (m_out.coins.size() == m_out.forced) {
+            recover_recent_change();
+            offer_pending();
+        }
+        return std::move(m_out);
+    }
+
+private:
+    void prune_locks()
+    {
+        const CoinState& state = coin_state();
+        bool all_lists = !m_addresses.empty();
+        std::set<std::string> listed;
+        for (const auto& a : m_addresses) {
+            auto it = state.lists.find(a.address);
+            if (it == state.lists.end() || !it->second.ok) {
+                all_lists = false;
+                continue;
+            }
+            for (const auto& c : it->second.coins) listed.insert(lock_key(c.txid, c.vout));
+        }
+        for (const auto& c : state.change) listed.insert(lock_key(c.txid, c.vout));
+        std::set<std::string> kept;
+        for (const auto& l : m_locks) {
+            auto colon = l.rfind('_');
+            bool spent = colon != std::string::npos && state.spent.count(l.substr(0, colon) + ":" + l.substr(colon + 1)) > 0;
+            bool gone = all_lists && listed.count(l) == 0;
+            if (!spent && !gone) kept.insert(l);
+        }
+        if (kept.size() != m_locks.size()) {
+            (void)offer_locks_save(kept);
+            m_locks = std::move(kept);
+        }
+    }
+
+    void offer_pending()
+    {
+        for (const auto& c : coin_state().change) offer({c.txid, c.vout, c.sats, c.addr});
+    }
+
+    void offer_must_spend(const std::string& key)
+    {
+        for (const auto& c : coin_state().change) {
+            if (lock_key(c.txid, c.vout) == key) return offer({c.txid, c.vout, c.sats, c.addr}, true);
+        }
+        for (const auto& a : m_addresses) {
+            auto it = coin_state().lists.find(a.address);
+            if (it == coin_state().lists.end()) continue;
+            for (const auto& c : it->second.coins) {
+                if (lock_key(c.txid, c.vout) == key) return offer({c.txid, c.vout, c.sats, a.address}, true);
+            }
+        }
+    }
+
+    void offer(const Candidate& c, bool must_spend = false)
+    {
+        if (!core::is_hex64(c.txid)) return;
+        const CoinState& state = coin_state();
+        std::string key = lock_key(c.txid, c.vout);
+        if (state.spent.count(spent_key(c.txid, c.vout)) > 0) return;
+        if (held_back_as_ordinal(state, c.addr, c.txid, c.vout, c.sats)) return;
+        if (m_reserved.count(key) > 0 || m_hold_back.count(key) > 0) return;
+        if (!must_spend && (m_locks.count(key) > 0 || m_must_spend.count(key) > 0)) return;
+        auto owner = m_by_address.find(c.addr);
+        if (owner == m_by_address.end()) return;
+        if (!m_accepted.insert(key).second) return;
+        const WalletAddress& a = m_addresses[owner->second];
+        tx::TxInput in;
+        in.txid = key.substr(0, 64);
+        in.vout = c.vout;
+        in.value = c.sats;
+        in.priv_key_hex.assign(std::string(a.priv_hex.view()));
+        in.pub_key_hex = a.pub_hex;
+        in.pub_key_hash = a.hash;
+        m_out.total += c.sats;
+        m_out.coins.push_back(std::move(in));
+    }
+
+    // The outputs of the latest broadcasts that pay a payment address become pending change.
+    void recover_recent_change()
+    {
+        const CoinState& state = coin_state();
+        std::vector<std::string> txids;
+        for (const auto& t : {state.last_recorded_txid, state.last_confirmed_txid}) {
+            if (core::is_hex64(t) && std::find(txids.begin(), txids.end(), t) == txids.end()) txids.push_back(t);
+        }
+        if (txids.empty()) return;
+        ChainClients clients = chain_clients();
+        bool added = false;
+        for (const auto& txid : txids) {
+            auto chain = clients.woc.tx(txid);
+            if (!chain) continue;
+            for (size_t n = 0; n < chain->outputs.size(); ++n) {
+                const auto& out = chain->outputs[n];
+                auto script = core::hex_decode(out.script_hex);
+                auto hash = script ? tx::p2pkh_hash(*script) : std::nullopt;
+                if (!hash || out.sats < 1) continue;
+                auto it = std::find_if(m_addresses.begin(), m_addresses.end(), [&](const WalletAddress& a) { return a.hash == *hash; });
+                if (it == m_addresses.end()) continue;
+                if (coin_state().spent.count(spent_key(chain->txid, static_cast<uint32_t>(n))) > 0) continue;
+                added = add_pending_change({chain->txid, static_cast<uint32_t>(n), out.sats, it->address}) || added;
+            }
+        }
+        if (added) (void)save_snapshots();
+    }
+
+    std::vector<WalletAddress> m_addresses;
+    std::map<std::string, size_t> m_by_address;
+    std::set<std::string> m_reserved;
+    std::set<std::string> m_locks;
+    std::set<std::string> m_hold_back;
+    std::set<std::string> m_must_spend;
+    std::set<std::string> m_accepted;
+    Gathered m_out;
+};
+
+} // namespace
+
+Gathered gather_coins(const std::vector<std::string>& hold_back, const std::vector<std::string>& must_spend)
+{
+    wallet::WalletLock lock;
+    if (!ensure_coin_state()) return {};
+    return Gatherer(hold_back, must_spend).run();
+}
+
+} // namespace funding

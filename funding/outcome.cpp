@@ -1,0 +1,55 @@
+#include "funding/outcome.h"
+
+#include "core/base58.h"
+#include "funding/coin_state.h"
+#include "funding/outpoint_text.h"
+#include "funding/sibling_reserves.h"
+#include "net/text.h"
+#include "tx/script.h"
+#include "wallet/wallet_keys.h"
+#include "wallet/wallet_lock.h"
+
+namespace funding {
+
+namespace {
+
+std::string owner_of(const tx::TxInput& in)
+{
+    if (in.pub_key_hash == core::Hash160{}) return "";
+    return wallet::wallet_address_for_hash160(in.pub_key_hash).value_or("");
+}
+
+} // namespace
+
+void record_outcome(const std::string& txid, const std::vector<tx::TxInput>& inputs,
+                    const std::vector<tx::TxOutput>& outputs, const std::optional<core::Hash160>& change_hash)
+{
+    wallet::WalletLock lock;
+    if (!ensure_coin_state()) return;
+    const std::string id = net::lower_ascii(txid);
+    std::vector<SpentOutpoint> spent;
+    std::vector<std::string> spent_keys;
+    for (const auto& in : inputs) {
+        spent.push_back({net::lower_ascii(in.txid), in.vout, owner_of(in)});
+        spent_keys.push_back(lock_key(in.txid, in.vout));
+    }
+    add_spent(spent);
+
+    std::optional<size_t> largest_change;
+    for (size_t n = 0; n < outputs.size(); ++n) {
+        const auto& out = outputs[n];
+        auto hash = tx::p2pkh_hash(out.script);
+        if (!hash || out.value < 1) continue;
+        if (change_hash && *hash == *change_hash && (!largest_change || out.value > outputs[*largest_change].value)) {
+            largest_change = n;
+        }
+        auto addr = wallet::wallet_address_for_hash160(*hash);
+        if (!addr) continue;
+        (void)add_pending_change({id, static_cast<uint32_t>(n), out.value, *addr});
+    }
+    coin_state().last_recorded_txid = id;
+    (void)save_snapshots();
+    if (largest_change) (void)move_swap_holds(spent_keys, lock_key(id, static_cast<uint32_t>(*largest_change)));
+}
+
+} // namespace funding

@@ -1,0 +1,204 @@
+#include "funding/pay.h"
+
+#include <optional>
+
+#include "core/base58.h"
+#include "funding/broadcast.h"
+#include "funding/change_address.h"
+#include "funding/coin_state.h"
+#include "funding/failure_class.h"
+#include "funding/fund.h"
+#include "funding/gather.h"
+#include "funding/known_balance.h"
+#include "funding/outcome.h"
+#include "funding/refresh.h"
+#include "funding/spent_check.h"
+#include "net/text.h"
+#include "tx/sign.h"
+#include "wallet/wallet_file.h"
+#include "wallet/wallet_keys.h"
+#include "wallet/wallet_lock.h"
+#include "wallet/wallet_state.h"
+
+namespace funding {
+
+namespace {
+
+constexpr int ATTEMPTS = 3;
+const std::string SHARE_COINS = "error: need a bit more BSV so the offer and the 1-sat hook do not share coins.";
+
+// A transaction an attempt handed to the broadcaster.
+struct Sent {
+    std::string txid;
+    std::vector<tx::TxInput> inputs;
+    std::vector<tx::TxOutput> outputs;
+};
+
+bool sign_all(std::vector<tx::TxInput>& inputs, const std::vector<tx::TxOutput>& outputs)
+{
+    const auto& state = wallet::wallet_state();
+    auto main_hash = core::hash160_from_address(state.recv_address);
+    for (size_t i = 0; i < inputs.size(); ++i) {
+        bool own_key = !inputs[i].priv_key_hex.empty() && !inputs[i].pub_key_hex.empty();
+        if (!own_key && !main_hash) return false;
+        core::Hash160 hash = own_key ? inputs[i].pub_key_hash : *main_hash;
+        std::string_view priv = own_key ? inputs[i].priv_key_hex.view() : state.recv_priv.view();
+        std::string pub = own_key ? inputs[i].pub_key_hex : state.recv_pub;
+        if (!tx::tx_sign_input(i, inputs, outputs, hash, priv, pub)) return false;
+    }
+    return true;
+}
+
+class Payment {
+public:
+    Payment(const std::vector<tx::TxOutput>& outputs, const PayOptions& options, core::Hash160 change)
+        : m_outputs(outputs), m_options(options), m_change(change)
+    {
+    }
+
+    std::string run()
+    {
+        RefreshMode mode = RefreshMode::Normal;
+        int empty_gathers = 0;
+        for (int attempt = 0; attempt < ATTEMPTS; ++attempt) {
+            const bool last_attempt = attempt == ATTEMPTS - 1;
+            std::string error;
+            if (!refresh_coins(error, mode)) return "error: " + error;
+            mode = RefreshMode::Normal;
+
+            Gathered coins = gather_coins(m_options.hold_back, m_options.must_spend);
+            if (!coins.any()) {
+                if (auto done = settled()) return *done;
+                ++empty_gathers;
+                if (empty_gathers == 1) {
+                    mark_lists_stale();
+                    continue;
+                }
+                if (empty_gathers == 2) {
+                    mode = RefreshMode::Forced;
+                    continue;
+                }
+                if (!m_options.hold_back.empty()) return SHARE_COINS;
+                break;
+            }
+            m_saw_coins = true;
+
+            Funded funded = fund_transaction(coins.coins, m_outputs, m_change, coins.forced);
+            if (!funded.ok) {
+                if (auto done = settled()) return *done;
+                m_last = funded.error;
+                if (last_attempt) {
+                    bool short_of_coins = funded.error.find("insufficient") != std::string::npos;
+                    if (!m_options.hold_back.empty() && short_of_coins) return SHARE_COINS + " (" + funded.error + ")";
+                    return "error: " + funded.error;
+                }
+                mark_lists_stale();
+                continue;
+            }
+            if (!sign_all(funded.inputs, funded.outputs)) return "error: signing failed.";
+
+            std::string txid;
+            std::string result = broadcast_tx(funded.inputs, funded.outputs, m_change, txid);
+            if (result.rfind("success", 0) == 0) return result;
+            if (!txid.empty()) m_sent.push_back({net::lower_ascii(txid), funded.inputs, funded.outputs});
+            m_last = result.rfind("error: ", 0) == 0 ? result.substr(7) : result;
+
+            BroadcastFailure kind = classify_broadcast_failure(result);
+            if (kind == BroadcastFailure::Other) {
+                // The answer may have been lost on the way back: give the transaction the
+                // full confirmation time before calling the payment failed.
+                if (auto done = settled(0)) return *done;
+                return result;
+            }
+            ++m_failed_broadcasts;
+            if (auto done = release_gone_inputs(funded.inputs)) return *done;
+            if (kind == BroadcastFailure::InputsGone) {
+                mode = RefreshMode::Forced;
+            } else {
+                mark_lists_stale();
+            }
+            if (auto done = settled()) return *done;
+        }
+        if (auto done = settled()) return *done;
+        return final_message();
+    }
+
+private:
+    // A transaction of this payment found on the chain after all: the payment is done.
+    std::optional<std::string> settled(int rounds = 1)
+    {
+        for (const auto& s : m_sent) {
+            if (find_on_chain(s.txid, rounds)) return record(s);
+        }
+        return std::nullopt;
+    }
+
+    std::string record(const Sent& s)
+    {
+        coin_state().last_confirmed_txid = s.txid;
+        record_outcome(s.txid, s.inputs, s.outputs, m_change);
+        return "success: " + s.txid;
+    }
+
+    // Puts the inputs the chain shows spent (or does not know) in the spent set; the others
+    // stay spendable. When one of this payment's own transactions spends them, it is done.
+    std::optional<std::string> release_gone_inputs(const std::vector<tx::TxInput>& inputs)
+    {
+        std::vector<std::string> own;
+        for (const auto& s : m_sent) own.push_back(s.txid);
+        SpentVerdict verdict = check_spent_inputs(inputs, own);
+        if (verdict.settled) {
+            for (const auto& s : m_sent) {
+                if (s.txid == *verdict.settled) return record(s);
+            }
+        }
+        std::vector<SpentOutpoint> gone;
+        for (size_t i : verdict.gone) {
+            gone.push_back({net::lower_ascii(inputs[i].txid), inputs[i].vout, wallet::wallet_address_for_hash160(inputs[i].pub_key_hash).value_or("")});
+        }
+        add_spent(gone);
+        (void)save_snapshots();
+        return std::nullopt;
+    }
+
+    std::string final_message() const
+    {
+        std::optional<core::Amount> balance = known_balance();
+        if (balance && *balance == 0) {
+            return "error: you have 0 in your Pursa wallet." + (m_last.empty() ? std::string() : " (" + m_last + ")");
+        }
+        if (!m_saw_coins && balance) {
+            return "error: Pursa can see the balance, but not a coin it can spend yet. Try again in a few seconds.";
+        }
+        if (m_failed_broadcasts >= ATTEMPTS) return "error: broadcast failed after retry.";
+        if (!m_last.empty()) return "error: " + m_last;
+        return "error: no coin of your Pursa wallet can be spent yet. Try again in a few seconds.";
+    }
+
+    const std::vector<tx::TxOutput>& m_outputs;
+    const PayOptions& m_options;
+    core::Hash160 m_change;
+    std::vector<Sent> m_sent;
+    std::string m_last;
+    int m_failed_broadcasts = 0;
+    bool m_saw_coins = false;
+};
+
+} // namespace
+
+std::string pay_outputs(const std::vector<tx::TxOutput>& outputs, const PayOptions& options)
+{
+    wallet::WalletLock lock;
+    if (!wallet::wallet_load()) return "error: no TavrinNode Pursa wallet. Use pursa create first.";
+    if (!wallet::wallet_state().hd) return "error: need an HD Pursa wallet.";
+    ChangeAddress change = choose_change_address();
+    if (!change.hash) return "error: " + change.error;
+    return Payment(outputs, options, *change.hash).run();
+}
+
+std::string pay_outputs(const std::vector<tx::TxOutput>& outputs, const std::vector<std::string>& hold_back)
+{
+    return pay_outputs(outputs, PayOptions{hold_back, {}});
+}
+
+} // namespace funding

@@ -1,0 +1,36 @@
+// The payment pipeline every payment of the program goes through: gather the wallet's coins,
+// fund, sign, broadcast, and retry when the network says the coins were already spent.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tx/transaction.h"
+
+namespace funding {
+
+struct PayOptions {
+    // Coins ("txid_vout" or "txid:vout") this payment must not spend, such as the coins of the
+    // offer a post carries or the listing output while its listing post is paid for.
+    std::vector<std::string> hold_back;
+    // Offer-locked coins the payment must spend when they are still unspent (the withdrawal of
+    // an offer spends one of its coins, so the withdrawn offer can never complete).
+    std::vector<std::string> must_spend;
+};
+
+// Pays the outputs, in their order, plus change to the change address. Returns "success: " +
+// txid, or "error: " and a sentence: the wallet's ("no TavrinNode Pursa wallet. Use pursa create
+// first.", "need an HD Pursa wallet."), the change address's, the refresh's, funding's (after
+// three tries; with a hold-back list, an "insufficient" failure reads "need a bit more BSV so
+// the offer and the 1-sat hook do not share coins. (...)"), "signing failed.", the
+// broadcaster's, "you have 0 in your Pursa wallet.", "Pursa can see the balance, but not a coin
+// it can spend yet. Try again in a few seconds." or "broadcast failed after retry.".
+//
+// Up to three attempts. After "missing inputs" or a conflict, the chain is asked which inputs
+// are spent, and only those (and the ones it does not know) join the spent set. A transaction
+// of an earlier attempt that turns up on the chain after all ends the payment as a success, so
+// nothing is ever paid twice. Takes the wallet lock for its whole duration.
+std::string pay_outputs(const std::vector<tx::TxOutput>& outputs, const PayOptions& options);
+std::string pay_outputs(const std::vector<tx::TxOutput>& outputs, const std::vector<std::string>& hold_back = {});
+
+} // namespace funding

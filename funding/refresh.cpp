@@ -1,0 +1,173 @@
+#include "funding/refresh.h"
+
+#include <algorithm>
+#include <thread>
+
+#include "core/hex.h"
+#include "funding/chain_clients.h"
+#include "funding/coin_state.h"
+#include "funding/outpoint_text.h"
+#include "funding/wallet_addresses.h"
+#include "tx/outpoint.h"
+#include "wallet/wallet_file.h"
+#include "wallet/wallet_key.h"
+#include "wallet/wallet_lock.h"
+
+namespace funding {
+
+namespace {
+
+// Threads started at once; the rest of the stale addresses wait for the next batch.
+constexpr size_t MAX_FETCH_THREADS = 16;
+
+struct Fetched {
+    std::string address;
+    bool list_ok = false;
+    std::vector<CachedCoin> coins;
+    bool index_ok = false;
+    bool index_complete = false;
+    std::set<std::string> index;
+};
+
+bool carries_ordinal(const net::Txo& t)
+{
+    return !t.origin.empty() || t.has_insc || t.has_bsv20 || t.has_bsv21;
+}
+
+void add_coin(std::vector<CachedCoin>& coins, CachedCoin coin)
+{
+    if (std::find(coins.begin(), coins.end(), coin) == coins.end()) coins.push_back(std::move(coin));
+}
+
+Fetched fetch_address(const ChainClients& clients, const std::string& address, RefreshMode mode)
+{
+    Fetched f;
+    f.address = address;
+    auto plain = clients.ordinals.unspent_txos(address, net::TxoSelection::NonToken);
+    auto tokens = clients.ordinals.unspent_txos(address, net::TxoSelection::Tokens);
+    if (plain) {
+        for (const auto& t : *plain) {
+            if (carries_ordinal(t)) f.index.insert(spent_key(t.txid, t.vout));
+        }
+    }
+    if (tokens) {
+        for (const auto& t : *tokens) f.index.insert(spent_key(t.txid, t.vout));
+    }
+    f.index_ok = plain.ok() || tokens.ok();
+    f.index_complete = plain.ok() && tokens.ok();
+
+    if (mode == RefreshMode::Forced) {
+        if (!plain) return f;
+        f.list_ok = true;
+        for (const auto& t : *plain) {
+            if (carries_ordinal(t) || !core::is_hex64(t.txid) || t.sats <= 1 || t.spent()) continue;
+            add_coin(f.coins, {t.txid, t.vout, t.sats});
+        }
+        return f;
+    }
+    auto list = clients.woc.unspent_any(address);
+    if (!list) return f;
+    f.list_ok = true;
+    for (const auto& u : *list) {
+        if (u.spent_in_mempool || !core::is_hex64(u.txid) || u.sats < 1) continue;
+        add_coin(f.coins, {u.txid, u.vout, u.sats});
+    }
+    return f;
+}
+
+std::vector<Fetched> fetch_all(const std::vector<std::string>& addresses, RefreshMode mode)
+{
+    std::vector<Fetched> results(addresses.size());
+    if (addresses.empty()) return results;
+    // The fetching threads touch neither the wallet state nor the coin state, so they never
+    // wait for the wallet lock this thread holds.
+    ChainClients clients = chain_clients();
+    for (size_t start = 0; start < addresses.size(); start += MAX_FETCH_THREADS) {
+        size_t end = std::min(addresses.size(), start + MAX_FETCH_THREADS);
+        std::vector<std::thread> threads;
+        for (size_t i = start; i < end; ++i) {
+            threads.emplace_back([&, i] { results[i] = fetch_address(clients, addresses[i], mode); });
+        }
+        for (auto& t : threads) t.join();
+    }
+    return results;
+}
+
+// Folds one successful fetch into the state; true when the spent set or pending change changed.
+bool merge(CoinState& state, const Fetched& f, Clock::time_point now)
+{
+    bool changed = false;
+    if (f.index_ok) {
+        auto& index = state.indexes[f.address];
+        index.outpoints = f.index;
+        index.fetched = now;
+        index.complete = f.index_complete;
+    }
+    if (!f.list_ok) return false;
+    auto shown = [&](const std::string& txid, uint32_t vout) {
+        return std::any_of(f.coins.begin(), f.coins.end(), [&](const CachedCoin& c) { return c.txid == txid && c.vout == vout; });
+    };
+    AddressCoins& list = state.lists[f.address];
+    std::vector<CachedCoin> merged = f.coins;
+    for (const auto& c : list.coins) {
+        if (state.spent.count(spent_key(c.txid, c.vout)) == 0) add_coin(merged, c);
+    }
+    for (auto it = state.change.begin(); it != state.change.end();) {
+        if (it->addr == f.address && shown(it->txid, it->vout)) {
+            it = state.change.erase(it);
+            changed = true;
+            continue;
+        }
+        if (it->addr == f.address) add_coin(merged, {it->txid, it->vout, it->sats});
+        ++it;
+    }
+    for (auto it = state.spent.begin(); it != state.spent.end();) {
+        auto outpoint = tx::parse_outpoint(it->first);
+        bool gone = it->second == f.address && outpoint && !shown(outpoint->txid, outpoint->vout);
+        if (gone) {
+            it = state.spent.erase(it);
+            changed = true;
+        } else {
+            ++it;
+        }
+    }
+    list.coins = std::move(merged);
+    list.fetched = now;
+    list.ok = true;
+    return changed;
+}
+
+} // namespace
+
+bool refresh_coins(std::string& error, RefreshMode mode)
+{
+    wallet::WalletLock lock;
+    if (!ensure_coin_state()) {
+        error = "no wallet";
+        return false;
+    }
+    auto addresses = payment_addresses(false);
+    if (addresses.empty()) {
+        error = "no wallet";
+        return false;
+    }
+    const std::string key = coin_state().key;
+    Clock::time_point now = Clock::now();
+    std::vector<std::string> due;
+    for (const auto& a : addresses) {
+        auto it = coin_state().lists.find(a.address);
+        if (mode == RefreshMode::Forced || it == coin_state().lists.end() || !it->second.fresh(now)) due.push_back(a.address);
+    }
+    auto results = fetch_all(due, mode);
+    if (!wallet::wallet_load() || wallet::wallet_key() != key || coin_state().key != key) {
+        error = "wallet changed.";
+        return false;
+    }
+    now = Clock::now();
+    bool changed = false;
+    for (const auto& f : results) changed = merge(coin_state(), f, now) || changed;
+    if (changed) (void)save_snapshots();
+    return true;
+}
+
+} // namespace funding

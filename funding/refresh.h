@@ -1,0 +1,23 @@
+// Bringing the address coin lists of the bound wallet up to date.
+#pragma once
+
+#include <string>
+
+namespace funding {
+
+enum class RefreshMode {
+    Normal,  // stale lists only, from WhatsOnChain's unspent lists
+    Forced,  // every list, from the ordinals index's unspent outputs (no 1-sat, no inscriptions)
+};
+
+// Fetches the lists (one thread per address) and the ordinals
+// index of each fetched address, then merges them: a failed fetch leaves the previous list.
+// When merging, coins of the previous list that are not spent and pending change of that
+// address stay; pending change the chain now shows stops being pending; spent outpoints the
+// chain no longer lists leave the spent set. Returns false with error "no wallet" when no HD
+// wallet loads, or "wallet changed." when another wallet is bound once the fetches are done.
+// Wallet lock held (the wallet layer offers no way yet to let go of a re-entrant hold for the
+// duration of the fetches, so it stays held).
+[[nodiscard]] bool refresh_coins(std::string& error, RefreshMode mode = RefreshMode::Normal);
+
+} // namespace funding

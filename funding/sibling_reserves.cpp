@@ -1,0 +1,70 @@
+#include "funding/sibling_reserves.h"
+
+#include <algorithm>
+
+#include "core/json_get.h"
+#include "funding/file_keys.h"
+#include "funding/json_store.h"
+#include "funding/outpoint_text.h"
+#include "funding/reserves.h"
+#include "platform/data_dir.h"
+#include "wallet/app_binding.h"
+#include "wallet/wallet_lock.h"
+
+namespace funding {
+
+namespace {
+
+std::filesystem::path sibling_path(const char* folder)
+{
+    return platform::data_dir() / folder / ("reserves_" + reserve_file_key(wallet::active_wallet_id()) + ".json");
+}
+
+void collect(const std::filesystem::path& path, std::string_view array_member,
+             std::initializer_list<std::string_view> members, std::set<std::string>& out)
+{
+    StoreRead read = read_store(path, array_member);
+    const auto* list = core::json_array(read.doc, array_member);
+    if (!list) return;
+    for (const auto& e : *list) {
+        for (auto m : members) {
+            std::string utxo = normalize_outpoint(core::json_string(e, m));
+            if (!utxo.empty()) out.insert(utxo);
+        }
+    }
+}
+
+} // namespace
+
+std::set<std::string> reserved_outpoints()
+{
+    wallet::WalletLock lock;
+    std::set<std::string> out;
+    for (const auto& r : reserve_list()) {
+        if (!r.utxo.empty()) out.insert(r.utxo);
+    }
+    collect(sibling_path("gallery"), "reserves", {"pic_utxo", "cert_utxo"}, out);
+    collect(sibling_path("swapmere"), "holds", {"utxo"}, out);
+    return out;
+}
+
+bool move_swap_holds(const std::vector<std::string>& spent_outpoints, const std::string& new_outpoint)
+{
+    wallet::WalletLock lock;
+    auto path = sibling_path("swapmere");
+    StoreRead read = read_store(path, "holds");
+    if (read.state != StoreState::Ok) return true;
+    auto it = read.doc.find("holds");
+    if (it == read.doc.end()) return true;
+    bool changed = false;
+    for (auto& hold : *it) {
+        std::string utxo = normalize_outpoint(core::json_string(hold, "utxo"));
+        if (utxo.empty()) continue;
+        if (std::find(spent_outpoints.begin(), spent_outpoints.end(), utxo) == spent_outpoints.end()) continue;
+        hold["utxo"] = new_outpoint;
+        changed = true;
+    }
+    return !changed || write_store(path, "holds", read.doc);
+}
+
+} // namespace funding

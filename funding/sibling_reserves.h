@@ -1,0 +1,22 @@
+// Every outpoint a reserve file of this wallet holds back from payments: the market's own
+// listing reserves ("agoran"), the picture gallery's spots ("gallery/reserves_<key>.json",
+// "reserves" entries with "pic_utxo" and "cert_utxo") and the swap feature's holds
+// ("swapmere/reserves_<key>.json", "holds" entries with "utxo"). Take the wallet lock.
+#pragma once
+
+#include <set>
+#include <string>
+#include <vector>
+
+namespace funding {
+
+// Normalised outpoints (txid + "_" + vout, lower case) of every reserve file. Unreadable files
+// contribute nothing.
+std::set<std::string> reserved_outpoints();
+
+// After a payment: every swap hold whose utxo was one of the spent outpoints (normalised)
+// moves to new_outpoint. The rest of that file is kept as it is. False when a needed write
+// failed.
+bool move_swap_holds(const std::vector<std::string>& spent_outpoints, const std::string& new_outpoint);
+
+} // namespace funding

@@ -1,0 +1,120 @@
+// Choosing inputs and change: candidate order, forced inputs, the exact change boundaries and
+// every refusal.
+#include <gtest/gtest.h>
+
+#include "funding/fund.h"
+#include "tx/fee.h"
+#include "tx/script.h"
+#include "tx/serialize.h"
+
+namespace {
+
+core::Hash160 hash_of(uint8_t b)
+{
+    core::Hash160 h{};
+    h.fill(b);
+    return h;
+}
+
+tx::TxInput coin(uint8_t id, core::Amount value)
+{
+    tx::TxInput in;
+    in.txid = std::string(64, "0123456789abcdef"[id % 16]);
+    in.vout = id;
+    in.value = value;
+    in.pub_key_hash = hash_of(id);
+    return in;
+}
+
+tx::TxOutput pay(core::Amount value)
+{
+    return {value, tx::p2pkh_script(hash_of(0xAA))};
+}
+
+const core::Hash160 CHANGE = hash_of(0xCC);
+
+TEST(FundTransaction, RefusesEmptyAndInvalidRequests)
+{
+    EXPECT_EQ(funding::fund_transaction({coin(1, 5000)}, {}, CHANGE, 0).error, "nothing to pay.");
+    EXPECT_EQ(funding::fund_transaction({coin(1, 5000)}, {pay(-1)}, CHANGE, 0).error, "invalid inscription output.");
+    EXPECT_EQ(funding::fund_transaction({coin(1, 5000)}, {{10, {}}}, CHANGE, 0).error, "invalid inscription output.");
+    EXPECT_EQ(funding::fund_transaction({coin(1, 5000)}, {pay(tx::MAX_MONEY + 1)}, CHANGE, 0).error,
+              "invalid inscription output.");
+    auto bad = coin(1, 1);
+    bad.txid = "1234";
+    EXPECT_EQ(funding::fund_transaction({bad, coin(2, 5000)}, {pay(100)}, CHANGE, 1).error,
+              "could not include inscription input.");
+}
+
+TEST(FundTransaction, ForcedListingInputStaysFirstEvenWhenNotNeeded)
+{
+    auto listing = coin(9, 1);
+    auto f = funding::fund_transaction({listing, coin(1, 100000), coin(2, 100000)}, {pay(1), pay(5000)}, CHANGE, 1);
+    ASSERT_TRUE(f.ok) << f.error;
+    ASSERT_EQ(f.inputs.size(), 2u);
+    EXPECT_EQ(f.inputs[0].txid, listing.txid);
+    EXPECT_EQ(f.inputs[0].vout, 9u);
+    EXPECT_EQ(f.inputs[1].vout, 1u);
+    // A forced count beyond the candidates takes them all, never more.
+    auto all = funding::fund_transaction({coin(1, 100000), coin(2, 100000)}, {pay(5000)}, CHANGE, 7);
+    ASSERT_TRUE(all.ok);
+    EXPECT_EQ(all.inputs.size(), 2u);
+}
+
+TEST(FundTransaction, KeepsCandidateOrderAndSkipsUnusableCandidates)
+{
+    auto broken = coin(3, 900000);
+    broken.txid = "not-a-txid";
+    auto f = funding::fund_transaction({coin(1, 3000), broken, coin(2, 900000), coin(4, 900000)}, {pay(5000)}, CHANGE, 0);
+    ASSERT_TRUE(f.ok) << f.error;
+    ASSERT_EQ(f.inputs.size(), 2u);
+    EXPECT_EQ(f.inputs[0].vout, 1u);  // the small coin first: candidates are never sorted
+    EXPECT_EQ(f.inputs[1].vout, 2u);
+}
+
+TEST(FundTransaction, BalancesToTheSatoshi)
+{
+    auto f = funding::fund_transaction({coin(1, 50000), coin(2, 50000)}, {pay(30000), pay(25000)}, CHANGE, 0);
+    ASSERT_TRUE(f.ok) << f.error;
+    ASSERT_EQ(f.outputs.size(), 3u);
+    EXPECT_EQ(f.outputs[2].script, tx::p2pkh_script(CHANGE));
+    EXPECT_EQ(f.fee, tx::fee_for_size(tx::tx_serialize(f.inputs, f.outputs, true).size()));
+    EXPECT_EQ(100000 - 55000 - f.fee, f.outputs[2].value);
+}
+
+// The coin value at which the change, after the change output's own fee, is exactly `change`.
+core::Amount value_for_change(core::Amount paid, core::Amount change)
+{
+    std::vector<tx::TxInput> ins{coin(1, 0)};
+    std::vector<tx::TxOutput> outs{pay(paid), {0, tx::p2pkh_script(CHANGE)}};
+    return paid + change + tx::fee_for_size(tx::tx_estimated_size(ins, outs));
+}
+
+TEST(FundTransaction, ChangeOfExactlyOneSatoshiGetsItsOwnOutput)
+{
+    auto f = funding::fund_transaction({coin(1, value_for_change(5000, 1))}, {pay(5000)}, CHANGE, 0);
+    ASSERT_TRUE(f.ok) << f.error;
+    ASSERT_EQ(f.outputs.size(), 2u);
+    EXPECT_EQ(f.outputs[1].value, 1);
+    EXPECT_EQ(f.outputs[1].script, tx::p2pkh_script(CHANGE));
+}
+
+TEST(FundTransaction, ChangeThatTheChangeOutputWouldEatIsLeftAsFee)
+{
+    auto f = funding::fund_transaction({coin(1, value_for_change(5000, 0))}, {pay(5000)}, CHANGE, 0);
+    ASSERT_TRUE(f.ok) << f.error;
+    EXPECT_EQ(f.outputs.size(), 1u);
+    EXPECT_EQ(f.fee, value_for_change(5000, 0) - 5000);
+}
+
+TEST(FundTransaction, InsufficientFundsNamesWhatIsNeeded)
+{
+    auto f = funding::fund_transaction({coin(1, 3000), coin(2, 1000)}, {pay(5000)}, CHANGE, 0);
+    EXPECT_FALSE(f.ok);
+    std::vector<tx::TxInput> ins{coin(1, 3000), coin(2, 1000)};
+    auto fee = tx::fee_for_size(tx::tx_serialize(ins, {pay(5000)}, true).size());
+    EXPECT_EQ(f.error, "insufficient funds. Need " + std::to_string(5000 + fee) + " sats, you have 4000 in your Pursa wallet.");
+    EXPECT_EQ(funding::fund_transaction({}, {pay(5000)}, CHANGE, 0).error.rfind("insufficient funds. Need ", 0), 0u);
+}
+
+} // namespace

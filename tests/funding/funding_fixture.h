@@ -1,0 +1,126 @@
+// Fixtures of the funding tests: a temporary data directory with one bound HD wallet, the
+// funding memory emptied around every test, and, for the pipeline tests, a simulator the
+// program's services point at, with helpers that fund the wallet and spend its coins behind
+// the program's back.
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "core/base58.h"
+#include "core/hex.h"
+#include "core/key.h"
+#include "funding/chain_clients.h"
+#include "funding/coin_state.h"
+#include "funding/known_balance.h"
+#include "net/service_config.h"
+#include "tests/support/devnet_fixture.h"
+#include "tests/wallet/wallet_fixture.h"
+#include "tx/script.h"
+#include "tx/serialize.h"
+#include "tx/sign.h"
+#include "wallet/wallet_file.h"
+#include "wallet/wallet_keys.h"
+#include "wallet/wallet_state.h"
+
+namespace fundingtest {
+
+class FundingTest : public wallettest::WalletDirTest {
+protected:
+    void SetUp() override
+    {
+        WalletDirTest::SetUp();
+        funding::reset_coin_state();
+        funding::set_poll_timing({std::chrono::milliseconds(40), 8});
+    }
+    void TearDown() override
+    {
+        funding::reset_coin_state();
+        funding::set_poll_timing({});
+        funding::set_known_balance_source({});
+        WalletDirTest::TearDown();
+    }
+
+    // The all-"abandon" wallet, bound and loaded, with receive addresses 0..2 in use.
+    void bind_wallet()
+    {
+        bind_single_wallet(hd_wallet(wallettest::ABANDON_MNEMONIC, {{"recv", {0, 2, 0, 0, 0, 0}}}));
+        ASSERT_TRUE(wallet::wallet_load());
+    }
+
+    static wallet::DerivedKey receive_key(uint32_t index) { return *wallet::account_key(1, index); }
+    static std::string receive_address(uint32_t index) { return receive_key(index).address; }
+};
+
+// A key that is not the wallet's: the other party of a two-party transaction.
+struct OtherParty {
+    std::string priv_hex = std::string(63, '0') + "7";
+    std::string pub_hex = *core::pubkey_from_privkey(priv_hex);
+    std::string address = core::address_from_pubkey(pub_hex);
+    core::Hash160 hash = *core::hash160_from_address(address);
+};
+
+class FundingDevnetTest : public FundingTest {
+protected:
+    void SetUp() override
+    {
+        FundingTest::SetUp();
+        m_devnet = testsupport::Devnet::start();
+        ASSERT_TRUE(m_devnet);
+        ASSERT_TRUE(m_devnet->write_services(m_data));
+        net::reload_current_services();
+        bind_wallet();
+    }
+    void TearDown() override
+    {
+        m_devnet.reset();
+        net::set_current_services(net::ServiceConfig{});
+        FundingTest::TearDown();
+    }
+
+    testsupport::Devnet& devnet() { return *m_devnet; }
+
+    // Funds receive address `index` with one coin per amount; returns the funding txid
+    // (outputs in the order given).
+    std::string fund(uint32_t index, const std::vector<int64_t>& amounts, bool mine = true)
+    {
+        std::string txid;
+        for (auto sats : amounts) txid = devnet().fund(receive_address(index), sats, mine);
+        return txid;
+    }
+
+    // Spends a coin of receive address `index` to someone else through WhatsOnChain, as another
+    // program holding the same wallet would. Returns the spending txid.
+    std::string spend_elsewhere(uint32_t index, const std::string& txid, uint32_t vout, int64_t sats, bool mine)
+    {
+        auto key = receive_key(index);
+        auto hash = *core::hash160_from_address(key.address);
+        std::vector<tx::TxInput> ins(1);
+        ins[0].txid = txid;
+        ins[0].vout = vout;
+        ins[0].value = sats;
+        ins[0].pub_key_hash = hash;
+        std::vector<tx::TxOutput> outs{{sats - 200, tx::p2pkh_script(OtherParty{}.hash)}};
+        EXPECT_TRUE(tx::tx_sign_input(0, ins, outs, hash, key.priv_hex.view(), key.pub_hex));
+        auto raw = tx::tx_serialize(ins, outs);
+        auto reply = devnet().post("/woc/v1/bsv/main/tx/raw", nlohmann::json{{"txhex", core::hex_encode(raw)}}.dump());
+        EXPECT_EQ(reply.status, 200) << reply.body;
+        if (mine) devnet().mine();
+        return tx::tx_id(raw);
+    }
+
+    // The raw transaction as the simulator's WhatsOnChain has it; empty when unknown.
+    std::string chain_hex(const std::string& txid)
+    {
+        auto reply = devnet().get("/woc/v1/bsv/main/tx/" + txid + "/hex");
+        return reply.status == 200 ? reply.body : std::string();
+    }
+
+    std::unique_ptr<testsupport::Devnet> m_devnet;
+};
+
+} // namespace fundingtest

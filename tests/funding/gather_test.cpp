@@ -1,0 +1,112 @@
+// Which cached coins a payment may use: the ordering of candidates and every rule that keeps a
+// coin out, without any network (the caches are laid out by hand).
+#include <gtest/gtest.h>
+
+#include "funding/gather.h"
+#include "funding/offer_locks.h"
+#include "funding/reserves.h"
+#include "tests/funding/funding_fixture.h"
+#include "wallet/wallet_lock.h"
+
+namespace {
+
+std::string txid_of(char c)
+{
+    return std::string(64, c);
+}
+
+class Gather : public fundingtest::FundingTest {
+protected:
+    void SetUp() override
+    {
+        FundingTest::SetUp();
+        bind_wallet();
+        wallet::WalletLock lock;
+        ASSERT_TRUE(funding::ensure_coin_state());
+        auto& lists = funding::coin_state().lists;
+        auto now = funding::Clock::now();
+        lists[receive_address(0)] = {{{txid_of('a'), 0, 5000}, {txid_of('b'), 1, 1}, {txid_of('c'), 2, 7000}}, now, true};
+        lists[receive_address(2)] = {{{txid_of('d'), 0, 9000}}, now, true};
+        auto& index = funding::coin_state().indexes[receive_address(0)];
+        index.outpoints = {txid_of('c') + ":2"};
+        index.complete = true;
+        index.fetched = now;
+    }
+
+    std::vector<std::string> gathered(const std::vector<std::string>& hold_back = {}, const std::vector<std::string>& must = {})
+    {
+        wallet::WalletLock lock;
+        auto g = funding::gather_coins(hold_back, must);
+        std::vector<std::string> out;
+        core::Amount total = 0;
+        for (const auto& c : g.coins) {
+            out.push_back(c.txid.substr(0, 1) + std::to_string(c.vout));
+            total += c.value;
+        }
+        EXPECT_EQ(total, g.total);
+        return out;
+    }
+};
+
+TEST_F(Gather, KeepsInscriptionsAndOneSatCoinsOutOfFees)
+{
+    // b holds 1 sat (the complete index says nothing of it), c is an inscription output.
+    EXPECT_EQ(gathered(), (std::vector<std::string>{"a0", "d0"}));
+}
+
+TEST_F(Gather, EachCoinCarriesTheKeyOfItsAddress)
+{
+    wallet::WalletLock lock;
+    auto g = funding::gather_coins({});
+    ASSERT_EQ(g.coins.size(), 2u);
+    auto key2 = receive_key(2);
+    EXPECT_EQ(g.coins[1].pub_key_hex, key2.pub_hex);
+    EXPECT_EQ(g.coins[1].priv_key_hex.view(), key2.priv_hex.view());
+    EXPECT_EQ(g.coins[1].pub_key_hash, *core::hash160_from_address(key2.address));
+}
+
+TEST_F(Gather, SpentReservedLockedAndHeldBackCoinsStayOut)
+{
+    {
+        wallet::WalletLock lock;
+        funding::add_spent({{txid_of('d'), 0, receive_address(2)}});
+    }
+    EXPECT_EQ(gathered(), (std::vector<std::string>{"a0"}));
+    EXPECT_TRUE(gathered({"AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA:0"}).empty());
+    ASSERT_EQ(funding::reserve_add(txid_of('a') + "_0", "", 0), "");
+    EXPECT_TRUE(gathered().empty());
+    ASSERT_TRUE(funding::reserve_remove(txid_of('a') + "_0"));
+    write_json("gallery/reserves_w1.json", {{"reserves", {{{"pic_utxo", txid_of('a') + ":0"}}}}});
+    EXPECT_TRUE(gathered().empty());
+    write_json("gallery/reserves_w1.json", {{"reserves", nlohmann::json::array()}});
+    ASSERT_TRUE(funding::offer_locks_add({txid_of('a') + "_0"}));
+    EXPECT_TRUE(gathered().empty());
+    // Unless the payment must spend it, and then it leads.
+    EXPECT_EQ(gathered({}, {txid_of('a') + "_0"}), (std::vector<std::string>{"a0"}));
+}
+
+TEST_F(Gather, PendingChangeComesFirstAndOnlyOnce)
+{
+    {
+        wallet::WalletLock lock;
+        funding::add_pending_change({txid_of('e'), 3, 4000, receive_address(1)});
+        funding::add_pending_change({txid_of('f'), 0, 4000, "1NotAnAddressOfThisWallet"});
+    }
+    EXPECT_EQ(gathered(), (std::vector<std::string>{"e3", "a0", "d0"}));
+}
+
+TEST_F(Gather, LocksOnCoinsKnownSpentAreDropped)
+{
+    ASSERT_TRUE(funding::offer_locks_add({txid_of('d') + "_0", txid_of('9') + "_4", txid_of('a') + "_0"}));
+    {
+        wallet::WalletLock lock;
+        funding::add_spent({{txid_of('d'), 0, receive_address(2)}});
+        // Every list was fetched: a locked coin none of them shows is gone too.
+        funding::coin_state().lists[receive_address(1)].ok = true;
+        funding::coin_state().lists[wallet::wallet_state().identity_address].ok = true;
+    }
+    gathered();
+    EXPECT_EQ(funding::offer_locks_load(), (std::set<std::string>{txid_of('a') + "_0"}));
+}
+
+} // namespace

@@ -1,0 +1,68 @@
+// Offer locks: the coins of a posted offer, read from its transaction, kept in a file per
+// wallet and kept out of payments.
+#include <gtest/gtest.h>
+
+#include "funding/gather.h"
+#include "funding/offer_locks.h"
+#include "tests/funding/funding_fixture.h"
+
+namespace {
+
+std::string offer_hex(const std::vector<std::pair<std::string, uint32_t>>& spends)
+{
+    std::vector<tx::TxInput> ins;
+    for (const auto& [txid, vout] : spends) {
+        tx::TxInput in;
+        in.txid = txid;
+        in.vout = vout;
+        ins.push_back(in);
+    }
+    core::Hash160 h{};
+    return core::hex_encode(tx::tx_serialize(ins, {{1000, tx::p2pkh_script(h)}}));
+}
+
+const std::string TXID_A = "a1" + std::string(62, '0');
+const std::string TXID_B = "b2" + std::string(62, '0');
+
+TEST(OfferInputs, ReadsEveryInputOfTheOffer)
+{
+    std::string hex = offer_hex({{TXID_A, 0}, {TXID_B, 7}});
+    EXPECT_EQ(funding::offer_input_outpoints(hex), (std::vector<std::string>{TXID_A + "_0", TXID_B + "_7"}));
+    // Upper case, blanks and line breaks around the digits are of no account.
+    std::string messy = " " + hex.substr(0, 50) + "\n" + hex.substr(50);
+    for (auto& c : messy) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    EXPECT_EQ(funding::offer_input_outpoints(messy), (std::vector<std::string>{TXID_A + "_0", TXID_B + "_7"}));
+}
+
+TEST(OfferInputs, AnythingButATransactionGivesNothing)
+{
+    std::string hex = offer_hex({{TXID_A, 0}});
+    EXPECT_TRUE(funding::offer_input_outpoints("").empty());
+    EXPECT_TRUE(funding::offer_input_outpoints(std::string(78, 'a')).empty());
+    EXPECT_TRUE(funding::offer_input_outpoints(hex.substr(0, hex.size() - 1)).empty());  // odd count
+    EXPECT_TRUE(funding::offer_input_outpoints(hex.substr(0, hex.size() - 2)).empty());  // cut short
+    EXPECT_TRUE(funding::offer_input_outpoints(hex + "00").empty());                     // trailing byte
+}
+
+class OfferLocks : public fundingtest::FundingTest {};
+
+TEST_F(OfferLocks, AddRemoveAndFileName)
+{
+    bind_wallet();
+    ASSERT_TRUE(funding::offer_locks_add({"A1" + std::string(62, '0') + ":0", TXID_B + "_7", TXID_B + "_7"}));
+    EXPECT_EQ(funding::offer_locks_load(), (std::set<std::string>{TXID_A + "_0", TXID_B + "_7"}));
+    EXPECT_EQ(read_json("gallery/offer_locks_w1.json")["utxos"].size(), 2u);
+    ASSERT_TRUE(funding::offer_locks_remove(funding::offer_input_outpoints(offer_hex({{TXID_A, 0}}))));
+    EXPECT_EQ(funding::offer_locks_load(), (std::set<std::string>{TXID_B + "_7"}));
+}
+
+TEST_F(OfferLocks, MalformedFileReadsAsNoLocks)
+{
+    bind_wallet();
+    write_text("gallery/offer_locks_w1.json", R"({"utxos": "all"})");
+    EXPECT_TRUE(funding::offer_locks_load().empty());
+    ASSERT_TRUE(funding::offer_locks_add({TXID_A + "_1"}));
+    EXPECT_EQ(read_json("gallery/offer_locks_w1.json")["utxos"], nlohmann::json::array({TXID_A + "_1"}));
+}
+
+} // namespace

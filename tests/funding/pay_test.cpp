@@ -1,0 +1,330 @@
+// The payment pipeline against the simulator: payments, change, the coins it must never
+// spend, and every retry branch driven by the simulator's fault injection.
+#include <gtest/gtest.h>
+
+#include "funding/broadcast.h"
+#include "funding/change_address.h"
+#include "funding/offer_locks.h"
+#include "funding/pay.h"
+#include "funding/refresh.h"
+#include "tests/funding/funding_fixture.h"
+#include "tx/parse.h"
+#include "wallet/wallet_key.h"
+#include "wallet/wallet_lock.h"
+
+namespace {
+
+using fundingtest::OtherParty;
+
+class Pay : public fundingtest::FundingDevnetTest {
+protected:
+    std::vector<tx::TxOutput> to_other(core::Amount sats) const { return {{sats, tx::p2pkh_script(OtherParty{}.hash)}}; }
+
+    // The transaction of a "success: <txid>" result, from the simulator.
+    tx::Transaction paid(const std::string& result)
+    {
+        EXPECT_EQ(result.rfind("success: ", 0), 0u) << result;
+        if (result.rfind("success: ", 0) != 0) return {};
+        auto raw = core::hex_decode(chain_hex(result.substr(9)));
+        EXPECT_TRUE(raw);
+        auto tx = raw ? tx::tx_parse(*raw) : std::nullopt;
+        EXPECT_TRUE(tx);
+        return tx ? *tx : tx::Transaction{};
+    }
+
+    static std::set<std::string> inputs_of(const tx::Transaction& t)
+    {
+        std::set<std::string> out;
+        for (const auto& in : t.inputs) out.insert(in.txid + "_" + std::to_string(in.vout));
+        return out;
+    }
+
+    bool spent_on_chain(const std::string& txid, uint32_t vout)
+    {
+        return devnet().get("/woc/v1/bsv/main/tx/" + txid + "/" + std::to_string(vout) + "/spent").status == 200;
+    }
+
+    // The coins of receive address 0 in the order the program's cache holds them.
+    std::vector<funding::CachedCoin> cached_coins()
+    {
+        wallet::WalletLock lock;
+        std::string error;
+        EXPECT_TRUE(funding::refresh_coins(error)) << error;
+        return funding::coin_state().lists[receive_address(0)].coins;
+    }
+
+    bool in_spent_set(const std::string& txid, uint32_t vout)
+    {
+        wallet::WalletLock lock;
+        return funding::is_spent(txid, vout);
+    }
+};
+
+TEST_F(Pay, PaysAndRemembersItsChange)
+{
+    std::string funding_txid = fund(0, {50000});
+    std::string result = funding::pay_outputs(to_other(10000));
+    auto t = paid(result);
+    ASSERT_EQ(t.outputs.size(), 2u);
+    EXPECT_EQ(t.outputs[0].value, 10000);
+    EXPECT_EQ(t.outputs[1].script, tx::p2pkh_script(*core::hash160_from_address(receive_address(0))));
+    EXPECT_EQ(inputs_of(t), (std::set<std::string>{funding_txid + "_0"}));
+
+    wallet::WalletLock lock;
+    ASSERT_EQ(funding::coin_state().change.size(), 1u);
+    EXPECT_EQ(funding::coin_state().change[0].txid, result.substr(9));
+    EXPECT_EQ(funding::coin_state().change[0].vout, 1u);
+    EXPECT_EQ(funding::coin_state().change[0].sats, t.outputs[1].value);
+    EXPECT_TRUE(funding::is_spent(funding_txid, 0));
+}
+
+TEST_F(Pay, BackToBackPaymentsNeverShareACoin)
+{
+    fund(0, {20000, 20000});
+    fund(1, {20000});
+    std::set<std::string> used;
+    for (int i = 0; i < 4; ++i) {
+        auto t = paid(funding::pay_outputs(to_other(3000)));
+        for (const auto& in : inputs_of(t)) EXPECT_TRUE(used.insert(in).second) << "coin spent twice: " << in;
+    }
+}
+
+TEST_F(Pay, OneSatoshiCoinsNeverPayFees)
+{
+    // Plain 1-sat coins first in the lists, and an ordinals index that knows them and says
+    // they carry nothing: still never fee money.
+    std::string one_a = fund(0, {1});
+    std::string one_b = fund(0, {1});
+    fund(0, {3000});
+    auto t = paid(funding::pay_outputs(to_other(2000)));
+    for (const auto& in : t.inputs) {
+        EXPECT_NE(in.txid, one_a);
+        EXPECT_NE(in.txid, one_b);
+    }
+    EXPECT_FALSE(spent_on_chain(one_a, 0));
+    EXPECT_FALSE(spent_on_chain(one_b, 0));
+
+    // With only 1-sat coins left nothing is paid.
+    funding::reset_coin_state();
+    std::string result = funding::pay_outputs(to_other(2000));
+    EXPECT_EQ(result.rfind("error: ", 0), 0u) << result;
+    EXPECT_FALSE(spent_on_chain(one_a, 0));
+    EXPECT_FALSE(spent_on_chain(one_b, 0));
+}
+
+TEST_F(Pay, SpentInputIsLeftOutAndThePaymentRetried)
+{
+    fund(0, {10000, 10000, 10000, 10000});
+    auto coins = cached_coins();
+    ASSERT_EQ(coins.size(), 4u);
+    spend_elsewhere(0, coins[0].txid, coins[0].vout, coins[0].sats, true);  // mined: "Missing inputs"
+    auto t = paid(funding::pay_outputs(to_other(25000)));
+    EXPECT_EQ(inputs_of(t).count(coins[0].txid + "_0"), 0u);
+    EXPECT_EQ(t.inputs.size(), 3u);
+}
+
+TEST_F(Pay, ConflictingInputIsLeftOutAndThePaymentRetried)
+{
+    fund(0, {10000, 10000, 10000, 10000});
+    auto coins = cached_coins();
+    ASSERT_EQ(coins.size(), 4u);
+    spend_elsewhere(0, coins[0].txid, coins[0].vout, coins[0].sats, false);  // in the mempool: a conflict
+    auto t = paid(funding::pay_outputs(to_other(25000)));
+    EXPECT_EQ(inputs_of(t).count(coins[0].txid + "_0"), 0u);
+    EXPECT_EQ(t.inputs.size(), 3u);
+}
+
+TEST_F(Pay, PaymentFailingOnAStaleInputLeavesItsOtherCoinsSpendable)
+{
+    fund(0, {10000, 10000, 10000});
+    auto coins = cached_coins();
+    ASSERT_EQ(coins.size(), 3u);
+    spend_elsewhere(0, coins[0].txid, coins[0].vout, coins[0].sats, true);
+    std::string result = funding::pay_outputs(to_other(25000));
+    EXPECT_EQ(result.rfind("error: insufficient funds. Need ", 0), 0u) << result;
+    EXPECT_FALSE(in_spent_set(coins[1].txid, coins[1].vout));
+    EXPECT_FALSE(in_spent_set(coins[2].txid, coins[2].vout));
+
+    auto t = paid(funding::pay_outputs(to_other(15000)));
+    EXPECT_EQ(inputs_of(t), (std::set<std::string>{coins[1].txid + "_" + std::to_string(coins[1].vout),
+                                                    coins[2].txid + "_" + std::to_string(coins[2].vout)}));
+}
+
+TEST_F(Pay, BroadcastWhoseAnswerWasLostIsFoundAndNotPaidAgain)
+{
+    std::string first = fund(0, {50000});
+    std::string second = fund(0, {50000});
+    cached_coins();
+    funding::set_poll_timing({std::chrono::milliseconds(100), 8});
+    devnet().admin("/visibility", {{"delay_ms", 300}});
+    devnet().fault("registry", {{"status", 503}, {"body", "down"}});
+    devnet().fault("woc", {{"lose_next", 1}});
+    devnet().fault("arc", {{"down", true}});
+
+    std::string result = funding::pay_outputs(to_other(10000));
+    devnet().clear_faults();
+    auto t = paid(result);
+    ASSERT_EQ(t.inputs.size(), 1u);
+    // Exactly one of the two coins paid, once.
+    EXPECT_NE(spent_on_chain(first, 0), spent_on_chain(second, 0));
+    wallet::WalletLock lock;
+    ASSERT_EQ(funding::coin_state().change.size(), 1u);
+    EXPECT_EQ(funding::coin_state().change[0].txid, result.substr(9));
+}
+
+TEST_F(Pay, ThreeFailedBroadcastsGiveUp)
+{
+    fund(0, {10000, 10000, 10000, 10000});
+    cached_coins();
+    devnet().fault("registry", {{"status", 503}, {"body", "down"}});
+    devnet().fault("woc", {{"status", 400}, {"body", "Missing inputs"}});
+    devnet().fault("arc", {{"status", 503}, {"body", "Missing inputs"}});
+    std::string result = funding::pay_outputs(to_other(5000));
+    devnet().clear_faults();
+    EXPECT_EQ(result, "error: broadcast failed after retry.");
+}
+
+TEST_F(Pay, TwoPartyTransactionMakesPendingChangeOnlyOfThisWallet)
+{
+    // A completed sale: the seller's (this wallet's) input and the buyer's, the price to the
+    // seller and the buyer's change back to the buyer's own input address.
+    OtherParty buyer;
+    std::string ours = fund(0, {20000});
+    std::string theirs = devnet().fund(buyer.address, 30000, true);
+    auto key = receive_key(0);
+    auto our_hash = *core::hash160_from_address(key.address);
+    std::vector<tx::TxInput> ins(2);
+    ins[0].txid = ours;
+    ins[0].value = 20000;
+    ins[0].pub_key_hash = our_hash;
+    ins[1].txid = theirs;
+    ins[1].value = 30000;
+    ins[1].pub_key_hash = buyer.hash;
+    std::vector<tx::TxOutput> outs{{35000, tx::p2pkh_script(*core::hash160_from_address(receive_address(1)))},
+                                   {14000, tx::p2pkh_script(buyer.hash)}};
+    ASSERT_TRUE(tx::tx_sign_input(0, ins, outs, our_hash, key.priv_hex.view(), key.pub_hex));
+    ASSERT_TRUE(tx::tx_sign_input(1, ins, outs, buyer.hash, buyer.priv_hex, buyer.pub_hex));
+    ins[1].pub_key_hash = core::Hash160{};  // the seller knows nothing of the buyer's keys
+    std::string txid;
+    {
+        wallet::WalletLock lock;
+        std::string result = funding::broadcast_tx(ins, outs, our_hash, txid);
+        ASSERT_EQ(result, "success: " + txid);
+        ASSERT_EQ(funding::coin_state().change.size(), 1u);
+        EXPECT_EQ(funding::coin_state().change[0].vout, 0u);
+        EXPECT_EQ(funding::coin_state().change[0].addr, receive_address(1));
+    }
+    // The seller's next payment spends only its own money.
+    auto t = paid(funding::pay_outputs(to_other(30000)));
+    EXPECT_EQ(inputs_of(t), (std::set<std::string>{txid + "_0"}));
+}
+
+TEST_F(Pay, SnapshotsSurviveARestart)
+{
+    std::string funding_txid = fund(0, {50000});
+    std::string result = funding::pay_outputs(to_other(10000));
+    ASSERT_EQ(result.rfind("success: ", 0), 0u) << result;
+    std::string key;
+    {
+        wallet::WalletLock lock;
+        key = wallet::wallet_key();
+    }
+    auto spent = read_json("ord_snap/" + key + "_spent.json");
+    auto change = read_json("ord_snap/" + key + "_change.json");
+    EXPECT_EQ(spent["outpoints"], nlohmann::json::array({funding_txid + ":0"}));
+    ASSERT_EQ(change["coins"].size(), 1u);
+    EXPECT_EQ(change["coins"][0]["txid"], result.substr(9));
+    EXPECT_EQ(change["coins"][0]["addr"], receive_address(0));
+
+    wallet::wallet_forget();  // the program ends; a new one starts
+    ASSERT_TRUE(wallet::wallet_load());
+    {
+        wallet::WalletLock lock;
+        ASSERT_TRUE(funding::ensure_coin_state());
+        EXPECT_TRUE(funding::is_spent(funding_txid, 0));
+        ASSERT_EQ(funding::coin_state().change.size(), 1u);
+        EXPECT_EQ(funding::coin_state().change[0].txid, result.substr(9));
+    }
+    // The remembered change pays at once, before any list shows it.
+    devnet().admin("/visibility", {{"delay_ms", 0}});
+    auto t = paid(funding::pay_outputs(to_other(5000)));
+    EXPECT_EQ(inputs_of(t), (std::set<std::string>{result.substr(9) + "_1"}));
+}
+
+TEST_F(Pay, MalformedSnapshotsReadEmptyAndAreReplaced)
+{
+    std::string key;
+    {
+        wallet::WalletLock lock;
+        key = wallet::wallet_key();
+    }
+    write_text("ord_snap/" + key + "_spent.json", "[1,2");
+    write_json("ord_snap/" + key + "_change.json", {{"coins", {{{"txid", "zz"}, {"vout", 0}, {"sats", 5}}}}});
+    fund(0, {50000});
+    auto t = paid(funding::pay_outputs(to_other(10000)));
+    EXPECT_TRUE(read_json("ord_snap/" + key + "_spent.json")["outpoints"].is_array());
+    EXPECT_EQ(read_json("ord_snap/" + key + "_change.json")["coins"].size(), 1u);
+}
+
+TEST_F(Pay, HeldBackAndOfferLockedCoinsStayOutUnlessTheyMustBeSpent)
+{
+    std::string a = fund(0, {20000});
+    std::string b = fund(0, {20000});
+    std::string c = fund(0, {20000});
+    ASSERT_TRUE(funding::offer_locks_add({b + "_0"}));
+    std::string first = funding::pay_outputs(to_other(5000), {a + ":0"});
+    EXPECT_EQ(inputs_of(paid(first)), (std::set<std::string>{c + "_0"}));
+    std::string change = first.substr(9) + "_1";
+
+    // Everything else held back or locked: the hook and the offer would share coins.
+    EXPECT_EQ(funding::pay_outputs(to_other(5000), {a + "_0", change}),
+              "error: need a bit more BSV so the offer and the 1-sat hook do not share coins.");
+
+    // Withdrawing the offer spends its locked coin, first.
+    funding::PayOptions options{{a + "_0", change}, {b + "_0"}};
+    auto t = paid(funding::pay_outputs(to_other(5000), options));
+    ASSERT_EQ(t.inputs.size(), 1u);
+    EXPECT_EQ(t.inputs[0].txid, b);
+    // The lock on the spent coin goes at the next gathering.
+    paid(funding::pay_outputs(to_other(1000)));
+    EXPECT_TRUE(funding::offer_locks_load().empty());
+}
+
+TEST_F(Pay, FinalMessagesWhenNoCoinCanBeSpent)
+{
+    funding::set_known_balance_source([] { return std::optional<core::Amount>(0); });
+    EXPECT_EQ(funding::pay_outputs(to_other(1000)), "error: you have 0 in your Pursa wallet.");
+    funding::set_known_balance_source([] { return std::optional<core::Amount>(25000); });
+    EXPECT_EQ(funding::pay_outputs(to_other(1000)),
+              "error: Pursa can see the balance, but not a coin it can spend yet. Try again in a few seconds.");
+    funding::set_known_balance_source({});
+    EXPECT_EQ(funding::pay_outputs(to_other(1000)),
+              "error: no coin of your Pursa wallet can be spent yet. Try again in a few seconds.");
+    // A coin that arrives is found on the next payment.
+    fund(0, {5000});
+    paid(funding::pay_outputs(to_other(1000)));
+}
+
+TEST_F(Pay, MemoryEmptiesAsTheChainCatchesUp)
+{
+    std::string funding_txid = fund(0, {50000});
+    std::string result = funding::pay_outputs(to_other(10000));
+    ASSERT_EQ(result.rfind("success: ", 0), 0u) << result;
+    wallet::WalletLock lock;
+    ASSERT_TRUE(funding::is_spent(funding_txid, 0));
+    ASSERT_EQ(funding::coin_state().change.size(), 1u);
+
+    funding::mark_lists_stale();
+    std::string error;
+    ASSERT_TRUE(funding::refresh_coins(error)) << error;
+    EXPECT_FALSE(funding::is_spent(funding_txid, 0));  // the chain no longer lists it
+    EXPECT_TRUE(funding::coin_state().change.empty());  // the chain lists the change now
+    auto coins = funding::coin_state().lists[receive_address(0)].coins;
+    ASSERT_EQ(coins.size(), 1u);
+    EXPECT_EQ(coins[0].txid, result.substr(9));
+    auto key = wallet::wallet_key();
+    EXPECT_TRUE(read_json("ord_snap/" + key + "_spent.json")["outpoints"].empty());
+    EXPECT_TRUE(read_json("ord_snap/" + key + "_change.json")["coins"].empty());
+}
+
+} // namespace

@@ -1,0 +1,145 @@
+// Listing reserves and the sibling reserve files that keep coins out of payments.
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "funding/reserves.h"
+#include "funding/sibling_reserves.h"
+#include "tests/funding/funding_fixture.h"
+
+namespace {
+
+const std::string TXID_A = "aa" + std::string(62, '1');
+const std::string TXID_B = "bb" + std::string(62, '2');
+const std::string LISTING = "cc" + std::string(62, '3');
+
+class Reserves : public fundingtest::FundingTest {
+protected:
+    std::string file_rel() const { return "agoran/reserves_none.json"; }
+    size_t kept_copies() const
+    {
+        size_t n = 0;
+        for (const auto& e : std::filesystem::directory_iterator(path("agoran"))) {
+            if (e.path().filename().string().rfind("reserves_none.json.bad-", 0) == 0) ++n;
+        }
+        return n;
+    }
+};
+
+TEST_F(Reserves, UpperCaseAndColonOutpointsAreStoredNormalised)
+{
+    std::string upper = "AA" + std::string(62, '1');
+    EXPECT_EQ(funding::reserve_add(upper + ":0", "origin_0", 1700000000), "");
+    EXPECT_TRUE(funding::reserve_holds(TXID_A, 0));
+    EXPECT_FALSE(funding::reserve_holds(TXID_A, 1));
+    EXPECT_EQ(read_json(file_rel())["reserves"][0]["utxo"], TXID_A + "_0");
+    EXPECT_EQ(read_json(file_rel())["reserves"][0]["exp"], 1700000000);
+    // The file is indented by 2 and its keys sorted.
+    EXPECT_NE(read_text(file_rel()).find("\n      \"exp\": 1700000000,\n      \"listing\": \"\",\n"), std::string::npos);
+}
+
+TEST_F(Reserves, DuplicatesAndShortOutpointsAreRefused)
+{
+    EXPECT_EQ(funding::reserve_add(TXID_A + "_0", "", 0), "");
+    EXPECT_EQ(funding::reserve_add("AA" + std::string(62, '1') + ":0", "", 0), "error: that UTXO is already listed.");
+    EXPECT_EQ(funding::reserve_add(TXID_A + "_", "", 0), "error: bad UTXO.");
+    EXPECT_EQ(funding::reserve_add("", "", 0), "error: bad UTXO.");
+    EXPECT_EQ(funding::reserve_list().size(), 1u);
+}
+
+TEST_F(Reserves, BindRebindAndLookUpByListing)
+{
+    ASSERT_EQ(funding::reserve_add(TXID_A + "_0", "tok", 5), "");
+    EXPECT_EQ(funding::reserve_bind_listing(TXID_B + "_0", LISTING), "error: no reserve for that UTXO.");
+    EXPECT_EQ(funding::reserve_bind_listing(TXID_A + ":0", "CC" + std::string(62, '3')), "");
+    EXPECT_EQ(funding::reserve_for_listing(LISTING), TXID_A + "_0");
+    EXPECT_EQ(funding::reserve_for_listing("CC" + std::string(62, '3')), TXID_A + "_0");
+
+    EXPECT_EQ(funding::reserve_rebind(LISTING.substr(1), TXID_B + "_2"), "error: bad rebind.");
+    EXPECT_EQ(funding::reserve_rebind(LISTING, TXID_B.substr(0, 60) + "_2"), "error: bad rebind.");
+    EXPECT_EQ(funding::reserve_rebind(TXID_B, TXID_B + "_2"), "error: no reserve for that listing.");
+    EXPECT_EQ(funding::reserve_rebind(LISTING, TXID_B + ":2"), "");
+    EXPECT_EQ(funding::reserve_for_listing(LISTING), TXID_B + "_2");
+    EXPECT_FALSE(funding::reserve_holds(TXID_A, 0));
+    EXPECT_TRUE(funding::reserve_holds(TXID_B, 2));
+    EXPECT_EQ(funding::reserve_list()[0].origin, "tok");
+}
+
+TEST_F(Reserves, RemoveByListingIdOrOutpoint)
+{
+    ASSERT_EQ(funding::reserve_add(TXID_A + "_0", "", 0), "");
+    ASSERT_EQ(funding::reserve_add(TXID_B + "_1", "", 0), "");
+    ASSERT_EQ(funding::reserve_bind_listing(TXID_A + "_0", LISTING), "");
+    // An empty key matches nothing, not every unbound reserve.
+    EXPECT_TRUE(funding::reserve_remove(""));
+    EXPECT_EQ(funding::reserve_list().size(), 2u);
+    EXPECT_TRUE(funding::reserve_remove("CC" + std::string(62, '3')));
+    ASSERT_EQ(funding::reserve_list().size(), 1u);
+    EXPECT_TRUE(funding::reserve_remove("BB" + std::string(62, '2') + ":1"));
+    EXPECT_TRUE(funding::reserve_list().empty());
+}
+
+TEST_F(Reserves, MalformedFileReadsEmptyAndIsKeptAsideWhenReplaced)
+{
+    write_text(file_rel(), R"({"reserves": {"utxo": "x"}})");
+    EXPECT_TRUE(funding::reserve_list().empty());
+    EXPECT_FALSE(funding::reserve_holds(TXID_A, 0));
+    EXPECT_EQ(funding::reserve_add(TXID_A + "_0", "", 0), "");
+    EXPECT_TRUE(read_json(file_rel())["reserves"].is_array());
+    EXPECT_EQ(read_json(file_rel())["reserves"].size(), 1u);
+    EXPECT_EQ(kept_copies(), 1u);
+
+    write_text(file_rel(), "{\"reserves\": [");  // cut short
+    EXPECT_TRUE(funding::reserve_list().empty());
+    EXPECT_EQ(funding::reserve_add(TXID_B + "_0", "", 0), "");
+    EXPECT_EQ(kept_copies(), 2u);
+}
+
+TEST_F(Reserves, ElementsOfTheWrongShapeAreSkippedAndMissingMembersDefault)
+{
+    write_json(file_rel(), {{"reserves", {7, "text", {{"utxo", TXID_A + "_3"}}, {{"utxo", TXID_B + "_1"}, {"exp", "soon"}}}}});
+    auto list = funding::reserve_list();
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0].utxo, TXID_A + "_3");
+    EXPECT_EQ(list[0].listing, "");
+    EXPECT_EQ(list[0].exp, 0);
+    EXPECT_EQ(list[1].exp, 0);
+    EXPECT_EQ(funding::reserve_add(TXID_A + "_3", "", 0), "error: that UTXO is already listed.");
+}
+
+TEST_F(Reserves, FileIsNamedAfterTheBoundWallet)
+{
+    bind_wallet();
+    ASSERT_EQ(funding::reserve_add(TXID_A + "_0", "", 0), "");
+    EXPECT_TRUE(exists("agoran/reserves_w1.json"));
+    EXPECT_FALSE(exists(file_rel()));
+}
+
+TEST_F(Reserves, SiblingFilesBlockCoinsAndSwapHoldsFollowThePayment)
+{
+    ASSERT_EQ(funding::reserve_add(TXID_A + "_0", "", 0), "");
+    write_json("gallery/reserves_none.json",
+               {{"reserves", {{{"pic_utxo", "DD" + std::string(62, '4') + ":1"}, {"cert_utxo", TXID_B + "_5"}, {"spot", 3}}}}});
+    write_json("swapmere/reserves_none.json",
+               {{"holds", {{{"utxo", "ee" + std::string(62, '5') + "_0"}, {"trade", "t1"}, {"sats", 900}}}}, {"other", true}});
+    auto blocked = funding::reserved_outpoints();
+    EXPECT_EQ(blocked, (std::set<std::string>{TXID_A + "_0", "dd" + std::string(62, '4') + "_1", TXID_B + "_5",
+                                              "ee" + std::string(62, '5') + "_0"}));
+
+    ASSERT_TRUE(funding::move_swap_holds({"ee" + std::string(62, '5') + "_0"}, LISTING + "_1"));
+    auto swap = read_json("swapmere/reserves_none.json");
+    EXPECT_EQ(swap["holds"][0]["utxo"], LISTING + "_1");
+    EXPECT_EQ(swap["holds"][0]["trade"], "t1");
+    EXPECT_EQ(swap["other"], true);
+}
+
+TEST_F(Reserves, UnreadableSiblingFilesBlockNothing)
+{
+    write_text("gallery/reserves_none.json", "not json");
+    write_json("swapmere/reserves_none.json", {{"holds", "none"}});
+    EXPECT_TRUE(funding::reserved_outpoints().empty());
+    EXPECT_TRUE(funding::move_swap_holds({TXID_A + "_0"}, TXID_B + "_0"));
+    EXPECT_EQ(read_json("swapmere/reserves_none.json")["holds"], "none");
+}
+
+} // namespace
