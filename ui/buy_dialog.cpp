@@ -22,12 +22,13 @@ BuyDialog::BuyDialog(DialogContext context, const book::Listing& listing)
       m_snapshot(buy_snapshot(&listing))
 {
     setFixedSize(WIDTH, HEIGHT);
-    auto* label = new TextLabel(ID_BUY_QTY_LABEL, "Qty", FontRole::Edit, this);
+    auto* label = new TextLabel(ID_BUY_QTY_LABEL, "Qty", FontRole::Panel, this);
     label->setGeometry(24, 20, 200, 24);
     label->setColour(qcolor(active_theme().muted));
     m_qty = make_edit(ID_BUY_QTY, listing.qty.empty() ? QString("1") : qtext(listing.qty),
                       static_cast<int>(trade::BOX_TEXT_MAX), this);
     m_qty->setGeometry(24, 48, 200, 34);
+    m_qty->setFont(app_font(FontRole::Body));
     connect(m_qty, &QLineEdit::textChanged, this, [this] { update(); });
 
     auto* post = make_button(ID_BUY_POST, "Post offer", this);

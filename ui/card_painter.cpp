@@ -9,7 +9,7 @@ namespace ui {
 namespace {
 
 constexpr int PAD = 14;
-constexpr int LABEL_WIDTH = 150;
+constexpr int MIN_LABEL_WIDTH = 150;
 constexpr int TITLE_HEIGHT = 28;
 
 QFont title_font() { return app_font(FontRole::Panel); }
@@ -20,25 +20,45 @@ QFont line_font()
     return font;
 }
 
-int value_width(const CardField& field, int width)
-{
-    return field.label.empty() ? width - 2 * PAD : width - 2 * PAD - LABEL_WIDTH;
-}
-
-int line_height(const CardField& field, int width)
+// The label column: wide enough for the card's longest label.
+int label_width(const Card& card)
 {
     const QFontMetrics fm(line_font());
-    const QRect bound = fm.boundingRect(QRect(0, 0, std::max(40, value_width(field, width)), 10000),
+    int widest = 0;
+    for (const auto& field : card.fields) widest = std::max(widest, fm.horizontalAdvance(QString::fromStdString(field.label)));
+    return std::max(MIN_LABEL_WIDTH, widest + 24);
+}
+
+int value_width(const CardField& field, int width, int labels)
+{
+    return field.label.empty() ? width - 2 * PAD : width - 2 * PAD - labels;
+}
+
+int line_height(const CardField& field, int width, int labels)
+{
+    const QFontMetrics fm(line_font());
+    const QRect bound = fm.boundingRect(QRect(0, 0, std::max(40, value_width(field, width, labels)), 10000),
                                         Qt::TextWordWrap, QString::fromStdString(field.value));
     return std::max(fm.height(), bound.height()) + 4;
+}
+
+QColor value_colour(CardField::Tone tone, const Theme& theme)
+{
+    switch (tone) {
+    case CardField::Tone::Normal: return qcolor(theme.text);
+    case CardField::Tone::Good: return QColor(0x38, 0xCC, 0x62);
+    case CardField::Tone::Bad: return QColor(0xDC, 0x38, 0x38);
+    }
+    return qcolor(theme.text);
 }
 
 } // namespace
 
 int card_height(const Card& card, int width)
 {
+    const int labels = label_width(card);
     int h = PAD + TITLE_HEIGHT;
-    for (const auto& field : card.fields) h += line_height(field, width);
+    for (const auto& field : card.fields) h += line_height(field, width, labels);
     return h + PAD - 4;
 }
 
@@ -58,19 +78,19 @@ void paint_card(QPainter& p, const Card& card, const QRect& rect, bool selected)
                Qt::AlignLeft | Qt::AlignVCenter, QString::fromStdString(card.title));
 
     p.setFont(line_font());
+    const int labels = label_width(card);
     int y = rect.top() + PAD + TITLE_HEIGHT;
     for (const auto& field : card.fields) {
-        const int h = line_height(field, rect.width());
+        const int h = line_height(field, rect.width(), labels);
         int x = rect.left() + PAD;
         if (!field.label.empty()) {
             p.setPen(qcolor(theme.muted));
-            p.drawText(QRect(x, y, LABEL_WIDTH - 8, h), Qt::AlignLeft | Qt::AlignTop,
-                       QString::fromStdString(field.label));
-            x += LABEL_WIDTH;
+            p.drawText(QRect(x, y, labels - 8, h), Qt::AlignLeft | Qt::AlignTop, QString::fromStdString(field.label));
+            x += labels;
         }
-        p.setPen(qcolor(theme.text));
-        p.drawText(QRect(x, y, value_width(field, rect.width()), h), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
-                   QString::fromStdString(field.value));
+        p.setPen(value_colour(field.tone, theme));
+        p.drawText(QRect(x, y, value_width(field, rect.width(), labels), h),
+                   Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, QString::fromStdString(field.value));
         y += h;
     }
     p.restore();

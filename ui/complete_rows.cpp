@@ -33,6 +33,8 @@ Card complete_card(const CompleteRow& row)
         {"Buyer", row.offer.handle},
         {"Seller's check", verdict_text(row.verdict)},
     };
+    if (row.verdict.checked)
+        card.fields.back().tone = row.verdict.passes ? CardField::Tone::Good : CardField::Tone::Bad;
     return card;
 }
 

@@ -10,10 +10,12 @@ namespace ui {
 OfferCancelWindow::OfferCancelWindow(const OfferCancelContext& context, QWidget* owner)
     : DialogWindow("TavrinNodeAgoranOfferCancel", "Cancel offer", owner), m_card(offer_cancel_card(context))
 {
-    setFixedSize(WIDTH, HEIGHT);
+    // As high as the card needs, with the buttons beneath it.
+    const int height = 20 + card_height(m_card, WIDTH - 40) + 92;
+    setFixedSize(WIDTH, height);
     setWindowModality(Qt::ApplicationModal);
     // The pair is centred: "Cancel" 120 wide, "Cancel offer" 148 wide and 132 pixels to its right.
-    const int y = HEIGHT - 56;
+    const int y = height - 56;
     const int left = (WIDTH - (132 + 148)) / 2;
     auto* dismiss = make_button(ID_OFFER_CANCEL_DISMISS, "Cancel", this);
     dismiss->setGeometry(left, y, 120, 36);
@@ -29,7 +31,7 @@ OfferCancelWindow::OfferCancelWindow(const OfferCancelContext& context, QWidget*
 
 void OfferCancelWindow::paintContent(QPainter& p)
 {
-    const QRect area(20, 20, WIDTH - 40, HEIGHT - 96);
+    const QRect area(20, 20, WIDTH - 40, card_height(m_card, WIDTH - 40));
     paint_card(p, m_card, area, false);
 }
 

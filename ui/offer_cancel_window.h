@@ -16,7 +16,6 @@ class OfferCancelWindow : public DialogWindow {
     Q_OBJECT
 public:
     static constexpr int WIDTH = 600;
-    static constexpr int HEIGHT = 360;
 
     OfferCancelWindow(const OfferCancelContext& context, QWidget* owner);
 

@@ -12,8 +12,10 @@
 namespace ui {
 
 struct CardField {
+    enum class Tone { Normal, Good, Bad };  // the value drawn in the text colour, green or red
     std::string label;
     std::string value;
+    Tone tone = Tone::Normal;
 };
 
 struct Card {

@@ -75,7 +75,6 @@ void TradeDialogs::present(QWidget* window)
 {
     m_main.placeBeside(window);
     window->show();
-    window->raise();
     window->activateWindow();
 }
 

@@ -240,3 +240,162 @@ std::string ScriptedTradeServices::send_report(const std::string& payload)
 }
 
 } // namespace ui
+
+namespace ui {
+
+namespace {
+
+std::string hex_id(char c, int n) { return std::string(63, c) + static_cast<char>('0' + n % 10); }
+
+book::Offer sample_offer(const std::string& id, const std::string& handle, const std::string& pubkey,
+                         const std::string& qty, uint64_t pay, const std::string& spends)
+{
+    book::Offer offer;
+    offer.id = id;
+    offer.handle = handle;
+    offer.pubkey = pubkey;
+    offer.qty = qty;
+    offer.pay_sats = pay;
+    // Scripted offers name the outpoint they spend (ScriptedServices::offer_spends_listing).
+    if (!spends.empty()) {
+        offer.offer = "01000000" + id + spends;
+    }
+    return offer;
+}
+
+book::Listing sample_listing(const std::string& id, const std::string& owner, const std::string& handle,
+                             int64_t now, const char* name, const char* sym, const char* qty, uint64_t price)
+{
+    book::Listing l;
+    l.id = id;
+    l.pubkey = owner;
+    l.handle = handle;
+    l.paymail = handle;
+    l.kind = sym[0] ? "bsv21" : "picture";
+    l.origin = std::string(64, 'e') + "_0";
+    l.utxo = id.substr(0, 60) + "beef_1";
+    l.qty = qty;
+    l.price_sats = price;
+    l.name = name;
+    l.sym = sym;
+    l.icon = sym[0] ? std::string("icon-") + sym : "pic-1";
+    l.note = "Partial fills welcome";
+    l.status = "live";
+    l.fee_ok = true;
+    l.created = now - 3600;
+    l.exp = now + 20 * 86400;
+    l.pay_addr = "1PayAddressOfTheSeller00000000000";
+    l.ord_addr = "1OrdAddressOfTheSeller00000000000";
+    return l;
+}
+
+} // namespace
+
+std::vector<book::Listing> sample_trade_book(const std::string& me, int64_t now)
+{
+    const std::string zeno = "02" + std::string(64, 'c');
+    const std::string rhea = "03" + std::string(64, 'd');
+    std::vector<book::Listing> book;
+
+    auto owl = sample_listing(hex_id('a', 1), me, SAMPLE_PAYMAIL, now, "Owl Coin", "OWL", "400", 200'000'000);
+    owl.offers = {sample_offer(hex_id('b', 1), "zeno@tavrinnode.example", zeno, "100", 50'000'000, owl.utxo),
+                  sample_offer(hex_id('b', 2), "rhea@tavrinnode.example", rhea, "40", 1, owl.utxo)};
+    book.push_back(owl);
+
+    auto dawn = sample_listing(hex_id('a', 2), me, SAMPLE_PAYMAIL, now, "Dawn over the Stoa", "", "1", 45'000'000);
+    dawn.offers = {sample_offer(hex_id('b', 3), "rhea@tavrinnode.example", rhea, "1", 45'000'000, "")};
+    book.push_back(dawn);
+
+    auto laurel = sample_listing(hex_id('a', 3), zeno, "zeno@tavrinnode.example", now, "Laurel", "LAUR", "5000",
+                                 1'250'000'000);
+    laurel.offers = {sample_offer(hex_id('b', 4), SAMPLE_PAYMAIL, me, "1000", 250'000'000, laurel.utxo)};
+    book.push_back(laurel);
+
+    auto amphora = sample_listing(hex_id('a', 4), rhea, "rhea@tavrinnode.example", now, "Amphora", "AMPH", "12",
+                                  36'000'000);
+    amphora.offers = {sample_offer(hex_id('b', 5), SAMPLE_PAYMAIL, me, "3", 9'000'000, amphora.utxo)};
+    book.push_back(amphora);
+
+    book.push_back(sample_listing(hex_id('a', 5), zeno, "zeno@tavrinnode.example", now, "Golden Owl #12", "", "1",
+                                  120'000'000));
+    book.push_back(sample_listing(hex_id('a', 6), rhea, "rhea@tavrinnode.example", now, "Drachma", "DRCH", "900",
+                                  90'000'000));
+    auto old = sample_listing(hex_id('a', 7), me, SAMPLE_PAYMAIL, now, "Obol", "OBOL", "50", 5'000'000);
+    old.status = "expired";
+    old.exp = now - 86400;
+    book.push_back(old);
+    return book;
+}
+
+std::vector<book::HistoryRow> sample_trade_history(const std::string& me, int64_t now)
+{
+    struct Row {
+        const char* type;
+        const char* role;
+        int64_t ago;
+        const char* name;
+        const char* qty;
+        uint64_t sats;
+        const char* counterparty;
+        bool open;
+    };
+    const Row rows[] = {
+        {"ag_buy", "buy", 2 * 3600, "Amphora  AMPH", "3", 9'000'000, "rhea@tavrinnode.example", true},
+        {"ag_buy", "buy", 5 * 3600, "Laurel  LAUR", "1000", 250'000'000, "zeno@tavrinnode.example", true},
+        {"ag_fill", "sell", 9 * 3600, "Owl Coin  OWL", "100", 50'000'000, "zeno@tavrinnode.example", false},
+        {"ag_fill", "buy", 30 * 3600, "Drachma  DRCH", "200", 20'000'000, "rhea@tavrinnode.example", false},
+        {"ag_list", "sell", 40 * 3600, "Owl Coin  OWL", "500", 250'000'000, "", false},
+        {"ag_fill", "sell", 3 * 86400, "Golden Owl #3", "1", 80'000'000, "ione@tavrinnode.example", false},
+        {"ag_offer_cancel", "buy", 4 * 86400, "Trireme  TRIR", "10", 0, "", false},
+        {"ag_fill", "sell", 6 * 86400, "Owl Coin  OWL", "60", 30'000'000, "galen@tavrinnode.example", false},
+        {"ag_cancel", "sell", 8 * 86400, "Obol  OBOL", "50", 0, "", false},
+        {"ag_fill", "buy", 10 * 86400, "Lyre Study", "1", 65'000'000, "sappho@tavrinnode.example", false},
+    };
+    std::vector<book::HistoryRow> out;
+    int n = 0;
+    for (const Row& r : rows) {
+        book::HistoryRow row;
+        row.type = r.type;
+        row.role = r.role;
+        row.time = now - r.ago;
+        row.name = r.name;
+        row.qty = r.qty;
+        row.pay_sats = r.sats;
+        row.handle = std::string(r.role) == "buy" && std::string(r.type) == "ag_fill" ? "you" : SAMPLE_PAYMAIL;
+        row.pubkey = me;
+        row.counterparty = r.counterparty;
+        row.open = r.open;
+        row.txid = hex_id('f', n++);
+        row.listing = hex_id('9', n);
+        out.push_back(std::move(row));
+    }
+    // The open offers are those on the book.
+    out[0].txid = hex_id('b', 5);
+    out[0].listing = hex_id('a', 4);
+    out[1].txid = hex_id('b', 4);
+    out[1].listing = hex_id('a', 3);
+    return out;
+}
+
+std::vector<wallet::TvPursaOrdRow> sample_lots()
+{
+    std::vector<wallet::TvPursaOrdRow> lots(3);
+    lots[0].origin = std::string(64, '1') + "_0";
+    lots[0].txid = std::string(64, '2');
+    lots[0].vout = 1;
+    lots[0].name = "Owl Coin";
+    lots[0].token_id = std::string(64, '1') + "_0";
+    lots[0].amt = "500";
+    lots[1].origin = std::string(64, '3') + "_0";
+    lots[1].txid = std::string(64, '4');
+    lots[1].vout = 0;
+    lots[1].token_id = std::string(64, '3') + "_0";
+    lots[1].amt = "12000";
+    lots[2].origin = std::string(64, '5') + "_0";
+    lots[2].txid = std::string(64, '5');
+    lots[2].vout = 0;
+    lots[2].name = "Dawn over the Stoa";
+    return lots;
+}
+
+} // namespace ui

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ui/trade_services.h"
+#include "wallet/lots.h"
 
 namespace ui {
 
@@ -77,5 +78,21 @@ private:
     int m_delay_ms = 0;
     std::vector<Call> m_calls;
 };
+
+} // namespace ui
+
+namespace ui {
+
+// A made-up market around one wallet (identity key me, paymail "melina@tavrinnode.example"):
+// its live listings with offers waiting (one that passes the seller's check, one that
+// underpays, one without signed bytes), an expired listing of its own, its own offers on two
+// other sellers' listings, and other sellers' live listings. Book order, newest first.
+std::vector<book::Listing> sample_trade_book(const std::string& me, int64_t now);
+// The wallet's history over the last days: listings, offers, purchases and sales.
+std::vector<book::HistoryRow> sample_trade_history(const std::string& me, int64_t now);
+// Two token lots and a picture.
+std::vector<wallet::TvPursaOrdRow> sample_lots();
+// The bound wallet of those samples.
+inline constexpr const char* SAMPLE_PAYMAIL = "melina@tavrinnode.example";
 
 } // namespace ui

@@ -16,6 +16,7 @@
 #include "ui/main_window.h"
 #include "ui/message_window.h"
 #include "ui/theme.h"
+#include "ui/tools/dialog_shots.h"
 #include "ui/thumbnail_cache.h"
 #include "ui/tools/sample_art.h"
 #include "ui/tools/sample_market.h"
@@ -119,6 +120,7 @@ int main(int argc, char** argv)
         wait_ms(100);
         if (auto* note = window.messageWindow()) ok &= save(note, out + "/message-" + name + ".png");
         window.close();
+        ok &= ui::shoot_trade_dialogs(out, name);
     }
     if (live) ui::stop_library_services();
     return ok ? 0 : 1;
