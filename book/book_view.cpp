@@ -1,8 +1,13 @@
 #include "book/book_view.h"
 
 #include <algorithm>
+#include <chrono>
+#include <map>
 
+#include "book/parallel.h"
 #include "book/post.h"
+#include "book/reduce_context.h"
+#include "book/token_details.h"
 
 namespace book {
 
@@ -19,6 +24,65 @@ std::vector<Listing> book_view_of(std::map<std::string, Listing> listings, int64
     std::stable_sort(view.begin(), view.end(),
                      [](const Listing& a, const Listing& b) { return a.created > b.created; });
     return view;
+}
+
+void fill_token_details(const std::vector<Listing*>& listings, const BookServices& services)
+{
+    // One lookup per token first, in parallel (the lookups fill the cache); then every listing.
+    std::map<std::string, const Listing*> tokens;
+    for (const Listing* listing : listings) tokens.emplace(listing->origin, listing);
+    std::vector<const Listing*> first;
+    for (const auto& [origin, listing] : tokens) first.push_back(listing);
+    parallel_for(first.size(), [&](size_t i) {
+        std::string name, sym, icon;
+        token_details(first[i]->origin, first[i]->kind, name, sym, icon, services);
+    });
+    for (Listing* listing : listings) {
+        token_details(listing->origin, listing->kind, listing->name, listing->sym, listing->icon, services);
+    }
+}
+
+void fill_token_details(std::vector<Listing>& listings, const BookServices& services)
+{
+    std::vector<Listing*> missing;
+    for (Listing& listing : listings) {
+        if (listing.name.empty() || listing.sym.empty() || listing.icon.empty()) missing.push_back(&listing);
+    }
+    fill_token_details(missing, services);
+}
+
+bool load_book_view(std::vector<Listing>& out, std::string& error)
+{
+    return load_book_view(out, error, default_load_options());
+}
+
+bool load_book(std::map<std::string, Listing>& reduced, std::vector<Listing>& view, std::string& error,
+               const LoadOptions& options)
+{
+    reduced.clear();
+    view.clear();
+    error.clear();
+    try {
+        std::vector<PostRecord> posts;
+        if (!load_posts(posts, error, options)) return false;
+        reduce_book(posts, reduce_context_for(posts, options), reduced);
+        int64_t now = std::chrono::duration_cast<std::chrono::seconds>(
+                          std::chrono::system_clock::now().time_since_epoch()).count();
+        view = book_view_of(reduced, now);
+        fill_token_details(view, options.services);
+        return true;
+    } catch (...) {
+        reduced.clear();
+        view.clear();
+        error = "could not load the book";
+        return false;
+    }
+}
+
+bool load_book_view(std::vector<Listing>& out, std::string& error, const LoadOptions& options)
+{
+    std::map<std::string, Listing> reduced;
+    return load_book(reduced, out, error, options);
 }
 
 } // namespace book

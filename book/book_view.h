@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "book/listing.h"
+#include "book/load.h"
 
 namespace book {
 
@@ -15,11 +16,21 @@ namespace book {
 // first. Safe from any thread.
 std::vector<Listing> book_view_of(std::map<std::string, Listing> listings, int64_t now);
 
-// Fills each empty name, symbol and icon through the token lookup (network, cached).
-void fill_token_details(std::vector<Listing>& listings);
+// Fills each empty name, symbol and icon through the token lookup (network, cached), one
+// lookup per token, on up to eight threads.
+void fill_token_details(std::vector<Listing>& listings, const BookServices& services = default_services());
+// The same for the given listings, whatever they miss.
+void fill_token_details(const std::vector<Listing*>& listings, const BookServices& services = default_services());
+
+// Loads the book and reduces it: reduced receives every listing (sold ones included), view the
+// book view with its token details. Clears the outputs first; on a failed load returns false
+// with the loader's error text. Blocks on the network.
+[[nodiscard]] bool load_book(std::map<std::string, Listing>& reduced, std::vector<Listing>& view, std::string& error,
+                             const LoadOptions& options);
 
 // Loads the book, reduces it and builds the view with its token details. Clears both outputs
-// first; on a failed load returns false with the loader's error text.
+// first; on a failed load returns false with the loader's error text. Blocks on the network.
 [[nodiscard]] bool load_book_view(std::vector<Listing>& out, std::string& error);
+[[nodiscard]] bool load_book_view(std::vector<Listing>& out, std::string& error, const LoadOptions& options);
 
 } // namespace book

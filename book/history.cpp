@@ -5,6 +5,9 @@
 #include <set>
 #include <unordered_map>
 
+#include "book/reduce_context.h"
+#include "book/book_view.h"
+
 namespace book {
 namespace {
 
@@ -29,11 +32,9 @@ std::set<std::string> offer_set(const std::vector<PostRecord>& posts)
 {
     std::set<std::string> offers;
     for (const PostRecord& record : posts) {
-        if (post_string(record.post, "type") != "ag_buy") continue;
-        std::string listing = ascii_lower(post_string(record.post, "listing"));
-        std::string key = post_pubkey(record.post);
-        if (listing.empty() || key.empty()) continue;
-        offers.insert(listing + "|" + key);
+        const PostFields& f = record.fields;
+        if (f.type != "ag_buy" || f.listing.empty() || f.signer.empty()) continue;
+        offers.insert(f.listing + "|" + f.signer);
     }
     return offers;
 }
@@ -41,37 +42,35 @@ std::set<std::string> offer_set(const std::vector<PostRecord>& posts)
 HistoryRow row_of(const PostRecord& record, const std::map<std::string, Listing>& listings,
                   std::unordered_map<std::string, LastOffer>& last_offers)
 {
-    const Json& post = record.post;
+    const PostFields& f = record.fields;
     HistoryRow row;
-    row.type = post_string(post, "type");
+    row.type = f.type;
     row.txid = record.txid;
-    row.listing = row.type == "ag_list" ? record.txid : ascii_lower(post_string(post, "listing"));
-    row.handle = post_string(post, "handle");
-    if (row.handle.empty()) row.handle = post_string(post, "actor");
-    row.pubkey = post_pubkey(post);
-    row.qty = post_string(post, "qty");
-    row.pay_sats = post_u64(post, "pay_sats");
+    row.listing = row.type == "ag_list" ? record.txid : f.listing;
+    row.handle = f.handle;
+    row.pubkey = f.signer;
+    row.qty = f.qty;
+    row.pay_sats = f.pay_sats;
 
     if (row.type == "ag_buy") {
         last_offers[row.listing] = LastOffer{row.qty, row.pay_sats, row.handle};
     } else if (row.type == "ag_fill") {
         auto last = last_offers.find(row.listing);
-        std::string sold = post_string(post, "sold");
-        if (!sold.empty()) {
-            row.qty = sold;
+        if (!f.sold.empty()) {
+            row.qty = f.sold;
         } else if (last != last_offers.end()) {
             row.qty = last->second.qty;
         }
         if (row.pay_sats == 0 && last != last_offers.end()) row.pay_sats = last->second.pay_sats;
-        row.counterparty = post_string(post, "buyer");
+        row.counterparty = f.buyer;
         if (row.counterparty.empty() && last != last_offers.end()) row.counterparty = last->second.buyer;
     }
-    if (row.pay_sats == 0) row.pay_sats = post_u64(post, "price_sats");
+    if (row.pay_sats == 0) row.pay_sats = f.price_sats.value_or(0);
 
     const Listing* listing = find_listing(listings, row.listing);
     row.time = record.time;
     if (listing) row.name = display_name(*listing);
-    row.origin = post_string(post, "origin");
+    row.origin = f.origin;
     if (row.origin.empty() && listing) row.origin = listing->origin;
 
     if (row.type == "ag_list" || row.type == "ag_cancel" || row.type == "ag_fill" || row.type == "ag_force_cancel") {
@@ -134,6 +133,35 @@ std::vector<HistoryRow> history_rows(const std::vector<PostRecord>& posts,
         return a.txid > b.txid;
     });
     return rows;
+}
+
+bool load_history(std::vector<HistoryRow>& rows, std::string& error, std::string_view my_key)
+{
+    return load_history(rows, error, my_key, default_load_options());
+}
+
+bool load_history(std::vector<HistoryRow>& rows, std::string& error, std::string_view my_key,
+                  const LoadOptions& options)
+{
+    rows.clear();
+    error.clear();
+    try {
+        std::vector<PostRecord> posts;
+        if (!load_posts(posts, error, options)) return false;
+        std::map<std::string, Listing> listings;
+        reduce_book(posts, reduce_context_for(posts, options), listings);
+        std::vector<Listing*> unnamed;
+        for (auto& [id, listing] : listings) {
+            if (listing.name.empty() || listing.sym.empty()) unnamed.push_back(&listing);
+        }
+        fill_token_details(unnamed, options.services);
+        rows = history_rows(posts, listings, my_key);
+        return true;
+    } catch (...) {
+        rows.clear();
+        error = "could not load the history";
+        return false;
+    }
 }
 
 } // namespace book

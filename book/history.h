@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "book/listing.h"
+#include "book/load.h"
 #include "book/post_record.h"
 
 namespace book {
@@ -38,5 +39,7 @@ std::vector<HistoryRow> history_rows(const std::vector<PostRecord>& posts,
 // builds the rows. Clears both outputs first; on a failed load returns false with the
 // loader's error text.
 [[nodiscard]] bool load_history(std::vector<HistoryRow>& rows, std::string& error, std::string_view my_key);
+[[nodiscard]] bool load_history(std::vector<HistoryRow>& rows, std::string& error, std::string_view my_key,
+                                const LoadOptions& options);
 
 } // namespace book

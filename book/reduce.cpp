@@ -1,109 +1,79 @@
 #include "book/reduce.h"
 
 #include <algorithm>
-#include <cmath>
 #include <limits>
 #include <numeric>
+#include <string_view>
+#include <unordered_map>
 
 namespace book {
 namespace {
 
-// An output's satoshis: "valueSat" (a float rounded), else "value" in BSV, rounded.
-uint64_t output_sats(const Json& output)
+bool listing_fee_paid(const TxOutputs& outputs, const ReduceContext& context)
 {
-    if (const Json* v = core::json_member(output, "valueSat"); v && v->is_number()) {
-        if (v->is_number_float()) {
-            double d = v->get<double>() + 0.5;
-            return (std::isfinite(d) && d >= 0 && d < 1.8e19) ? static_cast<uint64_t>(d) : 0;
-        }
-        return post_u64(output, "valueSat");
-    }
-    if (const Json* v = core::json_member(output, "value"); v && v->is_number()) {
-        double d = v->get<double>() * 100'000'000.0 + 0.5;
-        return (std::isfinite(d) && d >= 0 && d < 1.8e19) ? static_cast<uint64_t>(d) : 0;
-    }
-    return 0;
-}
-
-std::string output_address(const Json& output)
-{
-    const Json* spk = core::json_object(output, "scriptPubKey");
-    if (!spk) return {};
-    if (const Json* addresses = core::json_array(*spk, "addresses"); addresses && !addresses->empty()) {
-        const Json& first = addresses->front();
-        return first.is_string() ? first.get<std::string>() : std::string();
-    }
-    return core::json_string(*spk, "address");
-}
-
-size_t output_count(const Json& tx)
-{
-    const Json* vout = core::json_array(tx, "vout");
-    return vout ? vout->size() : 0;
-}
-
-bool listing_fee_paid(const Json& tx, const ReduceContext& context)
-{
-    const Json* vout = core::json_array(tx, "vout");
-    if (!vout) return false;
     bool fee = false;
     bool oracle = false;
-    for (const Json& output : *vout) {
-        std::string address = output_address(output);
-        if (address.empty()) continue;
-        uint64_t sats = output_sats(output);
-        if (address == context.house_fee_address && sats >= LISTING_FEE_SATS) fee = true;
-        if (address == context.oracle_address && sats >= 1) oracle = true;
+    for (const PaidOutput& output : outputs.paid) {
+        if (output.address == context.house_fee_address && output.sats >= LISTING_FEE_SATS) fee = true;
+        if (output.address == context.oracle_address && output.sats >= 1) oracle = true;
     }
     return fee && oracle;
 }
 
-std::string handle_or_actor(const Json& post)
-{
-    std::string handle = post_string(post, "handle");
-    return handle.empty() ? post_string(post, "actor") : handle;
-}
+// The listings while reduction runs: in creation order, found by id through an index whose
+// keys view the txids of the posts (which outlive the reduction).
+struct WorkingBook {
+    std::vector<Listing> listings;
+    std::unordered_map<std::string_view, size_t> index;
 
-void apply_list(const PostRecord& record, const ReduceContext& context, std::map<std::string, Listing>& out)
+    Listing* find(std::string_view id)
+    {
+        auto it = index.find(id);
+        return it == index.end() ? nullptr : &listings[it->second];
+    }
+};
+
+void apply_list(const PostRecord& record, const ReduceContext& context, WorkingBook& book)
 {
-    const Json& post = record.post;
+    const PostFields& f = record.fields;
+    if (f.origin.empty() || f.utxo.empty()) return;
     Listing listing;
     listing.id = record.txid;
-    listing.origin = post_string(post, "origin");
-    listing.kind = post_string(post, "kind");
-    listing.utxo = ascii_lower(post_string(post, "utxo"));
-    listing.qty = post_string(post, "qty");
-    listing.price_sats = post_u64(post, "price_sats");
-    listing.note = post_string(post, "note");
+    listing.origin = f.origin;
+    listing.kind = f.kind;
+    listing.utxo = f.utxo;
+    listing.qty = f.qty;
+    listing.price_sats = f.price_sats.value_or(0);
+    listing.note = f.note;
     listing.created = record.time;
-    listing.exp = post_int(post, "exp");
-    if (listing.exp < 1) listing.exp = record.time + LISTING_LIFETIME_SECONDS;
-    listing.pay_addr = post_string(post, "pay_addr");
-    listing.ord_addr = post_string(post, "ord_addr");
-    listing.handle = handle_or_actor(post);
-    listing.paymail = post_string(post, "paymail");
-    listing.pubkey = post_pubkey(post);
-    listing.name = post_string(post, "name");
-    listing.sym = post_string(post, "sym");
-    listing.icon = post_string(post, "icon");
+    listing.exp = f.exp < 1 ? record.time + LISTING_LIFETIME_SECONDS : f.exp;
+    listing.pay_addr = f.pay_addr;
+    listing.ord_addr = f.ord_addr;
+    listing.handle = f.handle;
+    listing.paymail = f.paymail;
+    listing.pubkey = f.signer;
+    listing.name = f.name;
+    listing.sym = f.sym;
+    listing.icon = f.icon;
     listing.status = "live";
-    if (listing_fee_paid(record.tx, context)) {
-        listing.fee_ok = true;
-    } else if (context.reserved_listing_ids.count(record.txid) > 0) {
+    if (listing_fee_paid(record.outputs, context) || context.reserved_listing_ids.count(record.txid) > 0) {
         listing.fee_ok = true;
     } else {
         listing.fee_ok = false;
-        if (output_count(record.tx) >= 3) listing.status = "cancelled";
+        if (record.outputs.count >= 3) listing.status = "cancelled";
     }
-    if (listing.origin.empty() || listing.utxo.empty()) return;
-    out[listing.id] = std::move(listing);
+    auto [it, inserted] = book.index.try_emplace(record.txid, book.listings.size());
+    if (inserted) {
+        book.listings.push_back(std::move(listing));
+    } else {
+        book.listings[it->second] = std::move(listing);
+    }
 }
 
 // The owner checks compare the signer's key as verified; an empty key never owns anything.
-bool signed_by(const Json& post, const std::string& owner_key)
+bool signed_by(const PostFields& f, const std::string& owner_key)
 {
-    std::string key = post_pubkey(post);
-    return !key.empty() && key == owner_key;
+    return !f.signer.empty() && f.signer == owner_key;
 }
 
 bool is_architect(const std::string& key, const ReduceContext& context)
@@ -113,26 +83,26 @@ bool is_architect(const std::string& key, const ReduceContext& context)
            context.architect_keys.end();
 }
 
-void apply_fill(const Json& post, Listing& listing)
+void apply_fill(const PostFields& f, Listing& listing)
 {
-    if (!signed_by(post, listing.pubkey) || listing.status != "live") return;
+    if (!signed_by(f, listing.pubkey) || listing.status != "live") return;
     uint64_t total = parse_decimal_u64(listing.qty).value_or(0);
-    std::string q = post_string(post, "qty");
-    std::string s = post_string(post, "sold");
+    std::string q = f.qty;
+    std::string s = f.sold;
     uint64_t q_num = parse_decimal_u64(q).value_or(0);
     if (s.empty() && total > 0 && q_num > total) {
         if (!listing.offers.empty()) s = listing.offers.back().qty;
         uint64_t sold = parse_decimal_u64(s).value_or(0);
         q = sold < total ? std::to_string(total - sold) : "0";
     }
-    if (const Json* price = core::json_member(post, "price_sats")) {
-        if (price->is_number()) listing.price_sats = post_u64(post, "price_sats");
+    if (f.has_price) {
+        if (f.price_sats) listing.price_sats = *f.price_sats;
     } else if (total > 0) {
         uint64_t rest = parse_decimal_u64(q).value_or(0);
         if (rest < total) listing.price_sats = mul_div_floor(rest, listing.price_sats, total);
     }
-    listing.qty = q;
-    listing.utxo = ascii_lower(post_string(post, "utxo"));
+    listing.qty = std::move(q);
+    listing.utxo = f.utxo;
     listing.offers.clear();
     if (!listing.qty.empty() && listing.qty != "0" && !listing.utxo.empty()) return;
     listing.status = "sold";
@@ -142,55 +112,51 @@ void apply_fill(const Json& post, Listing& listing)
 
 Offer offer_from(const PostRecord& record)
 {
-    const Json& post = record.post;
+    const PostFields& f = record.fields;
     Offer offer;
     offer.id = record.txid;
-    offer.handle = handle_or_actor(post);
-    offer.pubkey = post_pubkey(post);
-    offer.qty = post_string(post, "qty");
-    offer.pay_sats = post_u64(post, "pay_sats");
-    offer.buyer_ord = post_string(post, "buyer_ord");
-    offer.offer = post_string(post, "offer");
+    offer.handle = f.handle;
+    offer.pubkey = f.signer;
+    offer.qty = f.qty;
+    offer.pay_sats = f.pay_sats;
+    offer.buyer_ord = f.buyer_ord;
+    offer.offer = f.offer;
     offer.created = record.time;
     return offer;
 }
 
-void apply_offer_cancel(const Json& post, Listing& listing)
+void apply_offer_cancel(const PostFields& f, Listing& listing)
 {
-    std::string offer_id = ascii_lower(post_string(post, "offer"));
-    std::string key = post_pubkey(post);
+    std::string offer_id = ascii_lower(f.offer);
     std::erase_if(listing.offers, [&](const Offer& offer) {
-        if (offer.id != offer_id) return false;
-        if (!key.empty() && !offer.pubkey.empty()) return offer.pubkey == key;
-        return false;
+        return offer.id == offer_id && !f.signer.empty() && offer.pubkey == f.signer;
     });
 }
 
-void apply(const PostRecord& record, const ReduceContext& context, std::map<std::string, Listing>& out)
+void apply(const PostRecord& record, const ReduceContext& context, WorkingBook& book)
 {
-    const Json& post = record.post;
-    std::string type = post_string(post, "type");
-    if (type == "ag_list") {
-        apply_list(record, context, out);
+    const PostFields& f = record.fields;
+    if (f.type == "ag_list") {
+        apply_list(record, context, book);
         return;
     }
-    auto it = out.find(ascii_lower(post_string(post, "listing")));
-    if (it == out.end()) return;
-    Listing& listing = it->second;
-    if (type == "ag_cancel") {
-        if (!signed_by(post, listing.pubkey)) return;
+    Listing* found = book.find(f.listing);
+    if (!found) return;
+    Listing& listing = *found;
+    if (f.type == "ag_cancel") {
+        if (!signed_by(f, listing.pubkey)) return;
         listing.status = "cancelled";
         listing.offers.clear();
-    } else if (type == "ag_force_cancel") {
-        if (!is_architect(post_pubkey(post), context)) return;
+    } else if (f.type == "ag_force_cancel") {
+        if (!is_architect(f.signer, context)) return;
         listing.status = "force_cancelled";
         listing.offers.clear();
-    } else if (type == "ag_fill") {
-        apply_fill(post, listing);
-    } else if (type == "ag_buy") {
+    } else if (f.type == "ag_fill") {
+        apply_fill(f, listing);
+    } else if (f.type == "ag_buy") {
         listing.offers.push_back(offer_from(record));
-    } else if (type == "ag_offer_cancel") {
-        apply_offer_cancel(post, listing);
+    } else if (f.type == "ag_offer_cancel") {
+        apply_offer_cancel(f, listing);
     }
 }
 
@@ -204,14 +170,20 @@ void reduce_book(const std::vector<PostRecord>& posts, const ReduceContext& cont
     std::iota(order.begin(), order.end(), size_t{0});
     auto less = [&](size_t a, size_t b) { return book_order_less(posts[a], posts[b]); };
     if (!std::is_sorted(order.begin(), order.end(), less)) std::stable_sort(order.begin(), order.end(), less);
-    for (size_t i : order) apply(posts[i], context, out);
+    WorkingBook book;
+    book.listings.reserve(posts.size() / 2);
+    book.index.reserve(posts.size() / 2);
+    for (size_t i : order) apply(posts[i], context, book);
+    for (Listing& listing : book.listings) {
+        std::string id = listing.id;
+        out.emplace(std::move(id), std::move(listing));
+    }
 }
 
 bool has_force_cancel(const std::vector<PostRecord>& posts)
 {
-    return std::any_of(posts.begin(), posts.end(), [](const PostRecord& record) {
-        return post_string(record.post, "type") == "ag_force_cancel";
-    });
+    return std::any_of(posts.begin(), posts.end(),
+                       [](const PostRecord& record) { return record.fields.type == "ag_force_cancel"; });
 }
 
 uint64_t mul_div_floor(uint64_t a, uint64_t b, uint64_t d)

@@ -37,9 +37,8 @@ void lower_s(uint8_t* s)
     }
 }
 
-} // namespace
-
-std::string replay_key(const Json& post)
+// The signature as 64 hex bytes r || low s, or the text itself when it is not a signature.
+std::string canonical_signature(const Json& post)
 {
     std::string sig_text = post_string_or(post, "sig", "signature");
     std::string sig = "text:" + sig_text;
@@ -50,7 +49,14 @@ std::string replay_key(const Json& post)
             sig = core::hex_encode(rs);
         }
     }
-    return post_pubkey(post) + "|" + sig;
+    return sig;
+}
+
+} // namespace
+
+std::string replay_key(const Json& post)
+{
+    return post_pubkey(post) + "|" + canonical_signature(post);
 }
 
 size_t drop_replays(std::vector<PostRecord>& posts)
@@ -59,7 +65,7 @@ size_t drop_replays(std::vector<PostRecord>& posts)
     std::vector<std::string> keys;
     keys.reserve(posts.size());
     for (const PostRecord& record : posts) {
-        keys.push_back(replay_key(record.post));
+        keys.push_back(record.fields.signer + "|" + canonical_signature(record.post));
         auto [it, inserted] = first_seen.try_emplace(keys.back(), record.seen);
         if (!inserted && record.seen < it->second) it->second = record.seen;
     }

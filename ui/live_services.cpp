@@ -2,10 +2,16 @@
 
 #include <curl/curl.h>
 
+#include <chrono>
 #include <cstdio>
 
 #include "core/log.h"
 #include "core/text.h"
+#include "book/book_view.h"
+#include "book/history.h"
+#include "book/load.h"
+#include "book/reduce.h"
+#include "book/reduce_context.h"
 #include "funding/reserves.h"
 #include "net/http.h"
 #include "net/http_client.h"
@@ -66,7 +72,24 @@ public:
     BookLoad load_book() override
     {
         BookLoad load;
-        load.error = "error: the book cannot be loaded by this build.";
+        try {
+            const book::LoadOptions options = book::default_load_options();
+            std::vector<book::PostRecord> posts;
+            if (!book::load_posts(posts, load.error, options)) {
+                if (!load.error.empty() && load.error.rfind("error", 0) != 0) load.error = "error: " + load.error;
+                return load;
+            }
+            std::map<std::string, book::Listing> reduced;
+            book::reduce_book(posts, book::reduce_context_for(posts, options), reduced);
+            const int64_t now = std::chrono::duration_cast<std::chrono::seconds>(
+                                    std::chrono::system_clock::now().time_since_epoch()).count();
+            load.view = book::book_view_of(reduced, now);
+            book::fill_token_details(load.view, options.services);
+            load.states = listing_states(reduced, load.view);
+            load.ok = true;
+        } catch (...) {
+            load = BookLoad{};
+        }
         return load;
     }
     std::vector<std::string> reserve_listing_ids() override
@@ -85,6 +108,19 @@ public:
         if (!wallet::fetch_inscription_content(key, content.bytes, content.content_type)) return std::nullopt;
         (void)wallet::write_content_cache(origin, content.bytes, content.content_type, "");
         return content;
+    }
+
+    std::string list_lots(std::vector<wallet::TvPursaOrdRow>& lots) override
+    {
+        return wallet::tv_pursa_list_ordinals(lots, true, false);
+    }
+
+    bool load_history(const std::string& identity_key, std::vector<book::HistoryRow>& rows, std::string& error) override
+    {
+        if (book::load_history(rows, error, identity_key)) return true;
+        if (error.empty()) error = "error: history load failed";
+        else if (error.rfind("error", 0) != 0) error = "error: " + error;
+        return false;
     }
 
     PageFetch fetch_page(const std::string& url) override

@@ -100,6 +100,7 @@ MainWindow::MainWindow(std::shared_ptr<MarketServices> services, Options options
 
     buildControls();
     layoutControls();
+    m_search->setFocus();
     setStatus(QString(STATUS_WELCOME));
     refreshWalletTexts();
     updateVersionLabel();
@@ -833,10 +834,69 @@ void MainWindow::setTileHandler(int controlId, std::function<void()> handler)
     m_tile_handlers[controlId] = std::move(handler);
 }
 
+void MainWindow::requestLots()
+{
+    if (!m_wallet.bound) {
+        showMessage("List", "Connect a Pursa wallet first.");
+        return;
+    }
+    if (m_busy) {
+        setStatus(QString(STATUS_ALREADY_WORKING));
+        return;
+    }
+    setBusy(true, ID_LIST);
+    setStatus(QString("Loading lots from this wallet..."));
+    startWorker([](MarketServices& services, PostTarget& target) {
+        auto payload = std::make_unique<LotsLoadedPayload>();
+        try {
+            payload->error = services.list_lots(payload->lots);
+        } catch (...) {
+            payload->lots.clear();
+            payload->error = "error: could not list the lots.";
+        }
+        target.post(MSG_LOTS_LOADED, std::move(payload));
+    });
+}
+
+void MainWindow::requestHistory()
+{
+    if (!m_wallet.bound) {
+        showMessage("History", "Connect a Pursa wallet first.");
+        return;
+    }
+    if (m_busy) {
+        setStatus(QString(STATUS_ALREADY_WORKING));
+        return;
+    }
+    setBusy(true, ID_HISTORY);
+    setStatus(QString("Loading your Tavrin Agoran history..."));
+    startWorker([](MarketServices& services, PostTarget& target) {
+        auto payload = std::make_unique<HistoryLoadedPayload>();
+        try {
+            // The wallet's identity is read on the worker, as the history needs it.
+            const std::string key = services.wallet_snapshot().identity_key;
+            if (!services.load_history(key, payload->rows, payload->error) && payload->error.empty())
+                payload->error = "error: history load failed";
+        } catch (...) {
+            payload->rows.clear();
+            payload->error = "error: history load failed";
+        }
+        target.post(MSG_HISTORY_LOADED, std::move(payload));
+    });
+}
+
 void MainWindow::onTile(int controlId)
 {
     if (const auto it = m_tile_handlers.find(controlId); it != m_tile_handlers.end() && it->second) {
         it->second();
+        return;
+    }
+    if (controlId == ID_LIST) {
+        requestLots();
+        return;
+    }
+    if (controlId == ID_HISTORY) {
+        requestHistory();
         return;
     }
     if (!m_wallet.bound) {

@@ -97,6 +97,11 @@ public:
     void setLotsHandler(std::function<void(LotsLoadedPayload&)> handler) { m_lots_handler = std::move(handler); }
     void setHistoryHandler(std::function<void()> handler) { m_history_handler = std::move(handler); }
 
+    // The List and History tiles' first step: refusals in the message window, else busy with
+    // the tile and the lots (or history) worker, whose message calls the handler above.
+    void requestLots();
+    void requestHistory();
+
     void applyTheme(int index);
     OwnerButton* button(int controlId) const;
     BookView* table() const { return m_view; }

@@ -8,9 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "book/history.h"
 #include "book/listing.h"
 #include "ui/reserve_reconcile.h"
 #include "ui/wallet_snapshot.h"
+#include "wallet/lots.h"
 
 namespace ui {
 
@@ -50,6 +52,11 @@ public:
     // The content of an inscription (origin or txid), from the "/ord_cache" files when they
     // hold it, else from the network (and then cached there). nullopt when unavailable.
     virtual std::optional<InscriptionContent> inscription_content(const std::string& key) = 0;
+    // The bound wallet's lots; "" on success, else the error sentence.
+    virtual std::string list_lots(std::vector<wallet::TvPursaOrdRow>& lots) = 0;
+    // The trade history of the wallet whose identity key is given; false with the error.
+    virtual bool load_history(const std::string& identity_key, std::vector<book::HistoryRow>& rows,
+                              std::string& error) = 0;
     // GET of a web page for the update check (redirects followed, capped at 400000 bytes).
     virtual PageFetch fetch_page(const std::string& url) = 0;
 

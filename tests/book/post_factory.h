@@ -13,6 +13,7 @@
 #include "core/hex.h"
 #include "core/key.h"
 #include "core/message.h"
+#include "tx/script.h"
 
 namespace booktest {
 
@@ -66,16 +67,7 @@ inline Json p2pkh_output(const std::string& address, double bsv, int n)
 inline Json data_output(const Json& post, int n)
 {
     std::string text = post.dump();
-    core::Bytes script = {0x00, 0x6a};
-    size_t len = text.size();
-    if (len < 0x4c) {
-        script.push_back(static_cast<uint8_t>(len));
-    } else if (len <= 0xff) {
-        script.insert(script.end(), {0x4c, static_cast<uint8_t>(len)});
-    } else {
-        script.insert(script.end(), {0x4d, static_cast<uint8_t>(len & 0xff), static_cast<uint8_t>(len >> 8)});
-    }
-    script.insert(script.end(), text.begin(), text.end());
+    core::Bytes script = tx::data_carrier_script(core::as_bytes(text));
     return Json{{"value", 0}, {"n", n}, {"scriptPubKey", {{"hex", core::hex_encode(script)}}}};
 }
 
@@ -104,13 +96,8 @@ inline std::string txid_of(unsigned byte)
 
 inline book::PostRecord record(const std::string& txid, const Json& post, size_t seen = 0, Json tx = nullptr)
 {
-    book::PostRecord r;
-    r.txid = txid;
-    r.post = post;
-    r.tx = tx.is_null() ? post_tx(post) : std::move(tx);
-    r.time = book::post_number(post, "ts");
-    r.seen = seen;
-    return r;
+    Json chain = tx.is_null() ? post_tx(post) : std::move(tx);
+    return book::make_post_record(txid, post, book::read_tx_outputs(chain), book::post_number(post, "ts"), seen);
 }
 
 inline Json listing_post(const std::string& qty, uint64_t price, const std::string& utxo)

@@ -576,3 +576,77 @@ TEST_F(MainWindowTest, TilesAskForAWalletFirst)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, ListTileLoadsTheLotsOnAWorker)
+{
+    services->set_wallet(bound_wallet("02" + std::string(64, 'a')));
+    auto w = open();
+    wallet::TvPursaOrdRow lot;
+    lot.origin = std::string(64, 'c') + "_0";
+    lot.name = "Obol";
+    lot.amt = "100";
+    lot.token_id = lot.origin;
+    services->set_lots({lot});
+    size_t handed = 0;
+    w->setLotsHandler([&](ui::LotsLoadedPayload&) { handed = w->lots().size(); });
+    QTest::mouseClick(w->button(ui::ID_LIST), Qt::LeftButton);
+    EXPECT_EQ(w->statusText(), "Loading lots from this wallet");
+    EXPECT_EQ(w->button(ui::ID_LIST)->text(), "Wait");
+    ASSERT_TRUE(wait_idle(*w));
+    EXPECT_EQ(handed, 1u);
+    EXPECT_EQ(w->statusText(), "Pick a lot and post a listing");
+    EXPECT_EQ(w->button(ui::ID_LIST)->text(), "Sell / List");
+
+    services->set_lots({});
+    QTest::mouseClick(w->button(ui::ID_LIST), Qt::LeftButton);
+    ASSERT_TRUE(wait_idle(*w));
+    EXPECT_EQ(w->statusText(), "No lots on this wallet yet. Mint or receive in Pursa first");
+    services->set_lots({}, "error: no watch addresses.");
+    QTest::mouseClick(w->button(ui::ID_LIST), Qt::LeftButton);
+    ASSERT_TRUE(wait_idle(*w));
+    EXPECT_EQ(w->statusText(), "error: no watch addresses");
+    EXPECT_EQ(w->statusColour(), RED);
+}
+
+TEST_F(MainWindowTest, HistoryTileLoadsTheRowsOrShowsTheError)
+{
+    const std::string me = "02" + std::string(64, 'b');
+    services->set_wallet(bound_wallet(me));
+    auto w = open();
+    book::HistoryRow row;
+    row.type = "ag_list";
+    row.txid = std::string(64, '7');
+    services->set_history({row, row});
+    bool opened = false;
+    w->setHistoryHandler([&] { opened = true; });
+    QTest::mouseClick(w->button(ui::ID_HISTORY), Qt::LeftButton);
+    EXPECT_EQ(w->statusText(), "Loading your Tavrin Agoran history");
+    ASSERT_TRUE(wait_idle(*w));
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(w->historyRows().size(), 2u);
+    EXPECT_EQ(services->history_key(), me);
+    EXPECT_EQ(w->statusText(), "History loaded");
+
+    services->set_history({}, "error: OI agoran txids failed");
+    opened = false;
+    QTest::mouseClick(w->button(ui::ID_HISTORY), Qt::LeftButton);
+    ASSERT_TRUE(wait_idle(*w));
+    EXPECT_FALSE(opened);
+    ASSERT_NE(w->messageWindow(), nullptr);
+    EXPECT_EQ(w->messageWindow()->title(), "History");
+    EXPECT_EQ(w->messageWindow()->text(), "error: OI agoran txids failed");
+}
+
+TEST_F(MainWindowTest, ListAndHistoryNeedAWallet)
+{
+    auto w = open();
+    QTest::mouseClick(w->button(ui::ID_LIST), Qt::LeftButton);
+    ASSERT_NE(w->messageWindow(), nullptr);
+    EXPECT_EQ(w->messageWindow()->title(), "List");
+    EXPECT_EQ(w->messageWindow()->text(), "Connect a Pursa wallet first.");
+    EXPECT_FALSE(w->isBusy());
+}
+
+} // namespace

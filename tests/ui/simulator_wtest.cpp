@@ -13,6 +13,7 @@
 #include "ui/owner_button.h"
 #include "ui/thumbnail_cache.h"
 #include "ui/tools/sample_art.h"
+#include "ui/tools/seed_market.h"
 #include "ui/ui_style.h"
 
 namespace {
@@ -109,6 +110,31 @@ TEST_F(SimulatorWindowTest, ThumbnailsComeFromTheOrdCacheOnceFetched)
     EXPECT_EQ(again, first);
     // A picture that was never cached does not.
     EXPECT_TRUE(ui::ThumbnailCache::fetch_thumbnail(*services, std::string(64, 'd') + "_0").isNull());
+}
+
+TEST_F(SimulatorWindowTest, StartUpLoadsTheSeededBook)
+{
+    const ui::SeedResult seeded = ui::seed_market(devnet().base_url(), 12);
+    ASSERT_TRUE(seeded.error.empty()) << seeded.error;
+    ui::MainWindow::Options options;
+    options.start_update_check = false;
+    auto w = open_window(options);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w->isBusy(); }, 60000));
+    const int live = seeded.listed - seeded.cancelled;
+    EXPECT_TRUE(w->statusText().startsWith(QString("Book: %1 listings. ").arg(live))) << w->statusText().toStdString();
+    EXPECT_EQ(w->table()->model()->rowCount(), live);
+}
+
+TEST_F(SimulatorWindowTest, AFailedLoadShowsTheLoadersErrorInRed)
+{
+    devnet().fault("registry", {{"down", true}});
+    devnet().fault("woc", {{"down", true}});
+    ui::MainWindow::Options options;
+    options.start_update_check = false;
+    auto w = open_window(options);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w->isBusy(); }, 60000));
+    EXPECT_TRUE(w->statusText().startsWith("error")) << w->statusText().toStdString();
+    EXPECT_EQ(w->statusColour(), QColor(0xDC, 0x38, 0x38));
 }
 
 } // namespace

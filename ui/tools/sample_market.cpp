@@ -201,6 +201,43 @@ std::optional<InscriptionContent> ScriptedServices::inscription_content(const st
     return it->second;
 }
 
+void ScriptedServices::set_lots(std::vector<wallet::TvPursaOrdRow> lots, std::string error)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_lots = std::move(lots);
+    m_lots_error = std::move(error);
+}
+
+void ScriptedServices::set_history(std::vector<book::HistoryRow> rows, std::string error)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_history = std::move(rows);
+    m_history_error = std::move(error);
+}
+
+std::string ScriptedServices::history_key() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_history_key;
+}
+
+std::string ScriptedServices::list_lots(std::vector<wallet::TvPursaOrdRow>& lots)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    lots = m_lots;
+    return m_lots_error;
+}
+
+bool ScriptedServices::load_history(const std::string& identity_key, std::vector<book::HistoryRow>& rows,
+                                    std::string& error)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_history_key = identity_key;
+    rows = m_history;
+    error = m_history_error;
+    return error.empty();
+}
+
 PageFetch ScriptedServices::fetch_page(const std::string&)
 {
     std::lock_guard<std::mutex> lock(m_mutex);

@@ -48,7 +48,12 @@ public:
     std::vector<std::string> reserve_listing_ids() override;
     void remove_reserve(const std::string& key) override;
     std::optional<InscriptionContent> inscription_content(const std::string& key) override;
+    std::string list_lots(std::vector<wallet::TvPursaOrdRow>& lots) override;
+    bool load_history(const std::string& identity_key, std::vector<book::HistoryRow>& rows, std::string& error) override;
     PageFetch fetch_page(const std::string& url) override;
+    void set_lots(std::vector<wallet::TvPursaOrdRow> lots, std::string error = {});
+    void set_history(std::vector<book::HistoryRow> rows, std::string error = {});
+    std::string history_key() const;
     bool offer_spends_listing(const std::string& offer_hex, const std::string& utxo) override;
     std::string product_page() override { return "https://tavrinnode.example/agoran"; }
     std::string tx_page_url(const std::string& txid) override { return "https://woc.example/tx/" + txid; }
@@ -64,6 +69,11 @@ private:
     std::vector<std::string> m_reserves;
     std::vector<std::string> m_removed;
     PageFetch m_page;
+    std::vector<wallet::TvPursaOrdRow> m_lots;
+    std::string m_lots_error;
+    std::vector<book::HistoryRow> m_history;
+    std::string m_history_error;
+    std::string m_history_key;
     int m_book_delay_ms = 0;
     std::map<std::string, InscriptionContent> m_content;
     std::atomic<int> m_book_loads{0};

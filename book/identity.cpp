@@ -1,0 +1,114 @@
+#include "book/identity.h"
+
+#include <chrono>
+#include <map>
+#include <mutex>
+
+#include "book/post.h"
+#include "book/signing.h"
+#include "core/hex.h"
+#include "core/key.h"
+
+namespace book {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr auto IDENTITY_KEY_LIFETIME = std::chrono::minutes(30);
+
+struct CachedKey {
+    std::string key;
+    Clock::time_point fetched;
+};
+
+std::mutex g_identity_mutex;
+std::map<std::string, CachedKey> g_identity_keys;  // lower-case handle "@" domain -> key
+
+std::mutex g_architects_mutex;
+std::map<std::string, std::vector<std::string>> g_last_architects;  // registry base -> keys
+
+// A key as the registry gives it, compressed; "" when it is not one.
+std::string compressed_key(std::string_view hex)
+{
+    std::optional<core::Bytes> bytes = core::hex_decode_loose(hex);
+    if (!bytes) return {};
+    return core::normalize_pubkey(*bytes);
+}
+
+} // namespace
+
+std::string identity_key_of(std::string_view handle, const BookServices& services)
+{
+    std::string name = normalize_handle(handle);
+    const std::string domain = ascii_lower(services.config->registry_domain);
+    if (size_t at = name.find('@'); at != std::string::npos) {
+        // Only handles of this registry are looked up here.
+        if (ascii_lower(trim_ascii_space(std::string_view(name).substr(at + 1))) != domain) return {};
+        name = std::string(trim_ascii_space(std::string_view(name).substr(0, at)));
+    }
+    if (name.empty()) return {};
+    name = ascii_lower(name);
+    const std::string lookup_key = name + "@" + domain;
+
+    {
+        std::lock_guard<std::mutex> lock(g_identity_mutex);
+        auto it = g_identity_keys.find(lookup_key);
+        if (it != g_identity_keys.end() && Clock::now() - it->second.fetched < IDENTITY_KEY_LIFETIME) {
+            return it->second.key;
+        }
+    }
+    net::Result<std::string> answer = services.registry().identity_key(name);
+    if (!answer) return {};
+    std::string key = compressed_key(*answer);
+    if (key.empty()) return {};
+    std::lock_guard<std::mutex> lock(g_identity_mutex);
+    g_identity_keys[lookup_key] = CachedKey{key, Clock::now()};
+    return key;
+}
+
+void clear_identity_cache()
+{
+    std::lock_guard<std::mutex> lock(g_identity_mutex);
+    g_identity_keys.clear();
+}
+
+bool identity_frozen(std::string_view pubkey_hex, std::string& note, const BookServices& services)
+{
+    note.clear();
+    if (pubkey_hex.empty() || !core::hex_decode(pubkey_hex)) return false;
+    net::Result<net::IdentityStatus> status = services.registry().identity_status(pubkey_hex);
+    if (!status) return false;
+    note = status->frozen_note;
+    return status->frozen;
+}
+
+std::optional<std::vector<std::string>> architect_keys(const BookServices& services)
+{
+    net::Result<std::vector<std::string>> answer = services.registry().architects();
+    if (!answer) return std::nullopt;
+    std::vector<std::string> keys;
+    for (const std::string& text : *answer) {
+        std::string key = compressed_key(text);
+        keys.push_back(key.empty() ? ascii_lower(text) : key);
+    }
+    return keys;
+}
+
+std::vector<std::string> architect_keys_for_reduction(const BookServices& services)
+{
+    std::optional<std::vector<std::string>> keys = architect_keys(services);
+    std::lock_guard<std::mutex> lock(g_architects_mutex);
+    if (keys) {
+        g_last_architects[services.config->registry] = *keys;
+        return *keys;
+    }
+    auto it = g_last_architects.find(services.config->registry);
+    return it == g_last_architects.end() ? std::vector<std::string>() : it->second;
+}
+
+bool verify_post(const Json& post)
+{
+    BookServices services = default_services();
+    return verify_post(post, [&](std::string_view handle) { return identity_key_of(handle, services); });
+}
+
+} // namespace book

@@ -1,0 +1,271 @@
+#include "book/load.h"
+
+#include <algorithm>
+#include <chrono>
+#include <map>
+#include <unordered_map>
+
+#include "book/chain_tx_check.h"
+#include "book/identity.h"
+#include "book/own_listings.h"
+#include "book/parallel.h"
+#include "book/replay.h"
+#include "book/signing.h"
+#include "book/tx_cache.h"
+#include "core/hex.h"
+#include "net/chain_tx.h"
+
+namespace book {
+namespace {
+
+constexpr std::string_view OI_NAME = "agoran";
+constexpr int OI_PAGE = 2000;
+constexpr int OI_MAX_IDS = 20000;
+constexpr int OI_TIMEOUT = 12;
+constexpr int WOC_LIST_TIMEOUT = 8;
+constexpr size_t WOC_ENOUGH_IDS = 400;
+constexpr int WOC_TX_TIMEOUT = 10;
+constexpr int OI_TX_TIMEOUT = 4;
+
+using Clock = std::chrono::steady_clock;
+
+double seconds_since(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// A chain answer is about txid unless it names another one.
+bool answer_names(const Json& tx, const std::string& txid)
+{
+    const Json* named = core::json_member(tx, "txid");
+    if (!named) return true;
+    return named->is_string() && ascii_lower(named->get<std::string>()) == txid;
+}
+
+// What the first phase of a load found for one txid.
+struct Found {
+    std::optional<PostRecord> record;
+    std::optional<CachedTx> to_cache;
+    bool fetched = false;
+    bool from_cache = false;
+    bool signature_checked = false;
+};
+
+Found examine(const std::string& txid, size_t seen, TxCache* cache, const BookServices& services)
+{
+    Found found;
+    TxOutputs outputs;
+    std::optional<Json> post;
+    std::optional<bool> signature_ok;
+    if (std::optional<CachedTx> cached = cache ? cache->take(txid) : std::nullopt) {
+        found.from_cache = true;
+        post = std::move(cached->post);
+        outputs = std::move(cached->outputs);
+        signature_ok = cached->signature_ok;
+    } else {
+        Json answer;
+        if (!fetch_tx(txid, answer, services)) return found;
+        found.fetched = true;
+        post = read_post_from_tx(answer);
+        outputs = read_tx_outputs(answer);
+        if (post) {
+            signature_ok = verify_post_signature(*post);
+            found.signature_checked = true;
+        }
+        // Kept only when its content hashes to the txid: the cache never holds a service's
+        // mistake.
+        if (core::json_string(answer, "txid") == txid && chain_tx_txid(answer) == txid) {
+            CachedTx entry;
+            entry.outputs = outputs;
+            entry.post = post;
+            entry.signature_ok = signature_ok;
+            found.to_cache = std::move(entry);
+        }
+    }
+    if (post && !signature_ok) {
+        signature_ok = verify_post_signature(*post);
+        found.signature_checked = true;
+    }
+    if (!post || !signature_ok.value_or(false)) return found;
+    int64_t time = post_number(*post, "ts");
+    if (time <= 0 || !book_post_names_signer(*post)) return found;
+    found.record = make_post_record(txid, std::move(*post), std::move(outputs), time, seen);
+    return found;
+}
+
+std::string actor_key(const Json& post)
+{
+    return ascii_lower(normalize_handle(post_string(post, "actor")));
+}
+
+} // namespace
+
+bool TxidList::add(std::string_view text)
+{
+    if (text.size() != 64 || !core::is_hex64(text)) return false;
+    std::string id = ascii_lower(text);
+    if (!m_known.insert(id).second) return false;
+    m_ids.push_back(std::move(id));
+    return true;
+}
+
+bool list_oi_txids(TxidList& list, std::string& error, const BookServices& services)
+{
+    net::RegistryClient registry = services.registry();
+    for (int offset = 0; offset < OI_MAX_IDS; offset += OI_PAGE) {
+        net::Result<std::vector<std::string>> page = registry.oracle_txids(OI_NAME, OI_PAGE, offset, OI_TIMEOUT);
+        if (!page) {
+            if (page.failure == net::Failure::Answer) {
+                error = "OI agoran returned no txids";
+                return false;
+            }
+            if (offset == 0) {
+                error = "OI agoran txids failed";
+                return false;
+            }
+            return true;
+        }
+        bool added = false;
+        for (const std::string& id : *page) added = list.add(id) || added;
+        if (!added || page->size() < static_cast<size_t>(OI_PAGE)) return true;
+    }
+    return true;
+}
+
+void list_woc_txids(TxidList& list, bool oi_succeeded, const BookServices& services)
+{
+    static constexpr net::WocAddressList ORDER[] = {net::WocAddressList::UnconfirmedHistory, net::WocAddressList::Unspent,
+                                                    net::WocAddressList::ConfirmedHistory, net::WocAddressList::History};
+    net::WocClient woc = services.woc();
+    size_t tries = oi_succeeded ? 2 : 4;
+    for (size_t i = 0; i < tries; ++i) {
+        net::Result<std::vector<std::string>> ids = woc.address_txids(services.oracle_address, ORDER[i], WOC_LIST_TIMEOUT);
+        if (!ids) continue;
+        for (const std::string& id : *ids) list.add(id);
+        if (list.size() >= WOC_ENOUGH_IDS) return;
+    }
+}
+
+bool fetch_tx(const std::string& txid, Json& out, const BookServices& services)
+{
+    out = Json();
+    net::Result<Json> woc = services.woc().tx_json(txid, WOC_TX_TIMEOUT);
+    if (woc && answer_names(*woc, txid)) out = std::move(*woc);
+    if (net::chain_vout_count(out) < 2) {
+        net::Result<Json> oi = services.registry().oi_tx_json(txid, OI_TX_TIMEOUT);
+        if (oi && answer_names(*oi, txid) && net::chain_vout_count(*oi) > net::chain_vout_count(out)) {
+            out = std::move(*oi);
+        }
+    }
+    return net::chain_vout_count(out) >= 1;
+}
+
+LoadOptions default_load_options()
+{
+    LoadOptions options;
+    options.own_listing_ids = bound_wallet_listing_ids();
+    options.cache_dir = TxCache::default_dir();
+    return options;
+}
+
+bool load_posts(std::vector<PostRecord>& posts, std::string& error)
+{
+    return load_posts(posts, error, default_load_options());
+}
+
+namespace {
+
+bool load_posts_checked(std::vector<PostRecord>& posts, std::string& error, const LoadOptions& options)
+{
+    posts.clear();
+    error.clear();
+    LoadStats stats;
+    const Clock::time_point start = Clock::now();
+    const BookServices& services = options.services;
+
+    TxidList list;
+    std::string oi_error;
+    bool oi_ok = list_oi_txids(list, oi_error, services);
+    list_woc_txids(list, oi_ok, services);
+    for (const std::string& id : options.own_listing_ids) list.add(id);
+    stats.txids = list.size();
+    stats.gather_seconds = seconds_since(start);
+    if (list.empty() && !oi_ok) {
+        error = oi_error.empty() ? "no agoran book (OI and WhatsOnChain miss)" : oi_error;
+        if (options.stats) *options.stats = stats;
+        return false;
+    }
+
+    // Transactions, posts and the checks that need only the post.
+    const Clock::time_point fetch_start = Clock::now();
+    std::optional<TxCache> cache;
+    if (options.cache_dir) {
+        cache.emplace(*options.cache_dir);
+        cache->load(list.ids());
+    }
+    stats.cache_seconds = seconds_since(fetch_start);
+    std::vector<Found> found(list.size());
+    parallel_for(list.size(), [&](size_t i) {
+        found[i] = examine(list.ids()[i], i, cache ? &*cache : nullptr, services);
+    });
+    std::unordered_map<std::string, CachedTx> fresh;
+    for (size_t i = 0; i < found.size(); ++i) {
+        stats.fetched += found[i].fetched;
+        stats.from_cache += found[i].from_cache;
+        stats.signatures_checked += found[i].signature_checked;
+        if (found[i].to_cache) fresh.emplace(list.ids()[i], std::move(*found[i].to_cache));
+    }
+    if (cache && !fresh.empty()) (void)cache->save(fresh);
+    stats.fetch_seconds = seconds_since(fetch_start);
+
+    // The key check: one lookup per distinct actor.
+    const Clock::time_point identity_start = Clock::now();
+    std::map<std::string, std::string> keys;
+    for (const Found& f : found) {
+        if (f.record) keys.emplace(actor_key(f.record->post), std::string());
+    }
+    std::vector<std::map<std::string, std::string>::iterator> slots;
+    for (auto it = keys.begin(); it != keys.end(); ++it) slots.push_back(it);
+    parallel_for(slots.size(), [&](size_t i) { slots[i]->second = identity_key_of(slots[i]->first, services); });
+    stats.identities = keys.size();
+    stats.identity_seconds = seconds_since(identity_start);
+
+    const Clock::time_point finish_start = Clock::now();
+    posts.reserve(found.size());
+    for (Found& f : found) {
+        if (!f.record) continue;
+        // identity_key_of answers compressed lower-case keys, the form of the signer's key.
+        const std::string& published = keys[actor_key(f.record->post)];
+        if (published.empty() || published != f.record->fields.signer) continue;
+        posts.push_back(std::move(*f.record));
+    }
+    stats.replays_dropped = drop_replays(posts);
+    // Records are large: order their positions, then move each once.
+    std::vector<size_t> order(posts.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return book_order_less(posts[a], posts[b]); });
+    std::vector<PostRecord> sorted;
+    sorted.reserve(posts.size());
+    for (size_t i : order) sorted.push_back(std::move(posts[i]));
+    posts.swap(sorted);
+    stats.posts = posts.size();
+    stats.finish_seconds = seconds_since(finish_start);
+    stats.total_seconds = seconds_since(start);
+    if (options.stats) *options.stats = stats;
+    return true;
+}
+
+} // namespace
+
+bool load_posts(std::vector<PostRecord>& posts, std::string& error, const LoadOptions& options)
+{
+    try {
+        return load_posts_checked(posts, error, options);
+    } catch (...) {
+        posts.clear();
+        error = "could not load the book";
+        return false;
+    }
+}
+
+} // namespace book

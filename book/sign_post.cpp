@@ -1,0 +1,67 @@
+#include "book/sign_post.h"
+
+#include <atomic>
+#include <chrono>
+
+#include "book/identity.h"
+#include "book/signing.h"
+#include "wallet/identity_keys.h"
+#include "wallet/wallet_file.h"
+#include "wallet/wallet_lock.h"
+#include "wallet/wallet_state.h"
+
+namespace book {
+namespace {
+
+std::atomic<int64_t> g_last_ts{0};
+
+// Now, or one second after the last time handed out, whichever is later.
+int64_t fresh_ts()
+{
+    int64_t now = std::chrono::duration_cast<std::chrono::seconds>(
+                      std::chrono::system_clock::now().time_since_epoch()).count();
+    int64_t last = g_last_ts.load();
+    int64_t ts = now;
+    do {
+        ts = std::max(now, last + 1);
+    } while (!g_last_ts.compare_exchange_weak(last, ts));
+    return ts;
+}
+
+} // namespace
+
+bool sign_post(Json& post, std::string& error, const BookServices& services)
+{
+    error.clear();
+    if (!post.is_object()) {
+        error = "could not sign";
+        return false;
+    }
+    const std::string& domain = services.config->registry_domain;
+    {
+        wallet::WalletLock lock;
+        std::string handle = wallet::wallet_load() ? wallet::wallet_state().paymail : std::string();
+        if (handle.empty()) {
+            error = "Connect Pursa";
+            return false;
+        }
+        post["actor"] = handle;
+        post["paymail"] = handle + "@" + domain;
+        const Json* ts = core::json_member(post, "ts");
+        if (!ts || !ts->is_number()) post["ts"] = fresh_ts();
+        wallet::IdentitySignature signature = wallet::identity_sign(signing_string(post));
+        if (!signature.error.empty()) {
+            error = signature.error;
+            return false;
+        }
+        post["pubkey"] = signature.pubkey_hex;
+        post["sig"] = signature.signature;
+    }
+    if (!verify_post(post, [&](std::string_view handle) { return identity_key_of(handle, services); })) {
+        error = "identity signature did not verify against " + domain + " PKI";
+        return false;
+    }
+    return true;
+}
+
+} // namespace book

@@ -1,0 +1,21 @@
+// Signing a post with the bound wallet's identity key.
+#pragma once
+
+#include <string>
+
+#include "book/post.h"
+#include "book/services.h"
+
+namespace book {
+
+// Completes the envelope of the post and signs it: "actor" becomes the bound wallet's handle,
+// "paymail" that handle + "@" + the registry's domain, "ts" the current time unless the post
+// carries a numeric "ts" (a time set here is later than every time set before in this
+// process, so that two posts of one kind signed within a second never share a signature), then
+// "pubkey" and "sig" from the identity key. The finished post must verify against the
+// registry. False with error "Connect Pursa" (no handle), the wallet's signing error, or
+// "identity signature did not verify against <domain> PKI". Blocks on the network; takes the
+// wallet lock only while it reads the handle and signs.
+[[nodiscard]] bool sign_post(Json& post, std::string& error, const BookServices& services = default_services());
+
+} // namespace book

@@ -1,0 +1,178 @@
+#include "book/identity.h"
+
+#include <gtest/gtest.h>
+
+#include "book/listing_check.h"
+#include "book/token_details.h"
+#include "tests/book/devnet_book.h"
+
+namespace {
+
+using book::Json;
+
+const booktest::Trader ALICE = booktest::trader(61, "alice");
+const booktest::Trader ARCH = booktest::trader(62, "arch");
+
+class IdentityTest : public testsupport::DevnetTest {
+protected:
+    void SetUp() override
+    {
+        DevnetTest::SetUp();
+        ASSERT_TRUE(m_devnet);
+        book::clear_identity_cache();
+        book::clear_token_cache();
+        m_services = booktest::devnet_services(devnet(), m_http);
+    }
+    void TearDown() override
+    {
+        book::clear_identity_cache();
+        book::clear_token_cache();
+    }
+
+    std::string domain() const { return m_services.config->registry_domain; }
+
+    booktest::RecordingHttp m_http;
+    book::BookServices m_services;
+};
+
+TEST_F(IdentityTest, TwoLookupsOfAHandleMakeOneRequest)
+{
+    devnet().set_identity("alice", ALICE.pub);
+    EXPECT_EQ(book::identity_key_of("alice", m_services), ALICE.pub);
+    EXPECT_EQ(book::identity_key_of(" @Alice ", m_services), ALICE.pub);
+    EXPECT_EQ(book::identity_key_of("alice@" + domain(), m_services), ALICE.pub);
+    EXPECT_EQ(m_http.count("/api/bsvalias/id/alice@" + domain()), 1u);
+}
+
+TEST_F(IdentityTest, ForeignDomainsAndEmptyHandlesAreNotLookedUp)
+{
+    devnet().set_identity("alice", ALICE.pub);
+    EXPECT_EQ(book::identity_key_of("alice@elsewhere.example", m_services), "");
+    EXPECT_EQ(book::identity_key_of(" @ ", m_services), "");
+    EXPECT_EQ(book::identity_key_of("@@" + domain(), m_services), "");  // no name before the domain
+    EXPECT_EQ(m_http.count("/api/bsvalias/"), 0u);
+}
+
+TEST_F(IdentityTest, AHandleCannotLeaveItsPath)
+{
+    devnet().set_identity("alice", ALICE.pub);
+    EXPECT_EQ(book::identity_key_of("../paymail/architects?x=", m_services), "");
+    for (const std::string& url : m_http.urls()) EXPECT_EQ(url.find("/../"), std::string::npos) << url;
+}
+
+TEST_F(IdentityTest, FailedLookupsAreNotCached)
+{
+    EXPECT_EQ(book::identity_key_of("alice", m_services), "");  // not registered yet
+    devnet().fault("registry", Json{{"down", true}});
+    devnet().set_identity("alice", ALICE.pub);
+    EXPECT_EQ(book::identity_key_of("alice", m_services), "");  // unreachable
+    devnet().clear_faults();
+    EXPECT_EQ(book::identity_key_of("alice", m_services), ALICE.pub);
+    EXPECT_EQ(m_http.count("/api/bsvalias/id/"), 3u);
+}
+
+TEST_F(IdentityTest, FrozenIdentities)
+{
+    std::string note = "stale";
+    EXPECT_FALSE(book::identity_frozen(ALICE.pub, note, m_services));
+    EXPECT_EQ(note, "");
+    devnet().freeze(ALICE.pub, "under review");
+    EXPECT_TRUE(book::identity_frozen(ALICE.pub, note, m_services));
+    EXPECT_EQ(note, "under review");
+    EXPECT_FALSE(book::identity_frozen("", note, m_services));
+    EXPECT_FALSE(book::identity_frozen("not/hex", note, m_services));
+    devnet().fault("registry", Json{{"down", true}});
+    EXPECT_FALSE(book::identity_frozen(ALICE.pub, note, m_services));
+    EXPECT_EQ(note, "");
+}
+
+TEST_F(IdentityTest, ArchitectsFallBackToTheLastGoodList)
+{
+    devnet().set_architects({ARCH.pub});
+    auto keys = book::architect_keys(m_services);
+    ASSERT_TRUE(keys);
+    EXPECT_EQ(*keys, std::vector<std::string>{ARCH.pub});
+    EXPECT_EQ(book::architect_keys_for_reduction(m_services), std::vector<std::string>{ARCH.pub});
+
+    devnet().fault("registry", Json{{"down", true}});
+    EXPECT_FALSE(book::architect_keys(m_services));
+    EXPECT_EQ(book::architect_keys_for_reduction(m_services), std::vector<std::string>{ARCH.pub});
+
+    devnet().clear_faults();
+    devnet().set_architects({});
+    EXPECT_TRUE(book::architect_keys_for_reduction(m_services).empty());
+}
+
+TEST_F(IdentityTest, ListingOutputChecks)
+{
+    std::string reason;
+    std::string origin = devnet().inscribe(booktest::OTHER_ADDRESS, "image/png", "\x89PNG....");
+    ASSERT_EQ(origin.size(), 66u);
+    EXPECT_TRUE(book::listing_output_unspent(origin, reason, m_services)) << reason;
+    EXPECT_EQ(reason, "");
+    std::string colon = origin;
+    colon[64] = ':';
+    EXPECT_TRUE(book::listing_output_unspent(colon, reason, m_services)) << reason;
+
+    EXPECT_FALSE(book::listing_output_unspent(origin.substr(0, 40) + "_0", reason, m_services));
+    EXPECT_EQ(reason, "bad utxo");
+    EXPECT_FALSE(book::listing_output_unspent(std::string(64, 'z') + "_0", reason, m_services));
+    EXPECT_EQ(reason, "bad utxo");
+    EXPECT_FALSE(book::listing_output_unspent(std::string(64, 'b') + "_0", reason, m_services));
+    EXPECT_EQ(reason, "GorillaPool miss");
+}
+
+TEST_F(IdentityTest, SpentListingOutput)
+{
+    // A lot that moved on: the output was spent by a later transaction.
+    std::string origin = devnet().inscribe(booktest::OTHER_ADDRESS, "image/png", "\x89PNG....");
+    tx::RawTx spend;
+    tx::RawTxInput in;
+    in.prev_hash = tx::txid_to_wire(origin.substr(0, 64)).value();
+    in.prev_index = 0;
+    in.script_sig = {0x51};
+    spend.inputs.push_back(in);
+    spend.outputs.push_back({1, booktest::p2pkh_lock(booktest::OTHER_ADDRESS)});
+    ASSERT_FALSE(devnet().import_tx(core::hex_encode(tx::serialize_raw_tx(spend))).empty());
+    std::string reason;
+    EXPECT_FALSE(book::listing_output_unspent(origin, reason, m_services));
+    EXPECT_EQ(reason, "UTXO spent");
+}
+
+TEST_F(IdentityTest, TokenDetailsFillOnlyWhatIsMissingAndCacheTheAnswerOnly)
+{
+    std::string id = devnet().mint(booktest::OTHER_ADDRESS, "1000", "GLD", booktest::txid_of(0x42) + "_0");
+    // A hostile listing names the token itself; its name must not reach other listings.
+    std::string name = "Not Gold", sym, icon;
+    book::token_details(id, "bsv21", name, sym, icon, m_services);
+    EXPECT_EQ(name, "Not Gold");
+    EXPECT_EQ(sym, "GLD");
+    EXPECT_EQ(icon, booktest::txid_of(0x42) + "_0");
+
+    std::string name2, sym2 = "MINE", icon2;
+    book::token_details(id, "bsv21", name2, sym2, icon2, m_services);
+    EXPECT_EQ(name2, "");
+    EXPECT_EQ(sym2, "MINE");
+    EXPECT_EQ(icon2, booktest::txid_of(0x42) + "_0");
+    EXPECT_EQ(m_http.count("/bsv20/id/"), 1u);
+}
+
+TEST_F(IdentityTest, PicturesAndMissesFetchNothingOrChangeNothing)
+{
+    std::string name, sym, icon;
+    book::token_details("pic_0", "picture", name, sym, icon, m_services);
+    EXPECT_EQ(icon, "pic_0");
+    std::string kept = "own";
+    book::token_details("pic_0", "picture", name, sym, kept, m_services);
+    EXPECT_EQ(kept, "own");
+    book::token_details("", "bsv21", name, sym, icon, m_services);
+    EXPECT_EQ(m_http.count("/bsv20/"), 0u);
+
+    std::string n, s, i;
+    book::token_details(booktest::txid_of(0x99) + "_0", "bsv21", n, s, i, m_services);
+    EXPECT_EQ(n + s + i, "");
+    book::token_details(booktest::txid_of(0x99) + "_0", "bsv21", n, s, i, m_services);
+    EXPECT_EQ(m_http.count("/bsv20/id/"), 2u);  // misses are asked again
+}
+
+} // namespace

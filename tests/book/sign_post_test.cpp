@@ -1,0 +1,165 @@
+#include "book/sign_post.h"
+
+#include <gtest/gtest.h>
+
+#include "book/book_view.h"
+#include "book/history.h"
+#include "book/identity.h"
+#include "book/load.h"
+#include "tests/book/devnet_book.h"
+#include "tests/support/test_data.h"
+#include "tests/wallet/wallet_fixture.h"
+
+namespace {
+
+using book::Json;
+
+// The identity key (m/44'/236'/100'/0/0) of the "abandon ... about" wallet.
+std::string abandon_identity_key()
+{
+    Json vectors = testsupport::read_json_vector("bip32-paths.json");
+    for (const Json& wallet : vectors["wallets"]) {
+        if (wallet["mnemonic"] != wallettest::ABANDON_MNEMONIC) continue;
+        for (const Json& path : wallet["paths"]) {
+            if (path["path"] == "m/44'/236'/100'/0/0") return path["public_key_hex"];
+        }
+    }
+    ADD_FAILURE() << "no identity key in the vectors";
+    return {};
+}
+
+// A bound wallet named "carol" against the simulator.
+class SignPostTest : public wallettest::WalletDirTest {
+protected:
+    void SetUp() override
+    {
+        WalletDirTest::SetUp();
+        m_devnet = testsupport::Devnet::start();
+        ASSERT_TRUE(m_devnet);
+        book::clear_identity_cache();
+        m_services = booktest::devnet_services(*m_devnet, m_http);
+        m_key = abandon_identity_key();
+    }
+    void TearDown() override
+    {
+        book::clear_identity_cache();
+        WalletDirTest::TearDown();
+    }
+
+    void bind_carol(bool registered = true)
+    {
+        bind_single_wallet(hd_wallet(wallettest::ABANDON_MNEMONIC, Json{{"paymail", "carol"}}));
+        if (registered) m_devnet->set_identity("carol", m_key);
+    }
+
+    Json cancel_post() const
+    {
+        return Json{{"protocol", "TV-Agoran"}, {"location", "agoran"}, {"type", "ag_cancel"},
+                    {"handle", "carol"}, {"listing", booktest::txid_of(0x10)}};
+    }
+
+    std::unique_ptr<testsupport::Devnet> m_devnet;
+    booktest::RecordingHttp m_http;
+    book::BookServices m_services;
+    std::string m_key;
+};
+
+TEST_F(SignPostTest, CompletesTheEnvelopeAndVerifies)
+{
+    bind_carol();
+    Json post = cancel_post();
+    std::string error = "stale";
+    ASSERT_TRUE(book::sign_post(post, error, m_services)) << error;
+    EXPECT_EQ(error, "");
+    EXPECT_EQ(post["actor"], "carol");
+    EXPECT_EQ(post["paymail"], "carol@" + m_services.config->registry_domain);
+    EXPECT_EQ(post["pubkey"], m_key);
+    EXPECT_EQ(post["sig"].get<std::string>().size(), 88u);
+    EXPECT_TRUE(post["ts"].is_number_integer());
+    EXPECT_GT(post["ts"].get<int64_t>(), 1'600'000'000);
+    EXPECT_TRUE(book::verify_post(post, [&](std::string_view h) { return book::identity_key_of(h, m_services); }));
+}
+
+TEST_F(SignPostTest, KeepsANumericTimeAndReplacesATextOne)
+{
+    bind_carol();
+    Json numeric = cancel_post();
+    numeric["ts"] = 1234;
+    std::string error;
+    ASSERT_TRUE(book::sign_post(numeric, error, m_services)) << error;
+    EXPECT_EQ(numeric["ts"], 1234);
+
+    Json text = cancel_post();
+    text["ts"] = "1234";
+    ASSERT_TRUE(book::sign_post(text, error, m_services)) << error;
+    EXPECT_TRUE(text["ts"].is_number_integer());
+    EXPECT_GT(text["ts"].get<int64_t>(), 1'600'000'000);
+}
+
+TEST_F(SignPostTest, TwoPostsSignedAtOnceNeverShareASignature)
+{
+    // Otherwise the second would be dropped as a replay of the first.
+    bind_carol();
+    Json first = cancel_post();
+    Json second = cancel_post();
+    second["listing"] = booktest::txid_of(0x11);
+    std::string error;
+    ASSERT_TRUE(book::sign_post(first, error, m_services)) << error;
+    ASSERT_TRUE(book::sign_post(second, error, m_services)) << error;
+    EXPECT_LT(first["ts"].get<int64_t>(), second["ts"].get<int64_t>());
+    EXPECT_NE(first["sig"], second["sig"]);
+}
+
+TEST_F(SignPostTest, WithoutAWalletAsksToConnect)
+{
+    Json post = cancel_post();
+    std::string error;
+    EXPECT_FALSE(book::sign_post(post, error, m_services));
+    EXPECT_EQ(error, "Connect Pursa");
+    EXPECT_FALSE(post.contains("sig"));
+}
+
+TEST_F(SignPostTest, AKeyTheRegistryDoesNotPublishFails)
+{
+    bind_carol(/*registered=*/false);
+    Json post = cancel_post();
+    std::string error;
+    EXPECT_FALSE(book::sign_post(post, error, m_services));
+    EXPECT_EQ(error, "identity signature did not verify against " + m_services.config->registry_domain + " PKI");
+}
+
+TEST_F(SignPostTest, SignedPostsMakeABookAndAHistory)
+{
+    bind_carol();
+    std::string token = m_devnet->mint(booktest::OTHER_ADDRESS, "100", "TKN", booktest::txid_of(0x33) + "_0");
+    Json listing = booktest::listing_post("10", 1000, booktest::txid_of(0xaa) + "_1");
+    listing["origin"] = token;
+    listing["protocol"] = "TV-Agoran";
+    listing["location"] = "agoran";
+    listing["handle"] = "carol";
+    std::string error;
+    ASSERT_TRUE(book::sign_post(listing, error, m_services)) << error;
+    std::string id = booktest::publish(*m_devnet, listing);
+
+    book::LoadOptions options;
+    options.services = m_services;
+    std::map<std::string, book::Listing> reduced;
+    std::vector<book::Listing> view;
+    ASSERT_TRUE(book::load_book(reduced, view, error, options)) << error;
+    ASSERT_EQ(view.size(), 1u);
+    EXPECT_EQ(view[0].id, id);
+    EXPECT_EQ(view[0].status, "live");
+    EXPECT_TRUE(view[0].fee_ok);
+    EXPECT_EQ(view[0].sym, "TKN");
+    EXPECT_EQ(view[0].icon, booktest::txid_of(0x33) + "_0");
+    EXPECT_EQ(reduced.size(), 1u);
+
+    std::vector<book::HistoryRow> rows;
+    ASSERT_TRUE(book::load_history(rows, error, m_key, options)) << error;
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].type, "ag_list");
+    EXPECT_EQ(rows[0].name, "TKN");
+    EXPECT_EQ(rows[0].role, "sell");
+}
+
+} // namespace
