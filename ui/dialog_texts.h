@@ -15,7 +15,6 @@ inline constexpr const char* LIST_FROZEN = "This identity is frozen. No list.";
 inline constexpr const char* LIST_PICK_LOT = "Pick a lot from this wallet.";
 inline constexpr const char* LIST_INFO =
     "Expiry is 4 weeks. List pays 0.01 BSV to the agoran plus 1 sat on the book oracle. Pursa reserves the UTXO.";
-inline constexpr const char* STATUS_LOADING_LOTS = "Loading lots from this wallet...";
 inline constexpr const char* STATUS_CHECKING_LISTING = "Checking this listing...";
 inline constexpr const char* STATUS_POSTING_LISTING = "Posting listing (0.01 BSV + 1 sat)...";
 
@@ -64,7 +63,6 @@ inline constexpr const char* HISTORY_INTRO =
 inline constexpr const char* HISTORY_PICK_ROW = "Pick a row.";
 inline constexpr const char* HISTORY_PICK_OPEN_OFFER = "Pick an open offer to cancel.";
 inline constexpr const char* HISTORY_NOT_OPEN_OFFER = "That row is not an open offer of yours.";
-inline constexpr const char* STATUS_LOADING_HISTORY = "Loading your Tavrin Agoran history...";
 
 // Report.
 inline constexpr const char* REPORT_INTRO = "Report (encrypted to the architect, same inbox as Tavrin Node).";

@@ -44,7 +44,6 @@ TradeDialogs::TradeDialogs(MainWindow& main, std::shared_ptr<TradeServices> serv
     main.setTileHandler(ID_CANCEL, [this] { onCancel(); });
     main.setTileHandler(ID_COMPLETE, [this] { onComplete(); });
     main.setTileHandler(ID_CURRENT, [this] { onCurrent(); });
-    main.setTileHandler(ID_HISTORY, [this] { onHistory(); });
     main.setTileHandler(ID_REPORT, [this] { onReport(); });
     main.setLotsHandler([this](LotsLoadedPayload&) { openListDialog(m_main.lots()); });
     main.setHistoryHandler([this] { openHistoryWindow(); });
@@ -82,23 +81,10 @@ void TradeDialogs::present(QWidget* window)
 
 void TradeDialogs::onList()
 {
-    if (!m_main.bound()) return m_context.refuse("List", CONNECT_FIRST);
-    if (bringForward(m_list)) return;
-    if (m_context.refuseWhenBusy()) return;
-    m_main.setBusy(true, ID_LIST);
-    m_main.setStatus(QString(STATUS_LOADING_LOTS));
-    m_main.startWorker([services = m_context.services()](MarketServices&, PostTarget& target) {
-        auto payload = std::make_unique<LotsLoadedPayload>();
-        try {
-            LotsLoad load = services->load_lots();
-            payload->lots = std::move(load.lots);
-            payload->error = std::move(load.error);
-        } catch (...) {
-            payload->lots.clear();
-            payload->error = "error: the lots could not be loaded.";
-        }
-        target.post(MSG_LOTS_LOADED, std::move(payload));
-    });
+    // An open dialog comes forward; otherwise the window loads the lots (it asks for a wallet
+    // first) and MSG_LOTS_LOADED opens the dialog.
+    if (m_main.bound() && bringForward(m_list)) return;
+    m_main.requestLots();
 }
 
 void TradeDialogs::openListDialog(std::vector<wallet::TvPursaOrdRow> lots)
@@ -207,27 +193,7 @@ void TradeDialogs::onCurrent()
         });
 }
 
-// --- History ---
-
-void TradeDialogs::onHistory()
-{
-    if (!m_main.bound()) return m_context.refuse("History", CONNECT_FIRST);
-    if (m_context.refuseWhenBusy()) return;
-    m_main.setBusy(true, ID_HISTORY);
-    m_main.setStatus(QString(STATUS_LOADING_HISTORY));
-    m_main.startWorker([services = m_context.services()](MarketServices&, PostTarget& target) {
-        auto payload = std::make_unique<HistoryLoadedPayload>();
-        try {
-            HistoryLoad load = services->load_history();
-            payload->rows = std::move(load.rows);
-            payload->error = std::move(load.error);
-        } catch (...) {
-            payload->rows.clear();
-            payload->error = "error: the history could not be loaded.";
-        }
-        target.post(MSG_HISTORY_LOADED, std::move(payload));
-    });
-}
+// --- History (the window loads the rows; MSG_HISTORY_LOADED opens the window) ---
 
 void TradeDialogs::openHistoryWindow()
 {

@@ -47,7 +47,6 @@ public:
     void onCancel();
     void onComplete();
     void onCurrent();
-    void onHistory();
     void onReport();
     void openChart();
 

@@ -10,22 +10,10 @@
 
 #include <nlohmann/json.hpp>
 
-#include "book/history.h"
 #include "book/listing.h"
-#include "ui/list_lot.h"
 #include "ui/offer_verdict.h"
 
 namespace ui {
-
-struct LotsLoad {
-    std::vector<wallet::TvPursaOrdRow> lots;
-    std::string error;  // "" on success
-};
-
-struct HistoryLoad {
-    std::vector<book::HistoryRow> rows;
-    std::string error;  // "" on success
-};
 
 struct AssetDetails {
     std::string name;
@@ -43,11 +31,7 @@ class TradeServices {
 public:
     virtual ~TradeServices() = default;
 
-    // --- Reads and checks ---
-    // The bound wallet's lots.
-    virtual LotsLoad load_lots() = 0;
-    // The bound wallet's trade history.
-    virtual HistoryLoad load_history() = 0;
+    // --- Checks ---
     // Whether the registry marks the identity key frozen (a registry out of reach: false).
     virtual bool identity_frozen(const std::string& pubkey) = 0;
     // Whether the listing output is unspent; reason says why not.

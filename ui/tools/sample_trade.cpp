@@ -9,18 +9,6 @@ namespace {
 const char* const SAMPLE_TXID = "5e1f0a9b8c7d6e5f4a3b2c1d0e9f8a7b6c5d4e3f2a1b0c9d8e7f6a5b4c3d2e1f";
 } // namespace
 
-void ScriptedTradeServices::set_lots(LotsLoad lots)
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_lots = std::move(lots);
-}
-
-void ScriptedTradeServices::set_history(HistoryLoad history)
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_history = std::move(history);
-}
-
 void ScriptedTradeServices::set_frozen(const std::string& pubkey)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -110,22 +98,6 @@ void ScriptedTradeServices::pause() const
         delay = m_delay_ms;
     }
     if (delay > 0) std::this_thread::sleep_for(std::chrono::milliseconds(delay));
-}
-
-LotsLoad ScriptedTradeServices::load_lots()
-{
-    pause();
-    record("load_lots", "");
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_lots;
-}
-
-HistoryLoad ScriptedTradeServices::load_history()
-{
-    pause();
-    record("load_history", "");
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_history;
 }
 
 bool ScriptedTradeServices::identity_frozen(const std::string& pubkey)

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "book/history.h"
 #include "ui/trade_services.h"
 #include "wallet/lots.h"
 
@@ -23,8 +24,6 @@ public:
         std::string extra;
     };
 
-    void set_lots(LotsLoad lots);
-    void set_history(HistoryLoad history);
     void set_frozen(const std::string& pubkey);
     void set_spent(const std::string& outpoint, const std::string& reason);
     void set_buyer_coins_spent(const std::string& offer_hex);
@@ -39,8 +38,6 @@ public:
     std::vector<Call> calls(const std::string& name) const;
     void clear_calls();
 
-    LotsLoad load_lots() override;
-    HistoryLoad load_history() override;
     bool identity_frozen(const std::string& pubkey) override;
     bool listing_output_unspent(const std::string& outpoint, std::string& reason) override;
     AssetDetails asset_details(const std::string& origin, const std::string& kind, AssetDetails known) override;
@@ -65,8 +62,6 @@ private:
     void pause() const;
 
     mutable std::mutex m_mutex;
-    LotsLoad m_lots;
-    HistoryLoad m_history;
     std::set<std::string> m_frozen;
     std::map<std::string, std::string> m_spent;
     std::set<std::string> m_coins_spent;
