@@ -104,38 +104,27 @@ void BuyDialog::postOffer()
     MainWindow& main = m_context.main();
     if (std::string refusal = held_listing_refusal(m_held, main.book()); !refusal.empty())
         return m_context.refuse("Buy", refusal);
-    const std::string qty_box = utf8(m_qty->text());
-    if (std::string refusal = buy_qty_refusal(qty_box); !refusal.empty()) return m_context.refuse("Buy", refusal);
     if (m_context.refuseWhenBusy()) return;
-
-    const WalletSnapshot& wallet = main.wallet();
-    BuyRequest request;
-    request.identity_key = wallet.identity_key;
-    request.paymail = wallet.paymail;
-    request.ordinals_address = wallet.ordinals_address;
-    request.listing = m_held;
-    request.listing.offers.clear();
-    request.qty_box = qty_box;
+    book::Listing listing = m_held;
+    listing.offers.clear();
 
     setChecking(true);
     QPointer<BuyDialog> self = this;
     const DialogContext context = m_context;
-    m_context.check<BuyPlan>(
+    m_context.check<trade::BuyPlan>(
         ID_BUY, STATUS_CHECKING_OFFER,
-        [request](TradeServices& services) { return run_buy_checks(request, services); },
-        [self, context, listing = request.listing](std::optional<BuyPlan> plan) {
+        [listing, qty = utf8(m_qty->text())](TradeServices& services) { return services.plan_buy(listing, qty); },
+        [self, context, listing](std::optional<trade::BuyPlan> plan) {
             if (!self) return;
             self->setChecking(false);
             if (!plan) return context.refuse("Buy", "error: the checks stopped unexpectedly.");
-            if (!plan->refusal.empty()) return context.refuse("Buy", plan->refusal);
+            if (!plan->error.empty()) return context.refuse("Buy", plan->error);
             // The book may have been reloaded while the checks ran.
             if (std::string refusal = held_listing_refusal(listing, context.main().book()); !refusal.empty())
                 return context.refuse("Buy", refusal);
-            context.startAction(ID_BUY, STATUS_BUILDING_OFFER,
-                                [post = plan->post, listing, qty = plan->qty,
-                                 pay = plan->pay_sats](TradeServices& services) {
-                                    return services.post_offer(post, listing, qty, pay);
-                                });
+            context.startAction(ID_BUY, STATUS_BUILDING_OFFER, [plan = *plan](TradeServices& services) {
+                return services.run_buy(plan);
+            });
             self->close();
         });
 }

@@ -56,19 +56,19 @@ void CompleteDialog::complete()
     setChecking(true);
     QPointer<CompleteDialog> self = this;
     const DialogContext context = m_context;
-    m_context.check<bool>(
+    m_context.check<std::string>(
         ID_COMPLETE, STATUS_CHECKING_COINS,
-        [hex = row.offer.offer](TradeServices& services) { return services.buyer_coins_spent(hex); },
-        [self, context, row](std::optional<bool> spent) {
+        [offer = row.row](TradeServices& services) { return services.check_completion(offer); },
+        [self, context, row](std::optional<std::string> refusal) {
             if (!self) return;
             self->setChecking(false);
-            if (!spent) return context.refuse("Complete", "error: the checks stopped unexpectedly.");
-            if (*spent) return context.refuse("Complete", COMPLETE_COINS_SPENT);
+            if (!refusal) return context.refuse("Complete", "error: the checks stopped unexpectedly.");
+            if (!refusal->empty()) return context.refuse("Complete", *refusal);
             if (!context.main().showMessage("Complete", COMPLETE_CONFIRM, {}, COMPLETE_CONFIRM_LABEL)) return;
             if (context.refuseWhenBusy()) return;
             if (self) self->close();
-            context.startAction(ID_COMPLETE, STATUS_COMPLETING, [row](TradeServices& services) {
-                return services.complete_sale(row.listing, row.offer);
+            context.startAction(ID_COMPLETE, STATUS_COMPLETING, [offer = row.row](TradeServices& services) {
+                return services.run_completion(offer);
             });
         });
 }

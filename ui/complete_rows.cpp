@@ -4,37 +4,30 @@
 
 namespace ui {
 
-std::vector<CompleteRow> complete_rows(const std::vector<book::Listing>& book, const std::string& identity_key,
-                                       const OfferSpendsListing& spends, const BuyerCoinsSpent& coins_spent)
+std::string verdict_text(const std::optional<trade::OfferCheck>& check)
 {
-    std::vector<CompleteRow> rows;
-    for (const auto& listing : book) {
-        if (!is_own_live_listing(listing, identity_key)) continue;
-        for (const auto& offer : listing.offers) {
-            if (!offer_counts(listing, offer, spends, coins_spent)) continue;
-            CompleteRow row;
-            row.listing = listing;
-            row.listing.offers.clear();
-            row.offer = offer;
-            rows.push_back(std::move(row));
-        }
-    }
-    return rows;
+    if (!check) return "-";
+    if (check->passes)
+        return "Pays you " + bsv_text(check->paid_sats) + " (" + bsv_text(check->due_sats) + " due). Passes.";
+    std::string sentence = check->error;
+    if (sentence.rfind("error: ", 0) == 0) sentence.erase(0, 7);
+    if (sentence.empty()) sentence = "the offer does not pass the check.";
+    return "Refused: " + sentence;
 }
 
 Card complete_card(const CompleteRow& row)
 {
+    const book::Offer& offer = row.row.offer;
     Card card;
-    card.title = row.signed_bytes() ? "Offer" : "Offer (needs a new post)";
+    card.title = row.row.has_signed_bytes() ? "Offer" : "Offer (needs a new post)";
     card.fields = {
-        {"Item", name_and_symbol(row.listing)},
-        {"Qty", row.offer.qty},
-        {"They pay", bsv_text(row.offer.pay_sats)},
-        {"Buyer", row.offer.handle},
-        {"Seller's check", verdict_text(row.verdict)},
+        {"Item", name_and_symbol(row.row.listing)},
+        {"Qty", offer.qty},
+        {"They pay", bsv_text(offer.pay_sats)},
+        {"Buyer", offer.handle},
+        {"Seller's check", verdict_text(row.check)},
     };
-    if (row.verdict.checked)
-        card.fields.back().tone = row.verdict.passes ? CardField::Tone::Good : CardField::Tone::Bad;
+    if (row.check) card.fields.back().tone = row.check->passes ? CardField::Tone::Good : CardField::Tone::Bad;
     return card;
 }
 
@@ -43,7 +36,7 @@ std::string complete_refusal(const std::vector<CompleteRow>& rows, int selected)
     if (selected < 0) return COMPLETE_PICK;
     if (rows.empty()) return COMPLETE_NONE;
     if (static_cast<size_t>(selected) >= rows.size()) return COMPLETE_PICK;
-    if (!rows[static_cast<size_t>(selected)].signed_bytes()) return COMPLETE_UNSIGNED;
+    if (!rows[static_cast<size_t>(selected)].row.has_signed_bytes()) return COMPLETE_UNSIGNED;
     return {};
 }
 

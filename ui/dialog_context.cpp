@@ -31,6 +31,13 @@ void DialogContext::startAction(int tile, const QString& status, std::function<s
     });
 }
 
+void DialogContext::postResult(const std::string& result) const
+{
+    auto payload = std::make_unique<ActionResultPayload>();
+    payload->result = result;
+    m_main->postTarget()->post(MSG_ACTION_RESULT, std::move(payload));
+}
+
 void DialogContext::refuse(const QString& title, const std::string& text) const
 {
     m_main->showMessage(title, qtext(text));

@@ -63,6 +63,9 @@ public:
     void startAction(int tile, const QString& status, std::function<std::string(TradeServices&)> routine,
                      bool list_post = false) const;
 
+    // Hands a result text to the main window as a trade worker's MSG_ACTION_RESULT.
+    void postResult(const std::string& result) const;
+
     // The message window titled title.
     void refuse(const QString& title, const std::string& text) const;
 

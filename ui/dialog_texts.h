@@ -68,7 +68,6 @@ inline constexpr const char* HISTORY_NOT_OPEN_OFFER = "That row is not an open o
 inline constexpr const char* REPORT_INTRO = "Report (encrypted to the architect, same inbox as Tavrin Node).";
 inline constexpr const char* REPORT_CONNECT = "Connect Pursa and publish a paymail first.";
 inline constexpr const char* REPORT_NO_ENCRYPT = "Could not encrypt.";
-inline constexpr const char* STATUS_SEALING_REPORT = "Sealing the report...";
 inline constexpr const char* STATUS_SENDING_REPORT = "Sending report...";
 
 } // namespace ui

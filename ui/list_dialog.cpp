@@ -72,25 +72,22 @@ void ListDialog::postListing()
     if (!wallet.bound) return m_context.refuse("List", CONNECT_FIRST);
     if (wallet.paymail.empty()) return m_context.refuse("List", publish_name_first(m_context.services()->registry_domain()));
 
-    ListRequest request;
-    request.identity_key = wallet.identity_key;
-    request.paymail = wallet.paymail;
-    request.pay_address = wallet.address;
-    request.ordinals_address = wallet.ordinals_address;
+    // No valid lot selected leaves the routine an empty lot, which it refuses.
+    trade::ListRequest request;
     const int choice = m_lot->currentIndex();
-    if (choice >= 0 && static_cast<size_t>(choice) < m_lots.size()) request.lot = m_lots[static_cast<size_t>(choice)];
-    request.price_box = utf8(m_price->text());
-    request.note_box = utf8(m_note->text());
-    request.qty_box = utf8(m_qty->text());
-    request.now = unix_now();
+    if (choice >= 0 && static_cast<size_t>(choice) < m_lots.size())
+        request.lot = lot_to_list(m_lots[static_cast<size_t>(choice)]);
+    request.qty = utf8(m_qty->text());
+    request.price = utf8(m_price->text());
+    request.note = utf8(m_note->text());
 
     setChecking(true);
     QPointer<ListDialog> self = this;
     const DialogContext context = m_context;
-    m_context.check<ListPlan>(
+    m_context.check<ListCheck>(
         ID_LIST, STATUS_CHECKING_LISTING,
-        [request](TradeServices& services) { return run_list_checks(request, services); },
-        [self, context](std::optional<ListPlan> plan) {
+        [request, now = unix_now()](TradeServices& services) { return run_list_checks(request, now, services); },
+        [self, context](std::optional<ListCheck> plan) {
             if (!self) {
                 // Closed while its lot was being reserved: nothing is posted, so let the lot go.
                 if (plan && plan->refusal.empty())
@@ -104,7 +101,7 @@ void ListDialog::postListing()
             context.startAction(
                 ID_LIST, STATUS_POSTING_LISTING,
                 [post = plan->post, key = plan->outpoint](TradeServices& services) {
-                    return services.post_listing(post, key);
+                    return services.publish_listing(post, key);
                 },
                 true);
             self->close();

@@ -1,7 +1,5 @@
 #include "ui/list_lot.h"
 
-#include "book/post.h"
-
 namespace ui {
 
 std::string lot_choice_label(const wallet::TvPursaOrdRow& lot)
@@ -10,9 +8,16 @@ std::string lot_choice_label(const wallet::TvPursaOrdRow& lot)
     return label + "  " + (lot.is_picture() ? std::string("picture") : lot.amt + " lots");
 }
 
-std::string lot_outpoint(const wallet::TvPursaOrdRow& lot)
+trade::LotToList lot_to_list(const wallet::TvPursaOrdRow& lot)
 {
-    return book::ascii_lower(lot.txid) + "_" + std::to_string(lot.vout);
+    trade::LotToList out;
+    out.id = lot.origin;
+    out.txid = lot.txid;
+    out.vout = lot.vout;
+    out.name = lot.name;
+    out.token_id = lot.token_id;
+    out.amount = lot.amt;
+    return out;
 }
 
 } // namespace ui

@@ -1,9 +1,9 @@
-// A lot of the bound wallet as the List dialog offers it: the label of its choice and the
-// outpoint a listing of it reserves. Pure.
+// A lot of the bound wallet as the List dialog offers it. Pure.
 #pragma once
 
 #include <string>
 
+#include "trade/list_routine.h"
 #include "wallet/lots.h"
 
 namespace ui {
@@ -12,7 +12,7 @@ namespace ui {
 // " lots", or "picture".
 std::string lot_choice_label(const wallet::TvPursaOrdRow& lot);
 
-// The lot's outpoint as a listing's "utxo": the txid in lower case, "_", the output index.
-std::string lot_outpoint(const wallet::TvPursaOrdRow& lot);
+// The lot as the list routine takes it.
+trade::LotToList lot_to_list(const wallet::TvPursaOrdRow& lot);
 
 } // namespace ui

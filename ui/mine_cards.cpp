@@ -9,19 +9,24 @@ std::string offers_waiting_text(size_t count)
     return std::to_string(count) + (count == 1 ? " offer waiting" : " offers waiting");
 }
 
+std::map<std::string, size_t> waiting_counts(const std::vector<trade::OfferRow>& rows)
+{
+    std::map<std::string, size_t> counts;
+    for (const auto& row : rows) ++counts[row.listing.id];
+    return counts;
+}
+
 MineCards mine_cards(const std::vector<book::Listing>& book, const std::string& identity_key,
-                     const std::string& paymail, const OfferSpendsListing& spends,
-                     const BuyerCoinsSpent& coins_spent, const TimeFormatter& format)
+                     const std::string& paymail, const std::map<std::string, size_t>& waiting,
+                     const TimeFormatter& format)
 {
     MineCards cards;
     for (const auto& listing : book) {
         if (listing.status != "live") continue;
-        if (is_own_live_listing(listing, identity_key)) {
-            size_t waiting = 0;
-            for (const auto& offer : listing.offers)
-                if (offer_counts(listing, offer, spends, coins_spent)) ++waiting;
+        if (!identity_key.empty() && listing.pubkey == identity_key) {
             std::string item = item_label(listing);
-            if (waiting > 0) item += "  \u00B7  " + offers_waiting_text(waiting);
+            if (const auto it = waiting.find(listing.id); it != waiting.end() && it->second > 0)
+                item += "  \u00B7  " + offers_waiting_text(it->second);
             std::string expires = "-";
             if (listing.exp > 0) {
                 expires = format(listing.exp, "%Y-%m-%d");

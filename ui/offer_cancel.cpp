@@ -7,7 +7,8 @@ namespace ui {
 bool is_own_offer(const book::Offer& offer, const std::string& identity_key, const std::string& paymail)
 {
     if (!offer.pubkey.empty()) return !identity_key.empty() && offer.pubkey == identity_key;
-    return !paymail.empty() && offer.handle == paymail;
+    if (paymail.empty() || offer.handle.empty()) return false;
+    return offer.handle == paymail || offer.handle == paymail.substr(0, paymail.find('@'));
 }
 
 const book::Offer* own_offer(const book::Listing& listing, const std::string& identity_key,
@@ -23,11 +24,8 @@ OfferCancelContext offer_cancel_context(const book::Listing& listing, const book
 {
     OfferCancelContext context;
     context.listing_id = listing.id;
-    context.offer_id = offer.id;
-    context.offer_hex = offer.offer;
+    context.offer = offer;
     context.item = name_and_symbol(listing);
-    context.qty = offer.qty;
-    context.pay_sats = offer.pay_sats;
     context.seller = seller_label(listing);
     return context;
 }
@@ -36,20 +34,18 @@ OfferCancelContext offer_cancel_context(const book::HistoryRow& row, const std::
 {
     OfferCancelContext context;
     context.listing_id = row.listing;
-    context.offer_id = row.txid;
-    context.qty = row.qty;
+    context.offer.id = row.txid;
+    context.offer.qty = row.qty;
+    context.offer.pay_sats = row.pay_sats;
+    context.offer.pubkey = row.pubkey;
+    context.offer.handle = row.handle;
     context.item = row.name;
-    context.pay_sats = row.pay_sats;
     for (const auto& listing : book) {
         if (listing.id != row.listing) continue;
         if (const std::string names = name_and_symbol(listing); !names.empty()) context.item = names;
         context.seller = seller_label(listing);
-        for (const auto& offer : listing.offers) {
-            if (offer.id != row.txid) continue;
-            context.offer_hex = offer.offer;
-            context.pay_sats = offer.pay_sats;
-            if (!offer.qty.empty()) context.qty = offer.qty;
-        }
+        for (const auto& offer : listing.offers)
+            if (offer.id == row.txid) context.offer = offer;
     }
     if (context.seller.empty()) context.seller = row.counterparty;
     return context;
@@ -66,23 +62,12 @@ Card offer_cancel_card(const OfferCancelContext& context)
     card.title = "Cancel offer";
     card.fields = {
         {"Item", context.item.empty() ? "(listing)" : context.item},
-        {"Your offer", context.qty + " lots"},
-        {"You were going to pay", bsv_text(context.pay_sats)},
+        {"Your offer", context.offer.qty + " lots"},
+        {"You were going to pay", bsv_text(context.offer.pay_sats)},
         {"Seller", context.seller.empty() ? "-" : context.seller},
         {"What this does", OFFER_CANCEL_EFFECT},
     };
     return card;
-}
-
-nlohmann::json offer_cancel_post(const OfferCancelContext& context, const std::string& paymail)
-{
-    return {{"type", "ag_offer_cancel"}, {"handle", paymail}, {"listing", context.listing_id},
-            {"offer", context.offer_id}};
-}
-
-nlohmann::json cancel_listing_post(const std::string& listing_id, const std::string& paymail)
-{
-    return {{"type", "ag_cancel"}, {"handle", paymail}, {"listing", listing_id}};
 }
 
 CancelChoice cancel_choice(const book::Listing* selected, const WalletSnapshot& wallet)

@@ -7,8 +7,6 @@
 #include <string>
 #include <vector>
 
-#include <nlohmann/json.hpp>
-
 #include "book/history.h"
 #include "book/listing.h"
 #include "ui/trade_card.h"
@@ -17,7 +15,7 @@
 namespace ui {
 
 // True when the offer is the wallet's: its pubkey is the identity key or, for an offer without
-// a pubkey, its handle is the wallet's paymail name.
+// a pubkey, its handle is the wallet's paymail name (with or without its domain).
 [[nodiscard]] bool is_own_offer(const book::Offer& offer, const std::string& identity_key,
                                 const std::string& paymail);
 
@@ -28,11 +26,8 @@ const book::Offer* own_offer(const book::Listing& listing, const std::string& id
 
 struct OfferCancelContext {
     std::string listing_id;
-    std::string offer_id;
-    std::string offer_hex;  // its coin locks are removed once the cancel is posted
-    std::string item;       // name and ticker of the listing
-    std::string qty;
-    uint64_t pay_sats = 0;
+    book::Offer offer;   // its id, and its transaction, whose coins the cancel frees
+    std::string item;    // name and ticker of the listing
     std::string seller;
 };
 
@@ -48,9 +43,6 @@ std::string offer_cancel_refusal(const OfferCancelContext& context);
 // The window's card: "Item" ("(listing)" when unnamed), "Your offer" ("<qty> lots"), "You were
 // going to pay", "Seller", "What this does".
 Card offer_cancel_card(const OfferCancelContext& context);
-
-nlohmann::json offer_cancel_post(const OfferCancelContext& context, const std::string& paymail);
-nlohmann::json cancel_listing_post(const std::string& listing_id, const std::string& paymail);
 
 // What the Cancel tile does with the selected listing.
 enum class CancelAction {

@@ -34,20 +34,18 @@ void ReportDialog::send()
     if (std::string refusal = report_text_refusal(text); !refusal.empty()) return m_context.refuse("Report", refusal);
     if (m_context.refuseWhenBusy()) return;
 
+    // The report is sealed and sent in one routine; the dialog waits for it, so that a report
+    // that could not be sealed or sent keeps its text.
     setChecking(true);
     QPointer<ReportDialog> self = this;
     const DialogContext context = m_context;
-    m_context.check<SealedReport>(
-        ID_REPORT, STATUS_SEALING_REPORT, [text](TradeServices& services) { return services.seal_report(text); },
-        [self, context](std::optional<SealedReport> sealed) {
-            if (!self) return;
-            self->setChecking(false);
-            if (!sealed || sealed->payload.empty())
-                return context.refuse("Report", sealed && !sealed->error.empty() ? sealed->error : REPORT_NO_ENCRYPT);
-            context.startAction(ID_REPORT, STATUS_SENDING_REPORT, [payload = sealed->payload](TradeServices& services) {
-                return services.send_report(payload);
-            });
-            self->close();
+    m_context.check<std::string>(
+        ID_REPORT, STATUS_SENDING_REPORT, [text](TradeServices& services) { return services.send_report(text); },
+        [self, context](std::optional<std::string> result) {
+            if (self) self->setChecking(false);
+            const std::string text = result ? *result : std::string("error: ") + REPORT_NO_ENCRYPT;
+            if (self && text.rfind("success", 0) == 0) self->close();
+            context.postResult(text);
         });
 }
 

@@ -19,19 +19,13 @@ namespace ui {
 
 namespace {
 
-// The wallet's own live listings: all that Complete and Listings & Offers read of the book
-// besides the offers on other listings.
+// The live listings: all that Complete and Listings & Offers read of the book.
 std::vector<book::Listing> live_book(const std::vector<book::Listing>& book)
 {
     std::vector<book::Listing> live;
     for (const auto& listing : book)
         if (listing.status == "live") live.push_back(listing);
     return live;
-}
-
-OfferSpendsListing spends_of(const std::shared_ptr<MarketServices>& market)
-{
-    return [market](const std::string& hex, const std::string& utxo) { return market->offer_spends_listing(hex, utxo); };
 }
 
 } // namespace
@@ -127,11 +121,9 @@ void TradeDialogs::onCancel()
     const book::Listing* listing = unlistable_listing(listing_id, m_main.book(), m_main.wallet());
     if (!listing) return m_context.refuse("Cancel", CANCEL_CLOSED);
     if (m_context.refuseWhenBusy()) return;
-    const nlohmann::json post = cancel_listing_post(listing_id, m_main.wallet().paymail);
-    m_context.startAction(ID_CANCEL, STATUS_POSTING_CANCEL,
-                          [post, listing_id, utxo = listing->utxo](TradeServices& services) {
-                              return services.cancel_listing(post, listing_id, utxo);
-                          });
+    m_context.startAction(ID_CANCEL, STATUS_POSTING_CANCEL, [listing = *listing](TradeServices& services) {
+        return services.run_cancel_listing(listing);
+    });
 }
 
 void TradeDialogs::openOfferCancel(const OfferCancelContext& context)
@@ -144,10 +136,10 @@ void TradeDialogs::openOfferCancel(const OfferCancelContext& context)
     m_main.placeBeside(window);
     if (!window->exec()) return;
     if (m_context.refuseWhenBusy()) return;
-    const nlohmann::json post = offer_cancel_post(context, m_main.wallet().paymail);
-    m_context.startAction(ID_CANCEL, STATUS_CANCELLING_OFFER, [post, hex = context.offer_hex](TradeServices& services) {
-        return services.cancel_offer(post, hex);
-    });
+    m_context.startAction(ID_CANCEL, STATUS_CANCELLING_OFFER,
+                          [listing_id = context.listing_id, offer = context.offer](TradeServices& services) {
+                              return services.run_offer_cancel(listing_id, offer);
+                          });
 }
 
 // --- Complete and Listings & Offers ---
@@ -159,9 +151,8 @@ void TradeDialogs::onComplete()
     QPointer<TradeDialogs> self = this;
     m_context.check<std::vector<CompleteRow>>(
         ID_COMPLETE, STATUS_CHECKING_OFFERS,
-        [book = live_book(m_main.book()), key = m_main.wallet().identity_key,
-         spends = spends_of(m_main.services())](TradeServices& services) {
-            return run_complete_rows(book, key, spends, services);
+        [book = live_book(m_main.book()), key = m_main.wallet().identity_key](TradeServices& services) {
+            return run_complete_rows(book, key, services);
         },
         [self](std::optional<std::vector<CompleteRow>> rows) {
             if (!self) return;
@@ -180,10 +171,8 @@ void TradeDialogs::onCurrent()
     const WalletSnapshot& wallet = m_main.wallet();
     m_context.check<MineCards>(
         0, STATUS_CHECKING_OFFERS,
-        [book = live_book(m_main.book()), key = wallet.identity_key, paymail = wallet.paymail,
-         spends = spends_of(m_main.services())](TradeServices& services) {
-            return run_mine_cards(book, key, paymail, spends, services);
-        },
+        [book = live_book(m_main.book()), key = wallet.identity_key,
+         paymail = wallet.paymail](TradeServices& services) { return run_mine_cards(book, key, paymail, services); },
         [self](std::optional<MineCards> cards) {
             if (!self) return;
             if (!cards) return self->m_context.refuse(MINE_TITLE, "error: the offers could not be checked.");

@@ -1,8 +1,8 @@
-// The Complete rows, the Listings & Offers cards, the verdict line and the lot choices.
+// The Complete cards and refusals, the Listings & Offers cards, the verdict line and the lot
+// choices.
 #include <gtest/gtest.h>
 
 #include <ctime>
-#include <set>
 
 #include "ui/complete_rows.h"
 #include "ui/list_lot.h"
@@ -21,28 +21,6 @@ std::string utc(int64_t t, const char* format)
     std::strftime(buffer, sizeof buffer, format, std::gmtime(&tt));
     return buffer;
 }
-
-// Offer transactions in these tests are long texts that name the outpoint they spend and
-// whether the buyer's coins are gone.
-std::string offer_hex(const std::string& spends, bool coins_gone = false)
-{
-    std::string hex = "tx:" + spends + (coins_gone ? ":gone:" : ":kept:");
-    hex.resize(90, '0');
-    return hex;
-}
-
-bool spends(const std::string& hex, const std::string& utxo) { return hex.find(utxo) != std::string::npos; }
-
-struct CoinBook {
-    std::set<std::string> asked;
-    ui::BuyerCoinsSpent check()
-    {
-        return [this](const std::string& hex) {
-            asked.insert(hex);
-            return hex.find(":gone:") != std::string::npos;
-        };
-    }
-};
 
 book::Offer offer(const std::string& id, const std::string& hex, const std::string& pubkey = THEM)
 {
@@ -73,81 +51,67 @@ book::Listing listing(const std::string& id, const std::string& owner, const cha
     return l;
 }
 
-TEST(CompleteRows, OffersOnOwnLiveListingsThatCanStillComplete)
+ui::CompleteRow row_of(const book::Listing& listing, const book::Offer& offer)
 {
-    auto a = listing("a", ME);
-    a.offers = {offer("spends", offer_hex("a_0")),
-                offer("elsewhere", offer_hex("z_9")),           // spends another output
-                offer("gone", offer_hex("a_0", true)),          // buyer's coins spent
-                offer("short", "0100"),                         // too short to check: kept
-                offer("unsigned", "")};                         // no bytes: kept, needs a new post
-    auto b = listing("b", THEM);
-    b.offers = {offer("theirs", offer_hex("b_0"))};
-    auto c = listing("c", ME, "expired");
-    c.offers = {offer("expired", offer_hex("c_0"))};
-    auto d = listing("d", ME);
-    d.utxo.clear();                                             // no utxo: only the coins are checked
-    d.offers = {offer("no-utxo", offer_hex("q_1")), offer("no-utxo-gone", offer_hex("q_1", true))};
-
-    CoinBook coins;
-    const auto rows = ui::complete_rows({a, b, c, d}, ME, spends, coins.check());
-    std::vector<std::string> ids;
-    for (const auto& row : rows) ids.push_back(row.offer.id);
-    EXPECT_EQ(ids, (std::vector<std::string>{"spends", "short", "unsigned", "no-utxo"}));
-    // The coin check is not asked for offers the spend check already ruled out, nor for short ones.
-    EXPECT_EQ(coins.asked.count(offer_hex("z_9")), 0u);
-    EXPECT_EQ(coins.asked.count("0100"), 0u);
-    EXPECT_EQ(rows[0].listing.id, "a");
-    EXPECT_TRUE(rows[0].listing.offers.empty());
-    EXPECT_TRUE(rows[0].signed_bytes());
-    EXPECT_FALSE(rows[2].signed_bytes());
-    // An unbound wallet (no key) has no rows.
-    EXPECT_TRUE(ui::complete_rows({a}, "", spends, coins.check()).empty());
+    ui::CompleteRow row;
+    row.row = {offer, listing};
+    return row;
 }
 
-TEST(CompleteRows, CardsAndTheirVerdicts)
+trade::OfferCheck check_of(bool passes, uint64_t paid, uint64_t due, const char* error = "")
 {
-    auto a = listing("a", ME);
-    a.offers = {offer("x", offer_hex("a_0")), offer("y", "")};
-    CoinBook coins;
-    auto rows = ui::complete_rows({a}, ME, spends, coins.check());
-    ASSERT_EQ(rows.size(), 2u);
-    rows[0].verdict.checked = true;
-    rows[0].verdict.passes = false;
-    rows[0].verdict.error = "error: the offer pays 0.00000001 BSV; 0.25000000 BSV is due.";
-    const ui::Card refused = ui::complete_card(rows[0]);
-    EXPECT_EQ(refused.title, "Offer");
-    ASSERT_EQ(refused.fields.size(), 5u);
-    EXPECT_EQ(refused.fields[0].value, "Owl Coin  OWL");
-    EXPECT_EQ(refused.fields[1].value, "1");
-    EXPECT_EQ(refused.fields[2].label, "They pay");
-    EXPECT_EQ(refused.fields[2].value, "0.25000000 BSV");
-    EXPECT_EQ(refused.fields[3].value, "zeno@tavrinnode.example");
-    EXPECT_EQ(refused.fields[4].label, "Seller's check");
-    EXPECT_EQ(refused.fields[4].value, "Refused: the offer pays 0.00000001 BSV; 0.25000000 BSV is due.");
+    trade::OfferCheck check;
+    check.passes = passes;
+    check.paid_sats = paid;
+    check.due_sats = due;
+    check.error = error;
+    return check;
+}
 
-    rows[0].verdict = {true, true, 25'000'000, 25'000'000, ""};
-    EXPECT_EQ(ui::complete_card(rows[0]).fields[4].value, "Pays you 0.25000000 BSV (0.25000000 BSV due). Passes.");
-    const ui::Card unsigned_card = ui::complete_card(rows[1]);
+TEST(CompleteRows, CardsShowWhatTheSellersCheckFinds)
+{
+    const auto a = listing("a", ME);
+    auto refused = row_of(a, offer("x", "0100"));
+    refused.check = check_of(false, 1, 25'000'000, "error: the offer pays 0.00000001 BSV; 0.25000000 BSV is due.");
+    const ui::Card card = ui::complete_card(refused);
+    EXPECT_EQ(card.title, "Offer");
+    ASSERT_EQ(card.fields.size(), 5u);
+    EXPECT_EQ(card.fields[0].label, "Item");
+    EXPECT_EQ(card.fields[0].value, "Owl Coin  OWL");
+    EXPECT_EQ(card.fields[1].label, "Qty");
+    EXPECT_EQ(card.fields[1].value, "1");
+    EXPECT_EQ(card.fields[2].label, "They pay");
+    EXPECT_EQ(card.fields[2].value, "0.25000000 BSV");
+    EXPECT_EQ(card.fields[3].label, "Buyer");
+    EXPECT_EQ(card.fields[3].value, "zeno@tavrinnode.example");
+    EXPECT_EQ(card.fields[4].label, "Seller's check");
+    EXPECT_EQ(card.fields[4].value, "Refused: the offer pays 0.00000001 BSV; 0.25000000 BSV is due.");
+    EXPECT_EQ(card.fields[4].tone, ui::CardField::Tone::Bad);
+
+    auto passes = refused;
+    passes.check = check_of(true, 25'000'000, 25'000'000);
+    EXPECT_EQ(ui::complete_card(passes).fields[4].value, "Pays you 0.25000000 BSV (0.25000000 BSV due). Passes.");
+    EXPECT_EQ(ui::complete_card(passes).fields[4].tone, ui::CardField::Tone::Good);
+
+    const auto unsigned_row = row_of(a, offer("y", ""));
+    const ui::Card unsigned_card = ui::complete_card(unsigned_row);
     EXPECT_EQ(unsigned_card.title, "Offer (needs a new post)");
     EXPECT_EQ(unsigned_card.fields[4].value, "-");
+    EXPECT_EQ(unsigned_card.fields[4].tone, ui::CardField::Tone::Normal);
 }
 
 TEST(CompleteRows, VerdictWithoutASentenceStillSaysItIsRefused)
 {
-    ui::OfferVerdict verdict;
-    verdict.checked = true;
-    EXPECT_EQ(ui::verdict_text(verdict), "Refused: the offer does not pass the check.");
-    verdict.error = "no error prefix.";
-    EXPECT_EQ(ui::verdict_text(verdict), "Refused: no error prefix.");
+    EXPECT_EQ(ui::verdict_text(std::nullopt), "-");
+    EXPECT_EQ(ui::verdict_text(check_of(false, 0, 0)), "Refused: the offer does not pass the check.");
+    EXPECT_EQ(ui::verdict_text(check_of(false, 0, 0, "no error prefix.")), "Refused: no error prefix.");
+    EXPECT_EQ(ui::verdict_text(check_of(false, 0, 0, "error: ")), "Refused: the offer does not pass the check.");
 }
 
 TEST(CompleteRows, RefusalsOfTheCompleteButtonInOrder)
 {
-    auto a = listing("a", ME);
-    a.offers = {offer("x", offer_hex("a_0")), offer("y", "")};
-    CoinBook coins;
-    const auto rows = ui::complete_rows({a}, ME, spends, coins.check());
+    const auto a = listing("a", ME);
+    const std::vector<ui::CompleteRow> rows = {row_of(a, offer("x", "0100")), row_of(a, offer("y", ""))};
     EXPECT_EQ(ui::complete_refusal(rows, -1), "Pick an offer.");
     EXPECT_EQ(ui::complete_refusal({}, -1), "Pick an offer.");
     EXPECT_EQ(ui::complete_refusal({}, 0), "Nobody has offered on your listings yet.");
@@ -166,19 +130,23 @@ TEST(MineCards, WaitingLine)
 TEST(MineCards, OwnLiveListingsWithTheOffersWaitingOnThem)
 {
     auto one = listing("a", ME);
-    one.offers = {offer("short", "0100")};  // unverifiable: counts
     auto two = listing("b", ME);
     two.name.clear();
-    two.offers = {offer("x", offer_hex("b_0")), offer("y", offer_hex("b_0")), offer("gone", offer_hex("b_0", true)),
-                  offer("stray", offer_hex("z_1"))};
     auto none = listing("c", ME);
     none.name.clear();
     none.sym.clear();
     none.exp = 0;
     auto sold = listing("d", ME, "sold");
     auto expired = listing("e", ME, "expired");
-    CoinBook coins;
-    const auto cards = ui::mine_cards({one, two, none, sold, expired}, ME, PAYMAIL, spends, coins.check(), utc);
+    // One unverifiable offer waits on "a", two on "b"; the rows of the Complete dialog count.
+    const std::vector<trade::OfferRow> rows = {{offer("short", "0100"), one},
+                                               {offer("x", "tx"), two},
+                                               {offer("y", "tx"), two}};
+    const auto waiting = ui::waiting_counts(rows);
+    EXPECT_EQ(waiting.at("a"), 1u);
+    EXPECT_EQ(waiting.at("b"), 2u);
+    EXPECT_EQ(waiting.count("c"), 0u);
+    const auto cards = ui::mine_cards({one, two, none, sold, expired}, ME, PAYMAIL, waiting, utc);
     ASSERT_EQ(cards.listings.size(), 3u);
     const ui::Card& first = cards.listings[0];
     EXPECT_EQ(first.title, "Listing");
@@ -194,23 +162,24 @@ TEST(MineCards, OwnLiveListingsWithTheOffersWaitingOnThem)
     EXPECT_EQ(cards.listings[2].fields[0].value, "origin-c");
     EXPECT_EQ(cards.listings[2].fields[3].value, "-");
     EXPECT_TRUE(cards.offers.empty());
+    // Someone else's wallet sees none of them.
+    EXPECT_TRUE(ui::mine_cards({one, two}, THEM, "", waiting, utc).listings.empty());
 }
 
 TEST(MineCards, OwnOffersOnLiveListings)
 {
     auto theirs = listing("a", THEM);
-    auto priced = offer("mine", offer_hex("a_0"), ME);
+    auto priced = offer("mine", "tx", ME);
     auto unpriced = offer("by-name", "", "");
     unpriced.handle = PAYMAIL;
     unpriced.pay_sats = 0;
-    theirs.offers = {priced, offer("other", offer_hex("a_0")), unpriced};
+    theirs.offers = {priced, offer("other", "tx"), unpriced};
     auto anonymous = listing("b", THEM);
     anonymous.handle.clear();
-    anonymous.offers = {offer("mine-too", offer_hex("b_0"), ME)};
+    anonymous.offers = {offer("mine-too", "tx", ME)};
     auto closed = listing("c", THEM, "cancelled");
-    closed.offers = {offer("closed", offer_hex("c_0"), ME)};
-    CoinBook coins;
-    const auto cards = ui::mine_cards({theirs, anonymous, closed}, ME, PAYMAIL, spends, coins.check(), utc);
+    closed.offers = {offer("closed", "tx", ME)};
+    const auto cards = ui::mine_cards({theirs, anonymous, closed}, ME, PAYMAIL, {}, utc);
     EXPECT_TRUE(cards.listings.empty());
     ASSERT_EQ(cards.offers.size(), 3u);
     EXPECT_EQ(cards.offers[0].title, "Offer");
@@ -238,7 +207,13 @@ TEST(ListLots, ChoiceLabelsAndOutpoints)
     EXPECT_EQ(ui::lot_choice_label(token), "Owl Coin  500 lots");
     token.name.clear();
     EXPECT_EQ(ui::lot_choice_label(token), "tok_1  500 lots");
-    EXPECT_EQ(ui::lot_outpoint(token), std::string(64, 'a') + "_3");
+    const trade::LotToList listed = ui::lot_to_list(token);
+    EXPECT_EQ(listed.id, "o_0");
+    EXPECT_EQ(listed.txid, token.txid);
+    EXPECT_EQ(listed.vout, 3u);
+    EXPECT_EQ(listed.token_id, "tok_1");
+    EXPECT_EQ(listed.amount, "500");
+    EXPECT_FALSE(listed.picture());
 
     wallet::TvPursaOrdRow picture;
     picture.origin = "pic_0";
@@ -246,6 +221,7 @@ TEST(ListLots, ChoiceLabelsAndOutpoints)
     EXPECT_EQ(ui::lot_choice_label(picture), "pic_0  picture");
     picture.name = "Golden Owl";
     EXPECT_EQ(ui::lot_choice_label(picture), "Golden Owl  picture");
+    EXPECT_TRUE(ui::lot_to_list(picture).picture());
 }
 
 } // namespace

@@ -1,7 +1,8 @@
-// The trade dialogs on the offscreen platform over scripted services: every refusal of the
-// List, Buy, Cancel, Complete, Listings & Offers, History and Report windows on its trigger, in
-// order; what each action hands the trade routines; the listing held by id across reloads; and
-// the keyboard. tests/ui/trade_simulator_wtest.cpp drives the same windows over the simulator.
+// The trade dialogs on the offscreen platform over scripted trade routines: the windows, their
+// controls and sizes, the refusals the dialogs make themselves and those the routines give
+// (shown in the right window, the dialog kept), what each action hands the routines, busy state
+// while a check runs, the listing held by id across reloads, and the keyboard.
+// tests/ui/trade_simulator_wtest.cpp drives the same windows over the simulator.
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -178,7 +179,9 @@ protected:
         dismiss();
         click(window, id);
         EXPECT_TRUE(idle());
-        return message(1000);
+        std::string shown = message(1000);
+        EXPECT_TRUE(idle());  // an action result reloads the book
+        return shown;
     }
 
     int64_t now = 0;
@@ -222,42 +225,24 @@ TEST_F(TradeDialogsTest, ListDialogShowsTheLots)
     EXPECT_EQ(dialogs->listDialog(), list);
 }
 
-TEST_F(TradeDialogsTest, ListRefusalsInOrderKeepTheDialog)
+TEST_F(TradeDialogsTest, ListRefusalsKeepTheDialogAndItsInputs)
 {
     ui::ListDialog* list = openList();
     ASSERT_NE(list, nullptr);
-    struct Case {
-        const char* qty;
-        const char* price;
-        const char* note;
-        const char* message;
-    } cases[] = {
-        {"250", "", "fine", "List: Enter a price in BSV (total for the qty)."},
-        {"250", "1,5", "fine", "List: Enter a price in BSV (total for the qty)."},
-        {"250", "-1", "fine", "List: Enter a price in BSV (total for the qty)."},
-        {"250", "0.000000001", "fine", "List: Enter a price in BSV (total for the qty)."},
-        {"250", "1.5", "   ", "List: Add a short note (1\u2013140 characters)."},
-        {"0", "1.5", "fine", "List: Qty must be at least 1."},
-        {"", "1.5", "fine", "List: Qty must be at least 1."},
-        {"abc", "1.5", "fine", "List: Qty must be a whole number."},
-        {"501", "1.5", "fine", "List: Qty must be at least 1 and no more than you hold of this lot."},
-    };
-    for (const auto& c : cases) {
-        fillList(list, c.qty, c.price, c.note);
-        EXPECT_EQ(press(list, ui::ID_LIST_POST), c.message) << c.qty << " " << c.price;
-        EXPECT_EQ(dialogs->listDialog(), list);
-    }
-    // A note of 141 characters is refused; 70 two-byte characters (140 bytes) pass that check.
-    fillList(list, "250", "1.5", std::string(141, 'n').c_str());
-    EXPECT_EQ(press(list, ui::ID_LIST_POST), "List: Add a short note (1\u2013140 characters).");
-    EXPECT_TRUE(trade->calls("reserve_add").empty());
-    EXPECT_TRUE(trade->calls("post_listing").empty());
+    trade->set_answer("plan_listing", "Enter a price in BSV (total for the qty).");
+    fillList(list, "250", "1,5", "fine");
+    EXPECT_EQ(press(list, ui::ID_LIST_POST), "List: Enter a price in BSV (total for the qty).");
+    EXPECT_EQ(dialogs->listDialog(), list);
+    EXPECT_EQ(child<QLineEdit>(list, ui::ID_LIST_PRICE)->text(), "1,5");
+    EXPECT_TRUE(child<QWidget>(list, ui::ID_LIST_POST)->isEnabled());
     EXPECT_FALSE(main->isBusy());
-
-    // A frozen identity is refused before anything the user typed.
-    trade->set_frozen(ME);
-    fillList(list, "abc", "", "");
-    EXPECT_EQ(press(list, ui::ID_LIST_POST), "List: This identity is frozen. No list.");
+    // The routine got what the boxes held, untrimmed, for the chosen lot.
+    const auto planned = trade->calls("plan_listing");
+    ASSERT_EQ(planned.size(), 1u);
+    EXPECT_EQ(planned[0].argument, std::string(64, '2') + "_1");
+    EXPECT_EQ(planned[0].extra, "250|1,5|fine");
+    EXPECT_TRUE(trade->calls("reserve_add").empty());
+    EXPECT_TRUE(trade->calls("publish_listing").empty());
 }
 
 TEST_F(TradeDialogsTest, ListWithoutAPaymailNameIsRefused)
@@ -271,61 +256,47 @@ TEST_F(TradeDialogsTest, ListWithoutAPaymailNameIsRefused)
     ASSERT_TRUE(QTest::qWaitFor([&] { return main->wallet().paymail.empty(); }, 3000));
     fillList(list, "250", "1.25", "fine");
     EXPECT_EQ(press(list, ui::ID_LIST_POST), "List: Publish a @tavrinnode.example name in Pursa first.");
-    EXPECT_TRUE(trade->calls("identity_frozen").empty());
+    EXPECT_TRUE(trade->calls("plan_listing").empty());
 }
 
-TEST_F(TradeDialogsTest, ListPostsTheListingAndRepollsIt)
+TEST_F(TradeDialogsTest, ListReservesThenPublishesAndRepollsTheListing)
 {
     ui::ListDialog* list = openList();
     ASSERT_NE(list, nullptr);
     fillList(list, " 0250 ", "1.25 ", "  Half the bag \u00E9\u00E9 ");
     click(list, ui::ID_LIST_POST);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !trade->calls("post_listing").empty(); }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !trade->calls("publish_listing").empty(); }, 3000));
     EXPECT_TRUE(QTest::qWaitFor([&] { return dialogs->listDialog() == nullptr; }, 3000));
-    const auto post = posted("post_listing");
-    EXPECT_EQ(post["type"], "ag_list");
-    EXPECT_EQ(post["handle"], ui::SAMPLE_PAYMAIL);
-    EXPECT_EQ(post["origin"], std::string(64, '1') + "_0");
-    EXPECT_EQ(post["kind"], "bsv21");
-    EXPECT_EQ(post["utxo"], std::string(64, '2') + "_1");
-    EXPECT_EQ(post["qty"], "250");
-    EXPECT_EQ(post["price_sats"], 125'000'000);
-    EXPECT_EQ(post["note"], "Half the bag \u00E9\u00E9");
-    EXPECT_EQ(post["pay_addr"], bound_wallet().address);
-    EXPECT_EQ(post["ord_addr"], bound_wallet().ordinals_address);
-    EXPECT_EQ(post["name"], "Owl Coin");
-    EXPECT_EQ(post["sym"], "OWL");
-    EXPECT_FALSE(post.contains("icon"));
-    const int64_t exp = post["exp"].get<int64_t>();
-    EXPECT_GE(exp, now + 2'419'200);
-    EXPECT_LE(exp, unix_now() + 2'419'200);
-    EXPECT_EQ(trade->calls("post_listing")[0].extra, std::string(64, '2') + "_1");
+    EXPECT_EQ(trade->calls("plan_listing")[0].extra, " 0250 |1.25 |  Half the bag \u00E9\u00E9 ");
     const auto reserved = trade->calls("reserve_add");
     ASSERT_EQ(reserved.size(), 1u);
     EXPECT_EQ(reserved[0].argument, std::string(64, '2') + "_1");
+    const auto published = trade->calls("publish_listing");
+    EXPECT_EQ(published[0].extra, std::string(64, '2') + "_1");
+    EXPECT_EQ(posted("publish_listing")["type"], "ag_list");
+    const int64_t exp = posted("publish_listing")["exp"].get<int64_t>();
+    EXPECT_GE(exp, now + 2'419'200);
+    EXPECT_LE(exp, unix_now() + 2'419'200);
     // The result reaches the main window as a list post: its txid is re-polled.
     ASSERT_TRUE(QTest::qWaitFor([&] { return main->pendingListing() == TXID || main->pendingRetries() > 0; }, 3000));
     EXPECT_EQ(message(), "Tavrin Agoran: success: " + TXID);
 }
 
-TEST_F(TradeDialogsTest, APictureIsAlwaysListedAsOne)
+TEST_F(TradeDialogsTest, APictureLotReachesTheRoutineAsAPicture)
 {
     ui::ListDialog* list = openList();
     ASSERT_NE(list, nullptr);
     fillList(list, "7", "0.00000001", "one picture", 2);
     click(list, ui::ID_LIST_POST);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !trade->calls("post_listing").empty(); }, 3000));
-    const auto post = posted("post_listing");
-    EXPECT_EQ(post["qty"], "1");
-    EXPECT_EQ(post["kind"], "picture");
-    EXPECT_EQ(post["origin"], std::string(64, '5') + "_0");
-    EXPECT_EQ(post["price_sats"], 1);
-    EXPECT_EQ(post["icon"], std::string(64, '5') + "_0");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !trade->calls("publish_listing").empty(); }, 3000));
+    EXPECT_EQ(trade->calls("plan_listing")[0].argument, std::string(64, '5') + "_0");
+    EXPECT_EQ(posted("publish_listing")["qty"], "1");
+    EXPECT_EQ(trade->calls("reserve_add")[0].extra.substr(0, 66), std::string(64, '5') + "_0");
 }
 
 TEST_F(TradeDialogsTest, ListingTheSameOutpointTwiceStopsAtTheReserve)
 {
-    trade->set_result("post_listing", "error: the book oracle did not answer.");
+    trade->set_answer("publish_listing", "error: the book oracle did not answer.");
     for (int attempt = 0; attempt < 2; ++attempt) {
         ui::ListDialog* list = openList();
         ASSERT_NE(list, nullptr);
@@ -344,7 +315,7 @@ TEST_F(TradeDialogsTest, ListingTheSameOutpointTwiceStopsAtTheReserve)
         }
     }
     // The scripted routine does not release the reserve: the second attempt met it.
-    EXPECT_EQ(trade->calls("post_listing").size(), 1u);
+    EXPECT_EQ(trade->calls("publish_listing").size(), 1u);
 }
 
 TEST_F(TradeDialogsTest, ClosingTheListDialogWhileItsLotIsReservedReleasesIt)
@@ -359,7 +330,7 @@ TEST_F(TradeDialogsTest, ClosingTheListDialogWhileItsLotIsReservedReleasesIt)
     list->close();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !trade->calls("reserve_remove").empty(); }, 5000));
     EXPECT_EQ(trade->calls("reserve_remove")[0].argument, std::string(64, '2') + "_1");
-    EXPECT_TRUE(trade->calls("post_listing").empty());
+    EXPECT_TRUE(trade->calls("publish_listing").empty());
     EXPECT_TRUE(idle());
 }
 
@@ -367,6 +338,7 @@ TEST_F(TradeDialogsTest, ListKeyboardEnterPostsEscapeCloses)
 {
     ui::ListDialog* list = openList();
     ASSERT_NE(list, nullptr);
+    trade->set_answer("plan_listing", "Enter a price in BSV (total for the qty).");
     fillList(list, "5", "", "fine");
     auto* price = child<QLineEdit>(list, ui::ID_LIST_PRICE);
     price->setFocus();
@@ -426,55 +398,46 @@ TEST_F(TradeDialogsTest, BuyPreviewFollowsTheQtyBox)
     EXPECT_EQ(buy->costLine().text, "Enter a qty from 1 to 900.");
 }
 
-TEST_F(TradeDialogsTest, BuyRefusalsInOrder)
+TEST_F(TradeDialogsTest, BuyRefusalsKeepTheDialog)
 {
     select(book[5].id);
     click(ui::ID_BUY);
     ui::BuyDialog* buy = dialogs->buyDialog();
     ASSERT_NE(buy, nullptr);
     auto* qty = child<QLineEdit>(buy, ui::ID_BUY_QTY);
-    qty->setText(" 0 ");
-    EXPECT_EQ(press(buy, ui::ID_BUY_POST), "Buy: Qty must be at least 1.");
-    qty->setText("");
-    EXPECT_EQ(press(buy, ui::ID_BUY_POST), "Buy: Qty must be at least 1.");
-    EXPECT_TRUE(trade->calls("listing_output_unspent").empty());
-
-    qty->setText("abc");
-    EXPECT_EQ(press(buy, ui::ID_BUY_POST), "Buy: Qty must be a whole number.");
-    qty->setText("901");
-    EXPECT_EQ(press(buy, ui::ID_BUY_POST), "Buy: Qty is more than the listing.");
-    trade->set_frozen(book[5].pubkey);
-    EXPECT_EQ(press(buy, ui::ID_BUY_POST), "Buy: Frozen identity. No buy.");
-    trade->set_spent(book[5].utxo, "UTXO spent");
-    EXPECT_EQ(press(buy, ui::ID_BUY_POST), "Buy: That lot is gone. UTXO spent");
-    EXPECT_EQ(dialogs->buyDialog(), buy);
-    EXPECT_TRUE(trade->calls("post_offer").empty());
+    for (const char* refusal : {"Qty must be at least 1.", "That lot is gone. UTXO spent", "Frozen identity. No buy.",
+                                "Qty is more than the listing."}) {
+        trade->set_answer("plan_buy", refusal);
+        qty->setText("901");
+        EXPECT_EQ(press(buy, ui::ID_BUY_POST), std::string("Buy: ") + refusal);
+        EXPECT_EQ(dialogs->buyDialog(), buy);
+        EXPECT_EQ(qty->text(), "901");
+        EXPECT_TRUE(qty->isEnabled());
+    }
+    // The routine is asked about the listing the dialog holds, with the box as typed.
+    const auto planned = trade->calls("plan_buy");
+    ASSERT_EQ(planned.size(), 4u);
+    EXPECT_EQ(planned[0].argument, book[5].id);
+    EXPECT_EQ(planned[0].extra, "901");
+    EXPECT_TRUE(trade->calls("run_buy").empty());
 }
 
-TEST_F(TradeDialogsTest, BuyPostsAProRataOffer)
+TEST_F(TradeDialogsTest, BuyBuildsTheOfferItChecked)
 {
-    select(book[3].id);  // Amphora: 12 lots for 0.36 BSV
+    select(book[3].id);
     click(ui::ID_BUY);
     ui::BuyDialog* buy = dialogs->buyDialog();
     ASSERT_NE(buy, nullptr);
     child<QLineEdit>(buy, ui::ID_BUY_QTY)->setText("5");
     click(buy, ui::ID_BUY_POST);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !trade->calls("post_offer").empty(); }, 3000));
+    EXPECT_TRUE(main->isBusy());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !trade->calls("run_buy").empty(); }, 3000));
     EXPECT_TRUE(QTest::qWaitFor([&] { return dialogs->buyDialog() == nullptr; }, 1000));
-    const auto post = posted("post_offer");
+    const auto post = posted("run_buy");
     EXPECT_EQ(post["type"], "ag_buy");
-    EXPECT_EQ(post["handle"], ui::SAMPLE_PAYMAIL);
     EXPECT_EQ(post["listing"], book[3].id);
     EXPECT_EQ(post["qty"], "5");
-    EXPECT_EQ(post["pay_sats"], 15'000'000);
-    EXPECT_EQ(post["buyer_ord"], bound_wallet().ordinals_address);
-    EXPECT_FALSE(post.contains("offer"));
-    EXPECT_EQ(trade->calls("post_offer")[0].extra, book[3].utxo + " 5 15000000");
-    // Both identities were asked, the buyer's first.
-    const auto frozen = trade->calls("identity_frozen");
-    ASSERT_EQ(frozen.size(), 2u);
-    EXPECT_EQ(frozen[0].argument, ME);
-    EXPECT_EQ(frozen[1].argument, book[3].pubkey);
+    EXPECT_EQ(trade->calls("run_buy")[0].extra, book[3].utxo);
     EXPECT_EQ(message(), "Tavrin Agoran: success: " + TXID);
 }
 
@@ -498,9 +461,10 @@ TEST_F(TradeDialogsTest, BuyHoldsItsListingAcrossReloads)
     select(book[4].id);
     child<QLineEdit>(buy, ui::ID_BUY_QTY)->setText("12");
     click(buy, ui::ID_BUY_POST);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !trade->calls("post_offer").empty(); }, 3000));
-    EXPECT_EQ(posted("post_offer")["listing"], book[3].id);
-    EXPECT_EQ(posted("post_offer")["pay_sats"], 36'000'000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !trade->calls("run_buy").empty(); }, 3000));
+    EXPECT_EQ(trade->calls("plan_buy")[0].argument, book[3].id);
+    EXPECT_EQ(posted("run_buy")["listing"], book[3].id);
+    EXPECT_EQ(trade->calls("run_buy")[0].extra, book[3].utxo);
 }
 
 TEST_F(TradeDialogsTest, BuyRefusesAListingThatChangedOrWent)
@@ -536,8 +500,8 @@ TEST_F(TradeDialogsTest, BuyRefusesAListingThatChangedOrWent)
     click(ui::ID_REFRESH);
     ASSERT_TRUE(idle());
     EXPECT_EQ(press(buy, ui::ID_BUY_POST), "Buy: Pick a live listing.");
-    EXPECT_TRUE(trade->calls("listing_output_unspent").empty());
-    EXPECT_TRUE(trade->calls("post_offer").empty());
+    EXPECT_TRUE(trade->calls("plan_buy").empty());
+    EXPECT_TRUE(trade->calls("run_buy").empty());
 }
 
 // --- Cancel ---
@@ -563,15 +527,15 @@ TEST_F(TradeDialogsTest, CancelOwnListingAfterTheQuestion)
     answerNext(false);
     click(ui::ID_CANCEL);
     EXPECT_TRUE(idle());
-    EXPECT_TRUE(trade->calls("cancel_listing").empty());
+    EXPECT_TRUE(trade->calls("run_cancel_listing").empty());
     for (int id : {ui::ID_BUY, ui::ID_LIST, ui::ID_CANCEL, ui::ID_COMPLETE}) EXPECT_TRUE(main->button(id)->isEnabled());
 
     answerNext(true);
     click(ui::ID_CANCEL);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !trade->calls("cancel_listing").empty(); }, 3000));
-    EXPECT_EQ(posted("cancel_listing").dump(),
-              R"({"handle":"melina@tavrinnode.example","listing":")" + book[0].id + R"(","type":"ag_cancel"})");
-    EXPECT_EQ(trade->calls("cancel_listing")[0].extra, book[0].id + " " + book[0].utxo);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !trade->calls("run_cancel_listing").empty(); }, 3000));
+    EXPECT_EQ(trade->calls("run_cancel_listing")[0].argument, book[0].id);
+    EXPECT_EQ(trade->calls("run_cancel_listing")[0].extra, book[0].utxo);
+    EXPECT_EQ(message(), "Tavrin Agoran: success: " + TXID);
 }
 
 TEST_F(TradeDialogsTest, CancelAfterTheQuestionUsesTheListingItWasAskedAbout)
@@ -597,7 +561,7 @@ TEST_F(TradeDialogsTest, CancelAfterTheQuestionUsesTheListingItWasAskedAbout)
     timer->start();
     click(ui::ID_CANCEL);
     EXPECT_EQ(message(), "Cancel: That listing is already closed.");
-    EXPECT_TRUE(trade->calls("cancel_listing").empty());
+    EXPECT_TRUE(trade->calls("run_cancel_listing").empty());
 }
 
 TEST_F(TradeDialogsTest, CancelTheLaterOfTwoOwnOffers)
@@ -614,12 +578,10 @@ TEST_F(TradeDialogsTest, CancelTheLaterOfTwoOwnOffers)
     select(two[2].id);
     answerNext(true);
     click(ui::ID_CANCEL);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !trade->calls("cancel_offer").empty(); }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !trade->calls("run_offer_cancel").empty(); }, 3000));
     EXPECT_EQ(confirmText, "Laurel  LAUR / 7 lots");
-    EXPECT_EQ(posted("cancel_offer")["offer"], second.id);
-    EXPECT_EQ(posted("cancel_offer")["listing"], two[2].id);
-    EXPECT_EQ(posted("cancel_offer")["type"], "ag_offer_cancel");
-    EXPECT_EQ(trade->calls("cancel_offer")[0].extra, second.offer);
+    EXPECT_EQ(trade->calls("run_offer_cancel")[0].argument, second.id);
+    EXPECT_EQ(trade->calls("run_offer_cancel")[0].extra, two[2].id + " " + second.offer);
 }
 
 TEST_F(TradeDialogsTest, DecliningTheOfferCancelPostsNothing)
@@ -628,7 +590,7 @@ TEST_F(TradeDialogsTest, DecliningTheOfferCancelPostsNothing)
     answerNext(false);
     click(ui::ID_CANCEL);
     EXPECT_TRUE(idle());
-    EXPECT_TRUE(trade->calls("cancel_offer").empty());
+    EXPECT_TRUE(trade->calls("run_offer_cancel").empty());
     EXPECT_TRUE(main->button(ui::ID_CANCEL)->isEnabled());
 }
 
@@ -636,8 +598,9 @@ TEST_F(TradeDialogsTest, DecliningTheOfferCancelPostsNothing)
 
 TEST_F(TradeDialogsTest, CompleteShowsTheOffersAndWhatTheSellersCheckFinds)
 {
-    trade->set_verdict(book[0].offers[1].offer,
-                       ui::OfferVerdict{true, false, 1, 8'000'000, "error: the offer underpays."});
+    trade::OfferCheck underpays;
+    underpays.error = "error: the offer underpays.";
+    trade->set_check(book[0].offers[1].offer, underpays);
     EXPECT_TRUE(main->offersWaiting());
     click(ui::ID_COMPLETE);
     ASSERT_TRUE(QTest::qWaitFor([&] { return dialogs->completeDialog() != nullptr; }, 3000));
@@ -656,11 +619,19 @@ TEST_F(TradeDialogsTest, CompleteShowsTheOffersAndWhatTheSellersCheckFinds)
     complete->cards()->setSelected(2);
     EXPECT_EQ(press(complete, ui::ID_COMPLETE_RUN),
               "Complete: That offer has no signed bytes. Ask the buyer to post again.");
-    trade->set_buyer_coins_spent(book[0].offers[0].offer);
+    trade->set_answer("check_completion", "The buyer spent those coins. Ask them to post a new offer.");
     complete->cards()->setSelected(0);
     EXPECT_EQ(press(complete, ui::ID_COMPLETE_RUN),
               "Complete: The buyer spent those coins. Ask them to post a new offer.");
-    EXPECT_TRUE(trade->calls("complete_sale").empty());
+    EXPECT_EQ(trade->calls("check_completion").back().argument, book[0].offers[0].id);
+    EXPECT_TRUE(trade->calls("run_completion").empty());
+    // Offers whose buyer's coins are gone are not shown at all the next time.
+    trade->set_buyer_coins_spent(book[0].offers[0].offer);
+    complete->close();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialogs->completeDialog() == nullptr; }, 1000));
+    click(ui::ID_COMPLETE);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialogs->completeDialog() != nullptr; }, 3000));
+    EXPECT_EQ(dialogs->completeDialog()->rows().size(), 2u);
 }
 
 TEST_F(TradeDialogsTest, CompleteSignsAfterTheConfirmation)
@@ -675,15 +646,15 @@ TEST_F(TradeDialogsTest, CompleteSignsAfterTheConfirmation)
     QTest::mouseDClick(cards->viewport(), Qt::LeftButton, {}, second.center());
     EXPECT_EQ(cards->selected(), 1);
     EXPECT_TRUE(idle());
-    EXPECT_TRUE(trade->calls("complete_sale").empty());
+    EXPECT_TRUE(trade->calls("run_completion").empty());
     EXPECT_EQ(dialogs->completeDialog(), complete);
 
     answerNext(true);
     cards->setSelected(0);
     click(complete, ui::ID_COMPLETE_RUN);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !trade->calls("complete_sale").empty(); }, 3000));
-    EXPECT_EQ(trade->calls("complete_sale")[0].argument, book[0].offers[0].id);
-    EXPECT_EQ(trade->calls("complete_sale")[0].extra, book[0].id);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !trade->calls("run_completion").empty(); }, 3000));
+    EXPECT_EQ(trade->calls("run_completion")[0].argument, book[0].offers[0].id);
+    EXPECT_EQ(trade->calls("run_completion")[0].extra, book[0].id);
     EXPECT_TRUE(QTest::qWaitFor([&] { return dialogs->completeDialog() == nullptr; }, 1000));
 }
 
@@ -766,11 +737,10 @@ TEST_F(TradeDialogsTest, HistoryCommands)
     list->selectRow(1);
     answerNext(true);
     click(history, ui::ID_HISTORY_CANCEL_OFFER);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !trade->calls("cancel_offer").empty(); }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !trade->calls("run_offer_cancel").empty(); }, 3000));
     EXPECT_EQ(confirmText, "Laurel  LAUR / 1000 lots");
-    EXPECT_EQ(posted("cancel_offer")["offer"], book[2].offers[0].id);
-    EXPECT_EQ(posted("cancel_offer")["listing"], book[2].id);
-    EXPECT_EQ(trade->calls("cancel_offer")[0].extra, book[2].offers[0].offer);
+    EXPECT_EQ(trade->calls("run_offer_cancel")[0].argument, book[2].offers[0].id);
+    EXPECT_EQ(trade->calls("run_offer_cancel")[0].extra, book[2].id + " " + book[2].offers[0].offer);
 }
 
 TEST_F(TradeDialogsTest, HistoryLoadFailureOpensNoWindow)
@@ -823,19 +793,23 @@ TEST_F(TradeDialogsTest, ReportRefusalsAndSending)
     EXPECT_EQ(press(report, ui::ID_REPORT_SEND), "Report: Write a report (max 2000 characters).");
     text->setPlainText(QString(2001, 'r'));
     EXPECT_EQ(press(report, ui::ID_REPORT_SEND), "Report: Write a report (max 2000 characters).");
-    trade->set_sealed(ui::SealedReport{"", ""});
-    text->setPlainText(QString(2000, 'r'));
-    EXPECT_EQ(press(report, ui::ID_REPORT_SEND), "Report: Could not encrypt.");
-    trade->set_sealed(ui::SealedReport{"", "error: the architect's key is not published."});
-    EXPECT_EQ(press(report, ui::ID_REPORT_SEND), "Report: error: the architect's key is not published.");
     EXPECT_TRUE(trade->calls("send_report").empty());
-    EXPECT_EQ(text->toPlainText(), QString(2000, 'r'));  // refusals keep the text
 
-    trade->set_sealed(ui::SealedReport{R"({"sealed":"x"})", ""});
+    // A report that cannot be sealed or sent keeps the dialog and its text.
+    trade->set_answer("send_report", "error: could not find the architect's key at the registry.");
+    text->setPlainText(QString(2000, 'r'));
+    EXPECT_EQ(press(report, ui::ID_REPORT_SEND),
+              "Tavrin Agoran: error: could not find the architect's key at the registry.");
+    EXPECT_EQ(dialogs->reportDialog(), report);
+    EXPECT_EQ(text->toPlainText(), QString(2000, 'r'));
+    EXPECT_TRUE(text->isEnabled());
+
+    trade->set_answer("send_report", "success: " + TXID);
+    dismiss();
     click(report, ui::ID_REPORT_SEND);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !trade->calls("send_report").empty(); }, 3000));
-    EXPECT_EQ(trade->calls("send_report")[0].argument, R"({"sealed":"x"})");
-    EXPECT_EQ(trade->calls("seal_report").back().argument, std::string(2000, 'r'));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialogs->reportDialog() == nullptr; }, 3000));
+    EXPECT_EQ(trade->calls("send_report").back().argument, std::string(2000, 'r'));
+    EXPECT_EQ(message(), "Tavrin Agoran: success: " + TXID);
 }
 
 TEST_F(TradeDialogsTest, ReportRefusesAnUnboundWalletBeforeTheText)
@@ -859,7 +833,7 @@ TEST_F(TradeDialogsTest, AResultArrivingAfterItsDialogClosedStillReachesTheStatu
     // Closed while the checks run: nothing is built.
     buy->close();
     ASSERT_TRUE(idle());
-    EXPECT_TRUE(trade->calls("post_offer").empty());
+    EXPECT_TRUE(trade->calls("run_buy").empty());
     EXPECT_EQ(dialogs->buyDialog(), nullptr);
 }
 

@@ -92,9 +92,11 @@ bool shoot_trade_dialogs(const QString& out, const QString& theme)
     market->set_lots(sample_lots());
     market->set_history(sample_trade_history(me, now));
     auto trade = std::make_shared<ScriptedTradeServices>();
-    trade->set_verdict(book[0].offers[1].offer,
-                       OfferVerdict{true, false, 1, 20'000'000,
-                                    "error: the offer pays the seller 0.00000001 BSV; 0.20000000 BSV is due."});
+    trade::OfferCheck underpaid;
+    underpaid.paid_sats = 1;
+    underpaid.due_sats = 20'000'000;
+    underpaid.error = "error: the offer pays the seller 0.00000001 BSV; 0.20000000 BSV is due.";
+    trade->set_check(book[0].offers[1].offer, underpaid);
 
     MainWindow::Options options;
     options.start_update_check = false;

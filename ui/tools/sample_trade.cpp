@@ -9,46 +9,22 @@ namespace {
 const char* const SAMPLE_TXID = "5e1f0a9b8c7d6e5f4a3b2c1d0e9f8a7b6c5d4e3f2a1b0c9d8e7f6a5b4c3d2e1f";
 } // namespace
 
-void ScriptedTradeServices::set_frozen(const std::string& pubkey)
+void ScriptedTradeServices::set_answer(const std::string& routine, std::string answer)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_frozen.insert(pubkey);
+    m_answers[routine] = std::move(answer);
 }
 
-void ScriptedTradeServices::set_spent(const std::string& outpoint, const std::string& reason)
+void ScriptedTradeServices::set_buyer_coins_spent(const std::string& offer_text)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_spent[outpoint] = reason;
+    m_coins_spent.insert(offer_text);
 }
 
-void ScriptedTradeServices::set_buyer_coins_spent(const std::string& offer_hex)
+void ScriptedTradeServices::set_check(const std::string& offer_text, trade::OfferCheck check)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_coins_spent.insert(offer_hex);
-}
-
-void ScriptedTradeServices::set_verdict(const std::string& offer_hex, OfferVerdict verdict)
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_verdicts[offer_hex] = std::move(verdict);
-}
-
-void ScriptedTradeServices::set_reserve_result(std::string result)
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_reserve_result = std::move(result);
-}
-
-void ScriptedTradeServices::set_result(const std::string& routine, std::string result)
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_results[routine] = std::move(result);
-}
-
-void ScriptedTradeServices::set_sealed(SealedReport sealed)
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_sealed = std::move(sealed);
+    m_checks[offer_text] = std::move(check);
 }
 
 void ScriptedTradeServices::set_delay_ms(int ms)
@@ -71,23 +47,17 @@ std::vector<ScriptedTradeServices::Call> ScriptedTradeServices::calls(const std:
     return out;
 }
 
-void ScriptedTradeServices::clear_calls()
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_calls.clear();
-}
-
 void ScriptedTradeServices::record(std::string name, std::string argument, std::string extra)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_calls.push_back({std::move(name), std::move(argument), std::move(extra)});
 }
 
-std::string ScriptedTradeServices::result_of(const std::string& routine)
+std::string ScriptedTradeServices::answer(const std::string& routine, const std::string& otherwise)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    const auto it = m_results.find(routine);
-    return it != m_results.end() ? it->second : std::string("success: ") + SAMPLE_TXID;
+    const auto it = m_answers.find(routine);
+    return it != m_answers.end() ? it->second : otherwise;
 }
 
 void ScriptedTradeServices::pause() const
@@ -100,57 +70,28 @@ void ScriptedTradeServices::pause() const
     if (delay > 0) std::this_thread::sleep_for(std::chrono::milliseconds(delay));
 }
 
-bool ScriptedTradeServices::identity_frozen(const std::string& pubkey)
+trade::ListingPlan ScriptedTradeServices::plan_listing(const trade::ListRequest& request, int64_t now)
 {
     pause();
-    record("identity_frozen", pubkey);
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_frozen.count(pubkey) > 0;
+    record("plan_listing", request.lot.txid + "_" + std::to_string(request.lot.vout),
+           request.qty + "|" + request.price + "|" + request.note);
+    trade::ListingPlan plan;
+    plan.error = answer("plan_listing", "");
+    if (!plan.error.empty()) return plan;
+    plan.outpoint = request.lot.txid + "_" + std::to_string(request.lot.vout);
+    plan.origin = request.lot.token_id.empty() ? request.lot.id : request.lot.token_id;
+    plan.exp = now + trade::LISTING_LIFETIME;
+    plan.post = {{"type", "ag_list"}, {"utxo", plan.outpoint}, {"qty", request.lot.picture() ? "1" : request.qty},
+                 {"note", request.note}, {"exp", plan.exp}};
+    return plan;
 }
 
-bool ScriptedTradeServices::listing_output_unspent(const std::string& outpoint, std::string& reason)
+std::string ScriptedTradeServices::reserve_add(const std::string& outpoint, const std::string& origin, int64_t exp)
 {
-    pause();
-    record("listing_output_unspent", outpoint);
+    record("reserve_add", outpoint, origin + " " + std::to_string(exp));
     std::lock_guard<std::mutex> lock(m_mutex);
-    const auto it = m_spent.find(outpoint);
-    if (it == m_spent.end()) return true;
-    reason = it->second;
-    return false;
-}
-
-AssetDetails ScriptedTradeServices::asset_details(const std::string& origin, const std::string& kind, AssetDetails known)
-{
-    record("asset_details", origin, kind);
-    if (kind == "bsv21" && known.sym.empty()) known.sym = "OWL";
-    if (kind == "picture" && known.icon.empty()) known.icon = origin;
-    return known;
-}
-
-bool ScriptedTradeServices::buyer_coins_spent(const std::string& offer_hex)
-{
-    pause();
-    record("buyer_coins_spent", offer_hex);
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_coins_spent.count(offer_hex) > 0;
-}
-
-OfferVerdict ScriptedTradeServices::check_offer(const book::Listing& listing, const book::Offer& offer)
-{
-    record("check_offer", offer.offer, listing.id);
-    std::lock_guard<std::mutex> lock(m_mutex);
-    const auto it = m_verdicts.find(offer.offer);
-    if (it != m_verdicts.end()) return it->second;
-    return OfferVerdict{true, true, offer.pay_sats, offer.pay_sats, ""};
-}
-
-std::string ScriptedTradeServices::reserve_add(const std::string& outpoint, const std::string& origin, int64_t expiry)
-{
-    record("reserve_add", outpoint, origin + " " + std::to_string(expiry));
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_reserve_result.rfind("success", 0) != 0) return m_reserve_result;
     if (!m_reserved.insert(outpoint).second) return "error: that UTXO is already listed.";
-    return m_reserve_result;
+    return {};
 }
 
 void ScriptedTradeServices::reserve_remove(const std::string& key)
@@ -160,55 +101,94 @@ void ScriptedTradeServices::reserve_remove(const std::string& key)
     m_reserved.erase(key);
 }
 
-std::string ScriptedTradeServices::post_listing(const nlohmann::json& post, const std::string& reserve_key)
+std::string ScriptedTradeServices::publish_listing(const core::Json& post, const std::string& outpoint)
 {
     pause();
-    record("post_listing", post.dump(), reserve_key);
-    return result_of("post_listing");
+    record("publish_listing", post.dump(), outpoint);
+    return answer("publish_listing", std::string("success: ") + SAMPLE_TXID);
 }
 
-std::string ScriptedTradeServices::post_offer(const nlohmann::json& post, const book::Listing& listing,
-                                              const std::string& qty, uint64_t pay_sats)
+trade::BuyPlan ScriptedTradeServices::plan_buy(const book::Listing& listing, const std::string& qty_box)
 {
     pause();
-    record("post_offer", post.dump(), listing.utxo + " " + qty + " " + std::to_string(pay_sats));
-    return result_of("post_offer");
+    record("plan_buy", listing.id, qty_box);
+    trade::BuyPlan plan;
+    plan.error = answer("plan_buy", "");
+    if (!plan.error.empty()) return plan;
+    plan.post = {{"type", "ag_buy"}, {"listing", listing.id}, {"qty", qty_box}};
+    plan.offer.listing_utxo = listing.utxo;
+    plan.offer.quantity = qty_box;
+    return plan;
 }
 
-std::string ScriptedTradeServices::complete_sale(const book::Listing& listing, const book::Offer& offer)
+std::string ScriptedTradeServices::run_buy(const trade::BuyPlan& plan)
 {
     pause();
-    record("complete_sale", offer.id, listing.id);
-    return result_of("complete_sale");
+    record("run_buy", plan.post.dump(), plan.offer.listing_utxo);
+    return answer("run_buy", std::string("success: ") + SAMPLE_TXID);
 }
 
-std::string ScriptedTradeServices::cancel_listing(const nlohmann::json& post, const std::string& listing_id,
-                                                  const std::string& utxo)
+std::string ScriptedTradeServices::run_cancel_listing(const book::Listing& listing)
 {
     pause();
-    record("cancel_listing", post.dump(), listing_id + " " + utxo);
-    return result_of("cancel_listing");
+    record("run_cancel_listing", listing.id, listing.utxo);
+    return answer("run_cancel_listing", std::string("success: ") + SAMPLE_TXID);
 }
 
-std::string ScriptedTradeServices::cancel_offer(const nlohmann::json& post, const std::string& offer_hex)
+std::string ScriptedTradeServices::run_offer_cancel(const std::string& listing_id, const book::Offer& offer)
 {
     pause();
-    record("cancel_offer", post.dump(), offer_hex);
-    return result_of("cancel_offer");
+    record("run_offer_cancel", offer.id, listing_id + " " + offer.offer);
+    return answer("run_offer_cancel", std::string("success: ") + SAMPLE_TXID);
 }
 
-SealedReport ScriptedTradeServices::seal_report(const std::string& text)
+std::vector<trade::OfferRow> ScriptedTradeServices::offers_on_my_listings(const std::vector<book::Listing>& listings,
+                                                                          const std::string& my_key)
 {
-    record("seal_report", text);
+    pause();
+    record("offers_on_my_listings", my_key);
     std::lock_guard<std::mutex> lock(m_mutex);
-    return m_sealed;
+    std::vector<trade::OfferRow> rows;
+    for (const auto& listing : listings) {
+        if (listing.status != "live" || my_key.empty() || listing.pubkey != my_key) continue;
+        for (const auto& offer : listing.offers)
+            if (!m_coins_spent.count(offer.offer)) rows.push_back({offer, listing});
+    }
+    return rows;
 }
 
-std::string ScriptedTradeServices::send_report(const std::string& payload)
+trade::OfferCheck ScriptedTradeServices::evaluate_offer(const std::string& offer_text, const book::Listing& listing)
+{
+    record("evaluate_offer", offer_text, listing.id);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (const auto it = m_checks.find(offer_text); it != m_checks.end()) return it->second;
+    // An offer passes by default, paying what it says.
+    trade::OfferCheck check;
+    check.passes = true;
+    for (const auto& offer : listing.offers)
+        if (offer.offer == offer_text) check.paid_sats = check.due_sats = offer.pay_sats;
+    return check;
+}
+
+std::string ScriptedTradeServices::check_completion(const trade::OfferRow& row)
 {
     pause();
-    record("send_report", payload);
-    return result_of("send_report");
+    record("check_completion", row.offer.id);
+    return answer("check_completion", "");
+}
+
+std::string ScriptedTradeServices::run_completion(const trade::OfferRow& row)
+{
+    pause();
+    record("run_completion", row.offer.id, row.listing.id);
+    return answer("run_completion", std::string("success: ") + SAMPLE_TXID);
+}
+
+std::string ScriptedTradeServices::send_report(const std::string& text)
+{
+    pause();
+    record("send_report", text);
+    return answer("send_report", std::string("success: ") + SAMPLE_TXID);
 }
 
 } // namespace ui

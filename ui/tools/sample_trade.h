@@ -14,62 +14,56 @@
 
 namespace ui {
 
+// Scripted routines check nothing themselves: a refusal is whatever the test sets for the
+// routine, and anything else passes with a post built from the request.
 class ScriptedTradeServices : public TradeServices {
 public:
-    // One call as it reached the services: its name and its main argument (a post as compact
-    // JSON, a key, an outpoint).
+    // One call as it reached the services: its name, its main argument (a post as compact JSON,
+    // a key, an outpoint, an offer id) and what else it was given.
     struct Call {
         std::string name;
         std::string argument;
         std::string extra;
     };
 
-    void set_frozen(const std::string& pubkey);
-    void set_spent(const std::string& outpoint, const std::string& reason);
-    void set_buyer_coins_spent(const std::string& offer_hex);
-    void set_verdict(const std::string& offer_hex, OfferVerdict verdict);
-    void set_reserve_result(std::string result);
-    void set_result(const std::string& routine, std::string result);  // post_listing, post_offer, ...
-    void set_sealed(SealedReport sealed);
-    // Delays every check and routine by this many milliseconds.
+    // The refusal (for plan_listing, plan_buy, check_completion) or the result (any other
+    // routine) the next calls of the routine give.
+    void set_answer(const std::string& routine, std::string answer);
+    // Offers whose buyer's coins are gone: left out of offers_on_my_listings.
+    void set_buyer_coins_spent(const std::string& offer_text);
+    void set_check(const std::string& offer_text, trade::OfferCheck check);
+    // Delays every routine and check by this many milliseconds.
     void set_delay_ms(int ms);
 
     std::vector<Call> calls() const;
     std::vector<Call> calls(const std::string& name) const;
-    void clear_calls();
 
-    bool identity_frozen(const std::string& pubkey) override;
-    bool listing_output_unspent(const std::string& outpoint, std::string& reason) override;
-    AssetDetails asset_details(const std::string& origin, const std::string& kind, AssetDetails known) override;
-    bool buyer_coins_spent(const std::string& offer_hex) override;
-    OfferVerdict check_offer(const book::Listing& listing, const book::Offer& offer) override;
-    std::string reserve_add(const std::string& outpoint, const std::string& origin, int64_t expiry) override;
+    trade::ListingPlan plan_listing(const trade::ListRequest& request, int64_t now) override;
+    std::string reserve_add(const std::string& outpoint, const std::string& origin, int64_t exp) override;
     void reserve_remove(const std::string& key) override;
-    std::string post_listing(const nlohmann::json& post, const std::string& reserve_key) override;
-    std::string post_offer(const nlohmann::json& post, const book::Listing& listing, const std::string& qty,
-                           uint64_t pay_sats) override;
-    std::string complete_sale(const book::Listing& listing, const book::Offer& offer) override;
-    std::string cancel_listing(const nlohmann::json& post, const std::string& listing_id,
-                               const std::string& utxo) override;
-    std::string cancel_offer(const nlohmann::json& post, const std::string& offer_hex) override;
-    SealedReport seal_report(const std::string& text) override;
-    std::string send_report(const std::string& payload) override;
+    std::string publish_listing(const core::Json& post, const std::string& outpoint) override;
+    trade::BuyPlan plan_buy(const book::Listing& listing, const std::string& qty_box) override;
+    std::string run_buy(const trade::BuyPlan& plan) override;
+    std::string run_cancel_listing(const book::Listing& listing) override;
+    std::string run_offer_cancel(const std::string& listing_id, const book::Offer& offer) override;
+    std::vector<trade::OfferRow> offers_on_my_listings(const std::vector<book::Listing>& listings,
+                                                       const std::string& my_key) override;
+    trade::OfferCheck evaluate_offer(const std::string& offer_text, const book::Listing& listing) override;
+    std::string check_completion(const trade::OfferRow& row) override;
+    std::string run_completion(const trade::OfferRow& row) override;
+    std::string send_report(const std::string& text) override;
     std::string registry_domain() override { return "tavrinnode.example"; }
 
 private:
     void record(std::string name, std::string argument, std::string extra = {});
-    std::string result_of(const std::string& routine);
+    std::string answer(const std::string& routine, const std::string& otherwise);
     void pause() const;
 
     mutable std::mutex m_mutex;
-    std::set<std::string> m_frozen;
-    std::map<std::string, std::string> m_spent;
+    std::map<std::string, std::string> m_answers;
     std::set<std::string> m_coins_spent;
-    std::map<std::string, OfferVerdict> m_verdicts;
+    std::map<std::string, trade::OfferCheck> m_checks;
     std::set<std::string> m_reserved;
-    std::string m_reserve_result = "success";
-    std::map<std::string, std::string> m_results;
-    SealedReport m_sealed{"{\"sealed\":\"report\"}", ""};
     int m_delay_ms = 0;
     std::vector<Call> m_calls;
 };
