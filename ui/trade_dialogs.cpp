@@ -44,6 +44,15 @@ TradeDialogs::TradeDialogs(MainWindow& main, std::shared_ptr<TradeServices> serv
     main.installEventFilter(this);
 }
 
+ListDialog* TradeDialogs::listDialog() const { return m_list; }
+BuyDialog* TradeDialogs::buyDialog() const { return m_buy; }
+CompleteDialog* TradeDialogs::completeDialog() const { return m_complete; }
+MineWindow* TradeDialogs::mineWindow() const { return m_mine; }
+HistoryWindow* TradeDialogs::historyWindow() const { return m_history; }
+ChartWindow* TradeDialogs::chartWindow() const { return m_chart; }
+ReportDialog* TradeDialogs::reportDialog() const { return m_report; }
+OfferCancelWindow* TradeDialogs::offerCancelWindow() const { return m_offer_cancel; }
+
 bool TradeDialogs::eventFilter(QObject* watched, QEvent* event)
 {
     // The trade windows close with the main window.

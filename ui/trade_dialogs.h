@@ -32,14 +32,15 @@ public:
     // cancel. Used by the Cancel tile and the History window.
     void openOfferCancel(const OfferCancelContext& context);
 
-    ListDialog* listDialog() const { return m_list; }
-    BuyDialog* buyDialog() const { return m_buy; }
-    CompleteDialog* completeDialog() const { return m_complete; }
-    MineWindow* mineWindow() const { return m_mine; }
-    HistoryWindow* historyWindow() const { return m_history; }
-    ChartWindow* chartWindow() const { return m_chart; }
-    ReportDialog* reportDialog() const { return m_report; }
-    OfferCancelWindow* offerCancelWindow() const { return m_offer_cancel; }
+    // The open windows (null when closed).
+    ListDialog* listDialog() const;
+    BuyDialog* buyDialog() const;
+    CompleteDialog* completeDialog() const;
+    MineWindow* mineWindow() const;
+    HistoryWindow* historyWindow() const;
+    ChartWindow* chartWindow() const;
+    ReportDialog* reportDialog() const;
+    OfferCancelWindow* offerCancelWindow() const;
 
     // The tiles' actions (public for the screenshot program).
     void onList();
