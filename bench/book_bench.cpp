@@ -293,6 +293,7 @@ void report(benchmark::State& state, BenchBook& b, const book::LoadStats& stats)
     state.counters["identity_s"] = stats.identity_seconds;
     state.counters["gather_s"] = stats.gather_seconds;
     state.counters["cache_s"] = stats.cache_seconds;
+    state.counters["save_s"] = stats.save_seconds;
     state.counters["finish_s"] = stats.finish_seconds;
 }
 

@@ -93,11 +93,6 @@ Found examine(const std::string& txid, size_t seen, TxCache* cache, const BookSe
     return found;
 }
 
-std::string actor_key(const Json& post)
-{
-    return ascii_lower(normalize_handle(post_string(post, "actor")));
-}
-
 } // namespace
 
 bool TxidList::add(std::string_view text)
@@ -215,14 +210,16 @@ bool load_posts_checked(std::vector<PostRecord>& posts, std::string& error, cons
         stats.signatures_checked += found[i].signature_checked;
         if (found[i].to_cache) fresh.emplace(list.ids()[i], std::move(*found[i].to_cache));
     }
+    const Clock::time_point save_start = Clock::now();
     if (cache && !fresh.empty()) (void)cache->save(fresh);
+    stats.save_seconds = seconds_since(save_start);
     stats.fetch_seconds = seconds_since(fetch_start);
 
     // The key check: one lookup per distinct actor.
     const Clock::time_point identity_start = Clock::now();
     std::map<std::string, std::string> keys;
     for (const Found& f : found) {
-        if (f.record) keys.emplace(actor_key(f.record->post), std::string());
+        if (f.record) keys.emplace(f.record->fields.actor, std::string());
     }
     std::vector<std::map<std::string, std::string>::iterator> slots;
     for (auto it = keys.begin(); it != keys.end(); ++it) slots.push_back(it);
@@ -235,7 +232,7 @@ bool load_posts_checked(std::vector<PostRecord>& posts, std::string& error, cons
     for (Found& f : found) {
         if (!f.record) continue;
         // identity_key_of answers compressed lower-case keys, the form of the signer's key.
-        const std::string& published = keys[actor_key(f.record->post)];
+        const std::string& published = keys[f.record->fields.actor];
         if (published.empty() || published != f.record->fields.signer) continue;
         posts.push_back(std::move(*f.record));
     }

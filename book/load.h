@@ -65,6 +65,7 @@ struct LoadStats {
     size_t posts = 0;             // posts handed on
     double gather_seconds = 0;    // txid lists
     double cache_seconds = 0;     // reading the transaction cache
+    double save_seconds = 0;      // writing new entries to it
     double fetch_seconds = 0;     // transactions, posts and signatures (the cache included)
     double identity_seconds = 0;  // identity keys
     double finish_seconds = 0;    // key checks, replays, order

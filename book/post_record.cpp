@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "book/replay.h"
+
 namespace book {
 namespace {
 
@@ -54,6 +56,8 @@ PostFields read_post_fields(const Json& post)
     f.type = post_string(post, "type");
     f.listing = ascii_lower(post_string(post, "listing"));
     f.signer = post_pubkey(post);
+    f.signature = canonical_signature(post);
+    f.actor = ascii_lower(normalize_handle(post_string(post, "actor")));
     f.handle = post_string(post, "handle");
     if (f.handle.empty()) f.handle = post_string(post, "actor");
     f.paymail = post_string(post, "paymail");

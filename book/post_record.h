@@ -32,6 +32,8 @@ struct PostFields {
     std::string type;
     std::string listing;                 // "listing", lower case
     std::string signer;                  // post_pubkey: the signing key, compressed
+    std::string signature;               // canonical_signature (replay.h)
+    std::string actor;                   // "actor", normalised as a handle, lower case
     std::string handle;                  // "handle", or "actor" when empty
     std::string paymail;
     std::string origin;

@@ -37,7 +37,8 @@ void lower_s(uint8_t* s)
     }
 }
 
-// The signature as 64 hex bytes r || low s, or the text itself when it is not a signature.
+} // namespace
+
 std::string canonical_signature(const Json& post)
 {
     std::string sig_text = post_string_or(post, "sig", "signature");
@@ -52,8 +53,6 @@ std::string canonical_signature(const Json& post)
     return sig;
 }
 
-} // namespace
-
 std::string replay_key(const Json& post)
 {
     return post_pubkey(post) + "|" + canonical_signature(post);
@@ -65,7 +64,7 @@ size_t drop_replays(std::vector<PostRecord>& posts)
     std::vector<std::string> keys;
     keys.reserve(posts.size());
     for (const PostRecord& record : posts) {
-        keys.push_back(record.fields.signer + "|" + canonical_signature(record.post));
+        keys.push_back(record.fields.signer + "|" + record.fields.signature);
         auto [it, inserted] = first_seen.try_emplace(keys.back(), record.seen);
         if (!inserted && record.seen < it->second) it->second = record.seen;
     }

@@ -17,7 +17,12 @@ namespace book {
 // spelling, the 65-byte compact form, a negated s, an uncompressed key) share one identity.
 std::string replay_key(const Json& post);
 
-// Removes every post whose replay_key was already carried by a post with a smaller `seen`.
+// The signature of a post ("sig", else "signature") as 128 hex digits r || s with s in the
+// lower half of the order; "text:" and the text itself when it does not decode to 64 or 65 bytes.
+std::string canonical_signature(const Json& post);
+
+// Removes every post whose replay_key (read from its fields) was already carried by a post with
+// a smaller `seen`.
 // The order of the remaining posts is kept. Returns the number removed.
 size_t drop_replays(std::vector<PostRecord>& posts);
 

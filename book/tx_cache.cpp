@@ -1,5 +1,6 @@
 #include "book/tx_cache.h"
 
+#include <atomic>
 #include <fstream>
 #include <map>
 #include <set>
@@ -36,9 +37,10 @@ std::optional<std::string> read_file(const std::filesystem::path& path)
     return text;
 }
 
+// Sixteen files: few enough that writing them is quick, many enough to read them in parallel.
 std::string shard_of(const std::string& txid)
 {
-    return txid.substr(0, 2);
+    return txid.substr(0, 1);
 }
 
 Json entry_to_json(const std::string& txid, const CachedTx& cached)
@@ -141,17 +143,18 @@ bool TxCache::save(const std::unordered_map<std::string, CachedTx>& entries) con
     if (by_shard.empty()) return true;
     std::error_code ec;
     std::filesystem::create_directories(m_dir, ec);
-    bool all_written = true;
-    for (const auto& [shard, fresh] : by_shard) {
+    std::vector<const std::pair<const std::string, std::vector<const std::pair<const std::string, CachedTx>*>>*> shards;
+    for (const auto& shard : by_shard) shards.push_back(&shard);
+    std::atomic<bool> all_written{true};
+    parallel_for(shards.size(), [&](size_t i) {
+        const auto& [shard, fresh] = *shards[i];
         std::unordered_map<std::string, CachedTx> merged = read_shard(shard);
         for (const auto* entry : fresh) merged.insert_or_assign(entry->first, entry->second);
         Json txs = Json::object();
-        for (const auto& [txid, cached] : merged) {
-            txs[txid] = entry_to_json(txid, cached);
-        }
+        for (const auto& [txid, cached] : merged) txs[txid] = entry_to_json(txid, cached);
         Json doc = {{"format", CACHE_FORMAT}, {"txs", std::move(txs)}};
         if (!platform::write_file_atomic(shard_path(shard), core::json_dump_file(doc))) all_written = false;
-    }
+    });
     return all_written;
 }
 

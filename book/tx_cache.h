@@ -4,7 +4,7 @@
 // verdict on the signing key is never kept: the registry may change a handle's key at any time.
 // Only transactions whose content was checked against their txid are kept.
 //
-// Files: "<data dir>/agoran/tx_cache/<first two hex digits of the txid>.json", each
+// Files: "<data dir>/agoran/tx_cache/<first hex digit of the txid>.json", each
 //   {"format": 1, "txs": {"<txid>": {"txid": "<txid>", "vout": 4, "paid": [["<address>", sats], ...],
 //                                    "post": {...} or null, "sig": true}}}
 // An entry is used only when its key is a well-formed txid that belongs to the file it sits in,
@@ -44,8 +44,8 @@ public:
     // for distinct txids once load has returned.
     std::optional<CachedTx> take(const std::string& txid);
 
-    // Writes the entries into their files (merged with what the files hold). False when a
-    // file could not be written; the others are still written.
+    // Writes the entries into their files (merged with what the files hold), the files in
+    // parallel. False when a file could not be written; the others are still written.
     bool save(const std::unordered_map<std::string, CachedTx>& entries) const;
 
     const std::filesystem::path& dir() const { return m_dir; }

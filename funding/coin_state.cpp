@@ -17,10 +17,13 @@ namespace funding {
 
 namespace {
 
+void load_for(const std::string& key);
+
+// A wallet that loads brings its snapshots back at once; a forgotten one takes its memory along.
 void register_listener_once()
 {
     static bool done = [] {
-        wallet::add_wallet_listener({nullptr, [] { reset_coin_state(); }});
+        wallet::add_wallet_listener({[] { load_for(wallet::wallet_key()); }, [] { reset_coin_state(); }});
         return true;
     }();
     (void)done;
@@ -59,6 +62,22 @@ std::vector<PendingCoin> load_change(const std::filesystem::path& path)
     return out;
 }
 
+// Makes the state that of the wallet with this key, read from its snapshots, unless it is already.
+void load_for(const std::string& key)
+{
+    CoinState& state = coin_state();
+    if (state.key == key) return;
+    state = CoinState{};
+    state.key = key;
+    state.spent = load_spent(spent_snapshot_path(key));
+    state.change = load_change(change_snapshot_path(key));
+    for (const auto& c : state.change) {
+        auto& list = state.lists[c.addr].coins;
+        CachedCoin coin{c.txid, c.vout, c.sats};
+        if (std::find(list.begin(), list.end(), coin) == list.end()) list.push_back(coin);
+    }
+}
+
 } // namespace
 
 CoinState& coin_state()
@@ -86,18 +105,7 @@ std::filesystem::path change_snapshot_path(const std::string& key)
 bool ensure_coin_state()
 {
     if (!wallet::wallet_load()) return false;
-    std::string key = wallet::wallet_key();
-    CoinState& state = coin_state();
-    if (state.key == key) return true;
-    state = CoinState{};
-    state.key = key;
-    state.spent = load_spent(spent_snapshot_path(key));
-    state.change = load_change(change_snapshot_path(key));
-    for (const auto& c : state.change) {
-        auto& list = state.lists[c.addr].coins;
-        CachedCoin coin{c.txid, c.vout, c.sats};
-        if (std::find(list.begin(), list.end(), coin) == list.end()) list.push_back(coin);
-    }
+    load_for(wallet::wallet_key());
     return true;
 }
 

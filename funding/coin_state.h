@@ -67,6 +67,8 @@ CoinState& coin_state();
 
 // Makes coin_state() belong to the bound wallet: when its key differs from the state's, the
 // state is emptied and the snapshots of the wallet are read. False without a loadable wallet.
+// From the first use of coin_state() on, a wallet listener does the same at every wallet load
+// and empties the state at every forget.
 [[nodiscard]] bool ensure_coin_state();
 
 // Forgets everything in memory (the snapshots stay on disk): the next ensure_coin_state reads

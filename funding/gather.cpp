@@ -50,7 +50,7 @@ public:
         }
         offer_pending();
         if (m_out.coins.size() == m_out.forced) {
-            recover_recent_change();
+            if (!recover_recent_change()) return {};
             offer_pending();
         }
         return std::move(m_out);
@@ -128,31 +128,44 @@ private:
     }
 
     // The outputs of the latest broadcasts that pay a payment address become pending change.
-    void recover_recent_change()
+    // The transactions are fetched with the wallet lock let go; false when another wallet (or
+    // none) is bound once it is back.
+    bool recover_recent_change()
     {
         const CoinState& state = coin_state();
+        const std::string key = state.key;
         std::vector<std::string> txids;
         for (const auto& t : {state.last_recorded_txid, state.last_confirmed_txid}) {
             if (core::is_hex64(t) && std::find(txids.begin(), txids.end(), t) == txids.end()) txids.push_back(t);
         }
-        if (txids.empty()) return;
-        ChainClients clients = chain_clients();
+        if (txids.empty()) return true;
+        std::vector<net::ChainTx> fetched;
+        {
+            wallet::WalletUnlock unlock;
+            ChainClients clients = chain_clients();
+            for (const auto& txid : txids) {
+                if (auto chain = clients.woc.tx(txid)) fetched.push_back(std::move(*chain));
+            }
+        }
+        if (!ensure_coin_state() || coin_state().key != key) return false;
+        // Reserves and offer locks may have changed meanwhile.
+        m_reserved = reserved_outpoints();
+        m_locks = offer_locks_load();
         bool added = false;
-        for (const auto& txid : txids) {
-            auto chain = clients.woc.tx(txid);
-            if (!chain) continue;
-            for (size_t n = 0; n < chain->outputs.size(); ++n) {
-                const auto& out = chain->outputs[n];
+        for (const auto& chain : fetched) {
+            for (size_t n = 0; n < chain.outputs.size(); ++n) {
+                const auto& out = chain.outputs[n];
                 auto script = core::hex_decode(out.script_hex);
                 auto hash = script ? tx::p2pkh_hash(*script) : std::nullopt;
                 if (!hash || out.sats < 1) continue;
                 auto it = std::find_if(m_addresses.begin(), m_addresses.end(), [&](const WalletAddress& a) { return a.hash == *hash; });
                 if (it == m_addresses.end()) continue;
-                if (coin_state().spent.count(spent_key(chain->txid, static_cast<uint32_t>(n))) > 0) continue;
-                added = add_pending_change({chain->txid, static_cast<uint32_t>(n), out.sats, it->address}) || added;
+                if (coin_state().spent.count(spent_key(chain.txid, static_cast<uint32_t>(n))) > 0) continue;
+                added = add_pending_change({chain.txid, static_cast<uint32_t>(n), out.sats, it->address}) || added;
             }
         }
         if (added) (void)save_snapshots();
+        return true;
     }
 
     std::vector<WalletAddress> m_addresses;

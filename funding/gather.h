@@ -29,7 +29,9 @@ struct Gathered {
 // must_spend names coins ("txid_vout") that the payment must spend even though they are
 // offer-locked (withdrawing an offer spends one of its coins so that it can never complete);
 // those found unspent lead the list. Offer locks known to be spent are dropped from their file
-// first. Wallet lock held; no network request except the fallback above.
+// first. Takes the wallet lock; no network request except the fallback above, during which
+// every level of the lock (the caller's too) is let go: when another wallet (or none) is bound
+// once it is back, nothing is gathered.
 Gathered gather_coins(const std::vector<std::string>& hold_back, const std::vector<std::string>& must_spend = {});
 
 } // namespace funding

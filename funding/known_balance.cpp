@@ -2,12 +2,21 @@
 
 #include <mutex>
 
+#include "wallet/balance.h"
+
 namespace funding {
 
 namespace {
 
 std::mutex g_mutex;
 BalanceSource g_source;
+
+std::optional<core::Amount> wallet_cached_balance()
+{
+    wallet::CachedBalance balance = wallet::cached_balance();
+    if (!balance.known) return std::nullopt;
+    return balance.sats;
+}
 
 } // namespace
 
@@ -24,7 +33,7 @@ std::optional<core::Amount> known_balance()
         std::lock_guard<std::mutex> guard(g_mutex);
         source = g_source;
     }
-    return source ? source() : std::nullopt;
+    return source ? source() : wallet_cached_balance();
 }
 
 } // namespace funding

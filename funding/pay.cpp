@@ -16,6 +16,7 @@
 #include "net/text.h"
 #include "tx/sign.h"
 #include "wallet/wallet_file.h"
+#include "wallet/wallet_key.h"
 #include "wallet/wallet_keys.h"
 #include "wallet/wallet_lock.h"
 #include "wallet/wallet_state.h"
@@ -26,6 +27,7 @@ namespace {
 
 constexpr int ATTEMPTS = 3;
 const std::string SHARE_COINS = "error: need a bit more BSV so the offer and the 1-sat hook do not share coins.";
+const std::string WALLET_CHANGED = "error: wallet changed.";
 
 // A transaction an attempt handed to the broadcaster.
 struct Sent {
@@ -51,8 +53,8 @@ bool sign_all(std::vector<tx::TxInput>& inputs, const std::vector<tx::TxOutput>&
 
 class Payment {
 public:
-    Payment(const std::vector<tx::TxOutput>& outputs, const PayOptions& options, core::Hash160 change)
-        : m_outputs(outputs), m_options(options), m_change(change)
+    Payment(const std::vector<tx::TxOutput>& outputs, const PayOptions& options, core::Hash160 change, std::string key)
+        : m_outputs(outputs), m_options(options), m_change(change), m_key(std::move(key))
     {
     }
 
@@ -64,9 +66,11 @@ public:
             const bool last_attempt = attempt == ATTEMPTS - 1;
             std::string error;
             if (!refresh_coins(error, mode)) return "error: " + error;
+            if (!same_wallet()) return WALLET_CHANGED;
             mode = RefreshMode::Normal;
 
             Gathered coins = gather_coins(m_options.hold_back, m_options.must_spend);
+            if (!same_wallet()) return WALLET_CHANGED;
             if (!coins.any()) {
                 if (auto done = settled()) return *done;
                 ++empty_gathers;
@@ -124,19 +128,39 @@ public:
     }
 
 private:
-    // A transaction of this payment found on the chain after all: the payment is done.
+    // Whether the wallet the payment started with is still bound, its coin state loaded. Every
+    // step that lets go of the wallet lock for a network request is followed by this check.
+    bool same_wallet() const { return wallet::wallet_load() && wallet::wallet_key() == m_key && ensure_coin_state(); }
+
+    // A transaction of this payment found on the chain after all: the payment is done. The
+    // lookups run with the wallet lock let go; when it is back and another wallet is bound,
+    // the payment ends with "wallet changed." unless one was found.
     std::optional<std::string> settled(int rounds = 1)
     {
-        for (const auto& s : m_sent) {
-            if (find_on_chain(s.txid, rounds)) return record(s);
+        if (m_sent.empty()) return std::nullopt;
+        const Sent* found = nullptr;
+        {
+            wallet::WalletUnlock unlock;
+            for (const auto& s : m_sent) {
+                if (find_on_chain(s.txid, rounds)) {
+                    found = &s;
+                    break;
+                }
+            }
         }
+        if (found) return record(*found);
+        if (!same_wallet()) return WALLET_CHANGED;
         return std::nullopt;
     }
 
+    // The money left: success whatever is bound now, but the outcome goes only into the memory
+    // of the wallet that paid.
     std::string record(const Sent& s)
     {
-        coin_state().last_confirmed_txid = s.txid;
-        record_outcome(s.txid, s.inputs, s.outputs, m_change);
+        if (same_wallet()) {
+            coin_state().last_confirmed_txid = s.txid;
+            record_outcome(s.txid, s.inputs, s.outputs, m_change);
+        }
         return "success: " + s.txid;
     }
 
@@ -146,12 +170,17 @@ private:
     {
         std::vector<std::string> own;
         for (const auto& s : m_sent) own.push_back(s.txid);
-        SpentVerdict verdict = check_spent_inputs(inputs, own);
+        SpentVerdict verdict;
+        {
+            wallet::WalletUnlock unlock;
+            verdict = check_spent_inputs(inputs, own);
+        }
         if (verdict.settled) {
             for (const auto& s : m_sent) {
                 if (s.txid == *verdict.settled) return record(s);
             }
         }
+        if (!same_wallet()) return WALLET_CHANGED;
         std::vector<SpentOutpoint> gone;
         for (size_t i : verdict.gone) {
             gone.push_back({net::lower_ascii(inputs[i].txid), inputs[i].vout, wallet::wallet_address_for_hash160(inputs[i].pub_key_hash).value_or("")});
@@ -178,6 +207,7 @@ private:
     const std::vector<tx::TxOutput>& m_outputs;
     const PayOptions& m_options;
     core::Hash160 m_change;
+    std::string m_key;  // the wallet paying
     std::vector<Sent> m_sent;
     std::string m_last;
     int m_failed_broadcasts = 0;
@@ -193,7 +223,7 @@ std::string pay_outputs(const std::vector<tx::TxOutput>& outputs, const PayOptio
     if (!wallet::wallet_state().hd) return "error: need an HD Pursa wallet.";
     ChangeAddress change = choose_change_address();
     if (!change.hash) return "error: " + change.error;
-    return Payment(outputs, options, *change.hash).run();
+    return Payment(outputs, options, *change.hash, wallet::wallet_key()).run();
 }
 
 std::string pay_outputs(const std::vector<tx::TxOutput>& outputs, const std::vector<std::string>& hold_back)

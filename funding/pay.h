@@ -24,12 +24,20 @@ struct PayOptions {
 // three tries; with a hold-back list, an "insufficient" failure reads "need a bit more BSV so
 // the offer and the 1-sat hook do not share coins. (...)"), "signing failed.", the
 // broadcaster's, "you have 0 in your Pursa wallet.", "Pursa can see the balance, but not a coin
-// it can spend yet. Try again in a few seconds." or "broadcast failed after retry.".
+// it can spend yet. Try again in a few seconds.", "broadcast failed after retry." or "wallet
+// changed.".
 //
 // Up to three attempts. After "missing inputs" or a conflict, the chain is asked which inputs
 // are spent, and only those (and the ones it does not know) join the spent set. A transaction
 // of an earlier attempt that turns up on the chain after all ends the payment as a success, so
-// nothing is ever paid twice. Takes the wallet lock for its whole duration.
+// nothing is ever paid twice.
+//
+// Takes the wallet lock for its whole duration, the broadcast and its confirmation polls
+// included, but lets go of every level of it (the caller's too) around the other network
+// requests: the coin lists, the latest broadcasts' outputs, and the look-ups of its own
+// transactions and inputs on the chain. When another wallet (or none) is bound once the lock is
+// back, the payment ends with "wallet changed." (a transaction of it already found on the chain
+// still reports success). A caller must not rely on what it read under the lock before.
 std::string pay_outputs(const std::vector<tx::TxOutput>& outputs, const PayOptions& options);
 std::string pay_outputs(const std::vector<tx::TxOutput>& outputs, const std::vector<std::string>& hold_back = {});
 

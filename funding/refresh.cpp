@@ -79,8 +79,7 @@ std::vector<Fetched> fetch_all(const std::vector<std::string>& addresses, Refres
 {
     std::vector<Fetched> results(addresses.size());
     if (addresses.empty()) return results;
-    // The fetching threads touch neither the wallet state nor the coin state, so they never
-    // wait for the wallet lock this thread holds.
+    // The fetching threads touch neither the wallet state nor the coin state.
     ChainClients clients = chain_clients();
     for (size_t start = 0; start < addresses.size(); start += MAX_FETCH_THREADS) {
         size_t end = std::min(addresses.size(), start + MAX_FETCH_THREADS);
@@ -158,8 +157,14 @@ bool refresh_coins(std::string& error, RefreshMode mode)
         auto it = coin_state().lists.find(a.address);
         if (mode == RefreshMode::Forced || it == coin_state().lists.end() || !it->second.fresh(now)) due.push_back(a.address);
     }
-    auto results = fetch_all(due, mode);
-    if (!wallet::wallet_load() || wallet::wallet_key() != key || coin_state().key != key) {
+    std::vector<Fetched> results;
+    {
+        // Other threads use the wallet while the lists are on their way.
+        wallet::WalletUnlock unlock;
+        results = fetch_all(due, mode);
+    }
+    // The state may have been emptied meanwhile (the same wallet forgotten and loaded again).
+    if (!wallet::wallet_load() || wallet::wallet_key() != key || !ensure_coin_state()) {
         error = "wallet changed.";
         return false;
     }

@@ -15,9 +15,9 @@ enum class RefreshMode {
 // When merging, coins of the previous list that are not spent and pending change of that
 // address stay; pending change the chain now shows stops being pending; spent outpoints the
 // chain no longer lists leave the spent set. Returns false with error "no wallet" when no HD
-// wallet loads, or "wallet changed." when another wallet is bound once the fetches are done.
-// Wallet lock held (the wallet layer offers no way yet to let go of a re-entrant hold for the
-// duration of the fetches, so it stays held).
+// wallet loads, or "wallet changed." when another wallet is bound (or none) once the fetches
+// are done. Takes the wallet lock and lets go of every level of it, the caller's too, while the
+// fetches run: whatever the caller read under the lock may have changed on return.
 [[nodiscard]] bool refresh_coins(std::string& error, RefreshMode mode = RefreshMode::Normal);
 
 } // namespace funding

@@ -834,18 +834,24 @@ void MainWindow::setTileHandler(int controlId, std::function<void()> handler)
     m_tile_handlers[controlId] = std::move(handler);
 }
 
-void MainWindow::requestLots()
+bool MainWindow::beginAction(const QString& title, int tileId, const QString& status)
 {
     if (!m_wallet.bound) {
-        showMessage("List", "Connect a Pursa wallet first.");
-        return;
+        showMessage(title, "Connect a Pursa wallet first.");
+        return false;
     }
     if (m_busy) {
         setStatus(QString(STATUS_ALREADY_WORKING));
-        return;
+        return false;
     }
-    setBusy(true, ID_LIST);
-    setStatus(QString("Loading lots from this wallet..."));
+    setBusy(true, tileId);
+    setStatus(status);
+    return true;
+}
+
+void MainWindow::requestLots()
+{
+    if (!beginAction("List", ID_LIST, "Loading lots from this wallet...")) return;
     startWorker([](MarketServices& services, PostTarget& target) {
         auto payload = std::make_unique<LotsLoadedPayload>();
         try {
@@ -860,16 +866,7 @@ void MainWindow::requestLots()
 
 void MainWindow::requestHistory()
 {
-    if (!m_wallet.bound) {
-        showMessage("History", "Connect a Pursa wallet first.");
-        return;
-    }
-    if (m_busy) {
-        setStatus(QString(STATUS_ALREADY_WORKING));
-        return;
-    }
-    setBusy(true, ID_HISTORY);
-    setStatus(QString("Loading your Tavrin Agoran history..."));
+    if (!beginAction("History", ID_HISTORY, "Loading your Tavrin Agoran history...")) return;
     startWorker([](MarketServices& services, PostTarget& target) {
         auto payload = std::make_unique<HistoryLoadedPayload>();
         try {

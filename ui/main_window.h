@@ -97,6 +97,11 @@ public:
     void setLotsHandler(std::function<void(LotsLoadedPayload&)> handler) { m_lots_handler = std::move(handler); }
     void setHistoryHandler(std::function<void()> handler) { m_history_handler = std::move(handler); }
 
+    // The common start of a tile's action: without a wallet the message window (titled title)
+    // says "Connect a Pursa wallet first."; while busy the status says "Already working...";
+    // otherwise busy with the tile and the status given. True when the action may start.
+    bool beginAction(const QString& title, int tileId, const QString& status);
+
     // The List and History tiles' first step: refusals in the message window, else busy with
     // the tile and the lots (or history) worker, whose message calls the handler above.
     void requestLots();

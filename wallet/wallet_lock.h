@@ -1,14 +1,42 @@
 // The wallet lock: one process-wide re-entrant mutex that guards the loaded wallet state, key
 // derivation and signing, and every operation of the layers above that reads, signs or spends
-// the wallet's coins. Network fetches are made with it released; afterwards the operation
-// checks that the same wallet is still bound (wallet_key(), wallet/wallet_key.h).
+// the wallet's coins. Network fetches are made with it released (WalletUnlock); afterwards the
+// operation checks that the same wallet is still bound (wallet_key(), wallet/wallet_key.h).
 #pragma once
 
+#include <condition_variable>
+#include <cstddef>
 #include <mutex>
+#include <thread>
 
 namespace wallet {
 
-std::recursive_mutex& wallet_mutex();
+// A re-entrant mutex that knows its owning thread and how many levels that thread holds, so
+// that a holder can let go of every level at once and take the same number back later.
+// Meets the standard Lockable requirements. Safe from any thread.
+class DepthMutex {
+public:
+    void lock();
+    [[nodiscard]] bool try_lock();
+    // Drops one level; the calling thread must hold the mutex.
+    void unlock();
+
+    // Levels the calling thread holds (0 when it holds none).
+    [[nodiscard]] size_t held_levels() const;
+    // Drops every level the calling thread holds and returns how many that was (0: none held,
+    // nothing changes).
+    size_t release_all();
+    // Waits until the mutex is free and takes it with the given number of levels (0: nothing).
+    void reacquire(size_t levels);
+
+private:
+    mutable std::mutex m_mutex;
+    std::condition_variable m_free;
+    std::thread::id m_owner;
+    size_t m_levels = 0;
+};
+
+DepthMutex& wallet_mutex();
 
 // Holds the wallet lock for the life of the object.
 class WalletLock {
@@ -18,7 +46,25 @@ public:
     WalletLock& operator=(const WalletLock&) = delete;
 
 private:
-    std::lock_guard<std::recursive_mutex> m_guard;
+    std::lock_guard<DepthMutex> m_guard;
 };
+
+// Lets go of every level of the wallet lock the calling thread holds for the life of the
+// object, and takes the same number of levels back when it ends. Does nothing for a thread that
+// holds no level. Whatever was read under the lock before may have changed once it is back:
+// check that the same wallet is still bound before using it.
+class WalletUnlock {
+public:
+    WalletUnlock() : m_levels(wallet_mutex().release_all()) {}
+    ~WalletUnlock() { wallet_mutex().reacquire(m_levels); }
+    WalletUnlock(const WalletUnlock&) = delete;
+    WalletUnlock& operator=(const WalletUnlock&) = delete;
+
+private:
+    size_t m_levels;
+};
+
+// Levels of the wallet lock the calling thread holds.
+[[nodiscard]] size_t wallet_lock_levels();
 
 } // namespace wallet

@@ -255,7 +255,7 @@ TEST_F(BookLoadTest, DamagedOrForeignCacheEntriesAreRefetched)
 {
     std::string id = publish(listing(ALICE, 1000));
     ASSERT_EQ(load(/*cached=*/true).size(), 1u);
-    std::filesystem::path shard = m_temp.path() / "tx_cache" / (id.substr(0, 2) + ".json");
+    std::filesystem::path shard = m_temp.path() / "tx_cache" / (id.substr(0, 1) + ".json");
     ASSERT_TRUE(std::filesystem::exists(shard));
 
     // A truncated file.
@@ -298,7 +298,7 @@ TEST_F(BookLoadTest, ATransactionThatDoesNotHashToItsTxidIsNeverCached)
     EXPECT_EQ(m_stats.fetched, 1u);
     EXPECT_EQ(load(/*cached=*/true).size(), 1u);
     EXPECT_EQ(m_stats.fetched, 1u);
-    EXPECT_FALSE(std::filesystem::exists(m_temp.path() / "tx_cache" / (id.substr(0, 2) + ".json")));
+    EXPECT_FALSE(std::filesystem::exists(m_temp.path() / "tx_cache" / (id.substr(0, 1) + ".json")));
 }
 
 TEST_F(BookLoadTest, OwnListingsAreLoadedEvenWhenNoListNamesThem)

@@ -1,0 +1,324 @@
+// The wallet lock around the funding layer's network requests: other threads use the wallet
+// while coin lists and recent broadcasts are fetched, and a wallet switched meanwhile is noticed
+// instead of mixing two wallets' coins. Also the wallet-bound memory that follows wallet loads
+// and forgets, and the final messages built on the wallet's known balance.
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <future>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "funding/gather.h"
+#include "funding/offer_locks.h"
+#include "funding/pay.h"
+#include "funding/refresh.h"
+#include "net/http_client.h"
+#include "tests/funding/funding_fixture.h"
+#include "wallet/app_binding.h"
+#include "wallet/balance.h"
+#include "wallet/wallet_key.h"
+#include "wallet/wallet_lock.h"
+
+namespace {
+
+using fundingtest::OtherParty;
+
+// The program's HTTP client, with a hook run once before the first request whose URL contains
+// the needle is sent.
+class HookedHttp final : public net::Http {
+public:
+    HookedHttp(std::string needle, std::function<void()> hook) : m_needle(std::move(needle)), m_hook(std::move(hook)) {}
+
+    net::JsonReply get_json(const std::string& url, int timeout_seconds) override
+    {
+        before(url);
+        return net::default_http().get_json(url, timeout_seconds);
+    }
+    net::HttpReply get(const std::string& url, const net::GetOptions& options) override
+    {
+        before(url);
+        return net::default_http().get(url, options);
+    }
+    net::HttpReply post_json(const std::string& url, const std::string& body, const net::PostOptions& options) override
+    {
+        before(url);
+        return net::default_http().post_json(url, body, options);
+    }
+
+    bool fired() const { return m_fired; }
+
+private:
+    void before(const std::string& url)
+    {
+        if (url.find(m_needle) == std::string::npos || m_fired.exchange(true)) return;
+        m_hook();
+    }
+
+    std::string m_needle;
+    std::function<void()> m_hook;
+    std::atomic<bool> m_fired{false};
+};
+
+class WalletRelease : public fundingtest::FundingDevnetTest {
+protected:
+    void SetUp() override
+    {
+        FundingDevnetTest::SetUp();
+        // A second wallet in the registry; "w1" stays bound.
+        write_registry({{"w1", hd_wallet(wallettest::ABANDON_MNEMONIC, {{"recv", {0, 2, 0, 0, 0, 0}}})},
+                        {"w2", hd_wallet(wallettest::LEGAL_MNEMONIC)},
+                        {"bal-zero", hd_wallet(wallettest::LEGAL_MNEMONIC)},
+                        {"bal-held", hd_wallet(wallettest::LEGAL_MNEMONIC)}});
+        ASSERT_EQ(wallet::active_wallet_id(), "w1");
+    }
+    void TearDown() override
+    {
+        funding::set_funding_http(nullptr);
+        FundingDevnetTest::TearDown();
+    }
+
+    static void switch_to(const std::string& id)
+    {
+        wallet::WalletLock lock;
+        wallet::wallet_forget();
+        ASSERT_TRUE(wallet::bind_wallet(id));
+        ASSERT_TRUE(wallet::wallet_load());
+    }
+
+    static std::string key_now()
+    {
+        wallet::WalletLock lock;
+        return wallet::wallet_key();
+    }
+
+    // Runs what on another thread and waits for it; false when it could not finish within
+    // five seconds (it would wait for a wallet lock that is never let go).
+    static bool on_another_thread(const std::function<void()>& what)
+    {
+        auto task = std::make_shared<std::packaged_task<void()>>(what);
+        auto done = task->get_future();
+        std::thread([task] { (*task)(); }).detach();  // never waited for past the deadline
+        return done.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+    }
+
+    // Runs refresh_coins on a thread that holds the wallet lock around it, as callers do, and
+    // runs meanwhile on this thread once the lock is free. meanwhile_ran tells whether this
+    // thread got the lock before the refresh returned.
+    struct Outcome {
+        bool ok = false;
+        std::string error;
+        bool meanwhile_ran = false;
+    };
+    Outcome refresh_with(const std::function<void()>& meanwhile)
+    {
+        Outcome out;
+        std::atomic<bool> holding{false};
+        std::atomic<bool> done{false};
+        std::thread caller([&] {
+            wallet::WalletLock lock;
+            holding = true;
+            out.ok = funding::refresh_coins(out.error);
+            done = true;
+        });
+        while (!holding) std::this_thread::yield();
+        {
+            wallet::WalletLock lock;  // waits until the refresh lets go
+            out.meanwhile_ran = !done;
+            meanwhile();
+        }
+        caller.join();
+        return out;
+    }
+
+    bool spent_on_chain(const std::string& txid, uint32_t vout)
+    {
+        return devnet().get("/woc/v1/bsv/main/tx/" + txid + "/" + std::to_string(vout) + "/spent").status == 200;
+    }
+
+    std::vector<tx::TxOutput> to_other(core::Amount sats) const { return {{sats, tx::p2pkh_script(OtherParty{}.hash)}}; }
+};
+
+TEST_F(WalletRelease, OtherThreadsTakeTheWalletLockWhileTheListsAreFetched)
+{
+    std::string coin = fund(0, {20000});
+    const std::string address = receive_address(0);
+    devnet().fault("woc", {{"delay_ms", 1500}});
+    Outcome out = refresh_with([] {});
+    EXPECT_TRUE(out.meanwhile_ran);
+    ASSERT_TRUE(out.ok) << out.error;
+
+    wallet::WalletLock lock;
+    EXPECT_EQ(wallet::wallet_lock_levels(), 1u);
+    const auto& coins = funding::coin_state().lists[address].coins;
+    ASSERT_EQ(coins.size(), 1u);
+    EXPECT_EQ(coins[0].txid, coin);
+}
+
+TEST_F(WalletRelease, WalletSwitchedOrUnboundDuringTheFetchIsNoticed)
+{
+    fund(0, {20000});
+    const std::string w1_address = receive_address(0);
+    devnet().fault("woc", {{"delay_ms", 1500}});
+
+    Outcome switched = refresh_with([] { switch_to("w2"); });
+    EXPECT_TRUE(switched.meanwhile_ran);
+    EXPECT_FALSE(switched.ok);
+    EXPECT_EQ(switched.error, "wallet changed.");
+    {
+        // The first wallet's lists never reach the second wallet's memory.
+        wallet::WalletLock lock;
+        EXPECT_EQ(funding::coin_state().key, wallet::wallet_key());
+        EXPECT_EQ(funding::coin_state().lists.count(w1_address), 0u);
+    }
+
+    switch_to("w1");
+    Outcome unbound = refresh_with([] {
+        wallet::unbind_wallet();
+        wallet::wallet_forget();
+    });
+    EXPECT_TRUE(unbound.meanwhile_ran);
+    EXPECT_FALSE(unbound.ok);
+    EXPECT_EQ(unbound.error, "wallet changed.");
+}
+
+TEST_F(WalletRelease, SameWalletForgottenAndLoadedAgainDuringTheFetchGoesOn)
+{
+    std::string coin = fund(0, {20000});
+    const std::string address = receive_address(0);
+    devnet().fault("woc", {{"delay_ms", 1500}});
+    Outcome out = refresh_with([] {
+        wallet::wallet_forget();
+        ASSERT_TRUE(wallet::wallet_load());
+    });
+    EXPECT_TRUE(out.meanwhile_ran);
+    ASSERT_TRUE(out.ok) << out.error;
+    wallet::WalletLock lock;
+    EXPECT_EQ(funding::coin_state().key, wallet::wallet_key());
+    ASSERT_EQ(funding::coin_state().lists[address].coins.size(), 1u);
+    EXPECT_EQ(funding::coin_state().lists[address].coins[0].txid, coin);
+}
+
+// A coin paying the wallet that no list shows any more but that the latest broadcast names:
+// gathering's last resort fetches that transaction.
+class RecentBroadcast : public WalletRelease {
+protected:
+    void SetUp() override
+    {
+        WalletRelease::SetUp();
+        m_txid = fund(0, {20000});
+        spend_elsewhere(0, m_txid, 0, 20000, true);
+        wallet::WalletLock lock;
+        ASSERT_TRUE(funding::ensure_coin_state());
+        funding::coin_state().last_recorded_txid = m_txid;
+    }
+
+    std::string m_txid;
+};
+
+TEST_F(RecentBroadcast, IsFetchedWithTheWalletLockFree)
+{
+    std::atomic<bool> other_got_it{false};
+    HookedHttp http("/tx/" + m_txid, [&] {
+        other_got_it = on_another_thread([] { wallet::WalletLock lock; });
+    });
+    funding::set_funding_http(&http);
+    wallet::WalletLock lock;
+    funding::Gathered g = funding::gather_coins({});
+    EXPECT_TRUE(http.fired());
+    EXPECT_TRUE(other_got_it);
+    EXPECT_EQ(wallet::wallet_lock_levels(), 1u);
+    ASSERT_EQ(g.coins.size(), 1u);
+    EXPECT_EQ(g.coins[0].txid, m_txid);
+    ASSERT_EQ(funding::coin_state().change.size(), 1u);
+}
+
+TEST_F(RecentBroadcast, WalletSwitchedDuringItsFetchGathersNothingAndKeepsTheCoinOut)
+{
+    HookedHttp http("/tx/" + m_txid, [] { EXPECT_TRUE(on_another_thread([] { switch_to("w2"); })); });
+    funding::set_funding_http(&http);
+    wallet::WalletLock lock;
+    funding::Gathered g = funding::gather_coins({});
+    EXPECT_TRUE(http.fired());
+    EXPECT_FALSE(g.any());
+    EXPECT_EQ(wallet::wallet_key(), "w2");
+    EXPECT_TRUE(funding::coin_state().change.empty());
+}
+
+TEST_F(RecentBroadcast, PaymentEndsWhenTheWalletSwitchesDuringItsFetch)
+{
+    // The second wallet has money: a payment that went on after the switch would spend it and
+    // send the change to the first wallet.
+    switch_to("w2");
+    std::string w2_coin = fund(0, {50000});
+    switch_to("w1");
+    {
+        wallet::WalletLock lock;
+        ASSERT_TRUE(funding::ensure_coin_state());
+        funding::coin_state().last_recorded_txid = m_txid;
+    }
+    HookedHttp http("/tx/" + m_txid, [] { EXPECT_TRUE(on_another_thread([] { switch_to("w2"); })); });
+    funding::set_funding_http(&http);
+    EXPECT_EQ(funding::pay_outputs(to_other(1000)), "error: wallet changed.");
+    EXPECT_TRUE(http.fired());
+    EXPECT_FALSE(spent_on_chain(w2_coin, 0));
+}
+
+TEST_F(WalletRelease, SnapshotsFollowWalletLoadsAndForgets)
+{
+    std::string first_key = key_now();
+    const std::string change_txid(64, 'c');
+    const std::string spent_txid(64, 'd');
+    {
+        wallet::WalletLock lock;
+        ASSERT_TRUE(funding::ensure_coin_state());  // the funding memory is in use
+    }
+    write_json("ord_snap/" + first_key + "_spent.json", {{"outpoints", {spent_txid + ":3"}}});
+    write_json("ord_snap/" + first_key + "_change.json",
+               {{"coins", {{{"txid", change_txid}, {"vout", 1}, {"sats", 900}, {"addr", receive_address(0)}}}}});
+
+    wallet::wallet_forget();
+    {
+        wallet::WalletLock lock;
+        EXPECT_TRUE(funding::coin_state().key.empty());
+        EXPECT_TRUE(funding::coin_state().change.empty());
+    }
+    ASSERT_TRUE(wallet::wallet_load());
+    {
+        // Read back by the load itself, before any funding call.
+        wallet::WalletLock lock;
+        EXPECT_EQ(funding::coin_state().key, first_key);
+        EXPECT_TRUE(funding::is_spent(spent_txid, 3));
+        ASSERT_EQ(funding::coin_state().change.size(), 1u);
+        EXPECT_EQ(funding::coin_state().change[0].txid, change_txid);
+    }
+
+    switch_to("w2");
+    wallet::WalletLock lock;
+    EXPECT_EQ(funding::coin_state().key, "w2");
+    EXPECT_FALSE(funding::is_spent(spent_txid, 3));
+    EXPECT_TRUE(funding::coin_state().change.empty());
+}
+
+TEST_F(WalletRelease, KnownZeroBalanceGivesTheZeroMessage)
+{
+    switch_to("bal-zero");
+    ASSERT_EQ(wallet::refresh_wallet_balance(), "success");
+    ASSERT_TRUE(wallet::cached_balance().known);
+    EXPECT_EQ(funding::pay_outputs(to_other(1000)), "error: you have 0 in your Pursa wallet.");
+}
+
+TEST_F(WalletRelease, KnownBalanceWithEveryCoinHeldBackAsksToWait)
+{
+    switch_to("bal-held");
+    std::string coin = fund(0, {20000});
+    ASSERT_TRUE(funding::offer_locks_add({coin + "_0"}));
+    ASSERT_EQ(wallet::refresh_wallet_balance(), "success");
+    ASSERT_EQ(wallet::cached_balance().sats, 20000);
+    EXPECT_EQ(funding::pay_outputs(to_other(1000)),
+              "error: Pursa can see the balance, but not a coin it can spend yet. Try again in a few seconds.");
+    EXPECT_FALSE(spent_on_chain(coin, 0));
+}
+
+} // namespace

@@ -1,0 +1,184 @@
+#include "trade/offer_rules.h"
+
+#include "book/post.h"
+#include "core/amount.h"
+#include "core/base58.h"
+#include "trade/dialog_checks.h"
+#include "tx/outpoint.h"
+#include "tx/script.h"
+#include "tx/spendable_lock.h"
+
+namespace trade {
+namespace {
+
+const std::string NOT_THIS_SALE = "error: the offer carries a token transfer this sale does not make.";
+
+std::string input_outpoint(const tx::TxInput& input)
+{
+    return book::ascii_lower(tx::format_outpoint(input.txid, input.vout));
+}
+
+std::string normalized_outpoint(std::string_view text)
+{
+    auto parsed = tx::parse_outpoint(text);
+    return parsed ? tx::format_outpoint(*parsed) : std::string();
+}
+
+// A token id compared as an outpoint (either separator, any case) when it is one, else as
+// lower-case text.
+std::string token_key(std::string_view text)
+{
+    std::string outpoint = normalized_outpoint(text);
+    return outpoint.empty() ? book::ascii_lower(text) : outpoint;
+}
+
+OfferCheck refuse(OfferCheck check, std::string error)
+{
+    check.passes = false;
+    check.error = std::move(error);
+    return check;
+}
+
+// The token rules. Fills qty and units_left; returns "" or the refusal.
+std::string check_tokens(const tx::Transaction& offer, const Prevout& listed, const ListingTerms& terms, uint64_t total,
+                         const OwnsHash& is_mine, OfferCheck& check)
+{
+    auto body = output_bsv20(listed.script);
+    // A deploy+mint output is its own token: its id is its outpoint.
+    std::string token_id = body ? token_key(body->id) : std::string();
+    if (body && token_id.empty() && body->op == "deploy+mint") token_id = normalized_outpoint(terms.utxo);
+    auto held = token_id.empty() ? std::nullopt : book::parse_decimal_u64(body->amt);
+    if (!held || *held == 0) return "error: the listed output holds no tokens.";
+    if (!terms.origin.empty() && token_key(terms.origin) != token_id)
+        return "error: the listed output holds another token than the listing.";
+
+    std::vector<uint64_t> to_buyer;
+    std::vector<uint64_t> to_seller;
+    for (const auto& output : offer.outputs) {
+        auto moved = output_bsv20(output.script);
+        if (!moved || !moved->is_token()) continue;
+        auto amount = book::parse_decimal_u64(moved->amt);
+        auto lock = tx::find_spendable_lock(output.script);
+        if (token_key(moved->id) != token_id || moved->op != "transfer" || !amount ||
+            *amount == 0 || !lock)
+            return NOT_THIS_SALE;
+        (is_mine(lock->owner) ? to_seller : to_buyer).push_back(*amount);
+    }
+    if (to_buyer.size() != 1) return "error: the offer must send the bought tokens to exactly one buyer output.";
+    uint64_t q = to_buyer.front();
+    check.qty = std::to_string(q);
+    if (q > *held) return "error: the offer takes more tokens than the listed output holds.";
+    if (q > total) return "error: the offer takes more than the listing offers.";
+    uint64_t left = *held - q;
+    check.units_left = std::to_string(left);
+    if (left == 0 && !to_seller.empty()) return NOT_THIS_SALE;
+    if (left > 0 && (to_seller.size() != 1 || to_seller.front() != left))
+        return "error: the offer does not return the " + std::to_string(left) + " unsold units to this wallet.";
+    return {};
+}
+
+// The picture rule: the listing output's first satoshi, assigned first in first out, must land
+// in a 1-satoshi output that pays someone else.
+std::string check_picture(const tx::Transaction& offer, const std::vector<std::optional<Prevout>>& prevouts,
+                          size_t listing_input, const OwnsHash& is_mine)
+{
+    core::Amount position = 0;
+    for (size_t i = 0; i < listing_input; ++i) {
+        if (!prevouts[i]) return "error: could not load the offer's inputs from the chain yet. Wait a few seconds.";
+        position += prevouts[i]->value;
+    }
+    core::Amount start = 0;
+    for (const auto& output : offer.outputs) {
+        if (position < start + output.value) {
+            auto lock = tx::find_spendable_lock(output.script);
+            if (lock && is_mine(lock->owner)) return "error: the offer would leave the picture with this wallet.";
+            if (output.value != 1 || !lock)
+                return "error: the offer does not put the picture in a 1-satoshi output of the buyer.";
+            return {};
+        }
+        start += output.value;
+    }
+    return "error: the offer would burn the picture as fee.";
+}
+
+} // namespace
+
+ListingTerms terms_of(const book::Listing& listing)
+{
+    return {listing.kind, listing.origin, listing.utxo, listing.qty, listing.price_sats, listing.pay_addr};
+}
+
+std::optional<tx::Envelope> output_envelope(core::ByteView script)
+{
+    auto lock = tx::find_spendable_lock(script);
+    if (!lock) return std::nullopt;
+    switch (lock->form) {
+    case tx::LockForm::plain:
+        return std::nullopt;
+    case tx::LockForm::lock_then_envelope:
+        return tx::parse_envelope(script, tx::P2PKH_SCRIPT_SIZE);
+    case tx::LockForm::envelope_then_lock:
+        return tx::parse_envelope(script, 0);
+    }
+    return std::nullopt;
+}
+
+std::optional<tx::Bsv20Body> output_bsv20(core::ByteView script)
+{
+    auto envelope = output_envelope(script);
+    if (!envelope || envelope->content_type != tx::BSV20_CONTENT_TYPE) return std::nullopt;
+    return tx::parse_bsv20(std::string_view(reinterpret_cast<const char*>(envelope->body.data()), envelope->body.size()));
+}
+
+OfferCheck check_offer(const tx::Transaction& offer, const std::vector<std::optional<Prevout>>& prevouts,
+                       const ListingTerms& terms, const OwnsHash& is_mine)
+{
+    OfferCheck check;
+    check.units_left = "0";
+    auto pay_hash = core::hash160_from_address(terms.pay_addr);
+    if (!pay_hash) return refuse(check, "error: the listing's payment address is not valid.");
+    auto total = book::parse_decimal_u64(terms.qty);
+    if (!total || *total == 0) return refuse(check, "error: this listing has nothing left to sell.");
+
+    const std::string listed = normalized_outpoint(terms.utxo);
+    std::optional<size_t> listing_input;
+    for (size_t i = 0; i < offer.inputs.size(); ++i) {
+        if (!listed.empty() && input_outpoint(offer.inputs[i]) == listed) listing_input = i;
+    }
+    if (!listing_input) return refuse(check, "error: that offer does not spend the reserved listing UTXO.");
+    check.listing_input = *listing_input;
+    if (!offer.inputs[*listing_input].script_sig.empty())
+        return refuse(check, "error: nothing left for this wallet to sign.");
+    for (size_t i = 0; i < offer.inputs.size(); ++i) {
+        if (i != *listing_input && offer.inputs[i].script_sig.empty())
+            return refuse(check, "error: the offer asks this wallet to sign more than the listed lot.");
+    }
+    if (prevouts.size() != offer.inputs.size() || !prevouts[*listing_input])
+        return refuse(check, "error: could not load the listed output from the chain yet. Wait a few seconds.");
+
+    std::string item_error;
+    if (terms.kind == "picture") {
+        check.qty = "1";
+        item_error = check_picture(offer, prevouts, *listing_input, is_mine);
+    } else {
+        item_error = check_tokens(offer, *prevouts[*listing_input], terms, *total, is_mine, check);
+    }
+    if (!item_error.empty()) return refuse(check, item_error);
+
+    uint64_t taken = book::parse_decimal_u64(check.qty).value_or(0);
+    const bool whole = terms.kind == "picture" || taken == *total;
+    check.due_sats = whole ? terms.price_sats : pro_rata(taken, terms.price_sats, *total);
+    const core::Bytes pay_script = tx::p2pkh_script(*pay_hash);
+    for (const auto& output : offer.outputs) {
+        if (output.script == pay_script && output.value > 0) check.paid_sats += static_cast<uint64_t>(output.value);
+    }
+    if (check.paid_sats < check.due_sats) {
+        return refuse(check, "error: the offer pays " + core::format_bsv(static_cast<core::Amount>(check.paid_sats)) +
+                                 " BSV, but the listing asks " +
+                                 core::format_bsv(static_cast<core::Amount>(check.due_sats)) + " BSV for that.");
+    }
+    check.passes = true;
+    return check;
+}
+
+} // namespace trade
