@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Renders the desktop program's windows in each of the four themes to PNG files, offscreen:
-# the main window with a book, the Settings, Help and message windows.
+# the main window with a book, the Settings, Help and message windows, and the trade dialogs.
 #
 #   bash scripts/screenshots.sh [OUT_DIR]               a made-up market drawn from memory
 #   bash scripts/screenshots.sh --simulator [OUT_DIR]   the book of a seeded local simulator
@@ -59,4 +59,9 @@ if [ "$readme" = 1 ]; then
   mkdir -p resources/screenshots
   cp "$out/main-gold-blue.png" resources/screenshots/main-gold-blue.png
   echo "copied $out/main-gold-blue.png to resources/screenshots/"
+  # The trade dialogs in the Gold-Blue theme.
+  for dialog in list buy offer-cancel complete mine history chart-line chart-bar report; do
+    cp "$out/$dialog-gold-blue.png" "resources/screenshots/$dialog-gold-blue.png"
+  done
+  echo "copied the trade dialogs' Gold-Blue pictures to resources/screenshots/"
 fi
