@@ -56,11 +56,22 @@ bool load_book_view(std::vector<Listing>& out, std::string& error)
     return load_book_view(out, error, default_load_options());
 }
 
-bool load_book(std::map<std::string, Listing>& reduced, std::vector<Listing>& view, std::string& error,
-               const LoadOptions& options)
+bool load_book_view(std::vector<Listing>& out, std::string& error, const LoadOptions& options)
 {
+    std::map<std::string, Listing> reduced;
+    return load_book_view(out, reduced, error, options);
+}
+
+bool load_book_view(std::vector<Listing>& out, std::map<std::string, Listing>& reduced, std::string& error)
+{
+    return load_book_view(out, reduced, error, default_load_options());
+}
+
+bool load_book_view(std::vector<Listing>& out, std::map<std::string, Listing>& reduced, std::string& error,
+                    const LoadOptions& options)
+{
+    out.clear();
     reduced.clear();
-    view.clear();
     error.clear();
     try {
         std::vector<PostRecord> posts;
@@ -68,21 +79,15 @@ bool load_book(std::map<std::string, Listing>& reduced, std::vector<Listing>& vi
         reduce_book(posts, reduce_context_for(posts, options), reduced);
         int64_t now = std::chrono::duration_cast<std::chrono::seconds>(
                           std::chrono::system_clock::now().time_since_epoch()).count();
-        view = book_view_of(reduced, now);
-        fill_token_details(view, options.services);
+        out = book_view_of(reduced, now);
+        fill_token_details(out, options.services);
         return true;
     } catch (...) {
+        out.clear();
         reduced.clear();
-        view.clear();
         error = "could not load the book";
         return false;
     }
-}
-
-bool load_book_view(std::vector<Listing>& out, std::string& error, const LoadOptions& options)
-{
-    std::map<std::string, Listing> reduced;
-    return load_book(reduced, out, error, options);
 }
 
 } // namespace book

@@ -22,15 +22,15 @@ void fill_token_details(std::vector<Listing>& listings, const BookServices& serv
 // The same for the given listings, whatever they miss.
 void fill_token_details(const std::vector<Listing*>& listings, const BookServices& services = default_services());
 
-// Loads the book and reduces it: reduced receives every listing (sold ones included), view the
-// book view with its token details. Clears the outputs first; on a failed load returns false
-// with the loader's error text. Blocks on the network.
-[[nodiscard]] bool load_book(std::map<std::string, Listing>& reduced, std::vector<Listing>& view, std::string& error,
-                             const LoadOptions& options);
-
-// Loads the book, reduces it and builds the view with its token details. Clears both outputs
+// Loads the book, reduces it and builds the view with its token details. Clears the outputs
 // first; on a failed load returns false with the loader's error text. Blocks on the network.
 [[nodiscard]] bool load_book_view(std::vector<Listing>& out, std::string& error);
 [[nodiscard]] bool load_book_view(std::vector<Listing>& out, std::string& error, const LoadOptions& options);
+// The same, and reduced receives every listing as reduction left it, before the view marked
+// expiry and dropped sold and empty listings (the states reserve reconciliation reads).
+[[nodiscard]] bool load_book_view(std::vector<Listing>& out, std::map<std::string, Listing>& reduced,
+                                  std::string& error);
+[[nodiscard]] bool load_book_view(std::vector<Listing>& out, std::map<std::string, Listing>& reduced,
+                                  std::string& error, const LoadOptions& options);
 
 } // namespace book

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <chrono>
 #include <map>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <unordered_map>
 
 #include "book/chain_tx_check.h"
@@ -93,6 +96,43 @@ Found examine(const std::string& txid, size_t seen, TxCache* cache, const BookSe
     return found;
 }
 
+// The identity keys of the actors met while the transactions are read. The first worker that
+// meets an actor asks the registry (through the process-wide cache) and the others go on, so
+// the lookups overlap the fetches instead of waiting for them.
+class ActorKeys {
+public:
+    explicit ActorKeys(const BookServices& services) : m_services(services) {}
+
+    void meet(const std::string& actor)
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (!m_keys.emplace(actor, std::string()).second) return;
+        }
+        const Clock::time_point start = Clock::now();
+        std::string key = identity_key_of(actor, m_services);
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_keys[actor] = std::move(key);
+        m_waited += seconds_since(start);
+    }
+
+    // Once every worker is done: the key published for the actor, "" when none.
+    const std::string& key_of(const std::string& actor) const
+    {
+        static const std::string NONE;
+        auto it = m_keys.find(actor);
+        return it == m_keys.end() ? NONE : it->second;
+    }
+    size_t count() const { return m_keys.size(); }
+    double waited() const { return m_waited; }
+
+private:
+    const BookServices& m_services;
+    std::mutex m_mutex;
+    std::map<std::string, std::string> m_keys;  // normalised lower-case actor -> key
+    double m_waited = 0;                         // seconds, summed over the workers
+};
+
 } // namespace
 
 bool TxidList::add(std::string_view text)
@@ -178,6 +218,34 @@ bool load_posts_checked(std::vector<PostRecord>& posts, std::string& error, cons
     const Clock::time_point start = Clock::now();
     const BookServices& services = options.services;
 
+    // The transaction cache is read while the txid lists are fetched.
+    std::optional<TxCache> cache;
+    std::thread cache_reader;
+    auto read_cache = [&cache, &stats] {
+        const Clock::time_point cache_start = Clock::now();
+        try {
+            cache->load();
+        } catch (...) {
+            // Whatever was read is good; the rest is fetched.
+        }
+        stats.cache_seconds = seconds_since(cache_start);
+    };
+    if (options.cache_dir) {
+        cache.emplace(*options.cache_dir);
+        try {
+            cache_reader = std::thread(read_cache);
+        } catch (const std::system_error&) {
+            read_cache();
+        }
+    }
+    struct JoinCacheReader {
+        std::thread& thread;
+        ~JoinCacheReader()
+        {
+            if (thread.joinable()) thread.join();
+        }
+    } join_cache_reader{cache_reader};
+
     TxidList list;
     std::string oi_error;
     bool oi_ok = list_oi_txids(list, oi_error, services);
@@ -185,23 +253,21 @@ bool load_posts_checked(std::vector<PostRecord>& posts, std::string& error, cons
     for (const std::string& id : options.own_listing_ids) list.add(id);
     stats.txids = list.size();
     stats.gather_seconds = seconds_since(start);
+    if (cache_reader.joinable()) cache_reader.join();
     if (list.empty() && !oi_ok) {
         error = oi_error.empty() ? "no agoran book (OI and WhatsOnChain miss)" : oi_error;
         if (options.stats) *options.stats = stats;
         return false;
     }
 
-    // Transactions, posts and the checks that need only the post.
+    // Transactions, posts, the checks that need only the post, and the identity key of every
+    // actor met.
     const Clock::time_point fetch_start = Clock::now();
-    std::optional<TxCache> cache;
-    if (options.cache_dir) {
-        cache.emplace(*options.cache_dir);
-        cache->load(list.ids());
-    }
-    stats.cache_seconds = seconds_since(fetch_start);
     std::vector<Found> found(list.size());
+    ActorKeys keys(services);
     parallel_for(list.size(), [&](size_t i) {
         found[i] = examine(list.ids()[i], i, cache ? &*cache : nullptr, services);
+        if (found[i].record) keys.meet(found[i].record->fields.actor);
     });
     std::unordered_map<std::string, CachedTx> fresh;
     for (size_t i = 0; i < found.size(); ++i) {
@@ -210,29 +276,19 @@ bool load_posts_checked(std::vector<PostRecord>& posts, std::string& error, cons
         stats.signatures_checked += found[i].signature_checked;
         if (found[i].to_cache) fresh.emplace(list.ids()[i], std::move(*found[i].to_cache));
     }
+    stats.identities = keys.count();
+    stats.identity_seconds = keys.waited();
     const Clock::time_point save_start = Clock::now();
     if (cache && !fresh.empty()) (void)cache->save(fresh);
     stats.save_seconds = seconds_since(save_start);
     stats.fetch_seconds = seconds_since(fetch_start);
-
-    // The key check: one lookup per distinct actor.
-    const Clock::time_point identity_start = Clock::now();
-    std::map<std::string, std::string> keys;
-    for (const Found& f : found) {
-        if (f.record) keys.emplace(f.record->fields.actor, std::string());
-    }
-    std::vector<std::map<std::string, std::string>::iterator> slots;
-    for (auto it = keys.begin(); it != keys.end(); ++it) slots.push_back(it);
-    parallel_for(slots.size(), [&](size_t i) { slots[i]->second = identity_key_of(slots[i]->first, services); });
-    stats.identities = keys.size();
-    stats.identity_seconds = seconds_since(identity_start);
 
     const Clock::time_point finish_start = Clock::now();
     posts.reserve(found.size());
     for (Found& f : found) {
         if (!f.record) continue;
         // identity_key_of answers compressed lower-case keys, the form of the signer's key.
-        const std::string& published = keys[f.record->fields.actor];
+        const std::string& published = keys.key_of(f.record->fields.actor);
         if (published.empty() || published != f.record->fields.signer) continue;
         posts.push_back(std::move(*f.record));
     }

@@ -64,10 +64,10 @@ struct LoadStats {
     size_t replays_dropped = 0;
     size_t posts = 0;             // posts handed on
     double gather_seconds = 0;    // txid lists
-    double cache_seconds = 0;     // reading the transaction cache
+    double cache_seconds = 0;     // reading the transaction cache (while the lists are fetched)
     double save_seconds = 0;      // writing new entries to it
-    double fetch_seconds = 0;     // transactions, posts and signatures (the cache included)
-    double identity_seconds = 0;  // identity keys
+    double fetch_seconds = 0;     // transactions, posts, signatures and identity keys
+    double identity_seconds = 0;  // waiting on identity keys, summed over the workers
     double finish_seconds = 0;    // key checks, replays, order
     double total_seconds = 0;
 };

@@ -37,8 +37,9 @@ public:
     // "<data dir>/agoran/tx_cache".
     static std::filesystem::path default_dir();
 
-    // Reads the files that may hold these txids, in parallel, and keeps their good entries.
-    void load(const std::vector<std::string>& txids);
+    // Reads every file of the cache, in parallel, and keeps their good entries. The loader
+    // calls it while the txid lists are still being fetched, so it cannot know which are needed.
+    void load();
 
     // Moves the entry for a txid out of the cache, or nullopt. Safe from many threads at once
     // for distinct txids once load has returned.

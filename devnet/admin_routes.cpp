@@ -8,8 +8,10 @@
 #include "core/hex.h"
 #include "core/json_get.h"
 #include "core/key.h"
+#include "core/secure.h"
 #include "devnet/admin_tx.h"
 #include "devnet/indexer_data.h"
+#include "devnet/report_opening.h"
 #include "devnet/routes.h"
 #include "tx/outpoint.h"
 #include "tx/script.h"
@@ -52,6 +54,22 @@ void accept_admin_tx(const Call& call, Chain& chain, const core::Bytes& raw, nlo
     if (mine) chain.mine(1);
     extra["txid"] = j.txid;
     call.json(200, extra);
+}
+
+// Calls visit for every transaction that paid the report oracle, oldest first.
+template <typename Visit>
+void for_each_report(Chain& chain, RegistryState& registry, Visit visit)
+{
+    auto address = registry.oracle_address("report");
+    if (!address) return;
+    chain.read([&](const ChainState& s) {
+        auto it = s.addresses.find(*address);
+        if (it == s.addresses.end()) return 0;
+        for (const auto& txid : it->second.paid_by) {
+            if (const TxRecord* r = s.find_tx(txid)) visit(txid, *r);
+        }
+        return 0;
+    });
 }
 
 } // namespace
@@ -249,19 +267,22 @@ void add_admin_routes(Router& router, DevnetContext& ctx)
     });
     // Transactions that paid the report oracle, oldest first, with their raw hex.
     router.add("GET", A, P + "/reports", [&chain, &registry](Call& call) {
-        auto address = registry.oracle_address("report");
         nlohmann::json reports = nlohmann::json::array();
-        if (address) {
-            chain.read([&](const ChainState& s) {
-                auto it = s.addresses.find(*address);
-                if (it == s.addresses.end()) return 0;
-                for (const auto& txid : it->second.paid_by) {
-                    const TxRecord* r = s.find_tx(txid);
-                    reports.push_back({{"txid", txid}, {"hex", core::hex_encode(r->raw)}, {"time", r->time}});
-                }
-                return 0;
-            });
-        }
+        for_each_report(chain, registry, [&](const std::string& txid, const TxRecord& r) {
+            reports.push_back({{"txid", txid}, {"hex", core::hex_encode(r.raw)}, {"time", r.time}});
+        });
+        call.json(200, {{"reports", std::move(reports)}});
+    });
+    // The same reports opened with the architect's key: {"key": 64 hex digits}.
+    router.add("POST", A, P + "/reports/open", [&chain, &registry](Call& call) {
+        auto body = body_object(call);
+        auto key = body ? core::hex_decode(core::json_string(*body, "key")) : std::nullopt;
+        if (!key || key->size() != 32) return refuse(call, "key must be 64 hex digits");
+        nlohmann::json reports = nlohmann::json::array();
+        for_each_report(chain, registry, [&](const std::string& txid, const TxRecord& r) {
+            reports.push_back(open_report(txid, r.raw, *key));
+        });
+        core::secure_wipe(*key);
         call.json(200, {{"reports", std::move(reports)}});
     });
 }

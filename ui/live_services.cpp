@@ -73,18 +73,11 @@ public:
     {
         BookLoad load;
         try {
-            const book::LoadOptions options = book::default_load_options();
-            std::vector<book::PostRecord> posts;
-            if (!book::load_posts(posts, load.error, options)) {
+            std::map<std::string, book::Listing> reduced;
+            if (!book::load_book_view(load.view, reduced, load.error)) {
                 if (!load.error.empty() && load.error.rfind("error", 0) != 0) load.error = "error: " + load.error;
                 return load;
             }
-            std::map<std::string, book::Listing> reduced;
-            book::reduce_book(posts, book::reduce_context_for(posts, options), reduced);
-            const int64_t now = std::chrono::duration_cast<std::chrono::seconds>(
-                                    std::chrono::system_clock::now().time_since_epoch()).count();
-            load.view = book::book_view_of(reduced, now);
-            book::fill_token_details(load.view, options.services);
             load.states = listing_states(reduced, load.view);
             load.ok = true;
         } catch (...) {

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 #include <gtest/gtest.h>
 
+#include "book/book_view.h"
 #include "book/identity.h"
 #include "book/tx_cache.h"
 #include "tests/book/devnet_book.h"
@@ -316,6 +318,76 @@ TEST_F(BookLoadTest, OwnListingsAreLoadedEvenWhenNoListNamesThem)
     std::string error;
     ASSERT_TRUE(book::load_posts(posts, error, o));
     EXPECT_EQ(txids(posts), std::vector<std::string>{id});
+}
+
+TEST_F(BookLoadTest, IndexDownOnPageThreeKeepsTheFirstTwoPagesAndTheLoadGoesOn)
+{
+    std::string first = publish(listing(ALICE, 1000));
+    std::string second = publish(listing(BOB, 1001));
+    // Pages 1 and 2 are full (each real id among ids no service knows); page 3 fails.
+    std::set<std::string> unknown;
+    Json pages[2] = {Json::array({first}), Json::array({second})};
+    for (unsigned i = 0; i < 3998; ++i) {
+        char id[65];
+        std::snprintf(id, sizeof id, "%064x", 0x5000 + i);
+        unknown.insert(id);
+        pages[i % 2].push_back(id);
+    }
+    m_http.set_override([&](const std::string& url) -> std::optional<net::JsonReply> {
+        if (url.find("/oi/oracle/") != std::string::npos) {
+            if (url.find("offset=0") != std::string::npos) return booktest::json_reply(Json{{"txids", pages[0]}});
+            if (url.find("offset=2000") != std::string::npos) return booktest::json_reply(Json{{"txids", pages[1]}});
+            return booktest::failed_reply();
+        }
+        size_t at = url.find("/tx/");
+        if (at != std::string::npos && unknown.count(url.substr(at + 4, 64)) > 0) return booktest::failed_reply(404);
+        return std::nullopt;
+    });
+    std::string late = publish(listing(ALICE, 1002));  // only WhatsOnChain lists it
+
+    std::vector<PostRecord> posts = load();
+    EXPECT_EQ(txids(posts), (std::vector<std::string>{first, second, late}));
+    EXPECT_EQ(m_stats.txids, 4001u);
+    EXPECT_EQ(m_http.count("offset=4000"), 1u);
+    EXPECT_EQ(m_http.count("offset=6000"), 0u);
+    // The index answered, so WhatsOnChain is asked only for its first list, which ends it.
+    EXPECT_EQ(m_http.count("/unconfirmed/history"), 1u);
+    EXPECT_EQ(m_http.count("/unspent"), 0u);
+}
+
+TEST_F(BookLoadTest, TheArchitectsListIsFetchedOncePerReductionAndOutlivesAFailure)
+{
+    const booktest::Trader architect = booktest::trader(54, "arch");
+    devnet().set_identity("arch", architect.pub);
+    devnet().set_architects({architect.pub});
+    std::vector<std::string> ids;
+    for (int i = 0; i < 3; ++i) ids.push_back(publish(listing(ALICE, 1000 + i)));
+    std::vector<book::Listing> view;
+    std::map<std::string, book::Listing> reduced;
+    std::string error;
+    ASSERT_TRUE(book::load_book_view(view, reduced, error, options())) << error;
+    EXPECT_EQ(m_http.count("/architects"), 0u);  // no force cancel, no list
+
+    for (int i = 0; i < 3; ++i) {
+        publish(sign(Json{{"type", "ag_force_cancel"}, {"listing", ids[static_cast<size_t>(i)]}}, architect, 2000 + i));
+    }
+    publish(sign(Json{{"type", "ag_force_cancel"}, {"listing", ids[0]}}, architect, 2100));
+    m_http.clear();
+    ASSERT_TRUE(book::load_book_view(view, reduced, error, options())) << error;
+    EXPECT_EQ(m_http.count("/architects"), 1u);
+    for (const std::string& id : ids) EXPECT_EQ(reduced.at(id).status, "force_cancelled") << id;
+
+    // The registry fails the list for a while: the listings stay closed.
+    m_http.set_override([](const std::string& url) -> std::optional<net::JsonReply> {
+        if (url.find("/architects") != std::string::npos) return booktest::failed_reply();
+        return std::nullopt;
+    });
+    m_http.clear();
+    ASSERT_TRUE(book::load_book_view(view, reduced, error, options())) << error;
+    EXPECT_EQ(m_http.count("/architects"), 1u);
+    for (const std::string& id : ids) EXPECT_EQ(reduced.at(id).status, "force_cancelled") << id;
+    ASSERT_EQ(view.size(), 3u);
+    for (const book::Listing& l : view) EXPECT_EQ(l.status, "force_cancelled");
 }
 
 // The index listing itself, with canned pages: paging, its end and its failures.

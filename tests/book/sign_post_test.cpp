@@ -145,7 +145,7 @@ TEST_F(SignPostTest, SignedPostsMakeABookAndAHistory)
     options.services = m_services;
     std::map<std::string, book::Listing> reduced;
     std::vector<book::Listing> view;
-    ASSERT_TRUE(book::load_book(reduced, view, error, options)) << error;
+    ASSERT_TRUE(book::load_book_view(view, reduced, error, options)) << error;
     ASSERT_EQ(view.size(), 1u);
     EXPECT_EQ(view[0].id, id);
     EXPECT_EQ(view[0].status, "live");

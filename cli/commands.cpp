@@ -1,0 +1,398 @@
+#include "cli/commands.h"
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <sstream>
+
+#include "book/book_view.h"
+#include "book/history.h"
+#include "book/load.h"
+#include "book/reduce.h"
+#include "book/reduce_context.h"
+#include "book/post.h"
+#include "cli/lots.h"
+#include "cli/record_json.h"
+#include "cli/table.h"
+#include "core/amount.h"
+#include "core/log.h"
+#include "trade/buy_routine.h"
+#include "trade/cancel_routine.h"
+#include "trade/complete_routine.h"
+#include "trade/list_routine.h"
+#include "trade/offer_complete.h"
+#include "trade/report.h"
+#include "trade/trade_gate.h"
+#include "trade/wallet_now.h"
+#include "wallet/app_binding.h"
+#include "wallet/balance.h"
+#include "wallet/connect.h"
+
+namespace cli {
+namespace {
+
+constexpr const char* APP_INSTANCE = "agoran-cli";
+constexpr const char* APP_NAME = "Agoran";
+// Shortest id prefix the commands accept in place of a whole txid.
+constexpr size_t MIN_ID_PREFIX = 8;
+
+bool is_success(const std::string& text)
+{
+    return text.rfind("success", 0) == 0;
+}
+
+int finish(std::ostream& out, const std::string& text)
+{
+    out << text << (text.empty() || text.back() != '\n' ? "\n" : "");
+    return is_success(text) ? 0 : 1;
+}
+
+int64_t unix_now()
+{
+    return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
+}
+
+std::string short_id(const std::string& id)
+{
+    return id.substr(0, 12);
+}
+
+std::string utc_time(int64_t t)
+{
+    using namespace std::chrono;
+    sys_seconds at{seconds{t}};
+    sys_days day = floor<days>(at);
+    year_month_day ymd{day};
+    auto minutes_in = duration_cast<minutes>(at - day).count();
+    char text[40];
+    std::snprintf(text, sizeof text, "%04d-%02u-%02u %02lld:%02lld", static_cast<int>(ymd.year()),
+                  static_cast<unsigned>(ymd.month()), static_cast<unsigned>(ymd.day()),
+                  static_cast<long long>(minutes_in / 60), static_cast<long long>(minutes_in % 60));
+    return text;
+}
+
+std::string item_label(const book::Listing& l)
+{
+    std::string label = l.name;
+    if (!l.sym.empty()) label += (label.empty() ? "" : "  ") + l.sym;
+    return label.empty() ? short_id(l.origin) : label;
+}
+
+// True when id names the txid: the whole of it, or a prefix of at least MIN_ID_PREFIX characters.
+bool id_matches(const std::string& txid, const std::string& id)
+{
+    std::string want = book::ascii_lower(id);
+    if (want.size() < MIN_ID_PREFIX || want.size() > txid.size()) return false;
+    return txid.compare(0, want.size(), want) == 0;
+}
+
+struct Book {
+    std::vector<book::Listing> listings;
+    std::string error;  // "error: ..." when the load failed
+};
+
+Book load_book()
+{
+    core::log_progress("Loading the book...");
+    Book b;
+    std::string error;
+    if (!book::load_book_view(b.listings, error)) b.error = "error: " + (error.empty() ? "could not load the book." : error);
+    return b;
+}
+
+// The one listing the id names, or the sentence that says why there is none.
+const book::Listing* find_listing(const Book& b, const std::string& id, std::string& error)
+{
+    const book::Listing* found = nullptr;
+    for (const auto& l : b.listings) {
+        if (!id_matches(l.id, id)) continue;
+        if (found) {
+            error = "error: more than one listing starts with " + id + ".";
+            return nullptr;
+        }
+        found = &l;
+    }
+    if (!found) error = "error: no listing " + id + " on the book.";
+    return found;
+}
+
+int cmd_connect(const Invocation& inv, std::ostream& out)
+{
+    wallet::ConnectOptions options;
+    int timeout = 60;
+    if (inv.has_option("timeout")) {
+        auto seconds = book::parse_decimal_u64(inv.option("timeout"));
+        if (!seconds || *seconds == 0 || *seconds > 86'400) return finish(out, "error: --timeout takes 1 to 86400 seconds.");
+        timeout = static_cast<int>(*seconds);
+    }
+    options.poll_interval = std::chrono::milliseconds(500);
+    options.max_polls = timeout * 2;
+    options.log = [](const std::string& line) { core::log_progress(line); };
+    options.start_pursa = [] {
+        core::log_progress("Approve this app in Pursa (pursa approve).");
+        return true;
+    };
+    return finish(out, wallet::pursa_connect(options));
+}
+
+int cmd_balance(std::ostream& out)
+{
+    if (!trade::hd_wallet_bound()) return finish(out, "error: " + std::string(trade::CONNECT_FIRST));
+    core::log_progress("Reading the balance...");
+    std::string result = wallet::refresh_wallet_balance();
+    if (!is_success(result)) return finish(out, result);
+    wallet::CachedBalance balance = wallet::cached_balance();
+    out << core::format_bsv(balance.sats) << " BSV\n";
+    return 0;
+}
+
+int cmd_book(const Invocation& inv, std::ostream& out)
+{
+    Book b = load_book();
+    if (!b.error.empty()) return finish(out, b.error);
+    if (inv.flag("json")) {
+        out << core::json_dump_file(listings_json(b.listings));
+        return 0;
+    }
+    std::vector<std::vector<std::string>> rows;
+    for (const auto& l : b.listings) {
+        rows.push_back({short_id(l.id), item_label(l), l.kind, l.qty, core::format_bsv(static_cast<core::Amount>(l.price_sats)),
+                        l.handle, l.status, std::to_string(l.offers.size())});
+    }
+    out << format_table({"Listing", "Item", "Kind", "Qty", "Price BSV", "Seller", "Status", "Offers"}, rows);
+    return 0;
+}
+
+int cmd_lots(const Invocation& inv, std::ostream& out)
+{
+    if (!trade::hd_wallet_bound()) return finish(out, "error: " + std::string(trade::CONNECT_FIRST));
+    core::log_progress("Loading lots from this wallet...");
+    WalletLots lots = load_wallet_lots();
+    if (!lots.error.empty()) return finish(out, "error: " + lots.error);
+    if (inv.flag("json")) {
+        out << core::json_dump_file(lots_json(lots.lots));
+        return 0;
+    }
+    std::vector<std::vector<std::string>> rows;
+    for (const auto& lot : lots.lots) {
+        rows.push_back({tx_outpoint_text(lot), lot.name.empty() ? lot.token_id : lot.name,
+                        lot.picture() ? "picture" : lot.amount});
+    }
+    out << format_table({"Lot", "Name", "Held"}, rows);
+    return 0;
+}
+
+int cmd_list(const Invocation& inv, std::ostream& out)
+{
+    if (!trade::hd_wallet_bound()) return finish(out, "error: " + std::string(trade::CONNECT_FIRST));
+    WalletLots lots = load_wallet_lots();
+    if (!lots.error.empty()) return finish(out, "error: " + lots.error);
+    std::string error;
+    const trade::LotToList* lot = find_lot(lots.lots, inv.args[0], error);
+    if (!lot) return finish(out, error);
+    trade::ListRequest request{*lot, inv.option("qty", "1"), inv.option("price"), inv.option("note")};
+    core::log_progress("Posting listing (0.01 BSV + 1 sat)...");
+    return finish(out, trade::list_lot(request, unix_now()));
+}
+
+int cmd_buy(const Invocation& inv, std::ostream& out)
+{
+    Book b = load_book();
+    if (!b.error.empty()) return finish(out, b.error);
+    std::string error;
+    const book::Listing* listing = find_listing(b, inv.args[0], error);
+    if (!listing) return finish(out, error);
+    core::log_progress("Building half-signed offer...");
+    return finish(out, trade::buy_listing(*listing, inv.option("qty", listing->qty)));
+}
+
+int cmd_offers(const Invocation& inv, std::ostream& out)
+{
+    std::string me = trade::wallet_identity_key();
+    if (me.empty()) return finish(out, "error: " + std::string(trade::CONNECT_FIRST));
+    Book b = load_book();
+    if (!b.error.empty()) return finish(out, b.error);
+    std::vector<trade::OfferRow> offers = trade::offers_on_my_listings(b.listings, me);
+    std::vector<trade::OfferCheck> checks;
+    for (const auto& row : offers) {
+        core::log_progress("Checking offer " + short_id(row.offer.id) + "...");
+        checks.push_back(trade::evaluate_offer(row.offer.offer, row.listing));
+    }
+    if (inv.flag("json")) {
+        out << core::json_dump_file(offer_rows_json(offers, checks));
+        return 0;
+    }
+    std::vector<std::vector<std::string>> rows;
+    for (size_t i = 0; i < offers.size(); ++i) {
+        const auto& c = checks[i];
+        std::string verdict = c.passes ? "passes" : c.error.substr(c.error.rfind("error: ", 0) == 0 ? 7 : 0);
+        rows.push_back({short_id(offers[i].offer.id), short_id(offers[i].listing.id), item_label(offers[i].listing),
+                        offers[i].offer.qty, core::format_bsv(static_cast<core::Amount>(offers[i].offer.pay_sats)),
+                        core::format_bsv(static_cast<core::Amount>(c.paid_sats)),
+                        core::format_bsv(static_cast<core::Amount>(c.due_sats)), offers[i].offer.handle, verdict});
+    }
+    if (rows.empty()) {
+        out << "Nobody has offered on your listings yet.\n";
+        return 0;
+    }
+    out << format_table({"Offer", "Listing", "Item", "Qty", "They say", "Pays BSV", "Due BSV", "Buyer", "Check"}, rows);
+    return 0;
+}
+
+// An offer that has left the book (its listing filled, or the offer withdrawn), read from the
+// posts themselves, with its listing as the seller's posts leave it: completing it again must
+// say why it cannot go through.
+std::optional<trade::OfferRow> closed_offer(const std::string& id, const std::string& me, std::string& error)
+{
+    std::vector<book::PostRecord> posts;
+    book::LoadOptions options = book::default_load_options();
+    if (!book::load_posts(posts, error, options)) {
+        error = "error: " + (error.empty() ? "could not load the book." : error);
+        return std::nullopt;
+    }
+    std::map<std::string, book::Listing> listings;
+    book::reduce_book(posts, book::reduce_context_for(posts, options), listings);
+    for (const auto& record : posts) {
+        if (!id_matches(record.txid, id) || book::post_string(record.post, "type") != "ag_buy") continue;
+        auto it = listings.find(book::ascii_lower(book::post_string(record.post, "listing")));
+        if (it == listings.end() || book::ascii_lower(it->second.pubkey) != me) continue;
+        book::Offer offer;
+        offer.id = record.txid;
+        offer.handle = book::post_string(record.post, "handle");
+        offer.pubkey = book::post_pubkey(record.post);
+        offer.qty = book::post_string(record.post, "qty");
+        offer.pay_sats = book::post_u64(record.post, "pay_sats");
+        offer.buyer_ord = book::post_string(record.post, "buyer_ord");
+        offer.offer = book::post_string(record.post, "offer");
+        offer.created = record.time;
+        return trade::OfferRow{offer, it->second};
+    }
+    error = "error: no offer " + id + " on your listings.";
+    return std::nullopt;
+}
+
+int cmd_complete(const Invocation& inv, std::ostream& out)
+{
+    std::string me = trade::wallet_identity_key();
+    if (me.empty()) return finish(out, "error: " + std::string(trade::CONNECT_FIRST));
+    Book b = load_book();
+    if (!b.error.empty()) return finish(out, b.error);
+    std::optional<trade::OfferRow> chosen;
+    for (const auto& l : b.listings) {
+        if (book::ascii_lower(l.pubkey) != me) continue;
+        for (const auto& o : l.offers) {
+            if (!id_matches(o.id, inv.args[0])) continue;
+            if (chosen) return finish(out, "error: more than one offer starts with " + inv.args[0] + ".");
+            chosen = trade::OfferRow{o, l};
+        }
+    }
+    if (!chosen) {
+        std::string error;
+        chosen = closed_offer(inv.args[0], me, error);
+        if (!chosen) return finish(out, error);
+    }
+    if (!chosen->has_signed_bytes()) return finish(out, "error: That offer has no signed bytes. Ask the buyer to post again.");
+    core::log_progress("Signing seller input and broadcasting...");
+    return finish(out, trade::run_completion(*chosen));
+}
+
+int cmd_cancel(const Invocation& inv, std::ostream& out)
+{
+    Book b = load_book();
+    if (!b.error.empty()) return finish(out, b.error);
+    std::string error;
+    const book::Listing* listing = find_listing(b, inv.args[0], error);
+    if (!listing) return finish(out, error);
+    std::string refusal = trade::check_cancel_listing(*listing);
+    if (!refusal.empty()) return finish(out, "error: " + refusal);
+    core::log_progress("Posting cancel overlay...");
+    return finish(out, trade::run_cancel_listing(*listing));
+}
+
+int cmd_cancel_offer(const Invocation& inv, std::ostream& out)
+{
+    trade::TraderGate gate = trade::trader_gate();
+    if (gate.identity_key.empty()) return finish(out, "error: " + std::string(trade::CONNECT_FIRST));
+    Book b = load_book();
+    if (!b.error.empty()) return finish(out, b.error);
+    for (const auto& l : b.listings) {
+        auto mine = trade::own_offer_on(l, gate.identity_key, gate.handle);
+        if (!mine || !id_matches(mine->id, inv.args[0])) continue;
+        core::log_progress("Cancelling your offer...");
+        return finish(out, trade::run_offer_cancel(l.id, *mine));
+    }
+    return finish(out, "error: Pick one of your open offers.");
+}
+
+int cmd_history(const Invocation& inv, std::ostream& out)
+{
+    std::string me = trade::wallet_identity_key();
+    if (me.empty()) return finish(out, "error: " + std::string(trade::CONNECT_FIRST));
+    core::log_progress("Loading history...");
+    std::vector<book::HistoryRow> rows;
+    std::string error;
+    if (!book::load_history(rows, error, me)) return finish(out, "error: " + (error.empty() ? "could not load the book." : error));
+    if (inv.flag("json")) {
+        out << core::json_dump_file(history_json(rows));
+        return 0;
+    }
+    std::vector<std::vector<std::string>> table;
+    for (const auto& r : rows) {
+        table.push_back({utc_time(r.time), r.role, r.type, r.name, r.qty,
+                         core::format_bsv(static_cast<core::Amount>(r.pay_sats)), r.counterparty, r.open ? "open" : "",
+                         short_id(r.txid)});
+    }
+    out << format_table({"Time (UTC)", "Role", "Type", "Item", "Qty", "BSV", "With", "", "Post"}, table);
+    return 0;
+}
+
+int cmd_report(const Invocation& inv, std::ostream& out)
+{
+    std::string text;
+    if (inv.has_option("file")) {
+        if (!inv.args.empty()) return finish(out, "error: give the report as words or as --file, not both.");
+        std::ifstream file(inv.option("file"), std::ios::binary);
+        std::ostringstream content;
+        if (!file || !(content << file.rdbuf())) return finish(out, "error: could not read " + inv.option("file") + ".");
+        text = content.str();
+    } else {
+        for (const auto& word : inv.args) text += (text.empty() ? "" : " ") + word;
+    }
+    core::log_progress("Sending report...");
+    return finish(out, trade::send_report(text));
+}
+
+} // namespace
+
+int run_command(const Invocation& inv, std::ostream& out)
+{
+    if (inv.command == "help") {
+        out << usage_text();
+        return 0;
+    }
+    wallet::register_app(APP_INSTANCE, APP_NAME);
+    try {
+        if (inv.command == "connect") return cmd_connect(inv, out);
+        if (inv.command == "unbind") return finish(out, wallet::pursa_disconnect());
+        if (inv.command == "balance") return cmd_balance(out);
+        if (inv.command == "book") return cmd_book(inv, out);
+        if (inv.command == "lots") return cmd_lots(inv, out);
+        if (inv.command == "list") return cmd_list(inv, out);
+        if (inv.command == "buy") return cmd_buy(inv, out);
+        if (inv.command == "offers") return cmd_offers(inv, out);
+        if (inv.command == "complete") return cmd_complete(inv, out);
+        if (inv.command == "cancel") return cmd_cancel(inv, out);
+        if (inv.command == "cancel-offer") return cmd_cancel_offer(inv, out);
+        if (inv.command == "history") return cmd_history(inv, out);
+        if (inv.command == "report") return cmd_report(inv, out);
+    } catch (const std::exception& e) {
+        return finish(out, std::string("error: ") + e.what());
+    } catch (...) {
+        return finish(out, "error: something went wrong.");
+    }
+    return finish(out, "error: unknown command \"" + inv.command + "\".");
+}
+
+} // namespace cli

@@ -1,0 +1,48 @@
+#include "cli/lots.h"
+
+#include "book/post.h"
+#include "tx/outpoint.h"
+#include "wallet/lots.h"
+
+namespace cli {
+
+WalletLots load_wallet_lots()
+{
+    WalletLots out;
+    std::vector<wallet::TvPursaOrdRow> rows;
+    std::string result = wallet::tv_pursa_list_ordinals(rows, true, false);
+    if (!result.empty()) {
+        out.error = result.rfind("error: ", 0) == 0 ? result.substr(7) : result;
+        return out;
+    }
+    for (const auto& row : rows) {
+        out.lots.push_back({row.origin, book::ascii_lower(row.txid), row.vout, row.name, row.token_id, row.amt});
+    }
+    return out;
+}
+
+std::string tx_outpoint_text(const trade::LotToList& lot)
+{
+    return tx::format_outpoint(lot.txid, lot.vout);
+}
+
+const trade::LotToList* find_lot(const std::vector<trade::LotToList>& lots, const std::string& key, std::string& error)
+{
+    auto wanted = tx::parse_outpoint(key);
+    const std::string text = book::ascii_lower(key);
+    const trade::LotToList* found = nullptr;
+    for (const auto& lot : lots) {
+        bool match = (wanted && tx::format_outpoint(*wanted) == tx_outpoint_text(lot)) ||
+                     book::ascii_lower(lot.id) == text || (!lot.token_id.empty() && book::ascii_lower(lot.token_id) == text);
+        if (!match) continue;
+        if (found && found != &lot) {
+            error = "error: more than one lot of this wallet matches " + key + ".";
+            return nullptr;
+        }
+        found = &lot;
+    }
+    if (!found) error = "error: no lot " + key + " in this wallet. Try: agoran-cli lots";
+    return found;
+}
+
+} // namespace cli

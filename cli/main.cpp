@@ -1,0 +1,25 @@
+// agoran-cli: the market from a terminal, over the same trade routines as the desktop program.
+// The result text goes to standard output exactly as the library returns it; progress and
+// warnings go to standard error. Exit status 0 only on success.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/args.h"
+#include "cli/commands.h"
+#include "core/log.h"
+
+int main(int argc, char** argv)
+{
+    std::vector<std::string> words(argv + 1, argv + argc);
+    cli::ParsedArgs parsed = cli::parse_args(words);
+    if (!parsed.invocation) {
+        std::cerr << "error: " << parsed.error << "\n";
+        return 1;
+    }
+    core::set_log_sink([](core::LogLevel level, const std::string& text) {
+        const char* mark = level == core::LogLevel::Progress ? "... " : (level == core::LogLevel::Warning ? "warning: " : "error: ");
+        std::cerr << mark << text << (text.ends_with("\n") ? "" : "\n") << std::flush;
+    });
+    return cli::run_command(*parsed.invocation, std::cout);
+}

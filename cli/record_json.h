@@ -1,0 +1,25 @@
+// The JSON forms agoran-cli prints with --json: every member of the records, so that scripts
+// need not parse tables.
+#pragma once
+
+#include <vector>
+
+#include "book/history.h"
+#include "book/listing.h"
+#include "core/json_get.h"
+#include "trade/complete_routine.h"
+#include "trade/list_routine.h"
+#include "trade/offer_rules.h"
+
+namespace cli {
+
+core::Json listing_json(const book::Listing& listing);
+core::Json listings_json(const std::vector<book::Listing>& listings);
+core::Json offer_json(const book::Offer& offer);
+// Each offer with its listing's id and what completing it would find ("check": {"passes",
+// "error", "paid_sats", "due_sats", "qty", "units_left"}).
+core::Json offer_rows_json(const std::vector<trade::OfferRow>& rows, const std::vector<trade::OfferCheck>& checks);
+core::Json history_json(const std::vector<book::HistoryRow>& rows);
+core::Json lots_json(const std::vector<trade::LotToList>& lots);
+
+} // namespace cli

@@ -1,0 +1,136 @@
+#include "trade/post_tx.h"
+
+#include <gtest/gtest.h>
+
+#include "book/post.h"
+#include "core/base58.h"
+#include "core/hex.h"
+#include "funding/offer_locks.h"
+#include "net/market_addresses.h"
+#include "tests/trade/trader_fixture.h"
+#include "trade/report.h"
+#include "tx/outpoint.h"
+#include "tx/push.h"
+#include "tx/script.h"
+#include "tx/serialize.h"
+
+namespace {
+
+using nlohmann::json;
+using tradetest::txid_of;
+
+class PostTransaction : public tradetest::TraderTest {
+protected:
+    std::string address_of(const tx::TxOutput& out)
+    {
+        auto hash = tx::p2pkh_hash(out.script);
+        return hash ? core::address_from_hash160(*hash) : std::string();
+    }
+    // The post carried by the transaction's data output.
+    json post_of(const tx::Transaction& t)
+    {
+        for (const auto& out : t.outputs) {
+            if (out.script.size() < 3 || out.script[0] != 0 || out.script[1] != 0x6a) continue;
+            size_t pos = 2;
+            auto op = tx::read_script_op(out.script, pos);
+            if (op) return json::parse(std::string(op->data.begin(), op->data.end()), nullptr, false);
+        }
+        return nullptr;
+    }
+};
+
+TEST_F(PostTransaction, ACancelPaysTheOracleAndItsDataOutputOnly)
+{
+    ASSERT_FALSE(open_wallet("carol", {500'000}).empty());
+    std::string result = trade::publish_post({{"type", "ag_cancel"}, {"handle", "carol"}, {"listing", std::string(64, 'a')},
+                                              {"protocol", "stale"}, {"location", "elsewhere"}},
+                                             false);
+    ASSERT_EQ(result.rfind("success: ", 0), 0u) << result;
+    auto t = raw_tx(txid_of(result));
+    ASSERT_TRUE(t);
+    ASSERT_EQ(t->outputs.size(), 3u);  // oracle, data, change
+    EXPECT_EQ(t->outputs[0].value, 1);
+    EXPECT_EQ(address_of(t->outputs[0]), net::BOOK_ORACLE_ADDRESS);
+    EXPECT_EQ(t->outputs[1].value, 0);
+    EXPECT_EQ(address_of(t->outputs[2]), m_receive);
+    json post = post_of(*t);
+    EXPECT_EQ(post["protocol"], "TV-Agoran");
+    EXPECT_EQ(post["location"], "agoran");
+    EXPECT_EQ(post["actor"], "carol");
+    EXPECT_TRUE(post.contains("sig"));
+}
+
+TEST_F(PostTransaction, AListingPaysTheHouseFeeBeforeTheOracle)
+{
+    ASSERT_FALSE(open_wallet("carol", {3'000'000}).empty());
+    std::string result = trade::post_transaction("{\"type\":\"ag_list\"}", true);
+    ASSERT_EQ(result.rfind("success: ", 0), 0u) << result;
+    auto t = raw_tx(txid_of(result));
+    ASSERT_TRUE(t);
+    EXPECT_EQ(t->outputs[0].value, 1'000'000);
+    EXPECT_EQ(address_of(t->outputs[0]), net::HOUSE_FEE_ADDRESS);
+    EXPECT_EQ(t->outputs[1].value, 1);
+    EXPECT_EQ(address_of(t->outputs[1]), net::BOOK_ORACLE_ADDRESS);
+}
+
+TEST_F(PostTransaction, ABuyPostLeavesTheOfferCoinsAloneAndLocksThem)
+{
+    ASSERT_FALSE(open_wallet("carol", {400'000, 300'000, 200'000}).empty());
+    std::string first = devnet().fund(m_receive, 50'000);
+    std::string second = devnet().fund(m_receive, 60'000);
+    // An offer that spends two of the wallet's coins (its signatures do not matter here).
+    std::vector<tx::TxInput> inputs(2);
+    inputs[0].txid = first;
+    inputs[1].txid = second;
+    std::vector<tx::TxOutput> outputs{{100'000, tx::p2pkh_script(*core::hash160_from_address(m_receive))}};
+    std::string offer = core::hex_encode(tx::tx_serialize(inputs, outputs));
+    json post = {{"type", "ag_buy"}, {"offer", offer}};
+    std::string result = trade::post_transaction(post.dump(), false);
+    ASSERT_EQ(result.rfind("success: ", 0), 0u) << result;
+    auto t = raw_tx(txid_of(result));
+    ASSERT_TRUE(t);
+    for (const auto& in : t->inputs) {
+        EXPECT_NE(in.txid, first);
+        EXPECT_NE(in.txid, second);
+    }
+    auto locks = funding::offer_locks_load();
+    EXPECT_EQ(locks.count(first + "_0"), 1u);
+    EXPECT_EQ(locks.count(second + "_0"), 1u);
+}
+
+TEST_F(PostTransaction, NothingIsPaidWithoutAWalletOrAPayload)
+{
+    EXPECT_EQ(trade::post_transaction("{}", false), trade::NOT_CONNECTED);
+    EXPECT_EQ(trade::post_report("{}"), trade::NOT_CONNECTED);
+    EXPECT_EQ(trade::send_report("hello"), "error: Connect Pursa and publish a paymail first.");
+    ASSERT_FALSE(open_wallet("carol", {100'000}).empty());
+    EXPECT_EQ(trade::post_transaction("", false), "error: empty Agoran payload.");
+    EXPECT_EQ(trade::post_report(""), "error: empty report payload.");
+    EXPECT_EQ(trade::send_report("   "), "error: Write a report (max 2000 characters).");
+    EXPECT_EQ(trade::send_report("no architect registered yet"),
+              "error: could not find the architect's key at the registry.");
+}
+
+TEST_F(PostTransaction, AReportPaysFeeOracleAndDataInThatOrder)
+{
+    ASSERT_FALSE(open_wallet("carol", {100'000}).empty());
+    devnet().set_identity("architect", "0279be667ef9dcbbac55a06295ce870b07029bfcdb2dce28d959f2815b16f81798");
+    std::string result = trade::send_report(std::string(2000, 'r'));
+    ASSERT_EQ(result.rfind("success: ", 0), 0u) << result;
+    auto t = raw_tx(txid_of(result));
+    ASSERT_TRUE(t);
+    ASSERT_GE(t->outputs.size(), 3u);
+    EXPECT_EQ(t->outputs[0].value, 1'000);
+    EXPECT_EQ(address_of(t->outputs[0]), net::REPORT_FEE_ADDRESS);
+    EXPECT_EQ(t->outputs[1].value, 1);
+    EXPECT_EQ(address_of(t->outputs[1]), net::REPORT_ORACLE_ADDRESS);
+    json envelope = post_of(*t);
+    EXPECT_EQ(envelope["protocol"], "QDL-Relay");
+    EXPECT_EQ(envelope["type"], "report");
+    EXPECT_EQ(envelope["to_handle"], "architect");
+    EXPECT_EQ(envelope["handle"], "carol");
+    // Sealed: the text itself is nowhere in the transaction.
+    EXPECT_EQ(envelope.dump().find(std::string(50, 'r')), std::string::npos);
+}
+
+} // namespace

@@ -1,0 +1,97 @@
+#include "tests/trade/trader_fixture.h"
+
+#include "book/identity.h"
+#include "book/token_details.h"
+#include "core/base58.h"
+#include "core/hex.h"
+#include "funding/coin_state.h"
+#include "net/service_config.h"
+#include "pursa/services.h"
+#include "pursa/vault.h"
+#include "tx/parse.h"
+#include "wallet/app_binding.h"
+#include "wallet/wallet_file.h"
+#include "wallet/wallet_keys.h"
+#include "wallet/wallet_lock.h"
+
+namespace tradetest {
+
+void TraderTest::SetUp()
+{
+    testsupport::DevnetTest::SetUp();
+    ASSERT_TRUE(m_devnet);
+    auto data = m_root.use_as_data_root();
+    ASSERT_TRUE(devnet().write_services(data));
+    net::reload_current_services();
+    wallet::wallet_forget();
+    wallet::unregister_app();
+    funding::reset_coin_state();
+    book::clear_identity_cache();
+    book::clear_token_cache();
+}
+
+void TraderTest::TearDown()
+{
+    wallet::wallet_forget();
+    wallet::unregister_app();
+    funding::reset_coin_state();
+}
+
+std::string TraderTest::open_wallet(const std::string& name, const std::vector<int64_t>& coins)
+{
+    std::string created = pursa::create_wallet(name);
+    if (created.rfind("success: ", 0) != 0) {
+        ADD_FAILURE() << created;
+        return {};
+    }
+    std::string id = created.substr(9);
+    std::string named = pursa::set_paymail(id, name, pursa::publish_paymail);
+    if (named.rfind("error", 0) == 0) {
+        ADD_FAILURE() << named;
+        return {};
+    }
+    wallet::register_app("trade-test", "Agoran");
+    m_receive = pursa::receive_address(id);
+    {
+        wallet::WalletLock lock;
+        auto ord = wallet::wallet_load() ? wallet::ordinals_address() : wallet::OrdinalsAddress{};
+        if (ord.hash) m_ordinals = core::address_from_hash160(*ord.hash);
+    }
+    if (m_receive.empty() || m_ordinals.empty()) {
+        ADD_FAILURE() << "the wallet did not load";
+        return {};
+    }
+    for (int64_t sats : coins) {
+        if (devnet().fund(m_receive, sats).empty()) return {};
+    }
+    return id;
+}
+
+nlohmann::json TraderTest::chain_tx(const std::string& txid)
+{
+    return devnet().get("/woc/v1/bsv/main/tx/" + txid).json();
+}
+
+std::optional<tx::Transaction> TraderTest::raw_tx(const std::string& txid)
+{
+    auto reply = devnet().get("/woc/v1/bsv/main/tx/" + txid + "/hex");
+    std::string hex = reply.body;
+    while (!hex.empty() && (hex.back() == '\n' || hex.back() == '"')) hex.pop_back();
+    if (!hex.empty() && hex.front() == '"') hex.erase(0, 1);
+    auto raw = core::hex_decode(hex);
+    return raw ? tx::tx_parse(*raw) : std::nullopt;
+}
+
+int64_t TraderTest::sats_of(const nlohmann::json& output)
+{
+    if (output.contains("valueSat") && output["valueSat"].is_number()) return output["valueSat"].get<int64_t>();
+    return static_cast<int64_t>(output.value("value", 0.0) * 1e8 + 0.5);
+}
+
+std::string txid_of(const std::string& result)
+{
+    if (result.rfind("success: ", 0) != 0 || result.size() < 9 + 64) return {};
+    return result.substr(9, 64);
+}
+
+} // namespace tradetest

@@ -1,0 +1,39 @@
+// One trader in this process: a fresh data directory pointed at a fresh simulator, an HD wallet
+// made by the Pursa stand-in with a published paymail name, bound to this process and funded.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "tests/support/devnet_fixture.h"
+#include "tests/support/temp_dir.h"
+#include "tx/transaction.h"
+
+namespace tradetest {
+
+class TraderTest : public testsupport::DevnetTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Creates, names, binds and funds the wallet ("" when a step failed, with a test failure).
+    std::string open_wallet(const std::string& name, const std::vector<int64_t>& coins);
+
+    // The simulator's WhatsOnChain JSON of a transaction, and its raw transaction parsed.
+    nlohmann::json chain_tx(const std::string& txid);
+    std::optional<tx::Transaction> raw_tx(const std::string& txid);
+    // Satoshis of one output of chain_tx.
+    static int64_t sats_of(const nlohmann::json& output);
+
+    std::string m_receive;   // the wallet's receive address
+    std::string m_ordinals;  // its ordinals address
+    testsupport::TempDir m_root;
+};
+
+// "success: <txid>" -> txid; "" otherwise.
+std::string txid_of(const std::string& result);
+
+} // namespace tradetest

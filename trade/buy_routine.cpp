@@ -1,0 +1,94 @@
+#include "trade/buy_routine.h"
+
+#include <cstdint>
+
+#include "book/listing_check.h"
+#include "book/post.h"
+#include "core/base58.h"
+#include "trade/dialog_checks.h"
+#include "trade/post_tx.h"
+#include "trade/trade_gate.h"
+#include "wallet/wallet_keys.h"
+#include "wallet/wallet_lock.h"
+
+namespace trade {
+namespace {
+
+BuyPlan refused(std::string error)
+{
+    BuyPlan plan;
+    plan.error = std::move(error);
+    return plan;
+}
+
+} // namespace
+
+std::string check_buy_open(const book::Listing* listing)
+{
+    TraderGate gate = trader_gate();
+    if (!gate.error.empty()) return gate.error;
+    if (!listing || listing->status != "live") return "Select a live listing.";
+    if (book::ascii_lower(listing->pubkey) == gate.identity_key) return "That is your listing. Cancel it if you want it down.";
+    return {};
+}
+
+BuyPlan plan_buy(const book::Listing& listing, std::string_view qty_box)
+{
+    std::string opening = check_buy_open(&listing);
+    if (!opening.empty()) return refused(opening == "Select a live listing." ? "Pick a live listing." : opening);
+    if (qty_box.size() > BOX_TEXT_MAX) return refused(std::string(QTY_WHOLE));
+    std::string qty_text = trim_box_text(qty_box);
+    if (qty_text.empty() || qty_text == "0") return refused(std::string(QTY_AT_LEAST_ONE));
+
+    std::string reason;
+    if (!book::listing_output_unspent(listing.utxo, reason)) return refused("That lot is gone. " + reason);
+    TraderGate gate = trader_gate();
+    if (!gate.error.empty()) return refused(gate.error);
+    if (identity_is_frozen(gate.identity_key) || identity_is_frozen(book::ascii_lower(listing.pubkey)))
+        return refused("Frozen identity. No buy.");
+
+    BuyPayment payment = buy_payment(qty_text, listing.qty, listing.price_sats);
+    if (!payment.error.empty()) return refused(payment.error);
+
+    std::string buyer_ord;
+    {
+        wallet::WalletLock lock;
+        wallet::OrdinalsAddress ord = wallet::ordinals_address();
+        if (!ord.hash) return refused(ord.error);
+        buyer_ord = core::address_from_hash160(*ord.hash);
+    }
+
+    BuyPlan plan;
+    plan.post = core::Json::object();
+    plan.post["type"] = "ag_buy";
+    plan.post["handle"] = gate.handle;
+    plan.post["listing"] = book::ascii_lower(listing.id);
+    plan.post["qty"] = payment.qty;
+    plan.post["pay_sats"] = payment.pay_sats;
+    plan.post["buyer_ord"] = buyer_ord;
+    plan.offer.listing_utxo = listing.utxo;
+    plan.offer.listing_origin = listing.origin;
+    plan.offer.listing_kind = listing.kind;
+    plan.offer.quantity = payment.qty;
+    plan.offer.price = payment.pay_sats > static_cast<uint64_t>(INT64_MAX) ? INT64_MAX : static_cast<core::Amount>(payment.pay_sats);
+    plan.offer.seller_pay_addr = listing.pay_addr;
+    plan.offer.seller_ord_addr = listing.ord_addr;
+    return plan;
+}
+
+std::string run_buy(BuyPlan plan)
+{
+    std::string offer = build_offer(plan.offer);
+    if (offer.rfind("error", 0) == 0) return offer;
+    plan.post["offer"] = offer;
+    return publish_post(plan.post, false);
+}
+
+std::string buy_listing(const book::Listing& listing, std::string_view qty_box)
+{
+    BuyPlan plan = plan_buy(listing, qty_box);
+    if (!plan.error.empty()) return "error: " + plan.error;
+    return run_buy(std::move(plan));
+}
+
+} // namespace trade

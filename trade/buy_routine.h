@@ -1,0 +1,38 @@
+// Offering on a listing: the Buy dialog's checks, the "ag_buy" post and the half-signed offer it
+// carries. The desktop program and the command line run the same steps.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "book/listing.h"
+#include "core/json_get.h"
+#include "trade/offer_build.h"
+
+namespace trade {
+
+// The checks made when the Buy dialog opens: a bound wallet, a published paymail, a live
+// listing ("Select a live listing."), not the wallet's own ("That is your listing. Cancel it if
+// you want it down."). "" when they pass. listing may be null (nothing selected).
+std::string check_buy_open(const book::Listing* listing);
+
+struct BuyPlan {
+    core::Json post;      // the "ag_buy" post without its "offer"
+    OfferRequest offer;   // what build_offer needs
+    std::string error;    // the dialog's sentence when refused
+};
+
+// The opening checks, then Post offer's checks in the dialog's order (a live listing, a
+// quantity, the listing output unspent, neither identity frozen, the payment) and the post:
+// "type" "ag_buy", "handle", "listing", "qty", "pay_sats", "buyer_ord". Network (ordinals index,
+// registry). Call from a worker thread.
+BuyPlan plan_buy(const book::Listing& listing, std::string_view qty_box);
+
+// The buy worker: builds the offer, attaches it as "offer" and publishes the post (no house
+// fee). The builder's error, or the publishing result.
+std::string run_buy(BuyPlan plan);
+
+// plan_buy then run_buy. "success: " + txid or "error: ...".
+std::string buy_listing(const book::Listing& listing, std::string_view qty_box);
+
+} // namespace trade

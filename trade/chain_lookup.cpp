@@ -1,0 +1,45 @@
+#include "trade/chain_lookup.h"
+
+#include "book/post.h"
+#include "core/hex.h"
+#include "funding/chain_clients.h"
+#include "tx/parse.h"
+#include "tx/serialize.h"
+#include "tx/spendable_lock.h"
+#include "wallet/wallet_lock.h"
+
+namespace trade {
+
+SpentState output_spent_state(std::string_view txid, uint32_t vout)
+{
+    wallet::WalletUnlock unlock;
+    auto answer = funding::chain_clients().woc.spent(txid, vout);
+    if (!answer) return SpentState::Unknown;
+    switch (answer->state) {
+    case net::SpentCheck::State::Unspent:
+        return SpentState::Unspent;
+    case net::SpentCheck::State::Spent:
+        return SpentState::Spent;
+    case net::SpentCheck::State::UnknownOutpoint:
+        return SpentState::Unknown;
+    }
+    return SpentState::Unknown;
+}
+
+LoadedOutput load_output(std::string_view txid, uint32_t vout)
+{
+    wallet::WalletUnlock unlock;
+    LoadedOutput out;
+    out.error = std::string(OUTPUT_NOT_LOADED);
+    auto hex = funding::chain_clients().woc.tx_hex(book::ascii_lower(txid));
+    if (!hex) return out;
+    auto raw = core::hex_decode(*hex);
+    if (!raw || tx::tx_id(*raw) != book::ascii_lower(txid)) return out;
+    auto output = tx::tx_output_at(*raw, vout);
+    if (!output || !tx::find_spendable_lock(output->script)) return out;
+    out.prevout = Prevout{output->value, std::move(output->script)};
+    out.error.clear();
+    return out;
+}
+
+} // namespace trade

@@ -1,0 +1,61 @@
+#include "trade/complete_routine.h"
+
+#include "book/post.h"
+#include "trade/dialog_checks.h"
+#include "trade/offer_complete.h"
+#include "trade/post_tx.h"
+#include "trade/trade_gate.h"
+
+namespace trade {
+
+std::vector<OfferRow> offers_on_my_listings(const std::vector<book::Listing>& listings, const std::string& my_key)
+{
+    std::vector<OfferRow> rows;
+    const std::string me = book::ascii_lower(my_key);
+    if (me.empty()) return rows;
+    for (const auto& listing : listings) {
+        if (listing.status != "live" || book::ascii_lower(listing.pubkey) != me) continue;
+        for (const auto& offer : listing.offers) {
+            if (offer.offer.size() >= 80) {
+                if (!listing.utxo.empty() && !offer_spends_listing(offer.offer, listing.utxo)) continue;
+                if (buyer_coins_spent(offer.offer)) continue;
+            }
+            rows.push_back({offer, listing});
+        }
+    }
+    return rows;
+}
+
+std::string check_completion(const OfferRow& row)
+{
+    if (!row.has_signed_bytes()) return "That offer has no signed bytes. Ask the buyer to post again.";
+    if (buyer_coins_spent(row.offer.offer)) return "The buyer spent those coins. Ask them to post a new offer.";
+    return {};
+}
+
+std::string run_completion(const OfferRow& row)
+{
+    Completion done = complete_offer(row.offer.offer, row.listing);
+    if (done.result.rfind("success", 0) != 0) return done.result;
+
+    uint64_t total = book::parse_decimal_u64(row.listing.qty).value_or(0);
+    uint64_t sold = book::parse_decimal_u64(done.check.qty).value_or(0);
+    FillRemainder rest = fill_remainder(total, sold, row.listing.price_sats);
+
+    core::Json post = core::Json::object();
+    post["type"] = "ag_fill";
+    post["handle"] = trader_gate().handle;
+    post["listing"] = book::ascii_lower(row.listing.id);
+    post["qty"] = std::to_string(rest.qty);
+    post["sold"] = done.check.qty;
+    post["pay_sats"] = done.check.paid_sats;
+    post["buyer"] = row.offer.handle;
+    if (rest.price_sats) post["price_sats"] = *rest.price_sats;
+    post["utxo"] = done.leftover_outpoint;
+
+    std::string published = publish_post(post, false);
+    if (published.rfind("success", 0) == 0) return done.result;
+    return done.result + "\nBook overlay: " + published;
+}
+
+} // namespace trade

@@ -1,0 +1,106 @@
+#include "trade/list_routine.h"
+
+#include "book/identity.h"
+#include "book/post.h"
+#include "book/token_details.h"
+#include "core/base58.h"
+#include "core/hex.h"
+#include "core/text.h"
+#include "funding/reserves.h"
+#include "trade/dialog_checks.h"
+#include "trade/post_tx.h"
+#include "trade/trade_gate.h"
+#include "tx/outpoint.h"
+#include "wallet/wallet_keys.h"
+#include "wallet/wallet_lock.h"
+#include "wallet/wallet_state.h"
+
+namespace trade {
+namespace {
+
+ListingPlan refused(std::string error)
+{
+    ListingPlan plan;
+    plan.error = std::move(error);
+    return plan;
+}
+
+} // namespace
+
+ListingPlan plan_listing(const ListRequest& request, int64_t now)
+{
+    TraderGate gate = trader_gate();
+    if (!gate.error.empty()) return refused(gate.error);
+    if (identity_is_frozen(gate.identity_key)) return refused("This identity is frozen. No list.");
+
+    const LotToList& lot = request.lot;
+    if (!core::is_hex64(lot.txid) || (lot.id.empty() && lot.token_id.empty())) return refused("Pick a lot from this wallet.");
+    auto price = parse_price_box(request.price);
+    if (!price) return refused(std::string(PRICE_MESSAGE));
+    std::string note_error = check_note(request.note);
+    if (!note_error.empty()) return refused(note_error);
+    ListQuantity qty = list_quantity(request.qty, lot.picture(), lot.amount);
+    if (!qty.error.empty()) return refused(qty.error);
+
+    ListingPlan plan;
+    plan.outpoint = tx::format_outpoint(book::ascii_lower(lot.txid), lot.vout);
+    plan.origin = lot.token_id.empty() ? lot.id : lot.token_id;
+    plan.exp = now + LISTING_LIFETIME;
+    const std::string kind = lot.picture() ? "picture" : "bsv21";
+
+    std::string pay_addr;
+    std::string ord_addr;
+    {
+        wallet::WalletLock lock;
+        pay_addr = wallet::wallet_state().recv_address;
+        wallet::OrdinalsAddress ord = wallet::ordinals_address();
+        if (ord.hash) ord_addr = core::address_from_hash160(*ord.hash);
+    }
+    if (pay_addr.empty() || ord_addr.empty()) return refused("Connect a Pursa wallet first.");
+
+    std::string name = lot.name;
+    std::string sym;
+    std::string icon;
+    book::token_details(plan.origin, kind, name, sym, icon);
+
+    core::Json post = core::Json::object();
+    post["type"] = "ag_list";
+    post["handle"] = gate.handle;
+    post["origin"] = plan.origin;
+    post["kind"] = kind;
+    post["utxo"] = plan.outpoint;
+    post["qty"] = qty.qty;
+    post["price_sats"] = *price;
+    post["note"] = trim_box_text(request.note);
+    post["exp"] = plan.exp;
+    post["pay_addr"] = pay_addr;
+    post["ord_addr"] = ord_addr;
+    if (!name.empty()) post["name"] = name;
+    if (!sym.empty()) post["sym"] = sym;
+    if (!icon.empty()) post["icon"] = icon;
+    plan.post = std::move(post);
+    return plan;
+}
+
+std::string publish_listing(const core::Json& post, const std::string& outpoint)
+{
+    std::string result = publish_post(post, true);
+    if (result.rfind("success", 0) == 0) {
+        std::string listing_id = core::find_hex64(result);
+        if (!listing_id.empty()) (void)funding::reserve_bind_listing(outpoint, book::ascii_lower(listing_id));
+    } else {
+        (void)funding::reserve_remove(outpoint);
+    }
+    return result;
+}
+
+std::string list_lot(const ListRequest& request, int64_t now)
+{
+    ListingPlan plan = plan_listing(request, now);
+    if (!plan.error.empty()) return "error: " + plan.error;
+    std::string reserved = funding::reserve_add(plan.outpoint, plan.origin, plan.exp);
+    if (!reserved.empty()) return reserved;
+    return publish_listing(plan.post, plan.outpoint);
+}
+
+} // namespace trade

@@ -1,0 +1,58 @@
+// Listing a lot: the List dialog's checks, the "ag_list" post, its reserve and its publishing.
+// The desktop program and the command line run the same steps.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/json_get.h"
+
+namespace trade {
+
+// The lot of the wallet being listed, as the wallet's lots list describes it.
+struct LotToList {
+    std::string id;        // the lot's own id: its inscription origin
+    std::string txid;      // the output that holds it now
+    uint32_t vout = 0;
+    std::string name;
+    std::string token_id;  // empty for a picture
+    std::string amount;    // units held, decimal text; empty for a picture
+
+    bool picture() const { return token_id.empty() && amount.empty(); }
+};
+
+struct ListRequest {
+    LotToList lot;
+    std::string qty;    // as typed; ignored for a picture
+    std::string price;  // BSV, as typed
+    std::string note;
+};
+
+// A listing ready to publish: its post, the outpoint to reserve and the reserve's members.
+struct ListingPlan {
+    core::Json post;
+    std::string outpoint;  // lower-case txid + "_" + vout
+    std::string origin;
+    int64_t exp = 0;
+    std::string error;  // the dialog's sentence when the request is refused
+};
+
+// How long a listing lives: 28 days.
+inline constexpr int64_t LISTING_LIFETIME = 2'419'200;
+
+// The dialog's checks in its order (a bound wallet, a published paymail, an identity that is not
+// frozen, a lot, price, note, quantity), then the post: "type" "ag_list", "handle", "origin",
+// "kind", "utxo", "qty", "price_sats", "note", "exp" = now + 28 days, "pay_addr", "ord_addr",
+// and "name", "sym", "icon" when known. Asks the registry (frozen) and the ordinals index (token
+// names). Call from a worker thread.
+ListingPlan plan_listing(const ListRequest& request, int64_t now);
+
+// The list-post worker: publishes the post with the house fee; on success binds the reserve of
+// the outpoint to the new listing's txid, otherwise drops the reserve. Returns the publishing
+// result.
+std::string publish_listing(const core::Json& post, const std::string& outpoint);
+
+// plan_listing, reserve_add, publish_listing. "success: " + txid or "error: " + the sentence.
+std::string list_lot(const ListRequest& request, int64_t now);
+
+} // namespace trade

@@ -1,0 +1,246 @@
+#include "trade/offer_build.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "book/post.h"
+#include "core/base58.h"
+#include "core/hex.h"
+#include "funding/chain_clients.h"
+#include "funding/coin_state.h"
+#include "funding/fund.h"
+#include "funding/gather.h"
+#include "funding/pay.h"
+#include "funding/refresh.h"
+#include "trade/chain_lookup.h"
+#include "trade/decimal_text.h"
+#include "trade/offer_rules.h"
+#include "trade/wallet_now.h"
+#include "tx/bsv20.h"
+#include "tx/inscription.h"
+#include "tx/outpoint.h"
+#include "tx/script.h"
+#include "tx/serialize.h"
+#include "tx/sign.h"
+#include "tx/spendable_lock.h"
+#include "wallet/wallet_keys.h"
+#include "wallet/wallet_lock.h"
+#include "wallet/wallet_state.h"
+
+namespace trade {
+namespace {
+
+constexpr int FUNDING_ROUNDS = 3;
+constexpr core::Amount SPLIT_COIN_SATS = 2000;
+
+const std::string NEED_HD = "error: need an HD Pursa wallet.";
+
+std::string normalized_origin(std::string_view text)
+{
+    std::string out = book::ascii_lower(book::trim_ascii_space(text));
+    std::replace(out.begin(), out.end(), ':', '_');
+    return out;
+}
+
+// What the chain and the ordinals index say about the listing output.
+struct ListedLot {
+    SpentState spent = SpentState::Unknown;
+    LoadedOutput output;
+    std::optional<tx::Bsv20Body> body;
+};
+
+ListedLot look_up_listing(const tx::Outpoint& outpoint)
+{
+    ListedLot lot;
+    lot.spent = output_spent_state(outpoint.txid, outpoint.vout);
+    if (lot.spent == SpentState::Spent) return lot;
+    lot.output = load_output(outpoint.txid, outpoint.vout);
+    if (lot.output.prevout) lot.body = output_bsv20(lot.output.prevout->script);
+    return lot;
+}
+
+// The ordinals index must confirm what the listing claims before the buyer pays for it: the
+// picture's inscription in that very output, or valid tokens of that id, enough of them.
+std::string prove_listing(const tx::Outpoint& outpoint, const Prevout& listed, bool token_lot,
+                          const std::string& token_id, const std::string& quantity, const std::string& origin)
+{
+    wallet::WalletUnlock unlock;
+    funding::ChainClients clients = funding::chain_clients();
+    if (!token_lot) {
+        auto txo = clients.ordinals.txo(outpoint.txid, outpoint.vout);
+        if (!txo) return "error: the ordinals index does not know that listing UTXO yet. Wait a few seconds.";
+        if (txo->spent()) return "error: that listing UTXO was already spent.";
+        if (origin.empty() || normalized_origin(txo->origin) != normalized_origin(origin))
+            return "error: that listing UTXO does not hold the listed picture.";
+        return {};
+    }
+    auto lock = tx::find_spendable_lock(listed.script);
+    if (!lock) return "error: that listing UTXO is not a BSV-21 transfer.";
+    auto outputs = clients.ordinals.token_outputs(core::address_from_hash160(lock->owner), token_id);
+    if (!outputs) return "error: the ordinals index could not confirm the listed tokens yet. Wait a few seconds.";
+    const std::string outpoint_text = tx::format_outpoint(outpoint);
+    for (const auto& t : *outputs) {
+        if (tx::format_outpoint(book::ascii_lower(t.txid), t.vout) != outpoint_text) continue;
+        if (t.status == 1 && normalized_origin(t.id) == normalized_origin(token_id) && t.spend.empty() &&
+            compare_decimal(normalize_decimal(t.amt), quantity) >= 0)
+            return {};
+    }
+    return "error: that listing UTXO does not hold " + quantity + " valid tokens of the listed token.";
+}
+
+// The names a transfer inscription carries besides the token id and amount, when the
+// ordinals index knows them.
+struct TokenNames {
+    std::string name;
+    std::string icon;
+    std::string sym;
+    std::string dec;
+};
+
+TokenNames token_names(const std::string& token_id)
+{
+    TokenNames names;
+    wallet::WalletUnlock unlock;
+    auto info = funding::chain_clients().ordinals.token(token_id);
+    if (!info) return names;
+    names.name = info->name;
+    names.icon = info->icon;
+    names.sym = info->sym;
+    if (info->dec) names.dec = std::to_string(*info->dec);
+    return names;
+}
+
+tx::TxOutput transfer_output(const core::Hash160& owner, const std::string& token_id, const std::string& amount,
+                             const TokenNames& names)
+{
+    std::string body = tx::bsv20_transfer_json(token_id, amount, names.name, names.icon, names.sym, names.dec);
+    return {1, tx::inscription_script(owner, tx::BSV20_CONTENT_TYPE, core::as_bytes(body))};
+}
+
+} // namespace
+
+std::string coin_split_check(core::Amount price, const core::Hash160& main_hash)
+{
+    std::string error;
+    if (!funding::refresh_coins(error)) return "error: " + error;
+    funding::Gathered coins = funding::gather_coins({});
+    if (!coins.any()) return {};
+    std::vector<core::Amount> values;
+    for (const auto& c : coins.coins) values.push_back(c.value);
+    std::sort(values.begin(), values.end());
+    core::Amount running = 0;
+    for (core::Amount v : values) {
+        if (running >= SPLIT_COIN_SATS) break;
+        running += v;
+    }
+    if (coins.total - running >= price + 500) return {};
+    if (coins.total < price + 2900) return {};
+    std::string paid = funding::pay_outputs({{SPLIT_COIN_SATS, tx::p2pkh_script(main_hash)}});
+    return paid.rfind("success", 0) == 0 ? std::string() : paid;
+}
+
+std::string build_offer(const OfferRequest& request)
+{
+    // The wallet lock is held for wallet work only, never across the chain queries.
+    if (!hd_wallet_bound()) return NEED_HD;
+    if (request.price < 1) return "error: pay amount is dust.";
+
+    auto seller_pay = core::hash160_from_address(request.seller_pay_addr);
+    if (!seller_pay) return "error: seller payment address is not a 1\u2026 longcode.";
+    std::optional<core::Hash160> main_hash;
+    wallet::OrdinalsAddress buyer_ord;
+    {
+        wallet::WalletLock lock;
+        main_hash = core::hash160_from_address(wallet::wallet_state().recv_address);
+        if (!main_hash) return "error: messenger address decode failed.";
+        buyer_ord = wallet::ordinals_address();
+    }
+    if (!buyer_ord.hash) return "error: " + buyer_ord.error;
+    auto seller_ord = core::hash160_from_address(request.seller_ord_addr);
+    if (!seller_ord) return "error: seller ordinals address is not a 1\u2026 longcode.";
+
+    std::string split = coin_split_check(request.price, *main_hash);
+    if (!split.empty()) return split;
+
+    auto outpoint = tx::parse_outpoint(request.listing_utxo);
+    if (!outpoint) return "error: bad listing UTXO.";
+    const std::string key = bound_wallet_key();
+
+    ListedLot lot = look_up_listing(*outpoint);
+    if (lot.spent == SpentState::Spent) return "error: that listing UTXO was already spent.";
+    if (!lot.output.prevout) return "error: " + lot.output.error;
+    const Prevout& listed = *lot.output.prevout;
+
+    const bool token_lot = lot.body && !lot.body->amt.empty() && request.listing_kind != "picture";
+    if (request.listing_kind == "bsv21" && !token_lot) return "error: that listing UTXO is not a BSV-21 transfer.";
+    if (!hd_wallet_bound()) return NEED_HD;
+    if (bound_wallet_key() != key) return "error: wallet changed.";
+
+    std::vector<tx::TxOutput> outputs;
+    std::string token_id;
+    std::string quantity;
+    if (token_lot) {
+        // A deploy+mint output names no id: it is its own token, whatever the listing claims.
+        token_id = lot.body->id;
+        if (token_id.empty()) token_id = lot.body->op == "deploy+mint" ? tx::format_outpoint(*outpoint) : request.listing_origin;
+        quantity = normalize_decimal(request.quantity);
+        std::string held = normalize_decimal(lot.body->amt);
+        if (quantity.empty() || quantity == "0") return "error: enter how many tokens to buy.";
+        if (compare_decimal(quantity, held) > 0) return "error: that listing only has " + held + " left.";
+        if (!request.listing_origin.empty() && normalized_origin(request.listing_origin) != normalized_origin(token_id))
+            return "error: listing origin does not match the UTXO token.";
+        std::string left = subtract_decimal(held, quantity);
+        TokenNames names = token_names(token_id);
+        outputs.push_back({request.price, tx::p2pkh_script(*seller_pay)});
+        outputs.push_back(transfer_output(*buyer_ord.hash, token_id, quantity, names));
+        if (left != "0") outputs.push_back(transfer_output(*seller_ord, token_id, left, names));
+    } else {
+        const std::string& q = request.quantity;
+        if (!(q.empty() || q == "1" || q == "all" || q == "ALL")) return "error: pictures sell as the whole inscription.";
+        quantity = "1";
+        outputs.push_back({1, tx::p2pkh_script(*buyer_ord.hash)});
+        outputs.push_back({request.price, tx::p2pkh_script(*seller_pay)});
+    }
+
+    std::string proof = prove_listing(*outpoint, listed, token_lot, token_id, quantity, request.listing_origin);
+    if (!proof.empty()) return proof;
+    wallet::WalletLock lock;
+    if (!hd_wallet_bound()) return NEED_HD;
+    if (bound_wallet_key() != key) return "error: wallet changed.";
+
+    tx::TxInput listing_input;
+    listing_input.txid = outpoint->txid;
+    listing_input.vout = outpoint->vout;
+    listing_input.value = listed.value;
+    listing_input.prev_script = listed.script;
+    if (auto owner = tx::find_spendable_lock(listed.script)) listing_input.pub_key_hash = owner->owner;
+
+    funding::Funded funded;
+    for (int round = 0; round < FUNDING_ROUNDS; ++round) {
+        std::string error;
+        if (!funding::refresh_coins(error)) return "error: " + error;
+        funding::Gathered coins = funding::gather_coins({});
+        if (!coins.any()) return "error: need BSV for the price and miner fee.";
+        std::vector<tx::TxInput> candidates{listing_input};
+        candidates.insert(candidates.end(), coins.coins.begin(), coins.coins.end());
+        funded = funding::fund_transaction(candidates, outputs, *main_hash, 1);
+        if (funded.ok) break;
+        if (round == FUNDING_ROUNDS - 1) return "error: " + funded.error;
+        funding::mark_lists_stale();
+    }
+
+    if (funded.inputs.empty() || funded.inputs[0].txid != outpoint->txid || funded.inputs[0].vout != outpoint->vout)
+        return "error: seller UTXO dropped from the offer.";
+    for (size_t i = 0; i < funded.inputs.size(); ++i) {
+        const tx::TxInput& in = funded.inputs[i];
+        if (in.priv_key_hex.empty()) continue;
+        if (!tx::tx_sign_input(i, funded.inputs, funded.outputs, in.pub_key_hash, in.priv_key_hex.view(), in.pub_key_hex))
+            return "error: could not sign the buyer inputs.";
+    }
+    if (!funded.inputs[0].script_sig.empty()) return "error: seller input must stay unsigned.";
+    core::Bytes raw = tx::tx_serialize(funded.inputs, funded.outputs);
+    if (raw.empty()) return "error: serialize failed.";
+    return core::hex_encode(raw);
+}
+
+} // namespace trade

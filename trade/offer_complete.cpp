@@ -1,0 +1,235 @@
+#include "trade/offer_complete.h"
+
+#include <algorithm>
+
+#include "book/post.h"
+#include "core/base58.h"
+#include "core/hex.h"
+#include "funding/broadcast.h"
+#include "funding/outpoint_text.h"
+#include "funding/reserves.h"
+#include "trade/chain_lookup.h"
+#include "trade/wallet_now.h"
+#include "tx/outpoint.h"
+#include "tx/parse.h"
+#include "tx/sign.h"
+#include "tx/spendable_lock.h"
+#include "tx/unlock_check.h"
+#include "wallet/wallet_keys.h"
+#include "wallet/wallet_lock.h"
+#include "wallet/wallet_state.h"
+
+namespace trade {
+namespace {
+
+constexpr size_t MIN_OFFER_DIGITS = 80;
+const std::string NO_SIGNED_BYTES = "error: that offer has no signed bytes.";
+const std::string NOT_PARSED = "error: could not parse the offer transaction.";
+const std::string NEED_HD = "error: need an HD Pursa wallet.";
+
+std::string offer_digits(std::string_view text)
+{
+    std::string digits;
+    for (char c : text) {
+        if (core::is_hex_digit(c)) digits.push_back(static_cast<char>(c >= 'A' && c <= 'F' ? c - 'A' + 'a' : c));
+    }
+    return digits;
+}
+
+// The offer parsed, or the sentence that says why not.
+struct ParsedOffer {
+    std::optional<tx::Transaction> tx;
+    std::string error;
+};
+
+ParsedOffer read_offer(std::string_view text)
+{
+    std::string digits = offer_digits(text);
+    if (digits.size() < MIN_OFFER_DIGITS || digits.size() % 2 != 0) return {std::nullopt, NO_SIGNED_BYTES};
+    auto raw = core::hex_decode(digits);
+    auto parsed = raw ? tx::tx_parse(*raw) : std::nullopt;
+    if (!parsed) return {std::nullopt, NOT_PARSED};
+    return {std::move(parsed), ""};
+}
+
+struct LoadedPrevouts {
+    std::vector<std::optional<Prevout>> prevouts;
+    std::string error;  // the first loader failure, "error: ..."
+};
+
+LoadedPrevouts load_prevouts(const tx::Transaction& offer)
+{
+    LoadedPrevouts out;
+    out.prevouts.resize(offer.inputs.size());
+    for (size_t i = 0; i < offer.inputs.size(); ++i) {
+        LoadedOutput loaded = load_output(offer.inputs[i].txid, offer.inputs[i].vout);
+        out.prevouts[i] = std::move(loaded.prevout);
+        if (!out.prevouts[i] && out.error.empty()) out.error = "error: " + loaded.error;
+    }
+    return out;
+}
+
+OfferCheck refused_check(std::string error)
+{
+    OfferCheck check;
+    check.error = std::move(error);
+    return check;
+}
+
+// The first 1-satoshi output that carries a token amount and pays this wallet: what is left of
+// a token lot after a partial sale.
+void find_leftover(const tx::Transaction& done, const std::string& txid, Completion& out)
+{
+    for (size_t n = 0; n < done.outputs.size(); ++n) {
+        const auto& output = done.outputs[n];
+        if (output.value != 1) continue;
+        auto body = output_bsv20(output.script);
+        auto lock = tx::find_spendable_lock(output.script);
+        if (!body || body->amt.empty() || !lock || !wallet_owns_hash(lock->owner)) continue;
+        out.leftover_outpoint = tx::format_outpoint(txid, static_cast<uint32_t>(n));
+        out.leftover_units = body->amt;
+        return;
+    }
+}
+
+} // namespace
+
+std::optional<tx::Transaction> parse_offer_text(std::string_view offer_text)
+{
+    return read_offer(offer_text).tx;
+}
+
+OfferCheck evaluate_offer(std::string_view offer_text, const book::Listing& listing)
+{
+    ParsedOffer offer = read_offer(offer_text);
+    if (!offer.tx) return refused_check(offer.error);
+    LoadedPrevouts loaded = load_prevouts(*offer.tx);
+    return check_offer(*offer.tx, loaded.prevouts, terms_of(listing), wallet_owns_hash);
+}
+
+Completion complete_offer(std::string_view offer_text, const book::Listing& listing)
+{
+    Completion out;
+    ParsedOffer offer = read_offer(offer_text);
+    if (!offer.tx) {
+        out.result = offer.error;
+        return out;
+    }
+    tx::Transaction& t = *offer.tx;
+
+    std::optional<core::Hash160> main_hash;
+    std::string reserved;
+    std::string key;
+    {
+        wallet::WalletLock lock;
+        if (!hd_wallet_bound()) {
+            out.result = NEED_HD;
+            return out;
+        }
+        main_hash = core::hash160_from_address(wallet::wallet_state().recv_address);
+        if (!main_hash) {
+            out.result = "error: messenger address decode failed.";
+            return out;
+        }
+        if (book::ascii_lower(listing.pubkey) != wallet_identity_key()) {
+            out.result = "error: that listing is not yours.";
+            return out;
+        }
+        reserved = funding::reserve_for_listing(book::ascii_lower(listing.id));
+        key = bound_wallet_key();
+    }
+    if (!reserved.empty() && funding::normalize_outpoint(reserved) != funding::normalize_outpoint(listing.utxo)) {
+        out.result = "error: the listing's reserve does not match the book. Reload the book and try again.";
+        return out;
+    }
+
+    bool reserved_spent = false;
+    bool buyer_spent = false;
+    LoadedPrevouts loaded;
+    for (const auto& in : t.inputs) {
+        if (output_spent_state(in.txid, in.vout) != SpentState::Spent) continue;
+        (in.script_sig.empty() ? reserved_spent : buyer_spent) = true;
+    }
+    if (!reserved_spent && !buyer_spent) loaded = load_prevouts(t);
+    if (reserved_spent && buyer_spent) out.result = "error: this sale already went through.";
+    else if (reserved_spent) out.result = "error: the reserved lot was already spent. This offer is dead.";
+    else if (buyer_spent) out.result = "error: the buyer spent those coins. Ask them to post a new offer.";
+    else if (!loaded.error.empty()) out.result = loaded.error;
+    if (!out.result.empty()) return out;
+
+    out.check = check_offer(t, loaded.prevouts, terms_of(listing), wallet_owns_hash);
+    if (!out.check.passes) {
+        out.result = out.check.error;
+        return out;
+    }
+    for (size_t i = 0; i < t.inputs.size(); ++i) {
+        if (i == out.check.listing_input) continue;
+        const Prevout& spent = *loaded.prevouts[i];
+        if (tx::check_p2pkh_unlock(t.inputs, t.outputs, i, spent.script, spent.value) != tx::UnlockCheck::valid) {
+            out.result = "error: the buyer's signature on input " + std::to_string(i) + " does not verify.";
+            return out;
+        }
+    }
+
+    const size_t li = out.check.listing_input;
+    const Prevout& listed = *loaded.prevouts[li];
+    auto owner = tx::find_spendable_lock(listed.script);
+    std::string txid;
+    {
+        wallet::WalletLock lock;
+        if (!hd_wallet_bound()) {
+            out.result = NEED_HD;
+            return out;
+        }
+        if (bound_wallet_key() != key) {
+            out.result = "error: wallet changed.";
+            return out;
+        }
+        auto seller_key = owner ? wallet::key_for_address(core::address_from_hash160(owner->owner)) : std::nullopt;
+        if (!seller_key) {
+            out.result = "error: this wallet does not hold the unsigned seller input.";
+            return out;
+        }
+        t.inputs[li].value = listed.value;
+        t.inputs[li].prev_script = listed.script;
+        t.inputs[li].pub_key_hash = owner->owner;
+        if (!tx::tx_sign_input(li, t.inputs, t.outputs, owner->owner, seller_key->priv_hex.view(), seller_key->pub_hex)) {
+            out.result = "error: could not sign the seller input.";
+            return out;
+        }
+        if (std::any_of(t.inputs.begin(), t.inputs.end(), [](const tx::TxInput& in) { return in.script_sig.empty(); })) {
+            out.result = "error: offer is still missing a signature.";
+            return out;
+        }
+        out.result = funding::broadcast_tx(t.inputs, t.outputs, main_hash, txid);
+    }
+    if (out.result.rfind("success", 0) != 0) return out;
+
+    find_leftover(t, book::ascii_lower(txid), out);
+    const std::string listing_id = book::ascii_lower(listing.id);
+    if (out.leftover_outpoint.empty() || !funding::reserve_rebind(listing_id, out.leftover_outpoint).empty())
+        (void)funding::reserve_remove(listing_id);
+    return out;
+}
+
+bool offer_spends_listing(std::string_view offer_text, std::string_view listing_outpoint)
+{
+    std::string listed = funding::normalize_outpoint(listing_outpoint);
+    if (listed.empty()) return false;
+    auto offer = parse_offer_text(offer_text);
+    if (!offer) return false;
+    return std::any_of(offer->inputs.begin(), offer->inputs.end(), [&](const tx::TxInput& in) {
+        return in.script_sig.empty() && funding::normalize_outpoint(tx::format_outpoint(in.txid, in.vout)) == listed;
+    });
+}
+
+bool buyer_coins_spent(std::string_view offer_text)
+{
+    auto offer = parse_offer_text(offer_text);
+    if (!offer) return false;
+    return std::any_of(offer->inputs.begin(), offer->inputs.end(), [](const tx::TxInput& in) {
+        return !in.script_sig.empty() && output_spent_state(in.txid, in.vout) == SpentState::Spent;
+    });
+}
+
+} // namespace trade

@@ -1,0 +1,50 @@
+// The seller's half of a trade: check a buyer's offer against the seller's own record of the
+// listing, sign the one listing input, broadcast, and move the listing's reserve to the lot
+// that is left (or drop it).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "book/listing.h"
+#include "trade/offer_rules.h"
+#include "tx/transaction.h"
+
+namespace trade {
+
+// The offer text reduced to its hexadecimal digits, lower-cased, and parsed. nullopt when
+// fewer than 80 digits remain, their count is odd, or they do not parse as a transaction.
+std::optional<tx::Transaction> parse_offer_text(std::string_view offer_text);
+
+struct Completion {
+    std::string result;              // "success: " + txid, or "error: ..."
+    std::string leftover_outpoint;   // "txid_vout" of the lot left with the seller; "" when none
+    std::string leftover_units = "0";
+    OfferCheck check;                // what the offer was found to take and pay
+};
+
+// Completes the offer on one of this wallet's listings. Nothing is signed unless the offer
+// passes check_offer against the listing (its kind, origin, current "utxo", qty, price and
+// payment address) and the listing's reserve, when one exists, is that same output; nothing
+// is broadcast unless every input is then signed and the buyer's signatures verify.
+// Errors as the seller sees them: "error: that offer has no signed bytes.", "error: could not
+// parse the offer transaction.", "error: need an HD Pursa wallet.", "error: this sale already
+// went through.", "error: the reserved lot was already spent. This offer is dead.", "error: the
+// buyer spent those coins. Ask them to post a new offer.", the loader's and check_offer's
+// sentences, and the broadcaster's. Call from a worker thread.
+Completion complete_offer(std::string_view offer_text, const book::Listing& listing);
+
+// What completing the offer would find, without signing anything: the same loads and the same
+// check_offer as complete_offer. For the seller's list of offers. Call from a worker thread.
+OfferCheck evaluate_offer(std::string_view offer_text, const book::Listing& listing);
+
+// True when some unsigned input of the offer spends the listing outpoint (either separator,
+// any case). False for an empty outpoint or an offer that does not parse. Pure.
+[[nodiscard]] bool offer_spends_listing(std::string_view offer_text, std::string_view listing_outpoint);
+
+// True when some signed input of the offer is already spent on chain (asked in input order,
+// stopping at the first). False for an offer that does not parse. Call from a worker thread.
+[[nodiscard]] bool buyer_coins_spent(std::string_view offer_text);
+
+} // namespace trade

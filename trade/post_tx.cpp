@@ -1,0 +1,55 @@
+#include "trade/post_tx.h"
+
+#include "book/post.h"
+#include "book/sign_post.h"
+#include "core/base58.h"
+#include "funding/offer_locks.h"
+#include "funding/pay.h"
+#include "net/market_addresses.h"
+#include "tx/script.h"
+#include "wallet/connect.h"
+#include "wallet/wallet_lock.h"
+
+namespace trade {
+
+std::string publish_post(core::Json post, bool pay_house_fee, const std::vector<std::string>& must_spend)
+{
+    if (!post.is_object()) return "error: could not sign";
+    post["protocol"] = std::string(book::POST_PROTOCOL);
+    post["location"] = std::string(book::POST_LOCATION);
+    std::string error;
+    if (!book::sign_post(post, error)) return error.empty() ? "error: could not sign" : "error: " + error;
+    return post_transaction(core::json_dump_compact(post), pay_house_fee, must_spend);
+}
+
+std::string post_transaction(std::string_view payload, bool pay_house_fee, const std::vector<std::string>& must_spend)
+{
+    if (!wallet::pursa_is_connected()) return std::string(NOT_CONNECTED);
+    if (payload.empty()) return "error: empty Agoran payload.";
+    wallet::WalletLock lock;
+
+    auto oracle = core::hash160_from_address(net::BOOK_ORACLE_ADDRESS);
+    if (!oracle) return "error: Agoran oracle decode failed.";
+    std::vector<tx::TxOutput> outputs;
+    if (pay_house_fee) {
+        auto house = core::hash160_from_address(net::HOUSE_FEE_ADDRESS);
+        if (!house) return "error: Agoran house address decode failed.";
+        outputs.push_back({HOUSE_FEE_SATS, tx::p2pkh_script(*house)});
+    }
+    outputs.push_back({1, tx::p2pkh_script(*oracle)});
+    outputs.push_back({0, tx::data_carrier_script(core::as_bytes(payload))});
+
+    auto doc = core::parse_json(payload);
+    std::vector<std::string> hold_back;
+    if (doc) hold_back = funding::offer_input_outpoints(core::json_string(*doc, "offer"));
+
+    funding::PayOptions options;
+    options.hold_back = hold_back;
+    options.must_spend = must_spend;
+    std::string result = funding::pay_outputs(outputs, options);
+    if (result.rfind("success", 0) == 0 && doc && core::json_string(*doc, "type") == "ag_buy" && !hold_back.empty())
+        (void)funding::offer_locks_add(hold_back);
+    return result;
+}
+
+} // namespace trade

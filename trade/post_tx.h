@@ -1,0 +1,29 @@
+// Putting a book post on chain: sign it, then pay a transaction whose outputs are the house fee
+// (a listing only), one satoshi to the book oracle and the data output carrying the post.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/json_get.h"
+
+namespace trade {
+
+inline constexpr std::string_view NOT_CONNECTED =
+    "error: Pursa wallet not connected. Create or Restore in Pursa, then Connect in the app.";
+// The house fee of a listing: 0.01 BSV.
+inline constexpr int64_t HOUSE_FEE_SATS = 1'000'000;
+
+// Sets "protocol" "TV-Agoran" and "location" "agoran", signs the post with the wallet's
+// identity key and publishes it with post_transaction. "success: " + txid, or "error: ...".
+// must_spend: coins the paying transaction must spend when they are still unspent (withdrawing
+// an offer spends one of its coins).
+std::string publish_post(core::Json post, bool pay_house_fee, const std::vector<std::string>& must_spend = {});
+
+// Pays [house fee,] 1 sat to the book oracle and the data output with the payload. The coins an
+// "offer" member of the payload spends are held back from the payment, and after a successful
+// "ag_buy" they become offer locks. "success: " + txid, or "error: ...".
+std::string post_transaction(std::string_view payload, bool pay_house_fee, const std::vector<std::string>& must_spend = {});
+
+} // namespace trade

@@ -1,0 +1,87 @@
+#include "trade/report.h"
+
+#include "book/identity.h"
+#include "book/sign_post.h"
+#include "core/base58.h"
+#include "core/hex.h"
+#include "funding/pay.h"
+#include "net/market_addresses.h"
+#include "trade/dialog_checks.h"
+#include "trade/post_tx.h"
+#include "trade/report_cipher.h"
+#include "trade/wallet_now.h"
+#include "tx/script.h"
+#include "wallet/connect.h"
+#include "wallet/wallet_keys.h"
+#include "wallet/wallet_lock.h"
+
+namespace trade {
+
+wallet::DerivationPath message_key_path()
+{
+    return {44 | wallet::HARDENED, 236 | wallet::HARDENED, 101 | wallet::HARDENED, 0, 0};
+}
+
+core::Json report_envelope(std::string_view handle, std::string_view sealed_text)
+{
+    core::Json envelope = core::Json::object();
+    envelope["protocol"] = "QDL-Relay";
+    envelope["type"] = "report";
+    envelope["app"] = "Agoran";
+    envelope["handle"] = std::string(handle);
+    envelope["to_handle"] = std::string(ARCHITECT_HANDLE);
+    envelope["location"] = "agoran";
+    envelope[std::string(REPORT_CIPHER_MEMBER)] = std::string(sealed_text);
+    return envelope;
+}
+
+std::string send_report(std::string_view text)
+{
+    std::string handle = hd_wallet_bound() ? wallet_handle() : std::string();
+    if (handle.empty()) return "error: Connect Pursa and publish a paymail first.";
+    std::string refusal = check_report_text(text);
+    if (!refusal.empty()) return "error: " + refusal;
+
+    std::optional<wallet::DerivedKey> message_key;
+    {
+        wallet::WalletLock lock;
+        message_key = wallet::derive_path(message_key_path());
+    }
+    core::Bytes secret(32);
+    if (!message_key || !core::hex_decode_to(message_key->priv_hex.view(), secret)) {
+        core::secure_wipe(secret);
+        return "error: could not load Pursa encryption keys.";
+    }
+    core::SecretBytes sender(std::move(secret));
+
+    std::string architect = book::identity_key_of(ARCHITECT_HANDLE);
+    auto architect_key = core::hex_decode(architect);
+    if (architect.empty() || !architect_key) return "error: could not find the architect's key at the registry.";
+
+    auto sealed = seal_report_text(trim_box_text(text), *architect_key, sender.view());
+    if (!sealed) return "error: Could not encrypt.";
+
+    core::Json envelope = report_envelope(handle, *sealed);
+    std::string error;
+    if (!book::sign_post(envelope, error)) return error.empty() ? "error: could not sign" : "error: " + error;
+    return post_report(core::json_dump_compact(envelope));
+}
+
+std::string post_report(std::string_view payload)
+{
+    if (!wallet::pursa_is_connected()) return std::string(NOT_CONNECTED);
+    if (payload.empty()) return "error: empty report payload.";
+    wallet::WalletLock lock;
+    auto fee = core::hash160_from_address(net::REPORT_FEE_ADDRESS);
+    if (!fee) return "error: report fee address decode failed.";
+    auto oracle = core::hash160_from_address(net::REPORT_ORACLE_ADDRESS);
+    if (!oracle) return "error: report oracle decode failed.";
+    std::vector<tx::TxOutput> outputs{
+        {REPORT_FEE_SATS, tx::p2pkh_script(*fee)},
+        {1, tx::p2pkh_script(*oracle)},
+        {0, tx::data_carrier_script(core::as_bytes(payload))},
+    };
+    return funding::pay_outputs(outputs);
+}
+
+} // namespace trade

@@ -1,0 +1,41 @@
+// Reports to the market's architect: the text is sealed to the architect's identity key (as the
+// registry host publishes it for ARCHITECT_HANDLE) from the wallet's own message key, wrapped in
+// a signed "QDL-Relay" envelope and paid into a transaction of its own.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "core/json_get.h"
+#include "core/secure.h"
+#include "wallet/hd_derive.h"
+
+namespace trade {
+
+// The architect's inbox handle on the registry host.
+inline constexpr std::string_view ARCHITECT_HANDLE = "architect";
+// The envelope member that carries the sealed text (report_cipher.h).
+inline constexpr std::string_view REPORT_CIPHER_MEMBER = "enc";
+// A report pays this to the report fee address.
+inline constexpr int64_t REPORT_FEE_SATS = 1'000;
+
+// m/44'/236'/101'/0/0: the wallet's message key, used for sealed messages only.
+wallet::DerivationPath message_key_path();
+
+// The report envelope before signing: "protocol" "QDL-Relay", "type" "report", "app" "Agoran",
+// "handle", "to_handle", "location" "agoran", and the sealed text under REPORT_CIPHER_MEMBER.
+core::Json report_envelope(std::string_view handle, std::string_view sealed_text);
+
+// Sends a report the way the Report dialog does: a bound wallet with a paymail handle ("error:
+// Connect Pursa and publish a paymail first."), the text check ("error: Write a report (max 2000
+// characters)."), the wallet's message key ("error: could not load Pursa encryption keys."), the
+// architect's key ("error: could not find the architect's key at the registry."), the seal
+// ("error: Could not encrypt."), signing, then post_report. "success: " + txid or "error: ...".
+// Call from a worker thread.
+std::string send_report(std::string_view text);
+
+// Pays 1,000 sats to the report fee address, 1 sat to the report oracle and the data output
+// with the payload. "success: " + txid, or "error: ...".
+std::string post_report(std::string_view payload);
+
+} // namespace trade

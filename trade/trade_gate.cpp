@@ -1,0 +1,28 @@
+#include "trade/trade_gate.h"
+
+#include "book/identity.h"
+#include "trade/wallet_now.h"
+#include "wallet/paymail_domain.h"
+
+namespace trade {
+
+TraderGate trader_gate()
+{
+    TraderGate gate;
+    if (!hd_wallet_bound()) {
+        gate.error = std::string(CONNECT_FIRST);
+        return gate;
+    }
+    gate.handle = wallet_handle();
+    gate.identity_key = wallet_identity_key();
+    if (gate.handle.empty()) gate.error = "Publish a @" + wallet::paymail_domain() + " name in Pursa first.";
+    return gate;
+}
+
+bool identity_is_frozen(const std::string& pubkey)
+{
+    std::string note;
+    return book::identity_frozen(pubkey, note);
+}
+
+} // namespace trade

@@ -1,0 +1,24 @@
+// The checks every trade dialog makes first: a bound wallet, and a paymail name published for
+// it (the handle its posts carry).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace trade {
+
+inline constexpr std::string_view CONNECT_FIRST = "Connect a Pursa wallet first.";
+
+struct TraderGate {
+    std::string handle;        // the wallet's paymail handle, without the domain
+    std::string identity_key;  // compressed lower-case hex
+    std::string error;         // CONNECT_FIRST, or "Publish a @<domain> name in Pursa first."
+};
+
+// The bound wallet's handle and identity key, or the dialog's refusal.
+TraderGate trader_gate();
+
+// Whether the registry marks the key frozen (no answer counts as not frozen). Network.
+[[nodiscard]] bool identity_is_frozen(const std::string& pubkey);
+
+} // namespace trade
