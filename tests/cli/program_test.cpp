@@ -1,0 +1,85 @@
+// agoran-cli as a program: what it prints and how it exits, in a data directory without a wallet
+// (no command here reaches the network).
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/process.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+struct Ran {
+    int code = -1;
+    std::string out;
+};
+
+class CliProgram : public testsupport::TempDirTest {
+protected:
+    Ran run(const std::vector<std::string>& args)
+    {
+        Ran ran;
+        auto program = std::filesystem::path(AGORAN_BINARY_DIR) / "cli" / "agoran-cli";
+        auto child = platform::ChildProcess::start(program, args, {"LOCALAPPDATA=" + m_temp.path().string()});
+        if (!child) {
+            ADD_FAILURE() << "cannot start " << program;
+            return ran;
+        }
+        while (auto line = child->read_line(std::chrono::seconds(30))) ran.out += *line + "\n";
+        auto code = child->wait(std::chrono::seconds(30));
+        ran.code = code ? *code : child->stop();
+        return ran;
+    }
+};
+
+TEST_F(CliProgram, HelpSucceedsAndListsTheCommands)
+{
+    Ran help = run({"help"});
+    EXPECT_EQ(help.code, 0);
+    EXPECT_NE(help.out.find("agoran-cli cancel-offer OFFER"), std::string::npos) << help.out;
+}
+
+TEST_F(CliProgram, BadArgumentsFailWithoutOutput)
+{
+    EXPECT_EQ(run({}).code, 1);
+    EXPECT_EQ(run({"frobnicate"}).code, 1);
+    Ran missing = run({"list", "x_0", "--price", "1"});
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_EQ(missing.out, "");  // the refusal goes to standard error
+}
+
+TEST_F(CliProgram, WithoutAWalletEveryTradeIsRefusedWithTheLibrarysText)
+{
+    for (std::vector<std::string> args : {std::vector<std::string>{"balance"},
+                                          {"lots"},
+                                          {"offers"},
+                                          {"history"},
+                                          {"list", "x_0", "--price", "1", "--note", "n"},
+                                          {"cancel-offer", "0123456789abcdef"}}) {
+        Ran ran = run(args);
+        EXPECT_EQ(ran.code, 1) << args[0];
+        EXPECT_EQ(ran.out, "error: Connect a Pursa wallet first.\n") << args[0];
+    }
+    Ran report = run({"report", "spam", "listing"});
+    EXPECT_EQ(report.code, 1);
+    EXPECT_EQ(report.out, "error: Connect Pursa and publish a paymail first.\n");
+}
+
+TEST_F(CliProgram, UnbindSucceedsEvenWhenNothingIsBound)
+{
+    Ran ran = run({"unbind"});
+    EXPECT_EQ(ran.code, 0);
+    EXPECT_EQ(ran.out.rfind("success", 0), 0u) << ran.out;
+}
+
+TEST_F(CliProgram, AReportFileThatCannotBeReadIsRefused)
+{
+    Ran ran = run({"report", "--file", (m_temp.path() / "missing.txt").string()});
+    EXPECT_EQ(ran.code, 1);
+    EXPECT_NE(ran.out.find("could not read"), std::string::npos) << ran.out;
+    EXPECT_EQ(run({"report", "words", "--file", "x"}).code, 1);
+}
+
+} // namespace
