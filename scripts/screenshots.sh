@@ -5,8 +5,10 @@
 #   bash scripts/screenshots.sh [OUT_DIR]               a made-up market drawn from memory
 #   bash scripts/screenshots.sh --simulator [OUT_DIR]   the book of a seeded local simulator
 #
-# OUT_DIR defaults to build/screenshots. The main window's Gold-Blue picture is also copied to
-# resources/screenshots/ when --readme is given.
+# OUT_DIR defaults to build/screenshots. Pictures are named <window>-<theme>.png: windows main,
+# settings, help, message, list, buy, offer-cancel, complete, mine, history, chart-line,
+# chart-bar, report; themes gold-blue, forest, rose, gold. With --readme the Gold-Blue pictures
+# of the main window and the trade dialogs are also copied to resources/screenshots/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -125,8 +125,10 @@ protected:
             if (auto* note = main->messageWindow(); note && note->confirmMode() && note->isVisible()) {
                 timer->stop();
                 timer->deleteLater();
-                QTest::mouseClick(note->findChild<QAbstractButton*>(yes ? "note.confirm" : "note.cancel"),
-                                  Qt::LeftButton);
+                auto* confirm = note->findChild<QAbstractButton*>("note.confirm");
+                confirmText = note->title().toStdString() + ": " + note->text().toStdString() + " [" +
+                              (confirm ? confirm->text().toStdString() : std::string()) + "]";
+                QTest::mouseClick(yes ? confirm : note->findChild<QAbstractButton*>("note.cancel"), Qt::LeftButton);
             } else if (auto* window = dialogs->offerCancelWindow(); window && window->isVisible()) {
                 timer->stop();
                 timer->deleteLater();
@@ -350,6 +352,30 @@ TEST_F(TradeDialogsTest, ListKeyboardEnterPostsEscapeCloses)
     EXPECT_TRUE(QTest::qWaitFor([&] { return dialogs->listDialog() == nullptr; }, 1000));
 }
 
+TEST_F(TradeDialogsTest, ListWhileBusySaysAlreadyWorkingAndAsksNothing)
+{
+    ui::ListDialog* list = openList();
+    ASSERT_NE(list, nullptr);
+    fillList(list, "5", "1", "while busy");
+    // A report on its way keeps the window busy.
+    click(ui::ID_REPORT);
+    ui::ReportDialog* report = dialogs->reportDialog();
+    ASSERT_NE(report, nullptr);
+    child<QPlainTextEdit>(report, ui::ID_REPORT_TEXT)->setPlainText("slow report");
+    trade->set_delay_ms(400);
+    click(report, ui::ID_REPORT_SEND);
+    ASSERT_TRUE(main->isBusy());
+    dismiss();
+    click(list, ui::ID_LIST_POST);
+    // The busy status animates its dots.
+    EXPECT_TRUE(main->statusText().startsWith("Already working")) << main->statusText().toStdString();
+    EXPECT_EQ(main->messageWindow(), nullptr);
+    EXPECT_EQ(dialogs->listDialog(), list);
+    ASSERT_TRUE(idle());
+    EXPECT_TRUE(trade->calls("plan_listing").empty());
+    EXPECT_TRUE(trade->calls("reserve_add").empty());
+}
+
 // --- Buy ---
 
 TEST_F(TradeDialogsTest, BuyOpeningRefusals)
@@ -530,6 +556,9 @@ TEST_F(TradeDialogsTest, CancelOwnListingAfterTheQuestion)
     EXPECT_TRUE(trade->calls("run_cancel_listing").empty());
     for (int id : {ui::ID_BUY, ui::ID_LIST, ui::ID_CANCEL, ui::ID_COMPLETE}) EXPECT_TRUE(main->button(id)->isEnabled());
 
+    EXPECT_EQ(confirmText,
+              "Cancel: Cancel this listing? No second 0.01 fee. One sat on the book oracle. [Cancel listing]");
+
     answerNext(true);
     click(ui::ID_CANCEL);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !trade->calls("run_cancel_listing").empty(); }, 3000));
@@ -648,6 +677,7 @@ TEST_F(TradeDialogsTest, CompleteSignsAfterTheConfirmation)
     EXPECT_TRUE(idle());
     EXPECT_TRUE(trade->calls("run_completion").empty());
     EXPECT_EQ(dialogs->completeDialog(), complete);
+    EXPECT_EQ(confirmText, "Complete: Sign the reserved lot and finish this sale? [Complete]");
 
     answerNext(true);
     cards->setSelected(0);

@@ -228,8 +228,10 @@ protected:
             if (auto* note = main->messageWindow(); note && note->confirmMode() && note->isVisible()) {
                 timer->stop();
                 timer->deleteLater();
-                QTest::mouseClick(note->findChild<QAbstractButton*>(yes ? "note.confirm" : "note.cancel"),
-                                  Qt::LeftButton);
+                auto* confirm = note->findChild<QAbstractButton*>("note.confirm");
+                confirmed = note->title().toStdString() + ": " + note->text().toStdString() + " [" +
+                            (confirm ? confirm->text().toStdString() : std::string()) + "]";
+                QTest::mouseClick(yes ? confirm : note->findChild<QAbstractButton*>("note.cancel"), Qt::LeftButton);
             } else if (auto* window = dialogs->offerCancelWindow(); window && window->isVisible()) {
                 timer->stop();
                 timer->deleteLater();
@@ -283,6 +285,7 @@ protected:
     std::string token;
     std::unique_ptr<ui::MainWindow> main;
     ui::TradeDialogs* dialogs = nullptr;
+    std::string confirmed;  // the last confirmation answered: "title: text [button]"
 };
 
 TEST_F(TradeSimulatorTest, ListBuyPartCompleteAndChart)
@@ -292,10 +295,12 @@ TEST_F(TradeSimulatorTest, ListBuyPartCompleteAndChart)
     const std::string id = list_token("10", "1");
     ASSERT_EQ(id.size(), 64u);
     ASSERT_TRUE(QTest::qWaitFor([&] { return main->pendingListing().empty() && idle(); }, 60'000));
-    reload();
+    // The re-poll itself brought the listing in, live, before any reload of ours.
     ASSERT_NE(listing(id), nullptr);
     EXPECT_EQ(listing(id)->status, "live");
     EXPECT_EQ(listing(id)->qty, "10");
+    EXPECT_EQ(listing(id)->price_sats, 100'000'000u);
+    EXPECT_EQ(listing(id)->pubkey, seller.identity_key);
 
     // Buying one's own listing is refused before the dialog opens.
     select(id);
@@ -345,6 +350,7 @@ TEST_F(TradeSimulatorTest, ListBuyPartCompleteAndChart)
     complete->cards()->setSelected(0);
     answer_next(true);
     const std::string completed = result_of(complete, ui::ID_COMPLETE_RUN);
+    EXPECT_EQ(confirmed, "Complete: Sign the reserved lot and finish this sale? [Complete]");
     EXPECT_EQ(completed.rfind("Tavrin Agoran: success", 0), 0u) << completed;
     reload();
     ASSERT_NE(listing(id), nullptr);
@@ -404,6 +410,8 @@ TEST_F(TradeSimulatorTest, CancelAListingAndWithdrawAnOfferFromHistory)
                      [&](int m) { arrived |= m == ui::MSG_ACTION_RESULT; });
     QTest::mouseClick(main->button(ui::ID_CANCEL), Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return arrived; }, 180'000));
+    EXPECT_EQ(confirmed,
+              "Cancel: Cancel this listing? No second 0.01 fee. One sat on the book oracle. [Cancel listing]");
     EXPECT_EQ(message().rfind("Tavrin Agoran: success: ", 0), 0u);
     ASSERT_TRUE(idle());
     reload();
@@ -440,6 +448,15 @@ TEST_F(TradeSimulatorTest, RefusalsOfTheRoutinesReachTheDialogs)
     EXPECT_EQ(refusal_of(list, ui::ID_LIST_POST), "List: Qty must be at least 1.");
     fill("abc", "1.5", "fine");
     EXPECT_EQ(refusal_of(list, ui::ID_LIST_POST), "List: Qty must be a whole number.");
+    fill("11", "1.5", "fine");  // the lot holds 10
+    EXPECT_EQ(refusal_of(list, ui::ID_LIST_POST),
+              "List: Qty must be at least 1 and no more than you hold of this lot.");
+    auto* lots = child<QComboBox>(list, ui::ID_LIST_LOT);
+    const int chosen = lots->currentIndex();
+    lots->setCurrentIndex(-1);
+    fill("1", "1.5", "fine");
+    EXPECT_EQ(refusal_of(list, ui::ID_LIST_POST), "List: Pick a lot from this wallet.");
+    lots->setCurrentIndex(chosen);
     // The lot is listed already: its output is reserved.
     fill("1", "1.5", "fine");
     EXPECT_EQ(refusal_of(list, ui::ID_LIST_POST), "List: error: that UTXO is already listed.");

@@ -1,5 +1,6 @@
 // agoran-ui-shots: renders the main window (with a book), the Settings, Help and message
-// windows in each theme to PNG files, on the offscreen platform.
+// windows and the trade dialogs in each theme to PNG files (OUT_DIR/<window>-<theme>.png), on
+// the offscreen platform. Exits 1 when a picture could not be made.
 //   agoran-ui-shots OUT_DIR            a made-up market drawn from memory
 //   agoran-ui-shots OUT_DIR --live     the book of the services named by services.json (the
 //                                      seeded simulator; see scripts/screenshots.sh)
