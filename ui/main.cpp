@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 
+#include "platform/crash_dumps.h"
 #include "platform/data_dir.h"
 #include "ui/app_art.h"
 #include "ui/live_services.h"
@@ -13,6 +14,7 @@
 
 int main(int argc, char** argv)
 {
+    platform::disable_crash_dumps();  // a dump would hold the bound wallet's keys
     QApplication app(argc, argv);
     QApplication::setApplicationName("Tavrin Agoran");
     QApplication::setStyle("Fusion");
