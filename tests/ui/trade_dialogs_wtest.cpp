@@ -3,6 +3,7 @@
 // (shown in the right window, the dialog kept), what each action hands the routines, busy state
 // while a check runs, the listing held by id across reloads, and the keyboard.
 // tests/ui/trade_simulator_wtest.cpp drives the same windows over the simulator.
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -350,6 +351,34 @@ TEST_F(TradeDialogsTest, ListKeyboardEnterPostsEscapeCloses)
     dismiss();
     QTest::keyClick(list, Qt::Key_Escape);
     EXPECT_TRUE(QTest::qWaitFor([&] { return dialogs->listDialog() == nullptr; }, 1000));
+}
+
+TEST_F(TradeDialogsTest, TabWalksTheControlsInTheirOrder)
+{
+    // The order a user tabs through: the boxes top to bottom, then the buttons.
+    auto walk = [](QWidget* window, int first, int steps) {
+        window->activateWindow();
+        QApplication::setActiveWindow(window);
+        child<QWidget>(window, first)->setFocus(Qt::TabFocusReason);
+        std::vector<std::string> order;
+        for (int i = 0; i < steps; ++i) {
+            QWidget* focused = QApplication::focusWidget();
+            order.push_back(focused ? focused->objectName().toStdString() : "(none)");
+            QTest::keyClick(focused ? focused : window, Qt::Key_Tab);
+        }
+        return order;
+    };
+    ui::ListDialog* list = openList();
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(walk(list, ui::ID_LIST_LOT, 7),
+              (std::vector<std::string>{"1501", "1502", "1503", "1504", "1505", "1506", "1501"}));
+    list->close();
+
+    select(book[5].id);
+    click(ui::ID_BUY);
+    ui::BuyDialog* buy = dialogs->buyDialog();
+    ASSERT_NE(buy, nullptr);
+    EXPECT_EQ(walk(buy, ui::ID_BUY_QTY, 4), (std::vector<std::string>{"1601", "1602", "1603", "1601"}));
 }
 
 TEST_F(TradeDialogsTest, ListWhileBusySaysAlreadyWorkingAndAsksNothing)
