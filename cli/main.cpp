@@ -8,9 +8,11 @@
 #include "cli/args.h"
 #include "cli/commands.h"
 #include "core/log.h"
+#include "platform/crash_dumps.h"
 
 int main(int argc, char** argv)
 {
+    platform::disable_crash_dumps();  // a dump would hold the bound wallet's keys
     std::vector<std::string> words(argv + 1, argv + argc);
     cli::ParsedArgs parsed = cli::parse_args(words);
     if (!parsed.invocation) {

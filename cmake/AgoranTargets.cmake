@@ -49,12 +49,21 @@ function(agoran_program target)
   agoran_sanitize(${target})
 endfunction()
 
+# Sanitizer and fuzzing instrumentation, the same for every library, program and test:
+#   AGORAN_SANITIZE=address  AddressSanitizer + UndefinedBehaviorSanitizer (any report aborts)
+#   AGORAN_SANITIZE=thread   ThreadSanitizer
+#   AGORAN_BUILD_FUZZ=ON     coverage for libFuzzer (clang only); the fuzz/ targets add the driver
 function(agoran_sanitize target)
   if(AGORAN_SANITIZE STREQUAL "address")
-    target_compile_options(${target} PUBLIC -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    target_compile_options(${target} PUBLIC -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
     target_link_options(${target} PUBLIC -fsanitize=address,undefined)
   elseif(AGORAN_SANITIZE STREQUAL "thread")
     target_compile_options(${target} PUBLIC -fsanitize=thread -fno-omit-frame-pointer)
     target_link_options(${target} PUBLIC -fsanitize=thread)
+  elseif(NOT AGORAN_SANITIZE STREQUAL "")
+    message(FATAL_ERROR "AGORAN_SANITIZE must be empty, 'address' or 'thread', not '${AGORAN_SANITIZE}'")
+  endif()
+  if(AGORAN_BUILD_FUZZ)
+    target_compile_options(${target} PUBLIC -fsanitize=fuzzer-no-link)
   endif()
 endfunction()

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/crash_dumps.h"
 #include "platform/file_lock.h"
 #include "pursa/approvals.h"
 #include "pursa/services.h"
@@ -153,6 +154,7 @@ int run(const Args& args)
 
 int main(int argc, char** argv)
 {
+    platform::disable_crash_dumps();  // a dump would hold the wallets' mnemonics
     Args args;
     if (!parse_args(argc, argv, args)) {
         std::cerr << USAGE;

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "core/json_get.h"
+#include "core/secret_json.h"
 #include "pursa/vault_crypto.h"
 #include "wallet/data_paths.h"
 #include "wallet/file_io.h"
@@ -144,11 +145,12 @@ std::string list_wallets_text()
         out += entry.id + "  " + entry.name;
         if (entry.id == active) out += "  (active)";
         const auto path = wallet::wallet_file_path(entry.id);
-        auto doc = wallet::read_json_file(path);
+        wallet::SecretJson doc;
+        wallet::read_secret_json(path, doc);
         std::error_code ec;
         auto seal = path;
         seal += ".seal";
-        if ((doc && wallet::is_lock_envelope(*doc)) || std::filesystem::exists(seal, ec)) out += "  (locked)";
+        if (wallet::is_lock_envelope(doc.doc()) || std::filesystem::exists(seal, ec)) out += "  (locked)";
         out += "\n";
     }
     if (out.empty()) out = "no wallets yet: use pursa create\n";
@@ -186,7 +188,7 @@ std::string lock_wallet(const std::string& wallet_id, std::string_view password)
     auto text = wallet::read_secret_file(path);
     if (!text) return "error: the wallet file cannot be read.";
     wallet::SecretJson file;
-    if (auto doc = core::parse_json(text->view())) file.doc() = std::move(*doc);
+    if (auto doc = core::parse_secret_json(text->view())) file.doc() = std::move(*doc);
     if (!file.doc().is_object()) return "error: the wallet file is damaged.";
     if (wallet::is_lock_envelope(file.doc())) return "error: the wallet is already locked.";
     auto envelope = seal_text(text->view(), password);
@@ -209,7 +211,7 @@ std::string unlock_wallet(const std::string& wallet_id, std::string_view passwor
     auto text = open_envelope(*envelope, password);
     if (!text) return "error: wrong password.";
     wallet::SecretJson plain;
-    if (auto parsed = core::parse_json(text->view())) plain.doc() = std::move(*parsed);
+    if (auto parsed = core::parse_secret_json(text->view())) plain.doc() = std::move(*parsed);
     if (!plain.doc().is_object()) return "error: the unlocked wallet is damaged.";
     if (!wallet::write_json_file(path, plain.doc())) return "error: could not write the wallet file.";
     return "success";

@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "core/json_get.h"
+#include "core/secret_json.h"
 #include "platform/atomic_file.h"
 
 namespace wallet {
@@ -22,9 +23,12 @@ std::optional<core::SecretString> read_secret_file(const std::filesystem::path& 
     std::error_code ec;
     const auto size = std::filesystem::file_size(path, ec);
     if (ec) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
+    // Unbuffered, and into a buffer sized once: neither the stream's own buffer nor a
+    // reallocation leaves a copy of the secret behind.
+    std::ifstream in;
+    in.rdbuf()->pubsetbuf(nullptr, 0);
+    in.open(path, std::ios::binary);
     if (!in) return std::nullopt;
-    // Read into a buffer sized once, so no reallocation leaves a copy of the secret behind.
     std::string text(static_cast<size_t>(size), '\0');
     in.read(text.data(), static_cast<std::streamsize>(text.size()));
     text.resize(static_cast<size_t>(in.gcount()));
@@ -53,7 +57,7 @@ void read_secret_json(const std::filesystem::path& path, SecretJson& out)
     out.doc() = nullptr;
     auto text = read_secret_file(path);
     if (!text) return;
-    auto doc = core::parse_json(text->view());
+    auto doc = core::parse_secret_json(text->view());
     if (doc) out.doc() = std::move(*doc);
 }
 
@@ -61,7 +65,7 @@ bool write_json_file(const std::filesystem::path& path, const nlohmann::json& va
 {
     std::error_code ec;
     if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path(), ec);
-    core::SecretString text(core::json_dump_file(value));
+    const core::SecretString text = core::dump_secret_json_file(value);
     return platform::write_file_atomic(path, text.view(), platform::FileAccess::OwnerOnly);
 }
 

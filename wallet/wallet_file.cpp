@@ -144,8 +144,9 @@ bool same_wallet_keys(const nlohmann::json& doc, const TvWalletState& s)
 
 bool file_is_envelope(const std::filesystem::path& path)
 {
-    auto doc = read_json_file(path);
-    return doc && is_lock_envelope(*doc);
+    SecretJson file;
+    read_secret_json(path, file);
+    return is_lock_envelope(file.doc());
 }
 
 bool locked_at(const std::filesystem::path& path)

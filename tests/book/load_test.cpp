@@ -125,6 +125,53 @@ TEST_F(BookLoadTest, AReplayedEnvelopeIsDroppedEvenWhenItsTxidSortsFirst)
     EXPECT_EQ(m_stats.replays_dropped, 1u);
 }
 
+TEST_F(BookLoadTest, AReplayedFillAndAReplayedListingAreDroppedEvenWhenTheirTxidsSortFirst)
+{
+    std::string mine = publish(listing(ALICE, 1000));
+    std::string other = publish(listing(ALICE, 1001));
+    Json fill = sign(Json{{"type", "ag_fill"}, {"listing", mine}, {"qty", "7"}, {"sold", "3"},
+                          {"utxo", booktest::txid_of(0xa1) + "_1"}},
+                     ALICE, 2000);
+    std::string fill_original = publish(fill);
+    Json fill_copy = fill;
+    fill_copy["listing"] = other;  // would close the other listing
+    fill_copy["qty"] = "0";
+    fill_copy["utxo"] = "";
+    std::string fill_replay = booktest::publish_sorting_before(devnet(), fill_copy, fill_original);
+    Json lot = listing(ALICE, 3000);
+    std::string lot_original = publish(lot);
+    Json lot_copy = lot;
+    lot_copy["price_sats"] = 1;  // the victim's name on a lot at another price
+    std::string lot_replay = booktest::publish_sorting_before(devnet(), lot_copy, lot_original);
+    ASSERT_LT(fill_replay, fill_original);
+    ASSERT_LT(lot_replay, lot_original);
+
+    std::vector<std::string> ids = txids(load());
+    EXPECT_EQ(ids, (std::vector<std::string>{mine, other, fill_original, lot_original}));
+    EXPECT_EQ(m_stats.replays_dropped, 2u);
+
+    std::vector<book::Listing> view;
+    std::map<std::string, book::Listing> reduced;
+    std::string error;
+    ASSERT_TRUE(book::load_book_view(view, reduced, error, options())) << error;
+    ASSERT_EQ(reduced.size(), 3u);
+    EXPECT_EQ(reduced.at(mine).qty, "7");
+    EXPECT_EQ(reduced.at(other).status, "live");
+    EXPECT_EQ(reduced.at(other).qty, "10");
+    EXPECT_EQ(reduced.at(lot_original).price_sats, 1000u);
+}
+
+TEST_F(BookLoadTest, AnActorWithAnAtSignAndCapitalsFindsTheKeyOfItsBareHandle)
+{
+    booktest::Trader shouting = ALICE;
+    shouting.handle = "@ALICE";
+    Json post = booktest::listing_post("10", 1000, booktest::txid_of(0xa0) + "_1");
+    post["handle"] = " Alice";  // the same name, written otherwise
+    std::string id = publish(sign(post, shouting, 1000));
+    EXPECT_EQ(txids(load()), std::vector<std::string>{id});
+    EXPECT_EQ(m_http.count("/api/bsvalias/id/alice@"), 1u);
+}
+
 TEST_F(BookLoadTest, IndexDownOnTheFirstPageTriesAllFourWhatsOnChainLists)
 {
     std::string id = publish(listing(ALICE, 1000));

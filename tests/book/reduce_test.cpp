@@ -153,11 +153,15 @@ TEST(ReduceBook, ThreeOfTenAtOneThousandSats)
 
 TEST(ReduceBook, FillPriceDoesNotOverflowSixtyFourBits)
 {
-    // 10^11 base units at 2 BSV: q * price is far past 2^64.
+    // 10^11 base units at 2 BSV, one unit sold: q * price (about 2 * 10^19) is past 2^64.
     const uint64_t price = 200'000'000;
     auto book = reduce({listing("100000000000", price),
-                        action(0x20, fill_post("75000000000", "25000000000", txid_of(0xbb) + "_2"), SELLER, 1001)});
-    EXPECT_EQ(book.at(LISTING_ID).price_sats, 150'000'000u);
+                        action(0x20, fill_post("99999999999", "1", txid_of(0xbb) + "_2"), SELLER, 1001)});
+    EXPECT_EQ(book.at(LISTING_ID).price_sats, 199'999'999u);
+    // 1.1 * 10^11 left of 1.2 * 10^11 at 2 BSV: 2.2 * 10^19, rounded down.
+    book = reduce({listing("120000000000", price),
+                   action(0x20, fill_post("110000000000", "10000000000", txid_of(0xbb) + "_2"), SELLER, 1001)});
+    EXPECT_EQ(book.at(LISTING_ID).price_sats, 183'333'333u);
     EXPECT_EQ(book::mul_div_floor(18446744073709551615ULL, 18446744073709551615ULL, 18446744073709551615ULL),
               18446744073709551615ULL);
     EXPECT_EQ(book::mul_div_floor(3, 1000, 10), 300u);

@@ -9,6 +9,7 @@
 
 #include "core/base58.h"
 #include "core/hex.h"
+#include "net/market_addresses.h"
 #include "tests/e2e/forger.h"
 #include "tests/e2e/trader.h"
 #include "trade/report_cipher.h"
@@ -144,7 +145,9 @@ TEST_F(TradeEndToEnd, TokenLotSellsInTwoParts)
     json post_tx = chain_tx(listing);
     ASSERT_TRUE(post_tx.contains("vout"));
     EXPECT_EQ(sats_of(post_tx["vout"][0]), 1'000'000);
+    EXPECT_EQ(post_tx["vout"][0]["scriptPubKey"]["addresses"][0], std::string(net::HOUSE_FEE_ADDRESS));
     EXPECT_EQ(sats_of(post_tx["vout"][1]), 1);
+    EXPECT_EQ(post_tx["vout"][1]["scriptPubKey"]["addresses"][0], std::string(net::BOOK_ORACLE_ADDRESS));
     EXPECT_NE(reserves_text(*alice).find(listing), std::string::npos);
 
     // Bob offers on 3 of the 10.

@@ -5,6 +5,7 @@
 //   idle             prints "ready" and runs until stopped
 //   stubborn         ignores the polite stop request, prints "ready", runs until killed
 //   partial          prints "no line end" without a line feed and exits 0
+//   dumps            prints "off" when a crash would write no memory dump, else "on"
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -12,6 +13,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/crash_dumps.h"
 #include "platform/environment.h"
 #include "platform/file_lock.h"
 
@@ -54,6 +56,10 @@ int main(int argc, char** argv)
         std::printf("ready\n");
         std::fflush(stdout);
         idle_forever();
+    }
+    if (mode == "dumps") {
+        std::printf("%s\n", platform::crash_dumps_disabled() ? "off" : "on");
+        return 0;
     }
     if (mode == "partial") {
         std::printf("no line end");

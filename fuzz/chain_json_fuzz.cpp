@@ -1,0 +1,138 @@
+// The chain JSON readers of the endpoint clients (WhatsOnChain, the ordinals indexer, ARC, the
+// registry host): every client call is answered with the fuzz input as its body, under a status
+// the first byte picks, and the pure readers get the same body parsed. Nothing may crash, and an
+// accepted answer holds what its reader promises.
+#include <array>
+
+#include "core/hex.h"
+#include "core/json_get.h"
+#include "fuzz/fuzz_check.h"
+#include "net/arc_client.h"
+#include "net/chain_tx.h"
+#include "net/http.h"
+#include "net/http_client.h"
+#include "net/ordinals_client.h"
+#include "net/registry_client.h"
+#include "net/woc_client.h"
+
+namespace {
+
+const std::string TXID(64, 'a');
+const std::string ADDRESS = "1BgGZ9tcN4rm9KBzDn7KprQz87SZ26SAMH";
+
+// Answers every request with one status and body.
+class OneAnswerHttp final : public net::Http {
+public:
+    OneAnswerHttp(long status, std::string body) : m_status(status), m_body(std::move(body)) {}
+
+    net::JsonReply get_json(const std::string&, int) override
+    {
+        net::JsonReply reply;
+        reply.status = m_status;
+        if (auto doc = core::parse_json(m_body)) reply.json = std::move(*doc);
+        reply.ok = !reply.json.is_null() && m_status >= 200 && m_status <= 299;
+        if (!reply.ok) reply.error = net::http_error_text(m_status, m_body);
+        return reply;
+    }
+    net::HttpReply get(const std::string&, const net::GetOptions& options) override
+    {
+        return reply(options.accept_404, options.max_body);
+    }
+    net::HttpReply post_json(const std::string&, const std::string&, const net::PostOptions&) override
+    {
+        return reply(false, net::MAX_JSON_BODY);
+    }
+
+private:
+    net::HttpReply reply(bool accept_404, size_t max_body) const
+    {
+        net::HttpReply out;
+        if (m_body.size() > max_body) {
+            out.error = net::too_large_text(max_body);
+            return out;
+        }
+        out.status = m_status;
+        out.body = m_body;
+        out.content_type = "application/json";
+        out.ok = (m_status >= 200 && m_status <= 299) || (m_status == 404 && accept_404);
+        if (!out.ok) out.error = net::http_error_text(m_status, m_body);
+        return out;
+    }
+
+    long m_status;
+    std::string m_body;
+};
+
+void pure_readers(const std::string& body)
+{
+    (void)net::woc_broadcast_txid(body);
+    (void)net::arc_error_text(400, body);
+    const auto doc = core::parse_json(body);
+    if (!doc) return;
+    if (auto utxos = net::parse_woc_unspent(*doc)) {
+        for (const auto& u : *utxos) FUZZ_CHECK(core::is_hex64(u.txid));
+    }
+    (void)net::parse_woc_txids(*doc);
+    (void)net::parse_txo(*doc);
+    (void)net::parse_token_txo(*doc);
+    (void)net::parse_token_info(*doc);
+    (void)net::token_amount_text(*doc);
+    if (auto arc = net::parse_arc_answer(*doc)) (void)net::arc_status_class(arc->tx_status);
+    (void)net::chain_output_sats(*doc);
+    (void)net::chain_vout_count(*doc);
+    (void)net::parse_chain_tx(*doc);
+}
+
+void client_calls(unsigned call, net::Http& http)
+{
+    const net::WocClient woc("http://woc.invalid", http);
+    const net::OrdinalsClient ord("http://ord.invalid", "http://content.invalid", http);
+    const net::ArcClient arc("http://arc.invalid", http);
+    const net::RegistryClient reg("http://registry.invalid", "registry.invalid", http);
+    std::string error;
+    switch (call % 22) {
+    case 0: (void)woc.tx_json(TXID); break;
+    case 1: (void)woc.tx(TXID); break;
+    case 2: (void)woc.tx_hex(TXID); break;
+    case 3: (void)woc.spent(TXID, 1); break;
+    case 4: (void)woc.address_txids(ADDRESS, net::WocAddressList::History); break;
+    case 5: (void)woc.unspent(ADDRESS, net::WocUnspentList::All); break;
+    case 6: (void)woc.unspent_any(ADDRESS); break;
+    case 7: (void)woc.broadcast("00"); break;
+    case 8: (void)woc.balances({ADDRESS, ADDRESS}); break;
+    case 9: (void)ord.unspent_txos(ADDRESS, net::TxoSelection{}); break;
+    case 10: (void)ord.txo(TXID, 0); break;
+    case 11: (void)ord.token_unspent(ADDRESS); break;
+    case 12: (void)ord.token_outputs(ADDRESS, TXID + "_0"); break;
+    case 13: (void)ord.token(TXID + "_0"); break;
+    case 14: (void)ord.content(TXID + "_0"); break;
+    case 15: (void)arc.submit("00"); break;
+    case 16: (void)arc.status(TXID); break;
+    case 17: (void)arc.broadcast("00", TXID, error); break;
+    case 18: (void)reg.oracle_txids(ADDRESS, 100, 0); break;
+    case 19: (void)reg.identity_status("02" + std::string(64, '1')); break;
+    case 20: (void)reg.identity_key("alice"); break;
+    default:
+        (void)reg.ident_txids();
+        (void)reg.oi_tx_json(TXID);
+        (void)reg.submit("00");
+        (void)reg.architects();
+        (void)reg.claim_paymail("{}");
+        (void)reg.quota_role("02" + std::string(64, '1'));
+        break;
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    static constexpr std::array<long, 4> STATUSES = {200, 404, 400, 500};
+    fuzz::Cursor in(data, size);
+    const unsigned selector = in.take_byte();
+    const std::string body(in.rest_text());
+    pure_readers(body);
+    OneAnswerHttp http(STATUSES[(selector >> 5) & 3], body);
+    client_calls(selector & 31, http);
+    return 0;
+}

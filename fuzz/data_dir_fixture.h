@@ -1,0 +1,38 @@
+// A private shared data directory for the fuzz targets of the data directory's files: one HD
+// wallet "w1" in the registry, this process registered as an app and bound to it, its keys
+// loaded. The directory lives under the system's temporary folder and goes when the process
+// exits normally.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace fuzz {
+
+inline constexpr const char* FUZZ_WALLET_ID = "w1";
+inline constexpr const char* FUZZ_INSTANCE = "/opt/agoran-fuzz";
+
+class DataDirFixture {
+public:
+    // Sets everything up once; later calls return the same fixture.
+    static DataDirFixture& instance();
+
+    const std::filesystem::path& data() const { return m_data; }
+    // Replaces the file at data() / relative with the bytes, creating its folder.
+    void write(const std::filesystem::path& relative, std::string_view bytes) const;
+    void write_absolute(const std::filesystem::path& path, std::string_view bytes) const;
+    // The wallet file of "w1" as the fixture wrote it (HD, the all-"abandon" mnemonic).
+    static std::string good_wallet_file();
+    // Rewrites the registry, the bind file and the wallet file as set up, and binds and loads
+    // the wallet again (after a target broke them).
+    void restore() const;
+
+private:
+    DataDirFixture();
+    std::filesystem::path m_root;
+    std::filesystem::path m_data;
+};
+
+} // namespace fuzz

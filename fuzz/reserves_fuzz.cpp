@@ -1,0 +1,42 @@
+// The listing reserves file on any content: it reads as a list without crashing, and adding a
+// reserve to it keeps every reserve that was read (a malformed file is kept aside, not lost).
+#include <algorithm>
+#include <filesystem>
+
+#include "fuzz/data_dir_fixture.h"
+#include "fuzz/fuzz_check.h"
+#include "funding/reserves.h"
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    fuzz::DataDirFixture::instance();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    auto& fixture = fuzz::DataDirFixture::instance();
+    const auto path = funding::reserves_path();
+    std::error_code ec;
+    std::filesystem::remove_all(path.parent_path(), ec);
+    fixture.write_absolute(path, fuzz::as_text(data, size));
+
+    const auto before = funding::reserve_list();
+    const std::string txid(64, 'c');
+    for (const auto& r : before) {
+        (void)funding::reserve_for_listing(r.listing);
+        (void)funding::reserve_holds(r.utxo, 0);
+    }
+    const bool already = funding::reserve_holds(txid, 7);
+    const std::string added = funding::reserve_add(txid + "_7", "origin", 5);
+    if (already) return 0;
+    FUZZ_CHECK(added.empty());
+    FUZZ_CHECK(funding::reserve_holds(txid, 7));
+    const auto after = funding::reserve_list();
+    for (const auto& r : before) {
+        FUZZ_CHECK(std::any_of(after.begin(), after.end(), [&](const funding::Reserve& a) {
+            return a.utxo == r.utxo && a.listing == r.listing && a.exp == r.exp;
+        }));
+    }
+    return 0;
+}

@@ -1,0 +1,175 @@
+// The concurrent parts driven hard, for the thread sanitizer (scripts/sanitize.sh runs every test
+// named Concurrent* under it, beside the layers' own tests of the book loader, the coin refresh
+// and the lots scan): the identity and token caches asked and cleared from many threads at once,
+// the progress and log sink replaced while threads report, and the two bounded fan-outs.
+#include <atomic>
+#include <set>
+#include <stdexcept>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "book/identity.h"
+#include "book/load.h"
+#include "book/parallel.h"
+#include "book/token_details.h"
+#include "core/log.h"
+#include "tests/book/devnet_book.h"
+#include "tests/book/post_factory.h"
+#include "tests/support/devnet_fixture.h"
+#include "wallet/parallel_loop.h"
+
+namespace {
+
+constexpr int THREADS = 8;
+
+template <typename Body>
+void on_threads(int count, Body body)
+{
+    std::vector<std::thread> threads;
+    for (int t = 0; t < count; ++t) threads.emplace_back([&body, t] { body(t); });
+    for (auto& thread : threads) thread.join();
+}
+
+class ConcurrentCaches : public testsupport::DevnetTest {
+protected:
+    void SetUp() override
+    {
+        DevnetTest::SetUp();
+        ASSERT_TRUE(m_devnet);
+        book::clear_identity_cache();
+        book::clear_token_cache();
+        m_services = booktest::devnet_services(devnet(), m_http);
+    }
+    void TearDown() override
+    {
+        book::clear_identity_cache();
+        book::clear_token_cache();
+    }
+    booktest::RecordingHttp m_http;
+    book::BookServices m_services;
+};
+
+TEST_F(ConcurrentCaches, IdentityKeysAskedAndClearedFromManyThreadsStayRight)
+{
+    std::vector<booktest::Trader> traders;
+    for (unsigned i = 0; i < 4; ++i) {
+        traders.push_back(booktest::trader(70 + i, "trader" + std::to_string(i)));
+        devnet().set_identity(traders.back().handle, traders.back().pub);
+    }
+    std::atomic<int> wrong{0};
+    on_threads(THREADS, [&](int t) {
+        for (int round = 0; round < 12; ++round) {
+            const auto& who = traders[static_cast<size_t>(round + t) % traders.size()];
+            if (book::identity_key_of(who.handle, m_services) != who.pub) ++wrong;
+            if (t == 0 && round % 4 == 3) book::clear_identity_cache();
+            if (t == 1) (void)book::architect_keys_for_reduction(m_services);
+        }
+    });
+    EXPECT_EQ(wrong.load(), 0);
+}
+
+TEST_F(ConcurrentCaches, TokenDetailsAskedAndClearedFromManyThreadsStayRight)
+{
+    const std::string id = devnet().mint(booktest::OTHER_ADDRESS, "1000", "GLD", booktest::txid_of(0x42) + "_0");
+    std::atomic<int> wrong{0};
+    on_threads(THREADS, [&](int t) {
+        for (int round = 0; round < 12; ++round) {
+            std::string name, sym, icon;
+            book::token_details(id, "bsv21", name, sym, icon, m_services);
+            if (sym != "GLD" || icon != booktest::txid_of(0x42) + "_0") ++wrong;
+            if (t == 0 && round % 5 == 4) book::clear_token_cache();
+        }
+    });
+    EXPECT_EQ(wrong.load(), 0);
+}
+
+// The oracle index is down from its first page while the book loads: the loader gathers the
+// ids from WhatsOnChain's lists of the oracle address, fetches every transaction on its eight
+// threads into one book, and loses no post.
+TEST_F(ConcurrentCaches, BookLoadWithTheIndexDownFetchesEveryPostOnItsThreads)
+{
+    std::vector<booktest::Trader> traders;
+    for (unsigned i = 0; i < 3; ++i) {
+        traders.push_back(booktest::trader(80 + i, "seller" + std::to_string(i)));
+        devnet().set_identity(traders.back().handle, traders.back().pub);
+    }
+    std::set<std::string> published;
+    for (int i = 0; i < 30; ++i) {
+        const auto& who = traders[static_cast<size_t>(i) % traders.size()];
+        const auto post = booktest::sign(booktest::listing_post(std::to_string(10 + i), 1000 + static_cast<uint64_t>(i),
+                                                                booktest::txid_of(0xa0) + "_" + std::to_string(i)),
+                                         who, 1'700'000'000 + i);
+        published.insert(booktest::publish(devnet(), post));
+    }
+    m_http.set_override([](const std::string& url) -> std::optional<net::JsonReply> {
+        if (url.find("/oi/oracle/") != std::string::npos) return booktest::failed_reply();
+        return std::nullopt;
+    });
+    book::LoadOptions options;
+    options.services = m_services;
+    book::LoadStats stats;
+    options.stats = &stats;
+    std::vector<book::PostRecord> posts;
+    std::string error;
+    ASSERT_TRUE(book::load_posts(posts, error, options)) << error;
+    std::set<std::string> loaded;
+    for (const auto& p : posts) loaded.insert(p.txid);
+    EXPECT_EQ(loaded, published);
+    EXPECT_EQ(stats.fetched, published.size());
+}
+
+// The progress sink is replaced (as the desktop program does at start-up and shut-down) while
+// worker threads report: every message reaches exactly one sink, whole.
+TEST(ConcurrentProgress, TheSinkCanBeReplacedWhileThreadsReport)
+{
+    constexpr int MESSAGES = 200;
+    std::atomic<int> first{0}, second{0}, torn{0};
+    auto counting = [&torn](std::atomic<int>& counter) {
+        return [&counter, &torn](core::LogLevel, const std::string& text) {
+            if (text.rfind("step ", 0) != 0) ++torn;
+            ++counter;
+        };
+    };
+    const core::LogSink before = core::set_log_sink(counting(first));
+    std::atomic<bool> done{false};
+    std::thread swapper([&] {
+        bool which = false;
+        while (!done.load()) {
+            core::set_log_sink(which ? counting(first) : counting(second));
+            which = !which;
+            std::this_thread::yield();
+        }
+    });
+    on_threads(THREADS, [](int t) {
+        for (int i = 0; i < MESSAGES; ++i) core::log_progress("step " + std::to_string(t) + "." + std::to_string(i));
+    });
+    done = true;
+    swapper.join();
+    core::set_log_sink(before);
+    EXPECT_EQ(first.load() + second.load(), THREADS * MESSAGES);
+    EXPECT_EQ(torn.load(), 0);
+}
+
+// The fan-outs of the book loader and of the lots scan: every index once, results written from
+// many threads all visible after the call, a throwing item ending only itself.
+TEST(ConcurrentFanOut, BookAndWalletLoopsRunEveryItemOnceAndJoinAll)
+{
+    for (size_t n : {1u, 3u, 8u, 50u}) {
+        std::vector<int> book_hits(n, 0), wallet_hits(n, 0);
+        book::parallel_for(n, [&](size_t i) {
+            ++book_hits[i];
+            if (i % 7 == 3) throw std::runtime_error("one item fails");
+        });
+        wallet::parallel_for(n, 6, [&](size_t i) {
+            ++wallet_hits[i];
+            if (i % 5 == 2) throw std::runtime_error("one item fails");
+        });
+        for (size_t i = 0; i < n; ++i) {
+            EXPECT_EQ(book_hits[i], 1) << "book, n " << n << ", item " << i;
+            EXPECT_EQ(wallet_hits[i], 1) << "wallet, n " << n << ", item " << i;
+        }
+    }
+}
+
+} // namespace

@@ -1,0 +1,356 @@
+// The rows of the fault matrix that no layer's own suite covers: outside failures met in the
+// middle of a payment, and a full disk or a crash while the program saves the files it owns.
+// Every row checks what the user is told and that nothing already on disk or on the chain is
+// lost or paid twice. (The other rows live beside the code they exercise; see README.md here.)
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "core/json_get.h"
+#include "funding/coin_state.h"
+#include "funding/pay.h"
+#include "funding/refresh.h"
+#include "funding/reserves.h"
+#include "net/http_client.h"
+#include "net/service_config.h"
+#include "tests/funding/funding_fixture.h"
+#include "tests/pursa/pursa_program.h"
+#include "tx/parse.h"
+#include "tx/script.h"
+#include "wallet/lots_cache.h"
+#include "wallet/wallet_file.h"
+#include "wallet/wallet_key.h"
+#include "wallet/wallet_lock.h"
+#include "wallet/wallet_state.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using fundingtest::OtherParty;
+
+const fs::path FULL_DEVICE = "/dev/full";
+
+// Points the temporary file of target at a device that refuses every write: the disk is full
+// at the moment the program saves target. False when the system has no such device.
+bool disk_full_for(const fs::path& target)
+{
+    std::error_code ec;
+    if (!fs::exists(FULL_DEVICE, ec)) return false;
+    fs::create_directories(target.parent_path(), ec);
+    fs::path tmp = target;
+    tmp += ".tmp";
+    fs::remove(tmp, ec);
+    fs::create_symlink(FULL_DEVICE, tmp, ec);
+    return !ec;
+}
+
+void disk_has_room_for(const fs::path& target)
+{
+    fs::path tmp = target;
+    tmp += ".tmp";
+    std::error_code ec;
+    fs::remove(tmp, ec);
+}
+
+// The temporary file a save left behind when the program died between writing it and the
+// rename: a complete but different file, or a torn one.
+void crash_left_temporary(const fs::path& target, const std::string& content)
+{
+    fs::path tmp = target;
+    tmp += ".tmp";
+    std::ofstream(tmp, std::ios::binary | std::ios::trunc) << content;
+}
+
+std::string file_text(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+class PaymentFaults : public fundingtest::FundingDevnetTest {
+protected:
+    std::vector<tx::TxOutput> to_other(core::Amount sats) const { return {{sats, tx::p2pkh_script(OtherParty{}.hash)}}; }
+
+    // Every transaction on the simulator's chain or mempool that pays the other party.
+    int payments_to_other_on_chain()
+    {
+        auto reply = devnet().get("/woc/v1/bsv/main/address/" + OtherParty{}.address + "/unspent/all");
+        const auto list = reply.json();
+        const auto* result = core::json_member(list, "result");
+        return result && result->is_array() ? static_cast<int>(result->size()) : -1;
+    }
+
+    size_t spent_set_size()
+    {
+        wallet::WalletLock lock;
+        EXPECT_TRUE(funding::ensure_coin_state());
+        return funding::coin_state().spent.size();
+    }
+};
+
+// WhatsOnChain answers 429 to everything for a while. The payment cannot confirm its broadcast
+// (only WhatsOnChain's copy counts), so it reports WhatsOnChain's sentence after the client's
+// back-offs and marks no coin spent, even though ARC may have taken the transaction. Paying again
+// once the storm is over finds that same transaction: the payment is made once, never twice.
+TEST_F(PaymentFaults, WhatsOnChain429StormNeverPaysTwice)
+{
+    fund(0, {40000});
+    std::vector<long> waits;
+    std::mutex waits_mutex;
+    net::CurlHttp http([&](std::chrono::milliseconds d) {
+        std::lock_guard<std::mutex> lock(waits_mutex);
+        waits.push_back(static_cast<long>(d.count()));
+    });
+    funding::set_funding_http(&http);
+    devnet().fault("woc", {{"rate_limit_next", 100000}});
+
+    const std::string result = funding::pay_outputs(to_other(10000));
+    EXPECT_EQ(result, "error: broadcast failed: HTTP 429 \u2013 WhatsOnChain is rate-limiting. Wait a few seconds and try again.");
+    {
+        std::lock_guard<std::mutex> lock(waits_mutex);
+        EXPECT_FALSE(waits.empty()) << "the client backed off before giving up";
+    }
+    devnet().clear_faults();
+    EXPECT_EQ(spent_set_size(), 0u);
+    EXPECT_LE(payments_to_other_on_chain(), 1);
+
+    const std::string again = funding::pay_outputs(to_other(10000));
+    funding::set_funding_http(nullptr);
+    EXPECT_EQ(again.rfind("success: ", 0), 0u) << again;
+    EXPECT_EQ(payments_to_other_on_chain(), 1);
+}
+
+// The simulator (every service at once) goes away in the middle of a payment, after WhatsOnChain
+// took the transaction but before any answer reached the program, and comes back on the same
+// address with its state. The payment is recognised on the chain: reported paid, paid once, and
+// its change spendable.
+TEST_F(PaymentFaults, SimulatorRestartedDuringAPaymentIsRecognisedAndNeverPaidTwice)
+{
+    // A simulator that keeps its address across a restart.
+    const int port = devnet().port();
+    testsupport::TempDir state;
+    m_devnet->stop();
+    m_devnet = testsupport::Devnet::start({{"--port", std::to_string(port)}, state.path() / "state"});
+    ASSERT_TRUE(m_devnet);
+    ASSERT_EQ(devnet().port(), port);
+    ASSERT_TRUE(devnet().write_services(m_data));
+    net::reload_current_services();
+
+    const std::string coin = fund(0, {50000});
+    funding::set_poll_timing({200ms, 40});
+    devnet().fault("registry", {{"status", 503}, {"body", "down"}});
+    devnet().fault("woc", {{"lose_next", 1}});
+    devnet().fault("arc", {{"delay_ms", 4000}, {"down", true}});
+    const auto mempool_before = devnet().get("/admin/status").json().value("mempool", -1);
+
+    std::string result;
+    std::thread payer([&] { result = funding::pay_outputs(to_other(10000)); });
+    // Wait until WhatsOnChain has taken the transaction (its answer is lost), then restart.
+    bool taken = false;
+    for (int i = 0; i < 200 && !taken; ++i) {
+        std::this_thread::sleep_for(25ms);
+        taken = devnet().get("/admin/status").json().value("mempool", -1) > mempool_before;
+    }
+    EXPECT_TRUE(taken);
+    EXPECT_TRUE(devnet().restart());
+    payer.join();
+
+    ASSERT_EQ(result.rfind("success: ", 0), 0u) << result;
+    const std::string txid = result.substr(9);
+    EXPECT_EQ(payments_to_other_on_chain(), 1);
+    EXPECT_EQ(devnet().get("/woc/v1/bsv/main/tx/" + coin + "/0/spent").json().value("txid", ""), txid);
+
+    // The next payment spends the change of the first, never the coin it already spent.
+    const std::string next = funding::pay_outputs(to_other(5000));
+    ASSERT_EQ(next.rfind("success: ", 0), 0u) << next;
+    auto raw = core::hex_decode(chain_hex(next.substr(9)));
+    ASSERT_TRUE(raw);
+    auto t = tx::tx_parse(*raw);
+    ASSERT_TRUE(t);
+    for (const auto& in : t->inputs) EXPECT_EQ(in.txid, txid);
+    EXPECT_EQ(payments_to_other_on_chain(), 2);
+}
+
+// Pursa locks the wallet while the program is running with its keys loaded: the program stops
+// using them. The payment is refused with a sentence, nothing is sent, and the locked file is
+// never written back in the clear; once unlocked, the payment goes through.
+TEST_F(PaymentFaults, WalletLockedByPursaWhileTheProgramRunsStopsPayments)
+{
+    fund(0, {30000});
+    {
+        wallet::WalletLock lock;
+        ASSERT_TRUE(wallet::wallet_load());
+    }
+    auto locked = pursatest::run_pursa(m_temp.path(), {"lock", "--password", "correct horse"});
+    ASSERT_EQ(locked.exit_code, 0) << locked.output;
+    const std::string envelope = read_text(wallet_rel("w1"));
+
+    const std::string result = funding::pay_outputs(to_other(10000));
+    EXPECT_EQ(result.rfind("error: ", 0), 0u) << result;
+    EXPECT_EQ(payments_to_other_on_chain(), 0);
+    EXPECT_EQ(read_text(wallet_rel("w1")), envelope) << "the locked file is left as Pursa wrote it";
+    EXPECT_EQ(envelope.find("abandon"), std::string::npos);
+
+    auto unlocked = pursatest::run_pursa(m_temp.path(), {"unlock", "--password", "correct horse"});
+    ASSERT_EQ(unlocked.exit_code, 0) << unlocked.output;
+    const std::string again = funding::pay_outputs(to_other(10000));
+    EXPECT_EQ(again.rfind("success: ", 0), 0u) << again;
+    EXPECT_EQ(payments_to_other_on_chain(), 1);
+}
+
+// --- the files the program owns: a full disk or a crash while saving ---
+
+class FileFaults : public fundingtest::FundingTest {
+protected:
+    void SetUp() override
+    {
+        FundingTest::SetUp();
+        if (!fs::exists(FULL_DEVICE)) GTEST_SKIP() << "no always-full device on this system";
+        bind_wallet();
+    }
+    std::string key()
+    {
+        wallet::WalletLock lock;
+        return wallet::wallet_key();
+    }
+};
+
+TEST_F(FileFaults, FullDiskWhileSavingTheWalletFileKeepsTheOldFile)
+{
+    const fs::path file = path(wallet_rel("w1"));
+    const std::string before = file_text(file);
+    ASSERT_TRUE(disk_full_for(file));
+    {
+        wallet::WalletLock lock;
+        wallet::TvOwnedOrd ord;
+        ord.origin = std::string(64, 'a') + "_0";
+        wallet::wallet_state().owned.push_back(ord);
+        EXPECT_FALSE(wallet::wallet_save());
+    }
+    EXPECT_EQ(file_text(file), before);
+    disk_has_room_for(file);
+    wallet::WalletLock lock;
+    EXPECT_TRUE(wallet::wallet_save());
+    EXPECT_NE(file_text(file).find(std::string(64, 'a') + "_0"), std::string::npos);
+    wallet::wallet_forget();
+    EXPECT_TRUE(wallet::wallet_load());
+}
+
+TEST_F(FileFaults, FullDiskWhileSavingTheReservesKeepsEveryReserve)
+{
+    const std::string a = std::string(64, 'a') + "_0";
+    const std::string b = std::string(64, 'b') + "_1";
+    ASSERT_EQ(funding::reserve_add(a, "origin-a", 100), "");
+    const fs::path file = funding::reserves_path();
+    const std::string before = file_text(file);
+    // A failed save removes its temporary file: the disk is made full again before each one.
+    ASSERT_TRUE(disk_full_for(file));
+    EXPECT_EQ(funding::reserve_add(b, "origin-b", 200), "error: could not write Agoran reserve.");
+    ASSERT_TRUE(disk_full_for(file));
+    EXPECT_EQ(funding::reserve_bind_listing(a, std::string(64, 'c')), "error: could not update Agoran reserve.");
+    ASSERT_TRUE(disk_full_for(file));
+    EXPECT_FALSE(funding::reserve_remove(a));
+    EXPECT_EQ(file_text(file), before);
+    ASSERT_EQ(funding::reserve_list().size(), 1u);
+    EXPECT_EQ(funding::reserve_list()[0].utxo, a);
+
+    disk_has_room_for(file);
+    EXPECT_EQ(funding::reserve_add(b, "origin-b", 200), "");
+    EXPECT_EQ(funding::reserve_list().size(), 2u);
+}
+
+TEST_F(FileFaults, FullDiskWhileSavingTheSnapshotsKeepsTheLastOnes)
+{
+    const std::string k = key();
+    const std::string spent_txid(64, 'd');
+    {
+        wallet::WalletLock lock;
+        ASSERT_TRUE(funding::ensure_coin_state());
+        funding::add_spent({{spent_txid, 3, ""}});
+        ASSERT_TRUE(funding::save_snapshots());
+    }
+    const std::string spent_before = file_text(funding::spent_snapshot_path(k));
+    const std::string change_before = file_text(funding::change_snapshot_path(k));
+    ASSERT_TRUE(disk_full_for(funding::spent_snapshot_path(k)));
+    ASSERT_TRUE(disk_full_for(funding::change_snapshot_path(k)));  // both saves are tried
+    {
+        wallet::WalletLock lock;
+        funding::add_spent({{std::string(64, 'e'), 0, ""}});
+        EXPECT_FALSE(funding::save_snapshots());
+    }
+    EXPECT_EQ(file_text(funding::spent_snapshot_path(k)), spent_before);
+    EXPECT_EQ(file_text(funding::change_snapshot_path(k)), change_before);
+
+    // The lots scan's snapshot.
+    wallet::LotSnapshot lots;
+    lots.txids = {std::string(64, 'f')};
+    ASSERT_TRUE(wallet::write_lot_snapshot(k, lots));
+    const fs::path lot_file = m_data / "ord_snap" / (k + ".json");
+    const std::string lots_before = file_text(lot_file);
+    ASSERT_TRUE(disk_full_for(lot_file));
+    lots.txids.push_back(std::string(64, '1'));
+    EXPECT_FALSE(wallet::write_lot_snapshot(k, lots));
+    EXPECT_EQ(file_text(lot_file), lots_before);
+
+    // A restart reads the last good snapshots.
+    disk_has_room_for(funding::spent_snapshot_path(k));
+    disk_has_room_for(funding::change_snapshot_path(k));
+    disk_has_room_for(lot_file);
+    wallet::WalletLock lock;
+    funding::reset_coin_state();
+    ASSERT_TRUE(funding::ensure_coin_state());
+    EXPECT_TRUE(funding::is_spent(spent_txid, 3));
+    auto read_back = wallet::read_lot_snapshot(k);
+    ASSERT_TRUE(read_back);
+    EXPECT_EQ(read_back->txids, std::vector<std::string>{std::string(64, 'f')});
+}
+
+// The program died after writing "<file>.tmp" and before the rename: the file itself is what was
+// there before, the next load ignores the temporary, and the next save replaces it.
+TEST_F(FileFaults, CrashBetweenTheTemporaryWriteAndTheRenameLosesNothing)
+{
+    const std::string k = key();
+    const std::string a = std::string(64, 'a') + "_0";
+    ASSERT_EQ(funding::reserve_add(a, "origin-a", 100), "");
+    {
+        wallet::WalletLock lock;
+        ASSERT_TRUE(funding::ensure_coin_state());
+        funding::add_spent({{std::string(64, 'd'), 3, ""}});
+        ASSERT_TRUE(funding::save_snapshots());
+    }
+    const fs::path wallet_file = path(wallet_rel("w1"));
+    crash_left_temporary(wallet_file, R"({"mnemonic": "legal winner thank year wave sausage worth useful legal winner thank yel)");
+    crash_left_temporary(funding::reserves_path(), R"({"reserves": []})");
+    crash_left_temporary(funding::spent_snapshot_path(k), R"({"outpoints": [)");
+
+    // A new process starts.
+    wallet::wallet_forget();
+    {
+        wallet::WalletLock lock;
+        ASSERT_TRUE(wallet::wallet_load());
+        EXPECT_EQ(wallet::wallet_state().mnemonic.view().substr(0, 7), "abandon");
+        ASSERT_TRUE(funding::ensure_coin_state());
+        EXPECT_TRUE(funding::is_spent(std::string(64, 'd'), 3));
+    }
+    ASSERT_EQ(funding::reserve_list().size(), 1u);
+
+    // The next saves go through and leave no temporary behind.
+    EXPECT_EQ(funding::reserve_add(std::string(64, 'b') + "_1", "", 5), "");
+    {
+        wallet::WalletLock lock;
+        EXPECT_TRUE(funding::save_snapshots());
+        EXPECT_TRUE(wallet::wallet_save());
+    }
+    for (const fs::path& p : {wallet_file, funding::reserves_path(), funding::spent_snapshot_path(k)}) {
+        fs::path tmp = p;
+        tmp += ".tmp";
+        EXPECT_FALSE(fs::exists(tmp)) << tmp;
+    }
+    EXPECT_EQ(funding::reserve_list().size(), 2u);
+}
+
+} // namespace
