@@ -104,10 +104,12 @@ protected:
         QTest::mouseClick(button, Qt::LeftButton);
     }
 
-    // The message window's title and text, once it shows; "" when none shows in time.
+    // The message window's title and text, once it shows; "" when none shows in time. A
+    // confirmation already answered may linger a moment: it is not the message.
     std::string message(int ms = 3000)
     {
-        if (!QTest::qWaitFor([&] { return main->messageWindow() != nullptr; }, ms)) return "";
+        auto shown = [&] { return main->messageWindow() && !main->messageWindow()->confirmMode(); };
+        if (!QTest::qWaitFor(shown, ms)) return "";
         auto* note = main->messageWindow();
         return note->title().toStdString() + ": " + note->text().toStdString();
     }

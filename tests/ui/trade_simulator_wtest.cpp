@@ -185,9 +185,11 @@ protected:
         ASSERT_TRUE(idle());
     }
 
+    // The message window's title and text; a confirmation already answered is not it.
     std::string message(int ms = 5000)
     {
-        if (!QTest::qWaitFor([&] { return main->messageWindow() != nullptr; }, ms)) return "";
+        auto shown = [&] { return main->messageWindow() && !main->messageWindow()->confirmMode(); };
+        if (!QTest::qWaitFor(shown, ms)) return "";
         return main->messageWindow()->title().toStdString() + ": " + main->messageWindow()->text().toStdString();
     }
     void dismiss()
@@ -204,7 +206,12 @@ protected:
         QObject::connect(main.get(), &ui::MainWindow::messageHandled, main.get(),
                          [&](int m) { arrived |= m == ui::MSG_ACTION_RESULT; });
         QTest::mouseClick(child<QAbstractButton>(window, id), Qt::LeftButton);
-        if (!QTest::qWaitFor([&] { return arrived || (!main->isBusy() && main->messageWindow()); }, 180'000))
+        // A refusal ends it as well; a confirmation on the way does not.
+        if (!QTest::qWaitFor(
+                [&] {
+                    return arrived || (!main->isBusy() && main->messageWindow() && !main->messageWindow()->confirmMode());
+                },
+                180'000))
             return "no result";
         const std::string shown = message();
         EXPECT_TRUE(idle());
