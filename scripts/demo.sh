@@ -91,4 +91,8 @@ fi
 
 echo "demo: starting Tavrin Agoran; the Pursa stand-in for your wallet:"
 echo "        LOCALAPPDATA=$state/user $build/pursa/pursa show"
-"$build/ui/tavrin-agoran"
+# In the background, so that Ctrl-C (or a TERM sent to this script) reaches the trap at once.
+"$build/ui/tavrin-agoran" &
+ui_pid=$!
+pids+=("$ui_pid")
+wait "$ui_pid" || true
