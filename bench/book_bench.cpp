@@ -391,11 +391,9 @@ void BM_Verify(benchmark::State& state)
 }
 
 // The 300 identity look-ups alone, made one after another (1) or on the book's eight threads (8).
-// Against the simulator the eight-thread run is the slower one: each request opens a new
-// connection, the simulator's HTTP server listens with a backlog of 5, and a burst of eight
-// connections can lose a SYN, which the kernel sends again only after a second (watch
-// ListenOverflows and TCPSynRetrans in /proc/net/netstat). WarmRestart pays the same second.
-// Real services, tens of milliseconds away, are the other way round.
+// Each request opens a new connection, so this also measures how well the simulator takes a
+// burst of eight connects: with a short listen queue some are dropped and the kernel sends them
+// again only a second later (ListenOverflows and TCPSynRetrans in /proc/net/netstat).
 void BM_IdentityLookups(benchmark::State& state)
 {
     BenchBook& b = BenchBook::of(2000);

@@ -1,13 +1,13 @@
 #include "book/book_view.h"
 
 #include <algorithm>
-#include <chrono>
 #include <map>
 
 #include "book/parallel.h"
 #include "book/post.h"
 #include "book/reduce_context.h"
 #include "book/token_details.h"
+#include "core/market_clock.h"
 
 namespace book {
 
@@ -77,9 +77,7 @@ bool load_book_view(std::vector<Listing>& out, std::map<std::string, Listing>& r
         std::vector<PostRecord> posts;
         if (!load_posts(posts, error, options)) return false;
         reduce_book(posts, reduce_context_for(posts, options), reduced);
-        int64_t now = std::chrono::duration_cast<std::chrono::seconds>(
-                          std::chrono::system_clock::now().time_since_epoch()).count();
-        out = book_view_of(reduced, now);
+        out = book_view_of(reduced, core::market_time());
         fill_token_details(out, options.services);
         return true;
     } catch (...) {

@@ -22,8 +22,9 @@ void fill_token_details(std::vector<Listing>& listings, const BookServices& serv
 // The same for the given listings, whatever they miss.
 void fill_token_details(const std::vector<Listing*>& listings, const BookServices& services = default_services());
 
-// Loads the book, reduces it and builds the view with its token details. Clears the outputs
-// first; on a failed load returns false with the loader's error text. Blocks on the network.
+// Loads the book, reduces it and builds the view (expired at the market time, core/market_clock.h)
+// with its token details. Clears the outputs first; on a failed load returns false with the
+// loader's error text. Blocks on the network.
 [[nodiscard]] bool load_book_view(std::vector<Listing>& out, std::string& error);
 [[nodiscard]] bool load_book_view(std::vector<Listing>& out, std::string& error, const LoadOptions& options);
 // The same, and reduced receives every listing as reduction left it, before the view marked

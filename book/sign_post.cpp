@@ -1,10 +1,10 @@
 #include "book/sign_post.h"
 
 #include <atomic>
-#include <chrono>
 
 #include "book/identity.h"
 #include "book/signing.h"
+#include "core/market_clock.h"
 #include "wallet/identity_keys.h"
 #include "wallet/wallet_file.h"
 #include "wallet/wallet_lock.h"
@@ -18,8 +18,7 @@ std::atomic<int64_t> g_last_ts{0};
 // Now, or one second after the last time handed out, whichever is later.
 int64_t fresh_ts()
 {
-    int64_t now = std::chrono::duration_cast<std::chrono::seconds>(
-                      std::chrono::system_clock::now().time_since_epoch()).count();
+    int64_t now = core::market_time();
     int64_t last = g_last_ts.load();
     int64_t ts = now;
     do {

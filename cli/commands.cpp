@@ -76,7 +76,8 @@ std::string utc_time(int64_t t)
 std::string item_label(const book::Listing& l)
 {
     std::string label = l.name;
-    if (!l.sym.empty()) label += (label.empty() ? "" : "  ") + l.sym;
+    // A token's name is often its symbol; it is not printed twice.
+    if (!l.sym.empty() && l.sym != label) label += (label.empty() ? "" : "  ") + l.sym;
     return label.empty() ? short_id(l.origin) : label;
 }
 

@@ -3,6 +3,13 @@
 # Files ending in _linux.cpp or _windows.cpp are compiled only on that operating system.
 
 function(agoran_warnings target)
+  if(MSVC)
+    target_compile_options(${target} PRIVATE /W4 /utf-8 /permissive- /Zc:__cplusplus)
+    if(AGORAN_WERROR)
+      target_compile_options(${target} PRIVATE /WX)
+    endif()
+    return()
+  endif()
   target_compile_options(${target} PRIVATE -Wall -Wextra)
   if(AGORAN_WERROR)
     target_compile_options(${target} PRIVATE -Werror)

@@ -1,8 +1,10 @@
 #include "devnet/server.h"
 
 #include <chrono>
+#include <cstdint>
 
 #include "devnet/routes.h"
+#include "platform/listen_backlog.h"
 
 namespace devnet {
 
@@ -59,6 +61,14 @@ bool DevnetServer::start(std::string& error)
     m_http->set_tcp_nodelay(true);
     m_http->set_keep_alive_max_count(1000);
     m_http->set_payload_max_length(64 * 1024 * 1024);
+    // The library listens with a queue of five; a loader opening eight connections at once would
+    // see some of them dropped and retried a second later. The socket is remembered as it is
+    // made and its queue widened once bound.
+    std::intptr_t listening = -1;
+    m_http->set_socket_options([&listening](socket_t sock) {
+        httplib::default_socket_options(sock);
+        listening = static_cast<std::intptr_t>(sock);
+    });
     m_http->Get(".*", [this](const httplib::Request& req, httplib::Response& res) { handle("GET", req, res); });
     m_http->Post(".*", [this](const httplib::Request& req, httplib::Response& res) { handle("POST", req, res); });
     if (m_options.port == 0) {
@@ -70,6 +80,8 @@ bool DevnetServer::start(std::string& error)
         error = "cannot listen on 127.0.0.1:" + std::to_string(m_options.port);
         return false;
     }
+    m_http->set_socket_options(httplib::default_socket_options);
+    if (listening != -1) platform::widen_listen_backlog(listening, 512);
     m_listener = std::thread([this] { m_http->listen_after_bind(); });
     if (m_options.block_interval_s > 0) m_miner = std::thread([this] { mine_on_timer(); });
     return true;

@@ -69,7 +69,7 @@ public:
             if (!same_wallet()) return WALLET_CHANGED;
             mode = RefreshMode::Normal;
 
-            Gathered coins = gather_coins(m_options.hold_back, m_options.must_spend);
+            Gathered coins = gather_coins(held_back(), m_options.must_spend);
             if (!same_wallet()) return WALLET_CHANGED;
             if (!coins.any()) {
                 if (auto done = settled()) return *done;
@@ -164,8 +164,17 @@ private:
         return "success: " + s.txid;
     }
 
+    // The caller's hold-back list and the inputs this payment could not ask about.
+    std::vector<std::string> held_back() const
+    {
+        std::vector<std::string> out = m_options.hold_back;
+        out.insert(out.end(), m_unanswered.begin(), m_unanswered.end());
+        return out;
+    }
+
     // Puts the inputs the chain shows spent (or does not know) in the spent set; the others
-    // stay spendable. When one of this payment's own transactions spends them, it is done.
+    // stay spendable. Inputs whose question failed sit out the rest of this payment only.
+    // When one of this payment's own transactions spends them, it is done.
     std::optional<std::string> release_gone_inputs(const std::vector<tx::TxInput>& inputs)
     {
         std::vector<std::string> own;
@@ -187,6 +196,7 @@ private:
         }
         add_spent(gone);
         (void)save_snapshots();
+        for (size_t i : verdict.unanswered) m_unanswered.push_back(net::lower_ascii(inputs[i].txid) + "_" + std::to_string(inputs[i].vout));
         return std::nullopt;
     }
 
@@ -209,6 +219,7 @@ private:
     core::Hash160 m_change;
     std::string m_key;  // the wallet paying
     std::vector<Sent> m_sent;
+    std::vector<std::string> m_unanswered;  // "txid_vout" of inputs the chain could not be asked about
     std::string m_last;
     int m_failed_broadcasts = 0;
     bool m_saw_coins = false;

@@ -28,7 +28,8 @@ struct PayOptions {
 // changed.".
 //
 // Up to three attempts. After "missing inputs" or a conflict, the chain is asked which inputs
-// are spent, and only those (and the ones it does not know) join the spent set. A transaction
+// are spent, and only those (and the ones it does not know) join the spent set; an input the
+// chain could not be asked about sits out the rest of this payment only. A transaction
 // of an earlier attempt that turns up on the chain after all ends the payment as a success, so
 // nothing is ever paid twice.
 //

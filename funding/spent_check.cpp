@@ -13,8 +13,12 @@ SpentVerdict check_spent_inputs(const std::vector<tx::TxInput>& inputs, const st
     ChainClients clients = chain_clients();
     for (size_t i = 0; i < inputs.size(); ++i) {
         auto answer = clients.woc.spent(net::lower_ascii(inputs[i].txid), inputs[i].vout);
-        if (answer && answer->state == net::SpentCheck::State::Unspent) continue;
-        if (answer && answer->state == net::SpentCheck::State::Spent) {
+        if (!answer) {
+            verdict.unanswered.push_back(i);
+            continue;
+        }
+        if (answer->state == net::SpentCheck::State::Unspent) continue;
+        if (answer->state == net::SpentCheck::State::Spent) {
             std::string spender = net::lower_ascii(answer->spender_txid);
             if (std::find(own_txids.begin(), own_txids.end(), spender) != own_txids.end()) verdict.settled = spender;
         }

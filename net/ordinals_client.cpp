@@ -135,6 +135,19 @@ std::optional<std::string> token_amount_text(const Json& value)
     return first == std::string::npos ? std::string("0") : digits.substr(first);
 }
 
+// The "insc"."file" of a "data" object, when it has one.
+std::optional<InscriptionFile> read_insc_file(const Json* data)
+{
+    const Json* insc = data ? core::json_object(*data, "insc") : nullptr;
+    const Json* file = insc ? core::json_object(*insc, "file") : nullptr;
+    if (!file) return std::nullopt;
+    InscriptionFile f;
+    f.type = core::json_string(*file, "type");
+    f.size = std::max<int64_t>(core::json_int64(*file, "size"), 0);
+    f.hash = core::json_string(*file, "hash");
+    return f;
+}
+
 std::optional<Txo> parse_txo(const Json& entry)
 {
     if (!entry.is_object()) return std::nullopt;
@@ -154,6 +167,7 @@ std::optional<Txo> parse_txo(const Json& entry)
     if (const Json* origin = core::json_object(entry, "origin")) {
         auto outpoint = core::json_string(*origin, "outpoint");
         if (is_outpoint_text(outpoint)) txo.origin = lower_ascii(outpoint);
+        txo.origin_file = read_insc_file(core::json_object(*origin, "data"));
     }
     if (const Json* data = core::json_object(entry, "data")) {
         txo.data = *data;
@@ -163,15 +177,7 @@ std::optional<Txo> parse_txo(const Json& entry)
         txo.has_insc = insc != nullptr;
         txo.has_bsv20 = bsv20 != nullptr;
         txo.has_bsv21 = bsv21 != nullptr;
-        if (insc) {
-            if (const Json* file = core::json_object(*insc, "file")) {
-                InscriptionFile f;
-                f.type = core::json_string(*file, "type");
-                f.size = std::max<int64_t>(core::json_int64(*file, "size"), 0);
-                f.hash = core::json_string(*file, "hash");
-                txo.file = std::move(f);
-            }
-        }
+        txo.file = read_insc_file(data);
         if (const Json* token = bsv20 ? bsv20 : bsv21) {
             txo.token = read_token_data(*token);
             if (!txo.token) return std::nullopt;

@@ -46,6 +46,9 @@ struct Txo {
     bool has_bsv20 = false;
     bool has_bsv21 = false;
     std::optional<InscriptionFile> file;
+    // The file of its origin's inscription ("origin"."data"."insc"."file"): an inscription that
+    // moved on carries no "data" of its own, and this is still what it is.
+    std::optional<InscriptionFile> origin_file;
     std::optional<TokenData> token;
     Json data;  // the whole "data" object (null when none), for readers of other members
 

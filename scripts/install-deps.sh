@@ -10,6 +10,7 @@ PACKAGES=(
   libcpp-httplib-dev libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
   clang-14 libclang-rt-14-dev llvm-14
+  g++-mingw-w64-x86-64
 )
 
 missing=()

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Renders the desktop program's windows in each of the four themes to PNG files, offscreen:
-# the main window with a book, the Settings, Help and message windows.
+# the main window with a book, the Settings, Help and message windows, and the trade dialogs.
 #
 #   bash scripts/screenshots.sh [OUT_DIR]               a made-up market drawn from memory
 #   bash scripts/screenshots.sh --simulator [OUT_DIR]   the book of a seeded local simulator
 #
-# OUT_DIR defaults to build/screenshots. The main window's Gold-Blue picture is also copied to
-# resources/screenshots/ when --readme is given.
+# OUT_DIR defaults to build/screenshots. Pictures are named <window>-<theme>.png: windows main,
+# settings, help, message, list, buy, offer-cancel, complete, mine, history, chart-line,
+# chart-bar, report; themes gold-blue, forest, rose, gold. With --readme the Gold-Blue pictures
+# of the main window and the trade dialogs are also copied to resources/screenshots/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -59,4 +61,9 @@ if [ "$readme" = 1 ]; then
   mkdir -p resources/screenshots
   cp "$out/main-gold-blue.png" resources/screenshots/main-gold-blue.png
   echo "copied $out/main-gold-blue.png to resources/screenshots/"
+  # The trade dialogs in the Gold-Blue theme.
+  for dialog in list buy offer-cancel complete mine history chart-line chart-bar report; do
+    cp "$out/$dialog-gold-blue.png" "resources/screenshots/$dialog-gold-blue.png"
+  done
+  echo "copied the trade dialogs' Gold-Blue pictures to resources/screenshots/"
 fi

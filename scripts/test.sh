@@ -16,6 +16,7 @@ phase() {
 }
 
 phase "install dependencies" bash scripts/install-deps.sh
+phase "Windows check of platform/" bash scripts/check-windows.sh
 phase "build" bash -c 'cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo && cmake --build build'
 phase "tests" ctest --test-dir build --output-on-failure -j"$(nproc)" --timeout 600
 phase "address+undefined build and tests" bash scripts/sanitize.sh address

@@ -207,7 +207,12 @@ Completion complete_offer(std::string_view offer_text, const book::Listing& list
 
     find_leftover(t, book::ascii_lower(txid), out);
     const std::string listing_id = book::ascii_lower(listing.id);
-    if (out.leftover_outpoint.empty() || !funding::reserve_rebind(listing_id, out.leftover_outpoint).empty())
+    // A sale of every lot listed closes the listing: units left over from a listing of part of
+    // a lot are the seller's to list again, not held for a sold listing.
+    const auto lots_listed = book::parse_decimal_u64(listing.qty);
+    const auto taken = book::parse_decimal_u64(out.check.qty);
+    const bool sold_out = lots_listed && taken && *taken >= *lots_listed;
+    if (sold_out || out.leftover_outpoint.empty() || !funding::reserve_rebind(listing_id, out.leftover_outpoint).empty())
         (void)funding::reserve_remove(listing_id);
     return out;
 }

@@ -7,9 +7,11 @@
 #include "platform/data_dir.h"
 #include "ui/app_art.h"
 #include "ui/live_services.h"
+#include "ui/live_trade_services.h"
 #include "ui/main_window.h"
 #include "ui/single_instance.h"
 #include "ui/theme.h"
+#include "ui/trade_dialogs.h"
 #include "ui/ui_style.h"
 
 int main(int argc, char** argv)
@@ -32,6 +34,7 @@ int main(int argc, char** argv)
     int code = 0;
     {
         ui::MainWindow window(ui::make_live_services());
+        ui::TradeDialogs dialogs(window, ui::make_live_trade_services());
         QObject::connect(&server, &ui::SingleInstanceServer::activationRequested, &window,
                          &ui::MainWindow::bringForward);
         window.show();

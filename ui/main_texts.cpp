@@ -1,12 +1,11 @@
 #include "ui/main_texts.h"
 
 #include <array>
-#include <ctime>
-#include <mutex>
 
 #include "core/amount.h"
 #include "ui/control_ids.h"
 #include "ui/seller_choices.h"
+#include "ui/time_text.h"
 
 namespace ui {
 
@@ -57,19 +56,8 @@ size_t live_count(const std::vector<book::Listing>& book)
 std::string local_date(int64_t unix_seconds)
 {
     if (unix_seconds <= 0) return "-";
-    const std::time_t t = static_cast<std::time_t>(unix_seconds);
-    std::tm tm{};
-    {
-        // std::localtime shares one buffer between callers.
-        static std::mutex mutex;
-        std::lock_guard<std::mutex> lock(mutex);
-        const std::tm* local = std::localtime(&t);
-        if (!local) return "-";
-        tm = *local;
-    }
-    char buffer[32];
-    if (std::strftime(buffer, sizeof buffer, "%Y-%m-%d", &tm) == 0) return "-";
-    return buffer;
+    const std::string text = local_time_text(unix_seconds, "%Y-%m-%d");
+    return text.empty() ? "-" : text;
 }
 
 namespace {

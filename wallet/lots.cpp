@@ -118,8 +118,10 @@ std::optional<Candidate> candidate_of(const net::Txo& txo, const std::string& ad
         row.amt = t.amt;
         return c;
     }
-    if (!txo.file || !is_picture_type(txo.file->type)) return std::nullopt;
-    row.type = txo.file->type;
+    // A picture that changed hands shows its file only under its origin.
+    const auto& file = txo.file ? txo.file : txo.origin_file;
+    if (!file || !is_picture_type(file->type)) return std::nullopt;
+    row.type = file->type;
     return c;
 }
 

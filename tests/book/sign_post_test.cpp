@@ -6,6 +6,7 @@
 #include "book/history.h"
 #include "book/identity.h"
 #include "book/load.h"
+#include "core/market_clock.h"
 #include "tests/book/devnet_book.h"
 #include "tests/support/test_data.h"
 #include "tests/wallet/wallet_fixture.h"
@@ -160,6 +161,45 @@ TEST_F(SignPostTest, SignedPostsMakeABookAndAHistory)
     EXPECT_EQ(rows[0].type, "ag_list");
     EXPECT_EQ(rows[0].name, "TKN");
     EXPECT_EQ(rows[0].role, "sell");
+}
+
+TEST_F(SignPostTest, AFixedMarketTimeStampsThePostsAndDecidesExpiry)
+{
+    // Returns to the system clock whatever the test does.
+    struct ClockGuard {
+        ~ClockGuard() { core::set_market_time(0); }
+    } guard;
+    bind_carol();
+    const int64_t at = core::market_time() + 40 * 86'400;
+    core::set_market_time(at);
+    std::string token = m_devnet->mint(booktest::OTHER_ADDRESS, "100", "TKN");
+    Json listing = booktest::listing_post("10", 1000, booktest::txid_of(0xab) + "_1");
+    listing.erase("ts");
+    listing["origin"] = token;
+    listing["exp"] = at + 600;
+    listing["protocol"] = "TV-Agoran";
+    listing["location"] = "agoran";
+    listing["handle"] = "carol";
+    std::string error;
+    ASSERT_TRUE(book::sign_post(listing, error, m_services)) << error;
+    EXPECT_EQ(listing["ts"], at);
+    Json cancel = cancel_post();
+    ASSERT_TRUE(book::sign_post(cancel, error, m_services)) << error;
+    EXPECT_EQ(cancel["ts"], at + 1);  // never the same second twice
+    std::string id = booktest::publish(*m_devnet, listing);
+
+    book::LoadOptions options;
+    options.services = m_services;
+    auto status_at = [&](int64_t when) {
+        core::set_market_time(when);
+        std::vector<book::Listing> view;
+        std::string load_error;
+        if (!book::load_book_view(view, load_error, options) || view.size() != 1 || view[0].id != id) return std::string("?");
+        return view[0].status;
+    };
+    EXPECT_EQ(status_at(at + 600), "live");
+    EXPECT_EQ(status_at(at + 601), "expired");
+    EXPECT_EQ(status_at(0), "live");  // the system clock is long before its expiry
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 
 #include "core/base58.h"
 #include "core/hex.h"
+#include "net/market_addresses.h"
 #include "tests/e2e/forger.h"
 #include "tests/e2e/trader.h"
 #include "trade/report_cipher.h"
@@ -144,7 +145,9 @@ TEST_F(TradeEndToEnd, TokenLotSellsInTwoParts)
     json post_tx = chain_tx(listing);
     ASSERT_TRUE(post_tx.contains("vout"));
     EXPECT_EQ(sats_of(post_tx["vout"][0]), 1'000'000);
+    EXPECT_EQ(post_tx["vout"][0]["scriptPubKey"]["addresses"][0], std::string(net::HOUSE_FEE_ADDRESS));
     EXPECT_EQ(sats_of(post_tx["vout"][1]), 1);
+    EXPECT_EQ(post_tx["vout"][1]["scriptPubKey"]["addresses"][0], std::string(net::BOOK_ORACLE_ADDRESS));
     EXPECT_NE(reserves_text(*alice).find(listing), std::string::npos);
 
     // Bob offers on 3 of the 10.
@@ -249,6 +252,22 @@ TEST_F(TradeEndToEnd, CancelledListingReleasesItsLot)
     EXPECT_TRUE(gone.is_null() || gone["status"] != "live");
     // The lot can be listed again.
     EXPECT_FALSE(list(*alice, token, "5", "0.01").empty());
+}
+
+TEST_F(TradeEndToEnd, SellingOutAListingOfPartOfALotFreesTheRest)
+{
+    std::string token = devnet().mint(alice->ordinals_address(), "10", "TEN");
+    std::string listing = list(*alice, token, "4", "0.01");
+    ASSERT_FALSE(listing.empty());
+    Outcome buy = bob->cli({"buy", listing});
+    ASSERT_EQ(buy.code, 0) << buy.out;
+    json offer = offer_on(*alice, listing);
+    ASSERT_TRUE(offer.is_object());
+    Outcome complete = alice->cli({"complete", offer.value("id", "")});
+    ASSERT_EQ(complete.code, 0) << complete.out;
+    // The six units left are no longer held for the sold listing: they list again.
+    EXPECT_EQ(reserves_text(*alice).find(listing), std::string::npos);
+    EXPECT_FALSE(list(*alice, token, "6", "0.02").empty());
 }
 
 TEST_F(TradeEndToEnd, WithdrawnOfferCanNeverComplete)

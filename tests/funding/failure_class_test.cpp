@@ -11,7 +11,8 @@ using funding::classify_broadcast_failure;
 TEST(FailureClass, InputsGone)
 {
     for (const char* text : {"error: broadcast failed: HTTP 400 – Missing inputs", "missing inputs", "ARC: MISSINGORSPENT",
-                             "error: broadcast failed: missingorspent"}) {
+                             "error: broadcast failed: missingorspent",
+                             "error: HTTP 460 – arc error 460: failed to get parent transactions"}) {
         EXPECT_EQ(classify_broadcast_failure(text), BroadcastFailure::InputsGone) << text;
     }
 }

@@ -150,6 +150,50 @@ TEST_F(Pay, PaymentFailingOnAStaleInputLeavesItsOtherCoinsSpendable)
                                                     coins[2].txid + "_" + std::to_string(coins[2].vout)}));
 }
 
+TEST_F(Pay, AnInputTheChainDoesNotKnowIsLeftOutAndThePaymentRetried)
+{
+    // Change remembered from a transaction the chain never took: the first candidate.
+    const std::string ghost = std::string(64, '9');
+    std::string key;
+    {
+        wallet::WalletLock lock;
+        key = wallet::wallet_key();
+    }
+    write_json("ord_snap/" + key + "_change.json",
+               {{"coins", {{{"txid", ghost}, {"vout", 0}, {"sats", 60000}, {"addr", receive_address(0)}}}}});
+    funding::reset_coin_state();
+    std::string real = fund(0, {40000});
+    devnet().fault("arc", {{"status", 503}, {"body", "Missing inputs"}});
+    std::string result = funding::pay_outputs(to_other(30000));
+    devnet().clear_faults();
+    auto t = paid(result);
+    EXPECT_EQ(inputs_of(t), (std::set<std::string>{real + "_0"}));
+    wallet::WalletLock lock;
+    for (const auto& c : funding::coin_state().change) EXPECT_NE(c.txid, ghost);
+    EXPECT_EQ(read_json("ord_snap/" + key + "_change.json").dump().find(ghost), std::string::npos);
+}
+
+TEST_F(Pay, CoinsTheChainCouldNotBeAskedAboutStaySpendable)
+{
+    std::string a = fund(0, {10000});
+    std::string b = fund(0, {10000});
+    cached_coins();
+    // Every service refuses the payment for missing inputs and WhatsOnChain cannot be reached
+    // to say whether they are spent.
+    devnet().fault("registry", {{"status", 503}, {"body", "down"}});
+    devnet().fault("woc", {{"down", true}});
+    devnet().fault("arc", {{"status", 400}, {"body", "Missing inputs"}});
+    std::string failed = funding::pay_outputs(to_other(5000));
+    devnet().clear_faults();
+    EXPECT_EQ(failed.rfind("error: ", 0), 0u) << failed;
+    EXPECT_FALSE(in_spent_set(a, 0));
+    EXPECT_FALSE(in_spent_set(b, 0));
+
+    // Both coins pay the next payment.
+    auto t = paid(funding::pay_outputs(to_other(15000)));
+    EXPECT_EQ(inputs_of(t), (std::set<std::string>{a + "_0", b + "_0"}));
+}
+
 TEST_F(Pay, BroadcastWhoseAnswerWasLostIsFoundAndNotPaidAgain)
 {
     std::string first = fund(0, {50000});

@@ -63,6 +63,30 @@ TEST_F(OrdinalsClientTest, PaymentOutputWithNullsAndStringIntegers)
     EXPECT_EQ(plain->at(0).spend, "77749e6e75c5d411f5005ebc7a53e427a4bd4c77e010b4090da6bcd7620f361e");
 }
 
+TEST_F(OrdinalsClientTest, AMovedInscriptionIsKnownByItsOriginsFile)
+{
+    const std::string origin = std::string(64, 'd') + "_0";
+    const std::string moved = std::string(64, 'e');
+    nlohmann::json entry = {{"txid", moved}, {"vout", 0}, {"outpoint", moved + "_0"}, {"satoshis", 1},
+                            {"owner", OWNER}, {"spend", ""}, {"height", 19}, {"data", nullptr},
+                            {"origin", {{"outpoint", origin},
+                                        {"data", {{"insc", {{"file", {{"type", "image/png"}, {"size", 1847}, {"hash", "h"}}}}}}}}}};
+    nlohmann::json bare = entry;
+    bare["outpoint"] = moved + "_1";
+    bare["vout"] = 1;
+    bare["origin"] = {{"outpoint", origin}};
+    m_http.answer(unspent_url("false"), 200, nlohmann::json::array({entry, bare}).dump());
+    auto plain = m_gp.unspent_txos(OWNER, net::TxoSelection::NonToken);
+    ASSERT_TRUE(plain) << plain.error;
+    ASSERT_EQ(plain->size(), 2u);
+    EXPECT_FALSE(plain->at(0).file);  // nothing inscribed on the output itself
+    ASSERT_TRUE(plain->at(0).origin_file);
+    EXPECT_EQ(plain->at(0).origin_file->type, "image/png");
+    EXPECT_EQ(plain->at(0).origin_file->size, 1847);
+    EXPECT_EQ(plain->at(0).origin, origin);
+    EXPECT_FALSE(plain->at(1).origin_file);  // an origin without data tells nothing
+}
+
 TEST_F(OrdinalsClientTest, EveryPageIsRead)
 {
     auto page = [](int first, int count) {

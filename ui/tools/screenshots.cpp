@@ -1,5 +1,6 @@
 // agoran-ui-shots: renders the main window (with a book), the Settings, Help and message
-// windows in each theme to PNG files, on the offscreen platform.
+// windows and the trade dialogs in each theme to PNG files (OUT_DIR/<window>-<theme>.png), on
+// the offscreen platform. Exits 1 when a picture could not be made.
 //   agoran-ui-shots OUT_DIR            a made-up market drawn from memory
 //   agoran-ui-shots OUT_DIR --live     the book of the services named by services.json (the
 //                                      seeded simulator; see scripts/screenshots.sh)
@@ -16,6 +17,7 @@
 #include "ui/main_window.h"
 #include "ui/message_window.h"
 #include "ui/theme.h"
+#include "ui/tools/dialog_shots.h"
 #include "ui/thumbnail_cache.h"
 #include "ui/tools/sample_art.h"
 #include "ui/tools/sample_market.h"
@@ -119,6 +121,7 @@ int main(int argc, char** argv)
         wait_ms(100);
         if (auto* note = window.messageWindow()) ok &= save(note, out + "/message-" + name + ".png");
         window.close();
+        ok &= ui::shoot_trade_dialogs(out, name);
     }
     if (live) ui::stop_library_services();
     return ok ? 0 : 1;

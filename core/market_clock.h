@@ -1,0 +1,18 @@
+// The time the market acts at, in Unix seconds. Posts are stamped with it and listings expire
+// against it. It is the system clock unless the program fixes another moment: a tool that
+// writes a market's past (agoran-cli --at) acts at each moment of that past in turn, and every
+// rule that reads the time sees that moment.
+#pragma once
+
+#include <cstdint>
+
+namespace core {
+
+// The fixed moment when one is set, else the system clock. Safe from any thread.
+int64_t market_time();
+
+// Fixes the moment market_time returns; 0 or less returns to the system clock. Safe from any
+// thread.
+void set_market_time(int64_t unix_seconds);
+
+} // namespace core

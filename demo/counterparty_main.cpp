@@ -1,0 +1,71 @@
+// agoran-demo-counterparty: the trader who answers the user in the demo market.
+//   agoran-demo-counterparty --state DIR [--once]
+// DIR is the demo's seeded state folder; the user's services.json there names the simulator.
+// Runs until SIGINT or SIGTERM (or after one look with --once), printing what it does.
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "core/json_get.h"
+#include "core/log.h"
+#include "demo/counterparty.h"
+#include "demo/market_script.h"
+#include "demo/seed_market.h"
+#include "demo/trader_desk.h"
+
+namespace {
+
+std::atomic<bool> g_stop{false};
+
+extern "C" void on_signal(int)
+{
+    g_stop.store(true);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::filesystem::path state;
+    bool once = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--state" && i + 1 < argc) state = argv[++i];
+        else if (arg == "--once") once = true;
+        else {
+            std::cerr << "usage: agoran-demo-counterparty --state DIR [--once]\n";
+            return 1;
+        }
+    }
+    std::ifstream file(demo::seed_report_path(state));
+    std::stringstream text;
+    text << file.rdbuf();
+    const std::string user_key = core::json_string(core::parse_json(text.str()).value_or(core::Json()), "user_key");
+    if (user_key.empty()) {
+        std::cerr << "agoran-demo-counterparty: " << demo::seed_report_path(state).string() << " names no user; seed first\n";
+        return 1;
+    }
+    const auto root = demo::trader_root(state, demo::TRADER_NAMES[demo::COUNTERPARTY]);
+    std::string error;
+    if (!demo::copy_services(demo::user_root(state), root, error)) {
+        std::cerr << "agoran-demo-counterparty: " << error << "\n";
+        return 1;
+    }
+    core::set_log_sink([](core::LogLevel, const std::string&) {});
+    demo::act_as(root, "agoran-demo-counterparty");
+    std::signal(SIGINT, on_signal);
+    std::signal(SIGTERM, on_signal);
+    std::cout << demo::TRADER_NAMES[demo::COUNTERPARTY] << " is watching the book" << std::endl;
+    demo::CounterpartyMemory memory;
+    while (!g_stop.load()) {
+        for (const auto& line : demo::counterparty_pass(user_key, memory)) std::cout << line << std::endl;
+        if (once) break;
+        for (int i = 0; i < 15 && !g_stop.load(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return 0;
+}

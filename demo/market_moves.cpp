@@ -1,0 +1,117 @@
+#include "demo/market_moves.h"
+
+#include <map>
+#include <vector>
+
+#include "book/book_view.h"
+#include "cli/lots.h"
+#include "core/market_clock.h"
+#include "funding/reserves.h"
+#include "trade/buy_routine.h"
+#include "trade/cancel_routine.h"
+#include "trade/complete_routine.h"
+#include "trade/list_routine.h"
+#include "trade/trade_gate.h"
+#include "trade/wallet_now.h"
+#include "ui/reserve_reconcile.h"
+
+namespace demo {
+namespace {
+
+struct View {
+    std::vector<book::Listing> listings;
+    std::string error;  // "error: ..." when the book did not load
+};
+
+View load_view()
+{
+    View v;
+    std::string error;
+    if (!book::load_book_view(v.listings, error)) v.error = "error: " + (error.empty() ? "could not load the book." : error);
+    return v;
+}
+
+// What the desktop program does on every book load: reserves of this wallet's listings that the
+// book holds closed (sold, expired, cancelled) are dropped, so their lots can be listed again.
+void settle_reserves()
+{
+    std::vector<book::Listing> view;
+    std::map<std::string, book::Listing> reduced;
+    std::string error;
+    if (!book::load_book_view(view, reduced, error)) return;
+    std::vector<std::string> ids;
+    for (const auto& r : funding::reserve_list()) ids.push_back(r.listing);
+    for (const auto& id : ui::reserves_to_drop(ids, ui::listing_states(reduced, view))) (void)funding::reserve_remove(id);
+}
+
+} // namespace
+
+std::string list_lot(const std::string& lot_key, const std::string& qty, const std::string& price_bsv,
+                     const std::string& note)
+{
+    settle_reserves();
+    cli::WalletLots lots = cli::load_wallet_lots();
+    if (!lots.error.empty()) return "error: " + lots.error;
+    std::string error;
+    const trade::LotToList* lot = cli::find_lot(lots.lots, lot_key, error);
+    if (!lot) return error;
+    return trade::list_lot(trade::ListRequest{*lot, qty, price_bsv, note}, core::market_time());
+}
+
+std::optional<book::Listing> listing_by_id(const std::string& listing_id)
+{
+    View v = load_view();
+    for (auto& l : v.listings) {
+        if (l.id == listing_id) return std::move(l);
+    }
+    return std::nullopt;
+}
+
+std::string offer_on(const std::string& listing_id, const std::string& qty)
+{
+    View v = load_view();
+    if (!v.error.empty()) return v.error;
+    for (const auto& l : v.listings) {
+        if (l.id == listing_id) return trade::buy_listing(l, qty);
+    }
+    return "error: no listing " + listing_id + " on the book.";
+}
+
+std::string complete_offer(const std::string& offer_id)
+{
+    const std::string me = trade::wallet_identity_key();
+    if (me.empty()) return "error: " + std::string(trade::CONNECT_FIRST);
+    View v = load_view();
+    if (!v.error.empty()) return v.error;
+    for (const auto& row : trade::offers_on_my_listings(v.listings, me)) {
+        if (row.offer.id == offer_id) return trade::run_completion(row);
+    }
+    return "error: no offer " + offer_id + " on this wallet's listings.";
+}
+
+std::string cancel_listing(const std::string& listing_id)
+{
+    View v = load_view();
+    if (!v.error.empty()) return v.error;
+    for (const auto& l : v.listings) {
+        if (l.id != listing_id) continue;
+        const std::string refusal = trade::check_cancel_listing(l);
+        return refusal.empty() ? trade::run_cancel_listing(l) : "error: " + refusal;
+    }
+    return "error: no listing " + listing_id + " on the book.";
+}
+
+std::string withdraw_offer(const std::string& offer_id)
+{
+    const trade::TraderGate gate = trade::trader_gate();
+    if (gate.identity_key.empty()) return "error: " + std::string(trade::CONNECT_FIRST);
+    View v = load_view();
+    if (!v.error.empty()) return v.error;
+    for (const auto& l : v.listings) {
+        auto mine = trade::own_offer_on(l, gate.identity_key, gate.handle);
+        if (mine && mine->id == offer_id) return trade::run_offer_cancel(l.id, *mine);
+    }
+    return "error: no open offer " + offer_id + " of this wallet.";
+}
+
+} // namespace demo

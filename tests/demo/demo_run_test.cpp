@@ -1,0 +1,164 @@
+// The headless demo from a clean state folder, as a newcomer's first run: it must exit 0, save
+// pictures that show something, and print a book that holds every live listing it seeded. Then
+// the state is reused with a restarted simulator, and the counterparty answers the user both ways.
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <thread>
+
+#include "core/json_get.h"
+#include "platform/process.h"
+#include "tests/support/devnet_fixture.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+    int code = -1;
+    std::string out;
+};
+
+Outcome run(const fs::path& program, const std::vector<std::string>& args, const std::vector<std::string>& env,
+        std::chrono::seconds timeout)
+{
+    Outcome r;
+    auto child = platform::ChildProcess::start(program, args, env);
+    if (!child) return r;
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (std::chrono::steady_clock::now() < deadline) {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        auto line = child->read_line(left);
+        if (!line) break;
+        r.out += *line + "\n";
+    }
+    auto code = child->wait(std::chrono::milliseconds(1000));
+    if (!code) child->stop();
+    r.code = code.value_or(-1);
+    return r;
+}
+
+fs::path built(const std::string& relative)
+{
+    return fs::path(AGORAN_BINARY_DIR) / relative;
+}
+
+// Distinct colours among a grid of samples: a blank or one-colour picture has one or two.
+int colours_seen(const QImage& image)
+{
+    std::set<QRgb> seen;
+    for (int y = 0; y < image.height(); y += std::max(1, image.height() / 40)) {
+        for (int x = 0; x < image.width(); x += std::max(1, image.width() / 40)) seen.insert(image.pixel(x, y));
+    }
+    return static_cast<int>(seen.size());
+}
+
+class HeadlessDemo : public ::testing::Test {
+protected:
+    testsupport::TempDir m_temp;
+    fs::path m_state = m_temp / "state";
+    fs::path m_out = m_temp / "shots";
+
+    Outcome cli(const std::vector<std::string>& args)
+    {
+        return run(built("cli/agoran-cli"), args, {"LOCALAPPDATA=" + (m_state / "user").string()}, std::chrono::seconds(120));
+    }
+    Outcome counterparty_once()
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1100));  // posts of one second may sort either way
+        return run(built("demo/agoran-demo-counterparty"), {"--state", m_state.string(), "--once"}, {},
+                   std::chrono::seconds(120));
+    }
+    static nlohmann::json json_of(const Outcome& r) { return core::parse_json(r.out).value_or(nlohmann::json()); }
+};
+
+TEST_F(HeadlessDemo, SeedsRendersPrintsTheBookAndTheCounterpartyAnswers)
+{
+    const Outcome demo = run("/bin/bash",
+                         {fs::path(AGORAN_SOURCE_DIR) / "scripts" / "demo.sh", "--headless", "--no-install", "--no-build",
+                          "--state", m_state.string(), "--out", m_out.string()},
+                         {"AGORAN_BUILD_DIR=" AGORAN_BINARY_DIR, "DISPLAY=", "WAYLAND_DISPLAY="}, std::chrono::seconds(540));
+    ASSERT_EQ(demo.code, 0) << demo.out;
+
+    std::ifstream file(m_state / "seeded.json");
+    std::stringstream text;
+    text << file.rdbuf();
+    const nlohmann::json seeded = core::parse_json(text.str()).value_or(nlohmann::json());
+    ASSERT_TRUE(seeded.is_object()) << text.str();
+    EXPECT_GE(seeded.value("traders", 0), 6);
+    EXPECT_GE(seeded.value("tokens", 0), 5);
+    EXPECT_GE(seeded.value("pictures", 0), 8);
+    EXPECT_GE(seeded.value("listings", 0), 40);
+    for (const char* state : {"partially_filled", "cancelled", "expired", "sold", "open_offers", "withdrawn_offers"}) {
+        EXPECT_GE(seeded.value(state, 0), 1) << state;
+    }
+    EXPECT_EQ(seeded.value("moves_failed", -1), 0);
+    EXPECT_GE(seeded.value("oldest_fill_days", 0.0), 60.0);
+
+    // The printed book holds every live listing the seeding left (the table shows 12 digits).
+    const auto live = seeded.value("live_ids", nlohmann::json::array());
+    ASSERT_GE(live.size(), 10u);
+    for (const auto& id : live) EXPECT_NE(demo.out.find(id.get<std::string>().substr(0, 12)), std::string::npos) << id;
+
+    // Pictures of the main window and the dialogs, each showing more than a blank surface.
+    int pictures = 0;
+    bool main_window = false;
+    for (const auto& entry : fs::directory_iterator(m_out)) {
+        if (entry.path().extension() != ".png") continue;
+        ++pictures;
+        main_window = main_window || entry.path().filename().string().starts_with("main-");
+        QImage image(QString::fromStdString(entry.path().string()));
+        ASSERT_FALSE(image.isNull()) << entry.path();
+        EXPECT_GE(image.width(), 200) << entry.path();
+        EXPECT_GT(colours_seen(image), 8) << entry.path() << " looks blank";
+    }
+    EXPECT_TRUE(main_window);
+    EXPECT_GE(pictures, 3);
+
+    // Again on the same state: the simulator comes back with its chain, and the counterparty
+    // offers on what the user lists and completes what the user offers.
+    testsupport::Devnet::Options options;
+    options.state_dir = m_state / "devnet";
+    auto devnet = testsupport::Devnet::start(options);
+    ASSERT_TRUE(devnet);
+    ASSERT_TRUE(devnet->write_services(m_state / "user" / "TavrinNode"));
+    const nlohmann::json lots = json_of(cli({"lots", "--json"}));
+    std::string picture;
+    for (const auto& lot : lots) {
+        if (core::json_string(lot, "kind") == "picture") picture = core::json_string(lot, "id");
+    }
+    ASSERT_FALSE(picture.empty()) << lots.dump();
+    const Outcome listed = cli({"list", picture, "--price", "0.3", "--note", "First sale"});
+    ASSERT_EQ(listed.code, 0) << listed.out;
+    const std::string listing = listed.out.substr(9, 64);
+    const Outcome offered = counterparty_once();
+    ASSERT_EQ(offered.code, 0);
+    EXPECT_NE(offered.out.find("offer on " + listing.substr(0, 12) + ": success"), std::string::npos) << offered.out;
+    std::string offer;
+    for (const auto& row : json_of(cli({"offers", "--json"}))) {
+        if (core::json_string(row, "listing") == listing) offer = core::json_string(row, "id");
+    }
+    ASSERT_FALSE(offer.empty());
+    const Outcome completed = cli({"complete", offer});
+    EXPECT_EQ(completed.code, 0) << completed.out;
+
+    std::string theirs;
+    for (const auto& l : json_of(cli({"book", "--json"}))) {
+        if (core::json_string(l, "handle") == "zeno" && core::json_string(l, "status") == "live") theirs = core::json_string(l, "id");
+    }
+    ASSERT_FALSE(theirs.empty());
+    const Outcome bought = cli({"buy", theirs});
+    ASSERT_EQ(bought.code, 0) << bought.out;
+    const Outcome answered = counterparty_once();
+    EXPECT_NE(answered.out.find(": success"), std::string::npos) << answered.out;
+    for (const auto& l : json_of(cli({"book", "--json"}))) EXPECT_NE(core::json_string(l, "id"), theirs) << "still on the book";
+}
+
+} // namespace

@@ -1,0 +1,193 @@
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <limits>
+
+#include "ui/history_chart.h"
+
+namespace {
+
+using ui::ChartRange;
+
+constexpr int64_t NOW = 1'790'000'000;  // 2026-09-21 ...
+constexpr int64_t HOUR = 3600;
+constexpr int64_t DAY = 86400;
+
+book::HistoryRow fill(int64_t time, uint64_t sats, const char* role = "sell")
+{
+    book::HistoryRow row;
+    row.type = "ag_fill";
+    row.time = time;
+    row.pay_sats = sats;
+    row.role = role;
+    return row;
+}
+
+std::string utc(int64_t t, const char* format)
+{
+    const std::time_t tt = static_cast<std::time_t>(t);
+    char buffer[64];
+    std::strftime(buffer, sizeof buffer, format, std::gmtime(&tt));
+    return buffer;
+}
+
+TEST(HistoryChart, NoFillsGiveEmptySeriesAndZeroTotals)
+{
+    for (int r = 0; r < 5; ++r) {
+        const auto chart = ui::history_chart({}, static_cast<ChartRange>(r), NOW);
+        for (size_t i = 0; i < chart.in.size(); ++i) {
+            EXPECT_EQ(chart.in[i], 0) << r;
+            EXPECT_EQ(chart.out[i], 0) << r;
+        }
+        EXPECT_EQ(ui::chart_summary_text(chart),
+                  "In  0.00000000 BSV     Out  0.00000000 BSV     Gross  0.00000000 BSV");
+    }
+    // "All" without fills: twelve days ending now.
+    const auto all = ui::history_chart({}, ChartRange::All, NOW);
+    EXPECT_EQ(all.width, DAY);
+    EXPECT_EQ(all.start, NOW - 12 * DAY);
+}
+
+TEST(HistoryChart, EveryRangeHasItsBucketsWidthAndStart)
+{
+    struct Case {
+        ChartRange range;
+        size_t buckets;
+        int64_t width;
+        const char* label;
+    } cases[] = {
+        {ChartRange::Day, 24, HOUR, "%H:00"},
+        {ChartRange::Week, 7, DAY, "%m-%d"},
+        {ChartRange::Month, 30, DAY, "%m-%d"},
+        {ChartRange::Quarter, 12, 90 * DAY / 12, "%Y-%m"},
+    };
+    for (const auto& c : cases) {
+        const auto chart = ui::history_chart({}, c.range, NOW);
+        EXPECT_EQ(chart.in.size(), c.buckets);
+        EXPECT_EQ(chart.out.size(), c.buckets);
+        EXPECT_EQ(chart.width, c.width);
+        EXPECT_EQ(chart.start, NOW - static_cast<int64_t>(c.buckets) * c.width);
+        EXPECT_STREQ(ui::bucket_label_format(chart.width), c.label);
+    }
+}
+
+TEST(HistoryChart, AllOverTwoDaysUsesTwelveOneDayBucketsEndingNow)
+{
+    const std::vector<book::HistoryRow> rows = {
+        fill(NOW - 2 * DAY, 150'000'000),              // a sale two days ago
+        fill(NOW - DAY - 5 * HOUR, 50'000'000),        // a sale yesterday
+        fill(NOW - 3 * HOUR, 30'000'000, "buy"),       // a purchase this morning
+    };
+    const auto chart = ui::history_chart(rows, ChartRange::All, NOW);
+    ASSERT_EQ(chart.in.size(), 12u);
+    EXPECT_EQ(chart.width, DAY);
+    EXPECT_EQ(chart.start, NOW - 12 * DAY);
+    EXPECT_EQ(chart.bucket_start(11) + chart.width, NOW);
+    EXPECT_EQ(chart.in[10], 200'000'000);
+    EXPECT_EQ(chart.out[11], 30'000'000);
+    EXPECT_EQ(chart.in_total, 200'000'000);
+    EXPECT_EQ(chart.out_total, 30'000'000);
+    EXPECT_EQ(ui::chart_summary_text(chart),
+              "In  2.00000000 BSV     Out  0.30000000 BSV     Gross  1.70000000 BSV");
+
+    const auto labels = ui::bucket_labels(chart, utc);
+    ASSERT_EQ(labels.size(), 12u);
+    EXPECT_EQ(labels.front(), utc(NOW - 12 * DAY, "%m-%d"));
+    EXPECT_EQ(labels.back(), utc(NOW - DAY, "%m-%d"));
+    EXPECT_EQ(ui::chart_caption_text(labels), labels.front() + "  ->  " + labels.back() + "    in (accent) / out (muted)");
+}
+
+TEST(HistoryChart, NinetyDaysReachUpToNow)
+{
+    // Twelve buckets of a week would end six days ago and lose this morning's sale.
+    const std::vector<book::HistoryRow> rows = {fill(NOW - 2 * HOUR, 600), fill(NOW - 90 * DAY, 400),
+                                                fill(NOW - 90 * DAY - 1, 100)};
+    const auto chart = ui::history_chart(rows, ChartRange::Quarter, NOW);
+    EXPECT_EQ(chart.start, NOW - 90 * DAY);
+    EXPECT_EQ(chart.in[11], 600);
+    EXPECT_EQ(chart.in[0], 400);
+    EXPECT_EQ(chart.in_total, 1000);
+}
+
+TEST(HistoryChart, AFillOnTheExactStartSecondCountsAndAnOlderOneDoesNot)
+{
+    const int64_t start = NOW - 7 * DAY;
+    const std::vector<book::HistoryRow> rows = {
+        fill(start, 1000),       // bucket 0
+        fill(start - 1, 2000),   // before the range
+        fill(NOW - 1, 4000),     // last bucket
+        fill(NOW, 8000),         // the bucket after the last
+    };
+    const auto chart = ui::history_chart(rows, ChartRange::Week, NOW);
+    EXPECT_EQ(chart.in[0], 1000);
+    EXPECT_EQ(chart.in[6], 4000);
+    EXPECT_EQ(chart.in_total, 5000);
+}
+
+TEST(HistoryChart, AllCountsAFillBeforeItsStartInBucketZero)
+{
+    // 120 days and 5 seconds of history: twelve buckets of ten days start 5 s after the
+    // earliest fill, which still counts.
+    const int64_t earliest = NOW - 120 * DAY - 5;
+    const std::vector<book::HistoryRow> rows = {fill(earliest, 700), fill(NOW - 60 * DAY, 300, "buy")};
+    const auto chart = ui::history_chart(rows, ChartRange::All, NOW);
+    EXPECT_EQ(chart.width, 10 * DAY);
+    EXPECT_EQ(chart.start, NOW - 120 * DAY);
+    EXPECT_EQ(chart.in[0], 700);
+    EXPECT_EQ(chart.out[6], 300);
+    EXPECT_STREQ(ui::bucket_label_format(chart.width), "%Y-%m");
+    // Under a fixed range the same old fill is dropped.
+    EXPECT_EQ(ui::history_chart(rows, ChartRange::Quarter, NOW).in_total, 0);
+}
+
+TEST(HistoryChart, OnlyTimedFillsCount)
+{
+    book::HistoryRow listed = fill(NOW - HOUR, 999);
+    listed.type = "ag_list";
+    book::HistoryRow offer = fill(NOW - HOUR, 999);
+    offer.type = "ag_buy";
+    const std::vector<book::HistoryRow> rows = {listed, offer, fill(0, 999), fill(-5, 999),
+                                                fill(NOW + DAY, 999)};
+    for (int r = 0; r < 5; ++r) {
+        const auto chart = ui::history_chart(rows, static_cast<ChartRange>(r), NOW);
+        EXPECT_EQ(chart.in_total, 0) << r;
+        EXPECT_EQ(chart.out_total, 0) << r;
+    }
+    // A fill dated in the future does not stretch "All" either.
+    EXPECT_EQ(ui::history_chart(rows, ChartRange::All, NOW).width, DAY);
+}
+
+TEST(HistoryChart, SidesOtherThanBuyCountAsIn)
+{
+    const std::vector<book::HistoryRow> rows = {fill(NOW - 10, 100'000'000, "buy"),
+                                                fill(NOW - 20, 250'000'000, "buy"),
+                                                fill(NOW - 30, 100'000'000, "book")};
+    const auto chart = ui::history_chart(rows, ChartRange::Day, NOW);
+    EXPECT_EQ(chart.in[23], 100'000'000);
+    EXPECT_EQ(chart.out[23], 350'000'000);
+    EXPECT_EQ(ui::chart_summary_text(chart),
+              "In  1.00000000 BSV     Out  3.50000000 BSV     Gross  -2.50000000 BSV");
+}
+
+TEST(HistoryChart, HugeAmountsStopAtTheLargestInsteadOfWrapping)
+{
+    const uint64_t huge = std::numeric_limits<uint64_t>::max();
+    const std::vector<book::HistoryRow> rows = {fill(NOW - 10, huge), fill(NOW - 20, huge), fill(NOW - 30, 5, "buy")};
+    const auto chart = ui::history_chart(rows, ChartRange::Day, NOW);
+    EXPECT_EQ(chart.in_total, std::numeric_limits<int64_t>::max());
+    EXPECT_EQ(chart.in[23], std::numeric_limits<int64_t>::max());
+    EXPECT_GT(chart.in_total - chart.out_total, 0);
+}
+
+TEST(HistoryChart, HourBucketsAreLabelledByTheirHour)
+{
+    const int64_t now = 1'790'006'400;  // a whole hour
+    const auto chart = ui::history_chart({}, ChartRange::Day, now);
+    const auto labels = ui::bucket_labels(chart, utc);
+    ASSERT_EQ(labels.size(), 24u);
+    EXPECT_EQ(labels[0], utc(now - DAY, "%H:00"));
+    EXPECT_EQ(labels[23], utc(now - HOUR, "%H:00"));
+    EXPECT_EQ(labels[0].substr(2), ":00");
+}
+
+} // namespace

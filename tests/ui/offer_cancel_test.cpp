@@ -1,0 +1,206 @@
+#include <gtest/gtest.h>
+
+#include "ui/offer_cancel.h"
+
+namespace {
+
+const std::string ME = "02" + std::string(64, 'a');
+const std::string THEM = "03" + std::string(64, 'b');
+const std::string PAYMAIL = "melina@tavrinnode.example";
+
+ui::WalletSnapshot wallet()
+{
+    ui::WalletSnapshot w;
+    w.bound = true;
+    w.identity_key = ME;
+    w.paymail = PAYMAIL;
+    return w;
+}
+
+book::Offer offer(const std::string& id, const std::string& pubkey, const std::string& handle = "")
+{
+    book::Offer o;
+    o.id = id;
+    o.pubkey = pubkey;
+    o.handle = handle;
+    o.qty = "2";
+    o.pay_sats = 40'000'000;
+    o.offer = "hex-of-" + id;
+    return o;
+}
+
+book::Listing listing(const std::string& owner, const char* status = "live")
+{
+    book::Listing l;
+    l.id = std::string(64, '1');
+    l.pubkey = owner;
+    l.status = status;
+    l.name = "Owl Coin";
+    l.sym = "OWL";
+    l.handle = "zeno@tavrinnode.example";
+    l.utxo = std::string(64, '2') + "_0";
+    return l;
+}
+
+TEST(OwnOffer, MatchesByKeyOrByHandleWhenUnsigned)
+{
+    EXPECT_TRUE(ui::is_own_offer(offer("o", ME), ME, PAYMAIL));
+    EXPECT_FALSE(ui::is_own_offer(offer("o", THEM), ME, PAYMAIL));
+    // A handle match counts only for an offer that carries no key.
+    EXPECT_TRUE(ui::is_own_offer(offer("o", "", PAYMAIL), ME, PAYMAIL));
+    EXPECT_FALSE(ui::is_own_offer(offer("o", THEM, PAYMAIL), ME, PAYMAIL));
+    EXPECT_FALSE(ui::is_own_offer(offer("o", "", "zeno@tavrinnode.example"), ME, PAYMAIL));
+    // Posts may carry the handle without its domain.
+    EXPECT_TRUE(ui::is_own_offer(offer("o", "", "melina"), ME, PAYMAIL));
+    EXPECT_FALSE(ui::is_own_offer(offer("o", "", "melin"), ME, PAYMAIL));
+    EXPECT_FALSE(ui::is_own_offer(offer("o", "", "melina@other.example"), ME, PAYMAIL));
+    // A wallet without key or name owns nothing.
+    EXPECT_FALSE(ui::is_own_offer(offer("o", ""), "", ""));
+    EXPECT_FALSE(ui::is_own_offer(offer("o", "", ""), ME, ""));
+}
+
+TEST(OwnOffer, TheLaterOfTwoOwnOffersWins)
+{
+    auto l = listing(THEM);
+    l.offers = {offer("first", ME), offer("someone", THEM), offer("second", "", PAYMAIL), offer("other", THEM)};
+    const book::Offer* mine = ui::own_offer(l, ME, PAYMAIL);
+    ASSERT_NE(mine, nullptr);
+    EXPECT_EQ(mine->id, "second");
+    l.offers.pop_back();
+    l.offers.erase(l.offers.begin() + 2);
+    EXPECT_EQ(ui::own_offer(l, ME, PAYMAIL)->id, "first");
+    l.offers.erase(l.offers.begin());
+    EXPECT_EQ(ui::own_offer(l, ME, PAYMAIL), nullptr);
+}
+
+TEST(CancelChoice, RefusalsInOrder)
+{
+    auto w = wallet();
+    EXPECT_EQ(ui::cancel_choice(nullptr, w).message, "Select a listing (yours to unlist, or one you offered on).");
+    auto mine = listing(ME);
+    ui::WalletSnapshot unbound;
+    EXPECT_EQ(ui::cancel_choice(&mine, unbound).message, "Connect a Pursa wallet first.");
+    for (const char* closed : {"expired", "sold", "cancelled", "force_cancelled"}) {
+        auto l = listing(ME, closed);
+        const auto choice = ui::cancel_choice(&l, w);
+        EXPECT_EQ(choice.action, ui::CancelAction::Refuse);
+        EXPECT_EQ(choice.message, "That listing is already closed.") << closed;
+    }
+    auto theirs = listing(THEM);
+    theirs.offers = {offer("x", THEM)};
+    const auto refused = ui::cancel_choice(&theirs, w);
+    EXPECT_EQ(refused.action, ui::CancelAction::Refuse);
+    EXPECT_EQ(refused.message, "That listing is not yours, and you have no open offer on it.");
+}
+
+TEST(CancelChoice, OwnLiveListingAsksFirst)
+{
+    auto mine = listing(ME);
+    mine.offers = {offer("x", ME)};  // an own offer on an own listing does not make it an offer cancel
+    const auto choice = ui::cancel_choice(&mine, wallet());
+    EXPECT_EQ(choice.action, ui::CancelAction::ConfirmUnlist);
+    EXPECT_TRUE(choice.message.empty());
+}
+
+TEST(CancelChoice, AnOfferOnSomeoneElsesListingOpensTheOfferCancel)
+{
+    auto theirs = listing(THEM, "expired");  // the listing's state does not matter to a withdrawal
+    theirs.offers = {offer("early", ME), offer("late", ME)};
+    const auto choice = ui::cancel_choice(&theirs, wallet());
+    ASSERT_EQ(choice.action, ui::CancelAction::CancelOffer);
+    EXPECT_EQ(choice.context.listing_id, theirs.id);
+    EXPECT_EQ(choice.context.offer.id, "late");
+    EXPECT_EQ(choice.context.offer.offer, "hex-of-late");
+    EXPECT_EQ(choice.context.item, "Owl Coin  OWL");
+    EXPECT_EQ(choice.context.offer.qty, "2");
+    EXPECT_EQ(choice.context.offer.pay_sats, 40'000'000u);
+    EXPECT_EQ(choice.context.seller, "zeno@tavrinnode.example");
+}
+
+TEST(OfferCancel, ContextRefusalAndCard)
+{
+    auto theirs = listing(THEM);
+    theirs.name.clear();
+    theirs.sym.clear();
+    theirs.handle.clear();
+    theirs.paymail = "zeno@tavrinnode.example";
+    auto context = ui::offer_cancel_context(theirs, offer(std::string(64, '9'), ME));
+    EXPECT_EQ(ui::offer_cancel_refusal(context), "");
+    const ui::Card card = ui::offer_cancel_card(context);
+    ASSERT_EQ(card.fields.size(), 5u);
+    EXPECT_EQ(card.fields[0].label, "Item");
+    EXPECT_EQ(card.fields[0].value, "(listing)");
+    EXPECT_EQ(card.fields[1].label, "Your offer");
+    EXPECT_EQ(card.fields[1].value, "2 lots");
+    EXPECT_EQ(card.fields[2].label, "You were going to pay");
+    EXPECT_EQ(card.fields[2].value, "0.40000000 BSV");
+    EXPECT_EQ(card.fields[3].label, "Seller");
+    EXPECT_EQ(card.fields[3].value, "zeno@tavrinnode.example");
+    EXPECT_EQ(card.fields[4].label, "What this does");
+    EXPECT_EQ(card.fields[4].value, "Takes your offer off the book. No second list fee.");
+
+    for (size_t length : {0u, 63u, 65u}) {
+        context.listing_id = std::string(length, '1');
+        EXPECT_EQ(ui::offer_cancel_refusal(context), "Pick one of your open offers.") << length;
+    }
+}
+
+TEST(OfferCancel, FromAHistoryRowCompletedFromTheBook)
+{
+    book::HistoryRow row;
+    row.type = "ag_buy";
+    row.txid = std::string(64, '9');
+    row.listing = std::string(64, '1');
+    row.qty = "5";
+    row.name = "row name";
+    row.pay_sats = 77;
+    row.counterparty = "seller-from-row";
+    row.open = true;
+
+    // The listing is no longer in the book: the row alone.
+    auto alone = ui::offer_cancel_context(row, {});
+    EXPECT_EQ(alone.listing_id, row.listing);
+    EXPECT_EQ(alone.offer.id, row.txid);
+    EXPECT_EQ(alone.offer.offer, "");
+    EXPECT_EQ(alone.item, "row name");
+    EXPECT_EQ(alone.offer.qty, "5");
+    EXPECT_EQ(alone.offer.pay_sats, 77u);
+    EXPECT_EQ(alone.seller, "seller-from-row");
+
+    auto theirs = listing(THEM);
+    theirs.offers = {offer(std::string(64, '8'), ME), offer(row.txid, ME)};
+    auto other = listing(THEM);
+    other.id = std::string(64, '7');
+    other.name = "Not this one";
+    const auto completed = ui::offer_cancel_context(row, {other, theirs});
+    EXPECT_EQ(completed.offer.id, row.txid);
+    EXPECT_EQ(completed.offer.offer, "hex-of-" + row.txid);
+    EXPECT_EQ(completed.item, "Owl Coin  OWL");
+    EXPECT_EQ(completed.offer.qty, "2");
+    EXPECT_EQ(completed.offer.pay_sats, 40'000'000u);
+    EXPECT_EQ(completed.seller, "zeno@tavrinnode.example");
+}
+
+TEST(Unlist, TheHeldListingIsLookedUpAgainAfterTheQuestion)
+{
+    const auto w = wallet();
+    auto mine = listing(ME);
+    auto neighbour = listing(ME);
+    neighbour.id = std::string(64, '5');
+    // Found by id, not by position.
+    const std::vector<book::Listing> book = {neighbour, mine};
+    const book::Listing* found = ui::unlistable_listing(mine.id, book, w);
+    ASSERT_NE(found, nullptr);
+    EXPECT_EQ(found, &book[1]);
+    // Gone, closed meanwhile, someone else's, or the wallet unbound: refused.
+    EXPECT_EQ(ui::unlistable_listing(mine.id, {neighbour}, w), nullptr);
+    auto closed = mine;
+    closed.status = "sold";
+    EXPECT_EQ(ui::unlistable_listing(mine.id, {closed}, w), nullptr);
+    auto theirs = mine;
+    theirs.pubkey = THEM;
+    EXPECT_EQ(ui::unlistable_listing(mine.id, {theirs}, w), nullptr);
+    EXPECT_EQ(ui::unlistable_listing(mine.id, {mine}, ui::WalletSnapshot{}), nullptr);
+}
+
+} // namespace

@@ -1,0 +1,73 @@
+// The sentences of the trade dialogs: refusals in their message windows, confirmations and
+// the status line while an action runs. Pure.
+#pragma once
+
+#include <string>
+
+namespace ui {
+
+inline constexpr const char* CONNECT_FIRST = "Connect a Pursa wallet first.";
+// "Publish a @<domain> name in Pursa first."
+std::string publish_name_first(const std::string& registry_domain);
+
+// List.
+inline constexpr const char* LIST_FROZEN = "This identity is frozen. No list.";
+inline constexpr const char* LIST_PICK_LOT = "Pick a lot from this wallet.";
+inline constexpr const char* LIST_INFO =
+    "Expiry is 4 weeks. List pays 0.01 BSV to the agoran plus 1 sat on the book oracle. Pursa reserves the UTXO.";
+inline constexpr const char* STATUS_CHECKING_LISTING = "Checking this listing...";
+inline constexpr const char* STATUS_POSTING_LISTING = "Posting listing (0.01 BSV + 1 sat)...";
+
+// Buy.
+inline constexpr const char* BUY_SELECT_LIVE = "Select a live listing.";
+inline constexpr const char* BUY_OWN_LISTING = "That is your listing. Cancel it if you want it down.";
+inline constexpr const char* BUY_PICK_LIVE = "Pick a live listing.";
+inline constexpr const char* BUY_LISTING_CHANGED =
+    "That listing changed since this window opened. Close it and open Buy again to see the listing as it is now.";
+inline constexpr const char* BUY_LOT_GONE = "That lot is gone. ";
+inline constexpr const char* BUY_FROZEN = "Frozen identity. No buy.";
+inline constexpr const char* STATUS_CHECKING_OFFER = "Checking the listing and both identities...";
+inline constexpr const char* STATUS_BUILDING_OFFER = "Building half-signed offer...";
+
+// Cancel.
+inline constexpr const char* CANCEL_SELECT = "Select a listing (yours to unlist, or one you offered on).";
+inline constexpr const char* CANCEL_CLOSED = "That listing is already closed.";
+inline constexpr const char* CANCEL_CONFIRM = "Cancel this listing? No second 0.01 fee. One sat on the book oracle.";
+inline constexpr const char* CANCEL_CONFIRM_LABEL = "Cancel listing";
+inline constexpr const char* CANCEL_NOT_YOURS = "That listing is not yours, and you have no open offer on it.";
+inline constexpr const char* CANCEL_PICK_OFFER = "Pick one of your open offers.";
+inline constexpr const char* OFFER_CANCEL_EFFECT = "Takes your offer off the book. No second list fee.";
+inline constexpr const char* STATUS_POSTING_CANCEL = "Posting cancel overlay...";
+inline constexpr const char* STATUS_CANCELLING_OFFER = "Cancelling your offer...";
+
+// Complete.
+inline constexpr const char* COMPLETE_HEADING = "Offers on your listings";
+inline constexpr const char* COMPLETE_PICK = "Pick an offer.";
+inline constexpr const char* COMPLETE_NONE = "Nobody has offered on your listings yet.";
+inline constexpr const char* COMPLETE_UNSIGNED = "That offer has no signed bytes. Ask the buyer to post again.";
+inline constexpr const char* COMPLETE_COINS_SPENT = "The buyer spent those coins. Ask them to post a new offer.";
+inline constexpr const char* COMPLETE_CONFIRM = "Sign the reserved lot and finish this sale?";
+inline constexpr const char* COMPLETE_CONFIRM_LABEL = "Complete";
+inline constexpr const char* STATUS_CHECKING_OFFERS = "Checking the offers on your listings...";
+inline constexpr const char* STATUS_CHECKING_COINS = "Checking the buyer's coins...";
+inline constexpr const char* STATUS_COMPLETING = "Signing seller input and broadcasting...";
+
+// Listings & Offers.
+inline constexpr const char* MINE_TITLE = "Listings & Offers";
+inline constexpr const char* MINE_NO_LISTINGS = "You have no live listings.";
+inline constexpr const char* MINE_NO_OFFERS = "You have no open offers.";
+
+// History.
+inline constexpr const char* HISTORY_INTRO =
+    "Your Tavrin Agoran buys and sells. Open offers can be cancelled. Double-click a row for the tx.";
+inline constexpr const char* HISTORY_PICK_ROW = "Pick a row.";
+inline constexpr const char* HISTORY_PICK_OPEN_OFFER = "Pick an open offer to cancel.";
+inline constexpr const char* HISTORY_NOT_OPEN_OFFER = "That row is not an open offer of yours.";
+
+// Report.
+inline constexpr const char* REPORT_INTRO = "Report (encrypted to the architect, same inbox as Tavrin Node).";
+inline constexpr const char* REPORT_CONNECT = "Connect Pursa and publish a paymail first.";
+inline constexpr const char* REPORT_NO_ENCRYPT = "Could not encrypt.";
+inline constexpr const char* STATUS_SENDING_REPORT = "Sending report...";
+
+} // namespace ui

@@ -1,0 +1,60 @@
+#include "ui/live_trade_services.h"
+
+#include "funding/reserves.h"
+#include "net/service_config.h"
+#include "trade/cancel_routine.h"
+#include "trade/offer_complete.h"
+#include "trade/report.h"
+
+namespace ui {
+
+namespace {
+
+class LiveTradeServices final : public TradeServices {
+public:
+    trade::ListingPlan plan_listing(const trade::ListRequest& request, int64_t now) override
+    {
+        return trade::plan_listing(request, now);
+    }
+    std::string reserve_add(const std::string& outpoint, const std::string& origin, int64_t exp) override
+    {
+        return funding::reserve_add(outpoint, origin, exp);
+    }
+    void reserve_remove(const std::string& key) override { (void)funding::reserve_remove(key); }
+    std::string publish_listing(const core::Json& post, const std::string& outpoint) override
+    {
+        return trade::publish_listing(post, outpoint);
+    }
+    trade::BuyPlan plan_buy(const book::Listing& listing, const std::string& qty_box) override
+    {
+        return trade::plan_buy(listing, qty_box);
+    }
+    std::string run_buy(const trade::BuyPlan& plan) override { return trade::run_buy(plan); }
+    std::string run_cancel_listing(const book::Listing& listing) override
+    {
+        return trade::run_cancel_listing(listing);
+    }
+    std::string run_offer_cancel(const std::string& listing_id, const book::Offer& offer) override
+    {
+        return trade::run_offer_cancel(listing_id, offer);
+    }
+    std::vector<trade::OfferRow> offers_on_my_listings(const std::vector<book::Listing>& listings,
+                                                       const std::string& my_key) override
+    {
+        return trade::offers_on_my_listings(listings, my_key);
+    }
+    trade::OfferCheck evaluate_offer(const std::string& offer_text, const book::Listing& listing) override
+    {
+        return trade::evaluate_offer(offer_text, listing);
+    }
+    std::string check_completion(const trade::OfferRow& row) override { return trade::check_completion(row); }
+    std::string run_completion(const trade::OfferRow& row) override { return trade::run_completion(row); }
+    std::string send_report(const std::string& text) override { return trade::send_report(text); }
+    std::string registry_domain() override { return net::current_services()->registry_domain; }
+};
+
+} // namespace
+
+std::shared_ptr<TradeServices> make_live_trade_services() { return std::make_shared<LiveTradeServices>(); }
+
+} // namespace ui

@@ -1,0 +1,69 @@
+// Withdrawing one's own offer, and what the Cancel tile does with the selected listing: the
+// offer that is the wallet's own, the context the "Cancel offer" window shows, and the posts.
+// Pure; safe from any thread.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "book/history.h"
+#include "book/listing.h"
+#include "ui/trade_card.h"
+#include "ui/wallet_snapshot.h"
+
+namespace ui {
+
+// True when the offer is the wallet's: its pubkey is the identity key or, for an offer without
+// a pubkey, its handle is the wallet's paymail name (with or without its domain).
+[[nodiscard]] bool is_own_offer(const book::Offer& offer, const std::string& identity_key,
+                                const std::string& paymail);
+
+// The wallet's offer on the listing; with several, the last in the listing's order. Null for
+// none.
+const book::Offer* own_offer(const book::Listing& listing, const std::string& identity_key,
+                             const std::string& paymail);
+
+struct OfferCancelContext {
+    std::string listing_id;
+    book::Offer offer;   // its id, and its transaction, whose coins the cancel frees
+    std::string item;    // name and ticker of the listing
+    std::string seller;
+};
+
+OfferCancelContext offer_cancel_context(const book::Listing& listing, const book::Offer& offer);
+// From a History row (listing id, offer id = the row's txid, qty, names), completed from the
+// listing and the offer in the current book when they are there.
+OfferCancelContext offer_cancel_context(const book::HistoryRow& row, const std::vector<book::Listing>& book);
+
+// "" when the context can be shown; "Pick one of your open offers." when its listing id is not
+// 64 characters long.
+std::string offer_cancel_refusal(const OfferCancelContext& context);
+
+// The window's card: "Item" ("(listing)" when unnamed), "Your offer" ("<qty> lots"), "You were
+// going to pay", "Seller", "What this does".
+Card offer_cancel_card(const OfferCancelContext& context);
+
+// What the Cancel tile does with the selected listing.
+enum class CancelAction {
+    Refuse,         // message holds the refusal
+    ConfirmUnlist,  // the wallet's own live listing: ask, then post "ag_cancel"
+    CancelOffer,    // someone else's listing with the wallet's offer on it: context is set
+};
+struct CancelChoice {
+    CancelAction action = CancelAction::Refuse;
+    std::string message;
+    OfferCancelContext context;
+};
+// No listing: "Select a listing ..."; unbound: "Connect a Pursa wallet first."; own listing
+// not live: "That listing is already closed."; someone else's without an own offer: "That
+// listing is not yours, and you have no open offer on it.".
+CancelChoice cancel_choice(const book::Listing* selected, const WalletSnapshot& wallet);
+
+// After the confirmation: the listing held since the tile was pressed, looked up again in the
+// current book. Null unless it is still the wallet's own live listing (the dialog then says
+// "That listing is already closed.").
+const book::Listing* unlistable_listing(const std::string& listing_id, const std::vector<book::Listing>& book,
+                                        const WalletSnapshot& wallet);
+
+} // namespace ui

@@ -1,0 +1,353 @@
+#include "ui/tools/sample_trade.h"
+
+#include <chrono>
+#include <thread>
+
+namespace ui {
+
+namespace {
+const char* const SAMPLE_TXID = "5e1f0a9b8c7d6e5f4a3b2c1d0e9f8a7b6c5d4e3f2a1b0c9d8e7f6a5b4c3d2e1f";
+} // namespace
+
+void ScriptedTradeServices::set_answer(const std::string& routine, std::string answer)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_answers[routine] = std::move(answer);
+}
+
+void ScriptedTradeServices::set_buyer_coins_spent(const std::string& offer_text)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_coins_spent.insert(offer_text);
+}
+
+void ScriptedTradeServices::set_check(const std::string& offer_text, trade::OfferCheck check)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_checks[offer_text] = std::move(check);
+}
+
+void ScriptedTradeServices::set_delay_ms(int ms)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_delay_ms = ms;
+}
+
+std::vector<ScriptedTradeServices::Call> ScriptedTradeServices::calls() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_calls;
+}
+
+std::vector<ScriptedTradeServices::Call> ScriptedTradeServices::calls(const std::string& name) const
+{
+    std::vector<Call> out;
+    for (auto& call : calls())
+        if (call.name == name) out.push_back(call);
+    return out;
+}
+
+void ScriptedTradeServices::record(std::string name, std::string argument, std::string extra)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_calls.push_back({std::move(name), std::move(argument), std::move(extra)});
+}
+
+std::string ScriptedTradeServices::answer(const std::string& routine, const std::string& otherwise)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const auto it = m_answers.find(routine);
+    return it != m_answers.end() ? it->second : otherwise;
+}
+
+void ScriptedTradeServices::pause() const
+{
+    int delay = 0;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        delay = m_delay_ms;
+    }
+    if (delay > 0) std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+}
+
+trade::ListingPlan ScriptedTradeServices::plan_listing(const trade::ListRequest& request, int64_t now)
+{
+    pause();
+    record("plan_listing", request.lot.txid + "_" + std::to_string(request.lot.vout),
+           request.qty + "|" + request.price + "|" + request.note);
+    trade::ListingPlan plan;
+    plan.error = answer("plan_listing", "");
+    if (!plan.error.empty()) return plan;
+    plan.outpoint = request.lot.txid + "_" + std::to_string(request.lot.vout);
+    plan.origin = request.lot.token_id.empty() ? request.lot.id : request.lot.token_id;
+    plan.exp = now + trade::LISTING_LIFETIME;
+    plan.post = {{"type", "ag_list"}, {"utxo", plan.outpoint}, {"qty", request.lot.picture() ? "1" : request.qty},
+                 {"note", request.note}, {"exp", plan.exp}};
+    return plan;
+}
+
+std::string ScriptedTradeServices::reserve_add(const std::string& outpoint, const std::string& origin, int64_t exp)
+{
+    record("reserve_add", outpoint, origin + " " + std::to_string(exp));
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (!m_reserved.insert(outpoint).second) return "error: that UTXO is already listed.";
+    return {};
+}
+
+void ScriptedTradeServices::reserve_remove(const std::string& key)
+{
+    record("reserve_remove", key);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_reserved.erase(key);
+}
+
+std::string ScriptedTradeServices::publish_listing(const core::Json& post, const std::string& outpoint)
+{
+    pause();
+    record("publish_listing", post.dump(), outpoint);
+    return answer("publish_listing", std::string("success: ") + SAMPLE_TXID);
+}
+
+trade::BuyPlan ScriptedTradeServices::plan_buy(const book::Listing& listing, const std::string& qty_box)
+{
+    pause();
+    record("plan_buy", listing.id, qty_box);
+    trade::BuyPlan plan;
+    plan.error = answer("plan_buy", "");
+    if (!plan.error.empty()) return plan;
+    plan.post = {{"type", "ag_buy"}, {"listing", listing.id}, {"qty", qty_box}};
+    plan.offer.listing_utxo = listing.utxo;
+    plan.offer.quantity = qty_box;
+    return plan;
+}
+
+std::string ScriptedTradeServices::run_buy(const trade::BuyPlan& plan)
+{
+    pause();
+    record("run_buy", plan.post.dump(), plan.offer.listing_utxo);
+    return answer("run_buy", std::string("success: ") + SAMPLE_TXID);
+}
+
+std::string ScriptedTradeServices::run_cancel_listing(const book::Listing& listing)
+{
+    pause();
+    record("run_cancel_listing", listing.id, listing.utxo);
+    return answer("run_cancel_listing", std::string("success: ") + SAMPLE_TXID);
+}
+
+std::string ScriptedTradeServices::run_offer_cancel(const std::string& listing_id, const book::Offer& offer)
+{
+    pause();
+    record("run_offer_cancel", offer.id, listing_id + " " + offer.offer);
+    return answer("run_offer_cancel", std::string("success: ") + SAMPLE_TXID);
+}
+
+std::vector<trade::OfferRow> ScriptedTradeServices::offers_on_my_listings(const std::vector<book::Listing>& listings,
+                                                                          const std::string& my_key)
+{
+    pause();
+    record("offers_on_my_listings", my_key);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    std::vector<trade::OfferRow> rows;
+    for (const auto& listing : listings) {
+        if (listing.status != "live" || my_key.empty() || listing.pubkey != my_key) continue;
+        for (const auto& offer : listing.offers)
+            if (!m_coins_spent.count(offer.offer)) rows.push_back({offer, listing});
+    }
+    return rows;
+}
+
+trade::OfferCheck ScriptedTradeServices::evaluate_offer(const std::string& offer_text, const book::Listing& listing)
+{
+    record("evaluate_offer", offer_text, listing.id);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (const auto it = m_checks.find(offer_text); it != m_checks.end()) return it->second;
+    // An offer passes by default, paying what it says.
+    trade::OfferCheck check;
+    check.passes = true;
+    for (const auto& offer : listing.offers)
+        if (offer.offer == offer_text) check.paid_sats = check.due_sats = offer.pay_sats;
+    return check;
+}
+
+std::string ScriptedTradeServices::check_completion(const trade::OfferRow& row)
+{
+    pause();
+    record("check_completion", row.offer.id);
+    return answer("check_completion", "");
+}
+
+std::string ScriptedTradeServices::run_completion(const trade::OfferRow& row)
+{
+    pause();
+    record("run_completion", row.offer.id, row.listing.id);
+    return answer("run_completion", std::string("success: ") + SAMPLE_TXID);
+}
+
+std::string ScriptedTradeServices::send_report(const std::string& text)
+{
+    pause();
+    record("send_report", text);
+    return answer("send_report", std::string("success: ") + SAMPLE_TXID);
+}
+
+} // namespace ui
+
+namespace ui {
+
+namespace {
+
+std::string hex_id(char c, int n) { return std::string(63, c) + static_cast<char>('0' + n % 10); }
+
+book::Offer sample_offer(const std::string& id, const std::string& handle, const std::string& pubkey,
+                         const std::string& qty, uint64_t pay, const std::string& spends)
+{
+    book::Offer offer;
+    offer.id = id;
+    offer.handle = handle;
+    offer.pubkey = pubkey;
+    offer.qty = qty;
+    offer.pay_sats = pay;
+    // Scripted offers name the outpoint they spend (ScriptedServices::offer_spends_listing).
+    if (!spends.empty()) {
+        offer.offer = "01000000" + id + spends;
+    }
+    return offer;
+}
+
+book::Listing sample_listing(const std::string& id, const std::string& owner, const std::string& handle,
+                             int64_t now, const char* name, const char* sym, const char* qty, uint64_t price)
+{
+    book::Listing l;
+    l.id = id;
+    l.pubkey = owner;
+    l.handle = handle;
+    l.paymail = handle;
+    l.kind = sym[0] ? "bsv21" : "picture";
+    l.origin = std::string(64, 'e') + "_0";
+    l.utxo = id.substr(0, 60) + "beef_1";
+    l.qty = qty;
+    l.price_sats = price;
+    l.name = name;
+    l.sym = sym;
+    l.icon = sym[0] ? std::string("icon-") + sym : "pic-1";
+    l.note = "Partial fills welcome";
+    l.status = "live";
+    l.fee_ok = true;
+    l.created = now - 3600;
+    l.exp = now + 20 * 86400;
+    l.pay_addr = "1PayAddressOfTheSeller00000000000";
+    l.ord_addr = "1OrdAddressOfTheSeller00000000000";
+    return l;
+}
+
+} // namespace
+
+std::vector<book::Listing> sample_trade_book(const std::string& me, int64_t now)
+{
+    const std::string zeno = "02" + std::string(64, 'c');
+    const std::string rhea = "03" + std::string(64, 'd');
+    std::vector<book::Listing> book;
+
+    auto owl = sample_listing(hex_id('a', 1), me, SAMPLE_PAYMAIL, now, "Owl Coin", "OWL", "400", 200'000'000);
+    owl.offers = {sample_offer(hex_id('b', 1), "zeno@tavrinnode.example", zeno, "100", 50'000'000, owl.utxo),
+                  sample_offer(hex_id('b', 2), "rhea@tavrinnode.example", rhea, "40", 1, owl.utxo)};
+    book.push_back(owl);
+
+    auto dawn = sample_listing(hex_id('a', 2), me, SAMPLE_PAYMAIL, now, "Dawn over the Stoa", "", "1", 45'000'000);
+    dawn.offers = {sample_offer(hex_id('b', 3), "rhea@tavrinnode.example", rhea, "1", 45'000'000, "")};
+    book.push_back(dawn);
+
+    auto laurel = sample_listing(hex_id('a', 3), zeno, "zeno@tavrinnode.example", now, "Laurel", "LAUR", "5000",
+                                 1'250'000'000);
+    laurel.offers = {sample_offer(hex_id('b', 4), SAMPLE_PAYMAIL, me, "1000", 250'000'000, laurel.utxo)};
+    book.push_back(laurel);
+
+    auto amphora = sample_listing(hex_id('a', 4), rhea, "rhea@tavrinnode.example", now, "Amphora", "AMPH", "12",
+                                  36'000'000);
+    amphora.offers = {sample_offer(hex_id('b', 5), SAMPLE_PAYMAIL, me, "3", 9'000'000, amphora.utxo)};
+    book.push_back(amphora);
+
+    book.push_back(sample_listing(hex_id('a', 5), zeno, "zeno@tavrinnode.example", now, "Golden Owl #12", "", "1",
+                                  120'000'000));
+    book.push_back(sample_listing(hex_id('a', 6), rhea, "rhea@tavrinnode.example", now, "Drachma", "DRCH", "900",
+                                  90'000'000));
+    auto old = sample_listing(hex_id('a', 7), me, SAMPLE_PAYMAIL, now, "Obol", "OBOL", "50", 5'000'000);
+    old.status = "expired";
+    old.exp = now - 86400;
+    book.push_back(old);
+    return book;
+}
+
+std::vector<book::HistoryRow> sample_trade_history(const std::string& me, int64_t now)
+{
+    struct Row {
+        const char* type;
+        const char* role;
+        int64_t ago;
+        const char* name;
+        const char* qty;
+        uint64_t sats;
+        const char* counterparty;
+        bool open;
+    };
+    const Row rows[] = {
+        {"ag_buy", "buy", 2 * 3600, "Amphora  AMPH", "3", 9'000'000, "rhea@tavrinnode.example", true},
+        {"ag_buy", "buy", 5 * 3600, "Laurel  LAUR", "1000", 250'000'000, "zeno@tavrinnode.example", true},
+        {"ag_fill", "sell", 9 * 3600, "Owl Coin  OWL", "100", 50'000'000, "zeno@tavrinnode.example", false},
+        {"ag_fill", "buy", 30 * 3600, "Drachma  DRCH", "200", 20'000'000, "rhea@tavrinnode.example", false},
+        {"ag_list", "sell", 40 * 3600, "Owl Coin  OWL", "500", 250'000'000, "", false},
+        {"ag_fill", "sell", 3 * 86400, "Golden Owl #3", "1", 80'000'000, "ione@tavrinnode.example", false},
+        {"ag_offer_cancel", "buy", 4 * 86400, "Trireme  TRIR", "10", 0, "", false},
+        {"ag_fill", "sell", 6 * 86400, "Owl Coin  OWL", "60", 30'000'000, "galen@tavrinnode.example", false},
+        {"ag_cancel", "sell", 8 * 86400, "Obol  OBOL", "50", 0, "", false},
+        {"ag_fill", "buy", 10 * 86400, "Lyre Study", "1", 65'000'000, "sappho@tavrinnode.example", false},
+    };
+    std::vector<book::HistoryRow> out;
+    int n = 0;
+    for (const Row& r : rows) {
+        book::HistoryRow row;
+        row.type = r.type;
+        row.role = r.role;
+        row.time = now - r.ago;
+        row.name = r.name;
+        row.qty = r.qty;
+        row.pay_sats = r.sats;
+        row.handle = std::string(r.role) == "buy" && std::string(r.type) == "ag_fill" ? "you" : SAMPLE_PAYMAIL;
+        row.pubkey = me;
+        row.counterparty = r.counterparty;
+        row.open = r.open;
+        row.txid = hex_id('f', n++);
+        row.listing = hex_id('9', n);
+        out.push_back(std::move(row));
+    }
+    // The open offers are those on the book.
+    out[0].txid = hex_id('b', 5);
+    out[0].listing = hex_id('a', 4);
+    out[1].txid = hex_id('b', 4);
+    out[1].listing = hex_id('a', 3);
+    return out;
+}
+
+std::vector<wallet::TvPursaOrdRow> sample_lots()
+{
+    std::vector<wallet::TvPursaOrdRow> lots(3);
+    lots[0].origin = std::string(64, '1') + "_0";
+    lots[0].txid = std::string(64, '2');
+    lots[0].vout = 1;
+    lots[0].name = "Owl Coin";
+    lots[0].token_id = std::string(64, '1') + "_0";
+    lots[0].amt = "500";
+    lots[1].origin = std::string(64, '3') + "_0";
+    lots[1].txid = std::string(64, '4');
+    lots[1].vout = 0;
+    lots[1].token_id = std::string(64, '3') + "_0";
+    lots[1].amt = "12000";
+    lots[2].origin = std::string(64, '5') + "_0";
+    lots[2].txid = std::string(64, '5');
+    lots[2].vout = 0;
+    lots[2].name = "Dawn over the Stoa";
+    return lots;
+}
+
+} // namespace ui

@@ -1,0 +1,76 @@
+// The trade dialogs joined to the main window: the seven tiles open List, Buy, Complete,
+// Listings & Offers, History, Cancel and Report; the lots and history messages open the List
+// and History windows. Holds at most one of each window. UI thread; lives as long as the main
+// window.
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+#include <memory>
+
+#include "ui/dialog_context.h"
+#include "ui/offer_cancel.h"
+
+namespace ui {
+
+class ListDialog;
+class BuyDialog;
+class CompleteDialog;
+class MineWindow;
+class HistoryWindow;
+class ChartWindow;
+class ReportDialog;
+class OfferCancelWindow;
+
+class TradeDialogs : public QObject {
+    Q_OBJECT
+public:
+    TradeDialogs(MainWindow& main, std::shared_ptr<TradeServices> services);
+
+    // Shows the "Cancel offer" window for the context and, when confirmed, posts the offer
+    // cancel. Used by the Cancel tile and the History window.
+    void openOfferCancel(const OfferCancelContext& context);
+
+    // The open windows (null when closed).
+    ListDialog* listDialog() const;
+    BuyDialog* buyDialog() const;
+    CompleteDialog* completeDialog() const;
+    MineWindow* mineWindow() const;
+    HistoryWindow* historyWindow() const;
+    ChartWindow* chartWindow() const;
+    ReportDialog* reportDialog() const;
+    OfferCancelWindow* offerCancelWindow() const;
+
+    // The tiles' actions (public for the screenshot program).
+    void onList();
+    void onBuy();
+    void onCancel();
+    void onComplete();
+    void onCurrent();
+    void onReport();
+    void openChart();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void openListDialog(std::vector<wallet::TvPursaOrdRow> lots);
+    void openHistoryWindow();
+    // Shows a window beside the main window, or brings an open one forward.
+    void present(QWidget* window);
+    static bool bringForward(QWidget* window);
+
+    MainWindow& m_main;
+    DialogContext m_context;
+    QPointer<ListDialog> m_list;
+    QPointer<BuyDialog> m_buy;
+    QPointer<CompleteDialog> m_complete;
+    QPointer<MineWindow> m_mine;
+    QPointer<HistoryWindow> m_history;
+    QPointer<ChartWindow> m_chart;
+    QPointer<ReportDialog> m_report;
+    QPointer<OfferCancelWindow> m_offer_cancel;
+};
+
+} // namespace ui

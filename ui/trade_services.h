@@ -1,0 +1,56 @@
+// The door between the trade dialogs and the trade routines of trade/: each function is one of
+// those routines, as the live services run them (ui/live_trade_services.h); pictures and widget
+// tests hand the dialogs scripted ones. Every function may wait on the network or take the
+// wallet lock: workers call them, the UI thread never does (registry_domain aside).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "book/listing.h"
+#include "core/json_get.h"
+#include "trade/buy_routine.h"
+#include "trade/complete_routine.h"
+#include "trade/list_routine.h"
+#include "trade/offer_rules.h"
+
+namespace ui {
+
+class TradeServices {
+public:
+    virtual ~TradeServices() = default;
+
+    // --- List: the checks and the post, the reserve, then publishing ---
+    virtual trade::ListingPlan plan_listing(const trade::ListRequest& request, int64_t now) = 0;
+    // "" when the outpoint is reserved, else "error: " and a sentence.
+    virtual std::string reserve_add(const std::string& outpoint, const std::string& origin, int64_t exp) = 0;
+    virtual void reserve_remove(const std::string& key) = 0;
+    virtual std::string publish_listing(const core::Json& post, const std::string& outpoint) = 0;
+
+    // --- Buy: the checks and the post, then the offer built and published ---
+    virtual trade::BuyPlan plan_buy(const book::Listing& listing, const std::string& qty_box) = 0;
+    virtual std::string run_buy(const trade::BuyPlan& plan) = 0;
+
+    // --- Cancel ---
+    virtual std::string run_cancel_listing(const book::Listing& listing) = 0;
+    virtual std::string run_offer_cancel(const std::string& listing_id, const book::Offer& offer) = 0;
+
+    // --- Complete ---
+    virtual std::vector<trade::OfferRow> offers_on_my_listings(const std::vector<book::Listing>& listings,
+                                                               const std::string& my_key) = 0;
+    // What the seller's check finds in the offer, without signing anything.
+    virtual trade::OfferCheck evaluate_offer(const std::string& offer_text, const book::Listing& listing) = 0;
+    // "" or the refusal of the Complete button's checks before its confirmation.
+    virtual std::string check_completion(const trade::OfferRow& row) = 0;
+    virtual std::string run_completion(const trade::OfferRow& row) = 0;
+
+    // --- Report: sealed for the architect and sent ---
+    virtual std::string send_report(const std::string& text) = 0;
+
+    // --- Configuration; any thread ---
+    // The family registry's paymail domain (the part after "@").
+    virtual std::string registry_domain() = 0;
+};
+
+} // namespace ui
