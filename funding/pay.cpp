@@ -230,7 +230,11 @@ private:
 std::string pay_outputs(const std::vector<tx::TxOutput>& outputs, const PayOptions& options)
 {
     wallet::WalletLock lock;
-    if (!wallet::wallet_load()) return "error: no TavrinNode Pursa wallet. Use pursa create first.";
+    if (!wallet::wallet_load()) {
+        // A wallet locked in Pursa is there: sending the user to "pursa create" would be wrong.
+        if (wallet::wallet_is_locked()) return "error: This wallet is locked. Open it in Pursa.";
+        return "error: no TavrinNode Pursa wallet. Use pursa create first.";
+    }
     if (!wallet::wallet_state().hd) return "error: need an HD Pursa wallet.";
     ChangeAddress change = choose_change_address();
     if (!change.hash) return "error: " + change.error;
