@@ -37,6 +37,7 @@ function(agoran_library name)
   target_link_libraries(agoran_${name} PUBLIC ${ARG_DEPS})
   agoran_warnings(agoran_${name})
   agoran_sanitize(agoran_${name})
+  agoran_fuzz_coverage(agoran_${name})
 endfunction()
 
 # agoran_program(<target> SOURCES <files...> DEPS <targets...>)
@@ -52,7 +53,6 @@ endfunction()
 # Sanitizer and fuzzing instrumentation, the same for every library, program and test:
 #   AGORAN_SANITIZE=address  AddressSanitizer + UndefinedBehaviorSanitizer (any report aborts)
 #   AGORAN_SANITIZE=thread   ThreadSanitizer
-#   AGORAN_BUILD_FUZZ=ON     coverage for libFuzzer (clang only); the fuzz/ targets add the driver
 function(agoran_sanitize target)
   if(AGORAN_SANITIZE STREQUAL "address")
     target_compile_options(${target} PUBLIC -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
@@ -63,7 +63,12 @@ function(agoran_sanitize target)
   elseif(NOT AGORAN_SANITIZE STREQUAL "")
     message(FATAL_ERROR "AGORAN_SANITIZE must be empty, 'address' or 'thread', not '${AGORAN_SANITIZE}'")
   endif()
+endfunction()
+
+# Coverage for libFuzzer (AGORAN_BUILD_FUZZ=ON, clang only): the libraries and the fuzz targets
+# only; tests and programs need none.
+function(agoran_fuzz_coverage target)
   if(AGORAN_BUILD_FUZZ)
-    target_compile_options(${target} PUBLIC -fsanitize=fuzzer-no-link)
+    target_compile_options(${target} PRIVATE -fsanitize=fuzzer-no-link)
   endif()
 endfunction()
