@@ -82,8 +82,8 @@ private:
 // One market token's quarter: the owner sells to three buyers, who trade on among the others.
 void token_story(Script& s, int t)
 {
-    const TokenSpec& spec = TOKENS[t];
-    const int owner = spec.owner;
+    const TokenPlan& token = TOKENS[t];
+    const int owner = token.owner;
     int others[TRADER_COUNT - 1];
     for (int i = 0, n = 0; i < TRADER_COUNT; ++i) {
         if (i != owner) others[n++] = i;
@@ -91,7 +91,7 @@ void token_story(Script& s, int t)
     auto buyer = [&](int i) { return others[(i + t) % (TRADER_COUNT - 1)]; };
     const int b1 = buyer(0), b2 = buyer(1), b3 = buyer(2), b4 = buyer(3), b5 = buyer(4), b6 = buyer(5), b7 = buyer(6);
     const double shift = t * 0.37;
-    const uint64_t q1 = spec.supply / 10, q2 = spec.supply / 20, q3 = spec.supply * 8 / 100;
+    const uint64_t q1 = token.supply / 10, q2 = token.supply / 20, q3 = token.supply * 8 / 100;
     const uint64_t h3 = q3 / 2, half1 = q1 / 2, quarter1 = q1 / 4, third2 = q2 / 3;
     const std::string T = "T" + std::to_string(t), L = T + "-";
     auto at = [&](double days) { return days + shift; };

@@ -18,14 +18,14 @@ inline constexpr int COUNTERPARTY = 7;           // zeno answers the user while 
 inline constexpr const char* USER_NAME = "theron";
 
 // The BSV-21 tokens: the first five belong to traders 0..4, the last two to the user.
-struct TokenSpec {
+struct TokenPlan {
     const char* symbol;
     int decimals;
     uint64_t supply;     // in the smallest units
     double unit_sats;    // a typical price of one smallest unit
     int owner;
 };
-inline constexpr TokenSpec TOKENS[] = {
+inline constexpr TokenPlan TOKENS[] = {
     {"OBOL", 0, 1'000'000, 300.0, 0},
     {"DRCH", 2, 50'000'000, 5.0, 1},
     {"LAUR", 8, 2'100'000'000'000, 0.00025, 2},

@@ -59,17 +59,17 @@ public:
     {
         log("Minting tokens and inscribing pictures...");
         for (int t = 0; t < TOKEN_COUNT; ++t) {
-            const TokenSpec& spec = TOKENS[t];
-            const std::string& to = m_people[size_t(spec.owner)].ordinals;
+            const TokenPlan& token = TOKENS[t];
+            const std::string& to = m_people[size_t(token.owner)].ordinals;
             std::string icon;
             if (size_t(t) < m_options.token_icons.size()) {
                 auto inscribed = m_admin.inscribe(to, "image/png", core::as_bytes(m_options.token_icons[size_t(t)]));
-                if (!inscribed.value) return failed("the icon of " + std::string(spec.symbol) + ": " + inscribed.error);
+                if (!inscribed.value) return failed("the icon of " + std::string(token.symbol) + ": " + inscribed.error);
                 icon = *inscribed.value;
-                m_names.push_back({icon, m_options.token_icons[size_t(t)], std::string(spec.symbol) + " icon"});
+                m_names.push_back({icon, m_options.token_icons[size_t(t)], std::string(token.symbol) + " icon"});
             }
-            auto id = m_admin.mint(to, std::to_string(spec.supply), spec.symbol, icon, std::to_string(spec.decimals));
-            if (!id.value) return failed("minting " + std::string(spec.symbol) + ": " + id.error);
+            auto id = m_admin.mint(to, std::to_string(token.supply), token.symbol, icon, std::to_string(token.decimals));
+            if (!id.value) return failed("minting " + std::string(token.symbol) + ": " + id.error);
             m_items["T" + std::to_string(t)] = *id.value;
             ++m_report.tokens;
         }
