@@ -4,7 +4,7 @@
 set -euo pipefail
 
 PACKAGES=(
-  build-essential cmake ninja-build pkg-config git ca-certificates
+  build-essential cmake ninja-build pkg-config git ca-certificates ccache
   libcurl4-openssl-dev libssl-dev libsecp256k1-dev nlohmann-json3-dev
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-image-formats-plugins libgl-dev
   libcpp-httplib-dev libgtest-dev libgmock-dev libbenchmark-dev
