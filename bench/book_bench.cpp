@@ -34,6 +34,7 @@
 #include "core/key.h"
 #include "core/message.h"
 #include "net/http_client.h"
+#include "net/json_reply.h"
 #include "net/market_addresses.h"
 #include "platform/environment.h"
 #include "platform/process.h"

@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "core/hex.h"
+#include "core/json_get.h"
 #include "net/chain_tx.h"
 #include "tx/raw_tx.h"
 #include "tx/serialize.h"

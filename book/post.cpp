@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/hex.h"
+#include "core/json_get.h"
 #include "core/key.h"
 
 namespace book {

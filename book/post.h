@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/json_get.h"
+#include "core/json_fwd.h"
 
 namespace book {
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "book/post.h"
+#include "core/json_get.h"
 
 namespace book {
 

@@ -4,6 +4,7 @@
 
 #include "core/hash.h"
 #include "core/hex.h"
+#include "core/json_get.h"
 #include "core/key.h"
 #include "core/message.h"
 

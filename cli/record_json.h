@@ -6,7 +6,7 @@
 
 #include "book/history.h"
 #include "book/listing.h"
-#include "core/json_get.h"
+#include "core/json_fwd.h"
 #include "trade/complete_routine.h"
 #include "trade/list_routine.h"
 #include "trade/offer_rules.h"

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <limits>
 
+#include "core/json_get.h"
+
 namespace core {
 namespace {
 

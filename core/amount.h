@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "core/bytes.h"
-#include "core/json_get.h"
+#include "core/json_fwd.h"
 
 namespace core {
 

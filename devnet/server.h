@@ -15,6 +15,10 @@
 #include "devnet/registry_state.h"
 #include "devnet/router.h"
 
+namespace httplib {
+class Server;
+} // namespace httplib
+
 namespace devnet {
 
 struct ServerOptions {

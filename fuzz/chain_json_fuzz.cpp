@@ -11,6 +11,7 @@
 #include "net/chain_tx.h"
 #include "net/http.h"
 #include "net/http_client.h"
+#include "net/json_reply.h"
 #include "net/ordinals_client.h"
 #include "net/registry_client.h"
 #include "net/woc_client.h"

@@ -5,11 +5,11 @@
 #include <cstddef>
 #include <string>
 
-#include <nlohmann/json.hpp>
+#include "core/json_fwd.h"
 
 namespace net {
 
-using Json = nlohmann::json;
+using Json = core::Json;
 
 // Read caps. A request stops reading once the answer grows past its cap and fails, so a
 // hostile or broken service cannot exhaust memory.
@@ -28,13 +28,8 @@ struct HttpReply {
     std::string content_type;  // the answer's Content-Type header, when any
 };
 
-// The outcome of a JSON GET: ok only for a 2xx answer whose body is JSON.
-struct JsonReply {
-    bool ok = false;
-    long status = 0;
-    Json json;          // the parsed body whenever it parsed (also for non-2xx answers)
-    std::string error;  // a sentence for logs when !ok
-};
+// The outcome of a JSON GET (net/json_reply.h).
+struct JsonReply;
 
 struct GetOptions {
     int timeout_seconds = 10;  // raised to at least 2

@@ -5,6 +5,7 @@
 #include <optional>
 #include <thread>
 
+#include "net/json_reply.h"
 #include "net/service_config.h"
 
 namespace net {

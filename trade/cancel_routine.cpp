@@ -1,6 +1,7 @@
 #include "trade/cancel_routine.h"
 
 #include "book/post.h"
+#include "core/json_get.h"
 #include "funding/offer_locks.h"
 #include "funding/reserves.h"
 #include "trade/chain_lookup.h"

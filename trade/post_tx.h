@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/json_get.h"
+#include "core/json_fwd.h"
 
 namespace trade {
 

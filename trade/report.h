@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/json_get.h"
+#include "core/json_fwd.h"
 #include "core/secure.h"
 #include "wallet/hd_derive.h"
 

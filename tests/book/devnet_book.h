@@ -14,6 +14,7 @@
 #include "core/base58.h"
 #include "core/hex.h"
 #include "net/http_client.h"
+#include "net/json_reply.h"
 #include "net/market_addresses.h"
 #include "tests/book/post_factory.h"
 #include "tests/support/devnet_fixture.h"

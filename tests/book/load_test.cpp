@@ -13,7 +13,7 @@
 #include "tests/book/devnet_book.h"
 #include "tests/support/temp_dir.h"
 
-namespace {
+namespace load_test {
 
 using book::Json;
 using book::PostRecord;
@@ -568,4 +568,4 @@ TEST_F(IndexPagingTest, WhatsOnChainStopsOnceFourHundredIdsAreKnown)
     EXPECT_EQ(m_http.count("/confirmed/history"), 0u);
 }
 
-} // namespace
+} // namespace load_test

@@ -5,7 +5,7 @@
 #include "book/book_view.h"
 #include "tests/book/post_factory.h"
 
-namespace {
+namespace reduce_test {
 
 using book::Json;
 using book::Listing;
@@ -341,4 +341,4 @@ TEST(BookView, KeepsClosedListingsButNotSoldOrEmptyOnesNewestFirst)
     EXPECT_EQ(view[0].status, "cancelled");  // expiry touches only live listings
 }
 
-} // namespace
+} // namespace reduce_test

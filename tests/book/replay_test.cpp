@@ -9,7 +9,7 @@
 #include "core/curve.h"
 #include "tests/book/post_factory.h"
 
-namespace {
+namespace replay_test {
 
 using book::Json;
 using book::Listing;
@@ -176,4 +176,4 @@ TEST(Replay, DistinctSignaturesAndOtherKeysAreKept)
     EXPECT_EQ(posts.size(), 3u);
 }
 
-} // namespace
+} // namespace replay_test

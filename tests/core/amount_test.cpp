@@ -1,4 +1,5 @@
 #include "core/amount.h"
+#include "core/json_get.h"
 
 #include <limits>
 

@@ -7,7 +7,7 @@
 #include "funding/sibling_reserves.h"
 #include "tests/funding/funding_fixture.h"
 
-namespace {
+namespace reserves_test {
 
 const std::string TXID_A = "aa" + std::string(62, '1');
 const std::string TXID_B = "bb" + std::string(62, '2');
@@ -142,4 +142,4 @@ TEST_F(Reserves, UnreadableSiblingFilesBlockNothing)
     EXPECT_EQ(read_json("swapmere/reserves_none.json")["holds"], "none");
 }
 
-} // namespace
+} // namespace reserves_test

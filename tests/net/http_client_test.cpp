@@ -8,11 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include "net/json_reply.h"
 #include "net/service_config.h"
 #include "tests/net/local_server.h"
 #include "tests/net/sleep_log.h"
 
-namespace {
+namespace http_client_test {
 
 using namespace std::chrono_literals;
 using nettest::LocalServer;
@@ -289,4 +290,4 @@ TEST(UrlEscapeTest, KeepsUnreservedAndEscapesTheRest)
     EXPECT_EQ(net::url_escape("\xC3\xA9"), "%C3%A9");
 }
 
-} // namespace
+} // namespace http_client_test

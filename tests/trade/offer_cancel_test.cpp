@@ -19,7 +19,7 @@
 #include "wallet/wallet_keys.h"
 #include "wallet/wallet_lock.h"
 
-namespace {
+namespace offer_cancel_test {
 
 const std::string SELLER_ORD = core::address_from_hash160(core::hash160(core::as_bytes("seller ord")));
 const std::string SELLER_PAY = core::address_from_hash160(core::hash160(core::as_bytes("seller pay")));
@@ -127,4 +127,4 @@ TEST_F(OfferCancel, AListingIdOfTheWrongLengthPaysNothing)
     EXPECT_FALSE(trade::buyer_coins_spent(offer.offer));
 }
 
-} // namespace
+} // namespace offer_cancel_test

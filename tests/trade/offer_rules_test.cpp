@@ -8,7 +8,7 @@
 #include "tx/inscription.h"
 #include "tx/script.h"
 
-namespace {
+namespace offer_rules_test {
 
 using trade::check_offer;
 using trade::ListingTerms;
@@ -366,4 +366,4 @@ TEST(OfferRulesOutputs, EnvelopeAndBodyReaders)
     EXPECT_FALSE(trade::output_bsv20(tx::inscription_script(BUYER_ORD, "text/plain", core::as_bytes("{\"p\":\"bsv-20\"}"))));
 }
 
-} // namespace
+} // namespace offer_rules_test
