@@ -129,7 +129,7 @@ std::string reserve_add(std::string_view outpoint, std::string_view origin, int6
     for (const auto& r : reserves) {
         if (r.utxo == utxo) return "error: that UTXO is already listed.";
     }
-    reserves.push_back({utxo, std::string(origin), "", exp});
+    reserves.push_back({utxo, std::string(origin), "", exp, {}});
     if (!save(path, reserves)) return "error: could not write Agoran reserve.";
     return "";
 }
