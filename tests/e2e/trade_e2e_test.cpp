@@ -533,7 +533,9 @@ TEST_F(TradeEndToEnd, ForgedTermsAreRefusedAndNothingIsBroadcast)
         devnet().clear_faults();
         EXPECT_NE(done.code, 0) << on << "\n" << done.out;
 
-        // A chain service that rewrites the price inside the post it serves.
+        // A chain service that rewrites the price inside the post it serves, to a reader that
+        // has not read the post before.
+        std::filesystem::remove_all(alice->data_dir() / "agoran" / "tx_cache");
         const std::string from = core::hex_encode(core::as_bytes("\"price_sats\":1000000"));
         const std::string to = core::hex_encode(core::as_bytes("\"price_sats\":      1"));
         for (const char* service : {"woc", "registry"}) devnet().fault(service, {{"rewrite_from", from}, {"rewrite_to", to}});

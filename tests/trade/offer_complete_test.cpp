@@ -41,20 +41,28 @@ protected:
         ASSERT_FALSE(open_wallet("erin", {400'000, 1'500'000}).empty());
         m_token = devnet().mint(m_ordinals, "10", "TEN");
         ASSERT_FALSE(m_token.empty());
-        m_listing.id = std::string(64, 'a');
-        m_listing.kind = "bsv21";
-        m_listing.origin = m_token;
-        m_listing.utxo = m_token;
-        m_listing.qty = "10";
-        m_listing.price_sats = 10'000;
+        list(std::string(64, 'a'), "bsv21", m_token, m_token, "10", 10'000);
+        m_buyer_coin = devnet().fund(m_buyer.address, BUYER_COIN, true);
+        ASSERT_FALSE(m_buyer_coin.empty());
+    }
+
+    // A live listing of this wallet on the book, its reserve and its record.
+    void list(const std::string& id, const std::string& kind, const std::string& origin, const std::string& utxo,
+              const std::string& qty, uint64_t price)
+    {
+        m_listing = {};
+        m_listing.id = id;
+        m_listing.kind = kind;
+        m_listing.origin = origin;
+        m_listing.utxo = utxo;
+        m_listing.qty = qty;
+        m_listing.price_sats = price;
         m_listing.pay_addr = m_receive;
         m_listing.ord_addr = m_ordinals;
         m_listing.pubkey = trade::wallet_identity_key();
         m_listing.status = "live";
-        ASSERT_EQ(funding::reserve_add(m_token, m_token, 0), "");
-        ASSERT_EQ(funding::reserve_bind_listing(m_token, m_listing.id, record()), "");
-        m_buyer_coin = devnet().fund(m_buyer.address, BUYER_COIN, true);
-        ASSERT_FALSE(m_buyer_coin.empty());
+        ASSERT_EQ(funding::reserve_add(utxo, origin, 0), "");
+        ASSERT_EQ(funding::reserve_bind_listing(utxo, id, record()), "");
     }
 
     // What this wallet published for m_listing.
@@ -214,19 +222,8 @@ TEST_F(OfferComplete, APictureIsSignedOnlyFromTheOutputThatHoldsIt)
     std::string other = devnet().inscribe(m_ordinals, "image/png", "not listed");
     ASSERT_FALSE(picture.empty());
     ASSERT_FALSE(other.empty());
-    m_listing = {};
-    m_listing.id = std::string(64, 'd');
-    m_listing.kind = "picture";
-    m_listing.origin = other;  // the record names another picture than the output holds
-    m_listing.utxo = picture;
-    m_listing.qty = "1";
-    m_listing.price_sats = 20'000;
-    m_listing.pay_addr = m_receive;
-    m_listing.ord_addr = m_ordinals;
-    m_listing.pubkey = trade::wallet_identity_key();
-    m_listing.status = "live";
-    ASSERT_EQ(funding::reserve_add(picture, other, 0), "");
-    ASSERT_EQ(funding::reserve_bind_listing(picture, m_listing.id, record()), "");
+    // The record names another picture than the output holds.
+    list(std::string(64, 'd'), "picture", other, picture, "1", 20'000);
 
     auto listed = tx::parse_outpoint(picture);
     std::vector<tx::TxInput> inputs(2);
