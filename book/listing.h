@@ -38,6 +38,9 @@ struct Listing {
     std::string name;
     std::string sym;
     std::string icon;
+    int dec = 0;              // the token's decimals (0 for a picture, or while unknown)
+    std::string post_name;    // the name and ticker the seller's post gave the asset ("" when
+    std::string post_sym;     // none); name and sym are the chain's where the chain names it
     std::string status;       // "live", "expired", "cancelled", "force_cancelled" or "sold"
     bool fee_ok = false;
     std::vector<Offer> offers;

@@ -16,6 +16,7 @@
 #include "cli/lots.h"
 #include "cli/record_json.h"
 #include "cli/table.h"
+#include "core/token_amount.h"
 #include "core/amount.h"
 #include "core/log.h"
 #include "trade/buy_routine.h"
@@ -149,6 +150,14 @@ int cmd_balance(std::ostream& out)
     return 0;
 }
 
+// A quantity of a listing's units as people read it: tokens with their decimals and digit
+// grouping ("840" LAUR for 84000000000 base units at 8 decimals), anything else as it stands.
+std::string qty_text(const book::Listing& listing, const std::string& units)
+{
+    if (listing.kind == "picture") return units;
+    return core::format_token_amount(units, listing.dec).value_or(units);
+}
+
 int cmd_book(const Invocation& inv, std::ostream& out)
 {
     Book b = load_book();
@@ -159,7 +168,7 @@ int cmd_book(const Invocation& inv, std::ostream& out)
     }
     std::vector<std::vector<std::string>> rows;
     for (const auto& l : b.listings) {
-        rows.push_back({short_id(l.id), item_label(l), l.kind, l.qty, core::format_bsv(static_cast<core::Amount>(l.price_sats)),
+        rows.push_back({short_id(l.id), item_label(l), l.kind, qty_text(l, l.qty), core::format_bsv(static_cast<core::Amount>(l.price_sats)),
                         l.handle, l.status, std::to_string(l.offers.size())});
     }
     out << format_table({"Listing", "Item", "Kind", "Qty", "Price BSV", "Seller", "Status", "Offers"}, rows);
@@ -230,7 +239,8 @@ int cmd_offers(const Invocation& inv, std::ostream& out)
         const auto& c = checks[i];
         std::string verdict = c.passes ? "passes" : c.error.substr(c.error.rfind("error: ", 0) == 0 ? 7 : 0);
         rows.push_back({short_id(offers[i].offer.id), short_id(offers[i].listing.id), item_label(offers[i].listing),
-                        offers[i].offer.qty, core::format_bsv(static_cast<core::Amount>(offers[i].offer.pay_sats)),
+                        qty_text(offers[i].listing, offers[i].offer.qty),
+                        core::format_bsv(static_cast<core::Amount>(offers[i].offer.pay_sats)),
                         core::format_bsv(static_cast<core::Amount>(c.paid_sats)),
                         core::format_bsv(static_cast<core::Amount>(c.due_sats)), offers[i].offer.handle, verdict});
     }

@@ -31,11 +31,13 @@ bool read_int(const std::string& text, int64_t& out)
     return ec == std::errc() && ptr == text.data() + text.size();
 }
 
+constexpr const char* USAGE =
+    "usage: agoran-devnet --port N --state DIR [--write-services DATA_DIR] [--fee-rate SATS_PER_KB]\n"
+    "                     [--oracle ADDRESS] [--block-interval SECONDS] [--threads N]\n";
+
 int usage(const std::string& problem)
 {
-    std::cerr << "agoran-devnet: " << problem << "\n"
-              << "usage: agoran-devnet --port N --state DIR [--write-services DATA_DIR] [--fee-rate SATS_PER_KB]\n"
-              << "                     [--oracle ADDRESS] [--block-interval SECONDS] [--threads N]\n";
+    std::cerr << "agoran-devnet: " << problem << "\n" << USAGE;
     return 1;
 }
 
@@ -49,6 +51,10 @@ int main(int argc, char** argv)
     std::string services_dir;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::cout << USAGE;
+            return 0;
+        }
         if (i + 1 >= argc) return usage("missing value after " + arg);
         std::string value = argv[++i];
         int64_t n = 0;

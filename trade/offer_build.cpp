@@ -68,14 +68,14 @@ std::string prove_listing(const tx::Outpoint& outpoint, const Prevout& listed, b
     funding::ChainClients clients = funding::chain_clients();
     if (!token_lot) {
         auto txo = clients.ordinals.txo(outpoint.txid, outpoint.vout);
-        if (!txo) return "error: the ordinals index does not know that listing UTXO yet. Wait a few seconds.";
-        if (txo->spent()) return "error: that listing UTXO was already spent.";
+        if (!txo) return "error: the ordinals index does not know the listed lot yet. Wait a few seconds.";
+        if (txo->spent()) return "error: the listed lot was already moved or sold.";
         if (origin.empty() || normalized_origin(txo->origin) != normalized_origin(origin))
-            return "error: that listing UTXO does not hold the listed picture.";
+            return "error: the listed lot does not hold the listed picture.";
         return {};
     }
     auto lock = tx::find_spendable_lock(listed.script);
-    if (!lock) return "error: that listing UTXO is not a BSV-21 transfer.";
+    if (!lock) return "error: the listed lot is not a BSV-21 token transfer.";
     auto outputs = clients.ordinals.token_outputs(core::address_from_hash160(lock->owner), token_id);
     if (!outputs) return "error: the ordinals index could not confirm the listed tokens yet. Wait a few seconds.";
     const std::string outpoint_text = tx::format_outpoint(outpoint);
@@ -85,7 +85,7 @@ std::string prove_listing(const tx::Outpoint& outpoint, const Prevout& listed, b
             compare_decimal(normalize_decimal(t.amt), quantity) >= 0)
             return {};
     }
-    return "error: that listing UTXO does not hold " + quantity + " valid tokens of the listed token.";
+    return "error: the listed lot does not hold " + quantity + " valid tokens of the listed token.";
 }
 
 // The names a transfer inscription carries besides the token id and amount, when the
@@ -163,16 +163,16 @@ std::string build_offer(const OfferRequest& request)
     if (!split.empty()) return split;
 
     auto outpoint = tx::parse_outpoint(request.listing_utxo);
-    if (!outpoint) return "error: bad listing UTXO.";
+    if (!outpoint) return "error: the listing names no valid lot output.";
     const std::string key = bound_wallet_key();
 
     ListedLot lot = look_up_listing(*outpoint);
-    if (lot.spent == SpentState::Spent) return "error: that listing UTXO was already spent.";
+    if (lot.spent == SpentState::Spent) return "error: the listed lot was already moved or sold.";
     if (!lot.output.prevout) return "error: " + lot.output.error;
     const Prevout& listed = *lot.output.prevout;
 
     const bool token_lot = lot.body && !lot.body->amt.empty() && request.listing_kind != "picture";
-    if (request.listing_kind == "bsv21" && !token_lot) return "error: that listing UTXO is not a BSV-21 transfer.";
+    if (request.listing_kind == "bsv21" && !token_lot) return "error: the listed lot is not a BSV-21 token transfer.";
     if (!hd_wallet_bound()) return NEED_HD;
     if (bound_wallet_key() != key) return "error: wallet changed.";
 
@@ -188,7 +188,7 @@ std::string build_offer(const OfferRequest& request)
         if (quantity.empty() || quantity == "0") return "error: enter how many tokens to buy.";
         if (compare_decimal(quantity, held) > 0) return "error: that listing only has " + held + " left.";
         if (!request.listing_origin.empty() && normalized_origin(request.listing_origin) != normalized_origin(token_id))
-            return "error: listing origin does not match the UTXO token.";
+            return "error: the listed lot holds another token than the listing names.";
         std::string left = subtract_decimal(held, quantity);
         TokenNames names = token_names(token_id);
         outputs.push_back({request.price, tx::p2pkh_script(*seller_pay)});
@@ -230,7 +230,7 @@ std::string build_offer(const OfferRequest& request)
     }
 
     if (funded.inputs.empty() || funded.inputs[0].txid != outpoint->txid || funded.inputs[0].vout != outpoint->vout)
-        return "error: seller UTXO dropped from the offer.";
+        return "error: the offer leaves out the seller's lot.";
     for (size_t i = 0; i < funded.inputs.size(); ++i) {
         const tx::TxInput& in = funded.inputs[i];
         if (in.priv_key_hex.empty()) continue;

@@ -145,7 +145,7 @@ OfferCheck check_offer(const tx::Transaction& offer, const std::vector<std::opti
     for (size_t i = 0; i < offer.inputs.size(); ++i) {
         if (!listed.empty() && input_outpoint(offer.inputs[i]) == listed) listing_input = i;
     }
-    if (!listing_input) return refuse(check, "error: that offer does not spend the reserved listing UTXO.");
+    if (!listing_input) return refuse(check, "error: that offer does not spend the reserved lot of the listing.");
     check.listing_input = *listing_input;
     if (!offer.inputs[*listing_input].script_sig.empty())
         return refuse(check, "error: nothing left for this wallet to sign.");

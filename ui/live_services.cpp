@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 
 #include <chrono>
+#include <filesystem>
 #include <cstdio>
 
 #include "core/log.h"
@@ -16,7 +17,12 @@
 #include "net/http.h"
 #include "net/http_client.h"
 #include "net/service_config.h"
-#include "ui/post_target.h"
+#include "ui/workers.h"
+#include "ui/services_badge.h"
+#include "net/ordinals_client.h"
+#include "tx/outpoint.h"
+#include "book/post_record.h"
+#include "core/market_clock.h"
 #include "ui/version_check.h"
 #include "wallet/app_binding.h"
 #include "wallet/balance.h"
@@ -69,14 +75,29 @@ public:
         return snapshot;
     }
     bool refresh_balance() override { return wallet::refresh_wallet_balance().rfind("success", 0) == 0; }
-    BookLoad load_book() override
+    BookLoad load_book(const std::string& identity_key) override
     {
         BookLoad load;
         try {
-            std::map<std::string, book::Listing> reduced;
-            if (!book::load_book_view(load.view, reduced, load.error)) {
+            const book::LoadOptions options = book::default_load_options();
+            std::vector<book::PostRecord> posts;
+            if (!book::load_posts(posts, load.error, options)) {
                 if (!load.error.empty() && load.error.rfind("error", 0) != 0) load.error = "error: " + load.error;
                 return load;
+            }
+            std::map<std::string, book::Listing> reduced;
+            book::reduce_book(posts, book::reduce_context_for(posts, options), reduced);
+            if (identity_key.empty()) {
+                load.view = book::book_view_of(reduced, core::market_time());
+                book::fill_token_details(load.view, options.services);
+            } else {
+                // The history names listings that have left the view (sold ones) too.
+                std::vector<book::Listing*> all;
+                for (auto& [id, listing] : reduced) all.push_back(&listing);
+                book::fill_token_details(all, options.services);
+                load.view = book::book_view_of(reduced, core::market_time());
+                load.history = book::history_rows(posts, reduced, identity_key);
+                load.history_ok = true;
             }
             load.states = listing_states(reduced, load.view);
             load.ok = true;
@@ -130,9 +151,25 @@ public:
         return page;
     }
 
+    std::optional<std::string> output_origin(const std::string& outpoint) override
+    {
+        const auto parsed = tx::parse_outpoint(outpoint);
+        if (!parsed) return std::nullopt;
+        const auto config = net::current_services();
+        const net::OrdinalsClient ordinals(config->ordinals_api, config->ordinals_content, net::default_http());
+        const auto txo = ordinals.txo(parsed->txid, parsed->vout);
+        if (!txo || txo->origin.empty()) return std::nullopt;
+        return txo->origin;
+    }
+
     bool offer_spends_listing(const std::string&, const std::string&) override { return true; }
     std::string product_page() override { return net::current_services()->product_page; }
     std::string tx_page_url(const std::string& txid) override { return net::current_services()->tx_page_url(txid); }
+    std::string services_badge() override
+    {
+        if (!std::filesystem::exists(net::services_file_path())) return {};
+        return services_badge_text(*net::current_services());
+    }
 };
 
 } // namespace
@@ -149,17 +186,14 @@ void start_library_services(const std::string& program_folder)
             std::fprintf(stderr, "%s: %s\n", level == core::LogLevel::Warning ? "warning" : "error", text.c_str());
             return;
         }
-        if (text.empty()) return;
-        if (const auto target = main_target()) {
-            auto payload = std::make_unique<ProgressPayload>();
-            payload->text = text;
-            target->post(MSG_PROGRESS, std::move(payload));
-        }
+        post_progress(text);
     });
 }
 
 void stop_library_services()
 {
+    // No worker may still be inside libcurl or the wallet when they shut down.
+    drain_workers();
     core::set_log_sink({});
     curl_global_cleanup();
 }

@@ -26,8 +26,12 @@ struct Card {
 // The card an empty section shows: "None yet" and one line of text.
 Card none_yet_card(const std::string& text);
 
-// The listing's name and ticker, two blanks between, each when present ("" when neither).
+// The listing's name and its ticker in brackets, each when present, the name alone when the two
+// are the same word ("" when neither).
 std::string name_and_symbol(const book::Listing& listing);
+// "" when the name and ticker the seller's post gave the asset are the chain's (or it gave
+// none); else a sentence naming both.
+std::string seller_name_warning(const book::Listing& listing);
 // name_and_symbol, else the listing's origin.
 std::string item_label(const book::Listing& listing);
 // An amount in the BSV amount form; amounts past the signed 64-bit range read as "-".

@@ -47,7 +47,7 @@ TEST(DevnetProcess, PortZeroGivesEachSimulatorItsOwnPortAndWritesTheServicesFile
     EXPECT_EQ(first->get("/admin/status").json()["height"], 0);
 }
 
-TEST(DevnetProcess, BadArgumentsStopWithAnError)
+TEST(DevnetProcess, BadArgumentsStopWithAnErrorAndHelpPrintsTheUsage)
 {
     auto process = platform::ChildProcess::start(testsupport::devnet_binary(), {"--port", "0"});
     ASSERT_NE(process, nullptr);
@@ -55,6 +55,12 @@ TEST(DevnetProcess, BadArgumentsStopWithAnError)
     auto bad = platform::ChildProcess::start(testsupport::devnet_binary(), {"--port", "x", "--state", "/tmp"});
     ASSERT_NE(bad, nullptr);
     EXPECT_EQ(bad->wait(5s), std::optional<int>(1));
+    auto help = platform::ChildProcess::start(testsupport::devnet_binary(), {"--help"});
+    ASSERT_NE(help, nullptr);
+    const auto usage = help->read_line(5s);
+    ASSERT_TRUE(usage);
+    EXPECT_EQ(usage->rfind("usage: agoran-devnet --port N --state DIR", 0), 0u) << *usage;
+    EXPECT_EQ(help->wait(5s), std::optional<int>(0));
 }
 
 class Lifecycle : public testsupport::DevnetTest {

@@ -477,10 +477,10 @@ TEST_F(TradeEndToEnd, FakeListingsAreRefusedBeforePaying)
     std::set<std::string> before = coins_of(bob->receive_address());
     Outcome picture_buy = bob->cli({"buy", fake_picture});
     EXPECT_NE(picture_buy.code, 0);
-    EXPECT_EQ(picture_buy.last_line(), "error: that listing UTXO does not hold the listed picture.");
+    EXPECT_EQ(picture_buy.last_line(), "error: the listed lot does not hold the listed picture.");
     Outcome token_buy = bob->cli({"buy", fake_tokens});
     EXPECT_NE(token_buy.code, 0);
-    EXPECT_EQ(token_buy.last_line().rfind("error: that listing UTXO does not hold 10 valid tokens", 0), 0u)
+    EXPECT_EQ(token_buy.last_line().rfind("error: the listed lot does not hold 10 valid tokens", 0), 0u)
         << token_buy.out;
     EXPECT_EQ(coins_of(bob->receive_address()), before);
     EXPECT_FALSE(spent(fake_tokens.empty() ? "" : empty_transfer + "_0"));

@@ -271,9 +271,9 @@ TEST(OfferRulesInputs, AnOfferOnAnotherOutputOrAlreadySignedIsRefused)
 {
     ListingTerms moved = token_terms();
     moved.utxo = LISTING_TXID + "_1";
-    expect_refused(run(token_offer(), moved), "does not spend the reserved listing UTXO");
+    expect_refused(run(token_offer(), moved), "does not spend the reserved lot of the listing");
     moved.utxo = "";
-    expect_refused(run(token_offer(), moved), "does not spend the reserved listing UTXO");
+    expect_refused(run(token_offer(), moved), "does not spend the reserved lot of the listing");
 
     Case c = token_offer();
     c.offer.inputs[0].script_sig = {0x00};
