@@ -59,6 +59,11 @@ ChartWindow::ChartWindow(std::vector<book::HistoryRow> rows, QWidget* owner)
     body()->addWidget(m_summary);
 
     m_plot = new QChart();
+    // One pair of axes for the window's life: each range refills them.
+    m_x = new QBarCategoryAxis();
+    m_y = new QValueAxis();
+    m_plot->addAxis(m_x, Qt::AlignBottom);
+    m_plot->addAxis(m_y, Qt::AlignLeft);
     m_plot->legend()->setAlignment(Qt::AlignBottom);
     m_plot->setBackgroundRoundness(6);
     m_plot->setAnimationOptions(QChart::NoAnimation);
@@ -91,26 +96,23 @@ void ChartWindow::draw(ChartMode mode, const std::vector<std::string>& labels)
 {
     const Theme& theme = active_theme();
     m_plot->removeAllSeries();
-    for (QAbstractAxis* axis : m_plot->axes()) {
-        m_plot->removeAxis(axis);
-        delete axis;
-    }
     m_plot->setBackgroundBrush(qcolor(theme.panel));
     m_plot->setPlotAreaBackgroundVisible(false);
     m_plot->legend()->setLabelColor(qcolor(theme.muted));
 
     // One category per bucket, each labelled with its start.
-    auto* x = new QBarCategoryAxis();
+    QBarCategoryAxis* x = m_x;
+    x->clear();
     for (const auto& label : labels) x->append(qtext(label));
     x->setGridLineVisible(false);
     x->setLabelsColor(qcolor(theme.muted));
     x->setLinePenColor(qcolor(theme.border));
-    if (labels.size() > 12) x->setLabelsAngle(-60);
+    x->setLabelsAngle(labels.size() > 12 ? -60 : 0);
 
     int64_t top = 0;
     for (size_t i = 0; i < m_chart.in.size(); ++i) top = std::max({top, m_chart.in[i], m_chart.out[i]});
     const ChartScale scale = chart_scale(top);
-    auto* y = new QValueAxis();
+    QValueAxis* y = m_y;
     y->setRange(0, bsv_of(scale.top()));
     y->setTickCount(scale.steps + 1);
     y->setLabelFormat(QString("%.%1f").arg(scale.decimals));
@@ -119,8 +121,6 @@ void ChartWindow::draw(ChartMode mode, const std::vector<std::string>& labels)
     y->setLabelsColor(qcolor(theme.muted));
     y->setLinePenColor(qcolor(theme.border));
     y->setGridLineColor(qcolor(blend(theme.panel, theme.border, 140)));
-    m_plot->addAxis(x, Qt::AlignBottom);
-    m_plot->addAxis(y, Qt::AlignLeft);
 
     const char* names[2] = {"In (sales)", "Out (purchases)"};
     if (mode == ChartMode::Line) {

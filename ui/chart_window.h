@@ -13,8 +13,10 @@
 #include "ui/dialog_window.h"
 #include "ui/history_chart.h"
 
+class QBarCategoryAxis;
 class QChart;
 class QChartView;
+class QValueAxis;
 
 namespace ui {
 
@@ -43,6 +45,8 @@ private:
     QLabel* m_summary = nullptr;
     QChart* m_plot = nullptr;
     QChartView* m_view = nullptr;
+    QBarCategoryAxis* m_x = nullptr;
+    QValueAxis* m_y = nullptr;
 };
 
 } // namespace ui

@@ -12,6 +12,8 @@ DialogWindow::DialogWindow(const char* class_name, const QString& title, const Q
     setAttribute(Qt::WA_DeleteOnClose, true);
     m_body = new QVBoxLayout(this);
     m_body->setSpacing(10);
+    // The window grows when a line appears or wraps further (the rest of a lot, a warning).
+    m_body->setSizeConstraint(QLayout::SetMinimumSize);
     if (!heading.isEmpty()) m_body->addWidget(make_label(heading, "title", this));
 }
 

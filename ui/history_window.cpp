@@ -49,7 +49,7 @@ HistoryWindow::HistoryWindow(std::vector<book::HistoryRow> rows, const std::vect
     }
     m_list->resizeColumnsToContents();
     for (int c = 0; c < HISTORY_COLUMN_COUNT; ++c)
-        m_list->horizontalHeader()->resizeSection(c, std::min(m_list->horizontalHeader()->sectionSize(c), 220));
+        m_list->horizontalHeader()->resizeSection(c, std::min(m_list->horizontalHeader()->sectionSize(c), 280));
     m_list->viewport()->installEventFilter(this);
     connect(m_list, &QTableWidget::cellDoubleClicked, this, [this] { openSelected(); });
     body()->addWidget(m_list, 1);
@@ -75,7 +75,7 @@ HistoryWindow::HistoryWindow(std::vector<book::HistoryRow> rows, const std::vect
     close->setObjectName("close");
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     body()->addWidget(buttons);
-    setMinimumSize(760, 420);
+    setMinimumSize(900, 420);
 }
 
 const book::HistoryRow* HistoryWindow::selectedRow() const

@@ -116,16 +116,17 @@ MainWindow::MainWindow(std::shared_ptr<MarketServices> services, Options options
     body->addWidget(buildBottomBar());
     page->addLayout(body, 1);
 
-    // Column widths: what the user set last time, else sized to the first book's content.
+    // Column widths: what the user set last time, else sized to the first book's content. The
+    // last column stretches to the window's edge and is not kept.
     const std::vector<int> widths = load_column_widths(ui_settings_path(), "book");
-    for (int c = 0; c < BOOK_COLUMN_COUNT && c < static_cast<int>(widths.size()); ++c)
+    m_columns_sized = widths.size() == static_cast<size_t>(BOOK_COLUMN_COUNT - 1);
+    for (int c = 0; m_columns_sized && c < BOOK_COLUMN_COUNT - 1; ++c)
         m_view->horizontalHeader()->resizeSection(c, widths[static_cast<size_t>(c)]);
-    m_columns_sized = widths.size() == static_cast<size_t>(BOOK_COLUMN_COUNT);
     m_save_columns.setSingleShot(true);
     m_save_columns.setInterval(500);
     connect(&m_save_columns, &QTimer::timeout, this, &MainWindow::saveColumnWidths);
-    connect(m_view->horizontalHeader(), &QHeaderView::sectionResized, this, [this] {
-        if (m_columns_sized && !m_refilling) m_save_columns.start();
+    connect(m_view->horizontalHeader(), &QHeaderView::sectionResized, this, [this](int section) {
+        if (m_columns_sized && !m_refilling && section < BOOK_COLUMN_COUNT - 1) m_save_columns.start();
     });
 
     connect(m_thumbs, &ThumbnailCache::thumbnailsArrived, m_model, &BookTableModel::thumbnailsChanged);
@@ -317,7 +318,7 @@ QWidget* MainWindow::buildBottomBar()
     auto* row = new QHBoxLayout(bar);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(10);
-    auto* help = make_button("Help & Guide", "help", bar);
+    auto* help = make_button("Help && Guide", "help", bar);
     help->setIcon(glyph_icon(Glyph::Help, qcolor(active_theme().glyph)));
     connect(help, &QPushButton::clicked, this, &MainWindow::openHelp);
     m_row_count = make_label("0 listings", "muted", bar);
@@ -545,7 +546,7 @@ void MainWindow::onRowActivated(const QModelIndex& index)
 void MainWindow::saveColumnWidths()
 {
     std::vector<int> widths;
-    for (int c = 0; c < BOOK_COLUMN_COUNT; ++c) widths.push_back(m_view->horizontalHeader()->sectionSize(c));
+    for (int c = 0; c < BOOK_COLUMN_COUNT - 1; ++c) widths.push_back(m_view->horizontalHeader()->sectionSize(c));
     (void)save_column_widths(ui_settings_path(), "book", widths);  // a failed write is ignored
 }
 

@@ -238,7 +238,7 @@ TEST_F(MainWindowTest, QuantitiesAreReadableAndColumnWidthsAreKept)
     QHeaderView* header = w->table()->horizontalHeader();
     const int note = static_cast<int>(BookColumn::Note);
     header->resizeSection(note, 90);
-    ASSERT_TRUE(QTest::qWaitFor([] { return ui::load_column_widths(ui::ui_settings_path(), "book").size() == 9u; }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([] { return ui::load_column_widths(ui::ui_settings_path(), "book").size() == 8u; }, 3000));
     EXPECT_EQ(ui::load_column_widths(ui::ui_settings_path(), "book")[size_t(note)], 90);
 
     const QModelIndex cell = w->bookProxy()->mapFromSource(w->bookModel()->index(0, note));
