@@ -74,15 +74,8 @@ BuyDialog::BuyDialog(DialogContext context, const book::Listing& listing)
     connect(m_qty, &QLineEdit::textChanged, this, &BuyDialog::showCost);
     showCost();
 
-    auto* buttons = new QDialogButtonBox(this);
-    m_post = buttons->addButton("Post offer", QDialogButtonBox::AcceptRole);
-    m_post->setObjectName("post");
-    m_post->setDefault(true);
-    auto* close = buttons->addButton("Close", QDialogButtonBox::RejectRole);
-    close->setObjectName("close");
+    m_post = addButton("Post offer", "post", true);
     connect(m_post, &QPushButton::clicked, this, &BuyDialog::postOffer);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    body()->addWidget(buttons);
     setMinimumWidth(560);
 
     // The real inscription, drawn large before anything is paid.

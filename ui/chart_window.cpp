@@ -73,10 +73,7 @@ ChartWindow::ChartWindow(std::vector<book::HistoryRow> rows, QWidget* owner)
     m_view->setMinimumSize(560, 300);
     body()->addWidget(m_view, 1);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
-    buttons->button(QDialogButtonBox::Close)->setObjectName("close");
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    body()->addWidget(buttons);
+    addCloseButton();
 
     connect(m_range, &QComboBox::currentIndexChanged, this, [this] { recompute(unix_now()); });
     connect(m_mode, &QComboBox::currentIndexChanged, this, [this] { recompute(unix_now()); });

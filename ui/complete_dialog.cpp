@@ -20,15 +20,8 @@ CompleteDialog::CompleteDialog(DialogContext context, std::vector<CompleteRow> r
     connect(m_cards, &CardList::activated, this, &CompleteDialog::complete);
     body()->addWidget(m_cards, 1);
 
-    auto* buttons = new QDialogButtonBox(this);
-    m_run = buttons->addButton("Complete", QDialogButtonBox::AcceptRole);
-    m_run->setObjectName("complete");
-    m_run->setDefault(true);
-    auto* close = buttons->addButton("Close", QDialogButtonBox::RejectRole);
-    close->setObjectName("close");
+    m_run = addButton("Complete", "complete", true);
     connect(m_run, &QPushButton::clicked, this, &CompleteDialog::complete);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    body()->addWidget(buttons);
     setMinimumSize(620, 420);
 }
 

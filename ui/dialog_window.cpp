@@ -17,6 +17,25 @@ DialogWindow::DialogWindow(const char* class_name, const QString& title, const Q
     if (!heading.isEmpty()) m_body->addWidget(make_label(heading, "title", this));
 }
 
+QDialogButtonBox* DialogWindow::buttonRow()
+{
+    if (m_buttons) return m_buttons;
+    m_buttons = new QDialogButtonBox(this);
+    QPushButton* close = m_buttons->addButton("Close", QDialogButtonBox::RejectRole);
+    close->setObjectName("close");
+    connect(m_buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    m_body->addWidget(m_buttons);
+    return m_buttons;
+}
+
+QPushButton* DialogWindow::addButton(const QString& text, const char* name, bool primary)
+{
+    QPushButton* button = buttonRow()->addButton(text, primary ? QDialogButtonBox::AcceptRole : QDialogButtonBox::ActionRole);
+    button->setObjectName(name);
+    button->setDefault(primary);
+    return button;
+}
+
 void DialogWindow::setChecking(bool checking)
 {
     m_checking = checking;

@@ -5,7 +5,9 @@
 #pragma once
 
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace ui {
@@ -22,9 +24,16 @@ public:
 
 protected:
     QVBoxLayout* body() const { return m_body; }
+    // The row of buttons along the bottom, which always ends in "Close": a button of the row
+    // named name; the primary one is what Enter presses. Call after the rest of the body.
+    QPushButton* addButton(const QString& text, const char* name, bool primary = false);
+    void addCloseButton() { (void)buttonRow(); }
 
 private:
+    QDialogButtonBox* buttonRow();
+
     QVBoxLayout* m_body = nullptr;
+    QDialogButtonBox* m_buttons = nullptr;
     bool m_checking = false;
 };
 

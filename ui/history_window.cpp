@@ -54,27 +54,17 @@ HistoryWindow::HistoryWindow(std::vector<book::HistoryRow> rows, const std::vect
     connect(m_list, &QTableWidget::cellDoubleClicked, this, [this] { openSelected(); });
     body()->addWidget(m_list, 1);
 
-    auto* buttons = new QDialogButtonBox(this);
-    auto add = [&](const char* text, const char* name) {
-        QPushButton* b = buttons->addButton(text, QDialogButtonBox::ActionRole);
-        b->setObjectName(name);
-        return b;
-    };
-    connect(add("Cancel offer", "cancelOffer"), &QPushButton::clicked, this, [this] {
+    connect(addButton("Cancel offer", "cancelOffer"), &QPushButton::clicked, this, [this] {
         const book::HistoryRow* row = selectedRow();
         if (!row) return emit refused(HISTORY_PICK_OPEN_OFFER);
         if (!row->open) return emit refused(HISTORY_NOT_OPEN_OFFER);
         emit cancelOfferRequested(*row);
     });
-    connect(add("Open on chain", "open"), &QPushButton::clicked, this, [this] {
+    connect(addButton("Open on chain", "open"), &QPushButton::clicked, this, [this] {
         if (!selectedRow()) return emit refused(HISTORY_PICK_ROW);
         openSelected();
     });
-    connect(add("Chart", "chart"), &QPushButton::clicked, this, &HistoryWindow::chartRequested);
-    QPushButton* close = buttons->addButton("Close", QDialogButtonBox::RejectRole);
-    close->setObjectName("close");
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    body()->addWidget(buttons);
+    connect(addButton("Chart", "chart"), &QPushButton::clicked, this, &HistoryWindow::chartRequested);
     setMinimumSize(900, 420);
 }
 

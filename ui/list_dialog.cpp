@@ -44,52 +44,33 @@ ListDialog::ListDialog(DialogContext context, std::vector<wallet::TvPursaOrdRow>
     }
     form->addRow(make_label("Lot", "muted", this), m_lot);
 
-    m_qty = new QLineEdit(this);
-    m_qty->setObjectName("qty");
-    m_qty->setMaxLength(static_cast<int>(trade::BOX_TEXT_MAX));
-    m_held = make_label("", "muted", this);
-    m_held->setObjectName("held");
-    auto* qty_row = new QHBoxLayout;
-    qty_row->addWidget(m_qty, 1);
-    qty_row->addWidget(m_held);
-    form->addRow(make_label("Quantity", "muted", this), qty_row);
+    // A box with a note of its own to its right.
+    auto add_row = [&](const char* label, const char* name, int max_length, QLabel*& note, const char* note_name) {
+        auto* edit = new QLineEdit(this);
+        edit->setObjectName(name);
+        edit->setMaxLength(max_length);
+        note = make_label("", "muted", this);
+        note->setObjectName(note_name);
+        auto* row = new QHBoxLayout;
+        row->addWidget(edit, 1);
+        row->addWidget(note);
+        form->addRow(make_label(label, "muted", this), row);
+        return edit;
+    };
+    m_qty = add_row("Quantity", "qty", static_cast<int>(trade::BOX_TEXT_MAX), m_held, "held");
     m_rest = make_wrapped_label("", "warning", this);
     m_rest->setObjectName("rest");
     form->addRow(m_rest);
 
-    m_price = new QLineEdit(this);
-    m_price->setObjectName("price");
-    m_price->setMaxLength(static_cast<int>(trade::BOX_TEXT_MAX));
+    m_price = add_row("Price (BSV)", "price", static_cast<int>(trade::BOX_TEXT_MAX), m_unit_price, "unitPrice");
     m_price->setPlaceholderText("total, in BSV");
-    m_unit_price = make_label("", "muted", this);
-    m_unit_price->setObjectName("unitPrice");
-    auto* price_row = new QHBoxLayout;
-    price_row->addWidget(m_price, 1);
-    price_row->addWidget(m_unit_price);
-    form->addRow(make_label("Price (BSV)", "muted", this), price_row);
-
-    m_note = new QLineEdit(this);
-    m_note->setObjectName("note");
-    m_note->setMaxLength(static_cast<int>(trade::NOTE_BOX_MAX));
+    m_note = add_row("Note", "note", static_cast<int>(trade::NOTE_BOX_MAX), m_counter, "noteCounter");
     m_note->setPlaceholderText("required, shown to buyers as your note");
-    m_counter = make_label("", "muted", this);
-    m_counter->setObjectName("noteCounter");
-    auto* note_row = new QHBoxLayout;
-    note_row->addWidget(m_note, 1);
-    note_row->addWidget(m_counter);
-    form->addRow(make_label("Note", "muted", this), note_row);
     body()->addLayout(form);
     body()->addWidget(make_wrapped_label(LIST_INFO, "muted", this));
 
-    auto* buttons = new QDialogButtonBox(this);
-    m_post = buttons->addButton("Post listing", QDialogButtonBox::AcceptRole);
-    m_post->setObjectName("post");
-    m_post->setDefault(true);
-    auto* close = buttons->addButton("Close", QDialogButtonBox::RejectRole);
-    close->setObjectName("close");
+    m_post = addButton("Post listing", "post", true);
     connect(m_post, &QPushButton::clicked, this, &ListDialog::postListing);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    body()->addWidget(buttons);
 
     connect(m_lot, &QComboBox::currentIndexChanged, this, &ListDialog::lotChosen);
     for (QLineEdit* edit : {m_qty, m_price, m_note}) connect(edit, &QLineEdit::textChanged, this, &ListDialog::updateTexts);

@@ -496,20 +496,22 @@ void MainWindow::refillTable()
     m_refilling = true;
     m_proxy->setFilter(std::move(filter));
     m_refilling = false;
-    // The selection follows its listing; a new filter starts at the top.
-    if (!showListing(m_selected_id) && changed) m_view->scrollToTop();
+    // The selection follows its listing; a new filter starts the table at its top.
+    showListing(m_selected_id, changed ? Scroll::None : Scroll::IntoView);
+    if (changed) m_view->scrollToTop();
     m_row_count->setText(qtext(row_count_text(static_cast<size_t>(m_proxy->rowCount()))));
     m_view->setEmptyTexts(empty_table_texts(m_controller->book().empty(), live_count(m_controller->book())));
 }
 
-bool MainWindow::showListing(const std::string& id)
+bool MainWindow::showListing(const std::string& id, Scroll scroll)
 {
     const int source = m_model->rowOfId(id);
     if (source < 0) return false;
     const QModelIndex row = m_proxy->mapFromSource(m_model->index(source, 0));
     if (!row.isValid()) return false;
     m_view->selectionModel()->setCurrentIndex(row, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    m_view->scrollTo(row, QAbstractItemView::PositionAtCenter);
+    if (scroll != Scroll::None)
+        m_view->scrollTo(row, scroll == Scroll::Centre ? QAbstractItemView::PositionAtCenter : QAbstractItemView::EnsureVisible);
     m_selected_id = id;
     return true;
 }

@@ -50,8 +50,10 @@ public:
 
     // The listing of the selected row, or null.
     const book::Listing* selectedListing() const;
-    // Selects the row of a listing and scrolls it into the middle of the table.
-    bool showListing(const std::string& id);
+    // Selects the row of a listing and scrolls it into the middle of the table (Scroll::Centre),
+    // just into view, or not at all; false when the table does not show it.
+    enum class Scroll { Centre, IntoView, None };
+    bool showListing(const std::string& id, Scroll scroll = Scroll::Centre);
 
     // The message window (at most one; opening one closes the previous).
     void showMessage(const QString& title, const QString& text, const QString& txid = {});

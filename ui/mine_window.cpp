@@ -18,10 +18,7 @@ MineWindow::MineWindow(const MineCards& cards, QWidget* owner)
     if (offers.cards.empty()) offers.cards.push_back(none_yet_card(MINE_NO_OFFERS));
     m_cards->setSections({listings, offers});
     body()->addWidget(m_cards, 1);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
-    buttons->button(QDialogButtonBox::Close)->setObjectName("close");
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    body()->addWidget(buttons);
+    addCloseButton();
     setMinimumSize(620, 460);
 }
 

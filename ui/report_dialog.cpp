@@ -36,14 +36,9 @@ ReportDialog::ReportDialog(DialogContext context)
     });
     emit m_text->textChanged();
 
-    auto* buttons = new QDialogButtonBox(this);
-    m_send = buttons->addButton("Send report", QDialogButtonBox::AcceptRole);
-    m_send->setObjectName("send");
-    auto* close = buttons->addButton("Close", QDialogButtonBox::RejectRole);
-    close->setObjectName("close");
+    // Enter adds a line to the report; the button sends it.
+    m_send = addButton("Send report", "send");
     connect(m_send, &QPushButton::clicked, this, &ReportDialog::send);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    body()->addWidget(buttons);
     setMinimumWidth(520);
 }
 

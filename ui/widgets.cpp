@@ -50,8 +50,21 @@ TileButton::TileButton(const char* name, Glyph glyph, const QColor& glyph_colour
     setCursor(Qt::PointingHandCursor);
     setAutoDefault(false);
     setAccessibleName(title);
+    // The glyph on a faint disc of its own colour.
+    QPixmap badge(36, 36);
+    badge.fill(Qt::transparent);
+    {
+        QPainter p(&badge);
+        p.setRenderHint(QPainter::Antialiasing, true);
+        QColor ring = glyph_colour;
+        ring.setAlpha(40);
+        p.setPen(Qt::NoPen);
+        p.setBrush(ring);
+        p.drawEllipse(badge.rect());
+        p.drawPixmap(8, 8, glyph_pixmap(glyph, glyph_colour, 20));
+    }
     auto* icon = new QLabel(this);
-    icon->setPixmap(glyph_pixmap(glyph, glyph_colour, 26));
+    icon->setPixmap(badge);
     m_title = new QLabel(title, this);
     m_title->setObjectName("tileTitle");
     m_subtitle = new QLabel(subtitle, this);

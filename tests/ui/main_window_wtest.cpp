@@ -2,7 +2,6 @@
 // memory (tests/ui/simulator_wtest.cpp drives it over the simulator): what it shows is read
 // from its widgets and models.
 #include <QApplication>
-#include <QBuffer>
 #include <QClipboard>
 #include <QComboBox>
 #include <QHeaderView>
@@ -27,6 +26,7 @@
 #include "ui/theme.h"
 #include "ui/thumbnail_cache.h"
 #include "ui/thumbnail_key.h"
+#include "ui/tools/sample_art.h"
 #include "ui/tools/sample_market.h"
 #include "ui/ui_style.h"
 
@@ -38,25 +38,9 @@ using ui::MainWindow;
 
 ui::WalletSnapshot bound_wallet(const std::string& identity = "", int64_t balance = 250'000'000)
 {
-    ui::WalletSnapshot w;
-    w.bound = true;
-    w.wallet_id = "w1";
-    w.paymail = "melina@tavrinnode.example";
-    w.identity_key = identity;
-    w.balance_known = true;
+    ui::WalletSnapshot w = ui::sample_wallet(identity);
     w.balance_sats = balance;
     return w;
-}
-
-QByteArray png_of(const QColor& colour)
-{
-    QImage image(32, 32, QImage::Format_RGB32);
-    image.fill(colour);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return png;
 }
 
 class MainWindowTest : public ::testing::Test {
@@ -442,8 +426,8 @@ TEST_F(MainWindowTest, APictureIsDrawnFromItsOwnInscriptionAndTheServicesAreName
     picture.icon = "famous_0";  // someone else's valuable picture
     services->set_book(book);
     services->set_output_origin(picture.utxo, "scribble_0");  // what the ordinals index says it holds
-    services->set_content("scribble_0", {png_of(Qt::green).toStdString(), "image/png"});
-    services->set_content("famous_0", {png_of(Qt::red).toStdString(), "image/png"});
+    services->set_content("scribble_0", {ui::solid_png(Qt::green), "image/png"});
+    services->set_content("famous_0", {ui::solid_png(Qt::red), "image/png"});
     services->set_services_badge("Simulator at 127.0.0.1:8417");
     auto w = open();
     ASSERT_TRUE(QTest::qWaitFor([&] { return w->thumbnails()->has(ui::thumbnail_key(picture)); }, 3000));

@@ -6,7 +6,6 @@
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
-#include <QBuffer>
 #include <QChart>
 #include <QComboBox>
 #include <QLineEdit>
@@ -31,6 +30,7 @@
 #include "ui/message_window.h"
 #include "ui/mine_window.h"
 #include "ui/report_dialog.h"
+#include "ui/tools/sample_art.h"
 #include "ui/tools/sample_market.h"
 #include "ui/tools/sample_trade.h"
 #include "ui/trade_dialogs.h"
@@ -47,28 +47,7 @@ int64_t unix_now()
         .count();
 }
 
-std::string png_of(const QColor& colour)
-{
-    QImage image(32, 32, QImage::Format_RGB32);
-    image.fill(colour);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return png.toStdString();
-}
-
-ui::WalletSnapshot bound_wallet()
-{
-    ui::WalletSnapshot w;
-    w.bound = true;
-    w.wallet_id = "w1";
-    w.paymail = ui::SAMPLE_PAYMAIL;
-    w.identity_key = ME;
-    w.balance_known = true;
-    w.balance_sats = 500'000'000;
-    return w;
-}
+ui::WalletSnapshot bound_wallet() { return ui::sample_wallet(ME); }
 
 class TradeDialogsTest : public ::testing::Test {
 protected:
@@ -265,8 +244,8 @@ TEST_F(TradeDialogsTest, BuyShowsWhatIsBoughtBeforePaying)
 
     // A picture: drawn large from what its listing output holds (not from the icon its post
     // names); its quantity is one.
-    market->set_content("pic-1", {png_of(Qt::green), "image/png"});
-    market->set_content("famous_0", {png_of(Qt::red), "image/png"});
+    market->set_content("pic-1", {ui::solid_png(Qt::green), "image/png"});
+    market->set_content("famous_0", {ui::solid_png(Qt::red), "image/png"});
     book[4].icon = "famous_0";
     market->set_book(book);
     main->controller().reloadBook(false);

@@ -68,16 +68,7 @@ bool shoot_trade_dialogs(const QString& out, const QString& theme)
     auto market = std::make_shared<ScriptedServices>();
     auto book = sample_trade_book(me, now);
     market->set_book(book);
-    WalletSnapshot wallet;
-    wallet.bound = true;
-    wallet.wallet_id = "w1";
-    wallet.paymail = SAMPLE_PAYMAIL;
-    wallet.identity_key = me;
-    wallet.address = "1MelinaPaysHere000000000000000000";
-    wallet.ordinals_address = "1MelinaOrdinals00000000000000000";
-    wallet.balance_known = true;
-    wallet.balance_sats = 1'284'500'000;
-    market->set_wallet(wallet);
+    market->set_wallet(sample_wallet(me));
     const char* tickers[] = {"OBOL", "DRCH", "LAUR", "OWL", "AMPH"};
     for (int i = 0; i < 5; ++i)
         market->set_content(std::string("icon-") + tickers[i], {png_bytes(sample_picture(i, true)), "image/png"});

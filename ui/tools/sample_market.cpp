@@ -78,6 +78,20 @@ std::vector<book::Listing> sample_book(size_t n, unsigned seed)
     return out;
 }
 
+WalletSnapshot sample_wallet(const std::string& identity_key)
+{
+    WalletSnapshot wallet;
+    wallet.bound = true;
+    wallet.wallet_id = "w1";
+    wallet.paymail = "melina@tavrinnode.example";
+    wallet.identity_key = identity_key;
+    wallet.address = "1MelinaPaysHere000000000000000000";
+    wallet.ordinals_address = "1MelinaOrdinals00000000000000000";
+    wallet.balance_known = true;
+    wallet.balance_sats = 1'284'500'000;
+    return wallet;
+}
+
 ScriptedServices::ScriptedServices() = default;
 
 void ScriptedServices::set_book(std::vector<book::Listing> view)

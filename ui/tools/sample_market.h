@@ -15,6 +15,10 @@
 
 namespace ui {
 
+// A bound wallet of the made-up market: "melina@tavrinnode.example" with the identity key
+// given and a balance of 12.845 BSV.
+WalletSnapshot sample_wallet(const std::string& identity_key);
+
 // n listings from a few dozen sellers: tokens and pictures, mostly live, some expired,
 // cancelled and sold, in book order (newest first). Same seed, same book.
 std::vector<book::Listing> sample_book(size_t n, unsigned seed = 7);

@@ -35,13 +35,7 @@ std::shared_ptr<ui::ScriptedServices> sample_services()
 {
     auto services = std::make_shared<ui::ScriptedServices>();
     auto book = ui::sample_book(60, 11);
-    ui::WalletSnapshot wallet;
-    wallet.bound = true;
-    wallet.wallet_id = "w1";
-    wallet.paymail = "melina@tavrinnode.example";
-    wallet.identity_key = book[3].pubkey;
-    wallet.balance_known = true;
-    wallet.balance_sats = 1'284'500'000;
+    const ui::WalletSnapshot wallet = ui::sample_wallet(book[3].pubkey);
     // One of the wallet's listings has an offer waiting.
     book[3].status = "live";
     book::Offer offer;
