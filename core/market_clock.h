@@ -15,4 +15,8 @@ int64_t market_time();
 // thread.
 void set_market_time(int64_t unix_seconds);
 
+// at + seconds, held at the int64_t limits instead of overflowing: times read from posts are
+// whatever a poster wrote, 2^63 - 1 included. Pure.
+int64_t add_seconds(int64_t at, int64_t seconds);
+
 } // namespace core
