@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -18,6 +19,7 @@
 #include "cli/table.h"
 #include "core/amount.h"
 #include "core/log.h"
+#include "net/service_config.h"
 #include "trade/buy_routine.h"
 #include "trade/cancel_routine.h"
 #include "trade/complete_routine.h"
@@ -62,7 +64,9 @@ std::string short_id(const std::string& id)
 std::string utc_time(int64_t t)
 {
     using namespace std::chrono;
-    sys_seconds at{seconds{t}};
+    // A post's time is whatever its poster wrote; the calendar is asked only about years 1970 to 9999.
+    constexpr int64_t LAST_SECOND_OF_9999 = 253'402'300'799;
+    sys_seconds at{seconds{std::clamp<int64_t>(t, 0, LAST_SECOND_OF_9999)}};
     sys_days day = floor<days>(at);
     year_month_day ymd{day};
     auto minutes_in = duration_cast<minutes>(at - day).count();
@@ -73,12 +77,14 @@ std::string utc_time(int64_t t)
     return text;
 }
 
+// What the chain calls the lot, marked when the seller's post says otherwise.
 std::string item_label(const book::Listing& l)
 {
     std::string label = l.name;
     // A token's name is often its symbol; it is not printed twice.
     if (!l.sym.empty() && l.sym != label) label += (label.empty() ? "" : "  ") + l.sym;
-    return label.empty() ? short_id(l.origin) : label;
+    if (label.empty()) label = short_id(l.chain_origin.empty() ? l.origin : l.chain_origin);
+    return l.claims_differ ? label + "  (seller's claims differ)" : label;
 }
 
 // True when id names the txid: the whole of it, or a prefix of at least MIN_ID_PREFIX characters.
@@ -341,7 +347,7 @@ int cmd_history(const Invocation& inv, std::ostream& out)
     }
     std::vector<std::vector<std::string>> table;
     for (const auto& r : rows) {
-        table.push_back({utc_time(r.time), r.role, r.type, r.name, r.qty,
+        table.push_back({utc_time(r.time), r.role, r.type, r.name.empty() ? short_id(r.origin) : r.name, r.qty,
                          core::format_bsv(static_cast<core::Amount>(r.pay_sats)), r.counterparty, r.open ? "open" : "",
                          short_id(r.txid)});
     }
@@ -366,6 +372,12 @@ int cmd_report(const Invocation& inv, std::ostream& out)
 }
 
 } // namespace
+
+std::string services_note()
+{
+    const std::string badge = net::services_badge(*net::current_services());
+    return badge.empty() ? std::string() : "Using " + badge + " from " + net::services_file_path().string();
+}
 
 int run_command(const Invocation& inv, std::ostream& out)
 {

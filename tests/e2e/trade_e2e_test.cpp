@@ -474,6 +474,35 @@ TEST_F(TradeEndToEnd, FakeListingsAreRefusedBeforePaying)
     ASSERT_FALSE(fake_picture.empty());
     ASSERT_FALSE(fake_tokens.empty());
 
+    // Real lots under another's words: the book shows what the chain holds, and the words apart.
+    std::string scribble = devnet().inscribe(mallory.address(), "image/png", "a scribble");
+    std::string junk = devnet().mint(mallory.address(), "10", "JUNK");
+    std::string bait_picture = oracle_free({{"origin", scribble}, {"kind", "picture"}, {"qty", "1"},
+                                            {"utxo", scribble}, {"icon", picture}});
+    std::string other_ticker = oracle_free({{"origin", junk}, {"kind", "bsv21"}, {"qty", "10"}, {"utxo", junk},
+                                            {"sym", "TEN"}, {"name", "Ten"}});
+    const json listed = bob->book();
+    auto on_book = [&](const std::string& id) {
+        for (const auto& l : listed) {
+            if (l.value("id", "") == id) return l;
+        }
+        return json(nullptr);
+    };
+    json shown = on_book(bait_picture);
+    ASSERT_TRUE(shown.is_object()) << listed.dump();
+    EXPECT_EQ(shown["icon"], scribble);
+    EXPECT_EQ(shown["seller_claims"]["icon"], picture);
+    EXPECT_EQ(shown["claims_differ"], true);
+    shown = on_book(other_ticker);
+    ASSERT_TRUE(shown.is_object());
+    EXPECT_EQ(shown["sym"], "JUNK");
+    EXPECT_EQ(shown["chain_origin"], junk);
+    EXPECT_EQ(shown["seller_claims"]["sym"], "TEN");
+    EXPECT_EQ(shown["claims_differ"], true);
+    EXPECT_NE(on_book(fake_picture)["icon"], picture);
+    Outcome table = bob->cli({"book"});
+    EXPECT_NE(table.out.find("JUNK  (seller's claims differ)"), std::string::npos) << table.out;
+
     std::set<std::string> before = coins_of(bob->receive_address());
     Outcome picture_buy = bob->cli({"buy", fake_picture});
     EXPECT_NE(picture_buy.code, 0);
