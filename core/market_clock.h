@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace core {
 
@@ -14,5 +15,8 @@ int64_t market_time();
 // Fixes the moment market_time returns; 0 or less returns to the system clock. Safe from any
 // thread.
 void set_market_time(int64_t unix_seconds);
+
+// "YYYY-MM-DD HH:MM" of the moment in UTC (the minute truncated). Safe from any thread.
+std::string utc_minute_text(int64_t unix_seconds);
 
 } // namespace core

@@ -168,6 +168,8 @@ OfferCheck check_offer(const tx::Transaction& offer, const std::vector<std::opti
     uint64_t taken = book::parse_decimal_u64(check.qty).value_or(0);
     const bool whole = terms.kind == "picture" || taken == *total;
     check.due_sats = whole ? terms.price_sats : pro_rata(taken, terms.price_sats, *total);
+    // Lots worth less than a satoshi at the listed price would go for nothing.
+    if (check.due_sats == 0) return refuse(check, "error: the offer takes too few lots to cost anything at the listed price.");
     const core::Bytes pay_script = tx::p2pkh_script(*pay_hash);
     for (const auto& output : offer.outputs) {
         if (output.script == pay_script && output.value > 0) check.paid_sats += static_cast<uint64_t>(output.value);
