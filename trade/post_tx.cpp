@@ -8,6 +8,8 @@
 #include "funding/offer_locks.h"
 #include "funding/pay.h"
 #include "net/market_addresses.h"
+#include "trade/offer_complete.h"
+#include "tx/outpoint.h"
 #include "tx/script.h"
 #include "wallet/connect.h"
 #include "wallet/wallet_lock.h"
@@ -49,7 +51,13 @@ std::string post_transaction(std::string_view payload, bool pay_house_fee, const
     options.hold_back.insert(options.hold_back.end(), hold_back.begin(), hold_back.end());
     std::string result = funding::pay_outputs(outputs, options);
     if (result.rfind("success", 0) == 0 && doc && core::json_string(*doc, "type") == "ag_buy" && !hold_back.empty()) {
-        funding::OfferRecord record{core::find_hex64(result), book::ascii_lower(core::json_string(*doc, "listing")), hold_back};
+        // The record keeps the buyer's own coins: the signed inputs (the listing input is the seller's).
+        funding::OfferRecord record{core::find_hex64(result), book::ascii_lower(core::json_string(*doc, "listing")), {}};
+        if (auto offer = parse_offer_text(core::json_string(*doc, "offer"))) {
+            for (const auto& in : offer->inputs) {
+                if (!in.script_sig.empty()) record.utxos.push_back(tx::format_outpoint(book::ascii_lower(in.txid), in.vout));
+            }
+        }
         if (!funding::offer_record_add(record))
             core::log_warning("The offer is posted, but its coins could not be recorded as locked: another payment may spend them.");
     }

@@ -24,8 +24,8 @@ std::string publish_post(core::Json post, bool pay_house_fee, const funding::Pay
 
 // Pays [house fee,] 1 sat to the book oracle and the data output with the payload. The coins an
 // "offer" member of the payload spends are held back from the payment, and after a successful
-// "ag_buy" they become offer locks, recorded with the post's txid and its "listing" (the
-// wallet's own record of the offer). "success: " + txid, or "error: ...".
+// "ag_buy" they become offer locks, and the buyer's coins among them (the signed inputs) are
+// recorded with the post's txid and its "listing" (the wallet's own record of the offer). "success: " + txid, or "error: ...".
 std::string post_transaction(std::string_view payload, bool pay_house_fee, const funding::PayOptions& spend = {});
 
 } // namespace trade
