@@ -12,6 +12,7 @@
 #include "book/identity.h"
 #include "book/own_listings.h"
 #include "book/parallel.h"
+#include "book/post_blob.h"
 #include "book/replay.h"
 #include "book/signing.h"
 #include "book/tx_cache.h"
@@ -91,7 +92,7 @@ Found examine(const std::string& txid, size_t seen, TxCache* cache, const BookSe
     }
     if (!post || !signature_ok.value_or(false)) return found;
     int64_t time = post_number(*post, "ts");
-    if (time <= 0 || !book_post_names_signer(*post)) return found;
+    if (time <= 0 || !book_post_names_signer(*post) || !post_blob_matches(*post)) return found;
     found.record = make_post_record(txid, std::move(*post), std::move(outputs), time, seen);
     return found;
 }

@@ -87,7 +87,7 @@ struct LoadOptions {
 LoadOptions default_load_options();
 
 // Loads every post that verifies, is signed at a positive time, names its own signer (book
-// posts), and is not a replay of an envelope gathered earlier; sorted by time, then txid.
+// posts), carries no blob that differs from its members, and is not a replay of an envelope gathered earlier; sorted by time, then txid.
 // Clears both outputs first. False only when no txid could be gathered and the oracle index
 // failed; error then holds the index's sentence, or "no agoran book (OI and WhatsOnChain
 // miss)". Call from a worker thread: it blocks on the network.

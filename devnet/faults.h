@@ -1,6 +1,7 @@
 // Fault injection, set per service through the admin interface: the service is down, answers
-// a fixed status and body, answers late, rate-limits its next answers, or takes a submitted
-// transaction and loses the answer. Safe from any thread.
+// a fixed status and body, answers late, rate-limits its next answers, takes a submitted
+// transaction and loses the answer, or lies (rewrites a text in every answer). Safe from any
+// thread.
 #pragma once
 
 #include <array>
@@ -28,6 +29,8 @@ struct FaultSettings {
     int delay_ms = 0;             // wait before answering
     int rate_limit_next = 0;      // answer the next N requests with 429
     int lose_next = 0;            // take the next N submitted transactions, then drop the answer
+    std::string rewrite_from;     // non-empty: every occurrence in an answer's body becomes rewrite_to
+    std::string rewrite_to;
 };
 
 // What to do with one request, decided before it is handled.
@@ -38,7 +41,12 @@ struct FaultAction {
     std::string body;
     std::string content_type;
     bool lose_answer = false;     // handle it, then end the connection without the answer
+    std::string rewrite_from;     // rewrite the answer's body (FaultSettings)
+    std::string rewrite_to;
 };
+
+// Replaces every occurrence of from in text by to; an empty from changes nothing.
+void rewrite_all(std::string& text, const std::string& from, const std::string& to);
 
 class Faults {
 public:

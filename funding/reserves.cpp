@@ -19,6 +19,38 @@ constexpr std::string_view MEMBER = "reserves";
 constexpr size_t MIN_OUTPOINT = 66;  // 64 hex digits, "_", at least one digit
 const std::string BUSY = "error: another program is changing this wallet's listing reserves. Try again in a moment.";
 
+// A price: a non-negative integer; anything else reads as 0.
+uint64_t read_sats(const nlohmann::json& entry, std::string_view key)
+{
+    const auto* v = core::json_member(entry, key);
+    if (!v || !v->is_number_integer()) return 0;
+    if (v->is_number_unsigned()) return v->get<uint64_t>();
+    return std::max<int64_t>(v->get<int64_t>(), 0);
+}
+
+ListingRecord read_record(const nlohmann::json& e)
+{
+    return {core::json_string(e, "kind"),       core::json_string(e, "listed_utxo"), core::json_string(e, "lot_units"),
+            core::json_string(e, "qty"),        read_sats(e, "price_sats"),          core::json_string(e, "units_left"),
+            read_sats(e, "price_left"),         core::json_string(e, "pay_addr"),    core::json_string(e, "ord_addr"),
+            core::json_int64(e, "ts", 0)};
+}
+
+void write_record(const ListingRecord& r, nlohmann::json& e)
+{
+    if (!r.known()) return;
+    e.update({{"kind", r.kind},
+              {"listed_utxo", normalize_outpoint(r.listed_utxo)},
+              {"lot_units", r.lot_units},
+              {"qty", r.qty},
+              {"price_sats", r.price_sats},
+              {"units_left", r.units_left},
+              {"price_left", r.price_left},
+              {"pay_addr", r.pay_addr},
+              {"ord_addr", r.ord_addr},
+              {"ts", r.ts}});
+}
+
 std::vector<Reserve> reserves_of(const nlohmann::json& doc)
 {
     std::vector<Reserve> out;
@@ -27,7 +59,7 @@ std::vector<Reserve> reserves_of(const nlohmann::json& doc)
     for (const auto& e : *list) {
         if (!e.is_object()) continue;
         out.push_back({core::json_string(e, "utxo"), core::json_string(e, "origin"), core::json_string(e, "listing"),
-                       core::json_int64(e, "exp", 0)});
+                       core::json_int64(e, "exp", 0), read_record(e)});
     }
     return out;
 }
@@ -36,7 +68,9 @@ nlohmann::json reserves_json(const std::vector<Reserve>& reserves)
 {
     nlohmann::json list = nlohmann::json::array();
     for (const auto& r : reserves) {
-        list.push_back({{"utxo", r.utxo}, {"origin", r.origin}, {"listing", r.listing}, {"exp", r.exp}});
+        nlohmann::json entry = {{"utxo", r.utxo}, {"origin", r.origin}, {"listing", r.listing}, {"exp", r.exp}};
+        write_record(r.record, entry);
+        list.push_back(std::move(entry));
     }
     return list;
 }
@@ -67,6 +101,44 @@ std::string edit_result(StoreUpdate update, const std::string& refusal, std::str
     return "";
 }
 
+std::string bind_listing(std::string_view outpoint, std::string_view listing_id, const ListingRecord* record)
+{
+    wallet::WalletLock lock;
+    std::string utxo = normalize_outpoint(outpoint);
+    std::string refusal;
+    StoreUpdate update = edit_reserves([&](std::vector<Reserve>& reserves) {
+        auto it = std::find_if(reserves.begin(), reserves.end(), [&](const Reserve& r) { return r.utxo == utxo; });
+        if (utxo.empty() || it == reserves.end()) {
+            refusal = "error: no reserve for that UTXO.";
+            return false;
+        }
+        it->listing = net::lower_ascii(listing_id);
+        if (record) it->record = *record;
+        return true;
+    });
+    return edit_result(update, refusal, "error: could not update Agoran reserve.");
+}
+
+std::string rebind(std::string_view listing_id, std::string_view new_outpoint, const ListingRecord* record)
+{
+    wallet::WalletLock lock;
+    std::string utxo = normalize_outpoint(new_outpoint);
+    if (listing_id.size() != 64 || utxo.size() < MIN_OUTPOINT) return "error: bad rebind.";
+    std::string listing = net::lower_ascii(listing_id);
+    std::string refusal;
+    StoreUpdate update = edit_reserves([&](std::vector<Reserve>& reserves) {
+        auto it = std::find_if(reserves.begin(), reserves.end(), [&](const Reserve& r) { return r.listing == listing; });
+        if (it == reserves.end()) {
+            refusal = "error: no reserve for that listing.";
+            return false;
+        }
+        it->utxo = utxo;
+        if (record) it->record = *record;
+        return true;
+    });
+    return edit_result(update, refusal, "error: could not update Agoran reserve.");
+}
+
 } // namespace
 
 std::filesystem::path reserves_path()
@@ -94,7 +166,7 @@ std::string reserve_add(std::string_view outpoint, std::string_view origin, int6
                 return false;
             }
         }
-        reserves.push_back({utxo, std::string(origin), "", exp});
+        reserves.push_back({utxo, std::string(origin), "", exp, {}});
         return true;
     });
     return edit_result(update, refusal, "error: could not write Agoran reserve.");
@@ -102,38 +174,22 @@ std::string reserve_add(std::string_view outpoint, std::string_view origin, int6
 
 std::string reserve_bind_listing(std::string_view outpoint, std::string_view listing_id)
 {
-    wallet::WalletLock lock;
-    std::string utxo = normalize_outpoint(outpoint);
-    std::string refusal;
-    StoreUpdate update = edit_reserves([&](std::vector<Reserve>& reserves) {
-        auto it = std::find_if(reserves.begin(), reserves.end(), [&](const Reserve& r) { return r.utxo == utxo; });
-        if (utxo.empty() || it == reserves.end()) {
-            refusal = "error: no reserve for that UTXO.";
-            return false;
-        }
-        it->listing = net::lower_ascii(listing_id);
-        return true;
-    });
-    return edit_result(update, refusal, "error: could not update Agoran reserve.");
+    return bind_listing(outpoint, listing_id, nullptr);
+}
+
+std::string reserve_bind_listing(std::string_view outpoint, std::string_view listing_id, const ListingRecord& record)
+{
+    return bind_listing(outpoint, listing_id, &record);
 }
 
 std::string reserve_rebind(std::string_view listing_id, std::string_view new_outpoint)
 {
-    wallet::WalletLock lock;
-    std::string utxo = normalize_outpoint(new_outpoint);
-    if (listing_id.size() != 64 || utxo.size() < MIN_OUTPOINT) return "error: bad rebind.";
-    std::string listing = net::lower_ascii(listing_id);
-    std::string refusal;
-    StoreUpdate update = edit_reserves([&](std::vector<Reserve>& reserves) {
-        auto it = std::find_if(reserves.begin(), reserves.end(), [&](const Reserve& r) { return r.listing == listing; });
-        if (it == reserves.end()) {
-            refusal = "error: no reserve for that listing.";
-            return false;
-        }
-        it->utxo = utxo;
-        return true;
-    });
-    return edit_result(update, refusal, "error: could not update Agoran reserve.");
+    return rebind(listing_id, new_outpoint, nullptr);
+}
+
+std::string reserve_rebind(std::string_view listing_id, std::string_view new_outpoint, const ListingRecord& record)
+{
+    return rebind(listing_id, new_outpoint, &record);
 }
 
 bool reserve_remove(std::string_view key)
@@ -160,13 +216,19 @@ bool reserve_holds(std::string_view txid, uint32_t vout)
 
 std::string reserve_for_listing(std::string_view listing_id)
 {
+    std::optional<Reserve> reserve = reserve_of_listing(listing_id);
+    return reserve ? reserve->utxo : std::string();
+}
+
+std::optional<Reserve> reserve_of_listing(std::string_view listing_id)
+{
     wallet::WalletLock lock;
-    if (listing_id.empty()) return "";
+    if (listing_id.empty()) return std::nullopt;
     std::string listing = net::lower_ascii(listing_id);
-    for (const auto& r : load(reserves_path())) {
-        if (r.listing == listing) return r.utxo;
+    for (auto& r : load(reserves_path())) {
+        if (r.listing == listing) return std::move(r);
     }
-    return "";
+    return std::nullopt;
 }
 
 } // namespace funding

@@ -18,6 +18,11 @@ namespace trade {
 
 std::string publish_post(core::Json post, bool pay_house_fee, const funding::PayOptions& spend)
 {
+    return publish_signed_post(post, pay_house_fee, spend);
+}
+
+std::string publish_signed_post(core::Json& post, bool pay_house_fee, const funding::PayOptions& spend)
+{
     if (!post.is_object()) return "error: could not sign";
     post["protocol"] = std::string(book::POST_PROTOCOL);
     post["location"] = std::string(book::POST_LOCATION);
