@@ -40,7 +40,7 @@ BuyDialog::BuyDialog(DialogContext context, const book::Listing& listing)
         shown->setTextInteractionFlags(Qt::TextSelectableByMouse);
         facts->addRow(make_label(qtext(label), "muted", this), shown);
     };
-    add("Item", name_and_symbol(listing).empty() ? listing.origin : name_and_symbol(listing), "item");
+    add("Item", item_label(listing), "item");
     add("Kind", listing.kind == "picture" ? "picture (one inscription)" : "token", "kind");
     std::string seller = seller_label(listing);
     if (!listing.paymail.empty() && listing.paymail != seller) seller += " (" + listing.paymail + ")";
@@ -48,7 +48,7 @@ BuyDialog::BuyDialog(DialogContext context, const book::Listing& listing)
     add("On offer", quantity_text(listing, listing.qty), "available");
     add("Price", bsv_text(listing.price_sats) + " total", "price");
     if (listing.kind != "picture") add("Per " + unit_label(listing), unit_price_text(listing) + " BSV", "unitPrice");
-    if (!listing.note.empty()) add("Seller's note", "\u201C" + listing.note + "\u201D", "note");
+    if (const std::string note = seller_note_text(listing); !note.empty()) add("Seller's note", note, "note");
     top->addLayout(facts, 1);
     body()->addLayout(top);
 

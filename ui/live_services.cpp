@@ -9,6 +9,7 @@
 #include "core/log.h"
 #include "core/text.h"
 #include "book/book_view.h"
+#include "book/chain_facts.h"
 #include "book/history.h"
 #include "book/load.h"
 #include "book/reduce.h"
@@ -18,9 +19,6 @@
 #include "net/http_client.h"
 #include "net/service_config.h"
 #include "ui/workers.h"
-#include "ui/services_badge.h"
-#include "net/ordinals_client.h"
-#include "tx/outpoint.h"
 #include "book/post_record.h"
 #include "core/market_clock.h"
 #include "ui/version_check.h"
@@ -89,12 +87,12 @@ public:
             book::reduce_book(posts, book::reduce_context_for(posts, options), reduced);
             if (identity_key.empty()) {
                 load.view = book::book_view_of(reduced, core::market_time());
-                book::fill_token_details(load.view, options.services);
+                book::fill_chain_facts(load.view, options.services);
             } else {
                 // The history names listings that have left the view (sold ones) too.
                 std::vector<book::Listing*> all;
                 for (auto& [id, listing] : reduced) all.push_back(&listing);
-                book::fill_token_details(all, options.services);
+                book::fill_chain_facts(all, options.services);
                 load.view = book::book_view_of(reduced, core::market_time());
                 load.history = book::history_rows(posts, reduced, identity_key);
                 load.history_ok = true;
@@ -151,24 +149,12 @@ public:
         return page;
     }
 
-    std::optional<std::string> output_origin(const std::string& outpoint) override
-    {
-        const auto parsed = tx::parse_outpoint(outpoint);
-        if (!parsed) return std::nullopt;
-        const auto config = net::current_services();
-        const net::OrdinalsClient ordinals(config->ordinals_api, config->ordinals_content, net::default_http());
-        const auto txo = ordinals.txo(parsed->txid, parsed->vout);
-        if (!txo || txo->origin.empty()) return std::nullopt;
-        return txo->origin;
-    }
-
     bool offer_spends_listing(const std::string&, const std::string&) override { return true; }
     std::string product_page() override { return net::current_services()->product_page; }
     std::string tx_page_url(const std::string& txid) override { return net::current_services()->tx_page_url(txid); }
     std::string services_badge() override
     {
-        if (!std::filesystem::exists(net::services_file_path())) return {};
-        return services_badge_text(*net::current_services());
+        return net::services_badge(*net::current_services());
     }
 };
 

@@ -81,7 +81,7 @@ std::string book_cell_text(const book::Listing& listing, BookColumn column)
     case BookColumn::Item:
         // A name the seller gave that is not the chain's is flagged in the row.
         return (seller_name_warning(listing).empty() ? std::string() : std::string("\u26A0 ")) + item_label(listing);
-    case BookColumn::Note: return listing.note;
+    case BookColumn::Note: return seller_note_text(listing);
     case BookColumn::Seller: return seller_label(listing);
     case BookColumn::Qty: return quantity_number(listing, listing.qty);
     case BookColumn::Price: return bsv_amount(listing.price_sats);

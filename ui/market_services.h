@@ -67,9 +67,6 @@ public:
                               std::string& error) = 0;
     // GET of a web page for the update check (redirects followed, capped at 400000 bytes).
     virtual PageFetch fetch_page(const std::string& url) = 0;
-    // The origin of the inscription an output ("txid_vout") holds, as the ordinals index
-    // reports it; nullopt when the index does not know it.
-    virtual std::optional<std::string> output_origin(const std::string& outpoint) = 0;
 
     // Any thread: pure functions and configuration.
     virtual bool offer_spends_listing(const std::string& offer_hex, const std::string& utxo) = 0;

@@ -23,7 +23,8 @@ uint64_t pow10(int decimals)
 int listing_decimals(const book::Listing& listing)
 {
     if (is_picture(listing)) return 0;
-    return listing.dec >= 0 && listing.dec <= core::MAX_TOKEN_DECIMALS ? listing.dec : 0;
+    const int dec = listing.dec.value_or(0);
+    return dec >= 0 && dec <= core::MAX_TOKEN_DECIMALS ? dec : 0;
 }
 
 std::string unit_label(const book::Listing& listing)

@@ -62,12 +62,7 @@ void ThumbnailCache::forgetFailures() { m_failed.clear(); }
 QImage ThumbnailCache::fetch_image(MarketServices& services, const std::string& key, int size)
 {
     try {
-        std::string inscription = key;
-        if (const auto outpoint = output_of_key(key)) {
-            const auto origin = services.output_origin(*outpoint);
-            if (!origin || origin->empty()) return {};
-            inscription = *origin;
-        }
+        const std::string& inscription = key;
         auto content = services.inscription_content(inscription);
         if (!content) return {};
         if (const auto icon = icon_redirect(inscription, content->content_type, content->bytes)) {

@@ -6,14 +6,10 @@ namespace ui {
 
 std::string thumbnail_key(const book::Listing& listing)
 {
-    if (listing.kind == "picture") return listing.utxo.empty() ? std::string() : std::string(OUTPUT_KEY_PREFIX) + listing.utxo;
-    return listing.icon.empty() ? listing.origin : listing.icon;
-}
-
-std::optional<std::string> output_of_key(std::string_view key)
-{
-    if (key.substr(0, OUTPUT_KEY_PREFIX.size()) != OUTPUT_KEY_PREFIX) return std::nullopt;
-    return std::string(key.substr(OUTPUT_KEY_PREFIX.size()));
+    // The book's chain facts set a picture's icon to what its listing output holds.
+    if (listing.kind == "picture") return listing.icon;
+    if (!listing.icon.empty()) return listing.icon;
+    return listing.chain_origin.empty() ? listing.origin : listing.chain_origin;
 }
 
 std::optional<std::string> icon_redirect(std::string_view key, std::string_view content_type,

@@ -1,9 +1,10 @@
 // Which inscription a listing's picture is drawn from. Pure.
 //
-// A picture is always drawn from the inscription its listing output holds, as the ordinals
-// index reports it: never from anything the seller's post claims, so that a scribble cannot be
-// sold under someone else's picture. A token is drawn from its icon (the chain's, from its
-// deploy inscription), else from its deploy inscription, whose JSON may name an icon.
+// A picture is always drawn from the inscription its listing output holds (the book's chain
+// facts put it in Listing::icon): never from anything the seller's post claims, so that a
+// scribble cannot be sold under someone else's picture. A token is drawn from its icon (the
+// chain's, from its deploy inscription), else from its deploy inscription, whose JSON may name
+// an icon.
 #pragma once
 
 #include <optional>
@@ -14,15 +15,9 @@
 
 namespace ui {
 
-// Keys of listing outputs start with this, followed by the outpoint ("txid_vout").
-inline constexpr std::string_view OUTPUT_KEY_PREFIX = "output:";
-
-// The key of a listing's picture: "output:" + its listing output for a picture (empty without
-// one), the icon else the origin for a token.
+// The key of a listing's picture: a picture's icon (its own inscription, or its listing output
+// while the index has not said); a token's icon, else the token it holds, else its post's token.
 std::string thumbnail_key(const book::Listing& listing);
-
-// The outpoint of an "output:" key, or nullopt for an inscription key.
-std::optional<std::string> output_of_key(std::string_view key);
 
 // When the content is a token's JSON (a body starting with "{" whose content type contains
 // "bsv-20" or "json", or that could only be sniffed as "application/octet-stream") whose

@@ -18,21 +18,35 @@ std::string name_and_symbol(const book::Listing& listing)
 
 std::string seller_name_warning(const book::Listing& listing)
 {
-    auto differs = [](const std::string& claimed, const std::string& chain) {
-        return !claimed.empty() && !chain.empty() && ascii_lower(claimed) != ascii_lower(chain);
-    };
-    if (!differs(listing.post_name, listing.name) && !differs(listing.post_sym, listing.sym)) return {};
-    book::Listing claimed = listing;
-    claimed.name = listing.post_name.empty() ? listing.name : listing.post_name;
-    claimed.sym = listing.post_sym.empty() ? listing.sym : listing.post_sym;
-    return "The seller's post calls this " + name_and_symbol(claimed) + "; the chain says " + name_and_symbol(listing) +
-           ".";
+    if (!listing.claims_differ) return {};
+    if (listing.kind == "picture")
+        return "The seller's post names another picture than the one its listing output holds; the picture shown is "
+               "the one you would buy.";
+    book::Listing claimed;
+    claimed.name = listing.claimed.name;
+    claimed.sym = listing.claimed.sym;
+    const std::string theirs = name_and_symbol(claimed);
+    const std::string chain = name_and_symbol(listing);
+    if (!theirs.empty() && !chain.empty() && ascii_lower(theirs) != ascii_lower(chain))
+        return "The seller's post calls this " + theirs + "; the chain says " + chain + ".";
+    return "The seller's post names another token or icon than the chain holds for this lot.";
 }
 
 std::string item_label(const book::Listing& listing)
 {
     std::string label = name_and_symbol(listing);
-    return label.empty() ? listing.origin : label;
+    if (!label.empty()) return label;
+    const std::string& asset = listing.chain_origin.empty() ? listing.origin : listing.chain_origin;
+    const std::string shown = asset.size() > 14 ? asset.substr(0, 8) + "\u2026" + asset.substr(asset.size() - 4) : asset;
+    return listing.kind == "picture" ? "Picture " + shown : shown;
+}
+
+std::string seller_note_text(const book::Listing& listing)
+{
+    const std::string title = listing.kind == "picture" ? listing.claimed.name : std::string();
+    if (title.empty()) return listing.note;
+    const std::string quoted = "\u201C" + title + "\u201D";
+    return listing.note.empty() ? quoted : quoted + " \u2014 " + listing.note;
 }
 
 std::string bsv_amount(uint64_t sats)

@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "trade/reserve_reconcile.h"
 #include "ui/version_check.h"
 
 namespace ui {
@@ -41,8 +42,8 @@ BookJobResult run_book_job(MarketServices& services, bool refresh_balance)
             out.history_ok = load.history_ok;
             // A listing an incomplete load did not return may still be live: nothing is settled.
             if (before.bound && load.complete) {
-                out.dropped = reserves_to_drop(services.reserve_listing_ids(), load.states);
-                for (const auto& id : out.dropped) services.remove_reserve(id);
+                out.dropped = trade::reconcile_reserves(load.states, services.reserve_listing_ids(),
+                                                        [&](const std::string& id) { services.remove_reserve(id); });
                 if (refresh_balance) out.balance_ok = services.refresh_balance();
             }
         }

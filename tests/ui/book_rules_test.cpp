@@ -3,11 +3,11 @@
 // quantities in token units, and the freshness marker and result line.
 #include <gtest/gtest.h>
 
+#include "book/chain_facts.h"
 #include "ui/main_texts.h"
 #include "ui/market_events.h"
 #include "ui/quantity_text.h"
 #include "ui/reserve_reconcile.h"
-#include "ui/services_badge.h"
 #include "ui/thumbnail_key.h"
 #include "ui/waiting_offer.h"
 
@@ -107,23 +107,25 @@ TEST(WaitingOffer, OnlyLiveListingsOfTheWallet)
 }
 
 // A picture is drawn from what its listing output holds, never from the post's icon; a token
-// from its icon, else its deploy inscription (whose JSON may name the icon).
+// from its icon, else the token its output holds, else its deploy inscription (whose JSON may
+// name the icon).
 TEST(ThumbnailKey, PicturesFromTheirOutputTokensFromTheirIcon)
 {
     book::Listing picture;
     picture.kind = "picture";
     picture.origin = "mine_0";
     picture.utxo = "lot_1";
-    picture.icon = "someone_elses_famous_0";
-    EXPECT_EQ(ui::thumbnail_key(picture), "output:lot_1");
-    EXPECT_EQ(ui::output_of_key(ui::thumbnail_key(picture)), "lot_1");
-    picture.utxo.clear();
-    EXPECT_EQ(ui::thumbnail_key(picture), "");
+    picture.claimed.icon = "someone_elses_famous_0";
+    book::apply_chain_facts(picture, book::HeldAsset{"scribble_0", ""}, std::nullopt);
+    EXPECT_EQ(ui::thumbnail_key(picture), "scribble_0");
+    book::apply_chain_facts(picture, std::nullopt, std::nullopt);
+    EXPECT_EQ(ui::thumbnail_key(picture), "lot_1");
     book::Listing token;
     token.kind = "bsv21";
     token.origin = "deploy_0";
     EXPECT_EQ(ui::thumbnail_key(token), "deploy_0");
-    EXPECT_FALSE(ui::output_of_key("deploy_0"));
+    token.chain_origin = "held_0";
+    EXPECT_EQ(ui::thumbnail_key(token), "held_0");
     token.icon = "icon_1";
     EXPECT_EQ(ui::thumbnail_key(token), "icon_1");
 
@@ -240,21 +242,6 @@ TEST(MainTexts, FreshnessMarkerAndActionResults)
     EXPECT_FALSE(refused.success);
     EXPECT_EQ(refused.status, "error: the listing is gone.");
     EXPECT_EQ(ui::action_outcome("", "success").text, "Done.");
-}
-
-TEST(ServicesBadge, SimulatorCustomOrNone)
-{
-    net::ServiceConfig config;
-    EXPECT_EQ(ui::services_badge_text(config), "");
-    for (std::string* url : {&config.woc_api, &config.woc_site, &config.ordinals_api, &config.ordinals_content,
-                             &config.arc, &config.registry, &config.product_page})
-        *url = "http://127.0.0.1:8417/x";
-    EXPECT_EQ(ui::services_badge_text(config), "Simulator at 127.0.0.1:8417");
-    config.arc = "https://arc.example.org";
-    EXPECT_EQ(ui::services_badge_text(config), "Custom services");
-    net::ServiceConfig one;
-    one.registry_domain = "other.example";
-    EXPECT_EQ(ui::services_badge_text(one), "Custom services");
 }
 
 } // namespace

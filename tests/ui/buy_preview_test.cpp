@@ -2,6 +2,7 @@
 // token's units, and a seller's name for the asset that is not the chain's.
 #include <gtest/gtest.h>
 
+#include "book/chain_facts.h"
 #include "ui/buy_preview.h"
 #include "ui/trade_card.h"
 
@@ -58,14 +59,25 @@ TEST(BuyPreview, TokenUnitsAndNoOverflow)
 TEST(BuyPreview, ASellersNameForTheAssetThatIsNotTheChainsIsFlagged)
 {
     book::Listing l = listing("3", 100);
-    l.name = "Lyra";
+    l.origin = "lyra_0";
+    l.claimed = {"Lyra", "LYRA", ""};
+    const book::TokenFacts chain{"Lyra", "LYRA", "", 0};
+    book::apply_chain_facts(l, book::HeldAsset{"", "lyra_0"}, chain);
     EXPECT_EQ(ui::seller_name_warning(l), "");
-    l.post_name = "lyra";
-    l.post_sym = "LYRA";
-    EXPECT_EQ(ui::seller_name_warning(l), "");
-    l.post_name = "Golden Owl";
-    l.post_sym = "OWL";
+    l.claimed = {"Golden Owl", "OWL", ""};
+    book::apply_chain_facts(l, book::HeldAsset{"", "lyra_0"}, chain);
     EXPECT_EQ(ui::seller_name_warning(l), "The seller's post calls this Golden Owl (OWL); the chain says Lyra.");
+    // The post's words are kept apart: what the row shows is the chain's.
+    EXPECT_EQ(ui::item_label(l), "Lyra");
+    book::Listing picture = listing("1", 100);
+    picture.kind = "picture";
+    picture.origin = picture.utxo = "1a2b3c4d5e6f7a8b_0";
+    picture.claimed.name = "Dawn";
+    picture.note = "Mint condition";
+    book::apply_chain_facts(picture, book::HeldAsset{"1a2b3c4d5e6f7a8b_0", ""}, std::nullopt);
+    EXPECT_EQ(ui::item_label(picture), "Picture 1a2b3c4d\u20268b_0");
+    EXPECT_EQ(ui::seller_note_text(picture), "\u201CDawn\u201D \u2014 Mint condition");
+    EXPECT_EQ(ui::seller_name_warning(picture), "");
 }
 
 } // namespace

@@ -423,18 +423,20 @@ TEST_F(MainWindowTest, APictureIsDrawnFromItsOwnInscriptionAndTheServicesAreName
     picture.kind = "picture";
     picture.status = "live";
     picture.origin = "scribble_0";
-    picture.icon = "famous_0";  // someone else's valuable picture
+    picture.claimed.icon = "famous_0";  // someone else's valuable picture
     services->set_book(book);
     services->set_output_origin(picture.utxo, "scribble_0");  // what the ordinals index says it holds
     services->set_content("scribble_0", {ui::solid_png(Qt::green), "image/png"});
     services->set_content("famous_0", {ui::solid_png(Qt::red), "image/png"});
     services->set_services_badge("Simulator at 127.0.0.1:8417");
     auto w = open();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w->thumbnails()->has(ui::thumbnail_key(picture)); }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w->thumbnails()->has("scribble_0"); }, 3000));
     const QPixmap drawn = w->bookModel()->index(0, 0).data(Qt::DecorationRole).value<QPixmap>();
     const QColor centre = drawn.toImage().pixelColor(drawn.width() / 2, drawn.height() / 2);
     EXPECT_GT(centre.green(), 200);
     EXPECT_LT(centre.red(), 50);
+    // The row is flagged: the post names another picture.
+    EXPECT_TRUE(w->bookModel()->index(0, 1).data().toString().startsWith(QString::fromUtf8("\u26A0 Picture ")));
     EXPECT_EQ(label(*w, "servicesBadge"), "Simulator at 127.0.0.1:8417");
     EXPECT_TRUE(w->windowTitle().contains("Simulator at 127.0.0.1:8417"));
 }

@@ -93,9 +93,7 @@ TEST_F(SimulatorWindowTest, PicturesComeFromTheOrdCacheOnceFetched)
                                                  ui::png_bytes(ui::sample_picture(2, false)));
     ASSERT_FALSE(origin.empty());
     auto services = ui::make_live_services();
-    // A picture listing is drawn from the inscription its output holds, as the index reports it.
-    EXPECT_EQ(services->output_origin(origin), origin);
-    const QImage first = ui::ThumbnailCache::fetch_image(*services, "output:" + origin, 40);
+    const QImage first = ui::ThumbnailCache::fetch_image(*services, origin, 40);
     ASSERT_FALSE(first.isNull());
     EXPECT_EQ(first.size(), QSize(40, 40));
     EXPECT_TRUE(std::filesystem::exists(data_dir / "ord_cache" / (origin + ".bin")));

@@ -209,7 +209,8 @@ TEST_F(TradeDialogsTest, ListRefusalsKeepTheDialogAndClosingReleasesTheReserve)
 TEST_F(TradeDialogsTest, BuyShowsWhatIsBoughtBeforePaying)
 {
     book[2].dec = 2;  // Laurel: 5000 units are 50.00 LAUR
-    book[2].post_name = "Golden Owl";
+    book[2].claimed.name = "Golden Owl";  // the seller's word; the book flags it
+    book[2].claims_differ = true;
     market->set_book(book);
     main->controller().reloadBook(false);
     ASSERT_TRUE(idle());
@@ -223,8 +224,8 @@ TEST_F(TradeDialogsTest, BuyShowsWhatIsBoughtBeforePaying)
     EXPECT_EQ(text("available"), "50 LAUR");
     EXPECT_EQ(text("price"), "12.50000000 BSV total");
     EXPECT_EQ(text("unitPrice"), "0.25000000 BSV");
-    EXPECT_EQ(text("note"), "\u201CPartial fills welcome\u201D");
-    EXPECT_EQ(text("warning"), "The seller's post calls this Golden Owl (LAUR); the chain says Laurel (LAUR).");
+    EXPECT_EQ(text("note"), "Partial fills welcome");
+    EXPECT_EQ(text("warning"), "The seller's post calls this Golden Owl; the chain says Laurel (LAUR).");
     EXPECT_EQ(buy->qtyBox()->text(), "50");
     buy->qtyBox()->setText("10.5");
     EXPECT_EQ(buy->costLabel()->text(), "You pay 2.62500000 BSV for 10.5 of 50 LAUR.");
@@ -246,7 +247,7 @@ TEST_F(TradeDialogsTest, BuyShowsWhatIsBoughtBeforePaying)
     // names); its quantity is one.
     market->set_content("pic-1", {ui::solid_png(Qt::green), "image/png"});
     market->set_content("famous_0", {ui::solid_png(Qt::red), "image/png"});
-    book[4].icon = "famous_0";
+    book[4].claimed.icon = "famous_0";
     market->set_book(book);
     main->controller().reloadBook(false);
     ASSERT_TRUE(idle());
@@ -255,6 +256,9 @@ TEST_F(TradeDialogsTest, BuyShowsWhatIsBoughtBeforePaying)
     buy = dialogs->buyDialog();
     ASSERT_NE(buy, nullptr);
     EXPECT_TRUE(buy->qtyBox()->isReadOnly());
+    EXPECT_EQ(buy->findChild<QLabel*>("warning")->text().toStdString(),
+              "The seller's post names another picture than the one its listing output holds; the picture shown is "
+              "the one you would buy.");
     ASSERT_TRUE(QTest::qWaitFor([&] { return !buy->picture()->pixmap().isNull(); }, 3000));
     const QImage drawn = buy->picture()->pixmap().toImage();
     EXPECT_EQ(drawn.width(), ui::BuyDialog::PICTURE_SIZE);

@@ -1,5 +1,7 @@
 #include "ui/tools/sample_market.h"
 
+#include "book/chain_facts.h"
+
 #include <chrono>
 #include <random>
 #include <thread>
@@ -65,7 +67,7 @@ std::vector<book::Listing> sample_book(size_t n, unsigned seed)
             l.price_sats = 50'000 + (rng() % 400) * 25'000;
         } else {
             l.kind = "picture";
-            l.name = PICTURES[rng() % std::size(PICTURES)];
+            l.claimed.name = PICTURES[rng() % std::size(PICTURES)];
             l.origin = "pic-" + std::to_string(rng() % std::size(PICTURES));
             l.qty = "1";
             l.price_sats = 1'000'000 + (rng() % 90) * 500'000;
@@ -201,14 +203,6 @@ void ScriptedServices::set_services_badge(std::string badge)
     m_badge = std::move(badge);
 }
 
-std::optional<std::string> ScriptedServices::output_origin(const std::string& outpoint)
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    const auto it = m_origins.find(outpoint);
-    if (it == m_origins.end()) return std::nullopt;
-    return it->second;
-}
-
 std::string ScriptedServices::services_badge()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -235,6 +229,13 @@ BookLoad ScriptedServices::load_book(const std::string& identity_key)
     load.unread = m_unread;
     // An incomplete read holds only some of the book.
     load.view = m_unread == 0 ? m_view : std::vector<book::Listing>(m_view.begin(), m_view.begin() + m_view.size() / 2);
+    // A picture shows what the index says its listing output holds, as the live book does.
+    for (auto& listing : load.view)
+        if (listing.kind == "picture") {
+            const auto held = m_origins.find(listing.utxo);
+            book::apply_chain_facts(listing, held == m_origins.end() ? std::nullopt : std::optional(book::HeldAsset{held->second, ""}),
+                                    std::nullopt);
+        }
     load.states = m_states;
     if (!identity_key.empty()) {
         load.history = m_history;

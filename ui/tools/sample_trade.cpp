@@ -228,7 +228,8 @@ book::Listing sample_listing(const std::string& id, const std::string& owner, co
     l.utxo = id.substr(0, 60) + "beef_1";
     l.qty = qty;
     l.price_sats = price;
-    l.name = name;
+    // A picture's title is its seller's word; the chain names only tokens.
+    (sym[0] ? l.name : l.claimed.name) = name;
     l.sym = sym;
     l.icon = sym[0] ? std::string("icon-") + sym : "";
     l.note = "Partial fills welcome";
