@@ -77,7 +77,7 @@ public:
 private:
     void count(const std::string& url)
     {
-        if (url.find("/tx/") != std::string::npos) {
+        if (url.find("/tx/") != std::string::npos || url.find("/txs/") != std::string::npos) {
             ++tx;
         } else if (url.find("/oi/oracle/") != std::string::npos) {
             ++oi_pages;
@@ -158,9 +158,13 @@ public:
         return o;
     }
 
-    // The wan profile's faults, or none.
+    // The wan profile's faults and WhatsOnChain's pace, or neither.
     void set_wan(bool wan)
     {
+        auto config = std::make_shared<net::ServiceConfig>(*services.config);
+        config->pace = net::ServicePaces{wan ? 3.0 : 0.0, 0, 0, 0};
+        net::register_service_access(*config);
+        services.config = config;
         if (!wan) {
             admin("faults/clear", Json::object());
             return;
@@ -305,6 +309,7 @@ void report(benchmark::State& state, BenchBook& b, const book::LoadStats& stats)
 {
     state.counters["posts"] = static_cast<double>(stats.posts);
     state.counters["lost"] = static_cast<double>(b.size() - std::min(b.size(), stats.posts));
+    state.counters["unread"] = static_cast<double>(stats.unread);
     state.counters["cpu_s"] = g_load_cpu;
     state.counters["req_tx"] = static_cast<double>(b.http.tx);
     state.counters["req_oi_pages"] = static_cast<double>(b.http.oi_pages);

@@ -33,5 +33,9 @@ void fill_token_details(const std::vector<Listing*>& listings, const BookService
                                   std::string& error);
 [[nodiscard]] bool load_book_view(std::vector<Listing>& out, std::map<std::string, Listing>& reduced,
                                   std::string& error, const LoadOptions& options);
+// The same, and status says whether the book is whole (also on false). A view of an
+// incomplete book holds what was read: show it as such, never as the market.
+[[nodiscard]] bool load_book_view(std::vector<Listing>& out, std::map<std::string, Listing>& reduced,
+                                  LoadStatus& status, std::string& error, const LoadOptions& options);
 
 } // namespace book
