@@ -40,9 +40,10 @@ struct JsonReply {
 
 // Until when a request may keep trying. Without one a request makes its own few retries of a
 // 429 answer. With one, 429 and 5xx answers are tried again after the wait the service asks
-// for (Retry-After) or a growing back-off, time-outs and broken transfers twice more, and no
-// try starts, no wait ends and no time-out runs past it. Either way a request waits for its
-// turn in its service's pace (net/pace.h).
+// for (Retry-After) or a growing back-off, a connection that broke or an answer that stalled
+// twice more (a service that cannot be reached at all is not asked again), and no try starts,
+// no wait ends and no time-out runs past it. Either way a request waits for its turn in its
+// service's pace (net/pace.h).
 using Deadline = std::optional<std::chrono::steady_clock::time_point>;
 
 struct GetOptions {

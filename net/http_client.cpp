@@ -248,19 +248,21 @@ CurlHttp::CurlHttp(Sleep sleep) : m_sleep(sleep ? std::move(sleep) : Sleep(real_
 
 namespace {
 
-// Whether a transfer that ended without an answer may be tried again.
+// Whether a transfer that ended without a whole answer may be tried again: a connection that
+// broke, or an answer that began and then stalled. A service that cannot be reached at all (no
+// name, no connection, nothing before the time-out) is not asked again: it would cost the same
+// wait each time.
 bool transport_retryable(const Transfer& t)
 {
     if (t.init_failed || t.too_large) return false;
     switch (t.code) {
-    case CURLE_OPERATION_TIMEDOUT:
-    case CURLE_COULDNT_CONNECT:
     case CURLE_GOT_NOTHING:
     case CURLE_PARTIAL_FILE:
     case CURLE_RECV_ERROR:
     case CURLE_SEND_ERROR:
-    case CURLE_SSL_CONNECT_ERROR:
         return true;
+    case CURLE_OPERATION_TIMEDOUT:
+        return t.status != 0;
     default:
         return false;
     }

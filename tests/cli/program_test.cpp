@@ -92,7 +92,7 @@ TEST_F(CliProgram, BookOfServicesThatAreDownIsMarkedAndExitsThree)
 {
     auto devnet = testsupport::Devnet::start();
     ASSERT_NE(devnet, nullptr);
-    ASSERT_TRUE(devnet->write_services(m_temp.path()));
+    ASSERT_TRUE(devnet->write_services(m_temp.path() / "TavrinNode"));
     Ran whole = run({"book"}, true);
     EXPECT_EQ(whole.code, 0) << whole.out;  // an empty market, read whole
     EXPECT_EQ(whole.out.find("warning:"), std::string::npos) << whole.out;
