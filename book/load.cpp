@@ -13,6 +13,7 @@
 #include "book/identity.h"
 #include "book/own_listings.h"
 #include "book/parallel.h"
+#include "book/post_blob.h"
 #include "book/proven_tx.h"
 #include "book/replay.h"
 #include "book/signing.h"
@@ -147,7 +148,7 @@ void examine(const std::string& txid, size_t seen, Found& found)
         }
     }
     int64_t time = post_number(*post, "ts");
-    if (time <= 0 || !book_post_names_signer(*post)) {
+    if (time <= 0 || !book_post_names_signer(*post) || !post_blob_matches(*post)) {
         found.no_post = true;
         return;
     }

@@ -127,11 +127,11 @@ struct LoadOptions {
 LoadOptions default_load_options();
 
 // Loads every post that verifies, is signed at a positive time, names its own signer (book
-// posts), and is the first on chain among the posts that carry its signature; sorted by time,
-// then txid. Clears the outputs first. False only when no txid could be gathered and the oracle
-// index failed; error then holds the index's sentence, or "no agoran book (OI and WhatsOnChain
-// miss)". status says whether the book is whole, also on false. Call from a worker thread: it
-// blocks on the network.
+// posts), carries no blob that differs from its members, and is the first on chain among the
+// posts that carry its signature; sorted by time, then txid. Clears the outputs first. False
+// only when no txid could be gathered and the oracle index failed; error then holds the index's
+// sentence, or "no agoran book (OI and WhatsOnChain miss)". status says whether the book is
+// whole, also on false. Call from a worker thread: it blocks on the network.
 [[nodiscard]] bool load_posts(std::vector<PostRecord>& posts, LoadStatus& status, std::string& error,
                               const LoadOptions& options);
 [[nodiscard]] bool load_posts(std::vector<PostRecord>& posts, std::string& error);

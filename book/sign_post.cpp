@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "book/identity.h"
+#include "book/post_blob.h"
 #include "book/signing.h"
 #include "core/market_clock.h"
 #include "wallet/identity_keys.h"
@@ -48,6 +49,13 @@ bool sign_post(Json& post, std::string& error, const BookServices& services)
         post["paymail"] = handle + "@" + domain;
         const Json* ts = core::json_member(post, "ts");
         if (!ts || !ts->is_number()) post["ts"] = fresh_ts();
+        std::string id = fresh_post_id();
+        if (id.empty()) {
+            error = "could not sign";
+            return false;
+        }
+        post["id"] = std::move(id);
+        post["blob"] = post_blob(post);
         wallet::IdentitySignature signature = wallet::identity_sign(signing_string(post));
         if (!signature.error.empty()) {
             error = signature.error;

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "book/post_blob.h"
 #include "core/hash.h"
 #include "core/hex.h"
 #include "core/key.h"
@@ -104,7 +105,7 @@ bool post_key_matches(const Json& post, std::string_view published_key)
 
 bool verify_post(const Json& post, const IdentityKeyLookup& lookup)
 {
-    if (!verify_post_signature(post)) return false;
+    if (!verify_post_signature(post) || !post_blob_matches(post)) return false;
     return post_key_matches(post, lookup(post_string(post, "actor")));
 }
 

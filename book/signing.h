@@ -15,7 +15,8 @@ namespace book {
 using IdentityKeyLookup = std::function<std::string(std::string_view handle)>;
 
 // "TV1|" type "|" channel "|" handle "|" actor "|" ts "|" body, the text every post's signature
-// covers. For book posts the body binds only "pay_addr" among the members a post carries.
+// covers. For book posts the body binds "pay_addr", "id" and the SHA-256 of "blob": a post's
+// other members are signed only through its blob (book/post_blob.h).
 std::string signing_string(const Json& post);
 
 // Every check of a post that depends on the post alone: its shape, its protocol, its members
@@ -26,7 +27,8 @@ std::string signing_string(const Json& post);
 // its "actor"; an empty published key never matches.
 [[nodiscard]] bool post_key_matches(const Json& post, std::string_view published_key);
 
-// The full check: verify_post_signature, then the key check against lookup("actor").
+// The full check: verify_post_signature, post_blob_matches, then the key check against
+// lookup("actor").
 [[nodiscard]] bool verify_post(const Json& post, const IdentityKeyLookup& lookup);
 // The same against the registry (identity_key_of, with its cache).
 [[nodiscard]] bool verify_post(const Json& post);

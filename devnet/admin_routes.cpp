@@ -280,7 +280,9 @@ void add_admin_routes(Router& router, DevnetContext& ctx)
         if (!key || key->size() != 32) return refuse(call, "key must be 64 hex digits");
         nlohmann::json reports = nlohmann::json::array();
         for_each_report(chain, registry, [&](const std::string& txid, const TxRecord& r) {
-            reports.push_back(open_report(txid, r.raw, *key));
+            reports.push_back(open_report(txid, r.raw, *key, [&registry](std::string_view handle) {
+                return registry.identity_key(handle).value_or("");
+            }));
         });
         core::secure_wipe(*key);
         call.json(200, {{"reports", std::move(reports)}});

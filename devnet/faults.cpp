@@ -57,6 +57,8 @@ FaultAction Faults::take(Service service, bool is_submit, std::string_view reque
     FaultSettings& s = m_settings[static_cast<size_t>(service)];
     Seen& seen = m_seen[static_cast<size_t>(service)];
     action.delay_ms = s.delay_ms;
+    action.rewrite_from = s.rewrite_from;
+    action.rewrite_to = s.rewrite_to;
     auto too_many = [&action](int retry_after_s) {
         action.status = 429;
         action.body = "Too Many Requests";
@@ -113,7 +115,8 @@ std::optional<FaultSettings> Faults::from_json(const nlohmann::json& body)
     if (!read_int("status", s.status) || !read_text("body", s.body) || !read_text("content_type", s.content_type) ||
         !read_int("delay_ms", s.delay_ms) || !read_int("rate_limit_next", s.rate_limit_next) ||
         !read_int("rate_per_second", s.rate_per_second) || !read_int("refuse_first_asks", s.refuse_first_asks) ||
-        !read_int("lose_next", s.lose_next)) {
+        !read_int("lose_next", s.lose_next) || !read_text("rewrite_from", s.rewrite_from) ||
+        !read_text("rewrite_to", s.rewrite_to)) {
         return std::nullopt;
     }
     if (s.status != 0 && (s.status < 100 || s.status > 999)) return std::nullopt;
@@ -125,7 +128,15 @@ nlohmann::json Faults::to_json(const FaultSettings& s)
     return {{"down", s.down},         {"status", s.status},       {"body", s.body},
             {"content_type", s.content_type}, {"delay_ms", s.delay_ms}, {"rate_limit_next", s.rate_limit_next},
             {"rate_per_second", s.rate_per_second}, {"refuse_first_asks", s.refuse_first_asks},
-            {"lose_next", s.lose_next}};
+            {"lose_next", s.lose_next}, {"rewrite_from", s.rewrite_from}, {"rewrite_to", s.rewrite_to}};
+}
+
+void rewrite_all(std::string& text, const std::string& from, const std::string& to)
+{
+    if (from.empty()) return;
+    for (size_t pos = text.find(from); pos != std::string::npos; pos = text.find(from, pos + to.size())) {
+        text.replace(pos, from.size(), to);
+    }
 }
 
 void apply_profile(Profile profile, Faults& faults)

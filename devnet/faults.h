@@ -1,7 +1,7 @@
 // Fault injection, set per service through the admin interface: the service is down, answers
 // a fixed status and body, answers late, rate-limits its next answers or every answer beyond a
-// sustained rate, refuses the first ask of some requests, or takes a submitted transaction and
-// loses the answer. Safe from any thread.
+// sustained rate, refuses the first ask of some requests, takes a submitted transaction and
+// loses the answer, or lies (rewrites a text in every answer). Safe from any thread.
 #pragma once
 
 #include <array>
@@ -35,6 +35,8 @@ struct FaultSettings {
     int rate_per_second = 0;      // non-zero: serve at most N requests in any second, 429 beyond
     int refuse_first_asks = 0;    // non-zero: every Nth request not asked before gets 429 once
     int lose_next = 0;            // take the next N submitted transactions, then drop the answer
+    std::string rewrite_from;     // non-empty: every occurrence in an answer's body becomes rewrite_to
+    std::string rewrite_to;
 };
 
 // What to do with one request, decided before it is handled.
@@ -46,6 +48,8 @@ struct FaultAction {
     std::string content_type;
     int retry_after_s = 0;        // non-zero: sent as the answer's Retry-After header
     bool lose_answer = false;     // handle it, then end the connection without the answer
+    std::string rewrite_from;     // rewrite the answer's body (FaultSettings)
+    std::string rewrite_to;
 };
 
 class Faults;
@@ -62,6 +66,9 @@ std::optional<Profile> profile_from_name(std::string_view name);
 
 // Sets the faults that play the profile (replacing any set before).
 void apply_profile(Profile profile, Faults& faults);
+
+// Replaces every occurrence of from in text by to; an empty from changes nothing.
+void rewrite_all(std::string& text, const std::string& from, const std::string& to);
 
 class Faults {
 public:

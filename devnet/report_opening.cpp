@@ -2,7 +2,6 @@
 
 #include "core/json_get.h"
 #include "trade/report.h"
-#include "trade/report_cipher.h"
 #include "tx/push.h"
 #include "tx/raw_tx.h"
 
@@ -30,7 +29,8 @@ std::optional<nlohmann::json> report_envelope(core::ByteView raw_tx)
 
 } // namespace
 
-nlohmann::json open_report(const std::string& txid, core::ByteView raw_tx, core::ByteView architect_key)
+nlohmann::json open_report(const std::string& txid, core::ByteView raw_tx, core::ByteView architect_key,
+                           const book::IdentityKeyLookup& identity_key)
 {
     nlohmann::json out = {{"txid", txid}};
     auto envelope = report_envelope(raw_tx);
@@ -40,13 +40,13 @@ nlohmann::json open_report(const std::string& txid, core::ByteView raw_tx, core:
     }
     out["handle"] = core::json_string(*envelope, "handle");
     out["to_handle"] = core::json_string(*envelope, "to_handle");
-    auto opened = trade::open_report_text(core::json_string(*envelope, trade::REPORT_CIPHER_MEMBER), architect_key);
-    if (!opened) {
-        out["error"] = "the key does not open it";
+    trade::ReportOpening opened = trade::open_report_envelope(*envelope, architect_key, identity_key);
+    if (!opened.report) {
+        out["error"] = opened.error;
         return out;
     }
-    out["from_key"] = opened->sender_pubkey_hex;
-    out["text"] = opened->text.str();
+    out["from_key"] = opened.report->sender_pubkey_hex;
+    out["text"] = opened.report->text.str();
     return out;
 }
 

@@ -135,6 +135,7 @@ void DevnetServer::handle(const std::string& method, const httplib::Request& req
         res.status = 500;
         res.set_content("{\"error\":\"internal error\"}", "application/json");
     }
+    rewrite_all(res.body, fault.rewrite_from, fault.rewrite_to);
     if (fault.lose_answer) drop_answer(res);
 }
 

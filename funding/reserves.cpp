@@ -18,6 +18,38 @@ namespace {
 constexpr std::string_view MEMBER = "reserves";
 constexpr size_t MIN_OUTPOINT = 66;  // 64 hex digits, "_", at least one digit
 
+// A price: a non-negative integer; anything else reads as 0.
+uint64_t read_sats(const nlohmann::json& entry, std::string_view key)
+{
+    const auto* v = core::json_member(entry, key);
+    if (!v || !v->is_number_integer()) return 0;
+    if (v->is_number_unsigned()) return v->get<uint64_t>();
+    return std::max<int64_t>(v->get<int64_t>(), 0);
+}
+
+ListingRecord read_record(const nlohmann::json& e)
+{
+    return {core::json_string(e, "kind"),       core::json_string(e, "listed_utxo"), core::json_string(e, "lot_units"),
+            core::json_string(e, "qty"),        read_sats(e, "price_sats"),          core::json_string(e, "units_left"),
+            read_sats(e, "price_left"),         core::json_string(e, "pay_addr"),    core::json_string(e, "ord_addr"),
+            core::json_int64(e, "ts", 0)};
+}
+
+void write_record(const ListingRecord& r, nlohmann::json& e)
+{
+    if (!r.known()) return;
+    e.update({{"kind", r.kind},
+              {"listed_utxo", normalize_outpoint(r.listed_utxo)},
+              {"lot_units", r.lot_units},
+              {"qty", r.qty},
+              {"price_sats", r.price_sats},
+              {"units_left", r.units_left},
+              {"price_left", r.price_left},
+              {"pay_addr", r.pay_addr},
+              {"ord_addr", r.ord_addr},
+              {"ts", r.ts}});
+}
+
 std::vector<Reserve> load(const std::filesystem::path& path)
 {
     std::vector<Reserve> out;
@@ -27,7 +59,7 @@ std::vector<Reserve> load(const std::filesystem::path& path)
     for (const auto& e : *list) {
         if (!e.is_object()) continue;
         out.push_back({core::json_string(e, "utxo"), core::json_string(e, "origin"), core::json_string(e, "listing"),
-                       core::json_int64(e, "exp", 0)});
+                       core::json_int64(e, "exp", 0), read_record(e)});
     }
     return out;
 }
@@ -36,9 +68,41 @@ bool save(const std::filesystem::path& path, const std::vector<Reserve>& reserve
 {
     nlohmann::json list = nlohmann::json::array();
     for (const auto& r : reserves) {
-        list.push_back({{"utxo", r.utxo}, {"origin", r.origin}, {"listing", r.listing}, {"exp", r.exp}});
+        nlohmann::json entry = {{"utxo", r.utxo}, {"origin", r.origin}, {"listing", r.listing}, {"exp", r.exp}};
+        write_record(r.record, entry);
+        list.push_back(std::move(entry));
     }
     return write_store(path, MEMBER, {{std::string(MEMBER), std::move(list)}});
+}
+
+std::string bind_listing(std::string_view outpoint, std::string_view listing_id, const ListingRecord* record)
+{
+    wallet::WalletLock lock;
+    std::string utxo = normalize_outpoint(outpoint);
+    auto path = reserves_path();
+    auto reserves = load(path);
+    auto it = std::find_if(reserves.begin(), reserves.end(), [&](const Reserve& r) { return r.utxo == utxo; });
+    if (utxo.empty() || it == reserves.end()) return "error: no reserve for that UTXO.";
+    it->listing = net::lower_ascii(listing_id);
+    if (record) it->record = *record;
+    if (!save(path, reserves)) return "error: could not update Agoran reserve.";
+    return "";
+}
+
+std::string rebind(std::string_view listing_id, std::string_view new_outpoint, const ListingRecord* record)
+{
+    wallet::WalletLock lock;
+    std::string utxo = normalize_outpoint(new_outpoint);
+    if (listing_id.size() != 64 || utxo.size() < MIN_OUTPOINT) return "error: bad rebind.";
+    std::string listing = net::lower_ascii(listing_id);
+    auto path = reserves_path();
+    auto reserves = load(path);
+    auto it = std::find_if(reserves.begin(), reserves.end(), [&](const Reserve& r) { return r.listing == listing; });
+    if (it == reserves.end()) return "error: no reserve for that listing.";
+    it->utxo = utxo;
+    if (record) it->record = *record;
+    if (!save(path, reserves)) return "error: could not update Agoran reserve.";
+    return "";
 }
 
 } // namespace
@@ -65,37 +129,29 @@ std::string reserve_add(std::string_view outpoint, std::string_view origin, int6
     for (const auto& r : reserves) {
         if (r.utxo == utxo) return "error: that UTXO is already listed.";
     }
-    reserves.push_back({utxo, std::string(origin), "", exp});
+    reserves.push_back({utxo, std::string(origin), "", exp, {}});
     if (!save(path, reserves)) return "error: could not write Agoran reserve.";
     return "";
 }
 
 std::string reserve_bind_listing(std::string_view outpoint, std::string_view listing_id)
 {
-    wallet::WalletLock lock;
-    std::string utxo = normalize_outpoint(outpoint);
-    auto path = reserves_path();
-    auto reserves = load(path);
-    auto it = std::find_if(reserves.begin(), reserves.end(), [&](const Reserve& r) { return r.utxo == utxo; });
-    if (utxo.empty() || it == reserves.end()) return "error: no reserve for that UTXO.";
-    it->listing = net::lower_ascii(listing_id);
-    if (!save(path, reserves)) return "error: could not update Agoran reserve.";
-    return "";
+    return bind_listing(outpoint, listing_id, nullptr);
+}
+
+std::string reserve_bind_listing(std::string_view outpoint, std::string_view listing_id, const ListingRecord& record)
+{
+    return bind_listing(outpoint, listing_id, &record);
 }
 
 std::string reserve_rebind(std::string_view listing_id, std::string_view new_outpoint)
 {
-    wallet::WalletLock lock;
-    std::string utxo = normalize_outpoint(new_outpoint);
-    if (listing_id.size() != 64 || utxo.size() < MIN_OUTPOINT) return "error: bad rebind.";
-    std::string listing = net::lower_ascii(listing_id);
-    auto path = reserves_path();
-    auto reserves = load(path);
-    auto it = std::find_if(reserves.begin(), reserves.end(), [&](const Reserve& r) { return r.listing == listing; });
-    if (it == reserves.end()) return "error: no reserve for that listing.";
-    it->utxo = utxo;
-    if (!save(path, reserves)) return "error: could not update Agoran reserve.";
-    return "";
+    return rebind(listing_id, new_outpoint, nullptr);
+}
+
+std::string reserve_rebind(std::string_view listing_id, std::string_view new_outpoint, const ListingRecord& record)
+{
+    return rebind(listing_id, new_outpoint, &record);
 }
 
 bool reserve_remove(std::string_view key)
@@ -123,13 +179,19 @@ bool reserve_holds(std::string_view txid, uint32_t vout)
 
 std::string reserve_for_listing(std::string_view listing_id)
 {
+    std::optional<Reserve> reserve = reserve_of_listing(listing_id);
+    return reserve ? reserve->utxo : std::string();
+}
+
+std::optional<Reserve> reserve_of_listing(std::string_view listing_id)
+{
     wallet::WalletLock lock;
-    if (listing_id.empty()) return "";
+    if (listing_id.empty()) return std::nullopt;
     std::string listing = net::lower_ascii(listing_id);
-    for (const auto& r : load(reserves_path())) {
-        if (r.listing == listing) return r.utxo;
+    for (auto& r : load(reserves_path())) {
+        if (r.listing == listing) return std::move(r);
     }
-    return "";
+    return std::nullopt;
 }
 
 } // namespace funding

@@ -1,24 +1,49 @@
 // Listing reserves: the outputs that hold listed lots, kept out of every payment until a
-// buyer's offer spends them. One file per wallet, "agoran/reserves_<key>.json":
-//   {"reserves": [{"utxo": "<txid>_<vout>", "origin": text, "listing": txid, "exp": integer}]}
-// Outpoints are stored normalised (lower case, ":" read as "_"). A missing or malformed file
-// reads as no reserves; a malformed one is kept aside as "<name>.bad-<ms>" when next written.
-// Every operation takes the wallet lock for its whole duration.
+// buyer's offer spends them, and the seller's own record of each listing. One file per wallet,
+// "agoran/reserves_<key>.json":
+//   {"reserves": [{"utxo": "<txid>_<vout>", "origin": text, "listing": txid, "exp": integer,
+//                  "kind": text, "listed_utxo": "<txid>_<vout>", "lot_units": decimal text,
+//                  "qty": decimal text, "price_sats": integer, "units_left": decimal text,
+//                  "price_left": integer, "pay_addr": text, "ord_addr": text, "ts": integer}]}
+// The members after "exp" are the record (ListingRecord); a reserve written before records were
+// kept lacks them. Outpoints are stored normalised (lower case, ":" read as "_"). A missing or
+// malformed file reads as no reserves; a malformed one is kept aside as "<name>.bad-<ms>" when
+// next written. Every operation takes the wallet lock for its whole duration.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace funding {
 
+// What this wallet signed and published in a listing post, and what its own completions left of
+// the listing since: the terms every offer on the listing is checked against. Never read from
+// the book.
+struct ListingRecord {
+    std::string kind;         // "bsv21" or "picture"; "" when no record is kept
+    std::string listed_utxo;  // the outpoint the listing post named, normalised
+    std::string lot_units;    // units the reserved output holds ("1" for a picture); "" when not known
+    std::string qty;          // units the listing post offered
+    uint64_t price_sats = 0;  // the price the listing post asked for qty
+    std::string units_left;   // units still for sale
+    uint64_t price_left = 0;  // the price of units_left (the fill post's "price_sats")
+    std::string pay_addr;
+    std::string ord_addr;
+    int64_t ts = 0;           // the listing post's time
+
+    bool known() const { return !kind.empty(); }
+};
+
 struct Reserve {
-    std::string utxo;     // normalised outpoint
-    std::string origin;   // token id or inscription origin; may be empty
-    std::string listing;  // id of the listing post, lower case; empty until bound
-    int64_t exp = 0;      // the listing's expiry, as the caller gave it
+    std::string utxo;      // normalised outpoint: the output that holds the lot now
+    std::string origin;    // token id or inscription origin; may be empty
+    std::string listing;   // id of the listing post, lower case; empty until bound
+    int64_t exp = 0;       // the listing's expiry, as the caller gave it
+    ListingRecord record;  // empty until the listing post is published
 };
 
 // The reserve file of the bound wallet (the data directory's "agoran" folder).
@@ -31,14 +56,18 @@ std::vector<Reserve> reserve_list();
 // characters; "error: that UTXO is already listed."; "error: could not write Agoran reserve.".
 std::string reserve_add(std::string_view outpoint, std::string_view origin, int64_t exp);
 
-// Binds the reserve of the outpoint to a listing id (stored lower case). "" on success;
-// "error: no reserve for that UTXO."; "error: could not update Agoran reserve.".
+// Binds the reserve of the outpoint to a listing id (stored lower case), and keeps the record of
+// the published listing when one is given. "" on success; "error: no reserve for that UTXO.";
+// "error: could not update Agoran reserve.".
 std::string reserve_bind_listing(std::string_view outpoint, std::string_view listing_id);
+std::string reserve_bind_listing(std::string_view outpoint, std::string_view listing_id, const ListingRecord& record);
 
 // Moves the reserve of a listing to a new outpoint. "" on success; "error: bad rebind." unless
 // the listing id is 64 characters and the normalised outpoint at least 66; "error: no reserve
 // for that listing."; "error: could not update Agoran reserve.".
 std::string reserve_rebind(std::string_view listing_id, std::string_view new_outpoint);
+// The same, replacing the listing's record as well (after a sale this wallet completed).
+std::string reserve_rebind(std::string_view listing_id, std::string_view new_outpoint, const ListingRecord& record);
 
 // Removes every reserve whose utxo equals the normalised key or whose listing equals the
 // lower-cased key, and rewrites the file. An empty key removes nothing. False only when a
@@ -50,5 +79,8 @@ bool reserve_remove(std::string_view key);
 
 // The utxo of the reserve bound to the listing id (compared lower case), or "".
 std::string reserve_for_listing(std::string_view listing_id);
+
+// The reserve bound to the listing id (compared lower case), or nullopt.
+std::optional<Reserve> reserve_of_listing(std::string_view listing_id);
 
 } // namespace funding

@@ -40,7 +40,8 @@ public:
 
     // Fault injection for one service ("woc", "ordinals", "arc", "registry", "product"):
     // settings members "down", "status", "body", "content_type", "delay_ms",
-    // "rate_limit_next", "lose_next". Replaces that service's earlier faults.
+    // "rate_limit_next", "lose_next", "rewrite_from", "rewrite_to". Replaces that service's
+    // earlier faults.
     Result<Json> fault(const std::string& service, const Json& settings) const;
     Result<Json> clear_faults() const;
     Result<Json> set_fee_rate(int64_t sat_per_kb) const;

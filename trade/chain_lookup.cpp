@@ -26,15 +26,23 @@ SpentState output_spent_state(std::string_view txid, uint32_t vout)
     return SpentState::Unknown;
 }
 
-LoadedOutput load_output(std::string_view txid, uint32_t vout)
+std::optional<core::Bytes> load_raw_tx(std::string_view txid)
 {
     wallet::WalletUnlock unlock;
+    const std::string id = book::ascii_lower(txid);
+    auto hex = funding::chain_clients().woc.tx_hex(id);
+    if (!hex) return std::nullopt;
+    auto raw = core::hex_decode(*hex);
+    if (!raw || tx::tx_id(*raw) != id) return std::nullopt;
+    return raw;
+}
+
+LoadedOutput load_output(std::string_view txid, uint32_t vout)
+{
     LoadedOutput out;
     out.error = std::string(OUTPUT_NOT_LOADED);
-    auto hex = funding::chain_clients().woc.tx_hex(book::ascii_lower(txid));
-    if (!hex) return out;
-    auto raw = core::hex_decode(*hex);
-    if (!raw || tx::tx_id(*raw) != book::ascii_lower(txid)) return out;
+    auto raw = load_raw_tx(txid);
+    if (!raw) return out;
     auto output = tx::tx_output_at(*raw, vout);
     if (!output || !tx::find_spendable_lock(output->script)) return out;
     out.prevout = Prevout{output->value, std::move(output->script)};

@@ -27,8 +27,10 @@ struct LoadedOutput {
     std::string error;  // OUTPUT_NOT_LOADED when prevout is empty
 };
 
-// The value and locking script of an output, from the raw transaction WhatsOnChain returns
-// (checked against its txid). The script must pay a P2PKH hash in one of the forms this program
+// The raw transaction WhatsOnChain returns, when its bytes hash to the txid; nullopt otherwise.
+std::optional<core::Bytes> load_raw_tx(std::string_view txid);
+
+// The value and locking script of an output, from load_raw_tx. The script must pay a P2PKH hash in one of the forms this program
 // can spend; anything else fails as not loaded.
 LoadedOutput load_output(std::string_view txid, uint32_t vout);
 

@@ -38,9 +38,10 @@ std::string run_completion(const OfferRow& row)
     Completion done = complete_offer(row.offer.offer, row.listing);
     if (done.result.rfind("success", 0) != 0) return done.result;
 
-    uint64_t total = book::parse_decimal_u64(row.listing.qty).value_or(0);
+    // The fill states what this wallet's record now holds, never what the book showed.
+    uint64_t total = book::parse_decimal_u64(done.terms.qty).value_or(0);
     uint64_t sold = book::parse_decimal_u64(done.check.qty).value_or(0);
-    FillRemainder rest = fill_remainder(total, sold, row.listing.price_sats);
+    FillRemainder rest = fill_remainder(total, sold, done.terms.price_sats);
 
     core::Json post = core::Json::object();
     post["type"] = "ag_fill";

@@ -30,7 +30,7 @@ std::string check_completion(const OfferRow& row);
 
 // The completion worker: complete_offer, then the "ag_fill" post ("qty" the lots left, "sold"
 // the lots the offer really took, "pay_sats" what it really paid, "buyer", "price_sats" of the
-// rest with a 128-bit product, "utxo" the lot left). The completion's result; when the fill
+// rest with a 128-bit product, "utxo" the lot left; the rest reckoned from the seller's record). The completion's result; when the fill
 // post fails, that result followed by "\nBook overlay: " and the publishing result.
 std::string run_completion(const OfferRow& row);
 

@@ -7,7 +7,9 @@
 #include "core/hex.h"
 #include "core/text.h"
 #include "funding/reserves.h"
+#include "trade/chain_lookup.h"
 #include "trade/dialog_checks.h"
+#include "trade/listing_record.h"
 #include "trade/post_tx.h"
 #include "trade/trade_gate.h"
 #include "tx/outpoint.h"
@@ -82,12 +84,32 @@ ListingPlan plan_listing(const ListRequest& request, int64_t now)
     return plan;
 }
 
+namespace {
+
+// The units the listed output holds, as the chain shows it: "1" for a picture, the amount of a
+// token lot's transfer inscription; "" when it cannot be read.
+std::string lot_units_of(const core::Json& post)
+{
+    if (book::post_string(post, "kind") == "picture") return "1";
+    auto outpoint = tx::parse_outpoint(book::post_string(post, "utxo"));
+    LoadedOutput listed = outpoint ? load_output(outpoint->txid, outpoint->vout) : LoadedOutput{};
+    auto body = listed.prevout ? output_bsv20(listed.prevout->script) : std::nullopt;
+    return body ? body->amt : std::string();
+}
+
+} // namespace
+
 std::string publish_listing(const core::Json& post, const std::string& outpoint)
 {
-    std::string result = publish_post(post, true);
+    core::Json signed_post = post;
+    std::string result = publish_signed_post(signed_post, true);
     if (result.rfind("success", 0) == 0) {
+        // The seller's record: what this wallet signed and published, never what the book shows.
         std::string listing_id = core::find_hex64(result);
-        if (!listing_id.empty()) (void)funding::reserve_bind_listing(outpoint, book::ascii_lower(listing_id));
+        if (!listing_id.empty()) {
+            funding::ListingRecord record = record_of_listing_post(signed_post, lot_units_of(signed_post));
+            (void)funding::reserve_bind_listing(outpoint, book::ascii_lower(listing_id), record);
+        }
     } else {
         (void)funding::reserve_remove(outpoint);
     }

@@ -48,8 +48,9 @@ inline constexpr int64_t LISTING_LIFETIME = 2'419'200;
 ListingPlan plan_listing(const ListRequest& request, int64_t now);
 
 // The list-post worker: publishes the post with the house fee; on success binds the reserve of
-// the outpoint to the new listing's txid, otherwise drops the reserve. Returns the publishing
-// result.
+// the outpoint to the new listing's txid with the seller's record of the listing (the post as
+// signed, and the units the listed output holds as the chain shows them), otherwise drops the
+// reserve. Returns the publishing result.
 std::string publish_listing(const core::Json& post, const std::string& outpoint);
 
 // plan_listing, reserve_add, publish_listing. "success: " + txid or "error: " + the sentence.

@@ -6,9 +6,12 @@
 #include "core/base58.h"
 #include "core/hex.h"
 #include "funding/broadcast.h"
+#include "funding/chain_clients.h"
 #include "funding/outpoint_text.h"
 #include "funding/reserves.h"
 #include "trade/chain_lookup.h"
+#include "trade/dialog_checks.h"
+#include "trade/listing_record.h"
 #include "trade/wallet_now.h"
 #include "tx/outpoint.h"
 #include "tx/parse.h"
@@ -92,6 +95,67 @@ void find_leftover(const tx::Transaction& done, const std::string& txid, Complet
     }
 }
 
+// This wallet's record of the listing the book names, when the book shows its terms.
+struct RecordCheck {
+    std::optional<funding::Reserve> reserve;
+    std::string error;
+};
+
+RecordCheck check_record(const book::Listing& listing)
+{
+    SellerRecord record = seller_record(book::ascii_lower(listing.id));
+    if (!record.reserve) return {std::nullopt, record.error};
+    std::string changed = terms_the_book_changed(listing, *record.reserve);
+    if (!changed.empty()) {
+        return {std::nullopt, "error: the book shows other terms for this listing than this wallet published (" + changed +
+                                  "). Nothing was signed. Reload the book and try again."};
+    }
+    return {std::move(record.reserve), ""};
+}
+
+// A picture is signed away only from the output that holds its inscription: the inscription's
+// own output, or one the ordinals index names as holding that origin.
+std::string picture_holding(const funding::Reserve& reserve)
+{
+    const std::string not_held = "error: the listed output does not hold the listed picture.";
+    if (reserve.record.kind != "picture" || reserve.utxo == funding::normalize_outpoint(reserve.origin)) return {};
+    auto outpoint = tx::parse_outpoint(reserve.utxo);
+    if (!outpoint) return not_held;
+    wallet::WalletUnlock unlock;
+    auto txo = funding::chain_clients().ordinals.txo(outpoint->txid, outpoint->vout);
+    if (!txo) return "error: the ordinals index could not confirm the listed picture yet. Wait a few seconds.";
+    if (reserve.origin.empty() || funding::normalize_outpoint(txo->origin) != funding::normalize_outpoint(reserve.origin))
+        return not_held;
+    return {};
+}
+
+OfferCheck judge(const tx::Transaction& offer, const LoadedPrevouts& loaded, const funding::Reserve& reserve)
+{
+    OfferCheck check = check_offer(offer, loaded.prevouts, record_terms(reserve), wallet_owns_hash);
+    if (!check.passes) return check;
+    check.error = picture_holding(reserve);
+    check.passes = check.error.empty();
+    return check;
+}
+
+// The record after a sale this wallet built: on the lot left over, with the units still for sale
+// and their price; gone when the listing sold out. Units left over from a listing of part of a
+// lot are the seller's to list again, not held for a sold listing.
+void record_sale(const funding::Reserve& reserve, const OfferCheck& check, const Completion& done)
+{
+    const funding::ListingRecord& before = reserve.record;
+    FillRemainder rest = fill_remainder(book::parse_decimal_u64(before.units_left).value_or(0),
+                                        book::parse_decimal_u64(check.qty).value_or(0), before.price_left);
+    if (rest.qty > 0 && !done.leftover_outpoint.empty()) {
+        funding::ListingRecord after = before;
+        after.lot_units = done.leftover_units;
+        after.units_left = std::to_string(rest.qty);
+        after.price_left = rest.price_sats.value_or(0);
+        if (funding::reserve_rebind(reserve.listing, done.leftover_outpoint, after).empty()) return;
+    }
+    (void)funding::reserve_remove(reserve.listing);
+}
+
 } // namespace
 
 std::optional<tx::Transaction> parse_offer_text(std::string_view offer_text)
@@ -103,8 +167,9 @@ OfferCheck evaluate_offer(std::string_view offer_text, const book::Listing& list
 {
     ParsedOffer offer = read_offer(offer_text);
     if (!offer.tx) return refused_check(offer.error);
-    LoadedPrevouts loaded = load_prevouts(*offer.tx);
-    return check_offer(*offer.tx, loaded.prevouts, terms_of(listing), wallet_owns_hash);
+    RecordCheck record = check_record(listing);
+    if (!record.reserve) return refused_check(record.error);
+    return judge(*offer.tx, load_prevouts(*offer.tx), *record.reserve);
 }
 
 Completion complete_offer(std::string_view offer_text, const book::Listing& listing)
@@ -118,7 +183,6 @@ Completion complete_offer(std::string_view offer_text, const book::Listing& list
     tx::Transaction& t = *offer.tx;
 
     std::optional<core::Hash160> main_hash;
-    std::string reserved;
     std::string key;
     {
         wallet::WalletLock lock;
@@ -135,13 +199,14 @@ Completion complete_offer(std::string_view offer_text, const book::Listing& list
             out.result = "error: that listing is not yours.";
             return out;
         }
-        reserved = funding::reserve_for_listing(book::ascii_lower(listing.id));
         key = bound_wallet_key();
     }
-    if (!reserved.empty() && funding::normalize_outpoint(reserved) != funding::normalize_outpoint(listing.utxo)) {
-        out.result = "error: the listing's reserve does not match the book. Reload the book and try again.";
+    RecordCheck record = check_record(listing);
+    if (!record.reserve) {
+        out.result = record.error;
         return out;
     }
+    out.terms = record_terms(*record.reserve);
 
     bool reserved_spent = false;
     bool buyer_spent = false;
@@ -157,7 +222,7 @@ Completion complete_offer(std::string_view offer_text, const book::Listing& list
     else if (!loaded.error.empty()) out.result = loaded.error;
     if (!out.result.empty()) return out;
 
-    out.check = check_offer(t, loaded.prevouts, terms_of(listing), wallet_owns_hash);
+    out.check = judge(t, loaded, *record.reserve);
     if (!out.check.passes) {
         out.result = out.check.error;
         return out;
@@ -206,14 +271,7 @@ Completion complete_offer(std::string_view offer_text, const book::Listing& list
     if (out.result.rfind("success", 0) != 0) return out;
 
     find_leftover(t, book::ascii_lower(txid), out);
-    const std::string listing_id = book::ascii_lower(listing.id);
-    // A sale of every lot listed closes the listing: units left over from a listing of part of
-    // a lot are the seller's to list again, not held for a sold listing.
-    const auto lots_listed = book::parse_decimal_u64(listing.qty);
-    const auto taken = book::parse_decimal_u64(out.check.qty);
-    const bool sold_out = lots_listed && taken && *taken >= *lots_listed;
-    if (sold_out || out.leftover_outpoint.empty() || !funding::reserve_rebind(listing_id, out.leftover_outpoint).empty())
-        (void)funding::reserve_remove(listing_id);
+    record_sale(*record.reserve, out.check, out);
     return out;
 }
 

@@ -1,6 +1,6 @@
 // The seller's half of a trade: check a buyer's offer against the seller's own record of the
-// listing, sign the one listing input, broadcast, and move the listing's reserve to the lot
-// that is left (or drop it).
+// listing (trade/listing_record.h), sign the one listing input, broadcast, and move the record
+// to the lot that is left (or drop it).
 #pragma once
 
 #include <optional>
@@ -22,21 +22,27 @@ struct Completion {
     std::string leftover_outpoint;   // "txid_vout" of the lot left with the seller; "" when none
     std::string leftover_units = "0";
     OfferCheck check;                // what the offer was found to take and pay
+    ListingTerms terms;              // the record's terms the offer was checked against
 };
 
-// Completes the offer on one of this wallet's listings. Nothing is signed unless the offer
-// passes check_offer against the listing (its kind, origin, current "utxo", qty, price and
-// payment address) and the listing's reserve, when one exists, is that same output; nothing
-// is broadcast unless every input is then signed and the buyer's signatures verify.
-// Errors as the seller sees them: "error: that offer has no signed bytes.", "error: could not
-// parse the offer transaction.", "error: need an HD Pursa wallet.", "error: this sale already
-// went through.", "error: the reserved lot was already spent. This offer is dead.", "error: the
-// buyer spent those coins. Ask them to post a new offer.", the loader's and check_offer's
-// sentences, and the broadcaster's. Call from a worker thread.
+// Completes the offer on one of this wallet's listings. The book's listing only names it: the
+// offer is checked against this wallet's record of the listing (seller_record), and nothing is
+// signed when there is none or the book shows other terms ("error: the book shows other terms
+// for this listing than this wallet published (price, ...). Nothing was signed. Reload the
+// book and try again."), unless check_offer passes against the record, and, for a picture,
+// the ordinals index confirms that the recorded output holds the recorded origin. Nothing is
+// broadcast unless every input is then signed and the buyer's signatures verify. After the
+// broadcast the record moves to the lot left over (units left, their price, the new output),
+// or goes when the listing sold out. Other errors as the seller sees them: "error: that offer
+// has no signed bytes.", "error: could not parse the offer transaction.", "error: need an HD
+// Pursa wallet.", "error: this sale already went through.", "error: the reserved lot was
+// already spent. This offer is dead.", "error: the buyer spent those coins. Ask them to post a
+// new offer.", the loader's and check_offer's sentences, and the broadcaster's. Call from a
+// worker thread.
 Completion complete_offer(std::string_view offer_text, const book::Listing& listing);
 
-// What completing the offer would find, without signing anything: the same loads and the same
-// check_offer as complete_offer. For the seller's list of offers. Call from a worker thread.
+// What completing the offer would find, without signing anything: the same record, loads and
+// checks as complete_offer. For the seller's list of offers. Call from a worker thread.
 OfferCheck evaluate_offer(std::string_view offer_text, const book::Listing& listing);
 
 // True when some unsigned input of the offer spends the listing outpoint (either separator,

@@ -51,6 +51,8 @@ std::string check_tokens(const tx::Transaction& offer, const Prevout& listed, co
     if (!held || *held == 0) return "error: the listed output holds no tokens.";
     if (!terms.origin.empty() && token_key(terms.origin) != token_id)
         return "error: the listed output holds another token than the listing.";
+    if (!terms.lot_units.empty() && book::parse_decimal_u64(terms.lot_units) != held)
+        return "error: the listed output does not hold the units this wallet listed.";
 
     std::vector<uint64_t> to_buyer;
     std::vector<uint64_t> to_seller;
@@ -103,11 +105,6 @@ std::string check_picture(const tx::Transaction& offer, const std::vector<std::o
 
 } // namespace
 
-ListingTerms terms_of(const book::Listing& listing)
-{
-    return {listing.kind, listing.origin, listing.utxo, listing.qty, listing.price_sats, listing.pay_addr};
-}
-
 std::optional<tx::Envelope> output_envelope(core::ByteView script)
 {
     auto lock = tx::find_spendable_lock(script);
@@ -159,7 +156,9 @@ OfferCheck check_offer(const tx::Transaction& offer, const std::vector<std::opti
     std::string item_error;
     if (terms.kind == "picture") {
         check.qty = "1";
-        item_error = check_picture(offer, prevouts, *listing_input, is_mine);
+        item_error = prevouts[*listing_input]->value != 1
+                         ? "error: the listed output is not the 1-satoshi output of a picture."
+                         : check_picture(offer, prevouts, *listing_input, is_mine);
     } else {
         item_error = check_tokens(offer, *prevouts[*listing_input], terms, *total, is_mine, check);
     }

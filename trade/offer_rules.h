@@ -8,9 +8,9 @@
 //  - Token lot: the units of the listing output go to one buyer transfer and, when units
 //    remain, to one transfer of exactly the rest to an address of this wallet; nothing else
 //    in the offer is a token transfer.
-//  - Picture: the listing output's first satoshi, by first-in-first-out assignment, lands in a
-//    1-satoshi output that pays someone other than this wallet. Where the offer places that
-//    output does not matter.
+//  - Picture: the listing output is a 1-satoshi output, and that satoshi, by first-in-first-out
+//    assignment, lands in a 1-satoshi output that pays someone other than this wallet. Where the
+//    offer places that output does not matter.
 #pragma once
 
 #include <cstdint>
@@ -19,7 +19,6 @@
 #include <string>
 #include <vector>
 
-#include "book/listing.h"
 #include "core/bytes.h"
 #include "tx/bsv20.h"
 #include "tx/inscription.h"
@@ -27,7 +26,7 @@
 
 namespace trade {
 
-// The seller's record of a listing, as its own signed posts leave it.
+// The seller's record of a listing, as its own signed posts leave it (trade/listing_record.h).
 struct ListingTerms {
     std::string kind;       // "bsv21" or "picture"
     std::string origin;     // token id, or the picture's origin; may be empty
@@ -35,9 +34,8 @@ struct ListingTerms {
     std::string qty;        // lots on offer, decimal text
     uint64_t price_sats = 0;
     std::string pay_addr;   // where the price goes
+    std::string lot_units;  // units the output holds, as recorded; "" when not known
 };
-
-ListingTerms terms_of(const book::Listing& listing);
 
 // The output an input spends, as loaded from the chain.
 struct Prevout {

@@ -14,6 +14,11 @@ namespace trade {
 
 std::string publish_post(core::Json post, bool pay_house_fee, const std::vector<std::string>& must_spend)
 {
+    return publish_signed_post(post, pay_house_fee, must_spend);
+}
+
+std::string publish_signed_post(core::Json& post, bool pay_house_fee, const std::vector<std::string>& must_spend)
+{
     if (!post.is_object()) return "error: could not sign";
     post["protocol"] = std::string(book::POST_PROTOCOL);
     post["location"] = std::string(book::POST_LOCATION);

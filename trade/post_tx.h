@@ -20,6 +20,8 @@ inline constexpr int64_t HOUSE_FEE_SATS = 1'000'000;
 // must_spend: coins the paying transaction must spend when they are still unspent (withdrawing
 // an offer spends one of its coins).
 std::string publish_post(core::Json post, bool pay_house_fee, const std::vector<std::string>& must_spend = {});
+// The same, leaving the post as it was signed (envelope, "id", "blob", "ts", "sig") in post.
+std::string publish_signed_post(core::Json& post, bool pay_house_fee, const std::vector<std::string>& must_spend = {});
 
 // Pays [house fee,] 1 sat to the book oracle and the data output with the payload. The coins an
 // "offer" member of the payload spends are held back from the payment, and after a successful

@@ -1,6 +1,7 @@
 #include "trade/report.h"
 
 #include "book/identity.h"
+#include "book/post_blob.h"
 #include "book/sign_post.h"
 #include "core/base58.h"
 #include "core/hex.h"
@@ -33,6 +34,23 @@ core::Json report_envelope(std::string_view handle, std::string_view sealed_text
     envelope["location"] = "agoran";
     envelope[std::string(REPORT_CIPHER_MEMBER)] = std::string(sealed_text);
     return envelope;
+}
+
+ReportOpening open_report_envelope(const core::Json& envelope, core::ByteView architect_key,
+                                   const book::IdentityKeyLookup& lookup)
+{
+    ReportOpening out;
+    if (!book::verify_post_signature(envelope) ||
+        !book::post_key_matches(envelope, lookup(book::post_string(envelope, "actor")))) {
+        out.error = "the signature does not verify";
+    } else if (!core::json_member(envelope, "blob")) {
+        out.error = "the envelope does not sign its sealed text";
+    } else if (!book::post_blob_matches(envelope)) {
+        out.error = "the sealed text is not the one its sender signed";
+    } else if (!(out.report = open_report_text(book::post_string(envelope, REPORT_CIPHER_MEMBER), architect_key))) {
+        out.error = "the key does not open it";
+    }
+    return out;
 }
 
 std::string send_report(std::string_view text)

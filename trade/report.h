@@ -6,8 +6,10 @@
 #include <string>
 #include <string_view>
 
+#include "book/signing.h"
 #include "core/json_get.h"
 #include "core/secure.h"
+#include "trade/report_cipher.h"
 #include "wallet/hd_derive.h"
 
 namespace trade {
@@ -24,7 +26,22 @@ wallet::DerivationPath message_key_path();
 
 // The report envelope before signing: "protocol" "QDL-Relay", "type" "report", "app" "Agoran",
 // "handle", "to_handle", "location" "agoran", and the sealed text under REPORT_CIPHER_MEMBER.
+// Signing adds its "blob", which carries the SHA-256 of the sealed text: the signature covers
+// the very text the architect opens.
 core::Json report_envelope(std::string_view handle, std::string_view sealed_text);
+
+struct ReportOpening {
+    std::optional<OpenedReport> report;
+    std::string error;  // why not, for the architect's list, when report is empty
+};
+
+// The architect's side: opens a signed report envelope with the architect's 32-byte key, but
+// only when its signature verifies against the key lookup gives for its "actor" ("the signature
+// does not verify") and it signs the very sealed text it carries ("the envelope does not sign
+// its sealed text" without a blob, "the sealed text is not the one its sender signed" when the
+// blob does not match); else "the key does not open it". Network only through lookup.
+ReportOpening open_report_envelope(const core::Json& envelope, core::ByteView architect_key,
+                                   const book::IdentityKeyLookup& lookup);
 
 // Sends a report the way the Report dialog does: a bound wallet with a paymail handle ("error:
 // Connect Pursa and publish a paymail first."), the text check ("error: Write a report (max 2000

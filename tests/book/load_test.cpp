@@ -100,7 +100,8 @@ protected:
 
 TEST_F(BookLoadTest, LoadsVerifiedPostsInBookOrderAndDropsTheRest)
 {
-    std::string late = publish(listing(ALICE, 3000));
+    const Json termed = booktest::listing_post("10", 1000, booktest::txid_of(0xa0) + "_1");
+    std::string late = publish(sign(termed, ALICE, 3000, /*with_terms=*/true));
     std::string early = publish(listing(BOB, 1000));
     std::string same_a = publish(sign(Json{{"type", "ag_cancel"}, {"listing", late}}, ALICE, 2000));
     std::string same_b = publish(sign(Json{{"type", "ag_cancel"}, {"listing", early}}, BOB, 2000));
@@ -116,6 +117,9 @@ TEST_F(BookLoadTest, LoadsVerifiedPostsInBookOrderAndDropsTheRest)
     Json altered = listing(ALICE, 1900);
     altered["pay_addr"] = booktest::OTHER_ADDRESS + "x";                  // signed member changed
     publish(altered);
+    Json repriced = sign(termed, ALICE, 1950, true);
+    repriced["price_sats"] = 1;                                            // its blob signs 1000
+    publish(repriced);
 
     std::vector<PostRecord> posts = load();
     std::vector<std::string> expected = {early, std::min(same_a, same_b), std::max(same_a, same_b), late};

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "book/post.h"
+#include "book/post_blob.h"
 #include "book/post_record.h"
 #include "book/signing.h"
 #include "core/hex.h"
@@ -42,8 +43,9 @@ inline Trader trader(unsigned n, std::string handle)
     return t;
 }
 
-// Completes the envelope the way the publisher does and signs the post with the trader's key.
-inline Json sign(Json post, const Trader& who, int64_t ts)
+// Completes the envelope the way the publisher does and signs the post with the trader's key;
+// with_terms adds the "id" and "blob" that sign its members, as this program's posts carry.
+inline Json sign(Json post, const Trader& who, int64_t ts, bool with_terms = false)
 {
     post["protocol"] = "TV-Agoran";
     post["location"] = "agoran";
@@ -51,6 +53,10 @@ inline Json sign(Json post, const Trader& who, int64_t ts)
     post["actor"] = who.handle;
     post["paymail"] = who.handle + "@registry.test";
     post["ts"] = ts;
+    if (with_terms) {
+        post["id"] = book::fresh_post_id();
+        post["blob"] = book::post_blob(post);
+    }
     post["pubkey"] = who.pub;
     std::optional<std::string> sig = core::sign_message_plain(book::signing_string(post), who.priv);
     EXPECT_TRUE(sig.has_value());

@@ -6,6 +6,7 @@
 #include "book/history.h"
 #include "book/identity.h"
 #include "book/load.h"
+#include "book/post_blob.h"
 #include "core/market_clock.h"
 #include "tests/book/devnet_book.h"
 #include "tests/support/test_data.h"
@@ -78,6 +79,9 @@ TEST_F(SignPostTest, CompletesTheEnvelopeAndVerifies)
     EXPECT_EQ(post["sig"].get<std::string>().size(), 88u);
     EXPECT_TRUE(post["ts"].is_number_integer());
     EXPECT_GT(post["ts"].get<int64_t>(), 1'600'000'000);
+    EXPECT_EQ(post["id"].get<std::string>().size(), 32u);
+    EXPECT_EQ(post["blob"], book::post_blob(post));
+    EXPECT_NE(post["blob"].get<std::string>().find(booktest::txid_of(0x10)), std::string::npos);
     EXPECT_TRUE(book::verify_post(post, [&](std::string_view h) { return book::identity_key_of(h, m_services); }));
 }
 
@@ -99,16 +103,25 @@ TEST_F(SignPostTest, KeepsANumericTimeAndReplacesATextOne)
 
 TEST_F(SignPostTest, TwoPostsSignedAtOnceNeverShareASignature)
 {
-    // Otherwise the second would be dropped as a replay of the first.
+    // Otherwise the second would be dropped as a replay of the first. Within one process each
+    // post gets a later time; two processes may stamp one second, and the nonce still differs.
     bind_carol();
     Json first = cancel_post();
     Json second = cancel_post();
-    second["listing"] = booktest::txid_of(0x11);
     std::string error;
     ASSERT_TRUE(book::sign_post(first, error, m_services)) << error;
     ASSERT_TRUE(book::sign_post(second, error, m_services)) << error;
     EXPECT_LT(first["ts"].get<int64_t>(), second["ts"].get<int64_t>());
     EXPECT_NE(first["sig"], second["sig"]);
+
+    Json again = cancel_post();
+    Json twin = cancel_post();
+    again["ts"] = twin["ts"] = first["ts"];
+    ASSERT_TRUE(book::sign_post(again, error, m_services)) << error;
+    ASSERT_TRUE(book::sign_post(twin, error, m_services)) << error;
+    EXPECT_EQ(again["ts"], twin["ts"]);
+    EXPECT_NE(again["id"], twin["id"]);
+    EXPECT_NE(again["sig"], twin["sig"]);
 }
 
 TEST_F(SignPostTest, WithoutAWalletAsksToConnect)

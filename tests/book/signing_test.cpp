@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "book/post_blob.h"
+
 #include "tests/book/post_factory.h"
 
 namespace {
@@ -90,13 +92,59 @@ TEST(VerifyPost, UnsignedMembersMayChangeSignedOnesMayNot)
     }
     const std::map<std::string, Json> signed_changes = {
         {"pay_addr", "1Other"}, {"ts", 1700000001}, {"type", "ag_cancel"}, {"handle", "bob"},
-        {"actor", "bob"}, {"location", "elsewhere"}};
+        {"actor", "bob"}, {"location", "elsewhere"}, {"id", "00"}, {"blob", "{}"}};
     for (const auto& [member, value] : signed_changes) {
         Json changed = post;
         changed[member] = value;
         Registry both{{{"alice", alice.pub}, {"bob", alice.pub}}};
         EXPECT_FALSE(book::verify_post(changed, both.lookup())) << member;
     }
+
+    // A post that signs its terms: none of them may change, nor a member be added that readers
+    // take, nor the blob go; members no reader takes may.
+    Json termed = booktest::sign(booktest::listing_post("10", 1000, booktest::txid_of(0x11) + "_1"), alice,
+                                 1700000000, /*with_terms=*/true);
+    ASSERT_TRUE(book::verify_post(termed, registry.lookup()));
+    EXPECT_EQ(termed["id"].get<std::string>().size(), 32u);
+    for (const auto& [member, value] : unsigned_changes) {
+        Json changed = termed;
+        changed[member] = value;
+        EXPECT_FALSE(book::post_blob_matches(changed)) << member;
+        EXPECT_FALSE(book::verify_post(changed, registry.lookup())) << member;
+    }
+    const std::vector<std::pair<std::string, Json>> other_terms = {
+        {"price_sats", 1000.5}, {"qty", 10}, {"offer", "00"}, {"exp", 1}, {"kind", "picture"}};
+    for (const auto& [member, value] : other_terms) {
+        Json changed = termed;
+        changed[member] = value;
+        EXPECT_FALSE(book::post_blob_matches(changed)) << member;
+    }
+    Json extra = termed;
+    extra["zz"] = "not read by anyone";
+    EXPECT_TRUE(book::verify_post(extra, registry.lookup()));
+    Json bare = termed;
+    bare.erase("blob");
+    EXPECT_FALSE(book::verify_post(bare, registry.lookup()));
+    for (const Json& blob : {Json(5), Json("not json"), Json("[]")}) {
+        Json odd = termed;
+        odd["blob"] = blob;
+        EXPECT_FALSE(book::post_blob_matches(odd)) << blob.dump();
+    }
+}
+
+TEST(PostBlob, IsTheCanonicalTextOfTheTermsWithLongTextsHashed)
+{
+    Json post = {{"type", "ag_buy"}, {"listing", "L"}, {"qty", "3"}, {"pay_sats", 300}, {"offer", "abc"},
+                 {"note", "caf\xc3\xa9"}, {"zz", 1}, {"ts", 5}};
+    EXPECT_EQ(book::post_blob(post),
+              "{\"listing\":\"L\",\"note\":\"caf\xc3\xa9\",\"offer_sha256\":"
+              "\"ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad\",\"pay_sats\":300,\"qty\":\"3\"}");
+    EXPECT_EQ(book::post_blob(Json{{"type", "ag_cancel"}}), "{}");
+    // Any spelling of the same terms matches; a post without a blob keeps the older rules.
+    post["blob"] = "{ \"qty\": \"3\", \"pay_sats\": 300, \"listing\": \"L\", \"note\": \"caf\xc3\xa9\","
+                   " \"offer_sha256\": \"ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad\" }";
+    EXPECT_TRUE(book::post_blob_matches(post));
+    EXPECT_TRUE(book::post_blob_matches(Json{{"type", "ag_list"}, {"price_sats", 1}}));
 }
 
 TEST(VerifyPost, AValidSignatureByAnotherKeyFailsTheKeyCheck)

@@ -75,6 +75,11 @@ std::string Forger::publish(nlohmann::json post, bool house_fee) const
     post["ts"] = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
     post["pubkey"] = m_pub;
     post["sig"] = core::sign_message_plain(book::signing_string(post), m_priv).value_or("");
+    return copy(post, house_fee);
+}
+
+std::string Forger::copy(const nlohmann::json& post, bool house_fee) const
+{
     std::string payload = post.dump();
 
     std::vector<tx::TxOutput> outputs;

@@ -31,6 +31,9 @@ public:
     // Signs the post as its poster, pays it into the book (with the house fee when asked) from a
     // fresh coin, and broadcasts it. The txid, or "" (with a test failure recorded).
     std::string publish(nlohmann::json post, bool house_fee) const;
+    // Pays a post into the book as it stands (someone else's signed post, copied), from a fresh
+    // coin. The txid, or "".
+    std::string copy(const nlohmann::json& post, bool house_fee) const;
 
     // Broadcasts a raw transaction through the simulator's WhatsOnChain. The txid or "".
     std::string broadcast(const std::vector<tx::TxInput>& inputs, const std::vector<tx::TxOutput>& outputs) const;

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <future>
 #include <map>
 #include <set>
 #include <sstream>
 
+#include "book/post.h"
 #include "core/base58.h"
 #include "core/hex.h"
 #include "net/market_addresses.h"
@@ -484,6 +486,96 @@ TEST_F(TradeEndToEnd, FakeListingsAreRefusedBeforePaying)
         << token_buy.out;
     EXPECT_EQ(coins_of(bob->receive_address()), before);
     EXPECT_FALSE(spent(fake_tokens.empty() ? "" : empty_transfer + "_0"));
+}
+
+// The seller's signed listing copied into someone else's transactions (once at a price of one
+// satoshi, once unchanged), or rewritten by a chain service that lies about it, and offers of
+// one satoshi for the whole lot on each: the seller refuses every one, also when a request to
+// the oracle index fails, and broadcasts nothing.
+TEST_F(TradeEndToEnd, ForgedTermsAreRefusedAndNothingIsBroadcast)
+{
+    std::string token = devnet().mint(alice->ordinals_address(), "10", "TEN");
+    std::string listing = list(*alice, token, "10", "0.01");
+    ASSERT_FALSE(listing.empty());
+    std::optional<json> post = book::read_post_from_tx(chain_tx(listing));
+    ASSERT_TRUE(post && post->contains("blob") && post->contains("id")) << (post ? post->dump() : "no post");
+    const std::set<std::string> alice_coins = coins_of(alice->receive_address());
+
+    e2e::Forger mallory("mallory", devnet());
+    const auto pay_hash = *core::hash160_from_address(alice->receive_address());
+    auto one_sat_offer = [&](const std::string& on) {
+        auto listed = tx::parse_outpoint(token);
+        tx::TxInput lot;
+        lot.txid = listed->txid;
+        lot.vout = listed->vout;
+        std::vector<tx::TxInput> inputs{lot, mallory.coin(50'000)};
+        std::string body = tx::bsv20_transfer_json(token, "10");
+        std::vector<tx::TxOutput> outputs{
+            {1, tx::p2pkh_script(pay_hash)},
+            {1, tx::inscription_script(mallory.hash(), tx::BSV20_CONTENT_TYPE, core::as_bytes(body))},
+            {49'000, tx::p2pkh_script(mallory.hash())}};
+        EXPECT_TRUE(mallory.sign(inputs, outputs, 1));
+        return mallory.publish({{"type", "ag_buy"}, {"listing", on}, {"qty", "10"}, {"pay_sats", 1},
+                                {"buyer_ord", mallory.address()},
+                                {"offer", core::hex_encode(tx::tx_serialize(inputs, outputs))}},
+                               false);
+    };
+    json cheap = *post;
+    cheap["price_sats"] = 1;  // its blob still says 1,000,000
+    const std::string repriced = mallory.copy(cheap, true);
+    const std::string replayed = mallory.copy(*post, true);
+    ASSERT_FALSE(repriced.empty());
+    ASSERT_FALSE(replayed.empty());
+    for (const std::string& on : {repriced, replayed, listing}) {
+        std::string offer = one_sat_offer(on);
+        devnet().fault("registry", {{"rate_limit_next", 1}});  // the oracle index's first page fails
+        Outcome done = alice->cli({"complete", offer});
+        devnet().clear_faults();
+        EXPECT_NE(done.code, 0) << on << "\n" << done.out;
+
+        // A chain service that rewrites the price inside the post it serves, to a reader that
+        // has not read the post before.
+        std::filesystem::remove_all(alice->data_dir() / "agoran" / "tx_cache");
+        const std::string from = core::hex_encode(core::as_bytes("\"price_sats\":1000000"));
+        const std::string to = core::hex_encode(core::as_bytes("\"price_sats\":      1"));
+        for (const char* service : {"woc", "registry"}) devnet().fault(service, {{"rewrite_from", from}, {"rewrite_to", to}});
+        Outcome lied = alice->cli({"complete", offer});
+        devnet().clear_faults();
+        EXPECT_NE(lied.code, 0) << on << "\n" << lied.out;
+    }
+    EXPECT_FALSE(spent(token));
+    EXPECT_EQ(coins_of(alice->receive_address()), alice_coins);
+
+    // The copy at another price never reaches the book; the listing keeps its own price.
+    EXPECT_TRUE(bob->listing(repriced).is_null());
+    json original = bob->listing(listing);
+    ASSERT_TRUE(original.is_object());
+    EXPECT_EQ(original["price_sats"].get<uint64_t>(), 1'000'000u);
+}
+
+// Two agoran-cli processes of one wallet posting at the same moment: both posts reach the book.
+TEST_F(TradeEndToEnd, TwoProcessesPostingAtOnceBothReachTheBook)
+{
+    std::string first_lot = devnet().mint(alice->ordinals_address(), "5", "ONE");
+    std::string second_lot = devnet().mint(alice->ordinals_address(), "5", "TWO");
+    std::string first = list(*alice, first_lot, "5", "0.01");
+    std::string second = list(*alice, second_lot, "5", "0.01");
+    ASSERT_FALSE(first.empty());
+    ASSERT_FALSE(second.empty());
+    for (int i = 0; i < 2; ++i) ASSERT_FALSE(devnet().fund(alice->receive_address(), 200'000).empty());
+
+    auto cancel = [&](const std::string& id) { return std::async(std::launch::async, [&, id] { return alice->cli({"cancel", id}); }); };
+    auto a = cancel(first);
+    auto b = cancel(second);
+    Outcome ra = a.get();
+    Outcome rb = b.get();
+    EXPECT_EQ(ra.code, 0) << ra.out;
+    EXPECT_EQ(rb.code, 0) << rb.out;
+    for (const std::string& id : {first, second}) {
+        json shown = bob->listing(id);
+        ASSERT_TRUE(shown.is_object()) << id;
+        EXPECT_EQ(shown["status"], "cancelled") << id;
+    }
 }
 
 TEST_F(TradeEndToEnd, ReportReachesTheArchitect)

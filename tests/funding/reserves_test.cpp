@@ -47,22 +47,46 @@ TEST_F(Reserves, DuplicatesAndShortOutpointsAreRefused)
     EXPECT_EQ(funding::reserve_list().size(), 1u);
 }
 
-TEST_F(Reserves, BindRebindAndLookUpByListing)
+TEST_F(Reserves, BindRebindAndTheListingRecordMoveWithTheLot)
 {
+    const uint64_t big = (uint64_t{1} << 63) + 5;  // above the signed range
+    funding::ListingRecord record{"bsv21", TXID_A + ":0", "10", "4", big, "4", big, "1Pay", "1Ord", 1700000000};
     ASSERT_EQ(funding::reserve_add(TXID_A + "_0", "tok", 5), "");
     EXPECT_EQ(funding::reserve_bind_listing(TXID_B + "_0", LISTING), "error: no reserve for that UTXO.");
-    EXPECT_EQ(funding::reserve_bind_listing(TXID_A + ":0", "CC" + std::string(62, '3')), "");
+    EXPECT_EQ(funding::reserve_bind_listing(TXID_A + ":0", "CC" + std::string(62, '3'), record), "");
     EXPECT_EQ(funding::reserve_for_listing(LISTING), TXID_A + "_0");
-    EXPECT_EQ(funding::reserve_for_listing("CC" + std::string(62, '3')), TXID_A + "_0");
+    auto kept = funding::reserve_of_listing("CC" + std::string(62, '3'));
+    ASSERT_TRUE(kept && kept->record.known());
+    EXPECT_EQ(kept->origin, "tok");
+    EXPECT_EQ(kept->record.listed_utxo, TXID_A + "_0");
+    EXPECT_EQ(kept->record.price_sats, big);
+    EXPECT_EQ(read_json(file_rel())["reserves"][0]["price_left"].get<uint64_t>(), big);
 
     EXPECT_EQ(funding::reserve_rebind(LISTING.substr(1), TXID_B + "_2"), "error: bad rebind.");
     EXPECT_EQ(funding::reserve_rebind(LISTING, TXID_B.substr(0, 60) + "_2"), "error: bad rebind.");
     EXPECT_EQ(funding::reserve_rebind(TXID_B, TXID_B + "_2"), "error: no reserve for that listing.");
-    EXPECT_EQ(funding::reserve_rebind(LISTING, TXID_B + ":2"), "");
-    EXPECT_EQ(funding::reserve_for_listing(LISTING), TXID_B + "_2");
+    // A rebind without a record keeps it; one with a record replaces it.
+    EXPECT_EQ(funding::reserve_rebind(LISTING, TXID_B + ":1"), "");
+    EXPECT_EQ(funding::reserve_of_listing(LISTING)->record.units_left, "4");
+    record.units_left = "1";
+    record.price_left = 250;
+    EXPECT_EQ(funding::reserve_rebind(LISTING, TXID_B + "_2", record), "");
     EXPECT_FALSE(funding::reserve_holds(TXID_A, 0));
     EXPECT_TRUE(funding::reserve_holds(TXID_B, 2));
-    EXPECT_EQ(funding::reserve_list()[0].origin, "tok");
+    kept = funding::reserve_of_listing(LISTING);
+    EXPECT_EQ(kept->record.units_left, "1");
+    EXPECT_EQ(kept->record.price_left, 250u);
+    EXPECT_EQ(kept->record.qty, "4");
+    EXPECT_FALSE(funding::reserve_of_listing(TXID_B));
+
+    // A negative or fractional price in the file reads as 0, never as a huge one.
+    nlohmann::json doc = read_json(file_rel());
+    doc["reserves"][0]["price_left"] = -1;
+    doc["reserves"][0]["price_sats"] = 2.5;
+    write_json(file_rel(), doc);
+    kept = funding::reserve_of_listing(LISTING);
+    EXPECT_EQ(kept->record.price_left, 0u);
+    EXPECT_EQ(kept->record.price_sats, 0u);
 }
 
 TEST_F(Reserves, RemoveByListingIdOrOutpoint)

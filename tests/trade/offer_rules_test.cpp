@@ -63,12 +63,12 @@ tx::TxInput input(const std::string& txid, uint32_t vout, bool signed_input)
 
 ListingTerms token_terms(const std::string& qty = "10", uint64_t price = 1000)
 {
-    return {"bsv21", TOKEN, LISTING_TXID + "_0", qty, price, core::address_from_hash160(SELLER_PAY)};
+    return {"bsv21", TOKEN, LISTING_TXID + "_0", qty, price, core::address_from_hash160(SELLER_PAY), ""};
 }
 
 ListingTerms picture_terms()
 {
-    return {"picture", LISTING_TXID + "_0", LISTING_TXID + "_0", "1", 50'000, core::address_from_hash160(SELLER_PAY)};
+    return {"picture", LISTING_TXID + "_0", LISTING_TXID + "_0", "1", 50'000, core::address_from_hash160(SELLER_PAY), "1"};
 }
 
 struct Case {
@@ -210,6 +210,12 @@ TEST(OfferRulesTokens, AListedOutputWithoutTheTokensIsRefused)
     expect_refused(run(c, token_terms()), "holds no tokens");
     c.prevouts[0] = Prevout{1, transfer(SELLER_ORD, "10", OTHER_TOKEN).script};
     expect_refused(run(c, token_terms()), "another token than the listing");
+    // The output holds other units than this wallet recorded when it listed.
+    ListingTerms recorded = token_terms();
+    recorded.lot_units = "12";
+    expect_refused(run(token_offer(), recorded), "does not hold the units this wallet listed");
+    recorded.lot_units = "10";
+    EXPECT_TRUE(run(token_offer(), recorded).passes);
 }
 
 TEST(OfferRulesTokens, ADeployOutputIsItsOwnToken)
@@ -344,6 +350,11 @@ TEST(OfferRulesPicture, ThePictureMustLandInABuyersOneSatOutput)
     c = picture_offer();
     c.offer.outputs = {{0, tx::data_carrier_script(core::as_bytes("x"))}};
     expect_refused(run(c, picture_terms()), "burn the picture as fee");
+
+    // A "picture" that is one of the seller's ordinary coins is never signed away.
+    c = picture_offer();
+    c.prevouts[0] = Prevout{3'000'000, tx::p2pkh_script(SELLER_PAY)};
+    expect_refused(run(c, picture_terms()), "not the 1-satoshi output of a picture");
 }
 
 TEST(OfferRulesPicture, APictureAlwaysCostsItsWholePrice)

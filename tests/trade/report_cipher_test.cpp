@@ -9,9 +9,12 @@
 #include <openssl/kdf.h>
 #include <openssl/param_build.h>
 
+#include "book/post_blob.h"
 #include "core/base64.h"
 #include "core/hex.h"
 #include "core/key.h"
+#include "core/message.h"
+#include "trade/report.h"
 
 namespace {
 
@@ -219,6 +222,46 @@ TEST(ReportCipher, BadKeysAreRefusedBeforeSealing)
     EXPECT_FALSE(trade::seal_report_text("x", architect, core::Bytes(31, 1)));
     EXPECT_FALSE(trade::seal_report_text("x", architect, core::Bytes(32, 0xff)));  // above the order
     EXPECT_FALSE(trade::open_report_text(seal("x"), core::Bytes(32, 0)));
+}
+
+// The architect opens a report only when its sender's signature covers the very sealed text it
+// carries: a signed envelope copied with another sealed text is refused.
+TEST(ReportEnvelope, OpensOnlyTheSealedTextItsSenderSigned)
+{
+    const std::string identity = core::pubkey_from_privkey(OTHER_PRIV).value();
+    auto lookup = [&](std::string_view handle) { return handle == "alice" ? identity : std::string(); };
+    auto signed_envelope = [&](const std::string& sealed, bool binds) {
+        core::Json e = trade::report_envelope("alice", sealed);
+        e["actor"] = "alice";
+        e["ts"] = 1'700'000'000;
+        e["pubkey"] = identity;
+        if (binds) {
+            e["id"] = book::fresh_post_id();
+            e["blob"] = book::post_blob(e);
+        }
+        e["sig"] = core::sign_message_plain(book::signing_string(e), OTHER_PRIV).value();
+        return e;
+    };
+    const core::Json genuine = signed_envelope(seal("the listing copies a picture"), true);
+    trade::ReportOpening opened = trade::open_report_envelope(genuine, bytes(ARCHITECT_PRIV), lookup);
+    ASSERT_TRUE(opened.report) << opened.error;
+    EXPECT_EQ(opened.report->text.str(), "the listing copies a picture");
+
+    core::Json swapped = genuine;
+    swapped["enc"] = seal("words alice never wrote");
+    core::Json renamed = genuine;
+    renamed["actor"] = "bob";  // bob has no key at the registry
+    const std::vector<std::pair<core::Json, std::string>> refused = {
+        {swapped, "the sealed text is not the one its sender signed"},
+        {signed_envelope(seal("unbound"), false), "the envelope does not sign its sealed text"},
+        {renamed, "the signature does not verify"},
+    };
+    for (const auto& [envelope, error] : refused) {
+        trade::ReportOpening result = trade::open_report_envelope(envelope, bytes(ARCHITECT_PRIV), lookup);
+        EXPECT_FALSE(result.report) << error;
+        EXPECT_EQ(result.error, error);
+    }
+    EXPECT_EQ(trade::open_report_envelope(genuine, bytes(SENDER_PRIV), lookup).error, "the key does not open it");
 }
 
 } // namespace

@@ -1,0 +1,114 @@
+#include "trade/listing_record.h"
+
+#include "book/post.h"
+#include "book/post_blob.h"
+#include "book/signing.h"
+#include "core/hex.h"
+#include "funding/outpoint_text.h"
+#include "trade/chain_lookup.h"
+#include "trade/wallet_now.h"
+#include "tx/raw_tx.h"
+
+namespace trade {
+namespace {
+
+const std::string PARTLY_SOLD =
+    "error: that listing was published before this wallet kept records of its listings, and part of it has "
+    "sold since. Cancel it and list the rest again.";
+const std::string LISTING_TX_NOT_LOADED = "error: could not load that listing's transaction from the chain yet. Wait a few seconds.";
+
+// The post a raw transaction carries, read as the book reads one.
+std::optional<core::Json> post_of_raw_tx(core::ByteView raw)
+{
+    auto parsed = tx::parse_raw_tx(raw);
+    if (!parsed) return std::nullopt;
+    core::Json vout = core::Json::array();
+    for (const auto& output : parsed->outputs) vout.push_back({{"scriptPubKey", {{"hex", core::hex_encode(output.script)}}}});
+    return book::read_post_from_tx(core::Json{{"vout", std::move(vout)}});
+}
+
+bool same_units(std::string_view a, std::string_view b)
+{
+    auto x = book::parse_decimal_u64(a);
+    return x && x == book::parse_decimal_u64(b);
+}
+
+} // namespace
+
+funding::ListingRecord record_of_listing_post(const core::Json& signed_post, std::string lot_units)
+{
+    funding::ListingRecord record;
+    record.kind = book::post_string(signed_post, "kind");
+    record.listed_utxo = funding::normalize_outpoint(book::post_string(signed_post, "utxo"));
+    record.lot_units = std::move(lot_units);
+    record.qty = book::post_string(signed_post, "qty");
+    record.price_sats = book::post_u64(signed_post, "price_sats");
+    record.units_left = record.qty;
+    record.price_left = record.price_sats;
+    record.pay_addr = book::post_string(signed_post, "pay_addr");
+    record.ord_addr = book::post_string(signed_post, "ord_addr");
+    record.ts = book::post_int(signed_post, "ts");
+    return record;
+}
+
+ListingTerms record_terms(const funding::Reserve& reserve)
+{
+    const funding::ListingRecord& r = reserve.record;
+    return {r.kind, reserve.origin, reserve.utxo, r.units_left, r.price_left, r.pay_addr, r.lot_units};
+}
+
+std::string terms_the_book_changed(const book::Listing& listing, const funding::Reserve& reserve)
+{
+    const funding::ListingRecord& r = reserve.record;
+    std::string changed;
+    auto note = [&changed](bool differs, std::string_view name) {
+        if (differs) changed += (changed.empty() ? "" : ", ") + std::string(name);
+    };
+    note(listing.kind != r.kind, "kind");
+    note(funding::normalize_outpoint(listing.origin) != funding::normalize_outpoint(reserve.origin), "item");
+    note(funding::normalize_outpoint(listing.utxo) != reserve.utxo, "output");
+    note(!same_units(listing.qty, r.units_left), "quantity");
+    note(listing.price_sats != r.price_left, "price");
+    note(listing.pay_addr != r.pay_addr, "payment address");
+    note(listing.ord_addr != r.ord_addr, "ordinals address");
+    return changed;
+}
+
+SellerRecord seller_record(std::string_view listing_id)
+{
+    SellerRecord out;
+    std::optional<funding::Reserve> reserve = funding::reserve_of_listing(listing_id);
+    if (!reserve) {
+        out.error = NO_RECORD;
+        return out;
+    }
+    if (reserve->record.known()) {
+        out.reserve = std::move(reserve);
+        return out;
+    }
+    // A reserve from before records were kept: the listing's own transaction says what this
+    // wallet published, and its txid proves those bytes.
+    std::optional<core::Bytes> raw = load_raw_tx(listing_id);
+    if (!raw) {
+        out.error = LISTING_TX_NOT_LOADED;
+        return out;
+    }
+    std::optional<core::Json> post = post_of_raw_tx(*raw);
+    const std::string me = wallet_identity_key();
+    if (!post || book::post_string(*post, "type") != "ag_list" || !book::verify_post_signature(*post) ||
+        !book::post_blob_matches(*post) || me.empty() || book::post_pubkey(*post) != me ||
+        funding::normalize_outpoint(book::post_string(*post, "origin")) != funding::normalize_outpoint(reserve->origin)) {
+        out.error = NO_RECORD;
+        return out;
+    }
+    if (funding::normalize_outpoint(book::post_string(*post, "utxo")) != reserve->utxo) {
+        out.error = PARTLY_SOLD;
+        return out;
+    }
+    reserve->record = record_of_listing_post(*post, "");
+    (void)funding::reserve_rebind(listing_id, reserve->utxo, reserve->record);
+    out.reserve = std::move(reserve);
+    return out;
+}
+
+} // namespace trade
