@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -18,12 +19,16 @@
 #include "cli/table.h"
 #include "core/amount.h"
 #include "core/log.h"
+#include "core/market_clock.h"
+#include "funding/reserves.h"
+#include "net/service_config.h"
 #include "trade/buy_routine.h"
 #include "trade/cancel_routine.h"
 #include "trade/complete_routine.h"
 #include "trade/list_routine.h"
 #include "trade/offer_complete.h"
 #include "trade/report.h"
+#include "trade/reserve_reconcile.h"
 #include "trade/trade_gate.h"
 #include "trade/wallet_now.h"
 #include "wallet/app_binding.h"
@@ -61,26 +66,14 @@ std::string short_id(const std::string& id)
     return id.substr(0, 12);
 }
 
-std::string utc_time(int64_t t)
-{
-    using namespace std::chrono;
-    sys_seconds at{seconds{t}};
-    sys_days day = floor<days>(at);
-    year_month_day ymd{day};
-    auto minutes_in = duration_cast<minutes>(at - day).count();
-    char text[40];
-    std::snprintf(text, sizeof text, "%04d-%02u-%02u %02lld:%02lld", static_cast<int>(ymd.year()),
-                  static_cast<unsigned>(ymd.month()), static_cast<unsigned>(ymd.day()),
-                  static_cast<long long>(minutes_in / 60), static_cast<long long>(minutes_in % 60));
-    return text;
-}
-
+// What the chain calls the lot, marked when the seller's post says otherwise.
 std::string item_label(const book::Listing& l)
 {
     std::string label = l.name;
     // A token's name is often its symbol; it is not printed twice.
     if (!l.sym.empty() && l.sym != label) label += (label.empty() ? "" : "  ") + l.sym;
-    return label.empty() ? short_id(l.origin) : label;
+    if (label.empty()) label = short_id(l.chain_origin.empty() ? l.origin : l.chain_origin);
+    return l.claims_differ ? label + "  (seller's claims differ)" : label;
 }
 
 // True when id names the txid: the whole of it, or a prefix of at least MIN_ID_PREFIX characters.
@@ -110,6 +103,9 @@ bool warn_if_incomplete(const book::LoadStatus& status, const std::string& load_
     return true;
 }
 
+// Loads the book; with a wallet bound and the book read whole, its reserves are then settled
+// against it as the desktop program settles them (a listing the book holds closed frees its
+// lot). A book read in part is never settled against: what it misses is not closed.
 Book load_book()
 {
     core::log_progress("Loading the book...");
@@ -120,6 +116,8 @@ Book load_book()
         b.error = "error: " + (error.empty() ? "could not load the book." : error);
     }
     warn_if_incomplete(b.status, error);
+    if (b.status.complete && wallet::pursa_is_connected())
+        (void)trade::reconcile_reserves(trade::listing_states(reduced, b.listings));
     return b;
 }
 
@@ -181,7 +179,7 @@ int cmd_book(const Invocation& inv, std::ostream& out)
     }
     std::vector<std::vector<std::string>> rows;
     for (const auto& l : b.listings) {
-        rows.push_back({short_id(l.id), item_label(l), l.kind, l.qty, core::format_bsv(static_cast<core::Amount>(l.price_sats)),
+        rows.push_back({short_id(l.id), item_label(l), l.kind, l.qty, core::format_bsv_sats(l.price_sats),
                         l.handle, l.status, std::to_string(l.offers.size())});
     }
     out << format_table({"Listing", "Item", "Kind", "Qty", "Price BSV", "Seller", "Status", "Offers"}, rows);
@@ -215,6 +213,12 @@ int cmd_list(const Invocation& inv, std::ostream& out)
     std::string error;
     const trade::LotToList* lot = find_lot(lots.lots, inv.args[0], error);
     if (!lot) return finish(out, error);
+    if (funding::reserve_holds(book::ascii_lower(lot->txid), lot->vout)) {
+        // Held for a listing: the book may show that listing closed (sold, cancelled by an
+        // architect), which frees the lot.
+        Book b = load_book();
+        if (!b.error.empty()) return finish(out, b.error);
+    }
     trade::ListRequest request{*lot, inv.option("qty", "1"), inv.option("price"), inv.option("note")};
     core::log_progress("Posting listing (0.01 BSV + 1 sat)...");
     return finish(out, trade::list_lot(request, unix_now()));
@@ -252,9 +256,9 @@ int cmd_offers(const Invocation& inv, std::ostream& out)
         const auto& c = checks[i];
         std::string verdict = c.passes ? "passes" : c.error.substr(c.error.rfind("error: ", 0) == 0 ? 7 : 0);
         rows.push_back({short_id(offers[i].offer.id), short_id(offers[i].listing.id), item_label(offers[i].listing),
-                        offers[i].offer.qty, core::format_bsv(static_cast<core::Amount>(offers[i].offer.pay_sats)),
-                        core::format_bsv(static_cast<core::Amount>(c.paid_sats)),
-                        core::format_bsv(static_cast<core::Amount>(c.due_sats)), offers[i].offer.handle, verdict});
+                        offers[i].offer.qty, core::format_bsv_sats(offers[i].offer.pay_sats),
+                        core::format_bsv_sats(c.paid_sats), core::format_bsv_sats(c.due_sats), offers[i].offer.handle,
+                        verdict});
     }
     if (rows.empty()) {
         out << "Nobody has offered on your listings yet.\n";
@@ -340,6 +344,13 @@ int cmd_cancel_offer(const Invocation& inv, std::ostream& out)
 {
     trade::TraderGate gate = trade::trader_gate();
     if (gate.identity_key.empty()) return finish(out, "error: " + std::string(trade::CONNECT_FIRST));
+    // The wallet's own record of its offers first: it withdraws an offer whether or not the
+    // book shows it (its listing dated ahead, closed, or the book not loading at all).
+    for (const auto& record : trade::recorded_offers()) {
+        if (!id_matches(record.offer, inv.args[0])) continue;
+        core::log_progress("Cancelling your offer...");
+        return finish(out, trade::withdraw_recorded_offer(record));
+    }
     Book b = load_book();
     if (!b.error.empty()) return finish(out, b.error);
     for (const auto& l : b.listings) {
@@ -368,8 +379,8 @@ int cmd_history(const Invocation& inv, std::ostream& out)
     }
     std::vector<std::vector<std::string>> table;
     for (const auto& r : rows) {
-        table.push_back({utc_time(r.time), r.role, r.type, r.name, r.qty,
-                         core::format_bsv(static_cast<core::Amount>(r.pay_sats)), r.counterparty, r.open ? "open" : "",
+        table.push_back({core::utc_minute_text(r.time), r.role, r.type, r.name.empty() ? short_id(r.origin) : r.name, r.qty,
+                         core::format_bsv_sats(r.pay_sats), r.counterparty, r.open ? "open" : "",
                          short_id(r.txid)});
     }
     out << format_table({"Time (UTC)", "Role", "Type", "Item", "Qty", "BSV", "With", "", "Post"}, table);
@@ -393,6 +404,12 @@ int cmd_report(const Invocation& inv, std::ostream& out)
 }
 
 } // namespace
+
+std::string services_note()
+{
+    const std::string badge = net::services_badge(*net::current_services());
+    return badge.empty() ? std::string() : "Using " + badge + " from " + net::services_file_path().string();
+}
 
 int run_command(const Invocation& inv, std::ostream& out)
 {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <ostream>
+#include <string>
 
 #include "cli/args.h"
 
@@ -13,5 +14,10 @@ namespace cli {
 
 // Registers this process as an app of the shared data directory and runs the command.
 int run_command(const Invocation& invocation, std::ostream& out);
+
+// The line written once to standard error when services.json replaces the mainnet services
+// ("Using Simulator at 127.0.0.1:PORT from PATH", "Using Custom services from PATH"); ""
+// otherwise. Loads the process-wide configuration.
+std::string services_note();
 
 } // namespace cli

@@ -24,5 +24,8 @@ int main(int argc, char** argv)
         const char* mark = level == core::LogLevel::Progress ? "... " : (level == core::LogLevel::Warning ? "warning: " : "error: ");
         std::cerr << mark << text << (text.ends_with("\n") ? "" : "\n") << std::flush;
     });
+    if (parsed.invocation->command != "help") {
+        if (const std::string note = cli::services_note(); !note.empty()) std::cerr << note << "\n" << std::flush;
+    }
     return cli::run_command(*parsed.invocation, std::cout);
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace core {
 
@@ -14,5 +15,12 @@ int64_t market_time();
 // Fixes the moment market_time returns; 0 or less returns to the system clock. Safe from any
 // thread.
 void set_market_time(int64_t unix_seconds);
+
+// at + seconds, held at the int64_t limits instead of overflowing: times read from posts are
+// whatever a poster wrote, 2^63 - 1 included. Pure.
+int64_t add_seconds(int64_t at, int64_t seconds);
+
+// "YYYY-MM-DD HH:MM" of the moment in UTC (the minute truncated). Safe from any thread.
+std::string utc_minute_text(int64_t unix_seconds);
 
 } // namespace core

@@ -11,6 +11,7 @@
 
 #include "net/pace.h"
 #include "net/service_config.h"
+#include "net/url_policy.h"
 
 namespace net {
 
@@ -26,6 +27,8 @@ constexpr int MAX_DEADLINE_TRIES = 30;
 constexpr auto MAX_BACK_OFF = milliseconds(10'000);
 constexpr auto MAX_RETRY_AFTER = milliseconds(120'000);
 constexpr std::string_view OUT_OF_TIME_TEXT = "the service did not answer in the time allowed";
+// Redirects one request follows at most.
+constexpr int MAX_REDIRECTS = 5;
 
 struct CurlDeleter {
     void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
@@ -40,8 +43,7 @@ using Slist = std::unique_ptr<curl_slist, SlistDeleter>;
 struct TransferSpec {
     long timeout_seconds = 10;
     long connect_timeout_seconds = 0;  // 0: libcurl's default
-    bool follow_redirects = false;
-    long max_redirects = -1;           // -1: libcurl's default
+    bool follow_redirects = false;     // at most MAX_REDIRECTS, each one checked
     const char* user_agent = nullptr;
     const std::string* post_json = nullptr;
     size_t max_body = MAX_JSON_BODY;
@@ -56,6 +58,8 @@ struct Transfer {
     std::string content_type;
     bool too_large = false;
     std::optional<milliseconds> retry_after;  // the answer's Retry-After, when it has one
+    std::string redirect_url;  // where a 3xx answer points
+    std::string refused;       // why the request, or its redirect, was not made
 };
 
 // Connections, TLS sessions and name lookups shared by every transfer of the process, so that
@@ -171,15 +175,10 @@ Transfer perform(const std::string& url, const TransferSpec& spec)
     // Without this, libcurl's resolver time-outs use signals, which is unsafe with threads.
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     // Refuse early an answer that announces a size over the cap; the write callback catches
     // the ones that do not announce it.
     curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(spec.max_body));
     if (spec.connect_timeout_seconds > 0) curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, spec.connect_timeout_seconds);
-    if (spec.follow_redirects) {
-        curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
-        if (spec.max_redirects >= 0) curl_easy_setopt(h, CURLOPT_MAXREDIRS, spec.max_redirects);
-    }
     if (spec.user_agent) curl_easy_setopt(h, CURLOPT_USERAGENT, spec.user_agent);
 
     Slist headers;
@@ -204,13 +203,59 @@ Transfer perform(const std::string& url, const TransferSpec& spec)
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &out.status);
     const char* type = nullptr;
     if (curl_easy_getinfo(h, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type) out.content_type = type;
+    const char* location = nullptr;
+    if (curl_easy_getinfo(h, CURLINFO_REDIRECT_URL, &location) == CURLE_OK && location) out.redirect_url = location;
     out.too_large = sink.too_large || out.code == CURLE_FILESIZE_EXCEEDED;
     return out;
+}
+
+std::string redirect_refusal(RedirectCheck check, const std::string& target)
+{
+    const std::string head = "refused the redirect to " + target + ": ";
+    switch (check) {
+    case RedirectCheck::Follow: break;
+    case RedirectCheck::Malformed: return head + "it is not an https URL";
+    case RedirectCheck::Insecure: return head + "it leaves https";
+    case RedirectCheck::OtherHost: return head + "the registry may not send a request to another host";
+    }
+    return head + "it is not allowed";
+}
+
+// Every request goes through here: plain http only to this machine, and redirects followed one
+// by one, each checked, at most MAX_REDIRECTS of them.
+Transfer perform_checked(const std::string& url, const TransferSpec& spec)
+{
+    std::string at = url;
+    for (int hop = 0;; ++hop) {
+        if (!scheme_allowed(at)) {
+            Transfer t;
+            t.refused = "refused " + at + ": requests go over https, and plain http only to this machine";
+            return t;
+        }
+        Transfer t = perform(at, spec);
+        if (!spec.follow_redirects || t.code != CURLE_OK || t.status < 300 || t.status > 399 || t.redirect_url.empty())
+            return t;
+        if (hop == MAX_REDIRECTS) {
+            t.code = CURLE_TOO_MANY_REDIRECTS;
+            return t;
+        }
+        // Checked from where this hop started and from where the request started, so that a
+        // registry request cannot leave its host in two steps.
+        const auto services = current_services();
+        RedirectCheck check = check_redirect(at, t.redirect_url, *services);
+        if (check == RedirectCheck::Follow && at != url) check = check_redirect(url, t.redirect_url, *services);
+        if (check != RedirectCheck::Follow) {
+            t.refused = redirect_refusal(check, t.redirect_url);
+            return t;
+        }
+        at = std::move(t.redirect_url);
+    }
 }
 
 // The error sentence for a transfer that did not complete, or nullopt when it did.
 std::optional<std::string> transport_error(const Transfer& t, size_t max_body)
 {
+    if (!t.refused.empty()) return t.refused;
     if (t.init_failed) return std::string("curl init failed");
     if (t.too_large) return too_large_text(max_body);
     if (t.code != CURLE_OK) return std::string(curl_easy_strerror(t.code));
@@ -304,7 +349,7 @@ Transfer exchange(const CurlHttp::Sleep& sleep, const std::string& url, Transfer
             }
             spec.timeout_seconds = std::min<long>(timeout, static_cast<long>(left));
         }
-        Transfer t = perform(url, spec);
+        Transfer t = perform_checked(url, spec);
         std::optional<milliseconds> wait;
         if (transport_error(t, spec.max_body)) {
             if (deadline && transport_retryable(t) && transport_retries < TRANSPORT_RETRIES) {
@@ -387,7 +432,6 @@ HttpReply CurlHttp::get(const std::string& url, const GetOptions& options)
     spec.timeout_seconds = std::max(options.timeout_seconds, 2);
     spec.connect_timeout_seconds = CONNECT_TIMEOUT_SECONDS;
     spec.follow_redirects = true;
-    spec.max_redirects = 5;
     spec.user_agent = USER_AGENT;
     spec.max_body = options.max_body;
     bool out_of_time = false;

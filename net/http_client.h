@@ -37,9 +37,13 @@ private:
 // The process-wide CurlHttp with real sleeps.
 Http& default_http();
 
+// Every request below goes over https, or plain http to this machine only (url_policy.h); a GET
+// follows at most 5 redirects, each checked by check_redirect, and fails with a sentence that
+// starts "refused" when a URL or a redirect is not allowed.
+
 // GET url and parse the body as JSON into result. True only for a 2xx answer with a JSON body
 // (result also receives the JSON of a non-2xx answer). Timeout in whole seconds (at least 1);
-// redirects followed; the answer may not exceed MAX_JSON_BODY.
+// the answer may not exceed MAX_JSON_BODY.
 bool get_json(const std::string& url, Json& result, int timeout_seconds);
 
 // GET url into body. True for a 2xx answer, and for 404 when accept_404. Otherwise false with

@@ -9,6 +9,7 @@
 #include "core/json_get.h"
 #include "core/log.h"
 #include "net/pace.h"
+#include "net/url_policy.h"
 #include "platform/data_dir.h"
 
 namespace net {
@@ -123,7 +124,13 @@ std::optional<ServiceConfig> parse_services_json(std::string_view text, std::str
         std::string text_value = value->get<std::string>();
         if (m.url) {
             if (!text_value.empty() && text_value.back() == '/') text_value.pop_back();
-            if (!is_web_url(text_value)) return fail(std::string("\"") + m.name + "\" is not an http or https URL");
+            auto origin = is_web_url(text_value) ? url_origin(text_value) : std::nullopt;
+            if (!origin) return fail(std::string("\"") + m.name + "\" is not an http or https URL");
+            if (!scheme_allowed(text_value)) {
+                return fail(std::string("\"") + m.name + "\" asks for plain http to " + origin->host +
+                            ", which is not this machine (plain http is accepted only for loopback addresses such as "
+                            "127.0.0.1)");
+            }
         } else if (!is_host_name(text_value)) {
             return fail(std::string("\"") + m.name + "\" is not a host name");
         }
@@ -176,6 +183,21 @@ ServiceConfig load_services(const std::filesystem::path& file)
         return ServiceConfig{};
     }
     return *config;
+}
+
+std::string services_badge(const ServiceConfig& config)
+{
+    if (config == ServiceConfig{}) return {};
+    const ServiceConfig mainnet;
+    std::optional<UrlOrigin> shared;
+    for (const std::string* url : {&config.woc_api, &config.woc_site, &config.ordinals_api, &config.ordinals_content,
+                                   &config.arc, &config.registry, &config.product_page}) {
+        auto origin = url_origin(*url);
+        if (!origin || !is_loopback_host(origin->host) || (shared && !(*shared == *origin))) return "Custom services";
+        shared = std::move(origin);
+    }
+    if (config.registry_domain != mainnet.registry_domain) return "Custom services";
+    return "Simulator at " + shared->host + ":" + std::to_string(shared->port);
 }
 
 std::shared_ptr<const ServiceConfig> current_services()

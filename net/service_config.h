@@ -52,17 +52,24 @@ struct ServiceConfig {
 std::filesystem::path services_file_path();
 
 // Reads the text of a services.json: a JSON object whose members "woc_api", "woc_site",
-// "ordinals_api", "ordinals_content", "arc", "registry", "product_page" (each an http or https
-// URL), "registry_domain" (a bare host name), "woc_api_key" (printable ASCII without blanks, at
-// most 256 characters) and "pace" (an object whose members "woc", "ordinals", "arc" and
-// "registry" are requests per second from 0, no pacing, to 1000), all optional, replace the
-// mainnet values. Other members are ignored. One trailing "/" of a URL is dropped. Returns
-// nullopt, with the reason in *why when given, for anything else: nothing is half-applied.
+// "ordinals_api", "ordinals_content", "arc", "registry", "product_page" (each an https URL, or
+// an http URL of a loopback host: url_policy.h), "registry_domain" (a bare host name),
+// "woc_api_key" (printable ASCII without blanks, at most 256 characters) and "pace" (an object
+// whose members "woc", "ordinals", "arc" and "registry" are requests per second from 0, no
+// pacing, to 1000), all optional, replace the mainnet values. Other members are ignored. One
+// trailing "/" of a URL is dropped. Returns nullopt, with the reason in *why when given, for
+// anything else: nothing is half-applied.
 std::optional<ServiceConfig> parse_services_json(std::string_view text, std::string* why = nullptr);
 
 // The configuration from file: mainnet when the file is absent; mainnet and a logged warning
 // when it cannot be read or is malformed.
 ServiceConfig load_services(const std::filesystem::path& file);
+
+// How the program names a configuration that is not its own, for the desktop's title and
+// agoran-cli's standard error: "" for the mainnet services; "Simulator at HOST:PORT" when every
+// service is at one loopback host and port (what agoran-devnet --write-services writes);
+// otherwise "Custom services". Pure.
+std::string services_badge(const ServiceConfig& config);
 
 // The process-wide configuration, loaded from services_file_path() on first use. Safe from
 // any thread; the pointer stays valid while held even if the configuration is replaced.

@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "trade/reserve_reconcile.h"
 #include "ui/version_check.h"
 
 namespace ui {
@@ -35,8 +36,8 @@ BookJobResult run_book_job(MarketServices& services)
             out.view = std::move(load.view);
             const WalletSnapshot before = snapshot_or_unbound(services);
             if (before.bound) {
-                out.dropped = reserves_to_drop(services.reserve_listing_ids(), load.states);
-                for (const auto& id : out.dropped) services.remove_reserve(id);
+                out.dropped = trade::reconcile_reserves(load.states, services.reserve_listing_ids(),
+                                                        [&](const std::string& id) { services.remove_reserve(id); });
             }
         }
     } catch (const std::exception& e) {

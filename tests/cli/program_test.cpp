@@ -1,11 +1,14 @@
 // agoran-cli as a program: what it prints and how it exits, in a data directory without a wallet
 // (no command here reaches the network).
 #include <chrono>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "cli/commands.h"
+#include "net/service_config.h"
 #include "platform/process.h"
 #include "tests/support/devnet_fixture.h"
 #include "tests/support/temp_dir.h"
@@ -108,6 +111,30 @@ TEST_F(CliProgram, BookOfServicesThatAreDownIsMarkedAndExitsThree)
     Ran json = run({"book", "--json"});
     EXPECT_EQ(json.code, 3);
     EXPECT_EQ(json.out, "[]\n");
+}
+
+// The line agoran-cli writes to standard error before a command when services.json is in effect.
+TEST_F(CliProgram, AServicesFileInEffectIsNamed)
+{
+    m_temp.use_as_data_root();
+    const std::filesystem::path file = net::services_file_path();
+    std::filesystem::create_directories(file.parent_path());
+    auto note_for = [&](const std::string& text) {
+        std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
+        net::reload_current_services();
+        return cli::services_note();
+    };
+    const std::string simulator = "http://127.0.0.1:41234";
+    EXPECT_EQ(note_for(R"({"woc_api": ")" + simulator + R"(/woc", "woc_site": ")" + simulator + R"(/site",
+                          "ordinals_api": ")" + simulator + R"(/o/api", "ordinals_content": ")" + simulator + R"(/o",
+                          "arc": ")" + simulator + R"(/arc", "registry": ")" + simulator + R"(/registry",
+                          "product_page": ")" + simulator + R"(/product"})"),
+              "Using Simulator at 127.0.0.1:41234 from " + file.string());
+    EXPECT_EQ(note_for(R"({"arc": "https://arc.example"})"), "Using Custom services from " + file.string());
+    EXPECT_EQ(note_for(R"({"arc": "http://arc.example"})"), "");  // refused whole: the mainnet services
+    std::filesystem::remove(file);
+    net::reload_current_services();
+    EXPECT_EQ(cli::services_note(), "");
 }
 
 } // namespace

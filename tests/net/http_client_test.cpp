@@ -245,6 +245,44 @@ TEST(HttpGetTest, RedirectsFollowedUpToFive)
     EXPECT_EQ(error, curl_easy_strerror(CURLE_TOO_MANY_REDIRECTS));
 }
 
+TEST(HttpGetTest, RedirectsThatLeaveHttpsOrTheRegistrysHostAreRefused)
+{
+    LocalServer s;
+    std::atomic<int> landed{0};
+    s.server().Get("/landing", [&](const httplib::Request&, httplib::Response& res) {
+        ++landed;
+        res.set_content("{}", "application/json");
+    });
+    std::string other_host;  // this server under another name
+    s.server().Get("/registry/away", [&](const httplib::Request&, httplib::Response& res) { res.set_redirect(other_host); });
+    s.server().Get("/registry/home", [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/landing"); });
+    s.server().Get("/woc/away", [&](const httplib::Request&, httplib::Response& res) { res.set_redirect(other_host); });
+    s.server().Get("/woc/plain", [](const httplib::Request&, httplib::Response& res) {
+        res.set_redirect("http://example.com/landing");
+    });
+    s.start();
+    other_host = "http://localhost:" + std::to_string(s.port()) + "/landing";
+    net::ServiceConfig config;
+    config.registry = s.url("/registry");
+    net::set_current_services(config);
+
+    std::string body, error;
+    EXPECT_TRUE(net::http_get(s.url("/registry/home"), body, error, 5)) << error;
+    EXPECT_TRUE(net::http_get(s.url("/woc/away"), body, error, 5)) << error;
+    EXPECT_EQ(landed.load(), 2);
+    EXPECT_FALSE(net::http_get(s.url("/registry/away"), body, error, 5));
+    EXPECT_EQ(error, "refused the redirect to " + other_host + ": the registry may not send a request to another host");
+    EXPECT_FALSE(net::http_get(s.url("/woc/plain"), body, error, 5));
+    EXPECT_EQ(error, "refused the redirect to http://example.com/landing: it leaves https");
+    net::Json json;
+    EXPECT_FALSE(net::get_json(s.url("/registry/away"), json, 5));
+    EXPECT_EQ(landed.load(), 2);
+    // Plain http to another machine is never sent.
+    EXPECT_FALSE(net::http_get("http://192.0.2.1/woc", body, error, 5));
+    EXPECT_EQ(error, "refused http://192.0.2.1/woc: requests go over https, and plain http only to this machine");
+    net::set_current_services(net::ServiceConfig{});
+}
+
 TEST(HttpGetTest, ManyThreadsAtOnce)
 {
     LocalServer s;

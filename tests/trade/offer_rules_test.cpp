@@ -140,6 +140,9 @@ TEST(OfferRulesTokens, UnderpayingIsRefused)
     // One satoshi for the whole lot: the attack the check exists for.
     c.offer.outputs = {pay(SELLER_PAY, 1), transfer(BUYER_ORD, "10")};
     expect_refused(run(c, token_terms()), "the listing asks 0.00001000 BSV");
+    // 3 of 10 lots at 3 satoshis for the lot: a share truncated to nothing buys nothing.
+    c = token_offer();
+    expect_refused(run(c, token_terms("10", 3)), "too few lots to cost anything");
 }
 
 TEST(OfferRulesTokens, PaymentToAnInscriptionOrAnotherAddressDoesNotCount)
