@@ -97,7 +97,7 @@ bool warn_if_incomplete(const book::LoadStatus& status, const std::string& load_
     if (status.complete) return false;
     std::string text = "the book is incomplete: " + book::shortfall_text(status);
     if (!load_error.empty()) text += " (" + load_error + ")";
-    text += status.last_complete > 0 ? "; the last whole book was read " + utc_time(status.last_complete) + " UTC."
+    text += status.last_complete > 0 ? "; the last whole book was read " + core::utc_minute_text(status.last_complete) + " UTC."
                                      : "; no whole book has been read yet.";
     core::log_warning(text);
     return true;
