@@ -44,12 +44,19 @@ bool load_book_view(std::vector<Listing>& out, std::map<std::string, Listing>& r
 bool load_book_view(std::vector<Listing>& out, std::map<std::string, Listing>& reduced, std::string& error,
                     const LoadOptions& options)
 {
+    LoadStatus status;
+    return load_book_view(out, reduced, status, error, options);
+}
+
+bool load_book_view(std::vector<Listing>& out, std::map<std::string, Listing>& reduced, LoadStatus& status,
+                    std::string& error, const LoadOptions& options)
+{
     out.clear();
     reduced.clear();
     error.clear();
     try {
         std::vector<PostRecord> posts;
-        if (!load_posts(posts, error, options)) return false;
+        if (!load_posts(posts, status, error, options)) return false;
         reduce_book(posts, reduce_context_for(posts, options), reduced);
         out = book_view_of(reduced, core::market_time());
         fill_chain_facts(out, options.services);

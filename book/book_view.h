@@ -27,5 +27,9 @@ std::vector<Listing> book_view_of(std::map<std::string, Listing> listings, int64
                                   std::string& error);
 [[nodiscard]] bool load_book_view(std::vector<Listing>& out, std::map<std::string, Listing>& reduced,
                                   std::string& error, const LoadOptions& options);
+// The same, and status says whether the book is whole (also on false). A view of an
+// incomplete book holds what was read: show it as such, never as the market.
+[[nodiscard]] bool load_book_view(std::vector<Listing>& out, std::map<std::string, Listing>& reduced,
+                                  LoadStatus& status, std::string& error, const LoadOptions& options);
 
 } // namespace book

@@ -144,11 +144,18 @@ bool load_history(std::vector<HistoryRow>& rows, std::string& error, std::string
 bool load_history(std::vector<HistoryRow>& rows, std::string& error, std::string_view my_key,
                   const LoadOptions& options)
 {
+    LoadStatus status;
+    return load_history(rows, status, error, my_key, options);
+}
+
+bool load_history(std::vector<HistoryRow>& rows, LoadStatus& status, std::string& error, std::string_view my_key,
+                  const LoadOptions& options)
+{
     rows.clear();
     error.clear();
     try {
         std::vector<PostRecord> posts;
-        if (!load_posts(posts, error, options)) return false;
+        if (!load_posts(posts, status, error, options)) return false;
         std::map<std::string, Listing> listings;
         reduce_book(posts, reduce_context_for(posts, options), listings);
         // Names come from the chain, asked only for the listings the user's rows are about.

@@ -41,5 +41,9 @@ std::vector<HistoryRow> history_rows(const std::vector<PostRecord>& posts,
 [[nodiscard]] bool load_history(std::vector<HistoryRow>& rows, std::string& error, std::string_view my_key);
 [[nodiscard]] bool load_history(std::vector<HistoryRow>& rows, std::string& error, std::string_view my_key,
                                 const LoadOptions& options);
+// The same, and status says whether the book the rows come from is whole (also on false): the
+// rows of an incomplete book may miss some of the user's.
+[[nodiscard]] bool load_history(std::vector<HistoryRow>& rows, LoadStatus& status, std::string& error,
+                                std::string_view my_key, const LoadOptions& options);
 
 } // namespace book

@@ -43,6 +43,8 @@ constexpr const char* APP_INSTANCE = "agoran-cli";
 constexpr const char* APP_NAME = "Agoran";
 // Shortest id prefix the commands accept in place of a whole txid.
 constexpr size_t MIN_ID_PREFIX = 8;
+// The exit status of book and history when what they print is not the whole book.
+constexpr int EXIT_INCOMPLETE = 3;
 
 bool is_success(const std::string& text)
 {
@@ -85,22 +87,38 @@ bool id_matches(const std::string& txid, const std::string& id)
 
 struct Book {
     std::vector<book::Listing> listings;
+    book::LoadStatus status;
     std::string error;  // "error: ..." when the load failed
 };
 
-// Loads the book; with a wallet bound, its reserves are then settled against it as the desktop
-// program settles them (a listing the book holds closed frees its lot).
+// Warns on standard error when the load did not read the whole book, saying what is missing and
+// when the last whole book was read. True when it warned.
+bool warn_if_incomplete(const book::LoadStatus& status, const std::string& load_error)
+{
+    if (status.complete) return false;
+    std::string text = "the book is incomplete: " + book::shortfall_text(status);
+    if (!load_error.empty()) text += " (" + load_error + ")";
+    text += status.last_complete > 0 ? "; the last whole book was read " + core::utc_minute_text(status.last_complete) + " UTC."
+                                     : "; no whole book has been read yet.";
+    core::log_warning(text);
+    return true;
+}
+
+// Loads the book; with a wallet bound and the book read whole, its reserves are then settled
+// against it as the desktop program settles them (a listing the book holds closed frees its
+// lot). A book read in part is never settled against: what it misses is not closed.
 Book load_book()
 {
     core::log_progress("Loading the book...");
     Book b;
     std::string error;
     std::map<std::string, book::Listing> reduced;
-    if (!book::load_book_view(b.listings, reduced, error)) {
+    if (!book::load_book_view(b.listings, reduced, b.status, error, book::default_load_options())) {
         b.error = "error: " + (error.empty() ? "could not load the book." : error);
-        return b;
     }
-    if (wallet::pursa_is_connected()) (void)trade::reconcile_reserves(trade::listing_states(reduced, b.listings));
+    warn_if_incomplete(b.status, error);
+    if (b.status.complete && wallet::pursa_is_connected())
+        (void)trade::reconcile_reserves(trade::listing_states(reduced, b.listings));
     return b;
 }
 
@@ -160,11 +178,13 @@ std::string qty_text(const book::Listing& listing, const std::string& units)
 
 int cmd_book(const Invocation& inv, std::ostream& out)
 {
+    // A load the services failed prints what it has (nothing) under its warning, as a partial
+    // one does.
     Book b = load_book();
-    if (!b.error.empty()) return finish(out, b.error);
+    const int status = b.status.complete ? 0 : EXIT_INCOMPLETE;
     if (inv.flag("json")) {
         out << core::json_dump_file(listings_json(b.listings));
-        return 0;
+        return status;
     }
     std::vector<std::vector<std::string>> rows;
     for (const auto& l : b.listings) {
@@ -172,7 +192,7 @@ int cmd_book(const Invocation& inv, std::ostream& out)
                         l.handle, l.status, std::to_string(l.offers.size())});
     }
     out << format_table({"Listing", "Item", "Kind", "Qty", "Price BSV", "Seller", "Status", "Offers"}, rows);
-    return 0;
+    return status;
 }
 
 int cmd_lots(const Invocation& inv, std::ostream& out)
@@ -264,10 +284,12 @@ std::optional<trade::OfferRow> closed_offer(const std::string& id, const std::st
 {
     std::vector<book::PostRecord> posts;
     book::LoadOptions options = book::default_load_options();
-    if (!book::load_posts(posts, error, options)) {
+    book::LoadStatus status;
+    if (!book::load_posts(posts, status, error, options)) {
         error = "error: " + (error.empty() ? "could not load the book." : error);
         return std::nullopt;
     }
+    warn_if_incomplete(status, "");
     std::map<std::string, book::Listing> listings;
     book::reduce_book(posts, book::reduce_context_for(posts, options), listings);
     for (const auto& record : posts) {
@@ -355,11 +377,14 @@ int cmd_history(const Invocation& inv, std::ostream& out)
     if (me.empty()) return finish(out, "error: " + std::string(trade::CONNECT_FIRST));
     core::log_progress("Loading history...");
     std::vector<book::HistoryRow> rows;
+    book::LoadStatus load;
     std::string error;
-    if (!book::load_history(rows, error, me)) return finish(out, "error: " + (error.empty() ? "could not load the book." : error));
+    bool loaded = book::load_history(rows, load, error, me, book::default_load_options());
+    warn_if_incomplete(load, loaded ? "" : error);
+    const int status = load.complete ? 0 : EXIT_INCOMPLETE;
     if (inv.flag("json")) {
         out << core::json_dump_file(history_json(rows));
-        return 0;
+        return status;
     }
     std::vector<std::vector<std::string>> table;
     for (const auto& r : rows) {
@@ -368,7 +393,7 @@ int cmd_history(const Invocation& inv, std::ostream& out)
                          short_id(r.txid)});
     }
     out << format_table({"Time (UTC)", "Role", "Type", "Item", "Qty", "BSV", "With", "", "Post"}, table);
-    return 0;
+    return status;
 }
 
 int cmd_report(const Invocation& inv, std::ostream& out)

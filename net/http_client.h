@@ -1,6 +1,8 @@
 // HTTP over libcurl: one easy handle per request, created and destroyed around each transfer,
-// no shared state, so every function here is safe from many threads at once. The program calls
-// curl_global_init once at start-up, before any request.
+// over connections kept open and shared by the whole process (one TLS handshake per connection,
+// not per request). Requests keep the pace of their service (net/pace.h) and carry its headers.
+// Every function here is safe from many threads at once. The program calls curl_global_init
+// once at start-up, before any request.
 #pragma once
 
 #include <chrono>
@@ -17,7 +19,8 @@ namespace net {
 // Sent by http_get and http_post_json.
 inline constexpr const char* USER_AGENT = "TavrinNode-Pursa/0.1";
 
-// The Http interface over libcurl. sleep waits between 429 retries (tests pass a recorder).
+// The Http interface over libcurl. sleep waits between retries and for a paced turn (tests pass
+// a recorder).
 class CurlHttp final : public Http {
 public:
     using Sleep = std::function<void(std::chrono::milliseconds)>;

@@ -8,6 +8,7 @@
 
 #include "core/json_get.h"
 #include "core/log.h"
+#include "net/pace.h"
 #include "net/url_policy.h"
 #include "platform/data_dir.h"
 
@@ -16,6 +17,40 @@ namespace net {
 namespace {
 
 constexpr size_t MAX_SERVICES_FILE = 64 * 1024;
+constexpr size_t MAX_API_KEY = 256;
+constexpr double MAX_PACE = 1000;
+
+// A key goes into a header line: printable ASCII, no blanks, no line ends.
+bool is_api_key(const std::string& text)
+{
+    if (text.empty() || text.size() > MAX_API_KEY) return false;
+    for (char c : text) {
+        if (c <= 0x20 || c >= 0x7f) return false;
+    }
+    return true;
+}
+
+// The "pace" member into paces; false with why for anything but an object of numbers in range.
+bool read_paces(const core::Json& pace, ServicePaces& paces, std::string& why)
+{
+    if (!pace.is_object()) {
+        why = "\"pace\" is not an object";
+        return false;
+    }
+    const std::pair<const char*, double ServicePaces::*> members[] = {
+        {"woc", &ServicePaces::woc}, {"ordinals", &ServicePaces::ordinals}, {"arc", &ServicePaces::arc},
+        {"registry", &ServicePaces::registry}};
+    for (const auto& [name, field] : members) {
+        const core::Json* value = core::json_member(pace, name);
+        if (!value) continue;
+        if (!value->is_number() || !(value->get<double>() >= 0 && value->get<double>() <= MAX_PACE)) {
+            why = std::string("\"pace\".\"") + name + "\" is not a number of requests per second from 0 to 1000";
+            return false;
+        }
+        paces.*field = value->get<double>();
+    }
+    return true;
+}
 
 bool is_web_url(const std::string& text)
 {
@@ -101,7 +136,27 @@ std::optional<ServiceConfig> parse_services_json(std::string_view text, std::str
         }
         config.*m.field = std::move(text_value);
     }
+    if (const core::Json* key = core::json_member(*doc, "woc_api_key")) {
+        if (!key->is_string() || !is_api_key(key->get<std::string>())) {
+            return fail("\"woc_api_key\" is not printable text without blanks of at most 256 characters");
+        }
+        config.woc_api_key = key->get<std::string>();
+    }
+    if (const core::Json* pace = core::json_member(*doc, "pace")) {
+        std::string reason;
+        if (!read_paces(*pace, config.pace, reason)) return fail(reason);
+    }
     return config;
+}
+
+void register_service_access(const ServiceConfig& config)
+{
+    std::vector<std::string> woc_headers;
+    if (!config.woc_api_key.empty()) woc_headers.push_back("Authorization: " + config.woc_api_key);
+    register_services({{{config.woc_api}, config.pace.woc, woc_headers},
+                       {{config.ordinals_api, config.ordinals_content}, config.pace.ordinals, {}},
+                       {{config.arc}, config.pace.arc, {}},
+                       {{config.registry}, config.pace.registry, {}}});
 }
 
 ServiceConfig load_services(const std::filesystem::path& file)
@@ -155,13 +210,17 @@ std::shared_ptr<const ServiceConfig> current_services()
     // Loaded outside the lock (it touches the disk); the first store wins.
     auto loaded = std::make_shared<const ServiceConfig>(load_services(services_file_path()));
     std::lock_guard<std::mutex> lock(slot.mutex);
-    if (!slot.config) slot.config = std::move(loaded);
+    if (!slot.config) {
+        slot.config = std::move(loaded);
+        register_service_access(*slot.config);
+    }
     return slot.config;
 }
 
 void set_current_services(ServiceConfig config)
 {
     auto fresh = std::make_shared<const ServiceConfig>(std::move(config));
+    register_service_access(*fresh);
     auto& slot = services_slot();
     std::lock_guard<std::mutex> lock(slot.mutex);
     slot.config = std::move(fresh);

@@ -28,7 +28,10 @@ std::string publish_signed_post(core::Json& post, bool pay_house_fee, const fund
     post["location"] = std::string(book::POST_LOCATION);
     std::string error;
     if (!book::sign_post(post, error)) return error.empty() ? "error: could not sign" : "error: " + error;
-    return post_transaction(core::json_dump_compact(post), pay_house_fee, spend);
+    std::string payload = core::json_dump_compact(post);
+    // Readers take nothing larger for a post: paying for one would publish nothing.
+    if (payload.size() > book::MAX_POST_BYTES) return "error: This post is too large for the book. Use fewer coins.";
+    return post_transaction(payload, pay_house_fee, spend);
 }
 
 std::string post_transaction(std::string_view payload, bool pay_house_fee, const funding::PayOptions& spend)

@@ -10,6 +10,7 @@
 #include "cli/commands.h"
 #include "net/service_config.h"
 #include "platform/process.h"
+#include "tests/support/devnet_fixture.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -21,11 +22,14 @@ struct Ran {
 
 class CliProgram : public testsupport::TempDirTest {
 protected:
-    Ran run(const std::vector<std::string>& args)
+    // Standard output, and with errors_too standard error as well.
+    Ran run(const std::vector<std::string>& args, bool errors_too = false)
     {
         Ran ran;
         auto program = std::filesystem::path(AGORAN_BINARY_DIR) / "cli" / "agoran-cli";
-        auto child = platform::ChildProcess::start(program, args, {"LOCALAPPDATA=" + m_temp.path().string()});
+        auto child = platform::ChildProcess::start(
+            program, args, {"LOCALAPPDATA=" + m_temp.path().string()},
+            errors_too ? platform::ChildProcess::Errors::WithOutput : platform::ChildProcess::Errors::Shared);
         if (!child) {
             ADD_FAILURE() << "cannot start " << program;
             return ran;
@@ -83,6 +87,30 @@ TEST_F(CliProgram, AReportFileThatCannotBeReadIsRefused)
     EXPECT_EQ(ran.code, 1);
     EXPECT_NE(ran.out.find("could not read"), std::string::npos) << ran.out;
     EXPECT_EQ(run({"report", "words", "--file", "x"}).code, 1);
+}
+
+// The book of services that are down is printed as far as it was read (nothing), under a
+// warning that says so and when the last whole book was read, with exit status 3.
+TEST_F(CliProgram, BookOfServicesThatAreDownIsMarkedAndExitsThree)
+{
+    auto devnet = testsupport::Devnet::start();
+    ASSERT_NE(devnet, nullptr);
+    ASSERT_TRUE(devnet->write_services(m_temp.path() / "TavrinNode"));
+    Ran whole = run({"book"}, true);
+    EXPECT_EQ(whole.code, 0) << whole.out;  // an empty market, read whole
+    EXPECT_EQ(whole.out.find("warning:"), std::string::npos) << whole.out;
+
+    devnet->fault("woc", {{"down", true}});
+    devnet->fault("registry", {{"down", true}});
+    Ran down = run({"book"}, true);
+    EXPECT_EQ(down.code, 3);
+    EXPECT_NE(down.out.find("warning: the book is incomplete: offline (OI agoran txids failed); the last whole book was read "),
+              std::string::npos)
+        << down.out;
+    EXPECT_NE(down.out.find("Listing"), std::string::npos) << down.out;  // the table, empty
+    Ran json = run({"book", "--json"});
+    EXPECT_EQ(json.code, 3);
+    EXPECT_EQ(json.out, "[]\n");
 }
 
 // The line agoran-cli writes to standard error before a command when services.json is in effect.

@@ -135,6 +135,17 @@ TEST_F(Lifecycle, FaultsApplyPerServiceUntilCleared)
     EXPECT_EQ(devnet().get(WOC + "/chain/info").status, 429);
     EXPECT_EQ(devnet().get(WOC + "/chain/info").status, 200);
 
+    devnet().fault("woc", {{"rate_per_second", 1}});  // one a second: the next one at once is refused
+    EXPECT_EQ(devnet().get(WOC + "/chain/info").status, 200);
+    EXPECT_EQ(devnet().get(WOC + "/chain/info").status, 429);
+
+    devnet().fault("woc", {{"refuse_first_asks", 2}});  // every second request asked for the first time
+    const std::string unknown = WOC + "/tx/" + std::string(64, 'a');
+    EXPECT_EQ(devnet().get(unknown).status, 429);
+    EXPECT_EQ(devnet().get(unknown).status, 404);  // asked again: served
+    EXPECT_EQ(devnet().get(WOC + "/tx/" + std::string(64, 'b')).status, 404);
+    EXPECT_EQ(devnet().get(WOC + "/tx/" + std::string(64, 'c')).status, 429);
+
     devnet().fault("registry", {{"status", 500}, {"body", "<html><body>oops</body></html>"}, {"content_type", "text/html"}});
     auto html = devnet().get("/registry/api/paymail/architects");
     EXPECT_EQ(html.status, 500);
@@ -152,6 +163,18 @@ TEST_F(Lifecycle, FaultsApplyPerServiceUntilCleared)
 
     devnet().clear_faults();
     EXPECT_EQ(devnet().get("/registry/api/paymail/architects").status, 200);
+}
+
+TEST(LifecycleProfile, TheWanProfileIsSlowAndRateLimitsWhatsOnChain)
+{
+    testsupport::TempDir data;
+    auto wan = testsupport::Devnet::start({{"--profile", "wan", "--write-services", data.path().string()}, {}});
+    ASSERT_NE(wan, nullptr);
+    nlohmann::json faults = nlohmann::json::parse(wan->get("/admin/faults").body);
+    EXPECT_EQ(faults["woc"]["rate_per_second"], 3);
+    for (const char* service : {"woc", "ordinals", "arc", "registry"}) EXPECT_EQ(faults[service]["delay_ms"], 100) << service;
+    std::ifstream in(data.path() / "agoran" / "services.json");
+    EXPECT_EQ(nlohmann::json::parse(in)["pace"]["woc"], 3);
 }
 
 TEST_F(Lifecycle, AdminRefusesBadRequests)

@@ -69,6 +69,8 @@ TEST_F(ServiceConfigTest, SimulatorFileOverridesEveryBaseGiven)
         "arc": ")" + base + R"(/arc",
         "registry": ")" + base + R"(/registry",
         "product_page": ")" + base + R"(/product",
+        "woc_api_key": "mainnet_0123abc",
+        "pace": {"woc": 20, "registry": 0.5},
         "comment": 7
     })");
     WarningLog log;
@@ -82,6 +84,9 @@ TEST_F(ServiceConfigTest, SimulatorFileOverridesEveryBaseGiven)
     EXPECT_EQ(config.product_page, base + "/product");
     EXPECT_EQ(config.registry_domain, std::string(net::DEFAULT_REGISTRY_DOMAIN));
     EXPECT_EQ(config.tx_page_url("ab"), base + "/woc-site/tx/ab");
+    EXPECT_EQ(config.woc_api_key, "mainnet_0123abc");
+    EXPECT_EQ(config.pace, (net::ServicePaces{20, 0, 0, 0.5}));  // what is not named keeps its default
+    EXPECT_EQ(net::ServiceConfig{}.pace.woc, 3);                 // WhatsOnChain's free tier
     EXPECT_TRUE(log.warnings().empty());
 }
 
@@ -97,6 +102,12 @@ TEST_F(ServiceConfigTest, MalformedFilesAreIgnoredWholeWithAWarning)
         "{\"registry_domain\": \"evil.example/path\"}",        // not a host name
         "{\"registry_domain\": \"\"}",
         "{\"arc\": null}",
+        "{\"woc_api_key\": \"key\\r\\nX-Other: 1\"}",                 // a header of its own
+        "{\"woc_api_key\": \"\"}",
+        "{\"pace\": 3}",
+        "{\"pace\": {\"woc\": -1}}",
+        "{\"pace\": {\"woc\": \"fast\"}}",
+        "{\"pace\": {\"woc\": 1e9}}",
     };
     for (const std::string& text : bad) {
         WarningLog log;
