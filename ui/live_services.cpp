@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <cstdio>
@@ -79,10 +80,15 @@ public:
         try {
             const book::LoadOptions options = book::default_load_options();
             std::vector<book::PostRecord> posts;
-            if (!book::load_posts(posts, load.error, options)) {
+            book::LoadStatus status;
+            if (!book::load_posts(posts, status, load.error, options) || status.offline) {
+                if (load.error.empty() && status.offline) load.error = book::shortfall_text(status);
                 if (!load.error.empty() && load.error.rfind("error", 0) != 0) load.error = "error: " + load.error;
                 return load;
             }
+            // A load that missed posts is shown as such: the window keeps its last complete book.
+            load.complete = status.complete;
+            load.unread = status.complete ? 0 : std::max<size_t>(status.unread, 1);
             std::map<std::string, book::Listing> reduced;
             book::reduce_book(posts, book::reduce_context_for(posts, options), reduced);
             if (identity_key.empty()) {
@@ -129,7 +135,11 @@ public:
 
     bool load_history(const std::string& identity_key, std::vector<book::HistoryRow>& rows, std::string& error) override
     {
-        if (book::load_history(rows, error, identity_key)) return true;
+        book::LoadStatus status;
+        const bool loaded = book::load_history(rows, status, error, identity_key, book::default_load_options());
+        if (loaded && status.complete) return true;
+        // History of a partial book is not the wallet's history: the window keeps what it showed.
+        if (loaded) error = "error: History not updated: " + book::shortfall_text(status) + ".";
         if (error.empty()) error = "error: history load failed";
         else if (error.rfind("error", 0) != 0) error = "error: " + error;
         return false;
