@@ -40,7 +40,7 @@ using CurlHandle = std::unique_ptr<CURL, CurlDeleter>;
 using Slist = std::unique_ptr<curl_slist, SlistDeleter>;
 
 // What one transfer should do.
-struct TransferSpec {
+struct TransferPlan {
     long timeout_seconds = 10;
     long connect_timeout_seconds = 0;  // 0: libcurl's default
     bool follow_redirects = false;     // at most MAX_REDIRECTS, each one checked
@@ -154,7 +154,7 @@ size_t collect_body(char* data, size_t size, size_t count, void* user)
     return length;
 }
 
-Transfer perform(const std::string& url, const TransferSpec& spec)
+Transfer perform(const std::string& url, const TransferPlan& plan)
 {
     Transfer out;
     CurlHandle handle(curl_easy_init());
@@ -163,7 +163,7 @@ Transfer perform(const std::string& url, const TransferSpec& spec)
         return out;
     }
     CURL* h = handle.get();
-    BodySink sink{&out.body, spec.max_body};
+    BodySink sink{&out.body, plan.max_body};
 
     curl_easy_setopt(h, CURLOPT_URL, url.c_str());
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, collect_body);
@@ -171,15 +171,15 @@ Transfer perform(const std::string& url, const TransferSpec& spec)
     curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, collect_header);
     curl_easy_setopt(h, CURLOPT_HEADERDATA, &out);
     if (CURLSH* share = shared_connections()) curl_easy_setopt(h, CURLOPT_SHARE, share);
-    curl_easy_setopt(h, CURLOPT_TIMEOUT, spec.timeout_seconds);
+    curl_easy_setopt(h, CURLOPT_TIMEOUT, plan.timeout_seconds);
     // Without this, libcurl's resolver time-outs use signals, which is unsafe with threads.
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
     // Refuse early an answer that announces a size over the cap; the write callback catches
     // the ones that do not announce it.
-    curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(spec.max_body));
-    if (spec.connect_timeout_seconds > 0) curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, spec.connect_timeout_seconds);
-    if (spec.user_agent) curl_easy_setopt(h, CURLOPT_USERAGENT, spec.user_agent);
+    curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(plan.max_body));
+    if (plan.connect_timeout_seconds > 0) curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, plan.connect_timeout_seconds);
+    if (plan.user_agent) curl_easy_setopt(h, CURLOPT_USERAGENT, plan.user_agent);
 
     Slist headers;
     auto add_header = [&headers](const std::string& line) {
@@ -188,13 +188,13 @@ Transfer perform(const std::string& url, const TransferSpec& spec)
             headers.reset(longer);
         }
     };
-    if (spec.post_json) {
+    if (plan.post_json) {
         add_header("Content-Type: application/json");
-        curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(spec.post_json->size()));
-        curl_easy_setopt(h, CURLOPT_POSTFIELDS, spec.post_json->c_str());
+        curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(plan.post_json->size()));
+        curl_easy_setopt(h, CURLOPT_POSTFIELDS, plan.post_json->c_str());
     }
-    if (spec.headers) {
-        for (const std::string& line : *spec.headers) add_header(line);
+    if (plan.headers) {
+        for (const std::string& line : *plan.headers) add_header(line);
     }
     if (headers) curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
     Slist resolve(pin_registry_host(h, url));
@@ -223,7 +223,7 @@ std::string redirect_refusal(RedirectCheck check, const std::string& target)
 
 // Every request goes through here: plain http only to this machine, and redirects followed one
 // by one, each checked, at most MAX_REDIRECTS of them.
-Transfer perform_checked(const std::string& url, const TransferSpec& spec)
+Transfer perform_checked(const std::string& url, const TransferPlan& plan)
 {
     std::string at = url;
     for (int hop = 0;; ++hop) {
@@ -232,8 +232,8 @@ Transfer perform_checked(const std::string& url, const TransferSpec& spec)
             t.refused = "refused " + at + ": requests go over https, and plain http only to this machine";
             return t;
         }
-        Transfer t = perform(at, spec);
-        if (!spec.follow_redirects || t.code != CURLE_OK || t.status < 300 || t.status > 399 || t.redirect_url.empty())
+        Transfer t = perform(at, plan);
+        if (!plan.follow_redirects || t.code != CURLE_OK || t.status < 300 || t.status > 399 || t.redirect_url.empty())
             return t;
         if (hop == MAX_REDIRECTS) {
             t.code = CURLE_TOO_MANY_REDIRECTS;
@@ -322,13 +322,13 @@ milliseconds back_off(int retry, bool capped)
 // One request as its service's pace, its deadline and its retries allow: the last transfer made.
 // out_of_time is set when the deadline ended the trying (with no transfer made when the first
 // turn already came too late).
-Transfer exchange(const CurlHttp::Sleep& sleep, const std::string& url, TransferSpec spec, const Deadline& deadline,
+Transfer exchange(const CurlHttp::Sleep& sleep, const std::string& url, TransferPlan plan, const Deadline& deadline,
                   int retries_on_429, bool& out_of_time)
 {
     out_of_time = false;
     ServiceAccess access = access_for(url);
-    spec.headers = &access.headers;
-    const long timeout = spec.timeout_seconds;
+    plan.headers = &access.headers;
+    const long timeout = plan.timeout_seconds;
     int retry = 0;
     int transport_retries = 0;
     for (;;) {
@@ -347,11 +347,11 @@ Transfer exchange(const CurlHttp::Sleep& sleep, const std::string& url, Transfer
                 out_of_time = true;
                 return Transfer{};
             }
-            spec.timeout_seconds = std::min<long>(timeout, static_cast<long>(left));
+            plan.timeout_seconds = std::min<long>(timeout, static_cast<long>(left));
         }
-        Transfer t = perform_checked(url, spec);
+        Transfer t = perform_checked(url, plan);
         std::optional<milliseconds> wait;
-        if (transport_error(t, spec.max_body)) {
+        if (transport_error(t, plan.max_body)) {
             if (deadline && transport_retryable(t) && transport_retries < TRANSPORT_RETRIES) {
                 ++transport_retries;
                 wait = back_off(retry, true);
@@ -379,14 +379,14 @@ Transfer exchange(const CurlHttp::Sleep& sleep, const std::string& url, Transfer
 
 JsonReply CurlHttp::get_json(const std::string& url, int timeout_seconds)
 {
-    TransferSpec spec;
-    spec.timeout_seconds = std::max(timeout_seconds, 1);
-    spec.follow_redirects = true;
+    TransferPlan plan;
+    plan.timeout_seconds = std::max(timeout_seconds, 1);
+    plan.follow_redirects = true;
     bool out_of_time = false;
-    Transfer t = exchange(m_sleep, url, spec, std::nullopt, 0, out_of_time);
+    Transfer t = exchange(m_sleep, url, plan, std::nullopt, 0, out_of_time);
 
     JsonReply reply;
-    if (auto error = transport_error(t, spec.max_body)) {
+    if (auto error = transport_error(t, plan.max_body)) {
         reply.error = *error;  // no status: no whole answer arrived
         return reply;
     }
@@ -428,28 +428,28 @@ HttpReply finished_reply(Transfer&& t, size_t max_body, bool out_of_time, bool a
 
 HttpReply CurlHttp::get(const std::string& url, const GetOptions& options)
 {
-    TransferSpec spec;
-    spec.timeout_seconds = std::max(options.timeout_seconds, 2);
-    spec.connect_timeout_seconds = CONNECT_TIMEOUT_SECONDS;
-    spec.follow_redirects = true;
-    spec.user_agent = USER_AGENT;
-    spec.max_body = options.max_body;
+    TransferPlan plan;
+    plan.timeout_seconds = std::max(options.timeout_seconds, 2);
+    plan.connect_timeout_seconds = CONNECT_TIMEOUT_SECONDS;
+    plan.follow_redirects = true;
+    plan.user_agent = USER_AGENT;
+    plan.max_body = options.max_body;
     bool out_of_time = false;
-    Transfer t = exchange(m_sleep, url, spec, options.deadline, HTTP_GET_RETRIES_ON_429, out_of_time);
-    return finished_reply(std::move(t), spec.max_body, out_of_time, options.accept_404);
+    Transfer t = exchange(m_sleep, url, plan, options.deadline, HTTP_GET_RETRIES_ON_429, out_of_time);
+    return finished_reply(std::move(t), plan.max_body, out_of_time, options.accept_404);
 }
 
 HttpReply CurlHttp::post_json(const std::string& url, const std::string& body, const PostOptions& options)
 {
-    TransferSpec spec;
-    spec.timeout_seconds = std::max(options.timeout_seconds, 1);
-    spec.connect_timeout_seconds = CONNECT_TIMEOUT_SECONDS;
-    spec.user_agent = USER_AGENT;
-    spec.post_json = &body;
-    spec.max_body = options.max_body;
+    TransferPlan plan;
+    plan.timeout_seconds = std::max(options.timeout_seconds, 1);
+    plan.connect_timeout_seconds = CONNECT_TIMEOUT_SECONDS;
+    plan.user_agent = USER_AGENT;
+    plan.post_json = &body;
+    plan.max_body = options.max_body;
     bool out_of_time = false;
-    Transfer t = exchange(m_sleep, url, spec, options.deadline, std::max(options.attempts, 1) - 1, out_of_time);
-    return finished_reply(std::move(t), spec.max_body, out_of_time, false);
+    Transfer t = exchange(m_sleep, url, plan, options.deadline, std::max(options.attempts, 1) - 1, out_of_time);
+    return finished_reply(std::move(t), plan.max_body, out_of_time, false);
 }
 
 Http& default_http()

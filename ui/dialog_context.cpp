@@ -12,9 +12,9 @@ bool DialogContext::refuseWhenBusy() const
     return true;
 }
 
-void DialogContext::startAction(const ActionSpec& spec, std::function<std::string(TradeServices&)> routine) const
+void DialogContext::startAction(const ActionSpec& plan, std::function<std::string(TradeServices&)> routine) const
 {
-    controller().runAction(spec, [services = m_services, routine = std::move(routine)](MarketServices&) {
+    controller().runAction(plan, [services = m_services, routine = std::move(routine)](MarketServices&) {
         return routine(*services);
     });
 }

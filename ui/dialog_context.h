@@ -59,7 +59,7 @@ public:
 
     // Starts a trade routine: busy with the action's tile, its status line, and a worker whose
     // result text reaches the controller (also when the dialog that asked has long closed).
-    void startAction(const ActionSpec& spec, std::function<std::string(TradeServices&)> routine) const;
+    void startAction(const ActionSpec& plan, std::function<std::string(TradeServices&)> routine) const;
 
     // The message window titled title.
     void refuse(const QString& title, const std::string& text) const;

@@ -284,10 +284,10 @@ bool MarketController::beginAction(const QString& title, Action tile, const std:
     return true;
 }
 
-void MarketController::runAction(const ActionSpec& spec, std::function<std::string(MarketServices&)> routine)
+void MarketController::runAction(const ActionSpec& plan, std::function<std::string(MarketServices&)> routine)
 {
-    setBusy(true, spec.tile);
-    setStatus(spec.busy_status);
+    setBusy(true, plan.tile);
+    setStatus(plan.busy_status);
     runJob<std::string>(
         [routine = std::move(routine)](MarketServices& services) -> std::string {
             try {
@@ -298,13 +298,13 @@ void MarketController::runAction(const ActionSpec& spec, std::function<std::stri
                 return "error: the action stopped unexpectedly.";
             }
         },
-        [this, spec](std::string result) {
-            finishAction(spec, result);
+        [this, plan](std::string result) {
+            finishAction(plan, result);
             emit workerDone();
         });
 }
 
-void MarketController::finishAction(const ActionSpec& spec, const std::optional<std::string>& result)
+void MarketController::finishAction(const ActionSpec& plan, const std::optional<std::string>& result)
 {
     setBusy(false);
     if (!result) {
@@ -312,13 +312,13 @@ void MarketController::finishAction(const ActionSpec& spec, const std::optional<
         reloadBook(true);
         return;
     }
-    const ActionOutcome outcome = action_outcome(spec.done_text, *result);
+    const ActionOutcome outcome = action_outcome(plan.done_text, *result);
     setStatus(outcome.status);
-    if (spec.list_post && outcome.success && !outcome.txid.empty()) {
+    if (plan.list_post && outcome.success && !outcome.txid.empty()) {
         m_pending_id = ascii_lower(outcome.txid);
         m_pending_retries = 0;
     }
-    showMessage(QString::fromStdString(spec.title.empty() ? std::string("Tavrin Agoran") : spec.title),
+    showMessage(QString::fromStdString(plan.title.empty() ? std::string("Tavrin Agoran") : plan.title),
                 QString::fromStdString(outcome.text), QString::fromStdString(outcome.txid));
     // A quiet reload, so that the status line keeps the result until something new happens.
     reloadBook(true);

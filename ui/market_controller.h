@@ -94,11 +94,11 @@ public:
     bool beginAction(const QString& title, Action tile, const std::string& status);
     // Runs a routine on a worker while busy with the action's tile; its result text comes back
     // to finishAction (also when the dialog that asked has closed).
-    void runAction(const ActionSpec& spec, std::function<std::string(MarketServices&)> routine);
+    void runAction(const ActionSpec& plan, std::function<std::string(MarketServices&)> routine);
     // An action's result: busy state cleared, the result on the status line (kept there: the
     // book and the balance are reloaded quietly) and in the message window. A list post's txid
     // is re-polled until it shows as live. No result means the plain "Done.".
-    void finishAction(const ActionSpec& spec, const std::optional<std::string>& result);
+    void finishAction(const ActionSpec& plan, const std::optional<std::string>& result);
     // Runs job on a worker and hands its result to done on the UI thread (nothing runs after
     // the controller is gone).
     template <class Result>
