@@ -16,6 +16,10 @@ namespace core {
 // is handled, the most negative one included.
 std::string format_bsv(Amount sats);
 
+// The same form for an unsigned count of satoshis as posts carry it (a price or a payment):
+// every value up to 2^64 - 1 prints as itself, never as a negative amount.
+std::string format_bsv_sats(uint64_t sats);
+
 // Parses an amount in BSV typed by the user: digits, optionally "." and more digits, nothing
 // else (no sign, blank, comma or exponent; the text is not trimmed). At least one digit is
 // needed; "1." and ".5" are accepted; fraction digits after the eighth are ignored (truncated,

@@ -115,7 +115,8 @@ void client_calls(unsigned call, net::Http& http)
     case 20: (void)reg.identity_key("alice"); break;
     default:
         (void)reg.ident_txids();
-        (void)reg.oi_tx_json(TXID);
+        (void)reg.oi_tx(TXID);
+        (void)woc.txs_hex({TXID, TXID});
         (void)reg.submit("00");
         (void)reg.architects();
         (void)reg.claim_paymail("{}");
