@@ -2,12 +2,12 @@
 
 #include <chrono>
 #include <map>
-#include <mutex>
 
 #include "book/post.h"
 #include "book/signing.h"
 #include "core/hex.h"
 #include "core/key.h"
+#include "core/mutex.h"
 
 namespace book {
 namespace {
@@ -20,11 +20,11 @@ struct CachedKey {
     Clock::time_point fetched;
 };
 
-std::mutex g_identity_mutex;
-std::map<std::string, CachedKey> g_identity_keys;  // lower-case handle "@" domain -> key
+core::Mutex g_identity_mutex;
+std::map<std::string, CachedKey> g_identity_keys AGORAN_GUARDED_BY(g_identity_mutex);  // lower-case handle "@" domain -> key
 
-std::mutex g_architects_mutex;
-std::map<std::string, std::vector<std::string>> g_last_architects;  // registry base -> keys
+core::Mutex g_architects_mutex;
+std::map<std::string, std::vector<std::string>> g_last_architects AGORAN_GUARDED_BY(g_architects_mutex);  // registry base -> keys
 
 // A key as the registry gives it, compressed; "" when it is not one.
 std::string compressed_key(std::string_view hex)
@@ -56,7 +56,7 @@ std::optional<std::string> identity_key_lookup(std::string_view handle, const Bo
     const std::string lookup_key = name + "@" + domain;
 
     {
-        std::lock_guard<std::mutex> lock(g_identity_mutex);
+        core::MutexLock lock(g_identity_mutex);
         auto it = g_identity_keys.find(lookup_key);
         if (it != g_identity_keys.end() && Clock::now() - it->second.fetched < IDENTITY_KEY_LIFETIME) {
             return it->second.key;
@@ -71,14 +71,14 @@ std::optional<std::string> identity_key_lookup(std::string_view handle, const Bo
     }
     std::string key = compressed_key(*answer);
     if (key.empty()) return std::string();
-    std::lock_guard<std::mutex> lock(g_identity_mutex);
+    core::MutexLock lock(g_identity_mutex);
     g_identity_keys[lookup_key] = CachedKey{key, Clock::now()};
     return key;
 }
 
 void clear_identity_cache()
 {
-    std::lock_guard<std::mutex> lock(g_identity_mutex);
+    core::MutexLock lock(g_identity_mutex);
     g_identity_keys.clear();
 }
 
@@ -107,7 +107,7 @@ std::optional<std::vector<std::string>> architect_keys(const BookServices& servi
 std::vector<std::string> architect_keys_for_reduction(const BookServices& services)
 {
     std::optional<std::vector<std::string>> keys = architect_keys(services);
-    std::lock_guard<std::mutex> lock(g_architects_mutex);
+    core::MutexLock lock(g_architects_mutex);
     if (keys) {
         g_last_architects[services.config->registry] = *keys;
         return *keys;

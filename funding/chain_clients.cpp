@@ -1,8 +1,8 @@
 #include "funding/chain_clients.h"
 
 #include <atomic>
-#include <mutex>
 
+#include "core/mutex.h"
 #include "net/http_client.h"
 #include "net/service_config.h"
 
@@ -11,8 +11,8 @@ namespace funding {
 namespace {
 
 std::atomic<net::Http*> g_http{nullptr};
-std::mutex g_timing_mutex;
-PollTiming g_timing;
+core::Mutex g_timing_mutex;
+PollTiming g_timing AGORAN_GUARDED_BY(g_timing_mutex);
 
 } // namespace
 
@@ -32,13 +32,13 @@ void set_funding_http(net::Http* http)
 
 PollTiming poll_timing()
 {
-    std::lock_guard<std::mutex> guard(g_timing_mutex);
+    core::MutexLock guard(g_timing_mutex);
     return g_timing;
 }
 
 void set_poll_timing(PollTiming timing)
 {
-    std::lock_guard<std::mutex> guard(g_timing_mutex);
+    core::MutexLock guard(g_timing_mutex);
     g_timing = timing;
 }
 

@@ -1,15 +1,15 @@
 #include "funding/known_balance.h"
 
-#include <mutex>
 
+#include "core/mutex.h"
 #include "wallet/balance.h"
 
 namespace funding {
 
 namespace {
 
-std::mutex g_mutex;
-BalanceSource g_source;
+core::Mutex g_mutex;
+BalanceSource g_source AGORAN_GUARDED_BY(g_mutex);
 
 std::optional<core::Amount> wallet_cached_balance()
 {
@@ -22,7 +22,7 @@ std::optional<core::Amount> wallet_cached_balance()
 
 void set_known_balance_source(BalanceSource source)
 {
-    std::lock_guard<std::mutex> guard(g_mutex);
+    core::MutexLock guard(g_mutex);
     g_source = std::move(source);
 }
 
@@ -30,7 +30,7 @@ std::optional<core::Amount> known_balance()
 {
     BalanceSource source;
     {
-        std::lock_guard<std::mutex> guard(g_mutex);
+        core::MutexLock guard(g_mutex);
         source = g_source;
     }
     return source ? source() : wallet_cached_balance();

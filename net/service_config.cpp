@@ -1,13 +1,13 @@
 #include "net/service_config.h"
 
 #include <fstream>
-#include <mutex>
 #include <sstream>
 #include <system_error>
 #include <utility>
 
 #include "core/json_get.h"
 #include "core/log.h"
+#include "core/mutex.h"
 #include "net/pace.h"
 #include "net/url_policy.h"
 #include "platform/data_dir.h"
@@ -74,8 +74,8 @@ bool is_host_name(const std::string& text)
 }
 
 struct ServicesSlot {
-    std::mutex mutex;
-    std::shared_ptr<const ServiceConfig> config;
+    core::Mutex mutex;
+    std::shared_ptr<const ServiceConfig> config AGORAN_GUARDED_BY(mutex);
 };
 
 ServicesSlot& services_slot()
@@ -204,12 +204,12 @@ std::shared_ptr<const ServiceConfig> current_services()
 {
     auto& slot = services_slot();
     {
-        std::lock_guard<std::mutex> lock(slot.mutex);
+        core::MutexLock lock(slot.mutex);
         if (slot.config) return slot.config;
     }
     // Loaded outside the lock (it touches the disk); the first store wins.
     auto loaded = std::make_shared<const ServiceConfig>(load_services(services_file_path()));
-    std::lock_guard<std::mutex> lock(slot.mutex);
+    core::MutexLock lock(slot.mutex);
     if (!slot.config) {
         slot.config = std::move(loaded);
         register_service_access(*slot.config);
@@ -222,7 +222,7 @@ void set_current_services(ServiceConfig config)
     auto fresh = std::make_shared<const ServiceConfig>(std::move(config));
     register_service_access(*fresh);
     auto& slot = services_slot();
-    std::lock_guard<std::mutex> lock(slot.mutex);
+    core::MutexLock lock(slot.mutex);
     slot.config = std::move(fresh);
 }
 

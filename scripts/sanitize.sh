@@ -23,7 +23,9 @@ case "$mode" in
 address)
   build=build-asan
   # -O1 with line tables: sanitizer reports keep their file and line, the build stays fast.
-  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=None -DCMAKE_CXX_FLAGS="-O1 -gline-tables-only" \
+  # clang also checks that data marked AGORAN_GUARDED_BY is touched only under its mutex.
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=None \
+    -DCMAKE_CXX_FLAGS="-O1 -gline-tables-only -Wthread-safety -Werror=thread-safety" \
     -DCMAKE_CXX_COMPILER=clang++-14 \
     -DAGORAN_SANITIZE=address -DAGORAN_BUILD_FUZZ=ON -DAGORAN_BUILD_UI=OFF -DAGORAN_BUILD_BENCH=OFF \
     -DAGORAN_TEST_DIRS="$library_suites" -DAGORAN_WERROR=OFF >/dev/null

@@ -1,10 +1,10 @@
 #include "wallet/app_binding.h"
 
 #include <fstream>
-#include <mutex>
 #include <sstream>
 
 #include "core/json_get.h"
+#include "core/mutex.h"
 #include "platform/atomic_file.h"
 #include "wallet/data_paths.h"
 #include "wallet/registry.h"
@@ -23,18 +23,18 @@ struct AppState {
     std::string active_id;
 };
 
-std::mutex g_app_mutex;
-AppState g_app;  // guarded by g_app_mutex
+core::Mutex g_app_mutex;
+AppState g_app AGORAN_GUARDED_BY(g_app_mutex);
 
 AppState app_snapshot()
 {
-    std::lock_guard<std::mutex> guard(g_app_mutex);
+    core::MutexLock guard(g_app_mutex);
     return g_app;
 }
 
 void set_active_id(const std::string& id)
 {
-    std::lock_guard<std::mutex> guard(g_app_mutex);
+    core::MutexLock guard(g_app_mutex);
     g_app.active_id = id;
 }
 
@@ -98,7 +98,7 @@ void register_app(const std::string& instance_id, const std::string& app_name_te
 {
     RegistryLock lock;
     {
-        std::lock_guard<std::mutex> guard(g_app_mutex);
+        core::MutexLock guard(g_app_mutex);
         g_app.registered = true;
         g_app.app = app_name_text.empty() ? "App" : app_name_text;
         g_app.instance = instance_id.empty() ? "." : instance_id;
@@ -121,7 +121,7 @@ void register_app(const std::string& instance_id, const std::string& app_name_te
 
 void unregister_app()
 {
-    std::lock_guard<std::mutex> guard(g_app_mutex);
+    core::MutexLock guard(g_app_mutex);
     g_app = AppState();
 }
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <chrono>
 #include <map>
-#include <mutex>
 
 #include "core/json_get.h"
+#include "core/mutex.h"
 #include "net/http_client.h"
 #include "net/service_config.h"
 #include "wallet/data_paths.h"
@@ -23,10 +23,10 @@ namespace {
 constexpr size_t HISTORY_POINTS_MAX = 1000;
 
 struct BalanceState {
-    std::mutex mutex;
-    std::string key;  // the wallet the balance belongs to
-    CachedBalance balance;
-    std::map<std::string, uint32_t> cursor;  // per wallet key: next receive index to scan
+    core::Mutex mutex;
+    std::string key AGORAN_GUARDED_BY(mutex);  // the wallet the balance belongs to
+    CachedBalance balance AGORAN_GUARDED_BY(mutex);
+    std::map<std::string, uint32_t> cursor AGORAN_GUARDED_BY(mutex);  // per wallet key: next receive index to scan
 };
 
 BalanceState& balance_state()
@@ -84,7 +84,7 @@ CachedBalance cached_balance()
 {
     const std::string key = wallet_key();
     BalanceState& b = balance_state();
-    std::lock_guard<std::mutex> guard(b.mutex);
+    core::MutexLock guard(b.mutex);
     if (b.key != key) return {};
     return b.balance;
 }
@@ -93,7 +93,7 @@ void set_cached_balance(core::Amount sats)
 {
     const std::string key = wallet_key();
     BalanceState& b = balance_state();
-    std::lock_guard<std::mutex> guard(b.mutex);
+    core::MutexLock guard(b.mutex);
     b.key = key;
     b.balance = {sats, true};
 }
@@ -123,7 +123,7 @@ std::string refresh_wallet_balance(const net::WocClient& woc)
         uint32_t start = shown + 1;
         {
             BalanceState& b = balance_state();
-            std::lock_guard<std::mutex> guard(b.mutex);
+            core::MutexLock guard(b.mutex);
             start = std::max(start, b.cursor[key]);
         }
         const uint32_t end = shown + RECEIVE_GAP_LIMIT;
@@ -139,7 +139,7 @@ std::string refresh_wallet_balance(const net::WocClient& woc)
             if (batch.empty() || !highest_used(woc, batch, hit)) return "error: could not read the balance.";
             {
                 BalanceState& b = balance_state();
-                std::lock_guard<std::mutex> guard(b.mutex);
+                core::MutexLock guard(b.mutex);
                 b.cursor[key] = last + 1;
             }
             if (!hit) break;
@@ -177,7 +177,7 @@ std::string refresh_wallet_balance(const net::WocClient& woc)
         WalletLock lock;
         if (wallet_key() != key) return "error: wallet changed.";
         BalanceState& b = balance_state();
-        std::lock_guard<std::mutex> guard(b.mutex);
+        core::MutexLock guard(b.mutex);
         b.key = key;
         b.balance = {total, true};
     }
