@@ -14,6 +14,8 @@
 #include "core/message.h"
 #include "net/market_addresses.h"
 #include "platform/process.h"
+#include "tx/bsv20.h"
+#include "tx/inscription.h"
 #include "tx/outpoint.h"
 #include "tx/script.h"
 #include "tx/serialize.h"
@@ -208,6 +210,11 @@ tx::TxInput Forger::coin(int64_t sats) const
     in.value = sats;
     in.pub_key_hash = m_hash;
     return in;
+}
+
+tx::TxOutput Forger::transfer(const std::string& token_id, const std::string& amt) const
+{
+    return {1, tx::inscription_script(m_hash, tx::BSV20_CONTENT_TYPE, core::as_bytes(tx::bsv20_transfer_json(token_id, amt)))};
 }
 
 bool Forger::sign(std::vector<tx::TxInput>& inputs, const std::vector<tx::TxOutput>& outputs, size_t index) const
