@@ -164,6 +164,10 @@ TEST_F(TradeEndToEnd, ATokenLotSellsInTwoParts)
     std::string sale = complete(*alice, offer);
     ASSERT_FALSE(sale.empty());
     refused(alice->cli({"complete", offer.value("id", "")}), "error: this sale already went through.");
+    // None of Bob's change became Alice's pending change.
+    json pending = json::parse(read_file(alice->data_dir() / "ord_snap" / (alice->wallet_id() + "_change.json")), nullptr, false);
+    ASSERT_TRUE(pending.is_object() && pending.contains("coins"));
+    for (const auto& c : pending["coins"]) EXPECT_NE(c.value("addr", ""), bob->receive_address()) << c.dump();
 
     // Bob holds 3; Alice holds the other 7 in the sale's leftover output, now the reserve.
     EXPECT_EQ(units(*bob, token), 3u);
