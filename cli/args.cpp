@@ -1,6 +1,7 @@
 #include "cli/args.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace cli {
 namespace {
@@ -63,6 +64,18 @@ ParsedArgs refused(std::string error)
     return {std::nullopt, std::move(error)};
 }
 
+constexpr int64_t LAST_MOMENT = 253402300799;  // 9999-12-31 23:59:59 UTC
+
+// The value of --at: plain digits, above 0, before the year 10000.
+std::optional<int64_t> moment_of(const std::string& text)
+{
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
+    int64_t value = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || value <= 0 || value > LAST_MOMENT) return std::nullopt;
+    return value;
+}
+
 } // namespace
 
 std::string Invocation::option(const std::string& name, const std::string& fallback) const
@@ -73,15 +86,30 @@ std::string Invocation::option(const std::string& name, const std::string& fallb
 
 ParsedArgs parse_args(const std::vector<std::string>& argv)
 {
-    if (argv.empty()) return refused("no command given. Try: agoran-cli help");
     Invocation inv;
-    inv.command = argv.front();
+    size_t first = 0;
+    while (first < argv.size() && (argv[first] == "--at" || argv[first].rfind("--at=", 0) == 0)) {
+        std::optional<std::string> value;
+        if (argv[first] == "--at") {
+            if (first + 1 < argv.size()) value = argv[++first];
+        } else {
+            value = argv[first].substr(5);
+        }
+        ++first;
+        if (!value) return refused("--at needs a value.");
+        if (inv.at != 0) return refused("--at is given twice.");
+        std::optional<int64_t> at = moment_of(*value);
+        if (!at) return refused("--at takes a moment in whole seconds since 1970 (UTC), above 0 and before the year 10000.");
+        inv.at = *at;
+    }
+    if (first >= argv.size()) return refused("no command given. Try: agoran-cli help");
+    inv.command = argv[first];
     if (inv.command == "--help" || inv.command == "-h") inv.command = "help";
     const CommandShape* shape = find_shape(inv.command);
     if (!shape) return refused("unknown command \"" + inv.command + "\". Try: agoran-cli help");
 
     bool options_done = false;
-    for (size_t i = 1; i < argv.size(); ++i) {
+    for (size_t i = first + 1; i < argv.size(); ++i) {
         const std::string& word = argv[i];
         if (options_done || word.size() < 3 || word.rfind("--", 0) != 0) {
             if (word == "--") {
@@ -122,8 +150,10 @@ ParsedArgs parse_args(const std::vector<std::string>& argv)
 std::string usage_text()
 {
     std::string text =
-        "usage: agoran-cli COMMAND [ARGUMENTS]\n"
-        "The data directory is TavrinNode under LOCALAPPDATA, shared with Pursa.\n\n";
+        "usage: agoran-cli [--at SECONDS] COMMAND [ARGUMENTS]\n"
+        "The data directory is TavrinNode under LOCALAPPDATA, shared with Pursa.\n"
+        "--at SECONDS acts at that moment (Unix seconds, UTC) instead of the computer's clock: posts are\n"
+        "stamped with it and listings expire against it.\n\n";
     for (const auto& shape : shapes()) text += "  agoran-cli " + shape.usage + "\n      " + shape.summary + "\n";
     text +=
         "\nExit status: 0 on success, 1 on an error, 3 when book or history printed what it could read but\n"

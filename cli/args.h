@@ -2,6 +2,7 @@
 // into an Invocation. Pure; no I/O.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <set>
@@ -11,6 +12,7 @@
 namespace cli {
 
 struct Invocation {
+    int64_t at = 0;  // --at: the moment the market acts at (Unix seconds), 0 for the system clock
     std::string command;
     std::vector<std::string> args;              // positional arguments after the command
     std::map<std::string, std::string> options;  // "--price 1.5" or "--price=1.5" -> {"price", "1.5"}
@@ -27,10 +29,11 @@ struct ParsedArgs {
     std::string error;  // a sentence for the user when invocation is empty
 };
 
-// Reads the arguments after the program name. The first word is the command; "--" ends the
+// Reads the arguments after the program name. Global options come first (--at SECONDS: whole
+// Unix seconds above 0, before the year 10000); the next word is the command; "--" ends the
 // options (every later word is positional). Unknown commands, unknown or repeated options, a
-// missing option value, a missing required option and a wrong number of positional arguments
-// are refused with a sentence that names the problem.
+// missing or malformed option value, a missing required option and a wrong number of positional
+// arguments are refused with a sentence that names the problem.
 ParsedArgs parse_args(const std::vector<std::string>& argv);
 
 // The help text listing every command.

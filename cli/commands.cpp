@@ -225,7 +225,7 @@ int cmd_list(const Invocation& inv, std::ostream& out)
     }
     trade::ListRequest request{*lot, inv.option("qty", "1"), inv.option("price"), inv.option("note")};
     core::log_progress("Posting listing (0.01 BSV + 1 sat)...");
-    return finish(out, trade::list_lot(request, core::system_seconds()));
+    return finish(out, trade::list_lot(request, core::market_time()));
 }
 
 int cmd_buy(const Invocation& inv, std::ostream& out)

@@ -9,6 +9,7 @@
 #include "cli/args.h"
 #include "cli/commands.h"
 #include "core/log.h"
+#include "core/market_clock.h"
 #include "platform/crash_dumps.h"
 
 int main(int argc, char** argv)
@@ -20,6 +21,7 @@ int main(int argc, char** argv)
         std::cerr << "error: " << parsed.error << "\n";
         return 1;
     }
+    if (parsed.invocation->at > 0) core::set_market_time(parsed.invocation->at);
     core::set_log_sink([](core::LogLevel level, const std::string& text) {
         const char* mark = level == core::LogLevel::Progress ? "... " : (level == core::LogLevel::Warning ? "warning: " : "error: ");
         std::cerr << mark << text << (text.ends_with("\n") ? "" : "\n") << std::flush;

@@ -1,7 +1,7 @@
 // The time the market acts at, in Unix seconds. Posts are stamped with it and listings expire
 // against it. It is the system clock unless the program fixes another moment: a tool that
-// writes a market's past (agoran-cli --at) acts at each moment of that past in turn, and every
-// rule that reads the time sees that moment.
+// writes a market's past acts at each moment of that past in turn, agoran-cli --at acts at the
+// moment it is given, and every rule that reads the time sees that moment.
 #pragma once
 
 #include <cstdint>

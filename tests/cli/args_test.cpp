@@ -62,6 +62,22 @@ TEST(CliArgs, RefusalsNameTheProblem)
     EXPECT_EQ(parse({"buy"}).error, "usage: agoran-cli buy LISTING [--qty N]");
     EXPECT_EQ(parse({"complete", "a", "b"}).error, "usage: agoran-cli complete OFFER");
     EXPECT_FALSE(parse({"unbind", "now"}).invocation);
+    for (const char* at : {"0", "-5", "+5", "12x", "1.5", "", "253402300800", "99999999999999999999"})
+        EXPECT_NE(parse({"--at", at, "balance"}).error.find("--at takes a moment"), std::string::npos) << at;
+    EXPECT_NE(parse({"--at"}).error.find("--at needs a value"), std::string::npos);
+    EXPECT_NE(parse({"--at=5", "--at", "6", "balance"}).error.find("twice"), std::string::npos);
+    EXPECT_NE(parse({"--at", "5"}).error.find("no command"), std::string::npos);
+    EXPECT_NE(parse({"balance", "--at", "5"}).error.find("no option --at"), std::string::npos);
+}
+
+TEST(CliArgs, TheMomentComesBeforeTheCommand)
+{
+    EXPECT_EQ(parse({"balance"}).invocation->at, 0);
+    EXPECT_EQ(parse({"--at", "1700000000", "balance"}).invocation->at, 1'700'000'000);
+    auto parsed = parse({"--at=253402300799", "buy", "id"});
+    ASSERT_TRUE(parsed.invocation) << parsed.error;
+    EXPECT_EQ(parsed.invocation->at, 253'402'300'799);
+    EXPECT_EQ(parsed.invocation->args, std::vector<std::string>{"id"});
 }
 
 TEST(CliArgs, HelpAndUsageListEveryCommand)

@@ -2,11 +2,24 @@
 
 #include <fstream>
 #include <set>
-#include <thread>
 #include <sstream>
 
+#include "book/post.h"
+#include "book/signing.h"
+#include "core/base58.h"
+#include "core/hash.h"
 #include "core/hex.h"
+#include "core/key.h"
+#include "core/market_clock.h"
+#include "core/message.h"
+#include "net/market_addresses.h"
 #include "platform/process.h"
+#include "tx/bsv20.h"
+#include "tx/inscription.h"
+#include "tx/outpoint.h"
+#include "tx/script.h"
+#include "tx/serialize.h"
+#include "tx/sign.h"
 #include "wallet/mnemonic.h"
 
 namespace e2e {
@@ -29,16 +42,6 @@ std::string shown(const std::string& text, const std::string& label)
     return {};
 }
 
-} // namespace
-
-std::string Outcome::last_line() const
-{
-    std::string text = out;
-    while (!text.empty() && text.back() == '\n') text.pop_back();
-    size_t nl = text.rfind('\n');
-    return nl == std::string::npos ? text : text.substr(nl + 1);
-}
-
 std::filesystem::path cli_binary()
 {
     return std::filesystem::path(AGORAN_BINARY_DIR) / "cli" / "agoran-cli";
@@ -49,6 +52,23 @@ std::filesystem::path pursa_binary()
     return std::filesystem::path(AGORAN_BINARY_DIR) / "pursa" / "pursa";
 }
 
+constexpr int64_t POST_FEE = 2'000;
+
+core::Hash160 hash_of_address(std::string_view address)
+{
+    return core::hash160_from_address(address).value_or(core::Hash160{});
+}
+
+} // namespace
+
+std::string Outcome::last_line() const
+{
+    std::string text = out;
+    while (!text.empty() && text.back() == '\n') text.pop_back();
+    size_t nl = text.rfind('\n');
+    return nl == std::string::npos ? text : text.substr(nl + 1);
+}
+
 std::string txid_of(const std::string& result)
 {
     if (result.rfind("success: ", 0) != 0 || result.size() < 9 + 64) return {};
@@ -56,15 +76,17 @@ std::string txid_of(const std::string& result)
     return core::is_hex64(txid) ? txid : std::string();
 }
 
-Trader::Trader(std::string name, const testsupport::Devnet& devnet)
-    : m_name(std::move(name)), m_devnet(devnet), m_data_dir(m_root.path() / "TavrinNode")
+Moments::Moments() : m_last(core::system_seconds()) {}
+
+Trader::Trader(std::string name, const testsupport::Devnet& devnet, Moments& moments)
+    : m_name(std::move(name)), m_devnet(devnet), m_moments(moments), m_data_dir(m_root.path() / "TavrinNode")
 {
     std::filesystem::create_directories(m_data_dir);
     m_devnet.write_services(m_data_dir);
 }
 
 Outcome Trader::run(const std::filesystem::path& program, const std::vector<std::string>& args,
-                std::chrono::seconds timeout) const
+                    std::chrono::seconds timeout) const
 {
     Outcome result;
     auto child = platform::ChildProcess::start(program, args, {"LOCALAPPDATA=" + m_root.path().string()});
@@ -73,34 +95,28 @@ Outcome Trader::run(const std::filesystem::path& program, const std::vector<std:
         return result;
     }
     const auto deadline = Clock::now() + timeout;
+    auto left = [&] { return std::max(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()), std::chrono::milliseconds(1)); };
     while (Clock::now() < deadline) {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        auto line = child->read_line(left);
+        auto line = child->read_line(left());
         if (!line) break;
         result.out += *line + "\n";
     }
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-    auto code = child->wait(std::max(left, std::chrono::milliseconds(1)));
-    if (!code) {
+    if (auto code = child->wait(left())) {
+        result.code = *code;
+    } else {
         child->stop();
         ADD_FAILURE() << m_name << ": " << program.filename() << " did not finish in time";
-        return result;
     }
-    result.code = *code;
     return result;
-}
-
-void next_post_second()
-{
-    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
 }
 
 Outcome Trader::cli(const std::vector<std::string>& args, std::chrono::seconds timeout) const
 {
-    Outcome outcome = run(cli_binary(), args, timeout);
     static const std::set<std::string> posting = {"list", "buy", "complete", "cancel", "cancel-offer", "report"};
-    if (!args.empty() && posting.count(args[0])) next_post_second();
-    return outcome;
+    if (args.empty() || !posting.count(args[0])) return run(cli_binary(), args, timeout);
+    std::vector<std::string> at_moment{"--at", std::to_string(m_moments.next())};
+    at_moment.insert(at_moment.end(), args.begin(), args.end());
+    return run(cli_binary(), at_moment, timeout);
 }
 
 Outcome Trader::pursa(const std::vector<std::string>& args, std::chrono::seconds timeout) const
@@ -110,41 +126,27 @@ Outcome Trader::pursa(const std::vector<std::string>& args, std::chrono::seconds
 
 bool Trader::open(const std::vector<int64_t>& coins)
 {
+    auto failed = [&](const char* step, const Outcome& r) {
+        ADD_FAILURE() << m_name << ": " << step << ": " << r.out;
+        return false;
+    };
     Outcome created = pursa({"create", "--name", m_name});
-    if (created.code != 0 || created.last_line().rfind("success: ", 0) != 0) {
-        ADD_FAILURE() << m_name << ": pursa create: " << created.out;
-        return false;
-    }
+    if (created.code != 0 || created.last_line().rfind("success: ", 0) != 0) return failed("pursa create", created);
     m_wallet_id = created.last_line().substr(9);
-    Outcome named = pursa({"paymail", m_name});
-    if (named.code != 0) {
-        ADD_FAILURE() << m_name << ": pursa paymail: " << named.out;
-        return false;
-    }
+    if (Outcome named = pursa({"paymail", m_name}); named.code != 0) return failed("pursa paymail", named);
     Outcome show = pursa({"show"});
     m_receive = shown(show.out, "receive");
     m_ordinals = shown(show.out, "ordinals");
-    if (m_receive.empty() || m_ordinals.empty()) {
-        ADD_FAILURE() << m_name << ": pursa show: " << show.out;
-        return false;
-    }
+    if (m_receive.empty() || m_ordinals.empty()) return failed("pursa show", show);
     for (int64_t sats : coins) {
         if (m_devnet.fund(m_receive, sats).empty()) return false;
     }
-
     auto approver = platform::ChildProcess::start(pursa_binary(), {"approve", "--wait", "--timeout", "60"},
                                                   {"LOCALAPPDATA=" + m_root.path().string()});
-    if (!approver) {
-        ADD_FAILURE() << "cannot start pursa approve";
-        return false;
-    }
+    if (!approver) return failed("cannot start pursa approve", {});
     Outcome connected = cli({"connect", "--timeout", "60"}, std::chrono::seconds(90));
     approver->wait(std::chrono::milliseconds(10'000));
-    if (connected.code != 0) {
-        ADD_FAILURE() << m_name << ": agoran-cli connect: " << connected.out;
-        return false;
-    }
-    return true;
+    return connected.code == 0 || failed("agoran-cli connect", connected);
 }
 
 nlohmann::json Trader::cli_json(const std::vector<std::string>& args) const
@@ -158,24 +160,14 @@ nlohmann::json Trader::cli_json(const std::vector<std::string>& args) const
     return doc;
 }
 
-nlohmann::json Trader::book() const
-{
-    return cli_json({"book", "--json"});
-}
-
 nlohmann::json Trader::offers() const
 {
     return cli_json({"offers", "--json"});
 }
 
-nlohmann::json Trader::lots() const
-{
-    return cli_json({"lots", "--json"});
-}
-
 nlohmann::json Trader::listing(const std::string& id) const
 {
-    nlohmann::json all = book();
+    nlohmann::json all = cli_json({"book", "--json"});
     if (!all.is_array()) return nullptr;
     for (const auto& l : all) {
         if (l.value("id", "") == id) return l;
@@ -198,6 +190,81 @@ wallet::DerivedKey Trader::key(const wallet::DerivationPath& path) const
         return {};
     }
     return std::move(*derived);
+}
+
+Forger::Forger(std::string handle, const testsupport::Devnet& devnet, Moments& moments)
+    : m_handle(std::move(handle)), m_devnet(devnet), m_moments(moments)
+{
+    m_priv = core::hex_encode(core::sha256(core::as_bytes("forger key of " + m_handle)));
+    m_pub = core::pubkey_from_privkey(m_priv).value_or("");
+    m_address = core::address_from_pubkey(m_pub);
+    m_hash = hash_of_address(m_address);
+    m_devnet.set_identity(m_handle, m_pub);
+}
+
+tx::TxInput Forger::coin(int64_t sats) const
+{
+    tx::TxInput in;
+    in.txid = m_devnet.fund(m_address, sats);
+    in.vout = 0;
+    in.value = sats;
+    in.pub_key_hash = m_hash;
+    return in;
+}
+
+tx::TxOutput Forger::transfer(const std::string& token_id, const std::string& amt) const
+{
+    return {1, tx::inscription_script(m_hash, tx::BSV20_CONTENT_TYPE, core::as_bytes(tx::bsv20_transfer_json(token_id, amt)))};
+}
+
+bool Forger::sign(std::vector<tx::TxInput>& inputs, const std::vector<tx::TxOutput>& outputs, size_t index) const
+{
+    return tx::tx_sign_input(index, inputs, outputs, m_hash, m_priv, m_pub);
+}
+
+std::string Forger::broadcast(const std::vector<tx::TxInput>& inputs, const std::vector<tx::TxOutput>& outputs) const
+{
+    core::Bytes raw = tx::tx_serialize(inputs, outputs);
+    auto reply = m_devnet.post("/woc/v1/bsv/main/tx/raw", nlohmann::json{{"txhex", core::hex_encode(raw)}}.dump());
+    if (reply.status != 200) {
+        ADD_FAILURE() << m_handle << ": broadcast refused: " << reply.status << " " << reply.body;
+        return {};
+    }
+    return tx::tx_id(raw);
+}
+
+std::string Forger::publish(nlohmann::json post, bool house_fee) const
+{
+    post["protocol"] = std::string(book::POST_PROTOCOL);
+    post["location"] = std::string(book::POST_LOCATION);
+    post["handle"] = m_handle;
+    post["actor"] = m_handle;
+    post["paymail"] = m_handle + "@tavrinnode.example";
+    if (!post.contains("ts")) post["ts"] = m_moments.next();
+    post["pubkey"] = m_pub;
+    post["sig"] = core::sign_message_plain(book::signing_string(post), m_priv).value_or("");
+    return copy(post, house_fee);
+}
+
+std::string Forger::copy(const nlohmann::json& post, bool house_fee) const
+{
+    std::string payload = post.dump();
+
+    std::vector<tx::TxOutput> outputs;
+    int64_t spend = POST_FEE + 1;
+    if (house_fee) {
+        outputs.push_back({1'000'000, tx::p2pkh_script(hash_of_address(net::HOUSE_FEE_ADDRESS))});
+        spend += 1'000'000;
+    }
+    outputs.push_back({1, tx::p2pkh_script(hash_of_address(net::BOOK_ORACLE_ADDRESS))});
+    outputs.push_back({0, tx::data_carrier_script(core::as_bytes(payload))});
+    std::vector<tx::TxInput> inputs{coin(spend + 10'000)};
+    outputs.push_back({10'000, tx::p2pkh_script(m_hash)});
+    if (!sign(inputs, outputs, 0)) {
+        ADD_FAILURE() << m_handle << ": cannot sign the post transaction";
+        return {};
+    }
+    return broadcast(inputs, outputs);
 }
 
 } // namespace e2e
