@@ -5,10 +5,12 @@
 # fails (or times out), "survived" when every test passes, "no build" when it does not compile,
 # and "not applicable" when its original text is no longer found exactly once. The source is
 # restored after each mutant, also when the run is interrupted.
-#   bash scripts/mutants.sh [--only REGEX] [--jobs N] [--list]
+#   bash scripts/mutants.sh [--only REGEX] [--jobs N] [--test-jobs N] [--list]
 # Prints one line per mutant and the kill rate (killed / (killed + survived)); the same report
 # goes to build-mutants/mutants-report.txt. Exits non-zero when the unmutated suites fail.
-# CPU heavy: it runs niced; --jobs 1 when others share the machine.
+# CPU heavy: it runs niced; --jobs 1 when others share the machine. --test-jobs (three times
+# --jobs by default) is how many tests run at once: most of their time is spent waiting on the
+# simulator and on poll intervals, not on a core.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,11 +18,13 @@ list=scripts/mutants.list
 build=build-mutants
 only=""
 jobs="$(nproc)"
+test_jobs=""
 list_only=0
 while [ $# -gt 0 ]; do
   case "$1" in
   --only) only="${2:?--only needs a regular expression}"; shift 2 ;;
   --jobs) jobs="${2:?--jobs needs a number}"; shift 2 ;;
+  --test-jobs) test_jobs="${2:?--test-jobs needs a number}"; shift 2 ;;
   --list) list_only=1; shift ;;
   -h | --help) sed -n '2,12p' "$0"; exit 0 ;;
   *) echo "mutants.sh: unknown argument $1" >&2; exit 2 ;;
@@ -128,7 +132,7 @@ build_suites() {
 run_suites() {
   local labels
   labels="^($(IFS='|'; echo "$*"))\$"
-  nice -n 19 ctest --test-dir "$build" -L "$labels" -j"$jobs" --timeout 300 --stop-on-failure \
+  nice -n 19 ctest --test-dir "$build" -L "$labels" -j"${test_jobs:-$((jobs * 3))}" --timeout 300 --stop-on-failure \
     --output-on-failure >"$work/test.log" 2>&1
 }
 
