@@ -26,7 +26,7 @@ while [ $# -gt 0 ]; do
   --jobs) jobs="${2:?--jobs needs a number}"; shift 2 ;;
   --test-jobs) test_jobs="${2:?--test-jobs needs a number}"; shift 2 ;;
   --list) list_only=1; shift ;;
-  -h | --help) sed -n '2,12p' "$0"; exit 0 ;;
+  -h | --help) sed -n '2,14p' "$0"; exit 0 ;;
   *) echo "mutants.sh: unknown argument $1" >&2; exit 2 ;;
   esac
 done
