@@ -203,8 +203,8 @@ TEST_F(Broadcast, TheNetworkIsAskedWithTheWalletLockLetGoAndTheInputsKeptAside)
         other.join();
     };
     Script s;
-    s.woc = FakeHttp::answer(400, "Missing inputs");
-    s.arc = FakeHttp::answer(200, arc_answer("SEEN_ON_NETWORK", ""));
+    s.woc = FakeHttp::reply(400, "Missing inputs");
+    s.arc = FakeHttp::reply(200, arc_answer("SEEN_ON_NETWORK", ""));
     wallet::WalletLock held;  // as offer completion holds it
     EXPECT_EQ(run(s), "success: " + m_txid + std::string(funding::SENT_UNCONFIRMED));
     EXPECT_EQ(submissions, 3u);
