@@ -18,86 +18,26 @@
 #include "net/market_addresses.h"
 #include "tests/book/post_factory.h"
 #include "tests/support/devnet_fixture.h"
+#include "tests/support/fake_http.h"
 #include "tx/raw_tx.h"
 #include "tx/script.h"
 #include "tx/serialize.h"
 
 namespace booktest {
 
-// Forwards to the real client, records every URL, and lets a test answer chosen requests itself
-// or change what the service answered (a lying or a busy service).
-class RecordingHttp final : public net::Http {
+// Records every request, answers through the real client, and lets a test answer chosen
+// requests itself (set_handler) or change what the service answered (set_rewrite).
+class RecordingHttp final : public testsupport::FakeHttp {
 public:
-    // Returns an answer to use instead of asking the service, or nullopt to ask it. body is the
-    // request's body ("" for a GET).
+    RecordingHttp() { pass_through(); }
+
+    // A handler that does not care about the method.
     using Override = std::function<std::optional<net::HttpReply>(const std::string& url, const std::string& body)>;
-    // Changes an answer the service gave.
-    using Rewrite = std::function<void(const std::string& url, net::HttpReply& reply)>;
-
-    net::JsonReply get_json(const std::string& url, int timeout_seconds) override
+    void set_override(Override o)
     {
-        net::GetOptions options;
-        options.timeout_seconds = timeout_seconds;
-        net::HttpReply reply = exchange(url, "", [&] { return m_real.get(url, options); });
-        net::JsonReply json;
-        json.status = reply.status;
-        json.error = reply.error;
-        std::optional<Json> doc = core::parse_json(reply.body);
-        if (doc) json.json = std::move(*doc);
-        json.ok = reply.ok && doc.has_value();
-        return json;
+        if (!o) return set_handler({});
+        set_handler([o](const std::string&, const std::string& url, const std::string& body) { return o(url, body); });
     }
-    net::HttpReply get(const std::string& url, const net::GetOptions& options) override
-    {
-        return exchange(url, "", [&] { return m_real.get(url, options); });
-    }
-    net::HttpReply post_json(const std::string& url, const std::string& body, const net::PostOptions& options) override
-    {
-        return exchange(url, body, [&] { return m_real.post_json(url, body, options); });
-    }
-
-    void set_override(Override o) { m_override = std::move(o); }
-    void set_rewrite(Rewrite r) { m_rewrite = std::move(r); }
-
-    std::vector<std::string> urls() const
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_urls;
-    }
-    // How many recorded URLs contain the text.
-    size_t count(const std::string& part) const
-    {
-        size_t n = 0;
-        for (const std::string& url : urls()) n += url.find(part) != std::string::npos;
-        return n;
-    }
-    void clear()
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_urls.clear();
-    }
-
-private:
-    template <typename Ask>
-    net::HttpReply exchange(const std::string& url, const std::string& body, Ask ask)
-    {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_urls.push_back(url);
-        }
-        if (m_override) {
-            if (std::optional<net::HttpReply> canned = m_override(url, body)) return *canned;
-        }
-        net::HttpReply reply = ask();
-        if (m_rewrite) m_rewrite(url, reply);
-        return reply;
-    }
-
-    net::CurlHttp m_real;
-    Override m_override;
-    Rewrite m_rewrite;
-    mutable std::mutex m_mutex;
-    std::vector<std::string> m_urls;
 };
 
 inline net::HttpReply failed_reply(long status = 503)

@@ -67,71 +67,65 @@ std::vector<PostRecord> market()
     };
 }
 
-TEST(HistoryRows, WithoutAKeyEveryPostIsARow)
+// Each viewer's rows of the market: which posts are theirs, in which role, against whom.
+TEST(HistoryRows, EachViewerSeesTheirOwnRowsInTheirRole)
 {
-    auto rows = history(market(), "");
-    EXPECT_EQ(rows.size(), market().size());
-    const HistoryRow* list = row_of(rows, LISTING_ID);
-    ASSERT_TRUE(list);
-    EXPECT_EQ(list->role, "sell");
-    EXPECT_EQ(list->listing, LISTING_ID);
-    EXPECT_EQ(list->pay_sats, 1000u);  // no pay_sats: the listing's price
-    EXPECT_EQ(list->name, "Token");
-    EXPECT_EQ(list->origin, txid_of(0xee) + "_0");
-}
-
-TEST(HistoryRows, FillWithoutSoldOrPayTakesTheLastOffer)
-{
-    auto rows = history(market(), SELLER.pub);
-    const HistoryRow* sale = row_of(rows, txid_of(0x22));
-    ASSERT_TRUE(sale);
-    EXPECT_EQ(sale->role, "sell");
-    EXPECT_EQ(sale->qty, "4");
-    EXPECT_EQ(sale->pay_sats, 400u);
-    EXPECT_EQ(sale->counterparty, "other");
-    EXPECT_EQ(sale->origin, txid_of(0xee) + "_0");  // from the listing
-}
-
-TEST(HistoryRows, SellerSeesOffersOnHisListingNotOthersRows)
-{
-    auto rows = history(market(), SELLER.pub);
-    // The listing, the fill, and the four offers on his listing; the offer cancel is the buyer's.
-    EXPECT_EQ(rows.size(), 6u);
-    EXPECT_FALSE(row_of(rows, txid_of(0x24)));
-    const HistoryRow* offer = row_of(rows, txid_of(0x25));
-    ASSERT_TRUE(offer);
-    EXPECT_EQ(offer->role, "buy");
-    EXPECT_EQ(offer->counterparty, "seller");
-    EXPECT_FALSE(offer->open);  // open is shown only to the one who made the offer
-}
-
-TEST(HistoryRows, FillOnAListingTheUserOfferedOnIsAPurchase)
-{
-    auto rows = history(market(), BUYER.pub);
-    const HistoryRow* purchase = row_of(rows, txid_of(0x22));
-    ASSERT_TRUE(purchase);
-    EXPECT_EQ(purchase->role, "buy");
-    EXPECT_EQ(purchase->handle, "you");
-    EXPECT_EQ(purchase->counterparty, "seller");
-    EXPECT_FALSE(purchase->open);
-    EXPECT_FALSE(row_of(rows, LISTING_ID));
-    EXPECT_FALSE(row_of(rows, txid_of(0x21)));  // another buyer's offer
-}
-
-TEST(HistoryRows, OpenFlagsFollowTheReducedBook)
-{
-    auto rows = history(market(), BUYER.pub);
-    // The offer made before the fill was cleared by it; the withdrawn one is gone; the last is open.
-    ASSERT_TRUE(row_of(rows, txid_of(0x20)));
-    EXPECT_FALSE(row_of(rows, txid_of(0x20))->open);
-    ASSERT_TRUE(row_of(rows, txid_of(0x23)));
-    EXPECT_FALSE(row_of(rows, txid_of(0x23))->open);
-    ASSERT_TRUE(row_of(rows, txid_of(0x25)));
-    EXPECT_TRUE(row_of(rows, txid_of(0x25))->open);
-    const HistoryRow* withdrawal = row_of(rows, txid_of(0x24));
-    ASSERT_TRUE(withdrawal);
-    EXPECT_EQ(withdrawal->role, "buy");
-    EXPECT_EQ(withdrawal->counterparty, "seller");
+    const std::string none = "(absent)";
+    struct Case {
+        const char* name;
+        std::string viewer;
+        std::string txid;
+        std::string role;  // none: no such row
+        std::string counterparty = "";
+        std::string qty = "";
+        uint64_t pay_sats = 0;
+        bool open = false;
+    };
+    const Case cases[] = {
+        {"without a key the listing is a row at its price", "", LISTING_ID, "sell", "", "", 1000},
+        {"a fill naming nothing takes the last offer", SELLER.pub, txid_of(0x22), "sell", "other", "4", 400},
+        {"the seller sees offers on his listing, never open", SELLER.pub, txid_of(0x25), "buy", "seller", "2", 200},
+        {"the buyer's withdrawal is not the seller's row", SELLER.pub, txid_of(0x24), none},
+        {"a fill on a listing the buyer offered on is a purchase", BUYER.pub, txid_of(0x22), "buy", "seller", "4", 400},
+        {"the buyer does not see the listing", BUYER.pub, LISTING_ID, none},
+        {"nor another buyer's offer", BUYER.pub, txid_of(0x21), none},
+        {"an offer cleared by the fill is closed", BUYER.pub, txid_of(0x20), "buy", "seller", "3", 300},
+        {"a withdrawn offer is closed", BUYER.pub, txid_of(0x23), "buy", "seller", "1", 100},
+        {"the last offer is open", BUYER.pub, txid_of(0x25), "buy", "seller", "2", 200, true},
+        {"the withdrawal is the buyer's", BUYER.pub, txid_of(0x24), "buy", "seller"},
+    };
+    const std::vector<PostRecord> posts = market();
+    EXPECT_EQ(history(posts, "").size(), posts.size());
+    // The listing, the fill, and the four offers on his listing.
+    EXPECT_EQ(history(posts, SELLER.pub).size(), 6u);
+    for (const Case& c : cases) {
+        const auto rows = history(posts, c.viewer);
+        const HistoryRow* row = row_of(rows, c.txid);
+        if (c.role == none) {
+            EXPECT_FALSE(row) << c.name;
+            continue;
+        }
+        ASSERT_TRUE(row) << c.name;
+        EXPECT_EQ(row->role, c.role) << c.name;
+        if (!c.counterparty.empty()) {
+            EXPECT_EQ(row->counterparty, c.counterparty) << c.name;
+        }
+        if (!c.qty.empty()) {
+            EXPECT_EQ(row->qty, c.qty) << c.name;
+        }
+        if (c.pay_sats) {
+            EXPECT_EQ(row->pay_sats, c.pay_sats) << c.name;
+        }
+        EXPECT_EQ(row->open, c.open) << c.name;
+        EXPECT_EQ(row->listing, LISTING_ID) << c.name;
+        EXPECT_EQ(row->name, "Token") << c.name;
+        if (c.role == "sell") {
+            EXPECT_EQ(row->origin, txid_of(0xee) + "_0") << c.name;  // from the listing
+        }
+        if (c.viewer == BUYER.pub && c.txid == txid_of(0x22)) {
+            EXPECT_EQ(row->handle, "you");
+        }
+    }
 }
 
 TEST(HistoryRows, NewestFirstAndEqualTimesInDescendingTxidOrder)
@@ -147,22 +141,18 @@ TEST(HistoryRows, NewestFirstAndEqualTimesInDescendingTxidOrder)
     for (size_t i = 1; i < rows.size(); ++i) EXPECT_GE(rows[i - 1].time, rows[i].time);
 }
 
-TEST(HistoryRows, AnArchitectsForceCancelIsNotTheSellersRow)
+TEST(HistoryRows, ForceCancelsAndFillsThatNameTheirBuyer)
 {
     std::vector<PostRecord> posts = market();
     posts.push_back(act(0x40, Json{{"type", "ag_force_cancel"}}, ARCHITECT, 1100));
-    auto rows = history(posts, SELLER.pub);
-    EXPECT_FALSE(row_of(rows, txid_of(0x40)));
+    posts.push_back(act(0x41, Json{{"type", "ag_fill"}, {"qty", "4"}, {"sold", "2"}, {"pay_sats", 250},
+                                   {"buyer", "buyer"}, {"utxo", txid_of(0xac) + "_1"}}, SELLER, 1200));
+    // An architect's force cancel is not the seller's row.
+    EXPECT_FALSE(row_of(history(posts, SELLER.pub), txid_of(0x40)));
     auto all = history(posts, "");
     ASSERT_TRUE(row_of(all, txid_of(0x40)));
     EXPECT_EQ(row_of(all, txid_of(0x40))->role, "sell");
-}
-
-TEST(HistoryRows, FillWithSoldAndBuyerUsesThem)
-{
-    std::vector<PostRecord> posts = market();
-    posts.push_back(act(0x41, Json{{"type", "ag_fill"}, {"qty", "4"}, {"sold", "2"}, {"pay_sats", 250},
-                                   {"buyer", "buyer"}, {"utxo", txid_of(0xac) + "_1"}}, SELLER, 1200));
+    // A fill naming what was sold and to whom uses that.
     auto rows = history(posts, BUYER.pub);
     const HistoryRow* purchase = row_of(rows, txid_of(0x41));
     ASSERT_TRUE(purchase);
@@ -170,6 +160,7 @@ TEST(HistoryRows, FillWithSoldAndBuyerUsesThem)
     EXPECT_EQ(purchase->pay_sats, 250u);
     EXPECT_EQ(purchase->counterparty, "seller");
     auto seller_rows = history(posts, SELLER.pub);
+    ASSERT_TRUE(row_of(seller_rows, txid_of(0x41)));
     EXPECT_EQ(row_of(seller_rows, txid_of(0x41))->counterparty, "buyer");
 }
 

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "book/book_view.h"
-#include "book/history.h"
 #include "book/identity.h"
 #include "book/load.h"
 #include "book/post_blob.h"
@@ -140,40 +139,6 @@ TEST_F(SignPostTest, AKeyTheRegistryDoesNotPublishFails)
     std::string error;
     EXPECT_FALSE(book::sign_post(post, error, m_services));
     EXPECT_EQ(error, "identity signature did not verify against " + m_services.config->registry_domain + " PKI");
-}
-
-TEST_F(SignPostTest, SignedPostsMakeABookAndAHistory)
-{
-    bind_carol();
-    std::string token = m_devnet->mint(booktest::OTHER_ADDRESS, "100", "TKN", booktest::txid_of(0x33) + "_0");
-    Json listing = booktest::listing_post("10", 1000, booktest::txid_of(0xaa) + "_1");
-    listing["origin"] = token;
-    listing["protocol"] = "TV-Agoran";
-    listing["location"] = "agoran";
-    listing["handle"] = "carol";
-    std::string error;
-    ASSERT_TRUE(book::sign_post(listing, error, m_services)) << error;
-    std::string id = booktest::publish(*m_devnet, listing);
-
-    book::LoadOptions options;
-    options.services = m_services;
-    std::map<std::string, book::Listing> reduced;
-    std::vector<book::Listing> view;
-    ASSERT_TRUE(book::load_book_view(view, reduced, error, options)) << error;
-    ASSERT_EQ(view.size(), 1u);
-    EXPECT_EQ(view[0].id, id);
-    EXPECT_EQ(view[0].status, "live");
-    EXPECT_TRUE(view[0].fee_ok);
-    EXPECT_EQ(view[0].sym, "TKN");
-    EXPECT_EQ(view[0].icon, booktest::txid_of(0x33) + "_0");
-    EXPECT_EQ(reduced.size(), 1u);
-
-    std::vector<book::HistoryRow> rows;
-    ASSERT_TRUE(book::load_history(rows, error, m_key, options)) << error;
-    ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0].type, "ag_list");
-    EXPECT_EQ(rows[0].name, "TKN");
-    EXPECT_EQ(rows[0].role, "sell");
 }
 
 TEST_F(SignPostTest, AFixedMarketTimeStampsThePostsAndDecidesExpiry)

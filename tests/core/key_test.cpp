@@ -9,7 +9,7 @@
 
 #include "core/hash.h"
 #include "core/hex.h"
-#include "tests/core/signature_util.h"
+#include "tests/support/signature_util.h"
 
 namespace {
 

@@ -10,12 +10,12 @@
 #include "funding/coin_state.h"
 #include "funding/outpoint_text.h"
 #include "wallet/wallet_lock.h"
-#include "tests/funding/fake_http.h"
+#include "tests/support/fake_http.h"
 #include "tests/funding/funding_fixture.h"
 
 namespace {
 
-using fundingtest::FakeHttp;
+using testsupport::FakeHttp;
 
 class Broadcast : public fundingtest::FundingTest {
 protected:
@@ -58,9 +58,9 @@ protected:
                 if (url.find("/v1/tx") != std::string::npos) return script.arc;
             }
             if (url.find("/hex") != std::string::npos && script.visible_after_submit && m_submitted) {
-                return FakeHttp::answer(200, script.shown_hex.empty() ? m_hex : script.shown_hex);
+                return FakeHttp::reply(200, script.shown_hex.empty() ? m_hex : script.shown_hex);
             }
-            return FakeHttp::answer(404, "");
+            return FakeHttp::reply(404, "");
         });
         funding::set_funding_http(m_http.get());
         std::string txid;
@@ -87,7 +87,7 @@ protected:
 TEST_F(Broadcast, OracleIndexThatTakesItIsConfirmedOnWhatsOnChain)
 {
     Script s;
-    s.oi = FakeHttp::answer(200, R"({"ok": true})");
+    s.oi = FakeHttp::reply(200, R"({"ok": true})");
     s.visible_after_submit = true;
     EXPECT_EQ(run(s), "success: " + m_txid);
     EXPECT_EQ(m_http->count("/tx/raw"), 0u);
@@ -97,11 +97,11 @@ TEST_F(Broadcast, OracleIndexThatTakesItIsConfirmedOnWhatsOnChain)
 TEST_F(Broadcast, OracleIndexOkFalseGoesStraightToWhatsOnChainWithoutPolling)
 {
     Script s;
-    s.oi = FakeHttp::answer(200, R"({"ok": false})");
-    s.woc = FakeHttp::answer(200, "\"" + std::string(64, 'f') + "\"\n");
+    s.oi = FakeHttp::reply(200, R"({"ok": false})");
+    s.woc = FakeHttp::reply(200, "\"" + std::string(64, 'f') + "\"\n");
     s.visible_after_submit = true;
     EXPECT_EQ(run(s), "success: " + m_txid);
-    auto log = m_http->log();
+    auto log = m_http->urls();
     ASSERT_GE(log.size(), 3u);
     EXPECT_NE(log[0].find("/oi/submit"), std::string::npos);
     EXPECT_NE(log[1].find("/tx/raw"), std::string::npos);  // no look for the transaction in between
@@ -111,11 +111,11 @@ TEST_F(Broadcast, OracleIndexOkFalseGoesStraightToWhatsOnChainWithoutPolling)
 TEST_F(Broadcast, OracleIndexOkAsTextIsNotTaken)
 {
     Script s;
-    s.oi = FakeHttp::answer(200, R"({"ok": "true"})");
-    s.woc = FakeHttp::answer(200, m_txid);
+    s.oi = FakeHttp::reply(200, R"({"ok": "true"})");
+    s.woc = FakeHttp::reply(200, m_txid);
     s.visible_after_submit = true;
     EXPECT_EQ(run(s), "success: " + m_txid);
-    EXPECT_NE(m_http->log()[1].find("/tx/raw"), std::string::npos);
+    EXPECT_NE(m_http->urls()[1].find("/tx/raw"), std::string::npos);
 }
 
 TEST_F(Broadcast, AlreadyKnownToWhatsOnChainIsConfirmedByLookup)
@@ -123,7 +123,7 @@ TEST_F(Broadcast, AlreadyKnownToWhatsOnChainIsConfirmedByLookup)
     for (const char* refusal : {"257: txn-already-known", "258: txn-mempool-conflict", "Transaction already in the mempool"}) {
         m_submitted = false;
         Script s;
-        s.woc = FakeHttp::answer(400, refusal);
+        s.woc = FakeHttp::reply(400, refusal);
         s.visible_after_submit = true;
         EXPECT_EQ(run(s), "success: " + m_txid) << refusal;
         EXPECT_EQ(m_http->count("/v1/tx"), 0u) << refusal;
@@ -134,16 +134,16 @@ TEST_F(Broadcast, AlreadyKnownToWhatsOnChainIsConfirmedByLookup)
 TEST_F(Broadcast, RefusalsCarryArcsReason)
 {
     const std::vector<std::pair<net::HttpReply, std::string>> rows = {
-        {FakeHttp::answer(200, arc_answer("SEEN_IN_ORPHAN_MEMPOOL", "parent not found")),
+        {FakeHttp::reply(200, arc_answer("SEEN_IN_ORPHAN_MEMPOOL", "parent not found")),
          "error: broadcast failed: SEEN_IN_ORPHAN_MEMPOOL: parent not found"},
-        {FakeHttp::answer(200, arc_answer("REJECTED", "Missing inputs")), "error: broadcast failed: REJECTED: Missing inputs"},
-        {FakeHttp::answer(200, "<html>"), "error: broadcast failed: bad arc response"},
+        {FakeHttp::reply(200, arc_answer("REJECTED", "Missing inputs")), "error: broadcast failed: REJECTED: Missing inputs"},
+        {FakeHttp::reply(200, "<html>"), "error: broadcast failed: bad arc response"},
         {FakeHttp::unreachable(), "error: broadcast failed: Couldn't connect to server"},
     };
     for (const auto& [arc, expected] : rows) {
         m_submitted = false;
         Script s;
-        s.woc = FakeHttp::answer(400, "Missing inputs");
+        s.woc = FakeHttp::reply(400, "Missing inputs");
         s.arc = arc;
         EXPECT_EQ(run(s), expected);
     }
@@ -155,19 +155,19 @@ TEST_F(Broadcast, RefusalsCarryArcsReason)
 TEST_F(Broadcast, ATransactionAServiceTookIsSentEvenWhenWhatsOnChainNeverShowsIt)
 {
     bind_wallet();
-    const auto missing = FakeHttp::answer(400, "Missing inputs");
-    const auto arc_refusal = FakeHttp::answer(200, arc_answer("REJECTED", "Missing inputs"));
+    const auto missing = FakeHttp::reply(400, "Missing inputs");
+    const auto arc_refusal = FakeHttp::reply(200, arc_answer("REJECTED", "Missing inputs"));
     struct Row {
         const char* taker;
         net::HttpReply oi, woc, arc;
         size_t looks;  // eight after the first service that takes it, one after each other
     };
     const std::vector<Row> rows = {
-        {"oracle index", FakeHttp::answer(200, R"({"ok": true})"), missing, arc_refusal, 8},
-        {"whatsonchain", FakeHttp::answer(200, R"({"ok": false})"), FakeHttp::answer(200, m_txid), arc_refusal, 8},
-        {"arc", FakeHttp::unreachable(), missing, FakeHttp::answer(200, arc_answer("ANNOUNCED_TO_NETWORK", "")), 8},
-        {"all", FakeHttp::answer(200, R"({"ok": true})"), FakeHttp::answer(200, m_txid),
-         FakeHttp::answer(200, arc_answer("SEEN_ON_NETWORK", "")), 10},
+        {"oracle index", FakeHttp::reply(200, R"({"ok": true})"), missing, arc_refusal, 8},
+        {"whatsonchain", FakeHttp::reply(200, R"({"ok": false})"), FakeHttp::reply(200, m_txid), arc_refusal, 8},
+        {"arc", FakeHttp::unreachable(), missing, FakeHttp::reply(200, arc_answer("ANNOUNCED_TO_NETWORK", "")), 8},
+        {"all", FakeHttp::reply(200, R"({"ok": true})"), FakeHttp::reply(200, m_txid),
+         FakeHttp::reply(200, arc_answer("SEEN_ON_NETWORK", "")), 10},
     };
     for (const auto& row : rows) {
         m_submitted = false;
@@ -203,8 +203,8 @@ TEST_F(Broadcast, TheNetworkIsAskedWithTheWalletLockLetGoAndTheInputsKeptAside)
         other.join();
     };
     Script s;
-    s.woc = FakeHttp::answer(400, "Missing inputs");
-    s.arc = FakeHttp::answer(200, arc_answer("SEEN_ON_NETWORK", ""));
+    s.woc = FakeHttp::reply(400, "Missing inputs");
+    s.arc = FakeHttp::reply(200, arc_answer("SEEN_ON_NETWORK", ""));
     wallet::WalletLock held;  // as offer completion holds it
     EXPECT_EQ(run(s), "success: " + m_txid + std::string(funding::SENT_UNCONFIRMED));
     EXPECT_EQ(submissions, 3u);
@@ -218,7 +218,7 @@ TEST_F(Broadcast, TheNetworkIsAskedWithTheWalletLockLetGoAndTheInputsKeptAside)
 TEST_F(Broadcast, AnotherTransactionsHexIsNoConfirmation)
 {
     Script s;
-    s.woc = FakeHttp::answer(200, m_txid);
+    s.woc = FakeHttp::reply(200, m_txid);
     s.visible_after_submit = true;
     s.shown_hex = core::hex_encode(tx::tx_serialize(m_inputs, {{3999, tx::p2pkh_script(core::Hash160{})}}));
     // WhatsOnChain took it, but the hex it shows is another transaction's: sent, not confirmed.
@@ -233,7 +233,7 @@ TEST_F(Broadcast, UnserialisableTransaction)
     std::string txid = "stale";
     EXPECT_EQ(funding::broadcast_tx(m_inputs, m_outputs, std::nullopt, txid), "error: serialize failed.");
     EXPECT_EQ(txid, "");
-    EXPECT_TRUE(m_http->log().empty());
+    EXPECT_TRUE(m_http->urls().empty());
 }
 
 TEST_F(Broadcast, ConfirmNeedsAWholeTxid)
@@ -242,7 +242,7 @@ TEST_F(Broadcast, ConfirmNeedsAWholeTxid)
     funding::set_funding_http(m_http.get());
     EXPECT_EQ(funding::confirm_tx("abc"), "");
     EXPECT_EQ(funding::confirm_tx(std::string(64, 'g')), "");
-    EXPECT_TRUE(m_http->log().empty());
+    EXPECT_TRUE(m_http->urls().empty());
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 #include "funding/refresh.h"
 #include "net/http_client.h"
 #include "tests/funding/funding_fixture.h"
+#include "tests/support/fake_http.h"
 #include "tx/parse.h"
 #include "wallet/wallet_key.h"
 #include "wallet/wallet_lock.h"
@@ -341,42 +342,30 @@ TEST_F(Pay, SnapshotsKeepAndLearnWhatAnotherProgramRecorded)
 // The program's HTTP client, except that the first broadcast is refused by every service for
 // missing inputs, and WhatsOnChain cannot say whether its inputs are spent until the next
 // broadcast begins. The refused transactions are kept.
-class RefusingFirstBroadcast final : public net::Http {
+class RefusingFirstBroadcast final : public testsupport::FakeHttp {
 public:
-    net::JsonReply get_json(const std::string& url, int timeout_seconds) override
+    RefusingFirstBroadcast()
     {
-        return net::default_http().get_json(url, timeout_seconds);
+        pass_through();
+        set_handler([this](const std::string& method, const std::string& url, const std::string& body) -> std::optional<net::HttpReply> {
+            if (method != "POST") {
+                if (m_phase == Phase::SpentUnanswered && url.find("/spent") != std::string::npos) return reply(503, "busy");
+                return std::nullopt;
+            }
+            if (m_phase == Phase::SpentUnanswered) m_phase = Phase::PassThrough;
+            if (m_phase != Phase::Refusing) return std::nullopt;
+            auto doc = core::parse_json(body);
+            if (doc) m_refused.insert(core::json_string(*doc, core::json_string(*doc, "txhex").empty() ? "rawTx" : "txhex"));
+            if (url.find("/oi/submit") != std::string::npos) return reply(200, R"({"ok": false})");
+            if (url.find("/tx/raw") != std::string::npos) return reply(400, "Missing inputs");
+            m_phase = Phase::SpentUnanswered;
+            return reply(200, R"({"txStatus": "REJECTED", "extraInfo": "Missing inputs"})");
+        });
     }
-    net::HttpReply get(const std::string& url, const net::GetOptions& options) override
-    {
-        if (m_phase == Phase::SpentUnanswered && url.find("/spent") != std::string::npos) return reply(503, "busy");
-        return net::default_http().get(url, options);
-    }
-    net::HttpReply post_json(const std::string& url, const std::string& body, const net::PostOptions& options) override
-    {
-        if (m_phase == Phase::SpentUnanswered) m_phase = Phase::PassThrough;
-        if (m_phase != Phase::Refusing) return net::default_http().post_json(url, body, options);
-        auto doc = core::parse_json(body);
-        if (doc) m_refused.insert(core::json_string(*doc, core::json_string(*doc, "txhex").empty() ? "rawTx" : "txhex"));
-        if (url.find("/oi/submit") != std::string::npos) return reply(200, R"({"ok": false})");
-        if (url.find("/tx/raw") != std::string::npos) return reply(400, "Missing inputs");
-        m_phase = Phase::SpentUnanswered;
-        return reply(200, R"({"txStatus": "REJECTED", "extraInfo": "Missing inputs"})");
-    }
-
     const std::set<std::string>& refused() const { return m_refused; }
 
 private:
     enum class Phase { Refusing, SpentUnanswered, PassThrough };
-    static net::HttpReply reply(long status, std::string body)
-    {
-        net::HttpReply r;
-        r.status = status;
-        r.ok = status < 300;
-        r.body = std::move(body);
-        if (!r.ok) r.error = "HTTP " + std::to_string(status) + " - " + r.body;
-        return r;
-    }
     std::atomic<Phase> m_phase{Phase::Refusing};  // the coin lists are fetched on several threads
     std::set<std::string> m_refused;
 };

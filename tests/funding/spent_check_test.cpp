@@ -3,12 +3,12 @@
 
 #include "funding/chain_clients.h"
 #include "funding/spent_check.h"
-#include "tests/funding/fake_http.h"
+#include "tests/support/fake_http.h"
 #include "tests/funding/funding_fixture.h"
 
 namespace {
 
-using fundingtest::FakeHttp;
+using testsupport::FakeHttp;
 
 class SpentCheck : public fundingtest::FundingTest {
 protected:
@@ -37,7 +37,7 @@ protected:
     {
         m_http = std::make_unique<FakeHttp>([answers](const std::string&, const std::string& url, const std::string&) {
             auto at = url.find("/tx/");
-            if (at == std::string::npos || url.find("/spent") == std::string::npos) return FakeHttp::answer(500, "");
+            if (at == std::string::npos || url.find("/spent") == std::string::npos) return FakeHttp::reply(500, "");
             auto it = answers.find(url[at + 4]);
             return it == answers.end() ? FakeHttp::unreachable() : it->second;
         });
@@ -47,7 +47,7 @@ protected:
 
     static net::HttpReply spent_by(const std::string& txid)
     {
-        return FakeHttp::answer(200, nlohmann::json{{"txid", txid}, {"vin", 0}, {"status", "confirmed"}}.dump());
+        return FakeHttp::reply(200, nlohmann::json{{"txid", txid}, {"vin", 0}, {"status", "confirmed"}}.dump());
     }
 
     std::unique_ptr<FakeHttp> m_http;
@@ -56,10 +56,10 @@ protected:
 TEST_F(SpentCheck, OnlyInputsShownSpentAreGone)
 {
     auto verdict = ask({input('1'), input('2'), input('3'), input('4')},
-                       {{'1', FakeHttp::answer(404, "")},           // unspent
+                       {{'1', FakeHttp::reply(404, "")},           // unspent
                         {'2', spent_by(std::string(64, 'f'))},      // spent elsewhere
-                        {'3', FakeHttp::answer(400, "unknown")},   // unknown to the service: not shown spent
-                        {'4', FakeHttp::answer(404, "")}});
+                        {'3', FakeHttp::reply(400, "unknown")},   // unknown to the service: not shown spent
+                        {'4', FakeHttp::reply(404, "")}});
     EXPECT_EQ(verdict.gone, (std::vector<size_t>{1}));
     EXPECT_EQ(verdict.unspent, (std::vector<size_t>{0, 3}));
     EXPECT_EQ(verdict.unknown, (std::vector<size_t>{2}));
@@ -74,8 +74,8 @@ TEST_F(SpentCheck, AFailedQuestionLeavesTheInputUnanswered)
     // input spent, so none may put it in the spent set for good.
     auto verdict = ask({input('1'), input('2'), input('3'), input('4')},
                        {{'1', FakeHttp::unreachable()},
-                        {'2', FakeHttp::answer(503, "busy")},
-                        {'3', FakeHttp::answer(200, R"({"vin": 0})")},
+                        {'2', FakeHttp::reply(503, "busy")},
+                        {'3', FakeHttp::reply(200, R"({"vin": 0})")},
                         {'4', spent_by(std::string(64, 'f'))}});
     EXPECT_EQ(verdict.gone, (std::vector<size_t>{3}));
     EXPECT_EQ(verdict.unanswered, (std::vector<size_t>{0, 1, 2}));
@@ -84,7 +84,7 @@ TEST_F(SpentCheck, AFailedQuestionLeavesTheInputUnanswered)
 TEST_F(SpentCheck, SpentByOneOfThePaymentsOwnTransactionsSettlesIt)
 {
     const std::string own = std::string(64, 'c');
-    auto verdict = ask({input('1'), input('2')}, {{'1', FakeHttp::answer(404, "")}, {'2', spent_by(own)}},
+    auto verdict = ask({input('1'), input('2')}, {{'1', FakeHttp::reply(404, "")}, {'2', spent_by(own)}},
                        {std::string(64, 'b'), own});
     ASSERT_TRUE(verdict.settled);
     EXPECT_EQ(*verdict.settled, own);

@@ -14,8 +14,7 @@
 #include "funding/offer_locks.h"
 #include "funding/pay.h"
 #include "funding/refresh.h"
-#include "net/http_client.h"
-#include "net/json_reply.h"
+#include "tests/support/fake_http.h"
 #include "tests/funding/funding_fixture.h"
 #include "wallet/app_binding.h"
 #include "wallet/balance.h"
@@ -28,37 +27,19 @@ using fundingtest::OtherParty;
 
 // The program's HTTP client, with a hook run once before the first request whose URL contains
 // the needle is sent.
-class HookedHttp final : public net::Http {
+class HookedHttp final : public testsupport::FakeHttp {
 public:
-    HookedHttp(std::string needle, std::function<void()> hook) : m_needle(std::move(needle)), m_hook(std::move(hook)) {}
-
-    net::JsonReply get_json(const std::string& url, int timeout_seconds) override
+    HookedHttp(std::string needle, std::function<void()> hook)
     {
-        before(url);
-        return net::default_http().get_json(url, timeout_seconds);
+        pass_through();
+        set_handler([this, needle, hook](const std::string&, const std::string& url, const std::string&) {
+            if (url.find(needle) != std::string::npos && !m_fired.exchange(true)) hook();
+            return std::optional<net::HttpReply>();
+        });
     }
-    net::HttpReply get(const std::string& url, const net::GetOptions& options) override
-    {
-        before(url);
-        return net::default_http().get(url, options);
-    }
-    net::HttpReply post_json(const std::string& url, const std::string& body, const net::PostOptions& options) override
-    {
-        before(url);
-        return net::default_http().post_json(url, body, options);
-    }
-
     bool fired() const { return m_fired; }
 
 private:
-    void before(const std::string& url)
-    {
-        if (url.find(m_needle) == std::string::npos || m_fired.exchange(true)) return;
-        m_hook();
-    }
-
-    std::string m_needle;
-    std::function<void()> m_hook;
     std::atomic<bool> m_fired{false};
 };
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/net/fake_http.h"
+#include "tests/support/fake_http.h"
 #include "tests/support/test_data.h"
 
 namespace {
@@ -14,7 +14,7 @@ const std::string DASH = "\xE2\x80\x93";
 
 class ArcClientTest : public ::testing::Test {
 protected:
-    nettest::FakeHttp m_http;
+    testsupport::FakeHttp m_http;
     net::ArcClient m_arc{ARC, m_http};
 
     bool broadcast(long status, const std::string& body, const std::string& expected, std::string& error)

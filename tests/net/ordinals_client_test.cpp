@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/net/fake_http.h"
+#include "tests/support/fake_http.h"
 #include "tests/support/test_data.h"
 
 namespace ordinals_client_test {
@@ -17,7 +17,7 @@ const std::string TRANSFER = "f7ca34a9c0319bfb837a56ee7375e8246229f5fefbdaaaf9fd
 
 class OrdinalsClientTest : public ::testing::Test {
 protected:
-    nettest::FakeHttp m_http;
+    testsupport::FakeHttp m_http;
     net::OrdinalsClient m_gp{API, CONTENT, m_http};
 
     std::string unspent_url(const char* bsv20, int offset = 0) const

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/net/fake_http.h"
+#include "tests/support/fake_http.h"
 
 namespace {
 
@@ -11,7 +11,7 @@ const std::string KEY = "02" + std::string(64, 'a');
 
 class RegistryClientTest : public ::testing::Test {
 protected:
-    nettest::FakeHttp m_http;
+    testsupport::FakeHttp m_http;
     net::RegistryClient m_reg{REG, "registry.test", m_http};
 };
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "net/text.h"
-#include "tests/net/fake_http.h"
+#include "tests/support/fake_http.h"
 #include "tests/support/test_data.h"
 
 namespace {
@@ -16,7 +16,7 @@ const std::string ADDR = "1L2F8wYxTRagCZLnsm2engg8ngGECSeuE5";
 
 class WocClientTest : public ::testing::Test {
 protected:
-    nettest::FakeHttp m_http;
+    testsupport::FakeHttp m_http;
     net::WocClient m_woc{WOC, m_http};
 };
 

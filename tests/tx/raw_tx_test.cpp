@@ -1,13 +1,8 @@
 #include "tx/raw_tx.h"
 
-#include <random>
-
 #include <gtest/gtest.h>
 
 #include "tests/tx/tx_vectors.h"
-#include "tx/inscription.h"
-#include "tx/parse.h"
-#include "tx/spendable_lock.h"
 
 namespace {
 
@@ -52,27 +47,6 @@ TEST(RawTx, RefusesTruncationEmptyListsAndTrailingBytes)
     raw.push_back(0);
     EXPECT_FALSE(tx::parse_raw_tx(raw).has_value());
     EXPECT_FALSE(tx::parse_raw_tx(unhex("01000000" "00" "01" "0000000000000000" "00" "00000000")).has_value());
-}
-
-// Random and mutated bytes must never crash or read out of bounds (run under the address
-// sanitizer build to see the latter).
-TEST(RawTx, HostileBytesNeverCrash)
-{
-    std::mt19937 rng(20240601);
-    core::Bytes real = unhex(testsupport::read_json_vector("real-tx.json")["transactions"][1]["raw_tx_hex"].get<std::string>());
-    core::Bytes inscription = unhex(testsupport::read_json_vector("inscriptions.json")["scripts"][1]["script_hex"].get<std::string>());
-    for (int round = 0; round < 3000; ++round) {
-        core::Bytes bytes = (round % 2 == 0) ? real : inscription;
-        const int flips = 1 + static_cast<int>(rng() % 4);
-        for (int i = 0; i < flips; ++i) bytes[rng() % bytes.size()] = static_cast<uint8_t>(rng());
-        if (round % 3 == 0) bytes.resize(rng() % bytes.size());
-        (void)tx::parse_raw_tx(bytes);
-        (void)tx::tx_parse(bytes);
-        (void)tx::tx_output_at(bytes, rng() % 4);
-        (void)tx::parse_envelope(bytes, rng() % (bytes.size() + 2));
-        (void)tx::find_spendable_lock(bytes);
-    }
-    SUCCEED();
 }
 
 } // namespace

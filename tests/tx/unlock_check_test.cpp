@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/signature_util.h"
 #include "tests/tx/tx_vectors.h"
 #include "tx/parse.h"
 #include "tx/push.h"
@@ -14,40 +15,11 @@ using tx::UnlockCheck;
 using txtest::hex;
 using txtest::unhex;
 
-// The curve order n of secp256k1, big-endian.
-const core::Bytes CURVE_ORDER = unhex("fffffffffffffffffffffffffffffffebaaedce6af48a03bbfd25e8cd0364141");
-
-core::Bytes der_integer(core::Bytes value)
-{
-    while (value.size() > 1 && value[0] == 0 && !(value[1] & 0x80)) value.erase(value.begin());
-    if (value[0] & 0x80) value.insert(value.begin(), 0);
-    core::Bytes out{0x02, static_cast<uint8_t>(value.size())};
-    out.insert(out.end(), value.begin(), value.end());
-    return out;
-}
-
 // The same signature with s replaced by n - s: equally valid for plain ECDSA, refused by nodes.
 core::Bytes flip_s(const core::Bytes& der)
 {
-    const size_t r_len = der[3];
-    core::Bytes r(der.begin() + 4, der.begin() + 4 + static_cast<long>(r_len));
-    const size_t s_len = der[5 + r_len];
-    core::Bytes s(der.begin() + 6 + static_cast<long>(r_len), der.begin() + 6 + static_cast<long>(r_len + s_len));
-    core::Bytes s32(32, 0);
-    std::copy(s.end() - static_cast<long>(std::min<size_t>(s.size(), 32)), s.end(), s32.end() - static_cast<long>(std::min<size_t>(s.size(), 32)));
-    core::Bytes flipped(32, 0);
-    int borrow = 0;
-    for (int i = 31; i >= 0; --i) {
-        int d = CURVE_ORDER[static_cast<size_t>(i)] - s32[static_cast<size_t>(i)] - borrow;
-        borrow = d < 0 ? 1 : 0;
-        flipped[static_cast<size_t>(i)] = static_cast<uint8_t>(d + (borrow ? 256 : 0));
-    }
-    core::Bytes body = der_integer(r);
-    core::Bytes s_part = der_integer(flipped);
-    body.insert(body.end(), s_part.begin(), s_part.end());
-    core::Bytes out{0x30, static_cast<uint8_t>(body.size())};
-    out.insert(out.end(), body.begin(), body.end());
-    return out;
+    auto rs = testutil::der_decode(der);
+    return rs ? testutil::der_encode(rs->first, testutil::sub(testutil::CURVE_ORDER, rs->second)) : core::Bytes{};
 }
 
 core::Bytes unlock(const core::Bytes& signature_with_type, const core::Bytes& public_key)

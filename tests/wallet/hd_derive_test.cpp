@@ -40,15 +40,6 @@ TEST(Bip32Vectors, EveryListedPathGivesItsKeyPublicKeyAndAddress)
     EXPECT_GE(paths, 27);
 }
 
-TEST(Bip32Paths, NamedPathsMatchTheTable)
-{
-    const uint32_t h = wallet::HARDENED;
-    EXPECT_EQ(wallet::account_path(1, 7), (wallet::DerivationPath{44 | h, 236 | h, 1 | h, 0, 7}));
-    EXPECT_EQ(wallet::ordinals_change_path(3), (wallet::DerivationPath{44 | h, 236 | h, 5 | h, 1, 3}));
-    EXPECT_EQ(wallet::identity_path(), (wallet::DerivationPath{44 | h, 236 | h, 100 | h, 0, 0}));
-    EXPECT_EQ(wallet::bn_path(), (wallet::DerivationPath{44 | h, 236 | h, 102 | h, 0, 0}));
-}
-
 TEST(Bip32Derivation, MalformedMasterOrSeedIsRefused)
 {
     EXPECT_TRUE(wallet::master_key_from_seed(core::Bytes(63)).empty());

@@ -7,6 +7,7 @@
 #include "core/base58.h"
 #include "core/hex.h"
 #include "net/json_reply.h"
+#include "tests/support/fake_http.h"
 #include "tests/wallet/wallet_fixture.h"
 #include "tx/bsv20.h"
 #include "tx/inscription.h"
@@ -27,61 +28,17 @@ const std::string T3 = std::string(64, '3');
 const std::string TOKEN = std::string(64, 'a') + "_0";
 const std::string PNG = std::string("\x89PNG\r\n\x1a\n", 8) + std::string(24, '\x07');
 
-// Canned services: a handler gives (status, body) for each URL; everything else is a 404.
-class FakeHttp final : public net::Http {
-public:
-    using Handler = std::function<std::optional<std::pair<long, std::string>>(const std::string& url)>;
-    explicit FakeHttp(Handler handler) : m_handler(std::move(handler)) {}
+// Canned services: the test gives (status, body) for a URL; everything else is a 404.
+using Answer = std::optional<std::pair<long, std::string>>;
+using testsupport::FakeHttp;
 
-    net::JsonReply get_json(const std::string& url, int) override
-    {
-        auto [status, body] = answer(url);
-        net::JsonReply r;
-        r.status = status;
-        r.json = nlohmann::json::parse(body, nullptr, false);
-        r.ok = status / 100 == 2 && !r.json.is_discarded();
-        if (!r.ok) r.error = "HTTP " + std::to_string(status);
-        return r;
-    }
-    net::HttpReply get(const std::string& url, const net::GetOptions& options) override
-    {
-        auto [status, body] = answer(url);
-        net::HttpReply r;
-        r.status = status;
-        r.body = body;
-        r.ok = status / 100 == 2 || (status == 404 && options.accept_404);
-        if (!r.ok) r.error = "HTTP " + std::to_string(status);
-        return r;
-    }
-    net::HttpReply post_json(const std::string& url, const std::string&, const net::PostOptions&) override
-    {
-        net::HttpReply r;
-        auto [status, body] = answer(url);
-        r.status = status;
-        r.body = body;
-        r.ok = status / 100 == 2;
-        return r;
-    }
-    std::vector<std::string> urls() const
-    {
-        std::lock_guard<std::mutex> guard(m_mutex);
-        return m_urls;
-    }
-
-private:
-    std::pair<long, std::string> answer(const std::string& url)
-    {
-        {
-            std::lock_guard<std::mutex> guard(m_mutex);
-            m_urls.push_back(url);
-        }
-        if (auto a = m_handler(url)) return *a;
-        return {404, R"({"message": "Not Found"})"};
-    }
-    Handler m_handler;
-    mutable std::mutex m_mutex;
-    std::vector<std::string> m_urls;
-};
+FakeHttp::Handler by_url(std::function<Answer(const std::string&)> answer)
+{
+    return [answer](const std::string&, const std::string& url, const std::string&) {
+        auto a = answer(url);
+        return a ? FakeHttp::reply(a->first, a->second) : FakeHttp::reply(404, R"({"message": "Not Found"})");
+    };
+}
 
 nlohmann::json token_txo(const std::string& txid, uint32_t vout, const std::string& amt, const std::string& owner)
 {
@@ -131,7 +88,7 @@ protected:
 
 TEST_F(LotsTest, TokenHeldInThreeOutputsIsOneLotWithTheSummedAmount)
 {
-    FakeHttp http([&](const std::string& url) -> std::optional<std::pair<long, std::string>> {
+    FakeHttp http(by_url([&](const std::string& url) -> Answer {
         if (has(url, "/txos/address/" + m_ord + "/unspent?bsv20=true"))
             return std::pair{200L, nlohmann::json::array({token_txo(T3, 0, "5", m_ord), token_txo(T1, 2, "10", m_ord),
                                                           token_txo(T2, 1, "999999999999999999999999999985", m_ord)})
@@ -140,7 +97,7 @@ TEST_F(LotsTest, TokenHeldInThreeOutputsIsOneLotWithTheSummedAmount)
         if (has(url, "/bsv20/id/" + TOKEN))
             return std::pair{200L, nlohmann::json({{"id", TOKEN}, {"sym", "GLD"}, {"icon", T1 + "_0"}, {"dec", 2}}).dump()};
         return std::nullopt;
-    });
+    }));
     std::vector<wallet::TvPursaOrdRow> rows;
     ASSERT_EQ(scan(http, rows), "");
     ASSERT_EQ(rows.size(), 1u);
@@ -162,13 +119,13 @@ TEST_F(LotsTest, TokenHeldInThreeOutputsIsOneLotWithTheSummedAmount)
     EXPECT_EQ(snapshot->token_ids, std::vector<std::string>{TOKEN});
     // Every watch address was asked: identity, receive, 1 ordinals, 5 ordinals change.
     size_t asked = 0;
-    for (const auto& url : http.urls()) asked += has(url, "bsv20=false");
+    for (const auto& r : http.requests()) asked += has(r.url, "bsv20=false");
     EXPECT_EQ(asked, 8u);
 }
 
 TEST_F(LotsTest, OnlyUnspentOneSatPicturesBecomePictureLots)
 {
-    FakeHttp http([&](const std::string& url) -> std::optional<std::pair<long, std::string>> {
+    FakeHttp http(by_url([&](const std::string& url) -> Answer {
         if (has(url, "/txos/address/" + m_ord + "/unspent?bsv20=false"))
             return std::pair{200L, nlohmann::json::array({file_txo(T1, 0, "image/png", m_ord),
                                                           file_txo(T1, 1, "text/plain", m_ord),
@@ -179,7 +136,7 @@ TEST_F(LotsTest, OnlyUnspentOneSatPicturesBecomePictureLots)
         if (has(url, "/txos/address/")) return std::pair{200L, std::string("[]")};
         if (has(url, "/tx/" + T2 + "/0/spent")) return std::pair{200L, nlohmann::json({{"txid", T3}}).dump()};
         return std::nullopt;
-    });
+    }));
     std::vector<wallet::TvPursaOrdRow> rows;
     ASSERT_EQ(scan(http, rows), "");
     ASSERT_EQ(rows.size(), 1u);
@@ -196,12 +153,12 @@ TEST_F(LotsTest, HiddenLotsStayOutUnlessAskedFor)
         wallet::WalletLock lock;
         wallet::wallet_forget();
     }
-    FakeHttp http([&](const std::string& url) -> std::optional<std::pair<long, std::string>> {
+    FakeHttp http(by_url([&](const std::string& url) -> Answer {
         if (has(url, "/txos/address/" + m_ord + "/unspent?bsv20=false"))
             return std::pair{200L, nlohmann::json::array({file_txo(T1, 0, "image/png", m_ord)}).dump()};
         if (has(url, "/txos/address/")) return std::pair{200L, std::string("[]")};
         return std::nullopt;
-    });
+    }));
     std::vector<wallet::TvPursaOrdRow> rows;
     ASSERT_EQ(scan(http, rows), "");
     EXPECT_TRUE(rows.empty());
@@ -212,10 +169,10 @@ TEST_F(LotsTest, HiddenLotsStayOutUnlessAskedFor)
 
 TEST_F(LotsTest, IndexDownIsAnErrorOnlyWhenNoOtherSourceFoundARow)
 {
-    FakeHttp down([&](const std::string& url) -> std::optional<std::pair<long, std::string>> {
+    FakeHttp down(by_url([&](const std::string& url) -> Answer {
         if (has(url, "/txos/")) return std::pair{500L, std::string("{\"message\": \"down\"}")};
         return std::nullopt;
-    });
+    }));
     std::vector<wallet::TvPursaOrdRow> rows;
     EXPECT_EQ(scan(down, rows), "error: 1Sat index unavailable. 1-sat coins are held back from spend.");
     EXPECT_TRUE(rows.empty());
@@ -226,13 +183,13 @@ TEST_F(LotsTest, IndexDownIsAnErrorOnlyWhenNoOtherSourceFoundARow)
     const nlohmann::json chain_tx = {
         {"txid", T2},
         {"vout", {{{"n", 0}, {"value", 0.00000001}, {"scriptPubKey", {{"hex", script}, {"addresses", {m_ord}}}}}}}};
-    FakeHttp history([&](const std::string& url) -> std::optional<std::pair<long, std::string>> {
+    FakeHttp history(by_url([&](const std::string& url) -> Answer {
         if (has(url, "/txos/")) return std::pair{500L, std::string("{\"message\": \"down\"}")};
         if (has(url, "/address/" + m_ord + "/unconfirmed/history"))
             return std::pair{200L, nlohmann::json::array({{{"tx_hash", T2}}}).dump()};
         if (has(url, "/tx/" + T2) && !has(url, "spent")) return std::pair{200L, chain_tx.dump()};
         return std::nullopt;
-    });
+    }));
     EXPECT_EQ(scan(history, rows), "");
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].origin, T2 + "_0");
@@ -245,7 +202,7 @@ TEST_F(LotsTest, WalletSwitchDuringTheScanSavesNothingAndReportsIt)
     const std::string w1_before = read_text(wallet_rel("w1"));
     const std::string w2_before = read_text(wallet_rel("w2"));
     std::once_flag switched;
-    FakeHttp http([&](const std::string& url) -> std::optional<std::pair<long, std::string>> {
+    FakeHttp http(by_url([&](const std::string& url) -> Answer {
         if (has(url, "/txos/address/")) {
             std::call_once(switched, [] { (void)wallet::bind_wallet("w2"); });
             if (has(url, m_ord + "/unspent?bsv20=false"))
@@ -253,7 +210,7 @@ TEST_F(LotsTest, WalletSwitchDuringTheScanSavesNothingAndReportsIt)
             return std::pair{200L, std::string("[]")};
         }
         return std::nullopt;
-    });
+    }));
     std::vector<wallet::TvPursaOrdRow> rows;
     EXPECT_EQ(scan(http, rows), "error: wallet changed.");
     EXPECT_TRUE(rows.empty());
@@ -268,10 +225,10 @@ TEST_F(LotsTest, InboxEntriesJoinTheOwnedListOnce)
                nlohmann::json::array({{{"origin", T3 + "_4"}, {"type", "image/png"}, {"name", "Sunset"}},
                                       {{"origin", "not an origin"}},
                                       {{"origin", T3 + "_5"}, {"amt", "7"}, {"id", TOKEN}}}));
-    FakeHttp http([&](const std::string& url) -> std::optional<std::pair<long, std::string>> {
+    FakeHttp http(by_url([&](const std::string& url) -> Answer {
         if (has(url, "/txos/address/")) return std::pair{200L, std::string("[]")};
         return std::nullopt;
-    });
+    }));
     std::vector<wallet::TvPursaOrdRow> rows;
     ASSERT_EQ(scan(http, rows), "");
     auto doc = read_json(wallet_rel("w1"));
@@ -288,21 +245,21 @@ TEST_F(LotsTest, InboxEntriesJoinTheOwnedListOnce)
 TEST_F(LotsTest, NoWalletNoScan)
 {
     wallet::unbind_wallet();
-    FakeHttp http([](const std::string&) { return std::nullopt; });
+    FakeHttp http(by_url([](const std::string&) { return std::nullopt; }));
     std::vector<wallet::TvPursaOrdRow> rows(2);
     EXPECT_EQ(scan(http, rows), "error: no Pursa wallet.");
     EXPECT_TRUE(rows.empty());
-    EXPECT_TRUE(http.urls().empty());
+    EXPECT_TRUE(http.requests().empty());
 }
 
 TEST_F(LotsTest, InscriptionContentFallsBackAndSniffsTheType)
 {
-    FakeHttp http([&](const std::string& url) -> std::optional<std::pair<long, std::string>> {
+    FakeHttp http(by_url([&](const std::string& url) -> Answer {
         if (url == "http://gp/content/" + T1 + "_0") return std::pair{200L, std::string("{\"error\": \"gone\"}")};
         if (url == "http://gp/api/files/inscriptions/" + T1 + "_0") return std::pair{200L, PNG};
         if (url == "http://gp/content/" + T2 + "_0") return std::pair{200L, std::string("GIF89a....")};
         return std::nullopt;
-    });
+    }));
     net::OrdinalsClient ordinals("http://gp/api", "http://gp", http);
     std::string bytes, type;
     ASSERT_TRUE(wallet::fetch_inscription_content(T1 + "_0", bytes, type, ordinals));
@@ -323,13 +280,13 @@ TEST_F(LotsTest, BalanceRefreshRaisesTheShownIndexOnAUsedAddress)
         identity = wallet::wallet_state().identity_address;
     }
     int posts = 0;
-    FakeHttp http([&](const std::string& url) -> std::optional<std::pair<long, std::string>> {
+    FakeHttp http(by_url([&](const std::string& url) -> Answer {
         if (!has(url, "/addresses/balance")) return std::nullopt;
         ++posts;
         return std::pair{200L, nlohmann::json::array({{{"address", address3}, {"balance", {{"confirmed", 7000}, {"unconfirmed", 0}}}},
                                                       {{"address", identity}, {"balance", {{"confirmed", 400}, {"unconfirmed", 100}}}}})
                                    .dump()};
-    });
+    }));
     net::WocClient woc("http://woc", http);
     EXPECT_FALSE(wallet::cached_balance().known);
     ASSERT_EQ(wallet::refresh_wallet_balance(woc), "success");
@@ -356,7 +313,7 @@ TEST_F(LotsTest, BalanceRefreshRaisesTheShownIndexOnAUsedAddress)
     EXPECT_EQ(posts, 2);
     EXPECT_EQ(read_json("tx_hist/w1_face.json")["points"].size(), 1u) << "an unchanged balance adds no point";
 
-    FakeHttp down([](const std::string&) { return std::pair{500L, std::string("{}")}; });
+    FakeHttp down(by_url([](const std::string&) { return std::pair{500L, std::string("{}")}; }));
     net::WocClient woc_down("http://woc", down);
     EXPECT_EQ(wallet::refresh_wallet_balance(woc_down), "error: could not read the balance.");
     EXPECT_EQ(wallet::cached_balance().sats, 7500) << "a failed refresh keeps the last balance";

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "core/log.h"
-#include "platform/environment.h"
 #include "platform/file_lock.h"
 #include "tests/support/full_disk.h"
 #include "tests/wallet/wallet_fixture.h"
@@ -230,23 +229,6 @@ TEST_F(WalletDirTest, BindAndUnbindNeedARegisteredApp)
     wallet::unbind_wallet();
     EXPECT_FALSE(exists("binds/_.json"));
     EXPECT_EQ(wallet::active_wallet_id(), "");
-}
-
-TEST(DataDirectory, LocalAppDataFirstThenXdgDataHome)
-{
-    // Linux: LOCALAPPDATA first, then XDG_DATA_HOME, then HOME.
-    testsupport::TempDir temp;
-    auto saved_local = platform::get_env("LOCALAPPDATA");
-    auto saved_xdg = platform::get_env("XDG_DATA_HOME");
-    ASSERT_TRUE(platform::unset_env("LOCALAPPDATA"));
-    ASSERT_TRUE(platform::set_env("XDG_DATA_HOME", temp.path().string()));
-    EXPECT_EQ(wallet::data_dir(), temp.path() / "TavrinNode");
-    ASSERT_TRUE(platform::set_env("LOCALAPPDATA", (temp.path() / "local").string()));
-    EXPECT_EQ(wallet::data_dir(), temp.path() / "local" / "TavrinNode");
-    if (saved_local) platform::set_env("LOCALAPPDATA", *saved_local);
-    else platform::unset_env("LOCALAPPDATA");
-    if (saved_xdg) platform::set_env("XDG_DATA_HOME", *saved_xdg);
-    else platform::unset_env("XDG_DATA_HOME");
 }
 
 } // namespace
