@@ -1,5 +1,7 @@
 // Speed of the book at the size a real market reaches: a simulator book of 2,000 and of 20,000
-// signed posts from 300 identities, loaded through the real loader.
+// signed posts from 300 identities, loaded through the real loader, on the local machine
+// (second argument 0) or under the simulator's wan profile (1: about 100 ms a request, and
+// WhatsOnChain serving 3 requests a second, 429 beyond).
 //
 //   ColdLoad      every transaction fetched, every signature and identity key checked
 //   WarmReload    the reload the main window makes every 30 s: transaction cache on disk,
@@ -9,8 +11,9 @@
 //   Reduce        reduction alone, on the loaded posts
 //   Verify        signature and key checks alone, keys known
 //
-// Counters: requests made per load, split by kind. The simulator is started from the build
-// tree (or AGORAN_DEVNET) on a free port, filled once per size, and stopped at exit.
+// Counters: requests made per load, split by kind, and "lost": posts of the book the load did
+// not hand on. The simulator is started from the build tree (or AGORAN_DEVNET) on a free port,
+// filled once per size, and stopped at exit.
 #include <benchmark/benchmark.h>
 
 #include <atomic>
@@ -34,6 +37,7 @@
 #include "core/key.h"
 #include "core/message.h"
 #include "net/http_client.h"
+#include "net/json_reply.h"
 #include "net/market_addresses.h"
 #include "platform/environment.h"
 #include "platform/process.h"
@@ -74,7 +78,7 @@ public:
 private:
     void count(const std::string& url)
     {
-        if (url.find("/tx/") != std::string::npos) {
+        if (url.find("/tx/") != std::string::npos || url.find("/txs/") != std::string::npos) {
             ++tx;
         } else if (url.find("/oi/oracle/") != std::string::npos) {
             ++oi_pages;
@@ -113,7 +117,7 @@ public:
         return *slot;
     }
 
-    explicit BenchBook(size_t posts)
+    explicit BenchBook(size_t posts) : m_size(posts)
     {
         // AGORAN_BOOK_BENCH_DIR keeps the simulator's state between runs (filled once).
         std::string keep = platform::get_env("AGORAN_BOOK_BENCH_DIR").value_or("");
@@ -154,6 +158,26 @@ public:
         o.stats = stats;
         return o;
     }
+
+    // The wan profile's faults and WhatsOnChain's pace, or neither.
+    void set_wan(bool wan)
+    {
+        auto config = std::make_shared<net::ServiceConfig>(*services.config);
+        config->pace = net::ServicePaces{wan ? 3.0 : 0.0, 0, 0, 0};
+        net::register_service_access(*config);
+        services.config = config;
+        if (!wan) {
+            admin("faults/clear", Json::object());
+            return;
+        }
+        for (const char* service : {"woc", "ordinals", "arc", "registry"}) {
+            Json fault = {{"service", service}, {"delay_ms", 100}};
+            if (std::string(service) == "woc") fault["rate_per_second"] = 3;
+            admin("fault", fault);
+        }
+    }
+
+    size_t size() const { return m_size; }
 
     void clear_cache()
     {
@@ -274,6 +298,7 @@ private:
         admin("mine", Json{{"blocks", 1}});
     }
 
+    size_t m_size = 0;
     std::filesystem::path m_root;
     bool m_keep = false;
     std::unique_ptr<platform::ChildProcess> m_devnet;
@@ -284,6 +309,8 @@ private:
 void report(benchmark::State& state, BenchBook& b, const book::LoadStats& stats)
 {
     state.counters["posts"] = static_cast<double>(stats.posts);
+    state.counters["lost"] = static_cast<double>(b.size() - std::min(b.size(), stats.posts));
+    state.counters["unread"] = static_cast<double>(stats.unread);
     state.counters["cpu_s"] = g_load_cpu;
     state.counters["req_tx"] = static_cast<double>(b.http.tx);
     state.counters["req_oi_pages"] = static_cast<double>(b.http.oi_pages);
@@ -314,6 +341,7 @@ std::vector<book::PostRecord> load_or_die(BenchBook& b, bool cached, book::LoadS
 void BM_ColdLoad(benchmark::State& state)
 {
     BenchBook& b = BenchBook::of(static_cast<size_t>(state.range(0)));
+    b.set_wan(state.range(1) != 0);
     book::LoadStats stats;
     for (auto _ : state) {
         state.PauseTiming();
@@ -329,6 +357,7 @@ void BM_ColdLoad(benchmark::State& state)
 void BM_WarmReload(benchmark::State& state)
 {
     BenchBook& b = BenchBook::of(static_cast<size_t>(state.range(0)));
+    b.set_wan(state.range(1) != 0);
     book::LoadStats stats;
     load_or_die(b, true, &stats);  // fills the cache and the identity keys
     for (auto _ : state) {
@@ -341,6 +370,7 @@ void BM_WarmReload(benchmark::State& state)
 void BM_WarmRestart(benchmark::State& state)
 {
     BenchBook& b = BenchBook::of(static_cast<size_t>(state.range(0)));
+    b.set_wan(state.range(1) != 0);
     book::LoadStats stats;
     load_or_die(b, true, &stats);
     for (auto _ : state) {
@@ -356,6 +386,7 @@ void BM_WarmRestart(benchmark::State& state)
 void BM_Reduce(benchmark::State& state)
 {
     BenchBook& b = BenchBook::of(static_cast<size_t>(state.range(0)));
+    b.set_wan(false);
     book::LoadStats stats;
     std::vector<book::PostRecord> posts = load_or_die(b, true, &stats);
     book::ReduceContext context;
@@ -376,6 +407,7 @@ void BM_Reduce(benchmark::State& state)
 void BM_Verify(benchmark::State& state)
 {
     BenchBook& b = BenchBook::of(static_cast<size_t>(state.range(0)));
+    b.set_wan(false);
     book::LoadStats stats;
     std::vector<book::PostRecord> posts = load_or_die(b, true, &stats);
     std::map<std::string, std::string> keys;
@@ -397,6 +429,7 @@ void BM_Verify(benchmark::State& state)
 void BM_IdentityLookups(benchmark::State& state)
 {
     BenchBook& b = BenchBook::of(2000);
+    b.set_wan(false);
     const bool parallel = state.range(0) > 1;
     size_t found = 0;
     for (auto _ : state) {
@@ -417,9 +450,10 @@ void BM_IdentityLookups(benchmark::State& state)
     state.counters["req_identity"] = static_cast<double>(b.http.identity);
 }
 
-BENCHMARK(BM_ColdLoad)->Arg(2000)->Arg(20000)->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_WarmReload)->Arg(2000)->Arg(20000)->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_WarmRestart)->Arg(2000)->Arg(20000)->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ColdLoad)->Args({2000, 0})->Args({20000, 0})->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ColdLoad)->Args({2000, 1})->Args({20000, 1})->Iterations(1)->Repetitions(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_WarmReload)->Args({2000, 0})->Args({20000, 0})->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_WarmRestart)->Args({2000, 0})->Args({20000, 0})->Args({2000, 1})->Args({20000, 1})->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_IdentityLookups)->Arg(1)->Arg(8)->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Reduce)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Verify)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond);

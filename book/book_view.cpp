@@ -3,10 +3,9 @@
 #include <algorithm>
 #include <map>
 
-#include "book/parallel.h"
+#include "book/chain_facts.h"
 #include "book/post.h"
 #include "book/reduce_context.h"
-#include "book/token_details.h"
 #include "core/market_clock.h"
 
 namespace book {
@@ -24,31 +23,6 @@ std::vector<Listing> book_view_of(std::map<std::string, Listing> listings, int64
     std::stable_sort(view.begin(), view.end(),
                      [](const Listing& a, const Listing& b) { return a.created > b.created; });
     return view;
-}
-
-void fill_token_details(const std::vector<Listing*>& listings, const BookServices& services)
-{
-    // One lookup per token first, in parallel (the lookups fill the cache); then every listing.
-    std::map<std::string, const Listing*> tokens;
-    for (const Listing* listing : listings) tokens.emplace(listing->origin, listing);
-    std::vector<const Listing*> first;
-    for (const auto& [origin, listing] : tokens) first.push_back(listing);
-    parallel_for(first.size(), [&](size_t i) {
-        std::string name, sym, icon;
-        token_details(first[i]->origin, first[i]->kind, name, sym, icon, services);
-    });
-    for (Listing* listing : listings) {
-        token_details(listing->origin, listing->kind, listing->name, listing->sym, listing->icon, services);
-    }
-}
-
-void fill_token_details(std::vector<Listing>& listings, const BookServices& services)
-{
-    std::vector<Listing*> missing;
-    for (Listing& listing : listings) {
-        if (listing.name.empty() || listing.sym.empty() || listing.icon.empty()) missing.push_back(&listing);
-    }
-    fill_token_details(missing, services);
 }
 
 bool load_book_view(std::vector<Listing>& out, std::string& error)
@@ -70,15 +44,22 @@ bool load_book_view(std::vector<Listing>& out, std::map<std::string, Listing>& r
 bool load_book_view(std::vector<Listing>& out, std::map<std::string, Listing>& reduced, std::string& error,
                     const LoadOptions& options)
 {
+    LoadStatus status;
+    return load_book_view(out, reduced, status, error, options);
+}
+
+bool load_book_view(std::vector<Listing>& out, std::map<std::string, Listing>& reduced, LoadStatus& status,
+                    std::string& error, const LoadOptions& options)
+{
     out.clear();
     reduced.clear();
     error.clear();
     try {
         std::vector<PostRecord> posts;
-        if (!load_posts(posts, error, options)) return false;
+        if (!load_posts(posts, status, error, options)) return false;
         reduce_book(posts, reduce_context_for(posts, options), reduced);
         out = book_view_of(reduced, core::market_time());
-        fill_token_details(out, options.services);
+        fill_chain_facts(out, options.services);
         return true;
     } catch (...) {
         out.clear();

@@ -16,15 +16,9 @@ namespace book {
 // first. Safe from any thread.
 std::vector<Listing> book_view_of(std::map<std::string, Listing> listings, int64_t now);
 
-// Fills each empty name, symbol and icon through the token lookup (network, cached), one
-// lookup per token, on up to eight threads.
-void fill_token_details(std::vector<Listing>& listings, const BookServices& services = default_services());
-// The same for the given listings, whatever they miss.
-void fill_token_details(const std::vector<Listing*>& listings, const BookServices& services = default_services());
-
 // Loads the book, reduces it and builds the view (expired at the market time, core/market_clock.h)
-// with its token details. Clears the outputs first; on a failed load returns false with the
-// loader's error text. Blocks on the network.
+// with what the chain says each lot is (book/chain_facts.h). Clears the outputs first; on a
+// failed load returns false with the loader's error text. Blocks on the network.
 [[nodiscard]] bool load_book_view(std::vector<Listing>& out, std::string& error);
 [[nodiscard]] bool load_book_view(std::vector<Listing>& out, std::string& error, const LoadOptions& options);
 // The same, and reduced receives every listing as reduction left it, before the view marked
@@ -33,5 +27,9 @@ void fill_token_details(const std::vector<Listing*>& listings, const BookService
                                   std::string& error);
 [[nodiscard]] bool load_book_view(std::vector<Listing>& out, std::map<std::string, Listing>& reduced,
                                   std::string& error, const LoadOptions& options);
+// The same, and status says whether the book is whole (also on false). A view of an
+// incomplete book holds what was read: show it as such, never as the market.
+[[nodiscard]] bool load_book_view(std::vector<Listing>& out, std::map<std::string, Listing>& reduced,
+                                  LoadStatus& status, std::string& error, const LoadOptions& options);
 
 } // namespace book

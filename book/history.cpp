@@ -5,8 +5,8 @@
 #include <set>
 #include <unordered_map>
 
+#include "book/chain_facts.h"
 #include "book/reduce_context.h"
-#include "book/book_view.h"
 
 namespace book {
 namespace {
@@ -70,7 +70,8 @@ HistoryRow row_of(const PostRecord& record, const std::map<std::string, Listing>
     const Listing* listing = find_listing(listings, row.listing);
     row.time = record.time;
     if (listing) row.name = display_name(*listing);
-    row.origin = f.origin;
+    // The asset as the chain knows it, once asked; else what the posts say.
+    row.origin = listing && !listing->chain_origin.empty() ? listing->chain_origin : f.origin;
     if (row.origin.empty() && listing) row.origin = listing->origin;
 
     if (row.type == "ag_list" || row.type == "ag_cancel" || row.type == "ag_fill" || row.type == "ag_force_cancel") {
@@ -143,18 +144,29 @@ bool load_history(std::vector<HistoryRow>& rows, std::string& error, std::string
 bool load_history(std::vector<HistoryRow>& rows, std::string& error, std::string_view my_key,
                   const LoadOptions& options)
 {
+    LoadStatus status;
+    return load_history(rows, status, error, my_key, options);
+}
+
+bool load_history(std::vector<HistoryRow>& rows, LoadStatus& status, std::string& error, std::string_view my_key,
+                  const LoadOptions& options)
+{
     rows.clear();
     error.clear();
     try {
         std::vector<PostRecord> posts;
-        if (!load_posts(posts, error, options)) return false;
+        if (!load_posts(posts, status, error, options)) return false;
         std::map<std::string, Listing> listings;
         reduce_book(posts, reduce_context_for(posts, options), listings);
-        std::vector<Listing*> unnamed;
+        // Names come from the chain, asked only for the listings the user's rows are about.
+        rows = history_rows(posts, listings, my_key);
+        std::set<std::string> about;
+        for (const HistoryRow& row : rows) about.insert(row.listing);
+        std::vector<Listing*> named;
         for (auto& [id, listing] : listings) {
-            if (listing.name.empty() || listing.sym.empty()) unnamed.push_back(&listing);
+            if (about.count(id) > 0) named.push_back(&listing);
         }
-        fill_token_details(unnamed, options.services);
+        fill_chain_facts(named, options.services);
         rows = history_rows(posts, listings, my_key);
         return true;
     } catch (...) {

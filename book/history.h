@@ -22,24 +22,28 @@ struct HistoryRow {
     std::string counterparty;  // the other side's handle, or ""
     std::string qty;
     uint64_t pay_sats = 0;
-    std::string name;          // the listing's name, or its symbol
-    std::string origin;
+    std::string name;          // the listing's name, or its symbol, as the chain gives them
+    std::string origin;        // the asset: what the listing output holds, else the post's origin
     int64_t time = 0;
     std::string role;          // "sell", "buy" or "book"
     bool open = false;         // the user's own offer, still open on its listing
 };
 
 // Builds the rows of the user whose identity key is my_key ("" keeps every post) from the
-// posts in book order and the reduced listings (names already filled). Newest first, equal
+// posts in book order and the reduced listings (chain facts already filled). Newest first, equal
 // times in descending txid order. Safe from any thread.
 std::vector<HistoryRow> history_rows(const std::vector<PostRecord>& posts,
                                      const std::map<std::string, Listing>& listings, std::string_view my_key);
 
-// Loads and reduces the book, fills missing names and symbols through the token lookup and
-// builds the rows. Clears both outputs first; on a failed load returns false with the
+// Loads and reduces the book, fills the chain facts of the listings the rows are about
+// (book/chain_facts.h) and builds the rows. Clears both outputs first; on a failed load returns false with the
 // loader's error text.
 [[nodiscard]] bool load_history(std::vector<HistoryRow>& rows, std::string& error, std::string_view my_key);
 [[nodiscard]] bool load_history(std::vector<HistoryRow>& rows, std::string& error, std::string_view my_key,
                                 const LoadOptions& options);
+// The same, and status says whether the book the rows come from is whole (also on false): the
+// rows of an incomplete book may miss some of the user's.
+[[nodiscard]] bool load_history(std::vector<HistoryRow>& rows, LoadStatus& status, std::string& error,
+                                std::string_view my_key, const LoadOptions& options);
 
 } // namespace book

@@ -38,14 +38,20 @@ std::string compressed_key(std::string_view hex)
 
 std::string identity_key_of(std::string_view handle, const BookServices& services)
 {
+    return identity_key_lookup(handle, services).value_or("");
+}
+
+std::optional<std::string> identity_key_lookup(std::string_view handle, const BookServices& services,
+                                               const net::Deadline& deadline)
+{
     std::string name = normalize_handle(handle);
     const std::string domain = ascii_lower(services.config->registry_domain);
     if (size_t at = name.find('@'); at != std::string::npos) {
         // Only handles of this registry are looked up here.
-        if (ascii_lower(trim_ascii_space(std::string_view(name).substr(at + 1))) != domain) return {};
+        if (ascii_lower(trim_ascii_space(std::string_view(name).substr(at + 1))) != domain) return std::string();
         name = std::string(trim_ascii_space(std::string_view(name).substr(0, at)));
     }
-    if (name.empty()) return {};
+    if (name.empty()) return std::string();
     name = ascii_lower(name);
     const std::string lookup_key = name + "@" + domain;
 
@@ -56,10 +62,15 @@ std::string identity_key_of(std::string_view handle, const BookServices& service
             return it->second.key;
         }
     }
-    net::Result<std::string> answer = services.registry().identity_key(name);
-    if (!answer) return {};
+    net::Result<std::string> answer = services.registry().identity_key(name, 12, deadline);
+    if (!answer) {
+        // The registry said it has no key (404), or answered without one: an answer. Anything
+        // else is no answer.
+        bool answered = answer.status == 404 || answer.failure == net::Failure::Answer;
+        return answered ? std::optional<std::string>("") : std::nullopt;
+    }
     std::string key = compressed_key(*answer);
-    if (key.empty()) return {};
+    if (key.empty()) return std::string();
     std::lock_guard<std::mutex> lock(g_identity_mutex);
     g_identity_keys[lookup_key] = CachedKey{key, Clock::now()};
     return key;

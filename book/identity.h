@@ -18,6 +18,12 @@ namespace book {
 // the cache lock is never held across a request.
 std::string identity_key_of(std::string_view handle, const BookServices& services = default_services());
 
+// The same lookup, telling an answer from no answer: the key; "" when the handle is empty,
+// names another domain, or the registry answered that it has no key for it; nullopt when the
+// registry could not be asked or gave no usable answer by the deadline (busy, down, time-out).
+std::optional<std::string> identity_key_lookup(std::string_view handle, const BookServices& services,
+                                               const net::Deadline& deadline = {});
+
 // Forgets every cached identity key (tests, or after the services changed).
 void clear_identity_cache();
 

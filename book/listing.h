@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,10 +20,18 @@ struct Offer {
     int64_t created = 0;      // the post's time
 };
 
+// What a seller's post says the lot is called and looks like (its "name", "sym" and "icon"). Shown
+// only as the seller's note, never as the lot's name or picture.
+struct SellerClaims {
+    std::string name;
+    std::string sym;
+    std::string icon;
+};
+
 // One listing, keyed by the txid of its "ag_list" post.
 struct Listing {
     std::string id;
-    std::string origin;       // token id, or the picture's outpoint
+    std::string origin;       // the post's token id, or picture outpoint (a buy checks it on chain)
     std::string kind;         // "bsv21" or "picture"
     std::string utxo;         // outpoint holding the lot, lower case; replaced by fills
     std::string qty;          // lots on offer, decimal text; replaced by fills
@@ -35,9 +44,17 @@ struct Listing {
     std::string handle;
     std::string paymail;
     std::string pubkey;       // the owner's key, compressed lower-case hex
-    std::string name;
-    std::string sym;
-    std::string icon;
+    // What the chain holds, through the ordinals index (book/chain_facts.h fills them; empty
+    // where the index has not answered):
+    std::string chain_origin;  // what the listing output holds: its inscription's origin (a
+                               // picture) or its token id (a token)
+    std::string name;          // a token's name, from its deploy inscription
+    std::string sym;           // a token's ticker, from its deploy inscription
+    std::string icon;          // what the lot is drawn from: a picture's own inscription
+                               // (chain_origin, else the listing output itself); a token's icon
+    std::optional<int> dec;    // a token's decimals
+    SellerClaims claimed;      // the post's own words
+    bool claims_differ = false;  // the post names another asset, name, ticker or picture than the chain
     std::string status;       // "live", "expired", "cancelled", "force_cancelled" or "sold"
     bool fee_ok = false;
     std::vector<Offer> offers;

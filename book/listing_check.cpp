@@ -9,16 +9,16 @@ bool listing_output_unspent(std::string_view outpoint, std::string& reason, cons
     reason.clear();
     std::optional<tx::Outpoint> parsed = tx::parse_outpoint(outpoint);
     if (!parsed) {
-        reason = "bad utxo";
+        reason = "Its output is not valid.";
         return false;
     }
     net::Result<net::Txo> txo = services.ordinals().txo(parsed->txid, parsed->vout);
     if (!txo) {
-        reason = "GorillaPool miss";
+        reason = "The ordinals index does not know it.";
         return false;
     }
     if (txo->spend.size() == 64) {
-        reason = "UTXO spent";
+        reason = "It was moved or sold.";
         return false;
     }
     return true;

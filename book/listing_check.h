@@ -9,8 +9,9 @@
 namespace book {
 
 // True when the outpoint ("<txid>_<index>" or "<txid>:<index>") is known to the ordinals
-// service and not spent. Otherwise false with reason "bad utxo" (the text is not an outpoint),
-// "GorillaPool miss" (no answer) or "UTXO spent". Safe from any thread.
+// service and not spent. Otherwise false with a sentence for the user in reason: "Its output is
+// not valid." (the text is not an outpoint), "The ordinals index does not know it." (no answer)
+// or "It was moved or sold.". Safe from any thread.
 [[nodiscard]] bool listing_output_unspent(std::string_view outpoint, std::string& reason,
                                           const BookServices& services = default_services());
 

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/hex.h"
+#include "core/json_get.h"
 #include "core/key.h"
 
 namespace book {
@@ -40,6 +41,12 @@ std::optional<std::string_view> first_data_push(const core::Bytes& script)
     return std::string_view(reinterpret_cast<const char*>(script.data() + pos), len);
 }
 
+std::optional<Json> post_from_script(const core::Bytes& script)
+{
+    std::optional<std::string_view> push = first_data_push(script);
+    return push ? post_from_push(*push) : std::nullopt;
+}
+
 std::optional<Json> post_from_output(const Json& output)
 {
     const Json* spk = core::json_object(output, "scriptPubKey");
@@ -47,13 +54,34 @@ std::optional<Json> post_from_output(const Json& output)
     std::optional<std::string> hex = core::json_string_opt(*spk, "hex");
     if (!hex || hex->size() < 4) return std::nullopt;
     std::optional<core::Bytes> script = core::hex_decode(*hex);
-    if (!script) return std::nullopt;
-    std::optional<std::string_view> push = first_data_push(*script);
-    if (!push) return std::nullopt;
-    std::optional<Json> doc = core::parse_json(*push);
-    if (!doc || !doc->is_object()) return std::nullopt;
-    if (core::json_string(*doc, "protocol") != POST_PROTOCOL) return std::nullopt;
-    return doc;
+    return script ? post_from_script(*script) : std::nullopt;
+}
+
+// Whether the bytes can be a flat JSON object: an opening brace first, and no bracket or brace
+// after it outside strings but the closing one. Cheap, and it keeps a deeply nested value from
+// being built at all.
+bool looks_flat(std::string_view text)
+{
+    size_t start = text.find_first_not_of(" \t\r\n");
+    if (start == std::string_view::npos || text[start] != '{') return false;
+    bool in_string = false;
+    bool escaped = false;
+    int closings = 0;
+    for (size_t i = start + 1; i < text.size(); ++i) {
+        char c = text[i];
+        if (in_string) {
+            if (escaped) escaped = false;
+            else if (c == '\\') escaped = true;
+            else if (c == '"') in_string = false;
+        } else if (c == '"') {
+            in_string = true;
+        } else if (c == '[' || c == '{') {
+            return false;
+        } else if (c == '}' || c == ']') {
+            if (c == ']' || ++closings > 1) return false;
+        }
+    }
+    return closings == 1;
 }
 
 bool is_ascii_space(char c)
@@ -83,6 +111,26 @@ std::optional<int64_t> parse_number_text(std::string_view text)
 }
 
 } // namespace
+
+std::optional<Json> post_from_push(std::string_view bytes)
+{
+    if (bytes.size() > MAX_POST_BYTES || !looks_flat(bytes)) return std::nullopt;
+    std::optional<Json> doc = core::parse_json(bytes);
+    if (!doc || !doc->is_object()) return std::nullopt;
+    for (const auto& [key, value] : doc->items()) {
+        if (value.is_structured()) return std::nullopt;
+    }
+    if (core::json_string(*doc, "protocol") != POST_PROTOCOL) return std::nullopt;
+    return doc;
+}
+
+std::optional<Json> read_post(const std::vector<tx::RawTxOutput>& outputs)
+{
+    for (const tx::RawTxOutput& output : outputs) {
+        if (std::optional<Json> post = post_from_script(output.script)) return post;
+    }
+    return std::nullopt;
+}
 
 std::optional<Json> read_post_from_tx(const Json& tx)
 {

@@ -7,7 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/json_get.h"
+#include "core/json_fwd.h"
+#include "tx/raw_tx.h"
 
 namespace book {
 
@@ -18,10 +19,21 @@ inline constexpr std::string_view POST_PROTOCOL = "TV-Agoran";
 // The "location" every book post carries.
 inline constexpr std::string_view POST_LOCATION = "agoran";
 
-// Finds the post in a transaction given as chain JSON (an object with "vout"). Outputs are read
-// in order; an output counts when its "scriptPubKey"."hex" is a data carrier (an optional
-// leading 0x00, then 0x6a) whose first push parses as a JSON object with "protocol"
-// "TV-Agoran". Returns the first such object, or nullopt. Never throws; safe from any thread.
+// The largest post: a push of more bytes is not a post, whatever it holds.
+inline constexpr size_t MAX_POST_BYTES = 16 * 1024;
+
+// The post a data push holds: at most MAX_POST_BYTES of JSON that is one object whose members
+// are all strings, numbers, booleans or null (no array or object anywhere), with "protocol"
+// "TV-Agoran". nullopt for anything else. Never throws; safe from any thread.
+std::optional<Json> post_from_push(std::string_view bytes);
+
+// Finds the post in a transaction's outputs, in order: an output counts when its script is a
+// data carrier (an optional leading 0x00, then 0x6a) whose first push is a post
+// (post_from_push). Returns the first, or nullopt. Never throws; safe from any thread.
+std::optional<Json> read_post(const std::vector<tx::RawTxOutput>& outputs);
+
+// The same for a transaction given as chain JSON (an object with "vout"), reading each
+// output's "scriptPubKey"."hex".
 std::optional<Json> read_post_from_tx(const Json& tx);
 
 // A string member; "" when missing or not a string.

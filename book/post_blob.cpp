@@ -5,6 +5,7 @@
 
 #include "core/hash.h"
 #include "core/hex.h"
+#include "core/json_get.h"
 
 namespace book {
 namespace {

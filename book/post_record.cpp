@@ -3,6 +3,8 @@
 #include <cmath>
 
 #include "book/replay.h"
+#include "core/base58.h"
+#include "tx/script.h"
 
 namespace book {
 namespace {
@@ -36,6 +38,18 @@ std::string output_address(const Json& output)
 }
 
 } // namespace
+
+TxOutputs read_tx_outputs(const tx::RawTx& tx)
+{
+    TxOutputs outputs;
+    outputs.count = tx.outputs.size();
+    for (const tx::RawTxOutput& output : tx.outputs) {
+        if (std::optional<core::Hash160> hash = tx::p2pkh_hash(output.script)) {
+            outputs.paid.push_back(PaidOutput{core::address_from_hash160(*hash), output.value});
+        }
+    }
+    return outputs;
+}
 
 TxOutputs read_tx_outputs(const Json& tx)
 {

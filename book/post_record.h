@@ -9,6 +9,9 @@
 #include <vector>
 
 #include "book/post.h"
+#include "core/json_get.h"
+#include "net/chain_tx.h"
+#include "tx/raw_tx.h"
 
 namespace book {
 
@@ -24,8 +27,13 @@ struct TxOutputs {
     std::vector<PaidOutput> paid;  // the outputs that name an address, in order
 };
 
-// Reads the outputs of a transaction given as chain JSON. Safe from any thread.
+// Reads the outputs of a transaction: a pay-to-address script pays its address. Safe from any
+// thread.
+TxOutputs read_tx_outputs(const tx::RawTx& tx);
+// The same from a transaction given as chain JSON ("addresses" or "address" of each output).
 TxOutputs read_tx_outputs(const Json& tx);
+
+using net::ChainPosition;
 
 // The members of a post as the book reads them (see the getters in post.h).
 struct PostFields {
@@ -66,6 +74,7 @@ struct PostRecord {
     int64_t time = 0;   // the post's "ts", always above 0
     size_t seen = 0;    // position of the txid in the order the loader gathered the ids
     PostFields fields;  // read_post_fields(post)
+    ChainPosition position;  // where the services said its transaction stands
 };
 
 // A record with its fields read.

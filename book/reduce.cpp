@@ -6,6 +6,8 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "core/market_clock.h"
+
 namespace book {
 namespace {
 
@@ -46,15 +48,13 @@ void apply_list(const PostRecord& record, const ReduceContext& context, WorkingB
     listing.price_sats = f.price_sats.value_or(0);
     listing.note = f.note;
     listing.created = record.time;
-    listing.exp = f.exp < 1 ? record.time + LISTING_LIFETIME_SECONDS : f.exp;
+    listing.exp = f.exp < 1 ? core::add_seconds(record.time, LISTING_LIFETIME_SECONDS) : f.exp;
     listing.pay_addr = f.pay_addr;
     listing.ord_addr = f.ord_addr;
     listing.handle = f.handle;
     listing.paymail = f.paymail;
     listing.pubkey = f.signer;
-    listing.name = f.name;
-    listing.sym = f.sym;
-    listing.icon = f.icon;
+    listing.claimed = SellerClaims{f.name, f.sym, f.icon};
     listing.status = "live";
     if (listing_fee_paid(record.outputs, context) || context.reserved_listing_ids.count(record.txid) > 0) {
         listing.fee_ok = true;

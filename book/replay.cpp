@@ -1,7 +1,9 @@
 #include "book/replay.h"
 
 #include <array>
+#include <tuple>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "core/hex.h"
 #include "core/base64.h"
@@ -58,25 +60,88 @@ std::string replay_key(const Json& post)
     return post_pubkey(post) + "|" + canonical_signature(post);
 }
 
-size_t drop_replays(std::vector<PostRecord>& posts)
+namespace {
+
+std::string envelope_of(const PostRecord& record)
 {
-    std::unordered_map<std::string, size_t> first_seen;
-    std::vector<std::string> keys;
-    keys.reserve(posts.size());
-    for (const PostRecord& record : posts) {
-        keys.push_back(record.fields.signer + "|" + record.fields.signature);
-        auto [it, inserted] = first_seen.try_emplace(keys.back(), record.seen);
-        if (!inserted && record.seen < it->second) it->second = record.seen;
+    return record.fields.signer + "|" + record.fields.signature;
+}
+
+// The order of a post among the copies of its envelope: smaller is earlier on chain.
+std::tuple<int, int64_t, size_t> chain_rank(const PostRecord& record)
+{
+    using State = ChainPosition::State;
+    switch (record.position.state) {
+    case State::Confirmed: return {0, record.position.height, record.seen};
+    case State::Unconfirmed: return {1, 0, record.seen};
+    case State::Unknown: return {2, 0, record.seen};
     }
+    return {2, 0, record.seen};
+}
+
+// The number of posts carrying each envelope.
+std::unordered_map<std::string, size_t> envelope_counts(const std::vector<PostRecord>& posts)
+{
+    std::unordered_map<std::string, size_t> counts;
+    for (const PostRecord& record : posts) ++counts[envelope_of(record)];
+    return counts;
+}
+
+// Keeps the posts for which keep(index) holds, in order; returns the number removed.
+template <typename Keep>
+size_t keep_if(std::vector<PostRecord>& posts, Keep keep)
+{
     size_t kept = 0;
     for (size_t i = 0; i < posts.size(); ++i) {
-        if (first_seen[keys[i]] != posts[i].seen) continue;
+        if (!keep(i)) continue;
         if (kept != i) posts[kept] = std::move(posts[i]);
         ++kept;
     }
-    size_t dropped = posts.size() - kept;
+    size_t removed = posts.size() - kept;
     posts.resize(kept);
-    return dropped;
+    return removed;
+}
+
+} // namespace
+
+std::vector<std::string> replays_to_place(const std::vector<PostRecord>& posts)
+{
+    std::unordered_map<std::string, size_t> counts = envelope_counts(posts);
+    std::vector<std::string> txids;
+    for (const PostRecord& record : posts) {
+        if (record.position.state == ChainPosition::State::Unknown && counts[envelope_of(record)] > 1) {
+            txids.push_back(record.txid);
+        }
+    }
+    return txids;
+}
+
+size_t withhold_unplaced_replays(std::vector<PostRecord>& posts)
+{
+    std::unordered_map<std::string, size_t> counts = envelope_counts(posts);
+    std::unordered_set<std::string> unplaced;
+    for (const PostRecord& record : posts) {
+        std::string envelope = envelope_of(record);
+        if (record.position.state == ChainPosition::State::Unknown && counts[envelope] > 1) unplaced.insert(envelope);
+    }
+    if (unplaced.empty()) return 0;
+    std::vector<std::string> envelopes;
+    envelopes.reserve(posts.size());
+    for (const PostRecord& record : posts) envelopes.push_back(envelope_of(record));
+    return keep_if(posts, [&](size_t i) { return unplaced.count(envelopes[i]) == 0; });
+}
+
+size_t drop_replays(std::vector<PostRecord>& posts)
+{
+    std::unordered_map<std::string, size_t> first;  // envelope -> index of the first on chain
+    std::vector<std::string> envelopes;
+    envelopes.reserve(posts.size());
+    for (size_t i = 0; i < posts.size(); ++i) {
+        envelopes.push_back(envelope_of(posts[i]));
+        auto [it, inserted] = first.try_emplace(envelopes.back(), i);
+        if (!inserted && chain_rank(posts[i]) < chain_rank(posts[it->second])) it->second = i;
+    }
+    return keep_if(posts, [&](size_t i) { return first[envelopes[i]] == i; });
 }
 
 } // namespace book

@@ -1,7 +1,9 @@
-// Replayed posts. A post's signature binds only its type, location, handle, actor, time and
-// payment address, so the same signed envelope can be copied into another transaction with a
-// different "listing", "utxo", "qty" or "price_sats" and still verify. Among posts that carry
-// the same signing key and the same signature only the one the loader gathered first is kept.
+// Replayed posts. A post's signature binds only some of its members, so the same signed
+// envelope can be copied into another transaction with a different "listing", "utxo", "qty" or
+// "price_sats" and still verify. Among posts that carry the same signing key and the same
+// signature only the first on chain is kept: a mined one before one that is not, a lower block
+// height first, and between equals the one the loader gathered first. Which list named a post
+// first never lets a copy in the mempool displace a mined original.
 #pragma once
 
 #include <cstddef>
@@ -21,9 +23,18 @@ std::string replay_key(const Json& post);
 // lower half of the order; "text:" and the text itself when it does not decode to 64 or 65 bytes.
 std::string canonical_signature(const Json& post);
 
-// Removes every post whose replay_key (read from its fields) was already carried by a post with
-// a smaller `seen`.
-// The order of the remaining posts is kept. Returns the number removed.
+// The txids of the posts that share their envelope with another post and whose position is
+// Unknown: the loader asks where they stand before it drops replays.
+std::vector<std::string> replays_to_place(const std::vector<PostRecord>& posts);
+
+// Removes every group of posts sharing an envelope in which some post's position is still
+// Unknown: which one came first cannot be told, so none is shown. Returns the number removed.
+size_t withhold_unplaced_replays(std::vector<PostRecord>& posts);
+
+// Removes every post whose envelope (signing key and canonical signature, from its fields) is
+// carried by a post before it on chain: Confirmed before Unconfirmed before Unknown, then the
+// lower height, then the smaller `seen`. The order of the remaining posts is kept. Returns the
+// number removed.
 size_t drop_replays(std::vector<PostRecord>& posts);
 
 } // namespace book

@@ -5,6 +5,7 @@
 #include "book/post_blob.h"
 #include "core/hash.h"
 #include "core/hex.h"
+#include "core/json_get.h"
 #include "core/key.h"
 #include "core/message.h"
 

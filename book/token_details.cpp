@@ -3,33 +3,78 @@
 #include <map>
 #include <mutex>
 
+#include "book/post.h"
 #include "core/json_get.h"
+#include "tx/outpoint.h"
 
 namespace book {
 namespace {
 
-struct TokenNames {
-    std::string name;
-    std::string sym;
-    std::string icon;
-};
-
+// Both caches are keyed by the ordinals base and "|", so that two configurations never mix.
 std::mutex g_token_mutex;
-std::map<std::string, TokenNames> g_tokens;  // ordinals base "|" origin -> names
+std::map<std::string, TokenFacts> g_tokens;  // by token id
+std::map<std::string, HeldAsset> g_held;     // by outpoint
 
 void fill_empty(std::string& field, const std::string& value)
 {
     if (field.empty()) field = value;
 }
 
-void fill_from(const TokenNames& names, std::string& name, std::string& sym, std::string& icon)
+template <typename Value>
+std::optional<Value> cached(const std::map<std::string, Value>& cache, const std::string& key)
 {
-    fill_empty(name, names.name);
-    fill_empty(sym, names.sym);
-    fill_empty(icon, names.icon);
+    std::lock_guard<std::mutex> lock(g_token_mutex);
+    auto it = cache.find(key);
+    if (it == cache.end()) return std::nullopt;
+    return it->second;
+}
+
+template <typename Value>
+void remember(std::map<std::string, Value>& cache, const std::string& key, const Value& value)
+{
+    std::lock_guard<std::mutex> lock(g_token_mutex);
+    cache[key] = value;
 }
 
 } // namespace
+
+std::optional<HeldAsset> held_asset(std::string_view outpoint, const BookServices& services)
+{
+    auto parsed = tx::parse_outpoint(outpoint);
+    if (!parsed) return std::nullopt;
+    const std::string key = services.config->ordinals_api + "|" + tx::format_outpoint(*parsed);
+    if (auto known = cached(g_held, key)) return known;
+    net::Result<net::Txo> txo = services.ordinals().txo(parsed->txid, parsed->vout);
+    if (!txo) return std::nullopt;
+    HeldAsset held;
+    held.origin = txo->origin;
+    if (txo->token) {
+        auto id = tx::parse_outpoint(txo->token->id);
+        held.token_id = id ? tx::format_outpoint(*id) : ascii_lower(txo->token->id);
+        if (held.token_id.empty() && txo->token->op == "deploy+mint") held.token_id = tx::format_outpoint(*parsed);
+    }
+    // An output the index has not finished reading may show nothing yet: only a finding is kept.
+    if (!held.origin.empty() || !held.token_id.empty()) remember(g_held, key, held);
+    return held;
+}
+
+std::optional<TokenFacts> token_facts(std::string_view token_id, const BookServices& services)
+{
+    if (token_id.empty()) return std::nullopt;
+    const std::string key = services.config->ordinals_api + "|" + std::string(token_id);
+    if (auto known = cached(g_tokens, key)) return known;
+    net::Result<net::TokenInfo> info = services.ordinals().token(token_id);
+    if (!info) return std::nullopt;
+    TokenFacts facts{info->name, info->sym, info->icon, info->dec};
+    if (info->deploy_json.is_object()) {
+        fill_empty(facts.name, core::json_string(info->deploy_json, "name"));
+        fill_empty(facts.sym, core::json_string(info->deploy_json, "sym"));
+        fill_empty(facts.icon, core::json_string(info->deploy_json, "icon"));
+    }
+    if (facts.icon.starts_with('_') && token_id.size() >= 64) facts.icon = std::string(token_id.substr(0, 64)) + facts.icon;
+    remember(g_tokens, key, facts);
+    return facts;
+}
 
 void token_details(std::string_view origin, std::string_view kind, std::string& name, std::string& sym,
                    std::string& icon, const BookServices& services)
@@ -39,32 +84,18 @@ void token_details(std::string_view origin, std::string_view kind, std::string& 
         fill_empty(icon, std::string(origin));
         return;
     }
-    const std::string key = services.config->ordinals_api + "|" + std::string(origin);
-    {
-        std::lock_guard<std::mutex> lock(g_token_mutex);
-        auto it = g_tokens.find(key);
-        if (it != g_tokens.end()) {
-            fill_from(it->second, name, sym, icon);
-            return;
-        }
-    }
-    net::Result<net::TokenInfo> info = services.ordinals().token(origin);
-    if (!info) return;
-    TokenNames answered{info->name, info->sym, info->icon};
-    if (info->deploy_json.is_object()) {
-        fill_empty(answered.name, core::json_string(info->deploy_json, "name"));
-        fill_empty(answered.sym, core::json_string(info->deploy_json, "sym"));
-        fill_empty(answered.icon, core::json_string(info->deploy_json, "icon"));
-    }
-    fill_from(answered, name, sym, icon);
-    std::lock_guard<std::mutex> lock(g_token_mutex);
-    g_tokens[key] = std::move(answered);
+    auto facts = token_facts(origin, services);
+    if (!facts) return;
+    fill_empty(name, facts->name);
+    fill_empty(sym, facts->sym);
+    fill_empty(icon, facts->icon);
 }
 
 void clear_token_cache()
 {
     std::lock_guard<std::mutex> lock(g_token_mutex);
     g_tokens.clear();
+    g_held.clear();
 }
 
 } // namespace book

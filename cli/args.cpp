@@ -24,7 +24,8 @@ const std::vector<CommandShape>& shapes()
         {"connect", 0, 0, {"timeout"}, {}, {}, "connect [--timeout SECONDS]", "ask Pursa to bind a wallet to this app"},
         {"unbind", 0, 0, {}, {}, {}, "unbind", "forget the bound wallet"},
         {"balance", 0, 0, {}, {}, {}, "balance", "the bound wallet's BSV"},
-        {"book", 0, 0, {}, {}, {"json"}, "book [--json]", "the listings on the book"},
+        {"book", 0, 0, {}, {}, {"json"}, "book [--json]",
+         "the listings on the book; exit status 3 when the book could not be read whole"},
         {"lots", 0, 0, {}, {}, {"json"}, "lots [--json]", "this wallet's token lots and pictures"},
         {"list", 1, 1, {"qty", "price", "note"}, {"price", "note"}, {}, "list LOT --price BSV --note TEXT [--qty N]",
          "list a lot (its outpoint or id) for a total price"},
@@ -33,8 +34,10 @@ const std::vector<CommandShape>& shapes()
          "offers on this wallet's listings, with what completing them finds"},
         {"complete", 1, 1, {}, {}, {}, "complete OFFER", "sign and broadcast an offer, then post the fill"},
         {"cancel", 1, 1, {}, {}, {}, "cancel LISTING", "take one of this wallet's listings off the book"},
-        {"cancel-offer", 1, 1, {}, {}, {}, "cancel-offer OFFER", "withdraw one of this wallet's offers"},
-        {"history", 0, 0, {}, {}, {"json"}, "history [--json]", "this wallet's trades"},
+        {"cancel-offer", 1, 1, {}, {}, {}, "cancel-offer OFFER",
+         "withdraw one of this wallet's offers (shown on the book or not)"},
+        {"history", 0, 0, {}, {}, {"json"}, "history [--json]",
+         "this wallet's trades; exit status 3 when the book could not be read whole"},
         {"report", 0, ANY, {"file"}, {}, {}, "report TEXT... | --file PATH",
          "send an encrypted report to the market's architect"},
         {"help", 0, 0, {}, {}, {}, "help", "this text"},
@@ -122,6 +125,9 @@ std::string usage_text()
         "usage: agoran-cli COMMAND [ARGUMENTS]\n"
         "The data directory is TavrinNode under LOCALAPPDATA, shared with Pursa.\n\n";
     for (const auto& shape : shapes()) text += "  agoran-cli " + shape.usage + "\n      " + shape.summary + "\n";
+    text +=
+        "\nExit status: 0 on success, 1 on an error, 3 when book or history printed what it could read but\n"
+        "the market's services were busy or offline: a warning on standard error says what is missing.\n";
     return text;
 }
 

@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -16,14 +17,19 @@
 #include "cli/lots.h"
 #include "cli/record_json.h"
 #include "cli/table.h"
+#include "core/token_amount.h"
 #include "core/amount.h"
 #include "core/log.h"
+#include "core/market_clock.h"
+#include "funding/reserves.h"
+#include "net/service_config.h"
 #include "trade/buy_routine.h"
 #include "trade/cancel_routine.h"
 #include "trade/complete_routine.h"
 #include "trade/list_routine.h"
 #include "trade/offer_complete.h"
 #include "trade/report.h"
+#include "trade/reserve_reconcile.h"
 #include "trade/trade_gate.h"
 #include "trade/wallet_now.h"
 #include "wallet/app_binding.h"
@@ -37,6 +43,8 @@ constexpr const char* APP_INSTANCE = "agoran-cli";
 constexpr const char* APP_NAME = "Agoran";
 // Shortest id prefix the commands accept in place of a whole txid.
 constexpr size_t MIN_ID_PREFIX = 8;
+// The exit status of book and history when what they print is not the whole book.
+constexpr int EXIT_INCOMPLETE = 3;
 
 bool is_success(const std::string& text)
 {
@@ -49,36 +57,19 @@ int finish(std::ostream& out, const std::string& text)
     return is_success(text) ? 0 : 1;
 }
 
-int64_t unix_now()
-{
-    return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
-}
-
 std::string short_id(const std::string& id)
 {
     return id.substr(0, 12);
 }
 
-std::string utc_time(int64_t t)
-{
-    using namespace std::chrono;
-    sys_seconds at{seconds{t}};
-    sys_days day = floor<days>(at);
-    year_month_day ymd{day};
-    auto minutes_in = duration_cast<minutes>(at - day).count();
-    char text[40];
-    std::snprintf(text, sizeof text, "%04d-%02u-%02u %02lld:%02lld", static_cast<int>(ymd.year()),
-                  static_cast<unsigned>(ymd.month()), static_cast<unsigned>(ymd.day()),
-                  static_cast<long long>(minutes_in / 60), static_cast<long long>(minutes_in % 60));
-    return text;
-}
-
+// What the chain calls the lot, marked when the seller's post says otherwise.
 std::string item_label(const book::Listing& l)
 {
     std::string label = l.name;
     // A token's name is often its symbol; it is not printed twice.
     if (!l.sym.empty() && l.sym != label) label += (label.empty() ? "" : "  ") + l.sym;
-    return label.empty() ? short_id(l.origin) : label;
+    if (label.empty()) label = short_id(l.chain_origin.empty() ? l.origin : l.chain_origin);
+    return l.claims_differ ? label + "  (seller's claims differ)" : label;
 }
 
 // True when id names the txid: the whole of it, or a prefix of at least MIN_ID_PREFIX characters.
@@ -91,15 +82,38 @@ bool id_matches(const std::string& txid, const std::string& id)
 
 struct Book {
     std::vector<book::Listing> listings;
+    book::LoadStatus status;
     std::string error;  // "error: ..." when the load failed
 };
 
+// Warns on standard error when the load did not read the whole book, saying what is missing and
+// when the last whole book was read. True when it warned.
+bool warn_if_incomplete(const book::LoadStatus& status, const std::string& load_error)
+{
+    if (status.complete) return false;
+    std::string text = "the book is incomplete: " + book::shortfall_text(status);
+    if (!load_error.empty()) text += " (" + load_error + ")";
+    text += status.last_complete > 0 ? "; the last whole book was read " + core::utc_minute_text(status.last_complete) + " UTC."
+                                     : "; no whole book has been read yet.";
+    core::log_warning(text);
+    return true;
+}
+
+// Loads the book; with a wallet bound and the book read whole, its reserves are then settled
+// against it as the desktop program settles them (a listing the book holds closed frees its
+// lot). A book read in part is never settled against: what it misses is not closed.
 Book load_book()
 {
     core::log_progress("Loading the book...");
     Book b;
     std::string error;
-    if (!book::load_book_view(b.listings, error)) b.error = "error: " + (error.empty() ? "could not load the book." : error);
+    std::map<std::string, book::Listing> reduced;
+    if (!book::load_book_view(b.listings, reduced, b.status, error, book::default_load_options())) {
+        b.error = "error: " + (error.empty() ? "could not load the book." : error);
+    }
+    warn_if_incomplete(b.status, error);
+    if (b.status.complete && wallet::pursa_is_connected())
+        (void)trade::reconcile_reserves(trade::listing_states(reduced, b.listings));
     return b;
 }
 
@@ -149,21 +163,31 @@ int cmd_balance(std::ostream& out)
     return 0;
 }
 
+// A quantity of a listing's units as people read it: tokens with their decimals and digit
+// grouping ("840" LAUR for 84000000000 base units at 8 decimals), anything else as it stands.
+std::string qty_text(const book::Listing& listing, const std::string& units)
+{
+    if (listing.kind == "picture") return units;
+    return core::format_token_amount(units, listing.dec.value_or(0)).value_or(units);
+}
+
 int cmd_book(const Invocation& inv, std::ostream& out)
 {
+    // A load the services failed prints what it has (nothing) under its warning, as a partial
+    // one does.
     Book b = load_book();
-    if (!b.error.empty()) return finish(out, b.error);
+    const int status = b.status.complete ? 0 : EXIT_INCOMPLETE;
     if (inv.flag("json")) {
         out << core::json_dump_file(listings_json(b.listings));
-        return 0;
+        return status;
     }
     std::vector<std::vector<std::string>> rows;
     for (const auto& l : b.listings) {
-        rows.push_back({short_id(l.id), item_label(l), l.kind, l.qty, core::format_bsv(static_cast<core::Amount>(l.price_sats)),
+        rows.push_back({short_id(l.id), item_label(l), l.kind, qty_text(l, l.qty), core::format_bsv_sats(l.price_sats),
                         l.handle, l.status, std::to_string(l.offers.size())});
     }
     out << format_table({"Listing", "Item", "Kind", "Qty", "Price BSV", "Seller", "Status", "Offers"}, rows);
-    return 0;
+    return status;
 }
 
 int cmd_lots(const Invocation& inv, std::ostream& out)
@@ -193,9 +217,15 @@ int cmd_list(const Invocation& inv, std::ostream& out)
     std::string error;
     const trade::LotToList* lot = find_lot(lots.lots, inv.args[0], error);
     if (!lot) return finish(out, error);
+    if (funding::reserve_holds(book::ascii_lower(lot->txid), lot->vout)) {
+        // Held for a listing: the book may show that listing closed (sold, cancelled by an
+        // architect), which frees the lot.
+        Book b = load_book();
+        if (!b.error.empty()) return finish(out, b.error);
+    }
     trade::ListRequest request{*lot, inv.option("qty", "1"), inv.option("price"), inv.option("note")};
     core::log_progress("Posting listing (0.01 BSV + 1 sat)...");
-    return finish(out, trade::list_lot(request, unix_now()));
+    return finish(out, trade::list_lot(request, core::system_seconds()));
 }
 
 int cmd_buy(const Invocation& inv, std::ostream& out)
@@ -230,9 +260,9 @@ int cmd_offers(const Invocation& inv, std::ostream& out)
         const auto& c = checks[i];
         std::string verdict = c.passes ? "passes" : c.error.substr(c.error.rfind("error: ", 0) == 0 ? 7 : 0);
         rows.push_back({short_id(offers[i].offer.id), short_id(offers[i].listing.id), item_label(offers[i].listing),
-                        offers[i].offer.qty, core::format_bsv(static_cast<core::Amount>(offers[i].offer.pay_sats)),
-                        core::format_bsv(static_cast<core::Amount>(c.paid_sats)),
-                        core::format_bsv(static_cast<core::Amount>(c.due_sats)), offers[i].offer.handle, verdict});
+                        qty_text(offers[i].listing, offers[i].offer.qty), core::format_bsv_sats(offers[i].offer.pay_sats),
+                        core::format_bsv_sats(c.paid_sats), core::format_bsv_sats(c.due_sats), offers[i].offer.handle,
+                        verdict});
     }
     if (rows.empty()) {
         out << "Nobody has offered on your listings yet.\n";
@@ -249,10 +279,12 @@ std::optional<trade::OfferRow> closed_offer(const std::string& id, const std::st
 {
     std::vector<book::PostRecord> posts;
     book::LoadOptions options = book::default_load_options();
-    if (!book::load_posts(posts, error, options)) {
+    book::LoadStatus status;
+    if (!book::load_posts(posts, status, error, options)) {
         error = "error: " + (error.empty() ? "could not load the book." : error);
         return std::nullopt;
     }
+    warn_if_incomplete(status, "");
     std::map<std::string, book::Listing> listings;
     book::reduce_book(posts, book::reduce_context_for(posts, options), listings);
     for (const auto& record : posts) {
@@ -316,6 +348,13 @@ int cmd_cancel_offer(const Invocation& inv, std::ostream& out)
 {
     trade::TraderGate gate = trade::trader_gate();
     if (gate.identity_key.empty()) return finish(out, "error: " + std::string(trade::CONNECT_FIRST));
+    // The wallet's own record of its offers first: it withdraws an offer whether or not the
+    // book shows it (its listing dated ahead, closed, or the book not loading at all).
+    for (const auto& record : trade::recorded_offers()) {
+        if (!id_matches(record.offer, inv.args[0])) continue;
+        core::log_progress("Cancelling your offer...");
+        return finish(out, trade::withdraw_recorded_offer(record));
+    }
     Book b = load_book();
     if (!b.error.empty()) return finish(out, b.error);
     for (const auto& l : b.listings) {
@@ -333,20 +372,23 @@ int cmd_history(const Invocation& inv, std::ostream& out)
     if (me.empty()) return finish(out, "error: " + std::string(trade::CONNECT_FIRST));
     core::log_progress("Loading history...");
     std::vector<book::HistoryRow> rows;
+    book::LoadStatus load;
     std::string error;
-    if (!book::load_history(rows, error, me)) return finish(out, "error: " + (error.empty() ? "could not load the book." : error));
+    bool loaded = book::load_history(rows, load, error, me, book::default_load_options());
+    warn_if_incomplete(load, loaded ? "" : error);
+    const int status = load.complete ? 0 : EXIT_INCOMPLETE;
     if (inv.flag("json")) {
         out << core::json_dump_file(history_json(rows));
-        return 0;
+        return status;
     }
     std::vector<std::vector<std::string>> table;
     for (const auto& r : rows) {
-        table.push_back({utc_time(r.time), r.role, r.type, r.name, r.qty,
-                         core::format_bsv(static_cast<core::Amount>(r.pay_sats)), r.counterparty, r.open ? "open" : "",
+        table.push_back({core::utc_minute_text(r.time), r.role, r.type, r.name.empty() ? short_id(r.origin) : r.name, r.qty,
+                         core::format_bsv_sats(r.pay_sats), r.counterparty, r.open ? "open" : "",
                          short_id(r.txid)});
     }
     out << format_table({"Time (UTC)", "Role", "Type", "Item", "Qty", "BSV", "With", "", "Post"}, table);
-    return 0;
+    return status;
 }
 
 int cmd_report(const Invocation& inv, std::ostream& out)
@@ -366,6 +408,12 @@ int cmd_report(const Invocation& inv, std::ostream& out)
 }
 
 } // namespace
+
+std::string services_note()
+{
+    const std::string badge = net::services_badge(*net::current_services());
+    return badge.empty() ? std::string() : "Using " + badge + " from " + net::services_file_path().string();
+}
 
 int run_command(const Invocation& inv, std::ostream& out)
 {

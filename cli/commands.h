@@ -1,9 +1,12 @@
 // The commands of agoran-cli over the trade routines the desktop program runs. Each writes its
 // result to out (the result text exactly as the library returns it, or a table or JSON) and
-// returns the exit status: 0 only for "success" (or the data asked for), 1 otherwise.
+// returns the exit status: 0 only for "success" (or the data asked for), 3 when book or history
+// printed a book the services let it read only in part (with a warning on standard error), 1
+// otherwise.
 #pragma once
 
 #include <ostream>
+#include <string>
 
 #include "cli/args.h"
 
@@ -11,5 +14,10 @@ namespace cli {
 
 // Registers this process as an app of the shared data directory and runs the command.
 int run_command(const Invocation& invocation, std::ostream& out);
+
+// The line written once to standard error when services.json replaces the mainnet services
+// ("Using Simulator at 127.0.0.1:PORT from PATH", "Using Custom services from PATH"); ""
+// otherwise. Loads the process-wide configuration.
+std::string services_note();
 
 } // namespace cli

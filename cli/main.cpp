@@ -1,6 +1,7 @@
 // agoran-cli: the market from a terminal, over the same trade routines as the desktop program.
 // The result text goes to standard output exactly as the library returns it; progress and
-// warnings go to standard error. Exit status 0 only on success.
+// warnings go to standard error. Exit status 0 only on success; 3 when book or history could
+// read the book only in part.
 #include <iostream>
 #include <string>
 #include <vector>
@@ -23,5 +24,8 @@ int main(int argc, char** argv)
         const char* mark = level == core::LogLevel::Progress ? "... " : (level == core::LogLevel::Warning ? "warning: " : "error: ");
         std::cerr << mark << text << (text.ends_with("\n") ? "" : "\n") << std::flush;
     });
+    if (parsed.invocation->command != "help") {
+        if (const std::string note = cli::services_note(); !note.empty()) std::cerr << note << "\n" << std::flush;
+    }
     return cli::run_command(*parsed.invocation, std::cout);
 }

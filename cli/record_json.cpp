@@ -28,9 +28,13 @@ core::Json listing_json(const book::Listing& l)
             {"handle", l.handle},
             {"paymail", l.paymail},
             {"pubkey", l.pubkey},
+            {"chain_origin", l.chain_origin},
             {"name", l.name},
             {"sym", l.sym},
             {"icon", l.icon},
+            {"dec", l.dec ? core::Json(*l.dec) : core::Json(nullptr)},
+            {"seller_claims", {{"name", l.claimed.name}, {"sym", l.claimed.sym}, {"icon", l.claimed.icon}}},
+            {"claims_differ", l.claims_differ},
             {"status", l.status},
             {"fee_ok", l.fee_ok},
             {"offers", std::move(offers)}};

@@ -6,13 +6,16 @@
 
 #include "book/history.h"
 #include "book/listing.h"
-#include "core/json_get.h"
+#include "core/json_fwd.h"
 #include "trade/complete_routine.h"
 #include "trade/list_routine.h"
 #include "trade/offer_rules.h"
 
 namespace cli {
 
+// A listing: "name", "sym", "icon", "dec" and "chain_origin" are what the chain holds; the
+// seller's own words are under "seller_claims" ({"name", "sym", "icon"}), and "claims_differ" is
+// true when they, or the post's "origin", say otherwise than the chain.
 core::Json listing_json(const book::Listing& listing);
 core::Json listings_json(const std::vector<book::Listing>& listings);
 core::Json offer_json(const book::Offer& offer);

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <limits>
 
+#include "core/json_get.h"
+
 namespace core {
 namespace {
 
@@ -37,15 +39,29 @@ std::optional<Amount> number_sats(const Json& v, double scale)
 
 } // namespace
 
+namespace {
+
+std::string format_magnitude(bool negative, uint64_t magnitude)
+{
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%s%llu.%08llu", negative ? "-" : "",
+                  static_cast<unsigned long long>(magnitude / SATS_PER_BSV),
+                  static_cast<unsigned long long>(magnitude % SATS_PER_BSV));
+    return buf;
+}
+
+} // namespace
+
 std::string format_bsv(Amount sats)
 {
     // The magnitude in unsigned arithmetic: negating the most negative value would overflow.
     uint64_t magnitude = sats < 0 ? uint64_t{0} - static_cast<uint64_t>(sats) : static_cast<uint64_t>(sats);
-    char buf[48];
-    std::snprintf(buf, sizeof buf, "%s%llu.%08llu", sats < 0 ? "-" : "",
-                  static_cast<unsigned long long>(magnitude / SATS_PER_BSV),
-                  static_cast<unsigned long long>(magnitude % SATS_PER_BSV));
-    return buf;
+    return format_magnitude(sats < 0, magnitude);
+}
+
+std::string format_bsv_sats(uint64_t sats)
+{
+    return format_magnitude(false, sats);
 }
 
 std::optional<Amount> parse_bsv_amount(std::string_view text)

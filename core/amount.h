@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "core/bytes.h"
-#include "core/json_get.h"
+#include "core/json_fwd.h"
 
 namespace core {
 
@@ -15,6 +15,10 @@ namespace core {
 // it: 1 -> "0.00000001", -150000000 -> "-1.50000000", 0 -> "0.00000000". Every value of the type
 // is handled, the most negative one included.
 std::string format_bsv(Amount sats);
+
+// The same form for an unsigned count of satoshis as posts carry it (a price or a payment):
+// every value up to 2^64 - 1 prints as itself, never as a negative amount.
+std::string format_bsv_sats(uint64_t sats);
 
 // Parses an amount in BSV typed by the user: digits, optionally "." and more digits, nothing
 // else (no sign, blank, comma or exponent; the text is not trimmed). At least one digit is

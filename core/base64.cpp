@@ -3,7 +3,7 @@
 namespace core {
 namespace {
 
-constexpr char ALPHABET[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+constexpr char BASE64_ALPHABET[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
 int sextet_value(char c)
 {
@@ -29,22 +29,22 @@ std::string base64_encode(ByteView bytes)
     size_t i = 0;
     for (; i + 3 <= bytes.size(); i += 3) {
         uint32_t n = (uint32_t{bytes[i]} << 16) | (uint32_t{bytes[i + 1]} << 8) | bytes[i + 2];
-        out.push_back(ALPHABET[(n >> 18) & 63]);
-        out.push_back(ALPHABET[(n >> 12) & 63]);
-        out.push_back(ALPHABET[(n >> 6) & 63]);
-        out.push_back(ALPHABET[n & 63]);
+        out.push_back(BASE64_ALPHABET[(n >> 18) & 63]);
+        out.push_back(BASE64_ALPHABET[(n >> 12) & 63]);
+        out.push_back(BASE64_ALPHABET[(n >> 6) & 63]);
+        out.push_back(BASE64_ALPHABET[n & 63]);
     }
     size_t rest = bytes.size() - i;
     if (rest == 1) {
         uint32_t n = uint32_t{bytes[i]} << 16;
-        out.push_back(ALPHABET[(n >> 18) & 63]);
-        out.push_back(ALPHABET[(n >> 12) & 63]);
+        out.push_back(BASE64_ALPHABET[(n >> 18) & 63]);
+        out.push_back(BASE64_ALPHABET[(n >> 12) & 63]);
         out.append("==");
     } else if (rest == 2) {
         uint32_t n = (uint32_t{bytes[i]} << 16) | (uint32_t{bytes[i + 1]} << 8);
-        out.push_back(ALPHABET[(n >> 18) & 63]);
-        out.push_back(ALPHABET[(n >> 12) & 63]);
-        out.push_back(ALPHABET[(n >> 6) & 63]);
+        out.push_back(BASE64_ALPHABET[(n >> 18) & 63]);
+        out.push_back(BASE64_ALPHABET[(n >> 12) & 63]);
+        out.push_back(BASE64_ALPHABET[(n >> 6) & 63]);
         out.push_back('=');
     }
     return out;

@@ -11,9 +11,9 @@
 
 #include <nlohmann/json.hpp>
 
-namespace core {
+#include "core/json_fwd.h"
 
-using Json = nlohmann::json;
+namespace core {
 
 // Parses text as JSON without throwing. nullopt when it is not JSON.
 inline std::optional<Json> parse_json(std::string_view text)

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "core/json_get.h"
+
 namespace core {
 
 namespace {

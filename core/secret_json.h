@@ -7,7 +7,7 @@
 #include <optional>
 #include <string_view>
 
-#include "core/json_get.h"
+#include "core/json_fwd.h"
 #include "core/secure.h"
 
 namespace core {

@@ -2,6 +2,8 @@
 
 #include <openssl/crypto.h>
 
+#include "platform/memory_lock.h"
+
 namespace core {
 
 void secure_wipe(void* data, size_t size)
@@ -24,17 +26,31 @@ void secure_wipe(Bytes& bytes)
     bytes.clear();
 }
 
+void LockedPages::cover(const void* data, size_t size)
+{
+    if (data == m_data && size == m_size) return;
+    if (data && size) (void)platform::lock_memory(data, size);  // fails soft
+    if (m_data && m_size) platform::unlock_memory(m_data, m_size);
+    m_data = size ? data : nullptr;
+    m_size = data ? size : 0;
+}
+
 SecretString::SecretString(SecretString&& other) noexcept : m_text(std::move(other.m_text))
 {
+    lock_pages();  // before the other lets go, so a page both share stays locked
     other.clear();
+    other.lock_pages();
 }
 
 SecretString& SecretString::operator=(SecretString&& other) noexcept
 {
     if (this != &other) {
         clear();
+        m_pages.release();
         m_text = std::move(other.m_text);
+        lock_pages();
         other.clear();
+        other.lock_pages();
     }
     return *this;
 }
@@ -42,20 +58,27 @@ SecretString& SecretString::operator=(SecretString&& other) noexcept
 void SecretString::assign(std::string text)
 {
     clear();
+    m_pages.release();
     m_text = std::move(text);
+    lock_pages();
 }
 
 SecretBytes::SecretBytes(SecretBytes&& other) noexcept : m_bytes(std::move(other.m_bytes))
 {
+    lock_pages();  // before the other lets go, so a page both share stays locked
     other.clear();
+    other.lock_pages();
 }
 
 SecretBytes& SecretBytes::operator=(SecretBytes&& other) noexcept
 {
     if (this != &other) {
         clear();
+        m_pages.release();
         m_bytes = std::move(other.m_bytes);
+        lock_pages();
         other.clear();
+        other.lock_pages();
     }
     return *this;
 }
@@ -69,10 +92,14 @@ void SecretBytes::resize(size_t size)
     }
     Bytes grown;
     grown.reserve(size);
+    LockedPages grown_pages;
+    grown_pages.cover(grown.data(), grown.capacity());
     grown.assign(m_bytes.begin(), m_bytes.end());
     grown.resize(size);
     secure_wipe(m_bytes);
+    m_pages.release();
     m_bytes = std::move(grown);
+    lock_pages();
 }
 
 } // namespace core

@@ -15,12 +15,30 @@ void secure_wipe(void* data, size_t size);
 void secure_wipe(std::string& text);  // wipes the whole capacity, then clears
 void secure_wipe(Bytes& bytes);       // wipes the whole capacity, then clears
 
+// The pages under a secret's buffer, locked in memory (kept out of the swap file, where the
+// system allows: platform/memory_lock.h) while held. Used by the holders below.
+class LockedPages {
+public:
+    LockedPages() = default;
+    LockedPages(const LockedPages&) = delete;
+    LockedPages& operator=(const LockedPages&) = delete;
+    ~LockedPages() { release(); }
+
+    // Locks [data, data + size) and then lets go of the range held before (none when size is 0).
+    void cover(const void* data, size_t size);
+    void release() { cover(nullptr, 0); }
+
+private:
+    const void* m_data = nullptr;
+    size_t m_size = 0;
+};
+
 // A text secret, such as a private key in hex or a mnemonic. Movable, not copyable; the
 // destructor and clear() wipe it. Use view() to hand it to a function without copying.
 class SecretString {
 public:
     SecretString() = default;
-    explicit SecretString(std::string text) : m_text(std::move(text)) {}
+    explicit SecretString(std::string text) : m_text(std::move(text)) { lock_pages(); }
     SecretString(const SecretString&) = delete;
     SecretString& operator=(const SecretString&) = delete;
     SecretString(SecretString&& other) noexcept;
@@ -35,14 +53,17 @@ public:
     void assign(std::string text);
 
 private:
+    void lock_pages() { m_pages.cover(m_text.data(), m_text.capacity() + 1); }
+
     std::string m_text;
+    LockedPages m_pages;  // declared after the buffer: unlocked before it is freed
 };
 
 // A byte secret, such as a seed or a private scalar. Same rules as SecretString.
 class SecretBytes {
 public:
     SecretBytes() = default;
-    explicit SecretBytes(Bytes bytes) : m_bytes(std::move(bytes)) {}
+    explicit SecretBytes(Bytes bytes) : m_bytes(std::move(bytes)) { lock_pages(); }
     SecretBytes(const SecretBytes&) = delete;
     SecretBytes& operator=(const SecretBytes&) = delete;
     SecretBytes(SecretBytes&& other) noexcept;
@@ -58,7 +79,10 @@ public:
     void clear() { secure_wipe(m_bytes); }
 
 private:
+    void lock_pages() { m_pages.cover(m_bytes.data(), m_bytes.capacity()); }
+
     Bytes m_bytes;
+    LockedPages m_pages;  // declared after the buffer: unlocked before it is freed
 };
 
 } // namespace core

@@ -17,6 +17,7 @@
 #include "demo/market_script.h"
 #include "demo/seed_market.h"
 #include "demo/trader_desk.h"
+#include "platform/crash_dumps.h"
 
 namespace {
 
@@ -31,6 +32,7 @@ extern "C" void on_signal(int)
 
 int main(int argc, char** argv)
 {
+    platform::disable_crash_dumps();  // it signs with the traders' keys
     std::filesystem::path state;
     bool once = false;
     for (int i = 1; i < argc; ++i) {

@@ -6,14 +6,13 @@
 #include "book/book_view.h"
 #include "cli/lots.h"
 #include "core/market_clock.h"
-#include "funding/reserves.h"
 #include "trade/buy_routine.h"
 #include "trade/cancel_routine.h"
 #include "trade/complete_routine.h"
 #include "trade/list_routine.h"
+#include "trade/reserve_reconcile.h"
 #include "trade/trade_gate.h"
 #include "trade/wallet_now.h"
-#include "ui/reserve_reconcile.h"
 
 namespace demo {
 namespace {
@@ -39,9 +38,7 @@ void settle_reserves()
     std::map<std::string, book::Listing> reduced;
     std::string error;
     if (!book::load_book_view(view, reduced, error)) return;
-    std::vector<std::string> ids;
-    for (const auto& r : funding::reserve_list()) ids.push_back(r.listing);
-    for (const auto& id : ui::reserves_to_drop(ids, ui::listing_states(reduced, view))) (void)funding::reserve_remove(id);
+    (void)trade::reconcile_reserves(trade::listing_states(reduced, view));
 }
 
 } // namespace

@@ -13,6 +13,10 @@
 #include "demo/trader_desk.h"
 #include "net/http_client.h"
 #include "pursa/approvals.h"
+#include "trade/report.h"
+#include "wallet/wallet_keys.h"
+#include "wallet/wallet_file.h"
+#include "wallet/wallet_lock.h"
 #include "wallet/connect.h"
 #include "wallet/lots_cache.h"
 
@@ -52,6 +56,23 @@ public:
             m_people.push_back(t);
         }
         m_report.traders = TRADER_COUNT;
+        return true;
+    }
+
+    // The market's architect: a wallet of its own under the handle reports are sealed to, and
+    // the registry's architects list naming its key, so that Report reaches someone.
+    bool open_architect()
+    {
+        Trader architect;
+        architect.name = std::string(trade::ARCHITECT_HANDLE);
+        architect.root = trader_root(m_options.state_dir, architect.name);
+        log("Opening the wallet of the market's architect...");
+        if (!copy_services(user_root(m_options.state_dir), architect.root, m_report.error) ||
+            !open_trader(architect, m_admin, 1, TRADER_COIN_SATS, m_report.error))
+            return false;
+        auto listed = m_admin.set_architects({architect.identity_key});
+        if (!listed.value) return failed("naming the architect: " + listed.error);
+        m_report.architect_key = architect.identity_key;
         return true;
     }
 
@@ -240,7 +261,7 @@ SeedReport seed_market(const SeedOptions& options)
     SeedReport report;
     try {
         Seeder seeder(options, report);
-        if (!seeder.open_people() || !seeder.make_items()) return report;
+        if (!seeder.open_people() || !seeder.open_architect() || !seeder.make_items()) return report;
         const int64_t now = core::market_time();
         seeder.play(market_script(now), now);
         seeder.approve_app();
@@ -252,6 +273,16 @@ SeedReport seed_market(const SeedOptions& options)
     }
     core::set_market_time(0);
     return report;
+}
+
+std::optional<core::SecretString> architect_key(const std::filesystem::path& state_dir)
+{
+    act_as(trader_root(state_dir, std::string(trade::ARCHITECT_HANDLE)));
+    wallet::WalletLock lock;
+    if (!wallet::wallet_load()) return std::nullopt;
+    auto key = wallet::derive_path(wallet::identity_path());
+    if (!key) return std::nullopt;
+    return std::move(key->priv_hex);
 }
 
 std::string seed_report_json(const SeedReport& r)
@@ -272,6 +303,7 @@ std::string seed_report_json(const SeedReport& r)
                     {"oldest_fill_days", r.oldest_fill_days},
                     {"user", USER_NAME},
                     {"user_key", r.user_key},
+                    {"architect_key", r.architect_key},
                     {"live_ids", r.live_ids}};
     return core::json_dump_file(j);
 }

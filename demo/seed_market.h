@@ -9,8 +9,11 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "core/secure.h"
 
 namespace demo {
 
@@ -39,6 +42,7 @@ struct SeedReport {
     int moves_failed = 0;
     double oldest_fill_days = 0;
     std::string user_key;                // the user's identity key
+    std::string architect_key;           // the architect's identity key (reports are sealed to it)
     std::vector<std::string> live_ids;   // the live listings' ids
     std::string error;                   // empty on success
 };
@@ -49,6 +53,11 @@ std::filesystem::path trader_root(const std::filesystem::path& state_dir, const 
 
 // Seeds once; blocks on the simulator for a minute or two.
 SeedReport seed_market(const SeedOptions& options);
+
+// The private identity key of the demo's architect, from its wallet in the state folder (the
+// simulator's admin opens reports with it); nullopt when the state holds no architect. Points
+// this process's data directory at the architect's folder.
+std::optional<core::SecretString> architect_key(const std::filesystem::path& state_dir);
 
 // The report as JSON text, and the file the demo keeps it in (state/"seeded.json").
 std::string seed_report_json(const SeedReport& report);

@@ -32,12 +32,14 @@ void Faults::set(Service service, FaultSettings settings)
     if (service == Service::admin) return;
     std::lock_guard lock(m_mutex);
     m_settings[static_cast<size_t>(service)] = std::move(settings);
+    m_seen[static_cast<size_t>(service)] = Seen{};
 }
 
 void Faults::clear_all()
 {
     std::lock_guard lock(m_mutex);
     m_settings = {};
+    m_seen = {};
 }
 
 FaultSettings Faults::get(Service service) const
@@ -47,22 +49,34 @@ FaultSettings Faults::get(Service service) const
     return m_settings[static_cast<size_t>(service)];
 }
 
-FaultAction Faults::take(Service service, bool is_submit)
+FaultAction Faults::take(Service service, bool is_submit, std::string_view request)
 {
     FaultAction action;
     if (service == Service::admin) return action;
     std::lock_guard lock(m_mutex);
     FaultSettings& s = m_settings[static_cast<size_t>(service)];
+    Seen& seen = m_seen[static_cast<size_t>(service)];
     action.delay_ms = s.delay_ms;
     action.rewrite_from = s.rewrite_from;
     action.rewrite_to = s.rewrite_to;
+    auto too_many = [&action](int retry_after_s) {
+        action.status = 429;
+        action.body = "Too Many Requests";
+        action.content_type = "text/plain";
+        action.retry_after_s = retry_after_s;
+    };
+    const auto now = std::chrono::steady_clock::now();
+    while (!seen.served.empty() && now - seen.served.front() >= std::chrono::seconds(1)) seen.served.pop_front();
     if (s.down) {
         action.drop = true;
     } else if (s.rate_limit_next > 0) {
         --s.rate_limit_next;
-        action.status = 429;
-        action.body = "Too Many Requests";
-        action.content_type = "text/plain";
+        too_many(0);
+    } else if (s.rate_per_second > 0 && seen.served.size() >= static_cast<size_t>(s.rate_per_second)) {
+        too_many(1);
+    } else if (s.refuse_first_asks > 0 && seen.asked.emplace(request).second &&
+               seen.first_asks++ % static_cast<size_t>(s.refuse_first_asks) == 0) {
+        too_many(0);
     } else if (s.status != 0) {
         action.status = s.status;
         action.body = s.body;
@@ -71,6 +85,7 @@ FaultAction Faults::take(Service service, bool is_submit)
         --s.lose_next;
         action.lose_answer = true;
     }
+    if (action.status == 0 && !action.drop && s.rate_per_second > 0) seen.served.push_back(now);
     return action;
 }
 
@@ -99,6 +114,7 @@ std::optional<FaultSettings> Faults::from_json(const nlohmann::json& body)
     }
     if (!read_int("status", s.status) || !read_text("body", s.body) || !read_text("content_type", s.content_type) ||
         !read_int("delay_ms", s.delay_ms) || !read_int("rate_limit_next", s.rate_limit_next) ||
+        !read_int("rate_per_second", s.rate_per_second) || !read_int("refuse_first_asks", s.refuse_first_asks) ||
         !read_int("lose_next", s.lose_next) || !read_text("rewrite_from", s.rewrite_from) ||
         !read_text("rewrite_to", s.rewrite_to)) {
         return std::nullopt;
@@ -111,6 +127,7 @@ nlohmann::json Faults::to_json(const FaultSettings& s)
 {
     return {{"down", s.down},         {"status", s.status},       {"body", s.body},
             {"content_type", s.content_type}, {"delay_ms", s.delay_ms}, {"rate_limit_next", s.rate_limit_next},
+            {"rate_per_second", s.rate_per_second}, {"refuse_first_asks", s.refuse_first_asks},
             {"lose_next", s.lose_next}, {"rewrite_from", s.rewrite_from}, {"rewrite_to", s.rewrite_to}};
 }
 
@@ -120,6 +137,29 @@ void rewrite_all(std::string& text, const std::string& from, const std::string& 
     for (size_t pos = text.find(from); pos != std::string::npos; pos = text.find(from, pos + to.size())) {
         text.replace(pos, from.size(), to);
     }
+}
+
+void apply_profile(Profile profile, Faults& faults)
+{
+    switch (profile) {
+    case Profile::local:
+        return;
+    case Profile::wan:
+        for (Service service : {Service::woc, Service::ordinals, Service::arc, Service::registry, Service::product}) {
+            FaultSettings settings;
+            settings.delay_ms = WAN_LATENCY_MS;
+            if (service == Service::woc) settings.rate_per_second = WAN_WOC_PER_SECOND;
+            faults.set(service, settings);
+        }
+        return;
+    }
+}
+
+std::optional<Profile> profile_from_name(std::string_view name)
+{
+    if (name == "local") return Profile::local;
+    if (name == "wan") return Profile::wan;
+    return std::nullopt;
 }
 
 } // namespace devnet

@@ -1,6 +1,6 @@
 // agoran-devnet: the local services simulator.
 //   agoran-devnet --port 0 --state DIR [--write-services DATA_DIR] [--fee-rate SATS_PER_KB]
-//                 [--oracle ADDRESS] [--block-interval SECONDS] [--threads N]
+//                 [--oracle ADDRESS] [--block-interval SECONDS] [--threads N] [--profile local|wan]
 // Prints one line "http://127.0.0.1:PORT" when it serves, and runs until SIGINT or SIGTERM.
 #include <atomic>
 #include <charconv>
@@ -31,11 +31,14 @@ bool read_int(const std::string& text, int64_t& out)
     return ec == std::errc() && ptr == text.data() + text.size();
 }
 
+constexpr const char* USAGE =
+    "usage: agoran-devnet --port N --state DIR [--write-services DATA_DIR] [--fee-rate SATS_PER_KB]\n"
+    "                     [--oracle ADDRESS] [--block-interval SECONDS] [--threads N] [--profile local|wan]\n"
+    "  --profile wan: every request takes about 100 ms and WhatsOnChain serves 3 requests a second\n";
+
 int usage(const std::string& problem)
 {
-    std::cerr << "agoran-devnet: " << problem << "\n"
-              << "usage: agoran-devnet --port N --state DIR [--write-services DATA_DIR] [--fee-rate SATS_PER_KB]\n"
-              << "                     [--oracle ADDRESS] [--block-interval SECONDS] [--threads N]\n";
+    std::cerr << "agoran-devnet: " << problem << "\n" << USAGE;
     return 1;
 }
 
@@ -49,6 +52,10 @@ int main(int argc, char** argv)
     std::string services_dir;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::cout << USAGE;
+            return 0;
+        }
         if (i + 1 >= argc) return usage("missing value after " + arg);
         std::string value = argv[++i];
         int64_t n = 0;
@@ -66,6 +73,8 @@ int main(int argc, char** argv)
             options.block_interval_s = static_cast<int>(n);
         } else if (arg == "--threads" && read_int(value, n) && n >= 2 && n <= 256) {
             options.threads = static_cast<int>(n);
+        } else if (arg == "--profile" && devnet::profile_from_name(value)) {
+            options.profile = *devnet::profile_from_name(value);
         } else {
             return usage("bad option " + arg + " " + value);
         }
@@ -78,7 +87,7 @@ int main(int argc, char** argv)
         std::cerr << "agoran-devnet: " << error << "\n";
         return 1;
     }
-    if (!services_dir.empty() && !devnet::write_services_file(services_dir, server.base_url(), error)) {
+    if (!services_dir.empty() && !devnet::write_services_file(services_dir, server.base_url(), error, options.profile)) {
         std::cerr << "agoran-devnet: " << error << "\n";
         server.stop();
         return 1;

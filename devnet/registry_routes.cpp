@@ -59,7 +59,10 @@ void add_registry_routes(Router& router, DevnetContext& ctx)
         auto body = chain.read([&](const ChainState& s) -> std::optional<std::string> {
             const TxRecord* r = s.find_visible(ascii_lower(call.args[0]));
             if (!r) return std::nullopt;
-            return woc_tx_json(*r, s.block_at(r->height), s.tip_height(), true);
+            // The index's form: WhatsOnChain's JSON with integer satoshis, and the raw bytes.
+            std::string json = woc_tx_json(*r, s.block_at(r->height), s.tip_height(), true);
+            json.pop_back();
+            return json + ",\"hex\":\"" + core::hex_encode(r->raw) + "\"}";
         });
         if (!body) return error(call, 404, "transaction not found");
         call.json_text(200, std::move(*body));

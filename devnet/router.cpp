@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include <httplib.h>
+
 #include "core/json_get.h"
 
 namespace devnet {

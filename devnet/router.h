@@ -10,10 +10,14 @@
 #include <unordered_map>
 #include <vector>
 
-#include <httplib.h>
-#include <nlohmann/json.hpp>
+#include <nlohmann/json_fwd.hpp>
 
 #include "devnet/faults.h"
+
+namespace httplib {
+struct Request;
+struct Response;
+} // namespace httplib
 
 namespace devnet {
 

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include <httplib.h>
+
 #include "devnet/chain.h"
 #include "devnet/faults.h"
 #include "devnet/registry_state.h"

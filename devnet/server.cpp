@@ -82,6 +82,7 @@ bool DevnetServer::start(std::string& error)
     }
     m_http->set_socket_options(httplib::default_socket_options);
     if (listening != -1) platform::widen_listen_backlog(listening, 512);
+    apply_profile(m_options.profile, m_faults);
     m_listener = std::thread([this] { m_http->listen_after_bind(); });
     if (m_options.block_interval_s > 0) m_miner = std::thread([this] { mine_on_timer(); });
     return true;
@@ -114,12 +115,13 @@ void DevnetServer::handle(const std::string& method, const httplib::Request& req
 {
     auto match = m_router.match(method, req.path);
     Service service = match ? match->route->service : service_of_path(req.path);
-    FaultAction fault = m_faults.take(service, match && match->route->submit);
+    FaultAction fault = m_faults.take(service, match && match->route->submit, method + " " + req.path + " " + req.body);
     if (fault.delay_ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(fault.delay_ms));
     if (fault.drop) return drop_answer(res);
     if (fault.status != 0) {
         res.status = fault.status;
         res.set_content(fault.body, fault.content_type.c_str());
+        if (fault.retry_after_s > 0) res.set_header("Retry-After", std::to_string(fault.retry_after_s));
         return;
     }
     if (!match) return answer_not_found(service, res);

@@ -15,6 +15,10 @@
 #include "devnet/registry_state.h"
 #include "devnet/router.h"
 
+namespace httplib {
+class Server;
+} // namespace httplib
+
 namespace devnet {
 
 struct ServerOptions {
@@ -25,6 +29,7 @@ struct ServerOptions {
     std::string report_oracle;           // the address the "report" oracle index lists
     int block_interval_s = 0;            // 0: blocks only on the admin call
     int threads = 16;                    // request workers
+    Profile profile = Profile::local;    // its faults are cleared by "/admin/faults/clear" like any other
 };
 
 class DevnetServer {

@@ -299,7 +299,13 @@ void add_woc_routes(Router& router, DevnetContext& ctx)
                 if (!first) out += ',';
                 first = false;
                 if (hex_only) {
-                    out += "{\"txid\":\"" + r->txid + "\",\"hex\":\"" + core::hex_encode(r->raw) + "\"}";
+                    out += "{\"txid\":\"" + r->txid + "\",\"hex\":\"" + core::hex_encode(r->raw) + "\"";
+                    if (const Block* block = s.block_at(r->height)) {
+                        out += ",\"blockhash\":\"" + block->hash + "\",\"blockheight\":" + std::to_string(block->height) +
+                               ",\"blocktime\":" + std::to_string(block->time) +
+                               ",\"confirmations\":" + std::to_string(s.tip_height() - block->height + 1);
+                    }
+                    out += '}';
                 } else {
                     out += woc_tx_json(*r, s.block_at(r->height), s.tip_height(), false);
                 }

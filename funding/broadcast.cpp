@@ -42,10 +42,10 @@ std::optional<std::string> find_on_chain(const std::string& txid, int rounds)
     return std::nullopt;
 }
 
-std::string confirm_tx(const std::string& txid, const std::optional<SentTx>& sent)
+std::string confirm_tx(const std::string& txid, const std::optional<SentTx>& sent, int rounds)
 {
     wallet::WalletLock lock;
-    auto hex = find_on_chain(txid);
+    auto hex = find_on_chain(txid, rounds);
     if (!hex) return "";
     const std::string id = net::lower_ascii(txid);
     if (ensure_coin_state()) coin_state().last_confirmed_txid = id;
@@ -74,10 +74,16 @@ std::string broadcast_tx(const std::vector<tx::TxInput>& inputs, const std::vect
     const SentTx sent{inputs, outputs, change_hash};
     ChainClients clients = chain_clients();
 
+    // Once a service has taken the transaction it is out: later looks for it are short, and
+    // whatever the others answer, it is never reported as not sent.
+    bool accepted = false;
+    auto look = [&] { return confirm_tx(txid, sent, accepted ? 1 : 0); };
+
     auto oi = clients.registry.submit(hex);
     if (oi && oi->ok) {
-        std::string done = confirm_tx(txid, sent);
+        std::string done = look();
         if (!done.empty()) return done;
+        accepted = true;
     }
 
     bool woc_refused = false;
@@ -85,21 +91,29 @@ std::string broadcast_tx(const std::vector<tx::TxInput>& inputs, const std::vect
     auto woc = clients.woc.broadcast(hex);
     if (woc) {
         // Whatever txid the answer names, the transaction sent is the one that must show up.
-        std::string done = confirm_tx(txid, sent);
+        std::string done = look();
         if (!done.empty()) return done;
+        accepted = true;
     } else {
         woc_refused = true;
         woc_error = woc.error;
         if (answer_mentions(woc_error, {"mempool-conflict", "txn-already", "already have", "already in the mempool"})) {
-            std::string done = confirm_tx(txid, sent);
+            std::string done = look();
             if (!done.empty()) return done;
         }
     }
 
     std::string arc_error;
     if (arc_broadcast(hex, txid, arc_error)) {
-        std::string done = confirm_tx(txid, sent);
+        std::string done = look();
         if (!done.empty()) return done;
+        accepted = true;
+    }
+    if (accepted) {
+        // Its inputs stay spent and its change is this wallet's: paying again would pay twice.
+        if (ensure_coin_state()) coin_state().last_confirmed_txid = txid;
+        record_outcome(txid, inputs, outputs, change_hash);
+        return "success: " + txid + std::string(SENT_UNCONFIRMED);
     }
     if (!arc_error.empty()) return "error: broadcast failed: " + arc_error;
     if (woc_refused) return "error: broadcast failed: " + woc_error;

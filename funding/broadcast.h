@@ -1,11 +1,13 @@
 // Putting a signed transaction on the network: the registry's oracle index, then WhatsOnChain,
-// then ARC. Whatever a service claims, a broadcast counts only once WhatsOnChain returns the
-// transaction; its outcome is then recorded (outcome.h). Called with the wallet lock held; the
-// confirmation polls sleep under it.
+// then ARC. A broadcast is confirmed once WhatsOnChain returns the transaction. A transaction
+// that some service took is sent even when WhatsOnChain does not show it (yet): its inputs are
+// spent and its change is recorded (outcome.h) all the same, so nothing pays twice. Called with
+// the wallet lock held; the confirmation polls sleep under it.
 #pragma once
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/bytes.h"
@@ -13,10 +15,15 @@
 
 namespace funding {
 
+// What follows the txid of a sent transaction that WhatsOnChain did not show yet.
+inline constexpr std::string_view SENT_UNCONFIRMED = " (sent; the network has not confirmed it yet)";
+
 // Serialises, computes the txid (written to txid before anything is sent, also when the
-// broadcast fails) and submits. Returns "success: " + txid, or "error: serialize failed.",
-// "error: broadcast failed: " + the ARC error (else the WhatsOnChain error, when WhatsOnChain
-// refused it), or "error: the network did not take that transaction. Nothing was sent.".
+// broadcast fails) and submits. Returns "success: " + txid when WhatsOnChain shows it,
+// "success: " + txid + SENT_UNCONFIRMED when a service took it but WhatsOnChain does not show it,
+// or "error: serialize failed.", "error: broadcast failed: " + the ARC error (else the
+// WhatsOnChain error, when WhatsOnChain refused it), or "error: the network did not take that
+// transaction. Nothing was sent." when no service took it.
 std::string broadcast_tx(const std::vector<tx::TxInput>& inputs, const std::vector<tx::TxOutput>& outputs,
                          const std::optional<core::Hash160>& change_hash, std::string& txid);
 
@@ -25,15 +32,15 @@ std::string broadcast_tx(const std::vector<tx::TxInput>& inputs, const std::vect
 // counts. nullopt when it never shows or txid is not 64 hex digits.
 std::optional<std::string> find_on_chain(const std::string& txid, int rounds = 0);
 
-// Looks for the transaction on WhatsOnChain (find_on_chain). Found: remembers it as the last
-// confirmed broadcast, records the outcome of sent (or, without it, of the transaction found)
-// and returns "success: " + txid. Not found: "".
+// Looks for the transaction on WhatsOnChain (find_on_chain, rounds as there). Found: remembers
+// it as the last confirmed broadcast, records the outcome of sent (or, without it, of the
+// transaction found) and returns "success: " + txid. Not found: "".
 struct SentTx {
     const std::vector<tx::TxInput>& inputs;
     const std::vector<tx::TxOutput>& outputs;
     std::optional<core::Hash160> change_hash;
 };
-std::string confirm_tx(const std::string& txid, const std::optional<SentTx>& sent = std::nullopt);
+std::string confirm_tx(const std::string& txid, const std::optional<SentTx>& sent = std::nullopt, int rounds = 0);
 
 // Submits to ARC. True when ARC accepted it; otherwise false with error: the request's error,
 // "bad arc response", the rejected status followed by ": " and extraInfo, the extraInfo of

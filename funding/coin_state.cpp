@@ -1,6 +1,7 @@
 #include "funding/coin_state.h"
 
 #include <algorithm>
+#include <set>
 
 #include "core/hex.h"
 #include "core/json_get.h"
@@ -29,11 +30,10 @@ void register_listener_once()
     (void)done;
 }
 
-std::map<std::string, std::string> load_spent(const std::filesystem::path& path)
+std::map<std::string, std::string> spent_of(const nlohmann::json& doc)
 {
     std::map<std::string, std::string> out;
-    StoreRead read = read_store(path, "outpoints");
-    const auto* list = core::json_array(read.doc, "outpoints");
+    const auto* list = core::json_array(doc, "outpoints");
     if (!list) return out;
     for (const auto& e : *list) {
         if (!e.is_string()) continue;
@@ -43,11 +43,10 @@ std::map<std::string, std::string> load_spent(const std::filesystem::path& path)
     return out;
 }
 
-std::vector<PendingCoin> load_change(const std::filesystem::path& path)
+std::vector<PendingCoin> change_of(const nlohmann::json& doc)
 {
     std::vector<PendingCoin> out;
-    StoreRead read = read_store(path, "coins");
-    const auto* list = core::json_array(read.doc, "coins");
+    const auto* list = core::json_array(doc, "coins");
     if (!list) return out;
     for (const auto& e : *list) {
         std::string txid = core::json_string(e, "txid");
@@ -62,6 +61,18 @@ std::vector<PendingCoin> load_change(const std::filesystem::path& path)
     return out;
 }
 
+std::string coin_key(const PendingCoin& c)
+{
+    return spent_key(c.txid, c.vout);
+}
+
+void list_change(CoinState& state, const PendingCoin& c)
+{
+    auto& list = state.lists[c.addr].coins;
+    CachedCoin coin{c.txid, c.vout, c.sats};
+    if (std::find(list.begin(), list.end(), coin) == list.end()) list.push_back(coin);
+}
+
 // Makes the state that of the wallet with this key, read from its snapshots, unless it is already.
 void load_for(const std::string& key)
 {
@@ -69,13 +80,94 @@ void load_for(const std::string& key)
     if (state.key == key) return;
     state = CoinState{};
     state.key = key;
-    state.spent = load_spent(spent_snapshot_path(key));
-    state.change = load_change(change_snapshot_path(key));
+    state.spent = spent_of(read_store(spent_snapshot_path(key), "outpoints").doc);
+    state.change = change_of(read_store(change_snapshot_path(key), "coins").doc);
+    for (const auto& [k, addr] : state.spent) state.spent_base.insert(k);
     for (const auto& c : state.change) {
-        auto& list = state.lists[c.addr].coins;
-        CachedCoin coin{c.txid, c.vout, c.sats};
-        if (std::find(list.begin(), list.end(), coin) == list.end()) list.push_back(coin);
+        state.change_base.insert(coin_key(c));
+        list_change(state, c);
     }
+}
+
+// Three-way merge of one snapshot: what is on disk now, plus what this process added since it
+// last read or wrote it, minus what it took away since then. Another program's changes stay.
+std::set<std::string> merged_keys(const std::set<std::string>& disk, const std::set<std::string>& base,
+                                  const std::set<std::string>& mine)
+{
+    std::set<std::string> out;
+    for (const auto& k : disk) {
+        if (!(base.count(k) > 0 && mine.count(k) == 0)) out.insert(k);
+    }
+    for (const auto& k : mine) {
+        if (base.count(k) == 0) out.insert(k);
+    }
+    return out;
+}
+
+bool kept(StoreUpdate update)
+{
+    return update == StoreUpdate::Written || update == StoreUpdate::Unchanged;
+}
+
+// The memory takes the merged snapshot only once it is on disk: after a failed write, this
+// process's changes stay changes for the next save.
+StoreUpdate sync_spent(CoinState& state)
+{
+    std::set<std::string> merged;
+    const StoreUpdate update = update_store(spent_snapshot_path(state.key), "outpoints", [&](nlohmann::json& doc) {
+        std::set<std::string> disk;
+        for (const auto& [k, addr] : spent_of(doc)) disk.insert(k);
+        std::set<std::string> mine;
+        for (const auto& [k, addr] : state.spent) mine.insert(k);
+        merged = merged_keys(disk, state.spent_base, mine);
+        if (merged == disk && doc.contains("outpoints")) return false;
+        doc["outpoints"] = nlohmann::json(std::vector<std::string>(merged.begin(), merged.end()));
+        return true;
+    });
+    if (!kept(update)) return update;
+    std::erase_if(state.spent, [&](const auto& entry) { return merged.count(entry.first) == 0; });
+    for (const auto& k : merged) state.spent.emplace(k, "");
+    state.spent_base = merged;
+    return update;
+}
+
+StoreUpdate sync_change(CoinState& state)
+{
+    std::set<std::string> merged;
+    std::vector<PendingCoin> theirs;  // coins another program recorded
+    const StoreUpdate update = update_store(change_snapshot_path(state.key), "coins", [&](nlohmann::json& doc) {
+        const auto disk = change_of(doc);
+        std::set<std::string> disk_keys;
+        for (const auto& c : disk) disk_keys.insert(coin_key(c));
+        std::set<std::string> mine;
+        for (const auto& c : state.change) mine.insert(coin_key(c));
+        merged = merged_keys(disk_keys, state.change_base, mine);
+        // A coin spent is no longer change, whoever recorded it.
+        std::erase_if(merged, [&](const std::string& k) { return state.spent.count(k) > 0; });
+        theirs.clear();
+        for (const auto& c : disk) {
+            if (merged.count(coin_key(c)) > 0 && mine.count(coin_key(c)) == 0) theirs.push_back(c);
+        }
+        if (merged == disk_keys && doc.contains("coins")) return false;
+        nlohmann::json coins = nlohmann::json::array();
+        auto add = [&](const PendingCoin& c) {
+            coins.push_back({{"txid", c.txid}, {"vout", c.vout}, {"sats", c.sats}, {"addr", c.addr}});
+        };
+        for (const auto& c : state.change) {
+            if (merged.count(coin_key(c)) > 0) add(c);
+        }
+        for (const auto& c : theirs) add(c);
+        doc["coins"] = std::move(coins);
+        return true;
+    });
+    if (!kept(update)) return update;
+    std::erase_if(state.change, [&](const PendingCoin& c) { return merged.count(coin_key(c)) == 0; });
+    for (const auto& c : theirs) {
+        state.change.push_back(c);
+        list_change(state, c);
+    }
+    state.change_base = merged;
+    return update;
 }
 
 } // namespace
@@ -111,16 +203,18 @@ bool ensure_coin_state()
 
 bool save_snapshots()
 {
-    const CoinState& state = coin_state();
+    CoinState& state = coin_state();
     if (state.key.empty()) return false;
-    nlohmann::json spent = nlohmann::json::array();
-    for (const auto& [s, addr] : state.spent) spent.push_back(s);
-    nlohmann::json coins = nlohmann::json::array();
-    for (const auto& c : state.change) {
-        coins.push_back({{"txid", c.txid}, {"vout", c.vout}, {"sats", c.sats}, {"addr", c.addr}});
+    const StoreUpdate spent = sync_spent(state);
+    // Spends another program recorded leave this process's lists and change too.
+    std::vector<SpentOutpoint> purge;
+    for (const auto& [k, addr] : state.spent) {
+        auto outpoint = tx::parse_outpoint(k);
+        if (outpoint) purge.push_back({outpoint->txid, outpoint->vout, addr});
     }
-    bool ok = write_store(spent_snapshot_path(state.key), "outpoints", {{"outpoints", std::move(spent)}});
-    return write_store(change_snapshot_path(state.key), "coins", {{"coins", std::move(coins)}}) && ok;
+    add_spent(purge);
+    const StoreUpdate change = sync_change(state);
+    return kept(spent) && kept(change);
 }
 
 void mark_lists_stale()
@@ -144,6 +238,17 @@ void add_spent(const std::vector<SpentOutpoint>& outpoints)
         std::erase_if(list.coins, [&](const CachedCoin& c) { return state.spent.count(spent_key(c.txid, c.vout)) > 0; });
     }
     std::erase_if(state.change, [&](const PendingCoin& c) { return state.spent.count(spent_key(c.txid, c.vout)) > 0; });
+}
+
+void forget_pending_change(const std::string& txid, uint32_t vout)
+{
+    CoinState& state = coin_state();
+    for (auto it = state.change.begin(); it != state.change.end(); ++it) {
+        if (it->txid != txid || it->vout != vout) continue;
+        std::erase(state.lists[it->addr].coins, CachedCoin{it->txid, it->vout, it->sats});
+        state.change.erase(it);
+        return;
+    }
 }
 
 bool add_pending_change(const PendingCoin& coin)

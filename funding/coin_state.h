@@ -59,6 +59,11 @@ struct CoinState {
     // "txid:vout" -> the address that held it ("" when not known, as after a restart).
     std::map<std::string, std::string> spent;
     std::vector<PendingCoin> change;  // in the order created
+    // The keys ("txid:vout") the snapshots held when this process last read or wrote them: a
+    // save writes what is on disk then plus this process's changes since, so that programs
+    // sharing the wallet never undo each other's records.
+    std::set<std::string> spent_base;
+    std::set<std::string> change_base;
     std::string last_recorded_txid;   // the latest broadcast whose outcome was recorded
     std::string last_confirmed_txid;  // the latest broadcast found on the chain
 };
@@ -79,7 +84,11 @@ void reset_coin_state();
 std::filesystem::path spent_snapshot_path(const std::string& key);
 std::filesystem::path change_snapshot_path(const std::string& key);
 
-// Rewrites both snapshots of the state's wallet. False when a write failed.
+// Brings both snapshots of the state's wallet and the state together, under each file's
+// cross-process lock: the files get this process's changes since it last read or wrote them, and
+// the state gets what other programs of the same wallet recorded meanwhile (their spent coins
+// leave the lists, their change is offered). False when a write failed or waited too long (the
+// changes stay in memory for the next save).
 bool save_snapshots();
 
 // Moves every list's fetch time FORCED_STALENESS into the past.
@@ -96,6 +105,10 @@ struct SpentOutpoint {
 
 // Adds outpoints to the spent set and purges them from the lists and the pending change.
 void add_spent(const std::vector<SpentOutpoint>& outpoints);
+
+// Forgets a pending change coin (and takes it off its address's list) without calling it spent:
+// the chain does not know it. A list fetched later brings it back if it exists.
+void forget_pending_change(const std::string& txid, uint32_t vout);
 
 // Adds a pending change coin unless that outpoint is already pending, and puts it in its
 // address's list. False when it was already pending.

@@ -71,16 +71,17 @@ private:
             for (const auto& c : it->second.coins) listed.insert(lock_key(c.txid, c.vout));
         }
         for (const auto& c : state.change) listed.insert(lock_key(c.txid, c.vout));
-        std::set<std::string> kept;
+        std::vector<std::string> pruned;
         for (const auto& l : m_locks) {
             auto colon = l.rfind('_');
             bool spent = colon != std::string::npos && state.spent.count(l.substr(0, colon) + ":" + l.substr(colon + 1)) > 0;
             bool gone = all_lists && listed.count(l) == 0;
-            if (!spent && !gone) kept.insert(l);
+            if (spent || gone) pruned.push_back(l);
         }
-        if (kept.size() != m_locks.size()) {
-            (void)offer_locks_save(kept);
-            m_locks = std::move(kept);
+        if (!pruned.empty()) {
+            // Only these: another program may have locked coins of a new offer meanwhile.
+            (void)offer_locks_remove(pruned);
+            for (const auto& l : pruned) m_locks.erase(l);
         }
     }
 
@@ -184,6 +185,8 @@ Gathered gather_coins(const std::vector<std::string>& hold_back, const std::vect
 {
     wallet::WalletLock lock;
     if (!ensure_coin_state()) return {};
+    // What other programs of this wallet spent or received since the last look.
+    (void)save_snapshots();
     return Gatherer(hold_back, must_spend).run();
 }
 

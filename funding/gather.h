@@ -19,7 +19,8 @@ struct Gathered {
     [[nodiscard]] bool any() const { return !coins.empty(); }
 };
 
-// Offers every pending change coin, the cached coins of each payment address and the pending
+// First brings the snapshots up to date with what other programs of the wallet recorded
+// (coin_state.h). Then offers every pending change coin, the cached coins of each payment address and the pending
 // change again, and accepts a candidate only when its txid is 64 hex digits, it is not in the
 // spent set, not held back as an ordinal (holdback.h), not held by a reserve file
 // (sibling_reserves.h), not offer-locked, not in hold_back ("txid_vout" or "txid:vout", any

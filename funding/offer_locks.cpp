@@ -1,10 +1,14 @@
 #include "funding/offer_locks.h"
 
+#include <algorithm>
+#include <functional>
+
 #include "core/hex.h"
 #include "core/json_get.h"
 #include "funding/file_keys.h"
 #include "funding/json_store.h"
 #include "funding/outpoint_text.h"
+#include "net/text.h"
 #include "platform/data_dir.h"
 #include "tx/parse.h"
 #include "wallet/app_binding.h"
@@ -15,6 +19,57 @@ namespace funding {
 namespace {
 
 constexpr std::string_view MEMBER = "utxos";
+constexpr std::string_view OFFERS = "offers";
+
+std::set<std::string> locks_of(const nlohmann::json& doc)
+{
+    std::set<std::string> out;
+    const auto* list = core::json_array(doc, MEMBER);
+    if (!list) return out;
+    for (const auto& e : *list) {
+        if (e.is_string() && !e.get<std::string>().empty()) out.insert(normalize_outpoint(e.get<std::string>()));
+    }
+    return out;
+}
+
+std::vector<OfferRecord> records_of(const nlohmann::json& doc)
+{
+    std::vector<OfferRecord> out;
+    const auto* list = core::json_array(doc, OFFERS);
+    if (!list) return out;
+    for (const auto& e : *list) {
+        OfferRecord r{net::lower_ascii(core::json_string(e, "offer")), net::lower_ascii(core::json_string(e, "listing")), {}};
+        if (const auto* coins = core::json_array(e, MEMBER)) {
+            for (const auto& c : *coins) {
+                if (c.is_string() && !c.get<std::string>().empty()) r.utxos.push_back(normalize_outpoint(c.get<std::string>()));
+            }
+        }
+        if (!r.offer.empty() && !r.utxos.empty()) out.push_back(std::move(r));
+    }
+    return out;
+}
+
+void put(nlohmann::json& doc, const std::set<std::string>& locks, const std::vector<OfferRecord>& records)
+{
+    doc[std::string(MEMBER)] = nlohmann::json(std::vector<std::string>(locks.begin(), locks.end()));
+    nlohmann::json list = nlohmann::json::array();
+    for (const auto& r : records) list.push_back({{"offer", r.offer}, {"listing", r.listing}, {"utxos", r.utxos}});
+    doc[std::string(OFFERS)] = std::move(list);
+}
+
+// Edits locks and records under the file's cross-process lock; written when edit returns true.
+bool edit_locks(const std::function<bool(std::set<std::string>&, std::vector<OfferRecord>&)>& edit)
+{
+    wallet::WalletLock lock;
+    StoreUpdate update = update_store(offer_locks_path(), MEMBER, [&](nlohmann::json& doc) {
+        std::set<std::string> locks = locks_of(doc);
+        std::vector<OfferRecord> records = records_of(doc);
+        if (!edit(locks, records)) return false;
+        put(doc, locks, records);
+        return true;
+    });
+    return update == StoreUpdate::Written || update == StoreUpdate::Unchanged;
+}
 
 } // namespace
 
@@ -26,41 +81,51 @@ std::filesystem::path offer_locks_path()
 std::set<std::string> offer_locks_load()
 {
     wallet::WalletLock lock;
-    std::set<std::string> out;
-    StoreRead read = read_store(offer_locks_path(), MEMBER);
-    const auto* list = core::json_array(read.doc, MEMBER);
-    if (!list) return out;
-    for (const auto& e : *list) {
-        if (e.is_string() && !e.get<std::string>().empty()) out.insert(normalize_outpoint(e.get<std::string>()));
-    }
-    return out;
+    return locks_of(read_store(offer_locks_path(), MEMBER).doc);
 }
 
-bool offer_locks_save(const std::set<std::string>& locks)
+std::vector<OfferRecord> offer_records()
 {
     wallet::WalletLock lock;
-    nlohmann::json list = nlohmann::json::array();
-    for (const auto& l : locks) list.push_back(l);
-    return write_store(offer_locks_path(), MEMBER, {{std::string(MEMBER), std::move(list)}});
+    return records_of(read_store(offer_locks_path(), MEMBER).doc);
 }
 
 bool offer_locks_add(const std::vector<std::string>& outpoints)
 {
-    wallet::WalletLock lock;
-    auto locks = offer_locks_load();
-    for (const auto& o : outpoints) {
-        if (!o.empty()) locks.insert(normalize_outpoint(o));
+    return edit_locks([&](std::set<std::string>& locks, std::vector<OfferRecord>&) {
+        for (const auto& o : outpoints) {
+            if (!o.empty()) locks.insert(normalize_outpoint(o));
+        }
+        return true;
+    });
+}
+
+bool offer_record_add(const OfferRecord& record)
+{
+    OfferRecord r{net::lower_ascii(record.offer), net::lower_ascii(record.listing), {}};
+    for (const auto& o : record.utxos) {
+        if (!o.empty()) r.utxos.push_back(normalize_outpoint(o));
     }
-    return offer_locks_save(locks);
+    return edit_locks([&](std::set<std::string>& locks, std::vector<OfferRecord>& records) {
+        locks.insert(r.utxos.begin(), r.utxos.end());
+        std::erase_if(records, [&](const OfferRecord& old) { return old.offer == r.offer; });
+        if (!r.offer.empty() && !r.utxos.empty()) records.push_back(r);
+        return true;
+    });
 }
 
 bool offer_locks_remove(const std::vector<std::string>& outpoints)
 {
-    wallet::WalletLock lock;
-    auto locks = offer_locks_load();
-    size_t removed = 0;
-    for (const auto& o : outpoints) removed += locks.erase(normalize_outpoint(o));
-    return removed == 0 || offer_locks_save(locks);
+    std::set<std::string> gone;
+    for (const auto& o : outpoints) gone.insert(normalize_outpoint(o));
+    return edit_locks([&](std::set<std::string>& locks, std::vector<OfferRecord>& records) {
+        size_t removed = 0;
+        for (const auto& o : gone) removed += locks.erase(o);
+        removed += std::erase_if(records, [&](const OfferRecord& r) {
+            return std::any_of(r.utxos.begin(), r.utxos.end(), [&](const std::string& u) { return gone.count(u) > 0; });
+        });
+        return removed > 0;
+    });
 }
 
 std::vector<std::string> offer_input_outpoints(std::string_view offer_hex)

@@ -1,6 +1,11 @@
 // Offer locks: the buyer's coins spent by offers the user has posted and not withdrawn. They
 // stay out of every payment, or the offer could never complete. One file per wallet,
-// "gallery/offer_locks_<key>.json": {"utxos": ["<txid>_<vout>", ...]}, lower case. Take the
+// "gallery/offer_locks_<key>.json":
+//   {"utxos": ["<txid>_<vout>", ...],
+//    "offers": [{"offer": txid, "listing": txid, "utxos": ["<txid>_<vout>", ...]}, ...]}
+// lower case. "utxos" is the set of locked coins; "offers" is the wallet's own record of each
+// offer behind them, so that an offer can be withdrawn whether or not the book shows it. Every
+// change is a read-modify-write under the file's cross-process lock (json_store.h). Take the
 // wallet lock around these calls.
 #pragma once
 
@@ -12,19 +17,32 @@
 
 namespace funding {
 
+struct OfferRecord {
+    std::string offer;               // txid of the "ag_buy" post
+    std::string listing;             // id of the listing it offers on
+    std::vector<std::string> utxos;  // the buyer's coins it spends, "txid_vout"
+};
+
 std::filesystem::path offer_locks_path();
 
 // The locked outpoints ("txid_vout", lower case). A missing or malformed file reads as none.
 std::set<std::string> offer_locks_load();
 
-// Adds the outpoints (lower-cased, ":" read as "_") and saves. False when the write failed.
+// The recorded offers, in the order posted. Entries without an offer id or coins are skipped.
+std::vector<OfferRecord> offer_records();
+
+// Adds the outpoints (lower-cased, ":" read as "_") and saves. False when the write failed or
+// waited too long for another program.
 bool offer_locks_add(const std::vector<std::string>& outpoints);
 
-// Removes the outpoints and saves when anything changed. False when the write failed.
-bool offer_locks_remove(const std::vector<std::string>& outpoints);
+// Adds the record's coins to the locks and the record itself (replacing one of the same offer).
+// False when the write failed or waited too long.
+bool offer_record_add(const OfferRecord& record);
 
-// Replaces the whole set. False when the write failed.
-bool offer_locks_save(const std::set<std::string>& locks);
+// Removes the outpoints, and every recorded offer that spends one of them (such an offer can no
+// longer complete), and saves when anything changed. False when the write failed or waited too
+// long.
+bool offer_locks_remove(const std::vector<std::string>& outpoints);
 
 // The coins an offer transaction spends, as "txid_vout": the text's hexadecimal digits,
 // lower-cased, must number at least 80 and be even and parse as a transaction; inputs whose

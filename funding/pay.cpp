@@ -1,5 +1,6 @@
 #include "funding/pay.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "core/base58.h"
@@ -11,6 +12,7 @@
 #include "funding/gather.h"
 #include "funding/known_balance.h"
 #include "funding/outcome.h"
+#include "funding/outpoint_text.h"
 #include "funding/refresh.h"
 #include "funding/spent_check.h"
 #include "net/text.h"
@@ -69,8 +71,16 @@ public:
             if (!same_wallet()) return WALLET_CHANGED;
             mode = RefreshMode::Normal;
 
-            Gathered coins = gather_coins(held_back(), m_options.must_spend);
+            Gathered coins = gather_coins(held_back(), must_spend());
             if (!same_wallet()) return WALLET_CHANGED;
+            if (auto missing = required_coin_missing(coins)) {
+                // Lists that do not show the coin yet may after a fresh fetch.
+                if (auto done = settled()) return *done;
+                if (last_attempt) return *missing;
+                if (attempt == 0) mark_lists_stale();
+                else mode = RefreshMode::Forced;
+                continue;
+            }
             if (!coins.any()) {
                 if (auto done = settled()) return *done;
                 ++empty_gathers;
@@ -172,9 +182,38 @@ private:
         return out;
     }
 
-    // Puts the inputs the chain shows spent (or does not know) in the spent set; the others
-    // stay spendable. Inputs whose question failed sit out the rest of this payment only.
-    // When one of this payment's own transactions spends them, it is done.
+    // The caller's must-spend coins and the coin every earlier attempt of this payment spends.
+    std::vector<std::string> must_spend() const
+    {
+        std::vector<std::string> out = m_options.must_spend;
+        if (!m_anchor.empty()) out.push_back(m_anchor);
+        return out;
+    }
+
+    // The sentence that ends the payment when a coin it has to spend is not among the coins
+    // gathered: the coin shared by the earlier attempts (without it a new attempt could go
+    // through beside one of them), or, when the caller asked for it, one of its must-spend coins.
+    std::optional<std::string> required_coin_missing(const Gathered& coins) const
+    {
+        auto leads = [&](const std::string& key) {
+            for (size_t i = 0; i < coins.forced && i < coins.coins.size(); ++i) {
+                if (lock_key(coins.coins[i].txid, coins.coins[i].vout) == normalize_outpoint(key)) return true;
+            }
+            return false;
+        };
+        if (!m_anchor.empty() && !leads(m_anchor)) return final_message();
+        if (m_options.must_spend_refusal.empty() || m_options.must_spend.empty()) return std::nullopt;
+        if (std::any_of(m_options.must_spend.begin(), m_options.must_spend.end(), leads)) return std::nullopt;
+        return m_options.must_spend_refusal;
+    }
+
+    // After a refused broadcast: the inputs the chain shows spent join the spent set; the others
+    // stay spendable. Inputs the chain does not know, or could not be asked about, sit out the
+    // rest of this payment only (a pending change the chain does not know is forgotten: the
+    // lists bring it back if it is real). When one of this payment's own transactions spends
+    // them, it is done. Unless the attempt can no longer go through (an input spent by another
+    // transaction), one of its coins shown unspent (else one not answered for) must be spent by
+    // every later attempt, so that at most one of them can ever confirm.
     std::optional<std::string> release_gone_inputs(const std::vector<tx::TxInput>& inputs)
     {
         std::vector<std::string> own;
@@ -190,13 +229,25 @@ private:
             }
         }
         if (!same_wallet()) return WALLET_CHANGED;
+        auto key_of = [&](size_t i) { return lock_key(inputs[i].txid, inputs[i].vout); };
+        if (verdict.dead) {
+            m_anchor.clear();
+        } else if (m_anchor.empty()) {
+            if (!verdict.unspent.empty()) m_anchor = key_of(verdict.unspent.front());
+            else if (!verdict.unanswered.empty()) m_anchor = key_of(verdict.unanswered.front());
+        }
         std::vector<SpentOutpoint> gone;
         for (size_t i : verdict.gone) {
             gone.push_back({net::lower_ascii(inputs[i].txid), inputs[i].vout, wallet::wallet_address_for_hash160(inputs[i].pub_key_hash).value_or("")});
         }
         add_spent(gone);
+        for (size_t i : verdict.unknown) forget_pending_change(net::lower_ascii(inputs[i].txid), inputs[i].vout);
         (void)save_snapshots();
-        for (size_t i : verdict.unanswered) m_unanswered.push_back(net::lower_ascii(inputs[i].txid) + "_" + std::to_string(inputs[i].vout));
+        for (const auto& list : {verdict.unknown, verdict.unanswered}) {
+            for (size_t i : list) {
+                if (key_of(i) != m_anchor) m_unanswered.push_back(key_of(i));
+            }
+        }
         return std::nullopt;
     }
 
@@ -220,6 +271,7 @@ private:
     std::string m_key;  // the wallet paying
     std::vector<Sent> m_sent;
     std::vector<std::string> m_unanswered;  // "txid_vout" of inputs the chain could not be asked about
+    std::string m_anchor;                   // "txid_vout": the coin every attempt so far spends
     std::string m_last;
     int m_failed_broadcasts = 0;
     bool m_saw_coins = false;
@@ -243,7 +295,9 @@ std::string pay_outputs(const std::vector<tx::TxOutput>& outputs, const PayOptio
 
 std::string pay_outputs(const std::vector<tx::TxOutput>& outputs, const std::vector<std::string>& hold_back)
 {
-    return pay_outputs(outputs, PayOptions{hold_back, {}});
+    PayOptions options;
+    options.hold_back = hold_back;
+    return pay_outputs(outputs, options);
 }
 
 } // namespace funding

@@ -16,6 +16,9 @@ struct PayOptions {
     // Offer-locked coins the payment must spend when they are still unspent (the withdrawal of
     // an offer spends one of its coins, so the withdrawn offer can never complete).
     std::vector<std::string> must_spend;
+    // When not empty: the payment must spend one of must_spend, and when none of them can be
+    // gathered (after fresh lists), it ends with this text and nothing is paid.
+    std::string must_spend_refusal;
 };
 
 // Pays the outputs, in their order, plus change to the change address. Returns "success: " +
@@ -27,11 +30,13 @@ struct PayOptions {
 // it can spend yet. Try again in a few seconds.", "broadcast failed after retry." or "wallet
 // changed.".
 //
-// Up to three attempts. After "missing inputs" or a conflict, the chain is asked which inputs
-// are spent, and only those (and the ones it does not know) join the spent set; an input the
-// chain could not be asked about sits out the rest of this payment only. A transaction
-// of an earlier attempt that turns up on the chain after all ends the payment as a success, so
-// nothing is ever paid twice.
+// Up to three attempts. A transaction some service took is sent (broadcast.h): the payment ends
+// there. After "missing inputs" or a conflict, the chain is asked which inputs are spent, and
+// only those join the spent set; an input the chain does not know, or could not be asked
+// about, sits out the rest of this payment only. Every later attempt spends a coin of the first
+// refused one (unless that one can no longer go through), and a transaction of an earlier
+// attempt that turns up on the chain after all ends the payment as a success, so nothing is ever
+// paid twice.
 //
 // Takes the wallet lock for its whole duration, the broadcast and its confirmation polls
 // included, but lets go of every level of it (the caller's too) around the other network

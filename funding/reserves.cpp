@@ -17,6 +17,7 @@ namespace {
 
 constexpr std::string_view MEMBER = "reserves";
 constexpr size_t MIN_OUTPOINT = 66;  // 64 hex digits, "_", at least one digit
+const std::string BUSY = "error: another program is changing this wallet's listing reserves. Try again in a moment.";
 
 // A price: a non-negative integer; anything else reads as 0.
 uint64_t read_sats(const nlohmann::json& entry, std::string_view key)
@@ -50,11 +51,10 @@ void write_record(const ListingRecord& r, nlohmann::json& e)
               {"ts", r.ts}});
 }
 
-std::vector<Reserve> load(const std::filesystem::path& path)
+std::vector<Reserve> reserves_of(const nlohmann::json& doc)
 {
     std::vector<Reserve> out;
-    StoreRead read = read_store(path, MEMBER);
-    const auto* list = core::json_array(read.doc, MEMBER);
+    const auto* list = core::json_array(doc, MEMBER);
     if (!list) return out;
     for (const auto& e : *list) {
         if (!e.is_object()) continue;
@@ -64,7 +64,7 @@ std::vector<Reserve> load(const std::filesystem::path& path)
     return out;
 }
 
-bool save(const std::filesystem::path& path, const std::vector<Reserve>& reserves)
+nlohmann::json reserves_json(const std::vector<Reserve>& reserves)
 {
     nlohmann::json list = nlohmann::json::array();
     for (const auto& r : reserves) {
@@ -72,21 +72,51 @@ bool save(const std::filesystem::path& path, const std::vector<Reserve>& reserve
         write_record(r.record, entry);
         list.push_back(std::move(entry));
     }
-    return write_store(path, MEMBER, {{std::string(MEMBER), std::move(list)}});
+    return list;
+}
+
+std::vector<Reserve> load(const std::filesystem::path& path)
+{
+    return reserves_of(read_store(path, MEMBER).doc);
+}
+
+// Edits the reserve list under the file's cross-process lock: the list as it is on disk now,
+// written back when edit returns true.
+StoreUpdate edit_reserves(const std::function<bool(std::vector<Reserve>&)>& edit)
+{
+    return update_store(reserves_path(), MEMBER, [&](nlohmann::json& doc) {
+        std::vector<Reserve> reserves = reserves_of(doc);
+        if (!edit(reserves)) return false;
+        doc[std::string(MEMBER)] = reserves_json(reserves);
+        return true;
+    });
+}
+
+// The sentence of an edit that did not go through: the edit's own refusal first.
+std::string edit_result(StoreUpdate update, const std::string& refusal, std::string_view write_error)
+{
+    if (!refusal.empty()) return refusal;
+    if (update == StoreUpdate::Busy) return BUSY;
+    if (update == StoreUpdate::Failed) return std::string(write_error);
+    return "";
 }
 
 std::string bind_listing(std::string_view outpoint, std::string_view listing_id, const ListingRecord* record)
 {
     wallet::WalletLock lock;
     std::string utxo = normalize_outpoint(outpoint);
-    auto path = reserves_path();
-    auto reserves = load(path);
-    auto it = std::find_if(reserves.begin(), reserves.end(), [&](const Reserve& r) { return r.utxo == utxo; });
-    if (utxo.empty() || it == reserves.end()) return "error: no reserve for that UTXO.";
-    it->listing = net::lower_ascii(listing_id);
-    if (record) it->record = *record;
-    if (!save(path, reserves)) return "error: could not update Agoran reserve.";
-    return "";
+    std::string refusal;
+    StoreUpdate update = edit_reserves([&](std::vector<Reserve>& reserves) {
+        auto it = std::find_if(reserves.begin(), reserves.end(), [&](const Reserve& r) { return r.utxo == utxo; });
+        if (utxo.empty() || it == reserves.end()) {
+            refusal = "error: no reserve for that UTXO.";
+            return false;
+        }
+        it->listing = net::lower_ascii(listing_id);
+        if (record) it->record = *record;
+        return true;
+    });
+    return edit_result(update, refusal, "error: could not update Agoran reserve.");
 }
 
 std::string rebind(std::string_view listing_id, std::string_view new_outpoint, const ListingRecord* record)
@@ -95,14 +125,18 @@ std::string rebind(std::string_view listing_id, std::string_view new_outpoint, c
     std::string utxo = normalize_outpoint(new_outpoint);
     if (listing_id.size() != 64 || utxo.size() < MIN_OUTPOINT) return "error: bad rebind.";
     std::string listing = net::lower_ascii(listing_id);
-    auto path = reserves_path();
-    auto reserves = load(path);
-    auto it = std::find_if(reserves.begin(), reserves.end(), [&](const Reserve& r) { return r.listing == listing; });
-    if (it == reserves.end()) return "error: no reserve for that listing.";
-    it->utxo = utxo;
-    if (record) it->record = *record;
-    if (!save(path, reserves)) return "error: could not update Agoran reserve.";
-    return "";
+    std::string refusal;
+    StoreUpdate update = edit_reserves([&](std::vector<Reserve>& reserves) {
+        auto it = std::find_if(reserves.begin(), reserves.end(), [&](const Reserve& r) { return r.listing == listing; });
+        if (it == reserves.end()) {
+            refusal = "error: no reserve for that listing.";
+            return false;
+        }
+        it->utxo = utxo;
+        if (record) it->record = *record;
+        return true;
+    });
+    return edit_result(update, refusal, "error: could not update Agoran reserve.");
 }
 
 } // namespace
@@ -124,14 +158,18 @@ std::string reserve_add(std::string_view outpoint, std::string_view origin, int6
     wallet::WalletLock lock;
     std::string utxo = normalize_outpoint(outpoint);
     if (utxo.size() < MIN_OUTPOINT) return "error: bad UTXO.";
-    auto path = reserves_path();
-    auto reserves = load(path);
-    for (const auto& r : reserves) {
-        if (r.utxo == utxo) return "error: that UTXO is already listed.";
-    }
-    reserves.push_back({utxo, std::string(origin), "", exp, {}});
-    if (!save(path, reserves)) return "error: could not write Agoran reserve.";
-    return "";
+    std::string refusal;
+    StoreUpdate update = edit_reserves([&](std::vector<Reserve>& reserves) {
+        for (const auto& r : reserves) {
+            if (r.utxo == utxo) {
+                refusal = "error: that UTXO is already listed.";
+                return false;
+            }
+        }
+        reserves.push_back({utxo, std::string(origin), "", exp, {}});
+        return true;
+    });
+    return edit_result(update, refusal, "error: could not write Agoran reserve.");
 }
 
 std::string reserve_bind_listing(std::string_view outpoint, std::string_view listing_id)
@@ -160,13 +198,12 @@ bool reserve_remove(std::string_view key)
     if (key.empty()) return true;
     std::string utxo = normalize_outpoint(key);
     std::string listing = net::lower_ascii(key);
-    auto path = reserves_path();
-    auto reserves = load(path);
-    auto gone = std::remove_if(reserves.begin(), reserves.end(),
-                               [&](const Reserve& r) { return r.utxo == utxo || (!r.listing.empty() && r.listing == listing); });
-    if (gone == reserves.end()) return true;
-    reserves.erase(gone, reserves.end());
-    return save(path, reserves);
+    StoreUpdate update = edit_reserves([&](std::vector<Reserve>& reserves) {
+        return std::erase_if(reserves, [&](const Reserve& r) {
+                   return r.utxo == utxo || (!r.listing.empty() && r.listing == listing);
+               }) > 0;
+    });
+    return update == StoreUpdate::Written || update == StoreUpdate::Unchanged;
 }
 
 bool reserve_holds(std::string_view txid, uint32_t vout)

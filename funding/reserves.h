@@ -8,7 +8,10 @@
 // The members after "exp" are the record (ListingRecord); a reserve written before records were
 // kept lacks them. Outpoints are stored normalised (lower case, ":" read as "_"). A missing or
 // malformed file reads as no reserves; a malformed one is kept aside as "<name>.bad-<ms>" when
-// next written. Every operation takes the wallet lock for its whole duration.
+// next written. Every operation takes the wallet lock for its whole duration, and every change is
+// a read-modify-write under the file's cross-process lock (json_store.h): other programs of the
+// same wallet may list at the same time. A change that waits too long for that lock fails with
+// "error: another program is changing this wallet's listing reserves. Try again in a moment.".
 #pragma once
 
 #include <cstdint>
@@ -71,7 +74,7 @@ std::string reserve_rebind(std::string_view listing_id, std::string_view new_out
 
 // Removes every reserve whose utxo equals the normalised key or whose listing equals the
 // lower-cased key, and rewrites the file. An empty key removes nothing. False only when a
-// needed write failed.
+// needed write failed or waited too long.
 bool reserve_remove(std::string_view key);
 
 // Whether some reserve holds txid + "_" + vout (compared normalised).

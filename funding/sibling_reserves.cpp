@@ -52,19 +52,22 @@ bool move_swap_holds(const std::vector<std::string>& spent_outpoints, const std:
 {
     wallet::WalletLock lock;
     auto path = sibling_path("swapmere");
-    StoreRead read = read_store(path, "holds");
-    if (read.state != StoreState::Ok) return true;
-    auto it = read.doc.find("holds");
-    if (it == read.doc.end()) return true;
-    bool changed = false;
-    for (auto& hold : *it) {
-        std::string utxo = normalize_outpoint(core::json_string(hold, "utxo"));
-        if (utxo.empty()) continue;
-        if (std::find(spent_outpoints.begin(), spent_outpoints.end(), utxo) == spent_outpoints.end()) continue;
-        hold["utxo"] = new_outpoint;
-        changed = true;
-    }
-    return !changed || write_store(path, "holds", read.doc);
+    // Only a file that reads well is changed: the swap feature owns it.
+    if (read_store(path, "holds").state != StoreState::Ok) return true;
+    StoreUpdate update = update_store(path, "holds", [&](nlohmann::json& doc) {
+        auto it = doc.find("holds");
+        if (it == doc.end()) return false;
+        bool changed = false;
+        for (auto& hold : *it) {
+            std::string utxo = normalize_outpoint(core::json_string(hold, "utxo"));
+            if (utxo.empty()) continue;
+            if (std::find(spent_outpoints.begin(), spent_outpoints.end(), utxo) == spent_outpoints.end()) continue;
+            hold["utxo"] = new_outpoint;
+            changed = true;
+        }
+        return changed;
+    });
+    return update == StoreUpdate::Written || update == StoreUpdate::Unchanged;
 }
 
 } // namespace funding

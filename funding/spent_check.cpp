@@ -17,12 +17,21 @@ SpentVerdict check_spent_inputs(const std::vector<tx::TxInput>& inputs, const st
             verdict.unanswered.push_back(i);
             continue;
         }
-        if (answer->state == net::SpentCheck::State::Unspent) continue;
-        if (answer->state == net::SpentCheck::State::Spent) {
+        switch (answer->state) {
+        case net::SpentCheck::State::Unspent:
+            verdict.unspent.push_back(i);
+            break;
+        case net::SpentCheck::State::UnknownOutpoint:
+            verdict.unknown.push_back(i);
+            break;
+        case net::SpentCheck::State::Spent: {
             std::string spender = net::lower_ascii(answer->spender_txid);
             if (std::find(own_txids.begin(), own_txids.end(), spender) != own_txids.end()) verdict.settled = spender;
+            else verdict.dead = true;
+            verdict.gone.push_back(i);
+            break;
         }
-        verdict.gone.push_back(i);
+        }
     }
     return verdict;
 }

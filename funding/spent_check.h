@@ -11,15 +11,18 @@
 namespace funding {
 
 struct SpentVerdict {
-    std::vector<size_t> gone;            // indexes of inputs spent on the chain or unknown to it
+    std::vector<size_t> gone;            // indexes of inputs the chain shows spent
+    std::vector<size_t> unspent;         // indexes of inputs the chain shows unspent
+    std::vector<size_t> unknown;         // indexes of inputs the chain does not know (400)
     std::vector<size_t> unanswered;      // indexes of inputs whose question failed
     std::optional<std::string> settled;  // one of own_txids spends an input: that payment went through
+    bool dead = false;                   // an input is spent by a transaction not in own_txids
 };
 
-// Asks WhatsOnChain for each input whether it is spent. Spent or unknown to the chain: gone.
-// When the question itself fails, the input is unanswered: nothing shows it gone, so it must
-// not join the spent set for good (an unspent coin never leaves it). Inputs the chain shows
-// unspent stay usable. Safe from any thread.
+// Asks WhatsOnChain for each input whether it is spent. Only an answer that names the spending
+// transaction shows an input gone: a service that does not know the output, or could not be
+// asked, has shown nothing, and such an input must not join the spent set (an unspent coin
+// never leaves it). Safe from any thread.
 SpentVerdict check_spent_inputs(const std::vector<tx::TxInput>& inputs, const std::vector<std::string>& own_txids);
 
 } // namespace funding

@@ -11,6 +11,7 @@
 #include "net/chain_tx.h"
 #include "net/http.h"
 #include "net/http_client.h"
+#include "net/json_reply.h"
 #include "net/ordinals_client.h"
 #include "net/registry_client.h"
 #include "net/woc_client.h"
@@ -114,7 +115,8 @@ void client_calls(unsigned call, net::Http& http)
     case 20: (void)reg.identity_key("alice"); break;
     default:
         (void)reg.ident_txids();
-        (void)reg.oi_tx_json(TXID);
+        (void)reg.oi_tx(TXID);
+        (void)woc.txs_hex({TXID, TXID});
         (void)reg.submit("00");
         (void)reg.architects();
         (void)reg.claim_paymail("{}");

@@ -1,5 +1,6 @@
 // parse_secret_json against the JSON library's own parser on any text: both accept the same
 // texts and give the same documents, and the secret writer writes what the file writer writes.
+#include "core/json_get.h"
 #include "core/secret_json.h"
 #include "fuzz/fuzz_check.h"
 

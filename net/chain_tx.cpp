@@ -59,6 +59,22 @@ std::optional<core::Amount> chain_output_sats(const nlohmann::json& output)
     return bsv_to_sats(value->get<double>());
 }
 
+ChainPosition chain_position(const nlohmann::json& answer, bool names_block_when_mined)
+{
+    ChainPosition position;
+    auto blockhash = core::json_string_opt(answer, "blockhash");
+    auto confirmations = core::json_int64_opt(answer, "confirmations");
+    auto height = core::json_int64_opt(answer, "blockheight");
+    bool mined = (blockhash && !blockhash->empty()) || (confirmations && *confirmations > 0);
+    if (mined && height && *height >= 0) {
+        position.state = ChainPosition::State::Confirmed;
+        position.height = *height;
+    } else if (!mined && names_block_when_mined) {
+        position.state = ChainPosition::State::Unconfirmed;
+    }
+    return position;
+}
+
 size_t chain_vout_count(const nlohmann::json& tx)
 {
     const auto* vout = core::json_array(tx, "vout");

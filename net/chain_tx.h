@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include <nlohmann/json.hpp>
+#include <nlohmann/json_fwd.hpp>
 
 #include "core/bytes.h"
 
@@ -37,6 +37,28 @@ std::optional<core::Amount> bsv_to_sats(double bsv);
 // Satoshis of one output entry: "valueSat", else "satoshis" (integer satoshis; a float is
 // rounded), else "value" (BSV). nullopt when none of them is a usable number.
 std::optional<core::Amount> chain_output_sats(const nlohmann::json& output);
+
+// Where a transaction stands on the chain, as a service reports it. Only an ordering hint: the
+// reader never takes a transaction's content from it.
+struct ChainPosition {
+    enum class State { Unknown, Unconfirmed, Confirmed };
+    State state = State::Unknown;
+    int64_t height = 0;  // the block height when Confirmed
+    bool operator==(const ChainPosition&) const = default;
+};
+
+// The position an answer reports: Confirmed at "blockheight" when it names a block
+// ("blockhash" or a positive "confirmations") and gives a height of 0 or more; otherwise
+// Unconfirmed when the answer's form always names the block of a mined transaction
+// (names_block_when_mined), else Unknown.
+ChainPosition chain_position(const nlohmann::json& answer, bool names_block_when_mined);
+
+// A raw transaction as a service gave it, not yet checked against its txid.
+struct RawTxAnswer {
+    std::string txid;  // the txid the answer names, lower case
+    std::string hex;   // the raw transaction, lower-case hex
+    ChainPosition position;
+};
 
 // Number of entries under "vout" (0 when missing or not an array).
 size_t chain_vout_count(const nlohmann::json& tx);

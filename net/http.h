@@ -2,14 +2,16 @@
 // CurlHttp (http_client.h); tests hand the clients canned answers instead.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
+#include <optional>
 #include <string>
 
-#include <nlohmann/json.hpp>
+#include "core/json_fwd.h"
 
 namespace net {
 
-using Json = nlohmann::json;
+using Json = core::Json;
 
 // Read caps. A request stops reading once the answer grows past its cap and fails, so a
 // hostile or broken service cannot exhaust memory.
@@ -28,23 +30,29 @@ struct HttpReply {
     std::string content_type;  // the answer's Content-Type header, when any
 };
 
-// The outcome of a JSON GET: ok only for a 2xx answer whose body is JSON.
-struct JsonReply {
-    bool ok = false;
-    long status = 0;
-    Json json;          // the parsed body whenever it parsed (also for non-2xx answers)
-    std::string error;  // a sentence for logs when !ok
-};
+// The outcome of a JSON GET (net/json_reply.h).
+struct JsonReply;
+
+// Until when a request may keep trying. Without one a request makes its own few retries of a
+// 429 answer. With one, 429 and 5xx answers are tried again after the wait the service asks
+// for (Retry-After) or a growing back-off, a connection that broke or an answer that stalled
+// twice more (a service that cannot be reached at all is not asked again), and no try starts,
+// no wait ends and no time-out runs past it. Either way a request waits for its turn in its
+// service's pace (net/pace.h).
+using Deadline = std::optional<std::chrono::steady_clock::time_point>;
 
 struct GetOptions {
     int timeout_seconds = 10;  // raised to at least 2
     bool accept_404 = false;   // a 404 answer counts as success, its body returned
     size_t max_body = MAX_JSON_BODY;
+    Deadline deadline{};
 };
 
 struct PostOptions {
     int timeout_seconds = 10;
-    int attempts = 1;  // tries in all when the service answers 429
+    int attempts = 1;  // tries in all when the service answers 429 (without a deadline)
+    Deadline deadline{};
+    size_t max_body = MAX_JSON_BODY;
 };
 
 // Every implementation must be safe to call from many threads at once.
@@ -53,9 +61,11 @@ public:
     virtual ~Http() = default;
     // The plain JSON GET: no retries, no user agent.
     virtual JsonReply get_json(const std::string& url, int timeout_seconds) = 0;
-    // The GET with error text: retries 429 answers three times, 400/800/1600 ms apart.
+    // The GET with error text: retries 429 answers three times, 400/800/1600 ms apart, or as
+    // its deadline allows.
     virtual HttpReply get(const std::string& url, const GetOptions& options) = 0;
-    // The JSON POST: retries 429 answers until options.attempts tries were made.
+    // The JSON POST: retries 429 answers until options.attempts tries were made, or as its
+    // deadline allows.
     virtual HttpReply post_json(const std::string& url, const std::string& body, const PostOptions& options) = 0;
 };
 

@@ -1,6 +1,8 @@
 // HTTP over libcurl: one easy handle per request, created and destroyed around each transfer,
-// no shared state, so every function here is safe from many threads at once. The program calls
-// curl_global_init once at start-up, before any request.
+// over connections kept open and shared by the whole process (one TLS handshake per connection,
+// not per request). Requests keep the pace of their service (net/pace.h) and carry its headers.
+// Every function here is safe from many threads at once. The program calls curl_global_init
+// once at start-up, before any request.
 #pragma once
 
 #include <chrono>
@@ -17,7 +19,8 @@ namespace net {
 // Sent by http_get and http_post_json.
 inline constexpr const char* USER_AGENT = "TavrinNode-Pursa/0.1";
 
-// The Http interface over libcurl. sleep waits between 429 retries (tests pass a recorder).
+// The Http interface over libcurl. sleep waits between retries and for a paced turn (tests pass
+// a recorder).
 class CurlHttp final : public Http {
 public:
     using Sleep = std::function<void(std::chrono::milliseconds)>;
@@ -34,9 +37,13 @@ private:
 // The process-wide CurlHttp with real sleeps.
 Http& default_http();
 
+// Every request below goes over https, or plain http to this machine only (url_policy.h); a GET
+// follows at most 5 redirects, each checked by check_redirect, and fails with a sentence that
+// starts "refused" when a URL or a redirect is not allowed.
+
 // GET url and parse the body as JSON into result. True only for a 2xx answer with a JSON body
 // (result also receives the JSON of a non-2xx answer). Timeout in whole seconds (at least 1);
-// redirects followed; the answer may not exceed MAX_JSON_BODY.
+// the answer may not exceed MAX_JSON_BODY.
 bool get_json(const std::string& url, Json& result, int timeout_seconds);
 
 // GET url into body. True for a 2xx answer, and for 404 when accept_404. Otherwise false with

@@ -6,6 +6,7 @@
 
 #include "core/hex.h"
 #include "core/json_get.h"
+#include "net/json_reply.h"
 #include "net/text.h"
 #include "net/http_client.h"
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/bytes.h"
+#include "core/json_get.h"
 #include "net/http.h"
 #include "net/result.h"
 

@@ -5,6 +5,7 @@
 
 #include "core/hex.h"
 #include "core/json_get.h"
+#include "net/json_reply.h"
 #include "net/text.h"
 #include "net/chain_tx.h"
 #include "net/http_client.h"
@@ -47,34 +48,46 @@ Result<std::vector<std::string>> RegistryClient::txid_list(const JsonReply& repl
 }
 
 Result<std::vector<std::string>> RegistryClient::oracle_txids(std::string_view oracle, int limit, int offset,
-                                                              int timeout_seconds) const
+                                                              int timeout_seconds, const Deadline& deadline) const
 {
     std::string url = m_base + "/oi/oracle/" + url_escape(oracle) + "/txids?limit=" + std::to_string(limit) +
         "&offset=" + std::to_string(offset);
-    return txid_list(m_http.get_json(url, timeout_seconds));
+    return txid_list(json_get(url, GetOptions{timeout_seconds, false, MAX_JSON_BODY, deadline}));
 }
 
 Result<std::vector<std::string>> RegistryClient::ident_txids(int timeout_seconds) const
 {
-    HttpReply reply = m_http.get(m_base + "/oi/oracle/ident/txids?limit=12", GetOptions{timeout_seconds});
+    return txid_list(json_get(m_base + "/oi/oracle/ident/txids?limit=12", GetOptions{timeout_seconds}));
+}
+
+JsonReply RegistryClient::json_get(const std::string& url, const GetOptions& options) const
+{
+    HttpReply reply = m_http.get(url, options);
     JsonReply as_json;
     as_json.ok = reply.ok;
     as_json.status = reply.status;
     as_json.error = reply.error;
+    // A 2xx answer that is not JSON stays ok with a null document: answered, not in the shape read.
     if (reply.ok) {
-        auto doc = core::parse_json(reply.body);
-        if (!doc) return Result<std::vector<std::string>>::failed(Failure::Answer, "the answer is not JSON", reply.status);
-        as_json.json = std::move(*doc);
+        if (auto doc = core::parse_json(reply.body)) as_json.json = std::move(*doc);
     }
-    return txid_list(as_json);
+    return as_json;
 }
 
-Result<Json> RegistryClient::oi_tx_json(std::string_view txid, int timeout_seconds) const
+Result<RawTxAnswer> RegistryClient::oi_tx(std::string_view txid, int timeout_seconds, const Deadline& deadline) const
 {
-    if (!core::is_hex64(txid)) return Result<Json>::failed(Failure::Input, "not a transaction id");
-    JsonReply reply = m_http.get_json(m_base + "/oi/tx/" + lower_ascii(txid), timeout_seconds);
-    if (!reply.ok) return Result<Json>::failed(Failure::Request, reply.error, reply.status);
-    return Result<Json>::success(std::move(reply.json), reply.status);
+    if (!core::is_hex64(txid)) return Result<RawTxAnswer>::failed(Failure::Input, "not a transaction id");
+    HttpReply reply = m_http.get(m_base + "/oi/tx/" + lower_ascii(txid),
+                                 GetOptions{timeout_seconds, false, MAX_RAW_TX_BODY, deadline});
+    if (!reply.ok) return Result<RawTxAnswer>::failed(Failure::Request, reply.error, reply.status);
+    auto doc = core::parse_json(reply.body);
+    auto named = doc ? core::json_string_opt(*doc, "txid") : std::nullopt;
+    auto hex = doc ? core::json_string_opt(*doc, "hex") : std::nullopt;
+    if (!named || !core::is_hex64(*named) || !hex || hex->empty() || !is_hex_text(*hex)) {
+        return Result<RawTxAnswer>::failed(Failure::Answer, "the answer carries no raw transaction", reply.status);
+    }
+    RawTxAnswer answer{lower_ascii(*named), lower_ascii(*hex), chain_position(*doc, true)};
+    return Result<RawTxAnswer>::success(std::move(answer), reply.status);
 }
 
 Result<OiSubmitAnswer> RegistryClient::submit(std::string_view raw_hex) const
@@ -118,11 +131,12 @@ Result<IdentityStatus> RegistryClient::identity_status(std::string_view pubkey_h
     return Result<IdentityStatus>::success(std::move(status), reply.status);
 }
 
-Result<std::string> RegistryClient::identity_key(std::string_view handle, int timeout_seconds) const
+Result<std::string> RegistryClient::identity_key(std::string_view handle, int timeout_seconds, const Deadline& deadline) const
 {
     if (handle.empty()) return Result<std::string>::failed(Failure::Input, "no handle");
     std::string url = m_base + "/api/bsvalias/id/" + url_escape(handle) + "@" + m_domain;
-    JsonReply reply = m_http.get_json(url, timeout_seconds);
+    JsonReply reply = deadline ? json_get(url, GetOptions{timeout_seconds, false, MAX_JSON_BODY, deadline})
+                               : m_http.get_json(url, timeout_seconds);
     if (!reply.ok) return Result<std::string>::failed(Failure::Request, reply.error, reply.status);
     auto key = core::json_string_opt(reply.json, "pubkey");
     if (!key) key = core::json_string_opt(reply.json, "publicKey");

@@ -5,6 +5,7 @@
 
 #include "core/hex.h"
 #include "core/json_get.h"
+#include "net/json_reply.h"
 #include "net/text.h"
 #include "net/http_client.h"
 
@@ -100,10 +101,10 @@ Result<Json> WocClient::tx_json(std::string_view txid, int timeout_seconds) cons
     return Result<Json>::success(std::move(reply.json), reply.status);
 }
 
-Result<ChainTx> WocClient::tx(std::string_view txid, int timeout_seconds) const
+Result<ChainTx> WocClient::tx(std::string_view txid, int timeout_seconds, const Deadline& deadline) const
 {
     if (!core::is_hex64(txid)) return bad_txid<ChainTx>();
-    HttpReply reply = m_http.get(m_base + "/tx/" + lower_ascii(txid), GetOptions{timeout_seconds});
+    HttpReply reply = m_http.get(m_base + "/tx/" + lower_ascii(txid), GetOptions{timeout_seconds, false, MAX_JSON_BODY, deadline});
     if (!reply.ok) return request_failed<ChainTx>(reply);
     auto doc = core::parse_json(reply.body);
     auto parsed = doc ? parse_chain_tx(*doc) : std::nullopt;
@@ -114,16 +115,45 @@ Result<ChainTx> WocClient::tx(std::string_view txid, int timeout_seconds) const
     return Result<ChainTx>::success(std::move(*parsed), reply.status);
 }
 
-Result<std::string> WocClient::tx_hex(std::string_view txid, int timeout_seconds) const
+Result<std::string> WocClient::tx_hex(std::string_view txid, int timeout_seconds, const Deadline& deadline) const
 {
     if (!core::is_hex64(txid)) return bad_txid<std::string>();
-    HttpReply reply = m_http.get(m_base + "/tx/" + lower_ascii(txid) + "/hex", GetOptions{timeout_seconds, false, MAX_RAW_TX_BODY});
+    HttpReply reply = m_http.get(m_base + "/tx/" + lower_ascii(txid) + "/hex",
+                                 GetOptions{timeout_seconds, false, MAX_RAW_TX_BODY, deadline});
     if (!reply.ok) return request_failed<std::string>(reply);
     std::string_view hex = trim_quotes_and_blanks(reply.body);
     if (hex.empty() || !is_hex_text(hex)) {
         return Result<std::string>::failed(Failure::Answer, "the raw transaction answer is not hex", reply.status);
     }
     return Result<std::string>::success(lower_ascii(hex), reply.status);
+}
+
+Result<std::vector<RawTxAnswer>> WocClient::txs_hex(const std::vector<std::string>& txids, const Deadline& deadline,
+                                                   int timeout_seconds) const
+{
+    using R = Result<std::vector<RawTxAnswer>>;
+    if (txids.empty() || txids.size() > WOC_BULK_TXIDS) return R::failed(Failure::Input, "a bulk request names 1 to 20 transactions");
+    Json body = {{"txids", Json::array()}};
+    for (const std::string& txid : txids) {
+        if (!core::is_hex64(txid)) return bad_txid<std::vector<RawTxAnswer>>();
+        body["txids"].push_back(lower_ascii(txid));
+    }
+    PostOptions options;
+    options.timeout_seconds = timeout_seconds;
+    options.attempts = 4;
+    options.deadline = deadline;
+    HttpReply reply = m_http.post_json(m_base + "/txs/hex", core::json_dump_compact(body), options);
+    if (!reply.ok) return request_failed<std::vector<RawTxAnswer>>(reply);
+    auto doc = core::parse_json(reply.body);
+    if (!doc || !doc->is_array()) return R::failed(Failure::Answer, "the bulk transaction answer is malformed", reply.status);
+    std::vector<RawTxAnswer> out;
+    for (const Json& entry : *doc) {
+        auto txid = core::json_string_opt(entry, "txid");
+        auto hex = core::json_string_opt(entry, "hex");
+        if (!txid || !core::is_hex64(*txid) || !hex || hex->empty() || !is_hex_text(*hex)) continue;
+        out.push_back({lower_ascii(*txid), lower_ascii(*hex), chain_position(entry, false)});
+    }
+    return R::success(std::move(out), reply.status);
 }
 
 Result<SpentCheck> WocClient::spent(std::string_view txid, uint32_t vout, int timeout_seconds) const
@@ -150,11 +180,12 @@ Result<SpentCheck> WocClient::spent(std::string_view txid, uint32_t vout, int ti
 }
 
 Result<std::vector<std::string>> WocClient::address_txids(std::string_view address, WocAddressList list,
-                                                          int timeout_seconds) const
+                                                          int timeout_seconds, const Deadline& deadline) const
 {
-    JsonReply reply = m_http.get_json(address_url(address, history_tail(list)), timeout_seconds);
+    HttpReply reply = m_http.get(address_url(address, history_tail(list)), GetOptions{timeout_seconds, false, MAX_JSON_BODY, deadline});
     if (!reply.ok) return Result<std::vector<std::string>>::failed(Failure::Request, reply.error, reply.status);
-    auto txids = parse_woc_txids(reply.json);
+    auto doc = core::parse_json(reply.body);
+    auto txids = doc ? parse_woc_txids(*doc) : std::nullopt;
     if (!txids) {
         return Result<std::vector<std::string>>::failed(Failure::Answer, "the address list answer is malformed",
                                                         reply.status);

@@ -15,6 +15,9 @@
 
 namespace net {
 
+// The most txids one bulk request may name.
+inline constexpr size_t WOC_BULK_TXIDS = 20;
+
 // The address lists the book reads txids from, in the order it tries them.
 enum class WocAddressList { UnconfirmedHistory, Unspent, ConfirmedHistory, History };
 
@@ -56,16 +59,21 @@ public:
     // "/tx/{txid}" as JSON, whole (the book keeps it), by the plain JSON GET.
     Result<Json> tx_json(std::string_view txid, int timeout_seconds = 10) const;
     // "/tx/{txid}", typed. Output values are BSV floats there, read exactly.
-    Result<ChainTx> tx(std::string_view txid, int timeout_seconds = 10) const;
+    Result<ChainTx> tx(std::string_view txid, int timeout_seconds = 10, const Deadline& deadline = {}) const;
     // "/tx/{txid}/hex": the raw transaction as lower-case hex.
-    Result<std::string> tx_hex(std::string_view txid, int timeout_seconds = 10) const;
+    Result<std::string> tx_hex(std::string_view txid, int timeout_seconds = 10, const Deadline& deadline = {}) const;
+    // POST "/txs/hex" {"txids": [...]}, at most WOC_BULK_TXIDS ids (Failure::Input beyond):
+    // the entries of the answer that carry a txid and hex, each with the block the entry names
+    // (position Unknown when it names none). Ids the service does not know are missing.
+    Result<std::vector<RawTxAnswer>> txs_hex(const std::vector<std::string>& txids, const Deadline& deadline = {},
+                                             int timeout_seconds = 30) const;
     // "/tx/{txid}/{vout}/spent".
     Result<SpentCheck> spent(std::string_view txid, uint32_t vout, int timeout_seconds = 10) const;
 
-    // The txids of an address list, by the plain JSON GET: entries are strings, or objects
-    // with "tx_hash" or "txid"; the list is the answer itself or its "result" member.
+    // The txids of an address list: entries are strings, or objects with "tx_hash" or "txid";
+    // the list is the answer itself or its "result" member.
     Result<std::vector<std::string>> address_txids(std::string_view address, WocAddressList list,
-                                                   int timeout_seconds = 8) const;
+                                                   int timeout_seconds = 8, const Deadline& deadline = {}) const;
 
     // The unspent outputs of an address from one list. Malformed entries are left out; pages
     // announced by "nextPageToken" are followed.

@@ -8,10 +8,12 @@ namespace platform {
 
 enum class FileAccess { Default, OwnerOnly };
 
-// Writes content to path + ".tmp", flushes it to disk, then renames it over path
-// (replacing any existing file). On any failure the temporary file is removed, the old file
-// is left untouched and false is returned. OwnerOnly makes the new file readable and
-// writable by its owner only (where the system has such permissions).
+// Writes content to a new temporary file beside path (path + ".tmp-" and 16 random hex digits,
+// created exclusively, never through a link, so that two processes writing the same file at once
+// never share one), flushes it to disk, then renames it over path (replacing any existing file).
+// On any failure the temporary file is removed, the old file is left untouched and false is
+// returned. OwnerOnly makes the new file readable and writable by its owner only (where the
+// system has such permissions). Safe from any thread.
 [[nodiscard]] bool write_file_atomic(const std::filesystem::path& path, std::string_view content,
                                      FileAccess access = FileAccess::Default);
 

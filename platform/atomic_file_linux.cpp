@@ -1,6 +1,10 @@
 #include "platform/atomic_file.h"
 
 #include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <random>
+#include <string>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -36,22 +40,37 @@ void sync_parent_dir(const std::filesystem::path& path)
     ::close(fd);
 }
 
+// ".tmp-" and 16 random hexadecimal digits.
+std::string temp_suffix()
+{
+    static thread_local std::mt19937_64 generator{std::random_device{}() ^
+                                               (static_cast<uint64_t>(::getpid()) << 32) ^
+                                               static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count())};
+    char text[24];
+    std::snprintf(text, sizeof text, ".tmp-%016llx", static_cast<unsigned long long>(generator()));
+    return text;
+}
+
 } // namespace
 
 bool write_file_atomic(const std::filesystem::path& path, std::string_view content, FileAccess access)
 {
-    std::filesystem::path tmp = path;
-    tmp += ".tmp";
     const mode_t mode = access == FileAccess::OwnerOnly ? 0600 : 0666;
-    int fd;
-    do {
-        fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
-    } while (fd < 0 && errno == EINTR);
+    std::filesystem::path tmp;
+    int fd = -1;
+    // A fresh name each time, created exclusively: an existing file or link of that name is a
+    // reason to pick another, never to write through it.
+    for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
+        tmp = path;
+        tmp += temp_suffix();
+        do {
+            fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+        } while (fd < 0 && errno == EINTR);
+        if (fd < 0 && errno != EEXIST) return false;
+    }
     if (fd < 0) return false;
 
-    // A stale temporary file keeps its old mode through O_TRUNC, so set it explicitly.
-    bool ok = access != FileAccess::OwnerOnly || ::fchmod(fd, 0600) == 0;
-    ok = ok && write_all(fd, content) && ::fsync(fd) == 0;
+    bool ok = write_all(fd, content) && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     if (ok && ::rename(tmp.c_str(), path.c_str()) == 0) {
         sync_parent_dir(path);

@@ -1,5 +1,10 @@
 #include "platform/atomic_file.h"
 
+#include <chrono>
+#include <cstdio>
+#include <cwchar>
+#include <random>
+#include <string>
 #include <vector>
 
 #include "platform/wide_text_windows.h"
@@ -43,6 +48,17 @@ std::vector<unsigned char> current_user_sid()
     return sid;
 }
 
+// ".tmp-" and 16 random hexadecimal digits.
+std::wstring temp_suffix()
+{
+    static thread_local std::mt19937_64 generator{std::random_device{}() ^
+                                               (static_cast<uint64_t>(GetCurrentProcessId()) << 32) ^
+                                               static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count())};
+    wchar_t text[24];
+    std::swprintf(text, 24, L".tmp-%016llx", static_cast<unsigned long long>(generator()));
+    return text;
+}
+
 } // namespace
 
 bool make_owner_only(const std::filesystem::path& path)
@@ -68,10 +84,17 @@ bool make_owner_only(const std::filesystem::path& path)
 
 bool write_file_atomic(const std::filesystem::path& path, std::string_view content, FileAccess access)
 {
-    std::filesystem::path tmp = path;
-    tmp += L".tmp";
-    HANDLE file = CreateFileW(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    std::filesystem::path tmp;
+    HANDLE file = INVALID_HANDLE_VALUE;
+    // A fresh name each time, created exclusively: an existing file or link of that name is a
+    // reason to pick another, never to write through it.
+    for (int attempt = 0; attempt < 16 && file == INVALID_HANDLE_VALUE; ++attempt) {
+        tmp = path;
+        tmp += temp_suffix();
+        file = CreateFileW(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+        if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) return false;
+    }
     if (file == INVALID_HANDLE_VALUE) return false;
     bool ok = write_all(file, content) && FlushFileBuffers(file) != 0;
     ok = CloseHandle(file) != 0 && ok;

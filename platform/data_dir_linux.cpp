@@ -1,6 +1,8 @@
 #include "platform/data_dir.h"
 
 #include <system_error>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/environment.h"
 
@@ -28,6 +30,11 @@ std::filesystem::path data_dir()
     std::filesystem::path dir = base_dir() / "TavrinNode";
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
+    // Only its owner may enter it: other users of the machine must not read the wallets, nor
+    // lock the files every program here waits for.
+    struct stat st {};
+    if (::lstat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() && (st.st_mode & 077) != 0)
+        (void)::chmod(dir.c_str(), st.st_mode & 0700);
     return dir;
 }
 

@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "platform/atomic_file.h"
 #include "platform/environment.h"
 #include "platform/wide_text_windows.h"
 
@@ -14,7 +15,9 @@ std::filesystem::path data_dir()
     if (local && !local->empty()) base = std::filesystem::path(widen(*local));
     std::filesystem::path dir = base / L"TavrinNode";
     std::error_code ec;
-    std::filesystem::create_directories(dir, ec);
+    // A folder made here is its owner's only; one that exists already sits in the user's own
+    // LOCALAPPDATA and keeps the access it has.
+    if (std::filesystem::create_directories(dir, ec)) (void)make_owner_only(dir);
     return dir;
 }
 

@@ -1,18 +1,33 @@
 // An exclusive byte-range lock on the first byte of a file, shared with other processes
-// (fcntl on Linux, LockFileEx on Windows). The file is created when absent and never written.
+// (fcntl on Linux, LockFileEx on Windows). The file is created when absent, readable and
+// writable by its owner only, and never written. A link in its place is never followed.
+// Two locks taken through different calls conflict even within one process.
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
 
 namespace platform {
 
+// How long a lock wait lasts unless the caller says otherwise.
+inline constexpr std::chrono::milliseconds DEFAULT_LOCK_WAIT{10'000};
+
+enum class LockFailure {
+    None,
+    CannotOpen,  // the file cannot be opened or created (or is not a regular file)
+    TimedOut,    // another holder kept the lock for the whole wait
+};
+
 class FileLock {
 public:
-    // Opens (creating if absent) the file and waits until the exclusive lock is granted.
-    // Returns null when the file cannot be opened or locked.
-    static std::unique_ptr<FileLock> acquire(const std::filesystem::path& path);
-    // Like acquire but does not wait: null when another process holds the lock.
+    // Opens (creating if absent) the file and waits at most `wait` for the exclusive lock.
+    // Returns null when the file cannot be opened or the wait ran out; failure (when given)
+    // tells which. A lock file this user owns that others could read is made owner-only.
+    static std::unique_ptr<FileLock> acquire(const std::filesystem::path& path,
+                                             std::chrono::milliseconds wait = DEFAULT_LOCK_WAIT,
+                                             LockFailure* failure = nullptr);
+    // Like acquire but does not wait: null when another holder has the lock.
     static std::unique_ptr<FileLock> try_acquire(const std::filesystem::path& path);
 
     FileLock(const FileLock&) = delete;
@@ -27,5 +42,8 @@ private:
 
 // True when some process (this one included, on some systems) holds the lock on the file.
 bool file_is_locked(const std::filesystem::path& path);
+
+// The lock file that guards read-modify-write of a data file: "<file>.lock" beside it.
+std::filesystem::path lock_path_for(const std::filesystem::path& file);
 
 } // namespace platform

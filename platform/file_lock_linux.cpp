@@ -4,8 +4,11 @@
 // second lock attempt from this process conflicts, as it does on Windows.
 #include "platform/file_lock.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace platform {
@@ -27,13 +30,33 @@ struct flock first_byte(short type)
     return fl;
 }
 
+// Opens the lock file without following a link in its place; a regular file this user owns
+// loses any access by others (older versions created lock files readable by everyone, and a
+// read lock taken by another user blocked every writer).
 int open_lock_file(const std::filesystem::path& path)
 {
     int fd;
     do {
-        fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return -1;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return -1;
+    }
+    if (st.st_uid == ::geteuid() && (st.st_mode & 077) != 0) (void)::fchmod(fd, 0600);
     return fd;
+}
+
+bool try_lock(int fd)
+{
+    struct flock fl = first_byte(F_WRLCK);
+    int rc;
+    do {
+        rc = ::fcntl(fd, F_OFD_SETLK, &fl);
+    } while (rc < 0 && errno == EINTR);
+    return rc == 0;
 }
 
 } // namespace
@@ -49,18 +72,26 @@ FileLock::~FileLock()
     }
 }
 
-std::unique_ptr<FileLock> FileLock::acquire(const std::filesystem::path& path)
+std::unique_ptr<FileLock> FileLock::acquire(const std::filesystem::path& path, std::chrono::milliseconds wait,
+                                            LockFailure* failure)
 {
+    if (failure) *failure = LockFailure::None;
     int fd = open_lock_file(path);
-    if (fd < 0) return nullptr;
-    struct flock fl = first_byte(F_WRLCK);
-    int rc;
-    do {
-        rc = ::fcntl(fd, F_OFD_SETLKW, &fl);
-    } while (rc < 0 && errno == EINTR);
-    if (rc < 0) {
-        ::close(fd);
+    if (fd < 0) {
+        if (failure) *failure = LockFailure::CannotOpen;
         return nullptr;
+    }
+    // Polled rather than waited for in the kernel, so that the wait can end.
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    std::chrono::milliseconds pause{2};
+    while (!try_lock(fd)) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            ::close(fd);
+            if (failure) *failure = LockFailure::TimedOut;
+            return nullptr;
+        }
+        std::this_thread::sleep_for(pause);
+        pause = std::min(pause * 2, std::chrono::milliseconds(50));
     }
     auto handle = std::make_unique<Handle>();
     handle->fd = fd;
@@ -71,8 +102,7 @@ std::unique_ptr<FileLock> FileLock::try_acquire(const std::filesystem::path& pat
 {
     int fd = open_lock_file(path);
     if (fd < 0) return nullptr;
-    struct flock fl = first_byte(F_WRLCK);
-    if (::fcntl(fd, F_OFD_SETLK, &fl) < 0) {
+    if (!try_lock(fd)) {
         ::close(fd);
         return nullptr;
     }
@@ -85,7 +115,7 @@ bool file_is_locked(const std::filesystem::path& path)
 {
     int fd;
     do {
-        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) return false;
     struct flock fl = first_byte(F_WRLCK);

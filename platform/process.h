@@ -22,12 +22,17 @@ bool start_detached(const std::filesystem::path& program, const std::vector<std:
 // A child process whose standard output is read line by line (tests, the demo).
 class ChildProcess {
 public:
+    // Whether the child's standard error is read with its standard output or goes where this
+    // process's goes.
+    enum class Errors { Shared, WithOutput };
+
     // Starts program with args; extra_env entries are "NAME=value" and override inherited
-    // variables of the same name. Standard input is empty; standard error is shared with this
-    // process. Null when it cannot start (missing or not executable program included).
+    // variables of the same name. Standard input is empty. Null when it cannot start (missing
+    // or not executable program included).
     static std::unique_ptr<ChildProcess> start(const std::filesystem::path& program,
                                                const std::vector<std::string>& args,
-                                               const std::vector<std::string>& extra_env = {});
+                                               const std::vector<std::string>& extra_env = {},
+                                               Errors errors = Errors::Shared);
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
     ~ChildProcess();  // terminates the child if it still runs, and reaps it

@@ -146,7 +146,7 @@ ChildProcess::~ChildProcess()
 
 std::unique_ptr<ChildProcess> ChildProcess::start(const std::filesystem::path& program,
                                                   const std::vector<std::string>& args,
-                                                  const std::vector<std::string>& extra_env)
+                                                  const std::vector<std::string>& extra_env, Errors errors)
 {
     CStrings argv(make_argv(program, args));
     CStrings envp(make_env(extra_env));
@@ -158,6 +158,7 @@ std::unique_ptr<ChildProcess> ChildProcess::start(const std::filesystem::path& p
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    if (errors == Errors::WithOutput) posix_spawn_file_actions_adddup2(&actions, out[1], 2);
 
     // The child starts with default signal handling whatever this process ignores.
     posix_spawnattr_t attr;

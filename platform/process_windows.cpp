@@ -149,7 +149,7 @@ ChildProcess::~ChildProcess()
 
 std::unique_ptr<ChildProcess> ChildProcess::start(const std::filesystem::path& program,
                                                   const std::vector<std::string>& args,
-                                                  const std::vector<std::string>& extra_env)
+                                                  const std::vector<std::string>& extra_env, Errors errors)
 {
     SECURITY_ATTRIBUTES inherit{};
     inherit.nLength = sizeof inherit;
@@ -164,7 +164,7 @@ std::unique_ptr<ChildProcess> ChildProcess::start(const std::filesystem::path& p
                                  &inherit, OPEN_EXISTING, 0, nullptr);
     HANDLE err = nullptr;
     HANDLE parent_err = GetStdHandle(STD_ERROR_HANDLE);
-    if (parent_err && parent_err != INVALID_HANDLE_VALUE) {
+    if (errors == Errors::Shared && parent_err && parent_err != INVALID_HANDLE_VALUE) {
         DuplicateHandle(GetCurrentProcess(), parent_err, GetCurrentProcess(), &err, 0, TRUE,
                         DUPLICATE_SAME_ACCESS);
     }

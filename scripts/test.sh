@@ -18,6 +18,8 @@ phase() {
 phase "install dependencies" bash scripts/install-deps.sh
 phase "Windows check of platform/" bash scripts/check-windows.sh
 phase "build" bash -c 'cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo && cmake --build build'
+# Static checks, once the tree has them (scripts/tidy.sh).
+if [ -f scripts/tidy.sh ]; then phase "static checks" bash scripts/tidy.sh; fi
 phase "tests" ctest --test-dir build --output-on-failure -j"$(nproc)" --timeout 600
 phase "address+undefined build and tests" bash scripts/sanitize.sh address
 phase "fuzzing (20 s per target)" bash scripts/fuzz.sh 20

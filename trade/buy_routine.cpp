@@ -5,6 +5,7 @@
 #include "book/listing_check.h"
 #include "book/post.h"
 #include "core/base58.h"
+#include "core/market_clock.h"
 #include "trade/dialog_checks.h"
 #include "trade/post_tx.h"
 #include "trade/trade_gate.h"
@@ -49,6 +50,12 @@ BuyPlan plan_buy(const book::Listing& listing, std::string_view qty_box)
 
     BuyPayment payment = buy_payment(qty_text, listing.qty, listing.price_sats);
     if (!payment.error.empty()) return refused(payment.error);
+    // Posts apply in the order of their times: an offer stamped before its listing would find
+    // no listing to attach to, and its coins would stay locked for nothing.
+    const int64_t now = core::market_time();
+    if (listing.created > now + MAX_LISTING_LEAD)
+        return refused("That listing is dated ahead of this computer's clock. You can offer on it from " +
+                       core::utc_minute_text(listing.created - MAX_LISTING_LEAD) + " UTC.");
 
     std::string buyer_ord;
     {
@@ -66,6 +73,7 @@ BuyPlan plan_buy(const book::Listing& listing, std::string_view qty_box)
     plan.post["qty"] = payment.qty;
     plan.post["pay_sats"] = payment.pay_sats;
     plan.post["buyer_ord"] = buyer_ord;
+    if (listing.created >= now) plan.post["ts"] = listing.created + 1;
     plan.offer.listing_utxo = listing.utxo;
     plan.offer.listing_origin = listing.origin;
     plan.offer.listing_kind = listing.kind;

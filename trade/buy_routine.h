@@ -2,6 +2,7 @@
 // carries. The desktop program and the command line run the same steps.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -22,10 +23,16 @@ struct BuyPlan {
     std::string error;    // the dialog's sentence when refused
 };
 
+// How far ahead of the local clock a listing may be dated and still be offered on (seconds).
+inline constexpr int64_t MAX_LISTING_LEAD = 600;
+
 // The opening checks, then Post offer's checks in the dialog's order (a live listing, a
-// quantity, the listing output unspent, neither identity frozen, the payment) and the post:
-// "type" "ag_buy", "handle", "listing", "qty", "pay_sats", "buyer_ord". Network (ordinals index,
-// registry). Call from a worker thread.
+// quantity, the listing output unspent, neither identity frozen, the payment, a listing dated
+// at most MAX_LISTING_LEAD ahead: "That listing is dated ahead of this computer's clock. You
+// can offer on it from 2025-01-31 14:05 UTC.") and the post: "type" "ag_buy", "handle",
+// "listing", "qty", "pay_sats", "buyer_ord", and "ts" one second after the listing's when the
+// listing is not dated in the past (an offer is never stamped before its listing). Network
+// (ordinals index, registry). Call from a worker thread.
 BuyPlan plan_buy(const book::Listing& listing, std::string_view qty_box);
 
 // The buy worker: builds the offer, attaches it as "offer" and publishes the post (no house

@@ -1,6 +1,9 @@
 #include "trade/cancel_routine.h"
 
+#include <algorithm>
+
 #include "book/post.h"
+#include "core/json_get.h"
 #include "funding/offer_locks.h"
 #include "funding/reserves.h"
 #include "trade/chain_lookup.h"
@@ -12,17 +15,43 @@
 namespace trade {
 namespace {
 
-// The first signed input of the offer that the chain shows unspent, "txid_vout".
-std::string first_unspent_buyer_coin(const std::string& offer_hex)
+// What the chain says about the buyer coins of an offer being withdrawn.
+struct OfferCoins {
+    std::vector<std::string> unspent;  // "txid_vout"
+    bool all_spent = true;             // every coin shown spent: the offer can never complete
+};
+
+OfferCoins ask_offer_coins(const std::vector<std::string>& coins)
 {
-    auto offer = parse_offer_text(offer_hex);
-    if (!offer) return {};
-    for (const auto& in : offer->inputs) {
-        if (in.script_sig.empty()) continue;
-        if (output_spent_state(in.txid, in.vout) == SpentState::Unspent)
-            return tx::format_outpoint(book::ascii_lower(in.txid), in.vout);
+    OfferCoins out;
+    for (const auto& coin : coins) {
+        auto outpoint = tx::parse_outpoint(coin);
+        if (!outpoint) continue;
+        SpentState state = output_spent_state(outpoint->txid, outpoint->vout);
+        if (state != SpentState::Spent) out.all_spent = false;
+        if (state == SpentState::Unspent) out.unspent.push_back(tx::format_outpoint(book::ascii_lower(outpoint->txid), outpoint->vout));
     }
-    return {};
+    return out;
+}
+
+// The buyer coins of an offer, "txid_vout": the signed inputs of its transaction, and the coins
+// the wallet recorded for it when it was posted.
+std::vector<std::string> offer_coins(const std::string& offer_id, const std::string& offer_hex)
+{
+    std::vector<std::string> out;
+    if (auto offer = parse_offer_text(offer_hex)) {
+        for (const auto& in : offer->inputs) {
+            if (!in.script_sig.empty()) out.push_back(tx::format_outpoint(book::ascii_lower(in.txid), in.vout));
+        }
+    }
+    const std::string id = book::ascii_lower(offer_id);
+    for (const auto& record : funding::offer_records()) {
+        if (record.offer != id) continue;
+        for (const auto& coin : record.utxos) {
+            if (std::find(out.begin(), out.end(), coin) == out.end()) out.push_back(coin);
+        }
+    }
+    return out;
 }
 
 } // namespace
@@ -66,19 +95,38 @@ std::optional<book::Offer> own_offer_on(const book::Listing& listing, const std:
 
 std::string run_offer_cancel(const std::string& listing_id, const book::Offer& offer)
 {
+    return withdraw_offer(listing_id, offer.id, offer_coins(offer.id, offer.offer));
+}
+
+std::string withdraw_offer(const std::string& listing_id, const std::string& offer_id, const std::vector<std::string>& coins)
+{
     if (listing_id.size() != 64) return "error: Pick one of your open offers.";
+    OfferCoins state = ask_offer_coins(coins);
+    // Only a payment that spends one of the offer's coins kills the half-signed offer; without
+    // one the offer would stay completable, so nothing is posted.
+    if (state.unspent.empty() && !state.all_spent) return std::string(COINS_UNANSWERED);
+
     core::Json post = core::Json::object();
     post["type"] = "ag_offer_cancel";
     post["handle"] = trader_gate().handle;
     post["listing"] = book::ascii_lower(listing_id);
-    post["offer"] = book::ascii_lower(offer.id);
-
-    std::vector<std::string> must_spend;
-    std::string coin = first_unspent_buyer_coin(offer.offer);
-    if (!coin.empty()) must_spend.push_back(coin);
-    std::string result = publish_post(post, false, must_spend);
-    if (result.rfind("success", 0) == 0) (void)funding::offer_locks_remove(funding::offer_input_outpoints(offer.offer));
+    post["offer"] = book::ascii_lower(offer_id);
+    funding::PayOptions spend;
+    spend.must_spend = state.unspent;
+    if (!state.unspent.empty()) spend.must_spend_refusal = std::string(COINS_NOT_LISTED);
+    std::string result = publish_post(post, false, spend);
+    if (result.rfind("success", 0) == 0) (void)funding::offer_locks_remove(coins);
     return result;
+}
+
+std::vector<funding::OfferRecord> recorded_offers()
+{
+    return funding::offer_records();
+}
+
+std::string withdraw_recorded_offer(const funding::OfferRecord& record)
+{
+    return withdraw_offer(record.listing, record.offer, offer_coins(record.offer, ""));
 }
 
 } // namespace trade

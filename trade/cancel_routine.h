@@ -5,8 +5,11 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "book/listing.h"
+#include "funding/offer_locks.h"
 
 namespace trade {
 
@@ -24,11 +27,31 @@ std::string run_cancel_listing(const book::Listing& listing);
 std::optional<book::Offer> own_offer_on(const book::Listing& listing, const std::string& my_key,
                                         const std::string& my_handle);
 
-// The offer-cancel worker: publishes "ag_offer_cancel" ("listing", "offer" = the offer's id).
-// Its paying transaction spends one of the withdrawn offer's buyer coins that is still unspent,
-// so the old offer can never complete; only when none is left does it fund normally. On
-// success the offer's coin locks are removed. "error: Pick one of your open offers." for a
-// listing id that is not 64 characters.
+inline constexpr std::string_view COINS_UNANSWERED =
+    "error: WhatsOnChain could not say whether your offer's coins are still unspent, so the offer stays open. "
+    "Try again in a minute.";
+inline constexpr std::string_view COINS_NOT_LISTED =
+    "error: your offer's coins are not in this wallet's coin lists yet, so the offer stays open. Try again in a minute.";
+
+// The offer-cancel worker: withdraw_offer with the offer's coins (the signed inputs of its
+// transaction and the coins the wallet recorded for it).
 std::string run_offer_cancel(const std::string& listing_id, const book::Offer& offer);
+
+// Withdraws an offer: publishes "ag_offer_cancel" ("listing", "offer" = the offer's id) with a
+// payment that spends the offer's coins the chain shows unspent, so the half-signed offer can
+// never complete. When the chain shows every coin spent, the offer is dead already and the post
+// is paid like any other. Refused, with nothing paid and the offer locks kept:
+// "error: Pick one of your open offers." for a listing id that is not 64 characters;
+// COINS_UNANSWERED when no coin is shown unspent and not all are shown spent (WhatsOnChain
+// cannot answer); COINS_NOT_LISTED when no unspent coin of the offer can be gathered. On success
+// the offer's coin locks and its record are removed.
+std::string withdraw_offer(const std::string& listing_id, const std::string& offer_id, const std::vector<std::string>& coins);
+
+// The offers this wallet posted and has not withdrawn, from its own record (the offer locks),
+// whether or not the book shows them.
+std::vector<funding::OfferRecord> recorded_offers();
+
+// Withdraws an offer of the wallet's own record (withdraw_offer).
+std::string withdraw_recorded_offer(const funding::OfferRecord& record);
 
 } // namespace trade

@@ -1,6 +1,7 @@
 #include "trade/complete_routine.h"
 
 #include "book/post.h"
+#include "core/json_get.h"
 #include "trade/dialog_checks.h"
 #include "trade/offer_complete.h"
 #include "trade/post_tx.h"

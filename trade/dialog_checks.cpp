@@ -71,7 +71,7 @@ BuyPayment buy_payment(std::string_view box, std::string_view listing_qty, uint6
     if (box.size() > BOX_TEXT_MAX) return {"", 0, std::string(QTY_WHOLE)};
     std::string text = trim_box_text(box);
     if (text.empty() || text == "0") return {"", 0, std::string(QTY_AT_LEAST_ONE)};
-    if (text == listing_qty) return {text, price_sats, ""};
+    if (text == listing_qty) return price_sats == 0 ? BuyPayment{"", 0, std::string(QTY_PAYS_NOTHING)} : BuyPayment{text, price_sats, ""};
     auto q = book::parse_decimal_u64(text);
     if (!q) return {"", 0, std::string(QTY_WHOLE)};
     auto total = book::parse_decimal_u64(listing_qty);
@@ -79,6 +79,7 @@ BuyPayment buy_payment(std::string_view box, std::string_view listing_qty, uint6
     // "007" asks for 7 lots; the post carries the number as the listing writes it.
     std::string qty = *q == *total ? std::string(listing_qty) : std::to_string(*q);
     uint64_t pay = *q == *total ? price_sats : pro_rata(*q, price_sats, *total);
+    if (pay == 0) return {"", 0, std::string(QTY_PAYS_NOTHING)};
     return {qty, pay, ""};
 }
 

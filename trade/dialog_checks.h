@@ -18,6 +18,7 @@ inline constexpr std::string_view QTY_AT_LEAST_ONE = "Qty must be at least 1.";
 inline constexpr std::string_view QTY_WHOLE = "Qty must be a whole number.";
 inline constexpr std::string_view QTY_HELD = "Qty must be at least 1 and no more than you hold of this lot.";
 inline constexpr std::string_view QTY_OVER_LISTING = "Qty is more than the listing.";
+inline constexpr std::string_view QTY_PAYS_NOTHING = "That qty would pay 0 satoshis at this price. Take more lots.";
 inline constexpr std::string_view REPORT_TEXT_MESSAGE = "Write a report (max 2000 characters).";
 
 // Longest text an edit box of the dialogs holds for a price or a quantity.
@@ -59,7 +60,8 @@ uint64_t pro_rata(uint64_t q, uint64_t price, uint64_t total);
 // What an offer on a listing pays. When the trimmed box equals the listing's qty text the
 // payment is the listing's price; otherwise the box must be a whole number q (QTY_WHOLE) with
 // 1 <= q <= L, L the listing's qty (QTY_OVER_LISTING), and the payment is pro_rata(q, price, L).
-// Empty box or "0": QTY_AT_LEAST_ONE. qty is the decimal text the offer asks for.
+// Empty box or "0": QTY_AT_LEAST_ONE; a payment of 0 satoshis: QTY_PAYS_NOTHING. qty is the
+// decimal text the offer asks for.
 struct BuyPayment {
     std::string qty;
     uint64_t pay_sats = 0;

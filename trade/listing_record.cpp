@@ -4,6 +4,7 @@
 #include "book/post_blob.h"
 #include "book/signing.h"
 #include "core/hex.h"
+#include "core/json_get.h"
 #include "funding/outpoint_text.h"
 #include "trade/chain_lookup.h"
 #include "trade/wallet_now.h"

@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "book/listing.h"
-#include "core/json_get.h"
+#include "core/json_fwd.h"
 #include "funding/reserves.h"
 #include "trade/offer_rules.h"
 

@@ -31,7 +31,15 @@ namespace trade {
 namespace {
 
 constexpr int FUNDING_ROUNDS = 3;
+// The coin split off for the post when the wallet's coins are too few, and what the split
+// itself may cost beyond it.
 constexpr core::Amount SPLIT_COIN_SATS = 2000;
+constexpr core::Amount SPLIT_MARGIN_SATS = 500;
+// The least a coin left for the post may hold (the post carries the whole offer), and how many
+// of the smallest such coins are tried.
+constexpr core::Amount POST_COIN_SATS = 1000;
+constexpr size_t POST_COIN_TRIES = 4;
+constexpr std::string_view SHARE_COINS = "error: need a bit more BSV so the offer and the 1-sat hook do not share coins.";
 
 const std::string NEED_HD = "error: need an HD Pursa wallet.";
 
@@ -68,14 +76,14 @@ std::string prove_listing(const tx::Outpoint& outpoint, const Prevout& listed, b
     funding::ChainClients clients = funding::chain_clients();
     if (!token_lot) {
         auto txo = clients.ordinals.txo(outpoint.txid, outpoint.vout);
-        if (!txo) return "error: the ordinals index does not know that listing UTXO yet. Wait a few seconds.";
-        if (txo->spent()) return "error: that listing UTXO was already spent.";
+        if (!txo) return "error: the ordinals index does not know the listed lot yet. Wait a few seconds.";
+        if (txo->spent()) return "error: the listed lot was already moved or sold.";
         if (origin.empty() || normalized_origin(txo->origin) != normalized_origin(origin))
-            return "error: that listing UTXO does not hold the listed picture.";
+            return "error: the listed lot does not hold the listed picture.";
         return {};
     }
     auto lock = tx::find_spendable_lock(listed.script);
-    if (!lock) return "error: that listing UTXO is not a BSV-21 transfer.";
+    if (!lock) return "error: the listed lot is not a BSV-21 token transfer.";
     auto outputs = clients.ordinals.token_outputs(core::address_from_hash160(lock->owner), token_id);
     if (!outputs) return "error: the ordinals index could not confirm the listed tokens yet. Wait a few seconds.";
     const std::string outpoint_text = tx::format_outpoint(outpoint);
@@ -85,7 +93,7 @@ std::string prove_listing(const tx::Outpoint& outpoint, const Prevout& listed, b
             compare_decimal(normalize_decimal(t.amt), quantity) >= 0)
             return {};
     }
-    return "error: that listing UTXO does not hold " + quantity + " valid tokens of the listed token.";
+    return "error: the listed lot does not hold " + quantity + " valid tokens of the listed token.";
 }
 
 // The names a transfer inscription carries besides the token id and amount, when the
@@ -117,27 +125,31 @@ tx::TxOutput transfer_output(const core::Hash160& owner, const std::string& toke
     return {1, tx::inscription_script(owner, tx::BSV20_CONTENT_TYPE, core::as_bytes(body))};
 }
 
-} // namespace
-
-std::string coin_split_check(core::Amount price, const core::Hash160& main_hash)
+// Funds the offer so that a coin of at least POST_COIN_SATS is left for the post that carries
+// it: the smallest such coins are tried, each kept out in turn. Not ok when none can be.
+funding::Funded fund_leaving_a_post_coin(const tx::TxInput& listing_input, const std::vector<tx::TxInput>& coins,
+                                         const std::vector<tx::TxOutput>& outputs, const core::Hash160& change)
 {
-    std::string error;
-    if (!funding::refresh_coins(error)) return "error: " + error;
-    funding::Gathered coins = funding::gather_coins({});
-    if (!coins.any()) return {};
-    std::vector<core::Amount> values;
-    for (const auto& c : coins.coins) values.push_back(c.value);
-    std::sort(values.begin(), values.end());
-    core::Amount running = 0;
-    for (core::Amount v : values) {
-        if (running >= SPLIT_COIN_SATS) break;
-        running += v;
+    std::vector<size_t> order(coins.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return coins[a].value < coins[b].value; });
+    funding::Funded funded;
+    size_t tried = 0;
+    for (size_t kept : order) {
+        if (coins[kept].value < POST_COIN_SATS) continue;
+        if (tried++ == POST_COIN_TRIES) break;
+        std::vector<tx::TxInput> candidates{listing_input};
+        for (size_t i = 0; i < coins.size(); ++i) {
+            if (i != kept) candidates.push_back(coins[i]);
+        }
+        funded = funding::fund_transaction(candidates, outputs, change, 1);
+        if (funded.ok) return funded;
     }
-    if (coins.total - running >= price + 500) return {};
-    if (coins.total < price + 2900) return {};
-    std::string paid = funding::pay_outputs({{SPLIT_COIN_SATS, tx::p2pkh_script(main_hash)}});
-    return paid.rfind("success", 0) == 0 ? std::string() : paid;
+    funded.ok = false;
+    return funded;
 }
+
+} // namespace
 
 std::string build_offer(const OfferRequest& request)
 {
@@ -159,20 +171,17 @@ std::string build_offer(const OfferRequest& request)
     auto seller_ord = core::hash160_from_address(request.seller_ord_addr);
     if (!seller_ord) return "error: seller ordinals address is not a 1\u2026 longcode.";
 
-    std::string split = coin_split_check(request.price, *main_hash);
-    if (!split.empty()) return split;
-
     auto outpoint = tx::parse_outpoint(request.listing_utxo);
-    if (!outpoint) return "error: bad listing UTXO.";
+    if (!outpoint) return "error: the listing names no valid lot output.";
     const std::string key = bound_wallet_key();
 
     ListedLot lot = look_up_listing(*outpoint);
-    if (lot.spent == SpentState::Spent) return "error: that listing UTXO was already spent.";
+    if (lot.spent == SpentState::Spent) return "error: the listed lot was already moved or sold.";
     if (!lot.output.prevout) return "error: " + lot.output.error;
     const Prevout& listed = *lot.output.prevout;
 
     const bool token_lot = lot.body && !lot.body->amt.empty() && request.listing_kind != "picture";
-    if (request.listing_kind == "bsv21" && !token_lot) return "error: that listing UTXO is not a BSV-21 transfer.";
+    if (request.listing_kind == "bsv21" && !token_lot) return "error: the listed lot is not a BSV-21 token transfer.";
     if (!hd_wallet_bound()) return NEED_HD;
     if (bound_wallet_key() != key) return "error: wallet changed.";
 
@@ -188,7 +197,7 @@ std::string build_offer(const OfferRequest& request)
         if (quantity.empty() || quantity == "0") return "error: enter how many tokens to buy.";
         if (compare_decimal(quantity, held) > 0) return "error: that listing only has " + held + " left.";
         if (!request.listing_origin.empty() && normalized_origin(request.listing_origin) != normalized_origin(token_id))
-            return "error: listing origin does not match the UTXO token.";
+            return "error: the listed lot holds another token than the listing names.";
         std::string left = subtract_decimal(held, quantity);
         TokenNames names = token_names(token_id);
         outputs.push_back({request.price, tx::p2pkh_script(*seller_pay)});
@@ -216,21 +225,36 @@ std::string build_offer(const OfferRequest& request)
     if (auto owner = tx::find_spendable_lock(listed.script)) listing_input.pub_key_hash = owner->owner;
 
     funding::Funded funded;
+    bool split = false;
     for (int round = 0; round < FUNDING_ROUNDS; ++round) {
+        const bool last_round = round == FUNDING_ROUNDS - 1;
         std::string error;
         if (!funding::refresh_coins(error)) return "error: " + error;
         funding::Gathered coins = funding::gather_coins({});
         if (!coins.any()) return "error: need BSV for the price and miner fee.";
+        funded = fund_leaving_a_post_coin(listing_input, coins.coins, outputs, *main_hash);
+        if (funded.ok) break;
         std::vector<tx::TxInput> candidates{listing_input};
         candidates.insert(candidates.end(), coins.coins.begin(), coins.coins.end());
-        funded = funding::fund_transaction(candidates, outputs, *main_hash, 1);
-        if (funded.ok) break;
-        if (round == FUNDING_ROUNDS - 1) return "error: " + funded.error;
+        funding::Funded all = funding::fund_transaction(candidates, outputs, *main_hash, 1);
+        if (all.ok && !split && coins.total >= all.fee + request.price + SPLIT_COIN_SATS + SPLIT_MARGIN_SATS) {
+            // Enough money, but in too few coins to leave one for the post: split a small coin
+            // off once, then fund the offer from the rest.
+            split = true;
+            std::string paid = funding::pay_outputs({{SPLIT_COIN_SATS, tx::p2pkh_script(*main_hash)}});
+            if (paid.rfind("success", 0) != 0) return paid;
+            if (!hd_wallet_bound()) return NEED_HD;
+            if (bound_wallet_key() != key) return "error: wallet changed.";
+            continue;
+        }
+        if (all.ok) return std::string(SHARE_COINS);
+        if (last_round) return "error: " + all.error;
         funding::mark_lists_stale();
     }
+    if (!funded.ok) return "error: " + funded.error;
 
     if (funded.inputs.empty() || funded.inputs[0].txid != outpoint->txid || funded.inputs[0].vout != outpoint->vout)
-        return "error: seller UTXO dropped from the offer.";
+        return "error: the offer leaves out the seller's lot.";
     for (size_t i = 0; i < funded.inputs.size(); ++i) {
         const tx::TxInput& in = funded.inputs[i];
         if (in.priv_key_hex.empty()) continue;

@@ -25,17 +25,12 @@ struct OfferRequest {
 };
 
 // The offer as lower-case hex of the whole transaction, or "error: ..." (nothing built, nothing
-// paid except the coin split self-payment). Before anything is built the ordinals index must
+// paid except the coin split self-payment). The offer's coins are chosen so that a coin of the
+// wallet is left to pay for the post that carries the offer; when the wallet's money sits in
+// too few coins for that, 2000 satoshis are first paid to its own main address, once. Before anything is built the ordinals index must
 // confirm that the listing output holds what the listing claims: the picture's inscription, or
 // valid tokens of the listing's token id, at least the quantity bought. Holds the wallet lock
 // for wallet work only, not across the chain queries. Call from a worker thread.
 std::string build_offer(const OfferRequest& request);
-
-// The check that keeps a small coin apart before the offer is funded: when the wallet's coins,
-// smallest first, need all but less than price + 500 satoshis to reach 2000, and the total is
-// at least price + 2900, pays 2000 satoshis to the wallet's own main address. "" when it
-// passes; otherwise "error: ..." (the refresh's or the payment's own error). Takes the wallet
-// lock through the funding layer.
-std::string coin_split_check(core::Amount price, const core::Hash160& main_hash);
 
 } // namespace trade

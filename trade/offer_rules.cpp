@@ -142,7 +142,7 @@ OfferCheck check_offer(const tx::Transaction& offer, const std::vector<std::opti
     for (size_t i = 0; i < offer.inputs.size(); ++i) {
         if (!listed.empty() && input_outpoint(offer.inputs[i]) == listed) listing_input = i;
     }
-    if (!listing_input) return refuse(check, "error: that offer does not spend the reserved listing UTXO.");
+    if (!listing_input) return refuse(check, "error: that offer does not spend the reserved lot of the listing.");
     check.listing_input = *listing_input;
     if (!offer.inputs[*listing_input].script_sig.empty())
         return refuse(check, "error: nothing left for this wallet to sign.");
@@ -167,14 +167,16 @@ OfferCheck check_offer(const tx::Transaction& offer, const std::vector<std::opti
     uint64_t taken = book::parse_decimal_u64(check.qty).value_or(0);
     const bool whole = terms.kind == "picture" || taken == *total;
     check.due_sats = whole ? terms.price_sats : pro_rata(taken, terms.price_sats, *total);
+    // Lots worth less than a satoshi at the listed price would go for nothing.
+    if (check.due_sats == 0) return refuse(check, "error: the offer takes too few lots to cost anything at the listed price.");
     const core::Bytes pay_script = tx::p2pkh_script(*pay_hash);
     for (const auto& output : offer.outputs) {
         if (output.script == pay_script && output.value > 0) check.paid_sats += static_cast<uint64_t>(output.value);
     }
     if (check.paid_sats < check.due_sats) {
-        return refuse(check, "error: the offer pays " + core::format_bsv(static_cast<core::Amount>(check.paid_sats)) +
+        return refuse(check, "error: the offer pays " + core::format_bsv_sats(check.paid_sats) +
                                  " BSV, but the listing asks " +
-                                 core::format_bsv(static_cast<core::Amount>(check.due_sats)) + " BSV for that.");
+                                 core::format_bsv_sats(check.due_sats) + " BSV for that.");
     }
     check.passes = true;
     return check;

@@ -4,7 +4,8 @@
 //  - The seller signs exactly one input: the one that spends the listing's current output.
 //    Any other unsigned input (one of the seller's own coins, say) refuses the offer.
 //  - The outputs pay the listing's payment address at least the price due for what the offer
-//    takes: the whole price for the whole lot or a picture, else q × price ÷ L (128-bit).
+//    takes: the whole price for the whole lot or a picture, else q × price ÷ L (128-bit). A
+//    price due of 0 refuses the offer: lots never go for nothing.
 //  - Token lot: the units of the listing output go to one buyer transfer and, when units
 //    remain, to one transfer of exactly the rest to an address of this wallet; nothing else
 //    in the offer is a token transfer.

@@ -3,31 +3,38 @@
 #include "book/post.h"
 #include "book/sign_post.h"
 #include "core/base58.h"
+#include "core/log.h"
+#include "core/text.h"
 #include "funding/offer_locks.h"
 #include "funding/pay.h"
 #include "net/market_addresses.h"
+#include "trade/offer_complete.h"
+#include "tx/outpoint.h"
 #include "tx/script.h"
 #include "wallet/connect.h"
 #include "wallet/wallet_lock.h"
 
 namespace trade {
 
-std::string publish_post(core::Json post, bool pay_house_fee, const std::vector<std::string>& must_spend)
+std::string publish_post(core::Json post, bool pay_house_fee, const funding::PayOptions& spend)
 {
-    return publish_signed_post(post, pay_house_fee, must_spend);
+    return publish_signed_post(post, pay_house_fee, spend);
 }
 
-std::string publish_signed_post(core::Json& post, bool pay_house_fee, const std::vector<std::string>& must_spend)
+std::string publish_signed_post(core::Json& post, bool pay_house_fee, const funding::PayOptions& spend)
 {
     if (!post.is_object()) return "error: could not sign";
     post["protocol"] = std::string(book::POST_PROTOCOL);
     post["location"] = std::string(book::POST_LOCATION);
     std::string error;
     if (!book::sign_post(post, error)) return error.empty() ? "error: could not sign" : "error: " + error;
-    return post_transaction(core::json_dump_compact(post), pay_house_fee, must_spend);
+    std::string payload = core::json_dump_compact(post);
+    // Readers take nothing larger for a post: paying for one would publish nothing.
+    if (payload.size() > book::MAX_POST_BYTES) return "error: This post is too large for the book. Use fewer coins.";
+    return post_transaction(payload, pay_house_fee, spend);
 }
 
-std::string post_transaction(std::string_view payload, bool pay_house_fee, const std::vector<std::string>& must_spend)
+std::string post_transaction(std::string_view payload, bool pay_house_fee, const funding::PayOptions& spend)
 {
     if (!wallet::pursa_is_connected()) return std::string(NOT_CONNECTED);
     if (payload.empty()) return "error: empty Agoran payload.";
@@ -48,12 +55,20 @@ std::string post_transaction(std::string_view payload, bool pay_house_fee, const
     std::vector<std::string> hold_back;
     if (doc) hold_back = funding::offer_input_outpoints(core::json_string(*doc, "offer"));
 
-    funding::PayOptions options;
-    options.hold_back = hold_back;
-    options.must_spend = must_spend;
+    funding::PayOptions options = spend;
+    options.hold_back.insert(options.hold_back.end(), hold_back.begin(), hold_back.end());
     std::string result = funding::pay_outputs(outputs, options);
-    if (result.rfind("success", 0) == 0 && doc && core::json_string(*doc, "type") == "ag_buy" && !hold_back.empty())
-        (void)funding::offer_locks_add(hold_back);
+    if (result.rfind("success", 0) == 0 && doc && core::json_string(*doc, "type") == "ag_buy" && !hold_back.empty()) {
+        // The record keeps the buyer's own coins: the signed inputs (the listing input is the seller's).
+        funding::OfferRecord record{core::find_hex64(result), book::ascii_lower(core::json_string(*doc, "listing")), {}};
+        if (auto offer = parse_offer_text(core::json_string(*doc, "offer"))) {
+            for (const auto& in : offer->inputs) {
+                if (!in.script_sig.empty()) record.utxos.push_back(tx::format_outpoint(book::ascii_lower(in.txid), in.vout));
+            }
+        }
+        if (!funding::offer_record_add(record))
+            core::log_warning("The offer is posted, but its coins could not be recorded as locked: another payment may spend them.");
+    }
     return result;
 }
 

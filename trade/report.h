@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "book/signing.h"
-#include "core/json_get.h"
+#include "core/json_fwd.h"
 #include "core/secure.h"
 #include "trade/report_cipher.h"
 #include "wallet/hd_derive.h"

@@ -5,11 +5,20 @@
 #include <QImage>
 #include <QStyle>
 
-// The PNGs are compiled into this static library; its resource initialiser must be called
-// explicitly or the linker drops it.
+// The PNGs and the style sheet are compiled into this static library; its resource initialiser
+// must be called explicitly or the linker drops it.
 static void init_art_resources() { Q_INIT_RESOURCE(resources); }
 
 namespace ui {
+
+void ensure_resources()
+{
+    static const bool done = [] {
+        init_art_resources();
+        return true;
+    }();
+    (void)done;
+}
 
 namespace {
 
@@ -22,7 +31,7 @@ QByteArray read_resource(const QString& path)
 
 AppArt load_art()
 {
-    init_art_resources();
+    ensure_resources();
     AppArt art;
     art.logo = decode_art(read_resource(":/agoran/logo.png"), 88);
     const QByteArray banner = read_resource(":/agoran/banner.png");

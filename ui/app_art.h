@@ -18,6 +18,9 @@ struct AppArt {
 // anything that does not decode.
 QPixmap decode_art(const QByteArray& png, int size);
 
+// Registers the program's resources (art, glyphs, the style sheet) once.
+void ensure_resources();
+
 // The art from the program's resources (":/agoran/logo.png", "banner.png", "icon.png").
 const AppArt& app_art();
 

@@ -70,6 +70,8 @@ std::string search_haystack(const book::Listing& listing)
     hay += ' ';
     hay += listing.note;
     hay += ' ';
+    hay += listing.claimed.name;
+    hay += ' ';
     hay += listing.handle;
     hay += ' ';
     hay += listing.paymail;

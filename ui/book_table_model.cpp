@@ -1,18 +1,47 @@
 #include "ui/book_table_model.h"
 
 #include <QHeaderView>
-#include <QPainter>
+#include <QHelpEvent>
+#include <QToolTip>
+#include <QVBoxLayout>
 
+#include "book/post.h"
+#include "ui/quantity_text.h"
+#include "ui/seller_choices.h"
 #include "ui/thumbnail_cache.h"
 #include "ui/thumbnail_key.h"
-#include "ui/tile_style.h"
+#include "ui/trade_card.h"
 #include "ui/ui_style.h"
 
 namespace ui {
 
 namespace {
 
-constexpr int ROW_HEIGHT = THUMBNAIL_SIZE + 8;
+// A token quantity in whole tokens, for ordering rows of different decimals.
+double quantity_value(const book::Listing& listing)
+{
+    const auto units = book::parse_decimal_u64(listing.qty);
+    if (!units) return 0;
+    double value = static_cast<double>(*units);
+    for (int i = 0; i < listing_decimals(listing); ++i) value /= 10;
+    return value;
+}
+
+QVariant sort_value(const book::Listing& listing, BookColumn column)
+{
+    switch (column) {
+    case BookColumn::Thumb: return {};
+    case BookColumn::Qty: return quantity_value(listing);
+    case BookColumn::Price: return static_cast<qulonglong>(listing.price_sats);
+    case BookColumn::UnitPrice: return unit_price_value(listing);
+    case BookColumn::Expires: return static_cast<qlonglong>(listing.exp);
+    case BookColumn::Item: return qtext(item_label(listing)).toLower();
+    case BookColumn::Note:
+    case BookColumn::Seller:
+    case BookColumn::Status: return qtext(book_cell_text(listing, column)).toLower();
+    }
+    return {};
+}
 
 } // namespace
 
@@ -52,6 +81,14 @@ void BookTableModel::thumbnailsChanged()
     emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::DecorationRole});
 }
 
+void BookTableModel::setFlashOn(bool on)
+{
+    if (m_flash_on == on) return;
+    m_flash_on = on;
+    for (int row = 0; row < rowCount(); ++row)
+        if (waiting(row)) emit dataChanged(index(row, 0), index(row, BOOK_COLUMN_COUNT - 1), {Qt::BackgroundRole});
+}
+
 int BookTableModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : static_cast<int>(m_listings.size());
@@ -69,17 +106,24 @@ QVariant BookTableModel::data(const QModelIndex& index, int role) const
         if (column == BookColumn::Thumb) return {};
         return qtext(book_cell_text(listing, column));
     case Qt::ToolTipRole:
-        if (column == BookColumn::Note || column == BookColumn::Name) return qtext(book_cell_text(listing, column));
+        if (column == BookColumn::Item) return qtext(seller_name_warning(listing));
         return {};
     case Qt::DecorationRole:
         if (column != BookColumn::Thumb) return {};
         return m_thumbnails ? m_thumbnails->pixmap(thumbnail_key(listing)) : ThumbnailCache::blank();
     case Qt::TextAlignmentRole:
-        if (column == BookColumn::Qty || column == BookColumn::Price)
+        if (column == BookColumn::Qty || column == BookColumn::Price || column == BookColumn::UnitPrice)
             return int(Qt::AlignRight | Qt::AlignVCenter);
         return int(Qt::AlignLeft | Qt::AlignVCenter);
+    case Qt::BackgroundRole:
+        if (waiting(index.row())) return qcolor(m_flash_on ? FLASH_ROW_ON : FLASH_ROW_OFF);
+        return {};
+    case Qt::ForegroundRole:
+        if (waiting(index.row())) return qcolor(FLASH_ROW_TEXT);
+        return {};
     case ListingIndexRole: return index.row();
     case WaitingOfferRole: return waiting(index.row());
+    case SortRole: return sort_value(listing, column);
     default: return {};
     }
 }
@@ -91,129 +135,32 @@ QVariant BookTableModel::headerData(int section, Qt::Orientation orientation, in
     return {};
 }
 
-BookFilterProxy::BookFilterProxy(QObject* parent) : QAbstractProxyModel(parent) {}
-
-void BookFilterProxy::setSourceModel(QAbstractItemModel* source)
+BookSortProxy::BookSortProxy(QObject* parent) : QSortFilterProxyModel(parent)
 {
-    beginResetModel();
-    if (m_book) disconnect(m_book, nullptr, this, nullptr);
-    m_book = qobject_cast<BookTableModel*>(source);
-    QAbstractProxyModel::setSourceModel(source);
-    if (m_book) {
-        connect(m_book, &QAbstractItemModel::modelReset, this, &BookFilterProxy::refilter);
-        connect(m_book, &QAbstractItemModel::dataChanged, this,
-                [this](const QModelIndex& tl, const QModelIndex& br, const QList<int>& roles) {
-                    if (m_rows.empty()) return;
-                    // Thumbnails: the whole column of the proxy.
-                    emit dataChanged(index(0, tl.column()), index(rowCount() - 1, br.column()), roles);
-                });
-    }
-    rebuild();
-    endResetModel();
+    setSortRole(BookTableModel::SortRole);
+    setDynamicSortFilter(true);
 }
 
-void BookFilterProxy::setFilter(BookFilter filter)
+void BookSortProxy::setFilter(BookFilter filter)
 {
     m_filter = std::move(filter);
-    refilter();
+    invalidateFilter();
 }
 
-void BookFilterProxy::refilter()
+bool BookSortProxy::filterAcceptsRow(int source_row, const QModelIndex&) const
 {
-    beginResetModel();
-    rebuild();
-    endResetModel();
+    const auto* book = qobject_cast<const BookTableModel*>(sourceModel());
+    if (!book || source_row >= book->rowCount()) return false;
+    return listing_passes(book->listing(source_row), book->haystack(source_row), m_filter);
 }
 
-void BookFilterProxy::rebuild()
+bool BookSortProxy::lessThan(const QModelIndex& left, const QModelIndex& right) const
 {
-    m_rows.clear();
-    m_inverse.clear();
-    if (!m_book) return;
-    const int n = m_book->rowCount();
-    m_inverse.assign(static_cast<size_t>(n), -1);
-    for (int r = 0; r < n; ++r) {
-        if (!listing_passes(m_book->listing(r), m_book->haystack(r), m_filter)) continue;
-        m_inverse[static_cast<size_t>(r)] = static_cast<int>(m_rows.size());
-        m_rows.push_back(r);
-    }
-}
-
-QModelIndex BookFilterProxy::mapToSource(const QModelIndex& proxy) const
-{
-    if (!m_book || !proxy.isValid() || proxy.row() >= static_cast<int>(m_rows.size())) return {};
-    return m_book->index(m_rows[static_cast<size_t>(proxy.row())], proxy.column());
-}
-
-QModelIndex BookFilterProxy::mapFromSource(const QModelIndex& source) const
-{
-    if (!source.isValid() || source.row() >= static_cast<int>(m_inverse.size())) return {};
-    const int row = m_inverse[static_cast<size_t>(source.row())];
-    return row < 0 ? QModelIndex() : createIndex(row, source.column());
-}
-
-QModelIndex BookFilterProxy::index(int row, int column, const QModelIndex& parent) const
-{
-    if (parent.isValid() || row < 0 || column < 0 || row >= rowCount() || column >= columnCount()) return {};
-    return createIndex(row, column);
-}
-
-QModelIndex BookFilterProxy::parent(const QModelIndex&) const { return {}; }
-
-int BookFilterProxy::rowCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
-}
-
-int BookFilterProxy::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : BOOK_COLUMN_COUNT; }
-
-BookDelegate::BookDelegate(QObject* parent) : QStyledItemDelegate(parent) {}
-
-void BookDelegate::paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const
-{
-    const Theme& theme = active_theme();
-    const bool selected = option.state & QStyle::State_Selected;
-    const bool waiting = index.data(BookTableModel::WaitingOfferRole).toBool();
-    QColor background = qcolor(theme.panel);
-    QColor text = qcolor(theme.text);
-    if (waiting) {
-        background = qcolor(m_flash_on ? FLASH_ROW_ON : FLASH_ROW_OFF);
-        text = qcolor(FLASH_ROW_TEXT);
-    } else if (selected) {
-        background = qcolor(accent_tint(theme));
-    } else if (option.state & QStyle::State_MouseOver) {
-        background = qcolor(blend(theme.panel, theme.accent, 14));
-    }
-    p->save();
-    p->fillRect(option.rect, background);
-    p->setPen(qcolor(blend(theme.panel, theme.border, 120)));
-    p->drawLine(option.rect.bottomLeft(), option.rect.bottomRight());
-
-    if (index.column() == static_cast<int>(BookColumn::Thumb)) {
-        const QPixmap pixmap = index.data(Qt::DecorationRole).value<QPixmap>();
-        const QRect target(option.rect.center().x() - THUMBNAIL_SIZE / 2,
-                           option.rect.center().y() - THUMBNAIL_SIZE / 2, THUMBNAIL_SIZE, THUMBNAIL_SIZE);
-        p->setRenderHint(QPainter::Antialiasing, true);
-        p->setPen(Qt::NoPen);
-        p->setBrush(qcolor(blend(theme.panel, theme.tile_alt, 160)));
-        p->drawRoundedRect(target, 8, 8);
-        if (!pixmap.isNull()) p->drawPixmap(target, pixmap);
-    } else {
-        p->setFont(option.font);
-        p->setPen(text);
-        const QRect r = option.rect.adjusted(10, 0, -10, 0);
-        const int alignment = index.data(Qt::TextAlignmentRole).toInt();
-        const QString value = index.data(Qt::DisplayRole).toString();
-        p->drawText(r, alignment, option.fontMetrics.elidedText(value, Qt::ElideRight, r.width()));
-    }
-    p->restore();
-}
-
-QSize BookDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
-{
-    QSize size = QStyledItemDelegate::sizeHint(option, index);
-    size.setHeight(ROW_HEIGHT);
-    return size;
+    const QVariant a = left.data(BookTableModel::SortRole);
+    const QVariant b = right.data(BookTableModel::SortRole);
+    if (a != b) return QVariant::compare(a, b) == QPartialOrdering::Less;
+    // Equal keys keep the book's order.
+    return left.row() < right.row();
 }
 
 BookView::BookView(QWidget* parent) : QTableView(parent)
@@ -222,45 +169,95 @@ BookView::BookView(QWidget* parent) : QTableView(parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setShowGrid(false);
     setWordWrap(false);
-    setMouseTracking(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setSortingEnabled(false);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setIconSize(QSize(THUMBNAIL_SIZE, THUMBNAIL_SIZE));
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    verticalHeader()->setDefaultSectionSize(ROW_HEIGHT);
+    verticalHeader()->setDefaultSectionSize(THUMBNAIL_SIZE + 8);
     horizontalHeader()->setHighlightSections(false);
-    horizontalHeader()->setSectionsClickable(false);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     horizontalHeader()->setStretchLastSection(true);
-    setFont(app_font(FontRole::Button));
+    horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    setSortingEnabled(true);
+
+    m_empty = new QWidget(viewport());
+    auto* layout = new QVBoxLayout(m_empty);
+    auto* glyph = new QLabel(m_empty);
+    m_empty_glyph = glyph;
+    glyph->setPixmap(glyph_pixmap(Glyph::Basket, qcolor(active_theme().muted), 40));
+    m_empty_title = new QLabel(m_empty);
+    m_empty_title->setProperty("role", "empty-title");
+    m_empty_detail = new QLabel(m_empty);
+    m_empty_detail->setProperty("role", "muted");
+    for (QLabel* label : {glyph, m_empty_title, m_empty_detail}) {
+        label->setAlignment(Qt::AlignCenter);
+        layout->addWidget(label);
+    }
+    auto* centre = new QVBoxLayout(viewport());
+    centre->addStretch();
+    centre->addWidget(m_empty);
+    centre->addStretch();
 }
 
-void BookView::setEmptyTexts(EmptyTableTexts texts)
+void BookView::setEmptyTexts(const EmptyTableTexts& texts)
 {
-    m_empty = std::move(texts);
-    viewport()->update();
+    m_empty_title->setText(qtext(texts.title));
+    m_empty_detail->setText(qtext(texts.detail));
+    updateEmptyState();
 }
 
-void BookView::paintEvent(QPaintEvent* event)
+EmptyTableTexts BookView::emptyTexts() const
 {
-    QTableView::paintEvent(event);
-    if (model() && model()->rowCount() > 0) return;
-    const Theme& theme = active_theme();
-    QPainter p(viewport());
-    p.setRenderHint(QPainter::Antialiasing, true);
-    const QRect r = viewport()->rect();
-    const int glyph = 44;
-    const int top = r.center().y() - 56;
-    draw_glyph(p, Glyph::Basket, QRectF(r.center().x() - glyph / 2.0, top, glyph, glyph), qcolor(theme.muted));
-    QFont title = app_font(FontRole::EmptyTitle);
-    p.setFont(title);
-    p.setPen(qcolor(theme.text));
-    p.drawText(QRect(r.left(), top + glyph + 10, r.width(), 28), Qt::AlignCenter, qtext(m_empty.title));
-    p.setFont(app_font(FontRole::RowCount));
-    p.setPen(qcolor(theme.muted));
-    p.drawText(QRect(r.left(), top + glyph + 40, r.width(), 24), Qt::AlignCenter, qtext(m_empty.detail));
+    return {utf8(m_empty_title->text()), utf8(m_empty_detail->text())};
+}
+
+void BookView::updateEmptyState() { m_empty->setVisible(!model() || model()->rowCount() == 0); }
+
+void BookView::setModel(QAbstractItemModel* model)
+{
+    QTableView::setModel(model);
+    connect(model, &QAbstractItemModel::modelReset, this, &BookView::updateEmptyState);
+    connect(model, &QAbstractItemModel::layoutChanged, this, &BookView::updateEmptyState);
+    connect(model, &QAbstractItemModel::rowsInserted, this, &BookView::updateEmptyState);
+    connect(model, &QAbstractItemModel::rowsRemoved, this, &BookView::updateEmptyState);
+    updateEmptyState();
+}
+
+void BookView::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::PaletteChange)
+        m_empty_glyph->setPixmap(glyph_pixmap(Glyph::Basket, palette().color(QPalette::Midlight), 40));
+    QTableView::changeEvent(event);
+}
+
+bool BookView::viewportEvent(QEvent* event)
+{
+    if (show_cut_text_tip(this, event)) return true;
+    return QTableView::viewportEvent(event);
+}
+
+bool show_cut_text_tip(QAbstractItemView* view, QEvent* event)
+{
+    if (event->type() != QEvent::ToolTip) return false;
+    auto* help = static_cast<QHelpEvent*>(event);
+    const QModelIndex index = view->indexAt(help->pos());
+    const QRect cell = view->visualRect(index);
+    // A cell with a tip of its own (a flagged name) shows that.
+    if (const QString tip = index.data(Qt::ToolTipRole).toString(); !tip.isEmpty()) {
+        QToolTip::showText(help->globalPos(), tip, view->viewport(), cell);
+        return true;
+    }
+    const QString text = index.data(Qt::DisplayRole).toString();
+    const int needed = view->fontMetrics().horizontalAdvance(text) + 24;
+    if (index.isValid() && !text.isEmpty() && needed > cell.width()) {
+        QToolTip::showText(help->globalPos(), text, view->viewport(), cell);
+    } else {
+        QToolTip::hideText();
+        event->ignore();
+    }
+    return true;
 }
 
 } // namespace ui

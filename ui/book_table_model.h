@@ -1,11 +1,13 @@
-// The book table: a model over the listings of the last book load, a proxy that applies the
-// filters on the raw records, a delegate that paints thumbnails and waiting-offer rows, and a
-// view that draws the empty state. Rows keep the book's order; there is no column sorting.
+// The book table: a model over the listings of the last complete book load, a sort-and-filter
+// proxy that applies the filter bar and orders rows on the raw records (price, price per unit,
+// quantity, expiry, seller, ...), and a view that shows the empty state and a tooltip for any
+// cell whose text is cut. Rows keep the book's order until a column header is clicked; the
+// order then holds across reloads.
 #pragma once
 
-#include <QAbstractProxyModel>
 #include <QAbstractTableModel>
-#include <QStyledItemDelegate>
+#include <QLabel>
+#include <QSortFilterProxyModel>
 #include <QTableView>
 
 #include <string>
@@ -26,6 +28,8 @@ public:
     static constexpr int ListingIndexRole = Qt::UserRole + 1;
     // Whether the row's listing has an offer waiting for the wallet (bool).
     static constexpr int WaitingOfferRole = Qt::UserRole + 2;
+    // What a column sorts by: a number or lower-case text.
+    static constexpr int SortRole = Qt::UserRole + 3;
 
     explicit BookTableModel(ThumbnailCache* thumbnails, QObject* parent = nullptr);
 
@@ -39,6 +43,8 @@ public:
     int rowOfId(const std::string& id) const;
     // Repaints the thumbnail column (after images arrived).
     void thumbnailsChanged();
+    // The phase of the waiting-offer flash.
+    void setFlashOn(bool on);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -50,62 +56,49 @@ private:
     std::vector<book::Listing> m_listings;
     std::vector<std::string> m_haystacks;
     std::vector<bool> m_waiting;
-};
-
-// Shows the rows of the source model whose listings pass the filter, in source order. A new
-// filter rebuilds the row map in one pass and resets the views.
-class BookFilterProxy : public QAbstractProxyModel {
-    Q_OBJECT
-public:
-    explicit BookFilterProxy(QObject* parent = nullptr);
-
-    void setSourceModel(QAbstractItemModel* source) override;
-    void setFilter(BookFilter filter);
-    const BookFilter& filter() const { return m_filter; }
-    // Re-applies the filter (after the source changed).
-    void refilter();
-
-    QModelIndex mapToSource(const QModelIndex& proxy) const override;
-    QModelIndex mapFromSource(const QModelIndex& source) const override;
-    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
-    QModelIndex parent(const QModelIndex& child) const override;
-    int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
-
-private:
-    void rebuild();
-
-    BookTableModel* m_book = nullptr;
-    BookFilter m_filter;
-    std::vector<int> m_rows;      // proxy row -> source row
-    std::vector<int> m_inverse;   // source row -> proxy row, -1 when hidden
-};
-
-class BookDelegate : public QStyledItemDelegate {
-    Q_OBJECT
-public:
-    explicit BookDelegate(QObject* parent = nullptr);
-    void setFlashOn(bool on) { m_flash_on = on; }
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
-
-private:
     bool m_flash_on = false;
 };
 
+class BookSortProxy : public QSortFilterProxyModel {
+    Q_OBJECT
+public:
+    explicit BookSortProxy(QObject* parent = nullptr);
+    void setFilter(BookFilter filter);
+    const BookFilter& filter() const { return m_filter; }
+
+protected:
+    bool filterAcceptsRow(int source_row, const QModelIndex& source_parent) const override;
+    bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;
+
+private:
+    BookFilter m_filter;
+};
+
+// A table view that shows a centred message while it has no rows, and a tooltip with the
+// whole text of a cell that is cut.
 class BookView : public QTableView {
     Q_OBJECT
 public:
     explicit BookView(QWidget* parent = nullptr);
-    // What the empty table says.
-    void setEmptyTexts(EmptyTableTexts texts);
-    const EmptyTableTexts& emptyTexts() const { return m_empty; }
+    void setEmptyTexts(const EmptyTableTexts& texts);
+    EmptyTableTexts emptyTexts() const;
+
+    void setModel(QAbstractItemModel* model) override;
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
-    EmptyTableTexts m_empty;
+    void updateEmptyState();
+    QWidget* m_empty = nullptr;
+    QLabel* m_empty_glyph = nullptr;
+    QLabel* m_empty_title = nullptr;
+    QLabel* m_empty_detail = nullptr;
 };
+
+// Shows the whole text of a cell as its tooltip when the cell cuts it. True when the event
+// was a tooltip event for the view (shown or hidden).
+bool show_cut_text_tip(QAbstractItemView* view, QEvent* event);
 
 } // namespace ui

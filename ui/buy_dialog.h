@@ -1,10 +1,15 @@
-// The Buy dialog "TavrinNodeAgoranBuy": an offer on a live listing for some or all of its lots,
-// with a painted cost preview. The dialog holds the listing it was opened on (by id, with the
-// terms it showed); "Post offer" refuses when that listing is gone, closed or changed, then
-// checks the listing output and both identities on a worker before the offer is built.
+// The Buy dialog "TavrinNodeAgoranBuy": an offer on a live listing for some or all of its lots.
+// It shows what is bought before anything is paid: the inscription the listing output holds,
+// drawn large, the item's name and ticker (flagged when the seller's post names it otherwise),
+// the seller, the seller's note as theirs, the price per unit and the total for the quantity
+// typed. The dialog holds the listing it was opened on; "Post offer" refuses when that listing
+// is gone, closed or changed, then checks the listing output and both identities on a worker
+// before the offer is built.
 #pragma once
 
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 
 #include "book/listing.h"
 #include "ui/buy_preview.h"
@@ -13,36 +18,32 @@
 
 namespace ui {
 
-enum BuyControlId : int {
-    ID_BUY_QTY = 1601,
-    ID_BUY_POST = 1602,
-    ID_BUY_CLOSE = 1603,
-    ID_BUY_QTY_LABEL = 1605,
-};
-
 class BuyDialog : public DialogWindow {
     Q_OBJECT
 public:
-    static constexpr int WIDTH = 640;
-    static constexpr int HEIGHT = 560;
+    static constexpr int PICTURE_SIZE = 176;
 
     BuyDialog(DialogContext context, const book::Listing& listing);
 
     const book::Listing& heldListing() const { return m_held; }
-    // The preview as painted now.
-    QString headerText() const;
     CostLine costLine() const;
-
-protected:
-    void paintContent(QPainter& painter) override;
+    QLineEdit* qtyBox() const { return m_qty; }
+    QLabel* picture() const { return m_picture; }
+    QLabel* costLabel() const { return m_cost; }
+    QLabel* warningLabel() const { return m_warning; }
+    QPushButton* postButton() const { return m_post; }
 
 private:
     void postOffer();
+    void showCost();
 
     DialogContext m_context;
     book::Listing m_held;
-    BuySnapshot m_snapshot;
+    QLabel* m_picture = nullptr;
+    QLabel* m_warning = nullptr;
     QLineEdit* m_qty = nullptr;
+    QLabel* m_cost = nullptr;
+    QPushButton* m_post = nullptr;
 };
 
 } // namespace ui

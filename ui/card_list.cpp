@@ -1,151 +1,108 @@
 #include "ui/card_list.h"
 
+#include <QEvent>
+#include <QFormLayout>
 #include <QMouseEvent>
-#include <QPainter>
-#include <QScrollBar>
-#include <QWheelEvent>
+#include <QVBoxLayout>
 
-#include "ui/card_painter.h"
-#include "ui/ui_style.h"
+#include "ui/widgets.h"
 
 namespace ui {
 
 namespace {
-constexpr int MARGIN = 16;
-constexpr int SECTION_HEIGHT = 34;
-} // namespace
 
-CardList::CardList(QWidget* parent) : QAbstractScrollArea(parent)
+const char* tone_role(CardField::Tone tone)
 {
-    setFrameShape(QFrame::NoFrame);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    verticalScrollBar()->setSingleStep(LINE_STEP);
-    viewport()->setAutoFillBackground(false);
-    setAttribute(Qt::WA_TranslucentBackground, true);
-    viewport()->setAttribute(Qt::WA_TranslucentBackground, true);
+    switch (tone) {
+    case CardField::Tone::Good: return "good";
+    case CardField::Tone::Bad: return "bad";
+    case CardField::Tone::Normal: return nullptr;
+    }
+    return nullptr;
 }
 
-void CardList::setSections(std::vector<Section> sections)
+QFrame* make_card(const Card& card, QWidget* parent)
 {
-    m_sections = std::move(sections);
+    auto* frame = new QFrame(parent);
+    frame->setProperty("role", "card");
+    auto* layout = new QVBoxLayout(frame);
+    auto* title = make_label(qtext(card.title), "section", frame);
+    title->setProperty("role", "title");
+    layout->addWidget(title);
+    auto* form = new QFormLayout;
+    form->setHorizontalSpacing(16);
+    form->setVerticalSpacing(3);
+    for (const auto& field : card.fields) {
+        auto* value = make_wrapped_label(qtext(field.value), tone_role(field.tone), frame);
+        value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        if (field.label.empty()) form->addRow(value);
+        else form->addRow(make_label(qtext(field.label), "muted", frame), value);
+    }
+    layout->addLayout(form);
+    return frame;
+}
+
+} // namespace
+
+CardList::CardList(QWidget* parent) : QScrollArea(parent)
+{
+    setWidgetResizable(true);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+}
+
+void CardList::setSections(const std::vector<Section>& sections)
+{
+    auto* content = new QWidget;
+    auto* column = new QVBoxLayout(content);
+    column->setSpacing(10);
     m_cards.clear();
-    for (const auto& section : m_sections)
-        for (const auto& card : section.cards) m_cards.push_back(&card);
-    if (m_selected >= static_cast<int>(m_cards.size())) m_selected = -1;
-    updateScrollBar();
-    viewport()->update();
+    for (const auto& section : sections) {
+        if (!section.heading.isEmpty()) column->addWidget(make_label(section.heading, "section", content));
+        for (const auto& card : section.cards) {
+            QFrame* frame = make_card(card, content);
+            frame->installEventFilter(this);
+            for (QWidget* child : frame->findChildren<QWidget*>()) child->installEventFilter(this);
+            m_cards.push_back(frame);
+            column->addWidget(frame);
+        }
+    }
+    column->addStretch();
+    setWidget(content);
+    if (m_selected >= count()) m_selected = -1;
+}
+
+QFrame* CardList::card(int index) const
+{
+    return index >= 0 && index < count() ? m_cards[static_cast<size_t>(index)] : nullptr;
 }
 
 void CardList::setSelected(int index)
 {
-    if (index < -1 || index >= static_cast<int>(m_cards.size())) index = -1;
+    if (index < -1 || index >= count()) index = -1;
     if (index == m_selected) return;
+    if (QFrame* old = card(m_selected)) set_style_property(old, "selected", false);
     m_selected = index;
-    viewport()->update();
+    if (QFrame* now = card(m_selected)) {
+        set_style_property(now, "selected", true);
+        ensureWidgetVisible(now);
+    }
     emit selectionChanged(index);
 }
 
-std::vector<CardList::Placed> CardList::place(int width) const
+bool CardList::eventFilter(QObject* watched, QEvent* event)
 {
-    std::vector<Placed> placed;
-    const int w = std::max(80, width - 2 * MARGIN);
-    int y = 4;
-    int index = 0;
-    for (size_t s = 0; s < m_sections.size(); ++s) {
-        const Section& section = m_sections[s];
-        if (!section.heading.isEmpty()) {
-            placed.push_back({static_cast<int>(s), -1, QRect(MARGIN, y, w, SECTION_HEIGHT)});
-            y += SECTION_HEIGHT;
-        }
-        for (const auto& card : section.cards) {
-            const int h = card_height(card, w);
-            placed.push_back({static_cast<int>(s), index++, QRect(MARGIN, y, w, h)});
-            y += h + CARD_GAP;
+    const bool press = event->type() == QEvent::MouseButtonPress;
+    const bool twice = event->type() == QEvent::MouseButtonDblClick;
+    if (m_selectable && (press || twice) && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        for (int i = 0; i < count(); ++i) {
+            QWidget* frame = m_cards[static_cast<size_t>(i)];
+            if (watched != frame && !frame->isAncestorOf(qobject_cast<QWidget*>(watched))) continue;
+            setSelected(i);
+            if (twice) emit activated(i);
+            break;
         }
     }
-    return placed;
-}
-
-int CardList::contentHeight(int width) const
-{
-    const auto placed = place(width);
-    return placed.empty() ? 0 : placed.back().rect.bottom() + 1 + CARD_GAP;
-}
-
-QRect CardList::cardRect(int index) const
-{
-    for (const auto& p : place(viewport()->width()))
-        if (p.card == index) return p.rect;
-    return {};
-}
-
-void CardList::updateScrollBar()
-{
-    const int page = viewport()->height();
-    QScrollBar* bar = verticalScrollBar();
-    bar->setPageStep(std::max(LINE_STEP, page));
-    bar->setRange(0, std::max(0, contentHeight(viewport()->width()) - page));
-}
-
-void CardList::resizeEvent(QResizeEvent* event)
-{
-    QAbstractScrollArea::resizeEvent(event);
-    updateScrollBar();
-}
-
-void CardList::paintEvent(QPaintEvent*)
-{
-    QPainter p(viewport());
-    p.setRenderHint(QPainter::Antialiasing, true);
-    p.setRenderHint(QPainter::TextAntialiasing, true);
-    p.translate(0, -verticalScrollBar()->value());
-    for (const auto& placed : place(viewport()->width())) {
-        if (placed.card < 0) {
-            paint_section(p, m_sections[static_cast<size_t>(placed.section)].heading, placed.rect);
-            continue;
-        }
-        paint_card(p, *m_cards[static_cast<size_t>(placed.card)], placed.rect,
-                   m_selectable && placed.card == m_selected);
-    }
-}
-
-int CardList::cardAt(const QPoint& point) const
-{
-    const QPoint content(point.x(), point.y() + verticalScrollBar()->value());
-    for (const auto& placed : place(viewport()->width()))
-        if (placed.card >= 0 && placed.rect.contains(content)) return placed.card;
-    return -1;
-}
-
-void CardList::mousePressEvent(QMouseEvent* event)
-{
-    if (m_selectable && event->button() == Qt::LeftButton) {
-        const int index = cardAt(event->position().toPoint());
-        if (index >= 0) setSelected(index);
-    }
-    QAbstractScrollArea::mousePressEvent(event);
-}
-
-void CardList::mouseDoubleClickEvent(QMouseEvent* event)
-{
-    if (m_selectable && event->button() == Qt::LeftButton) {
-        const int index = cardAt(event->position().toPoint());
-        if (index >= 0) {
-            setSelected(index);
-            emit activated(index);
-            return;
-        }
-    }
-    QAbstractScrollArea::mouseDoubleClickEvent(event);
-}
-
-void CardList::wheelEvent(QWheelEvent* event)
-{
-    // One notch, one line.
-    const int notches = event->angleDelta().y() / 120;
-    if (notches != 0) verticalScrollBar()->setValue(verticalScrollBar()->value() - notches * LINE_STEP);
-    event->accept();
+    return QScrollArea::eventFilter(watched, event);
 }
 
 } // namespace ui

@@ -1,9 +1,10 @@
-// A scrolled column of cards in sections (Complete, Listings & Offers): the vertical scroll
-// bar moves 40 pixels a line and the visible height a page, the wheel scrolls one line. Cards
-// may be selectable: a click selects one, a double click selects and activates it. UI thread.
+// A scrolled column of cards in sections (Complete, Listings & Offers): each card a panel with
+// its title and labelled lines (green or red where the line says so). Cards may be selectable:
+// a click selects one, a double click selects and activates it. UI thread.
 #pragma once
 
-#include <QAbstractScrollArea>
+#include <QFrame>
+#include <QScrollArea>
 
 #include <vector>
 
@@ -11,11 +12,9 @@
 
 namespace ui {
 
-class CardList : public QAbstractScrollArea {
+class CardList : public QScrollArea {
     Q_OBJECT
 public:
-    static constexpr int LINE_STEP = 40;
-
     struct Section {
         QString heading;  // none when empty
         std::vector<Card> cards;
@@ -23,39 +22,23 @@ public:
 
     explicit CardList(QWidget* parent = nullptr);
 
-    void setSections(std::vector<Section> sections);
+    void setSections(const std::vector<Section>& sections);
     void setSelectable(bool selectable) { m_selectable = selectable; }
     // Index among every card of every section; -1 for none.
     int selected() const { return m_selected; }
     void setSelected(int index);
-    // Height all sections need at a width.
-    int contentHeight(int width) const;
-    // Where a card is, in content coordinates (tests click on it).
-    QRect cardRect(int index) const;
+    int count() const { return static_cast<int>(m_cards.size()); }
+    QFrame* card(int index) const;
 
 signals:
     void selectionChanged(int index);
     void activated(int index);
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
-    void wheelEvent(QWheelEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    struct Placed {
-        int section = -1;   // heading of this section, when card < 0
-        int card = -1;      // overall card index
-        QRect rect;         // content coordinates
-    };
-    std::vector<Placed> place(int width) const;
-    void updateScrollBar();
-    int cardAt(const QPoint& viewport_point) const;
-
-    std::vector<Section> m_sections;
-    std::vector<const Card*> m_cards;  // every card, in order
+    std::vector<QFrame*> m_cards;
     bool m_selectable = false;
     int m_selected = -1;
 };

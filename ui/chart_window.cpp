@@ -1,163 +1,78 @@
 #include "ui/chart_window.h"
+#include "core/market_clock.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
+#include <QDialogButtonBox>
+#include <QPushButton>
+#include <QHBoxLayout>
+#include <QLegendMarker>
 #include <QLineSeries>
-#include <QPainter>
 #include <QValueAxis>
 
 #include <algorithm>
-#include <chrono>
+
+#include "ui/widgets.h"
 
 namespace ui {
 
 namespace {
 
-constexpr int CAPTION_HEIGHT = 26;
-
 double bsv_of(int64_t sats) { return static_cast<double>(sats) / 100'000'000.0; }
 
-int64_t unix_now()
-{
-    return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
-        .count();
-}
-
-QComboBox* make_combo(int id, const QStringList& items, QWidget* parent)
+QComboBox* make_combo(const char* name, const QStringList& items, QWidget* parent)
 {
     auto* combo = new QComboBox(parent);
-    combo->setObjectName(QString::number(id));
-    combo->setFont(app_font(FontRole::Edit));
+    combo->setObjectName(name);
     combo->addItems(items);
     return combo;
 }
 
 } // namespace
 
-ChartPlot::ChartPlot(QWidget* parent) : QFrame(parent)
-{
-    setObjectName("TavrinNodeAgoranChartPlot");
-    setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    setLineWidth(1);
-    m_chart = new QChart();
-    m_chart->legend()->hide();
-    m_chart->setMargins(QMargins(6, 6, 6, 2));
-    m_chart->setBackgroundRoundness(0);
-    m_chart->setAnimationOptions(QChart::NoAnimation);
-    m_view = new QChartView(m_chart, this);
-    m_view->setRenderHint(QPainter::Antialiasing, true);
-    m_view->setFrameShape(QFrame::NoFrame);
-}
-
-void ChartPlot::setData(const HistoryChart& data, ChartMode mode, const std::vector<std::string>& labels)
-{
-    const Theme& theme = active_theme();
-    m_chart->removeAllSeries();
-    for (QAbstractAxis* axis : m_chart->axes()) {
-        m_chart->removeAxis(axis);
-        delete axis;
-    }
-    m_chart->setBackgroundBrush(qcolor(theme.panel));
-    m_chart->setPlotAreaBackgroundVisible(false);
-    m_view->setBackgroundBrush(qcolor(theme.panel));
-
-    QStringList categories;
-    for (const auto& label : labels) categories << qtext(label);
-    auto* x = new QBarCategoryAxis();
-    x->append(categories);
-    x->setLabelsVisible(false);
-    x->setGridLineVisible(false);
-    x->setLinePenColor(qcolor(theme.border));
-    auto* y = new QValueAxis();
-    int64_t top = 0;
-    for (size_t i = 0; i < data.in.size(); ++i) top = std::max({top, data.in[i], data.out[i]});
-    y->setRange(0, top > 0 ? bsv_of(top) * 1.1 : 1.0);
-    y->setLabelFormat("%.4g");
-    y->setLabelsColor(qcolor(theme.muted));
-    y->setLinePenColor(qcolor(theme.border));
-    y->setGridLineColor(qcolor(blend(theme.panel, theme.border, 140)));
-    m_chart->addAxis(x, Qt::AlignBottom);
-    m_chart->addAxis(y, Qt::AlignLeft);
-
-    if (mode == ChartMode::Line) {
-        for (bool in : {true, false}) {
-            auto* series = new QLineSeries();
-            const auto& values = in ? data.in : data.out;
-            for (size_t i = 0; i < values.size(); ++i) series->append(static_cast<qreal>(i), bsv_of(values[i]));
-            series->setPen(QPen(qcolor(in ? theme.accent : theme.muted), 2));
-            series->setName(in ? "in" : "out");
-            m_chart->addSeries(series);
-            series->attachAxis(x);
-            series->attachAxis(y);
-        }
-    } else {
-        auto* series = new QBarSeries();
-        for (bool in : {true, false}) {
-            auto* set = new QBarSet(in ? "in" : "out");
-            for (int64_t value : in ? data.in : data.out) *set << bsv_of(value);
-            set->setColor(qcolor(in ? theme.accent : theme.muted));
-            set->setBorderColor(qcolor(in ? theme.accent : theme.muted));
-            series->append(set);
-        }
-        m_chart->addSeries(series);
-        series->attachAxis(x);
-        series->attachAxis(y);
-    }
-    m_caption = qtext(chart_caption_text(labels));
-    update();
-}
-
-void ChartPlot::resizeEvent(QResizeEvent* event)
-{
-    QFrame::resizeEvent(event);
-    const QRect inner = contentsRect();
-    m_view->setGeometry(inner.adjusted(0, 0, 0, -CAPTION_HEIGHT));
-}
-
-void ChartPlot::paintEvent(QPaintEvent* event)
-{
-    {
-        QPainter p(this);
-        const Theme& theme = active_theme();
-        p.fillRect(contentsRect(), qcolor(theme.panel));
-        QFont font = app_font(FontRole::RowCount);
-        font.setPixelSize(13);
-        p.setFont(font);
-        p.setPen(qcolor(theme.muted));
-        const QRect inner = contentsRect();
-        p.drawText(QRect(inner.left() + 10, inner.bottom() - CAPTION_HEIGHT + 1, inner.width() - 20, CAPTION_HEIGHT),
-                   Qt::AlignLeft | Qt::AlignVCenter, m_caption);
-    }
-    QFrame::paintEvent(event);
-}
-
 ChartWindow::ChartWindow(std::vector<book::HistoryRow> rows, QWidget* owner)
-    : DialogWindow("TavrinNodeAgoranChart", "History chart", owner), m_rows(std::move(rows))
+    : DialogWindow("TavrinNodeAgoranChart", "History chart", "", owner), m_rows(std::move(rows))
 {
-    resize(WIDTH, HEIGHT);
-    setMinimumSize(480, 360);
     QStringList ranges;
     for (const char* name : CHART_RANGE_NAMES) ranges << name;
-    m_range = make_combo(ID_CHART_RANGE, ranges, this);
+    m_range = make_combo("range", ranges, this);
     m_range->setCurrentIndex(static_cast<int>(DEFAULT_CHART_RANGE));
     QStringList modes;
     for (const char* name : CHART_MODE_NAMES) modes << name;
-    m_mode = make_combo(ID_CHART_MODE, modes, this);
-    m_summary = new TextLabel(ID_CHART_SUMMARY, "", FontRole::Edit, this);
-    m_summary->setColour(qcolor(active_theme().text));
-    m_plot = new ChartPlot(this);
-    m_close = make_button(ID_CHART_CLOSE, "Close", this);
-    connect(m_close, &QAbstractButton::clicked, this, &QWidget::close);
-    setDefaultButton(m_close);
-    connect(m_range, &QComboBox::currentIndexChanged, this, [this] { recompute(unix_now()); });
-    connect(m_mode, &QComboBox::currentIndexChanged, this, [this] { recompute(unix_now()); });
-    recompute(unix_now());
-}
+    m_mode = make_combo("mode", modes, this);
+    auto* choices = new QHBoxLayout;
+    choices->addWidget(m_range);
+    choices->addWidget(m_mode);
+    choices->addStretch();
+    body()->addLayout(choices);
+    m_summary = make_label("", "value", this);
+    m_summary->setObjectName("summary");
+    body()->addWidget(m_summary);
 
-QString ChartWindow::summary() const { return m_summary->text(); }
+    m_plot = new QChart();
+    // One pair of axes for the window's life: each range refills them.
+    m_x = new QBarCategoryAxis();
+    m_y = new QValueAxis();
+    m_plot->addAxis(m_x, Qt::AlignBottom);
+    m_plot->addAxis(m_y, Qt::AlignLeft);
+    m_plot->legend()->setAlignment(Qt::AlignBottom);
+    m_plot->setBackgroundRoundness(6);
+    m_plot->setAnimationOptions(QChart::NoAnimation);
+    m_view = new QChartView(m_plot, this);
+    m_view->setObjectName("plot");
+    m_view->setRenderHint(QPainter::Antialiasing, true);
+    m_view->setMinimumSize(560, 300);
+    body()->addWidget(m_view, 1);
+
+    addCloseButton();
+
+    connect(m_range, &QComboBox::currentIndexChanged, this, [this] { recompute(core::system_seconds()); });
+    connect(m_mode, &QComboBox::currentIndexChanged, this, [this] { recompute(core::system_seconds()); });
+    recompute(core::system_seconds());
+}
 
 void ChartWindow::recompute(int64_t now)
 {
@@ -165,17 +80,64 @@ void ChartWindow::recompute(int64_t now)
     const auto mode = static_cast<ChartMode>(std::max(0, m_mode->currentIndex()));
     m_chart = history_chart(m_rows, range, now);
     m_summary->setText(qtext(chart_summary_text(m_chart)));
-    m_plot->setData(m_chart, mode, bucket_labels(m_chart, local_time_text));
+    draw(mode, bucket_labels(m_chart, local_time_text));
 }
 
-void ChartWindow::resizeEvent(QResizeEvent*)
+void ChartWindow::draw(ChartMode mode, const std::vector<std::string>& labels)
 {
-    // The plot takes what the window gains.
-    m_range->setGeometry(16, 14, 160, 28);
-    m_mode->setGeometry(188, 14, 120, 28);
-    m_summary->setGeometry(16, 48, width() - 80, 28);
-    m_plot->setGeometry(16, 80, width() - 80, height() - 200);
-    m_close->setGeometry(16, height() - 110, 120, 34);
+    const Theme& theme = active_theme();
+    m_plot->removeAllSeries();
+    m_plot->setBackgroundBrush(qcolor(theme.panel));
+    m_plot->setPlotAreaBackgroundVisible(false);
+    m_plot->legend()->setLabelColor(qcolor(theme.muted));
+
+    // One category per bucket, each labelled with its start.
+    QBarCategoryAxis* x = m_x;
+    x->clear();
+    for (const auto& label : labels) x->append(qtext(label));
+    x->setGridLineVisible(false);
+    x->setLabelsColor(qcolor(theme.muted));
+    x->setLinePenColor(qcolor(theme.border));
+    x->setLabelsAngle(labels.size() > 12 ? -60 : 0);
+
+    int64_t top = 0;
+    for (size_t i = 0; i < m_chart.in.size(); ++i) top = std::max({top, m_chart.in[i], m_chart.out[i]});
+    const ChartScale scale = chart_scale(top);
+    QValueAxis* y = m_y;
+    y->setRange(0, bsv_of(scale.top()));
+    y->setTickCount(scale.steps + 1);
+    y->setLabelFormat(QString("%.%1f").arg(scale.decimals));
+    y->setTitleText("BSV");
+    y->setTitleBrush(qcolor(theme.muted));
+    y->setLabelsColor(qcolor(theme.muted));
+    y->setLinePenColor(qcolor(theme.border));
+    y->setGridLineColor(qcolor(blend(theme.panel, theme.border, 140)));
+
+    const char* names[2] = {"In (sales)", "Out (purchases)"};
+    if (mode == ChartMode::Line) {
+        for (int side = 0; side < 2; ++side) {
+            auto* series = new QLineSeries();
+            const auto& values = side == 0 ? m_chart.in : m_chart.out;
+            for (size_t i = 0; i < values.size(); ++i) series->append(static_cast<qreal>(i), bsv_of(values[i]));
+            series->setPen(QPen(qcolor(side == 0 ? theme.accent : theme.muted), 2));
+            series->setName(names[side]);
+            m_plot->addSeries(series);
+            series->attachAxis(x);
+            series->attachAxis(y);
+        }
+    } else {
+        auto* series = new QBarSeries();
+        for (int side = 0; side < 2; ++side) {
+            auto* set = new QBarSet(names[side]);
+            for (int64_t value : side == 0 ? m_chart.in : m_chart.out) *set << bsv_of(value);
+            set->setColor(qcolor(side == 0 ? theme.accent : theme.muted));
+            set->setBorderColor(qcolor(side == 0 ? theme.accent : theme.muted));
+            series->append(set);
+        }
+        m_plot->addSeries(series);
+        series->attachAxis(x);
+        series->attachAxis(y);
+    }
 }
 
 } // namespace ui

@@ -1,10 +1,11 @@
 // The chart window "TavrinNodeAgoranChart": BSV in (sales) and out (purchases) through fills
-// over a chosen range, as lines or bars (Qt Charts), with the totals above the plot and the
-// first and last bucket beneath it. One at a time; it outlives the History window.
+// over a chosen range, as lines or bars (Qt Charts): the totals above the plot, a labelled tick
+// under every bucket, and the value axis in round BSV steps. One at a time; it outlives the
+// History window.
 #pragma once
 
 #include <QComboBox>
-#include <QFrame>
+#include <QLabel>
 
 #include <vector>
 
@@ -12,64 +13,40 @@
 #include "ui/dialog_window.h"
 #include "ui/history_chart.h"
 
+class QBarCategoryAxis;
 class QChart;
 class QChartView;
+class QValueAxis;
 
 namespace ui {
-
-enum ChartControlId : int {
-    ID_CHART_RANGE = 1630,
-    ID_CHART_MODE = 1631,
-    ID_CHART_SUMMARY = 1632,
-    ID_CHART_CLOSE = 1634,
-};
-
-// The plot "TavrinNodeAgoranChartPlot": a sunken frame around the chart and its caption.
-class ChartPlot : public QFrame {
-    Q_OBJECT
-public:
-    explicit ChartPlot(QWidget* parent);
-    void setData(const HistoryChart& chart, ChartMode mode, const std::vector<std::string>& labels);
-    QChart* chart() const { return m_chart; }
-    QString caption() const { return m_caption; }
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-
-private:
-    QChart* m_chart = nullptr;
-    QChartView* m_view = nullptr;
-    QString m_caption;
-};
 
 class ChartWindow : public DialogWindow {
     Q_OBJECT
 public:
-    static constexpr int WIDTH = 720;
-    static constexpr int HEIGHT = 480;
-
     ChartWindow(std::vector<book::HistoryRow> rows, QWidget* owner);
 
-    // The numbers as last computed.
+    // The numbers as last computed, and what is drawn of them.
     const HistoryChart& chart() const { return m_chart; }
-    QString summary() const;
-    ChartPlot* plot() const { return m_plot; }
+    QString summary() const { return m_summary->text(); }
+    QChart* plot() const { return m_plot; }
+    QComboBox* rangeChoice() const { return m_range; }
+    QComboBox* modeChoice() const { return m_mode; }
 
-    // Recomputes for the ranges and mode chosen, as of now (Unix seconds).
+    // Recomputes for the range and mode chosen, as of now (Unix seconds).
     void recompute(int64_t now);
 
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-
 private:
+    void draw(ChartMode mode, const std::vector<std::string>& labels);
+
     std::vector<book::HistoryRow> m_rows;
     HistoryChart m_chart;
     QComboBox* m_range = nullptr;
     QComboBox* m_mode = nullptr;
-    TextLabel* m_summary = nullptr;
-    ChartPlot* m_plot = nullptr;
-    OwnerButton* m_close = nullptr;
+    QLabel* m_summary = nullptr;
+    QChart* m_plot = nullptr;
+    QChartView* m_view = nullptr;
+    QBarCategoryAxis* m_x = nullptr;
+    QValueAxis* m_y = nullptr;
 };
 
 } // namespace ui

@@ -1,6 +1,7 @@
 #include "ui/complete_rows.h"
 
 #include "ui/dialog_texts.h"
+#include "ui/quantity_text.h"
 
 namespace ui {
 
@@ -22,7 +23,7 @@ Card complete_card(const CompleteRow& row)
     card.title = row.row.has_signed_bytes() ? "Offer" : "Offer (needs a new post)";
     card.fields = {
         {"Item", name_and_symbol(row.row.listing)},
-        {"Qty", offer.qty},
+        {"Qty", quantity_text(row.row.listing, offer.qty)},
         {"They pay", bsv_text(offer.pay_sats)},
         {"Buyer", offer.handle},
         {"Seller's check", verdict_text(row.check)},

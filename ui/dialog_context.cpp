@@ -1,46 +1,33 @@
 #include "ui/dialog_context.h"
 
 #include "ui/main_texts.h"
+#include "ui/message_window.h"
 
 namespace ui {
 
 bool DialogContext::refuseWhenBusy() const
 {
-    if (!m_main->isBusy()) return false;
-    m_main->setStatus(QString(STATUS_ALREADY_WORKING));
+    if (!controller().isBusy()) return false;
+    controller().setStatus(STATUS_ALREADY_WORKING);
     return true;
 }
 
-void DialogContext::startAction(int tile, const QString& status, std::function<std::string(TradeServices&)> routine,
-                                bool list_post) const
+void DialogContext::startAction(const ActionSpec& plan, std::function<std::string(TradeServices&)> routine) const
 {
-    m_main->setBusy(true, tile);
-    m_main->setStatus(status);
-    m_main->startWorker([services = m_services, routine = std::move(routine), list_post](MarketServices&,
-                                                                                          PostTarget& target) {
-        auto payload = std::make_unique<ActionResultPayload>();
-        payload->list_post = list_post;
-        try {
-            payload->result = routine(*services);
-        } catch (const std::exception& e) {
-            payload->result = std::string("error: the action stopped: ") + e.what();
-        } catch (...) {
-            payload->result = std::string("error: the action stopped unexpectedly.");
-        }
-        target.post(MSG_ACTION_RESULT, std::move(payload));
+    controller().runAction(plan, [services = m_services, routine = std::move(routine)](MarketServices&) {
+        return routine(*services);
     });
-}
-
-void DialogContext::postResult(const std::string& result) const
-{
-    auto payload = std::make_unique<ActionResultPayload>();
-    payload->result = result;
-    m_main->postTarget()->post(MSG_ACTION_RESULT, std::move(payload));
 }
 
 void DialogContext::refuse(const QString& title, const std::string& text) const
 {
-    m_main->showMessage(title, qtext(text));
+    m_window->showMessage(title, qtext(text));
+}
+
+void DialogContext::confirm(const QString& title, const std::string& question, const QString& confirm_label,
+                            std::function<void()> yes) const
+{
+    MessageWindow::ask(m_window, title, qtext(question), confirm_label, std::move(yes));
 }
 
 } // namespace ui

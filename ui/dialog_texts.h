@@ -4,7 +4,12 @@
 
 #include <string>
 
+#include "book/listing.h"
+#include "trade/complete_routine.h"
+
 namespace ui {
+
+struct OfferCancelContext;
 
 inline constexpr const char* CONNECT_FIRST = "Connect a Pursa wallet first.";
 // "Publish a @<domain> name in Pursa first."
@@ -14,7 +19,11 @@ std::string publish_name_first(const std::string& registry_domain);
 inline constexpr const char* LIST_FROZEN = "This identity is frozen. No list.";
 inline constexpr const char* LIST_PICK_LOT = "Pick a lot from this wallet.";
 inline constexpr const char* LIST_INFO =
-    "Expiry is 4 weeks. List pays 0.01 BSV to the agoran plus 1 sat on the book oracle. Pursa reserves the UTXO.";
+    "A listing runs 4 weeks. Posting it pays 0.01 BSV to the market and 1 sat to the book oracle. "
+    "The lot stays in your wallet, held for this listing.";
+inline constexpr const char* LIST_ALREADY_LISTED =
+    "That lot is already listed. It can be listed again when that listing ends.";
+inline constexpr const char* STATUS_LIST_DONE = "Your listing is posted. It shows as live once the book oracle has seen it.";
 inline constexpr const char* STATUS_CHECKING_LISTING = "Checking this listing...";
 inline constexpr const char* STATUS_POSTING_LISTING = "Posting listing (0.01 BSV + 1 sat)...";
 
@@ -28,17 +37,24 @@ inline constexpr const char* BUY_LOT_GONE = "That lot is gone. ";
 inline constexpr const char* BUY_FROZEN = "Frozen identity. No buy.";
 inline constexpr const char* STATUS_CHECKING_OFFER = "Checking the listing and both identities...";
 inline constexpr const char* STATUS_BUILDING_OFFER = "Building half-signed offer...";
+inline constexpr const char* STATUS_BUY_DONE = "Your offer is posted. The seller completes the sale from their side.";
 
 // Cancel.
 inline constexpr const char* CANCEL_SELECT = "Select a listing (yours to unlist, or one you offered on).";
 inline constexpr const char* CANCEL_CLOSED = "That listing is already closed.";
-inline constexpr const char* CANCEL_CONFIRM = "Cancel this listing? No second 0.01 fee. One sat on the book oracle.";
+inline constexpr const char* CANCEL_CONFIRM_NOTE = "No second 0.01 fee. One sat on the book oracle.";
 inline constexpr const char* CANCEL_CONFIRM_LABEL = "Cancel listing";
 inline constexpr const char* CANCEL_NOT_YOURS = "That listing is not yours, and you have no open offer on it.";
 inline constexpr const char* CANCEL_PICK_OFFER = "Pick one of your open offers.";
 inline constexpr const char* OFFER_CANCEL_EFFECT = "Takes your offer off the book. No second list fee.";
 inline constexpr const char* STATUS_POSTING_CANCEL = "Posting cancel overlay...";
 inline constexpr const char* STATUS_CANCELLING_OFFER = "Cancelling your offer...";
+inline constexpr const char* STATUS_CANCEL_DONE = "Your listing is cancelled.";
+inline constexpr const char* STATUS_OFFER_CANCEL_DONE = "Your offer is withdrawn.";
+// "Cancel your listing of 250,000 LYRA for 0.50000000 BSV?" and the fee note.
+std::string cancel_listing_question(const book::Listing& listing);
+// "Withdraw your offer of 250,000 LYRA for 0.50000000 BSV on zeno's listing?" and what it does.
+std::string offer_cancel_question(const OfferCancelContext& context);
 
 // Complete.
 inline constexpr const char* COMPLETE_HEADING = "Offers on your listings";
@@ -46,11 +62,14 @@ inline constexpr const char* COMPLETE_PICK = "Pick an offer.";
 inline constexpr const char* COMPLETE_NONE = "Nobody has offered on your listings yet.";
 inline constexpr const char* COMPLETE_UNSIGNED = "That offer has no signed bytes. Ask the buyer to post again.";
 inline constexpr const char* COMPLETE_COINS_SPENT = "The buyer spent those coins. Ask them to post a new offer.";
-inline constexpr const char* COMPLETE_CONFIRM = "Sign the reserved lot and finish this sale?";
+inline constexpr const char* COMPLETE_CONFIRM_NOTE = "This signs the reserved lot and broadcasts the sale.";
 inline constexpr const char* COMPLETE_CONFIRM_LABEL = "Complete";
 inline constexpr const char* STATUS_CHECKING_OFFERS = "Checking the offers on your listings...";
 inline constexpr const char* STATUS_CHECKING_COINS = "Checking the buyer's coins...";
 inline constexpr const char* STATUS_COMPLETING = "Signing seller input and broadcasting...";
+inline constexpr const char* STATUS_COMPLETE_DONE = "Sale completed. The lot goes to the buyer.";
+// "Sell 250,000 LYRA to zeno for 0.50000000 BSV?" and what it does.
+std::string complete_question(const trade::OfferRow& row);
 
 // Listings & Offers.
 inline constexpr const char* MINE_TITLE = "Listings & Offers";
@@ -65,9 +84,11 @@ inline constexpr const char* HISTORY_PICK_OPEN_OFFER = "Pick an open offer to ca
 inline constexpr const char* HISTORY_NOT_OPEN_OFFER = "That row is not an open offer of yours.";
 
 // Report.
-inline constexpr const char* REPORT_INTRO = "Report (encrypted to the architect, same inbox as Tavrin Node).";
+inline constexpr const char* REPORT_INTRO =
+    "Write to the market's architect. The report is encrypted to the architect and posted on chain.";
 inline constexpr const char* REPORT_CONNECT = "Connect Pursa and publish a paymail first.";
 inline constexpr const char* REPORT_NO_ENCRYPT = "Could not encrypt.";
 inline constexpr const char* STATUS_SENDING_REPORT = "Sending report...";
+inline constexpr const char* STATUS_REPORT_DONE = "Your report is sent to the market's architect.";
 
 } // namespace ui

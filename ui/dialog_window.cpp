@@ -1,16 +1,39 @@
 #include "ui/dialog_window.h"
 
-#include <QKeyEvent>
-#include <QPainter>
-#include <QPlainTextEdit>
+#include "ui/widgets.h"
 
 namespace ui {
 
-DialogWindow::DialogWindow(const char* class_name, const QString& title, QWidget* owner) : QWidget(owner, Qt::Window)
+DialogWindow::DialogWindow(const char* class_name, const QString& title, const QString& heading, QWidget* owner)
+    : QDialog(owner)
 {
     setObjectName(class_name);
     setWindowTitle(title);
     setAttribute(Qt::WA_DeleteOnClose, true);
+    m_body = new QVBoxLayout(this);
+    m_body->setSpacing(10);
+    // The window grows when a line appears or wraps further (the rest of a lot, a warning).
+    m_body->setSizeConstraint(QLayout::SetMinimumSize);
+    if (!heading.isEmpty()) m_body->addWidget(make_label(heading, "title", this));
+}
+
+QDialogButtonBox* DialogWindow::buttonRow()
+{
+    if (m_buttons) return m_buttons;
+    m_buttons = new QDialogButtonBox(this);
+    QPushButton* close = m_buttons->addButton("Close", QDialogButtonBox::RejectRole);
+    close->setObjectName("close");
+    connect(m_buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    m_body->addWidget(m_buttons);
+    return m_buttons;
+}
+
+QPushButton* DialogWindow::addButton(const QString& text, const char* name, bool primary)
+{
+    QPushButton* button = buttonRow()->addButton(text, primary ? QDialogButtonBox::AcceptRole : QDialogButtonBox::ActionRole);
+    button->setObjectName(name);
+    button->setDefault(primary);
+    return button;
 }
 
 void DialogWindow::setChecking(bool checking)
@@ -18,83 +41,6 @@ void DialogWindow::setChecking(bool checking)
     m_checking = checking;
     for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) child->setEnabled(!checking);
     setCursor(checking ? Qt::BusyCursor : Qt::ArrowCursor);
-}
-
-void DialogWindow::paintEvent(QPaintEvent*)
-{
-    QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing, true);
-    p.setRenderHint(QPainter::TextAntialiasing, true);
-    p.fillRect(rect(), qcolor(active_theme().background));
-    paintContent(p);
-}
-
-void DialogWindow::keyPressEvent(QKeyEvent* event)
-{
-    switch (event->key()) {
-    case Qt::Key_Escape:
-        close();
-        return;
-    case Qt::Key_Return:
-    case Qt::Key_Enter: {
-        // A multi-line edit keeps its line breaks.
-        if (qobject_cast<QPlainTextEdit*>(focusWidget())) break;
-        if (m_checking) return;
-        if (auto* focused = qobject_cast<QAbstractButton*>(focusWidget()); focused && focused->isEnabled()) {
-            focused->click();
-            return;
-        }
-        if (m_default && m_default->isEnabled()) m_default->click();
-        return;
-    }
-    default: break;
-    }
-    QWidget::keyPressEvent(event);
-}
-
-WrapLabel::WrapLabel(int control_id, const QString& text, FontRole font, QWidget* parent)
-    : QWidget(parent), m_text(text)
-{
-    if (control_id) setObjectName(QString::number(control_id));
-    setFont(app_font(font));
-    setAttribute(Qt::WA_TranslucentBackground, true);
-}
-
-void WrapLabel::setText(const QString& text)
-{
-    if (m_text == text) return;
-    m_text = text;
-    update();
-}
-
-void WrapLabel::setMuted(bool muted)
-{
-    m_muted = muted;
-    update();
-}
-
-void WrapLabel::paintEvent(QPaintEvent*)
-{
-    QPainter p(this);
-    p.setRenderHint(QPainter::TextAntialiasing, true);
-    p.setFont(font());
-    const Theme& theme = active_theme();
-    p.setPen(qcolor(m_muted ? theme.muted : theme.text));
-    p.drawText(rect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, m_text);
-}
-
-QLineEdit* make_edit(int control_id, const QString& text, int max_length, QWidget* parent)
-{
-    auto* edit = new QLineEdit(text, parent);
-    edit->setObjectName(QString::number(control_id));
-    edit->setFont(app_font(FontRole::Edit));
-    edit->setMaxLength(max_length);
-    return edit;
-}
-
-OwnerButton* make_button(int control_id, const QString& text, QWidget* parent)
-{
-    return new OwnerButton(control_id, OwnerButton::Kind::Button, text, parent);
 }
 
 } // namespace ui

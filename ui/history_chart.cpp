@@ -85,20 +85,44 @@ HistoryChart history_chart(const std::vector<book::HistoryRow>& rows, ChartRange
     return chart;
 }
 
-const char* bucket_label_format(int64_t width)
-{
-    if (width < DAY) return "%H:00";
-    if (width < WEEK) return "%m-%d";
-    return "%Y-%m";
-}
-
 std::vector<std::string> bucket_labels(const HistoryChart& chart, const TimeFormatter& format)
 {
-    std::vector<std::string> labels;
-    labels.reserve(chart.in.size());
-    const char* pattern = bucket_label_format(chart.width);
-    for (size_t i = 0; i < chart.in.size(); ++i) labels.push_back(format(chart.bucket_start(i), pattern));
+    const int64_t span = chart.width * static_cast<int64_t>(chart.in.size());
+    const char* pattern = chart.width < DAY ? "%H:00" : span <= 365 * DAY ? "%b %d" : "%b %Y";
+    auto label_all = [&](const char* with) {
+        std::vector<std::string> labels;
+        for (size_t i = 0; i < chart.in.size(); ++i) labels.push_back(format(chart.bucket_start(i), with));
+        return labels;
+    };
+    auto distinct = [](std::vector<std::string> labels) {
+        std::sort(labels.begin(), labels.end());
+        return std::adjacent_find(labels.begin(), labels.end()) == labels.end();
+    };
+    std::vector<std::string> labels = label_all(pattern);
+    if (!distinct(labels)) labels = label_all("%Y-%m-%d %H:%M");
+    if (!distinct(labels))
+        for (size_t i = 0; i < labels.size(); ++i) labels[i] += " #" + std::to_string(i + 1);
     return labels;
+}
+
+ChartScale chart_scale(int64_t top_sats)
+{
+    ChartScale scale;
+    const int64_t top = std::max<int64_t>(top_sats, 1);
+    for (int64_t power = 1; power <= MAX_AMOUNT / 50; power *= 10) {
+        for (int64_t factor : {1, 2, 5}) {
+            const int64_t step = factor * power;
+            if (step * 5 < top) continue;
+            scale.step = step;
+            scale.steps = static_cast<int>(std::max<int64_t>(2, (top + step - 1) / step));
+            // Decimals of one step in BSV: 8 less the trailing zeros of the satoshi step.
+            int decimals = 8;
+            for (int64_t rest = step; rest % 10 == 0 && decimals > 0; rest /= 10) --decimals;
+            scale.decimals = decimals;
+            return scale;
+        }
+    }
+    return {MAX_AMOUNT / 5, 5, 0};
 }
 
 std::string chart_summary_text(const HistoryChart& chart)
@@ -106,13 +130,6 @@ std::string chart_summary_text(const HistoryChart& chart)
     // Both totals are at most the largest amount, so their difference cannot overflow.
     return "In  " + core::format_bsv(chart.in_total) + " BSV     Out  " + core::format_bsv(chart.out_total) +
            " BSV     Gross  " + core::format_bsv(chart.in_total - chart.out_total) + " BSV";
-}
-
-std::string chart_caption_text(const std::vector<std::string>& labels)
-{
-    const std::string first = labels.empty() ? std::string() : labels.front();
-    const std::string last = labels.empty() ? std::string() : labels.back();
-    return first + "  ->  " + last + "    in (accent) / out (muted)";
 }
 
 } // namespace ui

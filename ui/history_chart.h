@@ -40,15 +40,23 @@ struct HistoryChart {
 // as out, any other fill as in. Sums stop at the largest amount rather than wrap.
 HistoryChart history_chart(const std::vector<book::HistoryRow>& rows, ChartRange range, int64_t now);
 
-// The strftime format of a bucket label: "%H:00" for buckets under a day, "%m-%d" under a
-// week, "%Y-%m" otherwise.
-const char* bucket_label_format(int64_t width);
-// The label of every bucket: its start, formatted.
+// The label of every bucket, its start: "%H:00" for buckets under a day, "%b %d" while the
+// range spans a year at most, "%b %Y" beyond. Labels are always distinct (a plot keys its
+// categories by label, and two equal ones would fold the buckets together): when a format
+// repeats one, "%Y-%m-%d %H:%M" is used, and any label still repeated gets the bucket's number.
 std::vector<std::string> bucket_labels(const HistoryChart& chart, const TimeFormatter& format);
+
+// The value axis in round BSV steps: steps of 1, 2 or 5 times a power of ten satoshis, from 2
+// to 5 of them reaching at least the top value, and the decimals a label of one step needs.
+struct ChartScale {
+    int64_t step = 0;  // satoshis
+    int steps = 0;
+    int decimals = 0;
+    int64_t top() const { return step * steps; }
+};
+ChartScale chart_scale(int64_t top_sats);
 
 // "In  <in> BSV     Out  <out> BSV     Gross  <in - out> BSV".
 std::string chart_summary_text(const HistoryChart& chart);
-// The caption beneath the plot: "<first label>  ->  <last label>    in (accent) / out (muted)".
-std::string chart_caption_text(const std::vector<std::string>& labels);
 
 } // namespace ui

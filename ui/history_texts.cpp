@@ -1,18 +1,42 @@
 #include "ui/history_texts.h"
 
+#include "ui/quantity_text.h"
 #include "ui/trade_card.h"
 
 namespace ui {
 
-std::string history_action_label(const book::HistoryRow& row)
+namespace {
+
+bool posted_by_me(const book::HistoryRow& row, const std::string& my_key)
+{
+    return !my_key.empty() && row.pubkey == my_key;
+}
+
+// A purchase row: the seller's fill, shown with the wallet as its buyer.
+bool is_purchase(const book::HistoryRow& row) { return row.type == "ag_fill" && row.handle == "you"; }
+
+} // namespace
+
+std::string history_action_label(const book::HistoryRow& row, const std::string& my_key)
 {
     if (row.type == "ag_list") return "Listed";
-    if (row.type == "ag_buy") return "Offer";
+    if (row.type == "ag_buy") {
+        if (!posted_by_me(row, my_key)) return "Offer to you";
+        return row.open ? "Offer (open)" : "Offer";
+    }
     if (row.type == "ag_fill") return row.role == "buy" ? "Bought" : "Sold";
     if (row.type == "ag_cancel") return "Unlisted";
     if (row.type == "ag_offer_cancel") return "Offer cancelled";
     if (row.type == "ag_force_cancel") return "Force-cancelled";
     return row.type;
+}
+
+std::string history_who_text(const book::HistoryRow& row, const std::string& my_key)
+{
+    if (is_purchase(row)) return row.counterparty.empty() ? std::string("you") : row.counterparty + " \u2192 you";
+    if (posted_by_me(row, my_key) || my_key.empty())
+        return row.counterparty.empty() ? std::string("you") : "you \u2192 " + row.counterparty;
+    return (row.handle.empty() ? std::string("someone") : row.handle) + " \u2192 you";
 }
 
 const char* history_column_title(HistoryColumn column)
@@ -30,22 +54,8 @@ const char* history_column_title(HistoryColumn column)
     return "";
 }
 
-int history_column_width(HistoryColumn column)
-{
-    switch (column) {
-    case HistoryColumn::When: return 130;
-    case HistoryColumn::Side: return 60;
-    case HistoryColumn::Action: return 120;
-    case HistoryColumn::Name: return 120;
-    case HistoryColumn::Qty: return 60;
-    case HistoryColumn::Bsv: return 90;
-    case HistoryColumn::Who: return 160;
-    case HistoryColumn::Txid: return 160;
-    }
-    return 0;
-}
-
-std::string history_cell_text(const book::HistoryRow& row, HistoryColumn column, const TimeFormatter& format)
+std::string history_cell_text(const book::HistoryRow& row, HistoryColumn column, const std::string& my_key,
+                              const book::Listing* listing, const TimeFormatter& format)
 {
     switch (column) {
     case HistoryColumn::When: {
@@ -57,12 +67,11 @@ std::string history_cell_text(const book::HistoryRow& row, HistoryColumn column,
         if (row.role == "buy") return "Buy";
         if (row.role == "sell") return "Sell";
         return "Book";
-    case HistoryColumn::Action: return history_action_label(row);
+    case HistoryColumn::Action: return history_action_label(row, my_key);
     case HistoryColumn::Name: return row.name.empty() ? row.origin : row.name;
-    case HistoryColumn::Qty: return row.qty;
-    case HistoryColumn::Bsv:
-        return row.pay_sats == 0 ? "-" : bsv_amount(row.pay_sats);
-    case HistoryColumn::Who: return row.counterparty.empty() ? row.handle : row.handle + " / " + row.counterparty;
+    case HistoryColumn::Qty: return listing ? quantity_text(*listing, row.qty) : row.qty;
+    case HistoryColumn::Bsv: return row.pay_sats == 0 ? "-" : bsv_amount(row.pay_sats);
+    case HistoryColumn::Who: return history_who_text(row, my_key);
     case HistoryColumn::Txid: return row.txid;
     }
     return {};

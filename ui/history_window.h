@@ -1,33 +1,23 @@
-// The History window "TavrinNodeAgoranHistory": the wallet's own market actions as a list,
-// with "Cancel offer" for an open offer, "Open on chain", "Chart" and "Close".
+// The History window "TavrinNodeAgoranHistory": the wallet's own market actions and the offers
+// made to it, as a table (open offers marked, the transaction id cut in its middle), with
+// "Cancel offer" for an open offer, "Open on chain", "Chart" and "Close".
 #pragma once
 
 #include <QTableWidget>
 
-#include <functional>
 #include <vector>
 
 #include "book/history.h"
+#include "book/listing.h"
 #include "ui/dialog_window.h"
 
 namespace ui {
 
-enum HistoryControlId : int {
-    ID_HISTORY_LIST = 1620,
-    ID_HISTORY_CLOSE = 1621,
-    ID_HISTORY_CANCEL_OFFER = 1622,
-    ID_HISTORY_OPEN = 1623,
-    ID_HISTORY_INTRO = 1624,
-    ID_HISTORY_CHART = 1625,
-};
-
 class HistoryWindow : public DialogWindow {
     Q_OBJECT
 public:
-    static constexpr int WIDTH = 810;
-    static constexpr int HEIGHT = 430;
-
-    HistoryWindow(std::vector<book::HistoryRow> rows, QWidget* owner);
+    HistoryWindow(std::vector<book::HistoryRow> rows, const std::vector<book::Listing>& book,
+                  const std::string& my_key, QWidget* owner);
 
     const std::vector<book::HistoryRow>& rows() const { return m_rows; }
     QTableWidget* list() const { return m_list; }
@@ -44,15 +34,13 @@ signals:
     void refused(const QString& text);
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void openSelected();
 
     std::vector<book::HistoryRow> m_rows;
     QTableWidget* m_list = nullptr;
-    QWidget* m_intro = nullptr;
-    std::vector<OwnerButton*> m_buttons;
 };
 
 } // namespace ui

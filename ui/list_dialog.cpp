@@ -1,83 +1,141 @@
 #include "ui/list_dialog.h"
+#include "core/market_clock.h"
 
-#include <chrono>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QStandardItemModel>
 
+
+#include "core/token_amount.h"
 #include "trade/dialog_checks.h"
-#include "ui/control_ids.h"
 #include "ui/dialog_jobs.h"
 #include "ui/dialog_texts.h"
+#include "ui/quantity_text.h"
+#include "ui/widgets.h"
 
 namespace ui {
 
 namespace {
 
-TextLabel* make_label(int id, const QString& text, const QRect& at, QWidget* parent)
-{
-    auto* label = new TextLabel(id, text, FontRole::Edit, parent);
-    label->setGeometry(at);
-    label->setColour(qcolor(active_theme().muted));
-    return label;
-}
-
-int64_t unix_now()
-{
-    return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
-        .count();
-}
-
 } // namespace
 
 ListDialog::ListDialog(DialogContext context, std::vector<wallet::TvPursaOrdRow> lots)
-    : DialogWindow("TavrinNodeAgoranList", "List", &context.main()), m_context(std::move(context)),
+    : DialogWindow("TavrinNodeAgoranList", "List", "List a lot", &context.window()), m_context(std::move(context)),
       m_lots(std::move(lots))
 {
-    setFixedSize(WIDTH, HEIGHT);
-
-    make_label(ID_LIST_LOT_LABEL, "Lot", QRect(16, 16, 200, 20), this);
+    const WalletSnapshot& wallet = m_context.controller().wallet();
+    auto* form = new QFormLayout;
+    form->setHorizontalSpacing(14);
     m_lot = new QComboBox(this);
-    m_lot->setObjectName(QString::number(ID_LIST_LOT));
-    m_lot->setFont(app_font(FontRole::Edit));
-    m_lot->setGeometry(16, 36, 520, 30);
-    for (size_t i = 0; i < m_lots.size(); ++i)
-        m_lot->addItem(qtext(lot_choice_label(m_lots[i])), static_cast<int>(i));
-    m_lot->setCurrentIndex(m_lots.empty() ? -1 : 0);
+    m_lot->setObjectName("lot");
+    for (const auto& lot : m_lots) {
+        const bool listed = lot_is_listed(lot, wallet.reserved_utxos);
+        m_listed.push_back(listed);
+        m_lot->addItem(qtext(lot_choice_label(lot, listed)));
+        if (listed)
+            m_lot->setItemData(m_lot->count() - 1, "Held for a listing until that listing ends.", Qt::ToolTipRole);
+    }
+    form->addRow(make_label("Lot", "muted", this), m_lot);
 
-    make_label(ID_LIST_QTY_LABEL, "Qty (pictures = 1)", QRect(16, 80, 170, 20), this);
-    m_qty = make_edit(ID_LIST_QTY, "1", static_cast<int>(trade::BOX_TEXT_MAX), this);
-    m_qty->setGeometry(16, 100, 160, 28);
-    make_label(ID_LIST_PRICE_LABEL, "Price BSV, total", QRect(196, 80, 170, 20), this);
-    m_price = make_edit(ID_LIST_PRICE, "", static_cast<int>(trade::BOX_TEXT_MAX), this);
-    m_price->setGeometry(196, 100, 160, 28);
-    make_label(ID_LIST_NOTE_LABEL, "Note (required, short)", QRect(16, 140, 300, 20), this);
-    m_note = make_edit(ID_LIST_NOTE, "", static_cast<int>(trade::NOTE_BOX_MAX), this);
-    m_note->setGeometry(16, 160, 520, 28);
+    // A box with a note of its own to its right.
+    auto add_row = [&](const char* label, const char* name, int max_length, QLabel*& note, const char* note_name) {
+        auto* edit = new QLineEdit(this);
+        edit->setObjectName(name);
+        edit->setMaxLength(max_length);
+        note = make_label("", "muted", this);
+        note->setObjectName(note_name);
+        auto* row = new QHBoxLayout;
+        row->addWidget(edit, 1);
+        row->addWidget(note);
+        form->addRow(make_label(label, "muted", this), row);
+        return edit;
+    };
+    m_qty = add_row("Quantity", "qty", static_cast<int>(trade::BOX_TEXT_MAX), m_held, "held");
+    m_rest = make_wrapped_label("", "warning", this);
+    m_rest->setObjectName("rest");
+    form->addRow(m_rest);
 
-    auto* info = new WrapLabel(ID_LIST_INFO, LIST_INFO, FontRole::RowCount, this);
-    info->setGeometry(16, 200, 520, 48);
+    m_price = add_row("Price (BSV)", "price", static_cast<int>(trade::BOX_TEXT_MAX), m_unit_price, "unitPrice");
+    m_price->setPlaceholderText("total, in BSV");
+    m_note = add_row("Note", "note", static_cast<int>(trade::NOTE_BOX_MAX), m_counter, "noteCounter");
+    m_note->setPlaceholderText("required, shown to buyers as your note");
+    body()->addLayout(form);
+    body()->addWidget(make_wrapped_label(LIST_INFO, "muted", this));
 
-    auto* post = make_button(ID_LIST_POST, "Post listing", this);
-    post->setGeometry(16, 260, 160, 34);
-    connect(post, &QAbstractButton::clicked, this, &ListDialog::postListing);
-    auto* close = make_button(ID_LIST_CLOSE, "Close", this);
-    close->setGeometry(186, 260, 120, 34);
-    connect(close, &QAbstractButton::clicked, this, &QWidget::close);
-    setDefaultButton(post);
+    m_post = addButton("Post listing", "post", true);
+    connect(m_post, &QPushButton::clicked, this, &ListDialog::postListing);
+
+    connect(m_lot, &QComboBox::currentIndexChanged, this, &ListDialog::lotChosen);
+    for (QLineEdit* edit : {m_qty, m_price, m_note}) connect(edit, &QLineEdit::textChanged, this, &ListDialog::updateTexts);
+    // The first lot not listed yet.
+    int first = 0;
+    while (first < static_cast<int>(m_listed.size()) && m_listed[static_cast<size_t>(first)]) ++first;
+    m_lot->setCurrentIndex(m_lots.empty() ? -1 : first < static_cast<int>(m_lots.size()) ? first : 0);
+    lotChosen();
+    setMinimumWidth(520);
+}
+
+const wallet::TvPursaOrdRow* ListDialog::chosenLot() const
+{
+    const int choice = m_lot->currentIndex();
+    return choice >= 0 && static_cast<size_t>(choice) < m_lots.size() ? &m_lots[static_cast<size_t>(choice)] : nullptr;
+}
+
+void ListDialog::lotChosen()
+{
+    const wallet::TvPursaOrdRow* lot = chosenLot();
+    // A picture is listed whole; a token lot defaults to all that is held.
+    const bool picture = lot && lot->is_picture();
+    m_qty->setReadOnly(picture);
+    m_qty->setEnabled(lot && !picture);
+    if (lot) m_qty->setText(picture ? QString("1") : qtext(core::format_token_amount(lot->amt, lot_decimals(*lot)).value_or(lot->amt)));
+    m_held->setText(lot ? "you hold " + qtext(lot_held_text(*lot)) : QString());
+    updateTexts();
+}
+
+void ListDialog::updateTexts()
+{
+    const wallet::TvPursaOrdRow* lot = chosenLot();
+    const std::string rest = lot ? lot_rest_note(*lot, utf8(m_qty->text())) : std::string();
+    m_rest->setText(qtext(rest));
+    m_rest->setVisible(!rest.empty());
+
+    // The price of one unit, once both boxes hold numbers.
+    QString per_unit;
+    const auto price = trade::parse_price_box(utf8(m_price->text()));
+    const auto units = lot ? lot_quantity(*lot, utf8(m_qty->text())) : std::nullopt;
+    if (lot && price && units && !lot->is_picture()) {
+        book::Listing as_listed;
+        as_listed.kind = "bsv21";
+        as_listed.qty = *units;
+        as_listed.price_sats = static_cast<uint64_t>(*price);
+        as_listed.dec = lot_decimals(*lot);
+        per_unit = "= " + qtext(unit_price_text(as_listed)) + " BSV each";
+    }
+    m_unit_price->setText(per_unit);
+
+    const size_t bytes = static_cast<size_t>(m_note->text().toUtf8().size());
+    m_counter->setText(QString("%1 / %2").arg(bytes).arg(trade::NOTE_BYTES_MAX));
+    set_style_property(m_counter, "role", bytes > trade::NOTE_BYTES_MAX ? "bad" : "muted");
 }
 
 void ListDialog::postListing()
 {
-    MainWindow& main = m_context.main();
     if (m_context.refuseWhenBusy()) return;
-    const WalletSnapshot& wallet = main.wallet();
+    const WalletSnapshot& wallet = m_context.controller().wallet();
     if (!wallet.bound) return m_context.refuse("List", CONNECT_FIRST);
     if (wallet.paymail.empty()) return m_context.refuse("List", publish_name_first(m_context.services()->registry_domain()));
 
     // No valid lot selected leaves the routine an empty lot, which it refuses.
     trade::ListRequest request;
-    const int choice = m_lot->currentIndex();
-    if (choice >= 0 && static_cast<size_t>(choice) < m_lots.size())
-        request.lot = lot_to_list(m_lots[static_cast<size_t>(choice)]);
-    request.qty = utf8(m_qty->text());
+    const wallet::TvPursaOrdRow* lot = chosenLot();
+    if (lot) {
+        if (m_listed[static_cast<size_t>(m_lot->currentIndex())]) return m_context.refuse("List", LIST_ALREADY_LISTED);
+        request.lot = lot_to_list(*lot);
+        // The routine reads base units; what was typed is in the token's units.
+        request.qty = lot_quantity(*lot, utf8(m_qty->text())).value_or(utf8(m_qty->text()));
+    }
     request.price = utf8(m_price->text());
     request.note = utf8(m_note->text());
 
@@ -85,25 +143,24 @@ void ListDialog::postListing()
     QPointer<ListDialog> self = this;
     const DialogContext context = m_context;
     m_context.check<ListCheck>(
-        ID_LIST, STATUS_CHECKING_LISTING,
-        [request, now = unix_now()](TradeServices& services) { return run_list_checks(request, now, services); },
+        Action::List, STATUS_CHECKING_LISTING,
+        [request, now = core::system_seconds()](TradeServices& services) { return run_list_checks(request, now, services); },
         [self, context](std::optional<ListCheck> plan) {
             if (!self) {
                 // Closed while its lot was being reserved: nothing is posted, so let the lot go.
                 if (plan && plan->refusal.empty())
-                    context.main().startWorker([services = context.services(), key = plan->outpoint](
-                                                   MarketServices&, PostTarget&) { services->reserve_remove(key); });
+                    run_on_pool(Pool::Actions, [services = context.services(), key = plan->outpoint] {
+                        services->reserve_remove(key);
+                    });
                 return;
             }
             self->setChecking(false);
             if (!plan) return context.refuse("List", "error: the checks stopped unexpectedly.");
             if (!plan->refusal.empty()) return context.refuse("List", plan->refusal);
-            context.startAction(
-                ID_LIST, STATUS_POSTING_LISTING,
-                [post = plan->post, key = plan->outpoint](TradeServices& services) {
-                    return services.publish_listing(post, key);
-                },
-                true);
+            context.startAction({Action::List, "List", STATUS_POSTING_LISTING, STATUS_LIST_DONE, true},
+                                [post = plan->post, key = plan->outpoint](TradeServices& services) {
+                                    return services.publish_listing(post, key);
+                                });
             self->close();
         });
 }

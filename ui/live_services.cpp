@@ -2,12 +2,15 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <cstdio>
 
 #include "core/log.h"
 #include "core/text.h"
 #include "book/book_view.h"
+#include "book/chain_facts.h"
 #include "book/history.h"
 #include "book/load.h"
 #include "book/reduce.h"
@@ -16,7 +19,9 @@
 #include "net/http.h"
 #include "net/http_client.h"
 #include "net/service_config.h"
-#include "ui/post_target.h"
+#include "ui/workers.h"
+#include "book/post_record.h"
+#include "core/market_clock.h"
 #include "ui/version_check.h"
 #include "wallet/app_binding.h"
 #include "wallet/balance.h"
@@ -69,14 +74,34 @@ public:
         return snapshot;
     }
     bool refresh_balance() override { return wallet::refresh_wallet_balance().rfind("success", 0) == 0; }
-    BookLoad load_book() override
+    BookLoad load_book(const std::string& identity_key) override
     {
         BookLoad load;
         try {
-            std::map<std::string, book::Listing> reduced;
-            if (!book::load_book_view(load.view, reduced, load.error)) {
+            const book::LoadOptions options = book::default_load_options();
+            std::vector<book::PostRecord> posts;
+            book::LoadStatus status;
+            if (!book::load_posts(posts, status, load.error, options) || status.offline) {
+                if (load.error.empty() && status.offline) load.error = book::shortfall_text(status);
                 if (!load.error.empty() && load.error.rfind("error", 0) != 0) load.error = "error: " + load.error;
                 return load;
+            }
+            // A load that missed posts is shown as such: the window keeps its last complete book.
+            load.complete = status.complete;
+            load.unread = status.complete ? 0 : std::max<size_t>(status.unread, 1);
+            std::map<std::string, book::Listing> reduced;
+            book::reduce_book(posts, book::reduce_context_for(posts, options), reduced);
+            if (identity_key.empty()) {
+                load.view = book::book_view_of(reduced, core::market_time());
+                book::fill_chain_facts(load.view, options.services);
+            } else {
+                // The history names listings that have left the view (sold ones) too.
+                std::vector<book::Listing*> all;
+                for (auto& [id, listing] : reduced) all.push_back(&listing);
+                book::fill_chain_facts(all, options.services);
+                load.view = book::book_view_of(reduced, core::market_time());
+                load.history = book::history_rows(posts, reduced, identity_key);
+                load.history_ok = true;
             }
             load.states = listing_states(reduced, load.view);
             load.ok = true;
@@ -110,7 +135,11 @@ public:
 
     bool load_history(const std::string& identity_key, std::vector<book::HistoryRow>& rows, std::string& error) override
     {
-        if (book::load_history(rows, error, identity_key)) return true;
+        book::LoadStatus status;
+        const bool loaded = book::load_history(rows, status, error, identity_key, book::default_load_options());
+        if (loaded && status.complete) return true;
+        // History of a partial book is not the wallet's history: the window keeps what it showed.
+        if (loaded) error = "error: History not updated: " + book::shortfall_text(status) + ".";
         if (error.empty()) error = "error: history load failed";
         else if (error.rfind("error", 0) != 0) error = "error: " + error;
         return false;
@@ -133,6 +162,10 @@ public:
     bool offer_spends_listing(const std::string&, const std::string&) override { return true; }
     std::string product_page() override { return net::current_services()->product_page; }
     std::string tx_page_url(const std::string& txid) override { return net::current_services()->tx_page_url(txid); }
+    std::string services_badge() override
+    {
+        return net::services_badge(*net::current_services());
+    }
 };
 
 } // namespace
@@ -149,17 +182,14 @@ void start_library_services(const std::string& program_folder)
             std::fprintf(stderr, "%s: %s\n", level == core::LogLevel::Warning ? "warning" : "error", text.c_str());
             return;
         }
-        if (text.empty()) return;
-        if (const auto target = main_target()) {
-            auto payload = std::make_unique<ProgressPayload>();
-            payload->text = text;
-            target->post(MSG_PROGRESS, std::move(payload));
-        }
+        post_progress(text);
     });
 }
 
 void stop_library_services()
 {
+    // No worker may still be inside libcurl or the wallet when they shut down.
+    drain_workers();
     core::set_log_sink({});
     curl_global_cleanup();
 }

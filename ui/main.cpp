@@ -40,6 +40,7 @@ int main(int argc, char** argv)
         window.show();
         code = QApplication::exec();
     }
+    // Every worker is drained there before libcurl and the wallet shut down.
     ui::stop_library_services();
     return code;
 }

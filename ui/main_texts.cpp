@@ -2,27 +2,12 @@
 
 #include <array>
 
-#include "core/amount.h"
-#include "ui/control_ids.h"
+#include "core/text.h"
+#include "ui/quantity_text.h"
 #include "ui/seller_choices.h"
-#include "ui/time_text.h"
+#include "ui/trade_card.h"
 
 namespace ui {
-
-std::string idle_label(int control_id, bool bound)
-{
-    switch (control_id) {
-    case ID_CONNECT: return bound ? "Connected" : "Connect";
-    case ID_REFRESH: return "Refresh";
-    case ID_LIST: return "List";
-    case ID_CANCEL: return "Cancel";
-    case ID_BUY: return "Buy";
-    case ID_REPORT: return "Report";
-    case ID_COMPLETE: return "Complete";
-    case ID_HISTORY: return "History";
-    default: return {};
-    }
-}
 
 std::string wait_label(unsigned counter) { return "Wait" + std::string(counter % 4, '.'); }
 
@@ -32,9 +17,22 @@ std::string book_loaded_status(size_t live)
            "Double-click a row for the list tx.";
 }
 
-std::string row_count_text(size_t rows)
+std::string incomplete_load_status(size_t unread)
 {
-    return std::to_string(rows) + (rows == 1 ? " listing" : " listings");
+    return "The market's services are busy; " + std::to_string(unread) + (unread == 1 ? " post" : " posts") +
+           " not read yet. The last complete book stays on screen.";
+}
+
+std::string row_count_text(size_t rows) { return std::to_string(rows) + (rows == 1 ? " listing" : " listings"); }
+
+std::string book_marker_text(const BookFreshness& freshness, const TimeFormatter& format)
+{
+    if (freshness.complete) return {};
+    const std::string when = freshness.as_of > 0 ? format(freshness.as_of, "%H:%M") : std::string();
+    const std::string head = when.empty() ? std::string("No book yet") : "Book as of " + when;
+    if (freshness.offline) return head + " \u2014 offline";
+    return head + " \u2014 the market's services are busy; " + std::to_string(freshness.unread) +
+           (freshness.unread == 1 ? " post" : " posts") + " not read yet";
 }
 
 EmptyTableTexts empty_table_texts(bool book_empty, size_t live)
@@ -60,40 +58,62 @@ std::string local_date(int64_t unix_seconds)
     return text.empty() ? "-" : text;
 }
 
-namespace {
-
-struct ColumnInfo {
-    const char* title;
-    int width;
-};
-
-constexpr std::array<ColumnInfo, BOOK_COLUMN_COUNT> COLUMNS = {{
-    {"", 64}, {"Name", 200}, {"Ticker", 90}, {"Note", 240}, {"Seller", 140},
-    {"Qty", 70}, {"Price (BSV)", 130}, {"Expires", 120}, {"Status", 100},
-}};
-
-} // namespace
-
-const char* book_column_title(BookColumn column) { return COLUMNS[static_cast<size_t>(column)].title; }
-int book_column_width(BookColumn column) { return COLUMNS[static_cast<size_t>(column)].width; }
+const char* book_column_title(BookColumn column)
+{
+    switch (column) {
+    case BookColumn::Thumb: return "";
+    case BookColumn::Item: return "Item";
+    case BookColumn::Note: return "Seller's note";
+    case BookColumn::Seller: return "Seller";
+    case BookColumn::Qty: return "Qty";
+    case BookColumn::Price: return "Price (BSV)";
+    case BookColumn::UnitPrice: return "Per unit (BSV)";
+    case BookColumn::Expires: return "Expires";
+    case BookColumn::Status: return "Status";
+    }
+    return "";
+}
 
 std::string book_cell_text(const book::Listing& listing, BookColumn column)
 {
     switch (column) {
     case BookColumn::Thumb: return {};
-    case BookColumn::Name: return listing.name;
-    case BookColumn::Ticker: return listing.sym;
-    case BookColumn::Note: return listing.note;
+    case BookColumn::Item:
+        // A name the seller gave that is not the chain's is flagged in the row.
+        return (seller_name_warning(listing).empty() ? std::string() : std::string("\u26A0 ")) + item_label(listing);
+    case BookColumn::Note: return seller_note_text(listing);
     case BookColumn::Seller: return seller_label(listing);
-    case BookColumn::Qty: return listing.qty;
-    case BookColumn::Price:
-        return core::format_bsv(listing.price_sats > static_cast<uint64_t>(INT64_MAX)
-                                    ? INT64_MAX
-                                    : static_cast<core::Amount>(listing.price_sats));
+    case BookColumn::Qty: return quantity_number(listing, listing.qty);
+    case BookColumn::Price: return bsv_amount(listing.price_sats);
+    case BookColumn::UnitPrice: return unit_price_text(listing);
     case BookColumn::Expires: return local_date(listing.exp);
     case BookColumn::Status: return listing.status;
     }
     return {};
+}
+
+std::string short_txid(const std::string& txid)
+{
+    if (txid.size() <= 14) return txid;
+    return txid.substr(0, 6) + "\u2026" + txid.substr(txid.size() - 6);
+}
+
+ActionOutcome action_outcome(const std::string& done_text, const std::string& result)
+{
+    ActionOutcome out;
+    out.success = result.rfind("success", 0) == 0;
+    out.txid = core::find_hex64(result);
+    if (!out.success) {
+        out.status = result.substr(0, result.find('\n'));
+        out.text = result;
+        return out;
+    }
+    const size_t line_end = result.find('\n');
+    const std::string rest = line_end == std::string::npos ? std::string() : result.substr(line_end + 1);
+    const std::string done = done_text.empty() ? std::string("Done.") : done_text;
+    out.status = out.txid.empty() ? done : done + " (" + short_txid(out.txid) + ")";
+    out.text = rest.empty() ? done : done + "\n" + rest;
+    return out;
 }
 
 } // namespace ui

@@ -16,11 +16,18 @@
 
 namespace ui {
 
-// A book load: the view the table shows and the state of every listing of the reduced book.
+// A book load: the view the table shows, the state of every listing of the reduced book, and
+// the history of the wallet the load was asked for.
 struct BookLoad {
     bool ok = false;
+    // The load read every transaction the book lists. An incomplete load is never shown as
+    // the market: the window keeps its last complete book and says what is missing.
+    bool complete = true;
+    size_t unread = 0;  // posts the load could not read
     std::vector<book::Listing> view;
     std::map<std::string, ListingState> states;  // by listing id; sold listings included
+    std::vector<book::HistoryRow> history;       // the wallet's rows, newest first
+    bool history_ok = false;                     // history holds the rows of this load
     std::string error;                           // the loader's sentence when !ok (may be empty)
 };
 
@@ -45,7 +52,8 @@ public:
     virtual WalletSnapshot wallet_snapshot() = 0;
     // Refreshes the cached balance; true when the query succeeded.
     virtual bool refresh_balance() = 0;
-    virtual BookLoad load_book() = 0;
+    // The book, and the history of the wallet whose identity key is given ("" for none).
+    virtual BookLoad load_book(const std::string& identity_key) = 0;
     // Listing ids of the bound wallet's reserves ("" for a reserve not bound to a listing).
     virtual std::vector<std::string> reserve_listing_ids() = 0;
     virtual void remove_reserve(const std::string& key) = 0;
@@ -64,6 +72,9 @@ public:
     virtual bool offer_spends_listing(const std::string& offer_hex, const std::string& utxo) = 0;
     virtual std::string product_page() = 0;
     virtual std::string tx_page_url(const std::string& txid) = 0;
+    // Where the program talks, when not to the real services: "Simulator at 127.0.0.1:PORT",
+    // "Custom services", or "" for the real ones.
+    virtual std::string services_badge() = 0;
 };
 
 } // namespace ui

@@ -1,109 +1,99 @@
 #include "ui/message_window.h"
 
 #include <QClipboard>
-#include <QCloseEvent>
+#include <QDialogButtonBox>
 #include <QGuiApplication>
-#include <QKeyEvent>
-#include <QPainter>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
 
-#include "ui/ui_style.h"
+#include "ui/main_texts.h"
+#include "ui/time_text.h"
+#include "ui/widgets.h"
 
 namespace ui {
 
+MessageWindow::MessageWindow(const QString& title, const QString& text, const QString& txid, QWidget* parent)
+    : MessageWindow(title, text, txid, QString(), parent)
+{
+}
+
 MessageWindow::MessageWindow(const QString& title, const QString& text, const QString& txid,
-                             const QString& confirmLabel, QWidget* owner)
-    : QWidget(owner, Qt::Window), m_title(title), m_txid(txid), m_confirm_label(confirmLabel)
+                             const QString& confirm_label, QWidget* parent)
+    : QDialog(parent), m_txid(txid)
 {
     setObjectName("TavrinNodeAgoranNote");
     setWindowTitle(title);
     setAttribute(Qt::WA_DeleteOnClose, true);
-    resize(WIDTH, HEIGHT);
-    setMinimumSize(420, 300);
+    setMinimumWidth(420);
+    setMaximumWidth(720);
 
-    m_text = new QPlainTextEdit(this);
+    auto* layout = new QVBoxLayout(this);
+    layout->setSpacing(10);
+    layout->addWidget(make_label(title, "title", this));
+    m_text = make_wrapped_label(text, nullptr, this);
     m_text->setObjectName("note.text");
-    m_text->setReadOnly(true);
-    m_text->setFont(app_font(FontRole::Body));
-    m_text->setPlainText(text);
+    m_text->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(m_text);
 
     if (!m_txid.isEmpty()) {
-        m_txid_button = new OwnerButton(0, OwnerButton::Kind::Button, "txid", this);
-        m_txid_button->setObjectName("note.txid");
-        m_txid_button->setGlyph(Glyph::Copy);
-        connect(m_txid_button, &QAbstractButton::clicked, this,
-                [this] { QGuiApplication::clipboard()->setText(m_txid); });
-    }
-    if (m_confirm_label.isEmpty()) {
-        m_close = new OwnerButton(0, OwnerButton::Kind::Button, "Close", this);
-        m_close->setObjectName("note.close");
-        connect(m_close, &QAbstractButton::clicked, this, &QWidget::close);
-    } else {
-        m_cancel = new OwnerButton(0, OwnerButton::Kind::Button, "Cancel", this);
-        m_cancel->setObjectName("note.cancel");
-        m_confirm = new OwnerButton(0, OwnerButton::Kind::Button, m_confirm_label, this);
-        m_confirm->setObjectName("note.confirm");
-        connect(m_cancel, &QAbstractButton::clicked, this, &QWidget::close);
-        connect(m_confirm, &QAbstractButton::clicked, this, [this] {
-            m_confirmed = true;
-            close();
+        auto* row = new QHBoxLayout;
+        auto* shown = make_label("Transaction " + qtext(short_txid(utf8(m_txid))), "muted", this);
+        shown->setObjectName("note.shortTxid");
+        shown->setToolTip(m_txid);
+        auto* copy = make_button("Copy txid", "note.copy", this);
+        copy->setIcon(glyph_icon(Glyph::Copy, qcolor(active_theme().glyph)));
+        copy->setToolTip("Copies the whole transaction id: " + m_txid);
+        connect(copy, &QPushButton::clicked, this, [this, copy] {
+            QGuiApplication::clipboard()->setText(m_txid);
+            copy->setText("Copied");
         });
+        row->addWidget(shown);
+        row->addStretch();
+        row->addWidget(copy);
+        layout->addLayout(row);
     }
-    layoutControls();
+
+    m_events_heading = make_label("Events this session", "section", this);
+    m_events = new QListWidget(this);
+    m_events->setObjectName("note.events");
+    m_events->setMaximumHeight(140);
+    m_events->setWordWrap(true);
+    m_events_heading->hide();
+    m_events->hide();
+    layout->addWidget(m_events_heading);
+    layout->addWidget(m_events);
+
+    auto* buttons = new QDialogButtonBox(this);
+    if (!confirm_label.isEmpty()) {
+        m_confirm = buttons->addButton(confirm_label, QDialogButtonBox::AcceptRole);
+        m_confirm->setObjectName("note.confirm");
+    }
+    m_close = buttons->addButton("Close", QDialogButtonBox::RejectRole);
+    m_close->setObjectName("note.close");
+    (m_confirm ? m_confirm : m_close)->setDefault(true);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
 }
 
-QString MessageWindow::text() const { return m_text->toPlainText(); }
-
-void MessageWindow::layoutControls()
+MessageWindow* MessageWindow::ask(QWidget* parent, const QString& title, const QString& question,
+                                  const QString& confirm_label, std::function<void()> on_confirm)
 {
-    const int w = width();
-    const int h = height();
-    m_text->setGeometry(28, 64, std::max(40, w - 56), std::max(40, h - 132));
-    const int y = h - 56;
-    if (m_txid_button) m_txid_button->setGeometry(28, y, 110, 36);
-    if (m_close) m_close->setGeometry((w - 110) / 2, y, 110, 36);
-    if (m_cancel && m_confirm) {
-        const int left = (w - (122 + 110)) / 2;
-        m_cancel->setGeometry(left, y, 110, 36);
-        m_confirm->setGeometry(left + 122, y, 110, 36);
-    }
+    auto* window = new MessageWindow(title, question, QString(), confirm_label, parent);
+    connect(window, &QDialog::accepted, window, [on_confirm = std::move(on_confirm)] {
+        if (on_confirm) on_confirm();
+    });
+    window->open();
+    return window;
 }
 
-void MessageWindow::resizeEvent(QResizeEvent*) { layoutControls(); }
-
-void MessageWindow::paintEvent(QPaintEvent*)
+void MessageWindow::setEvents(const std::vector<LoggedEvent>& events)
 {
-    const Theme& theme = active_theme();
-    QPainter p(this);
-    p.fillRect(rect(), qcolor(theme.background));
-    p.fillRect(QRect(0, 0, width(), 52), qcolor(theme.caption));
-    p.setPen(qcolor(theme.border));
-    p.drawLine(0, 52, width(), 52);
-    p.setFont(app_font(FontRole::SerifTitle));
-    p.setPen(qcolor(theme.accent));
-    p.drawText(QRect(28, 0, width() - 56, 52), Qt::AlignLeft | Qt::AlignVCenter, m_title);
-}
-
-void MessageWindow::keyPressEvent(QKeyEvent* event)
-{
-    if (event->key() == Qt::Key_Escape) {
-        close();
-        return;
-    }
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !m_text->hasFocus()) {
-        if (m_confirm) m_confirmed = true;
-        close();
-        return;
-    }
-    QWidget::keyPressEvent(event);
-}
-
-void MessageWindow::closeEvent(QCloseEvent* event)
-{
-    if (!m_finished) {
-        m_finished = true;
-        emit finished(m_confirmed);
-    }
-    event->accept();
+    m_events->clear();
+    for (auto it = events.rbegin(); it != events.rend(); ++it)
+        m_events->addItem(qtext(local_time_text(it->time, "%H:%M") + "  " + it->text));
+    m_events_heading->setVisible(!events.empty());
+    m_events->setVisible(!events.empty());
 }
 
 } // namespace ui

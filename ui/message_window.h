@@ -1,53 +1,54 @@
-// The message window "TavrinNodeAgoranNote": a title drawn in the accent colour, the text in a
-// read-only box, a "txid" button that copies a transaction id, and either "Close" (information)
-// or "Cancel" and a confirm button (confirm mode, modal). At most one is open.
+// The message window "TavrinNodeAgoranNote": a compact dialog with a title, one short line (and
+// any lines the result adds), the transaction it names shortened ("3f6c1d…4e3f2a") with a
+// button that copies it in full, and the event log of this session (new offers, fills). In
+// confirm mode it asks a question: the caller's confirm button and "Close"; it is opened with
+// QDialog::open(), never a nested event loop, and the answer arrives through a callback.
 #pragma once
 
-#include <QPlainTextEdit>
-#include <QPointer>
-#include <QWidget>
+#include <QDialog>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
 
-#include "ui/owner_button.h"
+#include <functional>
+#include <vector>
+
+#include "ui/market_controller.h"
 
 namespace ui {
 
-class MessageWindow : public QWidget {
+class MessageWindow : public QDialog {
     Q_OBJECT
 public:
-    static constexpr int WIDTH = 760;
-    static constexpr int HEIGHT = 540;
+    // An information window; txid may be empty.
+    MessageWindow(const QString& title, const QString& text, const QString& txid, QWidget* parent);
 
-    MessageWindow(const QString& title, const QString& text, const QString& txid, const QString& confirmLabel,
-                  QWidget* owner);
+    // Asks a question window-modally and returns at once; on_confirm runs when the confirm
+    // button is pressed (never when the window is closed otherwise).
+    static MessageWindow* ask(QWidget* parent, const QString& title, const QString& question,
+                              const QString& confirm_label, std::function<void()> on_confirm);
 
-    QString title() const { return m_title; }
-    QString text() const;
+    // Shows the session's events beneath the message (newest first); hidden when empty.
+    void setEvents(const std::vector<LoggedEvent>& events);
+
+    QString title() const { return windowTitle(); }
+    QString text() const { return m_text->text(); }
     QString txid() const { return m_txid; }
-    bool confirmed() const { return m_confirmed; }
-    bool confirmMode() const { return !m_confirm_label.isEmpty(); }
-
-signals:
-    void finished(bool confirmed);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
+    bool confirmMode() const { return m_confirm != nullptr; }
+    QPushButton* confirmButton() const { return m_confirm; }
+    QPushButton* closeButton() const { return m_close; }
+    QListWidget* eventList() const { return m_events; }
 
 private:
-    void layoutControls();
+    MessageWindow(const QString& title, const QString& text, const QString& txid, const QString& confirm_label,
+                  QWidget* parent);
 
-    QString m_title;
     QString m_txid;
-    QString m_confirm_label;
-    bool m_confirmed = false;
-    bool m_finished = false;
-    QPlainTextEdit* m_text = nullptr;
-    OwnerButton* m_txid_button = nullptr;
-    OwnerButton* m_close = nullptr;
-    OwnerButton* m_cancel = nullptr;
-    OwnerButton* m_confirm = nullptr;
+    QLabel* m_text = nullptr;
+    QListWidget* m_events = nullptr;
+    QLabel* m_events_heading = nullptr;
+    QPushButton* m_confirm = nullptr;
+    QPushButton* m_close = nullptr;
 };
 
 } // namespace ui

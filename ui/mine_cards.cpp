@@ -1,6 +1,7 @@
 #include "ui/mine_cards.h"
 
 #include "ui/offer_cancel.h"
+#include "ui/quantity_text.h"
 
 namespace ui {
 
@@ -34,7 +35,7 @@ MineCards mine_cards(const std::vector<book::Listing>& book, const std::string& 
             }
             cards.listings.push_back(Card{"Listing",
                                           {{"Item", item},
-                                           {"Qty", listing.qty},
+                                           {"Qty", quantity_text(listing, listing.qty)},
                                            {"Asking", bsv_text(listing.price_sats)},
                                            {"Expires", expires}}});
         }
@@ -43,7 +44,7 @@ MineCards mine_cards(const std::vector<book::Listing>& book, const std::string& 
             const std::string seller = seller_label(listing);
             cards.offers.push_back(Card{"Offer",
                                         {{"Item", item_label(listing)},
-                                         {"Qty", offer.qty},
+                                         {"Qty", quantity_text(listing, offer.qty)},
                                          {"You pay", offer.pay_sats == 0 ? "-" : bsv_text(offer.pay_sats)},
                                          {"Seller", seller.empty() ? "-" : seller}}});
         }

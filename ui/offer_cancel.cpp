@@ -25,6 +25,8 @@ OfferCancelContext offer_cancel_context(const book::Listing& listing, const book
     OfferCancelContext context;
     context.listing_id = listing.id;
     context.offer = offer;
+    context.listing = listing;
+    context.listing.offers.clear();
     context.item = name_and_symbol(listing);
     context.seller = seller_label(listing);
     return context;
@@ -40,8 +42,12 @@ OfferCancelContext offer_cancel_context(const book::HistoryRow& row, const std::
     context.offer.pubkey = row.pubkey;
     context.offer.handle = row.handle;
     context.item = row.name;
+    context.listing.name = row.name;
+    context.listing.origin = row.origin;
     for (const auto& listing : book) {
         if (listing.id != row.listing) continue;
+        context.listing = listing;
+        context.listing.offers.clear();
         if (const std::string names = name_and_symbol(listing); !names.empty()) context.item = names;
         context.seller = seller_label(listing);
         for (const auto& offer : listing.offers)
@@ -54,20 +60,6 @@ OfferCancelContext offer_cancel_context(const book::HistoryRow& row, const std::
 std::string offer_cancel_refusal(const OfferCancelContext& context)
 {
     return context.listing_id.size() == 64 ? std::string() : std::string(CANCEL_PICK_OFFER);
-}
-
-Card offer_cancel_card(const OfferCancelContext& context)
-{
-    Card card;
-    card.title = "Cancel offer";
-    card.fields = {
-        {"Item", context.item.empty() ? "(listing)" : context.item},
-        {"Your offer", context.offer.qty + " lots"},
-        {"You were going to pay", bsv_text(context.offer.pay_sats)},
-        {"Seller", context.seller.empty() ? "-" : context.seller},
-        {"What this does", OFFER_CANCEL_EFFECT},
-    };
-    return card;
 }
 
 CancelChoice cancel_choice(const book::Listing* selected, const WalletSnapshot& wallet)

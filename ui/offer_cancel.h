@@ -26,8 +26,9 @@ const book::Offer* own_offer(const book::Listing& listing, const std::string& id
 
 struct OfferCancelContext {
     std::string listing_id;
-    book::Offer offer;   // its id, and its transaction, whose coins the cancel frees
-    std::string item;    // name and ticker of the listing
+    book::Offer offer;      // its id, and its transaction, whose coins the cancel frees
+    book::Listing listing;  // what the offer is for (its units), as far as it is known
+    std::string item;       // name and ticker of the listing
     std::string seller;
 };
 
@@ -39,10 +40,6 @@ OfferCancelContext offer_cancel_context(const book::HistoryRow& row, const std::
 // "" when the context can be shown; "Pick one of your open offers." when its listing id is not
 // 64 characters long.
 std::string offer_cancel_refusal(const OfferCancelContext& context);
-
-// The window's card: "Item" ("(listing)" when unnamed), "Your offer" ("<qty> lots"), "You were
-// going to pay", "Seller", "What this does".
-Card offer_cancel_card(const OfferCancelContext& context);
 
 // What the Cancel tile does with the selected listing.
 enum class CancelAction {

@@ -1,34 +1,50 @@
 #include "ui/report_dialog.h"
 
-#include "ui/control_ids.h"
+#include <QDialogButtonBox>
+
+#include "trade/dialog_checks.h"
 #include "ui/dialog_jobs.h"
 #include "ui/dialog_texts.h"
+#include "ui/widgets.h"
 
 namespace ui {
 
+namespace {
+
+const ActionSpec REPORT_ACTION{Action::Report, "Report", STATUS_SENDING_REPORT, STATUS_REPORT_DONE};
+
+} // namespace
+
 ReportDialog::ReportDialog(DialogContext context)
-    : DialogWindow("TavrinNodeAgoranReport", "Report", &context.main()), m_context(std::move(context))
+    : DialogWindow("TavrinNodeAgoranReport", "Report", "Report an issue", &context.window()),
+      m_context(std::move(context))
 {
-    setFixedSize(WIDTH, HEIGHT);
-    auto* intro = new WrapLabel(ID_REPORT_INTRO, REPORT_INTRO, FontRole::Edit, this);
-    intro->setGeometry(16, 16, 520, 36);
+    body()->addWidget(make_wrapped_label(REPORT_INTRO, "muted", this));
     m_text = new QPlainTextEdit(this);
-    m_text->setObjectName(QString::number(ID_REPORT_TEXT));
-    m_text->setFont(app_font(FontRole::Edit));
+    m_text->setObjectName("text");
     m_text->setTabChangesFocus(true);
-    m_text->setGeometry(16, 56, 520, 160);
-    auto* send = make_button(ID_REPORT_SEND, "Send report", this);
-    send->setGeometry(16, 230, 150, 34);
-    connect(send, &QAbstractButton::clicked, this, &ReportDialog::send);
-    auto* close = make_button(ID_REPORT_CLOSE, "Close", this);
-    close->setGeometry(176, 230, 120, 34);
-    connect(close, &QAbstractButton::clicked, this, &QWidget::close);
-    setDefaultButton(send);
+    m_text->setMinimumHeight(140);
+    body()->addWidget(m_text, 1);
+    m_counter = make_label("", "muted", this);
+    m_counter->setObjectName("counter");
+    m_counter->setAlignment(Qt::AlignRight);
+    body()->addWidget(m_counter);
+    connect(m_text, &QPlainTextEdit::textChanged, this, [this] {
+        const size_t bytes = static_cast<size_t>(m_text->toPlainText().toUtf8().size());
+        m_counter->setText(QString("%1 / %2").arg(bytes).arg(trade::REPORT_BYTES_MAX));
+        set_style_property(m_counter, "role", bytes > trade::REPORT_BYTES_MAX ? "bad" : "muted");
+    });
+    emit m_text->textChanged();
+
+    // Enter adds a line to the report; the button sends it.
+    m_send = addButton("Send report", "send");
+    connect(m_send, &QPushButton::clicked, this, &ReportDialog::send);
+    setMinimumWidth(520);
 }
 
 void ReportDialog::send()
 {
-    const WalletSnapshot& wallet = m_context.main().wallet();
+    const WalletSnapshot& wallet = m_context.controller().wallet();
     if (!wallet.bound || wallet.paymail.empty()) return m_context.refuse("Report", REPORT_CONNECT);
     const std::string text = utf8(m_text->toPlainText());
     if (std::string refusal = report_text_refusal(text); !refusal.empty()) return m_context.refuse("Report", refusal);
@@ -40,12 +56,12 @@ void ReportDialog::send()
     QPointer<ReportDialog> self = this;
     const DialogContext context = m_context;
     m_context.check<std::string>(
-        ID_REPORT, STATUS_SENDING_REPORT, [text](TradeServices& services) { return services.send_report(text); },
+        Action::Report, STATUS_SENDING_REPORT, [text](TradeServices& services) { return services.send_report(text); },
         [self, context](std::optional<std::string> result) {
             if (self) self->setChecking(false);
             const std::string text = result ? *result : std::string("error: ") + REPORT_NO_ENCRYPT;
             if (self && text.rfind("success", 0) == 0) self->close();
-            context.postResult(text);
+            context.controller().finishAction(REPORT_ACTION, text);
         });
 }
 

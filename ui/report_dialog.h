@@ -1,34 +1,31 @@
-// The Report dialog "TavrinNodeAgoranReport": a short free text sealed for the architect and
-// sent through the report routine. Sealing needs the wallet's keys and runs on a worker.
+// The Report dialog "TavrinNodeAgoranReport": a short free text sealed for the market's
+// architect and sent through the report routine. Sealing needs the wallet's keys and runs on a
+// worker; the dialog keeps its text until the report is sent.
 #pragma once
 
+#include <QLabel>
 #include <QPlainTextEdit>
+#include <QPushButton>
 
 #include "ui/dialog_context.h"
 #include "ui/dialog_window.h"
 
 namespace ui {
 
-enum ReportControlId : int {
-    ID_REPORT_TEXT = 1701,
-    ID_REPORT_SEND = 1702,
-    ID_REPORT_CLOSE = 1703,
-    ID_REPORT_INTRO = 1704,
-};
-
 class ReportDialog : public DialogWindow {
     Q_OBJECT
 public:
-    static constexpr int WIDTH = 570;
-    static constexpr int HEIGHT = 320;
-
     explicit ReportDialog(DialogContext context);
+    QPlainTextEdit* textBox() const { return m_text; }
+    QPushButton* sendButton() const { return m_send; }
 
 private:
     void send();
 
     DialogContext m_context;
     QPlainTextEdit* m_text = nullptr;
+    QLabel* m_counter = nullptr;
+    QPushButton* m_send = nullptr;
 };
 
 } // namespace ui

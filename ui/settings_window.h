@@ -1,48 +1,30 @@
-// The Settings window "TavrinNodeAgoranSettings": the theme choice (applied and saved at once)
-// and the Terms of Use.
+// The Settings window "TavrinNodeAgoranSettings" (the theme, applied and saved at once, and the
+// Terms of Use) and the Help window "TavrinNodeAgoranHelp" (the introduction and five cards).
 #pragma once
 
 #include <QComboBox>
-#include <QWidget>
+#include <QDialog>
 
 namespace ui {
 
-class SettingsWindow : public QWidget {
+class SettingsWindow : public QDialog {
     Q_OBJECT
 public:
-    static constexpr int WIDTH = 340;
-    static constexpr int HEIGHT = 180;
-
     explicit SettingsWindow(QWidget* owner);
+    QComboBox* themeChoice() const { return m_theme; }
 
 signals:
     void themeChosen(int index);
     void termsRequested();
 
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-
 private:
     QComboBox* m_theme = nullptr;
 };
 
-// The Help window "TavrinNodeAgoranHelp": the heading, the introduction and five cards.
-class HelpWindow : public QWidget {
+class HelpWindow : public QDialog {
     Q_OBJECT
 public:
-    static constexpr int WIDTH = 640;
-    static constexpr int HEIGHT = 660;
-
     explicit HelpWindow(QWidget* owner);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-
-private:
-    QWidget* m_close = nullptr;
 };
 
 } // namespace ui

@@ -32,14 +32,4 @@ std::string status_frame(const std::string& base, unsigned tick)
     return base + std::string(tick % 4, '.');
 }
 
-Rgb status_colour(StatusKind kind, Rgb theme_text)
-{
-    switch (kind) {
-    case StatusKind::Progress: return STATUS_PROGRESS_COLOUR;
-    case StatusKind::Error: return STATUS_ERROR_COLOUR;
-    case StatusKind::Normal: return theme_text;
-    }
-    return theme_text;
-}
-
 } // namespace ui

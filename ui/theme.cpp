@@ -45,30 +45,72 @@ int theme_from_settings_text(std::string_view text)
     return DEFAULT_THEME;
 }
 
-std::string theme_settings_text(int index)
+namespace {
+
+core::Json settings_object(std::string_view text)
 {
-    core::Json doc = core::Json::object();
+    auto doc = core::parse_json(text);
+    if (!doc || !doc->is_object()) return core::Json::object();
+    return *doc;
+}
+
+std::string read_text(const std::filesystem::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return {};
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+bool write_settings(const std::filesystem::path& file, const core::Json& doc)
+{
+    std::error_code ec;
+    std::filesystem::create_directories(file.parent_path(), ec);
+    return platform::write_file_atomic(file, doc.dump(2) + "\n");
+}
+
+} // namespace
+
+std::string theme_settings_text(int index, std::string_view existing_text)
+{
+    core::Json doc = settings_object(existing_text);
     doc["theme"] = std::string(theme_value(index));
     return doc.dump(2) + "\n";
 }
 
 std::filesystem::path ui_settings_path() { return platform::data_dir() / "agoran" / "ui.json"; }
 
-int load_theme_setting(const std::filesystem::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return DEFAULT_THEME;
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (!in && !in.eof()) return DEFAULT_THEME;
-    return theme_from_settings_text(text.str());
-}
+int load_theme_setting(const std::filesystem::path& file) { return theme_from_settings_text(read_text(file)); }
 
 bool save_theme_setting(const std::filesystem::path& file, int index)
 {
-    std::error_code ec;
-    std::filesystem::create_directories(file.parent_path(), ec);
-    return platform::write_file_atomic(file, theme_settings_text(index));
+    core::Json doc = settings_object(read_text(file));
+    doc["theme"] = std::string(theme_value(index));
+    return write_settings(file, doc);
+}
+
+std::vector<int> load_column_widths(const std::filesystem::path& file, std::string_view table)
+{
+    const core::Json doc = settings_object(read_text(file));
+    const auto columns = doc.find("columns");
+    if (columns == doc.end() || !columns->is_object()) return {};
+    const auto list = columns->find(std::string(table));
+    if (list == columns->end() || !list->is_array()) return {};
+    std::vector<int> widths;
+    for (const auto& entry : *list) {
+        if (!entry.is_number_integer() || entry.get<int64_t>() < 8 || entry.get<int64_t>() > 4000) return {};
+        widths.push_back(entry.get<int>());
+    }
+    return widths;
+}
+
+bool save_column_widths(const std::filesystem::path& file, std::string_view table, const std::vector<int>& widths)
+{
+    core::Json doc = settings_object(read_text(file));
+    if (!doc.contains("columns") || !doc["columns"].is_object()) doc["columns"] = core::Json::object();
+    doc["columns"][std::string(table)] = widths;
+    return write_settings(file, doc);
 }
 
 } // namespace ui

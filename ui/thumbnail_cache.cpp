@@ -2,38 +2,20 @@
 
 #include <QPainter>
 
-#include <deque>
-#include <mutex>
-
 #include "ui/thumbnail_key.h"
 #include "ui/ui_style.h"
 
 namespace ui {
 
-// Keys waiting for a worker; at most MAX_WORKERS threads drain it. Shared with the threads so
-// that it outlives the cache while they finish.
-struct ThumbnailCache::Queue {
-    static constexpr int MAX_WORKERS = 4;
-    std::mutex mutex;
-    std::deque<std::string> keys;
-    int workers = 0;
-};
-
 ThumbnailCache::ThumbnailCache(std::shared_ptr<MarketServices> services, QObject* parent)
-    : QObject(parent), m_services(std::move(services)), m_target(std::make_shared<PostTarget>(this)),
-      m_queue(std::make_shared<Queue>())
+    : QObject(parent), m_services(std::move(services)), m_target(std::make_shared<PostTarget>(this))
 {
     m_coalesce.setSingleShot(true);
     m_coalesce.setInterval(40);
     connect(&m_coalesce, &QTimer::timeout, this, &ThumbnailCache::thumbnailsArrived);
 }
 
-ThumbnailCache::~ThumbnailCache()
-{
-    m_target->detach();
-    std::lock_guard<std::mutex> lock(m_queue->mutex);
-    m_queue->keys.clear();
-}
+ThumbnailCache::~ThumbnailCache() { m_target->detach(); }
 
 const QPixmap& ThumbnailCache::blank()
 {
@@ -55,36 +37,12 @@ QPixmap ThumbnailCache::pixmap(const std::string& key)
     if (m_pending.contains(k) || m_failed.contains(k)) return blank();
     m_pending.insert(k);
     ++m_requests;
-
-    bool start = false;
-    {
-        std::lock_guard<std::mutex> lock(m_queue->mutex);
-        m_queue->keys.push_back(key);
-        if (m_queue->workers < Queue::MAX_WORKERS) {
-            ++m_queue->workers;
-            start = true;
-        }
-    }
-    if (start) {
-        start_worker([queue = m_queue, services = m_services, target = m_target, cache = this] {
-            for (;;) {
-                std::string next;
-                {
-                    std::lock_guard<std::mutex> lock(queue->mutex);
-                    if (queue->keys.empty() || !target->attached()) {
-                        --queue->workers;
-                        return;
-                    }
-                    next = std::move(queue->keys.front());
-                    queue->keys.pop_front();
-                }
-                QImage image = fetch_thumbnail(*services, next);
-                const QString key = QString::fromStdString(next);
-                // Runs on the cache's thread; Qt drops it when the cache has been destroyed.
-                target->post_call([cache, key, image] { cache->arrived(key, image); });
-            }
-        });
-    }
+    run_on_pool(Pool::Thumbnails, [services = m_services, target = m_target, cache = this, key, k] {
+        // A cache that has gone fetches nothing more.
+        if (!target->attached()) return;
+        QImage image = fetch_image(*services, key, THUMBNAIL_SIZE);
+        target->post_call([cache, k, image] { cache->arrived(k, image); });
+    });
     return blank();
 }
 
@@ -101,12 +59,13 @@ void ThumbnailCache::arrived(const QString& key, const QImage& image)
 
 void ThumbnailCache::forgetFailures() { m_failed.clear(); }
 
-QImage ThumbnailCache::fetch_thumbnail(MarketServices& services, const std::string& key)
+QImage ThumbnailCache::fetch_image(MarketServices& services, const std::string& key, int size)
 {
     try {
-        auto content = services.inscription_content(key);
+        const std::string& inscription = key;
+        auto content = services.inscription_content(inscription);
         if (!content) return {};
-        if (const auto icon = icon_redirect(key, content->content_type, content->bytes)) {
+        if (const auto icon = icon_redirect(inscription, content->content_type, content->bytes)) {
             content = services.inscription_content(*icon);
             if (!content) return {};
         }
@@ -115,12 +74,11 @@ QImage ThumbnailCache::fetch_thumbnail(MarketServices& services, const std::stri
         if (!image.loadFromData(reinterpret_cast<const uchar*>(content->bytes.data()),
                                 static_cast<int>(content->bytes.size())))
             return {};
-        const QImage scaled = image.scaled(THUMBNAIL_SIZE, THUMBNAIL_SIZE, Qt::KeepAspectRatio,
-                                           Qt::SmoothTransformation);
-        QImage out(THUMBNAIL_SIZE, THUMBNAIL_SIZE, QImage::Format_ARGB32_Premultiplied);
+        const QImage scaled = image.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        QImage out(size, size, QImage::Format_ARGB32_Premultiplied);
         out.fill(Qt::transparent);
         QPainter painter(&out);
-        painter.drawImage((THUMBNAIL_SIZE - scaled.width()) / 2, (THUMBNAIL_SIZE - scaled.height()) / 2, scaled);
+        painter.drawImage((size - scaled.width()) / 2, (size - scaled.height()) / 2, scaled);
         return out;
     } catch (...) {
         return {};

@@ -1,6 +1,6 @@
-// Thumbnails of the book table: a memory cache of 48-pixel images by inscription key, filled by
-// worker threads (the services read the "/ord_cache" files first and fetch only what they do
-// not hold). The UI thread never waits: an image not yet fetched draws blank, and the cache
+// Pictures of the listings: a memory cache of thumbnails by key (thumbnail_key.h), filled on
+// the thumbnail pool (the services read the "/ord_cache" files first and fetch only what they
+// do not hold). The UI thread never waits: an image not yet fetched draws blank, and the cache
 // announces each arrival. A key is fetched once; failures are retried only after forgetFailures.
 #pragma once
 
@@ -15,7 +15,7 @@
 #include <string>
 
 #include "ui/market_services.h"
-#include "ui/post_target.h"
+#include "ui/workers.h"
 
 namespace ui {
 
@@ -37,9 +37,10 @@ public:
 
     static const QPixmap& blank();
 
-    // Worker side: fetches and decodes one key (following a token JSON's "icon"). A null image
-    // when nothing could be fetched or decoded.
-    static QImage fetch_thumbnail(MarketServices& services, const std::string& key);
+    // Worker side: fetches the picture of a key (an "output:" key through the origin the
+    // ordinals index reports for that output; a token JSON through its "icon") and decodes it
+    // to a square image of size pixels. A null image when nothing could be fetched or decoded.
+    static QImage fetch_image(MarketServices& services, const std::string& key, int size);
 
 signals:
     // One or more images arrived (coalesced).
@@ -48,10 +49,8 @@ signals:
 private:
     void arrived(const QString& key, const QImage& image);
 
-    struct Queue;
     std::shared_ptr<MarketServices> m_services;
     std::shared_ptr<PostTarget> m_target;
-    std::shared_ptr<Queue> m_queue;
     QHash<QString, QPixmap> m_images;
     QSet<QString> m_pending;
     QSet<QString> m_failed;

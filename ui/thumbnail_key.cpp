@@ -4,9 +4,12 @@
 
 namespace ui {
 
-const std::string& thumbnail_key(const book::Listing& listing)
+std::string thumbnail_key(const book::Listing& listing)
 {
-    return listing.icon.empty() ? listing.origin : listing.icon;
+    // The book's chain facts set a picture's icon to what its listing output holds.
+    if (listing.kind == "picture") return listing.icon;
+    if (!listing.icon.empty()) return listing.icon;
+    return listing.chain_origin.empty() ? listing.origin : listing.chain_origin;
 }
 
 std::optional<std::string> icon_redirect(std::string_view key, std::string_view content_type,

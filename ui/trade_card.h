@@ -26,10 +26,16 @@ struct Card {
 // The card an empty section shows: "None yet" and one line of text.
 Card none_yet_card(const std::string& text);
 
-// The listing's name and ticker, two blanks between, each when present ("" when neither).
+// The listing's name and its ticker in brackets, each when present, the name alone when the two
+// are the same word ("" when neither).
 std::string name_and_symbol(const book::Listing& listing);
-// name_and_symbol, else the listing's origin.
+// "" unless the book flagged the listing's post as naming another asset, name, ticker or picture
+// than the chain holds (Listing::claims_differ); else a sentence saying what differs.
+std::string seller_name_warning(const book::Listing& listing);
+// name_and_symbol, else the asset it holds, shortened ("Picture 1a2b3c4d…_0" for a picture).
 std::string item_label(const book::Listing& listing);
+// What the seller wrote: the note, after the title the post gives a picture ("“Dawn” — note").
+std::string seller_note_text(const book::Listing& listing);
 // An amount in the BSV amount form; amounts past the signed 64-bit range read as "-".
 std::string bsv_amount(uint64_t sats);
 // bsv_amount and " BSV" ("-" alone for an amount past the range).

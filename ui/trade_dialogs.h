@@ -1,7 +1,7 @@
 // The trade dialogs joined to the main window: the seven tiles open List, Buy, Complete,
-// Listings & Offers, History, Cancel and Report; the lots and history messages open the List
-// and History windows. Holds at most one of each window. UI thread; lives as long as the main
-// window.
+// Listings & Offers, History, Cancel and Report; the controller's lots and history open the
+// List and History windows. Holds at most one of each window. UI thread; lives as long as the
+// main window.
 #pragma once
 
 #include <QObject>
@@ -21,15 +21,14 @@ class MineWindow;
 class HistoryWindow;
 class ChartWindow;
 class ReportDialog;
-class OfferCancelWindow;
 
 class TradeDialogs : public QObject {
     Q_OBJECT
 public:
     TradeDialogs(MainWindow& main, std::shared_ptr<TradeServices> services);
 
-    // Shows the "Cancel offer" window for the context and, when confirmed, posts the offer
-    // cancel. Used by the Cancel tile and the History window.
+    // Asks "Withdraw your offer of ... on <seller>'s listing?" and, when confirmed, posts the
+    // offer cancel. Used by the Cancel tile and the History window.
     void openOfferCancel(const OfferCancelContext& context);
 
     // The open windows (null when closed).
@@ -40,7 +39,6 @@ public:
     HistoryWindow* historyWindow() const;
     ChartWindow* chartWindow() const;
     ReportDialog* reportDialog() const;
-    OfferCancelWindow* offerCancelWindow() const;
 
     // The tiles' actions (public for the screenshot program).
     void onList();
@@ -51,14 +49,11 @@ public:
     void onReport();
     void openChart();
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
-    void openListDialog(std::vector<wallet::TvPursaOrdRow> lots);
+    void openListDialog();
     void openHistoryWindow();
-    // Shows a window beside the main window, or brings an open one forward.
-    void present(QWidget* window);
+    // Shows a window, or brings an open one forward.
+    static void present(QWidget* window);
     static bool bringForward(QWidget* window);
 
     MainWindow& m_main;
@@ -70,7 +65,6 @@ private:
     QPointer<HistoryWindow> m_history;
     QPointer<ChartWindow> m_chart;
     QPointer<ReportDialog> m_report;
-    QPointer<OfferCancelWindow> m_offer_cancel;
 };
 
 } // namespace ui

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "book/listing.h"
-#include "core/json_get.h"
+#include "core/json_fwd.h"
 #include "trade/buy_routine.h"
 #include "trade/complete_routine.h"
 #include "trade/list_routine.h"

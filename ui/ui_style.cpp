@@ -1,9 +1,13 @@
 #include "ui/ui_style.h"
 
-#include <QApplication>
-#include <QPainterPath>
+#include "ui/app_art.h"
 
-#include <cmath>
+#include <QApplication>
+#include <QFile>
+#include <QPainter>
+#include <QPalette>
+#include <QStyle>
+#include <QWidget>
 
 namespace ui {
 
@@ -11,7 +15,55 @@ namespace {
 
 int g_theme = DEFAULT_THEME;
 
-QString css(Rgb colour) { return qcolor(colour).name(); }
+QPalette theme_palette_of(const Theme& t)
+{
+    QPalette p;
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        p.setColor(group, QPalette::Window, qcolor(t.background));
+        p.setColor(group, QPalette::Base, qcolor(t.panel));
+        p.setColor(group, QPalette::Mid, qcolor(t.border));
+        p.setColor(group, QPalette::Text, qcolor(group == QPalette::Disabled ? t.muted : t.text));
+        p.setColor(group, QPalette::WindowText, qcolor(group == QPalette::Disabled ? t.muted : t.text));
+        p.setColor(group, QPalette::Midlight, qcolor(t.muted));
+        p.setColor(group, QPalette::PlaceholderText, qcolor(t.muted));
+        p.setColor(group, QPalette::Link, qcolor(t.accent));
+        p.setColor(group, QPalette::Button, qcolor(t.tile));
+        p.setColor(group, QPalette::AlternateBase, qcolor(t.tile_alt));
+        p.setColor(group, QPalette::ButtonText, qcolor(group == QPalette::Disabled ? t.muted : t.glyph));
+        p.setColor(group, QPalette::Dark, qcolor(t.caption));
+        p.setColor(group, QPalette::Light, qcolor(t.gradient_from));
+        p.setColor(group, QPalette::Shadow, qcolor(t.gradient_to));
+        p.setColor(group, QPalette::Highlight, qcolor(accent_tint(t)));
+        p.setColor(group, QPalette::HighlightedText, qcolor(t.text));
+        p.setColor(group, QPalette::ToolTipBase, qcolor(t.panel));
+        p.setColor(group, QPalette::ToolTipText, qcolor(t.text));
+        p.setColor(group, QPalette::BrightText, qcolor(t.glyph));
+    }
+    return p;
+}
+
+const char* glyph_name(Glyph glyph)
+{
+    switch (glyph) {
+    case Glyph::Buy: return "buy";
+    case Glyph::List: return "list";
+    case Glyph::Complete: return "complete";
+    case Glyph::Current: return "current";
+    case Glyph::History: return "history";
+    case Glyph::Cancel: return "cancel";
+    case Glyph::Report: return "report";
+    case Glyph::Gear: return "gear";
+    case Glyph::Copy: return "copy";
+    case Glyph::Refresh: return "refresh";
+    case Glyph::Plug: return "plug";
+    case Glyph::Unplug: return "unplug";
+    case Glyph::Help: return "help";
+    case Glyph::Close: return "close";
+    case Glyph::Wallet: return "wallet";
+    case Glyph::Basket: return "basket";
+    }
+    return "help";
+}
 
 } // namespace
 
@@ -21,8 +73,17 @@ const Theme& active_theme() { return theme_palette(g_theme); }
 void set_active_theme(int index)
 {
     g_theme = (index >= 0 && index < THEME_COUNT) ? index : DEFAULT_THEME;
-    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
-        app->setStyleSheet(theme_style_sheet(active_theme()));
+    auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+    if (!app) return;
+    QApplication::setPalette(theme_palette_of(active_theme()));
+    static const QString sheet = [] {
+        ensure_resources();
+        QFile file(":/agoran/agoran.qss");
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }();
+    // Re-applying the sheet makes every widget read the new palette.
+    app->setStyleSheet(QString());
+    app->setStyleSheet(sheet);
 }
 
 QColor qcolor(Rgb colour) { return QColor(colour.r, colour.g, colour.b); }
@@ -31,190 +92,32 @@ std::string utf8(const QString& text) { return text.toUtf8().toStdString(); }
 
 Rgb accent_tint(const Theme& theme) { return blend(theme.caption, theme.accent, 55); }
 
-QFont app_font(FontRole role)
+void set_style_property(QWidget* widget, const char* name, const QVariant& value)
 {
-    int cell = 20;
-    bool semibold = false;
-    bool serif = false;
-    switch (role) {
-    case FontRole::Button: cell = 20; break;
-    case FontRole::Edit: cell = 16; break;
-    case FontRole::EmptyTitle: cell = 19; semibold = true; break;
-    case FontRole::RowCount: cell = 14; break;
-    case FontRole::Panel: cell = 20; semibold = true; break;
-    case FontRole::Value: cell = 26; semibold = true; break;
-    case FontRole::SerifTitle: cell = 22; semibold = true; serif = true; break;
-    case FontRole::Body: cell = 19; break;
-    }
-    QFont font;
-    font.setFamilies(serif ? QStringList{"Georgia", "DejaVu Serif", "serif"}
-                           : QStringList{"Segoe UI", "DejaVu Sans", "sans-serif"});
-    // A cell height of n pixels holds glyphs of about 0.78 n.
-    font.setPixelSize(std::max(8, static_cast<int>(std::lround(cell * 0.78))));
-    font.setWeight(semibold ? QFont::DemiBold : QFont::Normal);
-    return font;
+    if (widget->property(name) == value) return;
+    widget->setProperty(name, value);
+    widget->style()->unpolish(widget);
+    widget->style()->polish(widget);
+    widget->update();
 }
 
-QString theme_style_sheet(const Theme& t)
+QPixmap glyph_pixmap(Glyph glyph, const QColor& colour, int size)
 {
-    const QString sel = css(accent_tint(t));
-    return QString(
-               "QWidget { color: %1; }"
-               "QLineEdit, QPlainTextEdit, QTextEdit { background: %2; color: %1; border: 1px solid %3;"
-               " border-radius: 6px; padding: 2px 8px; selection-background-color: %4; }"
-               "QLineEdit:focus, QPlainTextEdit:focus { border: 1px solid %5; }"
-               "QComboBox { background: %2; color: %1; border: 1px solid %3; border-radius: 6px;"
-               " padding: 2px 8px; }"
-               "QComboBox:hover { border: 1px solid %5; }"
-               "QComboBox::drop-down { border: none; width: 22px; }"
-               "QComboBox QAbstractItemView { background: %2; color: %1; border: 1px solid %3;"
-               " selection-background-color: %4; outline: none; }"
-               "QTableView { background: %2; alternate-background-color: %2; color: %1; border: 1px solid %3;"
-               " gridline-color: %3; selection-background-color: %4; selection-color: %1; outline: none; }"
-               "QHeaderView::section { background: %6; color: %7; border: none;"
-               " border-bottom: 1px solid %3; padding: 4px 8px; }"
-               "QHeaderView { background: %6; }"
-               "QScrollBar:vertical { background: %2; width: 12px; margin: 0; }"
-               "QScrollBar::handle:vertical { background: %3; border-radius: 5px; min-height: 24px; margin: 2px; }"
-               "QScrollBar:horizontal { background: %2; height: 12px; margin: 0; }"
-               "QScrollBar::handle:horizontal { background: %3; border-radius: 5px; min-width: 24px; margin: 2px; }"
-               "QScrollBar::add-line, QScrollBar::sub-line { width: 0; height: 0; }"
-               "QScrollBar::add-page, QScrollBar::sub-page { background: none; }"
-               "QToolTip { background: %2; color: %1; border: 1px solid %3; }"
-               "QMessageBox { background: %8; }")
-        .arg(css(t.text), css(t.panel), css(t.border), sel, css(t.accent), css(t.caption), css(t.muted),
-             css(t.background));
+    ensure_resources();
+    QPixmap shape(QString(":/agoran/glyphs/%1.png").arg(glyph_name(glyph)));
+    if (shape.isNull()) return {};
+    QPixmap tinted = shape.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    QPainter p(&tinted);
+    p.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    p.fillRect(tinted.rect(), colour);
+    return tinted;
 }
 
-void draw_glyph(QPainter& p, Glyph glyph, const QRectF& r, const QColor& colour)
+QIcon glyph_icon(Glyph glyph, const QColor& colour)
 {
-    if (glyph == Glyph::None) return;
-    p.save();
-    p.setRenderHint(QPainter::Antialiasing, true);
-    const qreal s = std::min(r.width(), r.height());
-    const QPointF c = r.center();
-    QPen pen(colour, std::max<qreal>(1.6, s / 11.0), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-    p.setPen(pen);
-    p.setBrush(Qt::NoBrush);
-    auto at = [&](qreal fx, qreal fy) { return QPointF(c.x() + fx * s / 2, c.y() + fy * s / 2); };
-    switch (glyph) {
-    case Glyph::Buy: {  // a bag with a handle
-        QPainterPath bag;
-        bag.moveTo(at(-0.7, -0.2));
-        bag.lineTo(at(0.7, -0.2));
-        bag.lineTo(at(0.55, 0.8));
-        bag.lineTo(at(-0.55, 0.8));
-        bag.closeSubpath();
-        p.drawPath(bag);
-        p.drawArc(QRectF(at(-0.35, -0.75), at(0.35, 0.25)), 0, 180 * 16);
-        break;
-    }
-    case Glyph::List: {  // a price tag
-        QPainterPath tag;
-        tag.moveTo(at(-0.8, -0.3));
-        tag.lineTo(at(-0.3, -0.8));
-        tag.lineTo(at(0.8, -0.8));
-        tag.lineTo(at(0.8, 0.3));
-        tag.lineTo(at(-0.3, 0.8));
-        tag.closeSubpath();
-        p.drawPath(tag);
-        p.drawEllipse(at(0.35, -0.35), s * 0.08, s * 0.08);
-        break;
-    }
-    case Glyph::Complete: {  // a check in a circle
-        p.drawEllipse(c, s * 0.42, s * 0.42);
-        p.drawPolyline(QPolygonF({at(-0.4, 0.0), at(-0.1, 0.3), at(0.42, -0.3)}));
-        break;
-    }
-    case Glyph::Current: {  // stacked cards
-        p.drawRoundedRect(QRectF(at(-0.7, -0.45), at(0.5, 0.75)), s * 0.08, s * 0.08);
-        p.drawPolyline(QPolygonF({at(-0.45, -0.7), at(0.75, -0.7), at(0.75, 0.5)}));
-        break;
-    }
-    case Glyph::History: {  // a clock
-        p.drawEllipse(c, s * 0.42, s * 0.42);
-        p.drawPolyline(QPolygonF({at(0.0, -0.5), at(0.0, 0.0), at(0.35, 0.2)}));
-        break;
-    }
-    case Glyph::Cancel: {  // a crossed circle
-        p.drawEllipse(c, s * 0.42, s * 0.42);
-        p.drawLine(at(-0.3, -0.3), at(0.3, 0.3));
-        p.drawLine(at(0.3, -0.3), at(-0.3, 0.3));
-        break;
-    }
-    case Glyph::Report: {  // a flag
-        p.drawLine(at(-0.6, -0.8), at(-0.6, 0.85));
-        QPainterPath flag;
-        flag.moveTo(at(-0.6, -0.75));
-        flag.cubicTo(at(-0.1, -1.0), at(0.2, -0.45), at(0.75, -0.7));
-        flag.lineTo(at(0.75, 0.1));
-        flag.cubicTo(at(0.2, 0.35), at(-0.1, -0.2), at(-0.6, 0.05));
-        p.drawPath(flag);
-        break;
-    }
-    case Glyph::Gear: {
-        p.drawEllipse(c, s * 0.16, s * 0.16);
-        p.drawEllipse(c, s * 0.34, s * 0.34);
-        for (int i = 0; i < 8; ++i) {
-            const qreal a = i * M_PI / 4;
-            p.drawLine(QPointF(c.x() + std::cos(a) * s * 0.34, c.y() + std::sin(a) * s * 0.34),
-                       QPointF(c.x() + std::cos(a) * s * 0.47, c.y() + std::sin(a) * s * 0.47));
-        }
-        break;
-    }
-    case Glyph::Copy: {
-        p.drawRoundedRect(QRectF(at(-0.6, -0.3), at(0.3, 0.75)), s * 0.06, s * 0.06);
-        p.drawPolyline(QPolygonF({at(-0.3, -0.6), at(0.6, -0.6), at(0.6, 0.45)}));
-        break;
-    }
-    case Glyph::Refresh: {
-        p.drawArc(QRectF(at(-0.6, -0.6), at(0.6, 0.6)), 40 * 16, 280 * 16);
-        p.drawPolyline(QPolygonF({at(0.2, -0.75), at(0.5, -0.42), at(0.12, -0.22)}));
-        break;
-    }
-    case Glyph::Plug:
-    case Glyph::Unplug: {
-        p.drawRoundedRect(QRectF(at(-0.45, -0.3), at(0.45, 0.35)), s * 0.08, s * 0.08);
-        p.drawLine(at(-0.2, -0.3), at(-0.2, -0.7));
-        p.drawLine(at(0.2, -0.3), at(0.2, -0.7));
-        p.drawLine(at(0.0, 0.35), at(0.0, 0.8));
-        if (glyph == Glyph::Unplug) p.drawLine(at(-0.75, 0.75), at(0.75, -0.75));
-        break;
-    }
-    case Glyph::Help: {
-        p.drawEllipse(c, s * 0.42, s * 0.42);
-        p.drawArc(QRectF(at(-0.22, -0.45), at(0.22, -0.02)), -90 * 16, 270 * 16);
-        p.drawLine(at(0.0, -0.02), at(0.0, 0.12));
-        p.drawPoint(at(0.0, 0.32));
-        break;
-    }
-    case Glyph::Close: {
-        p.drawLine(at(-0.4, -0.4), at(0.4, 0.4));
-        p.drawLine(at(0.4, -0.4), at(-0.4, 0.4));
-        break;
-    }
-    case Glyph::Wallet: {
-        p.drawRoundedRect(QRectF(at(-0.8, -0.55), at(0.8, 0.7)), s * 0.1, s * 0.1);
-        p.drawRoundedRect(QRectF(at(0.2, -0.15), at(0.8, 0.3)), s * 0.06, s * 0.06);
-        break;
-    }
-    case Glyph::Basket: {
-        QPainterPath basket;
-        basket.moveTo(at(-0.85, -0.15));
-        basket.lineTo(at(0.85, -0.15));
-        basket.lineTo(at(0.6, 0.75));
-        basket.lineTo(at(-0.6, 0.75));
-        basket.closeSubpath();
-        p.drawPath(basket);
-        p.drawLine(at(-0.45, -0.15), at(-0.15, -0.75));
-        p.drawLine(at(0.45, -0.15), at(0.15, -0.75));
-        p.drawLine(at(-0.25, 0.1), at(-0.2, 0.5));
-        p.drawLine(at(0.25, 0.1), at(0.2, 0.5));
-        break;
-    }
-    case Glyph::None: break;
-    }
-    p.restore();
+    QIcon icon;
+    for (int size : {16, 24, 32, 48}) icon.addPixmap(glyph_pixmap(glyph, colour, size));
+    return icon;
 }
 
 } // namespace ui

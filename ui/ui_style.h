@@ -1,55 +1,58 @@
-// The look shared by every window: the active theme, the eight fonts, colour conversion, the
-// style sheet of the standard controls and the glyphs drawn on tiles and buttons. UI thread.
+// The look shared by every window. The active theme lives in the application's QPalette; one
+// style sheet (":/agoran/agoran.qss") draws every control from that palette, in point sizes,
+// and gives the tiles their own fixed colours. Widgets name what they are through the "role"
+// property ("title", "muted", "value", ...) and the style sheet does the rest. UI thread.
+//
+// Palette roles: Window background, Base panel, Mid border, Text and WindowText text, Midlight
+// and PlaceholderText muted, Link accent, Button tile, AlternateBase tile-alt, ButtonText glyph,
+// Dark caption, Light and Shadow the banner gradient, Highlight the accent tint of selections.
 #pragma once
 
 #include <QColor>
-#include <QFont>
-#include <QPainter>
+#include <QIcon>
+#include <QPixmap>
 #include <QString>
+#include <QVariant>
 
 #include <string>
 
 #include "ui/rgb.h"
 #include "ui/theme.h"
 
+class QWidget;
+
 namespace ui {
 
-// The active theme (index 0..3) and its palette.
+// The active theme (index 0..3) and its colours.
 int active_theme_index();
 const Theme& active_theme();
-// Makes a theme active and re-applies the style sheet; callers repaint their windows.
+// Makes a theme active: the application's palette, and the style sheet (loaded once). Every
+// widget follows at once.
 void set_active_theme(int index);
 
 QColor qcolor(Rgb colour);
 QString qtext(const std::string& utf8);
 std::string utf8(const QString& text);
 
-// The fixed header band behind the banner's controls.
-inline constexpr Rgb HEADER_BAND = rgb(0x040812);
 // blend(caption, accent, 55): selected rows.
 Rgb accent_tint(const Theme& theme);
+// Colours of the status line.
+inline constexpr Rgb PROGRESS_COLOUR = rgb(0x38CC62);
+inline constexpr Rgb ERROR_COLOUR = rgb(0xDC3838);
+// Rows with an offer waiting, flashing between the two backgrounds.
+inline constexpr Rgb FLASH_ROW_TEXT = rgb(0xFFF4DC);
+inline constexpr Rgb FLASH_ROW_ON = rgb(0xD6841C);
+inline constexpr Rgb FLASH_ROW_OFF = rgb(0x482C10);
 
-enum class FontRole {
-    Button,       // 20 regular: buttons, the table
-    Edit,         // 16 regular: edits
-    EmptyTitle,   // 19 semibold: empty-table title
-    RowCount,     // 14 regular
-    Panel,        // 20 semibold: panel labels, status line
-    Value,        // 26 semibold: wallet and balance values
-    SerifTitle,   // 22 semibold serif: titles of secondary windows
-    Body,         // 19 regular
-};
-// The font of a role (heights are cell heights in logical pixels).
-QFont app_font(FontRole role);
+// Sets a property the style sheet reads and re-applies the sheet to the widget.
+void set_style_property(QWidget* widget, const char* name, const QVariant& value);
 
-// The style sheet of edits, drop-downs, the table, its header and scroll bars for a theme.
-QString theme_style_sheet(const Theme& theme);
-
+// The glyphs drawn on tiles and buttons (":/agoran/glyphs/<name>.png"), tinted.
 enum class Glyph {
-    None, Buy, List, Complete, Current, History, Cancel, Report, Gear, Copy, Refresh, Plug, Unplug,
-    Help, Close, Wallet, Basket,
+    Buy, List, Complete, Current, History, Cancel, Report, Gear, Copy, Refresh, Plug, Unplug, Help, Close, Wallet,
+    Basket,
 };
-// Draws a glyph centred in rect, in colour.
-void draw_glyph(QPainter& painter, Glyph glyph, const QRectF& rect, const QColor& colour);
+QIcon glyph_icon(Glyph glyph, const QColor& colour);
+QPixmap glyph_pixmap(Glyph glyph, const QColor& colour, int size);
 
 } // namespace ui

@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "trade/reserve_reconcile.h"
 #include "ui/version_check.h"
 
 namespace ui {
@@ -24,26 +25,33 @@ std::string exception_text(const char* what)
 
 } // namespace
 
-BookJobResult run_book_job(MarketServices& services)
+BookJobResult run_book_job(MarketServices& services, bool refresh_balance)
 {
     BookJobResult out;
     try {
-        BookLoad load = services.load_book();
+        const WalletSnapshot before = snapshot_or_unbound(services);
+        BookLoad load = services.load_book(before.bound ? before.identity_key : std::string());
         if (!load.ok) {
             out.error = load.error.empty() ? std::string("error: book load failed") : load.error;
         } else {
+            out.ok = true;
+            out.complete = load.complete;
+            out.unread = load.unread;
             out.view = std::move(load.view);
-            const WalletSnapshot before = snapshot_or_unbound(services);
-            if (before.bound) {
-                out.dropped = reserves_to_drop(services.reserve_listing_ids(), load.states);
-                for (const auto& id : out.dropped) services.remove_reserve(id);
+            out.history = std::move(load.history);
+            out.history_ok = load.history_ok;
+            // A listing an incomplete load did not return may still be live: nothing is settled.
+            if (before.bound && load.complete) {
+                out.dropped = trade::reconcile_reserves(load.states, services.reserve_listing_ids(),
+                                                        [&](const std::string& id) { services.remove_reserve(id); });
+                if (refresh_balance) out.balance_ok = services.refresh_balance();
             }
         }
     } catch (const std::exception& e) {
-        out.view.clear();
+        out = BookJobResult{};
         out.error = exception_text(e.what());
     } catch (...) {
-        out.view.clear();
+        out = BookJobResult{};
         out.error = "error: book load failed";
     }
     out.wallet = snapshot_or_unbound(services);

@@ -1,5 +1,5 @@
-// The bodies of the main window's workers, free of any toolkit: each calls the services and
-// returns what the worker posts. They run on worker threads and never throw.
+// The bodies of the controller's workers, free of any toolkit: each calls the services and
+// returns what the worker hands back. They run on worker threads and never throw.
 #pragma once
 
 #include <string>
@@ -10,16 +10,23 @@
 namespace ui {
 
 struct BookJobResult {
+    bool ok = false;                    // a book arrived (complete or not)
+    bool complete = true;               // every listed transaction was read
+    size_t unread = 0;
     std::vector<book::Listing> view;
-    std::string error;                  // empty on success
+    std::vector<book::HistoryRow> history;
+    bool history_ok = false;
+    std::string error;                  // empty unless !ok
     std::vector<std::string> dropped;   // reserves settled by this load (listing ids)
-    WalletSnapshot wallet;              // read after the reconciliation
+    bool balance_ok = false;            // the balance was refreshed with the load
+    WalletSnapshot wallet;              // read after the reconciliation and the balance
 };
 
-// Loads the book; a failure without a sentence becomes "error: book load failed". When the
-// load succeeded and the wallet is bound, drops the reserves whose listings the reduced book
-// holds closed. Then reads the wallet snapshot.
-BookJobResult run_book_job(MarketServices& services);
+// Loads the book (with the bound wallet's history); a failure without a sentence becomes
+// "error: book load failed". When the load is complete and the wallet is bound, drops the
+// reserves whose listings the reduced book holds closed and, when asked, refreshes the balance.
+// Then reads the wallet snapshot.
+BookJobResult run_book_job(MarketServices& services, bool refresh_balance);
 
 struct BalanceJobResult {
     bool ok = false;

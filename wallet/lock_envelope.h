@@ -6,7 +6,7 @@
 #include <optional>
 #include <string_view>
 
-#include <nlohmann/json.hpp>
+#include <nlohmann/json_fwd.hpp>
 
 #include "core/bytes.h"
 

@@ -14,6 +14,7 @@
 #include "core/base58.h"
 #include "core/hex.h"
 #include "net/http_client.h"
+#include "net/json_reply.h"
 #include "net/market_addresses.h"
 #include "tests/book/post_factory.h"
 #include "tests/support/devnet_fixture.h"
@@ -23,33 +24,36 @@
 
 namespace booktest {
 
-// Forwards to the real client, records every URL, and lets a test answer chosen URLs itself.
+// Forwards to the real client, records every URL, and lets a test answer chosen requests itself
+// or change what the service answered (a lying or a busy service).
 class RecordingHttp final : public net::Http {
 public:
-    // Returns an answer to use instead of asking the service, or nullopt to ask it.
-    using Override = std::function<std::optional<net::JsonReply>(const std::string& url)>;
+    // Returns an answer to use instead of asking the service, or nullopt to ask it. body is the
+    // request's body ("" for a GET).
+    using Override = std::function<std::optional<net::HttpReply>(const std::string& url, const std::string& body)>;
     // Changes an answer the service gave.
-    using Rewrite = std::function<void(const std::string& url, net::JsonReply& reply)>;
+    using Rewrite = std::function<void(const std::string& url, net::HttpReply& reply)>;
 
     net::JsonReply get_json(const std::string& url, int timeout_seconds) override
     {
-        record(url);
-        if (m_override) {
-            if (std::optional<net::JsonReply> canned = m_override(url)) return *canned;
-        }
-        net::JsonReply reply = m_real.get_json(url, timeout_seconds);
-        if (m_rewrite) m_rewrite(url, reply);
-        return reply;
+        net::GetOptions options;
+        options.timeout_seconds = timeout_seconds;
+        net::HttpReply reply = exchange(url, "", [&] { return m_real.get(url, options); });
+        net::JsonReply json;
+        json.status = reply.status;
+        json.error = reply.error;
+        std::optional<Json> doc = core::parse_json(reply.body);
+        if (doc) json.json = std::move(*doc);
+        json.ok = reply.ok && doc.has_value();
+        return json;
     }
     net::HttpReply get(const std::string& url, const net::GetOptions& options) override
     {
-        record(url);
-        return m_real.get(url, options);
+        return exchange(url, "", [&] { return m_real.get(url, options); });
     }
     net::HttpReply post_json(const std::string& url, const std::string& body, const net::PostOptions& options) override
     {
-        record(url);
-        return m_real.post_json(url, body, options);
+        return exchange(url, body, [&] { return m_real.post_json(url, body, options); });
     }
 
     void set_override(Override o) { m_override = std::move(o); }
@@ -74,10 +78,19 @@ public:
     }
 
 private:
-    void record(const std::string& url)
+    template <typename Ask>
+    net::HttpReply exchange(const std::string& url, const std::string& body, Ask ask)
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_urls.push_back(url);
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_urls.push_back(url);
+        }
+        if (m_override) {
+            if (std::optional<net::HttpReply> canned = m_override(url, body)) return *canned;
+        }
+        net::HttpReply reply = ask();
+        if (m_rewrite) m_rewrite(url, reply);
+        return reply;
     }
 
     net::CurlHttp m_real;
@@ -87,20 +100,20 @@ private:
     std::vector<std::string> m_urls;
 };
 
-inline net::JsonReply failed_reply(long status = 503)
+inline net::HttpReply failed_reply(long status = 503)
 {
-    net::JsonReply reply;
+    net::HttpReply reply;
     reply.status = status;
     reply.error = "down";
     return reply;
 }
 
-inline net::JsonReply json_reply(Json body)
+inline net::HttpReply json_reply(const Json& body)
 {
-    net::JsonReply reply;
+    net::HttpReply reply;
     reply.ok = true;
     reply.status = 200;
-    reply.json = std::move(body);
+    reply.body = body.dump();
     return reply;
 }
 

@@ -115,11 +115,11 @@ TEST_F(IdentityTest, ListingOutputChecks)
     EXPECT_TRUE(book::listing_output_unspent(colon, reason, m_services)) << reason;
 
     EXPECT_FALSE(book::listing_output_unspent(origin.substr(0, 40) + "_0", reason, m_services));
-    EXPECT_EQ(reason, "bad utxo");
+    EXPECT_EQ(reason, "Its output is not valid.");
     EXPECT_FALSE(book::listing_output_unspent(std::string(64, 'z') + "_0", reason, m_services));
-    EXPECT_EQ(reason, "bad utxo");
+    EXPECT_EQ(reason, "Its output is not valid.");
     EXPECT_FALSE(book::listing_output_unspent(std::string(64, 'b') + "_0", reason, m_services));
-    EXPECT_EQ(reason, "GorillaPool miss");
+    EXPECT_EQ(reason, "The ordinals index does not know it.");
 }
 
 TEST_F(IdentityTest, SpentListingOutput)
@@ -136,7 +136,7 @@ TEST_F(IdentityTest, SpentListingOutput)
     ASSERT_FALSE(devnet().import_tx(core::hex_encode(tx::serialize_raw_tx(spend))).empty());
     std::string reason;
     EXPECT_FALSE(book::listing_output_unspent(origin, reason, m_services));
-    EXPECT_EQ(reason, "UTXO spent");
+    EXPECT_EQ(reason, "It was moved or sold.");
 }
 
 TEST_F(IdentityTest, TokenDetailsFillOnlyWhatIsMissingAndCacheTheAnswerOnly)

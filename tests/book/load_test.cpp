@@ -4,24 +4,43 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
+#include <thread>
 
 #include <gtest/gtest.h>
 
 #include "book/book_view.h"
+#include "book/history.h"
 #include "book/identity.h"
 #include "book/tx_cache.h"
 #include "tests/book/devnet_book.h"
 #include "tests/support/temp_dir.h"
 
-namespace {
+namespace load_test {
 
 using book::Json;
 using book::PostRecord;
 using booktest::sign;
+using State = net::ChainPosition::State;
 
 const booktest::Trader ALICE = booktest::trader(51, "alice");
 const booktest::Trader BOB = booktest::trader(52, "bob");
 const booktest::Trader NOBODY = booktest::trader(53, "nobody");  // never registered
+
+bool has(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+// The bytes of all files under a folder.
+uintmax_t folder_bytes(const std::filesystem::path& dir)
+{
+    uintmax_t total = 0;
+    std::error_code ec;
+    for (const auto& file : std::filesystem::recursive_directory_iterator(dir, ec)) {
+        if (file.is_regular_file()) total += file.file_size();
+    }
+    return total;
+}
 
 class BookLoadTest : public testsupport::DevnetTest {
 protected:
@@ -40,16 +59,20 @@ protected:
     {
         book::LoadOptions o;
         o.services = m_services;
-        if (cached) o.cache_dir = m_temp.path() / "tx_cache";
+        if (cached) o.cache_dir = cache_dir();
+        o.status_file = m_temp.path() / "book_state.json";
         o.stats = &m_stats;
+        o.time_budget_seconds = 20;
         return o;
     }
+    std::filesystem::path cache_dir() const { return m_temp.path() / "tx_cache"; }
 
+    // Loads, expecting success; m_status says whether the book was whole.
     std::vector<PostRecord> load(bool cached = false)
     {
         std::vector<PostRecord> posts;
         std::string error;
-        EXPECT_TRUE(book::load_posts(posts, error, options(cached))) << error;
+        EXPECT_TRUE(book::load_posts(posts, m_status, error, options(cached))) << error;
         EXPECT_EQ(error, "");
         return posts;
     }
@@ -63,14 +86,15 @@ protected:
         return ids;
     }
 
-    Json listing(const booktest::Trader& who, int64_t ts)
+    Json listing(const booktest::Trader& who, int64_t ts, uint64_t price = 1000)
     {
-        return sign(booktest::listing_post("10", 1000, booktest::txid_of(0xa0) + "_1"), who, ts);
+        return sign(booktest::listing_post("10", price, booktest::txid_of(0xa0) + "_1"), who, ts);
     }
 
     booktest::RecordingHttp m_http;
     book::BookServices m_services;
     book::LoadStats m_stats;
+    book::LoadStatus m_status;
     testsupport::TempDir m_temp;
 };
 
@@ -102,67 +126,59 @@ TEST_F(BookLoadTest, LoadsVerifiedPostsInBookOrderAndDropsTheRest)
     EXPECT_EQ(txids(posts), expected);
     for (const PostRecord& p : posts) {
         EXPECT_GT(p.time, 0);
-        EXPECT_EQ(book::post_string(p.post, "protocol"), "TV-Agoran");
-        EXPECT_GE(p.outputs.count, 3u);
+        EXPECT_EQ(p.outputs.count, p.fields.type == "ag_list" ? 4u : 3u);
         EXPECT_EQ(p.fields.signer, book::post_pubkey(p.post));
     }
-    EXPECT_EQ(m_stats.posts, 4u);
     EXPECT_EQ(m_stats.identities, 3u);  // alice, bob and nobody (who has no key), once each
     EXPECT_EQ(m_http.count("/api/bsvalias/id/"), 3u);
+    EXPECT_EQ(m_http.count("/txs/hex"), 1u);  // ten transactions, one bulk request
+    EXPECT_TRUE(m_status.complete);
+    EXPECT_EQ(m_status.unread, 0u);
+    EXPECT_EQ(m_status.last_complete, m_status.loaded_at);
 }
 
-TEST_F(BookLoadTest, AReplayedEnvelopeIsDroppedEvenWhenItsTxidSortsFirst)
+// Copies of one signed envelope: the first on chain stays, whichever list named a copy first.
+TEST_F(BookLoadTest, ACopyNeverDisplacesAnOriginalBeforeItOnChain)
 {
     std::string mine = publish(listing(ALICE, 1000));
     std::string other = publish(listing(ALICE, 1001));
     Json cancel = sign(Json{{"type", "ag_cancel"}, {"listing", mine}}, ALICE, 2000);
     std::string original = publish(cancel);
+    devnet().mine();
     Json copy = cancel;
     copy["listing"] = other;
     std::string replay = booktest::publish_sorting_before(devnet(), copy, original);
-    ASSERT_LT(replay, original);
 
-    std::vector<PostRecord> posts = load();
-    std::vector<std::string> ids = txids(posts);
-    EXPECT_NE(std::find(ids.begin(), ids.end(), original), ids.end());
-    EXPECT_EQ(std::find(ids.begin(), ids.end(), replay), ids.end());
-    EXPECT_EQ(m_stats.replays_dropped, 1u);
-}
-
-TEST_F(BookLoadTest, AReplayedFillAndAReplayedListingAreDroppedEvenWhenTheirTxidsSortFirst)
-{
-    std::string mine = publish(listing(ALICE, 1000));
-    std::string other = publish(listing(ALICE, 1001));
-    Json fill = sign(Json{{"type", "ag_fill"}, {"listing", mine}, {"qty", "7"}, {"sold", "3"},
-                          {"utxo", booktest::txid_of(0xa1) + "_1"}},
-                     ALICE, 2000);
-    std::string fill_original = publish(fill);
-    Json fill_copy = fill;
-    fill_copy["listing"] = other;  // would close the other listing
-    fill_copy["qty"] = "0";
-    fill_copy["utxo"] = "";
-    std::string fill_replay = booktest::publish_sorting_before(devnet(), fill_copy, fill_original);
-    Json lot = listing(ALICE, 3000);
-    std::string lot_original = publish(lot);
-    Json lot_copy = lot;
-    lot_copy["price_sats"] = 1;  // the victim's name on a lot at another price
-    std::string lot_replay = booktest::publish_sorting_before(devnet(), lot_copy, lot_original);
-    ASSERT_LT(fill_replay, fill_original);
-    ASSERT_LT(lot_replay, lot_original);
-
+    // The index fails and WhatsOnChain's unconfirmed history names the copy first.
+    m_http.set_override([](const std::string& url, const std::string&) -> std::optional<net::HttpReply> {
+        if (has(url, "/oi/oracle/")) return booktest::failed_reply();
+        return std::nullopt;
+    });
     std::vector<std::string> ids = txids(load());
-    EXPECT_EQ(ids, (std::vector<std::string>{mine, other, fill_original, lot_original}));
-    EXPECT_EQ(m_stats.replays_dropped, 2u);
+    EXPECT_EQ(ids, (std::vector<std::string>{mine, other, original}));
+    EXPECT_EQ(m_stats.replays_dropped, 1u);
+    EXPECT_FALSE(m_status.complete);  // the index did not answer
 
-    std::vector<book::Listing> view;
-    std::map<std::string, book::Listing> reduced;
-    std::string error;
-    ASSERT_TRUE(book::load_book_view(view, reduced, error, options())) << error;
-    ASSERT_EQ(reduced.size(), 3u);
-    EXPECT_EQ(reduced.at(mine).qty, "7");
-    EXPECT_EQ(reduced.at(other).status, "live");
-    EXPECT_EQ(reduced.at(other).qty, "10");
-    EXPECT_EQ(reduced.at(lot_original).price_sats, 1000u);
+    // Mined later than the original, the copy still loses; mined first, it would win.
+    devnet().mine();
+    m_http.set_override({});
+    EXPECT_EQ(txids(load()), (std::vector<std::string>{mine, other, original}));
+
+    // Neither mined: the order the lists gave; no service can tell where they stand: neither.
+    std::string unmined = publish(sign(Json{{"type", "ag_cancel"}, {"listing", other}}, BOB, 3000));
+    Json unmined_copy = sign(Json{{"type", "ag_cancel"}, {"listing", other}}, BOB, 3000);
+    unmined_copy["note"] = "x";
+    std::string second = publish(unmined_copy);
+    ids = txids(load());
+    EXPECT_EQ(std::count(ids.begin(), ids.end(), unmined) + std::count(ids.begin(), ids.end(), second), 1);
+    m_http.set_override([&](const std::string& url, const std::string&) -> std::optional<net::HttpReply> {
+        if (has(url, "/tx/" + unmined) || has(url, "/tx/" + second)) return booktest::failed_reply();
+        return std::nullopt;
+    });
+    ids = txids(load());
+    EXPECT_EQ(std::count(ids.begin(), ids.end(), unmined) + std::count(ids.begin(), ids.end(), second), 0);
+    EXPECT_FALSE(m_status.complete);
+    EXPECT_EQ(m_status.unread, 2u);
 }
 
 TEST_F(BookLoadTest, AnActorWithAnAtSignAndCapitalsFindsTheKeyOfItsBareHandle)
@@ -176,101 +192,193 @@ TEST_F(BookLoadTest, AnActorWithAnAtSignAndCapitalsFindsTheKeyOfItsBareHandle)
     EXPECT_EQ(m_http.count("/api/bsvalias/id/alice@"), 1u);
 }
 
-TEST_F(BookLoadTest, IndexDownOnTheFirstPageTriesAllFourWhatsOnChainLists)
+TEST_F(BookLoadTest, TheListsAskedDependOnTheIndex)
 {
     std::string id = publish(listing(ALICE, 1000));
-    m_http.set_override([](const std::string& url) -> std::optional<net::JsonReply> {
-        if (url.find("/oi/oracle/") != std::string::npos) return booktest::failed_reply();
-        return std::nullopt;
-    });
-    std::vector<PostRecord> posts = load();
-    EXPECT_EQ(txids(posts), std::vector<std::string>{id});
-    const std::string address = "/address/" + std::string(net::BOOK_ORACLE_ADDRESS);
-    std::vector<std::string> lists;
-    for (const std::string& url : m_http.urls()) {
-        if (url.find(address) != std::string::npos) lists.push_back(url.substr(url.find(address) + address.size()));
-    }
-    EXPECT_EQ(lists, (std::vector<std::string>{"/unconfirmed/history", "/unspent", "/confirmed/history", "/history"}));
-}
-
-TEST_F(BookLoadTest, WithTheIndexUpOnlyTwoWhatsOnChainListsAreAsked)
-{
-    publish(listing(ALICE, 1000));
     load();
     EXPECT_EQ(m_http.count("/address/"), 2u);
     EXPECT_EQ(m_http.count("/unconfirmed/history"), 1u);
     EXPECT_EQ(m_http.count("/oi/oracle/agoran/txids?limit=2000&offset=0"), 1u);
+
+    m_http.clear();
+    m_http.set_override([](const std::string& url, const std::string&) -> std::optional<net::HttpReply> {
+        if (has(url, "/oi/oracle/")) return booktest::failed_reply();
+        return std::nullopt;
+    });
+    EXPECT_EQ(txids(load()), std::vector<std::string>{id});
+    const std::string address = "/address/" + std::string(net::BOOK_ORACLE_ADDRESS);
+    std::vector<std::string> lists;
+    for (const std::string& url : m_http.urls()) {
+        if (has(url, address)) lists.push_back(url.substr(url.find(address) + address.size()));
+    }
+    EXPECT_EQ(lists, (std::vector<std::string>{"/unconfirmed/history", "/unspent", "/confirmed/history", "/history"}));
+    EXPECT_FALSE(m_status.complete);
+    EXPECT_FALSE(m_status.index_whole);
+    EXPECT_EQ(book::shortfall_text(m_status), "the market's services are busy; the list of posts could not be read");
 }
 
-TEST_F(BookLoadTest, NoSourceAtAllFailsTheLoad)
-{
-    devnet().fault("registry", Json{{"down", true}});
-    devnet().fault("woc", Json{{"down", true}});
-    std::vector<PostRecord> posts(1);
-    std::string error = "stale";
-    EXPECT_FALSE(book::load_posts(posts, error, options()));
-    EXPECT_EQ(error, "OI agoran txids failed");
-    EXPECT_TRUE(posts.empty());
-}
-
-TEST_F(BookLoadTest, AnEmptyBookIsNoFailure)
+TEST_F(BookLoadTest, AnEmptyBookIsWholeAndNoSourceAtAllIsOffline)
 {
     std::vector<PostRecord> posts(1);
     std::string error = "stale";
-    EXPECT_TRUE(book::load_posts(posts, error, options()));
+    EXPECT_TRUE(book::load_posts(posts, m_status, error, options()));
     EXPECT_TRUE(posts.empty());
     EXPECT_EQ(error, "");
+    EXPECT_TRUE(m_status.complete);
+    const int64_t whole_at = m_status.loaded_at;
+
+    devnet().fault("registry", Json{{"down", true}});
+    devnet().fault("woc", Json{{"down", true}});
+    posts.resize(1);
+    EXPECT_FALSE(book::load_posts(posts, m_status, error, options()));
+    EXPECT_EQ(error, "OI agoran txids failed");
+    EXPECT_TRUE(posts.empty());
+    EXPECT_FALSE(m_status.complete);
+    EXPECT_TRUE(m_status.offline);
+    EXPECT_EQ(m_status.last_complete, whole_at);
+    EXPECT_EQ(book::shortfall_text(m_status), "offline");
+
+    std::vector<book::HistoryRow> rows;
+    book::LoadStatus history;
+    EXPECT_FALSE(book::load_history(rows, history, error, ALICE.pub, options()));
+    EXPECT_TRUE(history.offline);
+    EXPECT_EQ(history.last_complete, whole_at);
 }
 
-TEST_F(BookLoadTest, AOneOutputWhatsOnChainAnswerIsAskedOfTheIndexToo)
+// A service that changes a byte of a post (in the raw hex, or in JSON that carries it) is
+// never believed: the post is read where its bytes prove, or it is not read and the load says so.
+TEST_F(BookLoadTest, ALyingServiceNeverChangesAPost)
 {
-    std::string id = publish(listing(ALICE, 1000));
-    m_http.set_rewrite([](const std::string& url, net::JsonReply& reply) {
-        if (url.find("/woc/") != std::string::npos && url.find("/tx/") != std::string::npos && reply.ok) {
-            Json first = reply.json["vout"][0];
-            reply.json["vout"] = Json::array({first});
+    std::string id = publish(listing(ALICE, 1000, 1000));
+    const std::string honest = core::hex_encode(core::as_bytes(R"("price_sats":1000)"));
+    const std::string forged = core::hex_encode(core::as_bytes(R"("price_sats":9000)"));
+    struct Case {
+        std::vector<std::string> lying;  // URL parts whose answers are rewritten
+        bool read;
+    };
+    const Case cases[] = {
+        {{"/txs/hex", "/hex"}, true},          // WhatsOnChain's raw hex; the index's copy proves
+        {{"/oi/tx/", "/txs/hex"}, true},       // the index's JSON and the bulk answer; the single one proves
+        {{"/txs/hex", "/oi/tx/", "/tx/"}, false},  // everyone
+    };
+    for (const Case& c : cases) {
+        m_http.set_rewrite([&](const std::string& url, net::HttpReply& reply) {
+            for (const std::string& part : c.lying) {
+                if (!has(url, part)) continue;
+                for (size_t at = reply.body.find(honest); at != std::string::npos; at = reply.body.find(honest, at)) {
+                    reply.body.replace(at, honest.size(), forged);
+                }
+            }
+        });
+        std::filesystem::remove_all(cache_dir());
+        std::vector<book::Listing> view;
+        std::map<std::string, book::Listing> reduced;
+        std::string error;
+        ASSERT_TRUE(book::load_book_view(view, reduced, m_status, error, options(true))) << error;
+        EXPECT_GE(m_stats.refused, 1u) << c.lying[0];
+        if (c.read) {
+            ASSERT_EQ(view.size(), 1u) << c.lying[0];
+            EXPECT_EQ(view[0].price_sats, 1000u);
+            EXPECT_TRUE(m_status.complete);
+        } else {
+            EXPECT_TRUE(view.empty());
+            EXPECT_FALSE(m_status.complete);
+            EXPECT_EQ(m_status.unread, 1u);
+            EXPECT_EQ(book::shortfall_text(m_status), "the market's services are busy; 1 post not read yet");
         }
-    });
-    std::vector<PostRecord> posts = load();
-    ASSERT_EQ(txids(posts), std::vector<std::string>{id});
-    EXPECT_EQ(m_http.count("/oi/tx/" + id), 1u);
-    EXPECT_EQ(posts[0].outputs.count, 4u);
+    }
+    // What no service proved was not cached: the honest services give it next time.
+    m_http.set_rewrite({});
+    EXPECT_EQ(txids(load(true)), std::vector<std::string>{id});
+    EXPECT_EQ(m_stats.fetched, 1u);
 }
 
-TEST_F(BookLoadTest, AnAnswerAboutAnotherTransactionIsRefused)
+// Only a post can be a post: a deeply nested one, one with an object member, one over 16 KiB.
+// None reaches the book, the cache keeps a few bytes for each, and no load asks for them again.
+TEST_F(BookLoadTest, HostilePostsCostNothingToLoad)
 {
     std::string id = publish(listing(ALICE, 1000));
-    std::string other = publish(listing(BOB, 1001));
-    // Both services answer the other transaction when asked for the first.
-    m_http.set_rewrite([&](const std::string& url, net::JsonReply& reply) {
-        if (url.find("/tx/" + id) == std::string::npos) return;
-        net::JsonReply swapped = net::CurlHttp().get_json(url.substr(0, url.find(id)) + other, 5);
-        reply = swapped;
-    });
-    EXPECT_EQ(txids(load()), std::vector<std::string>{other});
+    ASSERT_EQ(load(true).size(), 1u);
+    const uintmax_t before = folder_bytes(cache_dir());
+
+    std::string nested = R"({"protocol":"TV-Agoran","type":"ag_list","zz":)" + std::string(20000, '[') +
+                         std::string(20000, ']') + "}";
+    Json object_member = listing(BOB, 1100);
+    object_member["zz"] = Json{{"a", 1}};
+    Json too_large = sign(Json{{"type", "ag_list"}, {"note", std::string(book::MAX_POST_BYTES, 'x')}}, BOB, 1200);
+    std::vector<core::Bytes> scripts = {tx::data_carrier_script(core::as_bytes(nested)),
+                                        booktest::carrier(object_member), booktest::carrier(too_large)};
+    uint64_t nonce = 9000;
+    for (const core::Bytes& script : scripts) {
+        tx::RawTx raw;
+        tx::RawTxInput input;
+        input.prev_hash[0] = static_cast<uint8_t>(nonce++);
+        input.prev_hash[31] = 0x77;
+        input.script_sig = {0x51};
+        raw.inputs.push_back(input);
+        raw.outputs.push_back({1, booktest::p2pkh_lock(net::BOOK_ORACLE_ADDRESS)});
+        raw.outputs.push_back({0, script});
+        ASSERT_FALSE(devnet().import_tx(core::hex_encode(tx::serialize_raw_tx(raw))).empty());
+    }
+    EXPECT_EQ(txids(load(true)), std::vector<std::string>{id});
+    EXPECT_EQ(m_stats.fetched, 3u);
+    EXPECT_TRUE(m_status.complete);
+    EXPECT_LT(folder_bytes(cache_dir()) - before, 3u * 256);
+
+    m_http.clear();
+    EXPECT_EQ(txids(load(true)), std::vector<std::string>{id});
+    EXPECT_EQ(m_http.count("/tx/") + m_http.count("/txs/"), 0u);
 }
 
-TEST_F(BookLoadTest, AnUnreachableRegistryFailsEveryPostWithoutCachingTheFailure)
+// A busy service is asked again, at its pace, until the whole book is read.
+TEST_F(BookLoadTest, BusyServicesGiveTheWholeBookAfterPacedRetries)
+{
+    std::set<std::string> published;
+    for (int i = 0; i < 45; ++i) published.insert(publish(listing(i % 2 ? ALICE : BOB, 1000 + i)));
+    auto loaded = [&] {
+        std::vector<std::string> ids = txids(load());
+        return std::set<std::string>(ids.begin(), ids.end());
+    };
+
+    // Half the first asks of every service get 429.
+    for (const char* service : {"woc", "registry"}) devnet().fault(service, Json{{"refuse_first_asks", 2}});
+    EXPECT_EQ(loaded(), published);
+    EXPECT_TRUE(m_status.complete);
+
+    // WhatsOnChain serves two requests a second and says when to come back.
+    devnet().clear_faults();
+    book::clear_identity_cache();
+    devnet().fault("woc", Json{{"rate_per_second", 2}});
+    EXPECT_EQ(loaded(), published);
+    EXPECT_TRUE(m_status.complete);
+}
+
+TEST_F(BookLoadTest, AnUnreachableRegistryLeavesPostsUnreadWithoutCachingTheFailure)
 {
     publish(listing(ALICE, 1000));
     publish(listing(BOB, 1001));
-    devnet().fault("registry", Json{{"down", true}});
-    std::vector<PostRecord> posts = load(/*cached=*/true);
-    EXPECT_TRUE(posts.empty());
+    m_http.set_override([](const std::string& url, const std::string&) -> std::optional<net::HttpReply> {
+        if (has(url, "/bsvalias/")) return booktest::failed_reply(503);
+        return std::nullopt;
+    });
+    EXPECT_TRUE(load(true).empty());
     EXPECT_EQ(m_stats.fetched, 2u);
+    EXPECT_FALSE(m_status.complete);
+    EXPECT_EQ(m_status.unread, 2u);
 
-    devnet().clear_faults();
+    m_http.set_override({});
     m_http.clear();
-    posts = load(/*cached=*/true);
-    EXPECT_EQ(posts.size(), 2u);
+    EXPECT_EQ(load(true).size(), 2u);
     EXPECT_EQ(m_stats.from_cache, 2u);  // the transactions and signature verdicts were kept
     EXPECT_EQ(m_stats.fetched, 0u);
     EXPECT_EQ(m_http.count("/api/bsvalias/id/"), 2u);
+    EXPECT_TRUE(m_status.complete);
 }
 
 TEST_F(BookLoadTest, AWarmReloadMakesNoTransactionRequestAndGivesTheSameBook)
 {
     for (int i = 0; i < 6; ++i) publish(listing(i % 2 ? ALICE : BOB, 1000 + i));
+    devnet().mine();
     std::vector<PostRecord> cold = load(/*cached=*/true);
     ASSERT_EQ(cold.size(), 6u);
     EXPECT_EQ(m_stats.fetched, 6u);
@@ -278,7 +386,7 @@ TEST_F(BookLoadTest, AWarmReloadMakesNoTransactionRequestAndGivesTheSameBook)
 
     m_http.clear();
     std::vector<PostRecord> warm = load(/*cached=*/true);
-    EXPECT_EQ(m_http.count("/tx/"), 0u);
+    EXPECT_EQ(m_http.count("/tx/") + m_http.count("/txs/"), 0u);
     EXPECT_EQ(m_stats.from_cache, 6u);
     EXPECT_EQ(m_stats.signatures_checked, 0u);
     ASSERT_EQ(warm.size(), cold.size());
@@ -292,6 +400,8 @@ TEST_F(BookLoadTest, AWarmReloadMakesNoTransactionRequestAndGivesTheSameBook)
             EXPECT_EQ(warm[i].outputs.paid[j].sats, cold[i].outputs.paid[j].sats);
         }
         EXPECT_EQ(warm[i].time, cold[i].time);
+        EXPECT_EQ(warm[i].position.state, State::Confirmed);
+        EXPECT_EQ(warm[i].position, cold[i].position);
     }
 }
 
@@ -302,64 +412,77 @@ TEST_F(BookLoadTest, AChangedIdentityKeyIsNotHiddenByTheCache)
     devnet().set_identity("alice", BOB.pub);
     book::clear_identity_cache();
     EXPECT_TRUE(load(/*cached=*/true).empty());
+    EXPECT_TRUE(m_status.complete);  // read whole: the post is simply not alice's
 }
 
-TEST_F(BookLoadTest, DamagedOrForeignCacheEntriesAreRefetched)
+// Whatever happens to the cache files, a load reads only what proves and fetches the rest.
+TEST_F(BookLoadTest, DamagedCacheEntriesAreRefetched)
 {
     std::string id = publish(listing(ALICE, 1000));
     ASSERT_EQ(load(/*cached=*/true).size(), 1u);
-    std::filesystem::path shard = m_temp.path() / "tx_cache" / (id.substr(0, 1) + ".json");
+    std::filesystem::path shard = cache_dir() / (id.substr(0, 2) + ".json");
     ASSERT_TRUE(std::filesystem::exists(shard));
-
-    // A truncated file.
     std::string text;
     {
         std::ifstream in(shard);
         text.assign(std::istreambuf_iterator<char>(in), {});
     }
-    {
-        std::ofstream out(shard, std::ios::trunc);
-        out << text.substr(0, text.size() / 2);
-    }
-    EXPECT_EQ(load(/*cached=*/true).size(), 1u);
-    EXPECT_EQ(m_stats.fetched, 1u);
-
-    // An entry whose transaction names another txid is not used.
     Json doc = core::parse_json(text).value();
-    doc["txs"][id]["txid"] = std::string(64, 'f');
-    {
-        std::ofstream out(shard, std::ios::trunc);
-        out << doc.dump();
+    std::string hex = doc["txs"][id]["hex"];
+    std::string altered = hex;
+    const std::string price = core::hex_encode(core::as_bytes("1000"));
+    altered.replace(altered.find(price), price.size(), core::hex_encode(core::as_bytes("9000")));
+    Json moved = doc;
+    moved["txs"][std::string(id).replace(2, 1, id[2] == 'f' ? "e" : "f")] = moved["txs"][id];
+    moved["txs"].erase(id);
+    Json tampered = doc;
+    tampered["txs"][id]["hex"] = altered;
+
+    for (const std::string& damage : {text.substr(0, text.size() / 2), moved.dump(), tampered.dump()}) {
+        {
+            std::ofstream out(shard, std::ios::trunc);
+            out << damage;
+        }
+        std::vector<PostRecord> posts = load(/*cached=*/true);
+        ASSERT_EQ(posts.size(), 1u);
+        EXPECT_EQ(book::post_u64(posts[0].post, "price_sats"), 1000u);
+        EXPECT_EQ(m_stats.fetched, 1u);
+        EXPECT_EQ(load(/*cached=*/true).size(), 1u);
+        EXPECT_EQ(m_stats.fetched, 0u);  // written again whole by the refetch
     }
-    EXPECT_EQ(load(/*cached=*/true).size(), 1u);
-    EXPECT_EQ(m_stats.fetched, 1u);
-    EXPECT_EQ(load(/*cached=*/true).size(), 1u);
-    EXPECT_EQ(m_stats.fetched, 0u);  // rewritten whole by the refetch
 }
 
-TEST_F(BookLoadTest, ATransactionThatDoesNotHashToItsTxidIsNeverCached)
+TEST_F(BookLoadTest, TheCacheKeepsWithinItsBoundOldestFirst)
 {
-    std::string id = publish(listing(ALICE, 1000));
-    m_http.set_rewrite([](const std::string& url, net::JsonReply& reply) {
-        if (url.find("/tx/") == std::string::npos || !reply.ok) return;
-        for (Json& out : reply.json["vout"]) {
-            if (out.contains("valueSat") && out["valueSat"] == 5000) out["valueSat"] = 6000;
-            if (out["value"] == 0.00005) out["value"] = 0.00006;
+    std::vector<std::string> ids;
+    size_t bound = 0;
+    for (int i = 0; i < 4; ++i) {
+        ids.push_back(publish(listing(ALICE, 1000 + i)));
+        book::LoadOptions o = options(true);
+        if (bound > 0) o.cache_max_bytes = bound;
+        std::vector<PostRecord> posts;
+        std::string error;
+        ASSERT_TRUE(book::load_posts(posts, m_status, error, o)) << error;
+        if (bound == 0) {
+            book::TxCache one(cache_dir());
+            one.load();
+            bound = one.bytes() * 7 / 2;  // room for three and a half listings
         }
-    });
-    EXPECT_EQ(load(/*cached=*/true).size(), 1u);
-    EXPECT_EQ(m_stats.fetched, 1u);
-    EXPECT_EQ(load(/*cached=*/true).size(), 1u);
-    EXPECT_EQ(m_stats.fetched, 1u);
-    EXPECT_FALSE(std::filesystem::exists(m_temp.path() / "tx_cache" / (id.substr(0, 1) + ".json")));
+        std::this_thread::sleep_for(std::chrono::milliseconds(1100));  // entries stored a second apart
+    }
+    book::TxCache cache(cache_dir());
+    cache.load();
+    EXPECT_LE(cache.bytes(), bound);
+    EXPECT_EQ(cache.find(ids[0]), nullptr);
+    for (size_t i = 1; i < ids.size(); ++i) EXPECT_NE(cache.find(ids[i]), nullptr) << i;
 }
 
 TEST_F(BookLoadTest, OwnListingsAreLoadedEvenWhenNoListNamesThem)
 {
     std::string id = publish(listing(ALICE, 1000));
-    m_http.set_override([&](const std::string& url) -> std::optional<net::JsonReply> {
-        if (url.find("/oi/oracle/") != std::string::npos) return booktest::json_reply(Json{{"txids", Json::array()}});
-        if (url.find("/address/") != std::string::npos) return booktest::json_reply(Json::array());
+    m_http.set_override([&](const std::string& url, const std::string&) -> std::optional<net::HttpReply> {
+        if (has(url, "/oi/oracle/")) return booktest::json_reply(Json{{"txids", Json::array()}});
+        if (has(url, "/address/")) return booktest::json_reply(Json::array());
         return std::nullopt;
     });
     EXPECT_TRUE(load().empty());
@@ -371,7 +494,7 @@ TEST_F(BookLoadTest, OwnListingsAreLoadedEvenWhenNoListNamesThem)
     EXPECT_EQ(txids(posts), std::vector<std::string>{id});
 }
 
-TEST_F(BookLoadTest, IndexDownOnPageThreeKeepsTheFirstTwoPagesAndTheLoadGoesOn)
+TEST_F(BookLoadTest, IndexDownOnPageThreeKeepsTheFirstTwoPagesAndSaysTheBookIsIncomplete)
 {
     std::string first = publish(listing(ALICE, 1000));
     std::string second = publish(listing(BOB, 1001));
@@ -384,11 +507,17 @@ TEST_F(BookLoadTest, IndexDownOnPageThreeKeepsTheFirstTwoPagesAndTheLoadGoesOn)
         unknown.insert(id);
         pages[i % 2].push_back(id);
     }
-    m_http.set_override([&](const std::string& url) -> std::optional<net::JsonReply> {
-        if (url.find("/oi/oracle/") != std::string::npos) {
-            if (url.find("offset=0") != std::string::npos) return booktest::json_reply(Json{{"txids", pages[0]}});
-            if (url.find("offset=2000") != std::string::npos) return booktest::json_reply(Json{{"txids", pages[1]}});
+    m_http.set_override([&](const std::string& url, const std::string& body) -> std::optional<net::HttpReply> {
+        if (has(url, "/oi/oracle/")) {
+            if (has(url, "offset=0")) return booktest::json_reply(Json{{"txids", pages[0]}});
+            if (has(url, "offset=2000")) return booktest::json_reply(Json{{"txids", pages[1]}});
             return booktest::failed_reply();
+        }
+        if (has(url, "/txs/hex")) {
+            // The bulk answer leaves out the ids nobody knows, as the service does.
+            Json asked = core::parse_json(body).value()["txids"];
+            bool only_unknown = std::all_of(asked.begin(), asked.end(), [&](const Json& id) { return unknown.count(id) > 0; });
+            if (only_unknown) return booktest::json_reply(Json::array());
         }
         size_t at = url.find("/tx/");
         if (at != std::string::npos && unknown.count(url.substr(at + 4, 64)) > 0) return booktest::failed_reply(404);
@@ -404,6 +533,8 @@ TEST_F(BookLoadTest, IndexDownOnPageThreeKeepsTheFirstTwoPagesAndTheLoadGoesOn)
     // The index answered, so WhatsOnChain is asked only for its first list, which ends it.
     EXPECT_EQ(m_http.count("/unconfirmed/history"), 1u);
     EXPECT_EQ(m_http.count("/unspent"), 0u);
+    EXPECT_FALSE(m_status.index_whole);
+    EXPECT_EQ(m_status.unread, 3998u);
 }
 
 TEST_F(BookLoadTest, TheArchitectsListIsFetchedOncePerReductionAndOutlivesAFailure)
@@ -429,8 +560,8 @@ TEST_F(BookLoadTest, TheArchitectsListIsFetchedOncePerReductionAndOutlivesAFailu
     for (const std::string& id : ids) EXPECT_EQ(reduced.at(id).status, "force_cancelled") << id;
 
     // The registry fails the list for a while: the listings stay closed.
-    m_http.set_override([](const std::string& url) -> std::optional<net::JsonReply> {
-        if (url.find("/architects") != std::string::npos) return booktest::failed_reply();
+    m_http.set_override([](const std::string& url, const std::string&) -> std::optional<net::HttpReply> {
+        if (has(url, "/architects")) return booktest::failed_reply();
         return std::nullopt;
     });
     m_http.clear();
@@ -452,7 +583,7 @@ protected:
         m_services.config = config;
         m_services.http = &m_http;
         m_services.oracle_address = std::string(net::BOOK_ORACLE_ADDRESS);
-        m_http.set_override([this](const std::string& url) -> std::optional<net::JsonReply> {
+        m_http.set_override([this](const std::string& url, const std::string&) -> std::optional<net::HttpReply> {
             size_t at = url.find("offset=");
             if (at == std::string::npos) return booktest::failed_reply();
             size_t page = std::stoul(url.substr(at + 7)) / 2000;
@@ -472,56 +603,62 @@ protected:
         return list;
     }
 
+    // Lists the index; whole tells whether it was read to its end.
+    bool list(book::TxidList& list, std::string& error, bool* whole = nullptr)
+    {
+        book::ListReport report;
+        bool ok = book::list_oi_txids(list, error, m_services, {}, &report);
+        if (whole) *whole = report.whole;
+        return ok;
+    }
+
     booktest::RecordingHttp m_http;
     book::BookServices m_services;
-    std::vector<net::JsonReply> m_pages;
+    std::vector<net::HttpReply> m_pages;
 };
 
 TEST_F(IndexPagingTest, DownOnPageThreeKeepsPagesOneAndTwo)
 {
     m_pages = {booktest::json_reply(Json{{"txids", ids(1, 2000)}}), booktest::json_reply(Json{{"txids", ids(2001, 2000)}}),
                booktest::failed_reply()};
-    book::TxidList list;
+    book::TxidList ids_read;
     std::string error;
-    EXPECT_TRUE(book::list_oi_txids(list, error, m_services));
+    bool whole = true;
+    EXPECT_TRUE(list(ids_read, error, &whole));
     EXPECT_EQ(error, "");
-    EXPECT_EQ(list.size(), 4000u);
+    EXPECT_FALSE(whole);
+    EXPECT_EQ(ids_read.size(), 4000u);
     EXPECT_EQ(m_http.count("offset=4000"), 1u);
     EXPECT_EQ(m_http.count("offset=6000"), 0u);
 }
 
-TEST_F(IndexPagingTest, APageOfKnownIdsEndsThePaging)
+TEST_F(IndexPagingTest, TheIndexEndsAtAPageOfKnownIdsAShortPageOrTwentyThousandIds)
 {
-    m_pages = {booktest::json_reply(Json{{"txids", ids(1, 2000)}}), booktest::json_reply(Json{{"txids", ids(1, 2000)}}),
-               booktest::json_reply(Json{{"txids", ids(5001, 2000)}})};
-    book::TxidList list;
-    std::string error;
-    EXPECT_TRUE(book::list_oi_txids(list, error, m_services));
-    EXPECT_EQ(list.size(), 2000u);
-    EXPECT_EQ(m_http.count("offset=4000"), 0u);
-}
-
-TEST_F(IndexPagingTest, AShortPageIsTheLast)
-{
-    m_pages = {booktest::json_reply(Json{{"txids", ids(1, 1999)}}), booktest::json_reply(Json{{"txids", ids(3001, 5)}})};
-    book::TxidList list;
-    std::string error;
-    EXPECT_TRUE(book::list_oi_txids(list, error, m_services));
-    EXPECT_EQ(list.size(), 1999u);
-    EXPECT_EQ(m_http.count("offset=2000"), 0u);
-}
-
-TEST_F(IndexPagingTest, PagingStopsAtTwentyThousandIds)
-{
-    for (unsigned page = 0; page < 12; ++page) {
-        m_pages.push_back(booktest::json_reply(Json{{"txids", ids(1 + page * 2000, 2000)}}));
+    struct Case {
+        std::vector<Json> pages;
+        size_t ids;
+        std::string last_asked;
+    };
+    std::vector<Case> cases = {
+        {{Json{{"txids", ids(1, 2000)}}, Json{{"txids", ids(1, 2000)}}, Json{{"txids", ids(5001, 2000)}}}, 2000, "offset=2000"},
+        {{Json{{"txids", ids(1, 1999)}}, Json{{"txids", ids(3001, 5)}}}, 1999, "offset=0"},
+        {{}, 20000, "offset=18000"},
+    };
+    for (unsigned page = 0; page < 12; ++page) cases[2].pages.push_back(Json{{"txids", ids(1 + page * 2000, 2000)}});
+    for (const Case& c : cases) {
+        m_pages.clear();
+        for (const Json& page : c.pages) m_pages.push_back(booktest::json_reply(page));
+        m_http.clear();
+        book::TxidList ids_read;
+        std::string error;
+        bool whole = false;
+        EXPECT_TRUE(list(ids_read, error, &whole));
+        EXPECT_TRUE(whole);
+        EXPECT_EQ(ids_read.size(), c.ids);
+        std::vector<std::string> urls = m_http.urls();
+        ASSERT_FALSE(urls.empty());
+        EXPECT_TRUE(has(urls.back(), c.last_asked)) << urls.back();
     }
-    book::TxidList list;
-    std::string error;
-    EXPECT_TRUE(book::list_oi_txids(list, error, m_services));
-    EXPECT_EQ(list.size(), 20000u);
-    EXPECT_EQ(m_http.count("offset=18000"), 1u);
-    EXPECT_EQ(m_http.count("offset=20000"), 0u);
 }
 
 TEST_F(IndexPagingTest, OddIdsAreIgnoredAndCaseIsFolded)
@@ -530,46 +667,46 @@ TEST_F(IndexPagingTest, OddIdsAreIgnoredAndCaseIsFolded)
     Json page = Json::array({upper, std::string(64, 'a'), std::string(63, 'b'), std::string(65, 'c'), 7, nullptr,
                              std::string(64, 'g'), std::string(64, 'd'), std::string(64, 'd')});
     m_pages = {booktest::json_reply(Json{{"txids", page}})};
-    book::TxidList list;
+    book::TxidList ids_read;
     std::string error;
-    EXPECT_TRUE(book::list_oi_txids(list, error, m_services));
-    EXPECT_EQ(list.ids(), (std::vector<std::string>{std::string(64, 'a'), std::string(64, 'd')}));
+    EXPECT_TRUE(list(ids_read, error));
+    EXPECT_EQ(ids_read.ids(), (std::vector<std::string>{std::string(64, 'a'), std::string(64, 'd')}));
 }
 
 TEST_F(IndexPagingTest, AnswersWithoutTxidsFailAndKeepEarlierPages)
 {
     m_pages = {booktest::json_reply(Json{{"txids", ids(1, 2000)}}), booktest::json_reply(Json{{"ids", ids(1, 2)}})};
-    book::TxidList list;
+    book::TxidList ids_read;
     std::string error;
-    EXPECT_FALSE(book::list_oi_txids(list, error, m_services));
+    EXPECT_FALSE(list(ids_read, error));
     EXPECT_EQ(error, "OI agoran returned no txids");
-    EXPECT_EQ(list.size(), 2000u);
+    EXPECT_EQ(ids_read.size(), 2000u);
 
     m_pages = {booktest::failed_reply()};
     book::TxidList empty;
-    EXPECT_FALSE(book::list_oi_txids(empty, error, m_services));
+    EXPECT_FALSE(list(empty, error));
     EXPECT_EQ(error, "OI agoran txids failed");
 }
 
 TEST_F(IndexPagingTest, WhatsOnChainStopsOnceFourHundredIdsAreKnown)
 {
-    m_http.set_override([](const std::string& url) -> std::optional<net::JsonReply> {
-        if (url.find("/unconfirmed/history") != std::string::npos) {
+    m_http.set_override([](const std::string& url, const std::string&) -> std::optional<net::HttpReply> {
+        if (has(url, "/unconfirmed/history")) {
             Json entries = Json::array();
             for (Json id : ids(1, 300)) entries.push_back(Json{{"tx_hash", id}});
             return booktest::json_reply(entries);
         }
-        if (url.find("/unspent") != std::string::npos) {
+        if (has(url, "/unspent")) {
             Json entries = Json::array();
             for (Json id : ids(301, 150)) entries.push_back(Json{{"txid", id}});
             return booktest::json_reply(Json{{"result", entries}});
         }
         return booktest::json_reply(Json::array({ids(9000, 1)[0]}));
     });
-    book::TxidList list;
-    book::list_woc_txids(list, /*oi_succeeded=*/false, m_services);
-    EXPECT_EQ(list.size(), 450u);
+    book::TxidList ids_read;
+    book::list_woc_txids(ids_read, /*oi_succeeded=*/false, m_services);
+    EXPECT_EQ(ids_read.size(), 450u);
     EXPECT_EQ(m_http.count("/confirmed/history"), 0u);
 }
 
-} // namespace
+} // namespace load_test

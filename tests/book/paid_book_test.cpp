@@ -17,7 +17,7 @@
 #include "tests/funding/funding_fixture.h"
 #include "wallet/wallet_lock.h"
 
-namespace {
+namespace paid_book_test {
 
 using book::HistoryRow;
 using book::Json;
@@ -204,4 +204,4 @@ TEST_F(PaidBookTest, PaidPostsMakeTheBookTheReducedListingsAndBothSidesHistories
     EXPECT_TRUE(in_view(view, sold_in_part));
 }
 
-} // namespace
+} // namespace paid_book_test

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/hex.h"
+#include "tx/script.h"
 #include "tests/book/post_factory.h"
 
 namespace {
@@ -30,6 +31,19 @@ std::string direct_push(const std::string& text)
     char len[3];
     std::snprintf(len, sizeof len, "%02x", static_cast<unsigned>(text.size()));
     return std::string(len) + hex_of(text);
+}
+
+// The shortest push of any length.
+std::string push(const std::string& text)
+{
+    return core::hex_encode(tx::data_carrier_script(core::as_bytes(text))).substr(4);
+}
+
+// A post of exactly size bytes.
+std::string post_of_size(size_t size)
+{
+    std::string head = R"({"protocol":"TV-Agoran","n":2,"pad":")";
+    return head + std::string(size - head.size() - 2, 'x') + "\"}";
 }
 
 TEST(ReadPostFromTx, ReadsWithAndWithoutLeadingFalse)
@@ -82,6 +96,11 @@ TEST(ReadPostFromTx, SkipsOutputsThatAreNotPostsAndMovesOn)
         "006a" + direct_push(R"([{"protocol":"TV-Agoran"}])"),                // an array
         "006a" + direct_push("not json at all"),                              // not JSON
         "006a" + direct_push(R"({"protocol":"TV-Agoran")"),                   // truncated JSON
+        "006a" + push(R"({"protocol":"TV-Agoran","zz":)" + std::string(5000, '[') + std::string(5000, ']') + "}"),
+        "006a" + direct_push(R"({"protocol":"TV-Agoran","o":{"a":1}})"),     // an object member
+        "006a" + direct_push(R"({"protocol":"TV-Agoran","a":[]})"),          // an array member
+        "006a" + direct_push(R"({"protocol":"TV-Agoran"}{"n":1})"),          // two objects
+        "006a" + push(post_of_size(book::MAX_POST_BYTES + 1)),                // over 16 KiB
         "006a00",                                                             // empty push
         "006a",                                                               // nothing after OP_RETURN
         "0000",                                                               // no OP_RETURN
@@ -101,6 +120,16 @@ TEST(ReadPostFromTx, SkipsOutputsThatAreNotPostsAndMovesOn)
         ASSERT_TRUE(after) << hex.dump();
         EXPECT_EQ(after->at("n"), 2) << hex.dump();
     }
+}
+
+TEST(ReadPostFromTx, AFlatPostUpTo16KiBIsAPostWhateverItsStringsHold)
+{
+    auto largest = read_post_from_tx(tx_with_scripts({"006a" + push(post_of_size(book::MAX_POST_BYTES))}));
+    ASSERT_TRUE(largest);
+    EXPECT_EQ(largest->at("n"), 2);
+    auto brackets = read_post_from_tx(tx_with_scripts({"006a" + direct_push(R"({"protocol":"TV-Agoran","note":"[{\"}]"})")}));
+    ASSERT_TRUE(brackets);
+    EXPECT_EQ(brackets->at("note"), "[{\"}]");
 }
 
 TEST(ReadPostFromTx, ReadsOnlyTheFirstPush)

@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "book/book_view.h"
+#include "book/chain_facts.h"
 #include "tests/book/post_factory.h"
 
-namespace {
+#include <limits>
+
+namespace reduce_test {
 
 using book::Json;
 using book::Listing;
@@ -95,6 +98,29 @@ TEST(ReduceBook, MissingExpiryMeansTwentyEightDaysAfterTheListing)
     EXPECT_EQ(view.at(0).status, "live");
     view = book::book_view_of(book, 1'000'000 + 2'419'201);
     EXPECT_EQ(view.at(0).status, "expired");
+}
+
+TEST(ReduceBook, ExtremeTimesNeverWrapRound)
+{
+    // A poster may write any "ts"; the lifetime added to it stops at the largest time.
+    constexpr int64_t MAX = std::numeric_limits<int64_t>::max();
+    struct Case {
+        int64_t ts;
+        int64_t exp;
+    };
+    for (const Case& c : {Case{MAX, MAX}, Case{MAX - 2'419'199, MAX}, Case{MAX - 2'419'200, MAX},
+                          Case{MAX - 2'419'201, MAX - 1}, Case{std::numeric_limits<int64_t>::min(),
+                                                               std::numeric_limits<int64_t>::min() + 2'419'200}}) {
+        Json post = booktest::listing_post("1", 1, LOT_UTXO);
+        post.erase("exp");
+        auto book = reduce({record(LISTING_ID, sign(post, SELLER, c.ts)),
+                            action(0x20, fill_post("0", "1", ""), SELLER, c.ts == MAX ? MAX : c.ts + 1)});
+        EXPECT_EQ(book.at(LISTING_ID).exp, c.exp) << c.ts;
+        EXPECT_EQ(book.at(LISTING_ID).status, "sold") << c.ts;
+        if (c.exp < 1) continue;  // no expiry at all (the loader never hands on such a time)
+        book = reduce({record(LISTING_ID, sign(post, SELLER, c.ts))});
+        EXPECT_EQ(book::book_view_of(book, MAX).at(0).status, c.exp == MAX ? "live" : "expired") << c.ts;
+    }
 }
 
 TEST(ReduceBook, ForeignKeysChangeNothing)
@@ -312,6 +338,60 @@ TEST(ReduceBook, PostsOnUnknownListingsAndUnknownTypesAreIgnored)
     EXPECT_EQ(book.at(LISTING_ID).status, "live");
 }
 
+TEST(ReduceBook, TheSellersWordsAreKeptApartFromTheLot)
+{
+    Json post = booktest::listing_post("1", 1, LOT_UTXO);
+    post["name"] = "Gold";
+    post["sym"] = "GLD";
+    post["icon"] = txid_of(0x99) + "_0";
+    const Listing l = reduce({record(LISTING_ID, sign(post, SELLER, 1000))}).at(LISTING_ID);
+    EXPECT_EQ(l.claimed.name + "|" + l.claimed.sym + "|" + l.claimed.icon, "Gold|GLD|" + txid_of(0x99) + "_0");
+    EXPECT_EQ(l.name + l.sym + l.icon, "");  // only the chain fills these
+}
+
+TEST(ChainFacts, TheLotIsWhatTheChainHolds)
+{
+    const std::string own = txid_of(0x61) + "_0";
+    const std::string famous = txid_of(0x62) + "_0";
+    const std::string token = txid_of(0x63) + "_0";
+    const std::string other_token = txid_of(0x64) + "_0";
+    struct Case {
+        const char* what;
+        std::string kind, origin;
+        book::SellerClaims claimed;
+        std::optional<book::HeldAsset> held;
+        std::optional<book::TokenFacts> facts;
+        std::string icon, sym, chain_origin;
+        bool differs;
+    };
+    const book::TokenFacts junk{"", "JUNK", "", 0};
+    const book::TokenFacts gold{"", "GLD", famous, 2};
+    const std::vector<Case> cases = {
+        {"picture with another's icon", "picture", own, {"", "", famous}, book::HeldAsset{own, ""}, {}, own, "", own, true},
+        {"honest picture", "picture", own, {"Sunset", "", own}, book::HeldAsset{own, ""}, {}, own, "", own, false},
+        {"picture claiming another's origin", "picture", famous, {}, book::HeldAsset{own, ""}, {}, own, "", own, true},
+        {"picture on an output without one", "picture", famous, {}, book::HeldAsset{}, {}, LOT_UTXO, "", "", true},
+        {"picture, index silent", "picture", own, {"", "", famous}, std::nullopt, {}, LOT_UTXO, "", "", false},
+        {"token naming another ticker", "bsv21", token, {"", "GLD", ""}, book::HeldAsset{"", token}, junk, "", "JUNK", token, true},
+        {"honest token", "bsv21", token, {"GLD", "GLD", famous}, book::HeldAsset{"", token}, gold, famous, "GLD", token, false},
+        {"output holding another token", "bsv21", token, {}, book::HeldAsset{"", other_token}, junk, "", "JUNK", other_token, true},
+        {"token, output unknown to the index", "bsv21", token, {"", "GLD", ""}, std::nullopt, gold, famous, "GLD", "", false},
+    };
+    for (const Case& c : cases) {
+        Listing l;
+        l.kind = c.kind;
+        l.origin = c.origin;
+        l.utxo = LOT_UTXO;
+        l.claimed = c.claimed;
+        book::apply_chain_facts(l, c.held, c.facts);
+        EXPECT_EQ(l.icon, c.icon) << c.what;
+        EXPECT_EQ(l.sym, c.sym) << c.what;
+        EXPECT_EQ(l.chain_origin, c.chain_origin) << c.what;
+        EXPECT_EQ(l.claims_differ, c.differs) << c.what;
+        EXPECT_EQ(l.claimed.sym, c.claimed.sym) << c.what;
+    }
+}
+
 TEST(BookView, KeepsClosedListingsButNotSoldOrEmptyOnesNewestFirst)
 {
     std::map<std::string, Listing> listings;
@@ -341,4 +421,4 @@ TEST(BookView, KeepsClosedListingsButNotSoldOrEmptyOnesNewestFirst)
     EXPECT_EQ(view[0].status, "cancelled");  // expiry touches only live listings
 }
 
-} // namespace
+} // namespace reduce_test

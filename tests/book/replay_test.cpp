@@ -9,7 +9,7 @@
 #include "core/curve.h"
 #include "tests/book/post_factory.h"
 
-namespace {
+namespace replay_test {
 
 using book::Json;
 using book::Listing;
@@ -176,4 +176,42 @@ TEST(Replay, DistinctSignaturesAndOtherKeysAreKept)
     EXPECT_EQ(posts.size(), 3u);
 }
 
-} // namespace
+// Among copies of one envelope the first on chain stays, whatever order the lists gave; where
+// that cannot be told, none is shown.
+TEST(Replay, TheFirstOnChainStaysAndAnUnplacedGroupIsWithheld)
+{
+    using State = net::ChainPosition::State;
+    const net::ChainPosition unknown{}, mempool{State::Unconfirmed, 0};
+    auto block = [](int64_t height) { return net::ChainPosition{State::Confirmed, height}; };
+    struct Case {
+        net::ChainPosition original, copy;  // the copy was gathered first
+        bool original_stays;
+    };
+    const Case cases[] = {
+        {block(100), mempool, true}, {block(100), block(99), false}, {block(100), block(100), false},
+        {mempool, mempool, false},   {mempool, unknown, true},       {block(7), unknown, true},
+    };
+    for (const Case& c : cases) {
+        auto [original, copy] = original_and_copy(Json{{"type", "ag_cancel"}}, Json::object());
+        original.seen = 1;
+        copy.seen = 0;
+        original.position = c.original;
+        copy.position = c.copy;
+        std::vector<PostRecord> posts = {original, copy};
+        EXPECT_EQ(book::drop_replays(posts), 1u);
+        ASSERT_EQ(posts.size(), 1u);
+        EXPECT_EQ(posts[0].txid, c.original_stays ? original.txid : copy.txid)
+            << static_cast<int>(c.original.state) << c.original.height << " " << static_cast<int>(c.copy.state) << c.copy.height;
+    }
+
+    auto [original, copy] = original_and_copy(Json{{"type", "ag_cancel"}}, Json::object());
+    original.position = block(5);
+    PostRecord alone = two_listings()[0];
+    std::vector<PostRecord> posts = {original, copy, alone};
+    EXPECT_EQ(book::replays_to_place(posts), std::vector<std::string>{copy.txid});
+    EXPECT_EQ(book::withhold_unplaced_replays(posts), 2u);
+    ASSERT_EQ(posts.size(), 1u);
+    EXPECT_EQ(posts[0].txid, alone.txid);
+}
+
+} // namespace replay_test

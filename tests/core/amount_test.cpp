@@ -1,4 +1,6 @@
 #include "core/amount.h"
+#include "core/json_get.h"
+#include "core/token_amount.h"
 
 #include <limits>
 
@@ -89,6 +91,34 @@ TEST(SatsOfEntry, AbsentOrHostileGivesZero)
     if (doc) {
         EXPECT_EQ(core::sats_of_entry(*doc), 0);
     }
+}
+
+// Token amounts round-trip between the base units posts carry and what people read and type; a
+// misplaced point would list a hundred million times the lot.
+TEST(TokenAmount, ShownAndTypedInTokenUnits)
+{
+    struct Case {
+        const char* units;
+        int decimals;
+        const char* shown;
+    };
+    const Case cases[] = {
+        {"84000000000", 8, "840"},         {"84000000001", 8, "840.00000001"}, {"250000", 0, "250,000"},
+        {"5", 2, "0.05"},                   {"0", 3, "0"},
+        {"123456789012345678901234", 4, "12,345,678,901,234,567,890.1234"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(core::format_token_amount(c.units, c.decimals), c.shown) << c.units;
+        EXPECT_EQ(core::parse_token_amount(c.shown, c.decimals), c.units) << c.shown;
+    }
+    EXPECT_EQ(core::format_token_amount("000123", 0), "123");
+    EXPECT_EQ(core::parse_token_amount(" 840.5 ", 8), "84050000000");
+    EXPECT_EQ(core::parse_token_amount("1234567", 0), "1234567");
+    EXPECT_EQ(core::parse_token_amount(".5", 1), "5");
+    for (const char* bad : {"", ".", "-1", "1e3", "1,23", "12,3456", ",123", "1.", "0.001", "1 000", "1..2"})
+        EXPECT_FALSE(core::parse_token_amount(bad, 2)) << bad;
+    EXPECT_FALSE(core::format_token_amount("12a", 0));
+    EXPECT_FALSE(core::format_token_amount("1", 19));
 }
 
 } // namespace

@@ -11,7 +11,7 @@
 #include "tests/core/signature_util.h"
 #include "tests/support/test_data.h"
 
-namespace {
+namespace message_test {
 
 using core::Bytes;
 using core::json_string;
@@ -269,4 +269,4 @@ TEST(SignedMessage, RecoveryRefusesBadArguments)
     EXPECT_FALSE(core::recover_pubkey(digest, r, core::ByteView(sig.data() + 33, 33), id));
 }
 
-} // namespace
+} // namespace message_test

@@ -2,6 +2,7 @@
 // their buffers are released differs (checked by the hardening suite's freed-memory scan).
 #include <gtest/gtest.h>
 
+#include "core/json_get.h"
 #include "core/secret_json.h"
 
 namespace {

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "core/json_get.h"
+#include "demo/seed_market.h"
 #include "platform/process.h"
 #include "tests/support/devnet_fixture.h"
 #include "tests/support/temp_dir.h"
@@ -159,6 +160,19 @@ TEST_F(HeadlessDemo, SeedsRendersPrintsTheBookAndTheCounterpartyAnswers)
     const Outcome answered = counterparty_once();
     EXPECT_NE(answered.out.find(": success"), std::string::npos) << answered.out;
     for (const auto& l : json_of(cli({"book", "--json"}))) EXPECT_NE(core::json_string(l, "id"), theirs) << "still on the book";
+
+    // Report reaches the market's architect: the simulator's admin opens it with the
+    // architect's key.
+    const std::string words = "Listing " + theirs.substr(0, 12) + " shows a picture it does not hold.";
+    const Outcome reported = cli({"report", words});
+    ASSERT_EQ(reported.code, 0) << reported.out;
+    const auto key = demo::architect_key(m_state);
+    ASSERT_TRUE(key);
+    const nlohmann::json opened = devnet->admin("/reports/open", {{"key", key->str()}});
+    bool read = false;
+    for (const auto& report : opened.value("reports", nlohmann::json::array()))
+        read = read || core::json_string(report, "text") == words;
+    EXPECT_TRUE(read) << opened.dump();
 }
 
 } // namespace

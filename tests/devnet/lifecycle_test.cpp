@@ -47,7 +47,7 @@ TEST(DevnetProcess, PortZeroGivesEachSimulatorItsOwnPortAndWritesTheServicesFile
     EXPECT_EQ(first->get("/admin/status").json()["height"], 0);
 }
 
-TEST(DevnetProcess, BadArgumentsStopWithAnError)
+TEST(DevnetProcess, BadArgumentsStopWithAnErrorAndHelpPrintsTheUsage)
 {
     auto process = platform::ChildProcess::start(testsupport::devnet_binary(), {"--port", "0"});
     ASSERT_NE(process, nullptr);
@@ -55,6 +55,12 @@ TEST(DevnetProcess, BadArgumentsStopWithAnError)
     auto bad = platform::ChildProcess::start(testsupport::devnet_binary(), {"--port", "x", "--state", "/tmp"});
     ASSERT_NE(bad, nullptr);
     EXPECT_EQ(bad->wait(5s), std::optional<int>(1));
+    auto help = platform::ChildProcess::start(testsupport::devnet_binary(), {"--help"});
+    ASSERT_NE(help, nullptr);
+    const auto usage = help->read_line(5s);
+    ASSERT_TRUE(usage);
+    EXPECT_EQ(usage->rfind("usage: agoran-devnet --port N --state DIR", 0), 0u) << *usage;
+    EXPECT_EQ(help->wait(5s), std::optional<int>(0));
 }
 
 class Lifecycle : public testsupport::DevnetTest {
@@ -129,6 +135,17 @@ TEST_F(Lifecycle, FaultsApplyPerServiceUntilCleared)
     EXPECT_EQ(devnet().get(WOC + "/chain/info").status, 429);
     EXPECT_EQ(devnet().get(WOC + "/chain/info").status, 200);
 
+    devnet().fault("woc", {{"rate_per_second", 1}});  // one a second: the next one at once is refused
+    EXPECT_EQ(devnet().get(WOC + "/chain/info").status, 200);
+    EXPECT_EQ(devnet().get(WOC + "/chain/info").status, 429);
+
+    devnet().fault("woc", {{"refuse_first_asks", 2}});  // every second request asked for the first time
+    const std::string unknown = WOC + "/tx/" + std::string(64, 'a');
+    EXPECT_EQ(devnet().get(unknown).status, 429);
+    EXPECT_EQ(devnet().get(unknown).status, 404);  // asked again: served
+    EXPECT_EQ(devnet().get(WOC + "/tx/" + std::string(64, 'b')).status, 404);
+    EXPECT_EQ(devnet().get(WOC + "/tx/" + std::string(64, 'c')).status, 429);
+
     devnet().fault("registry", {{"status", 500}, {"body", "<html><body>oops</body></html>"}, {"content_type", "text/html"}});
     auto html = devnet().get("/registry/api/paymail/architects");
     EXPECT_EQ(html.status, 500);
@@ -146,6 +163,18 @@ TEST_F(Lifecycle, FaultsApplyPerServiceUntilCleared)
 
     devnet().clear_faults();
     EXPECT_EQ(devnet().get("/registry/api/paymail/architects").status, 200);
+}
+
+TEST(LifecycleProfile, TheWanProfileIsSlowAndRateLimitsWhatsOnChain)
+{
+    testsupport::TempDir data;
+    auto wan = testsupport::Devnet::start({{"--profile", "wan", "--write-services", data.path().string()}, {}});
+    ASSERT_NE(wan, nullptr);
+    nlohmann::json faults = nlohmann::json::parse(wan->get("/admin/faults").body);
+    EXPECT_EQ(faults["woc"]["rate_per_second"], 3);
+    for (const char* service : {"woc", "ordinals", "arc", "registry"}) EXPECT_EQ(faults[service]["delay_ms"], 100) << service;
+    std::ifstream in(data.path() / "agoran" / "services.json");
+    EXPECT_EQ(nlohmann::json::parse(in)["pace"]["woc"], 3);
 }
 
 TEST_F(Lifecycle, AdminRefusesBadRequests)

@@ -6,7 +6,7 @@
 #include "tests/devnet/spend_helpers.h"
 
 namespace devnet_test {
-namespace {
+namespace services_test {
 
 const std::string WOC = "/woc/v1/bsv/main";
 
@@ -151,5 +151,5 @@ TEST_F(Services, ProductPageAndReportsAreKept)
     EXPECT_EQ(reports[0]["hex"], devnet().get(WOC + "/tx/" + report + "/hex").body);
 }
 
-} // namespace
+} // namespace services_test
 } // namespace devnet_test

@@ -6,7 +6,7 @@
 #include "tests/support/test_data.h"
 
 namespace devnet_test {
-namespace {
+namespace validation_test {
 
 const std::string WOC = "/woc/v1/bsv/main";
 
@@ -291,5 +291,5 @@ TEST_F(RealTransactions, MainnetSpendsAreAcceptedOnceTheirParentsAreSeeded)
     }
 }
 
-} // namespace
+} // namespace validation_test
 } // namespace devnet_test

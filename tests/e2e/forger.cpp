@@ -72,7 +72,8 @@ std::string Forger::publish(nlohmann::json post, bool house_fee) const
     post["handle"] = m_handle;
     post["actor"] = m_handle;
     post["paymail"] = m_handle + "@tavrinnode.example";
-    post["ts"] = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
+    if (!post.contains("ts"))
+        post["ts"] = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
     post["pubkey"] = m_pub;
     post["sig"] = core::sign_message_plain(book::signing_string(post), m_priv).value_or("");
     return copy(post, house_fee);

@@ -21,6 +21,7 @@ public:
     const std::string& handle() const { return m_handle; }
     const std::string& address() const { return m_address; }
     const core::Hash160& hash() const { return m_hash; }
+    const std::string& pubkey() const { return m_pub; }
 
     // A fresh coin of the faucet, paid to this key.
     tx::TxInput coin(int64_t sats) const;
@@ -28,7 +29,7 @@ public:
     // Signs input index with this key (the input's value and script must be set).
     bool sign(std::vector<tx::TxInput>& inputs, const std::vector<tx::TxOutput>& outputs, size_t index) const;
 
-    // Signs the post as its poster, pays it into the book (with the house fee when asked) from a
+    // Signs the post as its poster (stamped now unless it carries a "ts"), pays it into the book (with the house fee when asked) from a
     // fresh coin, and broadcasts it. The txid, or "" (with a test failure recorded).
     std::string publish(nlohmann::json post, bool house_fee) const;
     // Pays a post into the book as it stands (someone else's signed post, copied), from a fresh

@@ -2,6 +2,7 @@
 // agoran-cli; every step is checked in the simulator's own indexes.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fstream>
 #include <future>
 #include <map>
@@ -11,9 +12,12 @@
 #include "book/post.h"
 #include "core/base58.h"
 #include "core/hex.h"
+#include "funding/broadcast.h"
+#include "funding/file_keys.h"
 #include "net/market_addresses.h"
 #include "tests/e2e/forger.h"
 #include "tests/e2e/trader.h"
+#include "trade/cancel_routine.h"
 #include "trade/report_cipher.h"
 #include "tx/bsv20.h"
 #include "tx/inscription.h"
@@ -130,6 +134,14 @@ protected:
     std::string reserves_text(const Trader& t)
     {
         return read_file(t.data_dir() / "agoran" / ("reserves_" + t.wallet_id() + ".json"));
+    }
+
+    // The trader's offer locks file: its locked coins and its record of its offers.
+    json offer_locks(const Trader& t)
+    {
+        auto path = t.data_dir() / "gallery" / ("offer_locks_" + funding::offer_lock_file_key(t.wallet_id()) + ".json");
+        json doc = json::parse(read_file(path), nullptr, false);
+        return doc.is_object() ? doc : json{{"utxos", json::array()}};
     }
 
     std::unique_ptr<Trader> alice;
@@ -283,8 +295,20 @@ TEST_F(TradeEndToEnd, WithdrawnOfferCanNeverComplete)
     ASSERT_TRUE(offer.is_object());
     std::string offer_id = offer["id"];
 
+    // WhatsOnChain is down: no coin of the offer can be shown unspent and spent by the
+    // withdrawal, so none is posted and the coins stay locked.
+    const json locked = offer_locks(*bob)["utxos"];
+    ASSERT_FALSE(locked.empty());
+    devnet().fault("woc", {{"down", true}});
+    Outcome outage = bob->cli({"cancel-offer", offer_id});
+    devnet().clear_faults();
+    EXPECT_NE(outage.code, 0);
+    EXPECT_EQ(outage.last_line(), trade::COINS_UNANSWERED);
+    EXPECT_EQ(offer_locks(*bob)["utxos"], locked);
+
     Outcome withdraw = bob->cli({"cancel-offer", offer_id});
     ASSERT_EQ(withdraw.code, 0) << withdraw.out;
+    EXPECT_TRUE(offer_locks(*bob)["utxos"].empty());
     Outcome late = alice->cli({"complete", offer_id});
     EXPECT_NE(late.code, 0);
     EXPECT_EQ(late.last_line(), "error: the buyer spent those coins. Ask them to post a new offer.");
@@ -476,16 +500,192 @@ TEST_F(TradeEndToEnd, FakeListingsAreRefusedBeforePaying)
     ASSERT_FALSE(fake_picture.empty());
     ASSERT_FALSE(fake_tokens.empty());
 
+    // Real lots under another's words: the book shows what the chain holds, and the words apart.
+    std::string scribble = devnet().inscribe(mallory.address(), "image/png", "a scribble");
+    std::string junk = devnet().mint(mallory.address(), "10", "JUNK");
+    std::string bait_picture = oracle_free({{"origin", scribble}, {"kind", "picture"}, {"qty", "1"},
+                                            {"utxo", scribble}, {"icon", picture}});
+    std::string other_ticker = oracle_free({{"origin", junk}, {"kind", "bsv21"}, {"qty", "10"}, {"utxo", junk},
+                                            {"sym", "TEN"}, {"name", "Ten"}});
+    const json listed = bob->book();
+    auto on_book = [&](const std::string& id) {
+        for (const auto& l : listed) {
+            if (l.value("id", "") == id) return l;
+        }
+        return json(nullptr);
+    };
+    json shown = on_book(bait_picture);
+    ASSERT_TRUE(shown.is_object()) << listed.dump();
+    EXPECT_EQ(shown["icon"], scribble);
+    EXPECT_EQ(shown["seller_claims"]["icon"], picture);
+    EXPECT_EQ(shown["claims_differ"], true);
+    shown = on_book(other_ticker);
+    ASSERT_TRUE(shown.is_object());
+    EXPECT_EQ(shown["sym"], "JUNK");
+    EXPECT_EQ(shown["chain_origin"], junk);
+    EXPECT_EQ(shown["seller_claims"]["sym"], "TEN");
+    EXPECT_EQ(shown["claims_differ"], true);
+    EXPECT_NE(on_book(fake_picture)["icon"], picture);
+    Outcome table = bob->cli({"book"});
+    EXPECT_NE(table.out.find("JUNK  (seller's claims differ)"), std::string::npos) << table.out;
+
     std::set<std::string> before = coins_of(bob->receive_address());
     Outcome picture_buy = bob->cli({"buy", fake_picture});
     EXPECT_NE(picture_buy.code, 0);
-    EXPECT_EQ(picture_buy.last_line(), "error: that listing UTXO does not hold the listed picture.");
+    EXPECT_EQ(picture_buy.last_line(), "error: the listed lot does not hold the listed picture.");
     Outcome token_buy = bob->cli({"buy", fake_tokens});
     EXPECT_NE(token_buy.code, 0);
-    EXPECT_EQ(token_buy.last_line().rfind("error: that listing UTXO does not hold 10 valid tokens", 0), 0u)
+    EXPECT_EQ(token_buy.last_line().rfind("error: the listed lot does not hold 10 valid tokens", 0), 0u)
         << token_buy.out;
     EXPECT_EQ(coins_of(bob->receive_address()), before);
     EXPECT_FALSE(spent(fake_tokens.empty() ? "" : empty_transfer + "_0"));
+}
+
+// A seller whose clock runs ahead (or who dates a listing ahead on purpose): a listing dated
+// more than ten minutes ahead is not offered on, and says from when it can be; one dated less is,
+// with the offer stamped after it so that the book attaches it. An offer the book no longer
+// shows is withdrawn from the buyer's own record.
+TEST_F(TradeEndToEnd, ListingsDatedAheadAndOffersTheBookDoesNotShow)
+{
+    e2e::Forger mallory("mallory", devnet());
+    const int64_t now = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
+    auto list_picture = [&](int64_t ts, const std::string& content) {
+        std::string picture = devnet().inscribe(mallory.address(), "image/png", content);
+        return mallory.publish({{"type", "ag_list"}, {"origin", picture}, {"kind", "picture"}, {"utxo", picture},
+                                {"qty", "1"}, {"price_sats", 100'000}, {"note", "from the future"}, {"exp", 4'000'000'000},
+                                {"pay_addr", mallory.address()}, {"ord_addr", mallory.address()}, {"ts", ts}},
+                               true);
+    };
+    const std::string far = list_picture(now + 3600, "an hour ahead");
+    const std::string near = list_picture(now + 300, "five minutes ahead");
+    ASSERT_FALSE(far.empty());
+    ASSERT_FALSE(near.empty());
+
+    Outcome early = bob->cli({"buy", far});
+    EXPECT_NE(early.code, 0);
+    EXPECT_EQ(early.last_line().rfind("error: That listing is dated ahead of this computer's clock. You can offer on it from ", 0), 0u)
+        << early.out;
+    EXPECT_TRUE(offer_locks(*bob)["utxos"].empty());
+
+    Outcome buy = bob->cli({"buy", near});
+    ASSERT_EQ(buy.code, 0) << buy.out;
+    const std::string offer_id = e2e::txid_of(buy.last_line());
+    json listed = bob->listing(near);
+    ASSERT_TRUE(listed.is_object());
+    ASSERT_EQ(listed["offers"].size(), 1u) << listed.dump();
+    EXPECT_EQ(listed["offers"][0]["id"], offer_id);
+
+    // The seller takes the listing down: its offers leave the book, the buyer's coins stay locked.
+    ASSERT_FALSE(mallory.publish({{"type", "ag_cancel"}, {"listing", near}, {"ts", now + 310}}, false).empty());
+    listed = bob->listing(near);
+    EXPECT_TRUE(listed.is_null() || listed["offers"].empty()) << listed.dump();
+    const json coins = offer_locks(*bob)["utxos"];
+    ASSERT_FALSE(coins.empty());
+
+    Outcome withdraw = bob->cli({"cancel-offer", offer_id});
+    ASSERT_EQ(withdraw.code, 0) << withdraw.out;
+    EXPECT_TRUE(offer_locks(*bob)["utxos"].empty());
+    EXPECT_TRUE(offer_locks(*bob)["offers"].empty());
+    bool one_spent = false;
+    for (const auto& c : coins) one_spent = one_spent || spent(c.get<std::string>());
+    EXPECT_TRUE(one_spent);
+}
+
+// WhatsOnChain refuses every broadcast as "Missing inputs" (and answers nothing else) while the
+// oracle index and ARC take them: each payment is made once, and the user is told it went out.
+TEST_F(TradeEndToEnd, ABroadcastWhatsOnChainRefusesWhileOthersTakeItIsPaidOnce)
+{
+    const std::string architect_pub = *core::pubkey_from_privkey(std::string(63, '0') + "9");
+    devnet().set_identity("architect", architect_pub);
+    std::string token = devnet().mint(alice->ordinals_address(), "5", "FIVE");
+    ASSERT_FALSE(lot_of(*alice, token).is_null());
+
+    devnet().fault("woc", {{"status", 400}, {"body", "Missing inputs"}});
+    Outcome report = alice->cli({"report", "a", "listing", "copies", "a", "picture"});
+    Outcome listed = alice->cli({"list", token, "--qty", "5", "--price", "0.01", "--note", "sent anyway"});
+    devnet().clear_faults();
+
+    ASSERT_EQ(report.code, 0) << report.out;
+    const std::string report_tx = e2e::txid_of(report.last_line());
+    EXPECT_EQ(report.last_line(), "success: " + report_tx + std::string(funding::SENT_UNCONFIRMED));
+    EXPECT_EQ(coins_of(std::string(net::REPORT_FEE_ADDRESS)).size(), 1u);
+    EXPECT_TRUE(chain_tx(report_tx).contains("vout"));
+
+    ASSERT_EQ(listed.code, 0) << listed.out;
+    const std::string listing = e2e::txid_of(listed.last_line());
+    ASSERT_FALSE(listing.empty()) << listed.out;
+    EXPECT_EQ(coins_of(std::string(net::HOUSE_FEE_ADDRESS)).size(), 1u);
+    json live = bob->listing(listing);
+    ASSERT_TRUE(live.is_object());
+    EXPECT_EQ(live["status"], "live");
+    EXPECT_NE(reserves_text(*alice).find(listing), std::string::npos);
+}
+
+// Three agoran-cli of one wallet list at the same moment: every listing reaches the book and keeps
+// its reserve, bound to it.
+TEST_F(TradeEndToEnd, ThreeListingsOfOneWalletAtOnceKeepEveryReserve)
+{
+    for (int i = 0; i < 3; ++i) ASSERT_FALSE(devnet().fund(alice->receive_address(), 1'500'000).empty());
+    std::vector<std::string> tokens;
+    for (const char* sym : {"ONE", "TWO", "SIX"}) tokens.push_back(devnet().mint(alice->ordinals_address(), "5", sym));
+    std::vector<std::future<Outcome>> runs;
+    for (const auto& token : tokens) {
+        runs.push_back(std::async(std::launch::async, [&, token] {
+            return alice->cli({"list", token, "--qty", "5", "--price", "0.01", "--note", "at once"});
+        }));
+    }
+    std::vector<std::string> listings;
+    for (auto& run : runs) {
+        Outcome r = run.get();
+        EXPECT_EQ(r.code, 0) << r.out;
+        listings.push_back(e2e::txid_of(r.last_line()));
+    }
+    json reserves = json::parse(reserves_text(*alice), nullptr, false);
+    ASSERT_TRUE(reserves.is_object() && reserves["reserves"].is_array()) << reserves_text(*alice);
+    EXPECT_EQ(reserves["reserves"].size(), 3u) << reserves.dump();
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        bool bound = false;
+        for (const auto& r : reserves["reserves"]) bound = bound || (r.value("utxo", "") == tokens[i] && r.value("listing", "") == listings[i]);
+        EXPECT_TRUE(bound) << tokens[i] << " " << listings[i] << " " << reserves.dump();
+        json live = bob->listing(listings[i]);
+        EXPECT_TRUE(live.is_object() && live["status"] == "live") << listings[i];
+    }
+}
+
+// A buyer whose money is one coin: the offer leaves a coin apart for the post that carries it,
+// and the first attempt goes through.
+TEST_F(TradeEndToEnd, ABuyerWithOneCoinOffersAtTheFirstAttempt)
+{
+    Trader carol("carol", devnet());
+    ASSERT_TRUE(carol.open({5'000'000}));
+    std::string token = devnet().mint(alice->ordinals_address(), "4", "FOUR");
+    std::string listing = list(*alice, token, "4", "0.01");
+    ASSERT_FALSE(listing.empty());
+    Outcome buy = carol.cli({"buy", listing});
+    ASSERT_EQ(buy.code, 0) << buy.out;
+    json offer = offer_on(*alice, listing);
+    ASSERT_TRUE(offer.is_object());
+    EXPECT_TRUE(offer["check"]["passes"].get<bool>()) << offer.dump();
+}
+
+// An architect cancels a listing by force: the seller's agoran-cli frees the lot on its next
+// look at the book, lists it again, and is told plainly that the old listing is closed.
+TEST_F(TradeEndToEnd, AfterAForceCancelTheSellerListsTheLotAgain)
+{
+    e2e::Forger architect("warden", devnet());
+    devnet().set_architects({architect.pubkey()});
+    std::string token = devnet().mint(alice->ordinals_address(), "5", "FIVE");
+    std::string listing = list(*alice, token, "5", "0.01");
+    ASSERT_FALSE(listing.empty());
+    ASSERT_FALSE(architect.publish({{"type", "ag_force_cancel"}, {"listing", listing}}, false).empty());
+    ASSERT_EQ(bob->listing(listing)["status"], "force_cancelled");
+
+    std::string again = list(*alice, token, "5", "0.01");
+    EXPECT_FALSE(again.empty());
+    EXPECT_EQ(reserves_text(*alice).find(listing), std::string::npos);
+    Outcome cancel = alice->cli({"cancel", listing});
+    EXPECT_NE(cancel.code, 0);
+    EXPECT_EQ(cancel.last_line(), "error: That listing is already closed.");
 }
 
 // The seller's signed listing copied into someone else's transactions (once at a price of one

@@ -8,6 +8,7 @@
 
 #include "core/json_get.h"
 #include "net/http.h"
+#include "net/json_reply.h"
 
 namespace fundingtest {
 

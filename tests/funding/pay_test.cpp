@@ -1,12 +1,17 @@
 // The payment pipeline against the simulator: payments, change, the coins it must never
 // spend, and every retry branch driven by the simulator's fault injection.
+#include <atomic>
+#include <set>
+
 #include <gtest/gtest.h>
 
+#include "core/json_get.h"
 #include "funding/broadcast.h"
 #include "funding/change_address.h"
 #include "funding/offer_locks.h"
 #include "funding/pay.h"
 #include "funding/refresh.h"
+#include "net/http_client.h"
 #include "tests/funding/funding_fixture.h"
 #include "tx/parse.h"
 #include "wallet/wallet_key.h"
@@ -295,6 +300,109 @@ TEST_F(Pay, SnapshotsSurviveARestart)
     EXPECT_EQ(inputs_of(t), (std::set<std::string>{result.substr(9) + "_1"}));
 }
 
+// Another program of the same wallet records its own spends and change in the same snapshots:
+// each save keeps what the other wrote, and learns it.
+TEST_F(Pay, SnapshotsKeepAndLearnWhatAnotherProgramRecorded)
+{
+    std::string key;
+    {
+        wallet::WalletLock lock;
+        key = wallet::wallet_key();
+        ASSERT_TRUE(funding::ensure_coin_state());
+        funding::add_spent({{std::string(64, '1'), 0, ""}});
+        ASSERT_TRUE(funding::save_snapshots());
+    }
+    const std::string spent_rel = "ord_snap/" + key + "_spent.json";
+    const std::string change_rel = "ord_snap/" + key + "_change.json";
+    // The other program spent a coin and made change.
+    auto spent = read_json(spent_rel);
+    spent["outpoints"].push_back(std::string(64, '2') + ":1");
+    write_json(spent_rel, spent);
+    write_json(change_rel,
+               {{"coins", {{{"txid", std::string(64, '3')}, {"vout", 0}, {"sats", 7000}, {"addr", receive_address(0)}}}}});
+
+    wallet::WalletLock lock;
+    funding::add_spent({{std::string(64, '4'), 2, ""}});
+    ASSERT_TRUE(funding::save_snapshots());
+    EXPECT_EQ(read_json(spent_rel)["outpoints"],
+              nlohmann::json::array({std::string(64, '1') + ":0", std::string(64, '2') + ":1", std::string(64, '4') + ":2"}));
+    EXPECT_TRUE(funding::is_spent(std::string(64, '2'), 1));
+    ASSERT_EQ(funding::coin_state().change.size(), 1u);
+    EXPECT_EQ(funding::coin_state().change[0].txid, std::string(64, '3'));
+    EXPECT_EQ(read_json(change_rel)["coins"].size(), 1u);
+
+    // The other program saw the chain catch up and let its spend go: so does this one.
+    write_json(spent_rel, {{"outpoints", {std::string(64, '1') + ":0", std::string(64, '4') + ":2"}}});
+    ASSERT_TRUE(funding::save_snapshots());
+    EXPECT_FALSE(funding::is_spent(std::string(64, '2'), 1));
+    EXPECT_TRUE(funding::is_spent(std::string(64, '4'), 2));
+}
+
+// The program's HTTP client, except that the first broadcast is refused by every service for
+// missing inputs, and WhatsOnChain cannot say whether its inputs are spent until the next
+// broadcast begins. The refused transactions are kept.
+class RefusingFirstBroadcast final : public net::Http {
+public:
+    net::JsonReply get_json(const std::string& url, int timeout_seconds) override
+    {
+        return net::default_http().get_json(url, timeout_seconds);
+    }
+    net::HttpReply get(const std::string& url, const net::GetOptions& options) override
+    {
+        if (m_phase == Phase::SpentUnanswered && url.find("/spent") != std::string::npos) return reply(503, "busy");
+        return net::default_http().get(url, options);
+    }
+    net::HttpReply post_json(const std::string& url, const std::string& body, const net::PostOptions& options) override
+    {
+        if (m_phase == Phase::SpentUnanswered) m_phase = Phase::PassThrough;
+        if (m_phase != Phase::Refusing) return net::default_http().post_json(url, body, options);
+        auto doc = core::parse_json(body);
+        if (doc) m_refused.insert(core::json_string(*doc, core::json_string(*doc, "txhex").empty() ? "rawTx" : "txhex"));
+        if (url.find("/oi/submit") != std::string::npos) return reply(200, R"({"ok": false})");
+        if (url.find("/tx/raw") != std::string::npos) return reply(400, "Missing inputs");
+        m_phase = Phase::SpentUnanswered;
+        return reply(200, R"({"txStatus": "REJECTED", "extraInfo": "Missing inputs"})");
+    }
+
+    const std::set<std::string>& refused() const { return m_refused; }
+
+private:
+    enum class Phase { Refusing, SpentUnanswered, PassThrough };
+    static net::HttpReply reply(long status, std::string body)
+    {
+        net::HttpReply r;
+        r.status = status;
+        r.ok = status < 300;
+        r.body = std::move(body);
+        if (!r.ok) r.error = "HTTP " + std::to_string(status) + " - " + r.body;
+        return r;
+    }
+    std::atomic<Phase> m_phase{Phase::Refusing};  // the coin lists are fetched on several threads
+    std::set<std::string> m_refused;
+};
+
+// A refused attempt may still reach the chain some other way: the retry spends one of its
+// coins, so that at most one of them can ever confirm, even when the chain cannot be asked
+// whether that coin is still there.
+TEST_F(Pay, ARetryAfterARefusedAttemptSpendsOneOfItsCoins)
+{
+    fund(0, {20000, 20000, 20000});
+    cached_coins();
+    RefusingFirstBroadcast http;
+    funding::set_funding_http(&http);
+    std::string result = funding::pay_outputs(to_other(5000));
+    funding::set_funding_http(nullptr);
+    auto t = paid(result);
+    ASSERT_EQ(http.refused().size(), 1u);
+    auto refused = tx::tx_parse(*core::hex_decode(*http.refused().begin()));
+    ASSERT_TRUE(refused);
+    std::set<std::string> shared;
+    for (const auto& in : refused->inputs) {
+        if (inputs_of(t).count(in.txid + "_" + std::to_string(in.vout))) shared.insert(in.txid);
+    }
+    EXPECT_FALSE(shared.empty()) << result;
+}
+
 TEST_F(Pay, MalformedSnapshotsReadEmptyAndAreReplaced)
 {
     std::string key;
@@ -325,7 +433,9 @@ TEST_F(Pay, HeldBackAndOfferLockedCoinsStayOutUnlessTheyMustBeSpent)
               "error: need a bit more BSV so the offer and the 1-sat hook do not share coins.");
 
     // Withdrawing the offer spends its locked coin, first.
-    funding::PayOptions options{{a + "_0", change}, {b + "_0"}};
+    funding::PayOptions options;
+    options.hold_back = {a + "_0", change};
+    options.must_spend = {b + "_0"};
     auto t = paid(funding::pay_outputs(to_other(5000), options));
     ASSERT_EQ(t.inputs.size(), 1u);
     EXPECT_EQ(t.inputs[0].txid, b);

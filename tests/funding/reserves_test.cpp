@@ -1,13 +1,17 @@
 // Listing reserves and the sibling reserve files that keep coins out of payments.
 #include <filesystem>
+#include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
+#include "funding/json_store.h"
 #include "funding/reserves.h"
 #include "funding/sibling_reserves.h"
+#include "platform/file_lock.h"
 #include "tests/funding/funding_fixture.h"
 
-namespace {
+namespace reserves_test {
 
 const std::string TXID_A = "aa" + std::string(62, '1');
 const std::string TXID_B = "bb" + std::string(62, '2');
@@ -26,7 +30,7 @@ protected:
     }
 };
 
-TEST_F(Reserves, UpperCaseAndColonOutpointsAreStoredNormalised)
+TEST_F(Reserves, OutpointsAreStoredNormalisedOnceAndShortOnesRefused)
 {
     std::string upper = "AA" + std::string(62, '1');
     EXPECT_EQ(funding::reserve_add(upper + ":0", "origin_0", 1700000000), "");
@@ -36,15 +40,45 @@ TEST_F(Reserves, UpperCaseAndColonOutpointsAreStoredNormalised)
     EXPECT_EQ(read_json(file_rel())["reserves"][0]["exp"], 1700000000);
     // The file is indented by 2 and its keys sorted.
     EXPECT_NE(read_text(file_rel()).find("\n      \"exp\": 1700000000,\n      \"listing\": \"\",\n"), std::string::npos);
-}
 
-TEST_F(Reserves, DuplicatesAndShortOutpointsAreRefused)
-{
-    EXPECT_EQ(funding::reserve_add(TXID_A + "_0", "", 0), "");
-    EXPECT_EQ(funding::reserve_add("AA" + std::string(62, '1') + ":0", "", 0), "error: that UTXO is already listed.");
+    EXPECT_EQ(funding::reserve_add(TXID_A + "_0", "", 0), "error: that UTXO is already listed.");
     EXPECT_EQ(funding::reserve_add(TXID_A + "_", "", 0), "error: bad UTXO.");
     EXPECT_EQ(funding::reserve_add("", "", 0), "error: bad UTXO.");
     EXPECT_EQ(funding::reserve_list().size(), 1u);
+}
+
+// Several programs of one wallet list at once (the desktop program and agoran-cli, or three
+// agoran-cli): each change reads, edits and writes the file under its lock, so none is lost.
+TEST_F(Reserves, ProgramsChangingTheFileAtOnceLoseNothing)
+{
+    const auto file = funding::reserves_path();
+    auto outpoint = [](int program, int n) { return std::string(64, static_cast<char>('a' + program)) + "_" + std::to_string(n); };
+    std::vector<std::thread> others;
+    for (int program = 0; program < 3; ++program) {
+        // Threads stand in for the other programs: the file lock keeps them apart as it keeps
+        // processes apart.
+        others.emplace_back([&, program] {
+            for (int n = 0; n < 20; ++n) {
+                (void)funding::update_store(file, "reserves", [&](nlohmann::json& doc) {
+                    doc["reserves"].push_back({{"utxo", outpoint(program, n)}, {"origin", ""}, {"listing", ""}, {"exp", 0}});
+                    return true;
+                });
+            }
+        });
+    }
+    for (int n = 0; n < 20; ++n) EXPECT_EQ(funding::reserve_add(outpoint(5, n), "", 0), "");
+    for (auto& t : others) t.join();
+    EXPECT_EQ(funding::reserve_list().size(), 80u);
+
+    // A program that keeps the file too long: the change says so and nothing is written.
+    auto held = platform::FileLock::acquire(platform::lock_path_for(file));
+    ASSERT_NE(held, nullptr);
+    funding::set_store_lock_wait(std::chrono::milliseconds(100));
+    EXPECT_EQ(funding::reserve_add(TXID_A + "_0", "", 0),
+              "error: another program is changing this wallet's listing reserves. Try again in a moment.");
+    EXPECT_FALSE(funding::reserve_remove(outpoint(5, 0)));
+    funding::set_store_lock_wait(std::chrono::milliseconds(0));
+    EXPECT_EQ(funding::reserve_list().size(), 80u);
 }
 
 TEST_F(Reserves, BindRebindAndTheListingRecordMoveWithTheLot)
@@ -103,7 +137,7 @@ TEST_F(Reserves, RemoveByListingIdOrOutpoint)
     EXPECT_TRUE(funding::reserve_list().empty());
 }
 
-TEST_F(Reserves, MalformedFileReadsEmptyAndIsKeptAsideWhenReplaced)
+TEST_F(Reserves, DamagedFilesReadAsFarAsTheyCanAndAreKeptAsideWhenReplaced)
 {
     write_text(file_rel(), R"({"reserves": {"utxo": "x"}})");
     EXPECT_TRUE(funding::reserve_list().empty());
@@ -117,10 +151,8 @@ TEST_F(Reserves, MalformedFileReadsEmptyAndIsKeptAsideWhenReplaced)
     EXPECT_TRUE(funding::reserve_list().empty());
     EXPECT_EQ(funding::reserve_add(TXID_B + "_0", "", 0), "");
     EXPECT_EQ(kept_copies(), 2u);
-}
 
-TEST_F(Reserves, ElementsOfTheWrongShapeAreSkippedAndMissingMembersDefault)
-{
+    // Elements of the wrong shape are skipped; missing members default.
     write_json(file_rel(), {{"reserves", {7, "text", {{"utxo", TXID_A + "_3"}}, {{"utxo", TXID_B + "_1"}, {"exp", "soon"}}}}});
     auto list = funding::reserve_list();
     ASSERT_EQ(list.size(), 2u);
@@ -155,15 +187,13 @@ TEST_F(Reserves, SiblingFilesBlockCoinsAndSwapHoldsFollowThePayment)
     EXPECT_EQ(swap["holds"][0]["utxo"], LISTING + "_1");
     EXPECT_EQ(swap["holds"][0]["trade"], "t1");
     EXPECT_EQ(swap["other"], true);
-}
 
-TEST_F(Reserves, UnreadableSiblingFilesBlockNothing)
-{
+    // Unreadable sibling files block nothing and are left alone.
     write_text("gallery/reserves_none.json", "not json");
     write_json("swapmere/reserves_none.json", {{"holds", "none"}});
-    EXPECT_TRUE(funding::reserved_outpoints().empty());
+    EXPECT_EQ(funding::reserved_outpoints(), (std::set<std::string>{TXID_A + "_0"}));
     EXPECT_TRUE(funding::move_swap_holds({TXID_A + "_0"}, TXID_B + "_0"));
     EXPECT_EQ(read_json("swapmere/reserves_none.json")["holds"], "none");
 }
 
-} // namespace
+} // namespace reserves_test

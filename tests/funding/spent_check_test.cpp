@@ -53,15 +53,18 @@ protected:
     std::unique_ptr<FakeHttp> m_http;
 };
 
-TEST_F(SpentCheck, OnlySpentAndUnknownInputsAreGone)
+TEST_F(SpentCheck, OnlyInputsShownSpentAreGone)
 {
     auto verdict = ask({input('1'), input('2'), input('3'), input('4')},
                        {{'1', FakeHttp::answer(404, "")},           // unspent
                         {'2', spent_by(std::string(64, 'f'))},      // spent elsewhere
-                        {'3', FakeHttp::answer(400, "unknown")},   // unknown to the chain
+                        {'3', FakeHttp::answer(400, "unknown")},   // unknown to the service: not shown spent
                         {'4', FakeHttp::answer(404, "")}});
-    EXPECT_EQ(verdict.gone, (std::vector<size_t>{1, 2}));
+    EXPECT_EQ(verdict.gone, (std::vector<size_t>{1}));
+    EXPECT_EQ(verdict.unspent, (std::vector<size_t>{0, 3}));
+    EXPECT_EQ(verdict.unknown, (std::vector<size_t>{2}));
     EXPECT_TRUE(verdict.unanswered.empty());
+    EXPECT_TRUE(verdict.dead);  // spent by another transaction: that attempt can never confirm
     EXPECT_FALSE(verdict.settled);
 }
 
@@ -85,6 +88,7 @@ TEST_F(SpentCheck, SpentByOneOfThePaymentsOwnTransactionsSettlesIt)
                        {std::string(64, 'b'), own});
     ASSERT_TRUE(verdict.settled);
     EXPECT_EQ(*verdict.settled, own);
+    EXPECT_FALSE(verdict.dead);
     EXPECT_FALSE(ask({input('2')}, {{'2', spent_by(std::string(64, 'd'))}}, {own}).settled);
 }
 

@@ -15,6 +15,7 @@
 #include "funding/pay.h"
 #include "funding/refresh.h"
 #include "net/http_client.h"
+#include "net/json_reply.h"
 #include "tests/funding/funding_fixture.h"
 #include "wallet/app_binding.h"
 #include "wallet/balance.h"

@@ -102,7 +102,7 @@ TEST_F(ConcurrentCaches, BookLoadWithTheIndexDownFetchesEveryPostOnItsThreads)
                                          who, 1'700'000'000 + i);
         published.insert(booktest::publish(devnet(), post));
     }
-    m_http.set_override([](const std::string& url) -> std::optional<net::JsonReply> {
+    m_http.set_override([](const std::string& url, const std::string&) -> std::optional<net::HttpReply> {
         if (url.find("/oi/oracle/") != std::string::npos) return booktest::failed_reply();
         return std::nullopt;
     });

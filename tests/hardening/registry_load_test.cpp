@@ -94,8 +94,8 @@ TEST_F(RegistryUnderLoad, PursaStandInsAndProgramThreadsLoseNoWriteAndKeepTheBin
     }
     EXPECT_TRUE(ids.count("w1"));
     EXPECT_EQ(ids.size(), static_cast<size_t>(1 + WRITERS * WRITES_EACH + PURSAS * CREATES_EACH));
-    EXPECT_FALSE(exists("wallets.json.tmp"));
-    EXPECT_FALSE(exists(wallet_rel("w1") + ".tmp"));
+    EXPECT_FALSE(temporary_left("wallets.json"));
+    EXPECT_FALSE(temporary_left(wallet_rel("w1")));
 
     // The program stays bound to its wallet, whatever Pursa made active meanwhile.
     EXPECT_EQ(wallet::active_wallet_id(), "w1");

@@ -16,7 +16,7 @@
 #include "tests/support/devnet_fixture.h"
 #include "tests/support/test_data.h"
 
-namespace {
+namespace devnet_readers_test {
 
 const std::string DASH = "\xE2\x80\x93";
 const std::string OWNER = "1inHbiwj2jrEcZPiSYnfgJ8FmS1Bmk4Dh";
@@ -286,4 +286,4 @@ TEST_F(DevnetReadersTest, SlowAnswerWithinTheTwoSecondFloor)
     EXPECT_EQ(json.error, curl_easy_strerror(CURLE_OPERATION_TIMEDOUT));
 }
 
-} // namespace
+} // namespace devnet_readers_test

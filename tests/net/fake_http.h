@@ -10,6 +10,7 @@
 #include "core/json_get.h"
 #include "net/http.h"
 #include "net/http_client.h"
+#include "net/json_reply.h"
 
 namespace nettest {
 

@@ -3,16 +3,19 @@
 #include <atomic>
 #include <chrono>
 #include <mutex>
+#include <set>
 #include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "net/json_reply.h"
+#include "net/pace.h"
 #include "net/service_config.h"
 #include "tests/net/local_server.h"
 #include "tests/net/sleep_log.h"
 
-namespace {
+namespace http_client_test {
 
 using namespace std::chrono_literals;
 using nettest::LocalServer;
@@ -23,91 +26,103 @@ const std::string RATE_LIMITED =
 
 // The simulator's tests cover a 404, an HTML 500, a long JSON 400 and the timeout floor.
 
-// A route that answers 429 for the first `limited` requests, then 200 with body.
-void rate_limited_route(LocalServer& s, const std::string& path, int limited, std::atomic<int>& hits,
-                        bool post = false)
+// What is tried again and how long it waits: 429 a few times without a deadline (400, 800,
+// 1600 ms, or the Retry-After asked), 429 and 5xx as the deadline allows with one; never past it.
+TEST(HttpRetryTest, WhatIsTriedAgainAndHowLongItWaits)
 {
-    auto handler = [limited, &hits](const httplib::Request&, httplib::Response& res) {
-        if (hits++ < limited) {
-            res.status = 429;
-            res.set_content("Too Many Requests", "text/plain");
-        } else {
-            res.set_content("{\"ok\":true}", "application/json");
-        }
+    enum class Ask { Get, GetJson, Post };
+    struct Case {
+        const char* name;
+        Ask ask;
+        int failures;        // answers before the first 200
+        int status;          // of those answers
+        int retry_after;     // seconds; 0: no header
+        int attempts;        // Post only
+        int deadline;        // seconds from now; 0: none
+        bool ok;
+        int hits;
+        std::vector<long> waits;
     };
-    if (post) s.server().Post(path, handler);
-    else s.server().Get(path, handler);
+    const Case cases[] = {
+        {"429 three times", Ask::Get, 3, 429, 0, 1, 0, true, 4, {400, 800, 1600}},
+        {"429 for ever", Ask::Get, 100, 429, 0, 1, 0, false, 4, {400, 800, 1600}},
+        {"plain JSON GET", Ask::GetJson, 1, 429, 0, 1, 0, false, 1, {}},
+        {"POST, two tries", Ask::Post, 1, 429, 0, 2, 0, true, 2, {400}},
+        {"POST, one try", Ask::Post, 100, 429, 0, 1, 0, false, 1, {}},
+        {"POST, three tries", Ask::Post, 100, 429, 0, 3, 0, false, 3, {400, 800}},
+        {"Retry-After", Ask::Get, 1, 429, 2, 1, 0, true, 2, {2000}},
+        {"503 without a deadline", Ask::Get, 2, 503, 0, 1, 0, false, 1, {}},
+        {"503 with a deadline", Ask::Get, 2, 503, 0, 1, 60, true, 3, {400, 800}},
+        {"POST 500 with a deadline", Ask::Post, 2, 500, 0, 1, 60, true, 3, {400, 800}},
+        {"a wait past the deadline", Ask::Get, 1, 429, 30, 1, 5, false, 1, {}},
+    };
+    for (const Case& c : cases) {
+        LocalServer s;
+        std::atomic<int> hits{0};
+        auto handler = [&](const httplib::Request&, httplib::Response& res) {
+            if (hits++ < c.failures) {
+                res.status = c.status;
+                res.set_content(c.status == 429 ? "Too Many Requests" : "busy", "text/plain");
+                if (c.retry_after > 0) res.set_header("Retry-After", std::to_string(c.retry_after));
+            } else {
+                res.set_content("{\"ok\":true}", "application/json");
+            }
+        };
+        s.server().Get("/x", handler);
+        s.server().Post("/x", handler);
+        s.start();
+        nettest::SleepLog log;
+        net::CurlHttp http(log.sleeper());
+        net::Deadline deadline;
+        if (c.deadline > 0) deadline = std::chrono::steady_clock::now() + std::chrono::seconds(c.deadline);
+        bool ok = false;
+        std::string error;
+        if (c.ask == Ask::GetJson) {
+            ok = http.get_json(s.url("/x"), 5).ok;
+        } else if (c.ask == Ask::Get) {
+            net::HttpReply reply = http.get(s.url("/x"), net::GetOptions{5, false, net::MAX_JSON_BODY, deadline});
+            ok = reply.ok;
+            error = reply.error;
+        } else {
+            net::HttpReply reply = http.post_json(s.url("/x"), "{}", net::PostOptions{5, c.attempts, deadline});
+            ok = reply.ok;
+            error = reply.error;
+        }
+        EXPECT_EQ(ok, c.ok) << c.name;
+        EXPECT_EQ(hits.load(), c.hits) << c.name;
+        EXPECT_EQ(log.waits, c.waits) << c.name;
+        if (!ok && c.status == 429 && c.ask != Ask::GetJson) {
+            EXPECT_EQ(error, RATE_LIMITED) << c.name;
+        }
+    }
 }
 
-TEST(HttpGetTest, RateLimitBacksOffThenSucceeds)
+// Requests to one service go over one kept-open connection, at the service's pace, with its
+// headers.
+TEST(HttpAccessTest, AServiceIsAskedOverOneConnectionAtItsPaceWithItsHeaders)
 {
     LocalServer s;
-    std::atomic<int> hits{0};
-    rate_limited_route(s, "/limited", 3, hits);
+    std::mutex mutex;
+    std::set<int> ports;
+    std::set<std::string> keys;
+    s.server().Get(R"(/paced/(\d+))", [&](const httplib::Request& req, httplib::Response& res) {
+        std::lock_guard<std::mutex> lock(mutex);
+        ports.insert(req.remote_port);
+        keys.insert(req.get_header_value("Authorization"));
+        res.set_content("{}", "application/json");
+    });
     s.start();
+    net::register_services({{{s.url("/paced")}, 4, {"Authorization: KEY"}}});
     nettest::SleepLog log;
     net::CurlHttp http(log.sleeper());
-    auto reply = http.get(s.url("/limited"), net::GetOptions{5});
-    EXPECT_TRUE(reply.ok) << reply.error;
-    EXPECT_EQ(reply.body, "{\"ok\":true}");
-    EXPECT_EQ(hits.load(), 4);
-    EXPECT_EQ(log.waits, (std::vector<long>{400, 800, 1600}));
-}
-
-TEST(HttpGetTest, FourthRateLimitIsReported)
-{
-    LocalServer s;
-    std::atomic<int> hits{0};
-    rate_limited_route(s, "/limited", 100, hits);
-    s.start();
-    nettest::SleepLog log;
-    net::CurlHttp http(log.sleeper());
-    auto reply = http.get(s.url("/limited"), net::GetOptions{5});
-    EXPECT_FALSE(reply.ok);
-    EXPECT_EQ(reply.error, RATE_LIMITED);
-    EXPECT_EQ(reply.status, 429);
-    EXPECT_EQ(hits.load(), 4);
-    EXPECT_EQ(log.waits.size(), 3u);
-}
-
-TEST(HttpGetTest, JsonGetDoesNotRetry)
-{
-    LocalServer s;
-    std::atomic<int> hits{0};
-    rate_limited_route(s, "/limited", 1, hits);
-    s.start();
-    net::CurlHttp http([](std::chrono::milliseconds) { FAIL() << "get_json must not wait"; });
-    auto reply = http.get_json(s.url("/limited"), 5);
-    EXPECT_FALSE(reply.ok);
-    EXPECT_EQ(reply.status, 429);
-    EXPECT_EQ(hits.load(), 1);
-}
-
-TEST(HttpPostTest, RateLimitRetriedOnlyWithinAttempts)
-{
-    LocalServer s;
-    std::atomic<int> once{0};
-    std::atomic<int> always{0};
-    rate_limited_route(s, "/once", 1, once, true);
-    rate_limited_route(s, "/always", 100, always, true);
-    s.start();
-    nettest::SleepLog log;
-    net::CurlHttp http(log.sleeper());
-
-    auto ok = http.post_json(s.url("/once"), "{}", net::PostOptions{5, 2});
-    EXPECT_TRUE(ok.ok) << ok.error;
-    EXPECT_EQ(once.load(), 2);
-
-    auto single = http.post_json(s.url("/always"), "{}", net::PostOptions{5, 1});
-    EXPECT_FALSE(single.ok);
-    EXPECT_EQ(single.error, RATE_LIMITED);
-    EXPECT_EQ(always.load(), 1);
-
-    always = 0;
-    auto three = http.post_json(s.url("/always"), "{}", net::PostOptions{5, 3});
-    EXPECT_FALSE(three.ok);
-    EXPECT_EQ(always.load(), 3);
-    EXPECT_EQ(log.waits, (std::vector<long>{400, 400, 800}));
+    for (int i = 0; i < 5; ++i) EXPECT_TRUE(http.get(s.url("/paced/" + std::to_string(i)), net::GetOptions{5}).ok);
+    EXPECT_EQ(ports.size(), 1u);
+    EXPECT_EQ(keys, std::set<std::string>{"KEY"});
+    // The sleeps are recorded, not slept: each turn comes a quarter second (and a little) after
+    // the one before.
+    ASSERT_EQ(log.waits.size(), 4u);
+    EXPECT_GT(log.waits.back(), 900);
+    EXPECT_LT(log.waits.back(), 1150);
 }
 
 TEST(HttpErrorTextTest, TrimsLineEndsAndNeverSplitsACharacter)
@@ -231,6 +246,44 @@ TEST(HttpGetTest, RedirectsFollowedUpToFive)
     EXPECT_EQ(error, curl_easy_strerror(CURLE_TOO_MANY_REDIRECTS));
 }
 
+TEST(HttpGetTest, RedirectsThatLeaveHttpsOrTheRegistrysHostAreRefused)
+{
+    LocalServer s;
+    std::atomic<int> landed{0};
+    s.server().Get("/landing", [&](const httplib::Request&, httplib::Response& res) {
+        ++landed;
+        res.set_content("{}", "application/json");
+    });
+    std::string other_host;  // this server under another name
+    s.server().Get("/registry/away", [&](const httplib::Request&, httplib::Response& res) { res.set_redirect(other_host); });
+    s.server().Get("/registry/home", [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/landing"); });
+    s.server().Get("/woc/away", [&](const httplib::Request&, httplib::Response& res) { res.set_redirect(other_host); });
+    s.server().Get("/woc/plain", [](const httplib::Request&, httplib::Response& res) {
+        res.set_redirect("http://example.com/landing");
+    });
+    s.start();
+    other_host = "http://localhost:" + std::to_string(s.port()) + "/landing";
+    net::ServiceConfig config;
+    config.registry = s.url("/registry");
+    net::set_current_services(config);
+
+    std::string body, error;
+    EXPECT_TRUE(net::http_get(s.url("/registry/home"), body, error, 5)) << error;
+    EXPECT_TRUE(net::http_get(s.url("/woc/away"), body, error, 5)) << error;
+    EXPECT_EQ(landed.load(), 2);
+    EXPECT_FALSE(net::http_get(s.url("/registry/away"), body, error, 5));
+    EXPECT_EQ(error, "refused the redirect to " + other_host + ": the registry may not send a request to another host");
+    EXPECT_FALSE(net::http_get(s.url("/woc/plain"), body, error, 5));
+    EXPECT_EQ(error, "refused the redirect to http://example.com/landing: it leaves https");
+    net::Json json;
+    EXPECT_FALSE(net::get_json(s.url("/registry/away"), json, 5));
+    EXPECT_EQ(landed.load(), 2);
+    // Plain http to another machine is never sent.
+    EXPECT_FALSE(net::http_get("http://192.0.2.1/woc", body, error, 5));
+    EXPECT_EQ(error, "refused http://192.0.2.1/woc: requests go over https, and plain http only to this machine");
+    net::set_current_services(net::ServiceConfig{});
+}
+
 TEST(HttpGetTest, ManyThreadsAtOnce)
 {
     LocalServer s;
@@ -289,4 +342,4 @@ TEST(UrlEscapeTest, KeepsUnreservedAndEscapesTheRest)
     EXPECT_EQ(net::url_escape("\xC3\xA9"), "%C3%A9");
 }
 
-} // namespace
+} // namespace http_client_test

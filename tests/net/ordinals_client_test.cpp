@@ -5,7 +5,7 @@
 #include "tests/net/fake_http.h"
 #include "tests/support/test_data.h"
 
-namespace {
+namespace ordinals_client_test {
 
 using testsupport::read_data_file;
 
@@ -261,4 +261,4 @@ TEST(OutpointTextTest, Forms)
     EXPECT_FALSE(net::is_outpoint_text(std::string(64, 'a') + "_0/../x"));
 }
 
-} // namespace
+} // namespace ordinals_client_test

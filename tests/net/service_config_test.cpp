@@ -69,6 +69,8 @@ TEST_F(ServiceConfigTest, SimulatorFileOverridesEveryBaseGiven)
         "arc": ")" + base + R"(/arc",
         "registry": ")" + base + R"(/registry",
         "product_page": ")" + base + R"(/product",
+        "woc_api_key": "mainnet_0123abc",
+        "pace": {"woc": 20, "registry": 0.5},
         "comment": 7
     })");
     WarningLog log;
@@ -82,6 +84,9 @@ TEST_F(ServiceConfigTest, SimulatorFileOverridesEveryBaseGiven)
     EXPECT_EQ(config.product_page, base + "/product");
     EXPECT_EQ(config.registry_domain, std::string(net::DEFAULT_REGISTRY_DOMAIN));
     EXPECT_EQ(config.tx_page_url("ab"), base + "/woc-site/tx/ab");
+    EXPECT_EQ(config.woc_api_key, "mainnet_0123abc");
+    EXPECT_EQ(config.pace, (net::ServicePaces{20, 0, 0, 0.5}));  // what is not named keeps its default
+    EXPECT_EQ(net::ServiceConfig{}.pace.woc, 3);                 // WhatsOnChain's free tier
     EXPECT_TRUE(log.warnings().empty());
 }
 
@@ -97,6 +102,12 @@ TEST_F(ServiceConfigTest, MalformedFilesAreIgnoredWholeWithAWarning)
         "{\"registry_domain\": \"evil.example/path\"}",        // not a host name
         "{\"registry_domain\": \"\"}",
         "{\"arc\": null}",
+        "{\"woc_api_key\": \"key\\r\\nX-Other: 1\"}",                 // a header of its own
+        "{\"woc_api_key\": \"\"}",
+        "{\"pace\": 3}",
+        "{\"pace\": {\"woc\": -1}}",
+        "{\"pace\": {\"woc\": \"fast\"}}",
+        "{\"pace\": {\"woc\": 1e9}}",
     };
     for (const std::string& text : bad) {
         WarningLog log;
@@ -117,6 +128,48 @@ TEST_F(ServiceConfigTest, ParserExplainsWhy)
     ASSERT_TRUE(partial);
     EXPECT_EQ(partial->registry_domain, "registry.test");
     EXPECT_EQ(partial->registry, net::ServiceConfig{}.registry);
+}
+
+TEST_F(ServiceConfigTest, PlainHttpOnlyForThisMachine)
+{
+    for (const char* url : {"http://127.0.0.1:8080/woc", "http://127.1.2.3/woc", "http://localhost:9/woc",
+                            "http://[::1]:9/woc", "https://api.example/woc"}) {
+        EXPECT_TRUE(net::parse_services_json(std::string("{\"woc_api\": \"") + url + "\"}")) << url;
+    }
+    // Hosts that only look like this machine, and credentials that hide the real host.
+    for (const char* url : {"http://api.example/woc", "http://127.0.0.1.evil.example/woc", "http://0177.0.0.1/woc",
+                            "http://127.0.0.1@evil.example/woc", "http://127.0.0.1\\\\@evil.example/woc",
+                            "http://[::2]/woc", "http://127.0.0.1:0/woc", "http://127.0.0.1:99999/woc"}) {
+        EXPECT_FALSE(net::parse_services_json(std::string("{\"woc_api\": \"") + url + "\"}")) << url;
+    }
+    WarningLog log;
+    net::ServiceConfig config = net::load_services(write_services(R"({"arc": "http://arc.example/v1"})"));
+    EXPECT_EQ(config, net::ServiceConfig{});
+    ASSERT_EQ(log.warnings().size(), 1u);
+    EXPECT_NE(log.warnings()[0].find("\"arc\" asks for plain http to arc.example, which is not this machine (plain "
+                                     "http is accepted only for loopback addresses such as 127.0.0.1); using the "
+                                     "mainnet services"),
+              std::string::npos)
+        << log.warnings()[0];
+}
+
+TEST_F(ServiceConfigTest, TheBadgeNamesWhereTheProgramTalks)
+{
+    const std::string base = "http://127.0.0.1:41234";
+    auto simulator = net::parse_services_json(R"({"woc_api": ")" + base + R"(/woc", "woc_site": ")" + base +
+                                              R"(/site", "ordinals_api": ")" + base + R"(/o/api", "ordinals_content": ")" +
+                                              base + R"(/o", "arc": ")" + base + R"(/arc", "registry": ")" + base +
+                                              R"(/registry", "product_page": ")" + base + R"(/product"})");
+    ASSERT_TRUE(simulator);
+    EXPECT_EQ(net::services_badge(*simulator), "Simulator at 127.0.0.1:41234");
+    EXPECT_EQ(net::services_badge(net::ServiceConfig{}), "");
+    net::ServiceConfig half = *simulator;
+    half.arc = net::ServiceConfig{}.arc;  // one service left on mainnet
+    EXPECT_EQ(net::services_badge(half), "Custom services");
+    net::ServiceConfig two_ports = *simulator;
+    two_ports.arc = "http://127.0.0.1:41235/arc";
+    EXPECT_EQ(net::services_badge(two_ports), "Custom services");
+    EXPECT_EQ(net::services_badge(*net::parse_services_json(R"({"registry_domain": "registry.test"})")), "Custom services");
 }
 
 TEST_F(ServiceConfigTest, ProcessWideConfigurationComesFromTheDataDirectory)

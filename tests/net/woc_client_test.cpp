@@ -51,7 +51,7 @@ TEST_F(WocClientTest, TransactionFailures)
     EXPECT_EQ(gone.error, "HTTP 404");
 }
 
-TEST_F(WocClientTest, RawHexIsPlainTextFromHexPath)
+TEST_F(WocClientTest, RawHexIsPlainTextFromHexPathAndAnArrayInBulk)
 {
     const std::string hex = read_data_file("fixtures/tx-bsv21-transfer-f7ca34a9.hex");
     m_http.answer(WOC + "/tx/" + TXID + "/hex", 200, hex + "\n");
@@ -65,6 +65,23 @@ TEST_F(WocClientTest, RawHexIsPlainTextFromHexPath)
     EXPECT_EQ(m_woc.tx_hex(TXID).failure, net::Failure::Answer);
     m_http.answer(WOC + "/tx/" + TXID + "/hex", 200, "");
     EXPECT_EQ(m_woc.tx_hex(TXID).failure, net::Failure::Answer);
+
+    // In bulk: at most twenty ids; entries without hex are left out; a block named is kept.
+    const std::string other(64, 'b');
+    m_http.answer(WOC + "/txs/hex", 200,
+                  R"([{"txid":")" + TXID + R"(","hex":"01AB","blockhash":"00ff","blockheight":7,"confirmations":2},)"
+                  R"({"txid":")" + other + R"(","hex":"02"},{"txid":")" + other + R"(","error":"unknown"},"x"])");
+    auto bulk = m_woc.txs_hex({TXID, other});
+    ASSERT_TRUE(bulk) << bulk.error;
+    ASSERT_EQ(bulk->size(), 2u);
+    EXPECT_EQ(bulk->at(0).hex, "01ab");
+    EXPECT_EQ(bulk->at(0).position, (net::ChainPosition{net::ChainPosition::State::Confirmed, 7}));
+    EXPECT_EQ(bulk->at(1).position.state, net::ChainPosition::State::Unknown);  // the bulk form need not say
+    EXPECT_EQ(core::parse_json(m_http.requests().back().body)->at("txids").size(), 2u);
+    EXPECT_EQ(m_woc.txs_hex(std::vector<std::string>(21, TXID)).failure, net::Failure::Input);
+    EXPECT_EQ(m_woc.txs_hex({}).failure, net::Failure::Input);
+    m_http.answer(WOC + "/txs/hex", 200, R"({"error":"busy"})");
+    EXPECT_EQ(m_woc.txs_hex({TXID}).failure, net::Failure::Answer);
 }
 
 TEST_F(WocClientTest, SpentCheckReadsStatusCodes)
@@ -190,7 +207,6 @@ TEST_F(WocClientTest, HistoryTxidsFromEveryShape)
     auto mixed = m_woc.address_txids(ADDR, net::WocAddressList::ConfirmedHistory);
     ASSERT_TRUE(mixed);
     EXPECT_EQ(*mixed, (std::vector<std::string>{TXID, "abc"}));
-    EXPECT_EQ(m_http.requests().at(0).method, "GET_JSON");
 }
 
 TEST_F(WocClientTest, AddressIsEscapedInThePath)

@@ -1,10 +1,15 @@
 #include "platform/atomic_file.h"
 
+#include <algorithm>
+#include <atomic>
 #include <fstream>
 #include <sstream>
+#include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
+#include "tests/support/full_disk.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -20,11 +25,15 @@ std::string read_file(const fs::path& path)
     return text.str();
 }
 
-fs::path tmp_of(const fs::path& path)
+// Names in the folder other than the given ones: temporaries left behind.
+std::vector<std::string> others_in(const fs::path& dir, std::initializer_list<std::string> expected)
 {
-    fs::path tmp = path;
-    tmp += ".tmp";
-    return tmp;
+    std::vector<std::string> out;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        std::string name = entry.path().filename().string();
+        if (std::find(expected.begin(), expected.end(), name) == expected.end()) out.push_back(name);
+    }
+    return out;
 }
 
 fs::perms group_and_others(const fs::path& path)
@@ -40,7 +49,7 @@ TEST_F(AtomicFileTest, ReplacesContentAndLeavesNoTemporary)
     ASSERT_TRUE(platform::write_file_atomic(target, "first version, rather long\n"));
     ASSERT_TRUE(platform::write_file_atomic(target, "second\n"));
     EXPECT_EQ(read_file(target), "second\n");  // no tail of the longer old content
-    EXPECT_FALSE(fs::exists(tmp_of(target)));
+    EXPECT_TRUE(others_in(m_temp.path(), {"wallets.json"}).empty());
 }
 
 TEST_F(AtomicFileTest, BinaryContentSurvivesExactly)
@@ -54,13 +63,32 @@ TEST_F(AtomicFileTest, BinaryContentSurvivesExactly)
     EXPECT_EQ(fs::file_size(target), 0u);
 }
 
-TEST_F(AtomicFileTest, StaleTemporaryFromACrashIsOverwritten)
+TEST_F(AtomicFileTest, ConcurrentWritersNeverShareATemporaryNorFollowALink)
 {
-    fs::path target = m_temp / "wallets.json";
-    std::ofstream(tmp_of(target)) << "half-written garbage from an earlier crash, long enough";
-    ASSERT_TRUE(platform::write_file_atomic(target, "{}\n"));
-    EXPECT_EQ(read_file(target), "{}\n");
-    EXPECT_FALSE(fs::exists(tmp_of(target)));
+    // Files and links an earlier crash or another user left where a temporary could go.
+    fs::path target = m_temp / "reserves.json";
+    fs::path victim = m_temp / "victim";
+    std::ofstream(victim) << "not yours";
+    std::ofstream(m_temp / "reserves.json.tmp") << "half-written garbage from an earlier crash";
+    fs::create_symlink(victim, m_temp / "reserves.json.tmp-link");
+
+    // Writers at once, each with content of its own length: every write lands whole.
+    std::vector<std::string> contents;
+    for (int i = 0; i < 6; ++i) contents.push_back(std::string(2000 + 997 * i, static_cast<char>('a' + i)));
+    std::vector<std::thread> writers;
+    std::atomic<int> failed{0};
+    for (const auto& content : contents) {
+        writers.emplace_back([&, content] {
+            for (int round = 0; round < 40; ++round) {
+                if (!platform::write_file_atomic(target, content)) ++failed;
+            }
+        });
+    }
+    for (auto& w : writers) w.join();
+    EXPECT_EQ(failed, 0);
+    EXPECT_NE(std::find(contents.begin(), contents.end(), read_file(target)), contents.end());
+    EXPECT_EQ(read_file(victim), "not yours");
+    EXPECT_TRUE(others_in(m_temp.path(), {"reserves.json", "victim", "reserves.json.tmp", "reserves.json.tmp-link"}).empty());
 }
 
 TEST_F(AtomicFileTest, FailedRenameKeepsOldTargetAndRemovesTemporary)
@@ -71,33 +99,24 @@ TEST_F(AtomicFileTest, FailedRenameKeepsOldTargetAndRemovesTemporary)
     fs::create_directory(target);
     std::ofstream(target / "keep.txt") << "old";
     EXPECT_FALSE(platform::write_file_atomic(target, "new content"));
-    EXPECT_FALSE(fs::exists(tmp_of(target)));
+    EXPECT_TRUE(others_in(m_temp.path(), {"occupied"}).empty());
     EXPECT_TRUE(fs::is_directory(target));
     EXPECT_EQ(read_file(target / "keep.txt"), "old");
 }
 
-TEST_F(AtomicFileTest, UnwritableTemporaryKeepsOldFile)
+TEST_F(AtomicFileTest, FullDiskKeepsOldFileAndRemovesTemporary)
 {
-    fs::path target = m_temp / "wallets.json";
-    ASSERT_TRUE(platform::write_file_atomic(target, "old registry\n"));
-    fs::create_directory(tmp_of(target));  // the temporary file cannot be created
-    EXPECT_FALSE(platform::write_file_atomic(target, "new registry\n"));
-    EXPECT_EQ(read_file(target), "old registry\n");
-}
-
-TEST_F(AtomicFileTest, WriteFailingHalfWayKeepsOldFileAndRemovesTemporary)
-{
-    // A full disk: the temporary name leads to a device that refuses every write.
-    const fs::path full_device = "/dev/full";
-    std::error_code ec;
-    if (!fs::exists(full_device, ec)) GTEST_SKIP() << "no always-full device on this system";
     fs::path target = m_temp / "wallet.json";
     ASSERT_TRUE(platform::write_file_atomic(target, "old wallet\n"));
-    fs::create_symlink(full_device, tmp_of(target), ec);
-    if (ec) GTEST_SKIP() << "cannot create a symbolic link here";
-    EXPECT_FALSE(platform::write_file_atomic(target, std::string(100000, 'x')));
+    bool written = true;
+    {
+        testsupport::FullDisk full;
+        if (!full.active()) GTEST_SKIP() << "no file-size limit on this system";
+        written = platform::write_file_atomic(target, std::string(100000, 'x'));
+    }
+    EXPECT_FALSE(written);
     EXPECT_EQ(read_file(target), "old wallet\n");
-    EXPECT_FALSE(fs::exists(fs::symlink_status(tmp_of(target))));
+    EXPECT_TRUE(others_in(m_temp.path(), {"wallet.json"}).empty());
 }
 
 TEST_F(AtomicFileTest, MissingFolderFails)
@@ -113,18 +132,12 @@ TEST_F(AtomicFileTest, OwnerOnlyFileHasNoGroupOrOtherAccess)
     EXPECT_EQ(group_and_others(target), fs::perms::none);
     EXPECT_NE(fs::status(target).permissions() & fs::perms::owner_read, fs::perms::none);
     EXPECT_NE(fs::status(target).permissions() & fs::perms::owner_write, fs::perms::none);
-}
 
-TEST_F(AtomicFileTest, OwnerOnlyReplacesAnOpenFileAndAnOpenStaleTemporary)
-{
-    fs::path target = m_temp / "wallet.json";
-    std::ofstream(target) << "old";
-    std::ofstream(tmp_of(target)) << "stale";
+    // Replacing a file everyone could read leaves none of that access behind.
     fs::permissions(target, fs::perms::all, fs::perm_options::replace);
-    fs::permissions(tmp_of(target), fs::perms::all, fs::perm_options::replace);
-    ASSERT_TRUE(platform::write_file_atomic(target, "secret", platform::FileAccess::OwnerOnly));
+    ASSERT_TRUE(platform::write_file_atomic(target, "secret 2", platform::FileAccess::OwnerOnly));
     EXPECT_EQ(group_and_others(target), fs::perms::none);
-    EXPECT_EQ(read_file(target), "secret");
+    EXPECT_EQ(read_file(target), "secret 2");
 }
 
 TEST_F(AtomicFileTest, MakeOwnerOnlyRestrictsExistingFile)

@@ -30,12 +30,19 @@ protected:
     std::vector<std::pair<std::string, std::optional<std::string>>> m_saved;
 };
 
-TEST_F(DataDirTest, LocalAppDataWinsAndDirectoryIsCreated)
+TEST_F(DataDirTest, LocalAppDataWinsAndDirectoryIsCreatedForItsOwnerOnly)
 {
+    const auto others = fs::perms::group_all | fs::perms::others_all;
     fs::path expected = m_temp.use_as_data_root();
     ASSERT_FALSE(fs::exists(expected));
     EXPECT_EQ(platform::data_dir(), expected);
     EXPECT_TRUE(fs::is_directory(expected));
+    EXPECT_EQ(fs::status(expected).permissions() & others, fs::perms::none);
+    // A directory an older version left open to others is closed to them.
+    fs::permissions(expected, fs::perms::all, fs::perm_options::replace);
+    EXPECT_EQ(platform::data_dir(), expected);
+    EXPECT_EQ(fs::status(expected).permissions() & others, fs::perms::none);
+    EXPECT_EQ(fs::status(expected).permissions() & fs::perms::owner_all, fs::perms::owner_all);
 }
 
 TEST_F(DataDirTest, MissingParentsAreCreated)

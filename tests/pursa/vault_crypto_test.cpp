@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/json_get.h"
 #include "pursa/vault_crypto.h"
 
 namespace {

@@ -96,6 +96,9 @@ TEST(BuyPayment, Refusals)
     EXPECT_EQ(buy_payment("00", "3", 10).error, trade::QTY_OVER_LISTING);
     EXPECT_EQ(buy_payment("1", "", 10).error, trade::QTY_OVER_LISTING);
     EXPECT_EQ(buy_payment("1", "0", 10).error, trade::QTY_OVER_LISTING);
+    // 1 of 3 lots at 2 satoshis for the lot: a share truncated to nothing is no offer.
+    EXPECT_EQ(buy_payment("1", "3", 2).error, trade::QTY_PAYS_NOTHING);
+    EXPECT_EQ(buy_payment("3", "3", 0).error, trade::QTY_PAYS_NOTHING);
 }
 
 TEST(FillRemainder, PriceOfTheRestUsesA128BitProduct)

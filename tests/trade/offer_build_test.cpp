@@ -53,7 +53,7 @@ TEST_F(OfferBuild, RefusalsBeforeAnyCoinMoves)
     bad_ord.seller_ord_addr = "";
     EXPECT_EQ(trade::build_offer(bad_ord), "error: seller ordinals address is not a 1\u2026 longcode.");
     auto bad_utxo = token_request("not an outpoint", "1", 100);
-    EXPECT_EQ(trade::build_offer(bad_utxo), "error: bad listing UTXO.");
+    EXPECT_EQ(trade::build_offer(bad_utxo), "error: the listing names no valid lot output.");
 }
 
 TEST_F(OfferBuild, TokenOfferPaysFirstAndReturnsTheRest)
@@ -101,7 +101,7 @@ TEST_F(OfferBuild, QuantitiesAreComparedAsNumbers)
     EXPECT_EQ(trade::build_offer(token_request(token, "0", 1000)), "error: enter how many tokens to buy.");
     auto other = token_request(token, "1", 1000);
     other.listing_origin = std::string(64, 'b') + "_0";
-    EXPECT_EQ(trade::build_offer(other), "error: listing origin does not match the UTXO token.");
+    EXPECT_EQ(trade::build_offer(other), "error: the listed lot holds another token than the listing names.");
 }
 
 TEST_F(OfferBuild, PictureOfferPutsTheBuyersOutputFirst)

@@ -1,6 +1,7 @@
 // Withdrawing an offer in this process against the simulator: the "ag_offer_cancel" payment
 // spends a coin of the withdrawn offer that is still unspent, so the half-signed offer can
-// never complete; when none is left it is paid like any post.
+// never complete; when none is left it is paid like any post, and when none can be spent
+// nothing is posted.
 #include "trade/cancel_routine.h"
 
 #include <gtest/gtest.h>
@@ -19,7 +20,7 @@
 #include "wallet/wallet_keys.h"
 #include "wallet/wallet_lock.h"
 
-namespace {
+namespace offer_cancel_test {
 
 const std::string SELLER_ORD = core::address_from_hash160(core::hash160(core::as_bytes("seller ord")));
 const std::string SELLER_PAY = core::address_from_hash160(core::hash160(core::as_bytes("seller pay")));
@@ -120,11 +121,21 @@ TEST_F(OfferCancel, WithNoCoinOfTheOfferLeftTheWithdrawalIsPaidLikeAnyPost)
     EXPECT_EQ(used.count(coins[0]) + used.count(coins[1]), 0u);
 }
 
-TEST_F(OfferCancel, AListingIdOfTheWrongLengthPaysNothing)
+// A withdrawal that cannot spend a coin of the offer would leave it completable: it posts
+// nothing, pays nothing and keeps the locks.
+TEST_F(OfferCancel, AWithdrawalThatCannotSpendACoinOfTheOfferPostsNothing)
 {
     book::Offer offer = two_coin_offer();
     EXPECT_EQ(trade::run_offer_cancel("abc", offer), "error: Pick one of your open offers.");
+    // WhatsOnChain cannot say whether the coins are spent.
+    devnet().fault("woc", {{"down", true}});
+    EXPECT_EQ(trade::run_offer_cancel(LISTING_ID, offer), trade::COINS_UNANSWERED);
+    devnet().clear_faults();
+    // The coin is unspent, but not one this wallet's coin lists hold.
+    std::string foreign = devnet().fund(SELLER_PAY, 5'000, true);
+    EXPECT_EQ(trade::withdraw_offer(LISTING_ID, offer.id, {foreign + "_0"}), trade::COINS_NOT_LISTED);
     EXPECT_FALSE(trade::buyer_coins_spent(offer.offer));
+    for (const auto& coin : buyer_coins(offer)) EXPECT_EQ(funding::offer_locks_load().count(coin), 1u) << coin;
 }
 
-} // namespace
+} // namespace offer_cancel_test

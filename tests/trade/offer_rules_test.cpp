@@ -8,7 +8,7 @@
 #include "tx/inscription.h"
 #include "tx/script.h"
 
-namespace {
+namespace offer_rules_test {
 
 using trade::check_offer;
 using trade::ListingTerms;
@@ -140,6 +140,9 @@ TEST(OfferRulesTokens, UnderpayingIsRefused)
     // One satoshi for the whole lot: the attack the check exists for.
     c.offer.outputs = {pay(SELLER_PAY, 1), transfer(BUYER_ORD, "10")};
     expect_refused(run(c, token_terms()), "the listing asks 0.00001000 BSV");
+    // 3 of 10 lots at 3 satoshis for the lot: a share truncated to nothing buys nothing.
+    c = token_offer();
+    expect_refused(run(c, token_terms("10", 3)), "too few lots to cost anything");
 }
 
 TEST(OfferRulesTokens, PaymentToAnInscriptionOrAnotherAddressDoesNotCount)
@@ -277,9 +280,9 @@ TEST(OfferRulesInputs, AnOfferOnAnotherOutputOrAlreadySignedIsRefused)
 {
     ListingTerms moved = token_terms();
     moved.utxo = LISTING_TXID + "_1";
-    expect_refused(run(token_offer(), moved), "does not spend the reserved listing UTXO");
+    expect_refused(run(token_offer(), moved), "does not spend the reserved lot of the listing");
     moved.utxo = "";
-    expect_refused(run(token_offer(), moved), "does not spend the reserved listing UTXO");
+    expect_refused(run(token_offer(), moved), "does not spend the reserved lot of the listing");
 
     Case c = token_offer();
     c.offer.inputs[0].script_sig = {0x00};
@@ -377,4 +380,4 @@ TEST(OfferRulesOutputs, EnvelopeAndBodyReaders)
     EXPECT_FALSE(trade::output_bsv20(tx::inscription_script(BUYER_ORD, "text/plain", core::as_bytes("{\"p\":\"bsv-20\"}"))));
 }
 
-} // namespace
+} // namespace offer_rules_test

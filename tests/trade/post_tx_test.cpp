@@ -78,13 +78,17 @@ TEST_F(PostTransaction, ABuyPostLeavesTheOfferCoinsAloneAndLocksThem)
     ASSERT_FALSE(open_wallet("carol", {400'000, 300'000, 200'000}).empty());
     std::string first = devnet().fund(m_receive, 50'000);
     std::string second = devnet().fund(m_receive, 60'000);
-    // An offer that spends two of the wallet's coins (its signatures do not matter here).
-    std::vector<tx::TxInput> inputs(2);
-    inputs[0].txid = first;
-    inputs[1].txid = second;
+    // An offer that spends the seller's listing output, unsigned, and two of the wallet's coins
+    // (the signatures' contents do not matter here).
+    const std::string listing_output(64, 'f');
+    std::vector<tx::TxInput> inputs(3);
+    inputs[0].txid = listing_output;
+    inputs[1].txid = first;
+    inputs[2].txid = second;
+    inputs[1].script_sig = inputs[2].script_sig = {0x01};
     std::vector<tx::TxOutput> outputs{{100'000, tx::p2pkh_script(*core::hash160_from_address(m_receive))}};
     std::string offer = core::hex_encode(tx::tx_serialize(inputs, outputs));
-    json post = {{"type", "ag_buy"}, {"offer", offer}};
+    json post = {{"type", "ag_buy"}, {"listing", std::string(64, 'E')}, {"offer", offer}};
     std::string result = trade::post_transaction(post.dump(), false);
     ASSERT_EQ(result.rfind("success: ", 0), 0u) << result;
     auto t = raw_tx(txid_of(result));
@@ -96,6 +100,12 @@ TEST_F(PostTransaction, ABuyPostLeavesTheOfferCoinsAloneAndLocksThem)
     auto locks = funding::offer_locks_load();
     EXPECT_EQ(locks.count(first + "_0"), 1u);
     EXPECT_EQ(locks.count(second + "_0"), 1u);
+    // The wallet's own record of the offer: its post, its listing and the buyer's coins.
+    auto records = funding::offer_records();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].offer, txid_of(result));
+    EXPECT_EQ(records[0].listing, std::string(64, 'e'));
+    EXPECT_EQ(records[0].utxos, (std::vector<std::string>{first + "_0", second + "_0"}));
 }
 
 TEST_F(PostTransaction, NothingIsPaidWithoutAWalletOrAPayload)

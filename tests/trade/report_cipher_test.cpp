@@ -7,6 +7,7 @@
 #include "book/post_blob.h"
 #include "core/base64.h"
 #include "core/hex.h"
+#include "core/json_get.h"
 #include "core/key.h"
 #include "core/message.h"
 #include "trade/report.h"

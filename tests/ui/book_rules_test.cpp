@@ -1,13 +1,15 @@
-// Rules over the book that the main window applies after each load: reserve reconciliation,
-// waiting offers, thumbnail keys, and the texts it shows.
+// Rules over the book that the controller applies after each load: reserve reconciliation,
+// waiting offers, the events a trader must not miss, which inscription a picture is drawn from,
+// quantities in token units, and the freshness marker and result line.
 #include <gtest/gtest.h>
 
-#include "ui/control_ids.h"
+#include "book/chain_facts.h"
 #include "ui/main_texts.h"
+#include "ui/market_events.h"
+#include "ui/quantity_text.h"
 #include "ui/reserve_reconcile.h"
 #include "ui/thumbnail_key.h"
 #include "ui/waiting_offer.h"
-#include "ui/wallet_snapshot.h"
 
 namespace {
 
@@ -104,105 +106,142 @@ TEST(WaitingOffer, OnlyLiveListingsOfTheWallet)
     EXPECT_TRUE(ui::any_waiting_offer({none, mine_with_offer("short")}, true, ME, spends));
 }
 
-TEST(ThumbnailKey, IconFirstThenOrigin)
+// A picture is drawn from what its listing output holds, never from the post's icon; a token
+// from its icon, else the token its output holds, else its deploy inscription (whose JSON may
+// name the icon).
+TEST(ThumbnailKey, PicturesFromTheirOutputTokensFromTheirIcon)
 {
-    book::Listing l;
-    l.origin = "origin_0";
-    EXPECT_EQ(ui::thumbnail_key(l), "origin_0");
-    l.icon = "icon_1";
-    EXPECT_EQ(ui::thumbnail_key(l), "icon_1");
-}
+    book::Listing picture;
+    picture.kind = "picture";
+    picture.origin = "mine_0";
+    picture.utxo = "lot_1";
+    picture.claimed.icon = "someone_elses_famous_0";
+    book::apply_chain_facts(picture, book::HeldAsset{"scribble_0", ""}, std::nullopt);
+    EXPECT_EQ(ui::thumbnail_key(picture), "scribble_0");
+    book::apply_chain_facts(picture, std::nullopt, std::nullopt);
+    EXPECT_EQ(ui::thumbnail_key(picture), "lot_1");
+    book::Listing token;
+    token.kind = "bsv21";
+    token.origin = "deploy_0";
+    EXPECT_EQ(ui::thumbnail_key(token), "deploy_0");
+    token.chain_origin = "held_0";
+    EXPECT_EQ(ui::thumbnail_key(token), "held_0");
+    token.icon = "icon_1";
+    EXPECT_EQ(ui::thumbnail_key(token), "icon_1");
 
-TEST(ThumbnailKey, TokenJsonRedirectsToItsIcon)
-{
     EXPECT_EQ(ui::icon_redirect("k", "application/bsv-20", R"({"p":"bsv-20","icon":"pic_0"})"), "pic_0");
-    EXPECT_EQ(ui::icon_redirect("k", "application/json", R"({"icon":"pic_0"})"), "pic_0");
     EXPECT_EQ(ui::icon_redirect("k", "application/octet-stream", R"({"icon":"pic_0"})"), "pic_0");
-    EXPECT_FALSE(ui::icon_redirect("k", "application/json", R"({"icon":"k"})"));
-    EXPECT_FALSE(ui::icon_redirect("k", "application/json", R"({"icon":""})"));
-    EXPECT_FALSE(ui::icon_redirect("k", "application/json", R"({"icon":7})"));
-    EXPECT_FALSE(ui::icon_redirect("k", "application/json", R"( {"icon":"x"})"));
+    for (const char* body : {R"({"icon":"k"})", R"({"icon":""})", R"({"icon":7})", R"( {"icon":"x"})", R"({"icon":"x")", ""})
+        EXPECT_FALSE(ui::icon_redirect("k", "application/json", body)) << body;
     EXPECT_FALSE(ui::icon_redirect("k", "image/png", R"({"icon":"x"})"));
-    EXPECT_FALSE(ui::icon_redirect("k", "application/json", R"({"icon":"x")"));
-    EXPECT_FALSE(ui::icon_redirect("k", "application/json", ""));
 }
 
-TEST(MainTexts, BookStatusAndRowCount)
-{
-    EXPECT_EQ(ui::book_loaded_status(1), "Book: 1 listing. Double-click a row for the list tx.");
-    EXPECT_EQ(ui::book_loaded_status(0), "Book: 0 listings. Double-click a row for the list tx.");
-    EXPECT_EQ(ui::book_loaded_status(12), "Book: 12 listings. Double-click a row for the list tx.");
-    EXPECT_EQ(ui::row_count_text(1), "1 listing");
-    EXPECT_EQ(ui::row_count_text(0), "0 listings");
-    EXPECT_EQ(ui::row_count_text(20000), "20000 listings");
-}
-
-TEST(MainTexts, EmptyTable)
-{
-    const auto empty = ui::empty_table_texts(true, 0);
-    EXPECT_EQ(empty.title, "No listings found");
-    EXPECT_EQ(empty.detail, "Try adjusting your search or filters, or create a listing.");
-    const auto filtered = ui::empty_table_texts(false, 1);
-    EXPECT_EQ(filtered.title, "No listings match these filters");
-    EXPECT_EQ(filtered.detail, "1 live listing. Set Status to All if a row is cancelled or expired.");
-    EXPECT_EQ(ui::empty_table_texts(false, 3).detail,
-              "3 live listings. Set Status to All if a row is cancelled or expired.");
-}
-
-TEST(MainTexts, IdleAndBusyLabels)
-{
-    EXPECT_EQ(ui::idle_label(ui::ID_CONNECT, true), "Connected");
-    EXPECT_EQ(ui::idle_label(ui::ID_CONNECT, false), "Connect");
-    EXPECT_EQ(ui::idle_label(ui::ID_REFRESH, false), "Refresh");
-    EXPECT_EQ(ui::idle_label(ui::ID_LIST, false), "List");
-    EXPECT_EQ(ui::idle_label(ui::ID_HISTORY, false), "History");
-    EXPECT_EQ(ui::wait_label(0), "Wait");
-    EXPECT_EQ(ui::wait_label(1), "Wait.");
-    EXPECT_EQ(ui::wait_label(3), "Wait...");
-    EXPECT_EQ(ui::wait_label(4), "Wait");
-}
-
-TEST(MainTexts, Cells)
+book::Listing token(const std::string& sym, int dec, const std::string& qty, uint64_t price)
 {
     book::Listing l;
-    l.price_sats = 150'000'001;
-    l.exp = 0;
-    l.handle = "";
-    l.paymail = "pay@x";
-    l.qty = "0012";
-    EXPECT_EQ(ui::book_cell_text(l, ui::BookColumn::Price), "1.50000001");
-    EXPECT_EQ(ui::book_cell_text(l, ui::BookColumn::Expires), "-");
-    EXPECT_EQ(ui::book_cell_text(l, ui::BookColumn::Seller), "pay@x");
-    EXPECT_EQ(ui::book_cell_text(l, ui::BookColumn::Qty), "0012");
-    l.price_sats = 1;
-    EXPECT_EQ(ui::book_cell_text(l, ui::BookColumn::Price), "0.00000001");
-    l.exp = 1'790'000'000;
-    EXPECT_EQ(ui::book_cell_text(l, ui::BookColumn::Expires).size(), 10u);
-    EXPECT_EQ(ui::book_column_width(ui::BookColumn::Note), 240);
-    EXPECT_STREQ(ui::book_column_title(ui::BookColumn::Price), "Price (BSV)");
+    l.kind = "bsv21";
+    l.name = sym;
+    l.sym = sym;
+    l.dec = dec;
+    l.qty = qty;
+    l.price_sats = price;
+    return l;
 }
 
-TEST(WalletTexts, ValueBalanceAndCopy)
+TEST(Quantities, TokenUnitsPerUnitPricesAndWhatWasTyped)
 {
-    ui::WalletSnapshot w;
-    EXPECT_EQ(ui::wallet_value_text(w), "not connected");
-    EXPECT_EQ(ui::balance_value_text(w), "-");
-    w.bound = true;
-    EXPECT_EQ(ui::wallet_value_text(w), "connected");
-    EXPECT_EQ(ui::balance_value_text(w), "...");
-    w.address = "1Addr";
-    EXPECT_EQ(ui::wallet_value_text(w), "1Addr");
-    EXPECT_EQ(ui::copy_text(w), "1Addr");
-    w.paymail = "me@x";
-    EXPECT_EQ(ui::wallet_value_text(w), "me@x");
-    EXPECT_EQ(ui::copy_text(w), "me@x");
-    w.balance_sats = 0;
-    EXPECT_EQ(ui::balance_value_text(w), "...");
-    w.balance_known = true;
-    EXPECT_EQ(ui::balance_value_text(w), "0.00000000 BSV");
-    w.balance_known = false;
-    w.balance_sats = 123;
-    EXPECT_EQ(ui::balance_value_text(w), "0.00000123 BSV");
+    const book::Listing laurel = token("LAUR", 8, "84000000000", 840'000'000);
+    EXPECT_EQ(ui::book_cell_text(laurel, ui::BookColumn::Qty), "840");
+    EXPECT_EQ(ui::quantity_text(laurel, "150000000"), "1.5 LAUR");
+    EXPECT_EQ(ui::book_cell_text(laurel, ui::BookColumn::UnitPrice), "0.01000000");  // 8.4 BSV for 840
+    EXPECT_EQ(ui::typed_quantity(laurel, "1.5"), "150000000");
+    EXPECT_FALSE(ui::typed_quantity(laurel, "0.000000001"));
+    EXPECT_FALSE(ui::typed_quantity(laurel, "0"));
+
+    const book::Listing lyra = token("LYRA", 0, "250000", 50'000'000);
+    EXPECT_EQ(ui::book_cell_text(lyra, ui::BookColumn::Qty), "250,000");
+    EXPECT_EQ(ui::unit_price_text(lyra), "0.00000200");
+    EXPECT_EQ(ui::unit_price_text(token("DUST", 0, "1000000000", 1)), "<0.00000001");
+    EXPECT_EQ(ui::unit_price_text(token("NONE", 0, "", 1)), "-");
+    // Sorting by price per unit compares tokens of any decimals.
+    EXPECT_LT(ui::unit_price_value(lyra), ui::unit_price_value(laurel));
+
+    book::Listing picture;
+    picture.kind = "picture";
+    picture.qty = "1";
+    picture.price_sats = 30'000'000;
+    EXPECT_EQ(ui::quantity_text(picture, "1"), "1 picture");
+    EXPECT_EQ(ui::typed_quantity(picture, "1"), "1");
+    EXPECT_FALSE(ui::typed_quantity(picture, "2"));
+}
+
+// Events are new offers on the wallet's live listings and new purchases in its history,
+// each announced once, and nothing when there was no book before.
+TEST(MarketEvents, EachNewOfferAndEachFillOnce)
+{
+    book::Listing mine = token("LYRA", 0, "250000", 50'000'000);
+    mine.id = "L1";
+    mine.pubkey = ME;
+    mine.status = "live";
+    book::Offer first;
+    first.id = "o1";
+    first.handle = "zeno";
+    first.qty = "250000";
+    first.pay_sats = 50'000'000;
+    mine.offers = {first};
+    book::Listing theirs = token("OWL", 0, "10", 1000);
+    theirs.id = "L2";
+    theirs.pubkey = "02" + std::string(64, 'b');
+    theirs.status = "live";
+    theirs.offers = {first};
+
+    const std::vector<book::Listing> before = {mine, theirs};
+    auto after = before;
+    book::Offer second = first;
+    second.id = "o2";
+    second.handle = "rhea";
+    second.qty = "1000";
+    second.pay_sats = 200'000;
+    after[0].offers.push_back(second);
+    after[1].offers.push_back(second);  // an offer on someone else's listing is not ours to hear of
+
+    book::HistoryRow bought;
+    bought.type = "ag_fill";
+    bought.role = "buy";
+    bought.handle = "you";
+    bought.counterparty = "rhea";
+    bought.txid = "f1";
+    bought.listing = "L2";
+    bought.qty = "4";
+    bought.pay_sats = 400;
+
+    const auto events = ui::market_events(before, after, {}, {bought}, ME);
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0].text, "New offer on your LYRA listing: 1,000 LYRA for 0.00200000 BSV from rhea.");
+    EXPECT_EQ(events[1].text, "Your offer on OWL was filled: 4 OWL for 0.00000400 BSV from rhea.");
+    EXPECT_TRUE(ui::market_events(after, after, {bought}, {bought}, ME).empty());
+    EXPECT_TRUE(ui::market_events(before, after, {}, {bought}, "").empty());
+}
+
+TEST(MainTexts, FreshnessMarkerAndActionResults)
+{
+    const ui::TimeFormatter at_1402 = [](int64_t, const char*) { return std::string("14:02"); };
+    EXPECT_EQ(ui::book_marker_text({true, false, 0, 100}, at_1402), "");
+    EXPECT_EQ(ui::book_marker_text({false, false, 37, 100}, at_1402),
+              "Book as of 14:02 \u2014 the market's services are busy; 37 posts not read yet");
+    EXPECT_EQ(ui::book_marker_text({false, true, 0, 100}, at_1402), "Book as of 14:02 \u2014 offline");
+    EXPECT_EQ(ui::book_marker_text({false, true, 0, 0}, at_1402), "No book yet \u2014 offline");
+
+    const std::string txid = "3f6c1d0a9b8e7f6a5b4c3d2e1f0a9b8c7d6e5f4a3b2c1d0e9f8a7b6c5d4e3f2a";
+    const auto done = ui::action_outcome("Your offer is posted.", "success: " + txid + "\nBook overlay: error: busy.");
+    EXPECT_TRUE(done.success);
+    EXPECT_EQ(done.txid, txid);
+    EXPECT_EQ(done.status, "Your offer is posted. (3f6c1d\u20264e3f2a)");
+    EXPECT_EQ(done.text, "Your offer is posted.\nBook overlay: error: busy.");
+    const auto refused = ui::action_outcome("Your offer is posted.", "error: the listing is gone.\nmore");
+    EXPECT_FALSE(refused.success);
+    EXPECT_EQ(refused.status, "error: the listing is gone.");
+    EXPECT_EQ(ui::action_outcome("", "success").text, "Done.");
 }
 
 } // namespace

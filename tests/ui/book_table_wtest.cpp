@@ -1,79 +1,96 @@
-// The book table's model and proxy: rows in book order, both mappings consistent, filters on
-// the raw records, waiting rows marked.
+// The book table's model and proxy: the filter bar on the raw records, ordering by any column
+// on the records (prices and quantities as numbers, whatever the token's decimals), book order
+// until a column is chosen, and the chosen order kept when a new book arrives.
 #include <QTest>
+
+#include <algorithm>
+#include <functional>
 
 #include <gtest/gtest.h>
 
 #include "ui/book_table_model.h"
 #include "ui/main_texts.h"
+#include "ui/quantity_text.h"
 #include "ui/tools/sample_market.h"
 
 namespace {
 
-TEST(BookTable, ProxyKeepsBookOrderAndMapsBothWays)
+using ui::BookColumn;
+
+// The listings of the proxy's rows, in order.
+std::vector<book::Listing> shown(const ui::BookSortProxy& proxy, const ui::BookTableModel& model)
+{
+    std::vector<book::Listing> rows;
+    for (int r = 0; r < proxy.rowCount(); ++r)
+        rows.push_back(model.listing(proxy.mapToSource(proxy.index(r, 0)).row()));
+    return rows;
+}
+
+double whole_units(const book::Listing& l)
+{
+    return QString::fromStdString(ui::quantity_number(l, l.qty)).remove(',').toDouble();
+}
+
+TEST(BookTable, FiltersOnTheRecordsInBookOrder)
 {
     ui::BookTableModel model(nullptr);
-    ui::BookFilterProxy proxy;
+    ui::BookSortProxy proxy;
     proxy.setSourceModel(&model);
-    auto book = ui::sample_book(200, 5);
-    std::vector<bool> waiting(book.size(), false);
-    waiting[7] = true;
-    model.setBook(book, waiting);
-
+    const auto book = ui::sample_book(200, 5);
+    model.setBook(book);
     ui::BookFilter filter;
     filter.item = ui::ItemFilter::Pictures;
     proxy.setFilter(filter);
-    int previous = -1;
-    int shown = 0;
-    for (int r = 0; r < proxy.rowCount(); ++r) {
-        const QModelIndex p = proxy.index(r, 2);
-        const QModelIndex s = proxy.mapToSource(p);
-        ASSERT_TRUE(s.isValid());
-        EXPECT_GT(s.row(), previous);  // book order, no sorting
-        previous = s.row();
-        EXPECT_EQ(proxy.mapFromSource(s), p);
-        const auto& l = book[size_t(s.row())];
-        EXPECT_EQ(l.kind, "picture");
-        EXPECT_EQ(l.status, "live");
-        EXPECT_EQ(p.data(ui::BookTableModel::ListingIndexRole).toInt(), s.row());
-        EXPECT_EQ(proxy.index(r, int(ui::BookColumn::Ticker)).data().toString().toStdString(), l.sym);
-        ++shown;
-    }
-    int expected = 0;
-    for (const auto& l : book) expected += (l.kind == "picture" && l.status == "live") ? 1 : 0;
-    EXPECT_EQ(shown, expected);
-
-    // A hidden source row maps to nothing.
-    for (int s = 0; s < model.rowCount(); ++s) {
-        const bool visible = book[size_t(s)].kind == "picture" && book[size_t(s)].status == "live";
-        EXPECT_EQ(proxy.mapFromSource(model.index(s, 0)).isValid(), visible) << s;
-    }
-    EXPECT_TRUE(model.index(7, 0).data(ui::BookTableModel::WaitingOfferRole).toBool());
-    EXPECT_FALSE(model.index(8, 0).data(ui::BookTableModel::WaitingOfferRole).toBool());
-    EXPECT_EQ(model.rowOfId(book[42].id), 42);
-    EXPECT_EQ(model.rowOfId("nope"), -1);
-    EXPECT_EQ(model.headerData(6, Qt::Horizontal, Qt::DisplayRole).toString(), "Price (BSV)");
-}
-
-TEST(BookTable, ANewBookRefiltersWithTheSameFilter)
-{
-    ui::BookTableModel model(nullptr);
-    ui::BookFilterProxy proxy;
-    proxy.setSourceModel(&model);
-    ui::BookFilter filter;
+    const auto rows = shown(proxy, model);
+    const auto expected = std::count_if(book.begin(), book.end(),
+                                        [](const book::Listing& l) { return l.kind == "picture" && l.status == "live"; });
+    ASSERT_EQ(static_cast<long>(rows.size()), expected);
+    for (size_t i = 1; i < rows.size(); ++i) EXPECT_LT(model.rowOfId(rows[i - 1].id), model.rowOfId(rows[i].id));
     filter.status = ui::StatusFilter::All;
+    filter.item = ui::ItemFilter::All;
     filter.query = "obol";
     proxy.setFilter(filter);
-    EXPECT_EQ(proxy.rowCount(), 0);
-    model.setBook(ui::sample_book(300, 9));
-    int expected = 0;
-    for (const auto& l : model.listings()) expected += l.sym == "OBOL" || l.name == "Obol" ? 1 : 0;
-    EXPECT_GT(expected, 0);
-    EXPECT_EQ(proxy.rowCount(), expected);
+    for (const auto& l : shown(proxy, model)) EXPECT_EQ(l.sym, "OBOL");
     model.setBook({});
     EXPECT_EQ(proxy.rowCount(), 0);
-    EXPECT_FALSE(proxy.mapFromSource(QModelIndex()).isValid());
-    EXPECT_FALSE(proxy.index(0, 0).isValid());
+}
+
+TEST(BookTable, ColumnsOrderByTheRecordsAndKeepTheirOrderAcrossReloads)
+{
+    ui::BookTableModel model(nullptr);
+    ui::BookSortProxy proxy;
+    proxy.setSourceModel(&model);
+    ui::BookFilter all;
+    all.status = ui::StatusFilter::All;
+    proxy.setFilter(all);
+    model.setBook(ui::sample_book(120, 3));
+
+    struct Case {
+        BookColumn column;
+        std::function<bool(const book::Listing&, const book::Listing&)> in_order;
+    };
+    const Case cases[] = {
+        {BookColumn::Price, [](auto& a, auto& b) { return a.price_sats <= b.price_sats; }},
+        {BookColumn::UnitPrice, [](auto& a, auto& b) { return ui::unit_price_value(a) <= ui::unit_price_value(b); }},
+        {BookColumn::Expires, [](auto& a, auto& b) { return a.exp <= b.exp; }},
+        // In whole tokens: 840 LAUR (84000000000 units) comes before 1,000 OBOL.
+        {BookColumn::Qty, [](auto& a, auto& b) { return whole_units(a) <= whole_units(b); }},
+        {BookColumn::Seller,
+         [](auto& a, auto& b) { return QString::fromStdString(a.handle).toLower() <= QString::fromStdString(b.handle).toLower(); }},
+    };
+    for (const auto& c : cases) {
+        proxy.sort(static_cast<int>(c.column), Qt::AscendingOrder);
+        const auto rows = shown(proxy, model);
+        ASSERT_EQ(rows.size(), 120u);
+        for (size_t i = 1; i < rows.size(); ++i)
+            EXPECT_TRUE(c.in_order(rows[i - 1], rows[i])) << static_cast<int>(c.column) << " row " << i;
+    }
+    // A new book (a re-poll) keeps the column chosen, descending.
+    proxy.sort(static_cast<int>(BookColumn::Price), Qt::DescendingOrder);
+    model.setBook(ui::sample_book(80, 4));
+    const auto rows = shown(proxy, model);
+    ASSERT_EQ(rows.size(), 80u);
+    for (size_t i = 1; i < rows.size(); ++i) EXPECT_GE(rows[i - 1].price_sats, rows[i].price_sats);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
-// The pictures the screenshot program makes of the trade dialogs: every dialog is written, at
-// its window's size, on the Gold-Blue background, with something drawn on it (a window that
-// failed to paint, or painted in another theme, shows as one flat colour or the wrong one).
+// The pictures the screenshot program makes of the trade dialogs: every dialog is written on
+// the Gold-Blue background with something drawn on it (a window that failed to paint, or
+// painted in another theme, shows as one flat colour or the wrong one).
 #include <QColor>
 #include <QImage>
 
@@ -14,13 +14,6 @@
 #include "ui/ui_style.h"
 
 namespace {
-
-struct Picture {
-    const char* name;
-    QSize size;  // empty: the height follows the cards
-    int width;
-    bool accent = true;  // titles, borders or lines in the accent colour
-};
 
 // The most frequent colour and how many colours the picture holds.
 std::pair<QRgb, size_t> dominant_colour(const QImage& image, double* share)
@@ -57,38 +50,24 @@ TEST(DialogPictures, EveryTradeDialogIsDrawnInGoldBlue)
     const ui::Theme& theme = ui::theme_palette(0);
     const QRgb background = ui::qcolor(theme.background).rgb() | 0xff000000u;
     const QRgb panel = ui::qcolor(theme.panel).rgb() | 0xff000000u;
+    const QRgb selected_card = ui::qcolor(theme.tile_alt).rgb() | 0xff000000u;
     const QRgb accent = ui::qcolor(theme.accent).rgb() | 0xff000000u;
-    const Picture pictures[] = {
-        {"list", {570, 350}, 570, false},
-        {"buy", {640, 560}, 640},
-        {"offer-cancel", {}, 0},
-        {"complete", {}, 760},
-        {"mine", {}, 780},
-        {"history", {810, 430}, 810, false},
-        {"chart-line", {720, 480}, 720},
-        {"chart-bar", {720, 480}, 720},
-        {"report", {570, 320}, 570},
-    };
-    for (const auto& picture : pictures) {
-        SCOPED_TRACE(picture.name);
-        const QImage image((dir.path() / (std::string(picture.name) + "-gold-blue.png")).string().c_str());
+    for (const char* name : {"list", "buy", "offer-cancel", "complete", "mine", "history", "chart-line", "chart-bar",
+                             "report"}) {
+        SCOPED_TRACE(name);
+        const QImage image((dir.path() / (std::string(name) + "-gold-blue.png")).string().c_str());
         ASSERT_FALSE(image.isNull());
-        if (!picture.size.isEmpty()) {
-            EXPECT_EQ(image.size(), picture.size);
-        }
-        if (picture.width > 0) {
-            EXPECT_EQ(image.width(), picture.width);
-        }
+        EXPECT_LE(image.width(), 1000);  // a compact window
         double share = 0;
         const auto [top, colours] = dominant_colour(image, &share);
-        // The window's background, under cards drawn on the panel colour.
+        // The window's background, under cards drawn on the panel colour (a selected one in
+        // the tile colour).
         EXPECT_EQ(QColor(image.pixel(1, 1)).name().toStdString(), QColor(background).name().toStdString());
-        EXPECT_TRUE(top == background || top == panel) << QColor(top).name().toStdString();
+        EXPECT_TRUE(top == background || top == panel || top == selected_card) << QColor(top).name().toStdString();
         EXPECT_LT(share, 0.95);   // more than a flat background
         EXPECT_GT(colours, 20u);  // text is drawn with smoothed edges
-        if (picture.accent) {
-            EXPECT_TRUE(holds_colour(image, accent));
-        }
+        // Headings and default buttons in the accent colour.
+        EXPECT_TRUE(holds_colour(image, accent));
     }
     // The two chart pictures show the same range drawn two ways.
     const QImage line((dir.path() / "chart-line-gold-blue.png").string().c_str());

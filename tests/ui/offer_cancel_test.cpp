@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "ui/dialog_texts.h"
 #include "ui/offer_cancel.h"
 
 namespace {
@@ -111,34 +112,25 @@ TEST(CancelChoice, AnOfferOnSomeoneElsesListingOpensTheOfferCancel)
     EXPECT_EQ(choice.context.listing_id, theirs.id);
     EXPECT_EQ(choice.context.offer.id, "late");
     EXPECT_EQ(choice.context.offer.offer, "hex-of-late");
-    EXPECT_EQ(choice.context.item, "Owl Coin  OWL");
+    EXPECT_EQ(choice.context.item, "Owl Coin (OWL)");
     EXPECT_EQ(choice.context.offer.qty, "2");
     EXPECT_EQ(choice.context.offer.pay_sats, 40'000'000u);
     EXPECT_EQ(choice.context.seller, "zeno@tavrinnode.example");
 }
 
-TEST(OfferCancel, ContextRefusalAndCard)
+// The question names what is withdrawn, in the listing's units, and whose listing it is on.
+TEST(OfferCancel, QuestionAndRefusal)
 {
     auto theirs = listing(THEM);
-    theirs.name.clear();
-    theirs.sym.clear();
     theirs.handle.clear();
     theirs.paymail = "zeno@tavrinnode.example";
+    theirs.kind = "bsv21";
+    theirs.dec = 1;
     auto context = ui::offer_cancel_context(theirs, offer(std::string(64, '9'), ME));
     EXPECT_EQ(ui::offer_cancel_refusal(context), "");
-    const ui::Card card = ui::offer_cancel_card(context);
-    ASSERT_EQ(card.fields.size(), 5u);
-    EXPECT_EQ(card.fields[0].label, "Item");
-    EXPECT_EQ(card.fields[0].value, "(listing)");
-    EXPECT_EQ(card.fields[1].label, "Your offer");
-    EXPECT_EQ(card.fields[1].value, "2 lots");
-    EXPECT_EQ(card.fields[2].label, "You were going to pay");
-    EXPECT_EQ(card.fields[2].value, "0.40000000 BSV");
-    EXPECT_EQ(card.fields[3].label, "Seller");
-    EXPECT_EQ(card.fields[3].value, "zeno@tavrinnode.example");
-    EXPECT_EQ(card.fields[4].label, "What this does");
-    EXPECT_EQ(card.fields[4].value, "Takes your offer off the book. No second list fee.");
-
+    EXPECT_EQ(ui::offer_cancel_question(context),
+              "Withdraw your offer of 0.2 OWL for 0.40000000 BSV on zeno@tavrinnode.example's listing?\n"
+              "Takes your offer off the book. No second list fee.");
     for (size_t length : {0u, 63u, 65u}) {
         context.listing_id = std::string(length, '1');
         EXPECT_EQ(ui::offer_cancel_refusal(context), "Pick one of your open offers.") << length;
@@ -175,7 +167,7 @@ TEST(OfferCancel, FromAHistoryRowCompletedFromTheBook)
     const auto completed = ui::offer_cancel_context(row, {other, theirs});
     EXPECT_EQ(completed.offer.id, row.txid);
     EXPECT_EQ(completed.offer.offer, "hex-of-" + row.txid);
-    EXPECT_EQ(completed.item, "Owl Coin  OWL");
+    EXPECT_EQ(completed.item, "Owl Coin (OWL)");
     EXPECT_EQ(completed.offer.qty, "2");
     EXPECT_EQ(completed.offer.pay_sats, 40'000'000u);
     EXPECT_EQ(completed.seller, "zeno@tavrinnode.example");

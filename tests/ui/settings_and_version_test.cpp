@@ -36,42 +36,34 @@ TEST(ThemeSettings, KnownValuesSelectTheirThemeAnythingElseGoldBlue)
         EXPECT_EQ(ui::theme_from_settings_text(text), 0) << text;
 }
 
-TEST(ThemeSettings, NamesAndPalettesInOrder)
-{
-    EXPECT_EQ(ui::theme_value(0), "gold-blue");
-    EXPECT_EQ(ui::theme_shown_name(0), "Gold-Blue");
-    EXPECT_EQ(ui::theme_shown_name(3), "Gold");
-    EXPECT_EQ(ui::theme_palette(0).accent, ui::rgb(0xD4AF37));
-    EXPECT_EQ(ui::theme_palette(0).caption, ui::rgb(0x040812));
-    EXPECT_EQ(ui::theme_palette(1).border, ui::rgb(0x204E30));
-    EXPECT_EQ(ui::theme_palette(2).tile_alt, ui::rgb(0x3A1A26));
-    EXPECT_EQ(ui::theme_palette(3).gradient_from, ui::rgb(0x78601C));
-    EXPECT_EQ(ui::theme_palette(3).glyph, ui::rgb(0xFFF8DC));
-    EXPECT_EQ(ui::theme_palette(9).accent, ui::theme_palette(0).accent);
-}
-
-TEST(ThemeSettings, SaveCreatesTheFolderAndWritesOnlyTheTheme)
+// One file keeps the theme and the column widths: writing either keeps the other (and anything
+// else it holds); widths that are not all plausible numbers are none at all.
+TEST(ThemeSettings, ThemeAndColumnWidthsShareOneFile)
 {
     testsupport::TempDir dir;
     const auto file = dir.path() / "agoran" / "ui.json";
     write_file(file, R"({"theme": "forest", "window": {"x": 10}})");
     EXPECT_EQ(ui::load_theme_setting(file), 1);
+    ASSERT_TRUE(ui::save_column_widths(file, "book", {40, 220, 180}));
     ASSERT_TRUE(ui::save_theme_setting(file, 2));
-    EXPECT_EQ(read_file(file), "{\n  \"theme\": \"rose\"\n}\n");
+    EXPECT_EQ(read_file(file), "{\n  \"columns\": {\n    \"book\": [\n      40,\n      220,\n      180\n    ]\n  },\n"
+                               "  \"theme\": \"rose\",\n  \"window\": {\n    \"x\": 10\n  }\n}\n");
     EXPECT_EQ(ui::load_theme_setting(file), 2);
-
-    const auto fresh = dir.path() / "new" / "agoran" / "ui.json";
-    ASSERT_TRUE(ui::save_theme_setting(fresh, 3));
-    EXPECT_EQ(ui::load_theme_setting(fresh), 3);
-    EXPECT_EQ(ui::load_theme_setting(dir.path() / "missing.json"), 0);
-}
-
-TEST(ThemeSettings, ATruncatedFileReadsAsGoldBlue)
-{
-    testsupport::TempDir dir;
-    const auto file = dir.path() / "ui.json";
-    write_file(file, "{\"theme\": \"ro");
+    EXPECT_EQ(ui::load_column_widths(file, "book"), (std::vector<int>{40, 220, 180}));
+    EXPECT_TRUE(ui::load_column_widths(file, "history").empty());
+    for (const char* bad : {R"({"columns": {"book": [40, "wide"]}})", R"({"columns": {"book": [40, 2]}})",
+                            R"({"columns": {"book": 40}})", R"({"columns": [1]})", "{\"columns\": {\"bo"}) {
+        write_file(file, bad);
+        EXPECT_TRUE(ui::load_column_widths(file, "book").empty()) << bad;
+    }
+    // A file that is not an object reads as Gold-Blue and is replaced whole.
     EXPECT_EQ(ui::load_theme_setting(file), 0);
+    ASSERT_TRUE(ui::save_theme_setting(file, 3));
+    EXPECT_EQ(ui::load_theme_setting(file), 3);
+    const auto fresh = dir.path() / "new" / "agoran" / "ui.json";
+    ASSERT_TRUE(ui::save_column_widths(fresh, "book", {50}));
+    EXPECT_EQ(ui::load_theme_setting(fresh), 0);
+    EXPECT_EQ(ui::load_theme_setting(dir.path() / "missing.json"), 0);
 }
 
 TEST(VersionPage, CurrentBuildFollowedByVersion)

@@ -1,16 +1,16 @@
 // The program's own services against the local simulator: the main window over the live
 // services, with services.json pointing at a simulator started on port 0.
 #include <QMessageBox>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 #include "net/service_config.h"
 #include "tests/support/devnet_fixture.h"
-#include "ui/control_ids.h"
 #include "ui/live_services.h"
 #include "ui/main_window.h"
-#include "ui/owner_button.h"
 #include "ui/thumbnail_cache.h"
 #include "ui/tools/sample_art.h"
 #include "ui/tools/seed_market.h"
@@ -49,92 +49,88 @@ private:
     std::unique_ptr<testsupport::TempDir> m_data;
 };
 
-ui::TextLabel* version_label(ui::MainWindow& w) { return w.findChild<ui::TextLabel*>(QString::number(ui::ID_VERSION)); }
+QPushButton* version_label(ui::MainWindow& w) { return w.findChild<QPushButton*>("version"); }
 
-TEST_F(SimulatorWindowTest, UpdateCheckOffersANewerPublishedBuild)
+// The update check reads the product page the simulator publishes: a newer build is offered
+// (label and question), a failed check or the same version offers nothing.
+TEST_F(SimulatorWindowTest, UpdateCheckReadsThePublishedBuild)
 {
-    devnet().admin("/product", {{"text", "<html><h2>Current build</h2><p>Version&nbsp;0.004</p></html>"}});
-    auto w = open_window();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w->updateCode() != -1; }, 20000));
-    EXPECT_EQ(w->updateCode(), 4);
-    EXPECT_TRUE(w->updateAvailable());
-    const std::string page = net::current_services()->product_page;
-    EXPECT_EQ(version_label(*w)->text().toStdString(), "Update available, " + page);
-    auto* question = w->findChild<QMessageBox*>("update.question");
-    ASSERT_NE(question, nullptr);
-    EXPECT_TRUE(question->text().contains("This build:  0.002"));
-    question->button(QMessageBox::No)->click();
+    struct Case {
+        const char* page;
+        bool fails;
+        int code;
+        const char* label;  // "" for the update label
+    };
+    const Case cases[] = {
+        {"<html><h2>Current build</h2><p>Version&nbsp;0.004</p></html>", false, 4, ""},
+        {"Current build version 0.009", true, -1, "Version 0.002"},
+        {"<p>Current build</p><p>version: 0.002</p>", false, 2, "Version 0.002"},
+    };
+    for (const auto& c : cases) {
+        devnet().admin("/product", {{"text", c.page}});
+        if (c.fails) devnet().fault("product", {{"status", 500}, {"body", "oops"}});
+        auto w = open_window();
+        QSignalSpy checked(&w->controller(), &ui::MarketController::updateChecked);
+        ASSERT_TRUE(checked.wait(20000)) << c.page;
+        EXPECT_EQ(w->controller().updateCode(), c.code);
+        auto* question = w->findChild<QMessageBox*>("update.question");
+        if (c.code == 4) {
+            EXPECT_EQ(version_label(*w)->text().toStdString(), "Update available, " + net::current_services()->product_page);
+            ASSERT_NE(question, nullptr);
+            EXPECT_TRUE(question->text().contains("This build:  0.002"));
+            question->button(QMessageBox::No)->click();
+        } else {
+            EXPECT_EQ(version_label(*w)->text(), c.label);
+            EXPECT_EQ(question, nullptr);
+        }
+        devnet().clear_faults();
+    }
 }
 
-TEST_F(SimulatorWindowTest, AFailedUpdateCheckLeavesTheBuildVersion)
-{
-    devnet().admin("/product", {{"text", "Current build version 0.009"}});
-    devnet().fault("product", {{"status", 500}, {"body", "oops"}});
-    auto w = open_window();
-    bool checked = false;
-    QObject::connect(w.get(), &ui::MainWindow::messageHandled, w.get(),
-                     [&](int message) { checked |= message == ui::MSG_UPDATE_CHECKED; });
-    ASSERT_TRUE(QTest::qWaitFor([&] { return checked; }, 20000));
-    // The check ended without an update: the label keeps this build's version, muted.
-    EXPECT_EQ(w->updateCode(), -1);
-    EXPECT_FALSE(w->updateAvailable());
-    EXPECT_EQ(version_label(*w)->text(), "Version 0.002");
-    EXPECT_EQ(version_label(*w)->colour(), ui::qcolor(ui::active_theme().muted));
-    EXPECT_EQ(w->findChild<QMessageBox*>("update.question"), nullptr);
-}
-
-TEST_F(SimulatorWindowTest, ASameVersionPageOffersNothing)
-{
-    devnet().admin("/product", {{"text", "<p>Current build</p><p>version: 0.002</p>"}});
-    auto w = open_window();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w->updateCode() != -1; }, 20000));
-    EXPECT_EQ(w->updateCode(), 2);
-    EXPECT_EQ(version_label(*w)->text(), "Version 0.002");
-    EXPECT_EQ(version_label(*w)->colour(), ui::qcolor(ui::active_theme().accent));
-}
-
-TEST_F(SimulatorWindowTest, ThumbnailsComeFromTheOrdCacheOnceFetched)
+TEST_F(SimulatorWindowTest, PicturesComeFromTheOrdCacheOnceFetched)
 {
     const std::string origin = devnet().inscribe("1BgGZ9tcN4rm9KBzDn7KprQz87SZ26SAMH", "image/png",
                                                  ui::png_bytes(ui::sample_picture(2, false)));
     ASSERT_FALSE(origin.empty());
     auto services = ui::make_live_services();
-    const QImage first = ui::ThumbnailCache::fetch_thumbnail(*services, origin);
+    const QImage first = ui::ThumbnailCache::fetch_image(*services, origin, 40);
     ASSERT_FALSE(first.isNull());
-    EXPECT_EQ(first.size(), QSize(48, 48));
+    EXPECT_EQ(first.size(), QSize(40, 40));
     EXPECT_TRUE(std::filesystem::exists(data_dir / "ord_cache" / (origin + ".bin")));
 
     // With the ordinals service down the picture still comes, from the cache.
     devnet().fault("ordinals", {{"down", true}});
-    const QImage again = ui::ThumbnailCache::fetch_thumbnail(*services, origin);
+    const QImage again = ui::ThumbnailCache::fetch_image(*services, origin, 40);
     EXPECT_EQ(again, first);
     // A picture that was never cached does not.
-    EXPECT_TRUE(ui::ThumbnailCache::fetch_thumbnail(*services, std::string(64, 'd') + "_0").isNull());
+    EXPECT_TRUE(ui::ThumbnailCache::fetch_image(*services, std::string(64, 'd') + "_0", 40).isNull());
 }
 
-TEST_F(SimulatorWindowTest, StartUpLoadsTheSeededBook)
+// The seeded book loads; with the services down, Refresh keeps it on screen, marked offline,
+// and says what failed in red; the simulator is named in the window.
+TEST_F(SimulatorWindowTest, TheSeededBookStaysOnScreenThroughAnOutage)
 {
     const ui::SeedResult seeded = ui::seed_market(devnet().base_url(), 12);
     ASSERT_TRUE(seeded.error.empty()) << seeded.error;
     ui::MainWindow::Options options;
     options.start_update_check = false;
     auto w = open_window(options);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !w->isBusy(); }, 60000));
+    auto idle = [&] { return !w->controller().isBusy() && !w->controller().silentLoadRunning(); };
+    ASSERT_TRUE(QTest::qWaitFor(idle, 60000));
     const int live = seeded.listed - seeded.cancelled;
     EXPECT_TRUE(w->statusText().startsWith(QString("Book: %1 listings. ").arg(live))) << w->statusText().toStdString();
-    EXPECT_EQ(w->table()->model()->rowCount(), live);
-}
+    EXPECT_EQ(w->bookProxy()->rowCount(), live);
+    EXPECT_TRUE(w->windowTitle().contains("Simulator at 127.0.0.1:")) << w->windowTitle().toStdString();
 
-TEST_F(SimulatorWindowTest, AFailedLoadShowsTheLoadersErrorInRed)
-{
     devnet().fault("registry", {{"down", true}});
     devnet().fault("woc", {{"down", true}});
-    ui::MainWindow::Options options;
-    options.start_update_check = false;
-    auto w = open_window(options);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !w->isBusy(); }, 60000));
+    w->controller().reloadBook(false);
+    ASSERT_TRUE(QTest::qWaitFor(idle, 60000));
     EXPECT_TRUE(w->statusText().startsWith("error")) << w->statusText().toStdString();
-    EXPECT_EQ(w->statusColour(), QColor(0xDC, 0x38, 0x38));
+    EXPECT_EQ(w->statusKind(), "error");
+    EXPECT_EQ(w->bookProxy()->rowCount(), live);
+    EXPECT_TRUE(w->bookMarker()->isVisible());
+    EXPECT_TRUE(w->bookMarker()->text().endsWith("offline")) << w->bookMarker()->text().toStdString();
 }
 
 } // namespace

@@ -77,9 +77,9 @@ TEST(CompleteRows, CardsShowWhatTheSellersCheckFinds)
     EXPECT_EQ(card.title, "Offer");
     ASSERT_EQ(card.fields.size(), 5u);
     EXPECT_EQ(card.fields[0].label, "Item");
-    EXPECT_EQ(card.fields[0].value, "Owl Coin  OWL");
+    EXPECT_EQ(card.fields[0].value, "Owl Coin (OWL)");
     EXPECT_EQ(card.fields[1].label, "Qty");
-    EXPECT_EQ(card.fields[1].value, "1");
+    EXPECT_EQ(card.fields[1].value, "1 OWL");
     EXPECT_EQ(card.fields[2].label, "They pay");
     EXPECT_EQ(card.fields[2].value, "0.25000000 BSV");
     EXPECT_EQ(card.fields[3].label, "Buyer");
@@ -120,13 +120,6 @@ TEST(CompleteRows, RefusalsOfTheCompleteButtonInOrder)
     EXPECT_EQ(ui::complete_refusal(rows, 0), "");
 }
 
-TEST(MineCards, WaitingLine)
-{
-    EXPECT_EQ(ui::offers_waiting_text(0), "0 offers waiting");
-    EXPECT_EQ(ui::offers_waiting_text(1), "1 offer waiting");
-    EXPECT_EQ(ui::offers_waiting_text(2), "2 offers waiting");
-}
-
 TEST(MineCards, OwnLiveListingsWithTheOffersWaitingOnThem)
 {
     auto one = listing("a", ME);
@@ -152,8 +145,8 @@ TEST(MineCards, OwnLiveListingsWithTheOffersWaitingOnThem)
     EXPECT_EQ(first.title, "Listing");
     ASSERT_EQ(first.fields.size(), 4u);
     EXPECT_EQ(first.fields[0].label, "Item");
-    EXPECT_EQ(first.fields[0].value, "Owl Coin  OWL  \u00B7  1 offer waiting");
-    EXPECT_EQ(first.fields[1].value, "4");
+    EXPECT_EQ(first.fields[0].value, "Owl Coin (OWL)  \u00B7  1 offer waiting");
+    EXPECT_EQ(first.fields[1].value, "4 OWL");
     EXPECT_EQ(first.fields[2].label, "Asking");
     EXPECT_EQ(first.fields[2].value, "1.00000000 BSV");
     EXPECT_EQ(first.fields[3].label, "Expires");
@@ -184,8 +177,8 @@ TEST(MineCards, OwnOffersOnLiveListings)
     ASSERT_EQ(cards.offers.size(), 3u);
     EXPECT_EQ(cards.offers[0].title, "Offer");
     ASSERT_EQ(cards.offers[0].fields.size(), 4u);
-    EXPECT_EQ(cards.offers[0].fields[0].value, "Owl Coin  OWL");
-    EXPECT_EQ(cards.offers[0].fields[1].value, "1");
+    EXPECT_EQ(cards.offers[0].fields[0].value, "Owl Coin (OWL)");
+    EXPECT_EQ(cards.offers[0].fields[1].value, "1 OWL");
     EXPECT_EQ(cards.offers[0].fields[2].label, "You pay");
     EXPECT_EQ(cards.offers[0].fields[2].value, "0.25000000 BSV");
     EXPECT_EQ(cards.offers[0].fields[3].label, "Seller");
@@ -194,33 +187,39 @@ TEST(MineCards, OwnOffersOnLiveListings)
     EXPECT_EQ(cards.offers[2].fields[3].value, "-");
 }
 
-TEST(ListLots, ChoiceLabelsAndOutpoints)
+// The lot menu marks what is listed already, shows holdings in token units, and says that the
+// rest of a lot listed in part waits with it.
+TEST(ListLots, HoldingsListedMarksAndTheRestOfALot)
 {
     wallet::TvPursaOrdRow token;
     token.origin = "o_0";
-    token.txid = std::string(64, 'A');
+    token.txid = std::string(64, 'a');
     token.vout = 3;
     token.token_id = "tok_1";
-    token.amt = "500";
-    token.name = "Owl Coin";
-    EXPECT_FALSE(token.is_picture());
-    EXPECT_EQ(ui::lot_choice_label(token), "Owl Coin  500 lots");
-    token.name.clear();
-    EXPECT_EQ(ui::lot_choice_label(token), "tok_1  500 lots");
+    token.amt = "100000000000";
+    token.dec = "8";
+    token.name = "LAUR";
+    EXPECT_EQ(ui::lot_choice_label(token, false), "LAUR \u00B7 1,000 LAUR held");
+    EXPECT_EQ(ui::lot_choice_label(token, true), "LAUR \u00B7 1,000 LAUR held \u00B7 listed");
+    EXPECT_TRUE(ui::lot_is_listed(token, {std::string(64, 'A') + ":3"}));
+    EXPECT_FALSE(ui::lot_is_listed(token, {std::string(64, 'a') + "_4"}));
+    EXPECT_EQ(ui::lot_quantity(token, "250.5"), "25050000000");
+    EXPECT_FALSE(ui::lot_quantity(token, "0"));
+    EXPECT_EQ(ui::lot_rest_note(token, "250"),
+              "The whole lot stays held while it is listed: the other 750 LAUR wait until the listing ends.");
+    EXPECT_EQ(ui::lot_rest_note(token, "1,000"), "");
+    EXPECT_EQ(ui::lot_rest_note(token, "2000"), "");
     const trade::LotToList listed = ui::lot_to_list(token);
-    EXPECT_EQ(listed.id, "o_0");
     EXPECT_EQ(listed.txid, token.txid);
     EXPECT_EQ(listed.vout, 3u);
-    EXPECT_EQ(listed.token_id, "tok_1");
-    EXPECT_EQ(listed.amount, "500");
-    EXPECT_FALSE(listed.picture());
+    EXPECT_EQ(listed.amount, "100000000000");
 
     wallet::TvPursaOrdRow picture;
     picture.origin = "pic_0";
-    EXPECT_TRUE(picture.is_picture());
-    EXPECT_EQ(ui::lot_choice_label(picture), "pic_0  picture");
     picture.name = "Golden Owl";
-    EXPECT_EQ(ui::lot_choice_label(picture), "Golden Owl  picture");
+    EXPECT_EQ(ui::lot_choice_label(picture, false), "Golden Owl \u00B7 picture");
+    EXPECT_EQ(ui::lot_quantity(picture, "7"), "1");
+    EXPECT_EQ(ui::lot_rest_note(picture, "1"), "");
     EXPECT_TRUE(ui::lot_to_list(picture).picture());
 }
 

@@ -17,21 +17,32 @@ TEST(BookJob, FailureWithoutSentenceGetsOne)
 {
     ui::ScriptedServices services;
     services.set_book_error("-");  // fails with an empty sentence
-    EXPECT_EQ(ui::run_book_job(services).error, "error: book load failed");
+    EXPECT_EQ(ui::run_book_job(services, true).error, "error: book load failed");
     services.set_book_error("error: OI down.");
-    EXPECT_EQ(ui::run_book_job(services).error, "error: OI down.");
+    EXPECT_EQ(ui::run_book_job(services, true).error, "error: OI down.");
 }
 
-TEST(BookJob, FailedLoadKeepsEveryReserve)
+// A listing a failed or partial load did not return may still be live: nothing is settled.
+TEST(BookJob, AFailedOrIncompleteLoadKeepsEveryReserve)
 {
+    auto book = ui::sample_book(4);
+    book[0].status = "sold";
     ui::ScriptedServices services;
     services.set_wallet(bound_wallet());
-    services.set_reserves({"a", "b"});
+    services.set_reserves({book[0].id, "b"});
     services.set_book_error("error: registry unreachable.");
-    const auto result = ui::run_book_job(services);
+    auto result = ui::run_book_job(services, true);
+    EXPECT_FALSE(result.ok);
+    EXPECT_TRUE(result.wallet.bound);
+    services.set_book(book);
+    services.set_book_incomplete(3);
+    result = ui::run_book_job(services, true);
+    EXPECT_TRUE(result.ok);
+    EXPECT_FALSE(result.complete);
+    EXPECT_EQ(result.unread, 3u);
+    EXPECT_FALSE(result.balance_ok);
     EXPECT_TRUE(result.dropped.empty());
     EXPECT_TRUE(services.removed_reserves().empty());
-    EXPECT_TRUE(result.wallet.bound);
 }
 
 TEST(BookJob, DropsClosedListingsOnlyWhileBound)
@@ -44,12 +55,12 @@ TEST(BookJob, DropsClosedListingsOnlyWhileBound)
     ui::ScriptedServices services;
     services.set_book(book);
     services.set_reserves({book[0].id, book[1].id, book[2].id, std::string(64, '9'), ""});
-    const auto unbound = ui::run_book_job(services);
+    const auto unbound = ui::run_book_job(services, true);
     EXPECT_TRUE(unbound.dropped.empty());
     EXPECT_EQ(unbound.view.size(), 4u);
 
     services.set_wallet(bound_wallet());
-    const auto bound = ui::run_book_job(services);
+    const auto bound = ui::run_book_job(services, true);
     EXPECT_EQ(bound.dropped, std::vector<std::string>{book[0].id});
     EXPECT_EQ(services.removed_reserves(), std::vector<std::string>{book[0].id});
 }

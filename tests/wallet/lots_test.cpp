@@ -6,6 +6,7 @@
 
 #include "core/base58.h"
 #include "core/hex.h"
+#include "net/json_reply.h"
 #include "tests/wallet/wallet_fixture.h"
 #include "tx/bsv20.h"
 #include "tx/inscription.h"

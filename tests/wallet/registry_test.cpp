@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include "core/log.h"
 #include "platform/environment.h"
+#include "platform/file_lock.h"
+#include "tests/support/full_disk.h"
 #include "tests/wallet/wallet_fixture.h"
 #include "wallet/app_binding.h"
 #include "wallet/data_paths.h"
 #include "wallet/registry.h"
+#include "wallet/registry_lock.h"
 
 namespace {
 
@@ -80,10 +84,31 @@ TEST_F(WalletDirTest, RegistryWriteIsAtomicAndKeepsUnknownMembers)
     EXPECT_EQ(doc["wallets"][0]["name"], "alice");
     EXPECT_EQ(doc["wallets"][0]["color"], "red");
     EXPECT_EQ(doc["theme"], 3);
-    EXPECT_FALSE(exists("wallets.json.tmp"));
+    EXPECT_FALSE(temporary_left("wallets.json"));
     EXPECT_EQ(read_text("wallets.json").back(), '\n');
     EXPECT_FALSE(wallet::rename_wallet_to_paymail("w9", "bob"));
     EXPECT_FALSE(wallet::rename_wallet_to_paymail("w1", ""));
+}
+
+// Another program (or another user, before the lock file was closed to them) keeps
+// wallets.lock: the registry is still read, after a bounded wait and a warning that says why.
+TEST_F(WalletDirTest, ARegistryLockHeldElsewhereDelaysButNeverHangs)
+{
+    write_text("wallets.json", "{\"wallets\": [{\"id\": \"w1\", \"name\": \"One\"}]}");
+    auto held = platform::FileLock::acquire(wallet::registry_lock_path());
+    ASSERT_NE(held, nullptr);
+    std::vector<std::string> warnings;
+    core::set_log_sink([&](core::LogLevel level, const std::string& text) {
+        if (level == core::LogLevel::Warning) warnings.push_back(text);
+    });
+    wallet::set_registry_lock_wait(std::chrono::milliseconds(200));
+    const auto list = wallet::list_wallets();
+    wallet::set_registry_lock_wait(std::chrono::milliseconds(0));
+    core::set_log_sink({});
+    ASSERT_EQ(list.size(), 1u);
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_EQ(warnings[0], "Another program kept the wallet registry lock (wallets.lock) for too long; going on without "
+                           "it. Close the other program if this repeats.");
 }
 
 TEST_F(WalletDirTest, CrashBetweenTemporaryWriteAndMoveLeavesOldRegistry)
@@ -94,10 +119,9 @@ TEST_F(WalletDirTest, CrashBetweenTemporaryWriteAndMoveLeavesOldRegistry)
     write_text("wallets.json.tmp", "{\"wallets\": [");
     EXPECT_EQ(wallet::list_wallets().size(), 1u);
     EXPECT_EQ(wallet::wallet_display_name("w1"), "Old");
-    // A write that cannot complete (the temporary name is taken by a folder) fails and leaves the
-    // old file as it was.
-    std::filesystem::remove(path("wallets.json.tmp"));
-    std::filesystem::create_directories(path("wallets.json.tmp") / "blocker");
+    // A write that cannot complete (a full disk) fails and leaves the old file as it was.
+    testsupport::FullDisk full;
+    if (!full.active()) return;
     EXPECT_FALSE(wallet::registry_write({{"wallets", nlohmann::json::array()}}));
     EXPECT_EQ(read_text("wallets.json"), old_text);
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/key.h"
+#include "tests/support/full_disk.h"
 #include "tests/wallet/wallet_fixture.h"
 #include "wallet/lock_envelope.h"
 #include "wallet/paymail_domain.h"
@@ -216,7 +217,7 @@ TEST_F(WalletDirTest, SaveChangesOnlyOwnMembersAndKeepsPursasWrites)
     ASSERT_EQ(doc["ord_owned"].size(), 1u);
     EXPECT_EQ(doc["ord_owned"][0], nlohmann::json({{"origin", "ee_0"}, {"txid", "ee"}, {"vout", 0},
                                                    {"type", "image/png"}, {"created", true}}));
-    EXPECT_FALSE(exists(wallet_rel("w1") + ".tmp"));
+    EXPECT_FALSE(temporary_left(wallet_rel("w1")));
 }
 
 TEST_F(WalletDirTest, SingleKeySaveKeepsThePaymail)
@@ -274,11 +275,14 @@ TEST_F(WalletDirTest, SaveThatFailsHalfWayLeavesTheOldFileWhole)
     wallet::WalletLock lock;
     ASSERT_TRUE(wallet::wallet_load());
     wallet::wallet_state().owned.push_back(owned("aa_0"));
-    // The temporary file cannot be created: the write stops before the move.
-    std::filesystem::create_directories(path(wallet_rel("w1") + ".tmp") / "blocker");
-    EXPECT_FALSE(wallet::wallet_save());
+    // The disk is full: the write stops before the move.
+    {
+        testsupport::FullDisk full;
+        if (!full.active()) GTEST_SKIP() << "no file-size limit on this system";
+        EXPECT_FALSE(wallet::wallet_save());
+    }
     EXPECT_EQ(read_text(wallet_rel("w1")), before);
-    std::filesystem::remove_all(path(wallet_rel("w1") + ".tmp"));
+    EXPECT_FALSE(temporary_left(wallet_rel("w1")));
     EXPECT_TRUE(wallet::wallet_save());
     EXPECT_EQ(read_json(wallet_rel("w1"))["ord_owned"][0]["origin"], "aa_0");
 }

@@ -63,6 +63,17 @@ protected:
         return nlohmann::json::parse(read_text(relative), nullptr, false);
     }
     bool exists(const std::string& relative) const { return std::filesystem::exists(path(relative)); }
+    // Whether a save's temporary ("<file>.tmp-…") of the file is left beside it.
+    bool temporary_left(const std::string& relative) const
+    {
+        const std::filesystem::path file = path(relative);
+        const std::string prefix = file.filename().string() + ".tmp";
+        std::error_code ec;
+        for (const auto& entry : std::filesystem::directory_iterator(file.parent_path(), ec)) {
+            if (entry.path().filename().string().rfind(prefix, 0) == 0) return true;
+        }
+        return false;
+    }
 
     static std::string wallet_rel(const std::string& id) { return "wallets/" + id + "/wallet.json"; }
 

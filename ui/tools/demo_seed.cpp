@@ -12,10 +12,12 @@
 #include "demo/market_script.h"
 #include "demo/seed_market.h"
 #include "platform/atomic_file.h"
+#include "platform/crash_dumps.h"
 #include "ui/tools/sample_art.h"
 
 int main(int argc, char** argv)
 {
+    platform::disable_crash_dumps();  // it signs with the traders' keys
     demo::SeedOptions options;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string arg = argv[i];

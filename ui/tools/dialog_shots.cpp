@@ -1,4 +1,5 @@
 #include "ui/tools/dialog_shots.h"
+#include "core/market_clock.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -8,7 +9,6 @@
 #include <QTableWidget>
 #include <QTimer>
 
-#include <chrono>
 #include <cstdio>
 #include <functional>
 
@@ -20,7 +20,7 @@
 #include "ui/list_dialog.h"
 #include "ui/main_window.h"
 #include "ui/mine_window.h"
-#include "ui/offer_cancel_window.h"
+#include "ui/message_window.h"
 #include "ui/report_dialog.h"
 #include "ui/tools/sample_art.h"
 #include "ui/tools/sample_market.h"
@@ -53,37 +53,16 @@ bool save(QWidget* window, const QString& path)
     return ok;
 }
 
-template <class T>
-T* child(QWidget* parent, int id)
-{
-    return parent ? parent->findChild<T*>(QString::number(id)) : nullptr;
-}
-
-int64_t unix_now()
-{
-    return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
-        .count();
-}
-
 } // namespace
 
 bool shoot_trade_dialogs(const QString& out, const QString& theme)
 {
     const std::string me = "02" + std::string(64, 'a');
-    const int64_t now = unix_now();
+    const int64_t now = core::system_seconds();
     auto market = std::make_shared<ScriptedServices>();
     auto book = sample_trade_book(me, now);
     market->set_book(book);
-    WalletSnapshot wallet;
-    wallet.bound = true;
-    wallet.wallet_id = "w1";
-    wallet.paymail = SAMPLE_PAYMAIL;
-    wallet.identity_key = me;
-    wallet.address = "1MelinaPaysHere000000000000000000";
-    wallet.ordinals_address = "1MelinaOrdinals00000000000000000";
-    wallet.balance_known = true;
-    wallet.balance_sats = 1'284'500'000;
-    market->set_wallet(wallet);
+    market->set_wallet(sample_wallet(me));
     const char* tickers[] = {"OBOL", "DRCH", "LAUR", "OWL", "AMPH"};
     for (int i = 0; i < 5; ++i)
         market->set_content(std::string("icon-") + tickers[i], {png_bytes(sample_picture(i, true)), "image/png"});
@@ -104,46 +83,39 @@ bool shoot_trade_dialogs(const QString& out, const QString& theme)
     MainWindow main(market, options);
     TradeDialogs dialogs(main, trade);
     main.move(0, 0);
+    main.resize(1366, 740);
     main.show();
-    bool ok = wait_for([&] { return !main.isBusy(); });
+    bool ok = wait_for([&] { return !main.controller().isBusy(); });
     const QString suffix = "-" + theme + ".png";
 
     dialogs.onList();
     ok &= wait_for([&] { return dialogs.listDialog() != nullptr; });
     if (auto* list = dialogs.listDialog()) {
-        child<QLineEdit>(list, ID_LIST_QTY)->setText("250");
-        child<QLineEdit>(list, ID_LIST_PRICE)->setText("1.25");
-        child<QLineEdit>(list, ID_LIST_NOTE)->setText("Half the bag, partial fills welcome");
+        list->qtyBox()->setText("250");
+        list->priceBox()->setText("1.25");
+        list->noteBox()->setText("Half the bag, partial fills welcome");
         wait_ms(50);
         ok &= save(list, out + "/list" + suffix);
         list->close();
     }
 
     // Buy on someone else's listing: select it in the table.
-    if (auto* table = main.table()) {
-        for (int row = 0; row < table->model()->rowCount(); ++row) {
-            table->selectRow(row);
-            if (main.selectedListing() && main.selectedListing()->id == book[2].id) break;
-        }
-    }
+    main.showListing(book[2].id);
     dialogs.onBuy();
     if (auto* buy = dialogs.buyDialog()) {
-        child<QLineEdit>(buy, ID_BUY_QTY)->setText("1000");
-        wait_ms(50);
+        buy->qtyBox()->setText("1000");
+        wait_ms(300);  // the picture
         ok &= save(buy, out + "/buy" + suffix);
         buy->close();
     }
 
-    // The modal offer-cancel window: grabbed while its own loop runs.
-    bool offerShot = false;
-    QTimer::singleShot(150, [&] {
-        if (auto* window = dialogs.offerCancelWindow()) {
-            offerShot = save(window, out + "/offer-cancel" + suffix);
-            window->close();
-        }
-    });
+    // The question before an offer is withdrawn.
     dialogs.openOfferCancel(offer_cancel_context(book[2], book[2].offers[0]));
-    ok &= offerShot;
+    wait_ms(50);
+    if (auto* question = main.findChild<MessageWindow*>("TavrinNodeAgoranNote")) {
+        ok &= save(question, out + "/offer-cancel" + suffix);
+        question->close();
+    }
 
     dialogs.onComplete();
     ok &= wait_for([&] { return dialogs.completeDialog() != nullptr; });
@@ -162,7 +134,7 @@ bool shoot_trade_dialogs(const QString& out, const QString& theme)
         mine->close();
     }
 
-    main.requestHistory();
+    main.controller().requestHistory();
     ok &= wait_for([&] { return dialogs.historyWindow() != nullptr; });
     if (auto* history = dialogs.historyWindow()) {
         history->list()->selectRow(0);
@@ -170,10 +142,10 @@ bool shoot_trade_dialogs(const QString& out, const QString& theme)
         ok &= save(history, out + "/history" + suffix);
         dialogs.openChart();
         if (auto* chart = dialogs.chartWindow()) {
-            child<QComboBox>(chart, ID_CHART_RANGE)->setCurrentIndex(1);  // 7 days
+            chart->rangeChoice()->setCurrentIndex(1);  // 7 days
             wait_ms(100);
             ok &= save(chart, out + "/chart-line" + suffix);
-            child<QComboBox>(chart, ID_CHART_MODE)->setCurrentIndex(1);
+            chart->modeChoice()->setCurrentIndex(1);
             wait_ms(100);
             ok &= save(chart, out + "/chart-bar" + suffix);
             chart->close();
@@ -183,8 +155,7 @@ bool shoot_trade_dialogs(const QString& out, const QString& theme)
 
     dialogs.onReport();
     if (auto* report = dialogs.reportDialog()) {
-        child<QPlainTextEdit>(report, ID_REPORT_TEXT)
-            ->setPlainText("The listing of Golden Owl #7 shows a picture that is not the one in its output.");
+        report->textBox()->setPlainText("The listing of Golden Owl #7 shows a picture that is not the one in its output.");
         wait_ms(50);
         ok &= save(report, out + "/report" + suffix);
         report->close();

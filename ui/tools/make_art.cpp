@@ -1,5 +1,7 @@
-// Draws the program's art into a folder: logo.png (512 px), icon.png (256 px) and banner.png
-// (2400 x 336). Runs without a display (QGuiApplication on the offscreen platform).
+// Draws the program's art into a folder: logo.png (512 px), icon.png (256 px), banner.png
+// (2400 x 336) and the glyphs of the tiles and buttons (glyphs/<name>.png, 64 px, white on
+// transparent; the program tints them). Runs without a display (QGuiApplication on the
+// offscreen platform).
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
@@ -11,6 +13,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -155,6 +158,165 @@ QImage draw_banner(int w, int h)
     return image;
 }
 
+enum class Glyph {
+    Buy, List, Complete, Current, History, Cancel, Report, Gear, Copy, Refresh, Plug, Unplug, Help, Close, Wallet,
+    Basket,
+};
+
+// Line drawings centred in rect, in colour.
+void draw_glyph(QPainter& p, Glyph glyph, const QRectF& r, const QColor& colour)
+{
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    const qreal s = std::min(r.width(), r.height());
+    const QPointF c = r.center();
+    QPen pen(colour, std::max<qreal>(1.6, s / 11.0), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    p.setPen(pen);
+    p.setBrush(Qt::NoBrush);
+    auto at = [&](qreal fx, qreal fy) { return QPointF(c.x() + fx * s / 2, c.y() + fy * s / 2); };
+    switch (glyph) {
+    case Glyph::Buy: {  // a bag with a handle
+        QPainterPath bag;
+        bag.moveTo(at(-0.7, -0.2));
+        bag.lineTo(at(0.7, -0.2));
+        bag.lineTo(at(0.55, 0.8));
+        bag.lineTo(at(-0.55, 0.8));
+        bag.closeSubpath();
+        p.drawPath(bag);
+        p.drawArc(QRectF(at(-0.35, -0.75), at(0.35, 0.25)), 0, 180 * 16);
+        break;
+    }
+    case Glyph::List: {  // a price tag
+        QPainterPath tag;
+        tag.moveTo(at(-0.8, -0.3));
+        tag.lineTo(at(-0.3, -0.8));
+        tag.lineTo(at(0.8, -0.8));
+        tag.lineTo(at(0.8, 0.3));
+        tag.lineTo(at(-0.3, 0.8));
+        tag.closeSubpath();
+        p.drawPath(tag);
+        p.drawEllipse(at(0.35, -0.35), s * 0.08, s * 0.08);
+        break;
+    }
+    case Glyph::Complete: {  // a check in a circle
+        p.drawEllipse(c, s * 0.42, s * 0.42);
+        p.drawPolyline(QPolygonF({at(-0.4, 0.0), at(-0.1, 0.3), at(0.42, -0.3)}));
+        break;
+    }
+    case Glyph::Current: {  // stacked cards
+        p.drawRoundedRect(QRectF(at(-0.7, -0.45), at(0.5, 0.75)), s * 0.08, s * 0.08);
+        p.drawPolyline(QPolygonF({at(-0.45, -0.7), at(0.75, -0.7), at(0.75, 0.5)}));
+        break;
+    }
+    case Glyph::History: {  // a clock
+        p.drawEllipse(c, s * 0.42, s * 0.42);
+        p.drawPolyline(QPolygonF({at(0.0, -0.5), at(0.0, 0.0), at(0.35, 0.2)}));
+        break;
+    }
+    case Glyph::Cancel: {  // a crossed circle
+        p.drawEllipse(c, s * 0.42, s * 0.42);
+        p.drawLine(at(-0.3, -0.3), at(0.3, 0.3));
+        p.drawLine(at(0.3, -0.3), at(-0.3, 0.3));
+        break;
+    }
+    case Glyph::Report: {  // a flag
+        p.drawLine(at(-0.6, -0.8), at(-0.6, 0.85));
+        QPainterPath flag;
+        flag.moveTo(at(-0.6, -0.75));
+        flag.cubicTo(at(-0.1, -1.0), at(0.2, -0.45), at(0.75, -0.7));
+        flag.lineTo(at(0.75, 0.1));
+        flag.cubicTo(at(0.2, 0.35), at(-0.1, -0.2), at(-0.6, 0.05));
+        p.drawPath(flag);
+        break;
+    }
+    case Glyph::Gear: {
+        p.drawEllipse(c, s * 0.16, s * 0.16);
+        p.drawEllipse(c, s * 0.34, s * 0.34);
+        for (int i = 0; i < 8; ++i) {
+            const qreal a = i * M_PI / 4;
+            p.drawLine(QPointF(c.x() + std::cos(a) * s * 0.34, c.y() + std::sin(a) * s * 0.34),
+                       QPointF(c.x() + std::cos(a) * s * 0.47, c.y() + std::sin(a) * s * 0.47));
+        }
+        break;
+    }
+    case Glyph::Copy: {
+        p.drawRoundedRect(QRectF(at(-0.6, -0.3), at(0.3, 0.75)), s * 0.06, s * 0.06);
+        p.drawPolyline(QPolygonF({at(-0.3, -0.6), at(0.6, -0.6), at(0.6, 0.45)}));
+        break;
+    }
+    case Glyph::Refresh: {
+        p.drawArc(QRectF(at(-0.6, -0.6), at(0.6, 0.6)), 40 * 16, 280 * 16);
+        p.drawPolyline(QPolygonF({at(0.2, -0.75), at(0.5, -0.42), at(0.12, -0.22)}));
+        break;
+    }
+    case Glyph::Plug:
+    case Glyph::Unplug: {
+        p.drawRoundedRect(QRectF(at(-0.45, -0.3), at(0.45, 0.35)), s * 0.08, s * 0.08);
+        p.drawLine(at(-0.2, -0.3), at(-0.2, -0.7));
+        p.drawLine(at(0.2, -0.3), at(0.2, -0.7));
+        p.drawLine(at(0.0, 0.35), at(0.0, 0.8));
+        if (glyph == Glyph::Unplug) p.drawLine(at(-0.75, 0.75), at(0.75, -0.75));
+        break;
+    }
+    case Glyph::Help: {
+        p.drawEllipse(c, s * 0.42, s * 0.42);
+        p.drawArc(QRectF(at(-0.22, -0.45), at(0.22, -0.02)), -90 * 16, 270 * 16);
+        p.drawLine(at(0.0, -0.02), at(0.0, 0.12));
+        p.drawPoint(at(0.0, 0.32));
+        break;
+    }
+    case Glyph::Close: {
+        p.drawLine(at(-0.4, -0.4), at(0.4, 0.4));
+        p.drawLine(at(0.4, -0.4), at(-0.4, 0.4));
+        break;
+    }
+    case Glyph::Wallet: {
+        p.drawRoundedRect(QRectF(at(-0.8, -0.55), at(0.8, 0.7)), s * 0.1, s * 0.1);
+        p.drawRoundedRect(QRectF(at(0.2, -0.15), at(0.8, 0.3)), s * 0.06, s * 0.06);
+        break;
+    }
+    case Glyph::Basket: {
+        QPainterPath basket;
+        basket.moveTo(at(-0.85, -0.15));
+        basket.lineTo(at(0.85, -0.15));
+        basket.lineTo(at(0.6, 0.75));
+        basket.lineTo(at(-0.6, 0.75));
+        basket.closeSubpath();
+        p.drawPath(basket);
+        p.drawLine(at(-0.45, -0.15), at(-0.15, -0.75));
+        p.drawLine(at(0.45, -0.15), at(0.15, -0.75));
+        p.drawLine(at(-0.25, 0.1), at(-0.2, 0.5));
+        p.drawLine(at(0.25, 0.1), at(0.2, 0.5));
+        break;
+    }
+    }
+    p.restore();
+}
+
+
+bool draw_glyphs(const QString& folder)
+{
+    const std::pair<Glyph, const char*> glyphs[] = {
+        {Glyph::Buy, "buy"},       {Glyph::List, "list"},       {Glyph::Complete, "complete"},
+        {Glyph::Current, "current"}, {Glyph::History, "history"}, {Glyph::Cancel, "cancel"},
+        {Glyph::Report, "report"}, {Glyph::Gear, "gear"},       {Glyph::Copy, "copy"},
+        {Glyph::Refresh, "refresh"}, {Glyph::Plug, "plug"},     {Glyph::Unplug, "unplug"},
+        {Glyph::Help, "help"},     {Glyph::Close, "close"},     {Glyph::Wallet, "wallet"},
+        {Glyph::Basket, "basket"},
+    };
+    QDir().mkpath(folder + "/glyphs");
+    bool ok = true;
+    for (const auto& [glyph, name] : glyphs) {
+        QImage image(64, 64, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter p(&image);
+        draw_glyph(p, glyph, QRectF(6, 6, 52, 52), Qt::white);
+        p.end();
+        ok &= image.save(folder + "/glyphs/" + name + ".png");
+    }
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -164,7 +326,7 @@ int main(int argc, char** argv)
     const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("resources");
     QDir().mkpath(folder);
     const bool ok = draw_logo(512).save(folder + "/logo.png") && draw_logo(256).save(folder + "/icon.png") &&
-                    draw_banner(2400, 336).save(folder + "/banner.png");
+                    draw_banner(2400, 336).save(folder + "/banner.png") && draw_glyphs(folder);
     std::printf("%s\n", ok ? "art written" : "could not write the art");
     return ok ? 0 : 1;
 }

@@ -54,4 +54,11 @@ QImage sample_picture(int index, bool token)
     return image;
 }
 
+std::string solid_png(const QColor& colour)
+{
+    QImage image(32, 32, QImage::Format_RGB32);
+    image.fill(colour);
+    return png_bytes(image);
+}
+
 } // namespace ui

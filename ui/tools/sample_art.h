@@ -11,5 +11,7 @@ namespace ui {
 QImage sample_picture(int index, bool token);
 // The image as PNG bytes.
 std::string png_bytes(const QImage& image);
+// A 32-pixel picture of one colour, as PNG bytes.
+std::string solid_png(const QColor& colour);
 
 } // namespace ui

@@ -1,5 +1,7 @@
 #include "ui/tools/sample_market.h"
 
+#include "book/chain_facts.h"
+
 #include <chrono>
 #include <random>
 #include <thread>
@@ -11,9 +13,14 @@ namespace {
 const char* const SELLERS[] = {"ariadne", "basilios", "calliope", "demos", "eudora", "phaedra", "galen",
                                "helios", "ione", "kleon", "lysander", "melina", "nikias", "olympia",
                                "pericles", "rhea", "sappho", "theron", "xanthe", "zeno"};
-const char* const TOKENS[][2] = {{"Obol", "OBOL"},       {"Drachma", "DRCH"}, {"Laurel", "LAUR"},
-                                 {"Owl Coin", "OWL"},    {"Amphora", "AMPH"}, {"Agora Gold", "AGG"},
-                                 {"Trireme", "TRIR"},    {"Olive Oil", "OLIV"}};
+struct SampleToken {
+    const char* name;
+    const char* sym;
+    int dec;
+};
+const SampleToken TOKENS[] = {{"Obol", "OBOL", 0},      {"Drachma", "DRCH", 2}, {"Laurel", "LAUR", 8},
+                              {"Owl Coin", "OWL", 0},   {"Amphora", "AMPH", 3}, {"Agora Gold", "AGG", 6},
+                              {"Trireme", "TRIR", 0},   {"Olive Oil", "OLIV", 1}};
 const char* const PICTURES[] = {"Dawn over the Stoa", "Golden Owl #12", "Temple at Night", "Marble Bust",
                                 "Harbour Lights",     "Laurel Crown",   "Mosaic Fragment", "Lyre Study"};
 const char* const NOTES[] = {"Fresh mint, fair price",       "Partial fills welcome", "Rare early lot",
@@ -51,15 +58,16 @@ std::vector<book::Listing> sample_book(size_t n, unsigned seed)
         if (token) {
             const auto& t = TOKENS[rng() % std::size(TOKENS)];
             l.kind = "bsv21";
-            l.name = t[0];
-            l.sym = t[1];
+            l.name = t.name;
+            l.sym = t.sym;
+            l.dec = t.dec;
             l.origin = hex64(rng) + "_0";
-            l.icon = std::string("icon-") + t[1];
-            l.qty = std::to_string(10 + rng() % 5000);
+            l.icon = std::string("icon-") + t.sym;
+            l.qty = std::to_string((10 + rng() % 5000) * 1000) + std::string(static_cast<size_t>(t.dec), '0');
             l.price_sats = 50'000 + (rng() % 400) * 25'000;
         } else {
             l.kind = "picture";
-            l.name = PICTURES[rng() % std::size(PICTURES)];
+            l.claimed.name = PICTURES[rng() % std::size(PICTURES)];
             l.origin = "pic-" + std::to_string(rng() % std::size(PICTURES));
             l.qty = "1";
             l.price_sats = 1'000'000 + (rng() % 90) * 500'000;
@@ -72,13 +80,32 @@ std::vector<book::Listing> sample_book(size_t n, unsigned seed)
     return out;
 }
 
+WalletSnapshot sample_wallet(const std::string& identity_key)
+{
+    WalletSnapshot wallet;
+    wallet.bound = true;
+    wallet.wallet_id = "w1";
+    wallet.paymail = "melina@tavrinnode.example";
+    wallet.identity_key = identity_key;
+    wallet.address = "1MelinaPaysHere000000000000000000";
+    wallet.ordinals_address = "1MelinaOrdinals00000000000000000";
+    wallet.balance_known = true;
+    wallet.balance_sats = 1'284'500'000;
+    return wallet;
+}
+
 ScriptedServices::ScriptedServices() = default;
 
 void ScriptedServices::set_book(std::vector<book::Listing> view)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_states.clear();
-    for (const auto& listing : view) m_states[listing.id] = {listing.status, listing.fee_ok};
+    for (const auto& listing : view) {
+        m_states[listing.id] = {listing.status, listing.fee_ok};
+        // The index reports a picture's listing output as holding the picture it names, unless
+        // a test said otherwise.
+        if (listing.kind == "picture") m_origins.try_emplace(listing.utxo, listing.origin);
+    }
     m_view = std::move(view);
     m_book_error.clear();
 }
@@ -158,7 +185,31 @@ bool ScriptedServices::refresh_balance()
     return m_wallet.bound;
 }
 
-BookLoad ScriptedServices::load_book()
+void ScriptedServices::set_output_origin(const std::string& outpoint, std::string origin)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_origins[outpoint] = std::move(origin);
+}
+
+void ScriptedServices::set_book_incomplete(size_t unread)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_unread = unread;
+}
+
+void ScriptedServices::set_services_badge(std::string badge)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_badge = std::move(badge);
+}
+
+std::string ScriptedServices::services_badge()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_badge;
+}
+
+BookLoad ScriptedServices::load_book(const std::string& identity_key)
 {
     int delay = 0;
     {
@@ -174,8 +225,22 @@ BookLoad ScriptedServices::load_book()
         return load;
     }
     load.ok = true;
-    load.view = m_view;
+    load.complete = m_unread == 0;
+    load.unread = m_unread;
+    // An incomplete read holds only some of the book.
+    load.view = m_unread == 0 ? m_view : std::vector<book::Listing>(m_view.begin(), m_view.begin() + m_view.size() / 2);
+    // A picture shows what the index says its listing output holds, as the live book does.
+    for (auto& listing : load.view)
+        if (listing.kind == "picture") {
+            const auto held = m_origins.find(listing.utxo);
+            book::apply_chain_facts(listing, held == m_origins.end() ? std::nullopt : std::optional(book::HeldAsset{held->second, ""}),
+                                    std::nullopt);
+        }
     load.states = m_states;
+    if (!identity_key.empty()) {
+        load.history = m_history;
+        load.history_ok = true;
+    }
     return load;
 }
 

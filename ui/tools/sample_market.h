@@ -15,6 +15,10 @@
 
 namespace ui {
 
+// A bound wallet of the made-up market: "melina@tavrinnode.example" with the identity key
+// given and a balance of 12.845 BSV.
+WalletSnapshot sample_wallet(const std::string& identity_key);
+
 // n listings from a few dozen sellers: tokens and pictures, mostly live, some expired,
 // cancelled and sold, in book order (newest first). Same seed, same book.
 std::vector<book::Listing> sample_book(size_t n, unsigned seed = 7);
@@ -35,6 +39,12 @@ public:
     void set_book_delay_ms(int ms);
     // Pictures for thumbnails: key -> content; keys not given answer nothing.
     void set_content(const std::string& key, InscriptionContent content);
+    // The origin the ordinals index reports for an output (set_book reports each picture
+    // listing's output as holding the origin it names, unless set here first).
+    void set_output_origin(const std::string& outpoint, std::string origin);
+    // Loads read all but this many posts (0: complete); an incomplete load holds half the book.
+    void set_book_incomplete(size_t unread);
+    void set_services_badge(std::string badge);
 
     int book_loads() const { return m_book_loads; }
     int content_requests() const { return m_content_requests; }
@@ -44,7 +54,7 @@ public:
     void disconnect() override;
     WalletSnapshot wallet_snapshot() override;
     bool refresh_balance() override;
-    BookLoad load_book() override;
+    BookLoad load_book(const std::string& identity_key) override;
     std::vector<std::string> reserve_listing_ids() override;
     void remove_reserve(const std::string& key) override;
     std::optional<InscriptionContent> inscription_content(const std::string& key) override;
@@ -55,6 +65,7 @@ public:
     void set_history(std::vector<book::HistoryRow> rows, std::string error = {});
     std::string history_key() const;
     bool offer_spends_listing(const std::string& offer_hex, const std::string& utxo) override;
+    std::string services_badge() override;
     std::string product_page() override { return "https://tavrinnode.example/agoran"; }
     std::string tx_page_url(const std::string& txid) override { return "https://woc.example/tx/" + txid; }
 
@@ -76,6 +87,9 @@ private:
     std::string m_history_key;
     int m_book_delay_ms = 0;
     std::map<std::string, InscriptionContent> m_content;
+    std::map<std::string, std::string> m_origins;
+    size_t m_unread = 0;
+    std::string m_badge;
     std::atomic<int> m_book_loads{0};
     std::atomic<int> m_content_requests{0};
 };

@@ -224,13 +224,14 @@ book::Listing sample_listing(const std::string& id, const std::string& owner, co
     l.handle = handle;
     l.paymail = handle;
     l.kind = sym[0] ? "bsv21" : "picture";
-    l.origin = std::string(64, 'e') + "_0";
+    l.origin = sym[0] ? std::string(64, 'e') + "_0" : "pic-1";
     l.utxo = id.substr(0, 60) + "beef_1";
     l.qty = qty;
     l.price_sats = price;
-    l.name = name;
+    // A picture's title is its seller's word; the chain names only tokens.
+    (sym[0] ? l.name : l.claimed.name) = name;
     l.sym = sym;
-    l.icon = sym[0] ? std::string("icon-") + sym : "pic-1";
+    l.icon = sym[0] ? std::string("icon-") + sym : "";
     l.note = "Partial fills welcome";
     l.status = "live";
     l.fee_ok = true;
@@ -290,17 +291,19 @@ std::vector<book::HistoryRow> sample_trade_history(const std::string& me, int64_
         uint64_t sats;
         const char* counterparty;
         bool open;
+        bool theirs = false;  // someone else's post on the wallet's listing
     };
     const Row rows[] = {
-        {"ag_buy", "buy", 2 * 3600, "Amphora  AMPH", "3", 9'000'000, "rhea@tavrinnode.example", true},
-        {"ag_buy", "buy", 5 * 3600, "Laurel  LAUR", "1000", 250'000'000, "zeno@tavrinnode.example", true},
-        {"ag_fill", "sell", 9 * 3600, "Owl Coin  OWL", "100", 50'000'000, "zeno@tavrinnode.example", false},
-        {"ag_fill", "buy", 30 * 3600, "Drachma  DRCH", "200", 20'000'000, "rhea@tavrinnode.example", false},
-        {"ag_list", "sell", 40 * 3600, "Owl Coin  OWL", "500", 250'000'000, "", false},
+        {"ag_buy", "buy", 2 * 3600, "Amphora", "3", 9'000'000, "rhea@tavrinnode.example", true},
+        {"ag_buy", "buy", 5 * 3600, "Laurel", "1000", 250'000'000, "zeno@tavrinnode.example", true},
+        {"ag_buy", "buy", 7 * 3600, "Owl Coin", "100", 50'000'000, SAMPLE_PAYMAIL, false, true},
+        {"ag_fill", "sell", 9 * 3600, "Owl Coin", "100", 50'000'000, "zeno@tavrinnode.example", false},
+        {"ag_fill", "buy", 30 * 3600, "Drachma", "200", 20'000'000, "rhea@tavrinnode.example", false},
+        {"ag_list", "sell", 40 * 3600, "Owl Coin", "500", 250'000'000, "", false},
         {"ag_fill", "sell", 3 * 86400, "Golden Owl #3", "1", 80'000'000, "ione@tavrinnode.example", false},
-        {"ag_offer_cancel", "buy", 4 * 86400, "Trireme  TRIR", "10", 0, "", false},
-        {"ag_fill", "sell", 6 * 86400, "Owl Coin  OWL", "60", 30'000'000, "galen@tavrinnode.example", false},
-        {"ag_cancel", "sell", 8 * 86400, "Obol  OBOL", "50", 0, "", false},
+        {"ag_offer_cancel", "buy", 4 * 86400, "Trireme", "10", 0, "", false},
+        {"ag_fill", "sell", 6 * 86400, "Owl Coin", "60", 30'000'000, "galen@tavrinnode.example", false},
+        {"ag_cancel", "sell", 8 * 86400, "Obol", "50", 0, "", false},
         {"ag_fill", "buy", 10 * 86400, "Lyre Study", "1", 65'000'000, "sappho@tavrinnode.example", false},
     };
     std::vector<book::HistoryRow> out;
@@ -315,6 +318,10 @@ std::vector<book::HistoryRow> sample_trade_history(const std::string& me, int64_
         row.pay_sats = r.sats;
         row.handle = std::string(r.role) == "buy" && std::string(r.type) == "ag_fill" ? "you" : SAMPLE_PAYMAIL;
         row.pubkey = me;
+        if (r.theirs) {
+            row.handle = "zeno@tavrinnode.example";
+            row.pubkey = "02" + std::string(64, 'c');
+        }
         row.counterparty = r.counterparty;
         row.open = r.open;
         row.txid = hex_id('f', n++);
@@ -326,6 +333,9 @@ std::vector<book::HistoryRow> sample_trade_history(const std::string& me, int64_
     out[0].listing = hex_id('a', 4);
     out[1].txid = hex_id('b', 4);
     out[1].listing = hex_id('a', 3);
+    // zeno's offer on the wallet's Owl Coin listing.
+    out[2].txid = hex_id('b', 1);
+    out[2].listing = hex_id('a', 1);
     return out;
 }
 
@@ -342,7 +352,9 @@ std::vector<wallet::TvPursaOrdRow> sample_lots()
     lots[1].txid = std::string(64, '4');
     lots[1].vout = 0;
     lots[1].token_id = std::string(64, '3') + "_0";
-    lots[1].amt = "12000";
+    lots[1].name = "LAUR";
+    lots[1].amt = "1200000";
+    lots[1].dec = "2";
     lots[2].origin = std::string(64, '5') + "_0";
     lots[2].txid = std::string(64, '5');
     lots[2].vout = 0;

@@ -12,7 +12,6 @@
 #include <cstring>
 #include <memory>
 
-#include "ui/control_ids.h"
 #include "ui/live_services.h"
 #include "ui/main_window.h"
 #include "ui/message_window.h"
@@ -36,13 +35,7 @@ std::shared_ptr<ui::ScriptedServices> sample_services()
 {
     auto services = std::make_shared<ui::ScriptedServices>();
     auto book = ui::sample_book(60, 11);
-    ui::WalletSnapshot wallet;
-    wallet.bound = true;
-    wallet.wallet_id = "w1";
-    wallet.paymail = "melina@tavrinnode.example";
-    wallet.identity_key = book[3].pubkey;
-    wallet.balance_known = true;
-    wallet.balance_sats = 1'284'500'000;
+    const ui::WalletSnapshot wallet = ui::sample_wallet(book[3].pubkey);
     // One of the wallet's listings has an offer waiting.
     book[3].status = "live";
     book::Offer offer;
@@ -58,6 +51,7 @@ std::shared_ptr<ui::ScriptedServices> sample_services()
         services->set_content(std::string("icon-") + tickers[i], {ui::png_bytes(ui::sample_picture(i, true)), "image/png"});
         services->set_content("pic-" + std::to_string(i), {ui::png_bytes(ui::sample_picture(i, false)), "image/png"});
     }
+    services->set_services_badge("Simulator at 127.0.0.1:8417");
     ui::PageFetch page;
     page.ok = true;
     page.status = 200;
@@ -97,10 +91,11 @@ int main(int argc, char** argv)
         options.ask_update_question = false;
         ui::MainWindow window(services, options);
         window.move(0, 0);
+        window.resize(1366, 740);  // a 1366x768 screen less the title bar
         window.show();
         QElapsedTimer timer;
         timer.start();
-        while (window.isBusy() && timer.elapsed() < 60000) wait_ms(50);
+        while (window.controller().isBusy() && timer.elapsed() < 60000) wait_ms(50);
         wait_ms(700);  // thumbnails and the version check
         if (auto* table = window.table(); table->model()->rowCount() > 1)
             table->selectRow(1);
@@ -114,9 +109,7 @@ int main(int argc, char** argv)
         wait_ms(100);
         if (auto* help = window.findChild<QWidget*>("TavrinNodeAgoranHelp")) ok &= save(help, out + "/help-" + name + ".png");
         const std::string txid = "3f6c1d0a9b8e7f6a5b4c3d2e1f0a9b8c7d6e5f4a3b2c1d0e9f8a7b6c5d4e3f2a";
-        window.showMessage("Tavrin Agoran", QString::fromStdString("success: " + txid +
-                                                                   "\n\nYour listing is on the book. It shows as live "
-                                                                   "once the book oracle has seen it."),
+        window.showMessage("List", "Your listing is posted. It shows as live once the book oracle has seen it.",
                            QString::fromStdString(txid));
         wait_ms(100);
         if (auto* note = window.messageWindow()) ok &= save(note, out + "/message-" + name + ".png");

@@ -5,10 +5,12 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/crash_dumps.h"
 #include "ui/tools/seed_market.h"
 
 int main(int argc, char** argv)
 {
+    platform::disable_crash_dumps();  // it signs with the traders' keys
     if (argc < 2) {
         std::fprintf(stderr, "usage: agoran-ui-seed-book BASE_URL [LISTINGS]\n");
         return 1;

@@ -1,0 +1,100 @@
+#include "book/chain_facts.h"
+
+#include <algorithm>
+#include <map>
+
+#include "book/parallel.h"
+#include "book/post.h"
+
+namespace book {
+namespace {
+
+// Outpoints and token ids as the index writes them: lower case, "_" before the index.
+std::string outpoint_key(std::string_view text)
+{
+    std::string key = ascii_lower(trim_ascii_space(text));
+    std::replace(key.begin(), key.end(), ':', '_');
+    return key;
+}
+
+bool claim_differs(const std::string& claim, const std::string& chain)
+{
+    return !claim.empty() && claim != chain;
+}
+
+} // namespace
+
+void apply_chain_facts(Listing& listing, const std::optional<HeldAsset>& held, const std::optional<TokenFacts>& token)
+{
+    listing.chain_origin.clear();
+    listing.name.clear();
+    listing.sym.clear();
+    listing.icon.clear();
+    listing.dec.reset();
+    listing.claims_differ = false;
+    const SellerClaims& claimed = listing.claimed;
+
+    if (listing.kind == "picture") {
+        if (held) listing.chain_origin = held->origin;
+        // Without the index's word, the content service reads the inscription in the listing
+        // output itself; an output that only carries a moved inscription then draws nothing.
+        listing.icon = listing.chain_origin.empty() ? outpoint_key(listing.utxo) : listing.chain_origin;
+        listing.claims_differ = held && (held->origin.empty() || outpoint_key(listing.origin) != held->origin ||
+                                         claim_differs(outpoint_key(claimed.icon), held->origin));
+        return;
+    }
+
+    if (held) listing.chain_origin = held->token_id;
+    if (token) {
+        listing.name = token->name;
+        listing.sym = token->sym;
+        listing.icon = token->icon;
+        listing.dec = token->dec;
+    }
+    const bool other_asset = held && (held->token_id.empty() || outpoint_key(listing.origin) != held->token_id);
+    const bool other_words = token && ((!token->name.empty() && claim_differs(claimed.name, token->name)) ||
+                                       claim_differs(claimed.sym, token->sym) || claim_differs(claimed.icon, token->icon));
+    listing.claims_differ = other_asset || other_words;
+}
+
+std::string token_to_ask(const Listing& listing, const std::optional<HeldAsset>& held)
+{
+    if (listing.kind == "picture") return {};
+    return held ? held->token_id : outpoint_key(listing.origin);
+}
+
+void fill_chain_facts(const std::vector<Listing*>& listings, const BookServices& services)
+{
+    // Each output and each token is asked once, in parallel; the answers land in maps whose
+    // entries exist before the workers start, so each worker writes only its own entry.
+    std::map<std::string, std::optional<HeldAsset>> held;
+    for (const Listing* listing : listings) held.emplace(listing->utxo, std::nullopt);
+    std::vector<std::pair<const std::string, std::optional<HeldAsset>>*> outputs;
+    for (auto& entry : held) outputs.push_back(&entry);
+    parallel_for(outputs.size(), [&](size_t i) { outputs[i]->second = held_asset(outputs[i]->first, services); });
+
+    std::map<std::string, std::optional<TokenFacts>> tokens;
+    for (const Listing* listing : listings) {
+        std::string id = token_to_ask(*listing, held[listing->utxo]);
+        if (!id.empty()) tokens.emplace(std::move(id), std::nullopt);
+    }
+    std::vector<std::pair<const std::string, std::optional<TokenFacts>>*> ids;
+    for (auto& entry : tokens) ids.push_back(&entry);
+    parallel_for(ids.size(), [&](size_t i) { ids[i]->second = token_facts(ids[i]->first, services); });
+
+    for (Listing* listing : listings) {
+        const std::optional<HeldAsset>& asset = held[listing->utxo];
+        const std::string id = token_to_ask(*listing, asset);
+        apply_chain_facts(*listing, asset, id.empty() ? std::nullopt : tokens[id]);
+    }
+}
+
+void fill_chain_facts(std::vector<Listing>& listings, const BookServices& services)
+{
+    std::vector<Listing*> all;
+    all.reserve(listings.size());
+    for (Listing& listing : listings) all.push_back(&listing);
+    fill_chain_facts(all, services);
+}
+
+} // namespace book

@@ -1,0 +1,47 @@
+// Settling the wallet's listing reserves against a book load: a reserve is dropped only when the
+// reduced book holds its listing in a closed state (sold, expired, cancelled, or cancelled by an
+// architect), so that the lot can be listed again. A listing the load did not return (a failed
+// fetch, an outage of the key registry) never drops its reserve. The desktop program and
+// agoran-cli run reconcile_reserves after every complete book load.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "book/listing.h"
+
+namespace trade {
+
+// What reconciliation needs to know of a listing of the reduced book.
+struct ListingState {
+    std::string status;  // after the view's expiry marking: "live", "expired", "sold", ...
+    bool fee_ok = false;
+    bool operator==(const ListingState&) const = default;
+};
+
+// The states of the whole reduced book: every listing of `reduced` (sold ones included) with
+// the status the view gave it where the view holds it (expiry is marked only there). Pure.
+std::map<std::string, ListingState> listing_states(const std::map<std::string, book::Listing>& reduced,
+                                                   const std::vector<book::Listing>& view);
+
+// True for "sold", "force_cancelled", "expired", and "cancelled" with fee_ok (a listing
+// cancelled because its fee was never seen keeps its reserve). Pure.
+[[nodiscard]] bool is_closed(const ListingState& state);
+
+// The listing ids, among reserve_listing_ids (empty ids, i.e. reserves not bound to a listing
+// yet, are skipped), whose reserve is to be dropped: those the states hold closed. Each id once,
+// lower-cased, in the order given. Pure.
+std::vector<std::string> reserves_to_drop(const std::vector<std::string>& reserve_listing_ids,
+                                          const std::map<std::string, ListingState>& states);
+
+// Drops, through remove, the reserve of every listing reserves_to_drop names; returns those ids.
+std::vector<std::string> reconcile_reserves(const std::map<std::string, ListingState>& states,
+                                            const std::vector<std::string>& reserve_listing_ids,
+                                            const std::function<void(const std::string& listing_id)>& remove);
+
+// reconcile_reserves over the bound wallet's reserves file (funding/reserves.h).
+std::vector<std::string> reconcile_reserves(const std::map<std::string, ListingState>& states);
+
+} // namespace trade
