@@ -6,6 +6,7 @@
 #include "funding/chain_clients.h"
 #include "funding/coin_state.h"
 #include "funding/outcome.h"
+#include "funding/outpoint_text.h"
 #include "net/text.h"
 #include "tx/parse.h"
 #include "tx/serialize.h"
@@ -22,6 +23,41 @@ bool answer_mentions(const std::string& error, std::initializer_list<const char*
     }
     return false;
 }
+
+// What the services made of one transaction.
+struct Submission {
+    bool found = false;     // WhatsOnChain shows it
+    bool accepted = false;  // a service took it
+    bool woc_refused = false;
+    std::string woc_error;
+    std::string arc_error;
+};
+
+Submission submit(const std::string& hex, const std::string& txid);
+
+// Marks a broadcast's inputs in the paying wallet's coin state for the life of the object. Made
+// and ended with the wallet lock held; does nothing when another wallet is bound by then.
+class SendingMark {
+public:
+    SendingMark(std::string payer, const std::vector<tx::TxInput>& inputs) : m_payer(std::move(payer))
+    {
+        for (const auto& in : inputs) m_keys.push_back(spent_key(net::lower_ascii(in.txid), in.vout));
+        if (bound()) coin_state().sending.insert(m_keys.begin(), m_keys.end());
+    }
+    ~SendingMark()
+    {
+        if (!bound()) return;
+        for (const auto& k : m_keys) coin_state().sending.erase(k);
+    }
+    SendingMark(const SendingMark&) = delete;
+    SendingMark& operator=(const SendingMark&) = delete;
+
+private:
+    bool bound() const { return !m_payer.empty() && ensure_coin_state() && coin_state().key == m_payer; }
+
+    std::string m_payer;
+    std::vector<std::string> m_keys;
+};
 
 } // namespace
 
@@ -42,11 +78,52 @@ std::optional<std::string> find_on_chain(const std::string& txid, int rounds)
     return std::nullopt;
 }
 
+namespace {
+
+// The oracle index, then WhatsOnChain, then ARC, until WhatsOnChain shows the transaction. Once
+// a service has taken it, it is out: later looks for it are short, and whatever the others
+// answer, it is never reported as not sent. Network only: runs with the wallet lock let go.
+Submission submit(const std::string& hex, const std::string& txid)
+{
+    ChainClients clients = chain_clients();
+    Submission s;
+    auto shows = [&] { return find_on_chain(txid, s.accepted ? 1 : 0).has_value(); };
+
+    auto oi = clients.registry.submit(hex);
+    if (oi && oi->ok) {
+        if ((s.found = shows())) return s;
+        s.accepted = true;
+    }
+    auto woc = clients.woc.broadcast(hex);
+    if (woc) {
+        // Whatever txid the answer names, the transaction sent is the one that must show up.
+        if ((s.found = shows())) return s;
+        s.accepted = true;
+    } else {
+        s.woc_refused = true;
+        s.woc_error = woc.error;
+        if (answer_mentions(s.woc_error, {"mempool-conflict", "txn-already", "already have", "already in the mempool"})) {
+            if ((s.found = shows())) return s;
+        }
+    }
+    if (clients.arc.broadcast(hex, txid, s.arc_error)) {
+        if ((s.found = shows())) return s;
+        s.accepted = true;
+    }
+    return s;
+}
+
+} // namespace
+
 std::string confirm_tx(const std::string& txid, const std::optional<SentTx>& sent, int rounds)
 {
-    wallet::WalletLock lock;
-    auto hex = find_on_chain(txid, rounds);
+    std::optional<std::string> hex;
+    {
+        wallet::WalletUnlock unlock;
+        hex = find_on_chain(txid, rounds);
+    }
     if (!hex) return "";
+    wallet::WalletLock lock;
     const std::string id = net::lower_ascii(txid);
     if (ensure_coin_state()) coin_state().last_confirmed_txid = id;
     if (sent) {
@@ -71,53 +148,28 @@ std::string broadcast_tx(const std::vector<tx::TxInput>& inputs, const std::vect
     if (raw.empty()) return "error: serialize failed.";
     txid = tx::tx_id(raw);
     const std::string hex = core::hex_encode(raw);
-    const SentTx sent{inputs, outputs, change_hash};
-    ChainClients clients = chain_clients();
 
-    // Once a service has taken the transaction it is out: later looks for it are short, and
-    // whatever the others answer, it is never reported as not sent.
-    bool accepted = false;
-    auto look = [&] { return confirm_tx(txid, sent, accepted ? 1 : 0); };
-
-    auto oi = clients.registry.submit(hex);
-    if (oi && oi->ok) {
-        std::string done = look();
-        if (!done.empty()) return done;
-        accepted = true;
+    // The network is asked with the wallet lock let go; the inputs are marked as being sent
+    // meanwhile, so that no other payment of this process chooses them.
+    const std::string payer = ensure_coin_state() ? coin_state().key : std::string();
+    SendingMark mark(payer, inputs);
+    Submission sent;
+    {
+        wallet::WalletUnlock unlock;
+        sent = submit(hex, txid);
     }
-
-    bool woc_refused = false;
-    std::string woc_error;
-    auto woc = clients.woc.broadcast(hex);
-    if (woc) {
-        // Whatever txid the answer names, the transaction sent is the one that must show up.
-        std::string done = look();
-        if (!done.empty()) return done;
-        accepted = true;
-    } else {
-        woc_refused = true;
-        woc_error = woc.error;
-        if (answer_mentions(woc_error, {"mempool-conflict", "txn-already", "already have", "already in the mempool"})) {
-            std::string done = look();
-            if (!done.empty()) return done;
-        }
+    if (!sent.found && !sent.accepted) {
+        if (!sent.arc_error.empty()) return "error: broadcast failed: " + sent.arc_error;
+        if (sent.woc_refused) return "error: broadcast failed: " + sent.woc_error;
+        return "error: the network did not take that transaction. Nothing was sent.";
     }
-
-    std::string arc_error;
-    if (arc_broadcast(hex, txid, arc_error)) {
-        std::string done = look();
-        if (!done.empty()) return done;
-        accepted = true;
-    }
-    if (accepted) {
-        // Its inputs stay spent and its change is this wallet's: paying again would pay twice.
-        if (ensure_coin_state()) coin_state().last_confirmed_txid = txid;
+    // Its inputs stay spent and its change is this wallet's: paying again would pay twice. The
+    // outcome goes only into the memory of the wallet that paid, whatever is bound now.
+    if (!payer.empty() && ensure_coin_state() && coin_state().key == payer) {
+        coin_state().last_confirmed_txid = txid;
         record_outcome(txid, inputs, outputs, change_hash);
-        return "success: " + txid + std::string(SENT_UNCONFIRMED);
     }
-    if (!arc_error.empty()) return "error: broadcast failed: " + arc_error;
-    if (woc_refused) return "error: broadcast failed: " + woc_error;
-    return "error: the network did not take that transaction. Nothing was sent.";
+    return "success: " + txid + (sent.found ? std::string() : std::string(SENT_UNCONFIRMED));
 }
 
 } // namespace funding

@@ -1,8 +1,10 @@
 // Putting a signed transaction on the network: the registry's oracle index, then WhatsOnChain,
 // then ARC. A broadcast is confirmed once WhatsOnChain returns the transaction. A transaction
 // that some service took is sent even when WhatsOnChain does not show it (yet): its inputs are
-// spent and its change is recorded (outcome.h) all the same, so nothing pays twice. Called with
-// the wallet lock held; the confirmation polls sleep under it.
+// spent and its change is recorded (outcome.h) all the same, so nothing pays twice. The services
+// are asked and polled with the wallet lock let go, also when the caller holds it (every level is
+// let go and taken back: whatever the caller read under it may have changed); the outcome is
+// recorded under it, and only into the coin state of the wallet that paid.
 #pragma once
 
 #include <optional>

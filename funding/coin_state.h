@@ -64,6 +64,9 @@ struct CoinState {
     // sharing the wallet never undo each other's records.
     std::set<std::string> spent_base;
     std::set<std::string> change_base;
+    // "txid:vout" of the inputs of broadcasts this process has under way: no other payment may
+    // choose them while the broadcast waits for the network with the wallet lock let go.
+    std::set<std::string> sending;
     std::string last_recorded_txid;   // the latest broadcast whose outcome was recorded
     std::string last_confirmed_txid;  // the latest broadcast found on the chain
 };

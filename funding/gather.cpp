@@ -109,7 +109,7 @@ private:
         if (!core::is_hex64(c.txid)) return;
         const CoinState& state = coin_state();
         std::string key = lock_key(c.txid, c.vout);
-        if (state.spent.count(spent_key(c.txid, c.vout)) > 0) return;
+        if (state.spent.count(spent_key(c.txid, c.vout)) > 0 || state.sending.count(spent_key(c.txid, c.vout)) > 0) return;
         if (held_back_as_ordinal(state, c.addr, c.txid, c.vout, c.sats)) return;
         if (m_reserved.count(key) > 0 || m_hold_back.count(key) > 0) return;
         if (!must_spend && (m_locks.count(key) > 0 || m_must_spend.count(key) > 0)) return;

@@ -1,11 +1,14 @@
 // The broadcaster against canned service answers: the order of the services, the reading of
 // their answers, never a success that no service took, and never a failure once one took it.
 #include <filesystem>
+#include <thread>
+#include <functional>
 
 #include <gtest/gtest.h>
 
 #include "funding/broadcast.h"
 #include "funding/coin_state.h"
+#include "funding/outpoint_text.h"
 #include "wallet/wallet_lock.h"
 #include "tests/funding/fake_http.h"
 #include "tests/funding/funding_fixture.h"
@@ -49,6 +52,7 @@ protected:
         m_http = std::make_unique<FakeHttp>([this, script](const std::string& method, const std::string& url, const std::string&) {
             if (method == "POST") {
                 m_submitted = true;
+                if (m_on_submit) m_on_submit();
                 if (url.find("/oi/submit") != std::string::npos) return script.oi;
                 if (url.find("/tx/raw") != std::string::npos) return script.woc;
                 if (url.find("/v1/tx") != std::string::npos) return script.arc;
@@ -76,6 +80,7 @@ protected:
     std::string m_hex;
     std::string m_txid;
     bool m_submitted = false;
+    std::function<void()> m_on_submit;  // runs inside each submission, on the broadcasting thread
     std::unique_ptr<FakeHttp> m_http;
 };
 
@@ -178,6 +183,36 @@ TEST_F(Broadcast, ATransactionAServiceTookIsSentEvenWhenWhatsOnChainNeverShowsIt
         EXPECT_TRUE(funding::is_spent(m_inputs[0].txid, 3)) << row.taker;
         EXPECT_EQ(funding::coin_state().last_recorded_txid, m_txid) << row.taker;
     }
+}
+
+// The services are asked with the wallet lock let go, also by a caller that holds it, and the
+// inputs are kept from other payments meanwhile; the outcome is recorded once the lock is back.
+TEST_F(Broadcast, TheNetworkIsAskedWithTheWalletLockLetGoAndTheInputsKeptAside)
+{
+    bind_wallet();
+    const std::string input = funding::spent_key(m_inputs[0].txid, 3);
+    size_t submissions = 0, lock_free = 0, kept_aside = 0;
+    m_on_submit = [&] {
+        ++submissions;
+        std::thread other([&] {
+            if (!wallet::wallet_mutex().try_lock()) return;
+            ++lock_free;
+            kept_aside += funding::coin_state().sending.count(input);
+            wallet::wallet_mutex().unlock();
+        });
+        other.join();
+    };
+    Script s;
+    s.woc = FakeHttp::answer(400, "Missing inputs");
+    s.arc = FakeHttp::answer(200, arc_answer("SEEN_ON_NETWORK", ""));
+    wallet::WalletLock held;  // as offer completion holds it
+    EXPECT_EQ(run(s), "success: " + m_txid + std::string(funding::SENT_UNCONFIRMED));
+    EXPECT_EQ(submissions, 3u);
+    EXPECT_EQ(lock_free, submissions);
+    EXPECT_EQ(kept_aside, submissions);
+    EXPECT_EQ(wallet::wallet_mutex().held_levels(), 1u);
+    EXPECT_TRUE(funding::is_spent(m_inputs[0].txid, 3));
+    EXPECT_EQ(funding::coin_state().sending.count(input), 0u);
 }
 
 TEST_F(Broadcast, AnotherTransactionsHexIsNoConfirmation)
