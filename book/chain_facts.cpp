@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <map>
 
-#include "book/parallel.h"
 #include "book/post.h"
+#include "core/log.h"
+#include "wallet/parallel_loop.h"
 
 namespace book {
 namespace {
+
+constexpr size_t FACT_THREADS = 8;  // questions asked at once, the caller asking one
 
 // Outpoints and token ids as the index writes them: lower case, "_" before the index.
 std::string outpoint_key(std::string_view text)
@@ -71,7 +74,10 @@ void fill_chain_facts(const std::vector<Listing*>& listings, const BookServices&
     for (const Listing* listing : listings) held.emplace(listing->utxo, std::nullopt);
     std::vector<std::pair<const std::string, std::optional<HeldAsset>>*> outputs;
     for (auto& entry : held) outputs.push_back(&entry);
-    parallel_for(outputs.size(), [&](size_t i) { outputs[i]->second = held_asset(outputs[i]->first, services); });
+    // An output or token whose question threw stays unanswered, as when the index is silent: its
+    // claims are then not checked against the chain.
+    const std::vector<size_t> unasked_outputs = wallet::parallel_for(
+        outputs.size(), FACT_THREADS, [&](size_t i) { outputs[i]->second = held_asset(outputs[i]->first, services); });
 
     std::map<std::string, std::optional<TokenFacts>> tokens;
     for (const Listing* listing : listings) {
@@ -80,7 +86,10 @@ void fill_chain_facts(const std::vector<Listing*>& listings, const BookServices&
     }
     std::vector<std::pair<const std::string, std::optional<TokenFacts>>*> ids;
     for (auto& entry : tokens) ids.push_back(&entry);
-    parallel_for(ids.size(), [&](size_t i) { ids[i]->second = token_facts(ids[i]->first, services); });
+    const std::vector<size_t> unasked_tokens = wallet::parallel_for(
+        ids.size(), FACT_THREADS, [&](size_t i) { ids[i]->second = token_facts(ids[i]->first, services); });
+    if (!unasked_outputs.empty() || !unasked_tokens.empty())
+        core::log_warning("Some listings could not be checked against the chain.");
 
     for (Listing* listing : listings) {
         const std::optional<HeldAsset>& asset = held[listing->utxo];

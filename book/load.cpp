@@ -13,7 +13,6 @@
 
 #include "book/identity.h"
 #include "book/own_listings.h"
-#include "book/parallel.h"
 #include "book/post_blob.h"
 #include "book/proven_tx.h"
 #include "book/replay.h"
@@ -22,6 +21,7 @@
 #include "core/log.h"
 #include "platform/atomic_file.h"
 #include "platform/data_dir.h"
+#include "wallet/parallel_loop.h"
 
 namespace book {
 namespace {
@@ -34,6 +34,7 @@ constexpr int WOC_LIST_TIMEOUT = 8;
 constexpr size_t WOC_ENOUGH_IDS = 400;
 constexpr int WOC_TX_TIMEOUT = 10;
 constexpr int WOC_BULK_TIMEOUT = 30;
+constexpr size_t LOAD_THREADS = 8;  // the fan-outs' threads, the caller being one
 constexpr int OI_TX_TIMEOUT = 4;
 // Cached transactions are read in chunks of this many; a load with this many to fetch says so.
 constexpr size_t CACHED_CHUNK = 64;
@@ -88,6 +89,7 @@ struct Found {
     bool refused = false;  // some service gave bytes that did not prove
     std::optional<PostRecord> record;
     bool signature_checked = false;
+    bool failed = false;  // reading it threw: counted unread, never cached
 };
 
 ChainPosition position_of_height(const std::optional<int64_t>& height)
@@ -390,7 +392,8 @@ bool load_posts_checked(std::vector<PostRecord>& posts, LoadStatus& status, std:
     CacheUpdate update;
     std::mutex update_mutex;
     std::vector<size_t> missing;
-    parallel_for(ids.size(), [&](size_t i) {
+    // An entry whose reading threw is fetched again like one the cache lacks.
+    const std::vector<size_t> cache_failed = wallet::parallel_for(ids.size(), LOAD_THREADS, [&](size_t i) {
         const CachedTx* cached = cache ? cache->find(ids[i]) : nullptr;
         if (!cached) return;
         if (!cached->has_post()) {
@@ -404,6 +407,7 @@ bool load_posts_checked(std::vector<PostRecord>& posts, LoadStatus& status, std:
         std::lock_guard<std::mutex> lock(update_mutex);
         update.damaged.insert(ids[i]);
     });
+    for (size_t i : cache_failed) found[i] = Found{};
     for (size_t i = 0; i < ids.size(); ++i) {
         if (!found[i].read && !found[i].no_post) missing.push_back(i);
     }
@@ -438,7 +442,7 @@ bool load_posts_checked(std::vector<PostRecord>& posts, LoadStatus& status, std:
                            missing.begin() + static_cast<std::ptrdiff_t>(std::min(missing.size(), at + net::WOC_BULK_TXIDS)));
     }
     net::WocClient woc = services.woc();
-    parallel_for(tasks.size(), [&](size_t t) {
+    const std::vector<size_t> failed_tasks = wallet::parallel_for(tasks.size(), LOAD_THREADS, [&](size_t t) {
         if (t >= first_batch && !contact.gone(Contact::woc)) {
             std::vector<std::string> batch_ids;
             for (size_t i : tasks[t]) batch_ids.push_back(ids[i]);
@@ -455,19 +459,23 @@ bool load_posts_checked(std::vector<PostRecord>& posts, LoadStatus& status, std:
         }
         for (size_t i : tasks[t]) take_in(i);
     });
-    parallel_for(missing.size(), [&](size_t m) {
+    for (size_t t : failed_tasks) {
+        for (size_t i : tasks[t]) found[i].failed = true;
+    }
+    const std::vector<size_t> fetch_failed = wallet::parallel_for(missing.size(), LOAD_THREADS, [&](size_t m) {
         size_t i = missing[m];
-        if (found[i].read) return;
+        if (found[i].read || found[i].failed) return;
         bool refused = false;
         found[i].read = fetch_one(ids[i], services, fetch_deadline, contact, refused);
         found[i].refused = found[i].refused || refused;
         take_in(i);
     });
+    for (size_t m : fetch_failed) found[missing[m]].failed = true;
     for (size_t i = 0; i < found.size(); ++i) {
         const Found& f = found[i];
         stats.refused += f.refused;
         stats.signatures_checked += f.signature_checked;
-        if (!f.read && !f.no_post) {
+        if (f.failed || (!f.read && !f.no_post)) {
             ++status.unread;
             continue;
         }
@@ -486,7 +494,7 @@ bool load_posts_checked(std::vector<PostRecord>& posts, LoadStatus& status, std:
     const Clock::time_point finish_start = Clock::now();
     posts.reserve(found.size());
     for (Found& f : found) {
-        if (!f.record) continue;
+        if (!f.record || f.failed) continue;
         // identity_key_lookup answers compressed lower-case keys, the form of the signer's key.
         std::optional<std::string> published = keys.key_of(f.record->fields.actor);
         if (!published) {
@@ -506,7 +514,8 @@ bool load_posts_checked(std::vector<PostRecord>& posts, LoadStatus& status, std:
     if (!to_place.empty()) {
         std::map<std::string, ChainPosition> placed;
         std::mutex placed_mutex;
-        parallel_for(to_place.size(), [&](size_t i) {
+        // A copy whose place could not be asked keeps the place its first answer gave.
+        const std::vector<size_t> unplaced = wallet::parallel_for(to_place.size(), LOAD_THREADS, [&](size_t i) {
             if (contact.gone(Contact::woc)) return;
             net::Result<net::ChainTx> answer = woc.tx(to_place[i], WOC_TX_TIMEOUT, fetch_deadline);
             contact.saw(Contact::woc, answer.status);
@@ -515,6 +524,7 @@ bool load_posts_checked(std::vector<PostRecord>& posts, LoadStatus& status, std:
             std::lock_guard<std::mutex> lock(placed_mutex);
             placed[to_place[i]] = position;
         });
+        if (!unplaced.empty()) core::log_warning("The place on chain of some copied posts could not be asked.");
         for (PostRecord& record : posts) {
             auto it = placed.find(record.txid);
             if (it == placed.end()) continue;

@@ -10,17 +10,19 @@
 #include <system_error>
 #include <vector>
 
-#include "book/parallel.h"
 #include "core/hash.h"
 #include "core/hex.h"
 #include "core/json_get.h"
 #include "platform/atomic_file.h"
 #include "platform/data_dir.h"
+#include "wallet/parallel_loop.h"
 
 namespace book {
 namespace {
 
 using Json = core::Json;
+
+constexpr size_t SHARD_THREADS = 8;  // shards read and written at once
 
 constexpr int CACHE_FORMAT = 2;
 constexpr auto STALE_TEMPORARY = std::chrono::minutes(10);
@@ -185,7 +187,9 @@ void TxCache::load()
     sweep(m_dir);
     const std::vector<std::string> names = shard_names();
     std::vector<std::unordered_map<std::string, CachedTx>> read(names.size());
-    parallel_for(names.size(), [&](size_t i) { read[i] = read_shard(names[i]); });
+    // A shard whose reading threw is left out: its transactions are fetched again.
+    const std::vector<size_t> unread = wallet::parallel_for(names.size(), SHARD_THREADS, [&](size_t i) { read[i] = read_shard(names[i]); });
+    for (size_t i : unread) read[i].clear();
     size_t total = 0;
     for (const auto& part : read) total += part.size();
     m_entries.reserve(m_entries.size() + total);
@@ -260,7 +264,7 @@ bool TxCache::save(const CacheUpdate& update)
     std::filesystem::create_directories(m_dir, ec);
     const std::vector<std::string> touched(shards.begin(), shards.end());
     std::atomic<bool> all_written{true};
-    parallel_for(touched.size(), [&](size_t i) {
+    const std::vector<size_t> unwritten = wallet::parallel_for(touched.size(), SHARD_THREADS, [&](size_t i) {
         const std::string& shard = touched[i];
         std::unordered_map<std::string, CachedTx> merged = read_shard(shard);
         if (auto it = removed_by_shard.find(shard); it != removed_by_shard.end()) {
@@ -271,7 +275,7 @@ bool TxCache::save(const CacheUpdate& update)
         }
         if (!write_shard(shard, merged)) all_written = false;
     });
-    return all_written;
+    return all_written && unwritten.empty();
 }
 
 } // namespace book

@@ -2,8 +2,10 @@
 
 #include <limits>
 
+#include <openssl/core_names.h>
 #include <openssl/evp.h>
 #include <openssl/hmac.h>
+#include <openssl/kdf.h>
 #include <openssl/rand.h>
 
 namespace core {
@@ -120,6 +122,32 @@ SecretBytes pbkdf2_sha512(ByteView password, ByteView salt, uint32_t iterations,
 SecretBytes pbkdf2_sha256(ByteView password, ByteView salt, uint32_t iterations, size_t out_len)
 {
     return pbkdf2(md_sha256(), password, salt, iterations, out_len);
+}
+
+SecretBytes hkdf_sha256(ByteView ikm, ByteView salt, ByteView info, size_t out_len)
+{
+    if (out_len == 0 || out_len > 255 * 32) return {};
+    EVP_KDF* kdf = EVP_KDF_fetch(nullptr, "HKDF", nullptr);
+    EVP_KDF_CTX* ctx = kdf ? EVP_KDF_CTX_new(kdf) : nullptr;
+    EVP_KDF_free(kdf);
+    if (!ctx) return {};
+    char digest_name[] = "SHA256";
+    // OpenSSL takes the octet strings as non-const but only reads them.
+    auto octets = [](const char* name, ByteView data) {
+        return OSSL_PARAM_construct_octet_string(name, const_cast<uint8_t*>(nonnull(data)), data.size());
+    };
+    OSSL_PARAM params[] = {
+        OSSL_PARAM_construct_utf8_string(OSSL_KDF_PARAM_DIGEST, digest_name, 0),
+        octets(OSSL_KDF_PARAM_KEY, ikm),
+        octets(OSSL_KDF_PARAM_SALT, salt),
+        octets(OSSL_KDF_PARAM_INFO, info),
+        OSSL_PARAM_construct_end(),
+    };
+    SecretBytes out{Bytes(out_len)};
+    bool ok = EVP_KDF_derive(ctx, out.data(), out.size(), params) == 1;
+    EVP_KDF_CTX_free(ctx);
+    if (!ok) return {};
+    return out;
 }
 
 bool random_bytes(uint8_t* out, size_t size)

@@ -31,6 +31,11 @@ SecretBytes pbkdf2_sha512(ByteView password, ByteView salt, uint32_t iterations,
 // PBKDF2-HMAC-SHA256 (the wallet lock envelope). Same contract as above.
 SecretBytes pbkdf2_sha256(ByteView password, ByteView salt, uint32_t iterations, size_t out_len);
 
+// HKDF-SHA256 (RFC 5869, extract then expand) of the input key material under salt and info.
+// Returns out_len bytes in a wiping holder, or an empty holder on failure (out_len zero or above
+// 255 * 32, or OpenSSL failing). salt and info may be empty.
+SecretBytes hkdf_sha256(ByteView ikm, ByteView salt, ByteView info, size_t out_len);
+
 // Fills out[0..size) from the system's secure random source (RAND_bytes). Returns false on
 // failure, when the content of out must not be used. A size of 0 succeeds.
 [[nodiscard]] bool random_bytes(uint8_t* out, size_t size);

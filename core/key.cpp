@@ -1,6 +1,9 @@
 #include "core/key.h"
 
 #include <algorithm>
+#include <cstring>
+
+#include <secp256k1_ecdh.h>
 
 #include "core/base58.h"
 #include "core/curve.h"
@@ -67,6 +70,12 @@ std::optional<Bytes> pubkey_from_secret(ByteView secret)
     return Bytes(ser.begin(), ser.end());
 }
 
+bool is_private_key(ByteView secret)
+{
+    SecretScalar key;
+    return load_private_key(secret, key);
+}
+
 bool privkey_tweak_add(SecretBytes& key, ByteView tweak)
 {
     if (tweak.size() != 32) return false;
@@ -75,6 +84,37 @@ bool privkey_tweak_add(SecretBytes& key, ByteView tweak)
     if (!secp256k1_ec_seckey_tweak_add(secp_context(), work.bytes.data(), tweak.data())) return false;
     std::copy(work.bytes.begin(), work.bytes.end(), key.data());
     return true;
+}
+
+std::optional<SecretBytes> new_private_key()
+{
+    SecretScalar key;
+    do {
+        if (!random_bytes(key.bytes.data(), key.bytes.size())) return std::nullopt;
+    } while (!secp256k1_ec_seckey_verify(secp_context(), key.bytes.data()));
+    return SecretBytes(Bytes(key.bytes.begin(), key.bytes.end()));
+}
+
+namespace {
+
+// The x coordinate of the shared point, unhashed.
+int copy_x(unsigned char* output, const unsigned char* x32, const unsigned char*, void*)
+{
+    std::memcpy(output, x32, 32);
+    return 1;
+}
+
+} // namespace
+
+std::optional<SecretBytes> ecdh_x(ByteView secret, ByteView point)
+{
+    SecretScalar key;
+    auto parsed = parse_pubkey(point);
+    if (!parsed || !load_private_key(secret, key)) return std::nullopt;
+    SecretBytes shared{Bytes(32)};
+    if (!secp256k1_ecdh(secp_context(), shared.data(), &*parsed, key.bytes.data(), copy_x, nullptr))
+        return std::nullopt;
+    return shared;
 }
 
 std::string address_from_pubkey(std::string_view pub_hex)

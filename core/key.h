@@ -22,10 +22,23 @@ std::optional<std::string> pubkey_from_privkey(std::string_view priv_hex);
 // when it is not 32 bytes or not a valid scalar.
 std::optional<Bytes> pubkey_from_secret(ByteView secret);
 
+// True when secret is 32 bytes forming a valid private key (1 to n-1).
+[[nodiscard]] bool is_private_key(ByteView secret);
+
 // Adds tweak (32 bytes, big-endian) to the 32-byte private key modulo the curve order, in place
 // (the child key step of HD derivation). Returns false, leaving key unchanged, when key is not
 // a valid scalar, the tweak is not 32 bytes or not below the order, or the sum is zero.
 [[nodiscard]] bool privkey_tweak_add(SecretBytes& key, ByteView tweak);
+
+// Returns a fresh private key (32 random bytes forming a valid scalar) in a wiping holder, or
+// nullopt when the system's random source fails.
+std::optional<SecretBytes> new_private_key();
+
+// Elliptic-curve Diffie-Hellman: the raw 32-byte x coordinate of secret · point, unhashed (callers
+// pass it through a key derivation function), in a wiping holder. Returns nullopt when secret is
+// not 32 bytes forming a valid scalar, or point is not a 33-byte (02/03) or 65-byte (04) encoding
+// of a point on the curve.
+std::optional<SecretBytes> ecdh_x(ByteView secret, ByteView point);
 
 // Returns the P2PKH address of a 33-byte public key given in hex; empty for anything else (an
 // uncompressed key included). The point itself is not checked.

@@ -2,8 +2,6 @@
 
 #include <cstring>
 
-#include <secp256k1.h>
-
 #include "core/hash.h"
 #include "core/hex.h"
 #include "core/key.h"
@@ -40,10 +38,10 @@ bool derive_child(core::SecretBytes& extended, uint32_t index)
     core::secure_wipe(data.data(), data.size());
     if (mac.size() != 64) return false;
 
-    // child = (IL + k) mod n; libsecp256k1 refuses IL >= n and a zero result.
-    core::SecretBytes child{core::Bytes(64)};
-    std::memcpy(child.data(), extended.data(), 32);
-    if (!secp256k1_ec_seckey_tweak_add(secp256k1_context_static, child.data(), mac.data())) return false;
+    // child = (IL + k) mod n; the addition refuses IL >= n and a zero result.
+    core::SecretBytes child{core::Bytes(extended.data(), extended.data() + 32)};
+    if (!core::privkey_tweak_add(child, core::ByteView(mac.data(), 32))) return false;
+    child.resize(64);
     std::memcpy(child.data() + 32, mac.data() + 32, 32);
     extended = std::move(child);
     return true;
@@ -77,7 +75,7 @@ core::SecretBytes master_key_from_seed(core::ByteView seed)
     core::SecretBytes mac = core::hmac_sha512(core::as_bytes(MASTER_HMAC_KEY), seed);
     if (mac.size() != 64) return {};
     // A master key of zero or not below the order cannot be used (BIP-32 rejects the seed).
-    if (!secp256k1_ec_seckey_verify(secp256k1_context_static, mac.data())) return {};
+    if (!core::is_private_key(core::ByteView(mac.data(), 32))) return {};
     return mac;
 }
 

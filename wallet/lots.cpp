@@ -7,6 +7,7 @@
 
 #include "core/hex.h"
 #include "core/json_get.h"
+#include "core/log.h"
 #include "net/http_client.h"
 #include "net/service_config.h"
 #include "wallet/app_binding.h"
@@ -251,7 +252,7 @@ std::string tv_pursa_list_ordinals(std::vector<TvPursaOrdRow>& rows, bool with_d
     std::mutex mutex;
     std::vector<Candidate> found;
     bool index_failed = false;
-    parallel_for(addresses.size(), ADDRESS_THREADS, [&](size_t i) {
+    const std::vector<size_t> unread = parallel_for(addresses.size(), ADDRESS_THREADS, [&](size_t i) {
         const std::string& address = addresses[i];
         auto plain = services.ordinals.unspent_txos(address, net::TxoSelection::NonToken);
         auto tokens = services.ordinals.unspent_txos(address, net::TxoSelection::Tokens);
@@ -264,6 +265,7 @@ std::string tv_pursa_list_ordinals(std::vector<TvPursaOrdRow>& rows, bool with_d
             }
         }
     });
+    if (!unread.empty()) index_failed = true;  // an address whose lists failed is not "no lots"
     // The two lists may both carry an output: keep each outpoint once.
     std::set<std::string> seen;
     found.erase(std::remove_if(found.begin(), found.end(),
@@ -300,19 +302,23 @@ std::string tv_pursa_list_ordinals(std::vector<TvPursaOrdRow>& rows, bool with_d
     for (const auto& c : found) {
         if (!c.row.token_id.empty()) token_ids.insert(c.row.token_id);
     }
-    parallel_for(found.size(), CHECK_THREADS, [&](size_t i) {
+    // A check that failed leaves the lot listed, as when the service does not answer.
+    const std::vector<size_t> unchecked = parallel_for(found.size(), CHECK_THREADS, [&](size_t i) {
         auto check = services.woc.spent(found[i].row.txid, found[i].row.vout);
         if (check && check->state == net::SpentCheck::State::Spent) found[i].spent = true;
     });
+    if (!unchecked.empty()) core::log_warning("Some lots could not be checked for spending.");
     found.erase(std::remove_if(found.begin(), found.end(), [](const Candidate& c) { return c.spent; }), found.end());
     if (with_details) {
         std::vector<std::string> ids(token_ids.begin(), token_ids.end());
-        parallel_for(ids.size(), CHECK_THREADS, [&](size_t i) {
+        // A token whose details failed shows the lot's own name, as when the index does not answer.
+        const std::vector<size_t> undetailed = parallel_for(ids.size(), CHECK_THREADS, [&](size_t i) {
             auto token = services.ordinals.token(ids[i]);
             if (!token) return;
             std::lock_guard<std::mutex> guard(mutex);
             tokens[ids[i]] = std::move(*token);
         });
+        if (!undetailed.empty()) core::log_warning("Some token details could not be read.");
     }
     for (auto& c : found) {
         TvPursaOrdRow& row = c.row;

@@ -2,41 +2,40 @@
 
 #include <algorithm>
 #include <atomic>
+#include <mutex>
 #include <thread>
-#include <vector>
 
 namespace wallet {
 
-namespace {
-
-void run_guarded(const std::function<void(size_t)>& task, size_t i)
+std::vector<size_t> parallel_for(size_t count, size_t thread_limit, const std::function<void(size_t)>& task)
 {
-    try {
-        task(i);
-    } catch (...) {
-        // A failed fetch is the task's own business; it must not end the loop or the process.
-    }
-}
-
-} // namespace
-
-void parallel_for(size_t count, size_t thread_limit, const std::function<void(size_t)>& task)
-{
-    if (count == 0) return;
-    if (count == 1 || thread_limit < 2) {
-        for (size_t i = 0; i < count; ++i) run_guarded(task, i);
-        return;
-    }
     std::atomic<size_t> next{0};
+    std::mutex failed_mutex;
+    std::vector<size_t> failed;
+    auto worker = [&] {
+        for (size_t i = next++; i < count; i = next++) {
+            try {
+                task(i);
+            } catch (...) {
+                std::lock_guard<std::mutex> lock(failed_mutex);
+                failed.push_back(i);
+            }
+        }
+    };
+    const size_t workers = std::max<size_t>(1, std::min(count, thread_limit));
     std::vector<std::thread> threads;
-    const size_t n = std::min(count, thread_limit);
-    threads.reserve(n);
-    for (size_t t = 0; t < n; ++t) {
-        threads.emplace_back([&] {
-            for (size_t i = next++; i < count; i = next++) run_guarded(task, i);
-        });
+    threads.reserve(workers - 1);
+    for (size_t t = 1; t < workers; ++t) {
+        try {
+            threads.emplace_back(worker);
+        } catch (...) {
+            break;  // no more threads: the ones running share the rest
+        }
     }
-    for (auto& thread : threads) thread.join();
+    worker();
+    for (std::thread& thread : threads) thread.join();
+    std::sort(failed.begin(), failed.end());
+    return failed;
 }
 
 } // namespace wallet

@@ -6,6 +6,7 @@
 
 #include "core/base58.h"
 #include "core/hex.h"
+#include "core/log.h"
 #include "tx/bsv20.h"
 #include "tx/inscription.h"
 #include "wallet/parallel_loop.h"
@@ -97,7 +98,7 @@ std::vector<LocalOrd> ingest_woc_recent_ords(const std::vector<std::string>& add
     const std::set<std::string> watched(addresses.begin(), addresses.end());
     std::mutex mutex;
     std::vector<LocalOrd> out;
-    parallel_for(txids.size(), FETCH_THREADS, [&](size_t i) {
+    const std::vector<size_t> failed = parallel_for(txids.size(), FETCH_THREADS, [&](size_t i) {
         auto chain_tx = woc.tx(txids[i]);
         if (!chain_tx) return;
         for (size_t vout = 0; vout < chain_tx->outputs.size(); ++vout) {
@@ -107,6 +108,7 @@ std::vector<LocalOrd> ingest_woc_recent_ords(const std::vector<std::string>& add
             }
         }
     });
+    if (!failed.empty()) core::log_warning("Some recent transactions of the wallet could not be read.");
     std::sort(out.begin(), out.end(), [](const LocalOrd& a, const LocalOrd& b) {
         return a.txid != b.txid ? a.txid < b.txid : a.vout < b.vout;
     });

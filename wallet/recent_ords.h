@@ -26,7 +26,7 @@ struct LocalOrd {
 // Takes up to limit txids per address from its unconfirmed, then confirmed history lists,
 // fetches those transactions (bounded parallel loop) and returns their 1-satoshi outputs to any
 // of the addresses (read from the output script itself) that carry a picture inscription or a BSV-21 transfer / deploy+mint.
-// Failures of single requests leave their part out.
+// Failures of single requests leave their part out (one that throws also logs a warning).
 std::vector<LocalOrd> ingest_woc_recent_ords(const std::vector<std::string>& addresses, size_t limit,
                                              const net::WocClient& woc);
 

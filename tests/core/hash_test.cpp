@@ -82,6 +82,20 @@ TEST(Hash, Pbkdf2RefusesNonsenseParameters)
     EXPECT_EQ(core::pbkdf2_sha512(as_bytes(""), as_bytes(""), 1, 64).size(), 64u);
 }
 
+TEST(Hash, HkdfSha256Rfc5869)
+{
+    core::Bytes ikm(22, 0x0b);
+    auto salt = core::hex_decode("000102030405060708090a0b0c").value();
+    auto info = core::hex_decode("f0f1f2f3f4f5f6f7f8f9").value();
+    EXPECT_EQ(hex_encode(core::hkdf_sha256(ikm, salt, info, 42).view()),
+              "3cb25f25faacd57a90434f64d0362f2a2d2d0a90cf1a5a4c5db02d56ecc4c5bf34007208d5b887185865");
+    // Without salt and info (test case 3).
+    EXPECT_EQ(hex_encode(core::hkdf_sha256(ikm, {}, {}, 42).view()),
+              "8da4e775a563c18f715f802a063c5a31b8a11f5c5ee1879ec3454e5f3c738d2d9d201395faa4b61a96c8");
+    EXPECT_TRUE(core::hkdf_sha256(ikm, salt, info, 0).empty());
+    EXPECT_TRUE(core::hkdf_sha256(ikm, salt, info, 255 * 32 + 1).empty());
+}
+
 TEST(Hash, RandomBytesDiffer)
 {
     std::array<uint8_t, 32> a{}, b{};

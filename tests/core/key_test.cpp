@@ -4,6 +4,7 @@
 #include <optional>
 #include <cctype>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -260,6 +261,38 @@ TEST(Key, TweakAddIsScalarAddition)
 
     core::SecretBytes zero{Bytes(32, 0)};
     EXPECT_FALSE(core::privkey_tweak_add(zero, one));
+}
+
+TEST(Key, EcdhGivesTheSharedXCoordinate)
+{
+    // 3 · (2 · G) = 6 · G.
+    const std::string two_g = core::pubkey_from_privkey(std::string(63, '0') + "2").value();
+    auto three = hex_decode(std::string(63, '0') + "3").value();
+    auto shared = core::ecdh_x(three, pub_bytes(two_g));
+    ASSERT_TRUE(shared);
+    EXPECT_EQ(core::hex_encode(shared->view()), "fff97bd5755eeea420453a14355235d382f6472f8568a18b2f057a1460297556");
+    // Both sides reach the same secret, whichever encoding of the point they hold.
+    auto fresh = core::new_private_key();
+    ASSERT_TRUE(fresh);
+    auto fresh_pub = core::pubkey_from_secret(fresh->view()).value();
+    auto mine = core::ecdh_x(fresh->view(), pub_bytes(PUB_A));
+    auto theirs = core::ecdh_x(hex_decode(KEY_A).value(), fresh_pub);
+    ASSERT_TRUE(mine && theirs);
+    EXPECT_EQ(core::hex_encode(mine->view()), core::hex_encode(theirs->view()));
+    EXPECT_EQ(core::hex_encode(core::ecdh_x(three, pub_bytes(GENERATOR_UNCOMPRESSED))->view()),
+              core::hex_encode(core::ecdh_x(three, pub_bytes(GENERATOR))->view()));
+
+    Bytes off_curve = pub_bytes(GENERATOR);
+    off_curve[0] = 0x05;
+    Bytes past_field(33, 0xff);
+    past_field[0] = 0x02;
+    const std::vector<std::pair<Bytes, Bytes>> refused = {
+        {three, off_curve},  {three, past_field},         {three, Bytes{}},
+        {Bytes(32, 0), pub_bytes(GENERATOR)}, {Bytes(32, 0xff), pub_bytes(GENERATOR)},
+        {Bytes(31, 1), pub_bytes(GENERATOR)},
+    };
+    for (const auto& [secret, point] : refused)
+        EXPECT_FALSE(core::ecdh_x(secret, point)) << core::hex_encode(secret) << " " << core::hex_encode(point);
 }
 
 TEST(Key, SafeFromManyThreads)

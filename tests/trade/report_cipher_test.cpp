@@ -1,13 +1,8 @@
 #include "trade/report_cipher.h"
 
-#include <memory>
 #include <set>
 
 #include <gtest/gtest.h>
-#include <openssl/core_names.h>
-#include <openssl/evp.h>
-#include <openssl/kdf.h>
-#include <openssl/param_build.h>
 
 #include "book/post_blob.h"
 #include "core/base64.h"
@@ -36,45 +31,6 @@ core::Bytes pub_of(const std::string& priv)
 std::string seal(const std::string& text)
 {
     return trade::seal_report_text(text, pub_of(ARCHITECT_PRIV), bytes(SENDER_PRIV)).value();
-}
-
-// ECDH through OpenSSL's own EC code, independent of the library the sealer uses: the raw x
-// coordinate of priv · point.
-core::Bytes openssl_ecdh(const std::string& priv_hex, const core::Bytes& point)
-{
-    auto free_pkey = [](EVP_PKEY* p) { EVP_PKEY_free(p); };
-    auto make_key = [&](bool with_private, const core::Bytes& pub) {
-        OSSL_PARAM_BLD* bld = OSSL_PARAM_BLD_new();
-        OSSL_PARAM_BLD_push_utf8_string(bld, OSSL_PKEY_PARAM_GROUP_NAME, "secp256k1", 0);
-        OSSL_PARAM_BLD_push_octet_string(bld, OSSL_PKEY_PARAM_PUB_KEY, pub.data(), pub.size());
-        BIGNUM* bn = nullptr;
-        if (with_private) {
-            BN_hex2bn(&bn, priv_hex.c_str());
-            OSSL_PARAM_BLD_push_BN(bld, OSSL_PKEY_PARAM_PRIV_KEY, bn);
-        }
-        OSSL_PARAM* params = OSSL_PARAM_BLD_to_param(bld);
-        EVP_PKEY_CTX* ctx = EVP_PKEY_CTX_new_from_name(nullptr, "EC", nullptr);
-        EVP_PKEY* key = nullptr;
-        EVP_PKEY_fromdata_init(ctx);
-        EVP_PKEY_fromdata(ctx, &key, with_private ? EVP_PKEY_KEYPAIR : EVP_PKEY_PUBLIC_KEY, params);
-        EVP_PKEY_CTX_free(ctx);
-        OSSL_PARAM_free(params);
-        OSSL_PARAM_BLD_free(bld);
-        BN_free(bn);
-        return std::unique_ptr<EVP_PKEY, decltype(free_pkey)>(key, free_pkey);
-    };
-    auto mine = make_key(true, pub_of(priv_hex));
-    auto peer = make_key(false, point);
-    EVP_PKEY_CTX* ctx = EVP_PKEY_CTX_new(mine.get(), nullptr);
-    size_t len = 0;
-    core::Bytes out;
-    if (ctx && EVP_PKEY_derive_init(ctx) == 1 && EVP_PKEY_derive_set_peer(ctx, peer.get()) == 1 &&
-        EVP_PKEY_derive(ctx, nullptr, &len) == 1) {
-        out.resize(len);
-        if (EVP_PKEY_derive(ctx, out.data(), &len) != 1) out.clear();
-    }
-    EVP_PKEY_CTX_free(ctx);
-    return out;
 }
 
 TEST(ReportCipher, RoundTripNamesTheSender)
@@ -109,63 +65,20 @@ TEST(ReportCipher, EverySealUsesAFreshEphemeralKeyAndIv)
     EXPECT_EQ(ephemerals.size(), 8u);
 }
 
-// The documented layout, opened with OpenSSL's ECDH, HKDF and AES-GCM alone: what an architect's
-// tool written elsewhere would do.
-TEST(ReportCipher, LayoutOpensWithAnIndependentImplementation)
+// A report sealed by an earlier build (architect's key ARCHITECT_PRIV, sender SENDER_PRIV): what
+// the architect already holds must keep opening, byte for byte.
+TEST(ReportCipher, OpensAReportSealedEarlier)
 {
-    std::string text = "independent check";
-    auto raw = core::base64_decode(seal(text)).value();
-    ASSERT_EQ(raw.size(), 1 + 33 + 33 + 12 + text.size() + 16);
-    EXPECT_EQ(raw[0], 1);
-    core::Bytes e(raw.begin() + 1, raw.begin() + 34);
-    core::Bytes m(raw.begin() + 34, raw.begin() + 67);
-    core::Bytes iv(raw.begin() + 67, raw.begin() + 79);
-    core::Bytes ct(raw.begin() + 79, raw.end() - 16);
-    core::Bytes tag(raw.end() - 16, raw.end());
-    EXPECT_EQ(m, pub_of(SENDER_PRIV));
-
-    core::Bytes ikm = openssl_ecdh(ARCHITECT_PRIV, e);
-    core::Bytes second = openssl_ecdh(ARCHITECT_PRIV, m);
-    ASSERT_EQ(ikm.size(), 32u);
-    ASSERT_EQ(second.size(), 32u);
-    ikm.insert(ikm.end(), second.begin(), second.end());
-    core::Bytes salt = e;
-    salt.insert(salt.end(), m.begin(), m.end());
-    std::string info_text = "TV-Agoran report 1";
-    core::Bytes info(info_text.begin(), info_text.end());
-    core::Bytes a = pub_of(ARCHITECT_PRIV);
-    info.insert(info.end(), a.begin(), a.end());
-
-    core::Bytes key(32);
-    EVP_KDF* kdf = EVP_KDF_fetch(nullptr, "HKDF", nullptr);
-    EVP_KDF_CTX* kctx = EVP_KDF_CTX_new(kdf);
-    char digest[] = "SHA256";
-    OSSL_PARAM params[] = {
-        OSSL_PARAM_construct_utf8_string(OSSL_KDF_PARAM_DIGEST, digest, 0),
-        OSSL_PARAM_construct_octet_string(OSSL_KDF_PARAM_KEY, ikm.data(), ikm.size()),
-        OSSL_PARAM_construct_octet_string(OSSL_KDF_PARAM_SALT, salt.data(), salt.size()),
-        OSSL_PARAM_construct_octet_string(OSSL_KDF_PARAM_INFO, info.data(), info.size()),
-        OSSL_PARAM_construct_end(),
-    };
-    ASSERT_EQ(EVP_KDF_derive(kctx, key.data(), key.size(), params), 1);
-    EVP_KDF_CTX_free(kctx);
-    EVP_KDF_free(kdf);
-
-    core::Bytes aad{1};
-    aad.insert(aad.end(), e.begin(), e.end());
-    aad.insert(aad.end(), m.begin(), m.end());
-    core::Bytes plain(ct.size() + 1);
-    int len = 0;
-    int fin = 0;
-    EVP_CIPHER_CTX* c = EVP_CIPHER_CTX_new();
-    EVP_DecryptInit_ex(c, EVP_aes_256_gcm(), nullptr, key.data(), iv.data());
-    EVP_DecryptUpdate(c, nullptr, &len, aad.data(), static_cast<int>(aad.size()));
-    EVP_DecryptUpdate(c, plain.data(), &len, ct.data(), static_cast<int>(ct.size()));
-    EVP_CIPHER_CTX_ctrl(c, EVP_CTRL_GCM_SET_TAG, 16, tag.data());
-    int ok = EVP_DecryptFinal_ex(c, plain.data() + len, &fin);
-    EVP_CIPHER_CTX_free(c);
-    ASSERT_EQ(ok, 1);
-    EXPECT_EQ(std::string(plain.begin(), plain.begin() + len + fin), text);
+    const std::string sealed =
+        "AQN6qUrI8xk+fQaul3AYr/yvoi/MBvbCPqWSVrn4GW15mwLQ3gqurvrQK4vcigGhuLEcaWvT1mosXxB4DZW330JkXKo30s/F/AqzvMMB"
+        "aPcsSsUqKJ9cnly+mRAARA2XC+qMDeT5Us4T/Mq3LHP4UTeDmYtsgU0HbcIB3ou2/RBDa575hJioqBda6NzqUe7P6rs=";
+    auto opened = trade::open_report_text(sealed, bytes(ARCHITECT_PRIV));
+    ASSERT_TRUE(opened);
+    EXPECT_EQ(opened->text.str(), "The listing sells a copy of someone else's picture.");
+    EXPECT_EQ(opened->sender_pubkey_hex, core::hex_encode(pub_of(SENDER_PRIV)));
+    auto raw = core::base64_decode(seal(opened->text.str())).value();
+    EXPECT_EQ(raw.size(), core::base64_decode(sealed)->size());
+    EXPECT_EQ(core::hex_encode(core::ByteView(raw).subspan(34, 33)), opened->sender_pubkey_hex);
 }
 
 TEST(ReportCipher, OnlyTheArchitectsKeyOpensIt)

@@ -35,7 +35,7 @@ TEST(ParallelLoop, RunsEveryIndexOnceWithinTheLimit)
         std::set<std::thread::id> threads;
         std::atomic<int> running{0};
         std::atomic<int> peak{0};
-        wallet::parallel_for(23, limit, [&](size_t i) {
+        const std::vector<size_t> failed = wallet::parallel_for(23, limit, [&](size_t i) {
             int now = ++running;
             int old = peak.load();
             while (now > old && !peak.compare_exchange_weak(old, now)) {
@@ -47,8 +47,9 @@ TEST(ParallelLoop, RunsEveryIndexOnceWithinTheLimit)
                 threads.insert(std::this_thread::get_id());
             }
             --running;
-            if (i == 7) throw std::runtime_error("a task that fails");
+            if (i == 7 || i == 19) throw std::runtime_error("a task that fails");
         });
+        EXPECT_EQ(failed, (std::vector<size_t>{7, 19})) << limit;
         ASSERT_EQ(seen.size(), 23u) << limit;
         for (size_t i = 0; i < 23; ++i) EXPECT_EQ(seen.count(i), 1u) << limit;
         EXPECT_LE(peak.load(), static_cast<int>(std::max<size_t>(1, limit))) << limit;
@@ -58,8 +59,8 @@ TEST(ParallelLoop, RunsEveryIndexOnceWithinTheLimit)
         }
     }
     int calls = 0;
-    wallet::parallel_for(1, 8, [&](size_t) { ++calls; });
-    wallet::parallel_for(0, 8, [&](size_t) { ++calls; });
+    EXPECT_TRUE(wallet::parallel_for(1, 8, [&](size_t) { ++calls; }).empty());
+    EXPECT_TRUE(wallet::parallel_for(0, 8, [&](size_t) { ++calls; }).empty());
     EXPECT_EQ(calls, 1);
 }
 
