@@ -1,5 +1,6 @@
 #include "pursa/services.h"
 
+#include "core/json_get.h"
 #include "net/devnet_admin_client.h"
 #include "net/http_client.h"
 #include "net/service_config.h"
