@@ -9,52 +9,38 @@
 
 #include "cli/commands.h"
 #include "net/service_config.h"
-#include "platform/process.h"
+#include "tests/support/program_run.h"
 #include "tests/support/devnet_fixture.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
-struct Ran {
-    int code = -1;
-    std::string out;
-};
-
 class CliProgram : public testsupport::TempDirTest {
 protected:
     // Standard output, and with errors_too standard error as well.
-    Ran run(const std::vector<std::string>& args, bool errors_too = false)
+    testsupport::RunResult run(const std::vector<std::string>& args, bool errors_too = false)
     {
-        Ran ran;
-        auto program = std::filesystem::path(AGORAN_BINARY_DIR) / "cli" / "agoran-cli";
-        auto child = platform::ChildProcess::start(
-            program, args, {"LOCALAPPDATA=" + m_temp.path().string()},
+        return testsupport::run_program(
+            testsupport::built_program("cli/agoran-cli"), args, {"LOCALAPPDATA=" + m_temp.path().string()},
+            std::chrono::seconds(60),
             errors_too ? platform::ChildProcess::Errors::WithOutput : platform::ChildProcess::Errors::Shared);
-        if (!child) {
-            ADD_FAILURE() << "cannot start " << program;
-            return ran;
-        }
-        while (auto line = child->read_line(std::chrono::seconds(30))) ran.out += *line + "\n";
-        auto code = child->wait(std::chrono::seconds(30));
-        ran.code = code ? *code : child->stop();
-        return ran;
     }
 };
 
 TEST_F(CliProgram, HelpSucceedsAndListsTheCommands)
 {
-    Ran help = run({"help"});
-    EXPECT_EQ(help.code, 0);
-    EXPECT_NE(help.out.find("agoran-cli cancel-offer OFFER"), std::string::npos) << help.out;
+    auto help = run({"help"});
+    EXPECT_EQ(help.exit_code, 0);
+    EXPECT_NE(help.output.find("agoran-cli cancel-offer OFFER"), std::string::npos) << help.output;
 }
 
 TEST_F(CliProgram, BadArgumentsFailWithoutOutput)
 {
-    EXPECT_EQ(run({}).code, 1);
-    EXPECT_EQ(run({"frobnicate"}).code, 1);
-    Ran missing = run({"list", "x_0", "--price", "1"});
-    EXPECT_EQ(missing.code, 1);
-    EXPECT_EQ(missing.out, "");  // the refusal goes to standard error
+    EXPECT_EQ(run({}).exit_code, 1);
+    EXPECT_EQ(run({"frobnicate"}).exit_code, 1);
+    auto missing = run({"list", "x_0", "--price", "1"});
+    EXPECT_EQ(missing.exit_code, 1);
+    EXPECT_EQ(missing.output, "");  // the refusal goes to standard error
 }
 
 TEST_F(CliProgram, WithoutAWalletEveryTradeIsRefusedWithTheLibrarysText)
@@ -65,28 +51,28 @@ TEST_F(CliProgram, WithoutAWalletEveryTradeIsRefusedWithTheLibrarysText)
                                           {"history"},
                                           {"list", "x_0", "--price", "1", "--note", "n"},
                                           {"cancel-offer", "0123456789abcdef"}}) {
-        Ran ran = run(args);
-        EXPECT_EQ(ran.code, 1) << args[0];
-        EXPECT_EQ(ran.out, "error: Connect a Pursa wallet first.\n") << args[0];
+        auto ran = run(args);
+        EXPECT_EQ(ran.exit_code, 1) << args[0];
+        EXPECT_EQ(ran.output, "error: Connect a Pursa wallet first.") << args[0];
     }
-    Ran report = run({"report", "spam", "listing"});
-    EXPECT_EQ(report.code, 1);
-    EXPECT_EQ(report.out, "error: Connect Pursa and publish a paymail first.\n");
+    auto report = run({"report", "spam", "listing"});
+    EXPECT_EQ(report.exit_code, 1);
+    EXPECT_EQ(report.output, "error: Connect Pursa and publish a paymail first.");
 }
 
 TEST_F(CliProgram, UnbindSucceedsEvenWhenNothingIsBound)
 {
-    Ran ran = run({"unbind"});
-    EXPECT_EQ(ran.code, 0);
-    EXPECT_EQ(ran.out.rfind("success", 0), 0u) << ran.out;
+    auto ran = run({"unbind"});
+    EXPECT_EQ(ran.exit_code, 0);
+    EXPECT_EQ(ran.output.rfind("success", 0), 0u) << ran.output;
 }
 
 TEST_F(CliProgram, AReportFileThatCannotBeReadIsRefused)
 {
-    Ran ran = run({"report", "--file", (m_temp.path() / "missing.txt").string()});
-    EXPECT_EQ(ran.code, 1);
-    EXPECT_NE(ran.out.find("could not read"), std::string::npos) << ran.out;
-    EXPECT_EQ(run({"report", "words", "--file", "x"}).code, 1);
+    auto ran = run({"report", "--file", (m_temp.path() / "missing.txt").string()});
+    EXPECT_EQ(ran.exit_code, 1);
+    EXPECT_NE(ran.output.find("could not read"), std::string::npos) << ran.output;
+    EXPECT_EQ(run({"report", "words", "--file", "x"}).exit_code, 1);
 }
 
 // The book of services that are down is printed as far as it was read (nothing), under a
@@ -96,21 +82,21 @@ TEST_F(CliProgram, BookOfServicesThatAreDownIsMarkedAndExitsThree)
     auto devnet = testsupport::Devnet::start();
     ASSERT_NE(devnet, nullptr);
     ASSERT_TRUE(devnet->write_services(m_temp.path() / "TavrinNode"));
-    Ran whole = run({"book"}, true);
-    EXPECT_EQ(whole.code, 0) << whole.out;  // an empty market, read whole
-    EXPECT_EQ(whole.out.find("warning:"), std::string::npos) << whole.out;
+    auto whole = run({"book"}, true);
+    EXPECT_EQ(whole.exit_code, 0) << whole.output;  // an empty market, read whole
+    EXPECT_EQ(whole.output.find("warning:"), std::string::npos) << whole.output;
 
     devnet->fault("woc", {{"down", true}});
     devnet->fault("registry", {{"down", true}});
-    Ran down = run({"book"}, true);
-    EXPECT_EQ(down.code, 3);
-    EXPECT_NE(down.out.find("warning: the book is incomplete: offline (OI agoran txids failed); the last whole book was read "),
+    auto down = run({"book"}, true);
+    EXPECT_EQ(down.exit_code, 3);
+    EXPECT_NE(down.output.find("warning: the book is incomplete: offline (OI agoran txids failed); the last whole book was read "),
               std::string::npos)
-        << down.out;
-    EXPECT_NE(down.out.find("Listing"), std::string::npos) << down.out;  // the table, empty
-    Ran json = run({"book", "--json"});
-    EXPECT_EQ(json.code, 3);
-    EXPECT_EQ(json.out, "[]\n");
+        << down.output;
+    EXPECT_NE(down.output.find("Listing"), std::string::npos) << down.output;  // the table, empty
+    auto json = run({"book", "--json"});
+    EXPECT_EQ(json.exit_code, 3);
+    EXPECT_EQ(json.output, "[]");
 }
 
 // The line agoran-cli writes to standard error before a command when services.json is in effect.

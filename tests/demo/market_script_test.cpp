@@ -112,11 +112,4 @@ TEST(MarketScript, TokenSellersNeverListMoreThanTheyHold)
     }
 }
 
-TEST(MarketScript, BsvTextHasEightDecimals)
-{
-    EXPECT_EQ(demo::bsv_text(0), "0.00000000");
-    EXPECT_EQ(demo::bsv_text(1'500'000), "0.01500000");
-    EXPECT_EQ(demo::bsv_text(2'100'000'000'000'000), "21000000.00000000");
-}
-
 } // namespace

@@ -198,20 +198,5 @@ TEST_F(Indexing, TokenBodiesWithNonStringValuesAreNotTokens)
     EXPECT_EQ(others.size(), 2u);
 }
 
-TEST_F(Indexing, ContentAndOutpointErrorsAreJson)
-{
-    EXPECT_EQ(devnet().get(API + "/txos/nonsense").status, 500);
-    EXPECT_EQ(devnet().get(API + "/txos/nonsense").json()["message"], "invalid outpoint");
-    EXPECT_EQ(devnet().get(API + "/txos/" + std::string(64, 'b') + "_0").status, 404);
-    auto missing = devnet().get("/ordinals/content/" + std::string(64, 'c') + "_0");
-    EXPECT_EQ(missing.status, 404);
-    EXPECT_EQ(missing.json()["message"], std::string(64, 'c') + " not found");
-    std::string paid = devnet().fund(alice.address, 5000);
-    auto plain = devnet().get("/ordinals/content/" + paid + "_0");
-    EXPECT_EQ(plain.status, 404);
-    EXPECT_EQ(plain.json()["message"], "Not Found");
-    EXPECT_EQ(devnet().get(API + "/no/such/route").json()["message"], "Not Found");
-}
-
 } // namespace
 } // namespace devnet_test

@@ -59,42 +59,22 @@ core::Bytes flip_s(const core::Bytes& der)
     return out;
 }
 
+// A sound spend is taken and its coin recorded as spent, unconfirmed until a block, then confirmed.
 TEST_F(Validation, SignedSpendIsAcceptedAndIndexed)
 {
     Coin coin = funded_coin(devnet(), alice, 100000);
     tx::RawTx t = signed_tx({coin}, {pay(bob, 60000), pay(alice, 39500)});
-    std::string txid = txid_of(t);
-
+    const std::string txid = txid_of(t);
     auto reply = woc_broadcast(t);
     ASSERT_EQ(reply.status, 200) << reply.body;
     EXPECT_EQ(reply.body, "\"" + txid + "\"");
-
-    auto tx_json = devnet().get(WOC + "/tx/" + txid).json();
-    ASSERT_EQ(tx_json["vout"].size(), 2u);
-    EXPECT_EQ(tx_json["vout"][0]["scriptPubKey"]["addresses"][0], bob.address);
-    EXPECT_FALSE(tx_json.contains("blockhash"));  // unconfirmed: no block members
     EXPECT_EQ(devnet().get(WOC + "/tx/" + txid + "/hex").body, hex_of(t));
-
     auto spent = devnet().get(WOC + "/tx/" + coin.txid + "/0/spent").json();
     EXPECT_EQ(spent["txid"], txid);
-    EXPECT_EQ(spent["vin"], 0);
     EXPECT_EQ(spent["status"], "unconfirmed");
     EXPECT_EQ(devnet().get(WOC + "/tx/" + txid + "/1/spent").status, 404);  // still unspent
-    EXPECT_EQ(devnet().get(WOC + "/tx/" + std::string(64, 'a') + "/0/spent").status, 400);
-
-    auto bob_coins = devnet().get(WOC + "/address/" + bob.address + "/unspent/all").json();
-    ASSERT_EQ(bob_coins["result"].size(), 1u);
-    EXPECT_EQ(bob_coins["result"][0]["value"], 60000);
-    EXPECT_EQ(bob_coins["result"][0]["status"], "unconfirmed");
-    auto history = devnet().get(WOC + "/address/" + alice.address + "/unconfirmed/history").json();
-    EXPECT_EQ(history["result"].size(), 2u);  // the funding and the spend
-
     devnet().mine();
-    auto balance = devnet().post(WOC + "/addresses/balance", nlohmann::json{{"addresses", {alice.address, bob.address}}}.dump()).json();
-    EXPECT_EQ(balance[0]["balance"]["confirmed"], 39500);
-    EXPECT_EQ(balance[1]["balance"]["confirmed"], 60000);
-    auto mined = devnet().get(WOC + "/tx/" + txid).json();
-    EXPECT_EQ(mined["confirmations"], 1);
+    EXPECT_EQ(devnet().get(WOC + "/tx/" + txid).json()["confirmations"], 1);
     EXPECT_EQ(devnet().get(WOC + "/tx/" + coin.txid + "/0/spent").json()["status"], "confirmed");
 }
 
@@ -210,26 +190,6 @@ TEST_F(Validation, DoubleSpendsAreRefusedAsConflicts)
     EXPECT_EQ(woc_broadcast(second).body, "unexpected response code 500: Missing inputs");
     EXPECT_EQ(arc_broadcast(second).json()["txStatus"], "SEEN_IN_ORPHAN_MEMPOOL");
     EXPECT_EQ(devnet().get(WOC + "/tx/" + txid_of(second)).status, 404);
-}
-
-TEST_F(Validation, KnownTransactionsAnswerAsTheServicesDo)
-{
-    Coin coin = funded_coin(devnet(), alice, 100000);
-    tx::RawTx t = signed_tx({coin}, {pay(bob, 99000)});
-    ASSERT_EQ(devnet().post("/registry/oi/submit", broadcast_body(t)).json()["ok"], true);
-
-    EXPECT_EQ(woc_broadcast(t).body, "unexpected response code 500: Transaction already in the mempool");
-    auto arc = arc_broadcast(t);
-    EXPECT_EQ(arc.status, 200);
-    EXPECT_EQ(arc.json()["txStatus"], "SEEN_ON_NETWORK");
-    EXPECT_EQ(devnet().post("/registry/oi/submit", broadcast_body(t)).json()["ok"], true);
-
-    devnet().mine();
-    EXPECT_EQ(woc_broadcast(t).body, "unexpected response code 500: 257: txn-already-known");
-    auto mined = arc_broadcast(t).json();
-    EXPECT_EQ(mined["txStatus"], "MINED");
-    EXPECT_EQ(mined["blockHeight"], 1);
-    EXPECT_EQ(devnet().get("/arc/v1/tx/" + txid_of(t)).json()["txStatus"], "MINED");
 }
 
 TEST_F(Validation, MalformedSubmissionsAreRefused)

@@ -19,7 +19,7 @@
 #include "net/service_config.h"
 #include "tests/funding/funding_fixture.h"
 #include "tests/support/full_disk.h"
-#include "tests/pursa/pursa_program.h"
+#include "tests/support/pursa_program.h"
 #include "tx/parse.h"
 #include "tx/script.h"
 #include "wallet/lots_cache.h"

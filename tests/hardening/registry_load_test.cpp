@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/pursa/pursa_program.h"
+#include "tests/support/pursa_program.h"
 #include "tests/wallet/wallet_fixture.h"
 #include "wallet/registry.h"
 #include "wallet/registry_lock.h"

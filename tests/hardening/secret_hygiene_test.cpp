@@ -13,7 +13,7 @@
 #include "funding/reserves.h"
 #include "tests/funding/funding_fixture.h"
 #include "tests/hardening/freed_memory_scan.h"
-#include "tests/pursa/pursa_program.h"
+#include "tests/support/pursa_program.h"
 #include "tests/wallet/wallet_fixture.h"
 #include "tx/script.h"
 #include "tx/sign.h"

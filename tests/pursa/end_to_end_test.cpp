@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "net/service_config.h"
-#include "tests/pursa/pursa_program.h"
+#include "tests/support/pursa_program.h"
 #include "tests/support/devnet_fixture.h"
 #include "tests/support/temp_dir.h"
 #include "wallet/app_binding.h"
@@ -101,30 +101,6 @@ TEST_F(EndToEndTest, CreateFundApproveConnectBalanceLots)
         }
     }
     EXPECT_EQ(pictures, 1u);
-}
-
-// A used receive address beyond the shown one moves the shown index, and the file is saved.
-TEST_F(EndToEndTest, BalanceRefreshFindsUsedReceiveAddresses)
-{
-    ASSERT_EQ(pursa({"create"}).exit_code, 0);
-    wallet::register_app("/opt/agoran", "Agoran");
-    std::string address3;
-    {
-        wallet::WalletLock lock;
-        ASSERT_TRUE(wallet::wallet_load());
-        address3 = wallet::account_key(1, 3)->address;
-    }
-    ASSERT_FALSE(devnet().fund(address3, 7000).empty());
-    ASSERT_EQ(wallet::refresh_wallet_balance(), "success");
-    EXPECT_EQ(wallet::cached_balance().sats, 7000);
-    wallet::WalletLock lock;
-    EXPECT_EQ(wallet::wallet_state().shown, 3u);
-    EXPECT_EQ(wallet::wallet_state().recv_address, address3);
-    std::ifstream in(wallet::current_wallet_file_path());
-    const auto doc = nlohmann::json::parse(in, nullptr, false);
-    EXPECT_EQ(doc["show"], 3);
-    EXPECT_EQ(doc["recv"][1], 3);
-    EXPECT_EQ(doc["address"], address3);
 }
 
 } // namespace

@@ -4,7 +4,7 @@
 
 #include "pursa/approvals.h"
 #include "pursa/vault.h"
-#include "tests/pursa/pursa_program.h"
+#include "tests/support/pursa_program.h"
 #include "tests/wallet/wallet_fixture.h"
 #include "wallet/connect.h"
 #include "wallet/lock_envelope.h"
@@ -208,22 +208,18 @@ TEST_F(WalletDirTest, InteractivePursaNamesAppAndWalletAndStaysFindableWithoutAT
     EXPECT_FALSE(wallet::pursa_running());
 }
 
-TEST_F(WalletDirTest, WaitGivesUpAfterItsTimeout)
+// Bad arguments stop with code 2, refused requests with 1; a wait ends at its timeout.
+TEST_F(WalletDirTest, BadArgumentsAreRefusedAndAWaitEnds)
 {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"frobnicate"}, {"create", "--name"}, {"--bogus"}})
+        EXPECT_EQ(run_pursa(m_temp.path(), args).exit_code, 2) << args[0];
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"fund", "-5"}, {"paymail"},
+                                                {"approve", "--wait", "--timeout", "soon"}})
+        EXPECT_EQ(run_pursa(m_temp.path(), args).exit_code, 1) << args[0];
     ASSERT_FALSE(created_id(run_pursa(m_temp.path(), {"create"})).empty());
     auto r = run_pursa(m_temp.path(), {"deny", "--wait", "--timeout", "0.3"});
     EXPECT_EQ(r.exit_code, 1);
     EXPECT_NE(r.output.find("error: no connect request came in time."), std::string::npos) << r.output;
-}
-
-TEST_F(WalletDirTest, BadArgumentsAreRefused)
-{
-    EXPECT_EQ(run_pursa(m_temp.path(), {"frobnicate"}).exit_code, 2);
-    EXPECT_EQ(run_pursa(m_temp.path(), {"create", "--name"}).exit_code, 2);
-    EXPECT_EQ(run_pursa(m_temp.path(), {"--bogus"}).exit_code, 2);
-    EXPECT_EQ(run_pursa(m_temp.path(), {"fund", "-5"}).exit_code, 1);
-    EXPECT_EQ(run_pursa(m_temp.path(), {"paymail"}).exit_code, 1);
-    EXPECT_EQ(run_pursa(m_temp.path(), {"approve", "--wait", "--timeout", "soon"}).exit_code, 1);
 }
 
 TEST_F(WalletDirTest, PaymailNameIsCheckedStoredAndNamesTheEntry)

@@ -31,30 +31,20 @@ book::Listing mine_with_offer(std::string offer_hex)
 
 bool spends(const std::string& offer, const std::string& utxo) { return offer.find(utxo) != std::string::npos; }
 
-TEST(ReserveReconcile, AListingMissingFromTheLoadNeverDropsItsReserve)
-{
-    // A registry outage fails every key check: the book comes back empty.
-    const std::map<std::string, ui::ListingState> empty;
-    EXPECT_TRUE(ui::reserves_to_drop({"aa", "bb"}, empty).empty());
-}
-
+// Only a listing the load saw closed lets its reserve go; one missing from the load (a registry
+// outage fails every key check) never does; ids compare in lower case.
 TEST(ReserveReconcile, OnlyClosedStatesDrop)
 {
+    EXPECT_TRUE(ui::reserves_to_drop({"aa", "bb"}, {}).empty());
     const std::map<std::string, ui::ListingState> states = {
         {"sold", {"sold", false}},           {"forced", {"force_cancelled", false}},
         {"expired", {"expired", false}},     {"cancelled-fee", {"cancelled", true}},
         {"cancelled-nofee", {"cancelled", false}}, {"live", {"live", true}},
-        {"odd", {"unknown", true}},
+        {"odd", {"unknown", true}},          {"abcd", {"sold", false}},
     };
     const auto dropped = ui::reserves_to_drop(
-        {"sold", "forced", "expired", "cancelled-fee", "cancelled-nofee", "live", "odd", "", "sold"}, states);
-    EXPECT_EQ(dropped, (std::vector<std::string>{"sold", "forced", "expired", "cancelled-fee"}));
-}
-
-TEST(ReserveReconcile, IdsCompareInLowerCase)
-{
-    const std::map<std::string, ui::ListingState> states = {{"abcd", {"sold", false}}};
-    EXPECT_EQ(ui::reserves_to_drop({"ABCD"}, states), std::vector<std::string>{"abcd"});
+        {"sold", "forced", "expired", "cancelled-fee", "cancelled-nofee", "live", "odd", "", "sold", "ABCD"}, states);
+    EXPECT_EQ(dropped, (std::vector<std::string>{"sold", "forced", "expired", "cancelled-fee", "abcd"}));
 }
 
 TEST(ReserveReconcile, SoldListingsCountAndExpiryComesFromTheView)
@@ -74,26 +64,21 @@ TEST(ReserveReconcile, SoldListingsCountAndExpiryComesFromTheView)
     EXPECT_EQ(ui::reserves_to_drop({"s1", "e1"}, states), (std::vector<std::string>{"s1", "e1"}));
 }
 
-TEST(WaitingOffer, ShortOrUncheckableOffersCount)
+// An offer waits on a live listing of the wallet when it is short or cannot be checked, or when
+// its bytes spend the listing's output.
+TEST(WaitingOffer, OnlyOffersThatCanSpendTheWalletsLiveListings)
 {
     EXPECT_TRUE(ui::has_waiting_offer(mine_with_offer("short"), ME, spends));
     book::Listing no_utxo = mine_with_offer(std::string(200, 'f'));
     no_utxo.utxo.clear();
     EXPECT_TRUE(ui::has_waiting_offer(no_utxo, ME, spends));
-}
-
-TEST(WaitingOffer, LongOffersMustSpendTheListing)
-{
     EXPECT_FALSE(ui::has_waiting_offer(mine_with_offer(std::string(200, 'f')), ME, spends));
     EXPECT_TRUE(ui::has_waiting_offer(mine_with_offer(std::string(100, 'f') + UTXO), ME, spends));
     book::Listing two = mine_with_offer(std::string(200, 'f'));
     two.offers.push_back(two.offers.front());
     two.offers.back().offer = std::string(100, 'e') + UTXO;
     EXPECT_TRUE(ui::has_waiting_offer(two, ME, spends));
-}
 
-TEST(WaitingOffer, OnlyLiveListingsOfTheWallet)
-{
     book::Listing l = mine_with_offer("short");
     EXPECT_FALSE(ui::has_waiting_offer(l, "02" + std::string(64, 'b'), spends));
     EXPECT_FALSE(ui::has_waiting_offer(l, "", spends));

@@ -31,30 +31,6 @@ double whole_units(const book::Listing& l)
     return QString::fromStdString(ui::quantity_number(l, l.qty)).remove(',').toDouble();
 }
 
-TEST(BookTable, FiltersOnTheRecordsInBookOrder)
-{
-    ui::BookTableModel model(nullptr);
-    ui::BookSortProxy proxy;
-    proxy.setSourceModel(&model);
-    const auto book = ui::sample_book(200, 5);
-    model.setBook(book);
-    ui::BookFilter filter;
-    filter.item = ui::ItemFilter::Pictures;
-    proxy.setFilter(filter);
-    const auto rows = shown(proxy, model);
-    const auto expected = std::count_if(book.begin(), book.end(),
-                                        [](const book::Listing& l) { return l.kind == "picture" && l.status == "live"; });
-    ASSERT_EQ(static_cast<long>(rows.size()), expected);
-    for (size_t i = 1; i < rows.size(); ++i) EXPECT_LT(model.rowOfId(rows[i - 1].id), model.rowOfId(rows[i].id));
-    filter.status = ui::StatusFilter::All;
-    filter.item = ui::ItemFilter::All;
-    filter.query = "obol";
-    proxy.setFilter(filter);
-    for (const auto& l : shown(proxy, model)) EXPECT_EQ(l.sym, "OBOL");
-    model.setBook({});
-    EXPECT_EQ(proxy.rowCount(), 0);
-}
-
 TEST(BookTable, ColumnsOrderByTheRecordsAndKeepTheirOrderAcrossReloads)
 {
     ui::BookTableModel model(nullptr);

@@ -32,44 +32,6 @@ std::string utc(int64_t t, const char* format)
     return buffer;
 }
 
-TEST(HistoryChart, NoFillsGiveEmptySeriesAndZeroTotals)
-{
-    for (int r = 0; r < 5; ++r) {
-        const auto chart = ui::history_chart({}, static_cast<ChartRange>(r), NOW);
-        for (size_t i = 0; i < chart.in.size(); ++i) {
-            EXPECT_EQ(chart.in[i], 0) << r;
-            EXPECT_EQ(chart.out[i], 0) << r;
-        }
-        EXPECT_EQ(ui::chart_summary_text(chart),
-                  "In  0.00000000 BSV     Out  0.00000000 BSV     Gross  0.00000000 BSV");
-    }
-    // "All" without fills: twelve days ending now.
-    const auto all = ui::history_chart({}, ChartRange::All, NOW);
-    EXPECT_EQ(all.width, DAY);
-    EXPECT_EQ(all.start, NOW - 12 * DAY);
-}
-
-TEST(HistoryChart, EveryRangeHasItsBucketsWidthAndStart)
-{
-    struct Case {
-        ChartRange range;
-        size_t buckets;
-        int64_t width;
-    } cases[] = {
-        {ChartRange::Day, 24, HOUR},
-        {ChartRange::Week, 7, DAY},
-        {ChartRange::Month, 30, DAY},
-        {ChartRange::Quarter, 12, 90 * DAY / 12},
-    };
-    for (const auto& c : cases) {
-        const auto chart = ui::history_chart({}, c.range, NOW);
-        EXPECT_EQ(chart.in.size(), c.buckets);
-        EXPECT_EQ(chart.out.size(), c.buckets);
-        EXPECT_EQ(chart.width, c.width);
-        EXPECT_EQ(chart.start, NOW - static_cast<int64_t>(c.buckets) * c.width);
-    }
-}
-
 // A plot keys its categories by label: two equal labels fold buckets together and the series
 // fall outside the axis (the 90-day chart once drew nothing). Every range, and "All" over a
 // year or two, labels each bucket differently, even when a format repeats itself.
@@ -92,33 +54,6 @@ TEST(HistoryChart, EveryBucketHasItsOwnLabel)
     }
     const auto quarter = ui::bucket_labels(ui::history_chart({}, ChartRange::Quarter, NOW), utc);
     EXPECT_EQ(quarter.front(), utc(NOW - 90 * DAY, "%b %d"));
-}
-
-// The value axis steps in round BSV amounts and always reaches the largest bucket.
-TEST(HistoryChart, ValueAxisInRoundSteps)
-{
-    struct Case {
-        int64_t top;
-        int64_t step;
-        int steps;
-        int decimals;
-    } cases[] = {
-        {0, 1, 2, 8},
-        {163'000'000, 50'000'000, 4, 1},
-        {100'000'000, 20'000'000, 5, 1},
-        {100'000'001, 50'000'000, 3, 1},
-        {7, 2, 4, 8},
-        {std::numeric_limits<int64_t>::max() / 3, 0, 0, 0},  // only reached and bounded
-    };
-    for (const auto& c : cases) {
-        const ui::ChartScale scale = ui::chart_scale(c.top);
-        EXPECT_GE(scale.top(), c.top) << c.top;
-        EXPECT_LE(scale.steps, 5) << c.top;
-        if (c.top > std::numeric_limits<int64_t>::max() / 10) continue;
-        EXPECT_EQ(scale.step, c.step) << c.top;
-        EXPECT_EQ(scale.steps, c.steps) << c.top;
-        EXPECT_EQ(scale.decimals, c.decimals) << c.top;
-    }
 }
 
 TEST(HistoryChart, AllOverTwoDaysUsesTwelveOneDayBucketsEndingNow)
@@ -200,18 +135,6 @@ TEST(HistoryChart, OnlyTimedFillsCount)
     EXPECT_EQ(ui::history_chart(rows, ChartRange::All, NOW).width, DAY);
 }
 
-TEST(HistoryChart, SidesOtherThanBuyCountAsIn)
-{
-    const std::vector<book::HistoryRow> rows = {fill(NOW - 10, 100'000'000, "buy"),
-                                                fill(NOW - 20, 250'000'000, "buy"),
-                                                fill(NOW - 30, 100'000'000, "book")};
-    const auto chart = ui::history_chart(rows, ChartRange::Day, NOW);
-    EXPECT_EQ(chart.in[23], 100'000'000);
-    EXPECT_EQ(chart.out[23], 350'000'000);
-    EXPECT_EQ(ui::chart_summary_text(chart),
-              "In  1.00000000 BSV     Out  3.50000000 BSV     Gross  -2.50000000 BSV");
-}
-
 TEST(HistoryChart, HugeAmountsStopAtTheLargestInsteadOfWrapping)
 {
     const uint64_t huge = std::numeric_limits<uint64_t>::max();
@@ -220,17 +143,6 @@ TEST(HistoryChart, HugeAmountsStopAtTheLargestInsteadOfWrapping)
     EXPECT_EQ(chart.in_total, std::numeric_limits<int64_t>::max());
     EXPECT_EQ(chart.in[23], std::numeric_limits<int64_t>::max());
     EXPECT_GT(chart.in_total - chart.out_total, 0);
-}
-
-TEST(HistoryChart, HourBucketsAreLabelledByTheirHour)
-{
-    const int64_t now = 1'790'006'400;  // a whole hour
-    const auto chart = ui::history_chart({}, ChartRange::Day, now);
-    const auto labels = ui::bucket_labels(chart, utc);
-    ASSERT_EQ(labels.size(), 24u);
-    EXPECT_EQ(labels[0], utc(now - DAY, "%H:00"));
-    EXPECT_EQ(labels[23], utc(now - HOUR, "%H:00"));
-    EXPECT_EQ(labels[0].substr(2), ":00");
 }
 
 } // namespace

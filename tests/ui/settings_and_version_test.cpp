@@ -66,80 +66,37 @@ TEST(ThemeSettings, ThemeAndColumnWidthsShareOneFile)
     EXPECT_EQ(ui::load_theme_setting(dir.path() / "missing.json"), 0);
 }
 
-TEST(VersionPage, CurrentBuildFollowedByVersion)
+// The product page is read as the release page is written: the first version after "Current
+// build", else the last one; markup and entities are blanks; thousandths, rounded half up;
+// anything unreadable is -1 and offers no update.
+TEST(VersionPage, ReadsTheCurrentBuildOrNothing)
 {
-    EXPECT_EQ(ui::parse_version_page("<h2>Current build</h2><p>Notes...</p><p>Version: 0.003</p>"), 3);
-    EXPECT_EQ(ui::parse_version_page("<h2>Current build</h2><p>Version: 0.002</p>"), 2);
+    const std::pair<std::string, int> cases[] = {
+        {"<h2>Current build</h2><p>Notes...</p><p>Version: 0.003</p>", 3},
+        {"version 3", 3},
+        {"version 1.5", 1500},
+        {"version .5", 500},
+        {"version 7.", 7000},
+        {"Version&#160;:&NBSP;0.005", 5},
+        {"version<span>0.007</span>", 7},
+        {"version 0.001 ... old; version 0.009", 9},
+        {"version 0.008 then CURRENT BUILD", 8},
+        {"version 0.001 CURRENT build version 0.005 version 0.009", 5},
+        {"version 0.0025", 3},
+        {"version 0.0024999", 2},
+        {"", -1},
+        {"version: beta", -1},
+        {"version -3", -1},
+        {"version .", -1},
+        {"version 99999999999999999999", -1},
+        {"version 9999999999.5", -1},
+        {"Current build version 0.009 " + std::string(24000, 'x'), -1},
+        {"Current build version 0.009 " + std::string(24000, 'x') + " version 0.004", 4},
+    };
+    for (const auto& [page, version] : cases) EXPECT_EQ(ui::parse_version_page(page), version) << page.substr(0, 60);
     EXPECT_TRUE(ui::update_available(3));
     EXPECT_FALSE(ui::update_available(2));
     EXPECT_FALSE(ui::update_available(-1));
-}
-
-TEST(VersionPage, VersionWithoutAPointCountsThousandths)
-{
-    EXPECT_EQ(ui::parse_version_page("version 3"), 3);
-    EXPECT_EQ(ui::parse_version_page("Version=2"), 2);
-    EXPECT_EQ(ui::parse_version_page("version 1.5"), 1500);
-    EXPECT_EQ(ui::parse_version_page("version .5"), 500);
-    EXPECT_EQ(ui::parse_version_page("version 7."), 7000);
-}
-
-TEST(VersionPage, EntitiesAreBlanksAndMarkupIsDropped)
-{
-    EXPECT_EQ(ui::parse_version_page("Version&nbsp;0.004"), 4);
-    EXPECT_EQ(ui::parse_version_page("Version&#160;:&NBSP;0.005"), 5);
-    EXPECT_EQ(ui::parse_version_page("<b>Version</b> <i>0.006</i>"), 6);
-    // ">" leaves a blank: no digits run into the word.
-    EXPECT_EQ(ui::parse_version_page("version<span>0.007</span>"), 7);
-}
-
-TEST(VersionPage, LastVersionWhenCurrentBuildIsMissing)
-{
-    EXPECT_EQ(ui::parse_version_page("version 0.001 ... old; version 0.009"), 9);
-    // "current build" without a later "version": the last one counts.
-    EXPECT_EQ(ui::parse_version_page("version 0.008 then CURRENT BUILD"), 8);
-    // With it, the first version after it wins even over a later one.
-    EXPECT_EQ(ui::parse_version_page("version 0.001 CURRENT build version 0.005 version 0.009"), 5);
-}
-
-TEST(VersionPage, PagesWithoutANumberGiveMinusOne)
-{
-    EXPECT_EQ(ui::parse_version_page(""), -1);
-    EXPECT_EQ(ui::parse_version_page("no such word"), -1);
-    EXPECT_EQ(ui::parse_version_page("version: beta"), -1);
-    EXPECT_EQ(ui::parse_version_page("version -3"), -1);
-    EXPECT_EQ(ui::parse_version_page("version ."), -1);
-    EXPECT_EQ(ui::parse_version_page("version 99999999999999999999"), -1);
-    EXPECT_EQ(ui::parse_version_page("version 9999999999.5"), -1);
-}
-
-TEST(VersionPage, RoundingIsHalfAwayFromZeroOnTheDecimalText)
-{
-    EXPECT_EQ(ui::parse_version_page("version 0.0025"), 3);
-    EXPECT_EQ(ui::parse_version_page("version 0.0024999"), 2);
-    EXPECT_EQ(ui::parse_version_page("version 1.0005"), 1001);
-}
-
-TEST(VersionPage, OnlyTheLast24000BytesAreSearched)
-{
-    std::string page = "Current build version 0.009 ";
-    page += std::string(24000, 'x');
-    EXPECT_EQ(ui::parse_version_page(page), -1);
-    page += " version 0.004";
-    EXPECT_EQ(ui::parse_version_page(page), 4);
-}
-
-TEST(VersionTexts, LabelAndQuestion)
-{
-    EXPECT_EQ(ui::version_text(2), "0.002");
-    EXPECT_EQ(ui::version_text(1500), "1.500");
-    EXPECT_EQ(ui::version_text(-1), "0.002");
-    EXPECT_EQ(ui::version_label_text(-1, "https://p"), "Version 0.002");
-    EXPECT_EQ(ui::version_label_text(2, "https://p"), "Version 0.002");
-    EXPECT_EQ(ui::version_label_text(3, "https://p"), "Update available, https://p");
-    EXPECT_EQ(ui::update_question_text(3, "https://p"),
-              "A newer Tavrin Agoran is available.\n\nThis build:  0.002\nLatest:      0.003\n\n"
-              "Open https://p to download it?");
 }
 
 } // namespace

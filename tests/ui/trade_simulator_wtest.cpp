@@ -1,10 +1,9 @@
-// The trade dialogs over the live trade routines and a local simulator, with two users: each
-// has a data directory and a Pursa wallet of their own, and the program (one process here)
-// switches between them the way each user would start their own copy. The seller lists a token
-// lot through the List dialog and sees it live (selected) after the re-poll; the buyer offers
-// on part of it through Buy; the seller completes it (the flash, the rows, the question); a
-// listing is cancelled, an offer withdrawn from History, the history charted; and the refusals
-// arrive in the dialogs' message windows.
+// The desktop's smoke test through the simulator: the trade dialogs over the live trade
+// routines, with two users, each with a data directory and a Pursa wallet of their own; the
+// program (one process here) switches between them the way each user would start their own
+// copy. The seller lists a token lot, the buyer offers on part of it, the seller completes it,
+// the buyer charts the history. The flows in depth are the trade library's suites; refusals
+// reaching the dialogs are tests/ui/trade_dialogs_wtest.cpp.
 #include <QComboBox>
 #include <QTest>
 #include <QTimer>
@@ -20,6 +19,7 @@
 #include "platform/environment.h"
 #include "platform/process.h"
 #include "tests/support/devnet_fixture.h"
+#include "tests/support/pursa_program.h"
 #include "tests/support/temp_dir.h"
 #include "ui/buy_dialog.h"
 #include "ui/card_list.h"
@@ -40,8 +40,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::filesystem::path pursa_binary() { return std::filesystem::path(AGORAN_BINARY_DIR) / "pursa" / "pursa"; }
-
 // A user: a data directory and a Pursa wallet with a paymail name and coins.
 struct User {
     std::string name;
@@ -52,16 +50,9 @@ struct User {
     std::string identity_address;
     std::string identity_key;  // known once the program has bound the wallet
 
-    std::vector<std::string> env() const { return {"LOCALAPPDATA=" + root.path().string()}; }
-
     std::string pursa(const std::vector<std::string>& args) const
     {
-        auto child = platform::ChildProcess::start(pursa_binary(), args, env());
-        if (!child) return "cannot start pursa";
-        std::string out;
-        while (auto line = child->read_line(60s)) out += *line + "\n";
-        child->wait(10s);
-        return out;
+        return pursatest::run_pursa(root.path(), args).output + "\n";
     }
 
     static std::string shown(const std::string& text, const std::string& label)
@@ -140,8 +131,8 @@ protected:
         main->show();
         ASSERT_TRUE(idle());
         if (!controller().bound()) {
-            auto approver = platform::ChildProcess::start(
-                pursa_binary(), {"approve", "--wait", "--timeout", "60", "--wallet", user.wallet_id}, user.env());
+            auto approver =
+                pursatest::start_pursa(user.root.path(), {"approve", "--wait", "--timeout", "60", "--wallet", user.wallet_id});
             ASSERT_NE(approver, nullptr);
             QTest::mouseClick(main->connectButton(), Qt::LeftButton);
             ASSERT_TRUE(QTest::qWaitFor([&] { return controller().bound() && !controller().isBusy(); }, 90'000))
@@ -205,10 +196,6 @@ protected:
         const std::string shown = message();
         EXPECT_TRUE(idle());
         return shown;
-    }
-    std::string message_after(QWidget* window, const char* name)
-    {
-        return message_after(window->findChild<QAbstractButton*>(name));
     }
 
     void answer_next(bool yes)
@@ -331,95 +318,6 @@ TEST_F(TradeSimulatorTest, ListBuyPartCompleteAndChart)
     ASSERT_NE(dialogs->chartWindow(), nullptr);
     EXPECT_EQ(dialogs->chartWindow()->summary(),
               "In  0.00000000 BSV     Out  0.30000000 BSV     Gross  -0.30000000 BSV");
-}
-
-TEST_F(TradeSimulatorTest, CancelAListingAndWithdrawAnOfferFromHistory)
-{
-    enter(seller);
-    const std::string id = list_token("10", "1");
-    ASSERT_EQ(id.size(), 64u);
-
-    enter(buyer);
-    reload();
-    select(id);
-    click(ui::Action::Buy);
-    ASSERT_NE(dialogs->buyDialog(), nullptr);
-    dialogs->buyDialog()->qtyBox()->setText("2");
-    ASSERT_EQ(message_after(dialogs->buyDialog()->postButton()),
-              "Buy: Your offer is posted. The seller completes the sale from their side.");
-
-    // The seller's next load announces the offer.
-    enter(seller);
-    EXPECT_EQ(main->statusText().toStdString(), "Someone offered on your listing");
-    reload();
-
-    // The buyer withdraws the offer from History.
-    enter(buyer);
-    reload();
-    click(ui::Action::History);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return dialogs->historyWindow() != nullptr; }, 60'000));
-    ui::HistoryWindow* history = dialogs->historyWindow();
-    int open = -1;
-    for (size_t i = 0; i < history->rows().size(); ++i)
-        if (history->rows()[i].open) open = static_cast<int>(i);
-    ASSERT_GE(open, 0);
-    history->list()->selectRow(open);
-    answer_next(true);
-    EXPECT_EQ(message_after(history, "cancelOffer"), "Cancel offer: Your offer is withdrawn.");
-    EXPECT_EQ(confirmed.rfind("Cancel offer: Withdraw your offer of 2 OWL for 0.20000000 BSV on melina's listing?", 0), 0u)
-        << confirmed;
-    reload();
-    ASSERT_NE(listing(id), nullptr);
-    EXPECT_TRUE(listing(id)->offers.empty());
-
-    // The seller cancels the listing; a second cancel is refused as closed.
-    enter(seller);
-    reload();
-    select(id);
-    answer_next(true);
-    EXPECT_EQ(message_after(main->tile(ui::Action::Cancel)), "Cancel: Your listing is cancelled.");
-    EXPECT_EQ(confirmed, "Cancel: Cancel your listing of 10 OWL for 1.00000000 BSV?\nNo second 0.01 fee. One sat on "
-                         "the book oracle. [Cancel listing]");
-    reload();
-    select(id);
-    ASSERT_NE(main->selectedListing(), nullptr);
-    EXPECT_EQ(main->selectedListing()->status, "cancelled");
-    EXPECT_EQ(message_after(main->tile(ui::Action::Cancel)), "Cancel: That listing is already closed.");
-}
-
-TEST_F(TradeSimulatorTest, RefusalsOfTheRoutinesReachTheDialogs)
-{
-    enter(seller);
-    const std::string id = list_token("10", "1");
-    ASSERT_EQ(id.size(), 64u);
-
-    // The List dialog: the routine's refusals, then the lot marked listed.
-    click(ui::Action::List);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return dialogs->listDialog() != nullptr; }, 60'000));
-    ui::ListDialog* list = dialogs->listDialog();
-    int token_lot = -1;
-    for (int i = 0; i < list->lotChoice()->count(); ++i)
-        if (list->lotChoice()->itemText(i).contains(" held")) token_lot = i;
-    ASSERT_GE(token_lot, 0);
-    EXPECT_TRUE(list->lotChoice()->itemText(token_lot).endsWith("\u00B7 listed"));
-    list->lotChoice()->setCurrentIndex(token_lot);
-    list->priceBox()->setText("1.5");
-    list->noteBox()->setText("fine");
-    EXPECT_EQ(message_after(list->postButton()),
-              "List: That lot is already listed. It can be listed again when that listing ends.");
-    EXPECT_EQ(dialogs->listDialog(), list);
-    list->close();
-
-    // A frozen identity lists nothing; the buyer is refused on a frozen seller.
-    devnet().freeze(seller.identity_key, "test");
-    enter(buyer);
-    reload();
-    select(id);
-    click(ui::Action::Buy);
-    ui::BuyDialog* buy = dialogs->buyDialog();
-    ASSERT_NE(buy, nullptr);
-    EXPECT_EQ(message_after(buy->postButton()), "Buy: Frozen identity. No buy.");
-    devnet().unfreeze(seller.identity_key);
 }
 
 } // namespace

@@ -67,36 +67,12 @@ TEST(BookJob, DropsClosedListingsOnlyWhileBound)
 
 TEST(UpdateJob, OnlyACompletedTransferWithStatus200To399IsRead)
 {
-    ui::ScriptedServices services;
-    ui::PageFetch page;
-    page.ok = true;
-    page.status = 200;
-    page.body = "Current build version 0.003";
-    services.set_update_page(page);
-    EXPECT_EQ(ui::run_update_job(services), 3);
-    page.status = 399;
-    services.set_update_page(page);
-    EXPECT_EQ(ui::run_update_job(services), 3);
-    page.status = 404;
-    services.set_update_page(page);
-    EXPECT_EQ(ui::run_update_job(services), -1);
-    page.status = 199;
-    services.set_update_page(page);
-    EXPECT_EQ(ui::run_update_job(services), -1);
-    page.status = 200;
-    page.ok = false;
-    services.set_update_page(page);
-    EXPECT_EQ(ui::run_update_job(services), -1);
-}
-
-TEST(ConnectJob, ResultAndTheWalletAfterIt)
-{
-    ui::ScriptedServices services;
-    EXPECT_EQ(ui::run_connect_job(services).result.rfind("error", 0), 0u);
-    services.set_connect_result("success", bound_wallet());
-    const auto result = ui::run_connect_job(services);
-    EXPECT_EQ(result.result, "success");
-    EXPECT_TRUE(result.wallet.bound);
+    const std::tuple<bool, int, int> cases[] = {{true, 200, 3}, {true, 399, 3}, {true, 404, -1}, {true, 199, -1}, {false, 200, -1}};
+    for (const auto& [ok, status, version] : cases) {
+        ui::ScriptedServices services;
+        services.set_update_page({ok, status, "Current build version 0.003"});
+        EXPECT_EQ(ui::run_update_job(services), version) << status;
+    }
 }
 
 } // namespace
