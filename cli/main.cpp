@@ -14,7 +14,7 @@
 
 int main(int argc, char** argv)
 {
-    platform::disable_crash_dumps();  // a dump would hold the bound wallet's keys
+    if (!platform::disable_crash_dumps()) std::cerr << platform::CRASH_DUMPS_WARNING << "\n";  // a dump would hold the bound wallet's keys
     std::vector<std::string> words(argv + 1, argv + argc);
     cli::ParsedArgs parsed = cli::parse_args(words);
     if (!parsed.invocation) {

@@ -60,19 +60,19 @@ std::optional<Bytes> ecdsa_sign_der_secret(ByteView secret, const Hash256& diges
 // Verifies a 64-byte r||s signature, or a 65-byte compact one (its first byte ignored),
 // against a 33-byte (02/03) or 65-byte (04) public key that lies on the curve. A high s is
 // accepted (normalised first); r or s of zero or not below the order is refused.
-bool verify_digest(const Hash256& digest, ByteView signature, ByteView pubkey);
+[[nodiscard]] bool verify_digest(const Hash256& digest, ByteView signature, ByteView pubkey);
 
 // Verifies a DER signature (without a sighash byte) against a 33- or 65-byte public key. With
 // require_low_s a signature whose s is in the upper half of the order is refused (as nodes
 // refuse it); otherwise it is normalised first. A signature that is not strict DER (BIP-66
 // rules: minimal lengths, no needless padding, no negative numbers, nothing after it) is
 // refused.
-bool verify_der(const Hash256& digest, ByteView der, ByteView pubkey, bool require_low_s);
+[[nodiscard]] bool verify_der(const Hash256& digest, ByteView der, ByteView pubkey, bool require_low_s);
 
 // True when the DER signature is strict DER and its s is in the lower half of the order.
-bool der_is_low_s(ByteView der);
+[[nodiscard]] bool der_is_low_s(ByteView der);
 
 // True when the signature (without a sighash byte) is strict DER with r and s below the order.
-bool der_is_strict(ByteView der);
+[[nodiscard]] bool der_is_strict(ByteView der);
 
 } // namespace core

@@ -40,6 +40,6 @@ std::optional<Bytes> recover_pubkey(const Hash256& digest, ByteView r, ByteView 
 // one "0x" prefix are tolerated). The signature is accepted over the signed-message digest,
 // over SHA-256 of the message, or over SHA-256d of the message, tried in that order. A high s is
 // accepted. False for anything malformed.
-bool verify_message(std::string_view message, std::string_view pub_hex, std::string_view signature_base64);
+[[nodiscard]] bool verify_message(std::string_view message, std::string_view pub_hex, std::string_view signature_base64);
 
 } // namespace core

@@ -32,7 +32,7 @@ extern "C" void on_signal(int)
 
 int main(int argc, char** argv)
 {
-    platform::disable_crash_dumps();  // it signs with the traders' keys
+    if (!platform::disable_crash_dumps()) std::cerr << platform::CRASH_DUMPS_WARNING << "\n";  // it signs with the traders' keys
     std::filesystem::path state;
     bool once = false;
     for (int i = 1; i < argc; ++i) {

@@ -21,6 +21,6 @@ enum class FileAccess { Default, OwnerOnly };
 [[nodiscard]] bool replace_file(const std::filesystem::path& from, const std::filesystem::path& to);
 
 // Restricts an existing file to its owner. False on failure.
-bool make_owner_only(const std::filesystem::path& path);
+[[nodiscard]] bool make_owner_only(const std::filesystem::path& path);
 
 } // namespace platform

@@ -11,8 +11,12 @@ namespace platform {
 // dumpable, so no other process of the user may attach a debugger or read its memory; on
 // Windows no crash dialog, no Windows Error Reporting dump of the heap, and a crash ends the
 // process before Windows Error Reporting runs. True when all of it took effect. Safe to call
-// more than once. Every program that holds keys calls it first thing.
-bool disable_crash_dumps();
+// more than once. Every program that holds keys calls it first thing, and prints
+// CRASH_DUMPS_WARNING when it returns false.
+[[nodiscard]] bool disable_crash_dumps();
+
+inline constexpr const char* CRASH_DUMPS_WARNING =
+    "warning: crash dumps could not be turned off: a crash could write this program's memory, keys included, to disk.";
 
 // True when the system will write no memory dump file of this process.
 bool crash_dumps_disabled();

@@ -12,6 +12,6 @@ bool is_openable_url(const std::string& url);
 
 // Hands the URL to the system's browser. True when the request was handed over; false for a
 // URL that is_openable_url refuses.
-bool open_url(const std::string& url);
+[[nodiscard]] bool open_url(const std::string& url);
 
 } // namespace platform

@@ -154,7 +154,7 @@ int run(const Args& args)
 
 int main(int argc, char** argv)
 {
-    platform::disable_crash_dumps();  // a dump would hold the wallets' mnemonics
+    if (!platform::disable_crash_dumps()) std::cerr << platform::CRASH_DUMPS_WARNING << "\n";  // a dump would hold the wallets' mnemonics
     Args args;
     if (!parse_args(argc, argv, args)) {
         std::cerr << USAGE;

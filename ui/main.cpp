@@ -1,5 +1,6 @@
 // tavrin-agoran: the desktop program. One copy runs per data directory; a second start brings
 // the running copy forward and exits 0.
+#include <iostream>
 #include <QApplication>
 #include <QDir>
 
@@ -16,7 +17,7 @@
 
 int main(int argc, char** argv)
 {
-    platform::disable_crash_dumps();  // a dump would hold the bound wallet's keys
+    if (!platform::disable_crash_dumps()) std::cerr << platform::CRASH_DUMPS_WARNING << "\n";  // a dump would hold the bound wallet's keys
     QApplication app(argc, argv);
     QApplication::setApplicationName("Tavrin Agoran");
     QApplication::setStyle("Fusion");

@@ -330,7 +330,7 @@ QWidget* MainWindow::buildBottomBar()
     m_version = make_button("", "version", bar);
     m_version->setProperty("role", "link");
     connect(m_version, &QPushButton::clicked, this, [this] {
-        if (m_controller->updateAvailable()) platform::open_url(m_controller->services()->product_page());
+        if (m_controller->updateAvailable()) openPage(m_controller->services()->product_page(), "the product page");
     });
     auto* log = make_button("Events", "events", bar);
     log->setToolTip("The messages and events of this session");
@@ -438,8 +438,8 @@ void MainWindow::onUpdateChecked()
                                 QMessageBox::Yes | QMessageBox::No, this);
     box->setObjectName("update.question");
     box->setAttribute(Qt::WA_DeleteOnClose, true);
-    connect(box, &QMessageBox::finished, this, [page](int result) {
-        if (result == QMessageBox::Yes) platform::open_url(utf8(page));
+    connect(box, &QMessageBox::finished, this, [this, page](int result) {
+        if (result == QMessageBox::Yes) openPage(utf8(page), "the product page");
     });
     box->open();
 }
@@ -538,11 +538,14 @@ void MainWindow::onRowActivated(const QModelIndex& index)
     if (source < 0 || static_cast<size_t>(source) >= book.size()) return;
     const std::string& id = book[static_cast<size_t>(source)].id;
     if (id.size() != 64) return;
-    const std::string url = m_controller->services()->tx_page_url(id);
+    openPage(m_controller->services()->tx_page_url(id), "the listing's transaction");
+}
+
+void MainWindow::openPage(const std::string& url, const std::string& what)
+{
     if (platform::open_url(url)) return;
     QGuiApplication::clipboard()->setText(qtext(url));
-    m_controller->setStatus("No web browser could be started to show the listing's transaction; its address is "
-                            "copied: " + url);
+    m_controller->setStatus("No web browser could be started to show " + what + "; its address is copied: " + url);
 }
 
 void MainWindow::saveColumnWidths()

@@ -101,6 +101,8 @@ private:
     void onRowActivated(const QModelIndex& index);
     void onSelectionChanged();
     void saveColumnWidths();
+    // Opens url in the web browser; when none starts, copies it and says so in the status line.
+    void openPage(const std::string& url, const std::string& what);
     void animationTick();
 
     std::unique_ptr<MarketController> m_controller;

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "core/json_get.h"
+#include "core/log.h"
 #include "core/mutex.h"
 #include "platform/atomic_file.h"
 #include "wallet/data_paths.h"
@@ -84,12 +85,16 @@ void migrate_legacy_wallet()
         if (ec) return;
         std::filesystem::remove(legacy, ec);
     }
-    platform::make_owner_only(target);
     nlohmann::json& wallets = file.doc["wallets"];
     if (!wallets.is_array()) wallets = nlohmann::json::array();
     wallets.push_back({{"id", id}, {"name", "Wallet 1"}});
     file.doc["active"] = id;
-    (void)registry_write(file.doc);
+    if (platform::make_owner_only(target) && registry_write(file.doc)) return;
+    // A wallet file that no registry lists, or that others may read, is worse than the old
+    // place: it goes back there, to be moved again at the next start.
+    core::log_warning("The wallet file could not be moved into the wallet registry; it stays where it was.");
+    if (!platform::replace_file(target, legacy)) return;
+    std::filesystem::remove(target.parent_path(), ec);
 }
 
 } // namespace

@@ -148,6 +148,31 @@ TEST_F(WalletDirTest, LegacyWalletMigratesIntoAnEmptyRegistry)
     }
 }
 
+// A registry that cannot be written (a full disk) leaves the old wallet file where it was, never
+// in a folder no registry lists; the next start moves it.
+TEST_F(WalletDirTest, LegacyWalletStaysInPlaceWhenTheRegistryCannotBeWritten)
+{
+    const auto legacy = hd_wallet(wallettest::ABANDON_MNEMONIC);
+    write_json("tavrinnode_pursa.json", legacy);
+    {
+        testsupport::FullDisk full;
+        if (!full.active()) GTEST_SKIP() << "no file-size limit on this system";
+        wallet::register_app("/opt/agoran", "Agoran");
+    }
+    EXPECT_EQ(read_json("tavrinnode_pursa.json"), legacy);
+    size_t copies = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(m_data)) {
+        if (entry.is_regular_file() && entry.path().filename() != "tavrinnode_pursa.json" &&
+            read_json(std::filesystem::relative(entry.path(), m_data).string()) == legacy) {
+            ++copies;
+        }
+    }
+    EXPECT_EQ(copies, 0u);
+    wallet::register_app("/opt/agoran", "Agoran");
+    ASSERT_EQ(wallet::list_wallets().size(), 1u);
+    EXPECT_FALSE(exists("tavrinnode_pursa.json"));
+}
+
 TEST_F(WalletDirTest, LegacyWalletLeftAloneBesideListedWallets)
 {
     write_json("tavrinnode_pursa.json", hd_wallet(wallettest::ABANDON_MNEMONIC));

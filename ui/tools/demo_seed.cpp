@@ -3,6 +3,7 @@
 //   agoran-demo-seed --state DIR --url BASE_URL [--app-folder DIR]
 // --app-folder names the desktop program's folder: its connect request is approved for the
 // user's wallet. Prints progress and the report; exit 0 only when every step went through.
+#include <iostream>
 #include <QGuiApplication>
 
 #include <cstdio>
@@ -17,7 +18,7 @@
 
 int main(int argc, char** argv)
 {
-    platform::disable_crash_dumps();  // it signs with the traders' keys
+    if (!platform::disable_crash_dumps()) std::cerr << platform::CRASH_DUMPS_WARNING << "\n";  // it signs with the traders' keys
     demo::SeedOptions options;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string arg = argv[i];

@@ -1,5 +1,6 @@
 // agoran-ui-seed-book: fills a local simulator with a small signed market.
 //   agoran-ui-seed-book BASE_URL [LISTINGS]
+#include <iostream>
 #include <QGuiApplication>
 
 #include <cstdio>
@@ -10,7 +11,7 @@
 
 int main(int argc, char** argv)
 {
-    platform::disable_crash_dumps();  // it signs with the traders' keys
+    if (!platform::disable_crash_dumps()) std::cerr << platform::CRASH_DUMPS_WARNING << "\n";  // it signs with the traders' keys
     if (argc < 2) {
         std::fprintf(stderr, "usage: agoran-ui-seed-book BASE_URL [LISTINGS]\n");
         return 1;
