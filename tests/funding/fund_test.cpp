@@ -115,6 +115,10 @@ TEST(FundTransaction, InsufficientFundsNamesWhatIsNeeded)
     auto fee = tx::fee_for_size(tx::tx_serialize(ins, {pay(5000)}, true).size());
     EXPECT_EQ(f.error, "insufficient funds. Need " + std::to_string(5000 + fee) + " sats, you have 4000 in your Pursa wallet.");
     EXPECT_EQ(funding::fund_transaction({}, {pay(5000)}, CHANGE, 0).error.rfind("insufficient funds. Need ", 0), 0u);
+    // Enough for the outputs and one satoshi short of the fee: never built without its fee.
+    const auto one_input_fee = tx::fee_for_size(tx::tx_serialize({coin(1, 0)}, {pay(5000)}, true).size());
+    EXPECT_FALSE(funding::fund_transaction({coin(1, 5000 + one_input_fee - 1)}, {pay(5000)}, CHANGE, 0).ok);
+    EXPECT_TRUE(funding::fund_transaction({coin(1, 5000 + one_input_fee)}, {pay(5000)}, CHANGE, 0).ok);
 }
 
 } // namespace

@@ -127,6 +127,24 @@ TEST_F(OfferComplete, AnHonestOfferIsSignedAndTheRecordMovesToTheRest)
     EXPECT_EQ(moved->record.qty, "10");  // what the listing post said stays as it was
 }
 
+// A listing of 3 of the lot's 10 sells out: its record goes, and the 7 left over are the seller's
+// to list again, held for no listing.
+TEST_F(OfferComplete, AListingThatSellsOutLeavesNoRecord)
+{
+    ASSERT_TRUE(funding::reserve_remove(m_listing.id));
+    m_listing.id = std::string(64, 'b');
+    m_listing.qty = "3";
+    m_listing.price_sats = 3'000;
+    funding::ListingRecord part = record();
+    part.lot_units = "10";
+    ASSERT_EQ(funding::reserve_add(m_token, m_token, 0), "");
+    ASSERT_EQ(funding::reserve_bind_listing(m_token, m_listing.id, part), "");
+    trade::Completion done = trade::complete_offer(offer_for_three(), m_listing);
+    ASSERT_EQ(done.result.rfind("success: ", 0), 0u) << done.result;
+    EXPECT_EQ(done.leftover_units, "7");
+    EXPECT_FALSE(funding::reserve_of_listing(m_listing.id));
+}
+
 TEST_F(OfferComplete, TheBookMustShowWhatThisWalletPublished)
 {
     // A book that shows other terms than the record (a forged or stale copy) signs nothing.
