@@ -83,7 +83,10 @@ public:
 
     net::HttpReply get(const std::string& url, const net::GetOptions& options) override
     {
-        last_get_options = options;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            last_get_options = options;
+        }
         net::HttpReply r = call("GET", url, "", [&] { return m_real->get(url, options); });
         if (r.body.size() > options.max_body) return failed(net::too_large_text(options.max_body));
         if (options.accept_404 && r.status == 404) {
@@ -95,7 +98,10 @@ public:
 
     net::HttpReply post_json(const std::string& url, const std::string& body, const net::PostOptions& options) override
     {
-        last_post_options = options;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            last_post_options = options;
+        }
         net::HttpReply r = call("POST", url, body, [&] { return m_real->post_json(url, body, options); });
         if (r.body.size() > net::MAX_JSON_BODY) return failed(net::too_large_text(net::MAX_JSON_BODY));
         return r;
@@ -125,6 +131,7 @@ public:
         return n;
     }
 
+    // The options of the latest request (written under the mutex: clients ask from many threads).
     net::GetOptions last_get_options;
     net::PostOptions last_post_options;
 
