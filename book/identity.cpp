@@ -45,14 +45,14 @@ std::optional<std::string> identity_key_lookup(std::string_view handle, const Bo
                                                const net::Deadline& deadline)
 {
     std::string name = normalize_handle(handle);
-    const std::string domain = ascii_lower(services.config->registry_domain);
+    const std::string domain = core::ascii_lower(services.config->registry_domain);
     if (size_t at = name.find('@'); at != std::string::npos) {
         // Only handles of this registry are looked up here.
-        if (ascii_lower(trim_ascii_space(std::string_view(name).substr(at + 1))) != domain) return std::string();
-        name = std::string(trim_ascii_space(std::string_view(name).substr(0, at)));
+        if (core::ascii_lower(core::trim_ascii_space(std::string_view(name).substr(at + 1))) != domain) return std::string();
+        name = std::string(core::trim_ascii_space(std::string_view(name).substr(0, at)));
     }
     if (name.empty()) return std::string();
-    name = ascii_lower(name);
+    name = core::ascii_lower(name);
     const std::string lookup_key = name + "@" + domain;
 
     {
@@ -99,7 +99,7 @@ std::optional<std::vector<std::string>> architect_keys(const BookServices& servi
     std::vector<std::string> keys;
     for (const std::string& text : *answer) {
         std::string key = compressed_key(text);
-        keys.push_back(key.empty() ? ascii_lower(text) : key);
+        keys.push_back(key.empty() ? core::ascii_lower(text) : key);
     }
     return keys;
 }

@@ -19,6 +19,7 @@
 #include "book/signing.h"
 #include "core/hex.h"
 #include "core/log.h"
+#include "core/text.h"
 #include "platform/atomic_file.h"
 #include "platform/data_dir.h"
 #include "wallet/parallel_loop.h"
@@ -226,7 +227,7 @@ void write_last_complete(const std::optional<std::filesystem::path>& file, int64
 bool TxidList::add(std::string_view text)
 {
     if (text.size() != 64 || !core::is_hex64(text)) return false;
-    std::string id = ascii_lower(text);
+    std::string id = core::ascii_lower(text);
     if (!m_known.insert(id).second) return false;
     m_ids.push_back(std::move(id));
     return true;

@@ -64,7 +64,7 @@ std::optional<HeldAsset> held_asset(std::string_view outpoint, const BookService
     held.origin = txo->origin;
     if (txo->token) {
         auto id = tx::parse_outpoint(txo->token->id);
-        held.token_id = id ? tx::format_outpoint(*id) : ascii_lower(txo->token->id);
+        held.token_id = id ? tx::format_outpoint(*id) : core::ascii_lower(txo->token->id);
         if (held.token_id.empty() && txo->token->op == "deploy+mint") held.token_id = tx::format_outpoint(*parsed);
     }
     // An output the index has not finished reading may show nothing yet: only a finding is kept.

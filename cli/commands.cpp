@@ -75,7 +75,7 @@ std::string item_label(const book::Listing& l)
 // True when id names the txid: the whole of it, or a prefix of at least MIN_ID_PREFIX characters.
 bool id_matches(const std::string& txid, const std::string& id)
 {
-    std::string want = book::ascii_lower(id);
+    std::string want = core::ascii_lower(id);
     if (want.size() < MIN_ID_PREFIX || want.size() > txid.size()) return false;
     return txid.compare(0, want.size(), want) == 0;
 }
@@ -217,7 +217,7 @@ int cmd_list(const Invocation& inv, std::ostream& out)
     std::string error;
     const trade::LotToList* lot = find_lot(lots.lots, inv.args[0], error);
     if (!lot) return finish(out, error);
-    if (funding::reserve_holds(book::ascii_lower(lot->txid), lot->vout)) {
+    if (funding::reserve_holds(core::ascii_lower(lot->txid), lot->vout)) {
         // Held for a listing: the book may show that listing closed (sold, cancelled by an
         // architect), which frees the lot.
         Book b = load_book();
@@ -289,8 +289,8 @@ std::optional<trade::OfferRow> closed_offer(const std::string& id, const std::st
     book::reduce_book(posts, book::reduce_context_for(posts, options), listings);
     for (const auto& record : posts) {
         if (!id_matches(record.txid, id) || book::post_string(record.post, "type") != "ag_buy") continue;
-        auto it = listings.find(book::ascii_lower(book::post_string(record.post, "listing")));
-        if (it == listings.end() || book::ascii_lower(it->second.pubkey) != me) continue;
+        auto it = listings.find(core::ascii_lower(book::post_string(record.post, "listing")));
+        if (it == listings.end() || core::ascii_lower(it->second.pubkey) != me) continue;
         book::Offer offer;
         offer.id = record.txid;
         offer.handle = book::post_string(record.post, "handle");
@@ -314,7 +314,7 @@ int cmd_complete(const Invocation& inv, std::ostream& out)
     if (!b.error.empty()) return finish(out, b.error);
     std::optional<trade::OfferRow> chosen;
     for (const auto& l : b.listings) {
-        if (book::ascii_lower(l.pubkey) != me) continue;
+        if (core::ascii_lower(l.pubkey) != me) continue;
         for (const auto& o : l.offers) {
             if (!id_matches(o.id, inv.args[0])) continue;
             if (chosen) return finish(out, "error: more than one offer starts with " + inv.args[0] + ".");

@@ -19,10 +19,10 @@ std::vector<std::string> counterparty_pass(const std::string& user_key, Counterp
     if (!book::load_book_view(view, error)) return {"error: " + (error.empty() ? "could not load the book." : error)};
     for (const auto& l : view) {
         // A post of this very second might sort before the listing it names: wait one pass.
-        if (l.status != "live" || book::ascii_lower(l.pubkey) != user_key || l.created >= core::market_time()) continue;
+        if (l.status != "live" || core::ascii_lower(l.pubkey) != user_key || l.created >= core::market_time()) continue;
         if (!memory.offered.insert(l.id).second) continue;
         bool already = false;
-        for (const auto& o : l.offers) already = already || book::ascii_lower(o.pubkey) == me;
+        for (const auto& o : l.offers) already = already || core::ascii_lower(o.pubkey) == me;
         if (already) continue;
         lines.push_back("offer on " + l.id.substr(0, 12) + ": " + trade::buy_listing(l, l.qty));
     }

@@ -41,7 +41,7 @@ class SendingMark {
 public:
     SendingMark(std::string payer, const std::vector<tx::TxInput>& inputs) : m_payer(std::move(payer))
     {
-        for (const auto& in : inputs) m_keys.push_back(spent_key(net::lower_ascii(in.txid), in.vout));
+        for (const auto& in : inputs) m_keys.push_back(spent_key(core::ascii_lower(in.txid), in.vout));
         if (bound()) coin_state().sending.insert(m_keys.begin(), m_keys.end());
     }
     ~SendingMark()
@@ -64,7 +64,7 @@ private:
 std::optional<std::string> find_on_chain(const std::string& txid, int rounds)
 {
     if (!core::is_hex64(txid)) return std::nullopt;
-    const std::string id = net::lower_ascii(txid);
+    const std::string id = core::ascii_lower(txid);
     ChainClients clients = chain_clients();
     PollTiming timing = poll_timing();
     if (rounds <= 0) rounds = timing.rounds;
@@ -124,7 +124,7 @@ std::string confirm_tx(const std::string& txid, const std::optional<SentTx>& sen
     }
     if (!hex) return "";
     wallet::WalletLock lock;
-    const std::string id = net::lower_ascii(txid);
+    const std::string id = core::ascii_lower(txid);
     if (ensure_coin_state()) coin_state().last_confirmed_txid = id;
     if (sent) {
         record_outcome(id, sent->inputs, sent->outputs, sent->change_hash);

@@ -53,7 +53,7 @@ std::vector<PendingCoin> change_of(const nlohmann::json& doc)
         auto vout = core::json_int64_opt(e, "vout");
         auto sats = core::json_int64_opt(e, "sats");
         if (!core::is_hex64(txid) || !vout || *vout < 0 || *vout > UINT32_MAX || !sats || *sats < 1) continue;
-        PendingCoin coin{net::lower_ascii(txid), static_cast<uint32_t>(*vout), *sats, core::json_string(e, "addr")};
+        PendingCoin coin{core::ascii_lower(txid), static_cast<uint32_t>(*vout), *sats, core::json_string(e, "addr")};
         bool dup = std::any_of(out.begin(), out.end(),
                                [&](const PendingCoin& c) { return c.txid == coin.txid && c.vout == coin.vout; });
         if (!dup) out.push_back(std::move(coin));

@@ -26,11 +26,11 @@ void record_outcome(const std::string& txid, const std::vector<tx::TxInput>& inp
 {
     wallet::WalletLock lock;
     if (!ensure_coin_state()) return;
-    const std::string id = net::lower_ascii(txid);
+    const std::string id = core::ascii_lower(txid);
     std::vector<SpentOutpoint> spent;
     std::vector<std::string> spent_keys;
     for (const auto& in : inputs) {
-        spent.push_back({net::lower_ascii(in.txid), in.vout, owner_of(in)});
+        spent.push_back({core::ascii_lower(in.txid), in.vout, owner_of(in)});
         spent_keys.push_back(lock_key(in.txid, in.vout));
     }
     add_spent(spent);

@@ -114,7 +114,7 @@ public:
             std::string txid;
             std::string result = broadcast_tx(funded.inputs, funded.outputs, m_change, txid);
             if (result.rfind("success", 0) == 0) return result;
-            if (!txid.empty()) m_sent.push_back({net::lower_ascii(txid), funded.inputs, funded.outputs});
+            if (!txid.empty()) m_sent.push_back({core::ascii_lower(txid), funded.inputs, funded.outputs});
             m_last = result.rfind("error: ", 0) == 0 ? result.substr(7) : result;
 
             BroadcastFailure kind = classify_broadcast_failure(result);
@@ -238,10 +238,10 @@ private:
         }
         std::vector<SpentOutpoint> gone;
         for (size_t i : verdict.gone) {
-            gone.push_back({net::lower_ascii(inputs[i].txid), inputs[i].vout, wallet::wallet_address_for_hash160(inputs[i].pub_key_hash).value_or("")});
+            gone.push_back({core::ascii_lower(inputs[i].txid), inputs[i].vout, wallet::wallet_address_for_hash160(inputs[i].pub_key_hash).value_or("")});
         }
         add_spent(gone);
-        for (size_t i : verdict.unknown) forget_pending_change(net::lower_ascii(inputs[i].txid), inputs[i].vout);
+        for (size_t i : verdict.unknown) forget_pending_change(core::ascii_lower(inputs[i].txid), inputs[i].vout);
         (void)save_snapshots();
         for (const auto& list : {verdict.unknown, verdict.unanswered}) {
             for (size_t i : list) {

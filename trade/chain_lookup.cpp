@@ -29,7 +29,7 @@ SpentState output_spent_state(std::string_view txid, uint32_t vout)
 std::optional<core::Bytes> load_raw_tx(std::string_view txid)
 {
     wallet::WalletUnlock unlock;
-    const std::string id = book::ascii_lower(txid);
+    const std::string id = core::ascii_lower(txid);
     auto hex = funding::chain_clients().woc.tx_hex(id);
     if (!hex) return std::nullopt;
     auto raw = core::hex_decode(*hex);

@@ -12,10 +12,10 @@ namespace trade {
 std::vector<OfferRow> offers_on_my_listings(const std::vector<book::Listing>& listings, const std::string& my_key)
 {
     std::vector<OfferRow> rows;
-    const std::string me = book::ascii_lower(my_key);
+    const std::string me = core::ascii_lower(my_key);
     if (me.empty()) return rows;
     for (const auto& listing : listings) {
-        if (listing.status != "live" || book::ascii_lower(listing.pubkey) != me) continue;
+        if (listing.status != "live" || core::ascii_lower(listing.pubkey) != me) continue;
         for (const auto& offer : listing.offers) {
             if (offer.offer.size() >= 80) {
                 if (!listing.utxo.empty() && !offer_spends_listing(offer.offer, listing.utxo)) continue;
@@ -47,7 +47,7 @@ std::string run_completion(const OfferRow& row)
     core::Json post = core::Json::object();
     post["type"] = "ag_fill";
     post["handle"] = trader_gate().handle;
-    post["listing"] = book::ascii_lower(row.listing.id);
+    post["listing"] = core::ascii_lower(row.listing.id);
     post["qty"] = std::to_string(rest.qty);
     post["sold"] = done.check.qty;
     post["pay_sats"] = done.check.paid_sats;

@@ -5,7 +5,6 @@
 #include "book/token_details.h"
 #include "core/base58.h"
 #include "core/hex.h"
-#include "core/text.h"
 #include "funding/reserves.h"
 #include "trade/chain_lookup.h"
 #include "trade/dialog_checks.h"
@@ -45,7 +44,7 @@ ListingPlan plan_listing(const ListRequest& request, int64_t now)
     if (!qty.error.empty()) return refused(qty.error);
 
     ListingPlan plan;
-    plan.outpoint = tx::format_outpoint(book::ascii_lower(lot.txid), lot.vout);
+    plan.outpoint = tx::format_outpoint(core::ascii_lower(lot.txid), lot.vout);
     plan.origin = lot.token_id.empty() ? lot.id : lot.token_id;
     plan.exp = now + LISTING_LIFETIME;
     const std::string kind = lot.picture() ? "picture" : "bsv21";
@@ -108,7 +107,7 @@ std::string publish_listing(const core::Json& post, const std::string& outpoint)
         std::string listing_id = core::find_hex64(result);
         if (!listing_id.empty()) {
             funding::ListingRecord record = record_of_listing_post(signed_post, lot_units_of(signed_post));
-            (void)funding::reserve_bind_listing(outpoint, book::ascii_lower(listing_id), record);
+            (void)funding::reserve_bind_listing(outpoint, core::ascii_lower(listing_id), record);
         }
     } else {
         (void)funding::reserve_remove(outpoint);

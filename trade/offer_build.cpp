@@ -45,7 +45,7 @@ const std::string NEED_HD = "error: need an HD Pursa wallet.";
 
 std::string normalized_origin(std::string_view text)
 {
-    std::string out = book::ascii_lower(book::trim_ascii_space(text));
+    std::string out = core::ascii_lower(core::trim_ascii_space(text));
     std::replace(out.begin(), out.end(), ':', '_');
     return out;
 }
@@ -88,7 +88,7 @@ std::string prove_listing(const tx::Outpoint& outpoint, const Prevout& listed, b
     if (!outputs) return "error: the ordinals index could not confirm the listed tokens yet. Wait a few seconds.";
     const std::string outpoint_text = tx::format_outpoint(outpoint);
     for (const auto& t : *outputs) {
-        if (tx::format_outpoint(book::ascii_lower(t.txid), t.vout) != outpoint_text) continue;
+        if (tx::format_outpoint(core::ascii_lower(t.txid), t.vout) != outpoint_text) continue;
         if (t.status == 1 && normalized_origin(t.id) == normalized_origin(token_id) && t.spend.empty() &&
             compare_decimal(normalize_decimal(t.amt), quantity) >= 0)
             return {};

@@ -103,7 +103,7 @@ struct RecordCheck {
 
 RecordCheck check_record(const book::Listing& listing)
 {
-    SellerRecord record = seller_record(book::ascii_lower(listing.id));
+    SellerRecord record = seller_record(core::ascii_lower(listing.id));
     if (!record.reserve) return {std::nullopt, record.error};
     std::string changed = terms_the_book_changed(listing, *record.reserve);
     if (!changed.empty()) {
@@ -195,7 +195,7 @@ Completion complete_offer(std::string_view offer_text, const book::Listing& list
             out.result = "error: messenger address decode failed.";
             return out;
         }
-        if (book::ascii_lower(listing.pubkey) != wallet_identity_key()) {
+        if (core::ascii_lower(listing.pubkey) != wallet_identity_key()) {
             out.result = "error: that listing is not yours.";
             return out;
         }
@@ -270,7 +270,7 @@ Completion complete_offer(std::string_view offer_text, const book::Listing& list
     }
     if (out.result.rfind("success", 0) != 0) return out;
 
-    find_leftover(t, book::ascii_lower(txid), out);
+    find_leftover(t, core::ascii_lower(txid), out);
     record_sale(*record.reserve, out.check, out);
     return out;
 }

@@ -4,7 +4,6 @@
 #include "book/sign_post.h"
 #include "core/base58.h"
 #include "core/log.h"
-#include "core/text.h"
 #include "funding/offer_locks.h"
 #include "funding/pay.h"
 #include "net/market_addresses.h"
@@ -60,10 +59,10 @@ std::string post_transaction(std::string_view payload, bool pay_house_fee, const
     std::string result = funding::pay_outputs(outputs, options);
     if (result.rfind("success", 0) == 0 && doc && core::json_string(*doc, "type") == "ag_buy" && !hold_back.empty()) {
         // The record keeps the buyer's own coins: the signed inputs (the listing input is the seller's).
-        funding::OfferRecord record{core::find_hex64(result), book::ascii_lower(core::json_string(*doc, "listing")), {}};
+        funding::OfferRecord record{core::find_hex64(result), core::ascii_lower(core::json_string(*doc, "listing")), {}};
         if (auto offer = parse_offer_text(core::json_string(*doc, "offer"))) {
             for (const auto& in : offer->inputs) {
-                if (!in.script_sig.empty()) record.utxos.push_back(tx::format_outpoint(book::ascii_lower(in.txid), in.vout));
+                if (!in.script_sig.empty()) record.utxos.push_back(tx::format_outpoint(core::ascii_lower(in.txid), in.vout));
             }
         }
         if (!funding::offer_record_add(record))

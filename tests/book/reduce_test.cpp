@@ -4,6 +4,7 @@
 
 #include "book/book_view.h"
 #include "book/chain_facts.h"
+#include "core/text.h"
 #include "tests/book/post_factory.h"
 
 #include <limits>
@@ -320,7 +321,7 @@ TEST(ReduceBook, OffersStayOnClosedListingsAndCancelByIdAndKey)
     auto book = reduce({listing(), action(0x20, Json{{"type", "ag_cancel"}}, SELLER, 1001),
                         action(0x21, buy("1", 100), BUYER, 1002), action(0x22, buy("2", 200), MALLORY, 1003),
                         action(0x23, buy("3", 300), BUYER, 1004),
-                        action(0x24, Json{{"type", "ag_offer_cancel"}, {"offer", book::ascii_lower(txid_of(0x21))}}, BUYER, 1005)});
+                        action(0x24, Json{{"type", "ag_offer_cancel"}, {"offer", core::ascii_lower(txid_of(0x21))}}, BUYER, 1005)});
     const auto& offers = book.at(LISTING_ID).offers;
     ASSERT_EQ(offers.size(), 2u);
     EXPECT_EQ(offers[0].id, txid_of(0x22));

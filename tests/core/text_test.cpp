@@ -42,13 +42,13 @@ TEST(Utf8Wide, UnpairedSurrogateGivesEmpty)
     EXPECT_TRUE(core::wide_to_utf8(u"").empty());
 }
 
-TEST(TrimSpace, OnlyTheFourBlanks)
+TEST(AsciiText, FoldsAndTrimsOnlyAscii)
 {
-    EXPECT_EQ(core::trim_space(" \t\r\nabc d\n\r\t "), "abc d");
-    EXPECT_EQ(core::trim_space("\vabc\f"), "\vabc\f");
-    EXPECT_EQ(core::trim_space("   "), "");
-    EXPECT_EQ(core::trim_space(""), "");
-    EXPECT_EQ(core::trim_space("x"), "x");
+    EXPECT_EQ(core::trim_ascii_space(" \t\r\n\v\fabc d\n\r\t "), "abc d");
+    EXPECT_EQ(core::trim_ascii_space("   "), "");
+    // Bytes above 0x7f are never folded or trimmed, whatever the locale.
+    EXPECT_EQ(core::ascii_lower("AbZ-@[\xc3\x89\xa0"), "abz-@[\xc3\x89\xa0");
+    EXPECT_EQ(core::trim_ascii_space("\xa0x\xa0"), "\xa0x\xa0");
 }
 
 TEST(FindHex64, FirstFullRun)

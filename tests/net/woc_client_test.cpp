@@ -58,7 +58,7 @@ TEST_F(WocClientTest, RawHexIsPlainTextFromHexPathAndAnArrayInBulk)
     auto raw = m_woc.tx_hex(TXID);
     ASSERT_TRUE(raw) << raw.error;
     EXPECT_EQ(raw->size() % 2, 0u);
-    EXPECT_EQ(*raw, net::lower_ascii(std::string(hex.substr(0, hex.find_last_not_of("\r\n ") + 1))));
+    EXPECT_EQ(*raw, core::ascii_lower(std::string(hex.substr(0, hex.find_last_not_of("\r\n ") + 1))));
     EXPECT_EQ(m_http.last_get_options.max_body, net::MAX_RAW_TX_BODY);
 
     m_http.answer(WOC + "/tx/" + TXID + "/hex", 200, "{\"error\":\"unknown\"}");
@@ -226,7 +226,7 @@ TEST_F(WocClientTest, BroadcastPostsTxhexAndReadsEveryTxidForm)
     EXPECT_EQ(net::woc_broadcast_txid(*answer), TXID);
 
     EXPECT_EQ(net::woc_broadcast_txid(TXID), TXID);
-    EXPECT_EQ(net::woc_broadcast_txid(" " + net::lower_ascii(TXID) + "\r\n"), TXID);
+    EXPECT_EQ(net::woc_broadcast_txid(" " + core::ascii_lower(TXID) + "\r\n"), TXID);
     EXPECT_EQ(net::woc_broadcast_txid(R"({"txid":")" + TXID + R"("})"), TXID);
     EXPECT_FALSE(net::woc_broadcast_txid("Transaction already in the mempool"));
     EXPECT_FALSE(net::woc_broadcast_txid(R"({"txid":"abc"})"));
