@@ -10,9 +10,10 @@
 
 #include "core/hash.h"
 #include "core/hex.h"
+#include "core/message.h"
 #include "tests/support/signature_util.h"
 
-namespace {
+namespace key_test {
 
 using core::Bytes;
 using core::hex_decode;
@@ -31,109 +32,94 @@ core::Hash256 digest_of(int i)
     return core::sha256(core::as_bytes("digest " + std::to_string(i)));
 }
 
+Scalar one()
+{
+    Scalar out{};
+    out[31] = 1;
+    return out;
+}
+
 Bytes pub_bytes(const std::string& hex)
 {
     return hex_decode(hex).value_or(Bytes{});
 }
 
-TEST(Key, PublicKeyOfPrivateKey)
+TEST(Key, PublicKeyAndAddressOfPrivateKey)
 {
     EXPECT_EQ(core::pubkey_from_privkey(KEY_ONE), GENERATOR);
     EXPECT_EQ(core::pubkey_from_privkey(KEY_A), PUB_A);
     std::string upper = KEY_A;
     for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     EXPECT_EQ(core::pubkey_from_privkey(upper), PUB_A);
-}
-
-TEST(Key, BadPrivateKeysRefused)
-{
-    std::string order_hex = core::hex_encode(testutil::CURVE_ORDER);
-    std::string order_minus_one = core::hex_encode(testutil::sub(testutil::CURVE_ORDER, Scalar{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                                                                        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                                                                        0, 0, 0, 0, 0, 0, 0, 0, 0, 1}));
-    EXPECT_TRUE(core::pubkey_from_privkey(order_minus_one));
-    for (const std::string& bad : {std::string(62, '1'), std::string(66, '1'), std::string(64, '0'), order_hex,
-                                   std::string(64, 'f'), " " + KEY_A.substr(1), KEY_A.substr(0, 63) + "g",
-                                   "0x" + KEY_A.substr(2), std::string()}) {
+    EXPECT_TRUE(core::pubkey_from_privkey(core::hex_encode(testutil::sub(testutil::CURVE_ORDER, one()))));
+    for (const std::string& bad : {std::string(62, '1'), std::string(66, '1'), std::string(64, '0'),
+                                   core::hex_encode(testutil::CURVE_ORDER), std::string(64, 'f'), " " + KEY_A.substr(1),
+                                   KEY_A.substr(0, 63) + "g", "0x" + KEY_A.substr(2), KEY_A + "00", std::string()}) {
         EXPECT_FALSE(core::pubkey_from_privkey(bad)) << bad;
         EXPECT_FALSE(core::ecdsa_sign_der(bad, digest_of(0))) << bad;
+        EXPECT_FALSE(core::sign_message_compact("m", bad)) << bad;
+        EXPECT_FALSE(core::sign_message_plain("m", bad)) << bad;
     }
-}
-
-TEST(Key, AddressOfPublicKey)
-{
     EXPECT_EQ(core::address_from_pubkey(GENERATOR), "1BgGZ9tcN4rm9KBzDn7KprQz87SZ26SAMH");
-    EXPECT_EQ(core::address_from_pubkey(GENERATOR_UNCOMPRESSED), "");
-    EXPECT_EQ(core::address_from_pubkey(GENERATOR.substr(2)), "");
-    EXPECT_EQ(core::address_from_pubkey(""), "");
+    for (const std::string& bad : {GENERATOR_UNCOMPRESSED, GENERATOR.substr(2), std::string()}) {
+        EXPECT_EQ(core::address_from_pubkey(bad), "") << bad;
+    }
 }
 
 TEST(Key, NormalizePublicKey)
 {
-    EXPECT_EQ(core::normalize_pubkey(pub_bytes(GENERATOR_UNCOMPRESSED)), GENERATOR);
-    EXPECT_EQ(core::normalize_pubkey(pub_bytes(GENERATOR)), GENERATOR);
-    // 33 bytes are passed through without a curve check.
-    Bytes off_curve = pub_bytes(GENERATOR);
-    off_curve[32] ^= 1;
-    EXPECT_EQ(core::normalize_pubkey(off_curve), core::hex_encode(off_curve));
-    // 65 bytes must be a point.
-    Bytes bad_point = pub_bytes(GENERATOR_UNCOMPRESSED);
-    bad_point[64] ^= 1;
-    EXPECT_EQ(core::normalize_pubkey(bad_point), "");
-    Bytes wrong_prefix = pub_bytes(GENERATOR_UNCOMPRESSED);
-    wrong_prefix[0] = 0x06;  // hybrid form
-    EXPECT_EQ(core::normalize_pubkey(wrong_prefix), "");
-    Bytes short_prefix = pub_bytes(GENERATOR);
-    short_prefix[0] = 0x04;
-    EXPECT_EQ(core::normalize_pubkey(short_prefix), "");
-    EXPECT_EQ(core::normalize_pubkey(Bytes{}), "");
-    EXPECT_EQ(core::normalize_pubkey(Bytes(64, 0x02)), "");
+    auto changed = [](const std::string& hex, size_t at, uint8_t value) {
+        Bytes bytes = pub_bytes(hex);
+        bytes[at] = value;
+        return bytes;
+    };
+    const Bytes off_curve = changed(GENERATOR, 32, pub_bytes(GENERATOR)[32] ^ 1);
+    const std::pair<Bytes, std::string> cases[] = {
+        {pub_bytes(GENERATOR_UNCOMPRESSED), GENERATOR},
+        {pub_bytes(GENERATOR), GENERATOR},
+        {off_curve, core::hex_encode(off_curve)},  // 33 bytes pass without a curve check
+        {changed(GENERATOR_UNCOMPRESSED, 64, pub_bytes(GENERATOR_UNCOMPRESSED)[64] ^ 1), ""},  // 65 must be a point
+        {changed(GENERATOR_UNCOMPRESSED, 0, 0x06), ""},  // hybrid form
+        {changed(GENERATOR, 0, 0x04), ""},
+        {Bytes{}, ""},
+        {Bytes(64, 0x02), ""},
+    };
+    for (const auto& [bytes, expected] : cases) EXPECT_EQ(core::normalize_pubkey(bytes), expected) << core::hex_encode(bytes);
 }
 
+// Signatures are deterministic, strict DER with a low s, and verify under their key and digest
+// only; a high-S twin verifies only where low S is not asked for. Four threads sign at once.
 TEST(Key, EverySignatureIsLowSStrictDerAndVerifies)
 {
-    Bytes pub = pub_bytes(PUB_A);
-    for (int i = 0; i < 64; ++i) {
-        core::Hash256 digest = digest_of(i);
-        auto der = core::ecdsa_sign_der(KEY_A, digest);
-        ASSERT_TRUE(der) << i;
-        EXPECT_LE(der->size(), 72u);
-        EXPECT_TRUE(core::der_is_strict(*der)) << i;
-        EXPECT_TRUE(core::der_is_low_s(*der)) << i;
-        auto rs = testutil::der_decode(*der);
-        ASSERT_TRUE(rs) << i;
-        EXPECT_FALSE(testutil::is_high(rs->second)) << i;
-        EXPECT_TRUE(core::verify_der(digest, *der, pub, true)) << i;
-        EXPECT_TRUE(core::verify_digest(digest, testutil::concat(rs->first, rs->second), pub)) << i;
-        // Another digest or another key does not verify.
-        EXPECT_FALSE(core::verify_der(digest_of(i + 1), *der, pub, false)) << i;
-        EXPECT_FALSE(core::verify_der(digest, *der, pub_bytes(GENERATOR), false)) << i;
-    }
-}
-
-TEST(Key, SigningIsDeterministic)
-{
-    EXPECT_EQ(core::ecdsa_sign_der(KEY_A, digest_of(1)), core::ecdsa_sign_der(KEY_A, digest_of(1)));
+    const Bytes pub = pub_bytes(PUB_A);
+    std::atomic<int> failures{0};
+    auto sign_range = [&](int first, int count) {
+        for (int i = first; i < first + count; ++i) {
+            core::Hash256 digest = digest_of(i);
+            auto der = core::ecdsa_sign_der(KEY_A, digest);
+            auto rs = der ? testutil::der_decode(*der) : std::nullopt;
+            if (!rs) {
+                ++failures;
+                continue;
+            }
+            const Bytes high = testutil::der_encode(rs->first, testutil::sub(testutil::CURVE_ORDER, rs->second));
+            const bool ok = der->size() <= 72 && core::der_is_strict(*der) && core::der_is_low_s(*der) &&
+                            !testutil::is_high(rs->second) && core::verify_der(digest, *der, pub, true) &&
+                            core::verify_digest(digest, testutil::concat(rs->first, rs->second), pub) &&
+                            core::verify_digest(digest, testutil::concat(rs->first, testutil::sub(testutil::CURVE_ORDER, rs->second)), pub) &&
+                            !core::verify_der(digest_of(i + 1), *der, pub, false) &&
+                            !core::verify_der(digest, *der, pub_bytes(GENERATOR), false) &&
+                            core::ecdsa_sign_der(KEY_A, digest) == der && core::der_is_strict(high) &&
+                            !core::der_is_low_s(high) && core::verify_der(digest, high, pub, false) &&
+                            !core::verify_der(digest, high, pub, true);
+            if (!ok) ++failures;
+        }
+    };
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) threads.emplace_back(sign_range, t * 1000, 24);
+    for (auto& th : threads) th.join();
+    EXPECT_EQ(failures.load(), 0);
     EXPECT_NE(core::ecdsa_sign_der(KEY_A, digest_of(1)), core::ecdsa_sign_der(KEY_A, digest_of(2)));
-}
-
-TEST(Key, HighSAcceptedByVerifyDigestRefusedWhenLowSRequired)
-{
-    core::Hash256 digest = digest_of(7);
-    auto der = core::ecdsa_sign_der(KEY_A, digest);
-    ASSERT_TRUE(der);
-    auto rs = testutil::der_decode(*der);
-    ASSERT_TRUE(rs);
-    Scalar high_s = testutil::sub(testutil::CURVE_ORDER, rs->second);
-    ASSERT_TRUE(testutil::is_high(high_s));
-    Bytes high_der = testutil::der_encode(rs->first, high_s);
-    Bytes pub = pub_bytes(PUB_A);
-
-    EXPECT_TRUE(core::der_is_strict(high_der));
-    EXPECT_FALSE(core::der_is_low_s(high_der));
-    EXPECT_TRUE(core::verify_der(digest, high_der, pub, false));
-    EXPECT_FALSE(core::verify_der(digest, high_der, pub, true));
-    EXPECT_TRUE(core::verify_digest(digest, testutil::concat(rs->first, high_s), pub));
 }
 
 TEST(Key, VerifyDigestShapes)
@@ -225,27 +211,10 @@ TEST(Key, NonStrictDerRefused)
     }
 }
 
-TEST(Key, HostileDerNeverCrashes)
-{
-    core::Hash256 digest = digest_of(0);
-    Bytes pub = pub_bytes(GENERATOR);
-    for (int len = 0; len < 80; ++len) {
-        for (uint8_t fill : {0x00, 0x02, 0x30, 0x80, 0xff}) {
-            Bytes sig(static_cast<size_t>(len), fill);
-            if (len > 1) sig[0] = 0x30;
-            if (len > 1) sig[1] = static_cast<uint8_t>(len - 2);
-            EXPECT_FALSE(core::verify_der(digest, sig, pub, false));
-            (void)core::der_is_low_s(sig);
-        }
-    }
-}
-
 TEST(Key, TweakAddIsScalarAddition)
 {
     core::SecretBytes key{hex_decode(KEY_ONE).value()};
-    Scalar one{};
-    one[31] = 1;
-    ASSERT_TRUE(core::privkey_tweak_add(key, one));
+    ASSERT_TRUE(core::privkey_tweak_add(key, one()));
     auto pub = core::pubkey_from_secret(key.view());
     ASSERT_TRUE(pub);
     EXPECT_EQ(core::hex_encode(*pub), "02c6047f9441ed7d6d3045406e95c07cd85c778e4b8cef3ca7abac09b95c709ee5");  // 2G
@@ -260,7 +229,7 @@ TEST(Key, TweakAddIsScalarAddition)
     EXPECT_EQ(Bytes(key.view().begin(), key.view().end()), before);
 
     core::SecretBytes zero{Bytes(32, 0)};
-    EXPECT_FALSE(core::privkey_tweak_add(zero, one));
+    EXPECT_FALSE(core::privkey_tweak_add(zero, one()));
 }
 
 TEST(Key, EcdhGivesTheSharedXCoordinate)
@@ -295,22 +264,4 @@ TEST(Key, EcdhGivesTheSharedXCoordinate)
         EXPECT_FALSE(core::ecdh_x(secret, point)) << core::hex_encode(secret) << " " << core::hex_encode(point);
 }
 
-TEST(Key, SafeFromManyThreads)
-{
-    Bytes pub = pub_bytes(PUB_A);
-    std::vector<std::thread> threads;
-    std::atomic<int> failures{0};
-    for (int t = 0; t < 4; ++t) {
-        threads.emplace_back([&, t] {
-            for (int i = 0; i < 50; ++i) {
-                core::Hash256 digest = digest_of(t * 1000 + i);
-                auto der = core::ecdsa_sign_der(KEY_A, digest);
-                if (!der || !core::verify_der(digest, *der, pub, true)) ++failures;
-            }
-        });
-    }
-    for (auto& th : threads) th.join();
-    EXPECT_EQ(failures.load(), 0);
-}
-
-} // namespace
+} // namespace key_test
