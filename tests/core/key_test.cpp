@@ -151,6 +151,7 @@ TEST(Key, VerifyDigestShapes)
     EXPECT_FALSE(core::verify_digest(digest, plain, Bytes{}));
 }
 
+// The node's strict DER: one sequence of two minimal positive integers below the order, nothing after.
 TEST(Key, NonStrictDerRefused)
 {
     // A digest whose signature has an r below 2^255, so that a zero byte in front of it is
@@ -161,49 +162,43 @@ TEST(Key, NonStrictDerRefused)
     for (int i = 11; !rs || (rs->first[0] & 0x80); ++i) {
         digest = digest_of(i);
         der = core::ecdsa_sign_der(KEY_A, digest);
-        ASSERT_TRUE(der);
-        rs = testutil::der_decode(*der);
+        rs = der ? testutil::der_decode(*der) : std::nullopt;
         ASSERT_TRUE(rs);
     }
-    Bytes pub = pub_bytes(PUB_A);
+    const Bytes pub = pub_bytes(PUB_A);
     ASSERT_TRUE(core::verify_der(digest, *der, pub, true));
-
-    std::vector<std::pair<const char*, Bytes>> bad;
-    Bytes trailing = *der;
-    trailing.push_back(0x41);  // a sighash byte left on
-    bad.emplace_back("trailing byte", trailing);
-    Bytes wrong_len = *der;
-    wrong_len[1] ^= 1;
-    bad.emplace_back("wrong total length", wrong_len);
-    Bytes wrong_tag = *der;
-    wrong_tag[0] = 0x31;
-    bad.emplace_back("not a sequence", wrong_tag);
-    // r with a needless zero byte in front.
-    Bytes ri = testutil::der_integer(rs->first), si = testutil::der_integer(rs->second);
+    auto sequence = [](Bytes first, const Bytes& second) {
+        Bytes out{0x30, static_cast<uint8_t>(first.size() + second.size())};
+        out.insert(out.end(), first.begin(), first.end());
+        out.insert(out.end(), second.begin(), second.end());
+        return out;
+    };
+    auto changed = [&](size_t at, uint8_t value) {
+        Bytes out = *der;
+        out[at] = value;
+        return out;
+    };
+    const Bytes ri = testutil::der_integer(rs->first), si = testutil::der_integer(rs->second);
     Bytes padded_r{0x02, static_cast<uint8_t>(ri[1] + 1), 0x00};
     padded_r.insert(padded_r.end(), ri.begin() + 2, ri.end());
-    Bytes padded{0x30, static_cast<uint8_t>(padded_r.size() + si.size())};
-    padded.insert(padded.end(), padded_r.begin(), padded_r.end());
-    padded.insert(padded.end(), si.begin(), si.end());
-    bad.emplace_back("padded r", padded);
-    // A BER long-form length.
-    Bytes long_form{0x30, 0x81, static_cast<uint8_t>(der->size() - 2)};
+    Bytes negative_r{0x02, 0x20};
+    negative_r.insert(negative_r.end(), rs->first.begin(), rs->first.end());
+    negative_r[2] |= 0x80;
+    Bytes trailing = *der;
+    trailing.push_back(0x41);  // a sighash byte left on
+    Bytes long_form{0x30, 0x81, static_cast<uint8_t>(der->size() - 2)};  // a BER long-form length
     long_form.insert(long_form.end(), der->begin() + 2, der->end());
-    bad.emplace_back("long-form length", long_form);
-    // Negative r (high bit set without the zero byte).
-    Scalar neg = rs->first;
-    neg[0] |= 0x80;
-    Bytes neg_r{0x02, 0x20};
-    neg_r.insert(neg_r.end(), neg.begin(), neg.end());
-    Bytes negative{0x30, static_cast<uint8_t>(neg_r.size() + si.size())};
-    negative.insert(negative.end(), neg_r.begin(), neg_r.end());
-    negative.insert(negative.end(), si.begin(), si.end());
-    bad.emplace_back("negative r", negative);
-    // r equal to the order.
-    bad.emplace_back("r = n", testutil::der_encode(testutil::CURVE_ORDER, rs->second));
-    bad.emplace_back("empty", Bytes{});
-    bad.emplace_back("truncated", Bytes(der->begin(), der->begin() + 10));
-
+    const std::pair<const char*, Bytes> bad[] = {
+        {"trailing byte", trailing},
+        {"wrong total length", changed(1, (*der)[1] ^ 1)},
+        {"not a sequence", changed(0, 0x31)},
+        {"padded r", sequence(padded_r, si)},
+        {"long-form length", long_form},
+        {"negative r", sequence(negative_r, si)},
+        {"r = n", testutil::der_encode(testutil::CURVE_ORDER, rs->second)},
+        {"empty", Bytes{}},
+        {"truncated", Bytes(der->begin(), der->begin() + 10)},
+    };
     for (const auto& [what, sig] : bad) {
         EXPECT_FALSE(core::der_is_strict(sig)) << what;
         EXPECT_FALSE(core::der_is_low_s(sig)) << what;

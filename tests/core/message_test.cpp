@@ -197,24 +197,19 @@ TEST(SignedMessage, RecoveryRefusesBadArguments)
 {
     auto digest = core::signed_message_digest("x");
     auto sig = core::base64_decode(core::sign_message_compact("x", KEY_A).value()).value();
-    core::ByteView r(sig.data() + 1, 32), s(sig.data() + 33, 32);
-    int id = sig[0] - 31;
-    auto good = core::recover_pubkey(digest, r, s, id);
-    ASSERT_TRUE(good);
-    EXPECT_EQ(core::hex_encode(*good), PUB_A);
+    const Bytes r(sig.begin() + 1, sig.begin() + 33), s(sig.begin() + 33, sig.end());
+    const int id = sig[0] - 31;
+    EXPECT_EQ(core::hex_encode(core::recover_pubkey(digest, r, s, id).value()), PUB_A);
     // The other parity gives another key, never the signer's.
-    auto other = core::recover_pubkey(digest, r, s, id ^ 1);
-    if (other) {
-        EXPECT_NE(core::hex_encode(*other), PUB_A);
-    }
-    EXPECT_FALSE(core::recover_pubkey(digest, r, s, 4));
-    EXPECT_FALSE(core::recover_pubkey(digest, r, s, -1));
-    EXPECT_FALSE(core::recover_pubkey(digest, Bytes(32, 0), s, id));
-    EXPECT_FALSE(core::recover_pubkey(digest, r, Bytes(32, 0), id));
-    EXPECT_FALSE(core::recover_pubkey(digest, testutil::CURVE_ORDER, s, id));
-    EXPECT_FALSE(core::recover_pubkey(digest, r, testutil::CURVE_ORDER, id));
-    EXPECT_FALSE(core::recover_pubkey(digest, core::ByteView(sig.data() + 1, 31), s, id));
-    EXPECT_FALSE(core::recover_pubkey(digest, r, core::ByteView(sig.data() + 33, 33), id));
+    EXPECT_NE(core::hex_encode(core::recover_pubkey(digest, r, s, id ^ 1).value_or(Bytes{})), PUB_A);
+    const std::tuple<const char*, Bytes, Bytes, int> refused[] = {
+        {"id 4", r, s, 4},           {"id -1", r, s, -1},
+        {"r = 0", Bytes(32, 0), s, id}, {"s = 0", r, Bytes(32, 0), id},
+        {"r = n", Bytes(testutil::CURVE_ORDER.begin(), testutil::CURVE_ORDER.end()), s, id},
+        {"s = n", r, Bytes(testutil::CURVE_ORDER.begin(), testutil::CURVE_ORDER.end()), id},
+        {"short r", Bytes(r.begin(), r.end() - 1), s, id}, {"long s", r, Bytes(sig.begin() + 32, sig.end()), id},
+    };
+    for (const auto& [what, rr, ss, n] : refused) EXPECT_FALSE(core::recover_pubkey(digest, rr, ss, n)) << what;
 }
 
 } // namespace message_test
