@@ -122,33 +122,33 @@ TEST(Key, EverySignatureIsLowSStrictDerAndVerifies)
     EXPECT_NE(core::ecdsa_sign_der(KEY_A, digest_of(1)), core::ecdsa_sign_der(KEY_A, digest_of(2)));
 }
 
+// r and s as 64 bytes, or 65 with a header byte that is ignored, under either key form; r or s
+// equal to the order is refused, not reduced.
 TEST(Key, VerifyDigestShapes)
 {
-    core::Hash256 digest = digest_of(3);
-    auto der = core::ecdsa_sign_der(KEY_ONE, digest);
-    ASSERT_TRUE(der);
-    auto rs = testutil::der_decode(*der);
-    ASSERT_TRUE(rs);
-    Bytes plain = testutil::concat(rs->first, rs->second);
+    const core::Hash256 digest = digest_of(3);
+    const auto rs = testutil::der_decode(core::ecdsa_sign_der(KEY_ONE, digest).value()).value();
+    const Bytes plain = testutil::concat(rs.first, rs.second);
     Bytes compact = plain;
-    compact.insert(compact.begin(), 0x99);  // the header byte is ignored
-    EXPECT_TRUE(core::verify_digest(digest, plain, pub_bytes(GENERATOR)));
-    EXPECT_TRUE(core::verify_digest(digest, compact, pub_bytes(GENERATOR)));
-    EXPECT_TRUE(core::verify_digest(digest, plain, pub_bytes(GENERATOR_UNCOMPRESSED)));
-
+    compact.insert(compact.begin(), 0x99);
     Bytes flipped = plain;
     flipped[63] ^= 1;
-    EXPECT_FALSE(core::verify_digest(digest, flipped, pub_bytes(GENERATOR)));
-    EXPECT_FALSE(core::verify_digest(digest, Bytes(plain.begin(), plain.end() - 1), pub_bytes(GENERATOR)));
-    EXPECT_FALSE(core::verify_digest(digest, Bytes(66, 1), pub_bytes(GENERATOR)));
-    EXPECT_FALSE(core::verify_digest(digest, Bytes(64, 0), pub_bytes(GENERATOR)));
-    // r or s equal to the order is refused, not reduced.
-    EXPECT_FALSE(core::verify_digest(digest, testutil::concat(rs->first, testutil::CURVE_ORDER), pub_bytes(GENERATOR)));
     Bytes bad_pub = pub_bytes(GENERATOR);
     bad_pub[0] = 0x05;
-    EXPECT_FALSE(core::verify_digest(digest, plain, bad_pub));
-    EXPECT_FALSE(core::verify_digest(digest, plain, Bytes(bad_pub.begin(), bad_pub.end() - 1)));
-    EXPECT_FALSE(core::verify_digest(digest, plain, Bytes{}));
+    const std::tuple<const char*, Bytes, Bytes, bool> cases[] = {
+        {"plain", plain, pub_bytes(GENERATOR), true},
+        {"with a header byte", compact, pub_bytes(GENERATOR), true},
+        {"uncompressed key", plain, pub_bytes(GENERATOR_UNCOMPRESSED), true},
+        {"a flipped bit", flipped, pub_bytes(GENERATOR), false},
+        {"63 bytes", Bytes(plain.begin(), plain.end() - 1), pub_bytes(GENERATOR), false},
+        {"66 bytes", Bytes(66, 1), pub_bytes(GENERATOR), false},
+        {"zeros", Bytes(64, 0), pub_bytes(GENERATOR), false},
+        {"s = n", testutil::concat(rs.first, testutil::CURVE_ORDER), pub_bytes(GENERATOR), false},
+        {"bad key prefix", plain, bad_pub, false},
+        {"short key", plain, Bytes(bad_pub.begin(), bad_pub.end() - 1), false},
+        {"no key", plain, Bytes{}, false},
+    };
+    for (const auto& [what, sig, pub, ok] : cases) EXPECT_EQ(core::verify_digest(digest, sig, pub), ok) << what;
 }
 
 // The node's strict DER: one sequence of two minimal positive integers below the order, nothing after.

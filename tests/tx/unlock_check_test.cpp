@@ -7,6 +7,7 @@
 #include "tx/parse.h"
 #include "tx/push.h"
 #include "tx/script.h"
+#include "tx/sighash.h"
 #include "tx/sign.h"
 
 namespace {
@@ -65,6 +66,8 @@ TEST_F(RealInputs, EveryMainnetInputVerifiesAndAnyOtherValueFails)
             const size_t index = in["index"].get<size_t>();
             core::Bytes prev = unhex(in["prev_locking_script_hex"].get<std::string>());
             const int64_t value = in["prev_value"].get<int64_t>();
+            EXPECT_EQ(hex(tx::forkid_digest(*raw, index, prev, static_cast<uint64_t>(value), tx::SIGHASH_ALL_FORKID).value()),
+                      in["digest_hex"].get<std::string>());
             EXPECT_EQ(tx::check_p2pkh_unlock(*raw, index, prev, static_cast<uint64_t>(value)), UnlockCheck::valid) << t["txid"];
             EXPECT_EQ(tx::check_p2pkh_unlock(model->inputs, model->outputs, index, prev, value), UnlockCheck::valid);
             EXPECT_EQ(tx::check_p2pkh_unlock(*raw, index, prev, static_cast<uint64_t>(value + 1)), UnlockCheck::bad_signature);
