@@ -276,11 +276,12 @@ TEST_F(TradeEndToEnd, ProgramsOfOneWalletPostingAtOnceAndListingsClosedByOthers)
     refused(alice->cli({"cancel", listings[2]}), "error: That listing is already closed.");
 }
 
-// The seller's signed listing copied into someone else's transactions (once at a price of one
-// satoshi, once unchanged), or rewritten by a chain service that lies about it, and offers of
-// one satoshi for the whole lot on each: the seller refuses every one, also when a request to
-// the oracle index fails, and broadcasts nothing.
-TEST_F(TradeEndToEnd, ForgedTermsAreRefusedAndNothingIsBroadcast)
+// Forgeries each side refuses. The seller's signed listing copied into someone else's
+// transactions (once at a price of one satoshi, once unchanged), or rewritten by a chain service
+// that lies about it, and offers of one satoshi for the whole lot on each: the seller refuses
+// every one, also when a request to the oracle index fails, and broadcasts nothing. Listings
+// whose lots are not what they claim: the buyer refuses them before paying.
+TEST_F(TradeEndToEnd, ForgeriesAreRefusedByTheSellerAndTheBuyerAndNothingIsBroadcast)
 {
     std::string token = devnet().mint(alice->ordinals_address(), "10", "TEN");
     std::string listing = list(*alice, token, "10", "0.01");
@@ -334,16 +335,11 @@ TEST_F(TradeEndToEnd, ForgedTermsAreRefusedAndNothingIsBroadcast)
     // The copy at another price never reaches the book; the listing keeps its own price.
     EXPECT_TRUE(bob->listing(repriced).is_null());
     EXPECT_EQ(bob->listing(listing).value("price_sats", uint64_t{0}), 1'000'000u);
-}
 
-// Listings a buyer must not offer on: an output that does not hold what the listing claims is
-// refused before paying; a real lot under another's words is shown as the chain holds it, with
-// the words apart; a listing dated ahead waits.
-TEST_F(TradeEndToEnd, ListingsTheBuyerRefusesOrWaitsFor)
-{
-    std::string token = devnet().mint(alice->ordinals_address(), "10", "TEN");
+    // Listings a buyer must not offer on: an output that does not hold what the listing claims
+    // is refused before paying; a real lot under another's words is shown as the chain holds it,
+    // with the words apart; a listing dated ahead waits.
     std::string picture = devnet().inscribe(alice->ordinals_address(), "image/png", "famous picture");
-    e2e::Forger mallory("mallory", devnet(), moments);
     auto oracle_free = [&](const json& extra) {
         json post = {{"type", "ag_list"},
                      {"price_sats", 100'000},
