@@ -5,7 +5,6 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
-#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -60,6 +59,33 @@ std::string file_text(const fs::path& path)
     std::ifstream in(path, std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
+
+// The program's HTTP client, restarting the simulator once right after the first broadcast to
+// WhatsOnChain returns.
+class RestartAfterBroadcast : public net::Http {
+public:
+    explicit RestartAfterBroadcast(testsupport::Devnet& devnet) : m_devnet(devnet) {}
+    net::JsonReply get_json(const std::string& url, int timeout_seconds) override { return m_http.get_json(url, timeout_seconds); }
+    net::HttpReply get(const std::string& url, const net::GetOptions& options) override { return m_http.get(url, options); }
+    net::HttpReply post_json(const std::string& url, const std::string& body, const net::PostOptions& options) override
+    {
+        net::HttpReply reply = m_http.post_json(url, body, options);
+        if (url.find("/tx/raw") != std::string::npos && !m_taken.exchange(true)) {
+            m_mempool = m_devnet.get("/admin/status").json().value("mempool", -1);
+            m_restarted = m_devnet.restart();
+        }
+        return reply;
+    }
+    bool restarted() const { return m_restarted; }
+    int mempool_when_taken() const { return m_mempool; }
+
+private:
+    testsupport::Devnet& m_devnet;
+    net::CurlHttp m_http;
+    std::atomic<bool> m_taken{false};
+    std::atomic<bool> m_restarted{false};
+    std::atomic<int> m_mempool{-1};
+};
 
 class PaymentFaults : public fundingtest::FundingDevnetTest {
 protected:
@@ -179,17 +205,14 @@ TEST_F(PaymentFaults, SimulatorRestartedDuringAPaymentIsRecognisedAndNeverPaidTw
     devnet().fault("arc", {{"delay_ms", 4000}, {"down", true}});
     const auto mempool_before = devnet().get("/admin/status").json().value("mempool", -1);
 
-    std::string result;
-    std::thread payer([&] { result = funding::pay_outputs(to_other(10000)); });
-    // Wait until WhatsOnChain has taken the transaction (its answer is lost), then restart.
-    bool taken = false;
-    for (int i = 0; i < 200 && !taken; ++i) {
-        std::this_thread::sleep_for(25ms);
-        taken = devnet().get("/admin/status").json().value("mempool", -1) > mempool_before;
-    }
-    EXPECT_TRUE(taken);
-    EXPECT_TRUE(devnet().restart());
-    payer.join();
+    // The simulator restarts the moment WhatsOnChain has taken the transaction (its answer is
+    // lost), while the payment goes on.
+    RestartAfterBroadcast http(devnet());
+    funding::set_funding_http(&http);
+    const std::string result = funding::pay_outputs(to_other(10000));
+    funding::set_funding_http(nullptr);
+    EXPECT_TRUE(http.restarted());
+    EXPECT_GT(http.mempool_when_taken(), mempool_before);
 
     ASSERT_EQ(result.rfind("success: ", 0), 0u) << result;
     const std::string txid = result.substr(9);
