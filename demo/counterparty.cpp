@@ -9,7 +9,7 @@
 
 namespace demo {
 
-std::vector<std::string> counterparty_pass(const std::string& user_key, CounterpartyMemory& memory)
+std::vector<std::string> counterparty_pass(funding::Session& session, const std::string& user_key, CounterpartyMemory& memory)
 {
     std::vector<std::string> lines;
     const std::string me = trade::wallet_identity_key();
@@ -24,11 +24,11 @@ std::vector<std::string> counterparty_pass(const std::string& user_key, Counterp
         bool already = false;
         for (const auto& o : l.offers) already = already || core::ascii_lower(o.pubkey) == me;
         if (already) continue;
-        lines.push_back("offer on " + l.id.substr(0, 12) + ": " + trade::buy_listing(l, l.qty));
+        lines.push_back("offer on " + l.id.substr(0, 12) + ": " + trade::buy_listing(session, l, l.qty));
     }
-    for (const auto& row : trade::offers_on_my_listings(view, me)) {
+    for (const auto& row : trade::offers_on_my_listings(session, view, me)) {
         if (!row.has_signed_bytes() || !memory.answered.insert(row.offer.id).second) continue;
-        lines.push_back("complete " + row.offer.id.substr(0, 12) + ": " + trade::run_completion(row));
+        lines.push_back("complete " + row.offer.id.substr(0, 12) + ": " + trade::run_completion(session, row));
     }
     return lines;
 }

@@ -17,6 +17,8 @@
 #include "core/log.h"
 #include "core/market_clock.h"
 #include "demo/counterparty.h"
+#include "funding/session.h"
+#include "net/service_config.h"
 #include "demo/market_script.h"
 #include "demo/seed_market.h"
 #include "demo/trader_desk.h"
@@ -77,8 +79,9 @@ int main(int argc, char** argv)
     std::signal(SIGTERM, on_signal);
     std::cout << demo::TRADER_NAMES[demo::COUNTERPARTY] << " is watching the book" << std::endl;
     demo::CounterpartyMemory memory;
+    funding::Session session(net::current_services());
     while (!g_stop.load()) {
-        for (const auto& line : demo::counterparty_pass(user_key, memory)) std::cout << line << std::endl;
+        for (const auto& line : demo::counterparty_pass(session, user_key, memory)) std::cout << line << std::endl;
         if (once) break;
         for (int i = 0; i < 15 && !g_stop.load(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }

@@ -7,10 +7,10 @@
 
 namespace funding {
 
-SpentVerdict check_spent_inputs(const std::vector<tx::TxInput>& inputs, const std::vector<std::string>& own_txids)
+SpentVerdict check_spent_inputs(const Session& session, const std::vector<tx::TxInput>& inputs, const std::vector<std::string>& own_txids)
 {
     SpentVerdict verdict;
-    ChainClients clients = chain_clients();
+    ChainClients clients = chain_clients(session);
     for (size_t i = 0; i < inputs.size(); ++i) {
         auto answer = clients.woc.spent(core::ascii_lower(inputs[i].txid), inputs[i].vout);
         if (!answer) {

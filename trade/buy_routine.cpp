@@ -84,19 +84,19 @@ BuyPlan plan_buy(const book::Listing& listing, std::string_view qty_box)
     return plan;
 }
 
-std::string run_buy(BuyPlan plan)
+std::string run_buy(funding::Session& session, BuyPlan plan)
 {
-    std::string offer = build_offer(plan.offer);
+    std::string offer = build_offer(session, plan.offer);
     if (offer.rfind("error", 0) == 0) return offer;
     plan.post["offer"] = offer;
-    return publish_post(plan.post, false);
+    return publish_post(session, plan.post, false);
 }
 
-std::string buy_listing(const book::Listing& listing, std::string_view qty_box)
+std::string buy_listing(funding::Session& session, const book::Listing& listing, std::string_view qty_box)
 {
     BuyPlan plan = plan_buy(listing, qty_box);
     if (!plan.error.empty()) return "error: " + plan.error;
-    return run_buy(std::move(plan));
+    return run_buy(session, std::move(plan));
 }
 
 } // namespace trade

@@ -21,13 +21,13 @@ struct OfferCoins {
     bool all_spent = true;             // every coin shown spent: the offer can never complete
 };
 
-OfferCoins ask_offer_coins(const std::vector<std::string>& coins)
+OfferCoins ask_offer_coins(const funding::Session& session, const std::vector<std::string>& coins)
 {
     OfferCoins out;
     for (const auto& coin : coins) {
         auto outpoint = tx::parse_outpoint(coin);
         if (!outpoint) continue;
-        SpentState state = output_spent_state(outpoint->txid, outpoint->vout);
+        SpentState state = output_spent_state(session, outpoint->txid, outpoint->vout);
         if (state != SpentState::Spent) out.all_spent = false;
         if (state == SpentState::Unspent) out.unspent.push_back(tx::format_outpoint(core::ascii_lower(outpoint->txid), outpoint->vout));
     }
@@ -66,13 +66,13 @@ std::string check_cancel_listing(const book::Listing& listing)
     return {};
 }
 
-std::string run_cancel_listing(const book::Listing& listing)
+std::string run_cancel_listing(funding::Session& session, const book::Listing& listing)
 {
     core::Json post = core::Json::object();
     post["type"] = "ag_cancel";
     post["handle"] = trader_gate().handle;
     post["listing"] = core::ascii_lower(listing.id);
-    std::string result = publish_post(post, false);
+    std::string result = publish_post(session, post, false);
     if (result.rfind("success", 0) == 0) {
         (void)funding::reserve_remove(core::ascii_lower(listing.id));
         (void)funding::reserve_remove(listing.utxo);
@@ -93,15 +93,15 @@ std::optional<book::Offer> own_offer_on(const book::Listing& listing, const std:
     return mine;
 }
 
-std::string run_offer_cancel(const std::string& listing_id, const book::Offer& offer)
+std::string run_offer_cancel(funding::Session& session, const std::string& listing_id, const book::Offer& offer)
 {
-    return withdraw_offer(listing_id, offer.id, offer_coins(offer.id, offer.offer));
+    return withdraw_offer(session, listing_id, offer.id, offer_coins(offer.id, offer.offer));
 }
 
-std::string withdraw_offer(const std::string& listing_id, const std::string& offer_id, const std::vector<std::string>& coins)
+std::string withdraw_offer(funding::Session& session, const std::string& listing_id, const std::string& offer_id, const std::vector<std::string>& coins)
 {
     if (listing_id.size() != 64) return "error: Pick one of your open offers.";
-    OfferCoins state = ask_offer_coins(coins);
+    OfferCoins state = ask_offer_coins(session, coins);
     // Only a payment that spends one of the offer's coins kills the half-signed offer; without
     // one the offer would stay completable, so nothing is posted.
     if (state.unspent.empty() && !state.all_spent) return std::string(COINS_UNANSWERED);
@@ -114,7 +114,7 @@ std::string withdraw_offer(const std::string& listing_id, const std::string& off
     funding::PayOptions spend;
     spend.must_spend = state.unspent;
     if (!state.unspent.empty()) spend.must_spend_refusal = std::string(COINS_NOT_LISTED);
-    std::string result = publish_post(post, false, spend);
+    std::string result = publish_post(session, post, false, spend);
     if (result.rfind("success", 0) == 0) (void)funding::offer_locks_remove(coins);
     return result;
 }
@@ -124,9 +124,9 @@ std::vector<funding::OfferRecord> recorded_offers()
     return funding::offer_records();
 }
 
-std::string withdraw_recorded_offer(const funding::OfferRecord& record)
+std::string withdraw_recorded_offer(funding::Session& session, const funding::OfferRecord& record)
 {
-    return withdraw_offer(record.listing, record.offer, offer_coins(record.offer, ""));
+    return withdraw_offer(session, record.listing, record.offer, offer_coins(record.offer, ""));
 }
 
 } // namespace trade

@@ -85,7 +85,7 @@ protected:
         if (fee) outputs.push_back({1'000'000, p2pkh(net::HOUSE_FEE_ADDRESS)});
         if (oracle) outputs.push_back({1, p2pkh(net::BOOK_ORACLE_ADDRESS)});
         outputs.push_back({0, booktest::carrier(post)});
-        std::string result = funding::pay_outputs(outputs, hold_back);
+        std::string result = funding::pay_outputs(session(), outputs, hold_back);
         EXPECT_EQ(result.rfind("success: ", 0), 0u) << result;
         m_ts[result.size() > 9 ? result.substr(9) : ""] = post.value("ts", int64_t{0});
         return result.rfind("success: ", 0) == 0 ? result.substr(9) : std::string();

@@ -15,6 +15,7 @@
 #include "book/identity.h"
 #include "book/token_details.h"
 #include "core/market_clock.h"
+#include "funding/session.h"
 #include "net/service_config.h"
 #include "platform/environment.h"
 #include "platform/process.h"
@@ -107,7 +108,8 @@ protected:
         options.start_update_check = false;
         options.ask_update_question = false;
         main = std::make_unique<ui::MainWindow>(ui::make_live_services(), options);
-        dialogs = new ui::TradeDialogs(*main, ui::make_live_trade_services());
+        if (!session) session = std::make_unique<funding::Session>(net::current_services());  // one simulator throughout
+        dialogs = new ui::TradeDialogs(*main, ui::make_live_trade_services(*session));
         main->show();
         ASSERT_TRUE(idle());
         if (!controller().bound()) {
@@ -224,6 +226,7 @@ protected:
     User seller;
     User buyer;
     std::string token;
+    std::unique_ptr<funding::Session> session;
     std::unique_ptr<ui::MainWindow> main;
     ui::TradeDialogs* dialogs = nullptr;
     std::string confirmed;  // the last confirmation answered: "title: text [button]"
