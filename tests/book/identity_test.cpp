@@ -19,19 +19,13 @@ protected:
     {
         DevnetTest::SetUp();
         ASSERT_TRUE(m_devnet);
-        book::clear_identity_cache();
-        book::clear_token_cache();
-        m_services = booktest::devnet_services(devnet(), m_http);
-    }
-    void TearDown() override
-    {
-        book::clear_identity_cache();
-        book::clear_token_cache();
+        m_services = booktest::devnet_services(devnet(), m_http, m_caches);
     }
 
     std::string domain() const { return m_services.config->registry_domain; }
 
     booktest::RecordingHttp m_http;
+    book::Caches m_caches;
     book::BookServices m_services;
 };
 
@@ -171,3 +165,33 @@ TEST_F(IdentityTest, PicturesAndMissesFetchNothingOrChangeNothing)
 }
 
 } // namespace
+
+// Two programs' worth of services in one process: each keeps what its own registry answered,
+// even for the same handle of the same registry base.
+TEST(BookCaches, ServicesWithTheirOwnCachesNeverSeeEachOthersAnswers)
+{
+    auto config = std::make_shared<net::ServiceConfig>();
+    config->registry = "http://registry.test";
+    const std::string url = config->registry + "/api/bsvalias/id/alice@" + config->registry_domain;
+    struct Side {
+        testsupport::FakeHttp http;
+        book::Caches caches;
+        book::BookServices services;
+    } sides[2];
+    const std::string keys[2] = {ALICE.pub, ARCH.pub};
+    for (int i = 0; i < 2; ++i) {
+        sides[i].http.answer(url, 200, Json{{"pubkey", keys[i]}}.dump());
+        sides[i].services.config = config;
+        sides[i].services.http = &sides[i].http;
+        sides[i].services.caches = &sides[i].caches;
+    }
+    for (int round = 0; round < 2; ++round) {
+        for (int i = 0; i < 2; ++i) EXPECT_EQ(book::identity_key_of("alice", sides[i].services), keys[i]) << i << round;
+    }
+    for (int i = 0; i < 2; ++i) EXPECT_EQ(sides[i].http.count("/api/bsvalias/id/"), 1u) << i;  // the second round was cached
+
+    sides[0].caches.clear_identities();
+    EXPECT_EQ(book::identity_key_of("alice", sides[0].services), keys[0]);
+    EXPECT_EQ(sides[0].http.count("/api/bsvalias/id/"), 2u);
+    EXPECT_EQ(sides[1].http.count("/api/bsvalias/id/"), 1u);
+}

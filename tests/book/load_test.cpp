@@ -48,12 +48,10 @@ protected:
     {
         DevnetTest::SetUp();
         ASSERT_TRUE(m_devnet);
-        book::clear_identity_cache();
         devnet().set_identity("alice", ALICE.pub);
         devnet().set_identity("bob", BOB.pub);
-        m_services = booktest::devnet_services(devnet(), m_http);
+        m_services = booktest::devnet_services(devnet(), m_http, m_caches);
     }
-    void TearDown() override { book::clear_identity_cache(); }
 
     book::LoadOptions options(bool cached = false)
     {
@@ -92,6 +90,7 @@ protected:
     }
 
     booktest::RecordingHttp m_http;
+    book::Caches m_caches;
     book::BookServices m_services;
     book::LoadStats m_stats;
     book::LoadStatus m_status;
@@ -347,7 +346,7 @@ TEST_F(BookLoadTest, BusyServicesGiveTheWholeBookAfterPacedRetries)
 
     // WhatsOnChain serves two requests a second and says when to come back.
     devnet().clear_faults();
-    book::clear_identity_cache();
+    m_caches.clear_identities();
     devnet().fault("woc", Json{{"rate_per_second", 2}});
     EXPECT_EQ(loaded(), published);
     EXPECT_TRUE(m_status.complete);
@@ -410,7 +409,7 @@ TEST_F(BookLoadTest, AChangedIdentityKeyIsNotHiddenByTheCache)
     publish(listing(ALICE, 1000));
     EXPECT_EQ(load(/*cached=*/true).size(), 1u);
     devnet().set_identity("alice", BOB.pub);
-    book::clear_identity_cache();
+    m_caches.clear_identities();
     EXPECT_TRUE(load(/*cached=*/true).empty());
     EXPECT_TRUE(m_status.complete);  // read whole: the post is simply not alice's
 }
@@ -582,6 +581,7 @@ protected:
         config->woc_api = "http://127.0.0.1:9/woc";
         m_services.config = config;
         m_services.http = &m_http;
+        m_services.caches = &m_caches;
         m_services.oracle_address = std::string(net::BOOK_ORACLE_ADDRESS);
         m_http.set_handler([this](const std::string&, const std::string& url, const std::string&) -> std::optional<net::HttpReply> {
             size_t at = url.find("offset=");
@@ -613,6 +613,7 @@ protected:
     }
 
     booktest::RecordingHttp m_http;
+    book::Caches m_caches;
     book::BookServices m_services;
     std::vector<net::HttpReply> m_pages;
 };

@@ -48,8 +48,6 @@ protected:
     {
         FundingDevnetTest::SetUp();
         ASSERT_TRUE(m_devnet);
-        book::clear_identity_cache();
-        book::clear_token_cache();
         bind_single_wallet(hd_wallet(wallettest::ABANDON_MNEMONIC, {{"recv", {0, 2, 0, 0, 0, 0}}, {"paymail", "carol"}}));
         {
             wallet::WalletLock lock;
@@ -63,11 +61,12 @@ protected:
         devnet().set_identity("bob", BOB.pub);
         fund(0, {6'000'000});
     }
-    void TearDown() override
+    // The program's load options over caches of this test's own.
+    book::LoadOptions options() const
     {
-        book::clear_identity_cache();
-        book::clear_token_cache();
-        FundingDevnetTest::TearDown();
+        book::LoadOptions o = book::default_load_options();
+        o.services = book::default_services(m_caches);
+        return o;
     }
 
     static core::Bytes p2pkh(std::string_view address) { return booktest::p2pkh_lock(address); }
@@ -80,7 +79,7 @@ protected:
         post["location"] = "agoran";
         post["handle"] = "carol";
         std::string error;
-        EXPECT_TRUE(book::sign_post(post, error)) << error;
+        EXPECT_TRUE(book::sign_post(post, error, options().services)) << error;
         std::vector<tx::TxOutput> outputs;
         if (fee) outputs.push_back({1'000'000, p2pkh(net::HOUSE_FEE_ADDRESS)});
         if (oracle) outputs.push_back({1, p2pkh(net::BOOK_ORACLE_ADDRESS)});
@@ -108,6 +107,7 @@ protected:
         return post;
     }
 
+    mutable book::Caches m_caches;
     std::string m_key;
     std::string m_ord_address;
     std::map<std::string, int64_t> m_ts;  // txid -> the "ts" its post was signed with
@@ -146,7 +146,7 @@ TEST_F(PaidBookTest, PaidPostsMakeTheBookTheReducedListingsAndBothSidesHistories
     std::vector<Listing> view;
     std::map<std::string, Listing> reduced;
     std::string error;
-    ASSERT_TRUE(book::load_book_view(view, reduced, error)) << error;
+    ASSERT_TRUE(book::load_book_view(view, reduced, error, options())) << error;
 
     ASSERT_EQ(view.size(), 2u);
     const Listing* part = in_view(view, sold_in_part);
@@ -172,7 +172,7 @@ TEST_F(PaidBookTest, PaidPostsMakeTheBookTheReducedListingsAndBothSidesHistories
     EXPECT_TRUE(std::filesystem::exists(book::TxCache::default_dir()));
 
     std::vector<HistoryRow> rows;
-    ASSERT_TRUE(book::load_history(rows, error, m_key)) << error;
+    ASSERT_TRUE(book::load_history(rows, error, m_key, options())) << error;
     ASSERT_EQ(rows.size(), 6u);  // three listings, bob's offer on one, two fills
     EXPECT_EQ(rows[0].txid, whole_fill);
     const HistoryRow* sale = row_of(rows, part_fill);
@@ -188,7 +188,7 @@ TEST_F(PaidBookTest, PaidPostsMakeTheBookTheReducedListingsAndBothSidesHistories
     EXPECT_FALSE(offer_row->open);
 
     std::vector<HistoryRow> bobs;
-    ASSERT_TRUE(book::load_history(bobs, error, BOB.pub)) << error;
+    ASSERT_TRUE(book::load_history(bobs, error, BOB.pub, options())) << error;
     ASSERT_EQ(bobs.size(), 2u);  // his offer and the fill that answered it
     const HistoryRow* purchase = row_of(bobs, part_fill);
     ASSERT_TRUE(purchase);
@@ -198,7 +198,7 @@ TEST_F(PaidBookTest, PaidPostsMakeTheBookTheReducedListingsAndBothSidesHistories
 
     // Without its reserve the listing no index knows is no longer loaded.
     ASSERT_TRUE(funding::reserve_remove(unindexed));
-    ASSERT_TRUE(book::load_book_view(view, reduced, error)) << error;
+    ASSERT_TRUE(book::load_book_view(view, reduced, error, options())) << error;
     EXPECT_FALSE(in_view(view, unindexed));
     EXPECT_EQ(reduced.count(unindexed), 0u);
     EXPECT_TRUE(in_view(view, sold_in_part));

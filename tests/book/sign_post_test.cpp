@@ -37,14 +37,8 @@ protected:
         WalletDirTest::SetUp();
         m_devnet = testsupport::Devnet::start();
         ASSERT_TRUE(m_devnet);
-        book::clear_identity_cache();
-        m_services = booktest::devnet_services(*m_devnet, m_http);
+        m_services = booktest::devnet_services(*m_devnet, m_http, m_caches);
         m_key = abandon_identity_key();
-    }
-    void TearDown() override
-    {
-        book::clear_identity_cache();
-        WalletDirTest::TearDown();
     }
 
     void bind_carol(bool registered = true)
@@ -61,6 +55,7 @@ protected:
 
     std::unique_ptr<testsupport::Devnet> m_devnet;
     booktest::RecordingHttp m_http;
+    book::Caches m_caches;
     book::BookServices m_services;
     std::string m_key;
 };
