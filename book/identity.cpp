@@ -1,7 +1,6 @@
 #include "book/identity.h"
 
 #include "book/post.h"
-#include "book/signing.h"
 #include "core/hex.h"
 #include "core/key.h"
 
@@ -81,12 +80,6 @@ std::vector<std::string> architect_keys_for_reduction(const BookServices& servic
         return *keys;
     }
     return services.caches->last_architects(services.config->registry).value_or(std::vector<std::string>());
-}
-
-bool verify_post(const Json& post)
-{
-    BookServices services = default_services();
-    return verify_post(post, [&](std::string_view handle) { return identity_key_of(handle, services); });
 }
 
 } // namespace book

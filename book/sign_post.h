@@ -17,6 +17,6 @@ namespace book {
 // registry. False with error "Connect Pursa" (no handle), the wallet's signing error, or
 // "identity signature did not verify against <domain> PKI". Blocks on the network; takes the
 // wallet lock only while it reads the handle and signs.
-[[nodiscard]] bool sign_post(Json& post, std::string& error, const BookServices& services = default_services());
+[[nodiscard]] bool sign_post(Json& post, std::string& error, const BookServices& services);
 
 } // namespace book

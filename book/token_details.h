@@ -16,16 +16,16 @@ namespace book {
 // The index's answer for an outpoint ("txid_vout" or "txid:vout"). nullopt when the outpoint
 // does not parse or the index does not answer. Cached once the answer names an inscription or a
 // token. Safe from any thread.
-std::optional<HeldAsset> held_asset(std::string_view outpoint, const BookServices& services = default_services());
+std::optional<HeldAsset> held_asset(std::string_view outpoint, const BookServices& services);
 
 // The facts of the token with this id. nullopt when the index does not answer. Safe from any
 // thread.
-std::optional<TokenFacts> token_facts(std::string_view token_id, const BookServices& services = default_services());
+std::optional<TokenFacts> token_facts(std::string_view token_id, const BookServices& services);
 
 // Fills whichever of name, sym and icon is empty, for a new listing's post. A picture ("kind"
 // "picture") gets its origin as icon and nothing is fetched; a token gets its token_facts. A
 // failed lookup changes nothing. Safe from any thread.
 void token_details(std::string_view origin, std::string_view kind, std::string& name, std::string& sym,
-                   std::string& icon, const BookServices& services = default_services());
+                   std::string& icon, const BookServices& services);
 
 } // namespace book
