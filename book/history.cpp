@@ -137,11 +137,6 @@ std::vector<HistoryRow> history_rows(const std::vector<PostRecord>& posts,
     return rows;
 }
 
-bool load_history(std::vector<HistoryRow>& rows, std::string& error, std::string_view my_key)
-{
-    return load_history(rows, error, my_key, default_load_options());
-}
-
 bool load_history(std::vector<HistoryRow>& rows, std::string& error, std::string_view my_key,
                   const LoadOptions& options)
 {

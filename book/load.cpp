@@ -299,15 +299,11 @@ std::string shortfall_text(const LoadStatus& status)
 LoadOptions default_load_options()
 {
     LoadOptions options;
+    options.services = default_services();
     options.own_listing_ids = bound_wallet_listing_ids();
     options.cache_dir = TxCache::default_dir();
     options.status_file = platform::data_dir() / "agoran" / "book_state.json";
     return options;
-}
-
-bool load_posts(std::vector<PostRecord>& posts, std::string& error)
-{
-    return load_posts(posts, error, default_load_options());
 }
 
 bool load_posts(std::vector<PostRecord>& posts, std::string& error, const LoadOptions& options)

@@ -16,7 +16,7 @@ std::vector<std::string> counterparty_pass(funding::Session& session, const std:
     if (me.empty()) return {"error: no wallet is bound."};
     std::vector<book::Listing> view;
     std::string error;
-    if (!book::load_book_view(view, error)) return {"error: " + (error.empty() ? "could not load the book." : error)};
+    if (!book::load_book_view(view, error, book::default_load_options())) return {"error: " + (error.empty() ? "could not load the book." : error)};
     for (const auto& l : view) {
         // A post of this very second might sort before the listing it names: wait one pass.
         if (l.status != "live" || core::ascii_lower(l.pubkey) != user_key || l.created >= core::market_time()) continue;

@@ -26,7 +26,7 @@ View load_view()
 {
     View v;
     std::string error;
-    if (!book::load_book_view(v.listings, error)) v.error = "error: " + (error.empty() ? "could not load the book." : error);
+    if (!book::load_book_view(v.listings, error, book::default_load_options())) v.error = "error: " + (error.empty() ? "could not load the book." : error);
     return v;
 }
 
@@ -37,7 +37,7 @@ void settle_reserves()
     std::vector<book::Listing> view;
     std::map<std::string, book::Listing> reduced;
     std::string error;
-    if (!book::load_book_view(view, reduced, error)) return;
+    if (!book::load_book_view(view, reduced, error, book::default_load_options())) return;
     (void)trade::reconcile_reserves(trade::listing_states(reduced, view));
 }
 

@@ -155,7 +155,7 @@ public:
         std::vector<book::Listing> view;
         std::map<std::string, book::Listing> reduced;
         std::string error;
-        if (!book::load_book_view(view, reduced, error)) {
+        if (!book::load_book_view(view, reduced, error, book::default_load_options())) {
             m_report.error = "the seeded book does not load: " + error;
             return;
         }

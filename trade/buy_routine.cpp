@@ -42,7 +42,7 @@ BuyPlan plan_buy(const book::Listing& listing, std::string_view qty_box)
     if (qty_text.empty() || qty_text == "0") return refused(std::string(QTY_AT_LEAST_ONE));
 
     std::string reason;
-    if (!book::listing_output_unspent(listing.utxo, reason)) return refused("That lot is gone. " + reason);
+    if (!book::listing_output_unspent(listing.utxo, reason, book::default_services())) return refused("That lot is gone. " + reason);
     TraderGate gate = trader_gate();
     if (!gate.error.empty()) return refused(gate.error);
     if (identity_is_frozen(gate.identity_key) || identity_is_frozen(core::ascii_lower(listing.pubkey)))

@@ -63,7 +63,7 @@ ListingPlan plan_listing(const ListRequest& request, int64_t now)
     std::string name = lot.name;
     std::string sym;
     std::string icon;
-    book::token_details(plan.origin, kind, name, sym, icon);
+    book::token_details(plan.origin, kind, name, sym, icon, book::default_services());
 
     core::Json post = core::Json::object();
     post["type"] = "ag_list";

@@ -27,7 +27,7 @@ std::string publish_signed_post(funding::Session& session, core::Json& post, boo
     post["protocol"] = std::string(book::POST_PROTOCOL);
     post["location"] = std::string(book::POST_LOCATION);
     std::string error;
-    if (!book::sign_post(post, error)) return error.empty() ? "error: could not sign" : "error: " + error;
+    if (!book::sign_post(post, error, book::default_services())) return error.empty() ? "error: could not sign" : "error: " + error;
     std::string payload = core::json_dump_compact(post);
     // Readers take nothing larger for a post: paying for one would publish nothing.
     if (payload.size() > book::MAX_POST_BYTES) return "error: This post is too large for the book. Use fewer coins.";

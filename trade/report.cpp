@@ -72,7 +72,8 @@ std::string send_report(funding::Session& session, std::string_view text)
     }
     core::SecretBytes sender(std::move(secret));
 
-    std::string architect = book::identity_key_of(ARCHITECT_HANDLE);
+    const book::BookServices services = book::default_services();
+    std::string architect = book::identity_key_of(ARCHITECT_HANDLE, services);
     auto architect_key = core::hex_decode(architect);
     if (architect.empty() || !architect_key) return "error: could not find the architect's key at the registry.";
 
@@ -81,7 +82,7 @@ std::string send_report(funding::Session& session, std::string_view text)
 
     core::Json envelope = report_envelope(handle, *sealed);
     std::string error;
-    if (!book::sign_post(envelope, error)) return error.empty() ? "error: could not sign" : "error: " + error;
+    if (!book::sign_post(envelope, error, services)) return error.empty() ? "error: could not sign" : "error: " + error;
     return post_report(session, core::json_dump_compact(envelope));
 }
 

@@ -26,8 +26,8 @@ void TraderTest::SetUp()
     wallet::wallet_forget();
     wallet::unregister_app();
     m_session = std::make_unique<funding::Session>(net::current_services());
-    book::clear_identity_cache();
-    book::clear_token_cache();
+    book::default_services().caches->clear_identities();
+    book::default_services().caches->clear_tokens();
 }
 
 void TraderTest::TearDown()

@@ -70,8 +70,8 @@ protected:
         DevnetTest::SetUp();
         ASSERT_TRUE(m_devnet);
         // Each test's simulator publishes new keys for the same names.
-        book::clear_identity_cache();
-        book::clear_token_cache();
+        book::default_services().caches->clear_identities();
+        book::default_services().caches->clear_tokens();
         seller.name = "melina";
         buyer.name = "zeno";
         ASSERT_TRUE(seller.create(devnet()));
