@@ -3,10 +3,12 @@
 // out of the swap file while anyone holds them.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <vector>
 
 #include "platform/crash_dumps.h"
 #include "platform/memory_lock.h"
+#include "platform/memory_pages.h"
 #include "platform/process.h"
 
 namespace {
@@ -37,8 +39,11 @@ TEST(LockedMemory, APageStaysLockedUntilItsLastHolderLetsGo)
 #endif
     const auto before = platform::locked_memory_bytes();
     if (!before) GTEST_SKIP() << "the system does not tell how much memory is locked";
-    std::vector<char> buffer(1 << 16);
-    const char* middle = buffer.data() + (1 << 15);
+    // Both ranges below lie well inside one page, wherever the allocator put the buffer.
+    const size_t page = platform::pages::page_size();
+    std::vector<char> buffer(3 * page);
+    const auto start = reinterpret_cast<uintptr_t>(buffer.data());
+    const char* middle = buffer.data() + (page - start % page) + page / 4;
     if (!platform::lock_memory(middle, 100)) GTEST_SKIP() << "the system allows no locked memory here";
     const auto one = platform::locked_memory_bytes();
     EXPECT_GT(one, before);
