@@ -15,7 +15,7 @@ std::vector<OfferRow> offers_on_my_listings(const std::vector<book::Listing>& li
     const std::string me = book::ascii_lower(my_key);
     if (me.empty()) return rows;
     for (const auto& listing : listings) {
-        if (listing.status != "live" || book::ascii_lower(listing.pubkey) != me) continue;
+        if (listing.status != book::ListingStatus::Live || book::ascii_lower(listing.pubkey) != me) continue;
         for (const auto& offer : listing.offers) {
             if (offer.offer.size() >= 80) {
                 if (!listing.utxo.empty() && !offer_spends_listing(offer.offer, listing.utxo)) continue;

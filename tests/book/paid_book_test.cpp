@@ -167,7 +167,7 @@ TEST_F(PaidBookTest, PaidPostsMakeTheBookTheReducedListingsAndBothSidesHistories
     EXPECT_EQ(view[0].id, unindexed);     // newest first
     // The reduced book still holds the sold listing the view dropped.
     ASSERT_EQ(reduced.size(), 3u);
-    EXPECT_EQ(reduced.at(sold_out).status, "sold");
+    EXPECT_EQ(reduced.at(sold_out).status, book::ListingStatus::Sold);
     EXPECT_FALSE(in_view(view, sold_out));
     EXPECT_TRUE(std::filesystem::exists(book::TxCache::default_dir()));
 

@@ -11,7 +11,7 @@ namespace {
 book::Listing listing(const char* qty, uint64_t price, int dec = 0, const char* status = "live")
 {
     book::Listing l;
-    l.kind = "bsv21";
+    l.kind = book::ListingKind::Token;
     l.sym = "LYRA";
     l.dec = dec;
     l.qty = qty;
@@ -70,7 +70,7 @@ TEST(BuyPreview, ASellersNameForTheAssetThatIsNotTheChainsIsFlagged)
     // The post's words are kept apart: what the row shows is the chain's.
     EXPECT_EQ(ui::item_label(l), "Lyra");
     book::Listing picture = listing("1", 100);
-    picture.kind = "picture";
+    picture.kind = book::ListingKind::Picture;
     picture.origin = picture.utxo = "1a2b3c4d5e6f7a8b_0";
     picture.claimed.name = "Dawn";
     picture.note = "Mint condition";

@@ -111,7 +111,7 @@ TEST(OfferCancel, QuestionAndRefusal)
     auto theirs = listing(THEM);
     theirs.handle.clear();
     theirs.paymail = "zeno@tavrinnode.example";
-    theirs.kind = "bsv21";
+    theirs.kind = book::ListingKind::Token;
     theirs.dec = 1;
     auto context = ui::offer_cancel_context(theirs, offer(std::string(64, '9'), ME));
     EXPECT_EQ(ui::offer_cancel_refusal(context), "");
@@ -174,7 +174,7 @@ TEST(Unlist, TheHeldListingIsLookedUpAgainAfterTheQuestion)
     // Gone, closed meanwhile, someone else's, or the wallet unbound: refused.
     EXPECT_EQ(ui::unlistable_listing(mine.id, {neighbour}, w), nullptr);
     auto closed = mine;
-    closed.status = "sold";
+    closed.status = book::ListingStatus::Sold;
     EXPECT_EQ(ui::unlistable_listing(mine.id, {closed}, w), nullptr);
     auto theirs = mine;
     theirs.pubkey = THEM;
