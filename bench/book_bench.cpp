@@ -139,6 +139,7 @@ public:
         config->registry = m_base + "/registry";
         services.config = config;
         services.http = &http;
+        services.caches = &caches;
         services.oracle_address = std::string(net::BOOK_ORACLE_ADDRESS);
         services.house_fee_address = std::string(net::HOUSE_FEE_ADDRESS);
     }
@@ -186,6 +187,7 @@ public:
     }
 
     CountingHttp http;
+    book::Caches caches;
     book::BookServices services;
 
 private:
@@ -345,7 +347,7 @@ void BM_ColdLoad(benchmark::State& state)
     book::LoadStats stats;
     for (auto _ : state) {
         state.PauseTiming();
-        book::clear_identity_cache();
+        b.caches.clear_identities();
         b.clear_cache();
         b.http.reset();
         state.ResumeTiming();
@@ -375,7 +377,7 @@ void BM_WarmRestart(benchmark::State& state)
     load_or_die(b, true, &stats);
     for (auto _ : state) {
         state.PauseTiming();
-        book::clear_identity_cache();
+        b.caches.clear_identities();
         b.http.reset();
         state.ResumeTiming();
         benchmark::DoNotOptimize(load_or_die(b, true, &stats));
@@ -434,7 +436,7 @@ void BM_IdentityLookups(benchmark::State& state)
     size_t found = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        book::clear_identity_cache();
+        b.caches.clear_identities();
         b.http.reset();
         std::atomic<size_t> keys{0};
         state.ResumeTiming();

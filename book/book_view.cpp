@@ -25,20 +25,10 @@ std::vector<Listing> book_view_of(std::map<std::string, Listing> listings, int64
     return view;
 }
 
-bool load_book_view(std::vector<Listing>& out, std::string& error)
-{
-    return load_book_view(out, error, default_load_options());
-}
-
 bool load_book_view(std::vector<Listing>& out, std::string& error, const LoadOptions& options)
 {
     std::map<std::string, Listing> reduced;
     return load_book_view(out, reduced, error, options);
-}
-
-bool load_book_view(std::vector<Listing>& out, std::map<std::string, Listing>& reduced, std::string& error)
-{
-    return load_book_view(out, reduced, error, default_load_options());
 }
 
 bool load_book_view(std::vector<Listing>& out, std::map<std::string, Listing>& reduced, std::string& error,

@@ -19,12 +19,9 @@ std::vector<Listing> book_view_of(std::map<std::string, Listing> listings, int64
 // Loads the book, reduces it and builds the view (expired at the market time, core/market_clock.h)
 // with what the chain says each lot is (book/chain_facts.h). Clears the outputs first; on a
 // failed load returns false with the loader's error text. Blocks on the network.
-[[nodiscard]] bool load_book_view(std::vector<Listing>& out, std::string& error);
 [[nodiscard]] bool load_book_view(std::vector<Listing>& out, std::string& error, const LoadOptions& options);
 // The same, and reduced receives every listing as reduction left it, before the view marked
 // expiry and dropped sold and empty listings (the states reserve reconciliation reads).
-[[nodiscard]] bool load_book_view(std::vector<Listing>& out, std::map<std::string, Listing>& reduced,
-                                  std::string& error);
 [[nodiscard]] bool load_book_view(std::vector<Listing>& out, std::map<std::string, Listing>& reduced,
                                   std::string& error, const LoadOptions& options);
 // The same, and status says whether the book is whole (also on false). A view of an

@@ -15,7 +15,7 @@ constexpr size_t FACT_THREADS = 8;  // questions asked at once, the caller askin
 // Outpoints and token ids as the index writes them: lower case, "_" before the index.
 std::string outpoint_key(std::string_view text)
 {
-    std::string key = ascii_lower(trim_ascii_space(text));
+    std::string key = core::ascii_lower(core::trim_ascii_space(text));
     std::replace(key.begin(), key.end(), ':', '_');
     return key;
 }

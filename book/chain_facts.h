@@ -28,7 +28,7 @@ std::string token_to_ask(const Listing& listing, const std::optional<HeldAsset>&
 
 // Asks the index about every listing output and every token they hold (each once, on up to
 // eight threads, cached) and applies the answers. Blocks on the network.
-void fill_chain_facts(const std::vector<Listing*>& listings, const BookServices& services = default_services());
-void fill_chain_facts(std::vector<Listing>& listings, const BookServices& services = default_services());
+void fill_chain_facts(const std::vector<Listing*>& listings, const BookServices& services);
+void fill_chain_facts(std::vector<Listing>& listings, const BookServices& services);
 
 } // namespace book

@@ -7,6 +7,7 @@
 
 #include "book/chain_facts.h"
 #include "book/reduce_context.h"
+#include "core/text.h"
 
 namespace book {
 namespace {
@@ -115,7 +116,7 @@ bool keep_row(HistoryRow& row, const std::map<std::string, Listing>& listings,
 std::vector<HistoryRow> history_rows(const std::vector<PostRecord>& posts,
                                      const std::map<std::string, Listing>& listings, std::string_view my_key)
 {
-    const std::string me = ascii_lower(my_key);
+    const std::string me = core::ascii_lower(my_key);
     const std::set<std::string> offers = offer_set(posts);
 
     std::vector<size_t> order(posts.size());
@@ -134,11 +135,6 @@ std::vector<HistoryRow> history_rows(const std::vector<PostRecord>& posts,
         return a.txid > b.txid;
     });
     return rows;
-}
-
-bool load_history(std::vector<HistoryRow>& rows, std::string& error, std::string_view my_key)
-{
-    return load_history(rows, error, my_key, default_load_options());
 }
 
 bool load_history(std::vector<HistoryRow>& rows, std::string& error, std::string_view my_key,

@@ -38,7 +38,6 @@ std::vector<HistoryRow> history_rows(const std::vector<PostRecord>& posts,
 // Loads and reduces the book, fills the chain facts of the listings the rows are about
 // (book/chain_facts.h) and builds the rows. Clears both outputs first; on a failed load returns false with the
 // loader's error text.
-[[nodiscard]] bool load_history(std::vector<HistoryRow>& rows, std::string& error, std::string_view my_key);
 [[nodiscard]] bool load_history(std::vector<HistoryRow>& rows, std::string& error, std::string_view my_key,
                                 const LoadOptions& options);
 // The same, and status says whether the book the rows come from is whole (also on false): the

@@ -13,6 +13,6 @@ namespace book {
 // not valid." (the text is not an outpoint), "The ordinals index does not know it." (no answer)
 // or "It was moved or sold.". Safe from any thread.
 [[nodiscard]] bool listing_output_unspent(std::string_view outpoint, std::string& reason,
-                                          const BookServices& services = default_services());
+                                          const BookServices& services);
 
 } // namespace book

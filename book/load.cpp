@@ -19,6 +19,7 @@
 #include "book/signing.h"
 #include "core/hex.h"
 #include "core/log.h"
+#include "core/text.h"
 #include "platform/atomic_file.h"
 #include "platform/data_dir.h"
 #include "wallet/parallel_loop.h"
@@ -226,7 +227,7 @@ void write_last_complete(const std::optional<std::filesystem::path>& file, int64
 bool TxidList::add(std::string_view text)
 {
     if (text.size() != 64 || !core::is_hex64(text)) return false;
-    std::string id = ascii_lower(text);
+    std::string id = core::ascii_lower(text);
     if (!m_known.insert(id).second) return false;
     m_ids.push_back(std::move(id));
     return true;
@@ -298,15 +299,11 @@ std::string shortfall_text(const LoadStatus& status)
 LoadOptions default_load_options()
 {
     LoadOptions options;
+    options.services = default_services();
     options.own_listing_ids = bound_wallet_listing_ids();
     options.cache_dir = TxCache::default_dir();
     options.status_file = platform::data_dir() / "agoran" / "book_state.json";
     return options;
-}
-
-bool load_posts(std::vector<PostRecord>& posts, std::string& error)
-{
-    return load_posts(posts, error, default_load_options());
 }
 
 bool load_posts(std::vector<PostRecord>& posts, std::string& error, const LoadOptions& options)

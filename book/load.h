@@ -54,13 +54,13 @@ struct ListReport {
 // when a page is not a txid list (ids of earlier pages stay). A later page that fails ends the
 // paging with true (and report->whole false), as does a page that adds nothing new or holds
 // fewer than 2,000 ids (the end of the index: whole).
-[[nodiscard]] bool list_oi_txids(TxidList& list, std::string& error, const BookServices& services = default_services(),
+[[nodiscard]] bool list_oi_txids(TxidList& list, std::string& error, const BookServices& services,
                                  const net::Deadline& deadline = {}, ListReport* report = nullptr);
 
 // WhatsOnChain's lists of the oracle address: unconfirmed history and unspent outputs, and
 // when the index failed also confirmed and full history; stops after a list that answered
 // once 400 ids are known, and after a list that got no answer at all.
-void list_woc_txids(TxidList& list, bool oi_succeeded, const BookServices& services = default_services(),
+void list_woc_txids(TxidList& list, bool oi_succeeded, const BookServices& services,
                     const net::Deadline& deadline = {}, ListReport* report = nullptr);
 
 // Whether a load read the whole book: what the desktop and agoran-cli need to say when it did
@@ -106,7 +106,7 @@ struct LoadStats {
 };
 
 struct LoadOptions {
-    BookServices services = default_services();
+    BookServices services;  // set before a load
     // Listing ids named by the bound wallet's listing reserves: always loaded.
     std::set<std::string> own_listing_ids;
     // The transaction cache and its byte bound; no cache when empty.
@@ -122,8 +122,8 @@ struct LoadOptions {
     LoadStats* stats = nullptr;
 };
 
-// The program's options: its services, the bound wallet's reserved listings, and the cache and
-// status file in the data directory.
+// The program's options: its services (default_services()), the bound wallet's reserved
+// listings, and the cache and status file in the data directory.
 LoadOptions default_load_options();
 
 // Loads every post that verifies, is signed at a positive time, names its own signer (book
@@ -134,7 +134,6 @@ LoadOptions default_load_options();
 // whole, also on false. Call from a worker thread: it blocks on the network.
 [[nodiscard]] bool load_posts(std::vector<PostRecord>& posts, LoadStatus& status, std::string& error,
                               const LoadOptions& options);
-[[nodiscard]] bool load_posts(std::vector<PostRecord>& posts, std::string& error);
 [[nodiscard]] bool load_posts(std::vector<PostRecord>& posts, std::string& error, const LoadOptions& options);
 
 } // namespace book

@@ -11,7 +11,7 @@ std::set<std::string> bound_wallet_listing_ids()
     std::set<std::string> ids;
     if (!wallet::pursa_is_connected()) return ids;
     for (const funding::Reserve& reserve : funding::reserve_list()) {
-        if (!reserve.listing.empty()) ids.insert(ascii_lower(reserve.listing));
+        if (!reserve.listing.empty()) ids.insert(core::ascii_lower(reserve.listing));
     }
     return ids;
 }

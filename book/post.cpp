@@ -6,6 +6,7 @@
 #include "core/hex.h"
 #include "core/json_get.h"
 #include "core/key.h"
+#include "core/text.h"
 
 namespace book {
 namespace {
@@ -82,11 +83,6 @@ bool looks_flat(std::string_view text)
         }
     }
     return closings == 1;
-}
-
-bool is_ascii_space(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
 // "-123", "123", "123.9" (fraction truncated). nullopt for anything else.
@@ -197,30 +193,14 @@ std::string post_pubkey(const Json& post)
         std::string key = core::normalize_pubkey(*bytes);
         if (!key.empty()) return key;
     }
-    return ascii_lower(text);
-}
-
-std::string_view trim_ascii_space(std::string_view text)
-{
-    while (!text.empty() && is_ascii_space(text.front())) text.remove_prefix(1);
-    while (!text.empty() && is_ascii_space(text.back())) text.remove_suffix(1);
-    return text;
+    return core::ascii_lower(text);
 }
 
 std::string normalize_handle(std::string_view handle)
 {
-    std::string_view h = trim_ascii_space(handle);
+    std::string_view h = core::trim_ascii_space(handle);
     if (!h.empty() && (h.front() == '@' || h.front() == '$')) h.remove_prefix(1);
-    return std::string(trim_ascii_space(h));
-}
-
-std::string ascii_lower(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return out;
+    return std::string(core::trim_ascii_space(h));
 }
 
 std::optional<uint64_t> parse_decimal_u64(std::string_view text)

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "core/json_fwd.h"
+#include "core/text.h"
 #include "tx/raw_tx.h"
 
 namespace book {
@@ -61,10 +62,6 @@ std::string post_pubkey(const Json& post);
 // "$", trims again. Case is kept.
 std::string normalize_handle(std::string_view handle);
 
-// ASCII lower case of a text (other bytes unchanged).
-std::string ascii_lower(std::string_view text);
-// Removes ASCII white space (space, \t, \n, \v, \f, \r) at both ends.
-std::string_view trim_ascii_space(std::string_view text);
 
 // An unsigned decimal text as a number: digits only, no sign, no blanks, at most 2^64 - 1.
 // nullopt otherwise (the empty text included).

@@ -4,6 +4,7 @@
 
 #include "book/replay.h"
 #include "core/base58.h"
+#include "core/text.h"
 #include "tx/script.h"
 
 namespace book {
@@ -68,16 +69,16 @@ PostFields read_post_fields(const Json& post)
 {
     PostFields f;
     f.type = post_string(post, "type");
-    f.listing = ascii_lower(post_string(post, "listing"));
+    f.listing = core::ascii_lower(post_string(post, "listing"));
     f.signer = post_pubkey(post);
     f.signature = canonical_signature(post);
-    f.actor = ascii_lower(normalize_handle(post_string(post, "actor")));
+    f.actor = core::ascii_lower(normalize_handle(post_string(post, "actor")));
     f.handle = post_string(post, "handle");
     if (f.handle.empty()) f.handle = post_string(post, "actor");
     f.paymail = post_string(post, "paymail");
     f.origin = post_string(post, "origin");
     f.kind = post_string(post, "kind");
-    f.utxo = ascii_lower(post_string(post, "utxo"));
+    f.utxo = core::ascii_lower(post_string(post, "utxo"));
     f.qty = post_string(post, "qty");
     f.sold = post_string(post, "sold");
     f.note = post_string(post, "note");

@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "core/market_clock.h"
+#include "core/text.h"
 
 namespace book {
 namespace {
@@ -127,7 +128,7 @@ Offer offer_from(const PostRecord& record)
 
 void apply_offer_cancel(const PostFields& f, Listing& listing)
 {
-    std::string offer_id = ascii_lower(f.offer);
+    std::string offer_id = core::ascii_lower(f.offer);
     std::erase_if(listing.offers, [&](const Offer& offer) {
         return offer.id == offer_id && !f.signer.empty() && offer.pubkey == f.signer;
     });

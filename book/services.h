@@ -1,11 +1,11 @@
-// The outside services the book reads, and the HTTP it reads them with. Every book function
-// that touches the network takes one; the default is the program's configuration (mainnet, or
-// what "services.json" names) over the process-wide HTTP client.
+// The outside services the book reads, the HTTP it reads them with and the caches it keeps their
+// answers in. Every book function that touches the network or a cache takes one.
 #pragma once
 
 #include <memory>
 #include <string>
 
+#include "book/caches.h"
 #include "net/http.h"
 #include "net/ordinals_client.h"
 #include "net/registry_client.h"
@@ -17,6 +17,7 @@ namespace book {
 struct BookServices {
     std::shared_ptr<const net::ServiceConfig> config;
     net::Http* http = nullptr;
+    Caches* caches = nullptr;       // where the answers are kept; set whenever the services are used
     std::string oracle_address;     // the book oracle: every post pays it
     std::string house_fee_address;  // every listing pays its fee here
 
@@ -25,7 +26,11 @@ struct BookServices {
     net::OrdinalsClient ordinals() const { return net::OrdinalsClient(config->ordinals_api, config->ordinals_content, *http); }
 };
 
-// The current configuration over net::default_http(), with the program's market addresses.
+// The current configuration (mainnet, or what "services.json" names) over net::default_http(),
+// with the market's addresses, keeping answers in caches (which must outlive the services).
+BookServices default_services(Caches& caches);
+
+// The same over the program's own caches, which live as long as the process.
 BookServices default_services();
 
 } // namespace book

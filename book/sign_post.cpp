@@ -1,7 +1,5 @@
 #include "book/sign_post.h"
 
-#include <atomic>
-
 #include "book/identity.h"
 #include "book/post_blob.h"
 #include "book/signing.h"
@@ -12,24 +10,6 @@
 #include "wallet/wallet_state.h"
 
 namespace book {
-namespace {
-
-std::atomic<int64_t> g_last_ts{0};
-
-// Now, or one second after the last time handed out, whichever is later.
-int64_t fresh_ts()
-{
-    int64_t now = core::market_time();
-    int64_t last = g_last_ts.load();
-    int64_t ts = now;
-    do {
-        ts = std::max(now, last + 1);
-    } while (!g_last_ts.compare_exchange_weak(last, ts));
-    return ts;
-}
-
-} // namespace
-
 bool sign_post(Json& post, std::string& error, const BookServices& services)
 {
     error.clear();
@@ -48,7 +28,7 @@ bool sign_post(Json& post, std::string& error, const BookServices& services)
         post["actor"] = handle;
         post["paymail"] = handle + "@" + domain;
         const Json* ts = core::json_member(post, "ts");
-        if (!ts || !ts->is_number()) post["ts"] = fresh_ts();
+        if (!ts || !ts->is_number()) post["ts"] = services.caches->next_post_time(core::market_time());
         std::string id = fresh_post_id();
         if (id.empty()) {
             error = "could not sign";

@@ -10,13 +10,13 @@ namespace book {
 
 // Completes the envelope of the post and signs it: "actor" becomes the bound wallet's handle,
 // "paymail" that handle + "@" + the registry's domain, "ts" the market time (core/market_clock.h) unless
-// the post carries a numeric "ts" (a time set here is later than every time set before in this
-// process), "id" a fresh random nonce and "blob" the post's terms (book/post_blob.h), so that no
+// the post carries a numeric "ts" (a time set here is later than every time set before through
+// the same caches), "id" a fresh random nonce and "blob" the post's terms (book/post_blob.h), so that no
 // two posts ever share a signature and every member the book reads is signed; then "pubkey" and
 // "sig" from the identity key. The finished post must verify against the
 // registry. False with error "Connect Pursa" (no handle), the wallet's signing error, or
 // "identity signature did not verify against <domain> PKI". Blocks on the network; takes the
 // wallet lock only while it reads the handle and signs.
-[[nodiscard]] bool sign_post(Json& post, std::string& error, const BookServices& services = default_services());
+[[nodiscard]] bool sign_post(Json& post, std::string& error, const BookServices& services);
 
 } // namespace book

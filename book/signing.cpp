@@ -8,6 +8,7 @@
 #include "core/json_get.h"
 #include "core/key.h"
 #include "core/message.h"
+#include "core/text.h"
 
 namespace book {
 namespace {
@@ -34,7 +35,7 @@ std::string channel_of(const Json& post)
 
 std::string handle_key(const Json& post, std::string_view member)
 {
-    return ascii_lower(normalize_handle(post_string(post, member)));
+    return core::ascii_lower(normalize_handle(post_string(post, member)));
 }
 
 // The body of every "ag_" type and of every type outside the family's message catalogue.
@@ -63,8 +64,8 @@ std::string book_body(const Json& post)
 std::string signing_string(const Json& post)
 {
     std::string text = "TV1|";
-    text += std::string(trim_ascii_space(post_string(post, "type"))) + "|";
-    text += ascii_lower(trim_ascii_space(channel_of(post))) + "|";
+    text += std::string(core::trim_ascii_space(post_string(post, "type"))) + "|";
+    text += core::ascii_lower(core::trim_ascii_space(channel_of(post))) + "|";
     text += handle_key(post, "handle") + "|";
     text += handle_key(post, "actor") + "|";
     text += std::to_string(post_number(post, "ts")) + "|";
@@ -101,7 +102,7 @@ bool post_key_matches(const Json& post, std::string_view published_key)
     std::optional<core::Bytes> bytes = core::hex_decode_loose(post_string_or(post, "pubkey", "publicKey"));
     if (!bytes) return false;
     std::string key = core::normalize_pubkey(*bytes);
-    return !key.empty() && key == ascii_lower(published_key);
+    return !key.empty() && key == core::ascii_lower(published_key);
 }
 
 bool verify_post(const Json& post, const IdentityKeyLookup& lookup)

@@ -30,8 +30,6 @@ std::string signing_string(const Json& post);
 // The full check: verify_post_signature, post_blob_matches, then the key check against
 // lookup("actor").
 [[nodiscard]] bool verify_post(const Json& post, const IdentityKeyLookup& lookup);
-// The same against the registry (identity_key_of, with its cache).
-[[nodiscard]] bool verify_post(const Json& post);
 
 // Book posts ("ag_" types) whose normalised, lower-cased "handle" differs from their "actor"
 // claim a name their key was not checked against; the book drops them.

@@ -75,7 +75,7 @@ std::string item_label(const book::Listing& l)
 // True when id names the txid: the whole of it, or a prefix of at least MIN_ID_PREFIX characters.
 bool id_matches(const std::string& txid, const std::string& id)
 {
-    std::string want = book::ascii_lower(id);
+    std::string want = core::ascii_lower(id);
     if (want.size() < MIN_ID_PREFIX || want.size() > txid.size()) return false;
     return txid.compare(0, want.size(), want) == 0;
 }
@@ -209,7 +209,7 @@ int cmd_lots(const Invocation& inv, std::ostream& out)
     return 0;
 }
 
-int cmd_list(const Invocation& inv, std::ostream& out)
+int cmd_list(funding::Session& session, const Invocation& inv, std::ostream& out)
 {
     if (!trade::hd_wallet_bound()) return finish(out, "error: " + std::string(trade::CONNECT_FIRST));
     WalletLots lots = load_wallet_lots();
@@ -217,7 +217,7 @@ int cmd_list(const Invocation& inv, std::ostream& out)
     std::string error;
     const trade::LotToList* lot = find_lot(lots.lots, inv.args[0], error);
     if (!lot) return finish(out, error);
-    if (funding::reserve_holds(book::ascii_lower(lot->txid), lot->vout)) {
+    if (funding::reserve_holds(core::ascii_lower(lot->txid), lot->vout)) {
         // Held for a listing: the book may show that listing closed (sold, cancelled by an
         // architect), which frees the lot.
         Book b = load_book();
@@ -225,10 +225,10 @@ int cmd_list(const Invocation& inv, std::ostream& out)
     }
     trade::ListRequest request{*lot, inv.option("qty", "1"), inv.option("price"), inv.option("note")};
     core::log_progress("Posting listing (0.01 BSV + 1 sat)...");
-    return finish(out, trade::list_lot(request, core::market_time()));
+    return finish(out, trade::list_lot(session, request, core::market_time()));
 }
 
-int cmd_buy(const Invocation& inv, std::ostream& out)
+int cmd_buy(funding::Session& session, const Invocation& inv, std::ostream& out)
 {
     Book b = load_book();
     if (!b.error.empty()) return finish(out, b.error);
@@ -236,20 +236,20 @@ int cmd_buy(const Invocation& inv, std::ostream& out)
     const book::Listing* listing = find_listing(b, inv.args[0], error);
     if (!listing) return finish(out, error);
     core::log_progress("Building half-signed offer...");
-    return finish(out, trade::buy_listing(*listing, inv.option("qty", listing->qty)));
+    return finish(out, trade::buy_listing(session, *listing, inv.option("qty", listing->qty)));
 }
 
-int cmd_offers(const Invocation& inv, std::ostream& out)
+int cmd_offers(funding::Session& session, const Invocation& inv, std::ostream& out)
 {
     std::string me = trade::wallet_identity_key();
     if (me.empty()) return finish(out, "error: " + std::string(trade::CONNECT_FIRST));
     Book b = load_book();
     if (!b.error.empty()) return finish(out, b.error);
-    std::vector<trade::OfferRow> offers = trade::offers_on_my_listings(b.listings, me);
+    std::vector<trade::OfferRow> offers = trade::offers_on_my_listings(session, b.listings, me);
     std::vector<trade::OfferCheck> checks;
     for (const auto& row : offers) {
         core::log_progress("Checking offer " + short_id(row.offer.id) + "...");
-        checks.push_back(trade::evaluate_offer(row.offer.offer, row.listing));
+        checks.push_back(trade::evaluate_offer(session, row.offer.offer, row.listing));
     }
     if (inv.flag("json")) {
         out << core::json_dump_file(offer_rows_json(offers, checks));
@@ -289,8 +289,8 @@ std::optional<trade::OfferRow> closed_offer(const std::string& id, const std::st
     book::reduce_book(posts, book::reduce_context_for(posts, options), listings);
     for (const auto& record : posts) {
         if (!id_matches(record.txid, id) || book::post_string(record.post, "type") != "ag_buy") continue;
-        auto it = listings.find(book::ascii_lower(book::post_string(record.post, "listing")));
-        if (it == listings.end() || book::ascii_lower(it->second.pubkey) != me) continue;
+        auto it = listings.find(core::ascii_lower(book::post_string(record.post, "listing")));
+        if (it == listings.end() || core::ascii_lower(it->second.pubkey) != me) continue;
         book::Offer offer;
         offer.id = record.txid;
         offer.handle = book::post_string(record.post, "handle");
@@ -306,7 +306,7 @@ std::optional<trade::OfferRow> closed_offer(const std::string& id, const std::st
     return std::nullopt;
 }
 
-int cmd_complete(const Invocation& inv, std::ostream& out)
+int cmd_complete(funding::Session& session, const Invocation& inv, std::ostream& out)
 {
     std::string me = trade::wallet_identity_key();
     if (me.empty()) return finish(out, "error: " + std::string(trade::CONNECT_FIRST));
@@ -314,7 +314,7 @@ int cmd_complete(const Invocation& inv, std::ostream& out)
     if (!b.error.empty()) return finish(out, b.error);
     std::optional<trade::OfferRow> chosen;
     for (const auto& l : b.listings) {
-        if (book::ascii_lower(l.pubkey) != me) continue;
+        if (core::ascii_lower(l.pubkey) != me) continue;
         for (const auto& o : l.offers) {
             if (!id_matches(o.id, inv.args[0])) continue;
             if (chosen) return finish(out, "error: more than one offer starts with " + inv.args[0] + ".");
@@ -328,10 +328,10 @@ int cmd_complete(const Invocation& inv, std::ostream& out)
     }
     if (!chosen->has_signed_bytes()) return finish(out, "error: That offer has no signed bytes. Ask the buyer to post again.");
     core::log_progress("Signing seller input and broadcasting...");
-    return finish(out, trade::run_completion(*chosen));
+    return finish(out, trade::run_completion(session, *chosen));
 }
 
-int cmd_cancel(const Invocation& inv, std::ostream& out)
+int cmd_cancel(funding::Session& session, const Invocation& inv, std::ostream& out)
 {
     Book b = load_book();
     if (!b.error.empty()) return finish(out, b.error);
@@ -341,10 +341,10 @@ int cmd_cancel(const Invocation& inv, std::ostream& out)
     std::string refusal = trade::check_cancel_listing(*listing);
     if (!refusal.empty()) return finish(out, "error: " + refusal);
     core::log_progress("Posting cancel overlay...");
-    return finish(out, trade::run_cancel_listing(*listing));
+    return finish(out, trade::run_cancel_listing(session, *listing));
 }
 
-int cmd_cancel_offer(const Invocation& inv, std::ostream& out)
+int cmd_cancel_offer(funding::Session& session, const Invocation& inv, std::ostream& out)
 {
     trade::TraderGate gate = trade::trader_gate();
     if (gate.identity_key.empty()) return finish(out, "error: " + std::string(trade::CONNECT_FIRST));
@@ -353,7 +353,7 @@ int cmd_cancel_offer(const Invocation& inv, std::ostream& out)
     for (const auto& record : trade::recorded_offers()) {
         if (!id_matches(record.offer, inv.args[0])) continue;
         core::log_progress("Cancelling your offer...");
-        return finish(out, trade::withdraw_recorded_offer(record));
+        return finish(out, trade::withdraw_recorded_offer(session, record));
     }
     Book b = load_book();
     if (!b.error.empty()) return finish(out, b.error);
@@ -361,7 +361,7 @@ int cmd_cancel_offer(const Invocation& inv, std::ostream& out)
         auto mine = trade::own_offer_on(l, gate.identity_key, gate.handle);
         if (!mine || !id_matches(mine->id, inv.args[0])) continue;
         core::log_progress("Cancelling your offer...");
-        return finish(out, trade::run_offer_cancel(l.id, *mine));
+        return finish(out, trade::run_offer_cancel(session, l.id, *mine));
     }
     return finish(out, "error: Pick one of your open offers.");
 }
@@ -391,7 +391,7 @@ int cmd_history(const Invocation& inv, std::ostream& out)
     return status;
 }
 
-int cmd_report(const Invocation& inv, std::ostream& out)
+int cmd_report(funding::Session& session, const Invocation& inv, std::ostream& out)
 {
     std::string text;
     if (inv.has_option("file")) {
@@ -404,7 +404,7 @@ int cmd_report(const Invocation& inv, std::ostream& out)
         for (const auto& word : inv.args) text += (text.empty() ? "" : " ") + word;
     }
     core::log_progress("Sending report...");
-    return finish(out, trade::send_report(text));
+    return finish(out, trade::send_report(session, text));
 }
 
 } // namespace
@@ -415,7 +415,7 @@ std::string services_note()
     return badge.empty() ? std::string() : "Using " + badge + " from " + net::services_file_path().string();
 }
 
-int run_command(const Invocation& inv, std::ostream& out)
+int run_command(funding::Session& session, const Invocation& inv, std::ostream& out)
 {
     if (inv.command == "help") {
         out << usage_text();
@@ -428,14 +428,14 @@ int run_command(const Invocation& inv, std::ostream& out)
         if (inv.command == "balance") return cmd_balance(out);
         if (inv.command == "book") return cmd_book(inv, out);
         if (inv.command == "lots") return cmd_lots(inv, out);
-        if (inv.command == "list") return cmd_list(inv, out);
-        if (inv.command == "buy") return cmd_buy(inv, out);
-        if (inv.command == "offers") return cmd_offers(inv, out);
-        if (inv.command == "complete") return cmd_complete(inv, out);
-        if (inv.command == "cancel") return cmd_cancel(inv, out);
-        if (inv.command == "cancel-offer") return cmd_cancel_offer(inv, out);
+        if (inv.command == "list") return cmd_list(session, inv, out);
+        if (inv.command == "buy") return cmd_buy(session, inv, out);
+        if (inv.command == "offers") return cmd_offers(session, inv, out);
+        if (inv.command == "complete") return cmd_complete(session, inv, out);
+        if (inv.command == "cancel") return cmd_cancel(session, inv, out);
+        if (inv.command == "cancel-offer") return cmd_cancel_offer(session, inv, out);
         if (inv.command == "history") return cmd_history(inv, out);
-        if (inv.command == "report") return cmd_report(inv, out);
+        if (inv.command == "report") return cmd_report(session, inv, out);
     } catch (const std::exception& e) {
         return finish(out, std::string("error: ") + e.what());
     } catch (...) {

@@ -16,7 +16,7 @@ WalletLots load_wallet_lots()
         return out;
     }
     for (const auto& row : rows) {
-        out.lots.push_back({row.origin, book::ascii_lower(row.txid), row.vout, row.name, row.token_id, row.amt});
+        out.lots.push_back({row.origin, core::ascii_lower(row.txid), row.vout, row.name, row.token_id, row.amt});
     }
     return out;
 }
@@ -29,11 +29,11 @@ std::string tx_outpoint_text(const trade::LotToList& lot)
 const trade::LotToList* find_lot(const std::vector<trade::LotToList>& lots, const std::string& key, std::string& error)
 {
     auto wanted = tx::parse_outpoint(key);
-    const std::string text = book::ascii_lower(key);
+    const std::string text = core::ascii_lower(key);
     const trade::LotToList* found = nullptr;
     for (const auto& lot : lots) {
         bool match = (wanted && tx::format_outpoint(*wanted) == tx_outpoint_text(lot)) ||
-                     book::ascii_lower(lot.id) == text || (!lot.token_id.empty() && book::ascii_lower(lot.token_id) == text);
+                     core::ascii_lower(lot.id) == text || (!lot.token_id.empty() && core::ascii_lower(lot.token_id) == text);
         if (!match) continue;
         if (found && found != &lot) {
             error = "error: more than one lot of this wallet matches " + key + ".";

@@ -10,6 +10,8 @@
 #include "cli/commands.h"
 #include "core/log.h"
 #include "core/market_clock.h"
+#include "funding/session.h"
+#include "net/service_config.h"
 #include "platform/crash_dumps.h"
 
 int main(int argc, char** argv)
@@ -29,5 +31,6 @@ int main(int argc, char** argv)
     if (parsed.invocation->command != "help") {
         if (const std::string note = cli::services_note(); !note.empty()) std::cerr << note << "\n" << std::flush;
     }
-    return cli::run_command(*parsed.invocation, std::cout);
+    funding::Session session(net::current_services());
+    return cli::run_command(session, *parsed.invocation, std::cout);
 }

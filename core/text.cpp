@@ -83,12 +83,21 @@ std::string wide_to_utf8(std::u16string_view text)
     return out;
 }
 
-std::string trim_space(std::string_view text)
+std::string ascii_lower(std::string_view text)
 {
-    auto is_space = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    std::string out(text);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return out;
+}
+
+std::string_view trim_ascii_space(std::string_view text)
+{
+    auto is_space = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
     while (!text.empty() && is_space(text.front())) text.remove_prefix(1);
     while (!text.empty() && is_space(text.back())) text.remove_suffix(1);
-    return std::string(text);
+    return text;
 }
 
 std::string find_hex64(std::string_view text)

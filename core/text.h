@@ -1,4 +1,4 @@
-// Text helpers: UTF-8 <-> UTF-16 at the boundary with the windows, trimming, and pulling a txid
+// Text helpers: UTF-8 <-> UTF-16 at the boundary with the windows, ASCII case and trimming, and pulling a txid
 // out of pasted text. All functions are pure and safe from any thread.
 #pragma once
 
@@ -16,9 +16,11 @@ std::u16string utf8_to_wide(std::string_view text);
 // an unpaired surrogate.
 std::string wide_to_utf8(std::u16string_view text);
 
-// Returns the text without leading and trailing space, tab, carriage return and line feed
-// characters (only these four).
-std::string trim_space(std::string_view text);
+// The ASCII text helpers of every layer; bytes outside A-Z are never changed, whatever the locale.
+// The text with the ASCII letters A-Z lower-cased.
+std::string ascii_lower(std::string_view text);
+// The text without ASCII white space (space, \t, \n, \v, \f, \r) at either end.
+std::string_view trim_ascii_space(std::string_view text);
 
 // Returns the first run of 64 consecutive hex digits (either case) in the text, unchanged: the
 // first 64 digits of a longer run. Empty when there is none.

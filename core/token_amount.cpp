@@ -68,7 +68,7 @@ std::optional<std::string> format_token_amount(std::string_view base_units, int 
 std::optional<std::string> parse_token_amount(std::string_view text, int decimals)
 {
     if (!decimals_valid(decimals)) return std::nullopt;
-    const std::string trimmed = trim_space(text);
+    const std::string trimmed(core::trim_ascii_space(text));
     const size_t point = trimmed.find('.');
     const std::string_view all(trimmed);
     const std::string_view whole_text = all.substr(0, point);

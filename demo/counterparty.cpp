@@ -9,26 +9,26 @@
 
 namespace demo {
 
-std::vector<std::string> counterparty_pass(const std::string& user_key, CounterpartyMemory& memory)
+std::vector<std::string> counterparty_pass(funding::Session& session, const std::string& user_key, CounterpartyMemory& memory)
 {
     std::vector<std::string> lines;
     const std::string me = trade::wallet_identity_key();
     if (me.empty()) return {"error: no wallet is bound."};
     std::vector<book::Listing> view;
     std::string error;
-    if (!book::load_book_view(view, error)) return {"error: " + (error.empty() ? "could not load the book." : error)};
+    if (!book::load_book_view(view, error, book::default_load_options())) return {"error: " + (error.empty() ? "could not load the book." : error)};
     for (const auto& l : view) {
         // A post of this very second might sort before the listing it names: wait one pass.
-        if (l.status != book::ListingStatus::Live || book::ascii_lower(l.pubkey) != user_key || l.created >= core::market_time()) continue;
+        if (l.status != book::ListingStatus::Live || core::ascii_lower(l.pubkey) != user_key || l.created >= core::market_time()) continue;
         if (!memory.offered.insert(l.id).second) continue;
         bool already = false;
-        for (const auto& o : l.offers) already = already || book::ascii_lower(o.pubkey) == me;
+        for (const auto& o : l.offers) already = already || core::ascii_lower(o.pubkey) == me;
         if (already) continue;
-        lines.push_back("offer on " + l.id.substr(0, 12) + ": " + trade::buy_listing(l, l.qty));
+        lines.push_back("offer on " + l.id.substr(0, 12) + ": " + trade::buy_listing(session, l, l.qty));
     }
-    for (const auto& row : trade::offers_on_my_listings(view, me)) {
+    for (const auto& row : trade::offers_on_my_listings(session, view, me)) {
         if (!row.has_signed_bytes() || !memory.answered.insert(row.offer.id).second) continue;
-        lines.push_back("complete " + row.offer.id.substr(0, 12) + ": " + trade::run_completion(row));
+        lines.push_back("complete " + row.offer.id.substr(0, 12) + ": " + trade::run_completion(session, row));
     }
     return lines;
 }

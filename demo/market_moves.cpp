@@ -26,7 +26,7 @@ View load_view()
 {
     View v;
     std::string error;
-    if (!book::load_book_view(v.listings, error)) v.error = "error: " + (error.empty() ? "could not load the book." : error);
+    if (!book::load_book_view(v.listings, error, book::default_load_options())) v.error = "error: " + (error.empty() ? "could not load the book." : error);
     return v;
 }
 
@@ -37,13 +37,13 @@ void settle_reserves()
     std::vector<book::Listing> view;
     std::map<std::string, book::Listing> reduced;
     std::string error;
-    if (!book::load_book_view(view, reduced, error)) return;
+    if (!book::load_book_view(view, reduced, error, book::default_load_options())) return;
     (void)trade::reconcile_reserves(trade::listing_states(reduced, view));
 }
 
 } // namespace
 
-std::string list_lot(const std::string& lot_key, const std::string& qty, const std::string& price_bsv,
+std::string list_lot(funding::Session& session, const std::string& lot_key, const std::string& qty, const std::string& price_bsv,
                      const std::string& note)
 {
     settle_reserves();
@@ -52,7 +52,7 @@ std::string list_lot(const std::string& lot_key, const std::string& qty, const s
     std::string error;
     const trade::LotToList* lot = cli::find_lot(lots.lots, lot_key, error);
     if (!lot) return error;
-    return trade::list_lot(trade::ListRequest{*lot, qty, price_bsv, note}, core::market_time());
+    return trade::list_lot(session, trade::ListRequest{*lot, qty, price_bsv, note}, core::market_time());
 }
 
 std::optional<book::Listing> listing_by_id(const std::string& listing_id)
@@ -64,41 +64,41 @@ std::optional<book::Listing> listing_by_id(const std::string& listing_id)
     return std::nullopt;
 }
 
-std::string offer_on(const std::string& listing_id, const std::string& qty)
+std::string offer_on(funding::Session& session, const std::string& listing_id, const std::string& qty)
 {
     View v = load_view();
     if (!v.error.empty()) return v.error;
     for (const auto& l : v.listings) {
-        if (l.id == listing_id) return trade::buy_listing(l, qty);
+        if (l.id == listing_id) return trade::buy_listing(session, l, qty);
     }
     return "error: no listing " + listing_id + " on the book.";
 }
 
-std::string complete_offer(const std::string& offer_id)
+std::string complete_offer(funding::Session& session, const std::string& offer_id)
 {
     const std::string me = trade::wallet_identity_key();
     if (me.empty()) return "error: " + std::string(trade::CONNECT_FIRST);
     View v = load_view();
     if (!v.error.empty()) return v.error;
-    for (const auto& row : trade::offers_on_my_listings(v.listings, me)) {
-        if (row.offer.id == offer_id) return trade::run_completion(row);
+    for (const auto& row : trade::offers_on_my_listings(session, v.listings, me)) {
+        if (row.offer.id == offer_id) return trade::run_completion(session, row);
     }
     return "error: no offer " + offer_id + " on this wallet's listings.";
 }
 
-std::string cancel_listing(const std::string& listing_id)
+std::string cancel_listing(funding::Session& session, const std::string& listing_id)
 {
     View v = load_view();
     if (!v.error.empty()) return v.error;
     for (const auto& l : v.listings) {
         if (l.id != listing_id) continue;
         const std::string refusal = trade::check_cancel_listing(l);
-        return refusal.empty() ? trade::run_cancel_listing(l) : "error: " + refusal;
+        return refusal.empty() ? trade::run_cancel_listing(session, l) : "error: " + refusal;
     }
     return "error: no listing " + listing_id + " on the book.";
 }
 
-std::string withdraw_offer(const std::string& offer_id)
+std::string withdraw_offer(funding::Session& session, const std::string& offer_id)
 {
     const trade::TraderGate gate = trade::trader_gate();
     if (gate.identity_key.empty()) return "error: " + std::string(trade::CONNECT_FIRST);
@@ -106,7 +106,7 @@ std::string withdraw_offer(const std::string& offer_id)
     if (!v.error.empty()) return v.error;
     for (const auto& l : v.listings) {
         auto mine = trade::own_offer_on(l, gate.identity_key, gate.handle);
-        if (mine && mine->id == offer_id) return trade::run_offer_cancel(l.id, *mine);
+        if (mine && mine->id == offer_id) return trade::run_offer_cancel(session, l.id, *mine);
     }
     return "error: no open offer " + offer_id + " of this wallet.";
 }

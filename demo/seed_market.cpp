@@ -11,7 +11,9 @@
 #include "demo/market_moves.h"
 #include "demo/market_script.h"
 #include "demo/trader_desk.h"
+#include "funding/session.h"
 #include "net/http_client.h"
+#include "net/service_config.h"
 #include "pursa/approvals.h"
 #include "trade/report.h"
 #include "wallet/wallet_keys.h"
@@ -114,10 +116,12 @@ public:
     void play(const std::vector<Move>& moves, int64_t now)
     {
         log("Playing " + std::to_string(moves.size()) + " moves of the last 90 days...");
+        // Every trader's services.json names the same simulator.
+        funding::Session session(net::current_services());
         for (const Move& m : moves) {
             core::set_market_time(m.at);
             act_as(m_people[size_t(m.actor)].root);
-            const std::string result = run(m);
+            const std::string result = run(session, m);
             if (result.rfind("success", 0) != 0) {
                 ++m_report.moves_failed;
                 log("  " + m_people[size_t(m.actor)].name + " " + describe(m) + ": " + result);
@@ -151,7 +155,7 @@ public:
         std::vector<book::Listing> view;
         std::map<std::string, book::Listing> reduced;
         std::string error;
-        if (!book::load_book_view(view, reduced, error)) {
+        if (!book::load_book_view(view, reduced, error, book::default_load_options())) {
             m_report.error = "the seeded book does not load: " + error;
             return;
         }
@@ -172,13 +176,13 @@ public:
     }
 
 private:
-    std::string run(const Move& m)
+    std::string run(funding::Session& session, const Move& m)
     {
         switch (m.kind) {
         case MoveKind::List: {
             auto item = m_items.find(m.lot);
             if (item == m_items.end()) return "error: no such item " + m.lot;
-            std::string result = list_lot(item->second, m.qty, m.price, m.note);
+            std::string result = list_lot(session, item->second, m.qty, m.price, m.note);
             if (const std::string id = txid_of(result); !id.empty()) {
                 m_ids[m.label] = id;
                 m_listed_qty[id] = m.qty;
@@ -186,16 +190,16 @@ private:
             return result;
         }
         case MoveKind::Offer: {
-            std::string result = offer_on(id_of(m.ref), m.qty);
+            std::string result = offer_on(session, id_of(m.ref), m.qty);
             if (const std::string id = txid_of(result); !id.empty()) m_ids[m.label] = id;
             return result;
         }
         case MoveKind::Complete:
-            return complete_offer(id_of(m.ref));
+            return complete_offer(session, id_of(m.ref));
         case MoveKind::Cancel:
-            return cancel_listing(id_of(m.ref));
+            return cancel_listing(session, id_of(m.ref));
         case MoveKind::Withdraw:
-            return withdraw_offer(id_of(m.ref));
+            return withdraw_offer(session, id_of(m.ref));
         }
         return "error: unknown move";
     }

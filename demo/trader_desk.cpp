@@ -3,7 +3,6 @@
 #include <system_error>
 
 #include "core/base58.h"
-#include "funding/coin_state.h"
 #include "net/service_config.h"
 #include "platform/environment.h"
 #include "pursa/services.h"
@@ -25,7 +24,6 @@ void act_as(const std::filesystem::path& root, const std::string& app_instance)
 {
     wallet::wallet_forget();
     wallet::unregister_app();
-    funding::reset_coin_state();
     (void)platform::set_env("LOCALAPPDATA", root.string());
     net::reload_current_services();
     wallet::register_app(app_instance, "Agoran");

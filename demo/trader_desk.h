@@ -2,7 +2,7 @@
 // LOCALAPPDATA, a folder under the demo's state folder) holding one Pursa stand-in wallet with a
 // published paymail name. One process acts for each in turn: acting as a trader points the data
 // directory at its folder and forgets what the wallet, funding and service layers held for the
-// one before, as a fresh process would.
+// one before, as a fresh process would (forgetting the wallet empties every session's coin state).
 #pragma once
 
 #include <filesystem>

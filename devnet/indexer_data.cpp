@@ -7,7 +7,7 @@
 #include "core/base64.h"
 #include "core/hash.h"
 #include "core/json_get.h"
-#include "devnet/ascii.h"
+#include "core/text.h"
 #include "tx/outpoint.h"
 
 namespace devnet {
@@ -38,11 +38,7 @@ bool valid_utf8(std::string_view text)
 
 bool starts_with_ci(std::string_view text, std::string_view prefix)
 {
-    if (text.size() < prefix.size()) return false;
-    for (size_t i = 0; i < prefix.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i]) return false;
-    }
-    return true;
+    return text.size() >= prefix.size() && core::ascii_lower(text.substr(0, prefix.size())) == prefix;
 }
 
 
@@ -104,7 +100,7 @@ std::optional<TokenBody> parse_token_body(const tx::Envelope& envelope, std::str
     }
     if (core::json_string(*doc, "p") != "bsv-20") return std::nullopt;
     TokenBody token;
-    token.op = ascii_lower(core::json_string(*doc, "op"));
+    token.op = core::ascii_lower(core::json_string(*doc, "op"));
     auto amt = parse_u64_text(core::json_string(*doc, "amt"));
     if (!amt) return std::nullopt;
     token.amt = *amt;

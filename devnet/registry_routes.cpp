@@ -6,7 +6,7 @@
 #include "core/hex.h"
 #include "core/json_get.h"
 #include "core/key.h"
-#include "devnet/ascii.h"
+#include "core/text.h"
 #include "devnet/routes.h"
 #include "devnet/woc_format.h"
 
@@ -57,7 +57,7 @@ void add_registry_routes(Router& router, DevnetContext& ctx)
     });
     router.add("GET", R, P + "/oi/tx/*", [&chain](Call& call) {
         auto body = chain.read([&](const ChainState& s) -> std::optional<std::string> {
-            const TxRecord* r = s.find_visible(ascii_lower(call.args[0]));
+            const TxRecord* r = s.find_visible(core::ascii_lower(call.args[0]));
             if (!r) return std::nullopt;
             // The index's form: WhatsOnChain's JSON with integer satoshis, and the raw bytes.
             std::string json = woc_tx_json(*r, s.block_at(r->height), s.tip_height(), true);
@@ -84,7 +84,7 @@ void add_registry_routes(Router& router, DevnetContext& ctx)
         call.json(200, {{"bsvalias", "1.0"}, {"handle", handle}, {"pubkey", *key}});
     });
     router.add("GET", R, P + "/api/paymail/identity/*", [&registry](Call& call) {
-        std::string key = ascii_lower(call.args[0]);
+        std::string key = core::ascii_lower(call.args[0]);
         if (!valid_pubkey_hex(key)) return error(call, 400, "not a public key");
         auto note = registry.frozen_note(key);
         call.json(200, {{"pubkey", key},
@@ -99,13 +99,13 @@ void add_registry_routes(Router& router, DevnetContext& ctx)
         auto doc = core::parse_json(call.req.body);
         if (!doc || !doc->is_object()) return error(call, 400, "the claim is not a JSON object");
         std::string handle = RegistryState::normalize_handle(core::json_string(*doc, "handle"));
-        std::string key = ascii_lower(core::json_string(*doc, "pubkey"));
+        std::string key = core::ascii_lower(core::json_string(*doc, "pubkey"));
         if (handle.empty() || !valid_pubkey_hex(key)) return error(call, 400, "a claim needs a handle and a public key");
         if (!registry.claim(handle, key, *doc)) return error(call, 409, "that handle belongs to another identity");
         call.json(200, {{"ok", true}, {"handle", handle}, {"pubkey", key}});
     });
     router.add("GET", R, P + "/api/paymail/quota/*", [&registry](Call& call) {
-        std::string key = ascii_lower(call.args[0]);
+        std::string key = core::ascii_lower(call.args[0]);
         if (!valid_pubkey_hex(key)) return error(call, 400, "not a public key");
         call.json(200, {{"pubkey", key},
                         {"role", registry.role_of(key)},

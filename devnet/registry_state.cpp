@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "core/json_get.h"
-#include "devnet/ascii.h"
+#include "core/text.h"
 #include "platform/atomic_file.h"
 
 namespace devnet {
@@ -42,7 +42,7 @@ std::string RegistryState::normalize_handle(std::string_view handle)
     size_t at = text.find('@');
     if (at != std::string::npos) text.resize(at);
     while (!text.empty() && (text.front() == '$' || text.front() == ' ')) text.erase(text.begin());
-    return ascii_lower(text);
+    return core::ascii_lower(text);
 }
 
 bool RegistryState::open(const std::filesystem::path& file, std::string& error)
@@ -109,7 +109,7 @@ bool RegistryState::set_identity(std::string_view handle, const std::string& pub
     if (key.empty()) return false;
     std::lock_guard lock(m_mutex);
     if (pubkey.empty()) m_identities.erase(key);
-    else m_identities[key] = ascii_lower(pubkey);
+    else m_identities[key] = core::ascii_lower(pubkey);
     return save_locked();
 }
 
@@ -117,7 +117,7 @@ std::vector<std::string> RegistryState::handles_of(const std::string& pubkey) co
 {
     std::lock_guard lock(m_mutex);
     std::vector<std::string> out;
-    std::string key = ascii_lower(pubkey);
+    std::string key = core::ascii_lower(pubkey);
     for (const auto& [handle, value] : m_identities) {
         if (value == key) out.push_back(handle);
     }
@@ -127,15 +127,15 @@ std::vector<std::string> RegistryState::handles_of(const std::string& pubkey) co
 bool RegistryState::set_frozen(const std::string& pubkey, bool frozen, const std::string& note)
 {
     std::lock_guard lock(m_mutex);
-    if (frozen) m_frozen[ascii_lower(pubkey)] = note;
-    else m_frozen.erase(ascii_lower(pubkey));
+    if (frozen) m_frozen[core::ascii_lower(pubkey)] = note;
+    else m_frozen.erase(core::ascii_lower(pubkey));
     return save_locked();
 }
 
 std::optional<std::string> RegistryState::frozen_note(const std::string& pubkey) const
 {
     std::lock_guard lock(m_mutex);
-    auto it = m_frozen.find(ascii_lower(pubkey));
+    auto it = m_frozen.find(core::ascii_lower(pubkey));
     if (it == m_frozen.end()) return std::nullopt;
     return it->second;
 }
@@ -148,7 +148,7 @@ std::vector<std::string> RegistryState::architects() const
 
 bool RegistryState::set_architects(std::vector<std::string> pubkeys)
 {
-    for (auto& key : pubkeys) key = ascii_lower(key);
+    for (auto& key : pubkeys) key = core::ascii_lower(key);
     std::lock_guard lock(m_mutex);
     m_architects = std::move(pubkeys);
     return save_locked();
@@ -157,17 +157,17 @@ bool RegistryState::set_architects(std::vector<std::string> pubkeys)
 std::string RegistryState::role_of(const std::string& pubkey) const
 {
     std::lock_guard lock(m_mutex);
-    auto it = m_roles.find(ascii_lower(pubkey));
+    auto it = m_roles.find(core::ascii_lower(pubkey));
     if (it != m_roles.end()) return it->second;
-    if (std::find(m_architects.begin(), m_architects.end(), ascii_lower(pubkey)) != m_architects.end()) return "architect";
+    if (std::find(m_architects.begin(), m_architects.end(), core::ascii_lower(pubkey)) != m_architects.end()) return "architect";
     return "user";
 }
 
 bool RegistryState::set_role(const std::string& pubkey, const std::string& role)
 {
     std::lock_guard lock(m_mutex);
-    if (role.empty()) m_roles.erase(ascii_lower(pubkey));
-    else m_roles[ascii_lower(pubkey)] = role;
+    if (role.empty()) m_roles.erase(core::ascii_lower(pubkey));
+    else m_roles[core::ascii_lower(pubkey)] = role;
     return save_locked();
 }
 
@@ -176,8 +176,8 @@ bool RegistryState::claim(std::string_view handle, const std::string& pubkey, co
     std::string key = normalize_handle(handle);
     std::lock_guard lock(m_mutex);
     auto it = m_identities.find(key);
-    if (key.empty() || (it != m_identities.end() && it->second != ascii_lower(pubkey))) return false;
-    m_identities[key] = ascii_lower(pubkey);
+    if (key.empty() || (it != m_identities.end() && it->second != core::ascii_lower(pubkey))) return false;
+    m_identities[key] = core::ascii_lower(pubkey);
     m_claims.push_back(request);
     save_locked();
     return true;
@@ -187,7 +187,7 @@ size_t RegistryState::claim_count(const std::string& pubkey) const
 {
     std::lock_guard lock(m_mutex);
     return static_cast<size_t>(std::count_if(m_claims.begin(), m_claims.end(), [&](const nlohmann::json& c) {
-        return ascii_lower(core::json_string(c, "pubkey")) == ascii_lower(pubkey);
+        return core::ascii_lower(core::json_string(c, "pubkey")) == core::ascii_lower(pubkey);
     }));
 }
 

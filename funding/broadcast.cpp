@@ -7,6 +7,7 @@
 #include "funding/coin_state.h"
 #include "funding/outcome.h"
 #include "funding/outpoint_text.h"
+#include "funding/session.h"
 #include "net/text.h"
 #include "tx/parse.h"
 #include "tx/serialize.h"
@@ -33,40 +34,42 @@ struct Submission {
     std::string arc_error;
 };
 
-Submission submit(const std::string& hex, const std::string& txid);
+Submission submit(const Session& session, const std::string& hex, const std::string& txid);
 
 // Marks a broadcast's inputs in the paying wallet's coin state for the life of the object. Made
 // and ended with the wallet lock held; does nothing when another wallet is bound by then.
 class SendingMark {
 public:
-    SendingMark(std::string payer, const std::vector<tx::TxInput>& inputs) : m_payer(std::move(payer))
+    SendingMark(Session& session, std::string payer, const std::vector<tx::TxInput>& inputs)
+        : m_session(session), m_payer(std::move(payer))
     {
-        for (const auto& in : inputs) m_keys.push_back(spent_key(net::lower_ascii(in.txid), in.vout));
-        if (bound()) coin_state().sending.insert(m_keys.begin(), m_keys.end());
+        for (const auto& in : inputs) m_keys.push_back(spent_key(core::ascii_lower(in.txid), in.vout));
+        if (bound()) m_session.coins().sending.insert(m_keys.begin(), m_keys.end());
     }
     ~SendingMark()
     {
         if (!bound()) return;
-        for (const auto& k : m_keys) coin_state().sending.erase(k);
+        for (const auto& k : m_keys) m_session.coins().sending.erase(k);
     }
     SendingMark(const SendingMark&) = delete;
     SendingMark& operator=(const SendingMark&) = delete;
 
 private:
-    bool bound() const { return !m_payer.empty() && ensure_coin_state() && coin_state().key == m_payer; }
+    bool bound() const { return !m_payer.empty() && ensure_coin_state(m_session) && m_session.coins().key == m_payer; }
 
+    Session& m_session;
     std::string m_payer;
     std::vector<std::string> m_keys;
 };
 
 } // namespace
 
-std::optional<std::string> find_on_chain(const std::string& txid, int rounds)
+std::optional<std::string> find_on_chain(const Session& session, const std::string& txid, int rounds)
 {
     if (!core::is_hex64(txid)) return std::nullopt;
-    const std::string id = net::lower_ascii(txid);
-    ChainClients clients = chain_clients();
-    PollTiming timing = poll_timing();
+    const std::string id = core::ascii_lower(txid);
+    ChainClients clients = chain_clients(session);
+    PollTiming timing = session.poll_timing();
     if (rounds <= 0) rounds = timing.rounds;
     for (int round = 0; round < rounds; ++round) {
         if (round > 0) std::this_thread::sleep_for(timing.interval);
@@ -83,11 +86,11 @@ namespace {
 // The oracle index, then WhatsOnChain, then ARC, until WhatsOnChain shows the transaction. Once
 // a service has taken it, it is out: later looks for it are short, and whatever the others
 // answer, it is never reported as not sent. Network only: runs with the wallet lock let go.
-Submission submit(const std::string& hex, const std::string& txid)
+Submission submit(const Session& session, const std::string& hex, const std::string& txid)
 {
-    ChainClients clients = chain_clients();
+    ChainClients clients = chain_clients(session);
     Submission s;
-    auto shows = [&] { return find_on_chain(txid, s.accepted ? 1 : 0).has_value(); };
+    auto shows = [&] { return find_on_chain(session, txid, s.accepted ? 1 : 0).has_value(); };
 
     auto oi = clients.registry.submit(hex);
     if (oi && oi->ok) {
@@ -115,31 +118,31 @@ Submission submit(const std::string& hex, const std::string& txid)
 
 } // namespace
 
-std::string confirm_tx(const std::string& txid, const std::optional<SentTx>& sent, int rounds)
+std::string confirm_tx(Session& session, const std::string& txid, const std::optional<SentTx>& sent, int rounds)
 {
     std::optional<std::string> hex;
     {
         wallet::WalletUnlock unlock;
-        hex = find_on_chain(txid, rounds);
+        hex = find_on_chain(session, txid, rounds);
     }
     if (!hex) return "";
     wallet::WalletLock lock;
-    const std::string id = net::lower_ascii(txid);
-    if (ensure_coin_state()) coin_state().last_confirmed_txid = id;
+    const std::string id = core::ascii_lower(txid);
+    if (ensure_coin_state(session)) session.coins().last_confirmed_txid = id;
     if (sent) {
-        record_outcome(id, sent->inputs, sent->outputs, sent->change_hash);
+        record_outcome(session, id, sent->inputs, sent->outputs, sent->change_hash);
     } else if (auto raw = core::hex_decode(*hex)) {
-        if (auto parsed = tx::tx_parse(*raw)) record_outcome(id, parsed->inputs, parsed->outputs, std::nullopt);
+        if (auto parsed = tx::tx_parse(*raw)) record_outcome(session, id, parsed->inputs, parsed->outputs, std::nullopt);
     }
     return "success: " + id;
 }
 
-bool arc_broadcast(const std::string& raw_hex, const std::string& expected_txid, std::string& error)
+bool arc_broadcast(const Session& session, const std::string& raw_hex, const std::string& expected_txid, std::string& error)
 {
-    return chain_clients().arc.broadcast(raw_hex, expected_txid, error);
+    return chain_clients(session).arc.broadcast(raw_hex, expected_txid, error);
 }
 
-std::string broadcast_tx(const std::vector<tx::TxInput>& inputs, const std::vector<tx::TxOutput>& outputs,
+std::string broadcast_tx(Session& session, const std::vector<tx::TxInput>& inputs, const std::vector<tx::TxOutput>& outputs,
                          const std::optional<core::Hash160>& change_hash, std::string& txid)
 {
     wallet::WalletLock lock;
@@ -151,12 +154,12 @@ std::string broadcast_tx(const std::vector<tx::TxInput>& inputs, const std::vect
 
     // The network is asked with the wallet lock let go; the inputs are marked as being sent
     // meanwhile, so that no other payment of this process chooses them.
-    const std::string payer = ensure_coin_state() ? coin_state().key : std::string();
-    SendingMark mark(payer, inputs);
+    const std::string payer = ensure_coin_state(session) ? session.coins().key : std::string();
+    SendingMark mark(session, payer, inputs);
     Submission sent;
     {
         wallet::WalletUnlock unlock;
-        sent = submit(hex, txid);
+        sent = submit(session, hex, txid);
     }
     if (!sent.found && !sent.accepted) {
         if (!sent.arc_error.empty()) return "error: broadcast failed: " + sent.arc_error;
@@ -165,9 +168,9 @@ std::string broadcast_tx(const std::vector<tx::TxInput>& inputs, const std::vect
     }
     // Its inputs stay spent and its change is this wallet's: paying again would pay twice. The
     // outcome goes only into the memory of the wallet that paid, whatever is bound now.
-    if (!payer.empty() && ensure_coin_state() && coin_state().key == payer) {
-        coin_state().last_confirmed_txid = txid;
-        record_outcome(txid, inputs, outputs, change_hash);
+    if (!payer.empty() && ensure_coin_state(session) && session.coins().key == payer) {
+        session.coins().last_confirmed_txid = txid;
+        record_outcome(session, txid, inputs, outputs, change_hash);
     }
     return "success: " + txid + (sent.found ? std::string() : std::string(SENT_UNCONFIRMED));
 }

@@ -17,6 +17,8 @@
 
 namespace funding {
 
+class Session;
+
 // What follows the txid of a sent transaction that WhatsOnChain did not show yet.
 inline constexpr std::string_view SENT_UNCONFIRMED = " (sent; the network has not confirmed it yet)";
 
@@ -26,13 +28,13 @@ inline constexpr std::string_view SENT_UNCONFIRMED = " (sent; the network has no
 // or "error: serialize failed.", "error: broadcast failed: " + the ARC error (else the
 // WhatsOnChain error, when WhatsOnChain refused it), or "error: the network did not take that
 // transaction. Nothing was sent." when no service took it.
-std::string broadcast_tx(const std::vector<tx::TxInput>& inputs, const std::vector<tx::TxOutput>& outputs,
+std::string broadcast_tx(Session& session, const std::vector<tx::TxInput>& inputs, const std::vector<tx::TxOutput>& outputs,
                          const std::optional<core::Hash160>& change_hash, std::string& txid);
 
-// The raw hex of the transaction from WhatsOnChain, asked up to rounds times (0: the
-// poll_timing() rounds), poll_timing().interval apart; only an answer whose bytes hash to txid
+// The raw hex of the transaction from WhatsOnChain, asked up to rounds times (0: the session's
+// poll timing rounds), the poll interval apart; only an answer whose bytes hash to txid
 // counts. nullopt when it never shows or txid is not 64 hex digits.
-std::optional<std::string> find_on_chain(const std::string& txid, int rounds = 0);
+std::optional<std::string> find_on_chain(const Session& session, const std::string& txid, int rounds = 0);
 
 // Looks for the transaction on WhatsOnChain (find_on_chain, rounds as there). Found: remembers
 // it as the last confirmed broadcast, records the outcome of sent (or, without it, of the
@@ -42,11 +44,11 @@ struct SentTx {
     const std::vector<tx::TxOutput>& outputs;
     std::optional<core::Hash160> change_hash;
 };
-std::string confirm_tx(const std::string& txid, const std::optional<SentTx>& sent = std::nullopt, int rounds = 0);
+std::string confirm_tx(Session& session, const std::string& txid, const std::optional<SentTx>& sent = std::nullopt, int rounds = 0);
 
 // Submits to ARC. True when ARC accepted it; otherwise false with error: the request's error,
 // "bad arc response", the rejected status followed by ": " and extraInfo, the extraInfo of
 // missing inputs, "arc did not return a txid" or "broadcast did not confirm".
-bool arc_broadcast(const std::string& raw_hex, const std::string& expected_txid, std::string& error);
+bool arc_broadcast(const Session& session, const std::string& raw_hex, const std::string& expected_txid, std::string& error);
 
 } // namespace funding

@@ -1,17 +1,15 @@
-// The service clients the funding layer talks through, built on each use from the current
-// service configuration, and the timing of the confirmation polls. Tests may replace the HTTP
-// client and shorten the polls.
+// The service clients the funding layer talks through, built on each use from the session's
+// service configuration and HTTP client.
 #pragma once
 
-#include <chrono>
-
 #include "net/arc_client.h"
-#include "net/http.h"
 #include "net/ordinals_client.h"
 #include "net/registry_client.h"
 #include "net/woc_client.h"
 
 namespace funding {
+
+class Session;
 
 struct ChainClients {
     net::WocClient woc;
@@ -20,19 +18,6 @@ struct ChainClients {
     net::RegistryClient registry;
 };
 
-// Clients over net::current_services() and the HTTP client in use.
-ChainClients chain_clients();
-
-// The HTTP client the funding layer uses: net::default_http(), unless replaced. Passing null
-// restores the default. The client must outlive its use.
-void set_funding_http(net::Http* http);
-
-struct PollTiming {
-    std::chrono::milliseconds interval{700};  // between two looks for a transaction
-    int rounds = 8;                           // looks before giving up
-};
-
-PollTiming poll_timing();
-void set_poll_timing(PollTiming timing);
+ChainClients chain_clients(const Session& session);
 
 } // namespace funding

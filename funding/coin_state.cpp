@@ -7,28 +7,16 @@
 #include "core/json_get.h"
 #include "funding/json_store.h"
 #include "funding/outpoint_text.h"
+#include "funding/session.h"
 #include "net/text.h"
 #include "platform/data_dir.h"
 #include "tx/outpoint.h"
 #include "wallet/wallet_file.h"
 #include "wallet/wallet_key.h"
-#include "wallet/wallet_state.h"
 
 namespace funding {
 
 namespace {
-
-void load_for(const std::string& key);
-
-// A wallet that loads brings its snapshots back at once; a forgotten one takes its memory along.
-void register_listener_once()
-{
-    static bool done = [] {
-        wallet::add_wallet_listener({[] { load_for(wallet::wallet_key()); }, [] { reset_coin_state(); }});
-        return true;
-    }();
-    (void)done;
-}
 
 std::map<std::string, std::string> spent_of(const nlohmann::json& doc)
 {
@@ -53,7 +41,7 @@ std::vector<PendingCoin> change_of(const nlohmann::json& doc)
         auto vout = core::json_int64_opt(e, "vout");
         auto sats = core::json_int64_opt(e, "sats");
         if (!core::is_hex64(txid) || !vout || *vout < 0 || *vout > UINT32_MAX || !sats || *sats < 1) continue;
-        PendingCoin coin{net::lower_ascii(txid), static_cast<uint32_t>(*vout), *sats, core::json_string(e, "addr")};
+        PendingCoin coin{core::ascii_lower(txid), static_cast<uint32_t>(*vout), *sats, core::json_string(e, "addr")};
         bool dup = std::any_of(out.begin(), out.end(),
                                [&](const PendingCoin& c) { return c.txid == coin.txid && c.vout == coin.vout; });
         if (!dup) out.push_back(std::move(coin));
@@ -71,22 +59,6 @@ void list_change(CoinState& state, const PendingCoin& c)
     auto& list = state.lists[c.addr].coins;
     CachedCoin coin{c.txid, c.vout, c.sats};
     if (std::find(list.begin(), list.end(), coin) == list.end()) list.push_back(coin);
-}
-
-// Makes the state that of the wallet with this key, read from its snapshots, unless it is already.
-void load_for(const std::string& key)
-{
-    CoinState& state = coin_state();
-    if (state.key == key) return;
-    state = CoinState{};
-    state.key = key;
-    state.spent = spent_of(read_store(spent_snapshot_path(key), "outpoints").doc);
-    state.change = change_of(read_store(change_snapshot_path(key), "coins").doc);
-    for (const auto& [k, addr] : state.spent) state.spent_base.insert(k);
-    for (const auto& c : state.change) {
-        state.change_base.insert(coin_key(c));
-        list_change(state, c);
-    }
 }
 
 // Three-way merge of one snapshot: what is on disk now, plus what this process added since it
@@ -172,16 +144,24 @@ StoreUpdate sync_change(CoinState& state)
 
 } // namespace
 
-CoinState& coin_state()
+void reset_coin_state(Session& session)
 {
-    static CoinState state;
-    register_listener_once();
-    return state;
+    session.coins() = CoinState{};
 }
 
-void reset_coin_state()
+void load_coin_state(Session& session, const std::string& key)
 {
-    coin_state() = CoinState{};
+    CoinState& state = session.coins();
+    if (state.key == key) return;
+    state = CoinState{};
+    state.key = key;
+    state.spent = spent_of(read_store(spent_snapshot_path(key), "outpoints").doc);
+    state.change = change_of(read_store(change_snapshot_path(key), "coins").doc);
+    for (const auto& [k, addr] : state.spent) state.spent_base.insert(k);
+    for (const auto& c : state.change) {
+        state.change_base.insert(coin_key(c));
+        list_change(state, c);
+    }
 }
 
 std::filesystem::path spent_snapshot_path(const std::string& key)
@@ -194,16 +174,16 @@ std::filesystem::path change_snapshot_path(const std::string& key)
     return platform::data_dir() / "ord_snap" / (key + "_change.json");
 }
 
-bool ensure_coin_state()
+bool ensure_coin_state(Session& session)
 {
     if (!wallet::wallet_load()) return false;
-    load_for(wallet::wallet_key());
+    load_coin_state(session, wallet::wallet_key());
     return true;
 }
 
-bool save_snapshots()
+bool save_snapshots(Session& session)
 {
-    CoinState& state = coin_state();
+    CoinState& state = session.coins();
     if (state.key.empty()) return false;
     const StoreUpdate spent = sync_spent(state);
     // Spends another program recorded leave this process's lists and change too.
@@ -212,24 +192,24 @@ bool save_snapshots()
         auto outpoint = tx::parse_outpoint(k);
         if (outpoint) purge.push_back({outpoint->txid, outpoint->vout, addr});
     }
-    add_spent(purge);
+    add_spent(session, purge);
     const StoreUpdate change = sync_change(state);
     return kept(spent) && kept(change);
 }
 
-void mark_lists_stale()
+void mark_lists_stale(Session& session)
 {
-    for (auto& [address, list] : coin_state().lists) list.fetched -= FORCED_STALENESS;
+    for (auto& [address, list] : session.coins().lists) list.fetched -= FORCED_STALENESS;
 }
 
-bool is_spent(const std::string& txid, uint32_t vout)
+bool is_spent(const Session& session, const std::string& txid, uint32_t vout)
 {
-    return coin_state().spent.count(spent_key(txid, vout)) > 0;
+    return session.coins().spent.count(spent_key(txid, vout)) > 0;
 }
 
-void add_spent(const std::vector<SpentOutpoint>& outpoints)
+void add_spent(Session& session, const std::vector<SpentOutpoint>& outpoints)
 {
-    CoinState& state = coin_state();
+    CoinState& state = session.coins();
     for (const auto& o : outpoints) {
         auto [it, added] = state.spent.emplace(spent_key(o.txid, o.vout), o.addr);
         if (!added && it->second.empty()) it->second = o.addr;
@@ -240,9 +220,9 @@ void add_spent(const std::vector<SpentOutpoint>& outpoints)
     std::erase_if(state.change, [&](const PendingCoin& c) { return state.spent.count(spent_key(c.txid, c.vout)) > 0; });
 }
 
-void forget_pending_change(const std::string& txid, uint32_t vout)
+void forget_pending_change(Session& session, const std::string& txid, uint32_t vout)
 {
-    CoinState& state = coin_state();
+    CoinState& state = session.coins();
     for (auto it = state.change.begin(); it != state.change.end(); ++it) {
         if (it->txid != txid || it->vout != vout) continue;
         std::erase(state.lists[it->addr].coins, CachedCoin{it->txid, it->vout, it->sats});
@@ -251,9 +231,9 @@ void forget_pending_change(const std::string& txid, uint32_t vout)
     }
 }
 
-bool add_pending_change(const PendingCoin& coin)
+bool add_pending_change(Session& session, const PendingCoin& coin)
 {
-    CoinState& state = coin_state();
+    CoinState& state = session.coins();
     for (const auto& c : state.change) {
         if (c.txid == coin.txid && c.vout == coin.vout) return false;
     }

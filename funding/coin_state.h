@@ -1,7 +1,7 @@
 // The funding layer's short-term memory of the bound wallet's coins: the address coin caches,
 // the ordinals indexes that hold inscription outputs back, the spent set and the pending change
-// (both saved as snapshots in "ord_snap"), and the txids of the latest broadcasts. One
-// process-wide instance; touch it only with the wallet lock held.
+// (both saved as snapshots in "ord_snap"), and the txids of the latest broadcasts. Each session
+// owns one (funding/session.h); touch it only with the wallet lock held.
 #pragma once
 
 #include <chrono>
@@ -15,6 +15,8 @@
 #include "core/bytes.h"
 
 namespace funding {
+
+class Session;
 
 using Clock = std::chrono::steady_clock;
 
@@ -71,17 +73,18 @@ struct CoinState {
     std::string last_confirmed_txid;  // the latest broadcast found on the chain
 };
 
-CoinState& coin_state();
+// Makes the session's coin state belong to the bound wallet: when its key differs from the
+// state's, the state is emptied and the snapshots of the wallet are read. False without a
+// loadable wallet. The session's wallet listener does the same at every wallet load and empties
+// the state at every forget.
+[[nodiscard]] bool ensure_coin_state(Session& session);
 
-// Makes coin_state() belong to the bound wallet: when its key differs from the state's, the
-// state is emptied and the snapshots of the wallet are read. False without a loadable wallet.
-// From the first use of coin_state() on, a wallet listener does the same at every wallet load
-// and empties the state at every forget.
-[[nodiscard]] bool ensure_coin_state();
+// Makes the state that of the wallet with this key, read from its snapshots, unless it already is.
+void load_coin_state(Session& session, const std::string& key);
 
 // Forgets everything in memory (the snapshots stay on disk): the next ensure_coin_state reads
 // them again. Runs when the wallet is forgotten, and stands in for a restart in tests.
-void reset_coin_state();
+void reset_coin_state(Session& session);
 
 // "ord_snap/<key>_spent.json" and "ord_snap/<key>_change.json" in the data directory.
 std::filesystem::path spent_snapshot_path(const std::string& key);
@@ -92,13 +95,13 @@ std::filesystem::path change_snapshot_path(const std::string& key);
 // the state gets what other programs of the same wallet recorded meanwhile (their spent coins
 // leave the lists, their change is offered). False when a write failed or waited too long (the
 // changes stay in memory for the next save).
-bool save_snapshots();
+bool save_snapshots(Session& session);
 
 // Moves every list's fetch time FORCED_STALENESS into the past.
-void mark_lists_stale();
+void mark_lists_stale(Session& session);
 
 // Whether the outpoint is in the spent set.
-[[nodiscard]] bool is_spent(const std::string& txid, uint32_t vout);
+[[nodiscard]] bool is_spent(const Session& session, const std::string& txid, uint32_t vout);
 
 struct SpentOutpoint {
     std::string txid;
@@ -107,14 +110,14 @@ struct SpentOutpoint {
 };
 
 // Adds outpoints to the spent set and purges them from the lists and the pending change.
-void add_spent(const std::vector<SpentOutpoint>& outpoints);
+void add_spent(Session& session, const std::vector<SpentOutpoint>& outpoints);
 
 // Forgets a pending change coin (and takes it off its address's list) without calling it spent:
 // the chain does not know it. A list fetched later brings it back if it exists.
-void forget_pending_change(const std::string& txid, uint32_t vout);
+void forget_pending_change(Session& session, const std::string& txid, uint32_t vout);
 
 // Adds a pending change coin unless that outpoint is already pending, and puts it in its
 // address's list. False when it was already pending.
-bool add_pending_change(const PendingCoin& coin);
+bool add_pending_change(Session& session, const PendingCoin& coin);
 
 } // namespace funding

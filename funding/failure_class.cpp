@@ -8,7 +8,7 @@ namespace funding {
 
 BroadcastFailure classify_broadcast_failure(std::string_view text)
 {
-    const std::string lower = net::lower_ascii(text);
+    const std::string lower = core::ascii_lower(text);
     // ARC answers 460 "failed to get parent transactions" when a parent is unknown to it: a
     // pending change whose transaction vanished must be found out, not retried for ever.
     for (auto mark : {"missing inputs", "missingorspent", "failed to get parent"}) {

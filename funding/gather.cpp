@@ -10,6 +10,7 @@
 #include "funding/holdback.h"
 #include "funding/offer_locks.h"
 #include "funding/outpoint_text.h"
+#include "funding/session.h"
 #include "funding/sibling_reserves.h"
 #include "funding/wallet_addresses.h"
 #include "tx/script.h"
@@ -28,8 +29,8 @@ struct Candidate {
 
 class Gatherer {
 public:
-    Gatherer(const std::vector<std::string>& hold_back, const std::vector<std::string>& must_spend)
-        : m_addresses(payment_addresses(true)), m_reserved(reserved_outpoints()), m_locks(offer_locks_load())
+    Gatherer(Session& session, const std::vector<std::string>& hold_back, const std::vector<std::string>& must_spend)
+        : m_session(session), m_addresses(payment_addresses(true)), m_reserved(reserved_outpoints()), m_locks(offer_locks_load())
     {
         for (const auto& h : hold_back) m_hold_back.insert(normalize_outpoint(h));
         for (const auto& m : must_spend) m_must_spend.insert(normalize_outpoint(m));
@@ -39,7 +40,7 @@ public:
 
     Gathered run()
     {
-        const CoinState& state = coin_state();
+        const CoinState& state = m_session.coins();
         for (const auto& m : m_must_spend) offer_must_spend(m);
         m_out.forced = m_out.coins.size();
         offer_pending();
@@ -59,7 +60,7 @@ public:
 private:
     void prune_locks()
     {
-        const CoinState& state = coin_state();
+        const CoinState& state = m_session.coins();
         bool all_lists = !m_addresses.empty();
         std::set<std::string> listed;
         for (const auto& a : m_addresses) {
@@ -87,17 +88,17 @@ private:
 
     void offer_pending()
     {
-        for (const auto& c : coin_state().change) offer({c.txid, c.vout, c.sats, c.addr});
+        for (const auto& c : m_session.coins().change) offer({c.txid, c.vout, c.sats, c.addr});
     }
 
     void offer_must_spend(const std::string& key)
     {
-        for (const auto& c : coin_state().change) {
+        for (const auto& c : m_session.coins().change) {
             if (lock_key(c.txid, c.vout) == key) return offer({c.txid, c.vout, c.sats, c.addr}, true);
         }
         for (const auto& a : m_addresses) {
-            auto it = coin_state().lists.find(a.address);
-            if (it == coin_state().lists.end()) continue;
+            auto it = m_session.coins().lists.find(a.address);
+            if (it == m_session.coins().lists.end()) continue;
             for (const auto& c : it->second.coins) {
                 if (lock_key(c.txid, c.vout) == key) return offer({c.txid, c.vout, c.sats, a.address}, true);
             }
@@ -107,7 +108,7 @@ private:
     void offer(const Candidate& c, bool must_spend = false)
     {
         if (!core::is_hex64(c.txid)) return;
-        const CoinState& state = coin_state();
+        const CoinState& state = m_session.coins();
         std::string key = lock_key(c.txid, c.vout);
         if (state.spent.count(spent_key(c.txid, c.vout)) > 0 || state.sending.count(spent_key(c.txid, c.vout)) > 0) return;
         if (held_back_as_ordinal(state, c.addr, c.txid, c.vout, c.sats)) return;
@@ -133,7 +134,7 @@ private:
     // none) is bound once it is back.
     bool recover_recent_change()
     {
-        const CoinState& state = coin_state();
+        const CoinState& state = m_session.coins();
         const std::string key = state.key;
         std::vector<std::string> txids;
         for (const auto& t : {state.last_recorded_txid, state.last_confirmed_txid}) {
@@ -143,12 +144,12 @@ private:
         std::vector<net::ChainTx> fetched;
         {
             wallet::WalletUnlock unlock;
-            ChainClients clients = chain_clients();
+            ChainClients clients = chain_clients(m_session);
             for (const auto& txid : txids) {
                 if (auto chain = clients.woc.tx(txid)) fetched.push_back(std::move(*chain));
             }
         }
-        if (!ensure_coin_state() || coin_state().key != key) return false;
+        if (!ensure_coin_state(m_session) || m_session.coins().key != key) return false;
         // Reserves and offer locks may have changed meanwhile.
         m_reserved = reserved_outpoints();
         m_locks = offer_locks_load();
@@ -161,14 +162,15 @@ private:
                 if (!hash || out.sats < 1) continue;
                 auto it = std::find_if(m_addresses.begin(), m_addresses.end(), [&](const WalletAddress& a) { return a.hash == *hash; });
                 if (it == m_addresses.end()) continue;
-                if (coin_state().spent.count(spent_key(chain.txid, static_cast<uint32_t>(n))) > 0) continue;
-                added = add_pending_change({chain.txid, static_cast<uint32_t>(n), out.sats, it->address}) || added;
+                if (m_session.coins().spent.count(spent_key(chain.txid, static_cast<uint32_t>(n))) > 0) continue;
+                added = add_pending_change(m_session, {chain.txid, static_cast<uint32_t>(n), out.sats, it->address}) || added;
             }
         }
-        if (added) (void)save_snapshots();
+        if (added) (void)save_snapshots(m_session);
         return true;
     }
 
+    Session& m_session;
     std::vector<WalletAddress> m_addresses;
     std::map<std::string, size_t> m_by_address;
     std::set<std::string> m_reserved;
@@ -181,13 +183,13 @@ private:
 
 } // namespace
 
-Gathered gather_coins(const std::vector<std::string>& hold_back, const std::vector<std::string>& must_spend)
+Gathered gather_coins(Session& session, const std::vector<std::string>& hold_back, const std::vector<std::string>& must_spend)
 {
     wallet::WalletLock lock;
-    if (!ensure_coin_state()) return {};
+    if (!ensure_coin_state(session)) return {};
     // What other programs of this wallet spent or received since the last look.
-    (void)save_snapshots();
-    return Gatherer(hold_back, must_spend).run();
+    (void)save_snapshots(session);
+    return Gatherer(session, hold_back, must_spend).run();
 }
 
 } // namespace funding

@@ -9,6 +9,8 @@
 
 namespace funding {
 
+class Session;
+
 struct Gathered {
     // Accepted coins, each with the key of its address: first the must-spend coins found (see
     // below), then pending change, then each payment address's cached coins in address order.
@@ -33,6 +35,6 @@ struct Gathered {
 // first. Takes the wallet lock; no network request except the fallback above, during which
 // every level of the lock (the caller's too) is let go: when another wallet (or none) is bound
 // once it is back, nothing is gathered.
-Gathered gather_coins(const std::vector<std::string>& hold_back, const std::vector<std::string>& must_spend = {});
+Gathered gather_coins(Session& session, const std::vector<std::string>& hold_back, const std::vector<std::string>& must_spend = {});
 
 } // namespace funding

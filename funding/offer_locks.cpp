@@ -38,7 +38,7 @@ std::vector<OfferRecord> records_of(const nlohmann::json& doc)
     const auto* list = core::json_array(doc, OFFERS);
     if (!list) return out;
     for (const auto& e : *list) {
-        OfferRecord r{net::lower_ascii(core::json_string(e, "offer")), net::lower_ascii(core::json_string(e, "listing")), {}};
+        OfferRecord r{core::ascii_lower(core::json_string(e, "offer")), core::ascii_lower(core::json_string(e, "listing")), {}};
         if (const auto* coins = core::json_array(e, MEMBER)) {
             for (const auto& c : *coins) {
                 if (c.is_string() && !c.get<std::string>().empty()) r.utxos.push_back(normalize_outpoint(c.get<std::string>()));
@@ -102,7 +102,7 @@ bool offer_locks_add(const std::vector<std::string>& outpoints)
 
 bool offer_record_add(const OfferRecord& record)
 {
-    OfferRecord r{net::lower_ascii(record.offer), net::lower_ascii(record.listing), {}};
+    OfferRecord r{core::ascii_lower(record.offer), core::ascii_lower(record.listing), {}};
     for (const auto& o : record.utxos) {
         if (!o.empty()) r.utxos.push_back(normalize_outpoint(o));
     }

@@ -3,6 +3,7 @@
 #include "core/base58.h"
 #include "funding/coin_state.h"
 #include "funding/outpoint_text.h"
+#include "funding/session.h"
 #include "funding/sibling_reserves.h"
 #include "net/text.h"
 #include "tx/script.h"
@@ -21,19 +22,19 @@ std::string owner_of(const tx::TxInput& in)
 
 } // namespace
 
-void record_outcome(const std::string& txid, const std::vector<tx::TxInput>& inputs,
+void record_outcome(Session& session, const std::string& txid, const std::vector<tx::TxInput>& inputs,
                     const std::vector<tx::TxOutput>& outputs, const std::optional<core::Hash160>& change_hash)
 {
     wallet::WalletLock lock;
-    if (!ensure_coin_state()) return;
-    const std::string id = net::lower_ascii(txid);
+    if (!ensure_coin_state(session)) return;
+    const std::string id = core::ascii_lower(txid);
     std::vector<SpentOutpoint> spent;
     std::vector<std::string> spent_keys;
     for (const auto& in : inputs) {
-        spent.push_back({net::lower_ascii(in.txid), in.vout, owner_of(in)});
+        spent.push_back({core::ascii_lower(in.txid), in.vout, owner_of(in)});
         spent_keys.push_back(lock_key(in.txid, in.vout));
     }
-    add_spent(spent);
+    add_spent(session, spent);
 
     std::optional<size_t> largest_change;
     for (size_t n = 0; n < outputs.size(); ++n) {
@@ -45,10 +46,10 @@ void record_outcome(const std::string& txid, const std::vector<tx::TxInput>& inp
         }
         auto addr = wallet::wallet_address_for_hash160(*hash);
         if (!addr) continue;
-        (void)add_pending_change({id, static_cast<uint32_t>(n), out.value, *addr});
+        (void)add_pending_change(session, {id, static_cast<uint32_t>(n), out.value, *addr});
     }
-    coin_state().last_recorded_txid = id;
-    (void)save_snapshots();
+    session.coins().last_recorded_txid = id;
+    (void)save_snapshots(session);
     if (largest_change) (void)move_swap_holds(spent_keys, lock_key(id, static_cast<uint32_t>(*largest_change)));
 }
 

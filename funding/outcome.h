@@ -10,6 +10,8 @@
 
 namespace funding {
 
+class Session;
+
 // Every input joins the spent set (and leaves the lists and the pending change). Every output
 // of 1 satoshi or more whose script is exactly a P2PKH lock to one of this wallet's payment
 // addresses (the receive address, account 1 up to "recv"[1], the identity address) becomes
@@ -17,7 +19,7 @@ namespace funding {
 // input address (a buyer's change in a completed sale) is not this wallet's money. When
 // change_hash is given, the swap feature's holds on spent inputs move to the largest output
 // paying it. Both snapshots are rewritten. Wallet lock held.
-void record_outcome(const std::string& txid, const std::vector<tx::TxInput>& inputs,
+void record_outcome(Session& session, const std::string& txid, const std::vector<tx::TxInput>& inputs,
                     const std::vector<tx::TxOutput>& outputs, const std::optional<core::Hash160>& change_hash);
 
 } // namespace funding

@@ -6,7 +6,7 @@ namespace funding {
 
 std::string normalize_outpoint(std::string_view text)
 {
-    std::string out = net::lower_ascii(text);
+    std::string out = core::ascii_lower(text);
     for (char& c : out) {
         if (c == ':') c = '_';
     }
@@ -15,12 +15,12 @@ std::string normalize_outpoint(std::string_view text)
 
 std::string spent_key(std::string_view txid, uint32_t vout)
 {
-    return net::lower_ascii(txid) + ":" + std::to_string(vout);
+    return core::ascii_lower(txid) + ":" + std::to_string(vout);
 }
 
 std::string lock_key(std::string_view txid, uint32_t vout)
 {
-    return net::lower_ascii(txid) + "_" + std::to_string(vout);
+    return core::ascii_lower(txid) + "_" + std::to_string(vout);
 }
 
 } // namespace funding

@@ -14,6 +14,7 @@
 #include "funding/outcome.h"
 #include "funding/outpoint_text.h"
 #include "funding/refresh.h"
+#include "funding/session.h"
 #include "funding/spent_check.h"
 #include "net/text.h"
 #include "tx/sign.h"
@@ -55,8 +56,9 @@ bool sign_all(std::vector<tx::TxInput>& inputs, const std::vector<tx::TxOutput>&
 
 class Payment {
 public:
-    Payment(const std::vector<tx::TxOutput>& outputs, const PayOptions& options, core::Hash160 change, std::string key)
-        : m_outputs(outputs), m_options(options), m_change(change), m_key(std::move(key))
+    Payment(Session& session, const std::vector<tx::TxOutput>& outputs, const PayOptions& options, core::Hash160 change,
+            std::string key)
+        : m_session(session), m_outputs(outputs), m_options(options), m_change(change), m_key(std::move(key))
     {
     }
 
@@ -67,17 +69,17 @@ public:
         for (int attempt = 0; attempt < ATTEMPTS; ++attempt) {
             const bool last_attempt = attempt == ATTEMPTS - 1;
             std::string error;
-            if (!refresh_coins(error, mode)) return "error: " + error;
+            if (!refresh_coins(m_session, error, mode)) return "error: " + error;
             if (!same_wallet()) return WALLET_CHANGED;
             mode = RefreshMode::Normal;
 
-            Gathered coins = gather_coins(held_back(), must_spend());
+            Gathered coins = gather_coins(m_session, held_back(), must_spend());
             if (!same_wallet()) return WALLET_CHANGED;
             if (auto missing = required_coin_missing(coins)) {
                 // Lists that do not show the coin yet may after a fresh fetch.
                 if (auto done = settled()) return *done;
                 if (last_attempt) return *missing;
-                if (attempt == 0) mark_lists_stale();
+                if (attempt == 0) mark_lists_stale(m_session);
                 else mode = RefreshMode::Forced;
                 continue;
             }
@@ -85,7 +87,7 @@ public:
                 if (auto done = settled()) return *done;
                 ++empty_gathers;
                 if (empty_gathers == 1) {
-                    mark_lists_stale();
+                    mark_lists_stale(m_session);
                     continue;
                 }
                 if (empty_gathers == 2) {
@@ -106,15 +108,15 @@ public:
                     if (!m_options.hold_back.empty() && short_of_coins) return SHARE_COINS + " (" + funded.error + ")";
                     return "error: " + funded.error;
                 }
-                mark_lists_stale();
+                mark_lists_stale(m_session);
                 continue;
             }
             if (!sign_all(funded.inputs, funded.outputs)) return "error: signing failed.";
 
             std::string txid;
-            std::string result = broadcast_tx(funded.inputs, funded.outputs, m_change, txid);
+            std::string result = broadcast_tx(m_session, funded.inputs, funded.outputs, m_change, txid);
             if (result.rfind("success", 0) == 0) return result;
-            if (!txid.empty()) m_sent.push_back({net::lower_ascii(txid), funded.inputs, funded.outputs});
+            if (!txid.empty()) m_sent.push_back({core::ascii_lower(txid), funded.inputs, funded.outputs});
             m_last = result.rfind("error: ", 0) == 0 ? result.substr(7) : result;
 
             BroadcastFailure kind = classify_broadcast_failure(result);
@@ -129,7 +131,7 @@ public:
             if (kind == BroadcastFailure::InputsGone) {
                 mode = RefreshMode::Forced;
             } else {
-                mark_lists_stale();
+                mark_lists_stale(m_session);
             }
             if (auto done = settled()) return *done;
         }
@@ -140,7 +142,7 @@ public:
 private:
     // Whether the wallet the payment started with is still bound, its coin state loaded. Every
     // step that lets go of the wallet lock for a network request is followed by this check.
-    bool same_wallet() const { return wallet::wallet_load() && wallet::wallet_key() == m_key && ensure_coin_state(); }
+    bool same_wallet() const { return wallet::wallet_load() && wallet::wallet_key() == m_key && ensure_coin_state(m_session); }
 
     // A transaction of this payment found on the chain after all: the payment is done. The
     // lookups run with the wallet lock let go; when it is back and another wallet is bound,
@@ -152,7 +154,7 @@ private:
         {
             wallet::WalletUnlock unlock;
             for (const auto& s : m_sent) {
-                if (find_on_chain(s.txid, rounds)) {
+                if (find_on_chain(m_session, s.txid, rounds)) {
                     found = &s;
                     break;
                 }
@@ -168,8 +170,8 @@ private:
     std::string record(const Sent& s)
     {
         if (same_wallet()) {
-            coin_state().last_confirmed_txid = s.txid;
-            record_outcome(s.txid, s.inputs, s.outputs, m_change);
+            m_session.coins().last_confirmed_txid = s.txid;
+            record_outcome(m_session, s.txid, s.inputs, s.outputs, m_change);
         }
         return "success: " + s.txid;
     }
@@ -221,7 +223,7 @@ private:
         SpentVerdict verdict;
         {
             wallet::WalletUnlock unlock;
-            verdict = check_spent_inputs(inputs, own);
+            verdict = check_spent_inputs(m_session, inputs, own);
         }
         if (verdict.settled) {
             for (const auto& s : m_sent) {
@@ -238,11 +240,11 @@ private:
         }
         std::vector<SpentOutpoint> gone;
         for (size_t i : verdict.gone) {
-            gone.push_back({net::lower_ascii(inputs[i].txid), inputs[i].vout, wallet::wallet_address_for_hash160(inputs[i].pub_key_hash).value_or("")});
+            gone.push_back({core::ascii_lower(inputs[i].txid), inputs[i].vout, wallet::wallet_address_for_hash160(inputs[i].pub_key_hash).value_or("")});
         }
-        add_spent(gone);
-        for (size_t i : verdict.unknown) forget_pending_change(net::lower_ascii(inputs[i].txid), inputs[i].vout);
-        (void)save_snapshots();
+        add_spent(m_session, gone);
+        for (size_t i : verdict.unknown) forget_pending_change(m_session, core::ascii_lower(inputs[i].txid), inputs[i].vout);
+        (void)save_snapshots(m_session);
         for (const auto& list : {verdict.unknown, verdict.unanswered}) {
             for (size_t i : list) {
                 if (key_of(i) != m_anchor) m_unanswered.push_back(key_of(i));
@@ -253,7 +255,7 @@ private:
 
     std::string final_message() const
     {
-        std::optional<core::Amount> balance = known_balance();
+        std::optional<core::Amount> balance = known_balance(m_session);
         if (balance && *balance == 0) {
             return "error: you have 0 in your Pursa wallet." + (m_last.empty() ? std::string() : " (" + m_last + ")");
         }
@@ -265,6 +267,7 @@ private:
         return "error: no coin of your Pursa wallet can be spent yet. Try again in a few seconds.";
     }
 
+    Session& m_session;
     const std::vector<tx::TxOutput>& m_outputs;
     const PayOptions& m_options;
     core::Hash160 m_change;
@@ -279,7 +282,7 @@ private:
 
 } // namespace
 
-std::string pay_outputs(const std::vector<tx::TxOutput>& outputs, const PayOptions& options)
+std::string pay_outputs(Session& session, const std::vector<tx::TxOutput>& outputs, const PayOptions& options)
 {
     wallet::WalletLock lock;
     if (!wallet::wallet_load()) {
@@ -290,14 +293,14 @@ std::string pay_outputs(const std::vector<tx::TxOutput>& outputs, const PayOptio
     if (!wallet::wallet_state().hd) return "error: need an HD Pursa wallet.";
     ChangeAddress change = choose_change_address();
     if (!change.hash) return "error: " + change.error;
-    return Payment(outputs, options, *change.hash, wallet::wallet_key()).run();
+    return Payment(session, outputs, options, *change.hash, wallet::wallet_key()).run();
 }
 
-std::string pay_outputs(const std::vector<tx::TxOutput>& outputs, const std::vector<std::string>& hold_back)
+std::string pay_outputs(Session& session, const std::vector<tx::TxOutput>& outputs, const std::vector<std::string>& hold_back)
 {
     PayOptions options;
     options.hold_back = hold_back;
-    return pay_outputs(outputs, options);
+    return pay_outputs(session, outputs, options);
 }
 
 } // namespace funding

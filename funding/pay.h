@@ -9,6 +9,8 @@
 
 namespace funding {
 
+class Session;
+
 struct PayOptions {
     // Coins ("txid_vout" or "txid:vout") this payment must not spend, such as the coins of the
     // offer a post carries or the listing output while its listing post is paid for.
@@ -44,7 +46,8 @@ struct PayOptions {
 // transactions and inputs on the chain. When another wallet (or none) is bound once the lock is
 // back, the payment ends with "wallet changed." (a transaction of it already found on the chain
 // still reports success). A caller must not rely on what it read under the lock before.
-std::string pay_outputs(const std::vector<tx::TxOutput>& outputs, const PayOptions& options);
-std::string pay_outputs(const std::vector<tx::TxOutput>& outputs, const std::vector<std::string>& hold_back = {});
+std::string pay_outputs(Session& session, const std::vector<tx::TxOutput>& outputs, const PayOptions& options);
+std::string pay_outputs(Session& session, const std::vector<tx::TxOutput>& outputs,
+                        const std::vector<std::string>& hold_back = {});
 
 } // namespace funding

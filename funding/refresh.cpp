@@ -6,6 +6,7 @@
 #include "core/hex.h"
 #include "funding/chain_clients.h"
 #include "funding/coin_state.h"
+#include "funding/session.h"
 #include "funding/outpoint_text.h"
 #include "funding/wallet_addresses.h"
 #include "tx/outpoint.h"
@@ -75,12 +76,12 @@ Fetched fetch_address(const ChainClients& clients, const std::string& address, R
     return f;
 }
 
-std::vector<Fetched> fetch_all(const std::vector<std::string>& addresses, RefreshMode mode)
+std::vector<Fetched> fetch_all(const Session& session, const std::vector<std::string>& addresses, RefreshMode mode)
 {
     std::vector<Fetched> results(addresses.size());
     if (addresses.empty()) return results;
     // The fetching threads touch neither the wallet state nor the coin state.
-    ChainClients clients = chain_clients();
+    ChainClients clients = chain_clients(session);
     for (size_t start = 0; start < addresses.size(); start += MAX_FETCH_THREADS) {
         size_t end = std::min(addresses.size(), start + MAX_FETCH_THREADS);
         std::vector<std::thread> threads;
@@ -138,10 +139,10 @@ bool merge(CoinState& state, const Fetched& f, Clock::time_point now)
 
 } // namespace
 
-bool refresh_coins(std::string& error, RefreshMode mode)
+bool refresh_coins(Session& session, std::string& error, RefreshMode mode)
 {
     wallet::WalletLock lock;
-    if (!ensure_coin_state()) {
+    if (!ensure_coin_state(session)) {
         error = "no wallet";
         return false;
     }
@@ -150,28 +151,28 @@ bool refresh_coins(std::string& error, RefreshMode mode)
         error = "no wallet";
         return false;
     }
-    const std::string key = coin_state().key;
+    const std::string key = session.coins().key;
     Clock::time_point now = Clock::now();
     std::vector<std::string> due;
     for (const auto& a : addresses) {
-        auto it = coin_state().lists.find(a.address);
-        if (mode == RefreshMode::Forced || it == coin_state().lists.end() || !it->second.fresh(now)) due.push_back(a.address);
+        auto it = session.coins().lists.find(a.address);
+        if (mode == RefreshMode::Forced || it == session.coins().lists.end() || !it->second.fresh(now)) due.push_back(a.address);
     }
     std::vector<Fetched> results;
     {
         // Other threads use the wallet while the lists are on their way.
         wallet::WalletUnlock unlock;
-        results = fetch_all(due, mode);
+        results = fetch_all(session, due, mode);
     }
     // The state may have been emptied meanwhile (the same wallet forgotten and loaded again).
-    if (!wallet::wallet_load() || wallet::wallet_key() != key || !ensure_coin_state()) {
+    if (!wallet::wallet_load() || wallet::wallet_key() != key || !ensure_coin_state(session)) {
         error = "wallet changed.";
         return false;
     }
     now = Clock::now();
     bool changed = false;
-    for (const auto& f : results) changed = merge(coin_state(), f, now) || changed;
-    if (changed) (void)save_snapshots();
+    for (const auto& f : results) changed = merge(session.coins(), f, now) || changed;
+    if (changed) (void)save_snapshots(session);
     return true;
 }
 

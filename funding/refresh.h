@@ -5,6 +5,8 @@
 
 namespace funding {
 
+class Session;
+
 enum class RefreshMode {
     Normal,  // stale lists only, from WhatsOnChain's unspent lists
     Forced,  // every list, from the ordinals index's unspent outputs (no 1-sat, no inscriptions)
@@ -18,6 +20,6 @@ enum class RefreshMode {
 // wallet loads, or "wallet changed." when another wallet is bound (or none) once the fetches
 // are done. Takes the wallet lock and lets go of every level of it, the caller's too, while the
 // fetches run: whatever the caller read under the lock may have changed on return.
-[[nodiscard]] bool refresh_coins(std::string& error, RefreshMode mode = RefreshMode::Normal);
+[[nodiscard]] bool refresh_coins(Session& session, std::string& error, RefreshMode mode = RefreshMode::Normal);
 
 } // namespace funding

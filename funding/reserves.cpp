@@ -112,7 +112,7 @@ std::string bind_listing(std::string_view outpoint, std::string_view listing_id,
             refusal = "error: no reserve for that UTXO.";
             return false;
         }
-        it->listing = net::lower_ascii(listing_id);
+        it->listing = core::ascii_lower(listing_id);
         if (record) it->record = *record;
         return true;
     });
@@ -124,7 +124,7 @@ std::string rebind(std::string_view listing_id, std::string_view new_outpoint, c
     wallet::WalletLock lock;
     std::string utxo = normalize_outpoint(new_outpoint);
     if (listing_id.size() != 64 || utxo.size() < MIN_OUTPOINT) return "error: bad rebind.";
-    std::string listing = net::lower_ascii(listing_id);
+    std::string listing = core::ascii_lower(listing_id);
     std::string refusal;
     StoreUpdate update = edit_reserves([&](std::vector<Reserve>& reserves) {
         auto it = std::find_if(reserves.begin(), reserves.end(), [&](const Reserve& r) { return r.listing == listing; });
@@ -197,7 +197,7 @@ bool reserve_remove(std::string_view key)
     wallet::WalletLock lock;
     if (key.empty()) return true;
     std::string utxo = normalize_outpoint(key);
-    std::string listing = net::lower_ascii(key);
+    std::string listing = core::ascii_lower(key);
     StoreUpdate update = edit_reserves([&](std::vector<Reserve>& reserves) {
         return std::erase_if(reserves, [&](const Reserve& r) {
                    return r.utxo == utxo || (!r.listing.empty() && r.listing == listing);
@@ -224,7 +224,7 @@ std::optional<Reserve> reserve_of_listing(std::string_view listing_id)
 {
     wallet::WalletLock lock;
     if (listing_id.empty()) return std::nullopt;
-    std::string listing = net::lower_ascii(listing_id);
+    std::string listing = core::ascii_lower(listing_id);
     for (auto& r : load(reserves_path())) {
         if (r.listing == listing) return std::move(r);
     }

@@ -7,12 +7,12 @@
 
 namespace funding {
 
-SpentVerdict check_spent_inputs(const std::vector<tx::TxInput>& inputs, const std::vector<std::string>& own_txids)
+SpentVerdict check_spent_inputs(const Session& session, const std::vector<tx::TxInput>& inputs, const std::vector<std::string>& own_txids)
 {
     SpentVerdict verdict;
-    ChainClients clients = chain_clients();
+    ChainClients clients = chain_clients(session);
     for (size_t i = 0; i < inputs.size(); ++i) {
-        auto answer = clients.woc.spent(net::lower_ascii(inputs[i].txid), inputs[i].vout);
+        auto answer = clients.woc.spent(core::ascii_lower(inputs[i].txid), inputs[i].vout);
         if (!answer) {
             verdict.unanswered.push_back(i);
             continue;
@@ -25,7 +25,7 @@ SpentVerdict check_spent_inputs(const std::vector<tx::TxInput>& inputs, const st
             verdict.unknown.push_back(i);
             break;
         case net::SpentCheck::State::Spent: {
-            std::string spender = net::lower_ascii(answer->spender_txid);
+            std::string spender = core::ascii_lower(answer->spender_txid);
             if (std::find(own_txids.begin(), own_txids.end(), spender) != own_txids.end()) verdict.settled = spender;
             else verdict.dead = true;
             verdict.gone.push_back(i);

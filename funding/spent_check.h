@@ -10,6 +10,8 @@
 
 namespace funding {
 
+class Session;
+
 struct SpentVerdict {
     std::vector<size_t> gone;            // indexes of inputs the chain shows spent
     std::vector<size_t> unspent;         // indexes of inputs the chain shows unspent
@@ -23,6 +25,6 @@ struct SpentVerdict {
 // transaction shows an input gone: a service that does not know the output, or could not be
 // asked, has shown nothing, and such an input must not join the spent set (an unspent coin
 // never leaves it). Safe from any thread.
-SpentVerdict check_spent_inputs(const std::vector<tx::TxInput>& inputs, const std::vector<std::string>& own_txids);
+SpentVerdict check_spent_inputs(const Session& session, const std::vector<tx::TxInput>& inputs, const std::vector<std::string>& own_txids);
 
 } // namespace funding

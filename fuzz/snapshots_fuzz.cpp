@@ -5,6 +5,7 @@
 #include "fuzz/data_dir_fixture.h"
 #include "fuzz/fuzz_check.h"
 #include "funding/coin_state.h"
+#include "funding/session.h"
 #include "wallet/lots_cache.h"
 #include "wallet/wallet_key.h"
 
@@ -24,18 +25,20 @@ void coin_snapshot(bool spent_file, std::string_view bytes)
     std::filesystem::remove_all(funding::spent_snapshot_path(key).parent_path(), ec);
     fixture.write_absolute(spent_file ? funding::spent_snapshot_path(key) : funding::change_snapshot_path(key), bytes);
 
-    funding::reset_coin_state();
-    FUZZ_CHECK(funding::ensure_coin_state());
-    const auto spent = funding::coin_state().spent;
-    const auto change = funding::coin_state().change;
-    FUZZ_CHECK(funding::save_snapshots());
-    funding::reset_coin_state();
-    FUZZ_CHECK(funding::ensure_coin_state());
-    FUZZ_CHECK(funding::coin_state().spent.size() == spent.size());
-    FUZZ_CHECK(funding::coin_state().change.size() == change.size());
+    // The program's one session (no service is asked).
+    static funding::Session session(nullptr);
+    funding::reset_coin_state(session);
+    FUZZ_CHECK(funding::ensure_coin_state(session));
+    const auto spent = session.coins().spent;
+    const auto change = session.coins().change;
+    FUZZ_CHECK(funding::save_snapshots(session));
+    funding::reset_coin_state(session);
+    FUZZ_CHECK(funding::ensure_coin_state(session));
+    FUZZ_CHECK(session.coins().spent.size() == spent.size());
+    FUZZ_CHECK(session.coins().change.size() == change.size());
     for (size_t i = 0; i < change.size(); ++i) {
         const auto& a = change[i];
-        const auto& b = funding::coin_state().change[i];
+        const auto& b = session.coins().change[i];
         FUZZ_CHECK(a.txid == b.txid && a.vout == b.vout && a.sats == b.sats && a.addr == b.addr);
     }
 }

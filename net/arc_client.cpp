@@ -96,14 +96,14 @@ Result<ArcAnswer> ArcClient::submit(std::string_view raw_hex) const
     if (raw_hex.empty() || !is_hex_text(raw_hex)) {
         return Result<ArcAnswer>::failed(Failure::Input, "the transaction is not hex");
     }
-    Json body = {{"rawTx", lower_ascii(raw_hex)}};
+    Json body = {{"rawTx", core::ascii_lower(raw_hex)}};
     return answer_of(m_http.post_json(m_base + "/v1/tx", core::json_dump_compact(body), PostOptions{60, 2}));
 }
 
 Result<ArcAnswer> ArcClient::status(std::string_view txid, int timeout_seconds) const
 {
     if (!core::is_hex64(txid)) return Result<ArcAnswer>::failed(Failure::Input, "not a transaction id");
-    return answer_of(m_http.get(m_base + "/v1/tx/" + lower_ascii(txid), GetOptions{timeout_seconds}));
+    return answer_of(m_http.get(m_base + "/v1/tx/" + core::ascii_lower(txid), GetOptions{timeout_seconds}));
 }
 
 bool ArcClient::broadcast(std::string_view raw_hex, std::string_view expected_txid, std::string& error) const
@@ -126,7 +126,7 @@ bool ArcClient::broadcast(std::string_view raw_hex, std::string_view expected_tx
         return false;
     }
     const std::string txid = a.txid.empty() ? std::string(expected_txid) : a.txid;
-    if (!core::is_hex64(txid) || (core::is_hex64(expected_txid) && lower_ascii(txid) != lower_ascii(expected_txid))) {
+    if (!core::is_hex64(txid) || (core::is_hex64(expected_txid) && core::ascii_lower(txid) != core::ascii_lower(expected_txid))) {
         error = "arc did not return a txid";
         return false;
     }

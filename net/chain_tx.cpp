@@ -89,7 +89,7 @@ std::optional<ChainTx> parse_chain_tx(const nlohmann::json& tx)
     if (!vout) return std::nullopt;
 
     ChainTx out;
-    out.txid = lower_ascii(*txid);
+    out.txid = core::ascii_lower(*txid);
     for (size_t i = 0; i < vout->size(); ++i) {
         const auto& entry = (*vout)[i];
         if (!entry.is_object()) return std::nullopt;
@@ -107,7 +107,7 @@ std::optional<ChainTx> parse_chain_tx(const nlohmann::json& tx)
                 bool valid = hex->is_string() && is_hex_text(hex->get_ref<const std::string&>());
                 // A cut script may end in anything; only a whole script must be proper hex.
                 if (!valid && !output.script_truncated) return std::nullopt;
-                if (valid) output.script_hex = lower_ascii(hex->get<std::string>());
+                if (valid) output.script_hex = core::ascii_lower(hex->get<std::string>());
             }
             if (const auto* addresses = core::json_array(*spk, "addresses")) {
                 for (const auto& a : *addresses) {

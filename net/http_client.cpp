@@ -9,6 +9,7 @@
 #include <optional>
 #include <thread>
 
+#include "core/text.h"
 #include "net/json_reply.h"
 #include "net/pace.h"
 #include "net/service_config.h"
@@ -127,12 +128,8 @@ size_t collect_header(char* data, size_t size, size_t count, void* user)
     const size_t length = size * count;
     std::string_view line(data, length);
     constexpr std::string_view NAME = "retry-after:";
-    if (line.size() > NAME.size()) {
-        bool match = true;
-        for (size_t i = 0; i < NAME.size() && match; ++i) {
-            match = std::tolower(static_cast<unsigned char>(line[i])) == NAME[i];
-        }
-        if (match) transfer->retry_after = parse_retry_after(line.substr(NAME.size()));
+    if (line.size() > NAME.size() && core::ascii_lower(line.substr(0, NAME.size())) == NAME) {
+        transfer->retry_after = parse_retry_after(line.substr(NAME.size()));
     }
     return length;
 }

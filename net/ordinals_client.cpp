@@ -27,7 +27,7 @@ bool read_location(const Json& entry, std::string& txid, uint32_t& vout, std::st
     if (!t || !core::is_hex64(*t) || !v || !v->is_number_integer()) return false;
     auto index = core::json_number_as_int64(*v);
     if (!index || *index < 0 || *index > UINT32_MAX) return false;
-    txid = lower_ascii(*t);
+    txid = core::ascii_lower(*t);
     vout = static_cast<uint32_t>(*index);
     outpoint = txid + "_" + std::to_string(vout);
     return true;
@@ -49,7 +49,7 @@ std::optional<std::string> read_spend(const Json& obj)
     if (!spend) return std::nullopt;
     if (spend->empty()) return spend;
     if (!core::is_hex64(*spend)) return std::nullopt;
-    return lower_ascii(*spend);
+    return core::ascii_lower(*spend);
 }
 
 std::optional<TokenData> read_token_data(const Json& bsv20)
@@ -167,7 +167,7 @@ std::optional<Txo> parse_txo(const Json& entry)
     txo.height = std::max<int64_t>(core::json_int64(entry, "height"), 0);
     if (const Json* origin = core::json_object(entry, "origin")) {
         auto outpoint = core::json_string(*origin, "outpoint");
-        if (is_outpoint_text(outpoint)) txo.origin = lower_ascii(outpoint);
+        if (is_outpoint_text(outpoint)) txo.origin = core::ascii_lower(outpoint);
         txo.origin_file = read_insc_file(core::json_object(*origin, "data"));
     }
     if (const Json* data = core::json_object(entry, "data")) {
@@ -257,7 +257,7 @@ Result<std::vector<Txo>> OrdinalsClient::unspent_txos(std::string_view address, 
 Result<Txo> OrdinalsClient::txo(std::string_view txid, uint32_t vout, int timeout_seconds) const
 {
     if (!core::is_hex64(txid)) return Result<Txo>::failed(Failure::Input, "not a transaction id");
-    JsonReply reply = m_http.get_json(m_api + "/txos/" + lower_ascii(txid) + "_" + std::to_string(vout), timeout_seconds);
+    JsonReply reply = m_http.get_json(m_api + "/txos/" + core::ascii_lower(txid) + "_" + std::to_string(vout), timeout_seconds);
     if (!reply.ok) return Result<Txo>::failed(Failure::Request, reply.error, reply.status);
     auto txo = parse_txo(reply.json);
     if (!txo) return Result<Txo>::failed(Failure::Answer, "the output answer is malformed", reply.status);
@@ -274,14 +274,14 @@ Result<std::vector<TokenTxo>> OrdinalsClient::token_outputs(std::string_view add
                                                             int timeout_seconds) const
 {
     if (!is_outpoint_text(token_id)) return Result<std::vector<TokenTxo>>::failed(Failure::Input, "not a token id");
-    return fetch_list<TokenTxo>(m_http, m_api + "/bsv20/" + url_escape(address) + "/id/" + lower_ascii(token_id), false,
+    return fetch_list<TokenTxo>(m_http, m_api + "/bsv20/" + url_escape(address) + "/id/" + core::ascii_lower(token_id), false,
                                 timeout_seconds, parse_token_txo, TOKEN_LIST_MALFORMED);
 }
 
 Result<TokenInfo> OrdinalsClient::token(std::string_view token_id, int timeout_seconds) const
 {
     if (!is_outpoint_text(token_id)) return Result<TokenInfo>::failed(Failure::Input, "not a token id");
-    JsonReply reply = m_http.get_json(m_api + "/bsv20/id/" + lower_ascii(token_id), timeout_seconds);
+    JsonReply reply = m_http.get_json(m_api + "/bsv20/id/" + core::ascii_lower(token_id), timeout_seconds);
     if (!reply.ok) return Result<TokenInfo>::failed(Failure::Request, reply.error, reply.status);
     auto info = parse_token_info(reply.json);
     if (!info) return Result<TokenInfo>::failed(Failure::Answer, "the token answer is malformed", reply.status);
@@ -298,13 +298,13 @@ Result<Content> OrdinalsClient::fetch_content(const std::string& url, int timeou
 Result<Content> OrdinalsClient::content(std::string_view key, int timeout_seconds) const
 {
     if (!is_outpoint_text(key) && !core::is_hex64(key)) return Result<Content>::failed(Failure::Input, "not an outpoint");
-    return fetch_content(m_content + "/content/" + lower_ascii(key), timeout_seconds);
+    return fetch_content(m_content + "/content/" + core::ascii_lower(key), timeout_seconds);
 }
 
 Result<Content> OrdinalsClient::files_inscription(std::string_view key, int timeout_seconds) const
 {
     if (!is_outpoint_text(key) && !core::is_hex64(key)) return Result<Content>::failed(Failure::Input, "not an outpoint");
-    return fetch_content(m_api + "/files/inscriptions/" + lower_ascii(key), timeout_seconds);
+    return fetch_content(m_api + "/files/inscriptions/" + core::ascii_lower(key), timeout_seconds);
 }
 
 } // namespace net

@@ -77,7 +77,7 @@ JsonReply RegistryClient::json_get(const std::string& url, const GetOptions& opt
 Result<RawTxAnswer> RegistryClient::oi_tx(std::string_view txid, int timeout_seconds, const Deadline& deadline) const
 {
     if (!core::is_hex64(txid)) return Result<RawTxAnswer>::failed(Failure::Input, "not a transaction id");
-    HttpReply reply = m_http.get(m_base + "/oi/tx/" + lower_ascii(txid),
+    HttpReply reply = m_http.get(m_base + "/oi/tx/" + core::ascii_lower(txid),
                                  GetOptions{timeout_seconds, false, MAX_RAW_TX_BODY, deadline});
     if (!reply.ok) return Result<RawTxAnswer>::failed(Failure::Request, reply.error, reply.status);
     auto doc = core::parse_json(reply.body);
@@ -86,7 +86,7 @@ Result<RawTxAnswer> RegistryClient::oi_tx(std::string_view txid, int timeout_sec
     if (!named || !core::is_hex64(*named) || !hex || hex->empty() || !is_hex_text(*hex)) {
         return Result<RawTxAnswer>::failed(Failure::Answer, "the answer carries no raw transaction", reply.status);
     }
-    RawTxAnswer answer{lower_ascii(*named), lower_ascii(*hex), chain_position(*doc, true)};
+    RawTxAnswer answer{core::ascii_lower(*named), core::ascii_lower(*hex), chain_position(*doc, true)};
     return Result<RawTxAnswer>::success(std::move(answer), reply.status);
 }
 
@@ -95,7 +95,7 @@ Result<OiSubmitAnswer> RegistryClient::submit(std::string_view raw_hex) const
     if (raw_hex.empty() || !is_hex_text(raw_hex)) {
         return Result<OiSubmitAnswer>::failed(Failure::Input, "the transaction is not hex");
     }
-    Json body = {{"txhex", lower_ascii(raw_hex)}};
+    Json body = {{"txhex", core::ascii_lower(raw_hex)}};
     HttpReply reply = m_http.post_json(m_base + "/oi/submit", core::json_dump_compact(body), PostOptions{2, 1});
     if (!reply.ok) return Result<OiSubmitAnswer>::failed(Failure::Request, reply.error, reply.status);
     OiSubmitAnswer answer;
@@ -114,7 +114,7 @@ Result<std::vector<std::string>> RegistryClient::architects(int timeout_seconds)
     if (!keys) return R::failed(Failure::Answer, "the answer has no pubkeys", reply.status);
     std::vector<std::string> out;
     for (const auto& k : *keys) {
-        if (k.is_string() && is_pubkey_hex(k.get_ref<const std::string&>())) out.push_back(lower_ascii(k.get<std::string>()));
+        if (k.is_string() && is_pubkey_hex(k.get_ref<const std::string&>())) out.push_back(core::ascii_lower(k.get<std::string>()));
     }
     return R::success(std::move(out), reply.status);
 }
@@ -122,7 +122,7 @@ Result<std::vector<std::string>> RegistryClient::architects(int timeout_seconds)
 Result<IdentityStatus> RegistryClient::identity_status(std::string_view pubkey_hex, int timeout_seconds) const
 {
     if (!is_pubkey_hex(pubkey_hex)) return not_a_key<IdentityStatus>();
-    JsonReply reply = m_http.get_json(m_base + "/api/paymail/identity/" + lower_ascii(pubkey_hex), timeout_seconds);
+    JsonReply reply = m_http.get_json(m_base + "/api/paymail/identity/" + core::ascii_lower(pubkey_hex), timeout_seconds);
     if (!reply.ok) return Result<IdentityStatus>::failed(Failure::Request, reply.error, reply.status);
     if (!reply.json.is_object()) return Result<IdentityStatus>::failed(Failure::Answer, "the answer is not an object", reply.status);
     IdentityStatus status;
@@ -141,7 +141,7 @@ Result<std::string> RegistryClient::identity_key(std::string_view handle, int ti
     auto key = core::json_string_opt(reply.json, "pubkey");
     if (!key) key = core::json_string_opt(reply.json, "publicKey");
     if (!key || !is_pubkey_hex(*key)) return Result<std::string>::failed(Failure::Answer, "the answer has no public key", reply.status);
-    return Result<std::string>::success(lower_ascii(*key), reply.status);
+    return Result<std::string>::success(core::ascii_lower(*key), reply.status);
 }
 
 Result<std::string> RegistryClient::claim_paymail(const std::string& body_json, int timeout_seconds) const
@@ -154,7 +154,7 @@ Result<std::string> RegistryClient::claim_paymail(const std::string& body_json, 
 Result<std::string> RegistryClient::quota_role(std::string_view pubkey_hex, int timeout_seconds) const
 {
     if (!is_pubkey_hex(pubkey_hex)) return not_a_key<std::string>();
-    HttpReply reply = m_http.get(m_base + "/api/paymail/quota/" + lower_ascii(pubkey_hex), GetOptions{timeout_seconds});
+    HttpReply reply = m_http.get(m_base + "/api/paymail/quota/" + core::ascii_lower(pubkey_hex), GetOptions{timeout_seconds});
     if (!reply.ok) return Result<std::string>::failed(Failure::Request, reply.error, reply.status);
     auto doc = core::parse_json(reply.body);
     auto role = doc ? core::json_string_opt(*doc, "role") : std::nullopt;

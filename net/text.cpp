@@ -5,14 +5,6 @@
 
 namespace net {
 
-std::string lower_ascii(std::string_view text)
-{
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return out;
-}
-
 bool is_hex_text(std::string_view text)
 {
     return text.size() % 2 == 0 &&

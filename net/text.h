@@ -4,10 +4,9 @@
 #include <string>
 #include <string_view>
 
-namespace net {
+#include "core/text.h"
 
-// The text with ASCII letters lower-cased.
-std::string lower_ascii(std::string_view text);
+namespace net {
 
 // True for text made only of hexadecimal digits, in pairs (empty included).
 bool is_hex_text(std::string_view text);

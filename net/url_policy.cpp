@@ -1,18 +1,11 @@
 #include "net/url_policy.h"
 
+#include "core/text.h"
 #include <algorithm>
 #include <charconv>
 
 namespace net {
 namespace {
-
-std::string lower(std::string_view text)
-{
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); });
-    return out;
-}
 
 // A number written in plain decimal (no sign, no leading zero) within [0, max].
 std::optional<int> plain_decimal(std::string_view text, int max)
@@ -44,7 +37,7 @@ bool is_registry(std::string_view url, const UrlOrigin& origin, const ServiceCon
 {
     const std::string_view base = services.registry;
     if (!base.empty() && url.starts_with(base) && (url.size() == base.size() || url[base.size()] == '/')) return true;
-    const std::string domain = lower(services.registry_domain);
+    const std::string domain = core::ascii_lower(services.registry_domain);
     return !domain.empty() && (origin.host == domain || origin.host == "www." + domain);
 }
 
@@ -55,7 +48,7 @@ std::optional<UrlOrigin> url_origin(std::string_view url)
     const size_t sep = url.find("://");
     if (sep == std::string_view::npos) return std::nullopt;
     UrlOrigin origin;
-    origin.scheme = lower(url.substr(0, sep));
+    origin.scheme = core::ascii_lower(url.substr(0, sep));
     if (origin.scheme != "http" && origin.scheme != "https") return std::nullopt;
     std::string_view authority = url.substr(sep + 3);
     authority = authority.substr(0, authority.find_first_of("/?#"));
@@ -80,7 +73,7 @@ std::optional<UrlOrigin> url_origin(std::string_view url)
         port = authority.substr(colon + 1);
     }
     if (host.empty()) return std::nullopt;
-    origin.host = lower(host);
+    origin.host = core::ascii_lower(host);
     if (port.empty() && authority.back() != ':') {
         origin.port = origin.scheme == "https" ? 443 : 80;
     } else {
@@ -93,7 +86,7 @@ std::optional<UrlOrigin> url_origin(std::string_view url)
 
 bool is_loopback_host(std::string_view host)
 {
-    const std::string name = lower(host);
+    const std::string name = core::ascii_lower(host);
     return name == "localhost" || name == "[::1]" || is_loopback_ipv4(name);
 }
 

@@ -53,12 +53,12 @@ std::optional<WocUtxo> parse_utxo(const Json& entry)
     auto sats = core::json_number_as_int64(*value);
     if (!vout || *vout < 0 || *vout > UINT32_MAX || !sats || *sats < 0) return std::nullopt;
     WocUtxo utxo;
-    utxo.txid = lower_ascii(*txid);
+    utxo.txid = core::ascii_lower(*txid);
     utxo.vout = static_cast<uint32_t>(*vout);
     utxo.sats = *sats;
     utxo.height = std::max<int64_t>(core::json_int64(entry, "height"), 0);
     utxo.spent_in_mempool = core::json_bool_opt(entry, "isSpentInMempoolTx").value_or(false);
-    if (auto hex = core::json_string_opt(entry, "hex"); hex && is_hex_text(*hex)) utxo.script_hex = lower_ascii(*hex);
+    if (auto hex = core::json_string_opt(entry, "hex"); hex && is_hex_text(*hex)) utxo.script_hex = core::ascii_lower(*hex);
     return utxo;
 }
 
@@ -96,7 +96,7 @@ std::string WocClient::address_url(std::string_view address, std::string_view ta
 Result<Json> WocClient::tx_json(std::string_view txid, int timeout_seconds) const
 {
     if (!core::is_hex64(txid)) return bad_txid<Json>();
-    JsonReply reply = m_http.get_json(m_base + "/tx/" + lower_ascii(txid), timeout_seconds);
+    JsonReply reply = m_http.get_json(m_base + "/tx/" + core::ascii_lower(txid), timeout_seconds);
     if (!reply.ok) return Result<Json>::failed(Failure::Request, reply.error, reply.status);
     return Result<Json>::success(std::move(reply.json), reply.status);
 }
@@ -104,12 +104,12 @@ Result<Json> WocClient::tx_json(std::string_view txid, int timeout_seconds) cons
 Result<ChainTx> WocClient::tx(std::string_view txid, int timeout_seconds, const Deadline& deadline) const
 {
     if (!core::is_hex64(txid)) return bad_txid<ChainTx>();
-    HttpReply reply = m_http.get(m_base + "/tx/" + lower_ascii(txid), GetOptions{timeout_seconds, false, MAX_JSON_BODY, deadline});
+    HttpReply reply = m_http.get(m_base + "/tx/" + core::ascii_lower(txid), GetOptions{timeout_seconds, false, MAX_JSON_BODY, deadline});
     if (!reply.ok) return request_failed<ChainTx>(reply);
     auto doc = core::parse_json(reply.body);
     auto parsed = doc ? parse_chain_tx(*doc) : std::nullopt;
     if (!parsed) return Result<ChainTx>::failed(Failure::Answer, "the transaction answer is malformed", reply.status);
-    if (parsed->txid != lower_ascii(txid)) {
+    if (parsed->txid != core::ascii_lower(txid)) {
         return Result<ChainTx>::failed(Failure::Answer, "the service answered with another transaction", reply.status);
     }
     return Result<ChainTx>::success(std::move(*parsed), reply.status);
@@ -118,14 +118,14 @@ Result<ChainTx> WocClient::tx(std::string_view txid, int timeout_seconds, const 
 Result<std::string> WocClient::tx_hex(std::string_view txid, int timeout_seconds, const Deadline& deadline) const
 {
     if (!core::is_hex64(txid)) return bad_txid<std::string>();
-    HttpReply reply = m_http.get(m_base + "/tx/" + lower_ascii(txid) + "/hex",
+    HttpReply reply = m_http.get(m_base + "/tx/" + core::ascii_lower(txid) + "/hex",
                                  GetOptions{timeout_seconds, false, MAX_RAW_TX_BODY, deadline});
     if (!reply.ok) return request_failed<std::string>(reply);
     std::string_view hex = trim_quotes_and_blanks(reply.body);
     if (hex.empty() || !is_hex_text(hex)) {
         return Result<std::string>::failed(Failure::Answer, "the raw transaction answer is not hex", reply.status);
     }
-    return Result<std::string>::success(lower_ascii(hex), reply.status);
+    return Result<std::string>::success(core::ascii_lower(hex), reply.status);
 }
 
 Result<std::vector<RawTxAnswer>> WocClient::txs_hex(const std::vector<std::string>& txids, const Deadline& deadline,
@@ -136,7 +136,7 @@ Result<std::vector<RawTxAnswer>> WocClient::txs_hex(const std::vector<std::strin
     Json body = {{"txids", Json::array()}};
     for (const std::string& txid : txids) {
         if (!core::is_hex64(txid)) return bad_txid<std::vector<RawTxAnswer>>();
-        body["txids"].push_back(lower_ascii(txid));
+        body["txids"].push_back(core::ascii_lower(txid));
     }
     PostOptions options;
     options.timeout_seconds = timeout_seconds;
@@ -151,7 +151,7 @@ Result<std::vector<RawTxAnswer>> WocClient::txs_hex(const std::vector<std::strin
         auto txid = core::json_string_opt(entry, "txid");
         auto hex = core::json_string_opt(entry, "hex");
         if (!txid || !core::is_hex64(*txid) || !hex || hex->empty() || !is_hex_text(*hex)) continue;
-        out.push_back({lower_ascii(*txid), lower_ascii(*hex), chain_position(entry, false)});
+        out.push_back({core::ascii_lower(*txid), core::ascii_lower(*hex), chain_position(entry, false)});
     }
     return R::success(std::move(out), reply.status);
 }
@@ -159,7 +159,7 @@ Result<std::vector<RawTxAnswer>> WocClient::txs_hex(const std::vector<std::strin
 Result<SpentCheck> WocClient::spent(std::string_view txid, uint32_t vout, int timeout_seconds) const
 {
     if (!core::is_hex64(txid)) return bad_txid<SpentCheck>();
-    std::string url = m_base + "/tx/" + lower_ascii(txid) + "/" + std::to_string(vout) + "/spent";
+    std::string url = m_base + "/tx/" + core::ascii_lower(txid) + "/" + std::to_string(vout) + "/spent";
     HttpReply reply = m_http.get(url, GetOptions{timeout_seconds, true});
     SpentCheck check;
     if (reply.status == 400) {
@@ -174,7 +174,7 @@ Result<SpentCheck> WocClient::spent(std::string_view txid, uint32_t vout, int ti
         return Result<SpentCheck>::failed(Failure::Answer, "the spent answer names no spending transaction", reply.status);
     }
     check.state = SpentCheck::State::Spent;
-    check.spender_txid = lower_ascii(*spender);
+    check.spender_txid = core::ascii_lower(*spender);
     check.spender_confirmed = core::json_string(*doc, "status") == "confirmed";
     return Result<SpentCheck>::success(check, reply.status);
 }
@@ -231,7 +231,7 @@ Result<std::string> WocClient::broadcast(std::string_view raw_hex) const
     if (raw_hex.empty() || !is_hex_text(raw_hex)) {
         return Result<std::string>::failed(Failure::Input, "the transaction is not hex");
     }
-    Json body = {{"txhex", lower_ascii(raw_hex)}};
+    Json body = {{"txhex", core::ascii_lower(raw_hex)}};
     HttpReply reply = m_http.post_json(m_base + "/tx/raw", core::json_dump_compact(body), PostOptions{60, 2});
     if (!reply.ok) return request_failed<std::string>(reply);
     return Result<std::string>::success(std::move(reply.body), reply.status);
@@ -267,14 +267,14 @@ Result<std::vector<AddressBalance>> WocClient::balances(const std::vector<std::s
 std::optional<std::string> woc_broadcast_txid(std::string_view answer)
 {
     std::string_view bare = trim_quotes_and_blanks(answer);
-    if (core::is_hex64(bare)) return lower_ascii(bare);
+    if (core::is_hex64(bare)) return core::ascii_lower(bare);
     auto doc = core::parse_json(answer);
     if (!doc) return std::nullopt;
     std::optional<std::string> txid;
     if (doc->is_string()) txid = doc->get<std::string>();
     else txid = core::json_string_opt(*doc, "txid");
     if (!txid || !core::is_hex64(*txid)) return std::nullopt;
-    return lower_ascii(*txid);
+    return core::ascii_lower(*txid);
 }
 
 std::optional<std::vector<WocUtxo>> parse_woc_unspent(const Json& answer)

@@ -29,7 +29,7 @@ std::string check_buy_open(const book::Listing* listing)
     TraderGate gate = trader_gate();
     if (!gate.error.empty()) return gate.error;
     if (!listing || listing->status != book::ListingStatus::Live) return "Select a live listing.";
-    if (book::ascii_lower(listing->pubkey) == gate.identity_key) return "That is your listing. Cancel it if you want it down.";
+    if (core::ascii_lower(listing->pubkey) == gate.identity_key) return "That is your listing. Cancel it if you want it down.";
     return {};
 }
 
@@ -42,10 +42,10 @@ BuyPlan plan_buy(const book::Listing& listing, std::string_view qty_box)
     if (qty_text.empty() || qty_text == "0") return refused(std::string(QTY_AT_LEAST_ONE));
 
     std::string reason;
-    if (!book::listing_output_unspent(listing.utxo, reason)) return refused("That lot is gone. " + reason);
+    if (!book::listing_output_unspent(listing.utxo, reason, book::default_services())) return refused("That lot is gone. " + reason);
     TraderGate gate = trader_gate();
     if (!gate.error.empty()) return refused(gate.error);
-    if (identity_is_frozen(gate.identity_key) || identity_is_frozen(book::ascii_lower(listing.pubkey)))
+    if (identity_is_frozen(gate.identity_key) || identity_is_frozen(core::ascii_lower(listing.pubkey)))
         return refused("Frozen identity. No buy.");
 
     BuyPayment payment = buy_payment(qty_text, listing.qty, listing.price_sats);
@@ -69,7 +69,7 @@ BuyPlan plan_buy(const book::Listing& listing, std::string_view qty_box)
     plan.post = core::Json::object();
     plan.post["type"] = "ag_buy";
     plan.post["handle"] = gate.handle;
-    plan.post["listing"] = book::ascii_lower(listing.id);
+    plan.post["listing"] = core::ascii_lower(listing.id);
     plan.post["qty"] = payment.qty;
     plan.post["pay_sats"] = payment.pay_sats;
     plan.post["buyer_ord"] = buyer_ord;
@@ -84,19 +84,19 @@ BuyPlan plan_buy(const book::Listing& listing, std::string_view qty_box)
     return plan;
 }
 
-std::string run_buy(BuyPlan plan)
+std::string run_buy(funding::Session& session, BuyPlan plan)
 {
-    std::string offer = build_offer(plan.offer);
+    std::string offer = build_offer(session, plan.offer);
     if (offer.rfind("error", 0) == 0) return offer;
     plan.post["offer"] = offer;
-    return publish_post(plan.post, false);
+    return publish_post(session, plan.post, false);
 }
 
-std::string buy_listing(const book::Listing& listing, std::string_view qty_box)
+std::string buy_listing(funding::Session& session, const book::Listing& listing, std::string_view qty_box)
 {
     BuyPlan plan = plan_buy(listing, qty_box);
     if (!plan.error.empty()) return "error: " + plan.error;
-    return run_buy(std::move(plan));
+    return run_buy(session, std::move(plan));
 }
 
 } // namespace trade

@@ -10,6 +10,10 @@
 #include "core/json_get.h"
 #include "trade/offer_build.h"
 
+namespace funding {
+class Session;
+}
+
 namespace trade {
 
 // The checks made when the Buy dialog opens: a bound wallet, a published paymail, a live
@@ -37,9 +41,9 @@ BuyPlan plan_buy(const book::Listing& listing, std::string_view qty_box);
 
 // The buy worker: builds the offer, attaches it as "offer" and publishes the post (no house
 // fee). The builder's error, or the publishing result.
-std::string run_buy(BuyPlan plan);
+std::string run_buy(funding::Session& session, BuyPlan plan);
 
 // plan_buy then run_buy. "success: " + txid or "error: ...".
-std::string buy_listing(const book::Listing& listing, std::string_view qty_box);
+std::string buy_listing(funding::Session& session, const book::Listing& listing, std::string_view qty_box);
 
 } // namespace trade

@@ -21,15 +21,15 @@ struct OfferCoins {
     bool all_spent = true;             // every coin shown spent: the offer can never complete
 };
 
-OfferCoins ask_offer_coins(const std::vector<std::string>& coins)
+OfferCoins ask_offer_coins(const funding::Session& session, const std::vector<std::string>& coins)
 {
     OfferCoins out;
     for (const auto& coin : coins) {
         auto outpoint = tx::parse_outpoint(coin);
         if (!outpoint) continue;
-        SpentState state = output_spent_state(outpoint->txid, outpoint->vout);
+        SpentState state = output_spent_state(session, outpoint->txid, outpoint->vout);
         if (state != SpentState::Spent) out.all_spent = false;
-        if (state == SpentState::Unspent) out.unspent.push_back(tx::format_outpoint(book::ascii_lower(outpoint->txid), outpoint->vout));
+        if (state == SpentState::Unspent) out.unspent.push_back(tx::format_outpoint(core::ascii_lower(outpoint->txid), outpoint->vout));
     }
     return out;
 }
@@ -41,10 +41,10 @@ std::vector<std::string> offer_coins(const std::string& offer_id, const std::str
     std::vector<std::string> out;
     if (auto offer = parse_offer_text(offer_hex)) {
         for (const auto& in : offer->inputs) {
-            if (!in.script_sig.empty()) out.push_back(tx::format_outpoint(book::ascii_lower(in.txid), in.vout));
+            if (!in.script_sig.empty()) out.push_back(tx::format_outpoint(core::ascii_lower(in.txid), in.vout));
         }
     }
-    const std::string id = book::ascii_lower(offer_id);
+    const std::string id = core::ascii_lower(offer_id);
     for (const auto& record : funding::offer_records()) {
         if (record.offer != id) continue;
         for (const auto& coin : record.utxos) {
@@ -61,20 +61,20 @@ std::string check_cancel_listing(const book::Listing& listing)
     // Cancelling needs no paymail check of its own: signing the post makes it.
     TraderGate gate = trader_gate();
     if (gate.identity_key.empty()) return std::string(CONNECT_FIRST);
-    if (book::ascii_lower(listing.pubkey) != gate.identity_key) return "That listing is not yours, and you have no open offer on it.";
+    if (core::ascii_lower(listing.pubkey) != gate.identity_key) return "That listing is not yours, and you have no open offer on it.";
     if (listing.status != book::ListingStatus::Live) return "That listing is already closed.";
     return {};
 }
 
-std::string run_cancel_listing(const book::Listing& listing)
+std::string run_cancel_listing(funding::Session& session, const book::Listing& listing)
 {
     core::Json post = core::Json::object();
     post["type"] = "ag_cancel";
     post["handle"] = trader_gate().handle;
-    post["listing"] = book::ascii_lower(listing.id);
-    std::string result = publish_post(post, false);
+    post["listing"] = core::ascii_lower(listing.id);
+    std::string result = publish_post(session, post, false);
     if (result.rfind("success", 0) == 0) {
-        (void)funding::reserve_remove(book::ascii_lower(listing.id));
+        (void)funding::reserve_remove(core::ascii_lower(listing.id));
         (void)funding::reserve_remove(listing.utxo);
     }
     return result;
@@ -84,24 +84,24 @@ std::optional<book::Offer> own_offer_on(const book::Listing& listing, const std:
                                         const std::string& my_handle)
 {
     std::optional<book::Offer> mine;
-    const std::string key = book::ascii_lower(my_key);
+    const std::string key = core::ascii_lower(my_key);
     for (const auto& offer : listing.offers) {
-        bool by_key = !offer.pubkey.empty() && book::ascii_lower(offer.pubkey) == key && !key.empty();
+        bool by_key = !offer.pubkey.empty() && core::ascii_lower(offer.pubkey) == key && !key.empty();
         bool by_handle = offer.pubkey.empty() && !my_handle.empty() && offer.handle == my_handle;
         if (by_key || by_handle) mine = offer;
     }
     return mine;
 }
 
-std::string run_offer_cancel(const std::string& listing_id, const book::Offer& offer)
+std::string run_offer_cancel(funding::Session& session, const std::string& listing_id, const book::Offer& offer)
 {
-    return withdraw_offer(listing_id, offer.id, offer_coins(offer.id, offer.offer));
+    return withdraw_offer(session, listing_id, offer.id, offer_coins(offer.id, offer.offer));
 }
 
-std::string withdraw_offer(const std::string& listing_id, const std::string& offer_id, const std::vector<std::string>& coins)
+std::string withdraw_offer(funding::Session& session, const std::string& listing_id, const std::string& offer_id, const std::vector<std::string>& coins)
 {
     if (listing_id.size() != 64) return "error: Pick one of your open offers.";
-    OfferCoins state = ask_offer_coins(coins);
+    OfferCoins state = ask_offer_coins(session, coins);
     // Only a payment that spends one of the offer's coins kills the half-signed offer; without
     // one the offer would stay completable, so nothing is posted.
     if (state.unspent.empty() && !state.all_spent) return std::string(COINS_UNANSWERED);
@@ -109,12 +109,12 @@ std::string withdraw_offer(const std::string& listing_id, const std::string& off
     core::Json post = core::Json::object();
     post["type"] = "ag_offer_cancel";
     post["handle"] = trader_gate().handle;
-    post["listing"] = book::ascii_lower(listing_id);
-    post["offer"] = book::ascii_lower(offer_id);
+    post["listing"] = core::ascii_lower(listing_id);
+    post["offer"] = core::ascii_lower(offer_id);
     funding::PayOptions spend;
     spend.must_spend = state.unspent;
     if (!state.unspent.empty()) spend.must_spend_refusal = std::string(COINS_NOT_LISTED);
-    std::string result = publish_post(post, false, spend);
+    std::string result = publish_post(session, post, false, spend);
     if (result.rfind("success", 0) == 0) (void)funding::offer_locks_remove(coins);
     return result;
 }
@@ -124,9 +124,9 @@ std::vector<funding::OfferRecord> recorded_offers()
     return funding::offer_records();
 }
 
-std::string withdraw_recorded_offer(const funding::OfferRecord& record)
+std::string withdraw_recorded_offer(funding::Session& session, const funding::OfferRecord& record)
 {
-    return withdraw_offer(record.listing, record.offer, offer_coins(record.offer, ""));
+    return withdraw_offer(session, record.listing, record.offer, offer_coins(record.offer, ""));
 }
 
 } // namespace trade

@@ -10,10 +10,10 @@
 
 namespace trade {
 
-SpentState output_spent_state(std::string_view txid, uint32_t vout)
+SpentState output_spent_state(const funding::Session& session, std::string_view txid, uint32_t vout)
 {
     wallet::WalletUnlock unlock;
-    auto answer = funding::chain_clients().woc.spent(txid, vout);
+    auto answer = funding::chain_clients(session).woc.spent(txid, vout);
     if (!answer) return SpentState::Unknown;
     switch (answer->state) {
     case net::SpentCheck::State::Unspent:
@@ -26,22 +26,22 @@ SpentState output_spent_state(std::string_view txid, uint32_t vout)
     return SpentState::Unknown;
 }
 
-std::optional<core::Bytes> load_raw_tx(std::string_view txid)
+std::optional<core::Bytes> load_raw_tx(const funding::Session& session, std::string_view txid)
 {
     wallet::WalletUnlock unlock;
-    const std::string id = book::ascii_lower(txid);
-    auto hex = funding::chain_clients().woc.tx_hex(id);
+    const std::string id = core::ascii_lower(txid);
+    auto hex = funding::chain_clients(session).woc.tx_hex(id);
     if (!hex) return std::nullopt;
     auto raw = core::hex_decode(*hex);
     if (!raw || tx::tx_id(*raw) != id) return std::nullopt;
     return raw;
 }
 
-LoadedOutput load_output(std::string_view txid, uint32_t vout)
+LoadedOutput load_output(const funding::Session& session, std::string_view txid, uint32_t vout)
 {
     LoadedOutput out;
     out.error = std::string(OUTPUT_NOT_LOADED);
-    auto raw = load_raw_tx(txid);
+    auto raw = load_raw_tx(session, txid);
     if (!raw) return out;
     auto output = tx::tx_output_at(*raw, vout);
     if (!output || !tx::find_spendable_lock(output->script)) return out;

@@ -9,17 +9,17 @@
 
 namespace trade {
 
-std::vector<OfferRow> offers_on_my_listings(const std::vector<book::Listing>& listings, const std::string& my_key)
+std::vector<OfferRow> offers_on_my_listings(const funding::Session& session, const std::vector<book::Listing>& listings, const std::string& my_key)
 {
     std::vector<OfferRow> rows;
-    const std::string me = book::ascii_lower(my_key);
+    const std::string me = core::ascii_lower(my_key);
     if (me.empty()) return rows;
     for (const auto& listing : listings) {
-        if (listing.status != book::ListingStatus::Live || book::ascii_lower(listing.pubkey) != me) continue;
+        if (listing.status != book::ListingStatus::Live || core::ascii_lower(listing.pubkey) != me) continue;
         for (const auto& offer : listing.offers) {
             if (offer.offer.size() >= 80) {
                 if (!listing.utxo.empty() && !offer_spends_listing(offer.offer, listing.utxo)) continue;
-                if (buyer_coins_spent(offer.offer)) continue;
+                if (buyer_coins_spent(session, offer.offer)) continue;
             }
             rows.push_back({offer, listing});
         }
@@ -27,16 +27,16 @@ std::vector<OfferRow> offers_on_my_listings(const std::vector<book::Listing>& li
     return rows;
 }
 
-std::string check_completion(const OfferRow& row)
+std::string check_completion(const funding::Session& session, const OfferRow& row)
 {
     if (!row.has_signed_bytes()) return "That offer has no signed bytes. Ask the buyer to post again.";
-    if (buyer_coins_spent(row.offer.offer)) return "The buyer spent those coins. Ask them to post a new offer.";
+    if (buyer_coins_spent(session, row.offer.offer)) return "The buyer spent those coins. Ask them to post a new offer.";
     return {};
 }
 
-std::string run_completion(const OfferRow& row)
+std::string run_completion(funding::Session& session, const OfferRow& row)
 {
-    Completion done = complete_offer(row.offer.offer, row.listing);
+    Completion done = complete_offer(session, row.offer.offer, row.listing);
     if (done.result.rfind("success", 0) != 0) return done.result;
 
     // The fill states what this wallet's record now holds, never what the book showed.
@@ -47,7 +47,7 @@ std::string run_completion(const OfferRow& row)
     core::Json post = core::Json::object();
     post["type"] = "ag_fill";
     post["handle"] = trader_gate().handle;
-    post["listing"] = book::ascii_lower(row.listing.id);
+    post["listing"] = core::ascii_lower(row.listing.id);
     post["qty"] = std::to_string(rest.qty);
     post["sold"] = done.check.qty;
     post["pay_sats"] = done.check.paid_sats;
@@ -55,7 +55,7 @@ std::string run_completion(const OfferRow& row)
     if (rest.price_sats) post["price_sats"] = *rest.price_sats;
     post["utxo"] = done.leftover_outpoint;
 
-    std::string published = publish_post(post, false);
+    std::string published = publish_post(session, post, false);
     if (published.rfind("success", 0) == 0) return done.result;
     return done.result + "\nBook overlay: " + published;
 }

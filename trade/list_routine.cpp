@@ -45,7 +45,7 @@ ListingPlan plan_listing(const ListRequest& request, int64_t now)
     if (!qty.error.empty()) return refused(qty.error);
 
     ListingPlan plan;
-    plan.outpoint = tx::format_outpoint(book::ascii_lower(lot.txid), lot.vout);
+    plan.outpoint = tx::format_outpoint(core::ascii_lower(lot.txid), lot.vout);
     plan.origin = lot.token_id.empty() ? lot.id : lot.token_id;
     plan.exp = now + LISTING_LIFETIME;
     const book::ListingKind kind = lot.picture() ? book::ListingKind::Picture : book::ListingKind::Token;
@@ -63,7 +63,7 @@ ListingPlan plan_listing(const ListRequest& request, int64_t now)
     std::string name = lot.name;
     std::string sym;
     std::string icon;
-    book::token_details(plan.origin, kind, name, sym, icon);
+    book::token_details(plan.origin, kind, name, sym, icon, book::default_services());
 
     core::Json post = core::Json::object();
     post["type"] = "ag_list";
@@ -88,27 +88,27 @@ namespace {
 
 // The units the listed output holds, as the chain shows it: "1" for a picture, the amount of a
 // token lot's transfer inscription; "" when it cannot be read.
-std::string lot_units_of(const core::Json& post)
+std::string lot_units_of(const funding::Session& session, const core::Json& post)
 {
     if (book::listing_kind_of(book::post_string(post, "kind")) == book::ListingKind::Picture) return "1";
     auto outpoint = tx::parse_outpoint(book::post_string(post, "utxo"));
-    LoadedOutput listed = outpoint ? load_output(outpoint->txid, outpoint->vout) : LoadedOutput{};
+    LoadedOutput listed = outpoint ? load_output(session, outpoint->txid, outpoint->vout) : LoadedOutput{};
     auto body = listed.prevout ? output_bsv20(listed.prevout->script) : std::nullopt;
     return body ? body->amt : std::string();
 }
 
 } // namespace
 
-std::string publish_listing(const core::Json& post, const std::string& outpoint)
+std::string publish_listing(funding::Session& session, const core::Json& post, const std::string& outpoint)
 {
     core::Json signed_post = post;
-    std::string result = publish_signed_post(signed_post, true);
+    std::string result = publish_signed_post(session, signed_post, true);
     if (result.rfind("success", 0) == 0) {
         // The seller's record: what this wallet signed and published, never what the book shows.
         std::string listing_id = core::find_hex64(result);
         if (!listing_id.empty()) {
-            funding::ListingRecord record = record_of_listing_post(signed_post, lot_units_of(signed_post));
-            (void)funding::reserve_bind_listing(outpoint, book::ascii_lower(listing_id), record);
+            funding::ListingRecord record = record_of_listing_post(signed_post, lot_units_of(session, signed_post));
+            (void)funding::reserve_bind_listing(outpoint, core::ascii_lower(listing_id), record);
         }
     } else {
         (void)funding::reserve_remove(outpoint);
@@ -116,13 +116,13 @@ std::string publish_listing(const core::Json& post, const std::string& outpoint)
     return result;
 }
 
-std::string list_lot(const ListRequest& request, int64_t now)
+std::string list_lot(funding::Session& session, const ListRequest& request, int64_t now)
 {
     ListingPlan plan = plan_listing(request, now);
     if (!plan.error.empty()) return "error: " + plan.error;
     std::string reserved = funding::reserve_add(plan.outpoint, plan.origin, plan.exp);
     if (!reserved.empty()) return reserved;
-    return publish_listing(plan.post, plan.outpoint);
+    return publish_listing(session, plan.post, plan.outpoint);
 }
 
 } // namespace trade

@@ -7,6 +7,10 @@
 
 #include "core/json_get.h"
 
+namespace funding {
+class Session;
+}
+
 namespace trade {
 
 // The lot of the wallet being listed, as the wallet's lots list describes it.
@@ -51,9 +55,9 @@ ListingPlan plan_listing(const ListRequest& request, int64_t now);
 // the outpoint to the new listing's txid with the seller's record of the listing (the post as
 // signed, and the units the listed output holds as the chain shows them), otherwise drops the
 // reserve. Returns the publishing result.
-std::string publish_listing(const core::Json& post, const std::string& outpoint);
+std::string publish_listing(funding::Session& session, const core::Json& post, const std::string& outpoint);
 
 // plan_listing, reserve_add, publish_listing. "success: " + txid or "error: " + the sentence.
-std::string list_lot(const ListRequest& request, int64_t now);
+std::string list_lot(funding::Session& session, const ListRequest& request, int64_t now);
 
 } // namespace trade

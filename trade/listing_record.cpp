@@ -75,7 +75,7 @@ std::string terms_the_book_changed(const book::Listing& listing, const funding::
     return changed;
 }
 
-SellerRecord seller_record(std::string_view listing_id)
+SellerRecord seller_record(const funding::Session& session, std::string_view listing_id)
 {
     SellerRecord out;
     std::optional<funding::Reserve> reserve = funding::reserve_of_listing(listing_id);
@@ -89,7 +89,7 @@ SellerRecord seller_record(std::string_view listing_id)
     }
     // A reserve from before records were kept: the listing's own transaction says what this
     // wallet published, and its txid proves those bytes.
-    std::optional<core::Bytes> raw = load_raw_tx(listing_id);
+    std::optional<core::Bytes> raw = load_raw_tx(session, listing_id);
     if (!raw) {
         out.error = LISTING_TX_NOT_LOADED;
         return out;

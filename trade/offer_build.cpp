@@ -45,7 +45,7 @@ const std::string NEED_HD = "error: need an HD Pursa wallet.";
 
 std::string normalized_origin(std::string_view text)
 {
-    std::string out = book::ascii_lower(book::trim_ascii_space(text));
+    std::string out = core::ascii_lower(core::trim_ascii_space(text));
     std::replace(out.begin(), out.end(), ':', '_');
     return out;
 }
@@ -57,23 +57,23 @@ struct ListedLot {
     std::optional<tx::Bsv20Body> body;
 };
 
-ListedLot look_up_listing(const tx::Outpoint& outpoint)
+ListedLot look_up_listing(const funding::Session& session, const tx::Outpoint& outpoint)
 {
     ListedLot lot;
-    lot.spent = output_spent_state(outpoint.txid, outpoint.vout);
+    lot.spent = output_spent_state(session, outpoint.txid, outpoint.vout);
     if (lot.spent == SpentState::Spent) return lot;
-    lot.output = load_output(outpoint.txid, outpoint.vout);
+    lot.output = load_output(session, outpoint.txid, outpoint.vout);
     if (lot.output.prevout) lot.body = output_bsv20(lot.output.prevout->script);
     return lot;
 }
 
 // The ordinals index must confirm what the listing claims before the buyer pays for it: the
 // picture's inscription in that very output, or valid tokens of that id, enough of them.
-std::string prove_listing(const tx::Outpoint& outpoint, const Prevout& listed, bool token_lot,
+std::string prove_listing(const funding::Session& session, const tx::Outpoint& outpoint, const Prevout& listed, bool token_lot,
                           const std::string& token_id, const std::string& quantity, const std::string& origin)
 {
     wallet::WalletUnlock unlock;
-    funding::ChainClients clients = funding::chain_clients();
+    funding::ChainClients clients = funding::chain_clients(session);
     if (!token_lot) {
         auto txo = clients.ordinals.txo(outpoint.txid, outpoint.vout);
         if (!txo) return "error: the ordinals index does not know the listed lot yet. Wait a few seconds.";
@@ -88,7 +88,7 @@ std::string prove_listing(const tx::Outpoint& outpoint, const Prevout& listed, b
     if (!outputs) return "error: the ordinals index could not confirm the listed tokens yet. Wait a few seconds.";
     const std::string outpoint_text = tx::format_outpoint(outpoint);
     for (const auto& t : *outputs) {
-        if (tx::format_outpoint(book::ascii_lower(t.txid), t.vout) != outpoint_text) continue;
+        if (tx::format_outpoint(core::ascii_lower(t.txid), t.vout) != outpoint_text) continue;
         if (t.status == 1 && normalized_origin(t.id) == normalized_origin(token_id) && t.spend.empty() &&
             compare_decimal(normalize_decimal(t.amt), quantity) >= 0)
             return {};
@@ -105,11 +105,11 @@ struct TokenNames {
     std::string dec;
 };
 
-TokenNames token_names(const std::string& token_id)
+TokenNames token_names(const funding::Session& session, const std::string& token_id)
 {
     TokenNames names;
     wallet::WalletUnlock unlock;
-    auto info = funding::chain_clients().ordinals.token(token_id);
+    auto info = funding::chain_clients(session).ordinals.token(token_id);
     if (!info) return names;
     names.name = info->name;
     names.icon = info->icon;
@@ -151,7 +151,7 @@ funding::Funded fund_leaving_a_post_coin(const tx::TxInput& listing_input, const
 
 } // namespace
 
-std::string build_offer(const OfferRequest& request)
+std::string build_offer(funding::Session& session, const OfferRequest& request)
 {
     // The wallet lock is held for wallet work only, never across the chain queries.
     if (!hd_wallet_bound()) return NEED_HD;
@@ -175,7 +175,7 @@ std::string build_offer(const OfferRequest& request)
     if (!outpoint) return "error: the listing names no valid lot output.";
     const std::string key = bound_wallet_key();
 
-    ListedLot lot = look_up_listing(*outpoint);
+    ListedLot lot = look_up_listing(session, *outpoint);
     if (lot.spent == SpentState::Spent) return "error: the listed lot was already moved or sold.";
     if (!lot.output.prevout) return "error: " + lot.output.error;
     const Prevout& listed = *lot.output.prevout;
@@ -199,7 +199,7 @@ std::string build_offer(const OfferRequest& request)
         if (!request.listing_origin.empty() && normalized_origin(request.listing_origin) != normalized_origin(token_id))
             return "error: the listed lot holds another token than the listing names.";
         std::string left = subtract_decimal(held, quantity);
-        TokenNames names = token_names(token_id);
+        TokenNames names = token_names(session, token_id);
         outputs.push_back({request.price, tx::p2pkh_script(*seller_pay)});
         outputs.push_back(transfer_output(*buyer_ord.hash, token_id, quantity, names));
         if (left != "0") outputs.push_back(transfer_output(*seller_ord, token_id, left, names));
@@ -211,7 +211,7 @@ std::string build_offer(const OfferRequest& request)
         outputs.push_back({request.price, tx::p2pkh_script(*seller_pay)});
     }
 
-    std::string proof = prove_listing(*outpoint, listed, token_lot, token_id, quantity, request.listing_origin);
+    std::string proof = prove_listing(session, *outpoint, listed, token_lot, token_id, quantity, request.listing_origin);
     if (!proof.empty()) return proof;
     wallet::WalletLock lock;
     if (!hd_wallet_bound()) return NEED_HD;
@@ -229,8 +229,8 @@ std::string build_offer(const OfferRequest& request)
     for (int round = 0; round < FUNDING_ROUNDS; ++round) {
         const bool last_round = round == FUNDING_ROUNDS - 1;
         std::string error;
-        if (!funding::refresh_coins(error)) return "error: " + error;
-        funding::Gathered coins = funding::gather_coins({});
+        if (!funding::refresh_coins(session, error)) return "error: " + error;
+        funding::Gathered coins = funding::gather_coins(session, {});
         if (!coins.any()) return "error: need BSV for the price and miner fee.";
         funded = fund_leaving_a_post_coin(listing_input, coins.coins, outputs, *main_hash);
         if (funded.ok) break;
@@ -241,7 +241,7 @@ std::string build_offer(const OfferRequest& request)
             // Enough money, but in too few coins to leave one for the post: split a small coin
             // off once, then fund the offer from the rest.
             split = true;
-            std::string paid = funding::pay_outputs({{SPLIT_COIN_SATS, tx::p2pkh_script(*main_hash)}});
+            std::string paid = funding::pay_outputs(session, {{SPLIT_COIN_SATS, tx::p2pkh_script(*main_hash)}});
             if (paid.rfind("success", 0) != 0) return paid;
             if (!hd_wallet_bound()) return NEED_HD;
             if (bound_wallet_key() != key) return "error: wallet changed.";
@@ -249,7 +249,7 @@ std::string build_offer(const OfferRequest& request)
         }
         if (all.ok) return std::string(SHARE_COINS);
         if (last_round) return "error: " + all.error;
-        funding::mark_lists_stale();
+        funding::mark_lists_stale(session);
     }
     if (!funded.ok) return "error: " + funded.error;
 

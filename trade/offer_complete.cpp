@@ -60,12 +60,12 @@ struct LoadedPrevouts {
     std::string error;  // the first loader failure, "error: ..."
 };
 
-LoadedPrevouts load_prevouts(const tx::Transaction& offer)
+LoadedPrevouts load_prevouts(const funding::Session& session, const tx::Transaction& offer)
 {
     LoadedPrevouts out;
     out.prevouts.resize(offer.inputs.size());
     for (size_t i = 0; i < offer.inputs.size(); ++i) {
-        LoadedOutput loaded = load_output(offer.inputs[i].txid, offer.inputs[i].vout);
+        LoadedOutput loaded = load_output(session, offer.inputs[i].txid, offer.inputs[i].vout);
         out.prevouts[i] = std::move(loaded.prevout);
         if (!out.prevouts[i] && out.error.empty()) out.error = "error: " + loaded.error;
     }
@@ -101,9 +101,9 @@ struct RecordCheck {
     std::string error;
 };
 
-RecordCheck check_record(const book::Listing& listing)
+RecordCheck check_record(const funding::Session& session, const book::Listing& listing)
 {
-    SellerRecord record = seller_record(book::ascii_lower(listing.id));
+    SellerRecord record = seller_record(session, core::ascii_lower(listing.id));
     if (!record.reserve) return {std::nullopt, record.error};
     std::string changed = terms_the_book_changed(listing, *record.reserve);
     if (!changed.empty()) {
@@ -115,25 +115,25 @@ RecordCheck check_record(const book::Listing& listing)
 
 // A picture is signed away only from the output that holds its inscription: the inscription's
 // own output, or one the ordinals index names as holding that origin.
-std::string picture_holding(const funding::Reserve& reserve)
+std::string picture_holding(const funding::Session& session, const funding::Reserve& reserve)
 {
     const std::string not_held = "error: the listed output does not hold the listed picture.";
     if (book::listing_kind_of(reserve.record.kind) != book::ListingKind::Picture || reserve.utxo == funding::normalize_outpoint(reserve.origin)) return {};
     auto outpoint = tx::parse_outpoint(reserve.utxo);
     if (!outpoint) return not_held;
     wallet::WalletUnlock unlock;
-    auto txo = funding::chain_clients().ordinals.txo(outpoint->txid, outpoint->vout);
+    auto txo = funding::chain_clients(session).ordinals.txo(outpoint->txid, outpoint->vout);
     if (!txo) return "error: the ordinals index could not confirm the listed picture yet. Wait a few seconds.";
     if (reserve.origin.empty() || funding::normalize_outpoint(txo->origin) != funding::normalize_outpoint(reserve.origin))
         return not_held;
     return {};
 }
 
-OfferCheck judge(const tx::Transaction& offer, const LoadedPrevouts& loaded, const funding::Reserve& reserve)
+OfferCheck judge(const funding::Session& session, const tx::Transaction& offer, const LoadedPrevouts& loaded, const funding::Reserve& reserve)
 {
     OfferCheck check = check_offer(offer, loaded.prevouts, record_terms(reserve), wallet_owns_hash);
     if (!check.passes) return check;
-    check.error = picture_holding(reserve);
+    check.error = picture_holding(session, reserve);
     check.passes = check.error.empty();
     return check;
 }
@@ -163,16 +163,16 @@ std::optional<tx::Transaction> parse_offer_text(std::string_view offer_text)
     return read_offer(offer_text).tx;
 }
 
-OfferCheck evaluate_offer(std::string_view offer_text, const book::Listing& listing)
+OfferCheck evaluate_offer(const funding::Session& session, std::string_view offer_text, const book::Listing& listing)
 {
     ParsedOffer offer = read_offer(offer_text);
     if (!offer.tx) return refused_check(offer.error);
-    RecordCheck record = check_record(listing);
+    RecordCheck record = check_record(session, listing);
     if (!record.reserve) return refused_check(record.error);
-    return judge(*offer.tx, load_prevouts(*offer.tx), *record.reserve);
+    return judge(session, *offer.tx, load_prevouts(session, *offer.tx), *record.reserve);
 }
 
-Completion complete_offer(std::string_view offer_text, const book::Listing& listing)
+Completion complete_offer(funding::Session& session, std::string_view offer_text, const book::Listing& listing)
 {
     Completion out;
     ParsedOffer offer = read_offer(offer_text);
@@ -195,13 +195,13 @@ Completion complete_offer(std::string_view offer_text, const book::Listing& list
             out.result = "error: messenger address decode failed.";
             return out;
         }
-        if (book::ascii_lower(listing.pubkey) != wallet_identity_key()) {
+        if (core::ascii_lower(listing.pubkey) != wallet_identity_key()) {
             out.result = "error: that listing is not yours.";
             return out;
         }
         key = bound_wallet_key();
     }
-    RecordCheck record = check_record(listing);
+    RecordCheck record = check_record(session, listing);
     if (!record.reserve) {
         out.result = record.error;
         return out;
@@ -212,17 +212,17 @@ Completion complete_offer(std::string_view offer_text, const book::Listing& list
     bool buyer_spent = false;
     LoadedPrevouts loaded;
     for (const auto& in : t.inputs) {
-        if (output_spent_state(in.txid, in.vout) != SpentState::Spent) continue;
+        if (output_spent_state(session, in.txid, in.vout) != SpentState::Spent) continue;
         (in.script_sig.empty() ? reserved_spent : buyer_spent) = true;
     }
-    if (!reserved_spent && !buyer_spent) loaded = load_prevouts(t);
+    if (!reserved_spent && !buyer_spent) loaded = load_prevouts(session, t);
     if (reserved_spent && buyer_spent) out.result = "error: this sale already went through.";
     else if (reserved_spent) out.result = "error: the reserved lot was already spent. This offer is dead.";
     else if (buyer_spent) out.result = "error: the buyer spent those coins. Ask them to post a new offer.";
     else if (!loaded.error.empty()) out.result = loaded.error;
     if (!out.result.empty()) return out;
 
-    out.check = judge(t, loaded, *record.reserve);
+    out.check = judge(session, t, loaded, *record.reserve);
     if (!out.check.passes) {
         out.result = out.check.error;
         return out;
@@ -266,11 +266,11 @@ Completion complete_offer(std::string_view offer_text, const book::Listing& list
             out.result = "error: offer is still missing a signature.";
             return out;
         }
-        out.result = funding::broadcast_tx(t.inputs, t.outputs, main_hash, txid);
+        out.result = funding::broadcast_tx(session, t.inputs, t.outputs, main_hash, txid);
     }
     if (out.result.rfind("success", 0) != 0) return out;
 
-    find_leftover(t, book::ascii_lower(txid), out);
+    find_leftover(t, core::ascii_lower(txid), out);
     record_sale(*record.reserve, out.check, out);
     return out;
 }
@@ -286,12 +286,12 @@ bool offer_spends_listing(std::string_view offer_text, std::string_view listing_
     });
 }
 
-bool buyer_coins_spent(std::string_view offer_text)
+bool buyer_coins_spent(const funding::Session& session, std::string_view offer_text)
 {
     auto offer = parse_offer_text(offer_text);
     if (!offer) return false;
-    return std::any_of(offer->inputs.begin(), offer->inputs.end(), [](const tx::TxInput& in) {
-        return !in.script_sig.empty() && output_spent_state(in.txid, in.vout) == SpentState::Spent;
+    return std::any_of(offer->inputs.begin(), offer->inputs.end(), [&](const tx::TxInput& in) {
+        return !in.script_sig.empty() && output_spent_state(session, in.txid, in.vout) == SpentState::Spent;
     });
 }
 

@@ -15,7 +15,7 @@ const std::string NOT_THIS_SALE = "error: the offer carries a token transfer thi
 
 std::string input_outpoint(const tx::TxInput& input)
 {
-    return book::ascii_lower(tx::format_outpoint(input.txid, input.vout));
+    return core::ascii_lower(tx::format_outpoint(input.txid, input.vout));
 }
 
 std::string normalized_outpoint(std::string_view text)
@@ -29,7 +29,7 @@ std::string normalized_outpoint(std::string_view text)
 std::string token_key(std::string_view text)
 {
     std::string outpoint = normalized_outpoint(text);
-    return outpoint.empty() ? book::ascii_lower(text) : outpoint;
+    return outpoint.empty() ? core::ascii_lower(text) : outpoint;
 }
 
 OfferCheck refuse(OfferCheck check, std::string error)

@@ -53,7 +53,7 @@ ReportOpening open_report_envelope(const core::Json& envelope, core::ByteView ar
     return out;
 }
 
-std::string send_report(std::string_view text)
+std::string send_report(funding::Session& session, std::string_view text)
 {
     std::string handle = hd_wallet_bound() ? wallet_handle() : std::string();
     if (handle.empty()) return "error: Connect Pursa and publish a paymail first.";
@@ -72,7 +72,8 @@ std::string send_report(std::string_view text)
     }
     core::SecretBytes sender(std::move(secret));
 
-    std::string architect = book::identity_key_of(ARCHITECT_HANDLE);
+    const book::BookServices services = book::default_services();
+    std::string architect = book::identity_key_of(ARCHITECT_HANDLE, services);
     auto architect_key = core::hex_decode(architect);
     if (architect.empty() || !architect_key) return "error: could not find the architect's key at the registry.";
 
@@ -81,11 +82,11 @@ std::string send_report(std::string_view text)
 
     core::Json envelope = report_envelope(handle, *sealed);
     std::string error;
-    if (!book::sign_post(envelope, error)) return error.empty() ? "error: could not sign" : "error: " + error;
-    return post_report(core::json_dump_compact(envelope));
+    if (!book::sign_post(envelope, error, services)) return error.empty() ? "error: could not sign" : "error: " + error;
+    return post_report(session, core::json_dump_compact(envelope));
 }
 
-std::string post_report(std::string_view payload)
+std::string post_report(funding::Session& session, std::string_view payload)
 {
     if (!wallet::pursa_is_connected()) return std::string(NOT_CONNECTED);
     if (payload.empty()) return "error: empty report payload.";
@@ -99,7 +100,7 @@ std::string post_report(std::string_view payload)
         {1, tx::p2pkh_script(*oracle)},
         {0, tx::data_carrier_script(core::as_bytes(payload))},
     };
-    return funding::pay_outputs(outputs);
+    return funding::pay_outputs(session, outputs);
 }
 
 } // namespace trade

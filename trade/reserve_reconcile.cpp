@@ -11,8 +11,8 @@ std::map<std::string, ListingState> listing_states(const std::map<std::string, b
                                                    const std::vector<book::Listing>& view)
 {
     std::map<std::string, ListingState> out;
-    for (const auto& [id, listing] : reduced) out[book::ascii_lower(id)] = {listing.status, listing.fee_ok};
-    for (const auto& listing : view) out[book::ascii_lower(listing.id)] = {listing.status, listing.fee_ok};
+    for (const auto& [id, listing] : reduced) out[core::ascii_lower(id)] = {listing.status, listing.fee_ok};
+    for (const auto& listing : view) out[core::ascii_lower(listing.id)] = {listing.status, listing.fee_ok};
     return out;
 }
 
@@ -29,7 +29,7 @@ std::vector<std::string> reserves_to_drop(const std::vector<std::string>& reserv
     std::set<std::string> seen;
     for (const auto& raw : reserve_listing_ids) {
         if (raw.empty()) continue;
-        const std::string id = book::ascii_lower(raw);
+        const std::string id = core::ascii_lower(raw);
         const auto it = states.find(id);
         if (it == states.end() || !is_closed(it->second)) continue;
         if (seen.insert(id).second) out.push_back(id);

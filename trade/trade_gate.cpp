@@ -22,7 +22,7 @@ TraderGate trader_gate()
 bool identity_is_frozen(const std::string& pubkey)
 {
     std::string note;
-    return book::identity_frozen(pubkey, note);
+    return book::identity_frozen(pubkey, note, book::default_services());
 }
 
 } // namespace trade

@@ -32,7 +32,7 @@ std::string wallet_identity_key()
 {
     wallet::WalletLock lock;
     if (!hd_wallet_bound()) return {};
-    return book::ascii_lower(wallet::wallet_state().identity_pub);
+    return core::ascii_lower(wallet::wallet_state().identity_pub);
 }
 
 bool wallet_owns_hash(const core::Hash160& hash)

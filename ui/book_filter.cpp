@@ -1,4 +1,5 @@
 #include "ui/book_filter.h"
+#include "core/text.h"
 
 namespace ui {
 
@@ -41,14 +42,6 @@ bool item_passes(book::ListingKind kind, ItemFilter filter)
 
 } // namespace
 
-std::string ascii_lower(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
-
 std::string search_query(std::string_view box_text)
 {
     std::string_view text = box_text.substr(0, prefix_of_chars(box_text, SEARCH_MAX_CHARS));
@@ -56,7 +49,7 @@ std::string search_query(std::string_view box_text)
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r' ||
                              text.back() == '\n'))
         text.remove_suffix(1);
-    return ascii_lower(text);
+    return core::ascii_lower(text);
 }
 
 std::string search_haystack(const book::Listing& listing)
@@ -77,7 +70,7 @@ std::string search_haystack(const book::Listing& listing)
     hay += listing.paymail;
     hay += ' ';
     hay += listing.origin;
-    return ascii_lower(hay);
+    return core::ascii_lower(hay);
 }
 
 bool listing_passes(const book::Listing& listing, std::string_view haystack, const BookFilter& filter)

@@ -32,8 +32,6 @@ std::string search_query(std::string_view box_text);
 // name, sym, note, handle, paymail and origin joined by single blanks, lower-cased (ASCII).
 std::string search_haystack(const book::Listing& listing);
 
-// ASCII lower case; other bytes unchanged.
-std::string ascii_lower(std::string_view text);
 
 // The four tests in order. haystack is search_haystack(listing), precomputed by callers that
 // filter the same book many times.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <cctype>
+#include "core/text.h"
 #include "core/token_amount.h"
 
 namespace ui {
@@ -12,9 +13,7 @@ namespace {
 std::string lower_outpoint(std::string text)
 {
     std::replace(text.begin(), text.end(), ':', '_');
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
+    return core::ascii_lower(text);
 }
 
 std::string unit_of(const wallet::TvPursaOrdRow& lot) { return lot.name.empty() ? std::string("units") : lot.name; }

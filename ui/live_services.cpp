@@ -42,7 +42,7 @@ public:
     std::string connect() override
     {
         wallet::ConnectOptions options;
-        options.log = [](const std::string& line) { core::log_progress(core::trim_space(line)); };
+        options.log = [](const std::string& line) { core::log_progress(core::trim_ascii_space(line)); };
         return wallet::pursa_connect(options);
     }
 

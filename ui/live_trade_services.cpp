@@ -1,7 +1,7 @@
 #include "ui/live_trade_services.h"
 
 #include "funding/reserves.h"
-#include "net/service_config.h"
+#include "funding/session.h"
 #include "trade/cancel_routine.h"
 #include "trade/offer_complete.h"
 #include "trade/report.h"
@@ -12,6 +12,8 @@ namespace {
 
 class LiveTradeServices final : public TradeServices {
 public:
+    explicit LiveTradeServices(funding::Session& session) : m_session(session) {}
+
     trade::ListingPlan plan_listing(const trade::ListRequest& request, int64_t now) override
     {
         return trade::plan_listing(request, now);
@@ -23,38 +25,44 @@ public:
     void reserve_remove(const std::string& key) override { (void)funding::reserve_remove(key); }
     std::string publish_listing(const core::Json& post, const std::string& outpoint) override
     {
-        return trade::publish_listing(post, outpoint);
+        return trade::publish_listing(m_session, post, outpoint);
     }
     trade::BuyPlan plan_buy(const book::Listing& listing, const std::string& qty_box) override
     {
         return trade::plan_buy(listing, qty_box);
     }
-    std::string run_buy(const trade::BuyPlan& plan) override { return trade::run_buy(plan); }
+    std::string run_buy(const trade::BuyPlan& plan) override { return trade::run_buy(m_session, plan); }
     std::string run_cancel_listing(const book::Listing& listing) override
     {
-        return trade::run_cancel_listing(listing);
+        return trade::run_cancel_listing(m_session, listing);
     }
     std::string run_offer_cancel(const std::string& listing_id, const book::Offer& offer) override
     {
-        return trade::run_offer_cancel(listing_id, offer);
+        return trade::run_offer_cancel(m_session, listing_id, offer);
     }
     std::vector<trade::OfferRow> offers_on_my_listings(const std::vector<book::Listing>& listings,
                                                        const std::string& my_key) override
     {
-        return trade::offers_on_my_listings(listings, my_key);
+        return trade::offers_on_my_listings(m_session, listings, my_key);
     }
     trade::OfferCheck evaluate_offer(const std::string& offer_text, const book::Listing& listing) override
     {
-        return trade::evaluate_offer(offer_text, listing);
+        return trade::evaluate_offer(m_session, offer_text, listing);
     }
-    std::string check_completion(const trade::OfferRow& row) override { return trade::check_completion(row); }
-    std::string run_completion(const trade::OfferRow& row) override { return trade::run_completion(row); }
-    std::string send_report(const std::string& text) override { return trade::send_report(text); }
-    std::string registry_domain() override { return net::current_services()->registry_domain; }
+    std::string check_completion(const trade::OfferRow& row) override { return trade::check_completion(m_session, row); }
+    std::string run_completion(const trade::OfferRow& row) override { return trade::run_completion(m_session, row); }
+    std::string send_report(const std::string& text) override { return trade::send_report(m_session, text); }
+    std::string registry_domain() override { return m_session.services().registry_domain; }
+
+private:
+    funding::Session& m_session;
 };
 
 } // namespace
 
-std::shared_ptr<TradeServices> make_live_trade_services() { return std::make_shared<LiveTradeServices>(); }
+std::shared_ptr<TradeServices> make_live_trade_services(funding::Session& session)
+{
+    return std::make_shared<LiveTradeServices>(session);
+}
 
 } // namespace ui

@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QDir>
 
+#include "funding/session.h"
+#include "net/service_config.h"
 #include "platform/crash_dumps.h"
 #include "platform/data_dir.h"
 #include "ui/app_art.h"
@@ -33,9 +35,11 @@ int main(int argc, char** argv)
     QApplication::setWindowIcon(ui::app_art().icon);
 
     int code = 0;
+    // Outlives every worker: they are drained before it goes.
+    funding::Session session(net::current_services());
     {
         ui::MainWindow window(ui::make_live_services());
-        ui::TradeDialogs dialogs(window, ui::make_live_trade_services());
+        ui::TradeDialogs dialogs(window, ui::make_live_trade_services(session));
         QObject::connect(&server, &ui::SingleInstanceServer::activationRequested, &window,
                          &ui::MainWindow::bringForward);
         window.show();

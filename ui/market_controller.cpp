@@ -309,7 +309,7 @@ void MarketController::finishAction(const ActionSpec& plan, const std::optional<
     const ActionOutcome outcome = action_outcome(plan.done_text, *result);
     setStatus(outcome.status);
     if (plan.list_post && outcome.success && !outcome.txid.empty()) {
-        m_pending_id = ascii_lower(outcome.txid);
+        m_pending_id = core::ascii_lower(outcome.txid);
         m_pending_retries = 0;
     }
     showMessage(QString::fromStdString(plan.title.empty() ? std::string("Tavrin Agoran") : plan.title),

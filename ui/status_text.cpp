@@ -1,19 +1,13 @@
 #include "ui/status_text.h"
 
+#include "core/text.h"
 namespace ui {
 
 bool is_error_text(std::string_view text)
 {
     size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-    static constexpr std::string_view WORD = "error";
-    if (text.size() - i < WORD.size()) return false;
-    for (size_t k = 0; k < WORD.size(); ++k) {
-        char c = text[i + k];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != WORD[k]) return false;
-    }
-    return true;
+    return core::ascii_lower(text.substr(i, 5)) == "error";
 }
 
 StatusDisplay status_display(std::string_view text)

@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "core/amount.h"
+#include "core/text.h"
 #include "ui/book_filter.h"
 
 namespace ui {
@@ -12,7 +13,7 @@ Card none_yet_card(const std::string& text) { return Card{"None yet", {{"", text
 std::string name_and_symbol(const book::Listing& listing)
 {
     if (listing.name.empty()) return listing.sym;
-    if (listing.sym.empty() || ascii_lower(listing.name) == ascii_lower(listing.sym)) return listing.name;
+    if (listing.sym.empty() || core::ascii_lower(listing.name) == core::ascii_lower(listing.sym)) return listing.name;
     return listing.name + " (" + listing.sym + ")";
 }
 
@@ -27,7 +28,7 @@ std::string seller_name_warning(const book::Listing& listing)
     claimed.sym = listing.claimed.sym;
     const std::string theirs = name_and_symbol(claimed);
     const std::string chain = name_and_symbol(listing);
-    if (!theirs.empty() && !chain.empty() && ascii_lower(theirs) != ascii_lower(chain))
+    if (!theirs.empty() && !chain.empty() && core::ascii_lower(theirs) != core::ascii_lower(chain))
         return "The seller's post calls this " + theirs + "; the chain says " + chain + ".";
     return "The seller's post names another token or icon than the chain holds for this lot.";
 }

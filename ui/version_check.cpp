@@ -1,5 +1,6 @@
 #include "ui/version_check.h"
 
+#include "core/text.h"
 #include <cstdio>
 
 namespace ui {
@@ -30,14 +31,6 @@ std::string strip_markup(const std::string& text)
             out += c;
         }
     }
-    return out;
-}
-
-std::string lower(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     return out;
 }
 
@@ -90,7 +83,7 @@ int parse_version_page(std::string_view body)
     replace_all(text, "&#160;", " ");
     replace_all(text, "&NBSP;", " ");
     text = strip_markup(text);
-    const std::string folded = lower(text);
+    const std::string folded = core::ascii_lower(text);
 
     size_t pos = std::string::npos;
     const size_t build = folded.find("current build");

@@ -6,10 +6,15 @@ namespace wallet {
 
 namespace {
 
-std::vector<WalletListener>& listeners()
+struct Listeners {
+    std::vector<std::pair<WalletListenerId, WalletListener>> list;
+    WalletListenerId next = 1;
+};
+
+Listeners& registered()
 {
-    static std::vector<WalletListener> list;  // guarded by the wallet lock
-    return list;
+    static Listeners listeners;  // guarded by the wallet lock
+    return listeners;
 }
 
 } // namespace
@@ -20,16 +25,25 @@ TvWalletState& wallet_state()
     return state;
 }
 
-void add_wallet_listener(WalletListener listener)
+WalletListenerId add_wallet_listener(WalletListener listener)
 {
     WalletLock lock;
-    listeners().push_back(std::move(listener));
+    Listeners& all = registered();
+    const WalletListenerId id = all.next++;
+    all.list.emplace_back(id, std::move(listener));
+    return id;
+}
+
+void remove_wallet_listener(WalletListenerId id)
+{
+    WalletLock lock;
+    std::erase_if(registered().list, [&](const auto& entry) { return entry.first == id; });
 }
 
 void notify_wallet_loaded()
 {
     WalletLock lock;
-    for (auto& l : listeners()) {
+    for (auto& [id, l] : registered().list) {
         if (l.loaded) l.loaded();
     }
 }
@@ -37,7 +51,7 @@ void notify_wallet_loaded()
 void notify_wallet_forgotten()
 {
     WalletLock lock;
-    for (auto& l : listeners()) {
+    for (auto& [id, l] : registered().list) {
         if (l.forgotten) l.forgotten();
     }
 }

@@ -46,12 +46,15 @@ TvWalletState& wallet_state();
 
 // Hooks for the wallet-dependent caches kept by the layers above (coin caches, spent and change
 // snapshots): `loaded` runs after every successful load from the file, `forgotten` whenever the
-// state is wiped. Both run with the wallet lock held.
+// state is wiped. Both run with the wallet lock held. A listener stays until removed with the id
+// add_wallet_listener gave it; removing it from one of the hooks themselves is not allowed.
 struct WalletListener {
     std::function<void()> loaded;
     std::function<void()> forgotten;
 };
-void add_wallet_listener(WalletListener listener);
+using WalletListenerId = uint64_t;
+WalletListenerId add_wallet_listener(WalletListener listener);
+void remove_wallet_listener(WalletListenerId id);
 void notify_wallet_loaded();
 void notify_wallet_forgotten();
 

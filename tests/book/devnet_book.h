@@ -57,8 +57,8 @@ inline net::HttpReply json_reply(const Json& body)
     return reply;
 }
 
-// Services pointed at the simulator, over the given HTTP.
-inline book::BookServices devnet_services(const testsupport::Devnet& devnet, net::Http& http)
+// Services pointed at the simulator, over the given HTTP, keeping answers in caches.
+inline book::BookServices devnet_services(const testsupport::Devnet& devnet, net::Http& http, book::Caches& caches)
 {
     auto config = std::make_shared<net::ServiceConfig>();
     config->woc_api = devnet.woc();
@@ -69,6 +69,7 @@ inline book::BookServices devnet_services(const testsupport::Devnet& devnet, net
     book::BookServices services;
     services.config = config;
     services.http = &http;
+    services.caches = &caches;
     services.oracle_address = std::string(net::BOOK_ORACLE_ADDRESS);
     services.house_fee_address = std::string(net::HOUSE_FEE_ADDRESS);
     return services;

@@ -19,19 +19,13 @@ protected:
     {
         DevnetTest::SetUp();
         ASSERT_TRUE(m_devnet);
-        book::clear_identity_cache();
-        book::clear_token_cache();
-        m_services = booktest::devnet_services(devnet(), m_http);
-    }
-    void TearDown() override
-    {
-        book::clear_identity_cache();
-        book::clear_token_cache();
+        m_services = booktest::devnet_services(devnet(), m_http, m_caches);
     }
 
     std::string domain() const { return m_services.config->registry_domain; }
 
     booktest::RecordingHttp m_http;
+    book::Caches m_caches;
     book::BookServices m_services;
 };
 
@@ -98,40 +92,38 @@ TEST_F(IdentityTest, ArchitectsFallBackToTheLastGoodList)
     EXPECT_TRUE(book::architect_keys_for_reduction(m_services).empty());
 }
 
+// A listing output is live while the index knows it unspent, in either written form; the
+// reason says why not otherwise.
 TEST_F(IdentityTest, ListingOutputChecks)
 {
-    std::string reason;
     std::string origin = devnet().inscribe(booktest::OTHER_ADDRESS, "image/png", "\x89PNG....");
     ASSERT_EQ(origin.size(), 66u);
-    EXPECT_TRUE(book::listing_output_unspent(origin, reason, m_services)) << reason;
-    EXPECT_EQ(reason, "");
     std::string colon = origin;
     colon[64] = ':';
-    EXPECT_TRUE(book::listing_output_unspent(colon, reason, m_services)) << reason;
-
-    EXPECT_FALSE(book::listing_output_unspent(origin.substr(0, 40) + "_0", reason, m_services));
-    EXPECT_EQ(reason, "Its output is not valid.");
-    EXPECT_FALSE(book::listing_output_unspent(std::string(64, 'z') + "_0", reason, m_services));
-    EXPECT_EQ(reason, "Its output is not valid.");
-    EXPECT_FALSE(book::listing_output_unspent(std::string(64, 'b') + "_0", reason, m_services));
-    EXPECT_EQ(reason, "The ordinals index does not know it.");
-}
-
-TEST_F(IdentityTest, SpentListingOutput)
-{
-    // A lot that moved on: the output was spent by a later transaction.
-    std::string origin = devnet().inscribe(booktest::OTHER_ADDRESS, "image/png", "\x89PNG....");
+    for (const std::string& live : {origin, colon}) {
+        std::string reason = "stale";
+        EXPECT_TRUE(book::listing_output_unspent(live, reason, m_services)) << reason;
+        EXPECT_EQ(reason, "");
+    }
+    // The lot moves on: a later transaction spends the output.
     tx::RawTx spend;
     tx::RawTxInput in;
     in.prev_hash = tx::txid_to_wire(origin.substr(0, 64)).value();
-    in.prev_index = 0;
     in.script_sig = {0x51};
     spend.inputs.push_back(in);
     spend.outputs.push_back({1, booktest::p2pkh_lock(booktest::OTHER_ADDRESS)});
     ASSERT_FALSE(devnet().import_tx(core::hex_encode(tx::serialize_raw_tx(spend))).empty());
-    std::string reason;
-    EXPECT_FALSE(book::listing_output_unspent(origin, reason, m_services));
-    EXPECT_EQ(reason, "It was moved or sold.");
+    const std::pair<std::string, std::string> refused[] = {
+        {origin.substr(0, 40) + "_0", "Its output is not valid."},
+        {std::string(64, 'z') + "_0", "Its output is not valid."},
+        {std::string(64, 'b') + "_0", "The ordinals index does not know it."},
+        {origin, "It was moved or sold."},
+    };
+    for (const auto& [outpoint, why] : refused) {
+        std::string reason;
+        EXPECT_FALSE(book::listing_output_unspent(outpoint, reason, m_services)) << outpoint;
+        EXPECT_EQ(reason, why) << outpoint;
+    }
 }
 
 TEST_F(IdentityTest, TokenDetailsFillOnlyWhatIsMissingAndCacheTheAnswerOnly)
@@ -171,3 +163,33 @@ TEST_F(IdentityTest, PicturesAndMissesFetchNothingOrChangeNothing)
 }
 
 } // namespace
+
+// Two programs' worth of services in one process: each keeps what its own registry answered,
+// even for the same handle of the same registry base.
+TEST(BookCaches, ServicesWithTheirOwnCachesNeverSeeEachOthersAnswers)
+{
+    auto config = std::make_shared<net::ServiceConfig>();
+    config->registry = "http://registry.test";
+    const std::string url = config->registry + "/api/bsvalias/id/alice@" + config->registry_domain;
+    struct Side {
+        testsupport::FakeHttp http;
+        book::Caches caches;
+        book::BookServices services;
+    } sides[2];
+    const std::string keys[2] = {ALICE.pub, ARCH.pub};
+    for (int i = 0; i < 2; ++i) {
+        sides[i].http.answer(url, 200, Json{{"pubkey", keys[i]}}.dump());
+        sides[i].services.config = config;
+        sides[i].services.http = &sides[i].http;
+        sides[i].services.caches = &sides[i].caches;
+    }
+    for (int round = 0; round < 2; ++round) {
+        for (int i = 0; i < 2; ++i) EXPECT_EQ(book::identity_key_of("alice", sides[i].services), keys[i]) << i << round;
+    }
+    for (int i = 0; i < 2; ++i) EXPECT_EQ(sides[i].http.count("/api/bsvalias/id/"), 1u) << i;  // the second round was cached
+
+    sides[0].caches.clear_identities();
+    EXPECT_EQ(book::identity_key_of("alice", sides[0].services), keys[0]);
+    EXPECT_EQ(sides[0].http.count("/api/bsvalias/id/"), 2u);
+    EXPECT_EQ(sides[1].http.count("/api/bsvalias/id/"), 1u);
+}

@@ -26,11 +26,17 @@ Json tx_with_scripts(const std::vector<Json>& hexes)
 const std::string POST_A = R"({"protocol":"TV-Agoran","type":"ag_cancel","n":1})";
 const std::string POST_B = R"({"protocol":"TV-Agoran","type":"ag_cancel","n":2})";
 
+// text behind a push opcode ("" for a direct push) and its little-endian length of width bytes.
+std::string pushed(const std::string& opcode, size_t width, const std::string& text)
+{
+    std::string length;
+    for (size_t i = 0; i < width; ++i) length += hex_of(std::string(1, static_cast<char>((text.size() >> (8 * i)) & 0xff)));
+    return opcode + length + hex_of(text);
+}
+
 std::string direct_push(const std::string& text)
 {
-    char len[3];
-    std::snprintf(len, sizeof len, "%02x", static_cast<unsigned>(text.size()));
-    return std::string(len) + hex_of(text);
+    return pushed("", 1, text);
 }
 
 // The shortest push of any length.
@@ -46,46 +52,39 @@ std::string post_of_size(size_t size)
     return head + std::string(size - head.size() - 2, 'x') + "\"}";
 }
 
-TEST(ReadPostFromTx, ReadsWithAndWithoutLeadingFalse)
+// Every push width and spelling of a post; the first output that carries one wins, and only the
+// first push of an output is read.
+TEST(ReadPostFromTx, ReadsThePostOfTheFirstOutputThatCarriesOne)
 {
-    auto with = read_post_from_tx(tx_with_scripts({"006a" + direct_push(POST_A)}));
-    auto without = read_post_from_tx(tx_with_scripts({"6a" + direct_push(POST_A)}));
-    ASSERT_TRUE(with && without);
-    EXPECT_EQ(with->at("n"), 1);
-    EXPECT_EQ(*with, *without);
-}
-
-TEST(ReadPostFromTx, ReadsEveryPushWidth)
-{
-    std::string big(300, 'x');
-    Json post = {{"protocol", "TV-Agoran"}, {"pad", big}};
-    std::string text = post.dump();
-    char len2[5];
-    std::snprintf(len2, sizeof len2, "%02x%02x", static_cast<unsigned>(text.size() & 0xff),
-                  static_cast<unsigned>(text.size() >> 8));
-    auto two = read_post_from_tx(tx_with_scripts({"006a4d" + std::string(len2) + hex_of(text)}));
-    ASSERT_TRUE(two);
-    EXPECT_EQ(two->at("pad"), big);
-
-    auto four = read_post_from_tx(tx_with_scripts({"006a4e" + std::string(len2) + "0000" + hex_of(text)}));
-    ASSERT_TRUE(four);
-
-    std::string small = POST_A;
-    char len1[3];
-    std::snprintf(len1, sizeof len1, "%02x", static_cast<unsigned>(small.size()));
-    auto one = read_post_from_tx(tx_with_scripts({"006a4c" + std::string(len1) + hex_of(small)}));
-    ASSERT_TRUE(one);
-    // Upper-case hex digits decode as well.
+    const std::string big = R"({"protocol":"TV-Agoran","n":3,"pad":")" + std::string(300, 'x') + "\"}";
     std::string upper = "006A" + direct_push(POST_A);
     for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    EXPECT_TRUE(read_post_from_tx(tx_with_scripts({upper})));
-}
-
-TEST(ReadPostFromTx, FirstMatchingOutputWins)
-{
-    auto post = read_post_from_tx(tx_with_scripts({"006a" + direct_push(POST_A), "006a" + direct_push(POST_B)}));
-    ASSERT_TRUE(post);
-    EXPECT_EQ(post->at("n"), 1);
+    struct Case {
+        const char* name;
+        std::vector<Json> scripts;
+        int n;  // the post's "n"; 0: no post
+    };
+    const Case cases[] = {
+        {"after OP_FALSE", {"006a" + direct_push(POST_A)}, 1},
+        {"without OP_FALSE", {"6a" + direct_push(POST_A)}, 1},
+        {"OP_PUSHDATA1", {"006a" + pushed("4c", 1, POST_A)}, 1},
+        {"OP_PUSHDATA2", {"006a" + pushed("4d", 2, big)}, 3},
+        {"OP_PUSHDATA4", {"006a" + pushed("4e", 4, big)}, 3},
+        {"upper-case hex", {upper}, 1},
+        {"the first of two posts", {"006a" + direct_push(POST_A), "006a" + direct_push(POST_B)}, 1},
+        {"16 KiB exactly", {"006a" + push(post_of_size(book::MAX_POST_BYTES))}, 2},
+        {"brackets inside a string", {"006a" + direct_push(R"({"protocol":"TV-Agoran","n":4,"note":"[{\"}]"})")}, 4},
+        {"data after the post's push", {"006a" + direct_push(POST_A) + "51"}, 1},
+        {"a post behind another push", {"006a" + direct_push("hello") + direct_push(POST_A)}, 0},
+    };
+    for (const Case& c : cases) {
+        auto post = read_post_from_tx(tx_with_scripts(c.scripts));
+        ASSERT_EQ(post.has_value(), c.n != 0) << c.name;
+        if (post) {
+            EXPECT_EQ(post->at("n"), c.n) << c.name;
+        }
+    }
+    EXPECT_EQ(read_post_from_tx(tx_with_scripts({"006a" + pushed("4d", 2, big)}))->at("pad"), std::string(300, 'x'));
 }
 
 TEST(ReadPostFromTx, SkipsOutputsThatAreNotPostsAndMovesOn)
@@ -120,25 +119,6 @@ TEST(ReadPostFromTx, SkipsOutputsThatAreNotPostsAndMovesOn)
         ASSERT_TRUE(after) << hex.dump();
         EXPECT_EQ(after->at("n"), 2) << hex.dump();
     }
-}
-
-TEST(ReadPostFromTx, AFlatPostUpTo16KiBIsAPostWhateverItsStringsHold)
-{
-    auto largest = read_post_from_tx(tx_with_scripts({"006a" + push(post_of_size(book::MAX_POST_BYTES))}));
-    ASSERT_TRUE(largest);
-    EXPECT_EQ(largest->at("n"), 2);
-    auto brackets = read_post_from_tx(tx_with_scripts({"006a" + direct_push(R"({"protocol":"TV-Agoran","note":"[{\"}]"})")}));
-    ASSERT_TRUE(brackets);
-    EXPECT_EQ(brackets->at("note"), "[{\"}]");
-}
-
-TEST(ReadPostFromTx, ReadsOnlyTheFirstPush)
-{
-    // A harmless first push followed by a post: the post is not read.
-    std::string script = "006a" + direct_push("hello") + direct_push(POST_A);
-    EXPECT_FALSE(read_post_from_tx(tx_with_scripts({script})));
-    // Data after the post's push is ignored.
-    EXPECT_TRUE(read_post_from_tx(tx_with_scripts({"006a" + direct_push(POST_A) + "51"})));
 }
 
 TEST(ReadPostFromTx, RejectsTransactionsWithoutOutputs)

@@ -4,6 +4,7 @@
 
 #include "book/book_view.h"
 #include "book/chain_facts.h"
+#include "core/text.h"
 #include "tests/book/post_factory.h"
 
 #include <limits>
@@ -88,29 +89,18 @@ TEST(ReduceBook, ListingWithoutOriginOrUtxoNeverEnters)
     EXPECT_TRUE(book.empty());
 }
 
-TEST(ReduceBook, MissingExpiryMeansTwentyEightDaysAfterTheListing)
+TEST(ReduceBook, WithoutAnExpiryAListingLivesTwentyEightDaysNeverWrappingRound)
 {
-    Json post = booktest::listing_post("1", 1, LOT_UTXO);
-    post.erase("exp");
-    auto book = reduce({record(LISTING_ID, sign(post, SELLER, 1'000'000))});
-    EXPECT_EQ(book.at(LISTING_ID).exp, 1'000'000 + 2'419'200);
-    auto view = book::book_view_of(book, 1'000'000 + 2'419'200);
-    EXPECT_EQ(view.at(0).status, book::ListingStatus::Live);
-    view = book::book_view_of(book, 1'000'000 + 2'419'201);
-    EXPECT_EQ(view.at(0).status, book::ListingStatus::Expired);
-}
-
-TEST(ReduceBook, ExtremeTimesNeverWrapRound)
-{
-    // A poster may write any "ts"; the lifetime added to it stops at the largest time.
+    // A listing without "exp" lives 28 days from its "ts"; a poster may write any "ts", and the
+    // lifetime added to it stops at the largest time.
     constexpr int64_t MAX = std::numeric_limits<int64_t>::max();
     struct Case {
         int64_t ts;
         int64_t exp;
     };
-    for (const Case& c : {Case{MAX, MAX}, Case{MAX - 2'419'199, MAX}, Case{MAX - 2'419'200, MAX},
-                          Case{MAX - 2'419'201, MAX - 1}, Case{std::numeric_limits<int64_t>::min(),
-                                                               std::numeric_limits<int64_t>::min() + 2'419'200}}) {
+    constexpr int64_t MIN = std::numeric_limits<int64_t>::min();
+    for (const Case& c : {Case{1'000'000, 1'000'000 + 2'419'200}, Case{MAX, MAX}, Case{MAX - 2'419'199, MAX},
+                          Case{MAX - 2'419'200, MAX}, Case{MAX - 2'419'201, MAX - 1}, Case{MIN, MIN + 2'419'200}}) {
         Json post = booktest::listing_post("1", 1, LOT_UTXO);
         post.erase("exp");
         auto book = reduce({record(LISTING_ID, sign(post, SELLER, c.ts)),
@@ -320,7 +310,7 @@ TEST(ReduceBook, OffersStayOnClosedListingsAndCancelByIdAndKey)
     auto book = reduce({listing(), action(0x20, Json{{"type", "ag_cancel"}}, SELLER, 1001),
                         action(0x21, buy("1", 100), BUYER, 1002), action(0x22, buy("2", 200), MALLORY, 1003),
                         action(0x23, buy("3", 300), BUYER, 1004),
-                        action(0x24, Json{{"type", "ag_offer_cancel"}, {"offer", book::ascii_lower(txid_of(0x21))}}, BUYER, 1005)});
+                        action(0x24, Json{{"type", "ag_offer_cancel"}, {"offer", core::ascii_lower(txid_of(0x21))}}, BUYER, 1005)});
     const auto& offers = book.at(LISTING_ID).offers;
     ASSERT_EQ(offers.size(), 2u);
     EXPECT_EQ(offers[0].id, txid_of(0x22));

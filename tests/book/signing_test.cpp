@@ -6,6 +6,7 @@
 
 #include "book/post_blob.h"
 
+#include "core/text.h"
 #include "tests/book/post_factory.h"
 
 namespace {
@@ -23,7 +24,7 @@ struct Registry {
     {
         return [this](std::string_view handle) {
             ++lookups;
-            auto it = keys.find(book::ascii_lower(book::normalize_handle(handle)));
+            auto it = keys.find(core::ascii_lower(book::normalize_handle(handle)));
             return it == keys.end() ? std::string() : it->second;
         };
     }

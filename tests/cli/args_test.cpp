@@ -11,7 +11,9 @@ cli::ParsedArgs parse(std::vector<std::string> argv)
     return cli::parse_args(argv);
 }
 
-TEST(CliArgs, ListTakesALotAndItsOptionsInEitherSpelling)
+// Options in either spelling, values that look like options, "--" ending the options, and
+// flags apart from options.
+TEST(CliArgs, OptionsFlagsAndArguments)
 {
     auto parsed = parse({"list", "ab_0", "--price", "1.5", "--note=fresh lot", "--qty", "3"});
     ASSERT_TRUE(parsed.invocation) << parsed.error;
@@ -21,31 +23,19 @@ TEST(CliArgs, ListTakesALotAndItsOptionsInEitherSpelling)
     EXPECT_EQ(parsed.invocation->option("note"), "fresh lot");
     EXPECT_EQ(parsed.invocation->option("qty"), "3");
     EXPECT_EQ(parsed.invocation->option("missing", "fallback"), "fallback");
-}
 
-TEST(CliArgs, OptionValuesMayLookLikeAnything)
-{
-    // A note starting with dashes, an empty value given with "=".
-    auto parsed = parse({"list", "x_1", "--note", "--not an option", "--price="});
+    parsed = parse({"list", "x_1", "--note", "--not an option", "--price="});
     ASSERT_TRUE(parsed.invocation) << parsed.error;
     EXPECT_EQ(parsed.invocation->option("note"), "--not an option");
     EXPECT_TRUE(parsed.invocation->has_option("price"));
     EXPECT_EQ(parsed.invocation->option("price", "unset"), "");
-}
 
-TEST(CliArgs, DoubleDashEndsOptions)
-{
-    auto parsed = parse({"report", "--", "--price", "is", "wrong"});
+    parsed = parse({"report", "--", "--price", "is", "wrong"});
     ASSERT_TRUE(parsed.invocation) << parsed.error;
     EXPECT_EQ(parsed.invocation->args, (std::vector<std::string>{"--price", "is", "wrong"}));
     EXPECT_TRUE(parsed.invocation->options.empty());
-}
 
-TEST(CliArgs, FlagsAreSeparateFromOptions)
-{
-    auto parsed = parse({"book", "--json"});
-    ASSERT_TRUE(parsed.invocation);
-    EXPECT_TRUE(parsed.invocation->flag("json"));
+    EXPECT_TRUE(parse({"book", "--json"}).invocation->flag("json"));
     EXPECT_FALSE(parse({"book", "--json=yes"}).invocation);
     EXPECT_FALSE(parse({"balance", "--json"}).invocation);
 }

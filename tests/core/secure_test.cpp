@@ -6,47 +6,30 @@
 
 namespace {
 
-TEST(Secure, WipeClearsAndKeepsNothing)
-{
-    std::string text = "5f3c private";
-    core::secure_wipe(text);
-    EXPECT_TRUE(text.empty());
-
-    core::Bytes bytes{1, 2, 3};
-    core::secure_wipe(bytes);
-    EXPECT_TRUE(bytes.empty());
-}
-
-TEST(Secure, MovedFromHoldersAreEmpty)
+// Holders keep their content across moves and resizes; what they move from is empty.
+TEST(Secure, MovesAndResizesKeepTheContent)
 {
     core::SecretString a(std::string(100, 'k'));
     core::SecretString b(std::move(a));
     EXPECT_TRUE(a.empty());
-    EXPECT_EQ(b.view(), std::string(100, 'k'));
     core::SecretString c;
     c = std::move(b);
     EXPECT_TRUE(b.empty());
-    EXPECT_EQ(c.size(), 100u);
-    c.assign("short");
-    EXPECT_EQ(c.view(), "short");
+    EXPECT_EQ(c.view(), std::string(100, 'k'));
 
-    core::SecretBytes x(core::Bytes{9, 8, 7});
-    core::SecretBytes y(std::move(x));
+    core::SecretBytes x(core::Bytes{1, 2, 3});
+    core::SecretBytes s(std::move(x));
     EXPECT_TRUE(x.empty());
-    EXPECT_EQ(y.size(), 3u);
-}
-
-TEST(Secure, ResizeKeepsTheContent)
-{
-    core::SecretBytes s(core::Bytes{1, 2, 3});
     s.resize(1000);
     ASSERT_EQ(s.size(), 1000u);
-    EXPECT_EQ(s.data()[0], 1);
     EXPECT_EQ(s.data()[2], 3);
     EXPECT_EQ(s.data()[999], 0);
     s.resize(2);
-    ASSERT_EQ(s.size(), 2u);
-    EXPECT_EQ(s.data()[1], 2);
+    EXPECT_EQ(core::Bytes(s.data(), s.data() + s.size()), (core::Bytes{1, 2}));
+
+    std::string text = "5f3c private";
+    core::secure_wipe(text);
+    EXPECT_TRUE(text.empty());
 }
 
 TEST(Secure, SecretsKeepTheirPagesLockedWhileTheyLiveAndOnlyThen)

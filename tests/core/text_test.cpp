@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+namespace text_test {
 
 TEST(Utf8Wide, RoundTripsEveryPlane)
 {
@@ -14,13 +14,8 @@ TEST(Utf8Wide, RoundTripsEveryPlane)
     // The edges of the code space.
     std::string edges = "\x7f\xc2\x80\xdf\xbf\xe0\xa0\x80\xef\xbf\xbf\xf0\x90\x80\x80\xf4\x8f\xbf\xbf";
     EXPECT_EQ(core::wide_to_utf8(core::utf8_to_wide(edges)), edges);
-}
-
-TEST(Utf8Wide, EmbeddedNulSurvives)
-{
-    std::string utf8("a\0b", 3);
-    EXPECT_EQ(core::utf8_to_wide(utf8), std::u16string(u"a\0b", 3));
-    EXPECT_EQ(core::wide_to_utf8(std::u16string(u"a\0b", 3)), utf8);
+    EXPECT_EQ(core::utf8_to_wide(std::string("a\0b", 3)), std::u16string(u"a\0b", 3));  // an embedded NUL survives
+    EXPECT_EQ(core::wide_to_utf8(std::u16string(u"a\0b", 3)), std::string("a\0b", 3));
 }
 
 TEST(Utf8Wide, MalformedUtf8GivesEmpty)
@@ -31,45 +26,37 @@ TEST(Utf8Wide, MalformedUtf8GivesEmpty)
         EXPECT_TRUE(core::utf8_to_wide(bad).empty()) << "input of " << std::string(bad).size() << " bytes";
     }
     EXPECT_TRUE(core::utf8_to_wide("").empty());
+    for (const std::u16string& unpaired : {std::u16string{0xd83d}, std::u16string{0xde00, 0xd83d},
+                                           std::u16string{u'a', 0xd83d, u'b'}, std::u16string{0xdc00}}) {
+        EXPECT_TRUE(core::wide_to_utf8(unpaired).empty()) << unpaired.size();
+    }
 }
 
-TEST(Utf8Wide, UnpairedSurrogateGivesEmpty)
+TEST(AsciiText, FoldsAndTrimsOnlyAscii)
 {
-    EXPECT_TRUE(core::wide_to_utf8(std::u16string{0xd83d}).empty());
-    EXPECT_TRUE(core::wide_to_utf8(std::u16string{0xde00, 0xd83d}).empty());
-    EXPECT_TRUE(core::wide_to_utf8(std::u16string{u'a', 0xd83d, u'b'}).empty());
-    EXPECT_TRUE(core::wide_to_utf8(std::u16string{0xdc00}).empty());
-    EXPECT_TRUE(core::wide_to_utf8(u"").empty());
+    EXPECT_EQ(core::trim_ascii_space(" \t\r\n\v\fabc d\n\r\t "), "abc d");
+    EXPECT_EQ(core::trim_ascii_space("   "), "");
+    // Bytes above 0x7f are never folded or trimmed, whatever the locale.
+    EXPECT_EQ(core::ascii_lower("AbZ-@[\xc3\x89\xa0"), "abz-@[\xc3\x89\xa0");
+    EXPECT_EQ(core::trim_ascii_space("\xa0x\xa0"), "\xa0x\xa0");
 }
 
-TEST(TrimSpace, OnlyTheFourBlanks)
-{
-    EXPECT_EQ(core::trim_space(" \t\r\nabc d\n\r\t "), "abc d");
-    EXPECT_EQ(core::trim_space("\vabc\f"), "\vabc\f");
-    EXPECT_EQ(core::trim_space("   "), "");
-    EXPECT_EQ(core::trim_space(""), "");
-    EXPECT_EQ(core::trim_space("x"), "x");
-}
-
+// The first run of 64 hex digits: a shorter run is skipped, a longer one gives its first 64.
 TEST(FindHex64, FirstFullRun)
 {
-    std::string a(64, 'a');
-    std::string mixed = "Ab" + std::string(62, '0');
-    EXPECT_EQ(core::find_hex64(a), a);
-    EXPECT_EQ(core::find_hex64("txid: " + mixed + " done"), mixed);
-    // A 63-digit run followed by a non-digit, then a 64-digit run: the second.
-    EXPECT_EQ(core::find_hex64(std::string(63, 'f') + "-" + mixed), mixed);
-    // A longer run gives its first 64 digits.
-    EXPECT_EQ(core::find_hex64(mixed + "123"), mixed);
-    // An outpoint pasted as txid_vout.
-    EXPECT_EQ(core::find_hex64("https://x/tx/" + a + "_0"), a);
+    const std::string a(64, 'a');
+    const std::string mixed = "Ab" + std::string(62, '0');
+    const std::pair<std::string, std::string> cases[] = {
+        {a, a},
+        {"txid: " + mixed + " done", mixed},
+        {std::string(63, 'f') + "-" + mixed, mixed},
+        {mixed + "123", mixed},
+        {"https://x/tx/" + a + "_0", a},
+        {std::string(63, 'a'), ""},
+        {std::string(32, 'a') + "g" + std::string(32, 'a'), ""},
+        {"", ""},
+    };
+    for (const auto& [text, run] : cases) EXPECT_EQ(core::find_hex64(text), run) << text;
 }
 
-TEST(FindHex64, NoRun)
-{
-    EXPECT_EQ(core::find_hex64(std::string(63, 'a')), "");
-    EXPECT_EQ(core::find_hex64(std::string(32, 'a') + "g" + std::string(32, 'a')), "");
-    EXPECT_EQ(core::find_hex64(""), "");
-}
-
-} // namespace
+} // namespace text_test

@@ -10,9 +10,9 @@
 #include <fstream>
 #include <set>
 #include <sstream>
-#include <thread>
 
 #include "core/json_get.h"
+#include "core/market_clock.h"
 #include "tests/support/program_run.h"
 #include "tests/support/devnet_fixture.h"
 #include "tests/support/temp_dir.h"
@@ -37,15 +37,24 @@ protected:
     fs::path m_state = m_temp / "state";
     fs::path m_out = m_temp / "shots";
 
+    // Every command acts at the next moment, so that each post sorts after the one before it.
+    int64_t m_moment = 0;
+    std::vector<std::string> at_next_moment(const std::vector<std::string>& args)
+    {
+        if (m_moment == 0) m_moment = core::system_seconds();
+        std::vector<std::string> timed{"--at", std::to_string(++m_moment)};
+        timed.insert(timed.end(), args.begin(), args.end());
+        return timed;
+    }
     testsupport::RunResult cli(const std::vector<std::string>& args)
     {
-        return testsupport::run_program(testsupport::built_program("cli/agoran-cli"), args, {"LOCALAPPDATA=" + (m_state / "user").string()}, std::chrono::seconds(120));
+        return testsupport::run_program(testsupport::built_program("cli/agoran-cli"), at_next_moment(args),
+                                        {"LOCALAPPDATA=" + (m_state / "user").string()}, std::chrono::seconds(120));
     }
     testsupport::RunResult counterparty_once()
     {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1100));  // posts of one second may sort either way
-        return testsupport::run_program(testsupport::built_program("demo/agoran-demo-counterparty"), {"--state", m_state.string(), "--once"}, {},
-                   std::chrono::seconds(120));
+        return testsupport::run_program(testsupport::built_program("demo/agoran-demo-counterparty"),
+                                        at_next_moment({"--state", m_state.string(), "--once"}), {}, std::chrono::seconds(120));
     }
     static nlohmann::json json_of(const testsupport::RunResult& r) { return core::parse_json(r.output).value_or(nlohmann::json()); }
 };

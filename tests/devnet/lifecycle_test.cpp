@@ -1,9 +1,8 @@
-// The simulator as a process: state that survives a restart (and a torn journal line) and the
-// block timer. Fault injection and the indexers' lag are exercised by the product's own fault
-// tests, which fail when a fault does not take.
+// The simulator as a process: state that survives a restart, and a torn journal line. Fault
+// injection and the indexers' lag are exercised by the product's own fault tests, which fail
+// when a fault does not take.
 #include <chrono>
 #include <fstream>
-#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -14,17 +13,6 @@ namespace {
 
 using namespace std::chrono_literals;
 const std::string WOC = "/woc/v1/bsv/main";
-
-// Polls until pred holds or about five seconds pass.
-template <class Pred>
-bool eventually(Pred pred)
-{
-    for (int i = 0; i < 100; ++i) {
-        if (pred()) return true;
-        std::this_thread::sleep_for(50ms);
-    }
-    return pred();
-}
 
 class Lifecycle : public testsupport::DevnetTest {
 protected:
@@ -85,17 +73,6 @@ TEST_F(Lifecycle, ATornJournalLineIsDroppedAndAMalformedOneRefused)
     auto broken = platform::ChildProcess::start(testsupport::devnet_binary(), {"--port", "0", "--state", devnet().state_dir().string()});
     ASSERT_NE(broken, nullptr);
     EXPECT_EQ(broken->wait(5s), std::optional<int>(1));
-}
-
-class BlockTimer : public testsupport::DevnetTest {
-protected:
-    testsupport::Devnet::Options devnet_options() const override { return {{"--block-interval", "1"}, {}}; }
-};
-
-TEST_F(BlockTimer, MinesOnItsOwn)
-{
-    std::string txid = devnet().fund(test_key("alice").address, 1000);
-    EXPECT_TRUE(eventually([&] { return devnet().get(WOC + "/tx/" + txid).json().contains("blockhash"); }));
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 // The simulated node accepts what a node accepts and refuses the rest with the services' own
 // answers: WhatsOnChain's node texts, ARC's status codes and bodies.
+#include <functional>
+
 #include <gtest/gtest.h>
 
 #include "tests/devnet/spend_helpers.h"
@@ -78,93 +80,91 @@ TEST_F(Validation, SignedSpendIsAcceptedAndIndexed)
     EXPECT_EQ(devnet().get(WOC + "/tx/" + coin.txid + "/0/spent").json()["status"], "confirmed");
 }
 
-TEST_F(Validation, ForgeriesAreRefusedWithTheNodeTexts)
+// Every forgery and every transaction a node refuses, with the node's text on WhatsOnChain and
+// ARC's status (0: not asked); nothing is accepted along the way.
+TEST_F(Validation, ForgeriesAndInvalidSpendsAreRefusedWithTheNodeTexts)
 {
     Coin coin = funded_coin(devnet(), alice, 100000);
-    std::vector<tx::RawTxOutput> outs = {pay(bob, 60000), pay(alice, 39500)};
-
-    // Signed by another key but presenting alice's public key.
-    Coin wrong_signer = coin;
-    wrong_signer.key.priv = bob.priv;
-    {
-        tx::RawTx t = signed_tx({coin}, outs);
-        tx::RawTx with_bob_sig = signed_tx({wrong_signer}, outs);
-        // Keep bob's signature, put alice's key after it.
-        core::Bytes sig;
-        size_t pos = 0;
-        auto op = tx::read_script_op(with_bob_sig.inputs[0].script_sig, pos);
-        ASSERT_TRUE(op.has_value());
-        sig.assign(op->data.begin(), op->data.end());
+    const std::vector<tx::RawTxOutput> outs = {pay(bob, 60000), pay(alice, 39500)};
+    // The signature script of t with its signature replaced and alice's key after it.
+    auto with_signature = [&](tx::RawTx t, core::Bytes sig) {
         core::Bytes script_sig;
         tx::append_push(script_sig, sig);
         tx::append_push(script_sig, core::hex_decode(alice.pub).value());
         t.inputs[0].script_sig = script_sig;
-        auto reply = woc_broadcast(t);
-        EXPECT_EQ(reply.status, 400);
-        EXPECT_EQ(reply.body, "unexpected response code 500: 16: mandatory-script-verify-flag-failed "
-                              "(Signature must be zero for failed CHECK(MULTI)SIG operation)");
-        auto arc = arc_broadcast(t);
-        EXPECT_EQ(arc.status, 461);
-        EXPECT_EQ(arc.json()["title"], "Malformed transaction");
-    }
-    // The same signature with s replaced by n - s.
-    {
-        tx::RawTx t = signed_tx({coin}, outs);
+        return t;
+    };
+    auto signature_of = [](const tx::RawTx& t) {
         size_t pos = 0;
         auto op = tx::read_script_op(t.inputs[0].script_sig, pos);
-        core::Bytes der(op->data.begin(), op->data.end() - 1);
-        core::Bytes high = flip_s(der);
-        high.push_back(0x41);
-        core::Bytes script_sig;
-        tx::append_push(script_sig, high);
-        tx::append_push(script_sig, core::hex_decode(alice.pub).value());
-        t.inputs[0].script_sig = script_sig;
+        return op ? core::Bytes(op->data.begin(), op->data.end()) : core::Bytes();
+    };
+    struct Case {
+        const char* what;
+        std::function<tx::RawTx()> make;
+        std::string woc_says;
+        int arc_status;
+    };
+    const Case cases[] = {
+        {"another key's signature over alice's key",
+         [&] {
+             Coin wrong_signer = coin;
+             wrong_signer.key.priv = bob.priv;
+             return with_signature(signed_tx({coin}, outs), signature_of(signed_tx({wrong_signer}, outs)));
+         },
+         "unexpected response code 500: 16: mandatory-script-verify-flag-failed (Signature must be zero for failed "
+         "CHECK(MULTI)SIG operation)",
+         461},
+        {"the signature with s replaced by n - s",
+         [&] {
+             tx::RawTx t = signed_tx({coin}, outs);
+             core::Bytes der = signature_of(t);
+             der.pop_back();
+             core::Bytes high = flip_s(der);
+             high.push_back(0x41);
+             return with_signature(t, high);
+         },
+         "Non-canonical signature: S value is unnecessarily high", 0},
+        {"an output changed after signing",
+         [&] {
+             tx::RawTx t = signed_tx({coin}, outs);
+             t.outputs[0].value += 1;
+             t.outputs[1].value -= 1;
+             return t;
+         },
+         "Signature must be zero for failed CHECK(MULTI)SIG operation", 0},
+        {"signed without FORKID", [&] { return signed_tx({coin}, outs, 0x01); }, "Signature must use SIGHASH_FORKID", 0},
+        {"an input nobody created",
+         [&] {
+             Coin ghost = coin;
+             ghost.txid = std::string(64, '7');
+             return signed_tx({ghost}, outs);
+         },
+         "unexpected response code 500: Missing inputs", 460},
+        {"outputs above the inputs", [&] { return signed_tx({coin}, {pay(bob, 100001)}); },
+         "unexpected response code 500: 16: bad-txns-in-belowout", 462},
+        // Below 100 sat/kB: 191 bytes need 19 satoshis.
+        {"a fee too low", [&] { return signed_tx({coin}, {pay(bob, 99990)}); },
+         "unexpected response code 500: 66: mempool min fee not met", 465},
+        {"a zero-value output that is not data", [&] { return signed_tx({coin}, {pay(bob, 0), pay(alice, 99000)}); },
+         "unexpected response code 500: 64: dust", 464},
+        {"the same input twice", [&] { return signed_tx({coin, coin}, {pay(bob, 199000)}); },
+         "unexpected response code 500: 16: bad-txns-inputs-duplicate", 0},
+    };
+    for (const Case& c : cases) {
+        const tx::RawTx t = c.make();
         auto reply = woc_broadcast(t);
-        EXPECT_EQ(reply.status, 400);
-        EXPECT_NE(reply.body.find("Non-canonical signature: S value is unnecessarily high"), std::string::npos) << reply.body;
+        EXPECT_EQ(reply.status, 400) << c.what;
+        EXPECT_NE(reply.body.find(c.woc_says), std::string::npos) << c.what << ": " << reply.body;
+        if (c.arc_status != 0) {
+            EXPECT_EQ(arc_broadcast(t).status, c.arc_status) << c.what;
+        }
     }
-    // An output changed after signing.
-    {
-        tx::RawTx t = signed_tx({coin}, outs);
-        t.outputs[0].value += 1;
-        t.outputs[1].value -= 1;
-        auto reply = woc_broadcast(t);
-        EXPECT_NE(reply.body.find("Signature must be zero for failed CHECK(MULTI)SIG operation"), std::string::npos);
-    }
-    // Signed without the FORKID flag.
-    {
-        tx::RawTx t = signed_tx({coin}, outs, 0x01);
-        EXPECT_NE(woc_broadcast(t).body.find("Signature must use SIGHASH_FORKID"), std::string::npos);
-    }
-    // An input nobody created.
-    {
-        Coin ghost = coin;
-        ghost.txid = std::string(64, '7');
-        tx::RawTx t = signed_tx({ghost}, outs);
-        auto reply = woc_broadcast(t);
-        EXPECT_EQ(reply.status, 400);
-        EXPECT_EQ(reply.body, "unexpected response code 500: Missing inputs");
-        auto arc = arc_broadcast(t);
-        EXPECT_EQ(arc.status, 460);
-        EXPECT_EQ(arc.json()["type"], "https://bitcoin-sv.github.io/arc/#/errors?id=_460");
-    }
-    // Outputs above the inputs.
-    {
-        tx::RawTx t = signed_tx({coin}, {pay(bob, 100001)});
-        EXPECT_EQ(woc_broadcast(t).body, "unexpected response code 500: 16: bad-txns-in-belowout");
-        EXPECT_EQ(arc_broadcast(t).status, 462);
-    }
-    // A fee below 100 sat/kB: 191 bytes need 19 satoshis.
-    {
-        tx::RawTx t = signed_tx({coin}, {pay(bob, 99990)});
-        EXPECT_EQ(woc_broadcast(t).body, "unexpected response code 500: 66: mempool min fee not met");
-        auto arc = arc_broadcast(t);
-        EXPECT_EQ(arc.status, 465);
-        std::string extra = arc.json()["extraInfo"];
-        EXPECT_EQ(extra, "arc error 465: transaction fee is too low\nminimum expected fee: " +
-                             std::to_string(tx::serialize_raw_tx(t).size() * 100 / 1000) + ", actual fee: 10");
-    }
-    // Nothing was accepted along the way: the coin is still unspent.
+    // ARC names the fee it expected.
+    const tx::RawTx cheap = cases[6].make();
+    EXPECT_EQ(arc_broadcast(cheap).json()["extraInfo"],
+              "arc error 465: transaction fee is too low\nminimum expected fee: " +
+                  std::to_string(tx::serialize_raw_tx(cheap).size() * 100 / 1000) + ", actual fee: 10");
     EXPECT_EQ(devnet().get(WOC + "/tx/" + coin.txid + "/0/spent").status, 404);
 }
 
@@ -202,16 +202,6 @@ TEST_F(Validation, MalformedSubmissionsAreRefused)
     EXPECT_EQ(arc.json()["txid"], nullptr);
     EXPECT_EQ(devnet().post("/arc/v1/tx", "[1,2]").status, 400);
     EXPECT_EQ(devnet().post("/registry/oi/submit", "{}").json()["ok"], false);
-
-    // A zero-value output that is not data is dust.
-    TestKey alice_key = alice;
-    Coin coin = funded_coin(devnet(), alice_key, 10000);
-    tx::RawTx dust = signed_tx({coin}, {pay(bob, 0), pay(alice, 9000)});
-    EXPECT_EQ(woc_broadcast(dust).body, "unexpected response code 500: 64: dust");
-    EXPECT_EQ(arc_broadcast(dust).status, 464);
-    // The same input twice.
-    tx::RawTx twice = signed_tx({coin, coin}, {pay(bob, 19000)});
-    EXPECT_EQ(woc_broadcast(twice).body, "unexpected response code 500: 16: bad-txns-inputs-duplicate");
 }
 
 class RealTransactions : public testsupport::DevnetTest {

@@ -146,21 +146,22 @@ protected:
     std::unique_ptr<Trader> bob;
 };
 
-// A whole trade: a lot of ten sold in two parts (the first completed twice), checked in the
-// simulator's indexes, the book and the seller's reserves after each part; then the seller pays
-// again.
-TEST_F(TradeEndToEnd, ATokenLotSellsInTwoParts)
+// A whole trade: eight of a lot of ten listed and sold in two parts (the first completed twice,
+// the second only after an offer the buyer withdrew was refused), checked in the simulator's
+// indexes, the book and the seller's reserves after each part; then the two units never listed
+// list again, and the seller pays again.
+TEST_F(TradeEndToEnd, ATokenLotSellsInTwoPartsAndAWithdrawnOfferNeverCompletes)
 {
     std::string token = devnet().mint(alice->ordinals_address(), "10", "TEN");
     ASSERT_FALSE(token.empty());
-    std::string listing = list(*alice, token, "10", "0.01");
+    std::string listing = list(*alice, token, "8", "0.01");
     ASSERT_FALSE(listing.empty());
     EXPECT_NE(reserves_text(*alice).find(listing), std::string::npos);
 
     json offer = buy(*bob, listing, {"--qty", "3"});
     ASSERT_TRUE(offer.is_object());
     EXPECT_TRUE(offer["check"]["passes"].get<bool>()) << offer.dump();
-    EXPECT_EQ(offer["check"]["due_sats"].get<uint64_t>(), 300'000u);
+    EXPECT_EQ(offer["check"]["due_sats"].get<uint64_t>(), 375'000u);
     std::string sale = complete(*alice, offer);
     ASSERT_FALSE(sale.empty());
     refused(alice->cli({"complete", offer.value("id", "")}), "error: this sale already went through.");
@@ -177,22 +178,36 @@ TEST_F(TradeEndToEnd, ATokenLotSellsInTwoParts)
     EXPECT_EQ(alice_units.begin()->first.substr(0, 64), sale);
     EXPECT_NE(reserves_text(*alice).find(alice_units.begin()->first), std::string::npos);
 
-    // The fill is on the book: 7 left at 70% of the price, on the new output.
+    // The fill is on the book: 5 left at 5/8 of the price, on the new output.
     json live = bob->listing(listing);
     ASSERT_TRUE(live.is_object());
     EXPECT_EQ(live["status"], "live");
-    EXPECT_EQ(live["qty"], "7");
-    EXPECT_EQ(live["price_sats"], 700'000);
+    EXPECT_EQ(live["qty"], "5");
+    EXPECT_EQ(live["price_sats"], 625'000);
     EXPECT_EQ(live["utxo"], alice_units.begin()->first);
 
-    json rest = buy(*bob, listing);
-    ASSERT_FALSE(complete(*alice, rest).empty());
-    EXPECT_EQ(units(*bob, token), 10u);
-    EXPECT_EQ(units(*alice, token), 0u);
+    // An offer on the rest, withdrawn: its coins are free again and it can never complete.
+    json withdrawn = buy(*bob, listing);
+    ASSERT_TRUE(withdrawn.is_object());
+    ASSERT_FALSE(offer_locks(*bob)["utxos"].empty());
+    Outcome withdraw = bob->cli({"cancel-offer", withdrawn.value("id", "")});
+    ASSERT_EQ(withdraw.code, 0) << withdraw.out;
+    EXPECT_TRUE(offer_locks(*bob)["utxos"].empty());
+    refused(alice->cli({"complete", withdrawn.value("id", "")}),
+            "error: the buyer spent those coins. Ask them to post a new offer.");
+    EXPECT_FALSE(spent(alice_units.begin()->first));
+
+    ASSERT_FALSE(complete(*alice, buy(*bob, listing)).empty());
+    EXPECT_EQ(units(*bob, token), 8u);
     EXPECT_TRUE(bob->listing(listing).is_null());
     EXPECT_EQ(reserves_text(*alice).find(listing), std::string::npos);
+    alice_units = token_holdings(alice->ordinals_address(), token);
+    ASSERT_EQ(alice_units.size(), 1u);
+    EXPECT_EQ(alice_units.begin()->second, "2");
+    EXPECT_FALSE(list(*alice, token, "2", "0.02").empty());
 
-    // Alice's next payment goes through: an encrypted report only the architect's key opens.
+    // Alice's next payment goes through: an encrypted report only the architect's key opens,
+    // sealed with the wallet's message key (m/44'/236'/101'/0/0).
     const std::string architect_priv = std::string(63, '0') + "9";
     devnet().set_identity("architect", *core::pubkey_from_privkey(architect_priv));
     Outcome sent = alice->cli({"report", "listing", "abc", "copies", "a", "picture"});
@@ -201,34 +216,11 @@ TEST_F(TradeEndToEnd, ATokenLotSellsInTwoParts)
     ASSERT_EQ(opened["reports"].size(), 1u) << opened.dump();
     EXPECT_EQ(opened["reports"][0].value("text", ""), "listing abc copies a picture");
     EXPECT_EQ(opened["reports"][0].value("handle", ""), "alice");
-    // Sealed with the wallet's message key (m/44'/236'/101'/0/0).
     wallet::DerivationPath message_path{44 | wallet::HARDENED, 236 | wallet::HARDENED, 101 | wallet::HARDENED, 0, 0};
     EXPECT_EQ(opened["reports"][0].value("from_key", ""), alice->key(message_path).pub_hex);
     json wrong = devnet().admin("/reports/open", {{"key", std::string(63, '0') + "8"}});
     ASSERT_EQ(wrong["reports"].size(), 1u);
     EXPECT_FALSE(wrong["reports"][0].contains("text"));
-}
-
-// An offer the buyer withdrew can never complete; the buyer's next offer does, and selling out
-// a listing of part of a lot frees the units that were never listed.
-TEST_F(TradeEndToEnd, AWithdrawnOfferNeverCompletesAndTheUnlistedRestListsAgain)
-{
-    std::string token = devnet().mint(alice->ordinals_address(), "10", "TEN");
-    std::string listing = list(*alice, token, "4", "0.01");
-    ASSERT_FALSE(listing.empty());
-    json offer = buy(*bob, listing);
-    ASSERT_TRUE(offer.is_object());
-    ASSERT_FALSE(offer_locks(*bob)["utxos"].empty());
-
-    Outcome withdraw = bob->cli({"cancel-offer", offer.value("id", "")});
-    ASSERT_EQ(withdraw.code, 0) << withdraw.out;
-    EXPECT_TRUE(offer_locks(*bob)["utxos"].empty());
-    refused(alice->cli({"complete", offer.value("id", "")}), "error: the buyer spent those coins. Ask them to post a new offer.");
-    EXPECT_FALSE(spent(token));
-
-    ASSERT_FALSE(complete(*alice, buy(*bob, listing)).empty());
-    EXPECT_EQ(reserves_text(*alice).find(listing), std::string::npos);
-    EXPECT_FALSE(list(*alice, token, "6", "0.02").empty());
 }
 
 // agoran-cli processes of one wallet posting at the same moment: three listings, each keeping
@@ -284,11 +276,12 @@ TEST_F(TradeEndToEnd, ProgramsOfOneWalletPostingAtOnceAndListingsClosedByOthers)
     refused(alice->cli({"cancel", listings[2]}), "error: That listing is already closed.");
 }
 
-// The seller's signed listing copied into someone else's transactions (once at a price of one
-// satoshi, once unchanged), or rewritten by a chain service that lies about it, and offers of
-// one satoshi for the whole lot on each: the seller refuses every one, also when a request to
-// the oracle index fails, and broadcasts nothing.
-TEST_F(TradeEndToEnd, ForgedTermsAreRefusedAndNothingIsBroadcast)
+// Forgeries each side refuses. The seller's signed listing copied into someone else's
+// transactions (once at a price of one satoshi, once unchanged), or rewritten by a chain service
+// that lies about it, and offers of one satoshi for the whole lot on each: the seller refuses
+// every one, also when a request to the oracle index fails, and broadcasts nothing. Listings
+// whose lots are not what they claim: the buyer refuses them before paying.
+TEST_F(TradeEndToEnd, ForgeriesAreRefusedByTheSellerAndTheBuyerAndNothingIsBroadcast)
 {
     std::string token = devnet().mint(alice->ordinals_address(), "10", "TEN");
     std::string listing = list(*alice, token, "10", "0.01");
@@ -342,16 +335,11 @@ TEST_F(TradeEndToEnd, ForgedTermsAreRefusedAndNothingIsBroadcast)
     // The copy at another price never reaches the book; the listing keeps its own price.
     EXPECT_TRUE(bob->listing(repriced).is_null());
     EXPECT_EQ(bob->listing(listing).value("price_sats", uint64_t{0}), 1'000'000u);
-}
 
-// Listings a buyer must not offer on: an output that does not hold what the listing claims is
-// refused before paying; a real lot under another's words is shown as the chain holds it, with
-// the words apart; a listing dated ahead waits.
-TEST_F(TradeEndToEnd, ListingsTheBuyerRefusesOrWaitsFor)
-{
-    std::string token = devnet().mint(alice->ordinals_address(), "10", "TEN");
+    // Listings a buyer must not offer on: an output that does not hold what the listing claims
+    // is refused before paying; a real lot under another's words is shown as the chain holds it,
+    // with the words apart; a listing dated ahead waits.
     std::string picture = devnet().inscribe(alice->ordinals_address(), "image/png", "famous picture");
-    e2e::Forger mallory("mallory", devnet(), moments);
     auto oracle_free = [&](const json& extra) {
         json post = {{"type", "ag_list"},
                      {"price_sats", 100'000},

@@ -14,6 +14,7 @@
 #include "core/message.h"
 #include "net/market_addresses.h"
 #include "platform/process.h"
+#include "tests/support/pursa_program.h"
 #include "tx/bsv20.h"
 #include "tx/inscription.h"
 #include "tx/outpoint.h"
@@ -26,30 +27,9 @@ namespace e2e {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-// The value after "label:" on a line of `pursa show`.
-std::string shown(const std::string& text, const std::string& label)
-{
-    std::istringstream lines(text);
-    std::string line;
-    while (std::getline(lines, line)) {
-        if (line.rfind(label + ":", 0) != 0) continue;
-        std::string value = line.substr(label.size() + 1);
-        size_t first = value.find_first_not_of(' ');
-        return first == std::string::npos ? std::string() : value.substr(first);
-    }
-    return {};
-}
-
 std::filesystem::path cli_binary()
 {
-    return std::filesystem::path(AGORAN_BINARY_DIR) / "cli" / "agoran-cli";
-}
-
-std::filesystem::path pursa_binary()
-{
-    return std::filesystem::path(AGORAN_BINARY_DIR) / "pursa" / "pursa";
+    return testsupport::built_program("cli/agoran-cli");
 }
 
 constexpr int64_t POST_FEE = 2'000;
@@ -88,26 +68,9 @@ Trader::Trader(std::string name, const testsupport::Devnet& devnet, Moments& mom
 Outcome Trader::run(const std::filesystem::path& program, const std::vector<std::string>& args,
                     std::chrono::seconds timeout) const
 {
-    Outcome result;
-    auto child = platform::ChildProcess::start(program, args, {"LOCALAPPDATA=" + m_root.path().string()});
-    if (!child) {
-        ADD_FAILURE() << "cannot start " << program;
-        return result;
-    }
-    const auto deadline = Clock::now() + timeout;
-    auto left = [&] { return std::max(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()), std::chrono::milliseconds(1)); };
-    while (Clock::now() < deadline) {
-        auto line = child->read_line(left());
-        if (!line) break;
-        result.out += *line + "\n";
-    }
-    if (auto code = child->wait(left())) {
-        result.code = *code;
-    } else {
-        child->stop();
-        ADD_FAILURE() << m_name << ": " << program.filename() << " did not finish in time";
-    }
-    return result;
+    testsupport::RunResult r = testsupport::run_program(program, args, {"LOCALAPPDATA=" + m_root.path().string()}, timeout);
+    if (r.exit_code == -1) ADD_FAILURE() << m_name << ": " << program.filename() << " did not start or finish in time";
+    return {r.exit_code, r.output};
 }
 
 Outcome Trader::cli(const std::vector<std::string>& args, std::chrono::seconds timeout) const
@@ -119,34 +82,25 @@ Outcome Trader::cli(const std::vector<std::string>& args, std::chrono::seconds t
     return run(cli_binary(), at_moment, timeout);
 }
 
-Outcome Trader::pursa(const std::vector<std::string>& args, std::chrono::seconds timeout) const
-{
-    return run(pursa_binary(), args, timeout);
-}
-
 bool Trader::open(const std::vector<int64_t>& coins)
 {
-    auto failed = [&](const char* step, const Outcome& r) {
-        ADD_FAILURE() << m_name << ": " << step << ": " << r.out;
+    const pursatest::NamedWallet w = pursatest::create_named_wallet(m_root.path(), m_name);
+    if (!w.failure.empty()) {
+        ADD_FAILURE() << m_name << ": " << w.failure;
         return false;
-    };
-    Outcome created = pursa({"create", "--name", m_name});
-    if (created.code != 0 || created.last_line().rfind("success: ", 0) != 0) return failed("pursa create", created);
-    m_wallet_id = created.last_line().substr(9);
-    if (Outcome named = pursa({"paymail", m_name}); named.code != 0) return failed("pursa paymail", named);
-    Outcome show = pursa({"show"});
-    m_receive = shown(show.out, "receive");
-    m_ordinals = shown(show.out, "ordinals");
-    if (m_receive.empty() || m_ordinals.empty()) return failed("pursa show", show);
+    }
+    m_wallet_id = w.id;
+    m_receive = w.receive;
+    m_ordinals = w.ordinals;
     for (int64_t sats : coins) {
         if (m_devnet.fund(m_receive, sats).empty()) return false;
     }
-    auto approver = platform::ChildProcess::start(pursa_binary(), {"approve", "--wait", "--timeout", "60"},
-                                                  {"LOCALAPPDATA=" + m_root.path().string()});
-    if (!approver) return failed("cannot start pursa approve", {});
+    auto approver = pursatest::start_pursa(m_root.path(), {"approve", "--wait", "--timeout", "60"});
     Outcome connected = cli({"connect", "--timeout", "60"}, std::chrono::seconds(90));
-    approver->wait(std::chrono::milliseconds(10'000));
-    return connected.code == 0 || failed("agoran-cli connect", connected);
+    if (approver) approver->wait(std::chrono::milliseconds(10'000));
+    if (approver && connected.code == 0) return true;
+    ADD_FAILURE() << m_name << ": agoran-cli connect: " << connected.out;
+    return false;
 }
 
 nlohmann::json Trader::cli_json(const std::vector<std::string>& args) const

@@ -65,7 +65,6 @@ public:
     const std::string& ordinals_address() const { return m_ordinals; }
 
 private:
-    Outcome pursa(const std::vector<std::string>& args, std::chrono::seconds timeout = std::chrono::seconds(60)) const;
     nlohmann::json cli_json(const std::vector<std::string>& args) const;
     Outcome run(const std::filesystem::path& program, const std::vector<std::string>& args, std::chrono::seconds timeout) const;
 

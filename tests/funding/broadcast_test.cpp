@@ -9,8 +9,10 @@
 #include "funding/broadcast.h"
 #include "funding/coin_state.h"
 #include "funding/outpoint_text.h"
+#include "wallet/wallet_key.h"
 #include "wallet/wallet_lock.h"
 #include "tests/support/fake_http.h"
+#include "tests/support/fake_session.h"
 #include "tests/funding/funding_fixture.h"
 
 namespace {
@@ -32,12 +34,6 @@ protected:
         m_hex = core::hex_encode(raw);
         m_txid = tx::tx_id(raw);
     }
-    void TearDown() override
-    {
-        funding::set_funding_http(nullptr);
-        FundingTest::TearDown();
-    }
-
     // Handler pieces: which service answers what. visible: whether the transaction shows.
     struct Script {
         net::HttpReply oi = FakeHttp::unreachable();
@@ -62,9 +58,9 @@ protected:
             }
             return FakeHttp::reply(404, "");
         });
-        funding::set_funding_http(m_http.get());
+        start_session(m_http.get());
         std::string txid;
-        std::string result = funding::broadcast_tx(m_inputs, m_outputs, std::nullopt, txid);
+        std::string result = funding::broadcast_tx(session(), m_inputs, m_outputs, std::nullopt, txid);
         EXPECT_EQ(txid, m_txid);
         if (txid_out) *txid_out = txid;
         return result;
@@ -171,7 +167,7 @@ TEST_F(Broadcast, ATransactionAServiceTookIsSentEvenWhenWhatsOnChainNeverShowsIt
     };
     for (const auto& row : rows) {
         m_submitted = false;
-        funding::reset_coin_state();
+        funding::reset_coin_state(session());
         std::filesystem::remove_all(path("ord_snap"));
         Script s;
         s.oi = row.oi;
@@ -180,8 +176,8 @@ TEST_F(Broadcast, ATransactionAServiceTookIsSentEvenWhenWhatsOnChainNeverShowsIt
         EXPECT_EQ(run(s), "success: " + m_txid + std::string(funding::SENT_UNCONFIRMED)) << row.taker;
         EXPECT_EQ(m_http->count("/hex"), row.looks) << row.taker;
         wallet::WalletLock lock;
-        EXPECT_TRUE(funding::is_spent(m_inputs[0].txid, 3)) << row.taker;
-        EXPECT_EQ(funding::coin_state().last_recorded_txid, m_txid) << row.taker;
+        EXPECT_TRUE(funding::is_spent(session(), m_inputs[0].txid, 3)) << row.taker;
+        EXPECT_EQ(session().coins().last_recorded_txid, m_txid) << row.taker;
     }
 }
 
@@ -197,7 +193,7 @@ TEST_F(Broadcast, TheNetworkIsAskedWithTheWalletLockLetGoAndTheInputsKeptAside)
         std::thread other([&] {
             if (!wallet::wallet_mutex().try_lock()) return;
             ++lock_free;
-            kept_aside += funding::coin_state().sending.count(input);
+            kept_aside += session().coins().sending.count(input);
             wallet::wallet_mutex().unlock();
         });
         other.join();
@@ -211,8 +207,65 @@ TEST_F(Broadcast, TheNetworkIsAskedWithTheWalletLockLetGoAndTheInputsKeptAside)
     EXPECT_EQ(lock_free, submissions);
     EXPECT_EQ(kept_aside, submissions);
     EXPECT_EQ(wallet::wallet_mutex().held_levels(), 1u);
-    EXPECT_TRUE(funding::is_spent(m_inputs[0].txid, 3));
-    EXPECT_EQ(funding::coin_state().sending.count(input), 0u);
+    EXPECT_TRUE(funding::is_spent(session(), m_inputs[0].txid, 3));
+    EXPECT_EQ(session().coins().sending.count(input), 0u);
+}
+
+// Two sessions in one process, each over its own services and HTTP client: a broadcast goes only
+// to its session's services and is remembered only in its session's memory. The wallet's files
+// are shared: a session that loads the wallet again reads what both recorded. A session that is
+// gone hears no more wallet loads.
+TEST_F(Broadcast, TwoSessionsShareNeitherServicesNorMemory)
+{
+    bind_wallet();
+    struct Side {
+        std::unique_ptr<testsupport::FakeSession> fake;
+        std::string base, txid;
+        std::vector<tx::TxInput> inputs;
+    };
+    std::vector<Side> sides(2);
+    for (size_t i = 0; i < sides.size(); ++i) {
+        Side& side = sides[i];
+        side.base = std::string("https://") + char('a' + i) + ".example";
+        net::ServiceConfig services;
+        services.woc_api = side.base + "/woc";
+        services.arc = side.base + "/arc";
+        services.registry = side.base + "/registry";
+        side.fake = std::make_unique<testsupport::FakeSession>(services);
+        side.inputs = m_inputs;
+        side.inputs[0].txid = std::string(64, char('a' + i));
+        const auto raw = tx::tx_serialize(side.inputs, m_outputs);
+        side.txid = tx::tx_id(raw);
+        side.fake->http.answer(services.woc_api + "/tx/raw", 200, side.txid);
+        side.fake->http.answer(services.woc_api + "/tx/" + side.txid + "/hex", 200, core::hex_encode(raw));
+    }
+    for (size_t i = 0; i < sides.size(); ++i) {
+        std::string txid;
+        EXPECT_EQ(funding::broadcast_tx(sides[i].fake->session, sides[i].inputs, m_outputs, std::nullopt, txid),
+                  "success: " + sides[i].txid);
+        if (i == 0) {
+            EXPECT_TRUE(sides[1].fake->http.urls().empty());
+        }
+    }
+    for (const Side& side : sides) {
+        for (const auto& url : side.fake->http.urls()) EXPECT_EQ(url.rfind(side.base, 0), 0u) << url;
+        wallet::WalletLock lock;
+        const funding::CoinState& coins = side.fake->session.coins();
+        EXPECT_EQ(coins.last_recorded_txid, side.txid);
+        EXPECT_EQ(coins.last_confirmed_txid, side.txid);
+        EXPECT_TRUE(funding::is_spent(side.fake->session, side.inputs[0].txid, 3));
+    }
+
+    { testsupport::FakeSession gone; }
+    wallet::WalletLock lock;
+    wallet::wallet_forget();
+    for (const Side& side : sides) EXPECT_TRUE(side.fake->session.coins().key.empty());
+    ASSERT_TRUE(wallet::wallet_load());
+    for (const Side& side : sides) {
+        EXPECT_EQ(side.fake->session.coins().key, wallet::wallet_key());
+        EXPECT_TRUE(side.fake->session.coins().last_recorded_txid.empty());
+        for (const Side& any : sides) EXPECT_TRUE(funding::is_spent(side.fake->session, any.inputs[0].txid, 3));
+    }
 }
 
 TEST_F(Broadcast, AnotherTransactionsHexIsNoConfirmation)
@@ -229,9 +282,9 @@ TEST_F(Broadcast, UnserialisableTransaction)
 {
     m_inputs[0].txid = "short";
     m_http = std::make_unique<FakeHttp>([](const std::string&, const std::string&, const std::string&) { return FakeHttp::unreachable(); });
-    funding::set_funding_http(m_http.get());
+    start_session(m_http.get());
     std::string txid = "stale";
-    EXPECT_EQ(funding::broadcast_tx(m_inputs, m_outputs, std::nullopt, txid), "error: serialize failed.");
+    EXPECT_EQ(funding::broadcast_tx(session(), m_inputs, m_outputs, std::nullopt, txid), "error: serialize failed.");
     EXPECT_EQ(txid, "");
     EXPECT_TRUE(m_http->urls().empty());
 }
@@ -239,9 +292,9 @@ TEST_F(Broadcast, UnserialisableTransaction)
 TEST_F(Broadcast, ConfirmNeedsAWholeTxid)
 {
     m_http = std::make_unique<FakeHttp>([](const std::string&, const std::string&, const std::string&) { return FakeHttp::unreachable(); });
-    funding::set_funding_http(m_http.get());
-    EXPECT_EQ(funding::confirm_tx("abc"), "");
-    EXPECT_EQ(funding::confirm_tx(std::string(64, 'g')), "");
+    start_session(m_http.get());
+    EXPECT_EQ(funding::confirm_tx(session(), "abc"), "");
+    EXPECT_EQ(funding::confirm_tx(session(), std::string(64, 'g')), "");
     EXPECT_TRUE(m_http->urls().empty());
 }
 

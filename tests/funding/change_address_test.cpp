@@ -40,10 +40,10 @@ TEST_F(ChangeAddress, HouseAddressesAreTheMarketsOwn)
 TEST_F(ChangeAddress, NothingIsPaidWithoutAnHdWallet)
 {
     std::vector<tx::TxOutput> outs{{1000, tx::p2pkh_script(core::Hash160{})}};
-    EXPECT_EQ(funding::pay_outputs(outs), "error: no TavrinNode Pursa wallet. Use pursa create first.");
+    EXPECT_EQ(funding::pay_outputs(session(), outs), "error: no TavrinNode Pursa wallet. Use pursa create first.");
     std::string priv = std::string(63, '0') + "5";
     bind_single_wallet({{"priv", priv}});
-    EXPECT_EQ(funding::pay_outputs(outs), "error: need an HD Pursa wallet.");
+    EXPECT_EQ(funding::pay_outputs(session(), outs), "error: need an HD Pursa wallet.");
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-// Fixtures of the funding tests: a temporary data directory with one bound HD wallet, the
-// funding memory emptied around every test, and, for the pipeline tests, a simulator the
+// Fixtures of the funding tests: a temporary data directory with one bound HD wallet, a fresh
+// session for every test (short confirmation polls), and, for the pipeline tests, a simulator the
 // program's services point at, with helpers that fund the wallet and spend its coins behind
 // the program's back.
 #pragma once
@@ -17,6 +17,7 @@
 #include "funding/chain_clients.h"
 #include "funding/coin_state.h"
 #include "funding/known_balance.h"
+#include "funding/session.h"
 #include "net/service_config.h"
 #include "tests/support/devnet_fixture.h"
 #include "tests/wallet/wallet_fixture.h"
@@ -34,16 +35,23 @@ protected:
     void SetUp() override
     {
         WalletDirTest::SetUp();
-        funding::reset_coin_state();
-        funding::set_poll_timing({std::chrono::milliseconds(40), 8});
+        start_session();
     }
     void TearDown() override
     {
-        funding::reset_coin_state();
-        funding::set_poll_timing({});
-        funding::set_known_balance_source({});
+        m_session.reset();
         WalletDirTest::TearDown();
     }
+
+    // Replaces the session with a fresh one over the services now in force, talking through http
+    // (the real client when null), as a program started now would hold it.
+    void start_session(net::Http* http = nullptr)
+    {
+        m_session.reset();
+        m_session = std::make_unique<funding::Session>(net::current_services(), http);
+        m_session->set_poll_timing({std::chrono::milliseconds(40), 8});
+    }
+    funding::Session& session() { return *m_session; }
 
     // The all-"abandon" wallet, bound and loaded, with receive addresses 0..2 in use.
     void bind_wallet()
@@ -54,6 +62,8 @@ protected:
 
     static wallet::DerivedKey receive_key(uint32_t index) { return *wallet::account_key(1, index); }
     static std::string receive_address(uint32_t index) { return receive_key(index).address; }
+
+    std::unique_ptr<funding::Session> m_session;
 };
 
 // A key that is not the wallet's: the other party of a two-party transaction.
@@ -73,10 +83,12 @@ protected:
         ASSERT_TRUE(m_devnet);
         ASSERT_TRUE(m_devnet->write_services(m_data));
         net::reload_current_services();
+        start_session();
         bind_wallet();
     }
     void TearDown() override
     {
+        m_session.reset();
         m_devnet.reset();
         net::set_current_services(net::ServiceConfig{});
         FundingTest::TearDown();

@@ -22,12 +22,12 @@ protected:
         FundingTest::SetUp();
         bind_wallet();
         wallet::WalletLock lock;
-        ASSERT_TRUE(funding::ensure_coin_state());
-        auto& lists = funding::coin_state().lists;
+        ASSERT_TRUE(funding::ensure_coin_state(session()));
+        auto& lists = session().coins().lists;
         auto now = funding::Clock::now();
         lists[receive_address(0)] = {{{txid_of('a'), 0, 5000}, {txid_of('b'), 1, 1}, {txid_of('c'), 2, 7000}}, now, true};
         lists[receive_address(2)] = {{{txid_of('d'), 0, 9000}}, now, true};
-        auto& index = funding::coin_state().indexes[receive_address(0)];
+        auto& index = session().coins().indexes[receive_address(0)];
         index.outpoints = {txid_of('c') + ":2"};
         index.complete = true;
         index.fetched = now;
@@ -36,7 +36,7 @@ protected:
     std::vector<std::string> gathered(const std::vector<std::string>& hold_back = {}, const std::vector<std::string>& must = {})
     {
         wallet::WalletLock lock;
-        auto g = funding::gather_coins(hold_back, must);
+        auto g = funding::gather_coins(session(), hold_back, must);
         std::vector<std::string> out;
         core::Amount total = 0;
         for (const auto& c : g.coins) {
@@ -57,7 +57,7 @@ TEST_F(Gather, KeepsInscriptionsAndOneSatCoinsOutOfFees)
 TEST_F(Gather, EachCoinCarriesTheKeyOfItsAddress)
 {
     wallet::WalletLock lock;
-    auto g = funding::gather_coins({});
+    auto g = funding::gather_coins(session(), {});
     ASSERT_EQ(g.coins.size(), 2u);
     auto key2 = receive_key(2);
     EXPECT_EQ(g.coins[1].pub_key_hex, key2.pub_hex);
@@ -69,7 +69,7 @@ TEST_F(Gather, SpentReservedLockedAndHeldBackCoinsStayOut)
 {
     {
         wallet::WalletLock lock;
-        funding::add_spent({{txid_of('d'), 0, receive_address(2)}});
+        funding::add_spent(session(), {{txid_of('d'), 0, receive_address(2)}});
     }
     EXPECT_EQ(gathered(), (std::vector<std::string>{"a0"}));
     EXPECT_TRUE(gathered({"AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA:0"}).empty());
@@ -89,8 +89,8 @@ TEST_F(Gather, PendingChangeComesFirstAndOnlyOnce)
 {
     {
         wallet::WalletLock lock;
-        funding::add_pending_change({txid_of('e'), 3, 4000, receive_address(1)});
-        funding::add_pending_change({txid_of('f'), 0, 4000, "1NotAnAddressOfThisWallet"});
+        funding::add_pending_change(session(), {txid_of('e'), 3, 4000, receive_address(1)});
+        funding::add_pending_change(session(), {txid_of('f'), 0, 4000, "1NotAnAddressOfThisWallet"});
     }
     EXPECT_EQ(gathered(), (std::vector<std::string>{"e3", "a0", "d0"}));
 }
@@ -100,10 +100,10 @@ TEST_F(Gather, LocksOnCoinsKnownSpentAreDropped)
     ASSERT_TRUE(funding::offer_locks_add({txid_of('d') + "_0", txid_of('9') + "_4", txid_of('a') + "_0"}));
     {
         wallet::WalletLock lock;
-        funding::add_spent({{txid_of('d'), 0, receive_address(2)}});
+        funding::add_spent(session(), {{txid_of('d'), 0, receive_address(2)}});
         // Every list was fetched: a locked coin none of them shows is gone too.
-        funding::coin_state().lists[receive_address(1)].ok = true;
-        funding::coin_state().lists[wallet::wallet_state().identity_address].ok = true;
+        session().coins().lists[receive_address(1)].ok = true;
+        session().coins().lists[wallet::wallet_state().identity_address].ok = true;
     }
     gathered();
     EXPECT_EQ(funding::offer_locks_load(), (std::set<std::string>{txid_of('a') + "_0"}));

@@ -55,21 +55,21 @@ protected:
     {
         wallet::WalletLock lock;
         std::string error;
-        EXPECT_TRUE(funding::refresh_coins(error)) << error;
-        return funding::coin_state().lists[receive_address(0)].coins;
+        EXPECT_TRUE(funding::refresh_coins(session(), error)) << error;
+        return session().coins().lists[receive_address(0)].coins;
     }
 
     bool in_spent_set(const std::string& txid, uint32_t vout)
     {
         wallet::WalletLock lock;
-        return funding::is_spent(txid, vout);
+        return funding::is_spent(session(), txid, vout);
     }
 };
 
 TEST_F(Pay, PaysAndRemembersItsChange)
 {
     std::string funding_txid = fund(0, {50000});
-    std::string result = funding::pay_outputs(to_other(10000));
+    std::string result = funding::pay_outputs(session(), to_other(10000));
     auto t = paid(result);
     ASSERT_EQ(t.outputs.size(), 2u);
     EXPECT_EQ(t.outputs[0].value, 10000);
@@ -77,11 +77,11 @@ TEST_F(Pay, PaysAndRemembersItsChange)
     EXPECT_EQ(inputs_of(t), (std::set<std::string>{funding_txid + "_0"}));
 
     wallet::WalletLock lock;
-    ASSERT_EQ(funding::coin_state().change.size(), 1u);
-    EXPECT_EQ(funding::coin_state().change[0].txid, result.substr(9));
-    EXPECT_EQ(funding::coin_state().change[0].vout, 1u);
-    EXPECT_EQ(funding::coin_state().change[0].sats, t.outputs[1].value);
-    EXPECT_TRUE(funding::is_spent(funding_txid, 0));
+    ASSERT_EQ(session().coins().change.size(), 1u);
+    EXPECT_EQ(session().coins().change[0].txid, result.substr(9));
+    EXPECT_EQ(session().coins().change[0].vout, 1u);
+    EXPECT_EQ(session().coins().change[0].sats, t.outputs[1].value);
+    EXPECT_TRUE(funding::is_spent(session(), funding_txid, 0));
 }
 
 TEST_F(Pay, BackToBackPaymentsNeverShareACoin)
@@ -90,7 +90,7 @@ TEST_F(Pay, BackToBackPaymentsNeverShareACoin)
     fund(1, {20000});
     std::set<std::string> used;
     for (int i = 0; i < 4; ++i) {
-        auto t = paid(funding::pay_outputs(to_other(3000)));
+        auto t = paid(funding::pay_outputs(session(), to_other(3000)));
         for (const auto& in : inputs_of(t)) EXPECT_TRUE(used.insert(in).second) << "coin spent twice: " << in;
     }
 }
@@ -102,7 +102,7 @@ TEST_F(Pay, OneSatoshiCoinsNeverPayFees)
     std::string one_a = fund(0, {1});
     std::string one_b = fund(0, {1});
     fund(0, {3000});
-    auto t = paid(funding::pay_outputs(to_other(2000)));
+    auto t = paid(funding::pay_outputs(session(), to_other(2000)));
     for (const auto& in : t.inputs) {
         EXPECT_NE(in.txid, one_a);
         EXPECT_NE(in.txid, one_b);
@@ -111,8 +111,8 @@ TEST_F(Pay, OneSatoshiCoinsNeverPayFees)
     EXPECT_FALSE(spent_on_chain(one_b, 0));
 
     // With only 1-sat coins left nothing is paid.
-    funding::reset_coin_state();
-    std::string result = funding::pay_outputs(to_other(2000));
+    funding::reset_coin_state(session());
+    std::string result = funding::pay_outputs(session(), to_other(2000));
     EXPECT_EQ(result.rfind("error: ", 0), 0u) << result;
     EXPECT_FALSE(spent_on_chain(one_a, 0));
     EXPECT_FALSE(spent_on_chain(one_b, 0));
@@ -124,7 +124,7 @@ TEST_F(Pay, SpentInputIsLeftOutAndThePaymentRetried)
     auto coins = cached_coins();
     ASSERT_EQ(coins.size(), 4u);
     spend_elsewhere(0, coins[0].txid, coins[0].vout, coins[0].sats, true);  // mined: "Missing inputs"
-    auto t = paid(funding::pay_outputs(to_other(25000)));
+    auto t = paid(funding::pay_outputs(session(), to_other(25000)));
     EXPECT_EQ(inputs_of(t).count(coins[0].txid + "_0"), 0u);
     EXPECT_EQ(t.inputs.size(), 3u);
 }
@@ -135,7 +135,7 @@ TEST_F(Pay, ConflictingInputIsLeftOutAndThePaymentRetried)
     auto coins = cached_coins();
     ASSERT_EQ(coins.size(), 4u);
     spend_elsewhere(0, coins[0].txid, coins[0].vout, coins[0].sats, false);  // in the mempool: a conflict
-    auto t = paid(funding::pay_outputs(to_other(25000)));
+    auto t = paid(funding::pay_outputs(session(), to_other(25000)));
     EXPECT_EQ(inputs_of(t).count(coins[0].txid + "_0"), 0u);
     EXPECT_EQ(t.inputs.size(), 3u);
 }
@@ -146,12 +146,12 @@ TEST_F(Pay, PaymentFailingOnAStaleInputLeavesItsOtherCoinsSpendable)
     auto coins = cached_coins();
     ASSERT_EQ(coins.size(), 3u);
     spend_elsewhere(0, coins[0].txid, coins[0].vout, coins[0].sats, true);
-    std::string result = funding::pay_outputs(to_other(25000));
+    std::string result = funding::pay_outputs(session(), to_other(25000));
     EXPECT_EQ(result.rfind("error: insufficient funds. Need ", 0), 0u) << result;
     EXPECT_FALSE(in_spent_set(coins[1].txid, coins[1].vout));
     EXPECT_FALSE(in_spent_set(coins[2].txid, coins[2].vout));
 
-    auto t = paid(funding::pay_outputs(to_other(15000)));
+    auto t = paid(funding::pay_outputs(session(), to_other(15000)));
     EXPECT_EQ(inputs_of(t), (std::set<std::string>{coins[1].txid + "_" + std::to_string(coins[1].vout),
                                                     coins[2].txid + "_" + std::to_string(coins[2].vout)}));
 }
@@ -167,15 +167,15 @@ TEST_F(Pay, AnInputTheChainDoesNotKnowIsLeftOutAndThePaymentRetried)
     }
     write_json("ord_snap/" + key + "_change.json",
                {{"coins", {{{"txid", ghost}, {"vout", 0}, {"sats", 60000}, {"addr", receive_address(0)}}}}});
-    funding::reset_coin_state();
+    funding::reset_coin_state(session());
     std::string real = fund(0, {40000});
     devnet().fault("arc", {{"status", 503}, {"body", "Missing inputs"}});
-    std::string result = funding::pay_outputs(to_other(30000));
+    std::string result = funding::pay_outputs(session(), to_other(30000));
     devnet().clear_faults();
     auto t = paid(result);
     EXPECT_EQ(inputs_of(t), (std::set<std::string>{real + "_0"}));
     wallet::WalletLock lock;
-    for (const auto& c : funding::coin_state().change) EXPECT_NE(c.txid, ghost);
+    for (const auto& c : session().coins().change) EXPECT_NE(c.txid, ghost);
     EXPECT_EQ(read_json("ord_snap/" + key + "_change.json").dump().find(ghost), std::string::npos);
 }
 
@@ -189,14 +189,14 @@ TEST_F(Pay, CoinsTheChainCouldNotBeAskedAboutStaySpendable)
     devnet().fault("registry", {{"status", 503}, {"body", "down"}});
     devnet().fault("woc", {{"down", true}});
     devnet().fault("arc", {{"status", 400}, {"body", "Missing inputs"}});
-    std::string failed = funding::pay_outputs(to_other(5000));
+    std::string failed = funding::pay_outputs(session(), to_other(5000));
     devnet().clear_faults();
     EXPECT_EQ(failed.rfind("error: ", 0), 0u) << failed;
     EXPECT_FALSE(in_spent_set(a, 0));
     EXPECT_FALSE(in_spent_set(b, 0));
 
     // Both coins pay the next payment.
-    auto t = paid(funding::pay_outputs(to_other(15000)));
+    auto t = paid(funding::pay_outputs(session(), to_other(15000)));
     EXPECT_EQ(inputs_of(t), (std::set<std::string>{a + "_0", b + "_0"}));
 }
 
@@ -205,21 +205,21 @@ TEST_F(Pay, BroadcastWhoseAnswerWasLostIsFoundAndNotPaidAgain)
     std::string first = fund(0, {50000});
     std::string second = fund(0, {50000});
     cached_coins();
-    funding::set_poll_timing({std::chrono::milliseconds(100), 8});
+    session().set_poll_timing({std::chrono::milliseconds(100), 8});
     devnet().admin("/visibility", {{"delay_ms", 300}});
     devnet().fault("registry", {{"status", 503}, {"body", "down"}});
     devnet().fault("woc", {{"lose_next", 1}});
     devnet().fault("arc", {{"down", true}});
 
-    std::string result = funding::pay_outputs(to_other(10000));
+    std::string result = funding::pay_outputs(session(), to_other(10000));
     devnet().clear_faults();
     auto t = paid(result);
     ASSERT_EQ(t.inputs.size(), 1u);
     // Exactly one of the two coins paid, once.
     EXPECT_NE(spent_on_chain(first, 0), spent_on_chain(second, 0));
     wallet::WalletLock lock;
-    ASSERT_EQ(funding::coin_state().change.size(), 1u);
-    EXPECT_EQ(funding::coin_state().change[0].txid, result.substr(9));
+    ASSERT_EQ(session().coins().change.size(), 1u);
+    EXPECT_EQ(session().coins().change[0].txid, result.substr(9));
 }
 
 TEST_F(Pay, ThreeFailedBroadcastsGiveUp)
@@ -229,7 +229,7 @@ TEST_F(Pay, ThreeFailedBroadcastsGiveUp)
     devnet().fault("registry", {{"status", 503}, {"body", "down"}});
     devnet().fault("woc", {{"status", 400}, {"body", "Missing inputs"}});
     devnet().fault("arc", {{"status", 503}, {"body", "Missing inputs"}});
-    std::string result = funding::pay_outputs(to_other(5000));
+    std::string result = funding::pay_outputs(session(), to_other(5000));
     devnet().clear_faults();
     EXPECT_EQ(result, "error: broadcast failed after retry.");
 }
@@ -258,21 +258,21 @@ TEST_F(Pay, TwoPartyTransactionMakesPendingChangeOnlyOfThisWallet)
     std::string txid;
     {
         wallet::WalletLock lock;
-        std::string result = funding::broadcast_tx(ins, outs, our_hash, txid);
+        std::string result = funding::broadcast_tx(session(), ins, outs, our_hash, txid);
         ASSERT_EQ(result, "success: " + txid);
-        ASSERT_EQ(funding::coin_state().change.size(), 1u);
-        EXPECT_EQ(funding::coin_state().change[0].vout, 0u);
-        EXPECT_EQ(funding::coin_state().change[0].addr, receive_address(1));
+        ASSERT_EQ(session().coins().change.size(), 1u);
+        EXPECT_EQ(session().coins().change[0].vout, 0u);
+        EXPECT_EQ(session().coins().change[0].addr, receive_address(1));
     }
     // The seller's next payment spends only its own money.
-    auto t = paid(funding::pay_outputs(to_other(30000)));
+    auto t = paid(funding::pay_outputs(session(), to_other(30000)));
     EXPECT_EQ(inputs_of(t), (std::set<std::string>{txid + "_0"}));
 }
 
 TEST_F(Pay, SnapshotsSurviveARestart)
 {
     std::string funding_txid = fund(0, {50000});
-    std::string result = funding::pay_outputs(to_other(10000));
+    std::string result = funding::pay_outputs(session(), to_other(10000));
     ASSERT_EQ(result.rfind("success: ", 0), 0u) << result;
     std::string key;
     {
@@ -290,14 +290,14 @@ TEST_F(Pay, SnapshotsSurviveARestart)
     ASSERT_TRUE(wallet::wallet_load());
     {
         wallet::WalletLock lock;
-        ASSERT_TRUE(funding::ensure_coin_state());
-        EXPECT_TRUE(funding::is_spent(funding_txid, 0));
-        ASSERT_EQ(funding::coin_state().change.size(), 1u);
-        EXPECT_EQ(funding::coin_state().change[0].txid, result.substr(9));
+        ASSERT_TRUE(funding::ensure_coin_state(session()));
+        EXPECT_TRUE(funding::is_spent(session(), funding_txid, 0));
+        ASSERT_EQ(session().coins().change.size(), 1u);
+        EXPECT_EQ(session().coins().change[0].txid, result.substr(9));
     }
     // The remembered change pays at once, before any list shows it.
     devnet().admin("/visibility", {{"delay_ms", 0}});
-    auto t = paid(funding::pay_outputs(to_other(5000)));
+    auto t = paid(funding::pay_outputs(session(), to_other(5000)));
     EXPECT_EQ(inputs_of(t), (std::set<std::string>{result.substr(9) + "_1"}));
 }
 
@@ -309,9 +309,9 @@ TEST_F(Pay, SnapshotsKeepAndLearnWhatAnotherProgramRecorded)
     {
         wallet::WalletLock lock;
         key = wallet::wallet_key();
-        ASSERT_TRUE(funding::ensure_coin_state());
-        funding::add_spent({{std::string(64, '1'), 0, ""}});
-        ASSERT_TRUE(funding::save_snapshots());
+        ASSERT_TRUE(funding::ensure_coin_state(session()));
+        funding::add_spent(session(), {{std::string(64, '1'), 0, ""}});
+        ASSERT_TRUE(funding::save_snapshots(session()));
     }
     const std::string spent_rel = "ord_snap/" + key + "_spent.json";
     const std::string change_rel = "ord_snap/" + key + "_change.json";
@@ -323,20 +323,20 @@ TEST_F(Pay, SnapshotsKeepAndLearnWhatAnotherProgramRecorded)
                {{"coins", {{{"txid", std::string(64, '3')}, {"vout", 0}, {"sats", 7000}, {"addr", receive_address(0)}}}}});
 
     wallet::WalletLock lock;
-    funding::add_spent({{std::string(64, '4'), 2, ""}});
-    ASSERT_TRUE(funding::save_snapshots());
+    funding::add_spent(session(), {{std::string(64, '4'), 2, ""}});
+    ASSERT_TRUE(funding::save_snapshots(session()));
     EXPECT_EQ(read_json(spent_rel)["outpoints"],
               nlohmann::json::array({std::string(64, '1') + ":0", std::string(64, '2') + ":1", std::string(64, '4') + ":2"}));
-    EXPECT_TRUE(funding::is_spent(std::string(64, '2'), 1));
-    ASSERT_EQ(funding::coin_state().change.size(), 1u);
-    EXPECT_EQ(funding::coin_state().change[0].txid, std::string(64, '3'));
+    EXPECT_TRUE(funding::is_spent(session(), std::string(64, '2'), 1));
+    ASSERT_EQ(session().coins().change.size(), 1u);
+    EXPECT_EQ(session().coins().change[0].txid, std::string(64, '3'));
     EXPECT_EQ(read_json(change_rel)["coins"].size(), 1u);
 
     // The other program saw the chain catch up and let its spend go: so does this one.
     write_json(spent_rel, {{"outpoints", {std::string(64, '1') + ":0", std::string(64, '4') + ":2"}}});
-    ASSERT_TRUE(funding::save_snapshots());
-    EXPECT_FALSE(funding::is_spent(std::string(64, '2'), 1));
-    EXPECT_TRUE(funding::is_spent(std::string(64, '4'), 2));
+    ASSERT_TRUE(funding::save_snapshots(session()));
+    EXPECT_FALSE(funding::is_spent(session(), std::string(64, '2'), 1));
+    EXPECT_TRUE(funding::is_spent(session(), std::string(64, '4'), 2));
 }
 
 // The program's HTTP client, except that the first broadcast is refused by every service for
@@ -375,12 +375,11 @@ private:
 // whether that coin is still there.
 TEST_F(Pay, ARetryAfterARefusedAttemptSpendsOneOfItsCoins)
 {
+    RefusingFirstBroadcast http;
+    start_session(&http);
     fund(0, {20000, 20000, 20000});
     cached_coins();
-    RefusingFirstBroadcast http;
-    funding::set_funding_http(&http);
-    std::string result = funding::pay_outputs(to_other(5000));
-    funding::set_funding_http(nullptr);
+    std::string result = funding::pay_outputs(session(), to_other(5000));
     auto t = paid(result);
     ASSERT_EQ(http.refused().size(), 1u);
     auto refused = tx::tx_parse(*core::hex_decode(*http.refused().begin()));
@@ -402,7 +401,7 @@ TEST_F(Pay, MalformedSnapshotsReadEmptyAndAreReplaced)
     write_text("ord_snap/" + key + "_spent.json", "[1,2");
     write_json("ord_snap/" + key + "_change.json", {{"coins", {{{"txid", "zz"}, {"vout", 0}, {"sats", 5}}}}});
     fund(0, {50000});
-    auto t = paid(funding::pay_outputs(to_other(10000)));
+    auto t = paid(funding::pay_outputs(session(), to_other(10000)));
     EXPECT_TRUE(read_json("ord_snap/" + key + "_spent.json")["outpoints"].is_array());
     EXPECT_EQ(read_json("ord_snap/" + key + "_change.json")["coins"].size(), 1u);
 }
@@ -413,56 +412,56 @@ TEST_F(Pay, HeldBackAndOfferLockedCoinsStayOutUnlessTheyMustBeSpent)
     std::string b = fund(0, {20000});
     std::string c = fund(0, {20000});
     ASSERT_TRUE(funding::offer_locks_add({b + "_0"}));
-    std::string first = funding::pay_outputs(to_other(5000), {a + ":0"});
+    std::string first = funding::pay_outputs(session(), to_other(5000), {a + ":0"});
     EXPECT_EQ(inputs_of(paid(first)), (std::set<std::string>{c + "_0"}));
     std::string change = first.substr(9) + "_1";
 
     // Everything else held back or locked: the hook and the offer would share coins.
-    EXPECT_EQ(funding::pay_outputs(to_other(5000), {a + "_0", change}),
+    EXPECT_EQ(funding::pay_outputs(session(), to_other(5000), {a + "_0", change}),
               "error: need a bit more BSV so the offer and the 1-sat hook do not share coins.");
 
     // Withdrawing the offer spends its locked coin, first.
     funding::PayOptions options;
     options.hold_back = {a + "_0", change};
     options.must_spend = {b + "_0"};
-    auto t = paid(funding::pay_outputs(to_other(5000), options));
+    auto t = paid(funding::pay_outputs(session(), to_other(5000), options));
     ASSERT_EQ(t.inputs.size(), 1u);
     EXPECT_EQ(t.inputs[0].txid, b);
     // The lock on the spent coin goes at the next gathering.
-    paid(funding::pay_outputs(to_other(1000)));
+    paid(funding::pay_outputs(session(), to_other(1000)));
     EXPECT_TRUE(funding::offer_locks_load().empty());
 }
 
 TEST_F(Pay, FinalMessagesWhenNoCoinCanBeSpent)
 {
-    funding::set_known_balance_source([] { return std::optional<core::Amount>(0); });
-    EXPECT_EQ(funding::pay_outputs(to_other(1000)), "error: you have 0 in your Pursa wallet.");
-    funding::set_known_balance_source([] { return std::optional<core::Amount>(25000); });
-    EXPECT_EQ(funding::pay_outputs(to_other(1000)),
+    session().set_known_balance_source([] { return std::optional<core::Amount>(0); });
+    EXPECT_EQ(funding::pay_outputs(session(), to_other(1000)), "error: you have 0 in your Pursa wallet.");
+    session().set_known_balance_source([] { return std::optional<core::Amount>(25000); });
+    EXPECT_EQ(funding::pay_outputs(session(), to_other(1000)),
               "error: Pursa can see the balance, but not a coin it can spend yet. Try again in a few seconds.");
-    funding::set_known_balance_source({});
-    EXPECT_EQ(funding::pay_outputs(to_other(1000)),
+    session().set_known_balance_source({});
+    EXPECT_EQ(funding::pay_outputs(session(), to_other(1000)),
               "error: no coin of your Pursa wallet can be spent yet. Try again in a few seconds.");
     // A coin that arrives is found on the next payment.
     fund(0, {5000});
-    paid(funding::pay_outputs(to_other(1000)));
+    paid(funding::pay_outputs(session(), to_other(1000)));
 }
 
 TEST_F(Pay, MemoryEmptiesAsTheChainCatchesUp)
 {
     std::string funding_txid = fund(0, {50000});
-    std::string result = funding::pay_outputs(to_other(10000));
+    std::string result = funding::pay_outputs(session(), to_other(10000));
     ASSERT_EQ(result.rfind("success: ", 0), 0u) << result;
     wallet::WalletLock lock;
-    ASSERT_TRUE(funding::is_spent(funding_txid, 0));
-    ASSERT_EQ(funding::coin_state().change.size(), 1u);
+    ASSERT_TRUE(funding::is_spent(session(), funding_txid, 0));
+    ASSERT_EQ(session().coins().change.size(), 1u);
 
-    funding::mark_lists_stale();
+    funding::mark_lists_stale(session());
     std::string error;
-    ASSERT_TRUE(funding::refresh_coins(error)) << error;
-    EXPECT_FALSE(funding::is_spent(funding_txid, 0));  // the chain no longer lists it
-    EXPECT_TRUE(funding::coin_state().change.empty());  // the chain lists the change now
-    auto coins = funding::coin_state().lists[receive_address(0)].coins;
+    ASSERT_TRUE(funding::refresh_coins(session(), error)) << error;
+    EXPECT_FALSE(funding::is_spent(session(), funding_txid, 0));  // the chain no longer lists it
+    EXPECT_TRUE(session().coins().change.empty());  // the chain lists the change now
+    auto coins = session().coins().lists[receive_address(0)].coins;
     ASSERT_EQ(coins.size(), 1u);
     EXPECT_EQ(coins[0].txid, result.substr(9));
     auto key = wallet::wallet_key();

@@ -17,12 +17,6 @@ protected:
         FundingTest::SetUp();
         net::set_current_services(net::ServiceConfig{});
     }
-    void TearDown() override
-    {
-        funding::set_funding_http(nullptr);
-        FundingTest::TearDown();
-    }
-
     // Input n spends txid "n…n":0; the answer for each input is picked by its first digit.
     static tx::TxInput input(char digit)
     {
@@ -41,8 +35,8 @@ protected:
             auto it = answers.find(url[at + 4]);
             return it == answers.end() ? FakeHttp::unreachable() : it->second;
         });
-        funding::set_funding_http(m_http.get());
-        return funding::check_spent_inputs(inputs, own);
+        start_session(m_http.get());
+        return funding::check_spent_inputs(session(), inputs, own);
     }
 
     static net::HttpReply spent_by(const std::string& txid)

@@ -55,12 +55,6 @@ protected:
                         {"bal-held", hd_wallet(wallettest::LEGAL_MNEMONIC)}});
         ASSERT_EQ(wallet::active_wallet_id(), "w1");
     }
-    void TearDown() override
-    {
-        funding::set_funding_http(nullptr);
-        FundingDevnetTest::TearDown();
-    }
-
     static void switch_to(const std::string& id)
     {
         wallet::WalletLock lock;
@@ -101,7 +95,7 @@ protected:
         std::thread caller([&] {
             wallet::WalletLock lock;
             holding = true;
-            out.ok = funding::refresh_coins(out.error);
+            out.ok = funding::refresh_coins(session(), out.error);
             done = true;
         });
         while (!holding) std::this_thread::yield();
@@ -133,7 +127,7 @@ TEST_F(WalletRelease, OtherThreadsTakeTheWalletLockWhileTheListsAreFetched)
 
     wallet::WalletLock lock;
     EXPECT_EQ(wallet::wallet_lock_levels(), 1u);
-    const auto& coins = funding::coin_state().lists[address].coins;
+    const auto& coins = session().coins().lists[address].coins;
     ASSERT_EQ(coins.size(), 1u);
     EXPECT_EQ(coins[0].txid, coin);
 }
@@ -151,8 +145,8 @@ TEST_F(WalletRelease, WalletSwitchedOrUnboundDuringTheFetchIsNoticed)
     {
         // The first wallet's lists never reach the second wallet's memory.
         wallet::WalletLock lock;
-        EXPECT_EQ(funding::coin_state().key, wallet::wallet_key());
-        EXPECT_EQ(funding::coin_state().lists.count(w1_address), 0u);
+        EXPECT_EQ(session().coins().key, wallet::wallet_key());
+        EXPECT_EQ(session().coins().lists.count(w1_address), 0u);
     }
 
     switch_to("w1");
@@ -177,9 +171,9 @@ TEST_F(WalletRelease, SameWalletForgottenAndLoadedAgainDuringTheFetchGoesOn)
     EXPECT_TRUE(out.meanwhile_ran);
     ASSERT_TRUE(out.ok) << out.error;
     wallet::WalletLock lock;
-    EXPECT_EQ(funding::coin_state().key, wallet::wallet_key());
-    ASSERT_EQ(funding::coin_state().lists[address].coins.size(), 1u);
-    EXPECT_EQ(funding::coin_state().lists[address].coins[0].txid, coin);
+    EXPECT_EQ(session().coins().key, wallet::wallet_key());
+    ASSERT_EQ(session().coins().lists[address].coins.size(), 1u);
+    EXPECT_EQ(session().coins().lists[address].coins[0].txid, coin);
 }
 
 // A coin paying the wallet that no list shows any more but that the latest broadcast names:
@@ -191,9 +185,15 @@ protected:
         WalletRelease::SetUp();
         m_txid = fund(0, {20000});
         spend_elsewhere(0, m_txid, 0, 20000, true);
+    }
+
+    // A session over http that remembers m_txid as its latest broadcast.
+    void remember_broadcast_over(net::Http& http)
+    {
+        start_session(&http);
         wallet::WalletLock lock;
-        ASSERT_TRUE(funding::ensure_coin_state());
-        funding::coin_state().last_recorded_txid = m_txid;
+        ASSERT_TRUE(funding::ensure_coin_state(session()));
+        session().coins().last_recorded_txid = m_txid;
     }
 
     std::string m_txid;
@@ -205,27 +205,27 @@ TEST_F(RecentBroadcast, IsFetchedWithTheWalletLockFree)
     HookedHttp http("/tx/" + m_txid, [&] {
         other_got_it = on_another_thread([] { wallet::WalletLock lock; });
     });
-    funding::set_funding_http(&http);
+    remember_broadcast_over(http);
     wallet::WalletLock lock;
-    funding::Gathered g = funding::gather_coins({});
+    funding::Gathered g = funding::gather_coins(session(), {});
     EXPECT_TRUE(http.fired());
     EXPECT_TRUE(other_got_it);
     EXPECT_EQ(wallet::wallet_lock_levels(), 1u);
     ASSERT_EQ(g.coins.size(), 1u);
     EXPECT_EQ(g.coins[0].txid, m_txid);
-    ASSERT_EQ(funding::coin_state().change.size(), 1u);
+    ASSERT_EQ(session().coins().change.size(), 1u);
 }
 
 TEST_F(RecentBroadcast, WalletSwitchedDuringItsFetchGathersNothingAndKeepsTheCoinOut)
 {
     HookedHttp http("/tx/" + m_txid, [] { EXPECT_TRUE(on_another_thread([] { switch_to("w2"); })); });
-    funding::set_funding_http(&http);
+    remember_broadcast_over(http);
     wallet::WalletLock lock;
-    funding::Gathered g = funding::gather_coins({});
+    funding::Gathered g = funding::gather_coins(session(), {});
     EXPECT_TRUE(http.fired());
     EXPECT_FALSE(g.any());
     EXPECT_EQ(wallet::wallet_key(), "w2");
-    EXPECT_TRUE(funding::coin_state().change.empty());
+    EXPECT_TRUE(session().coins().change.empty());
 }
 
 TEST_F(RecentBroadcast, PaymentEndsWhenTheWalletSwitchesDuringItsFetch)
@@ -235,14 +235,9 @@ TEST_F(RecentBroadcast, PaymentEndsWhenTheWalletSwitchesDuringItsFetch)
     switch_to("w2");
     std::string w2_coin = fund(0, {50000});
     switch_to("w1");
-    {
-        wallet::WalletLock lock;
-        ASSERT_TRUE(funding::ensure_coin_state());
-        funding::coin_state().last_recorded_txid = m_txid;
-    }
     HookedHttp http("/tx/" + m_txid, [] { EXPECT_TRUE(on_another_thread([] { switch_to("w2"); })); });
-    funding::set_funding_http(&http);
-    EXPECT_EQ(funding::pay_outputs(to_other(1000)), "error: wallet changed.");
+    remember_broadcast_over(http);
+    EXPECT_EQ(funding::pay_outputs(session(), to_other(1000)), "error: wallet changed.");
     EXPECT_TRUE(http.fired());
     EXPECT_FALSE(spent_on_chain(w2_coin, 0));
 }
@@ -254,7 +249,7 @@ TEST_F(WalletRelease, SnapshotsFollowWalletLoadsAndForgets)
     const std::string spent_txid(64, 'd');
     {
         wallet::WalletLock lock;
-        ASSERT_TRUE(funding::ensure_coin_state());  // the funding memory is in use
+        ASSERT_TRUE(funding::ensure_coin_state(session()));  // the funding memory is in use
     }
     write_json("ord_snap/" + first_key + "_spent.json", {{"outpoints", {spent_txid + ":3"}}});
     write_json("ord_snap/" + first_key + "_change.json",
@@ -263,24 +258,24 @@ TEST_F(WalletRelease, SnapshotsFollowWalletLoadsAndForgets)
     wallet::wallet_forget();
     {
         wallet::WalletLock lock;
-        EXPECT_TRUE(funding::coin_state().key.empty());
-        EXPECT_TRUE(funding::coin_state().change.empty());
+        EXPECT_TRUE(session().coins().key.empty());
+        EXPECT_TRUE(session().coins().change.empty());
     }
     ASSERT_TRUE(wallet::wallet_load());
     {
         // Read back by the load itself, before any funding call.
         wallet::WalletLock lock;
-        EXPECT_EQ(funding::coin_state().key, first_key);
-        EXPECT_TRUE(funding::is_spent(spent_txid, 3));
-        ASSERT_EQ(funding::coin_state().change.size(), 1u);
-        EXPECT_EQ(funding::coin_state().change[0].txid, change_txid);
+        EXPECT_EQ(session().coins().key, first_key);
+        EXPECT_TRUE(funding::is_spent(session(), spent_txid, 3));
+        ASSERT_EQ(session().coins().change.size(), 1u);
+        EXPECT_EQ(session().coins().change[0].txid, change_txid);
     }
 
     switch_to("w2");
     wallet::WalletLock lock;
-    EXPECT_EQ(funding::coin_state().key, "w2");
-    EXPECT_FALSE(funding::is_spent(spent_txid, 3));
-    EXPECT_TRUE(funding::coin_state().change.empty());
+    EXPECT_EQ(session().coins().key, "w2");
+    EXPECT_FALSE(funding::is_spent(session(), spent_txid, 3));
+    EXPECT_TRUE(session().coins().change.empty());
 }
 
 TEST_F(WalletRelease, KnownZeroBalanceGivesTheZeroMessage)
@@ -288,7 +283,7 @@ TEST_F(WalletRelease, KnownZeroBalanceGivesTheZeroMessage)
     switch_to("bal-zero");
     ASSERT_EQ(wallet::refresh_wallet_balance(), "success");
     ASSERT_TRUE(wallet::cached_balance().known);
-    EXPECT_EQ(funding::pay_outputs(to_other(1000)), "error: you have 0 in your Pursa wallet.");
+    EXPECT_EQ(funding::pay_outputs(session(), to_other(1000)), "error: you have 0 in your Pursa wallet.");
 }
 
 TEST_F(WalletRelease, KnownBalanceWithEveryCoinHeldBackAsksToWait)
@@ -298,7 +293,7 @@ TEST_F(WalletRelease, KnownBalanceWithEveryCoinHeldBackAsksToWait)
     ASSERT_TRUE(funding::offer_locks_add({coin + "_0"}));
     ASSERT_EQ(wallet::refresh_wallet_balance(), "success");
     ASSERT_EQ(wallet::cached_balance().sats, 20000);
-    EXPECT_EQ(funding::pay_outputs(to_other(1000)),
+    EXPECT_EQ(funding::pay_outputs(session(), to_other(1000)),
               "error: Pursa can see the balance, but not a coin it can spend yet. Try again in a few seconds.");
     EXPECT_FALSE(spent_on_chain(coin, 0));
 }

@@ -36,16 +36,10 @@ protected:
     {
         DevnetTest::SetUp();
         ASSERT_TRUE(m_devnet);
-        book::clear_identity_cache();
-        book::clear_token_cache();
-        m_services = booktest::devnet_services(devnet(), m_http);
-    }
-    void TearDown() override
-    {
-        book::clear_identity_cache();
-        book::clear_token_cache();
+        m_services = booktest::devnet_services(devnet(), m_http, m_caches);
     }
     booktest::RecordingHttp m_http;
+    book::Caches m_caches;
     book::BookServices m_services;
 };
 
@@ -61,7 +55,7 @@ TEST_F(ConcurrentCaches, IdentityKeysAskedAndClearedFromManyThreadsStayRight)
         for (int round = 0; round < 12; ++round) {
             const auto& who = traders[static_cast<size_t>(round + t) % traders.size()];
             if (book::identity_key_of(who.handle, m_services) != who.pub) ++wrong;
-            if (t == 0 && round % 4 == 3) book::clear_identity_cache();
+            if (t == 0 && round % 4 == 3) m_caches.clear_identities();
             if (t == 1) (void)book::architect_keys_for_reduction(m_services);
         }
     });
@@ -77,7 +71,7 @@ TEST_F(ConcurrentCaches, TokenDetailsAskedAndClearedFromManyThreadsStayRight)
             std::string name, sym, icon;
             book::token_details(id, book::ListingKind::Token, name, sym, icon, m_services);
             if (sym != "GLD" || icon != booktest::txid_of(0x42) + "_0") ++wrong;
-            if (t == 0 && round % 5 == 4) book::clear_token_cache();
+            if (t == 0 && round % 5 == 4) m_caches.clear_tokens();
         }
     });
     EXPECT_EQ(wrong.load(), 0);

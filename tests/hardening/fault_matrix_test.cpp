@@ -5,7 +5,6 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
-#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -61,6 +60,33 @@ std::string file_text(const fs::path& path)
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
+// The program's HTTP client, restarting the simulator once right after the first broadcast to
+// WhatsOnChain returns.
+class RestartAfterBroadcast : public net::Http {
+public:
+    explicit RestartAfterBroadcast(testsupport::Devnet& devnet) : m_devnet(devnet) {}
+    net::JsonReply get_json(const std::string& url, int timeout_seconds) override { return m_http.get_json(url, timeout_seconds); }
+    net::HttpReply get(const std::string& url, const net::GetOptions& options) override { return m_http.get(url, options); }
+    net::HttpReply post_json(const std::string& url, const std::string& body, const net::PostOptions& options) override
+    {
+        net::HttpReply reply = m_http.post_json(url, body, options);
+        if (url.find("/tx/raw") != std::string::npos && !m_taken.exchange(true)) {
+            m_mempool = m_devnet.get("/admin/status").json().value("mempool", -1);
+            m_restarted = m_devnet.restart();
+        }
+        return reply;
+    }
+    bool restarted() const { return m_restarted; }
+    int mempool_when_taken() const { return m_mempool; }
+
+private:
+    testsupport::Devnet& m_devnet;
+    net::CurlHttp m_http;
+    std::atomic<bool> m_taken{false};
+    std::atomic<bool> m_restarted{false};
+    std::atomic<int> m_mempool{-1};
+};
+
 class PaymentFaults : public fundingtest::FundingDevnetTest {
 protected:
     std::vector<tx::TxOutput> to_other(core::Amount sats) const { return {{sats, tx::p2pkh_script(OtherParty{}.hash)}}; }
@@ -77,8 +103,8 @@ protected:
     size_t spent_set_size()
     {
         wallet::WalletLock lock;
-        EXPECT_TRUE(funding::ensure_coin_state());
-        return funding::coin_state().spent.size();
+        EXPECT_TRUE(funding::ensure_coin_state(session()));
+        return session().coins().spent.size();
     }
 };
 
@@ -95,11 +121,10 @@ TEST_F(PaymentFaults, WhatsOnChain429StormNeverPaysTwice)
         std::lock_guard<std::mutex> lock(waits_mutex);
         waits.push_back(static_cast<long>(d.count()));
     });
-    funding::set_funding_http(&http);
+    start_session(&http);
     devnet().fault("woc", {{"rate_limit_next", 100000}});
 
-    const std::string result = funding::pay_outputs(to_other(10000));
-    funding::set_funding_http(nullptr);
+    const std::string result = funding::pay_outputs(session(), to_other(10000));
     ASSERT_EQ(result.rfind("success: ", 0), 0u) << result;
     EXPECT_EQ(result.substr(9 + 64), funding::SENT_UNCONFIRMED);
     {
@@ -109,8 +134,8 @@ TEST_F(PaymentFaults, WhatsOnChain429StormNeverPaysTwice)
     devnet().clear_faults();
     {
         wallet::WalletLock lock;
-        EXPECT_TRUE(funding::is_spent(coin, 0));
-        EXPECT_EQ(funding::coin_state().change.size(), 1u);
+        EXPECT_TRUE(funding::is_spent(session(), coin, 0));
+        EXPECT_EQ(session().coins().change.size(), 1u);
     }
     EXPECT_EQ(payments_to_other_on_chain(), 1);
 }
@@ -144,13 +169,13 @@ TEST_F(PaymentFaults, ArcRejectingLeavesEveryCoinSpendable)
         devnet().fault("registry", {{"status", 503}, {"body", "down"}});
         devnet().fault("woc", {{"status", 500}, {"body", "Internal Server Error"}});
         devnet().fault("arc", {{"status", r.status}, {"body", body}, {"content_type", "application/json"}});
-        const std::string result = funding::pay_outputs(to_other(10000));
+        const std::string result = funding::pay_outputs(session(), to_other(10000));
         devnet().clear_faults();
         EXPECT_EQ(result, r.said) << r.fixture;
         EXPECT_EQ(spent_set_size(), 0u) << r.fixture;
         EXPECT_EQ(payments_to_other_on_chain(), 0) << r.fixture;
     }
-    const std::string paid = funding::pay_outputs(to_other(10000));
+    const std::string paid = funding::pay_outputs(session(), to_other(10000));
     ASSERT_EQ(paid.rfind("success: ", 0), 0u) << paid;
     EXPECT_EQ(devnet().get("/woc/v1/bsv/main/tx/" + coin + "/0/spent").json().value("txid", ""), paid.substr(9));
     EXPECT_EQ(payments_to_other_on_chain(), 1);
@@ -173,23 +198,19 @@ TEST_F(PaymentFaults, SimulatorRestartedDuringAPaymentIsRecognisedAndNeverPaidTw
     net::reload_current_services();
 
     const std::string coin = fund(0, {50000});
-    funding::set_poll_timing({200ms, 40});
     devnet().fault("registry", {{"status", 503}, {"body", "down"}});
     devnet().fault("woc", {{"lose_next", 1}});
     devnet().fault("arc", {{"delay_ms", 4000}, {"down", true}});
     const auto mempool_before = devnet().get("/admin/status").json().value("mempool", -1);
 
-    std::string result;
-    std::thread payer([&] { result = funding::pay_outputs(to_other(10000)); });
-    // Wait until WhatsOnChain has taken the transaction (its answer is lost), then restart.
-    bool taken = false;
-    for (int i = 0; i < 200 && !taken; ++i) {
-        std::this_thread::sleep_for(25ms);
-        taken = devnet().get("/admin/status").json().value("mempool", -1) > mempool_before;
-    }
-    EXPECT_TRUE(taken);
-    EXPECT_TRUE(devnet().restart());
-    payer.join();
+    // The simulator restarts the moment WhatsOnChain has taken the transaction (its answer is
+    // lost), while the payment goes on; the client goes on forwarding afterwards.
+    RestartAfterBroadcast http(devnet());
+    start_session(&http);
+    session().set_poll_timing({200ms, 40});
+    const std::string result = funding::pay_outputs(session(), to_other(10000));
+    EXPECT_TRUE(http.restarted());
+    EXPECT_GT(http.mempool_when_taken(), mempool_before);
 
     ASSERT_EQ(result.rfind("success: ", 0), 0u) << result;
     const std::string txid = result.substr(9);
@@ -197,7 +218,7 @@ TEST_F(PaymentFaults, SimulatorRestartedDuringAPaymentIsRecognisedAndNeverPaidTw
     EXPECT_EQ(devnet().get("/woc/v1/bsv/main/tx/" + coin + "/0/spent").json().value("txid", ""), txid);
 
     // The next payment spends the change of the first, never the coin it already spent.
-    const std::string next = funding::pay_outputs(to_other(5000));
+    const std::string next = funding::pay_outputs(session(), to_other(5000));
     ASSERT_EQ(next.rfind("success: ", 0), 0u) << next;
     auto raw = core::hex_decode(chain_hex(next.substr(9)));
     ASSERT_TRUE(raw);
@@ -221,14 +242,14 @@ TEST_F(PaymentFaults, WalletLockedByPursaWhileTheProgramRunsStopsPayments)
     ASSERT_EQ(locked.exit_code, 0) << locked.output;
     const std::string envelope = read_text(wallet_rel("w1"));
 
-    EXPECT_EQ(funding::pay_outputs(to_other(10000)), "error: This wallet is locked. Open it in Pursa.");
+    EXPECT_EQ(funding::pay_outputs(session(), to_other(10000)), "error: This wallet is locked. Open it in Pursa.");
     EXPECT_EQ(payments_to_other_on_chain(), 0);
     EXPECT_EQ(read_text(wallet_rel("w1")), envelope) << "the locked file is left as Pursa wrote it";
     EXPECT_EQ(envelope.find("abandon"), std::string::npos);
 
     auto unlocked = pursatest::run_pursa(m_temp.path(), {"unlock", "--password", "correct horse"});
     ASSERT_EQ(unlocked.exit_code, 0) << unlocked.output;
-    const std::string again = funding::pay_outputs(to_other(10000));
+    const std::string again = funding::pay_outputs(session(), to_other(10000));
     EXPECT_EQ(again.rfind("success: ", 0), 0u) << again;
     EXPECT_EQ(payments_to_other_on_chain(), 1);
 }
@@ -303,10 +324,10 @@ TEST_F(FileFaults, FullDiskWhileSavingTheSnapshotsKeepsTheLastOnes)
     const std::string spent_txid(64, 'd');
     {
         wallet::WalletLock lock;
-        ASSERT_TRUE(funding::ensure_coin_state());
-        funding::add_spent({{spent_txid, 3, ""}});
-        funding::add_pending_change({std::string(64, 'c'), 1, 5000, receive_address(0)});
-        ASSERT_TRUE(funding::save_snapshots());
+        ASSERT_TRUE(funding::ensure_coin_state(session()));
+        funding::add_spent(session(), {{spent_txid, 3, ""}});
+        funding::add_pending_change(session(), {std::string(64, 'c'), 1, 5000, receive_address(0)});
+        ASSERT_TRUE(funding::save_snapshots(session()));
     }
     const std::string spent_before = file_text(funding::spent_snapshot_path(k));
     const std::string change_before = file_text(funding::change_snapshot_path(k));
@@ -319,9 +340,9 @@ TEST_F(FileFaults, FullDiskWhileSavingTheSnapshotsKeepsTheLastOnes)
     lots.txids.push_back(std::string(64, '1'));
     {
         wallet::WalletLock lock;
-        funding::add_spent({{std::string(64, 'e'), 0, ""}, {std::string(64, 'c'), 1, ""}});
+        funding::add_spent(session(), {{std::string(64, 'e'), 0, ""}, {std::string(64, 'c'), 1, ""}});
         testsupport::FullDisk full;
-        EXPECT_FALSE(funding::save_snapshots());  // both saves are tried
+        EXPECT_FALSE(funding::save_snapshots(session()));  // both saves are tried
         EXPECT_FALSE(wallet::write_lot_snapshot(k, lots));
     }
     EXPECT_EQ(file_text(funding::spent_snapshot_path(k)), spent_before);
@@ -330,9 +351,9 @@ TEST_F(FileFaults, FullDiskWhileSavingTheSnapshotsKeepsTheLastOnes)
 
     // A restart reads the last good snapshots.
     wallet::WalletLock lock;
-    funding::reset_coin_state();
-    ASSERT_TRUE(funding::ensure_coin_state());
-    EXPECT_TRUE(funding::is_spent(spent_txid, 3));
+    funding::reset_coin_state(session());
+    ASSERT_TRUE(funding::ensure_coin_state(session()));
+    EXPECT_TRUE(funding::is_spent(session(), spent_txid, 3));
     auto read_back = wallet::read_lot_snapshot(k);
     ASSERT_TRUE(read_back);
     EXPECT_EQ(read_back->txids, std::vector<std::string>{std::string(64, 'f')});
@@ -348,9 +369,9 @@ TEST_F(FileFaults, CrashBetweenTheTemporaryWriteAndTheRenameLosesNothing)
     ASSERT_EQ(funding::reserve_add(a, "origin-a", 100), "");
     {
         wallet::WalletLock lock;
-        ASSERT_TRUE(funding::ensure_coin_state());
-        funding::add_spent({{std::string(64, 'd'), 3, ""}});
-        ASSERT_TRUE(funding::save_snapshots());
+        ASSERT_TRUE(funding::ensure_coin_state(session()));
+        funding::add_spent(session(), {{std::string(64, 'd'), 3, ""}});
+        ASSERT_TRUE(funding::save_snapshots(session()));
     }
     const fs::path wallet_file = path(wallet_rel("w1"));
     crash_left_temporary(wallet_file, R"({"mnemonic": "legal winner thank year wave sausage worth useful legal winner thank yel)");
@@ -363,8 +384,8 @@ TEST_F(FileFaults, CrashBetweenTheTemporaryWriteAndTheRenameLosesNothing)
         wallet::WalletLock lock;
         ASSERT_TRUE(wallet::wallet_load());
         EXPECT_EQ(wallet::wallet_state().mnemonic.view().substr(0, 7), "abandon");
-        ASSERT_TRUE(funding::ensure_coin_state());
-        EXPECT_TRUE(funding::is_spent(std::string(64, 'd'), 3));
+        ASSERT_TRUE(funding::ensure_coin_state(session()));
+        EXPECT_TRUE(funding::is_spent(session(), std::string(64, 'd'), 3));
     }
     ASSERT_EQ(funding::reserve_list().size(), 1u);
 
@@ -372,7 +393,7 @@ TEST_F(FileFaults, CrashBetweenTheTemporaryWriteAndTheRenameLosesNothing)
     EXPECT_EQ(funding::reserve_add(std::string(64, 'b') + "_1", "", 5), "");
     {
         wallet::WalletLock lock;
-        EXPECT_TRUE(funding::save_snapshots());
+        EXPECT_TRUE(funding::save_snapshots(session()));
         EXPECT_TRUE(wallet::wallet_save());
     }
     for (const fs::path& p : {wallet_file, funding::reserves_path(), funding::spent_snapshot_path(k)}) {

@@ -182,12 +182,12 @@ TEST_F(SecretTexts, NoLogLineProgressTextOrResultCarriesASecret)
     const std::vector<tx::TxOutput> pay_other{{10000, tx::p2pkh_script(other.hash)}};
 
     // Payments that fail, then one that succeeds.
-    said(funding::pay_outputs(pay_other));
+    said(funding::pay_outputs(session(), pay_other));
     fund(0, {30000});
     devnet().fault("woc", {{"status", 500}, {"body", "boom"}});
-    said(funding::pay_outputs(pay_other));
+    said(funding::pay_outputs(session(), pay_other));
     devnet().clear_faults();
-    said(funding::pay_outputs(pay_other));
+    said(funding::pay_outputs(session(), pay_other));
     said(funding::reserve_add("bad", "", 1));
     // Connect and disconnect, with their log lines.
     wallet::ConnectOptions options;
@@ -200,7 +200,7 @@ TEST_F(SecretTexts, NoLogLineProgressTextOrResultCarriesASecret)
     // A wallet refused at load (the mnemonic fails its check) says so without quoting it.
     write_json(wallet_rel("w1"), hd_wallet(std::string(wallettest::ABANDON_MNEMONIC).replace(0, 7, "zoo")));
     wallet::wallet_forget();
-    said(funding::pay_outputs(pay_other));
+    said(funding::pay_outputs(session(), pay_other));
 
     expect_no_secret_in_texts(secrets);
 }
@@ -221,7 +221,7 @@ TEST_F(SecretTexts, FilesWithWalletDataAreOwnerOnly)
 {
     fund(0, {30000});
     const fundingtest::OtherParty other;
-    ASSERT_EQ(funding::pay_outputs({{10000, tx::p2pkh_script(other.hash)}}).rfind("success: ", 0), 0u);
+    ASSERT_EQ(funding::pay_outputs(session(), {{10000, tx::p2pkh_script(other.hash)}}).rfind("success: ", 0), 0u);
     ASSERT_EQ(funding::reserve_add(std::string(64, 'a') + "_0", "", 1), "");
     std::string key;
     {

@@ -1,7 +1,6 @@
 // The service clients against the local simulator, for what the captured answers and the product's
-// own tests do not show: real token transactions at the top of the amount range, minted tokens,
-// pictures and token JSON that is not a token, and the real client's reading of a 404 and of a
-// slow answer.
+// own tests do not show: real token transactions at the top of the amount range, pictures and
+// token JSON that is not a token, and the real client's reading of a 404 and of a slow answer.
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -67,20 +66,8 @@ TEST_F(DevnetReadersTest, RealTokenTransferAtTheTopOfTheRange)
     EXPECT_EQ(info->amt, "18446744073709500000");
 }
 
-TEST_F(DevnetReadersTest, MintedTokensPicturesAndNumericTokenJson)
+TEST_F(DevnetReadersTest, PicturesPaymentsAndNumericTokenJson)
 {
-    const std::string id = devnet().mint(OWNER, "1000000", "TST", "", "2");
-    ASSERT_EQ(id.size(), 66u);
-    auto out = gp().txo(id.substr(0, 64), 0);
-    ASSERT_TRUE(out) << out.error;
-    EXPECT_FALSE(out->spent());
-    ASSERT_TRUE(out->token);
-    EXPECT_EQ(out->token->amt, "1000000");
-    auto info = gp().token(id);
-    ASSERT_TRUE(info) << info.error;
-    EXPECT_EQ(info->sym, "TST");
-    EXPECT_EQ(info->dec, 2);
-
     const std::string png("\x89PNG\r\n\x1a\n-picture-bytes", 22);
     const std::string origin = devnet().inscribe(OWNER, "image/png", png);
     auto content = gp().content(origin);

@@ -24,8 +24,6 @@ const std::string DASH = "\xE2\x80\x93";  // U+2013 in UTF-8
 const std::string RATE_LIMITED =
     "HTTP 429 " + DASH + " WhatsOnChain is rate-limiting. Wait a few seconds and try again.";
 
-// The simulator's tests cover a 404, an HTML 500, a long JSON 400 and the timeout floor.
-
 // What is tried again and how long it waits: 429 a few times without a deadline (400, 800,
 // 1600 ms, or the Retry-After asked), 429 and 5xx as the deadline allows with one; never past it.
 TEST(HttpRetryTest, WhatIsTriedAgainAndHowLongItWaits)
@@ -188,15 +186,13 @@ TEST(HttpGetTest, TransportFailureGivesLibcurlText)
     EXPECT_FALSE(net::http_get("http://127.0.0.1:" + std::to_string(port) + "/", body, error, 2));
     EXPECT_EQ(error, curl_easy_strerror(CURLE_COULDNT_CONNECT));
     EXPECT_FALSE(net::http_get("file:///etc/hostname", body, error, 2));
-    EXPECT_FALSE(error.empty());
-    EXPECT_TRUE(body.empty());
 }
 
 TEST(HttpPostTest, SendsJsonWithUserAgentAndDoesNotFollowRedirects)
 {
     LocalServer s;
     std::mutex mutex;
-    std::string seen_type, seen_agent, seen_body, get_agent;
+    std::string seen_type, seen_agent, seen_body;
     s.server().Post("/submit", [&](const httplib::Request& req, httplib::Response& res) {
         std::lock_guard<std::mutex> lock(mutex);
         seen_type = req.get_header_value("Content-Type");
@@ -205,11 +201,6 @@ TEST(HttpPostTest, SendsJsonWithUserAgentAndDoesNotFollowRedirects)
         res.set_content("\"ok\"", "text/plain");
     });
     s.server().Post("/moved", [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/submit", 307); });
-    s.server().Get("/agent", [&](const httplib::Request& req, httplib::Response& res) {
-        std::lock_guard<std::mutex> lock(mutex);
-        get_agent = req.get_header_value("User-Agent");
-        res.set_content("{}", "application/json");
-    });
     s.start();
 
     std::string response, error;
@@ -224,29 +215,9 @@ TEST(HttpPostTest, SendsJsonWithUserAgentAndDoesNotFollowRedirects)
     EXPECT_FALSE(net::http_post_json(s.url("/moved"), body, response, error, 5));
     EXPECT_EQ(error.rfind("HTTP 307", 0), 0u) << error;
     EXPECT_TRUE(seen_body.empty());
-
-    std::string got;
-    ASSERT_TRUE(net::http_get(s.url("/agent"), got, error, 5));
-    EXPECT_EQ(get_agent, net::USER_AGENT);
 }
 
-TEST(HttpGetTest, RedirectsFollowedUpToFive)
-{
-    LocalServer s;
-    s.server().Get(R"(/hop/(\d+))", [](const httplib::Request& req, httplib::Response& res) {
-        int n = std::stoi(req.matches[1]);
-        if (n == 0) res.set_content("{\"landed\":true}", "application/json");
-        else res.set_redirect("/hop/" + std::to_string(n - 1));
-    });
-    s.start();
-    std::string body, error;
-    EXPECT_TRUE(net::http_get(s.url("/hop/5"), body, error, 5)) << error;
-    EXPECT_EQ(body, "{\"landed\":true}");
-    EXPECT_FALSE(net::http_get(s.url("/hop/6"), body, error, 5));
-    EXPECT_EQ(error, curl_easy_strerror(CURLE_TOO_MANY_REDIRECTS));
-}
-
-TEST(HttpGetTest, RedirectsThatLeaveHttpsOrTheRegistrysHostAreRefused)
+TEST(HttpGetTest, RedirectsUpToFiveThatStayOnHttpsAndTheRegistrysHost)
 {
     LocalServer s;
     std::atomic<int> landed{0};
@@ -260,6 +231,11 @@ TEST(HttpGetTest, RedirectsThatLeaveHttpsOrTheRegistrysHostAreRefused)
     s.server().Get("/woc/away", [&](const httplib::Request&, httplib::Response& res) { res.set_redirect(other_host); });
     s.server().Get("/woc/plain", [](const httplib::Request&, httplib::Response& res) {
         res.set_redirect("http://example.com/landing");
+    });
+    s.server().Get(R"(/hop/(\d+))", [](const httplib::Request& req, httplib::Response& res) {
+        int n = std::stoi(req.matches[1]);
+        if (n == 0) res.set_content("{}", "application/json");
+        else res.set_redirect("/hop/" + std::to_string(n - 1));
     });
     s.start();
     other_host = "http://localhost:" + std::to_string(s.port()) + "/landing";
@@ -281,6 +257,9 @@ TEST(HttpGetTest, RedirectsThatLeaveHttpsOrTheRegistrysHostAreRefused)
     // Plain http to another machine is never sent.
     EXPECT_FALSE(net::http_get("http://192.0.2.1/woc", body, error, 5));
     EXPECT_EQ(error, "refused http://192.0.2.1/woc: requests go over https, and plain http only to this machine");
+    EXPECT_TRUE(net::http_get(s.url("/hop/5"), body, error, 5)) << error;
+    EXPECT_FALSE(net::http_get(s.url("/hop/6"), body, error, 5));
+    EXPECT_EQ(error, curl_easy_strerror(CURLE_TOO_MANY_REDIRECTS));
     net::set_current_services(net::ServiceConfig{});
 }
 
@@ -319,27 +298,8 @@ TEST(PinHostTest, PinsDomainAndWwwOnlyForMatchingUrls)
     for (curl_slist* e = list; e; e = e->next) entries.emplace_back(e->data);
     EXPECT_EQ(entries, (std::vector<std::string>{"registry.test:443:192.0.2.7", "www.registry.test:443:192.0.2.7"}));
     curl_slist_free_all(list);
-    curl_easy_cleanup(handle);
-}
-
-TEST(PinHostTest, RegistryPinUsesConfiguredDomain)
-{
-    CURL* handle = curl_easy_init();
-    ASSERT_NE(handle, nullptr);
-    const std::string domain(net::DEFAULT_REGISTRY_DOMAIN);
-    curl_slist* list = net::pin_registry_host(handle, "https://" + domain + "/api/paymail/architects");
-    ASSERT_NE(list, nullptr);
-    EXPECT_EQ(std::string(list->data), domain + ":443:" + std::string(net::REGISTRY_PINNED_IPV4));
-    curl_slist_free_all(list);
     EXPECT_EQ(net::pin_registry_host(handle, "https://api.whatsonchain.com/v1/bsv/main/tx/ab"), nullptr);
     curl_easy_cleanup(handle);
-}
-
-TEST(UrlEscapeTest, KeepsUnreservedAndEscapesTheRest)
-{
-    EXPECT_EQ(net::url_escape("1AbC-._~9"), "1AbC-._~9");
-    EXPECT_EQ(net::url_escape("../a b/?x=1&y#"), "..%2Fa%20b%2F%3Fx%3D1%26y%23");
-    EXPECT_EQ(net::url_escape("\xC3\xA9"), "%C3%A9");
 }
 
 } // namespace http_client_test

@@ -4,7 +4,7 @@
 
 #include "tests/support/fake_http.h"
 
-namespace {
+namespace registry_client_test {
 
 const std::string REG = "https://registry.test";
 const std::string KEY = "02" + std::string(64, 'a');
@@ -19,23 +19,17 @@ TEST_F(RegistryClientTest, OracleTxidsAndTheirFailures)
 {
     const std::string url = REG + "/oi/oracle/agoran/txids?limit=2000&offset=4000";
     m_http.answer(url, 200, R"({"txids":[")" + std::string(64, 'a') + R"(", 5, null, "B"]})");
-    auto page = m_reg.oracle_txids("agoran", 2000, 4000);
-    ASSERT_TRUE(page);
-    EXPECT_EQ(*page, (std::vector<std::string>{std::string(64, 'a'), "B"}));
-
-    m_http.answer(url, 200, R"({"ids":[]})");
-    EXPECT_EQ(m_reg.oracle_txids("agoran", 2000, 4000).failure, net::Failure::Answer);
-    m_http.answer(url, 200, "[]");
-    EXPECT_EQ(m_reg.oracle_txids("agoran", 2000, 4000).failure, net::Failure::Answer);
-    m_http.answer(url, 503, "");
-    EXPECT_EQ(m_reg.oracle_txids("agoran", 2000, 4000).failure, net::Failure::Request);
-    m_http.answer(url, 200, "not json");  // answered, not in the shape read
-    EXPECT_EQ(m_reg.oracle_txids("agoran", 2000, 4000).failure, net::Failure::Answer);
-
+    EXPECT_EQ(*m_reg.oracle_txids("agoran", 2000, 4000), (std::vector<std::string>{std::string(64, 'a'), "B"}));
+    const std::tuple<long, const char*, net::Failure> failures[] = {
+        {200, R"({"ids":[]})", net::Failure::Answer}, {200, "[]", net::Failure::Answer},
+        {200, "not json", net::Failure::Answer}, {503, "", net::Failure::Request},
+    };
+    for (const auto& [status, body, failure] : failures) {
+        m_http.answer(url, status, body);
+        EXPECT_EQ(m_reg.oracle_txids("agoran", 2000, 4000).failure, failure) << body;
+    }
     m_http.answer(REG + "/oi/oracle/ident/txids?limit=12", 200, R"({"txids":["x"]})");
-    auto ident = m_reg.ident_txids();
-    ASSERT_TRUE(ident);
-    EXPECT_EQ(ident->size(), 1u);
+    EXPECT_EQ(m_reg.ident_txids()->size(), 1u);
 }
 
 TEST_F(RegistryClientTest, SubmitReadsOk)
@@ -102,4 +96,4 @@ TEST_F(RegistryClientTest, OracleTransaction)
     EXPECT_EQ(m_reg.oi_tx("../x").failure, net::Failure::Input);
 }
 
-} // namespace
+} // namespace registry_client_test

@@ -43,24 +43,20 @@ fs::perms group_and_others(const fs::path& path)
 
 using AtomicFileTest = TempDirTest;
 
-TEST_F(AtomicFileTest, ReplacesContentAndLeavesNoTemporary)
+// A write replaces the whole content, bytes exactly (empty too), and leaves no temporary; a
+// folder that does not exist is not made.
+TEST_F(AtomicFileTest, ReplacesTheWholeContentExactly)
 {
     fs::path target = m_temp / "wallets.json";
-    ASSERT_TRUE(platform::write_file_atomic(target, "first version, rather long\n"));
-    ASSERT_TRUE(platform::write_file_atomic(target, "second\n"));
-    EXPECT_EQ(read_file(target), "second\n");  // no tail of the longer old content
-    EXPECT_TRUE(others_in(m_temp.path(), {"wallets.json"}).empty());
-}
-
-TEST_F(AtomicFileTest, BinaryContentSurvivesExactly)
-{
-    fs::path target = m_temp / "blob";
-    std::string content("a\0b\r\n\xff", 6);
-    ASSERT_TRUE(platform::write_file_atomic(target, content));
-    EXPECT_EQ(read_file(target), content);
-    ASSERT_TRUE(platform::write_file_atomic(target, ""));
+    const std::string binary("a\0b\r\n\xff", 6);
+    for (const std::string& content : {std::string("first version, rather long\n"), binary, std::string("second\n"), std::string()}) {
+        ASSERT_TRUE(platform::write_file_atomic(target, content));
+        EXPECT_EQ(read_file(target), content);  // no tail of a longer old content
+    }
     EXPECT_TRUE(fs::exists(target));
-    EXPECT_EQ(fs::file_size(target), 0u);
+    EXPECT_TRUE(others_in(m_temp.path(), {"wallets.json"}).empty());
+    EXPECT_FALSE(platform::write_file_atomic(m_temp / "no-such-dir" / "file", "x"));
+    EXPECT_FALSE(fs::exists(m_temp / "no-such-dir"));
 }
 
 TEST_F(AtomicFileTest, ConcurrentWritersNeverShareATemporaryNorFollowALink)
@@ -119,13 +115,7 @@ TEST_F(AtomicFileTest, FullDiskKeepsOldFileAndRemovesTemporary)
     EXPECT_TRUE(others_in(m_temp.path(), {"wallet.json"}).empty());
 }
 
-TEST_F(AtomicFileTest, MissingFolderFails)
-{
-    EXPECT_FALSE(platform::write_file_atomic(m_temp / "no-such-dir" / "file", "x"));
-    EXPECT_FALSE(fs::exists(m_temp / "no-such-dir"));
-}
-
-TEST_F(AtomicFileTest, OwnerOnlyFileHasNoGroupOrOtherAccess)
+TEST_F(AtomicFileTest, OwnerOnlyFilesHaveNoGroupOrOtherAccess)
 {
     fs::path target = m_temp / "wallet.json";
     ASSERT_TRUE(platform::write_file_atomic(target, "secret", platform::FileAccess::OwnerOnly));
@@ -133,17 +123,12 @@ TEST_F(AtomicFileTest, OwnerOnlyFileHasNoGroupOrOtherAccess)
     EXPECT_NE(fs::status(target).permissions() & fs::perms::owner_read, fs::perms::none);
     EXPECT_NE(fs::status(target).permissions() & fs::perms::owner_write, fs::perms::none);
 
-    // Replacing a file everyone could read leaves none of that access behind.
+    // Replacing a file everyone could read, or restricting it in place, leaves none of that
+    // access behind.
     fs::permissions(target, fs::perms::all, fs::perm_options::replace);
     ASSERT_TRUE(platform::write_file_atomic(target, "secret 2", platform::FileAccess::OwnerOnly));
     EXPECT_EQ(group_and_others(target), fs::perms::none);
     EXPECT_EQ(read_file(target), "secret 2");
-}
-
-TEST_F(AtomicFileTest, MakeOwnerOnlyRestrictsExistingFile)
-{
-    fs::path target = m_temp / "seed";
-    std::ofstream(target) << "x";
     fs::permissions(target, fs::perms::all, fs::perm_options::replace);
     ASSERT_TRUE(platform::make_owner_only(target));
     EXPECT_EQ(group_and_others(target), fs::perms::none);

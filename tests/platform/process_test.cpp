@@ -78,24 +78,16 @@ TEST(ChildProcessTest, PoliteStopEndsAnObligingChild)
     other.reset();
 }
 
-TEST(ChildProcessTest, MissingProgramDoesNotStart)
+// A program that is not there does not start, attached or detached; this program knows its path.
+TEST(ProcessTest, MissingProgramsDoNotStartAndThisProgramKnowsItsPath)
 {
     EXPECT_EQ(platform::ChildProcess::start("/nonexistent/agoran-program", {}), nullptr);
     EXPECT_EQ(platform::ChildProcess::start("agoran-surely-not-on-the-path", {}), nullptr);
-}
-
-TEST(ProcessTest, ExecutablePathNamesThisTestProgram)
-{
-    auto path = platform::executable_path();
-    ASSERT_FALSE(path.empty());
-    EXPECT_TRUE(path.is_absolute());
-    EXPECT_EQ(path.stem(), "platform_tests");
-}
-
-TEST(ProcessTest, StartDetachedReportsMissingProgram)
-{
     EXPECT_FALSE(platform::start_detached("/nonexistent/agoran-program", {}, {}));
     EXPECT_TRUE(platform::start_detached(PLATFORM_TEST_HELPER, {"echo", "0"}, {}));
+    auto path = platform::executable_path();
+    EXPECT_TRUE(path.is_absolute());
+    EXPECT_EQ(path.stem(), "platform_tests");
 }
 
 } // namespace

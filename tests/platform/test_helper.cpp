@@ -10,12 +10,12 @@
 //                    becomes the system's "nobody" user (only the superuser can; else prints
 //                    "no-user"), takes a classic read lock on PATH and prints "locked", holding it
 //                    until stopped, or prints "refused" when it cannot open or lock it
-#include <chrono>
+#include <condition_variable>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <string>
-#include <thread>
 
 #if defined(__linux__)
 #include <fcntl.h>
@@ -28,9 +28,12 @@
 
 namespace {
 
-void idle_forever()
+[[noreturn]] void idle_forever()
 {
-    for (;;) std::this_thread::sleep_for(std::chrono::seconds(1));
+    std::mutex mutex;
+    std::condition_variable never;
+    std::unique_lock<std::mutex> hold(mutex);
+    for (;;) never.wait(hold);
 }
 
 } // namespace

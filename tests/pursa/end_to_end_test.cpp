@@ -10,6 +10,7 @@
 #include "wallet/balance.h"
 #include "wallet/connect.h"
 #include "wallet/lots.h"
+#include "wallet/pursa_launch.h"
 #include "wallet/registry.h"
 #include "wallet/wallet_file.h"
 #include "wallet/wallet_keys.h"
@@ -48,8 +49,8 @@ protected:
     std::filesystem::path m_data;
 };
 
-// Pursa creates, funds and approves a wallet; the program connects through the files, loads
-// it, reads its balance from the simulator and lists its lots.
+// Pursa creates, funds and approves a wallet (found running while it waits); the program
+// connects through the files, loads it, reads its balance from the simulator and lists its lots.
 TEST_F(EndToEndTest, CreateFundApproveConnectBalanceLots)
 {
     ASSERT_EQ(pursa({"create"}).exit_code, 0);
@@ -61,14 +62,18 @@ TEST_F(EndToEndTest, CreateFundApproveConnectBalanceLots)
 
     wallet::register_app("/opt/agoran", "Agoran");
     ASSERT_EQ(wallet::active_wallet_id(), "");
+    EXPECT_FALSE(wallet::pursa_running());
     auto approver = pursatest::start_pursa(m_temp.path(), {"approve", "--wait", "--timeout", "60"});
     ASSERT_TRUE(approver);
     ASSERT_EQ(approver->read_line(20s), "waiting");
+    EXPECT_TRUE(wallet::pursa_running());
+    EXPECT_TRUE(wallet::show_or_start_pursa()) << "a running Pursa is shown, not started again";
     wallet::ConnectOptions options;
     options.poll_interval = 50ms;
     options.max_polls = 600;
     ASSERT_EQ(wallet::pursa_connect(options), "success");
     EXPECT_EQ(approver->wait(20s), 0);
+    EXPECT_FALSE(wallet::pursa_running()) << "the lock goes with the process";
     ASSERT_TRUE(wallet::pursa_is_connected());
     EXPECT_EQ(wallet::wallet_display_name(wallet::active_wallet_id()), "trader");
     EXPECT_FALSE(wallet::pursa_paymail().empty());

@@ -1,5 +1,3 @@
-#include <thread>
-
 #include <gtest/gtest.h>
 
 #include "pursa/approvals.h"
@@ -11,6 +9,7 @@
 #include "wallet/mnemonic.h"
 #include "wallet/pursa_launch.h"
 #include "wallet/registry.h"
+#include "wallet/registry_lock.h"
 #include "wallet/wallet_lock.h"
 #include "wallet/wallet_state.h"
 
@@ -157,33 +156,6 @@ TEST_F(WalletDirTest, ApproveAndDenyAnswerPendingRequests)
     EXPECT_TRUE(pursa::pending_requests().empty());
 }
 
-TEST_F(WalletDirTest, WaitingPursaIsFoundRunningAndApprovesTheConnect)
-{
-    const std::string id = created_id(run_pursa(m_temp.path(), {"create"}));
-    ASSERT_FALSE(id.empty());
-    wallet::register_app("/opt/agoran", "Agoran");
-    wallet::unbind_wallet();
-    {
-        wallet::WalletLock lock;
-        wallet::wallet_forget();
-    }
-    EXPECT_FALSE(wallet::pursa_running());
-
-    auto waiting = pursatest::start_pursa(m_temp.path(), {"approve", "--wait", "--timeout", "30"});
-    ASSERT_TRUE(waiting);
-    ASSERT_EQ(waiting->read_line(10s), "waiting");
-    EXPECT_TRUE(wallet::pursa_running());
-    EXPECT_TRUE(wallet::show_or_start_pursa()) << "a running Pursa is shown, not started again";
-
-    wallet::ConnectOptions options;
-    options.poll_interval = 50ms;
-    options.max_polls = 200;
-    EXPECT_EQ(wallet::pursa_connect(options), "success");
-    EXPECT_EQ(wallet::active_wallet_id(), id);
-    EXPECT_EQ(waiting->wait(10s), 0);
-    EXPECT_FALSE(wallet::pursa_running()) << "the lock goes with the process";
-}
-
 TEST_F(WalletDirTest, InteractivePursaNamesAppAndWalletAndStaysFindableWithoutATerminal)
 {
     const std::string id = created_id(run_pursa(m_temp.path(), {"create", "--name", "Daily"}));
@@ -200,7 +172,7 @@ TEST_F(WalletDirTest, InteractivePursaNamesAppAndWalletAndStaysFindableWithoutAT
     EXPECT_NE(asked->find("\"Agoran\""), std::string::npos) << *asked;
     EXPECT_NE(asked->find("\"Daily\""), std::string::npos) << *asked;
     // Standard input is empty: nothing is approved, and Pursa keeps running.
-    std::this_thread::sleep_for(500ms);
+    (void)serving->read_line(500ms);
     EXPECT_EQ(wallet::read_connect_reply(request), wallet::ConnectReply::Pending);
     EXPECT_TRUE(serving->running());
     EXPECT_TRUE(wallet::pursa_running());
@@ -220,6 +192,22 @@ TEST_F(WalletDirTest, BadArgumentsAreRefusedAndAWaitEnds)
     auto r = run_pursa(m_temp.path(), {"deny", "--wait", "--timeout", "0.3"});
     EXPECT_EQ(r.exit_code, 1);
     EXPECT_NE(r.output.find("error: no connect request came in time."), std::string::npos) << r.output;
+}
+
+// The registry lock is held by the process that took it: Pursa waits for it, writing nothing.
+TEST_F(WalletDirTest, PursaWaitsWhileThisProcessHoldsTheRegistryLock)
+{
+    std::unique_ptr<platform::ChildProcess> child;
+    {
+        wallet::RegistryLock lock;
+        child = pursatest::start_pursa(m_temp.path(), {"create"});
+        ASSERT_TRUE(child);
+        EXPECT_EQ(child->read_line(700ms), std::nullopt) << "Pursa finished while this process held the lock";
+        EXPECT_FALSE(exists("wallets.json"));
+        EXPECT_TRUE(child->running());
+    }
+    EXPECT_EQ(child->wait(30s), 0);
+    EXPECT_EQ(wallet::list_wallets().size(), 1u);
 }
 
 TEST_F(WalletDirTest, PaymailNameIsCheckedStoredAndNamesTheEntry)

@@ -5,6 +5,7 @@
 #include "core/base58.h"
 #include "core/hash.h"
 #include "core/hex.h"
+#include "tests/support/fake_session.h"
 #include "tests/trade/trader_fixture.h"
 #include "trade/offer_complete.h"
 #include "trade/offer_rules.h"
@@ -43,17 +44,17 @@ protected:
 TEST_F(OfferBuild, RefusalsBeforeAnyCoinMoves)
 {
     std::string token = std::string(64, 'a') + "_0";
-    EXPECT_EQ(trade::build_offer(token_request(token, "1", 100)), "error: need an HD Pursa wallet.");
+    EXPECT_EQ(trade::build_offer(session(), token_request(token, "1", 100)), "error: need an HD Pursa wallet.");
     ASSERT_FALSE(open_wallet("dave", {200'000}).empty());
-    EXPECT_EQ(trade::build_offer(token_request(token, "1", 0)), "error: pay amount is dust.");
+    EXPECT_EQ(trade::build_offer(session(), token_request(token, "1", 0)), "error: pay amount is dust.");
     auto bad_pay = token_request(token, "1", 100);
     bad_pay.seller_pay_addr = "3J98t1WpEZ73CNmQviecrnyiWrnqRhWNLy";
-    EXPECT_EQ(trade::build_offer(bad_pay), "error: seller payment address is not a 1\u2026 longcode.");
+    EXPECT_EQ(trade::build_offer(session(), bad_pay), "error: seller payment address is not a 1\u2026 longcode.");
     auto bad_ord = token_request(token, "1", 100);
     bad_ord.seller_ord_addr = "";
-    EXPECT_EQ(trade::build_offer(bad_ord), "error: seller ordinals address is not a 1\u2026 longcode.");
+    EXPECT_EQ(trade::build_offer(session(), bad_ord), "error: seller ordinals address is not a 1\u2026 longcode.");
     auto bad_utxo = token_request("not an outpoint", "1", 100);
-    EXPECT_EQ(trade::build_offer(bad_utxo), "error: the listing names no valid lot output.");
+    EXPECT_EQ(trade::build_offer(session(), bad_utxo), "error: the listing names no valid lot output.");
 }
 
 TEST_F(OfferBuild, TokenOfferPaysFirstAndReturnsTheRest)
@@ -61,7 +62,7 @@ TEST_F(OfferBuild, TokenOfferPaysFirstAndReturnsTheRest)
     ASSERT_FALSE(open_wallet("dave", {300'000, 200'000}).empty());
     std::string token = devnet().mint(SELLER_ORD, "10", "TEN");
     // Blanks and leading zeros spell 3.
-    std::string hex = trade::build_offer(token_request(token, " 003 ", 300));
+    std::string hex = trade::build_offer(session(), token_request(token, " 003 ", 300));
     ASSERT_EQ(hex.find("error"), std::string::npos) << hex;
     tx::Transaction t = parsed(hex);
     ASSERT_GE(t.inputs.size(), 2u);
@@ -86,7 +87,7 @@ TEST_F(OfferBuild, BuyingEveryUnitLeavesNothingForTheSeller)
 {
     ASSERT_FALSE(open_wallet("dave", {300'000, 200'000}).empty());
     std::string token = devnet().mint(SELLER_ORD, "10", "TEN");
-    tx::Transaction t = parsed(trade::build_offer(token_request(token, "10", 1000)));
+    tx::Transaction t = parsed(trade::build_offer(session(), token_request(token, "10", 1000)));
     size_t transfers = 0;
     for (const auto& out : t.outputs) transfers += trade::output_bsv20(out.script) ? 1 : 0;
     EXPECT_EQ(transfers, 1u);
@@ -96,12 +97,12 @@ TEST_F(OfferBuild, QuantitiesAreComparedAsNumbers)
 {
     ASSERT_FALSE(open_wallet("dave", {300'000, 200'000}).empty());
     std::string token = devnet().mint(SELLER_ORD, "9", "NINE");
-    EXPECT_EQ(trade::build_offer(token_request(token, "10", 1000)), "error: that listing only has 9 left.");
-    EXPECT_EQ(trade::build_offer(token_request(token, "1.5", 1000)), "error: enter how many tokens to buy.");
-    EXPECT_EQ(trade::build_offer(token_request(token, "0", 1000)), "error: enter how many tokens to buy.");
+    EXPECT_EQ(trade::build_offer(session(), token_request(token, "10", 1000)), "error: that listing only has 9 left.");
+    EXPECT_EQ(trade::build_offer(session(), token_request(token, "1.5", 1000)), "error: enter how many tokens to buy.");
+    EXPECT_EQ(trade::build_offer(session(), token_request(token, "0", 1000)), "error: enter how many tokens to buy.");
     auto other = token_request(token, "1", 1000);
     other.listing_origin = std::string(64, 'b') + "_0";
-    EXPECT_EQ(trade::build_offer(other), "error: the listed lot holds another token than the listing names.");
+    EXPECT_EQ(trade::build_offer(session(), other), "error: the listed lot holds another token than the listing names.");
 }
 
 TEST_F(OfferBuild, PictureOfferPutsTheBuyersOutputFirst)
@@ -109,7 +110,7 @@ TEST_F(OfferBuild, PictureOfferPutsTheBuyersOutputFirst)
     ASSERT_FALSE(open_wallet("dave", {300'000, 200'000}).empty());
     std::string picture = devnet().inscribe(SELLER_ORD, "image/png", "png bytes");
     trade::OfferRequest request{picture, picture, book::ListingKind::Picture, "", 5000, SELLER_PAY, SELLER_ORD};
-    std::string hex = trade::build_offer(request);
+    std::string hex = trade::build_offer(session(), request);
     tx::Transaction t = parsed(hex);
     ASSERT_GE(t.outputs.size(), 2u);
     EXPECT_EQ(t.outputs[0].value, 1);
@@ -118,9 +119,9 @@ TEST_F(OfferBuild, PictureOfferPutsTheBuyersOutputFirst)
     EXPECT_EQ(owner_of(t.outputs[1]), SELLER_PAY);
 
     request.quantity = "2";
-    EXPECT_EQ(trade::build_offer(request), "error: pictures sell as the whole inscription.");
+    EXPECT_EQ(trade::build_offer(session(), request), "error: pictures sell as the whole inscription.");
     request.quantity = "ALL";
-    EXPECT_EQ(trade::build_offer(request).find("error"), std::string::npos);
+    EXPECT_EQ(trade::build_offer(session(), request).find("error"), std::string::npos);
 }
 
 TEST_F(OfferBuild, ASpentListingOutputIsRefused)
@@ -128,11 +129,11 @@ TEST_F(OfferBuild, ASpentListingOutputIsRefused)
     ASSERT_FALSE(open_wallet("dave", {300'000, 200'000}).empty());
     std::string picture = devnet().inscribe(SELLER_ORD, "image/png", "png bytes");
     trade::OfferRequest request{picture, picture, book::ListingKind::Picture, "1", 5000, SELLER_PAY, SELLER_ORD};
-    std::string first = trade::build_offer(request);
+    std::string first = trade::build_offer(session(), request);
     ASSERT_EQ(first.find("error"), std::string::npos) << first;
     // Anyone may broadcast the half-signed offer once the seller signs; here nobody does, so
     // the output stays unspent and a second offer builds as well.
-    EXPECT_EQ(trade::build_offer(request).find("error"), std::string::npos);
+    EXPECT_EQ(trade::build_offer(session(), request).find("error"), std::string::npos);
 }
 
 TEST_F(OfferBuild, TheCoinSplitKeepsASmallCoinApart)
@@ -140,7 +141,7 @@ TEST_F(OfferBuild, TheCoinSplitKeepsASmallCoinApart)
     // One big coin: everything but the smallest coins would be needed, so 2000 sats are split off.
     ASSERT_FALSE(open_wallet("dave", {1'000'000}).empty());
     std::string token = devnet().mint(SELLER_ORD, "10", "TEN");
-    ASSERT_EQ(trade::build_offer(token_request(token, "1", 100'000)).find("error"), std::string::npos);
+    ASSERT_EQ(trade::build_offer(session(), token_request(token, "1", 100'000)).find("error"), std::string::npos);
     auto coins = devnet().get("/woc/v1/bsv/main/address/" + m_receive + "/unspent/all").json();
     bool split = false;
     const auto& list = coins.is_object() ? coins["result"] : coins;
@@ -152,7 +153,7 @@ TEST_F(OfferBuild, NoSplitWhenTheSmallCoinsAlreadyStandApart)
 {
     ASSERT_FALSE(open_wallet("dave", {3'000, 1'000'000}).empty());
     std::string token = devnet().mint(SELLER_ORD, "10", "TEN");
-    ASSERT_EQ(trade::build_offer(token_request(token, "1", 100'000)).find("error"), std::string::npos);
+    ASSERT_EQ(trade::build_offer(session(), token_request(token, "1", 100'000)).find("error"), std::string::npos);
     auto coins = devnet().get("/woc/v1/bsv/main/address/" + m_receive + "/unspent/all").json();
     const auto& list = coins.is_object() ? coins["result"] : coins;
     for (const auto& c : list) EXPECT_NE(c.value("value", int64_t{0}), 2000) << coins.dump();
@@ -182,10 +183,12 @@ TEST(OfferText, PastedOffersAreReadByTheirHexDigits)
     EXPECT_FALSE(trade::parse_offer_text(hex + "00"));
 
     book::Listing listing;
-    EXPECT_EQ(trade::complete_offer(hex.substr(0, 79), listing).result, "error: that offer has no signed bytes.");
-    EXPECT_EQ(trade::complete_offer(std::string(81, 'a'), listing).result, "error: that offer has no signed bytes.");
-    EXPECT_EQ(trade::complete_offer(std::string(80, 'a'), listing).result, "error: could not parse the offer transaction.");
-    EXPECT_EQ(trade::evaluate_offer("", listing).error, "error: that offer has no signed bytes.");
+    testsupport::FakeSession offline;  // refused before any request
+    funding::Session& session = offline.session;
+    EXPECT_EQ(trade::complete_offer(session, hex.substr(0, 79), listing).result, "error: that offer has no signed bytes.");
+    EXPECT_EQ(trade::complete_offer(session, std::string(81, 'a'), listing).result, "error: that offer has no signed bytes.");
+    EXPECT_EQ(trade::complete_offer(session, std::string(80, 'a'), listing).result, "error: could not parse the offer transaction.");
+    EXPECT_EQ(trade::evaluate_offer(session, "", listing).error, "error: that offer has no signed bytes.");
 }
 
 } // namespace

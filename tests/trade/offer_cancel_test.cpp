@@ -35,7 +35,7 @@ protected:
         // Three coins of 2,500: the price needs two of them, and no coin split is made.
         EXPECT_FALSE(open_wallet("fred", {2'500, 2'500, 2'500}).empty());
         std::string token = devnet().mint(SELLER_ORD, "10", "TEN");
-        std::string hex = trade::build_offer({token, token, book::ListingKind::Token, "10", 3'000, SELLER_PAY, SELLER_ORD});
+        std::string hex = trade::build_offer(session(), {token, token, book::ListingKind::Token, "10", 3'000, SELLER_PAY, SELLER_ORD});
         EXPECT_EQ(hex.find("error"), std::string::npos) << hex;
         auto offer = trade::parse_offer_text(hex);
         EXPECT_TRUE(offer && offer->inputs.size() == 3u) << hex;
@@ -100,9 +100,9 @@ TEST_F(OfferCancel, TheWithdrawalSpendsTheFirstCoinOfTheOfferThatIsStillUnspent)
     auto coins = buyer_coins(offer);
     ASSERT_EQ(coins.size(), 2u);
     spend_elsewhere(coins[0]);
-    ASSERT_TRUE(trade::buyer_coins_spent(offer.offer));
+    ASSERT_TRUE(trade::buyer_coins_spent(session(), offer.offer));
 
-    std::string result = trade::run_offer_cancel(LISTING_ID, offer);
+    std::string result = trade::run_offer_cancel(session(), LISTING_ID, offer);
     ASSERT_EQ(result.rfind("success: ", 0), 0u) << result;
     EXPECT_EQ(inputs_of(result).count(coins[1]), 1u);
     EXPECT_TRUE(funding::offer_locks_load().empty());
@@ -115,7 +115,7 @@ TEST_F(OfferCancel, WithNoCoinOfTheOfferLeftTheWithdrawalIsPaidLikeAnyPost)
     ASSERT_EQ(coins.size(), 2u);
     spend_elsewhere(coins[0]);
     spend_elsewhere(coins[1]);
-    std::string result = trade::run_offer_cancel(LISTING_ID, offer);
+    std::string result = trade::run_offer_cancel(session(), LISTING_ID, offer);
     ASSERT_EQ(result.rfind("success: ", 0), 0u) << result;
     auto used = inputs_of(result);
     EXPECT_EQ(used.count(coins[0]) + used.count(coins[1]), 0u);
@@ -126,15 +126,15 @@ TEST_F(OfferCancel, WithNoCoinOfTheOfferLeftTheWithdrawalIsPaidLikeAnyPost)
 TEST_F(OfferCancel, AWithdrawalThatCannotSpendACoinOfTheOfferPostsNothing)
 {
     book::Offer offer = two_coin_offer();
-    EXPECT_EQ(trade::run_offer_cancel("abc", offer), "error: Pick one of your open offers.");
+    EXPECT_EQ(trade::run_offer_cancel(session(), "abc", offer), "error: Pick one of your open offers.");
     // WhatsOnChain cannot say whether the coins are spent.
     devnet().fault("woc", {{"down", true}});
-    EXPECT_EQ(trade::run_offer_cancel(LISTING_ID, offer), trade::COINS_UNANSWERED);
+    EXPECT_EQ(trade::run_offer_cancel(session(), LISTING_ID, offer), trade::COINS_UNANSWERED);
     devnet().clear_faults();
     // The coin is unspent, but not one this wallet's coin lists hold.
     std::string foreign = devnet().fund(SELLER_PAY, 5'000, true);
-    EXPECT_EQ(trade::withdraw_offer(LISTING_ID, offer.id, {foreign + "_0"}), trade::COINS_NOT_LISTED);
-    EXPECT_FALSE(trade::buyer_coins_spent(offer.offer));
+    EXPECT_EQ(trade::withdraw_offer(session(), LISTING_ID, offer.id, {foreign + "_0"}), trade::COINS_NOT_LISTED);
+    EXPECT_FALSE(trade::buyer_coins_spent(session(), offer.offer));
     for (const auto& coin : buyer_coins(offer)) EXPECT_EQ(funding::offer_locks_load().count(coin), 1u) << coin;
 }
 

@@ -113,7 +113,7 @@ protected:
 
 TEST_F(OfferComplete, AnHonestOfferIsSignedAndTheRecordMovesToTheRest)
 {
-    trade::Completion done = trade::complete_offer(offer_for_three(), m_listing);
+    trade::Completion done = trade::complete_offer(session(), offer_for_three(), m_listing);
     ASSERT_EQ(done.result.rfind("success: ", 0), 0u) << done.result;
     EXPECT_TRUE(spent(m_token));
     EXPECT_EQ(done.leftover_units, "7");
@@ -139,7 +139,7 @@ TEST_F(OfferComplete, AListingThatSellsOutLeavesNoRecord)
     part.lot_units = "10";
     ASSERT_EQ(funding::reserve_add(m_token, m_token, 0), "");
     ASSERT_EQ(funding::reserve_bind_listing(m_token, m_listing.id, part), "");
-    trade::Completion done = trade::complete_offer(offer_for_three(), m_listing);
+    trade::Completion done = trade::complete_offer(session(), offer_for_three(), m_listing);
     ASSERT_EQ(done.result.rfind("success: ", 0), 0u) << done.result;
     EXPECT_EQ(done.leftover_units, "7");
     EXPECT_FALSE(funding::reserve_of_listing(m_listing.id));
@@ -162,14 +162,14 @@ TEST_F(OfferComplete, TheBookMustShowWhatThisWalletPublished)
     for (const auto& c : cases) {
         book::Listing shown = m_listing;
         c.change(shown);
-        trade::Completion done = trade::complete_offer(offer_for_three(), shown);
+        trade::Completion done = trade::complete_offer(session(), offer_for_three(), shown);
         EXPECT_EQ(done.result, "error: the book shows other terms for this listing than this wallet published " + c.named +
                                    ". Nothing was signed. Reload the book and try again.");
-        EXPECT_FALSE(trade::evaluate_offer(offer_for_three(), shown).passes) << c.named;
+        EXPECT_FALSE(trade::evaluate_offer(session(), offer_for_three(), shown).passes) << c.named;
     }
     // A listing this wallet has no record of: refused, whatever the book says.
     (void)funding::reserve_remove(m_listing.id);
-    EXPECT_EQ(trade::complete_offer(offer_for_three(), m_listing).result, trade::NO_RECORD);
+    EXPECT_EQ(trade::complete_offer(session(), offer_for_three(), m_listing).result, trade::NO_RECORD);
     EXPECT_FALSE(spent(m_token));
     EXPECT_FALSE(spent(m_buyer_coin + "_0"));
 }
@@ -177,7 +177,7 @@ TEST_F(OfferComplete, TheBookMustShowWhatThisWalletPublished)
 TEST_F(OfferComplete, AnotherTradersListingIsNotSigned)
 {
     m_listing.pubkey = std::string(66, 'c');
-    EXPECT_EQ(trade::complete_offer(offer_for_three(), m_listing).result, "error: that listing is not yours.");
+    EXPECT_EQ(trade::complete_offer(session(), offer_for_three(), m_listing).result, "error: that listing is not yours.");
     EXPECT_FALSE(spent(m_token));
 }
 
@@ -185,7 +185,7 @@ TEST_F(OfferComplete, ABuyerSignatureThatDoesNotVerifyIsRefusedBeforeSigning)
 {
     // The buyer's change raised after signing: the price and the tokens still look right.
     std::string hex = offer_for_three([](std::vector<tx::TxOutput>& outputs) { outputs[3].value += 400; });
-    trade::Completion done = trade::complete_offer(hex, m_listing);
+    trade::Completion done = trade::complete_offer(session(), hex, m_listing);
     EXPECT_EQ(done.result, "error: the buyer's signature on input 1 does not verify.");
     EXPECT_TRUE(done.check.passes);
     EXPECT_FALSE(spent(m_token));
@@ -197,7 +197,7 @@ TEST_F(OfferComplete, TheRecordNotTheOfferSetsThePrice)
     // The same offer against a record that asks more: refused, nothing signed.
     m_listing.price_sats = 10'010;
     ASSERT_EQ(funding::reserve_rebind(m_listing.id, m_token, record()), "");
-    trade::Completion done = trade::complete_offer(offer_for_three(), m_listing);
+    trade::Completion done = trade::complete_offer(session(), offer_for_three(), m_listing);
     EXPECT_NE(done.result.find("but the listing asks 0.00003003 BSV"), std::string::npos) << done.result;
     EXPECT_FALSE(spent(m_token));
 }
@@ -209,7 +209,7 @@ TEST_F(OfferComplete, AReserveFromBeforeRecordsIsReadFromTheListingsOwnTransacti
                        {"kind", "bsv21"},    {"utxo", m_token},         {"qty", "10"},
                        {"price_sats", 10'000}, {"note", "ten"},         {"exp", 4'000'000'000LL},
                        {"pay_addr", m_receive}, {"ord_addr", m_ordinals}};
-    std::string published = trade::publish_post(post, true);
+    std::string published = trade::publish_post(session(), post, true);
     ASSERT_EQ(published.rfind("success: ", 0), 0u) << published;
     (void)funding::reserve_remove(m_listing.id);
     m_listing.id = tradetest::txid_of(published);
@@ -218,20 +218,20 @@ TEST_F(OfferComplete, AReserveFromBeforeRecordsIsReadFromTheListingsOwnTransacti
 
     // Moved since (a sale of part of it under the older program): cannot be rebuilt.
     ASSERT_EQ(funding::reserve_rebind(m_listing.id, std::string(64, 'b') + "_1"), "");
-    EXPECT_NE(trade::seller_record(m_listing.id).error.find("Cancel it and list the rest again."), std::string::npos);
+    EXPECT_NE(trade::seller_record(session(), m_listing.id).error.find("Cancel it and list the rest again."), std::string::npos);
     ASSERT_EQ(funding::reserve_rebind(m_listing.id, m_token), "");
 
-    trade::SellerRecord rebuilt = trade::seller_record(m_listing.id);
+    trade::SellerRecord rebuilt = trade::seller_record(session(), m_listing.id);
     ASSERT_TRUE(rebuilt.reserve) << rebuilt.error;
     EXPECT_EQ(rebuilt.reserve->record.price_left, 10'000u);
     EXPECT_TRUE(funding::reserve_of_listing(m_listing.id)->record.known());  // kept from now on
-    trade::Completion done = trade::complete_offer(offer_for_three(), m_listing);
+    trade::Completion done = trade::complete_offer(session(), offer_for_three(), m_listing);
     EXPECT_EQ(done.result.rfind("success: ", 0), 0u) << done.result;
 
     // Another's transaction named as this wallet's listing rebuilds nothing.
     ASSERT_EQ(funding::reserve_add(m_buyer_coin + "_0", "", 0), "");
     ASSERT_EQ(funding::reserve_bind_listing(m_buyer_coin + "_0", m_buyer_coin), "");
-    EXPECT_EQ(trade::seller_record(m_buyer_coin).error, trade::NO_RECORD);
+    EXPECT_EQ(trade::seller_record(session(), m_buyer_coin).error, trade::NO_RECORD);
 }
 
 TEST_F(OfferComplete, APictureIsSignedOnlyFromTheOutputThatHoldsIt)
@@ -254,7 +254,7 @@ TEST_F(OfferComplete, APictureIsSignedOnlyFromTheOutputThatHoldsIt)
                                       {20'000, tx::p2pkh_script(*core::hash160_from_address(m_receive))},
                                       {BUYER_COIN - 20'000 - 600, tx::p2pkh_script(m_buyer.hash)}};
     ASSERT_TRUE(tx::tx_sign_input(1, inputs, outputs, m_buyer.hash, m_buyer.priv_hex, m_buyer.pub_hex));
-    trade::Completion done = trade::complete_offer(core::hex_encode(tx::tx_serialize(inputs, outputs)), m_listing);
+    trade::Completion done = trade::complete_offer(session(), core::hex_encode(tx::tx_serialize(inputs, outputs)), m_listing);
     EXPECT_EQ(done.result, "error: the listed output does not hold the listed picture.");
     EXPECT_FALSE(spent(picture));
 }

@@ -42,7 +42,7 @@ protected:
 TEST_F(PostTransaction, ACancelPaysTheOracleAndItsDataOutputOnly)
 {
     ASSERT_FALSE(open_wallet("carol", {500'000}).empty());
-    std::string result = trade::publish_post({{"type", "ag_cancel"}, {"handle", "carol"}, {"listing", std::string(64, 'a')},
+    std::string result = trade::publish_post(session(), {{"type", "ag_cancel"}, {"handle", "carol"}, {"listing", std::string(64, 'a')},
                                               {"protocol", "stale"}, {"location", "elsewhere"}},
                                              false);
     ASSERT_EQ(result.rfind("success: ", 0), 0u) << result;
@@ -63,7 +63,7 @@ TEST_F(PostTransaction, ACancelPaysTheOracleAndItsDataOutputOnly)
 TEST_F(PostTransaction, AListingPaysTheHouseFeeBeforeTheOracle)
 {
     ASSERT_FALSE(open_wallet("carol", {3'000'000}).empty());
-    std::string result = trade::post_transaction("{\"type\":\"ag_list\"}", true);
+    std::string result = trade::post_transaction(session(), "{\"type\":\"ag_list\"}", true);
     ASSERT_EQ(result.rfind("success: ", 0), 0u) << result;
     auto t = raw_tx(txid_of(result));
     ASSERT_TRUE(t);
@@ -89,7 +89,7 @@ TEST_F(PostTransaction, ABuyPostLeavesTheOfferCoinsAloneAndLocksThem)
     std::vector<tx::TxOutput> outputs{{100'000, tx::p2pkh_script(*core::hash160_from_address(m_receive))}};
     std::string offer = core::hex_encode(tx::tx_serialize(inputs, outputs));
     json post = {{"type", "ag_buy"}, {"listing", std::string(64, 'E')}, {"offer", offer}};
-    std::string result = trade::post_transaction(post.dump(), false);
+    std::string result = trade::post_transaction(session(), post.dump(), false);
     ASSERT_EQ(result.rfind("success: ", 0), 0u) << result;
     auto t = raw_tx(txid_of(result));
     ASSERT_TRUE(t);
@@ -110,14 +110,14 @@ TEST_F(PostTransaction, ABuyPostLeavesTheOfferCoinsAloneAndLocksThem)
 
 TEST_F(PostTransaction, NothingIsPaidWithoutAWalletOrAPayload)
 {
-    EXPECT_EQ(trade::post_transaction("{}", false), trade::NOT_CONNECTED);
-    EXPECT_EQ(trade::post_report("{}"), trade::NOT_CONNECTED);
-    EXPECT_EQ(trade::send_report("hello"), "error: Connect Pursa and publish a paymail first.");
+    EXPECT_EQ(trade::post_transaction(session(), "{}", false), trade::NOT_CONNECTED);
+    EXPECT_EQ(trade::post_report(session(), "{}"), trade::NOT_CONNECTED);
+    EXPECT_EQ(trade::send_report(session(), "hello"), "error: Connect Pursa and publish a paymail first.");
     ASSERT_FALSE(open_wallet("carol", {100'000}).empty());
-    EXPECT_EQ(trade::post_transaction("", false), "error: empty Agoran payload.");
-    EXPECT_EQ(trade::post_report(""), "error: empty report payload.");
-    EXPECT_EQ(trade::send_report("   "), "error: Write a report (max 2000 characters).");
-    EXPECT_EQ(trade::send_report("no architect registered yet"),
+    EXPECT_EQ(trade::post_transaction(session(), "", false), "error: empty Agoran payload.");
+    EXPECT_EQ(trade::post_report(session(), ""), "error: empty report payload.");
+    EXPECT_EQ(trade::send_report(session(), "   "), "error: Write a report (max 2000 characters).");
+    EXPECT_EQ(trade::send_report(session(), "no architect registered yet"),
               "error: could not find the architect's key at the registry.");
 }
 
@@ -125,7 +125,7 @@ TEST_F(PostTransaction, AReportPaysFeeOracleAndDataInThatOrder)
 {
     ASSERT_FALSE(open_wallet("carol", {100'000}).empty());
     devnet().set_identity("architect", "0279be667ef9dcbbac55a06295ce870b07029bfcdb2dce28d959f2815b16f81798");
-    std::string result = trade::send_report(std::string(2000, 'r'));
+    std::string result = trade::send_report(session(), std::string(2000, 'r'));
     ASSERT_EQ(result.rfind("success: ", 0), 0u) << result;
     auto t = raw_tx(txid_of(result));
     ASSERT_TRUE(t);

@@ -4,7 +4,7 @@
 #include "book/token_details.h"
 #include "core/base58.h"
 #include "core/hex.h"
-#include "funding/coin_state.h"
+#include "funding/session.h"
 #include "net/service_config.h"
 #include "pursa/services.h"
 #include "pursa/vault.h"
@@ -25,16 +25,16 @@ void TraderTest::SetUp()
     net::reload_current_services();
     wallet::wallet_forget();
     wallet::unregister_app();
-    funding::reset_coin_state();
-    book::clear_identity_cache();
-    book::clear_token_cache();
+    m_session = std::make_unique<funding::Session>(net::current_services());
+    book::default_services().caches->clear_identities();
+    book::default_services().caches->clear_tokens();
 }
 
 void TraderTest::TearDown()
 {
     wallet::wallet_forget();
     wallet::unregister_app();
-    funding::reset_coin_state();
+    m_session.reset();
 }
 
 std::string TraderTest::open_wallet(const std::string& name, const std::vector<int64_t>& coins)

@@ -36,37 +36,25 @@ TEST(ParseBsv20, ReadsTheRealTransferBody)
     EXPECT_EQ(body->amt, "2870813");
 }
 
-TEST(ParseBsv20, AmountsAsStringsOrExactIntegers)
+// Amounts as text or exact integers (a double would round 2^53 + 1); anything else is no amount.
+TEST(ParseBsv20, AmountsAndRefusedBodies)
 {
-    auto amt = [](const std::string& value) {
-        auto body = tx::parse_bsv20(R"({"p":"bsv-20","id":"x_0","amt":)" + value + "}");
-        return body ? body->amt : std::string("<none>");
+    const std::pair<const char*, const char*> amounts[] = {
+        {R"("42")", "42"}, {"42", "42"}, {"0", "0"}, {"9007199254740993", "9007199254740993"},
+        {"18446744073709551615", "18446744073709551615"}, {"18446744073709551616", ""}, {"-1", ""}, {"1.5", ""},
+        {"1e3", ""}, {"true", ""}, {"null", ""}, {R"(["1"])", ""},
     };
-    EXPECT_EQ(amt(R"("42")"), "42");
-    EXPECT_EQ(amt("42"), "42");
-    EXPECT_EQ(amt("0"), "0");
-    EXPECT_EQ(amt("9007199254740993"), "9007199254740993");  // 2^53 + 1: a double would round it
-    EXPECT_EQ(amt("18446744073709551615"), "18446744073709551615");
-    EXPECT_EQ(amt("18446744073709551616"), "");
-    EXPECT_EQ(amt("-1"), "");
-    EXPECT_EQ(amt("1.5"), "");
-    EXPECT_EQ(amt("1e3"), "");
-    EXPECT_EQ(amt("true"), "");
-    EXPECT_EQ(amt("null"), "");
-    EXPECT_EQ(amt(R"(["1"])"), "");
-}
-
-TEST(ParseBsv20, RefusesOtherProtocolsAndNonJson)
-{
-    EXPECT_FALSE(tx::parse_bsv20(R"({"p":"bsv-21","id":"x_0","amt":"1"})").has_value());
-    EXPECT_FALSE(tx::parse_bsv20(R"({"p":"bsv-20 ","id":"x_0"})").has_value());
-    EXPECT_FALSE(tx::parse_bsv20(R"({"p":"BSV-20","id":"x_0"})").has_value());
-    EXPECT_FALSE(tx::parse_bsv20(R"({"id":"x_0"})").has_value());
-    EXPECT_FALSE(tx::parse_bsv20(R"({"p":20})").has_value());
-    EXPECT_FALSE(tx::parse_bsv20(R"(["p","bsv-20"])").has_value());
-    EXPECT_FALSE(tx::parse_bsv20(R"({"p":"bsv-20")").has_value());
-    EXPECT_FALSE(tx::parse_bsv20("").has_value());
-    EXPECT_FALSE(tx::parse_bsv20(std::string("\x89PNG\r\n", 6)).has_value());
+    for (const auto& [json, amt] : amounts) {
+        auto body = tx::parse_bsv20(R"({"p":"bsv-20","id":"x_0","amt":)" + std::string(json) + "}");
+        ASSERT_TRUE(body.has_value()) << json;
+        EXPECT_EQ(body->amt, amt) << json;
+    }
+    for (const std::string& text : {std::string(R"({"p":"bsv-21","id":"x_0","amt":"1"})"), std::string(R"({"p":"bsv-20 ","id":"x_0"})"),
+                                    std::string(R"({"p":"BSV-20","id":"x_0"})"), std::string(R"({"id":"x_0"})"),
+                                    std::string(R"({"p":20})"), std::string(R"(["p","bsv-20"])"), std::string(R"({"p":"bsv-20")"),
+                                    std::string(), std::string("\x89PNG\r\n", 6)}) {
+        EXPECT_FALSE(tx::parse_bsv20(text).has_value()) << text;
+    }
 }
 
 TEST(ParseBsv20, ATokenNeedsAnId)

@@ -62,16 +62,6 @@ TEST(ParseEnvelope, ReadsEveryVectorEnvelope)
     EXPECT_EQ(text_of(envelope->body), all[4]["body_text"].get<std::string>());
 }
 
-TEST(ParseEnvelope, WrongStartFails)
-{
-    core::Bytes script = unhex(scripts()[1]["script_hex"].get<std::string>());
-    EXPECT_FALSE(tx::parse_envelope(script, 0).has_value());
-    EXPECT_FALSE(tx::parse_envelope(script, 24).has_value());
-    EXPECT_FALSE(tx::parse_envelope(script, 26).has_value());
-    EXPECT_FALSE(tx::parse_envelope(script, script.size()).has_value());
-    EXPECT_FALSE(tx::parse_envelope(script, script.size() + 10).has_value());
-}
-
 // An envelope assembled from hex pieces: 00 63, then the given elements, then whatever ends it.
 std::optional<tx::Envelope> envelope_of(const std::string& elements)
 {
@@ -94,34 +84,30 @@ TEST(ParseEnvelope, ReadsPushesByValueAndFieldsInAnyOrder)
 
 TEST(ParseEnvelope, MalformedEnvelopesFail)
 {
-    // Body only, no content type.
-    EXPECT_FALSE(envelope_of("036f7264" "00" "026869" "68").has_value());
-    // An empty content type.
-    EXPECT_FALSE(envelope_of("036f7264" "51" "00" "00" "026869" "68").has_value());
-    // Not "ord".
-    EXPECT_FALSE(envelope_of("036f7265" "51" "0141" "68").has_value());
-    EXPECT_FALSE(envelope_of("046f726400" "51" "0141" "68").has_value());
-    // "ord" as an opcode rather than a push.
-    EXPECT_FALSE(envelope_of("51" "51" "0141" "68").has_value());
-    // An unexpected opcode inside.
-    EXPECT_FALSE(envelope_of("036f7264" "51" "0141" "76" "68").has_value());
-    // A tag with no push after it.
-    EXPECT_FALSE(envelope_of("036f7264" "51" "0141" "00" "ac" "68").has_value());
-    // No OP_ENDIF.
-    EXPECT_FALSE(envelope_of("036f7264" "51" "0141" "00" "026869").has_value());
-    // 00 62 instead of 00 63.
-    EXPECT_FALSE(tx::parse_envelope(unhex("0062036f7264510141" "68"), 0).has_value());
-}
+    const std::pair<const char*, std::string> elements[] = {
+        {"body only, no content type", "036f7264" "00" "026869" "68"},
+        {"an empty content type", "036f7264" "51" "00" "00" "026869" "68"},
+        {"not ord", "036f7265" "51" "0141" "68"},
+        {"ord and a zero byte", "046f726400" "51" "0141" "68"},
+        {"ord as an opcode", "51" "51" "0141" "68"},
+        {"an unexpected opcode inside", "036f7264" "51" "0141" "76" "68"},
+        {"a tag with no push after it", "036f7264" "51" "0141" "00" "ac" "68"},
+        {"no OP_ENDIF", "036f7264" "51" "0141" "00" "026869"},
+        {"a push past the end", "036f7264" "51" "0141" "00" "4effffffff00" "68"},
+        {"a cut length", "036f7264" "51" "0141" "00" "4dff"},
+        {"a cut OP_PUSHDATA1", "036f7264" "51" "4c"},
+    };
+    for (const auto& [name, hex_text] : elements) EXPECT_FALSE(envelope_of(hex_text).has_value()) << name;
+    EXPECT_FALSE(tx::parse_envelope(unhex("0062036f7264510141" "68"), 0).has_value());  // 00 62, not 00 63
 
-TEST(ParseEnvelope, PushesRunningPastTheEndFail)
-{
+    // Only the right start reads, and no cut of a real envelope does.
     core::Bytes script = unhex(scripts()[2]["script_hex"].get<std::string>());
+    for (size_t start : {size_t(0), size_t(24), size_t(26), script.size(), script.size() + 10}) {
+        EXPECT_FALSE(tx::parse_envelope(script, start).has_value()) << start;
+    }
     for (size_t size = 25; size < script.size(); ++size) {
         EXPECT_FALSE(tx::parse_envelope(core::ByteView(script).first(size), 25).has_value()) << size;
     }
-    EXPECT_FALSE(envelope_of("036f7264" "51" "0141" "00" "4effffffff00" "68").has_value());
-    EXPECT_FALSE(envelope_of("036f7264" "51" "0141" "00" "4dff" ).has_value());
-    EXPECT_FALSE(envelope_of("036f7264" "51" "4c").has_value());
 }
 
 } // namespace

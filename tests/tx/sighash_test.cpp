@@ -37,14 +37,6 @@ TEST(ForkidDigest, SingleWithoutAMatchingOutputHashesNoOutputs)
     EXPECT_EQ(hex(core::ByteView(preimage).last(4)), "43000000");
 }
 
-TEST(ForkidDigest, OutOfRangeInputFails)
-{
-    auto parsed = tx::parse_raw_tx(unhex(txtest::shape_cases()[0]["unsigned_tx_hex"].get<std::string>()));
-    ASSERT_TRUE(parsed.has_value());
-    EXPECT_TRUE(tx::forkid_preimage(*parsed, 1, {}, 0, tx::SIGHASH_ALL_FORKID).empty());
-    EXPECT_FALSE(tx::forkid_digest(*parsed, 1, {}, 0, tx::SIGHASH_ALL_FORKID).has_value());
-}
-
 TEST(TxSighash, ProgramShapeCasesPreimageAndDigest)
 {
     for (const auto& c : txtest::shape_cases()) {
@@ -59,27 +51,12 @@ TEST(TxSighash, ProgramShapeCasesPreimageAndDigest)
     }
 }
 
-TEST(TxSighash, RealTransactionDigestsAndValueCommitment)
-{
-    const auto vectors = testsupport::read_json_vector("real-tx.json");
-    for (const auto& t : vectors["transactions"]) {
-        auto parsed = tx::tx_parse(unhex(t["raw_tx_hex"].get<std::string>()));
-        ASSERT_TRUE(parsed.has_value());
-        for (const auto& in : t["inputs"]) {
-            const size_t index = in["index"].get<size_t>();
-            parsed->inputs[index].value = in["prev_value"].get<int64_t>();
-            core::Bytes script_code = unhex(in["prev_locking_script_hex"].get<std::string>());
-            auto digest = tx::tx_sighash(parsed->inputs, parsed->outputs, index, script_code);
-            ASSERT_TRUE(digest.has_value());
-            EXPECT_EQ(hex(*digest), in["digest_hex"].get<std::string>());
-            parsed->inputs[index].value += 1;
-            EXPECT_NE(hex(*tx::tx_sighash(parsed->inputs, parsed->outputs, index, script_code)), in["digest_hex"].get<std::string>());
-        }
-    }
-}
-
 TEST(TxSighash, RefusesBadIndexAndValue)
 {
+    auto parsed = tx::parse_raw_tx(unhex(txtest::shape_cases()[0]["unsigned_tx_hex"].get<std::string>()));
+    ASSERT_TRUE(parsed.has_value());
+    EXPECT_TRUE(tx::forkid_preimage(*parsed, 1, {}, 0, tx::SIGHASH_ALL_FORKID).empty());
+    EXPECT_FALSE(tx::forkid_digest(*parsed, 1, {}, 0, tx::SIGHASH_ALL_FORKID).has_value());
     tx::Transaction t = txtest::shape_case_tx(txtest::shape_cases()[0]);
     EXPECT_FALSE(tx::tx_sighash(t.inputs, t.outputs, 1, {}).has_value());
     t.inputs[0].value = -1;

@@ -1,61 +1,36 @@
 #include "tx/sign.h"
 
+#include <functional>
+
 #include <gtest/gtest.h>
 
-#include "core/key.h"
 #include "tests/tx/tx_vectors.h"
 #include "tx/push.h"
 #include "tx/script.h"
 #include "tx/unlock_check.h"
 
-namespace {
+namespace sign_test {
 
 using txtest::hex;
 using txtest::unhex;
 
-struct Pushes {
-    core::Bytes signature;
-    core::Bytes public_key;
-};
-
-Pushes split(const core::Bytes& script_sig)
-{
-    size_t pos = 0;
-    auto sig = tx::read_script_op(script_sig, pos);
-    auto key = tx::read_script_op(script_sig, pos);
-    EXPECT_TRUE(sig && key && pos == script_sig.size());
-    if (!sig || !key) return {};
-    return {core::Bytes(sig->data.begin(), sig->data.end()), core::Bytes(key->data.begin(), key->data.end())};
-}
-
-TEST(TxSignInput, SignsTheProgramShapeCasesAgainstTheirDigests)
+// Every program-shape case signs with the key its lock names, into an unlock that checks out;
+// the other inputs stay unsigned. (The digests themselves are checked against the vectors by the
+// sighash tests.)
+TEST(TxSignInput, SignsTheProgramShapeCases)
 {
     for (const auto& c : txtest::shape_cases()) {
         tx::Transaction t = txtest::shape_case_tx(c);
         const size_t index = c["input_index"].get<size_t>();
         core::Bytes script_code = unhex(c["script_code_hex"].get<std::string>());
-        auto lock = tx::p2pkh_prefix_hash(script_code);
-        ASSERT_TRUE(lock.has_value());
-        auto key = txtest::key_for_hash(*lock);
+        auto key = txtest::key_for_hash(tx::p2pkh_prefix_hash(script_code).value_or(core::Hash160{}));
         ASSERT_TRUE(key.has_value()) << c["description"];
         if (script_code.size() != tx::P2PKH_SCRIPT_SIZE) t.inputs[index].prev_script = script_code;
-
         ASSERT_TRUE(tx::tx_sign_input(index, t.inputs, t.outputs, key->hash, key->priv_hex, key->pub_hex)) << c["description"];
-        Pushes pushes = split(t.inputs[index].script_sig);
-        ASSERT_FALSE(pushes.signature.empty());
-        EXPECT_EQ(pushes.signature.back(), 0x41);
-        EXPECT_EQ(hex(pushes.public_key), key->pub_hex);
-        core::Bytes der(pushes.signature.begin(), pushes.signature.end() - 1);
-        core::Hash256 digest{};
-        core::Bytes expected = unhex(c["digest_hex"].get<std::string>());
-        std::copy(expected.begin(), expected.end(), digest.begin());
-        EXPECT_TRUE(core::verify_der(digest, der, pushes.public_key, true)) << c["description"];
         EXPECT_EQ(tx::check_p2pkh_unlock(t.inputs, t.outputs, index, script_code, t.inputs[index].value),
                   tx::UnlockCheck::valid);
         for (size_t other = 0; other < t.inputs.size(); ++other) {
-            if (other != index) {
-                EXPECT_TRUE(t.inputs[other].script_sig.empty());
-            }
+            EXPECT_EQ(t.inputs[other].script_sig.empty(), other != index) << other;
         }
     }
 }
@@ -106,57 +81,44 @@ TEST(TxSignInput, AnyChangeAfterSigningBreaksTheSignature)
     TwoParty signed_trade;
     ASSERT_TRUE(tx::tx_sign_input(1, signed_trade.t.inputs, signed_trade.t.outputs, signed_trade.buyer.hash,
                                   signed_trade.buyer.priv_hex, signed_trade.buyer.pub_hex));
-
-    TwoParty changed_output = signed_trade;
-    changed_output.t.outputs[0].value += 1;
-    EXPECT_EQ(changed_output.check(1), tx::UnlockCheck::bad_signature);
-
-    TwoParty changed_script = signed_trade;
-    changed_script.t.outputs[2].script = tx::p2pkh_script(changed_script.seller.hash);
-    EXPECT_EQ(changed_script.check(1), tx::UnlockCheck::bad_signature);
-
-    TwoParty added_output = signed_trade;
-    added_output.t.outputs.push_back({1, tx::p2pkh_script(added_output.buyer.hash)});
-    EXPECT_EQ(added_output.check(1), tx::UnlockCheck::bad_signature);
-
-    TwoParty other_outpoint = signed_trade;
-    other_outpoint.t.inputs[0].vout += 1;
-    EXPECT_EQ(other_outpoint.check(1), tx::UnlockCheck::bad_signature);
-
-    TwoParty other_value = signed_trade;
-    EXPECT_EQ(tx::check_p2pkh_unlock(other_value.t.inputs, other_value.t.outputs, 1, other_value.t.inputs[1].prev_script,
-                                     other_value.t.inputs[1].value + 1),
-              tx::UnlockCheck::bad_signature);
+    const std::pair<const char*, std::function<void(tx::Transaction&)>> changes[] = {
+        {"an output's value", [](tx::Transaction& t) { t.outputs[0].value += 1; }},
+        {"an output's script", [&](tx::Transaction& t) { t.outputs[2].script = tx::p2pkh_script(signed_trade.seller.hash); }},
+        {"an added output", [&](tx::Transaction& t) { t.outputs.push_back({1, tx::p2pkh_script(signed_trade.buyer.hash)}); }},
+        {"another outpoint", [](tx::Transaction& t) { t.inputs[0].vout += 1; }},
+        {"another spent value", [](tx::Transaction& t) { t.inputs[1].value += 1; }},
+    };
+    for (const auto& [name, change] : changes) {
+        TwoParty changed = signed_trade;
+        change(changed.t);
+        EXPECT_EQ(changed.check(1), tx::UnlockCheck::bad_signature) << name;
+    }
 }
 
 TEST(TxSignInput, RefusesKeysThatCannotSpendTheInput)
 {
     TwoParty trade;
-    auto refused = [&trade](size_t index, const core::Hash160& hash, const std::string& priv, const std::string& pub) {
-        const core::Bytes before = trade.t.inputs[index].script_sig;
-        const bool signed_ok = tx::tx_sign_input(index, trade.t.inputs, trade.t.outputs, hash, priv, pub);
-        EXPECT_EQ(trade.t.inputs[index].script_sig, before);
-        return !signed_ok;
+    const auto& b = trade.buyer;
+    const auto& s = trade.seller;
+    const std::tuple<const char*, core::Hash160, std::string, std::string> refused[] = {
+        {"another key pair's public key", b.hash, b.priv_hex, s.pub_hex},
+        {"a key pair that does not own the output", s.hash, s.priv_hex, s.pub_hex},
+        {"a short private key", b.hash, b.priv_hex.substr(2), b.pub_hex},
+        {"a zero private key", b.hash, std::string(64, '0'), b.pub_hex},
+        {"a public key not in hex", b.hash, b.priv_hex, "zz"},
+        {"no public key", b.hash, b.priv_hex, ""},
     };
-    // The public key of another key pair.
-    EXPECT_TRUE(refused(1, trade.buyer.hash, trade.buyer.priv_hex, trade.seller.pub_hex));
-    // A key pair that does not own the output the input spends.
-    EXPECT_TRUE(refused(1, trade.seller.hash, trade.seller.priv_hex, trade.seller.pub_hex));
-    // No stored previous script and a hash that is not the key's.
-    trade.t.inputs[1].prev_script.clear();
-    EXPECT_TRUE(refused(1, trade.seller.hash, trade.buyer.priv_hex, trade.buyer.pub_hex));
-    // Malformed keys and an index out of range.
-    EXPECT_TRUE(refused(1, trade.buyer.hash, trade.buyer.priv_hex.substr(2), trade.buyer.pub_hex));
-    EXPECT_TRUE(refused(1, trade.buyer.hash, std::string(64, '0'), trade.buyer.pub_hex));
-    EXPECT_TRUE(refused(1, trade.buyer.hash, trade.buyer.priv_hex, "zz"));
-    EXPECT_TRUE(refused(1, trade.buyer.hash, trade.buyer.priv_hex, ""));
-    EXPECT_FALSE(tx::tx_sign_input(2, trade.t.inputs, trade.t.outputs, trade.buyer.hash, trade.buyer.priv_hex, trade.buyer.pub_hex));
-    // A transaction that cannot be serialised.
-    trade.t.inputs[0].txid = "not a txid";
-    EXPECT_TRUE(refused(1, trade.buyer.hash, trade.buyer.priv_hex, trade.buyer.pub_hex));
-    // With all that mended, the same call signs.
+    for (const auto& [name, hash, priv, pub] : refused) {
+        EXPECT_FALSE(tx::tx_sign_input(1, trade.t.inputs, trade.t.outputs, hash, priv, pub)) << name;
+        EXPECT_TRUE(trade.t.inputs[1].script_sig.empty()) << name;
+    }
+    EXPECT_FALSE(tx::tx_sign_input(2, trade.t.inputs, trade.t.outputs, b.hash, b.priv_hex, b.pub_hex));  // no such input
+    trade.t.inputs[0].txid = "not a txid";  // a transaction that cannot be serialised
+    EXPECT_FALSE(tx::tx_sign_input(1, trade.t.inputs, trade.t.outputs, b.hash, b.priv_hex, b.pub_hex));
+    trade.t.inputs[1].prev_script.clear();  // no stored previous script: the hash given must be the key's
     trade.t.inputs[0].txid = std::string(64, 'c');
-    EXPECT_TRUE(tx::tx_sign_input(1, trade.t.inputs, trade.t.outputs, trade.buyer.hash, trade.buyer.priv_hex, trade.buyer.pub_hex));
+    EXPECT_FALSE(tx::tx_sign_input(1, trade.t.inputs, trade.t.outputs, s.hash, b.priv_hex, b.pub_hex));
+    EXPECT_TRUE(tx::tx_sign_input(1, trade.t.inputs, trade.t.outputs, b.hash, b.priv_hex, b.pub_hex));
 }
 
 TEST(TxSignInput, SignsEitherInscriptionForm)
@@ -175,4 +137,4 @@ TEST(TxSignInput, SignsEitherInscriptionForm)
     }
 }
 
-} // namespace
+} // namespace sign_test

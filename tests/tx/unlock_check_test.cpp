@@ -7,6 +7,7 @@
 #include "tx/parse.h"
 #include "tx/push.h"
 #include "tx/script.h"
+#include "tx/sighash.h"
 #include "tx/sign.h"
 
 namespace {
@@ -65,6 +66,8 @@ TEST_F(RealInputs, EveryMainnetInputVerifiesAndAnyOtherValueFails)
             const size_t index = in["index"].get<size_t>();
             core::Bytes prev = unhex(in["prev_locking_script_hex"].get<std::string>());
             const int64_t value = in["prev_value"].get<int64_t>();
+            EXPECT_EQ(hex(tx::forkid_digest(*raw, index, prev, static_cast<uint64_t>(value), tx::SIGHASH_ALL_FORKID).value()),
+                      in["digest_hex"].get<std::string>());
             EXPECT_EQ(tx::check_p2pkh_unlock(*raw, index, prev, static_cast<uint64_t>(value)), UnlockCheck::valid) << t["txid"];
             EXPECT_EQ(tx::check_p2pkh_unlock(model->inputs, model->outputs, index, prev, value), UnlockCheck::valid);
             EXPECT_EQ(tx::check_p2pkh_unlock(*raw, index, prev, static_cast<uint64_t>(value + 1)), UnlockCheck::bad_signature);
@@ -87,70 +90,53 @@ TEST_F(RealInputs, TheDigestCoversVersionSequenceAndLockTime)
     EXPECT_EQ(check(t), UnlockCheck::bad_signature);
 }
 
-TEST_F(RealInputs, HighSIsRefused)
-{
-    core::Bytes high = flip_s(der());
-    ASSERT_NE(high, der());
-    EXPECT_EQ(flip_s(high), der());
-    high.push_back(0x41);
-    EXPECT_EQ(check_with_unlock(unlock(high, pub())), UnlockCheck::high_s);
-}
-
-TEST_F(RealInputs, MalformedUnlocksAreRefused)
+// Each way an unlock can fail names its reason; only the owner's low-S ALL|FORKID signature in
+// two shortest pushes passes.
+TEST_F(RealInputs, EachBrokenUnlockIsRefusedForItsReason)
 {
     core::Bytes sig = der();
     sig.push_back(0x41);
     ASSERT_EQ(check_with_unlock(unlock(sig, pub())), UnlockCheck::valid);
-
-    EXPECT_EQ(check_with_unlock({}), UnlockCheck::malformed_unlock);
-    EXPECT_EQ(check_with_unlock(tx::push_bytes(sig)), UnlockCheck::malformed_unlock);
+    auto with_type = [&](uint8_t type) { core::Bytes s = sig; s.back() = type; return s; };
+    auto changed = [](core::Bytes bytes, size_t at, uint8_t mask) { bytes[at] ^= mask; return bytes; };
+    core::Bytes high = flip_s(der());
+    ASSERT_EQ(flip_s(high), der());
+    high.push_back(0x41);
     core::Bytes extra = unlock(sig, pub());
     extra.push_back(0x51);
-    EXPECT_EQ(check_with_unlock(extra), UnlockCheck::malformed_unlock);
     core::Bytes truncated = unlock(sig, pub());
     truncated.pop_back();
-    EXPECT_EQ(check_with_unlock(truncated), UnlockCheck::malformed_unlock);
-    // The same bytes pushed with OP_PUSHDATA1: not the shortest form.
-    core::Bytes long_form{0x4C, static_cast<uint8_t>(sig.size())};
+    core::Bytes long_form{0x4C, static_cast<uint8_t>(sig.size())};  // OP_PUSHDATA1: not the shortest form
     long_form.insert(long_form.end(), sig.begin(), sig.end());
     tx::append_push(long_form, pub());
-    EXPECT_EQ(check_with_unlock(long_form), UnlockCheck::malformed_unlock);
-    // An opcode in place of the key push.
     core::Bytes opcode = tx::push_bytes(sig);
     opcode.push_back(0xAC);
-    EXPECT_EQ(check_with_unlock(opcode), UnlockCheck::malformed_unlock);
-    EXPECT_EQ(check_with_unlock(unlock({}, pub())), UnlockCheck::malformed_unlock);
-}
-
-TEST_F(RealInputs, WrongTypeKeyOrSignatureIsRefused)
-{
-    core::Bytes sig = der();
-    sig.push_back(0x01);
-    EXPECT_EQ(check_with_unlock(unlock(sig, pub())), UnlockCheck::wrong_sighash_type);
-    sig.back() = 0xC1;
-    EXPECT_EQ(check_with_unlock(unlock(sig, pub())), UnlockCheck::wrong_sighash_type);
-    sig.back() = 0x41;
-
     core::Bytes bad_prefix = pub();
     bad_prefix[0] = 0x05;
-    EXPECT_EQ(check_with_unlock(unlock(sig, bad_prefix)), UnlockCheck::bad_public_key);
     core::Bytes short_key = pub();
     short_key.pop_back();
-    EXPECT_EQ(check_with_unlock(unlock(sig, short_key)), UnlockCheck::bad_public_key);
-
-    core::Bytes other_key = unhex(txtest::key_at(0).pub_hex);
-    EXPECT_EQ(check_with_unlock(unlock(sig, other_key)), UnlockCheck::key_not_owner);
-    // The key's other parity: a different key with a different hash.
-    core::Bytes flipped_parity = pub();
-    flipped_parity[0] ^= 0x01;
-    EXPECT_EQ(check_with_unlock(unlock(sig, flipped_parity)), UnlockCheck::key_not_owner);
-
     core::Bytes not_der = sig;
     not_der[1] = static_cast<uint8_t>(not_der[1] + 1);
-    EXPECT_EQ(check_with_unlock(unlock(not_der, pub())), UnlockCheck::bad_signature);
-    core::Bytes other_r = sig;
-    other_r[10] ^= 0x01;
-    EXPECT_EQ(check_with_unlock(unlock(other_r, pub())), UnlockCheck::bad_signature);
+
+    const std::tuple<const char*, core::Bytes, UnlockCheck> cases[] = {
+        {"high S", unlock(high, pub()), UnlockCheck::high_s},
+        {"empty", {}, UnlockCheck::malformed_unlock},
+        {"signature only", tx::push_bytes(sig), UnlockCheck::malformed_unlock},
+        {"an extra push", extra, UnlockCheck::malformed_unlock},
+        {"truncated", truncated, UnlockCheck::malformed_unlock},
+        {"long push form", long_form, UnlockCheck::malformed_unlock},
+        {"an opcode for the key", opcode, UnlockCheck::malformed_unlock},
+        {"empty signature", unlock({}, pub()), UnlockCheck::malformed_unlock},
+        {"SIGHASH_ALL without FORKID", unlock(with_type(0x01), pub()), UnlockCheck::wrong_sighash_type},
+        {"ANYONECANPAY", unlock(with_type(0xC1), pub()), UnlockCheck::wrong_sighash_type},
+        {"bad key prefix", unlock(sig, bad_prefix), UnlockCheck::bad_public_key},
+        {"short key", unlock(sig, short_key), UnlockCheck::bad_public_key},
+        {"another key", unlock(sig, unhex(txtest::key_at(0).pub_hex)), UnlockCheck::key_not_owner},
+        {"the key's other parity", unlock(sig, changed(pub(), 0, 0x01)), UnlockCheck::key_not_owner},
+        {"not DER", unlock(not_der, pub()), UnlockCheck::bad_signature},
+        {"another r", unlock(changed(sig, 10, 0x01), pub()), UnlockCheck::bad_signature},
+    };
+    for (const auto& [name, script_sig, expected] : cases) EXPECT_EQ(check_with_unlock(script_sig), expected) << name;
 }
 
 TEST_F(RealInputs, LocksThisProgramCannotSpendAreRefused)

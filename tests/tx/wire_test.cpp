@@ -6,54 +6,33 @@
 #include "tx/opcodes.h"
 #include "tx/push.h"
 
-namespace {
+namespace wire_test {
 
 using txtest::hex;
 using txtest::unhex;
 
-std::string compact(uint64_t n)
+// Each width at its boundary, written, measured and read back; wider forms than needed are read.
+TEST(CompactSize, WritesReadsAndRefusesTruncation)
 {
-    core::Bytes out;
-    tx::append_compact_size(out, n);
-    EXPECT_EQ(out.size(), tx::compact_size_length(n)) << n;
-    return hex(out);
-}
-
-TEST(CompactSize, WritesEachWidthAtItsBoundary)
-{
-    EXPECT_EQ(compact(0), "00");
-    EXPECT_EQ(compact(252), "fc");
-    EXPECT_EQ(compact(253), "fdfd00");
-    EXPECT_EQ(compact(65535), "fdffff");
-    EXPECT_EQ(compact(65536), "fe00000100");
-    EXPECT_EQ(compact(0xFFFFFFFFu), "feffffffff");
-    EXPECT_EQ(compact(0x100000000ull), "ff0000000001000000");
-}
-
-TEST(CompactSize, ReadsBackWhatItWrites)
-{
-    for (uint64_t n : {0ull, 1ull, 252ull, 253ull, 254ull, 65535ull, 65536ull, 0xFFFFFFFFull, 0x100000000ull,
-                       0xFFFFFFFFFFFFFFFFull}) {
-        core::Bytes bytes;
-        tx::append_compact_size(bytes, n);
-        tx::ByteReader reader(bytes);
+    const std::pair<uint64_t, const char*> cases[] = {
+        {0, "00"}, {252, "fc"}, {253, "fdfd00"}, {65535, "fdffff"}, {65536, "fe00000100"},
+        {0xFFFFFFFFu, "feffffffff"}, {0x100000000ull, "ff0000000001000000"},
+        {0xFFFFFFFFFFFFFFFFull, "ffffffffffffffffff"},
+    };
+    for (const auto& [n, text] : cases) {
+        core::Bytes out;
+        tx::append_compact_size(out, n);
+        EXPECT_EQ(hex(out), text) << n;
+        EXPECT_EQ(out.size(), tx::compact_size_length(n)) << n;
+        tx::ByteReader reader(out);
         EXPECT_EQ(reader.read_compact_size(), n) << n;
         EXPECT_TRUE(reader.at_end()) << n;
     }
-}
-
-TEST(CompactSize, AcceptsNonMinimalForms)
-{
-    core::Bytes bytes = unhex("fd0500");
-    tx::ByteReader reader(bytes);
-    EXPECT_EQ(reader.read_compact_size(), 5u);
-    bytes = unhex("ff0100000000000000");
-    tx::ByteReader wide(bytes);
-    EXPECT_EQ(wide.read_compact_size(), 1u);
-}
-
-TEST(CompactSize, TruncatedPrefixFailsWithoutMoving)
-{
+    for (const auto& [text, n] : {std::pair{"fd0500", 5ull}, std::pair{"ff0100000000000000", 1ull}}) {
+        core::Bytes bytes = unhex(text);
+        tx::ByteReader reader(bytes);
+        EXPECT_EQ(reader.read_compact_size(), n) << text;
+    }
     for (const char* text : {"", "fd", "fd01", "fe010000", "ff01000000000000"}) {
         core::Bytes bytes = unhex(text);
         tx::ByteReader reader(bytes);
@@ -73,52 +52,31 @@ TEST(ByteReader, LittleEndianAndBounds)
     EXPECT_FALSE(reader.skip(0xFFFFFFFFFFFFFFFFull));
     EXPECT_EQ(reader.read_u16_le(), 0x0605u);
     EXPECT_EQ(reader.remaining(), 2u);
-
     core::Bytes out;
     tx::append_u64_le(out, 0x0807060504030201ull);
     EXPECT_EQ(out, bytes);
 }
 
-std::string push_prefix(size_t size)
+// The shortest push of each size, read back as data followed by the next opcode.
+TEST(Push, EachFormWrittenAndRead)
 {
-    core::Bytes out = tx::push_bytes(core::Bytes(size, 0xAB));
-    return hex(core::ByteView(out).first(out.size() - size));
-}
-
-TEST(Push, PrefixAtEachBoundary)
-{
-    EXPECT_EQ(push_prefix(0), "00");
-    EXPECT_EQ(push_prefix(1), "01");
-    EXPECT_EQ(push_prefix(75), "4b");
-    EXPECT_EQ(push_prefix(76), "4c4c");
-    EXPECT_EQ(push_prefix(255), "4cff");
-    EXPECT_EQ(push_prefix(256), "4d0001");
-    EXPECT_EQ(push_prefix(65535), "4dffff");
-    EXPECT_EQ(push_prefix(65536), "4e00000100");
-}
-
-TEST(Push, ReaderReturnsTheDataOfEveryForm)
-{
-    for (size_t size : {0u, 1u, 75u, 76u, 255u, 256u, 65535u, 65536u}) {
-        core::Bytes data(size, 0x5A);
-        core::Bytes script = tx::push_bytes(data);
+    const std::pair<size_t, const char*> cases[] = {
+        {0, "00"}, {1, "01"}, {75, "4b"}, {76, "4c4c"}, {255, "4cff"}, {256, "4d0001"}, {65535, "4dffff"}, {65536, "4e00000100"},
+    };
+    for (const auto& [size, prefix] : cases) {
+        core::Bytes script = tx::push_bytes(core::Bytes(size, 0x5A));
+        EXPECT_EQ(hex(core::ByteView(script).first(script.size() - size)), prefix) << size;
         script.push_back(tx::OP_CHECKSIG);
         size_t pos = 0;
         auto op = tx::read_script_op(script, pos);
         ASSERT_TRUE(op.has_value()) << size;
         EXPECT_TRUE(op->is_push);
         EXPECT_EQ(op->data.size(), size);
-        EXPECT_EQ(pos, script.size() - 1);
         auto next = tx::read_script_op(script, pos);
         ASSERT_TRUE(next.has_value());
-        EXPECT_FALSE(next->is_push);
         EXPECT_EQ(next->opcode, tx::OP_CHECKSIG);
         EXPECT_FALSE(tx::read_script_op(script, pos).has_value());
     }
-}
-
-TEST(Push, ReaderRefusesPushesRunningPastTheEnd)
-{
     for (const char* text : {"01", "4b00", "4c", "4c02ff", "4d", "4d01", "4d0200ff", "4e000000", "4effffffff00"}) {
         core::Bytes script = unhex(text);
         size_t pos = 0;
@@ -127,4 +85,4 @@ TEST(Push, ReaderRefusesPushesRunningPastTheEnd)
     }
 }
 
-} // namespace
+} // namespace wire_test

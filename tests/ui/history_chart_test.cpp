@@ -76,28 +76,22 @@ TEST(HistoryChart, AllOverTwoDaysUsesTwelveOneDayBucketsEndingNow)
               "In  2.00000000 BSV     Out  0.30000000 BSV     Gross  1.70000000 BSV");
 }
 
-TEST(HistoryChart, NinetyDaysReachUpToNow)
+// A range ends now and starts on its first second: twelve buckets of a week would end six days
+// ago and lose this morning's sale; a fill on the start second counts, one before it and one
+// on the current second do not.
+TEST(HistoryChart, RangesReachUpToNowAndStartOnTheirFirstSecond)
 {
-    // Twelve buckets of a week would end six days ago and lose this morning's sale.
-    const std::vector<book::HistoryRow> rows = {fill(NOW - 2 * HOUR, 600), fill(NOW - 90 * DAY, 400),
-                                                fill(NOW - 90 * DAY - 1, 100)};
-    const auto chart = ui::history_chart(rows, ChartRange::Quarter, NOW);
+    const std::vector<book::HistoryRow> quarter = {fill(NOW - 2 * HOUR, 600), fill(NOW - 90 * DAY, 400),
+                                                   fill(NOW - 90 * DAY - 1, 100)};
+    auto chart = ui::history_chart(quarter, ChartRange::Quarter, NOW);
     EXPECT_EQ(chart.start, NOW - 90 * DAY);
     EXPECT_EQ(chart.in[11], 600);
     EXPECT_EQ(chart.in[0], 400);
     EXPECT_EQ(chart.in_total, 1000);
-}
 
-TEST(HistoryChart, AFillOnTheExactStartSecondCountsAndAnOlderOneDoesNot)
-{
     const int64_t start = NOW - 7 * DAY;
-    const std::vector<book::HistoryRow> rows = {
-        fill(start, 1000),       // bucket 0
-        fill(start - 1, 2000),   // before the range
-        fill(NOW - 1, 4000),     // last bucket
-        fill(NOW, 8000),         // the bucket after the last
-    };
-    const auto chart = ui::history_chart(rows, ChartRange::Week, NOW);
+    const std::vector<book::HistoryRow> week = {fill(start, 1000), fill(start - 1, 2000), fill(NOW - 1, 4000), fill(NOW, 8000)};
+    chart = ui::history_chart(week, ChartRange::Week, NOW);
     EXPECT_EQ(chart.in[0], 1000);
     EXPECT_EQ(chart.in[6], 4000);
     EXPECT_EQ(chart.in_total, 5000);

@@ -235,7 +235,8 @@ TEST_F(TradeDialogsTest, BuyShowsWhatIsBoughtBeforePaying)
     EXPECT_EQ(drawn.pixelColor(drawn.width() / 2, drawn.height() / 2), QColor(Qt::green));
 }
 
-TEST_F(TradeDialogsTest, BuyRefusesItsOwnListingAndOneThatChangedOrWent)
+// The refusals of the listing held are tests/ui/held_listing_test.cpp; here, that they reach the user.
+TEST_F(TradeDialogsTest, BuyRefusesItsOwnListingAndOneThatChanged)
 {
     ASSERT_TRUE(main->showListing(book[0].id));
     click(Action::Buy);
@@ -253,13 +254,6 @@ TEST_F(TradeDialogsTest, BuyRefusesItsOwnListingAndOneThatChangedOrWent)
     QTest::mouseClick(buy->postButton(), Qt::LeftButton);
     EXPECT_EQ(message(), std::string("Buy: ") + "That listing changed since this window opened. Close it and open Buy "
                                                  "again to see the listing as it is now.");
-    changed.erase(changed.begin() + 3);
-    market->set_book(changed);
-    main->controller().reloadBook(false);
-    ASSERT_TRUE(idle());
-    dismiss();
-    QTest::mouseClick(buy->postButton(), Qt::LeftButton);
-    EXPECT_EQ(message(), "Buy: Pick a live listing.");
     EXPECT_TRUE(trade->calls("plan_buy").empty());
 }
 
@@ -319,8 +313,6 @@ TEST_F(TradeDialogsTest, ReportCountsItsTextAndSendsIt)
     QTest::mouseClick(report->sendButton(), Qt::LeftButton);
     EXPECT_EQ(message(), "Report: Write a report (max 2000 characters).");
     dismiss();
-    report->textBox()->setPlainText(QString(2001, 'r'));
-    EXPECT_EQ(report->findChild<QLabel*>("counter")->text(), "2001 / 2000");
     report->textBox()->setPlainText("The Owl listing shows the wrong picture.");
     QTest::mouseClick(report->sendButton(), Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return dialogs->reportDialog() == nullptr; }, 3000));

@@ -318,13 +318,8 @@ TEST_F(WalletDirTest, SummaryPeeksWithoutLoading)
 
 TEST_F(WalletDirTest, ForgetWipesEveryField)
 {
-    // Listeners live as long as the process: count in a static.
-    static int forgotten = 0;
-    static const bool added = [] {
-        wallet::add_wallet_listener({nullptr, [] { ++forgotten; }});
-        return true;
-    }();
-    ASSERT_TRUE(added);
+    int forgotten = 0;
+    const auto listener = wallet::add_wallet_listener({nullptr, [&] { ++forgotten; }});
     bind_single_wallet(hd_wallet(ABANDON_MNEMONIC, {{"paymail", "ivy"}, {"recv", {1, 1, 1, 1, 1, 1}}}));
     wallet::WalletLock lock;
     ASSERT_TRUE(wallet::wallet_load());
@@ -340,6 +335,11 @@ TEST_F(WalletDirTest, ForgetWipesEveryField)
     EXPECT_TRUE(s.seed.empty() && s.master.empty());
     EXPECT_EQ(s.recv, (std::array<uint32_t, 6>{}));
     EXPECT_FALSE(s.hd);
+    // A removed listener hears nothing more.
+    wallet::remove_wallet_listener(listener);
+    ASSERT_TRUE(wallet::wallet_load());
+    wallet::wallet_forget();
+    EXPECT_EQ(forgotten, before + 1);
 }
 
 TEST(HandleNormalisation, TrimsStripsLowerCasesAndDropsOwnDomain)

@@ -1,0 +1,69 @@
+// Everything the funding layer remembers and talks through, owned by one object that each
+// program builds once and hands to the routines of funding/ and trade/: the HTTP client, the
+// service configuration, the timing of the confirmation polls, where the last known balance comes
+// from, and the coin state of the bound wallet. Two sessions in one process share nothing of
+// this (the wallet itself, its lock and its files stay the process's).
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "core/bytes.h"
+#include "core/mutex.h"
+#include "funding/coin_state.h"
+#include "net/http.h"
+#include "net/service_config.h"
+#include "wallet/wallet_state.h"
+
+namespace funding {
+
+struct PollTiming {
+    std::chrono::milliseconds interval{700};  // between two looks for a transaction
+    int rounds = 8;                           // looks before giving up
+};
+
+// The last known balance in satoshis, or nullopt when none is known.
+using BalanceSource = std::function<std::optional<core::Amount>()>;
+
+class Session {
+public:
+    // Talks to the services of `services` through `http` (net::default_http() when null; the
+    // client must outlive the session), and enters the configuration's paces and headers into
+    // the HTTP client's table. Registers the coin state's wallet listener: every wallet load
+    // brings that wallet's snapshots in, every forget empties it. Takes the wallet lock.
+    explicit Session(std::shared_ptr<const net::ServiceConfig> services, net::Http* http = nullptr);
+    // Removes the wallet listener. Takes the wallet lock.
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    net::Http& http() const { return *m_http; }
+    const net::ServiceConfig& services() const { return *m_services; }
+
+    // Safe from any thread.
+    PollTiming poll_timing() const;
+    void set_poll_timing(PollTiming timing);
+
+    // The source known_balance() asks; an empty function restores the default, the bound
+    // wallet's cached balance. Safe from any thread.
+    void set_known_balance_source(BalanceSource source);
+    BalanceSource known_balance_source() const;
+
+    // The coin state: touch it only with the wallet lock held.
+    CoinState& coins() { return m_coins; }
+    const CoinState& coins() const { return m_coins; }
+
+private:
+    net::Http* m_http;
+    std::shared_ptr<const net::ServiceConfig> m_services;
+    mutable core::Mutex m_timing_mutex;
+    PollTiming m_timing AGORAN_GUARDED_BY(m_timing_mutex);
+    mutable core::Mutex m_balance_mutex;
+    BalanceSource m_balance AGORAN_GUARDED_BY(m_balance_mutex);
+    CoinState m_coins;  // guarded by the wallet lock
+    wallet::WalletListenerId m_listener = 0;
+};
+
+} // namespace funding
