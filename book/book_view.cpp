@@ -15,8 +15,8 @@ std::vector<Listing> book_view_of(std::map<std::string, Listing> listings, int64
     std::vector<Listing> view;
     view.reserve(listings.size());
     for (auto& [id, listing] : listings) {
-        if (listing.status == "live" && listing.exp >= 1 && now > listing.exp) listing.status = "expired";
-        if (listing.status == "sold") continue;
+        if (listing.status == ListingStatus::Live && listing.exp >= 1 && now > listing.exp) listing.status = ListingStatus::Expired;
+        if (listing.status == ListingStatus::Sold) continue;
         if (parse_decimal_u64(listing.qty).value_or(0) == 0) continue;
         view.push_back(std::move(listing));
     }

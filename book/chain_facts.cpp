@@ -37,7 +37,7 @@ void apply_chain_facts(Listing& listing, const std::optional<HeldAsset>& held, c
     listing.claims_differ = false;
     const SellerClaims& claimed = listing.claimed;
 
-    if (listing.kind == "picture") {
+    if (listing.kind == ListingKind::Picture) {
         if (held) listing.chain_origin = held->origin;
         // Without the index's word, the content service reads the inscription in the listing
         // output itself; an output that only carries a moved inscription then draws nothing.
@@ -62,7 +62,7 @@ void apply_chain_facts(Listing& listing, const std::optional<HeldAsset>& held, c
 
 std::string token_to_ask(const Listing& listing, const std::optional<HeldAsset>& held)
 {
-    if (listing.kind == "picture") return {};
+    if (listing.kind == ListingKind::Picture) return {};
     return held ? held->token_id : outpoint_key(listing.origin);
 }
 

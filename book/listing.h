@@ -4,9 +4,26 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace book {
+
+// What a listing sells. Posts and the seller's records name it "bsv21" or "picture"; a post's
+// "kind" that is not "picture" lists tokens.
+enum class ListingKind { Token, Picture };
+
+// Where reduction and the view leave a listing: open ("live"), past its expiry ("expired", marked
+// only by the view), withdrawn by its seller or its fee never seen ("cancelled"), closed by an
+// architect ("force_cancelled"), or every lot sold ("sold").
+enum class ListingStatus { Live, Expired, Cancelled, ForceCancelled, Sold };
+
+// The kind a post's "kind" text names.
+ListingKind listing_kind_of(std::string_view text);
+// "bsv21" or "picture", as posts and records write it.
+std::string_view listing_kind_text(ListingKind kind);
+// "live", "expired", "cancelled", "force_cancelled" or "sold".
+std::string_view listing_status_text(ListingStatus status);
 
 // A buyer's open offer on a listing: the "ag_buy" post that carries it.
 struct Offer {
@@ -32,7 +49,7 @@ struct SellerClaims {
 struct Listing {
     std::string id;
     std::string origin;       // the post's token id, or picture outpoint (a buy checks it on chain)
-    std::string kind;         // "bsv21" or "picture"
+    ListingKind kind = ListingKind::Token;
     std::string utxo;         // outpoint holding the lot, lower case; replaced by fills
     std::string qty;          // lots on offer, decimal text; replaced by fills
     uint64_t price_sats = 0;  // total price of qty lots; replaced by fills
@@ -55,7 +72,7 @@ struct Listing {
     std::optional<int> dec;    // a token's decimals
     SellerClaims claimed;      // the post's own words
     bool claims_differ = false;  // the post names another asset, name, ticker or picture than the chain
-    std::string status;       // "live", "expired", "cancelled", "force_cancelled" or "sold"
+    ListingStatus status = ListingStatus::Live;
     bool fee_ok = false;
     std::vector<Offer> offers;
 };

@@ -43,7 +43,7 @@ void apply_list(const PostRecord& record, const ReduceContext& context, WorkingB
     Listing listing;
     listing.id = record.txid;
     listing.origin = f.origin;
-    listing.kind = f.kind;
+    listing.kind = listing_kind_of(f.kind);
     listing.utxo = f.utxo;
     listing.qty = f.qty;
     listing.price_sats = f.price_sats.value_or(0);
@@ -56,12 +56,12 @@ void apply_list(const PostRecord& record, const ReduceContext& context, WorkingB
     listing.paymail = f.paymail;
     listing.pubkey = f.signer;
     listing.claimed = SellerClaims{f.name, f.sym, f.icon};
-    listing.status = "live";
+    listing.status = ListingStatus::Live;
     if (listing_fee_paid(record.outputs, context) || context.reserved_listing_ids.count(record.txid) > 0) {
         listing.fee_ok = true;
     } else {
         listing.fee_ok = false;
-        if (record.outputs.count >= 3) listing.status = "cancelled";
+        if (record.outputs.count >= 3) listing.status = ListingStatus::Cancelled;
     }
     auto [it, inserted] = book.index.try_emplace(record.txid, book.listings.size());
     if (inserted) {
@@ -86,7 +86,7 @@ bool is_architect(const std::string& key, const ReduceContext& context)
 
 void apply_fill(const PostFields& f, Listing& listing)
 {
-    if (!signed_by(f, listing.pubkey) || listing.status != "live") return;
+    if (!signed_by(f, listing.pubkey) || listing.status != ListingStatus::Live) return;
     uint64_t total = parse_decimal_u64(listing.qty).value_or(0);
     std::string q = f.qty;
     std::string s = f.sold;
@@ -106,7 +106,7 @@ void apply_fill(const PostFields& f, Listing& listing)
     listing.utxo = f.utxo;
     listing.offers.clear();
     if (!listing.qty.empty() && listing.qty != "0" && !listing.utxo.empty()) return;
-    listing.status = "sold";
+    listing.status = ListingStatus::Sold;
     listing.qty = "0";
     listing.utxo.clear();
 }
@@ -146,11 +146,11 @@ void apply(const PostRecord& record, const ReduceContext& context, WorkingBook& 
     Listing& listing = *found;
     if (f.type == "ag_cancel") {
         if (!signed_by(f, listing.pubkey)) return;
-        listing.status = "cancelled";
+        listing.status = ListingStatus::Cancelled;
         listing.offers.clear();
     } else if (f.type == "ag_force_cancel") {
         if (!is_architect(f.signer, context)) return;
-        listing.status = "force_cancelled";
+        listing.status = ListingStatus::ForceCancelled;
         listing.offers.clear();
     } else if (f.type == "ag_fill") {
         apply_fill(f, listing);

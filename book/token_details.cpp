@@ -52,11 +52,11 @@ std::optional<TokenFacts> token_facts(std::string_view token_id, const BookServi
     return facts;
 }
 
-void token_details(std::string_view origin, std::string_view kind, std::string& name, std::string& sym,
+void token_details(std::string_view origin, ListingKind kind, std::string& name, std::string& sym,
                    std::string& icon, const BookServices& services)
 {
     if (origin.empty()) return;
-    if (kind == "picture") {
+    if (kind == ListingKind::Picture) {
         fill_empty(icon, std::string(origin));
         return;
     }

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "book/asset_facts.h"
+#include "book/listing.h"
 #include "book/services.h"
 
 namespace book {
@@ -25,7 +26,7 @@ std::optional<TokenFacts> token_facts(std::string_view token_id, const BookServi
 // Fills whichever of name, sym and icon is empty, for a new listing's post. A picture ("kind"
 // "picture") gets its origin as icon and nothing is fetched; a token gets its token_facts. A
 // failed lookup changes nothing. Safe from any thread.
-void token_details(std::string_view origin, std::string_view kind, std::string& name, std::string& sym,
+void token_details(std::string_view origin, ListingKind kind, std::string& name, std::string& sym,
                    std::string& icon, const BookServices& services);
 
 } // namespace book

@@ -167,7 +167,7 @@ int cmd_balance(std::ostream& out)
 // grouping ("840" LAUR for 84000000000 base units at 8 decimals), anything else as it stands.
 std::string qty_text(const book::Listing& listing, const std::string& units)
 {
-    if (listing.kind == "picture") return units;
+    if (listing.kind == book::ListingKind::Picture) return units;
     return core::format_token_amount(units, listing.dec.value_or(0)).value_or(units);
 }
 
@@ -183,8 +183,8 @@ int cmd_book(const Invocation& inv, std::ostream& out)
     }
     std::vector<std::vector<std::string>> rows;
     for (const auto& l : b.listings) {
-        rows.push_back({short_id(l.id), item_label(l), l.kind, qty_text(l, l.qty), core::format_bsv_sats(l.price_sats),
-                        l.handle, l.status, std::to_string(l.offers.size())});
+        rows.push_back({short_id(l.id), item_label(l), std::string(book::listing_kind_text(l.kind)), qty_text(l, l.qty), core::format_bsv_sats(l.price_sats),
+                        l.handle, std::string(book::listing_status_text(l.status)), std::to_string(l.offers.size())});
     }
     out << format_table({"Listing", "Item", "Kind", "Qty", "Price BSV", "Seller", "Status", "Offers"}, rows);
     return status;

@@ -16,7 +16,7 @@ core::Json listing_json(const book::Listing& l)
     for (const auto& o : l.offers) offers.push_back(offer_json(o));
     return {{"id", l.id},
             {"origin", l.origin},
-            {"kind", l.kind},
+            {"kind", book::listing_kind_text(l.kind)},
             {"utxo", l.utxo},
             {"qty", l.qty},
             {"price_sats", l.price_sats},
@@ -35,7 +35,7 @@ core::Json listing_json(const book::Listing& l)
             {"dec", l.dec ? core::Json(*l.dec) : core::Json(nullptr)},
             {"seller_claims", {{"name", l.claimed.name}, {"sym", l.claimed.sym}, {"icon", l.claimed.icon}}},
             {"claims_differ", l.claims_differ},
-            {"status", l.status},
+            {"status", book::listing_status_text(l.status)},
             {"fee_ok", l.fee_ok},
             {"offers", std::move(offers)}};
 }

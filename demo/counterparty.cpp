@@ -19,7 +19,7 @@ std::vector<std::string> counterparty_pass(funding::Session& session, const std:
     if (!book::load_book_view(view, error, book::default_load_options())) return {"error: " + (error.empty() ? "could not load the book." : error)};
     for (const auto& l : view) {
         // A post of this very second might sort before the listing it names: wait one pass.
-        if (l.status != "live" || core::ascii_lower(l.pubkey) != user_key || l.created >= core::market_time()) continue;
+        if (l.status != book::ListingStatus::Live || core::ascii_lower(l.pubkey) != user_key || l.created >= core::market_time()) continue;
         if (!memory.offered.insert(l.id).second) continue;
         bool already = false;
         for (const auto& o : l.offers) already = already || core::ascii_lower(o.pubkey) == me;

@@ -161,12 +161,12 @@ public:
         }
         m_report.listings = static_cast<int>(reduced.size());
         for (const auto& [id, l] : reduced) {
-            if (l.status == "sold") ++m_report.sold;
-            if (l.status == "cancelled") ++m_report.cancelled;
+            if (l.status == book::ListingStatus::Sold) ++m_report.sold;
+            if (l.status == book::ListingStatus::Cancelled) ++m_report.cancelled;
         }
         for (const auto& l : view) {
-            if (l.status == "expired") ++m_report.expired;
-            if (l.status != "live") continue;
+            if (l.status == book::ListingStatus::Expired) ++m_report.expired;
+            if (l.status != book::ListingStatus::Live) continue;
             ++m_report.live;
             m_report.live_ids.push_back(l.id);
             m_report.open_offers += static_cast<int>(l.offers.size());

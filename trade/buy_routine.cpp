@@ -28,7 +28,7 @@ std::string check_buy_open(const book::Listing* listing)
 {
     TraderGate gate = trader_gate();
     if (!gate.error.empty()) return gate.error;
-    if (!listing || listing->status != "live") return "Select a live listing.";
+    if (!listing || listing->status != book::ListingStatus::Live) return "Select a live listing.";
     if (core::ascii_lower(listing->pubkey) == gate.identity_key) return "That is your listing. Cancel it if you want it down.";
     return {};
 }

@@ -62,7 +62,7 @@ std::string check_cancel_listing(const book::Listing& listing)
     TraderGate gate = trader_gate();
     if (gate.identity_key.empty()) return std::string(CONNECT_FIRST);
     if (core::ascii_lower(listing.pubkey) != gate.identity_key) return "That listing is not yours, and you have no open offer on it.";
-    if (listing.status != "live") return "That listing is already closed.";
+    if (listing.status != book::ListingStatus::Live) return "That listing is already closed.";
     return {};
 }
 

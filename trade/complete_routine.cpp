@@ -15,7 +15,7 @@ std::vector<OfferRow> offers_on_my_listings(const funding::Session& session, con
     const std::string me = core::ascii_lower(my_key);
     if (me.empty()) return rows;
     for (const auto& listing : listings) {
-        if (listing.status != "live" || core::ascii_lower(listing.pubkey) != me) continue;
+        if (listing.status != book::ListingStatus::Live || core::ascii_lower(listing.pubkey) != me) continue;
         for (const auto& offer : listing.offers) {
             if (offer.offer.size() >= 80) {
                 if (!listing.utxo.empty() && !offer_spends_listing(offer.offer, listing.utxo)) continue;

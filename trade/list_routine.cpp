@@ -48,7 +48,7 @@ ListingPlan plan_listing(const ListRequest& request, int64_t now)
     plan.outpoint = tx::format_outpoint(core::ascii_lower(lot.txid), lot.vout);
     plan.origin = lot.token_id.empty() ? lot.id : lot.token_id;
     plan.exp = now + LISTING_LIFETIME;
-    const std::string kind = lot.picture() ? "picture" : "bsv21";
+    const book::ListingKind kind = lot.picture() ? book::ListingKind::Picture : book::ListingKind::Token;
 
     std::string pay_addr;
     std::string ord_addr;
@@ -69,7 +69,7 @@ ListingPlan plan_listing(const ListRequest& request, int64_t now)
     post["type"] = "ag_list";
     post["handle"] = gate.handle;
     post["origin"] = plan.origin;
-    post["kind"] = kind;
+    post["kind"] = book::listing_kind_text(kind);
     post["utxo"] = plan.outpoint;
     post["qty"] = qty.qty;
     post["price_sats"] = *price;
@@ -90,7 +90,7 @@ namespace {
 // token lot's transfer inscription; "" when it cannot be read.
 std::string lot_units_of(const funding::Session& session, const core::Json& post)
 {
-    if (book::post_string(post, "kind") == "picture") return "1";
+    if (book::listing_kind_of(book::post_string(post, "kind")) == book::ListingKind::Picture) return "1";
     auto outpoint = tx::parse_outpoint(book::post_string(post, "utxo"));
     LoadedOutput listed = outpoint ? load_output(session, outpoint->txid, outpoint->vout) : LoadedOutput{};
     auto body = listed.prevout ? output_bsv20(listed.prevout->script) : std::nullopt;

@@ -55,7 +55,7 @@ funding::ListingRecord record_of_listing_post(const core::Json& signed_post, std
 ListingTerms record_terms(const funding::Reserve& reserve)
 {
     const funding::ListingRecord& r = reserve.record;
-    return {r.kind, reserve.origin, reserve.utxo, r.units_left, r.price_left, r.pay_addr, r.lot_units};
+    return {book::listing_kind_of(r.kind), reserve.origin, reserve.utxo, r.units_left, r.price_left, r.pay_addr, r.lot_units};
 }
 
 std::string terms_the_book_changed(const book::Listing& listing, const funding::Reserve& reserve)
@@ -65,7 +65,7 @@ std::string terms_the_book_changed(const book::Listing& listing, const funding::
     auto note = [&changed](bool differs, std::string_view name) {
         if (differs) changed += (changed.empty() ? "" : ", ") + std::string(name);
     };
-    note(listing.kind != r.kind, "kind");
+    note(book::listing_kind_text(listing.kind) != r.kind, "kind");
     note(funding::normalize_outpoint(listing.origin) != funding::normalize_outpoint(reserve.origin), "item");
     note(funding::normalize_outpoint(listing.utxo) != reserve.utxo, "output");
     note(!same_units(listing.qty, r.units_left), "quantity");

@@ -180,8 +180,8 @@ std::string build_offer(funding::Session& session, const OfferRequest& request)
     if (!lot.output.prevout) return "error: " + lot.output.error;
     const Prevout& listed = *lot.output.prevout;
 
-    const bool token_lot = lot.body && !lot.body->amt.empty() && request.listing_kind != "picture";
-    if (request.listing_kind == "bsv21" && !token_lot) return "error: the listed lot is not a BSV-21 token transfer.";
+    const bool token_lot = lot.body && !lot.body->amt.empty() && request.listing_kind != book::ListingKind::Picture;
+    if (request.listing_kind == book::ListingKind::Token && !token_lot) return "error: the listed lot is not a BSV-21 token transfer.";
     if (!hd_wallet_bound()) return NEED_HD;
     if (bound_wallet_key() != key) return "error: wallet changed.";
 

@@ -10,6 +10,7 @@
 
 #include <string>
 
+#include "book/listing.h"
 #include "core/bytes.h"
 
 namespace funding {
@@ -21,7 +22,7 @@ namespace trade {
 struct OfferRequest {
     std::string listing_utxo;    // "txid_vout" or "txid:vout"
     std::string listing_origin;  // token id or picture origin the listing claims; may be empty
-    std::string listing_kind;    // "bsv21" or "picture"
+    book::ListingKind listing_kind = book::ListingKind::Token;
     std::string quantity;        // token units to buy; for a picture "", "1", "all" or "ALL"
     core::Amount price = 0;      // satoshis for the seller, already pro-rated
     std::string seller_pay_addr;

@@ -118,7 +118,7 @@ RecordCheck check_record(const funding::Session& session, const book::Listing& l
 std::string picture_holding(const funding::Session& session, const funding::Reserve& reserve)
 {
     const std::string not_held = "error: the listed output does not hold the listed picture.";
-    if (reserve.record.kind != "picture" || reserve.utxo == funding::normalize_outpoint(reserve.origin)) return {};
+    if (book::listing_kind_of(reserve.record.kind) != book::ListingKind::Picture || reserve.utxo == funding::normalize_outpoint(reserve.origin)) return {};
     auto outpoint = tx::parse_outpoint(reserve.utxo);
     if (!outpoint) return not_held;
     wallet::WalletUnlock unlock;

@@ -154,7 +154,7 @@ OfferCheck check_offer(const tx::Transaction& offer, const std::vector<std::opti
         return refuse(check, "error: could not load the listed output from the chain yet. Wait a few seconds.");
 
     std::string item_error;
-    if (terms.kind == "picture") {
+    if (terms.kind == book::ListingKind::Picture) {
         check.qty = "1";
         item_error = prevouts[*listing_input]->value != 1
                          ? "error: the listed output is not the 1-satoshi output of a picture."
@@ -165,7 +165,7 @@ OfferCheck check_offer(const tx::Transaction& offer, const std::vector<std::opti
     if (!item_error.empty()) return refuse(check, item_error);
 
     uint64_t taken = book::parse_decimal_u64(check.qty).value_or(0);
-    const bool whole = terms.kind == "picture" || taken == *total;
+    const bool whole = terms.kind == book::ListingKind::Picture || taken == *total;
     check.due_sats = whole ? terms.price_sats : pro_rata(taken, terms.price_sats, *total);
     // Lots worth less than a satoshi at the listed price would go for nothing.
     if (check.due_sats == 0) return refuse(check, "error: the offer takes too few lots to cost anything at the listed price.");

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "book/listing.h"
 #include "core/bytes.h"
 #include "tx/bsv20.h"
 #include "tx/inscription.h"
@@ -29,7 +30,7 @@ namespace trade {
 
 // The seller's record of a listing, as its own signed posts leave it (trade/listing_record.h).
 struct ListingTerms {
-    std::string kind;       // "bsv21" or "picture"
+    book::ListingKind kind = book::ListingKind::Token;
     std::string origin;     // token id, or the picture's origin; may be empty
     std::string utxo;       // the outpoint that holds the lot now
     std::string qty;        // lots on offer, decimal text

@@ -18,8 +18,8 @@ std::map<std::string, ListingState> listing_states(const std::map<std::string, b
 
 bool is_closed(const ListingState& state)
 {
-    if (state.status == "sold" || state.status == "force_cancelled" || state.status == "expired") return true;
-    return state.status == "cancelled" && state.fee_ok;
+    if (state.status == book::ListingStatus::Sold || state.status == book::ListingStatus::ForceCancelled || state.status == book::ListingStatus::Expired) return true;
+    return state.status == book::ListingStatus::Cancelled && state.fee_ok;
 }
 
 std::vector<std::string> reserves_to_drop(const std::vector<std::string>& reserve_listing_ids,

@@ -16,7 +16,7 @@ namespace trade {
 
 // What reconciliation needs to know of a listing of the reduced book.
 struct ListingState {
-    std::string status;  // after the view's expiry marking: "live", "expired", "sold", ...
+    book::ListingStatus status = book::ListingStatus::Live;  // after the view's expiry marking
     bool fee_ok = false;
     bool operator==(const ListingState&) const = default;
 };

@@ -19,23 +19,23 @@ size_t prefix_of_chars(std::string_view text, size_t max_chars)
     return text.size();
 }
 
-bool status_passes(const std::string& status, StatusFilter filter)
+bool status_passes(book::ListingStatus status, StatusFilter filter)
 {
     switch (filter) {
-    case StatusFilter::Active: return status == "live";
+    case StatusFilter::Active: return status == book::ListingStatus::Live;
     case StatusFilter::All: return true;
-    case StatusFilter::Expired: return status == "expired";
-    case StatusFilter::Cancelled: return status == "cancelled" || status == "force_cancelled";
+    case StatusFilter::Expired: return status == book::ListingStatus::Expired;
+    case StatusFilter::Cancelled: return status == book::ListingStatus::Cancelled || status == book::ListingStatus::ForceCancelled;
     }
     return false;
 }
 
-bool item_passes(const std::string& kind, ItemFilter filter)
+bool item_passes(book::ListingKind kind, ItemFilter filter)
 {
     switch (filter) {
     case ItemFilter::All: return true;
-    case ItemFilter::Tokens: return kind == "bsv21";
-    case ItemFilter::Pictures: return kind == "picture";
+    case ItemFilter::Tokens: return kind == book::ListingKind::Token;
+    case ItemFilter::Pictures: return kind == book::ListingKind::Picture;
     }
     return false;
 }

@@ -41,13 +41,13 @@ BuyDialog::BuyDialog(DialogContext context, const book::Listing& listing)
         facts->addRow(make_label(qtext(label), "muted", this), shown);
     };
     add("Item", item_label(listing), "item");
-    add("Kind", listing.kind == "picture" ? "picture (one inscription)" : "token", "kind");
+    add("Kind", listing.kind == book::ListingKind::Picture ? "picture (one inscription)" : "token", "kind");
     std::string seller = seller_label(listing);
     if (!listing.paymail.empty() && listing.paymail != seller) seller += " (" + listing.paymail + ")";
     add("Seller", seller, "seller");
     add("On offer", quantity_text(listing, listing.qty), "available");
     add("Price", bsv_text(listing.price_sats) + " total", "price");
-    if (listing.kind != "picture") add("Per " + unit_label(listing), unit_price_text(listing) + " BSV", "unitPrice");
+    if (listing.kind != book::ListingKind::Picture) add("Per " + unit_label(listing), unit_price_text(listing) + " BSV", "unitPrice");
     if (const std::string note = seller_note_text(listing); !note.empty()) add("Seller's note", note, "note");
     top->addLayout(facts, 1);
     body()->addLayout(top);
@@ -63,7 +63,7 @@ BuyDialog::BuyDialog(DialogContext context, const book::Listing& listing)
     m_qty->setObjectName("qty");
     m_qty->setMaxLength(static_cast<int>(trade::BOX_TEXT_MAX));
     // A picture is bought whole.
-    m_qty->setReadOnly(listing.kind == "picture");
+    m_qty->setReadOnly(listing.kind == book::ListingKind::Picture);
     qty_row->addWidget(m_qty, 1);
     qty_row->addWidget(make_label(qtext(unit_label(listing)), "muted", this));
     body()->addLayout(qty_row);

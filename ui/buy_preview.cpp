@@ -10,7 +10,7 @@ namespace ui {
 CostLine buy_cost_line(const book::Listing& listing, std::string_view box)
 {
     const uint64_t total = book::parse_decimal_u64(listing.qty).value_or(0);
-    if (listing.status != "live" || total == 0) return {"No listing selected.", true};
+    if (listing.status != book::ListingStatus::Live || total == 0) return {"No listing selected.", true};
     const auto typed = typed_quantity(listing, box);
     const uint64_t q = typed ? book::parse_decimal_u64(*typed).value_or(0) : 0;
     const std::string all = quantity_text(listing, listing.qty);

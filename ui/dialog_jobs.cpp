@@ -26,7 +26,7 @@ std::string held_listing_refusal(const book::Listing& held, const std::vector<bo
 {
     for (const auto& listing : book) {
         if (listing.id != held.id) continue;
-        if (listing.status != "live") return BUY_PICK_LIVE;
+        if (listing.status != book::ListingStatus::Live) return BUY_PICK_LIVE;
         if (listing.qty != held.qty || listing.price_sats != held.price_sats || listing.utxo != held.utxo ||
             listing.pay_addr != held.pay_addr)
             return BUY_LISTING_CHANGED;

@@ -107,7 +107,7 @@ void ListDialog::updateTexts()
     const auto units = lot ? lot_quantity(*lot, utf8(m_qty->text())) : std::nullopt;
     if (lot && price && units && !lot->is_picture()) {
         book::Listing as_listed;
-        as_listed.kind = "bsv21";
+        as_listed.kind = book::ListingKind::Token;
         as_listed.qty = *units;
         as_listed.price_sats = static_cast<uint64_t>(*price);
         as_listed.dec = lot_decimals(*lot);

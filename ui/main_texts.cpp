@@ -47,7 +47,7 @@ size_t live_count(const std::vector<book::Listing>& book)
 {
     size_t n = 0;
     for (const auto& listing : book)
-        if (listing.status == "live") ++n;
+        if (listing.status == book::ListingStatus::Live) ++n;
     return n;
 }
 
@@ -87,7 +87,7 @@ std::string book_cell_text(const book::Listing& listing, BookColumn column)
     case BookColumn::Price: return bsv_amount(listing.price_sats);
     case BookColumn::UnitPrice: return unit_price_text(listing);
     case BookColumn::Expires: return local_date(listing.exp);
-    case BookColumn::Status: return listing.status;
+    case BookColumn::Status: return std::string(book::listing_status_text(listing.status));
     }
     return {};
 }

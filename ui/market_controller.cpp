@@ -235,7 +235,7 @@ void MarketController::applyBook(BookJobResult& result, bool silent)
     std::string went_live;
     if (!m_pending_id.empty()) {
         const book::Listing* posted = listing(m_pending_id);
-        if (posted && posted->status == "live") {
+        if (posted && posted->status == book::ListingStatus::Live) {
             went_live = m_pending_id;
             m_pending_id.clear();
         } else if (m_pending_retries < 2) {

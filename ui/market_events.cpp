@@ -29,7 +29,7 @@ std::vector<MarketEvent> market_events(const std::vector<book::Listing>& before,
     for (const auto& listing : before)
         for (const auto& offer : listing.offers) known_offers.insert(offer.id);
     for (const auto& listing : after) {
-        if (listing.pubkey != identity_key || listing.status != "live") continue;
+        if (listing.pubkey != identity_key || listing.status != book::ListingStatus::Live) continue;
         for (const auto& offer : listing.offers) {
             if (known_offers.count(offer.id) > 0) continue;
             events.push_back({MarketEvent::Kind::NewOffer, listing.id,

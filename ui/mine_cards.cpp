@@ -23,7 +23,7 @@ MineCards mine_cards(const std::vector<book::Listing>& book, const std::string& 
 {
     MineCards cards;
     for (const auto& listing : book) {
-        if (listing.status != "live") continue;
+        if (listing.status != book::ListingStatus::Live) continue;
         if (!identity_key.empty() && listing.pubkey == identity_key) {
             std::string item = item_label(listing);
             if (const auto it = waiting.find(listing.id); it != waiting.end() && it->second > 0)

@@ -74,7 +74,7 @@ CancelChoice cancel_choice(const book::Listing* selected, const WalletSnapshot& 
         return choice;
     }
     if (!wallet.identity_key.empty() && selected->pubkey == wallet.identity_key) {
-        if (selected->status != "live") {
+        if (selected->status != book::ListingStatus::Live) {
             choice.message = CANCEL_CLOSED;
             return choice;
         }
@@ -97,7 +97,7 @@ const book::Listing* unlistable_listing(const std::string& listing_id, const std
     if (!wallet.bound || wallet.identity_key.empty()) return nullptr;
     for (const auto& listing : book)
         if (listing.id == listing_id)
-            return listing.pubkey == wallet.identity_key && listing.status == "live" ? &listing : nullptr;
+            return listing.pubkey == wallet.identity_key && listing.status == book::ListingStatus::Live ? &listing : nullptr;
     return nullptr;
 }
 

@@ -9,7 +9,7 @@ namespace ui {
 
 namespace {
 
-bool is_picture(const book::Listing& listing) { return listing.kind == "picture"; }
+bool is_picture(const book::Listing& listing) { return listing.kind == book::ListingKind::Picture; }
 
 uint64_t pow10(int decimals)
 {

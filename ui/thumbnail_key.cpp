@@ -7,7 +7,7 @@ namespace ui {
 std::string thumbnail_key(const book::Listing& listing)
 {
     // The book's chain facts set a picture's icon to what its listing output holds.
-    if (listing.kind == "picture") return listing.icon;
+    if (listing.kind == book::ListingKind::Picture) return listing.icon;
     if (!listing.icon.empty()) return listing.icon;
     return listing.chain_origin.empty() ? listing.origin : listing.chain_origin;
 }

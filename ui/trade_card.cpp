@@ -20,7 +20,7 @@ std::string name_and_symbol(const book::Listing& listing)
 std::string seller_name_warning(const book::Listing& listing)
 {
     if (!listing.claims_differ) return {};
-    if (listing.kind == "picture")
+    if (listing.kind == book::ListingKind::Picture)
         return "The seller's post names another picture than the one its listing output holds; the picture shown is "
                "the one you would buy.";
     book::Listing claimed;
@@ -39,12 +39,12 @@ std::string item_label(const book::Listing& listing)
     if (!label.empty()) return label;
     const std::string& asset = listing.chain_origin.empty() ? listing.origin : listing.chain_origin;
     const std::string shown = asset.size() > 14 ? asset.substr(0, 8) + "\u2026" + asset.substr(asset.size() - 4) : asset;
-    return listing.kind == "picture" ? "Picture " + shown : shown;
+    return listing.kind == book::ListingKind::Picture ? "Picture " + shown : shown;
 }
 
 std::string seller_note_text(const book::Listing& listing)
 {
-    const std::string title = listing.kind == "picture" ? listing.claimed.name : std::string();
+    const std::string title = listing.kind == book::ListingKind::Picture ? listing.claimed.name : std::string();
     if (title.empty()) return listing.note;
     const std::string quoted = "\u201C" + title + "\u201D";
     return listing.note.empty() ? quoted : quoted + " \u2014 " + listing.note;

@@ -20,7 +20,7 @@ std::vector<book::Listing> live_book(const std::vector<book::Listing>& book)
 {
     std::vector<book::Listing> live;
     for (const auto& listing : book)
-        if (listing.status == "live") live.push_back(listing);
+        if (listing.status == book::ListingStatus::Live) live.push_back(listing);
     return live;
 }
 
@@ -87,7 +87,7 @@ void TradeDialogs::onBuy()
     if (!wallet.bound) return m_context.refuse("Buy", CONNECT_FIRST);
     if (wallet.paymail.empty()) return m_context.refuse("Buy", publish_name_first(m_context.services()->registry_domain()));
     const book::Listing* listing = m_main.selectedListing();
-    if (!listing || listing->status != "live") return m_context.refuse("Buy", BUY_SELECT_LIVE);
+    if (!listing || listing->status != book::ListingStatus::Live) return m_context.refuse("Buy", BUY_SELECT_LIVE);
     if (!wallet.identity_key.empty() && listing->pubkey == wallet.identity_key)
         return m_context.refuse("Buy", BUY_OWN_LISTING);
     if (m_buy && m_buy->heldListing().id == listing->id && bringForward(m_buy)) return;

@@ -5,7 +5,7 @@ namespace ui {
 bool has_waiting_offer(const book::Listing& listing, std::string_view identity_key,
                        const OfferSpendsListing& spends)
 {
-    if (listing.status != "live" || listing.offers.empty()) return false;
+    if (listing.status != book::ListingStatus::Live || listing.offers.empty()) return false;
     if (identity_key.empty() || listing.pubkey != identity_key) return false;
     for (const auto& offer : listing.offers) {
         if (offer.offer.size() < OFFER_HEX_CHECKABLE || listing.utxo.empty()) return true;

@@ -131,13 +131,13 @@ TEST_F(IdentityTest, TokenDetailsFillOnlyWhatIsMissingAndCacheTheAnswerOnly)
     std::string id = devnet().mint(booktest::OTHER_ADDRESS, "1000", "GLD", booktest::txid_of(0x42) + "_0");
     // A hostile listing names the token itself; its name must not reach other listings.
     std::string name = "Not Gold", sym, icon;
-    book::token_details(id, "bsv21", name, sym, icon, m_services);
+    book::token_details(id, book::ListingKind::Token, name, sym, icon, m_services);
     EXPECT_EQ(name, "Not Gold");
     EXPECT_EQ(sym, "GLD");
     EXPECT_EQ(icon, booktest::txid_of(0x42) + "_0");
 
     std::string name2, sym2 = "MINE", icon2;
-    book::token_details(id, "bsv21", name2, sym2, icon2, m_services);
+    book::token_details(id, book::ListingKind::Token, name2, sym2, icon2, m_services);
     EXPECT_EQ(name2, "");
     EXPECT_EQ(sym2, "MINE");
     EXPECT_EQ(icon2, booktest::txid_of(0x42) + "_0");
@@ -147,18 +147,18 @@ TEST_F(IdentityTest, TokenDetailsFillOnlyWhatIsMissingAndCacheTheAnswerOnly)
 TEST_F(IdentityTest, PicturesAndMissesFetchNothingOrChangeNothing)
 {
     std::string name, sym, icon;
-    book::token_details("pic_0", "picture", name, sym, icon, m_services);
+    book::token_details("pic_0", book::ListingKind::Picture, name, sym, icon, m_services);
     EXPECT_EQ(icon, "pic_0");
     std::string kept = "own";
-    book::token_details("pic_0", "picture", name, sym, kept, m_services);
+    book::token_details("pic_0", book::ListingKind::Picture, name, sym, kept, m_services);
     EXPECT_EQ(kept, "own");
-    book::token_details("", "bsv21", name, sym, icon, m_services);
+    book::token_details("", book::ListingKind::Token, name, sym, icon, m_services);
     EXPECT_EQ(m_http.count("/bsv20/"), 0u);
 
     std::string n, s, i;
-    book::token_details(booktest::txid_of(0x99) + "_0", "bsv21", n, s, i, m_services);
+    book::token_details(booktest::txid_of(0x99) + "_0", book::ListingKind::Token, n, s, i, m_services);
     EXPECT_EQ(n + s + i, "");
-    book::token_details(booktest::txid_of(0x99) + "_0", "bsv21", n, s, i, m_services);
+    book::token_details(booktest::txid_of(0x99) + "_0", book::ListingKind::Token, n, s, i, m_services);
     EXPECT_EQ(m_http.count("/bsv20/id/"), 2u);  // misses are asked again
 }
 

@@ -553,7 +553,7 @@ TEST_F(BookLoadTest, TheArchitectsListIsFetchedOncePerReductionAndOutlivesAFailu
     m_http.clear();
     ASSERT_TRUE(book::load_book_view(view, reduced, error, options())) << error;
     EXPECT_EQ(m_http.count("/architects"), 1u);
-    for (const std::string& id : ids) EXPECT_EQ(reduced.at(id).status, "force_cancelled") << id;
+    for (const std::string& id : ids) EXPECT_EQ(reduced.at(id).status, book::ListingStatus::ForceCancelled) << id;
 
     // The registry fails the list for a while: the listings stay closed.
     m_http.set_handler([](const std::string&, const std::string& url, const std::string&) -> std::optional<net::HttpReply> {
@@ -563,9 +563,9 @@ TEST_F(BookLoadTest, TheArchitectsListIsFetchedOncePerReductionAndOutlivesAFailu
     m_http.clear();
     ASSERT_TRUE(book::load_book_view(view, reduced, error, options())) << error;
     EXPECT_EQ(m_http.count("/architects"), 1u);
-    for (const std::string& id : ids) EXPECT_EQ(reduced.at(id).status, "force_cancelled") << id;
+    for (const std::string& id : ids) EXPECT_EQ(reduced.at(id).status, book::ListingStatus::ForceCancelled) << id;
     ASSERT_EQ(view.size(), 3u);
-    for (const book::Listing& l : view) EXPECT_EQ(l.status, "force_cancelled");
+    for (const book::Listing& l : view) EXPECT_EQ(l.status, book::ListingStatus::ForceCancelled);
 }
 
 // The index listing itself, with canned pages: paging, its end and its failures.

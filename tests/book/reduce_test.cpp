@@ -69,7 +69,7 @@ TEST(ReduceBook, ListingTakesItsFieldsFromThePost)
     auto book = reduce({listing()});
     ASSERT_EQ(book.size(), 1u);
     const Listing& l = book.at(LISTING_ID);
-    EXPECT_EQ(l.status, "live");
+    EXPECT_EQ(l.status, book::ListingStatus::Live);
     EXPECT_TRUE(l.fee_ok);
     EXPECT_EQ(l.qty, "10");
     EXPECT_EQ(l.price_sats, 1000u);
@@ -106,7 +106,7 @@ TEST(ReduceBook, WithoutAnExpiryAListingLivesTwentyEightDaysNeverWrappingRound)
         auto book = reduce({record(LISTING_ID, sign(post, SELLER, c.ts)),
                             action(0x20, fill_post("0", "1", ""), SELLER, c.ts == MAX ? MAX : c.ts + 1)});
         EXPECT_EQ(book.at(LISTING_ID).exp, c.exp) << c.ts;
-        EXPECT_EQ(book.at(LISTING_ID).status, "sold") << c.ts;
+        EXPECT_EQ(book.at(LISTING_ID).status, book::ListingStatus::Sold) << c.ts;
         if (c.exp < 1) continue;  // no expiry at all (the loader never hands on such a time)
         book = reduce({record(LISTING_ID, sign(post, SELLER, c.ts))});
         EXPECT_EQ(book::book_view_of(book, MAX).at(0).status, c.exp == MAX ? "live" : "expired") << c.ts;
@@ -123,7 +123,7 @@ TEST(ReduceBook, ForeignKeysChangeNothing)
     posts.push_back(action(0x24, Json{{"type", "ag_force_cancel"}}, MALLORY, 1005));
     auto book = reduce(posts);
     const Listing& l = book.at(LISTING_ID);
-    EXPECT_EQ(l.status, "live");
+    EXPECT_EQ(l.status, book::ListingStatus::Live);
     EXPECT_EQ(l.qty, "10");
     ASSERT_EQ(l.offers.size(), 1u);
     EXPECT_EQ(l.offers[0].id, txid_of(0x20));
@@ -132,7 +132,7 @@ TEST(ReduceBook, ForeignKeysChangeNothing)
     posts.push_back(action(0x25, cancel_offer, BUYER, 1006));
     posts.push_back(action(0x26, Json{{"type", "ag_cancel"}}, SELLER, 1007));
     book = reduce(posts);
-    EXPECT_EQ(book.at(LISTING_ID).status, "cancelled");
+    EXPECT_EQ(book.at(LISTING_ID).status, book::ListingStatus::Cancelled);
     EXPECT_TRUE(book.at(LISTING_ID).offers.empty());
 }
 
@@ -146,14 +146,14 @@ TEST(ReduceBook, AnEmptyKeyNeverOwnsAListing)
     cancel.erase("pubkey");
     auto book = reduce({record(LISTING_ID, list), record(txid_of(0x30), cancel)});
     EXPECT_EQ(book.at(LISTING_ID).pubkey, SELLER.pub);
-    EXPECT_EQ(book.at(LISTING_ID).status, "live");
+    EXPECT_EQ(book.at(LISTING_ID).status, book::ListingStatus::Live);
 }
 
 TEST(ReduceBook, ThreeOfTenAtOneThousandSats)
 {
     auto book = reduce({listing("10", 1000), action(0x20, fill_post("7", "3", txid_of(0xbb) + "_2"), SELLER, 1001)});
     const Listing& l = book.at(LISTING_ID);
-    EXPECT_EQ(l.status, "live");
+    EXPECT_EQ(l.status, book::ListingStatus::Live);
     EXPECT_EQ(l.qty, "7");
     EXPECT_EQ(l.price_sats, 700u);
     EXPECT_EQ(l.utxo, txid_of(0xbb) + "_2");
@@ -195,7 +195,7 @@ TEST(ReduceBook, FillWithoutSoldTakesTheLastOffer)
     EXPECT_EQ(book.at(LISTING_ID).price_sats, 600u);
     book = reduce({listing("10", 1000), action(0x20, buy("12", 400), BUYER, 1001),
                    action(0x21, fill_post("99", "", txid_of(0xbb) + "_2"), SELLER, 1002)});
-    EXPECT_EQ(book.at(LISTING_ID).status, "sold");
+    EXPECT_EQ(book.at(LISTING_ID).status, book::ListingStatus::Sold);
 }
 
 TEST(ReduceBook, ClosingFillsSellTheListingAndTheViewDropsIt)
@@ -203,7 +203,7 @@ TEST(ReduceBook, ClosingFillsSellTheListingAndTheViewDropsIt)
     for (const Json& closing : {fill_post("0", "10", txid_of(0xbb) + "_2"), fill_post("5", "5", "")}) {
         auto book = reduce({listing(), action(0x20, buy("10", 1000), BUYER, 1001), action(0x21, closing, SELLER, 1002)});
         const Listing& l = book.at(LISTING_ID);
-        EXPECT_EQ(l.status, "sold") << closing.dump();
+        EXPECT_EQ(l.status, book::ListingStatus::Sold) << closing.dump();
         EXPECT_EQ(l.qty, "0");
         EXPECT_EQ(l.utxo, "");
         EXPECT_TRUE(l.offers.empty());
@@ -215,7 +215,7 @@ TEST(ReduceBook, ASecondFillAfterAClosingFillIsIgnored)
 {
     auto book = reduce({listing(), action(0x20, fill_post("0", "10", ""), SELLER, 1001),
                         action(0x21, fill_post("4", "6", txid_of(0xbb) + "_2"), SELLER, 1002)});
-    EXPECT_EQ(book.at(LISTING_ID).status, "sold");
+    EXPECT_EQ(book.at(LISTING_ID).status, book::ListingStatus::Sold);
     EXPECT_EQ(book.at(LISTING_ID).qty, "0");
 }
 
@@ -229,7 +229,7 @@ TEST(ReduceBook, FillOnAnExpiredListingApplies)
     EXPECT_EQ(book.at(LISTING_ID).qty, "4");
     auto view = book::book_view_of(book, 3000);
     ASSERT_EQ(view.size(), 1u);
-    EXPECT_EQ(view[0].status, "expired");
+    EXPECT_EQ(view[0].status, book::ListingStatus::Expired);
     EXPECT_EQ(view[0].qty, "4");
 }
 
@@ -239,69 +239,69 @@ TEST(ReduceBook, UnpaidListingWithThreeOutputsIsCancelled)
     Json unpaid = booktest::post_tx(post, /*with_fee=*/false, /*with_change=*/true);  // 3 outputs
     auto book = reduce({record(LISTING_ID, post, 0, unpaid)});
     EXPECT_FALSE(book.at(LISTING_ID).fee_ok);
-    EXPECT_EQ(book.at(LISTING_ID).status, "cancelled");
+    EXPECT_EQ(book.at(LISTING_ID).status, book::ListingStatus::Cancelled);
 
     // Two outputs: unpaid but not cancelled.
     Json short_tx = booktest::post_tx(post, false, false);
     book = reduce({record(LISTING_ID, post, 0, short_tx)});
     EXPECT_FALSE(book.at(LISTING_ID).fee_ok);
-    EXPECT_EQ(book.at(LISTING_ID).status, "live");
+    EXPECT_EQ(book.at(LISTING_ID).status, book::ListingStatus::Live);
 
     // A reserve of the bound wallet vouches for it.
     book::ReduceContext c = context();
     c.reserved_listing_ids.insert(LISTING_ID);
     book = reduce({record(LISTING_ID, post, 0, unpaid)}, c);
     EXPECT_TRUE(book.at(LISTING_ID).fee_ok);
-    EXPECT_EQ(book.at(LISTING_ID).status, "live");
+    EXPECT_EQ(book.at(LISTING_ID).status, book::ListingStatus::Live);
 
     // A fee one satoshi short, or paid without the oracle output, is no fee.
     Json short_fee = booktest::post_tx(post);
     short_fee["vout"][0]["value"] = 0.00999999;
-    EXPECT_EQ(reduce({record(LISTING_ID, post, 0, short_fee)}).at(LISTING_ID).status, "cancelled");
+    EXPECT_EQ(reduce({record(LISTING_ID, post, 0, short_fee)}).at(LISTING_ID).status, book::ListingStatus::Cancelled);
     Json sats_fee = booktest::post_tx(post);
     sats_fee["vout"][0]["valueSat"] = 1000000;
     sats_fee["vout"][0]["value"] = 0;
-    EXPECT_EQ(reduce({record(LISTING_ID, post, 0, sats_fee)}).at(LISTING_ID).status, "live");
+    EXPECT_EQ(reduce({record(LISTING_ID, post, 0, sats_fee)}).at(LISTING_ID).status, book::ListingStatus::Live);
     Json no_oracle = booktest::post_tx(post);
     no_oracle["vout"][1]["scriptPubKey"]["addresses"] = Json::array({booktest::OTHER_ADDRESS});
-    EXPECT_EQ(reduce({record(LISTING_ID, post, 0, no_oracle)}).at(LISTING_ID).status, "cancelled");
+    EXPECT_EQ(reduce({record(LISTING_ID, post, 0, no_oracle)}).at(LISTING_ID).status, book::ListingStatus::Cancelled);
     Json address_member = booktest::post_tx(post);
     address_member["vout"][0]["scriptPubKey"].erase("addresses");
     address_member["vout"][0]["scriptPubKey"]["address"] = booktest::HOUSE_ADDRESS;
-    EXPECT_EQ(reduce({record(LISTING_ID, post, 0, address_member)}).at(LISTING_ID).status, "live");
+    EXPECT_EQ(reduce({record(LISTING_ID, post, 0, address_member)}).at(LISTING_ID).status, book::ListingStatus::Live);
 }
 
 TEST(ReduceBook, EqualTimesApplyInTxidOrder)
 {
     // Same "ts": the cancel (txid 0x05) sorts before the listing (txid 0x10) and finds nothing.
     std::vector<PostRecord> posts = {listing("10", 1000, 1000), action(0x05, Json{{"type", "ag_cancel"}}, SELLER, 1000)};
-    EXPECT_EQ(reduce(posts).at(LISTING_ID).status, "live");
+    EXPECT_EQ(reduce(posts).at(LISTING_ID).status, book::ListingStatus::Live);
     // The same cancel with a txid after the listing's applies, whatever order the input has.
     std::vector<PostRecord> later = {action(0x15, Json{{"type", "ag_cancel"}}, SELLER, 1000), listing("10", 1000, 1000)};
-    EXPECT_EQ(reduce(later).at(LISTING_ID).status, "cancelled");
+    EXPECT_EQ(reduce(later).at(LISTING_ID).status, book::ListingStatus::Cancelled);
 }
 
 TEST(ReduceBook, ForceCancelOnlyByAnArchitect)
 {
     auto book = reduce({listing(), action(0x20, buy("1", 100), BUYER, 1001),
                         action(0x21, Json{{"type", "ag_force_cancel"}}, ARCHITECT, 1002)});
-    EXPECT_EQ(book.at(LISTING_ID).status, "force_cancelled");
+    EXPECT_EQ(book.at(LISTING_ID).status, book::ListingStatus::ForceCancelled);
     EXPECT_TRUE(book.at(LISTING_ID).offers.empty());
 
     // The seller is no architect; neither is anyone when the list is empty.
     book = reduce({listing(), action(0x21, Json{{"type", "ag_force_cancel"}}, SELLER, 1002)});
-    EXPECT_EQ(book.at(LISTING_ID).status, "live");
+    EXPECT_EQ(book.at(LISTING_ID).status, book::ListingStatus::Live);
     book::ReduceContext none = context();
     none.architect_keys.clear();
     book = reduce({listing(), action(0x21, Json{{"type", "ag_force_cancel"}}, ARCHITECT, 1002)}, none);
-    EXPECT_EQ(book.at(LISTING_ID).status, "live");
+    EXPECT_EQ(book.at(LISTING_ID).status, book::ListingStatus::Live);
 }
 
 TEST(ReduceBook, CancelOverridesSoldButFillNeedsLive)
 {
     auto book = reduce({listing(), action(0x20, Json{{"type", "ag_cancel"}}, SELLER, 1001),
                         action(0x21, fill_post("4", "6", txid_of(0xbb) + "_2"), SELLER, 1002)});
-    EXPECT_EQ(book.at(LISTING_ID).status, "cancelled");
+    EXPECT_EQ(book.at(LISTING_ID).status, book::ListingStatus::Cancelled);
     EXPECT_EQ(book.at(LISTING_ID).qty, "10");
 }
 
@@ -325,7 +325,7 @@ TEST(ReduceBook, PostsOnUnknownListingsAndUnknownTypesAreIgnored)
     Json stray = sign(Json{{"type", "ag_cancel"}, {"listing", txid_of(0x77)}}, SELLER, 1001);
     auto book = reduce({listing(), record(txid_of(0x20), stray), action(0x21, Json{{"type", "ag_other"}}, SELLER, 1002)});
     ASSERT_EQ(book.size(), 1u);
-    EXPECT_EQ(book.at(LISTING_ID).status, "live");
+    EXPECT_EQ(book.at(LISTING_ID).status, book::ListingStatus::Live);
 }
 
 TEST(ReduceBook, TheSellersWordsAreKeptApartFromTheLot)
@@ -407,8 +407,8 @@ TEST(BookView, KeepsClosedListingsButNotSoldOrEmptyOnesNewestFirst)
     EXPECT_EQ(view[1].id, "b");
     EXPECT_EQ(view[2].id, "e");
     EXPECT_EQ(view[3].id, "a");
-    EXPECT_EQ(view[3].status, "expired");
-    EXPECT_EQ(view[0].status, "cancelled");  // expiry touches only live listings
+    EXPECT_EQ(view[3].status, book::ListingStatus::Expired);
+    EXPECT_EQ(view[0].status, book::ListingStatus::Cancelled);  // expiry touches only live listings
 }
 
 } // namespace reduce_test

@@ -68,11 +68,11 @@ TEST(Replay, ACopiedCancelDoesNotCancelTheVictimsOtherListing)
     posts.push_back(original);
 
     auto unprotected = reduce(posts, false);
-    ASSERT_EQ(unprotected.at(LISTING_B).status, "cancelled");  // the attack works without the drop
+    ASSERT_EQ(unprotected.at(LISTING_B).status, book::ListingStatus::Cancelled);  // the attack works without the drop
 
     auto book = reduce(posts, true);
-    EXPECT_EQ(book.at(LISTING_A).status, "cancelled");
-    EXPECT_EQ(book.at(LISTING_B).status, "live");
+    EXPECT_EQ(book.at(LISTING_A).status, book::ListingStatus::Cancelled);
+    EXPECT_EQ(book.at(LISTING_B).status, book::ListingStatus::Live);
 }
 
 TEST(Replay, ACopiedFillDoesNotCloseOrRepriceTheOtherListing)
@@ -85,12 +85,12 @@ TEST(Replay, ACopiedFillDoesNotCloseOrRepriceTheOtherListing)
     posts.push_back(copy);
 
     auto unprotected = reduce(posts, false);
-    ASSERT_EQ(unprotected.at(LISTING_B).status, "sold");
+    ASSERT_EQ(unprotected.at(LISTING_B).status, book::ListingStatus::Sold);
 
     auto book = reduce(posts, true);
     EXPECT_EQ(book.at(LISTING_A).qty, "7");
     EXPECT_EQ(book.at(LISTING_A).price_sats, 700u);
-    EXPECT_EQ(book.at(LISTING_B).status, "live");
+    EXPECT_EQ(book.at(LISTING_B).status, book::ListingStatus::Live);
     EXPECT_EQ(book.at(LISTING_B).qty, "10");
     EXPECT_EQ(book.at(LISTING_B).price_sats, 9000u);
 }

@@ -69,7 +69,7 @@ TEST_F(ConcurrentCaches, TokenDetailsAskedAndClearedFromManyThreadsStayRight)
     on_threads(THREADS, [&](int t) {
         for (int round = 0; round < 12; ++round) {
             std::string name, sym, icon;
-            book::token_details(id, "bsv21", name, sym, icon, m_services);
+            book::token_details(id, book::ListingKind::Token, name, sym, icon, m_services);
             if (sym != "GLD" || icon != booktest::txid_of(0x42) + "_0") ++wrong;
             if (t == 0 && round % 5 == 4) m_caches.clear_tokens();
         }

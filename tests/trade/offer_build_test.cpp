@@ -24,7 +24,7 @@ class OfferBuild : public tradetest::TraderTest {
 protected:
     trade::OfferRequest token_request(const std::string& token, const std::string& qty, core::Amount price)
     {
-        return {token, token, "bsv21", qty, price, SELLER_PAY, SELLER_ORD};
+        return {token, token, book::ListingKind::Token, qty, price, SELLER_PAY, SELLER_ORD};
     }
 
     tx::Transaction parsed(const std::string& hex)
@@ -109,7 +109,7 @@ TEST_F(OfferBuild, PictureOfferPutsTheBuyersOutputFirst)
 {
     ASSERT_FALSE(open_wallet("dave", {300'000, 200'000}).empty());
     std::string picture = devnet().inscribe(SELLER_ORD, "image/png", "png bytes");
-    trade::OfferRequest request{picture, picture, "picture", "", 5000, SELLER_PAY, SELLER_ORD};
+    trade::OfferRequest request{picture, picture, book::ListingKind::Picture, "", 5000, SELLER_PAY, SELLER_ORD};
     std::string hex = trade::build_offer(session(), request);
     tx::Transaction t = parsed(hex);
     ASSERT_GE(t.outputs.size(), 2u);
@@ -128,7 +128,7 @@ TEST_F(OfferBuild, ASpentListingOutputIsRefused)
 {
     ASSERT_FALSE(open_wallet("dave", {300'000, 200'000}).empty());
     std::string picture = devnet().inscribe(SELLER_ORD, "image/png", "png bytes");
-    trade::OfferRequest request{picture, picture, "picture", "1", 5000, SELLER_PAY, SELLER_ORD};
+    trade::OfferRequest request{picture, picture, book::ListingKind::Picture, "1", 5000, SELLER_PAY, SELLER_ORD};
     std::string first = trade::build_offer(session(), request);
     ASSERT_EQ(first.find("error"), std::string::npos) << first;
     // Anyone may broadcast the half-signed offer once the seller signs; here nobody does, so

@@ -35,7 +35,7 @@ protected:
         // Three coins of 2,500: the price needs two of them, and no coin split is made.
         EXPECT_FALSE(open_wallet("fred", {2'500, 2'500, 2'500}).empty());
         std::string token = devnet().mint(SELLER_ORD, "10", "TEN");
-        std::string hex = trade::build_offer(session(), {token, token, "bsv21", "10", 3'000, SELLER_PAY, SELLER_ORD});
+        std::string hex = trade::build_offer(session(), {token, token, book::ListingKind::Token, "10", 3'000, SELLER_PAY, SELLER_ORD});
         EXPECT_EQ(hex.find("error"), std::string::npos) << hex;
         auto offer = trade::parse_offer_text(hex);
         EXPECT_TRUE(offer && offer->inputs.size() == 3u) << hex;

@@ -60,7 +60,7 @@ protected:
         m_listing.pay_addr = m_receive;
         m_listing.ord_addr = m_ordinals;
         m_listing.pubkey = trade::wallet_identity_key();
-        m_listing.status = "live";
+        m_listing.status = book::ListingStatus::Live;
         ASSERT_EQ(funding::reserve_add(utxo, origin, 0), "");
         ASSERT_EQ(funding::reserve_bind_listing(utxo, id, record()), "");
     }
@@ -156,7 +156,7 @@ TEST_F(OfferComplete, TheBookMustShowWhatThisWalletPublished)
         {[](book::Listing& l) { l.price_sats = 1; }, "(price)"},
         {[](book::Listing& l) { l.qty = "900"; }, "(quantity)"},
         {[](book::Listing& l) { l.utxo = std::string(64, 'b') + "_1"; }, "(output)"},
-        {[](book::Listing& l) { l.kind = "picture"; }, "(kind)"},
+        {[](book::Listing& l) { l.kind = book::ListingKind::Picture; }, "(kind)"},
         {[](book::Listing& l) { l.pay_addr = l.ord_addr; }, "(payment address)"},
     };
     for (const auto& c : cases) {

@@ -63,12 +63,12 @@ tx::TxInput input(const std::string& txid, uint32_t vout, bool signed_input)
 
 ListingTerms token_terms(const std::string& qty = "10", uint64_t price = 1000)
 {
-    return {"bsv21", TOKEN, LISTING_TXID + "_0", qty, price, core::address_from_hash160(SELLER_PAY), ""};
+    return {book::ListingKind::Token, TOKEN, LISTING_TXID + "_0", qty, price, core::address_from_hash160(SELLER_PAY), ""};
 }
 
 ListingTerms picture_terms()
 {
-    return {"picture", LISTING_TXID + "_0", LISTING_TXID + "_0", "1", 50'000, core::address_from_hash160(SELLER_PAY), "1"};
+    return {book::ListingKind::Picture, LISTING_TXID + "_0", LISTING_TXID + "_0", "1", 50'000, core::address_from_hash160(SELLER_PAY), "1"};
 }
 
 struct Case {

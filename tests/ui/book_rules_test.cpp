@@ -20,7 +20,7 @@ book::Listing mine_with_offer(std::string offer_hex)
 {
     book::Listing l;
     l.id = std::string(64, '1');
-    l.status = "live";
+    l.status = book::ListingStatus::Live;
     l.pubkey = ME;
     l.utxo = UTXO;
     book::Offer o;
@@ -51,16 +51,16 @@ TEST(ReserveReconcile, SoldListingsCountAndExpiryComesFromTheView)
 {
     book::Listing sold;
     sold.id = "S1";
-    sold.status = "sold";
+    sold.status = book::ListingStatus::Sold;
     book::Listing aging;
     aging.id = "e1";
-    aging.status = "live";
+    aging.status = book::ListingStatus::Live;
     std::map<std::string, book::Listing> reduced = {{"S1", sold}, {"e1", aging}};
     book::Listing aged = aging;
-    aged.status = "expired";  // the view marks expiry; the reduced book does not
+    aged.status = book::ListingStatus::Expired;  // the view marks expiry; the reduced book does not
     const auto states = ui::listing_states(reduced, {aged});
-    EXPECT_EQ(states.at("s1").status, "sold");
-    EXPECT_EQ(states.at("e1").status, "expired");
+    EXPECT_EQ(states.at("s1").status, book::ListingStatus::Sold);
+    EXPECT_EQ(states.at("e1").status, book::ListingStatus::Expired);
     EXPECT_EQ(ui::reserves_to_drop({"s1", "e1"}, states), (std::vector<std::string>{"s1", "e1"}));
 }
 
@@ -82,7 +82,7 @@ TEST(WaitingOffer, OnlyOffersThatCanSpendTheWalletsLiveListings)
     book::Listing l = mine_with_offer("short");
     EXPECT_FALSE(ui::has_waiting_offer(l, "02" + std::string(64, 'b'), spends));
     EXPECT_FALSE(ui::has_waiting_offer(l, "", spends));
-    l.status = "expired";
+    l.status = book::ListingStatus::Expired;
     EXPECT_FALSE(ui::has_waiting_offer(l, ME, spends));
     book::Listing none = mine_with_offer("short");
     none.offers.clear();
@@ -97,7 +97,7 @@ TEST(WaitingOffer, OnlyOffersThatCanSpendTheWalletsLiveListings)
 TEST(ThumbnailKey, PicturesFromTheirOutputTokensFromTheirIcon)
 {
     book::Listing picture;
-    picture.kind = "picture";
+    picture.kind = book::ListingKind::Picture;
     picture.origin = "mine_0";
     picture.utxo = "lot_1";
     picture.claimed.icon = "someone_elses_famous_0";
@@ -106,7 +106,7 @@ TEST(ThumbnailKey, PicturesFromTheirOutputTokensFromTheirIcon)
     book::apply_chain_facts(picture, std::nullopt, std::nullopt);
     EXPECT_EQ(ui::thumbnail_key(picture), "lot_1");
     book::Listing token;
-    token.kind = "bsv21";
+    token.kind = book::ListingKind::Token;
     token.origin = "deploy_0";
     EXPECT_EQ(ui::thumbnail_key(token), "deploy_0");
     token.chain_origin = "held_0";
@@ -124,7 +124,7 @@ TEST(ThumbnailKey, PicturesFromTheirOutputTokensFromTheirIcon)
 book::Listing token(const std::string& sym, int dec, const std::string& qty, uint64_t price)
 {
     book::Listing l;
-    l.kind = "bsv21";
+    l.kind = book::ListingKind::Token;
     l.name = sym;
     l.sym = sym;
     l.dec = dec;
@@ -152,7 +152,7 @@ TEST(Quantities, TokenUnitsPerUnitPricesAndWhatWasTyped)
     EXPECT_LT(ui::unit_price_value(lyra), ui::unit_price_value(laurel));
 
     book::Listing picture;
-    picture.kind = "picture";
+    picture.kind = book::ListingKind::Picture;
     picture.qty = "1";
     picture.price_sats = 30'000'000;
     EXPECT_EQ(ui::quantity_text(picture, "1"), "1 picture");
@@ -167,7 +167,7 @@ TEST(MarketEvents, EachNewOfferAndEachFillOnce)
     book::Listing mine = token("LYRA", 0, "250000", 50'000'000);
     mine.id = "L1";
     mine.pubkey = ME;
-    mine.status = "live";
+    mine.status = book::ListingStatus::Live;
     book::Offer first;
     first.id = "o1";
     first.handle = "zeno";
@@ -177,7 +177,7 @@ TEST(MarketEvents, EachNewOfferAndEachFillOnce)
     book::Listing theirs = token("OWL", 0, "10", 1000);
     theirs.id = "L2";
     theirs.pubkey = "02" + std::string(64, 'b');
-    theirs.status = "live";
+    theirs.status = book::ListingStatus::Live;
     theirs.offers = {first};
 
     const std::vector<book::Listing> before = {mine, theirs};

@@ -8,10 +8,10 @@
 
 namespace {
 
-book::Listing listing(const char* qty, uint64_t price, int dec = 0, const char* status = "live")
+book::Listing listing(const char* qty, uint64_t price, int dec = 0, book::ListingStatus status = book::ListingStatus::Live)
 {
     book::Listing l;
-    l.kind = "bsv21";
+    l.kind = book::ListingKind::Token;
     l.sym = "LYRA";
     l.dec = dec;
     l.qty = qty;
@@ -40,7 +40,7 @@ TEST(BuyPreview, CostOfWhatIsTyped)
     }
     for (const char* bad : {"0", "", "abc", "1.5", "-1", "99999999999999999999999"})
         EXPECT_EQ(ui::buy_cost_line(l, bad).text, "Enter a quantity from 1 LYRA to 3 LYRA.") << bad;
-    for (const auto& closed : {listing("", 5000), listing("many", 5000), listing("0", 5000), listing("3", 5000, 0, "expired")})
+    for (const auto& closed : {listing("", 5000), listing("many", 5000), listing("0", 5000), listing("3", 5000, 0, book::ListingStatus::Expired)})
         EXPECT_EQ(ui::buy_cost_line(closed, "1").text, "No listing selected.");
 }
 
@@ -70,7 +70,7 @@ TEST(BuyPreview, ASellersNameForTheAssetThatIsNotTheChainsIsFlagged)
     // The post's words are kept apart: what the row shows is the chain's.
     EXPECT_EQ(ui::item_label(l), "Lyra");
     book::Listing picture = listing("1", 100);
-    picture.kind = "picture";
+    picture.kind = book::ListingKind::Picture;
     picture.origin = picture.utxo = "1a2b3c4d5e6f7a8b_0";
     picture.claimed.name = "Dawn";
     picture.note = "Mint condition";

@@ -12,7 +12,7 @@ book::Listing listing(char id)
 {
     book::Listing l;
     l.id = std::string(64, id);
-    l.status = "live";
+    l.status = book::ListingStatus::Live;
     l.qty = "10";
     l.price_sats = 100'000'000;
     l.utxo = std::string(64, 'e') + "_0";

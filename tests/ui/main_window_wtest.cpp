@@ -169,8 +169,8 @@ TEST_F(MainWindowTest, TheLastCompleteBookStaysMarkedWhileTheServicesAreDown)
 TEST_F(MainWindowTest, NewOffersAndFillsAreAnnouncedAndTheBalanceFollowsEachLoad)
 {
     book[0].pubkey = "02" + std::string(64, 'a');
-    book[0].status = "live";
-    book[0].kind = "bsv21";
+    book[0].status = book::ListingStatus::Live;
+    book[0].kind = book::ListingKind::Token;
     book[0].sym = "LYRA";
     book[0].name = "LYRA";
     book[0].dec = 0;
@@ -233,7 +233,7 @@ TEST_F(MainWindowTest, APostedListingIsShownAndItsResultIsOneLine)
     auto later = ui::sample_book(200, 4);
     book::Listing posted = later.back();
     posted.id = txid;
-    posted.status = "live";
+    posted.status = book::ListingStatus::Live;
     later.push_back(posted);
     w->controller().finishAction({Action::List, "List", "", "Your listing is posted.", true}, "success: " + txid);
     ASSERT_NE(w->messageWindow(), nullptr);
@@ -311,8 +311,8 @@ TEST_F(MainWindowTest, ConnectCopyAndUnbind)
 TEST_F(MainWindowTest, APictureIsDrawnFromItsOwnInscriptionAndTheServicesAreNamed)
 {
     book::Listing& picture = book[0];
-    picture.kind = "picture";
-    picture.status = "live";
+    picture.kind = book::ListingKind::Picture;
+    picture.status = book::ListingStatus::Live;
     picture.origin = "scribble_0";
     picture.claimed.icon = "famous_0";  // someone else's valuable picture
     services->set_book(book);

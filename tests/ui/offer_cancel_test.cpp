@@ -30,7 +30,7 @@ book::Offer offer(const std::string& id, const std::string& pubkey, const std::s
     return o;
 }
 
-book::Listing listing(const std::string& owner, const char* status = "live")
+book::Listing listing(const std::string& owner, book::ListingStatus status = book::ListingStatus::Live)
 {
     book::Listing l;
     l.id = std::string(64, '1');
@@ -83,11 +83,12 @@ TEST(CancelChoice, WhatTheCancelTileDoes)
     EXPECT_EQ(ui::cancel_choice(nullptr, w).message, "Select a listing (yours to unlist, or one you offered on).");
     auto mine = listing(ME);
     EXPECT_EQ(ui::cancel_choice(&mine, ui::WalletSnapshot{}).message, "Connect a Pursa wallet first.");
-    for (const char* closed : {"expired", "sold", "cancelled", "force_cancelled"}) {
+    for (book::ListingStatus closed : {book::ListingStatus::Expired, book::ListingStatus::Sold, book::ListingStatus::Cancelled,
+                                        book::ListingStatus::ForceCancelled}) {
         auto l = listing(ME, closed);
         const auto choice = ui::cancel_choice(&l, w);
         EXPECT_EQ(choice.action, ui::CancelAction::Refuse);
-        EXPECT_EQ(choice.message, "That listing is already closed.") << closed;
+        EXPECT_EQ(choice.message, "That listing is already closed.") << book::listing_status_text(closed);
     }
     auto theirs = listing(THEM);
     theirs.offers = {offer("x", THEM)};
@@ -96,7 +97,7 @@ TEST(CancelChoice, WhatTheCancelTileDoes)
     mine.offers = {offer("x", ME)};
     EXPECT_EQ(ui::cancel_choice(&mine, w).action, ui::CancelAction::ConfirmUnlist);
 
-    auto offered = listing(THEM, "expired");
+    auto offered = listing(THEM, book::ListingStatus::Expired);
     offered.offers = {offer("early", ME), offer("late", ME)};
     const auto choice = ui::cancel_choice(&offered, w);
     ASSERT_EQ(choice.action, ui::CancelAction::CancelOffer);
@@ -111,7 +112,7 @@ TEST(OfferCancel, QuestionAndRefusal)
     auto theirs = listing(THEM);
     theirs.handle.clear();
     theirs.paymail = "zeno@tavrinnode.example";
-    theirs.kind = "bsv21";
+    theirs.kind = book::ListingKind::Token;
     theirs.dec = 1;
     auto context = ui::offer_cancel_context(theirs, offer(std::string(64, '9'), ME));
     EXPECT_EQ(ui::offer_cancel_refusal(context), "");
@@ -174,7 +175,7 @@ TEST(Unlist, TheHeldListingIsLookedUpAgainAfterTheQuestion)
     // Gone, closed meanwhile, someone else's, or the wallet unbound: refused.
     EXPECT_EQ(ui::unlistable_listing(mine.id, {neighbour}, w), nullptr);
     auto closed = mine;
-    closed.status = "sold";
+    closed.status = book::ListingStatus::Sold;
     EXPECT_EQ(ui::unlistable_listing(mine.id, {closed}, w), nullptr);
     auto theirs = mine;
     theirs.pubkey = THEM;

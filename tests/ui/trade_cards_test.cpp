@@ -34,7 +34,7 @@ book::Offer offer(const std::string& id, const std::string& hex, const std::stri
     return o;
 }
 
-book::Listing listing(const std::string& id, const std::string& owner, const char* status = "live")
+book::Listing listing(const std::string& id, const std::string& owner, book::ListingStatus status = book::ListingStatus::Live)
 {
     book::Listing l;
     l.id = id;
@@ -104,7 +104,7 @@ TEST(MineCards, OnlyTheWalletsOwnLiveListingsAndOffers)
     const auto waiting = ui::waiting_counts(rows);
     EXPECT_EQ(waiting.at("a"), 1u);
     EXPECT_EQ(waiting.at("b"), 2u);
-    const auto mine = ui::mine_cards({one, two, listing("d", ME, "sold"), listing("e", ME, "expired")}, ME, PAYMAIL, waiting, utc);
+    const auto mine = ui::mine_cards({one, two, listing("d", ME, book::ListingStatus::Sold), listing("e", ME, book::ListingStatus::Expired)}, ME, PAYMAIL, waiting, utc);
     ASSERT_EQ(mine.listings.size(), 2u);
     EXPECT_EQ(mine.listings[1].fields[0].value, "Owl Coin (OWL)  \u00B7  2 offers waiting");
     EXPECT_TRUE(ui::mine_cards({one, two}, THEM, "", waiting, utc).listings.empty());
@@ -113,7 +113,7 @@ TEST(MineCards, OnlyTheWalletsOwnLiveListingsAndOffers)
     auto unpriced = offer("by-name", "", "");
     unpriced.handle = PAYMAIL;
     theirs.offers = {offer("mine", "tx", ME), offer("other", "tx"), unpriced};
-    auto closed = listing("c", THEM, "cancelled");
+    auto closed = listing("c", THEM, book::ListingStatus::Cancelled);
     closed.offers = {offer("closed", "tx", ME)};
     const auto offers = ui::mine_cards({theirs, closed}, ME, PAYMAIL, {}, utc);
     EXPECT_TRUE(offers.listings.empty());

@@ -26,7 +26,7 @@ TEST(BookJob, FailureWithoutSentenceGetsOne)
 TEST(BookJob, AFailedOrIncompleteLoadKeepsEveryReserve)
 {
     auto book = ui::sample_book(4);
-    book[0].status = "sold";
+    book[0].status = book::ListingStatus::Sold;
     ui::ScriptedServices services;
     services.set_wallet(bound_wallet());
     services.set_reserves({book[0].id, "b"});
@@ -48,10 +48,10 @@ TEST(BookJob, AFailedOrIncompleteLoadKeepsEveryReserve)
 TEST(BookJob, DropsClosedListingsOnlyWhileBound)
 {
     auto book = ui::sample_book(4);
-    book[0].status = "sold";
-    book[1].status = "cancelled";
+    book[0].status = book::ListingStatus::Sold;
+    book[1].status = book::ListingStatus::Cancelled;
     book[1].fee_ok = false;
-    book[2].status = "live";
+    book[2].status = book::ListingStatus::Live;
     ui::ScriptedServices services;
     services.set_book(book);
     services.set_reserves({book[0].id, book[1].id, book[2].id, std::string(64, '9'), ""});

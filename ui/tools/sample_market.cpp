@@ -57,7 +57,7 @@ std::vector<book::Listing> sample_book(size_t n, unsigned seed)
         l.note = NOTES[rng() % std::size(NOTES)];
         if (token) {
             const auto& t = TOKENS[rng() % std::size(TOKENS)];
-            l.kind = "bsv21";
+            l.kind = book::ListingKind::Token;
             l.name = t.name;
             l.sym = t.sym;
             l.dec = t.dec;
@@ -66,14 +66,18 @@ std::vector<book::Listing> sample_book(size_t n, unsigned seed)
             l.qty = std::to_string((10 + rng() % 5000) * 1000) + std::string(static_cast<size_t>(t.dec), '0');
             l.price_sats = 50'000 + (rng() % 400) * 25'000;
         } else {
-            l.kind = "picture";
+            l.kind = book::ListingKind::Picture;
             l.claimed.name = PICTURES[rng() % std::size(PICTURES)];
             l.origin = "pic-" + std::to_string(rng() % std::size(PICTURES));
             l.qty = "1";
             l.price_sats = 1'000'000 + (rng() % 90) * 500'000;
         }
         const unsigned roll = rng() % 20;
-        l.status = roll < 15 ? "live" : roll < 17 ? "expired" : roll < 19 ? "cancelled" : "force_cancelled";
+        using book::ListingStatus;
+        l.status = roll < 15   ? ListingStatus::Live
+                   : roll < 17 ? ListingStatus::Expired
+                   : roll < 19 ? ListingStatus::Cancelled
+                               : ListingStatus::ForceCancelled;
         l.fee_ok = true;
         out.push_back(std::move(l));
     }
@@ -104,7 +108,7 @@ void ScriptedServices::set_book(std::vector<book::Listing> view)
         m_states[listing.id] = {listing.status, listing.fee_ok};
         // The index reports a picture's listing output as holding the picture it names, unless
         // a test said otherwise.
-        if (listing.kind == "picture") m_origins.try_emplace(listing.utxo, listing.origin);
+        if (listing.kind == book::ListingKind::Picture) m_origins.try_emplace(listing.utxo, listing.origin);
     }
     m_view = std::move(view);
     m_book_error.clear();
@@ -231,7 +235,7 @@ BookLoad ScriptedServices::load_book(const std::string& identity_key)
     load.view = m_unread == 0 ? m_view : std::vector<book::Listing>(m_view.begin(), m_view.begin() + m_view.size() / 2);
     // A picture shows what the index says its listing output holds, as the live book does.
     for (auto& listing : load.view)
-        if (listing.kind == "picture") {
+        if (listing.kind == book::ListingKind::Picture) {
             const auto held = m_origins.find(listing.utxo);
             book::apply_chain_facts(listing, held == m_origins.end() ? std::nullopt : std::optional(book::HeldAsset{held->second, ""}),
                                     std::nullopt);

@@ -150,7 +150,7 @@ std::vector<trade::OfferRow> ScriptedTradeServices::offers_on_my_listings(const 
     std::lock_guard<std::mutex> lock(m_mutex);
     std::vector<trade::OfferRow> rows;
     for (const auto& listing : listings) {
-        if (listing.status != "live" || my_key.empty() || listing.pubkey != my_key) continue;
+        if (listing.status != book::ListingStatus::Live || my_key.empty() || listing.pubkey != my_key) continue;
         for (const auto& offer : listing.offers)
             if (!m_coins_spent.count(offer.offer)) rows.push_back({offer, listing});
     }
@@ -233,7 +233,7 @@ book::Listing sample_listing(const std::string& id, const std::string& owner, co
     l.sym = sym;
     l.icon = sym[0] ? std::string("icon-") + sym : "";
     l.note = "Partial fills welcome";
-    l.status = "live";
+    l.status = book::ListingStatus::Live;
     l.fee_ok = true;
     l.created = now - 3600;
     l.exp = now + 20 * 86400;
@@ -274,7 +274,7 @@ std::vector<book::Listing> sample_trade_book(const std::string& me, int64_t now)
     book.push_back(sample_listing(hex_id('a', 6), rhea, "rhea@tavrinnode.example", now, "Drachma", "DRCH", "900",
                                   90'000'000));
     auto old = sample_listing(hex_id('a', 7), me, SAMPLE_PAYMAIL, now, "Obol", "OBOL", "50", 5'000'000);
-    old.status = "expired";
+    old.status = book::ListingStatus::Expired;
     old.exp = now - 86400;
     book.push_back(old);
     return book;

@@ -37,7 +37,7 @@ std::shared_ptr<ui::ScriptedServices> sample_services()
     auto book = ui::sample_book(60, 11);
     const ui::WalletSnapshot wallet = ui::sample_wallet(book[3].pubkey);
     // One of the wallet's listings has an offer waiting.
-    book[3].status = "live";
+    book[3].status = book::ListingStatus::Live;
     book::Offer offer;
     offer.id = std::string(64, 'b');
     offer.handle = "zeno@tavrinnode.example";
