@@ -46,7 +46,7 @@ std::string summary(const std::map<std::string, book::Listing>& listings)
 {
     std::string out;
     for (const auto& [id, l] : listings) {
-        out += id + " " + l.status + " " + l.qty + " " + l.utxo + " " + std::to_string(l.price_sats) + " " +
+        out += id + " " + std::string(book::listing_status_text(l.status)) + " " + l.qty + " " + l.utxo + " " + std::to_string(l.price_sats) + " " +
                std::to_string(l.created) + " " + std::to_string(l.exp) + " " + (l.fee_ok ? "fee" : "nofee");
         for (const auto& o : l.offers) out += " " + o.id;
         out += "\n";
@@ -59,9 +59,9 @@ void check_view(const std::map<std::string, book::Listing>& reduced, int64_t now
     const std::vector<book::Listing> view = book::book_view_of(reduced, now);
     for (size_t i = 0; i < view.size(); ++i) {
         const book::Listing& l = view[i];
-        FUZZ_CHECK(l.status != "sold");
+        FUZZ_CHECK(l.status != book::ListingStatus::Sold);
         FUZZ_CHECK(book::parse_decimal_u64(l.qty).value_or(0) != 0);
-        FUZZ_CHECK(!(l.status == "live" && l.exp >= 1 && now > l.exp));
+        FUZZ_CHECK(!(l.status == book::ListingStatus::Live && l.exp >= 1 && now > l.exp));
         if (i > 0) FUZZ_CHECK(view[i - 1].created >= l.created);
     }
 }
@@ -90,8 +90,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     book::reduce_book(posts, context, reduced);
     for (const auto& [id, l] : reduced) {
         FUZZ_CHECK(id == l.id && !l.origin.empty());
-        FUZZ_CHECK(l.status == "live" || l.status == "cancelled" || l.status == "force_cancelled" || l.status == "sold");
-        if (l.status == "sold") FUZZ_CHECK(l.qty == "0" && l.utxo.empty());
+        FUZZ_CHECK(l.status == book::ListingStatus::Live || l.status == book::ListingStatus::Cancelled || l.status == book::ListingStatus::ForceCancelled || l.status == book::ListingStatus::Sold);
+        if (l.status == book::ListingStatus::Sold) FUZZ_CHECK(l.qty == "0" && l.utxo.empty());
         // A listing without an expiry of its own lasts from its time on, never wrapping round.
         if (l.exp < 1) FUZZ_CHECK(l.exp >= l.created);
     }

@@ -109,7 +109,7 @@ TEST(ReduceBook, WithoutAnExpiryAListingLivesTwentyEightDaysNeverWrappingRound)
         EXPECT_EQ(book.at(LISTING_ID).status, book::ListingStatus::Sold) << c.ts;
         if (c.exp < 1) continue;  // no expiry at all (the loader never hands on such a time)
         book = reduce({record(LISTING_ID, sign(post, SELLER, c.ts))});
-        EXPECT_EQ(book::book_view_of(book, MAX).at(0).status, c.exp == MAX ? "live" : "expired") << c.ts;
+        EXPECT_EQ(book::book_view_of(book, MAX).at(0).status, c.exp == MAX ? book::ListingStatus::Live : book::ListingStatus::Expired) << c.ts;
     }
 }
 
@@ -369,7 +369,7 @@ TEST(ChainFacts, TheLotIsWhatTheChainHolds)
     };
     for (const Case& c : cases) {
         Listing l;
-        l.kind = c.kind;
+        l.kind = book::listing_kind_of(c.kind);
         l.origin = c.origin;
         l.utxo = LOT_UTXO;
         l.claimed = c.claimed;
@@ -385,7 +385,7 @@ TEST(ChainFacts, TheLotIsWhatTheChainHolds)
 TEST(BookView, KeepsClosedListingsButNotSoldOrEmptyOnesNewestFirst)
 {
     std::map<std::string, Listing> listings;
-    auto add = [&](const std::string& id, const std::string& status, const std::string& qty, int64_t created) {
+    auto add = [&](const std::string& id, book::ListingStatus status, const std::string& qty, int64_t created) {
         Listing l;
         l.id = id;
         l.status = status;
@@ -394,13 +394,13 @@ TEST(BookView, KeepsClosedListingsButNotSoldOrEmptyOnesNewestFirst)
         l.exp = 10'000;
         listings[id] = l;
     };
-    add("a", "live", "5", 1);
-    add("b", "cancelled", "5", 3);
-    add("c", "sold", "5", 4);
-    add("d", "live", "0", 5);
-    add("e", "force_cancelled", "1", 2);
-    add("f", "live", "junk", 6);
-    add("g", "cancelled", "2", 20'000);
+    add("a", book::ListingStatus::Live, "5", 1);
+    add("b", book::ListingStatus::Cancelled, "5", 3);
+    add("c", book::ListingStatus::Sold, "5", 4);
+    add("d", book::ListingStatus::Live, "0", 5);
+    add("e", book::ListingStatus::ForceCancelled, "1", 2);
+    add("f", book::ListingStatus::Live, "junk", 6);
+    add("g", book::ListingStatus::Cancelled, "2", 20'000);
     auto view = book::book_view_of(listings, 10'001);
     ASSERT_EQ(view.size(), 4u);
     EXPECT_EQ(view[0].id, "g");

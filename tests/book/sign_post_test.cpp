@@ -142,7 +142,7 @@ TEST_F(SignPostTest, AFixedMarketTimeStampsThePostsAndDecidesExpiry)
         std::vector<book::Listing> view;
         std::string load_error;
         if (!book::load_book_view(view, load_error, options) || view.size() != 1 || view[0].id != id) return std::string("?");
-        return view[0].status;
+        return std::string(book::listing_status_text(view[0].status));
     };
     EXPECT_EQ(status_at(at + 600), "live");
     EXPECT_EQ(status_at(at + 601), "expired");

@@ -52,7 +52,7 @@ protected:
     {
         m_listing = {};
         m_listing.id = id;
-        m_listing.kind = kind;
+        m_listing.kind = book::listing_kind_of(kind);
         m_listing.origin = origin;
         m_listing.utxo = utxo;
         m_listing.qty = qty;
@@ -68,7 +68,7 @@ protected:
     // What this wallet published for m_listing.
     funding::ListingRecord record() const
     {
-        return {m_listing.kind, m_listing.utxo, m_listing.qty, m_listing.qty, m_listing.price_sats, m_listing.qty,
+        return {std::string(book::listing_kind_text(m_listing.kind)), m_listing.utxo, m_listing.qty, m_listing.qty, m_listing.price_sats, m_listing.qty,
                 m_listing.price_sats, m_listing.pay_addr, m_listing.ord_addr, 1'700'000'000};
     }
 

@@ -5,7 +5,7 @@
 
 namespace {
 
-book::Listing make(std::string kind, std::string status, std::string handle = "ann@x", std::string paymail = "")
+book::Listing make(book::ListingKind kind, book::ListingStatus status, std::string handle = "ann@x", std::string paymail = "")
 {
     book::Listing l;
     l.id = "id";
@@ -14,8 +14,8 @@ book::Listing make(std::string kind, std::string status, std::string handle = "a
     l.note = "Rare Early Lot";
     l.origin = "abcdef_0";
     l.qty = "7777";
-    l.kind = std::move(kind);
-    l.status = std::move(status);
+    l.kind = kind;
+    l.status = status;
     l.handle = std::move(handle);
     l.paymail = std::move(paymail);
     return l;
@@ -35,28 +35,25 @@ TEST(BookFilter, EachFilterKeepsExactlyItsListings)
         bool passes;
     };
     const Case cases[] = {
-        {make("bsv21", "live"), StatusFilter::Active, ItemFilter::All, "", "", true},
-        {make("bsv21", "sold"), StatusFilter::Active, ItemFilter::All, "", "", false},
-        {make("bsv21", "expired"), StatusFilter::Active, ItemFilter::All, "", "", false},
-        {make("bsv21", "whatever"), StatusFilter::All, ItemFilter::All, "", "", true},
-        {make("picture", "expired"), StatusFilter::Expired, ItemFilter::All, "", "", true},
-        {make("picture", "cancelled"), StatusFilter::Expired, ItemFilter::All, "", "", false},
-        {make("picture", "force_cancelled"), StatusFilter::Cancelled, ItemFilter::All, "", "", true},
-        {make("picture", "sold"), StatusFilter::Cancelled, ItemFilter::All, "", "", false},
-        {make("BSV21", "live"), StatusFilter::All, ItemFilter::Tokens, "", "", false},
-        {make("picture", "live"), StatusFilter::All, ItemFilter::Tokens, "", "", false},
-        {make("bsv20", "live"), StatusFilter::All, ItemFilter::Pictures, "", "", false},
-        {make("bsv21", "live", "other", "ann@x"), StatusFilter::All, ItemFilter::All, "ann@x", "", true},
-        {make("bsv21", "live", "Ann@x"), StatusFilter::All, ItemFilter::All, "ann@x", "", false},
-        {make("bsv21", "live", "ann@xy"), StatusFilter::All, ItemFilter::All, "ann@x", "", false},
-        {make("bsv21", "live", "melina@tavrin", "melina@pay"), StatusFilter::All, ItemFilter::All, "", " Rare EARLY\t", true},
-        {make("bsv21", "live", "melina@tavrin", "melina@pay"), StatusFilter::All, ItemFilter::All, "", "@pay", true},
-        {make("bsv21", "live"), StatusFilter::All, ItemFilter::All, "", "cdef_0", true},
-        {make("bsv21", "live"), StatusFilter::All, ItemFilter::All, "", "owl gowl", true},
-        {make("bsv21", "live"), StatusFilter::All, ItemFilter::All, "", "abcdef_1", false},
-        {make("bsv21", "live"), StatusFilter::All, ItemFilter::All, "", "7777", false},  // the quantity is not searched
-        {make("bsv21", "expired"), StatusFilter::Active, ItemFilter::Tokens, "ann@x", "owl", false},
-        {make("picture", "live"), StatusFilter::Active, ItemFilter::Tokens, "ann@x", "owl", false},
+        {make(book::ListingKind::Token, book::ListingStatus::Live), StatusFilter::Active, ItemFilter::All, "", "", true},
+        {make(book::ListingKind::Token, book::ListingStatus::Sold), StatusFilter::Active, ItemFilter::All, "", "", false},
+        {make(book::ListingKind::Token, book::ListingStatus::Expired), StatusFilter::Active, ItemFilter::All, "", "", false},
+        {make(book::ListingKind::Picture, book::ListingStatus::Expired), StatusFilter::Expired, ItemFilter::All, "", "", true},
+        {make(book::ListingKind::Picture, book::ListingStatus::Cancelled), StatusFilter::Expired, ItemFilter::All, "", "", false},
+        {make(book::ListingKind::Picture, book::ListingStatus::ForceCancelled), StatusFilter::Cancelled, ItemFilter::All, "", "", true},
+        {make(book::ListingKind::Picture, book::ListingStatus::Sold), StatusFilter::Cancelled, ItemFilter::All, "", "", false},
+        {make(book::ListingKind::Picture, book::ListingStatus::Live), StatusFilter::All, ItemFilter::Tokens, "", "", false},
+        {make(book::ListingKind::Token, book::ListingStatus::Live, "other", "ann@x"), StatusFilter::All, ItemFilter::All, "ann@x", "", true},
+        {make(book::ListingKind::Token, book::ListingStatus::Live, "Ann@x"), StatusFilter::All, ItemFilter::All, "ann@x", "", false},
+        {make(book::ListingKind::Token, book::ListingStatus::Live, "ann@xy"), StatusFilter::All, ItemFilter::All, "ann@x", "", false},
+        {make(book::ListingKind::Token, book::ListingStatus::Live, "melina@tavrin", "melina@pay"), StatusFilter::All, ItemFilter::All, "", " Rare EARLY\t", true},
+        {make(book::ListingKind::Token, book::ListingStatus::Live, "melina@tavrin", "melina@pay"), StatusFilter::All, ItemFilter::All, "", "@pay", true},
+        {make(book::ListingKind::Token, book::ListingStatus::Live), StatusFilter::All, ItemFilter::All, "", "cdef_0", true},
+        {make(book::ListingKind::Token, book::ListingStatus::Live), StatusFilter::All, ItemFilter::All, "", "owl gowl", true},
+        {make(book::ListingKind::Token, book::ListingStatus::Live), StatusFilter::All, ItemFilter::All, "", "abcdef_1", false},
+        {make(book::ListingKind::Token, book::ListingStatus::Live), StatusFilter::All, ItemFilter::All, "", "7777", false},  // the quantity is not searched
+        {make(book::ListingKind::Token, book::ListingStatus::Expired), StatusFilter::Active, ItemFilter::Tokens, "ann@x", "owl", false},
+        {make(book::ListingKind::Picture, book::ListingStatus::Live), StatusFilter::Active, ItemFilter::Tokens, "ann@x", "owl", false},
     };
     for (const auto& c : cases) {
         ui::BookFilter f;
@@ -65,7 +62,7 @@ TEST(BookFilter, EachFilterKeepsExactlyItsListings)
         f.seller = c.seller;
         f.query = ui::search_query(c.query);
         EXPECT_EQ(ui::listing_passes(c.listing, f), c.passes)
-            << c.listing.kind << " " << c.listing.status << " seller " << c.seller << " query " << c.query;
+            << book::listing_kind_text(c.listing.kind) << " " << book::listing_status_text(c.listing.status) << " seller " << c.seller << " query " << c.query;
     }
 }
 
@@ -80,9 +77,9 @@ TEST(BookFilter, SearchQueryKeepsWholeCharacters)
 
 TEST(SellerChoices, DistinctByCharacterCodeAndKeptOnlyWhilePresent)
 {
-    std::vector<book::Listing> book = {make("bsv21", "live", "zeno@x"), make("bsv21", "live", "Ann@x"),
-                                       make("bsv21", "live", "", "pay@x"), make("bsv21", "live", "zeno@x"),
-                                       make("bsv21", "live", "", ""), make("bsv21", "live", "\xC3\xA9@x")};
+    std::vector<book::Listing> book = {make(book::ListingKind::Token, book::ListingStatus::Live, "zeno@x"), make(book::ListingKind::Token, book::ListingStatus::Live, "Ann@x"),
+                                       make(book::ListingKind::Token, book::ListingStatus::Live, "", "pay@x"), make(book::ListingKind::Token, book::ListingStatus::Live, "zeno@x"),
+                                       make(book::ListingKind::Token, book::ListingStatus::Live, "", ""), make(book::ListingKind::Token, book::ListingStatus::Live, "\xC3\xA9@x")};
     EXPECT_EQ(ui::seller_choices(book), (std::vector<std::string>{"Ann@x", "pay@x", "zeno@x", "\xC3\xA9@x"}));
     const std::vector<std::string> choices = {"ann@x", "zeno@x"};
     EXPECT_EQ(ui::reselected_seller(choices, "zeno@x"), "zeno@x");

@@ -37,13 +37,16 @@ TEST(ReserveReconcile, OnlyClosedStatesDrop)
 {
     EXPECT_TRUE(ui::reserves_to_drop({"aa", "bb"}, {}).empty());
     const std::map<std::string, ui::ListingState> states = {
-        {"sold", {"sold", false}},           {"forced", {"force_cancelled", false}},
-        {"expired", {"expired", false}},     {"cancelled-fee", {"cancelled", true}},
-        {"cancelled-nofee", {"cancelled", false}}, {"live", {"live", true}},
-        {"odd", {"unknown", true}},          {"abcd", {"sold", false}},
+        {"sold", {book::ListingStatus::Sold, false}},
+        {"forced", {book::ListingStatus::ForceCancelled, false}},
+        {"expired", {book::ListingStatus::Expired, false}},
+        {"cancelled-fee", {book::ListingStatus::Cancelled, true}},
+        {"cancelled-nofee", {book::ListingStatus::Cancelled, false}},
+        {"live", {book::ListingStatus::Live, true}},
+        {"abcd", {book::ListingStatus::Sold, false}},
     };
     const auto dropped = ui::reserves_to_drop(
-        {"sold", "forced", "expired", "cancelled-fee", "cancelled-nofee", "live", "odd", "", "sold", "ABCD"}, states);
+        {"sold", "forced", "expired", "cancelled-fee", "cancelled-nofee", "live", "", "sold", "ABCD"}, states);
     EXPECT_EQ(dropped, (std::vector<std::string>{"sold", "forced", "expired", "cancelled-fee", "abcd"}));
 }
 

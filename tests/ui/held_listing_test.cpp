@@ -36,10 +36,11 @@ TEST(HeldListing, FoundByIdRefusedWhenGoneClosedOrAnyTermMoved)
     EXPECT_EQ(ui::held_listing_refusal(held, {busier}), "");
 
     EXPECT_EQ(ui::held_listing_refusal(held, {listing('2')}), ui::BUY_PICK_LIVE);
-    for (const char* status : {"sold", "cancelled", "expired", "force_cancelled", ""}) {
+    for (book::ListingStatus status : {book::ListingStatus::Sold, book::ListingStatus::Cancelled, book::ListingStatus::Expired,
+                                       book::ListingStatus::ForceCancelled}) {
         auto closed = held;
         closed.status = status;
-        EXPECT_EQ(ui::held_listing_refusal(held, {closed}), ui::BUY_PICK_LIVE) << status;
+        EXPECT_EQ(ui::held_listing_refusal(held, {closed}), ui::BUY_PICK_LIVE) << book::listing_status_text(status);
     }
     const std::vector<std::pair<const char*, void (*)(book::Listing&)>> changes = {
         {"qty", [](book::Listing& l) { l.qty = "7"; }},

@@ -240,7 +240,7 @@ TEST_F(TradeSimulatorTest, ListBuyPartCompleteAndChart)
     ASSERT_EQ(id.size(), 64u);
     ASSERT_TRUE(QTest::qWaitFor([&] { return controller().pendingListing().empty() && idle(); }, 60'000));
     ASSERT_NE(listing(id), nullptr);
-    EXPECT_EQ(listing(id)->status, "live");
+    EXPECT_EQ(listing(id)->status, book::ListingStatus::Live);
     EXPECT_EQ(listing(id)->qty, "10");
     EXPECT_EQ(listing(id)->price_sats, 100'000'000u);
     EXPECT_EQ(listing(id)->pubkey, seller.identity_key);

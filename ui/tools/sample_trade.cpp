@@ -223,7 +223,7 @@ book::Listing sample_listing(const std::string& id, const std::string& owner, co
     l.pubkey = owner;
     l.handle = handle;
     l.paymail = handle;
-    l.kind = sym[0] ? "bsv21" : "picture";
+    l.kind = sym[0] ? book::ListingKind::Token : book::ListingKind::Picture;
     l.origin = sym[0] ? std::string(64, 'e') + "_0" : "pic-1";
     l.utxo = id.substr(0, 60) + "beef_1";
     l.qty = qty;
