@@ -45,7 +45,8 @@ core::Bytes real_raw(size_t n)
 // Real and node transactions read back byte for byte, with the previous txids in display order.
 TEST(TxParse, RealTransactionsRoundTripByteForByte)
 {
-    for (const auto& t : testsupport::read_json_vector("real-tx.json")["transactions"]) {
+    const auto vectors = testsupport::read_json_vector("real-tx.json");
+    for (const auto& t : vectors["transactions"]) {
         core::Bytes raw = unhex(t["raw_tx_hex"].get<std::string>());
         auto parsed = tx::tx_parse(raw);
         auto wire = tx::parse_raw_tx(raw);
