@@ -336,29 +336,6 @@ TEST_F(BookLoadTest, HostilePostsCostNothingToLoad)
     EXPECT_EQ(m_http.count("/tx/") + m_http.count("/txs/"), 0u);
 }
 
-// A busy service is asked again, at its pace, until the whole book is read.
-TEST_F(BookLoadTest, BusyServicesGiveTheWholeBookAfterPacedRetries)
-{
-    std::set<std::string> published;
-    for (int i = 0; i < 45; ++i) published.insert(publish(listing(i % 2 ? ALICE : BOB, 1000 + i)));
-    auto loaded = [&] {
-        std::vector<std::string> ids = txids(load());
-        return std::set<std::string>(ids.begin(), ids.end());
-    };
-
-    // Half the first asks of every service get 429.
-    for (const char* service : {"woc", "registry"}) devnet().fault(service, Json{{"refuse_first_asks", 2}});
-    EXPECT_EQ(loaded(), published);
-    EXPECT_TRUE(m_status.complete);
-
-    // WhatsOnChain serves two requests a second and says when to come back.
-    devnet().clear_faults();
-    m_caches.clear_identities();
-    devnet().fault("woc", Json{{"rate_per_second", 2}});
-    EXPECT_EQ(loaded(), published);
-    EXPECT_TRUE(m_status.complete);
-}
-
 TEST_F(BookLoadTest, AnUnreachableRegistryLeavesPostsUnreadWithoutCachingTheFailure)
 {
     publish(listing(ALICE, 1000));

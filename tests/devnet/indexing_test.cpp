@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "tests/devnet/spend_helpers.h"
-#include "tests/support/test_data.h"
 #include "tx/inscription.h"
 
 namespace devnet_test {
@@ -92,46 +91,6 @@ TEST_F(Indexing, InscriptionSwallowedByALargerOutputLeavesTheIndex)
     submit(merge);
     EXPECT_EQ(txo(txid_of(merge) + "_0")["origin"], nullptr);
     EXPECT_EQ(txo(txid_of(merge) + "_0")["satoshis"], 4900);
-}
-
-TEST_F(Indexing, RealTokenDeployAndTransferIndexAsTheIndexerDid)
-{
-    std::string deploy = testsupport::read_data_file("fixtures/tx-bsv21-deploy-mint-ae59f3b8.hex");
-    std::string transfer_hex = testsupport::read_data_file("fixtures/tx-bsv21-transfer-f7ca34a9.hex");
-    while (!deploy.empty() && std::isspace(static_cast<unsigned char>(deploy.back()))) deploy.pop_back();
-    while (!transfer_hex.empty() && std::isspace(static_cast<unsigned char>(transfer_hex.back()))) transfer_hex.pop_back();
-    const std::string id = "ae59f3b898ec61acbdb6cc7a245fabeded0c094bf046f35206a3aec60ef88127_0";
-    const std::string transfer_txid = "f7ca34a9c0319bfb837a56ee7375e8246229f5fefbdaaaf9fdec97493d428bee";
-    ASSERT_EQ(devnet().import_tx(deploy), id.substr(0, 64));
-    ASSERT_EQ(devnet().import_tx(transfer_hex), transfer_txid);
-
-    auto token = devnet().get(API + "/bsv20/id/" + id).json();
-    auto expected_token = testsupport::read_json_vector("fixtures/gp-bsv20-id.derived.json");
-    for (const char* member : {"txid", "vout", "id", "sym", "icon", "amt", "dec", "data"}) {
-        EXPECT_EQ(token[member], expected_token[member]) << member;
-    }
-    EXPECT_FALSE(token.contains("name"));
-
-    auto holdings = devnet().get(API + "/bsv20/1inHbiwj2jrEcZPiSYnfgJ8FmS1Bmk4Dh/unspent").json();
-    auto expected = testsupport::read_json_vector("fixtures/gp-bsv20-address-unspent.derived.json");
-    ASSERT_EQ(holdings.size(), 1u);
-    for (const auto& item : expected[0].items()) {
-        if (item.key() == "height" || item.key() == "idx") continue;  // placeholders in the fixture
-        EXPECT_EQ(holdings[0][item.key()], item.value()) << item.key();
-    }
-
-    auto spent = txo(id);
-    EXPECT_EQ(spent["spend"], transfer_txid);
-    EXPECT_EQ(spent["data"], testsupport::read_json_vector("fixtures/gp-txos-outpoint-spent.derived.json")["data"]);
-    // The co-signed output has no P2PKH owner; the plain one has, with the exact amount.
-    EXPECT_EQ(txo(transfer_txid + "_0")["owner"], nullptr);
-    auto raw = devnet().get(API + "/txos/" + transfer_txid + "_1");
-    EXPECT_NE(raw.body.find("\"amt\":18446744073699500000"), std::string::npos);  // never through a double
-    EXPECT_EQ(raw.json()["data"]["bsv20"]["amt"].get<uint64_t>(), 18446744073699500000ULL);
-    auto listed = devnet().get(API + "/txos/address/1inHbiwj2jrEcZPiSYnfgJ8FmS1Bmk4Dh/unspent?bsv20=true").json();
-    ASSERT_EQ(listed.size(), 1u);
-    EXPECT_EQ(listed[0]["outpoint"], transfer_txid + "_1");
-    EXPECT_EQ(devnet().get(API + "/txos/address/1inHbiwj2jrEcZPiSYnfgJ8FmS1Bmk4Dh/unspent").json().size(), 1u);  // the change only
 }
 
 TEST_F(Indexing, TransferClaimingMoreThanItsInputsInvalidatesEveryOutput)

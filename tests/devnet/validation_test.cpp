@@ -61,25 +61,6 @@ core::Bytes flip_s(const core::Bytes& der)
     return out;
 }
 
-// A sound spend is taken and its coin recorded as spent, unconfirmed until a block, then confirmed.
-TEST_F(Validation, SignedSpendIsAcceptedAndIndexed)
-{
-    Coin coin = funded_coin(devnet(), alice, 100000);
-    tx::RawTx t = signed_tx({coin}, {pay(bob, 60000), pay(alice, 39500)});
-    const std::string txid = txid_of(t);
-    auto reply = woc_broadcast(t);
-    ASSERT_EQ(reply.status, 200) << reply.body;
-    EXPECT_EQ(reply.body, "\"" + txid + "\"");
-    EXPECT_EQ(devnet().get(WOC + "/tx/" + txid + "/hex").body, hex_of(t));
-    auto spent = devnet().get(WOC + "/tx/" + coin.txid + "/0/spent").json();
-    EXPECT_EQ(spent["txid"], txid);
-    EXPECT_EQ(spent["status"], "unconfirmed");
-    EXPECT_EQ(devnet().get(WOC + "/tx/" + txid + "/1/spent").status, 404);  // still unspent
-    devnet().mine();
-    EXPECT_EQ(devnet().get(WOC + "/tx/" + txid).json()["confirmations"], 1);
-    EXPECT_EQ(devnet().get(WOC + "/tx/" + coin.txid + "/0/spent").json()["status"], "confirmed");
-}
-
 // Every forgery and every transaction a node refuses, with the node's text on WhatsOnChain and
 // ARC's status (0: not asked); nothing is accepted along the way.
 TEST_F(Validation, ForgeriesAndInvalidSpendsAreRefusedWithTheNodeTexts)

@@ -1,22 +1,17 @@
 // The concurrent parts driven hard, for the thread sanitizer (scripts/sanitize.sh runs every test
-// named Concurrent* under it, beside the layers' own tests of the book loader, the coin refresh
-// and the lots scan): the identity and token caches asked and cleared from many threads at once,
-// the progress and log sink replaced while threads report, and the two bounded fan-outs.
+// named Concurrent* under it, beside the layers' own tests of the book loader, whose fan-out it
+// drives, the coin refresh and the lots scan): the identity and token caches asked and cleared
+// from many threads at once, and the progress and log sink replaced while threads report.
 #include <atomic>
-#include <set>
-#include <stdexcept>
 #include <thread>
 
 #include <gtest/gtest.h>
 
 #include "book/identity.h"
-#include "book/load.h"
 #include "book/token_details.h"
 #include "core/log.h"
 #include "tests/book/devnet_book.h"
-#include "tests/book/post_factory.h"
 #include "tests/support/devnet_fixture.h"
-#include "wallet/parallel_loop.h"
 
 namespace {
 
@@ -77,41 +72,6 @@ TEST_F(ConcurrentCaches, TokenDetailsAskedAndClearedFromManyThreadsStayRight)
     EXPECT_EQ(wrong.load(), 0);
 }
 
-// The oracle index is down from its first page while the book loads: the loader gathers the
-// ids from WhatsOnChain's lists of the oracle address, fetches every transaction on its eight
-// threads into one book, and loses no post.
-TEST_F(ConcurrentCaches, BookLoadWithTheIndexDownFetchesEveryPostOnItsThreads)
-{
-    std::vector<booktest::Trader> traders;
-    for (unsigned i = 0; i < 3; ++i) {
-        traders.push_back(booktest::trader(80 + i, "seller" + std::to_string(i)));
-        devnet().set_identity(traders.back().handle, traders.back().pub);
-    }
-    std::set<std::string> published;
-    for (int i = 0; i < 30; ++i) {
-        const auto& who = traders[static_cast<size_t>(i) % traders.size()];
-        const auto post = booktest::sign(booktest::listing_post(std::to_string(10 + i), 1000 + static_cast<uint64_t>(i),
-                                                                booktest::txid_of(0xa0) + "_" + std::to_string(i)),
-                                         who, 1'700'000'000 + i);
-        published.insert(booktest::publish(devnet(), post));
-    }
-    m_http.set_override([](const std::string& url, const std::string&) -> std::optional<net::HttpReply> {
-        if (url.find("/oi/oracle/") != std::string::npos) return booktest::failed_reply();
-        return std::nullopt;
-    });
-    book::LoadOptions options;
-    options.services = m_services;
-    book::LoadStats stats;
-    options.stats = &stats;
-    std::vector<book::PostRecord> posts;
-    std::string error;
-    ASSERT_TRUE(book::load_posts(posts, error, options)) << error;
-    std::set<std::string> loaded;
-    for (const auto& p : posts) loaded.insert(p.txid);
-    EXPECT_EQ(loaded, published);
-    EXPECT_EQ(stats.fetched, published.size());
-}
-
 // The progress sink is replaced (as the desktop program does at start-up and shut-down) while
 // worker threads report: every message reaches exactly one sink, whole.
 TEST(ConcurrentProgress, TheSinkCanBeReplacedWhileThreadsReport)
@@ -142,25 +102,6 @@ TEST(ConcurrentProgress, TheSinkCanBeReplacedWhileThreadsReport)
     core::set_log_sink(before);
     EXPECT_EQ(first.load() + second.load(), THREADS * MESSAGES);
     EXPECT_EQ(torn.load(), 0);
-}
-
-// The fan-out of the book loader and of the lots scan: every index once, results written from
-// many threads all visible after the call, a throwing item ending only itself and reported.
-TEST(ConcurrentFanOut, LoopRunsEveryItemOnceJoinsAllAndReportsFailures)
-{
-    for (size_t n : {1u, 3u, 8u, 50u}) {
-        std::vector<int> hits(n, 0);
-        std::vector<size_t> expected_failed;
-        for (size_t i = 0; i < n; ++i) {
-            if (i % 5 == 2) expected_failed.push_back(i);
-        }
-        const std::vector<size_t> failed = wallet::parallel_for(n, 6, [&](size_t i) {
-            ++hits[i];
-            if (i % 5 == 2) throw std::runtime_error("one item fails");
-        });
-        EXPECT_EQ(failed, expected_failed) << "n " << n;
-        for (size_t i = 0; i < n; ++i) EXPECT_EQ(hits[i], 1) << "n " << n << ", item " << i;
-    }
 }
 
 } // namespace

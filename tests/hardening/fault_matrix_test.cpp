@@ -2,24 +2,18 @@
 // middle of a payment, and a full disk or a crash while the program saves the files it owns.
 // Every row checks what the user is told and that nothing already on disk or on the chain is
 // lost or paid twice. (The other rows live beside the code they exercise; see README.md here.)
-#include <atomic>
 #include <filesystem>
 #include <fstream>
 
 #include <gtest/gtest.h>
 
 #include "core/json_get.h"
-#include "funding/broadcast.h"
 #include "funding/coin_state.h"
 #include "funding/pay.h"
-#include "funding/refresh.h"
 #include "funding/reserves.h"
-#include "net/http_client.h"
-#include "net/service_config.h"
 #include "tests/funding/funding_fixture.h"
 #include "tests/support/full_disk.h"
 #include "tests/support/pursa_program.h"
-#include "tx/parse.h"
 #include "tx/script.h"
 #include "wallet/lots_cache.h"
 #include "wallet/wallet_file.h"
@@ -30,7 +24,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-using namespace std::chrono_literals;
 using fundingtest::OtherParty;
 
 // The temporary file a save left behind when the program died between writing it and the
@@ -60,33 +53,6 @@ std::string file_text(const fs::path& path)
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-// The program's HTTP client, restarting the simulator once right after the first broadcast to
-// WhatsOnChain returns.
-class RestartAfterBroadcast : public net::Http {
-public:
-    explicit RestartAfterBroadcast(testsupport::Devnet& devnet) : m_devnet(devnet) {}
-    net::JsonReply get_json(const std::string& url, int timeout_seconds) override { return m_http.get_json(url, timeout_seconds); }
-    net::HttpReply get(const std::string& url, const net::GetOptions& options) override { return m_http.get(url, options); }
-    net::HttpReply post_json(const std::string& url, const std::string& body, const net::PostOptions& options) override
-    {
-        net::HttpReply reply = m_http.post_json(url, body, options);
-        if (url.find("/tx/raw") != std::string::npos && !m_taken.exchange(true)) {
-            m_mempool = m_devnet.get("/admin/status").json().value("mempool", -1);
-            m_restarted = m_devnet.restart();
-        }
-        return reply;
-    }
-    bool restarted() const { return m_restarted; }
-    int mempool_when_taken() const { return m_mempool; }
-
-private:
-    testsupport::Devnet& m_devnet;
-    net::CurlHttp m_http;
-    std::atomic<bool> m_taken{false};
-    std::atomic<bool> m_restarted{false};
-    std::atomic<int> m_mempool{-1};
-};
-
 class PaymentFaults : public fundingtest::FundingDevnetTest {
 protected:
     std::vector<tx::TxOutput> to_other(core::Amount sats) const { return {{sats, tx::p2pkh_script(OtherParty{}.hash)}}; }
@@ -99,134 +65,7 @@ protected:
         const auto* result = core::json_member(list, "result");
         return result && result->is_array() ? static_cast<int>(result->size()) : -1;
     }
-
-    size_t spent_set_size()
-    {
-        wallet::WalletLock lock;
-        EXPECT_TRUE(funding::ensure_coin_state(session()));
-        return session().coins().spent.size();
-    }
 };
-
-// WhatsOnChain answers 429 to everything for a while, while the oracle index and ARC take the
-// payment. It cannot be confirmed (only WhatsOnChain's copy confirms), but it was sent: the user is
-// told so after the client's back-offs, its coin stays spent and its change is the wallet's, so
-// nothing tempts a second payment. The payment is on the chain once.
-TEST_F(PaymentFaults, WhatsOnChain429StormNeverPaysTwice)
-{
-    const std::string coin = fund(0, {40000});
-    std::vector<long> waits;
-    std::mutex waits_mutex;
-    net::CurlHttp http([&](std::chrono::milliseconds d) {
-        std::lock_guard<std::mutex> lock(waits_mutex);
-        waits.push_back(static_cast<long>(d.count()));
-    });
-    start_session(&http);
-    devnet().fault("woc", {{"rate_limit_next", 100000}});
-
-    const std::string result = funding::pay_outputs(session(), to_other(10000));
-    ASSERT_EQ(result.rfind("success: ", 0), 0u) << result;
-    EXPECT_EQ(result.substr(9 + 64), funding::SENT_UNCONFIRMED);
-    {
-        std::lock_guard<std::mutex> lock(waits_mutex);
-        EXPECT_FALSE(waits.empty()) << "the client backed off before giving up";
-    }
-    devnet().clear_faults();
-    {
-        wallet::WalletLock lock;
-        EXPECT_TRUE(funding::is_spent(session(), coin, 0));
-        EXPECT_EQ(session().coins().change.size(), 1u);
-    }
-    EXPECT_EQ(payments_to_other_on_chain(), 1);
-}
-
-// ARC refuses the transaction with each of its rejection answers while WhatsOnChain is failing:
-// the user reads ARC's reason, no coin is marked spent and nothing reaches the chain; once the
-// services are back the same coins pay, once.
-TEST_F(PaymentFaults, ArcRejectingLeavesEveryCoinSpendable)
-{
-    const std::string coin = fund(0, {40000});
-    struct Rejection {
-        int status;
-        std::string fixture;
-        std::string said;
-    };
-    const std::vector<Rejection> rejections = {
-        {465, "arc-tx-fee-too-low-465.derived.json",
-         "error: broadcast failed: HTTP 465 \u2013 Fees are insufficient: arc error 465: transaction fee is too low; "
-         "minimum expected fee: 38, actual fee: 20"},
-        {463, "arc-tx-rejected-463.json",
-         "error: broadcast failed: HTTP 463 \u2013 Transaction is invalid because the outputs are non-existent or invalid: "
-         "arc error 463: arc error 463: transaction output 0 satoshis is invalid"},
-        {400, "arc-tx-bad-request-400.derived.json",
-         "error: broadcast failed: HTTP 400 \u2013 The request seems to be malformed and cannot be processed: error parsing "
-         "transactions from request: <parser message>"},
-    };
-    for (const Rejection& r : rejections) {
-        std::ifstream in(fs::path(AGORAN_TEST_DATA_DIR) / "fixtures" / r.fixture, std::ios::binary);
-        const std::string body((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        ASSERT_FALSE(body.empty()) << r.fixture;
-        devnet().fault("registry", {{"status", 503}, {"body", "down"}});
-        devnet().fault("woc", {{"status", 500}, {"body", "Internal Server Error"}});
-        devnet().fault("arc", {{"status", r.status}, {"body", body}, {"content_type", "application/json"}});
-        const std::string result = funding::pay_outputs(session(), to_other(10000));
-        devnet().clear_faults();
-        EXPECT_EQ(result, r.said) << r.fixture;
-        EXPECT_EQ(spent_set_size(), 0u) << r.fixture;
-        EXPECT_EQ(payments_to_other_on_chain(), 0) << r.fixture;
-    }
-    const std::string paid = funding::pay_outputs(session(), to_other(10000));
-    ASSERT_EQ(paid.rfind("success: ", 0), 0u) << paid;
-    EXPECT_EQ(devnet().get("/woc/v1/bsv/main/tx/" + coin + "/0/spent").json().value("txid", ""), paid.substr(9));
-    EXPECT_EQ(payments_to_other_on_chain(), 1);
-}
-
-// The simulator (every service at once) goes away in the middle of a payment, after WhatsOnChain
-// took the transaction but before any answer reached the program, and comes back on the same
-// address with its state. The payment is recognised on the chain: reported paid, paid once, and
-// its change spendable.
-TEST_F(PaymentFaults, SimulatorRestartedDuringAPaymentIsRecognisedAndNeverPaidTwice)
-{
-    // A simulator that keeps its address across a restart.
-    const int port = devnet().port();
-    testsupport::TempDir state;
-    m_devnet->stop();
-    m_devnet = testsupport::Devnet::start({{"--port", std::to_string(port)}, state.path() / "state"});
-    ASSERT_TRUE(m_devnet);
-    ASSERT_EQ(devnet().port(), port);
-    ASSERT_TRUE(devnet().write_services(m_data));
-    net::reload_current_services();
-
-    const std::string coin = fund(0, {50000});
-    devnet().fault("registry", {{"status", 503}, {"body", "down"}});
-    devnet().fault("woc", {{"lose_next", 1}});
-    devnet().fault("arc", {{"delay_ms", 4000}, {"down", true}});
-    const auto mempool_before = devnet().get("/admin/status").json().value("mempool", -1);
-
-    // The simulator restarts the moment WhatsOnChain has taken the transaction (its answer is
-    // lost), while the payment goes on; the client goes on forwarding afterwards.
-    RestartAfterBroadcast http(devnet());
-    start_session(&http);
-    session().set_poll_timing({200ms, 40});
-    const std::string result = funding::pay_outputs(session(), to_other(10000));
-    EXPECT_TRUE(http.restarted());
-    EXPECT_GT(http.mempool_when_taken(), mempool_before);
-
-    ASSERT_EQ(result.rfind("success: ", 0), 0u) << result;
-    const std::string txid = result.substr(9);
-    EXPECT_EQ(payments_to_other_on_chain(), 1);
-    EXPECT_EQ(devnet().get("/woc/v1/bsv/main/tx/" + coin + "/0/spent").json().value("txid", ""), txid);
-
-    // The next payment spends the change of the first, never the coin it already spent.
-    const std::string next = funding::pay_outputs(session(), to_other(5000));
-    ASSERT_EQ(next.rfind("success: ", 0), 0u) << next;
-    auto raw = core::hex_decode(chain_hex(next.substr(9)));
-    ASSERT_TRUE(raw);
-    auto t = tx::tx_parse(*raw);
-    ASSERT_TRUE(t);
-    for (const auto& in : t->inputs) EXPECT_EQ(in.txid, txid);
-    EXPECT_EQ(payments_to_other_on_chain(), 2);
-}
 
 // Pursa locks the wallet while the program is running with its keys loaded: the program stops
 // using them. The payment is refused with a sentence, nothing is sent, and the locked file is
@@ -270,26 +109,6 @@ protected:
         return wallet::wallet_key();
     }
 };
-
-TEST_F(FileFaults, FullDiskWhileSavingTheWalletFileKeepsTheOldFile)
-{
-    const fs::path file = path(wallet_rel("w1"));
-    const std::string before = file_text(file);
-    {
-        wallet::WalletLock lock;
-        wallet::TvOwnedOrd ord;
-        ord.origin = std::string(64, 'a') + "_0";
-        wallet::wallet_state().owned.push_back(ord);
-        testsupport::FullDisk full;
-        EXPECT_FALSE(wallet::wallet_save());
-    }
-    EXPECT_EQ(file_text(file), before);
-    wallet::WalletLock lock;
-    EXPECT_TRUE(wallet::wallet_save());
-    EXPECT_NE(file_text(file).find(std::string(64, 'a') + "_0"), std::string::npos);
-    wallet::wallet_forget();
-    EXPECT_TRUE(wallet::wallet_load());
-}
 
 TEST_F(FileFaults, FullDiskWhileSavingTheReservesKeepsEveryReserve)
 {

@@ -54,24 +54,6 @@ TEST_F(FileLockTest, LockHeldByAnotherProcessBlocksUntilReleased)
     EXPECT_NE(granted, nullptr);
 }
 
-// A lock this process holds keeps another process waiting, also after the lock file was
-// checked (opened and closed) here, and is handed over when released.
-TEST_F(FileLockTest, ChildIsBlockedWhileThisProcessHoldsTheLock)
-{
-    fs::path path = m_temp / "wallets.lock";
-    auto lock = platform::FileLock::acquire(path);
-    ASSERT_NE(lock, nullptr);
-    EXPECT_TRUE(platform::file_is_locked(path));
-    EXPECT_EQ(platform::FileLock::try_acquire(path), nullptr);
-    auto child = platform::ChildProcess::start(PLATFORM_TEST_HELPER, {"lock", path.string()});
-    ASSERT_NE(child, nullptr);
-    EXPECT_EQ(child->read_line(300ms), std::nullopt);  // still waiting for the lock
-    lock.reset();
-    EXPECT_EQ(child->read_line(10s), "locked");
-    child->stop();
-    EXPECT_FALSE(platform::file_is_locked(path));  // free once its holder ends
-}
-
 TEST_F(FileLockTest, CreatesTheFileAndReleasesOnDestruction)
 {
     fs::path path = m_temp / "new.lock";

@@ -1,5 +1,5 @@
 // The main window on the offscreen platform, driven by QTest over services that answer from
-// memory (tests/ui/simulator_wtest.cpp drives it over the simulator): what it shows is read
+// memory (tests/ui/trade_simulator_wtest.cpp drives it over the simulator): what it shows is read
 // from its widgets and models.
 #include <QApplication>
 #include <QClipboard>
