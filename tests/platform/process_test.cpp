@@ -4,16 +4,13 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/environment.h"
-
 namespace {
 
 using namespace std::chrono_literals;
 
-std::unique_ptr<platform::ChildProcess> helper(const std::vector<std::string>& args,
-                                               const std::vector<std::string>& env = {})
+std::unique_ptr<platform::ChildProcess> helper(const std::vector<std::string>& args)
 {
-    return platform::ChildProcess::start(PLATFORM_TEST_HELPER, args, env);
+    return platform::ChildProcess::start(PLATFORM_TEST_HELPER, args);
 }
 
 TEST(ChildProcessTest, ReadsLinesInOrderThenEndOfOutputAndExitCode)
@@ -32,21 +29,6 @@ TEST(ChildProcessTest, ReadsLinesInOrderThenEndOfOutputAndExitCode)
     ASSERT_NE(partial, nullptr);
     EXPECT_EQ(partial->read_line(10s), "no line end");
     EXPECT_EQ(partial->read_line(10s), std::nullopt);
-}
-
-TEST(ChildProcessTest, ExtraEnvironmentOverridesInherited)
-{
-    ASSERT_TRUE(platform::set_env("AGORAN_TEST_INHERITED", "from parent"));
-    auto inherited = helper({"env", "AGORAN_TEST_INHERITED"});
-    ASSERT_NE(inherited, nullptr);
-    EXPECT_EQ(inherited->read_line(10s), "from parent");
-    auto overridden = helper({"env", "AGORAN_TEST_INHERITED"}, {"AGORAN_TEST_INHERITED=from child"});
-    ASSERT_NE(overridden, nullptr);
-    EXPECT_EQ(overridden->read_line(10s), "from child");
-    auto other = helper({"env", "AGORAN_SURELY_UNSET_VARIABLE"});
-    ASSERT_NE(other, nullptr);
-    EXPECT_EQ(other->read_line(10s), "<unset>");
-    EXPECT_TRUE(platform::unset_env("AGORAN_TEST_INHERITED"));
 }
 
 TEST(ChildProcessTest, SilentChildTimesOutThenStops)

@@ -1,7 +1,6 @@
 // Child program for the platform tests. Modes:
 //   lock PATH        takes the file lock on PATH, prints "locked", holds it until stopped
 //   echo CODE LINES  prints each line, exits with CODE
-//   env NAME         prints the value of NAME (or "<unset>") and exits 0
 //   idle             prints "ready" and runs until stopped
 //   stubborn         ignores the polite stop request, prints "ready", runs until killed
 //   partial          prints "no line end" without a line feed and exits 0
@@ -23,7 +22,6 @@
 #endif
 
 #include "platform/crash_dumps.h"
-#include "platform/environment.h"
 #include "platform/file_lock.h"
 
 namespace {
@@ -53,10 +51,6 @@ int main(int argc, char** argv)
         for (int i = 3; i < argc; ++i) std::printf("%s\n", argv[i]);
         std::fflush(stdout);
         return std::atoi(argv[2]);
-    }
-    if (mode == "env" && argc == 3) {
-        std::printf("%s\n", platform::get_env(argv[2]).value_or("<unset>").c_str());
-        return 0;
     }
     if (mode == "idle") {
         std::printf("ready\n");
