@@ -13,6 +13,7 @@
 #include "trade/dialog_checks.h"
 #include "trade/listing_record.h"
 #include "trade/wallet_now.h"
+#include "trade/result_text.h"
 #include "tx/outpoint.h"
 #include "tx/parse.h"
 #include "tx/sign.h"
@@ -151,7 +152,7 @@ void record_sale(const funding::Reserve& reserve, const OfferCheck& check, const
         after.lot_units = done.leftover_units;
         after.units_left = std::to_string(rest.qty);
         after.price_left = rest.price_sats.value_or(0);
-        if (funding::reserve_rebind(reserve.listing, done.leftover_outpoint, after).empty()) return;
+        if (funding::reserve_rebind(reserve.listing, done.leftover_outpoint, after)) return;
     }
     (void)funding::reserve_remove(reserve.listing);
 }
@@ -266,9 +267,10 @@ Completion complete_offer(funding::Session& session, std::string_view offer_text
             out.result = "error: offer is still missing a signature.";
             return out;
         }
-        out.result = funding::broadcast_tx(session, t.inputs, t.outputs, main_hash, txid);
+        auto sent = funding::broadcast_tx(session, t.inputs, t.outputs, main_hash, txid);
+        out.result = result_text(sent);
+        if (!sent) return out;
     }
-    if (out.result.rfind("success", 0) != 0) return out;
 
     find_leftover(t, core::ascii_lower(txid), out);
     record_sale(*record.reserve, out.check, out);

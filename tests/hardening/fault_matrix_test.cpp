@@ -18,6 +18,7 @@
 #include "net/service_config.h"
 #include "tests/funding/funding_fixture.h"
 #include "tests/support/full_disk.h"
+#include "tests/support/funding_outcome.h"
 #include "tests/support/pursa_program.h"
 #include "tx/parse.h"
 #include "tx/script.h"
@@ -32,6 +33,8 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using fundingtest::OtherParty;
+using testsupport::failed;
+using testsupport::outcome;
 
 // The temporary file a save left behind when the program died between writing it and the
 // rename: a complete but different file, or a torn one.
@@ -124,9 +127,9 @@ TEST_F(PaymentFaults, WhatsOnChain429StormNeverPaysTwice)
     start_session(&http);
     devnet().fault("woc", {{"rate_limit_next", 100000}});
 
-    const std::string result = funding::pay_outputs(session(), to_other(10000));
-    ASSERT_EQ(result.rfind("success: ", 0), 0u) << result;
-    EXPECT_EQ(result.substr(9 + 64), funding::SENT_UNCONFIRMED);
+    const auto result = funding::pay_outputs(session(), to_other(10000));
+    ASSERT_TRUE(result) << outcome(result);
+    EXPECT_FALSE(result->confirmed);
     {
         std::lock_guard<std::mutex> lock(waits_mutex);
         EXPECT_FALSE(waits.empty()) << "the client backed off before giving up";
@@ -153,13 +156,13 @@ TEST_F(PaymentFaults, ArcRejectingLeavesEveryCoinSpendable)
     };
     const std::vector<Rejection> rejections = {
         {465, "arc-tx-fee-too-low-465.derived.json",
-         "error: broadcast failed: HTTP 465 \u2013 Fees are insufficient: arc error 465: transaction fee is too low; "
+         "HTTP 465 \u2013 Fees are insufficient: arc error 465: transaction fee is too low; "
          "minimum expected fee: 38, actual fee: 20"},
         {463, "arc-tx-rejected-463.json",
-         "error: broadcast failed: HTTP 463 \u2013 Transaction is invalid because the outputs are non-existent or invalid: "
+         "HTTP 463 \u2013 Transaction is invalid because the outputs are non-existent or invalid: "
          "arc error 463: arc error 463: transaction output 0 satoshis is invalid"},
         {400, "arc-tx-bad-request-400.derived.json",
-         "error: broadcast failed: HTTP 400 \u2013 The request seems to be malformed and cannot be processed: error parsing "
+         "HTTP 400 \u2013 The request seems to be malformed and cannot be processed: error parsing "
          "transactions from request: <parser message>"},
     };
     for (const Rejection& r : rejections) {
@@ -169,15 +172,15 @@ TEST_F(PaymentFaults, ArcRejectingLeavesEveryCoinSpendable)
         devnet().fault("registry", {{"status", 503}, {"body", "down"}});
         devnet().fault("woc", {{"status", 500}, {"body", "Internal Server Error"}});
         devnet().fault("arc", {{"status", r.status}, {"body", body}, {"content_type", "application/json"}});
-        const std::string result = funding::pay_outputs(session(), to_other(10000));
+        const auto result = funding::pay_outputs(session(), to_other(10000));
         devnet().clear_faults();
-        EXPECT_EQ(result, r.said) << r.fixture;
+        EXPECT_EQ(outcome(result), failed(funding::FundingCode::BroadcastRefused, r.said)) << r.fixture;
         EXPECT_EQ(spent_set_size(), 0u) << r.fixture;
         EXPECT_EQ(payments_to_other_on_chain(), 0) << r.fixture;
     }
-    const std::string paid = funding::pay_outputs(session(), to_other(10000));
-    ASSERT_EQ(paid.rfind("success: ", 0), 0u) << paid;
-    EXPECT_EQ(devnet().get("/woc/v1/bsv/main/tx/" + coin + "/0/spent").json().value("txid", ""), paid.substr(9));
+    const auto paid = funding::pay_outputs(session(), to_other(10000));
+    ASSERT_TRUE(paid) << outcome(paid);
+    EXPECT_EQ(devnet().get("/woc/v1/bsv/main/tx/" + coin + "/0/spent").json().value("txid", ""), paid->txid);
     EXPECT_EQ(payments_to_other_on_chain(), 1);
 }
 
@@ -208,19 +211,19 @@ TEST_F(PaymentFaults, SimulatorRestartedDuringAPaymentIsRecognisedAndNeverPaidTw
     RestartAfterBroadcast http(devnet());
     start_session(&http);
     session().set_poll_timing({200ms, 40});
-    const std::string result = funding::pay_outputs(session(), to_other(10000));
+    const auto result = funding::pay_outputs(session(), to_other(10000));
     EXPECT_TRUE(http.restarted());
     EXPECT_GT(http.mempool_when_taken(), mempool_before);
 
-    ASSERT_EQ(result.rfind("success: ", 0), 0u) << result;
-    const std::string txid = result.substr(9);
+    ASSERT_TRUE(result) << outcome(result);
+    const std::string txid = result->txid;
     EXPECT_EQ(payments_to_other_on_chain(), 1);
     EXPECT_EQ(devnet().get("/woc/v1/bsv/main/tx/" + coin + "/0/spent").json().value("txid", ""), txid);
 
     // The next payment spends the change of the first, never the coin it already spent.
-    const std::string next = funding::pay_outputs(session(), to_other(5000));
-    ASSERT_EQ(next.rfind("success: ", 0), 0u) << next;
-    auto raw = core::hex_decode(chain_hex(next.substr(9)));
+    const auto next = funding::pay_outputs(session(), to_other(5000));
+    ASSERT_TRUE(next) << outcome(next);
+    auto raw = core::hex_decode(chain_hex(next->txid));
     ASSERT_TRUE(raw);
     auto t = tx::tx_parse(*raw);
     ASSERT_TRUE(t);
@@ -242,15 +245,15 @@ TEST_F(PaymentFaults, WalletLockedByPursaWhileTheProgramRunsStopsPayments)
     ASSERT_EQ(locked.exit_code, 0) << locked.output;
     const std::string envelope = read_text(wallet_rel("w1"));
 
-    EXPECT_EQ(funding::pay_outputs(session(), to_other(10000)), "error: This wallet is locked. Open it in Pursa.");
+    EXPECT_EQ(outcome(funding::pay_outputs(session(), to_other(10000))), failed(funding::FundingCode::WalletLocked));
     EXPECT_EQ(payments_to_other_on_chain(), 0);
     EXPECT_EQ(read_text(wallet_rel("w1")), envelope) << "the locked file is left as Pursa wrote it";
     EXPECT_EQ(envelope.find("abandon"), std::string::npos);
 
     auto unlocked = pursatest::run_pursa(m_temp.path(), {"unlock", "--password", "correct horse"});
     ASSERT_EQ(unlocked.exit_code, 0) << unlocked.output;
-    const std::string again = funding::pay_outputs(session(), to_other(10000));
-    EXPECT_EQ(again.rfind("success: ", 0), 0u) << again;
+    const auto again = funding::pay_outputs(session(), to_other(10000));
+    EXPECT_TRUE(again) << outcome(again);
     EXPECT_EQ(payments_to_other_on_chain(), 1);
 }
 
@@ -295,26 +298,26 @@ TEST_F(FileFaults, FullDiskWhileSavingTheReservesKeepsEveryReserve)
 {
     const std::string a = std::string(64, 'a') + "_0";
     const std::string b = std::string(64, 'b') + "_1";
-    ASSERT_EQ(funding::reserve_add(a, "origin-a", 100), "");
+    ASSERT_TRUE(funding::reserve_add(a, "origin-a", 100));
     const fs::path file = funding::reserves_path();
     const std::string before = file_text(file);
     std::string added, bound;
     bool removed = true;
     {
         testsupport::FullDisk full;
-        added = funding::reserve_add(b, "origin-b", 200);
-        bound = funding::reserve_bind_listing(a, std::string(64, 'c'));
+        added = outcome(funding::reserve_add(b, "origin-b", 200));
+        bound = outcome(funding::reserve_bind_listing(a, std::string(64, 'c')));
         removed = funding::reserve_remove(a);
     }
-    EXPECT_EQ(added, "error: could not write Agoran reserve.");
-    EXPECT_EQ(bound, "error: could not update Agoran reserve.");
+    EXPECT_EQ(added, failed(funding::FundingCode::ReserveWriteFailed));
+    EXPECT_EQ(bound, failed(funding::FundingCode::ReserveUpdateFailed));
     EXPECT_FALSE(removed);
     EXPECT_EQ(file_text(file), before);
     EXPECT_TRUE(temporaries_beside(file).empty());
     ASSERT_EQ(funding::reserve_list().size(), 1u);
     EXPECT_EQ(funding::reserve_list()[0].utxo, a);
 
-    EXPECT_EQ(funding::reserve_add(b, "origin-b", 200), "");
+    EXPECT_TRUE(funding::reserve_add(b, "origin-b", 200));
     EXPECT_EQ(funding::reserve_list().size(), 2u);
 }
 
@@ -366,7 +369,7 @@ TEST_F(FileFaults, CrashBetweenTheTemporaryWriteAndTheRenameLosesNothing)
 {
     const std::string k = key();
     const std::string a = std::string(64, 'a') + "_0";
-    ASSERT_EQ(funding::reserve_add(a, "origin-a", 100), "");
+    ASSERT_TRUE(funding::reserve_add(a, "origin-a", 100));
     {
         wallet::WalletLock lock;
         ASSERT_TRUE(funding::ensure_coin_state(session()));
@@ -390,7 +393,7 @@ TEST_F(FileFaults, CrashBetweenTheTemporaryWriteAndTheRenameLosesNothing)
     ASSERT_EQ(funding::reserve_list().size(), 1u);
 
     // The next saves go through and leave no temporary of their own behind.
-    EXPECT_EQ(funding::reserve_add(std::string(64, 'b') + "_1", "", 5), "");
+    EXPECT_TRUE(funding::reserve_add(std::string(64, 'b') + "_1", "", 5));
     {
         wallet::WalletLock lock;
         EXPECT_TRUE(funding::save_snapshots(session()));
