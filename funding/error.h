@@ -64,7 +64,7 @@ struct FundingError {
 template <typename T>
 using FundingResult = core::Result<T, FundingError>;
 
-// The sentence the user reads for the error, without the "error: " the programs put before it.
+// The sentence the user reads for the error, without the error prefix the programs put before it.
 // Safe from any thread.
 std::string error_text(const FundingError& error);
 

@@ -154,11 +154,15 @@ protected:
         std::lock_guard<std::mutex> lock(m_mutex);
         m_texts.push_back(text);
     }
-    // What the user reads of a funding result.
+    // What the user reads of a funding or wallet result.
     template <typename T>
     void said(const funding::FundingResult<T>& result)
     {
         if (!result) said(funding::error_text(result.error()));
+    }
+    void said(const wallet::WalletResult<void>& result)
+    {
+        if (!result) said(wallet::error_text(result.error()));
     }
     void expect_no_secret_in_texts(const std::vector<std::string>& secrets)
     {
@@ -202,7 +206,7 @@ TEST_F(SecretTexts, NoLogLineProgressTextOrResultCarriesASecret)
     options.start_pursa = [] { return true; };
     options.log = [this](const std::string& line) { said(line); };
     said(wallet::pursa_connect(options));
-    said(wallet::pursa_disconnect([this](const std::string& line) { said(line); }));
+    wallet::pursa_disconnect([this](const std::string& line) { said(line); });
     // A wallet refused at load (the mnemonic fails its check) says so without quoting it.
     write_json(wallet_rel("w1"), hd_wallet(std::string(wallettest::ABANDON_MNEMONIC).replace(0, 7, "zoo")));
     wallet::wallet_forget();
