@@ -6,7 +6,6 @@
 #include "book/chain_facts.h"
 #include "book/post.h"
 #include "book/reduce_context.h"
-#include "core/market_clock.h"
 
 namespace book {
 
@@ -48,7 +47,7 @@ bool load_book_view(std::vector<Listing>& out, std::map<std::string, Listing>& r
         std::vector<PostRecord> posts;
         if (!load_posts(posts, status, error, options)) return false;
         reduce_book(posts, reduce_context_for(posts, options), reduced);
-        out = book_view_of(reduced, core::market_time());
+        out = book_view_of(reduced, options.services.market_now());
         fill_chain_facts(out, options.services);
         return true;
     } catch (...) {

@@ -16,7 +16,7 @@ namespace book {
 // first. Safe from any thread.
 std::vector<Listing> book_view_of(std::map<std::string, Listing> listings, int64_t now);
 
-// Loads the book, reduces it and builds the view (expired at the market time, core/market_clock.h)
+// Loads the book, reduces it and builds the view (expired at the services' market moment)
 // with what the chain says each lot is (book/chain_facts.h). Clears the outputs first; on a
 // failed load returns false with the loader's error text. Blocks on the network.
 [[nodiscard]] bool load_book_view(std::vector<Listing>& out, std::string& error, const LoadOptions& options);

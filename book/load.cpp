@@ -296,10 +296,10 @@ std::string shortfall_text(const LoadStatus& status)
     return "the market's services are busy; " + posts(status.unread);
 }
 
-LoadOptions default_load_options()
+LoadOptions default_load_options(const BookServices& services)
 {
     LoadOptions options;
-    options.services = default_services();
+    options.services = services;
     options.own_listing_ids = bound_wallet_listing_ids();
     options.cache_dir = TxCache::default_dir();
     options.status_file = platform::data_dir() / "agoran" / "book_state.json";

@@ -122,9 +122,9 @@ struct LoadOptions {
     LoadStats* stats = nullptr;
 };
 
-// The program's options: its services (default_services()), the bound wallet's reserved
-// listings, and the cache and status file in the data directory.
-LoadOptions default_load_options();
+// The program's options: the given services, the bound wallet's reserved listings, and the
+// cache and status file in the data directory.
+LoadOptions default_load_options(const BookServices& services);
 
 // Loads every post that verifies, is signed at a positive time, names its own signer (book
 // posts), carries no blob that differs from its members, and is the first on chain among the

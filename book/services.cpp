@@ -1,25 +1,20 @@
 #include "book/services.h"
 
-#include "net/http_client.h"
 #include "net/market_addresses.h"
 
 namespace book {
 
-BookServices default_services(Caches& caches)
+BookServices market_services(std::shared_ptr<const net::ServiceConfig> config, net::Http& http, Caches& caches,
+                             const core::MarketClock& clock)
 {
     BookServices services;
+    services.config = std::move(config);
+    services.http = &http;
     services.caches = &caches;
-    services.config = net::current_services();
-    services.http = &net::default_http();
+    services.clock = &clock;
     services.oracle_address = std::string(net::BOOK_ORACLE_ADDRESS);
     services.house_fee_address = std::string(net::HOUSE_FEE_ADDRESS);
     return services;
-}
-
-BookServices default_services()
-{
-    static Caches program_caches;
-    return default_services(program_caches);
 }
 
 } // namespace book

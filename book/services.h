@@ -6,6 +6,7 @@
 #include <string>
 
 #include "book/caches.h"
+#include "core/market_clock.h"
 #include "net/http.h"
 #include "net/ordinals_client.h"
 #include "net/registry_client.h"
@@ -18,19 +19,22 @@ struct BookServices {
     std::shared_ptr<const net::ServiceConfig> config;
     net::Http* http = nullptr;
     Caches* caches = nullptr;       // where the answers are kept; set whenever the services are used
+    const core::MarketClock* clock = nullptr;  // the market's moment; the system clock when null
     std::string oracle_address;     // the book oracle: every post pays it
     std::string house_fee_address;  // every listing pays its fee here
 
     net::WocClient woc() const { return net::WocClient(config->woc_api, *http); }
     net::RegistryClient registry() const { return net::RegistryClient(config->registry, config->registry_domain, *http); }
     net::OrdinalsClient ordinals() const { return net::OrdinalsClient(config->ordinals_api, config->ordinals_content, *http); }
+
+    // The moment posts are stamped at and listings expire against.
+    int64_t market_now() const { return clock ? clock->now() : core::system_seconds(); }
 };
 
-// The current configuration (mainnet, or what "services.json" names) over net::default_http(),
-// with the market's addresses, keeping answers in caches (which must outlive the services).
-BookServices default_services(Caches& caches);
-
-// The same over the program's own caches, which live as long as the process.
-BookServices default_services();
+// The services of config over http with the market's oracle and house-fee addresses, keeping
+// answers in caches and acting at the clock's moment (http, caches and clock must outlive the
+// services).
+BookServices market_services(std::shared_ptr<const net::ServiceConfig> config, net::Http& http, Caches& caches,
+                             const core::MarketClock& clock);
 
 } // namespace book

@@ -3,7 +3,6 @@
 #include "book/identity.h"
 #include "book/post_blob.h"
 #include "book/signing.h"
-#include "core/market_clock.h"
 #include "wallet/identity_keys.h"
 #include "wallet/wallet_file.h"
 #include "wallet/wallet_lock.h"
@@ -28,7 +27,7 @@ bool sign_post(Json& post, std::string& error, const BookServices& services)
         post["actor"] = handle;
         post["paymail"] = handle + "@" + domain;
         const Json* ts = core::json_member(post, "ts");
-        if (!ts || !ts->is_number()) post["ts"] = services.caches->next_post_time(core::market_time());
+        if (!ts || !ts->is_number()) post["ts"] = services.caches->next_post_time(services.market_now());
         std::string id = fresh_post_id();
         if (id.empty()) {
             error = "could not sign";

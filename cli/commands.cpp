@@ -27,6 +27,7 @@
 #include "trade/cancel_routine.h"
 #include "trade/complete_routine.h"
 #include "trade/list_routine.h"
+#include "trade/market_session.h"
 #include "trade/offer_complete.h"
 #include "trade/report.h"
 #include "trade/reserve_reconcile.h"
@@ -103,13 +104,13 @@ bool warn_if_incomplete(const book::LoadStatus& status, const std::string& load_
 // Loads the book; with a wallet bound and the book read whole, its reserves are then settled
 // against it as the desktop program settles them (a listing the book holds closed frees its
 // lot). A book read in part is never settled against: what it misses is not closed.
-Book load_book()
+Book load_book(const trade::MarketSession& session)
 {
     core::log_progress("Loading the book...");
     Book b;
     std::string error;
     std::map<std::string, book::Listing> reduced;
-    if (!book::load_book_view(b.listings, reduced, b.status, error, book::default_load_options())) {
+    if (!book::load_book_view(b.listings, reduced, b.status, error, book::default_load_options(session.book()))) {
         b.error = "error: " + (error.empty() ? "could not load the book." : error);
     }
     warn_if_incomplete(b.status, error);
@@ -171,11 +172,11 @@ std::string qty_text(const book::Listing& listing, const std::string& units)
     return core::format_token_amount(units, listing.dec.value_or(0)).value_or(units);
 }
 
-int cmd_book(const Invocation& inv, std::ostream& out)
+int cmd_book(const trade::MarketSession& session, const Invocation& inv, std::ostream& out)
 {
     // A load the services failed prints what it has (nothing) under its warning, as a partial
     // one does.
-    Book b = load_book();
+    Book b = load_book(session);
     const int status = b.status.complete ? 0 : EXIT_INCOMPLETE;
     if (inv.flag("json")) {
         out << core::json_dump_file(listings_json(b.listings));
@@ -209,7 +210,7 @@ int cmd_lots(const Invocation& inv, std::ostream& out)
     return 0;
 }
 
-int cmd_list(funding::Session& session, const Invocation& inv, std::ostream& out)
+int cmd_list(trade::MarketSession& session, const Invocation& inv, std::ostream& out)
 {
     if (!trade::hd_wallet_bound()) return finish(out, "error: " + std::string(trade::CONNECT_FIRST));
     WalletLots lots = load_wallet_lots();
@@ -220,17 +221,17 @@ int cmd_list(funding::Session& session, const Invocation& inv, std::ostream& out
     if (funding::reserve_holds(core::ascii_lower(lot->txid), lot->vout)) {
         // Held for a listing: the book may show that listing closed (sold, cancelled by an
         // architect), which frees the lot.
-        Book b = load_book();
+        Book b = load_book(session);
         if (!b.error.empty()) return finish(out, b.error);
     }
     trade::ListRequest request{*lot, inv.option("qty", "1"), inv.option("price"), inv.option("note")};
     core::log_progress("Posting listing (0.01 BSV + 1 sat)...");
-    return finish(out, trade::list_lot(session, request, core::market_time()));
+    return finish(out, trade::list_lot(session, request));
 }
 
-int cmd_buy(funding::Session& session, const Invocation& inv, std::ostream& out)
+int cmd_buy(trade::MarketSession& session, const Invocation& inv, std::ostream& out)
 {
-    Book b = load_book();
+    Book b = load_book(session);
     if (!b.error.empty()) return finish(out, b.error);
     std::string error;
     const book::Listing* listing = find_listing(b, inv.args[0], error);
@@ -239,11 +240,11 @@ int cmd_buy(funding::Session& session, const Invocation& inv, std::ostream& out)
     return finish(out, trade::buy_listing(session, *listing, inv.option("qty", listing->qty)));
 }
 
-int cmd_offers(funding::Session& session, const Invocation& inv, std::ostream& out)
+int cmd_offers(trade::MarketSession& session, const Invocation& inv, std::ostream& out)
 {
     std::string me = trade::wallet_identity_key();
     if (me.empty()) return finish(out, "error: " + std::string(trade::CONNECT_FIRST));
-    Book b = load_book();
+    Book b = load_book(session);
     if (!b.error.empty()) return finish(out, b.error);
     std::vector<trade::OfferRow> offers = trade::offers_on_my_listings(session, b.listings, me);
     std::vector<trade::OfferCheck> checks;
@@ -275,10 +276,11 @@ int cmd_offers(funding::Session& session, const Invocation& inv, std::ostream& o
 // An offer that has left the book (its listing filled, or the offer withdrawn), read from the
 // posts themselves, with its listing as the seller's posts leave it: completing it again must
 // say why it cannot go through.
-std::optional<trade::OfferRow> closed_offer(const std::string& id, const std::string& me, std::string& error)
+std::optional<trade::OfferRow> closed_offer(const trade::MarketSession& session, const std::string& id, const std::string& me,
+                                            std::string& error)
 {
     std::vector<book::PostRecord> posts;
-    book::LoadOptions options = book::default_load_options();
+    book::LoadOptions options = book::default_load_options(session.book());
     book::LoadStatus status;
     if (!book::load_posts(posts, status, error, options)) {
         error = "error: " + (error.empty() ? "could not load the book." : error);
@@ -306,11 +308,11 @@ std::optional<trade::OfferRow> closed_offer(const std::string& id, const std::st
     return std::nullopt;
 }
 
-int cmd_complete(funding::Session& session, const Invocation& inv, std::ostream& out)
+int cmd_complete(trade::MarketSession& session, const Invocation& inv, std::ostream& out)
 {
     std::string me = trade::wallet_identity_key();
     if (me.empty()) return finish(out, "error: " + std::string(trade::CONNECT_FIRST));
-    Book b = load_book();
+    Book b = load_book(session);
     if (!b.error.empty()) return finish(out, b.error);
     std::optional<trade::OfferRow> chosen;
     for (const auto& l : b.listings) {
@@ -323,7 +325,7 @@ int cmd_complete(funding::Session& session, const Invocation& inv, std::ostream&
     }
     if (!chosen) {
         std::string error;
-        chosen = closed_offer(inv.args[0], me, error);
+        chosen = closed_offer(session, inv.args[0], me, error);
         if (!chosen) return finish(out, error);
     }
     if (!chosen->has_signed_bytes()) return finish(out, "error: That offer has no signed bytes. Ask the buyer to post again.");
@@ -331,9 +333,9 @@ int cmd_complete(funding::Session& session, const Invocation& inv, std::ostream&
     return finish(out, trade::run_completion(session, *chosen));
 }
 
-int cmd_cancel(funding::Session& session, const Invocation& inv, std::ostream& out)
+int cmd_cancel(trade::MarketSession& session, const Invocation& inv, std::ostream& out)
 {
-    Book b = load_book();
+    Book b = load_book(session);
     if (!b.error.empty()) return finish(out, b.error);
     std::string error;
     const book::Listing* listing = find_listing(b, inv.args[0], error);
@@ -344,7 +346,7 @@ int cmd_cancel(funding::Session& session, const Invocation& inv, std::ostream& o
     return finish(out, trade::run_cancel_listing(session, *listing));
 }
 
-int cmd_cancel_offer(funding::Session& session, const Invocation& inv, std::ostream& out)
+int cmd_cancel_offer(trade::MarketSession& session, const Invocation& inv, std::ostream& out)
 {
     trade::TraderGate gate = trade::trader_gate();
     if (gate.identity_key.empty()) return finish(out, "error: " + std::string(trade::CONNECT_FIRST));
@@ -355,7 +357,7 @@ int cmd_cancel_offer(funding::Session& session, const Invocation& inv, std::ostr
         core::log_progress("Cancelling your offer...");
         return finish(out, trade::withdraw_recorded_offer(session, record));
     }
-    Book b = load_book();
+    Book b = load_book(session);
     if (!b.error.empty()) return finish(out, b.error);
     for (const auto& l : b.listings) {
         auto mine = trade::own_offer_on(l, gate.identity_key, gate.handle);
@@ -366,7 +368,7 @@ int cmd_cancel_offer(funding::Session& session, const Invocation& inv, std::ostr
     return finish(out, "error: Pick one of your open offers.");
 }
 
-int cmd_history(const Invocation& inv, std::ostream& out)
+int cmd_history(const trade::MarketSession& session, const Invocation& inv, std::ostream& out)
 {
     std::string me = trade::wallet_identity_key();
     if (me.empty()) return finish(out, "error: " + std::string(trade::CONNECT_FIRST));
@@ -374,7 +376,7 @@ int cmd_history(const Invocation& inv, std::ostream& out)
     std::vector<book::HistoryRow> rows;
     book::LoadStatus load;
     std::string error;
-    bool loaded = book::load_history(rows, load, error, me, book::default_load_options());
+    bool loaded = book::load_history(rows, load, error, me, book::default_load_options(session.book()));
     warn_if_incomplete(load, loaded ? "" : error);
     const int status = load.complete ? 0 : EXIT_INCOMPLETE;
     if (inv.flag("json")) {
@@ -391,7 +393,7 @@ int cmd_history(const Invocation& inv, std::ostream& out)
     return status;
 }
 
-int cmd_report(funding::Session& session, const Invocation& inv, std::ostream& out)
+int cmd_report(trade::MarketSession& session, const Invocation& inv, std::ostream& out)
 {
     std::string text;
     if (inv.has_option("file")) {
@@ -415,7 +417,7 @@ std::string services_note()
     return badge.empty() ? std::string() : "Using " + badge + " from " + net::services_file_path().string();
 }
 
-int run_command(funding::Session& session, const Invocation& inv, std::ostream& out)
+int run_command(trade::MarketSession& session, const Invocation& inv, std::ostream& out)
 {
     if (inv.command == "help") {
         out << usage_text();
@@ -429,7 +431,7 @@ int run_command(funding::Session& session, const Invocation& inv, std::ostream& 
             return finish(out, "success");
         }
         if (inv.command == "balance") return cmd_balance(out);
-        if (inv.command == "book") return cmd_book(inv, out);
+        if (inv.command == "book") return cmd_book(session, inv, out);
         if (inv.command == "lots") return cmd_lots(inv, out);
         if (inv.command == "list") return cmd_list(session, inv, out);
         if (inv.command == "buy") return cmd_buy(session, inv, out);
@@ -437,7 +439,7 @@ int run_command(funding::Session& session, const Invocation& inv, std::ostream& 
         if (inv.command == "complete") return cmd_complete(session, inv, out);
         if (inv.command == "cancel") return cmd_cancel(session, inv, out);
         if (inv.command == "cancel-offer") return cmd_cancel_offer(session, inv, out);
-        if (inv.command == "history") return cmd_history(inv, out);
+        if (inv.command == "history") return cmd_history(session, inv, out);
         if (inv.command == "report") return cmd_report(session, inv, out);
     } catch (const std::exception& e) {
         return finish(out, std::string("error: ") + e.what());

@@ -9,13 +9,13 @@
 #include <string>
 
 #include "cli/args.h"
-#include "funding/session.h"
+#include "trade/market_session.h"
 
 namespace cli {
 
 // Registers this process as an app of the shared data directory and runs the command over the
 // program's session.
-int run_command(funding::Session& session, const Invocation& invocation, std::ostream& out);
+int run_command(trade::MarketSession& session, const Invocation& invocation, std::ostream& out);
 
 // The line written once to standard error when services.json replaces the mainnet services
 // ("Using Simulator at 127.0.0.1:PORT from PATH", "Using Custom services from PATH"); ""

@@ -9,10 +9,9 @@
 #include "cli/args.h"
 #include "cli/commands.h"
 #include "core/log.h"
-#include "core/market_clock.h"
-#include "funding/session.h"
 #include "net/service_config.h"
 #include "platform/crash_dumps.h"
+#include "trade/market_session.h"
 
 int main(int argc, char** argv)
 {
@@ -23,7 +22,6 @@ int main(int argc, char** argv)
         std::cerr << "error: " << parsed.error << "\n";
         return 1;
     }
-    if (parsed.invocation->at > 0) core::set_market_time(parsed.invocation->at);
     core::set_log_sink([](core::LogLevel level, const std::string& text) {
         const char* mark = level == core::LogLevel::Progress ? "... " : (level == core::LogLevel::Warning ? "warning: " : "error: ");
         std::cerr << mark << text << (text.ends_with("\n") ? "" : "\n") << std::flush;
@@ -31,6 +29,7 @@ int main(int argc, char** argv)
     if (parsed.invocation->command != "help") {
         if (const std::string note = cli::services_note(); !note.empty()) std::cerr << note << "\n" << std::flush;
     }
-    funding::Session session(net::current_services());
+    trade::MarketSession session(net::current_services());
+    session.clock().fix(parsed.invocation->at);
     return cli::run_command(session, *parsed.invocation, std::cout);
 }

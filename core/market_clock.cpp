@@ -1,32 +1,26 @@
 #include "core/market_clock.h"
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <limits>
 
 namespace core {
-namespace {
-
-std::atomic<int64_t> g_fixed{0};
-
-} // namespace
 
 int64_t system_seconds()
 {
     return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
 }
 
-int64_t market_time()
+int64_t MarketClock::now() const
 {
-    const int64_t fixed = g_fixed.load();
+    const int64_t fixed = m_fixed.load();
     return fixed > 0 ? fixed : system_seconds();
 }
 
-void set_market_time(int64_t unix_seconds)
+void MarketClock::fix(int64_t unix_seconds)
 {
-    g_fixed.store(unix_seconds > 0 ? unix_seconds : 0);
+    m_fixed.store(unix_seconds > 0 ? unix_seconds : 0);
 }
 
 int64_t add_seconds(int64_t at, int64_t seconds)

@@ -2,24 +2,24 @@
 
 #include "book/book_view.h"
 #include "book/post.h"
-#include "core/market_clock.h"
 #include "trade/buy_routine.h"
 #include "trade/complete_routine.h"
+#include "trade/market_session.h"
 #include "trade/wallet_now.h"
 
 namespace demo {
 
-std::vector<std::string> counterparty_pass(funding::Session& session, const std::string& user_key, CounterpartyMemory& memory)
+std::vector<std::string> counterparty_pass(trade::MarketSession& session, const std::string& user_key, CounterpartyMemory& memory)
 {
     std::vector<std::string> lines;
     const std::string me = trade::wallet_identity_key();
     if (me.empty()) return {"error: no wallet is bound."};
     std::vector<book::Listing> view;
     std::string error;
-    if (!book::load_book_view(view, error, book::default_load_options())) return {"error: " + (error.empty() ? "could not load the book." : error)};
+    if (!book::load_book_view(view, error, book::default_load_options(session.book()))) return {"error: " + (error.empty() ? "could not load the book." : error)};
     for (const auto& l : view) {
         // A post of this very second might sort before the listing it names: wait one pass.
-        if (l.status != book::ListingStatus::Live || core::ascii_lower(l.pubkey) != user_key || l.created >= core::market_time()) continue;
+        if (l.status != book::ListingStatus::Live || core::ascii_lower(l.pubkey) != user_key || l.created >= session.clock().now()) continue;
         if (!memory.offered.insert(l.id).second) continue;
         bool already = false;
         for (const auto& o : l.offers) already = already || core::ascii_lower(o.pubkey) == me;

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-namespace funding {
-class Session;
+namespace trade {
+class MarketSession;
 }
 
 namespace demo {
@@ -21,6 +21,6 @@ struct CounterpartyMemory {
 // One look at the book: an offer for the whole quantity on every live listing of the user
 // (identity key user_key) it has not offered on yet, then a completion of every offer waiting
 // on its own listings. Returns one line per thing done or refused; nothing when idle.
-std::vector<std::string> counterparty_pass(funding::Session& session, const std::string& user_key, CounterpartyMemory& memory);
+std::vector<std::string> counterparty_pass(trade::MarketSession& session, const std::string& user_key, CounterpartyMemory& memory);
 
 } // namespace demo

@@ -15,14 +15,13 @@
 
 #include "core/json_get.h"
 #include "core/log.h"
-#include "core/market_clock.h"
 #include "demo/counterparty.h"
-#include "funding/session.h"
 #include "net/service_config.h"
 #include "demo/market_script.h"
 #include "demo/seed_market.h"
 #include "demo/trader_desk.h"
 #include "platform/crash_dumps.h"
+#include "trade/market_session.h"
 
 namespace {
 
@@ -73,13 +72,13 @@ int main(int argc, char** argv)
         return 1;
     }
     core::set_log_sink([](core::LogLevel, const std::string&) {});
-    if (at > 0) core::set_market_time(at);
     demo::act_as(root, "agoran-demo-counterparty");
     std::signal(SIGINT, on_signal);
     std::signal(SIGTERM, on_signal);
     std::cout << demo::TRADER_NAMES[demo::COUNTERPARTY] << " is watching the book" << std::endl;
     demo::CounterpartyMemory memory;
-    funding::Session session(net::current_services());
+    trade::MarketSession session(net::current_services());
+    session.clock().fix(at);
     while (!g_stop.load()) {
         for (const auto& line : demo::counterparty_pass(session, user_key, memory)) std::cout << line << std::endl;
         if (once) break;

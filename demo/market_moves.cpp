@@ -5,11 +5,11 @@
 
 #include "book/book_view.h"
 #include "cli/lots.h"
-#include "core/market_clock.h"
 #include "trade/buy_routine.h"
 #include "trade/cancel_routine.h"
 #include "trade/complete_routine.h"
 #include "trade/list_routine.h"
+#include "trade/market_session.h"
 #include "trade/reserve_reconcile.h"
 #include "trade/trade_gate.h"
 #include "trade/wallet_now.h"
@@ -22,51 +22,42 @@ struct View {
     std::string error;  // "error: ..." when the book did not load
 };
 
-View load_view()
+View load_view(const trade::MarketSession& session)
 {
     View v;
     std::string error;
-    if (!book::load_book_view(v.listings, error, book::default_load_options())) v.error = "error: " + (error.empty() ? "could not load the book." : error);
+    if (!book::load_book_view(v.listings, error, book::default_load_options(session.book()))) v.error = "error: " + (error.empty() ? "could not load the book." : error);
     return v;
 }
 
 // What the desktop program does on every book load: reserves of this wallet's listings that the
 // book holds closed (sold, expired, cancelled) are dropped, so their lots can be listed again.
-void settle_reserves()
+void settle_reserves(const trade::MarketSession& session)
 {
     std::vector<book::Listing> view;
     std::map<std::string, book::Listing> reduced;
     std::string error;
-    if (!book::load_book_view(view, reduced, error, book::default_load_options())) return;
+    if (!book::load_book_view(view, reduced, error, book::default_load_options(session.book()))) return;
     (void)trade::reconcile_reserves(trade::listing_states(reduced, view));
 }
 
 } // namespace
 
-std::string list_lot(funding::Session& session, const std::string& lot_key, const std::string& qty, const std::string& price_bsv,
+std::string list_lot(trade::MarketSession& session, const std::string& lot_key, const std::string& qty, const std::string& price_bsv,
                      const std::string& note)
 {
-    settle_reserves();
+    settle_reserves(session);
     cli::WalletLots lots = cli::load_wallet_lots();
     if (!lots.error.empty()) return "error: " + lots.error;
     std::string error;
     const trade::LotToList* lot = cli::find_lot(lots.lots, lot_key, error);
     if (!lot) return error;
-    return trade::list_lot(session, trade::ListRequest{*lot, qty, price_bsv, note}, core::market_time());
+    return trade::list_lot(session, trade::ListRequest{*lot, qty, price_bsv, note});
 }
 
-std::optional<book::Listing> listing_by_id(const std::string& listing_id)
+std::string offer_on(trade::MarketSession& session, const std::string& listing_id, const std::string& qty)
 {
-    View v = load_view();
-    for (auto& l : v.listings) {
-        if (l.id == listing_id) return std::move(l);
-    }
-    return std::nullopt;
-}
-
-std::string offer_on(funding::Session& session, const std::string& listing_id, const std::string& qty)
-{
-    View v = load_view();
+    View v = load_view(session);
     if (!v.error.empty()) return v.error;
     for (const auto& l : v.listings) {
         if (l.id == listing_id) return trade::buy_listing(session, l, qty);
@@ -74,11 +65,11 @@ std::string offer_on(funding::Session& session, const std::string& listing_id, c
     return "error: no listing " + listing_id + " on the book.";
 }
 
-std::string complete_offer(funding::Session& session, const std::string& offer_id)
+std::string complete_offer(trade::MarketSession& session, const std::string& offer_id)
 {
     const std::string me = trade::wallet_identity_key();
     if (me.empty()) return "error: " + std::string(trade::CONNECT_FIRST);
-    View v = load_view();
+    View v = load_view(session);
     if (!v.error.empty()) return v.error;
     for (const auto& row : trade::offers_on_my_listings(session, v.listings, me)) {
         if (row.offer.id == offer_id) return trade::run_completion(session, row);
@@ -86,9 +77,9 @@ std::string complete_offer(funding::Session& session, const std::string& offer_i
     return "error: no offer " + offer_id + " on this wallet's listings.";
 }
 
-std::string cancel_listing(funding::Session& session, const std::string& listing_id)
+std::string cancel_listing(trade::MarketSession& session, const std::string& listing_id)
 {
-    View v = load_view();
+    View v = load_view(session);
     if (!v.error.empty()) return v.error;
     for (const auto& l : v.listings) {
         if (l.id != listing_id) continue;
@@ -98,11 +89,11 @@ std::string cancel_listing(funding::Session& session, const std::string& listing
     return "error: no listing " + listing_id + " on the book.";
 }
 
-std::string withdraw_offer(funding::Session& session, const std::string& offer_id)
+std::string withdraw_offer(trade::MarketSession& session, const std::string& offer_id)
 {
     const trade::TraderGate gate = trade::trader_gate();
     if (gate.identity_key.empty()) return "error: " + std::string(trade::CONNECT_FIRST);
-    View v = load_view();
+    View v = load_view(session);
     if (!v.error.empty()) return v.error;
     for (const auto& l : v.listings) {
         auto mine = trade::own_offer_on(l, gate.identity_key, gate.handle);

@@ -11,10 +11,10 @@
 #include "demo/market_moves.h"
 #include "demo/market_script.h"
 #include "demo/trader_desk.h"
-#include "funding/session.h"
 #include "net/http_client.h"
 #include "net/service_config.h"
 #include "pursa/approvals.h"
+#include "trade/market_session.h"
 #include "trade/report.h"
 #include "wallet/wallet_keys.h"
 #include "wallet/wallet_file.h"
@@ -113,13 +113,12 @@ public:
         return true;
     }
 
-    void play(const std::vector<Move>& moves, int64_t now)
+    // Every trader's services.json names the same simulator: one session serves them all.
+    void play(trade::MarketSession& session, const std::vector<Move>& moves, int64_t now)
     {
         log("Playing " + std::to_string(moves.size()) + " moves of the last 90 days...");
-        // Every trader's services.json names the same simulator.
-        funding::Session session(net::current_services());
         for (const Move& m : moves) {
-            core::set_market_time(m.at);
+            session.clock().fix(m.at);
             act_as(m_people[size_t(m.actor)].root);
             const std::string result = run(session, m);
             if (result.rfind("success", 0) != 0) {
@@ -134,7 +133,7 @@ public:
             if (m.kind == MoveKind::Withdraw) ++m_report.withdrawn_offers;
             (void)m_admin.mine(1);
         }
-        core::set_market_time(0);
+        session.clock().release();
     }
 
     void approve_app()
@@ -148,14 +147,14 @@ public:
         }
     }
 
-    void count()
+    void count(const trade::MarketSession& session)
     {
         act_as(user_root(m_options.state_dir));
         m_report.user_key = m_people[USER].identity_key;
         std::vector<book::Listing> view;
         std::map<std::string, book::Listing> reduced;
         std::string error;
-        if (!book::load_book_view(view, reduced, error, book::default_load_options())) {
+        if (!book::load_book_view(view, reduced, error, book::default_load_options(session.book()))) {
             m_report.error = "the seeded book does not load: " + error;
             return;
         }
@@ -176,7 +175,7 @@ public:
     }
 
 private:
-    std::string run(funding::Session& session, const Move& m)
+    std::string run(trade::MarketSession& session, const Move& m)
     {
         switch (m.kind) {
         case MoveKind::List: {
@@ -266,16 +265,16 @@ SeedReport seed_market(const SeedOptions& options)
     try {
         Seeder seeder(options, report);
         if (!seeder.open_people() || !seeder.open_architect() || !seeder.make_items()) return report;
-        const int64_t now = core::market_time();
-        seeder.play(market_script(now), now);
+        const int64_t now = core::system_seconds();
+        trade::MarketSession session(net::current_services());
+        seeder.play(session, market_script(now), now);
         seeder.approve_app();
-        if (report.error.empty()) seeder.count();
+        if (report.error.empty()) seeder.count(session);
     } catch (const std::exception& e) {
         report.error = std::string("seeding stopped: ") + e.what();
     } catch (...) {
         report.error = "seeding stopped";
     }
-    core::set_market_time(0);
     return report;
 }
 

@@ -7,6 +7,7 @@
 #include "core/base58.h"
 #include "core/market_clock.h"
 #include "trade/dialog_checks.h"
+#include "trade/market_session.h"
 #include "trade/post_tx.h"
 #include "trade/trade_gate.h"
 #include "wallet/wallet_keys.h"
@@ -33,7 +34,7 @@ std::string check_buy_open(const book::Listing* listing)
     return {};
 }
 
-BuyPlan plan_buy(const book::Listing& listing, std::string_view qty_box)
+BuyPlan plan_buy(const MarketSession& session, const book::Listing& listing, std::string_view qty_box)
 {
     std::string opening = check_buy_open(&listing);
     if (!opening.empty()) return refused(opening == "Select a live listing." ? "Pick a live listing." : opening);
@@ -42,17 +43,17 @@ BuyPlan plan_buy(const book::Listing& listing, std::string_view qty_box)
     if (qty_text.empty() || qty_text == "0") return refused(std::string(QTY_AT_LEAST_ONE));
 
     std::string reason;
-    if (!book::listing_output_unspent(listing.utxo, reason, book::default_services())) return refused("That lot is gone. " + reason);
+    if (!book::listing_output_unspent(listing.utxo, reason, session.book())) return refused("That lot is gone. " + reason);
     TraderGate gate = trader_gate();
     if (!gate.error.empty()) return refused(gate.error);
-    if (identity_is_frozen(gate.identity_key) || identity_is_frozen(core::ascii_lower(listing.pubkey)))
+    if (identity_is_frozen(session, gate.identity_key) || identity_is_frozen(session, core::ascii_lower(listing.pubkey)))
         return refused("Frozen identity. No buy.");
 
     BuyPayment payment = buy_payment(qty_text, listing.qty, listing.price_sats);
     if (!payment.error.empty()) return refused(payment.error);
     // Posts apply in the order of their times: an offer stamped before its listing would find
     // no listing to attach to, and its coins would stay locked for nothing.
-    const int64_t now = core::market_time();
+    const int64_t now = session.clock().now();
     if (listing.created > now + MAX_LISTING_LEAD)
         return refused("That listing is dated ahead of this computer's clock. You can offer on it from " +
                        core::utc_minute_text(listing.created - MAX_LISTING_LEAD) + " UTC.");
@@ -84,7 +85,7 @@ BuyPlan plan_buy(const book::Listing& listing, std::string_view qty_box)
     return plan;
 }
 
-std::string run_buy(funding::Session& session, BuyPlan plan)
+std::string run_buy(MarketSession& session, BuyPlan plan)
 {
     std::string offer = build_offer(session, plan.offer);
     if (offer.rfind("error", 0) == 0) return offer;
@@ -92,9 +93,9 @@ std::string run_buy(funding::Session& session, BuyPlan plan)
     return publish_post(session, plan.post, false);
 }
 
-std::string buy_listing(funding::Session& session, const book::Listing& listing, std::string_view qty_box)
+std::string buy_listing(MarketSession& session, const book::Listing& listing, std::string_view qty_box)
 {
-    BuyPlan plan = plan_buy(listing, qty_box);
+    BuyPlan plan = plan_buy(session, listing, qty_box);
     if (!plan.error.empty()) return "error: " + plan.error;
     return run_buy(session, std::move(plan));
 }

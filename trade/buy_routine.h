@@ -10,8 +10,8 @@
 #include "core/json_get.h"
 #include "trade/offer_build.h"
 
-namespace funding {
-class Session;
+namespace trade {
+class MarketSession;
 }
 
 namespace trade {
@@ -37,13 +37,13 @@ inline constexpr int64_t MAX_LISTING_LEAD = 600;
 // "listing", "qty", "pay_sats", "buyer_ord", and "ts" one second after the listing's when the
 // listing is not dated in the past (an offer is never stamped before its listing). Network
 // (ordinals index, registry). Call from a worker thread.
-BuyPlan plan_buy(const book::Listing& listing, std::string_view qty_box);
+BuyPlan plan_buy(const MarketSession& session, const book::Listing& listing, std::string_view qty_box);
 
 // The buy worker: builds the offer, attaches it as "offer" and publishes the post (no house
 // fee). The builder's error, or the publishing result.
-std::string run_buy(funding::Session& session, BuyPlan plan);
+std::string run_buy(MarketSession& session, BuyPlan plan);
 
 // plan_buy then run_buy. "success: " + txid or "error: ...".
-std::string buy_listing(funding::Session& session, const book::Listing& listing, std::string_view qty_box);
+std::string buy_listing(MarketSession& session, const book::Listing& listing, std::string_view qty_box);
 
 } // namespace trade

@@ -7,6 +7,7 @@
 #include "funding/offer_locks.h"
 #include "funding/reserves.h"
 #include "trade/chain_lookup.h"
+#include "trade/market_session.h"
 #include "trade/offer_complete.h"
 #include "trade/post_tx.h"
 #include "trade/trade_gate.h"
@@ -21,7 +22,7 @@ struct OfferCoins {
     bool all_spent = true;             // every coin shown spent: the offer can never complete
 };
 
-OfferCoins ask_offer_coins(const funding::Session& session, const std::vector<std::string>& coins)
+OfferCoins ask_offer_coins(const MarketSession& session, const std::vector<std::string>& coins)
 {
     OfferCoins out;
     for (const auto& coin : coins) {
@@ -66,7 +67,7 @@ std::string check_cancel_listing(const book::Listing& listing)
     return {};
 }
 
-std::string run_cancel_listing(funding::Session& session, const book::Listing& listing)
+std::string run_cancel_listing(MarketSession& session, const book::Listing& listing)
 {
     core::Json post = core::Json::object();
     post["type"] = "ag_cancel";
@@ -93,12 +94,12 @@ std::optional<book::Offer> own_offer_on(const book::Listing& listing, const std:
     return mine;
 }
 
-std::string run_offer_cancel(funding::Session& session, const std::string& listing_id, const book::Offer& offer)
+std::string run_offer_cancel(MarketSession& session, const std::string& listing_id, const book::Offer& offer)
 {
     return withdraw_offer(session, listing_id, offer.id, offer_coins(offer.id, offer.offer));
 }
 
-std::string withdraw_offer(funding::Session& session, const std::string& listing_id, const std::string& offer_id, const std::vector<std::string>& coins)
+std::string withdraw_offer(MarketSession& session, const std::string& listing_id, const std::string& offer_id, const std::vector<std::string>& coins)
 {
     if (listing_id.size() != 64) return "error: Pick one of your open offers.";
     OfferCoins state = ask_offer_coins(session, coins);
@@ -124,7 +125,7 @@ std::vector<funding::OfferRecord> recorded_offers()
     return funding::offer_records();
 }
 
-std::string withdraw_recorded_offer(funding::Session& session, const funding::OfferRecord& record)
+std::string withdraw_recorded_offer(MarketSession& session, const funding::OfferRecord& record)
 {
     return withdraw_offer(session, record.listing, record.offer, offer_coins(record.offer, ""));
 }

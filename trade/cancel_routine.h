@@ -11,8 +11,8 @@
 #include "book/listing.h"
 #include "funding/offer_locks.h"
 
-namespace funding {
-class Session;
+namespace trade {
+class MarketSession;
 }
 
 namespace trade {
@@ -24,7 +24,7 @@ std::string check_cancel_listing(const book::Listing& listing);
 
 // The cancel-listing worker: publishes "ag_cancel" (no house fee); on success releases the
 // reserve by listing id and by outpoint. The publishing result.
-std::string run_cancel_listing(funding::Session& session, const book::Listing& listing);
+std::string run_cancel_listing(MarketSession& session, const book::Listing& listing);
 
 // The wallet's own offer on a listing: the last offer whose key is the wallet's identity key
 // or, for an offer without a key, whose handle is the wallet's handle.
@@ -39,7 +39,7 @@ inline constexpr std::string_view COINS_NOT_LISTED =
 
 // The offer-cancel worker: withdraw_offer with the offer's coins (the signed inputs of its
 // transaction and the coins the wallet recorded for it).
-std::string run_offer_cancel(funding::Session& session, const std::string& listing_id, const book::Offer& offer);
+std::string run_offer_cancel(MarketSession& session, const std::string& listing_id, const book::Offer& offer);
 
 // Withdraws an offer: publishes "ag_offer_cancel" ("listing", "offer" = the offer's id) with a
 // payment that spends the offer's coins the chain shows unspent, so the half-signed offer can
@@ -49,13 +49,13 @@ std::string run_offer_cancel(funding::Session& session, const std::string& listi
 // COINS_UNANSWERED when no coin is shown unspent and not all are shown spent (WhatsOnChain
 // cannot answer); COINS_NOT_LISTED when no unspent coin of the offer can be gathered. On success
 // the offer's coin locks and its record are removed.
-std::string withdraw_offer(funding::Session& session, const std::string& listing_id, const std::string& offer_id, const std::vector<std::string>& coins);
+std::string withdraw_offer(MarketSession& session, const std::string& listing_id, const std::string& offer_id, const std::vector<std::string>& coins);
 
 // The offers this wallet posted and has not withdrawn, from its own record (the offer locks),
 // whether or not the book shows them.
 std::vector<funding::OfferRecord> recorded_offers();
 
 // Withdraws an offer of the wallet's own record (withdraw_offer).
-std::string withdraw_recorded_offer(funding::Session& session, const funding::OfferRecord& record);
+std::string withdraw_recorded_offer(MarketSession& session, const funding::OfferRecord& record);
 
 } // namespace trade

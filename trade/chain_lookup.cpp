@@ -3,6 +3,7 @@
 #include "book/post.h"
 #include "core/hex.h"
 #include "funding/chain_clients.h"
+#include "trade/market_session.h"
 #include "tx/parse.h"
 #include "tx/serialize.h"
 #include "tx/spendable_lock.h"
@@ -10,10 +11,10 @@
 
 namespace trade {
 
-SpentState output_spent_state(const funding::Session& session, std::string_view txid, uint32_t vout)
+SpentState output_spent_state(const MarketSession& session, std::string_view txid, uint32_t vout)
 {
     wallet::WalletUnlock unlock;
-    auto answer = funding::chain_clients(session).woc.spent(txid, vout);
+    auto answer = funding::chain_clients(session.funding()).woc.spent(txid, vout);
     if (!answer) return SpentState::Unknown;
     switch (answer->state) {
     case net::SpentCheck::State::Unspent:
@@ -26,18 +27,18 @@ SpentState output_spent_state(const funding::Session& session, std::string_view 
     return SpentState::Unknown;
 }
 
-std::optional<core::Bytes> load_raw_tx(const funding::Session& session, std::string_view txid)
+std::optional<core::Bytes> load_raw_tx(const MarketSession& session, std::string_view txid)
 {
     wallet::WalletUnlock unlock;
     const std::string id = core::ascii_lower(txid);
-    auto hex = funding::chain_clients(session).woc.tx_hex(id);
+    auto hex = funding::chain_clients(session.funding()).woc.tx_hex(id);
     if (!hex) return std::nullopt;
     auto raw = core::hex_decode(*hex);
     if (!raw || tx::tx_id(*raw) != id) return std::nullopt;
     return raw;
 }
 
-LoadedOutput load_output(const funding::Session& session, std::string_view txid, uint32_t vout)
+LoadedOutput load_output(const MarketSession& session, std::string_view txid, uint32_t vout)
 {
     LoadedOutput out;
     out.error = std::string(OUTPUT_NOT_LOADED);

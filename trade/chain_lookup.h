@@ -9,8 +9,8 @@
 
 #include "trade/offer_rules.h"
 
-namespace funding {
-class Session;
+namespace trade {
+class MarketSession;
 }
 
 namespace trade {
@@ -22,7 +22,7 @@ enum class SpentState {
 };
 
 // WhatsOnChain's spent check of one output.
-SpentState output_spent_state(const funding::Session& session, std::string_view txid, uint32_t vout);
+SpentState output_spent_state(const MarketSession& session, std::string_view txid, uint32_t vout);
 
 inline constexpr std::string_view OUTPUT_NOT_LOADED = "could not load that outpoint from the chain yet. Wait a few seconds.";
 
@@ -32,10 +32,10 @@ struct LoadedOutput {
 };
 
 // The raw transaction WhatsOnChain returns, when its bytes hash to the txid; nullopt otherwise.
-std::optional<core::Bytes> load_raw_tx(const funding::Session& session, std::string_view txid);
+std::optional<core::Bytes> load_raw_tx(const MarketSession& session, std::string_view txid);
 
 // The value and locking script of an output, from load_raw_tx. The script must pay a P2PKH hash in one of the forms this program
 // can spend; anything else fails as not loaded.
-LoadedOutput load_output(const funding::Session& session, std::string_view txid, uint32_t vout);
+LoadedOutput load_output(const MarketSession& session, std::string_view txid, uint32_t vout);
 
 } // namespace trade

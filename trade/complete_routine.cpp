@@ -3,13 +3,14 @@
 #include "book/post.h"
 #include "core/json_get.h"
 #include "trade/dialog_checks.h"
+#include "trade/market_session.h"
 #include "trade/offer_complete.h"
 #include "trade/post_tx.h"
 #include "trade/trade_gate.h"
 
 namespace trade {
 
-std::vector<OfferRow> offers_on_my_listings(const funding::Session& session, const std::vector<book::Listing>& listings, const std::string& my_key)
+std::vector<OfferRow> offers_on_my_listings(const MarketSession& session, const std::vector<book::Listing>& listings, const std::string& my_key)
 {
     std::vector<OfferRow> rows;
     const std::string me = core::ascii_lower(my_key);
@@ -27,14 +28,14 @@ std::vector<OfferRow> offers_on_my_listings(const funding::Session& session, con
     return rows;
 }
 
-std::string check_completion(const funding::Session& session, const OfferRow& row)
+std::string check_completion(const MarketSession& session, const OfferRow& row)
 {
     if (!row.has_signed_bytes()) return "That offer has no signed bytes. Ask the buyer to post again.";
     if (buyer_coins_spent(session, row.offer.offer)) return "The buyer spent those coins. Ask them to post a new offer.";
     return {};
 }
 
-std::string run_completion(funding::Session& session, const OfferRow& row)
+std::string run_completion(MarketSession& session, const OfferRow& row)
 {
     Completion done = complete_offer(session, row.offer.offer, row.listing);
     if (done.result.rfind("success", 0) != 0) return done.result;

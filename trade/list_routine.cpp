@@ -10,6 +10,7 @@
 #include "trade/chain_lookup.h"
 #include "trade/dialog_checks.h"
 #include "trade/listing_record.h"
+#include "trade/market_session.h"
 #include "trade/post_tx.h"
 #include "trade/trade_gate.h"
 #include "trade/result_text.h"
@@ -30,11 +31,11 @@ ListingPlan refused(std::string error)
 
 } // namespace
 
-ListingPlan plan_listing(const ListRequest& request, int64_t now)
+ListingPlan plan_listing(const MarketSession& session, const ListRequest& request, int64_t now)
 {
     TraderGate gate = trader_gate();
     if (!gate.error.empty()) return refused(gate.error);
-    if (identity_is_frozen(gate.identity_key)) return refused("This identity is frozen. No list.");
+    if (identity_is_frozen(session, gate.identity_key)) return refused("This identity is frozen. No list.");
 
     const LotToList& lot = request.lot;
     if (!core::is_hex64(lot.txid) || (lot.id.empty() && lot.token_id.empty())) return refused("Pick a lot from this wallet.");
@@ -64,7 +65,7 @@ ListingPlan plan_listing(const ListRequest& request, int64_t now)
     std::string name = lot.name;
     std::string sym;
     std::string icon;
-    book::token_details(plan.origin, kind, name, sym, icon, book::default_services());
+    book::token_details(plan.origin, kind, name, sym, icon, session.book());
 
     core::Json post = core::Json::object();
     post["type"] = "ag_list";
@@ -89,7 +90,7 @@ namespace {
 
 // The units the listed output holds, as the chain shows it: "1" for a picture, the amount of a
 // token lot's transfer inscription; "" when it cannot be read.
-std::string lot_units_of(const funding::Session& session, const core::Json& post)
+std::string lot_units_of(const MarketSession& session, const core::Json& post)
 {
     if (book::listing_kind_of(book::post_string(post, "kind")) == book::ListingKind::Picture) return "1";
     auto outpoint = tx::parse_outpoint(book::post_string(post, "utxo"));
@@ -100,7 +101,7 @@ std::string lot_units_of(const funding::Session& session, const core::Json& post
 
 } // namespace
 
-std::string publish_listing(funding::Session& session, const core::Json& post, const std::string& outpoint)
+std::string publish_listing(MarketSession& session, const core::Json& post, const std::string& outpoint)
 {
     core::Json signed_post = post;
     std::string result = publish_signed_post(session, signed_post, true);
@@ -117,9 +118,9 @@ std::string publish_listing(funding::Session& session, const core::Json& post, c
     return result;
 }
 
-std::string list_lot(funding::Session& session, const ListRequest& request, int64_t now)
+std::string list_lot(MarketSession& session, const ListRequest& request)
 {
-    ListingPlan plan = plan_listing(request, now);
+    ListingPlan plan = plan_listing(session, request, session.clock().now());
     if (!plan.error.empty()) return "error: " + plan.error;
     if (auto reserved = funding::reserve_add(plan.outpoint, plan.origin, plan.exp); !reserved)
         return failure_text(reserved.error());

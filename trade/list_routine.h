@@ -7,8 +7,8 @@
 
 #include "core/json_get.h"
 
-namespace funding {
-class Session;
+namespace trade {
+class MarketSession;
 }
 
 namespace trade {
@@ -49,15 +49,16 @@ inline constexpr int64_t LISTING_LIFETIME = 2'419'200;
 // "kind", "utxo", "qty", "price_sats", "note", "exp" = now + 28 days, "pay_addr", "ord_addr",
 // and "name", "sym", "icon" when known. Asks the registry (frozen) and the ordinals index (token
 // names). Call from a worker thread.
-ListingPlan plan_listing(const ListRequest& request, int64_t now);
+ListingPlan plan_listing(const MarketSession& session, const ListRequest& request, int64_t now);
 
 // The list-post worker: publishes the post with the house fee; on success binds the reserve of
 // the outpoint to the new listing's txid with the seller's record of the listing (the post as
 // signed, and the units the listed output holds as the chain shows them), otherwise drops the
 // reserve. Returns the publishing result.
-std::string publish_listing(funding::Session& session, const core::Json& post, const std::string& outpoint);
+std::string publish_listing(MarketSession& session, const core::Json& post, const std::string& outpoint);
 
-// plan_listing, reserve_add, publish_listing. "success: " + txid or "error: " + the sentence.
-std::string list_lot(funding::Session& session, const ListRequest& request, int64_t now);
+// plan_listing at the session's market moment, reserve_add, publish_listing. "success: " + txid
+// or "error: " + the sentence.
+std::string list_lot(MarketSession& session, const ListRequest& request);
 
 } // namespace trade

@@ -7,6 +7,7 @@
 #include "core/json_get.h"
 #include "funding/outpoint_text.h"
 #include "trade/chain_lookup.h"
+#include "trade/market_session.h"
 #include "trade/wallet_now.h"
 #include "tx/raw_tx.h"
 
@@ -75,7 +76,7 @@ std::string terms_the_book_changed(const book::Listing& listing, const funding::
     return changed;
 }
 
-SellerRecord seller_record(const funding::Session& session, std::string_view listing_id)
+SellerRecord seller_record(const MarketSession& session, std::string_view listing_id)
 {
     SellerRecord out;
     std::optional<funding::Reserve> reserve = funding::reserve_of_listing(listing_id);

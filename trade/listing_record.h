@@ -13,8 +13,8 @@
 #include "funding/reserves.h"
 #include "trade/offer_rules.h"
 
-namespace funding {
-class Session;
+namespace trade {
+class MarketSession;
 }
 
 namespace trade {
@@ -47,6 +47,6 @@ struct SellerRecord {
 // "error: that listing was published before this wallet kept records of its listings, and part
 // of it has sold since. Cancel it and list the rest again.", "error: could not load that
 // listing's transaction from the chain yet. Wait a few seconds.". Network: call from a worker.
-SellerRecord seller_record(const funding::Session& session, std::string_view listing_id);
+SellerRecord seller_record(const MarketSession& session, std::string_view listing_id);
 
 } // namespace trade

@@ -14,6 +14,7 @@
 #include "funding/refresh.h"
 #include "trade/chain_lookup.h"
 #include "trade/decimal_text.h"
+#include "trade/market_session.h"
 #include "trade/offer_rules.h"
 #include "trade/wallet_now.h"
 #include "trade/result_text.h"
@@ -57,7 +58,7 @@ struct ListedLot {
     std::optional<tx::Bsv20Body> body;
 };
 
-ListedLot look_up_listing(const funding::Session& session, const tx::Outpoint& outpoint)
+ListedLot look_up_listing(const MarketSession& session, const tx::Outpoint& outpoint)
 {
     ListedLot lot;
     lot.spent = output_spent_state(session, outpoint.txid, outpoint.vout);
@@ -69,11 +70,11 @@ ListedLot look_up_listing(const funding::Session& session, const tx::Outpoint& o
 
 // The ordinals index must confirm what the listing claims before the buyer pays for it: the
 // picture's inscription in that very output, or valid tokens of that id, enough of them.
-std::string prove_listing(const funding::Session& session, const tx::Outpoint& outpoint, const Prevout& listed, bool token_lot,
+std::string prove_listing(const MarketSession& session, const tx::Outpoint& outpoint, const Prevout& listed, bool token_lot,
                           const std::string& token_id, const std::string& quantity, const std::string& origin)
 {
     wallet::WalletUnlock unlock;
-    funding::ChainClients clients = funding::chain_clients(session);
+    funding::ChainClients clients = funding::chain_clients(session.funding());
     if (!token_lot) {
         auto txo = clients.ordinals.txo(outpoint.txid, outpoint.vout);
         if (!txo) return "error: the ordinals index does not know the listed lot yet. Wait a few seconds.";
@@ -105,11 +106,11 @@ struct TokenNames {
     std::string dec;
 };
 
-TokenNames token_names(const funding::Session& session, const std::string& token_id)
+TokenNames token_names(const MarketSession& session, const std::string& token_id)
 {
     TokenNames names;
     wallet::WalletUnlock unlock;
-    auto info = funding::chain_clients(session).ordinals.token(token_id);
+    auto info = funding::chain_clients(session.funding()).ordinals.token(token_id);
     if (!info) return names;
     names.name = info->name;
     names.icon = info->icon;
@@ -151,7 +152,7 @@ funding::Funded fund_leaving_a_post_coin(const tx::TxInput& listing_input, const
 
 } // namespace
 
-std::string build_offer(funding::Session& session, const OfferRequest& request)
+std::string build_offer(MarketSession& session, const OfferRequest& request)
 {
     // The wallet lock is held for wallet work only, never across the chain queries.
     if (!hd_wallet_bound()) return NEED_HD;
@@ -228,8 +229,8 @@ std::string build_offer(funding::Session& session, const OfferRequest& request)
     bool split = false;
     for (int round = 0; round < FUNDING_ROUNDS; ++round) {
         const bool last_round = round == FUNDING_ROUNDS - 1;
-        if (auto refreshed = funding::refresh_coins(session); !refreshed) return failure_text(refreshed.error());
-        funding::Gathered coins = funding::gather_coins(session, {});
+        if (auto refreshed = funding::refresh_coins(session.funding()); !refreshed) return failure_text(refreshed.error());
+        funding::Gathered coins = funding::gather_coins(session.funding(), {});
         if (!coins.any()) return "error: need BSV for the price and miner fee.";
         funded = fund_leaving_a_post_coin(listing_input, coins.coins, outputs, *main_hash);
         if (funded.ok) break;
@@ -240,7 +241,7 @@ std::string build_offer(funding::Session& session, const OfferRequest& request)
             // Enough money, but in too few coins to leave one for the post: split a small coin
             // off once, then fund the offer from the rest.
             split = true;
-            auto paid = funding::pay_outputs(session, {{SPLIT_COIN_SATS, tx::p2pkh_script(*main_hash)}});
+            auto paid = funding::pay_outputs(session.funding(), {{SPLIT_COIN_SATS, tx::p2pkh_script(*main_hash)}});
             if (!paid) return failure_text(paid.error());
             if (!hd_wallet_bound()) return NEED_HD;
             if (bound_wallet_key() != key) return "error: wallet changed.";
@@ -248,7 +249,7 @@ std::string build_offer(funding::Session& session, const OfferRequest& request)
         }
         if (all.ok) return failure_text(funding::FundingCode::ShareCoins);
         if (last_round) return failure_text(all.error);
-        funding::mark_lists_stale(session);
+        funding::mark_lists_stale(session.funding());
     }
     if (!funded.ok) return failure_text(funded.error);
 

@@ -13,8 +13,8 @@
 #include "book/listing.h"
 #include "core/bytes.h"
 
-namespace funding {
-class Session;
+namespace trade {
+class MarketSession;
 }
 
 namespace trade {
@@ -36,6 +36,6 @@ struct OfferRequest {
 // confirm that the listing output holds what the listing claims: the picture's inscription, or
 // valid tokens of the listing's token id, at least the quantity bought. Holds the wallet lock
 // for wallet work only, not across the chain queries. Call from a worker thread.
-std::string build_offer(funding::Session& session, const OfferRequest& request);
+std::string build_offer(MarketSession& session, const OfferRequest& request);
 
 } // namespace trade

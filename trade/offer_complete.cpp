@@ -12,6 +12,7 @@
 #include "trade/chain_lookup.h"
 #include "trade/dialog_checks.h"
 #include "trade/listing_record.h"
+#include "trade/market_session.h"
 #include "trade/wallet_now.h"
 #include "trade/result_text.h"
 #include "tx/outpoint.h"
@@ -61,7 +62,7 @@ struct LoadedPrevouts {
     std::string error;  // the first loader failure, "error: ..."
 };
 
-LoadedPrevouts load_prevouts(const funding::Session& session, const tx::Transaction& offer)
+LoadedPrevouts load_prevouts(const MarketSession& session, const tx::Transaction& offer)
 {
     LoadedPrevouts out;
     out.prevouts.resize(offer.inputs.size());
@@ -102,7 +103,7 @@ struct RecordCheck {
     std::string error;
 };
 
-RecordCheck check_record(const funding::Session& session, const book::Listing& listing)
+RecordCheck check_record(const MarketSession& session, const book::Listing& listing)
 {
     SellerRecord record = seller_record(session, core::ascii_lower(listing.id));
     if (!record.reserve) return {std::nullopt, record.error};
@@ -116,21 +117,21 @@ RecordCheck check_record(const funding::Session& session, const book::Listing& l
 
 // A picture is signed away only from the output that holds its inscription: the inscription's
 // own output, or one the ordinals index names as holding that origin.
-std::string picture_holding(const funding::Session& session, const funding::Reserve& reserve)
+std::string picture_holding(const MarketSession& session, const funding::Reserve& reserve)
 {
     const std::string not_held = "error: the listed output does not hold the listed picture.";
     if (book::listing_kind_of(reserve.record.kind) != book::ListingKind::Picture || reserve.utxo == funding::normalize_outpoint(reserve.origin)) return {};
     auto outpoint = tx::parse_outpoint(reserve.utxo);
     if (!outpoint) return not_held;
     wallet::WalletUnlock unlock;
-    auto txo = funding::chain_clients(session).ordinals.txo(outpoint->txid, outpoint->vout);
+    auto txo = funding::chain_clients(session.funding()).ordinals.txo(outpoint->txid, outpoint->vout);
     if (!txo) return "error: the ordinals index could not confirm the listed picture yet. Wait a few seconds.";
     if (reserve.origin.empty() || funding::normalize_outpoint(txo->origin) != funding::normalize_outpoint(reserve.origin))
         return not_held;
     return {};
 }
 
-OfferCheck judge(const funding::Session& session, const tx::Transaction& offer, const LoadedPrevouts& loaded, const funding::Reserve& reserve)
+OfferCheck judge(const MarketSession& session, const tx::Transaction& offer, const LoadedPrevouts& loaded, const funding::Reserve& reserve)
 {
     OfferCheck check = check_offer(offer, loaded.prevouts, record_terms(reserve), wallet_owns_hash);
     if (!check.passes) return check;
@@ -164,7 +165,7 @@ std::optional<tx::Transaction> parse_offer_text(std::string_view offer_text)
     return read_offer(offer_text).tx;
 }
 
-OfferCheck evaluate_offer(const funding::Session& session, std::string_view offer_text, const book::Listing& listing)
+OfferCheck evaluate_offer(const MarketSession& session, std::string_view offer_text, const book::Listing& listing)
 {
     ParsedOffer offer = read_offer(offer_text);
     if (!offer.tx) return refused_check(offer.error);
@@ -173,7 +174,7 @@ OfferCheck evaluate_offer(const funding::Session& session, std::string_view offe
     return judge(session, *offer.tx, load_prevouts(session, *offer.tx), *record.reserve);
 }
 
-Completion complete_offer(funding::Session& session, std::string_view offer_text, const book::Listing& listing)
+Completion complete_offer(MarketSession& session, std::string_view offer_text, const book::Listing& listing)
 {
     Completion out;
     ParsedOffer offer = read_offer(offer_text);
@@ -267,7 +268,7 @@ Completion complete_offer(funding::Session& session, std::string_view offer_text
             out.result = "error: offer is still missing a signature.";
             return out;
         }
-        auto sent = funding::broadcast_tx(session, t.inputs, t.outputs, main_hash, txid);
+        auto sent = funding::broadcast_tx(session.funding(), t.inputs, t.outputs, main_hash, txid);
         out.result = result_text(sent);
         if (!sent) return out;
     }
@@ -288,7 +289,7 @@ bool offer_spends_listing(std::string_view offer_text, std::string_view listing_
     });
 }
 
-bool buyer_coins_spent(const funding::Session& session, std::string_view offer_text)
+bool buyer_coins_spent(const MarketSession& session, std::string_view offer_text)
 {
     auto offer = parse_offer_text(offer_text);
     if (!offer) return false;

@@ -11,8 +11,8 @@
 #include "trade/offer_rules.h"
 #include "tx/transaction.h"
 
-namespace funding {
-class Session;
+namespace trade {
+class MarketSession;
 }
 
 namespace trade {
@@ -43,11 +43,11 @@ struct Completion {
 // already spent. This offer is dead.", "error: the buyer spent those coins. Ask them to post a
 // new offer.", the loader's and check_offer's sentences, and the broadcaster's. Call from a
 // worker thread.
-Completion complete_offer(funding::Session& session, std::string_view offer_text, const book::Listing& listing);
+Completion complete_offer(MarketSession& session, std::string_view offer_text, const book::Listing& listing);
 
 // What completing the offer would find, without signing anything: the same record, loads and
 // checks as complete_offer. For the seller's list of offers. Call from a worker thread.
-OfferCheck evaluate_offer(const funding::Session& session, std::string_view offer_text, const book::Listing& listing);
+OfferCheck evaluate_offer(const MarketSession& session, std::string_view offer_text, const book::Listing& listing);
 
 // True when some unsigned input of the offer spends the listing outpoint (either separator,
 // any case). False for an empty outpoint or an offer that does not parse. Pure.
@@ -55,6 +55,6 @@ OfferCheck evaluate_offer(const funding::Session& session, std::string_view offe
 
 // True when some signed input of the offer is already spent on chain (asked in input order,
 // stopping at the first). False for an offer that does not parse. Call from a worker thread.
-[[nodiscard]] bool buyer_coins_spent(const funding::Session& session, std::string_view offer_text);
+[[nodiscard]] bool buyer_coins_spent(const MarketSession& session, std::string_view offer_text);
 
 } // namespace trade

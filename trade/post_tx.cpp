@@ -7,6 +7,7 @@
 #include "funding/offer_locks.h"
 #include "funding/pay.h"
 #include "net/market_addresses.h"
+#include "trade/market_session.h"
 #include "trade/offer_complete.h"
 #include "trade/result_text.h"
 #include "tx/outpoint.h"
@@ -16,26 +17,26 @@
 
 namespace trade {
 
-std::string publish_post(funding::Session& session, core::Json post, bool pay_house_fee, const funding::PayOptions& spend)
+std::string publish_post(MarketSession& session, core::Json post, bool pay_house_fee, const funding::PayOptions& spend)
 {
     return publish_signed_post(session, post, pay_house_fee, spend);
 }
 
-std::string publish_signed_post(funding::Session& session, core::Json& post, bool pay_house_fee,
+std::string publish_signed_post(MarketSession& session, core::Json& post, bool pay_house_fee,
                                 const funding::PayOptions& spend)
 {
     if (!post.is_object()) return "error: could not sign";
     post["protocol"] = std::string(book::POST_PROTOCOL);
     post["location"] = std::string(book::POST_LOCATION);
     std::string error;
-    if (!book::sign_post(post, error, book::default_services())) return error.empty() ? "error: could not sign" : "error: " + error;
+    if (!book::sign_post(post, error, session.book())) return error.empty() ? "error: could not sign" : "error: " + error;
     std::string payload = core::json_dump_compact(post);
     // Readers take nothing larger for a post: paying for one would publish nothing.
     if (payload.size() > book::MAX_POST_BYTES) return "error: This post is too large for the book. Use fewer coins.";
     return post_transaction(session, payload, pay_house_fee, spend);
 }
 
-std::string post_transaction(funding::Session& session, std::string_view payload, bool pay_house_fee,
+std::string post_transaction(MarketSession& session, std::string_view payload, bool pay_house_fee,
                              const funding::PayOptions& spend)
 {
     if (!wallet::pursa_is_connected()) return std::string(NOT_CONNECTED);
@@ -59,7 +60,7 @@ std::string post_transaction(funding::Session& session, std::string_view payload
 
     funding::PayOptions options = spend;
     options.hold_back.insert(options.hold_back.end(), hold_back.begin(), hold_back.end());
-    funding::FundingResult<funding::Paid> paid = funding::pay_outputs(session, outputs, options);
+    funding::FundingResult<funding::Paid> paid = funding::pay_outputs(session.funding(), outputs, options);
     if (paid && doc && core::json_string(*doc, "type") == "ag_buy" && !hold_back.empty()) {
         // The record keeps the buyer's own coins: the signed inputs (the listing input is the seller's).
         funding::OfferRecord record{paid->txid, core::ascii_lower(core::json_string(*doc, "listing")), {}};

@@ -8,6 +8,7 @@
 #include "funding/pay.h"
 #include "net/market_addresses.h"
 #include "trade/dialog_checks.h"
+#include "trade/market_session.h"
 #include "trade/post_tx.h"
 #include "trade/report_cipher.h"
 #include "trade/wallet_now.h"
@@ -54,7 +55,7 @@ ReportOpening open_report_envelope(const core::Json& envelope, core::ByteView ar
     return out;
 }
 
-std::string send_report(funding::Session& session, std::string_view text)
+std::string send_report(MarketSession& session, std::string_view text)
 {
     std::string handle = hd_wallet_bound() ? wallet_handle() : std::string();
     if (handle.empty()) return "error: Connect Pursa and publish a paymail first.";
@@ -73,7 +74,7 @@ std::string send_report(funding::Session& session, std::string_view text)
     }
     core::SecretBytes sender(std::move(secret));
 
-    const book::BookServices services = book::default_services();
+    const book::BookServices& services = session.book();
     std::string architect = book::identity_key_of(ARCHITECT_HANDLE, services);
     auto architect_key = core::hex_decode(architect);
     if (architect.empty() || !architect_key) return "error: could not find the architect's key at the registry.";
@@ -87,7 +88,7 @@ std::string send_report(funding::Session& session, std::string_view text)
     return post_report(session, core::json_dump_compact(envelope));
 }
 
-std::string post_report(funding::Session& session, std::string_view payload)
+std::string post_report(MarketSession& session, std::string_view payload)
 {
     if (!wallet::pursa_is_connected()) return std::string(NOT_CONNECTED);
     if (payload.empty()) return "error: empty report payload.";
@@ -101,7 +102,7 @@ std::string post_report(funding::Session& session, std::string_view payload)
         {1, tx::p2pkh_script(*oracle)},
         {0, tx::data_carrier_script(core::as_bytes(payload))},
     };
-    return result_text(funding::pay_outputs(session, outputs));
+    return result_text(funding::pay_outputs(session.funding(), outputs));
 }
 
 } // namespace trade

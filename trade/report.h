@@ -12,8 +12,8 @@
 #include "trade/report_cipher.h"
 #include "wallet/hd_derive.h"
 
-namespace funding {
-class Session;
+namespace trade {
+class MarketSession;
 }
 
 namespace trade {
@@ -53,10 +53,10 @@ ReportOpening open_report_envelope(const core::Json& envelope, core::ByteView ar
 // architect's key ("error: could not find the architect's key at the registry."), the seal
 // ("error: Could not encrypt."), signing, then post_report. "success: " + txid or "error: ...".
 // Call from a worker thread.
-std::string send_report(funding::Session& session, std::string_view text);
+std::string send_report(MarketSession& session, std::string_view text);
 
 // Pays 1,000 sats to the report fee address, 1 sat to the report oracle and the data output
 // with the payload. "success: " + txid, or "error: ...".
-std::string post_report(funding::Session& session, std::string_view payload);
+std::string post_report(MarketSession& session, std::string_view payload);
 
 } // namespace trade

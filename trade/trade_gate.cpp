@@ -1,6 +1,7 @@
 #include "trade/trade_gate.h"
 
 #include "book/identity.h"
+#include "trade/market_session.h"
 #include "trade/wallet_now.h"
 #include "wallet/paymail_domain.h"
 
@@ -19,10 +20,10 @@ TraderGate trader_gate()
     return gate;
 }
 
-bool identity_is_frozen(const std::string& pubkey)
+bool identity_is_frozen(const MarketSession& session, const std::string& pubkey)
 {
     std::string note;
-    return book::identity_frozen(pubkey, note, book::default_services());
+    return book::identity_frozen(pubkey, note, session.book());
 }
 
 } // namespace trade

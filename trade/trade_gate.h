@@ -7,6 +7,8 @@
 
 namespace trade {
 
+class MarketSession;
+
 inline constexpr std::string_view CONNECT_FIRST = "Connect a Pursa wallet first.";
 
 struct TraderGate {
@@ -18,7 +20,7 @@ struct TraderGate {
 // The bound wallet's handle and identity key, or the dialog's refusal.
 TraderGate trader_gate();
 
-// Whether the registry marks the key frozen (no answer counts as not frozen). Network.
-[[nodiscard]] bool identity_is_frozen(const std::string& pubkey);
+// Whether the session's registry marks the key frozen (no answer counts as not frozen). Network.
+[[nodiscard]] bool identity_is_frozen(const MarketSession& session, const std::string& pubkey);
 
 } // namespace trade

@@ -19,9 +19,9 @@
 #include "net/http.h"
 #include "net/http_client.h"
 #include "net/service_config.h"
+#include "trade/market_session.h"
 #include "ui/workers.h"
 #include "book/post_record.h"
-#include "core/market_clock.h"
 #include "ui/version_check.h"
 #include "trade/result_text.h"
 #include "wallet/app_binding.h"
@@ -40,6 +40,8 @@ namespace {
 
 class LiveServices final : public MarketServices {
 public:
+    explicit LiveServices(trade::MarketSession& session) : m_session(session) {}
+
     std::string connect() override
     {
         wallet::ConnectOptions options;
@@ -79,7 +81,7 @@ public:
     {
         BookLoad load;
         try {
-            const book::LoadOptions options = book::default_load_options();
+            const book::LoadOptions options = book::default_load_options(m_session.book());
             std::vector<book::PostRecord> posts;
             book::LoadStatus status;
             if (!book::load_posts(posts, status, load.error, options) || status.offline) {
@@ -93,14 +95,14 @@ public:
             std::map<std::string, book::Listing> reduced;
             book::reduce_book(posts, book::reduce_context_for(posts, options), reduced);
             if (identity_key.empty()) {
-                load.view = book::book_view_of(reduced, core::market_time());
+                load.view = book::book_view_of(reduced, m_session.clock().now());
                 book::fill_chain_facts(load.view, options.services);
             } else {
                 // The history names listings that have left the view (sold ones) too.
                 std::vector<book::Listing*> all;
                 for (auto& [id, listing] : reduced) all.push_back(&listing);
                 book::fill_chain_facts(all, options.services);
-                load.view = book::book_view_of(reduced, core::market_time());
+                load.view = book::book_view_of(reduced, m_session.clock().now());
                 load.history = book::history_rows(posts, reduced, identity_key);
                 load.history_ok = true;
             }
@@ -138,7 +140,7 @@ public:
     bool load_history(const std::string& identity_key, std::vector<book::HistoryRow>& rows, std::string& error) override
     {
         book::LoadStatus status;
-        const bool loaded = book::load_history(rows, status, error, identity_key, book::default_load_options());
+        const bool loaded = book::load_history(rows, status, error, identity_key, book::default_load_options(m_session.book()));
         if (loaded && status.complete) return true;
         // History of a partial book is not the wallet's history: the window keeps what it showed.
         if (loaded) error = "error: History not updated: " + book::shortfall_text(status) + ".";
@@ -168,11 +170,17 @@ public:
     {
         return net::services_badge(*net::current_services());
     }
+
+private:
+    trade::MarketSession& m_session;
 };
 
 } // namespace
 
-std::shared_ptr<MarketServices> make_live_services() { return std::make_shared<LiveServices>(); }
+std::shared_ptr<MarketServices> make_live_services(trade::MarketSession& session)
+{
+    return std::make_shared<LiveServices>(session);
+}
 
 void start_library_services(const std::string& program_folder)
 {

@@ -5,9 +5,14 @@
 
 #include "ui/market_services.h"
 
+namespace trade {
+class MarketSession;
+}
+
 namespace ui {
 
-std::shared_ptr<MarketServices> make_live_services();
+// The services over session, which must outlive every job that uses them.
+std::shared_ptr<MarketServices> make_live_services(trade::MarketSession& session);
 
 // Process start-up of the library layers (the wallet registry as the app "Agoran", libcurl) and
 // their shut-down. The progress sentences of the layers go to the main window's status line.

@@ -1,8 +1,8 @@
 #include "ui/live_trade_services.h"
 
 #include "funding/reserves.h"
-#include "funding/session.h"
 #include "trade/cancel_routine.h"
+#include "trade/market_session.h"
 #include "trade/offer_complete.h"
 #include "trade/report.h"
 #include "trade/result_text.h"
@@ -13,11 +13,11 @@ namespace {
 
 class LiveTradeServices final : public TradeServices {
 public:
-    explicit LiveTradeServices(funding::Session& session) : m_session(session) {}
+    explicit LiveTradeServices(trade::MarketSession& session) : m_session(session) {}
 
     trade::ListingPlan plan_listing(const trade::ListRequest& request, int64_t now) override
     {
-        return trade::plan_listing(request, now);
+        return trade::plan_listing(m_session, request, now);
     }
     std::string reserve_add(const std::string& outpoint, const std::string& origin, int64_t exp) override
     {
@@ -31,7 +31,7 @@ public:
     }
     trade::BuyPlan plan_buy(const book::Listing& listing, const std::string& qty_box) override
     {
-        return trade::plan_buy(listing, qty_box);
+        return trade::plan_buy(m_session, listing, qty_box);
     }
     std::string run_buy(const trade::BuyPlan& plan) override { return trade::run_buy(m_session, plan); }
     std::string run_cancel_listing(const book::Listing& listing) override
@@ -54,15 +54,15 @@ public:
     std::string check_completion(const trade::OfferRow& row) override { return trade::check_completion(m_session, row); }
     std::string run_completion(const trade::OfferRow& row) override { return trade::run_completion(m_session, row); }
     std::string send_report(const std::string& text) override { return trade::send_report(m_session, text); }
-    std::string registry_domain() override { return m_session.services().registry_domain; }
+    std::string registry_domain() override { return m_session.funding().services().registry_domain; }
 
 private:
-    funding::Session& m_session;
+    trade::MarketSession& m_session;
 };
 
 } // namespace
 
-std::shared_ptr<TradeServices> make_live_trade_services(funding::Session& session)
+std::shared_ptr<TradeServices> make_live_trade_services(trade::MarketSession& session)
 {
     return std::make_shared<LiveTradeServices>(session);
 }

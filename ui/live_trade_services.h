@@ -5,13 +5,13 @@
 
 #include "ui/trade_services.h"
 
-namespace funding {
-class Session;
+namespace trade {
+class MarketSession;
 }
 
 namespace ui {
 
 // The routines run over session, which must outlive every job that uses them.
-std::shared_ptr<TradeServices> make_live_trade_services(funding::Session& session);
+std::shared_ptr<TradeServices> make_live_trade_services(trade::MarketSession& session);
 
 } // namespace ui

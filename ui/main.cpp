@@ -4,10 +4,10 @@
 #include <QApplication>
 #include <QDir>
 
-#include "funding/session.h"
 #include "net/service_config.h"
 #include "platform/crash_dumps.h"
 #include "platform/data_dir.h"
+#include "trade/market_session.h"
 #include "ui/app_art.h"
 #include "ui/live_services.h"
 #include "ui/live_trade_services.h"
@@ -36,9 +36,9 @@ int main(int argc, char** argv)
 
     int code = 0;
     // Outlives every worker: they are drained before it goes.
-    funding::Session session(net::current_services());
+    trade::MarketSession session(net::current_services());
     {
-        ui::MainWindow window(ui::make_live_services());
+        ui::MainWindow window(ui::make_live_services(session));
         ui::TradeDialogs dialogs(window, ui::make_live_trade_services(session));
         QObject::connect(&server, &ui::SingleInstanceServer::activationRequested, &window,
                          &ui::MainWindow::bringForward);

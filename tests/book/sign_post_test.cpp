@@ -112,13 +112,11 @@ TEST_F(SignPostTest, NoWalletOrAnUnpublishedKeySignsNothing)
 
 TEST_F(SignPostTest, AFixedMarketTimeStampsThePostsAndDecidesExpiry)
 {
-    // Returns to the system clock whatever the test does.
-    struct ClockGuard {
-        ~ClockGuard() { core::set_market_time(0); }
-    } guard;
+    core::MarketClock clock;
+    m_services.clock = &clock;
     bind_carol();
-    const int64_t at = core::market_time() + 40 * 86'400;
-    core::set_market_time(at);
+    const int64_t at = clock.now() + 40 * 86'400;
+    clock.fix(at);
     std::string token = m_devnet->mint(booktest::OTHER_ADDRESS, "100", "TKN");
     Json listing = booktest::listing_post("10", 1000, booktest::txid_of(0xab) + "_1");
     listing.erase("ts");
@@ -138,7 +136,7 @@ TEST_F(SignPostTest, AFixedMarketTimeStampsThePostsAndDecidesExpiry)
     book::LoadOptions options;
     options.services = m_services;
     auto status_at = [&](int64_t when) {
-        core::set_market_time(when);
+        clock.fix(when);
         std::vector<book::Listing> view;
         std::string load_error;
         if (!book::load_book_view(view, load_error, options) || view.size() != 1 || view[0].id != id) return std::string("?");

@@ -2,31 +2,27 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-
 namespace {
-
-int64_t system_now()
-{
-    return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
-}
 
 TEST(MarketClock, FollowsTheSystemClockUntilFixedAndAfterRelease)
 {
-    const int64_t before = system_now();
-    const int64_t seen = core::market_time();
+    core::MarketClock clock;
+    core::MarketClock other;
+    const int64_t before = core::system_seconds();
+    const int64_t seen = clock.now();
     EXPECT_GE(seen, before);
-    EXPECT_LE(seen, system_now());
+    EXPECT_LE(seen, core::system_seconds());
 
-    core::set_market_time(1'700'000'000);
-    EXPECT_EQ(core::market_time(), 1'700'000'000);
-    EXPECT_EQ(core::market_time(), 1'700'000'000);  // a fixed moment does not run on
+    clock.fix(1'700'000'000);
+    EXPECT_EQ(clock.now(), 1'700'000'000);
+    EXPECT_EQ(clock.now(), 1'700'000'000);  // a fixed moment does not run on
+    EXPECT_GE(other.now(), before);          // and belongs to its own clock
 
-    core::set_market_time(-5);  // anything not above 0 releases it
-    EXPECT_GE(core::market_time(), before);
-    core::set_market_time(1'700'000'000);
-    core::set_market_time(0);
-    EXPECT_GE(core::market_time(), before);
+    clock.fix(-5);  // anything not above 0 releases it
+    EXPECT_GE(clock.now(), before);
+    clock.fix(1'700'000'000);
+    clock.release();
+    EXPECT_GE(clock.now(), before);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // A session over its own canned HTTP client (fake_http.h) and the given services (mainnet when
-// none): what a test runs the funding and trade routines over when it answers every request
-// itself. Build the fake's answers before the routines run; two of these share nothing.
+// none): what a test runs the funding routines (FakeSession) or the trade routines
+// (FakeSessionOf<trade::MarketSession>) over when it answers every request itself. Build the
+// fake's answers before the routines run; two of these share nothing.
 #pragma once
 
 #include <memory>
@@ -11,14 +12,17 @@
 
 namespace testsupport {
 
-struct FakeSession {
-    explicit FakeSession(net::ServiceConfig services = {})
+template <class Session>
+struct FakeSessionOf {
+    explicit FakeSessionOf(net::ServiceConfig services = {})
         : session(std::make_shared<const net::ServiceConfig>(std::move(services)), &http)
     {
     }
 
     FakeHttp http;  // declared first: the session talks through it
-    funding::Session session;
+    Session session;
 };
+
+using FakeSession = FakeSessionOf<funding::Session>;
 
 } // namespace testsupport

@@ -6,6 +6,7 @@
 #include "core/hash.h"
 #include "core/hex.h"
 #include "tests/support/fake_session.h"
+#include "trade/market_session.h"
 #include "tests/trade/trader_fixture.h"
 #include "trade/offer_complete.h"
 #include "trade/offer_rules.h"
@@ -183,8 +184,8 @@ TEST(OfferText, PastedOffersAreReadByTheirHexDigits)
     EXPECT_FALSE(trade::parse_offer_text(hex + "00"));
 
     book::Listing listing;
-    testsupport::FakeSession offline;  // refused before any request
-    funding::Session& session = offline.session;
+    testsupport::FakeSessionOf<trade::MarketSession> offline;  // refused before any request
+    trade::MarketSession& session = offline.session;
     EXPECT_EQ(trade::complete_offer(session, hex.substr(0, 79), listing).result, "error: that offer has no signed bytes.");
     EXPECT_EQ(trade::complete_offer(session, std::string(81, 'a'), listing).result, "error: that offer has no signed bytes.");
     EXPECT_EQ(trade::complete_offer(session, std::string(80, 'a'), listing).result, "error: could not parse the offer transaction.");

@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include "book/post.h"
+#include "book/sign_post.h"
 #include "core/base58.h"
 #include "core/hex.h"
 #include "funding/offer_locks.h"
 #include "net/market_addresses.h"
+#include "net/service_config.h"
 #include "tests/trade/trader_fixture.h"
+#include "trade/market_session.h"
 #include "trade/report.h"
 #include "tx/outpoint.h"
 #include "tx/push.h"
@@ -42,6 +45,15 @@ protected:
 TEST_F(PostTransaction, ACancelPaysTheOracleAndItsDataOutputOnly)
 {
     ASSERT_FALSE(open_wallet("carol", {500'000}).empty());
+    // Two sessions of one process, each acting at its own moment, stamp their posts with it.
+    trade::MarketSession other(net::current_services());
+    session().clock().fix(1'700'000'000);
+    other.clock().fix(1'800'000'000);
+    json other_post = {{"type", "ag_cancel"}, {"handle", "carol"}, {"listing", std::string(64, 'b')},
+                       {"protocol", std::string(book::POST_PROTOCOL)}, {"location", std::string(book::POST_LOCATION)}};
+    std::string error;
+    ASSERT_TRUE(book::sign_post(other_post, error, other.book())) << error;
+    EXPECT_EQ(other_post["ts"], 1'800'000'000);
     std::string result = trade::publish_post(session(), {{"type", "ag_cancel"}, {"handle", "carol"}, {"listing", std::string(64, 'a')},
                                               {"protocol", "stale"}, {"location", "elsewhere"}},
                                              false);
@@ -57,6 +69,7 @@ TEST_F(PostTransaction, ACancelPaysTheOracleAndItsDataOutputOnly)
     EXPECT_EQ(post["protocol"], "TV-Agoran");
     EXPECT_EQ(post["location"], "agoran");
     EXPECT_EQ(post["actor"], "carol");
+    EXPECT_EQ(post["ts"], 1'700'000'000);
     EXPECT_TRUE(post.contains("sig"));
 }
 

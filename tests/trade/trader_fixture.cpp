@@ -1,10 +1,7 @@
 #include "tests/trade/trader_fixture.h"
 
-#include "book/identity.h"
-#include "book/token_details.h"
 #include "core/base58.h"
 #include "core/hex.h"
-#include "funding/session.h"
 #include "net/service_config.h"
 #include "pursa/services.h"
 #include "pursa/vault.h"
@@ -25,9 +22,7 @@ void TraderTest::SetUp()
     net::reload_current_services();
     wallet::wallet_forget();
     wallet::unregister_app();
-    m_session = std::make_unique<funding::Session>(net::current_services());
-    book::default_services().caches->clear_identities();
-    book::default_services().caches->clear_tokens();
+    m_session = std::make_unique<trade::MarketSession>(net::current_services());
 }
 
 void TraderTest::TearDown()

@@ -1,6 +1,6 @@
 // One trader in this process: a fresh data directory pointed at a fresh simulator, a session over
-// it, an HD wallet made by the Pursa stand-in with a published paymail name, bound to this process
-// and funded.
+// it (with caches of its own), an HD wallet made by the Pursa stand-in with a published paymail
+// name, bound to this process and funded.
 #pragma once
 
 #include <memory>
@@ -10,9 +10,9 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include "funding/session.h"
 #include "tests/support/devnet_fixture.h"
 #include "tests/support/temp_dir.h"
+#include "trade/market_session.h"
 #include "tx/transaction.h"
 
 namespace tradetest {
@@ -31,12 +31,12 @@ protected:
     // Satoshis of one output of chain_tx.
     static int64_t sats_of(const nlohmann::json& output);
 
-    funding::Session& session() { return *m_session; }
+    trade::MarketSession& session() { return *m_session; }
 
     std::string m_receive;   // the wallet's receive address
     std::string m_ordinals;  // its ordinals address
     testsupport::TempDir m_root;
-    std::unique_ptr<funding::Session> m_session;
+    std::unique_ptr<trade::MarketSession> m_session;
 };
 
 // "success: <txid>" -> txid; "" otherwise.

@@ -4,6 +4,7 @@
 
 #include "net/service_config.h"
 #include "tests/support/devnet_fixture.h"
+#include "trade/market_session.h"
 #include "ui/live_services.h"
 #include "ui/thumbnail_cache.h"
 #include "ui/tools/sample_art.h"
@@ -36,7 +37,8 @@ TEST_F(SimulatorWindowTest, PicturesComeFromTheOrdCacheOnceFetched)
     const std::string origin = devnet().inscribe("1BgGZ9tcN4rm9KBzDn7KprQz87SZ26SAMH", "image/png",
                                                  ui::png_bytes(ui::sample_picture(2, false)));
     ASSERT_FALSE(origin.empty());
-    auto services = ui::make_live_services();
+    trade::MarketSession session(net::current_services());
+    auto services = ui::make_live_services(session);
     const QImage first = ui::ThumbnailCache::fetch_image(*services, origin, 40);
     ASSERT_FALSE(first.isNull());
     EXPECT_EQ(first.size(), QSize(40, 40));

@@ -12,16 +12,14 @@
 
 #include <gtest/gtest.h>
 
-#include "book/identity.h"
-#include "book/token_details.h"
 #include "core/market_clock.h"
-#include "funding/session.h"
 #include "net/service_config.h"
 #include "platform/environment.h"
 #include "platform/process.h"
 #include "tests/support/devnet_fixture.h"
 #include "tests/support/pursa_program.h"
 #include "tests/support/temp_dir.h"
+#include "trade/market_session.h"
 #include "ui/buy_dialog.h"
 #include "ui/card_list.h"
 #include "ui/chart_window.h"
@@ -69,9 +67,6 @@ protected:
     {
         DevnetTest::SetUp();
         ASSERT_TRUE(m_devnet);
-        // Each test's simulator publishes new keys for the same names.
-        book::default_services().caches->clear_identities();
-        book::default_services().caches->clear_tokens();
         seller.name = "melina";
         buyer.name = "zeno";
         ASSERT_TRUE(seller.create(devnet()));
@@ -83,16 +78,11 @@ protected:
         token = devnet().mint(seller.ordinals, "10", "OWL");
         ASSERT_FALSE(token.empty());
         devnet().mine();
-        // The market acts at a fixed moment in the past: each post of this process is stamped a
-        // second after the one before it, and every post is behind the system clock the history
-        // chart ends at.
-        core::set_market_time(core::system_seconds() - 600);
     }
 
     void TearDown() override
     {
         leave();
-        core::set_market_time(0);
         platform::unset_env("LOCALAPPDATA");
         net::reload_current_services();
     }
@@ -107,8 +97,14 @@ protected:
         ui::MainWindow::Options options;
         options.start_update_check = false;
         options.ask_update_question = false;
-        main = std::make_unique<ui::MainWindow>(ui::make_live_services(), options);
-        if (!session) session = std::make_unique<funding::Session>(net::current_services());  // one simulator throughout
+        if (!session) {  // one simulator throughout
+            session = std::make_unique<trade::MarketSession>(net::current_services());
+            // The market acts at a fixed moment in the past: each post of this process is stamped
+            // a second after the one before it, and every post is behind the system clock the
+            // history chart ends at.
+            session->clock().fix(core::system_seconds() - 600);
+        }
+        main = std::make_unique<ui::MainWindow>(ui::make_live_services(*session), options);
         dialogs = new ui::TradeDialogs(*main, ui::make_live_trade_services(*session));
         main->show();
         ASSERT_TRUE(idle());
@@ -226,7 +222,7 @@ protected:
     User seller;
     User buyer;
     std::string token;
-    std::unique_ptr<funding::Session> session;
+    std::unique_ptr<trade::MarketSession> session;
     std::unique_ptr<ui::MainWindow> main;
     ui::TradeDialogs* dialogs = nullptr;
     std::string confirmed;  // the last confirmation answered: "title: text [button]"

@@ -12,6 +12,8 @@
 #include <cstring>
 #include <memory>
 
+#include "net/service_config.h"
+#include "trade/market_session.h"
 #include "ui/live_services.h"
 #include "ui/main_window.h"
 #include "ui/message_window.h"
@@ -79,8 +81,12 @@ int main(int argc, char** argv)
     QDir().mkpath(out);
     if (live) ui::start_library_services(QCoreApplication::applicationDirPath().toStdString());
 
+    std::unique_ptr<trade::MarketSession> session;
     std::shared_ptr<ui::MarketServices> services;
-    if (live) services = ui::make_live_services();
+    if (live) {
+        session = std::make_unique<trade::MarketSession>(net::current_services());
+        services = ui::make_live_services(*session);
+    }
     else services = sample_services();
 
     bool ok = true;
