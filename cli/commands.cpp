@@ -31,6 +31,7 @@
 #include "trade/offer_complete.h"
 #include "trade/report.h"
 #include "trade/reserve_reconcile.h"
+#include "trade/result_text.h"
 #include "trade/trade_gate.h"
 #include "trade/wallet_now.h"
 #include "wallet/app_binding.h"
@@ -150,15 +151,14 @@ int cmd_connect(const Invocation& inv, std::ostream& out)
         core::log_progress("Approve this app in Pursa (pursa approve).");
         return true;
     };
-    return finish(out, wallet::pursa_connect(options));
+    return finish(out, trade::result_text(wallet::pursa_connect(options)));
 }
 
 int cmd_balance(std::ostream& out)
 {
     if (!trade::hd_wallet_bound()) return finish(out, "error: " + std::string(trade::CONNECT_FIRST));
     core::log_progress("Reading the balance...");
-    std::string result = wallet::refresh_wallet_balance();
-    if (!is_success(result)) return finish(out, result);
+    if (auto refreshed = wallet::refresh_wallet_balance(); !refreshed) return finish(out, trade::failure_text(refreshed.error()));
     wallet::CachedBalance balance = wallet::cached_balance();
     out << core::format_bsv(balance.sats) << " BSV\n";
     return 0;
@@ -426,7 +426,10 @@ int run_command(trade::MarketSession& session, const Invocation& inv, std::ostre
     wallet::register_app(APP_INSTANCE, APP_NAME);
     try {
         if (inv.command == "connect") return cmd_connect(inv, out);
-        if (inv.command == "unbind") return finish(out, wallet::pursa_disconnect());
+        if (inv.command == "unbind") {
+            wallet::pursa_disconnect();
+            return finish(out, "success");
+        }
         if (inv.command == "balance") return cmd_balance(out);
         if (inv.command == "book") return cmd_book(session, inv, out);
         if (inv.command == "lots") return cmd_lots(inv, out);

@@ -10,9 +10,8 @@ WalletLots load_wallet_lots()
 {
     WalletLots out;
     std::vector<wallet::TvPursaOrdRow> rows;
-    std::string result = wallet::tv_pursa_list_ordinals(rows, true, false);
-    if (!result.empty()) {
-        out.error = result.rfind("error: ", 0) == 0 ? result.substr(7) : result;
+    if (auto listed = wallet::tv_pursa_list_ordinals(rows, true, false); !listed) {
+        out.error = wallet::error_text(listed.error());
         return out;
     }
     for (const auto& row : rows) {

@@ -140,9 +140,9 @@ public:
     {
         if (m_options.app_instance.empty()) return;
         act_as(user_root(m_options.state_dir), m_options.app_instance);
-        const std::string request = wallet::write_connect_request();
-        if (request.empty() || !pursa::answer_request(request, true, m_people[USER].wallet_id) ||
-            wallet::read_connect_reply(request) != wallet::ConnectReply::Ok) {
+        const std::optional<std::string> request = wallet::write_connect_request();
+        if (!request || !pursa::answer_request(*request, true, m_people[USER].wallet_id) ||
+            wallet::read_connect_reply(*request) != wallet::ConnectReply::Ok) {
             m_report.error = "could not approve the desktop program's connect request";
         }
     }

@@ -118,14 +118,14 @@ Submission submit(const Session& session, const std::string& hex, const std::str
 
 } // namespace
 
-std::string confirm_tx(Session& session, const std::string& txid, const std::optional<SentTx>& sent, int rounds)
+std::optional<std::string> confirm_tx(Session& session, const std::string& txid, const std::optional<SentTx>& sent, int rounds)
 {
     std::optional<std::string> hex;
     {
         wallet::WalletUnlock unlock;
         hex = find_on_chain(session, txid, rounds);
     }
-    if (!hex) return "";
+    if (!hex) return std::nullopt;
     wallet::WalletLock lock;
     const std::string id = core::ascii_lower(txid);
     if (ensure_coin_state(session)) session.coins().last_confirmed_txid = id;
@@ -134,7 +134,7 @@ std::string confirm_tx(Session& session, const std::string& txid, const std::opt
     } else if (auto raw = core::hex_decode(*hex)) {
         if (auto parsed = tx::tx_parse(*raw)) record_outcome(session, id, parsed->inputs, parsed->outputs, std::nullopt);
     }
-    return "success: " + id;
+    return id;
 }
 
 bool arc_broadcast(const Session& session, const std::string& raw_hex, const std::string& expected_txid, std::string& error)
@@ -142,13 +142,14 @@ bool arc_broadcast(const Session& session, const std::string& raw_hex, const std
     return chain_clients(session).arc.broadcast(raw_hex, expected_txid, error);
 }
 
-std::string broadcast_tx(Session& session, const std::vector<tx::TxInput>& inputs, const std::vector<tx::TxOutput>& outputs,
-                         const std::optional<core::Hash160>& change_hash, std::string& txid)
+FundingResult<Paid> broadcast_tx(Session& session, const std::vector<tx::TxInput>& inputs,
+                                 const std::vector<tx::TxOutput>& outputs, const std::optional<core::Hash160>& change_hash,
+                                 std::string& txid)
 {
     wallet::WalletLock lock;
     txid.clear();
     core::Bytes raw = tx::tx_serialize(inputs, outputs, false);
-    if (raw.empty()) return "error: serialize failed.";
+    if (raw.empty()) return FundingError(FundingCode::SerializeFailed);
     txid = tx::tx_id(raw);
     const std::string hex = core::hex_encode(raw);
 
@@ -162,9 +163,9 @@ std::string broadcast_tx(Session& session, const std::vector<tx::TxInput>& input
         sent = submit(session, hex, txid);
     }
     if (!sent.found && !sent.accepted) {
-        if (!sent.arc_error.empty()) return "error: broadcast failed: " + sent.arc_error;
-        if (sent.woc_refused) return "error: broadcast failed: " + sent.woc_error;
-        return "error: the network did not take that transaction. Nothing was sent.";
+        if (!sent.arc_error.empty()) return FundingError(FundingCode::BroadcastRefused, sent.arc_error);
+        if (sent.woc_refused) return FundingError(FundingCode::BroadcastRefused, sent.woc_error);
+        return FundingError(FundingCode::NotTaken);
     }
     // Its inputs stay spent and its change is this wallet's: paying again would pay twice. The
     // outcome goes only into the memory of the wallet that paid, whatever is bound now.
@@ -172,7 +173,7 @@ std::string broadcast_tx(Session& session, const std::vector<tx::TxInput>& input
         session.coins().last_confirmed_txid = txid;
         record_outcome(session, txid, inputs, outputs, change_hash);
     }
-    return "success: " + txid + (sent.found ? std::string() : std::string(SENT_UNCONFIRMED));
+    return Paid{txid, sent.found};
 }
 
 } // namespace funding

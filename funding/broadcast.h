@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/bytes.h"
+#include "funding/error.h"
 #include "tx/transaction.h"
 
 namespace funding {
@@ -22,14 +23,19 @@ class Session;
 // What follows the txid of a sent transaction that WhatsOnChain did not show yet.
 inline constexpr std::string_view SENT_UNCONFIRMED = " (sent; the network has not confirmed it yet)";
 
+// A transaction that went out.
+struct Paid {
+    std::string txid;        // lower case
+    bool confirmed = true;   // WhatsOnChain shows it; else a service took it and it does not yet
+};
+
 // Serialises, computes the txid (written to txid before anything is sent, also when the
-// broadcast fails) and submits. Returns "success: " + txid when WhatsOnChain shows it,
-// "success: " + txid + SENT_UNCONFIRMED when a service took it but WhatsOnChain does not show it,
-// or "error: serialize failed.", "error: broadcast failed: " + the ARC error (else the
-// WhatsOnChain error, when WhatsOnChain refused it), or "error: the network did not take that
-// transaction. Nothing was sent." when no service took it.
-std::string broadcast_tx(Session& session, const std::vector<tx::TxInput>& inputs, const std::vector<tx::TxOutput>& outputs,
-                         const std::optional<core::Hash160>& change_hash, std::string& txid);
+// broadcast fails) and submits. The transaction when a service took it; or SerializeFailed,
+// BroadcastRefused with ARC's answer (else WhatsOnChain's, when WhatsOnChain refused it), or
+// NotTaken when no service took it and none said why.
+[[nodiscard]] FundingResult<Paid> broadcast_tx(Session& session, const std::vector<tx::TxInput>& inputs,
+                                               const std::vector<tx::TxOutput>& outputs,
+                                               const std::optional<core::Hash160>& change_hash, std::string& txid);
 
 // The raw hex of the transaction from WhatsOnChain, asked up to rounds times (0: the session's
 // poll timing rounds), the poll interval apart; only an answer whose bytes hash to txid
@@ -38,13 +44,14 @@ std::optional<std::string> find_on_chain(const Session& session, const std::stri
 
 // Looks for the transaction on WhatsOnChain (find_on_chain, rounds as there). Found: remembers
 // it as the last confirmed broadcast, records the outcome of sent (or, without it, of the
-// transaction found) and returns "success: " + txid. Not found: "".
+// transaction found) and returns the txid, lower case. Not found: nullopt.
 struct SentTx {
     const std::vector<tx::TxInput>& inputs;
     const std::vector<tx::TxOutput>& outputs;
     std::optional<core::Hash160> change_hash;
 };
-std::string confirm_tx(Session& session, const std::string& txid, const std::optional<SentTx>& sent = std::nullopt, int rounds = 0);
+[[nodiscard]] std::optional<std::string> confirm_tx(Session& session, const std::string& txid,
+                                                   const std::optional<SentTx>& sent = std::nullopt, int rounds = 0);
 
 // Submits to ARC. True when ARC accepted it; otherwise false with error: the request's error,
 // "bad arc response", the rejected status followed by ": " and extraInfo, the extraInfo of

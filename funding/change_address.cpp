@@ -30,30 +30,25 @@ bool is_house_address(std::string_view address)
     return listed(house_addresses(), address);
 }
 
-ChangeAddress choose_change_address()
+FundingResult<core::Hash160> choose_change_address()
 {
     return choose_change_address(house_addresses());
 }
 
-ChangeAddress choose_change_address(const std::vector<std::string>& house)
+FundingResult<core::Hash160> choose_change_address(const std::vector<std::string>& house)
 {
     wallet::WalletLock lock;
-    ChangeAddress out;
     const std::string main = wallet::wallet_state().recv_address;
     if (!listed(house, main)) {
-        out.hash = core::hash160_from_address(main);
-        if (!out.hash) out.error = "pursa address decode failed.";
-        return out;
+        auto hash = core::hash160_from_address(main);
+        if (!hash) return FundingError(FundingCode::ChangeAddressBad);
+        return *hash;
     }
     for (const auto& a : payment_addresses(false)) {
         if (a.address == wallet::wallet_state().identity_address) continue;
-        if (!listed(house, a.address)) {
-            out.hash = a.hash;
-            return out;
-        }
+        if (!listed(house, a.address)) return a.hash;
     }
-    out.error = "change would land on a house oracle.";
-    return out;
+    return FundingError(FundingCode::ChangeOnHouse);
 }
 
 } // namespace funding

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/bytes.h"
+#include "funding/error.h"
 
 namespace funding {
 
@@ -14,17 +15,14 @@ namespace funding {
 // oracle): money sent there is gone.
 [[nodiscard]] bool is_house_address(std::string_view address);
 
-struct ChangeAddress {
-    std::optional<core::Hash160> hash;
-    std::string error;  // "pursa address decode failed." or "change would land on a house oracle."
-};
-
 // The market's own addresses, in the order above.
 std::vector<std::string> house_addresses();
 
 // The loaded wallet's main (receive) address, unless it is one of house; then the first
-// receive address of account 1 (index order, up to "recv"[1]) that is not. Wallet lock held.
-ChangeAddress choose_change_address(const std::vector<std::string>& house);
-ChangeAddress choose_change_address();  // with house_addresses()
+// receive address of account 1 (index order, up to "recv"[1]) that is not. ChangeAddressBad when
+// the main address does not decode, ChangeOnHouse when every candidate is a house address.
+// Wallet lock held.
+[[nodiscard]] FundingResult<core::Hash160> choose_change_address(const std::vector<std::string>& house);
+[[nodiscard]] FundingResult<core::Hash160> choose_change_address();  // with house_addresses()
 
 } // namespace funding

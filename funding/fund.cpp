@@ -29,13 +29,13 @@ Funded fund_transaction(const std::vector<tx::TxInput>& candidates, const std::v
 {
     Funded f;
     if (requested.empty()) {
-        f.error = "nothing to pay.";
+        f.error = FundingCode::NothingToPay;
         return f;
     }
     core::Amount total_out = 0;
     for (const auto& out : requested) {
         if (out.value < 0 || out.value > tx::MAX_MONEY || out.script.empty() || total_out > tx::MAX_MONEY) {
-            f.error = "invalid inscription output.";
+            f.error = FundingCode::InvalidOutput;
             return f;
         }
         total_out += out.value;
@@ -46,7 +46,7 @@ Funded fund_transaction(const std::vector<tx::TxInput>& candidates, const std::v
     size_t k = std::min(forced, candidates.size());
     for (size_t i = 0; i < k; ++i) {
         if (!can_add(candidates[i])) {
-            f.error = "could not include inscription input.";
+            f.error = FundingCode::ForcedInputBad;
             return f;
         }
         f.inputs.push_back(candidates[i]);
@@ -60,7 +60,7 @@ Funded fund_transaction(const std::vector<tx::TxInput>& candidates, const std::v
 
     size_t size = tx::tx_serialize(f.inputs, f.outputs, true).size();
     if (size == 0) {
-        f.error = "failed to build transaction.";
+        f.error = FundingCode::BuildFailed;
         return f;
     }
     f.fee = tx::fee_for_size(size);
@@ -79,8 +79,9 @@ Funded fund_transaction(const std::vector<tx::TxInput>& candidates, const std::v
         }
     }
     if (total_in < total_out + f.fee) {
-        f.error = "insufficient funds. Need " + std::to_string(f.fee + total_out) + " sats, you have " +
-                  std::to_string(total_in) + " in your Pursa wallet.";
+        f.error = FundingCode::Insufficient;
+        f.error.need = f.fee + total_out;
+        f.error.have = total_in;
         return f;
     }
     f.ok = true;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/bytes.h"
+#include "funding/error.h"
 #include "tx/transaction.h"
 
 namespace funding {
@@ -15,17 +16,17 @@ struct Funded {
     std::vector<tx::TxInput> inputs;    // the chosen candidates, in candidate order
     std::vector<tx::TxOutput> outputs;  // the requested outputs, then the change output if any
     core::Amount fee = 0;
-    std::string error;  // a sentence without "error: " when !ok
+    FundingError error;  // when !ok
 };
 
 // Takes the first `forced` candidates unconditionally (capped at the candidate count), then
 // adds the rest one at a time in candidate order, never sorting, until the inputs cover the
 // outputs and the fee of the transaction with a change output. Change of 1 satoshi or more
 // gets a P2PKH output to change_hash when it still is at least 1 after the fee of that output.
-// Errors: "nothing to pay.", "invalid inscription output." (a negative or too large value, an
-// empty script), "could not include inscription input." (a forced candidate whose txid is not
-// 64 hex digits), "failed to build transaction.", and "insufficient funds. Need N sats, you
-// have M in your Pursa wallet.". On failure inputs, outputs and fee show the last attempt.
+// Errors: NothingToPay, InvalidOutput (a negative or too large value, an empty script),
+// ForcedInputBad (a forced candidate whose txid is not 64 hex digits), BuildFailed, and
+// Insufficient with what the transaction needs and what the chosen inputs have. On failure
+// inputs, outputs and fee show the last attempt.
 // Safe from any thread.
 Funded fund_transaction(const std::vector<tx::TxInput>& candidates, const std::vector<tx::TxOutput>& requested,
                         const core::Hash160& change_hash, size_t forced);

@@ -29,8 +29,6 @@ namespace funding {
 namespace {
 
 constexpr int ATTEMPTS = 3;
-const std::string SHARE_COINS = "error: need a bit more BSV so the offer and the 1-sat hook do not share coins.";
-const std::string WALLET_CHANGED = "error: wallet changed.";
 
 // A transaction an attempt handed to the broadcaster.
 struct Sent {
@@ -62,19 +60,18 @@ public:
     {
     }
 
-    std::string run()
+    FundingResult<Paid> run()
     {
         RefreshMode mode = RefreshMode::Normal;
         int empty_gathers = 0;
         for (int attempt = 0; attempt < ATTEMPTS; ++attempt) {
             const bool last_attempt = attempt == ATTEMPTS - 1;
-            std::string error;
-            if (!refresh_coins(m_session, error, mode)) return "error: " + error;
-            if (!same_wallet()) return WALLET_CHANGED;
+            if (auto refreshed = refresh_coins(m_session, mode); !refreshed) return refreshed.error();
+            if (!same_wallet()) return FundingError(FundingCode::WalletChanged);
             mode = RefreshMode::Normal;
 
             Gathered coins = gather_coins(m_session, held_back(), must_spend());
-            if (!same_wallet()) return WALLET_CHANGED;
+            if (!same_wallet()) return FundingError(FundingCode::WalletChanged);
             if (auto missing = required_coin_missing(coins)) {
                 // Lists that do not show the coin yet may after a fresh fetch.
                 if (auto done = settled()) return *done;
@@ -94,7 +91,7 @@ public:
                     mode = RefreshMode::Forced;
                     continue;
                 }
-                if (!m_options.hold_back.empty()) return SHARE_COINS;
+                if (!m_options.hold_back.empty()) return FundingError(FundingCode::ShareCoins);
                 break;
             }
             m_saw_coins = true;
@@ -104,22 +101,23 @@ public:
                 if (auto done = settled()) return *done;
                 m_last = funded.error;
                 if (last_attempt) {
-                    bool short_of_coins = funded.error.find("insufficient") != std::string::npos;
-                    if (!m_options.hold_back.empty() && short_of_coins) return SHARE_COINS + " (" + funded.error + ")";
-                    return "error: " + funded.error;
+                    bool short_of_coins = funded.error.code == FundingCode::Insufficient;
+                    if (!m_options.hold_back.empty() && short_of_coins) return FundingError(FundingCode::ShareCoins, funded.error);
+                    return funded.error;
                 }
                 mark_lists_stale(m_session);
                 continue;
             }
-            if (!sign_all(funded.inputs, funded.outputs)) return "error: signing failed.";
+            if (!sign_all(funded.inputs, funded.outputs)) return FundingError(FundingCode::SigningFailed);
 
             std::string txid;
-            std::string result = broadcast_tx(m_session, funded.inputs, funded.outputs, m_change, txid);
-            if (result.rfind("success", 0) == 0) return result;
+            FundingResult<Paid> result = broadcast_tx(m_session, funded.inputs, funded.outputs, m_change, txid);
+            if (result) return result;
             if (!txid.empty()) m_sent.push_back({core::ascii_lower(txid), funded.inputs, funded.outputs});
-            m_last = result.rfind("error: ", 0) == 0 ? result.substr(7) : result;
+            m_last = result.error();
 
-            BroadcastFailure kind = classify_broadcast_failure(result);
+            // Only a refusal carries the service's answer; the others are no answer at all.
+            BroadcastFailure kind = classify_broadcast_failure(result.error().detail);
             if (kind == BroadcastFailure::Other) {
                 // The answer may have been lost on the way back: give the transaction the
                 // full confirmation time before calling the payment failed.
@@ -146,8 +144,8 @@ private:
 
     // A transaction of this payment found on the chain after all: the payment is done. The
     // lookups run with the wallet lock let go; when it is back and another wallet is bound,
-    // the payment ends with "wallet changed." unless one was found.
-    std::optional<std::string> settled(int rounds = 1)
+    // the payment ends with WalletChanged unless one was found.
+    std::optional<FundingResult<Paid>> settled(int rounds = 1)
     {
         if (m_sent.empty()) return std::nullopt;
         const Sent* found = nullptr;
@@ -161,19 +159,19 @@ private:
             }
         }
         if (found) return record(*found);
-        if (!same_wallet()) return WALLET_CHANGED;
+        if (!same_wallet()) return FundingError(FundingCode::WalletChanged);
         return std::nullopt;
     }
 
     // The money left: success whatever is bound now, but the outcome goes only into the memory
     // of the wallet that paid.
-    std::string record(const Sent& s)
+    FundingResult<Paid> record(const Sent& s)
     {
         if (same_wallet()) {
             m_session.coins().last_confirmed_txid = s.txid;
             record_outcome(m_session, s.txid, s.inputs, s.outputs, m_change);
         }
-        return "success: " + s.txid;
+        return Paid{s.txid, true};
     }
 
     // The caller's hold-back list and the inputs this payment could not ask about.
@@ -192,10 +190,10 @@ private:
         return out;
     }
 
-    // The sentence that ends the payment when a coin it has to spend is not among the coins
+    // The failure that ends the payment when a coin it has to spend is not among the coins
     // gathered: the coin shared by the earlier attempts (without it a new attempt could go
     // through beside one of them), or, when the caller asked for it, one of its must-spend coins.
-    std::optional<std::string> required_coin_missing(const Gathered& coins) const
+    std::optional<FundingError> required_coin_missing(const Gathered& coins) const
     {
         auto leads = [&](const std::string& key) {
             for (size_t i = 0; i < coins.forced && i < coins.coins.size(); ++i) {
@@ -204,9 +202,9 @@ private:
             return false;
         };
         if (!m_anchor.empty() && !leads(m_anchor)) return final_message();
-        if (m_options.must_spend_refusal.empty() || m_options.must_spend.empty()) return std::nullopt;
+        if (!m_options.refuse_without_must_spend || m_options.must_spend.empty()) return std::nullopt;
         if (std::any_of(m_options.must_spend.begin(), m_options.must_spend.end(), leads)) return std::nullopt;
-        return m_options.must_spend_refusal;
+        return FundingError(FundingCode::MustSpendMissing);
     }
 
     // After a refused broadcast: the inputs the chain shows spent join the spent set; the others
@@ -216,7 +214,7 @@ private:
     // them, it is done. Unless the attempt can no longer go through (an input spent by another
     // transaction), one of its coins shown unspent (else one not answered for) must be spent by
     // every later attempt, so that at most one of them can ever confirm.
-    std::optional<std::string> release_gone_inputs(const std::vector<tx::TxInput>& inputs)
+    std::optional<FundingResult<Paid>> release_gone_inputs(const std::vector<tx::TxInput>& inputs)
     {
         std::vector<std::string> own;
         for (const auto& s : m_sent) own.push_back(s.txid);
@@ -230,7 +228,7 @@ private:
                 if (s.txid == *verdict.settled) return record(s);
             }
         }
-        if (!same_wallet()) return WALLET_CHANGED;
+        if (!same_wallet()) return FundingError(FundingCode::WalletChanged);
         auto key_of = [&](size_t i) { return lock_key(inputs[i].txid, inputs[i].vout); };
         if (verdict.dead) {
             m_anchor.clear();
@@ -253,18 +251,16 @@ private:
         return std::nullopt;
     }
 
-    std::string final_message() const
+    FundingError final_message() const
     {
         std::optional<core::Amount> balance = known_balance(m_session);
         if (balance && *balance == 0) {
-            return "error: you have 0 in your Pursa wallet." + (m_last.empty() ? std::string() : " (" + m_last + ")");
+            return m_last ? FundingError(FundingCode::NoBalance, *m_last) : FundingError(FundingCode::NoBalance);
         }
-        if (!m_saw_coins && balance) {
-            return "error: Pursa can see the balance, but not a coin it can spend yet. Try again in a few seconds.";
-        }
-        if (m_failed_broadcasts >= ATTEMPTS) return "error: broadcast failed after retry.";
-        if (!m_last.empty()) return "error: " + m_last;
-        return "error: no coin of your Pursa wallet can be spent yet. Try again in a few seconds.";
+        if (!m_saw_coins && balance) return FundingError(FundingCode::BalanceNotSpendable);
+        if (m_failed_broadcasts >= ATTEMPTS) return FundingError(FundingCode::RetriesExhausted);
+        if (m_last) return *m_last;
+        return FundingError(FundingCode::NoSpendableCoin);
     }
 
     Session& m_session;
@@ -275,28 +271,28 @@ private:
     std::vector<Sent> m_sent;
     std::vector<std::string> m_unanswered;  // "txid_vout" of inputs the chain could not be asked about
     std::string m_anchor;                   // "txid_vout": the coin every attempt so far spends
-    std::string m_last;
+    std::optional<FundingError> m_last;  // the last attempt's failure
     int m_failed_broadcasts = 0;
     bool m_saw_coins = false;
 };
 
 } // namespace
 
-std::string pay_outputs(Session& session, const std::vector<tx::TxOutput>& outputs, const PayOptions& options)
+FundingResult<Paid> pay_outputs(Session& session, const std::vector<tx::TxOutput>& outputs, const PayOptions& options)
 {
     wallet::WalletLock lock;
     if (!wallet::wallet_load()) {
         // A wallet locked in Pursa is there: sending the user to "pursa create" would be wrong.
-        if (wallet::wallet_is_locked()) return "error: This wallet is locked. Open it in Pursa.";
-        return "error: no TavrinNode Pursa wallet. Use pursa create first.";
+        if (wallet::wallet_is_locked()) return FundingError(FundingCode::WalletLocked);
+        return FundingError(FundingCode::NoWallet);
     }
-    if (!wallet::wallet_state().hd) return "error: need an HD Pursa wallet.";
-    ChangeAddress change = choose_change_address();
-    if (!change.hash) return "error: " + change.error;
-    return Payment(session, outputs, options, *change.hash, wallet::wallet_key()).run();
+    if (!wallet::wallet_state().hd) return FundingError(FundingCode::NeedHdWallet);
+    FundingResult<core::Hash160> change = choose_change_address();
+    if (!change) return change.error();
+    return Payment(session, outputs, options, change.value(), wallet::wallet_key()).run();
 }
 
-std::string pay_outputs(Session& session, const std::vector<tx::TxOutput>& outputs, const std::vector<std::string>& hold_back)
+FundingResult<Paid> pay_outputs(Session& session, const std::vector<tx::TxOutput>& outputs, const std::vector<std::string>& hold_back)
 {
     PayOptions options;
     options.hold_back = hold_back;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "funding/broadcast.h"
 #include "tx/transaction.h"
 
 namespace funding {
@@ -18,19 +19,17 @@ struct PayOptions {
     // Offer-locked coins the payment must spend when they are still unspent (the withdrawal of
     // an offer spends one of its coins, so the withdrawn offer can never complete).
     std::vector<std::string> must_spend;
-    // When not empty: the payment must spend one of must_spend, and when none of them can be
-    // gathered (after fresh lists), it ends with this text and nothing is paid.
-    std::string must_spend_refusal;
+    // When set: the payment must spend one of must_spend, and when none of them can be gathered
+    // (after fresh lists), it ends with MustSpendMissing and nothing is paid.
+    bool refuse_without_must_spend = false;
 };
 
-// Pays the outputs, in their order, plus change to the change address. Returns "success: " +
-// txid, or "error: " and a sentence: the wallet's ("no TavrinNode Pursa wallet. Use pursa create
-// first.", "need an HD Pursa wallet."), the change address's, the refresh's, funding's (after
-// three tries; with a hold-back list, an "insufficient" failure reads "need a bit more BSV so
-// the offer and the 1-sat hook do not share coins. (...)"), "signing failed.", the
-// broadcaster's, "you have 0 in your Pursa wallet.", "Pursa can see the balance, but not a coin
-// it can spend yet. Try again in a few seconds.", "broadcast failed after retry." or "wallet
-// changed.".
+// Pays the outputs, in their order, plus change to the change address. Returns the transaction
+// sent (broadcast.h), or the failure: the wallet's (NoWallet, WalletLocked, NeedHdWallet), the
+// change address's, the refresh's, funding's (after three tries; with a hold-back list, a
+// shortfall reads ShareCoins with the shortfall as its cause), SigningFailed, the broadcaster's,
+// NoBalance (with the last failure as its cause), BalanceNotSpendable, NoSpendableCoin,
+// RetriesExhausted, MustSpendMissing or WalletChanged.
 //
 // Up to three attempts. A transaction some service took is sent (broadcast.h): the payment ends
 // there. After "missing inputs" or a conflict, the chain is asked which inputs are spent, and
@@ -44,10 +43,11 @@ struct PayOptions {
 // included, but lets go of every level of it (the caller's too) around the other network
 // requests: the coin lists, the latest broadcasts' outputs, and the look-ups of its own
 // transactions and inputs on the chain. When another wallet (or none) is bound once the lock is
-// back, the payment ends with "wallet changed." (a transaction of it already found on the chain
+// back, the payment ends with WalletChanged (a transaction of it already found on the chain
 // still reports success). A caller must not rely on what it read under the lock before.
-std::string pay_outputs(Session& session, const std::vector<tx::TxOutput>& outputs, const PayOptions& options);
-std::string pay_outputs(Session& session, const std::vector<tx::TxOutput>& outputs,
-                        const std::vector<std::string>& hold_back = {});
+[[nodiscard]] FundingResult<Paid> pay_outputs(Session& session, const std::vector<tx::TxOutput>& outputs,
+                                              const PayOptions& options);
+[[nodiscard]] FundingResult<Paid> pay_outputs(Session& session, const std::vector<tx::TxOutput>& outputs,
+                                              const std::vector<std::string>& hold_back = {});
 
 } // namespace funding

@@ -139,18 +139,12 @@ bool merge(CoinState& state, const Fetched& f, Clock::time_point now)
 
 } // namespace
 
-bool refresh_coins(Session& session, std::string& error, RefreshMode mode)
+FundingResult<void> refresh_coins(Session& session, RefreshMode mode)
 {
     wallet::WalletLock lock;
-    if (!ensure_coin_state(session)) {
-        error = "no wallet";
-        return false;
-    }
+    if (!ensure_coin_state(session)) return FundingError(FundingCode::NoHdWallet);
     auto addresses = payment_addresses(false);
-    if (addresses.empty()) {
-        error = "no wallet";
-        return false;
-    }
+    if (addresses.empty()) return FundingError(FundingCode::NoHdWallet);
     const std::string key = session.coins().key;
     Clock::time_point now = Clock::now();
     std::vector<std::string> due;
@@ -165,15 +159,13 @@ bool refresh_coins(Session& session, std::string& error, RefreshMode mode)
         results = fetch_all(session, due, mode);
     }
     // The state may have been emptied meanwhile (the same wallet forgotten and loaded again).
-    if (!wallet::wallet_load() || wallet::wallet_key() != key || !ensure_coin_state(session)) {
-        error = "wallet changed.";
-        return false;
-    }
+    if (!wallet::wallet_load() || wallet::wallet_key() != key || !ensure_coin_state(session))
+        return FundingError(FundingCode::WalletChanged);
     now = Clock::now();
     bool changed = false;
     for (const auto& f : results) changed = merge(session.coins(), f, now) || changed;
     if (changed) (void)save_snapshots(session);
-    return true;
+    return {};
 }
 
 } // namespace funding

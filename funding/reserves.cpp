@@ -17,7 +17,6 @@ namespace {
 
 constexpr std::string_view MEMBER = "reserves";
 constexpr size_t MIN_OUTPOINT = 66;  // 64 hex digits, "_", at least one digit
-const std::string BUSY = "error: another program is changing this wallet's listing reserves. Try again in a moment.";
 
 // A price: a non-negative integer; anything else reads as 0.
 uint64_t read_sats(const nlohmann::json& entry, std::string_view key)
@@ -92,51 +91,51 @@ StoreUpdate edit_reserves(const std::function<bool(std::vector<Reserve>&)>& edit
     });
 }
 
-// The sentence of an edit that did not go through: the edit's own refusal first.
-std::string edit_result(StoreUpdate update, const std::string& refusal, std::string_view write_error)
+// How an edit went: the edit's own refusal first.
+FundingResult<void> edit_result(StoreUpdate update, const std::optional<FundingCode>& refusal, FundingCode write_error)
 {
-    if (!refusal.empty()) return refusal;
-    if (update == StoreUpdate::Busy) return BUSY;
-    if (update == StoreUpdate::Failed) return std::string(write_error);
-    return "";
+    if (refusal) return FundingError(*refusal);
+    if (update == StoreUpdate::Busy) return FundingError(FundingCode::ReservesBusy);
+    if (update == StoreUpdate::Failed) return FundingError(write_error);
+    return {};
 }
 
-std::string bind_listing(std::string_view outpoint, std::string_view listing_id, const ListingRecord* record)
+FundingResult<void> bind_listing(std::string_view outpoint, std::string_view listing_id, const ListingRecord* record)
 {
     wallet::WalletLock lock;
     std::string utxo = normalize_outpoint(outpoint);
-    std::string refusal;
+    std::optional<FundingCode> refusal;
     StoreUpdate update = edit_reserves([&](std::vector<Reserve>& reserves) {
         auto it = std::find_if(reserves.begin(), reserves.end(), [&](const Reserve& r) { return r.utxo == utxo; });
         if (utxo.empty() || it == reserves.end()) {
-            refusal = "error: no reserve for that UTXO.";
+            refusal = FundingCode::NoReserveForUtxo;
             return false;
         }
         it->listing = core::ascii_lower(listing_id);
         if (record) it->record = *record;
         return true;
     });
-    return edit_result(update, refusal, "error: could not update Agoran reserve.");
+    return edit_result(update, refusal, FundingCode::ReserveUpdateFailed);
 }
 
-std::string rebind(std::string_view listing_id, std::string_view new_outpoint, const ListingRecord* record)
+FundingResult<void> rebind(std::string_view listing_id, std::string_view new_outpoint, const ListingRecord* record)
 {
     wallet::WalletLock lock;
     std::string utxo = normalize_outpoint(new_outpoint);
-    if (listing_id.size() != 64 || utxo.size() < MIN_OUTPOINT) return "error: bad rebind.";
+    if (listing_id.size() != 64 || utxo.size() < MIN_OUTPOINT) return FundingError(FundingCode::BadRebind);
     std::string listing = core::ascii_lower(listing_id);
-    std::string refusal;
+    std::optional<FundingCode> refusal;
     StoreUpdate update = edit_reserves([&](std::vector<Reserve>& reserves) {
         auto it = std::find_if(reserves.begin(), reserves.end(), [&](const Reserve& r) { return r.listing == listing; });
         if (it == reserves.end()) {
-            refusal = "error: no reserve for that listing.";
+            refusal = FundingCode::NoReserveForListing;
             return false;
         }
         it->utxo = utxo;
         if (record) it->record = *record;
         return true;
     });
-    return edit_result(update, refusal, "error: could not update Agoran reserve.");
+    return edit_result(update, refusal, FundingCode::ReserveUpdateFailed);
 }
 
 } // namespace
@@ -153,41 +152,41 @@ std::vector<Reserve> reserve_list()
     return load(reserves_path());
 }
 
-std::string reserve_add(std::string_view outpoint, std::string_view origin, int64_t exp)
+FundingResult<void> reserve_add(std::string_view outpoint, std::string_view origin, int64_t exp)
 {
     wallet::WalletLock lock;
     std::string utxo = normalize_outpoint(outpoint);
-    if (utxo.size() < MIN_OUTPOINT) return "error: bad UTXO.";
-    std::string refusal;
+    if (utxo.size() < MIN_OUTPOINT) return FundingError(FundingCode::BadUtxo);
+    std::optional<FundingCode> refusal;
     StoreUpdate update = edit_reserves([&](std::vector<Reserve>& reserves) {
         for (const auto& r : reserves) {
             if (r.utxo == utxo) {
-                refusal = "error: that UTXO is already listed.";
+                refusal = FundingCode::AlreadyListed;
                 return false;
             }
         }
         reserves.push_back({utxo, std::string(origin), "", exp, {}});
         return true;
     });
-    return edit_result(update, refusal, "error: could not write Agoran reserve.");
+    return edit_result(update, refusal, FundingCode::ReserveWriteFailed);
 }
 
-std::string reserve_bind_listing(std::string_view outpoint, std::string_view listing_id)
+FundingResult<void> reserve_bind_listing(std::string_view outpoint, std::string_view listing_id)
 {
     return bind_listing(outpoint, listing_id, nullptr);
 }
 
-std::string reserve_bind_listing(std::string_view outpoint, std::string_view listing_id, const ListingRecord& record)
+FundingResult<void> reserve_bind_listing(std::string_view outpoint, std::string_view listing_id, const ListingRecord& record)
 {
     return bind_listing(outpoint, listing_id, &record);
 }
 
-std::string reserve_rebind(std::string_view listing_id, std::string_view new_outpoint)
+FundingResult<void> reserve_rebind(std::string_view listing_id, std::string_view new_outpoint)
 {
     return rebind(listing_id, new_outpoint, nullptr);
 }
 
-std::string reserve_rebind(std::string_view listing_id, std::string_view new_outpoint, const ListingRecord& record)
+FundingResult<void> reserve_rebind(std::string_view listing_id, std::string_view new_outpoint, const ListingRecord& record)
 {
     return rebind(listing_id, new_outpoint, &record);
 }

@@ -11,7 +11,7 @@
 // next written. Every operation takes the wallet lock for its whole duration, and every change is
 // a read-modify-write under the file's cross-process lock (json_store.h): other programs of the
 // same wallet may list at the same time. A change that waits too long for that lock fails with
-// "error: another program is changing this wallet's listing reserves. Try again in a moment.".
+// ReservesBusy.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +20,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "funding/error.h"
 
 namespace funding {
 
@@ -55,22 +57,21 @@ std::filesystem::path reserves_path();
 // Every reserve of the bound wallet, in file order.
 std::vector<Reserve> reserve_list();
 
-// "" on success; "error: bad UTXO." when the normalised outpoint is shorter than 66
-// characters; "error: that UTXO is already listed."; "error: could not write Agoran reserve.".
-std::string reserve_add(std::string_view outpoint, std::string_view origin, int64_t exp);
+// BadUtxo when the normalised outpoint is shorter than 66 characters; AlreadyListed;
+// ReserveWriteFailed.
+[[nodiscard]] FundingResult<void> reserve_add(std::string_view outpoint, std::string_view origin, int64_t exp);
 
 // Binds the reserve of the outpoint to a listing id (stored lower case), and keeps the record of
-// the published listing when one is given. "" on success; "error: no reserve for that UTXO.";
-// "error: could not update Agoran reserve.".
-std::string reserve_bind_listing(std::string_view outpoint, std::string_view listing_id);
-std::string reserve_bind_listing(std::string_view outpoint, std::string_view listing_id, const ListingRecord& record);
+// the published listing when one is given. NoReserveForUtxo; ReserveUpdateFailed.
+[[nodiscard]] FundingResult<void> reserve_bind_listing(std::string_view outpoint, std::string_view listing_id);
+[[nodiscard]] FundingResult<void> reserve_bind_listing(std::string_view outpoint, std::string_view listing_id, const ListingRecord& record);
 
-// Moves the reserve of a listing to a new outpoint. "" on success; "error: bad rebind." unless
-// the listing id is 64 characters and the normalised outpoint at least 66; "error: no reserve
-// for that listing."; "error: could not update Agoran reserve.".
-std::string reserve_rebind(std::string_view listing_id, std::string_view new_outpoint);
+// Moves the reserve of a listing to a new outpoint. BadRebind unless the listing id is 64
+// characters and the normalised outpoint at least 66; NoReserveForListing; ReserveUpdateFailed.
+[[nodiscard]] FundingResult<void> reserve_rebind(std::string_view listing_id, std::string_view new_outpoint);
 // The same, replacing the listing's record as well (after a sale this wallet completed).
-std::string reserve_rebind(std::string_view listing_id, std::string_view new_outpoint, const ListingRecord& record);
+[[nodiscard]] FundingResult<void> reserve_rebind(std::string_view listing_id, std::string_view new_outpoint,
+                                                 const ListingRecord& record);
 
 // Removes every reserve whose utxo equals the normalised key or whose listing equals the
 // lower-cased key, and rewrites the file. An empty key removes nothing. False only when a

@@ -114,7 +114,7 @@ std::string withdraw_offer(MarketSession& session, const std::string& listing_id
     post["offer"] = core::ascii_lower(offer_id);
     funding::PayOptions spend;
     spend.must_spend = state.unspent;
-    if (!state.unspent.empty()) spend.must_spend_refusal = std::string(COINS_NOT_LISTED);
+    spend.refuse_without_must_spend = !state.unspent.empty();
     std::string result = publish_post(session, post, false, spend);
     if (result.rfind("success", 0) == 0) (void)funding::offer_locks_remove(coins);
     return result;

@@ -13,6 +13,7 @@
 #include "trade/market_session.h"
 #include "trade/post_tx.h"
 #include "trade/trade_gate.h"
+#include "trade/result_text.h"
 #include "tx/outpoint.h"
 #include "wallet/wallet_keys.h"
 #include "wallet/wallet_lock.h"
@@ -121,8 +122,8 @@ std::string list_lot(MarketSession& session, const ListRequest& request)
 {
     ListingPlan plan = plan_listing(session, request, session.clock().now());
     if (!plan.error.empty()) return "error: " + plan.error;
-    std::string reserved = funding::reserve_add(plan.outpoint, plan.origin, plan.exp);
-    if (!reserved.empty()) return reserved;
+    if (auto reserved = funding::reserve_add(plan.outpoint, plan.origin, plan.exp); !reserved)
+        return failure_text(reserved.error());
     return publish_listing(session, plan.post, plan.outpoint);
 }
 

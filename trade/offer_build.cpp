@@ -17,6 +17,7 @@
 #include "trade/market_session.h"
 #include "trade/offer_rules.h"
 #include "trade/wallet_now.h"
+#include "trade/result_text.h"
 #include "tx/bsv20.h"
 #include "tx/inscription.h"
 #include "tx/outpoint.h"
@@ -40,7 +41,6 @@ constexpr core::Amount SPLIT_MARGIN_SATS = 500;
 // of the smallest such coins are tried.
 constexpr core::Amount POST_COIN_SATS = 1000;
 constexpr size_t POST_COIN_TRIES = 4;
-constexpr std::string_view SHARE_COINS = "error: need a bit more BSV so the offer and the 1-sat hook do not share coins.";
 
 const std::string NEED_HD = "error: need an HD Pursa wallet.";
 
@@ -229,8 +229,7 @@ std::string build_offer(MarketSession& session, const OfferRequest& request)
     bool split = false;
     for (int round = 0; round < FUNDING_ROUNDS; ++round) {
         const bool last_round = round == FUNDING_ROUNDS - 1;
-        std::string error;
-        if (!funding::refresh_coins(session.funding(), error)) return "error: " + error;
+        if (auto refreshed = funding::refresh_coins(session.funding()); !refreshed) return failure_text(refreshed.error());
         funding::Gathered coins = funding::gather_coins(session.funding(), {});
         if (!coins.any()) return "error: need BSV for the price and miner fee.";
         funded = fund_leaving_a_post_coin(listing_input, coins.coins, outputs, *main_hash);
@@ -242,17 +241,17 @@ std::string build_offer(MarketSession& session, const OfferRequest& request)
             // Enough money, but in too few coins to leave one for the post: split a small coin
             // off once, then fund the offer from the rest.
             split = true;
-            std::string paid = funding::pay_outputs(session.funding(), {{SPLIT_COIN_SATS, tx::p2pkh_script(*main_hash)}});
-            if (paid.rfind("success", 0) != 0) return paid;
+            auto paid = funding::pay_outputs(session.funding(), {{SPLIT_COIN_SATS, tx::p2pkh_script(*main_hash)}});
+            if (!paid) return failure_text(paid.error());
             if (!hd_wallet_bound()) return NEED_HD;
             if (bound_wallet_key() != key) return "error: wallet changed.";
             continue;
         }
-        if (all.ok) return std::string(SHARE_COINS);
-        if (last_round) return "error: " + all.error;
+        if (all.ok) return failure_text(funding::FundingCode::ShareCoins);
+        if (last_round) return failure_text(all.error);
         funding::mark_lists_stale(session.funding());
     }
-    if (!funded.ok) return "error: " + funded.error;
+    if (!funded.ok) return failure_text(funded.error);
 
     if (funded.inputs.empty() || funded.inputs[0].txid != outpoint->txid || funded.inputs[0].vout != outpoint->vout)
         return "error: the offer leaves out the seller's lot.";

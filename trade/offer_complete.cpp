@@ -14,6 +14,7 @@
 #include "trade/listing_record.h"
 #include "trade/market_session.h"
 #include "trade/wallet_now.h"
+#include "trade/result_text.h"
 #include "tx/outpoint.h"
 #include "tx/parse.h"
 #include "tx/sign.h"
@@ -152,7 +153,7 @@ void record_sale(const funding::Reserve& reserve, const OfferCheck& check, const
         after.lot_units = done.leftover_units;
         after.units_left = std::to_string(rest.qty);
         after.price_left = rest.price_sats.value_or(0);
-        if (funding::reserve_rebind(reserve.listing, done.leftover_outpoint, after).empty()) return;
+        if (funding::reserve_rebind(reserve.listing, done.leftover_outpoint, after)) return;
     }
     (void)funding::reserve_remove(reserve.listing);
 }
@@ -267,9 +268,10 @@ Completion complete_offer(MarketSession& session, std::string_view offer_text, c
             out.result = "error: offer is still missing a signature.";
             return out;
         }
-        out.result = funding::broadcast_tx(session.funding(), t.inputs, t.outputs, main_hash, txid);
+        auto sent = funding::broadcast_tx(session.funding(), t.inputs, t.outputs, main_hash, txid);
+        out.result = result_text(sent);
+        if (!sent) return out;
     }
-    if (out.result.rfind("success", 0) != 0) return out;
 
     find_leftover(t, core::ascii_lower(txid), out);
     record_sale(*record.reserve, out.check, out);

@@ -9,6 +9,7 @@
 #include "net/market_addresses.h"
 #include "trade/market_session.h"
 #include "trade/offer_complete.h"
+#include "trade/result_text.h"
 #include "tx/outpoint.h"
 #include "tx/script.h"
 #include "wallet/connect.h"
@@ -59,10 +60,10 @@ std::string post_transaction(MarketSession& session, std::string_view payload, b
 
     funding::PayOptions options = spend;
     options.hold_back.insert(options.hold_back.end(), hold_back.begin(), hold_back.end());
-    std::string result = funding::pay_outputs(session.funding(), outputs, options);
-    if (result.rfind("success", 0) == 0 && doc && core::json_string(*doc, "type") == "ag_buy" && !hold_back.empty()) {
+    funding::FundingResult<funding::Paid> paid = funding::pay_outputs(session.funding(), outputs, options);
+    if (paid && doc && core::json_string(*doc, "type") == "ag_buy" && !hold_back.empty()) {
         // The record keeps the buyer's own coins: the signed inputs (the listing input is the seller's).
-        funding::OfferRecord record{core::find_hex64(result), core::ascii_lower(core::json_string(*doc, "listing")), {}};
+        funding::OfferRecord record{paid->txid, core::ascii_lower(core::json_string(*doc, "listing")), {}};
         if (auto offer = parse_offer_text(core::json_string(*doc, "offer"))) {
             for (const auto& in : offer->inputs) {
                 if (!in.script_sig.empty()) record.utxos.push_back(tx::format_outpoint(core::ascii_lower(in.txid), in.vout));
@@ -71,7 +72,7 @@ std::string post_transaction(MarketSession& session, std::string_view payload, b
         if (!funding::offer_record_add(record))
             core::log_warning("The offer is posted, but its coins could not be recorded as locked: another payment may spend them.");
     }
-    return result;
+    return result_text(paid);
 }
 
 } // namespace trade

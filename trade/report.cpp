@@ -12,6 +12,7 @@
 #include "trade/post_tx.h"
 #include "trade/report_cipher.h"
 #include "trade/wallet_now.h"
+#include "trade/result_text.h"
 #include "tx/script.h"
 #include "wallet/connect.h"
 #include "wallet/wallet_keys.h"
@@ -101,7 +102,7 @@ std::string post_report(MarketSession& session, std::string_view payload)
         {1, tx::p2pkh_script(*oracle)},
         {0, tx::data_carrier_script(core::as_bytes(payload))},
     };
-    return funding::pay_outputs(session.funding(), outputs);
+    return result_text(funding::pay_outputs(session.funding(), outputs));
 }
 
 } // namespace trade

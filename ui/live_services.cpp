@@ -23,6 +23,7 @@
 #include "ui/workers.h"
 #include "book/post_record.h"
 #include "ui/version_check.h"
+#include "trade/result_text.h"
 #include "wallet/app_binding.h"
 #include "wallet/balance.h"
 #include "wallet/lots.h"
@@ -45,10 +46,10 @@ public:
     {
         wallet::ConnectOptions options;
         options.log = [](const std::string& line) { core::log_progress(core::trim_ascii_space(line)); };
-        return wallet::pursa_connect(options);
+        return trade::result_text(wallet::pursa_connect(options));
     }
 
-    void disconnect() override { (void)wallet::pursa_disconnect(); }
+    void disconnect() override { wallet::pursa_disconnect(); }
 
     WalletSnapshot wallet_snapshot() override
     {
@@ -75,7 +76,7 @@ public:
         snapshot.balance_sats = balance.known ? balance.sats : -1;
         return snapshot;
     }
-    bool refresh_balance() override { return wallet::refresh_wallet_balance().rfind("success", 0) == 0; }
+    bool refresh_balance() override { return wallet::refresh_wallet_balance().ok(); }
     BookLoad load_book(const std::string& identity_key) override
     {
         BookLoad load;
@@ -132,7 +133,8 @@ public:
 
     std::string list_lots(std::vector<wallet::TvPursaOrdRow>& lots) override
     {
-        return wallet::tv_pursa_list_ordinals(lots, true, false);
+        auto listed = wallet::tv_pursa_list_ordinals(lots, true, false);
+        return listed ? std::string() : trade::failure_text(listed.error());
     }
 
     bool load_history(const std::string& identity_key, std::vector<book::HistoryRow>& rows, std::string& error) override

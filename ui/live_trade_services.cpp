@@ -5,6 +5,7 @@
 #include "trade/market_session.h"
 #include "trade/offer_complete.h"
 #include "trade/report.h"
+#include "trade/result_text.h"
 
 namespace ui {
 
@@ -20,7 +21,8 @@ public:
     }
     std::string reserve_add(const std::string& outpoint, const std::string& origin, int64_t exp) override
     {
-        return funding::reserve_add(outpoint, origin, exp);
+        auto reserved = funding::reserve_add(outpoint, origin, exp);
+        return reserved ? std::string() : trade::failure_text(reserved.error());
     }
     void reserve_remove(const std::string& key) override { (void)funding::reserve_remove(key); }
     std::string publish_listing(const core::Json& post, const std::string& outpoint) override

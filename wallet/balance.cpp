@@ -98,21 +98,21 @@ void set_cached_balance(core::Amount sats)
     b.balance = {sats, true};
 }
 
-std::string refresh_wallet_balance()
+WalletResult<void> refresh_wallet_balance()
 {
     auto config = net::current_services();
     net::WocClient woc(config->woc_api, net::default_http());
     return refresh_wallet_balance(woc);
 }
 
-std::string refresh_wallet_balance(const net::WocClient& woc)
+WalletResult<void> refresh_wallet_balance(const net::WocClient& woc)
 {
     std::string key;
     bool hd = false;
     uint32_t shown = 0;
     {
         WalletLock lock;
-        if (!wallet_load()) return "error: no Pursa wallet.";
+        if (!wallet_load()) return WalletError(WalletCode::NoWallet);
         key = wallet_key();
         hd = wallet_state().hd;
         shown = wallet_state().shown;
@@ -132,11 +132,11 @@ std::string refresh_wallet_balance(const net::WocClient& woc)
             std::vector<std::string> batch;
             {
                 WalletLock lock;
-                if (wallet_key() != key) return "error: wallet changed.";
+                if (wallet_key() != key) return WalletError(WalletCode::WalletChanged);
                 batch = receive_addresses(start, last);
             }
             std::optional<size_t> hit;
-            if (batch.empty() || !highest_used(woc, batch, hit)) return "error: could not read the balance.";
+            if (batch.empty() || !highest_used(woc, batch, hit)) return WalletError(WalletCode::BalanceUnreadable);
             {
                 BalanceState& b = balance_state();
                 core::MutexLock guard(b.mutex);
@@ -145,11 +145,11 @@ std::string refresh_wallet_balance(const net::WocClient& woc)
             if (!hit) break;
             const uint32_t used = start + static_cast<uint32_t>(*hit);
             WalletLock lock;
-            if (wallet_key() != key || !wallet_load()) return "error: wallet changed.";
+            if (wallet_key() != key || !wallet_load()) return WalletError(WalletCode::WalletChanged);
             TvWalletState& s = wallet_state();
             s.recv[RECEIVE_ACCOUNT] = std::max(s.recv[RECEIVE_ACCOUNT], used);
             s.shown = std::max(s.shown, used);
-            if (!derive_wallet_keys()) return "error: no Pursa wallet.";
+            if (!derive_wallet_keys()) return WalletError(WalletCode::NoWallet);
             (void)wallet_save();
             start = last + 1;
         }
@@ -159,7 +159,7 @@ std::string refresh_wallet_balance(const net::WocClient& woc)
     std::vector<std::string> addresses;
     {
         WalletLock lock;
-        if (wallet_key() != key || !wallet_load()) return "error: wallet changed.";
+        if (wallet_key() != key || !wallet_load()) return WalletError(WalletCode::WalletChanged);
         const TvWalletState& s = wallet_state();
         if (s.hd) addresses = receive_addresses(0, s.recv[RECEIVE_ACCOUNT]);
         for (const auto* a : {&s.recv_address, &s.identity_address}) {
@@ -167,7 +167,7 @@ std::string refresh_wallet_balance(const net::WocClient& woc)
         }
     }
     auto answer = woc.balances(addresses);
-    if (!answer) return "error: could not read the balance.";
+    if (!answer) return WalletError(WalletCode::BalanceUnreadable);
     core::Amount total = 0;
     for (const auto& entry : *answer) {
         if (std::find(addresses.begin(), addresses.end(), entry.address) != addresses.end())
@@ -175,14 +175,14 @@ std::string refresh_wallet_balance(const net::WocClient& woc)
     }
     {
         WalletLock lock;
-        if (wallet_key() != key) return "error: wallet changed.";
+        if (wallet_key() != key) return WalletError(WalletCode::WalletChanged);
         BalanceState& b = balance_state();
         core::MutexLock guard(b.mutex);
         b.key = key;
         b.balance = {total, true};
     }
     write_history(key, total);
-    return "success";
+    return {};
 }
 
 } // namespace wallet

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/bytes.h"
+#include "wallet/error.h"
 #include "net/woc_client.h"
 
 #include <string>
@@ -27,9 +28,8 @@ inline constexpr uint32_t RECEIVE_GAP_LIMIT = 400;
 // without a used address; a used address raises the shown receive index (and "recv"[1]) and
 // the wallet file is saved. Then sums the balances of the receive addresses 0..recv[1] and the
 // identity address, caches the total and appends it to the history file when it changed.
-// Returns "success" or "error: ..." ("error: no Pursa wallet.", "error: wallet changed.",
-// "error: could not read the balance.").
-std::string refresh_wallet_balance();
-std::string refresh_wallet_balance(const net::WocClient& woc);
+// Fails with NoWallet, WalletChanged or BalanceUnreadable.
+[[nodiscard]] WalletResult<void> refresh_wallet_balance();
+[[nodiscard]] WalletResult<void> refresh_wallet_balance(const net::WocClient& woc);
 
 } // namespace wallet

@@ -38,16 +38,16 @@ void write_log(const std::function<void(const std::string&)>& log, const std::st
 
 } // namespace
 
-std::string write_connect_request()
+std::optional<std::string> write_connect_request()
 {
-    if (!app_registered()) return {};
+    if (!app_registered()) return std::nullopt;
     RegistryLock lock;
     const std::string id = new_wallet_id();
     const int64_t now = std::chrono::duration_cast<std::chrono::seconds>(
                             std::chrono::system_clock::now().time_since_epoch())
                             .count();
     nlohmann::json request = {{"id", id}, {"app", app_name()}, {"instance", app_instance()}, {"ts", now}};
-    if (!write_json_file(request_path(id), request)) return {};
+    if (!write_json_file(request_path(id), request)) return std::nullopt;
     return id;
 }
 
@@ -67,15 +67,16 @@ ConnectReply read_connect_reply(const std::string& request_id)
     return ConnectReply::Ok;
 }
 
-std::string pursa_connect(const ConnectOptions& options)
+WalletResult<void> pursa_connect(const ConnectOptions& options)
 {
-    if (!app_registered()) return "error: connect is for apps, not the Pursa vault.";
+    if (!app_registered()) return WalletError(WalletCode::NotAnApp);
     {
         WalletLock lock;
-        if (!active_wallet_id().empty() && wallet_load()) return "success";
+        if (!active_wallet_id().empty() && wallet_load()) return {};
     }
-    const std::string id = write_connect_request();
-    if (id.empty()) return "error: could not write connect request.";
+    const std::optional<std::string> request = write_connect_request();
+    if (!request) return WalletError(WalletCode::RequestNotWritten);
+    const std::string& id = *request;
     if (options.start_pursa) options.start_pursa();
     else show_or_start_pursa();
     write_log(options.log, "Waiting for Pursa to approve this app...\n");
@@ -85,21 +86,20 @@ std::string pursa_connect(const ConnectOptions& options)
         std::this_thread::sleep_for(options.poll_interval);
         const ConnectReply reply = read_connect_reply(id);
         if (reply == ConnectReply::Ok) break;
-        if (reply == ConnectReply::Denied) return "error: connect denied in Pursa.";
-        if (++pending >= options.max_polls)
-            return "error: Pursa did not approve in time. Open Pursa.exe and try Connect again.";
+        if (reply == ConnectReply::Denied) return WalletError(WalletCode::Denied);
+        if (++pending >= options.max_polls) return WalletError(WalletCode::NotApprovedInTime);
     }
 
     {
         WalletLock lock;
         wallet_forget();
         if (!wallet_load()) {
-            if (wallet_is_locked()) return "error: This wallet is locked. Open it in Pursa.";
-            return "error: approved, but the wallet would not load.";
+            if (wallet_is_locked()) return WalletError(WalletCode::Locked);
+            return WalletError(WalletCode::WouldNotLoad);
         }
     }
     write_log(options.log, "Connected to Pursa wallet " + wallet_display_name(active_wallet_id()) + "\n");
-    return "success";
+    return {};
 }
 
 bool pursa_is_connected()
@@ -115,13 +115,12 @@ bool pursa_is_connected()
     return wallet_load() && wallet_state().hd;
 }
 
-std::string pursa_disconnect(const std::function<void(const std::string&)>& log)
+void pursa_disconnect(const std::function<void(const std::string&)>& log)
 {
     WalletLock lock;
     if (app_registered()) unbind_wallet();
     wallet_forget();
     write_log(log, "This app is no longer connected to a Pursa wallet.\n");
-    return "success";
 }
 
 std::string pursa_paymail()

@@ -6,12 +6,15 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
+
+#include "wallet/error.h"
 
 namespace wallet {
 
-// Writes a request (registered apps only). Returns its id, or "" when it cannot be written.
-std::string write_connect_request();
+// Writes a request (registered apps only). Returns its id, or nullopt when it cannot be written.
+[[nodiscard]] std::optional<std::string> write_connect_request();
 
 enum class ConnectReply { Pending, Ok, Denied };
 // Reads the reply to a request: Pending while there is none; Ok when "ok" is true (binding the
@@ -31,17 +34,17 @@ struct ConnectOptions {
 
 // Connects this app: "success" at once when a wallet is bound and loads; otherwise writes a
 // request, brings up Pursa and polls for the reply. Blocks its thread up to max_polls polls.
-// Returns "success" or "error: " and a sentence.
-std::string pursa_connect(const ConnectOptions& options = {});
+// Fails with NotAnApp, RequestNotWritten, Denied, NotApprovedInTime, Locked or WouldNotLoad.
+[[nodiscard]] WalletResult<void> pursa_connect(const ConnectOptions& options = {});
 
 // True when a wallet is bound (bind file, else the in-memory id) and loads as an HD wallet.
 [[nodiscard]] bool pursa_is_connected();
 
-// Deletes the bind file, forgets the wallet; Pursa's own state is not touched. "success".
+// Deletes the bind file, forgets the wallet; Pursa's own state is not touched. Always succeeds.
 // The log line goes to log, or to core::log_progress when it is empty.
-std::string pursa_disconnect(const std::function<void(const std::string&)>& log = {});
+void pursa_disconnect(const std::function<void(const std::string&)>& log = {});
 
 // The loaded wallet's paymail handle + "@" + the paymail domain, or "" when it has none.
-std::string pursa_paymail();
+[[nodiscard]] std::string pursa_paymail();
 
 } // namespace wallet

@@ -32,7 +32,6 @@ constexpr size_t ADDRESS_THREADS = 4;
 constexpr size_t CHECK_THREADS = 6;
 constexpr size_t HISTORY_DEPTH = 10;  // Txids read per watch address
 constexpr int CONTENT_TIMEOUT = 45;
-constexpr const char* INDEX_ERROR = "error: 1Sat index unavailable. 1-sat coins are held back from spend.";
 
 // Metadata known about an origin from the wallet files and the last snapshot.
 using OriginInfo = std::map<std::string, TvOwnedOrd>;
@@ -215,7 +214,7 @@ std::vector<TvPursaOrdRow> combine_lot_rows(const std::vector<TvPursaOrdRow>& ro
     return out;
 }
 
-std::string tv_pursa_list_ordinals(std::vector<TvPursaOrdRow>& rows, bool with_details, bool include_hidden)
+WalletResult<void> tv_pursa_list_ordinals(std::vector<TvPursaOrdRow>& rows, bool with_details, bool include_hidden)
 {
     auto config = net::current_services();
     net::WocClient woc(config->woc_api, net::default_http());
@@ -223,8 +222,8 @@ std::string tv_pursa_list_ordinals(std::vector<TvPursaOrdRow>& rows, bool with_d
     return tv_pursa_list_ordinals(rows, with_details, include_hidden, LotServices{woc, ordinals});
 }
 
-std::string tv_pursa_list_ordinals(std::vector<TvPursaOrdRow>& rows, bool with_details, bool include_hidden,
-                                   const LotServices& services)
+WalletResult<void> tv_pursa_list_ordinals(std::vector<TvPursaOrdRow>& rows, bool with_details, bool include_hidden,
+                                          const LotServices& services)
 {
     rows.clear();
     std::vector<std::string> addresses;
@@ -233,14 +232,14 @@ std::string tv_pursa_list_ordinals(std::vector<TvPursaOrdRow>& rows, bool with_d
     std::set<std::string> hidden;
     {
         WalletLock lock;
-        if (!wallet_load()) return "error: no Pursa wallet.";
+        if (!wallet_load()) return WalletError(WalletCode::NoWallet);
         addresses = watch_addresses();
         take_inbox(addresses);
         for (const auto& r : wallet_state().owned) {
             add_info(info, r);
             if (r.hidden) hidden.insert(r.origin);
         }
-        if (addresses.empty()) return "error: no watch addresses.";
+        if (addresses.empty()) return WalletError(WalletCode::NoWatchAddresses);
         key = wallet_key();
     }
     read_other_wallets(active_wallet_id(), info);
@@ -338,7 +337,7 @@ std::string tv_pursa_list_ordinals(std::vector<TvPursaOrdRow>& rows, bool with_d
     // The owned list is saved only while the same wallet is still bound.
     {
         WalletLock lock;
-        if (wallet_key() != key || !wallet_load()) return "error: wallet changed.";
+        if (wallet_key() != key || !wallet_load()) return WalletError(WalletCode::WalletChanged);
         if (merge_into_owned(wallet_state().owned, found)) (void)wallet_save();
         for (const auto& r : wallet_state().owned) {
             if (r.hidden) hidden.insert(r.origin);
@@ -369,7 +368,7 @@ std::string tv_pursa_list_ordinals(std::vector<TvPursaOrdRow>& rows, bool with_d
     (void)write_lot_snapshot(key, snapshot);
 
     rows = combine_lot_rows(flat);
-    if (rows.empty() && index_failed) return INDEX_ERROR;
+    if (rows.empty() && index_failed) return WalletError(WalletCode::IndexUnavailable);
     return {};
 }
 

@@ -10,6 +10,7 @@
 
 #include "net/ordinals_client.h"
 #include "net/woc_client.h"
+#include "wallet/error.h"
 
 namespace wallet {
 
@@ -44,14 +45,14 @@ struct LotServices {
     const net::OrdinalsClient& ordinals;
 };
 
-// Scans the bound wallet's watch addresses and fills rows. Returns "" on success, or
-// "error: no Pursa wallet.", "error: no watch addresses.", "error: wallet changed.",
-// "error: 1Sat index unavailable. 1-sat coins are held back from spend." (rows then empty).
+// Scans the bound wallet's watch addresses and fills rows. Fails with NoWallet,
+// NoWatchAddresses, WalletChanged, or IndexUnavailable (rows then empty).
 // with_details: look up token names and icons and cache picture names (the List dialog);
 // include_hidden: also list lots the owned list marks hidden.
-std::string tv_pursa_list_ordinals(std::vector<TvPursaOrdRow>& rows, bool with_details, bool include_hidden);
-std::string tv_pursa_list_ordinals(std::vector<TvPursaOrdRow>& rows, bool with_details, bool include_hidden,
-                                   const LotServices& services);
+[[nodiscard]] WalletResult<void> tv_pursa_list_ordinals(std::vector<TvPursaOrdRow>& rows, bool with_details,
+                                                        bool include_hidden);
+[[nodiscard]] WalletResult<void> tv_pursa_list_ordinals(std::vector<TvPursaOrdRow>& rows, bool with_details,
+                                                        bool include_hidden, const LotServices& services);
 
 // Combines token rows of one token id into one lot (amounts summed as decimals, outpoints
 // sorted); pictures stay one row per output. Row order: first appearance.

@@ -13,11 +13,15 @@
 #include "wallet/wallet_lock.h"
 #include "tests/support/fake_http.h"
 #include "tests/support/fake_session.h"
+#include "tests/support/funding_outcome.h"
 #include "tests/funding/funding_fixture.h"
 
 namespace {
 
+using testsupport::failed;
 using testsupport::FakeHttp;
+using testsupport::outcome;
+using testsupport::sent;
 
 class Broadcast : public fundingtest::FundingTest {
 protected:
@@ -60,7 +64,7 @@ protected:
         });
         start_session(m_http.get());
         std::string txid;
-        std::string result = funding::broadcast_tx(session(), m_inputs, m_outputs, std::nullopt, txid);
+        std::string result = outcome(funding::broadcast_tx(session(), m_inputs, m_outputs, std::nullopt, txid));
         EXPECT_EQ(txid, m_txid);
         if (txid_out) *txid_out = txid;
         return result;
@@ -85,7 +89,7 @@ TEST_F(Broadcast, OracleIndexThatTakesItIsConfirmedOnWhatsOnChain)
     Script s;
     s.oi = FakeHttp::reply(200, R"({"ok": true})");
     s.visible_after_submit = true;
-    EXPECT_EQ(run(s), "success: " + m_txid);
+    EXPECT_EQ(run(s), sent(m_txid));
     EXPECT_EQ(m_http->count("/tx/raw"), 0u);
     EXPECT_EQ(m_http->count("/v1/tx"), 0u);
 }
@@ -96,7 +100,7 @@ TEST_F(Broadcast, OracleIndexOkFalseGoesStraightToWhatsOnChainWithoutPolling)
     s.oi = FakeHttp::reply(200, R"({"ok": false})");
     s.woc = FakeHttp::reply(200, "\"" + std::string(64, 'f') + "\"\n");
     s.visible_after_submit = true;
-    EXPECT_EQ(run(s), "success: " + m_txid);
+    EXPECT_EQ(run(s), sent(m_txid));
     auto log = m_http->urls();
     ASSERT_GE(log.size(), 3u);
     EXPECT_NE(log[0].find("/oi/submit"), std::string::npos);
@@ -110,7 +114,7 @@ TEST_F(Broadcast, OracleIndexOkAsTextIsNotTaken)
     s.oi = FakeHttp::reply(200, R"({"ok": "true"})");
     s.woc = FakeHttp::reply(200, m_txid);
     s.visible_after_submit = true;
-    EXPECT_EQ(run(s), "success: " + m_txid);
+    EXPECT_EQ(run(s), sent(m_txid));
     EXPECT_NE(m_http->urls()[1].find("/tx/raw"), std::string::npos);
 }
 
@@ -121,7 +125,7 @@ TEST_F(Broadcast, AlreadyKnownToWhatsOnChainIsConfirmedByLookup)
         Script s;
         s.woc = FakeHttp::reply(400, refusal);
         s.visible_after_submit = true;
-        EXPECT_EQ(run(s), "success: " + m_txid) << refusal;
+        EXPECT_EQ(run(s), sent(m_txid)) << refusal;
         EXPECT_EQ(m_http->count("/v1/tx"), 0u) << refusal;
     }
 }
@@ -131,17 +135,17 @@ TEST_F(Broadcast, RefusalsCarryArcsReason)
 {
     const std::vector<std::pair<net::HttpReply, std::string>> rows = {
         {FakeHttp::reply(200, arc_answer("SEEN_IN_ORPHAN_MEMPOOL", "parent not found")),
-         "error: broadcast failed: SEEN_IN_ORPHAN_MEMPOOL: parent not found"},
-        {FakeHttp::reply(200, arc_answer("REJECTED", "Missing inputs")), "error: broadcast failed: REJECTED: Missing inputs"},
-        {FakeHttp::reply(200, "<html>"), "error: broadcast failed: bad arc response"},
-        {FakeHttp::unreachable(), "error: broadcast failed: Couldn't connect to server"},
+         "SEEN_IN_ORPHAN_MEMPOOL: parent not found"},
+        {FakeHttp::reply(200, arc_answer("REJECTED", "Missing inputs")), "REJECTED: Missing inputs"},
+        {FakeHttp::reply(200, "<html>"), "bad arc response"},
+        {FakeHttp::unreachable(), "Couldn't connect to server"},
     };
     for (const auto& [arc, expected] : rows) {
         m_submitted = false;
         Script s;
         s.woc = FakeHttp::reply(400, "Missing inputs");
         s.arc = arc;
-        EXPECT_EQ(run(s), expected);
+        EXPECT_EQ(run(s), failed(funding::FundingCode::BroadcastRefused, expected));
     }
 }
 
@@ -173,7 +177,7 @@ TEST_F(Broadcast, ATransactionAServiceTookIsSentEvenWhenWhatsOnChainNeverShowsIt
         s.oi = row.oi;
         s.woc = row.woc;
         s.arc = row.arc;
-        EXPECT_EQ(run(s), "success: " + m_txid + std::string(funding::SENT_UNCONFIRMED)) << row.taker;
+        EXPECT_EQ(run(s), sent(m_txid, false)) << row.taker;
         EXPECT_EQ(m_http->count("/hex"), row.looks) << row.taker;
         wallet::WalletLock lock;
         EXPECT_TRUE(funding::is_spent(session(), m_inputs[0].txid, 3)) << row.taker;
@@ -202,7 +206,7 @@ TEST_F(Broadcast, TheNetworkIsAskedWithTheWalletLockLetGoAndTheInputsKeptAside)
     s.woc = FakeHttp::reply(400, "Missing inputs");
     s.arc = FakeHttp::reply(200, arc_answer("SEEN_ON_NETWORK", ""));
     wallet::WalletLock held;  // as offer completion holds it
-    EXPECT_EQ(run(s), "success: " + m_txid + std::string(funding::SENT_UNCONFIRMED));
+    EXPECT_EQ(run(s), sent(m_txid, false));
     EXPECT_EQ(submissions, 3u);
     EXPECT_EQ(lock_free, submissions);
     EXPECT_EQ(kept_aside, submissions);
@@ -241,8 +245,8 @@ TEST_F(Broadcast, TwoSessionsShareNeitherServicesNorMemory)
     }
     for (size_t i = 0; i < sides.size(); ++i) {
         std::string txid;
-        EXPECT_EQ(funding::broadcast_tx(sides[i].fake->session, sides[i].inputs, m_outputs, std::nullopt, txid),
-                  "success: " + sides[i].txid);
+        EXPECT_EQ(outcome(funding::broadcast_tx(sides[i].fake->session, sides[i].inputs, m_outputs, std::nullopt, txid)),
+                  sent(sides[i].txid));
         if (i == 0) {
             EXPECT_TRUE(sides[1].fake->http.urls().empty());
         }
@@ -275,7 +279,7 @@ TEST_F(Broadcast, AnotherTransactionsHexIsNoConfirmation)
     s.visible_after_submit = true;
     s.shown_hex = core::hex_encode(tx::tx_serialize(m_inputs, {{3999, tx::p2pkh_script(core::Hash160{})}}));
     // WhatsOnChain took it, but the hex it shows is another transaction's: sent, not confirmed.
-    EXPECT_EQ(run(s), "success: " + m_txid + std::string(funding::SENT_UNCONFIRMED));
+    EXPECT_EQ(run(s), sent(m_txid, false));
 }
 
 TEST_F(Broadcast, UnserialisableTransaction)
@@ -284,7 +288,8 @@ TEST_F(Broadcast, UnserialisableTransaction)
     m_http = std::make_unique<FakeHttp>([](const std::string&, const std::string&, const std::string&) { return FakeHttp::unreachable(); });
     start_session(m_http.get());
     std::string txid = "stale";
-    EXPECT_EQ(funding::broadcast_tx(session(), m_inputs, m_outputs, std::nullopt, txid), "error: serialize failed.");
+    EXPECT_EQ(outcome(funding::broadcast_tx(session(), m_inputs, m_outputs, std::nullopt, txid)),
+              failed(funding::FundingCode::SerializeFailed));
     EXPECT_EQ(txid, "");
     EXPECT_TRUE(m_http->urls().empty());
 }
@@ -293,8 +298,8 @@ TEST_F(Broadcast, ConfirmNeedsAWholeTxid)
 {
     m_http = std::make_unique<FakeHttp>([](const std::string&, const std::string&, const std::string&) { return FakeHttp::unreachable(); });
     start_session(m_http.get());
-    EXPECT_EQ(funding::confirm_tx(session(), "abc"), "");
-    EXPECT_EQ(funding::confirm_tx(session(), std::string(64, 'g')), "");
+    EXPECT_FALSE(funding::confirm_tx(session(), "abc"));
+    EXPECT_FALSE(funding::confirm_tx(session(), std::string(64, 'g')));
     EXPECT_TRUE(m_http->urls().empty());
 }
 

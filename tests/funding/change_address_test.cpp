@@ -4,9 +4,13 @@
 #include "funding/change_address.h"
 #include "funding/pay.h"
 #include "tests/funding/funding_fixture.h"
+#include "tests/support/funding_outcome.h"
 #include "wallet/wallet_lock.h"
 
 namespace {
+
+using testsupport::failed;
+using testsupport::outcome;
 
 class ChangeAddress : public fundingtest::FundingTest {};
 
@@ -15,16 +19,16 @@ TEST_F(ChangeAddress, MainAddressUnlessItIsAHouseAddress)
     bind_wallet();
     wallet::WalletLock lock;
     auto plain = funding::choose_change_address();
-    ASSERT_TRUE(plain.hash) << plain.error;
-    EXPECT_EQ(*plain.hash, *core::hash160_from_address(receive_address(0)));
+    ASSERT_TRUE(plain);
+    EXPECT_EQ(plain.value(), *core::hash160_from_address(receive_address(0)));
 
     auto second = funding::choose_change_address({receive_address(0)});
-    ASSERT_TRUE(second.hash) << second.error;
-    EXPECT_EQ(*second.hash, *core::hash160_from_address(receive_address(1)));
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second.value(), *core::hash160_from_address(receive_address(1)));
 
     auto none = funding::choose_change_address({receive_address(0), receive_address(1), receive_address(2)});
-    EXPECT_FALSE(none.hash);
-    EXPECT_EQ(none.error, "change would land on a house oracle.");
+    ASSERT_FALSE(none);
+    EXPECT_EQ(none.error().code, funding::FundingCode::ChangeOnHouse);
 }
 
 TEST_F(ChangeAddress, HouseAddressesAreTheMarketsOwn)
@@ -40,10 +44,10 @@ TEST_F(ChangeAddress, HouseAddressesAreTheMarketsOwn)
 TEST_F(ChangeAddress, NothingIsPaidWithoutAnHdWallet)
 {
     std::vector<tx::TxOutput> outs{{1000, tx::p2pkh_script(core::Hash160{})}};
-    EXPECT_EQ(funding::pay_outputs(session(), outs), "error: no TavrinNode Pursa wallet. Use pursa create first.");
+    EXPECT_EQ(outcome(funding::pay_outputs(session(), outs)), failed(funding::FundingCode::NoWallet));
     std::string priv = std::string(63, '0') + "5";
     bind_single_wallet({{"priv", priv}});
-    EXPECT_EQ(funding::pay_outputs(session(), outs), "error: need an HD Pursa wallet.");
+    EXPECT_EQ(outcome(funding::pay_outputs(session(), outs)), failed(funding::FundingCode::NeedHdWallet));
 }
 
 } // namespace

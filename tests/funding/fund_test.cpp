@@ -35,22 +35,23 @@ const core::Hash160 CHANGE = hash_of(0xCC);
 
 TEST(FundTransaction, RefusesEmptyAndInvalidRequests)
 {
-    EXPECT_EQ(funding::fund_transaction({coin(1, 5000)}, {}, CHANGE, 0).error, "nothing to pay.");
-    EXPECT_EQ(funding::fund_transaction({coin(1, 5000)}, {pay(-1)}, CHANGE, 0).error, "invalid inscription output.");
-    EXPECT_EQ(funding::fund_transaction({coin(1, 5000)}, {{10, {}}}, CHANGE, 0).error, "invalid inscription output.");
-    EXPECT_EQ(funding::fund_transaction({coin(1, 5000)}, {pay(tx::MAX_MONEY + 1)}, CHANGE, 0).error,
-              "invalid inscription output.");
+    using funding::FundingCode;
+    EXPECT_EQ(funding::fund_transaction({coin(1, 5000)}, {}, CHANGE, 0).error.code, FundingCode::NothingToPay);
+    EXPECT_EQ(funding::fund_transaction({coin(1, 5000)}, {pay(-1)}, CHANGE, 0).error.code, FundingCode::InvalidOutput);
+    EXPECT_EQ(funding::fund_transaction({coin(1, 5000)}, {{10, {}}}, CHANGE, 0).error.code, FundingCode::InvalidOutput);
+    EXPECT_EQ(funding::fund_transaction({coin(1, 5000)}, {pay(tx::MAX_MONEY + 1)}, CHANGE, 0).error.code,
+              FundingCode::InvalidOutput);
     auto bad = coin(1, 1);
     bad.txid = "1234";
-    EXPECT_EQ(funding::fund_transaction({bad, coin(2, 5000)}, {pay(100)}, CHANGE, 1).error,
-              "could not include inscription input.");
+    EXPECT_EQ(funding::fund_transaction({bad, coin(2, 5000)}, {pay(100)}, CHANGE, 1).error.code,
+              FundingCode::ForcedInputBad);
 }
 
 TEST(FundTransaction, ForcedListingInputStaysFirstEvenWhenNotNeeded)
 {
     auto listing = coin(9, 1);
     auto f = funding::fund_transaction({listing, coin(1, 100000), coin(2, 100000)}, {pay(1), pay(5000)}, CHANGE, 1);
-    ASSERT_TRUE(f.ok) << f.error;
+    ASSERT_TRUE(f.ok);
     ASSERT_EQ(f.inputs.size(), 2u);
     EXPECT_EQ(f.inputs[0].txid, listing.txid);
     EXPECT_EQ(f.inputs[0].vout, 9u);
@@ -66,7 +67,7 @@ TEST(FundTransaction, KeepsCandidateOrderAndSkipsUnusableCandidates)
     auto broken = coin(3, 900000);
     broken.txid = "not-a-txid";
     auto f = funding::fund_transaction({coin(1, 3000), broken, coin(2, 900000), coin(4, 900000)}, {pay(5000)}, CHANGE, 0);
-    ASSERT_TRUE(f.ok) << f.error;
+    ASSERT_TRUE(f.ok);
     ASSERT_EQ(f.inputs.size(), 2u);
     EXPECT_EQ(f.inputs[0].vout, 1u);  // the small coin first: candidates are never sorted
     EXPECT_EQ(f.inputs[1].vout, 2u);
@@ -75,7 +76,7 @@ TEST(FundTransaction, KeepsCandidateOrderAndSkipsUnusableCandidates)
 TEST(FundTransaction, BalancesToTheSatoshi)
 {
     auto f = funding::fund_transaction({coin(1, 50000), coin(2, 50000)}, {pay(30000), pay(25000)}, CHANGE, 0);
-    ASSERT_TRUE(f.ok) << f.error;
+    ASSERT_TRUE(f.ok);
     ASSERT_EQ(f.outputs.size(), 3u);
     EXPECT_EQ(f.outputs[2].script, tx::p2pkh_script(CHANGE));
     EXPECT_EQ(f.fee, tx::fee_for_size(tx::tx_serialize(f.inputs, f.outputs, true).size()));
@@ -93,7 +94,7 @@ core::Amount value_for_change(core::Amount paid, core::Amount change)
 TEST(FundTransaction, ChangeOfExactlyOneSatoshiGetsItsOwnOutput)
 {
     auto f = funding::fund_transaction({coin(1, value_for_change(5000, 1))}, {pay(5000)}, CHANGE, 0);
-    ASSERT_TRUE(f.ok) << f.error;
+    ASSERT_TRUE(f.ok);
     ASSERT_EQ(f.outputs.size(), 2u);
     EXPECT_EQ(f.outputs[1].value, 1);
     EXPECT_EQ(f.outputs[1].script, tx::p2pkh_script(CHANGE));
@@ -102,7 +103,7 @@ TEST(FundTransaction, ChangeOfExactlyOneSatoshiGetsItsOwnOutput)
 TEST(FundTransaction, ChangeThatTheChangeOutputWouldEatIsLeftAsFee)
 {
     auto f = funding::fund_transaction({coin(1, value_for_change(5000, 0))}, {pay(5000)}, CHANGE, 0);
-    ASSERT_TRUE(f.ok) << f.error;
+    ASSERT_TRUE(f.ok);
     EXPECT_EQ(f.outputs.size(), 1u);
     EXPECT_EQ(f.fee, value_for_change(5000, 0) - 5000);
 }
@@ -113,8 +114,10 @@ TEST(FundTransaction, InsufficientFundsNamesWhatIsNeeded)
     EXPECT_FALSE(f.ok);
     std::vector<tx::TxInput> ins{coin(1, 3000), coin(2, 1000)};
     auto fee = tx::fee_for_size(tx::tx_serialize(ins, {pay(5000)}, true).size());
-    EXPECT_EQ(f.error, "insufficient funds. Need " + std::to_string(5000 + fee) + " sats, you have 4000 in your Pursa wallet.");
-    EXPECT_EQ(funding::fund_transaction({}, {pay(5000)}, CHANGE, 0).error.rfind("insufficient funds. Need ", 0), 0u);
+    EXPECT_EQ(f.error.code, funding::FundingCode::Insufficient);
+    EXPECT_EQ(f.error.need, 5000 + fee);
+    EXPECT_EQ(f.error.have, 4000);
+    EXPECT_EQ(funding::fund_transaction({}, {pay(5000)}, CHANGE, 0).error.code, funding::FundingCode::Insufficient);
     // Enough for the outputs and one satoshi short of the fee: never built without its fee.
     const auto one_input_fee = tx::fee_for_size(tx::tx_serialize({coin(1, 0)}, {pay(5000)}, true).size());
     EXPECT_FALSE(funding::fund_transaction({coin(1, 5000 + one_input_fee - 1)}, {pay(5000)}, CHANGE, 0).ok);

@@ -73,7 +73,7 @@ TEST_F(Gather, SpentReservedLockedAndHeldBackCoinsStayOut)
     }
     EXPECT_EQ(gathered(), (std::vector<std::string>{"a0"}));
     EXPECT_TRUE(gathered({"AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA:0"}).empty());
-    ASSERT_EQ(funding::reserve_add(txid_of('a') + "_0", "", 0), "");
+    ASSERT_TRUE(funding::reserve_add(txid_of('a') + "_0", "", 0));
     EXPECT_TRUE(gathered().empty());
     ASSERT_TRUE(funding::reserve_remove(txid_of('a') + "_0"));
     write_json("gallery/reserves_w1.json", {{"reserves", {{{"pic_utxo", txid_of('a') + ":0"}}}}});

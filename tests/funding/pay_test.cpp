@@ -14,6 +14,7 @@
 #include "net/http_client.h"
 #include "tests/funding/funding_fixture.h"
 #include "tests/support/fake_http.h"
+#include "tests/support/funding_outcome.h"
 #include "tx/parse.h"
 #include "wallet/wallet_key.h"
 #include "wallet/wallet_lock.h"
@@ -21,17 +22,20 @@
 namespace {
 
 using fundingtest::OtherParty;
+using testsupport::failed;
+using testsupport::outcome;
+using testsupport::sent;
 
 class Pay : public fundingtest::FundingDevnetTest {
 protected:
     std::vector<tx::TxOutput> to_other(core::Amount sats) const { return {{sats, tx::p2pkh_script(OtherParty{}.hash)}}; }
 
-    // The transaction of a "success: <txid>" result, from the simulator.
-    tx::Transaction paid(const std::string& result)
+    // The transaction a payment sent, from the simulator.
+    tx::Transaction paid(const funding::FundingResult<funding::Paid>& result)
     {
-        EXPECT_EQ(result.rfind("success: ", 0), 0u) << result;
-        if (result.rfind("success: ", 0) != 0) return {};
-        auto raw = core::hex_decode(chain_hex(result.substr(9)));
+        EXPECT_TRUE(result) << outcome(result);
+        if (!result) return {};
+        auto raw = core::hex_decode(chain_hex(result->txid));
         EXPECT_TRUE(raw);
         auto tx = raw ? tx::tx_parse(*raw) : std::nullopt;
         EXPECT_TRUE(tx);
@@ -54,8 +58,7 @@ protected:
     std::vector<funding::CachedCoin> cached_coins()
     {
         wallet::WalletLock lock;
-        std::string error;
-        EXPECT_TRUE(funding::refresh_coins(session(), error)) << error;
+        EXPECT_EQ(outcome(funding::refresh_coins(session())), "done");
         return session().coins().lists[receive_address(0)].coins;
     }
 
@@ -69,7 +72,7 @@ protected:
 TEST_F(Pay, PaysAndRemembersItsChange)
 {
     std::string funding_txid = fund(0, {50000});
-    std::string result = funding::pay_outputs(session(), to_other(10000));
+    auto result = funding::pay_outputs(session(), to_other(10000));
     auto t = paid(result);
     ASSERT_EQ(t.outputs.size(), 2u);
     EXPECT_EQ(t.outputs[0].value, 10000);
@@ -78,7 +81,7 @@ TEST_F(Pay, PaysAndRemembersItsChange)
 
     wallet::WalletLock lock;
     ASSERT_EQ(session().coins().change.size(), 1u);
-    EXPECT_EQ(session().coins().change[0].txid, result.substr(9));
+    EXPECT_EQ(session().coins().change[0].txid, result->txid);
     EXPECT_EQ(session().coins().change[0].vout, 1u);
     EXPECT_EQ(session().coins().change[0].sats, t.outputs[1].value);
     EXPECT_TRUE(funding::is_spent(session(), funding_txid, 0));
@@ -112,8 +115,8 @@ TEST_F(Pay, OneSatoshiCoinsNeverPayFees)
 
     // With only 1-sat coins left nothing is paid.
     funding::reset_coin_state(session());
-    std::string result = funding::pay_outputs(session(), to_other(2000));
-    EXPECT_EQ(result.rfind("error: ", 0), 0u) << result;
+    auto result = funding::pay_outputs(session(), to_other(2000));
+    EXPECT_FALSE(result);
     EXPECT_FALSE(spent_on_chain(one_a, 0));
     EXPECT_FALSE(spent_on_chain(one_b, 0));
 }
@@ -146,8 +149,9 @@ TEST_F(Pay, PaymentFailingOnAStaleInputLeavesItsOtherCoinsSpendable)
     auto coins = cached_coins();
     ASSERT_EQ(coins.size(), 3u);
     spend_elsewhere(0, coins[0].txid, coins[0].vout, coins[0].sats, true);
-    std::string result = funding::pay_outputs(session(), to_other(25000));
-    EXPECT_EQ(result.rfind("error: insufficient funds. Need ", 0), 0u) << result;
+    auto result = funding::pay_outputs(session(), to_other(25000));
+    ASSERT_FALSE(result);
+    EXPECT_EQ(result.error().code, funding::FundingCode::Insufficient);
     EXPECT_FALSE(in_spent_set(coins[1].txid, coins[1].vout));
     EXPECT_FALSE(in_spent_set(coins[2].txid, coins[2].vout));
 
@@ -170,7 +174,7 @@ TEST_F(Pay, AnInputTheChainDoesNotKnowIsLeftOutAndThePaymentRetried)
     funding::reset_coin_state(session());
     std::string real = fund(0, {40000});
     devnet().fault("arc", {{"status", 503}, {"body", "Missing inputs"}});
-    std::string result = funding::pay_outputs(session(), to_other(30000));
+    auto result = funding::pay_outputs(session(), to_other(30000));
     devnet().clear_faults();
     auto t = paid(result);
     EXPECT_EQ(inputs_of(t), (std::set<std::string>{real + "_0"}));
@@ -189,9 +193,9 @@ TEST_F(Pay, CoinsTheChainCouldNotBeAskedAboutStaySpendable)
     devnet().fault("registry", {{"status", 503}, {"body", "down"}});
     devnet().fault("woc", {{"down", true}});
     devnet().fault("arc", {{"status", 400}, {"body", "Missing inputs"}});
-    std::string failed = funding::pay_outputs(session(), to_other(5000));
+    auto refused = funding::pay_outputs(session(), to_other(5000));
     devnet().clear_faults();
-    EXPECT_EQ(failed.rfind("error: ", 0), 0u) << failed;
+    EXPECT_FALSE(refused);
     EXPECT_FALSE(in_spent_set(a, 0));
     EXPECT_FALSE(in_spent_set(b, 0));
 
@@ -211,7 +215,7 @@ TEST_F(Pay, BroadcastWhoseAnswerWasLostIsFoundAndNotPaidAgain)
     devnet().fault("woc", {{"lose_next", 1}});
     devnet().fault("arc", {{"down", true}});
 
-    std::string result = funding::pay_outputs(session(), to_other(10000));
+    auto result = funding::pay_outputs(session(), to_other(10000));
     devnet().clear_faults();
     auto t = paid(result);
     ASSERT_EQ(t.inputs.size(), 1u);
@@ -219,7 +223,7 @@ TEST_F(Pay, BroadcastWhoseAnswerWasLostIsFoundAndNotPaidAgain)
     EXPECT_NE(spent_on_chain(first, 0), spent_on_chain(second, 0));
     wallet::WalletLock lock;
     ASSERT_EQ(session().coins().change.size(), 1u);
-    EXPECT_EQ(session().coins().change[0].txid, result.substr(9));
+    EXPECT_EQ(session().coins().change[0].txid, result->txid);
 }
 
 TEST_F(Pay, ThreeFailedBroadcastsGiveUp)
@@ -229,9 +233,9 @@ TEST_F(Pay, ThreeFailedBroadcastsGiveUp)
     devnet().fault("registry", {{"status", 503}, {"body", "down"}});
     devnet().fault("woc", {{"status", 400}, {"body", "Missing inputs"}});
     devnet().fault("arc", {{"status", 503}, {"body", "Missing inputs"}});
-    std::string result = funding::pay_outputs(session(), to_other(5000));
+    auto result = funding::pay_outputs(session(), to_other(5000));
     devnet().clear_faults();
-    EXPECT_EQ(result, "error: broadcast failed after retry.");
+    EXPECT_EQ(outcome(result), failed(funding::FundingCode::RetriesExhausted));
 }
 
 TEST_F(Pay, TwoPartyTransactionMakesPendingChangeOnlyOfThisWallet)
@@ -258,8 +262,8 @@ TEST_F(Pay, TwoPartyTransactionMakesPendingChangeOnlyOfThisWallet)
     std::string txid;
     {
         wallet::WalletLock lock;
-        std::string result = funding::broadcast_tx(session(), ins, outs, our_hash, txid);
-        ASSERT_EQ(result, "success: " + txid);
+        auto result = funding::broadcast_tx(session(), ins, outs, our_hash, txid);
+        ASSERT_EQ(outcome(result), sent(txid));
         ASSERT_EQ(session().coins().change.size(), 1u);
         EXPECT_EQ(session().coins().change[0].vout, 0u);
         EXPECT_EQ(session().coins().change[0].addr, receive_address(1));
@@ -272,8 +276,8 @@ TEST_F(Pay, TwoPartyTransactionMakesPendingChangeOnlyOfThisWallet)
 TEST_F(Pay, SnapshotsSurviveARestart)
 {
     std::string funding_txid = fund(0, {50000});
-    std::string result = funding::pay_outputs(session(), to_other(10000));
-    ASSERT_EQ(result.rfind("success: ", 0), 0u) << result;
+    auto result = funding::pay_outputs(session(), to_other(10000));
+    ASSERT_TRUE(result) << outcome(result);
     std::string key;
     {
         wallet::WalletLock lock;
@@ -283,7 +287,7 @@ TEST_F(Pay, SnapshotsSurviveARestart)
     auto change = read_json("ord_snap/" + key + "_change.json");
     EXPECT_EQ(spent["outpoints"], nlohmann::json::array({funding_txid + ":0"}));
     ASSERT_EQ(change["coins"].size(), 1u);
-    EXPECT_EQ(change["coins"][0]["txid"], result.substr(9));
+    EXPECT_EQ(change["coins"][0]["txid"], result->txid);
     EXPECT_EQ(change["coins"][0]["addr"], receive_address(0));
 
     wallet::wallet_forget();  // the program ends; a new one starts
@@ -293,12 +297,12 @@ TEST_F(Pay, SnapshotsSurviveARestart)
         ASSERT_TRUE(funding::ensure_coin_state(session()));
         EXPECT_TRUE(funding::is_spent(session(), funding_txid, 0));
         ASSERT_EQ(session().coins().change.size(), 1u);
-        EXPECT_EQ(session().coins().change[0].txid, result.substr(9));
+        EXPECT_EQ(session().coins().change[0].txid, result->txid);
     }
     // The remembered change pays at once, before any list shows it.
     devnet().admin("/visibility", {{"delay_ms", 0}});
     auto t = paid(funding::pay_outputs(session(), to_other(5000)));
-    EXPECT_EQ(inputs_of(t), (std::set<std::string>{result.substr(9) + "_1"}));
+    EXPECT_EQ(inputs_of(t), (std::set<std::string>{result->txid + "_1"}));
 }
 
 // Another program of the same wallet records its own spends and change in the same snapshots:
@@ -379,7 +383,7 @@ TEST_F(Pay, ARetryAfterARefusedAttemptSpendsOneOfItsCoins)
     start_session(&http);
     fund(0, {20000, 20000, 20000});
     cached_coins();
-    std::string result = funding::pay_outputs(session(), to_other(5000));
+    auto result = funding::pay_outputs(session(), to_other(5000));
     auto t = paid(result);
     ASSERT_EQ(http.refused().size(), 1u);
     auto refused = tx::tx_parse(*core::hex_decode(*http.refused().begin()));
@@ -388,7 +392,7 @@ TEST_F(Pay, ARetryAfterARefusedAttemptSpendsOneOfItsCoins)
     for (const auto& in : refused->inputs) {
         if (inputs_of(t).count(in.txid + "_" + std::to_string(in.vout))) shared.insert(in.txid);
     }
-    EXPECT_FALSE(shared.empty()) << result;
+    EXPECT_FALSE(shared.empty());
 }
 
 TEST_F(Pay, MalformedSnapshotsReadEmptyAndAreReplaced)
@@ -412,13 +416,13 @@ TEST_F(Pay, HeldBackAndOfferLockedCoinsStayOutUnlessTheyMustBeSpent)
     std::string b = fund(0, {20000});
     std::string c = fund(0, {20000});
     ASSERT_TRUE(funding::offer_locks_add({b + "_0"}));
-    std::string first = funding::pay_outputs(session(), to_other(5000), {a + ":0"});
+    auto first = funding::pay_outputs(session(), to_other(5000), {a + ":0"});
     EXPECT_EQ(inputs_of(paid(first)), (std::set<std::string>{c + "_0"}));
-    std::string change = first.substr(9) + "_1";
+    std::string change = (first ? first->txid : std::string()) + "_1";
 
     // Everything else held back or locked: the hook and the offer would share coins.
-    EXPECT_EQ(funding::pay_outputs(session(), to_other(5000), {a + "_0", change}),
-              "error: need a bit more BSV so the offer and the 1-sat hook do not share coins.");
+    EXPECT_EQ(outcome(funding::pay_outputs(session(), to_other(5000), {a + "_0", change})),
+              failed(funding::FundingCode::ShareCoins));
 
     // Withdrawing the offer spends its locked coin, first.
     funding::PayOptions options;
@@ -435,13 +439,11 @@ TEST_F(Pay, HeldBackAndOfferLockedCoinsStayOutUnlessTheyMustBeSpent)
 TEST_F(Pay, FinalMessagesWhenNoCoinCanBeSpent)
 {
     session().set_known_balance_source([] { return std::optional<core::Amount>(0); });
-    EXPECT_EQ(funding::pay_outputs(session(), to_other(1000)), "error: you have 0 in your Pursa wallet.");
+    EXPECT_EQ(outcome(funding::pay_outputs(session(), to_other(1000))), failed(funding::FundingCode::NoBalance));
     session().set_known_balance_source([] { return std::optional<core::Amount>(25000); });
-    EXPECT_EQ(funding::pay_outputs(session(), to_other(1000)),
-              "error: Pursa can see the balance, but not a coin it can spend yet. Try again in a few seconds.");
+    EXPECT_EQ(outcome(funding::pay_outputs(session(), to_other(1000))), failed(funding::FundingCode::BalanceNotSpendable));
     session().set_known_balance_source({});
-    EXPECT_EQ(funding::pay_outputs(session(), to_other(1000)),
-              "error: no coin of your Pursa wallet can be spent yet. Try again in a few seconds.");
+    EXPECT_EQ(outcome(funding::pay_outputs(session(), to_other(1000))), failed(funding::FundingCode::NoSpendableCoin));
     // A coin that arrives is found on the next payment.
     fund(0, {5000});
     paid(funding::pay_outputs(session(), to_other(1000)));
@@ -450,20 +452,19 @@ TEST_F(Pay, FinalMessagesWhenNoCoinCanBeSpent)
 TEST_F(Pay, MemoryEmptiesAsTheChainCatchesUp)
 {
     std::string funding_txid = fund(0, {50000});
-    std::string result = funding::pay_outputs(session(), to_other(10000));
-    ASSERT_EQ(result.rfind("success: ", 0), 0u) << result;
+    auto result = funding::pay_outputs(session(), to_other(10000));
+    ASSERT_TRUE(result) << outcome(result);
     wallet::WalletLock lock;
     ASSERT_TRUE(funding::is_spent(session(), funding_txid, 0));
     ASSERT_EQ(session().coins().change.size(), 1u);
 
     funding::mark_lists_stale(session());
-    std::string error;
-    ASSERT_TRUE(funding::refresh_coins(session(), error)) << error;
+    ASSERT_EQ(outcome(funding::refresh_coins(session())), "done");
     EXPECT_FALSE(funding::is_spent(session(), funding_txid, 0));  // the chain no longer lists it
     EXPECT_TRUE(session().coins().change.empty());  // the chain lists the change now
     auto coins = session().coins().lists[receive_address(0)].coins;
     ASSERT_EQ(coins.size(), 1u);
-    EXPECT_EQ(coins[0].txid, result.substr(9));
+    EXPECT_EQ(coins[0].txid, result->txid);
     auto key = wallet::wallet_key();
     EXPECT_TRUE(read_json("ord_snap/" + key + "_spent.json")["outpoints"].empty());
     EXPECT_TRUE(read_json("ord_snap/" + key + "_change.json")["coins"].empty());

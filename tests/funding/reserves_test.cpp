@@ -10,8 +10,13 @@
 #include "funding/sibling_reserves.h"
 #include "platform/file_lock.h"
 #include "tests/funding/funding_fixture.h"
+#include "tests/support/funding_outcome.h"
 
 namespace reserves_test {
+
+using funding::FundingCode;
+using testsupport::failed;
+using testsupport::outcome;
 
 const std::string TXID_A = "aa" + std::string(62, '1');
 const std::string TXID_B = "bb" + std::string(62, '2');
@@ -33,7 +38,7 @@ protected:
 TEST_F(Reserves, OutpointsAreStoredNormalisedOnceAndShortOnesRefused)
 {
     std::string upper = "AA" + std::string(62, '1');
-    EXPECT_EQ(funding::reserve_add(upper + ":0", "origin_0", 1700000000), "");
+    EXPECT_EQ(outcome(funding::reserve_add(upper + ":0", "origin_0", 1700000000)), "done");
     EXPECT_TRUE(funding::reserve_holds(TXID_A, 0));
     EXPECT_FALSE(funding::reserve_holds(TXID_A, 1));
     EXPECT_EQ(read_json(file_rel())["reserves"][0]["utxo"], TXID_A + "_0");
@@ -41,9 +46,9 @@ TEST_F(Reserves, OutpointsAreStoredNormalisedOnceAndShortOnesRefused)
     // The file is indented by 2 and its keys sorted.
     EXPECT_NE(read_text(file_rel()).find("\n      \"exp\": 1700000000,\n      \"listing\": \"\",\n"), std::string::npos);
 
-    EXPECT_EQ(funding::reserve_add(TXID_A + "_0", "", 0), "error: that UTXO is already listed.");
-    EXPECT_EQ(funding::reserve_add(TXID_A + "_", "", 0), "error: bad UTXO.");
-    EXPECT_EQ(funding::reserve_add("", "", 0), "error: bad UTXO.");
+    EXPECT_EQ(outcome(funding::reserve_add(TXID_A + "_0", "", 0)), failed(FundingCode::AlreadyListed));
+    EXPECT_EQ(outcome(funding::reserve_add(TXID_A + "_", "", 0)), failed(FundingCode::BadUtxo));
+    EXPECT_EQ(outcome(funding::reserve_add("", "", 0)), failed(FundingCode::BadUtxo));
     EXPECT_EQ(funding::reserve_list().size(), 1u);
 }
 
@@ -66,7 +71,7 @@ TEST_F(Reserves, ProgramsChangingTheFileAtOnceLoseNothing)
             }
         });
     }
-    for (int n = 0; n < 20; ++n) EXPECT_EQ(funding::reserve_add(outpoint(5, n), "", 0), "");
+    for (int n = 0; n < 20; ++n) EXPECT_EQ(outcome(funding::reserve_add(outpoint(5, n), "", 0)), "done");
     for (auto& t : others) t.join();
     EXPECT_EQ(funding::reserve_list().size(), 80u);
 
@@ -74,8 +79,8 @@ TEST_F(Reserves, ProgramsChangingTheFileAtOnceLoseNothing)
     auto held = platform::FileLock::acquire(platform::lock_path_for(file));
     ASSERT_NE(held, nullptr);
     funding::set_store_lock_wait(std::chrono::milliseconds(100));
-    EXPECT_EQ(funding::reserve_add(TXID_A + "_0", "", 0),
-              "error: another program is changing this wallet's listing reserves. Try again in a moment.");
+    EXPECT_EQ(outcome(funding::reserve_add(TXID_A + "_0", "", 0)),
+              failed(FundingCode::ReservesBusy));
     EXPECT_FALSE(funding::reserve_remove(outpoint(5, 0)));
     funding::set_store_lock_wait(std::chrono::milliseconds(0));
     EXPECT_EQ(funding::reserve_list().size(), 80u);
@@ -85,9 +90,9 @@ TEST_F(Reserves, BindRebindAndTheListingRecordMoveWithTheLot)
 {
     const uint64_t big = (uint64_t{1} << 63) + 5;  // above the signed range
     funding::ListingRecord record{"bsv21", TXID_A + ":0", "10", "4", big, "4", big, "1Pay", "1Ord", 1700000000};
-    ASSERT_EQ(funding::reserve_add(TXID_A + "_0", "tok", 5), "");
-    EXPECT_EQ(funding::reserve_bind_listing(TXID_B + "_0", LISTING), "error: no reserve for that UTXO.");
-    EXPECT_EQ(funding::reserve_bind_listing(TXID_A + ":0", "CC" + std::string(62, '3'), record), "");
+    ASSERT_EQ(outcome(funding::reserve_add(TXID_A + "_0", "tok", 5)), "done");
+    EXPECT_EQ(outcome(funding::reserve_bind_listing(TXID_B + "_0", LISTING)), failed(FundingCode::NoReserveForUtxo));
+    EXPECT_EQ(outcome(funding::reserve_bind_listing(TXID_A + ":0", "CC" + std::string(62, '3'), record)), "done");
     EXPECT_EQ(funding::reserve_for_listing(LISTING), TXID_A + "_0");
     auto kept = funding::reserve_of_listing("CC" + std::string(62, '3'));
     ASSERT_TRUE(kept && kept->record.known());
@@ -96,15 +101,15 @@ TEST_F(Reserves, BindRebindAndTheListingRecordMoveWithTheLot)
     EXPECT_EQ(kept->record.price_sats, big);
     EXPECT_EQ(read_json(file_rel())["reserves"][0]["price_left"].get<uint64_t>(), big);
 
-    EXPECT_EQ(funding::reserve_rebind(LISTING.substr(1), TXID_B + "_2"), "error: bad rebind.");
-    EXPECT_EQ(funding::reserve_rebind(LISTING, TXID_B.substr(0, 60) + "_2"), "error: bad rebind.");
-    EXPECT_EQ(funding::reserve_rebind(TXID_B, TXID_B + "_2"), "error: no reserve for that listing.");
+    EXPECT_EQ(outcome(funding::reserve_rebind(LISTING.substr(1), TXID_B + "_2")), failed(FundingCode::BadRebind));
+    EXPECT_EQ(outcome(funding::reserve_rebind(LISTING, TXID_B.substr(0, 60) + "_2")), failed(FundingCode::BadRebind));
+    EXPECT_EQ(outcome(funding::reserve_rebind(TXID_B, TXID_B + "_2")), failed(FundingCode::NoReserveForListing));
     // A rebind without a record keeps it; one with a record replaces it.
-    EXPECT_EQ(funding::reserve_rebind(LISTING, TXID_B + ":1"), "");
+    EXPECT_EQ(outcome(funding::reserve_rebind(LISTING, TXID_B + ":1")), "done");
     EXPECT_EQ(funding::reserve_of_listing(LISTING)->record.units_left, "4");
     record.units_left = "1";
     record.price_left = 250;
-    EXPECT_EQ(funding::reserve_rebind(LISTING, TXID_B + "_2", record), "");
+    EXPECT_EQ(outcome(funding::reserve_rebind(LISTING, TXID_B + "_2", record)), "done");
     EXPECT_FALSE(funding::reserve_holds(TXID_A, 0));
     EXPECT_TRUE(funding::reserve_holds(TXID_B, 2));
     kept = funding::reserve_of_listing(LISTING);
@@ -125,9 +130,9 @@ TEST_F(Reserves, BindRebindAndTheListingRecordMoveWithTheLot)
 
 TEST_F(Reserves, RemoveByListingIdOrOutpoint)
 {
-    ASSERT_EQ(funding::reserve_add(TXID_A + "_0", "", 0), "");
-    ASSERT_EQ(funding::reserve_add(TXID_B + "_1", "", 0), "");
-    ASSERT_EQ(funding::reserve_bind_listing(TXID_A + "_0", LISTING), "");
+    ASSERT_EQ(outcome(funding::reserve_add(TXID_A + "_0", "", 0)), "done");
+    ASSERT_EQ(outcome(funding::reserve_add(TXID_B + "_1", "", 0)), "done");
+    ASSERT_EQ(outcome(funding::reserve_bind_listing(TXID_A + "_0", LISTING)), "done");
     // An empty key matches nothing, not every unbound reserve.
     EXPECT_TRUE(funding::reserve_remove(""));
     EXPECT_EQ(funding::reserve_list().size(), 2u);
@@ -142,14 +147,14 @@ TEST_F(Reserves, DamagedFilesReadAsFarAsTheyCanAndAreKeptAsideWhenReplaced)
     write_text(file_rel(), R"({"reserves": {"utxo": "x"}})");
     EXPECT_TRUE(funding::reserve_list().empty());
     EXPECT_FALSE(funding::reserve_holds(TXID_A, 0));
-    EXPECT_EQ(funding::reserve_add(TXID_A + "_0", "", 0), "");
+    EXPECT_EQ(outcome(funding::reserve_add(TXID_A + "_0", "", 0)), "done");
     EXPECT_TRUE(read_json(file_rel())["reserves"].is_array());
     EXPECT_EQ(read_json(file_rel())["reserves"].size(), 1u);
     EXPECT_EQ(kept_copies(), 1u);
 
     write_text(file_rel(), "{\"reserves\": [");  // cut short
     EXPECT_TRUE(funding::reserve_list().empty());
-    EXPECT_EQ(funding::reserve_add(TXID_B + "_0", "", 0), "");
+    EXPECT_EQ(outcome(funding::reserve_add(TXID_B + "_0", "", 0)), "done");
     EXPECT_EQ(kept_copies(), 2u);
 
     // Elements of the wrong shape are skipped; missing members default.
@@ -160,20 +165,20 @@ TEST_F(Reserves, DamagedFilesReadAsFarAsTheyCanAndAreKeptAsideWhenReplaced)
     EXPECT_EQ(list[0].listing, "");
     EXPECT_EQ(list[0].exp, 0);
     EXPECT_EQ(list[1].exp, 0);
-    EXPECT_EQ(funding::reserve_add(TXID_A + "_3", "", 0), "error: that UTXO is already listed.");
+    EXPECT_EQ(outcome(funding::reserve_add(TXID_A + "_3", "", 0)), failed(FundingCode::AlreadyListed));
 }
 
 TEST_F(Reserves, FileIsNamedAfterTheBoundWallet)
 {
     bind_wallet();
-    ASSERT_EQ(funding::reserve_add(TXID_A + "_0", "", 0), "");
+    ASSERT_EQ(outcome(funding::reserve_add(TXID_A + "_0", "", 0)), "done");
     EXPECT_TRUE(exists("agoran/reserves_w1.json"));
     EXPECT_FALSE(exists(file_rel()));
 }
 
 TEST_F(Reserves, SiblingFilesBlockCoinsAndSwapHoldsFollowThePayment)
 {
-    ASSERT_EQ(funding::reserve_add(TXID_A + "_0", "", 0), "");
+    ASSERT_EQ(outcome(funding::reserve_add(TXID_A + "_0", "", 0)), "done");
     write_json("gallery/reserves_none.json",
                {{"reserves", {{{"pic_utxo", "DD" + std::string(62, '4') + ":1"}, {"cert_utxo", TXID_B + "_5"}, {"spot", 3}}}}});
     write_json("swapmere/reserves_none.json",

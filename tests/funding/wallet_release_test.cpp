@@ -16,6 +16,7 @@
 #include "funding/refresh.h"
 #include "tests/support/fake_http.h"
 #include "tests/funding/funding_fixture.h"
+#include "tests/support/funding_outcome.h"
 #include "wallet/app_binding.h"
 #include "wallet/balance.h"
 #include "wallet/wallet_key.h"
@@ -83,8 +84,7 @@ protected:
     // runs meanwhile on this thread once the lock is free. meanwhile_ran tells whether this
     // thread got the lock before the refresh returned.
     struct Outcome {
-        bool ok = false;
-        std::string error;
+        std::string result;  // testsupport::outcome of the refresh
         bool meanwhile_ran = false;
     };
     Outcome refresh_with(const std::function<void()>& meanwhile)
@@ -95,7 +95,7 @@ protected:
         std::thread caller([&] {
             wallet::WalletLock lock;
             holding = true;
-            out.ok = funding::refresh_coins(session(), out.error);
+            out.result = testsupport::outcome(funding::refresh_coins(session()));
             done = true;
         });
         while (!holding) std::this_thread::yield();
@@ -123,7 +123,7 @@ TEST_F(WalletRelease, OtherThreadsTakeTheWalletLockWhileTheListsAreFetched)
     devnet().fault("woc", {{"delay_ms", 1500}});
     Outcome out = refresh_with([] {});
     EXPECT_TRUE(out.meanwhile_ran);
-    ASSERT_TRUE(out.ok) << out.error;
+    ASSERT_EQ(out.result, "done");
 
     wallet::WalletLock lock;
     EXPECT_EQ(wallet::wallet_lock_levels(), 1u);
@@ -140,8 +140,7 @@ TEST_F(WalletRelease, WalletSwitchedOrUnboundDuringTheFetchIsNoticed)
 
     Outcome switched = refresh_with([] { switch_to("w2"); });
     EXPECT_TRUE(switched.meanwhile_ran);
-    EXPECT_FALSE(switched.ok);
-    EXPECT_EQ(switched.error, "wallet changed.");
+    EXPECT_EQ(switched.result, testsupport::failed(funding::FundingCode::WalletChanged));
     {
         // The first wallet's lists never reach the second wallet's memory.
         wallet::WalletLock lock;
@@ -155,8 +154,7 @@ TEST_F(WalletRelease, WalletSwitchedOrUnboundDuringTheFetchIsNoticed)
         wallet::wallet_forget();
     });
     EXPECT_TRUE(unbound.meanwhile_ran);
-    EXPECT_FALSE(unbound.ok);
-    EXPECT_EQ(unbound.error, "wallet changed.");
+    EXPECT_EQ(unbound.result, testsupport::failed(funding::FundingCode::WalletChanged));
 }
 
 TEST_F(WalletRelease, SameWalletForgottenAndLoadedAgainDuringTheFetchGoesOn)
@@ -169,7 +167,7 @@ TEST_F(WalletRelease, SameWalletForgottenAndLoadedAgainDuringTheFetchGoesOn)
         ASSERT_TRUE(wallet::wallet_load());
     });
     EXPECT_TRUE(out.meanwhile_ran);
-    ASSERT_TRUE(out.ok) << out.error;
+    ASSERT_EQ(out.result, "done");
     wallet::WalletLock lock;
     EXPECT_EQ(session().coins().key, wallet::wallet_key());
     ASSERT_EQ(session().coins().lists[address].coins.size(), 1u);
@@ -237,7 +235,8 @@ TEST_F(RecentBroadcast, PaymentEndsWhenTheWalletSwitchesDuringItsFetch)
     switch_to("w1");
     HookedHttp http("/tx/" + m_txid, [] { EXPECT_TRUE(on_another_thread([] { switch_to("w2"); })); });
     remember_broadcast_over(http);
-    EXPECT_EQ(funding::pay_outputs(session(), to_other(1000)), "error: wallet changed.");
+    EXPECT_EQ(testsupport::outcome(funding::pay_outputs(session(), to_other(1000))),
+              testsupport::failed(funding::FundingCode::WalletChanged));
     EXPECT_TRUE(http.fired());
     EXPECT_FALSE(spent_on_chain(w2_coin, 0));
 }
@@ -281,9 +280,10 @@ TEST_F(WalletRelease, SnapshotsFollowWalletLoadsAndForgets)
 TEST_F(WalletRelease, KnownZeroBalanceGivesTheZeroMessage)
 {
     switch_to("bal-zero");
-    ASSERT_EQ(wallet::refresh_wallet_balance(), "success");
+    ASSERT_TRUE(wallet::refresh_wallet_balance());
     ASSERT_TRUE(wallet::cached_balance().known);
-    EXPECT_EQ(funding::pay_outputs(session(), to_other(1000)), "error: you have 0 in your Pursa wallet.");
+    EXPECT_EQ(testsupport::outcome(funding::pay_outputs(session(), to_other(1000))),
+              testsupport::failed(funding::FundingCode::NoBalance));
 }
 
 TEST_F(WalletRelease, KnownBalanceWithEveryCoinHeldBackAsksToWait)
@@ -291,10 +291,10 @@ TEST_F(WalletRelease, KnownBalanceWithEveryCoinHeldBackAsksToWait)
     switch_to("bal-held");
     std::string coin = fund(0, {20000});
     ASSERT_TRUE(funding::offer_locks_add({coin + "_0"}));
-    ASSERT_EQ(wallet::refresh_wallet_balance(), "success");
+    ASSERT_TRUE(wallet::refresh_wallet_balance());
     ASSERT_EQ(wallet::cached_balance().sats, 20000);
-    EXPECT_EQ(funding::pay_outputs(session(), to_other(1000)),
-              "error: Pursa can see the balance, but not a coin it can spend yet. Try again in a few seconds.");
+    EXPECT_EQ(testsupport::outcome(funding::pay_outputs(session(), to_other(1000))),
+              testsupport::failed(funding::FundingCode::BalanceNotSpendable));
     EXPECT_FALSE(spent_on_chain(coin, 0));
 }
 

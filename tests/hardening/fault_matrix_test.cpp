@@ -13,6 +13,7 @@
 #include "funding/reserves.h"
 #include "tests/funding/funding_fixture.h"
 #include "tests/support/full_disk.h"
+#include "tests/support/funding_outcome.h"
 #include "tests/support/pursa_program.h"
 #include "tx/script.h"
 #include "wallet/lots_cache.h"
@@ -25,6 +26,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using fundingtest::OtherParty;
+using testsupport::failed;
+using testsupport::outcome;
 
 // The temporary file a save left behind when the program died between writing it and the
 // rename: a complete but different file, or a torn one.
@@ -81,15 +84,15 @@ TEST_F(PaymentFaults, WalletLockedByPursaWhileTheProgramRunsStopsPayments)
     ASSERT_EQ(locked.exit_code, 0) << locked.output;
     const std::string envelope = read_text(wallet_rel("w1"));
 
-    EXPECT_EQ(funding::pay_outputs(session(), to_other(10000)), "error: This wallet is locked. Open it in Pursa.");
+    EXPECT_EQ(outcome(funding::pay_outputs(session(), to_other(10000))), failed(funding::FundingCode::WalletLocked));
     EXPECT_EQ(payments_to_other_on_chain(), 0);
     EXPECT_EQ(read_text(wallet_rel("w1")), envelope) << "the locked file is left as Pursa wrote it";
     EXPECT_EQ(envelope.find("abandon"), std::string::npos);
 
     auto unlocked = pursatest::run_pursa(m_temp.path(), {"unlock", "--password", "correct horse"});
     ASSERT_EQ(unlocked.exit_code, 0) << unlocked.output;
-    const std::string again = funding::pay_outputs(session(), to_other(10000));
-    EXPECT_EQ(again.rfind("success: ", 0), 0u) << again;
+    const auto again = funding::pay_outputs(session(), to_other(10000));
+    EXPECT_TRUE(again) << outcome(again);
     EXPECT_EQ(payments_to_other_on_chain(), 1);
 }
 
@@ -114,26 +117,26 @@ TEST_F(FileFaults, FullDiskWhileSavingTheReservesKeepsEveryReserve)
 {
     const std::string a = std::string(64, 'a') + "_0";
     const std::string b = std::string(64, 'b') + "_1";
-    ASSERT_EQ(funding::reserve_add(a, "origin-a", 100), "");
+    ASSERT_TRUE(funding::reserve_add(a, "origin-a", 100));
     const fs::path file = funding::reserves_path();
     const std::string before = file_text(file);
     std::string added, bound;
     bool removed = true;
     {
         testsupport::FullDisk full;
-        added = funding::reserve_add(b, "origin-b", 200);
-        bound = funding::reserve_bind_listing(a, std::string(64, 'c'));
+        added = outcome(funding::reserve_add(b, "origin-b", 200));
+        bound = outcome(funding::reserve_bind_listing(a, std::string(64, 'c')));
         removed = funding::reserve_remove(a);
     }
-    EXPECT_EQ(added, "error: could not write Agoran reserve.");
-    EXPECT_EQ(bound, "error: could not update Agoran reserve.");
+    EXPECT_EQ(added, failed(funding::FundingCode::ReserveWriteFailed));
+    EXPECT_EQ(bound, failed(funding::FundingCode::ReserveUpdateFailed));
     EXPECT_FALSE(removed);
     EXPECT_EQ(file_text(file), before);
     EXPECT_TRUE(temporaries_beside(file).empty());
     ASSERT_EQ(funding::reserve_list().size(), 1u);
     EXPECT_EQ(funding::reserve_list()[0].utxo, a);
 
-    EXPECT_EQ(funding::reserve_add(b, "origin-b", 200), "");
+    EXPECT_TRUE(funding::reserve_add(b, "origin-b", 200));
     EXPECT_EQ(funding::reserve_list().size(), 2u);
 }
 
@@ -185,7 +188,7 @@ TEST_F(FileFaults, CrashBetweenTheTemporaryWriteAndTheRenameLosesNothing)
 {
     const std::string k = key();
     const std::string a = std::string(64, 'a') + "_0";
-    ASSERT_EQ(funding::reserve_add(a, "origin-a", 100), "");
+    ASSERT_TRUE(funding::reserve_add(a, "origin-a", 100));
     {
         wallet::WalletLock lock;
         ASSERT_TRUE(funding::ensure_coin_state(session()));
@@ -209,7 +212,7 @@ TEST_F(FileFaults, CrashBetweenTheTemporaryWriteAndTheRenameLosesNothing)
     ASSERT_EQ(funding::reserve_list().size(), 1u);
 
     // The next saves go through and leave no temporary of their own behind.
-    EXPECT_EQ(funding::reserve_add(std::string(64, 'b') + "_1", "", 5), "");
+    EXPECT_TRUE(funding::reserve_add(std::string(64, 'b') + "_1", "", 5));
     {
         wallet::WalletLock lock;
         EXPECT_TRUE(funding::save_snapshots(session()));

@@ -154,6 +154,16 @@ protected:
         std::lock_guard<std::mutex> lock(m_mutex);
         m_texts.push_back(text);
     }
+    // What the user reads of a funding or wallet result.
+    template <typename T>
+    void said(const funding::FundingResult<T>& result)
+    {
+        if (!result) said(funding::error_text(result.error()));
+    }
+    void said(const wallet::WalletResult<void>& result)
+    {
+        if (!result) said(wallet::error_text(result.error()));
+    }
     void expect_no_secret_in_texts(const std::vector<std::string>& secrets)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -196,7 +206,7 @@ TEST_F(SecretTexts, NoLogLineProgressTextOrResultCarriesASecret)
     options.start_pursa = [] { return true; };
     options.log = [this](const std::string& line) { said(line); };
     said(wallet::pursa_connect(options));
-    said(wallet::pursa_disconnect([this](const std::string& line) { said(line); }));
+    wallet::pursa_disconnect([this](const std::string& line) { said(line); });
     // A wallet refused at load (the mnemonic fails its check) says so without quoting it.
     write_json(wallet_rel("w1"), hd_wallet(std::string(wallettest::ABANDON_MNEMONIC).replace(0, 7, "zoo")));
     wallet::wallet_forget();
@@ -221,8 +231,8 @@ TEST_F(SecretTexts, FilesWithWalletDataAreOwnerOnly)
 {
     fund(0, {30000});
     const fundingtest::OtherParty other;
-    ASSERT_EQ(funding::pay_outputs(session(), {{10000, tx::p2pkh_script(other.hash)}}).rfind("success: ", 0), 0u);
-    ASSERT_EQ(funding::reserve_add(std::string(64, 'a') + "_0", "", 1), "");
+    ASSERT_TRUE(funding::pay_outputs(session(), {{10000, tx::p2pkh_script(other.hash)}}));
+    ASSERT_TRUE(funding::reserve_add(std::string(64, 'a') + "_0", "", 1));
     std::string key;
     {
         wallet::WalletLock lock;

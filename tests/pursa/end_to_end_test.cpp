@@ -71,14 +71,14 @@ TEST_F(EndToEndTest, CreateFundApproveConnectBalanceLots)
     wallet::ConnectOptions options;
     options.poll_interval = 50ms;
     options.max_polls = 600;
-    ASSERT_EQ(wallet::pursa_connect(options), "success");
+    ASSERT_TRUE(wallet::pursa_connect(options));
     EXPECT_EQ(approver->wait(20s), 0);
     EXPECT_FALSE(wallet::pursa_running()) << "the lock goes with the process";
     ASSERT_TRUE(wallet::pursa_is_connected());
     EXPECT_EQ(wallet::wallet_display_name(wallet::active_wallet_id()), "trader");
     EXPECT_FALSE(wallet::pursa_paymail().empty());
 
-    ASSERT_EQ(wallet::refresh_wallet_balance(), "success");
+    ASSERT_TRUE(wallet::refresh_wallet_balance());
     auto balance = wallet::cached_balance();
     EXPECT_TRUE(balance.known);
     EXPECT_EQ(balance.sats, 250000);
@@ -93,7 +93,7 @@ TEST_F(EndToEndTest, CreateFundApproveConnectBalanceLots)
     const std::string origin = devnet().inscribe(ord_address, "image/png", PNG);
     const std::string token = devnet().mint(ord_address, "1000", "SLV");
     std::vector<wallet::TvPursaOrdRow> rows;
-    ASSERT_EQ(wallet::tv_pursa_list_ordinals(rows, true, false), "");
+    ASSERT_TRUE(wallet::tv_pursa_list_ordinals(rows, true, false));
     ASSERT_EQ(rows.size(), 2u);
     size_t pictures = 0;
     for (const auto& row : rows) {

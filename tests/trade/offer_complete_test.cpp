@@ -61,8 +61,8 @@ protected:
         m_listing.ord_addr = m_ordinals;
         m_listing.pubkey = trade::wallet_identity_key();
         m_listing.status = book::ListingStatus::Live;
-        ASSERT_EQ(funding::reserve_add(utxo, origin, 0), "");
-        ASSERT_EQ(funding::reserve_bind_listing(utxo, id, record()), "");
+        ASSERT_TRUE(funding::reserve_add(utxo, origin, 0));
+        ASSERT_TRUE(funding::reserve_bind_listing(utxo, id, record()));
     }
 
     // What this wallet published for m_listing.
@@ -137,8 +137,8 @@ TEST_F(OfferComplete, AListingThatSellsOutLeavesNoRecord)
     m_listing.price_sats = 3'000;
     funding::ListingRecord part = record();
     part.lot_units = "10";
-    ASSERT_EQ(funding::reserve_add(m_token, m_token, 0), "");
-    ASSERT_EQ(funding::reserve_bind_listing(m_token, m_listing.id, part), "");
+    ASSERT_TRUE(funding::reserve_add(m_token, m_token, 0));
+    ASSERT_TRUE(funding::reserve_bind_listing(m_token, m_listing.id, part));
     trade::Completion done = trade::complete_offer(session(), offer_for_three(), m_listing);
     ASSERT_EQ(done.result.rfind("success: ", 0), 0u) << done.result;
     EXPECT_EQ(done.leftover_units, "7");
@@ -196,7 +196,7 @@ TEST_F(OfferComplete, TheRecordNotTheOfferSetsThePrice)
 {
     // The same offer against a record that asks more: refused, nothing signed.
     m_listing.price_sats = 10'010;
-    ASSERT_EQ(funding::reserve_rebind(m_listing.id, m_token, record()), "");
+    ASSERT_TRUE(funding::reserve_rebind(m_listing.id, m_token, record()));
     trade::Completion done = trade::complete_offer(session(), offer_for_three(), m_listing);
     EXPECT_NE(done.result.find("but the listing asks 0.00003003 BSV"), std::string::npos) << done.result;
     EXPECT_FALSE(spent(m_token));
@@ -213,13 +213,13 @@ TEST_F(OfferComplete, AReserveFromBeforeRecordsIsReadFromTheListingsOwnTransacti
     ASSERT_EQ(published.rfind("success: ", 0), 0u) << published;
     (void)funding::reserve_remove(m_listing.id);
     m_listing.id = tradetest::txid_of(published);
-    ASSERT_EQ(funding::reserve_add(m_token, m_token, 0), "");
-    ASSERT_EQ(funding::reserve_bind_listing(m_token, m_listing.id), "");
+    ASSERT_TRUE(funding::reserve_add(m_token, m_token, 0));
+    ASSERT_TRUE(funding::reserve_bind_listing(m_token, m_listing.id));
 
     // Moved since (a sale of part of it under the older program): cannot be rebuilt.
-    ASSERT_EQ(funding::reserve_rebind(m_listing.id, std::string(64, 'b') + "_1"), "");
+    ASSERT_TRUE(funding::reserve_rebind(m_listing.id, std::string(64, 'b') + "_1"));
     EXPECT_NE(trade::seller_record(session(), m_listing.id).error.find("Cancel it and list the rest again."), std::string::npos);
-    ASSERT_EQ(funding::reserve_rebind(m_listing.id, m_token), "");
+    ASSERT_TRUE(funding::reserve_rebind(m_listing.id, m_token));
 
     trade::SellerRecord rebuilt = trade::seller_record(session(), m_listing.id);
     ASSERT_TRUE(rebuilt.reserve) << rebuilt.error;
@@ -229,8 +229,8 @@ TEST_F(OfferComplete, AReserveFromBeforeRecordsIsReadFromTheListingsOwnTransacti
     EXPECT_EQ(done.result.rfind("success: ", 0), 0u) << done.result;
 
     // Another's transaction named as this wallet's listing rebuilds nothing.
-    ASSERT_EQ(funding::reserve_add(m_buyer_coin + "_0", "", 0), "");
-    ASSERT_EQ(funding::reserve_bind_listing(m_buyer_coin + "_0", m_buyer_coin), "");
+    ASSERT_TRUE(funding::reserve_add(m_buyer_coin + "_0", "", 0));
+    ASSERT_TRUE(funding::reserve_bind_listing(m_buyer_coin + "_0", m_buyer_coin));
     EXPECT_EQ(trade::seller_record(session(), m_buyer_coin).error, trade::NO_RECORD);
 }
 

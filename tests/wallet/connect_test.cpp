@@ -12,7 +12,9 @@
 namespace {
 
 using namespace std::chrono_literals;
+using wallet::WalletCode;
 using wallettest::ABANDON_MNEMONIC;
+using wallettest::failure_of;
 using wallettest::WalletDirTest;
 
 class ConnectTest : public WalletDirTest {
@@ -53,10 +55,10 @@ protected:
         });
     }
 
-    std::string connect_answered_with(const std::string& reply)
+    std::optional<WalletCode> connect_answered_with(const std::string& reply)
     {
         auto answer = answer_with(reply);
-        std::string result = wallet::pursa_connect(m_options);
+        auto result = failure_of(wallet::pursa_connect(m_options));
         answer.join();
         return result;
     }
@@ -71,7 +73,7 @@ protected:
 TEST_F(ConnectTest, ApprovalBindsAndLoadsTheWallet)
 {
     EXPECT_FALSE(wallet::pursa_is_connected());
-    EXPECT_EQ(connect_answered_with(R"({"ok": true, "wallet_id": "w2"})"), "success");
+    EXPECT_EQ(connect_answered_with(R"({"ok": true, "wallet_id": "w2"})"), std::nullopt);
     EXPECT_EQ(m_request["app"], "Agoran");
     EXPECT_EQ(m_request["instance"], "/opt/agoran");
     EXPECT_TRUE(m_request["ts"].is_number_integer());
@@ -87,7 +89,7 @@ TEST_F(ConnectTest, ApprovalBindsAndLoadsTheWallet)
     }
     // Already bound to a wallet that loads: no new request.
     const auto requests = std::distance(std::filesystem::directory_iterator(path("connect")), {});
-    EXPECT_EQ(wallet::pursa_connect(m_options), "success");
+    EXPECT_EQ(failure_of(wallet::pursa_connect(m_options)), std::nullopt);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(path("connect")), {}), requests);
     EXPECT_EQ(m_starts, 1);
 }
@@ -97,7 +99,7 @@ TEST_F(ConnectTest, DenialAndMalformedRepliesLeaveNoBinding)
     for (const char* reply : {R"({"ok": false, "wallet_id": "w1"})", R"({"ok": "yes", "wallet_id": "w1"})",
                               R"({"wallet_id": "w1"})", R"([true])", R"({"ok": tr)", "",
                               R"({"ok": true, "wallet_id": "../../elsewhere"})"}) {
-        EXPECT_EQ(connect_answered_with(reply), "error: connect denied in Pursa.") << reply;
+        EXPECT_EQ(connect_answered_with(reply), WalletCode::Denied) << reply;
         EXPECT_EQ(wallet::active_wallet_id(), "") << reply;
         EXPECT_FALSE(exists("binds/_opt_agoran.json")) << reply;
     }
@@ -105,7 +107,7 @@ TEST_F(ConnectTest, DenialAndMalformedRepliesLeaveNoBinding)
 
 TEST_F(ConnectTest, ApprovalWithoutWalletIdKeepsTheBinding)
 {
-    EXPECT_EQ(connect_answered_with(R"({"ok": true})"), "error: approved, but the wallet would not load.");
+    EXPECT_EQ(connect_answered_with(R"({"ok": true})"), WalletCode::WouldNotLoad);
     EXPECT_EQ(wallet::active_wallet_id(), "");
 }
 
@@ -113,8 +115,7 @@ TEST_F(ConnectTest, NoReplyTimesOutAfterTheLastPoll)
 {
     m_options.max_polls = 3;
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(wallet::pursa_connect(m_options),
-              "error: Pursa did not approve in time. Open Pursa.exe and try Connect again.");
+    EXPECT_EQ(failure_of(wallet::pursa_connect(m_options)), WalletCode::NotApprovedInTime);
     EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
     EXPECT_EQ(wallet::active_wallet_id(), "");
     // The request stays for Pursa; a reply written after the last poll binds nothing.
@@ -131,21 +132,20 @@ TEST_F(ConnectTest, NoReplyTimesOutAfterTheLastPoll)
 TEST_F(ConnectTest, LockedWalletIsBoundButReportedLocked)
 {
     write_json(wallet_rel("w1"), {{"lock", "TV-LOCK1"}});
-    EXPECT_EQ(connect_answered_with(R"({"ok": true, "wallet_id": "w1"})"),
-              "error: This wallet is locked. Open it in Pursa.");
+    EXPECT_EQ(connect_answered_with(R"({"ok": true, "wallet_id": "w1"})"), WalletCode::Locked);
     EXPECT_EQ(wallet::active_wallet_id(), "w1");
     EXPECT_FALSE(wallet::pursa_is_connected());
     // Unlocked in Pursa: the next connect loads it without a new approval.
     write_json(wallet_rel("w1"), hd_wallet(ABANDON_MNEMONIC));
     m_options.max_polls = 1;
-    EXPECT_EQ(wallet::pursa_connect(m_options), "success");
+    EXPECT_EQ(failure_of(wallet::pursa_connect(m_options)), std::nullopt);
 }
 
 TEST_F(ConnectTest, DisconnectRemovesTheBindingForGood)
 {
-    ASSERT_EQ(connect_answered_with(R"({"ok": true, "wallet_id": "w1"})"), "success");
+    ASSERT_EQ(connect_answered_with(R"({"ok": true, "wallet_id": "w1"})"), std::nullopt);
     std::string log;
-    EXPECT_EQ(wallet::pursa_disconnect([&](const std::string& line) { log += line; }), "success");
+    wallet::pursa_disconnect([&](const std::string& line) { log += line; });
     EXPECT_EQ(log, "This app is no longer connected to a Pursa wallet.\n");
     EXPECT_FALSE(wallet::pursa_is_connected());
     EXPECT_FALSE(exists("binds/_opt_agoran.json"));
@@ -164,8 +164,8 @@ TEST_F(ConnectTest, DisconnectRemovesTheBindingForGood)
 TEST_F(ConnectTest, UnregisteredProcessCannotConnect)
 {
     wallet::unregister_app();
-    EXPECT_EQ(wallet::pursa_connect(m_options), "error: connect is for apps, not the Pursa vault.");
-    EXPECT_EQ(wallet::write_connect_request(), "");
+    EXPECT_EQ(failure_of(wallet::pursa_connect(m_options)), WalletCode::NotAnApp);
+    EXPECT_FALSE(wallet::write_connect_request());
     EXPECT_EQ(m_starts, 0);
 }
 
@@ -173,7 +173,7 @@ TEST_F(ConnectTest, ReplyStates)
 {
     EXPECT_EQ(wallet::read_connect_reply(""), wallet::ConnectReply::Denied);
     EXPECT_EQ(wallet::read_connect_reply("../x"), wallet::ConnectReply::Denied);
-    const std::string id = wallet::write_connect_request();
+    const std::string id = wallet::write_connect_request().value_or("");
     ASSERT_FALSE(id.empty());
     EXPECT_EQ(wallet::read_connect_reply(id), wallet::ConnectReply::Pending);
     write_text("connect/" + id + ".rep.json", R"({"ok": true, "wallet_id": "w1"})");
@@ -185,7 +185,7 @@ TEST_F(ConnectTest, ReplyStates)
 TEST_F(ConnectTest, RequestIsNotWrittenWhenTheFolderCannotBeMade)
 {
     write_text("connect", "a file where the folder should be");
-    EXPECT_EQ(wallet::pursa_connect(m_options), "error: could not write connect request.");
+    EXPECT_EQ(failure_of(wallet::pursa_connect(m_options)), WalletCode::RequestNotWritten);
 }
 
 TEST_F(ConnectTest, PaymailHandleCarriesTheDomain)
@@ -196,6 +196,25 @@ TEST_F(ConnectTest, PaymailHandleCarriesTheDomain)
     EXPECT_EQ(wallet::pursa_paymail(), "alice@" + wallet::paymail_domain());
     ASSERT_TRUE(wallet::bind_wallet("w2"));
     EXPECT_EQ(wallet::pursa_paymail(), "");
+}
+
+// The sentences are the product's: users and the help pages know them word for word.
+TEST(WalletErrorText, EveryFailureReadsAsBefore)
+{
+    const std::vector<std::pair<WalletCode, std::string>> rows = {
+        {WalletCode::NotAnApp, "connect is for apps, not the Pursa vault."},
+        {WalletCode::RequestNotWritten, "could not write connect request."},
+        {WalletCode::Denied, "connect denied in Pursa."},
+        {WalletCode::NotApprovedInTime, "Pursa did not approve in time. Open Pursa.exe and try Connect again."},
+        {WalletCode::Locked, "This wallet is locked. Open it in Pursa."},
+        {WalletCode::WouldNotLoad, "approved, but the wallet would not load."},
+        {WalletCode::NoWallet, "no Pursa wallet."},
+        {WalletCode::NoWatchAddresses, "no watch addresses."},
+        {WalletCode::WalletChanged, "wallet changed."},
+        {WalletCode::BalanceUnreadable, "could not read the balance."},
+        {WalletCode::IndexUnavailable, "1Sat index unavailable. 1-sat coins are held back from spend."},
+    };
+    for (const auto& [code, text] : rows) EXPECT_EQ(wallet::error_text(code), text) << static_cast<int>(code);
 }
 
 } // namespace

@@ -76,11 +76,12 @@ protected:
         m_ord = wallet::ordinals_key()->address;
     }
 
-    std::string scan(FakeHttp& http, std::vector<wallet::TvPursaOrdRow>& rows, bool include_hidden = false)
+    // The code the scan failed with; nullopt when it listed the lots.
+    std::optional<wallet::WalletCode> scan(FakeHttp& http, std::vector<wallet::TvPursaOrdRow>& rows, bool include_hidden = false)
     {
         net::WocClient woc("http://woc", http);
         net::OrdinalsClient ordinals("http://gp/api", "http://gp", http);
-        return wallet::tv_pursa_list_ordinals(rows, true, include_hidden, wallet::LotServices{woc, ordinals});
+        return wallettest::failure_of(wallet::tv_pursa_list_ordinals(rows, true, include_hidden, wallet::LotServices{woc, ordinals}));
     }
 
     std::string m_ord;
@@ -99,7 +100,7 @@ TEST_F(LotsTest, TokenHeldInThreeOutputsIsOneLotWithTheSummedAmount)
         return std::nullopt;
     }));
     std::vector<wallet::TvPursaOrdRow> rows;
-    ASSERT_EQ(scan(http, rows), "");
+    ASSERT_EQ(scan(http, rows), std::nullopt);
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].token_id, TOKEN);
     EXPECT_EQ(rows[0].amt, "1000000000000000000000000000000");
@@ -138,7 +139,7 @@ TEST_F(LotsTest, OnlyUnspentOneSatPicturesBecomePictureLots)
         return std::nullopt;
     }));
     std::vector<wallet::TvPursaOrdRow> rows;
-    ASSERT_EQ(scan(http, rows), "");
+    ASSERT_EQ(scan(http, rows), std::nullopt);
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_TRUE(rows[0].is_picture());
     EXPECT_EQ(rows[0].origin, T1 + "_0");
@@ -160,9 +161,9 @@ TEST_F(LotsTest, HiddenLotsStayOutUnlessAskedFor)
         return std::nullopt;
     }));
     std::vector<wallet::TvPursaOrdRow> rows;
-    ASSERT_EQ(scan(http, rows), "");
+    ASSERT_EQ(scan(http, rows), std::nullopt);
     EXPECT_TRUE(rows.empty());
-    ASSERT_EQ(scan(http, rows, true), "");
+    ASSERT_EQ(scan(http, rows, true), std::nullopt);
     EXPECT_EQ(rows.size(), 1u);
     EXPECT_TRUE(read_json(wallet_rel("w1"))["ord_owned"][0]["hidden"].get<bool>());
 }
@@ -174,7 +175,7 @@ TEST_F(LotsTest, IndexDownIsAnErrorOnlyWhenNoOtherSourceFoundARow)
         return std::nullopt;
     }));
     std::vector<wallet::TvPursaOrdRow> rows;
-    EXPECT_EQ(scan(down, rows), "error: 1Sat index unavailable. 1-sat coins are held back from spend.");
+    EXPECT_EQ(scan(down, rows), wallet::WalletCode::IndexUnavailable);
     EXPECT_TRUE(rows.empty());
 
     // A picture paid to the ordinals address a moment ago shows in its history.
@@ -190,7 +191,7 @@ TEST_F(LotsTest, IndexDownIsAnErrorOnlyWhenNoOtherSourceFoundARow)
         if (has(url, "/tx/" + T2) && !has(url, "spent")) return std::pair{200L, chain_tx.dump()};
         return std::nullopt;
     }));
-    EXPECT_EQ(scan(history, rows), "");
+    EXPECT_EQ(scan(history, rows), std::nullopt);
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].origin, T2 + "_0");
     EXPECT_TRUE(rows[0].from_history);
@@ -212,7 +213,7 @@ TEST_F(LotsTest, WalletSwitchDuringTheScanSavesNothingAndReportsIt)
         return std::nullopt;
     }));
     std::vector<wallet::TvPursaOrdRow> rows;
-    EXPECT_EQ(scan(http, rows), "error: wallet changed.");
+    EXPECT_EQ(scan(http, rows), wallet::WalletCode::WalletChanged);
     EXPECT_TRUE(rows.empty());
     EXPECT_EQ(read_text(wallet_rel("w2")), w2_before) << "the old wallet's ordinals must not land in the new wallet";
     EXPECT_EQ(read_text(wallet_rel("w1")), w1_before);
@@ -230,7 +231,7 @@ TEST_F(LotsTest, InboxEntriesJoinTheOwnedListOnce)
         return std::nullopt;
     }));
     std::vector<wallet::TvPursaOrdRow> rows;
-    ASSERT_EQ(scan(http, rows), "");
+    ASSERT_EQ(scan(http, rows), std::nullopt);
     auto doc = read_json(wallet_rel("w1"));
     ASSERT_EQ(doc["ord_owned"].size(), 2u);
     EXPECT_EQ(doc["ord_owned"][0]["name"], "Sunset");
@@ -238,7 +239,7 @@ TEST_F(LotsTest, InboxEntriesJoinTheOwnedListOnce)
     EXPECT_EQ(doc["ord_owned"][1]["token_id"], TOKEN);
     EXPECT_EQ(doc["ord_owned"][1]["amt"], "7");
     EXPECT_FALSE(exists("ord_inbox/" + core::hex_encode(hash) + ".json"));
-    ASSERT_EQ(scan(http, rows), "");
+    ASSERT_EQ(scan(http, rows), std::nullopt);
     EXPECT_EQ(read_json(wallet_rel("w1"))["ord_owned"].size(), 2u);
 }
 
@@ -247,7 +248,7 @@ TEST_F(LotsTest, NoWalletNoScan)
     wallet::unbind_wallet();
     FakeHttp http(by_url([](const std::string&) { return std::nullopt; }));
     std::vector<wallet::TvPursaOrdRow> rows(2);
-    EXPECT_EQ(scan(http, rows), "error: no Pursa wallet.");
+    EXPECT_EQ(scan(http, rows), wallet::WalletCode::NoWallet);
     EXPECT_TRUE(rows.empty());
     EXPECT_TRUE(http.requests().empty());
 }
@@ -289,7 +290,7 @@ TEST_F(LotsTest, BalanceRefreshRaisesTheShownIndexOnAUsedAddress)
     }));
     net::WocClient woc("http://woc", http);
     EXPECT_FALSE(wallet::cached_balance().known);
-    ASSERT_EQ(wallet::refresh_wallet_balance(woc), "success");
+    ASSERT_TRUE(wallet::refresh_wallet_balance(woc));
     EXPECT_EQ(posts, 3) << "a batch with the hit, an empty batch, then the balance";
     const auto balance = wallet::cached_balance();
     EXPECT_TRUE(balance.known);
@@ -309,13 +310,13 @@ TEST_F(LotsTest, BalanceRefreshRaisesTheShownIndexOnAUsedAddress)
 
     // The cursor moved on: the next refresh scans from where this one stopped.
     posts = 0;
-    ASSERT_EQ(wallet::refresh_wallet_balance(woc), "success");
+    ASSERT_TRUE(wallet::refresh_wallet_balance(woc));
     EXPECT_EQ(posts, 2);
     EXPECT_EQ(read_json("tx_hist/w1_face.json")["points"].size(), 1u) << "an unchanged balance adds no point";
 
     FakeHttp down(by_url([](const std::string&) { return std::pair{500L, std::string("{}")}; }));
     net::WocClient woc_down("http://woc", down);
-    EXPECT_EQ(wallet::refresh_wallet_balance(woc_down), "error: could not read the balance.");
+    EXPECT_EQ(wallettest::failure_of(wallet::refresh_wallet_balance(woc_down)), wallet::WalletCode::BalanceUnreadable);
     EXPECT_EQ(wallet::cached_balance().sats, 7500) << "a failed refresh keeps the last balance";
 }
 

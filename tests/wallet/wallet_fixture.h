@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -12,9 +13,17 @@
 
 #include "tests/support/temp_dir.h"
 #include "wallet/app_binding.h"
+#include "wallet/error.h"
 #include "wallet/wallet_file.h"
 
 namespace wallettest {
+
+// The code a wallet routine failed with; nullopt when it did what it was asked.
+inline std::optional<wallet::WalletCode> failure_of(const wallet::WalletResult<void>& result)
+{
+    if (result) return std::nullopt;
+    return result.error().code;
+}
 
 inline constexpr const char* ABANDON_MNEMONIC =
     "abandon abandon abandon abandon abandon abandon abandon abandon abandon abandon abandon about";
