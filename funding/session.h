@@ -1,5 +1,6 @@
-// Everything the funding layer remembers and talks through, owned by one object that each
-// program builds once and hands to the routines of funding/ and trade/: the HTTP client, the
+// Everything the funding layer remembers and talks through, owned by one object that the
+// program's market session (trade/market_session.h) holds and hands to the routines of
+// funding/: the HTTP client, the
 // service configuration, the timing of the confirmation polls, where the last known balance comes
 // from, and the coin state of the bound wallet. Two sessions in one process share nothing of
 // this (the wallet itself, its lock and its files stay the process's).
