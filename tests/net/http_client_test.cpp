@@ -190,6 +190,39 @@ TEST(HttpGetTest, TransportFailureGivesLibcurlText)
     EXPECT_FALSE(net::http_get("file:///etc/hostname", body, error, 2));
 }
 
+// A 404 fails unless the caller expects it (its body is kept either way); a GET waits at least
+// 2 s whatever it was given, a JSON read keeps the time-out it was given.
+TEST(HttpGetTest, A404IsAFailureUnlessExpectedAndTimeOutsHaveTheirFloors)
+{
+    const std::string not_found = R"({"message":"Not Found"})";
+    LocalServer s;
+    s.server().Get("/missing", [&](const httplib::Request&, httplib::Response& res) {
+        res.status = 404;
+        res.set_content(not_found, "application/json");
+    });
+    s.server().Get("/slow", [](const httplib::Request&, httplib::Response& res) {
+        std::this_thread::sleep_for(1300ms);
+        res.set_content("{}", "application/json");
+    });
+    s.start();
+    net::Json json;
+    EXPECT_FALSE(net::get_json(s.url("/missing"), json, 5));
+    EXPECT_EQ(json.value("message", ""), "Not Found");
+    std::string body, error;
+    EXPECT_TRUE(net::http_get(s.url("/missing"), body, error, 5, true));
+    EXPECT_EQ(body, not_found);
+    EXPECT_TRUE(error.empty());
+    EXPECT_FALSE(net::http_get(s.url("/missing"), body, error, 5, false));
+    EXPECT_EQ(error, "HTTP 404 " + DASH + " " + not_found);
+
+    net::CurlHttp http;
+    auto slow = http.get(s.url("/slow"), net::GetOptions{1, false, net::MAX_JSON_BODY});
+    EXPECT_TRUE(slow.ok) << slow.error;
+    auto timed_out = http.get_json(s.url("/slow"), 1);
+    EXPECT_FALSE(timed_out.ok);
+    EXPECT_EQ(timed_out.error, curl_easy_strerror(CURLE_OPERATION_TIMEDOUT));
+}
+
 TEST(HttpPostTest, SendsJsonWithUserAgentAndDoesNotFollowRedirects)
 {
     LocalServer s;
