@@ -25,14 +25,6 @@ const booktest::Trader BUYER = booktest::trader(32, "buyer");
 const std::string LISTING_A = txid_of(0x40);
 const std::string LISTING_B = txid_of(0x41);
 
-book::ReduceContext context()
-{
-    book::ReduceContext c;
-    c.house_fee_address = booktest::HOUSE_ADDRESS;
-    c.oracle_address = booktest::ORACLE_ADDRESS;
-    return c;
-}
-
 // The two listings of the victim, seen first.
 std::vector<PostRecord> two_listings()
 {
@@ -56,7 +48,7 @@ std::map<std::string, Listing> reduce(std::vector<PostRecord> posts, bool drop)
 {
     if (drop) book::drop_replays(posts);
     std::map<std::string, Listing> out;
-    book::reduce_book(posts, context(), out);
+    book::reduce_book(posts, booktest::reduce_context(), out);
     return out;
 }
 

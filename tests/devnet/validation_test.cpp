@@ -13,23 +13,14 @@ namespace validation_test {
 
 const std::string WOC = "/woc/v1/bsv/main";
 
-class Validation : public testsupport::DevnetTest {
+class Validation : public SpendTest {
 protected:
-    void SetUp() override
-    {
-        DevnetTest::SetUp();
-        alice = test_key("alice");
-        bob = test_key("bob");
-    }
-
     testsupport::Devnet::Reply woc_broadcast(const tx::RawTx& t) { return devnet().post(WOC + "/tx/raw", broadcast_body(t)); }
     testsupport::Devnet::Reply arc_broadcast(const tx::RawTx& t)
     {
         return devnet().post("/arc/v1/tx", nlohmann::json{{"rawTx", hex_of(t)}}.dump());
     }
 
-    TestKey alice;
-    TestKey bob;
 };
 
 // Every forgery and every transaction a node refuses, with the node's text on WhatsOnChain and
