@@ -59,6 +59,21 @@ inline book::BookServices devnet_services(const testsupport::Devnet& devnet, net
     return services;
 }
 
+// The simulator, and book services over a recording HTTP pointed at it.
+class BookDevnetTest : public testsupport::DevnetTest {
+protected:
+    void SetUp() override
+    {
+        DevnetTest::SetUp();
+        ASSERT_TRUE(m_devnet);
+        m_services = devnet_services(devnet(), m_http, m_caches);
+    }
+
+    RecordingHttp m_http;
+    book::Caches m_caches;
+    book::BookServices m_services;
+};
+
 inline core::Bytes p2pkh_lock(std::string_view address)
 {
     return tx::p2pkh_script(core::hash160_from_address(address).value());

@@ -42,15 +42,13 @@ uintmax_t folder_bytes(const std::filesystem::path& dir)
     return total;
 }
 
-class BookLoadTest : public testsupport::DevnetTest {
+class BookLoadTest : public booktest::BookDevnetTest {
 protected:
     void SetUp() override
     {
-        DevnetTest::SetUp();
-        ASSERT_TRUE(m_devnet);
+        BookDevnetTest::SetUp();
         devnet().set_identity("alice", ALICE.pub);
         devnet().set_identity("bob", BOB.pub);
-        m_services = booktest::devnet_services(devnet(), m_http, m_caches);
     }
 
     book::LoadOptions options(bool cached = false)
@@ -89,9 +87,6 @@ protected:
         return sign(booktest::listing_post("10", price, booktest::txid_of(0xa0) + "_1"), who, ts);
     }
 
-    booktest::RecordingHttp m_http;
-    book::Caches m_caches;
-    book::BookServices m_services;
     book::LoadStats m_stats;
     book::LoadStatus m_status;
     testsupport::TempDir m_temp;
