@@ -83,8 +83,9 @@ protected:
 // indexes, the book and the seller's reserves. Then forgeries: the seller's signed listing
 // copied into someone else's transaction at a price of one satoshi, and one-satoshi offers on
 // the copy and on the listing itself, which the seller refuses without broadcasting; listings a
-// buyer refuses before paying (a plain coin claimed as a picture, a listing dated an hour
-// ahead). Last, an encrypted report that only the architect's key opens.
+// buyer refuses before paying (a plain coin claimed as a picture, a transfer with no tokens
+// behind it, a listing dated an hour ahead) or shows apart (another token under its ticker).
+// Last, an encrypted report that only the architect's key opens.
 TEST_F(TradeEndToEnd, ABuyerAndASellerTradeOnceAndForgeriesAreRefused)
 {
     std::string token = devnet().mint(alice->ordinals_address(), "10", "TEN");
@@ -181,9 +182,23 @@ TEST_F(TradeEndToEnd, ABuyerAndASellerTradeOnceAndForgeriesAreRefused)
     };
     const std::string far = dated(now + 3600, "an hour ahead");
     const std::string near = dated(now + 300, "five minutes ahead");
-    ASSERT_FALSE(fake_picture.empty() || far.empty() || near.empty());
+    // A hand-made transfer inscription with no tokens behind it, listed as ten of the token;
+    // a real lot of another token listed under its ticker.
+    std::vector<tx::TxInput> inputs{mallory.coin(10'000)};
+    std::vector<tx::TxOutput> outputs{mallory.transfer(token, "10"), {9'000, tx::p2pkh_script(mallory.hash())}};
+    ASSERT_TRUE(mallory.sign(inputs, outputs, 0));
+    const std::string empty_transfer = mallory.broadcast(inputs, outputs);
+    const std::string fake_tokens = oracle_free({{"origin", token}, {"kind", "bsv21"}, {"qty", "10"}, {"utxo", empty_transfer + "_0"}});
+    const std::string junk = devnet().mint(mallory.address(), "10", "JUNK");
+    const std::string other_ticker = oracle_free({{"origin", junk}, {"kind", "bsv21"}, {"qty", "10"}, {"utxo", junk}, {"sym", "TEN"}});
+    ASSERT_FALSE(fake_picture.empty() || far.empty() || near.empty() || fake_tokens.empty() || other_ticker.empty());
+    Outcome table = bob->cli({"book"});
+    EXPECT_NE(table.out.find("JUNK  (seller's claims differ)"), std::string::npos) << table.out;
     const std::set<std::string> bob_coins = coins_of(bob->receive_address());
     refused(bob->cli({"buy", fake_picture}), "error: the listed lot does not hold the listed picture.");
+    Outcome token_buy = bob->cli({"buy", fake_tokens});
+    EXPECT_EQ(token_buy.code, 1);
+    EXPECT_EQ(token_buy.last_line().rfind("error: the listed lot does not hold 10 valid tokens", 0), 0u) << token_buy.out;
     refused(bob->cli({"buy", far}), "error: That listing is dated ahead of this computer's clock. You can offer on it from " +
                                         core::utc_minute_text(now + 3000) + " UTC.");
     EXPECT_EQ(coins_of(bob->receive_address()), bob_coins);
