@@ -110,6 +110,11 @@ TEST_F(TradeEndToEnd, ABuyerAndASellerTradeOnceAndForgeriesAreRefused)
     ASSERT_EQ(done.code, 0) << done.out;
     const std::string sale = e2e::txid_of(done.last_line());
     refused(alice->cli({"complete", offer.value("id", "")}), "error: this sale already went through.");
+    // None of Bob's change became Alice's pending change.
+    std::ifstream change_file(alice->data_dir() / "ord_snap" / (alice->wallet_id() + "_change.json"));
+    const json pending = json::parse(std::string(std::istreambuf_iterator<char>(change_file), {}), nullptr, false);
+    ASSERT_TRUE(pending.is_object() && pending.contains("coins"));
+    for (const auto& c : pending["coins"]) EXPECT_NE(c.value("addr", ""), bob->receive_address()) << c.dump();
 
     // Bob holds 3; Alice holds the other 7 in the sale's leftover output, now the reserve.
     auto bob_units = token_holdings(bob->ordinals_address(), token);
