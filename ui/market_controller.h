@@ -92,13 +92,13 @@ public:
     // first." (titled title); while busy "Already working..."; else busy with the tile and the
     // status given. True when the action may start.
     bool beginAction(const QString& title, Action tile, const std::string& status);
-    // Runs a routine on a worker while busy with the action's tile; its result text comes back
-    // to finishAction (also when the dialog that asked has closed).
-    void runAction(const ActionSpec& plan, std::function<std::string(MarketServices&)> routine);
+    // Runs a routine on a worker while busy with the action's tile; its result comes back to
+    // finishAction (also when the dialog that asked has closed).
+    void runAction(const ActionSpec& plan, std::function<trade::TradeResult<trade::Sent>(MarketServices&)> routine);
     // An action's result: busy state cleared, the result on the status line (kept there: the
     // book and the balance are reloaded quietly) and in the message window. A list post's txid
     // is re-polled until it shows as live. No result means the plain "Done.".
-    void finishAction(const ActionSpec& plan, const std::optional<std::string>& result);
+    void finishAction(const ActionSpec& plan, const std::optional<trade::TradeResult<trade::Sent>>& result);
     // Runs job on a worker and hands its result to done on the UI thread (nothing runs after
     // the controller is gone).
     template <class Result>
