@@ -61,6 +61,14 @@ bool MarketController::updateAvailable() const { return update_available(m_updat
 void MarketController::setStatus(const std::string& text)
 {
     m_status = text;
+    m_status_error = false;
+    emit statusChanged();
+}
+
+void MarketController::setErrorStatus(const std::string& text)
+{
+    m_status = text;
+    m_status_error = true;
     emit statusChanged();
 }
 
@@ -131,7 +139,7 @@ void MarketController::connectWallet()
                                      setStatus("Connected. Loading the book...");
                                      reloadBook(false);
                                  } else {
-                                     setStatus(trade::failure_text(job.result.error()));
+                                     setErrorStatus(trade::failure_text(job.result.error()));
                                  }
                                  emit workerDone();
                              });
@@ -206,7 +214,9 @@ void MarketController::onBookLoaded(BookJobResult result)
     m_freshness.offline = !result.ok;
     m_freshness.unread = result.ok ? result.unread : 0;
     emit freshnessChanged();
-    if (!was_silent) setStatus(result.ok ? incomplete_load_status(result.unread) : result.error);
+    if (was_silent) return;
+    if (result.ok) setStatus(incomplete_load_status(result.unread));
+    else setErrorStatus(result.error);
 }
 
 void MarketController::applyBook(BookJobResult& result, bool silent)
@@ -308,7 +318,8 @@ void MarketController::finishAction(const ActionSpec& plan, const std::optional<
         return;
     }
     const ActionOutcome outcome = action_outcome(plan.done_text, *result);
-    setStatus(outcome.status);
+    if (outcome.success) setStatus(outcome.status);
+    else setErrorStatus(outcome.status);
     if (plan.list_post && outcome.success && !outcome.txid.empty()) {
         m_pending_id = core::ascii_lower(outcome.txid);
         m_pending_retries = 0;
@@ -341,7 +352,7 @@ void MarketController::requestLots()
             setBusy(false);
             m_lots = std::move(lots.rows);
             if (!lots.error.empty()) {
-                setStatus(lots.error);
+                setErrorStatus(lots.error);
             } else if (m_lots.empty()) {
                 setStatus("No lots on this wallet yet. Mint or receive in Pursa first.");
             } else {

@@ -64,6 +64,8 @@ public:
     // The balance shown is older than the last load (its refresh failed).
     bool balanceStale() const { return m_balance_stale; }
     const std::string& status() const { return m_status; }
+    // Whether the status line says why something failed.
+    bool statusIsError() const { return m_status_error; }
     const std::vector<LoggedEvent>& events() const { return m_events; }
     bool isBusy() const { return m_busy; }
     Action busyTile() const { return m_busy_tile; }
@@ -80,6 +82,8 @@ public:
 
     // --- What the view and the dialogs ask ---
     void setStatus(const std::string& text);
+    // The status line saying why something failed.
+    void setErrorStatus(const std::string& text);
     void showMessage(const QString& title, const QString& text, const QString& txid = {});
     void setBusy(bool busy, Action tile = Action::None);
     void reloadBook(bool silent);
@@ -148,6 +152,7 @@ private:
     unsigned long long m_wallet_epoch = 1;
     bool m_balance_stale = false;
     std::string m_status;
+    bool m_status_error = false;
     std::vector<LoggedEvent> m_events;
     bool m_busy = false;
     Action m_busy_tile = Action::None;
