@@ -48,15 +48,27 @@ constexpr size_t MIN_ID_PREFIX = 8;
 // The exit status of book and history when what they print is not the whole book.
 constexpr int EXIT_INCOMPLETE = 3;
 
-bool is_success(const std::string& text)
-{
-    return text.rfind("success", 0) == 0;
-}
-
-int finish(std::ostream& out, const std::string& text)
+// Prints the result text; the exit status says whether the command did what it was asked.
+int finish(std::ostream& out, const std::string& text, bool ok = false)
 {
     out << text << (text.empty() || text.back() != '\n' ? "\n" : "");
-    return is_success(text) ? 0 : 1;
+    return ok ? 0 : 1;
+}
+
+int finish(std::ostream& out, const trade::TradeResult<trade::Sent>& result)
+{
+    return finish(out, trade::result_text(result), result.ok());
+}
+
+// Prints why the command did nothing; exit status 1.
+int refuse(std::ostream& out, const trade::TradeError& error)
+{
+    return finish(out, trade::failure_text(error));
+}
+
+int refuse(std::ostream& out, const std::string& sentence)
+{
+    return finish(out, trade::refusal_text(sentence));
 }
 
 std::string short_id(const std::string& id)
@@ -85,7 +97,7 @@ bool id_matches(const std::string& txid, const std::string& id)
 struct Book {
     std::vector<book::Listing> listings;
     book::LoadStatus status;
-    std::string error;  // "error: ..." when the load failed
+    std::optional<trade::TradeError> error;  // when the load failed
 };
 
 // Warns on standard error when the load did not read the whole book, saying what is missing and
@@ -111,7 +123,7 @@ Book load_book(const trade::MarketSession& session)
     std::string error;
     std::map<std::string, book::Listing> reduced;
     if (!book::load_book_view(b.listings, reduced, b.status, error, book::default_load_options(session.book()))) {
-        b.error = "error: " + (error.empty() ? "could not load the book." : error);
+        b.error = trade::TradeError(trade::TradeCode::BookNotLoaded, error);
     }
     warn_if_incomplete(b.status, error);
     if (b.status.complete && wallet::pursa_is_connected())
@@ -126,12 +138,12 @@ const book::Listing* find_listing(const Book& b, const std::string& id, std::str
     for (const auto& l : b.listings) {
         if (!id_matches(l.id, id)) continue;
         if (found) {
-            error = "error: more than one listing starts with " + id + ".";
+            error = "more than one listing starts with " + id + ".";
             return nullptr;
         }
         found = &l;
     }
-    if (!found) error = "error: no listing " + id + " on the book.";
+    if (!found) error = "no listing " + id + " on the book.";
     return found;
 }
 
@@ -141,7 +153,7 @@ int cmd_connect(const Invocation& inv, std::ostream& out)
     int timeout = 60;
     if (inv.has_option("timeout")) {
         auto seconds = book::parse_decimal_u64(inv.option("timeout"));
-        if (!seconds || *seconds == 0 || *seconds > 86'400) return finish(out, "error: --timeout takes 1 to 86400 seconds.");
+        if (!seconds || *seconds == 0 || *seconds > 86'400) return refuse(out, "--timeout takes 1 to 86400 seconds.");
         timeout = static_cast<int>(*seconds);
     }
     options.poll_interval = std::chrono::milliseconds(500);
@@ -151,14 +163,15 @@ int cmd_connect(const Invocation& inv, std::ostream& out)
         core::log_progress("Approve this app in Pursa (pursa approve).");
         return true;
     };
-    return finish(out, trade::result_text(wallet::pursa_connect(options)));
+    const wallet::WalletResult<void> connected = wallet::pursa_connect(options);
+    return finish(out, trade::result_text(connected), connected.ok());
 }
 
 int cmd_balance(std::ostream& out)
 {
-    if (!trade::hd_wallet_bound()) return finish(out, "error: " + std::string(trade::CONNECT_FIRST));
+    if (!trade::hd_wallet_bound()) return refuse(out, std::string(trade::CONNECT_FIRST));
     core::log_progress("Reading the balance...");
-    if (auto refreshed = wallet::refresh_wallet_balance(); !refreshed) return finish(out, trade::failure_text(refreshed.error()));
+    if (auto refreshed = wallet::refresh_wallet_balance(); !refreshed) return refuse(out, refreshed.error());
     wallet::CachedBalance balance = wallet::cached_balance();
     out << core::format_bsv(balance.sats) << " BSV\n";
     return 0;
@@ -193,10 +206,10 @@ int cmd_book(const trade::MarketSession& session, const Invocation& inv, std::os
 
 int cmd_lots(const Invocation& inv, std::ostream& out)
 {
-    if (!trade::hd_wallet_bound()) return finish(out, "error: " + std::string(trade::CONNECT_FIRST));
+    if (!trade::hd_wallet_bound()) return refuse(out, std::string(trade::CONNECT_FIRST));
     core::log_progress("Loading lots from this wallet...");
     WalletLots lots = load_wallet_lots();
-    if (!lots.error.empty()) return finish(out, "error: " + lots.error);
+    if (!lots.error.empty()) return refuse(out, lots.error);
     if (inv.flag("json")) {
         out << core::json_dump_file(lots_json(lots.lots));
         return 0;
@@ -212,17 +225,17 @@ int cmd_lots(const Invocation& inv, std::ostream& out)
 
 int cmd_list(trade::MarketSession& session, const Invocation& inv, std::ostream& out)
 {
-    if (!trade::hd_wallet_bound()) return finish(out, "error: " + std::string(trade::CONNECT_FIRST));
+    if (!trade::hd_wallet_bound()) return refuse(out, std::string(trade::CONNECT_FIRST));
     WalletLots lots = load_wallet_lots();
-    if (!lots.error.empty()) return finish(out, "error: " + lots.error);
+    if (!lots.error.empty()) return refuse(out, lots.error);
     std::string error;
     const trade::LotToList* lot = find_lot(lots.lots, inv.args[0], error);
-    if (!lot) return finish(out, error);
+    if (!lot) return refuse(out, error);
     if (funding::reserve_holds(core::ascii_lower(lot->txid), lot->vout)) {
         // Held for a listing: the book may show that listing closed (sold, cancelled by an
         // architect), which frees the lot.
         Book b = load_book(session);
-        if (!b.error.empty()) return finish(out, b.error);
+        if (b.error) return refuse(out, *b.error);
     }
     trade::ListRequest request{*lot, inv.option("qty", "1"), inv.option("price"), inv.option("note")};
     core::log_progress("Posting listing (0.01 BSV + 1 sat)...");
@@ -232,10 +245,10 @@ int cmd_list(trade::MarketSession& session, const Invocation& inv, std::ostream&
 int cmd_buy(trade::MarketSession& session, const Invocation& inv, std::ostream& out)
 {
     Book b = load_book(session);
-    if (!b.error.empty()) return finish(out, b.error);
+    if (b.error) return refuse(out, *b.error);
     std::string error;
     const book::Listing* listing = find_listing(b, inv.args[0], error);
-    if (!listing) return finish(out, error);
+    if (!listing) return refuse(out, error);
     core::log_progress("Building half-signed offer...");
     return finish(out, trade::buy_listing(session, *listing, inv.option("qty", listing->qty)));
 }
@@ -243,9 +256,9 @@ int cmd_buy(trade::MarketSession& session, const Invocation& inv, std::ostream& 
 int cmd_offers(trade::MarketSession& session, const Invocation& inv, std::ostream& out)
 {
     std::string me = trade::wallet_identity_key();
-    if (me.empty()) return finish(out, "error: " + std::string(trade::CONNECT_FIRST));
+    if (me.empty()) return refuse(out, std::string(trade::CONNECT_FIRST));
     Book b = load_book(session);
-    if (!b.error.empty()) return finish(out, b.error);
+    if (b.error) return refuse(out, *b.error);
     std::vector<trade::OfferRow> offers = trade::offers_on_my_listings(session, b.listings, me);
     std::vector<trade::OfferCheck> checks;
     for (const auto& row : offers) {
@@ -259,7 +272,7 @@ int cmd_offers(trade::MarketSession& session, const Invocation& inv, std::ostrea
     std::vector<std::vector<std::string>> rows;
     for (size_t i = 0; i < offers.size(); ++i) {
         const auto& c = checks[i];
-        std::string verdict = c.passes ? "passes" : c.error.substr(c.error.rfind("error: ", 0) == 0 ? 7 : 0);
+        std::string verdict = c.passes ? "passes" : trade::error_text(c.error);
         rows.push_back({short_id(offers[i].offer.id), short_id(offers[i].listing.id), item_label(offers[i].listing),
                         qty_text(offers[i].listing, offers[i].offer.qty), core::format_bsv_sats(offers[i].offer.pay_sats),
                         core::format_bsv_sats(c.paid_sats), core::format_bsv_sats(c.due_sats), offers[i].offer.handle,
@@ -283,7 +296,7 @@ std::optional<trade::OfferRow> closed_offer(const trade::MarketSession& session,
     book::LoadOptions options = book::default_load_options(session.book());
     book::LoadStatus status;
     if (!book::load_posts(posts, status, error, options)) {
-        error = "error: " + (error.empty() ? "could not load the book." : error);
+        if (error.empty()) error = "could not load the book.";
         return std::nullopt;
     }
     warn_if_incomplete(status, "");
@@ -304,31 +317,31 @@ std::optional<trade::OfferRow> closed_offer(const trade::MarketSession& session,
         offer.created = record.time;
         return trade::OfferRow{offer, it->second};
     }
-    error = "error: no offer " + id + " on your listings.";
+    error = "no offer " + id + " on your listings.";
     return std::nullopt;
 }
 
 int cmd_complete(trade::MarketSession& session, const Invocation& inv, std::ostream& out)
 {
     std::string me = trade::wallet_identity_key();
-    if (me.empty()) return finish(out, "error: " + std::string(trade::CONNECT_FIRST));
+    if (me.empty()) return refuse(out, std::string(trade::CONNECT_FIRST));
     Book b = load_book(session);
-    if (!b.error.empty()) return finish(out, b.error);
+    if (b.error) return refuse(out, *b.error);
     std::optional<trade::OfferRow> chosen;
     for (const auto& l : b.listings) {
         if (core::ascii_lower(l.pubkey) != me) continue;
         for (const auto& o : l.offers) {
             if (!id_matches(o.id, inv.args[0])) continue;
-            if (chosen) return finish(out, "error: more than one offer starts with " + inv.args[0] + ".");
+            if (chosen) return refuse(out, "more than one offer starts with " + inv.args[0] + ".");
             chosen = trade::OfferRow{o, l};
         }
     }
     if (!chosen) {
         std::string error;
         chosen = closed_offer(session, inv.args[0], me, error);
-        if (!chosen) return finish(out, error);
+        if (!chosen) return refuse(out, error);
     }
-    if (!chosen->has_signed_bytes()) return finish(out, "error: That offer has no signed bytes. Ask the buyer to post again.");
+    if (!chosen->has_signed_bytes()) return refuse(out, "That offer has no signed bytes. Ask the buyer to post again.");
     core::log_progress("Signing seller input and broadcasting...");
     return finish(out, trade::run_completion(session, *chosen));
 }
@@ -336,12 +349,12 @@ int cmd_complete(trade::MarketSession& session, const Invocation& inv, std::ostr
 int cmd_cancel(trade::MarketSession& session, const Invocation& inv, std::ostream& out)
 {
     Book b = load_book(session);
-    if (!b.error.empty()) return finish(out, b.error);
+    if (b.error) return refuse(out, *b.error);
     std::string error;
     const book::Listing* listing = find_listing(b, inv.args[0], error);
-    if (!listing) return finish(out, error);
+    if (!listing) return refuse(out, error);
     std::string refusal = trade::check_cancel_listing(*listing);
-    if (!refusal.empty()) return finish(out, "error: " + refusal);
+    if (!refusal.empty()) return refuse(out, refusal);
     core::log_progress("Posting cancel overlay...");
     return finish(out, trade::run_cancel_listing(session, *listing));
 }
@@ -349,7 +362,7 @@ int cmd_cancel(trade::MarketSession& session, const Invocation& inv, std::ostrea
 int cmd_cancel_offer(trade::MarketSession& session, const Invocation& inv, std::ostream& out)
 {
     trade::TraderGate gate = trade::trader_gate();
-    if (gate.identity_key.empty()) return finish(out, "error: " + std::string(trade::CONNECT_FIRST));
+    if (gate.identity_key.empty()) return refuse(out, std::string(trade::CONNECT_FIRST));
     // The wallet's own record of its offers first: it withdraws an offer whether or not the
     // book shows it (its listing dated ahead, closed, or the book not loading at all).
     for (const auto& record : trade::recorded_offers()) {
@@ -358,20 +371,20 @@ int cmd_cancel_offer(trade::MarketSession& session, const Invocation& inv, std::
         return finish(out, trade::withdraw_recorded_offer(session, record));
     }
     Book b = load_book(session);
-    if (!b.error.empty()) return finish(out, b.error);
+    if (b.error) return refuse(out, *b.error);
     for (const auto& l : b.listings) {
         auto mine = trade::own_offer_on(l, gate.identity_key, gate.handle);
         if (!mine || !id_matches(mine->id, inv.args[0])) continue;
         core::log_progress("Cancelling your offer...");
         return finish(out, trade::run_offer_cancel(session, l.id, *mine));
     }
-    return finish(out, "error: Pick one of your open offers.");
+    return refuse(out, "Pick one of your open offers.");
 }
 
 int cmd_history(const trade::MarketSession& session, const Invocation& inv, std::ostream& out)
 {
     std::string me = trade::wallet_identity_key();
-    if (me.empty()) return finish(out, "error: " + std::string(trade::CONNECT_FIRST));
+    if (me.empty()) return refuse(out, std::string(trade::CONNECT_FIRST));
     core::log_progress("Loading history...");
     std::vector<book::HistoryRow> rows;
     book::LoadStatus load;
@@ -397,10 +410,10 @@ int cmd_report(trade::MarketSession& session, const Invocation& inv, std::ostrea
 {
     std::string text;
     if (inv.has_option("file")) {
-        if (!inv.args.empty()) return finish(out, "error: give the report as words or as --file, not both.");
+        if (!inv.args.empty()) return refuse(out, "give the report as words or as --file, not both.");
         std::ifstream file(inv.option("file"), std::ios::binary);
         std::ostringstream content;
-        if (!file || !(content << file.rdbuf())) return finish(out, "error: could not read " + inv.option("file") + ".");
+        if (!file || !(content << file.rdbuf())) return refuse(out, "could not read " + inv.option("file") + ".");
         text = content.str();
     } else {
         for (const auto& word : inv.args) text += (text.empty() ? "" : " ") + word;
@@ -428,7 +441,7 @@ int run_command(trade::MarketSession& session, const Invocation& inv, std::ostre
         if (inv.command == "connect") return cmd_connect(inv, out);
         if (inv.command == "unbind") {
             wallet::pursa_disconnect();
-            return finish(out, "success");
+            return finish(out, "success", true);
         }
         if (inv.command == "balance") return cmd_balance(out);
         if (inv.command == "book") return cmd_book(session, inv, out);
@@ -442,11 +455,11 @@ int run_command(trade::MarketSession& session, const Invocation& inv, std::ostre
         if (inv.command == "history") return cmd_history(session, inv, out);
         if (inv.command == "report") return cmd_report(session, inv, out);
     } catch (const std::exception& e) {
-        return finish(out, std::string("error: ") + e.what());
+        return refuse(out, trade::TradeError(trade::TradeCode::Stopped, e.what()));
     } catch (...) {
-        return finish(out, "error: something went wrong.");
+        return refuse(out, trade::TradeError(trade::TradeCode::Stopped));
     }
-    return finish(out, "error: unknown command \"" + inv.command + "\".");
+    return refuse(out, "unknown command \"" + inv.command + "\".");
 }
 
 } // namespace cli

@@ -35,12 +35,12 @@ const trade::LotToList* find_lot(const std::vector<trade::LotToList>& lots, cons
                      core::ascii_lower(lot.id) == text || (!lot.token_id.empty() && core::ascii_lower(lot.token_id) == text);
         if (!match) continue;
         if (found && found != &lot) {
-            error = "error: more than one lot of this wallet matches " + key + ".";
+            error = "more than one lot of this wallet matches " + key + ".";
             return nullptr;
         }
         found = &lot;
     }
-    if (!found) error = "error: no lot " + key + " in this wallet. Try: agoran-cli lots";
+    if (!found) error = "no lot " + key + " in this wallet. Try: agoran-cli lots";
     return found;
 }
 

@@ -17,7 +17,7 @@ struct WalletLots {
 WalletLots load_wallet_lots();
 
 // The lot named by its outpoint ("txid_vout", either separator), its own id or its token id.
-// Null with "error: ..." in error when none or more than one matches.
+// Null with the sentence in error when none or more than one matches.
 const trade::LotToList* find_lot(const std::vector<trade::LotToList>& lots, const std::string& key, std::string& error);
 
 // "txid_vout" of the lot's output.

@@ -12,6 +12,7 @@
 #include "net/service_config.h"
 #include "platform/crash_dumps.h"
 #include "trade/market_session.h"
+#include "trade/result_text.h"
 
 int main(int argc, char** argv)
 {
@@ -19,7 +20,7 @@ int main(int argc, char** argv)
     std::vector<std::string> words(argv + 1, argv + argc);
     cli::ParsedArgs parsed = cli::parse_args(words);
     if (!parsed.invocation) {
-        std::cerr << "error: " << parsed.error << "\n";
+        std::cerr << trade::refusal_text(parsed.error) << "\n";
         return 1;
     }
     core::set_log_sink([](core::LogLevel level, const std::string& text) {

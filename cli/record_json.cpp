@@ -1,5 +1,6 @@
 #include "cli/record_json.h"
 
+#include "trade/result_text.h"
 #include "tx/outpoint.h"
 
 namespace cli {
@@ -55,7 +56,8 @@ core::Json offer_rows_json(const std::vector<trade::OfferRow>& rows, const std::
         row["listing"] = rows[i].listing.id;
         if (i < checks.size()) {
             const auto& c = checks[i];
-            row["check"] = {{"passes", c.passes},     {"error", c.error}, {"paid_sats", c.paid_sats},
+            const std::string error = c.passes ? std::string() : trade::failure_text(c.error);
+            row["check"] = {{"passes", c.passes},     {"error", error},   {"paid_sats", c.paid_sats},
                             {"due_sats", c.due_sats}, {"qty", c.qty},     {"units_left", c.units_left}};
         }
         out.push_back(std::move(row));

@@ -5,6 +5,7 @@
 #include "trade/buy_routine.h"
 #include "trade/complete_routine.h"
 #include "trade/market_session.h"
+#include "trade/result_text.h"
 #include "trade/wallet_now.h"
 
 namespace demo {
@@ -13,10 +14,10 @@ std::vector<std::string> counterparty_pass(trade::MarketSession& session, const 
 {
     std::vector<std::string> lines;
     const std::string me = trade::wallet_identity_key();
-    if (me.empty()) return {"error: no wallet is bound."};
+    if (me.empty()) return {trade::refusal_text("no wallet is bound.")};
     std::vector<book::Listing> view;
     std::string error;
-    if (!book::load_book_view(view, error, book::default_load_options(session.book()))) return {"error: " + (error.empty() ? "could not load the book." : error)};
+    if (!book::load_book_view(view, error, book::default_load_options(session.book()))) return {trade::failure_text(trade::TradeError(trade::TradeCode::BookNotLoaded, error))};
     for (const auto& l : view) {
         // A post of this very second might sort before the listing it names: wait one pass.
         if (l.status != book::ListingStatus::Live || core::ascii_lower(l.pubkey) != user_key || l.created >= session.clock().now()) continue;
@@ -24,11 +25,11 @@ std::vector<std::string> counterparty_pass(trade::MarketSession& session, const 
         bool already = false;
         for (const auto& o : l.offers) already = already || core::ascii_lower(o.pubkey) == me;
         if (already) continue;
-        lines.push_back("offer on " + l.id.substr(0, 12) + ": " + trade::buy_listing(session, l, l.qty));
+        lines.push_back("offer on " + l.id.substr(0, 12) + ": " + trade::result_text(trade::buy_listing(session, l, l.qty)));
     }
     for (const auto& row : trade::offers_on_my_listings(session, view, me)) {
         if (!row.has_signed_bytes() || !memory.answered.insert(row.offer.id).second) continue;
-        lines.push_back("complete " + row.offer.id.substr(0, 12) + ": " + trade::run_completion(session, row));
+        lines.push_back("complete " + row.offer.id.substr(0, 12) + ": " + trade::result_text(trade::run_completion(session, row)));
     }
     return lines;
 }

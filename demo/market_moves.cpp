@@ -19,14 +19,14 @@ namespace {
 
 struct View {
     std::vector<book::Listing> listings;
-    std::string error;  // "error: ..." when the book did not load
+    std::optional<trade::TradeError> error;  // when the book did not load
 };
 
 View load_view(const trade::MarketSession& session)
 {
     View v;
     std::string error;
-    if (!book::load_book_view(v.listings, error, book::default_load_options(session.book()))) v.error = "error: " + (error.empty() ? "could not load the book." : error);
+    if (!book::load_book_view(v.listings, error, book::default_load_options(session.book()))) v.error = trade::TradeError(trade::TradeCode::BookNotLoaded, error);
     return v;
 }
 
@@ -43,63 +43,64 @@ void settle_reserves(const trade::MarketSession& session)
 
 } // namespace
 
-std::string list_lot(trade::MarketSession& session, const std::string& lot_key, const std::string& qty, const std::string& price_bsv,
-                     const std::string& note)
+trade::TradeResult<trade::Sent> list_lot(trade::MarketSession& session, const std::string& lot_key, const std::string& qty,
+                                         const std::string& price_bsv, const std::string& note)
 {
     settle_reserves(session);
     cli::WalletLots lots = cli::load_wallet_lots();
-    if (!lots.error.empty()) return "error: " + lots.error;
+    if (!lots.error.empty()) return trade::TradeError(trade::TradeCode::Refused, lots.error);
     std::string error;
     const trade::LotToList* lot = cli::find_lot(lots.lots, lot_key, error);
-    if (!lot) return error;
+    if (!lot) return trade::TradeError(trade::TradeCode::Refused, error);
     return trade::list_lot(session, trade::ListRequest{*lot, qty, price_bsv, note});
 }
 
-std::string offer_on(trade::MarketSession& session, const std::string& listing_id, const std::string& qty)
+trade::TradeResult<trade::Sent> offer_on(trade::MarketSession& session, const std::string& listing_id, const std::string& qty)
 {
     View v = load_view(session);
-    if (!v.error.empty()) return v.error;
+    if (v.error) return *v.error;
     for (const auto& l : v.listings) {
         if (l.id == listing_id) return trade::buy_listing(session, l, qty);
     }
-    return "error: no listing " + listing_id + " on the book.";
+    return trade::TradeError(trade::TradeCode::Refused, "no listing " + listing_id + " on the book.");
 }
 
-std::string complete_offer(trade::MarketSession& session, const std::string& offer_id)
+trade::TradeResult<trade::Sent> complete_offer(trade::MarketSession& session, const std::string& offer_id)
 {
     const std::string me = trade::wallet_identity_key();
-    if (me.empty()) return "error: " + std::string(trade::CONNECT_FIRST);
+    if (me.empty()) return trade::TradeError(trade::TradeCode::Refused, std::string(trade::CONNECT_FIRST));
     View v = load_view(session);
-    if (!v.error.empty()) return v.error;
+    if (v.error) return *v.error;
     for (const auto& row : trade::offers_on_my_listings(session, v.listings, me)) {
         if (row.offer.id == offer_id) return trade::run_completion(session, row);
     }
-    return "error: no offer " + offer_id + " on this wallet's listings.";
+    return trade::TradeError(trade::TradeCode::Refused, "no offer " + offer_id + " on this wallet's listings.");
 }
 
-std::string cancel_listing(trade::MarketSession& session, const std::string& listing_id)
+trade::TradeResult<trade::Sent> cancel_listing(trade::MarketSession& session, const std::string& listing_id)
 {
     View v = load_view(session);
-    if (!v.error.empty()) return v.error;
+    if (v.error) return *v.error;
     for (const auto& l : v.listings) {
         if (l.id != listing_id) continue;
         const std::string refusal = trade::check_cancel_listing(l);
-        return refusal.empty() ? trade::run_cancel_listing(session, l) : "error: " + refusal;
+        if (!refusal.empty()) return trade::TradeError(trade::TradeCode::Refused, refusal);
+        return trade::run_cancel_listing(session, l);
     }
-    return "error: no listing " + listing_id + " on the book.";
+    return trade::TradeError(trade::TradeCode::Refused, "no listing " + listing_id + " on the book.");
 }
 
-std::string withdraw_offer(trade::MarketSession& session, const std::string& offer_id)
+trade::TradeResult<trade::Sent> withdraw_offer(trade::MarketSession& session, const std::string& offer_id)
 {
     const trade::TraderGate gate = trade::trader_gate();
-    if (gate.identity_key.empty()) return "error: " + std::string(trade::CONNECT_FIRST);
+    if (gate.identity_key.empty()) return trade::TradeError(trade::TradeCode::Refused, std::string(trade::CONNECT_FIRST));
     View v = load_view(session);
-    if (!v.error.empty()) return v.error;
+    if (v.error) return *v.error;
     for (const auto& l : v.listings) {
         auto mine = trade::own_offer_on(l, gate.identity_key, gate.handle);
         if (mine && mine->id == offer_id) return trade::run_offer_cancel(session, l.id, *mine);
     }
-    return "error: no open offer " + offer_id + " of this wallet.";
+    return trade::TradeError(trade::TradeCode::Refused, "no open offer " + offer_id + " of this wallet.");
 }
 
 } // namespace demo

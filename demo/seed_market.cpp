@@ -16,6 +16,7 @@
 #include "pursa/approvals.h"
 #include "trade/market_session.h"
 #include "trade/report.h"
+#include "trade/result_text.h"
 #include "wallet/wallet_keys.h"
 #include "wallet/wallet_file.h"
 #include "wallet/wallet_lock.h"
@@ -29,11 +30,6 @@ constexpr int TRADER_COINS = 16;
 constexpr int64_t TRADER_COIN_SATS = 50'000'000;
 constexpr int USER_COINS = 10;
 constexpr int64_t USER_COIN_SATS = 100'000'000;
-
-std::string txid_of(const std::string& result)
-{
-    return result.rfind("success: ", 0) == 0 && result.size() >= 9 + 64 ? result.substr(9, 64) : std::string();
-}
 
 class Seeder {
 public:
@@ -120,10 +116,10 @@ public:
         for (const Move& m : moves) {
             session.clock().fix(m.at);
             act_as(m_people[size_t(m.actor)].root);
-            const std::string result = run(session, m);
-            if (result.rfind("success", 0) != 0) {
+            const trade::TradeResult<trade::Sent> result = run(session, m);
+            if (!result) {
                 ++m_report.moves_failed;
-                log("  " + m_people[size_t(m.actor)].name + " " + describe(m) + ": " + result);
+                log("  " + m_people[size_t(m.actor)].name + " " + describe(m) + ": " + trade::result_text(result));
                 continue;
             }
             if (m.kind == MoveKind::Complete) {
@@ -175,22 +171,22 @@ public:
     }
 
 private:
-    std::string run(trade::MarketSession& session, const Move& m)
+    trade::TradeResult<trade::Sent> run(trade::MarketSession& session, const Move& m)
     {
         switch (m.kind) {
         case MoveKind::List: {
             auto item = m_items.find(m.lot);
-            if (item == m_items.end()) return "error: no such item " + m.lot;
-            std::string result = list_lot(session, item->second, m.qty, m.price, m.note);
-            if (const std::string id = txid_of(result); !id.empty()) {
-                m_ids[m.label] = id;
-                m_listed_qty[id] = m.qty;
+            if (item == m_items.end()) return trade::TradeError(trade::TradeCode::Refused, "no such item " + m.lot);
+            trade::TradeResult<trade::Sent> result = list_lot(session, item->second, m.qty, m.price, m.note);
+            if (result) {
+                m_ids[m.label] = result->txid;
+                m_listed_qty[result->txid] = m.qty;
             }
             return result;
         }
         case MoveKind::Offer: {
-            std::string result = offer_on(session, id_of(m.ref), m.qty);
-            if (const std::string id = txid_of(result); !id.empty()) m_ids[m.label] = id;
+            trade::TradeResult<trade::Sent> result = offer_on(session, id_of(m.ref), m.qty);
+            if (result) m_ids[m.label] = result->txid;
             return result;
         }
         case MoveKind::Complete:
@@ -200,7 +196,7 @@ private:
         case MoveKind::Withdraw:
             return withdraw_offer(session, id_of(m.ref));
         }
-        return "error: unknown move";
+        return trade::TradeError(trade::TradeCode::Refused, "unknown move");
     }
 
     std::string id_of(const std::string& label) const

@@ -57,14 +57,14 @@ bool copy_services(const std::filesystem::path& from_root, const std::filesystem
 bool open_trader(Trader& trader, const net::DevnetAdminClient& admin, int coins, int64_t sats_each, std::string& error)
 {
     act_as(trader.root);
-    const std::string created = pursa::create_wallet(trader.name);
-    if (created.rfind("success: ", 0) != 0) {
-        error = trader.name + ": " + created;
+    const pursa::VaultResult<std::string> created = pursa::create_hd_wallet(trader.name);
+    if (!created) {
+        error = trader.name + ": error: " + created.error().sentence;
         return false;
     }
-    const std::string named = pursa::set_paymail(created.substr(9), trader.name, pursa::publish_paymail);
-    if (named.rfind("error", 0) == 0) {
-        error = trader.name + ": " + named;
+    const pursa::VaultResult<void> named = pursa::name_wallet(*created, trader.name, pursa::publish_paymail);
+    if (!named) {
+        error = trader.name + ": error: " + named.error().sentence;
         return false;
     }
     act_as(trader.root);  // binds the new wallet, as a program started now would

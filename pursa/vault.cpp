@@ -56,12 +56,12 @@ std::optional<WalletAddresses> hd_addresses(const nlohmann::json& doc)
 }
 
 // Writes a new HD wallet file and lists it. Runs under the registry lock.
-std::string add_hd_wallet(const core::SecretString& mnemonic, const std::string& name)
+VaultResult<std::string> add_hd_wallet(const core::SecretString& mnemonic, const std::string& name)
 {
     wallet::RegistryLock lock;
     wallet::RegistryFile registry = wallet::registry_read_file();
     if (registry.state == wallet::RegistryFileState::Unreadable)
-        return "error: wallets.json cannot be read; fix or remove it first.";
+        return VaultError{"wallets.json cannot be read; fix or remove it first."};
 
     std::string id;
     std::error_code ec;
@@ -75,19 +75,24 @@ std::string add_hd_wallet(const core::SecretString& mnemonic, const std::string&
                                            {"recv", {0, 0, 0, 0, 0, 0}},
                                            {"show", 0}});
     auto addresses = hd_addresses(file.doc());
-    if (!addresses) return "error: could not derive the wallet's keys.";
+    if (!addresses) return VaultError{"could not derive the wallet's keys."};
     file.doc()["identity"] = addresses->identity;
     file.doc()["address"] = addresses->receive;
-    if (!wallet::write_json_file(wallet::wallet_file_path(id), file.doc()))
-        return "error: could not write the wallet file.";
+    if (!wallet::write_json_file(wallet::wallet_file_path(id), file.doc())) return VaultError{"could not write the wallet file."};
 
     nlohmann::json& doc = registry.doc;
     if (!doc.contains("wallets") || !doc["wallets"].is_array()) doc["wallets"] = nlohmann::json::array();
     const size_t count = wallet::registry_entries(doc).size();
     doc["wallets"].push_back({{"id", id}, {"name", name.empty() ? "Wallet " + std::to_string(count + 1) : name}});
     doc["active"] = id;
-    if (!wallet::registry_write(doc)) return "error: could not write wallets.json.";
-    return "success: " + id;
+    if (!wallet::registry_write(doc)) return VaultError{"could not write wallets.json."};
+    return id;
+}
+
+// "success: " + the new wallet's id, or "error: " and the sentence.
+std::string created_text(const VaultResult<std::string>& created)
+{
+    return created ? "success: " + *created : "error: " + created.error().sentence;
 }
 
 // Reads a wallet file that is not locked. Empty document when it is locked or unreadable.
@@ -121,18 +126,23 @@ std::string choose_wallet(const std::string& requested)
     return entries.size() == 1 ? entries[0].id : std::string();
 }
 
-std::string create_wallet(const std::string& name)
+VaultResult<std::string> create_hd_wallet(const std::string& name)
 {
     core::SecretString mnemonic = wallet::generate_mnemonic();
-    if (mnemonic.empty()) return "error: the system's random source failed.";
+    if (mnemonic.empty()) return VaultError{"the system's random source failed."};
     return add_hd_wallet(mnemonic, name);
+}
+
+std::string create_wallet(const std::string& name)
+{
+    return created_text(create_hd_wallet(name));
 }
 
 std::string restore_wallet(std::string_view mnemonic_text, const std::string& name)
 {
     if (!wallet::mnemonic_valid(mnemonic_text)) return "error: that is not a valid 12-word mnemonic.";
     core::SecretString mnemonic{std::string(mnemonic_text)};
-    return add_hd_wallet(mnemonic, name);
+    return created_text(add_hd_wallet(mnemonic, name));
 }
 
 std::string list_wallets_text()
@@ -217,26 +227,31 @@ std::string unlock_wallet(const std::string& wallet_id, std::string_view passwor
     return "success";
 }
 
-std::string set_paymail(const std::string& wallet_id, std::string_view name_text, const PaymailPublisher& publish)
+VaultResult<void> name_wallet(const std::string& wallet_id, std::string_view name_text, const PaymailPublisher& publish)
 {
-    if (wallet_id.empty()) return "error: no such wallet.";
+    if (wallet_id.empty()) return VaultError{"no such wallet."};
     const std::string name = wallet::normalize_handle(name_text, wallet::paymail_domain());
-    if (!valid_paymail_name(name)) return "error: a paymail name is 1 to 40 letters, digits, '.', '-' or '_'.";
+    if (!valid_paymail_name(name)) return VaultError{"a paymail name is 1 to 40 letters, digits, '.', '-' or '_'."};
     const std::string pubkey = identity_pubkey(wallet_id);
-    if (pubkey.empty()) return "error: the wallet is locked or is not an HD wallet.";
+    if (pubkey.empty()) return VaultError{"the wallet is locked or is not an HD wallet."};
     if (publish) {
         std::string failure = publish(name, pubkey);
-        if (!failure.empty()) return "error: " + failure;
+        if (!failure.empty()) return VaultError{failure};
     }
     wallet::RegistryLock lock;
     wallet::SecretJson file;
     read_open_wallet(wallet_id, file);
-    if (!file.doc().is_object()) return "error: the wallet is locked or cannot be read.";
+    if (!file.doc().is_object()) return VaultError{"the wallet is locked or cannot be read."};
     file.doc()["paymail"] = name;
-    if (!wallet::write_json_file(wallet::wallet_file_path(wallet_id), file.doc()))
-        return "error: could not write the wallet file.";
+    if (!wallet::write_json_file(wallet::wallet_file_path(wallet_id), file.doc())) return VaultError{"could not write the wallet file."};
     (void)wallet::rename_wallet_to_paymail(wallet_id, name);
-    return "success";
+    return {};
+}
+
+std::string set_paymail(const std::string& wallet_id, std::string_view name, const PaymailPublisher& publish)
+{
+    VaultResult<void> named = name_wallet(wallet_id, name, publish);
+    return named ? "success" : "error: " + named.error().sentence;
 }
 
 std::string receive_address(const std::string& wallet_id)

@@ -85,18 +85,18 @@ BuyPlan plan_buy(const MarketSession& session, const book::Listing& listing, std
     return plan;
 }
 
-std::string run_buy(MarketSession& session, BuyPlan plan)
+TradeResult<Sent> run_buy(MarketSession& session, BuyPlan plan)
 {
-    std::string offer = build_offer(session, plan.offer);
-    if (offer.rfind("error", 0) == 0) return offer;
-    plan.post["offer"] = offer;
+    TradeResult<std::string> offer = build_offer(session, plan.offer);
+    if (!offer) return offer.error();
+    plan.post["offer"] = *offer;
     return publish_post(session, plan.post, false);
 }
 
-std::string buy_listing(MarketSession& session, const book::Listing& listing, std::string_view qty_box)
+TradeResult<Sent> buy_listing(MarketSession& session, const book::Listing& listing, std::string_view qty_box)
 {
     BuyPlan plan = plan_buy(session, listing, qty_box);
-    if (!plan.error.empty()) return "error: " + plan.error;
+    if (!plan.error.empty()) return TradeError(TradeCode::Refused, plan.error);
     return run_buy(session, std::move(plan));
 }
 

@@ -8,6 +8,7 @@
 
 #include "book/listing.h"
 #include "core/json_get.h"
+#include "trade/error.h"
 #include "trade/offer_build.h"
 
 namespace trade {
@@ -41,9 +42,9 @@ BuyPlan plan_buy(const MarketSession& session, const book::Listing& listing, std
 
 // The buy worker: builds the offer, attaches it as "offer" and publishes the post (no house
 // fee). The builder's error, or the publishing result.
-std::string run_buy(MarketSession& session, BuyPlan plan);
+TradeResult<Sent> run_buy(MarketSession& session, BuyPlan plan);
 
-// plan_buy then run_buy. "success: " + txid or "error: ...".
-std::string buy_listing(MarketSession& session, const book::Listing& listing, std::string_view qty_box);
+// plan_buy then run_buy; a refusal of plan_buy is Refused with the dialog's sentence.
+TradeResult<Sent> buy_listing(MarketSession& session, const book::Listing& listing, std::string_view qty_box);
 
 } // namespace trade

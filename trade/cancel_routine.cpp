@@ -67,14 +67,14 @@ std::string check_cancel_listing(const book::Listing& listing)
     return {};
 }
 
-std::string run_cancel_listing(MarketSession& session, const book::Listing& listing)
+TradeResult<Sent> run_cancel_listing(MarketSession& session, const book::Listing& listing)
 {
     core::Json post = core::Json::object();
     post["type"] = "ag_cancel";
     post["handle"] = trader_gate().handle;
     post["listing"] = core::ascii_lower(listing.id);
-    std::string result = publish_post(session, post, false);
-    if (result.rfind("success", 0) == 0) {
+    TradeResult<Sent> result = publish_post(session, post, false);
+    if (result) {
         (void)funding::reserve_remove(core::ascii_lower(listing.id));
         (void)funding::reserve_remove(listing.utxo);
     }
@@ -94,18 +94,18 @@ std::optional<book::Offer> own_offer_on(const book::Listing& listing, const std:
     return mine;
 }
 
-std::string run_offer_cancel(MarketSession& session, const std::string& listing_id, const book::Offer& offer)
+TradeResult<Sent> run_offer_cancel(MarketSession& session, const std::string& listing_id, const book::Offer& offer)
 {
     return withdraw_offer(session, listing_id, offer.id, offer_coins(offer.id, offer.offer));
 }
 
-std::string withdraw_offer(MarketSession& session, const std::string& listing_id, const std::string& offer_id, const std::vector<std::string>& coins)
+TradeResult<Sent> withdraw_offer(MarketSession& session, const std::string& listing_id, const std::string& offer_id, const std::vector<std::string>& coins)
 {
-    if (listing_id.size() != 64) return "error: Pick one of your open offers.";
+    if (listing_id.size() != 64) return TradeError(TradeCode::PickOpenOffer);
     OfferCoins state = ask_offer_coins(session, coins);
     // Only a payment that spends one of the offer's coins kills the half-signed offer; without
     // one the offer would stay completable, so nothing is posted.
-    if (state.unspent.empty() && !state.all_spent) return std::string(COINS_UNANSWERED);
+    if (state.unspent.empty() && !state.all_spent) return TradeError(TradeCode::CoinsUnanswered);
 
     core::Json post = core::Json::object();
     post["type"] = "ag_offer_cancel";
@@ -115,8 +115,8 @@ std::string withdraw_offer(MarketSession& session, const std::string& listing_id
     funding::PayOptions spend;
     spend.must_spend = state.unspent;
     spend.refuse_without_must_spend = !state.unspent.empty();
-    std::string result = publish_post(session, post, false, spend);
-    if (result.rfind("success", 0) == 0) (void)funding::offer_locks_remove(coins);
+    TradeResult<Sent> result = publish_post(session, post, false, spend);
+    if (result) (void)funding::offer_locks_remove(coins);
     return result;
 }
 
@@ -125,7 +125,7 @@ std::vector<funding::OfferRecord> recorded_offers()
     return funding::offer_records();
 }
 
-std::string withdraw_recorded_offer(MarketSession& session, const funding::OfferRecord& record)
+TradeResult<Sent> withdraw_recorded_offer(MarketSession& session, const funding::OfferRecord& record)
 {
     return withdraw_offer(session, record.listing, record.offer, offer_coins(record.offer, ""));
 }

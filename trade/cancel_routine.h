@@ -10,6 +10,7 @@
 
 #include "book/listing.h"
 #include "funding/offer_locks.h"
+#include "trade/error.h"
 
 namespace trade {
 class MarketSession;
@@ -24,38 +25,32 @@ std::string check_cancel_listing(const book::Listing& listing);
 
 // The cancel-listing worker: publishes "ag_cancel" (no house fee); on success releases the
 // reserve by listing id and by outpoint. The publishing result.
-std::string run_cancel_listing(MarketSession& session, const book::Listing& listing);
+TradeResult<Sent> run_cancel_listing(MarketSession& session, const book::Listing& listing);
 
 // The wallet's own offer on a listing: the last offer whose key is the wallet's identity key
 // or, for an offer without a key, whose handle is the wallet's handle.
 std::optional<book::Offer> own_offer_on(const book::Listing& listing, const std::string& my_key,
                                         const std::string& my_handle);
 
-inline constexpr std::string_view COINS_UNANSWERED =
-    "error: WhatsOnChain could not say whether your offer's coins are still unspent, so the offer stays open. "
-    "Try again in a minute.";
-inline constexpr std::string_view COINS_NOT_LISTED =
-    "error: your offer's coins are not in this wallet's coin lists yet, so the offer stays open. Try again in a minute.";
-
 // The offer-cancel worker: withdraw_offer with the offer's coins (the signed inputs of its
 // transaction and the coins the wallet recorded for it).
-std::string run_offer_cancel(MarketSession& session, const std::string& listing_id, const book::Offer& offer);
+TradeResult<Sent> run_offer_cancel(MarketSession& session, const std::string& listing_id, const book::Offer& offer);
 
 // Withdraws an offer: publishes "ag_offer_cancel" ("listing", "offer" = the offer's id) with a
 // payment that spends the offer's coins the chain shows unspent, so the half-signed offer can
 // never complete. When the chain shows every coin spent, the offer is dead already and the post
 // is paid like any other. Refused, with nothing paid and the offer locks kept:
-// "error: Pick one of your open offers." for a listing id that is not 64 characters;
-// COINS_UNANSWERED when no coin is shown unspent and not all are shown spent (WhatsOnChain
-// cannot answer); COINS_NOT_LISTED when no unspent coin of the offer can be gathered. On success
+// PickOpenOffer for a listing id that is not 64 characters; CoinsUnanswered when no coin is
+// shown unspent and not all are shown spent (WhatsOnChain cannot answer); the funding layer's
+// MustSpendMissing when no unspent coin of the offer can be gathered. On success
 // the offer's coin locks and its record are removed.
-std::string withdraw_offer(MarketSession& session, const std::string& listing_id, const std::string& offer_id, const std::vector<std::string>& coins);
+TradeResult<Sent> withdraw_offer(MarketSession& session, const std::string& listing_id, const std::string& offer_id, const std::vector<std::string>& coins);
 
 // The offers this wallet posted and has not withdrawn, from its own record (the offer locks),
 // whether or not the book shows them.
 std::vector<funding::OfferRecord> recorded_offers();
 
 // Withdraws an offer of the wallet's own record (withdraw_offer).
-std::string withdraw_recorded_offer(MarketSession& session, const funding::OfferRecord& record);
+TradeResult<Sent> withdraw_recorded_offer(MarketSession& session, const funding::OfferRecord& record);
 
 } // namespace trade

@@ -35,10 +35,10 @@ std::string check_completion(const MarketSession& session, const OfferRow& row)
     return {};
 }
 
-std::string run_completion(MarketSession& session, const OfferRow& row)
+TradeResult<Sent> run_completion(MarketSession& session, const OfferRow& row)
 {
     Completion done = complete_offer(session, row.offer.offer, row.listing);
-    if (done.result.rfind("success", 0) != 0) return done.result;
+    if (!done.result) return done.result;
 
     // The fill states what this wallet's record now holds, never what the book showed.
     uint64_t total = book::parse_decimal_u64(done.terms.qty).value_or(0);
@@ -56,9 +56,10 @@ std::string run_completion(MarketSession& session, const OfferRow& row)
     if (rest.price_sats) post["price_sats"] = *rest.price_sats;
     post["utxo"] = done.leftover_outpoint;
 
-    std::string published = publish_post(session, post, false);
-    if (published.rfind("success", 0) == 0) return done.result;
-    return done.result + "\nBook overlay: " + published;
+    TradeResult<Sent> published = publish_post(session, post, false);
+    Sent sale = *done.result;
+    if (!published) sale.fill_failed = published.error();
+    return sale;
 }
 
 } // namespace trade

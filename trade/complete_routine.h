@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "book/listing.h"
+#include "trade/error.h"
 
 namespace trade {
 class MarketSession;
@@ -34,8 +35,8 @@ std::string check_completion(const MarketSession& session, const OfferRow& row);
 
 // The completion worker: complete_offer, then the "ag_fill" post ("qty" the lots left, "sold"
 // the lots the offer really took, "pay_sats" what it really paid, "buyer", "price_sats" of the
-// rest with a 128-bit product, "utxo" the lot left; the rest reckoned from the seller's record). The completion's result; when the fill
-// post fails, that result followed by "\nBook overlay: " and the publishing result.
-std::string run_completion(MarketSession& session, const OfferRow& row);
+// rest with a 128-bit product, "utxo" the lot left; the rest reckoned from the seller's record).
+// The completion's result; when the fill post fails, the sale with its failure in fill_failed.
+TradeResult<Sent> run_completion(MarketSession& session, const OfferRow& row);
 
 } // namespace trade

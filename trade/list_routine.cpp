@@ -13,7 +13,6 @@
 #include "trade/market_session.h"
 #include "trade/post_tx.h"
 #include "trade/trade_gate.h"
-#include "trade/result_text.h"
 #include "tx/outpoint.h"
 #include "wallet/wallet_keys.h"
 #include "wallet/wallet_lock.h"
@@ -101,29 +100,25 @@ std::string lot_units_of(const MarketSession& session, const core::Json& post)
 
 } // namespace
 
-std::string publish_listing(MarketSession& session, const core::Json& post, const std::string& outpoint)
+TradeResult<Sent> publish_listing(MarketSession& session, const core::Json& post, const std::string& outpoint)
 {
     core::Json signed_post = post;
-    std::string result = publish_signed_post(session, signed_post, true);
-    if (result.rfind("success", 0) == 0) {
+    TradeResult<Sent> result = publish_signed_post(session, signed_post, true);
+    if (result) {
         // The seller's record: what this wallet signed and published, never what the book shows.
-        std::string listing_id = core::find_hex64(result);
-        if (!listing_id.empty()) {
-            funding::ListingRecord record = record_of_listing_post(signed_post, lot_units_of(session, signed_post));
-            (void)funding::reserve_bind_listing(outpoint, core::ascii_lower(listing_id), record);
-        }
+        funding::ListingRecord record = record_of_listing_post(signed_post, lot_units_of(session, signed_post));
+        (void)funding::reserve_bind_listing(outpoint, core::ascii_lower(result->txid), record);
     } else {
         (void)funding::reserve_remove(outpoint);
     }
     return result;
 }
 
-std::string list_lot(MarketSession& session, const ListRequest& request)
+TradeResult<Sent> list_lot(MarketSession& session, const ListRequest& request)
 {
     ListingPlan plan = plan_listing(session, request, session.clock().now());
-    if (!plan.error.empty()) return "error: " + plan.error;
-    if (auto reserved = funding::reserve_add(plan.outpoint, plan.origin, plan.exp); !reserved)
-        return failure_text(reserved.error());
+    if (!plan.error.empty()) return TradeError(TradeCode::Refused, plan.error);
+    if (auto reserved = funding::reserve_add(plan.outpoint, plan.origin, plan.exp); !reserved) return TradeError(reserved.error());
     return publish_listing(session, plan.post, plan.outpoint);
 }
 

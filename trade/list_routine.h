@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/json_get.h"
+#include "trade/error.h"
 
 namespace trade {
 class MarketSession;
@@ -55,10 +56,10 @@ ListingPlan plan_listing(const MarketSession& session, const ListRequest& reques
 // the outpoint to the new listing's txid with the seller's record of the listing (the post as
 // signed, and the units the listed output holds as the chain shows them), otherwise drops the
 // reserve. Returns the publishing result.
-std::string publish_listing(MarketSession& session, const core::Json& post, const std::string& outpoint);
+TradeResult<Sent> publish_listing(MarketSession& session, const core::Json& post, const std::string& outpoint);
 
-// plan_listing at the session's market moment, reserve_add, publish_listing. "success: " + txid
-// or "error: " + the sentence.
-std::string list_lot(MarketSession& session, const ListRequest& request);
+// plan_listing at the session's market moment, reserve_add, publish_listing; a refusal of
+// plan_listing is Refused with the dialog's sentence.
+TradeResult<Sent> list_lot(MarketSession& session, const ListRequest& request);
 
 } // namespace trade

@@ -14,11 +14,6 @@
 namespace trade {
 namespace {
 
-const std::string PARTLY_SOLD =
-    "error: that listing was published before this wallet kept records of its listings, and part of it has "
-    "sold since. Cancel it and list the rest again.";
-const std::string LISTING_TX_NOT_LOADED = "error: could not load that listing's transaction from the chain yet. Wait a few seconds.";
-
 // The post a raw transaction carries, read as the book reads one.
 std::optional<core::Json> post_of_raw_tx(core::ByteView raw)
 {
@@ -81,7 +76,7 @@ SellerRecord seller_record(const MarketSession& session, std::string_view listin
     SellerRecord out;
     std::optional<funding::Reserve> reserve = funding::reserve_of_listing(listing_id);
     if (!reserve) {
-        out.error = NO_RECORD;
+        out.error = TradeError(TradeCode::NoRecord);
         return out;
     }
     if (reserve->record.known()) {
@@ -92,7 +87,7 @@ SellerRecord seller_record(const MarketSession& session, std::string_view listin
     // wallet published, and its txid proves those bytes.
     std::optional<core::Bytes> raw = load_raw_tx(session, listing_id);
     if (!raw) {
-        out.error = LISTING_TX_NOT_LOADED;
+        out.error = TradeError(TradeCode::ListingTxNotLoaded);
         return out;
     }
     std::optional<core::Json> post = post_of_raw_tx(*raw);
@@ -100,11 +95,11 @@ SellerRecord seller_record(const MarketSession& session, std::string_view listin
     if (!post || book::post_string(*post, "type") != "ag_list" || !book::verify_post_signature(*post) ||
         !book::post_blob_matches(*post) || me.empty() || book::post_pubkey(*post) != me ||
         funding::normalize_outpoint(book::post_string(*post, "origin")) != funding::normalize_outpoint(reserve->origin)) {
-        out.error = NO_RECORD;
+        out.error = TradeError(TradeCode::NoRecord);
         return out;
     }
     if (funding::normalize_outpoint(book::post_string(*post, "utxo")) != reserve->utxo) {
-        out.error = PARTLY_SOLD;
+        out.error = TradeError(TradeCode::RecordPartlySold);
         return out;
     }
     reserve->record = record_of_listing_post(*post, "");

@@ -11,6 +11,7 @@
 #include "book/listing.h"
 #include "core/json_fwd.h"
 #include "funding/reserves.h"
+#include "trade/error.h"
 #include "trade/offer_rules.h"
 
 namespace trade {
@@ -18,9 +19,6 @@ class MarketSession;
 }
 
 namespace trade {
-
-inline constexpr std::string_view NO_RECORD =
-    "error: this wallet has no record of publishing that listing, so it signs nothing for it.";
 
 // The record of a listing post as this wallet signed it; lot_units is what the listed output
 // holds ("" when not known). Units left and their price start as the post's "qty" and
@@ -37,16 +35,14 @@ std::string terms_the_book_changed(const book::Listing& listing, const funding::
 
 struct SellerRecord {
     std::optional<funding::Reserve> reserve;  // with its record, when there is one
-    std::string error;                        // "error: ..." otherwise
+    TradeError error;                         // why not, otherwise
 };
 
 // The reserve of one of this wallet's listings with its record. A reserve kept before records
 // were is completed from the listing post in the listing's own transaction (its bytes proven by
 // the txid, signed by this wallet's identity key, naming the reserved output) and saved; one
-// whose lot has moved since (part of it sold) cannot be and is refused. Errors: NO_RECORD,
-// "error: that listing was published before this wallet kept records of its listings, and part
-// of it has sold since. Cancel it and list the rest again.", "error: could not load that
-// listing's transaction from the chain yet. Wait a few seconds.". Network: call from a worker.
+// whose lot has moved since (part of it sold) cannot be and is refused. Errors: NoRecord,
+// RecordPartlySold, ListingTxNotLoaded. Network: call from a worker.
 SellerRecord seller_record(const MarketSession& session, std::string_view listing_id);
 
 } // namespace trade

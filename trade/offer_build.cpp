@@ -17,7 +17,6 @@
 #include "trade/market_session.h"
 #include "trade/offer_rules.h"
 #include "trade/wallet_now.h"
-#include "trade/result_text.h"
 #include "tx/bsv20.h"
 #include "tx/inscription.h"
 #include "tx/outpoint.h"
@@ -42,7 +41,8 @@ constexpr core::Amount SPLIT_MARGIN_SATS = 500;
 constexpr core::Amount POST_COIN_SATS = 1000;
 constexpr size_t POST_COIN_TRIES = 4;
 
-const std::string NEED_HD = "error: need an HD Pursa wallet.";
+const TradeError NEED_HD{funding::FundingError(funding::FundingCode::NeedHdWallet)};
+const TradeError WALLET_CHANGED{funding::FundingError(funding::FundingCode::WalletChanged)};
 
 std::string normalized_origin(std::string_view text)
 {
@@ -70,23 +70,23 @@ ListedLot look_up_listing(const MarketSession& session, const tx::Outpoint& outp
 
 // The ordinals index must confirm what the listing claims before the buyer pays for it: the
 // picture's inscription in that very output, or valid tokens of that id, enough of them.
-std::string prove_listing(const MarketSession& session, const tx::Outpoint& outpoint, const Prevout& listed, bool token_lot,
-                          const std::string& token_id, const std::string& quantity, const std::string& origin)
+std::optional<TradeError> prove_listing(const MarketSession& session, const tx::Outpoint& outpoint, const Prevout& listed, bool token_lot,
+                                        const std::string& token_id, const std::string& quantity, const std::string& origin)
 {
     wallet::WalletUnlock unlock;
     funding::ChainClients clients = funding::chain_clients(session.funding());
     if (!token_lot) {
         auto txo = clients.ordinals.txo(outpoint.txid, outpoint.vout);
-        if (!txo) return "error: the ordinals index does not know the listed lot yet. Wait a few seconds.";
-        if (txo->spent()) return "error: the listed lot was already moved or sold.";
+        if (!txo) return TradeError(TradeCode::IndexUnknownLot);
+        if (txo->spent()) return TradeError(TradeCode::LotMoved);
         if (origin.empty() || normalized_origin(txo->origin) != normalized_origin(origin))
-            return "error: the listed lot does not hold the listed picture.";
+            return TradeError(TradeCode::LotNotPicture);
         return {};
     }
     auto lock = tx::find_spendable_lock(listed.script);
-    if (!lock) return "error: the listed lot is not a BSV-21 token transfer.";
+    if (!lock) return TradeError(TradeCode::LotNotTokenTransfer);
     auto outputs = clients.ordinals.token_outputs(core::address_from_hash160(lock->owner), token_id);
-    if (!outputs) return "error: the ordinals index could not confirm the listed tokens yet. Wait a few seconds.";
+    if (!outputs) return TradeError(TradeCode::IndexTokensUnknown);
     const std::string outpoint_text = tx::format_outpoint(outpoint);
     for (const auto& t : *outputs) {
         if (tx::format_outpoint(core::ascii_lower(t.txid), t.vout) != outpoint_text) continue;
@@ -94,7 +94,7 @@ std::string prove_listing(const MarketSession& session, const tx::Outpoint& outp
             compare_decimal(normalize_decimal(t.amt), quantity) >= 0)
             return {};
     }
-    return "error: the listed lot does not hold " + quantity + " valid tokens of the listed token.";
+    return TradeError(TradeCode::LotLacksTokens, quantity);
 }
 
 // The names a transfer inscription carries besides the token id and amount, when the
@@ -152,39 +152,39 @@ funding::Funded fund_leaving_a_post_coin(const tx::TxInput& listing_input, const
 
 } // namespace
 
-std::string build_offer(MarketSession& session, const OfferRequest& request)
+TradeResult<std::string> build_offer(MarketSession& session, const OfferRequest& request)
 {
     // The wallet lock is held for wallet work only, never across the chain queries.
     if (!hd_wallet_bound()) return NEED_HD;
-    if (request.price < 1) return "error: pay amount is dust.";
+    if (request.price < 1) return TradeError(TradeCode::PayDust);
 
     auto seller_pay = core::hash160_from_address(request.seller_pay_addr);
-    if (!seller_pay) return "error: seller payment address is not a 1\u2026 longcode.";
+    if (!seller_pay) return TradeError(TradeCode::SellerPayAddressBad);
     std::optional<core::Hash160> main_hash;
     wallet::OrdinalsAddress buyer_ord;
     {
         wallet::WalletLock lock;
         main_hash = core::hash160_from_address(wallet::wallet_state().recv_address);
-        if (!main_hash) return "error: messenger address decode failed.";
+        if (!main_hash) return TradeError(TradeCode::MainAddressBad);
         buyer_ord = wallet::ordinals_address();
     }
-    if (!buyer_ord.hash) return "error: " + buyer_ord.error;
+    if (!buyer_ord.hash) return TradeError(TradeCode::BuyerOrdinals, buyer_ord.error);
     auto seller_ord = core::hash160_from_address(request.seller_ord_addr);
-    if (!seller_ord) return "error: seller ordinals address is not a 1\u2026 longcode.";
+    if (!seller_ord) return TradeError(TradeCode::SellerOrdAddressBad);
 
     auto outpoint = tx::parse_outpoint(request.listing_utxo);
-    if (!outpoint) return "error: the listing names no valid lot output.";
+    if (!outpoint) return TradeError(TradeCode::NoLotOutput);
     const std::string key = bound_wallet_key();
 
     ListedLot lot = look_up_listing(session, *outpoint);
-    if (lot.spent == SpentState::Spent) return "error: the listed lot was already moved or sold.";
-    if (!lot.output.prevout) return "error: " + lot.output.error;
+    if (lot.spent == SpentState::Spent) return TradeError(TradeCode::LotMoved);
+    if (!lot.output.prevout) return TradeError(TradeCode::ChainLoad, lot.output.error);
     const Prevout& listed = *lot.output.prevout;
 
     const bool token_lot = lot.body && !lot.body->amt.empty() && request.listing_kind != book::ListingKind::Picture;
-    if (request.listing_kind == book::ListingKind::Token && !token_lot) return "error: the listed lot is not a BSV-21 token transfer.";
+    if (request.listing_kind == book::ListingKind::Token && !token_lot) return TradeError(TradeCode::LotNotTokenTransfer);
     if (!hd_wallet_bound()) return NEED_HD;
-    if (bound_wallet_key() != key) return "error: wallet changed.";
+    if (bound_wallet_key() != key) return WALLET_CHANGED;
 
     std::vector<tx::TxOutput> outputs;
     std::string token_id;
@@ -195,10 +195,10 @@ std::string build_offer(MarketSession& session, const OfferRequest& request)
         if (token_id.empty()) token_id = lot.body->op == "deploy+mint" ? tx::format_outpoint(*outpoint) : request.listing_origin;
         quantity = normalize_decimal(request.quantity);
         std::string held = normalize_decimal(lot.body->amt);
-        if (quantity.empty() || quantity == "0") return "error: enter how many tokens to buy.";
-        if (compare_decimal(quantity, held) > 0) return "error: that listing only has " + held + " left.";
+        if (quantity.empty() || quantity == "0") return TradeError(TradeCode::NoQuantity);
+        if (compare_decimal(quantity, held) > 0) return TradeError(TradeCode::ListingHasOnly, held);
         if (!request.listing_origin.empty() && normalized_origin(request.listing_origin) != normalized_origin(token_id))
-            return "error: the listed lot holds another token than the listing names.";
+            return TradeError(TradeCode::LotOtherToken);
         std::string left = subtract_decimal(held, quantity);
         TokenNames names = token_names(session, token_id);
         outputs.push_back({request.price, tx::p2pkh_script(*seller_pay)});
@@ -206,17 +206,17 @@ std::string build_offer(MarketSession& session, const OfferRequest& request)
         if (left != "0") outputs.push_back(transfer_output(*seller_ord, token_id, left, names));
     } else {
         const std::string& q = request.quantity;
-        if (!(q.empty() || q == "1" || q == "all" || q == "ALL")) return "error: pictures sell as the whole inscription.";
+        if (!(q.empty() || q == "1" || q == "all" || q == "ALL")) return TradeError(TradeCode::PictureWhole);
         quantity = "1";
         outputs.push_back({1, tx::p2pkh_script(*buyer_ord.hash)});
         outputs.push_back({request.price, tx::p2pkh_script(*seller_pay)});
     }
 
-    std::string proof = prove_listing(session, *outpoint, listed, token_lot, token_id, quantity, request.listing_origin);
-    if (!proof.empty()) return proof;
+    if (auto refusal = prove_listing(session, *outpoint, listed, token_lot, token_id, quantity, request.listing_origin))
+        return *refusal;
     wallet::WalletLock lock;
     if (!hd_wallet_bound()) return NEED_HD;
-    if (bound_wallet_key() != key) return "error: wallet changed.";
+    if (bound_wallet_key() != key) return WALLET_CHANGED;
 
     tx::TxInput listing_input;
     listing_input.txid = outpoint->txid;
@@ -229,9 +229,9 @@ std::string build_offer(MarketSession& session, const OfferRequest& request)
     bool split = false;
     for (int round = 0; round < FUNDING_ROUNDS; ++round) {
         const bool last_round = round == FUNDING_ROUNDS - 1;
-        if (auto refreshed = funding::refresh_coins(session.funding()); !refreshed) return failure_text(refreshed.error());
+        if (auto refreshed = funding::refresh_coins(session.funding()); !refreshed) return TradeError(refreshed.error());
         funding::Gathered coins = funding::gather_coins(session.funding(), {});
-        if (!coins.any()) return "error: need BSV for the price and miner fee.";
+        if (!coins.any()) return TradeError(TradeCode::NeedBsv);
         funded = fund_leaving_a_post_coin(listing_input, coins.coins, outputs, *main_hash);
         if (funded.ok) break;
         std::vector<tx::TxInput> candidates{listing_input};
@@ -242,28 +242,28 @@ std::string build_offer(MarketSession& session, const OfferRequest& request)
             // off once, then fund the offer from the rest.
             split = true;
             auto paid = funding::pay_outputs(session.funding(), {{SPLIT_COIN_SATS, tx::p2pkh_script(*main_hash)}});
-            if (!paid) return failure_text(paid.error());
+            if (!paid) return TradeError(paid.error());
             if (!hd_wallet_bound()) return NEED_HD;
-            if (bound_wallet_key() != key) return "error: wallet changed.";
+            if (bound_wallet_key() != key) return WALLET_CHANGED;
             continue;
         }
-        if (all.ok) return failure_text(funding::FundingCode::ShareCoins);
-        if (last_round) return failure_text(all.error);
+        if (all.ok) return TradeError(funding::FundingCode::ShareCoins);
+        if (last_round) return TradeError(all.error);
         funding::mark_lists_stale(session.funding());
     }
-    if (!funded.ok) return failure_text(funded.error);
+    if (!funded.ok) return TradeError(funded.error);
 
     if (funded.inputs.empty() || funded.inputs[0].txid != outpoint->txid || funded.inputs[0].vout != outpoint->vout)
-        return "error: the offer leaves out the seller's lot.";
+        return TradeError(TradeCode::OfferLeavesLot);
     for (size_t i = 0; i < funded.inputs.size(); ++i) {
         const tx::TxInput& in = funded.inputs[i];
         if (in.priv_key_hex.empty()) continue;
         if (!tx::tx_sign_input(i, funded.inputs, funded.outputs, in.pub_key_hash, in.priv_key_hex.view(), in.pub_key_hex))
-            return "error: could not sign the buyer inputs.";
+            return TradeError(TradeCode::BuyerSignFailed);
     }
-    if (!funded.inputs[0].script_sig.empty()) return "error: seller input must stay unsigned.";
+    if (!funded.inputs[0].script_sig.empty()) return TradeError(TradeCode::SellerInputSigned);
     core::Bytes raw = tx::tx_serialize(funded.inputs, funded.outputs);
-    if (raw.empty()) return "error: serialize failed.";
+    if (raw.empty()) return TradeError(funding::FundingCode::SerializeFailed);
     return core::hex_encode(raw);
 }
 

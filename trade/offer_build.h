@@ -12,6 +12,7 @@
 
 #include "book/listing.h"
 #include "core/bytes.h"
+#include "trade/error.h"
 
 namespace trade {
 class MarketSession;
@@ -29,13 +30,13 @@ struct OfferRequest {
     std::string seller_ord_addr;
 };
 
-// The offer as lower-case hex of the whole transaction, or "error: ..." (nothing built, nothing
-// paid except the coin split self-payment). The offer's coins are chosen so that a coin of the
+// The offer as lower-case hex of the whole transaction, or why not (nothing built, nothing paid
+// except the coin split self-payment). The offer's coins are chosen so that a coin of the
 // wallet is left to pay for the post that carries the offer; when the wallet's money sits in
 // too few coins for that, 2000 satoshis are first paid to its own main address, once. Before anything is built the ordinals index must
 // confirm that the listing output holds what the listing claims: the picture's inscription, or
 // valid tokens of the listing's token id, at least the quantity bought. Holds the wallet lock
 // for wallet work only, not across the chain queries. Call from a worker thread.
-std::string build_offer(MarketSession& session, const OfferRequest& request);
+TradeResult<std::string> build_offer(MarketSession& session, const OfferRequest& request);
 
 } // namespace trade

@@ -28,9 +28,7 @@ namespace trade {
 namespace {
 
 constexpr size_t MIN_OFFER_DIGITS = 80;
-const std::string NO_SIGNED_BYTES = "error: that offer has no signed bytes.";
-const std::string NOT_PARSED = "error: could not parse the offer transaction.";
-const std::string NEED_HD = "error: need an HD Pursa wallet.";
+const TradeError NEED_HD{funding::FundingError(funding::FundingCode::NeedHdWallet)};
 
 std::string offer_digits(std::string_view text)
 {
@@ -41,25 +39,25 @@ std::string offer_digits(std::string_view text)
     return digits;
 }
 
-// The offer parsed, or the sentence that says why not.
+// The offer parsed, or why not.
 struct ParsedOffer {
     std::optional<tx::Transaction> tx;
-    std::string error;
+    TradeError error;
 };
 
 ParsedOffer read_offer(std::string_view text)
 {
     std::string digits = offer_digits(text);
-    if (digits.size() < MIN_OFFER_DIGITS || digits.size() % 2 != 0) return {std::nullopt, NO_SIGNED_BYTES};
+    if (digits.size() < MIN_OFFER_DIGITS || digits.size() % 2 != 0) return {std::nullopt, TradeCode::NoSignedBytes};
     auto raw = core::hex_decode(digits);
     auto parsed = raw ? tx::tx_parse(*raw) : std::nullopt;
-    if (!parsed) return {std::nullopt, NOT_PARSED};
-    return {std::move(parsed), ""};
+    if (!parsed) return {std::nullopt, TradeCode::OfferUnparsed};
+    return {std::move(parsed), {}};
 }
 
 struct LoadedPrevouts {
     std::vector<std::optional<Prevout>> prevouts;
-    std::string error;  // the first loader failure, "error: ..."
+    std::optional<TradeError> error;  // the first loader failure
 };
 
 LoadedPrevouts load_prevouts(const MarketSession& session, const tx::Transaction& offer)
@@ -69,12 +67,12 @@ LoadedPrevouts load_prevouts(const MarketSession& session, const tx::Transaction
     for (size_t i = 0; i < offer.inputs.size(); ++i) {
         LoadedOutput loaded = load_output(session, offer.inputs[i].txid, offer.inputs[i].vout);
         out.prevouts[i] = std::move(loaded.prevout);
-        if (!out.prevouts[i] && out.error.empty()) out.error = "error: " + loaded.error;
+        if (!out.prevouts[i] && !out.error) out.error = TradeError(TradeCode::ChainLoad, loaded.error);
     }
     return out;
 }
 
-OfferCheck refused_check(std::string error)
+OfferCheck refused_check(TradeError error)
 {
     OfferCheck check;
     check.error = std::move(error);
@@ -100,7 +98,7 @@ void find_leftover(const tx::Transaction& done, const std::string& txid, Complet
 // This wallet's record of the listing the book names, when the book shows its terms.
 struct RecordCheck {
     std::optional<funding::Reserve> reserve;
-    std::string error;
+    TradeError error;
 };
 
 RecordCheck check_record(const MarketSession& session, const book::Listing& listing)
@@ -109,23 +107,22 @@ RecordCheck check_record(const MarketSession& session, const book::Listing& list
     if (!record.reserve) return {std::nullopt, record.error};
     std::string changed = terms_the_book_changed(listing, *record.reserve);
     if (!changed.empty()) {
-        return {std::nullopt, "error: the book shows other terms for this listing than this wallet published (" + changed +
-                                  "). Nothing was signed. Reload the book and try again."};
+        return {std::nullopt, TradeError(TradeCode::TermsChanged, changed)};
     }
-    return {std::move(record.reserve), ""};
+    return {std::move(record.reserve), {}};
 }
 
 // A picture is signed away only from the output that holds its inscription: the inscription's
 // own output, or one the ordinals index names as holding that origin.
-std::string picture_holding(const MarketSession& session, const funding::Reserve& reserve)
+std::optional<TradeError> picture_holding(const MarketSession& session, const funding::Reserve& reserve)
 {
-    const std::string not_held = "error: the listed output does not hold the listed picture.";
+    const TradeError not_held(TradeCode::PictureNotHeld);
     if (book::listing_kind_of(reserve.record.kind) != book::ListingKind::Picture || reserve.utxo == funding::normalize_outpoint(reserve.origin)) return {};
     auto outpoint = tx::parse_outpoint(reserve.utxo);
     if (!outpoint) return not_held;
     wallet::WalletUnlock unlock;
     auto txo = funding::chain_clients(session.funding()).ordinals.txo(outpoint->txid, outpoint->vout);
-    if (!txo) return "error: the ordinals index could not confirm the listed picture yet. Wait a few seconds.";
+    if (!txo) return TradeError(TradeCode::PictureUnconfirmed);
     if (reserve.origin.empty() || funding::normalize_outpoint(txo->origin) != funding::normalize_outpoint(reserve.origin))
         return not_held;
     return {};
@@ -135,8 +132,9 @@ OfferCheck judge(const MarketSession& session, const tx::Transaction& offer, con
 {
     OfferCheck check = check_offer(offer, loaded.prevouts, record_terms(reserve), wallet_owns_hash);
     if (!check.passes) return check;
-    check.error = picture_holding(session, reserve);
-    check.passes = check.error.empty();
+    std::optional<TradeError> refusal = picture_holding(session, reserve);
+    check.passes = !refusal;
+    if (refusal) check.error = *refusal;
     return check;
 }
 
@@ -194,11 +192,11 @@ Completion complete_offer(MarketSession& session, std::string_view offer_text, c
         }
         main_hash = core::hash160_from_address(wallet::wallet_state().recv_address);
         if (!main_hash) {
-            out.result = "error: messenger address decode failed.";
+            out.result = TradeError(TradeCode::MainAddressBad);
             return out;
         }
         if (core::ascii_lower(listing.pubkey) != wallet_identity_key()) {
-            out.result = "error: that listing is not yours.";
+            out.result = TradeError(TradeCode::NotYourListing);
             return out;
         }
         key = bound_wallet_key();
@@ -218,11 +216,15 @@ Completion complete_offer(MarketSession& session, std::string_view offer_text, c
         (in.script_sig.empty() ? reserved_spent : buyer_spent) = true;
     }
     if (!reserved_spent && !buyer_spent) loaded = load_prevouts(session, t);
-    if (reserved_spent && buyer_spent) out.result = "error: this sale already went through.";
-    else if (reserved_spent) out.result = "error: the reserved lot was already spent. This offer is dead.";
-    else if (buyer_spent) out.result = "error: the buyer spent those coins. Ask them to post a new offer.";
-    else if (!loaded.error.empty()) out.result = loaded.error;
-    if (!out.result.empty()) return out;
+    std::optional<TradeError> dead;
+    if (reserved_spent && buyer_spent) dead = TradeError(TradeCode::SaleDone);
+    else if (reserved_spent) dead = TradeError(TradeCode::ReservedLotSpent);
+    else if (buyer_spent) dead = TradeError(TradeCode::BuyerSpent);
+    else dead = loaded.error;
+    if (dead) {
+        out.result = *dead;
+        return out;
+    }
 
     out.check = judge(session, t, loaded, *record.reserve);
     if (!out.check.passes) {
@@ -233,7 +235,7 @@ Completion complete_offer(MarketSession& session, std::string_view offer_text, c
         if (i == out.check.listing_input) continue;
         const Prevout& spent = *loaded.prevouts[i];
         if (tx::check_p2pkh_unlock(t.inputs, t.outputs, i, spent.script, spent.value) != tx::UnlockCheck::valid) {
-            out.result = "error: the buyer's signature on input " + std::to_string(i) + " does not verify.";
+            out.result = bad_signature_error(i);
             return out;
         }
     }
@@ -249,28 +251,31 @@ Completion complete_offer(MarketSession& session, std::string_view offer_text, c
             return out;
         }
         if (bound_wallet_key() != key) {
-            out.result = "error: wallet changed.";
+            out.result = TradeError(funding::FundingCode::WalletChanged);
             return out;
         }
         auto seller_key = owner ? wallet::key_for_address(core::address_from_hash160(owner->owner)) : std::nullopt;
         if (!seller_key) {
-            out.result = "error: this wallet does not hold the unsigned seller input.";
+            out.result = TradeError(TradeCode::SellerInputNotHeld);
             return out;
         }
         t.inputs[li].value = listed.value;
         t.inputs[li].prev_script = listed.script;
         t.inputs[li].pub_key_hash = owner->owner;
         if (!tx::tx_sign_input(li, t.inputs, t.outputs, owner->owner, seller_key->priv_hex.view(), seller_key->pub_hex)) {
-            out.result = "error: could not sign the seller input.";
+            out.result = TradeError(TradeCode::SellerSignFailed);
             return out;
         }
         if (std::any_of(t.inputs.begin(), t.inputs.end(), [](const tx::TxInput& in) { return in.script_sig.empty(); })) {
-            out.result = "error: offer is still missing a signature.";
+            out.result = TradeError(TradeCode::SignatureMissing);
             return out;
         }
         auto sent = funding::broadcast_tx(session.funding(), t.inputs, t.outputs, main_hash, txid);
-        out.result = result_text(sent);
-        if (!sent) return out;
+        if (!sent) {
+            out.result = TradeError(sent.error());
+            return out;
+        }
+        out.result = sent_of(*sent);
     }
 
     find_leftover(t, core::ascii_lower(txid), out);

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "book/listing.h"
+#include "trade/error.h"
 #include "trade/offer_rules.h"
 #include "tx/transaction.h"
 
@@ -22,7 +23,7 @@ namespace trade {
 std::optional<tx::Transaction> parse_offer_text(std::string_view offer_text);
 
 struct Completion {
-    std::string result;              // "success: " + txid, or "error: ..."
+    TradeResult<Sent> result{TradeError(TradeCode::Stopped)};  // the sale's transaction, or why not
     std::string leftover_outpoint;   // "txid_vout" of the lot left with the seller; "" when none
     std::string leftover_units = "0";
     OfferCheck check;                // what the offer was found to take and pay
@@ -31,18 +32,14 @@ struct Completion {
 
 // Completes the offer on one of this wallet's listings. The book's listing only names it: the
 // offer is checked against this wallet's record of the listing (seller_record), and nothing is
-// signed when there is none or the book shows other terms ("error: the book shows other terms
-// for this listing than this wallet published (price, ...). Nothing was signed. Reload the
-// book and try again."), unless check_offer passes against the record, and, for a picture,
-// the ordinals index confirms that the recorded output holds the recorded origin. Nothing is
-// broadcast unless every input is then signed and the buyer's signatures verify. After the
-// broadcast the record moves to the lot left over (units left, their price, the new output),
-// or goes when the listing sold out. Other errors as the seller sees them: "error: that offer
-// has no signed bytes.", "error: could not parse the offer transaction.", "error: need an HD
-// Pursa wallet.", "error: this sale already went through.", "error: the reserved lot was
-// already spent. This offer is dead.", "error: the buyer spent those coins. Ask them to post a
-// new offer.", the loader's and check_offer's sentences, and the broadcaster's. Call from a
-// worker thread.
+// signed when there is none or the book shows other terms (TermsChanged), unless check_offer
+// passes against the record, and, for a picture, the ordinals index confirms that the recorded
+// output holds the recorded origin. Nothing is broadcast unless every input is then signed and
+// the buyer's signatures verify. After the broadcast the record moves to the lot left over
+// (units left, their price, the new output), or goes when the listing sold out. Other failures
+// as the seller sees them: NoSignedBytes, OfferUnparsed, the funding layer's NeedHdWallet,
+// SaleDone, ReservedLotSpent, BuyerSpent, the loader's and check_offer's, and the broadcaster's.
+// Call from a worker thread.
 Completion complete_offer(MarketSession& session, std::string_view offer_text, const book::Listing& listing);
 
 // What completing the offer would find, without signing anything: the same record, loads and

@@ -11,8 +11,6 @@
 namespace trade {
 namespace {
 
-const std::string NOT_THIS_SALE = "error: the offer carries a token transfer this sale does not make.";
-
 std::string input_outpoint(const tx::TxInput& input)
 {
     return core::ascii_lower(tx::format_outpoint(input.txid, input.vout));
@@ -32,27 +30,27 @@ std::string token_key(std::string_view text)
     return outpoint.empty() ? core::ascii_lower(text) : outpoint;
 }
 
-OfferCheck refuse(OfferCheck check, std::string error)
+OfferCheck refuse(OfferCheck check, TradeError error)
 {
     check.passes = false;
     check.error = std::move(error);
     return check;
 }
 
-// The token rules. Fills qty and units_left; returns "" or the refusal.
-std::string check_tokens(const tx::Transaction& offer, const Prevout& listed, const ListingTerms& terms, uint64_t total,
-                         const OwnsHash& is_mine, OfferCheck& check)
+// The token rules. Fills qty and units_left; returns the refusal, if any.
+std::optional<TradeError> check_tokens(const tx::Transaction& offer, const Prevout& listed, const ListingTerms& terms, uint64_t total,
+                                       const OwnsHash& is_mine, OfferCheck& check)
 {
     auto body = output_bsv20(listed.script);
     // A deploy+mint output is its own token: its id is its outpoint.
     std::string token_id = body ? token_key(body->id) : std::string();
     if (body && token_id.empty() && body->op == "deploy+mint") token_id = normalized_outpoint(terms.utxo);
     auto held = token_id.empty() ? std::nullopt : book::parse_decimal_u64(body->amt);
-    if (!held || *held == 0) return "error: the listed output holds no tokens.";
+    if (!held || *held == 0) return TradeError(TradeCode::NoTokensHeld);
     if (!terms.origin.empty() && token_key(terms.origin) != token_id)
-        return "error: the listed output holds another token than the listing.";
+        return TradeError(TradeCode::HeldOtherToken);
     if (!terms.lot_units.empty() && book::parse_decimal_u64(terms.lot_units) != held)
-        return "error: the listed output does not hold the units this wallet listed.";
+        return TradeError(TradeCode::UnitsNotListed);
 
     std::vector<uint64_t> to_buyer;
     std::vector<uint64_t> to_seller;
@@ -63,44 +61,44 @@ std::string check_tokens(const tx::Transaction& offer, const Prevout& listed, co
         auto lock = tx::find_spendable_lock(output.script);
         if (token_key(moved->id) != token_id || moved->op != "transfer" || !amount ||
             *amount == 0 || !lock)
-            return NOT_THIS_SALE;
+            return TradeError(TradeCode::ForeignTransfer);
         (is_mine(lock->owner) ? to_seller : to_buyer).push_back(*amount);
     }
-    if (to_buyer.size() != 1) return "error: the offer must send the bought tokens to exactly one buyer output.";
+    if (to_buyer.size() != 1) return TradeError(TradeCode::OneBuyerOutput);
     uint64_t q = to_buyer.front();
     check.qty = std::to_string(q);
-    if (q > *held) return "error: the offer takes more tokens than the listed output holds.";
-    if (q > total) return "error: the offer takes more than the listing offers.";
+    if (q > *held) return TradeError(TradeCode::TakesMoreThanHeld);
+    if (q > total) return TradeError(TradeCode::TakesMoreThanListed);
     uint64_t left = *held - q;
     check.units_left = std::to_string(left);
-    if (left == 0 && !to_seller.empty()) return NOT_THIS_SALE;
+    if (left == 0 && !to_seller.empty()) return TradeError(TradeCode::ForeignTransfer);
     if (left > 0 && (to_seller.size() != 1 || to_seller.front() != left))
-        return "error: the offer does not return the " + std::to_string(left) + " unsold units to this wallet.";
+        return TradeError(TradeCode::UnsoldNotReturned, std::to_string(left));
     return {};
 }
 
 // The picture rule: the listing output's first satoshi, assigned first in first out, must land
 // in a 1-satoshi output that pays someone else.
-std::string check_picture(const tx::Transaction& offer, const std::vector<std::optional<Prevout>>& prevouts,
-                          size_t listing_input, const OwnsHash& is_mine)
+std::optional<TradeError> check_picture(const tx::Transaction& offer, const std::vector<std::optional<Prevout>>& prevouts,
+                                        size_t listing_input, const OwnsHash& is_mine)
 {
     core::Amount position = 0;
     for (size_t i = 0; i < listing_input; ++i) {
-        if (!prevouts[i]) return "error: could not load the offer's inputs from the chain yet. Wait a few seconds.";
+        if (!prevouts[i]) return TradeError(TradeCode::InputsNotLoaded);
         position += prevouts[i]->value;
     }
     core::Amount start = 0;
     for (const auto& output : offer.outputs) {
         if (position < start + output.value) {
             auto lock = tx::find_spendable_lock(output.script);
-            if (lock && is_mine(lock->owner)) return "error: the offer would leave the picture with this wallet.";
+            if (lock && is_mine(lock->owner)) return TradeError(TradeCode::PictureStaysHere);
             if (output.value != 1 || !lock)
-                return "error: the offer does not put the picture in a 1-satoshi output of the buyer.";
+                return TradeError(TradeCode::PictureNotToBuyer);
             return {};
         }
         start += output.value;
     }
-    return "error: the offer would burn the picture as fee.";
+    return TradeError(TradeCode::PictureBurned);
 }
 
 } // namespace
@@ -133,50 +131,47 @@ OfferCheck check_offer(const tx::Transaction& offer, const std::vector<std::opti
     OfferCheck check;
     check.units_left = "0";
     auto pay_hash = core::hash160_from_address(terms.pay_addr);
-    if (!pay_hash) return refuse(check, "error: the listing's payment address is not valid.");
+    if (!pay_hash) return refuse(check, TradeCode::PayAddressBad);
     auto total = book::parse_decimal_u64(terms.qty);
-    if (!total || *total == 0) return refuse(check, "error: this listing has nothing left to sell.");
+    if (!total || *total == 0) return refuse(check, TradeCode::NothingLeft);
 
     const std::string listed = normalized_outpoint(terms.utxo);
     std::optional<size_t> listing_input;
     for (size_t i = 0; i < offer.inputs.size(); ++i) {
         if (!listed.empty() && input_outpoint(offer.inputs[i]) == listed) listing_input = i;
     }
-    if (!listing_input) return refuse(check, "error: that offer does not spend the reserved lot of the listing.");
+    if (!listing_input) return refuse(check, TradeCode::NotListingInput);
     check.listing_input = *listing_input;
     if (!offer.inputs[*listing_input].script_sig.empty())
-        return refuse(check, "error: nothing left for this wallet to sign.");
+        return refuse(check, TradeCode::NothingToSign);
     for (size_t i = 0; i < offer.inputs.size(); ++i) {
         if (i != *listing_input && offer.inputs[i].script_sig.empty())
-            return refuse(check, "error: the offer asks this wallet to sign more than the listed lot.");
+            return refuse(check, TradeCode::SignsMoreThanLot);
     }
     if (prevouts.size() != offer.inputs.size() || !prevouts[*listing_input])
-        return refuse(check, "error: could not load the listed output from the chain yet. Wait a few seconds.");
+        return refuse(check, TradeCode::ListedNotLoaded);
 
-    std::string item_error;
+    std::optional<TradeError> item_error;
     if (terms.kind == book::ListingKind::Picture) {
         check.qty = "1";
-        item_error = prevouts[*listing_input]->value != 1
-                         ? "error: the listed output is not the 1-satoshi output of a picture."
-                         : check_picture(offer, prevouts, *listing_input, is_mine);
+        item_error = prevouts[*listing_input]->value != 1 ? TradeError(TradeCode::NotPictureOutput)
+                                                          : check_picture(offer, prevouts, *listing_input, is_mine);
     } else {
         item_error = check_tokens(offer, *prevouts[*listing_input], terms, *total, is_mine, check);
     }
-    if (!item_error.empty()) return refuse(check, item_error);
+    if (item_error) return refuse(check, *item_error);
 
     uint64_t taken = book::parse_decimal_u64(check.qty).value_or(0);
     const bool whole = terms.kind == book::ListingKind::Picture || taken == *total;
     check.due_sats = whole ? terms.price_sats : pro_rata(taken, terms.price_sats, *total);
     // Lots worth less than a satoshi at the listed price would go for nothing.
-    if (check.due_sats == 0) return refuse(check, "error: the offer takes too few lots to cost anything at the listed price.");
+    if (check.due_sats == 0) return refuse(check, TradeCode::TooFewLots);
     const core::Bytes pay_script = tx::p2pkh_script(*pay_hash);
     for (const auto& output : offer.outputs) {
         if (output.script == pay_script && output.value > 0) check.paid_sats += static_cast<uint64_t>(output.value);
     }
     if (check.paid_sats < check.due_sats) {
-        return refuse(check, "error: the offer pays " + core::format_bsv_sats(check.paid_sats) +
-                                 " BSV, but the listing asks " +
-                                 core::format_bsv_sats(check.due_sats) + " BSV for that.");
+        return refuse(check, underpaid_error(check.paid_sats, check.due_sats));
     }
     check.passes = true;
     return check;

@@ -22,6 +22,7 @@
 
 #include "book/listing.h"
 #include "core/bytes.h"
+#include "trade/error.h"
 #include "tx/bsv20.h"
 #include "tx/inscription.h"
 #include "tx/transaction.h"
@@ -50,7 +51,7 @@ using OwnsHash = std::function<bool(const core::Hash160&)>;
 
 struct OfferCheck {
     bool passes = false;
-    std::string error;          // "error: " and a sentence when it does not pass
+    TradeError error;           // why it does not pass, when it does not
     size_t listing_input = 0;   // the input that spends the listing output
     uint64_t paid_sats = 0;     // what the outputs pay the listing's payment address
     uint64_t due_sats = 0;      // the price due for what the offer takes

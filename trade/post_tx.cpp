@@ -17,38 +17,38 @@
 
 namespace trade {
 
-std::string publish_post(MarketSession& session, core::Json post, bool pay_house_fee, const funding::PayOptions& spend)
+TradeResult<Sent> publish_post(MarketSession& session, core::Json post, bool pay_house_fee, const funding::PayOptions& spend)
 {
     return publish_signed_post(session, post, pay_house_fee, spend);
 }
 
-std::string publish_signed_post(MarketSession& session, core::Json& post, bool pay_house_fee,
+TradeResult<Sent> publish_signed_post(MarketSession& session, core::Json& post, bool pay_house_fee,
                                 const funding::PayOptions& spend)
 {
-    if (!post.is_object()) return "error: could not sign";
+    if (!post.is_object()) return TradeError(TradeCode::SignFailed);
     post["protocol"] = std::string(book::POST_PROTOCOL);
     post["location"] = std::string(book::POST_LOCATION);
     std::string error;
-    if (!book::sign_post(post, error, session.book())) return error.empty() ? "error: could not sign" : "error: " + error;
+    if (!book::sign_post(post, error, session.book())) return TradeError(TradeCode::SignFailed, error);
     std::string payload = core::json_dump_compact(post);
     // Readers take nothing larger for a post: paying for one would publish nothing.
-    if (payload.size() > book::MAX_POST_BYTES) return "error: This post is too large for the book. Use fewer coins.";
+    if (payload.size() > book::MAX_POST_BYTES) return TradeError(TradeCode::PostTooLarge);
     return post_transaction(session, payload, pay_house_fee, spend);
 }
 
-std::string post_transaction(MarketSession& session, std::string_view payload, bool pay_house_fee,
+TradeResult<Sent> post_transaction(MarketSession& session, std::string_view payload, bool pay_house_fee,
                              const funding::PayOptions& spend)
 {
-    if (!wallet::pursa_is_connected()) return std::string(NOT_CONNECTED);
-    if (payload.empty()) return "error: empty Agoran payload.";
+    if (!wallet::pursa_is_connected()) return TradeError(TradeCode::NotConnected);
+    if (payload.empty()) return TradeError(TradeCode::EmptyPayload);
     wallet::WalletLock lock;
 
     auto oracle = core::hash160_from_address(net::BOOK_ORACLE_ADDRESS);
-    if (!oracle) return "error: Agoran oracle decode failed.";
+    if (!oracle) return TradeError(TradeCode::OracleAddressBad);
     std::vector<tx::TxOutput> outputs;
     if (pay_house_fee) {
         auto house = core::hash160_from_address(net::HOUSE_FEE_ADDRESS);
-        if (!house) return "error: Agoran house address decode failed.";
+        if (!house) return TradeError(TradeCode::HouseAddressBad);
         outputs.push_back({HOUSE_FEE_SATS, tx::p2pkh_script(*house)});
     }
     outputs.push_back({1, tx::p2pkh_script(*oracle)});
@@ -72,7 +72,8 @@ std::string post_transaction(MarketSession& session, std::string_view payload, b
         if (!funding::offer_record_add(record))
             core::log_warning("The offer is posted, but its coins could not be recorded as locked: another payment may spend them.");
     }
-    return result_text(paid);
+    if (!paid) return TradeError(paid.error());
+    return sent_of(*paid);
 }
 
 } // namespace trade

@@ -8,6 +8,7 @@
 
 #include "core/json_fwd.h"
 #include "funding/pay.h"
+#include "trade/error.h"
 
 namespace trade {
 class MarketSession;
@@ -15,23 +16,22 @@ class MarketSession;
 
 namespace trade {
 
-inline constexpr std::string_view NOT_CONNECTED =
-    "error: Pursa wallet not connected. Create or Restore in Pursa, then Connect in the app.";
 // The house fee of a listing: 0.01 BSV.
 inline constexpr int64_t HOUSE_FEE_SATS = 1'000'000;
 
 // Sets "protocol" "TV-Agoran" and "location" "agoran", signs the post with the wallet's
-// identity key and publishes it with post_transaction. "success: " + txid, or "error: ...".
+// identity key and publishes it with post_transaction: what was sent, or why not (NotConnected,
+// SignFailed, PostTooLarge, EmptyPayload, the funding layer's failure).
 // spend: what the paying transaction must spend or leave alone besides (funding/pay.h;
 // withdrawing an offer spends one of its coins).
-std::string publish_post(MarketSession& session, core::Json post, bool pay_house_fee, const funding::PayOptions& spend = {});
+TradeResult<Sent> publish_post(MarketSession& session, core::Json post, bool pay_house_fee, const funding::PayOptions& spend = {});
 // The same, leaving the post as it was signed (envelope, "id", "blob", "ts", "sig") in post.
-std::string publish_signed_post(MarketSession& session, core::Json& post, bool pay_house_fee, const funding::PayOptions& spend = {});
+TradeResult<Sent> publish_signed_post(MarketSession& session, core::Json& post, bool pay_house_fee, const funding::PayOptions& spend = {});
 
 // Pays [house fee,] 1 sat to the book oracle and the data output with the payload. The coins an
 // "offer" member of the payload spends are held back from the payment, and after a successful
 // "ag_buy" they become offer locks, and the buyer's coins among them (the signed inputs) are
-// recorded with the post's txid and its "listing" (the wallet's own record of the offer). "success: " + txid, or "error: ...".
-std::string post_transaction(MarketSession& session, std::string_view payload, bool pay_house_fee, const funding::PayOptions& spend = {});
+// recorded with the post's txid and its "listing" (the wallet's own record of the offer).
+TradeResult<Sent> post_transaction(MarketSession& session, std::string_view payload, bool pay_house_fee, const funding::PayOptions& spend = {});
 
 } // namespace trade

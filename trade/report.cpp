@@ -55,12 +55,11 @@ ReportOpening open_report_envelope(const core::Json& envelope, core::ByteView ar
     return out;
 }
 
-std::string send_report(MarketSession& session, std::string_view text)
+TradeResult<Sent> send_report(MarketSession& session, std::string_view text)
 {
     std::string handle = hd_wallet_bound() ? wallet_handle() : std::string();
-    if (handle.empty()) return "error: Connect Pursa and publish a paymail first.";
-    std::string refusal = check_report_text(text);
-    if (!refusal.empty()) return "error: " + refusal;
+    if (handle.empty()) return TradeError(TradeCode::ReportNoHandle);
+    if (!check_report_text(text).empty()) return TradeError(TradeCode::ReportTextBad);
 
     std::optional<wallet::DerivedKey> message_key;
     {
@@ -70,39 +69,41 @@ std::string send_report(MarketSession& session, std::string_view text)
     core::Bytes secret(32);
     if (!message_key || !core::hex_decode_to(message_key->priv_hex.view(), secret)) {
         core::secure_wipe(secret);
-        return "error: could not load Pursa encryption keys.";
+        return TradeError(TradeCode::MessageKeysMissing);
     }
     core::SecretBytes sender(std::move(secret));
 
     const book::BookServices& services = session.book();
     std::string architect = book::identity_key_of(ARCHITECT_HANDLE, services);
     auto architect_key = core::hex_decode(architect);
-    if (architect.empty() || !architect_key) return "error: could not find the architect's key at the registry.";
+    if (architect.empty() || !architect_key) return TradeError(TradeCode::ArchitectKeyMissing);
 
     auto sealed = seal_report_text(trim_box_text(text), *architect_key, sender.view());
-    if (!sealed) return "error: Could not encrypt.";
+    if (!sealed) return TradeError(TradeCode::EncryptFailed);
 
     core::Json envelope = report_envelope(handle, *sealed);
     std::string error;
-    if (!book::sign_post(envelope, error, services)) return error.empty() ? "error: could not sign" : "error: " + error;
+    if (!book::sign_post(envelope, error, services)) return TradeError(TradeCode::SignFailed, error);
     return post_report(session, core::json_dump_compact(envelope));
 }
 
-std::string post_report(MarketSession& session, std::string_view payload)
+TradeResult<Sent> post_report(MarketSession& session, std::string_view payload)
 {
-    if (!wallet::pursa_is_connected()) return std::string(NOT_CONNECTED);
-    if (payload.empty()) return "error: empty report payload.";
+    if (!wallet::pursa_is_connected()) return TradeError(TradeCode::NotConnected);
+    if (payload.empty()) return TradeError(TradeCode::EmptyReportPayload);
     wallet::WalletLock lock;
     auto fee = core::hash160_from_address(net::REPORT_FEE_ADDRESS);
-    if (!fee) return "error: report fee address decode failed.";
+    if (!fee) return TradeError(TradeCode::ReportFeeAddressBad);
     auto oracle = core::hash160_from_address(net::REPORT_ORACLE_ADDRESS);
-    if (!oracle) return "error: report oracle decode failed.";
+    if (!oracle) return TradeError(TradeCode::ReportOracleBad);
     std::vector<tx::TxOutput> outputs{
         {REPORT_FEE_SATS, tx::p2pkh_script(*fee)},
         {1, tx::p2pkh_script(*oracle)},
         {0, tx::data_carrier_script(core::as_bytes(payload))},
     };
-    return result_text(funding::pay_outputs(session.funding(), outputs));
+    funding::FundingResult<funding::Paid> paid = funding::pay_outputs(session.funding(), outputs);
+    if (!paid) return TradeError(paid.error());
+    return sent_of(*paid);
 }
 
 } // namespace trade

@@ -9,6 +9,7 @@
 #include "book/signing.h"
 #include "core/json_fwd.h"
 #include "core/secure.h"
+#include "trade/error.h"
 #include "trade/report_cipher.h"
 #include "wallet/hd_derive.h"
 
@@ -47,16 +48,14 @@ struct ReportOpening {
 ReportOpening open_report_envelope(const core::Json& envelope, core::ByteView architect_key,
                                    const book::IdentityKeyLookup& lookup);
 
-// Sends a report the way the Report dialog does: a bound wallet with a paymail handle ("error:
-// Connect Pursa and publish a paymail first."), the text check ("error: Write a report (max 2000
-// characters)."), the wallet's message key ("error: could not load Pursa encryption keys."), the
-// architect's key ("error: could not find the architect's key at the registry."), the seal
-// ("error: Could not encrypt."), signing, then post_report. "success: " + txid or "error: ...".
-// Call from a worker thread.
-std::string send_report(MarketSession& session, std::string_view text);
+// Sends a report the way the Report dialog does: a bound wallet with a paymail handle
+// (ReportNoHandle), the text check (ReportTextBad), the wallet's message key
+// (MessageKeysMissing), the architect's key (ArchitectKeyMissing), the seal (EncryptFailed),
+// signing, then post_report. Call from a worker thread.
+TradeResult<Sent> send_report(MarketSession& session, std::string_view text);
 
 // Pays 1,000 sats to the report fee address, 1 sat to the report oracle and the data output
-// with the payload. "success: " + txid, or "error: ...".
-std::string post_report(MarketSession& session, std::string_view payload);
+// with the payload: what was sent, or why not.
+TradeResult<Sent> post_report(MarketSession& session, std::string_view payload);
 
 } // namespace trade

@@ -2,24 +2,46 @@
 
 namespace trade {
 
-std::string paid_text(const funding::Paid& paid)
+Sent sent_of(const funding::Paid& paid)
 {
-    return "success: " + paid.txid + (paid.confirmed ? std::string() : std::string(funding::SENT_UNCONFIRMED));
+    return Sent{paid.txid, paid.confirmed, std::nullopt};
+}
+
+std::string follow_up_text(const Sent& sent)
+{
+    return sent.fill_failed ? "Book overlay: " + failure_text(*sent.fill_failed) : std::string();
+}
+
+std::string sent_text(const Sent& sent)
+{
+    std::string text = "success: " + sent.txid + (sent.confirmed ? std::string() : std::string(funding::SENT_UNCONFIRMED));
+    if (sent.fill_failed) text += "\n" + follow_up_text(sent);
+    return text;
+}
+
+std::string failure_text(const TradeError& error)
+{
+    return "error: " + error_text(error);
+}
+
+std::string refusal_text(std::string_view sentence)
+{
+    return failure_text(TradeError(TradeCode::Refused, std::string(sentence)));
 }
 
 std::string failure_text(const funding::FundingError& error)
 {
-    return "error: " + funding::error_text(error);
+    return failure_text(TradeError(error));
 }
 
 std::string failure_text(const wallet::WalletError& error)
 {
-    return "error: " + wallet::error_text(error);
+    return failure_text(TradeError(error));
 }
 
-std::string result_text(const funding::FundingResult<funding::Paid>& result)
+std::string result_text(const TradeResult<Sent>& result)
 {
-    return result ? paid_text(result.value()) : failure_text(result.error());
+    return result ? sent_text(result.value()) : failure_text(result.error());
 }
 
 std::string result_text(const wallet::WalletResult<void>& result)

@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 
 #include "trade/dialog_checks.h"
+#include "trade/result_text.h"
 #include "ui/dialog_jobs.h"
 #include "ui/dialog_texts.h"
 #include "ui/main_texts.h"
@@ -121,7 +122,7 @@ void BuyDialog::postOffer()
         [self, context, listing](std::optional<trade::BuyPlan> plan) {
             if (!self) return;
             self->setChecking(false);
-            if (!plan) return context.refuse("Buy", "error: the checks stopped unexpectedly.");
+            if (!plan) return context.refuse("Buy", trade::refusal_text("the checks stopped unexpectedly."));
             if (!plan->error.empty()) return context.refuse("Buy", plan->error);
             // The book may have been reloaded while the checks ran.
             if (std::string refusal = held_listing_refusal(listing, context.controller().book()); !refusal.empty())

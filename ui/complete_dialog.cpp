@@ -2,6 +2,7 @@
 
 #include <QDialogButtonBox>
 
+#include "trade/result_text.h"
 #include "ui/dialog_texts.h"
 
 namespace ui {
@@ -42,7 +43,7 @@ void CompleteDialog::complete()
         [self, context, row](std::optional<std::string> refusal) {
             if (!self) return;
             self->setChecking(false);
-            if (!refusal) return context.refuse("Complete", "error: the checks stopped unexpectedly.");
+            if (!refusal) return context.refuse("Complete", trade::refusal_text("the checks stopped unexpectedly."));
             if (!refusal->empty()) return context.refuse("Complete", *refusal);
             context.confirm("Complete", complete_question(row.row), "Complete", [self, context, row] {
                 if (context.refuseWhenBusy()) return;

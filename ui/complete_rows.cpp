@@ -1,5 +1,6 @@
 #include "ui/complete_rows.h"
 
+#include "trade/error.h"
 #include "ui/dialog_texts.h"
 #include "ui/quantity_text.h"
 
@@ -10,10 +11,7 @@ std::string verdict_text(const std::optional<trade::OfferCheck>& check)
     if (!check) return "-";
     if (check->passes)
         return "Pays you " + bsv_text(check->paid_sats) + " (" + bsv_text(check->due_sats) + " due). Passes.";
-    std::string sentence = check->error;
-    if (sentence.rfind("error: ", 0) == 0) sentence.erase(0, 7);
-    if (sentence.empty()) sentence = "the offer does not pass the check.";
-    return "Refused: " + sentence;
+    return "Refused: " + trade::error_text(check->error);
 }
 
 Card complete_card(const CompleteRow& row)

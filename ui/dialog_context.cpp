@@ -12,7 +12,8 @@ bool DialogContext::refuseWhenBusy() const
     return true;
 }
 
-void DialogContext::startAction(const ActionSpec& plan, std::function<std::string(TradeServices&)> routine) const
+void DialogContext::startAction(const ActionSpec& plan,
+                                std::function<trade::TradeResult<trade::Sent>(TradeServices&)> routine) const
 {
     controller().runAction(plan, [services = m_services, routine = std::move(routine)](MarketServices&) {
         return routine(*services);

@@ -58,8 +58,8 @@ public:
     }
 
     // Starts a trade routine: busy with the action's tile, its status line, and a worker whose
-    // result text reaches the controller (also when the dialog that asked has long closed).
-    void startAction(const ActionSpec& plan, std::function<std::string(TradeServices&)> routine) const;
+    // result reaches the controller (also when the dialog that asked has long closed).
+    void startAction(const ActionSpec& plan, std::function<trade::TradeResult<trade::Sent>(TradeServices&)> routine) const;
 
     // The message window titled title.
     void refuse(const QString& title, const std::string& text) const;

@@ -87,7 +87,6 @@ inline constexpr const char* HISTORY_NOT_OPEN_OFFER = "That row is not an open o
 inline constexpr const char* REPORT_INTRO =
     "Write to the market's architect. The report is encrypted to the architect and posted on chain.";
 inline constexpr const char* REPORT_CONNECT = "Connect Pursa and publish a paymail first.";
-inline constexpr const char* REPORT_NO_ENCRYPT = "Could not encrypt.";
 inline constexpr const char* STATUS_SENDING_REPORT = "Sending report...";
 inline constexpr const char* STATUS_REPORT_DONE = "Your report is sent to the market's architect.";
 

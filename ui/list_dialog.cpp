@@ -9,6 +9,7 @@
 
 #include "core/token_amount.h"
 #include "trade/dialog_checks.h"
+#include "trade/result_text.h"
 #include "ui/dialog_jobs.h"
 #include "ui/dialog_texts.h"
 #include "ui/quantity_text.h"
@@ -155,7 +156,7 @@ void ListDialog::postListing()
                 return;
             }
             self->setChecking(false);
-            if (!plan) return context.refuse("List", "error: the checks stopped unexpectedly.");
+            if (!plan) return context.refuse("List", trade::refusal_text("the checks stopped unexpectedly."));
             if (!plan->refusal.empty()) return context.refuse("List", plan->refusal);
             context.startAction({Action::List, "List", STATUS_POSTING_LISTING, STATUS_LIST_DONE, true},
                                 [post = plan->post, key = plan->outpoint](TradeServices& services) {

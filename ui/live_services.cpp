@@ -42,11 +42,12 @@ class LiveServices final : public MarketServices {
 public:
     explicit LiveServices(trade::MarketSession& session) : m_session(session) {}
 
-    std::string connect() override
+    trade::TradeResult<void> connect() override
     {
         wallet::ConnectOptions options;
         options.log = [](const std::string& line) { core::log_progress(core::trim_ascii_space(line)); };
-        return trade::result_text(wallet::pursa_connect(options));
+        if (auto connected = wallet::pursa_connect(options); !connected) return trade::TradeError(connected.error());
+        return {};
     }
 
     void disconnect() override { wallet::pursa_disconnect(); }
@@ -86,7 +87,7 @@ public:
             book::LoadStatus status;
             if (!book::load_posts(posts, status, load.error, options) || status.offline) {
                 if (load.error.empty() && status.offline) load.error = book::shortfall_text(status);
-                if (!load.error.empty() && load.error.rfind("error", 0) != 0) load.error = "error: " + load.error;
+                if (!load.error.empty()) load.error = trade::failure_text(trade::TradeError(trade::TradeCode::BookNotLoaded, load.error));
                 return load;
             }
             // A load that missed posts is shown as such: the window keeps its last complete book.
@@ -143,9 +144,9 @@ public:
         const bool loaded = book::load_history(rows, status, error, identity_key, book::default_load_options(m_session.book()));
         if (loaded && status.complete) return true;
         // History of a partial book is not the wallet's history: the window keeps what it showed.
-        if (loaded) error = "error: History not updated: " + book::shortfall_text(status) + ".";
-        if (error.empty()) error = "error: history load failed";
-        else if (error.rfind("error", 0) != 0) error = "error: " + error;
+        if (loaded) error = "History not updated: " + book::shortfall_text(status) + ".";
+        if (error.empty()) error = "history load failed";
+        error = trade::failure_text(trade::TradeError(trade::TradeCode::BookNotLoaded, error));
         return false;
     }
 

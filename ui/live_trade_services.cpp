@@ -25,7 +25,7 @@ public:
         return reserved ? std::string() : trade::failure_text(reserved.error());
     }
     void reserve_remove(const std::string& key) override { (void)funding::reserve_remove(key); }
-    std::string publish_listing(const core::Json& post, const std::string& outpoint) override
+    trade::TradeResult<trade::Sent> publish_listing(const core::Json& post, const std::string& outpoint) override
     {
         return trade::publish_listing(m_session, post, outpoint);
     }
@@ -33,12 +33,12 @@ public:
     {
         return trade::plan_buy(m_session, listing, qty_box);
     }
-    std::string run_buy(const trade::BuyPlan& plan) override { return trade::run_buy(m_session, plan); }
-    std::string run_cancel_listing(const book::Listing& listing) override
+    trade::TradeResult<trade::Sent> run_buy(const trade::BuyPlan& plan) override { return trade::run_buy(m_session, plan); }
+    trade::TradeResult<trade::Sent> run_cancel_listing(const book::Listing& listing) override
     {
         return trade::run_cancel_listing(m_session, listing);
     }
-    std::string run_offer_cancel(const std::string& listing_id, const book::Offer& offer) override
+    trade::TradeResult<trade::Sent> run_offer_cancel(const std::string& listing_id, const book::Offer& offer) override
     {
         return trade::run_offer_cancel(m_session, listing_id, offer);
     }
@@ -52,8 +52,8 @@ public:
         return trade::evaluate_offer(m_session, offer_text, listing);
     }
     std::string check_completion(const trade::OfferRow& row) override { return trade::check_completion(m_session, row); }
-    std::string run_completion(const trade::OfferRow& row) override { return trade::run_completion(m_session, row); }
-    std::string send_report(const std::string& text) override { return trade::send_report(m_session, text); }
+    trade::TradeResult<trade::Sent> run_completion(const trade::OfferRow& row) override { return trade::run_completion(m_session, row); }
+    trade::TradeResult<trade::Sent> send_report(const std::string& text) override { return trade::send_report(m_session, text); }
     std::string registry_domain() override { return m_session.funding().services().registry_domain; }
 
 private:

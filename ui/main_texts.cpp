@@ -3,6 +3,7 @@
 #include <array>
 
 #include "core/text.h"
+#include "trade/result_text.h"
 #include "ui/quantity_text.h"
 #include "ui/seller_choices.h"
 #include "ui/trade_card.h"
@@ -98,18 +99,17 @@ std::string short_txid(const std::string& txid)
     return txid.substr(0, 6) + "\u2026" + txid.substr(txid.size() - 6);
 }
 
-ActionOutcome action_outcome(const std::string& done_text, const std::string& result)
+ActionOutcome action_outcome(const std::string& done_text, const trade::TradeResult<trade::Sent>& result)
 {
     ActionOutcome out;
-    out.success = result.rfind("success", 0) == 0;
-    out.txid = core::find_hex64(result);
+    out.success = result.ok();
     if (!out.success) {
-        out.status = result.substr(0, result.find('\n'));
-        out.text = result;
+        out.text = trade::failure_text(result.error());
+        out.status = out.text.substr(0, out.text.find('\n'));
         return out;
     }
-    const size_t line_end = result.find('\n');
-    const std::string rest = line_end == std::string::npos ? std::string() : result.substr(line_end + 1);
+    out.txid = result->txid;
+    const std::string rest = trade::follow_up_text(*result);
     const std::string done = done_text.empty() ? std::string("Done.") : done_text;
     out.status = out.txid.empty() ? done : done + " (" + short_txid(out.txid) + ")";
     out.text = rest.empty() ? done : done + "\n" + rest;

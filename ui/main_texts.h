@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "book/listing.h"
+#include "trade/error.h"
 #include "ui/time_text.h"
 
 namespace ui {
@@ -56,21 +57,20 @@ std::string book_cell_text(const book::Listing& listing, BookColumn column);
 // "3f6c1d…4e3f2a": the first and last six characters of a txid.
 std::string short_txid(const std::string& txid);
 
-// How an action's result text is shown.
+// How an action's result is shown.
 struct ActionOutcome {
     bool success = false;
     std::string status;  // the status line: the done text and the short txid, or the error
-    std::string text;    // the message window's line: the done text (and any later lines of the
-                         // result), or the result as it stands
-    std::string txid;    // the transaction the result names, or ""
+    std::string text;    // the message window's line: the done text (and any follow-up line of the
+                         // result), or the result text as it stands
+    std::string txid;    // the transaction sent, or ""
 };
-ActionOutcome action_outcome(const std::string& done_text, const std::string& result);
+ActionOutcome action_outcome(const std::string& done_text, const trade::TradeResult<trade::Sent>& result);
 
 // Messages the main window shows.
 inline constexpr const char* STATUS_WELCOME = "Connect Pursa, Refresh the book, then List or Buy.";
 inline constexpr const char* STATUS_ALREADY_WORKING = "Already working...";
 inline constexpr const char* STATUS_LOADING_BOOK = "Loading the book (OI, then WhatsOnChain if needed)...";
 inline constexpr const char* STATUS_OFFER_WAITING = "Someone offered on your listing.";
-inline constexpr const char* BOOK_LOAD_FAILED = "error: book load failed";
 
 } // namespace ui

@@ -352,7 +352,7 @@ QWidget* MainWindow::buildBottomBar()
 
 void MainWindow::refreshStatus()
 {
-    const StatusDisplay display = status_display(m_controller->status());
+    const StatusDisplay display = status_display(m_controller->status(), m_controller->statusIsError());
     m_status->setText(qtext(display.base));
     set_style_property(m_status, "kind", status_kind_name(display.kind));
     m_tick = 0;
@@ -360,7 +360,7 @@ void MainWindow::refreshStatus()
 
 QString MainWindow::statusText() const
 {
-    return qtext(status_display(m_controller->status()).base);
+    return qtext(status_display(m_controller->status(), m_controller->statusIsError()).base);
 }
 
 QString MainWindow::statusKind() const { return m_status->property("kind").toString(); }
@@ -390,7 +390,7 @@ void MainWindow::animationTick()
     if (busy_tile == Action::Refresh) m_refresh->setText(dots);
     else if (busy_tile == Action::Connect) m_connect->setText(dots);
     else if (const auto it = m_tiles.find(busy_tile); it != m_tiles.end()) it->second->setTitle(dots);
-    const StatusDisplay display = status_display(m_controller->status());
+    const StatusDisplay display = status_display(m_controller->status(), m_controller->statusIsError());
     if (display.kind == StatusKind::Progress) m_status->setText(qtext(status_frame(display.base, m_tick)));
 
     m_flash_on = m_controller->offersWaiting() && !m_flash_on;

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "core/text.h"
+#include "trade/result_text.h"
 #include "ui/book_filter.h"
 #include "ui/main_texts.h"
 #include "ui/market_events.h"
@@ -14,7 +15,6 @@ namespace ui {
 
 namespace {
 
-bool starts_with(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
 
 } // namespace
 
@@ -61,6 +61,14 @@ bool MarketController::updateAvailable() const { return update_available(m_updat
 void MarketController::setStatus(const std::string& text)
 {
     m_status = text;
+    m_status_error = false;
+    emit statusChanged();
+}
+
+void MarketController::setErrorStatus(const std::string& text)
+{
+    m_status = text;
+    m_status_error = true;
     emit statusChanged();
 }
 
@@ -127,11 +135,11 @@ void MarketController::connectWallet()
                                  setBusy(false);
                                  job.wallet.epoch = epoch;
                                  applyWallet(job.wallet);
-                                 if (starts_with(job.result, "success")) {
+                                 if (job.result) {
                                      setStatus("Connected. Loading the book...");
                                      reloadBook(false);
                                  } else {
-                                     setStatus(job.result);
+                                     setErrorStatus(trade::failure_text(job.result.error()));
                                  }
                                  emit workerDone();
                              });
@@ -206,7 +214,9 @@ void MarketController::onBookLoaded(BookJobResult result)
     m_freshness.offline = !result.ok;
     m_freshness.unread = result.ok ? result.unread : 0;
     emit freshnessChanged();
-    if (!was_silent) setStatus(result.ok ? incomplete_load_status(result.unread) : result.error);
+    if (was_silent) return;
+    if (result.ok) setStatus(incomplete_load_status(result.unread));
+    else setErrorStatus(result.error);
 }
 
 void MarketController::applyBook(BookJobResult& result, bool silent)
@@ -278,27 +288,28 @@ bool MarketController::beginAction(const QString& title, Action tile, const std:
     return true;
 }
 
-void MarketController::runAction(const ActionSpec& plan, std::function<std::string(MarketServices&)> routine)
+void MarketController::runAction(const ActionSpec& plan, std::function<trade::TradeResult<trade::Sent>(MarketServices&)> routine)
 {
+    using Sent = trade::TradeResult<trade::Sent>;
     setBusy(true, plan.tile);
     setStatus(plan.busy_status);
-    runJob<std::string>(
-        [routine = std::move(routine)](MarketServices& services) -> std::string {
+    runJob<Sent>(
+        [routine = std::move(routine)](MarketServices& services) -> Sent {
             try {
                 return routine(services);
             } catch (const std::exception& e) {
-                return std::string("error: the action stopped: ") + e.what();
+                return trade::TradeError(trade::TradeCode::Stopped, std::string("the action stopped: ") + e.what());
             } catch (...) {
-                return "error: the action stopped unexpectedly.";
+                return trade::TradeError(trade::TradeCode::Stopped, "the action stopped unexpectedly.");
             }
         },
-        [this, plan](std::string result) {
+        [this, plan](Sent result) {
             finishAction(plan, result);
             emit workerDone();
         });
 }
 
-void MarketController::finishAction(const ActionSpec& plan, const std::optional<std::string>& result)
+void MarketController::finishAction(const ActionSpec& plan, const std::optional<trade::TradeResult<trade::Sent>>& result)
 {
     setBusy(false);
     if (!result) {
@@ -307,7 +318,8 @@ void MarketController::finishAction(const ActionSpec& plan, const std::optional<
         return;
     }
     const ActionOutcome outcome = action_outcome(plan.done_text, *result);
-    setStatus(outcome.status);
+    if (outcome.success) setStatus(outcome.status);
+    else setErrorStatus(outcome.status);
     if (plan.list_post && outcome.success && !outcome.txid.empty()) {
         m_pending_id = core::ascii_lower(outcome.txid);
         m_pending_retries = 0;
@@ -332,7 +344,7 @@ void MarketController::requestLots()
                 lots.error = services.list_lots(lots.rows);
             } catch (...) {
                 lots.rows.clear();
-                lots.error = "error: could not list the lots.";
+                lots.error = trade::refusal_text("could not list the lots.");
             }
             return lots;
         },
@@ -340,7 +352,7 @@ void MarketController::requestLots()
             setBusy(false);
             m_lots = std::move(lots.rows);
             if (!lots.error.empty()) {
-                setStatus(lots.error);
+                setErrorStatus(lots.error);
             } else if (m_lots.empty()) {
                 setStatus("No lots on this wallet yet. Mint or receive in Pursa first.");
             } else {
@@ -365,10 +377,10 @@ void MarketController::requestHistory()
                 // The wallet's identity is read on the worker, as the history needs it.
                 const std::string key = services.wallet_snapshot().identity_key;
                 if (!services.load_history(key, history.rows, history.error) && history.error.empty())
-                    history.error = "error: history load failed";
+                    history.error = trade::refusal_text("history load failed");
             } catch (...) {
                 history.rows.clear();
-                history.error = "error: history load failed";
+                history.error = trade::refusal_text("history load failed");
             }
             return history;
         },

@@ -64,6 +64,8 @@ public:
     // The balance shown is older than the last load (its refresh failed).
     bool balanceStale() const { return m_balance_stale; }
     const std::string& status() const { return m_status; }
+    // Whether the status line says why something failed.
+    bool statusIsError() const { return m_status_error; }
     const std::vector<LoggedEvent>& events() const { return m_events; }
     bool isBusy() const { return m_busy; }
     Action busyTile() const { return m_busy_tile; }
@@ -80,6 +82,8 @@ public:
 
     // --- What the view and the dialogs ask ---
     void setStatus(const std::string& text);
+    // The status line saying why something failed.
+    void setErrorStatus(const std::string& text);
     void showMessage(const QString& title, const QString& text, const QString& txid = {});
     void setBusy(bool busy, Action tile = Action::None);
     void reloadBook(bool silent);
@@ -92,13 +96,13 @@ public:
     // first." (titled title); while busy "Already working..."; else busy with the tile and the
     // status given. True when the action may start.
     bool beginAction(const QString& title, Action tile, const std::string& status);
-    // Runs a routine on a worker while busy with the action's tile; its result text comes back
-    // to finishAction (also when the dialog that asked has closed).
-    void runAction(const ActionSpec& plan, std::function<std::string(MarketServices&)> routine);
+    // Runs a routine on a worker while busy with the action's tile; its result comes back to
+    // finishAction (also when the dialog that asked has closed).
+    void runAction(const ActionSpec& plan, std::function<trade::TradeResult<trade::Sent>(MarketServices&)> routine);
     // An action's result: busy state cleared, the result on the status line (kept there: the
     // book and the balance are reloaded quietly) and in the message window. A list post's txid
     // is re-polled until it shows as live. No result means the plain "Done.".
-    void finishAction(const ActionSpec& plan, const std::optional<std::string>& result);
+    void finishAction(const ActionSpec& plan, const std::optional<trade::TradeResult<trade::Sent>>& result);
     // Runs job on a worker and hands its result to done on the UI thread (nothing runs after
     // the controller is gone).
     template <class Result>
@@ -148,6 +152,7 @@ private:
     unsigned long long m_wallet_epoch = 1;
     bool m_balance_stale = false;
     std::string m_status;
+    bool m_status_error = false;
     std::vector<LoggedEvent> m_events;
     bool m_busy = false;
     Action m_busy_tile = Action::None;

@@ -10,6 +10,7 @@
 
 #include "book/history.h"
 #include "book/listing.h"
+#include "trade/error.h"
 #include "ui/reserve_reconcile.h"
 #include "ui/wallet_snapshot.h"
 #include "wallet/lots.h"
@@ -47,7 +48,7 @@ public:
     virtual ~MarketServices() = default;
 
     // Worker threads only: these may wait on the network or take the wallet lock.
-    virtual std::string connect() = 0;
+    virtual trade::TradeResult<void> connect() = 0;
     virtual void disconnect() = 0;
     virtual WalletSnapshot wallet_snapshot() = 0;
     // Refreshes the cached balance; true when the query succeeded.

@@ -3,6 +3,7 @@
 #include <QDialogButtonBox>
 
 #include "trade/dialog_checks.h"
+#include "trade/result_text.h"
 #include "ui/dialog_jobs.h"
 #include "ui/dialog_texts.h"
 #include "ui/widgets.h"
@@ -55,13 +56,14 @@ void ReportDialog::send()
     setChecking(true);
     QPointer<ReportDialog> self = this;
     const DialogContext context = m_context;
-    m_context.check<std::string>(
+    using Sent = trade::TradeResult<trade::Sent>;
+    m_context.check<Sent>(
         Action::Report, STATUS_SENDING_REPORT, [text](TradeServices& services) { return services.send_report(text); },
-        [self, context](std::optional<std::string> result) {
+        [self, context](std::optional<Sent> result) {
             if (self) self->setChecking(false);
-            const std::string text = result ? *result : std::string("error: ") + REPORT_NO_ENCRYPT;
-            if (self && text.rfind("success", 0) == 0) self->close();
-            context.controller().finishAction(REPORT_ACTION, text);
+            const Sent sent = result ? *result : Sent(trade::TradeError(trade::TradeCode::EncryptFailed));
+            if (self && sent) self->close();
+            context.controller().finishAction(REPORT_ACTION, sent);
         });
 }
 

@@ -15,11 +15,8 @@ struct StatusDisplay {
 };
 
 // Strips every trailing "."; a text that ended in "..." is in progress; otherwise it is an error
-// when, after leading blanks and tabs, it begins with "error" in any letter case.
-StatusDisplay status_display(std::string_view text);
-
-// True when, after leading blanks and tabs, the text begins with "error" in any letter case.
-[[nodiscard]] bool is_error_text(std::string_view text);
+// when it says why something failed (error).
+StatusDisplay status_display(std::string_view text, bool error);
 
 // The text shown at animation tick n of an in-progress status: base + "", ".", "..", "..." by
 // n modulo 4.

@@ -1,6 +1,7 @@
 #include "ui/trade_dialogs.h"
 
 #include "platform/open_url.h"
+#include "trade/result_text.h"
 #include "ui/buy_dialog.h"
 #include "ui/chart_window.h"
 #include "ui/complete_dialog.h"
@@ -149,7 +150,7 @@ void TradeDialogs::onComplete()
         },
         [self](std::optional<std::vector<CompleteRow>> rows) {
             if (!self) return;
-            if (!rows) return self->m_context.refuse("Complete", "error: the offers could not be checked.");
+            if (!rows) return self->m_context.refuse("Complete", trade::refusal_text("the offers could not be checked."));
             if (self->m_complete) self->m_complete->close();
             self->m_complete = new CompleteDialog(self->m_context, std::move(*rows));
             present(self->m_complete);
@@ -169,7 +170,7 @@ void TradeDialogs::onCurrent()
          paymail = wallet.paymail](TradeServices& services) { return run_mine_cards(book, key, paymail, services); },
         [self](std::optional<MineCards> cards) {
             if (!self) return;
-            if (!cards) return self->m_context.refuse(MINE_TITLE, "error: the offers could not be checked.");
+            if (!cards) return self->m_context.refuse(MINE_TITLE, trade::refusal_text("the offers could not be checked."));
             if (self->m_mine) self->m_mine->close();
             self->m_mine = new MineWindow(*cards, &self->m_main);
             present(self->m_mine);

@@ -12,6 +12,7 @@
 #include "core/json_fwd.h"
 #include "trade/buy_routine.h"
 #include "trade/complete_routine.h"
+#include "trade/error.h"
 #include "trade/list_routine.h"
 #include "trade/offer_rules.h"
 
@@ -23,18 +24,18 @@ public:
 
     // --- List: the checks and the post, the reserve, then publishing ---
     virtual trade::ListingPlan plan_listing(const trade::ListRequest& request, int64_t now) = 0;
-    // "" when the outpoint is reserved, else "error: " and a sentence.
+    // "" when the outpoint is reserved, else the failure's text (trade::failure_text).
     virtual std::string reserve_add(const std::string& outpoint, const std::string& origin, int64_t exp) = 0;
     virtual void reserve_remove(const std::string& key) = 0;
-    virtual std::string publish_listing(const core::Json& post, const std::string& outpoint) = 0;
+    virtual trade::TradeResult<trade::Sent> publish_listing(const core::Json& post, const std::string& outpoint) = 0;
 
     // --- Buy: the checks and the post, then the offer built and published ---
     virtual trade::BuyPlan plan_buy(const book::Listing& listing, const std::string& qty_box) = 0;
-    virtual std::string run_buy(const trade::BuyPlan& plan) = 0;
+    virtual trade::TradeResult<trade::Sent> run_buy(const trade::BuyPlan& plan) = 0;
 
     // --- Cancel ---
-    virtual std::string run_cancel_listing(const book::Listing& listing) = 0;
-    virtual std::string run_offer_cancel(const std::string& listing_id, const book::Offer& offer) = 0;
+    virtual trade::TradeResult<trade::Sent> run_cancel_listing(const book::Listing& listing) = 0;
+    virtual trade::TradeResult<trade::Sent> run_offer_cancel(const std::string& listing_id, const book::Offer& offer) = 0;
 
     // --- Complete ---
     virtual std::vector<trade::OfferRow> offers_on_my_listings(const std::vector<book::Listing>& listings,
@@ -43,10 +44,10 @@ public:
     virtual trade::OfferCheck evaluate_offer(const std::string& offer_text, const book::Listing& listing) = 0;
     // "" or the refusal of the Complete button's checks before its confirmation.
     virtual std::string check_completion(const trade::OfferRow& row) = 0;
-    virtual std::string run_completion(const trade::OfferRow& row) = 0;
+    virtual trade::TradeResult<trade::Sent> run_completion(const trade::OfferRow& row) = 0;
 
     // --- Report: sealed for the architect and sent ---
-    virtual std::string send_report(const std::string& text) = 0;
+    virtual trade::TradeResult<trade::Sent> send_report(const std::string& text) = 0;
 
     // --- Configuration; any thread ---
     // The family registry's paymail domain (the part after "@").

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "trade/reserve_reconcile.h"
+#include "trade/result_text.h"
 #include "ui/version_check.h"
 
 namespace ui {
@@ -18,9 +19,11 @@ WalletSnapshot snapshot_or_unbound(MarketServices& services)
     }
 }
 
+constexpr std::string_view BOOK_LOAD_FAILED = "book load failed";
+
 std::string exception_text(const char* what)
 {
-    return std::string("error: ") + what;
+    return trade::refusal_text(what);
 }
 
 } // namespace
@@ -32,7 +35,7 @@ BookJobResult run_book_job(MarketServices& services, bool refresh_balance)
         const WalletSnapshot before = snapshot_or_unbound(services);
         BookLoad load = services.load_book(before.bound ? before.identity_key : std::string());
         if (!load.ok) {
-            out.error = load.error.empty() ? std::string("error: book load failed") : load.error;
+            out.error = load.error.empty() ? trade::refusal_text(BOOK_LOAD_FAILED) : load.error;
         } else {
             out.ok = true;
             out.complete = load.complete;
@@ -52,7 +55,7 @@ BookJobResult run_book_job(MarketServices& services, bool refresh_balance)
         out.error = exception_text(e.what());
     } catch (...) {
         out = BookJobResult{};
-        out.error = "error: book load failed";
+        out.error = trade::refusal_text(BOOK_LOAD_FAILED);
     }
     out.wallet = snapshot_or_unbound(services);
     return out;
@@ -76,9 +79,9 @@ ConnectJobResult run_connect_job(MarketServices& services)
     try {
         out.result = services.connect();
     } catch (const std::exception& e) {
-        out.result = exception_text(e.what());
+        out.result = trade::TradeError(trade::TradeCode::Stopped, e.what());
     } catch (...) {
-        out.result = "error: connect failed.";
+        out.result = trade::TradeError(trade::TradeCode::Stopped, "connect failed.");
     }
     out.wallet = snapshot_or_unbound(services);
     return out;

@@ -23,7 +23,7 @@ struct BookJobResult {
 };
 
 // Loads the book (with the bound wallet's history); a failure without a sentence becomes
-// "error: book load failed". When the load is complete and the wallet is bound, drops the
+// trade::refusal_text("book load failed"). When the load is complete and the wallet is bound, drops the
 // reserves whose listings the reduced book holds closed and, when asked, refreshes the balance.
 // Then reads the wallet snapshot.
 BookJobResult run_book_job(MarketServices& services, bool refresh_balance);
@@ -36,7 +36,7 @@ struct BalanceJobResult {
 BalanceJobResult run_balance_job(MarketServices& services);
 
 struct ConnectJobResult {
-    std::string result;
+    trade::TradeResult<void> result{trade::TradeError(trade::TradeCode::Stopped)};
     WalletSnapshot wallet;
 };
 ConnectJobResult run_connect_job(MarketServices& services);

@@ -10,6 +10,7 @@
 #include "tests/trade/trader_fixture.h"
 #include "trade/offer_complete.h"
 #include "trade/offer_rules.h"
+#include "trade/result_text.h"
 #include "tx/outpoint.h"
 #include "tx/parse.h"
 #include "tx/serialize.h"
@@ -17,6 +18,10 @@
 #include "tx/spendable_lock.h"
 
 namespace {
+
+using trade::TradeCode;
+using tradetest::built;
+using tradetest::failure_of;
 
 const std::string SELLER_ORD = core::address_from_hash160(core::hash160(core::as_bytes("seller ord")));
 const std::string SELLER_PAY = core::address_from_hash160(core::hash160(core::as_bytes("seller pay")));
@@ -45,17 +50,19 @@ protected:
 TEST_F(OfferBuild, RefusalsBeforeAnyCoinMoves)
 {
     std::string token = std::string(64, 'a') + "_0";
-    EXPECT_EQ(trade::build_offer(session(), token_request(token, "1", 100)), "error: need an HD Pursa wallet.");
+    auto unbound = trade::build_offer(session(), token_request(token, "1", 100));
+    ASSERT_FALSE(unbound);
+    EXPECT_TRUE(unbound.error().is(funding::FundingCode::NeedHdWallet));
     ASSERT_FALSE(open_wallet("dave", {200'000}).empty());
-    EXPECT_EQ(trade::build_offer(session(), token_request(token, "1", 0)), "error: pay amount is dust.");
+    EXPECT_EQ(failure_of(trade::build_offer(session(), token_request(token, "1", 0))), TradeCode::PayDust);
     auto bad_pay = token_request(token, "1", 100);
     bad_pay.seller_pay_addr = "3J98t1WpEZ73CNmQviecrnyiWrnqRhWNLy";
-    EXPECT_EQ(trade::build_offer(session(), bad_pay), "error: seller payment address is not a 1\u2026 longcode.");
+    EXPECT_EQ(failure_of(trade::build_offer(session(), bad_pay)), TradeCode::SellerPayAddressBad);
     auto bad_ord = token_request(token, "1", 100);
     bad_ord.seller_ord_addr = "";
-    EXPECT_EQ(trade::build_offer(session(), bad_ord), "error: seller ordinals address is not a 1\u2026 longcode.");
+    EXPECT_EQ(failure_of(trade::build_offer(session(), bad_ord)), TradeCode::SellerOrdAddressBad);
     auto bad_utxo = token_request("not an outpoint", "1", 100);
-    EXPECT_EQ(trade::build_offer(session(), bad_utxo), "error: the listing names no valid lot output.");
+    EXPECT_EQ(failure_of(trade::build_offer(session(), bad_utxo)), TradeCode::NoLotOutput);
 }
 
 TEST_F(OfferBuild, TokenOfferPaysFirstAndReturnsTheRest)
@@ -63,8 +70,8 @@ TEST_F(OfferBuild, TokenOfferPaysFirstAndReturnsTheRest)
     ASSERT_FALSE(open_wallet("dave", {300'000, 200'000}).empty());
     std::string token = devnet().mint(SELLER_ORD, "10", "TEN");
     // Blanks and leading zeros spell 3.
-    std::string hex = trade::build_offer(session(), token_request(token, " 003 ", 300));
-    ASSERT_EQ(hex.find("error"), std::string::npos) << hex;
+    std::string hex = built(trade::build_offer(session(), token_request(token, " 003 ", 300)));
+    ASSERT_FALSE(hex.empty());
     tx::Transaction t = parsed(hex);
     ASSERT_GE(t.inputs.size(), 2u);
     EXPECT_EQ(tx::format_outpoint(t.inputs[0].txid, t.inputs[0].vout), token);
@@ -88,7 +95,7 @@ TEST_F(OfferBuild, BuyingEveryUnitLeavesNothingForTheSeller)
 {
     ASSERT_FALSE(open_wallet("dave", {300'000, 200'000}).empty());
     std::string token = devnet().mint(SELLER_ORD, "10", "TEN");
-    tx::Transaction t = parsed(trade::build_offer(session(), token_request(token, "10", 1000)));
+    tx::Transaction t = parsed(built(trade::build_offer(session(), token_request(token, "10", 1000))));
     size_t transfers = 0;
     for (const auto& out : t.outputs) transfers += trade::output_bsv20(out.script) ? 1 : 0;
     EXPECT_EQ(transfers, 1u);
@@ -98,12 +105,14 @@ TEST_F(OfferBuild, QuantitiesAreComparedAsNumbers)
 {
     ASSERT_FALSE(open_wallet("dave", {300'000, 200'000}).empty());
     std::string token = devnet().mint(SELLER_ORD, "9", "NINE");
-    EXPECT_EQ(trade::build_offer(session(), token_request(token, "10", 1000)), "error: that listing only has 9 left.");
-    EXPECT_EQ(trade::build_offer(session(), token_request(token, "1.5", 1000)), "error: enter how many tokens to buy.");
-    EXPECT_EQ(trade::build_offer(session(), token_request(token, "0", 1000)), "error: enter how many tokens to buy.");
+    auto too_many = trade::build_offer(session(), token_request(token, "10", 1000));
+    ASSERT_EQ(failure_of(too_many), TradeCode::ListingHasOnly);
+    EXPECT_EQ(too_many.error().detail, "9");
+    EXPECT_EQ(failure_of(trade::build_offer(session(), token_request(token, "1.5", 1000))), TradeCode::NoQuantity);
+    EXPECT_EQ(failure_of(trade::build_offer(session(), token_request(token, "0", 1000))), TradeCode::NoQuantity);
     auto other = token_request(token, "1", 1000);
     other.listing_origin = std::string(64, 'b') + "_0";
-    EXPECT_EQ(trade::build_offer(session(), other), "error: the listed lot holds another token than the listing names.");
+    EXPECT_EQ(failure_of(trade::build_offer(session(), other)), TradeCode::LotOtherToken);
 }
 
 TEST_F(OfferBuild, PictureOfferPutsTheBuyersOutputFirst)
@@ -111,8 +120,7 @@ TEST_F(OfferBuild, PictureOfferPutsTheBuyersOutputFirst)
     ASSERT_FALSE(open_wallet("dave", {300'000, 200'000}).empty());
     std::string picture = devnet().inscribe(SELLER_ORD, "image/png", "png bytes");
     trade::OfferRequest request{picture, picture, book::ListingKind::Picture, "", 5000, SELLER_PAY, SELLER_ORD};
-    std::string hex = trade::build_offer(session(), request);
-    tx::Transaction t = parsed(hex);
+    tx::Transaction t = parsed(built(trade::build_offer(session(), request)));
     ASSERT_GE(t.outputs.size(), 2u);
     EXPECT_EQ(t.outputs[0].value, 1);
     EXPECT_EQ(owner_of(t.outputs[0]), m_ordinals);
@@ -120,21 +128,9 @@ TEST_F(OfferBuild, PictureOfferPutsTheBuyersOutputFirst)
     EXPECT_EQ(owner_of(t.outputs[1]), SELLER_PAY);
 
     request.quantity = "2";
-    EXPECT_EQ(trade::build_offer(session(), request), "error: pictures sell as the whole inscription.");
+    EXPECT_EQ(failure_of(trade::build_offer(session(), request)), TradeCode::PictureWhole);
     request.quantity = "ALL";
-    EXPECT_EQ(trade::build_offer(session(), request).find("error"), std::string::npos);
-}
-
-TEST_F(OfferBuild, ASpentListingOutputIsRefused)
-{
-    ASSERT_FALSE(open_wallet("dave", {300'000, 200'000}).empty());
-    std::string picture = devnet().inscribe(SELLER_ORD, "image/png", "png bytes");
-    trade::OfferRequest request{picture, picture, book::ListingKind::Picture, "1", 5000, SELLER_PAY, SELLER_ORD};
-    std::string first = trade::build_offer(session(), request);
-    ASSERT_EQ(first.find("error"), std::string::npos) << first;
-    // Anyone may broadcast the half-signed offer once the seller signs; here nobody does, so
-    // the output stays unspent and a second offer builds as well.
-    EXPECT_EQ(trade::build_offer(session(), request).find("error"), std::string::npos);
+    EXPECT_TRUE(trade::build_offer(session(), request));
 }
 
 TEST_F(OfferBuild, TheCoinSplitKeepsASmallCoinApart)
@@ -142,7 +138,7 @@ TEST_F(OfferBuild, TheCoinSplitKeepsASmallCoinApart)
     // One big coin: everything but the smallest coins would be needed, so 2000 sats are split off.
     ASSERT_FALSE(open_wallet("dave", {1'000'000}).empty());
     std::string token = devnet().mint(SELLER_ORD, "10", "TEN");
-    ASSERT_EQ(trade::build_offer(session(), token_request(token, "1", 100'000)).find("error"), std::string::npos);
+    ASSERT_FALSE(built(trade::build_offer(session(), token_request(token, "1", 100'000))).empty());
     auto coins = devnet().get("/woc/v1/bsv/main/address/" + m_receive + "/unspent/all").json();
     bool split = false;
     const auto& list = coins.is_object() ? coins["result"] : coins;
@@ -154,7 +150,7 @@ TEST_F(OfferBuild, NoSplitWhenTheSmallCoinsAlreadyStandApart)
 {
     ASSERT_FALSE(open_wallet("dave", {3'000, 1'000'000}).empty());
     std::string token = devnet().mint(SELLER_ORD, "10", "TEN");
-    ASSERT_EQ(trade::build_offer(session(), token_request(token, "1", 100'000)).find("error"), std::string::npos);
+    ASSERT_FALSE(built(trade::build_offer(session(), token_request(token, "1", 100'000))).empty());
     auto coins = devnet().get("/woc/v1/bsv/main/address/" + m_receive + "/unspent/all").json();
     const auto& list = coins.is_object() ? coins["result"] : coins;
     for (const auto& c : list) EXPECT_NE(c.value("value", int64_t{0}), 2000) << coins.dump();
@@ -186,10 +182,10 @@ TEST(OfferText, PastedOffersAreReadByTheirHexDigits)
     book::Listing listing;
     testsupport::FakeSessionOf<trade::MarketSession> offline;  // refused before any request
     trade::MarketSession& session = offline.session;
-    EXPECT_EQ(trade::complete_offer(session, hex.substr(0, 79), listing).result, "error: that offer has no signed bytes.");
-    EXPECT_EQ(trade::complete_offer(session, std::string(81, 'a'), listing).result, "error: that offer has no signed bytes.");
-    EXPECT_EQ(trade::complete_offer(session, std::string(80, 'a'), listing).result, "error: could not parse the offer transaction.");
-    EXPECT_EQ(trade::evaluate_offer(session, "", listing).error, "error: that offer has no signed bytes.");
+    EXPECT_EQ(failure_of(trade::complete_offer(session, hex.substr(0, 79), listing).result), TradeCode::NoSignedBytes);
+    EXPECT_EQ(failure_of(trade::complete_offer(session, std::string(81, 'a'), listing).result), TradeCode::NoSignedBytes);
+    EXPECT_EQ(failure_of(trade::complete_offer(session, std::string(80, 'a'), listing).result), TradeCode::OfferUnparsed);
+    EXPECT_EQ(trade::evaluate_offer(session, "", listing).error.code, TradeCode::NoSignedBytes);
 }
 
 } // namespace

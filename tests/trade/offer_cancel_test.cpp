@@ -13,6 +13,7 @@
 #include "tests/trade/trader_fixture.h"
 #include "trade/offer_build.h"
 #include "trade/offer_complete.h"
+#include "trade/result_text.h"
 #include "tx/outpoint.h"
 #include "tx/script.h"
 #include "tx/serialize.h"
@@ -35,8 +36,8 @@ protected:
         // Three coins of 2,500: the price needs two of them, and no coin split is made.
         EXPECT_FALSE(open_wallet("fred", {2'500, 2'500, 2'500}).empty());
         std::string token = devnet().mint(SELLER_ORD, "10", "TEN");
-        std::string hex = trade::build_offer(session(), {token, token, book::ListingKind::Token, "10", 3'000, SELLER_PAY, SELLER_ORD});
-        EXPECT_EQ(hex.find("error"), std::string::npos) << hex;
+        const std::string hex =
+            tradetest::built(trade::build_offer(session(), {token, token, book::ListingKind::Token, "10", 3'000, SELLER_PAY, SELLER_ORD}));
         auto offer = trade::parse_offer_text(hex);
         EXPECT_TRUE(offer && offer->inputs.size() == 3u) << hex;
         EXPECT_TRUE(funding::offer_locks_add(funding::offer_input_outpoints(hex)));
@@ -82,11 +83,11 @@ protected:
         devnet().mine();
     }
 
-    std::set<std::string> inputs_of(const std::string& result)
+    std::set<std::string> inputs_of(const trade::TradeResult<trade::Sent>& result)
     {
         std::set<std::string> out;
         auto t = raw_tx(tradetest::txid_of(result));
-        EXPECT_TRUE(t) << result;
+        EXPECT_TRUE(t) << trade::result_text(result);
         if (t) {
             for (const auto& in : t->inputs) out.insert(tx::format_outpoint(in.txid, in.vout));
         }
@@ -102,8 +103,8 @@ TEST_F(OfferCancel, TheWithdrawalSpendsTheFirstCoinOfTheOfferThatIsStillUnspent)
     spend_elsewhere(coins[0]);
     ASSERT_TRUE(trade::buyer_coins_spent(session(), offer.offer));
 
-    std::string result = trade::run_offer_cancel(session(), LISTING_ID, offer);
-    ASSERT_EQ(result.rfind("success: ", 0), 0u) << result;
+    auto result = trade::run_offer_cancel(session(), LISTING_ID, offer);
+    ASSERT_TRUE(result) << trade::result_text(result);
     EXPECT_EQ(inputs_of(result).count(coins[1]), 1u);
     EXPECT_TRUE(funding::offer_locks_load().empty());
 }
@@ -115,8 +116,8 @@ TEST_F(OfferCancel, WithNoCoinOfTheOfferLeftTheWithdrawalIsPaidLikeAnyPost)
     ASSERT_EQ(coins.size(), 2u);
     spend_elsewhere(coins[0]);
     spend_elsewhere(coins[1]);
-    std::string result = trade::run_offer_cancel(session(), LISTING_ID, offer);
-    ASSERT_EQ(result.rfind("success: ", 0), 0u) << result;
+    auto result = trade::run_offer_cancel(session(), LISTING_ID, offer);
+    ASSERT_TRUE(result) << trade::result_text(result);
     auto used = inputs_of(result);
     EXPECT_EQ(used.count(coins[0]) + used.count(coins[1]), 0u);
 }
@@ -126,14 +127,16 @@ TEST_F(OfferCancel, WithNoCoinOfTheOfferLeftTheWithdrawalIsPaidLikeAnyPost)
 TEST_F(OfferCancel, AWithdrawalThatCannotSpendACoinOfTheOfferPostsNothing)
 {
     book::Offer offer = two_coin_offer();
-    EXPECT_EQ(trade::run_offer_cancel(session(), "abc", offer), "error: Pick one of your open offers.");
+    EXPECT_EQ(tradetest::failure_of(trade::run_offer_cancel(session(), "abc", offer)), trade::TradeCode::PickOpenOffer);
     // WhatsOnChain cannot say whether the coins are spent.
     devnet().fault("woc", {{"down", true}});
-    EXPECT_EQ(trade::run_offer_cancel(session(), LISTING_ID, offer), trade::COINS_UNANSWERED);
+    EXPECT_EQ(tradetest::failure_of(trade::run_offer_cancel(session(), LISTING_ID, offer)), trade::TradeCode::CoinsUnanswered);
     devnet().clear_faults();
     // The coin is unspent, but not one this wallet's coin lists hold.
     std::string foreign = devnet().fund(SELLER_PAY, 5'000, true);
-    EXPECT_EQ(trade::withdraw_offer(session(), LISTING_ID, offer.id, {foreign + "_0"}), trade::COINS_NOT_LISTED);
+    auto unlisted = trade::withdraw_offer(session(), LISTING_ID, offer.id, {foreign + "_0"});
+    ASSERT_FALSE(unlisted);
+    EXPECT_TRUE(unlisted.error().is(funding::FundingCode::MustSpendMissing)) << trade::result_text(unlisted);
     EXPECT_FALSE(trade::buyer_coins_spent(session(), offer.offer));
     for (const auto& coin : buyer_coins(offer)) EXPECT_EQ(funding::offer_locks_load().count(coin), 1u) << coin;
 }

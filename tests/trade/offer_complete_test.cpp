@@ -13,6 +13,7 @@
 #include "tests/trade/trader_fixture.h"
 #include "trade/listing_record.h"
 #include "trade/post_tx.h"
+#include "trade/result_text.h"
 #include "trade/wallet_now.h"
 #include "tx/bsv20.h"
 #include "tx/inscription.h"
@@ -22,6 +23,9 @@
 #include "tx/sign.h"
 
 namespace {
+
+using trade::TradeCode;
+using tradetest::failure_of;
 
 // The buyer: a key that is not this wallet's.
 struct Buyer {
@@ -114,7 +118,7 @@ protected:
 TEST_F(OfferComplete, AnHonestOfferIsSignedAndTheRecordMovesToTheRest)
 {
     trade::Completion done = trade::complete_offer(session(), offer_for_three(), m_listing);
-    ASSERT_EQ(done.result.rfind("success: ", 0), 0u) << done.result;
+    ASSERT_TRUE(done.result) << trade::result_text(done.result);
     EXPECT_TRUE(spent(m_token));
     EXPECT_EQ(done.leftover_units, "7");
     EXPECT_EQ(done.leftover_outpoint, tradetest::txid_of(done.result) + "_2");
@@ -140,7 +144,7 @@ TEST_F(OfferComplete, AListingThatSellsOutLeavesNoRecord)
     ASSERT_TRUE(funding::reserve_add(m_token, m_token, 0));
     ASSERT_TRUE(funding::reserve_bind_listing(m_token, m_listing.id, part));
     trade::Completion done = trade::complete_offer(session(), offer_for_three(), m_listing);
-    ASSERT_EQ(done.result.rfind("success: ", 0), 0u) << done.result;
+    ASSERT_TRUE(done.result) << trade::result_text(done.result);
     EXPECT_EQ(done.leftover_units, "7");
     EXPECT_FALSE(funding::reserve_of_listing(m_listing.id));
 }
@@ -153,32 +157,28 @@ TEST_F(OfferComplete, TheBookMustShowWhatThisWalletPublished)
         std::string named;
     };
     const std::vector<Case> cases = {
-        {[](book::Listing& l) { l.price_sats = 1; }, "(price)"},
-        {[](book::Listing& l) { l.qty = "900"; }, "(quantity)"},
-        {[](book::Listing& l) { l.utxo = std::string(64, 'b') + "_1"; }, "(output)"},
-        {[](book::Listing& l) { l.kind = book::ListingKind::Picture; }, "(kind)"},
-        {[](book::Listing& l) { l.pay_addr = l.ord_addr; }, "(payment address)"},
+        {[](book::Listing& l) { l.price_sats = 1; }, "price"},
+        {[](book::Listing& l) { l.qty = "900"; }, "quantity"},
+        {[](book::Listing& l) { l.utxo = std::string(64, 'b') + "_1"; }, "output"},
+        {[](book::Listing& l) { l.kind = book::ListingKind::Picture; }, "kind"},
+        {[](book::Listing& l) { l.pay_addr = l.ord_addr; }, "payment address"},
     };
     for (const auto& c : cases) {
         book::Listing shown = m_listing;
         c.change(shown);
         trade::Completion done = trade::complete_offer(session(), offer_for_three(), shown);
-        EXPECT_EQ(done.result, "error: the book shows other terms for this listing than this wallet published " + c.named +
-                                   ". Nothing was signed. Reload the book and try again.");
+        ASSERT_EQ(failure_of(done.result), TradeCode::TermsChanged) << c.named;
+        EXPECT_EQ(done.result.error().detail, c.named);
         EXPECT_FALSE(trade::evaluate_offer(session(), offer_for_three(), shown).passes) << c.named;
     }
-    // A listing this wallet has no record of: refused, whatever the book says.
+    // Another trader's listing, and one this wallet has no record of: refused, whatever the book says.
+    book::Listing theirs = m_listing;
+    theirs.pubkey = std::string(66, 'c');
+    EXPECT_EQ(failure_of(trade::complete_offer(session(), offer_for_three(), theirs).result), TradeCode::NotYourListing);
     (void)funding::reserve_remove(m_listing.id);
-    EXPECT_EQ(trade::complete_offer(session(), offer_for_three(), m_listing).result, trade::NO_RECORD);
+    EXPECT_EQ(failure_of(trade::complete_offer(session(), offer_for_three(), m_listing).result), TradeCode::NoRecord);
     EXPECT_FALSE(spent(m_token));
     EXPECT_FALSE(spent(m_buyer_coin + "_0"));
-}
-
-TEST_F(OfferComplete, AnotherTradersListingIsNotSigned)
-{
-    m_listing.pubkey = std::string(66, 'c');
-    EXPECT_EQ(trade::complete_offer(session(), offer_for_three(), m_listing).result, "error: that listing is not yours.");
-    EXPECT_FALSE(spent(m_token));
 }
 
 TEST_F(OfferComplete, ABuyerSignatureThatDoesNotVerifyIsRefusedBeforeSigning)
@@ -186,7 +186,8 @@ TEST_F(OfferComplete, ABuyerSignatureThatDoesNotVerifyIsRefusedBeforeSigning)
     // The buyer's change raised after signing: the price and the tokens still look right.
     std::string hex = offer_for_three([](std::vector<tx::TxOutput>& outputs) { outputs[3].value += 400; });
     trade::Completion done = trade::complete_offer(session(), hex, m_listing);
-    EXPECT_EQ(done.result, "error: the buyer's signature on input 1 does not verify.");
+    ASSERT_EQ(failure_of(done.result), TradeCode::BuyerSignatureBad);
+    EXPECT_EQ(done.result.error().input, 1u);
     EXPECT_TRUE(done.check.passes);
     EXPECT_FALSE(spent(m_token));
     EXPECT_EQ(funding::reserve_for_listing(m_listing.id), m_token);
@@ -198,7 +199,8 @@ TEST_F(OfferComplete, TheRecordNotTheOfferSetsThePrice)
     m_listing.price_sats = 10'010;
     ASSERT_TRUE(funding::reserve_rebind(m_listing.id, m_token, record()));
     trade::Completion done = trade::complete_offer(session(), offer_for_three(), m_listing);
-    EXPECT_NE(done.result.find("but the listing asks 0.00003003 BSV"), std::string::npos) << done.result;
+    ASSERT_EQ(failure_of(done.result), TradeCode::Underpaid);
+    EXPECT_EQ(done.result.error().due_sats, 3'003u);
     EXPECT_FALSE(spent(m_token));
 }
 
@@ -209,8 +211,8 @@ TEST_F(OfferComplete, AReserveFromBeforeRecordsIsReadFromTheListingsOwnTransacti
                        {"kind", "bsv21"},    {"utxo", m_token},         {"qty", "10"},
                        {"price_sats", 10'000}, {"note", "ten"},         {"exp", 4'000'000'000LL},
                        {"pay_addr", m_receive}, {"ord_addr", m_ordinals}};
-    std::string published = trade::publish_post(session(), post, true);
-    ASSERT_EQ(published.rfind("success: ", 0), 0u) << published;
+    auto published = trade::publish_post(session(), post, true);
+    ASSERT_TRUE(published) << trade::result_text(published);
     (void)funding::reserve_remove(m_listing.id);
     m_listing.id = tradetest::txid_of(published);
     ASSERT_TRUE(funding::reserve_add(m_token, m_token, 0));
@@ -218,20 +220,20 @@ TEST_F(OfferComplete, AReserveFromBeforeRecordsIsReadFromTheListingsOwnTransacti
 
     // Moved since (a sale of part of it under the older program): cannot be rebuilt.
     ASSERT_TRUE(funding::reserve_rebind(m_listing.id, std::string(64, 'b') + "_1"));
-    EXPECT_NE(trade::seller_record(session(), m_listing.id).error.find("Cancel it and list the rest again."), std::string::npos);
+    EXPECT_EQ(trade::seller_record(session(), m_listing.id).error.code, TradeCode::RecordPartlySold);
     ASSERT_TRUE(funding::reserve_rebind(m_listing.id, m_token));
 
     trade::SellerRecord rebuilt = trade::seller_record(session(), m_listing.id);
-    ASSERT_TRUE(rebuilt.reserve) << rebuilt.error;
+    ASSERT_TRUE(rebuilt.reserve) << trade::error_text(rebuilt.error);
     EXPECT_EQ(rebuilt.reserve->record.price_left, 10'000u);
     EXPECT_TRUE(funding::reserve_of_listing(m_listing.id)->record.known());  // kept from now on
     trade::Completion done = trade::complete_offer(session(), offer_for_three(), m_listing);
-    EXPECT_EQ(done.result.rfind("success: ", 0), 0u) << done.result;
+    EXPECT_TRUE(done.result) << trade::result_text(done.result);
 
     // Another's transaction named as this wallet's listing rebuilds nothing.
     ASSERT_TRUE(funding::reserve_add(m_buyer_coin + "_0", "", 0));
     ASSERT_TRUE(funding::reserve_bind_listing(m_buyer_coin + "_0", m_buyer_coin));
-    EXPECT_EQ(trade::seller_record(session(), m_buyer_coin).error, trade::NO_RECORD);
+    EXPECT_EQ(trade::seller_record(session(), m_buyer_coin).error.code, TradeCode::NoRecord);
 }
 
 TEST_F(OfferComplete, APictureIsSignedOnlyFromTheOutputThatHoldsIt)
@@ -255,7 +257,7 @@ TEST_F(OfferComplete, APictureIsSignedOnlyFromTheOutputThatHoldsIt)
                                       {BUYER_COIN - 20'000 - 600, tx::p2pkh_script(m_buyer.hash)}};
     ASSERT_TRUE(tx::tx_sign_input(1, inputs, outputs, m_buyer.hash, m_buyer.priv_hex, m_buyer.pub_hex));
     trade::Completion done = trade::complete_offer(session(), core::hex_encode(tx::tx_serialize(inputs, outputs)), m_listing);
-    EXPECT_EQ(done.result, "error: the listed output does not hold the listed picture.");
+    EXPECT_EQ(failure_of(done.result), TradeCode::PictureNotHeld);
     EXPECT_FALSE(spent(picture));
 }
 

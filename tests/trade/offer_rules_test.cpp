@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "core/base58.h"
 #include "core/hash.h"
+#include "trade/error.h"
 #include "tx/bsv20.h"
 #include "tx/inscription.h"
 #include "tx/script.h"
@@ -14,6 +17,7 @@ using trade::check_offer;
 using trade::ListingTerms;
 using trade::OfferCheck;
 using trade::Prevout;
+using trade::TradeCode;
 
 core::Hash160 hash_of(const std::string& name)
 {
@@ -101,17 +105,10 @@ OfferCheck run(const Case& c, const ListingTerms& terms)
     return check_offer(c.offer, c.prevouts, terms, is_seller);
 }
 
-void expect_refused(const OfferCheck& check, const std::string& part)
-{
-    EXPECT_FALSE(check.passes);
-    EXPECT_EQ(check.error.rfind("error: ", 0), 0u) << check.error;
-    EXPECT_NE(check.error.find(part), std::string::npos) << check.error;
-}
-
 TEST(OfferRulesTokens, APartialOfferPayingItsShareWithTheRestReturnedPasses)
 {
     OfferCheck check = run(token_offer(), token_terms());
-    ASSERT_TRUE(check.passes) << check.error;
+    ASSERT_TRUE(check.passes) << trade::error_text(check.error);
     EXPECT_EQ(check.listing_input, 0u);
     EXPECT_EQ(check.qty, "3");
     EXPECT_EQ(check.units_left, "7");
@@ -124,34 +121,9 @@ TEST(OfferRulesTokens, TheWholeLotPaysTheWholePriceWithNoRemainder)
     Case c = token_offer();
     c.offer.outputs = {pay(SELLER_PAY, 1000), transfer(BUYER_ORD, "10"), pay(BUYER_MAIN, 10)};
     OfferCheck check = run(c, token_terms());
-    ASSERT_TRUE(check.passes) << check.error;
+    ASSERT_TRUE(check.passes) << trade::error_text(check.error);
     EXPECT_EQ(check.units_left, "0");
     EXPECT_EQ(check.due_sats, 1000u);
-
-    c.offer.outputs[0].value = 999;
-    expect_refused(run(c, token_terms()), "pays 0.00000999 BSV, but the listing asks 0.00001000 BSV");
-}
-
-TEST(OfferRulesTokens, UnderpayingIsRefused)
-{
-    Case c = token_offer();
-    c.offer.outputs[0].value = 299;
-    expect_refused(run(c, token_terms()), "pays");
-    // One satoshi for the whole lot: the attack the check exists for.
-    c.offer.outputs = {pay(SELLER_PAY, 1), transfer(BUYER_ORD, "10")};
-    expect_refused(run(c, token_terms()), "the listing asks 0.00001000 BSV");
-    // 3 of 10 lots at 3 satoshis for the lot: a share truncated to nothing buys nothing.
-    c = token_offer();
-    expect_refused(run(c, token_terms("10", 3)), "too few lots to cost anything");
-}
-
-TEST(OfferRulesTokens, PaymentToAnInscriptionOrAnotherAddressDoesNotCount)
-{
-    Case c = token_offer();
-    c.offer.outputs[0] = pay(SELLER_COIN, 300);
-    expect_refused(run(c, token_terms()), "pays 0.00000000 BSV");
-    c.offer.outputs[0] = {300, tx::inscription_script(SELLER_PAY, "text/plain", core::as_bytes("x"))};
-    expect_refused(run(c, token_terms()), "pays 0.00000000 BSV");
 }
 
 TEST(OfferRulesTokens, PaymentsSplitOverOutputsAddUp)
@@ -160,65 +132,114 @@ TEST(OfferRulesTokens, PaymentsSplitOverOutputsAddUp)
     c.offer.outputs[0].value = 100;
     c.offer.outputs.push_back(pay(SELLER_PAY, 200));
     EXPECT_TRUE(run(c, token_terms()).passes);
-}
-
-TEST(OfferRulesTokens, DivertedTokensAreRefused)
-{
-    Case c = token_offer();
-    c.offer.outputs[2] = transfer(BUYER_ORD, "7");  // the rest to the buyer as well
-    expect_refused(run(c, token_terms()), "exactly one buyer output");
-
-    c = token_offer();
-    c.offer.outputs[2] = transfer(SELLER_ORD, "6");  // one unit short of the rest
-    expect_refused(run(c, token_terms()), "return the 7 unsold units");
-
-    c = token_offer();
-    c.offer.outputs.erase(c.offer.outputs.begin() + 2);  // the rest burned
-    expect_refused(run(c, token_terms()), "return the 7 unsold units");
-
-    c = token_offer();
-    c.offer.outputs[1] = transfer(BUYER_ORD, "10");  // takes all, pays for 3
-    c.offer.outputs.erase(c.offer.outputs.begin() + 2);
-    expect_refused(run(c, token_terms()), "pays 0.00000300 BSV, but the listing asks 0.00001000 BSV");
-
-    c = token_offer();
-    c.offer.outputs[1] = transfer(BUYER_ORD, "11");
-    expect_refused(run(c, token_terms()), "more tokens than the listed output holds");
-}
-
-TEST(OfferRulesTokens, TransfersOfOtherTokensOrOtherOperationsAreRefused)
-{
-    Case c = token_offer();
-    c.offer.outputs.push_back(transfer(BUYER_ORD, "5", OTHER_TOKEN));
-    expect_refused(run(c, token_terms()), "token transfer this sale does not make");
-
-    c = token_offer();
-    c.offer.outputs[1] = transfer(BUYER_ORD, "3", TOKEN, "burn");
-    expect_refused(run(c, token_terms()), "token transfer this sale does not make");
-
-    c = token_offer();
-    c.offer.outputs.push_back(transfer(SELLER_COIN, "0"));
-    expect_refused(run(c, token_terms()), "token transfer this sale does not make");
-
-    c = token_offer();
-    c.offer.outputs[1] = transfer(BUYER_ORD, "10");
-    c.offer.outputs[2] = transfer(SELLER_ORD, "1");  // more out than in
-    expect_refused(run(c, token_terms()), "token transfer this sale does not make");
-}
-
-TEST(OfferRulesTokens, AListedOutputWithoutTheTokensIsRefused)
-{
-    Case c = token_offer();
-    c.prevouts[0] = Prevout{1, tx::p2pkh_script(SELLER_ORD)};
-    expect_refused(run(c, token_terms()), "holds no tokens");
-    c.prevouts[0] = Prevout{1, transfer(SELLER_ORD, "10", OTHER_TOKEN).script};
-    expect_refused(run(c, token_terms()), "another token than the listing");
-    // The output holds other units than this wallet recorded when it listed.
     ListingTerms recorded = token_terms();
-    recorded.lot_units = "12";
-    expect_refused(run(token_offer(), recorded), "does not hold the units this wallet listed");
-    recorded.lot_units = "10";
+    recorded.lot_units = "10";  // the units this wallet recorded when it listed
     EXPECT_TRUE(run(token_offer(), recorded).passes);
+}
+
+// One change to the standard token offer (3 of 10 for 300 of 1000 sats) or the standard
+// picture offer, or to the seller's terms, that the check refuses, and why. For an underpaid
+// offer, what it pays and what is due.
+struct Refusal {
+    const char* what;
+    bool picture;
+    std::function<void(Case&, ListingTerms&)> change;
+    TradeCode code;
+    uint64_t paid = 0;
+    uint64_t due = 0;
+};
+
+TEST(OfferRules, EachWayAnOfferCanCheatIsRefused)
+{
+    using Out = std::vector<tx::TxOutput>;
+    const core::Bytes note = tx::data_carrier_script(core::as_bytes("x"));
+    const std::vector<Refusal> rows = {
+        {"one satoshi short of the whole lot", false,
+         [](Case& c, ListingTerms&) { c.offer.outputs = {pay(SELLER_PAY, 999), transfer(BUYER_ORD, "10")}; },
+         TradeCode::Underpaid, 999, 1000},
+        {"one satoshi for the whole lot", false,
+         [](Case& c, ListingTerms&) { c.offer.outputs = {pay(SELLER_PAY, 1), transfer(BUYER_ORD, "10")}; }, TradeCode::Underpaid, 1, 1000},
+        {"one satoshi short of its share", false, [](Case& c, ListingTerms&) { c.offer.outputs[0].value = 299; },
+         TradeCode::Underpaid, 299, 300},
+        {"a share truncated to nothing", false, [](Case&, ListingTerms& t) { t.price_sats = 3; }, TradeCode::TooFewLots},
+        {"the price to another address", false, [](Case& c, ListingTerms&) { c.offer.outputs[0] = pay(SELLER_COIN, 300); },
+         TradeCode::Underpaid, 0, 300},
+        {"the price into an inscription", false,
+         [](Case& c, ListingTerms&) { c.offer.outputs[0] = {300, tx::inscription_script(SELLER_PAY, "text/plain", core::as_bytes("x"))}; },
+         TradeCode::Underpaid, 0, 300},
+        {"takes all, pays for 3", false,
+         [](Case& c, ListingTerms&) { c.offer.outputs = {pay(SELLER_PAY, 300), transfer(BUYER_ORD, "10")}; },
+         TradeCode::Underpaid, 300, 1000},
+        {"the rest to the buyer as well", false, [](Case& c, ListingTerms&) { c.offer.outputs[2] = transfer(BUYER_ORD, "7"); },
+         TradeCode::OneBuyerOutput},
+        {"one unit short of the rest", false, [](Case& c, ListingTerms&) { c.offer.outputs[2] = transfer(SELLER_ORD, "6"); },
+         TradeCode::UnsoldNotReturned},
+        {"the rest burned", false, [](Case& c, ListingTerms&) { c.offer.outputs.erase(c.offer.outputs.begin() + 2); },
+         TradeCode::UnsoldNotReturned},
+        {"more than the output holds", false, [](Case& c, ListingTerms&) { c.offer.outputs[1] = transfer(BUYER_ORD, "11"); },
+         TradeCode::TakesMoreThanHeld},
+        {"another token besides", false,
+         [](Case& c, ListingTerms&) { c.offer.outputs.push_back(transfer(BUYER_ORD, "5", OTHER_TOKEN)); }, TradeCode::ForeignTransfer},
+        {"a burn, not a transfer", false,
+         [](Case& c, ListingTerms&) { c.offer.outputs[1] = transfer(BUYER_ORD, "3", TOKEN, "burn"); }, TradeCode::ForeignTransfer},
+        {"a transfer of 0", false, [](Case& c, ListingTerms&) { c.offer.outputs.push_back(transfer(SELLER_COIN, "0")); },
+         TradeCode::ForeignTransfer},
+        {"more out than in", false,
+         [](Case& c, ListingTerms&) {
+             c.offer.outputs[1] = transfer(BUYER_ORD, "10");
+             c.offer.outputs[2] = transfer(SELLER_ORD, "1");
+         },
+         TradeCode::ForeignTransfer},
+        {"a listed output without tokens", false,
+         [](Case& c, ListingTerms&) { c.prevouts[0] = Prevout{1, tx::p2pkh_script(SELLER_ORD)}; }, TradeCode::NoTokensHeld},
+        {"a listed output of another token", false,
+         [](Case& c, ListingTerms&) { c.prevouts[0] = Prevout{1, transfer(SELLER_ORD, "10", OTHER_TOKEN).script}; },
+         TradeCode::HeldOtherToken},
+        {"other units than this wallet listed", false, [](Case&, ListingTerms& t) { t.lot_units = "12"; }, TradeCode::UnitsNotListed},
+        {"the seller's own coin left unsigned", false,
+         [](Case& c, ListingTerms&) {
+             c.offer.inputs.push_back(input(SELLER_TXID, 0, false));
+             c.prevouts.push_back(Prevout{500'000'000, tx::p2pkh_script(SELLER_PAY)});
+         },
+         TradeCode::SignsMoreThanLot},
+        {"another output of the listing", false, [](Case&, ListingTerms& t) { t.utxo = LISTING_TXID + "_1"; }, TradeCode::NotListingInput},
+        {"no listed output", false, [](Case&, ListingTerms& t) { t.utxo = ""; }, TradeCode::NotListingInput},
+        {"the listed lot already signed", false, [](Case& c, ListingTerms&) { c.offer.inputs[0].script_sig = {0x00}; },
+         TradeCode::NothingToSign},
+        {"the listed output not loaded", false, [](Case& c, ListingTerms&) { c.prevouts[0].reset(); }, TradeCode::ListedNotLoaded},
+        {"fewer outputs loaded than inputs", false, [](Case& c, ListingTerms&) { c.prevouts.pop_back(); }, TradeCode::ListedNotLoaded},
+        {"a payment address that is none", false, [](Case&, ListingTerms& t) { t.pay_addr = "not an address"; }, TradeCode::PayAddressBad},
+        {"nothing left", false, [](Case&, ListingTerms& t) { t.qty = "0"; }, TradeCode::NothingLeft},
+        {"no quantity", false, [](Case&, ListingTerms& t) { t.qty = ""; }, TradeCode::NothingLeft},
+        {"price first leaves the picture here", true,
+         [](Case& c, ListingTerms&) { std::swap(c.offer.outputs[0], c.offer.outputs[1]); }, TradeCode::PictureStaysHere},
+        {"the picture back to the seller", true, [](Case& c, ListingTerms&) { c.offer.outputs[0] = pay(SELLER_ORD, 1); },
+         TradeCode::PictureStaysHere},
+        {"the picture lost in a larger coin", true, [](Case& c, ListingTerms&) { c.offer.outputs[0] = pay(BUYER_ORD, 2); },
+         TradeCode::PictureNotToBuyer},
+        {"the picture into a data output", true, [note](Case& c, ListingTerms&) { c.offer.outputs[0] = {1, note}; },
+         TradeCode::PictureNotToBuyer},
+        {"the picture burned as fee", true, [note](Case& c, ListingTerms&) { c.offer.outputs = Out{{0, note}}; }, TradeCode::PictureBurned},
+        {"an ordinary coin of the seller's as the picture", true,
+         [](Case& c, ListingTerms&) { c.prevouts[0] = Prevout{3'000'000, tx::p2pkh_script(SELLER_PAY)}; }, TradeCode::NotPictureOutput},
+        {"a third of a picture", true,
+         [](Case& c, ListingTerms& t) {
+             t.qty = "3";  // a malformed listing cannot make a picture cheaper
+             c.offer.outputs[1].value = 16'667;
+         },
+         TradeCode::Underpaid, 16'667, 50'000},
+    };
+    for (const auto& row : rows) {
+        Case c = row.picture ? picture_offer() : token_offer();
+        ListingTerms terms = row.picture ? picture_terms() : token_terms();
+        row.change(c, terms);
+        const OfferCheck check = run(c, terms);
+        EXPECT_FALSE(check.passes) << row.what;
+        EXPECT_EQ(check.error.code, row.code) << row.what << ": " << trade::error_text(check.error);
+        if (row.code != TradeCode::Underpaid) continue;
+        EXPECT_EQ(check.error.paid_sats, row.paid) << row.what;
+        EXPECT_EQ(check.error.due_sats, row.due) << row.what;
+    }
 }
 
 TEST(OfferRulesTokens, ADeployOutputIsItsOwnToken)
@@ -233,11 +254,11 @@ TEST(OfferRulesTokens, ADeployOutputIsItsOwnToken)
     ListingTerms terms = token_terms();
     terms.origin = deploy_id;
     OfferCheck check = run(c, terms);
-    EXPECT_TRUE(check.passes) << check.error;
+    EXPECT_TRUE(check.passes) << trade::error_text(check.error);
     c.offer.outputs[2] = transfer(SELLER_ORD, "7");  // the rest in another token
-    expect_refused(run(c, terms), "token transfer this sale does not make");
+    EXPECT_EQ(run(c, terms).error.code, TradeCode::ForeignTransfer);
     terms.origin = TOKEN;
-    expect_refused(run(c, terms), "another token than the listing");
+    EXPECT_EQ(run(c, terms).error.code, TradeCode::HeldOtherToken);
 }
 
 TEST(OfferRulesTokens, ProRataPriceUsesA128BitProduct)
@@ -247,19 +268,10 @@ TEST(OfferRulesTokens, ProRataPriceUsesA128BitProduct)
     c.offer.outputs = {pay(SELLER_PAY, 60'000'000), transfer(BUYER_ORD, "30000000000"),
                        transfer(SELLER_ORD, "70000000000")};
     OfferCheck check = run(c, token_terms("100000000000", 200'000'000));
-    ASSERT_TRUE(check.passes) << check.error;
+    ASSERT_TRUE(check.passes) << trade::error_text(check.error);
     EXPECT_EQ(check.due_sats, 60'000'000u);
     c.offer.outputs[0].value = 59'999'999;
     EXPECT_FALSE(run(c, token_terms("100000000000", 200'000'000)).passes);
-}
-
-TEST(OfferRulesInputs, OnlyTheListedLotMayBeLeftForTheSellerToSign)
-{
-    Case c = token_offer();
-    // The seller's own coin (its address is the public pay_addr) as a second unsigned input.
-    c.offer.inputs.push_back(input(SELLER_TXID, 0, false));
-    c.prevouts.push_back(Prevout{500'000'000, tx::p2pkh_script(SELLER_PAY)});
-    expect_refused(run(c, token_terms()), "sign more than the listed lot");
 }
 
 TEST(OfferRulesInputs, TheListingInputIsFoundByTheSellersRecordAnywhere)
@@ -268,7 +280,7 @@ TEST(OfferRulesInputs, TheListingInputIsFoundByTheSellersRecordAnywhere)
     std::swap(c.offer.inputs[0], c.offer.inputs[1]);
     std::swap(c.prevouts[0], c.prevouts[1]);
     OfferCheck check = run(c, token_terms());
-    ASSERT_TRUE(check.passes) << check.error;
+    ASSERT_TRUE(check.passes) << trade::error_text(check.error);
     EXPECT_EQ(check.listing_input, 1u);
 
     ListingTerms upper = token_terms();
@@ -276,47 +288,12 @@ TEST(OfferRulesInputs, TheListingInputIsFoundByTheSellersRecordAnywhere)
     EXPECT_TRUE(run(token_offer(), upper).passes);
 }
 
-TEST(OfferRulesInputs, AnOfferOnAnotherOutputOrAlreadySignedIsRefused)
-{
-    ListingTerms moved = token_terms();
-    moved.utxo = LISTING_TXID + "_1";
-    expect_refused(run(token_offer(), moved), "does not spend the reserved lot of the listing");
-    moved.utxo = "";
-    expect_refused(run(token_offer(), moved), "does not spend the reserved lot of the listing");
-
-    Case c = token_offer();
-    c.offer.inputs[0].script_sig = {0x00};
-    expect_refused(run(c, token_terms()), "nothing left for this wallet to sign");
-}
-
-TEST(OfferRulesInputs, MissingDataIsRefusedNotGuessed)
-{
-    Case c = token_offer();
-    c.prevouts[0].reset();
-    expect_refused(run(c, token_terms()), "could not load the listed output");
-    c.prevouts.pop_back();
-    expect_refused(run(c, token_terms()), "could not load the listed output");
-
-    ListingTerms bad = token_terms();
-    bad.pay_addr = "not an address";
-    expect_refused(run(token_offer(), bad), "payment address is not valid");
-    expect_refused(run(token_offer(), token_terms("0")), "nothing left to sell");
-    expect_refused(run(token_offer(), token_terms("")), "nothing left to sell");
-}
-
 TEST(OfferRulesPicture, TheBuyersOutputFirstDeliversThePicture)
 {
     OfferCheck check = run(picture_offer(), picture_terms());
-    ASSERT_TRUE(check.passes) << check.error;
+    ASSERT_TRUE(check.passes) << trade::error_text(check.error);
     EXPECT_EQ(check.qty, "1");
     EXPECT_EQ(check.due_sats, 50'000u);
-}
-
-TEST(OfferRulesPicture, PriceFirstWouldLeaveThePictureWithTheSeller)
-{
-    Case c = picture_offer();
-    std::swap(c.offer.outputs[0], c.offer.outputs[1]);
-    expect_refused(run(c, picture_terms()), "leave the picture with this wallet");
 }
 
 TEST(OfferRulesPicture, FirstInFirstOutDecidesNotThePosition)
@@ -329,44 +306,11 @@ TEST(OfferRulesPicture, FirstInFirstOutDecidesNotThePosition)
     c.prevouts[0]->value = 50'000;
     c.offer.outputs = {pay(SELLER_PAY, 50'000), pay(BUYER_ORD, 1)};
     OfferCheck check = run(c, picture_terms());
-    EXPECT_TRUE(check.passes) << check.error;
+    EXPECT_TRUE(check.passes) << trade::error_text(check.error);
     EXPECT_EQ(check.listing_input, 1u);
 
     c.prevouts[0].reset();
-    expect_refused(run(c, picture_terms()), "could not load the offer's inputs");
-}
-
-TEST(OfferRulesPicture, ThePictureMustLandInABuyersOneSatOutput)
-{
-    Case c = picture_offer();
-    c.offer.outputs[0] = pay(SELLER_ORD, 1);  // back to the seller
-    expect_refused(run(c, picture_terms()), "leave the picture with this wallet");
-
-    c = picture_offer();
-    c.offer.outputs[0] = pay(BUYER_ORD, 2);  // lost in a larger coin
-    expect_refused(run(c, picture_terms()), "1-satoshi output of the buyer");
-
-    c = picture_offer();
-    c.offer.outputs[0] = {1, tx::data_carrier_script(core::as_bytes("x"))};
-    expect_refused(run(c, picture_terms()), "1-satoshi output of the buyer");
-
-    c = picture_offer();
-    c.offer.outputs = {{0, tx::data_carrier_script(core::as_bytes("x"))}};
-    expect_refused(run(c, picture_terms()), "burn the picture as fee");
-
-    // A "picture" that is one of the seller's ordinary coins is never signed away.
-    c = picture_offer();
-    c.prevouts[0] = Prevout{3'000'000, tx::p2pkh_script(SELLER_PAY)};
-    expect_refused(run(c, picture_terms()), "not the 1-satoshi output of a picture");
-}
-
-TEST(OfferRulesPicture, APictureAlwaysCostsItsWholePrice)
-{
-    ListingTerms terms = picture_terms();
-    terms.qty = "3";  // a malformed listing cannot make a picture cheaper
-    Case c = picture_offer();
-    c.offer.outputs[1].value = 16'667;
-    expect_refused(run(c, terms), "the listing asks 0.00050000 BSV");
+    EXPECT_EQ(run(c, picture_terms()).error.code, TradeCode::InputsNotLoaded);
 }
 
 TEST(OfferRulesOutputs, EnvelopeAndBodyReaders)

@@ -12,6 +12,7 @@
 #include "tests/trade/trader_fixture.h"
 #include "trade/market_session.h"
 #include "trade/report.h"
+#include "trade/result_text.h"
 #include "tx/outpoint.h"
 #include "tx/push.h"
 #include "tx/script.h"
@@ -20,6 +21,7 @@
 namespace {
 
 using nlohmann::json;
+using tradetest::failure_of;
 using tradetest::txid_of;
 
 class PostTransaction : public tradetest::TraderTest {
@@ -54,10 +56,10 @@ TEST_F(PostTransaction, ACancelPaysTheOracleAndItsDataOutputOnly)
     std::string error;
     ASSERT_TRUE(book::sign_post(other_post, error, other.book())) << error;
     EXPECT_EQ(other_post["ts"], 1'800'000'000);
-    std::string result = trade::publish_post(session(), {{"type", "ag_cancel"}, {"handle", "carol"}, {"listing", std::string(64, 'a')},
+    auto result = trade::publish_post(session(), {{"type", "ag_cancel"}, {"handle", "carol"}, {"listing", std::string(64, 'a')},
                                               {"protocol", "stale"}, {"location", "elsewhere"}},
                                              false);
-    ASSERT_EQ(result.rfind("success: ", 0), 0u) << result;
+    ASSERT_TRUE(result) << trade::result_text(result);
     auto t = raw_tx(txid_of(result));
     ASSERT_TRUE(t);
     ASSERT_EQ(t->outputs.size(), 3u);  // oracle, data, change
@@ -76,8 +78,8 @@ TEST_F(PostTransaction, ACancelPaysTheOracleAndItsDataOutputOnly)
 TEST_F(PostTransaction, AListingPaysTheHouseFeeBeforeTheOracle)
 {
     ASSERT_FALSE(open_wallet("carol", {3'000'000}).empty());
-    std::string result = trade::post_transaction(session(), "{\"type\":\"ag_list\"}", true);
-    ASSERT_EQ(result.rfind("success: ", 0), 0u) << result;
+    auto result = trade::post_transaction(session(), "{\"type\":\"ag_list\"}", true);
+    ASSERT_TRUE(result) << trade::result_text(result);
     auto t = raw_tx(txid_of(result));
     ASSERT_TRUE(t);
     EXPECT_EQ(t->outputs[0].value, 1'000'000);
@@ -102,8 +104,8 @@ TEST_F(PostTransaction, ABuyPostLeavesTheOfferCoinsAloneAndLocksThem)
     std::vector<tx::TxOutput> outputs{{100'000, tx::p2pkh_script(*core::hash160_from_address(m_receive))}};
     std::string offer = core::hex_encode(tx::tx_serialize(inputs, outputs));
     json post = {{"type", "ag_buy"}, {"listing", std::string(64, 'E')}, {"offer", offer}};
-    std::string result = trade::post_transaction(session(), post.dump(), false);
-    ASSERT_EQ(result.rfind("success: ", 0), 0u) << result;
+    auto result = trade::post_transaction(session(), post.dump(), false);
+    ASSERT_TRUE(result) << trade::result_text(result);
     auto t = raw_tx(txid_of(result));
     ASSERT_TRUE(t);
     for (const auto& in : t->inputs) {
@@ -123,23 +125,23 @@ TEST_F(PostTransaction, ABuyPostLeavesTheOfferCoinsAloneAndLocksThem)
 
 TEST_F(PostTransaction, NothingIsPaidWithoutAWalletOrAPayload)
 {
-    EXPECT_EQ(trade::post_transaction(session(), "{}", false), trade::NOT_CONNECTED);
-    EXPECT_EQ(trade::post_report(session(), "{}"), trade::NOT_CONNECTED);
-    EXPECT_EQ(trade::send_report(session(), "hello"), "error: Connect Pursa and publish a paymail first.");
+    using trade::TradeCode;
+    EXPECT_EQ(failure_of(trade::post_transaction(session(), "{}", false)), TradeCode::NotConnected);
+    EXPECT_EQ(failure_of(trade::post_report(session(), "{}")), TradeCode::NotConnected);
+    EXPECT_EQ(failure_of(trade::send_report(session(), "hello")), TradeCode::ReportNoHandle);
     ASSERT_FALSE(open_wallet("carol", {100'000}).empty());
-    EXPECT_EQ(trade::post_transaction(session(), "", false), "error: empty Agoran payload.");
-    EXPECT_EQ(trade::post_report(session(), ""), "error: empty report payload.");
-    EXPECT_EQ(trade::send_report(session(), "   "), "error: Write a report (max 2000 characters).");
-    EXPECT_EQ(trade::send_report(session(), "no architect registered yet"),
-              "error: could not find the architect's key at the registry.");
+    EXPECT_EQ(failure_of(trade::post_transaction(session(), "", false)), TradeCode::EmptyPayload);
+    EXPECT_EQ(failure_of(trade::post_report(session(), "")), TradeCode::EmptyReportPayload);
+    EXPECT_EQ(failure_of(trade::send_report(session(), "   ")), TradeCode::ReportTextBad);
+    EXPECT_EQ(failure_of(trade::send_report(session(), "no architect registered yet")), TradeCode::ArchitectKeyMissing);
 }
 
 TEST_F(PostTransaction, AReportPaysFeeOracleAndDataInThatOrder)
 {
     ASSERT_FALSE(open_wallet("carol", {100'000}).empty());
     devnet().set_identity("architect", "0279be667ef9dcbbac55a06295ce870b07029bfcdb2dce28d959f2815b16f81798");
-    std::string result = trade::send_report(session(), std::string(2000, 'r'));
-    ASSERT_EQ(result.rfind("success: ", 0), 0u) << result;
+    auto result = trade::send_report(session(), std::string(2000, 'r'));
+    ASSERT_TRUE(result) << trade::result_text(result);
     auto t = raw_tx(txid_of(result));
     ASSERT_TRUE(t);
     ASSERT_GE(t->outputs.size(), 3u);

@@ -34,15 +34,14 @@ void TraderTest::TearDown()
 
 std::string TraderTest::open_wallet(const std::string& name, const std::vector<int64_t>& coins)
 {
-    std::string created = pursa::create_wallet(name);
-    if (created.rfind("success: ", 0) != 0) {
-        ADD_FAILURE() << created;
+    pursa::VaultResult<std::string> created = pursa::create_hd_wallet(name);
+    if (!created) {
+        ADD_FAILURE() << created.error().sentence;
         return {};
     }
-    std::string id = created.substr(9);
-    std::string named = pursa::set_paymail(id, name, pursa::publish_paymail);
-    if (named.rfind("error", 0) == 0) {
-        ADD_FAILURE() << named;
+    const std::string id = *created;
+    if (auto named = pursa::name_wallet(id, name, pursa::publish_paymail); !named) {
+        ADD_FAILURE() << named.error().sentence;
         return {};
     }
     wallet::register_app("trade-test", "Agoran");
@@ -83,10 +82,15 @@ int64_t TraderTest::sats_of(const nlohmann::json& output)
     return static_cast<int64_t>(output.value("value", 0.0) * 1e8 + 0.5);
 }
 
-std::string txid_of(const std::string& result)
+std::string built(const trade::TradeResult<std::string>& offer)
 {
-    if (result.rfind("success: ", 0) != 0 || result.size() < 9 + 64) return {};
-    return result.substr(9, 64);
+    EXPECT_TRUE(offer) << (offer ? std::string() : trade::error_text(offer.error()));
+    return offer ? *offer : std::string();
+}
+
+std::string txid_of(const trade::TradeResult<trade::Sent>& result)
+{
+    return result ? result->txid : std::string();
 }
 
 } // namespace tradetest

@@ -12,6 +12,7 @@
 
 #include "tests/support/devnet_fixture.h"
 #include "tests/support/temp_dir.h"
+#include "trade/error.h"
 #include "trade/market_session.h"
 #include "tx/transaction.h"
 
@@ -39,7 +40,17 @@ protected:
     std::unique_ptr<trade::MarketSession> m_session;
 };
 
-// "success: <txid>" -> txid; "" otherwise.
-std::string txid_of(const std::string& result);
+// The txid sent; "" when the routine failed.
+std::string txid_of(const trade::TradeResult<trade::Sent>& result);
+
+// The offer built; "" with a test failure when it was refused.
+std::string built(const trade::TradeResult<std::string>& offer);
+
+// The code of the failure; nullopt when the routine succeeded.
+template <typename T>
+std::optional<trade::TradeCode> failure_of(const trade::TradeResult<T>& result)
+{
+    return result ? std::nullopt : std::optional<trade::TradeCode>(result.error().code);
+}
 
 } // namespace tradetest

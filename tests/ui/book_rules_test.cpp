@@ -221,15 +221,16 @@ TEST(MainTexts, FreshnessMarkerAndActionResults)
     EXPECT_EQ(ui::book_marker_text({false, true, 0, 0}, at_1402), "No book yet \u2014 offline");
 
     const std::string txid = "3f6c1d0a9b8e7f6a5b4c3d2e1f0a9b8c7d6e5f4a3b2c1d0e9f8a7b6c5d4e3f2a";
-    const auto done = ui::action_outcome("Your offer is posted.", "success: " + txid + "\nBook overlay: error: busy.");
+    const auto done = ui::action_outcome("Your offer is posted.",
+                                         trade::Sent{txid, true, trade::TradeError(trade::TradeCode::Refused, "busy.")});
     EXPECT_TRUE(done.success);
     EXPECT_EQ(done.txid, txid);
     EXPECT_EQ(done.status, "Your offer is posted. (3f6c1d\u20264e3f2a)");
     EXPECT_EQ(done.text, "Your offer is posted.\nBook overlay: error: busy.");
-    const auto refused = ui::action_outcome("Your offer is posted.", "error: the listing is gone.\nmore");
+    const auto refused = ui::action_outcome("Your offer is posted.", trade::TradeError(trade::TradeCode::Refused, "the listing is gone.\nmore"));
     EXPECT_FALSE(refused.success);
     EXPECT_EQ(refused.status, "error: the listing is gone.");
-    EXPECT_EQ(ui::action_outcome("", "success").text, "Done.");
+    EXPECT_EQ(ui::action_outcome("", trade::Sent{}).text, "Done.");
 }
 
 } // namespace

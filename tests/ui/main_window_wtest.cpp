@@ -235,7 +235,7 @@ TEST_F(MainWindowTest, APostedListingIsShownAndItsResultIsOneLine)
     posted.id = txid;
     posted.status = book::ListingStatus::Live;
     later.push_back(posted);
-    w->controller().finishAction({Action::List, "List", "", "Your listing is posted.", true}, "success: " + txid);
+    w->controller().finishAction({Action::List, "List", "", "Your listing is posted.", true}, trade::Sent{txid, true, std::nullopt});
     ASSERT_NE(w->messageWindow(), nullptr);
     EXPECT_EQ(w->messageWindow()->text(), "Your listing is posted.");
     EXPECT_EQ(w->messageWindow()->findChild<QLabel*>("note.shortTxid")->text(), "Transaction 3f6c1d\u20264e3f2a");
@@ -278,12 +278,12 @@ TEST_F(MainWindowTest, ConnectCopyAndUnbind)
     auto w = open();
     QTest::mouseClick(child<QToolButton>(*w, "copy"), Qt::LeftButton);
     EXPECT_EQ(w->statusText(), "Connect Pursa first");
-    services->set_connect_result("error: Pursa denied the request.", {});
+    services->set_connect_result(trade::TradeError(wallet::WalletError(wallet::WalletCode::Denied)), {});
     QTest::mouseClick(w->connectButton(), Qt::LeftButton);
     ASSERT_TRUE(idle(*w));
-    EXPECT_EQ(w->statusText(), "error: Pursa denied the request");
+    EXPECT_EQ(w->statusText(), "error: connect denied in Pursa");
     EXPECT_EQ(w->statusKind(), "error");
-    services->set_connect_result("success", bound_wallet());
+    services->set_connect_result({}, bound_wallet());
     QTest::mouseClick(w->connectButton(), Qt::LeftButton);
     EXPECT_EQ(w->statusText(), "Waiting for Pursa to approve");
     ASSERT_TRUE(QTest::qWaitFor([&] { return w->controller().bound() && !w->controller().isBusy(); }, 3000));

@@ -74,7 +74,7 @@ bool shoot_trade_dialogs(const QString& out, const QString& theme)
     trade::OfferCheck underpaid;
     underpaid.paid_sats = 1;
     underpaid.due_sats = 20'000'000;
-    underpaid.error = "error: the offer pays the seller 0.00000001 BSV; 0.20000000 BSV is due.";
+    underpaid.error = trade::underpaid_error(underpaid.paid_sats, underpaid.due_sats);
     trade->set_check(book[0].offers[1].offer, underpaid);
 
     MainWindow::Options options;

@@ -138,7 +138,7 @@ void ScriptedServices::set_update_page(PageFetch page)
     m_page = std::move(page);
 }
 
-void ScriptedServices::set_connect_result(std::string result, WalletSnapshot wallet_after)
+void ScriptedServices::set_connect_result(trade::TradeResult<void> result, WalletSnapshot wallet_after)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_connect_result = std::move(result);
@@ -163,10 +163,10 @@ std::vector<std::string> ScriptedServices::removed_reserves() const
     return m_removed;
 }
 
-std::string ScriptedServices::connect()
+trade::TradeResult<void> ScriptedServices::connect()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_connect_result.rfind("success", 0) == 0) m_wallet = m_wallet_after_connect;
+    if (m_connect_result) m_wallet = m_wallet_after_connect;
     return m_connect_result;
 }
 

@@ -34,7 +34,7 @@ public:
     void set_wallet(WalletSnapshot wallet);
     void set_reserves(std::vector<std::string> listing_ids);
     void set_update_page(PageFetch page);
-    void set_connect_result(std::string result, WalletSnapshot wallet_after);
+    void set_connect_result(trade::TradeResult<void> result, WalletSnapshot wallet_after);
     // Delays every book load by this many milliseconds.
     void set_book_delay_ms(int ms);
     // Pictures for thumbnails: key -> content; keys not given answer nothing.
@@ -50,7 +50,7 @@ public:
     int content_requests() const { return m_content_requests; }
     std::vector<std::string> removed_reserves() const;
 
-    std::string connect() override;
+    trade::TradeResult<void> connect() override;
     void disconnect() override;
     WalletSnapshot wallet_snapshot() override;
     bool refresh_balance() override;
@@ -76,7 +76,7 @@ private:
     std::string m_book_error;
     WalletSnapshot m_wallet;
     WalletSnapshot m_wallet_after_connect;
-    std::string m_connect_result = "error: Pursa did not answer.";
+    trade::TradeResult<void> m_connect_result{trade::TradeError(trade::TradeCode::Refused, "Pursa did not answer.")};
     std::vector<std::string> m_reserves;
     std::vector<std::string> m_removed;
     PageFetch m_page;

@@ -3,6 +3,8 @@
 #include <chrono>
 #include <thread>
 
+#include "trade/result_text.h"
+
 namespace ui {
 
 namespace {
@@ -60,6 +62,13 @@ std::string ScriptedTradeServices::answer(const std::string& routine, const std:
     return it != m_answers.end() ? it->second : otherwise;
 }
 
+trade::TradeResult<trade::Sent> ScriptedTradeServices::sent(const std::string& routine)
+{
+    const std::string refusal = answer(routine, "");
+    if (!refusal.empty()) return trade::TradeError(trade::TradeCode::Refused, refusal);
+    return trade::Sent{SAMPLE_TXID, true, std::nullopt};
+}
+
 void ScriptedTradeServices::pause() const
 {
     int delay = 0;
@@ -90,7 +99,7 @@ std::string ScriptedTradeServices::reserve_add(const std::string& outpoint, cons
 {
     record("reserve_add", outpoint, origin + " " + std::to_string(exp));
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (!m_reserved.insert(outpoint).second) return "error: that UTXO is already listed.";
+    if (!m_reserved.insert(outpoint).second) return trade::failure_text(funding::FundingError(funding::FundingCode::AlreadyListed));
     return {};
 }
 
@@ -101,11 +110,11 @@ void ScriptedTradeServices::reserve_remove(const std::string& key)
     m_reserved.erase(key);
 }
 
-std::string ScriptedTradeServices::publish_listing(const core::Json& post, const std::string& outpoint)
+trade::TradeResult<trade::Sent> ScriptedTradeServices::publish_listing(const core::Json& post, const std::string& outpoint)
 {
     pause();
     record("publish_listing", post.dump(), outpoint);
-    return answer("publish_listing", std::string("success: ") + SAMPLE_TXID);
+    return sent("publish_listing");
 }
 
 trade::BuyPlan ScriptedTradeServices::plan_buy(const book::Listing& listing, const std::string& qty_box)
@@ -121,25 +130,25 @@ trade::BuyPlan ScriptedTradeServices::plan_buy(const book::Listing& listing, con
     return plan;
 }
 
-std::string ScriptedTradeServices::run_buy(const trade::BuyPlan& plan)
+trade::TradeResult<trade::Sent> ScriptedTradeServices::run_buy(const trade::BuyPlan& plan)
 {
     pause();
     record("run_buy", plan.post.dump(), plan.offer.listing_utxo);
-    return answer("run_buy", std::string("success: ") + SAMPLE_TXID);
+    return sent("run_buy");
 }
 
-std::string ScriptedTradeServices::run_cancel_listing(const book::Listing& listing)
+trade::TradeResult<trade::Sent> ScriptedTradeServices::run_cancel_listing(const book::Listing& listing)
 {
     pause();
     record("run_cancel_listing", listing.id, listing.utxo);
-    return answer("run_cancel_listing", std::string("success: ") + SAMPLE_TXID);
+    return sent("run_cancel_listing");
 }
 
-std::string ScriptedTradeServices::run_offer_cancel(const std::string& listing_id, const book::Offer& offer)
+trade::TradeResult<trade::Sent> ScriptedTradeServices::run_offer_cancel(const std::string& listing_id, const book::Offer& offer)
 {
     pause();
     record("run_offer_cancel", offer.id, listing_id + " " + offer.offer);
-    return answer("run_offer_cancel", std::string("success: ") + SAMPLE_TXID);
+    return sent("run_offer_cancel");
 }
 
 std::vector<trade::OfferRow> ScriptedTradeServices::offers_on_my_listings(const std::vector<book::Listing>& listings,
@@ -177,18 +186,18 @@ std::string ScriptedTradeServices::check_completion(const trade::OfferRow& row)
     return answer("check_completion", "");
 }
 
-std::string ScriptedTradeServices::run_completion(const trade::OfferRow& row)
+trade::TradeResult<trade::Sent> ScriptedTradeServices::run_completion(const trade::OfferRow& row)
 {
     pause();
     record("run_completion", row.offer.id, row.listing.id);
-    return answer("run_completion", std::string("success: ") + SAMPLE_TXID);
+    return sent("run_completion");
 }
 
-std::string ScriptedTradeServices::send_report(const std::string& text)
+trade::TradeResult<trade::Sent> ScriptedTradeServices::send_report(const std::string& text)
 {
     pause();
     record("send_report", text);
-    return answer("send_report", std::string("success: ") + SAMPLE_TXID);
+    return sent("send_report");
 }
 
 } // namespace ui

@@ -26,8 +26,8 @@ public:
         std::string extra;
     };
 
-    // The refusal (for plan_listing, plan_buy, check_completion) or the result (any other
-    // routine) the next calls of the routine give.
+    // The refusal the next calls of the routine give: of its checks (plan_listing, plan_buy,
+    // check_completion), or its failure (any other routine; "" sends SAMPLE_TXID).
     void set_answer(const std::string& routine, std::string answer);
     // Offers whose buyer's coins are gone: left out of offers_on_my_listings.
     void set_buyer_coins_spent(const std::string& offer_text);
@@ -41,22 +41,23 @@ public:
     trade::ListingPlan plan_listing(const trade::ListRequest& request, int64_t now) override;
     std::string reserve_add(const std::string& outpoint, const std::string& origin, int64_t exp) override;
     void reserve_remove(const std::string& key) override;
-    std::string publish_listing(const core::Json& post, const std::string& outpoint) override;
+    trade::TradeResult<trade::Sent> publish_listing(const core::Json& post, const std::string& outpoint) override;
     trade::BuyPlan plan_buy(const book::Listing& listing, const std::string& qty_box) override;
-    std::string run_buy(const trade::BuyPlan& plan) override;
-    std::string run_cancel_listing(const book::Listing& listing) override;
-    std::string run_offer_cancel(const std::string& listing_id, const book::Offer& offer) override;
+    trade::TradeResult<trade::Sent> run_buy(const trade::BuyPlan& plan) override;
+    trade::TradeResult<trade::Sent> run_cancel_listing(const book::Listing& listing) override;
+    trade::TradeResult<trade::Sent> run_offer_cancel(const std::string& listing_id, const book::Offer& offer) override;
     std::vector<trade::OfferRow> offers_on_my_listings(const std::vector<book::Listing>& listings,
                                                        const std::string& my_key) override;
     trade::OfferCheck evaluate_offer(const std::string& offer_text, const book::Listing& listing) override;
     std::string check_completion(const trade::OfferRow& row) override;
-    std::string run_completion(const trade::OfferRow& row) override;
-    std::string send_report(const std::string& text) override;
+    trade::TradeResult<trade::Sent> run_completion(const trade::OfferRow& row) override;
+    trade::TradeResult<trade::Sent> send_report(const std::string& text) override;
     std::string registry_domain() override { return "tavrinnode.example"; }
 
 private:
     void record(std::string name, std::string argument, std::string extra = {});
     std::string answer(const std::string& routine, const std::string& otherwise);
+    trade::TradeResult<trade::Sent> sent(const std::string& routine);
     void pause() const;
 
     mutable std::mutex m_mutex;

@@ -1,0 +1,78 @@
+#include "trade/result_text.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+using trade::TradeCode;
+using trade::TradeError;
+
+// The words users read, byte for byte: the fixed sentences the routines' tests name by code, each
+// sentence that carries what varies, and the failures of the layers below passed through.
+TEST(TradeResultText, EachFailureReadsAsItAlwaysHas)
+{
+    const std::vector<std::pair<TradeError, std::string>> rows = {
+        {TradeCode::NotConnected, "Pursa wallet not connected. Create or Restore in Pursa, then Connect in the app."},
+        {TradeCode::SignFailed, "could not sign"},
+        {{TradeCode::SignFailed, "identity key not found."}, "identity key not found."},
+        {TradeCode::PostTooLarge, "This post is too large for the book. Use fewer coins."},
+        {TradeCode::EmptyPayload, "empty Agoran payload."},
+        {TradeCode::PayDust, "pay amount is dust."},
+        {TradeCode::SellerPayAddressBad, "seller payment address is not a 1\u2026 longcode."},
+        {TradeCode::SellerOrdAddressBad, "seller ordinals address is not a 1\u2026 longcode."},
+        {TradeCode::NoLotOutput, "the listing names no valid lot output."},
+        {{TradeCode::ListingHasOnly, "9"}, "that listing only has 9 left."},
+        {TradeCode::NoQuantity, "enter how many tokens to buy."},
+        {TradeCode::LotOtherToken, "the listed lot holds another token than the listing names."},
+        {TradeCode::PictureWhole, "pictures sell as the whole inscription."},
+        {{TradeCode::LotLacksTokens, "3"}, "the listed lot does not hold 3 valid tokens of the listed token."},
+        {{TradeCode::UnsoldNotReturned, "7"}, "the offer does not return the 7 unsold units to this wallet."},
+        {trade::underpaid_error(999, 1000), "the offer pays 0.00000999 BSV, but the listing asks 0.00001000 BSV for that."},
+        {TradeCode::NoSignedBytes, "that offer has no signed bytes."},
+        {TradeCode::OfferUnparsed, "could not parse the offer transaction."},
+        {{TradeCode::TermsChanged, "price, quantity"},
+         "the book shows other terms for this listing than this wallet published (price, quantity). Nothing was signed. "
+         "Reload the book and try again."},
+        {TradeCode::NotYourListing, "that listing is not yours."},
+        {trade::bad_signature_error(1), "the buyer's signature on input 1 does not verify."},
+        {TradeCode::PictureNotHeld, "the listed output does not hold the listed picture."},
+        {TradeCode::NoRecord, "this wallet has no record of publishing that listing, so it signs nothing for it."},
+        {TradeCode::RecordPartlySold,
+         "that listing was published before this wallet kept records of its listings, and part of it has sold since. "
+         "Cancel it and list the rest again."},
+        {TradeCode::PickOpenOffer, "Pick one of your open offers."},
+        {TradeCode::CoinsUnanswered,
+         "WhatsOnChain could not say whether your offer's coins are still unspent, so the offer stays open. Try again in "
+         "a minute."},
+        {TradeCode::ReportNoHandle, "Connect Pursa and publish a paymail first."},
+        {TradeCode::ReportTextBad, "Write a report (max 2000 characters)."},
+        {TradeCode::EmptyReportPayload, "empty report payload."},
+        {TradeCode::ArchitectKeyMissing, "could not find the architect's key at the registry."},
+        {{TradeCode::Refused, "Pick a live listing."}, "Pick a live listing."},
+        {TradeCode::BookNotLoaded, "could not load the book."},
+        {funding::FundingCode::NeedHdWallet, "need an HD Pursa wallet."},
+        {funding::FundingError(funding::FundingCode::BroadcastRefused, "mempool full"), "broadcast failed: mempool full"},
+        {wallet::WalletError(wallet::WalletCode::Denied), "connect denied in Pursa."},
+    };
+    for (const auto& [error, text] : rows) {
+        EXPECT_EQ(trade::error_text(error), text) << static_cast<int>(error.code);
+        EXPECT_EQ(trade::failure_text(error), "error: " + text);
+    }
+}
+
+TEST(TradeResultText, WhatWasSentNamesItsTransaction)
+{
+    const std::string txid(64, 'a');
+    EXPECT_EQ(trade::result_text(trade::Sent{txid, true, std::nullopt}), "success: " + txid);
+    EXPECT_EQ(trade::result_text(trade::Sent{txid, false, std::nullopt}),
+              "success: " + txid + std::string(funding::SENT_UNCONFIRMED));
+    const trade::Sent sold{txid, true, TradeError(funding::FundingCode::NotTaken)};
+    EXPECT_EQ(trade::follow_up_text(sold),
+              "Book overlay: error: the network did not take that transaction. Nothing was sent.");
+    EXPECT_EQ(trade::result_text(sold), "success: " + txid + "\n" + trade::follow_up_text(sold));
+    EXPECT_EQ(trade::result_text(TradeError(TradeCode::PayDust)), "error: pay amount is dust.");
+}
+
+} // namespace

@@ -1,0 +1,144 @@
+// Why a trade routine did not do what it was asked: a code, and what varies from one failure to
+// the next; a failure of the funding or wallet layer travels inside, unchanged. error_text gives
+// the words the user reads for it; trade/result_text.h puts them in the programs' result texts.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "core/result.h"
+#include "funding/error.h"
+#include "wallet/error.h"
+
+namespace trade {
+
+enum class TradeCode {
+    Funding,  // funding: the funding layer's failure
+    Wallet,   // wallet: the wallet layer's failure
+    Refused,  // detail: why the request was refused, in the words of the check that refused it
+    BookNotLoaded,  // detail: the loader's sentence, when it gave one
+    Stopped,  // detail: what went wrong where nothing else says (a stray exception's text)
+    // Posting
+    NotConnected,
+    SignFailed,  // detail: the signer's sentence, when it gave one
+    PostTooLarge,
+    EmptyPayload,
+    OracleAddressBad,
+    HouseAddressBad,
+    // Building an offer
+    PayDust,
+    SellerPayAddressBad,
+    MainAddressBad,
+    BuyerOrdinals,  // detail: the wallet's sentence for its ordinals address
+    SellerOrdAddressBad,
+    NoLotOutput,
+    LotMoved,
+    ChainLoad,  // detail: the chain lookup's sentence
+    LotNotTokenTransfer,
+    NoQuantity,
+    ListingHasOnly,  // detail: the units the listed lot holds
+    LotOtherToken,
+    PictureWhole,
+    IndexUnknownLot,
+    LotNotPicture,
+    IndexTokensUnknown,
+    LotLacksTokens,  // detail: the units bought
+    NeedBsv,
+    OfferLeavesLot,
+    BuyerSignFailed,
+    SellerInputSigned,
+    // The seller's check of an offer
+    ForeignTransfer,
+    NoTokensHeld,
+    HeldOtherToken,
+    UnitsNotListed,
+    OneBuyerOutput,
+    TakesMoreThanHeld,
+    TakesMoreThanListed,
+    UnsoldNotReturned,  // detail: the units that must come back
+    InputsNotLoaded,
+    PictureStaysHere,
+    PictureNotToBuyer,
+    PictureBurned,
+    PayAddressBad,
+    NothingLeft,
+    NotListingInput,
+    NothingToSign,
+    SignsMoreThanLot,
+    ListedNotLoaded,
+    NotPictureOutput,
+    TooFewLots,
+    Underpaid,  // paid_sats, due_sats
+    // Completing an offer
+    NoSignedBytes,
+    OfferUnparsed,
+    TermsChanged,  // detail: the terms the book shows otherwise ("price, quantity")
+    PictureNotHeld,
+    PictureUnconfirmed,
+    NotYourListing,
+    SaleDone,
+    ReservedLotSpent,
+    BuyerSpent,
+    BuyerSignatureBad,  // input: the input whose signature fails
+    SellerInputNotHeld,
+    SellerSignFailed,
+    SignatureMissing,
+    // The seller's record of a listing
+    NoRecord,
+    RecordPartlySold,
+    ListingTxNotLoaded,
+    // Withdrawing an offer
+    PickOpenOffer,
+    CoinsUnanswered,
+    // Reports
+    ReportNoHandle,
+    ReportTextBad,
+    MessageKeysMissing,
+    ArchitectKeyMissing,
+    EncryptFailed,
+    EmptyReportPayload,
+    ReportFeeAddressBad,
+    ReportOracleBad,
+};
+
+struct TradeError {
+    TradeCode code = TradeCode::Stopped;
+    std::string detail;  // see the code
+    uint64_t paid_sats = 0;  // Underpaid
+    uint64_t due_sats = 0;   // Underpaid
+    size_t input = 0;        // BuyerSignatureBad
+    std::optional<funding::FundingError> funding;  // Funding
+    std::optional<wallet::WalletError> wallet;     // Wallet
+
+    TradeError() = default;
+    TradeError(TradeCode c, std::string d = {}) : code(c), detail(std::move(d)) {}
+    TradeError(funding::FundingError e) : code(TradeCode::Funding), funding(std::move(e)) {}
+    TradeError(funding::FundingCode c) : TradeError(funding::FundingError(c)) {}
+    TradeError(wallet::WalletError e) : code(TradeCode::Wallet), wallet(std::move(e)) {}
+
+    // Whether this is the funding layer's failure with that code.
+    [[nodiscard]] bool is(funding::FundingCode c) const { return funding && funding->code == c; }
+};
+
+// Underpaid: an offer that pays paid_sats where due_sats are due.
+TradeError underpaid_error(uint64_t paid_sats, uint64_t due_sats);
+// BuyerSignatureBad: the buyer's signature on that input does not verify.
+TradeError bad_signature_error(size_t input);
+
+template <typename T>
+using TradeResult = core::Result<T, TradeError>;
+
+// What a routine that sends a transaction hands back.
+struct Sent {
+    std::string txid;        // lower case
+    bool confirmed = true;   // WhatsOnChain shows it; else a service took it and it does not yet
+    // A completion only: the sale went through, but its "ag_fill" post did not.
+    std::optional<TradeError> fill_failed;
+};
+
+// The sentence the user reads for the error, without the error prefix the programs put before it.
+// Safe from any thread.
+std::string error_text(const TradeError& error);
+
+} // namespace trade
