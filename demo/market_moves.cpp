@@ -47,7 +47,7 @@ std::string list_lot(trade::MarketSession& session, const std::string& lot_key, 
                      const std::string& note)
 {
     settle_reserves(session);
-    cli::WalletLots lots = cli::load_wallet_lots();
+    cli::WalletLots lots = cli::load_wallet_lots(session.funding().wallet());
     if (!lots.error.empty()) return "error: " + lots.error;
     std::string error;
     const trade::LotToList* lot = cli::find_lot(lots.lots, lot_key, error);
