@@ -8,7 +8,6 @@
 #include "core/hex.h"
 #include "core/json_get.h"
 #include "core/log.h"
-#include "net/http_client.h"
 #include "net/service_config.h"
 #include "wallet/app_binding.h"
 #include "wallet/data_paths.h"
