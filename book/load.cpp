@@ -66,7 +66,7 @@ public:
             ++m_misses[service];
         }
     }
-    bool gone(Service service) const { return m_misses[service] >= GONE_AFTER; }
+    [[nodiscard]] bool gone(Service service) const { return m_misses[service] >= GONE_AFTER; }
 
     std::atomic<bool> answered{false};
 
@@ -182,13 +182,13 @@ public:
 
     // Once every worker is done: the key published for the actor, "" when none, nullopt when
     // the registry did not answer.
-    std::optional<std::string> key_of(const std::string& actor) const
+    [[nodiscard]] std::optional<std::string> key_of(const std::string& actor) const
     {
         auto it = m_keys.find(actor);
         return it == m_keys.end() ? std::nullopt : it->second;
     }
-    size_t count() const { return m_keys.size(); }
-    double waited() const { return m_waited; }
+    [[nodiscard]] size_t count() const { return m_keys.size(); }
+    [[nodiscard]] double waited() const { return m_waited; }
 
 private:
     const BookServices& m_services;

@@ -23,12 +23,12 @@ struct BookServices {
     std::string oracle_address;     // the book oracle: every post pays it
     std::string house_fee_address;  // every listing pays its fee here
 
-    net::WocClient woc() const { return net::WocClient(config->woc_api, *http); }
-    net::RegistryClient registry() const { return net::RegistryClient(config->registry, config->registry_domain, *http); }
-    net::OrdinalsClient ordinals() const { return net::OrdinalsClient(config->ordinals_api, config->ordinals_content, *http); }
+    [[nodiscard]] net::WocClient woc() const { return net::WocClient(config->woc_api, *http); }
+    [[nodiscard]] net::RegistryClient registry() const { return net::RegistryClient(config->registry, config->registry_domain, *http); }
+    [[nodiscard]] net::OrdinalsClient ordinals() const { return net::OrdinalsClient(config->ordinals_api, config->ordinals_content, *http); }
 
     // The moment posts are stamped at and listings expire against.
-    int64_t market_now() const { return clock ? clock->now() : core::system_seconds(); }
+    [[nodiscard]] int64_t market_now() const { return clock ? clock->now() : core::system_seconds(); }
 };
 
 // The services of config over http with the market's oracle and house-fee addresses, keeping

@@ -33,7 +33,7 @@ struct CachedTx {
     std::optional<int64_t> height;  // the block the services reported it in
     int64_t stored = 0;             // Unix seconds
 
-    bool has_post() const { return !hex.empty(); }
+    [[nodiscard]] bool has_post() const { return !hex.empty(); }
 };
 
 // What one load hands back to the cache.

@@ -23,7 +23,7 @@ public:
     MarketClock& operator=(const MarketClock&) = delete;
 
     // The fixed moment when one is set, else system_seconds().
-    int64_t now() const;
+    [[nodiscard]] int64_t now() const;
     // Fixes the moment now() returns; 0 or less releases it.
     void fix(int64_t unix_seconds);
     // Returns to the system clock.

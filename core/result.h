@@ -19,14 +19,14 @@ public:
     explicit operator bool() const { return ok(); }
 
     // The value; only when ok().
-    const T& value() const& { return std::get<0>(m_held); }
+    [[nodiscard]] const T& value() const& { return std::get<0>(m_held); }
     T& value() & { return std::get<0>(m_held); }
     T&& value() && { return std::get<0>(std::move(m_held)); }
     const T& operator*() const& { return value(); }
     const T* operator->() const { return &value(); }
 
     // The error; only when !ok().
-    const E& error() const { return std::get<1>(m_held); }
+    [[nodiscard]] const E& error() const { return std::get<1>(m_held); }
 
 private:
     std::variant<T, E> m_held;
@@ -43,7 +43,7 @@ public:
     explicit operator bool() const { return ok(); }
 
     // The error; only when !ok().
-    const E& error() const { return *m_error; }
+    [[nodiscard]] const E& error() const { return *m_error; }
 
 private:
     std::optional<E> m_error;

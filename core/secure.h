@@ -45,10 +45,10 @@ public:
     SecretString& operator=(SecretString&& other) noexcept;
     ~SecretString() { clear(); }
 
-    std::string_view view() const { return m_text; }
-    const std::string& str() const { return m_text; }
-    bool empty() const { return m_text.empty(); }
-    size_t size() const { return m_text.size(); }
+    [[nodiscard]] std::string_view view() const { return m_text; }
+    [[nodiscard]] const std::string& str() const { return m_text; }
+    [[nodiscard]] bool empty() const { return m_text.empty(); }
+    [[nodiscard]] size_t size() const { return m_text.size(); }
     void clear() { secure_wipe(m_text); }
     void assign(std::string text);
 
@@ -70,11 +70,11 @@ public:
     SecretBytes& operator=(SecretBytes&& other) noexcept;
     ~SecretBytes() { clear(); }
 
-    ByteView view() const { return m_bytes; }
-    const uint8_t* data() const { return m_bytes.data(); }
+    [[nodiscard]] ByteView view() const { return m_bytes; }
+    [[nodiscard]] const uint8_t* data() const { return m_bytes.data(); }
     uint8_t* data() { return m_bytes.data(); }
-    size_t size() const { return m_bytes.size(); }
-    bool empty() const { return m_bytes.empty(); }
+    [[nodiscard]] size_t size() const { return m_bytes.size(); }
+    [[nodiscard]] bool empty() const { return m_bytes.empty(); }
     void resize(size_t size);  // keeps the content; wipes the old buffer after any reallocation
     void clear() { secure_wipe(m_bytes); }
 

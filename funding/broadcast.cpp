@@ -55,7 +55,7 @@ public:
     SendingMark& operator=(const SendingMark&) = delete;
 
 private:
-    bool bound() const { return !m_payer.empty() && ensure_coin_state(m_session) && m_session.coins().key == m_payer; }
+    [[nodiscard]] bool bound() const { return !m_payer.empty() && ensure_coin_state(m_session) && m_session.coins().key == m_payer; }
 
     Session& m_session;
     std::string m_payer;

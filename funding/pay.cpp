@@ -140,7 +140,7 @@ public:
 private:
     // Whether the wallet the payment started with is still bound, its coin state loaded. Every
     // step that lets go of the wallet lock for a network request is followed by this check.
-    bool same_wallet() const { return wallet::wallet_load() && wallet::wallet_key() == m_key && ensure_coin_state(m_session); }
+    [[nodiscard]] bool same_wallet() const { return wallet::wallet_load() && wallet::wallet_key() == m_key && ensure_coin_state(m_session); }
 
     // A transaction of this payment found on the chain after all: the payment is done. The
     // lookups run with the wallet lock let go; when it is back and another wallet is bound,
@@ -175,7 +175,7 @@ private:
     }
 
     // The caller's hold-back list and the inputs this payment could not ask about.
-    std::vector<std::string> held_back() const
+    [[nodiscard]] std::vector<std::string> held_back() const
     {
         std::vector<std::string> out = m_options.hold_back;
         out.insert(out.end(), m_unanswered.begin(), m_unanswered.end());
@@ -183,7 +183,7 @@ private:
     }
 
     // The caller's must-spend coins and the coin every earlier attempt of this payment spends.
-    std::vector<std::string> must_spend() const
+    [[nodiscard]] std::vector<std::string> must_spend() const
     {
         std::vector<std::string> out = m_options.must_spend;
         if (!m_anchor.empty()) out.push_back(m_anchor);
@@ -193,7 +193,7 @@ private:
     // The failure that ends the payment when a coin it has to spend is not among the coins
     // gathered: the coin shared by the earlier attempts (without it a new attempt could go
     // through beside one of them), or, when the caller asked for it, one of its must-spend coins.
-    std::optional<FundingError> required_coin_missing(const Gathered& coins) const
+    [[nodiscard]] std::optional<FundingError> required_coin_missing(const Gathered& coins) const
     {
         auto leads = [&](const std::string& key) {
             for (size_t i = 0; i < coins.forced && i < coins.coins.size(); ++i) {
@@ -251,7 +251,7 @@ private:
         return std::nullopt;
     }
 
-    FundingError final_message() const
+    [[nodiscard]] FundingError final_message() const
     {
         std::optional<core::Amount> balance = known_balance(m_session);
         if (balance && *balance == 0) {

@@ -40,7 +40,7 @@ struct ListingRecord {
     std::string ord_addr;
     int64_t ts = 0;           // the listing post's time
 
-    bool known() const { return !kind.empty(); }
+    [[nodiscard]] bool known() const { return !kind.empty(); }
 };
 
 struct Reserve {

@@ -42,9 +42,9 @@ public:
     ArcClient(std::string base, Http& http);
 
     // POST "/v1/tx" {"rawTx": raw_hex} (60 s, 2 tries).
-    Result<ArcAnswer> submit(std::string_view raw_hex) const;
+    [[nodiscard]] Result<ArcAnswer> submit(std::string_view raw_hex) const;
     // GET "/v1/tx/{txid}".
-    Result<ArcAnswer> status(std::string_view txid, int timeout_seconds = 15) const;
+    [[nodiscard]] Result<ArcAnswer> status(std::string_view txid, int timeout_seconds = 15) const;
 
     // Submits and judges the answer: true when ARC accepted the transaction. Otherwise false
     // and error holds the reason: the request's error; "bad arc response"; the rejected

@@ -79,7 +79,7 @@ public:
         curl_share_setopt(m_share, CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION);
         curl_share_setopt(m_share, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
     }
-    CURLSH* get() const { return m_share; }
+    [[nodiscard]] CURLSH* get() const { return m_share; }
 
 private:
     static void lock(CURL*, curl_lock_data data, curl_lock_access, void* user)
@@ -182,7 +182,8 @@ Transfer perform(const std::string& url, const TransferPlan& plan)
     Slist headers;
     auto add_header = [&headers](const std::string& line) {
         if (curl_slist* longer = curl_slist_append(headers.get(), line.c_str())) {
-            headers.release();
+            // The longer list starts with the old one: hand its ownership over, free nothing.
+            static_cast<void>(headers.release());
             headers.reset(longer);
         }
     };

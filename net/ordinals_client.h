@@ -53,7 +53,7 @@ struct Txo {
     std::optional<TokenData> token;
     Json data;  // the whole "data" object (null when none), for readers of other members
 
-    bool spent() const { return !spend.empty(); }
+    [[nodiscard]] bool spent() const { return !spend.empty(); }
 };
 
 // One token output of "/bsv20/{address}/unspent" or "/bsv20/{address}/id/{id}".
@@ -100,27 +100,27 @@ public:
     OrdinalsClient(std::string api_base, std::string content_base, Http& http);
 
     // "/txos/address/{address}/unspent?bsv20=...", every page (100 per page).
-    Result<std::vector<Txo>> unspent_txos(std::string_view address, TxoSelection selection,
+    [[nodiscard]] Result<std::vector<Txo>> unspent_txos(std::string_view address, TxoSelection selection,
                                           int timeout_seconds = 15) const;
     // "/txos/{txid}_{vout}" by the plain JSON GET. A 404 fails with status 404.
-    Result<Txo> txo(std::string_view txid, uint32_t vout, int timeout_seconds = 12) const;
+    [[nodiscard]] Result<Txo> txo(std::string_view txid, uint32_t vout, int timeout_seconds = 12) const;
 
     // "/bsv20/{address}/unspent", every page.
-    Result<std::vector<TokenTxo>> token_unspent(std::string_view address, int timeout_seconds = 15) const;
+    [[nodiscard]] Result<std::vector<TokenTxo>> token_unspent(std::string_view address, int timeout_seconds = 15) const;
     // "/bsv20/{address}/id/{token_id}": the valid unspent outputs of one token.
-    Result<std::vector<TokenTxo>> token_outputs(std::string_view address, std::string_view token_id,
+    [[nodiscard]] Result<std::vector<TokenTxo>> token_outputs(std::string_view address, std::string_view token_id,
                                                 int timeout_seconds = 15) const;
     // "/bsv20/id/{token_id}" by the plain JSON GET.
-    Result<TokenInfo> token(std::string_view token_id, int timeout_seconds = 8) const;
+    [[nodiscard]] Result<TokenInfo> token(std::string_view token_id, int timeout_seconds = 8) const;
 
     // Content base "/content/{key}" (key: outpoint, or a bare txid); body up to
     // MAX_CONTENT_BODY. A JSON 404 is a failure with status 404.
-    Result<Content> content(std::string_view key, int timeout_seconds = 45) const;
+    [[nodiscard]] Result<Content> content(std::string_view key, int timeout_seconds = 45) const;
     // API "/files/inscriptions/{key}": the older address of the same bytes.
-    Result<Content> files_inscription(std::string_view key, int timeout_seconds = 45) const;
+    [[nodiscard]] Result<Content> files_inscription(std::string_view key, int timeout_seconds = 45) const;
 
 private:
-    Result<Content> fetch_content(const std::string& url, int timeout_seconds) const;
+    [[nodiscard]] Result<Content> fetch_content(const std::string& url, int timeout_seconds) const;
 
     std::string m_api;
     std::string m_content;

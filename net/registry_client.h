@@ -29,35 +29,35 @@ public:
 
     // "/oi/oracle/{oracle}/txids?limit=..&offset=.." (12 s): the string elements of "txids".
     // An answer that is not JSON or has no "txids" array fails with Failure::Answer.
-    Result<std::vector<std::string>> oracle_txids(std::string_view oracle, int limit, int offset,
+    [[nodiscard]] Result<std::vector<std::string>> oracle_txids(std::string_view oracle, int limit, int offset,
                                                   int timeout_seconds = 12, const Deadline& deadline = {}) const;
     // "/oi/oracle/ident/txids?limit=12".
-    Result<std::vector<std::string>> ident_txids(int timeout_seconds = 12) const;
+    [[nodiscard]] Result<std::vector<std::string>> ident_txids(int timeout_seconds = 12) const;
     // "/oi/tx/{txid}" (4 s): the raw transaction the answer carries in "hex", with the txid it
     // names and the block it names (Unconfirmed when none). An answer without them fails with
     // Failure::Answer.
-    Result<RawTxAnswer> oi_tx(std::string_view txid, int timeout_seconds = 4, const Deadline& deadline = {}) const;
+    [[nodiscard]] Result<RawTxAnswer> oi_tx(std::string_view txid, int timeout_seconds = 4, const Deadline& deadline = {}) const;
     // POST "/oi/submit" {"txhex": raw_hex} (2 s, one try).
-    Result<OiSubmitAnswer> submit(std::string_view raw_hex) const;
+    [[nodiscard]] Result<OiSubmitAnswer> submit(std::string_view raw_hex) const;
 
     // "/api/paymail/architects" (12 s): "pubkeys", lower-cased; other elements are left out.
-    Result<std::vector<std::string>> architects(int timeout_seconds = 12) const;
+    [[nodiscard]] Result<std::vector<std::string>> architects(int timeout_seconds = 12) const;
     // "/api/paymail/identity/{pubkey}" (12 s): "frozen" and "frozenNote".
-    Result<IdentityStatus> identity_status(std::string_view pubkey_hex, int timeout_seconds = 12) const;
+    [[nodiscard]] Result<IdentityStatus> identity_status(std::string_view pubkey_hex, int timeout_seconds = 12) const;
     // "/api/bsvalias/id/{handle}@{domain}": "pubkey" or "publicKey", lower-cased hex.
-    Result<std::string> identity_key(std::string_view handle, int timeout_seconds = 12, const Deadline& deadline = {}) const;
+    [[nodiscard]] Result<std::string> identity_key(std::string_view handle, int timeout_seconds = 12, const Deadline& deadline = {}) const;
     // POST "/api/paymail/claim" with the caller's JSON body: the answer text.
-    Result<std::string> claim_paymail(const std::string& body_json, int timeout_seconds = 15) const;
+    [[nodiscard]] Result<std::string> claim_paymail(const std::string& body_json, int timeout_seconds = 15) const;
     // "/api/paymail/quota/{pubkey}": "role".
-    Result<std::string> quota_role(std::string_view pubkey_hex, int timeout_seconds = 12) const;
+    [[nodiscard]] Result<std::string> quota_role(std::string_view pubkey_hex, int timeout_seconds = 12) const;
 
-    const std::string& domain() const { return m_domain; }
+    [[nodiscard]] const std::string& domain() const { return m_domain; }
 
 private:
-    Result<std::vector<std::string>> txid_list(const JsonReply& reply) const;
+    [[nodiscard]] Result<std::vector<std::string>> txid_list(const JsonReply& reply) const;
     // The GET with options, its body parsed: ok for a 2xx answer, whose json is null when it is
     // not JSON.
-    JsonReply json_get(const std::string& url, const GetOptions& options) const;
+    [[nodiscard]] JsonReply json_get(const std::string& url, const GetOptions& options) const;
 
     std::string m_base;
     std::string m_domain;

@@ -37,7 +37,7 @@ struct Result {
         return r;
     }
 
-    bool ok() const { return value.has_value(); }
+    [[nodiscard]] bool ok() const { return value.has_value(); }
     explicit operator bool() const { return ok(); }
     const T& operator*() const& { return *value; }
     T& operator*() & { return *value; }

@@ -44,7 +44,7 @@ struct ServiceConfig {
     ServicePaces pace;
 
     // The WhatsOnChain web page of a transaction, for the user's browser.
-    std::string tx_page_url(const std::string& txid) const { return woc_site + "/tx/" + txid; }
+    [[nodiscard]] std::string tx_page_url(const std::string& txid) const { return woc_site + "/tx/" + txid; }
     bool operator==(const ServiceConfig&) const = default;
 };
 

@@ -57,44 +57,44 @@ public:
     WocClient(std::string base, Http& http);
 
     // "/tx/{txid}" as JSON, whole (the book keeps it), by the plain JSON GET.
-    Result<Json> tx_json(std::string_view txid, int timeout_seconds = 10) const;
+    [[nodiscard]] Result<Json> tx_json(std::string_view txid, int timeout_seconds = 10) const;
     // "/tx/{txid}", typed. Output values are BSV floats there, read exactly.
-    Result<ChainTx> tx(std::string_view txid, int timeout_seconds = 10, const Deadline& deadline = {}) const;
+    [[nodiscard]] Result<ChainTx> tx(std::string_view txid, int timeout_seconds = 10, const Deadline& deadline = {}) const;
     // "/tx/{txid}/hex": the raw transaction as lower-case hex.
-    Result<std::string> tx_hex(std::string_view txid, int timeout_seconds = 10, const Deadline& deadline = {}) const;
+    [[nodiscard]] Result<std::string> tx_hex(std::string_view txid, int timeout_seconds = 10, const Deadline& deadline = {}) const;
     // POST "/txs/hex" {"txids": [...]}, at most WOC_BULK_TXIDS ids (Failure::Input beyond):
     // the entries of the answer that carry a txid and hex, each with the block the entry names
     // (position Unknown when it names none). Ids the service does not know are missing.
-    Result<std::vector<RawTxAnswer>> txs_hex(const std::vector<std::string>& txids, const Deadline& deadline = {},
+    [[nodiscard]] Result<std::vector<RawTxAnswer>> txs_hex(const std::vector<std::string>& txids, const Deadline& deadline = {},
                                              int timeout_seconds = 30) const;
     // "/tx/{txid}/{vout}/spent".
-    Result<SpentCheck> spent(std::string_view txid, uint32_t vout, int timeout_seconds = 10) const;
+    [[nodiscard]] Result<SpentCheck> spent(std::string_view txid, uint32_t vout, int timeout_seconds = 10) const;
 
     // The txids of an address list: entries are strings, or objects with "tx_hash" or "txid";
     // the list is the answer itself or its "result" member.
-    Result<std::vector<std::string>> address_txids(std::string_view address, WocAddressList list,
+    [[nodiscard]] Result<std::vector<std::string>> address_txids(std::string_view address, WocAddressList list,
                                                    int timeout_seconds = 8, const Deadline& deadline = {}) const;
 
     // The unspent outputs of an address from one list. Malformed entries are left out; pages
     // announced by "nextPageToken" are followed.
-    Result<std::vector<WocUtxo>> unspent(std::string_view address, WocUnspentList list,
+    [[nodiscard]] Result<std::vector<WocUtxo>> unspent(std::string_view address, WocUnspentList list,
                                          int timeout_seconds = 10) const;
     // "/unspent/all", then "/unspent", then "/unconfirmed/unspent": the first list that
     // answers. When none answers the error is "no utxos".
-    Result<std::vector<WocUtxo>> unspent_any(std::string_view address, int timeout_seconds = 10) const;
+    [[nodiscard]] Result<std::vector<WocUtxo>> unspent_any(std::string_view address, int timeout_seconds = 10) const;
 
     // POST "/tx/raw" {"txhex": raw_hex} (60 s, 2 tries). The value is the answer text; the
     // error of a refusal carries the node's message.
-    Result<std::string> broadcast(std::string_view raw_hex) const;
+    [[nodiscard]] Result<std::string> broadcast(std::string_view raw_hex) const;
 
     // POST "/addresses/balance", 20 addresses per request. One entry per address answered.
-    Result<std::vector<AddressBalance>> balances(const std::vector<std::string>& addresses,
+    [[nodiscard]] Result<std::vector<AddressBalance>> balances(const std::vector<std::string>& addresses,
                                                  int timeout_seconds = 15) const;
 
-    const std::string& base() const { return m_base; }
+    [[nodiscard]] const std::string& base() const { return m_base; }
 
 private:
-    std::string address_url(std::string_view address, std::string_view tail) const;
+    [[nodiscard]] std::string address_url(std::string_view address, std::string_view tail) const;
 
     std::string m_base;
     Http& m_http;

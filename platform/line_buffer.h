@@ -11,7 +11,7 @@ class LineBuffer {
 public:
     void append(const char* data, size_t size) { m_buffer.append(data, size); }
     void mark_end() { m_ended = true; }
-    bool ended() const { return m_ended; }
+    [[nodiscard]] bool ended() const { return m_ended; }
 
     // The next complete line without "\n" or "\r\n"; after the end of output, the last
     // unterminated piece. nullopt when no line is ready yet (or none is left).

@@ -9,7 +9,7 @@ PACKAGES=(
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-image-formats-plugins libgl-dev
   libcpp-httplib-dev libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
-  clang-14 libclang-rt-14-dev llvm-14
+  clang-14 clang-tidy-14 libclang-rt-14-dev llvm-14
   g++-mingw-w64-x86-64
 )
 

@@ -5,6 +5,9 @@
 # non-zero on any failure or sanitizer report. Prints the time each phase took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# Compiled objects are shared with every other checkout on this machine: ccache keys them by paths
+# relative to the checkout (so a fresh clone reuses them) and keeps enough for the three trees.
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1 CCACHE_MAXSIZE="${CCACHE_MAXSIZE:-30G}"
 
 phases=()
 phase() {

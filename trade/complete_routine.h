@@ -18,7 +18,7 @@ struct OfferRow {
     book::Offer offer;
     book::Listing listing;
 
-    bool has_signed_bytes() const { return !offer.offer.empty(); }
+    [[nodiscard]] bool has_signed_bytes() const { return !offer.offer.empty(); }
 };
 
 // The offers on the wallet's own live listings (its identity key my_key), in book order and

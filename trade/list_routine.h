@@ -22,7 +22,7 @@ struct LotToList {
     std::string token_id;  // empty for a picture
     std::string amount;    // units held, decimal text; empty for a picture
 
-    bool picture() const { return token_id.empty() && amount.empty(); }
+    [[nodiscard]] bool picture() const { return token_id.empty() && amount.empty(); }
 };
 
 struct ListRequest {

@@ -29,7 +29,7 @@ struct Bsv20Body {
     std::string name;
 
     // A body counts as a token only when it names its token id.
-    bool is_token() const { return !id.empty(); }
+    [[nodiscard]] bool is_token() const { return !id.empty(); }
 };
 
 // Parses a body: it must be a JSON object whose "p" is exactly "bsv-20". "op", "id", "sym",

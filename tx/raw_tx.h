@@ -21,7 +21,7 @@ struct RawTxInput {
     uint32_t sequence = TX_SEQUENCE;
 
     // The previous txid as 64 lower-case hex digits in display order.
-    std::string prev_txid() const;
+    [[nodiscard]] std::string prev_txid() const;
 };
 
 struct RawTxOutput {

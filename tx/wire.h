@@ -29,9 +29,9 @@ class ByteReader {
 public:
     explicit ByteReader(core::ByteView data) : m_data(data) {}
 
-    size_t position() const { return m_pos; }
-    size_t remaining() const { return m_data.size() - m_pos; }
-    bool at_end() const { return m_pos == m_data.size(); }
+    [[nodiscard]] size_t position() const { return m_pos; }
+    [[nodiscard]] size_t remaining() const { return m_data.size() - m_pos; }
+    [[nodiscard]] bool at_end() const { return m_pos == m_data.size(); }
 
     std::optional<uint8_t> read_u8();
     std::optional<uint16_t> read_u16_le();

@@ -31,7 +31,7 @@ public:
     SecretJson& operator=(const SecretJson&) = delete;
     ~SecretJson() { wipe_json(m_doc); }
     nlohmann::json& doc() { return m_doc; }
-    const nlohmann::json& doc() const { return m_doc; }
+    [[nodiscard]] const nlohmann::json& doc() const { return m_doc; }
 
 private:
     nlohmann::json m_doc;

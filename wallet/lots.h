@@ -37,7 +37,7 @@ struct TvPursaOrdRow {
     std::string source;
     int outputs = 1;
 
-    bool is_picture() const { return token_id.empty() && amt.empty(); }
+    [[nodiscard]] bool is_picture() const { return token_id.empty() && amt.empty(); }
 };
 
 // The chain services a scan reads.
