@@ -45,7 +45,7 @@ public:
     net::Http& http() const { return *m_http; }
     const net::ServiceConfig& services() const { return *m_services; }
     wallet::WalletSession& wallet() { return m_wallet; }
-    const wallet::WalletSession& wallet() const { return m_wallet; }
+    [[nodiscard]] const wallet::WalletSession& wallet() const { return m_wallet; }
 
     // Safe from any thread.
     PollTiming poll_timing() const;

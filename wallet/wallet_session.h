@@ -29,17 +29,17 @@ public:
     WalletSession(const WalletSession&) = delete;
     WalletSession& operator=(const WalletSession&) = delete;
 
-    const net::ServiceConfig& services() const { return *m_services; }
-    std::shared_ptr<const net::ServiceConfig> services_ptr() const { return m_services; }
-    net::Http& http() const { return *m_http; }
+    [[nodiscard]] const net::ServiceConfig& services() const { return *m_services; }
+    [[nodiscard]] std::shared_ptr<const net::ServiceConfig> services_ptr() const { return m_services; }
+    [[nodiscard]] net::Http& http() const { return *m_http; }
 
     // The balance the refresh computed last, for the wallet of key `key` (known false when
     // it was another wallet's or none was computed). Safe from any thread.
-    CachedBalance balance_of(const std::string& key) const;
+    [[nodiscard]] CachedBalance balance_of(const std::string& key) const;
     void set_balance(const std::string& key, core::Amount sats);
     // The next receive index the refresh scans for wallet key `key` (0 when none was scanned),
     // and the update after a scanned batch. Safe from any thread.
-    uint32_t scan_cursor(const std::string& key) const;
+    [[nodiscard]] uint32_t scan_cursor(const std::string& key) const;
     void set_scan_cursor(const std::string& key, uint32_t next);
 
 private:
