@@ -62,9 +62,9 @@ protected:
 TEST_F(HeadlessDemo, SeedsRendersPrintsTheBookAndTheCounterpartyAnswers)
 {
     const testsupport::RunResult demo = testsupport::run_program("/bin/bash",
-                         {fs::path(AGORAN_SOURCE_DIR) / "scripts" / "demo.sh", "--headless", "--no-install", "--no-build",
+                         {testsupport::source_dir() / "scripts" / "demo.sh", "--headless", "--no-install", "--no-build",
                           "--state", m_state.string(), "--out", m_out.string()},
-                         {"AGORAN_BUILD_DIR=" AGORAN_BINARY_DIR, "DISPLAY=", "WAYLAND_DISPLAY="}, std::chrono::seconds(540));
+                         {"AGORAN_BUILD_DIR=" + testsupport::build_dir().string(), "DISPLAY=", "WAYLAND_DISPLAY="}, std::chrono::seconds(540));
     ASSERT_EQ(demo.exit_code, 0) << demo.output;
 
     std::ifstream file(m_state / "seeded.json");

@@ -3,6 +3,8 @@
 // out of the swap file while anyone holds them.
 #include <gtest/gtest.h>
 
+#include "tests/platform/test_helper_program.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -22,7 +24,7 @@ TEST(CrashDumps, OffForThisProcessAndTheChildrenItStartsAfterwards)
     EXPECT_TRUE(platform::disable_crash_dumps()) << "a second call changes nothing";
     EXPECT_TRUE(platform::crash_dumps_disabled());
     EXPECT_NE(platform::memory_private(), std::optional<bool>(false)) << "other processes may read this one";
-    auto child = platform::ChildProcess::start(PLATFORM_TEST_HELPER, {"dumps"}, {});
+    auto child = platform::ChildProcess::start(test_helper_program(), {"dumps"}, {});
     ASSERT_NE(child, nullptr);
     EXPECT_EQ(child->read_line(10s), "off");
     EXPECT_EQ(child->wait(10s), 0);

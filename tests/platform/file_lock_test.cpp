@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/platform/test_helper_program.h"
+
 #include "platform/process.h"
 #include "tests/support/temp_dir.h"
 
@@ -19,9 +21,9 @@ using FileLockTest = testsupport::TempDirTest;
 // Starts the helper holding the lock on path; null (with a test failure) when it could not.
 std::unique_ptr<platform::ChildProcess> start_holder(const fs::path& path)
 {
-    auto child = platform::ChildProcess::start(PLATFORM_TEST_HELPER, {"lock", path.string()});
+    auto child = platform::ChildProcess::start(test_helper_program(), {"lock", path.string()});
     if (!child) {
-        ADD_FAILURE() << "cannot start " << PLATFORM_TEST_HELPER;
+        ADD_FAILURE() << "cannot start " << test_helper_program();
         return nullptr;
     }
     auto line = child->read_line(10s);
@@ -92,7 +94,7 @@ TEST_F(FileLockTest, AnotherUsersReadLockEndsTheWaitAndIsShutOut)
     std::ofstream(path).close();
     fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read);
 
-    auto other = platform::ChildProcess::start(PLATFORM_TEST_HELPER, {"read-lock-as-another-user", path.string()});
+    auto other = platform::ChildProcess::start(test_helper_program(), {"read-lock-as-another-user", path.string()});
     ASSERT_NE(other, nullptr);
     auto line = other->read_line(10s);
     if (line == "no-user") GTEST_SKIP() << "only the superuser can stand in for another user here";
@@ -103,7 +105,7 @@ TEST_F(FileLockTest, AnotherUsersReadLockEndsTheWaitAndIsShutOut)
     other->stop();
 
     EXPECT_NE(platform::FileLock::acquire(path, 1s), nullptr);
-    auto again = platform::ChildProcess::start(PLATFORM_TEST_HELPER, {"read-lock-as-another-user", path.string()});
+    auto again = platform::ChildProcess::start(test_helper_program(), {"read-lock-as-another-user", path.string()});
     ASSERT_NE(again, nullptr);
     EXPECT_EQ(again->read_line(10s), "refused");
 }

@@ -4,13 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/platform/test_helper_program.h"
+
 namespace {
 
 using namespace std::chrono_literals;
 
 std::unique_ptr<platform::ChildProcess> helper(const std::vector<std::string>& args)
 {
-    return platform::ChildProcess::start(PLATFORM_TEST_HELPER, args);
+    return platform::ChildProcess::start(test_helper_program(), args);
 }
 
 TEST(ChildProcessTest, ReadsLinesInOrderThenEndOfOutputAndExitCode)
@@ -66,7 +68,7 @@ TEST(ProcessTest, MissingProgramsDoNotStartAndThisProgramKnowsItsPath)
     EXPECT_EQ(platform::ChildProcess::start("/nonexistent/agoran-program", {}), nullptr);
     EXPECT_EQ(platform::ChildProcess::start("agoran-surely-not-on-the-path", {}), nullptr);
     EXPECT_FALSE(platform::start_detached("/nonexistent/agoran-program", {}, {}));
-    EXPECT_TRUE(platform::start_detached(PLATFORM_TEST_HELPER, {"echo", "0"}, {}));
+    EXPECT_TRUE(platform::start_detached(test_helper_program(), {"echo", "0"}, {}));
     auto path = platform::executable_path();
     EXPECT_TRUE(path.is_absolute());
     EXPECT_EQ(path.stem(), "platform_tests");

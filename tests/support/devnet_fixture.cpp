@@ -6,6 +6,7 @@
 
 #include "core/hex.h"
 #include "devnet/services_file.h"
+#include "tests/support/test_data.h"
 
 namespace testsupport {
 
@@ -35,7 +36,7 @@ Devnet::Reply reply_of(const httplib::Result& result)
 
 std::filesystem::path devnet_binary()
 {
-    return std::filesystem::path(AGORAN_BINARY_DIR) / "devnet" / "agoran-devnet";
+    return build_dir() / "devnet" / "agoran-devnet";
 }
 
 std::unique_ptr<Devnet> Devnet::start(Options options)

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/process.h"
+#include "tests/support/test_data.h"
 
 namespace testsupport {
 
@@ -40,7 +41,7 @@ inline RunResult run_program(const std::filesystem::path& program, const std::ve
 // A program of this build, by its path under the build folder ("cli/agoran-cli").
 inline std::filesystem::path built_program(const std::string& relative)
 {
-    return std::filesystem::path(AGORAN_BINARY_DIR) / relative;
+    return build_dir() / relative;
 }
 
 } // namespace testsupport

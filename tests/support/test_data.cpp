@@ -9,7 +9,17 @@ namespace testsupport {
 
 std::string data_path(const std::string& name)
 {
-    return std::string(AGORAN_TEST_DATA_DIR) + "/" + name;
+    return (source_dir() / "tests" / "data" / name).string();
+}
+
+std::filesystem::path source_dir()
+{
+    return AGORAN_SOURCE_DIR;
+}
+
+std::filesystem::path build_dir()
+{
+    return AGORAN_BINARY_DIR;
 }
 
 std::string read_data_file(const std::string& name)

@@ -1,6 +1,7 @@
 // Locating and reading the test vectors kept in tests/data.
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 #include <nlohmann/json.hpp>
@@ -9,6 +10,11 @@ namespace testsupport {
 
 // Full path of a file under tests/data.
 std::string data_path(const std::string& name);
+
+// The top of the source tree and of the build tree. Only test_data.cpp knows them, so that no
+// other test unit holds an absolute path and a fresh clone reuses the compiled objects.
+std::filesystem::path source_dir();
+std::filesystem::path build_dir();
 
 // The whole content of a file under tests/data; fails the running test when unreadable.
 std::string read_data_file(const std::string& name);
