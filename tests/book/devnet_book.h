@@ -4,7 +4,6 @@
 #pragma once
 
 #include <atomic>
-#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -25,36 +24,21 @@
 
 namespace booktest {
 
-// Records every request, answers through the real client, and lets a test answer chosen
-// requests itself (set_handler) or change what the service answered (set_rewrite).
+// Records every request and answers through the real client, unless the test answers chosen
+// requests itself (set_handler) or changes what the service answered (set_rewrite).
 class RecordingHttp final : public testsupport::FakeHttp {
 public:
     RecordingHttp() { pass_through(); }
-
-    // A handler that does not care about the method.
-    using Override = std::function<std::optional<net::HttpReply>(const std::string& url, const std::string& body)>;
-    void set_override(Override o)
-    {
-        if (!o) return set_handler({});
-        set_handler([o](const std::string&, const std::string& url, const std::string& body) { return o(url, body); });
-    }
 };
 
 inline net::HttpReply failed_reply(long status = 503)
 {
-    net::HttpReply reply;
-    reply.status = status;
-    reply.error = "down";
-    return reply;
+    return testsupport::FakeHttp::reply(status, "down");
 }
 
 inline net::HttpReply json_reply(const Json& body)
 {
-    net::HttpReply reply;
-    reply.ok = true;
-    reply.status = 200;
-    reply.body = body.dump();
-    return reply;
+    return testsupport::FakeHttp::reply(200, body.dump());
 }
 
 // Services pointed at the simulator, over the given HTTP, keeping answers in caches.
@@ -74,6 +58,21 @@ inline book::BookServices devnet_services(const testsupport::Devnet& devnet, net
     services.house_fee_address = std::string(net::HOUSE_FEE_ADDRESS);
     return services;
 }
+
+// The simulator, and book services over a recording HTTP pointed at it.
+class BookDevnetTest : public testsupport::DevnetTest {
+protected:
+    void SetUp() override
+    {
+        DevnetTest::SetUp();
+        ASSERT_TRUE(m_devnet);
+        m_services = devnet_services(devnet(), m_http, m_caches);
+    }
+
+    RecordingHttp m_http;
+    book::Caches m_caches;
+    book::BookServices m_services;
+};
 
 inline core::Bytes p2pkh_lock(std::string_view address)
 {

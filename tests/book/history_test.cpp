@@ -34,12 +34,8 @@ Json buy(const std::string& qty, uint64_t pay)
 
 std::vector<HistoryRow> history(const std::vector<PostRecord>& posts, const std::string& my_key)
 {
-    book::ReduceContext context;
-    context.house_fee_address = booktest::HOUSE_ADDRESS;
-    context.oracle_address = booktest::ORACLE_ADDRESS;
-    context.architect_keys = {ARCHITECT.pub};
     std::map<std::string, book::Listing> listings;
-    book::reduce_book(posts, context, listings);
+    book::reduce_book(posts, booktest::reduce_context({ARCHITECT.pub}), listings);
     for (auto& [id, listing] : listings) listing.name = "Token";
     return book::history_rows(posts, listings, my_key);
 }

@@ -13,20 +13,9 @@ using book::Json;
 const booktest::Trader ALICE = booktest::trader(61, "alice");
 const booktest::Trader ARCH = booktest::trader(62, "arch");
 
-class IdentityTest : public testsupport::DevnetTest {
+class IdentityTest : public booktest::BookDevnetTest {
 protected:
-    void SetUp() override
-    {
-        DevnetTest::SetUp();
-        ASSERT_TRUE(m_devnet);
-        m_services = booktest::devnet_services(devnet(), m_http, m_caches);
-    }
-
     std::string domain() const { return m_services.config->registry_domain; }
-
-    booktest::RecordingHttp m_http;
-    book::Caches m_caches;
-    book::BookServices m_services;
 };
 
 // Every written form of a handle of the registry's domain is one lookup; other domains, empty

@@ -42,15 +42,13 @@ uintmax_t folder_bytes(const std::filesystem::path& dir)
     return total;
 }
 
-class BookLoadTest : public testsupport::DevnetTest {
+class BookLoadTest : public booktest::BookDevnetTest {
 protected:
     void SetUp() override
     {
-        DevnetTest::SetUp();
-        ASSERT_TRUE(m_devnet);
+        BookDevnetTest::SetUp();
         devnet().set_identity("alice", ALICE.pub);
         devnet().set_identity("bob", BOB.pub);
-        m_services = booktest::devnet_services(devnet(), m_http, m_caches);
     }
 
     book::LoadOptions options(bool cached = false)
@@ -89,9 +87,6 @@ protected:
         return sign(booktest::listing_post("10", price, booktest::txid_of(0xa0) + "_1"), who, ts);
     }
 
-    booktest::RecordingHttp m_http;
-    book::Caches m_caches;
-    book::BookServices m_services;
     book::LoadStats m_stats;
     book::LoadStatus m_status;
     testsupport::TempDir m_temp;
@@ -592,60 +587,47 @@ protected:
     std::vector<net::HttpReply> m_pages;
 };
 
+// Where the listing ends (a page of known ids, a short page, twenty thousand ids), what is read
+// of a page (64 hex digits, case folded, once each), and failures that keep the earlier pages.
 TEST_F(IndexPagingTest, TheIndexEndsAtAPageOfKnownIdsAShortPageOrTwentyThousandIds)
 {
     struct Case {
-        std::vector<Json> pages;
+        std::vector<net::HttpReply> pages;
         size_t ids;
         std::string last_asked;
+        std::string error = {};  // "": read whole
     };
+    const Json odd = Json::array({std::string(64, 'A'), std::string(64, 'a'), std::string(63, 'b'), std::string(65, 'c'), 7,
+                                  nullptr, std::string(64, 'g'), std::string(64, 'd'), std::string(64, 'd')});
+    auto page = [](const Json& ids) { return booktest::json_reply(Json{{"txids", ids}}); };
     std::vector<Case> cases = {
-        {{Json{{"txids", ids(1, 2000)}}, Json{{"txids", ids(1, 2000)}}, Json{{"txids", ids(5001, 2000)}}}, 2000, "offset=2000"},
-        {{Json{{"txids", ids(1, 1999)}}, Json{{"txids", ids(3001, 5)}}}, 1999, "offset=0"},
+        {{page(ids(1, 2000)), page(ids(1, 2000)), page(ids(5001, 2000))}, 2000, "offset=2000"},
+        {{page(ids(1, 1999)), page(ids(3001, 5))}, 1999, "offset=0"},
         {{}, 20000, "offset=18000"},
+        {{page(odd)}, 2, "offset=0"},
+        {{page(ids(1, 2000)), booktest::json_reply(Json{{"ids", ids(1, 2)}})}, 2000, "offset=2000", "OI agoran returned no txids"},
+        {{booktest::failed_reply()}, 0, "offset=0", "OI agoran txids failed"},
     };
-    for (unsigned page = 0; page < 12; ++page) cases[2].pages.push_back(Json{{"txids", ids(1 + page * 2000, 2000)}});
+    for (unsigned p = 0; p < 12; ++p) cases[2].pages.push_back(page(ids(1 + p * 2000, 2000)));
     for (const Case& c : cases) {
-        m_pages.clear();
-        for (const Json& page : c.pages) m_pages.push_back(booktest::json_reply(page));
+        m_pages = c.pages;
         m_http.clear();
         book::TxidList ids_read;
         std::string error;
         bool whole = false;
-        EXPECT_TRUE(list(ids_read, error, &whole));
-        EXPECT_TRUE(whole);
+        EXPECT_EQ(list(ids_read, error, &whole), c.error.empty()) << c.last_asked << " " << c.ids;
+        EXPECT_EQ(error, c.error);
+        EXPECT_EQ(whole, c.error.empty());
         EXPECT_EQ(ids_read.size(), c.ids);
         std::vector<std::string> urls = m_http.urls();
         ASSERT_FALSE(urls.empty());
         EXPECT_TRUE(has(urls.back(), c.last_asked)) << urls.back();
     }
-}
-
-TEST_F(IndexPagingTest, OddIdsAreIgnoredAndCaseIsFolded)
-{
-    std::string upper(64, 'A');
-    Json page = Json::array({upper, std::string(64, 'a'), std::string(63, 'b'), std::string(65, 'c'), 7, nullptr,
-                             std::string(64, 'g'), std::string(64, 'd'), std::string(64, 'd')});
-    m_pages = {booktest::json_reply(Json{{"txids", page}})};
-    book::TxidList ids_read;
+    m_pages = {page(odd)};
+    book::TxidList odd_read;
     std::string error;
-    EXPECT_TRUE(list(ids_read, error));
-    EXPECT_EQ(ids_read.ids(), (std::vector<std::string>{std::string(64, 'a'), std::string(64, 'd')}));
-}
-
-TEST_F(IndexPagingTest, AnswersWithoutTxidsFailAndKeepEarlierPages)
-{
-    m_pages = {booktest::json_reply(Json{{"txids", ids(1, 2000)}}), booktest::json_reply(Json{{"ids", ids(1, 2)}})};
-    book::TxidList ids_read;
-    std::string error;
-    EXPECT_FALSE(list(ids_read, error));
-    EXPECT_EQ(error, "OI agoran returned no txids");
-    EXPECT_EQ(ids_read.size(), 2000u);
-
-    m_pages = {booktest::failed_reply()};
-    book::TxidList empty;
-    EXPECT_FALSE(list(empty, error));
-    EXPECT_EQ(error, "OI agoran txids failed");
+    ASSERT_TRUE(list(odd_read, error));
+    EXPECT_EQ(odd_read.ids(), (std::vector<std::string>{std::string(64, 'a'), std::string(64, 'd')}));
 }
 
 TEST_F(IndexPagingTest, WhatsOnChainStopsOnceFourHundredIdsAreKnown)

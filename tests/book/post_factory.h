@@ -10,6 +10,7 @@
 #include "book/post.h"
 #include "book/post_blob.h"
 #include "book/post_record.h"
+#include "book/reduce.h"
 #include "book/signing.h"
 #include "core/hex.h"
 #include "core/key.h"
@@ -104,6 +105,16 @@ inline book::PostRecord record(const std::string& txid, const Json& post, size_t
 {
     Json chain = tx.is_null() ? post_tx(post) : std::move(tx);
     return book::make_post_record(txid, post, book::read_tx_outputs(chain), book::post_number(post, "ts"), seen);
+}
+
+// What the reduction needs besides the posts: the addresses these posts pay, and the architects.
+inline book::ReduceContext reduce_context(std::vector<std::string> architect_keys = {})
+{
+    book::ReduceContext c;
+    c.house_fee_address = HOUSE_ADDRESS;
+    c.oracle_address = ORACLE_ADDRESS;
+    c.architect_keys = std::move(architect_keys);
+    return c;
 }
 
 inline Json listing_post(const std::string& qty, uint64_t price, const std::string& utxo)

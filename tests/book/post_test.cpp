@@ -129,57 +129,34 @@ TEST(ReadPostFromTx, RejectsTransactionsWithoutOutputs)
     EXPECT_FALSE(read_post_from_tx(Json{{"vout", Json::array({1, "x", nullptr, Json{{"scriptPubKey", "006a"}}})}}));
 }
 
-TEST(PostFields, StringsReadEmptyUnlessStrings)
+// How each member of a post is read: strings only as strings, integers truncated, numeric text
+// whole and in range, amounts never negative, keys compressed lower case, handles bare.
+TEST(PostFields, EachMemberReadsOnlyWhatItsTypeAllows)
 {
-    Json post = {{"a", "x"}, {"b", 5}, {"c", nullptr}, {"pubkey", ""}, {"publicKey", "ff"}, {"signature", "s"}};
-    EXPECT_EQ(book::post_string(post, "a"), "x");
-    EXPECT_EQ(book::post_string(post, "b"), "");
-    EXPECT_EQ(book::post_string(post, "c"), "");
-    EXPECT_EQ(book::post_string(post, "missing"), "");
+    const Json post = {{"s", "x"}, {"i", 1700000000}, {"f", 12.9}, {"neg", -3.7}, {"t", "12"}, {"big", 1e30},
+                       {"nt", "1700000000"}, {"nf", "17.9"}, {"nn", "-5"}, {"junk", "12abc"}, {"blank", " 12"},
+                       {"e", ""}, {"b", true}, {"dot", "1."}, {"huge", "99999999999999999999"},
+                       {"max", 18446744073709551615ULL}, {"pubkey", ""}, {"publicKey", "ff"}, {"signature", "s"}};
+    const std::pair<std::string, std::string> strings[] = {{"s", "x"}, {"i", ""}, {"b", ""}, {"missing", ""}};
+    for (const auto& [member, expected] : strings) EXPECT_EQ(book::post_string(post, member), expected) << member;
     // The fallback is read only when the first member is missing, not when it is empty.
     EXPECT_EQ(book::post_string_or(post, "pubkey", "publicKey"), "");
     EXPECT_EQ(book::post_string_or(post, "sig", "signature"), "s");
-}
 
-TEST(PostFields, IntegersTruncateFloatsAndReadMissingAsZero)
-{
-    Json post = {{"i", 1700000000}, {"f", 12.9}, {"n", -3.7}, {"s", "12"}, {"big", 1e30}};
-    EXPECT_EQ(book::post_int(post, "i"), 1700000000);
-    EXPECT_EQ(book::post_int(post, "f"), 12);
-    EXPECT_EQ(book::post_int(post, "n"), -3);
-    EXPECT_EQ(book::post_int(post, "s"), 0);
-    EXPECT_EQ(book::post_int(post, "missing"), 0);
-    EXPECT_EQ(book::post_int(post, "big"), 0);
-}
-
-TEST(PostFields, NumbersParseNumericText)
-{
-    Json post = {{"a", "1700000000"}, {"b", "17.9"}, {"c", "-5"}, {"d", "12abc"}, {"e", " 12"},
-                 {"f", ""}, {"g", true}, {"h", 99.99}, {"i", "1."}, {"j", "99999999999999999999"}};
-    EXPECT_EQ(book::post_number(post, "a"), 1700000000);
-    EXPECT_EQ(book::post_number(post, "b"), 17);
-    EXPECT_EQ(book::post_number(post, "c"), -5);
-    EXPECT_EQ(book::post_number(post, "d"), 0);
-    EXPECT_EQ(book::post_number(post, "e"), 0);
-    EXPECT_EQ(book::post_number(post, "f"), 0);
-    EXPECT_EQ(book::post_number(post, "g"), 0);
-    EXPECT_EQ(book::post_number(post, "h"), 99);
-    EXPECT_EQ(book::post_number(post, "i"), 0);
-    EXPECT_EQ(book::post_number(post, "j"), 0);
-}
-
-TEST(PostFields, AmountsAreUnsignedAndNeverNegative)
-{
-    Json post = {{"max", 18446744073709551615ULL}, {"neg", -5}, {"f", 700.9}, {"s", "700"}};
+    const std::tuple<std::string, int64_t, int64_t> integers[] = {  // member, post_int, post_number
+        {"i", 1700000000, 1700000000}, {"f", 12, 12}, {"neg", -3, -3}, {"t", 0, 12}, {"big", 0, 0},
+        {"missing", 0, 0}, {"nt", 0, 1700000000}, {"nf", 0, 17}, {"nn", 0, -5}, {"junk", 0, 0},
+        {"blank", 0, 0}, {"e", 0, 0}, {"b", 0, 0}, {"dot", 0, 0}, {"huge", 0, 0}};
+    for (const auto& [member, as_int, as_number] : integers) {
+        EXPECT_EQ(book::post_int(post, member), as_int) << member;
+        EXPECT_EQ(book::post_number(post, member), as_number) << member;
+    }
     EXPECT_EQ(book::post_u64(post, "max"), 18446744073709551615ULL);
     EXPECT_EQ(book::post_u64(post, "neg"), 0u);
-    EXPECT_EQ(book::post_u64(post, "f"), 700u);
-    EXPECT_FALSE(book::post_u64_opt(post, "s"));
+    EXPECT_EQ(book::post_u64(post, "f"), 12u);
+    EXPECT_FALSE(book::post_u64_opt(post, "t"));
     EXPECT_FALSE(book::post_u64_opt(post, "missing"));
-}
 
-TEST(PostFields, PubkeyIsCompressedLowerCase)
-{
     booktest::Trader t = booktest::trader(7, "seven");
     std::string upper = t.pub;
     for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -187,20 +164,13 @@ TEST(PostFields, PubkeyIsCompressedLowerCase)
     EXPECT_EQ(book::post_pubkey(Json{{"publicKey", t.pub}}), t.pub);
     EXPECT_EQ(book::post_pubkey(Json{{"pubkey", "XYZ"}}), "xyz");
     EXPECT_EQ(book::post_pubkey(Json::object()), "");
-}
 
-TEST(PostFields, HandlesAndDecimals)
-{
-    EXPECT_EQ(book::normalize_handle("  @Alice "), "Alice");
-    EXPECT_EQ(book::normalize_handle("$bob"), "bob");
-    EXPECT_EQ(book::normalize_handle("@@bob"), "@bob");
-    EXPECT_EQ(book::normalize_handle("@ bob\t"), "bob");
-    EXPECT_EQ(book::parse_decimal_u64("18446744073709551615"), 18446744073709551615ULL);
-    EXPECT_FALSE(book::parse_decimal_u64("18446744073709551616"));
-    EXPECT_FALSE(book::parse_decimal_u64("+1"));
-    EXPECT_FALSE(book::parse_decimal_u64(" 1"));
-    EXPECT_FALSE(book::parse_decimal_u64(""));
-    EXPECT_EQ(book::parse_decimal_u64("007"), 7u);
+    const std::pair<std::string, std::string> handles[] = {{"  @Alice ", "Alice"}, {"$bob", "bob"}, {"@@bob", "@bob"}, {"@ bob\t", "bob"}};
+    for (const auto& [written, bare] : handles) EXPECT_EQ(book::normalize_handle(written), bare) << written;
+    const std::pair<std::string, std::optional<uint64_t>> decimals[] = {
+        {"18446744073709551615", 18446744073709551615ULL}, {"18446744073709551616", std::nullopt}, {"+1", std::nullopt},
+        {" 1", std::nullopt}, {"", std::nullopt}, {"007", 7}};
+    for (const auto& [text, value] : decimals) EXPECT_EQ(book::parse_decimal_u64(text), value) << text;
 }
 
 } // namespace

@@ -28,11 +28,7 @@ const std::string LOT_UTXO = txid_of(0xaa) + "_1";
 
 book::ReduceContext context()
 {
-    book::ReduceContext c;
-    c.house_fee_address = booktest::HOUSE_ADDRESS;
-    c.oracle_address = booktest::ORACLE_ADDRESS;
-    c.architect_keys = {ARCHITECT.pub};
-    return c;
+    return booktest::reduce_context({ARCHITECT.pub});
 }
 
 std::map<std::string, Listing> reduce(const std::vector<PostRecord>& posts, const book::ReduceContext& c = context())

@@ -8,6 +8,7 @@
 #include "core/base64.h"
 #include "core/curve.h"
 #include "tests/book/post_factory.h"
+#include "tests/support/signature_util.h"
 
 namespace replay_test {
 
@@ -23,14 +24,6 @@ const booktest::Trader BUYER = booktest::trader(32, "buyer");
 
 const std::string LISTING_A = txid_of(0x40);
 const std::string LISTING_B = txid_of(0x41);
-
-book::ReduceContext context()
-{
-    book::ReduceContext c;
-    c.house_fee_address = booktest::HOUSE_ADDRESS;
-    c.oracle_address = booktest::ORACLE_ADDRESS;
-    return c;
-}
 
 // The two listings of the victim, seen first.
 std::vector<PostRecord> two_listings()
@@ -55,7 +48,7 @@ std::map<std::string, Listing> reduce(std::vector<PostRecord> posts, bool drop)
 {
     if (drop) book::drop_replays(posts);
     std::map<std::string, Listing> out;
-    book::reduce_book(posts, context(), out);
+    book::reduce_book(posts, booktest::reduce_context(), out);
     return out;
 }
 
@@ -114,17 +107,11 @@ TEST(Replay, ACopiedListingAtAnotherPriceIsDropped)
 // Re-encodings that verify as well as the original must count as the same envelope.
 std::string high_s_variant(const std::string& sig_text)
 {
-    static const uint8_t ORDER[32] = {0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff,
-                                      0xff, 0xff, 0xff, 0xff, 0xfe, 0xba, 0xae, 0xdc, 0xe6, 0xaf, 0x48,
-                                      0xa0, 0x3b, 0xbf, 0xd2, 0x5e, 0x8c, 0xd0, 0x36, 0x41, 0x41};
     core::Bytes raw = core::base64_decode(sig_text).value();
-    uint8_t* s = raw.data() + raw.size() - 32;
-    int borrow = 0;
-    for (int i = 31; i >= 0; --i) {
-        int d = ORDER[i] - s[i] - borrow;
-        borrow = d < 0;
-        s[i] = static_cast<uint8_t>(d + (borrow ? 256 : 0));
-    }
+    testutil::Scalar s{};
+    std::copy(raw.end() - 32, raw.end(), s.begin());
+    s = testutil::sub(testutil::CURVE_ORDER, s);
+    std::copy(s.begin(), s.end(), raw.end() - 32);
     return core::base64_encode(raw);
 }
 

@@ -11,15 +11,8 @@ namespace {
 
 const std::string API = "/ordinals/api";
 
-class Indexing : public testsupport::DevnetTest {
+class Indexing : public SpendTest {
 protected:
-    void SetUp() override
-    {
-        DevnetTest::SetUp();
-        alice = test_key("alice");
-        bob = test_key("bob");
-    }
-
     nlohmann::json txo(const std::string& outpoint) { return devnet().get(API + "/txos/" + outpoint).json(); }
 
     void submit(const tx::RawTx& t)
@@ -39,8 +32,6 @@ protected:
         return tx::RawTxOutput{1, tx::inscription_script(to.hash, "application/bsv-20", core::as_bytes(body))};
     }
 
-    TestKey alice;
-    TestKey bob;
 };
 
 const std::string PNG = std::string("\x89PNG\r\n\x1a\n", 8) + "not really a picture, but bytes all the same";

@@ -14,17 +14,7 @@ namespace {
 using namespace std::chrono_literals;
 const std::string WOC = "/woc/v1/bsv/main";
 
-class Lifecycle : public testsupport::DevnetTest {
-protected:
-    void SetUp() override
-    {
-        DevnetTest::SetUp();
-        alice = test_key("alice");
-        bob = test_key("bob");
-    }
-    TestKey alice;
-    TestKey bob;
-};
+class Lifecycle : public SpendTest {};
 
 TEST_F(Lifecycle, StateSurvivesARestart)
 {

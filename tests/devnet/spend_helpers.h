@@ -111,4 +111,11 @@ inline std::string broadcast_body(const tx::RawTx& t)
     return nlohmann::json{{"txhex", hex_of(t)}}.dump();
 }
 
+// The simulator with two keys to pay from and to.
+class SpendTest : public testsupport::DevnetTest {
+protected:
+    TestKey alice = test_key("alice");
+    TestKey bob = test_key("bob");
+};
+
 } // namespace devnet_test

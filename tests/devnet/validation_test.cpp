@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/devnet/spend_helpers.h"
+#include "tests/support/signature_util.h"
 #include "tests/support/test_data.h"
 
 namespace devnet_test {
@@ -12,54 +13,15 @@ namespace validation_test {
 
 const std::string WOC = "/woc/v1/bsv/main";
 
-class Validation : public testsupport::DevnetTest {
+class Validation : public SpendTest {
 protected:
-    void SetUp() override
-    {
-        DevnetTest::SetUp();
-        alice = test_key("alice");
-        bob = test_key("bob");
-    }
-
     testsupport::Devnet::Reply woc_broadcast(const tx::RawTx& t) { return devnet().post(WOC + "/tx/raw", broadcast_body(t)); }
     testsupport::Devnet::Reply arc_broadcast(const tx::RawTx& t)
     {
         return devnet().post("/arc/v1/tx", nlohmann::json{{"rawTx", hex_of(t)}}.dump());
     }
 
-    TestKey alice;
-    TestKey bob;
 };
-
-// The curve order minus s, for turning a low-S signature into its high-S twin.
-core::Bytes flip_s(const core::Bytes& der)
-{
-    static const uint8_t N[32] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFE,
-                                  0xBA, 0xAE, 0xDC, 0xE6, 0xAF, 0x48, 0xA0, 0x3B, 0xBF, 0xD2, 0x5E, 0x8C, 0xD0, 0x36, 0x41, 0x41};
-    size_t rlen = der[3];
-    size_t slen = der[5 + rlen];
-    core::Bytes s(32, 0);
-    const uint8_t* sp = &der[6 + rlen];
-    for (size_t i = 0; i < slen && i < 32 + 1; ++i) {
-        if (slen - i <= 32) s[32 - (slen - i)] = sp[i];
-    }
-    core::Bytes high(32, 0);
-    int borrow = 0;
-    for (int i = 31; i >= 0; --i) {
-        int d = N[i] - s[static_cast<size_t>(i)] - borrow;
-        borrow = d < 0;
-        high[static_cast<size_t>(i)] = static_cast<uint8_t>(d + (borrow ? 256 : 0));
-    }
-    core::Bytes s_enc = high;
-    if (s_enc[0] & 0x80) s_enc.insert(s_enc.begin(), 0);
-    core::Bytes out = {0x30, 0, 0x02, static_cast<uint8_t>(rlen)};
-    out.insert(out.end(), der.begin() + 4, der.begin() + 4 + static_cast<long>(rlen));
-    out.push_back(0x02);
-    out.push_back(static_cast<uint8_t>(s_enc.size()));
-    out.insert(out.end(), s_enc.begin(), s_enc.end());
-    out[1] = static_cast<uint8_t>(out.size() - 2);
-    return out;
-}
 
 // Every forgery and every transaction a node refuses, with the node's text on WhatsOnChain and
 // ARC's status (0: not asked); nothing is accepted along the way.
@@ -101,7 +63,7 @@ TEST_F(Validation, ForgeriesAndInvalidSpendsAreRefusedWithTheNodeTexts)
              tx::RawTx t = signed_tx({coin}, outs);
              core::Bytes der = signature_of(t);
              der.pop_back();
-             core::Bytes high = flip_s(der);
+             core::Bytes high = testutil::flip_s(der);
              high.push_back(0x41);
              return with_signature(t, high);
          },

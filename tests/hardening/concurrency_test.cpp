@@ -11,7 +11,6 @@
 #include "book/token_details.h"
 #include "core/log.h"
 #include "tests/book/devnet_book.h"
-#include "tests/support/devnet_fixture.h"
 
 namespace {
 
@@ -25,18 +24,7 @@ void on_threads(int count, Body body)
     for (auto& thread : threads) thread.join();
 }
 
-class ConcurrentCaches : public testsupport::DevnetTest {
-protected:
-    void SetUp() override
-    {
-        DevnetTest::SetUp();
-        ASSERT_TRUE(m_devnet);
-        m_services = booktest::devnet_services(devnet(), m_http, m_caches);
-    }
-    booktest::RecordingHttp m_http;
-    book::Caches m_caches;
-    book::BookServices m_services;
-};
+class ConcurrentCaches : public booktest::BookDevnetTest {};
 
 TEST_F(ConcurrentCaches, IdentityKeysAskedAndClearedFromManyThreadsStayRight)
 {

@@ -8,17 +8,54 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <httplib.h>
 
 #include "net/json_reply.h"
 #include "net/pace.h"
 #include "net/service_config.h"
-#include "tests/net/local_server.h"
-#include "tests/net/sleep_log.h"
 
 namespace http_client_test {
 
 using namespace std::chrono_literals;
-using nettest::LocalServer;
+
+// An HTTP server inside the test process, on 127.0.0.1 and a free port. Register routes on
+// server(), then start(): requests may be sent as soon as it returns.
+class LocalServer {
+public:
+    ~LocalServer()
+    {
+        m_server.stop();
+        if (m_thread.joinable()) m_thread.join();
+    }
+    httplib::Server& server() { return m_server; }
+    void start()
+    {
+        m_port = m_server.bind_to_any_port("127.0.0.1");
+        m_thread = std::thread([this] { m_server.listen_after_bind(); });
+        // stop() before the accept loop runs would be lost and the join would hang.
+        while (!m_server.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    std::string url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(m_port) + path; }
+    int port() const { return m_port; }
+
+private:
+    httplib::Server m_server;
+    std::thread m_thread;
+    int m_port = 0;
+};
+
+// Records the client's back-off waits instead of sleeping.
+struct SleepLog {
+    std::mutex mutex;
+    std::vector<long> waits;
+    net::CurlHttp::Sleep sleeper()
+    {
+        return [this](std::chrono::milliseconds d) {
+            std::lock_guard<std::mutex> lock(mutex);
+            waits.push_back(static_cast<long>(d.count()));
+        };
+    }
+};
 
 const std::string DASH = "\xE2\x80\x93";  // U+2013 in UTF-8
 const std::string RATE_LIMITED =
@@ -69,7 +106,7 @@ TEST(HttpRetryTest, WhatIsTriedAgainAndHowLongItWaits)
         s.server().Get("/x", handler);
         s.server().Post("/x", handler);
         s.start();
-        nettest::SleepLog log;
+        SleepLog log;
         net::CurlHttp http(log.sleeper());
         net::Deadline deadline;
         if (c.deadline > 0) deadline = std::chrono::steady_clock::now() + std::chrono::seconds(c.deadline);
@@ -111,7 +148,7 @@ TEST(HttpAccessTest, AServiceIsAskedOverOneConnectionAtItsPaceWithItsHeaders)
     });
     s.start();
     net::register_services({{{s.url("/paced")}, 4, {"Authorization: KEY"}}});
-    nettest::SleepLog log;
+    SleepLog log;
     net::CurlHttp http(log.sleeper());
     const auto started = std::chrono::steady_clock::now();
     for (int i = 0; i < 5; ++i) EXPECT_TRUE(http.get(s.url("/paced/" + std::to_string(i)), net::GetOptions{5}).ok);
@@ -188,6 +225,39 @@ TEST(HttpGetTest, TransportFailureGivesLibcurlText)
     EXPECT_FALSE(net::http_get("http://127.0.0.1:" + std::to_string(port) + "/", body, error, 2));
     EXPECT_EQ(error, curl_easy_strerror(CURLE_COULDNT_CONNECT));
     EXPECT_FALSE(net::http_get("file:///etc/hostname", body, error, 2));
+}
+
+// A 404 fails unless the caller expects it (its body is kept either way); a GET waits at least
+// 2 s whatever it was given, a JSON read keeps the time-out it was given.
+TEST(HttpGetTest, A404IsAFailureUnlessExpectedAndTimeOutsHaveTheirFloors)
+{
+    const std::string not_found = R"({"message":"Not Found"})";
+    LocalServer s;
+    s.server().Get("/missing", [&](const httplib::Request&, httplib::Response& res) {
+        res.status = 404;
+        res.set_content(not_found, "application/json");
+    });
+    s.server().Get("/slow", [](const httplib::Request&, httplib::Response& res) {
+        std::this_thread::sleep_for(1300ms);
+        res.set_content("{}", "application/json");
+    });
+    s.start();
+    net::Json json;
+    EXPECT_FALSE(net::get_json(s.url("/missing"), json, 5));
+    EXPECT_EQ(json.value("message", ""), "Not Found");
+    std::string body, error;
+    EXPECT_TRUE(net::http_get(s.url("/missing"), body, error, 5, true));
+    EXPECT_EQ(body, not_found);
+    EXPECT_TRUE(error.empty());
+    EXPECT_FALSE(net::http_get(s.url("/missing"), body, error, 5, false));
+    EXPECT_EQ(error, "HTTP 404 " + DASH + " " + not_found);
+
+    net::CurlHttp http;
+    auto slow = http.get(s.url("/slow"), net::GetOptions{1, false, net::MAX_JSON_BODY});
+    EXPECT_TRUE(slow.ok) << slow.error;
+    auto timed_out = http.get_json(s.url("/slow"), 1);
+    EXPECT_FALSE(timed_out.ok);
+    EXPECT_EQ(timed_out.error, curl_easy_strerror(CURLE_OPERATION_TIMEDOUT));
 }
 
 TEST(HttpPostTest, SendsJsonWithUserAgentAndDoesNotFollowRedirects)

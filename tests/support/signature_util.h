@@ -88,6 +88,13 @@ inline std::optional<std::pair<Scalar, Scalar>> der_decode(core::ByteView der)
     return std::make_pair(r, s);
 }
 
+// The same signature with s replaced by n - s: valid for plain ECDSA, refused by nodes as high S.
+inline core::Bytes flip_s(core::ByteView der)
+{
+    auto rs = der_decode(der);
+    return rs ? der_encode(rs->first, sub(CURVE_ORDER, rs->second)) : core::Bytes{};
+}
+
 inline core::Bytes concat(const Scalar& r, const Scalar& s)
 {
     core::Bytes out(r.begin(), r.end());

@@ -15,13 +15,7 @@ namespace {
 using tx::UnlockCheck;
 using txtest::hex;
 using txtest::unhex;
-
-// The same signature with s replaced by n - s: equally valid for plain ECDSA, refused by nodes.
-core::Bytes flip_s(const core::Bytes& der)
-{
-    auto rs = testutil::der_decode(der);
-    return rs ? testutil::der_encode(rs->first, testutil::sub(testutil::CURVE_ORDER, rs->second)) : core::Bytes{};
-}
+using testutil::flip_s;
 
 core::Bytes unlock(const core::Bytes& signature_with_type, const core::Bytes& public_key)
 {
