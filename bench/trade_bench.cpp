@@ -48,7 +48,7 @@ void BM_CheckTokenOffer(benchmark::State& state)
     auto mine = [&](const core::Hash160& h) { return h == seller_pay || h == seller_ord; };
     for (auto _ : state) {
         auto check = trade::check_offer(offer, prevouts, terms, mine);
-        if (!check.passes) state.SkipWithError(check.error.c_str());
+        if (!check.passes) state.SkipWithError(trade::error_text(check.error).c_str());
         benchmark::DoNotOptimize(check);
     }
 }

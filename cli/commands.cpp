@@ -167,12 +167,12 @@ int cmd_connect(const Invocation& inv, std::ostream& out)
     return finish(out, trade::result_text(connected), connected.ok());
 }
 
-int cmd_balance(std::ostream& out)
+int cmd_balance(trade::MarketSession& session, std::ostream& out)
 {
     if (!trade::hd_wallet_bound()) return refuse(out, std::string(trade::CONNECT_FIRST));
     core::log_progress("Reading the balance...");
-    if (auto refreshed = wallet::refresh_wallet_balance(); !refreshed) return refuse(out, refreshed.error());
-    wallet::CachedBalance balance = wallet::cached_balance();
+    if (auto refreshed = wallet::refresh_wallet_balance(session.funding().wallet()); !refreshed) return refuse(out, refreshed.error());
+    wallet::CachedBalance balance = wallet::cached_balance(session.funding().wallet());
     out << core::format_bsv(balance.sats) << " BSV\n";
     return 0;
 }
@@ -204,11 +204,11 @@ int cmd_book(const trade::MarketSession& session, const Invocation& inv, std::os
     return status;
 }
 
-int cmd_lots(const Invocation& inv, std::ostream& out)
+int cmd_lots(trade::MarketSession& session, const Invocation& inv, std::ostream& out)
 {
     if (!trade::hd_wallet_bound()) return refuse(out, std::string(trade::CONNECT_FIRST));
     core::log_progress("Loading lots from this wallet...");
-    WalletLots lots = load_wallet_lots();
+    WalletLots lots = load_wallet_lots(session.funding().wallet());
     if (!lots.error.empty()) return refuse(out, lots.error);
     if (inv.flag("json")) {
         out << core::json_dump_file(lots_json(lots.lots));
@@ -226,7 +226,7 @@ int cmd_lots(const Invocation& inv, std::ostream& out)
 int cmd_list(trade::MarketSession& session, const Invocation& inv, std::ostream& out)
 {
     if (!trade::hd_wallet_bound()) return refuse(out, std::string(trade::CONNECT_FIRST));
-    WalletLots lots = load_wallet_lots();
+    WalletLots lots = load_wallet_lots(session.funding().wallet());
     if (!lots.error.empty()) return refuse(out, lots.error);
     std::string error;
     const trade::LotToList* lot = find_lot(lots.lots, inv.args[0], error);
@@ -424,9 +424,9 @@ int cmd_report(trade::MarketSession& session, const Invocation& inv, std::ostrea
 
 } // namespace
 
-std::string services_note()
+std::string services_note(const net::ServiceConfig& services)
 {
-    const std::string badge = net::services_badge(*net::current_services());
+    const std::string badge = net::services_badge(services);
     return badge.empty() ? std::string() : "Using " + badge + " from " + net::services_file_path().string();
 }
 
@@ -443,9 +443,9 @@ int run_command(trade::MarketSession& session, const Invocation& inv, std::ostre
             wallet::pursa_disconnect();
             return finish(out, "success", true);
         }
-        if (inv.command == "balance") return cmd_balance(out);
+        if (inv.command == "balance") return cmd_balance(session, out);
         if (inv.command == "book") return cmd_book(session, inv, out);
-        if (inv.command == "lots") return cmd_lots(inv, out);
+        if (inv.command == "lots") return cmd_lots(session, inv, out);
         if (inv.command == "list") return cmd_list(session, inv, out);
         if (inv.command == "buy") return cmd_buy(session, inv, out);
         if (inv.command == "offers") return cmd_offers(session, inv, out);

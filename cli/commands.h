@@ -19,7 +19,7 @@ int run_command(trade::MarketSession& session, const Invocation& invocation, std
 
 // The line written once to standard error when services.json replaces the mainnet services
 // ("Using Simulator at 127.0.0.1:PORT from PATH", "Using Custom services from PATH"); ""
-// otherwise. Loads the process-wide configuration.
-std::string services_note();
+// otherwise, for the configuration the program loaded at start.
+std::string services_note(const net::ServiceConfig& services);
 
 } // namespace cli

@@ -6,11 +6,11 @@
 
 namespace cli {
 
-WalletLots load_wallet_lots()
+WalletLots load_wallet_lots(const wallet::WalletSession& wallet_session)
 {
     WalletLots out;
     std::vector<wallet::TvPursaOrdRow> rows;
-    if (auto listed = wallet::tv_pursa_list_ordinals(rows, true, false); !listed) {
+    if (auto listed = wallet::tv_pursa_list_ordinals(wallet_session, rows, true, false); !listed) {
         out.error = wallet::error_text(listed.error());
         return out;
     }

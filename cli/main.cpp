@@ -27,10 +27,11 @@ int main(int argc, char** argv)
         const char* mark = level == core::LogLevel::Progress ? "... " : (level == core::LogLevel::Warning ? "warning: " : "error: ");
         std::cerr << mark << text << (text.ends_with("\n") ? "" : "\n") << std::flush;
     });
+    const auto services = net::load_services_file();
     if (parsed.invocation->command != "help") {
-        if (const std::string note = cli::services_note(); !note.empty()) std::cerr << note << "\n" << std::flush;
+        if (const std::string note = cli::services_note(*services); !note.empty()) std::cerr << note << "\n" << std::flush;
     }
-    trade::MarketSession session(net::current_services());
+    trade::MarketSession session(services);
     session.clock().fix(parsed.invocation->at);
     return cli::run_command(session, *parsed.invocation, std::cout);
 }

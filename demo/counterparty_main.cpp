@@ -77,7 +77,7 @@ int main(int argc, char** argv)
     std::signal(SIGTERM, on_signal);
     std::cout << demo::TRADER_NAMES[demo::COUNTERPARTY] << " is watching the book" << std::endl;
     demo::CounterpartyMemory memory;
-    trade::MarketSession session(net::current_services());
+    trade::MarketSession session(net::load_services_file());
     session.clock().fix(at);
     while (!g_stop.load()) {
         for (const auto& line : demo::counterparty_pass(session, user_key, memory)) std::cout << line << std::endl;

@@ -47,7 +47,7 @@ trade::TradeResult<trade::Sent> list_lot(trade::MarketSession& session, const st
                                          const std::string& price_bsv, const std::string& note)
 {
     settle_reserves(session);
-    cli::WalletLots lots = cli::load_wallet_lots();
+    cli::WalletLots lots = cli::load_wallet_lots(session.funding().wallet());
     if (!lots.error.empty()) return trade::TradeError(trade::TradeCode::Refused, lots.error);
     std::string error;
     const trade::LotToList* lot = cli::find_lot(lots.lots, lot_key, error);

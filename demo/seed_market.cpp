@@ -262,7 +262,7 @@ SeedReport seed_market(const SeedOptions& options)
         Seeder seeder(options, report);
         if (!seeder.open_people() || !seeder.open_architect() || !seeder.make_items()) return report;
         const int64_t now = core::system_seconds();
-        trade::MarketSession session(net::current_services());
+        trade::MarketSession session(net::load_services_file());
         seeder.play(session, market_script(now), now);
         seeder.approve_app();
         if (report.error.empty()) seeder.count(session);

@@ -1,6 +1,5 @@
 #include "funding/json_store.h"
 
-#include <atomic>
 #include <chrono>
 #include <system_error>
 
@@ -11,8 +10,6 @@
 namespace funding {
 
 namespace {
-
-std::atomic<int64_t> g_wait_ms{STORE_LOCK_WAIT.count()};
 
 bool write_store(const std::filesystem::path& path, StoreState on_disk, const nlohmann::json& doc)
 {
@@ -46,24 +43,18 @@ StoreRead read_store(const std::filesystem::path& path, std::string_view array_m
 }
 
 StoreUpdate update_store(const std::filesystem::path& path, std::string_view array_member,
-                         const std::function<bool(nlohmann::json& doc)>& change)
+                         const std::function<bool(nlohmann::json& doc)>& change, std::chrono::milliseconds wait)
 {
     std::error_code ec;
     if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path(), ec);
     platform::LockFailure failure = platform::LockFailure::None;
-    auto lock = platform::FileLock::acquire(platform::lock_path_for(path), std::chrono::milliseconds(g_wait_ms.load()),
-                                            &failure);
+    auto lock = platform::FileLock::acquire(platform::lock_path_for(path), wait, &failure);
     if (failure == platform::LockFailure::TimedOut) return StoreUpdate::Busy;
     // A lock file that cannot be made (a read-only folder) leaves the write to fail on its own.
     StoreRead read = read_store(path, array_member);
     nlohmann::json doc = read.state == StoreState::Ok ? std::move(read.doc) : nlohmann::json::object();
     if (!change(doc)) return StoreUpdate::Unchanged;
     return write_store(path, read.state, doc) ? StoreUpdate::Written : StoreUpdate::Failed;
-}
-
-void set_store_lock_wait(std::chrono::milliseconds wait)
-{
-    g_wait_ms = wait.count() > 0 ? wait.count() : STORE_LOCK_WAIT.count();
 }
 
 } // namespace funding

@@ -47,11 +47,9 @@ inline constexpr std::chrono::milliseconds STORE_LOCK_WAIT{10'000};
 // handed over as an empty object), lets change edit the document, and when change returns true
 // writes it (indent 2, sorted keys, owner-only, through a temporary file and a rename; a
 // malformed file on disk is first renamed to "<name>.bad-<ms>"). The folder is created when
-// missing.
+// missing. Waits at most `wait` for another program's change (Busy after that).
 StoreUpdate update_store(const std::filesystem::path& path, std::string_view array_member,
-                         const std::function<bool(nlohmann::json& doc)>& change);
-
-// Sets the wait of update_store (tests); 0 or less restores STORE_LOCK_WAIT.
-void set_store_lock_wait(std::chrono::milliseconds wait);
+                         const std::function<bool(nlohmann::json& doc)>& change,
+                         std::chrono::milliseconds wait = STORE_LOCK_WAIT);
 
 } // namespace funding

@@ -8,7 +8,7 @@ namespace funding {
 std::optional<core::Amount> known_balance(const Session& session)
 {
     if (BalanceSource source = session.known_balance_source()) return source();
-    wallet::CachedBalance balance = wallet::cached_balance();
+    wallet::CachedBalance balance = wallet::cached_balance(session.wallet());
     if (!balance.known) return std::nullopt;
     return balance.sats;
 }

@@ -7,7 +7,8 @@ namespace funding {
 
 Session::Session(std::shared_ptr<const net::ServiceConfig> services, net::Http* http)
     : m_http(http ? http : &net::default_http()),
-      m_services(services ? std::move(services) : std::make_shared<const net::ServiceConfig>())
+      m_services(services ? std::move(services) : std::make_shared<const net::ServiceConfig>()),
+      m_wallet(m_services, m_http)
 {
     net::register_service_access(*m_services);
     // A wallet that loads brings its snapshots back at once; a forgotten one takes its memory along.

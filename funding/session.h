@@ -2,7 +2,8 @@
 // program's market session (trade/market_session.h) holds and hands to the routines of
 // funding/: the HTTP client, the
 // service configuration, the timing of the confirmation polls, where the last known balance comes
-// from, and the coin state of the bound wallet. Two sessions in one process share nothing of
+// from, the coin state of the bound wallet, and the wallet layer's session (wallet/wallet_session.h)
+// over the same configuration and client. Two sessions in one process share nothing of
 // this (the wallet itself, its lock and its files stay the process's).
 #pragma once
 
@@ -16,6 +17,7 @@
 #include "funding/coin_state.h"
 #include "net/http.h"
 #include "net/service_config.h"
+#include "wallet/wallet_session.h"
 #include "wallet/wallet_state.h"
 
 namespace funding {
@@ -42,13 +44,15 @@ public:
 
     net::Http& http() const { return *m_http; }
     const net::ServiceConfig& services() const { return *m_services; }
+    wallet::WalletSession& wallet() { return m_wallet; }
+    [[nodiscard]] const wallet::WalletSession& wallet() const { return m_wallet; }
 
     // Safe from any thread.
     PollTiming poll_timing() const;
     void set_poll_timing(PollTiming timing);
 
     // The source known_balance() asks; an empty function restores the default, the bound
-    // wallet's cached balance. Safe from any thread.
+    // wallet's balance cached in the wallet session. Safe from any thread.
     void set_known_balance_source(BalanceSource source);
     BalanceSource known_balance_source() const;
 
@@ -59,6 +63,7 @@ public:
 private:
     net::Http* m_http;
     std::shared_ptr<const net::ServiceConfig> m_services;
+    wallet::WalletSession m_wallet;  // over the two members above
     mutable core::Mutex m_timing_mutex;
     PollTiming m_timing AGORAN_GUARDED_BY(m_timing_mutex);
     mutable core::Mutex m_balance_mutex;

@@ -200,6 +200,11 @@ std::string services_badge(const ServiceConfig& config)
     return "Simulator at " + shared->host + ":" + std::to_string(shared->port);
 }
 
+std::shared_ptr<const ServiceConfig> load_services_file()
+{
+    return std::make_shared<const ServiceConfig>(load_services(services_file_path()));
+}
+
 std::shared_ptr<const ServiceConfig> current_services()
 {
     auto& slot = services_slot();

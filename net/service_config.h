@@ -71,6 +71,10 @@ ServiceConfig load_services(const std::filesystem::path& file);
 // otherwise "Custom services". Pure.
 std::string services_badge(const ServiceConfig& config);
 
+// load_services(services_file_path()), shared: what a program builds its session from, once at
+// start.
+std::shared_ptr<const ServiceConfig> load_services_file();
+
 // The process-wide configuration, loaded from services_file_path() on first use. Safe from
 // any thread; the pointer stays valid while held even if the configuration is replaced.
 std::shared_ptr<const ServiceConfig> current_services();

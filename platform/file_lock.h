@@ -40,6 +40,26 @@ private:
     std::unique_ptr<Handle> m_handle;
 };
 
+// A byte-range lock that the threads and nested calls of one process take in turn. By the
+// systems' rules a byte-range lock belongs to the process (on Linux a second lock of the same
+// file by the same process would not wait), so the in-process side is process-wide by nature:
+// one re-entrant mutex per lock file path, held by one thread at a time, whose outermost holder
+// also holds the byte-range lock. Holds both for the life of the object. Safe from any thread.
+class ProcessFileLock {
+public:
+    // Takes the path's mutex; when the calling thread held none of it yet, waits at most `wait`
+    // for the byte-range lock. failure (when given) says why that lock is not held: the caller
+    // then holds the mutex alone. A nested lock reports None.
+    ProcessFileLock(const std::filesystem::path& path, std::chrono::milliseconds wait, LockFailure* failure = nullptr);
+    ~ProcessFileLock();
+    ProcessFileLock(const ProcessFileLock&) = delete;
+    ProcessFileLock& operator=(const ProcessFileLock&) = delete;
+
+    struct Entry;
+private:
+    Entry* m_entry;
+};
+
 // True when some process (this one included, on some systems) holds the lock on the file.
 bool file_is_locked(const std::filesystem::path& path);
 

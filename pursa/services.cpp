@@ -18,8 +18,7 @@ constexpr std::string_view REGISTRY_SUFFIX = "/registry";
 std::string simulator_base()
 {
     if (auto env = platform::get_env("AGORAN_DEVNET"); env && !env->empty()) return *env;
-    net::reload_current_services();
-    const std::string registry = net::current_services()->registry;
+    const std::string registry = net::load_services(net::services_file_path()).registry;
     if (registry.starts_with("http://127.0.0.1:") && registry.ends_with(REGISTRY_SUFFIX))
         return registry.substr(0, registry.size() - REGISTRY_SUFFIX.size());
     return {};

@@ -63,11 +63,10 @@ VaultResult<std::string> add_hd_wallet(const core::SecretString& mnemonic, const
     if (registry.state == wallet::RegistryFileState::Unreadable)
         return VaultError{"wallets.json cannot be read; fix or remove it first."};
 
-    std::string id;
-    std::error_code ec;
-    do {
-        id = wallet::new_wallet_id();
-    } while (std::filesystem::exists(wallet::wallet_file_path(id).parent_path(), ec));
+    const std::string id = wallet::new_wallet_id([](const std::string& taken) {
+        std::error_code ec;
+        return std::filesystem::exists(wallet::wallet_file_path(taken).parent_path(), ec);
+    });
 
     wallet::SecretJson file(nlohmann::json{{"version", 2},
                                            {"mnemonic", mnemonic.str()},

@@ -72,12 +72,12 @@ public:
             snapshot.reserved_utxos.push_back(reserve.utxo);
             snapshot.reserved_listing_ids.push_back(reserve.listing);
         }
-        const wallet::CachedBalance balance = wallet::cached_balance();
+        const wallet::CachedBalance balance = wallet::cached_balance(m_session.funding().wallet());
         snapshot.balance_known = balance.known;
         snapshot.balance_sats = balance.known ? balance.sats : -1;
         return snapshot;
     }
-    bool refresh_balance() override { return wallet::refresh_wallet_balance().ok(); }
+    bool refresh_balance() override { return wallet::refresh_wallet_balance(m_session.funding().wallet()).ok(); }
     BookLoad load_book(const std::string& identity_key) override
     {
         BookLoad load;
@@ -127,14 +127,14 @@ public:
         const std::string origin = key.size() == 64 ? key + "_0" : key;
         if (auto cached = wallet::read_content_cache(origin)) return InscriptionContent{std::move(cached->bytes), std::move(cached->type)};
         InscriptionContent content;
-        if (!wallet::fetch_inscription_content(key, content.bytes, content.content_type)) return std::nullopt;
+        if (!wallet::fetch_inscription_content(m_session.funding().wallet(), key, content.bytes, content.content_type)) return std::nullopt;
         (void)wallet::write_content_cache(origin, content.bytes, content.content_type, "");
         return content;
     }
 
     std::string list_lots(std::vector<wallet::TvPursaOrdRow>& lots) override
     {
-        auto listed = wallet::tv_pursa_list_ordinals(lots, true, false);
+        auto listed = wallet::tv_pursa_list_ordinals(m_session.funding().wallet(), lots, true, false);
         return listed ? std::string() : trade::failure_text(listed.error());
     }
 
@@ -165,11 +165,11 @@ public:
     }
 
     bool offer_spends_listing(const std::string&, const std::string&) override { return true; }
-    std::string product_page() override { return net::current_services()->product_page; }
-    std::string tx_page_url(const std::string& txid) override { return net::current_services()->tx_page_url(txid); }
+    std::string product_page() override { return m_session.funding().services().product_page; }
+    std::string tx_page_url(const std::string& txid) override { return m_session.funding().services().tx_page_url(txid); }
     std::string services_badge() override
     {
-        return net::services_badge(*net::current_services());
+        return net::services_badge(m_session.funding().services());
     }
 
 private:

@@ -36,7 +36,7 @@ int main(int argc, char** argv)
 
     int code = 0;
     // Outlives every worker: they are drained before it goes.
-    trade::MarketSession session(net::current_services());
+    trade::MarketSession session(net::load_services_file());
     {
         ui::MainWindow window(ui::make_live_services(session));
         ui::TradeDialogs dialogs(window, ui::make_live_trade_services(session));

@@ -77,7 +77,10 @@ void migrate_legacy_wallet()
     if (file.state == RegistryFileState::Unreadable) return;  // never rewrite what we cannot read
     if (!registry_has_no_wallets(file.doc)) return;
 
-    const std::string id = new_wallet_id();
+    const std::string id = new_wallet_id([](const std::string& taken) {
+        std::error_code taken_ec;
+        return std::filesystem::exists(wallet_file_path(taken).parent_path(), taken_ec);
+    });
     const auto target = wallet_file_path(id);
     std::filesystem::create_directories(target.parent_path(), ec);
     if (!platform::replace_file(legacy, target)) {

@@ -2,12 +2,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <map>
 
 #include "core/json_get.h"
-#include "core/mutex.h"
-#include "net/http_client.h"
-#include "net/service_config.h"
 #include "wallet/data_paths.h"
 #include "wallet/file_io.h"
 #include "wallet/wallet_file.h"
@@ -21,19 +17,6 @@ namespace wallet {
 namespace {
 
 constexpr size_t HISTORY_POINTS_MAX = 1000;
-
-struct BalanceState {
-    core::Mutex mutex;
-    std::string key AGORAN_GUARDED_BY(mutex);  // the wallet the balance belongs to
-    CachedBalance balance AGORAN_GUARDED_BY(mutex);
-    std::map<std::string, uint32_t> cursor AGORAN_GUARDED_BY(mutex);  // per wallet key: next receive index to scan
-};
-
-BalanceState& balance_state()
-{
-    static BalanceState state;
-    return state;
-}
 
 // Receive addresses first..last of account 1, derived under the wallet lock.
 std::vector<std::string> receive_addresses(uint32_t first, uint32_t last)
@@ -80,32 +63,18 @@ void write_history(const std::string& key, core::Amount sats)
 
 } // namespace
 
-CachedBalance cached_balance()
+CachedBalance cached_balance(const WalletSession& session)
 {
-    const std::string key = wallet_key();
-    BalanceState& b = balance_state();
-    core::MutexLock guard(b.mutex);
-    if (b.key != key) return {};
-    return b.balance;
+    return session.balance_of(wallet_key());
 }
 
-void set_cached_balance(core::Amount sats)
+WalletResult<void> refresh_wallet_balance(WalletSession& session)
 {
-    const std::string key = wallet_key();
-    BalanceState& b = balance_state();
-    core::MutexLock guard(b.mutex);
-    b.key = key;
-    b.balance = {sats, true};
+    net::WocClient woc(session.services().woc_api, session.http());
+    return refresh_wallet_balance(session, woc);
 }
 
-WalletResult<void> refresh_wallet_balance()
-{
-    auto config = net::current_services();
-    net::WocClient woc(config->woc_api, net::default_http());
-    return refresh_wallet_balance(woc);
-}
-
-WalletResult<void> refresh_wallet_balance(const net::WocClient& woc)
+WalletResult<void> refresh_wallet_balance(WalletSession& session, const net::WocClient& woc)
 {
     std::string key;
     bool hd = false;
@@ -120,12 +89,7 @@ WalletResult<void> refresh_wallet_balance(const net::WocClient& woc)
 
     // Gap scan of the receive path.
     if (hd) {
-        uint32_t start = shown + 1;
-        {
-            BalanceState& b = balance_state();
-            core::MutexLock guard(b.mutex);
-            start = std::max(start, b.cursor[key]);
-        }
+        uint32_t start = std::max(shown + 1, session.scan_cursor(key));
         const uint32_t end = shown + RECEIVE_GAP_LIMIT;
         while (start <= end) {
             const uint32_t last = std::min(end, start + RECEIVE_GAP_BATCH - 1);
@@ -137,11 +101,7 @@ WalletResult<void> refresh_wallet_balance(const net::WocClient& woc)
             }
             std::optional<size_t> hit;
             if (batch.empty() || !highest_used(woc, batch, hit)) return WalletError(WalletCode::BalanceUnreadable);
-            {
-                BalanceState& b = balance_state();
-                core::MutexLock guard(b.mutex);
-                b.cursor[key] = last + 1;
-            }
+            session.set_scan_cursor(key, last + 1);
             if (!hit) break;
             const uint32_t used = start + static_cast<uint32_t>(*hit);
             WalletLock lock;
@@ -176,10 +136,7 @@ WalletResult<void> refresh_wallet_balance(const net::WocClient& woc)
     {
         WalletLock lock;
         if (wallet_key() != key) return WalletError(WalletCode::WalletChanged);
-        BalanceState& b = balance_state();
-        core::MutexLock guard(b.mutex);
-        b.key = key;
-        b.balance = {total, true};
+        session.set_balance(key, total);
     }
     write_history(key, total);
     return {};

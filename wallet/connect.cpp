@@ -42,7 +42,10 @@ std::optional<std::string> write_connect_request()
 {
     if (!app_registered()) return std::nullopt;
     RegistryLock lock;
-    const std::string id = new_wallet_id();
+    const std::string id = new_wallet_id([](const std::string& taken) {
+        std::error_code ec;
+        return std::filesystem::exists(request_path(taken), ec) || std::filesystem::exists(reply_path(taken), ec);
+    });
     const int64_t now = std::chrono::duration_cast<std::chrono::seconds>(
                             std::chrono::system_clock::now().time_since_epoch())
                             .count();

@@ -8,7 +8,6 @@
 #include "core/hex.h"
 #include "core/json_get.h"
 #include "core/log.h"
-#include "net/http_client.h"
 #include "net/service_config.h"
 #include "wallet/app_binding.h"
 #include "wallet/data_paths.h"
@@ -171,10 +170,10 @@ bool merge_into_owned(std::vector<TvOwnedOrd>& owned, const std::vector<Candidat
     return changed;
 }
 
-net::OrdinalsClient default_ordinals()
+net::OrdinalsClient session_ordinals(const WalletSession& session)
 {
-    auto config = net::current_services();
-    return net::OrdinalsClient(config->ordinals_api, config->ordinals_content, net::default_http());
+    const net::ServiceConfig& config = session.services();
+    return net::OrdinalsClient(config.ordinals_api, config.ordinals_content, session.http());
 }
 
 } // Namespace
@@ -214,11 +213,11 @@ std::vector<TvPursaOrdRow> combine_lot_rows(const std::vector<TvPursaOrdRow>& ro
     return out;
 }
 
-WalletResult<void> tv_pursa_list_ordinals(std::vector<TvPursaOrdRow>& rows, bool with_details, bool include_hidden)
+WalletResult<void> tv_pursa_list_ordinals(const WalletSession& session, std::vector<TvPursaOrdRow>& rows,
+                                          bool with_details, bool include_hidden)
 {
-    auto config = net::current_services();
-    net::WocClient woc(config->woc_api, net::default_http());
-    net::OrdinalsClient ordinals(config->ordinals_api, config->ordinals_content, net::default_http());
+    net::WocClient woc(session.services().woc_api, session.http());
+    const net::OrdinalsClient ordinals = session_ordinals(session);
     return tv_pursa_list_ordinals(rows, with_details, include_hidden, LotServices{woc, ordinals});
 }
 
@@ -383,9 +382,10 @@ std::string sniff_content_type(std::string_view b)
     return "application/octet-stream";
 }
 
-bool fetch_inscription_content(std::string_view key, std::string& bytes, std::string& content_type)
+bool fetch_inscription_content(const WalletSession& session, std::string_view key, std::string& bytes,
+                               std::string& content_type)
 {
-    return fetch_inscription_content(key, bytes, content_type, default_ordinals());
+    return fetch_inscription_content(key, bytes, content_type, session_ordinals(session));
 }
 
 bool fetch_inscription_content(std::string_view key_text, std::string& bytes, std::string& content_type,

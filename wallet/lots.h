@@ -11,6 +11,7 @@
 #include "net/ordinals_client.h"
 #include "net/woc_client.h"
 #include "wallet/error.h"
+#include "wallet/wallet_session.h"
 
 namespace wallet {
 
@@ -48,9 +49,10 @@ struct LotServices {
 // Scans the bound wallet's watch addresses and fills rows. Fails with NoWallet,
 // NoWatchAddresses, WalletChanged, or IndexUnavailable (rows then empty).
 // with_details: look up token names and icons and cache picture names (the List dialog);
-// include_hidden: also list lots the owned list marks hidden.
-[[nodiscard]] WalletResult<void> tv_pursa_list_ordinals(std::vector<TvPursaOrdRow>& rows, bool with_details,
-                                                        bool include_hidden);
+// include_hidden: also list lots the owned list marks hidden. Asks the session's services
+// unless `services` is given.
+[[nodiscard]] WalletResult<void> tv_pursa_list_ordinals(const WalletSession& session, std::vector<TvPursaOrdRow>& rows,
+                                                        bool with_details, bool include_hidden);
 [[nodiscard]] WalletResult<void> tv_pursa_list_ordinals(std::vector<TvPursaOrdRow>& rows, bool with_details,
                                                         bool include_hidden, const LotServices& services);
 
@@ -60,8 +62,9 @@ std::vector<TvPursaOrdRow> combine_lot_rows(const std::vector<TvPursaOrdRow>& ro
 
 // The inscription content of an origin (or of a bare txid, read as txid_0): the content base,
 // then the API's "/files/inscriptions/". bytes and content_type (sniffed from the first bytes)
-// are filled on success.
-bool fetch_inscription_content(std::string_view key, std::string& bytes, std::string& content_type);
+// are filled on success. Asks the session's ordinals index unless `ordinals` is given.
+bool fetch_inscription_content(const WalletSession& session, std::string_view key, std::string& bytes,
+                               std::string& content_type);
 bool fetch_inscription_content(std::string_view key, std::string& bytes, std::string& content_type,
                                const net::OrdinalsClient& ordinals);
 

@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <fstream>
-#include <mutex>
 #include <sstream>
 
 #include "core/json_get.h"
@@ -103,16 +102,14 @@ bool rename_wallet_to_paymail(const std::string& wallet_id, const std::string& h
     return false;
 }
 
-std::string new_wallet_id()
+std::string new_wallet_id(const std::function<bool(const std::string& id)>& taken)
 {
-    static std::mutex mutex;
-    static int64_t last = 0;
-    const int64_t now = std::chrono::duration_cast<std::chrono::milliseconds>(
-                            std::chrono::system_clock::now().time_since_epoch())
-                            .count();
-    std::lock_guard<std::mutex> guard(mutex);
-    last = now > last ? now : last + 1;
-    return "w" + std::to_string(last);
+    int64_t n = std::chrono::duration_cast<std::chrono::milliseconds>(
+                    std::chrono::system_clock::now().time_since_epoch())
+                    .count();
+    std::string id = "w" + std::to_string(n);
+    while (taken && taken(id)) id = "w" + std::to_string(++n);
+    return id;
 }
 
 std::string sanitize_id(std::string_view id)

@@ -2,6 +2,7 @@
 // "active": id}. Members this program does not know are kept by read-modify-write.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,8 +43,9 @@ std::string wallet_display_name(const std::string& wallet_id);
 // when the handle is empty, no entry has the id, or the write fails.
 [[nodiscard]] bool rename_wallet_to_paymail(const std::string& wallet_id, const std::string& handle);
 
-// "w" + milliseconds since 1970; never the same text twice in one process.
-std::string new_wallet_id();
+// "w" + milliseconds since 1970, counted on past every id `taken` reports in use (the caller
+// asks the disk, under the registry lock, so that no two callers of any process get one id).
+std::string new_wallet_id(const std::function<bool(const std::string& id)>& taken);
 // Letters and digits lower-cased, every other byte "_", the last 96 characters kept,
 // "default" when empty.
 std::string sanitize_id(std::string_view id);

@@ -5,29 +5,28 @@
 
 #include <chrono>
 
+#include "platform/file_lock.h"
+
 namespace wallet {
 
-// How long the outermost registry_lock waits for the cross-process lock.
+// How long the outermost registry lock waits for the cross-process lock.
 inline constexpr std::chrono::milliseconds REGISTRY_LOCK_WAIT{15'000};
 
-// Takes the mutex; the outermost call also takes the cross-process lock, waiting for it at most
-// the registry lock wait. When the lock file cannot be opened, or another program keeps the
-// lock for the whole wait (a warning says so), the caller proceeds under the mutex alone: every
-// file it guards is replaced atomically, so readers never see half a file.
-void registry_lock();
-// Undoes one registry_lock; the outermost one releases the cross-process lock.
-void registry_unlock();
-
-// Sets the registry lock wait (tests); 0 or less restores REGISTRY_LOCK_WAIT. Safe from any thread.
-void set_registry_lock_wait(std::chrono::milliseconds wait);
-
-// Holds the registry lock for the life of the object.
+// Holds the registry lock for the life of the object: the in-process mutex of
+// "wallets.lock" (platform::ProcessFileLock, re-entrant) and, for the outermost holder, the
+// cross-process lock, waited for at most `wait`. When the lock file cannot be opened, or
+// another program keeps the lock for the whole wait (a warning says so), the holder proceeds
+// under the mutex alone: every file it guards is replaced atomically, so readers never see
+// half a file.
 class RegistryLock {
 public:
-    RegistryLock() { registry_lock(); }
-    ~RegistryLock() { registry_unlock(); }
+    explicit RegistryLock(std::chrono::milliseconds wait = REGISTRY_LOCK_WAIT);
     RegistryLock(const RegistryLock&) = delete;
     RegistryLock& operator=(const RegistryLock&) = delete;
+
+private:
+    platform::LockFailure m_failure = platform::LockFailure::None;  // set by m_lock, declared before it
+    platform::ProcessFileLock m_lock;
 };
 
 } // namespace wallet

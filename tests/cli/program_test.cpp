@@ -97,8 +97,7 @@ TEST_F(CliProgram, AServicesFileInEffectIsNamed)
     std::filesystem::create_directories(file.parent_path());
     auto note_for = [&](const std::string& text) {
         std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
-        net::reload_current_services();
-        return cli::services_note();
+        return cli::services_note(*net::load_services_file());
     };
     const std::string simulator = "http://127.0.0.1:41234";
     EXPECT_EQ(note_for(R"({"woc_api": ")" + simulator + R"(/woc", "woc_site": ")" + simulator + R"(/site",
@@ -109,8 +108,7 @@ TEST_F(CliProgram, AServicesFileInEffectIsNamed)
     EXPECT_EQ(note_for(R"({"arc": "https://arc.example"})"), "Using Custom services from " + file.string());
     EXPECT_EQ(note_for(R"({"arc": "http://arc.example"})"), "");  // refused whole: the mainnet services
     std::filesystem::remove(file);
-    net::reload_current_services();
-    EXPECT_EQ(cli::services_note(), "");
+    EXPECT_EQ(cli::services_note(*net::load_services_file()), "");
 }
 
 } // namespace

@@ -78,11 +78,8 @@ TEST_F(Reserves, ProgramsChangingTheFileAtOnceLoseNothing)
     // A program that keeps the file too long: the change says so and nothing is written.
     auto held = platform::FileLock::acquire(platform::lock_path_for(file));
     ASSERT_NE(held, nullptr);
-    funding::set_store_lock_wait(std::chrono::milliseconds(100));
-    EXPECT_EQ(outcome(funding::reserve_add(TXID_A + "_0", "", 0)),
-              failed(FundingCode::ReservesBusy));
-    EXPECT_FALSE(funding::reserve_remove(outpoint(5, 0)));
-    funding::set_store_lock_wait(std::chrono::milliseconds(0));
+    EXPECT_EQ(funding::update_store(file, "reserves", [](nlohmann::json&) { return true; }, std::chrono::milliseconds(100)),
+              funding::StoreUpdate::Busy);
     EXPECT_EQ(funding::reserve_list().size(), 80u);
 }
 

@@ -280,8 +280,8 @@ TEST_F(WalletRelease, SnapshotsFollowWalletLoadsAndForgets)
 TEST_F(WalletRelease, KnownZeroBalanceGivesTheZeroMessage)
 {
     switch_to("bal-zero");
-    ASSERT_TRUE(wallet::refresh_wallet_balance());
-    ASSERT_TRUE(wallet::cached_balance().known);
+    ASSERT_TRUE(wallet::refresh_wallet_balance(session().wallet()));
+    ASSERT_TRUE(wallet::cached_balance(session().wallet()).known);
     EXPECT_EQ(testsupport::outcome(funding::pay_outputs(session(), to_other(1000))),
               testsupport::failed(funding::FundingCode::NoBalance));
 }
@@ -291,8 +291,8 @@ TEST_F(WalletRelease, KnownBalanceWithEveryCoinHeldBackAsksToWait)
     switch_to("bal-held");
     std::string coin = fund(0, {20000});
     ASSERT_TRUE(funding::offer_locks_add({coin + "_0"}));
-    ASSERT_TRUE(wallet::refresh_wallet_balance());
-    ASSERT_EQ(wallet::cached_balance().sats, 20000);
+    ASSERT_TRUE(wallet::refresh_wallet_balance(session().wallet()));
+    ASSERT_EQ(wallet::cached_balance(session().wallet()).sats, 20000);
     EXPECT_EQ(testsupport::outcome(funding::pay_outputs(session(), to_other(1000))),
               testsupport::failed(funding::FundingCode::BalanceNotSpendable));
     EXPECT_FALSE(spent_on_chain(coin, 0));

@@ -78,8 +78,9 @@ TEST_F(EndToEndTest, CreateFundApproveConnectBalanceLots)
     EXPECT_EQ(wallet::wallet_display_name(wallet::active_wallet_id()), "trader");
     EXPECT_FALSE(wallet::pursa_paymail().empty());
 
-    ASSERT_TRUE(wallet::refresh_wallet_balance());
-    auto balance = wallet::cached_balance();
+    wallet::WalletSession session(net::load_services_file());
+    ASSERT_TRUE(wallet::refresh_wallet_balance(session));
+    auto balance = wallet::cached_balance(session);
     EXPECT_TRUE(balance.known);
     EXPECT_EQ(balance.sats, 250000);
     EXPECT_TRUE(std::filesystem::exists(m_data / "tx_hist" / (wallet::active_wallet_id() + "_face.json")));
@@ -93,7 +94,7 @@ TEST_F(EndToEndTest, CreateFundApproveConnectBalanceLots)
     const std::string origin = devnet().inscribe(ord_address, "image/png", PNG);
     const std::string token = devnet().mint(ord_address, "1000", "SLV");
     std::vector<wallet::TvPursaOrdRow> rows;
-    ASSERT_TRUE(wallet::tv_pursa_list_ordinals(rows, true, false));
+    ASSERT_TRUE(wallet::tv_pursa_list_ordinals(session, rows, true, false));
     ASSERT_EQ(rows.size(), 2u);
     size_t pictures = 0;
     for (const auto& row : rows) {

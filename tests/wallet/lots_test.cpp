@@ -289,10 +289,11 @@ TEST_F(LotsTest, BalanceRefreshRaisesTheShownIndexOnAUsedAddress)
                                    .dump()};
     }));
     net::WocClient woc("http://woc", http);
-    EXPECT_FALSE(wallet::cached_balance().known);
-    ASSERT_TRUE(wallet::refresh_wallet_balance(woc));
+    wallet::WalletSession session;
+    EXPECT_FALSE(wallet::cached_balance(session).known);
+    ASSERT_TRUE(wallet::refresh_wallet_balance(session, woc));
     EXPECT_EQ(posts, 3) << "a batch with the hit, an empty batch, then the balance";
-    const auto balance = wallet::cached_balance();
+    const auto balance = wallet::cached_balance(session);
     EXPECT_TRUE(balance.known);
     EXPECT_EQ(balance.sats, 7500);
     {
@@ -310,14 +311,14 @@ TEST_F(LotsTest, BalanceRefreshRaisesTheShownIndexOnAUsedAddress)
 
     // The cursor moved on: the next refresh scans from where this one stopped.
     posts = 0;
-    ASSERT_TRUE(wallet::refresh_wallet_balance(woc));
+    ASSERT_TRUE(wallet::refresh_wallet_balance(session, woc));
     EXPECT_EQ(posts, 2);
     EXPECT_EQ(read_json("tx_hist/w1_face.json")["points"].size(), 1u) << "an unchanged balance adds no point";
 
     FakeHttp down(by_url([](const std::string&) { return std::pair{500L, std::string("{}")}; }));
     net::WocClient woc_down("http://woc", down);
-    EXPECT_EQ(wallettest::failure_of(wallet::refresh_wallet_balance(woc_down)), wallet::WalletCode::BalanceUnreadable);
-    EXPECT_EQ(wallet::cached_balance().sats, 7500) << "a failed refresh keeps the last balance";
+    EXPECT_EQ(wallettest::failure_of(wallet::refresh_wallet_balance(session, woc_down)), wallet::WalletCode::BalanceUnreadable);
+    EXPECT_EQ(wallet::cached_balance(session).sats, 7500) << "a failed refresh keeps the last balance";
 }
 
 TEST(LotRows, TokenRowsCombinePicturesStay)

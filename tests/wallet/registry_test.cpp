@@ -1,4 +1,5 @@
 #include <filesystem>
+#include <set>
 
 #include <gtest/gtest.h>
 
@@ -31,14 +32,13 @@ TEST(SanitizeId, LettersAndDigitsLowerCasedOthersUnderscoredLast96Kept)
 
 TEST(WalletIds, FreshIdsAreDistinctAndSafe)
 {
-    std::string previous;
+    std::set<std::string> issued;
     for (int i = 0; i < 50; ++i) {
-        std::string id = wallet::new_wallet_id();
+        std::string id = wallet::new_wallet_id([&](const std::string& taken) { return issued.count(taken) > 0; });
         ASSERT_EQ(id[0], 'w');
         ASSERT_GT(id.size(), 13u);
-        ASSERT_NE(id, previous);
         ASSERT_TRUE(wallet::valid_wallet_id(id));
-        previous = id;
+        ASSERT_TRUE(issued.insert(id).second);
     }
     EXPECT_FALSE(wallet::valid_wallet_id(""));
     EXPECT_FALSE(wallet::valid_wallet_id("../w1"));
@@ -100,9 +100,11 @@ TEST_F(WalletDirTest, ARegistryLockHeldElsewhereDelaysButNeverHangs)
     core::set_log_sink([&](core::LogLevel level, const std::string& text) {
         if (level == core::LogLevel::Warning) warnings.push_back(text);
     });
-    wallet::set_registry_lock_wait(std::chrono::milliseconds(200));
-    const auto list = wallet::list_wallets();
-    wallet::set_registry_lock_wait(std::chrono::milliseconds(0));
+    std::vector<wallet::WalletEntry> list;
+    {
+        wallet::RegistryLock outer(std::chrono::milliseconds(200));
+        list = wallet::list_wallets();
+    }
     core::set_log_sink({});
     ASSERT_EQ(list.size(), 1u);
     ASSERT_EQ(warnings.size(), 1u);

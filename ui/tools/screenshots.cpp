@@ -84,7 +84,7 @@ int main(int argc, char** argv)
     std::unique_ptr<trade::MarketSession> session;
     std::shared_ptr<ui::MarketServices> services;
     if (live) {
-        session = std::make_unique<trade::MarketSession>(net::current_services());
+        session = std::make_unique<trade::MarketSession>(net::load_services_file());
         services = ui::make_live_services(*session);
     }
     else services = sample_services();
