@@ -5,7 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-cxx="${MINGW_CXX:-x86_64-w64-mingw32-g++}"
+# The posix thread model: the Windows build's standard library has std::mutex, as MSVC's has.
+cxx="${MINGW_CXX:-x86_64-w64-mingw32-g++-posix}"
 if ! command -v "$cxx" > /dev/null; then
   echo "check-windows: $cxx is missing (scripts/install-deps.sh installs it)" >&2
   exit 1
