@@ -300,7 +300,7 @@ LoadOptions default_load_options(const BookServices& services)
 {
     LoadOptions options;
     options.services = services;
-    options.own_listing_ids = bound_wallet_listing_ids();
+    if (services.wallet) options.own_listing_ids = bound_wallet_listing_ids(*services.wallet);
     options.cache_dir = TxCache::default_dir();
     options.status_file = platform::data_dir() / "agoran" / "book_state.json";
     return options;

@@ -5,10 +5,14 @@
 #include <set>
 #include <string>
 
+namespace wallet {
+class WalletSession;
+}
+
 namespace book {
 
 // The "listing" ids of the bound wallet's listing reserves (lower case); empty when no wallet
 // is bound and connected.
-std::set<std::string> bound_wallet_listing_ids();
+std::set<std::string> bound_wallet_listing_ids(wallet::WalletSession& wallet);
 
 } // namespace book

@@ -13,6 +13,10 @@
 #include "net/service_config.h"
 #include "net/woc_client.h"
 
+namespace wallet {
+class WalletSession;
+}
+
 namespace book {
 
 struct BookServices {
@@ -22,6 +26,8 @@ struct BookServices {
     const core::MarketClock* clock = nullptr;  // the market's moment; the system clock when null
     std::string oracle_address;     // the book oracle: every post pays it
     std::string house_fee_address;  // every listing pays its fee here
+    // The session of the wallet that signs posts and whose listings are its own; none when null.
+    wallet::WalletSession* wallet = nullptr;
 
     [[nodiscard]] net::WocClient woc() const { return net::WocClient(config->woc_api, *http); }
     [[nodiscard]] net::RegistryClient registry() const { return net::RegistryClient(config->registry, config->registry_domain, *http); }

@@ -6,6 +6,7 @@
 #include "wallet/identity_keys.h"
 #include "wallet/wallet_file.h"
 #include "wallet/wallet_lock.h"
+#include "wallet/wallet_session.h"
 #include "wallet/wallet_state.h"
 
 namespace book {
@@ -17,9 +18,14 @@ bool sign_post(Json& post, std::string& error, const BookServices& services)
         return false;
     }
     const std::string& domain = services.config->registry_domain;
+    if (!services.wallet) {
+        error = "Connect Pursa";
+        return false;
+    }
+    wallet::WalletSession& session = *services.wallet;
     {
-        wallet::WalletLock lock;
-        std::string handle = wallet::wallet_load() ? wallet::wallet_state().paymail : std::string();
+        wallet::WalletLock lock(session);
+        std::string handle = wallet::wallet_load(session) ? session.state().paymail : std::string();
         if (handle.empty()) {
             error = "Connect Pursa";
             return false;
@@ -35,7 +41,7 @@ bool sign_post(Json& post, std::string& error, const BookServices& services)
         }
         post["id"] = std::move(id);
         post["blob"] = post_blob(post);
-        wallet::IdentitySignature signature = wallet::identity_sign(signing_string(post));
+        wallet::IdentitySignature signature = wallet::identity_sign(session, signing_string(post));
         if (!signature.error.empty()) {
             error = signature.error;
             return false;

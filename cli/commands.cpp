@@ -116,7 +116,7 @@ bool warn_if_incomplete(const book::LoadStatus& status, const std::string& load_
 // Loads the book; with a wallet bound and the book read whole, its reserves are then settled
 // against it as the desktop program settles them (a listing the book holds closed frees its
 // lot). A book read in part is never settled against: what it misses is not closed.
-Book load_book(const trade::MarketSession& session)
+Book load_book(trade::MarketSession& session)
 {
     core::log_progress("Loading the book...");
     Book b;
@@ -126,8 +126,8 @@ Book load_book(const trade::MarketSession& session)
         b.error = trade::TradeError(trade::TradeCode::BookNotLoaded, error);
     }
     warn_if_incomplete(b.status, error);
-    if (b.status.complete && wallet::pursa_is_connected())
-        (void)trade::reconcile_reserves(trade::listing_states(reduced, b.listings));
+    if (b.status.complete && wallet::pursa_is_connected(session.wallet()))
+        (void)trade::reconcile_reserves(session.wallet(), trade::listing_states(reduced, b.listings));
     return b;
 }
 
@@ -147,7 +147,7 @@ const book::Listing* find_listing(const Book& b, const std::string& id, std::str
     return found;
 }
 
-int cmd_connect(const Invocation& inv, std::ostream& out)
+int cmd_connect(trade::MarketSession& session, const Invocation& inv, std::ostream& out)
 {
     wallet::ConnectOptions options;
     int timeout = 60;
@@ -163,13 +163,13 @@ int cmd_connect(const Invocation& inv, std::ostream& out)
         core::log_progress("Approve this app in Pursa (pursa approve).");
         return true;
     };
-    const wallet::WalletResult<void> connected = wallet::pursa_connect(options);
+    const wallet::WalletResult<void> connected = wallet::pursa_connect(session.wallet(), options);
     return finish(out, trade::result_text(connected), connected.ok());
 }
 
 int cmd_balance(trade::MarketSession& session, std::ostream& out)
 {
-    if (!trade::hd_wallet_bound()) return refuse(out, std::string(trade::CONNECT_FIRST));
+    if (!trade::hd_wallet_bound(session.wallet())) return refuse(out, std::string(trade::CONNECT_FIRST));
     core::log_progress("Reading the balance...");
     if (auto refreshed = wallet::refresh_wallet_balance(session.funding().wallet()); !refreshed) return refuse(out, refreshed.error());
     wallet::CachedBalance balance = wallet::cached_balance(session.funding().wallet());
@@ -185,7 +185,7 @@ std::string qty_text(const book::Listing& listing, const std::string& units)
     return core::format_token_amount(units, listing.dec.value_or(0)).value_or(units);
 }
 
-int cmd_book(const trade::MarketSession& session, const Invocation& inv, std::ostream& out)
+int cmd_book(trade::MarketSession& session, const Invocation& inv, std::ostream& out)
 {
     // A load the services failed prints what it has (nothing) under its warning, as a partial
     // one does.
@@ -206,7 +206,7 @@ int cmd_book(const trade::MarketSession& session, const Invocation& inv, std::os
 
 int cmd_lots(trade::MarketSession& session, const Invocation& inv, std::ostream& out)
 {
-    if (!trade::hd_wallet_bound()) return refuse(out, std::string(trade::CONNECT_FIRST));
+    if (!trade::hd_wallet_bound(session.wallet())) return refuse(out, std::string(trade::CONNECT_FIRST));
     core::log_progress("Loading lots from this wallet...");
     WalletLots lots = load_wallet_lots(session.funding().wallet());
     if (!lots.error.empty()) return refuse(out, lots.error);
@@ -225,13 +225,13 @@ int cmd_lots(trade::MarketSession& session, const Invocation& inv, std::ostream&
 
 int cmd_list(trade::MarketSession& session, const Invocation& inv, std::ostream& out)
 {
-    if (!trade::hd_wallet_bound()) return refuse(out, std::string(trade::CONNECT_FIRST));
+    if (!trade::hd_wallet_bound(session.wallet())) return refuse(out, std::string(trade::CONNECT_FIRST));
     WalletLots lots = load_wallet_lots(session.funding().wallet());
     if (!lots.error.empty()) return refuse(out, lots.error);
     std::string error;
     const trade::LotToList* lot = find_lot(lots.lots, inv.args[0], error);
     if (!lot) return refuse(out, error);
-    if (funding::reserve_holds(core::ascii_lower(lot->txid), lot->vout)) {
+    if (funding::reserve_holds(session.wallet(), core::ascii_lower(lot->txid), lot->vout)) {
         // Held for a listing: the book may show that listing closed (sold, cancelled by an
         // architect), which frees the lot.
         Book b = load_book(session);
@@ -255,7 +255,7 @@ int cmd_buy(trade::MarketSession& session, const Invocation& inv, std::ostream& 
 
 int cmd_offers(trade::MarketSession& session, const Invocation& inv, std::ostream& out)
 {
-    std::string me = trade::wallet_identity_key();
+    std::string me = trade::wallet_identity_key(session.wallet());
     if (me.empty()) return refuse(out, std::string(trade::CONNECT_FIRST));
     Book b = load_book(session);
     if (b.error) return refuse(out, *b.error);
@@ -289,7 +289,7 @@ int cmd_offers(trade::MarketSession& session, const Invocation& inv, std::ostrea
 // An offer that has left the book (its listing filled, or the offer withdrawn), read from the
 // posts themselves, with its listing as the seller's posts leave it: completing it again must
 // say why it cannot go through.
-std::optional<trade::OfferRow> closed_offer(const trade::MarketSession& session, const std::string& id, const std::string& me,
+std::optional<trade::OfferRow> closed_offer(trade::MarketSession& session, const std::string& id, const std::string& me,
                                             std::string& error)
 {
     std::vector<book::PostRecord> posts;
@@ -323,7 +323,7 @@ std::optional<trade::OfferRow> closed_offer(const trade::MarketSession& session,
 
 int cmd_complete(trade::MarketSession& session, const Invocation& inv, std::ostream& out)
 {
-    std::string me = trade::wallet_identity_key();
+    std::string me = trade::wallet_identity_key(session.wallet());
     if (me.empty()) return refuse(out, std::string(trade::CONNECT_FIRST));
     Book b = load_book(session);
     if (b.error) return refuse(out, *b.error);
@@ -353,7 +353,7 @@ int cmd_cancel(trade::MarketSession& session, const Invocation& inv, std::ostrea
     std::string error;
     const book::Listing* listing = find_listing(b, inv.args[0], error);
     if (!listing) return refuse(out, error);
-    std::string refusal = trade::check_cancel_listing(*listing);
+    std::string refusal = trade::check_cancel_listing(session.wallet(), *listing);
     if (!refusal.empty()) return refuse(out, refusal);
     core::log_progress("Posting cancel overlay...");
     return finish(out, trade::run_cancel_listing(session, *listing));
@@ -361,11 +361,11 @@ int cmd_cancel(trade::MarketSession& session, const Invocation& inv, std::ostrea
 
 int cmd_cancel_offer(trade::MarketSession& session, const Invocation& inv, std::ostream& out)
 {
-    trade::TraderGate gate = trade::trader_gate();
+    trade::TraderGate gate = trade::trader_gate(session.wallet());
     if (gate.identity_key.empty()) return refuse(out, std::string(trade::CONNECT_FIRST));
     // The wallet's own record of its offers first: it withdraws an offer whether or not the
     // book shows it (its listing dated ahead, closed, or the book not loading at all).
-    for (const auto& record : trade::recorded_offers()) {
+    for (const auto& record : trade::recorded_offers(session.wallet())) {
         if (!id_matches(record.offer, inv.args[0])) continue;
         core::log_progress("Cancelling your offer...");
         return finish(out, trade::withdraw_recorded_offer(session, record));
@@ -381,9 +381,9 @@ int cmd_cancel_offer(trade::MarketSession& session, const Invocation& inv, std::
     return refuse(out, "Pick one of your open offers.");
 }
 
-int cmd_history(const trade::MarketSession& session, const Invocation& inv, std::ostream& out)
+int cmd_history(trade::MarketSession& session, const Invocation& inv, std::ostream& out)
 {
-    std::string me = trade::wallet_identity_key();
+    std::string me = trade::wallet_identity_key(session.wallet());
     if (me.empty()) return refuse(out, std::string(trade::CONNECT_FIRST));
     core::log_progress("Loading history...");
     std::vector<book::HistoryRow> rows;
@@ -436,11 +436,11 @@ int run_command(trade::MarketSession& session, const Invocation& inv, std::ostre
         out << usage_text();
         return 0;
     }
-    wallet::register_app(APP_INSTANCE, APP_NAME);
+    wallet::register_app(session.wallet(), APP_INSTANCE, APP_NAME);
     try {
-        if (inv.command == "connect") return cmd_connect(inv, out);
+        if (inv.command == "connect") return cmd_connect(session, inv, out);
         if (inv.command == "unbind") {
-            wallet::pursa_disconnect();
+            wallet::pursa_disconnect(session.wallet());
             return finish(out, "success", true);
         }
         if (inv.command == "balance") return cmd_balance(session, out);

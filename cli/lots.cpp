@@ -6,7 +6,7 @@
 
 namespace cli {
 
-WalletLots load_wallet_lots(const wallet::WalletSession& wallet_session)
+WalletLots load_wallet_lots(wallet::WalletSession& wallet_session)
 {
     WalletLots out;
     std::vector<wallet::TvPursaOrdRow> rows;

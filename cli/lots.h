@@ -15,7 +15,7 @@ struct WalletLots {
 };
 
 // Scans the wallet's lots (with token names), as the List dialog's lots worker does.
-WalletLots load_wallet_lots(const wallet::WalletSession& wallet_session);
+WalletLots load_wallet_lots(wallet::WalletSession& wallet_session);
 
 // The lot named by its outpoint ("txid_vout", either separator), its own id or its token id.
 // Null with the sentence in error when none or more than one matches.

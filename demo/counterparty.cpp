@@ -13,7 +13,7 @@ namespace demo {
 std::vector<std::string> counterparty_pass(trade::MarketSession& session, const std::string& user_key, CounterpartyMemory& memory)
 {
     std::vector<std::string> lines;
-    const std::string me = trade::wallet_identity_key();
+    const std::string me = trade::wallet_identity_key(session.wallet());
     if (me.empty()) return {trade::refusal_text("no wallet is bound.")};
     std::vector<book::Listing> view;
     std::string error;

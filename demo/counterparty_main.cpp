@@ -72,12 +72,12 @@ int main(int argc, char** argv)
         return 1;
     }
     core::set_log_sink([](core::LogLevel, const std::string&) {});
-    demo::act_as(root, "agoran-demo-counterparty");
     std::signal(SIGINT, on_signal);
     std::signal(SIGTERM, on_signal);
     std::cout << demo::TRADER_NAMES[demo::COUNTERPARTY] << " is watching the book" << std::endl;
     demo::CounterpartyMemory memory;
-    trade::MarketSession session(net::load_services_file());
+    const std::unique_ptr<trade::MarketSession> held = demo::act_as(root, "agoran-demo-counterparty");
+    trade::MarketSession& session = *held;
     session.clock().fix(at);
     while (!g_stop.load()) {
         for (const auto& line : demo::counterparty_pass(session, user_key, memory)) std::cout << line << std::endl;

@@ -32,13 +32,13 @@ View load_view(const trade::MarketSession& session)
 
 // What the desktop program does on every book load: reserves of this wallet's listings that the
 // book holds closed (sold, expired, cancelled) are dropped, so their lots can be listed again.
-void settle_reserves(const trade::MarketSession& session)
+void settle_reserves(trade::MarketSession& session)
 {
     std::vector<book::Listing> view;
     std::map<std::string, book::Listing> reduced;
     std::string error;
     if (!book::load_book_view(view, reduced, error, book::default_load_options(session.book()))) return;
-    (void)trade::reconcile_reserves(trade::listing_states(reduced, view));
+    (void)trade::reconcile_reserves(session.wallet(), trade::listing_states(reduced, view));
 }
 
 } // namespace
@@ -67,7 +67,7 @@ trade::TradeResult<trade::Sent> offer_on(trade::MarketSession& session, const st
 
 trade::TradeResult<trade::Sent> complete_offer(trade::MarketSession& session, const std::string& offer_id)
 {
-    const std::string me = trade::wallet_identity_key();
+    const std::string me = trade::wallet_identity_key(session.wallet());
     if (me.empty()) return trade::TradeError(trade::TradeCode::Refused, std::string(trade::CONNECT_FIRST));
     View v = load_view(session);
     if (v.error) return *v.error;
@@ -83,7 +83,7 @@ trade::TradeResult<trade::Sent> cancel_listing(trade::MarketSession& session, co
     if (v.error) return *v.error;
     for (const auto& l : v.listings) {
         if (l.id != listing_id) continue;
-        const std::string refusal = trade::check_cancel_listing(l);
+        const std::string refusal = trade::check_cancel_listing(session.wallet(), l);
         if (!refusal.empty()) return trade::TradeError(trade::TradeCode::Refused, refusal);
         return trade::run_cancel_listing(session, l);
     }
@@ -92,7 +92,7 @@ trade::TradeResult<trade::Sent> cancel_listing(trade::MarketSession& session, co
 
 trade::TradeResult<trade::Sent> withdraw_offer(trade::MarketSession& session, const std::string& offer_id)
 {
-    const trade::TraderGate gate = trade::trader_gate();
+    const trade::TraderGate gate = trade::trader_gate(session.wallet());
     if (gate.identity_key.empty()) return trade::TradeError(trade::TradeCode::Refused, std::string(trade::CONNECT_FIRST));
     View v = load_view(session);
     if (v.error) return *v.error;

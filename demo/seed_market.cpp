@@ -102,20 +102,25 @@ public:
         }
         // Every wallet knows the pictures (and the token icons) by name, as Pursa shows them.
         for (const Trader& person : m_people) {
-            act_as(person.root);
+            enter_folder(person.root);
             for (const Named& n : m_names) (void)wallet::write_content_cache(n.origin, n.png, "image/png", n.name);
         }
         (void)m_admin.mine(1);
         return true;
     }
 
-    // Every trader's services.json names the same simulator: one session serves them all.
-    void play(trade::MarketSession& session, const std::vector<Move>& moves, int64_t now)
+    // Each trader trades through a session of its own, bound to its wallet.
+    void play(const std::vector<Move>& moves, int64_t now)
     {
         log("Playing " + std::to_string(moves.size()) + " moves of the last 90 days...");
+        std::map<size_t, std::unique_ptr<trade::MarketSession>> sessions;
         for (const Move& m : moves) {
+            const Trader& actor = m_people[size_t(m.actor)];
+            std::unique_ptr<trade::MarketSession>& held = sessions[size_t(m.actor)];
+            if (held) enter_folder(actor.root);
+            else held = act_as(actor.root);
+            trade::MarketSession& session = *held;
             session.clock().fix(m.at);
-            act_as(m_people[size_t(m.actor)].root);
             const trade::TradeResult<trade::Sent> result = run(session, m);
             if (!result) {
                 ++m_report.moves_failed;
@@ -129,23 +134,23 @@ public:
             if (m.kind == MoveKind::Withdraw) ++m_report.withdrawn_offers;
             (void)m_admin.mine(1);
         }
-        session.clock().release();
     }
 
     void approve_app()
     {
         if (m_options.app_instance.empty()) return;
-        act_as(user_root(m_options.state_dir), m_options.app_instance);
-        const std::optional<std::string> request = wallet::write_connect_request();
+        const auto session = act_as(user_root(m_options.state_dir), m_options.app_instance);
+        const std::optional<std::string> request = wallet::write_connect_request(session->wallet());
         if (!request || !pursa::answer_request(*request, true, m_people[USER].wallet_id) ||
-            wallet::read_connect_reply(*request) != wallet::ConnectReply::Ok) {
+            wallet::read_connect_reply(session->wallet(), *request) != wallet::ConnectReply::Ok) {
             m_report.error = "could not approve the desktop program's connect request";
         }
     }
 
-    void count(const trade::MarketSession& session)
+    void count()
     {
-        act_as(user_root(m_options.state_dir));
+        const auto user = act_as(user_root(m_options.state_dir));
+        const trade::MarketSession& session = *user;
         m_report.user_key = m_people[USER].identity_key;
         std::vector<book::Listing> view;
         std::map<std::string, book::Listing> reduced;
@@ -262,10 +267,9 @@ SeedReport seed_market(const SeedOptions& options)
         Seeder seeder(options, report);
         if (!seeder.open_people() || !seeder.open_architect() || !seeder.make_items()) return report;
         const int64_t now = core::system_seconds();
-        trade::MarketSession session(net::load_services_file());
-        seeder.play(session, market_script(now), now);
+        seeder.play(market_script(now), now);
         seeder.approve_app();
-        if (report.error.empty()) seeder.count(session);
+        if (report.error.empty()) seeder.count();
     } catch (const std::exception& e) {
         report.error = std::string("seeding stopped: ") + e.what();
     } catch (...) {
@@ -276,10 +280,11 @@ SeedReport seed_market(const SeedOptions& options)
 
 std::optional<core::SecretString> architect_key(const std::filesystem::path& state_dir)
 {
-    act_as(trader_root(state_dir, std::string(trade::ARCHITECT_HANDLE)));
-    wallet::WalletLock lock;
-    if (!wallet::wallet_load()) return std::nullopt;
-    auto key = wallet::derive_path(wallet::identity_path());
+    const auto architect = act_as(trader_root(state_dir, std::string(trade::ARCHITECT_HANDLE)));
+    wallet::WalletSession& session = architect->wallet();
+    wallet::WalletLock lock(session);
+    if (!wallet::wallet_load(session)) return std::nullopt;
+    auto key = wallet::derive_path(session, wallet::identity_path());
     if (!key) return std::nullopt;
     return std::move(key->priv_hex);
 }

@@ -20,26 +20,31 @@ std::filesystem::path data_dir_of(const std::filesystem::path& root)
     return root / "TavrinNode";
 }
 
-void act_as(const std::filesystem::path& root, const std::string& app_instance)
+void enter_folder(const std::filesystem::path& root)
 {
-    wallet::wallet_forget();
-    wallet::unregister_app();
     (void)platform::set_env("LOCALAPPDATA", root.string());
     net::reload_current_services();
-    wallet::register_app(app_instance, "Agoran");
 }
 
-bool load_trader(Trader& trader)
+std::unique_ptr<trade::MarketSession> act_as(const std::filesystem::path& root, const std::string& app_instance)
 {
-    trader.wallet_id = wallet::active_wallet_id();
+    enter_folder(root);
+    auto session = std::make_unique<trade::MarketSession>(net::load_services_file());
+    wallet::register_app(session->wallet(), app_instance, "Agoran");
+    return session;
+}
+
+bool load_trader(trade::MarketSession& session, Trader& trader)
+{
+    trader.wallet_id = wallet::active_wallet_id(session.wallet());
     if (trader.wallet_id.empty()) return false;
     trader.receive = pursa::receive_address(trader.wallet_id);
     {
-        wallet::WalletLock lock;
-        auto ord = wallet::wallet_load() ? wallet::ordinals_address() : wallet::OrdinalsAddress{};
+        wallet::WalletLock lock(session.wallet());
+        auto ord = wallet::wallet_load(session.wallet()) ? wallet::ordinals_address(session.wallet()) : wallet::OrdinalsAddress{};
         if (ord.hash) trader.ordinals = core::address_from_hash160(*ord.hash);
     }
-    trader.identity_key = trade::wallet_identity_key();
+    trader.identity_key = trade::wallet_identity_key(session.wallet());
     return !trader.receive.empty() && !trader.ordinals.empty() && !trader.identity_key.empty();
 }
 
@@ -56,7 +61,7 @@ bool copy_services(const std::filesystem::path& from_root, const std::filesystem
 
 bool open_trader(Trader& trader, const net::DevnetAdminClient& admin, int coins, int64_t sats_each, std::string& error)
 {
-    act_as(trader.root);
+    enter_folder(trader.root);
     const pursa::VaultResult<std::string> created = pursa::create_hd_wallet(trader.name);
     if (!created) {
         error = trader.name + ": error: " + created.error().sentence;
@@ -67,8 +72,8 @@ bool open_trader(Trader& trader, const net::DevnetAdminClient& admin, int coins,
         error = trader.name + ": error: " + named.error().sentence;
         return false;
     }
-    act_as(trader.root);  // binds the new wallet, as a program started now would
-    if (!load_trader(trader)) {
+    const auto session = act_as(trader.root);  // binds the new wallet, as a program started now would
+    if (!load_trader(*session, trader)) {
         error = trader.name + ": the new wallet did not load";
         return false;
     }

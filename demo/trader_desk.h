@@ -1,14 +1,16 @@
 // The people of the demo market. Each trader keeps a data directory of its own (its own
 // LOCALAPPDATA, a folder under the demo's state folder) holding one Pursa stand-in wallet with a
 // published paymail name. One process acts for each in turn: acting as a trader points the data
-// directory at its folder and forgets what the wallet, funding and service layers held for the
-// one before, as a fresh process would (forgetting the wallet empties every session's coin state).
+// directory at its folder and trades through that trader's own market session, bound to its
+// wallet, as a program started there would.
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "net/devnet_admin_client.h"
+#include "trade/market_session.h"
 
 namespace demo {
 
@@ -24,13 +26,17 @@ struct Trader {
 // The data directory of a trader's root.
 std::filesystem::path data_dir_of(const std::filesystem::path& root);
 
-// Points this process at the trader's folder and registers it as the app instance, bound to the
-// folder's only wallet. Leaves the services of that folder's services.json in force.
-void act_as(const std::filesystem::path& root, const std::string& app_instance = "agoran-demo");
+// Points this process's data directory at the trader's folder.
+void enter_folder(const std::filesystem::path& root);
 
-// Reads the wallet of the folder (act_as first): its id, addresses and identity key. False
-// when the folder holds no loadable HD wallet.
-[[nodiscard]] bool load_trader(Trader& trader);
+// Enters the trader's folder and returns a market session over the services of its
+// services.json, registered as the app instance and bound to the folder's only wallet.
+std::unique_ptr<trade::MarketSession> act_as(const std::filesystem::path& root,
+                                             const std::string& app_instance = "agoran-demo");
+
+// Reads the session's wallet (act_as first): its id, addresses and identity key. False when
+// the folder holds no loadable HD wallet.
+[[nodiscard]] bool load_trader(trade::MarketSession& session, Trader& trader);
 
 // Copies the services.json of one data root into another (the simulator's address for every
 // trader). False with error on failure.

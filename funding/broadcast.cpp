@@ -122,11 +122,11 @@ std::optional<std::string> confirm_tx(Session& session, const std::string& txid,
 {
     std::optional<std::string> hex;
     {
-        wallet::WalletUnlock unlock;
+        wallet::WalletUnlock unlock(session.wallet());
         hex = find_on_chain(session, txid, rounds);
     }
     if (!hex) return std::nullopt;
-    wallet::WalletLock lock;
+    wallet::WalletLock lock(session.wallet());
     const std::string id = core::ascii_lower(txid);
     if (ensure_coin_state(session)) session.coins().last_confirmed_txid = id;
     if (sent) {
@@ -146,7 +146,7 @@ FundingResult<Paid> broadcast_tx(Session& session, const std::vector<tx::TxInput
                                  const std::vector<tx::TxOutput>& outputs, const std::optional<core::Hash160>& change_hash,
                                  std::string& txid)
 {
-    wallet::WalletLock lock;
+    wallet::WalletLock lock(session.wallet());
     txid.clear();
     core::Bytes raw = tx::tx_serialize(inputs, outputs, false);
     if (raw.empty()) return FundingError(FundingCode::SerializeFailed);
@@ -159,7 +159,7 @@ FundingResult<Paid> broadcast_tx(Session& session, const std::vector<tx::TxInput
     SendingMark mark(session, payer, inputs);
     Submission sent;
     {
-        wallet::WalletUnlock unlock;
+        wallet::WalletUnlock unlock(session.wallet());
         sent = submit(session, hex, txid);
     }
     if (!sent.found && !sent.accepted) {

@@ -30,22 +30,22 @@ bool is_house_address(std::string_view address)
     return listed(house_addresses(), address);
 }
 
-FundingResult<core::Hash160> choose_change_address()
+FundingResult<core::Hash160> choose_change_address(wallet::WalletSession& wallet)
 {
-    return choose_change_address(house_addresses());
+    return choose_change_address(wallet, house_addresses());
 }
 
-FundingResult<core::Hash160> choose_change_address(const std::vector<std::string>& house)
+FundingResult<core::Hash160> choose_change_address(wallet::WalletSession& wallet, const std::vector<std::string>& house)
 {
-    wallet::WalletLock lock;
-    const std::string main = wallet::wallet_state().recv_address;
+    wallet::WalletLock lock(wallet);
+    const std::string main = wallet.state().recv_address;
     if (!listed(house, main)) {
         auto hash = core::hash160_from_address(main);
         if (!hash) return FundingError(FundingCode::ChangeAddressBad);
         return *hash;
     }
-    for (const auto& a : payment_addresses(false)) {
-        if (a.address == wallet::wallet_state().identity_address) continue;
+    for (const auto& a : payment_addresses(wallet, false)) {
+        if (a.address == wallet.state().identity_address) continue;
         if (!listed(house, a.address)) return a.hash;
     }
     return FundingError(FundingCode::ChangeOnHouse);

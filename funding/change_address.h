@@ -8,6 +8,7 @@
 
 #include "core/bytes.h"
 #include "funding/error.h"
+#include "wallet/wallet_session.h"
 
 namespace funding {
 
@@ -22,7 +23,7 @@ std::vector<std::string> house_addresses();
 // receive address of account 1 (index order, up to "recv"[1]) that is not. ChangeAddressBad when
 // the main address does not decode, ChangeOnHouse when every candidate is a house address.
 // Wallet lock held.
-[[nodiscard]] FundingResult<core::Hash160> choose_change_address(const std::vector<std::string>& house);
-[[nodiscard]] FundingResult<core::Hash160> choose_change_address();  // with house_addresses()
+[[nodiscard]] FundingResult<core::Hash160> choose_change_address(wallet::WalletSession& wallet, const std::vector<std::string>& house);
+[[nodiscard]] FundingResult<core::Hash160> choose_change_address(wallet::WalletSession& wallet);  // with house_addresses()
 
 } // namespace funding

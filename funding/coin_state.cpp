@@ -176,8 +176,8 @@ std::filesystem::path change_snapshot_path(const std::string& key)
 
 bool ensure_coin_state(Session& session)
 {
-    if (!wallet::wallet_load()) return false;
-    load_coin_state(session, wallet::wallet_key());
+    if (!wallet::wallet_load(session.wallet())) return false;
+    load_coin_state(session, wallet::wallet_key(session.wallet()));
     return true;
 }
 

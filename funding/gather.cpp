@@ -30,7 +30,7 @@ struct Candidate {
 class Gatherer {
 public:
     Gatherer(Session& session, const std::vector<std::string>& hold_back, const std::vector<std::string>& must_spend)
-        : m_session(session), m_addresses(payment_addresses(true)), m_reserved(reserved_outpoints()), m_locks(offer_locks_load())
+        : m_session(session), m_addresses(payment_addresses(session.wallet(), true)), m_reserved(reserved_outpoints(session.wallet())), m_locks(offer_locks_load(session.wallet()))
     {
         for (const auto& h : hold_back) m_hold_back.insert(normalize_outpoint(h));
         for (const auto& m : must_spend) m_must_spend.insert(normalize_outpoint(m));
@@ -81,7 +81,7 @@ private:
         }
         if (!pruned.empty()) {
             // Only these: another program may have locked coins of a new offer meanwhile.
-            (void)offer_locks_remove(pruned);
+            (void)offer_locks_remove(m_session.wallet(), pruned);
             for (const auto& l : pruned) m_locks.erase(l);
         }
     }
@@ -143,7 +143,7 @@ private:
         if (txids.empty()) return true;
         std::vector<net::ChainTx> fetched;
         {
-            wallet::WalletUnlock unlock;
+            wallet::WalletUnlock unlock(m_session.wallet());
             ChainClients clients = chain_clients(m_session);
             for (const auto& txid : txids) {
                 if (auto chain = clients.woc.tx(txid)) fetched.push_back(std::move(*chain));
@@ -151,8 +151,8 @@ private:
         }
         if (!ensure_coin_state(m_session) || m_session.coins().key != key) return false;
         // Reserves and offer locks may have changed meanwhile.
-        m_reserved = reserved_outpoints();
-        m_locks = offer_locks_load();
+        m_reserved = reserved_outpoints(m_session.wallet());
+        m_locks = offer_locks_load(m_session.wallet());
         bool added = false;
         for (const auto& chain : fetched) {
             for (size_t n = 0; n < chain.outputs.size(); ++n) {
@@ -185,7 +185,7 @@ private:
 
 Gathered gather_coins(Session& session, const std::vector<std::string>& hold_back, const std::vector<std::string>& must_spend)
 {
-    wallet::WalletLock lock;
+    wallet::WalletLock lock(session.wallet());
     if (!ensure_coin_state(session)) return {};
     // What other programs of this wallet spent or received since the last look.
     (void)save_snapshots(session);

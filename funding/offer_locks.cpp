@@ -58,10 +58,10 @@ void put(nlohmann::json& doc, const std::set<std::string>& locks, const std::vec
 }
 
 // Edits locks and records under the file's cross-process lock; written when edit returns true.
-bool edit_locks(const std::function<bool(std::set<std::string>&, std::vector<OfferRecord>&)>& edit)
+bool edit_locks(wallet::WalletSession& wallet, const std::function<bool(std::set<std::string>&, std::vector<OfferRecord>&)>& edit)
 {
-    wallet::WalletLock lock;
-    StoreUpdate update = update_store(offer_locks_path(), MEMBER, [&](nlohmann::json& doc) {
+    wallet::WalletLock lock(wallet);
+    StoreUpdate update = update_store(offer_locks_path(wallet), MEMBER, [&](nlohmann::json& doc) {
         std::set<std::string> locks = locks_of(doc);
         std::vector<OfferRecord> records = records_of(doc);
         if (!edit(locks, records)) return false;
@@ -73,26 +73,26 @@ bool edit_locks(const std::function<bool(std::set<std::string>&, std::vector<Off
 
 } // namespace
 
-std::filesystem::path offer_locks_path()
+std::filesystem::path offer_locks_path(wallet::WalletSession& wallet)
 {
-    return platform::data_dir() / "gallery" / ("offer_locks_" + offer_lock_file_key(wallet::active_wallet_id()) + ".json");
+    return platform::data_dir() / "gallery" / ("offer_locks_" + offer_lock_file_key(wallet::active_wallet_id(wallet)) + ".json");
 }
 
-std::set<std::string> offer_locks_load()
+std::set<std::string> offer_locks_load(wallet::WalletSession& wallet)
 {
-    wallet::WalletLock lock;
-    return locks_of(read_store(offer_locks_path(), MEMBER).doc);
+    wallet::WalletLock lock(wallet);
+    return locks_of(read_store(offer_locks_path(wallet), MEMBER).doc);
 }
 
-std::vector<OfferRecord> offer_records()
+std::vector<OfferRecord> offer_records(wallet::WalletSession& wallet)
 {
-    wallet::WalletLock lock;
-    return records_of(read_store(offer_locks_path(), MEMBER).doc);
+    wallet::WalletLock lock(wallet);
+    return records_of(read_store(offer_locks_path(wallet), MEMBER).doc);
 }
 
-bool offer_locks_add(const std::vector<std::string>& outpoints)
+bool offer_locks_add(wallet::WalletSession& wallet, const std::vector<std::string>& outpoints)
 {
-    return edit_locks([&](std::set<std::string>& locks, std::vector<OfferRecord>&) {
+    return edit_locks(wallet, [&](std::set<std::string>& locks, std::vector<OfferRecord>&) {
         for (const auto& o : outpoints) {
             if (!o.empty()) locks.insert(normalize_outpoint(o));
         }
@@ -100,13 +100,13 @@ bool offer_locks_add(const std::vector<std::string>& outpoints)
     });
 }
 
-bool offer_record_add(const OfferRecord& record)
+bool offer_record_add(wallet::WalletSession& wallet, const OfferRecord& record)
 {
     OfferRecord r{core::ascii_lower(record.offer), core::ascii_lower(record.listing), {}};
     for (const auto& o : record.utxos) {
         if (!o.empty()) r.utxos.push_back(normalize_outpoint(o));
     }
-    return edit_locks([&](std::set<std::string>& locks, std::vector<OfferRecord>& records) {
+    return edit_locks(wallet, [&](std::set<std::string>& locks, std::vector<OfferRecord>& records) {
         locks.insert(r.utxos.begin(), r.utxos.end());
         std::erase_if(records, [&](const OfferRecord& old) { return old.offer == r.offer; });
         if (!r.offer.empty() && !r.utxos.empty()) records.push_back(r);
@@ -114,11 +114,11 @@ bool offer_record_add(const OfferRecord& record)
     });
 }
 
-bool offer_locks_remove(const std::vector<std::string>& outpoints)
+bool offer_locks_remove(wallet::WalletSession& wallet, const std::vector<std::string>& outpoints)
 {
     std::set<std::string> gone;
     for (const auto& o : outpoints) gone.insert(normalize_outpoint(o));
-    return edit_locks([&](std::set<std::string>& locks, std::vector<OfferRecord>& records) {
+    return edit_locks(wallet, [&](std::set<std::string>& locks, std::vector<OfferRecord>& records) {
         size_t removed = 0;
         for (const auto& o : gone) removed += locks.erase(o);
         removed += std::erase_if(records, [&](const OfferRecord& r) {

@@ -1,3 +1,4 @@
+#include "wallet/wallet_session.h"
 // Offer locks: the buyer's coins spent by offers the user has posted and not withdrawn. They
 // stay out of every payment, or the offer could never complete. One file per wallet,
 // "gallery/offer_locks_<key>.json":
@@ -23,26 +24,26 @@ struct OfferRecord {
     std::vector<std::string> utxos;  // the buyer's coins it spends, "txid_vout"
 };
 
-std::filesystem::path offer_locks_path();
+std::filesystem::path offer_locks_path(wallet::WalletSession& wallet);
 
 // The locked outpoints ("txid_vout", lower case). A missing or malformed file reads as none.
-std::set<std::string> offer_locks_load();
+std::set<std::string> offer_locks_load(wallet::WalletSession& wallet);
 
 // The recorded offers, in the order posted. Entries without an offer id or coins are skipped.
-std::vector<OfferRecord> offer_records();
+std::vector<OfferRecord> offer_records(wallet::WalletSession& wallet);
 
 // Adds the outpoints (lower-cased, ":" read as "_") and saves. False when the write failed or
 // waited too long for another program.
-bool offer_locks_add(const std::vector<std::string>& outpoints);
+bool offer_locks_add(wallet::WalletSession& wallet, const std::vector<std::string>& outpoints);
 
 // Adds the record's coins to the locks and the record itself (replacing one of the same offer).
 // False when the write failed or waited too long.
-bool offer_record_add(const OfferRecord& record);
+bool offer_record_add(wallet::WalletSession& wallet, const OfferRecord& record);
 
 // Removes the outpoints, and every recorded offer that spends one of them (such an offer can no
 // longer complete), and saves when anything changed. False when the write failed or waited too
 // long.
-bool offer_locks_remove(const std::vector<std::string>& outpoints);
+bool offer_locks_remove(wallet::WalletSession& wallet, const std::vector<std::string>& outpoints);
 
 // The coins an offer transaction spends, as "txid_vout": the text's hexadecimal digits,
 // lower-cased, must number at least 80 and be even and parse as a transaction; inputs whose

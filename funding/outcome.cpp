@@ -14,10 +14,10 @@ namespace funding {
 
 namespace {
 
-std::string owner_of(const tx::TxInput& in)
+std::string owner_of(wallet::WalletSession& wallet, const tx::TxInput& in)
 {
     if (in.pub_key_hash == core::Hash160{}) return "";
-    return wallet::wallet_address_for_hash160(in.pub_key_hash).value_or("");
+    return wallet::wallet_address_for_hash160(wallet, in.pub_key_hash).value_or("");
 }
 
 } // namespace
@@ -25,13 +25,13 @@ std::string owner_of(const tx::TxInput& in)
 void record_outcome(Session& session, const std::string& txid, const std::vector<tx::TxInput>& inputs,
                     const std::vector<tx::TxOutput>& outputs, const std::optional<core::Hash160>& change_hash)
 {
-    wallet::WalletLock lock;
+    wallet::WalletLock lock(session.wallet());
     if (!ensure_coin_state(session)) return;
     const std::string id = core::ascii_lower(txid);
     std::vector<SpentOutpoint> spent;
     std::vector<std::string> spent_keys;
     for (const auto& in : inputs) {
-        spent.push_back({core::ascii_lower(in.txid), in.vout, owner_of(in)});
+        spent.push_back({core::ascii_lower(in.txid), in.vout, owner_of(session.wallet(), in)});
         spent_keys.push_back(lock_key(in.txid, in.vout));
     }
     add_spent(session, spent);
@@ -44,13 +44,13 @@ void record_outcome(Session& session, const std::string& txid, const std::vector
         if (change_hash && *hash == *change_hash && (!largest_change || out.value > outputs[*largest_change].value)) {
             largest_change = n;
         }
-        auto addr = wallet::wallet_address_for_hash160(*hash);
+        auto addr = wallet::wallet_address_for_hash160(session.wallet(), *hash);
         if (!addr) continue;
         (void)add_pending_change(session, {id, static_cast<uint32_t>(n), out.value, *addr});
     }
     session.coins().last_recorded_txid = id;
     (void)save_snapshots(session);
-    if (largest_change) (void)move_swap_holds(spent_keys, lock_key(id, static_cast<uint32_t>(*largest_change)));
+    if (largest_change) (void)move_swap_holds(session.wallet(), spent_keys, lock_key(id, static_cast<uint32_t>(*largest_change)));
 }
 
 } // namespace funding

@@ -37,9 +37,9 @@ struct Sent {
     std::vector<tx::TxOutput> outputs;
 };
 
-bool sign_all(std::vector<tx::TxInput>& inputs, const std::vector<tx::TxOutput>& outputs)
+bool sign_all(wallet::WalletSession& wallet, std::vector<tx::TxInput>& inputs, const std::vector<tx::TxOutput>& outputs)
 {
-    const auto& state = wallet::wallet_state();
+    const auto& state = wallet.state();
     auto main_hash = core::hash160_from_address(state.recv_address);
     for (size_t i = 0; i < inputs.size(); ++i) {
         bool own_key = !inputs[i].priv_key_hex.empty() && !inputs[i].pub_key_hex.empty();
@@ -108,7 +108,7 @@ public:
                 mark_lists_stale(m_session);
                 continue;
             }
-            if (!sign_all(funded.inputs, funded.outputs)) return FundingError(FundingCode::SigningFailed);
+            if (!sign_all(m_session.wallet(), funded.inputs, funded.outputs)) return FundingError(FundingCode::SigningFailed);
 
             std::string txid;
             FundingResult<Paid> result = broadcast_tx(m_session, funded.inputs, funded.outputs, m_change, txid);
@@ -140,7 +140,7 @@ public:
 private:
     // Whether the wallet the payment started with is still bound, its coin state loaded. Every
     // step that lets go of the wallet lock for a network request is followed by this check.
-    [[nodiscard]] bool same_wallet() const { return wallet::wallet_load() && wallet::wallet_key() == m_key && ensure_coin_state(m_session); }
+    [[nodiscard]] bool same_wallet() const { return wallet::wallet_load(m_session.wallet()) && wallet::wallet_key(m_session.wallet()) == m_key && ensure_coin_state(m_session); }
 
     // A transaction of this payment found on the chain after all: the payment is done. The
     // lookups run with the wallet lock let go; when it is back and another wallet is bound,
@@ -150,7 +150,7 @@ private:
         if (m_sent.empty()) return std::nullopt;
         const Sent* found = nullptr;
         {
-            wallet::WalletUnlock unlock;
+            wallet::WalletUnlock unlock(m_session.wallet());
             for (const auto& s : m_sent) {
                 if (find_on_chain(m_session, s.txid, rounds)) {
                     found = &s;
@@ -220,7 +220,7 @@ private:
         for (const auto& s : m_sent) own.push_back(s.txid);
         SpentVerdict verdict;
         {
-            wallet::WalletUnlock unlock;
+            wallet::WalletUnlock unlock(m_session.wallet());
             verdict = check_spent_inputs(m_session, inputs, own);
         }
         if (verdict.settled) {
@@ -238,7 +238,7 @@ private:
         }
         std::vector<SpentOutpoint> gone;
         for (size_t i : verdict.gone) {
-            gone.push_back({core::ascii_lower(inputs[i].txid), inputs[i].vout, wallet::wallet_address_for_hash160(inputs[i].pub_key_hash).value_or("")});
+            gone.push_back({core::ascii_lower(inputs[i].txid), inputs[i].vout, wallet::wallet_address_for_hash160(m_session.wallet(), inputs[i].pub_key_hash).value_or("")});
         }
         add_spent(m_session, gone);
         for (size_t i : verdict.unknown) forget_pending_change(m_session, core::ascii_lower(inputs[i].txid), inputs[i].vout);
@@ -280,16 +280,16 @@ private:
 
 FundingResult<Paid> pay_outputs(Session& session, const std::vector<tx::TxOutput>& outputs, const PayOptions& options)
 {
-    wallet::WalletLock lock;
-    if (!wallet::wallet_load()) {
+    wallet::WalletLock lock(session.wallet());
+    if (!wallet::wallet_load(session.wallet())) {
         // A wallet locked in Pursa is there: sending the user to "pursa create" would be wrong.
-        if (wallet::wallet_is_locked()) return FundingError(FundingCode::WalletLocked);
+        if (wallet::wallet_is_locked(session.wallet())) return FundingError(FundingCode::WalletLocked);
         return FundingError(FundingCode::NoWallet);
     }
-    if (!wallet::wallet_state().hd) return FundingError(FundingCode::NeedHdWallet);
-    FundingResult<core::Hash160> change = choose_change_address();
+    if (!session.wallet().state().hd) return FundingError(FundingCode::NeedHdWallet);
+    FundingResult<core::Hash160> change = choose_change_address(session.wallet());
     if (!change) return change.error();
-    return Payment(session, outputs, options, change.value(), wallet::wallet_key()).run();
+    return Payment(session, outputs, options, change.value(), wallet::wallet_key(session.wallet())).run();
 }
 
 FundingResult<Paid> pay_outputs(Session& session, const std::vector<tx::TxOutput>& outputs, const std::vector<std::string>& hold_back)

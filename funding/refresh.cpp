@@ -141,9 +141,9 @@ bool merge(CoinState& state, const Fetched& f, Clock::time_point now)
 
 FundingResult<void> refresh_coins(Session& session, RefreshMode mode)
 {
-    wallet::WalletLock lock;
+    wallet::WalletLock lock(session.wallet());
     if (!ensure_coin_state(session)) return FundingError(FundingCode::NoHdWallet);
-    auto addresses = payment_addresses(false);
+    auto addresses = payment_addresses(session.wallet(), false);
     if (addresses.empty()) return FundingError(FundingCode::NoHdWallet);
     const std::string key = session.coins().key;
     Clock::time_point now = Clock::now();
@@ -155,11 +155,11 @@ FundingResult<void> refresh_coins(Session& session, RefreshMode mode)
     std::vector<Fetched> results;
     {
         // Other threads use the wallet while the lists are on their way.
-        wallet::WalletUnlock unlock;
+        wallet::WalletUnlock unlock(session.wallet());
         results = fetch_all(session, due, mode);
     }
     // The state may have been emptied meanwhile (the same wallet forgotten and loaded again).
-    if (!wallet::wallet_load() || wallet::wallet_key() != key || !ensure_coin_state(session))
+    if (!wallet::wallet_load(session.wallet()) || wallet::wallet_key(session.wallet()) != key || !ensure_coin_state(session))
         return FundingError(FundingCode::WalletChanged);
     now = Clock::now();
     bool changed = false;

@@ -81,9 +81,9 @@ std::vector<Reserve> load(const std::filesystem::path& path)
 
 // Edits the reserve list under the file's cross-process lock: the list as it is on disk now,
 // written back when edit returns true.
-StoreUpdate edit_reserves(const std::function<bool(std::vector<Reserve>&)>& edit)
+StoreUpdate edit_reserves(wallet::WalletSession& wallet, const std::function<bool(std::vector<Reserve>&)>& edit)
 {
-    return update_store(reserves_path(), MEMBER, [&](nlohmann::json& doc) {
+    return update_store(reserves_path(wallet), MEMBER, [&](nlohmann::json& doc) {
         std::vector<Reserve> reserves = reserves_of(doc);
         if (!edit(reserves)) return false;
         doc[std::string(MEMBER)] = reserves_json(reserves);
@@ -100,12 +100,12 @@ FundingResult<void> edit_result(StoreUpdate update, const std::optional<FundingC
     return {};
 }
 
-FundingResult<void> bind_listing(std::string_view outpoint, std::string_view listing_id, const ListingRecord* record)
+FundingResult<void> bind_listing(wallet::WalletSession& wallet, std::string_view outpoint, std::string_view listing_id, const ListingRecord* record)
 {
-    wallet::WalletLock lock;
+    wallet::WalletLock lock(wallet);
     std::string utxo = normalize_outpoint(outpoint);
     std::optional<FundingCode> refusal;
-    StoreUpdate update = edit_reserves([&](std::vector<Reserve>& reserves) {
+    StoreUpdate update = edit_reserves(wallet, [&](std::vector<Reserve>& reserves) {
         auto it = std::find_if(reserves.begin(), reserves.end(), [&](const Reserve& r) { return r.utxo == utxo; });
         if (utxo.empty() || it == reserves.end()) {
             refusal = FundingCode::NoReserveForUtxo;
@@ -118,14 +118,14 @@ FundingResult<void> bind_listing(std::string_view outpoint, std::string_view lis
     return edit_result(update, refusal, FundingCode::ReserveUpdateFailed);
 }
 
-FundingResult<void> rebind(std::string_view listing_id, std::string_view new_outpoint, const ListingRecord* record)
+FundingResult<void> rebind(wallet::WalletSession& wallet, std::string_view listing_id, std::string_view new_outpoint, const ListingRecord* record)
 {
-    wallet::WalletLock lock;
+    wallet::WalletLock lock(wallet);
     std::string utxo = normalize_outpoint(new_outpoint);
     if (listing_id.size() != 64 || utxo.size() < MIN_OUTPOINT) return FundingError(FundingCode::BadRebind);
     std::string listing = core::ascii_lower(listing_id);
     std::optional<FundingCode> refusal;
-    StoreUpdate update = edit_reserves([&](std::vector<Reserve>& reserves) {
+    StoreUpdate update = edit_reserves(wallet, [&](std::vector<Reserve>& reserves) {
         auto it = std::find_if(reserves.begin(), reserves.end(), [&](const Reserve& r) { return r.listing == listing; });
         if (it == reserves.end()) {
             refusal = FundingCode::NoReserveForListing;
@@ -140,25 +140,25 @@ FundingResult<void> rebind(std::string_view listing_id, std::string_view new_out
 
 } // namespace
 
-std::filesystem::path reserves_path()
+std::filesystem::path reserves_path(wallet::WalletSession& wallet)
 {
-    wallet::WalletLock lock;
-    return platform::data_dir() / "agoran" / ("reserves_" + reserve_file_key(wallet::active_wallet_id()) + ".json");
+    wallet::WalletLock lock(wallet);
+    return platform::data_dir() / "agoran" / ("reserves_" + reserve_file_key(wallet::active_wallet_id(wallet)) + ".json");
 }
 
-std::vector<Reserve> reserve_list()
+std::vector<Reserve> reserve_list(wallet::WalletSession& wallet)
 {
-    wallet::WalletLock lock;
-    return load(reserves_path());
+    wallet::WalletLock lock(wallet);
+    return load(reserves_path(wallet));
 }
 
-FundingResult<void> reserve_add(std::string_view outpoint, std::string_view origin, int64_t exp)
+FundingResult<void> reserve_add(wallet::WalletSession& wallet, std::string_view outpoint, std::string_view origin, int64_t exp)
 {
-    wallet::WalletLock lock;
+    wallet::WalletLock lock(wallet);
     std::string utxo = normalize_outpoint(outpoint);
     if (utxo.size() < MIN_OUTPOINT) return FundingError(FundingCode::BadUtxo);
     std::optional<FundingCode> refusal;
-    StoreUpdate update = edit_reserves([&](std::vector<Reserve>& reserves) {
+    StoreUpdate update = edit_reserves(wallet, [&](std::vector<Reserve>& reserves) {
         for (const auto& r : reserves) {
             if (r.utxo == utxo) {
                 refusal = FundingCode::AlreadyListed;
@@ -171,33 +171,33 @@ FundingResult<void> reserve_add(std::string_view outpoint, std::string_view orig
     return edit_result(update, refusal, FundingCode::ReserveWriteFailed);
 }
 
-FundingResult<void> reserve_bind_listing(std::string_view outpoint, std::string_view listing_id)
+FundingResult<void> reserve_bind_listing(wallet::WalletSession& wallet, std::string_view outpoint, std::string_view listing_id)
 {
-    return bind_listing(outpoint, listing_id, nullptr);
+    return bind_listing(wallet, outpoint, listing_id, nullptr);
 }
 
-FundingResult<void> reserve_bind_listing(std::string_view outpoint, std::string_view listing_id, const ListingRecord& record)
+FundingResult<void> reserve_bind_listing(wallet::WalletSession& wallet, std::string_view outpoint, std::string_view listing_id, const ListingRecord& record)
 {
-    return bind_listing(outpoint, listing_id, &record);
+    return bind_listing(wallet, outpoint, listing_id, &record);
 }
 
-FundingResult<void> reserve_rebind(std::string_view listing_id, std::string_view new_outpoint)
+FundingResult<void> reserve_rebind(wallet::WalletSession& wallet, std::string_view listing_id, std::string_view new_outpoint)
 {
-    return rebind(listing_id, new_outpoint, nullptr);
+    return rebind(wallet, listing_id, new_outpoint, nullptr);
 }
 
-FundingResult<void> reserve_rebind(std::string_view listing_id, std::string_view new_outpoint, const ListingRecord& record)
+FundingResult<void> reserve_rebind(wallet::WalletSession& wallet, std::string_view listing_id, std::string_view new_outpoint, const ListingRecord& record)
 {
-    return rebind(listing_id, new_outpoint, &record);
+    return rebind(wallet, listing_id, new_outpoint, &record);
 }
 
-bool reserve_remove(std::string_view key)
+bool reserve_remove(wallet::WalletSession& wallet, std::string_view key)
 {
-    wallet::WalletLock lock;
+    wallet::WalletLock lock(wallet);
     if (key.empty()) return true;
     std::string utxo = normalize_outpoint(key);
     std::string listing = core::ascii_lower(key);
-    StoreUpdate update = edit_reserves([&](std::vector<Reserve>& reserves) {
+    StoreUpdate update = edit_reserves(wallet, [&](std::vector<Reserve>& reserves) {
         return std::erase_if(reserves, [&](const Reserve& r) {
                    return r.utxo == utxo || (!r.listing.empty() && r.listing == listing);
                }) > 0;
@@ -205,26 +205,26 @@ bool reserve_remove(std::string_view key)
     return update == StoreUpdate::Written || update == StoreUpdate::Unchanged;
 }
 
-bool reserve_holds(std::string_view txid, uint32_t vout)
+bool reserve_holds(wallet::WalletSession& wallet, std::string_view txid, uint32_t vout)
 {
-    wallet::WalletLock lock;
+    wallet::WalletLock lock(wallet);
     std::string utxo = lock_key(txid, vout);
-    auto reserves = load(reserves_path());
+    auto reserves = load(reserves_path(wallet));
     return std::any_of(reserves.begin(), reserves.end(), [&](const Reserve& r) { return r.utxo == utxo; });
 }
 
-std::string reserve_for_listing(std::string_view listing_id)
+std::string reserve_for_listing(wallet::WalletSession& wallet, std::string_view listing_id)
 {
-    std::optional<Reserve> reserve = reserve_of_listing(listing_id);
+    std::optional<Reserve> reserve = reserve_of_listing(wallet, listing_id);
     return reserve ? reserve->utxo : std::string();
 }
 
-std::optional<Reserve> reserve_of_listing(std::string_view listing_id)
+std::optional<Reserve> reserve_of_listing(wallet::WalletSession& wallet, std::string_view listing_id)
 {
-    wallet::WalletLock lock;
+    wallet::WalletLock lock(wallet);
     if (listing_id.empty()) return std::nullopt;
     std::string listing = core::ascii_lower(listing_id);
-    for (auto& r : load(reserves_path())) {
+    for (auto& r : load(reserves_path(wallet))) {
         if (r.listing == listing) return std::move(r);
     }
     return std::nullopt;

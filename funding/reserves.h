@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "funding/error.h"
+#include "wallet/wallet_session.h"
 
 namespace funding {
 
@@ -52,39 +53,39 @@ struct Reserve {
 };
 
 // The reserve file of the bound wallet (the data directory's "agoran" folder).
-std::filesystem::path reserves_path();
+std::filesystem::path reserves_path(wallet::WalletSession& wallet);
 
 // Every reserve of the bound wallet, in file order.
-std::vector<Reserve> reserve_list();
+std::vector<Reserve> reserve_list(wallet::WalletSession& wallet);
 
 // BadUtxo when the normalised outpoint is shorter than 66 characters; AlreadyListed;
 // ReserveWriteFailed.
-[[nodiscard]] FundingResult<void> reserve_add(std::string_view outpoint, std::string_view origin, int64_t exp);
+[[nodiscard]] FundingResult<void> reserve_add(wallet::WalletSession& wallet, std::string_view outpoint, std::string_view origin, int64_t exp);
 
 // Binds the reserve of the outpoint to a listing id (stored lower case), and keeps the record of
 // the published listing when one is given. NoReserveForUtxo; ReserveUpdateFailed.
-[[nodiscard]] FundingResult<void> reserve_bind_listing(std::string_view outpoint, std::string_view listing_id);
-[[nodiscard]] FundingResult<void> reserve_bind_listing(std::string_view outpoint, std::string_view listing_id, const ListingRecord& record);
+[[nodiscard]] FundingResult<void> reserve_bind_listing(wallet::WalletSession& wallet, std::string_view outpoint, std::string_view listing_id);
+[[nodiscard]] FundingResult<void> reserve_bind_listing(wallet::WalletSession& wallet, std::string_view outpoint, std::string_view listing_id, const ListingRecord& record);
 
 // Moves the reserve of a listing to a new outpoint. BadRebind unless the listing id is 64
 // characters and the normalised outpoint at least 66; NoReserveForListing; ReserveUpdateFailed.
-[[nodiscard]] FundingResult<void> reserve_rebind(std::string_view listing_id, std::string_view new_outpoint);
+[[nodiscard]] FundingResult<void> reserve_rebind(wallet::WalletSession& wallet, std::string_view listing_id, std::string_view new_outpoint);
 // The same, replacing the listing's record as well (after a sale this wallet completed).
-[[nodiscard]] FundingResult<void> reserve_rebind(std::string_view listing_id, std::string_view new_outpoint,
+[[nodiscard]] FundingResult<void> reserve_rebind(wallet::WalletSession& wallet, std::string_view listing_id, std::string_view new_outpoint,
                                                  const ListingRecord& record);
 
 // Removes every reserve whose utxo equals the normalised key or whose listing equals the
 // lower-cased key, and rewrites the file. An empty key removes nothing. False only when a
 // needed write failed or waited too long.
-bool reserve_remove(std::string_view key);
+bool reserve_remove(wallet::WalletSession& wallet, std::string_view key);
 
 // Whether some reserve holds txid + "_" + vout (compared normalised).
-[[nodiscard]] bool reserve_holds(std::string_view txid, uint32_t vout);
+[[nodiscard]] bool reserve_holds(wallet::WalletSession& wallet, std::string_view txid, uint32_t vout);
 
 // The utxo of the reserve bound to the listing id (compared lower case), or "".
-std::string reserve_for_listing(std::string_view listing_id);
+std::string reserve_for_listing(wallet::WalletSession& wallet, std::string_view listing_id);
 
 // The reserve bound to the listing id (compared lower case), or nullopt.
-std::optional<Reserve> reserve_of_listing(std::string_view listing_id);
+std::optional<Reserve> reserve_of_listing(wallet::WalletSession& wallet, std::string_view listing_id);
 
 } // namespace funding

@@ -12,13 +12,13 @@ Session::Session(std::shared_ptr<const net::ServiceConfig> services, net::Http* 
 {
     net::register_service_access(*m_services);
     // A wallet that loads brings its snapshots back at once; a forgotten one takes its memory along.
-    m_listener = wallet::add_wallet_listener(
-        {[this] { load_coin_state(*this, wallet::wallet_key()); }, [this] { reset_coin_state(*this); }});
+    m_listener = m_wallet.add_listener(
+        {[this] { load_coin_state(*this, wallet::wallet_key(m_wallet)); }, [this] { reset_coin_state(*this); }});
 }
 
 Session::~Session()
 {
-    wallet::remove_wallet_listener(m_listener);
+    m_wallet.remove_listener(m_listener);
 }
 
 PollTiming Session::poll_timing() const

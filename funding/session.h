@@ -3,8 +3,8 @@
 // funding/: the HTTP client, the
 // service configuration, the timing of the confirmation polls, where the last known balance comes
 // from, the coin state of the bound wallet, and the wallet layer's session (wallet/wallet_session.h)
-// over the same configuration and client. Two sessions in one process share nothing of
-// this (the wallet itself, its lock and its files stay the process's).
+// over the same configuration and client, which holds the bound wallet and its lock. Two sessions
+// in one process share nothing of this (only the files).
 #pragma once
 
 #include <chrono>

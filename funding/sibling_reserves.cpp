@@ -15,9 +15,9 @@ namespace funding {
 
 namespace {
 
-std::filesystem::path sibling_path(const char* folder)
+std::filesystem::path sibling_path(wallet::WalletSession& wallet, const char* folder)
 {
-    return platform::data_dir() / folder / ("reserves_" + reserve_file_key(wallet::active_wallet_id()) + ".json");
+    return platform::data_dir() / folder / ("reserves_" + reserve_file_key(wallet::active_wallet_id(wallet)) + ".json");
 }
 
 void collect(const std::filesystem::path& path, std::string_view array_member,
@@ -36,22 +36,22 @@ void collect(const std::filesystem::path& path, std::string_view array_member,
 
 } // namespace
 
-std::set<std::string> reserved_outpoints()
+std::set<std::string> reserved_outpoints(wallet::WalletSession& wallet)
 {
-    wallet::WalletLock lock;
+    wallet::WalletLock lock(wallet);
     std::set<std::string> out;
-    for (const auto& r : reserve_list()) {
+    for (const auto& r : reserve_list(wallet)) {
         if (!r.utxo.empty()) out.insert(r.utxo);
     }
-    collect(sibling_path("gallery"), "reserves", {"pic_utxo", "cert_utxo"}, out);
-    collect(sibling_path("swapmere"), "holds", {"utxo"}, out);
+    collect(sibling_path(wallet, "gallery"), "reserves", {"pic_utxo", "cert_utxo"}, out);
+    collect(sibling_path(wallet, "swapmere"), "holds", {"utxo"}, out);
     return out;
 }
 
-bool move_swap_holds(const std::vector<std::string>& spent_outpoints, const std::string& new_outpoint)
+bool move_swap_holds(wallet::WalletSession& wallet, const std::vector<std::string>& spent_outpoints, const std::string& new_outpoint)
 {
-    wallet::WalletLock lock;
-    auto path = sibling_path("swapmere");
+    wallet::WalletLock lock(wallet);
+    auto path = sibling_path(wallet, "swapmere");
     // Only a file that reads well is changed: the swap feature owns it.
     if (read_store(path, "holds").state != StoreState::Ok) return true;
     StoreUpdate update = update_store(path, "holds", [&](nlohmann::json& doc) {

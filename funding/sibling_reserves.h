@@ -1,3 +1,4 @@
+#include "wallet/wallet_session.h"
 // Every outpoint a reserve file of this wallet holds back from payments: the market's own
 // listing reserves ("agoran"), the picture gallery's spots ("gallery/reserves_<key>.json",
 // "reserves" entries with "pic_utxo" and "cert_utxo") and the swap feature's holds
@@ -12,11 +13,11 @@ namespace funding {
 
 // Normalised outpoints (txid + "_" + vout, lower case) of every reserve file. Unreadable files
 // contribute nothing.
-std::set<std::string> reserved_outpoints();
+std::set<std::string> reserved_outpoints(wallet::WalletSession& wallet);
 
 // After a payment: every swap hold whose utxo was one of the spent outpoints (normalised)
 // moves to new_outpoint. The rest of that file is kept as it is. False when a needed write
 // failed.
-bool move_swap_holds(const std::vector<std::string>& spent_outpoints, const std::string& new_outpoint);
+bool move_swap_holds(wallet::WalletSession& wallet, const std::vector<std::string>& spent_outpoints, const std::string& new_outpoint);
 
 } // namespace funding

@@ -26,18 +26,18 @@ void add(std::vector<WalletAddress>& out, wallet::DerivedKey& key, bool with_key
 
 } // namespace
 
-std::vector<WalletAddress> payment_addresses(bool with_keys)
+std::vector<WalletAddress> payment_addresses(wallet::WalletSession& wallet, bool with_keys)
 {
-    wallet::WalletLock lock;
+    wallet::WalletLock lock(wallet);
     std::vector<WalletAddress> out;
-    const auto& state = wallet::wallet_state();
+    const auto& state = wallet.state();
     if (!state.hd) return out;
-    (void)wallet::for_each_chain_key(wallet::RECEIVE_ACCOUNT, 0, 0, state.recv[wallet::RECEIVE_ACCOUNT],
+    (void)wallet::for_each_chain_key(wallet, wallet::RECEIVE_ACCOUNT, 0, 0, state.recv[wallet::RECEIVE_ACCOUNT],
                                      [&](uint32_t, wallet::DerivedKey& key) {
                                          add(out, key, with_keys);
                                          return false;
                                      });
-    if (auto identity = wallet::derive_path(wallet::identity_path())) add(out, *identity, with_keys);
+    if (auto identity = wallet::derive_path(wallet, wallet::identity_path())) add(out, *identity, with_keys);
     return out;
 }
 

@@ -8,6 +8,7 @@
 
 #include "core/bytes.h"
 #include "core/secure.h"
+#include "wallet/wallet_session.h"
 
 namespace funding {
 
@@ -19,6 +20,6 @@ struct WalletAddress {
 };
 
 // Empty when no HD wallet is loaded. Without with_keys, only addresses and hashes are filled.
-std::vector<WalletAddress> payment_addresses(bool with_keys);
+std::vector<WalletAddress> payment_addresses(wallet::WalletSession& wallet, bool with_keys);
 
 } // namespace funding

@@ -15,15 +15,14 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     auto& fixture = fuzz::DataDirFixture::instance();
-    fixture.write_absolute(wallet::bind_path(), fuzz::as_text(data, size));
-    const auto bound = wallet::bound_wallet_id();
+    fixture.write_absolute(wallet::bind_path(fixture.wallet()), fuzz::as_text(data, size));
+    const auto bound = wallet::bound_wallet_id(fixture.wallet());
     FUZZ_CHECK(bound.empty() || wallet::valid_wallet_id(bound));
 
-    wallet::wallet_forget();
-    wallet::unregister_app();
-    wallet::register_app(fuzz::FUZZ_INSTANCE, "AgoranFuzz");
-    const auto active = wallet::active_wallet_id();
+    fixture.restart();
+    wallet::register_app(fixture.wallet(), fuzz::FUZZ_INSTANCE, "AgoranFuzz");
+    const auto active = wallet::active_wallet_id(fixture.wallet());
     FUZZ_CHECK(active.empty() || wallet::valid_wallet_id(active));
-    (void)wallet::wallet_summary();
+    (void)wallet::wallet_summary(fixture.wallet());
     return 0;
 }

@@ -67,14 +67,13 @@ std::string DataDirFixture::good_wallet_file()
 
 void DataDirFixture::restore() const
 {
-    wallet::wallet_forget();
-    wallet::unregister_app();
+    restart();
     std::error_code ec;
     std::filesystem::remove_all(m_data, ec);
     write("wallets.json", R"({"active": "w1", "wallets": [{"id": "w1", "name": "Fuzz"}]})");
     write(std::filesystem::path("wallets") / FUZZ_WALLET_ID / "wallet.json", good_wallet_file());
-    wallet::register_app(FUZZ_INSTANCE, "AgoranFuzz");
-    if (wallet::active_wallet_id() != FUZZ_WALLET_ID || !wallet::wallet_load()) {
+    wallet::register_app(wallet(), FUZZ_INSTANCE, "AgoranFuzz");
+    if (wallet::active_wallet_id(wallet()) != FUZZ_WALLET_ID || !wallet::wallet_load(wallet())) {
         std::fprintf(stderr, "fuzz fixture: cannot bind and load the test wallet in %s\n", m_data.c_str());
         std::abort();
     }

@@ -6,8 +6,11 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
+
+#include "wallet/wallet_session.h"
 
 namespace fuzz {
 
@@ -26,13 +29,19 @@ public:
     // The wallet file of "w1" as the fixture wrote it (HD, the all-"abandon" mnemonic).
     static std::string good_wallet_file();
     // Rewrites the registry, the bind file and the wallet file as set up, and binds and loads
-    // the wallet again (after a target broke them).
+    // the wallet again in a fresh session (after a target broke them).
     void restore() const;
+    // The session the targets run in (registered and bound by restore()).
+    wallet::WalletSession& wallet() const { return *m_wallet; }
+    // Replaces the session with a fresh one, neither registered nor loaded: a program started
+    // again.
+    void restart() const { m_wallet = std::make_unique<wallet::WalletSession>(); }
 
 private:
     DataDirFixture();
     std::filesystem::path m_root;
     std::filesystem::path m_data;
+    mutable std::unique_ptr<wallet::WalletSession> m_wallet;
 };
 
 } // namespace fuzz

@@ -29,11 +29,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     (void)wallet::list_wallets();
     (void)wallet::wallet_display_name(fuzz::FUZZ_WALLET_ID);
 
-    wallet::wallet_forget();
-    wallet::unregister_app();
-    wallet::register_app(fuzz::FUZZ_INSTANCE, "AgoranFuzz");
-    const auto active = wallet::active_wallet_id();
+    fixture.restart();
+    wallet::register_app(fixture.wallet(), fuzz::FUZZ_INSTANCE, "AgoranFuzz");
+    const auto active = wallet::active_wallet_id(fixture.wallet());
     FUZZ_CHECK(active.empty() || wallet::valid_wallet_id(active));
-    (void)wallet::wallet_summary();
+    (void)wallet::wallet_summary(fixture.wallet());
     return 0;
 }

@@ -16,23 +16,23 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     auto& fixture = fuzz::DataDirFixture::instance();
-    const auto path = funding::reserves_path();
+    const auto path = funding::reserves_path(fixture.wallet());
     std::error_code ec;
     std::filesystem::remove_all(path.parent_path(), ec);
     fixture.write_absolute(path, fuzz::as_text(data, size));
 
-    const auto before = funding::reserve_list();
+    const auto before = funding::reserve_list(fixture.wallet());
     const std::string txid(64, 'c');
     for (const auto& r : before) {
-        (void)funding::reserve_for_listing(r.listing);
-        (void)funding::reserve_holds(r.utxo, 0);
+        (void)funding::reserve_for_listing(fixture.wallet(), r.listing);
+        (void)funding::reserve_holds(fixture.wallet(), r.utxo, 0);
     }
-    const bool already = funding::reserve_holds(txid, 7);
-    const bool added = funding::reserve_add(txid + "_7", "origin", 5).ok();
+    const bool already = funding::reserve_holds(fixture.wallet(), txid, 7);
+    const bool added = funding::reserve_add(fixture.wallet(), txid + "_7", "origin", 5).ok();
     if (already) return 0;
     FUZZ_CHECK(added);
-    FUZZ_CHECK(funding::reserve_holds(txid, 7));
-    const auto after = funding::reserve_list();
+    FUZZ_CHECK(funding::reserve_holds(fixture.wallet(), txid, 7));
+    const auto after = funding::reserve_list(fixture.wallet());
     for (const auto& r : before) {
         FUZZ_CHECK(std::any_of(after.begin(), after.end(), [&](const funding::Reserve& a) {
             return a.utxo == r.utxo && a.listing == r.listing && a.exp == r.exp;

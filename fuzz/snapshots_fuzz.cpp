@@ -20,13 +20,14 @@ namespace {
 void coin_snapshot(bool spent_file, std::string_view bytes)
 {
     auto& fixture = fuzz::DataDirFixture::instance();
-    const std::string key = wallet::wallet_key();
+    const std::string key = wallet::wallet_key(fixture.wallet());
     std::error_code ec;
     std::filesystem::remove_all(funding::spent_snapshot_path(key).parent_path(), ec);
     fixture.write_absolute(spent_file ? funding::spent_snapshot_path(key) : funding::change_snapshot_path(key), bytes);
 
-    // The program's one session (no service is asked).
+    // The program's one session (no service is asked), bound to the fixture's wallet.
     static funding::Session session(nullptr);
+    if (!wallet::app_registered(session.wallet())) wallet::register_app(session.wallet(), fuzz::FUZZ_INSTANCE, "AgoranFuzz");
     funding::reset_coin_state(session);
     FUZZ_CHECK(funding::ensure_coin_state(session));
     const auto spent = session.coins().spent;
@@ -46,7 +47,7 @@ void coin_snapshot(bool spent_file, std::string_view bytes)
 void lot_snapshot(std::string_view bytes)
 {
     auto& fixture = fuzz::DataDirFixture::instance();
-    const std::string key = wallet::wallet_key();
+    const std::string key = wallet::wallet_key(fixture.wallet());
     fixture.write("ord_snap/" + key + ".json", bytes);
     const auto snapshot = wallet::read_lot_snapshot(key);
     if (!snapshot) return;

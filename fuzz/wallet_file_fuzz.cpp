@@ -17,16 +17,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     auto& fixture = fuzz::DataDirFixture::instance();
     const auto file = wallet::wallet_file_path(fuzz::FUZZ_WALLET_ID);
     fixture.write_absolute(file, fuzz::as_text(data, size));
-    wallet::wallet_forget();
-    const bool loaded = wallet::wallet_load();
-    (void)wallet::wallet_summary();
-    const bool locked = wallet::wallet_is_locked();
+    wallet::wallet_forget(fixture.wallet());
+    const bool loaded = wallet::wallet_load(fixture.wallet());
+    (void)wallet::wallet_summary(fixture.wallet());
+    const bool locked = wallet::wallet_is_locked(fixture.wallet());
     FUZZ_CHECK(!(loaded && locked));
     if (loaded) {
-        FUZZ_CHECK(wallet::wallet_save());
-        wallet::wallet_forget();
-        FUZZ_CHECK(wallet::wallet_load());
+        FUZZ_CHECK(wallet::wallet_save(fixture.wallet()));
+        wallet::wallet_forget(fixture.wallet());
+        FUZZ_CHECK(wallet::wallet_load(fixture.wallet()));
     }
-    wallet::wallet_forget();
+    wallet::wallet_forget(fixture.wallet());
     return 0;
 }

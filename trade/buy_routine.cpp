@@ -25,18 +25,18 @@ BuyPlan refused(std::string error)
 
 } // namespace
 
-std::string check_buy_open(const book::Listing* listing)
+std::string check_buy_open(wallet::WalletSession& wallet, const book::Listing* listing)
 {
-    TraderGate gate = trader_gate();
+    TraderGate gate = trader_gate(wallet);
     if (!gate.error.empty()) return gate.error;
     if (!listing || listing->status != book::ListingStatus::Live) return "Select a live listing.";
     if (core::ascii_lower(listing->pubkey) == gate.identity_key) return "That is your listing. Cancel it if you want it down.";
     return {};
 }
 
-BuyPlan plan_buy(const MarketSession& session, const book::Listing& listing, std::string_view qty_box)
+BuyPlan plan_buy(MarketSession& session, const book::Listing& listing, std::string_view qty_box)
 {
-    std::string opening = check_buy_open(&listing);
+    std::string opening = check_buy_open(session.wallet(), &listing);
     if (!opening.empty()) return refused(opening == "Select a live listing." ? "Pick a live listing." : opening);
     if (qty_box.size() > BOX_TEXT_MAX) return refused(std::string(QTY_WHOLE));
     std::string qty_text = trim_box_text(qty_box);
@@ -44,7 +44,7 @@ BuyPlan plan_buy(const MarketSession& session, const book::Listing& listing, std
 
     std::string reason;
     if (!book::listing_output_unspent(listing.utxo, reason, session.book())) return refused("That lot is gone. " + reason);
-    TraderGate gate = trader_gate();
+    TraderGate gate = trader_gate(session.wallet());
     if (!gate.error.empty()) return refused(gate.error);
     if (identity_is_frozen(session, gate.identity_key) || identity_is_frozen(session, core::ascii_lower(listing.pubkey)))
         return refused("Frozen identity. No buy.");
@@ -60,8 +60,8 @@ BuyPlan plan_buy(const MarketSession& session, const book::Listing& listing, std
 
     std::string buyer_ord;
     {
-        wallet::WalletLock lock;
-        wallet::OrdinalsAddress ord = wallet::ordinals_address();
+        wallet::WalletLock lock(session.wallet());
+        wallet::OrdinalsAddress ord = wallet::ordinals_address(session.wallet());
         if (!ord.hash) return refused(ord.error);
         buyer_ord = core::address_from_hash160(*ord.hash);
     }

@@ -10,6 +10,7 @@
 #include "core/json_get.h"
 #include "trade/error.h"
 #include "trade/offer_build.h"
+#include "wallet/wallet_session.h"
 
 namespace trade {
 class MarketSession;
@@ -20,7 +21,7 @@ namespace trade {
 // The checks made when the Buy dialog opens: a bound wallet, a published paymail, a live
 // listing ("Select a live listing."), not the wallet's own ("That is your listing. Cancel it if
 // you want it down."). "" when they pass. listing may be null (nothing selected).
-std::string check_buy_open(const book::Listing* listing);
+std::string check_buy_open(wallet::WalletSession& wallet, const book::Listing* listing);
 
 struct BuyPlan {
     core::Json post;      // the "ag_buy" post without its "offer"
@@ -38,7 +39,7 @@ inline constexpr int64_t MAX_LISTING_LEAD = 600;
 // "listing", "qty", "pay_sats", "buyer_ord", and "ts" one second after the listing's when the
 // listing is not dated in the past (an offer is never stamped before its listing). Network
 // (ordinals index, registry). Call from a worker thread.
-BuyPlan plan_buy(const MarketSession& session, const book::Listing& listing, std::string_view qty_box);
+BuyPlan plan_buy(MarketSession& session, const book::Listing& listing, std::string_view qty_box);
 
 // The buy worker: builds the offer, attaches it as "offer" and publishes the post (no house
 // fee). The builder's error, or the publishing result.

@@ -22,7 +22,7 @@ struct OfferCoins {
     bool all_spent = true;             // every coin shown spent: the offer can never complete
 };
 
-OfferCoins ask_offer_coins(const MarketSession& session, const std::vector<std::string>& coins)
+OfferCoins ask_offer_coins(MarketSession& session, const std::vector<std::string>& coins)
 {
     OfferCoins out;
     for (const auto& coin : coins) {
@@ -37,7 +37,7 @@ OfferCoins ask_offer_coins(const MarketSession& session, const std::vector<std::
 
 // The buyer coins of an offer, "txid_vout": the signed inputs of its transaction, and the coins
 // the wallet recorded for it when it was posted.
-std::vector<std::string> offer_coins(const std::string& offer_id, const std::string& offer_hex)
+std::vector<std::string> offer_coins(wallet::WalletSession& wallet, const std::string& offer_id, const std::string& offer_hex)
 {
     std::vector<std::string> out;
     if (auto offer = parse_offer_text(offer_hex)) {
@@ -46,7 +46,7 @@ std::vector<std::string> offer_coins(const std::string& offer_id, const std::str
         }
     }
     const std::string id = core::ascii_lower(offer_id);
-    for (const auto& record : funding::offer_records()) {
+    for (const auto& record : funding::offer_records(wallet)) {
         if (record.offer != id) continue;
         for (const auto& coin : record.utxos) {
             if (std::find(out.begin(), out.end(), coin) == out.end()) out.push_back(coin);
@@ -57,10 +57,10 @@ std::vector<std::string> offer_coins(const std::string& offer_id, const std::str
 
 } // namespace
 
-std::string check_cancel_listing(const book::Listing& listing)
+std::string check_cancel_listing(wallet::WalletSession& wallet, const book::Listing& listing)
 {
     // Cancelling needs no paymail check of its own: signing the post makes it.
-    TraderGate gate = trader_gate();
+    TraderGate gate = trader_gate(wallet);
     if (gate.identity_key.empty()) return std::string(CONNECT_FIRST);
     if (core::ascii_lower(listing.pubkey) != gate.identity_key) return "That listing is not yours, and you have no open offer on it.";
     if (listing.status != book::ListingStatus::Live) return "That listing is already closed.";
@@ -71,12 +71,12 @@ TradeResult<Sent> run_cancel_listing(MarketSession& session, const book::Listing
 {
     core::Json post = core::Json::object();
     post["type"] = "ag_cancel";
-    post["handle"] = trader_gate().handle;
+    post["handle"] = trader_gate(session.wallet()).handle;
     post["listing"] = core::ascii_lower(listing.id);
     TradeResult<Sent> result = publish_post(session, post, false);
     if (result) {
-        (void)funding::reserve_remove(core::ascii_lower(listing.id));
-        (void)funding::reserve_remove(listing.utxo);
+        (void)funding::reserve_remove(session.wallet(), core::ascii_lower(listing.id));
+        (void)funding::reserve_remove(session.wallet(), listing.utxo);
     }
     return result;
 }
@@ -96,7 +96,7 @@ std::optional<book::Offer> own_offer_on(const book::Listing& listing, const std:
 
 TradeResult<Sent> run_offer_cancel(MarketSession& session, const std::string& listing_id, const book::Offer& offer)
 {
-    return withdraw_offer(session, listing_id, offer.id, offer_coins(offer.id, offer.offer));
+    return withdraw_offer(session, listing_id, offer.id, offer_coins(session.wallet(), offer.id, offer.offer));
 }
 
 TradeResult<Sent> withdraw_offer(MarketSession& session, const std::string& listing_id, const std::string& offer_id, const std::vector<std::string>& coins)
@@ -109,25 +109,25 @@ TradeResult<Sent> withdraw_offer(MarketSession& session, const std::string& list
 
     core::Json post = core::Json::object();
     post["type"] = "ag_offer_cancel";
-    post["handle"] = trader_gate().handle;
+    post["handle"] = trader_gate(session.wallet()).handle;
     post["listing"] = core::ascii_lower(listing_id);
     post["offer"] = core::ascii_lower(offer_id);
     funding::PayOptions spend;
     spend.must_spend = state.unspent;
     spend.refuse_without_must_spend = !state.unspent.empty();
     TradeResult<Sent> result = publish_post(session, post, false, spend);
-    if (result) (void)funding::offer_locks_remove(coins);
+    if (result) (void)funding::offer_locks_remove(session.wallet(), coins);
     return result;
 }
 
-std::vector<funding::OfferRecord> recorded_offers()
+std::vector<funding::OfferRecord> recorded_offers(wallet::WalletSession& wallet)
 {
-    return funding::offer_records();
+    return funding::offer_records(wallet);
 }
 
 TradeResult<Sent> withdraw_recorded_offer(MarketSession& session, const funding::OfferRecord& record)
 {
-    return withdraw_offer(session, record.listing, record.offer, offer_coins(record.offer, ""));
+    return withdraw_offer(session, record.listing, record.offer, offer_coins(session.wallet(), record.offer, ""));
 }
 
 } // namespace trade

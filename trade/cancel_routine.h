@@ -11,6 +11,7 @@
 #include "book/listing.h"
 #include "funding/offer_locks.h"
 #include "trade/error.h"
+#include "wallet/wallet_session.h"
 
 namespace trade {
 class MarketSession;
@@ -21,7 +22,7 @@ namespace trade {
 // The Cancel tile's checks for one of the wallet's listings: a bound wallet, the wallet's own
 // listing ("That listing is not yours, and you have no open offer on it."), still live ("That
 // listing is already closed."). "" when they pass.
-std::string check_cancel_listing(const book::Listing& listing);
+std::string check_cancel_listing(wallet::WalletSession& wallet, const book::Listing& listing);
 
 // The cancel-listing worker: publishes "ag_cancel" (no house fee); on success releases the
 // reserve by listing id and by outpoint. The publishing result.
@@ -48,7 +49,7 @@ TradeResult<Sent> withdraw_offer(MarketSession& session, const std::string& list
 
 // The offers this wallet posted and has not withdrawn, from its own record (the offer locks),
 // whether or not the book shows them.
-std::vector<funding::OfferRecord> recorded_offers();
+std::vector<funding::OfferRecord> recorded_offers(wallet::WalletSession& wallet);
 
 // Withdraws an offer of the wallet's own record (withdraw_offer).
 TradeResult<Sent> withdraw_recorded_offer(MarketSession& session, const funding::OfferRecord& record);

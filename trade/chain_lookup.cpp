@@ -13,7 +13,7 @@ namespace trade {
 
 SpentState output_spent_state(const MarketSession& session, std::string_view txid, uint32_t vout)
 {
-    wallet::WalletUnlock unlock;
+    wallet::WalletUnlock unlock(session.wallet());
     auto answer = funding::chain_clients(session.funding()).woc.spent(txid, vout);
     if (!answer) return SpentState::Unknown;
     switch (answer->state) {
@@ -29,7 +29,7 @@ SpentState output_spent_state(const MarketSession& session, std::string_view txi
 
 std::optional<core::Bytes> load_raw_tx(const MarketSession& session, std::string_view txid)
 {
-    wallet::WalletUnlock unlock;
+    wallet::WalletUnlock unlock(session.wallet());
     const std::string id = core::ascii_lower(txid);
     auto hex = funding::chain_clients(session.funding()).woc.tx_hex(id);
     if (!hex) return std::nullopt;

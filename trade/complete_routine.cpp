@@ -10,7 +10,7 @@
 
 namespace trade {
 
-std::vector<OfferRow> offers_on_my_listings(const MarketSession& session, const std::vector<book::Listing>& listings, const std::string& my_key)
+std::vector<OfferRow> offers_on_my_listings(MarketSession& session, const std::vector<book::Listing>& listings, const std::string& my_key)
 {
     std::vector<OfferRow> rows;
     const std::string me = core::ascii_lower(my_key);
@@ -28,7 +28,7 @@ std::vector<OfferRow> offers_on_my_listings(const MarketSession& session, const 
     return rows;
 }
 
-std::string check_completion(const MarketSession& session, const OfferRow& row)
+std::string check_completion(MarketSession& session, const OfferRow& row)
 {
     if (!row.has_signed_bytes()) return "That offer has no signed bytes. Ask the buyer to post again.";
     if (buyer_coins_spent(session, row.offer.offer)) return "The buyer spent those coins. Ask them to post a new offer.";
@@ -47,7 +47,7 @@ TradeResult<Sent> run_completion(MarketSession& session, const OfferRow& row)
 
     core::Json post = core::Json::object();
     post["type"] = "ag_fill";
-    post["handle"] = trader_gate().handle;
+    post["handle"] = trader_gate(session.wallet()).handle;
     post["listing"] = core::ascii_lower(row.listing.id);
     post["qty"] = std::to_string(rest.qty);
     post["sold"] = done.check.qty;

@@ -26,12 +26,12 @@ struct OfferRow {
 // then offer order. An offer whose transaction (80 hex characters or more) does not spend the
 // listing's output, or whose buyer coins are already spent, is left out. Asks the chain about
 // the buyer coins: call from a worker thread.
-std::vector<OfferRow> offers_on_my_listings(const MarketSession& session, const std::vector<book::Listing>& listings, const std::string& my_key);
+std::vector<OfferRow> offers_on_my_listings(MarketSession& session, const std::vector<book::Listing>& listings, const std::string& my_key);
 
 // The checks the Complete button makes before its confirmation: "That offer has no signed
 // bytes. Ask the buyer to post again." and "The buyer spent those coins. Ask them to post a
 // new offer.". "" when they pass. Network.
-std::string check_completion(const MarketSession& session, const OfferRow& row);
+std::string check_completion(MarketSession& session, const OfferRow& row);
 
 // The completion worker: complete_offer, then the "ag_fill" post ("qty" the lots left, "sold"
 // the lots the offer really took, "pay_sats" what it really paid, "buyer", "price_sats" of the

@@ -30,9 +30,9 @@ ListingPlan refused(std::string error)
 
 } // namespace
 
-ListingPlan plan_listing(const MarketSession& session, const ListRequest& request, int64_t now)
+ListingPlan plan_listing(MarketSession& session, const ListRequest& request, int64_t now)
 {
-    TraderGate gate = trader_gate();
+    TraderGate gate = trader_gate(session.wallet());
     if (!gate.error.empty()) return refused(gate.error);
     if (identity_is_frozen(session, gate.identity_key)) return refused("This identity is frozen. No list.");
 
@@ -54,9 +54,9 @@ ListingPlan plan_listing(const MarketSession& session, const ListRequest& reques
     std::string pay_addr;
     std::string ord_addr;
     {
-        wallet::WalletLock lock;
-        pay_addr = wallet::wallet_state().recv_address;
-        wallet::OrdinalsAddress ord = wallet::ordinals_address();
+        wallet::WalletLock lock(session.wallet());
+        pay_addr = session.wallet().state().recv_address;
+        wallet::OrdinalsAddress ord = wallet::ordinals_address(session.wallet());
         if (ord.hash) ord_addr = core::address_from_hash160(*ord.hash);
     }
     if (pay_addr.empty() || ord_addr.empty()) return refused("Connect a Pursa wallet first.");
@@ -89,7 +89,7 @@ namespace {
 
 // The units the listed output holds, as the chain shows it: "1" for a picture, the amount of a
 // token lot's transfer inscription; "" when it cannot be read.
-std::string lot_units_of(const MarketSession& session, const core::Json& post)
+std::string lot_units_of(MarketSession& session, const core::Json& post)
 {
     if (book::listing_kind_of(book::post_string(post, "kind")) == book::ListingKind::Picture) return "1";
     auto outpoint = tx::parse_outpoint(book::post_string(post, "utxo"));
@@ -107,9 +107,9 @@ TradeResult<Sent> publish_listing(MarketSession& session, const core::Json& post
     if (result) {
         // The seller's record: what this wallet signed and published, never what the book shows.
         funding::ListingRecord record = record_of_listing_post(signed_post, lot_units_of(session, signed_post));
-        (void)funding::reserve_bind_listing(outpoint, core::ascii_lower(result->txid), record);
+        (void)funding::reserve_bind_listing(session.wallet(), outpoint, core::ascii_lower(result->txid), record);
     } else {
-        (void)funding::reserve_remove(outpoint);
+        (void)funding::reserve_remove(session.wallet(), outpoint);
     }
     return result;
 }
@@ -118,7 +118,7 @@ TradeResult<Sent> list_lot(MarketSession& session, const ListRequest& request)
 {
     ListingPlan plan = plan_listing(session, request, session.clock().now());
     if (!plan.error.empty()) return TradeError(TradeCode::Refused, plan.error);
-    if (auto reserved = funding::reserve_add(plan.outpoint, plan.origin, plan.exp); !reserved) return TradeError(reserved.error());
+    if (auto reserved = funding::reserve_add(session.wallet(), plan.outpoint, plan.origin, plan.exp); !reserved) return TradeError(reserved.error());
     return publish_listing(session, plan.post, plan.outpoint);
 }
 

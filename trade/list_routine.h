@@ -50,7 +50,7 @@ inline constexpr int64_t LISTING_LIFETIME = 2'419'200;
 // "kind", "utxo", "qty", "price_sats", "note", "exp" = now + 28 days, "pay_addr", "ord_addr",
 // and "name", "sym", "icon" when known. Asks the registry (frozen) and the ordinals index (token
 // names). Call from a worker thread.
-ListingPlan plan_listing(const MarketSession& session, const ListRequest& request, int64_t now);
+ListingPlan plan_listing(MarketSession& session, const ListRequest& request, int64_t now);
 
 // The list-post worker: publishes the post with the house fee; on success binds the reserve of
 // the outpoint to the new listing's txid with the seller's record of the listing (the post as

@@ -71,10 +71,10 @@ std::string terms_the_book_changed(const book::Listing& listing, const funding::
     return changed;
 }
 
-SellerRecord seller_record(const MarketSession& session, std::string_view listing_id)
+SellerRecord seller_record(MarketSession& session, std::string_view listing_id)
 {
     SellerRecord out;
-    std::optional<funding::Reserve> reserve = funding::reserve_of_listing(listing_id);
+    std::optional<funding::Reserve> reserve = funding::reserve_of_listing(session.wallet(), listing_id);
     if (!reserve) {
         out.error = TradeError(TradeCode::NoRecord);
         return out;
@@ -91,7 +91,7 @@ SellerRecord seller_record(const MarketSession& session, std::string_view listin
         return out;
     }
     std::optional<core::Json> post = post_of_raw_tx(*raw);
-    const std::string me = wallet_identity_key();
+    const std::string me = wallet_identity_key(session.wallet());
     if (!post || book::post_string(*post, "type") != "ag_list" || !book::verify_post_signature(*post) ||
         !book::post_blob_matches(*post) || me.empty() || book::post_pubkey(*post) != me ||
         funding::normalize_outpoint(book::post_string(*post, "origin")) != funding::normalize_outpoint(reserve->origin)) {
@@ -103,7 +103,7 @@ SellerRecord seller_record(const MarketSession& session, std::string_view listin
         return out;
     }
     reserve->record = record_of_listing_post(*post, "");
-    (void)funding::reserve_rebind(listing_id, reserve->utxo, reserve->record);
+    (void)funding::reserve_rebind(session.wallet(), listing_id, reserve->utxo, reserve->record);
     out.reserve = std::move(reserve);
     return out;
 }

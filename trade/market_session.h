@@ -2,8 +2,8 @@
 // routine: the funding session (HTTP client, service configuration, poll timing, balance source,
 // coin state), the book's caches, the book's services over the same configuration and client
 // with the market's oracle and house-fee addresses, and the market clock posts are stamped
-// with. Two sessions in one process share none of this (the wallet itself, its lock and its
-// files stay the process's).
+// with. Two sessions in one process share none of this, not even the bound wallet and its lock
+// (only the files).
 #pragma once
 
 #include <memory>
@@ -27,6 +27,9 @@ public:
 
     funding::Session& funding() { return m_funding; }
     const funding::Session& funding() const { return m_funding; }
+    // The wallet session of the funding session: the bound wallet, its lock and the binding.
+    wallet::WalletSession& wallet() { return m_funding.wallet(); }
+    [[nodiscard]] const wallet::WalletSession& wallet() const { return m_funding.wallet(); }
     const book::BookServices& book() const { return m_book; }
     book::Caches& caches() { return m_caches; }
     core::MarketClock& clock() { return m_clock; }

@@ -58,7 +58,7 @@ struct ListedLot {
     std::optional<tx::Bsv20Body> body;
 };
 
-ListedLot look_up_listing(const MarketSession& session, const tx::Outpoint& outpoint)
+ListedLot look_up_listing(MarketSession& session, const tx::Outpoint& outpoint)
 {
     ListedLot lot;
     lot.spent = output_spent_state(session, outpoint.txid, outpoint.vout);
@@ -70,10 +70,10 @@ ListedLot look_up_listing(const MarketSession& session, const tx::Outpoint& outp
 
 // The ordinals index must confirm what the listing claims before the buyer pays for it: the
 // picture's inscription in that very output, or valid tokens of that id, enough of them.
-std::optional<TradeError> prove_listing(const MarketSession& session, const tx::Outpoint& outpoint, const Prevout& listed, bool token_lot,
+std::optional<TradeError> prove_listing(MarketSession& session, const tx::Outpoint& outpoint, const Prevout& listed, bool token_lot,
                                         const std::string& token_id, const std::string& quantity, const std::string& origin)
 {
-    wallet::WalletUnlock unlock;
+    wallet::WalletUnlock unlock(session.wallet());
     funding::ChainClients clients = funding::chain_clients(session.funding());
     if (!token_lot) {
         auto txo = clients.ordinals.txo(outpoint.txid, outpoint.vout);
@@ -106,10 +106,10 @@ struct TokenNames {
     std::string dec;
 };
 
-TokenNames token_names(const MarketSession& session, const std::string& token_id)
+TokenNames token_names(MarketSession& session, const std::string& token_id)
 {
     TokenNames names;
-    wallet::WalletUnlock unlock;
+    wallet::WalletUnlock unlock(session.wallet());
     auto info = funding::chain_clients(session.funding()).ordinals.token(token_id);
     if (!info) return names;
     names.name = info->name;
@@ -155,7 +155,7 @@ funding::Funded fund_leaving_a_post_coin(const tx::TxInput& listing_input, const
 TradeResult<std::string> build_offer(MarketSession& session, const OfferRequest& request)
 {
     // The wallet lock is held for wallet work only, never across the chain queries.
-    if (!hd_wallet_bound()) return NEED_HD;
+    if (!hd_wallet_bound(session.wallet())) return NEED_HD;
     if (request.price < 1) return TradeError(TradeCode::PayDust);
 
     auto seller_pay = core::hash160_from_address(request.seller_pay_addr);
@@ -163,10 +163,10 @@ TradeResult<std::string> build_offer(MarketSession& session, const OfferRequest&
     std::optional<core::Hash160> main_hash;
     wallet::OrdinalsAddress buyer_ord;
     {
-        wallet::WalletLock lock;
-        main_hash = core::hash160_from_address(wallet::wallet_state().recv_address);
+        wallet::WalletLock lock(session.wallet());
+        main_hash = core::hash160_from_address(session.wallet().state().recv_address);
         if (!main_hash) return TradeError(TradeCode::MainAddressBad);
-        buyer_ord = wallet::ordinals_address();
+        buyer_ord = wallet::ordinals_address(session.wallet());
     }
     if (!buyer_ord.hash) return TradeError(TradeCode::BuyerOrdinals, buyer_ord.error);
     auto seller_ord = core::hash160_from_address(request.seller_ord_addr);
@@ -174,7 +174,7 @@ TradeResult<std::string> build_offer(MarketSession& session, const OfferRequest&
 
     auto outpoint = tx::parse_outpoint(request.listing_utxo);
     if (!outpoint) return TradeError(TradeCode::NoLotOutput);
-    const std::string key = bound_wallet_key();
+    const std::string key = bound_wallet_key(session.wallet());
 
     ListedLot lot = look_up_listing(session, *outpoint);
     if (lot.spent == SpentState::Spent) return TradeError(TradeCode::LotMoved);
@@ -183,8 +183,8 @@ TradeResult<std::string> build_offer(MarketSession& session, const OfferRequest&
 
     const bool token_lot = lot.body && !lot.body->amt.empty() && request.listing_kind != book::ListingKind::Picture;
     if (request.listing_kind == book::ListingKind::Token && !token_lot) return TradeError(TradeCode::LotNotTokenTransfer);
-    if (!hd_wallet_bound()) return NEED_HD;
-    if (bound_wallet_key() != key) return WALLET_CHANGED;
+    if (!hd_wallet_bound(session.wallet())) return NEED_HD;
+    if (bound_wallet_key(session.wallet()) != key) return WALLET_CHANGED;
 
     std::vector<tx::TxOutput> outputs;
     std::string token_id;
@@ -214,9 +214,9 @@ TradeResult<std::string> build_offer(MarketSession& session, const OfferRequest&
 
     if (auto refusal = prove_listing(session, *outpoint, listed, token_lot, token_id, quantity, request.listing_origin))
         return *refusal;
-    wallet::WalletLock lock;
-    if (!hd_wallet_bound()) return NEED_HD;
-    if (bound_wallet_key() != key) return WALLET_CHANGED;
+    wallet::WalletLock lock(session.wallet());
+    if (!hd_wallet_bound(session.wallet())) return NEED_HD;
+    if (bound_wallet_key(session.wallet()) != key) return WALLET_CHANGED;
 
     tx::TxInput listing_input;
     listing_input.txid = outpoint->txid;
@@ -243,8 +243,8 @@ TradeResult<std::string> build_offer(MarketSession& session, const OfferRequest&
             split = true;
             auto paid = funding::pay_outputs(session.funding(), {{SPLIT_COIN_SATS, tx::p2pkh_script(*main_hash)}});
             if (!paid) return TradeError(paid.error());
-            if (!hd_wallet_bound()) return NEED_HD;
-            if (bound_wallet_key() != key) return WALLET_CHANGED;
+            if (!hd_wallet_bound(session.wallet())) return NEED_HD;
+            if (bound_wallet_key(session.wallet()) != key) return WALLET_CHANGED;
             continue;
         }
         if (all.ok) return TradeError(funding::FundingCode::ShareCoins);

@@ -60,7 +60,7 @@ struct LoadedPrevouts {
     std::optional<TradeError> error;  // the first loader failure
 };
 
-LoadedPrevouts load_prevouts(const MarketSession& session, const tx::Transaction& offer)
+LoadedPrevouts load_prevouts(MarketSession& session, const tx::Transaction& offer)
 {
     LoadedPrevouts out;
     out.prevouts.resize(offer.inputs.size());
@@ -81,14 +81,14 @@ OfferCheck refused_check(TradeError error)
 
 // The first 1-satoshi output that carries a token amount and pays this wallet: what is left of
 // a token lot after a partial sale.
-void find_leftover(const tx::Transaction& done, const std::string& txid, Completion& out)
+void find_leftover(wallet::WalletSession& wallet, const tx::Transaction& done, const std::string& txid, Completion& out)
 {
     for (size_t n = 0; n < done.outputs.size(); ++n) {
         const auto& output = done.outputs[n];
         if (output.value != 1) continue;
         auto body = output_bsv20(output.script);
         auto lock = tx::find_spendable_lock(output.script);
-        if (!body || body->amt.empty() || !lock || !wallet_owns_hash(lock->owner)) continue;
+        if (!body || body->amt.empty() || !lock || !wallet_owns_hash(wallet, lock->owner)) continue;
         out.leftover_outpoint = tx::format_outpoint(txid, static_cast<uint32_t>(n));
         out.leftover_units = body->amt;
         return;
@@ -101,7 +101,7 @@ struct RecordCheck {
     TradeError error;
 };
 
-RecordCheck check_record(const MarketSession& session, const book::Listing& listing)
+RecordCheck check_record(MarketSession& session, const book::Listing& listing)
 {
     SellerRecord record = seller_record(session, core::ascii_lower(listing.id));
     if (!record.reserve) return {std::nullopt, record.error};
@@ -114,13 +114,13 @@ RecordCheck check_record(const MarketSession& session, const book::Listing& list
 
 // A picture is signed away only from the output that holds its inscription: the inscription's
 // own output, or one the ordinals index names as holding that origin.
-std::optional<TradeError> picture_holding(const MarketSession& session, const funding::Reserve& reserve)
+std::optional<TradeError> picture_holding(MarketSession& session, const funding::Reserve& reserve)
 {
     const TradeError not_held(TradeCode::PictureNotHeld);
     if (book::listing_kind_of(reserve.record.kind) != book::ListingKind::Picture || reserve.utxo == funding::normalize_outpoint(reserve.origin)) return {};
     auto outpoint = tx::parse_outpoint(reserve.utxo);
     if (!outpoint) return not_held;
-    wallet::WalletUnlock unlock;
+    wallet::WalletUnlock unlock(session.wallet());
     auto txo = funding::chain_clients(session.funding()).ordinals.txo(outpoint->txid, outpoint->vout);
     if (!txo) return TradeError(TradeCode::PictureUnconfirmed);
     if (reserve.origin.empty() || funding::normalize_outpoint(txo->origin) != funding::normalize_outpoint(reserve.origin))
@@ -128,9 +128,9 @@ std::optional<TradeError> picture_holding(const MarketSession& session, const fu
     return {};
 }
 
-OfferCheck judge(const MarketSession& session, const tx::Transaction& offer, const LoadedPrevouts& loaded, const funding::Reserve& reserve)
+OfferCheck judge(MarketSession& session, const tx::Transaction& offer, const LoadedPrevouts& loaded, const funding::Reserve& reserve)
 {
-    OfferCheck check = check_offer(offer, loaded.prevouts, record_terms(reserve), wallet_owns_hash);
+    OfferCheck check = check_offer(offer, loaded.prevouts, record_terms(reserve), [&](const core::Hash160& hash) { return wallet_owns_hash(session.wallet(), hash); });
     if (!check.passes) return check;
     std::optional<TradeError> refusal = picture_holding(session, reserve);
     check.passes = !refusal;
@@ -141,7 +141,7 @@ OfferCheck judge(const MarketSession& session, const tx::Transaction& offer, con
 // The record after a sale this wallet built: on the lot left over, with the units still for sale
 // and their price; gone when the listing sold out. Units left over from a listing of part of a
 // lot are the seller's to list again, not held for a sold listing.
-void record_sale(const funding::Reserve& reserve, const OfferCheck& check, const Completion& done)
+void record_sale(wallet::WalletSession& wallet, const funding::Reserve& reserve, const OfferCheck& check, const Completion& done)
 {
     const funding::ListingRecord& before = reserve.record;
     FillRemainder rest = fill_remainder(book::parse_decimal_u64(before.units_left).value_or(0),
@@ -151,9 +151,9 @@ void record_sale(const funding::Reserve& reserve, const OfferCheck& check, const
         after.lot_units = done.leftover_units;
         after.units_left = std::to_string(rest.qty);
         after.price_left = rest.price_sats.value_or(0);
-        if (funding::reserve_rebind(reserve.listing, done.leftover_outpoint, after)) return;
+        if (funding::reserve_rebind(wallet, reserve.listing, done.leftover_outpoint, after)) return;
     }
-    (void)funding::reserve_remove(reserve.listing);
+    (void)funding::reserve_remove(wallet, reserve.listing);
 }
 
 } // namespace
@@ -163,7 +163,7 @@ std::optional<tx::Transaction> parse_offer_text(std::string_view offer_text)
     return read_offer(offer_text).tx;
 }
 
-OfferCheck evaluate_offer(const MarketSession& session, std::string_view offer_text, const book::Listing& listing)
+OfferCheck evaluate_offer(MarketSession& session, std::string_view offer_text, const book::Listing& listing)
 {
     ParsedOffer offer = read_offer(offer_text);
     if (!offer.tx) return refused_check(offer.error);
@@ -185,21 +185,21 @@ Completion complete_offer(MarketSession& session, std::string_view offer_text, c
     std::optional<core::Hash160> main_hash;
     std::string key;
     {
-        wallet::WalletLock lock;
-        if (!hd_wallet_bound()) {
+        wallet::WalletLock lock(session.wallet());
+        if (!hd_wallet_bound(session.wallet())) {
             out.result = NEED_HD;
             return out;
         }
-        main_hash = core::hash160_from_address(wallet::wallet_state().recv_address);
+        main_hash = core::hash160_from_address(session.wallet().state().recv_address);
         if (!main_hash) {
             out.result = TradeError(TradeCode::MainAddressBad);
             return out;
         }
-        if (core::ascii_lower(listing.pubkey) != wallet_identity_key()) {
+        if (core::ascii_lower(listing.pubkey) != wallet_identity_key(session.wallet())) {
             out.result = TradeError(TradeCode::NotYourListing);
             return out;
         }
-        key = bound_wallet_key();
+        key = bound_wallet_key(session.wallet());
     }
     RecordCheck record = check_record(session, listing);
     if (!record.reserve) {
@@ -245,16 +245,16 @@ Completion complete_offer(MarketSession& session, std::string_view offer_text, c
     auto owner = tx::find_spendable_lock(listed.script);
     std::string txid;
     {
-        wallet::WalletLock lock;
-        if (!hd_wallet_bound()) {
+        wallet::WalletLock lock(session.wallet());
+        if (!hd_wallet_bound(session.wallet())) {
             out.result = NEED_HD;
             return out;
         }
-        if (bound_wallet_key() != key) {
+        if (bound_wallet_key(session.wallet()) != key) {
             out.result = TradeError(funding::FundingCode::WalletChanged);
             return out;
         }
-        auto seller_key = owner ? wallet::key_for_address(core::address_from_hash160(owner->owner)) : std::nullopt;
+        auto seller_key = owner ? wallet::key_for_address(session.wallet(), core::address_from_hash160(owner->owner)) : std::nullopt;
         if (!seller_key) {
             out.result = TradeError(TradeCode::SellerInputNotHeld);
             return out;
@@ -278,8 +278,8 @@ Completion complete_offer(MarketSession& session, std::string_view offer_text, c
         out.result = sent_of(*sent);
     }
 
-    find_leftover(t, core::ascii_lower(txid), out);
-    record_sale(*record.reserve, out.check, out);
+    find_leftover(session.wallet(), t, core::ascii_lower(txid), out);
+    record_sale(session.wallet(), *record.reserve, out.check, out);
     return out;
 }
 
@@ -294,7 +294,7 @@ bool offer_spends_listing(std::string_view offer_text, std::string_view listing_
     });
 }
 
-bool buyer_coins_spent(const MarketSession& session, std::string_view offer_text)
+bool buyer_coins_spent(MarketSession& session, std::string_view offer_text)
 {
     auto offer = parse_offer_text(offer_text);
     if (!offer) return false;

@@ -44,7 +44,7 @@ Completion complete_offer(MarketSession& session, std::string_view offer_text, c
 
 // What completing the offer would find, without signing anything: the same record, loads and
 // checks as complete_offer. For the seller's list of offers. Call from a worker thread.
-OfferCheck evaluate_offer(const MarketSession& session, std::string_view offer_text, const book::Listing& listing);
+OfferCheck evaluate_offer(MarketSession& session, std::string_view offer_text, const book::Listing& listing);
 
 // True when some unsigned input of the offer spends the listing outpoint (either separator,
 // any case). False for an empty outpoint or an offer that does not parse. Pure.
@@ -52,6 +52,6 @@ OfferCheck evaluate_offer(const MarketSession& session, std::string_view offer_t
 
 // True when some signed input of the offer is already spent on chain (asked in input order,
 // stopping at the first). False for an offer that does not parse. Call from a worker thread.
-[[nodiscard]] bool buyer_coins_spent(const MarketSession& session, std::string_view offer_text);
+[[nodiscard]] bool buyer_coins_spent(MarketSession& session, std::string_view offer_text);
 
 } // namespace trade

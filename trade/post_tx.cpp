@@ -39,9 +39,9 @@ TradeResult<Sent> publish_signed_post(MarketSession& session, core::Json& post, 
 TradeResult<Sent> post_transaction(MarketSession& session, std::string_view payload, bool pay_house_fee,
                              const funding::PayOptions& spend)
 {
-    if (!wallet::pursa_is_connected()) return TradeError(TradeCode::NotConnected);
+    if (!wallet::pursa_is_connected(session.wallet())) return TradeError(TradeCode::NotConnected);
     if (payload.empty()) return TradeError(TradeCode::EmptyPayload);
-    wallet::WalletLock lock;
+    wallet::WalletLock lock(session.wallet());
 
     auto oracle = core::hash160_from_address(net::BOOK_ORACLE_ADDRESS);
     if (!oracle) return TradeError(TradeCode::OracleAddressBad);
@@ -69,7 +69,7 @@ TradeResult<Sent> post_transaction(MarketSession& session, std::string_view payl
                 if (!in.script_sig.empty()) record.utxos.push_back(tx::format_outpoint(core::ascii_lower(in.txid), in.vout));
             }
         }
-        if (!funding::offer_record_add(record))
+        if (!funding::offer_record_add(session.wallet(), record))
             core::log_warning("The offer is posted, but its coins could not be recorded as locked: another payment may spend them.");
     }
     if (!paid) return TradeError(paid.error());

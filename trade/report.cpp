@@ -57,14 +57,14 @@ ReportOpening open_report_envelope(const core::Json& envelope, core::ByteView ar
 
 TradeResult<Sent> send_report(MarketSession& session, std::string_view text)
 {
-    std::string handle = hd_wallet_bound() ? wallet_handle() : std::string();
+    std::string handle = hd_wallet_bound(session.wallet()) ? wallet_handle(session.wallet()) : std::string();
     if (handle.empty()) return TradeError(TradeCode::ReportNoHandle);
     if (!check_report_text(text).empty()) return TradeError(TradeCode::ReportTextBad);
 
     std::optional<wallet::DerivedKey> message_key;
     {
-        wallet::WalletLock lock;
-        message_key = wallet::derive_path(message_key_path());
+        wallet::WalletLock lock(session.wallet());
+        message_key = wallet::derive_path(session.wallet(), message_key_path());
     }
     core::Bytes secret(32);
     if (!message_key || !core::hex_decode_to(message_key->priv_hex.view(), secret)) {
@@ -89,9 +89,9 @@ TradeResult<Sent> send_report(MarketSession& session, std::string_view text)
 
 TradeResult<Sent> post_report(MarketSession& session, std::string_view payload)
 {
-    if (!wallet::pursa_is_connected()) return TradeError(TradeCode::NotConnected);
+    if (!wallet::pursa_is_connected(session.wallet())) return TradeError(TradeCode::NotConnected);
     if (payload.empty()) return TradeError(TradeCode::EmptyReportPayload);
-    wallet::WalletLock lock;
+    wallet::WalletLock lock(session.wallet());
     auto fee = core::hash160_from_address(net::REPORT_FEE_ADDRESS);
     if (!fee) return TradeError(TradeCode::ReportFeeAddressBad);
     auto oracle = core::hash160_from_address(net::REPORT_ORACLE_ADDRESS);

@@ -46,11 +46,11 @@ std::vector<std::string> reconcile_reserves(const std::map<std::string, ListingS
     return dropped;
 }
 
-std::vector<std::string> reconcile_reserves(const std::map<std::string, ListingState>& states)
+std::vector<std::string> reconcile_reserves(wallet::WalletSession& wallet, const std::map<std::string, ListingState>& states)
 {
     std::vector<std::string> ids;
-    for (const auto& reserve : funding::reserve_list()) ids.push_back(reserve.listing);
-    return reconcile_reserves(states, ids, [](const std::string& id) { (void)funding::reserve_remove(id); });
+    for (const auto& reserve : funding::reserve_list(wallet)) ids.push_back(reserve.listing);
+    return reconcile_reserves(states, ids, [&](const std::string& id) { (void)funding::reserve_remove(wallet, id); });
 }
 
 } // namespace trade

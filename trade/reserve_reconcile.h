@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "book/listing.h"
+#include "wallet/wallet_session.h"
 
 namespace trade {
 
@@ -42,6 +43,6 @@ std::vector<std::string> reconcile_reserves(const std::map<std::string, ListingS
                                             const std::function<void(const std::string& listing_id)>& remove);
 
 // reconcile_reserves over the bound wallet's reserves file (funding/reserves.h).
-std::vector<std::string> reconcile_reserves(const std::map<std::string, ListingState>& states);
+std::vector<std::string> reconcile_reserves(wallet::WalletSession& wallet, const std::map<std::string, ListingState>& states);
 
 } // namespace trade

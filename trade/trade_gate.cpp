@@ -7,15 +7,15 @@
 
 namespace trade {
 
-TraderGate trader_gate()
+TraderGate trader_gate(wallet::WalletSession& wallet)
 {
     TraderGate gate;
-    if (!hd_wallet_bound()) {
+    if (!hd_wallet_bound(wallet)) {
         gate.error = std::string(CONNECT_FIRST);
         return gate;
     }
-    gate.handle = wallet_handle();
-    gate.identity_key = wallet_identity_key();
+    gate.handle = wallet_handle(wallet);
+    gate.identity_key = wallet_identity_key(wallet);
     if (gate.handle.empty()) gate.error = "Publish a @" + wallet::paymail_domain() + " name in Pursa first.";
     return gate;
 }

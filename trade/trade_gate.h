@@ -1,3 +1,4 @@
+#include "wallet/wallet_session.h"
 // The checks every trade dialog makes first: a bound wallet, and a paymail name published for
 // it (the handle its posts carry).
 #pragma once
@@ -18,7 +19,7 @@ struct TraderGate {
 };
 
 // The bound wallet's handle and identity key, or the dialog's refusal.
-TraderGate trader_gate();
+TraderGate trader_gate(wallet::WalletSession& wallet);
 
 // Whether the session's registry marks the key frozen (no answer counts as not frozen). Network.
 [[nodiscard]] bool identity_is_frozen(const MarketSession& session, const std::string& pubkey);

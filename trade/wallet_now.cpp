@@ -11,34 +11,34 @@
 
 namespace trade {
 
-bool hd_wallet_bound()
+bool hd_wallet_bound(wallet::WalletSession& wallet)
 {
-    wallet::WalletLock lock;
-    return wallet::pursa_is_connected() && wallet::wallet_load() && wallet::wallet_state().hd;
+    wallet::WalletLock lock(wallet);
+    return wallet::pursa_is_connected(wallet) && wallet::wallet_load(wallet) && wallet.state().hd;
 }
 
-std::string bound_wallet_key()
+std::string bound_wallet_key(wallet::WalletSession& wallet)
 {
-    return wallet::wallet_key();
+    return wallet::wallet_key(wallet);
 }
 
-std::string wallet_handle()
+std::string wallet_handle(wallet::WalletSession& wallet)
 {
-    std::string paymail = wallet::pursa_paymail();
+    std::string paymail = wallet::pursa_paymail(wallet);
     return paymail.substr(0, paymail.find('@'));
 }
 
-std::string wallet_identity_key()
+std::string wallet_identity_key(wallet::WalletSession& wallet)
 {
-    wallet::WalletLock lock;
-    if (!hd_wallet_bound()) return {};
-    return core::ascii_lower(wallet::wallet_state().identity_pub);
+    wallet::WalletLock lock(wallet);
+    if (!hd_wallet_bound(wallet)) return {};
+    return core::ascii_lower(wallet.state().identity_pub);
 }
 
-bool wallet_owns_hash(const core::Hash160& hash)
+bool wallet_owns_hash(wallet::WalletSession& wallet, const core::Hash160& hash)
 {
-    wallet::WalletLock lock;
-    return wallet::key_for_address(core::address_from_hash160(hash)).has_value();
+    wallet::WalletLock lock(wallet);
+    return wallet::key_for_address(wallet, core::address_from_hash160(hash)).has_value();
 }
 
 } // namespace trade

@@ -46,29 +46,29 @@ public:
     {
         wallet::ConnectOptions options;
         options.log = [](const std::string& line) { core::log_progress(core::trim_ascii_space(line)); };
-        if (auto connected = wallet::pursa_connect(options); !connected) return trade::TradeError(connected.error());
+        if (auto connected = wallet::pursa_connect(m_session.wallet(), options); !connected) return trade::TradeError(connected.error());
         return {};
     }
 
-    void disconnect() override { wallet::pursa_disconnect(); }
+    void disconnect() override { wallet::pursa_disconnect(m_session.wallet()); }
 
     WalletSnapshot wallet_snapshot() override
     {
         WalletSnapshot snapshot;
-        wallet::WalletLock lock;
-        snapshot.bound = wallet::pursa_is_connected();
+        wallet::WalletLock lock(m_session.wallet());
+        snapshot.bound = wallet::pursa_is_connected(m_session.wallet());
         if (!snapshot.bound) return snapshot;
-        snapshot.wallet_id = wallet::active_wallet_id();
-        if (wallet::wallet_load()) {
-            const wallet::TvWalletState& state = wallet::wallet_state();
+        snapshot.wallet_id = wallet::active_wallet_id(m_session.wallet());
+        if (wallet::wallet_load(m_session.wallet())) {
+            const wallet::TvWalletState& state = m_session.wallet().state();
             snapshot.identity_key = state.identity_pub;
             snapshot.address = state.recv_address;
-            if (const auto ord = wallet::ordinals_key()) snapshot.ordinals_address = ord->address;
+            if (const auto ord = wallet::ordinals_key(m_session.wallet())) snapshot.ordinals_address = ord->address;
         }
-        if (const auto summary = wallet::wallet_summary(); summary && snapshot.address.empty())
+        if (const auto summary = wallet::wallet_summary(m_session.wallet()); summary && snapshot.address.empty())
             snapshot.address = summary->address;
-        snapshot.paymail = wallet::pursa_paymail();
-        for (const auto& reserve : funding::reserve_list()) {
+        snapshot.paymail = wallet::pursa_paymail(m_session.wallet());
+        for (const auto& reserve : funding::reserve_list(m_session.wallet())) {
             snapshot.reserved_utxos.push_back(reserve.utxo);
             snapshot.reserved_listing_ids.push_back(reserve.listing);
         }
@@ -117,10 +117,10 @@ public:
     std::vector<std::string> reserve_listing_ids() override
     {
         std::vector<std::string> ids;
-        for (const auto& reserve : funding::reserve_list()) ids.push_back(reserve.listing);
+        for (const auto& reserve : funding::reserve_list(m_session.wallet())) ids.push_back(reserve.listing);
         return ids;
     }
-    void remove_reserve(const std::string& key) override { (void)funding::reserve_remove(key); }
+    void remove_reserve(const std::string& key) override { (void)funding::reserve_remove(m_session.wallet(), key); }
     std::optional<InscriptionContent> inscription_content(const std::string& key) override
     {
         // The "/ord_cache" files first; what the network gives is cached there.
@@ -183,9 +183,9 @@ std::shared_ptr<MarketServices> make_live_services(trade::MarketSession& session
     return std::make_shared<LiveServices>(session);
 }
 
-void start_library_services(const std::string& program_folder)
+void start_library_services(trade::MarketSession& session, const std::string& program_folder)
 {
-    wallet::register_app(program_folder, "Agoran");
+    wallet::register_app(session.wallet(), program_folder, "Agoran");
     curl_global_init(CURL_GLOBAL_ALL);
     // Progress sentences of the library layers go to the status line; warnings to the log.
     core::set_log_sink([](core::LogLevel level, const std::string& text) {

@@ -21,10 +21,10 @@ public:
     }
     std::string reserve_add(const std::string& outpoint, const std::string& origin, int64_t exp) override
     {
-        auto reserved = funding::reserve_add(outpoint, origin, exp);
+        auto reserved = funding::reserve_add(m_session.wallet(), outpoint, origin, exp);
         return reserved ? std::string() : trade::failure_text(reserved.error());
     }
-    void reserve_remove(const std::string& key) override { (void)funding::reserve_remove(key); }
+    void reserve_remove(const std::string& key) override { (void)funding::reserve_remove(m_session.wallet(), key); }
     trade::TradeResult<trade::Sent> publish_listing(const core::Json& post, const std::string& outpoint) override
     {
         return trade::publish_listing(m_session, post, outpoint);

@@ -30,13 +30,13 @@ int main(int argc, char** argv)
     ui::SingleInstanceServer server(name);
     server.listen();
 
-    ui::start_library_services(QCoreApplication::applicationDirPath().toStdString());
     ui::set_active_theme(ui::load_theme_setting(ui::ui_settings_path()));
     QApplication::setWindowIcon(ui::app_art().icon);
 
     int code = 0;
     // Outlives every worker: they are drained before it goes.
     trade::MarketSession session(net::load_services_file());
+    ui::start_library_services(session, QCoreApplication::applicationDirPath().toStdString());
     {
         ui::MainWindow window(ui::make_live_services(session));
         ui::TradeDialogs dialogs(window, ui::make_live_trade_services(session));

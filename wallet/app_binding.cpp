@@ -5,43 +5,19 @@
 
 #include "core/json_get.h"
 #include "core/log.h"
-#include "core/mutex.h"
 #include "platform/atomic_file.h"
 #include "wallet/data_paths.h"
 #include "wallet/registry.h"
 #include "wallet/registry_lock.h"
+#include "wallet/wallet_session.h"
 
 namespace wallet {
 
 namespace {
 
-// The in-memory side of the registration. Files are touched under the registry lock; these
-// fields have a mutex of their own so that reading them never waits for another process.
-struct AppState {
-    bool registered = false;
-    std::string app = "App";
-    std::string instance = ".";
-    std::string active_id;
-};
-
-core::Mutex g_app_mutex;
-AppState g_app AGORAN_GUARDED_BY(g_app_mutex);
-
-AppState app_snapshot()
+std::string read_bind_wallet_id(const WalletSession& session)
 {
-    core::MutexLock guard(g_app_mutex);
-    return g_app;
-}
-
-void set_active_id(const std::string& id)
-{
-    core::MutexLock guard(g_app_mutex);
-    g_app.active_id = id;
-}
-
-std::string read_bind_wallet_id()
-{
-    std::ifstream in(bind_path(), std::ios::binary);
+    std::ifstream in(bind_path(session), std::ios::binary);
     if (!in) return {};
     std::ostringstream text;
     text << in.rdbuf();
@@ -51,13 +27,13 @@ std::string read_bind_wallet_id()
     return valid_wallet_id(id) ? id : std::string();
 }
 
-bool write_bind_file(const std::string& wallet_id)
+bool write_bind_file(const WalletSession& session, const std::string& wallet_id)
 {
-    const AppState s = app_snapshot();
+    const AppRegistration s = session.registration();
     nlohmann::json bind = {{"app", s.app}, {"instance", s.instance}, {"wallet_id", wallet_id}};
     std::error_code ec;
     std::filesystem::create_directories(binds_dir(), ec);
-    return platform::write_file_atomic(bind_path(), core::json_dump_file(bind), platform::FileAccess::OwnerOnly);
+    return platform::write_file_atomic(bind_path(session), core::json_dump_file(bind), platform::FileAccess::OwnerOnly);
 }
 
 bool registry_has_no_wallets(const nlohmann::json& registry)
@@ -102,85 +78,77 @@ void migrate_legacy_wallet()
 
 } // namespace
 
-void register_app(const std::string& instance_id, const std::string& app_name_text)
+void register_app(WalletSession& session, const std::string& instance_id, const std::string& app_name_text)
 {
     RegistryLock lock;
-    {
-        core::MutexLock guard(g_app_mutex);
-        g_app.registered = true;
-        g_app.app = app_name_text.empty() ? "App" : app_name_text;
-        g_app.instance = instance_id.empty() ? "." : instance_id;
-        g_app.active_id.clear();
-    }
+    AppRegistration registration;
+    registration.registered = true;
+    registration.app = app_name_text.empty() ? "App" : app_name_text;
+    registration.instance = instance_id.empty() ? "." : instance_id;
+    session.set_registration(std::move(registration));
 
     migrate_legacy_wallet();
 
-    std::string id = read_bind_wallet_id();
+    std::string id = read_bind_wallet_id(session);
     if (id.empty()) {
         auto wallets = list_wallets();
         if (wallets.size() == 1 && valid_wallet_id(wallets[0].id)) {
             id = wallets[0].id;
-            set_active_id(id);
-            (void)write_bind_file(id);
+            session.set_active_id(id);
+            (void)write_bind_file(session, id);
         }
     }
-    set_active_id(id);
+    session.set_active_id(id);
 }
 
-void unregister_app()
+bool app_registered(const WalletSession& session)
 {
-    core::MutexLock guard(g_app_mutex);
-    g_app = AppState();
+    return session.registration().registered;
 }
 
-bool app_registered()
+std::string app_name(const WalletSession& session)
 {
-    return app_snapshot().registered;
+    return session.registration().app;
 }
 
-std::string app_name()
+std::string app_instance(const WalletSession& session)
 {
-    return app_snapshot().app;
+    return session.registration().instance;
 }
 
-std::string app_instance()
+std::filesystem::path bind_path(const WalletSession& session)
 {
-    return app_snapshot().instance;
+    return binds_dir() / (sanitize_id(app_instance(session)) + ".json");
 }
 
-std::filesystem::path bind_path()
+std::string active_wallet_id(const WalletSession& session)
 {
-    return binds_dir() / (sanitize_id(app_instance()) + ".json");
+    return session.registration().active_id;
 }
 
-std::string active_wallet_id()
-{
-    return app_snapshot().active_id;
-}
-
-std::string bound_wallet_id()
+std::string bound_wallet_id(const WalletSession& session)
 {
     RegistryLock lock;
-    const AppState s = app_snapshot();
+    const AppRegistration s = session.registration();
     if (!s.registered) return s.active_id;
-    return read_bind_wallet_id();
+    return read_bind_wallet_id(session);
 }
 
-bool bind_wallet(const std::string& wallet_id)
+bool bind_wallet(WalletSession& session, const std::string& wallet_id)
 {
     RegistryLock lock;
-    if (!app_registered() || !valid_wallet_id(wallet_id)) return false;
-    set_active_id(wallet_id);
-    return write_bind_file(wallet_id);
+    if (!app_registered(session) || !valid_wallet_id(wallet_id)) return false;
+    session.set_active_id(wallet_id);
+    return write_bind_file(session, wallet_id);
 }
 
-void unbind_wallet()
+void unbind_wallet(WalletSession& session)
 {
     RegistryLock lock;
-    if (!app_registered()) return;
+    if (!app_registered(session)) return;
     std::error_code ec;
-    std::filesystem::remove(bind_path(), ec);
-    set_active_id({});
+    std::filesystem::remove(bind_path(session), ec);
+    session.set_active_id({});
 }
 
 } // namespace wallet

@@ -10,6 +10,7 @@
 #include "wallet/wallet_key.h"
 #include "wallet/wallet_keys.h"
 #include "wallet/wallet_lock.h"
+#include "wallet/wallet_session.h"
 #include "wallet/wallet_state.h"
 
 namespace wallet {
@@ -19,10 +20,10 @@ namespace {
 constexpr size_t HISTORY_POINTS_MAX = 1000;
 
 // Receive addresses first..last of account 1, derived under the wallet lock.
-std::vector<std::string> receive_addresses(uint32_t first, uint32_t last)
+std::vector<std::string> receive_addresses(WalletSession& session, uint32_t first, uint32_t last)
 {
     std::vector<std::string> out;
-    for_each_chain_key(RECEIVE_ACCOUNT, 0, first, last, [&](uint32_t, DerivedKey& key) {
+    for_each_chain_key(session, RECEIVE_ACCOUNT, 0, first, last, [&](uint32_t, DerivedKey& key) {
         out.push_back(key.address);
         return false;
     });
@@ -65,7 +66,7 @@ void write_history(const std::string& key, core::Amount sats)
 
 CachedBalance cached_balance(const WalletSession& session)
 {
-    return session.balance_of(wallet_key());
+    return session.balance_of(wallet_key(session));
 }
 
 WalletResult<void> refresh_wallet_balance(WalletSession& session)
@@ -80,11 +81,11 @@ WalletResult<void> refresh_wallet_balance(WalletSession& session, const net::Woc
     bool hd = false;
     uint32_t shown = 0;
     {
-        WalletLock lock;
-        if (!wallet_load()) return WalletError(WalletCode::NoWallet);
-        key = wallet_key();
-        hd = wallet_state().hd;
-        shown = wallet_state().shown;
+        WalletLock lock(session);
+        if (!wallet_load(session)) return WalletError(WalletCode::NoWallet);
+        key = wallet_key(session);
+        hd = session.state().hd;
+        shown = session.state().shown;
     }
 
     // Gap scan of the receive path.
@@ -95,22 +96,22 @@ WalletResult<void> refresh_wallet_balance(WalletSession& session, const net::Woc
             const uint32_t last = std::min(end, start + RECEIVE_GAP_BATCH - 1);
             std::vector<std::string> batch;
             {
-                WalletLock lock;
-                if (wallet_key() != key) return WalletError(WalletCode::WalletChanged);
-                batch = receive_addresses(start, last);
+                WalletLock lock(session);
+                if (wallet_key(session) != key) return WalletError(WalletCode::WalletChanged);
+                batch = receive_addresses(session, start, last);
             }
             std::optional<size_t> hit;
             if (batch.empty() || !highest_used(woc, batch, hit)) return WalletError(WalletCode::BalanceUnreadable);
             session.set_scan_cursor(key, last + 1);
             if (!hit) break;
             const uint32_t used = start + static_cast<uint32_t>(*hit);
-            WalletLock lock;
-            if (wallet_key() != key || !wallet_load()) return WalletError(WalletCode::WalletChanged);
-            TvWalletState& s = wallet_state();
+            WalletLock lock(session);
+            if (wallet_key(session) != key || !wallet_load(session)) return WalletError(WalletCode::WalletChanged);
+            TvWalletState& s = session.state();
             s.recv[RECEIVE_ACCOUNT] = std::max(s.recv[RECEIVE_ACCOUNT], used);
             s.shown = std::max(s.shown, used);
-            if (!derive_wallet_keys()) return WalletError(WalletCode::NoWallet);
-            (void)wallet_save();
+            if (!derive_wallet_keys(session)) return WalletError(WalletCode::NoWallet);
+            (void)wallet_save(session);
             start = last + 1;
         }
     }
@@ -118,10 +119,10 @@ WalletResult<void> refresh_wallet_balance(WalletSession& session, const net::Woc
     // The balance of the payment addresses.
     std::vector<std::string> addresses;
     {
-        WalletLock lock;
-        if (wallet_key() != key || !wallet_load()) return WalletError(WalletCode::WalletChanged);
-        const TvWalletState& s = wallet_state();
-        if (s.hd) addresses = receive_addresses(0, s.recv[RECEIVE_ACCOUNT]);
+        WalletLock lock(session);
+        if (wallet_key(session) != key || !wallet_load(session)) return WalletError(WalletCode::WalletChanged);
+        const TvWalletState& s = session.state();
+        if (s.hd) addresses = receive_addresses(session, 0, s.recv[RECEIVE_ACCOUNT]);
         for (const auto* a : {&s.recv_address, &s.identity_address}) {
             if (!a->empty() && std::find(addresses.begin(), addresses.end(), *a) == addresses.end()) addresses.push_back(*a);
         }
@@ -134,8 +135,8 @@ WalletResult<void> refresh_wallet_balance(WalletSession& session, const net::Woc
             total += entry.confirmed + entry.unconfirmed;
     }
     {
-        WalletLock lock;
-        if (wallet_key() != key) return WalletError(WalletCode::WalletChanged);
+        WalletLock lock(session);
+        if (wallet_key(session) != key) return WalletError(WalletCode::WalletChanged);
         session.set_balance(key, total);
     }
     write_history(key, total);

@@ -13,6 +13,7 @@
 #include "wallet/registry_lock.h"
 #include "wallet/wallet_file.h"
 #include "wallet/wallet_lock.h"
+#include "wallet/wallet_session.h"
 #include "wallet/wallet_state.h"
 
 namespace wallet {
@@ -38,9 +39,9 @@ void write_log(const std::function<void(const std::string&)>& log, const std::st
 
 } // namespace
 
-std::optional<std::string> write_connect_request()
+std::optional<std::string> write_connect_request(WalletSession& session)
 {
-    if (!app_registered()) return std::nullopt;
+    if (!app_registered(session)) return std::nullopt;
     RegistryLock lock;
     const std::string id = new_wallet_id([](const std::string& taken) {
         std::error_code ec;
@@ -49,12 +50,12 @@ std::optional<std::string> write_connect_request()
     const int64_t now = std::chrono::duration_cast<std::chrono::seconds>(
                             std::chrono::system_clock::now().time_since_epoch())
                             .count();
-    nlohmann::json request = {{"id", id}, {"app", app_name()}, {"instance", app_instance()}, {"ts", now}};
+    nlohmann::json request = {{"id", id}, {"app", app_name(session)}, {"instance", app_instance(session)}, {"ts", now}};
     if (!write_json_file(request_path(id), request)) return std::nullopt;
     return id;
 }
 
-ConnectReply read_connect_reply(const std::string& request_id)
+ConnectReply read_connect_reply(WalletSession& session, const std::string& request_id)
 {
     if (!valid_wallet_id(request_id)) return ConnectReply::Denied;
     RegistryLock lock;
@@ -66,18 +67,18 @@ ConnectReply read_connect_reply(const std::string& request_id)
     auto ok = core::json_bool_opt(*reply, "ok");
     if (!ok || !*ok) return ConnectReply::Denied;
     std::string wallet_id = core::json_string(*reply, "wallet_id");
-    if (!wallet_id.empty() && !bind_wallet(wallet_id)) return ConnectReply::Denied;
+    if (!wallet_id.empty() && !bind_wallet(session, wallet_id)) return ConnectReply::Denied;
     return ConnectReply::Ok;
 }
 
-WalletResult<void> pursa_connect(const ConnectOptions& options)
+WalletResult<void> pursa_connect(WalletSession& session, const ConnectOptions& options)
 {
-    if (!app_registered()) return WalletError(WalletCode::NotAnApp);
+    if (!app_registered(session)) return WalletError(WalletCode::NotAnApp);
     {
-        WalletLock lock;
-        if (!active_wallet_id().empty() && wallet_load()) return {};
+        WalletLock lock(session);
+        if (!active_wallet_id(session).empty() && wallet_load(session)) return {};
     }
-    const std::optional<std::string> request = write_connect_request();
+    const std::optional<std::string> request = write_connect_request(session);
     if (!request) return WalletError(WalletCode::RequestNotWritten);
     const std::string& id = *request;
     if (options.start_pursa) options.start_pursa();
@@ -87,50 +88,50 @@ WalletResult<void> pursa_connect(const ConnectOptions& options)
     int pending = 0;
     for (;;) {
         std::this_thread::sleep_for(options.poll_interval);
-        const ConnectReply reply = read_connect_reply(id);
+        const ConnectReply reply = read_connect_reply(session, id);
         if (reply == ConnectReply::Ok) break;
         if (reply == ConnectReply::Denied) return WalletError(WalletCode::Denied);
         if (++pending >= options.max_polls) return WalletError(WalletCode::NotApprovedInTime);
     }
 
     {
-        WalletLock lock;
-        wallet_forget();
-        if (!wallet_load()) {
-            if (wallet_is_locked()) return WalletError(WalletCode::Locked);
+        WalletLock lock(session);
+        wallet_forget(session);
+        if (!wallet_load(session)) {
+            if (wallet_is_locked(session)) return WalletError(WalletCode::Locked);
             return WalletError(WalletCode::WouldNotLoad);
         }
     }
-    write_log(options.log, "Connected to Pursa wallet " + wallet_display_name(active_wallet_id()) + "\n");
+    write_log(options.log, "Connected to Pursa wallet " + wallet_display_name(active_wallet_id(session)) + "\n");
     return {};
 }
 
-bool pursa_is_connected()
+bool pursa_is_connected(WalletSession& session)
 {
-    if (app_registered()) {
-        std::string id = bound_wallet_id();
-        if (id.empty()) id = active_wallet_id();
+    if (app_registered(session)) {
+        std::string id = bound_wallet_id(session);
+        if (id.empty()) id = active_wallet_id(session);
         if (id.empty()) return false;
-    } else if (active_wallet_id().empty()) {
+    } else if (active_wallet_id(session).empty()) {
         return false;
     }
-    WalletLock lock;
-    return wallet_load() && wallet_state().hd;
+    WalletLock lock(session);
+    return wallet_load(session) && session.state().hd;
 }
 
-void pursa_disconnect(const std::function<void(const std::string&)>& log)
+void pursa_disconnect(WalletSession& session, const std::function<void(const std::string&)>& log)
 {
-    WalletLock lock;
-    if (app_registered()) unbind_wallet();
-    wallet_forget();
+    WalletLock lock(session);
+    if (app_registered(session)) unbind_wallet(session);
+    wallet_forget(session);
     write_log(log, "This app is no longer connected to a Pursa wallet.\n");
 }
 
-std::string pursa_paymail()
+std::string pursa_paymail(WalletSession& session)
 {
-    WalletLock lock;
-    if (!wallet_load()) return {};
-    const std::string& handle = wallet_state().paymail;
+    WalletLock lock(session);
+    if (!wallet_load(session)) return {};
+    const std::string& handle = session.state().paymail;
     if (handle.empty()) return {};
     return handle + "@" + paymail_domain();
 }

@@ -4,6 +4,7 @@
 #include "wallet/wallet_file.h"
 #include "wallet/wallet_keys.h"
 #include "wallet/wallet_lock.h"
+#include "wallet/wallet_session.h"
 #include "wallet/wallet_state.h"
 
 namespace wallet {
@@ -14,15 +15,15 @@ constexpr const char* NOT_CONNECTED = "Pursa HD wallet not connected";
 
 } // namespace
 
-IdentitySignature identity_sign(std::string_view message)
+IdentitySignature identity_sign(WalletSession& session, std::string_view message)
 {
     IdentitySignature out;
-    WalletLock lock;
-    if (!wallet_load() || !wallet_state().hd) {
+    WalletLock lock(session);
+    if (!wallet_load(session) || !session.state().hd) {
         out.error = NOT_CONNECTED;
         return out;
     }
-    auto key = derive_path(identity_path());
+    auto key = derive_path(session, identity_path());
     if (!key || key->priv_hex.size() != 64) {
         out.error = "could not derive Pursa identity key";
         return out;
@@ -37,15 +38,15 @@ IdentitySignature identity_sign(std::string_view message)
     return out;
 }
 
-BnKey bn_key()
+BnKey bn_key(WalletSession& session)
 {
     BnKey out;
-    WalletLock lock;
-    if (!wallet_load() || !wallet_state().hd) {
+    WalletLock lock(session);
+    if (!wallet_load(session) || !session.state().hd) {
         out.error = NOT_CONNECTED;
         return out;
     }
-    auto key = derive_path(bn_path());
+    auto key = derive_path(session, bn_path());
     if (!key || key->priv_hex.size() != 64 || key->pub_hex.size() != 66 || key->address.empty()) {
         out.error = "could not derive the BN key";
         return out;

@@ -10,6 +10,8 @@
 
 namespace wallet {
 
+class WalletSession;
+
 struct IdentitySignature {
     std::string pubkey_hex;  // 66 characters
     std::string signature;   // Base64 of r || s, 88 characters
@@ -18,7 +20,7 @@ struct IdentitySignature {
 // Signs message (a "Bitcoin Signed Message" plain signature) with the identity key. Errors:
 // "Pursa HD wallet not connected", "could not derive Pursa identity key",
 // "Pursa identity sign failed".
-IdentitySignature identity_sign(std::string_view message);
+IdentitySignature identity_sign(WalletSession& session, std::string_view message);
 
 struct BnKey {
     std::string pub_hex;
@@ -27,6 +29,6 @@ struct BnKey {
     std::string error;  // empty on success
 };
 // Errors: "Pursa HD wallet not connected", "could not derive the BN key".
-BnKey bn_key();
+BnKey bn_key(WalletSession& session);
 
 } // namespace wallet

@@ -20,6 +20,7 @@
 #include "wallet/wallet_file.h"
 #include "wallet/wallet_key.h"
 #include "wallet/wallet_lock.h"
+#include "wallet/wallet_session.h"
 #include "wallet/wallet_state.h"
 #include "wallet/watch_addresses.h"
 
@@ -68,9 +69,9 @@ void read_other_wallets(const std::string& active_id, OriginInfo& info)
 }
 
 // Inbox entries of the watch addresses join the owned list. Call with the wallet lock.
-void take_inbox(const std::vector<std::string>& addresses)
+void take_inbox(WalletSession& session, const std::vector<std::string>& addresses)
 {
-    TvWalletState& s = wallet_state();
+    TvWalletState& s = session.state();
     bool changed = false;
     for (const auto& address : addresses) {
         for (auto& r : read_inbox(address)) {
@@ -80,7 +81,7 @@ void take_inbox(const std::vector<std::string>& addresses)
             changed = true;
         }
     }
-    if (changed && !wallet_save()) return;  // Keep the inbox files for the next scan
+    if (changed && !wallet_save(session)) return;  // Keep the inbox files for the next scan
     for (const auto& address : addresses) remove_inbox(address);
 }
 
@@ -213,16 +214,16 @@ std::vector<TvPursaOrdRow> combine_lot_rows(const std::vector<TvPursaOrdRow>& ro
     return out;
 }
 
-WalletResult<void> tv_pursa_list_ordinals(const WalletSession& session, std::vector<TvPursaOrdRow>& rows,
+WalletResult<void> tv_pursa_list_ordinals(WalletSession& session, std::vector<TvPursaOrdRow>& rows,
                                           bool with_details, bool include_hidden)
 {
     net::WocClient woc(session.services().woc_api, session.http());
     const net::OrdinalsClient ordinals = session_ordinals(session);
-    return tv_pursa_list_ordinals(rows, with_details, include_hidden, LotServices{woc, ordinals});
+    return tv_pursa_list_ordinals(session, rows, with_details, include_hidden, LotServices{woc, ordinals});
 }
 
-WalletResult<void> tv_pursa_list_ordinals(std::vector<TvPursaOrdRow>& rows, bool with_details, bool include_hidden,
-                                          const LotServices& services)
+WalletResult<void> tv_pursa_list_ordinals(WalletSession& session, std::vector<TvPursaOrdRow>& rows, bool with_details,
+                                          bool include_hidden, const LotServices& services)
 {
     rows.clear();
     std::vector<std::string> addresses;
@@ -230,18 +231,18 @@ WalletResult<void> tv_pursa_list_ordinals(std::vector<TvPursaOrdRow>& rows, bool
     OriginInfo info;
     std::set<std::string> hidden;
     {
-        WalletLock lock;
-        if (!wallet_load()) return WalletError(WalletCode::NoWallet);
-        addresses = watch_addresses();
-        take_inbox(addresses);
-        for (const auto& r : wallet_state().owned) {
+        WalletLock lock(session);
+        if (!wallet_load(session)) return WalletError(WalletCode::NoWallet);
+        addresses = watch_addresses(session);
+        take_inbox(session, addresses);
+        for (const auto& r : session.state().owned) {
             add_info(info, r);
             if (r.hidden) hidden.insert(r.origin);
         }
         if (addresses.empty()) return WalletError(WalletCode::NoWatchAddresses);
-        key = wallet_key();
+        key = wallet_key(session);
     }
-    read_other_wallets(active_wallet_id(), info);
+    read_other_wallets(active_wallet_id(session), info);
     if (auto snapshot = read_lot_snapshot(key)) {
         for (const auto& r : snapshot->lots) add_info(info, r);
     }
@@ -335,10 +336,10 @@ WalletResult<void> tv_pursa_list_ordinals(std::vector<TvPursaOrdRow>& rows, bool
 
     // The owned list is saved only while the same wallet is still bound.
     {
-        WalletLock lock;
-        if (wallet_key() != key || !wallet_load()) return WalletError(WalletCode::WalletChanged);
-        if (merge_into_owned(wallet_state().owned, found)) (void)wallet_save();
-        for (const auto& r : wallet_state().owned) {
+        WalletLock lock(session);
+        if (wallet_key(session) != key || !wallet_load(session)) return WalletError(WalletCode::WalletChanged);
+        if (merge_into_owned(session.state().owned, found)) (void)wallet_save(session);
+        for (const auto& r : session.state().owned) {
             if (r.hidden) hidden.insert(r.origin);
         }
     }

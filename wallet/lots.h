@@ -51,10 +51,10 @@ struct LotServices {
 // with_details: look up token names and icons and cache picture names (the List dialog);
 // include_hidden: also list lots the owned list marks hidden. Asks the session's services
 // unless `services` is given.
-[[nodiscard]] WalletResult<void> tv_pursa_list_ordinals(const WalletSession& session, std::vector<TvPursaOrdRow>& rows,
+[[nodiscard]] WalletResult<void> tv_pursa_list_ordinals(WalletSession& session, std::vector<TvPursaOrdRow>& rows,
                                                         bool with_details, bool include_hidden);
-[[nodiscard]] WalletResult<void> tv_pursa_list_ordinals(std::vector<TvPursaOrdRow>& rows, bool with_details,
-                                                        bool include_hidden, const LotServices& services);
+[[nodiscard]] WalletResult<void> tv_pursa_list_ordinals(WalletSession& session, std::vector<TvPursaOrdRow>& rows,
+                                                        bool with_details, bool include_hidden, const LotServices& services);
 
 // Combines token rows of one token id into one lot (amounts summed as decimals, outpoints
 // sorted); pictures stay one row per output. Row order: first appearance.

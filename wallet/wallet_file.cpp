@@ -14,6 +14,7 @@
 #include "wallet/registry_lock.h"
 #include "wallet/wallet_keys.h"
 #include "wallet/wallet_lock.h"
+#include "wallet/wallet_session.h"
 #include "wallet/wallet_state.h"
 
 namespace wallet {
@@ -86,7 +87,7 @@ bool read_common_members(const nlohmann::json& doc, TvWalletState& s)
     return true;
 }
 
-bool load_hd(const nlohmann::json& doc, TvWalletState& s)
+bool load_hd(WalletSession& session, const nlohmann::json& doc, TvWalletState& s)
 {
     s.mnemonic.assign(doc["mnemonic"].get<std::string>());
     if (!mnemonic_valid(s.mnemonic.view())) return false;
@@ -105,7 +106,7 @@ bool load_hd(const nlohmann::json& doc, TvWalletState& s)
         if (auto value = counter_value(*show)) s.shown = std::min(*value, s.recv[RECEIVE_ACCOUNT]);
     }
     if (!read_common_members(doc, s)) return false;
-    return derive_wallet_keys();
+    return derive_wallet_keys(session);
 }
 
 bool load_single_key(const nlohmann::json& doc, TvWalletState& s)
@@ -158,9 +159,9 @@ bool locked_at(const std::filesystem::path& path)
 
 } // namespace
 
-std::filesystem::path current_wallet_file_path()
+std::filesystem::path current_wallet_file_path(const WalletSession& session)
 {
-    const std::string id = active_wallet_id();
+    const std::string id = active_wallet_id(session);
     if (id.empty()) return legacy_wallet_path();
     return wallet_file_path(id);
 }
@@ -172,21 +173,21 @@ std::filesystem::path seal_path(const std::filesystem::path& wallet_file)
     return p;
 }
 
-bool wallet_is_locked()
+bool wallet_is_locked(const WalletSession& session)
 {
-    const auto path = current_wallet_file_path();
+    const auto path = current_wallet_file_path(session);
     if (path.empty()) return false;
     return locked_at(path);
 }
 
-bool wallet_load()
+bool wallet_load(WalletSession& session)
 {
-    WalletLock lock;
-    TvWalletState& s = wallet_state();
-    const std::string id = active_wallet_id();
+    WalletLock lock(session);
+    TvWalletState& s = session.state();
+    const std::string id = active_wallet_id(session);
     if (state_loaded(s)) {
-        if (s.wallet_id == id && !wallet_is_locked()) return true;
-        wallet_forget();
+        if (s.wallet_id == id && !wallet_is_locked(session)) return true;
+        wallet_forget(session);
     }
     const auto path = wallet_file_path(id);
     if (path.empty()) return false;
@@ -202,21 +203,21 @@ bool wallet_load()
 
     clear_state(s);
     const nlohmann::json* mnemonic = core::json_member(doc, "mnemonic");
-    const bool ok = (mnemonic && mnemonic->is_string()) ? load_hd(doc, s) : load_single_key(doc, s);
+    const bool ok = (mnemonic && mnemonic->is_string()) ? load_hd(session, doc, s) : load_single_key(doc, s);
     if (!ok || !state_loaded(s)) {
         clear_state(s);
         return false;
     }
     s.wallet_id = id;
-    notify_wallet_loaded();
+    session.notify_loaded();
     return true;
 }
 
-bool wallet_save()
+bool wallet_save(WalletSession& session)
 {
-    WalletLock lock;
-    TvWalletState& s = wallet_state();
-    const std::string id = active_wallet_id();
+    WalletLock lock(session);
+    TvWalletState& s = session.state();
+    const std::string id = active_wallet_id(session);
     if (!state_loaded(s) || s.wallet_id != id) return false;
     const auto path = wallet_file_path(id);
     if (path.empty()) return false;
@@ -244,19 +245,19 @@ bool wallet_save()
     return write_json_file(path, doc);
 }
 
-void wallet_forget()
+void wallet_forget(WalletSession& session)
 {
-    WalletLock lock;
-    clear_state(wallet_state());
-    notify_wallet_forgotten();
+    WalletLock lock(session);
+    clear_state(session.state());
+    session.notify_forgotten();
 }
 
-std::optional<WalletSummary> wallet_summary()
+std::optional<WalletSummary> wallet_summary(WalletSession& session)
 {
-    WalletLock lock;
-    const std::string id = active_wallet_id();
-    if (id.empty() || wallet_is_locked()) return std::nullopt;
-    const TvWalletState& s = wallet_state();
+    WalletLock lock(session);
+    const std::string id = active_wallet_id(session);
+    if (id.empty() || wallet_is_locked(session)) return std::nullopt;
+    const TvWalletState& s = session.state();
     if (state_loaded(s) && s.wallet_id == id) return WalletSummary{s.recv_address, s.hd, s.paymail};
     SecretJson file;
     read_secret_json(wallet_file_path(id), file);

@@ -2,6 +2,7 @@
 
 #include "wallet/app_binding.h"
 #include "wallet/wallet_lock.h"
+#include "wallet/wallet_session.h"
 #include "wallet/wallet_state.h"
 
 namespace wallet {
@@ -23,11 +24,11 @@ std::string wallet_key_of(std::string_view text)
     return out.empty() ? std::string("wallet") : out;
 }
 
-std::string wallet_key()
+std::string wallet_key(const WalletSession& session)
 {
-    WalletLock lock;
-    std::string source = active_wallet_id();
-    const TvWalletState& s = wallet_state();
+    WalletLock lock(session);
+    std::string source = active_wallet_id(session);
+    const TvWalletState& s = session.state();
     if (source.empty()) source = s.identity_address;
     if (source.empty()) source = s.recv_address;
     return wallet_key_of(source);

@@ -8,10 +8,12 @@
 
 namespace wallet {
 
+class WalletSession;
+
 // The active wallet id, else the loaded wallet's identity address, else its receive address;
 // every character that is not an ASCII letter or digit becomes "_"; "wallet" when empty; at most
 // 80 characters. Takes the wallet lock.
-std::string wallet_key();
+std::string wallet_key(const WalletSession& session);
 
 // The same rule applied to a given text.
 std::string wallet_key_of(std::string_view text);

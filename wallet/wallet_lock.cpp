@@ -1,5 +1,7 @@
 #include "wallet/wallet_lock.h"
 
+#include "wallet/wallet_session.h"
+
 namespace wallet {
 
 void DepthMutex::lock()
@@ -70,15 +72,29 @@ void DepthMutex::reacquire(size_t levels)
     m_levels = levels;
 }
 
-DepthMutex& wallet_mutex()
+WalletLock::WalletLock(const WalletSession& session) : m_mutex(session.lock_mutex())
 {
-    static DepthMutex mutex;
-    return mutex;
+    m_mutex.lock();
 }
 
-size_t wallet_lock_levels()
+WalletLock::~WalletLock()
 {
-    return wallet_mutex().held_levels();
+    m_mutex.unlock();
+}
+
+WalletUnlock::WalletUnlock(const WalletSession& session)
+    : m_mutex(session.lock_mutex()), m_levels(m_mutex.release_all())
+{
+}
+
+WalletUnlock::~WalletUnlock()
+{
+    m_mutex.reacquire(m_levels);
+}
+
+size_t wallet_lock_levels(const WalletSession& session)
+{
+    return session.lock_mutex().held_levels();
 }
 
 } // namespace wallet

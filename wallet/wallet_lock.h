@@ -1,7 +1,8 @@
-// The wallet lock: one process-wide re-entrant mutex that guards the loaded wallet state, key
-// derivation and signing, and every operation of the layers above that reads, signs or spends
-// the wallet's coins. Network fetches are made with it released (WalletUnlock); afterwards the
-// operation checks that the same wallet is still bound (wallet_key(), wallet/wallet_key.h).
+// The wallet lock: one re-entrant mutex per wallet session (wallet/wallet_session.h) that guards
+// the session's bound wallet, key derivation and signing, and every operation of the layers above
+// that reads, signs or spends that wallet's coins. Network fetches are made with it released
+// (WalletUnlock); afterwards the operation checks that the same wallet is still bound
+// (wallet_key(session), wallet/wallet_key.h).
 #pragma once
 
 #include <condition_variable>
@@ -36,35 +37,37 @@ private:
     size_t m_levels = 0;
 };
 
-DepthMutex& wallet_mutex();
+class WalletSession;
 
-// Holds the wallet lock for the life of the object.
+// Holds the session's wallet lock for the life of the object.
 class WalletLock {
 public:
-    WalletLock() : m_guard(wallet_mutex()) {}
+    explicit WalletLock(const WalletSession& session);
+    ~WalletLock();
     WalletLock(const WalletLock&) = delete;
     WalletLock& operator=(const WalletLock&) = delete;
 
 private:
-    std::lock_guard<DepthMutex> m_guard;
+    DepthMutex& m_mutex;
 };
 
-// Lets go of every level of the wallet lock the calling thread holds for the life of the
+// Lets go of every level of the session's wallet lock the calling thread holds for the life of the
 // object, and takes the same number of levels back when it ends. Does nothing for a thread that
 // holds no level. Whatever was read under the lock before may have changed once it is back:
 // check that the same wallet is still bound before using it.
 class WalletUnlock {
 public:
-    WalletUnlock() : m_levels(wallet_mutex().release_all()) {}
-    ~WalletUnlock() { wallet_mutex().reacquire(m_levels); }
+    explicit WalletUnlock(const WalletSession& session);
+    ~WalletUnlock();
     WalletUnlock(const WalletUnlock&) = delete;
     WalletUnlock& operator=(const WalletUnlock&) = delete;
 
 private:
+    DepthMutex& m_mutex;
     size_t m_levels;
 };
 
-// Levels of the wallet lock the calling thread holds.
-[[nodiscard]] size_t wallet_lock_levels();
+// Levels of the session's wallet lock the calling thread holds.
+[[nodiscard]] size_t wallet_lock_levels(const WalletSession& session);
 
 } // namespace wallet

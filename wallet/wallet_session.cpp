@@ -10,6 +10,54 @@ WalletSession::WalletSession(std::shared_ptr<const net::ServiceConfig> services,
 {
 }
 
+AppRegistration WalletSession::registration() const
+{
+    core::MutexLock guard(m_app_mutex);
+    return m_app;
+}
+
+void WalletSession::set_registration(AppRegistration registration)
+{
+    core::MutexLock guard(m_app_mutex);
+    m_app = std::move(registration);
+}
+
+void WalletSession::set_active_id(const std::string& wallet_id)
+{
+    core::MutexLock guard(m_app_mutex);
+    m_app.active_id = wallet_id;
+}
+
+WalletListenerId WalletSession::add_listener(WalletListener listener)
+{
+    WalletLock lock(*this);
+    const WalletListenerId id = m_next_listener++;
+    m_listeners.emplace_back(id, std::move(listener));
+    return id;
+}
+
+void WalletSession::remove_listener(WalletListenerId id)
+{
+    WalletLock lock(*this);
+    std::erase_if(m_listeners, [&](const auto& entry) { return entry.first == id; });
+}
+
+void WalletSession::notify_loaded()
+{
+    WalletLock lock(*this);
+    for (auto& [id, l] : m_listeners) {
+        if (l.loaded) l.loaded();
+    }
+}
+
+void WalletSession::notify_forgotten()
+{
+    WalletLock lock(*this);
+    for (auto& [id, l] : m_listeners) {
+        if (l.forgotten) l.forgotten();
+    }
+}
+
 CachedBalance WalletSession::balance_of(const std::string& key) const
 {
     core::MutexLock guard(m_balance_mutex);

@@ -1,5 +1,6 @@
-// The loaded wallet: one process-wide TvWalletState, guarded by the wallet lock
-// (wallet/wallet_lock.h). Filled by wallet_load, emptied by wallet_forget (wallet/wallet_file.h).
+// The loaded wallet: a TvWalletState held by each wallet session (wallet/wallet_session.h) and
+// guarded by that session's wallet lock (wallet/wallet_lock.h). Filled by wallet_load, emptied by
+// wallet_forget (wallet/wallet_file.h).
 #pragma once
 
 #include <array>
@@ -41,21 +42,15 @@ struct TvWalletState {
     bool master_ready = false;
 };
 
-// The process-wide state. Hold the wallet lock while touching it.
-TvWalletState& wallet_state();
-
 // Hooks for the wallet-dependent caches kept by the layers above (coin caches, spent and change
-// snapshots): `loaded` runs after every successful load from the file, `forgotten` whenever the
-// state is wiped. Both run with the wallet lock held. A listener stays until removed with the id
-// add_wallet_listener gave it; removing it from one of the hooks themselves is not allowed.
+// snapshots), registered with a wallet session: `loaded` runs after every successful load of that
+// session's wallet from the file, `forgotten` whenever its state is wiped. Both run with the
+// session's wallet lock held. A listener stays until removed with the id add_listener gave it;
+// removing it from one of the hooks themselves is not allowed.
 struct WalletListener {
     std::function<void()> loaded;
     std::function<void()> forgotten;
 };
 using WalletListenerId = uint64_t;
-WalletListenerId add_wallet_listener(WalletListener listener);
-void remove_wallet_listener(WalletListenerId id);
-void notify_wallet_loaded();
-void notify_wallet_forgotten();
 
 } // namespace wallet

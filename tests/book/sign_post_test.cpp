@@ -38,6 +38,7 @@ protected:
         m_devnet = testsupport::Devnet::start();
         ASSERT_TRUE(m_devnet);
         m_services = booktest::devnet_services(*m_devnet, m_http, m_caches);
+        m_services.wallet = &ws();
         m_key = abandon_identity_key();
     }
 

@@ -63,10 +63,13 @@ protected:
             return FakeHttp::reply(404, "");
         });
         start_session(m_http.get());
+        std::optional<wallet::WalletLock> held;
+        if (m_hold_lock) held.emplace(ws());  // as offer completion holds it
         std::string txid;
         std::string result = outcome(funding::broadcast_tx(session(), m_inputs, m_outputs, std::nullopt, txid));
         EXPECT_EQ(txid, m_txid);
         if (txid_out) *txid_out = txid;
+        EXPECT_EQ(wallet::wallet_lock_levels(ws()), m_hold_lock ? 1u : 0u);
         return result;
     }
 
@@ -80,6 +83,7 @@ protected:
     std::string m_hex;
     std::string m_txid;
     bool m_submitted = false;
+    bool m_hold_lock = false;  // run() holds the wallet lock around the broadcast
     std::function<void()> m_on_submit;  // runs inside each submission, on the broadcasting thread
     std::unique_ptr<FakeHttp> m_http;
 };
@@ -179,7 +183,7 @@ TEST_F(Broadcast, ATransactionAServiceTookIsSentEvenWhenWhatsOnChainNeverShowsIt
         s.arc = row.arc;
         EXPECT_EQ(run(s), sent(m_txid, false)) << row.taker;
         EXPECT_EQ(m_http->count("/hex"), row.looks) << row.taker;
-        wallet::WalletLock lock;
+        wallet::WalletLock lock(ws());
         EXPECT_TRUE(funding::is_spent(session(), m_inputs[0].txid, 3)) << row.taker;
         EXPECT_EQ(session().coins().last_recorded_txid, m_txid) << row.taker;
     }
@@ -195,30 +199,28 @@ TEST_F(Broadcast, TheNetworkIsAskedWithTheWalletLockLetGoAndTheInputsKeptAside)
     m_on_submit = [&] {
         ++submissions;
         std::thread other([&] {
-            if (!wallet::wallet_mutex().try_lock()) return;
+            if (!ws().lock_mutex().try_lock()) return;
             ++lock_free;
             kept_aside += session().coins().sending.count(input);
-            wallet::wallet_mutex().unlock();
+            ws().lock_mutex().unlock();
         });
         other.join();
     };
     Script s;
     s.woc = FakeHttp::reply(400, "Missing inputs");
     s.arc = FakeHttp::reply(200, arc_answer("SEEN_ON_NETWORK", ""));
-    wallet::WalletLock held;  // as offer completion holds it
+    m_hold_lock = true;
     EXPECT_EQ(run(s), sent(m_txid, false));
     EXPECT_EQ(submissions, 3u);
     EXPECT_EQ(lock_free, submissions);
     EXPECT_EQ(kept_aside, submissions);
-    EXPECT_EQ(wallet::wallet_mutex().held_levels(), 1u);
     EXPECT_TRUE(funding::is_spent(session(), m_inputs[0].txid, 3));
     EXPECT_EQ(session().coins().sending.count(input), 0u);
 }
 
 // Two sessions in one process, each over its own services and HTTP client: a broadcast goes only
 // to its session's services and is remembered only in its session's memory. The wallet's files
-// are shared: a session that loads the wallet again reads what both recorded. A session that is
-// gone hears no more wallet loads.
+// are shared: a session that loads the wallet again reads what both recorded.
 TEST_F(Broadcast, TwoSessionsShareNeitherServicesNorMemory)
 {
     bind_wallet();
@@ -236,6 +238,7 @@ TEST_F(Broadcast, TwoSessionsShareNeitherServicesNorMemory)
         services.arc = side.base + "/arc";
         services.registry = side.base + "/registry";
         side.fake = std::make_unique<testsupport::FakeSession>(services);
+        wallet::register_app(side.fake->session.wallet(), "/opt/agoran", "Agoran");
         side.inputs = m_inputs;
         side.inputs[0].txid = std::string(64, char('a' + i));
         const auto raw = tx::tx_serialize(side.inputs, m_outputs);
@@ -253,20 +256,20 @@ TEST_F(Broadcast, TwoSessionsShareNeitherServicesNorMemory)
     }
     for (const Side& side : sides) {
         for (const auto& url : side.fake->http.urls()) EXPECT_EQ(url.rfind(side.base, 0), 0u) << url;
-        wallet::WalletLock lock;
+        wallet::WalletLock lock(side.fake->session.wallet());
         const funding::CoinState& coins = side.fake->session.coins();
         EXPECT_EQ(coins.last_recorded_txid, side.txid);
         EXPECT_EQ(coins.last_confirmed_txid, side.txid);
         EXPECT_TRUE(funding::is_spent(side.fake->session, side.inputs[0].txid, 3));
     }
 
-    { testsupport::FakeSession gone; }
-    wallet::WalletLock lock;
-    wallet::wallet_forget();
-    for (const Side& side : sides) EXPECT_TRUE(side.fake->session.coins().key.empty());
-    ASSERT_TRUE(wallet::wallet_load());
     for (const Side& side : sides) {
-        EXPECT_EQ(side.fake->session.coins().key, wallet::wallet_key());
+        wallet::WalletSession& wallet = side.fake->session.wallet();
+        wallet::WalletLock lock(wallet);
+        wallet::wallet_forget(wallet);
+        EXPECT_TRUE(side.fake->session.coins().key.empty());
+        ASSERT_TRUE(wallet::wallet_load(wallet));
+        EXPECT_EQ(side.fake->session.coins().key, wallet::wallet_key(wallet));
         EXPECT_TRUE(side.fake->session.coins().last_recorded_txid.empty());
         for (const Side& any : sides) EXPECT_TRUE(funding::is_spent(side.fake->session, any.inputs[0].txid, 3));
     }

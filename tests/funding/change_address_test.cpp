@@ -17,16 +17,16 @@ class ChangeAddress : public fundingtest::FundingTest {};
 TEST_F(ChangeAddress, MainAddressUnlessItIsAHouseAddress)
 {
     bind_wallet();
-    wallet::WalletLock lock;
-    auto plain = funding::choose_change_address();
+    wallet::WalletLock lock(ws());
+    auto plain = funding::choose_change_address(ws());
     ASSERT_TRUE(plain);
     EXPECT_EQ(plain.value(), *core::hash160_from_address(receive_address(0)));
 
-    auto second = funding::choose_change_address({receive_address(0)});
+    auto second = funding::choose_change_address(ws(), {receive_address(0)});
     ASSERT_TRUE(second);
     EXPECT_EQ(second.value(), *core::hash160_from_address(receive_address(1)));
 
-    auto none = funding::choose_change_address({receive_address(0), receive_address(1), receive_address(2)});
+    auto none = funding::choose_change_address(ws(), {receive_address(0), receive_address(1), receive_address(2)});
     ASSERT_FALSE(none);
     EXPECT_EQ(none.error().code, funding::FundingCode::ChangeOnHouse);
 }

@@ -44,24 +44,28 @@ protected:
     }
 
     // Replaces the session with a fresh one over the services now in force, talking through http
-    // (the real client when null), as a program started now would hold it.
+    // (the real client when null), as a program started now would hold it: registered, and the
+    // wallet bound on disk loaded.
     void start_session(net::Http* http = nullptr)
     {
         m_session.reset();
         m_session = std::make_unique<funding::Session>(net::current_services(), http);
         m_session->set_poll_timing({std::chrono::milliseconds(40), 8});
+        wallet::register_app(ws(), "/opt/agoran", "Agoran");
+        (void)wallet::wallet_load(ws());  // the bound wallet, when one is
     }
     funding::Session& session() { return *m_session; }
+    wallet::WalletSession& ws() override { return m_session->wallet(); }
 
     // The all-"abandon" wallet, bound and loaded, with receive addresses 0..2 in use.
     void bind_wallet()
     {
         bind_single_wallet(hd_wallet(wallettest::ABANDON_MNEMONIC, {{"recv", {0, 2, 0, 0, 0, 0}}}));
-        ASSERT_TRUE(wallet::wallet_load());
+        ASSERT_TRUE(wallet::wallet_load(ws()));
     }
 
-    static wallet::DerivedKey receive_key(uint32_t index) { return *wallet::account_key(1, index); }
-    static std::string receive_address(uint32_t index) { return receive_key(index).address; }
+    wallet::DerivedKey receive_key(uint32_t index) { return *wallet::account_key(ws(), 1, index); }
+    std::string receive_address(uint32_t index) { return receive_key(index).address; }
 
     std::unique_ptr<funding::Session> m_session;
 };

@@ -21,7 +21,7 @@ protected:
     {
         FundingTest::SetUp();
         bind_wallet();
-        wallet::WalletLock lock;
+        wallet::WalletLock lock(ws());
         ASSERT_TRUE(funding::ensure_coin_state(session()));
         auto& lists = session().coins().lists;
         auto now = funding::Clock::now();
@@ -35,7 +35,7 @@ protected:
 
     std::vector<std::string> gathered(const std::vector<std::string>& hold_back = {}, const std::vector<std::string>& must = {})
     {
-        wallet::WalletLock lock;
+        wallet::WalletLock lock(ws());
         auto g = funding::gather_coins(session(), hold_back, must);
         std::vector<std::string> out;
         core::Amount total = 0;
@@ -56,7 +56,7 @@ TEST_F(Gather, KeepsInscriptionsAndOneSatCoinsOutOfFees)
 
 TEST_F(Gather, EachCoinCarriesTheKeyOfItsAddress)
 {
-    wallet::WalletLock lock;
+    wallet::WalletLock lock(ws());
     auto g = funding::gather_coins(session(), {});
     ASSERT_EQ(g.coins.size(), 2u);
     auto key2 = receive_key(2);
@@ -68,18 +68,18 @@ TEST_F(Gather, EachCoinCarriesTheKeyOfItsAddress)
 TEST_F(Gather, SpentReservedLockedAndHeldBackCoinsStayOut)
 {
     {
-        wallet::WalletLock lock;
+        wallet::WalletLock lock(ws());
         funding::add_spent(session(), {{txid_of('d'), 0, receive_address(2)}});
     }
     EXPECT_EQ(gathered(), (std::vector<std::string>{"a0"}));
     EXPECT_TRUE(gathered({"AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA:0"}).empty());
-    ASSERT_TRUE(funding::reserve_add(txid_of('a') + "_0", "", 0));
+    ASSERT_TRUE(funding::reserve_add(ws(), txid_of('a') + "_0", "", 0));
     EXPECT_TRUE(gathered().empty());
-    ASSERT_TRUE(funding::reserve_remove(txid_of('a') + "_0"));
+    ASSERT_TRUE(funding::reserve_remove(ws(), txid_of('a') + "_0"));
     write_json("gallery/reserves_w1.json", {{"reserves", {{{"pic_utxo", txid_of('a') + ":0"}}}}});
     EXPECT_TRUE(gathered().empty());
     write_json("gallery/reserves_w1.json", {{"reserves", nlohmann::json::array()}});
-    ASSERT_TRUE(funding::offer_locks_add({txid_of('a') + "_0"}));
+    ASSERT_TRUE(funding::offer_locks_add(ws(), {txid_of('a') + "_0"}));
     EXPECT_TRUE(gathered().empty());
     // Unless the payment must spend it, and then it leads.
     EXPECT_EQ(gathered({}, {txid_of('a') + "_0"}), (std::vector<std::string>{"a0"}));
@@ -88,7 +88,7 @@ TEST_F(Gather, SpentReservedLockedAndHeldBackCoinsStayOut)
 TEST_F(Gather, PendingChangeComesFirstAndOnlyOnce)
 {
     {
-        wallet::WalletLock lock;
+        wallet::WalletLock lock(ws());
         funding::add_pending_change(session(), {txid_of('e'), 3, 4000, receive_address(1)});
         funding::add_pending_change(session(), {txid_of('f'), 0, 4000, "1NotAnAddressOfThisWallet"});
     }
@@ -97,16 +97,16 @@ TEST_F(Gather, PendingChangeComesFirstAndOnlyOnce)
 
 TEST_F(Gather, LocksOnCoinsKnownSpentAreDropped)
 {
-    ASSERT_TRUE(funding::offer_locks_add({txid_of('d') + "_0", txid_of('9') + "_4", txid_of('a') + "_0"}));
+    ASSERT_TRUE(funding::offer_locks_add(ws(), {txid_of('d') + "_0", txid_of('9') + "_4", txid_of('a') + "_0"}));
     {
-        wallet::WalletLock lock;
+        wallet::WalletLock lock(ws());
         funding::add_spent(session(), {{txid_of('d'), 0, receive_address(2)}});
         // Every list was fetched: a locked coin none of them shows is gone too.
         session().coins().lists[receive_address(1)].ok = true;
-        session().coins().lists[wallet::wallet_state().identity_address].ok = true;
+        session().coins().lists[ws().state().identity_address].ok = true;
     }
     gathered();
-    EXPECT_EQ(funding::offer_locks_load(), (std::set<std::string>{txid_of('a') + "_0"}));
+    EXPECT_EQ(funding::offer_locks_load(ws()), (std::set<std::string>{txid_of('a') + "_0"}));
 }
 
 } // namespace

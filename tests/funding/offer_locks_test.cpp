@@ -49,27 +49,27 @@ class OfferLocks : public fundingtest::FundingTest {};
 TEST_F(OfferLocks, AddRemoveRecordAndFileName)
 {
     bind_wallet();
-    ASSERT_TRUE(funding::offer_locks_add({"A1" + std::string(62, '0') + ":0", TXID_B + "_7", TXID_B + "_7"}));
-    EXPECT_EQ(funding::offer_locks_load(), (std::set<std::string>{TXID_A + "_0", TXID_B + "_7"}));
+    ASSERT_TRUE(funding::offer_locks_add(ws(), {"A1" + std::string(62, '0') + ":0", TXID_B + "_7", TXID_B + "_7"}));
+    EXPECT_EQ(funding::offer_locks_load(ws()), (std::set<std::string>{TXID_A + "_0", TXID_B + "_7"}));
     EXPECT_EQ(read_json("gallery/offer_locks_w1.json")["utxos"].size(), 2u);
-    ASSERT_TRUE(funding::offer_locks_remove(funding::offer_input_outpoints(offer_hex({{TXID_A, 0}}))));
-    EXPECT_EQ(funding::offer_locks_load(), (std::set<std::string>{TXID_B + "_7"}));
+    ASSERT_TRUE(funding::offer_locks_remove(ws(), funding::offer_input_outpoints(offer_hex({{TXID_A, 0}}))));
+    EXPECT_EQ(funding::offer_locks_load(ws()), (std::set<std::string>{TXID_B + "_7"}));
 
     // The wallet's record of its offers: an offer whose coin is released leaves the record with it.
     const std::string offer_c(64, 'c');
     const std::string offer_d(64, 'd');
     const std::string listing(64, 'e');
-    ASSERT_TRUE(funding::offer_record_add({"CC" + std::string(62, 'c'), listing, {TXID_A + ":1", TXID_A + "_2"}}));
-    ASSERT_TRUE(funding::offer_record_add({offer_d, listing, {TXID_B + "_8"}}));
-    EXPECT_EQ(funding::offer_locks_load(),
+    ASSERT_TRUE(funding::offer_record_add(ws(), {"CC" + std::string(62, 'c'), listing, {TXID_A + ":1", TXID_A + "_2"}}));
+    ASSERT_TRUE(funding::offer_record_add(ws(), {offer_d, listing, {TXID_B + "_8"}}));
+    EXPECT_EQ(funding::offer_locks_load(ws()),
               (std::set<std::string>{TXID_A + "_1", TXID_A + "_2", TXID_B + "_7", TXID_B + "_8"}));
-    auto records = funding::offer_records();
+    auto records = funding::offer_records(ws());
     ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(records[0].offer, offer_c);
     EXPECT_EQ(records[0].listing, listing);
     EXPECT_EQ(records[0].utxos, (std::vector<std::string>{TXID_A + "_1", TXID_A + "_2"}));
-    ASSERT_TRUE(funding::offer_locks_remove({TXID_A + "_2"}));
-    records = funding::offer_records();
+    ASSERT_TRUE(funding::offer_locks_remove(ws(), {TXID_A + "_2"}));
+    records = funding::offer_records(ws());
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].offer, offer_d);
 }
@@ -78,9 +78,9 @@ TEST_F(OfferLocks, MalformedFileReadsAsNoLocks)
 {
     bind_wallet();
     write_text("gallery/offer_locks_w1.json", R"({"utxos": "all", "offers": [7, {"offer": "x"}]})");
-    EXPECT_TRUE(funding::offer_locks_load().empty());
-    EXPECT_TRUE(funding::offer_records().empty());
-    ASSERT_TRUE(funding::offer_locks_add({TXID_A + "_1"}));
+    EXPECT_TRUE(funding::offer_locks_load(ws()).empty());
+    EXPECT_TRUE(funding::offer_records(ws()).empty());
+    ASSERT_TRUE(funding::offer_locks_add(ws(), {TXID_A + "_1"}));
     EXPECT_EQ(read_json("gallery/offer_locks_w1.json")["utxos"], nlohmann::json::array({TXID_A + "_1"}));
 }
 

@@ -57,14 +57,14 @@ protected:
     // The coins of receive address 0 in the order the program's cache holds them.
     std::vector<funding::CachedCoin> cached_coins()
     {
-        wallet::WalletLock lock;
+        wallet::WalletLock lock(ws());
         EXPECT_EQ(outcome(funding::refresh_coins(session())), "done");
         return session().coins().lists[receive_address(0)].coins;
     }
 
     bool in_spent_set(const std::string& txid, uint32_t vout)
     {
-        wallet::WalletLock lock;
+        wallet::WalletLock lock(ws());
         return funding::is_spent(session(), txid, vout);
     }
 };
@@ -79,7 +79,7 @@ TEST_F(Pay, PaysAndRemembersItsChange)
     EXPECT_EQ(t.outputs[1].script, tx::p2pkh_script(*core::hash160_from_address(receive_address(0))));
     EXPECT_EQ(inputs_of(t), (std::set<std::string>{funding_txid + "_0"}));
 
-    wallet::WalletLock lock;
+    wallet::WalletLock lock(ws());
     ASSERT_EQ(session().coins().change.size(), 1u);
     EXPECT_EQ(session().coins().change[0].txid, result->txid);
     EXPECT_EQ(session().coins().change[0].vout, 1u);
@@ -166,8 +166,8 @@ TEST_F(Pay, AnInputTheChainDoesNotKnowIsLeftOutAndThePaymentRetried)
     const std::string ghost = std::string(64, '9');
     std::string key;
     {
-        wallet::WalletLock lock;
-        key = wallet::wallet_key();
+        wallet::WalletLock lock(ws());
+        key = wallet::wallet_key(ws());
     }
     write_json("ord_snap/" + key + "_change.json",
                {{"coins", {{{"txid", ghost}, {"vout", 0}, {"sats", 60000}, {"addr", receive_address(0)}}}}});
@@ -178,7 +178,7 @@ TEST_F(Pay, AnInputTheChainDoesNotKnowIsLeftOutAndThePaymentRetried)
     devnet().clear_faults();
     auto t = paid(result);
     EXPECT_EQ(inputs_of(t), (std::set<std::string>{real + "_0"}));
-    wallet::WalletLock lock;
+    wallet::WalletLock lock(ws());
     for (const auto& c : session().coins().change) EXPECT_NE(c.txid, ghost);
     EXPECT_EQ(read_json("ord_snap/" + key + "_change.json").dump().find(ghost), std::string::npos);
 }
@@ -221,7 +221,7 @@ TEST_F(Pay, BroadcastWhoseAnswerWasLostIsFoundAndNotPaidAgain)
     ASSERT_EQ(t.inputs.size(), 1u);
     // Exactly one of the two coins paid, once.
     EXPECT_NE(spent_on_chain(first, 0), spent_on_chain(second, 0));
-    wallet::WalletLock lock;
+    wallet::WalletLock lock(ws());
     ASSERT_EQ(session().coins().change.size(), 1u);
     EXPECT_EQ(session().coins().change[0].txid, result->txid);
 }
@@ -261,7 +261,7 @@ TEST_F(Pay, TwoPartyTransactionMakesPendingChangeOnlyOfThisWallet)
     ins[1].pub_key_hash = core::Hash160{};  // the seller knows nothing of the buyer's keys
     std::string txid;
     {
-        wallet::WalletLock lock;
+        wallet::WalletLock lock(ws());
         auto result = funding::broadcast_tx(session(), ins, outs, our_hash, txid);
         ASSERT_EQ(outcome(result), sent(txid));
         ASSERT_EQ(session().coins().change.size(), 1u);
@@ -280,8 +280,8 @@ TEST_F(Pay, SnapshotsSurviveARestart)
     ASSERT_TRUE(result) << outcome(result);
     std::string key;
     {
-        wallet::WalletLock lock;
-        key = wallet::wallet_key();
+        wallet::WalletLock lock(ws());
+        key = wallet::wallet_key(ws());
     }
     auto spent = read_json("ord_snap/" + key + "_spent.json");
     auto change = read_json("ord_snap/" + key + "_change.json");
@@ -290,10 +290,10 @@ TEST_F(Pay, SnapshotsSurviveARestart)
     EXPECT_EQ(change["coins"][0]["txid"], result->txid);
     EXPECT_EQ(change["coins"][0]["addr"], receive_address(0));
 
-    wallet::wallet_forget();  // the program ends; a new one starts
-    ASSERT_TRUE(wallet::wallet_load());
+    wallet::wallet_forget(ws());  // the program ends; a new one starts
+    ASSERT_TRUE(wallet::wallet_load(ws()));
     {
-        wallet::WalletLock lock;
+        wallet::WalletLock lock(ws());
         ASSERT_TRUE(funding::ensure_coin_state(session()));
         EXPECT_TRUE(funding::is_spent(session(), funding_txid, 0));
         ASSERT_EQ(session().coins().change.size(), 1u);
@@ -311,8 +311,8 @@ TEST_F(Pay, SnapshotsKeepAndLearnWhatAnotherProgramRecorded)
 {
     std::string key;
     {
-        wallet::WalletLock lock;
-        key = wallet::wallet_key();
+        wallet::WalletLock lock(ws());
+        key = wallet::wallet_key(ws());
         ASSERT_TRUE(funding::ensure_coin_state(session()));
         funding::add_spent(session(), {{std::string(64, '1'), 0, ""}});
         ASSERT_TRUE(funding::save_snapshots(session()));
@@ -326,7 +326,7 @@ TEST_F(Pay, SnapshotsKeepAndLearnWhatAnotherProgramRecorded)
     write_json(change_rel,
                {{"coins", {{{"txid", std::string(64, '3')}, {"vout", 0}, {"sats", 7000}, {"addr", receive_address(0)}}}}});
 
-    wallet::WalletLock lock;
+    wallet::WalletLock lock(ws());
     funding::add_spent(session(), {{std::string(64, '4'), 2, ""}});
     ASSERT_TRUE(funding::save_snapshots(session()));
     EXPECT_EQ(read_json(spent_rel)["outpoints"],
@@ -399,8 +399,8 @@ TEST_F(Pay, MalformedSnapshotsReadEmptyAndAreReplaced)
 {
     std::string key;
     {
-        wallet::WalletLock lock;
-        key = wallet::wallet_key();
+        wallet::WalletLock lock(ws());
+        key = wallet::wallet_key(ws());
     }
     write_text("ord_snap/" + key + "_spent.json", "[1,2");
     write_json("ord_snap/" + key + "_change.json", {{"coins", {{{"txid", "zz"}, {"vout", 0}, {"sats", 5}}}}});
@@ -415,7 +415,7 @@ TEST_F(Pay, HeldBackAndOfferLockedCoinsStayOutUnlessTheyMustBeSpent)
     std::string a = fund(0, {20000});
     std::string b = fund(0, {20000});
     std::string c = fund(0, {20000});
-    ASSERT_TRUE(funding::offer_locks_add({b + "_0"}));
+    ASSERT_TRUE(funding::offer_locks_add(ws(), {b + "_0"}));
     auto first = funding::pay_outputs(session(), to_other(5000), {a + ":0"});
     EXPECT_EQ(inputs_of(paid(first)), (std::set<std::string>{c + "_0"}));
     std::string change = (first ? first->txid : std::string()) + "_1";
@@ -433,7 +433,7 @@ TEST_F(Pay, HeldBackAndOfferLockedCoinsStayOutUnlessTheyMustBeSpent)
     EXPECT_EQ(t.inputs[0].txid, b);
     // The lock on the spent coin goes at the next gathering.
     paid(funding::pay_outputs(session(), to_other(1000)));
-    EXPECT_TRUE(funding::offer_locks_load().empty());
+    EXPECT_TRUE(funding::offer_locks_load(ws()).empty());
 }
 
 TEST_F(Pay, FinalMessagesWhenNoCoinCanBeSpent)
@@ -454,7 +454,7 @@ TEST_F(Pay, MemoryEmptiesAsTheChainCatchesUp)
     std::string funding_txid = fund(0, {50000});
     auto result = funding::pay_outputs(session(), to_other(10000));
     ASSERT_TRUE(result) << outcome(result);
-    wallet::WalletLock lock;
+    wallet::WalletLock lock(ws());
     ASSERT_TRUE(funding::is_spent(session(), funding_txid, 0));
     ASSERT_EQ(session().coins().change.size(), 1u);
 
@@ -465,7 +465,7 @@ TEST_F(Pay, MemoryEmptiesAsTheChainCatchesUp)
     auto coins = session().coins().lists[receive_address(0)].coins;
     ASSERT_EQ(coins.size(), 1u);
     EXPECT_EQ(coins[0].txid, result->txid);
-    auto key = wallet::wallet_key();
+    auto key = wallet::wallet_key(ws());
     EXPECT_TRUE(read_json("ord_snap/" + key + "_spent.json")["outpoints"].empty());
     EXPECT_TRUE(read_json("ord_snap/" + key + "_change.json")["coins"].empty());
 }

@@ -54,20 +54,20 @@ protected:
                         {"w2", hd_wallet(wallettest::LEGAL_MNEMONIC)},
                         {"bal-zero", hd_wallet(wallettest::LEGAL_MNEMONIC)},
                         {"bal-held", hd_wallet(wallettest::LEGAL_MNEMONIC)}});
-        ASSERT_EQ(wallet::active_wallet_id(), "w1");
+        ASSERT_EQ(wallet::active_wallet_id(ws()), "w1");
     }
-    static void switch_to(const std::string& id)
+    void switch_to(const std::string& id)
     {
-        wallet::WalletLock lock;
-        wallet::wallet_forget();
-        ASSERT_TRUE(wallet::bind_wallet(id));
-        ASSERT_TRUE(wallet::wallet_load());
+        wallet::WalletLock lock(ws());
+        wallet::wallet_forget(ws());
+        ASSERT_TRUE(wallet::bind_wallet(ws(), id));
+        ASSERT_TRUE(wallet::wallet_load(ws()));
     }
 
-    static std::string key_now()
+    std::string key_now()
     {
-        wallet::WalletLock lock;
-        return wallet::wallet_key();
+        wallet::WalletLock lock(ws());
+        return wallet::wallet_key(ws());
     }
 
     // Runs what on another thread and waits for it; false when it could not finish within
@@ -93,14 +93,14 @@ protected:
         std::atomic<bool> holding{false};
         std::atomic<bool> done{false};
         std::thread caller([&] {
-            wallet::WalletLock lock;
+            wallet::WalletLock lock(ws());
             holding = true;
             out.result = testsupport::outcome(funding::refresh_coins(session()));
             done = true;
         });
         while (!holding) std::this_thread::yield();
         {
-            wallet::WalletLock lock;  // waits until the refresh lets go
+            wallet::WalletLock lock(ws());  // waits until the refresh lets go
             out.meanwhile_ran = !done;
             meanwhile();
         }
@@ -125,8 +125,8 @@ TEST_F(WalletRelease, OtherThreadsTakeTheWalletLockWhileTheListsAreFetched)
     EXPECT_TRUE(out.meanwhile_ran);
     ASSERT_EQ(out.result, "done");
 
-    wallet::WalletLock lock;
-    EXPECT_EQ(wallet::wallet_lock_levels(), 1u);
+    wallet::WalletLock lock(ws());
+    EXPECT_EQ(wallet::wallet_lock_levels(ws()), 1u);
     const auto& coins = session().coins().lists[address].coins;
     ASSERT_EQ(coins.size(), 1u);
     EXPECT_EQ(coins[0].txid, coin);
@@ -138,20 +138,20 @@ TEST_F(WalletRelease, WalletSwitchedOrUnboundDuringTheFetchIsNoticed)
     const std::string w1_address = receive_address(0);
     devnet().fault("woc", {{"delay_ms", 1500}});
 
-    Outcome switched = refresh_with([] { switch_to("w2"); });
+    Outcome switched = refresh_with([&] { switch_to("w2"); });
     EXPECT_TRUE(switched.meanwhile_ran);
     EXPECT_EQ(switched.result, testsupport::failed(funding::FundingCode::WalletChanged));
     {
         // The first wallet's lists never reach the second wallet's memory.
-        wallet::WalletLock lock;
-        EXPECT_EQ(session().coins().key, wallet::wallet_key());
+        wallet::WalletLock lock(ws());
+        EXPECT_EQ(session().coins().key, wallet::wallet_key(ws()));
         EXPECT_EQ(session().coins().lists.count(w1_address), 0u);
     }
 
     switch_to("w1");
-    Outcome unbound = refresh_with([] {
-        wallet::unbind_wallet();
-        wallet::wallet_forget();
+    Outcome unbound = refresh_with([&] {
+        wallet::unbind_wallet(ws());
+        wallet::wallet_forget(ws());
     });
     EXPECT_TRUE(unbound.meanwhile_ran);
     EXPECT_EQ(unbound.result, testsupport::failed(funding::FundingCode::WalletChanged));
@@ -162,14 +162,14 @@ TEST_F(WalletRelease, SameWalletForgottenAndLoadedAgainDuringTheFetchGoesOn)
     std::string coin = fund(0, {20000});
     const std::string address = receive_address(0);
     devnet().fault("woc", {{"delay_ms", 1500}});
-    Outcome out = refresh_with([] {
-        wallet::wallet_forget();
-        ASSERT_TRUE(wallet::wallet_load());
+    Outcome out = refresh_with([&] {
+        wallet::wallet_forget(ws());
+        ASSERT_TRUE(wallet::wallet_load(ws()));
     });
     EXPECT_TRUE(out.meanwhile_ran);
     ASSERT_EQ(out.result, "done");
-    wallet::WalletLock lock;
-    EXPECT_EQ(session().coins().key, wallet::wallet_key());
+    wallet::WalletLock lock(ws());
+    EXPECT_EQ(session().coins().key, wallet::wallet_key(ws()));
     ASSERT_EQ(session().coins().lists[address].coins.size(), 1u);
     EXPECT_EQ(session().coins().lists[address].coins[0].txid, coin);
 }
@@ -189,7 +189,7 @@ protected:
     void remember_broadcast_over(net::Http& http)
     {
         start_session(&http);
-        wallet::WalletLock lock;
+        wallet::WalletLock lock(ws());
         ASSERT_TRUE(funding::ensure_coin_state(session()));
         session().coins().last_recorded_txid = m_txid;
     }
@@ -201,14 +201,14 @@ TEST_F(RecentBroadcast, IsFetchedWithTheWalletLockFree)
 {
     std::atomic<bool> other_got_it{false};
     HookedHttp http("/tx/" + m_txid, [&] {
-        other_got_it = on_another_thread([] { wallet::WalletLock lock; });
+        other_got_it = on_another_thread([&] { wallet::WalletLock lock(ws()); });
     });
     remember_broadcast_over(http);
-    wallet::WalletLock lock;
+    wallet::WalletLock lock(ws());
     funding::Gathered g = funding::gather_coins(session(), {});
     EXPECT_TRUE(http.fired());
     EXPECT_TRUE(other_got_it);
-    EXPECT_EQ(wallet::wallet_lock_levels(), 1u);
+    EXPECT_EQ(wallet::wallet_lock_levels(ws()), 1u);
     ASSERT_EQ(g.coins.size(), 1u);
     EXPECT_EQ(g.coins[0].txid, m_txid);
     ASSERT_EQ(session().coins().change.size(), 1u);
@@ -216,13 +216,13 @@ TEST_F(RecentBroadcast, IsFetchedWithTheWalletLockFree)
 
 TEST_F(RecentBroadcast, WalletSwitchedDuringItsFetchGathersNothingAndKeepsTheCoinOut)
 {
-    HookedHttp http("/tx/" + m_txid, [] { EXPECT_TRUE(on_another_thread([] { switch_to("w2"); })); });
+    HookedHttp http("/tx/" + m_txid, [&] { EXPECT_TRUE(on_another_thread([&] { switch_to("w2"); })); });
     remember_broadcast_over(http);
-    wallet::WalletLock lock;
+    wallet::WalletLock lock(ws());
     funding::Gathered g = funding::gather_coins(session(), {});
     EXPECT_TRUE(http.fired());
     EXPECT_FALSE(g.any());
-    EXPECT_EQ(wallet::wallet_key(), "w2");
+    EXPECT_EQ(wallet::wallet_key(ws()), "w2");
     EXPECT_TRUE(session().coins().change.empty());
 }
 
@@ -233,7 +233,7 @@ TEST_F(RecentBroadcast, PaymentEndsWhenTheWalletSwitchesDuringItsFetch)
     switch_to("w2");
     std::string w2_coin = fund(0, {50000});
     switch_to("w1");
-    HookedHttp http("/tx/" + m_txid, [] { EXPECT_TRUE(on_another_thread([] { switch_to("w2"); })); });
+    HookedHttp http("/tx/" + m_txid, [&] { EXPECT_TRUE(on_another_thread([&] { switch_to("w2"); })); });
     remember_broadcast_over(http);
     EXPECT_EQ(testsupport::outcome(funding::pay_outputs(session(), to_other(1000))),
               testsupport::failed(funding::FundingCode::WalletChanged));
@@ -247,23 +247,23 @@ TEST_F(WalletRelease, SnapshotsFollowWalletLoadsAndForgets)
     const std::string change_txid(64, 'c');
     const std::string spent_txid(64, 'd');
     {
-        wallet::WalletLock lock;
+        wallet::WalletLock lock(ws());
         ASSERT_TRUE(funding::ensure_coin_state(session()));  // the funding memory is in use
     }
     write_json("ord_snap/" + first_key + "_spent.json", {{"outpoints", {spent_txid + ":3"}}});
     write_json("ord_snap/" + first_key + "_change.json",
                {{"coins", {{{"txid", change_txid}, {"vout", 1}, {"sats", 900}, {"addr", receive_address(0)}}}}});
 
-    wallet::wallet_forget();
+    wallet::wallet_forget(ws());
     {
-        wallet::WalletLock lock;
+        wallet::WalletLock lock(ws());
         EXPECT_TRUE(session().coins().key.empty());
         EXPECT_TRUE(session().coins().change.empty());
     }
-    ASSERT_TRUE(wallet::wallet_load());
+    ASSERT_TRUE(wallet::wallet_load(ws()));
     {
         // Read back by the load itself, before any funding call.
-        wallet::WalletLock lock;
+        wallet::WalletLock lock(ws());
         EXPECT_EQ(session().coins().key, first_key);
         EXPECT_TRUE(funding::is_spent(session(), spent_txid, 3));
         ASSERT_EQ(session().coins().change.size(), 1u);
@@ -271,7 +271,7 @@ TEST_F(WalletRelease, SnapshotsFollowWalletLoadsAndForgets)
     }
 
     switch_to("w2");
-    wallet::WalletLock lock;
+    wallet::WalletLock lock(ws());
     EXPECT_EQ(session().coins().key, "w2");
     EXPECT_FALSE(funding::is_spent(session(), spent_txid, 3));
     EXPECT_TRUE(session().coins().change.empty());
@@ -290,7 +290,7 @@ TEST_F(WalletRelease, KnownBalanceWithEveryCoinHeldBackAsksToWait)
 {
     switch_to("bal-held");
     std::string coin = fund(0, {20000});
-    ASSERT_TRUE(funding::offer_locks_add({coin + "_0"}));
+    ASSERT_TRUE(funding::offer_locks_add(ws(), {coin + "_0"}));
     ASSERT_TRUE(wallet::refresh_wallet_balance(session().wallet()));
     ASSERT_EQ(wallet::cached_balance(session().wallet()).sats, 20000);
     EXPECT_EQ(testsupport::outcome(funding::pay_outputs(session(), to_other(1000))),

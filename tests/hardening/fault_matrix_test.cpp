@@ -77,8 +77,8 @@ TEST_F(PaymentFaults, WalletLockedByPursaWhileTheProgramRunsStopsPayments)
 {
     fund(0, {30000});
     {
-        wallet::WalletLock lock;
-        ASSERT_TRUE(wallet::wallet_load());
+        wallet::WalletLock lock(ws());
+        ASSERT_TRUE(wallet::wallet_load(ws()));
     }
     auto locked = pursatest::run_pursa(m_temp.path(), {"lock", "--password", "correct horse"});
     ASSERT_EQ(locked.exit_code, 0) << locked.output;
@@ -108,8 +108,8 @@ protected:
     }
     std::string key()
     {
-        wallet::WalletLock lock;
-        return wallet::wallet_key();
+        wallet::WalletLock lock(ws());
+        return wallet::wallet_key(ws());
     }
 };
 
@@ -117,27 +117,27 @@ TEST_F(FileFaults, FullDiskWhileSavingTheReservesKeepsEveryReserve)
 {
     const std::string a = std::string(64, 'a') + "_0";
     const std::string b = std::string(64, 'b') + "_1";
-    ASSERT_TRUE(funding::reserve_add(a, "origin-a", 100));
-    const fs::path file = funding::reserves_path();
+    ASSERT_TRUE(funding::reserve_add(ws(), a, "origin-a", 100));
+    const fs::path file = funding::reserves_path(ws());
     const std::string before = file_text(file);
     std::string added, bound;
     bool removed = true;
     {
         testsupport::FullDisk full;
-        added = outcome(funding::reserve_add(b, "origin-b", 200));
-        bound = outcome(funding::reserve_bind_listing(a, std::string(64, 'c')));
-        removed = funding::reserve_remove(a);
+        added = outcome(funding::reserve_add(ws(), b, "origin-b", 200));
+        bound = outcome(funding::reserve_bind_listing(ws(), a, std::string(64, 'c')));
+        removed = funding::reserve_remove(ws(), a);
     }
     EXPECT_EQ(added, failed(funding::FundingCode::ReserveWriteFailed));
     EXPECT_EQ(bound, failed(funding::FundingCode::ReserveUpdateFailed));
     EXPECT_FALSE(removed);
     EXPECT_EQ(file_text(file), before);
     EXPECT_TRUE(temporaries_beside(file).empty());
-    ASSERT_EQ(funding::reserve_list().size(), 1u);
-    EXPECT_EQ(funding::reserve_list()[0].utxo, a);
+    ASSERT_EQ(funding::reserve_list(ws()).size(), 1u);
+    EXPECT_EQ(funding::reserve_list(ws())[0].utxo, a);
 
-    EXPECT_TRUE(funding::reserve_add(b, "origin-b", 200));
-    EXPECT_EQ(funding::reserve_list().size(), 2u);
+    EXPECT_TRUE(funding::reserve_add(ws(), b, "origin-b", 200));
+    EXPECT_EQ(funding::reserve_list(ws()).size(), 2u);
 }
 
 TEST_F(FileFaults, FullDiskWhileSavingTheSnapshotsKeepsTheLastOnes)
@@ -145,7 +145,7 @@ TEST_F(FileFaults, FullDiskWhileSavingTheSnapshotsKeepsTheLastOnes)
     const std::string k = key();
     const std::string spent_txid(64, 'd');
     {
-        wallet::WalletLock lock;
+        wallet::WalletLock lock(ws());
         ASSERT_TRUE(funding::ensure_coin_state(session()));
         funding::add_spent(session(), {{spent_txid, 3, ""}});
         funding::add_pending_change(session(), {std::string(64, 'c'), 1, 5000, receive_address(0)});
@@ -161,7 +161,7 @@ TEST_F(FileFaults, FullDiskWhileSavingTheSnapshotsKeepsTheLastOnes)
     const std::string lots_before = file_text(lot_file);
     lots.txids.push_back(std::string(64, '1'));
     {
-        wallet::WalletLock lock;
+        wallet::WalletLock lock(ws());
         funding::add_spent(session(), {{std::string(64, 'e'), 0, ""}, {std::string(64, 'c'), 1, ""}});
         testsupport::FullDisk full;
         EXPECT_FALSE(funding::save_snapshots(session()));  // both saves are tried
@@ -172,7 +172,7 @@ TEST_F(FileFaults, FullDiskWhileSavingTheSnapshotsKeepsTheLastOnes)
     EXPECT_EQ(file_text(lot_file), lots_before);
 
     // A restart reads the last good snapshots.
-    wallet::WalletLock lock;
+    wallet::WalletLock lock(ws());
     funding::reset_coin_state(session());
     ASSERT_TRUE(funding::ensure_coin_state(session()));
     EXPECT_TRUE(funding::is_spent(session(), spent_txid, 3));
@@ -188,40 +188,40 @@ TEST_F(FileFaults, CrashBetweenTheTemporaryWriteAndTheRenameLosesNothing)
 {
     const std::string k = key();
     const std::string a = std::string(64, 'a') + "_0";
-    ASSERT_TRUE(funding::reserve_add(a, "origin-a", 100));
+    ASSERT_TRUE(funding::reserve_add(ws(), a, "origin-a", 100));
     {
-        wallet::WalletLock lock;
+        wallet::WalletLock lock(ws());
         ASSERT_TRUE(funding::ensure_coin_state(session()));
         funding::add_spent(session(), {{std::string(64, 'd'), 3, ""}});
         ASSERT_TRUE(funding::save_snapshots(session()));
     }
     const fs::path wallet_file = path(wallet_rel("w1"));
     crash_left_temporary(wallet_file, R"({"mnemonic": "legal winner thank year wave sausage worth useful legal winner thank yel)");
-    crash_left_temporary(funding::reserves_path(), R"({"reserves": []})");
+    crash_left_temporary(funding::reserves_path(ws()), R"({"reserves": []})");
     crash_left_temporary(funding::spent_snapshot_path(k), R"({"outpoints": [)");
 
     // A new process starts.
-    wallet::wallet_forget();
+    wallet::wallet_forget(ws());
     {
-        wallet::WalletLock lock;
-        ASSERT_TRUE(wallet::wallet_load());
-        EXPECT_EQ(wallet::wallet_state().mnemonic.view().substr(0, 7), "abandon");
+        wallet::WalletLock lock(ws());
+        ASSERT_TRUE(wallet::wallet_load(ws()));
+        EXPECT_EQ(ws().state().mnemonic.view().substr(0, 7), "abandon");
         ASSERT_TRUE(funding::ensure_coin_state(session()));
         EXPECT_TRUE(funding::is_spent(session(), std::string(64, 'd'), 3));
     }
-    ASSERT_EQ(funding::reserve_list().size(), 1u);
+    ASSERT_EQ(funding::reserve_list(ws()).size(), 1u);
 
     // The next saves go through and leave no temporary of their own behind.
-    EXPECT_TRUE(funding::reserve_add(std::string(64, 'b') + "_1", "", 5));
+    EXPECT_TRUE(funding::reserve_add(ws(), std::string(64, 'b') + "_1", "", 5));
     {
-        wallet::WalletLock lock;
+        wallet::WalletLock lock(ws());
         EXPECT_TRUE(funding::save_snapshots(session()));
-        EXPECT_TRUE(wallet::wallet_save());
+        EXPECT_TRUE(wallet::wallet_save(ws()));
     }
-    for (const fs::path& p : {wallet_file, funding::reserves_path(), funding::spent_snapshot_path(k)}) {
+    for (const fs::path& p : {wallet_file, funding::reserves_path(ws()), funding::spent_snapshot_path(k)}) {
         EXPECT_TRUE(temporaries_beside(p).empty()) << p;
     }
-    EXPECT_EQ(funding::reserve_list().size(), 2u);
+    EXPECT_EQ(funding::reserve_list(ws()).size(), 2u);
 }
 
 } // namespace

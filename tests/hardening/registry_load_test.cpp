@@ -66,10 +66,10 @@ TEST_F(RegistryUnderLoad, PursaStandInsAndProgramThreadsLoseNoWriteAndKeepTheBin
     }
     threads.emplace_back([&] {
         for (int i = 0; i < SAVES; ++i) {
-            wallet::WalletLock lock;
-            wallet::wallet_forget();
-            if (!wallet::wallet_load() || wallet::wallet_state().mnemonic.view() != ABANDON_MNEMONIC) ++wallet_failures;
-            else if (!wallet::wallet_save()) ++wallet_failures;
+            wallet::WalletLock lock(ws());
+            wallet::wallet_forget(ws());
+            if (!wallet::wallet_load(ws()) || ws().state().mnemonic.view() != ABANDON_MNEMONIC) ++wallet_failures;
+            else if (!wallet::wallet_save(ws())) ++wallet_failures;
         }
     });
     for (auto& t : threads) t.join();
@@ -98,11 +98,11 @@ TEST_F(RegistryUnderLoad, PursaStandInsAndProgramThreadsLoseNoWriteAndKeepTheBin
     EXPECT_FALSE(temporary_left(wallet_rel("w1")));
 
     // The program stays bound to its wallet, whatever Pursa made active meanwhile.
-    EXPECT_EQ(wallet::active_wallet_id(), "w1");
-    wallet::WalletLock lock;
-    wallet::wallet_forget();
-    ASSERT_TRUE(wallet::wallet_load());
-    EXPECT_EQ(wallet::wallet_state().mnemonic.view(), ABANDON_MNEMONIC);
+    EXPECT_EQ(wallet::active_wallet_id(ws()), "w1");
+    wallet::WalletLock lock(ws());
+    wallet::wallet_forget(ws());
+    ASSERT_TRUE(wallet::wallet_load(ws()));
+    EXPECT_EQ(ws().state().mnemonic.view(), ABANDON_MNEMONIC);
 }
 
 } // namespace

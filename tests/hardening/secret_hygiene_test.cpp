@@ -74,16 +74,15 @@ TEST_F(SecretHygiene, LoadingDerivingSigningSavingAndForgettingWipeEveryBuffer)
     if (!hardening::freed_memory_scan_available()) GTEST_SKIP() << "the sanitizers bring their own allocator";
     m_secrets = secrets_of(LEGAL_MNEMONIC);
     bind_single_wallet(hd_wallet(LEGAL_MNEMONIC, {{"recv", {0, 3, 0, 0, 0, 0}}}));
-    wallet::wallet_forget();
 
-    scanned([] {
-        wallet::WalletLock lock;
-        ASSERT_TRUE(wallet::wallet_load());
-        for (uint32_t i = 0; i < 4; ++i) ASSERT_TRUE(wallet::account_key(1, i));
-        ASSERT_TRUE(wallet::ordinals_key());
-        EXPECT_TRUE(wallet::identity_sign("TV1|post").error.empty());
-        EXPECT_TRUE(wallet::bn_key().error.empty());
-        const auto key = wallet::key_for_address(wallet::wallet_state().recv_address);
+    scanned([&] {
+        wallet::WalletLock lock(ws());
+        ASSERT_TRUE(wallet::wallet_load(ws()));
+        for (uint32_t i = 0; i < 4; ++i) ASSERT_TRUE(wallet::account_key(ws(), 1, i));
+        ASSERT_TRUE(wallet::ordinals_key(ws()));
+        EXPECT_TRUE(wallet::identity_sign(ws(), "TV1|post").error.empty());
+        EXPECT_TRUE(wallet::bn_key(ws()).error.empty());
+        const auto key = wallet::key_for_address(ws(), ws().state().recv_address);
         ASSERT_TRUE(key);
         // Sign a payment with it.
         const auto hash = *core::hash160_from_address(key->address);
@@ -94,9 +93,9 @@ TEST_F(SecretHygiene, LoadingDerivingSigningSavingAndForgettingWipeEveryBuffer)
         ins[0].priv_key_hex.assign(key->priv_hex.str());
         std::vector<tx::TxOutput> outs{{4000, tx::p2pkh_script(hash)}};
         EXPECT_TRUE(tx::tx_sign_input(0, ins, outs, hash, key->priv_hex.view(), key->pub_hex));
-        EXPECT_TRUE(wallet::wallet_save());
-        (void)wallet::wallet_summary();
-        wallet::wallet_forget();
+        EXPECT_TRUE(wallet::wallet_save(ws()));
+        (void)wallet::wallet_summary(ws());
+        wallet::wallet_forget(ws());
     });
 }
 
@@ -105,7 +104,6 @@ TEST_F(SecretHygiene, RefusedWalletFilesAreWipedToo)
     if (!hardening::freed_memory_scan_available()) GTEST_SKIP() << "the sanitizers bring their own allocator";
     m_secrets = secrets_of(LEGAL_MNEMONIC);
     bind_single_wallet(hd_wallet(LEGAL_MNEMONIC));
-    wallet::wallet_forget();
     // Each file holds the mnemonic and is refused for another reason.
     const std::vector<nlohmann::json> refused = {
         hd_wallet(LEGAL_MNEMONIC, {{"recv", "not a list"}}),
@@ -115,20 +113,20 @@ TEST_F(SecretHygiene, RefusedWalletFilesAreWipedToo)
     };
     for (const auto& doc : refused) {
         write_json(wallet_rel("w1"), doc);
-        scanned([] {
-            wallet::WalletLock lock;
-            (void)wallet::wallet_load();
-            (void)wallet::wallet_summary();
-            wallet::wallet_forget();
+        scanned([&] {
+            wallet::WalletLock lock(ws());
+            (void)wallet::wallet_load(ws());
+            (void)wallet::wallet_summary(ws());
+            wallet::wallet_forget(ws());
         });
     }
     // A file cut short in the middle of the mnemonic.
     const std::string torn = "{\"mnemonic\": \"" + std::string(LEGAL_MNEMONIC);
     write_text(wallet_rel("w1"), torn);
-    scanned([] {
-        wallet::WalletLock lock;
-        EXPECT_FALSE(wallet::wallet_load());
-        (void)wallet::wallet_summary();
+    scanned([&] {
+        wallet::WalletLock lock(ws());
+        EXPECT_FALSE(wallet::wallet_load(ws()));
+        (void)wallet::wallet_summary(ws());
     });
 }
 
@@ -184,9 +182,9 @@ TEST_F(SecretTexts, NoLogLineProgressTextOrResultCarriesASecret)
     auto secrets = secrets_of(wallettest::ABANDON_MNEMONIC);
     secrets.resize(2);  // the text forms: the mnemonic and its first words
     {
-        wallet::WalletLock lock;
-        secrets.emplace_back(wallet::account_key(1, 0)->priv_hex.str());
-        secrets.emplace_back(wallet::ordinals_key()->priv_hex.str());
+        wallet::WalletLock lock(ws());
+        secrets.emplace_back(wallet::account_key(ws(), 1, 0)->priv_hex.str());
+        secrets.emplace_back(wallet::ordinals_key(ws())->priv_hex.str());
     }
     const fundingtest::OtherParty other;
     const std::vector<tx::TxOutput> pay_other{{10000, tx::p2pkh_script(other.hash)}};
@@ -198,18 +196,18 @@ TEST_F(SecretTexts, NoLogLineProgressTextOrResultCarriesASecret)
     said(funding::pay_outputs(session(), pay_other));
     devnet().clear_faults();
     said(funding::pay_outputs(session(), pay_other));
-    said(funding::reserve_add("bad", "", 1));
+    said(funding::reserve_add(ws(), "bad", "", 1));
     // Connect and disconnect, with their log lines.
     wallet::ConnectOptions options;
     options.max_polls = 1;
     options.poll_interval = std::chrono::milliseconds(1);
     options.start_pursa = [] { return true; };
     options.log = [this](const std::string& line) { said(line); };
-    said(wallet::pursa_connect(options));
-    wallet::pursa_disconnect([this](const std::string& line) { said(line); });
+    said(wallet::pursa_connect(ws(), options));
+    wallet::pursa_disconnect(ws(), [this](const std::string& line) { said(line); });
     // A wallet refused at load (the mnemonic fails its check) says so without quoting it.
     write_json(wallet_rel("w1"), hd_wallet(std::string(wallettest::ABANDON_MNEMONIC).replace(0, 7, "zoo")));
-    wallet::wallet_forget();
+    wallet::wallet_forget(ws());
     said(funding::pay_outputs(session(), pay_other));
 
     expect_no_secret_in_texts(secrets);
@@ -232,21 +230,21 @@ TEST_F(SecretTexts, FilesWithWalletDataAreOwnerOnly)
     fund(0, {30000});
     const fundingtest::OtherParty other;
     ASSERT_TRUE(funding::pay_outputs(session(), {{10000, tx::p2pkh_script(other.hash)}}));
-    ASSERT_TRUE(funding::reserve_add(std::string(64, 'a') + "_0", "", 1));
+    ASSERT_TRUE(funding::reserve_add(ws(), std::string(64, 'a') + "_0", "", 1));
     std::string key;
     {
-        wallet::WalletLock lock;
-        key = wallet::wallet_key();
-        ASSERT_TRUE(wallet::wallet_save());
+        wallet::WalletLock lock(ws());
+        key = wallet::wallet_key(ws());
+        ASSERT_TRUE(wallet::wallet_save(ws()));
     }
     ASSERT_TRUE(wallet::write_lot_snapshot(key, {}));
     const std::vector<fs::path> files = {
         path(wallet_rel("w1")),
         funding::spent_snapshot_path(key),
         funding::change_snapshot_path(key),
-        funding::reserves_path(),
+        funding::reserves_path(ws()),
         path("ord_snap/" + key + ".json"),
-        wallet::bind_path(),
+        wallet::bind_path(ws()),
     };
     for (const auto& file : files) {
         ASSERT_TRUE(fs::exists(file)) << file;

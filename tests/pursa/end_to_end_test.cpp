@@ -31,13 +31,9 @@ protected:
         std::filesystem::create_directories(m_data);
         ASSERT_TRUE(devnet().write_services(m_data));
         net::reload_current_services();
-        wallet::wallet_forget();
-        wallet::unregister_app();
     }
     void TearDown() override
     {
-        wallet::wallet_forget();
-        wallet::unregister_app();
         net::set_current_services(net::ServiceConfig{});
     }
     pursatest::RunResult pursa(const std::vector<std::string>& args)
@@ -60,8 +56,9 @@ TEST_F(EndToEndTest, CreateFundApproveConnectBalanceLots)
     auto named = pursa({"paymail", "trader"});
     ASSERT_EQ(named.exit_code, 0) << named.output;
 
-    wallet::register_app("/opt/agoran", "Agoran");
-    ASSERT_EQ(wallet::active_wallet_id(), "");
+    wallet::WalletSession session(net::load_services_file());
+    wallet::register_app(session, "/opt/agoran", "Agoran");
+    ASSERT_EQ(wallet::active_wallet_id(session), "");
     EXPECT_FALSE(wallet::pursa_running());
     auto approver = pursatest::start_pursa(m_temp.path(), {"approve", "--wait", "--timeout", "60"});
     ASSERT_TRUE(approver);
@@ -71,24 +68,23 @@ TEST_F(EndToEndTest, CreateFundApproveConnectBalanceLots)
     wallet::ConnectOptions options;
     options.poll_interval = 50ms;
     options.max_polls = 600;
-    ASSERT_TRUE(wallet::pursa_connect(options));
+    ASSERT_TRUE(wallet::pursa_connect(session, options));
     EXPECT_EQ(approver->wait(20s), 0);
     EXPECT_FALSE(wallet::pursa_running()) << "the lock goes with the process";
-    ASSERT_TRUE(wallet::pursa_is_connected());
-    EXPECT_EQ(wallet::wallet_display_name(wallet::active_wallet_id()), "trader");
-    EXPECT_FALSE(wallet::pursa_paymail().empty());
+    ASSERT_TRUE(wallet::pursa_is_connected(session));
+    EXPECT_EQ(wallet::wallet_display_name(wallet::active_wallet_id(session)), "trader");
+    EXPECT_FALSE(wallet::pursa_paymail(session).empty());
 
-    wallet::WalletSession session(net::load_services_file());
     ASSERT_TRUE(wallet::refresh_wallet_balance(session));
     auto balance = wallet::cached_balance(session);
     EXPECT_TRUE(balance.known);
     EXPECT_EQ(balance.sats, 250000);
-    EXPECT_TRUE(std::filesystem::exists(m_data / "tx_hist" / (wallet::active_wallet_id() + "_face.json")));
+    EXPECT_TRUE(std::filesystem::exists(m_data / "tx_hist" / (wallet::active_wallet_id(session) + "_face.json")));
 
     std::string ord_address;
     {
-        wallet::WalletLock lock;
-        ord_address = wallet::ordinals_key()->address;
+        wallet::WalletLock lock(session);
+        ord_address = wallet::ordinals_key(session)->address;
     }
     const std::string PNG = std::string("\x89PNG\r\n\x1a\n", 8) + std::string(16, '\x02');
     const std::string origin = devnet().inscribe(ord_address, "image/png", PNG);

@@ -44,12 +44,12 @@ TEST_F(WalletDirTest, CreateWritesAWalletThatTheProgramLoads)
     const auto perms = std::filesystem::status(path(wallet_rel(id))).permissions();
     EXPECT_EQ(perms & (std::filesystem::perms::group_all | std::filesystem::perms::others_all), std::filesystem::perms::none);
 
-    wallet::register_app("/opt/agoran", "Agoran");
-    EXPECT_EQ(wallet::active_wallet_id(), id);
-    wallet::WalletLock lock;
-    ASSERT_TRUE(wallet::wallet_load());
-    EXPECT_EQ(wallet::wallet_state().recv_address, doc["address"]);
-    EXPECT_EQ(wallet::wallet_state().identity_address, doc["identity"]);
+    wallet::register_app(ws(), "/opt/agoran", "Agoran");
+    EXPECT_EQ(wallet::active_wallet_id(ws()), id);
+    wallet::WalletLock lock(ws());
+    ASSERT_TRUE(wallet::wallet_load(ws()));
+    EXPECT_EQ(ws().state().recv_address, doc["address"]);
+    EXPECT_EQ(ws().state().identity_address, doc["identity"]);
 
     auto shown = run_pursa(m_temp.path(), {"show"});
     EXPECT_EQ(shown.exit_code, 0);
@@ -90,10 +90,10 @@ TEST_F(WalletDirTest, LockAndUnlockWithAPassword)
     const std::string id = created_id(run_pursa(m_temp.path(), args));
     ASSERT_FALSE(id.empty());
     const std::string plain = read_text(wallet_rel(id));
-    wallet::register_app("/opt/agoran", "Agoran");
+    wallet::register_app(ws(), "/opt/agoran", "Agoran");
     {
-        wallet::WalletLock lock;
-        ASSERT_TRUE(wallet::wallet_load());
+        wallet::WalletLock lock(ws());
+        ASSERT_TRUE(wallet::wallet_load(ws()));
     }
 
     auto locked = run_pursa(m_temp.path(), {"lock", "--password", "hunter2"});
@@ -102,11 +102,11 @@ TEST_F(WalletDirTest, LockAndUnlockWithAPassword)
     ASSERT_TRUE(wallet::parse_lock_envelope(envelope));
     EXPECT_EQ(envelope["iter"], 210000);
     EXPECT_EQ(read_text(wallet_rel(id)).find("abandon"), std::string::npos);
-    EXPECT_TRUE(wallet::wallet_is_locked());
+    EXPECT_TRUE(wallet::wallet_is_locked(ws()));
     {
-        wallet::WalletLock lock;
-        EXPECT_FALSE(wallet::wallet_load()) << "a wallet locked after the load is not used";
-        EXPECT_FALSE(wallet::wallet_save());
+        wallet::WalletLock lock(ws());
+        EXPECT_FALSE(wallet::wallet_load(ws())) << "a wallet locked after the load is not used";
+        EXPECT_FALSE(wallet::wallet_save(ws()));
     }
     EXPECT_NE(run_pursa(m_temp.path(), {"show"}).exit_code, 0);
     auto listed = run_pursa(m_temp.path(), {"list"});
@@ -123,18 +123,18 @@ TEST_F(WalletDirTest, LockAndUnlockWithAPassword)
     auto unlocked = run_pursa(m_temp.path(), {"unlock", "--password", "hunter2"});
     ASSERT_EQ(unlocked.exit_code, 0) << unlocked.output;
     EXPECT_EQ(read_json(wallet_rel(id)), nlohmann::json::parse(plain));
-    wallet::WalletLock lock;
-    EXPECT_TRUE(wallet::wallet_load());
+    wallet::WalletLock lock(ws());
+    EXPECT_TRUE(wallet::wallet_load(ws()));
 }
 
 TEST_F(WalletDirTest, ApproveAndDenyAnswerPendingRequests)
 {
     const std::string id = created_id(run_pursa(m_temp.path(), {"create"}));
     ASSERT_FALSE(id.empty());
-    wallet::register_app("/opt/agoran", "Agoran");
-    wallet::unbind_wallet();
-    const std::string r1 = wallet::write_connect_request().value_or("");
-    const std::string r2 = wallet::write_connect_request().value_or("");
+    wallet::register_app(ws(), "/opt/agoran", "Agoran");
+    wallet::unbind_wallet(ws());
+    const std::string r1 = wallet::write_connect_request(ws()).value_or("");
+    const std::string r2 = wallet::write_connect_request(ws()).value_or("");
     ASSERT_FALSE(r1.empty() || r2.empty());
     auto pending = pursa::pending_requests();
     ASSERT_EQ(pending.size(), 2u);
@@ -142,11 +142,11 @@ TEST_F(WalletDirTest, ApproveAndDenyAnswerPendingRequests)
 
     auto denied = run_pursa(m_temp.path(), {"deny", r1});
     EXPECT_EQ(denied.output, "success: " + r1);
-    EXPECT_EQ(wallet::read_connect_reply(r1), wallet::ConnectReply::Denied);
+    EXPECT_EQ(wallet::read_connect_reply(ws(), r1), wallet::ConnectReply::Denied);
     auto approved = run_pursa(m_temp.path(), {"approve", "--all"});
     EXPECT_EQ(approved.output, "success: " + r2);
-    EXPECT_EQ(wallet::read_connect_reply(r2), wallet::ConnectReply::Ok);
-    EXPECT_EQ(wallet::active_wallet_id(), id);
+    EXPECT_EQ(wallet::read_connect_reply(ws(), r2), wallet::ConnectReply::Ok);
+    EXPECT_EQ(wallet::active_wallet_id(ws()), id);
     auto none = run_pursa(m_temp.path(), {"approve"});
     EXPECT_EQ(none.exit_code, 1);
     EXPECT_EQ(none.output, "error: no pending connect request.");
@@ -160,20 +160,20 @@ TEST_F(WalletDirTest, InteractivePursaNamesAppAndWalletAndStaysFindableWithoutAT
 {
     const std::string id = created_id(run_pursa(m_temp.path(), {"create", "--name", "Daily"}));
     ASSERT_FALSE(id.empty());
-    wallet::register_app("/opt/agoran", "Agoran");
-    wallet::unbind_wallet();
+    wallet::register_app(ws(), "/opt/agoran", "Agoran");
+    wallet::unbind_wallet(ws());
     auto serving = pursatest::start_pursa(m_temp.path(), {});
     ASSERT_TRUE(serving);
     ASSERT_TRUE(serving->read_line(10s).has_value());
     EXPECT_TRUE(wallet::pursa_running());
-    const std::string request = wallet::write_connect_request().value_or("");
+    const std::string request = wallet::write_connect_request(ws()).value_or("");
     auto asked = serving->read_line(10s);
     ASSERT_TRUE(asked);
     EXPECT_NE(asked->find("\"Agoran\""), std::string::npos) << *asked;
     EXPECT_NE(asked->find("\"Daily\""), std::string::npos) << *asked;
     // Standard input is empty: nothing is approved, and Pursa keeps running.
     (void)serving->read_line(500ms);
-    EXPECT_EQ(wallet::read_connect_reply(request), wallet::ConnectReply::Pending);
+    EXPECT_EQ(wallet::read_connect_reply(ws(), request), wallet::ConnectReply::Pending);
     EXPECT_TRUE(serving->running());
     EXPECT_TRUE(wallet::pursa_running());
     serving->stop();

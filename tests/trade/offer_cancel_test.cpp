@@ -40,7 +40,7 @@ protected:
             tradetest::built(trade::build_offer(session(), {token, token, book::ListingKind::Token, "10", 3'000, SELLER_PAY, SELLER_ORD}));
         auto offer = trade::parse_offer_text(hex);
         EXPECT_TRUE(offer && offer->inputs.size() == 3u) << hex;
-        EXPECT_TRUE(funding::offer_locks_add(funding::offer_input_outpoints(hex)));
+        EXPECT_TRUE(funding::offer_locks_add(session().wallet(), funding::offer_input_outpoints(hex)));
         book::Offer out;
         out.id = std::string(64, 'f');
         out.offer = hex;
@@ -65,8 +65,8 @@ protected:
         auto o = tx::parse_outpoint(outpoint);
         std::optional<wallet::DerivedKey> key;
         {
-            wallet::WalletLock lock;
-            key = wallet::key_for_address(m_receive);
+            wallet::WalletLock lock(session().wallet());
+            key = wallet::key_for_address(session().wallet(), m_receive);
         }
         ASSERT_TRUE(key);
         auto hash = *core::hash160_from_address(m_receive);
@@ -106,7 +106,7 @@ TEST_F(OfferCancel, TheWithdrawalSpendsTheFirstCoinOfTheOfferThatIsStillUnspent)
     auto result = trade::run_offer_cancel(session(), LISTING_ID, offer);
     ASSERT_TRUE(result) << trade::result_text(result);
     EXPECT_EQ(inputs_of(result).count(coins[1]), 1u);
-    EXPECT_TRUE(funding::offer_locks_load().empty());
+    EXPECT_TRUE(funding::offer_locks_load(session().wallet()).empty());
 }
 
 TEST_F(OfferCancel, WithNoCoinOfTheOfferLeftTheWithdrawalIsPaidLikeAnyPost)
@@ -138,7 +138,7 @@ TEST_F(OfferCancel, AWithdrawalThatCannotSpendACoinOfTheOfferPostsNothing)
     ASSERT_FALSE(unlisted);
     EXPECT_TRUE(unlisted.error().is(funding::FundingCode::MustSpendMissing)) << trade::result_text(unlisted);
     EXPECT_FALSE(trade::buyer_coins_spent(session(), offer.offer));
-    for (const auto& coin : buyer_coins(offer)) EXPECT_EQ(funding::offer_locks_load().count(coin), 1u) << coin;
+    for (const auto& coin : buyer_coins(offer)) EXPECT_EQ(funding::offer_locks_load(session().wallet()).count(coin), 1u) << coin;
 }
 
 } // namespace offer_cancel_test

@@ -63,10 +63,10 @@ protected:
         m_listing.price_sats = price;
         m_listing.pay_addr = m_receive;
         m_listing.ord_addr = m_ordinals;
-        m_listing.pubkey = trade::wallet_identity_key();
+        m_listing.pubkey = trade::wallet_identity_key(session().wallet());
         m_listing.status = book::ListingStatus::Live;
-        ASSERT_TRUE(funding::reserve_add(utxo, origin, 0));
-        ASSERT_TRUE(funding::reserve_bind_listing(utxo, id, record()));
+        ASSERT_TRUE(funding::reserve_add(session().wallet(), utxo, origin, 0));
+        ASSERT_TRUE(funding::reserve_bind_listing(session().wallet(), utxo, id, record()));
     }
 
     // What this wallet published for m_listing.
@@ -122,7 +122,7 @@ TEST_F(OfferComplete, AnHonestOfferIsSignedAndTheRecordMovesToTheRest)
     EXPECT_TRUE(spent(m_token));
     EXPECT_EQ(done.leftover_units, "7");
     EXPECT_EQ(done.leftover_outpoint, tradetest::txid_of(done.result) + "_2");
-    auto moved = funding::reserve_of_listing(m_listing.id);
+    auto moved = funding::reserve_of_listing(session().wallet(), m_listing.id);
     ASSERT_TRUE(moved);
     EXPECT_EQ(moved->utxo, done.leftover_outpoint);
     EXPECT_EQ(moved->record.units_left, "7");
@@ -135,18 +135,18 @@ TEST_F(OfferComplete, AnHonestOfferIsSignedAndTheRecordMovesToTheRest)
 // to list again, held for no listing.
 TEST_F(OfferComplete, AListingThatSellsOutLeavesNoRecord)
 {
-    ASSERT_TRUE(funding::reserve_remove(m_listing.id));
+    ASSERT_TRUE(funding::reserve_remove(session().wallet(), m_listing.id));
     m_listing.id = std::string(64, 'b');
     m_listing.qty = "3";
     m_listing.price_sats = 3'000;
     funding::ListingRecord part = record();
     part.lot_units = "10";
-    ASSERT_TRUE(funding::reserve_add(m_token, m_token, 0));
-    ASSERT_TRUE(funding::reserve_bind_listing(m_token, m_listing.id, part));
+    ASSERT_TRUE(funding::reserve_add(session().wallet(), m_token, m_token, 0));
+    ASSERT_TRUE(funding::reserve_bind_listing(session().wallet(), m_token, m_listing.id, part));
     trade::Completion done = trade::complete_offer(session(), offer_for_three(), m_listing);
     ASSERT_TRUE(done.result) << trade::result_text(done.result);
     EXPECT_EQ(done.leftover_units, "7");
-    EXPECT_FALSE(funding::reserve_of_listing(m_listing.id));
+    EXPECT_FALSE(funding::reserve_of_listing(session().wallet(), m_listing.id));
 }
 
 TEST_F(OfferComplete, TheBookMustShowWhatThisWalletPublished)
@@ -175,7 +175,7 @@ TEST_F(OfferComplete, TheBookMustShowWhatThisWalletPublished)
     book::Listing theirs = m_listing;
     theirs.pubkey = std::string(66, 'c');
     EXPECT_EQ(failure_of(trade::complete_offer(session(), offer_for_three(), theirs).result), TradeCode::NotYourListing);
-    (void)funding::reserve_remove(m_listing.id);
+    (void)funding::reserve_remove(session().wallet(), m_listing.id);
     EXPECT_EQ(failure_of(trade::complete_offer(session(), offer_for_three(), m_listing).result), TradeCode::NoRecord);
     EXPECT_FALSE(spent(m_token));
     EXPECT_FALSE(spent(m_buyer_coin + "_0"));
@@ -190,14 +190,14 @@ TEST_F(OfferComplete, ABuyerSignatureThatDoesNotVerifyIsRefusedBeforeSigning)
     EXPECT_EQ(done.result.error().input, 1u);
     EXPECT_TRUE(done.check.passes);
     EXPECT_FALSE(spent(m_token));
-    EXPECT_EQ(funding::reserve_for_listing(m_listing.id), m_token);
+    EXPECT_EQ(funding::reserve_for_listing(session().wallet(), m_listing.id), m_token);
 }
 
 TEST_F(OfferComplete, TheRecordNotTheOfferSetsThePrice)
 {
     // The same offer against a record that asks more: refused, nothing signed.
     m_listing.price_sats = 10'010;
-    ASSERT_TRUE(funding::reserve_rebind(m_listing.id, m_token, record()));
+    ASSERT_TRUE(funding::reserve_rebind(session().wallet(), m_listing.id, m_token, record()));
     trade::Completion done = trade::complete_offer(session(), offer_for_three(), m_listing);
     ASSERT_EQ(failure_of(done.result), TradeCode::Underpaid);
     EXPECT_EQ(done.result.error().due_sats, 3'003u);
@@ -213,26 +213,26 @@ TEST_F(OfferComplete, AReserveFromBeforeRecordsIsReadFromTheListingsOwnTransacti
                        {"pay_addr", m_receive}, {"ord_addr", m_ordinals}};
     auto published = trade::publish_post(session(), post, true);
     ASSERT_TRUE(published) << trade::result_text(published);
-    (void)funding::reserve_remove(m_listing.id);
+    (void)funding::reserve_remove(session().wallet(), m_listing.id);
     m_listing.id = tradetest::txid_of(published);
-    ASSERT_TRUE(funding::reserve_add(m_token, m_token, 0));
-    ASSERT_TRUE(funding::reserve_bind_listing(m_token, m_listing.id));
+    ASSERT_TRUE(funding::reserve_add(session().wallet(), m_token, m_token, 0));
+    ASSERT_TRUE(funding::reserve_bind_listing(session().wallet(), m_token, m_listing.id));
 
     // Moved since (a sale of part of it under the older program): cannot be rebuilt.
-    ASSERT_TRUE(funding::reserve_rebind(m_listing.id, std::string(64, 'b') + "_1"));
+    ASSERT_TRUE(funding::reserve_rebind(session().wallet(), m_listing.id, std::string(64, 'b') + "_1"));
     EXPECT_EQ(trade::seller_record(session(), m_listing.id).error.code, TradeCode::RecordPartlySold);
-    ASSERT_TRUE(funding::reserve_rebind(m_listing.id, m_token));
+    ASSERT_TRUE(funding::reserve_rebind(session().wallet(), m_listing.id, m_token));
 
     trade::SellerRecord rebuilt = trade::seller_record(session(), m_listing.id);
     ASSERT_TRUE(rebuilt.reserve) << trade::error_text(rebuilt.error);
     EXPECT_EQ(rebuilt.reserve->record.price_left, 10'000u);
-    EXPECT_TRUE(funding::reserve_of_listing(m_listing.id)->record.known());  // kept from now on
+    EXPECT_TRUE(funding::reserve_of_listing(session().wallet(), m_listing.id)->record.known());  // kept from now on
     trade::Completion done = trade::complete_offer(session(), offer_for_three(), m_listing);
     EXPECT_TRUE(done.result) << trade::result_text(done.result);
 
     // Another's transaction named as this wallet's listing rebuilds nothing.
-    ASSERT_TRUE(funding::reserve_add(m_buyer_coin + "_0", "", 0));
-    ASSERT_TRUE(funding::reserve_bind_listing(m_buyer_coin + "_0", m_buyer_coin));
+    ASSERT_TRUE(funding::reserve_add(session().wallet(), m_buyer_coin + "_0", "", 0));
+    ASSERT_TRUE(funding::reserve_bind_listing(session().wallet(), m_buyer_coin + "_0", m_buyer_coin));
     EXPECT_EQ(trade::seller_record(session(), m_buyer_coin).error.code, TradeCode::NoRecord);
 }
 

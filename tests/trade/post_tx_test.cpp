@@ -49,6 +49,7 @@ TEST_F(PostTransaction, ACancelPaysTheOracleAndItsDataOutputOnly)
     ASSERT_FALSE(open_wallet("carol", {500'000}).empty());
     // Two sessions of one process, each acting at its own moment, stamp their posts with it.
     trade::MarketSession other(net::current_services());
+    wallet::register_app(other.wallet(), "trade-test", "Agoran");
     session().clock().fix(1'700'000'000);
     other.clock().fix(1'800'000'000);
     json other_post = {{"type", "ag_cancel"}, {"handle", "carol"}, {"listing", std::string(64, 'b')},
@@ -112,11 +113,11 @@ TEST_F(PostTransaction, ABuyPostLeavesTheOfferCoinsAloneAndLocksThem)
         EXPECT_NE(in.txid, first);
         EXPECT_NE(in.txid, second);
     }
-    auto locks = funding::offer_locks_load();
+    auto locks = funding::offer_locks_load(session().wallet());
     EXPECT_EQ(locks.count(first + "_0"), 1u);
     EXPECT_EQ(locks.count(second + "_0"), 1u);
     // The wallet's own record of the offer: its post, its listing and the buyer's coins.
-    auto records = funding::offer_records();
+    auto records = funding::offer_records(session().wallet());
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].offer, txid_of(result));
     EXPECT_EQ(records[0].listing, std::string(64, 'e'));

@@ -20,15 +20,11 @@ void TraderTest::SetUp()
     auto data = m_root.use_as_data_root();
     ASSERT_TRUE(devnet().write_services(data));
     net::reload_current_services();
-    wallet::wallet_forget();
-    wallet::unregister_app();
     m_session = std::make_unique<trade::MarketSession>(net::current_services());
 }
 
 void TraderTest::TearDown()
 {
-    wallet::wallet_forget();
-    wallet::unregister_app();
     m_session.reset();
 }
 
@@ -44,11 +40,11 @@ std::string TraderTest::open_wallet(const std::string& name, const std::vector<i
         ADD_FAILURE() << named.error().sentence;
         return {};
     }
-    wallet::register_app("trade-test", "Agoran");
+    wallet::register_app(session().wallet(), "trade-test", "Agoran");
     m_receive = pursa::receive_address(id);
     {
-        wallet::WalletLock lock;
-        auto ord = wallet::wallet_load() ? wallet::ordinals_address() : wallet::OrdinalsAddress{};
+        wallet::WalletLock lock(session().wallet());
+        auto ord = wallet::wallet_load(session().wallet()) ? wallet::ordinals_address(session().wallet()) : wallet::OrdinalsAddress{};
         if (ord.hash) m_ordinals = core::address_from_hash160(*ord.hash);
     }
     if (m_receive.empty() || m_ordinals.empty()) {

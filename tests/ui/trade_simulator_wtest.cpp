@@ -93,7 +93,6 @@ protected:
         leave();
         platform::set_env("LOCALAPPDATA", user.root.path().string());
         net::reload_current_services();
-        wallet::register_app(QCoreApplication::applicationDirPath().toStdString(), "Agoran");
         ui::MainWindow::Options options;
         options.start_update_check = false;
         options.ask_update_question = false;
@@ -104,6 +103,7 @@ protected:
             // history chart ends at.
             session->clock().fix(core::system_seconds() - 600);
         }
+        wallet::register_app(session->wallet(), QCoreApplication::applicationDirPath().toStdString(), "Agoran");
         main = std::make_unique<ui::MainWindow>(ui::make_live_services(*session), options);
         dialogs = new ui::TradeDialogs(*main, ui::make_live_trade_services(*session));
         main->show();

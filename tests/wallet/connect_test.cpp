@@ -23,8 +23,8 @@ protected:
     {
         WalletDirTest::SetUp();
         write_registry({{"w1", hd_wallet(ABANDON_MNEMONIC)}, {"w2", hd_wallet(wallettest::LEGAL_MNEMONIC)}});
-        wallet::register_app("/opt/agoran", "Agoran");
-        ASSERT_EQ(wallet::active_wallet_id(), "");
+        wallet::register_app(ws(), "/opt/agoran", "Agoran");
+        ASSERT_EQ(wallet::active_wallet_id(ws()), "");
         m_options.max_polls = 40;
         m_options.poll_interval = 5ms;
         m_options.log = [this](const std::string& line) { m_log += line; };
@@ -58,7 +58,7 @@ protected:
     std::optional<WalletCode> connect_answered_with(const std::string& reply)
     {
         auto answer = answer_with(reply);
-        auto result = failure_of(wallet::pursa_connect(m_options));
+        auto result = failure_of(wallet::pursa_connect(ws(), m_options));
         answer.join();
         return result;
     }
@@ -72,7 +72,7 @@ protected:
 
 TEST_F(ConnectTest, ApprovalBindsAndLoadsTheWallet)
 {
-    EXPECT_FALSE(wallet::pursa_is_connected());
+    EXPECT_FALSE(wallet::pursa_is_connected(ws()));
     EXPECT_EQ(connect_answered_with(R"({"ok": true, "wallet_id": "w2"})"), std::nullopt);
     EXPECT_EQ(m_request["app"], "Agoran");
     EXPECT_EQ(m_request["instance"], "/opt/agoran");
@@ -80,16 +80,16 @@ TEST_F(ConnectTest, ApprovalBindsAndLoadsTheWallet)
     EXPECT_EQ(m_request["id"].get<std::string>()[0], 'w');
     EXPECT_EQ(m_starts, 1);
     EXPECT_EQ(m_log, "Waiting for Pursa to approve this app...\nConnected to Pursa wallet Name of w2\n");
-    EXPECT_EQ(wallet::active_wallet_id(), "w2");
+    EXPECT_EQ(wallet::active_wallet_id(ws()), "w2");
     EXPECT_EQ(read_json("binds/_opt_agoran.json")["wallet_id"], "w2");
-    EXPECT_TRUE(wallet::pursa_is_connected());
+    EXPECT_TRUE(wallet::pursa_is_connected(ws()));
     {
-        wallet::WalletLock lock;
-        EXPECT_EQ(wallet::wallet_state().wallet_id, "w2");
+        wallet::WalletLock lock(ws());
+        EXPECT_EQ(ws().state().wallet_id, "w2");
     }
     // Already bound to a wallet that loads: no new request.
     const auto requests = std::distance(std::filesystem::directory_iterator(path("connect")), {});
-    EXPECT_EQ(failure_of(wallet::pursa_connect(m_options)), std::nullopt);
+    EXPECT_EQ(failure_of(wallet::pursa_connect(ws(), m_options)), std::nullopt);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(path("connect")), {}), requests);
     EXPECT_EQ(m_starts, 1);
 }
@@ -100,7 +100,7 @@ TEST_F(ConnectTest, DenialAndMalformedRepliesLeaveNoBinding)
                               R"({"wallet_id": "w1"})", R"([true])", R"({"ok": tr)", "",
                               R"({"ok": true, "wallet_id": "../../elsewhere"})"}) {
         EXPECT_EQ(connect_answered_with(reply), WalletCode::Denied) << reply;
-        EXPECT_EQ(wallet::active_wallet_id(), "") << reply;
+        EXPECT_EQ(wallet::active_wallet_id(ws()), "") << reply;
         EXPECT_FALSE(exists("binds/_opt_agoran.json")) << reply;
     }
 }
@@ -108,16 +108,16 @@ TEST_F(ConnectTest, DenialAndMalformedRepliesLeaveNoBinding)
 TEST_F(ConnectTest, ApprovalWithoutWalletIdKeepsTheBinding)
 {
     EXPECT_EQ(connect_answered_with(R"({"ok": true})"), WalletCode::WouldNotLoad);
-    EXPECT_EQ(wallet::active_wallet_id(), "");
+    EXPECT_EQ(wallet::active_wallet_id(ws()), "");
 }
 
 TEST_F(ConnectTest, NoReplyTimesOutAfterTheLastPoll)
 {
     m_options.max_polls = 3;
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(failure_of(wallet::pursa_connect(m_options)), WalletCode::NotApprovedInTime);
+    EXPECT_EQ(failure_of(wallet::pursa_connect(ws(), m_options)), WalletCode::NotApprovedInTime);
     EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
-    EXPECT_EQ(wallet::active_wallet_id(), "");
+    EXPECT_EQ(wallet::active_wallet_id(ws()), "");
     // The request stays for Pursa; a reply written after the last poll binds nothing.
     ASSERT_TRUE(exists("connect"));
     for (const auto& entry : std::filesystem::directory_iterator(path("connect"))) {
@@ -125,77 +125,77 @@ TEST_F(ConnectTest, NoReplyTimesOutAfterTheLastPoll)
         ASSERT_TRUE(name.ends_with(".req.json"));
         write_text("connect/" + name.substr(0, name.size() - 9) + ".rep.json", R"({"ok": true, "wallet_id": "w1"})");
     }
-    EXPECT_EQ(wallet::active_wallet_id(), "");
-    EXPECT_FALSE(wallet::pursa_is_connected());
+    EXPECT_EQ(wallet::active_wallet_id(ws()), "");
+    EXPECT_FALSE(wallet::pursa_is_connected(ws()));
 }
 
 TEST_F(ConnectTest, LockedWalletIsBoundButReportedLocked)
 {
     write_json(wallet_rel("w1"), {{"lock", "TV-LOCK1"}});
     EXPECT_EQ(connect_answered_with(R"({"ok": true, "wallet_id": "w1"})"), WalletCode::Locked);
-    EXPECT_EQ(wallet::active_wallet_id(), "w1");
-    EXPECT_FALSE(wallet::pursa_is_connected());
+    EXPECT_EQ(wallet::active_wallet_id(ws()), "w1");
+    EXPECT_FALSE(wallet::pursa_is_connected(ws()));
     // Unlocked in Pursa: the next connect loads it without a new approval.
     write_json(wallet_rel("w1"), hd_wallet(ABANDON_MNEMONIC));
     m_options.max_polls = 1;
-    EXPECT_EQ(failure_of(wallet::pursa_connect(m_options)), std::nullopt);
+    EXPECT_EQ(failure_of(wallet::pursa_connect(ws(), m_options)), std::nullopt);
 }
 
 TEST_F(ConnectTest, DisconnectRemovesTheBindingForGood)
 {
     ASSERT_EQ(connect_answered_with(R"({"ok": true, "wallet_id": "w1"})"), std::nullopt);
     std::string log;
-    wallet::pursa_disconnect([&](const std::string& line) { log += line; });
+    wallet::pursa_disconnect(ws(), [&](const std::string& line) { log += line; });
     EXPECT_EQ(log, "This app is no longer connected to a Pursa wallet.\n");
-    EXPECT_FALSE(wallet::pursa_is_connected());
+    EXPECT_FALSE(wallet::pursa_is_connected(ws()));
     EXPECT_FALSE(exists("binds/_opt_agoran.json"));
     {
-        wallet::WalletLock lock;
-        EXPECT_TRUE(wallet::wallet_state().recv_priv.empty());
+        wallet::WalletLock lock(ws());
+        EXPECT_TRUE(ws().state().recv_priv.empty());
     }
     // A restart does not bind again (two wallets, no bind file).
-    wallet::unregister_app();
-    wallet::register_app("/opt/agoran", "Agoran");
-    EXPECT_EQ(wallet::active_wallet_id(), "");
-    EXPECT_FALSE(wallet::pursa_is_connected());
+    wallet::WalletSession restarted;
+    wallet::register_app(restarted, "/opt/agoran", "Agoran");
+    EXPECT_EQ(wallet::active_wallet_id(restarted), "");
+    EXPECT_FALSE(wallet::pursa_is_connected(restarted));
     EXPECT_TRUE(read_json("wallets.json")["wallets"].size() == 2) << "Pursa's state is not touched";
 }
 
 TEST_F(ConnectTest, UnregisteredProcessCannotConnect)
 {
-    wallet::unregister_app();
-    EXPECT_EQ(failure_of(wallet::pursa_connect(m_options)), WalletCode::NotAnApp);
-    EXPECT_FALSE(wallet::write_connect_request());
+    wallet::WalletSession unregistered;
+    EXPECT_EQ(failure_of(wallet::pursa_connect(unregistered, m_options)), WalletCode::NotAnApp);
+    EXPECT_FALSE(wallet::write_connect_request(unregistered));
     EXPECT_EQ(m_starts, 0);
 }
 
 TEST_F(ConnectTest, ReplyStates)
 {
-    EXPECT_EQ(wallet::read_connect_reply(""), wallet::ConnectReply::Denied);
-    EXPECT_EQ(wallet::read_connect_reply("../x"), wallet::ConnectReply::Denied);
-    const std::string id = wallet::write_connect_request().value_or("");
+    EXPECT_EQ(wallet::read_connect_reply(ws(), ""), wallet::ConnectReply::Denied);
+    EXPECT_EQ(wallet::read_connect_reply(ws(), "../x"), wallet::ConnectReply::Denied);
+    const std::string id = wallet::write_connect_request(ws()).value_or("");
     ASSERT_FALSE(id.empty());
-    EXPECT_EQ(wallet::read_connect_reply(id), wallet::ConnectReply::Pending);
+    EXPECT_EQ(wallet::read_connect_reply(ws(), id), wallet::ConnectReply::Pending);
     write_text("connect/" + id + ".rep.json", R"({"ok": true, "wallet_id": "w1"})");
-    EXPECT_EQ(wallet::read_connect_reply(id), wallet::ConnectReply::Ok);
-    EXPECT_EQ(wallet::active_wallet_id(), "w1");
+    EXPECT_EQ(wallet::read_connect_reply(ws(), id), wallet::ConnectReply::Ok);
+    EXPECT_EQ(wallet::active_wallet_id(ws()), "w1");
     EXPECT_TRUE(exists("connect/" + id + ".req.json"));
 }
 
 TEST_F(ConnectTest, RequestIsNotWrittenWhenTheFolderCannotBeMade)
 {
     write_text("connect", "a file where the folder should be");
-    EXPECT_EQ(failure_of(wallet::pursa_connect(m_options)), WalletCode::RequestNotWritten);
+    EXPECT_EQ(failure_of(wallet::pursa_connect(ws(), m_options)), WalletCode::RequestNotWritten);
 }
 
 TEST_F(ConnectTest, PaymailHandleCarriesTheDomain)
 {
     write_json(wallet_rel("w1"), hd_wallet(ABANDON_MNEMONIC, {{"paymail", "alice"}}));
-    EXPECT_EQ(wallet::pursa_paymail(), "");
-    ASSERT_TRUE(wallet::bind_wallet("w1"));
-    EXPECT_EQ(wallet::pursa_paymail(), "alice@" + wallet::paymail_domain());
-    ASSERT_TRUE(wallet::bind_wallet("w2"));
-    EXPECT_EQ(wallet::pursa_paymail(), "");
+    EXPECT_EQ(wallet::pursa_paymail(ws()), "");
+    ASSERT_TRUE(wallet::bind_wallet(ws(), "w1"));
+    EXPECT_EQ(wallet::pursa_paymail(ws()), "alice@" + wallet::paymail_domain());
+    ASSERT_TRUE(wallet::bind_wallet(ws(), "w2"));
+    EXPECT_EQ(wallet::pursa_paymail(ws()), "");
 }
 
 // The sentences are the product's: users and the help pages know them word for word.

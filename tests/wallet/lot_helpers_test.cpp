@@ -76,11 +76,11 @@ using wallettest::WalletDirTest;
 
 TEST_F(WalletDirTest, WalletKeyIsTheBoundIdOrTheAddress)
 {
-    EXPECT_EQ(wallet::wallet_key(), "wallet");
+    EXPECT_EQ(wallet::wallet_key(ws()), "wallet");
     bind_single_wallet(hd_wallet(wallettest::ABANDON_MNEMONIC));
-    EXPECT_EQ(wallet::wallet_key(), "w1");
-    wallet::unbind_wallet();
-    EXPECT_EQ(wallet::wallet_key(), "wallet");
+    EXPECT_EQ(wallet::wallet_key(ws()), "w1");
+    wallet::unbind_wallet(ws());
+    EXPECT_EQ(wallet::wallet_key(ws()), "wallet");
 }
 
 } // namespace

@@ -69,11 +69,11 @@ protected:
     {
         WalletDirTest::SetUp();
         write_registry({{"w1", hd_wallet(ABANDON_MNEMONIC)}, {"w2", hd_wallet(wallettest::LEGAL_MNEMONIC)}});
-        wallet::register_app("/opt/agoran", "Agoran");
-        ASSERT_TRUE(wallet::bind_wallet("w1"));
-        wallet::WalletLock lock;
-        ASSERT_TRUE(wallet::wallet_load());
-        m_ord = wallet::ordinals_key()->address;
+        wallet::register_app(ws(), "/opt/agoran", "Agoran");
+        ASSERT_TRUE(wallet::bind_wallet(ws(), "w1"));
+        wallet::WalletLock lock(ws());
+        ASSERT_TRUE(wallet::wallet_load(ws()));
+        m_ord = wallet::ordinals_key(ws())->address;
     }
 
     // The code the scan failed with; nullopt when it listed the lots.
@@ -81,7 +81,7 @@ protected:
     {
         net::WocClient woc("http://woc", http);
         net::OrdinalsClient ordinals("http://gp/api", "http://gp", http);
-        return wallettest::failure_of(wallet::tv_pursa_list_ordinals(rows, true, include_hidden, wallet::LotServices{woc, ordinals}));
+        return wallettest::failure_of(wallet::tv_pursa_list_ordinals(ws(), rows, true, include_hidden, wallet::LotServices{woc, ordinals}));
     }
 
     std::string m_ord;
@@ -151,8 +151,8 @@ TEST_F(LotsTest, HiddenLotsStayOutUnlessAskedFor)
 {
     write_json(wallet_rel("w1"), hd_wallet(ABANDON_MNEMONIC, {{"ord_owned", {{{"origin", T1 + "_0"}, {"hidden", true}}}}}));
     {
-        wallet::WalletLock lock;
-        wallet::wallet_forget();
+        wallet::WalletLock lock(ws());
+        wallet::wallet_forget(ws());
     }
     FakeHttp http(by_url([&](const std::string& url) -> Answer {
         if (has(url, "/txos/address/" + m_ord + "/unspent?bsv20=false"))
@@ -205,7 +205,7 @@ TEST_F(LotsTest, WalletSwitchDuringTheScanSavesNothingAndReportsIt)
     std::once_flag switched;
     FakeHttp http(by_url([&](const std::string& url) -> Answer {
         if (has(url, "/txos/address/")) {
-            std::call_once(switched, [] { (void)wallet::bind_wallet("w2"); });
+            std::call_once(switched, [&] { (void)wallet::bind_wallet(ws(), "w2"); });
             if (has(url, m_ord + "/unspent?bsv20=false"))
                 return std::pair{200L, nlohmann::json::array({file_txo(T1, 0, "image/png", m_ord)}).dump()};
             return std::pair{200L, std::string("[]")};
@@ -245,7 +245,7 @@ TEST_F(LotsTest, InboxEntriesJoinTheOwnedListOnce)
 
 TEST_F(LotsTest, NoWalletNoScan)
 {
-    wallet::unbind_wallet();
+    wallet::unbind_wallet(ws());
     FakeHttp http(by_url([](const std::string&) { return std::nullopt; }));
     std::vector<wallet::TvPursaOrdRow> rows(2);
     EXPECT_EQ(scan(http, rows), wallet::WalletCode::NoWallet);
@@ -276,9 +276,9 @@ TEST_F(LotsTest, BalanceRefreshRaisesTheShownIndexOnAUsedAddress)
 {
     std::string address3, identity;
     {
-        wallet::WalletLock lock;
-        address3 = wallet::account_key(1, 3)->address;
-        identity = wallet::wallet_state().identity_address;
+        wallet::WalletLock lock(ws());
+        address3 = wallet::account_key(ws(), 1, 3)->address;
+        identity = ws().state().identity_address;
     }
     int posts = 0;
     FakeHttp http(by_url([&](const std::string& url) -> Answer {
@@ -289,7 +289,7 @@ TEST_F(LotsTest, BalanceRefreshRaisesTheShownIndexOnAUsedAddress)
                                    .dump()};
     }));
     net::WocClient woc("http://woc", http);
-    wallet::WalletSession session;
+    wallet::WalletSession& session = ws();
     EXPECT_FALSE(wallet::cached_balance(session).known);
     ASSERT_TRUE(wallet::refresh_wallet_balance(session, woc));
     EXPECT_EQ(posts, 3) << "a batch with the hit, an empty batch, then the balance";
@@ -297,9 +297,9 @@ TEST_F(LotsTest, BalanceRefreshRaisesTheShownIndexOnAUsedAddress)
     EXPECT_TRUE(balance.known);
     EXPECT_EQ(balance.sats, 7500);
     {
-        wallet::WalletLock lock;
-        EXPECT_EQ(wallet::wallet_state().shown, 3u);
-        EXPECT_EQ(wallet::wallet_state().recv_address, address3);
+        wallet::WalletLock lock(ws());
+        EXPECT_EQ(ws().state().shown, 3u);
+        EXPECT_EQ(ws().state().recv_address, address3);
     }
     const auto doc = read_json(wallet_rel("w1"));
     EXPECT_EQ(doc["show"], 3);

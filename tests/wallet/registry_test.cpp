@@ -136,7 +136,7 @@ TEST_F(WalletDirTest, LegacyWalletMigratesIntoAnEmptyRegistry)
         std::filesystem::create_directories(m_data);
         write_json("tavrinnode_pursa.json", legacy);
         if (*registry) write_text("wallets.json", registry);
-        wallet::register_app("/opt/agoran", "Agoran");
+        wallet::register_app(ws(), "/opt/agoran", "Agoran");
         auto list = wallet::list_wallets();
         ASSERT_EQ(list.size(), 1u);
         EXPECT_EQ(list[0].name, "Wallet 1");
@@ -145,8 +145,8 @@ TEST_F(WalletDirTest, LegacyWalletMigratesIntoAnEmptyRegistry)
         EXPECT_FALSE(exists("tavrinnode_pursa.json"));
         EXPECT_EQ(read_json(wallet_rel(list[0].id)), legacy);
         // Exactly one wallet: bound to it.
-        EXPECT_EQ(wallet::active_wallet_id(), list[0].id);
-        EXPECT_EQ(wallet::bound_wallet_id(), list[0].id);
+        EXPECT_EQ(wallet::active_wallet_id(ws()), list[0].id);
+        EXPECT_EQ(wallet::bound_wallet_id(ws()), list[0].id);
     }
 }
 
@@ -159,7 +159,7 @@ TEST_F(WalletDirTest, LegacyWalletStaysInPlaceWhenTheRegistryCannotBeWritten)
     {
         testsupport::FullDisk full;
         if (!full.active()) GTEST_SKIP() << "no file-size limit on this system";
-        wallet::register_app("/opt/agoran", "Agoran");
+        wallet::register_app(ws(), "/opt/agoran", "Agoran");
     }
     EXPECT_EQ(read_json("tavrinnode_pursa.json"), legacy);
     size_t copies = 0;
@@ -170,7 +170,7 @@ TEST_F(WalletDirTest, LegacyWalletStaysInPlaceWhenTheRegistryCannotBeWritten)
         }
     }
     EXPECT_EQ(copies, 0u);
-    wallet::register_app("/opt/agoran", "Agoran");
+    wallet::register_app(ws(), "/opt/agoran", "Agoran");
     ASSERT_EQ(wallet::list_wallets().size(), 1u);
     EXPECT_FALSE(exists("tavrinnode_pursa.json"));
 }
@@ -180,7 +180,7 @@ TEST_F(WalletDirTest, LegacyWalletLeftAloneBesideListedWallets)
     write_json("tavrinnode_pursa.json", hd_wallet(wallettest::ABANDON_MNEMONIC));
     write_registry({{"w1", hd_wallet(wallettest::LEGAL_MNEMONIC)}, {"w2", hd_wallet(wallettest::LEGAL_MNEMONIC)}});
     const std::string before = read_text("wallets.json");
-    wallet::register_app("/opt/agoran", "Agoran");
+    wallet::register_app(ws(), "/opt/agoran", "Agoran");
     EXPECT_TRUE(exists("tavrinnode_pursa.json"));
     EXPECT_EQ(read_text("wallets.json"), before);
 }
@@ -191,23 +191,23 @@ TEST_F(WalletDirTest, UnreadableRegistryIsNeverReplacedByAMigration)
     const std::string damaged = "{\"wallets\": [{\"id\": \"w1\", \"name\": \"Savings\"}, {\"id\": \"w2\"";
     write_text("wallets.json", damaged);
     write_json("tavrinnode_pursa.json", hd_wallet(wallettest::ABANDON_MNEMONIC));
-    wallet::register_app("/opt/agoran", "Agoran");
+    wallet::register_app(ws(), "/opt/agoran", "Agoran");
     EXPECT_EQ(read_text("wallets.json"), damaged);
     EXPECT_TRUE(exists("tavrinnode_pursa.json"));
     EXPECT_FALSE(exists("wallets"));
-    EXPECT_EQ(wallet::active_wallet_id(), "");
+    EXPECT_EQ(wallet::active_wallet_id(ws()), "");
 }
 
 TEST_F(WalletDirTest, BindsToTheOnlyWalletButNotToOneOfTwo)
 {
     write_registry({{"w1", nullptr}, {"w2", nullptr}});
-    wallet::register_app("/opt/agoran", "Agoran");
-    EXPECT_EQ(wallet::active_wallet_id(), "");
+    wallet::register_app(ws(), "/opt/agoran", "Agoran");
+    EXPECT_EQ(wallet::active_wallet_id(ws()), "");
     EXPECT_FALSE(exists("binds"));
 
     write_registry({{"w7", nullptr}});
-    wallet::register_app("/opt/agoran", "Agoran");
-    EXPECT_EQ(wallet::active_wallet_id(), "w7");
+    wallet::register_app(ws(), "/opt/agoran", "Agoran");
+    EXPECT_EQ(wallet::active_wallet_id(ws()), "w7");
     const auto bind = read_json("binds/_opt_agoran.json");
     EXPECT_EQ(bind["app"], "Agoran");
     EXPECT_EQ(bind["instance"], "/opt/agoran");
@@ -217,17 +217,17 @@ TEST_F(WalletDirTest, BindsToTheOnlyWalletButNotToOneOfTwo)
 TEST_F(WalletDirTest, BindFileWinsOverTheRegistryAndSurvivesRestart)
 {
     write_registry({{"w1", nullptr}, {"w2", nullptr}});
-    wallet::register_app("/opt/agoran", "Agoran");
-    ASSERT_TRUE(wallet::bind_wallet("w2"));
-    wallet::unregister_app();
-    wallet::register_app("/opt/agoran", "Agoran");
-    EXPECT_EQ(wallet::active_wallet_id(), "w2");
-    EXPECT_EQ(wallet::bound_wallet_id(), "w2");
+    wallet::register_app(ws(), "/opt/agoran", "Agoran");
+    ASSERT_TRUE(wallet::bind_wallet(ws(), "w2"));
+    wallet::WalletSession restarted;
+    wallet::register_app(restarted, "/opt/agoran", "Agoran");
+    EXPECT_EQ(wallet::active_wallet_id(restarted), "w2");
+    EXPECT_EQ(wallet::bound_wallet_id(restarted), "w2");
 
     // Another instance of the program has a bind file of its own.
-    wallet::register_app("/other/place", "Agoran");
-    EXPECT_EQ(wallet::active_wallet_id(), "");
-    EXPECT_EQ(wallet::bind_path(), m_data / "binds" / "_other_place.json");
+    wallet::register_app(ws(), "/other/place", "Agoran");
+    EXPECT_EQ(wallet::active_wallet_id(ws()), "");
+    EXPECT_EQ(wallet::bind_path(ws()), m_data / "binds" / "_other_place.json");
 }
 
 TEST_F(WalletDirTest, DamagedOrUnsafeBindFilesReadAsUnbound)
@@ -235,27 +235,27 @@ TEST_F(WalletDirTest, DamagedOrUnsafeBindFilesReadAsUnbound)
     write_registry({{"w1", nullptr}, {"w2", nullptr}});
     for (const char* text : {"{", "[]", "{\"wallet_id\": 5}", "{\"wallet_id\": \"../../secrets\"}", "{\"app\": \"Agoran\"}"}) {
         write_text("binds/_opt_agoran.json", text);
-        wallet::register_app("/opt/agoran", "Agoran");
-        EXPECT_EQ(wallet::active_wallet_id(), "") << text;
-        EXPECT_EQ(wallet::bound_wallet_id(), "") << text;
+        wallet::register_app(ws(), "/opt/agoran", "Agoran");
+        EXPECT_EQ(wallet::active_wallet_id(ws()), "") << text;
+        EXPECT_EQ(wallet::bound_wallet_id(ws()), "") << text;
     }
 }
 
 TEST_F(WalletDirTest, BindAndUnbindNeedARegisteredApp)
 {
-    EXPECT_FALSE(wallet::bind_wallet("w1"));
-    EXPECT_EQ(wallet::active_wallet_id(), "");
-    wallet::register_app("", "");
-    EXPECT_EQ(wallet::app_name(), "App");
-    EXPECT_EQ(wallet::app_instance(), ".");
-    EXPECT_EQ(wallet::bind_path(), m_data / "binds" / "_.json");
-    EXPECT_FALSE(wallet::bind_wallet(""));
-    EXPECT_FALSE(wallet::bind_wallet("../w1"));
-    ASSERT_TRUE(wallet::bind_wallet("w1"));
+    EXPECT_FALSE(wallet::bind_wallet(ws(), "w1"));
+    EXPECT_EQ(wallet::active_wallet_id(ws()), "");
+    wallet::register_app(ws(), "", "");
+    EXPECT_EQ(wallet::app_name(ws()), "App");
+    EXPECT_EQ(wallet::app_instance(ws()), ".");
+    EXPECT_EQ(wallet::bind_path(ws()), m_data / "binds" / "_.json");
+    EXPECT_FALSE(wallet::bind_wallet(ws(), ""));
+    EXPECT_FALSE(wallet::bind_wallet(ws(), "../w1"));
+    ASSERT_TRUE(wallet::bind_wallet(ws(), "w1"));
     EXPECT_TRUE(exists("binds/_.json"));
-    wallet::unbind_wallet();
+    wallet::unbind_wallet(ws());
     EXPECT_FALSE(exists("binds/_.json"));
-    EXPECT_EQ(wallet::active_wallet_id(), "");
+    EXPECT_EQ(wallet::active_wallet_id(ws()), "");
 }
 
 } // namespace

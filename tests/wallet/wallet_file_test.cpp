@@ -51,9 +51,9 @@ TEST_F(WalletDirTest, HdWalletLoadsWithItsCountersAndRecords)
                                     {{"dest", "1BoatSLRHtKNngkdXEeobR76b53LETtpyT"}},
                                     {{"dest", "bob@" + wallet::paymail_domain()}},
                                     {{"dest", "  $ "}}}}}));
-    wallet::WalletLock lock;
-    ASSERT_TRUE(wallet::wallet_load());
-    const auto& s = wallet::wallet_state();
+    wallet::WalletLock lock(ws());
+    ASSERT_TRUE(wallet::wallet_load(ws()));
+    const auto& s = ws().state();
     EXPECT_TRUE(s.hd);
     EXPECT_TRUE(s.backup);
     EXPECT_EQ(s.recv, (std::array<uint32_t, 6>{1, 3, 0, 0, 0, 2}));
@@ -78,19 +78,19 @@ TEST_F(WalletDirTest, HdWalletLoadsWithItsCountersAndRecords)
 TEST_F(WalletDirTest, ReceiveKeyIsAtTheShownIndex)
 {
     bind_single_wallet(hd_wallet(ABANDON_MNEMONIC));
-    wallet::WalletLock lock;
-    ASSERT_TRUE(wallet::wallet_load());
-    EXPECT_EQ(wallet::wallet_state().recv_address, wallettest::ABANDON_RECEIVE_0);
-    EXPECT_EQ(wallet::wallet_state().recv, (std::array<uint32_t, 6>{}));
+    wallet::WalletLock lock(ws());
+    ASSERT_TRUE(wallet::wallet_load(ws()));
+    EXPECT_EQ(ws().state().recv_address, wallettest::ABANDON_RECEIVE_0);
+    EXPECT_EQ(ws().state().recv, (std::array<uint32_t, 6>{}));
 }
 
 TEST_F(WalletDirTest, StringCounterLeavesZero)
 {
     bind_single_wallet(hd_wallet(ABANDON_MNEMONIC, {{"recv", {"5", 2, -1, 1.5}}, {"show", "1"}}));
-    wallet::WalletLock lock;
-    ASSERT_TRUE(wallet::wallet_load());
-    EXPECT_EQ(wallet::wallet_state().recv, (std::array<uint32_t, 6>{0, 2, 0, 0, 0, 0}));
-    EXPECT_EQ(wallet::wallet_state().shown, 2u);
+    wallet::WalletLock lock(ws());
+    ASSERT_TRUE(wallet::wallet_load(ws()));
+    EXPECT_EQ(ws().state().recv, (std::array<uint32_t, 6>{0, 2, 0, 0, 0, 0}));
+    EXPECT_EQ(ws().state().shown, 2u);
 }
 
 TEST_F(WalletDirTest, FilesThatMustNotLoad)
@@ -114,24 +114,24 @@ TEST_F(WalletDirTest, FilesThatMustNotLoad)
     for (const auto& [label, doc] : cases) {
         SCOPED_TRACE(label);
         bind_single_wallet(doc);
-        wallet::WalletLock lock;
-        EXPECT_FALSE(wallet::wallet_load());
-        EXPECT_TRUE(wallet::wallet_state().recv_priv.empty());
-        EXPECT_TRUE(wallet::wallet_state().mnemonic.empty());
+        wallet::WalletLock lock(ws());
+        EXPECT_FALSE(wallet::wallet_load(ws()));
+        EXPECT_TRUE(ws().state().recv_priv.empty());
+        EXPECT_TRUE(ws().state().mnemonic.empty());
     }
     write_text(wallet_rel("w1"), "{\"mnemonic\": ");
-    wallet::WalletLock lock;
-    EXPECT_FALSE(wallet::wallet_load());
+    wallet::WalletLock lock(ws());
+    EXPECT_FALSE(wallet::wallet_load(ws()));
     std::filesystem::remove(path(wallet_rel("w1")));
-    EXPECT_FALSE(wallet::wallet_load());
+    EXPECT_FALSE(wallet::wallet_load(ws()));
 }
 
 TEST_F(WalletDirTest, SingleKeyWalletComputesMissingPublicKeyAndAddress)
 {
     bind_single_wallet({{"priv", PRIV}, {"paymail", "carol"}, {"ord_owned", {{{"origin", "cc_0"}}}}});
-    wallet::WalletLock lock;
-    ASSERT_TRUE(wallet::wallet_load());
-    const auto& s = wallet::wallet_state();
+    wallet::WalletLock lock(ws());
+    ASSERT_TRUE(wallet::wallet_load(ws()));
+    const auto& s = ws().state();
     EXPECT_FALSE(s.hd);
     EXPECT_EQ(s.recv_pub, PUB_OF_1);
     EXPECT_EQ(s.recv_address, core::address_from_pubkey(PUB_OF_1));
@@ -139,62 +139,62 @@ TEST_F(WalletDirTest, SingleKeyWalletComputesMissingPublicKeyAndAddress)
     EXPECT_EQ(s.paymail, "carol");
 }
 
-TEST_F(WalletDirTest, NoActiveWalletDoesNotLoad)
-{
-    write_registry({{"w1", hd_wallet(ABANDON_MNEMONIC)}, {"w2", hd_wallet(ABANDON_MNEMONIC)}});
-    wallet::register_app("/opt/agoran", "Agoran");
-    wallet::WalletLock lock;
-    EXPECT_FALSE(wallet::wallet_load());
-    EXPECT_FALSE(wallet::wallet_summary());
-}
-
 TEST_F(WalletDirTest, LockEnvelopeOrSealFileMakesTheWalletLocked)
 {
     bind_single_wallet(hd_wallet(ABANDON_MNEMONIC));
-    EXPECT_FALSE(wallet::wallet_is_locked());
+    EXPECT_FALSE(wallet::wallet_is_locked(ws()));
     write_text(wallet_rel("w1") + ".seal", ENVELOPE.dump());
-    EXPECT_TRUE(wallet::wallet_is_locked());
+    EXPECT_TRUE(wallet::wallet_is_locked(ws()));
     {
-        wallet::WalletLock lock;
-        EXPECT_FALSE(wallet::wallet_load());
+        wallet::WalletLock lock(ws());
+        EXPECT_FALSE(wallet::wallet_load(ws()));
     }
     std::filesystem::remove(path(wallet_rel("w1") + ".seal"));
     write_json(wallet_rel("w1"), ENVELOPE);
-    EXPECT_TRUE(wallet::wallet_is_locked());
-    EXPECT_FALSE(wallet::wallet_summary());
+    EXPECT_TRUE(wallet::wallet_is_locked(ws()));
+    EXPECT_FALSE(wallet::wallet_summary(ws()));
 }
 
 TEST_F(WalletDirTest, WalletLockedAfterLoadIsNotServedFromTheCache)
 {
     bind_single_wallet(hd_wallet(ABANDON_MNEMONIC));
-    wallet::WalletLock lock;
-    ASSERT_TRUE(wallet::wallet_load());
-    ASSERT_TRUE(wallet::wallet_load());  // cached
+    wallet::WalletLock lock(ws());
+    ASSERT_TRUE(wallet::wallet_load(ws()));
+    ASSERT_TRUE(wallet::wallet_load(ws()));  // cached
     write_json(wallet_rel("w1"), ENVELOPE);  // Pursa locks it
-    EXPECT_FALSE(wallet::wallet_load());
-    EXPECT_TRUE(wallet::wallet_state().recv_priv.empty()) << "the key of a locked wallet must not stay in memory";
-    EXPECT_TRUE(wallet::wallet_state().mnemonic.empty());
+    EXPECT_FALSE(wallet::wallet_load(ws()));
+    EXPECT_TRUE(ws().state().recv_priv.empty()) << "the key of a locked wallet must not stay in memory";
+    EXPECT_TRUE(ws().state().mnemonic.empty());
 }
 
-TEST_F(WalletDirTest, BindingAnotherWalletReloads)
+// Two sessions of one process bind and load wallets of their own: neither hears, nor undoes, the
+// other's loads and forgets. Nothing loads before a wallet is bound; binding another reloads.
+TEST_F(WalletDirTest, TwoSessionsHoldTheirOwnBoundWallets)
 {
     write_registry({{"w1", hd_wallet(ABANDON_MNEMONIC)}, {"w2", hd_wallet(wallettest::LEGAL_MNEMONIC)}});
-    wallet::register_app("/opt/agoran", "Agoran");
-    ASSERT_TRUE(wallet::bind_wallet("w1"));
-    wallet::WalletLock lock;
-    ASSERT_TRUE(wallet::wallet_load());
-    const std::string first = wallet::wallet_state().recv_address;
-    ASSERT_TRUE(wallet::bind_wallet("w2"));
-    ASSERT_TRUE(wallet::wallet_load());
-    EXPECT_NE(wallet::wallet_state().recv_address, first);
-    EXPECT_EQ(wallet::wallet_state().wallet_id, "w2");
+    wallet::WalletSession other;
+    wallet::register_app(ws(), "/opt/agoran", "Agoran");
+    wallet::register_app(other, "/opt/other", "Agoran");
+    wallet::WalletLock lock(ws()), other_lock(other);
+    EXPECT_FALSE(wallet::wallet_load(other) || wallet::wallet_summary(other)) << "no wallet is bound yet";
+    int heard = 0;
+    ws().add_listener({[&] { ++heard; }, [&] { ++heard; }});
+    ASSERT_TRUE(wallet::bind_wallet(ws(), "w1") && wallet::bind_wallet(other, "w2") && wallet::wallet_load(other));
+    ASSERT_TRUE(wallet::wallet_load(ws()));
+    const std::string second = other.state().recv_address;
+    wallet::wallet_forget(other);
+    EXPECT_EQ(heard, 1) << "this session's own load only";
+    EXPECT_EQ(ws().state().recv_address, wallettest::ABANDON_RECEIVE_0);
+    EXPECT_NE(second, wallettest::ABANDON_RECEIVE_0);
+    ASSERT_TRUE(wallet::bind_wallet(ws(), "w2") && wallet::wallet_load(ws()));
+    EXPECT_EQ(ws().state().recv_address, second);
 }
 
 TEST_F(WalletDirTest, SaveChangesOnlyOwnMembersAndKeepsPursasWrites)
 {
     bind_single_wallet(hd_wallet(ABANDON_MNEMONIC, {{"recv", {0, 2, 0, 0, 0, 0}}, {"show", 1}}));
-    wallet::WalletLock lock;
-    ASSERT_TRUE(wallet::wallet_load());
+    wallet::WalletLock lock(ws());
+    ASSERT_TRUE(wallet::wallet_load(ws()));
     // Pursa writes after the load: a paymail, a new member, a higher counter, contacts.
     auto on_disk = hd_wallet(ABANDON_MNEMONIC, {{"recv", {4, 1, 0, 0, 0, 0}},
                                                 {"show", 1},
@@ -202,10 +202,10 @@ TEST_F(WalletDirTest, SaveChangesOnlyOwnMembersAndKeepsPursasWrites)
                                                 {"pursa_theme", "dark"},
                                                 {"contacts", {{{"dest", "zed"}}}}});
     write_json(wallet_rel("w1"), on_disk);
-    auto& s = wallet::wallet_state();
+    auto& s = ws().state();
     s.owned.push_back(owned("ee_0", "ee", "image/png"));
     s.shown = 2;
-    ASSERT_TRUE(wallet::wallet_save());
+    ASSERT_TRUE(wallet::wallet_save(ws()));
     const auto doc = read_json(wallet_rel("w1"));
     EXPECT_EQ(doc["paymail"], "dora");
     EXPECT_EQ(doc["pursa_theme"], "dark");
@@ -223,10 +223,10 @@ TEST_F(WalletDirTest, SaveChangesOnlyOwnMembersAndKeepsPursasWrites)
 TEST_F(WalletDirTest, SingleKeySaveKeepsThePaymail)
 {
     bind_single_wallet({{"priv", PRIV}, {"paymail", "erin"}});
-    wallet::WalletLock lock;
-    ASSERT_TRUE(wallet::wallet_load());
-    wallet::wallet_state().owned.push_back(owned("ff_0"));
-    ASSERT_TRUE(wallet::wallet_save());
+    wallet::WalletLock lock(ws());
+    ASSERT_TRUE(wallet::wallet_load(ws()));
+    ws().state().owned.push_back(owned("ff_0"));
+    ASSERT_TRUE(wallet::wallet_save(ws()));
     const auto doc = read_json(wallet_rel("w1"));
     EXPECT_EQ(doc["paymail"], "erin");
     EXPECT_EQ(doc["priv"], PRIV);
@@ -237,34 +237,34 @@ TEST_F(WalletDirTest, SingleKeySaveKeepsThePaymail)
 TEST_F(WalletDirTest, SaveRefusesALockedWalletAndNeverWritesTheMnemonicBack)
 {
     bind_single_wallet(hd_wallet(ABANDON_MNEMONIC));
-    wallet::WalletLock lock;
-    ASSERT_TRUE(wallet::wallet_load());
+    wallet::WalletLock lock(ws());
+    ASSERT_TRUE(wallet::wallet_load(ws()));
     write_json(wallet_rel("w1"), ENVELOPE);
-    EXPECT_FALSE(wallet::wallet_save());
+    EXPECT_FALSE(wallet::wallet_save(ws()));
     EXPECT_EQ(read_json(wallet_rel("w1")), ENVELOPE);
 
     write_json(wallet_rel("w1"), hd_wallet(ABANDON_MNEMONIC));
-    ASSERT_TRUE(wallet::wallet_load());
+    ASSERT_TRUE(wallet::wallet_load(ws()));
     write_text(wallet_rel("w1") + ".seal", "{}");
     const std::string before = read_text(wallet_rel("w1"));
-    EXPECT_FALSE(wallet::wallet_save());
+    EXPECT_FALSE(wallet::wallet_save(ws()));
     EXPECT_EQ(read_text(wallet_rel("w1")), before);
 }
 
 TEST_F(WalletDirTest, SaveRefusesAFileThatNoLongerHoldsTheLoadedWallet)
 {
     bind_single_wallet(hd_wallet(ABANDON_MNEMONIC));
-    wallet::WalletLock lock;
-    ASSERT_TRUE(wallet::wallet_load());
-    wallet::wallet_state().owned.push_back(owned("aa_0"));
+    wallet::WalletLock lock(ws());
+    ASSERT_TRUE(wallet::wallet_load(ws()));
+    ws().state().owned.push_back(owned("aa_0"));
     for (const std::string& text : {std::string("{\"mnemonic\": \"") + wallettest::LEGAL_MNEMONIC + "\"}",
                                    std::string("{\"priv\": \"") + PRIV + "\"}", std::string("garbage")}) {
         write_text(wallet_rel("w1"), text);
-        EXPECT_FALSE(wallet::wallet_save()) << text;
+        EXPECT_FALSE(wallet::wallet_save(ws())) << text;
         EXPECT_EQ(read_text(wallet_rel("w1")), text);
     }
     std::filesystem::remove(path(wallet_rel("w1")));
-    EXPECT_FALSE(wallet::wallet_save());
+    EXPECT_FALSE(wallet::wallet_save(ws()));
     EXPECT_FALSE(exists(wallet_rel("w1"))) << "a wallet Pursa removed must not come back";
 }
 
@@ -272,27 +272,27 @@ TEST_F(WalletDirTest, SaveThatFailsHalfWayLeavesTheOldFileWhole)
 {
     bind_single_wallet(hd_wallet(ABANDON_MNEMONIC, {{"paymail", "gina"}}));
     const std::string before = read_text(wallet_rel("w1"));
-    wallet::WalletLock lock;
-    ASSERT_TRUE(wallet::wallet_load());
-    wallet::wallet_state().owned.push_back(owned("aa_0"));
+    wallet::WalletLock lock(ws());
+    ASSERT_TRUE(wallet::wallet_load(ws()));
+    ws().state().owned.push_back(owned("aa_0"));
     // The disk is full: the write stops before the move.
     {
         testsupport::FullDisk full;
         if (!full.active()) GTEST_SKIP() << "no file-size limit on this system";
-        EXPECT_FALSE(wallet::wallet_save());
+        EXPECT_FALSE(wallet::wallet_save(ws()));
     }
     EXPECT_EQ(read_text(wallet_rel("w1")), before);
     EXPECT_FALSE(temporary_left(wallet_rel("w1")));
-    EXPECT_TRUE(wallet::wallet_save());
+    EXPECT_TRUE(wallet::wallet_save(ws()));
     EXPECT_EQ(read_json(wallet_rel("w1"))["ord_owned"][0]["origin"], "aa_0");
 }
 
 TEST_F(WalletDirTest, SavedWalletFileIsOwnerOnly)
 {
     bind_single_wallet(hd_wallet(ABANDON_MNEMONIC));
-    wallet::WalletLock lock;
-    ASSERT_TRUE(wallet::wallet_load());
-    ASSERT_TRUE(wallet::wallet_save());
+    wallet::WalletLock lock(ws());
+    ASSERT_TRUE(wallet::wallet_load(ws()));
+    ASSERT_TRUE(wallet::wallet_save(ws()));
     const auto perms = std::filesystem::status(path(wallet_rel("w1"))).permissions();
     using std::filesystem::perms;
     EXPECT_EQ(perms & (perms::group_all | perms::others_all), perms::none);
@@ -301,17 +301,17 @@ TEST_F(WalletDirTest, SavedWalletFileIsOwnerOnly)
 TEST_F(WalletDirTest, SummaryPeeksWithoutLoading)
 {
     bind_single_wallet(hd_wallet(ABANDON_MNEMONIC, {{"address", "1Shown"}, {"paymail", "hal"}}));
-    auto summary = wallet::wallet_summary();
+    auto summary = wallet::wallet_summary(ws());
     ASSERT_TRUE(summary);
     EXPECT_TRUE(summary->hd);
     EXPECT_EQ(summary->address, "1Shown");
     EXPECT_EQ(summary->paymail, "hal");
     {
-        wallet::WalletLock lock;
-        EXPECT_TRUE(wallet::wallet_state().recv_priv.empty());
-        ASSERT_TRUE(wallet::wallet_load());
+        wallet::WalletLock lock(ws());
+        EXPECT_TRUE(ws().state().recv_priv.empty());
+        ASSERT_TRUE(wallet::wallet_load(ws()));
     }
-    summary = wallet::wallet_summary();
+    summary = wallet::wallet_summary(ws());
     ASSERT_TRUE(summary);
     EXPECT_EQ(summary->address, wallettest::ABANDON_RECEIVE_0);
 }
@@ -319,13 +319,13 @@ TEST_F(WalletDirTest, SummaryPeeksWithoutLoading)
 TEST_F(WalletDirTest, ForgetWipesEveryField)
 {
     int forgotten = 0;
-    const auto listener = wallet::add_wallet_listener({nullptr, [&] { ++forgotten; }});
+    const auto listener = ws().add_listener({nullptr, [&] { ++forgotten; }});
     bind_single_wallet(hd_wallet(ABANDON_MNEMONIC, {{"paymail", "ivy"}, {"recv", {1, 1, 1, 1, 1, 1}}}));
-    wallet::WalletLock lock;
-    ASSERT_TRUE(wallet::wallet_load());
+    wallet::WalletLock lock(ws());
+    ASSERT_TRUE(wallet::wallet_load(ws()));
     const int before = forgotten;
-    wallet::wallet_forget();
-    const auto& s = wallet::wallet_state();
+    wallet::wallet_forget(ws());
+    const auto& s = ws().state();
     EXPECT_EQ(forgotten, before + 1);
     EXPECT_TRUE(s.mnemonic.empty());
     EXPECT_TRUE(s.recv_priv.empty());
@@ -336,9 +336,9 @@ TEST_F(WalletDirTest, ForgetWipesEveryField)
     EXPECT_EQ(s.recv, (std::array<uint32_t, 6>{}));
     EXPECT_FALSE(s.hd);
     // A removed listener hears nothing more.
-    wallet::remove_wallet_listener(listener);
-    ASSERT_TRUE(wallet::wallet_load());
-    wallet::wallet_forget();
+    ws().remove_listener(listener);
+    ASSERT_TRUE(wallet::wallet_load(ws()));
+    wallet::wallet_forget(ws());
     EXPECT_EQ(forgotten, before + 1);
 }
 

@@ -1,8 +1,9 @@
 // A temporary shared data directory with helpers to lay out registry and wallet files, and a
-// clean process-wide wallet and registration state around every test.
+// fresh wallet session (nothing bound, nothing loaded) for every test.
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <fstream>
 #include <sstream>
@@ -15,6 +16,7 @@
 #include "wallet/app_binding.h"
 #include "wallet/error.h"
 #include "wallet/wallet_file.h"
+#include "wallet/wallet_session.h"
 
 namespace wallettest {
 
@@ -38,14 +40,10 @@ protected:
     {
         m_data = m_temp.use_as_data_root();
         std::filesystem::create_directories(m_data);
-        wallet::wallet_forget();
-        wallet::unregister_app();
     }
-    void TearDown() override
-    {
-        wallet::wallet_forget();
-        wallet::unregister_app();
-    }
+
+    // The session the test's wallet routines run in.
+    virtual wallet::WalletSession& ws() { return m_wallet; }
 
     std::filesystem::path path(const std::string& relative) const { return m_data / relative; }
 
@@ -110,12 +108,13 @@ protected:
     void bind_single_wallet(const nlohmann::json& doc)
     {
         write_registry({{"w1", doc}});
-        wallet::register_app("/opt/agoran", "Agoran");
-        ASSERT_EQ(wallet::active_wallet_id(), "w1");
+        wallet::register_app(ws(), "/opt/agoran", "Agoran");
+        ASSERT_EQ(wallet::active_wallet_id(ws()), "w1");
     }
 
     testsupport::TempDir m_temp;
     std::filesystem::path m_data;
+    wallet::WalletSession m_wallet;
 };
 
 } // namespace wallettest

@@ -79,12 +79,11 @@ int main(int argc, char** argv)
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
     const bool live = argc > 2 && std::strcmp(argv[2], "--live") == 0;
     QDir().mkpath(out);
-    if (live) ui::start_library_services(QCoreApplication::applicationDirPath().toStdString());
-
     std::unique_ptr<trade::MarketSession> session;
     std::shared_ptr<ui::MarketServices> services;
     if (live) {
         session = std::make_unique<trade::MarketSession>(net::load_services_file());
+        ui::start_library_services(*session, QCoreApplication::applicationDirPath().toStdString());
         services = ui::make_live_services(*session);
     }
     else services = sample_services();
