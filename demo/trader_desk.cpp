@@ -23,7 +23,6 @@ std::filesystem::path data_dir_of(const std::filesystem::path& root)
 void enter_folder(const std::filesystem::path& root)
 {
     (void)platform::set_env("LOCALAPPDATA", root.string());
-    net::reload_current_services();
 }
 
 std::unique_ptr<trade::MarketSession> act_as(const std::filesystem::path& root, const std::string& app_instance)

@@ -6,8 +6,9 @@
 namespace funding {
 
 Session::Session(std::shared_ptr<const net::ServiceConfig> services, net::Http* http)
-    : m_http(http ? http : &net::default_http()),
-      m_services(services ? std::move(services) : std::make_shared<const net::ServiceConfig>()),
+    : m_services(services ? std::move(services) : std::make_shared<const net::ServiceConfig>()),
+      m_own_http(http ? nullptr : std::make_unique<net::CurlHttp>(net::CurlHttp::Sleep{}, m_services)),
+      m_http(http ? http : m_own_http.get()),
       m_wallet(m_services, m_http)
 {
     net::register_service_access(*m_services);

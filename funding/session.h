@@ -32,8 +32,8 @@ using BalanceSource = std::function<std::optional<core::Amount>()>;
 
 class Session {
 public:
-    // Talks to the services of `services` through `http` (net::default_http() when null; the
-    // client must outlive the session), and enters the configuration's paces and headers into
+    // Talks to the services of `services` through `http` (a client of its own over those
+    // services when null; a given client must outlive the session), and enters the configuration's paces and headers into
     // the HTTP client's table. Registers the coin state's wallet listener: every wallet load
     // brings that wallet's snapshots in, every forget empties it. Takes the wallet lock.
     explicit Session(std::shared_ptr<const net::ServiceConfig> services, net::Http* http = nullptr);
@@ -61,9 +61,10 @@ public:
     const CoinState& coins() const { return m_coins; }
 
 private:
-    net::Http* m_http;
     std::shared_ptr<const net::ServiceConfig> m_services;
-    wallet::WalletSession m_wallet;  // over the two members above
+    std::unique_ptr<net::Http> m_own_http;  // when no client was given
+    net::Http* m_http;
+    wallet::WalletSession m_wallet;  // over the members above
     mutable core::Mutex m_timing_mutex;
     PollTiming m_timing AGORAN_GUARDED_BY(m_timing_mutex);
     mutable core::Mutex m_balance_mutex;

@@ -50,6 +50,7 @@ struct TransferPlan {
     const std::string* post_json = nullptr;
     size_t max_body = MAX_JSON_BODY;
     const std::vector<std::string>* headers = nullptr;  // the service's own header lines
+    const ServiceConfig* services = nullptr;            // the redirect and pinning rules' services
 };
 
 struct Transfer {
@@ -196,7 +197,7 @@ Transfer perform(const std::string& url, const TransferPlan& plan)
         for (const std::string& line : *plan.headers) add_header(line);
     }
     if (headers) curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
-    Slist resolve(pin_registry_host(h, url));
+    Slist resolve(pin_registry_host(h, url, *plan.services));
 
     out.code = curl_easy_perform(h);
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &out.status);
@@ -240,9 +241,8 @@ Transfer perform_checked(const std::string& url, const TransferPlan& plan)
         }
         // Checked from where this hop started and from where the request started, so that a
         // registry request cannot leave its host in two steps.
-        const auto services = current_services();
-        RedirectCheck check = check_redirect(at, t.redirect_url, *services);
-        if (check == RedirectCheck::Follow && at != url) check = check_redirect(url, t.redirect_url, *services);
+        RedirectCheck check = check_redirect(at, t.redirect_url, *plan.services);
+        if (check == RedirectCheck::Follow && at != url) check = check_redirect(url, t.redirect_url, *plan.services);
         if (check != RedirectCheck::Follow) {
             t.refused = redirect_refusal(check, t.redirect_url);
             return t;
@@ -288,7 +288,11 @@ void trim_to_utf8_boundary(std::string& text)
 
 } // namespace
 
-CurlHttp::CurlHttp(Sleep sleep) : m_sleep(sleep ? std::move(sleep) : Sleep(real_sleep)) {}
+CurlHttp::CurlHttp(Sleep sleep, std::shared_ptr<const ServiceConfig> services)
+    : m_sleep(sleep ? std::move(sleep) : Sleep(real_sleep)),
+      m_services(services ? std::move(services) : std::make_shared<const ServiceConfig>())
+{
+}
 
 namespace {
 
@@ -379,6 +383,7 @@ Transfer exchange(const CurlHttp::Sleep& sleep, const std::string& url, Transfer
 JsonReply CurlHttp::get_json(const std::string& url, int timeout_seconds)
 {
     TransferPlan plan;
+    plan.services = m_services.get();
     plan.timeout_seconds = std::max(timeout_seconds, 1);
     plan.follow_redirects = true;
     bool out_of_time = false;
@@ -428,6 +433,7 @@ HttpReply finished_reply(Transfer&& t, size_t max_body, bool out_of_time, bool a
 HttpReply CurlHttp::get(const std::string& url, const GetOptions& options)
 {
     TransferPlan plan;
+    plan.services = m_services.get();
     plan.timeout_seconds = std::max(options.timeout_seconds, 2);
     plan.connect_timeout_seconds = CONNECT_TIMEOUT_SECONDS;
     plan.follow_redirects = true;
@@ -441,6 +447,7 @@ HttpReply CurlHttp::get(const std::string& url, const GetOptions& options)
 HttpReply CurlHttp::post_json(const std::string& url, const std::string& body, const PostOptions& options)
 {
     TransferPlan plan;
+    plan.services = m_services.get();
     plan.timeout_seconds = std::max(options.timeout_seconds, 1);
     plan.connect_timeout_seconds = CONNECT_TIMEOUT_SECONDS;
     plan.user_agent = USER_AGENT;
@@ -501,10 +508,9 @@ curl_slist* pin_host(CURL* handle, const std::string& url, const std::string& do
     return both;
 }
 
-curl_slist* pin_registry_host(CURL* handle, const std::string& url)
+curl_slist* pin_registry_host(CURL* handle, const std::string& url, const ServiceConfig& services)
 {
-    auto services = current_services();
-    return pin_host(handle, url, services->registry_domain, std::string(REGISTRY_PINNED_IPV4));
+    return pin_host(handle, url, services.registry_domain, std::string(REGISTRY_PINNED_IPV4));
 }
 
 std::string http_error_text(long status, std::string_view body)

@@ -7,12 +7,14 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include <curl/curl.h>
 
 #include "net/http.h"
+#include "net/service_config.h"
 
 namespace net {
 
@@ -24,7 +26,9 @@ inline constexpr const char* USER_AGENT = "TavrinNode-Pursa/0.1";
 class CurlHttp final : public Http {
 public:
     using Sleep = std::function<void(std::chrono::milliseconds)>;
-    explicit CurlHttp(Sleep sleep = {});
+    // Redirects are checked, and registry requests pinned, by the rules of `services` (mainnet
+    // when null).
+    explicit CurlHttp(Sleep sleep = {}, std::shared_ptr<const ServiceConfig> services = nullptr);
 
     JsonReply get_json(const std::string& url, int timeout_seconds) override;
     HttpReply get(const std::string& url, const GetOptions& options) override;
@@ -32,9 +36,10 @@ public:
 
 private:
     Sleep m_sleep;
+    std::shared_ptr<const ServiceConfig> m_services;
 };
 
-// The process-wide CurlHttp with real sleeps.
+// The process-wide CurlHttp with real sleeps, by the rules of the mainnet services.
 Http& default_http();
 
 // Every request below goes over https, or plain http to this machine only (url_policy.h); a GET
@@ -59,10 +64,10 @@ bool http_get(const std::string& url, std::string& body, std::string& error, int
 bool http_post_json(const std::string& url, const std::string& body, std::string& response,
                     std::string& error, int timeout_seconds, int attempts = 1);
 
-// When url contains the configured registry domain, pins the domain and "www." + domain
+// When url contains the registry domain of services, pins the domain and "www." + domain
 // (port 443) to the registry's fixed IPv4 address on the handle and limits it to IPv4.
 // Returns the resolve list to free (curl_slist_free_all) after the transfer, or null.
-curl_slist* pin_registry_host(CURL* handle, const std::string& url);
+curl_slist* pin_registry_host(CURL* handle, const std::string& url, const ServiceConfig& services);
 // The same with an explicit domain and address. Null when url does not contain domain.
 curl_slist* pin_host(CURL* handle, const std::string& url, const std::string& domain, const std::string& ipv4);
 

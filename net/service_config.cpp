@@ -7,7 +7,6 @@
 
 #include "core/json_get.h"
 #include "core/log.h"
-#include "core/mutex.h"
 #include "net/pace.h"
 #include "net/url_policy.h"
 #include "platform/data_dir.h"
@@ -71,17 +70,6 @@ bool is_host_name(const std::string& text)
         if (!ok) return false;
     }
     return true;
-}
-
-struct ServicesSlot {
-    core::Mutex mutex;
-    std::shared_ptr<const ServiceConfig> config AGORAN_GUARDED_BY(mutex);
-};
-
-ServicesSlot& services_slot()
-{
-    static ServicesSlot slot;
-    return slot;
 }
 
 } // namespace
@@ -203,37 +191,6 @@ std::string services_badge(const ServiceConfig& config)
 std::shared_ptr<const ServiceConfig> load_services_file()
 {
     return std::make_shared<const ServiceConfig>(load_services(services_file_path()));
-}
-
-std::shared_ptr<const ServiceConfig> current_services()
-{
-    auto& slot = services_slot();
-    {
-        core::MutexLock lock(slot.mutex);
-        if (slot.config) return slot.config;
-    }
-    // Loaded outside the lock (it touches the disk); the first store wins.
-    auto loaded = std::make_shared<const ServiceConfig>(load_services(services_file_path()));
-    core::MutexLock lock(slot.mutex);
-    if (!slot.config) {
-        slot.config = std::move(loaded);
-        register_service_access(*slot.config);
-    }
-    return slot.config;
-}
-
-void set_current_services(ServiceConfig config)
-{
-    auto fresh = std::make_shared<const ServiceConfig>(std::move(config));
-    register_service_access(*fresh);
-    auto& slot = services_slot();
-    core::MutexLock lock(slot.mutex);
-    slot.config = std::move(fresh);
-}
-
-void reload_current_services()
-{
-    set_current_services(load_services(services_file_path()));
 }
 
 } // namespace net

@@ -75,19 +75,7 @@ std::string services_badge(const ServiceConfig& config);
 // start.
 std::shared_ptr<const ServiceConfig> load_services_file();
 
-// The process-wide configuration, loaded from services_file_path() on first use. Safe from
-// any thread; the pointer stays valid while held even if the configuration is replaced.
-std::shared_ptr<const ServiceConfig> current_services();
-
-// Replaces the process-wide configuration (tests, or after the data directory changed), and
-// enters its paces and headers into the HTTP client's table.
-void set_current_services(ServiceConfig config);
-
-// Enters the paces and headers of a configuration into the HTTP client's table (net/pace.h)
-// without making it the process-wide one: for a configuration a caller holds itself.
+// Enters the paces and headers of a configuration into the HTTP client's table (net/pace.h).
 void register_service_access(const ServiceConfig& config);
-
-// Loads services_file_path() again and makes it the process-wide configuration.
-void reload_current_services();
 
 } // namespace net

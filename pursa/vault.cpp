@@ -5,6 +5,7 @@
 
 #include "core/json_get.h"
 #include "core/secret_json.h"
+#include "net/service_config.h"
 #include "pursa/vault_crypto.h"
 #include "wallet/data_paths.h"
 #include "wallet/file_io.h"
@@ -12,13 +13,18 @@
 #include "wallet/lock_envelope.h"
 #include "wallet/mnemonic.h"
 #include "wallet/owned_ord.h"
-#include "wallet/paymail_domain.h"
 #include "wallet/registry.h"
 #include "wallet/registry_lock.h"
 
 namespace pursa {
 
 namespace {
+
+// The paymail domain of the services this data directory names (services.json), read afresh.
+std::string paymail_domain()
+{
+    return net::load_services(net::services_file_path()).registry_domain;
+}
 
 constexpr size_t PAYMAIL_NAME_MAX = 40;
 
@@ -184,7 +190,7 @@ std::string show_wallet(const std::string& wallet_id)
         out += "address:  " + core::json_string(doc, "address") + "\n";
     }
     const std::string paymail = core::json_string(doc, "paymail");
-    if (!paymail.empty()) out += "paymail:  " + paymail + "@" + wallet::paymail_domain() + "\n";
+    if (!paymail.empty()) out += "paymail:  " + paymail + "@" + paymail_domain() + "\n";
     return out;
 }
 
@@ -229,7 +235,7 @@ std::string unlock_wallet(const std::string& wallet_id, std::string_view passwor
 VaultResult<void> name_wallet(const std::string& wallet_id, std::string_view name_text, const PaymailPublisher& publish)
 {
     if (wallet_id.empty()) return VaultError{"no such wallet."};
-    const std::string name = wallet::normalize_handle(name_text, wallet::paymail_domain());
+    const std::string name = wallet::normalize_handle(name_text, paymail_domain());
     if (!valid_paymail_name(name)) return VaultError{"a paymail name is 1 to 40 letters, digits, '.', '-' or '_'."};
     const std::string pubkey = identity_pubkey(wallet_id);
     if (pubkey.empty()) return VaultError{"the wallet is locked or is not an HD wallet."};

@@ -19,8 +19,9 @@ namespace trade {
 
 class MarketSession {
 public:
-    // Talks to the services of `services` through `http` (net::default_http() when null; the
-    // client must outlive the session). The clock follows the system clock until fixed.
+    // Talks to the services of `services` through `http` (a client of its own over those
+    // services when null; a given client must outlive the session). The clock follows the
+    // system clock until fixed.
     explicit MarketSession(std::shared_ptr<const net::ServiceConfig> services, net::Http* http = nullptr);
     MarketSession(const MarketSession&) = delete;
     MarketSession& operator=(const MarketSession&) = delete;

@@ -16,7 +16,7 @@ TraderGate trader_gate(wallet::WalletSession& wallet)
     }
     gate.handle = wallet_handle(wallet);
     gate.identity_key = wallet_identity_key(wallet);
-    if (gate.handle.empty()) gate.error = "Publish a @" + wallet::paymail_domain() + " name in Pursa first.";
+    if (gate.handle.empty()) gate.error = "Publish a @" + wallet::paymail_domain(wallet) + " name in Pursa first.";
     return gate;
 }
 

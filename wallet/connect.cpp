@@ -133,7 +133,7 @@ std::string pursa_paymail(WalletSession& session)
     if (!wallet_load(session)) return {};
     const std::string& handle = session.state().paymail;
     if (handle.empty()) return {};
-    return handle + "@" + paymail_domain();
+    return handle + "@" + paymail_domain(session);
 }
 
 } // namespace wallet

@@ -1,12 +1,12 @@
 #include "wallet/paymail_domain.h"
 
-#include "net/service_config.h"
+#include "wallet/wallet_session.h"
 
 namespace wallet {
 
-std::string paymail_domain()
+std::string paymail_domain(const WalletSession& session)
 {
-    return net::current_services()->registry_domain;
+    return session.services().registry_domain;
 }
 
 } // namespace wallet

@@ -1,10 +1,13 @@
-// The family's paymail domain: the registry host's domain, the part of a handle after "@".
+// The family's paymail domain: the registry host's domain of the session's services, the part
+// of a handle after "@".
 #pragma once
 
 #include <string>
 
 namespace wallet {
 
-std::string paymail_domain();
+class WalletSession;
+
+std::string paymail_domain(const WalletSession& session);
 
 } // namespace wallet

@@ -71,7 +71,7 @@ bool optional_text(const nlohmann::json& obj, std::string_view key, std::string&
 }
 
 // The members both forms share: paymail, avatar, owned ordinals, contacts.
-bool read_common_members(const nlohmann::json& doc, TvWalletState& s)
+bool read_common_members(const WalletSession& session, const nlohmann::json& doc, TvWalletState& s)
 {
     if (!optional_text(doc, "paymail", s.paymail) || !optional_text(doc, "ord_avatar", s.ord_avatar)) return false;
     if (const nlohmann::json* owned = core::json_member(doc, "ord_owned"); owned && owned->is_array()) {
@@ -80,7 +80,7 @@ bool read_common_members(const nlohmann::json& doc, TvWalletState& s)
         s.owned = std::move(*records);
     }
     if (const nlohmann::json* contacts = core::json_member(doc, "contacts"); contacts && contacts->is_array()) {
-        auto list = contacts_from_json(*contacts, paymail_domain());
+        auto list = contacts_from_json(*contacts, paymail_domain(session));
         if (!list) return false;
         s.contacts = std::move(*list);
     }
@@ -105,17 +105,17 @@ bool load_hd(WalletSession& session, const nlohmann::json& doc, TvWalletState& s
     if (const nlohmann::json* show = core::json_member(doc, "show")) {
         if (auto value = counter_value(*show)) s.shown = std::min(*value, s.recv[RECEIVE_ACCOUNT]);
     }
-    if (!read_common_members(doc, s)) return false;
+    if (!read_common_members(session, doc, s)) return false;
     return derive_wallet_keys(session);
 }
 
-bool load_single_key(const nlohmann::json& doc, TvWalletState& s)
+bool load_single_key(const WalletSession& session, const nlohmann::json& doc, TvWalletState& s)
 {
     std::string priv, pub, address;
     bool ok = optional_text(doc, "priv", priv) && optional_text(doc, "pub", pub) && optional_text(doc, "address", address);
     s.recv_priv.assign(std::move(priv));
     if (!ok || s.recv_priv.size() != PRIV_HEX_SIZE) return false;
-    if (!read_common_members(doc, s)) return false;
+    if (!read_common_members(session, doc, s)) return false;
     // The held private key must be a key, and the stored public key and address must be its own:
     // otherwise payments would be signed by a key that does not own the coins.
     auto computed = core::pubkey_from_privkey(s.recv_priv.view());
@@ -203,7 +203,7 @@ bool wallet_load(WalletSession& session)
 
     clear_state(s);
     const nlohmann::json* mnemonic = core::json_member(doc, "mnemonic");
-    const bool ok = (mnemonic && mnemonic->is_string()) ? load_hd(session, doc, s) : load_single_key(doc, s);
+    const bool ok = (mnemonic && mnemonic->is_string()) ? load_hd(session, doc, s) : load_single_key(session, doc, s);
     if (!ok || !state_loaded(s)) {
         clear_state(s);
         return false;

@@ -1,5 +1,5 @@
-// The bound wallet's file ("wallets/<id>/wallet.json"), loaded into the process-wide wallet
-// state (wallet/wallet_state.h). Two forms: HD ("mnemonic" holds a string) and single-key
+// The bound wallet's file ("wallets/<id>/wallet.json"), loaded into the wallet session's state
+// (wallet/wallet_state.h). Two forms: HD ("mnemonic" holds a string) and single-key
 // ("priv"). A locked wallet (the file is a "TV-LOCK1" envelope, or a ".seal" file sits beside
 // it) is never loaded. Callers hold the wallet lock around a load and the use of the keys.
 #pragma once

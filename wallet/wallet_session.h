@@ -30,8 +30,8 @@ struct CachedBalance {
 
 class WalletSession {
 public:
-    // Talks to the services of `services` (mainnet when null) through `http`
-    // (net::default_http() when null; the client must outlive the session).
+    // Talks to the services of `services` (mainnet when null) through `http` (a client of its
+    // own over those services when null; a given client must outlive the session).
     explicit WalletSession(std::shared_ptr<const net::ServiceConfig> services = nullptr, net::Http* http = nullptr);
     WalletSession(const WalletSession&) = delete;
     WalletSession& operator=(const WalletSession&) = delete;
@@ -76,6 +76,7 @@ private:
     mutable core::Mutex m_app_mutex;
     AppRegistration m_app AGORAN_GUARDED_BY(m_app_mutex);
     std::shared_ptr<const net::ServiceConfig> m_services;
+    std::unique_ptr<net::Http> m_own_http;  // when no client was given
     net::Http* m_http;
     mutable core::Mutex m_balance_mutex;
     std::string m_balance_key AGORAN_GUARDED_BY(m_balance_mutex);  // the wallet the balance belongs to

@@ -1,7 +1,7 @@
 // The actors of the end-to-end tests. A Trader has a data directory of its own (its own
 // LOCALAPPDATA), a Pursa stand-in wallet made by the `pursa` program, and takes every market
-// action through `agoran-cli` child processes, so that two traders never share the process-wide
-// wallet state. A Forger does not use the program: it builds posts, offers and listings by hand
+// action through `agoran-cli` child processes, as a user of the program would, so that two
+// traders never share a process. A Forger does not use the program: it builds posts, offers and listings by hand
 // to hand the program what it must refuse.
 #pragma once
 

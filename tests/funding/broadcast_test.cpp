@@ -28,7 +28,6 @@ protected:
     void SetUp() override
     {
         FundingTest::SetUp();
-        net::set_current_services(net::ServiceConfig{});
         tx::TxInput in;
         in.txid = std::string(64, 'e');
         in.vout = 3;

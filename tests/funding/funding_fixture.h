@@ -49,7 +49,7 @@ protected:
     void start_session(net::Http* http = nullptr)
     {
         m_session.reset();
-        m_session = std::make_unique<funding::Session>(net::current_services(), http);
+        m_session = std::make_unique<funding::Session>(net::load_services_file(), http);
         m_session->set_poll_timing({std::chrono::milliseconds(40), 8});
         wallet::register_app(ws(), "/opt/agoran", "Agoran");
         (void)wallet::wallet_load(ws());  // the bound wallet, when one is
@@ -86,7 +86,6 @@ protected:
         m_devnet = testsupport::Devnet::start();
         ASSERT_TRUE(m_devnet);
         ASSERT_TRUE(m_devnet->write_services(m_data));
-        net::reload_current_services();
         start_session();
         bind_wallet();
     }
@@ -94,7 +93,6 @@ protected:
     {
         m_session.reset();
         m_devnet.reset();
-        net::set_current_services(net::ServiceConfig{});
         FundingTest::TearDown();
     }
 

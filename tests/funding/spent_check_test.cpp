@@ -12,11 +12,6 @@ using testsupport::FakeHttp;
 
 class SpentCheck : public fundingtest::FundingTest {
 protected:
-    void SetUp() override
-    {
-        FundingTest::SetUp();
-        net::set_current_services(net::ServiceConfig{});
-    }
     // Input n spends txid "n…n":0; the answer for each input is picked by its first digit.
     static tx::TxInput input(char digit)
     {

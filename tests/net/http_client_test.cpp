@@ -311,28 +311,27 @@ TEST(HttpGetTest, RedirectsUpToFiveThatStayOnHttpsAndTheRegistrysHost)
     });
     s.start();
     other_host = "http://localhost:" + std::to_string(s.port()) + "/landing";
-    net::ServiceConfig config;
-    config.registry = s.url("/registry");
-    net::set_current_services(config);
+    auto config = std::make_shared<net::ServiceConfig>();
+    config->registry = s.url("/registry");
+    net::CurlHttp http({}, config);  // a client over the services whose registry is here
 
-    std::string body, error;
-    EXPECT_TRUE(net::http_get(s.url("/registry/home"), body, error, 5)) << error;
-    EXPECT_TRUE(net::http_get(s.url("/woc/away"), body, error, 5)) << error;
+    std::string error;
+    auto get = [&](const std::string& url) { net::HttpReply r = http.get(url, {5}); error = r.error; return r.ok; };
+    EXPECT_TRUE(get(s.url("/registry/home"))) << error;
+    EXPECT_TRUE(get(s.url("/woc/away"))) << error;
     EXPECT_EQ(landed.load(), 2);
-    EXPECT_FALSE(net::http_get(s.url("/registry/away"), body, error, 5));
+    EXPECT_FALSE(get(s.url("/registry/away")));
     EXPECT_EQ(error, "refused the redirect to " + other_host + ": the registry may not send a request to another host");
-    EXPECT_FALSE(net::http_get(s.url("/woc/plain"), body, error, 5));
+    EXPECT_FALSE(get(s.url("/woc/plain")));
     EXPECT_EQ(error, "refused the redirect to http://example.com/landing: it leaves https");
-    net::Json json;
-    EXPECT_FALSE(net::get_json(s.url("/registry/away"), json, 5));
+    EXPECT_FALSE(http.get_json(s.url("/registry/away"), 5).ok);
     EXPECT_EQ(landed.load(), 2);
     // Plain http to another machine is never sent.
-    EXPECT_FALSE(net::http_get("http://192.0.2.1/woc", body, error, 5));
+    EXPECT_FALSE(get("http://192.0.2.1/woc"));
     EXPECT_EQ(error, "refused http://192.0.2.1/woc: requests go over https, and plain http only to this machine");
-    EXPECT_TRUE(net::http_get(s.url("/hop/5"), body, error, 5)) << error;
-    EXPECT_FALSE(net::http_get(s.url("/hop/6"), body, error, 5));
+    EXPECT_TRUE(get(s.url("/hop/5"))) << error;
+    EXPECT_FALSE(get(s.url("/hop/6")));
     EXPECT_EQ(error, curl_easy_strerror(CURLE_TOO_MANY_REDIRECTS));
-    net::set_current_services(net::ServiceConfig{});
 }
 
 TEST(HttpGetTest, ManyThreadsAtOnce)
@@ -370,7 +369,7 @@ TEST(PinHostTest, PinsDomainAndWwwOnlyForMatchingUrls)
     for (curl_slist* e = list; e; e = e->next) entries.emplace_back(e->data);
     EXPECT_EQ(entries, (std::vector<std::string>{"registry.test:443:192.0.2.7", "www.registry.test:443:192.0.2.7"}));
     curl_slist_free_all(list);
-    EXPECT_EQ(net::pin_registry_host(handle, "https://api.whatsonchain.com/v1/bsv/main/tx/ab"), nullptr);
+    EXPECT_EQ(net::pin_registry_host(handle, "https://api.whatsonchain.com/v1/bsv/main/tx/ab", net::ServiceConfig{}), nullptr);
     curl_easy_cleanup(handle);
 }
 

@@ -1,5 +1,5 @@
-// Every test of this program runs with the mainnet service configuration and a data directory
-// of its own, whatever services.json the machine's real data directory holds.
+// Every test of this program runs with a data directory of its own, whatever services.json the
+// machine's real data directory holds.
 #include <memory>
 
 #include <gtest/gtest.h>
@@ -15,7 +15,6 @@ public:
     {
         m_temp = std::make_unique<testsupport::TempDir>();
         m_temp->use_as_data_root();
-        net::set_current_services(net::ServiceConfig{});
     }
     void TearDown() override { m_temp.reset(); }
 

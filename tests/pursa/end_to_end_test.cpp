@@ -30,11 +30,6 @@ protected:
         m_data = m_temp.use_as_data_root();
         std::filesystem::create_directories(m_data);
         ASSERT_TRUE(devnet().write_services(m_data));
-        net::reload_current_services();
-    }
-    void TearDown() override
-    {
-        net::set_current_services(net::ServiceConfig{});
     }
     pursatest::RunResult pursa(const std::vector<std::string>& args)
     {

@@ -48,7 +48,7 @@ TEST_F(PostTransaction, ACancelPaysTheOracleAndItsDataOutputOnly)
 {
     ASSERT_FALSE(open_wallet("carol", {500'000}).empty());
     // Two sessions of one process, each acting at its own moment, stamp their posts with it.
-    trade::MarketSession other(net::current_services());
+    trade::MarketSession other(net::load_services_file());
     wallet::register_app(other.wallet(), "trade-test", "Agoran");
     session().clock().fix(1'700'000'000);
     other.clock().fix(1'800'000'000);

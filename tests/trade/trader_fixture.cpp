@@ -19,8 +19,7 @@ void TraderTest::SetUp()
     ASSERT_TRUE(m_devnet);
     auto data = m_root.use_as_data_root();
     ASSERT_TRUE(devnet().write_services(data));
-    net::reload_current_services();
-    m_session = std::make_unique<trade::MarketSession>(net::current_services());
+    m_session = std::make_unique<trade::MarketSession>(net::load_services_file());
 }
 
 void TraderTest::TearDown()

@@ -84,7 +84,6 @@ protected:
     {
         leave();
         platform::unset_env("LOCALAPPDATA");
-        net::reload_current_services();
     }
 
     // The program started by the user: bound to their wallet, with the book loaded.
@@ -92,12 +91,11 @@ protected:
     {
         leave();
         platform::set_env("LOCALAPPDATA", user.root.path().string());
-        net::reload_current_services();
         ui::MainWindow::Options options;
         options.start_update_check = false;
         options.ask_update_question = false;
         if (!session) {  // one simulator throughout
-            session = std::make_unique<trade::MarketSession>(net::current_services());
+            session = std::make_unique<trade::MarketSession>(net::load_services_file());
             // The market acts at a fixed moment in the past: each post of this process is stamped
             // a second after the one before it, and every post is behind the system clock the
             // history chart ends at.

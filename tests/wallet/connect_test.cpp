@@ -193,7 +193,7 @@ TEST_F(ConnectTest, PaymailHandleCarriesTheDomain)
     write_json(wallet_rel("w1"), hd_wallet(ABANDON_MNEMONIC, {{"paymail", "alice"}}));
     EXPECT_EQ(wallet::pursa_paymail(ws()), "");
     ASSERT_TRUE(wallet::bind_wallet(ws(), "w1"));
-    EXPECT_EQ(wallet::pursa_paymail(ws()), "alice@" + wallet::paymail_domain());
+    EXPECT_EQ(wallet::pursa_paymail(ws()), "alice@" + wallet::paymail_domain(ws()));
     ASSERT_TRUE(wallet::bind_wallet(ws(), "w2"));
     EXPECT_EQ(wallet::pursa_paymail(ws()), "");
 }

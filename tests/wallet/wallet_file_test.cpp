@@ -49,7 +49,7 @@ TEST_F(WalletDirTest, HdWalletLoadsWithItsCountersAndRecords)
                                   {"contacts",
                                    {{{"dest", " @@Alice "}, {"note", std::string(100, 'n')}},
                                     {{"dest", "1BoatSLRHtKNngkdXEeobR76b53LETtpyT"}},
-                                    {{"dest", "bob@" + wallet::paymail_domain()}},
+                                    {{"dest", "bob@" + wallet::paymail_domain(ws())}},
                                     {{"dest", "  $ "}}}}}));
     wallet::WalletLock lock(ws());
     ASSERT_TRUE(wallet::wallet_load(ws()));
