@@ -199,6 +199,7 @@ TEST(ReduceBook, WhatEachPostMakesOfTheListing)
     EXPECT_EQ(book::mul_div_floor(7, 1, 10), 0u);
     EXPECT_EQ(book::mul_div_floor(1ULL << 63, 4, 8), 1ULL << 62);
     EXPECT_EQ(book::mul_div_floor(1ULL << 63, 6, 3), 18446744073709551615ULL);  // saturates
+    EXPECT_EQ(book::mul_div_floor(18446744073709551615ULL, 18446744073709551615ULL, 1ULL << 63), 18446744073709551615ULL);
 }
 
 // Both ways of closing: the lot sold whole, or a fill naming no new output. The view drops
