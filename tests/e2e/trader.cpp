@@ -1,8 +1,6 @@
 #include "tests/e2e/trader.h"
 
-#include <fstream>
 #include <set>
-#include <sstream>
 
 #include "book/post.h"
 #include "book/signing.h"
@@ -21,7 +19,6 @@
 #include "tx/script.h"
 #include "tx/serialize.h"
 #include "tx/sign.h"
-#include "wallet/mnemonic.h"
 
 namespace e2e {
 
@@ -92,8 +89,12 @@ bool Trader::open(const std::vector<int64_t>& coins)
     m_wallet_id = w.id;
     m_receive = w.receive;
     m_ordinals = w.ordinals;
-    for (int64_t sats : coins) {
-        if (m_devnet.fund(m_receive, sats).empty()) return false;
+    for (int64_t sats : coins) {  // through Pursa's own faucet command
+        const testsupport::RunResult funded = pursatest::run_pursa(m_root.path(), {"fund", std::to_string(sats)});
+        if (funded.exit_code != 0) {
+            ADD_FAILURE() << m_name << ": pursa fund: " << funded.output;
+            return false;
+        }
     }
     auto approver = pursatest::start_pursa(m_root.path(), {"approve", "--wait", "--timeout", "60"});
     Outcome connected = cli({"connect", "--timeout", "60"}, std::chrono::seconds(90));
@@ -127,23 +128,6 @@ nlohmann::json Trader::listing(const std::string& id) const
         if (l.value("id", "") == id) return l;
     }
     return nullptr;
-}
-
-wallet::DerivedKey Trader::key(const wallet::DerivationPath& path) const
-{
-    std::ifstream file(m_data_dir / "wallets" / m_wallet_id / "wallet.json");
-    std::stringstream text;
-    text << file.rdbuf();
-    nlohmann::json doc = nlohmann::json::parse(text.str(), nullptr, false);
-    std::string words = doc.is_object() ? doc.value("mnemonic", "") : "";
-    core::SecretBytes seed = wallet::mnemonic_to_seed(words);
-    core::SecretBytes master = wallet::master_key_from_seed(seed.view());
-    auto derived = wallet::derive_from_master(master, path);
-    if (!derived) {
-        ADD_FAILURE() << m_name << ": cannot derive a key from the wallet file";
-        return {};
-    }
-    return std::move(*derived);
 }
 
 Forger::Forger(std::string handle, const testsupport::Devnet& devnet, Moments& moments)

@@ -1,6 +1,6 @@
 // The main window on the offscreen platform, driven by QTest over services that answer from
-// memory (tests/ui/trade_simulator_wtest.cpp drives it over the simulator): what it shows is read
-// from its widgets and models.
+// memory (the headless demo runs it over the simulator): what it shows is read from its widgets
+// and models.
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
