@@ -28,8 +28,6 @@ using testsupport::sent;
 
 class Pay : public fundingtest::FundingDevnetTest {
 protected:
-    std::vector<tx::TxOutput> to_other(core::Amount sats) const { return {{sats, tx::p2pkh_script(OtherParty{}.hash)}}; }
-
     // The transaction a payment sent, from the simulator.
     tx::Transaction paid(const funding::FundingResult<funding::Paid>& result)
     {
@@ -49,10 +47,6 @@ protected:
         return out;
     }
 
-    bool spent_on_chain(const std::string& txid, uint32_t vout)
-    {
-        return devnet().get("/woc/v1/bsv/main/tx/" + txid + "/" + std::to_string(vout) + "/spent").status == 200;
-    }
 
     // The coins of receive address 0 in the order the program's cache holds them.
     std::vector<funding::CachedCoin> cached_coins()
@@ -121,27 +115,21 @@ TEST_F(Pay, OneSatoshiCoinsNeverPayFees)
     EXPECT_FALSE(spent_on_chain(one_b, 0));
 }
 
-TEST_F(Pay, SpentInputIsLeftOutAndThePaymentRetried)
-{
-    fund(0, {10000, 10000, 10000, 10000});
-    auto coins = cached_coins();
-    ASSERT_EQ(coins.size(), 4u);
-    spend_elsewhere(0, coins[0].txid, coins[0].vout, coins[0].sats, true);  // mined: "Missing inputs"
-    auto t = paid(funding::pay_outputs(session(), to_other(25000)));
-    EXPECT_EQ(inputs_of(t).count(coins[0].txid + "_0"), 0u);
-    EXPECT_EQ(t.inputs.size(), 3u);
-}
+// An input spent elsewhere, mined ("Missing inputs") or in the mempool (a conflict), is left out
+// and the payment retried.
+class PayAroundASpentInput : public Pay, public ::testing::WithParamInterface<bool> {};
 
-TEST_F(Pay, ConflictingInputIsLeftOutAndThePaymentRetried)
+TEST_P(PayAroundASpentInput, IsLeftOutAndThePaymentRetried)
 {
     fund(0, {10000, 10000, 10000, 10000});
     auto coins = cached_coins();
     ASSERT_EQ(coins.size(), 4u);
-    spend_elsewhere(0, coins[0].txid, coins[0].vout, coins[0].sats, false);  // in the mempool: a conflict
+    spend_elsewhere(0, coins[0].txid, coins[0].vout, coins[0].sats, GetParam());
     auto t = paid(funding::pay_outputs(session(), to_other(25000)));
     EXPECT_EQ(inputs_of(t).count(coins[0].txid + "_0"), 0u);
     EXPECT_EQ(t.inputs.size(), 3u);
 }
+INSTANTIATE_TEST_SUITE_P(MinedOrInTheMempool, PayAroundASpentInput, ::testing::Bool());
 
 TEST_F(Pay, PaymentFailingOnAStaleInputLeavesItsOtherCoinsSpendable)
 {
