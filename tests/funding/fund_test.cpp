@@ -71,6 +71,8 @@ TEST(FundTransaction, KeepsCandidateOrderAndSkipsUnusableCandidates)
     ASSERT_EQ(f.inputs.size(), 2u);
     EXPECT_EQ(f.inputs[0].vout, 1u);  // the small coin first: candidates are never sorted
     EXPECT_EQ(f.inputs[1].vout, 2u);
+    // A coin that covers the outputs but not the fee takes the next one too.
+    EXPECT_EQ(funding::fund_transaction({coin(1, 5000), coin(2, 5000)}, {pay(5000)}, CHANGE, 0).inputs.size(), 2u);
 }
 
 TEST(FundTransaction, BalancesToTheSatoshi)
