@@ -68,10 +68,18 @@ else
   # The concurrent tests: the book loader's fan-out and the identity and token caches (book), the
   # coin refresh threads (funding's payment and gathering tests), the lots scan (wallet), the
   # wallet and registry locks, signing from many threads (core), and the hardening suite's
-  # Concurrent* tests. Each name must match a test: a renamed test drops out silently.
+  # Concurrent* tests. A name that matches no test fails the run.
+  concurrent=('BookLoadTest\.' 'IndexPagingTest\.' 'IdentityTest\.' 'Pay\.' 'Gather\.' 'LotsTest\.'
+              'WalletLock\.' 'WalletRelease\.' 'RegistryUnderLoad\.' 'Concurrent[A-Za-z]*\.'
+              'Key\.EverySignatureIsLowSStrictDerAndVerifies$')
+  for name in "${concurrent[@]}"; do
+    if ! ctest --test-dir "$build" -N -R "^$name" | grep -q 'Total Tests: [1-9]'; then
+      echo "sanitize.sh: no test matches ^$name; name the concurrent tests as they are now" >&2
+      status=1
+    fi
+  done
   ctest --test-dir "$build" --output-on-failure -j"$jobs" --timeout 900 \
-    -R '^(BookLoadTest|IndexPagingTest|IdentityTest|Pay|Gather|LotsTest|WalletLock|WalletRelease|RegistryUnderLoad|Concurrent[A-Za-z]*)\.|^Key\.EverySignatureIsLowSStrictDerAndVerifies$' \
-    || status=1
+    -R "$(IFS='|'; echo "^(${concurrent[*]})")" || status=1
 fi
 
 echo "sanitize.sh $mode: tests took $((SECONDS - started)) s; processor time of the children so far:"
