@@ -233,8 +233,8 @@ bool TxidList::add(std::string_view text)
     return true;
 }
 
-bool list_oi_txids(TxidList& list, std::string& error, const BookServices& services, const net::Deadline& deadline,
-                   ListReport* report)
+BookResult<void> list_oi_txids(TxidList& list, const BookServices& services, const net::Deadline& deadline,
+                               ListReport* report)
 {
     ListReport local;
     ListReport& r = report ? *report : local;
@@ -244,25 +244,19 @@ bool list_oi_txids(TxidList& list, std::string& error, const BookServices& servi
         net::Result<std::vector<std::string>> page = registry.oracle_txids(OI_NAME, OI_PAGE, offset, OI_TIMEOUT, deadline);
         if (page.status != 0) r.answered = true;
         if (!page) {
-            if (page.failure == net::Failure::Answer) {
-                error = "OI agoran returned no txids";
-                return false;
-            }
-            if (offset == 0) {
-                error = "OI agoran txids failed";
-                return false;
-            }
-            return true;
+            if (page.failure == net::Failure::Answer) return BookError(BookCode::IndexNotTxids);
+            if (offset == 0) return BookError(BookCode::IndexFailed);
+            return {};
         }
         bool added = false;
         for (const std::string& id : *page) added = list.add(id) || added;
         if (!added || page->size() < static_cast<size_t>(OI_PAGE)) {
             r.whole = true;
-            return true;
+            return {};
         }
     }
     r.whole = true;
-    return true;
+    return {};
 }
 
 void list_woc_txids(TxidList& list, bool oi_succeeded, const BookServices& services, const net::Deadline& deadline,
@@ -306,15 +300,15 @@ LoadOptions default_load_options(const BookServices& services)
     return options;
 }
 
-bool load_posts(std::vector<PostRecord>& posts, std::string& error, const LoadOptions& options)
+BookResult<std::vector<PostRecord>> load_posts(const LoadOptions& options)
 {
     LoadStatus status;
-    return load_posts(posts, status, error, options);
+    return load_posts(status, options);
 }
 
 namespace {
 
-bool load_posts_checked(std::vector<PostRecord>& posts, LoadStatus& status, std::string& error, const LoadOptions& options)
+BookResult<std::vector<PostRecord>> load_posts_checked(LoadStatus& status, const LoadOptions& options)
 {
     LoadStats stats;
     const Clock::time_point start = Clock::now();
@@ -365,20 +359,18 @@ bool load_posts_checked(std::vector<PostRecord>& posts, LoadStatus& status, std:
 
     const net::Deadline list_deadline = deadline_in(options.time_budget_seconds);
     TxidList list;
-    std::string oi_error;
     ListReport lists;
-    bool oi_ok = list_oi_txids(list, oi_error, services, list_deadline, &lists);
-    list_woc_txids(list, oi_ok, services, list_deadline, &lists);
+    const BookResult<void> oi = list_oi_txids(list, services, list_deadline, &lists);
+    list_woc_txids(list, oi.ok(), services, list_deadline, &lists);
     if (lists.answered) contact.answered = true;
     for (const std::string& id : options.own_listing_ids) list.add(id);
-    status.index_whole = oi_ok && lists.whole;
+    status.index_whole = oi.ok() && lists.whole;
     stats.txids = list.size();
     stats.gather_seconds = seconds_since(start);
     if (cache_reader.joinable()) cache_reader.join();
-    if (list.empty() && !oi_ok) {
-        error = oi_error.empty() ? "no agoran book (OI and WhatsOnChain miss)" : oi_error;
+    if (list.empty() && !oi.ok()) {
         finish(false);
-        return false;
+        return oi.error();
     }
 
     // Transactions: the cache first (proven again), then WhatsOnChain in bulk, then one by one
@@ -489,6 +481,7 @@ bool load_posts_checked(std::vector<PostRecord>& posts, LoadStatus& status, std:
     stats.identity_seconds = keys.waited();
 
     const Clock::time_point finish_start = Clock::now();
+    std::vector<PostRecord> posts;
     posts.reserve(found.size());
     for (Found& f : found) {
         if (!f.record || f.failed) continue;
@@ -552,28 +545,23 @@ bool load_posts_checked(std::vector<PostRecord>& posts, LoadStatus& status, std:
     std::vector<PostRecord> sorted;
     sorted.reserve(posts.size());
     for (size_t i : order) sorted.push_back(std::move(posts[i]));
-    posts.swap(sorted);
-    stats.posts = posts.size();
+    stats.posts = sorted.size();
     stats.finish_seconds = seconds_since(finish_start);
     finish(status.index_whole && status.unread == 0);
-    return true;
+    return sorted;
 }
 
 } // namespace
 
-bool load_posts(std::vector<PostRecord>& posts, LoadStatus& status, std::string& error, const LoadOptions& options)
+BookResult<std::vector<PostRecord>> load_posts(LoadStatus& status, const LoadOptions& options)
 {
-    posts.clear();
-    error.clear();
     status = LoadStatus{};
     try {
-        return load_posts_checked(posts, status, error, options);
+        return load_posts_checked(status, options);
     } catch (...) {
-        posts.clear();
         status = LoadStatus{};
         status.loaded_at = core::system_seconds();
-        error = "could not load the book";
-        return false;
+        return BookError(BookCode::LoadFailed);
     }
 }
 
