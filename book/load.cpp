@@ -99,20 +99,20 @@ ChainPosition position_of_height(const std::optional<int64_t>& height)
     return ChainPosition{State::Confirmed, *height};
 }
 
-std::optional<ReadTx> prove(const std::string& txid, const net::RawTxAnswer& answer)
+std::optional<ReadTx> prove(const tx::Txid& txid, const net::RawTxAnswer& answer)
 {
     if (answer.txid != txid) return std::nullopt;
-    std::optional<tx::RawTx> raw = prove_raw_tx(txid, answer.hex);
+    std::optional<tx::RawTx> raw = prove_raw_tx(txid.hex(), answer.hex);
     if (!raw) return std::nullopt;
     return ReadTx{std::move(*raw), answer.hex, answer.position};
 }
 
 // The index's copy, else WhatsOnChain's single answer: the first whose bytes prove.
-std::optional<ReadTx> fetch_one(const std::string& txid, const BookServices& services, const net::Deadline& deadline,
+std::optional<ReadTx> fetch_one(const tx::Txid& txid, const BookServices& services, const net::Deadline& deadline,
                                 Contact& contact, bool& refused)
 {
     if (!contact.gone(Contact::registry)) {
-        net::Result<net::RawTxAnswer> oi = services.registry().oi_tx(txid, OI_TX_TIMEOUT, deadline);
+        net::Result<net::RawTxAnswer> oi = services.registry().oi_tx(txid.hex(), OI_TX_TIMEOUT, deadline);
         contact.saw(Contact::registry, oi.status);
         if (oi) {
             if (std::optional<ReadTx> read = prove(txid, *oi)) return read;
@@ -120,7 +120,7 @@ std::optional<ReadTx> fetch_one(const std::string& txid, const BookServices& ser
         }
     }
     if (!contact.gone(Contact::woc)) {
-        net::Result<std::string> woc = services.woc().tx_hex(txid, WOC_TX_TIMEOUT, deadline);
+        net::Result<std::string> woc = services.woc().tx_hex(txid.hex(), WOC_TX_TIMEOUT, deadline);
         contact.saw(Contact::woc, woc.status);
         if (woc) {
             if (std::optional<ReadTx> read = prove(txid, net::RawTxAnswer{txid, *woc, {}})) return read;
@@ -224,15 +224,6 @@ void write_last_complete(const std::optional<std::filesystem::path>& file, int64
 
 } // namespace
 
-bool TxidList::add(std::string_view text)
-{
-    if (text.size() != 64 || !core::is_hex64(text)) return false;
-    std::string id = core::ascii_lower(text);
-    if (!m_known.insert(id).second) return false;
-    m_ids.push_back(std::move(id));
-    return true;
-}
-
 BookResult<void> list_oi_txids(TxidList& list, const BookServices& services, const net::Deadline& deadline,
                                ListReport* report)
 {
@@ -241,7 +232,7 @@ BookResult<void> list_oi_txids(TxidList& list, const BookServices& services, con
     r.whole = false;
     net::RegistryClient registry = services.registry();
     for (int offset = 0; offset < OI_MAX_IDS; offset += OI_PAGE) {
-        net::Result<std::vector<std::string>> page = registry.oracle_txids(OI_NAME, OI_PAGE, offset, OI_TIMEOUT, deadline);
+        net::Result<net::TxidPage> page = registry.oracle_txids(OI_NAME, OI_PAGE, offset, OI_TIMEOUT, deadline);
         if (page.status != 0) r.answered = true;
         if (!page) {
             if (page.failure == net::Failure::Answer) return BookError(BookCode::IndexNotTxids);
@@ -249,8 +240,8 @@ BookResult<void> list_oi_txids(TxidList& list, const BookServices& services, con
             return {};
         }
         bool added = false;
-        for (const std::string& id : *page) added = list.add(id) || added;
-        if (!added || page->size() < static_cast<size_t>(OI_PAGE)) {
+        for (const tx::Txid& id : page->txids) added = list.add(id) || added;
+        if (!added || page->entries < static_cast<size_t>(OI_PAGE)) {
             r.whole = true;
             return {};
         }
@@ -267,12 +258,12 @@ void list_woc_txids(TxidList& list, bool oi_succeeded, const BookServices& servi
     net::WocClient woc = services.woc();
     size_t tries = oi_succeeded ? 2 : 4;
     for (size_t i = 0; i < tries; ++i) {
-        net::Result<std::vector<std::string>> ids = woc.address_txids(services.oracle_address, ORDER[i], WOC_LIST_TIMEOUT, deadline);
+        net::Result<std::vector<tx::Txid>> ids = woc.address_txids(services.oracle_address, ORDER[i], WOC_LIST_TIMEOUT, deadline);
         if (ids.status != 0 && report) report->answered = true;
         // No answer at all: the service cannot be reached, and its other lists neither.
         if (!ids && ids.status == 0) return;
         if (!ids) continue;
-        for (const std::string& id : *ids) list.add(id);
+        for (const tx::Txid& id : *ids) list.add(id);
         if (list.size() >= WOC_ENOUGH_IDS) return;
     }
 }
@@ -363,7 +354,9 @@ BookResult<std::vector<PostRecord>> load_posts_checked(LoadStatus& status, const
     const BookResult<void> oi = list_oi_txids(list, services, list_deadline, &lists);
     list_woc_txids(list, oi.ok(), services, list_deadline, &lists);
     if (lists.answered) contact.answered = true;
-    for (const std::string& id : options.own_listing_ids) list.add(id);
+    for (const std::string& id : options.own_listing_ids) {
+        if (std::optional<tx::Txid> listing = tx::Txid::parse(id)) list.add(*listing);
+    }
     status.index_whole = oi.ok() && lists.whole;
     stats.txids = list.size();
     stats.gather_seconds = seconds_since(start);
@@ -376,25 +369,25 @@ BookResult<std::vector<PostRecord>> load_posts_checked(LoadStatus& status, const
     // Transactions: the cache first (proven again), then WhatsOnChain in bulk, then one by one
     // from the index or WhatsOnChain.
     const Clock::time_point fetch_start = Clock::now();
-    const std::vector<std::string>& ids = list.ids();
+    const std::vector<tx::Txid>& ids = list.ids();
     std::vector<Found> found(ids.size());
     CacheUpdate update;
     std::mutex update_mutex;
     std::vector<size_t> missing;
     // An entry whose reading threw is fetched again like one the cache lacks.
     const std::vector<size_t> cache_failed = wallet::parallel_for(ids.size(), LOAD_THREADS, [&](size_t i) {
-        const CachedTx* cached = cache ? cache->find(ids[i]) : nullptr;
+        const CachedTx* cached = cache ? cache->find(ids[i].hex()) : nullptr;
         if (!cached) return;
         if (!cached->has_post()) {
             found[i].no_post = true;
             return;
         }
-        if (std::optional<tx::RawTx> raw = prove_raw_tx(ids[i], cached->hex)) {
+        if (std::optional<tx::RawTx> raw = prove_raw_tx(ids[i].hex(), cached->hex)) {
             found[i].read = ReadTx{std::move(*raw), cached->hex, position_of_height(cached->height), true, true};
             return;
         }
         std::lock_guard<std::mutex> lock(update_mutex);
-        update.damaged.insert(ids[i]);
+        update.damaged.insert(ids[i].hex());
     });
     for (size_t i : cache_failed) found[i] = Found{};
     for (size_t i = 0; i < ids.size(); ++i) {
@@ -413,7 +406,7 @@ BookResult<std::vector<PostRecord>> load_posts_checked(LoadStatus& status, const
     ActorKeys keys(services, fetch_deadline, contact);
     auto take_in = [&](size_t i) {
         if (!found[i].read) return;
-        examine(ids[i], i, found[i]);
+        examine(ids[i].hex(), i, found[i]);
         if (found[i].record) keys.meet(found[i].record->fields.actor);
     };
     std::vector<size_t> cached;
@@ -434,7 +427,7 @@ BookResult<std::vector<PostRecord>> load_posts_checked(LoadStatus& status, const
     const std::vector<size_t> failed_tasks = wallet::parallel_for(tasks.size(), LOAD_THREADS, [&](size_t t) {
         if (t >= first_batch && !contact.gone(Contact::woc)) {
             std::vector<std::string> batch_ids;
-            for (size_t i : tasks[t]) batch_ids.push_back(ids[i]);
+            for (size_t i : tasks[t]) batch_ids.push_back(ids[i].hex());
             net::Result<std::vector<net::RawTxAnswer>> answers = woc.txs_hex(batch_ids, fetch_deadline, WOC_BULK_TIMEOUT);
             contact.saw(Contact::woc, answers.status);
             for (size_t i : tasks[t]) {
@@ -475,7 +468,7 @@ BookResult<std::vector<PostRecord>> load_posts_checked(LoadStatus& status, const
             entry.hex = f.read->hex;
             if (f.read->position.state == State::Confirmed) entry.height = f.read->position.height;
         }
-        update.fresh.emplace(ids[i], std::move(entry));
+        update.fresh.emplace(ids[i].hex(), std::move(entry));
     }
     stats.identities = keys.count();
     stats.identity_seconds = keys.waited();

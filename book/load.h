@@ -21,28 +21,28 @@
 #include "book/services.h"
 #include "book/tx_cache.h"
 #include "net/http.h"
+#include "tx/txid.h"
 
 namespace book {
 
-// Txids in the order first seen: lower-case, 64 hex digits, each once.
+// Txids in the order first seen, each once.
 class TxidList {
 public:
-    // Lower-cases the text and appends it when it is 64 hex digits and not yet listed. True
-    // when it was appended.
-    bool add(std::string_view text);
-    const std::vector<std::string>& ids() const { return m_ids; }
+    // Appends the txid when it is not yet listed. True when it was appended.
+    bool add(const tx::Txid& id)
+    {
+        if (!m_known.insert(id).second) return false;
+        m_ids.push_back(id);
+        return true;
+    }
+    const std::vector<tx::Txid>& ids() const { return m_ids; }
     size_t size() const { return m_ids.size(); }
     bool empty() const { return m_ids.empty(); }
 
 private:
-    std::vector<std::string> m_ids;
-    std::unordered_set<std::string> m_known;
+    std::vector<tx::Txid> m_ids;
+    std::unordered_set<tx::Txid> m_known;
 };
-
-inline bool add_txid(TxidList& list, std::string_view text)
-{
-    return list.add(text);
-}
 
 // What the txid lists found out about themselves.
 struct ListReport {
@@ -50,11 +50,11 @@ struct ListReport {
     bool answered = false;  // some service answered (with any HTTP status)
 };
 
-// Oracle index pages of 2,000 ids (at most 10), added to list. Succeeds when the index answered;
+// Oracle index pages of 2,000 entries (at most 10), their txids added to list. Succeeds when the index answered;
 // IndexFailed when its first page fails and IndexNotTxids when a page is not a txid list (ids of
 // earlier pages stay). A later page that fails ends the paging with success (and report->whole
-// false), as does a page that adds nothing new or holds fewer than 2,000 ids (the end of the
-// index: whole).
+// false), as does a page that adds nothing new or holds fewer than 2,000 entries (the end
+// of the index: whole).
 BookResult<void> list_oi_txids(TxidList& list, const BookServices& services, const net::Deadline& deadline = {},
                                ListReport* report = nullptr);
 

@@ -123,7 +123,7 @@ bool merge(CoinState& state, const Fetched& f, Clock::time_point now)
     }
     for (auto it = state.spent.begin(); it != state.spent.end();) {
         auto outpoint = tx::parse_outpoint(it->first);
-        bool gone = it->second == f.address && outpoint && !shown(outpoint->txid, outpoint->vout);
+        bool gone = it->second == f.address && outpoint && !shown(outpoint->txid.hex(), outpoint->vout);
         if (gone) {
             it = state.spent.erase(it);
             changed = true;

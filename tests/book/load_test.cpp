@@ -612,7 +612,7 @@ TEST_F(IndexPagingTest, TheIndexEndsAtAPageOfKnownIdsAShortPageOrTwentyThousandI
     m_pages = {page(odd)};
     book::TxidList odd_read;
     ASSERT_TRUE(list(odd_read).ok());
-    EXPECT_EQ(odd_read.ids(), (std::vector<std::string>{std::string(64, 'a'), std::string(64, 'd')}));
+    EXPECT_EQ(odd_read.ids(), (std::vector<tx::Txid>{*tx::Txid::parse(std::string(64, 'a')), *tx::Txid::parse(std::string(64, 'd'))}));
 }
 
 TEST_F(IndexPagingTest, WhatsOnChainStopsOnceFourHundredIdsAreKnown)
