@@ -10,7 +10,7 @@ BookResult<void> listing_output_unspent(std::string_view outpoint, const BookSer
     if (!parsed) return BookError(BookCode::OutputInvalid);
     net::Result<net::Txo> txo = services.ordinals().txo(parsed->txid.hex(), parsed->vout);
     if (!txo) return BookError(BookCode::OutputUnknown);
-    if (txo->spend.size() == 64) return BookError(BookCode::OutputSpent);
+    if (txo->spent()) return BookError(BookCode::OutputSpent);
     return {};
 }
 

@@ -170,12 +170,13 @@ Result<SpentCheck> WocClient::spent(std::string_view txid, uint32_t vout, int ti
     if (!reply.ok) return request_failed<SpentCheck>(reply);
     if (reply.status == 404) return Result<SpentCheck>::success(check, reply.status);
     auto doc = core::parse_json(reply.body);
-    auto spender = doc ? core::json_string_opt(*doc, "txid") : std::nullopt;
-    if (!spender || !core::is_hex64(*spender)) {
+    auto spender_text = doc ? core::json_string_opt(*doc, "txid") : std::nullopt;
+    auto spender = spender_text ? tx::Txid::parse(*spender_text) : std::nullopt;
+    if (!spender) {
         return Result<SpentCheck>::failed(Failure::Answer, "the spent answer names no spending transaction", reply.status);
     }
     check.state = SpentCheck::State::Spent;
-    check.spender_txid = core::ascii_lower(*spender);
+    check.spender_txid = std::move(*spender);
     check.spender_confirmed = core::json_string(*doc, "status") == "confirmed";
     return Result<SpentCheck>::success(check, reply.status);
 }

@@ -41,7 +41,7 @@ struct SpentCheck {
         UnknownOutpoint,  // 400: the service does not know the output
     };
     State state = State::Unspent;
-    std::string spender_txid;
+    tx::Txid spender_txid;
     bool spender_confirmed = false;
 };
 

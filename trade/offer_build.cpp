@@ -89,8 +89,8 @@ std::optional<TradeError> prove_listing(const MarketSession& session, const tx::
     if (!outputs) return TradeError(TradeCode::IndexTokensUnknown);
     const std::string outpoint_text = tx::format_outpoint(outpoint);
     for (const auto& t : *outputs) {
-        if (tx::format_outpoint(core::ascii_lower(t.txid), t.vout) != outpoint_text) continue;
-        if (t.status == 1 && normalized_origin(t.id) == normalized_origin(token_id) && t.spend.empty() &&
+        if (tx::format_outpoint(t.txid, t.vout) != outpoint_text) continue;
+        if (t.status == 1 && normalized_origin(t.id) == normalized_origin(token_id) && !t.spend &&
             compare_decimal(normalize_decimal(t.amt), quantity) >= 0)
             return {};
     }

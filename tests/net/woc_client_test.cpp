@@ -34,7 +34,7 @@ TEST_F(WocClientTest, RealAnswersOfEveryEndpoint)
     auto spent = m_woc.spent(TXID, 3);
     ASSERT_TRUE(spent);
     EXPECT_EQ(spent->state, net::SpentCheck::State::Spent);
-    EXPECT_EQ(spent->spender_txid, "87645a7c4a9a5a9b9cd1468db19cdba44129c35cc487fc57c4d8843141ad2551");
+    EXPECT_EQ(spent->spender_txid.hex(), "87645a7c4a9a5a9b9cd1468db19cdba44129c35cc487fc57c4d8843141ad2551");
     EXPECT_TRUE(spent->spender_confirmed);
 
     m_http.answer(WOC + "/address/" + ADDR + "/unspent/all", 200, read_data_file("fixtures/woc-unspent-all.json"));
