@@ -6,12 +6,6 @@
 #include "wallet/registry.h"
 #include "wallet/wallet_file.h"
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    fuzz::DataDirFixture::instance();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     auto& fixture = fuzz::DataDirFixture::instance();

@@ -15,54 +15,12 @@
 #include "net/ordinals_client.h"
 #include "net/registry_client.h"
 #include "net/woc_client.h"
+#include "tests/support/fake_http.h"
 
 namespace {
 
 const std::string TXID(64, 'a');
 const std::string ADDRESS = "1BgGZ9tcN4rm9KBzDn7KprQz87SZ26SAMH";
-
-// Answers every request with one status and body.
-class OneAnswerHttp final : public net::Http {
-public:
-    OneAnswerHttp(long status, std::string body) : m_status(status), m_body(std::move(body)) {}
-
-    net::JsonReply get_json(const std::string&, int) override
-    {
-        net::JsonReply reply;
-        reply.status = m_status;
-        if (auto doc = core::parse_json(m_body)) reply.json = std::move(*doc);
-        reply.ok = !reply.json.is_null() && m_status >= 200 && m_status <= 299;
-        if (!reply.ok) reply.error = net::http_error_text(m_status, m_body);
-        return reply;
-    }
-    net::HttpReply get(const std::string&, const net::GetOptions& options) override
-    {
-        return reply(options.accept_404, options.max_body);
-    }
-    net::HttpReply post_json(const std::string&, const std::string&, const net::PostOptions&) override
-    {
-        return reply(false, net::MAX_JSON_BODY);
-    }
-
-private:
-    net::HttpReply reply(bool accept_404, size_t max_body) const
-    {
-        net::HttpReply out;
-        if (m_body.size() > max_body) {
-            out.error = net::too_large_text(max_body);
-            return out;
-        }
-        out.status = m_status;
-        out.body = m_body;
-        out.content_type = "application/json";
-        out.ok = (m_status >= 200 && m_status <= 299) || (m_status == 404 && accept_404);
-        if (!out.ok) out.error = net::http_error_text(m_status, m_body);
-        return out;
-    }
-
-    long m_status;
-    std::string m_body;
-};
 
 void pure_readers(const std::string& body)
 {
@@ -134,7 +92,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const unsigned selector = in.take_byte();
     const std::string body(in.rest_text());
     pure_readers(body);
-    OneAnswerHttp http(STATUSES[(selector >> 5) & 3], body);
+    // Every request gets the one answer, through the tests' canned client (caps and 404s as the real one).
+    const net::HttpReply answer = testsupport::FakeHttp::reply(STATUSES[(selector >> 5) & 3], body);
+    testsupport::FakeHttp http([&](const std::string&, const std::string&, const std::string&) { return answer; });
     client_calls(selector & 31, http);
     return 0;
 }

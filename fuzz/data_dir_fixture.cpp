@@ -6,6 +6,7 @@
 #include <fstream>
 #include <random>
 
+#include "fuzz/fuzz_check.h"
 #include "platform/environment.h"
 #include "wallet/app_binding.h"
 #include "wallet/data_paths.h"
@@ -81,3 +82,11 @@ void DataDirFixture::restore() const
 }
 
 } // namespace fuzz
+
+// Every target of the data directory sets the fixture up before its first input; this file is
+// linked into exactly those targets, as they are the ones that use the fixture.
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    fuzz::DataDirFixture::instance();
+    return 0;
+}

@@ -7,12 +7,6 @@
 #include "fuzz/fuzz_check.h"
 #include "funding/reserves.h"
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    fuzz::DataDirFixture::instance();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     auto& fixture = fuzz::DataDirFixture::instance();

@@ -9,12 +9,6 @@
 #include "wallet/lots_cache.h"
 #include "wallet/wallet_key.h"
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    fuzz::DataDirFixture::instance();
-    return 0;
-}
-
 namespace {
 
 void coin_snapshot(bool spent_file, std::string_view bytes)

@@ -23,21 +23,28 @@ BuyPlan refused(std::string error)
     return plan;
 }
 
-} // namespace
-
-std::string check_buy_open(const book::Listing* listing)
+// Why a buy cannot open on the listing, "" when it can; `not_live` is the sentence for a listing
+// that is missing or closed, which the dialog and the routine word differently.
+std::string buy_opening(const book::Listing* listing, std::string_view not_live)
 {
     TraderGate gate = trader_gate();
     if (!gate.error.empty()) return gate.error;
-    if (!listing || listing->status != book::ListingStatus::Live) return "Select a live listing.";
+    if (!listing || listing->status != book::ListingStatus::Live) return std::string(not_live);
     if (core::ascii_lower(listing->pubkey) == gate.identity_key) return "That is your listing. Cancel it if you want it down.";
     return {};
 }
 
+} // namespace
+
+std::string check_buy_open(const book::Listing* listing)
+{
+    return buy_opening(listing, "Select a live listing.");
+}
+
 BuyPlan plan_buy(const MarketSession& session, const book::Listing& listing, std::string_view qty_box)
 {
-    std::string opening = check_buy_open(&listing);
-    if (!opening.empty()) return refused(opening == "Select a live listing." ? "Pick a live listing." : opening);
+    std::string opening = buy_opening(&listing, "Pick a live listing.");
+    if (!opening.empty()) return refused(opening);
     if (qty_box.size() > BOX_TEXT_MAX) return refused(std::string(QTY_WHOLE));
     std::string qty_text = trim_box_text(qty_box);
     if (qty_text.empty() || qty_text == "0") return refused(std::string(QTY_AT_LEAST_ONE));

@@ -29,6 +29,17 @@ namespace booktest {
 class RecordingHttp final : public testsupport::FakeHttp {
 public:
     RecordingHttp() { pass_through(); }
+    // Requests to a URL containing any of the parts fail as a busy service; others go through.
+    void fail_where(std::vector<std::string> parts)
+    {
+        set_handler([parts = std::move(parts)](const std::string&, const std::string& url,
+                                               const std::string&) -> std::optional<net::HttpReply> {
+            for (const std::string& part : parts) {
+                if (url.find(part) != std::string::npos) return reply(503, "down");
+            }
+            return std::nullopt;
+        });
+    }
 };
 
 inline net::HttpReply failed_reply(long status = 503)

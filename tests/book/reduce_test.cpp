@@ -109,27 +109,118 @@ TEST(ReduceBook, WithoutAnExpiryAListingLivesTwentyEightDaysNeverWrappingRound)
     }
 }
 
-TEST(ReduceBook, ForeignKeysChangeNothing)
+// One listing and what the posts after it make of it: who may change it, fills and their
+// price (pro rata, in 128 bits), closing, order of application.
+TEST(ReduceBook, WhatEachPostMakesOfTheListing)
 {
-    std::vector<PostRecord> posts = {listing(), action(0x20, buy("2", 200), BUYER, 1001)};
-    posts.push_back(action(0x21, Json{{"type", "ag_cancel"}}, MALLORY, 1002));
-    posts.push_back(action(0x22, fill_post("0", "10", ""), MALLORY, 1003));
-    Json cancel_offer = {{"type", "ag_offer_cancel"}, {"offer", txid_of(0x20)}};
-    posts.push_back(action(0x23, cancel_offer, MALLORY, 1004));
-    posts.push_back(action(0x24, Json{{"type", "ag_force_cancel"}}, MALLORY, 1005));
-    auto book = reduce(posts);
-    const Listing& l = book.at(LISTING_ID);
-    EXPECT_EQ(l.status, book::ListingStatus::Live);
-    EXPECT_EQ(l.qty, "10");
-    ASSERT_EQ(l.offers.size(), 1u);
-    EXPECT_EQ(l.offers[0].id, txid_of(0x20));
+    using S = book::ListingStatus;
+    const std::string L = LOT_UTXO, NEXT = txid_of(0xbb) + "_2";
+    const Json cancel = {{"type", "ag_cancel"}}, force = {{"type", "ag_force_cancel"}};
+    const Json withdraw = {{"type", "ag_offer_cancel"}, {"offer", txid_of(0x20)}};
+    Json priced = fill_post("7", "3", NEXT), unpriced = priced;
+    priced["price_sats"] = 650.9;
+    unpriced["price_sats"] = "1";  // not a number: the price stays
+    Json expiring = booktest::listing_post("10", 1000, LOT_UTXO);
+    expiring["exp"] = 1500;
+    book::ReduceContext no_architects = context();
+    no_architects.architect_keys.clear();
+    struct Case {
+        const char* what;
+        std::vector<PostRecord> posts;
+        S status;
+        std::string qty;
+        uint64_t price;
+        std::string utxo;
+        size_t offers = 0;
+        book::ReduceContext context = reduce_test::context();
+    };
+    const Case cases[] = {
+        {"others' cancels, fills, withdrawals and force cancels",
+         {listing(), action(0x20, buy("2", 200), BUYER, 1001), action(0x21, cancel, MALLORY, 1002),
+          action(0x22, fill_post("0", "10", ""), MALLORY, 1003), action(0x23, withdraw, MALLORY, 1004),
+          action(0x24, force, MALLORY, 1005)},
+         S::Live, "10", 1000, L, 1},
+        {"the owners' withdrawal and cancel",
+         {listing(), action(0x20, buy("2", 200), BUYER, 1001), action(0x25, withdraw, BUYER, 1006),
+          action(0x26, cancel, SELLER, 1007)},
+         S::Cancelled, "10", 1000, L},
+        {"three of ten at 1000", {listing("10", 1000), action(0x20, fill_post("7", "3", NEXT), SELLER, 1001)}, S::Live, "7", 700, NEXT},
+        {"a fill's own price, rounded down", {listing("10", 1000), action(0x20, priced, SELLER, 1001)}, S::Live, "7", 650, NEXT},
+        {"a fill's price that is text", {listing("10", 1000), action(0x20, unpriced, SELLER, 1001)}, S::Live, "7", 1000, NEXT},
+        // 10^11 units at 2 BSV: quantity times price is past 2^64.
+        {"one of 10^11 at 2 BSV",
+         {listing("100000000000", 200'000'000), action(0x20, fill_post("99999999999", "1", NEXT), SELLER, 1001)},
+         S::Live, "99999999999", 199'999'999, NEXT},
+        {"1.1 * 10^11 left of 1.2 * 10^11 at 2 BSV",
+         {listing("120000000000", 200'000'000), action(0x20, fill_post("110000000000", "10000000000", NEXT), SELLER, 1001)},
+         S::Live, "110000000000", 183'333'333, NEXT},
+        {"a fill without sold takes the last offer",
+         {listing(), action(0x20, buy("4", 400), BUYER, 1001), action(0x21, fill_post("99", "", NEXT), SELLER, 1002)},
+         S::Live, "6", 600, NEXT},
+        {"a last offer above the lot",
+         {listing(), action(0x20, buy("12", 400), BUYER, 1001), action(0x21, fill_post("99", "", NEXT), SELLER, 1002)},
+         S::Sold, "0", 0, ""},
+        {"a second fill after a closing one",
+         {listing(), action(0x20, fill_post("0", "10", ""), SELLER, 1001), action(0x21, fill_post("4", "6", NEXT), SELLER, 1002)},
+         S::Sold, "0", 0, ""},
+        {"a fill after a cancel",
+         {listing(), action(0x20, cancel, SELLER, 1001), action(0x21, fill_post("4", "6", NEXT), SELLER, 1002)},
+         S::Cancelled, "10", 1000, L},
+        {"a fill on an expired listing",
+         {record(LISTING_ID, sign(expiring, SELLER, 1000)), action(0x20, fill_post("4", "6", NEXT), SELLER, 2000)},
+         S::Live, "4", 400, NEXT},
+        // Same "ts": the cancel with the smaller txid comes before the listing and finds nothing.
+        {"a cancel at the same time, txid before", {listing(), action(0x05, cancel, SELLER, 1000)}, S::Live, "10", 1000, L},
+        {"a cancel at the same time, txid after, given first", {action(0x15, cancel, SELLER, 1000), listing()},
+         S::Cancelled, "10", 1000, L},
+        {"an architect's force cancel",
+         {listing(), action(0x20, buy("1", 100), BUYER, 1001), action(0x21, force, ARCHITECT, 1002)},
+         S::ForceCancelled, "10", 1000, L},
+        {"the seller's force cancel", {listing(), action(0x21, force, SELLER, 1002)}, S::Live, "10", 1000, L},
+        {"a force cancel without architects", {listing(), action(0x21, force, ARCHITECT, 1002)}, S::Live, "10", 1000, L, 0,
+         no_architects},
+        {"posts on another listing and of unknown types",
+         {listing(), record(txid_of(0x20), sign(Json{{"type", "ag_cancel"}, {"listing", txid_of(0x77)}}, SELLER, 1001)),
+          action(0x21, Json{{"type", "ag_other"}}, SELLER, 1002)},
+         S::Live, "10", 1000, L},
+    };
+    for (const Case& c : cases) {
+        const auto book = reduce(c.posts, c.context);
+        ASSERT_EQ(book.size(), 1u) << c.what;
+        const Listing& l = book.at(LISTING_ID);
+        EXPECT_EQ(l.status, c.status) << c.what;
+        EXPECT_EQ(l.qty, c.qty) << c.what;
+        EXPECT_EQ(l.price_sats, c.price) << c.what;
+        EXPECT_EQ(l.offers.size(), c.offers) << c.what;
+        EXPECT_EQ(l.utxo, c.utxo) << c.what;
+    }
+    EXPECT_EQ(book::mul_div_floor(18446744073709551615ULL, 18446744073709551615ULL, 18446744073709551615ULL),
+              18446744073709551615ULL);
+    EXPECT_EQ(book::mul_div_floor(7, 1, 10), 0u);
+    EXPECT_EQ(book::mul_div_floor(1ULL << 63, 4, 8), 1ULL << 62);
+    EXPECT_EQ(book::mul_div_floor(1ULL << 63, 6, 3), 18446744073709551615ULL);  // saturates
+    EXPECT_EQ(book::mul_div_floor(18446744073709551615ULL, 18446744073709551615ULL, 1ULL << 63), 18446744073709551615ULL);
+}
 
-    // The owners themselves do change it.
-    posts.push_back(action(0x25, cancel_offer, BUYER, 1006));
-    posts.push_back(action(0x26, Json{{"type", "ag_cancel"}}, SELLER, 1007));
-    book = reduce(posts);
-    EXPECT_EQ(book.at(LISTING_ID).status, book::ListingStatus::Cancelled);
-    EXPECT_TRUE(book.at(LISTING_ID).offers.empty());
+// Both ways of closing: the lot sold whole, or a fill naming no new output. The view drops
+// sold listings; an expired one keeps what its fill left.
+TEST(ReduceBook, ClosingFillsSellTheListingAndTheViewDropsIt)
+{
+    for (const Json& closing : {fill_post("0", "10", txid_of(0xbb) + "_2"), fill_post("5", "5", "")}) {
+        auto book = reduce({listing(), action(0x20, buy("10", 1000), BUYER, 1001), action(0x21, closing, SELLER, 1002)});
+        EXPECT_EQ(book.at(LISTING_ID).status, book::ListingStatus::Sold) << closing.dump();
+        EXPECT_EQ(book.at(LISTING_ID).qty + book.at(LISTING_ID).utxo, "0");
+        EXPECT_TRUE(book.at(LISTING_ID).offers.empty());
+        EXPECT_TRUE(book::book_view_of(book, 0).empty());
+    }
+    Json post = booktest::listing_post("10", 1000, LOT_UTXO);
+    post["exp"] = 1500;
+    auto view = book::book_view_of(reduce({record(LISTING_ID, sign(post, SELLER, 1000)),
+                                           action(0x20, fill_post("4", "6", txid_of(0xbb) + "_2"), SELLER, 2000)}),
+                                   3000);
+    ASSERT_EQ(view.size(), 1u);
+    EXPECT_EQ(view[0].status, book::ListingStatus::Expired);
+    EXPECT_EQ(view[0].qty, "4");
 }
 
 TEST(ReduceBook, AnEmptyKeyNeverOwnsAListing)
@@ -145,88 +236,19 @@ TEST(ReduceBook, AnEmptyKeyNeverOwnsAListing)
     EXPECT_EQ(book.at(LISTING_ID).status, book::ListingStatus::Live);
 }
 
-TEST(ReduceBook, ThreeOfTenAtOneThousandSats)
+TEST(ReduceBook, OffersStayOnClosedListingsAndCancelByIdAndKey)
 {
-    auto book = reduce({listing("10", 1000), action(0x20, fill_post("7", "3", txid_of(0xbb) + "_2"), SELLER, 1001)});
-    const Listing& l = book.at(LISTING_ID);
-    EXPECT_EQ(l.status, book::ListingStatus::Live);
-    EXPECT_EQ(l.qty, "7");
-    EXPECT_EQ(l.price_sats, 700u);
-    EXPECT_EQ(l.utxo, txid_of(0xbb) + "_2");
-
-    Json priced = fill_post("7", "3", txid_of(0xbb) + "_2");
-    priced["price_sats"] = 650.9;
-    book = reduce({listing("10", 1000), action(0x20, priced, SELLER, 1001)});
-    EXPECT_EQ(book.at(LISTING_ID).price_sats, 650u);
-    priced["price_sats"] = "1";  // not a number: the price stays
-    book = reduce({listing("10", 1000), action(0x20, priced, SELLER, 1001)});
-    EXPECT_EQ(book.at(LISTING_ID).price_sats, 1000u);
-}
-
-TEST(ReduceBook, FillPriceDoesNotOverflowSixtyFourBits)
-{
-    // 10^11 base units at 2 BSV, one unit sold: q * price (about 2 * 10^19) is past 2^64.
-    const uint64_t price = 200'000'000;
-    auto book = reduce({listing("100000000000", price),
-                        action(0x20, fill_post("99999999999", "1", txid_of(0xbb) + "_2"), SELLER, 1001)});
-    EXPECT_EQ(book.at(LISTING_ID).price_sats, 199'999'999u);
-    // 1.1 * 10^11 left of 1.2 * 10^11 at 2 BSV: 2.2 * 10^19, rounded down.
-    book = reduce({listing("120000000000", price),
-                   action(0x20, fill_post("110000000000", "10000000000", txid_of(0xbb) + "_2"), SELLER, 1001)});
-    EXPECT_EQ(book.at(LISTING_ID).price_sats, 183'333'333u);
-    EXPECT_EQ(book::mul_div_floor(18446744073709551615ULL, 18446744073709551615ULL, 18446744073709551615ULL),
-              18446744073709551615ULL);
-    EXPECT_EQ(book::mul_div_floor(3, 1000, 10), 300u);
-    EXPECT_EQ(book::mul_div_floor(7, 1, 10), 0u);
-    EXPECT_EQ(book::mul_div_floor(1ULL << 63, 4, 8), 1ULL << 62);
-    EXPECT_EQ(book::mul_div_floor(1ULL << 63, 6, 3), 18446744073709551615ULL);  // saturates
-}
-
-TEST(ReduceBook, FillWithoutSoldTakesTheLastOffer)
-{
-    // "qty" above the listing's: the rest is the listing's quantity less the last offer's.
-    auto book = reduce({listing("10", 1000), action(0x20, buy("4", 400), BUYER, 1001),
-                        action(0x21, fill_post("99", "", txid_of(0xbb) + "_2"), SELLER, 1002)});
-    EXPECT_EQ(book.at(LISTING_ID).qty, "6");
-    EXPECT_EQ(book.at(LISTING_ID).price_sats, 600u);
-    book = reduce({listing("10", 1000), action(0x20, buy("12", 400), BUYER, 1001),
-                   action(0x21, fill_post("99", "", txid_of(0xbb) + "_2"), SELLER, 1002)});
-    EXPECT_EQ(book.at(LISTING_ID).status, book::ListingStatus::Sold);
-}
-
-TEST(ReduceBook, ClosingFillsSellTheListingAndTheViewDropsIt)
-{
-    for (const Json& closing : {fill_post("0", "10", txid_of(0xbb) + "_2"), fill_post("5", "5", "")}) {
-        auto book = reduce({listing(), action(0x20, buy("10", 1000), BUYER, 1001), action(0x21, closing, SELLER, 1002)});
-        const Listing& l = book.at(LISTING_ID);
-        EXPECT_EQ(l.status, book::ListingStatus::Sold) << closing.dump();
-        EXPECT_EQ(l.qty, "0");
-        EXPECT_EQ(l.utxo, "");
-        EXPECT_TRUE(l.offers.empty());
-        EXPECT_TRUE(book::book_view_of(book, 0).empty());
-    }
-}
-
-TEST(ReduceBook, ASecondFillAfterAClosingFillIsIgnored)
-{
-    auto book = reduce({listing(), action(0x20, fill_post("0", "10", ""), SELLER, 1001),
-                        action(0x21, fill_post("4", "6", txid_of(0xbb) + "_2"), SELLER, 1002)});
-    EXPECT_EQ(book.at(LISTING_ID).status, book::ListingStatus::Sold);
-    EXPECT_EQ(book.at(LISTING_ID).qty, "0");
-}
-
-TEST(ReduceBook, FillOnAnExpiredListingApplies)
-{
-    Json post = booktest::listing_post("10", 1000, LOT_UTXO);
-    post["exp"] = 1500;
-    std::vector<PostRecord> posts = {record(LISTING_ID, sign(post, SELLER, 1000)),
-                                     action(0x20, fill_post("4", "6", txid_of(0xbb) + "_2"), SELLER, 2000)};
-    auto book = reduce(posts);
-    EXPECT_EQ(book.at(LISTING_ID).qty, "4");
-    auto view = book::book_view_of(book, 3000);
-    ASSERT_EQ(view.size(), 1u);
-    EXPECT_EQ(view[0].status, book::ListingStatus::Expired);
-    EXPECT_EQ(view[0].qty, "4");
+    auto book = reduce({listing(), action(0x20, Json{{"type", "ag_cancel"}}, SELLER, 1001),
+                        action(0x21, buy("1", 100), BUYER, 1002), action(0x22, buy("2", 200), MALLORY, 1003),
+                        action(0x23, buy("3", 300), BUYER, 1004),
+                        action(0x24, Json{{"type", "ag_offer_cancel"}, {"offer", core::ascii_lower(txid_of(0x21))}}, BUYER, 1005)});
+    const auto& offers = book.at(LISTING_ID).offers;
+    ASSERT_EQ(offers.size(), 2u);
+    EXPECT_EQ(offers[0].id, txid_of(0x22));
+    EXPECT_EQ(offers[0].handle, "mallory");
+    EXPECT_EQ(offers[0].pay_sats, 200u);
+    EXPECT_EQ(offers[1].id, txid_of(0x23));
+    EXPECT_EQ(offers[1].created, 1004);
 }
 
 TEST(ReduceBook, UnpaidListingWithThreeOutputsIsCancelled)
@@ -265,63 +287,6 @@ TEST(ReduceBook, UnpaidListingWithThreeOutputsIsCancelled)
     address_member["vout"][0]["scriptPubKey"].erase("addresses");
     address_member["vout"][0]["scriptPubKey"]["address"] = booktest::HOUSE_ADDRESS;
     EXPECT_EQ(reduce({record(LISTING_ID, post, 0, address_member)}).at(LISTING_ID).status, book::ListingStatus::Live);
-}
-
-TEST(ReduceBook, EqualTimesApplyInTxidOrder)
-{
-    // Same "ts": the cancel (txid 0x05) sorts before the listing (txid 0x10) and finds nothing.
-    std::vector<PostRecord> posts = {listing("10", 1000, 1000), action(0x05, Json{{"type", "ag_cancel"}}, SELLER, 1000)};
-    EXPECT_EQ(reduce(posts).at(LISTING_ID).status, book::ListingStatus::Live);
-    // The same cancel with a txid after the listing's applies, whatever order the input has.
-    std::vector<PostRecord> later = {action(0x15, Json{{"type", "ag_cancel"}}, SELLER, 1000), listing("10", 1000, 1000)};
-    EXPECT_EQ(reduce(later).at(LISTING_ID).status, book::ListingStatus::Cancelled);
-}
-
-TEST(ReduceBook, ForceCancelOnlyByAnArchitect)
-{
-    auto book = reduce({listing(), action(0x20, buy("1", 100), BUYER, 1001),
-                        action(0x21, Json{{"type", "ag_force_cancel"}}, ARCHITECT, 1002)});
-    EXPECT_EQ(book.at(LISTING_ID).status, book::ListingStatus::ForceCancelled);
-    EXPECT_TRUE(book.at(LISTING_ID).offers.empty());
-
-    // The seller is no architect; neither is anyone when the list is empty.
-    book = reduce({listing(), action(0x21, Json{{"type", "ag_force_cancel"}}, SELLER, 1002)});
-    EXPECT_EQ(book.at(LISTING_ID).status, book::ListingStatus::Live);
-    book::ReduceContext none = context();
-    none.architect_keys.clear();
-    book = reduce({listing(), action(0x21, Json{{"type", "ag_force_cancel"}}, ARCHITECT, 1002)}, none);
-    EXPECT_EQ(book.at(LISTING_ID).status, book::ListingStatus::Live);
-}
-
-TEST(ReduceBook, CancelOverridesSoldButFillNeedsLive)
-{
-    auto book = reduce({listing(), action(0x20, Json{{"type", "ag_cancel"}}, SELLER, 1001),
-                        action(0x21, fill_post("4", "6", txid_of(0xbb) + "_2"), SELLER, 1002)});
-    EXPECT_EQ(book.at(LISTING_ID).status, book::ListingStatus::Cancelled);
-    EXPECT_EQ(book.at(LISTING_ID).qty, "10");
-}
-
-TEST(ReduceBook, OffersStayOnClosedListingsAndCancelByIdAndKey)
-{
-    auto book = reduce({listing(), action(0x20, Json{{"type", "ag_cancel"}}, SELLER, 1001),
-                        action(0x21, buy("1", 100), BUYER, 1002), action(0x22, buy("2", 200), MALLORY, 1003),
-                        action(0x23, buy("3", 300), BUYER, 1004),
-                        action(0x24, Json{{"type", "ag_offer_cancel"}, {"offer", core::ascii_lower(txid_of(0x21))}}, BUYER, 1005)});
-    const auto& offers = book.at(LISTING_ID).offers;
-    ASSERT_EQ(offers.size(), 2u);
-    EXPECT_EQ(offers[0].id, txid_of(0x22));
-    EXPECT_EQ(offers[0].handle, "mallory");
-    EXPECT_EQ(offers[0].pay_sats, 200u);
-    EXPECT_EQ(offers[1].id, txid_of(0x23));
-    EXPECT_EQ(offers[1].created, 1004);
-}
-
-TEST(ReduceBook, PostsOnUnknownListingsAndUnknownTypesAreIgnored)
-{
-    Json stray = sign(Json{{"type", "ag_cancel"}, {"listing", txid_of(0x77)}}, SELLER, 1001);
-    auto book = reduce({listing(), record(txid_of(0x20), stray), action(0x21, Json{{"type", "ag_other"}}, SELLER, 1002)});
-    ASSERT_EQ(book.size(), 1u);
-    EXPECT_EQ(book.at(LISTING_ID).status, book::ListingStatus::Live);
 }
 
 TEST(ReduceBook, TheSellersWordsAreKeptApartFromTheLot)

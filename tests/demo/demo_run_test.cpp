@@ -72,9 +72,7 @@ TEST_F(HeadlessDemo, SeedsRendersPrintsTheBookAndTheCounterpartyAnswers)
     text << file.rdbuf();
     const nlohmann::json seeded = core::parse_json(text.str()).value_or(nlohmann::json());
     ASSERT_TRUE(seeded.is_object()) << text.str();
-    EXPECT_GE(seeded.value("traders", 0), 6);
-    EXPECT_GE(seeded.value("tokens", 0), 5);
-    EXPECT_GE(seeded.value("pictures", 0), 8);
+    // Every move of the script was played (what the script holds is market_script_test's).
     EXPECT_GE(seeded.value("listings", 0), 40);
     for (const char* state : {"partially_filled", "cancelled", "expired", "sold", "open_offers", "withdrawn_offers"}) {
         EXPECT_GE(seeded.value(state, 0), 1) << state;

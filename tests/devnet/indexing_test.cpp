@@ -1,6 +1,6 @@
-// The ordinals indexes: a 1-sat inscription follows its satoshi by first-in-first-out
-// assignment, and BSV-21 tokens follow the indexer's rules (string values only, whole
-// transfers invalid when they claim more than their inputs hold, exact 64-bit amounts).
+// The token index: BSV-21 tokens follow the indexer's rules (string values only, whole
+// transfers invalid when they claim more than their inputs hold, exact 64-bit amounts). How an
+// inscription follows its satoshi is exercised by the product's own trade tests.
 #include <gtest/gtest.h>
 
 #include "tests/devnet/spend_helpers.h"
@@ -31,58 +31,7 @@ protected:
         std::string body = "{\"amt\":\"" + amt + "\",\"id\":\"" + id + "\",\"op\":\"transfer\",\"p\":\"bsv-20\"}";
         return tx::RawTxOutput{1, tx::inscription_script(to.hash, "application/bsv-20", core::as_bytes(body))};
     }
-
 };
-
-const std::string PNG = std::string("\x89PNG\r\n\x1a\n", 8) + "not really a picture, but bytes all the same";
-
-TEST_F(Indexing, InscriptionFollowsItsSatoshiFirstInFirstOut)
-{
-    std::string origin = devnet().inscribe(alice.address, "image/png", PNG);
-    ASSERT_EQ(origin.size(), 66u);
-    EXPECT_EQ(txo(origin)["origin"]["outpoint"], origin);
-    EXPECT_EQ(txo(origin)["owner"], alice.address);
-    EXPECT_EQ(txo(origin)["origin"]["data"]["insc"]["file"]["type"], "image/png");
-    auto content = devnet().get("/ordinals/content/" + origin);
-    EXPECT_EQ(content.body, PNG);
-    EXPECT_EQ(content.content_type, "image/png");
-
-    // Inscription first: its satoshi is the first of the first output.
-    Coin picture = coin_at(origin.substr(0, 64), 0, 1, alice);
-    Coin fee = funded_coin(devnet(), alice, 10000);
-    tx::RawTx give = signed_tx({picture, fee}, {pay(bob, 1), pay(alice, 9800)});
-    submit(give);
-    std::string moved = txid_of(give) + "_0";
-    EXPECT_EQ(txo(moved)["origin"]["outpoint"], origin);
-    EXPECT_EQ(txo(moved)["owner"], bob.address);
-    EXPECT_EQ(txo(txid_of(give) + "_1")["origin"], nullptr);
-    EXPECT_EQ(txo(origin)["spend"], txid_of(give));
-    auto bob_list = devnet().get(API + "/txos/address/" + bob.address + "/unspent").json();
-    ASSERT_EQ(bob_list.size(), 1u);
-    EXPECT_EQ(bob_list[0]["origin"]["outpoint"], origin);
-
-    // Funding first: the 1-sat output takes a satoshi of the funding coin, and the
-    // inscription's satoshi falls into the fee. It leaves the index.
-    Coin bob_picture = coin_at(txid_of(give), 0, 1, bob);
-    Coin bob_fee = funded_coin(devnet(), bob, 5000);
-    tx::RawTx lose = signed_tx({bob_fee, bob_picture}, {pay(bob, 4800), pay(alice, 1)});
-    submit(lose);
-    EXPECT_EQ(txo(txid_of(lose) + "_1")["origin"], nullptr);
-    EXPECT_EQ(txo(txid_of(lose) + "_0")["origin"], nullptr);
-    EXPECT_EQ(devnet().get(API + "/txos/address/" + bob.address + "/unspent").json().size(), 1u);  // only the change
-}
-
-TEST_F(Indexing, InscriptionSwallowedByALargerOutputLeavesTheIndex)
-{
-    std::string origin = devnet().inscribe(alice.address, "image/png", PNG, true);
-    EXPECT_EQ(txo(origin)["owner"], alice.address);  // owner found after the envelope
-    Coin picture = coin_at(origin.substr(0, 64), 0, 1, alice);
-    Coin fee = funded_coin(devnet(), alice, 5000);
-    tx::RawTx merge = signed_tx({picture, fee}, {pay(bob, 4900)});
-    submit(merge);
-    EXPECT_EQ(txo(txid_of(merge) + "_0")["origin"], nullptr);
-    EXPECT_EQ(txo(txid_of(merge) + "_0")["satoshis"], 4900);
-}
 
 TEST_F(Indexing, TransferClaimingMoreThanItsInputsInvalidatesEveryOutput)
 {

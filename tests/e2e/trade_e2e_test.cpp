@@ -12,13 +12,11 @@
 #include "book/post.h"
 #include "core/base58.h"
 #include "core/hex.h"
-#include "core/key.h"
 #include "core/market_clock.h"
 #include "tests/e2e/trader.h"
 #include "tx/outpoint.h"
 #include "tx/script.h"
 #include "tx/serialize.h"
-#include "wallet/hd_derive.h"
 
 namespace {
 
@@ -85,7 +83,6 @@ protected:
 // the copy and on the listing itself, which the seller refuses without broadcasting; listings a
 // buyer refuses before paying (a plain coin claimed as a picture, a transfer with no tokens
 // behind it, a listing dated an hour ahead) or shows apart (another token under its ticker).
-// Last, an encrypted report that only the architect's key opens.
 TEST_F(TradeEndToEnd, ABuyerAndASellerTradeOnceAndForgeriesAreRefused)
 {
     std::string token = devnet().mint(alice->ordinals_address(), "10", "TEN");
@@ -213,21 +210,6 @@ TEST_F(TradeEndToEnd, ABuyerAndASellerTradeOnceAndForgeriesAreRefused)
     ASSERT_TRUE(near_listing.is_object());
     ASSERT_EQ(near_listing["offers"].size(), 1u) << near_listing.dump();
     EXPECT_EQ(near_listing["offers"][0]["id"], e2e::txid_of(near_buy.last_line()));
-
-    // A report only the architect's key opens, sealed with the wallet's message key
-    // (m/44'/236'/101'/0/0).
-    const std::string architect_priv = std::string(63, '0') + "9";
-    devnet().set_identity("architect", *core::pubkey_from_privkey(architect_priv));
-    Outcome sent = alice->cli({"report", "listing", "abc", "copies", "a", "picture"});
-    ASSERT_EQ(sent.code, 0) << sent.out;
-    json opened = devnet().admin("/reports/open", {{"key", architect_priv}});
-    ASSERT_EQ(opened["reports"].size(), 1u) << opened.dump();
-    EXPECT_EQ(opened["reports"][0].value("text", ""), "listing abc copies a picture");
-    wallet::DerivationPath message_path{44 | wallet::HARDENED, 236 | wallet::HARDENED, 101 | wallet::HARDENED, 0, 0};
-    EXPECT_EQ(opened["reports"][0].value("from_key", ""), alice->key(message_path).pub_hex);
-    json wrong = devnet().admin("/reports/open", {{"key", std::string(63, '0') + "8"}});
-    ASSERT_EQ(wrong["reports"].size(), 1u);
-    EXPECT_FALSE(wrong["reports"][0].contains("text"));
 }
 
 } // namespace

@@ -1,6 +1,5 @@
 #include "tests/e2e/trader.h"
 
-#include <fstream>
 #include <set>
 #include <sstream>
 
@@ -21,7 +20,6 @@
 #include "tx/script.h"
 #include "tx/serialize.h"
 #include "tx/sign.h"
-#include "wallet/mnemonic.h"
 
 namespace e2e {
 
@@ -33,6 +31,18 @@ std::filesystem::path cli_binary()
 }
 
 constexpr int64_t POST_FEE = 2'000;
+
+// The value after "label:" on a line of `pursa show`.
+std::string shown_value(const std::string& text, const std::string& label)
+{
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        const size_t value = line.find_first_not_of(' ', label.size() + 1);
+        if (line.rfind(label + ":", 0) == 0 && value != std::string::npos) return line.substr(value);
+    }
+    return {};
+}
 
 core::Hash160 hash_of_address(std::string_view address)
 {
@@ -84,16 +94,23 @@ Outcome Trader::cli(const std::vector<std::string>& args, std::chrono::seconds t
 
 bool Trader::open(const std::vector<int64_t>& coins)
 {
-    const pursatest::NamedWallet w = pursatest::create_named_wallet(m_root.path(), m_name);
-    if (!w.failure.empty()) {
-        ADD_FAILURE() << m_name << ": " << w.failure;
+    // A wallet under a published paymail name, with the addresses `pursa show` prints.
+    const testsupport::RunResult created = pursatest::run_pursa(m_root.path(), {"create", "--name", m_name});
+    if (created.exit_code == 0 && created.output.rfind("success: ", 0) == 0) m_wallet_id = created.output.substr(9);
+    const testsupport::RunResult named = pursatest::run_pursa(m_root.path(), {"paymail", m_name});
+    const std::string shown = pursatest::run_pursa(m_root.path(), {"show"}).output;
+    m_receive = shown_value(shown, "receive");
+    m_ordinals = shown_value(shown, "ordinals");
+    if (m_wallet_id.empty() || named.exit_code != 0 || m_receive.empty() || m_ordinals.empty()) {
+        ADD_FAILURE() << m_name << ": pursa create, paymail, show:\n" << created.output << "\n" << named.output << "\n" << shown;
         return false;
     }
-    m_wallet_id = w.id;
-    m_receive = w.receive;
-    m_ordinals = w.ordinals;
-    for (int64_t sats : coins) {
-        if (m_devnet.fund(m_receive, sats).empty()) return false;
+    for (int64_t sats : coins) {  // through Pursa's own faucet command
+        const testsupport::RunResult funded = pursatest::run_pursa(m_root.path(), {"fund", std::to_string(sats)});
+        if (funded.exit_code != 0) {
+            ADD_FAILURE() << m_name << ": pursa fund: " << funded.output;
+            return false;
+        }
     }
     auto approver = pursatest::start_pursa(m_root.path(), {"approve", "--wait", "--timeout", "60"});
     Outcome connected = cli({"connect", "--timeout", "60"}, std::chrono::seconds(90));
@@ -127,23 +144,6 @@ nlohmann::json Trader::listing(const std::string& id) const
         if (l.value("id", "") == id) return l;
     }
     return nullptr;
-}
-
-wallet::DerivedKey Trader::key(const wallet::DerivationPath& path) const
-{
-    std::ifstream file(m_data_dir / "wallets" / m_wallet_id / "wallet.json");
-    std::stringstream text;
-    text << file.rdbuf();
-    nlohmann::json doc = nlohmann::json::parse(text.str(), nullptr, false);
-    std::string words = doc.is_object() ? doc.value("mnemonic", "") : "";
-    core::SecretBytes seed = wallet::mnemonic_to_seed(words);
-    core::SecretBytes master = wallet::master_key_from_seed(seed.view());
-    auto derived = wallet::derive_from_master(master, path);
-    if (!derived) {
-        ADD_FAILURE() << m_name << ": cannot derive a key from the wallet file";
-        return {};
-    }
-    return std::move(*derived);
 }
 
 Forger::Forger(std::string handle, const testsupport::Devnet& devnet, Moments& moments)

@@ -17,7 +17,6 @@
 #include "tests/support/devnet_fixture.h"
 #include "tests/support/temp_dir.h"
 #include "tx/transaction.h"
-#include "wallet/hd_derive.h"
 
 namespace e2e {
 
@@ -56,9 +55,6 @@ public:
     // The listing of the book with this id (null when absent).
     nlohmann::json listing(const std::string& id) const;
 
-    // A key of the wallet, derived from its mnemonic outside the program.
-    wallet::DerivedKey key(const wallet::DerivationPath& path) const;
-
     const std::filesystem::path& data_dir() const { return m_data_dir; }
     const std::string& wallet_id() const { return m_wallet_id; }
     const std::string& receive_address() const { return m_receive; }
@@ -85,7 +81,6 @@ public:
 
     const std::string& address() const { return m_address; }
     const core::Hash160& hash() const { return m_hash; }
-    const std::string& pubkey() const { return m_pub; }
 
     // A fresh coin of the faucet, paid to this key.
     tx::TxInput coin(int64_t sats) const;

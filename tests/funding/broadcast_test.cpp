@@ -84,49 +84,36 @@ protected:
     std::unique_ptr<FakeHttp> m_http;
 };
 
-TEST_F(Broadcast, OracleIndexThatTakesItIsConfirmedOnWhatsOnChain)
+// The oracle index first: when it takes the transaction (ok: true, nothing else) no other
+// service is asked; otherwise WhatsOnChain at once, without a look for the transaction between.
+// WhatsOnChain's "already known" refusals are confirmed by a look.
+TEST_F(Broadcast, ServicesInTurnUntilOneTakesIt)
 {
-    Script s;
-    s.oi = FakeHttp::reply(200, R"({"ok": true})");
-    s.visible_after_submit = true;
-    EXPECT_EQ(run(s), sent(m_txid));
-    EXPECT_EQ(m_http->count("/tx/raw"), 0u);
-    EXPECT_EQ(m_http->count("/v1/tx"), 0u);
-}
-
-TEST_F(Broadcast, OracleIndexOkFalseGoesStraightToWhatsOnChainWithoutPolling)
-{
-    Script s;
-    s.oi = FakeHttp::reply(200, R"({"ok": false})");
-    s.woc = FakeHttp::reply(200, "\"" + std::string(64, 'f') + "\"\n");
-    s.visible_after_submit = true;
-    EXPECT_EQ(run(s), sent(m_txid));
-    auto log = m_http->urls();
-    ASSERT_GE(log.size(), 3u);
-    EXPECT_NE(log[0].find("/oi/submit"), std::string::npos);
-    EXPECT_NE(log[1].find("/tx/raw"), std::string::npos);  // no look for the transaction in between
-    EXPECT_EQ(m_http->count("/v1/tx"), 0u);
-}
-
-TEST_F(Broadcast, OracleIndexOkAsTextIsNotTaken)
-{
-    Script s;
-    s.oi = FakeHttp::reply(200, R"({"ok": "true"})");
-    s.woc = FakeHttp::reply(200, m_txid);
-    s.visible_after_submit = true;
-    EXPECT_EQ(run(s), sent(m_txid));
-    EXPECT_NE(m_http->urls()[1].find("/tx/raw"), std::string::npos);
-}
-
-TEST_F(Broadcast, AlreadyKnownToWhatsOnChainIsConfirmedByLookup)
-{
-    for (const char* refusal : {"257: txn-already-known", "258: txn-mempool-conflict", "Transaction already in the mempool"}) {
+    struct Row {
+        const char* oi;  // the oracle index's answer; null: unreachable
+        net::HttpReply woc;
+        size_t woc_posts;
+    };
+    const std::vector<Row> rows = {
+        {R"({"ok": true})", FakeHttp::unreachable(), 0},
+        {R"({"ok": false})", FakeHttp::reply(200, "\"" + std::string(64, 'f') + "\"\n"), 1},
+        {R"({"ok": "true"})", FakeHttp::reply(200, m_txid), 1},
+        {nullptr, FakeHttp::reply(400, "257: txn-already-known"), 1},
+        {nullptr, FakeHttp::reply(400, "258: txn-mempool-conflict"), 1},
+        {nullptr, FakeHttp::reply(400, "Transaction already in the mempool"), 1},
+    };
+    for (const Row& row : rows) {
         m_submitted = false;
         Script s;
-        s.woc = FakeHttp::reply(400, refusal);
+        if (row.oi) s.oi = FakeHttp::reply(200, row.oi);
+        s.woc = row.woc;
         s.visible_after_submit = true;
-        EXPECT_EQ(run(s), sent(m_txid)) << refusal;
-        EXPECT_EQ(m_http->count("/v1/tx"), 0u) << refusal;
+        EXPECT_EQ(run(s), sent(m_txid)) << row.woc.body;
+        EXPECT_EQ(m_http->count("/tx/raw"), row.woc_posts) << row.woc.body;
+        EXPECT_EQ(m_http->count("/v1/tx"), 0u) << row.woc.body;
+        if (row.woc_posts && row.oi) {
+            EXPECT_NE(m_http->urls()[1].find("/tx/raw"), std::string::npos) << row.oi;
+        }
     }
 }
 
@@ -282,22 +269,16 @@ TEST_F(Broadcast, AnotherTransactionsHexIsNoConfirmation)
     EXPECT_EQ(run(s), sent(m_txid, false));
 }
 
-TEST_F(Broadcast, UnserialisableTransaction)
+// Nothing is asked of any service for a transaction that cannot be written or a txid cut short.
+TEST_F(Broadcast, UnserialisableTransactionAndShortTxidAskNothing)
 {
     m_inputs[0].txid = "short";
-    m_http = std::make_unique<FakeHttp>([](const std::string&, const std::string&, const std::string&) { return FakeHttp::unreachable(); });
+    m_http = std::make_unique<FakeHttp>();
     start_session(m_http.get());
     std::string txid = "stale";
     EXPECT_EQ(outcome(funding::broadcast_tx(session(), m_inputs, m_outputs, std::nullopt, txid)),
               failed(funding::FundingCode::SerializeFailed));
     EXPECT_EQ(txid, "");
-    EXPECT_TRUE(m_http->urls().empty());
-}
-
-TEST_F(Broadcast, ConfirmNeedsAWholeTxid)
-{
-    m_http = std::make_unique<FakeHttp>([](const std::string&, const std::string&, const std::string&) { return FakeHttp::unreachable(); });
-    start_session(m_http.get());
     EXPECT_FALSE(funding::confirm_tx(session(), "abc"));
     EXPECT_FALSE(funding::confirm_tx(session(), std::string(64, 'g')));
     EXPECT_TRUE(m_http->urls().empty());

@@ -71,6 +71,8 @@ TEST(FundTransaction, KeepsCandidateOrderAndSkipsUnusableCandidates)
     ASSERT_EQ(f.inputs.size(), 2u);
     EXPECT_EQ(f.inputs[0].vout, 1u);  // the small coin first: candidates are never sorted
     EXPECT_EQ(f.inputs[1].vout, 2u);
+    // A coin that covers the outputs but not the fee takes the next one too.
+    EXPECT_EQ(funding::fund_transaction({coin(1, 5000), coin(2, 5000)}, {pay(5000)}, CHANGE, 0).inputs.size(), 2u);
 }
 
 TEST(FundTransaction, BalancesToTheSatoshi)
@@ -91,18 +93,15 @@ core::Amount value_for_change(core::Amount paid, core::Amount change)
     return paid + change + tx::fee_for_size(tx::tx_estimated_size(ins, outs));
 }
 
-TEST(FundTransaction, ChangeOfExactlyOneSatoshiGetsItsOwnOutput)
+// Change of exactly one satoshi after its output's own fee gets that output; less is left as fee.
+TEST(FundTransaction, TheChangeBoundary)
 {
     auto f = funding::fund_transaction({coin(1, value_for_change(5000, 1))}, {pay(5000)}, CHANGE, 0);
     ASSERT_TRUE(f.ok);
     ASSERT_EQ(f.outputs.size(), 2u);
     EXPECT_EQ(f.outputs[1].value, 1);
     EXPECT_EQ(f.outputs[1].script, tx::p2pkh_script(CHANGE));
-}
-
-TEST(FundTransaction, ChangeThatTheChangeOutputWouldEatIsLeftAsFee)
-{
-    auto f = funding::fund_transaction({coin(1, value_for_change(5000, 0))}, {pay(5000)}, CHANGE, 0);
+    f = funding::fund_transaction({coin(1, value_for_change(5000, 0))}, {pay(5000)}, CHANGE, 0);
     ASSERT_TRUE(f.ok);
     EXPECT_EQ(f.outputs.size(), 1u);
     EXPECT_EQ(f.fee, value_for_change(5000, 0) - 5000);

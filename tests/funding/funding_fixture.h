@@ -125,6 +125,14 @@ protected:
         return tx::tx_id(raw);
     }
 
+    // Outputs paying sats to the other party.
+    static std::vector<tx::TxOutput> to_other(core::Amount sats) { return {{sats, tx::p2pkh_script(OtherParty{}.hash)}}; }
+
+    bool spent_on_chain(const std::string& txid, uint32_t vout)
+    {
+        return devnet().get("/woc/v1/bsv/main/tx/" + txid + "/" + std::to_string(vout) + "/spent").status == 200;
+    }
+
     // The raw transaction as the simulator's WhatsOnChain has it; empty when unknown.
     std::string chain_hex(const std::string& txid)
     {

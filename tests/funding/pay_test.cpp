@@ -28,8 +28,6 @@ using testsupport::sent;
 
 class Pay : public fundingtest::FundingDevnetTest {
 protected:
-    std::vector<tx::TxOutput> to_other(core::Amount sats) const { return {{sats, tx::p2pkh_script(OtherParty{}.hash)}}; }
-
     // The transaction a payment sent, from the simulator.
     tx::Transaction paid(const funding::FundingResult<funding::Paid>& result)
     {
@@ -49,10 +47,6 @@ protected:
         return out;
     }
 
-    bool spent_on_chain(const std::string& txid, uint32_t vout)
-    {
-        return devnet().get("/woc/v1/bsv/main/tx/" + txid + "/" + std::to_string(vout) + "/spent").status == 200;
-    }
 
     // The coins of receive address 0 in the order the program's cache holds them.
     std::vector<funding::CachedCoin> cached_coins()
@@ -69,7 +63,10 @@ protected:
     }
 };
 
-TEST_F(Pay, PaysAndRemembersItsChange)
+// A payment's change and spent coin are remembered in memory and in the wallet's snapshots; a
+// program started afterwards reads them back and pays from the change at once, before any list
+// shows it.
+TEST_F(Pay, PaysAndRemembersItsChangeAcrossARestart)
 {
     std::string funding_txid = fund(0, {50000});
     auto result = funding::pay_outputs(session(), to_other(10000));
@@ -78,13 +75,34 @@ TEST_F(Pay, PaysAndRemembersItsChange)
     EXPECT_EQ(t.outputs[0].value, 10000);
     EXPECT_EQ(t.outputs[1].script, tx::p2pkh_script(*core::hash160_from_address(receive_address(0))));
     EXPECT_EQ(inputs_of(t), (std::set<std::string>{funding_txid + "_0"}));
+    std::string key;
+    {
+        wallet::WalletLock lock;
+        key = wallet::wallet_key();
+        ASSERT_EQ(session().coins().change.size(), 1u);
+        EXPECT_EQ(session().coins().change[0].txid, result->txid);
+        EXPECT_EQ(session().coins().change[0].vout, 1u);
+        EXPECT_EQ(session().coins().change[0].sats, t.outputs[1].value);
+        EXPECT_TRUE(funding::is_spent(session(), funding_txid, 0));
+    }
+    auto change = read_json("ord_snap/" + key + "_change.json");
+    EXPECT_EQ(read_json("ord_snap/" + key + "_spent.json")["outpoints"], nlohmann::json::array({funding_txid + ":0"}));
+    ASSERT_EQ(change["coins"].size(), 1u);
+    EXPECT_EQ(change["coins"][0]["txid"], result->txid);
+    EXPECT_EQ(change["coins"][0]["addr"], receive_address(0));
 
-    wallet::WalletLock lock;
-    ASSERT_EQ(session().coins().change.size(), 1u);
-    EXPECT_EQ(session().coins().change[0].txid, result->txid);
-    EXPECT_EQ(session().coins().change[0].vout, 1u);
-    EXPECT_EQ(session().coins().change[0].sats, t.outputs[1].value);
-    EXPECT_TRUE(funding::is_spent(session(), funding_txid, 0));
+    wallet::wallet_forget();  // the program ends; a new one starts
+    ASSERT_TRUE(wallet::wallet_load());
+    {
+        wallet::WalletLock lock;
+        ASSERT_TRUE(funding::ensure_coin_state(session()));
+        EXPECT_TRUE(funding::is_spent(session(), funding_txid, 0));
+        ASSERT_EQ(session().coins().change.size(), 1u);
+        EXPECT_EQ(session().coins().change[0].txid, result->txid);
+    }
+    devnet().admin("/visibility", {{"delay_ms", 0}});
+    auto t2 = paid(funding::pay_outputs(session(), to_other(5000)));
+    EXPECT_EQ(inputs_of(t2), (std::set<std::string>{result->txid + "_1"}));
 }
 
 TEST_F(Pay, BackToBackPaymentsNeverShareACoin)
@@ -121,27 +139,21 @@ TEST_F(Pay, OneSatoshiCoinsNeverPayFees)
     EXPECT_FALSE(spent_on_chain(one_b, 0));
 }
 
-TEST_F(Pay, SpentInputIsLeftOutAndThePaymentRetried)
-{
-    fund(0, {10000, 10000, 10000, 10000});
-    auto coins = cached_coins();
-    ASSERT_EQ(coins.size(), 4u);
-    spend_elsewhere(0, coins[0].txid, coins[0].vout, coins[0].sats, true);  // mined: "Missing inputs"
-    auto t = paid(funding::pay_outputs(session(), to_other(25000)));
-    EXPECT_EQ(inputs_of(t).count(coins[0].txid + "_0"), 0u);
-    EXPECT_EQ(t.inputs.size(), 3u);
-}
+// An input spent elsewhere, mined ("Missing inputs") or in the mempool (a conflict), is left out
+// and the payment retried.
+class PayAroundASpentInput : public Pay, public ::testing::WithParamInterface<bool> {};
 
-TEST_F(Pay, ConflictingInputIsLeftOutAndThePaymentRetried)
+TEST_P(PayAroundASpentInput, IsLeftOutAndThePaymentRetried)
 {
     fund(0, {10000, 10000, 10000, 10000});
     auto coins = cached_coins();
     ASSERT_EQ(coins.size(), 4u);
-    spend_elsewhere(0, coins[0].txid, coins[0].vout, coins[0].sats, false);  // in the mempool: a conflict
+    spend_elsewhere(0, coins[0].txid, coins[0].vout, coins[0].sats, GetParam());
     auto t = paid(funding::pay_outputs(session(), to_other(25000)));
     EXPECT_EQ(inputs_of(t).count(coins[0].txid + "_0"), 0u);
     EXPECT_EQ(t.inputs.size(), 3u);
 }
+INSTANTIATE_TEST_SUITE_P(MinedOrInTheMempool, PayAroundASpentInput, ::testing::Bool());
 
 TEST_F(Pay, PaymentFailingOnAStaleInputLeavesItsOtherCoinsSpendable)
 {
@@ -271,38 +283,6 @@ TEST_F(Pay, TwoPartyTransactionMakesPendingChangeOnlyOfThisWallet)
     // The seller's next payment spends only its own money.
     auto t = paid(funding::pay_outputs(session(), to_other(30000)));
     EXPECT_EQ(inputs_of(t), (std::set<std::string>{txid + "_0"}));
-}
-
-TEST_F(Pay, SnapshotsSurviveARestart)
-{
-    std::string funding_txid = fund(0, {50000});
-    auto result = funding::pay_outputs(session(), to_other(10000));
-    ASSERT_TRUE(result) << outcome(result);
-    std::string key;
-    {
-        wallet::WalletLock lock;
-        key = wallet::wallet_key();
-    }
-    auto spent = read_json("ord_snap/" + key + "_spent.json");
-    auto change = read_json("ord_snap/" + key + "_change.json");
-    EXPECT_EQ(spent["outpoints"], nlohmann::json::array({funding_txid + ":0"}));
-    ASSERT_EQ(change["coins"].size(), 1u);
-    EXPECT_EQ(change["coins"][0]["txid"], result->txid);
-    EXPECT_EQ(change["coins"][0]["addr"], receive_address(0));
-
-    wallet::wallet_forget();  // the program ends; a new one starts
-    ASSERT_TRUE(wallet::wallet_load());
-    {
-        wallet::WalletLock lock;
-        ASSERT_TRUE(funding::ensure_coin_state(session()));
-        EXPECT_TRUE(funding::is_spent(session(), funding_txid, 0));
-        ASSERT_EQ(session().coins().change.size(), 1u);
-        EXPECT_EQ(session().coins().change[0].txid, result->txid);
-    }
-    // The remembered change pays at once, before any list shows it.
-    devnet().admin("/visibility", {{"delay_ms", 0}});
-    auto t = paid(funding::pay_outputs(session(), to_other(5000)));
-    EXPECT_EQ(inputs_of(t), (std::set<std::string>{result->txid + "_1"}));
 }
 
 // Another program of the same wallet records its own spends and change in the same snapshots:

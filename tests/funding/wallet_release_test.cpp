@@ -1,7 +1,7 @@
 // The wallet lock around the funding layer's network requests: other threads use the wallet
 // while coin lists and recent broadcasts are fetched, and a wallet switched meanwhile is noticed
 // instead of mixing two wallets' coins. Also the wallet-bound memory that follows wallet loads
-// and forgets, and the final messages built on the wallet's known balance.
+// and forgets, and the wallet's known balance reaching the final message.
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -24,7 +24,6 @@
 
 namespace {
 
-using fundingtest::OtherParty;
 
 // The program's HTTP client, with a hook run once before the first request whose URL contains
 // the needle is sent.
@@ -52,7 +51,6 @@ protected:
         // A second wallet in the registry; "w1" stays bound.
         write_registry({{"w1", hd_wallet(wallettest::ABANDON_MNEMONIC, {{"recv", {0, 2, 0, 0, 0, 0}}})},
                         {"w2", hd_wallet(wallettest::LEGAL_MNEMONIC)},
-                        {"bal-zero", hd_wallet(wallettest::LEGAL_MNEMONIC)},
                         {"bal-held", hd_wallet(wallettest::LEGAL_MNEMONIC)}});
         ASSERT_EQ(wallet::active_wallet_id(), "w1");
     }
@@ -107,30 +105,7 @@ protected:
         caller.join();
         return out;
     }
-
-    bool spent_on_chain(const std::string& txid, uint32_t vout)
-    {
-        return devnet().get("/woc/v1/bsv/main/tx/" + txid + "/" + std::to_string(vout) + "/spent").status == 200;
-    }
-
-    std::vector<tx::TxOutput> to_other(core::Amount sats) const { return {{sats, tx::p2pkh_script(OtherParty{}.hash)}}; }
 };
-
-TEST_F(WalletRelease, OtherThreadsTakeTheWalletLockWhileTheListsAreFetched)
-{
-    std::string coin = fund(0, {20000});
-    const std::string address = receive_address(0);
-    devnet().fault("woc", {{"delay_ms", 1500}});
-    Outcome out = refresh_with([] {});
-    EXPECT_TRUE(out.meanwhile_ran);
-    ASSERT_EQ(out.result, "done");
-
-    wallet::WalletLock lock;
-    EXPECT_EQ(wallet::wallet_lock_levels(), 1u);
-    const auto& coins = session().coins().lists[address].coins;
-    ASSERT_EQ(coins.size(), 1u);
-    EXPECT_EQ(coins[0].txid, coin);
-}
 
 TEST_F(WalletRelease, WalletSwitchedOrUnboundDuringTheFetchIsNoticed)
 {
@@ -157,6 +132,8 @@ TEST_F(WalletRelease, WalletSwitchedOrUnboundDuringTheFetchIsNoticed)
     EXPECT_EQ(unbound.result, testsupport::failed(funding::FundingCode::WalletChanged));
 }
 
+// Other threads take the wallet lock while the lists are fetched; the same wallet forgotten and
+// loaded again meanwhile is still the wallet, so the fetch goes on.
 TEST_F(WalletRelease, SameWalletForgottenAndLoadedAgainDuringTheFetchGoesOn)
 {
     std::string coin = fund(0, {20000});
@@ -169,6 +146,7 @@ TEST_F(WalletRelease, SameWalletForgottenAndLoadedAgainDuringTheFetchGoesOn)
     EXPECT_TRUE(out.meanwhile_ran);
     ASSERT_EQ(out.result, "done");
     wallet::WalletLock lock;
+    EXPECT_EQ(wallet::wallet_lock_levels(), 1u);
     EXPECT_EQ(session().coins().key, wallet::wallet_key());
     ASSERT_EQ(session().coins().lists[address].coins.size(), 1u);
     EXPECT_EQ(session().coins().lists[address].coins[0].txid, coin);
@@ -275,15 +253,6 @@ TEST_F(WalletRelease, SnapshotsFollowWalletLoadsAndForgets)
     EXPECT_EQ(session().coins().key, "w2");
     EXPECT_FALSE(funding::is_spent(session(), spent_txid, 3));
     EXPECT_TRUE(session().coins().change.empty());
-}
-
-TEST_F(WalletRelease, KnownZeroBalanceGivesTheZeroMessage)
-{
-    switch_to("bal-zero");
-    ASSERT_TRUE(wallet::refresh_wallet_balance(session().wallet()));
-    ASSERT_TRUE(wallet::cached_balance(session().wallet()).known);
-    EXPECT_EQ(testsupport::outcome(funding::pay_outputs(session(), to_other(1000))),
-              testsupport::failed(funding::FundingCode::NoBalance));
 }
 
 TEST_F(WalletRelease, KnownBalanceWithEveryCoinHeldBackAsksToWait)

@@ -25,6 +25,15 @@ std::string created_id(const pursatest::RunResult& r)
     return r.output.starts_with(prefix) ? r.output.substr(prefix.size()) : std::string();
 }
 
+// `pursa restore` of the all-"abandon" mnemonic.
+pursatest::RunResult restore_abandon(const std::filesystem::path& root)
+{
+    std::vector<std::string> args(12, "abandon");
+    args.front() = "restore";
+    args.push_back("about");
+    return run_pursa(root, args);
+}
+
 TEST_F(WalletDirTest, CreateWritesAWalletThatTheProgramLoads)
 {
     auto created = run_pursa(m_temp.path(), {"create", "--name", "Savings"});
@@ -65,10 +74,7 @@ TEST_F(WalletDirTest, RestoreChecksTheMnemonicAndListShowsEveryWallet)
     EXPECT_EQ(bad.output, "error: that is not a valid 12-word mnemonic.");
     EXPECT_FALSE(exists("wallets.json"));
 
-    std::vector<std::string> args = {"restore"};
-    for (int i = 0; i < 11; ++i) args.push_back("abandon");
-    args.push_back("about");
-    auto restored = run_pursa(m_temp.path(), args);
+    auto restored = restore_abandon(m_temp.path());
     ASSERT_EQ(restored.exit_code, 0) << restored.output;
     auto second = run_pursa(m_temp.path(), {"create"});
     ASSERT_EQ(second.exit_code, 0);
@@ -84,10 +90,7 @@ TEST_F(WalletDirTest, RestoreChecksTheMnemonicAndListShowsEveryWallet)
 
 TEST_F(WalletDirTest, LockAndUnlockWithAPassword)
 {
-    std::vector<std::string> args = {"restore"};
-    for (int i = 0; i < 11; ++i) args.push_back("abandon");
-    args.push_back("about");
-    const std::string id = created_id(run_pursa(m_temp.path(), args));
+    const std::string id = created_id(restore_abandon(m_temp.path()));
     ASSERT_FALSE(id.empty());
     const std::string plain = read_text(wallet_rel(id));
     wallet::register_app("/opt/agoran", "Agoran");
@@ -166,6 +169,7 @@ TEST_F(WalletDirTest, InteractivePursaNamesAppAndWalletAndStaysFindableWithoutAT
     ASSERT_TRUE(serving);
     ASSERT_TRUE(serving->read_line(10s).has_value());
     EXPECT_TRUE(wallet::pursa_running());
+    EXPECT_TRUE(wallet::show_or_start_pursa()) << "a running Pursa is shown, not started again";
     const std::string request = wallet::write_connect_request().value_or("");
     auto asked = serving->read_line(10s);
     ASSERT_TRUE(asked);

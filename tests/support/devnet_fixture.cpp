@@ -169,11 +169,6 @@ void Devnet::freeze(const std::string& pubkey, const std::string& note) const
     admin("/freeze", {{"pubkey", pubkey}, {"note", note}});
 }
 
-void Devnet::unfreeze(const std::string& pubkey) const
-{
-    admin("/unfreeze", {{"pubkey", pubkey}});
-}
-
 void Devnet::set_architects(const std::vector<std::string>& pubkeys) const
 {
     admin("/architects", {{"pubkeys", pubkeys}});
@@ -189,11 +184,6 @@ void Devnet::fault(const std::string& service, const nlohmann::json& settings) c
 void Devnet::clear_faults() const
 {
     admin("/faults/clear", nlohmann::json::object());
-}
-
-void Devnet::set_fee_rate(int64_t sat_per_kb) const
-{
-    admin("/fee", {{"sat_per_kb", sat_per_kb}});
 }
 
 int64_t Devnet::mine(int blocks) const

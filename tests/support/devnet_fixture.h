@@ -81,11 +81,9 @@ public:
     std::string import_tx(const std::string& hex) const;      // txid of a trusted import
     void set_identity(const std::string& handle, const std::string& pubkey) const;
     void freeze(const std::string& pubkey, const std::string& note) const;
-    void unfreeze(const std::string& pubkey) const;
     void set_architects(const std::vector<std::string>& pubkeys) const;
     void fault(const std::string& service, const nlohmann::json& settings) const;
     void clear_faults() const;
-    void set_fee_rate(int64_t sat_per_kb) const;
     int64_t mine(int blocks = 1) const;  // tip height
 
 private:

@@ -8,6 +8,8 @@
 #include "tests/support/fake_session.h"
 #include "trade/market_session.h"
 #include "tests/trade/trader_fixture.h"
+#include "trade/buy_routine.h"
+#include "trade/trade_gate.h"
 #include "trade/offer_complete.h"
 #include "trade/offer_rules.h"
 #include "trade/result_text.h"
@@ -63,6 +65,16 @@ TEST_F(OfferBuild, RefusalsBeforeAnyCoinMoves)
     EXPECT_EQ(failure_of(trade::build_offer(session(), bad_ord)), TradeCode::SellerOrdAddressBad);
     auto bad_utxo = token_request("not an outpoint", "1", 100);
     EXPECT_EQ(failure_of(trade::build_offer(session(), bad_utxo)), TradeCode::NoLotOutput);
+
+    // The dialog and the routine word a closed listing each their own way; one's own listing
+    // is refused before anything is asked of the network.
+    book::Listing listing;
+    listing.status = book::ListingStatus::Sold;
+    EXPECT_EQ(trade::check_buy_open(&listing), "Select a live listing.");
+    EXPECT_EQ(trade::plan_buy(session(), listing, "1").error, "Pick a live listing.");
+    listing.status = book::ListingStatus::Live;
+    listing.pubkey = trade::trader_gate().identity_key;
+    EXPECT_EQ(trade::plan_buy(session(), listing, "1").error, "That is your listing. Cancel it if you want it down.");
 }
 
 TEST_F(OfferBuild, TokenOfferPaysFirstAndReturnsTheRest)

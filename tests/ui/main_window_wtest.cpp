@@ -1,6 +1,6 @@
 // The main window on the offscreen platform, driven by QTest over services that answer from
-// memory (tests/ui/trade_simulator_wtest.cpp drives it over the simulator): what it shows is read
-// from its widgets and models.
+// memory (the headless demo runs it over the simulator): what it shows is read from its widgets
+// and models.
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -164,9 +164,10 @@ TEST_F(MainWindowTest, TheLastCompleteBookStaysMarkedWhileTheServicesAreDown)
     EXPECT_TRUE(child<QLabel>(*w, "balanceNote")->isHidden());
 }
 
-// Every new offer on the wallet's listings and every fill of its offers is announced on the
-// status line and kept in the message window's log; the balance follows each load.
-TEST_F(MainWindowTest, NewOffersAndFillsAreAnnouncedAndTheBalanceFollowsEachLoad)
+// Every new offer on the wallet's listings is announced on the status line and kept in the
+// message window's log (which events there are is tests/ui/book_rules_test.cpp); the balance
+// follows each load.
+TEST_F(MainWindowTest, NewOffersAreAnnouncedAndTheBalanceFollowsEachLoad)
 {
     book[0].pubkey = "02" + std::string(64, 'a');
     book[0].status = book::ListingStatus::Live;
@@ -198,28 +199,11 @@ TEST_F(MainWindowTest, NewOffersAndFillsAreAnnouncedAndTheBalanceFollowsEachLoad
     EXPECT_TRUE(w->controller().offersWaiting());
     EXPECT_TRUE(QTest::qWaitFor([&] { return w->tile(Action::Complete)->flash(); }, 2000));
 
-    book::HistoryRow bought;
-    bought.type = "ag_fill";
-    bought.role = "buy";
-    bought.handle = "you";
-    bought.counterparty = "rhea";
-    bought.txid = std::string(64, 'f');
-    bought.listing = book[1].id;
-    bought.name = "Owl";
-    bought.qty = "1";
-    bought.pay_sats = 7;
-    services->set_history({bought});
-    w->controller().reloadBook(true);
-    ASSERT_TRUE(idle(*w));
-    EXPECT_TRUE(w->statusText().startsWith("Your offer on ")) << w->statusText().toStdString();
-    EXPECT_TRUE(w->statusText().contains("was filled"));
-
     QTest::mouseClick(child<QPushButton>(*w, "events"), Qt::LeftButton);
     ASSERT_NE(w->messageWindow(), nullptr);
     QListWidget* log = w->messageWindow()->eventList();
-    ASSERT_EQ(log->count(), 3);
-    EXPECT_TRUE(log->item(0)->text().contains("was filled"));
-    EXPECT_TRUE(log->item(2)->text().contains("New offer on your LYRA listing"));
+    ASSERT_EQ(log->count(), 2);
+    EXPECT_TRUE(log->item(1)->text().contains("New offer on your LYRA listing"));
 }
 
 // A listing just posted is looked for until it shows live, then selected and scrolled into
@@ -239,7 +223,6 @@ TEST_F(MainWindowTest, APostedListingIsShownAndItsResultIsOneLine)
     ASSERT_NE(w->messageWindow(), nullptr);
     EXPECT_EQ(w->messageWindow()->text(), "Your listing is posted.");
     EXPECT_EQ(w->messageWindow()->findChild<QLabel*>("note.shortTxid")->text(), "Transaction 3f6c1d\u20264e3f2a");
-    EXPECT_LE(w->messageWindow()->width(), 720);
     QTest::mouseClick(w->messageWindow()->findChild<QPushButton*>("note.copy"), Qt::LeftButton);
     EXPECT_EQ(QApplication::clipboard()->text().toStdString(), txid);
     EXPECT_EQ(w->statusText(), "Your listing is posted. (3f6c1d\u20264e3f2a)");
@@ -322,10 +305,7 @@ TEST_F(MainWindowTest, APictureIsDrawnFromItsOwnInscriptionAndTheServicesAreName
     services->set_services_badge("Simulator at 127.0.0.1:8417");
     auto w = open();
     ASSERT_TRUE(QTest::qWaitFor([&] { return w->thumbnails()->has("scribble_0"); }, 3000));
-    const QPixmap drawn = w->bookModel()->index(0, 0).data(Qt::DecorationRole).value<QPixmap>();
-    const QColor centre = drawn.toImage().pixelColor(drawn.width() / 2, drawn.height() / 2);
-    EXPECT_GT(centre.green(), 200);
-    EXPECT_LT(centre.red(), 50);
+    EXPECT_FALSE(w->thumbnails()->has("famous_0"));
     // The row is flagged: the post names another picture.
     EXPECT_TRUE(w->bookModel()->index(0, 1).data().toString().startsWith(QString::fromUtf8("\u26A0 Picture ")));
     EXPECT_EQ(label(*w, "servicesBadge"), "Simulator at 127.0.0.1:8417");

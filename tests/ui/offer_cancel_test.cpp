@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "ui/dialog_texts.h"
 #include "ui/offer_cancel.h"
 
@@ -138,27 +140,22 @@ TEST(OfferCancel, FromAHistoryRowCompletedFromTheBook)
     row.open = true;
 
     // The listing is no longer in the book: the row alone.
-    auto alone = ui::offer_cancel_context(row, {});
-    EXPECT_EQ(alone.listing_id, row.listing);
-    EXPECT_EQ(alone.offer.id, row.txid);
-    EXPECT_EQ(alone.offer.offer, "");
-    EXPECT_EQ(alone.item, "row name");
-    EXPECT_EQ(alone.offer.qty, "5");
-    EXPECT_EQ(alone.offer.pay_sats, 77u);
-    EXPECT_EQ(alone.seller, "seller-from-row");
+    // What each context holds: listing, offer id, offer bytes, item, qty, price, seller.
+    auto fields = [](const ui::OfferCancelContext& c) {
+        return std::tuple(c.listing_id, c.offer.id, c.offer.offer, c.item, c.offer.qty, c.offer.pay_sats, c.seller);
+    };
+    EXPECT_EQ(fields(ui::offer_cancel_context(row, {})),
+              std::tuple(row.listing, row.txid, std::string(), std::string("row name"), std::string("5"), uint64_t{77},
+                         std::string("seller-from-row")));
 
     auto theirs = listing(THEM);
     theirs.offers = {offer(std::string(64, '8'), ME), offer(row.txid, ME)};
     auto other = listing(THEM);
     other.id = std::string(64, '7');
     other.name = "Not this one";
-    const auto completed = ui::offer_cancel_context(row, {other, theirs});
-    EXPECT_EQ(completed.offer.id, row.txid);
-    EXPECT_EQ(completed.offer.offer, "hex-of-" + row.txid);
-    EXPECT_EQ(completed.item, "Owl Coin (OWL)");
-    EXPECT_EQ(completed.offer.qty, "2");
-    EXPECT_EQ(completed.offer.pay_sats, 40'000'000u);
-    EXPECT_EQ(completed.seller, "zeno@tavrinnode.example");
+    EXPECT_EQ(fields(ui::offer_cancel_context(row, {other, theirs})),
+              std::tuple(row.listing, row.txid, "hex-of-" + row.txid, std::string("Owl Coin (OWL)"), std::string("2"),
+                         uint64_t{40'000'000}, std::string("zeno@tavrinnode.example")));
 }
 
 TEST(Unlist, TheHeldListingIsLookedUpAgainAfterTheQuestion)

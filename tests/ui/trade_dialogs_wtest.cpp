@@ -1,7 +1,7 @@
 // The trade dialogs on the offscreen platform over scripted trade routines: what each window
 // shows (read from its widgets), the refusals the dialogs make themselves and those the routines
 // give, what each action hands the routines, and the questions asked before anything is signed.
-// tests/ui/trade_simulator_wtest.cpp drives the same windows over the simulator.
+// The routines themselves are the trade suites'; tests/e2e trades through agoran-cli.
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>

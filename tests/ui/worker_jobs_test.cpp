@@ -13,16 +13,8 @@ ui::WalletSnapshot bound_wallet()
     return w;
 }
 
-TEST(BookJob, FailureWithoutSentenceGetsOne)
-{
-    ui::ScriptedServices services;
-    services.set_book_error("-");  // fails with an empty sentence
-    EXPECT_EQ(ui::run_book_job(services, true).error, "error: book load failed");
-    services.set_book_error("error: OI down.");
-    EXPECT_EQ(ui::run_book_job(services, true).error, "error: OI down.");
-}
-
-// A listing a failed or partial load did not return may still be live: nothing is settled.
+// A listing a failed or partial load did not return may still be live: nothing is settled. A
+// failure without a sentence gets one.
 TEST(BookJob, AFailedOrIncompleteLoadKeepsEveryReserve)
 {
     auto book = ui::sample_book(4);
@@ -30,9 +22,12 @@ TEST(BookJob, AFailedOrIncompleteLoadKeepsEveryReserve)
     ui::ScriptedServices services;
     services.set_wallet(bound_wallet());
     services.set_reserves({book[0].id, "b"});
+    services.set_book_error("-");  // fails with an empty sentence
+    EXPECT_EQ(ui::run_book_job(services, true).error, "error: book load failed");
     services.set_book_error("error: registry unreachable.");
     auto result = ui::run_book_job(services, true);
     EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.error, "error: registry unreachable.");
     EXPECT_TRUE(result.wallet.bound);
     services.set_book(book);
     services.set_book_incomplete(3);
