@@ -329,15 +329,14 @@ void report(benchmark::State& state, BenchBook& b, const book::LoadStats& stats)
 
 std::vector<book::PostRecord> load_or_die(BenchBook& b, bool cached, book::LoadStats* stats)
 {
-    std::vector<book::PostRecord> posts;
-    std::string error;
     std::clock_t start = std::clock();
-    if (!book::load_posts(posts, error, b.options(cached, stats))) {
-        std::fprintf(stderr, "load failed: %s\n", error.c_str());
+    book::BookResult<std::vector<book::PostRecord>> posts = book::load_posts(b.options(cached, stats));
+    if (!posts) {
+        std::fprintf(stderr, "load failed: %s\n", book::error_text(posts.error()).c_str());
         std::exit(1);
     }
     g_load_cpu = static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
-    return posts;
+    return std::move(posts).value();
 }
 
 void BM_ColdLoad(benchmark::State& state)

@@ -24,37 +24,24 @@ std::vector<Listing> book_view_of(std::map<std::string, Listing> listings, int64
     return view;
 }
 
-bool load_book_view(std::vector<Listing>& out, std::string& error, const LoadOptions& options)
-{
-    std::map<std::string, Listing> reduced;
-    return load_book_view(out, reduced, error, options);
-}
-
-bool load_book_view(std::vector<Listing>& out, std::map<std::string, Listing>& reduced, std::string& error,
-                    const LoadOptions& options)
+BookResult<BookView> load_book_view(const LoadOptions& options)
 {
     LoadStatus status;
-    return load_book_view(out, reduced, status, error, options);
+    return load_book_view(status, options);
 }
 
-bool load_book_view(std::vector<Listing>& out, std::map<std::string, Listing>& reduced, LoadStatus& status,
-                    std::string& error, const LoadOptions& options)
+BookResult<BookView> load_book_view(LoadStatus& status, const LoadOptions& options)
 {
-    out.clear();
-    reduced.clear();
-    error.clear();
     try {
-        std::vector<PostRecord> posts;
-        if (!load_posts(posts, status, error, options)) return false;
-        reduce_book(posts, reduce_context_for(posts, options), reduced);
-        out = book_view_of(reduced, options.services.market_now());
-        fill_chain_facts(out, options.services);
-        return true;
+        BookResult<std::vector<PostRecord>> posts = load_posts(status, options);
+        if (!posts) return posts.error();
+        BookView view;
+        reduce_book(*posts, reduce_context_for(*posts, options), view.reduced);
+        view.listings = book_view_of(view.reduced, options.services.market_now());
+        fill_chain_facts(view.listings, options.services);
+        return view;
     } catch (...) {
-        out.clear();
-        reduced.clear();
-        error = "could not load the book";
-        return false;
+        return BookError(BookCode::LoadFailed);
     }
 }
 

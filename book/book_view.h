@@ -16,17 +16,20 @@ namespace book {
 // first. Safe from any thread.
 std::vector<Listing> book_view_of(std::map<std::string, Listing> listings, int64_t now);
 
+// What a load of the book view hands back.
+struct BookView {
+    std::vector<Listing> listings;  // the view: book_view_of the reduced listings, with chain facts
+    // Every listing as reduction left it, before the view marked expiry and dropped sold and
+    // empty listings (the states reserve reconciliation reads).
+    std::map<std::string, Listing> reduced;
+};
+
 // Loads the book, reduces it and builds the view (expired at the services' market moment)
-// with what the chain says each lot is (book/chain_facts.h). Clears the outputs first; on a
-// failed load returns false with the loader's error text. Blocks on the network.
-[[nodiscard]] bool load_book_view(std::vector<Listing>& out, std::string& error, const LoadOptions& options);
-// The same, and reduced receives every listing as reduction left it, before the view marked
-// expiry and dropped sold and empty listings (the states reserve reconciliation reads).
-[[nodiscard]] bool load_book_view(std::vector<Listing>& out, std::map<std::string, Listing>& reduced,
-                                  std::string& error, const LoadOptions& options);
-// The same, and status says whether the book is whole (also on false). A view of an
+// with what the chain says each lot is (book/chain_facts.h). Fails with the loader's error.
+// Blocks on the network.
+BookResult<BookView> load_book_view(const LoadOptions& options);
+// The same, and status says whether the book is whole (also on failure). A view of an
 // incomplete book holds what was read: show it as such, never as the market.
-[[nodiscard]] bool load_book_view(std::vector<Listing>& out, std::map<std::string, Listing>& reduced,
-                                  LoadStatus& status, std::string& error, const LoadOptions& options);
+BookResult<BookView> load_book_view(LoadStatus& status, const LoadOptions& options);
 
 } // namespace book

@@ -137,25 +137,23 @@ std::vector<HistoryRow> history_rows(const std::vector<PostRecord>& posts,
     return rows;
 }
 
-bool load_history(std::vector<HistoryRow>& rows, std::string& error, std::string_view my_key,
-                  const LoadOptions& options)
+BookResult<std::vector<HistoryRow>> load_history(std::string_view my_key, const LoadOptions& options)
 {
     LoadStatus status;
-    return load_history(rows, status, error, my_key, options);
+    return load_history(status, my_key, options);
 }
 
-bool load_history(std::vector<HistoryRow>& rows, LoadStatus& status, std::string& error, std::string_view my_key,
-                  const LoadOptions& options)
+BookResult<std::vector<HistoryRow>> load_history(LoadStatus& status, std::string_view my_key,
+                                                 const LoadOptions& options)
 {
-    rows.clear();
-    error.clear();
     try {
-        std::vector<PostRecord> posts;
-        if (!load_posts(posts, status, error, options)) return false;
+        BookResult<std::vector<PostRecord>> loaded = load_posts(status, options);
+        if (!loaded) return loaded.error();
+        const std::vector<PostRecord>& posts = *loaded;
         std::map<std::string, Listing> listings;
         reduce_book(posts, reduce_context_for(posts, options), listings);
         // Names come from the chain, asked only for the listings the user's rows are about.
-        rows = history_rows(posts, listings, my_key);
+        std::vector<HistoryRow> rows = history_rows(posts, listings, my_key);
         std::set<std::string> about;
         for (const HistoryRow& row : rows) about.insert(row.listing);
         std::vector<Listing*> named;
@@ -163,12 +161,9 @@ bool load_history(std::vector<HistoryRow>& rows, LoadStatus& status, std::string
             if (about.count(id) > 0) named.push_back(&listing);
         }
         fill_chain_facts(named, options.services);
-        rows = history_rows(posts, listings, my_key);
-        return true;
+        return history_rows(posts, listings, my_key);
     } catch (...) {
-        rows.clear();
-        error = "could not load the history";
-        return false;
+        return BookError(BookCode::HistoryFailed);
     }
 }
 

@@ -36,13 +36,11 @@ std::vector<HistoryRow> history_rows(const std::vector<PostRecord>& posts,
                                      const std::map<std::string, Listing>& listings, std::string_view my_key);
 
 // Loads and reduces the book, fills the chain facts of the listings the rows are about
-// (book/chain_facts.h) and builds the rows. Clears both outputs first; on a failed load returns false with the
-// loader's error text.
-[[nodiscard]] bool load_history(std::vector<HistoryRow>& rows, std::string& error, std::string_view my_key,
-                                const LoadOptions& options);
-// The same, and status says whether the book the rows come from is whole (also on false): the
+// (book/chain_facts.h) and builds the rows. Fails with the loader's error, or HistoryFailed.
+BookResult<std::vector<HistoryRow>> load_history(std::string_view my_key, const LoadOptions& options);
+// The same, and status says whether the book the rows come from is whole (also on failure): the
 // rows of an incomplete book may miss some of the user's.
-[[nodiscard]] bool load_history(std::vector<HistoryRow>& rows, LoadStatus& status, std::string& error,
-                                std::string_view my_key, const LoadOptions& options);
+BookResult<std::vector<HistoryRow>> load_history(LoadStatus& status, std::string_view my_key,
+                                                 const LoadOptions& options);
 
 } // namespace book

@@ -99,20 +99,20 @@ ChainPosition position_of_height(const std::optional<int64_t>& height)
     return ChainPosition{State::Confirmed, *height};
 }
 
-std::optional<ReadTx> prove(const std::string& txid, const net::RawTxAnswer& answer)
+std::optional<ReadTx> prove(const tx::Txid& txid, const net::RawTxAnswer& answer)
 {
     if (answer.txid != txid) return std::nullopt;
-    std::optional<tx::RawTx> raw = prove_raw_tx(txid, answer.hex);
+    std::optional<tx::RawTx> raw = prove_raw_tx(txid.hex(), answer.hex);
     if (!raw) return std::nullopt;
     return ReadTx{std::move(*raw), answer.hex, answer.position};
 }
 
 // The index's copy, else WhatsOnChain's single answer: the first whose bytes prove.
-std::optional<ReadTx> fetch_one(const std::string& txid, const BookServices& services, const net::Deadline& deadline,
+std::optional<ReadTx> fetch_one(const tx::Txid& txid, const BookServices& services, const net::Deadline& deadline,
                                 Contact& contact, bool& refused)
 {
     if (!contact.gone(Contact::registry)) {
-        net::Result<net::RawTxAnswer> oi = services.registry().oi_tx(txid, OI_TX_TIMEOUT, deadline);
+        net::Result<net::RawTxAnswer> oi = services.registry().oi_tx(txid.hex(), OI_TX_TIMEOUT, deadline);
         contact.saw(Contact::registry, oi.status);
         if (oi) {
             if (std::optional<ReadTx> read = prove(txid, *oi)) return read;
@@ -120,7 +120,7 @@ std::optional<ReadTx> fetch_one(const std::string& txid, const BookServices& ser
         }
     }
     if (!contact.gone(Contact::woc)) {
-        net::Result<std::string> woc = services.woc().tx_hex(txid, WOC_TX_TIMEOUT, deadline);
+        net::Result<std::string> woc = services.woc().tx_hex(txid.hex(), WOC_TX_TIMEOUT, deadline);
         contact.saw(Contact::woc, woc.status);
         if (woc) {
             if (std::optional<ReadTx> read = prove(txid, net::RawTxAnswer{txid, *woc, {}})) return read;
@@ -224,45 +224,30 @@ void write_last_complete(const std::optional<std::filesystem::path>& file, int64
 
 } // namespace
 
-bool TxidList::add(std::string_view text)
-{
-    if (text.size() != 64 || !core::is_hex64(text)) return false;
-    std::string id = core::ascii_lower(text);
-    if (!m_known.insert(id).second) return false;
-    m_ids.push_back(std::move(id));
-    return true;
-}
-
-bool list_oi_txids(TxidList& list, std::string& error, const BookServices& services, const net::Deadline& deadline,
-                   ListReport* report)
+BookResult<void> list_oi_txids(TxidList& list, const BookServices& services, const net::Deadline& deadline,
+                               ListReport* report)
 {
     ListReport local;
     ListReport& r = report ? *report : local;
     r.whole = false;
     net::RegistryClient registry = services.registry();
     for (int offset = 0; offset < OI_MAX_IDS; offset += OI_PAGE) {
-        net::Result<std::vector<std::string>> page = registry.oracle_txids(OI_NAME, OI_PAGE, offset, OI_TIMEOUT, deadline);
+        net::Result<net::TxidPage> page = registry.oracle_txids(OI_NAME, OI_PAGE, offset, OI_TIMEOUT, deadline);
         if (page.status != 0) r.answered = true;
         if (!page) {
-            if (page.failure == net::Failure::Answer) {
-                error = "OI agoran returned no txids";
-                return false;
-            }
-            if (offset == 0) {
-                error = "OI agoran txids failed";
-                return false;
-            }
-            return true;
+            if (page.failure == net::Failure::Answer) return BookError(BookCode::IndexNotTxids);
+            if (offset == 0) return BookError(BookCode::IndexFailed);
+            return {};
         }
         bool added = false;
-        for (const std::string& id : *page) added = list.add(id) || added;
-        if (!added || page->size() < static_cast<size_t>(OI_PAGE)) {
+        for (const tx::Txid& id : page->txids) added = list.add(id) || added;
+        if (!added || page->entries < static_cast<size_t>(OI_PAGE)) {
             r.whole = true;
-            return true;
+            return {};
         }
     }
     r.whole = true;
-    return true;
+    return {};
 }
 
 void list_woc_txids(TxidList& list, bool oi_succeeded, const BookServices& services, const net::Deadline& deadline,
@@ -273,12 +258,12 @@ void list_woc_txids(TxidList& list, bool oi_succeeded, const BookServices& servi
     net::WocClient woc = services.woc();
     size_t tries = oi_succeeded ? 2 : 4;
     for (size_t i = 0; i < tries; ++i) {
-        net::Result<std::vector<std::string>> ids = woc.address_txids(services.oracle_address, ORDER[i], WOC_LIST_TIMEOUT, deadline);
+        net::Result<std::vector<tx::Txid>> ids = woc.address_txids(services.oracle_address, ORDER[i], WOC_LIST_TIMEOUT, deadline);
         if (ids.status != 0 && report) report->answered = true;
         // No answer at all: the service cannot be reached, and its other lists neither.
         if (!ids && ids.status == 0) return;
         if (!ids) continue;
-        for (const std::string& id : *ids) list.add(id);
+        for (const tx::Txid& id : *ids) list.add(id);
         if (list.size() >= WOC_ENOUGH_IDS) return;
     }
 }
@@ -306,15 +291,15 @@ LoadOptions default_load_options(const BookServices& services)
     return options;
 }
 
-bool load_posts(std::vector<PostRecord>& posts, std::string& error, const LoadOptions& options)
+BookResult<std::vector<PostRecord>> load_posts(const LoadOptions& options)
 {
     LoadStatus status;
-    return load_posts(posts, status, error, options);
+    return load_posts(status, options);
 }
 
 namespace {
 
-bool load_posts_checked(std::vector<PostRecord>& posts, LoadStatus& status, std::string& error, const LoadOptions& options)
+BookResult<std::vector<PostRecord>> load_posts_checked(LoadStatus& status, const LoadOptions& options)
 {
     LoadStats stats;
     const Clock::time_point start = Clock::now();
@@ -365,44 +350,44 @@ bool load_posts_checked(std::vector<PostRecord>& posts, LoadStatus& status, std:
 
     const net::Deadline list_deadline = deadline_in(options.time_budget_seconds);
     TxidList list;
-    std::string oi_error;
     ListReport lists;
-    bool oi_ok = list_oi_txids(list, oi_error, services, list_deadline, &lists);
-    list_woc_txids(list, oi_ok, services, list_deadline, &lists);
+    const BookResult<void> oi = list_oi_txids(list, services, list_deadline, &lists);
+    list_woc_txids(list, oi.ok(), services, list_deadline, &lists);
     if (lists.answered) contact.answered = true;
-    for (const std::string& id : options.own_listing_ids) list.add(id);
-    status.index_whole = oi_ok && lists.whole;
+    for (const std::string& id : options.own_listing_ids) {
+        if (std::optional<tx::Txid> listing = tx::Txid::parse(id)) list.add(*listing);
+    }
+    status.index_whole = oi.ok() && lists.whole;
     stats.txids = list.size();
     stats.gather_seconds = seconds_since(start);
     if (cache_reader.joinable()) cache_reader.join();
-    if (list.empty() && !oi_ok) {
-        error = oi_error.empty() ? "no agoran book (OI and WhatsOnChain miss)" : oi_error;
+    if (list.empty() && !oi.ok()) {
         finish(false);
-        return false;
+        return oi.error();
     }
 
     // Transactions: the cache first (proven again), then WhatsOnChain in bulk, then one by one
     // from the index or WhatsOnChain.
     const Clock::time_point fetch_start = Clock::now();
-    const std::vector<std::string>& ids = list.ids();
+    const std::vector<tx::Txid>& ids = list.ids();
     std::vector<Found> found(ids.size());
     CacheUpdate update;
     std::mutex update_mutex;
     std::vector<size_t> missing;
     // An entry whose reading threw is fetched again like one the cache lacks.
     const std::vector<size_t> cache_failed = wallet::parallel_for(ids.size(), LOAD_THREADS, [&](size_t i) {
-        const CachedTx* cached = cache ? cache->find(ids[i]) : nullptr;
+        const CachedTx* cached = cache ? cache->find(ids[i].hex()) : nullptr;
         if (!cached) return;
         if (!cached->has_post()) {
             found[i].no_post = true;
             return;
         }
-        if (std::optional<tx::RawTx> raw = prove_raw_tx(ids[i], cached->hex)) {
+        if (std::optional<tx::RawTx> raw = prove_raw_tx(ids[i].hex(), cached->hex)) {
             found[i].read = ReadTx{std::move(*raw), cached->hex, position_of_height(cached->height), true, true};
             return;
         }
         std::lock_guard<std::mutex> lock(update_mutex);
-        update.damaged.insert(ids[i]);
+        update.damaged.insert(ids[i].hex());
     });
     for (size_t i : cache_failed) found[i] = Found{};
     for (size_t i = 0; i < ids.size(); ++i) {
@@ -421,7 +406,7 @@ bool load_posts_checked(std::vector<PostRecord>& posts, LoadStatus& status, std:
     ActorKeys keys(services, fetch_deadline, contact);
     auto take_in = [&](size_t i) {
         if (!found[i].read) return;
-        examine(ids[i], i, found[i]);
+        examine(ids[i].hex(), i, found[i]);
         if (found[i].record) keys.meet(found[i].record->fields.actor);
     };
     std::vector<size_t> cached;
@@ -442,7 +427,7 @@ bool load_posts_checked(std::vector<PostRecord>& posts, LoadStatus& status, std:
     const std::vector<size_t> failed_tasks = wallet::parallel_for(tasks.size(), LOAD_THREADS, [&](size_t t) {
         if (t >= first_batch && !contact.gone(Contact::woc)) {
             std::vector<std::string> batch_ids;
-            for (size_t i : tasks[t]) batch_ids.push_back(ids[i]);
+            for (size_t i : tasks[t]) batch_ids.push_back(ids[i].hex());
             net::Result<std::vector<net::RawTxAnswer>> answers = woc.txs_hex(batch_ids, fetch_deadline, WOC_BULK_TIMEOUT);
             contact.saw(Contact::woc, answers.status);
             for (size_t i : tasks[t]) {
@@ -483,12 +468,13 @@ bool load_posts_checked(std::vector<PostRecord>& posts, LoadStatus& status, std:
             entry.hex = f.read->hex;
             if (f.read->position.state == State::Confirmed) entry.height = f.read->position.height;
         }
-        update.fresh.emplace(ids[i], std::move(entry));
+        update.fresh.emplace(ids[i].hex(), std::move(entry));
     }
     stats.identities = keys.count();
     stats.identity_seconds = keys.waited();
 
     const Clock::time_point finish_start = Clock::now();
+    std::vector<PostRecord> posts;
     posts.reserve(found.size());
     for (Found& f : found) {
         if (!f.record || f.failed) continue;
@@ -552,28 +538,23 @@ bool load_posts_checked(std::vector<PostRecord>& posts, LoadStatus& status, std:
     std::vector<PostRecord> sorted;
     sorted.reserve(posts.size());
     for (size_t i : order) sorted.push_back(std::move(posts[i]));
-    posts.swap(sorted);
-    stats.posts = posts.size();
+    stats.posts = sorted.size();
     stats.finish_seconds = seconds_since(finish_start);
     finish(status.index_whole && status.unread == 0);
-    return true;
+    return sorted;
 }
 
 } // namespace
 
-bool load_posts(std::vector<PostRecord>& posts, LoadStatus& status, std::string& error, const LoadOptions& options)
+BookResult<std::vector<PostRecord>> load_posts(LoadStatus& status, const LoadOptions& options)
 {
-    posts.clear();
-    error.clear();
     status = LoadStatus{};
     try {
-        return load_posts_checked(posts, status, error, options);
+        return load_posts_checked(status, options);
     } catch (...) {
-        posts.clear();
         status = LoadStatus{};
         status.loaded_at = core::system_seconds();
-        error = "could not load the book";
-        return false;
+        return BookError(BookCode::LoadFailed);
     }
 }
 

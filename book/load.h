@@ -16,32 +16,33 @@
 #include <unordered_set>
 #include <vector>
 
+#include "book/error.h"
 #include "book/post_record.h"
 #include "book/services.h"
 #include "book/tx_cache.h"
 #include "net/http.h"
+#include "tx/txid.h"
 
 namespace book {
 
-// Txids in the order first seen: lower-case, 64 hex digits, each once.
+// Txids in the order first seen, each once.
 class TxidList {
 public:
-    // Lower-cases the text and appends it when it is 64 hex digits and not yet listed. True
-    // when it was appended.
-    bool add(std::string_view text);
-    const std::vector<std::string>& ids() const { return m_ids; }
+    // Appends the txid when it is not yet listed. True when it was appended.
+    bool add(const tx::Txid& id)
+    {
+        if (!m_known.insert(id).second) return false;
+        m_ids.push_back(id);
+        return true;
+    }
+    const std::vector<tx::Txid>& ids() const { return m_ids; }
     size_t size() const { return m_ids.size(); }
     bool empty() const { return m_ids.empty(); }
 
 private:
-    std::vector<std::string> m_ids;
-    std::unordered_set<std::string> m_known;
+    std::vector<tx::Txid> m_ids;
+    std::unordered_set<tx::Txid> m_known;
 };
-
-inline bool add_txid(TxidList& list, std::string_view text)
-{
-    return list.add(text);
-}
 
 // What the txid lists found out about themselves.
 struct ListReport {
@@ -49,13 +50,13 @@ struct ListReport {
     bool answered = false;  // some service answered (with any HTTP status)
 };
 
-// Oracle index pages of 2,000 ids (at most 10). True when the index answered; false with
-// error "OI agoran txids failed" when its first page fails and "OI agoran returned no txids"
-// when a page is not a txid list (ids of earlier pages stay). A later page that fails ends the
-// paging with true (and report->whole false), as does a page that adds nothing new or holds
-// fewer than 2,000 ids (the end of the index: whole).
-[[nodiscard]] bool list_oi_txids(TxidList& list, std::string& error, const BookServices& services,
-                                 const net::Deadline& deadline = {}, ListReport* report = nullptr);
+// Oracle index pages of 2,000 entries (at most 10), their txids added to list. Succeeds when the index answered;
+// IndexFailed when its first page fails and IndexNotTxids when a page is not a txid list (ids of
+// earlier pages stay). A later page that fails ends the paging with success (and report->whole
+// false), as does a page that adds nothing new or holds fewer than 2,000 entries (the end
+// of the index: whole).
+BookResult<void> list_oi_txids(TxidList& list, const BookServices& services, const net::Deadline& deadline = {},
+                               ListReport* report = nullptr);
 
 // WhatsOnChain's lists of the oracle address: unconfirmed history and unspent outputs, and
 // when the index failed also confirmed and full history; stops after a list that answered
@@ -128,12 +129,11 @@ LoadOptions default_load_options(const BookServices& services);
 
 // Loads every post that verifies, is signed at a positive time, names its own signer (book
 // posts), carries no blob that differs from its members, and is the first on chain among the
-// posts that carry its signature; sorted by time, then txid. Clears the outputs first. False
-// only when no txid could be gathered and the oracle index failed; error then holds the index's
-// sentence, or "no agoran book (OI and WhatsOnChain miss)". status says whether the book is
-// whole, also on false. Call from a worker thread: it blocks on the network.
-[[nodiscard]] bool load_posts(std::vector<PostRecord>& posts, LoadStatus& status, std::string& error,
-                              const LoadOptions& options);
-[[nodiscard]] bool load_posts(std::vector<PostRecord>& posts, std::string& error, const LoadOptions& options);
+// posts that carry its signature; sorted by time, then txid. Fails only when no txid could be
+// gathered and the oracle index failed (the index's error), or on an unexpected
+// failure (LoadFailed). status says whether the book is whole, also on failure. Call from a
+// worker thread: it blocks on the network.
+BookResult<std::vector<PostRecord>> load_posts(LoadStatus& status, const LoadOptions& options);
+BookResult<std::vector<PostRecord>> load_posts(const LoadOptions& options);
 
 } // namespace book

@@ -1,8 +1,7 @@
 // Signing a post with the bound wallet's identity key.
 #pragma once
 
-#include <string>
-
+#include "book/error.h"
 #include "book/post.h"
 #include "book/services.h"
 
@@ -14,9 +13,9 @@ namespace book {
 // the same caches), "id" a fresh random nonce and "blob" the post's terms (book/post_blob.h), so that no
 // two posts ever share a signature and every member the book reads is signed; then "pubkey" and
 // "sig" from the identity key. The finished post must verify against the
-// registry. False with error "Connect Pursa" (no handle), the wallet's signing error, or
-// "identity signature did not verify against <domain> PKI". Blocks on the network; takes the
-// wallet lock only while it reads the handle and signs.
-[[nodiscard]] bool sign_post(Json& post, std::string& error, const BookServices& services);
+// registry. Errors: CannotSign, NoHandle, WalletSignFailed (the wallet's sentence) or
+// SignatureUnverified (the registry's domain). Blocks on the network; takes the wallet lock
+// only while it reads the handle and signs.
+BookResult<void> sign_post(Json& post, const BookServices& services);
 
 } // namespace book

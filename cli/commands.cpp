@@ -120,14 +120,16 @@ Book load_book(trade::MarketSession& session)
 {
     core::log_progress("Loading the book...");
     Book b;
-    std::string error;
-    std::map<std::string, book::Listing> reduced;
-    if (!book::load_book_view(b.listings, reduced, b.status, error, book::default_load_options(session.book()))) {
-        b.error = trade::TradeError(trade::TradeCode::BookNotLoaded, error);
+    book::BookResult<book::BookView> view = book::load_book_view(b.status, book::default_load_options(session.book()));
+    if (!view) {
+        b.error = trade::TradeError(view.error());
+        warn_if_incomplete(b.status, book::error_text(view.error()));
+        return b;
     }
-    warn_if_incomplete(b.status, error);
+    b.listings = std::move(view.value().listings);
+    warn_if_incomplete(b.status, "");
     if (b.status.complete && wallet::pursa_is_connected(session.wallet()))
-        (void)trade::reconcile_reserves(session.wallet(), trade::listing_states(reduced, b.listings));
+        (void)trade::reconcile_reserves(session.wallet(), trade::listing_states(view->reduced, b.listings));
     return b;
 }
 
@@ -289,16 +291,14 @@ int cmd_offers(trade::MarketSession& session, const Invocation& inv, std::ostrea
 // An offer that has left the book (its listing filled, or the offer withdrawn), read from the
 // posts themselves, with its listing as the seller's posts leave it: completing it again must
 // say why it cannot go through.
-std::optional<trade::OfferRow> closed_offer(trade::MarketSession& session, const std::string& id, const std::string& me,
-                                            std::string& error)
+trade::TradeResult<trade::OfferRow> closed_offer(trade::MarketSession& session, const std::string& id,
+                                                 const std::string& me)
 {
-    std::vector<book::PostRecord> posts;
     book::LoadOptions options = book::default_load_options(session.book());
     book::LoadStatus status;
-    if (!book::load_posts(posts, status, error, options)) {
-        if (error.empty()) error = "could not load the book.";
-        return std::nullopt;
-    }
+    book::BookResult<std::vector<book::PostRecord>> loaded = book::load_posts(status, options);
+    if (!loaded) return trade::TradeError(loaded.error());
+    const std::vector<book::PostRecord>& posts = *loaded;
     warn_if_incomplete(status, "");
     std::map<std::string, book::Listing> listings;
     book::reduce_book(posts, book::reduce_context_for(posts, options), listings);
@@ -317,8 +317,7 @@ std::optional<trade::OfferRow> closed_offer(trade::MarketSession& session, const
         offer.created = record.time;
         return trade::OfferRow{offer, it->second};
     }
-    error = "no offer " + id + " on your listings.";
-    return std::nullopt;
+    return trade::TradeError(trade::TradeCode::Refused, "no offer " + id + " on your listings.");
 }
 
 int cmd_complete(trade::MarketSession& session, const Invocation& inv, std::ostream& out)
@@ -337,9 +336,9 @@ int cmd_complete(trade::MarketSession& session, const Invocation& inv, std::ostr
         }
     }
     if (!chosen) {
-        std::string error;
-        chosen = closed_offer(session, inv.args[0], me, error);
-        if (!chosen) return refuse(out, error);
+        trade::TradeResult<trade::OfferRow> closed = closed_offer(session, inv.args[0], me);
+        if (!closed) return refuse(out, closed.error());
+        chosen = std::move(closed).value();
     }
     if (!chosen->has_signed_bytes()) return refuse(out, "That offer has no signed bytes. Ask the buyer to post again.");
     core::log_progress("Signing seller input and broadcasting...");
@@ -386,11 +385,10 @@ int cmd_history(trade::MarketSession& session, const Invocation& inv, std::ostre
     std::string me = trade::wallet_identity_key(session.wallet());
     if (me.empty()) return refuse(out, std::string(trade::CONNECT_FIRST));
     core::log_progress("Loading history...");
-    std::vector<book::HistoryRow> rows;
     book::LoadStatus load;
-    std::string error;
-    bool loaded = book::load_history(rows, load, error, me, book::default_load_options(session.book()));
-    warn_if_incomplete(load, loaded ? "" : error);
+    book::BookResult<std::vector<book::HistoryRow>> loaded = book::load_history(load, me, book::default_load_options(session.book()));
+    warn_if_incomplete(load, loaded ? "" : book::error_text(loaded.error()));
+    const std::vector<book::HistoryRow> rows = loaded ? std::move(loaded).value() : std::vector<book::HistoryRow>{};
     const int status = load.complete ? 0 : EXIT_INCOMPLETE;
     if (inv.flag("json")) {
         out << core::json_dump_file(history_json(rows));

@@ -15,9 +15,9 @@ std::vector<std::string> counterparty_pass(trade::MarketSession& session, const 
     std::vector<std::string> lines;
     const std::string me = trade::wallet_identity_key(session.wallet());
     if (me.empty()) return {trade::refusal_text("no wallet is bound.")};
-    std::vector<book::Listing> view;
-    std::string error;
-    if (!book::load_book_view(view, error, book::default_load_options(session.book()))) return {trade::failure_text(trade::TradeError(trade::TradeCode::BookNotLoaded, error))};
+    book::BookResult<book::BookView> loaded = book::load_book_view(book::default_load_options(session.book()));
+    if (!loaded) return {trade::failure_text(loaded.error())};
+    const std::vector<book::Listing>& view = loaded->listings;
     for (const auto& l : view) {
         // A post of this very second might sort before the listing it names: wait one pass.
         if (l.status != book::ListingStatus::Live || core::ascii_lower(l.pubkey) != user_key || l.created >= session.clock().now()) continue;

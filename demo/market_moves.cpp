@@ -25,8 +25,9 @@ struct View {
 View load_view(const trade::MarketSession& session)
 {
     View v;
-    std::string error;
-    if (!book::load_book_view(v.listings, error, book::default_load_options(session.book()))) v.error = trade::TradeError(trade::TradeCode::BookNotLoaded, error);
+    book::BookResult<book::BookView> view = book::load_book_view(book::default_load_options(session.book()));
+    if (view) v.listings = std::move(view.value().listings);
+    else v.error = trade::TradeError(view.error());
     return v;
 }
 
@@ -34,11 +35,9 @@ View load_view(const trade::MarketSession& session)
 // book holds closed (sold, expired, cancelled) are dropped, so their lots can be listed again.
 void settle_reserves(trade::MarketSession& session)
 {
-    std::vector<book::Listing> view;
-    std::map<std::string, book::Listing> reduced;
-    std::string error;
-    if (!book::load_book_view(view, reduced, error, book::default_load_options(session.book()))) return;
-    (void)trade::reconcile_reserves(session.wallet(), trade::listing_states(reduced, view));
+    book::BookResult<book::BookView> view = book::load_book_view(book::default_load_options(session.book()));
+    if (!view) return;
+    (void)trade::reconcile_reserves(session.wallet(), trade::listing_states(view->reduced, view->listings));
 }
 
 } // namespace

@@ -152,13 +152,13 @@ public:
         const auto user = act_as(user_root(m_options.state_dir));
         const trade::MarketSession& session = *user;
         m_report.user_key = m_people[USER].identity_key;
-        std::vector<book::Listing> view;
-        std::map<std::string, book::Listing> reduced;
-        std::string error;
-        if (!book::load_book_view(view, reduced, error, book::default_load_options(session.book()))) {
-            m_report.error = "the seeded book does not load: " + error;
+        book::BookResult<book::BookView> loaded = book::load_book_view(book::default_load_options(session.book()));
+        if (!loaded) {
+            m_report.error = "the seeded book does not load: " + book::error_text(loaded.error());
             return;
         }
+        const std::vector<book::Listing>& view = loaded->listings;
+        const std::map<std::string, book::Listing>& reduced = loaded->reduced;
         m_report.listings = static_cast<int>(reduced.size());
         for (const auto& [id, l] : reduced) {
             if (l.status == book::ListingStatus::Sold) ++m_report.sold;

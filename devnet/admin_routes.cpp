@@ -140,7 +140,7 @@ void add_admin_routes(Router& router, DevnetContext& ctx)
     router.add("POST", A, P + "/seed", [&chain](Call& call) {
         auto body = body_object(call);
         if (!body) return refuse(call, "the body is not a JSON object");
-        auto outpoint = tx::parse_outpoint(core::json_string(*body, "txid") + "_" + std::to_string(core::json_int64(*body, "vout", -1)));
+        auto outpoint = outpoint_of_text(core::json_string(*body, "txid") + "_" + std::to_string(core::json_int64(*body, "vout", -1)));
         int64_t sats = core::json_int64(*body, "satoshis", -1);
         auto script = core::hex_decode(core::json_string(*body, "script_hex"));
         if (!outpoint) return refuse(call, "txid and vout must name an outpoint");
@@ -149,7 +149,7 @@ void add_admin_routes(Router& router, DevnetContext& ctx)
         if (!chain.seed_output(*outpoint, static_cast<uint64_t>(sats), std::move(*script))) {
             return refuse(call, "that outpoint already exists on the chain");
         }
-        call.json(200, {{"outpoint", tx::format_outpoint(*outpoint)}});
+        call.json(200, {{"outpoint", format_outpoint(*outpoint)}});
     });
     router.add("POST", A, P + "/mine", [&chain](Call& call) {
         auto body = body_object(call);

@@ -257,7 +257,7 @@ void ChainState::index_ordinals(const TxRecord& record)
                                            {"amt", token->second.amt}, {"listing", false}};
                 }
                 if (entry.origin.empty()) {
-                    entry.origin = tx::format_outpoint(outpoint);
+                    entry.origin = format_outpoint(outpoint);
                     origins[entry.origin] = OriginEntry{outpoint, next_inum++, entry.data};
                 }
             }

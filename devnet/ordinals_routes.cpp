@@ -35,7 +35,7 @@ void invalid_outpoint(const Call& call)
 std::optional<Outpoint> read_outpoint(const std::string& text)
 {
     if (text.size() < 66 || text[64] != '_') return std::nullopt;
-    auto outpoint = tx::parse_outpoint(text);
+    auto outpoint = outpoint_of_text(text);
     if (!outpoint) return std::nullopt;
     return outpoint;
 }
@@ -87,7 +87,7 @@ nlohmann::json txo_json(const ChainState& s, const Outpoint& o, const TxoEntry& 
     nlohmann::json j = nlohmann::json::object();
     j["txid"] = o.txid;
     j["vout"] = o.vout;
-    j["outpoint"] = tx::format_outpoint(o);
+    j["outpoint"] = format_outpoint(o);
     j["satoshis"] = out.value;
     j["accSats"] = std::to_string(acc);
     j["owner"] = e.owner.empty() ? nlohmann::json(nullptr) : nlohmann::json(e.owner);
@@ -119,7 +119,7 @@ nlohmann::json bsv20_txo_json(const ChainState& s, const Outpoint& o, const Toke
     nlohmann::json j = nlohmann::json::object();
     j["txid"] = o.txid;
     j["vout"] = o.vout;
-    j["outpoint"] = tx::format_outpoint(o);
+    j["outpoint"] = format_outpoint(o);
     j["satoshis"] = 1;
     j["op"] = t.op;
     j["amt"] = std::to_string(t.amt);

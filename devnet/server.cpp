@@ -60,6 +60,9 @@ bool DevnetServer::start(std::string& error)
     m_http->new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<size_t>(threads)); };
     m_http->set_tcp_nodelay(true);
     m_http->set_keep_alive_max_count(1000);
+    // An idle kept-alive connection holds its worker, and stopping waits for the workers: a
+    // second of idleness is enough for a client on this machine, and a stop takes at most that.
+    m_http->set_keep_alive_timeout(1);
     m_http->set_payload_max_length(64 * 1024 * 1024);
     // The library listens with a queue of five; a loader opening eight connections at once would
     // see some of them dropped and retried a second later. The socket is remembered as it is

@@ -223,7 +223,7 @@ void add_woc_routes(Router& router, DevnetContext& ctx)
     for (std::string which : {"", "confirmed", "unconfirmed"}) {
         std::string pattern = P + "/tx/*/*/" + (which.empty() ? "" : which + "/") + "spent";
         router.add("GET", W, pattern, [&chain, which](Call& call) {
-            auto vout = tx::parse_outpoint(call.args[0] + "_" + call.args[1]);
+            auto vout = outpoint_of_text(call.args[0] + "_" + call.args[1]);
             if (!vout) return call.text(400, "Bad Request");
             auto answer = chain.read([&](const ChainState& s) -> std::pair<int, nlohmann::json> {
                 const TxRecord* r = s.find_visible(vout->txid);

@@ -26,7 +26,7 @@ std::map<std::string, std::string> spent_of(const nlohmann::json& doc)
     for (const auto& e : *list) {
         if (!e.is_string()) continue;
         auto op = tx::parse_outpoint(e.get<std::string>());
-        if (op) out.emplace(spent_key(op->txid, op->vout), "");
+        if (op) out.emplace(spent_key(op->txid.hex(), op->vout), "");
     }
     return out;
 }
@@ -190,7 +190,7 @@ bool save_snapshots(Session& session)
     std::vector<SpentOutpoint> purge;
     for (const auto& [k, addr] : state.spent) {
         auto outpoint = tx::parse_outpoint(k);
-        if (outpoint) purge.push_back({outpoint->txid, outpoint->vout, addr});
+        if (outpoint) purge.push_back({outpoint->txid.hex(), outpoint->vout, addr});
     }
     add_spent(session, purge);
     const StoreUpdate change = sync_change(state);

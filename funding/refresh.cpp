@@ -48,11 +48,11 @@ Fetched fetch_address(const ChainClients& clients, const std::string& address, R
     auto tokens = clients.ordinals.unspent_txos(address, net::TxoSelection::Tokens);
     if (plain) {
         for (const auto& t : *plain) {
-            if (carries_ordinal(t)) f.index.insert(spent_key(t.txid, t.vout));
+            if (carries_ordinal(t)) f.index.insert(spent_key(t.txid.hex(), t.vout));
         }
     }
     if (tokens) {
-        for (const auto& t : *tokens) f.index.insert(spent_key(t.txid, t.vout));
+        for (const auto& t : *tokens) f.index.insert(spent_key(t.txid.hex(), t.vout));
     }
     f.index_ok = plain.ok() || tokens.ok();
     f.index_complete = plain.ok() && tokens.ok();
@@ -61,8 +61,8 @@ Fetched fetch_address(const ChainClients& clients, const std::string& address, R
         if (!plain) return f;
         f.list_ok = true;
         for (const auto& t : *plain) {
-            if (carries_ordinal(t) || !core::is_hex64(t.txid) || t.sats <= 1 || t.spent()) continue;
-            add_coin(f.coins, {t.txid, t.vout, t.sats});
+            if (carries_ordinal(t) || t.sats <= 1 || t.spent()) continue;
+            add_coin(f.coins, {t.txid.hex(), t.vout, t.sats});
         }
         return f;
     }
@@ -123,7 +123,7 @@ bool merge(CoinState& state, const Fetched& f, Clock::time_point now)
     }
     for (auto it = state.spent.begin(); it != state.spent.end();) {
         auto outpoint = tx::parse_outpoint(it->first);
-        bool gone = it->second == f.address && outpoint && !shown(outpoint->txid, outpoint->vout);
+        bool gone = it->second == f.address && outpoint && !shown(outpoint->txid.hex(), outpoint->vout);
         if (gone) {
             it = state.spent.erase(it);
             changed = true;

@@ -25,7 +25,7 @@ SpentVerdict check_spent_inputs(const Session& session, const std::vector<tx::Tx
             verdict.unknown.push_back(i);
             break;
         case net::SpentCheck::State::Spent: {
-            std::string spender = core::ascii_lower(answer->spender_txid);
+            const std::string& spender = answer->spender_txid.hex();
             if (std::find(own_txids.begin(), own_txids.end(), spender) != own_txids.end()) verdict.settled = spender;
             else verdict.dead = true;
             verdict.gone.push_back(i);

@@ -12,6 +12,7 @@
 #include <nlohmann/json_fwd.hpp>
 
 #include "core/bytes.h"
+#include "tx/txid.h"
 
 namespace net {
 
@@ -55,7 +56,7 @@ ChainPosition chain_position(const nlohmann::json& answer, bool names_block_when
 
 // A raw transaction as a service gave it, not yet checked against its txid.
 struct RawTxAnswer {
-    std::string txid;  // the txid the answer names, lower case
+    tx::Txid txid;     // the txid the answer names
     std::string hex;   // the raw transaction, lower-case hex
     ChainPosition position;
 };

@@ -20,16 +20,17 @@ constexpr int MAX_PAGES = 50;
 
 // "txid", "vout" and "outpoint" of an output object; the outpoint is rebuilt from the other
 // two so that it always has the one form.
-bool read_location(const Json& entry, std::string& txid, uint32_t& vout, std::string& outpoint)
+bool read_location(const Json& entry, tx::Txid& txid, uint32_t& vout, std::string& outpoint)
 {
     auto t = core::json_string_opt(entry, "txid");
+    auto id = t ? tx::Txid::parse(*t) : std::nullopt;
     const Json* v = core::json_member(entry, "vout");
-    if (!t || !core::is_hex64(*t) || !v || !v->is_number_integer()) return false;
+    if (!id || !v || !v->is_number_integer()) return false;
     auto index = core::json_number_as_int64(*v);
     if (!index || *index < 0 || *index > UINT32_MAX) return false;
-    txid = core::ascii_lower(*t);
+    txid = std::move(*id);
     vout = static_cast<uint32_t>(*index);
-    outpoint = txid + "_" + std::to_string(vout);
+    outpoint = txid.hex() + "_" + std::to_string(vout);
     return true;
 }
 
@@ -42,14 +43,15 @@ std::optional<std::string> string_or_null(const Json& obj, std::string_view key)
     return v->get<std::string>();
 }
 
-// A spending txid ("" while unspent); nullopt for anything else.
-std::optional<std::string> read_spend(const Json& obj)
+// The spending txid in spend (none while unspent, "" or null); false when it is anything else.
+bool read_spend(const Json& obj, std::optional<tx::Txid>& spend)
 {
-    auto spend = string_or_null(obj, "spend");
-    if (!spend) return std::nullopt;
-    if (spend->empty()) return spend;
-    if (!core::is_hex64(*spend)) return std::nullopt;
-    return core::ascii_lower(*spend);
+    auto text = string_or_null(obj, "spend");
+    if (!text) return false;
+    spend.reset();
+    if (text->empty()) return true;
+    spend = tx::Txid::parse(*text);
+    return spend.has_value();
 }
 
 std::optional<TokenData> read_token_data(const Json& bsv20)
@@ -160,10 +162,8 @@ std::optional<Txo> parse_txo(const Json& entry)
     if (!amount || *amount < 0) return std::nullopt;
     txo.sats = *amount;
     auto owner = string_or_null(entry, "owner");
-    auto spend = read_spend(entry);
-    if (!owner || !spend) return std::nullopt;
+    if (!owner || !read_spend(entry, txo.spend)) return std::nullopt;
     txo.owner = *owner;
-    txo.spend = *spend;
     txo.height = std::max<int64_t>(core::json_int64(entry, "height"), 0);
     if (const Json* origin = core::json_object(entry, "origin")) {
         auto outpoint = core::json_string(*origin, "outpoint");
@@ -193,12 +193,10 @@ std::optional<TokenTxo> parse_token_txo(const Json& entry)
     TokenTxo t;
     if (!read_location(entry, t.txid, t.vout, t.outpoint)) return std::nullopt;
     auto owner = string_or_null(entry, "owner");
-    auto spend = read_spend(entry);
     const Json* amt = core::json_member(entry, "amt");
     auto amount = amt ? token_amount_text(*amt) : std::nullopt;
-    if (!owner || !spend || !amount) return std::nullopt;
+    if (!owner || !read_spend(entry, t.spend) || !amount) return std::nullopt;
     t.owner = *owner;
-    t.spend = *spend;
     t.amt = *amount;
     t.id = core::json_string(entry, "id");
     t.tick = core::json_string(entry, "tick");

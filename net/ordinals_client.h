@@ -15,6 +15,7 @@
 #include "core/json_get.h"
 #include "net/http.h"
 #include "net/result.h"
+#include "tx/txid.h"
 
 namespace net {
 
@@ -35,12 +36,12 @@ struct TokenData {
 
 // One output of "/txos/...".
 struct Txo {
-    std::string txid;  // lower case
+    tx::Txid txid;
     uint32_t vout = 0;
     std::string outpoint;  // txid + "_" + vout
     core::Amount sats = 0;
     std::string owner;   // address, empty when the indexer found none
-    std::string spend;   // spending txid, empty while unspent
+    std::optional<tx::Txid> spend;  // the spending transaction; none while unspent
     std::string origin;  // origin outpoint of its inscription, empty when none
     int64_t height = 0;  // 0 while unmined
     bool has_insc = false;
@@ -53,12 +54,12 @@ struct Txo {
     std::optional<TokenData> token;
     Json data;  // the whole "data" object (null when none), for readers of other members
 
-    [[nodiscard]] bool spent() const { return !spend.empty(); }
+    [[nodiscard]] bool spent() const { return spend.has_value(); }
 };
 
 // One token output of "/bsv20/{address}/unspent" or "/bsv20/{address}/id/{id}".
 struct TokenTxo {
-    std::string txid;
+    tx::Txid txid;
     uint32_t vout = 0;
     std::string outpoint;
     std::string owner;
@@ -67,7 +68,7 @@ struct TokenTxo {
     std::string op;
     std::string amt;   // raw units, decimal digits
     int status = 0;    // -1 invalid, 0 pending, 1 valid
-    std::string spend;
+    std::optional<tx::Txid> spend;  // none while unspent
     int64_t height = 0;
     bool listing = false;
 };

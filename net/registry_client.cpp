@@ -34,28 +34,30 @@ RegistryClient::RegistryClient(std::string base, std::string domain, Http& http)
 {
 }
 
-Result<std::vector<std::string>> RegistryClient::txid_list(const JsonReply& reply) const
+Result<TxidPage> RegistryClient::txid_list(const JsonReply& reply) const
 {
-    using R = Result<std::vector<std::string>>;
+    using R = Result<TxidPage>;
     if (!reply.ok) return R::failed(Failure::Request, reply.error, reply.status);
     const Json* txids = core::json_array(reply.json, "txids");
     if (!txids) return R::failed(Failure::Answer, "the answer has no txids", reply.status);
-    std::vector<std::string> out;
+    TxidPage page;
+    page.entries = txids->size();
     for (const auto& t : *txids) {
-        if (t.is_string()) out.push_back(t.get<std::string>());
+        if (!t.is_string()) continue;
+        if (std::optional<tx::Txid> id = tx::Txid::parse(t.get<std::string>())) page.txids.push_back(std::move(*id));
     }
-    return R::success(std::move(out), reply.status);
+    return R::success(std::move(page), reply.status);
 }
 
-Result<std::vector<std::string>> RegistryClient::oracle_txids(std::string_view oracle, int limit, int offset,
-                                                              int timeout_seconds, const Deadline& deadline) const
+Result<TxidPage> RegistryClient::oracle_txids(std::string_view oracle, int limit, int offset, int timeout_seconds,
+                                              const Deadline& deadline) const
 {
     std::string url = m_base + "/oi/oracle/" + url_escape(oracle) + "/txids?limit=" + std::to_string(limit) +
         "&offset=" + std::to_string(offset);
     return txid_list(json_get(url, GetOptions{timeout_seconds, false, MAX_JSON_BODY, deadline}));
 }
 
-Result<std::vector<std::string>> RegistryClient::ident_txids(int timeout_seconds) const
+Result<TxidPage> RegistryClient::ident_txids(int timeout_seconds) const
 {
     return txid_list(json_get(m_base + "/oi/oracle/ident/txids?limit=12", GetOptions{timeout_seconds}));
 }
@@ -81,12 +83,13 @@ Result<RawTxAnswer> RegistryClient::oi_tx(std::string_view txid, int timeout_sec
                                  GetOptions{timeout_seconds, false, MAX_RAW_TX_BODY, deadline});
     if (!reply.ok) return Result<RawTxAnswer>::failed(Failure::Request, reply.error, reply.status);
     auto doc = core::parse_json(reply.body);
-    auto named = doc ? core::json_string_opt(*doc, "txid") : std::nullopt;
+    auto named_text = doc ? core::json_string_opt(*doc, "txid") : std::nullopt;
+    auto named = named_text ? tx::Txid::parse(*named_text) : std::nullopt;
     auto hex = doc ? core::json_string_opt(*doc, "hex") : std::nullopt;
-    if (!named || !core::is_hex64(*named) || !hex || hex->empty() || !is_hex_text(*hex)) {
+    if (!named || !hex || hex->empty() || !is_hex_text(*hex)) {
         return Result<RawTxAnswer>::failed(Failure::Answer, "the answer carries no raw transaction", reply.status);
     }
-    RawTxAnswer answer{core::ascii_lower(*named), core::ascii_lower(*hex), chain_position(*doc, true)};
+    RawTxAnswer answer{std::move(*named), core::ascii_lower(*hex), chain_position(*doc, true)};
     return Result<RawTxAnswer>::success(std::move(answer), reply.status);
 }
 

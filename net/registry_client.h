@@ -17,6 +17,13 @@ struct IdentityStatus {
     std::string frozen_note;
 };
 
+// A page of an index's txid list: the txids it names, and how many entries it held (entries that
+// are not txids are counted but not kept, so that a full page is told from the list's end).
+struct TxidPage {
+    std::vector<tx::Txid> txids;
+    size_t entries = 0;
+};
+
 struct OiSubmitAnswer {
     std::string text;  // the answer as sent
     bool ok = false;   // a JSON object whose "ok" is true
@@ -27,12 +34,13 @@ public:
     // base: e.g. "https://" + domain; domain: the paymail domain of handles.
     RegistryClient(std::string base, std::string domain, Http& http);
 
-    // "/oi/oracle/{oracle}/txids?limit=..&offset=.." (12 s): the string elements of "txids".
-    // An answer that is not JSON or has no "txids" array fails with Failure::Answer.
-    [[nodiscard]] Result<std::vector<std::string>> oracle_txids(std::string_view oracle, int limit, int offset,
-                                                  int timeout_seconds = 12, const Deadline& deadline = {}) const;
+    // "/oi/oracle/{oracle}/txids?limit=..&offset=.." (12 s): the elements of "txids" that are
+    // txids (Txid::parse). An answer that is not JSON or has no "txids" array fails with
+    // Failure::Answer.
+    [[nodiscard]] Result<TxidPage> oracle_txids(std::string_view oracle, int limit, int offset, int timeout_seconds = 12,
+                                                const Deadline& deadline = {}) const;
     // "/oi/oracle/ident/txids?limit=12".
-    [[nodiscard]] Result<std::vector<std::string>> ident_txids(int timeout_seconds = 12) const;
+    [[nodiscard]] Result<TxidPage> ident_txids(int timeout_seconds = 12) const;
     // "/oi/tx/{txid}" (4 s): the raw transaction the answer carries in "hex", with the txid it
     // names and the block it names (Unconfirmed when none). An answer without them fails with
     // Failure::Answer.
@@ -54,7 +62,7 @@ public:
     [[nodiscard]] const std::string& domain() const { return m_domain; }
 
 private:
-    [[nodiscard]] Result<std::vector<std::string>> txid_list(const JsonReply& reply) const;
+    [[nodiscard]] Result<TxidPage> txid_list(const JsonReply& reply) const;
     // The GET with options, its body parsed: ok for a 2xx answer, whose json is null when it is
     // not JSON.
     [[nodiscard]] JsonReply json_get(const std::string& url, const GetOptions& options) const;

@@ -148,10 +148,11 @@ Result<std::vector<RawTxAnswer>> WocClient::txs_hex(const std::vector<std::strin
     if (!doc || !doc->is_array()) return R::failed(Failure::Answer, "the bulk transaction answer is malformed", reply.status);
     std::vector<RawTxAnswer> out;
     for (const Json& entry : *doc) {
-        auto txid = core::json_string_opt(entry, "txid");
+        auto txid_text = core::json_string_opt(entry, "txid");
+        auto txid = txid_text ? tx::Txid::parse(*txid_text) : std::nullopt;
         auto hex = core::json_string_opt(entry, "hex");
-        if (!txid || !core::is_hex64(*txid) || !hex || hex->empty() || !is_hex_text(*hex)) continue;
-        out.push_back({core::ascii_lower(*txid), core::ascii_lower(*hex), chain_position(entry, false)});
+        if (!txid || !hex || hex->empty() || !is_hex_text(*hex)) continue;
+        out.push_back({std::move(*txid), core::ascii_lower(*hex), chain_position(entry, false)});
     }
     return R::success(std::move(out), reply.status);
 }
@@ -169,28 +170,27 @@ Result<SpentCheck> WocClient::spent(std::string_view txid, uint32_t vout, int ti
     if (!reply.ok) return request_failed<SpentCheck>(reply);
     if (reply.status == 404) return Result<SpentCheck>::success(check, reply.status);
     auto doc = core::parse_json(reply.body);
-    auto spender = doc ? core::json_string_opt(*doc, "txid") : std::nullopt;
-    if (!spender || !core::is_hex64(*spender)) {
+    auto spender_text = doc ? core::json_string_opt(*doc, "txid") : std::nullopt;
+    auto spender = spender_text ? tx::Txid::parse(*spender_text) : std::nullopt;
+    if (!spender) {
         return Result<SpentCheck>::failed(Failure::Answer, "the spent answer names no spending transaction", reply.status);
     }
     check.state = SpentCheck::State::Spent;
-    check.spender_txid = core::ascii_lower(*spender);
+    check.spender_txid = std::move(*spender);
     check.spender_confirmed = core::json_string(*doc, "status") == "confirmed";
     return Result<SpentCheck>::success(check, reply.status);
 }
 
-Result<std::vector<std::string>> WocClient::address_txids(std::string_view address, WocAddressList list,
-                                                          int timeout_seconds, const Deadline& deadline) const
+Result<std::vector<tx::Txid>> WocClient::address_txids(std::string_view address, WocAddressList list,
+                                                       int timeout_seconds, const Deadline& deadline) const
 {
+    using R = Result<std::vector<tx::Txid>>;
     HttpReply reply = m_http.get(address_url(address, history_tail(list)), GetOptions{timeout_seconds, false, MAX_JSON_BODY, deadline});
-    if (!reply.ok) return Result<std::vector<std::string>>::failed(Failure::Request, reply.error, reply.status);
+    if (!reply.ok) return R::failed(Failure::Request, reply.error, reply.status);
     auto doc = core::parse_json(reply.body);
     auto txids = doc ? parse_woc_txids(*doc) : std::nullopt;
-    if (!txids) {
-        return Result<std::vector<std::string>>::failed(Failure::Answer, "the address list answer is malformed",
-                                                        reply.status);
-    }
-    return Result<std::vector<std::string>>::success(std::move(*txids), reply.status);
+    if (!txids) return R::failed(Failure::Answer, "the address list answer is malformed", reply.status);
+    return R::success(std::move(*txids), reply.status);
 }
 
 Result<std::vector<WocUtxo>> WocClient::unspent(std::string_view address, WocUnspentList list,
@@ -264,17 +264,15 @@ Result<std::vector<AddressBalance>> WocClient::balances(const std::vector<std::s
     return R::success(std::move(out));
 }
 
-std::optional<std::string> woc_broadcast_txid(std::string_view answer)
+std::optional<tx::Txid> woc_broadcast_txid(std::string_view answer)
 {
-    std::string_view bare = trim_quotes_and_blanks(answer);
-    if (core::is_hex64(bare)) return core::ascii_lower(bare);
+    if (std::optional<tx::Txid> bare = tx::Txid::parse(trim_quotes_and_blanks(answer))) return bare;
     auto doc = core::parse_json(answer);
     if (!doc) return std::nullopt;
     std::optional<std::string> txid;
     if (doc->is_string()) txid = doc->get<std::string>();
     else txid = core::json_string_opt(*doc, "txid");
-    if (!txid || !core::is_hex64(*txid)) return std::nullopt;
-    return core::ascii_lower(*txid);
+    return txid ? tx::Txid::parse(*txid) : std::nullopt;
 }
 
 std::optional<std::vector<WocUtxo>> parse_woc_unspent(const Json& answer)
@@ -298,27 +296,26 @@ std::optional<std::vector<WocUtxo>> parse_woc_unspent(const Json& answer)
     return out;
 }
 
-std::optional<std::vector<std::string>> parse_woc_txids(const Json& answer)
+std::optional<std::vector<tx::Txid>> parse_woc_txids(const Json& answer)
 {
     const Json* entries = nullptr;
     if (answer.is_array()) {
         entries = &answer;
     } else if (const Json* result = core::json_member(answer, "result")) {
-        if (result->is_null()) return std::vector<std::string>{};
+        if (result->is_null()) return std::vector<tx::Txid>{};
         if (!result->is_array()) return std::nullopt;
         entries = result;
     } else {
         return std::nullopt;
     }
-    std::vector<std::string> out;
+    std::vector<tx::Txid> out;
     for (const auto& entry : *entries) {
-        if (entry.is_string()) {
-            out.push_back(entry.get<std::string>());
-        } else if (auto hash = core::json_string_opt(entry, "tx_hash")) {
-            out.push_back(*hash);
-        } else if (auto txid = core::json_string_opt(entry, "txid")) {
-            out.push_back(*txid);
-        }
+        std::optional<std::string> text;
+        if (entry.is_string()) text = entry.get<std::string>();
+        else if (auto hash = core::json_string_opt(entry, "tx_hash")) text = std::move(hash);
+        else text = core::json_string_opt(entry, "txid");
+        if (!text) continue;
+        if (std::optional<tx::Txid> id = tx::Txid::parse(*text)) out.push_back(std::move(*id));
     }
     return out;
 }

@@ -41,7 +41,7 @@ struct SpentCheck {
         UnknownOutpoint,  // 400: the service does not know the output
     };
     State state = State::Unspent;
-    std::string spender_txid;
+    tx::Txid spender_txid;
     bool spender_confirmed = false;
 };
 
@@ -72,7 +72,7 @@ public:
 
     // The txids of an address list: entries are strings, or objects with "tx_hash" or "txid";
     // the list is the answer itself or its "result" member.
-    [[nodiscard]] Result<std::vector<std::string>> address_txids(std::string_view address, WocAddressList list,
+    [[nodiscard]] Result<std::vector<tx::Txid>> address_txids(std::string_view address, WocAddressList list,
                                                    int timeout_seconds = 8, const Deadline& deadline = {}) const;
 
     // The unspent outputs of an address from one list. Malformed entries are left out; pages
@@ -101,14 +101,14 @@ private:
 };
 
 // The txid in a successful "/tx/raw" answer: the text without surrounding quotes, blanks, CR
-// and LF when that is 64 hex characters; else a JSON string, or an object's "txid". Lower case.
-std::optional<std::string> woc_broadcast_txid(std::string_view answer);
+// and LF when that is 64 hex characters; else a JSON string, or an object's "txid".
+std::optional<tx::Txid> woc_broadcast_txid(std::string_view answer);
 
 // The entries of an unspent list answer (bare array, or a wrapper whose "result" is an array
 // or null). nullopt when the answer is neither.
 std::optional<std::vector<WocUtxo>> parse_woc_unspent(const Json& answer);
 
-// The txids of a history or unspent answer, in order (strings kept as given).
-std::optional<std::vector<std::string>> parse_woc_txids(const Json& answer);
+// The txids of a history or unspent answer, in order; entries that name no txid are skipped.
+std::optional<std::vector<tx::Txid>> parse_woc_txids(const Json& answer);
 
 } // namespace net

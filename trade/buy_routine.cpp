@@ -49,8 +49,8 @@ BuyPlan plan_buy(MarketSession& session, const book::Listing& listing, std::stri
     std::string qty_text = trim_box_text(qty_box);
     if (qty_text.empty() || qty_text == "0") return refused(std::string(QTY_AT_LEAST_ONE));
 
-    std::string reason;
-    if (!book::listing_output_unspent(listing.utxo, reason, session.book())) return refused("That lot is gone. " + reason);
+    if (auto unspent = book::listing_output_unspent(listing.utxo, session.book()); !unspent)
+        return refused("That lot is gone. " + book::error_text(unspent.error()));
     TraderGate gate = trader_gate(session.wallet());
     if (!gate.error.empty()) return refused(gate.error);
     if (identity_is_frozen(session, gate.identity_key) || identity_is_frozen(session, core::ascii_lower(listing.pubkey)))

@@ -1,5 +1,5 @@
 // Why a trade routine did not do what it was asked: a code, and what varies from one failure to
-// the next; a failure of the funding or wallet layer travels inside, unchanged. error_text gives
+// the next; a failure of the book, funding or wallet layer travels inside, unchanged. error_text gives
 // the words the user reads for it; trade/result_text.h puts them in the programs' result texts.
 #pragma once
 
@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "book/error.h"
 #include "core/result.h"
 #include "funding/error.h"
 #include "wallet/error.h"
@@ -16,12 +17,12 @@ namespace trade {
 enum class TradeCode {
     Funding,  // funding: the funding layer's failure
     Wallet,   // wallet: the wallet layer's failure
+    Book,     // book: the book layer's failure (a load, a post's signature)
     Refused,  // detail: why the request was refused, in the words of the check that refused it
-    BookNotLoaded,  // detail: the loader's sentence, when it gave one
     Stopped,  // detail: what went wrong where nothing else says (a stray exception's text)
     // Posting
     NotConnected,
-    SignFailed,  // detail: the signer's sentence, when it gave one
+    SignFailed,  // the post to sign is not a JSON object
     PostTooLarge,
     EmptyPayload,
     OracleAddressBad,
@@ -110,15 +111,18 @@ struct TradeError {
     size_t input = 0;        // BuyerSignatureBad
     std::optional<funding::FundingError> funding;  // Funding
     std::optional<wallet::WalletError> wallet;     // Wallet
+    std::optional<book::BookError> book;           // Book
 
     TradeError() = default;
     TradeError(TradeCode c, std::string d = {}) : code(c), detail(std::move(d)) {}
     TradeError(funding::FundingError e) : code(TradeCode::Funding), funding(std::move(e)) {}
     TradeError(funding::FundingCode c) : TradeError(funding::FundingError(c)) {}
     TradeError(wallet::WalletError e) : code(TradeCode::Wallet), wallet(std::move(e)) {}
+    TradeError(book::BookError e) : code(TradeCode::Book), book(std::move(e)) {}
 
-    // Whether this is the funding layer's failure with that code.
+    // Whether this is the funding (book) layer's failure with that code.
     [[nodiscard]] bool is(funding::FundingCode c) const { return funding && funding->code == c; }
+    [[nodiscard]] bool is(book::BookCode c) const { return book && book->code == c; }
 };
 
 // Underpaid: an offer that pays paid_sats where due_sats are due.

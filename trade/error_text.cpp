@@ -9,6 +9,7 @@ namespace {
 const char* fixed_text(TradeCode code)
 {
     switch (code) {
+    case TradeCode::SignFailed: return "could not sign";
     case TradeCode::NotConnected: return "Pursa wallet not connected. Create or Restore in Pursa, then Connect in the app.";
     case TradeCode::PostTooLarge: return "This post is too large for the book. Use fewer coins.";
     case TradeCode::EmptyPayload: return "empty Agoran payload.";
@@ -105,8 +106,7 @@ std::string error_text(const TradeError& error)
     switch (error.code) {
     case TradeCode::Funding: return error.funding ? funding::error_text(*error.funding) : "funding failed.";
     case TradeCode::Wallet: return error.wallet ? wallet::error_text(*error.wallet) : "wallet failed.";
-    case TradeCode::SignFailed: return error.detail.empty() ? "could not sign" : error.detail;
-    case TradeCode::BookNotLoaded: return error.detail.empty() ? "could not load the book." : error.detail;
+    case TradeCode::Book: return error.book ? book::error_text(*error.book) : "could not load the book.";
     case TradeCode::ListingHasOnly: return "that listing only has " + error.detail + " left.";
     case TradeCode::LotLacksTokens: return "the listed lot does not hold " + error.detail + " valid tokens of the listed token.";
     case TradeCode::UnsoldNotReturned: return "the offer does not return the " + error.detail + " unsold units to this wallet.";

@@ -61,9 +61,9 @@ struct ListedLot {
 ListedLot look_up_listing(MarketSession& session, const tx::Outpoint& outpoint)
 {
     ListedLot lot;
-    lot.spent = output_spent_state(session, outpoint.txid, outpoint.vout);
+    lot.spent = output_spent_state(session, outpoint.txid.hex(), outpoint.vout);
     if (lot.spent == SpentState::Spent) return lot;
-    lot.output = load_output(session, outpoint.txid, outpoint.vout);
+    lot.output = load_output(session, outpoint.txid.hex(), outpoint.vout);
     if (lot.output.prevout) lot.body = output_bsv20(lot.output.prevout->script);
     return lot;
 }
@@ -76,7 +76,7 @@ std::optional<TradeError> prove_listing(MarketSession& session, const tx::Outpoi
     wallet::WalletUnlock unlock(session.wallet());
     funding::ChainClients clients = funding::chain_clients(session.funding());
     if (!token_lot) {
-        auto txo = clients.ordinals.txo(outpoint.txid, outpoint.vout);
+        auto txo = clients.ordinals.txo(outpoint.txid.hex(), outpoint.vout);
         if (!txo) return TradeError(TradeCode::IndexUnknownLot);
         if (txo->spent()) return TradeError(TradeCode::LotMoved);
         if (origin.empty() || normalized_origin(txo->origin) != normalized_origin(origin))
@@ -89,8 +89,8 @@ std::optional<TradeError> prove_listing(MarketSession& session, const tx::Outpoi
     if (!outputs) return TradeError(TradeCode::IndexTokensUnknown);
     const std::string outpoint_text = tx::format_outpoint(outpoint);
     for (const auto& t : *outputs) {
-        if (tx::format_outpoint(core::ascii_lower(t.txid), t.vout) != outpoint_text) continue;
-        if (t.status == 1 && normalized_origin(t.id) == normalized_origin(token_id) && t.spend.empty() &&
+        if (tx::format_outpoint(t.txid, t.vout) != outpoint_text) continue;
+        if (t.status == 1 && normalized_origin(t.id) == normalized_origin(token_id) && !t.spend &&
             compare_decimal(normalize_decimal(t.amt), quantity) >= 0)
             return {};
     }
@@ -219,7 +219,7 @@ TradeResult<std::string> build_offer(MarketSession& session, const OfferRequest&
     if (bound_wallet_key(session.wallet()) != key) return WALLET_CHANGED;
 
     tx::TxInput listing_input;
-    listing_input.txid = outpoint->txid;
+    listing_input.txid = outpoint->txid.hex();
     listing_input.vout = outpoint->vout;
     listing_input.value = listed.value;
     listing_input.prev_script = listed.script;
@@ -253,7 +253,7 @@ TradeResult<std::string> build_offer(MarketSession& session, const OfferRequest&
     }
     if (!funded.ok) return TradeError(funded.error);
 
-    if (funded.inputs.empty() || funded.inputs[0].txid != outpoint->txid || funded.inputs[0].vout != outpoint->vout)
+    if (funded.inputs.empty() || funded.inputs[0].txid != outpoint->txid.hex() || funded.inputs[0].vout != outpoint->vout)
         return TradeError(TradeCode::OfferLeavesLot);
     for (size_t i = 0; i < funded.inputs.size(); ++i) {
         const tx::TxInput& in = funded.inputs[i];

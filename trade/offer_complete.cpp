@@ -121,7 +121,7 @@ std::optional<TradeError> picture_holding(MarketSession& session, const funding:
     auto outpoint = tx::parse_outpoint(reserve.utxo);
     if (!outpoint) return not_held;
     wallet::WalletUnlock unlock(session.wallet());
-    auto txo = funding::chain_clients(session.funding()).ordinals.txo(outpoint->txid, outpoint->vout);
+    auto txo = funding::chain_clients(session.funding()).ordinals.txo(outpoint->txid.hex(), outpoint->vout);
     if (!txo) return TradeError(TradeCode::PictureUnconfirmed);
     if (reserve.origin.empty() || funding::normalize_outpoint(txo->origin) != funding::normalize_outpoint(reserve.origin))
         return not_held;

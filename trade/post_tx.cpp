@@ -28,8 +28,7 @@ TradeResult<Sent> publish_signed_post(MarketSession& session, core::Json& post, 
     if (!post.is_object()) return TradeError(TradeCode::SignFailed);
     post["protocol"] = std::string(book::POST_PROTOCOL);
     post["location"] = std::string(book::POST_LOCATION);
-    std::string error;
-    if (!book::sign_post(post, error, session.book())) return TradeError(TradeCode::SignFailed, error);
+    if (auto signed_post = book::sign_post(post, session.book()); !signed_post) return TradeError(signed_post.error());
     std::string payload = core::json_dump_compact(post);
     // Readers take nothing larger for a post: paying for one would publish nothing.
     if (payload.size() > book::MAX_POST_BYTES) return TradeError(TradeCode::PostTooLarge);

@@ -21,7 +21,7 @@ inline constexpr int64_t HOUSE_FEE_SATS = 1'000'000;
 
 // Sets "protocol" "TV-Agoran" and "location" "agoran", signs the post with the wallet's
 // identity key and publishes it with post_transaction: what was sent, or why not (NotConnected,
-// SignFailed, PostTooLarge, EmptyPayload, the funding layer's failure).
+// SignFailed, the book layer's signing failure, PostTooLarge, EmptyPayload, the funding layer's failure).
 // spend: what the paying transaction must spend or leave alone besides (funding/pay.h;
 // withdrawing an offer spends one of its coins).
 TradeResult<Sent> publish_post(MarketSession& session, core::Json post, bool pay_house_fee, const funding::PayOptions& spend = {});

@@ -82,8 +82,7 @@ TradeResult<Sent> send_report(MarketSession& session, std::string_view text)
     if (!sealed) return TradeError(TradeCode::EncryptFailed);
 
     core::Json envelope = report_envelope(handle, *sealed);
-    std::string error;
-    if (!book::sign_post(envelope, error, services)) return TradeError(TradeCode::SignFailed, error);
+    if (auto signed_post = book::sign_post(envelope, services); !signed_post) return TradeError(signed_post.error());
     return post_report(session, core::json_dump_compact(envelope));
 }
 

@@ -21,7 +21,7 @@ std::string sent_text(const Sent& sent);
 // The lines of sent_text after the first: "" or "Book overlay: " + the failure.
 std::string follow_up_text(const Sent& sent);
 
-// "error: " + the error's sentence (error_text, funding::error_text, wallet::error_text).
+// "error: " + the error's sentence (error_text, book::error_text, funding::error_text, wallet::error_text).
 std::string failure_text(const TradeError& error);
 std::string failure_text(const funding::FundingError& error);
 std::string failure_text(const wallet::WalletError& error);

@@ -1,6 +1,5 @@
 #include "tx/outpoint.h"
 
-#include "core/hex.h"
 
 namespace tx {
 
@@ -27,16 +26,11 @@ std::optional<Outpoint> parse_outpoint(std::string_view text)
 {
     const size_t separator = text.find_last_of("_:");
     if (separator != TXID_LENGTH) return std::nullopt;
-    const std::string_view txid = text.substr(0, TXID_LENGTH);
-    if (!core::is_hex64(txid)) return std::nullopt;
+    std::optional<Txid> txid = Txid::parse(text.substr(0, TXID_LENGTH));
+    if (!txid) return std::nullopt;
     auto index = parse_index(text.substr(separator + 1));
     if (!index) return std::nullopt;
-
-    Outpoint outpoint;
-    outpoint.txid.reserve(TXID_LENGTH);
-    for (char c : txid) outpoint.txid.push_back((c >= 'A' && c <= 'F') ? static_cast<char>(c - 'A' + 'a') : c);
-    outpoint.vout = *index;
-    return outpoint;
+    return Outpoint{std::move(*txid), *index};
 }
 
 std::string format_outpoint(std::string_view txid, uint32_t vout)
@@ -45,6 +39,11 @@ std::string format_outpoint(std::string_view txid, uint32_t vout)
     text += '_';
     text += std::to_string(vout);
     return text;
+}
+
+std::string format_outpoint(const Txid& txid, uint32_t vout)
+{
+    return format_outpoint(txid.hex(), vout);
 }
 
 std::string format_outpoint(const Outpoint& outpoint)

@@ -83,13 +83,17 @@ public:
         BookLoad load;
         try {
             const book::LoadOptions options = book::default_load_options(m_session.book());
-            std::vector<book::PostRecord> posts;
             book::LoadStatus status;
-            if (!book::load_posts(posts, status, load.error, options) || status.offline) {
-                if (load.error.empty() && status.offline) load.error = book::shortfall_text(status);
-                if (!load.error.empty()) load.error = trade::failure_text(trade::TradeError(trade::TradeCode::BookNotLoaded, load.error));
+            book::BookResult<std::vector<book::PostRecord>> loaded = book::load_posts(status, options);
+            if (!loaded) {
+                load.error = trade::failure_text(loaded.error());
                 return load;
             }
+            if (status.offline) {
+                load.error = trade::refusal_text(book::shortfall_text(status));
+                return load;
+            }
+            const std::vector<book::PostRecord>& posts = *loaded;
             // A load that missed posts is shown as such: the window keeps its last complete book.
             load.complete = status.complete;
             load.unread = status.complete ? 0 : std::max<size_t>(status.unread, 1);
@@ -141,12 +145,17 @@ public:
     bool load_history(const std::string& identity_key, std::vector<book::HistoryRow>& rows, std::string& error) override
     {
         book::LoadStatus status;
-        const bool loaded = book::load_history(rows, status, error, identity_key, book::default_load_options(m_session.book()));
-        if (loaded && status.complete) return true;
+        book::BookResult<std::vector<book::HistoryRow>> loaded =
+            book::load_history(status, identity_key, book::default_load_options(m_session.book()));
+        rows.clear();
+        if (!loaded) {
+            error = trade::failure_text(loaded.error());
+            return false;
+        }
+        rows = std::move(loaded).value();
+        if (status.complete) return true;
         // History of a partial book is not the wallet's history: the window keeps what it showed.
-        if (loaded) error = "History not updated: " + book::shortfall_text(status) + ".";
-        if (error.empty()) error = "history load failed";
-        error = trade::failure_text(trade::TradeError(trade::TradeCode::BookNotLoaded, error));
+        error = trade::refusal_text("History not updated: " + book::shortfall_text(status) + ".");
         return false;
     }
 

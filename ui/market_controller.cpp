@@ -309,15 +309,10 @@ void MarketController::runAction(const ActionSpec& plan, std::function<trade::Tr
         });
 }
 
-void MarketController::finishAction(const ActionSpec& plan, const std::optional<trade::TradeResult<trade::Sent>>& result)
+void MarketController::finishAction(const ActionSpec& plan, const trade::TradeResult<trade::Sent>& result)
 {
     setBusy(false);
-    if (!result) {
-        setStatus("Done.");
-        reloadBook(true);
-        return;
-    }
-    const ActionOutcome outcome = action_outcome(plan.done_text, *result);
+    const ActionOutcome outcome = action_outcome(plan.done_text, result);
     if (outcome.success) setStatus(outcome.status);
     else setErrorStatus(outcome.status);
     if (plan.list_post && outcome.success && !outcome.txid.empty()) {

@@ -101,8 +101,8 @@ public:
     void runAction(const ActionSpec& plan, std::function<trade::TradeResult<trade::Sent>(MarketServices&)> routine);
     // An action's result: busy state cleared, the result on the status line (kept there: the
     // book and the balance are reloaded quietly) and in the message window. A list post's txid
-    // is re-polled until it shows as live. No result means the plain "Done.".
-    void finishAction(const ActionSpec& plan, const std::optional<trade::TradeResult<trade::Sent>>& result);
+    // is re-polled until it shows as live.
+    void finishAction(const ActionSpec& plan, const trade::TradeResult<trade::Sent>& result);
     // Runs job on a worker and hands its result to done on the UI thread (nothing runs after
     // the controller is gone).
     template <class Result>

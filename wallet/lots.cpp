@@ -101,7 +101,7 @@ std::optional<Candidate> candidate_of(const net::Txo& txo, const std::string& ad
     if (txo.sats != 1 || txo.spent()) return std::nullopt;
     Candidate c;
     TvPursaOrdRow& row = c.row;
-    row.txid = txo.txid;
+    row.txid = txo.txid.hex();
     row.vout = txo.vout;
     row.satoshis = txo.sats;
     row.height = txo.height;

@@ -91,7 +91,7 @@ std::vector<LocalOrd> ingest_woc_recent_ords(const std::vector<std::string>& add
             for (const auto& txid : *answer) {
                 if (taken >= limit) break;
                 ++taken;
-                if (seen.insert(txid).second) txids.push_back(txid);
+                if (seen.insert(txid.hex()).second) txids.push_back(txid.hex());
             }
         }
     }

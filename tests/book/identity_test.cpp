@@ -89,11 +89,7 @@ TEST_F(IdentityTest, ListingOutputChecks)
     ASSERT_EQ(origin.size(), 66u);
     std::string colon = origin;
     colon[64] = ':';
-    for (const std::string& live : {origin, colon}) {
-        std::string reason = "stale";
-        EXPECT_TRUE(book::listing_output_unspent(live, reason, m_services)) << reason;
-        EXPECT_EQ(reason, "");
-    }
+    for (const std::string& live : {origin, colon}) EXPECT_TRUE(book::listing_output_unspent(live, m_services).ok()) << live;
     // The lot moves on: a later transaction spends the output.
     tx::RawTx spend;
     tx::RawTxInput in;
@@ -102,16 +98,16 @@ TEST_F(IdentityTest, ListingOutputChecks)
     spend.inputs.push_back(in);
     spend.outputs.push_back({1, booktest::p2pkh_lock(booktest::OTHER_ADDRESS)});
     ASSERT_FALSE(devnet().import_tx(core::hex_encode(tx::serialize_raw_tx(spend))).empty());
-    const std::pair<std::string, std::string> refused[] = {
-        {origin.substr(0, 40) + "_0", "Its output is not valid."},
-        {std::string(64, 'z') + "_0", "Its output is not valid."},
-        {std::string(64, 'b') + "_0", "The ordinals index does not know it."},
-        {origin, "It was moved or sold."},
+    const std::pair<std::string, book::BookCode> refused[] = {
+        {origin.substr(0, 40) + "_0", book::BookCode::OutputInvalid},
+        {std::string(64, 'z') + "_0", book::BookCode::OutputInvalid},
+        {std::string(64, 'b') + "_0", book::BookCode::OutputUnknown},
+        {origin, book::BookCode::OutputSpent},
     };
     for (const auto& [outpoint, why] : refused) {
-        std::string reason;
-        EXPECT_FALSE(book::listing_output_unspent(outpoint, reason, m_services)) << outpoint;
-        EXPECT_EQ(reason, why) << outpoint;
+        book::BookResult<void> checked = book::listing_output_unspent(outpoint, m_services);
+        ASSERT_FALSE(checked.ok()) << outpoint;
+        EXPECT_EQ(checked.error().code, why) << outpoint;
     }
 }
 

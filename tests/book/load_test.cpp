@@ -66,11 +66,9 @@ protected:
     // Loads, expecting success; m_status says whether the book was whole.
     std::vector<PostRecord> load(bool cached = false)
     {
-        std::vector<PostRecord> posts;
-        std::string error;
-        EXPECT_TRUE(book::load_posts(posts, m_status, error, options(cached))) << error;
-        EXPECT_EQ(error, "");
-        return posts;
+        book::BookResult<std::vector<PostRecord>> posts = book::load_posts(m_status, options(cached));
+        EXPECT_TRUE(posts.ok());
+        return posts ? std::move(posts).value() : std::vector<PostRecord>{};
     }
 
     std::string publish(const Json& post) { return booktest::publish(devnet(), post); }
@@ -211,28 +209,22 @@ TEST_F(BookLoadTest, TheListsAskedDependOnTheIndex)
 
 TEST_F(BookLoadTest, AnEmptyBookIsWholeAndNoSourceAtAllIsOffline)
 {
-    std::vector<PostRecord> posts(1);
-    std::string error = "stale";
-    EXPECT_TRUE(book::load_posts(posts, m_status, error, options()));
-    EXPECT_TRUE(posts.empty());
-    EXPECT_EQ(error, "");
+    EXPECT_TRUE(load().empty());
     EXPECT_TRUE(m_status.complete);
     const int64_t whole_at = m_status.loaded_at;
 
     devnet().fault("registry", Json{{"down", true}});
     devnet().fault("woc", Json{{"down", true}});
-    posts.resize(1);
-    EXPECT_FALSE(book::load_posts(posts, m_status, error, options()));
-    EXPECT_EQ(error, "OI agoran txids failed");
-    EXPECT_TRUE(posts.empty());
+    book::BookResult<std::vector<PostRecord>> failed = book::load_posts(m_status, options());
+    ASSERT_FALSE(failed.ok());
+    EXPECT_EQ(failed.error().code, book::BookCode::IndexFailed);
     EXPECT_FALSE(m_status.complete);
     EXPECT_TRUE(m_status.offline);
     EXPECT_EQ(m_status.last_complete, whole_at);
     EXPECT_EQ(book::shortfall_text(m_status), "offline");
 
-    std::vector<book::HistoryRow> rows;
     book::LoadStatus history;
-    EXPECT_FALSE(book::load_history(rows, history, error, ALICE.pub, options()));
+    EXPECT_FALSE(book::load_history(history, ALICE.pub, options()).ok());
     EXPECT_TRUE(history.offline);
     EXPECT_EQ(history.last_complete, whole_at);
 }
@@ -263,10 +255,9 @@ TEST_F(BookLoadTest, ALyingServiceNeverChangesAPost)
             }
         });
         std::filesystem::remove_all(cache_dir());
-        std::vector<book::Listing> view;
-        std::map<std::string, book::Listing> reduced;
-        std::string error;
-        ASSERT_TRUE(book::load_book_view(view, reduced, m_status, error, options(true))) << error;
+        book::BookResult<book::BookView> loaded = book::load_book_view(m_status, options(true));
+        ASSERT_TRUE(loaded.ok());
+        const std::vector<book::Listing>& view = loaded->listings;
         EXPECT_GE(m_stats.refused, 1u) << c.lying[0];
         if (c.read) {
             ASSERT_EQ(view.size(), 1u) << c.lying[0];
@@ -415,9 +406,7 @@ TEST_F(BookLoadTest, TheCacheKeepsWithinItsBoundOldestFirst)
         ids.push_back(publish(listing(ALICE, 1000 + i)));
         book::LoadOptions o = options(true);
         if (bound > 0) o.cache_max_bytes = bound;
-        std::vector<PostRecord> posts;
-        std::string error;
-        ASSERT_TRUE(book::load_posts(posts, m_status, error, o)) << error;
+        ASSERT_TRUE(book::load_posts(m_status, o).ok());
         if (bound == 0) {
             book::TxCache one(cache_dir());
             one.load();
@@ -443,10 +432,9 @@ TEST_F(BookLoadTest, OwnListingsAreLoadedEvenWhenNoListNamesThem)
     EXPECT_TRUE(load().empty());
     book::LoadOptions o = options();
     o.own_listing_ids = {id};
-    std::vector<PostRecord> posts;
-    std::string error;
-    ASSERT_TRUE(book::load_posts(posts, error, o));
-    EXPECT_EQ(txids(posts), std::vector<std::string>{id});
+    book::BookResult<std::vector<PostRecord>> posts = book::load_posts(o);
+    ASSERT_TRUE(posts.ok());
+    EXPECT_EQ(txids(*posts), std::vector<std::string>{id});
 }
 
 TEST_F(BookLoadTest, IndexDownOnPageThreeKeepsTheFirstTwoPagesAndSaysTheBookIsIncomplete)
@@ -499,10 +487,7 @@ TEST_F(BookLoadTest, TheArchitectsListIsFetchedOncePerReductionAndOutlivesAFailu
     devnet().set_architects({architect.pub});
     std::vector<std::string> ids;
     for (int i = 0; i < 3; ++i) ids.push_back(publish(listing(ALICE, 1000 + i)));
-    std::vector<book::Listing> view;
-    std::map<std::string, book::Listing> reduced;
-    std::string error;
-    ASSERT_TRUE(book::load_book_view(view, reduced, error, options())) << error;
+    ASSERT_TRUE(book::load_book_view(options()).ok());
     EXPECT_EQ(m_http.count("/architects"), 0u);  // no force cancel, no list
 
     for (int i = 0; i < 3; ++i) {
@@ -510,18 +495,20 @@ TEST_F(BookLoadTest, TheArchitectsListIsFetchedOncePerReductionAndOutlivesAFailu
     }
     publish(sign(Json{{"type", "ag_force_cancel"}, {"listing", ids[0]}}, architect, 2100));
     m_http.clear();
-    ASSERT_TRUE(book::load_book_view(view, reduced, error, options())) << error;
+    book::BookResult<book::BookView> loaded = book::load_book_view(options());
+    ASSERT_TRUE(loaded.ok());
     EXPECT_EQ(m_http.count("/architects"), 1u);
-    for (const std::string& id : ids) EXPECT_EQ(reduced.at(id).status, book::ListingStatus::ForceCancelled) << id;
+    for (const std::string& id : ids) EXPECT_EQ(loaded->reduced.at(id).status, book::ListingStatus::ForceCancelled) << id;
 
     // The registry fails the list for a while: the listings stay closed.
     m_http.fail_where({"/architects"});
     m_http.clear();
-    ASSERT_TRUE(book::load_book_view(view, reduced, error, options())) << error;
+    loaded = book::load_book_view(options());
+    ASSERT_TRUE(loaded.ok());
     EXPECT_EQ(m_http.count("/architects"), 1u);
-    for (const std::string& id : ids) EXPECT_EQ(reduced.at(id).status, book::ListingStatus::ForceCancelled) << id;
-    ASSERT_EQ(view.size(), 3u);
-    for (const book::Listing& l : view) EXPECT_EQ(l.status, book::ListingStatus::ForceCancelled);
+    for (const std::string& id : ids) EXPECT_EQ(loaded->reduced.at(id).status, book::ListingStatus::ForceCancelled) << id;
+    ASSERT_EQ(loaded->listings.size(), 3u);
+    for (const book::Listing& l : loaded->listings) EXPECT_EQ(l.status, book::ListingStatus::ForceCancelled);
 }
 
 // The index listing itself, with canned pages: paging, its end and its failures.
@@ -557,12 +544,12 @@ protected:
     }
 
     // Lists the index; whole tells whether it was read to its end.
-    bool list(book::TxidList& list, std::string& error, bool* whole = nullptr)
+    book::BookResult<void> list(book::TxidList& list, bool* whole = nullptr)
     {
         book::ListReport report;
-        bool ok = book::list_oi_txids(list, error, m_services, {}, &report);
+        book::BookResult<void> listed = book::list_oi_txids(list, m_services, {}, &report);
         if (whole) *whole = report.whole;
-        return ok;
+        return listed;
     }
 
     booktest::RecordingHttp m_http;
@@ -579,7 +566,7 @@ TEST_F(IndexPagingTest, TheIndexEndsAtAPageOfKnownIdsAShortPageOrTwentyThousandI
         std::vector<net::HttpReply> pages;
         size_t ids;
         std::string last_asked;
-        std::string error = {};  // "": read whole
+        std::optional<book::BookCode> error = {};  // none: read whole
     };
     const Json odd = Json::array({std::string(64, 'A'), std::string(64, 'a'), std::string(63, 'b'), std::string(65, 'c'), 7,
                                   nullptr, std::string(64, 'g'), std::string(64, 'd'), std::string(64, 'd')});
@@ -589,19 +576,18 @@ TEST_F(IndexPagingTest, TheIndexEndsAtAPageOfKnownIdsAShortPageOrTwentyThousandI
         {{page(ids(1, 1999)), page(ids(3001, 5))}, 1999, "offset=0"},
         {{}, 20000, "offset=18000"},
         {{page(odd)}, 2, "offset=0"},
-        {{page(ids(1, 2000)), booktest::json_reply(Json{{"ids", ids(1, 2)}})}, 2000, "offset=2000", "OI agoran returned no txids"},
-        {{booktest::failed_reply()}, 0, "offset=0", "OI agoran txids failed"},
+        {{page(ids(1, 2000)), booktest::json_reply(Json{{"ids", ids(1, 2)}})}, 2000, "offset=2000", book::BookCode::IndexNotTxids},
+        {{booktest::failed_reply()}, 0, "offset=0", book::BookCode::IndexFailed},
     };
     for (unsigned p = 0; p < 12; ++p) cases[2].pages.push_back(page(ids(1 + p * 2000, 2000)));
     for (const Case& c : cases) {
         m_pages = c.pages;
         m_http.clear();
         book::TxidList ids_read;
-        std::string error;
         bool whole = false;
-        EXPECT_EQ(list(ids_read, error, &whole), c.error.empty()) << c.last_asked << " " << c.ids;
-        EXPECT_EQ(error, c.error);
-        EXPECT_EQ(whole, c.error.empty());
+        book::BookResult<void> listed = list(ids_read, &whole);
+        EXPECT_EQ(listed.ok() ? std::nullopt : std::optional(listed.error().code), c.error) << c.last_asked << " " << c.ids;
+        EXPECT_EQ(whole, !c.error);
         EXPECT_EQ(ids_read.size(), c.ids);
         std::vector<std::string> urls = m_http.urls();
         ASSERT_FALSE(urls.empty());
@@ -609,9 +595,8 @@ TEST_F(IndexPagingTest, TheIndexEndsAtAPageOfKnownIdsAShortPageOrTwentyThousandI
     }
     m_pages = {page(odd)};
     book::TxidList odd_read;
-    std::string error;
-    ASSERT_TRUE(list(odd_read, error));
-    EXPECT_EQ(odd_read.ids(), (std::vector<std::string>{std::string(64, 'a'), std::string(64, 'd')}));
+    ASSERT_TRUE(list(odd_read).ok());
+    EXPECT_EQ(odd_read.ids(), (std::vector<tx::Txid>{*tx::Txid::parse(std::string(64, 'a')), *tx::Txid::parse(std::string(64, 'd'))}));
 }
 
 TEST_F(IndexPagingTest, WhatsOnChainStopsOnceFourHundredIdsAreKnown)

@@ -68,9 +68,7 @@ TEST_F(SignPostTest, CompletesTheEnvelopeWithFreshTimesAndNonces)
 {
     bind_carol();
     Json post = cancel_post();
-    std::string error = "stale";
-    ASSERT_TRUE(book::sign_post(post, error, m_services)) << error;
-    EXPECT_EQ(error, "");
+    ASSERT_TRUE(book::sign_post(post, m_services).ok());
     EXPECT_EQ(post["actor"], "carol");
     EXPECT_EQ(post["paymail"], "carol@" + m_services.config->registry_domain);
     EXPECT_EQ(post["pubkey"], m_key);
@@ -83,15 +81,15 @@ TEST_F(SignPostTest, CompletesTheEnvelopeWithFreshTimesAndNonces)
 
     Json second = cancel_post();
     second["ts"] = "1234";
-    ASSERT_TRUE(book::sign_post(second, error, m_services)) << error;
+    ASSERT_TRUE(book::sign_post(second, m_services).ok());
     EXPECT_LT(post["ts"].get<int64_t>(), second["ts"].get<int64_t>());
     EXPECT_NE(post["sig"], second["sig"]);
 
     Json again = cancel_post();
     Json twin = cancel_post();
     again["ts"] = twin["ts"] = 1234;
-    ASSERT_TRUE(book::sign_post(again, error, m_services)) << error;
-    ASSERT_TRUE(book::sign_post(twin, error, m_services)) << error;
+    ASSERT_TRUE(book::sign_post(again, m_services).ok());
+    ASSERT_TRUE(book::sign_post(twin, m_services).ok());
     EXPECT_EQ(again["ts"], 1234);
     EXPECT_EQ(twin["ts"], 1234);
     EXPECT_NE(again["id"], twin["id"]);
@@ -101,14 +99,16 @@ TEST_F(SignPostTest, CompletesTheEnvelopeWithFreshTimesAndNonces)
 TEST_F(SignPostTest, NoWalletOrAnUnpublishedKeySignsNothing)
 {
     Json post = cancel_post();
-    std::string error;
-    EXPECT_FALSE(book::sign_post(post, error, m_services));
-    EXPECT_EQ(error, "Connect Pursa");
+    book::BookResult<void> signed_post = book::sign_post(post, m_services);
+    ASSERT_FALSE(signed_post.ok());
+    EXPECT_EQ(signed_post.error().code, book::BookCode::NoHandle);
     EXPECT_FALSE(post.contains("sig"));
 
     bind_carol(/*registered=*/false);
-    EXPECT_FALSE(book::sign_post(post, error, m_services));
-    EXPECT_EQ(error, "identity signature did not verify against " + m_services.config->registry_domain + " PKI");
+    signed_post = book::sign_post(post, m_services);
+    ASSERT_FALSE(signed_post.ok());
+    EXPECT_EQ(signed_post.error().code, book::BookCode::SignatureUnverified);
+    EXPECT_EQ(signed_post.error().detail, m_services.config->registry_domain);
 }
 
 TEST_F(SignPostTest, AFixedMarketTimeStampsThePostsAndDecidesExpiry)
@@ -126,11 +126,10 @@ TEST_F(SignPostTest, AFixedMarketTimeStampsThePostsAndDecidesExpiry)
     listing["protocol"] = "TV-Agoran";
     listing["location"] = "agoran";
     listing["handle"] = "carol";
-    std::string error;
-    ASSERT_TRUE(book::sign_post(listing, error, m_services)) << error;
+    ASSERT_TRUE(book::sign_post(listing, m_services).ok());
     EXPECT_EQ(listing["ts"], at);
     Json cancel = cancel_post();
-    ASSERT_TRUE(book::sign_post(cancel, error, m_services)) << error;
+    ASSERT_TRUE(book::sign_post(cancel, m_services).ok());
     EXPECT_EQ(cancel["ts"], at + 1);  // never the same second twice
     std::string id = booktest::publish(*m_devnet, listing);
 
@@ -138,10 +137,9 @@ TEST_F(SignPostTest, AFixedMarketTimeStampsThePostsAndDecidesExpiry)
     options.services = m_services;
     auto status_at = [&](int64_t when) {
         clock.fix(when);
-        std::vector<book::Listing> view;
-        std::string load_error;
-        if (!book::load_book_view(view, load_error, options) || view.size() != 1 || view[0].id != id) return std::string("?");
-        return std::string(book::listing_status_text(view[0].status));
+        book::BookResult<book::BookView> view = book::load_book_view(options);
+        if (!view || view->listings.size() != 1 || view->listings[0].id != id) return std::string("?");
+        return std::string(book::listing_status_text(view->listings[0].status));
     };
     EXPECT_EQ(status_at(at + 600), "live");
     EXPECT_EQ(status_at(at + 601), "expired");

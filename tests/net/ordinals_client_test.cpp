@@ -49,13 +49,13 @@ TEST_F(OrdinalsClientTest, RealAnswersOfEveryEndpoint)
     EXPECT_EQ(plain->at(0).sats, 10000000);
     EXPECT_TRUE(plain->at(0).origin.empty());
     EXPECT_FALSE(plain->at(0).has_insc);
-    EXPECT_EQ(plain->at(0).spend, "77749e6e75c5d411f5005ebc7a53e427a4bd4c77e010b4090da6bcd7620f361e");
+    EXPECT_EQ(plain->at(0).spend, tx::Txid::parse("77749e6e75c5d411f5005ebc7a53e427a4bd4c77e010b4090da6bcd7620f361e"));
 
     const std::string txid = MNEE.substr(0, 64);
     m_http.answer(API + "/txos/" + txid + "_0", 200, read_data_file("fixtures/gp-txos-outpoint-spent.derived.json"));
     auto spent = m_gp.txo(txid, 0);
     ASSERT_TRUE(spent);
-    EXPECT_EQ(spent->spend, TRANSFER);
+    EXPECT_EQ(spent->spend, tx::Txid::parse(TRANSFER));
     EXPECT_EQ(spent->token->amt, "18446744073709500000");
 
     const std::string by_address = read_data_file("fixtures/gp-bsv20-address-unspent.derived.json");

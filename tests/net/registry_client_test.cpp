@@ -18,8 +18,11 @@ protected:
 TEST_F(RegistryClientTest, OracleTxidsAndTheirFailures)
 {
     const std::string url = REG + "/oi/oracle/agoran/txids?limit=2000&offset=4000";
-    m_http.answer(url, 200, R"({"txids":[")" + std::string(64, 'a') + R"(", 5, null, "B"]})");
-    EXPECT_EQ(*m_reg.oracle_txids("agoran", 2000, 4000), (std::vector<std::string>{std::string(64, 'a'), "B"}));
+    m_http.answer(url, 200, R"({"txids":[")" + std::string(64, 'a') + R"(", 5, null, "B", ")" + std::string(64, 'B') + R"("]})");
+    auto page = m_reg.oracle_txids("agoran", 2000, 4000);
+    ASSERT_TRUE(page);
+    EXPECT_EQ(page->entries, 5u);
+    EXPECT_EQ(page->txids, (std::vector<tx::Txid>{*tx::Txid::parse(std::string(64, 'a')), *tx::Txid::parse(std::string(64, 'b'))}));
     const std::tuple<long, const char*, net::Failure> failures[] = {
         {200, R"({"ids":[]})", net::Failure::Answer}, {200, "[]", net::Failure::Answer},
         {200, "not json", net::Failure::Answer}, {503, "", net::Failure::Request},
@@ -29,7 +32,8 @@ TEST_F(RegistryClientTest, OracleTxidsAndTheirFailures)
         EXPECT_EQ(m_reg.oracle_txids("agoran", 2000, 4000).failure, failure) << body;
     }
     m_http.answer(REG + "/oi/oracle/ident/txids?limit=12", 200, R"({"txids":["x"]})");
-    EXPECT_EQ(m_reg.ident_txids()->size(), 1u);
+    EXPECT_EQ(m_reg.ident_txids()->entries, 1u);
+    EXPECT_TRUE(m_reg.ident_txids()->txids.empty());
 }
 
 TEST_F(RegistryClientTest, SubmitReadsOk)
@@ -88,7 +92,7 @@ TEST_F(RegistryClientTest, OracleTransaction)
     m_http.answer(REG + "/oi/tx/" + bare, 200, R"({"txid":")" + bare + R"(","vout":[]})");
     auto tx = m_reg.oi_tx(mined);
     ASSERT_TRUE(tx);
-    EXPECT_EQ(tx->txid, mined);
+    EXPECT_EQ(tx->txid.hex(), mined);
     EXPECT_EQ(tx->hex, "0100ab");
     EXPECT_EQ(tx->position, (net::ChainPosition{net::ChainPosition::State::Confirmed, 812}));
     EXPECT_EQ(m_reg.oi_tx(pending)->position.state, net::ChainPosition::State::Unconfirmed);

@@ -34,7 +34,7 @@ TEST_F(WocClientTest, RealAnswersOfEveryEndpoint)
     auto spent = m_woc.spent(TXID, 3);
     ASSERT_TRUE(spent);
     EXPECT_EQ(spent->state, net::SpentCheck::State::Spent);
-    EXPECT_EQ(spent->spender_txid, "87645a7c4a9a5a9b9cd1468db19cdba44129c35cc487fc57c4d8843141ad2551");
+    EXPECT_EQ(spent->spender_txid.hex(), "87645a7c4a9a5a9b9cd1468db19cdba44129c35cc487fc57c4d8843141ad2551");
     EXPECT_TRUE(spent->spender_confirmed);
 
     m_http.answer(WOC + "/address/" + ADDR + "/unspent/all", 200, read_data_file("fixtures/woc-unspent-all.json"));
@@ -60,10 +60,10 @@ TEST_F(WocClientTest, RealAnswersOfEveryEndpoint)
     m_http.answer(WOC + "/address/" + ADDR + "/history", 200, read_data_file("fixtures/woc-history-legacy.json"));
     m_http.answer(WOC + "/address/" + ADDR + "/confirmed/history", 200,
                   R"({"result":[")" + TXID + R"(",{"txid":"abc"},{"tx_hash":5},7]})");
-    EXPECT_EQ(m_woc.address_txids(ADDR, net::WocAddressList::UnconfirmedHistory)->at(0),
+    EXPECT_EQ(m_woc.address_txids(ADDR, net::WocAddressList::UnconfirmedHistory)->at(0).hex(),
               "2fde4146ae470efb337395987261b028c38e4e095b44ae3bc800c4073daf4730");
     EXPECT_EQ(m_woc.address_txids(ADDR, net::WocAddressList::History)->size(), 2u);
-    EXPECT_EQ(*m_woc.address_txids(ADDR, net::WocAddressList::ConfirmedHistory), (std::vector<std::string>{TXID, "abc"}));
+    EXPECT_EQ(*m_woc.address_txids(ADDR, net::WocAddressList::ConfirmedHistory), std::vector<tx::Txid>{*tx::Txid::parse(TXID)});
 
     // Balances go in batches of twenty addresses.
     m_http.clear();
@@ -201,10 +201,10 @@ TEST_F(WocClientTest, BroadcastPostsTxhexAndReadsEveryTxidForm)
     ASSERT_TRUE(answer);
     EXPECT_EQ(m_http.requests().at(0).body, R"({"txhex":"0100ab"})");
     EXPECT_EQ(m_http.last_post_options.attempts, 2);
-    EXPECT_EQ(net::woc_broadcast_txid(*answer), TXID);
+    EXPECT_EQ(net::woc_broadcast_txid(*answer), tx::Txid::parse(TXID));
 
-    EXPECT_EQ(net::woc_broadcast_txid(" " + core::ascii_lower(TXID) + "\r\n"), TXID);
-    EXPECT_EQ(net::woc_broadcast_txid(R"({"txid":")" + TXID + R"("})"), TXID);
+    EXPECT_EQ(net::woc_broadcast_txid(" " + core::ascii_lower(TXID) + "\r\n"), tx::Txid::parse(TXID));
+    EXPECT_EQ(net::woc_broadcast_txid(R"({"txid":")" + TXID + R"("})"), tx::Txid::parse(TXID));
     for (const char* refused : {"Transaction already in the mempool", R"({"txid":"abc"})", ""}) {
         EXPECT_FALSE(net::woc_broadcast_txid(refused)) << refused;
     }

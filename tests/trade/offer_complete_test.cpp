@@ -88,7 +88,7 @@ protected:
     {
         auto listed = tx::parse_outpoint(m_token);
         std::vector<tx::TxInput> inputs(2);
-        inputs[0].txid = listed->txid;
+        inputs[0].txid = listed->txid.hex();
         inputs[0].vout = listed->vout;
         inputs[1].txid = m_buyer_coin;
         inputs[1].vout = 0;
@@ -106,7 +106,7 @@ protected:
     bool spent(const std::string& outpoint)
     {
         auto o = tx::parse_outpoint(outpoint);
-        return devnet().get("/woc/v1/bsv/main/tx/" + o->txid + "/" + std::to_string(o->vout) + "/spent").status == 200;
+        return devnet().get("/woc/v1/bsv/main/tx/" + o->txid.hex() + "/" + std::to_string(o->vout) + "/spent").status == 200;
     }
 
     Buyer m_buyer;
@@ -247,7 +247,7 @@ TEST_F(OfferComplete, APictureIsSignedOnlyFromTheOutputThatHoldsIt)
 
     auto listed = tx::parse_outpoint(picture);
     std::vector<tx::TxInput> inputs(2);
-    inputs[0].txid = listed->txid;
+    inputs[0].txid = listed->txid.hex();
     inputs[0].vout = listed->vout;
     inputs[1].txid = m_buyer_coin;
     inputs[1].value = BUYER_COIN;

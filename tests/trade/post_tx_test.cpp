@@ -54,8 +54,7 @@ TEST_F(PostTransaction, ACancelPaysTheOracleAndItsDataOutputOnly)
     other.clock().fix(1'800'000'000);
     json other_post = {{"type", "ag_cancel"}, {"handle", "carol"}, {"listing", std::string(64, 'b')},
                        {"protocol", std::string(book::POST_PROTOCOL)}, {"location", std::string(book::POST_LOCATION)}};
-    std::string error;
-    ASSERT_TRUE(book::sign_post(other_post, error, other.book())) << error;
+    ASSERT_TRUE(book::sign_post(other_post, other.book()).ok());
     EXPECT_EQ(other_post["ts"], 1'800'000'000);
     auto result = trade::publish_post(session(), {{"type", "ag_cancel"}, {"handle", "carol"}, {"listing", std::string(64, 'a')},
                                               {"protocol", "stale"}, {"location", "elsewhere"}},

@@ -6,6 +6,8 @@
 
 namespace {
 
+using book::BookCode;
+using book::BookError;
 using trade::TradeCode;
 using trade::TradeError;
 
@@ -16,7 +18,6 @@ TEST(TradeResultText, EachFailureReadsAsItAlwaysHas)
     const std::vector<std::pair<TradeError, std::string>> rows = {
         {TradeCode::NotConnected, "Pursa wallet not connected. Create or Restore in Pursa, then Connect in the app."},
         {TradeCode::SignFailed, "could not sign"},
-        {{TradeCode::SignFailed, "identity key not found."}, "identity key not found."},
         {TradeCode::PostTooLarge, "This post is too large for the book. Use fewer coins."},
         {TradeCode::EmptyPayload, "empty Agoran payload."},
         {TradeCode::PayDust, "pay amount is dust."},
@@ -51,7 +52,18 @@ TEST(TradeResultText, EachFailureReadsAsItAlwaysHas)
         {TradeCode::EmptyReportPayload, "empty report payload."},
         {TradeCode::ArchitectKeyMissing, "could not find the architect's key at the registry."},
         {{TradeCode::Refused, "Pick a live listing."}, "Pick a live listing."},
-        {TradeCode::BookNotLoaded, "could not load the book."},
+        {BookError(BookCode::IndexFailed), "OI agoran txids failed"},
+        {BookError(BookCode::IndexNotTxids), "OI agoran returned no txids"},
+        {BookError(BookCode::LoadFailed), "could not load the book"},
+        {BookError(BookCode::HistoryFailed), "could not load the history"},
+        {BookError(BookCode::CannotSign), "could not sign"},
+        {BookError(BookCode::NoHandle), "Connect Pursa"},
+        {BookError(BookCode::WalletSignFailed, "Pursa identity sign failed"), "Pursa identity sign failed"},
+        {BookError(BookCode::SignatureUnverified, "tavrin.example"),
+         "identity signature did not verify against tavrin.example PKI"},
+        {BookError(BookCode::OutputInvalid), "Its output is not valid."},
+        {BookError(BookCode::OutputUnknown), "The ordinals index does not know it."},
+        {BookError(BookCode::OutputSpent), "It was moved or sold."},
         {funding::FundingCode::NeedHdWallet, "need an HD Pursa wallet."},
         {funding::FundingError(funding::FundingCode::BroadcastRefused, "mempool full"), "broadcast failed: mempool full"},
         {wallet::WalletError(wallet::WalletCode::Denied), "connect denied in Pursa."},
