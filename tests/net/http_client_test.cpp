@@ -30,6 +30,8 @@ public:
     httplib::Server& server() { return m_server; }
     void start()
     {
+        // Stopping waits for idle kept-alive connections, five seconds by default.
+        m_server.set_keep_alive_timeout(1);
         m_port = m_server.bind_to_any_port("127.0.0.1");
         m_thread = std::thread([this] { m_server.listen_after_bind(); });
         // stop() before the accept loop runs would be lost and the join would hang.
