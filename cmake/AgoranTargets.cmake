@@ -53,10 +53,13 @@ function(agoran_unity_batch target size)
 endfunction()
 
 # Test code is compiled at -O1: it builds in about half the time of -O2 and runs as fast where
-# it matters (the code under test keeps the build type's optimisation).
+# it matters (the code under test keeps the build type's optimisation). With debug information
+# it keeps line tables only (-g1): file and line in a backtrace, at some 60% of the compile time
+# of full information. The code under test keeps the build type's.
 function(agoran_test_code target)
   if(NOT MSVC)
-    target_compile_options(${target} PRIVATE $<$<CONFIG:Release,RelWithDebInfo,MinSizeRel>:-O1>)
+    target_compile_options(${target} PRIVATE $<$<CONFIG:Release,RelWithDebInfo,MinSizeRel>:-O1>
+                                             $<$<CONFIG:RelWithDebInfo>:-g1>)
   endif()
 endfunction()
 
