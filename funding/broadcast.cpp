@@ -43,7 +43,7 @@ public:
     SendingMark(Session& session, std::string payer, const std::vector<tx::TxInput>& inputs)
         : m_session(session), m_payer(std::move(payer))
     {
-        for (const auto& in : inputs) m_keys.push_back(spent_key(core::ascii_lower(in.txid), in.vout));
+        for (const auto& in : inputs) m_keys.push_back(spent_key(in.txid.hex(), in.vout));
         if (bound()) m_session.coins().sending.insert(m_keys.begin(), m_keys.end());
     }
     ~SendingMark()
@@ -76,7 +76,7 @@ std::optional<std::string> find_on_chain(const Session& session, const std::stri
         auto hex = clients.woc.tx_hex(id);
         if (!hex) continue;
         auto raw = core::hex_decode(*hex);
-        if (raw && tx::tx_id(*raw) == id) return *hex;
+        if (raw && tx::tx_id(*raw).hex() == id) return *hex;
     }
     return std::nullopt;
 }
@@ -150,7 +150,7 @@ FundingResult<Paid> broadcast_tx(Session& session, const std::vector<tx::TxInput
     txid.clear();
     core::Bytes raw = tx::tx_serialize(inputs, outputs, false);
     if (raw.empty()) return FundingError(FundingCode::SerializeFailed);
-    txid = tx::tx_id(raw);
+    txid = tx::tx_id(raw).hex();
     const std::string hex = core::hex_encode(raw);
 
     // The network is asked with the wallet lock let go; the inputs are marked as being sent

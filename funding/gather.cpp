@@ -119,7 +119,7 @@ private:
         if (!m_accepted.insert(key).second) return;
         const WalletAddress& a = m_addresses[owner->second];
         tx::TxInput in;
-        in.txid = key.substr(0, 64);
+        in.txid = *tx::Txid::parse(c.txid);
         in.vout = c.vout;
         in.value = c.sats;
         in.priv_key_hex.assign(std::string(a.priv_hex.view()));

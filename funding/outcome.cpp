@@ -31,8 +31,8 @@ void record_outcome(Session& session, const std::string& txid, const std::vector
     std::vector<SpentOutpoint> spent;
     std::vector<std::string> spent_keys;
     for (const auto& in : inputs) {
-        spent.push_back({core::ascii_lower(in.txid), in.vout, owner_of(session.wallet(), in)});
-        spent_keys.push_back(lock_key(in.txid, in.vout));
+        spent.push_back({in.txid.hex(), in.vout, owner_of(session.wallet(), in)});
+        spent_keys.push_back(lock_key(in.txid.hex(), in.vout));
     }
     add_spent(session, spent);
 

@@ -197,7 +197,7 @@ private:
     {
         auto leads = [&](const std::string& key) {
             for (size_t i = 0; i < coins.forced && i < coins.coins.size(); ++i) {
-                if (lock_key(coins.coins[i].txid, coins.coins[i].vout) == normalize_outpoint(key)) return true;
+                if (lock_key(coins.coins[i].txid.hex(), coins.coins[i].vout) == normalize_outpoint(key)) return true;
             }
             return false;
         };
@@ -229,7 +229,7 @@ private:
             }
         }
         if (!same_wallet()) return FundingError(FundingCode::WalletChanged);
-        auto key_of = [&](size_t i) { return lock_key(inputs[i].txid, inputs[i].vout); };
+        auto key_of = [&](size_t i) { return lock_key(inputs[i].txid.hex(), inputs[i].vout); };
         if (verdict.dead) {
             m_anchor.clear();
         } else if (m_anchor.empty()) {
@@ -238,10 +238,10 @@ private:
         }
         std::vector<SpentOutpoint> gone;
         for (size_t i : verdict.gone) {
-            gone.push_back({core::ascii_lower(inputs[i].txid), inputs[i].vout, wallet::wallet_address_for_hash160(m_session.wallet(), inputs[i].pub_key_hash).value_or("")});
+            gone.push_back({inputs[i].txid.hex(), inputs[i].vout, wallet::wallet_address_for_hash160(m_session.wallet(), inputs[i].pub_key_hash).value_or("")});
         }
         add_spent(m_session, gone);
-        for (size_t i : verdict.unknown) forget_pending_change(m_session, core::ascii_lower(inputs[i].txid), inputs[i].vout);
+        for (size_t i : verdict.unknown) forget_pending_change(m_session, inputs[i].txid.hex(), inputs[i].vout);
         (void)save_snapshots(m_session);
         for (const auto& list : {verdict.unknown, verdict.unanswered}) {
             for (size_t i : list) {

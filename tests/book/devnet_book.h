@@ -128,7 +128,7 @@ inline std::string publish_sorting_before(const testsupport::Devnet& devnet, con
     static std::atomic<uint64_t> nonce{1'000'000};
     for (;;) {
         core::Bytes raw = post_tx_raw(post, nonce.fetch_add(1));
-        if (tx::tx_id(raw) < before) return devnet.import_tx(core::hex_encode(raw));
+        if (tx::tx_id(raw).hex() < before) return devnet.import_tx(core::hex_encode(raw));
     }
 }
 

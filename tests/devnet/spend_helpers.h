@@ -91,7 +91,7 @@ inline std::string hex_of(const tx::RawTx& t)
 
 inline std::string txid_of(const tx::RawTx& t)
 {
-    return tx::tx_id(tx::serialize_raw_tx(t));
+    return tx::tx_id(tx::serialize_raw_tx(t)).hex();
 }
 
 // Funds a fresh coin of value to key through the admin faucet.

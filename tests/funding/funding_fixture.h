@@ -27,6 +27,7 @@
 #include "wallet/wallet_file.h"
 #include "wallet/wallet_keys.h"
 #include "wallet/wallet_state.h"
+#include "tests/support/test_txid.h"
 
 namespace fundingtest {
 
@@ -114,7 +115,7 @@ protected:
         auto key = receive_key(index);
         auto hash = *core::hash160_from_address(key.address);
         std::vector<tx::TxInput> ins(1);
-        ins[0].txid = txid;
+        ins[0].txid = test_txid(txid);
         ins[0].vout = vout;
         ins[0].value = sats;
         ins[0].pub_key_hash = hash;
@@ -124,7 +125,7 @@ protected:
         auto reply = devnet().post("/woc/v1/bsv/main/tx/raw", nlohmann::json{{"txhex", core::hex_encode(raw)}}.dump());
         EXPECT_EQ(reply.status, 200) << reply.body;
         if (mine) devnet().mine();
-        return tx::tx_id(raw);
+        return tx::tx_id(raw).hex();
     }
 
     // Outputs paying sats to the other party.

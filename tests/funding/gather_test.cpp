@@ -40,7 +40,7 @@ protected:
         std::vector<std::string> out;
         core::Amount total = 0;
         for (const auto& c : g.coins) {
-            out.push_back(c.txid.substr(0, 1) + std::to_string(c.vout));
+            out.push_back(c.txid.hex().substr(0, 1) + std::to_string(c.vout));
             total += c.value;
         }
         EXPECT_EQ(total, g.total);

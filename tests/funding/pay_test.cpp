@@ -18,6 +18,8 @@
 #include "tx/parse.h"
 #include "wallet/wallet_key.h"
 #include "wallet/wallet_lock.h"
+#include "tests/support/test_txid.h"
+#include "tx/outpoint.h"
 
 namespace {
 
@@ -43,7 +45,7 @@ protected:
     static std::set<std::string> inputs_of(const tx::Transaction& t)
     {
         std::set<std::string> out;
-        for (const auto& in : t.inputs) out.insert(in.txid + "_" + std::to_string(in.vout));
+        for (const auto& in : t.inputs) out.insert(tx::format_outpoint(in.txid, in.vout));
         return out;
     }
 
@@ -136,8 +138,8 @@ TEST_F(Pay, OneSatoshiCoinsNeverPayFees)
     fund(0, {3000});
     auto t = paid(funding::pay_outputs(session(), to_other(2000)));
     for (const auto& in : t.inputs) {
-        EXPECT_NE(in.txid, one_a);
-        EXPECT_NE(in.txid, one_b);
+        EXPECT_NE(in.txid.hex(), one_a);
+        EXPECT_NE(in.txid.hex(), one_b);
     }
     EXPECT_FALSE(spent_on_chain(one_a, 0));
     EXPECT_FALSE(spent_on_chain(one_b, 0));
@@ -267,10 +269,10 @@ TEST_F(Pay, TwoPartyTransactionMakesPendingChangeOnlyOfThisWallet)
     auto key = receive_key(0);
     auto our_hash = *core::hash160_from_address(key.address);
     std::vector<tx::TxInput> ins(2);
-    ins[0].txid = ours;
+    ins[0].txid = test_txid(ours);
     ins[0].value = 20000;
     ins[0].pub_key_hash = our_hash;
-    ins[1].txid = theirs;
+    ins[1].txid = test_txid(theirs);
     ins[1].value = 30000;
     ins[1].pub_key_hash = buyer.hash;
     std::vector<tx::TxOutput> outs{{35000, tx::p2pkh_script(*core::hash160_from_address(receive_address(1)))},
@@ -377,7 +379,7 @@ TEST_F(Pay, ARetryAfterARefusedAttemptSpendsOneOfItsCoins)
     ASSERT_TRUE(refused);
     std::set<std::string> shared;
     for (const auto& in : refused->inputs) {
-        if (inputs_of(t).count(in.txid + "_" + std::to_string(in.vout))) shared.insert(in.txid);
+        if (inputs_of(t).count(tx::format_outpoint(in.txid, in.vout))) shared.insert(in.txid.hex());
     }
     EXPECT_FALSE(shared.empty());
 }
@@ -417,7 +419,7 @@ TEST_F(Pay, HeldBackAndOfferLockedCoinsStayOutUnlessTheyMustBeSpent)
     options.must_spend = {b + "_0"};
     auto t = paid(funding::pay_outputs(session(), to_other(5000), options));
     ASSERT_EQ(t.inputs.size(), 1u);
-    EXPECT_EQ(t.inputs[0].txid, b);
+    EXPECT_EQ(t.inputs[0].txid.hex(), b);
     // The lock on the spent coin goes at the next gathering.
     paid(funding::pay_outputs(session(), to_other(1000)));
     EXPECT_TRUE(funding::offer_locks_load(ws()).empty());

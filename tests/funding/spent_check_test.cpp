@@ -5,6 +5,7 @@
 #include "funding/spent_check.h"
 #include "tests/support/fake_http.h"
 #include "tests/funding/funding_fixture.h"
+#include "tests/support/test_txid.h"
 
 namespace {
 
@@ -16,7 +17,7 @@ protected:
     static tx::TxInput input(char digit)
     {
         tx::TxInput in;
-        in.txid = std::string(64, digit);
+        in.txid = test_txid(digit);
         in.vout = 0;
         return in;
     }

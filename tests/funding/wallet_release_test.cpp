@@ -188,7 +188,7 @@ TEST_F(RecentBroadcast, IsFetchedWithTheWalletLockFree)
     EXPECT_TRUE(other_got_it);
     EXPECT_EQ(wallet::wallet_lock_levels(ws()), 1u);
     ASSERT_EQ(g.coins.size(), 1u);
-    EXPECT_EQ(g.coins[0].txid, m_txid);
+    EXPECT_EQ(g.coins[0].txid.hex(), m_txid);
     ASSERT_EQ(session().coins().change.size(), 1u);
 }
 

@@ -18,6 +18,7 @@
 #include "tx/serialize.h"
 #include "tx/script.h"
 #include "tx/spendable_lock.h"
+#include "tests/support/test_txid.h"
 
 namespace {
 
@@ -171,8 +172,8 @@ TEST_F(OfferBuild, NoSplitWhenTheSmallCoinsAlreadyStandApart)
 TEST(OfferText, PastedOffersAreReadByTheirHexDigits)
 {
     std::vector<tx::TxInput> inputs(2);
-    inputs[0].txid = std::string(64, 'c');
-    inputs[1].txid = std::string(64, 'd');
+    inputs[0].txid = test_txid('c');
+    inputs[1].txid = test_txid('d');
     inputs[1].vout = 3;
     inputs[1].script_sig = {0x01};
     std::vector<tx::TxOutput> outputs{{5, {0x6a}}};

@@ -71,7 +71,7 @@ protected:
         ASSERT_TRUE(key);
         auto hash = *core::hash160_from_address(m_receive);
         std::vector<tx::TxInput> ins(1);
-        ins[0].txid = o->txid.hex();
+        ins[0].txid = o->txid;
         ins[0].vout = o->vout;
         ins[0].value = 2'500;
         ins[0].pub_key_hash = hash;

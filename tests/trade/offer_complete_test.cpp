@@ -21,6 +21,7 @@
 #include "tx/script.h"
 #include "tx/serialize.h"
 #include "tx/sign.h"
+#include "tests/support/test_txid.h"
 
 namespace {
 
@@ -88,9 +89,9 @@ protected:
     {
         auto listed = tx::parse_outpoint(m_token);
         std::vector<tx::TxInput> inputs(2);
-        inputs[0].txid = listed->txid.hex();
+        inputs[0].txid = listed->txid;
         inputs[0].vout = listed->vout;
-        inputs[1].txid = m_buyer_coin;
+        inputs[1].txid = test_txid(m_buyer_coin);
         inputs[1].vout = 0;
         inputs[1].value = BUYER_COIN;
         inputs[1].pub_key_hash = m_buyer.hash;
@@ -247,9 +248,9 @@ TEST_F(OfferComplete, APictureIsSignedOnlyFromTheOutputThatHoldsIt)
 
     auto listed = tx::parse_outpoint(picture);
     std::vector<tx::TxInput> inputs(2);
-    inputs[0].txid = listed->txid.hex();
+    inputs[0].txid = listed->txid;
     inputs[0].vout = listed->vout;
-    inputs[1].txid = m_buyer_coin;
+    inputs[1].txid = test_txid(m_buyer_coin);
     inputs[1].value = BUYER_COIN;
     inputs[1].pub_key_hash = m_buyer.hash;
     std::vector<tx::TxOutput> outputs{{1, tx::p2pkh_script(m_buyer.hash)},

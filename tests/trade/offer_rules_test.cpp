@@ -10,6 +10,7 @@
 #include "tx/bsv20.h"
 #include "tx/inscription.h"
 #include "tx/script.h"
+#include "tests/support/test_txid.h"
 
 namespace offer_rules_test {
 
@@ -59,7 +60,7 @@ tx::TxOutput transfer(const core::Hash160& to, const std::string& amt, const std
 tx::TxInput input(const std::string& txid, uint32_t vout, bool signed_input)
 {
     tx::TxInput in;
-    in.txid = txid;
+    in.txid = test_txid(txid);
     in.vout = vout;
     if (signed_input) in.script_sig = {0x01, 0x02};
     return in;

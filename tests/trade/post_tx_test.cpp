@@ -17,6 +17,7 @@
 #include "tx/push.h"
 #include "tx/script.h"
 #include "tx/serialize.h"
+#include "tests/support/test_txid.h"
 
 namespace {
 
@@ -97,9 +98,9 @@ TEST_F(PostTransaction, ABuyPostLeavesTheOfferCoinsAloneAndLocksThem)
     // (the signatures' contents do not matter here).
     const std::string listing_output(64, 'f');
     std::vector<tx::TxInput> inputs(3);
-    inputs[0].txid = listing_output;
-    inputs[1].txid = first;
-    inputs[2].txid = second;
+    inputs[0].txid = test_txid(listing_output);
+    inputs[1].txid = test_txid(first);
+    inputs[2].txid = test_txid(second);
     inputs[1].script_sig = inputs[2].script_sig = {0x01};
     std::vector<tx::TxOutput> outputs{{100'000, tx::p2pkh_script(*core::hash160_from_address(m_receive))}};
     std::string offer = core::hex_encode(tx::tx_serialize(inputs, outputs));
@@ -109,8 +110,8 @@ TEST_F(PostTransaction, ABuyPostLeavesTheOfferCoinsAloneAndLocksThem)
     auto t = raw_tx(txid_of(result));
     ASSERT_TRUE(t);
     for (const auto& in : t->inputs) {
-        EXPECT_NE(in.txid, first);
-        EXPECT_NE(in.txid, second);
+        EXPECT_NE(in.txid.hex(), first);
+        EXPECT_NE(in.txid.hex(), second);
     }
     auto locks = funding::offer_locks_load(session().wallet());
     EXPECT_EQ(locks.count(first + "_0"), 1u);

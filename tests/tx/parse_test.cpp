@@ -54,14 +54,14 @@ TEST(TxParse, RealTransactionsRoundTripByteForByte)
         ASSERT_EQ(parsed->inputs.size(), t["inputs"].size());
         for (size_t i = 0; i < parsed->inputs.size(); ++i) {
             const std::string prev = t["inputs"][i]["prev_txid"].get<std::string>();
-            EXPECT_EQ(parsed->inputs[i].txid, prev);
+            EXPECT_EQ(parsed->inputs[i].txid.hex(), prev);
             EXPECT_EQ(wire->inputs[i].prev_txid(), prev);
             EXPECT_EQ(tx::txid_to_wire(prev), wire->inputs[i].prev_hash);
             EXPECT_EQ(parsed->inputs[i].vout, t["inputs"][i]["prev_vout"].get<uint32_t>());
         }
         core::Bytes again = tx::tx_serialize(parsed->inputs, parsed->outputs);
         EXPECT_EQ(hex(again), hex(raw));
-        EXPECT_EQ(tx::tx_id(again), t["txid"].get<std::string>());
+        EXPECT_EQ(tx::tx_id(again).hex(), t["txid"].get<std::string>());
     }
     auto cases = testsupport::read_json_vector("sighash-forkid.json")["node_cases"]["cases"];
     for (const auto& c : cases) {

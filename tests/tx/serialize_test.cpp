@@ -5,6 +5,7 @@
 #include "tests/tx/tx_vectors.h"
 #include "tx/fee.h"
 #include "tx/script.h"
+#include "tests/support/test_txid.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ TEST(TxSerialize, MatchesTheUnsignedTransactionsOfTheVectors)
 TEST(TxSerialize, EstimateCountsEveryInputAs148Bytes)
 {
     tx::TxInput in;
-    in.txid = std::string(64, 'a');
+    in.txid = test_txid('a');
     in.script_sig = core::Bytes(70, 0x01);  // a real, shorter signature does not change the estimate
     std::vector<tx::TxOutput> outs{{1000, tx::p2pkh_script({})}, {2000, tx::p2pkh_script({})}};
 
@@ -38,17 +39,11 @@ TEST(TxSerialize, EstimateCountsEveryInputAs148Bytes)
     EXPECT_EQ(tx::tx_serialize({}, outs, true).size(), tx::tx_estimated_size({}, outs));
 }
 
-TEST(TxSerialize, RefusesBadTxidsAndValues)
+TEST(TxSerialize, RefusesBadValues)
 {
     std::vector<tx::TxOutput> outs{{1, tx::p2pkh_script({})}};
-    for (std::string txid : {std::string(63, 'a'), std::string(66, 'a'), std::string(62, 'a') + "zz", std::string()}) {
-        tx::TxInput in;
-        in.txid = txid;
-        EXPECT_TRUE(tx::tx_serialize({in}, outs).empty()) << txid;
-        EXPECT_TRUE(tx::tx_serialize({in}, outs, true).empty()) << txid;
-    }
     tx::TxInput good;
-    good.txid = std::string(64, 'A');  // either case is read
+    good.txid = test_txid('a');
     EXPECT_FALSE(tx::tx_serialize({good}, outs).empty());
     EXPECT_TRUE(tx::tx_serialize({good}, {{-1, tx::p2pkh_script({})}}).empty());
     EXPECT_TRUE(tx::tx_serialize({good}, {{tx::MAX_MONEY + 1, tx::p2pkh_script({})}}).empty());
@@ -61,7 +56,7 @@ TEST(Fee, HundredSatsPerKilobyteRoundedUp)
     const std::pair<size_t, core::Amount> fees[] = {{0, 1}, {1, 1}, {10, 1}, {11, 2}, {226, 23}, {1000, 100}, {1001, 101}};
     for (const auto& [size, fee] : fees) EXPECT_EQ(tx::fee_for_size(size), fee) << size;
     tx::TxInput in;
-    in.txid = std::string(64, 'b');
+    in.txid = test_txid('b');
     std::vector<tx::TxOutput> outs{{5000, tx::p2pkh_script({})}};
     EXPECT_EQ(tx::tx_estimated_size({in}, outs), 192u);
     EXPECT_EQ(tx::fee_with_change_estimate({in}, outs), 23);
