@@ -43,7 +43,7 @@ public:
     SendingMark(Session& session, std::string payer, const std::vector<tx::TxInput>& inputs)
         : m_session(session), m_payer(std::move(payer))
     {
-        for (const auto& in : inputs) m_keys.push_back(spent_key(in.txid.hex(), in.vout));
+        for (const auto& in : inputs) m_keys.push_back({in.txid, in.vout});
         if (bound()) m_session.coins().sending.insert(m_keys.begin(), m_keys.end());
     }
     ~SendingMark()
@@ -59,7 +59,7 @@ private:
 
     Session& m_session;
     std::string m_payer;
-    std::vector<std::string> m_keys;
+    std::vector<tx::Outpoint> m_keys;
 };
 
 } // namespace
@@ -125,16 +125,16 @@ std::optional<std::string> confirm_tx(Session& session, const std::string& txid,
         wallet::WalletUnlock unlock(session.wallet());
         hex = find_on_chain(session, txid, rounds);
     }
-    if (!hex) return std::nullopt;
+    auto id = tx::Txid::parse(txid);
+    if (!hex || !id) return std::nullopt;
     wallet::WalletLock lock(session.wallet());
-    const std::string id = core::ascii_lower(txid);
-    if (ensure_coin_state(session)) session.coins().last_confirmed_txid = id;
+    if (ensure_coin_state(session)) session.coins().last_confirmed_txid = *id;
     if (sent) {
-        record_outcome(session, id, sent->inputs, sent->outputs, sent->change_hash);
+        record_outcome(session, *id, sent->inputs, sent->outputs, sent->change_hash);
     } else if (auto raw = core::hex_decode(*hex)) {
-        if (auto parsed = tx::tx_parse(*raw)) record_outcome(session, id, parsed->inputs, parsed->outputs, std::nullopt);
+        if (auto parsed = tx::tx_parse(*raw)) record_outcome(session, *id, parsed->inputs, parsed->outputs, std::nullopt);
     }
-    return id;
+    return id->hex();
 }
 
 bool arc_broadcast(const Session& session, const std::string& raw_hex, const std::string& expected_txid, std::string& error)
@@ -150,7 +150,8 @@ FundingResult<Paid> broadcast_tx(Session& session, const std::vector<tx::TxInput
     txid.clear();
     core::Bytes raw = tx::tx_serialize(inputs, outputs, false);
     if (raw.empty()) return FundingError(FundingCode::SerializeFailed);
-    txid = tx::tx_id(raw).hex();
+    const tx::Txid id = tx::tx_id(raw);
+    txid = id.hex();
     const std::string hex = core::hex_encode(raw);
 
     // The network is asked with the wallet lock let go; the inputs are marked as being sent
@@ -170,8 +171,8 @@ FundingResult<Paid> broadcast_tx(Session& session, const std::vector<tx::TxInput
     // Its inputs stay spent and its change is this wallet's: paying again would pay twice. The
     // outcome goes only into the memory of the wallet that paid, whatever is bound now.
     if (!payer.empty() && ensure_coin_state(session) && session.coins().key == payer) {
-        session.coins().last_confirmed_txid = txid;
-        record_outcome(session, txid, inputs, outputs, change_hash);
+        session.coins().last_confirmed_txid = id;
+        record_outcome(session, id, inputs, outputs, change_hash);
     }
     return Paid{txid, sent.found};
 }

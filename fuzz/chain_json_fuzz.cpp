@@ -29,7 +29,7 @@ void pure_readers(const std::string& body)
     const auto doc = core::parse_json(body);
     if (!doc) return;
     if (auto utxos = net::parse_woc_unspent(*doc)) {
-        for (const auto& u : *utxos) FUZZ_CHECK(core::is_hex64(u.txid));
+        for (const auto& u : *utxos) FUZZ_CHECK(core::is_hex64(u.txid.hex()));
     }
     (void)net::parse_woc_txids(*doc);
     (void)net::parse_txo(*doc);

@@ -171,8 +171,8 @@ TEST_F(Broadcast, ATransactionAServiceTookIsSentEvenWhenWhatsOnChainNeverShowsIt
         EXPECT_EQ(run(s), sent(m_txid, false)) << row.taker;
         EXPECT_EQ(m_http->count("/hex"), row.looks) << row.taker;
         wallet::WalletLock lock(ws());
-        EXPECT_TRUE(funding::is_spent(session(), m_inputs[0].txid.hex(), 3)) << row.taker;
-        EXPECT_EQ(session().coins().last_recorded_txid, m_txid) << row.taker;
+        EXPECT_TRUE(funding::is_spent(session(), m_inputs[0].txid, 3)) << row.taker;
+        EXPECT_EQ(session().coins().last_recorded_txid, test_txid(m_txid)) << row.taker;
     }
 }
 
@@ -181,7 +181,7 @@ TEST_F(Broadcast, ATransactionAServiceTookIsSentEvenWhenWhatsOnChainNeverShowsIt
 TEST_F(Broadcast, TheNetworkIsAskedWithTheWalletLockLetGoAndTheInputsKeptAside)
 {
     bind_wallet();
-    const std::string input = funding::spent_key(m_inputs[0].txid.hex(), 3);
+    const tx::Outpoint input{m_inputs[0].txid, 3};
     size_t submissions = 0, lock_free = 0, kept_aside = 0;
     m_on_submit = [&] {
         ++submissions;
@@ -201,7 +201,7 @@ TEST_F(Broadcast, TheNetworkIsAskedWithTheWalletLockLetGoAndTheInputsKeptAside)
     EXPECT_EQ(submissions, 3u);
     EXPECT_EQ(lock_free, submissions);
     EXPECT_EQ(kept_aside, submissions);
-    EXPECT_TRUE(funding::is_spent(session(), m_inputs[0].txid.hex(), 3));
+    EXPECT_TRUE(funding::is_spent(session(), m_inputs[0].txid, 3));
     EXPECT_EQ(session().coins().sending.count(input), 0u);
 }
 
@@ -245,9 +245,9 @@ TEST_F(Broadcast, TwoSessionsShareNeitherServicesNorMemory)
         for (const auto& url : side.fake->http.urls()) EXPECT_EQ(url.rfind(side.base, 0), 0u) << url;
         wallet::WalletLock lock(side.fake->session.wallet());
         const funding::CoinState& coins = side.fake->session.coins();
-        EXPECT_EQ(coins.last_recorded_txid, side.txid);
-        EXPECT_EQ(coins.last_confirmed_txid, side.txid);
-        EXPECT_TRUE(funding::is_spent(side.fake->session, side.inputs[0].txid.hex(), 3));
+        EXPECT_EQ(coins.last_recorded_txid, test_txid(side.txid));
+        EXPECT_EQ(coins.last_confirmed_txid, test_txid(side.txid));
+        EXPECT_TRUE(funding::is_spent(side.fake->session, side.inputs[0].txid, 3));
     }
 
     for (const Side& side : sides) {
@@ -257,8 +257,8 @@ TEST_F(Broadcast, TwoSessionsShareNeitherServicesNorMemory)
         EXPECT_TRUE(side.fake->session.coins().key.empty());
         ASSERT_TRUE(wallet::wallet_load(wallet));
         EXPECT_EQ(side.fake->session.coins().key, wallet::wallet_key(wallet));
-        EXPECT_TRUE(side.fake->session.coins().last_recorded_txid.empty());
-        for (const Side& any : sides) EXPECT_TRUE(funding::is_spent(side.fake->session, any.inputs[0].txid.hex(), 3));
+        EXPECT_FALSE(side.fake->session.coins().last_recorded_txid);
+        for (const Side& any : sides) EXPECT_TRUE(funding::is_spent(side.fake->session, any.inputs[0].txid, 3));
     }
 }
 

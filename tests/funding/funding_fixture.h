@@ -110,12 +110,12 @@ protected:
 
     // Spends a coin of receive address `index` to someone else through WhatsOnChain, as another
     // program holding the same wallet would. Returns the spending txid.
-    std::string spend_elsewhere(uint32_t index, const std::string& txid, uint32_t vout, int64_t sats, bool mine)
+    std::string spend_elsewhere(uint32_t index, const tx::Txid& txid, uint32_t vout, int64_t sats, bool mine)
     {
         auto key = receive_key(index);
         auto hash = *core::hash160_from_address(key.address);
         std::vector<tx::TxInput> ins(1);
-        ins[0].txid = test_txid(txid);
+        ins[0].txid = txid;
         ins[0].vout = vout;
         ins[0].value = sats;
         ins[0].pub_key_hash = hash;

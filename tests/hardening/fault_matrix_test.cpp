@@ -21,6 +21,7 @@
 #include "wallet/wallet_key.h"
 #include "wallet/wallet_lock.h"
 #include "wallet/wallet_state.h"
+#include "tests/support/test_txid.h"
 
 namespace {
 
@@ -147,8 +148,8 @@ TEST_F(FileFaults, FullDiskWhileSavingTheSnapshotsKeepsTheLastOnes)
     {
         wallet::WalletLock lock(ws());
         ASSERT_TRUE(funding::ensure_coin_state(session()));
-        funding::add_spent(session(), {{spent_txid, 3, ""}});
-        funding::add_pending_change(session(), {std::string(64, 'c'), 1, 5000, receive_address(0)});
+        funding::add_spent(session(), {{test_txid(spent_txid), 3, ""}});
+        funding::add_pending_change(session(), {test_txid('c'), 1, 5000, receive_address(0)});
         ASSERT_TRUE(funding::save_snapshots(session()));
     }
     const std::string spent_before = file_text(funding::spent_snapshot_path(k));
@@ -162,7 +163,7 @@ TEST_F(FileFaults, FullDiskWhileSavingTheSnapshotsKeepsTheLastOnes)
     lots.txids.push_back(std::string(64, '1'));
     {
         wallet::WalletLock lock(ws());
-        funding::add_spent(session(), {{std::string(64, 'e'), 0, ""}, {std::string(64, 'c'), 1, ""}});
+        funding::add_spent(session(), {{test_txid('e'), 0, ""}, {test_txid('c'), 1, ""}});
         testsupport::FullDisk full;
         EXPECT_FALSE(funding::save_snapshots(session()));  // both saves are tried
         EXPECT_FALSE(wallet::write_lot_snapshot(k, lots));
@@ -175,7 +176,7 @@ TEST_F(FileFaults, FullDiskWhileSavingTheSnapshotsKeepsTheLastOnes)
     wallet::WalletLock lock(ws());
     funding::reset_coin_state(session());
     ASSERT_TRUE(funding::ensure_coin_state(session()));
-    EXPECT_TRUE(funding::is_spent(session(), spent_txid, 3));
+    EXPECT_TRUE(funding::is_spent(session(), test_txid(spent_txid), 3));
     auto read_back = wallet::read_lot_snapshot(k);
     ASSERT_TRUE(read_back);
     EXPECT_EQ(read_back->txids, std::vector<std::string>{std::string(64, 'f')});
@@ -192,7 +193,7 @@ TEST_F(FileFaults, CrashBetweenTheTemporaryWriteAndTheRenameLosesNothing)
     {
         wallet::WalletLock lock(ws());
         ASSERT_TRUE(funding::ensure_coin_state(session()));
-        funding::add_spent(session(), {{std::string(64, 'd'), 3, ""}});
+        funding::add_spent(session(), {{test_txid('d'), 3, ""}});
         ASSERT_TRUE(funding::save_snapshots(session()));
     }
     const fs::path wallet_file = path(wallet_rel("w1"));
@@ -207,7 +208,7 @@ TEST_F(FileFaults, CrashBetweenTheTemporaryWriteAndTheRenameLosesNothing)
         ASSERT_TRUE(wallet::wallet_load(ws()));
         EXPECT_EQ(ws().state().mnemonic.view().substr(0, 7), "abandon");
         ASSERT_TRUE(funding::ensure_coin_state(session()));
-        EXPECT_TRUE(funding::is_spent(session(), std::string(64, 'd'), 3));
+        EXPECT_TRUE(funding::is_spent(session(), test_txid('d'), 3));
     }
     ASSERT_EQ(funding::reserve_list(ws()).size(), 1u);
 
