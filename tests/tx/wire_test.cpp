@@ -41,22 +41,6 @@ TEST(CompactSize, WritesReadsAndRefusesTruncation)
     }
 }
 
-TEST(ByteReader, LittleEndianAndBounds)
-{
-    core::Bytes bytes = unhex("0102030405060708");
-    tx::ByteReader reader(bytes);
-    EXPECT_EQ(reader.read_u32_le(), 0x04030201u);
-    EXPECT_FALSE(reader.read_u64_le().has_value());
-    EXPECT_EQ(reader.position(), 4u);
-    EXPECT_FALSE(reader.read_bytes(5).has_value());
-    EXPECT_FALSE(reader.skip(0xFFFFFFFFFFFFFFFFull));
-    EXPECT_EQ(reader.read_u16_le(), 0x0605u);
-    EXPECT_EQ(reader.remaining(), 2u);
-    core::Bytes out;
-    tx::append_u64_le(out, 0x0807060504030201ull);
-    EXPECT_EQ(out, bytes);
-}
-
 // The shortest push of each size, read back as data followed by the next opcode.
 TEST(Push, EachFormWrittenAndRead)
 {
