@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include "core/log.h"
-#include "platform/data_dir.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -152,17 +151,6 @@ TEST_F(ServiceConfigTest, TheBadgeNamesWhereTheProgramTalks)
     changed = net::ServiceConfig{};
     changed.registry_domain = "registry.test";
     EXPECT_EQ(net::services_badge(changed), "Custom services");
-}
-
-TEST_F(ServiceConfigTest, TheProgramsConfigurationComesFromTheDataDirectory)
-{
-    m_temp.use_as_data_root();
-    fs::path file = net::services_file_path();
-    EXPECT_EQ(file, platform::data_dir() / "agoran" / "services.json");
-    fs::create_directories(file.parent_path());
-    std::ofstream(file) << R"({"arc": "http://127.0.0.1:9/arc"})";
-
-    EXPECT_EQ(net::load_services_file()->arc, "http://127.0.0.1:9/arc");
 }
 
 } // namespace
