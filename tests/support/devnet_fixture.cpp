@@ -12,8 +12,6 @@ namespace testsupport {
 
 namespace {
 
-constexpr auto START_TIMEOUT = std::chrono::seconds(10);
-
 httplib::Client client_for(const std::string& base_url)
 {
     httplib::Client client(base_url);
@@ -24,12 +22,8 @@ httplib::Client client_for(const std::string& base_url)
 
 Devnet::Reply reply_of(const httplib::Result& result)
 {
-    Devnet::Reply reply;
-    if (!result) return reply;
-    reply.status = result->status;
-    reply.body = result->body;
-    reply.content_type = result->get_header_value("Content-Type");
-    return reply;
+    if (!result) return {};
+    return {result->status, result->body};
 }
 
 } // namespace
@@ -43,11 +37,10 @@ std::unique_ptr<Devnet> Devnet::start(Options options)
 {
     std::unique_ptr<Devnet> devnet(new Devnet());
     devnet->m_options = std::move(options);
-    if (devnet->m_options.state_dir.empty()) {
+    devnet->m_state_dir = devnet->m_options.state_dir;
+    if (devnet->m_state_dir.empty()) {
         devnet->m_temp = std::make_unique<TempDir>();
         devnet->m_state_dir = devnet->m_temp->path() / "state";
-    } else {
-        devnet->m_state_dir = devnet->m_options.state_dir;
     }
     if (!devnet->launch()) return nullptr;
     return devnet;
@@ -62,7 +55,7 @@ bool Devnet::launch()
         ADD_FAILURE() << "cannot start " << devnet_binary();
         return false;
     }
-    auto line = m_process->read_line(std::chrono::duration_cast<std::chrono::milliseconds>(START_TIMEOUT));
+    auto line = m_process->read_line(std::chrono::seconds(10));
     if (!line || line->rfind("http://127.0.0.1:", 0) != 0) {
         ADD_FAILURE() << "agoran-devnet did not print its URL (got: " << line.value_or("<nothing>") << ")";
         m_process.reset();
@@ -77,15 +70,9 @@ Devnet::~Devnet()
     if (m_process) m_process->stop();
 }
 
-int Devnet::port() const
-{
-    return std::stoi(m_base_url.substr(m_base_url.rfind(':') + 1));
-}
-
 int Devnet::stop()
 {
-    if (!m_process) return -1;
-    int code = m_process->stop();
+    int code = m_process ? m_process->stop() : -1;
     m_process.reset();
     return code;
 }
@@ -112,24 +99,20 @@ nlohmann::json Devnet::Reply::json() const
 
 Devnet::Reply Devnet::get(const std::string& path) const
 {
-    auto client = client_for(m_base_url);
-    return reply_of(client.Get(path));
+    return reply_of(client_for(m_base_url).Get(path));
 }
 
 Devnet::Reply Devnet::post(const std::string& path, const std::string& body, const std::string& content_type) const
 {
-    auto client = client_for(m_base_url);
-    return reply_of(client.Post(path, body, content_type));
+    return reply_of(client_for(m_base_url).Post(path, body, content_type));
 }
 
 nlohmann::json Devnet::admin(const std::string& path, const nlohmann::json& body) const
 {
     Reply reply = post("/admin" + path, body.dump());
-    if (reply.status != 200) {
-        ADD_FAILURE() << "admin " << path << " answered " << reply.status << ": " << reply.body;
-        return nlohmann::json();
-    }
-    return reply.json();
+    if (reply.status == 200) return reply.json();
+    ADD_FAILURE() << "admin " << path << " answered " << reply.status << ": " << reply.body;
+    return nlohmann::json();
 }
 
 std::string Devnet::fund(const std::string& address, int64_t satoshis, bool mine) const
@@ -147,17 +130,12 @@ std::string Devnet::mint(const std::string& address, const std::string& amount, 
 std::string Devnet::inscribe(const std::string& address, const std::string& content_type, const std::string& content,
                              bool envelope_first) const
 {
-    return admin("/inscribe", {{"address", address},
-                               {"content_type", content_type},
-                               {"content_hex", core::hex_encode(core::as_bytes(content))},
-                               {"envelope_first", envelope_first}})
+    return admin("/inscribe", {{"address", address}, {"content_type", content_type},
+                               {"content_hex", core::hex_encode(core::as_bytes(content))}, {"envelope_first", envelope_first}})
         .value("origin", "");
 }
 
-std::string Devnet::import_tx(const std::string& hex) const
-{
-    return admin("/import", {{"hex", hex}}).value("txid", "");
-}
+std::string Devnet::import_tx(const std::string& hex) const { return admin("/import", {{"hex", hex}}).value("txid", ""); }
 
 void Devnet::set_identity(const std::string& handle, const std::string& pubkey) const
 {
@@ -169,10 +147,7 @@ void Devnet::freeze(const std::string& pubkey, const std::string& note) const
     admin("/freeze", {{"pubkey", pubkey}, {"note", note}});
 }
 
-void Devnet::set_architects(const std::vector<std::string>& pubkeys) const
-{
-    admin("/architects", {{"pubkeys", pubkeys}});
-}
+void Devnet::set_architects(const std::vector<std::string>& pubkeys) const { admin("/architects", {{"pubkeys", pubkeys}}); }
 
 void Devnet::fault(const std::string& service, const nlohmann::json& settings) const
 {
@@ -181,15 +156,9 @@ void Devnet::fault(const std::string& service, const nlohmann::json& settings) c
     admin("/fault", body);
 }
 
-void Devnet::clear_faults() const
-{
-    admin("/faults/clear", nlohmann::json::object());
-}
+void Devnet::clear_faults() const { admin("/faults/clear", nlohmann::json::object()); }
 
-int64_t Devnet::mine(int blocks) const
-{
-    return admin("/mine", {{"blocks", blocks}}).value("height", int64_t{-1});
-}
+int64_t Devnet::mine(int blocks) const { return admin("/mine", {{"blocks", blocks}}).value("height", int64_t{-1}); }
 
 void DevnetTest::SetUp()
 {
