@@ -86,15 +86,14 @@ TEST(ArcClientTest, StatusOfATransaction)
               1u);
 
     // Only the states that mean "the network has it" count as accepted; unknown states are neither.
-    for (const char* s : {"RECEIVED", "STORED", "SEEN_ON_NETWORK", "MINED", "CONFIRMED"}) {
-        EXPECT_EQ(net::arc_status_class(s), net::ArcStatusClass::Accepted) << s;
-    }
-    for (const char* s : {"REJECTED", "DOUBLE_SPEND_ATTEMPTED", "SEEN_IN_ORPHAN_MEMPOOL"}) {
-        EXPECT_EQ(net::arc_status_class(s), net::ArcStatusClass::Rejected) << s;
-    }
-    for (const char* s : {"", "QUEUED", "MINED_IN_STALE_BLOCK", "mined"}) {
-        EXPECT_EQ(net::arc_status_class(s), net::ArcStatusClass::Other) << s;
-    }
+    using C = net::ArcStatusClass;
+    const std::pair<const char*, C> classes[] = {
+        {"RECEIVED", C::Accepted}, {"STORED", C::Accepted}, {"SEEN_ON_NETWORK", C::Accepted}, {"MINED", C::Accepted},
+        {"CONFIRMED", C::Accepted}, {"REJECTED", C::Rejected}, {"DOUBLE_SPEND_ATTEMPTED", C::Rejected},
+        {"SEEN_IN_ORPHAN_MEMPOOL", C::Rejected}, {"", C::Other}, {"QUEUED", C::Other}, {"MINED_IN_STALE_BLOCK", C::Other},
+        {"mined", C::Other},
+    };
+    for (const auto& [status, cls] : classes) EXPECT_EQ(net::arc_status_class(status), cls) << status;
 }
 
 } // namespace arc_client_test

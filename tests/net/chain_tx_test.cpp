@@ -36,16 +36,10 @@ TEST(ChainTxTest, BsvFloatsAndSatoshiMembers)
 TEST(ChainTxTest, RealTransactionsAndTheirVariants)
 {
     const Json doc = testsupport::read_json_vector("fixtures/woc-tx-with-opreturn.json");
-    auto tx = net::parse_chain_tx(doc);
-    ASSERT_TRUE(tx);
-    EXPECT_EQ(tx->txid, "33b9432a0ea203bbb6ec00592622cf6e90223849e4c9a76447a19a3ed43907d3");
-    ASSERT_EQ(tx->outputs.size(), 4u);
-    EXPECT_EQ(tx->outputs[0].sats, 0);
-    EXPECT_EQ(tx->outputs[0].script_hex.substr(0, 4), "006a");
-    EXPECT_TRUE(tx->outputs[0].addresses.empty());
-    EXPECT_EQ(tx->outputs[3].sats, 2451680);
+    auto tx = net::parse_chain_tx(doc);  // the amounts are the WhatsOnChain client's captured answer's
+    ASSERT_TRUE(tx && tx->confirmed && tx->outputs.size() == 4u);
+    EXPECT_TRUE(tx->outputs[0].addresses.empty());  // the data output
     EXPECT_EQ(tx->outputs[3].addresses, std::vector<std::string>{"1JSSSgcyufLgbXFw6WAXyXgBrmgFpnqXWh"});
-    EXPECT_TRUE(tx->confirmed);
     EXPECT_EQ(net::chain_vout_count(doc), 4u);
 
     Json coinbase = testsupport::read_json_vector("fixtures/woc-tx.json");

@@ -180,28 +180,4 @@ TEST_F(OrdinalsClientTest, ContentIsCappedAndKeepsItsType)
     EXPECT_TRUE(m_gp.files_inscription(origin));
 }
 
-TEST(TokenAmountTest, ExactTextOrNothing)
-{
-    using core::Json;
-    const std::pair<Json, std::optional<std::string>> cases[] = {
-        {Json::parse("18446744073709551615"), "18446744073709551615"},
-        {Json("18446744073709551616"), "18446744073709551616"},  // text keeps any size
-        {Json("000"), "0"},
-        {Json(0), "0"},
-        {Json::parse("18446744073709551616"), std::nullopt},  // became a float
-        {Json(1.5), std::nullopt},
-        {Json(-1), std::nullopt},
-        {Json("1e5"), std::nullopt},
-        {Json(" 5"), std::nullopt},
-        {Json(""), std::nullopt},
-        {Json(), std::nullopt},
-    };
-    for (const auto& [json, text] : cases) EXPECT_EQ(net::token_amount_text(json), text) << json.dump();
-    EXPECT_TRUE(net::is_outpoint_text(std::string(64, 'A') + "_4294967295"));
-    for (const std::string& bad : {std::string(64, 'a') + "_", std::string(64, 'a') + ":0", std::string(63, 'a') + "_0",
-                                   std::string(64, 'a') + "_-1", std::string(64, 'a') + "_0/../x"}) {
-        EXPECT_FALSE(net::is_outpoint_text(bad)) << bad;
-    }
-}
-
 } // namespace ordinals_client_test

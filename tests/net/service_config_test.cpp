@@ -1,40 +1,18 @@
 #include "net/service_config.h"
 
 #include <fstream>
-#include <mutex>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "core/log.h"
+#include "tests/support/log_capture.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-// Collects warnings for the length of a test.
-class WarningLog {
-public:
-    WarningLog()
-    {
-        m_previous = core::set_log_sink([this](core::LogLevel level, const std::string& text) {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            if (level == core::LogLevel::Warning) m_warnings.push_back(text);
-        });
-    }
-    ~WarningLog() { core::set_log_sink(m_previous); }
-    std::vector<std::string> warnings()
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_warnings;
-    }
-
-private:
-    core::LogSink m_previous;
-    std::mutex m_mutex;
-    std::vector<std::string> m_warnings;
-};
+using WarningLog = testsupport::LogCapture;
 
 class ServiceConfigTest : public testsupport::TempDirTest {
 protected:
@@ -50,7 +28,7 @@ protected:
 // and leaves the rest as it was.
 TEST_F(ServiceConfigTest, MissingOrSimulatorFile)
 {
-    WarningLog log;
+    WarningLog log(core::LogLevel::Warning);
     EXPECT_EQ(net::load_services(m_temp / "absent.json"), net::ServiceConfig{});
     const std::string base = "http://127.0.0.1:41234";
     auto file = write_services(R"({
@@ -71,7 +49,7 @@ TEST_F(ServiceConfigTest, MissingOrSimulatorFile)
     EXPECT_EQ(config.tx_page_url("ab"), base + "/woc-site/tx/ab");
     EXPECT_EQ(config.woc_api_key, "mainnet_0123abc");
     EXPECT_EQ(config.pace, (net::ServicePaces{20, 0, 0, 0.5}));  // what is not named keeps its default
-    EXPECT_TRUE(log.warnings().empty());
+    EXPECT_TRUE(log.lines().empty());
 
     std::string why;
     EXPECT_FALSE(net::parse_services_json("{\"woc_site\": true}", &why));
@@ -98,10 +76,10 @@ TEST_F(ServiceConfigTest, MalformedFilesAreIgnoredWholeWithAWarning)
         "{\"pace\": {\"woc\": 1e9}}",
     };
     for (const std::string& text : bad) {
-        WarningLog log;
+        WarningLog log(core::LogLevel::Warning);
         net::ServiceConfig config = net::load_services(write_services(text));
         EXPECT_EQ(config, net::ServiceConfig{}) << text;  // nothing half-applied
-        auto warnings = log.warnings();
+        auto warnings = log.lines();
         ASSERT_EQ(warnings.size(), 1u) << text;
         EXPECT_NE(warnings[0].find("services.json"), std::string::npos) << warnings[0];
     }
@@ -119,15 +97,15 @@ TEST_F(ServiceConfigTest, PlainHttpOnlyForThisMachine)
                             "http://[::2]/woc", "http://127.0.0.1:0/woc", "http://127.0.0.1:99999/woc"}) {
         EXPECT_FALSE(net::parse_services_json(std::string("{\"woc_api\": \"") + url + "\"}")) << url;
     }
-    WarningLog log;
+    WarningLog log(core::LogLevel::Warning);
     net::ServiceConfig config = net::load_services(write_services(R"({"arc": "http://arc.example/v1"})"));
     EXPECT_EQ(config, net::ServiceConfig{});
-    ASSERT_EQ(log.warnings().size(), 1u);
-    EXPECT_NE(log.warnings()[0].find("\"arc\" asks for plain http to arc.example, which is not this machine (plain "
+    ASSERT_EQ(log.lines().size(), 1u);
+    EXPECT_NE(log.lines()[0].find("\"arc\" asks for plain http to arc.example, which is not this machine (plain "
                                      "http is accepted only for loopback addresses such as 127.0.0.1); using the "
                                      "mainnet services"),
               std::string::npos)
-        << log.warnings()[0];
+        << log.lines()[0];
 }
 
 // "Simulator at" only when every service is on one loopback port; anything else that is not
