@@ -1,9 +1,5 @@
-// The simulator as a process: state that survives a restart, and a torn journal line. Fault
-// injection and the indexers' lag are exercised by the product's own fault tests, which fail
-// when a fault does not take.
-#include <chrono>
-#include <fstream>
-
+// The simulator as a process: state that survives a restart. Fault injection and the indexers'
+// lag are exercised by the product's own fault tests, which fail when a fault does not take.
 #include <gtest/gtest.h>
 
 #include "tests/devnet/spend_helpers.h"
@@ -11,7 +7,6 @@
 namespace devnet_test {
 namespace {
 
-using namespace std::chrono_literals;
 const std::string WOC = "/woc/v1/bsv/main";
 
 class Lifecycle : public SpendTest {};
@@ -39,30 +34,6 @@ TEST_F(Lifecycle, StateSurvivesARestart)
     // The restored mempool still refuses a conflicting spend.
     tx::RawTx conflict = signed_tx({coin}, {pay(alice, 49000)});
     EXPECT_EQ(devnet().post(WOC + "/tx/raw", broadcast_body(conflict)).body, "unexpected response code 500: 258: txn-mempool-conflict");
-}
-
-TEST_F(Lifecycle, ATornJournalLineIsDroppedAndAMalformedOneRefused)
-{
-    std::string txid = devnet().fund(alice.address, 7000);
-    devnet().stop();
-    {
-        std::ofstream out(devnet().state_dir() / "chain.jsonl", std::ios::app | std::ios::binary);
-        out << "{\"e\":\"tx\",\"hex\":\"0100";  // a write cut short
-    }
-    ASSERT_TRUE(devnet().restart());
-    EXPECT_EQ(devnet().get(WOC + "/tx/" + txid).status, 200);
-    std::string second = devnet().fund(alice.address, 8000);
-    ASSERT_TRUE(devnet().restart());
-    EXPECT_EQ(devnet().get(WOC + "/tx/" + second).status, 200);
-
-    devnet().stop();
-    {
-        std::ofstream out(devnet().state_dir() / "chain.jsonl", std::ios::trunc | std::ios::binary);
-        out << "garbage\n{\"e\":\"block\",\"t\":1}\n";
-    }
-    auto broken = platform::ChildProcess::start(testsupport::devnet_binary(), {"--port", "0", "--state", devnet().state_dir().string()});
-    ASSERT_NE(broken, nullptr);
-    EXPECT_EQ(broken->wait(5s), std::optional<int>(1));
 }
 
 } // namespace

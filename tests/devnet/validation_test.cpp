@@ -111,7 +111,7 @@ TEST_F(Validation, ForgeriesAndInvalidSpendsAreRefusedWithTheNodeTexts)
 }
 
 // A double spend is a conflict while the first spend waits and a missing input once it is
-// mined; submissions that are no transaction are refused by every service.
+// mined; submissions that are no transaction, and admin calls that make no sense, are refused.
 TEST_F(Validation, DoubleSpendsAndMalformedSubmissions)
 {
     Coin coin = funded_coin(devnet(), alice, 100000);
@@ -132,6 +132,8 @@ TEST_F(Validation, DoubleSpendsAndMalformedSubmissions)
         {WOC + "/tx/raw", R"({"txhex":"zz"})", 400},          {WOC + "/tx/raw", "not json", 400},
         {WOC + "/tx/raw", R"({"txhex":"0100000000"})", 400}, {"/arc/v1/tx", R"({"rawTx":"01"})", 400},
         {"/arc/v1/tx", "[1,2]", 400},                          {"/registry/oi/submit", "{}", 400},
+        {"/admin/fund", R"({"address":"not-an-address","satoshis":5})", 400}, {"/admin/import", R"({"hex":"00"})", 400},
+        {"/admin/fault", R"({"service":"nowhere"})", 400},
     };
     for (const auto& [path, body, status] : malformed) EXPECT_EQ(devnet().post(path, body).status, status) << path << " " << body;
 }

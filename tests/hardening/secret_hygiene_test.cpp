@@ -3,16 +3,15 @@
 // log line, progress text or result sentence carries them; the files that hold wallet data are
 // readable by their owner only.
 #include <filesystem>
-#include <mutex>
 
 #include <gtest/gtest.h>
 
 #include "core/hex.h"
-#include "core/log.h"
 #include "funding/pay.h"
 #include "funding/reserves.h"
 #include "tests/funding/funding_fixture.h"
 #include "tests/hardening/freed_memory_scan.h"
+#include "tests/support/log_capture.h"
 #include "tests/support/pursa_program.h"
 #include "tests/wallet/wallet_fixture.h"
 #include "tx/script.h"
@@ -91,8 +90,7 @@ TEST_F(SecretHygiene, LoadingDerivingSigningSavingAndForgettingWipeEveryBuffer)
         ins[0].value = 5000;
         ins[0].pub_key_hash = hash;
         ins[0].priv_key_hex.assign(key->priv_hex.str());
-        std::vector<tx::TxOutput> outs{{4000, tx::p2pkh_script(hash)}};
-        EXPECT_TRUE(tx::tx_sign_input(0, ins, outs, hash, key->priv_hex.view(), key->pub_hex));
+        EXPECT_TRUE(tx::tx_sign_input(0, ins, std::vector<tx::TxOutput>{{4000, tx::p2pkh_script(hash)}}, hash, key->priv_hex.view(), key->pub_hex));
         EXPECT_TRUE(wallet::wallet_save(ws()));
         (void)wallet::wallet_summary(ws());
         wallet::wallet_forget(ws());
@@ -134,47 +132,24 @@ TEST_F(SecretHygiene, RefusedWalletFilesAreWipedToo)
 
 class SecretTexts : public fundingtest::FundingDevnetTest {
 protected:
-    void SetUp() override
+    // What the user reads of a funding or wallet result, searched with the log.
+    template <typename Result>
+    void said(const Result& result)
     {
-        FundingDevnetTest::SetUp();
-        core::set_log_sink([this](core::LogLevel, const std::string& text) {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_texts.push_back(text);
-        });
-    }
-    void TearDown() override
-    {
-        core::set_log_sink({});
-        FundingDevnetTest::TearDown();
-    }
-    void said(const std::string& text)
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_texts.push_back(text);
-    }
-    // What the user reads of a funding or wallet result.
-    template <typename T>
-    void said(const funding::FundingResult<T>& result)
-    {
-        if (!result) said(funding::error_text(result.error()));
-    }
-    void said(const wallet::WalletResult<void>& result)
-    {
-        if (!result) said(wallet::error_text(result.error()));
+        if (!result) m_log.add(error_text(result.error()));
     }
     void expect_no_secret_in_texts(const std::vector<std::string>& secrets)
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        EXPECT_FALSE(m_texts.empty());
-        for (const auto& text : m_texts) {
+        const auto texts = m_log.lines();
+        EXPECT_FALSE(texts.empty());
+        for (const auto& text : texts) {
             for (size_t i = 0; i < secrets.size(); ++i) {
                 EXPECT_EQ(text.find(secrets[i]), std::string::npos) << "secret #" << i << " in: " << text.substr(0, 200);
             }
         }
     }
 
-    std::mutex m_mutex;
-    std::vector<std::string> m_texts;
+    testsupport::LogCapture m_log;
 };
 
 TEST_F(SecretTexts, NoLogLineProgressTextOrResultCarriesASecret)
@@ -202,9 +177,9 @@ TEST_F(SecretTexts, NoLogLineProgressTextOrResultCarriesASecret)
     options.max_polls = 1;
     options.poll_interval = std::chrono::milliseconds(1);
     options.start_pursa = [] { return true; };
-    options.log = [this](const std::string& line) { said(line); };
+    options.log = [this](const std::string& line) { m_log.add(line); };
     said(wallet::pursa_connect(ws(), options));
-    wallet::pursa_disconnect(ws(), [this](const std::string& line) { said(line); });
+    wallet::pursa_disconnect(ws(), [this](const std::string& line) { m_log.add(line); });
     // A wallet refused at load (the mnemonic fails its check) says so without quoting it.
     write_json(wallet_rel("w1"), hd_wallet(std::string(wallettest::ABANDON_MNEMONIC).replace(0, 7, "zoo")));
     wallet::wallet_forget(ws());
@@ -238,18 +213,10 @@ TEST_F(SecretTexts, FilesWithWalletDataAreOwnerOnly)
         ASSERT_TRUE(wallet::wallet_save(ws()));
     }
     ASSERT_TRUE(wallet::write_lot_snapshot(key, {}));
-    const std::vector<fs::path> files = {
-        path(wallet_rel("w1")),
-        funding::spent_snapshot_path(key),
-        funding::change_snapshot_path(key),
-        funding::reserves_path(ws()),
-        path("ord_snap/" + key + ".json"),
-        wallet::bind_path(ws()),
-    };
-    for (const auto& file : files) {
+    for (const fs::path& file : {path(wallet_rel("w1")), funding::spent_snapshot_path(key), funding::change_snapshot_path(key),
+                                 funding::reserves_path(ws()), path("ord_snap/" + key + ".json"), wallet::bind_path(ws())}) {
         ASSERT_TRUE(fs::exists(file)) << file;
-        const auto perms = fs::status(file).permissions();
-        EXPECT_EQ(perms & (fs::perms::group_all | fs::perms::others_all), fs::perms::none) << file;
+        EXPECT_EQ(fs::status(file).permissions() & (fs::perms::group_all | fs::perms::others_all), fs::perms::none) << file;
     }
 }
 
