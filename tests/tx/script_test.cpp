@@ -36,14 +36,4 @@ TEST(P2pkhScript, RecognisesOnlyTheExactTemplate)
     EXPECT_FALSE(tx::p2pkh_prefix_hash(core::ByteView(script).first(24)).has_value());
 }
 
-TEST(DataCarrierScript, PushesThePayloadAfterFalseReturn)
-{
-    EXPECT_EQ(hex(tx::data_carrier_script({})), "006a");
-    EXPECT_EQ(hex(tx::data_carrier_script(core::as_bytes("hello"))), "006a0568656c6c6f");
-    core::Bytes post(300, 'x');
-    core::Bytes script = tx::data_carrier_script(post);
-    EXPECT_EQ(hex(core::ByteView(script).first(5)), "006a4d2c01");
-    EXPECT_EQ(script.size(), 2u + 3u + 300u);
-}
-
 } // namespace

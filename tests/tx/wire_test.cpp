@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "tests/tx/tx_vectors.h"
-#include "tx/opcodes.h"
-#include "tx/push.h"
 
 namespace wire_test {
 
@@ -38,34 +36,6 @@ TEST(CompactSize, WritesReadsAndRefusesTruncation)
         tx::ByteReader reader(bytes);
         EXPECT_FALSE(reader.read_compact_size().has_value()) << text;
         EXPECT_EQ(reader.position(), 0u) << text;
-    }
-}
-
-// The shortest push of each size, read back as data followed by the next opcode.
-TEST(Push, EachFormWrittenAndRead)
-{
-    const std::pair<size_t, const char*> cases[] = {
-        {0, "00"}, {1, "01"}, {75, "4b"}, {76, "4c4c"}, {255, "4cff"}, {256, "4d0001"}, {65535, "4dffff"}, {65536, "4e00000100"},
-    };
-    for (const auto& [size, prefix] : cases) {
-        core::Bytes script = tx::push_bytes(core::Bytes(size, 0x5A));
-        EXPECT_EQ(hex(core::ByteView(script).first(script.size() - size)), prefix) << size;
-        script.push_back(tx::OP_CHECKSIG);
-        size_t pos = 0;
-        auto op = tx::read_script_op(script, pos);
-        ASSERT_TRUE(op.has_value()) << size;
-        EXPECT_TRUE(op->is_push);
-        EXPECT_EQ(op->data.size(), size);
-        auto next = tx::read_script_op(script, pos);
-        ASSERT_TRUE(next.has_value());
-        EXPECT_EQ(next->opcode, tx::OP_CHECKSIG);
-        EXPECT_FALSE(tx::read_script_op(script, pos).has_value());
-    }
-    for (const char* text : {"01", "4b00", "4c", "4c02ff", "4d", "4d01", "4d0200ff", "4e000000", "4effffffff00"}) {
-        core::Bytes script = unhex(text);
-        size_t pos = 0;
-        EXPECT_FALSE(tx::read_script_op(script, pos).has_value()) << text;
-        EXPECT_EQ(pos, 0u) << text;
     }
 }
 
