@@ -73,15 +73,13 @@ int main(int argc, char** argv)
         p["sig"] = core::sign_message_plain(book::signing_string(p), PRIV).value_or("");
         return p;
     }();
-    for (const Json* post : {&listing, &cancel, &text_ts}) {
+    for (const auto& [name, post] : {std::pair{"listing", &listing}, std::pair{"cancel", &cancel}, std::pair{"text-ts", &text_ts}}) {
         if (!book::verify_post_signature(*post)) {
             std::fprintf(stderr, "a seed post does not verify: %s\n", post->dump().c_str());
             return 1;
         }
+        write(root, "verify_post", std::string("signed-") + name + ".json", post->dump());
     }
-    write(root, "verify_post", "signed-listing.json", listing.dump());
-    write(root, "verify_post", "signed-cancel.json", cancel.dump());
-    write(root, "verify_post", "signed-text-ts.json", text_ts.dump());
     write(root, "read_post_from_tx", "listing-tx.json", carrier_tx(listing).dump(2));
     write(root, "read_post_from_tx", "cancel-tx.json", carrier_tx(cancel).dump());
     return 0;
