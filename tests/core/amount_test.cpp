@@ -1,5 +1,4 @@
 #include "core/amount.h"
-#include "core/json_get.h"
 #include "core/token_amount.h"
 
 #include <limits>
@@ -50,32 +49,6 @@ TEST(ParseBsvAmount, RefusedForms)
     // Leading zeros do not count against the limit; a long fraction counts its first eight digits.
     EXPECT_EQ(core::parse_bsv_amount(std::string(60, '0') + "1"), 100'000'000);
     EXPECT_EQ(core::parse_bsv_amount("1." + std::string(500, '9')), 199'999'999);
-}
-
-// Satoshis first, else the value in BSV (even when written as an integer); floats halve away
-// from zero, a text is not a number, anything out of range or hostile is zero.
-TEST(SatsOfEntry, SatoshisFirstThenValueInBsv)
-{
-    using core::Json;
-    const std::pair<Json, Amount> cases[] = {
-        {Json{{"satoshis", 1234}, {"value", 5.0}}, 1234},
-        {Json{{"value", 0.0001}}, 10'000},
-        {Json{{"value", 0.1}}, 10'000'000},
-        {Json{{"value", 0.29}}, 29'000'000},  // 28999999.999999996
-        {Json{{"value", 1}}, 100'000'000},
-        {Json{{"satoshis", 2.5}}, 3},
-        {Json{{"satoshis", -2.5}}, -3},
-        {Json{{"satoshis", "77"}, {"value", 0.00000002}}, 2},
-        {Json{{"satoshis", 9007199254740993LL}}, 9007199254740993LL},
-        {Json::object(), 0},
-        {Json::array({1, 2}), 0},
-        {Json("satoshis"), 0},
-        {Json{{"value", nullptr}}, 0},
-        {Json{{"value", 1e300}}, 0},
-        {Json{{"satoshis", -1e300}}, 0},
-        {Json{{"satoshis", 18446744073709551615ULL}}, 0},
-    };
-    for (const auto& [entry, sats] : cases) EXPECT_EQ(core::sats_of_entry(entry), sats) << entry.dump();
 }
 
 // Token amounts round-trip between the base units posts carry and what people read and type; a

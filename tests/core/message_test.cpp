@@ -156,6 +156,7 @@ TEST(SignedMessage, MalformedInputRefused)
         {PUB_A, text.substr(0, 86) + "-_"},  // the URL-safe alphabet
         {PUB_A, core::base64_encode(Bytes(sig.begin(), sig.end() - 2))},
         {PUB_A, core::base64_encode(longer)},
+        {PUB_A, core::base64_encode(testutil::concat(part(sig, 1), testutil::CURVE_ORDER))},  // s = n, not reduced
         {PUB_A, ""},
         {PUB_A, "!!!!"},
         {"", text},
