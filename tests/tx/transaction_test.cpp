@@ -1,16 +1,43 @@
-#include "tx/parse.h"
-
 #include <gtest/gtest.h>
 
 #include "tests/tx/tx_vectors.h"
+#include "tx/fee.h"
+#include "tx/outpoint.h"
+#include "tx/parse.h"
 #include "tx/raw_tx.h"
+#include "tx/script.h"
 #include "tx/serialize.h"
 #include "tx/wire.h"
 
-namespace parse_test {
+namespace transaction_test {
 
 using txtest::hex;
 using txtest::unhex;
+
+const std::string TXID = "9d9eed2d6c0526193a909c2f4543a84f683523bcde9bcd0d37028414a9eb1224";
+const tx::Txid ID = *tx::Txid::parse(TXID);
+
+// Either separator, either case, leading zeros; written back in the underscore form.
+TEST(Outpoint, ParsesEitherFormAndWritesTheUnderscoreForm)
+{
+    const std::pair<std::string, uint32_t> read[] = {
+        {TXID + "_0", 0}, {TXID + ":7", 7}, {"9D9EED2D6C0526193A909C2F4543A84F683523BCDE9BCD0D37028414A9EB1224_12", 12},
+        {TXID + "_4294967295", 4294967295u}, {TXID + "_007", 7},
+    };
+    for (const auto& [text, vout] : read) EXPECT_EQ(tx::parse_outpoint(text), (tx::Outpoint{ID, vout})) << text;
+    EXPECT_EQ(tx::format_outpoint(TXID, 3), TXID + "_3");
+    EXPECT_EQ(tx::format_outpoint(tx::Outpoint{ID, 4294967295u}), TXID + "_4294967295");
+
+    for (const std::string& text : {TXID, TXID.substr(1) + "_0", TXID + "_", TXID + "_-1", TXID + "_+1", TXID + "_1 ",
+                                    TXID + "_ 1", TXID + "_4294967296", TXID + "_99999999999999999999", TXID + "_1x",
+                                    TXID + "x_1", TXID + "_1_2", TXID + "_1:2", TXID.substr(0, 63) + "g_1", std::string(),
+                                    std::string("_0")}) {
+        EXPECT_FALSE(tx::parse_outpoint(text).has_value()) << text;
+    }
+    for (const std::string& text : {TXID + "0", " " + TXID.substr(1), TXID.substr(0, 63) + "G", std::string()}) {
+        EXPECT_FALSE(tx::Txid::parse(text).has_value()) << text;
+    }
+}
 
 // A raw transaction with the given counts; each input has a one-byte scriptSig, each output a
 // one-byte script and value 7.
@@ -132,4 +159,60 @@ TEST(TxOutputAt, ReadsEachOutputOfARealTransaction)
     EXPECT_FALSE(tx::tx_output_at(empty_script, 1).has_value());
 }
 
-} // namespace parse_test
+TEST(TxSerialize, MatchesTheUnsignedTransactionsOfTheVectors)
+{
+    for (const auto& c : txtest::shape_cases()) {
+        tx::Transaction t = txtest::shape_case_tx(c);
+        EXPECT_EQ(hex(tx::tx_serialize(t.inputs, t.outputs)), c["unsigned_tx_hex"].get<std::string>())
+            << c["description"];
+    }
+}
+
+TEST(TxSerialize, EstimateCountsEveryInputAs148Bytes)
+{
+    tx::TxInput in;
+    in.txid = std::string(64, 'a');
+    in.script_sig = core::Bytes(70, 0x01);  // a real, shorter signature does not change the estimate
+    std::vector<tx::TxOutput> outs{{1000, tx::p2pkh_script({})}, {2000, tx::p2pkh_script({})}};
+
+    core::Bytes estimate = tx::tx_serialize({in}, outs, true);
+    ASSERT_EQ(estimate.size(), 226u);
+    EXPECT_EQ(estimate[4 + 1 + 36], 0x6B);
+    EXPECT_EQ(core::Bytes(estimate.begin() + 42, estimate.begin() + 42 + 107), core::Bytes(107, 0));
+    EXPECT_EQ(tx::tx_estimated_size({in}, outs), 226u);
+    EXPECT_EQ(tx::fee_for_size(estimate.size()), 23);
+    EXPECT_EQ(tx::tx_serialize({in}, outs, false).size(), 226u - 107 + 70 - 1 + 1);
+    EXPECT_EQ(tx::tx_estimated_size({}, outs), 10u + 2 * 34u);  // no inputs: still a size
+    EXPECT_EQ(tx::tx_serialize({}, outs, true).size(), tx::tx_estimated_size({}, outs));
+}
+
+TEST(TxSerialize, RefusesBadTxidsAndValues)
+{
+    std::vector<tx::TxOutput> outs{{1, tx::p2pkh_script({})}};
+    for (std::string txid : {std::string(63, 'a'), std::string(66, 'a'), std::string(62, 'a') + "zz", std::string()}) {
+        tx::TxInput in;
+        in.txid = txid;
+        EXPECT_TRUE(tx::tx_serialize({in}, outs).empty()) << txid;
+        EXPECT_TRUE(tx::tx_serialize({in}, outs, true).empty()) << txid;
+    }
+    tx::TxInput good;
+    good.txid = std::string(64, 'A');  // either case is read
+    EXPECT_FALSE(tx::tx_serialize({good}, outs).empty());
+    EXPECT_TRUE(tx::tx_serialize({good}, {{-1, tx::p2pkh_script({})}}).empty());
+    EXPECT_TRUE(tx::tx_serialize({good}, {{tx::MAX_MONEY + 1, tx::p2pkh_script({})}}).empty());
+}
+
+// A hundred satoshis a kilobyte, rounded up, and never nothing; the change estimate adds one
+// P2PKH output (10 + 148 + 34 = 192 bytes without change, 226 with it).
+TEST(Fee, HundredSatsPerKilobyteRoundedUp)
+{
+    const std::pair<size_t, core::Amount> fees[] = {{0, 1}, {1, 1}, {10, 1}, {11, 2}, {226, 23}, {1000, 100}, {1001, 101}};
+    for (const auto& [size, fee] : fees) EXPECT_EQ(tx::fee_for_size(size), fee) << size;
+    tx::TxInput in;
+    in.txid = std::string(64, 'b');
+    std::vector<tx::TxOutput> outs{{5000, tx::p2pkh_script({})}};
+    EXPECT_EQ(tx::tx_estimated_size({in}, outs), 192u);
+    EXPECT_EQ(tx::fee_with_change_estimate({in}, outs), 23);
+}
+
+} // namespace transaction_test
