@@ -68,13 +68,15 @@ protected:
     std::vector<std::string> m_secrets;
 };
 
-TEST_F(SecretHygiene, LoadingDerivingSigningSavingAndForgettingWipeEveryBuffer)
+// Each row leaves the wallet file as given (the first, the good file bound at the start) and
+// runs its step with freed blocks searched: the keys loaded, derived, used to sign, saved and
+// forgotten; then files that hold the mnemonic but are refused for another reason, or torn in it.
+TEST_F(SecretHygiene, EveryPathWipesEveryBuffer)
 {
     if (!hardening::freed_memory_scan_available()) GTEST_SKIP() << "the sanitizers bring their own allocator";
     m_secrets = secrets_of(LEGAL_MNEMONIC);
     bind_single_wallet(hd_wallet(LEGAL_MNEMONIC, {{"recv", {0, 3, 0, 0, 0, 0}}}));
-
-    scanned([&] {
+    const auto use_keys = [&] {
         wallet::WalletLock lock(ws());
         ASSERT_TRUE(wallet::wallet_load(ws()));
         for (uint32_t i = 0; i < 4; ++i) ASSERT_TRUE(wallet::account_key(ws(), 1, i));
@@ -83,7 +85,6 @@ TEST_F(SecretHygiene, LoadingDerivingSigningSavingAndForgettingWipeEveryBuffer)
         EXPECT_TRUE(wallet::bn_key(ws()).error.empty());
         const auto key = wallet::key_for_address(ws(), ws().state().recv_address);
         ASSERT_TRUE(key);
-        // Sign a payment with it.
         const auto hash = *core::hash160_from_address(key->address);
         std::vector<tx::TxInput> ins(1);
         ins[0].txid = std::string(64, 'a');
@@ -94,38 +95,26 @@ TEST_F(SecretHygiene, LoadingDerivingSigningSavingAndForgettingWipeEveryBuffer)
         EXPECT_TRUE(wallet::wallet_save(ws()));
         (void)wallet::wallet_summary(ws());
         wallet::wallet_forget(ws());
-    });
-}
-
-TEST_F(SecretHygiene, RefusedWalletFilesAreWipedToo)
-{
-    if (!hardening::freed_memory_scan_available()) GTEST_SKIP() << "the sanitizers bring their own allocator";
-    m_secrets = secrets_of(LEGAL_MNEMONIC);
-    bind_single_wallet(hd_wallet(LEGAL_MNEMONIC));
-    // Each file holds the mnemonic and is refused for another reason.
-    const std::vector<nlohmann::json> refused = {
-        hd_wallet(LEGAL_MNEMONIC, {{"recv", "not a list"}}),
-        hd_wallet(LEGAL_MNEMONIC, {{"show", "x"}}),
-        {{"mnemonic", std::string(LEGAL_MNEMONIC).replace(0, 5, "zebra")}},
-        {{"mnemonic", LEGAL_MNEMONIC}, {"priv", 5}},
     };
-    for (const auto& doc : refused) {
-        write_json(wallet_rel("w1"), doc);
-        scanned([&] {
-            wallet::WalletLock lock(ws());
-            (void)wallet::wallet_load(ws());
-            (void)wallet::wallet_summary(ws());
-            wallet::wallet_forget(ws());
-        });
-    }
-    // A file cut short in the middle of the mnemonic.
-    const std::string torn = "{\"mnemonic\": \"" + std::string(LEGAL_MNEMONIC);
-    write_text(wallet_rel("w1"), torn);
-    scanned([&] {
+    const auto refused_load = [&] {
         wallet::WalletLock lock(ws());
-        EXPECT_FALSE(wallet::wallet_load(ws()));
+        (void)wallet::wallet_load(ws());
         (void)wallet::wallet_summary(ws());
-    });
+        wallet::wallet_forget(ws());
+    };
+    const std::pair<std::string, std::function<void()>> rows[] = {
+        {"", use_keys},
+        {hd_wallet(LEGAL_MNEMONIC, {{"recv", "not a list"}}).dump(), refused_load},
+        {hd_wallet(LEGAL_MNEMONIC, {{"show", "x"}}).dump(), refused_load},
+        {nlohmann::json{{"mnemonic", std::string(LEGAL_MNEMONIC).replace(0, 5, "zebra")}}.dump(), refused_load},
+        {nlohmann::json{{"mnemonic", LEGAL_MNEMONIC}, {"priv", 5}}.dump(), refused_load},
+        {"{\"mnemonic\": \"" + std::string(LEGAL_MNEMONIC), refused_load},
+    };
+    for (const auto& [file, step] : rows) {
+        SCOPED_TRACE(file.substr(0, 40));
+        if (!file.empty()) write_text(wallet_rel("w1"), file);
+        scanned(step);
+    }
 }
 
 // --- no secret in any text ---
@@ -138,42 +127,43 @@ protected:
     {
         if (!result) m_log.add(error_text(result.error()));
     }
-    void expect_no_secret_in_texts(const std::vector<std::string>& secrets)
-    {
-        const auto texts = m_log.lines();
-        EXPECT_FALSE(texts.empty());
-        for (const auto& text : texts) {
-            for (size_t i = 0; i < secrets.size(); ++i) {
-                EXPECT_EQ(text.find(secrets[i]), std::string::npos) << "secret #" << i << " in: " << text.substr(0, 200);
-            }
-        }
-    }
 
     testsupport::LogCapture m_log;
 };
 
-TEST_F(SecretTexts, NoLogLineProgressTextOrResultCarriesASecret)
+// No log line, progress text, result or Pursa answer carries a secret, on the paths that fail
+// and those that succeed; the files with wallet data are then readable by their owner only.
+TEST_F(SecretTexts, NoTextCarriesASecretAndWalletFilesAreOwnerOnly)
 {
     auto secrets = secrets_of(wallettest::ABANDON_MNEMONIC);
     secrets.resize(2);  // the text forms: the mnemonic and its first words
+    std::string key;
     {
         wallet::WalletLock lock(ws());
         secrets.emplace_back(wallet::account_key(ws(), 1, 0)->priv_hex.str());
         secrets.emplace_back(wallet::ordinals_key(ws())->priv_hex.str());
+        key = wallet::wallet_key(ws());
     }
-    const fundingtest::OtherParty other;
-    const std::vector<tx::TxOutput> pay_other{{10000, tx::p2pkh_script(other.hash)}};
-
-    // Payments that fail, then one that succeeds.
+    const std::vector<tx::TxOutput> pay_other{{10000, tx::p2pkh_script(fundingtest::OtherParty{}.hash)}};
     said(funding::pay_outputs(session(), pay_other));
     fund(0, {30000});
     devnet().fault("woc", {{"status", 500}, {"body", "boom"}});
     said(funding::pay_outputs(session(), pay_other));
     devnet().clear_faults();
-    said(funding::pay_outputs(session(), pay_other));
+    ASSERT_TRUE(funding::pay_outputs(session(), pay_other));
     said(funding::reserve_add(ws(), "bad", "", 1));
-    // Connect and disconnect, with their log lines.
-    wallet::ConnectOptions options;
+    ASSERT_TRUE(funding::reserve_add(ws(), std::string(64, 'a') + "_0", "", 1));
+    ASSERT_TRUE(wallet::write_lot_snapshot(key, {}));
+    {
+        wallet::WalletLock lock(ws());
+        ASSERT_TRUE(wallet::wallet_save(ws()));
+    }
+    for (const fs::path& file : {path(wallet_rel("w1")), funding::spent_snapshot_path(key), funding::change_snapshot_path(key),
+                                 funding::reserves_path(ws()), path("ord_snap/" + key + ".json"), wallet::bind_path(ws())}) {
+        ASSERT_TRUE(fs::exists(file)) << file;
+        EXPECT_EQ(fs::status(file).permissions() & (fs::perms::group_all | fs::perms::others_all), fs::perms::none) << file;
+    }
+    wallet::ConnectOptions options;  // connect and disconnect, with their log lines
     options.max_polls = 1;
     options.poll_interval = std::chrono::milliseconds(1);
     options.start_pursa = [] { return true; };
@@ -184,39 +174,21 @@ TEST_F(SecretTexts, NoLogLineProgressTextOrResultCarriesASecret)
     write_json(wallet_rel("w1"), hd_wallet(std::string(wallettest::ABANDON_MNEMONIC).replace(0, 7, "zoo")));
     wallet::wallet_forget(ws());
     said(funding::pay_outputs(session(), pay_other));
-
-    expect_no_secret_in_texts(secrets);
-}
-
-// The Pursa stand-in's answers to a mistyped or refused mnemonic never echo it.
-TEST_F(SecretTexts, PursaNeverEchoesAMnemonicItRefuses)
-{
+    // Pursa refusing a mistyped mnemonic does not echo it.
     std::vector<std::string> args = {"restore"};
     for (int i = 0; i < 11; ++i) args.push_back("winner");
     args.push_back("zebra");
     const auto refused = pursatest::run_pursa(m_temp.path(), args);
     EXPECT_NE(refused.exit_code, 0);
-    EXPECT_EQ(refused.output.find("winner winner"), std::string::npos) << refused.output;
-    EXPECT_EQ(refused.output.find("zebra"), std::string::npos) << refused.output;
-}
+    m_log.add(refused.output);
+    secrets.insert(secrets.end(), {"winner winner", "zebra"});
 
-TEST_F(SecretTexts, FilesWithWalletDataAreOwnerOnly)
-{
-    fund(0, {30000});
-    const fundingtest::OtherParty other;
-    ASSERT_TRUE(funding::pay_outputs(session(), {{10000, tx::p2pkh_script(other.hash)}}));
-    ASSERT_TRUE(funding::reserve_add(ws(), std::string(64, 'a') + "_0", "", 1));
-    std::string key;
-    {
-        wallet::WalletLock lock(ws());
-        key = wallet::wallet_key(ws());
-        ASSERT_TRUE(wallet::wallet_save(ws()));
-    }
-    ASSERT_TRUE(wallet::write_lot_snapshot(key, {}));
-    for (const fs::path& file : {path(wallet_rel("w1")), funding::spent_snapshot_path(key), funding::change_snapshot_path(key),
-                                 funding::reserves_path(ws()), path("ord_snap/" + key + ".json"), wallet::bind_path(ws())}) {
-        ASSERT_TRUE(fs::exists(file)) << file;
-        EXPECT_EQ(fs::status(file).permissions() & (fs::perms::group_all | fs::perms::others_all), fs::perms::none) << file;
+    const auto texts = m_log.lines();
+    EXPECT_FALSE(texts.empty());
+    for (const auto& text : texts) {
+        for (size_t i = 0; i < secrets.size(); ++i) {
+            EXPECT_EQ(text.find(secrets[i]), std::string::npos) << "secret #" << i << " in: " << text.substr(0, 200);
+        }
     }
 }
 
