@@ -112,23 +112,19 @@ TEST_F(ServiceConfigTest, PlainHttpOnlyForThisMachine)
 // mainnet is "Custom services".
 TEST_F(ServiceConfigTest, TheBadgeNamesWhereTheProgramTalks)
 {
-    const std::string base = "http://127.0.0.1:41234";
     net::ServiceConfig simulator;
     int n = 0;
     for (std::string* url : {&simulator.woc_api, &simulator.woc_site, &simulator.ordinals_api, &simulator.ordinals_content,
                              &simulator.arc, &simulator.registry, &simulator.product_page}) {
-        *url = base + "/service" + std::to_string(n++);
+        *url = "http://127.0.0.1:41234/service" + std::to_string(n++);
     }
     EXPECT_EQ(net::services_badge(simulator), "Simulator at 127.0.0.1:41234");
     EXPECT_EQ(net::services_badge(net::ServiceConfig{}), "");
-    net::ServiceConfig changed = simulator;
-    changed.arc = net::ServiceConfig{}.arc;  // one service left on mainnet
-    EXPECT_EQ(net::services_badge(changed), "Custom services");
-    changed.arc = "http://127.0.0.1:41235/arc";  // two ports
-    EXPECT_EQ(net::services_badge(changed), "Custom services");
-    changed = net::ServiceConfig{};
-    changed.registry_domain = "registry.test";
-    EXPECT_EQ(net::services_badge(changed), "Custom services");
+    net::ServiceConfig one_on_mainnet = simulator, two_ports = simulator, other_domain;
+    one_on_mainnet.arc = net::ServiceConfig{}.arc;
+    two_ports.arc = "http://127.0.0.1:41235/arc";
+    other_domain.registry_domain = "registry.test";
+    for (const auto* custom : {&one_on_mainnet, &two_ports, &other_domain}) EXPECT_EQ(net::services_badge(*custom), "Custom services");
 }
 
 } // namespace
