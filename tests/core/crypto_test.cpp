@@ -3,8 +3,6 @@
 #include "core/aead.h"
 #include "core/hash.h"
 #include "core/hex.h"
-#include "core/json_get.h"
-#include "tests/support/test_data.h"
 
 namespace crypto_test {
 
@@ -12,25 +10,8 @@ using core::Bytes;
 using core::as_bytes;
 using core::hex_encode;
 
-// SHA-256, SHA-256d, HASH160 and HMAC-SHA512 are checked through the vectors of every layer above
-// (digests, addresses, signed messages, HD keys).
-TEST(Hash, Pbkdf2Sha512GivesTheMnemonicSeeds)
-{
-    auto doc = testsupport::read_json_vector("bip39.json");
-    const auto* cases = core::json_array(doc, "cases");
-    ASSERT_TRUE(cases);
-    int checked = 0;
-    for (const auto& c : *cases) {
-        std::string seed_hex = core::json_string(c, "seed_hex");
-        if (seed_hex.empty() || checked >= 6) continue;
-        std::string mnemonic = core::json_string(c, "mnemonic");
-        auto seed = core::pbkdf2_sha512(as_bytes(mnemonic), as_bytes("mnemonic"), 2048, 64);
-        EXPECT_EQ(hex_encode(seed.view()), seed_hex) << core::json_string(c, "id");
-        ++checked;
-    }
-    EXPECT_EQ(checked, 6);
-}
-
+// SHA-256, SHA-256d, HASH160, HMAC-SHA512 and PBKDF2-SHA512 are checked through the vectors of
+// every layer above (digests, addresses, signed messages, mnemonic seeds, HD keys).
 TEST(Hash, Pbkdf2Sha256Rfc7914)
 {
     auto out = core::pbkdf2_sha256(as_bytes("passwd"), as_bytes("salt"), 1, 64);

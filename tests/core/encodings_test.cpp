@@ -51,7 +51,7 @@ TEST(Base58, VectorsBothWaysAndEveryChangeCaught)
     }
 }
 
-TEST(Base64, KnownAnswersAndEveryByte)
+TEST(Base64, KnownAnswers)
 {
     // RFC 4648 section 10.
     const std::pair<const char*, const char*> cases[] = {{"", ""}, {"f", "Zg=="}, {"fo", "Zm8="}, {"foo", "Zm9v"},
@@ -61,12 +61,6 @@ TEST(Base64, KnownAnswersAndEveryByte)
         EXPECT_EQ(core::base64_decode(coded), Bytes(core::as_bytes(plain).begin(), core::as_bytes(plain).end())) << coded;
     }
     EXPECT_EQ(core::base64_encode(Bytes{0xfb, 0xff, 0xbf}), "+/+/");
-    Bytes all(256);
-    for (int i = 0; i < 256; ++i) all[i] = static_cast<uint8_t>(i);
-    for (size_t len = 0; len <= all.size(); len += 37) {
-        Bytes part(all.begin(), all.begin() + static_cast<long>(len));
-        EXPECT_EQ(core::base64_decode(core::base64_encode(part)), part) << len;
-    }
 }
 
 // Padding and white space are skipped wherever they stand; the URL-safe alphabet and any other
