@@ -218,20 +218,6 @@ TEST_F(RealInputs, EveryMainnetInputVerifiesAndAnyOtherValueFails)
     }
 }
 
-TEST_F(RealInputs, TheDigestCoversVersionSequenceAndLockTime)
-{
-    ASSERT_EQ(check(raw()), UnlockCheck::valid);
-    tx::RawTx t = raw();
-    t.version = 2;
-    EXPECT_EQ(check(t), UnlockCheck::bad_signature);
-    t = raw();
-    t.inputs[1].sequence = 0;
-    EXPECT_EQ(check(t), UnlockCheck::bad_signature);
-    t = raw();
-    t.lock_time = 1;
-    EXPECT_EQ(check(t), UnlockCheck::bad_signature);
-}
-
 // Each way an unlock can fail names its reason; only the owner's low-S ALL|FORKID signature in
 // two shortest pushes passes.
 TEST_F(RealInputs, EachBrokenUnlockIsRefusedForItsReason)
