@@ -23,20 +23,13 @@ TEST(FormatBsv, EightFractionDigitsAndSign)
 
 TEST(ParseBsvAmount, AcceptedForms)
 {
-    struct Case {
-        const char* text;
-        Amount sats;
+    const std::pair<const char*, Amount> cases[] = {
+        {"1", 100'000'000}, {"0.00000001", 1}, {".5", 50'000'000}, {"1.", 100'000'000}, {"0.123456789", 12'345'678},
+        {"0.99999999999", 99'999'999}, {"007.25", 725'000'000}, {"21000000", 2'100'000'000'000'000},
+        {"92233720368", 9'223'372'036'800'000'000}, {"92233720368.54775807", std::numeric_limits<Amount>::max()},
+        {"0.000000019", 1},
     };
-    for (const Case& c : {Case{"1", 100'000'000}, Case{"0.00000001", 1}, Case{".5", 50'000'000},
-                          Case{"1.", 100'000'000}, Case{"0.123456789", 12'345'678}, Case{"0.99999999999", 99'999'999},
-                          Case{"007.25", 725'000'000}, Case{"21000000", 2'100'000'000'000'000},
-                          Case{"92233720368", 9'223'372'036'800'000'000},
-                          Case{"92233720368.54775807", std::numeric_limits<Amount>::max()},
-                          Case{"0.000000019", 1}}) {
-        auto got = core::parse_bsv_amount(c.text);
-        ASSERT_TRUE(got) << c.text;
-        EXPECT_EQ(*got, c.sats) << c.text;
-    }
+    for (const auto& [text, sats] : cases) EXPECT_EQ(core::parse_bsv_amount(text), std::optional<Amount>(sats)) << text;
 }
 
 TEST(ParseBsvAmount, RefusedForms)

@@ -85,7 +85,7 @@ TEST_F(PaymentFaults, WalletLockedByPursaWhileTheProgramRunsStopsPayments)
     EXPECT_EQ(payments_to_other_on_chain(), 1);
 }
 
-// --- the files the program owns: a full disk or a crash while saving ---
+// --- the files the program owns: a full disk while saving ---
 
 class FileFaults : public fundingtest::FundingTest {
 protected:
