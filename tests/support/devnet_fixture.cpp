@@ -4,8 +4,9 @@
 
 #include <httplib.h>
 
-#include "core/hex.h"
 #include "devnet/services_file.h"
+#include "net/devnet_admin_client.h"
+#include "net/http_client.h"
 #include "tests/support/test_data.h"
 
 namespace testsupport {
@@ -24,6 +25,17 @@ Devnet::Reply reply_of(const httplib::Result& result)
 {
     if (!result) return {};
     return {result->status, result->body};
+}
+
+// The admin helpers go through the product's own admin client; a refusal fails the test.
+net::DevnetAdminClient admin_of(const std::string& base) { return net::DevnetAdminClient(base, net::default_http()); }
+
+template <typename T>
+T admin_value(const char* what, const net::Result<T>& result)
+{
+    if (result) return *result;
+    ADD_FAILURE() << "admin " << what << ": " << result.error;
+    return T{};
 }
 
 } // namespace
@@ -117,48 +129,40 @@ nlohmann::json Devnet::admin(const std::string& path, const nlohmann::json& body
 
 std::string Devnet::fund(const std::string& address, int64_t satoshis, bool mine) const
 {
-    return admin("/fund", {{"address", address}, {"satoshis", satoshis}, {"mine", mine}}).value("txid", "");
+    return admin_value("fund", admin_of(m_base_url).fund(address, satoshis, mine));
 }
 
 std::string Devnet::mint(const std::string& address, const std::string& amount, const std::string& symbol,
                          const std::string& icon, const std::string& decimals) const
 {
-    return admin("/mint", {{"address", address}, {"amount", amount}, {"symbol", symbol}, {"icon", icon}, {"decimals", decimals}})
-        .value("id", "");
+    return admin_value("mint", admin_of(m_base_url).mint(address, amount, symbol, icon, decimals));
 }
 
 std::string Devnet::inscribe(const std::string& address, const std::string& content_type, const std::string& content,
                              bool envelope_first) const
 {
-    return admin("/inscribe", {{"address", address}, {"content_type", content_type},
-                               {"content_hex", core::hex_encode(core::as_bytes(content))}, {"envelope_first", envelope_first}})
-        .value("origin", "");
+    return admin_value("inscribe", admin_of(m_base_url).inscribe(address, content_type, core::as_bytes(content), envelope_first));
 }
 
-std::string Devnet::import_tx(const std::string& hex) const { return admin("/import", {{"hex", hex}}).value("txid", ""); }
-
+std::string Devnet::import_tx(const std::string& hex) const { return admin_value("import", admin_of(m_base_url).import_tx(hex)); }
 void Devnet::set_identity(const std::string& handle, const std::string& pubkey) const
 {
-    admin("/identity", {{"handle", handle}, {"pubkey", pubkey}});
+    admin_value("identity", admin_of(m_base_url).set_identity(handle, pubkey));
 }
-
 void Devnet::freeze(const std::string& pubkey, const std::string& note) const
 {
-    admin("/freeze", {{"pubkey", pubkey}, {"note", note}});
+    admin_value("freeze", admin_of(m_base_url).freeze(pubkey, note));
 }
-
-void Devnet::set_architects(const std::vector<std::string>& pubkeys) const { admin("/architects", {{"pubkeys", pubkeys}}); }
-
+void Devnet::set_architects(const std::vector<std::string>& pubkeys) const
+{
+    admin_value("architects", admin_of(m_base_url).set_architects(pubkeys));
+}
 void Devnet::fault(const std::string& service, const nlohmann::json& settings) const
 {
-    nlohmann::json body = settings;
-    body["service"] = service;
-    admin("/fault", body);
+    admin_value("fault", admin_of(m_base_url).fault(service, settings));
 }
-
-void Devnet::clear_faults() const { admin("/faults/clear", nlohmann::json::object()); }
-
-int64_t Devnet::mine(int blocks) const { return admin("/mine", {{"blocks", blocks}}).value("height", int64_t{-1}); }
+void Devnet::clear_faults() const { admin_value("faults/clear", admin_of(m_base_url).clear_faults()); }
+int64_t Devnet::mine(int blocks) const { return admin_value("mine", admin_of(m_base_url).mine(blocks)); }
 
 void DevnetTest::SetUp()
 {
