@@ -8,7 +8,6 @@
 #include "funding/outcome.h"
 #include "funding/outpoint_text.h"
 #include "funding/session.h"
-#include "net/text.h"
 #include "tx/parse.h"
 #include "tx/serialize.h"
 #include "wallet/wallet_lock.h"
@@ -34,7 +33,7 @@ struct Submission {
     std::string arc_error;
 };
 
-Submission submit(const Session& session, const std::string& hex, const std::string& txid);
+Submission submit(const Session& session, const std::string& hex, const tx::Txid& txid);
 
 // Marks a broadcast's inputs in the paying wallet's coin state for the life of the object. Made
 // and ended with the wallet lock held; does nothing when another wallet is bound by then.
@@ -64,19 +63,17 @@ private:
 
 } // namespace
 
-std::optional<std::string> find_on_chain(const Session& session, const std::string& txid, int rounds)
+std::optional<std::string> find_on_chain(const Session& session, const tx::Txid& txid, int rounds)
 {
-    if (!core::is_hex64(txid)) return std::nullopt;
-    const std::string id = core::ascii_lower(txid);
     ChainClients clients = chain_clients(session);
     PollTiming timing = session.poll_timing();
     if (rounds <= 0) rounds = timing.rounds;
     for (int round = 0; round < rounds; ++round) {
         if (round > 0) std::this_thread::sleep_for(timing.interval);
-        auto hex = clients.woc.tx_hex(id);
+        auto hex = clients.woc.tx_hex(txid.hex());
         if (!hex) continue;
         auto raw = core::hex_decode(*hex);
-        if (raw && tx::tx_id(*raw).hex() == id) return *hex;
+        if (raw && tx::tx_id(*raw) == txid) return *hex;
     }
     return std::nullopt;
 }
@@ -86,7 +83,7 @@ namespace {
 // The oracle index, then WhatsOnChain, then ARC, until WhatsOnChain shows the transaction. Once
 // a service has taken it, it is out: later looks for it are short, and whatever the others
 // answer, it is never reported as not sent. Network only: runs with the wallet lock let go.
-Submission submit(const Session& session, const std::string& hex, const std::string& txid)
+Submission submit(const Session& session, const std::string& hex, const tx::Txid& txid)
 {
     ChainClients clients = chain_clients(session);
     Submission s;
@@ -109,7 +106,7 @@ Submission submit(const Session& session, const std::string& hex, const std::str
             if ((s.found = shows())) return s;
         }
     }
-    if (clients.arc.broadcast(hex, txid, s.arc_error)) {
+    if (clients.arc.broadcast(hex, txid.hex(), s.arc_error)) {
         if ((s.found = shows())) return s;
         s.accepted = true;
     }
@@ -118,23 +115,22 @@ Submission submit(const Session& session, const std::string& hex, const std::str
 
 } // namespace
 
-std::optional<std::string> confirm_tx(Session& session, const std::string& txid, const std::optional<SentTx>& sent, int rounds)
+std::optional<tx::Txid> confirm_tx(Session& session, const tx::Txid& txid, const std::optional<SentTx>& sent, int rounds)
 {
     std::optional<std::string> hex;
     {
         wallet::WalletUnlock unlock(session.wallet());
         hex = find_on_chain(session, txid, rounds);
     }
-    auto id = tx::Txid::parse(txid);
-    if (!hex || !id) return std::nullopt;
+    if (!hex) return std::nullopt;
     wallet::WalletLock lock(session.wallet());
-    if (ensure_coin_state(session)) session.coins().last_confirmed_txid = *id;
+    if (ensure_coin_state(session)) session.coins().last_confirmed_txid = txid;
     if (sent) {
-        record_outcome(session, *id, sent->inputs, sent->outputs, sent->change_hash);
+        record_outcome(session, txid, sent->inputs, sent->outputs, sent->change_hash);
     } else if (auto raw = core::hex_decode(*hex)) {
-        if (auto parsed = tx::tx_parse(*raw)) record_outcome(session, *id, parsed->inputs, parsed->outputs, std::nullopt);
+        if (auto parsed = tx::tx_parse(*raw)) record_outcome(session, txid, parsed->inputs, parsed->outputs, std::nullopt);
     }
-    return id->hex();
+    return txid;
 }
 
 bool arc_broadcast(const Session& session, const std::string& raw_hex, const std::string& expected_txid, std::string& error)
@@ -161,7 +157,7 @@ FundingResult<Paid> broadcast_tx(Session& session, const std::vector<tx::TxInput
     Submission sent;
     {
         wallet::WalletUnlock unlock(session.wallet());
-        sent = submit(session, hex, txid);
+        sent = submit(session, hex, id);
     }
     if (!sent.found && !sent.accepted) {
         if (!sent.arc_error.empty()) return FundingError(FundingCode::BroadcastRefused, sent.arc_error);

@@ -151,7 +151,7 @@ private:
         {
             wallet::WalletUnlock unlock(m_session.wallet());
             for (const auto& s : m_sent) {
-                if (find_on_chain(m_session, s.txid.hex(), rounds)) {
+                if (find_on_chain(m_session, s.txid, rounds)) {
                     found = &s;
                     break;
                 }
@@ -215,8 +215,8 @@ private:
     // every later attempt, so that at most one of them can ever confirm.
     std::optional<FundingResult<Paid>> release_gone_inputs(const std::vector<tx::TxInput>& inputs)
     {
-        std::vector<std::string> own;
-        for (const auto& s : m_sent) own.push_back(s.txid.hex());
+        std::vector<tx::Txid> own;
+        for (const auto& s : m_sent) own.push_back(s.txid);
         SpentVerdict verdict;
         {
             wallet::WalletUnlock unlock(m_session.wallet());
@@ -224,7 +224,7 @@ private:
         }
         if (verdict.settled) {
             for (const auto& s : m_sent) {
-                if (s.txid.hex() == *verdict.settled) return record(s);
+                if (s.txid == *verdict.settled) return record(s);
             }
         }
         if (!same_wallet()) return FundingError(FundingCode::WalletChanged);

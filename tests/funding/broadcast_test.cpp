@@ -272,8 +272,8 @@ TEST_F(Broadcast, AnotherTransactionsHexIsNoConfirmation)
     EXPECT_EQ(run(s), sent(m_txid, false));
 }
 
-// Nothing is asked of any service for a transaction that cannot be written or a txid cut short.
-TEST_F(Broadcast, UnserialisableTransactionAndShortTxidAskNothing)
+// Nothing is asked of any service for a transaction that cannot be written.
+TEST_F(Broadcast, UnserialisableTransactionAsksNothing)
 {
     m_outputs[0].value = -1;
     m_http = std::make_unique<FakeHttp>();
@@ -282,8 +282,6 @@ TEST_F(Broadcast, UnserialisableTransactionAndShortTxidAskNothing)
     EXPECT_EQ(outcome(funding::broadcast_tx(session(), m_inputs, m_outputs, std::nullopt, txid)),
               failed(funding::FundingCode::SerializeFailed));
     EXPECT_EQ(txid, "");
-    EXPECT_FALSE(funding::confirm_tx(session(), "abc"));
-    EXPECT_FALSE(funding::confirm_tx(session(), std::string(64, 'g')));
     EXPECT_TRUE(m_http->urls().empty());
 }
 
