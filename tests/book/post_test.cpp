@@ -80,9 +80,7 @@ TEST(ReadPostFromTx, ReadsThePostOfTheFirstOutputThatCarriesOne)
     for (const Case& c : cases) {
         auto post = read_post_from_tx(tx_with_scripts(c.scripts));
         ASSERT_EQ(post.has_value(), c.n != 0) << c.name;
-        if (post) {
-            EXPECT_EQ(post->at("n"), c.n) << c.name;
-        }
+        if (post) { EXPECT_EQ(post->at("n"), c.n) << c.name; }
     }
     EXPECT_EQ(read_post_from_tx(tx_with_scripts({"006a" + pushed("4d", 2, big)}))->at("pad"), std::string(300, 'x'));
 }

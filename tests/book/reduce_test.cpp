@@ -7,6 +7,7 @@
 #include "core/text.h"
 #include "tests/book/post_factory.h"
 
+#include <functional>
 #include <limits>
 
 namespace reduce_test {
@@ -58,22 +59,6 @@ Json fill_post(const std::string& qty, const std::string& sold, const std::strin
 Json buy(const std::string& qty, uint64_t pay)
 {
     return Json{{"type", "ag_buy"}, {"qty", qty}, {"pay_sats", pay}, {"buyer_ord", "1Buyer"}, {"offer", "0100"}};
-}
-
-TEST(ReduceBook, ListingTakesItsFieldsFromThePost)
-{
-    auto book = reduce({listing()});
-    ASSERT_EQ(book.size(), 1u);
-    const Listing& l = book.at(LISTING_ID);
-    EXPECT_EQ(l.status, book::ListingStatus::Live);
-    EXPECT_TRUE(l.fee_ok);
-    EXPECT_EQ(l.qty, "10");
-    EXPECT_EQ(l.price_sats, 1000u);
-    EXPECT_EQ(l.utxo, LOT_UTXO);
-    EXPECT_EQ(l.pubkey, SELLER.pub);
-    EXPECT_EQ(l.handle, "seller");
-    EXPECT_EQ(l.created, 1000);
-    EXPECT_EQ(l.exp, 4'000'000'000LL);
 }
 
 TEST(ReduceBook, ListingWithoutOriginOrUtxoNeverEnters)
@@ -251,42 +236,42 @@ TEST(ReduceBook, OffersStayOnClosedListingsAndCancelByIdAndKey)
     EXPECT_EQ(offers[1].created, 1004);
 }
 
-TEST(ReduceBook, UnpaidListingWithThreeOutputsIsCancelled)
+// A listing pays the house fee in full and the oracle: otherwise, with its change output, it is
+// cancelled; with two outputs it is unpaid but stands; a reserve of the bound wallet vouches for it.
+TEST(ReduceBook, AListingWithoutItsFeeIsCancelled)
 {
-    Json post = sign(booktest::listing_post("10", 1000, LOT_UTXO), SELLER, 1000);
-    Json unpaid = booktest::post_tx(post, /*with_fee=*/false, /*with_change=*/true);  // 3 outputs
-    auto book = reduce({record(LISTING_ID, post, 0, unpaid)});
-    EXPECT_FALSE(book.at(LISTING_ID).fee_ok);
-    EXPECT_EQ(book.at(LISTING_ID).status, book::ListingStatus::Cancelled);
-
-    // Two outputs: unpaid but not cancelled.
-    Json short_tx = booktest::post_tx(post, false, false);
-    book = reduce({record(LISTING_ID, post, 0, short_tx)});
-    EXPECT_FALSE(book.at(LISTING_ID).fee_ok);
-    EXPECT_EQ(book.at(LISTING_ID).status, book::ListingStatus::Live);
-
-    // A reserve of the bound wallet vouches for it.
-    book::ReduceContext c = context();
-    c.reserved_listing_ids.insert(LISTING_ID);
-    book = reduce({record(LISTING_ID, post, 0, unpaid)}, c);
-    EXPECT_TRUE(book.at(LISTING_ID).fee_ok);
-    EXPECT_EQ(book.at(LISTING_ID).status, book::ListingStatus::Live);
-
-    // A fee one satoshi short, or paid without the oracle output, is no fee.
-    Json short_fee = booktest::post_tx(post);
-    short_fee["vout"][0]["value"] = 0.00999999;
-    EXPECT_EQ(reduce({record(LISTING_ID, post, 0, short_fee)}).at(LISTING_ID).status, book::ListingStatus::Cancelled);
-    Json sats_fee = booktest::post_tx(post);
-    sats_fee["vout"][0]["valueSat"] = 1000000;
-    sats_fee["vout"][0]["value"] = 0;
-    EXPECT_EQ(reduce({record(LISTING_ID, post, 0, sats_fee)}).at(LISTING_ID).status, book::ListingStatus::Live);
-    Json no_oracle = booktest::post_tx(post);
-    no_oracle["vout"][1]["scriptPubKey"]["addresses"] = Json::array({booktest::OTHER_ADDRESS});
-    EXPECT_EQ(reduce({record(LISTING_ID, post, 0, no_oracle)}).at(LISTING_ID).status, book::ListingStatus::Cancelled);
-    Json address_member = booktest::post_tx(post);
-    address_member["vout"][0]["scriptPubKey"].erase("addresses");
-    address_member["vout"][0]["scriptPubKey"]["address"] = booktest::HOUSE_ADDRESS;
-    EXPECT_EQ(reduce({record(LISTING_ID, post, 0, address_member)}).at(LISTING_ID).status, book::ListingStatus::Live);
+    using S = book::ListingStatus;
+    const Json post = sign(booktest::listing_post("10", 1000, LOT_UTXO), SELLER, 1000);
+    book::ReduceContext reserved = context();
+    reserved.reserved_listing_ids.insert(LISTING_ID);
+    auto paid = [&](const std::function<void(Json&)>& change) {
+        Json tx = booktest::post_tx(post);
+        change(tx["vout"]);
+        return tx;
+    };
+    struct Case {
+        const char* what;
+        Json tx;
+        S status;
+        book::ReduceContext context = reduce_test::context();
+    };
+    const Case cases[] = {
+        {"no fee, with change", booktest::post_tx(post, false, true), S::Cancelled},
+        {"no fee, no change", booktest::post_tx(post, false, false), S::Live},
+        {"no fee, reserved", booktest::post_tx(post, false, true), S::Live, reserved},
+        {"a fee one satoshi short", paid([](Json& v) { v[0]["value"] = 0.00999999; }), S::Cancelled},
+        {"the fee in satoshis", paid([](Json& v) { v[0]["valueSat"] = 1000000; v[0]["value"] = 0; }), S::Live},
+        {"no oracle output", paid([](Json& v) { v[1]["scriptPubKey"]["addresses"] = Json::array({booktest::OTHER_ADDRESS}); }), S::Cancelled},
+        {"the fee address under \"address\"", paid([](Json& v) {
+             v[0]["scriptPubKey"].erase("addresses");
+             v[0]["scriptPubKey"]["address"] = booktest::HOUSE_ADDRESS;
+         }), S::Live},
+    };
+    for (const Case& c : cases) {
+        const Listing l = reduce({record(LISTING_ID, post, 0, c.tx)}, c.context).at(LISTING_ID);
+        EXPECT_EQ(l.status, c.status) << c.what;
+        EXPECT_EQ(l.fee_ok, c.status == S::Live && std::string(c.what) != "no fee, no change") << c.what;
+    }
 }
 
 TEST(ReduceBook, TheSellersWordsAreKeptApartFromTheLot)
@@ -343,33 +328,25 @@ TEST(ChainFacts, TheLotIsWhatTheChainHolds)
     }
 }
 
+// The view keeps closed listings but not sold or empty ones, newest first; only live ones expire.
 TEST(BookView, KeepsClosedListingsButNotSoldOrEmptyOnesNewestFirst)
 {
+    using S = book::ListingStatus;
     std::map<std::string, Listing> listings;
-    auto add = [&](const std::string& id, book::ListingStatus status, const std::string& qty, int64_t created) {
-        Listing l;
+    const std::tuple<std::string, S, std::string, int64_t> rows[] = {
+        {"a", S::Live, "5", 1}, {"b", S::Cancelled, "5", 3}, {"c", S::Sold, "5", 4}, {"d", S::Live, "0", 5},
+        {"e", S::ForceCancelled, "1", 2}, {"f", S::Live, "junk", 6}, {"g", S::Cancelled, "2", 20'000}};
+    for (const auto& [id, status, qty, created] : rows) {
+        Listing& l = listings[id];
         l.id = id;
         l.status = status;
         l.qty = qty;
         l.created = created;
         l.exp = 10'000;
-        listings[id] = l;
-    };
-    add("a", book::ListingStatus::Live, "5", 1);
-    add("b", book::ListingStatus::Cancelled, "5", 3);
-    add("c", book::ListingStatus::Sold, "5", 4);
-    add("d", book::ListingStatus::Live, "0", 5);
-    add("e", book::ListingStatus::ForceCancelled, "1", 2);
-    add("f", book::ListingStatus::Live, "junk", 6);
-    add("g", book::ListingStatus::Cancelled, "2", 20'000);
-    auto view = book::book_view_of(listings, 10'001);
-    ASSERT_EQ(view.size(), 4u);
-    EXPECT_EQ(view[0].id, "g");
-    EXPECT_EQ(view[1].id, "b");
-    EXPECT_EQ(view[2].id, "e");
-    EXPECT_EQ(view[3].id, "a");
-    EXPECT_EQ(view[3].status, book::ListingStatus::Expired);
-    EXPECT_EQ(view[0].status, book::ListingStatus::Cancelled);  // expiry touches only live listings
+    }
+    std::string shown;
+    for (const Listing& l : book::book_view_of(listings, 10'001)) shown += l.id + std::string(book::listing_status_text(l.status)) + " ";
+    EXPECT_EQ(shown, "gcancelled bcancelled eforce_cancelled aexpired ");
 }
 
 } // namespace reduce_test

@@ -95,9 +95,7 @@ TEST(VerifyPost, OnlyThePublishedKeyOfTheHandleVerifies)
         Registry registry;
         if (c.published) registry.keys["alice"] = alice.pub;
         EXPECT_EQ(book::verify_post(c.post, registry.lookup()), c.valid) << c.name;
-        if (&c == cases) {
-            EXPECT_EQ(registry.lookups, 1);
-        }
+        if (&c == cases) { EXPECT_EQ(registry.lookups, 1); }
     }
     EXPECT_TRUE(book::verify_post_signature(signed_listing(mallory)));
     EXPECT_TRUE(book::verify_post_signature(booktest::sign(Json{{"type", "message"}}, alice, 1700000000)));
