@@ -85,7 +85,7 @@ TEST(ReadPostFromTx, ReadsThePostOfTheFirstOutputThatCarriesOne)
     EXPECT_EQ(read_post_from_tx(tx_with_scripts({"006a" + pushed("4d", 2, big)}))->at("pad"), std::string(300, 'x'));
 }
 
-TEST(ReadPostFromTx, SkipsOutputsThatAreNotPostsAndMovesOn)
+TEST(ReadPostFromTx, SkipsTransactionsAndOutputsThatAreNotPostsAndMovesOn)
 {
     const std::string good = "006a" + direct_push(POST_B);
     const std::vector<Json> bad = {
@@ -111,6 +111,10 @@ TEST(ReadPostFromTx, SkipsOutputsThatAreNotPostsAndMovesOn)
         "006a" + direct_push(POST_A).substr(0, 2) + "zz" + hex_of(POST_A).substr(2),  // not hex
         Json(42),                                                             // hex not a string
     };
+    for (const Json& tx : {Json::object(), Json{{"vout", Json::object()}}, Json::array(),
+                           Json{{"vout", Json::array({1, "x", nullptr, Json{{"scriptPubKey", "006a"}}})}}}) {
+        EXPECT_FALSE(read_post_from_tx(tx)) << tx.dump();
+    }
     for (const Json& hex : bad) {
         EXPECT_FALSE(read_post_from_tx(tx_with_scripts({hex}))) << hex.dump();
         auto after = read_post_from_tx(tx_with_scripts({hex, good}));
@@ -119,50 +123,32 @@ TEST(ReadPostFromTx, SkipsOutputsThatAreNotPostsAndMovesOn)
     }
 }
 
-TEST(ReadPostFromTx, RejectsTransactionsWithoutOutputs)
-{
-    EXPECT_FALSE(read_post_from_tx(Json::object()));
-    EXPECT_FALSE(read_post_from_tx(Json{{"vout", Json::object()}}));
-    EXPECT_FALSE(read_post_from_tx(Json::array()));
-    EXPECT_FALSE(read_post_from_tx(Json{{"vout", Json::array({1, "x", nullptr, Json{{"scriptPubKey", "006a"}}})}}));
-}
-
 // How each member of a post is read: strings only as strings, integers truncated, numeric text
-// whole and in range, amounts never negative, keys compressed lower case, handles bare.
+// whole and in range, amounts never negative, keys lower case, handles bare.
 TEST(PostFields, EachMemberReadsOnlyWhatItsTypeAllows)
 {
     const Json post = {{"s", "x"}, {"i", 1700000000}, {"f", 12.9}, {"neg", -3.7}, {"t", "12"}, {"big", 1e30},
-                       {"nt", "1700000000"}, {"nf", "17.9"}, {"nn", "-5"}, {"junk", "12abc"}, {"blank", " 12"},
-                       {"e", ""}, {"b", true}, {"dot", "1."}, {"huge", "99999999999999999999"},
-                       {"max", 18446744073709551615ULL}, {"pubkey", ""}, {"publicKey", "ff"}, {"signature", "s"}};
-    const std::pair<std::string, std::string> strings[] = {{"s", "x"}, {"i", ""}, {"b", ""}, {"missing", ""}};
-    for (const auto& [member, expected] : strings) EXPECT_EQ(book::post_string(post, member), expected) << member;
+                       {"nf", "17.9"}, {"nn", "-5"}, {"junk", "12abc"}, {"blank", " 12"}, {"b", true},
+                       {"huge", "99999999999999999999"}, {"max", 18446744073709551615ULL}, {"pubkey", ""}, {"signature", "s"}};
+    EXPECT_EQ(book::post_string(post, "s") + book::post_string(post, "i") + book::post_string(post, "b"), "x");
     // The fallback is read only when the first member is missing, not when it is empty.
-    EXPECT_EQ(book::post_string_or(post, "pubkey", "publicKey"), "");
-    EXPECT_EQ(book::post_string_or(post, "sig", "signature"), "s");
-
+    EXPECT_EQ(book::post_string_or(post, "pubkey", "publicKey") + book::post_string_or(post, "sig", "signature"), "s");
     const std::tuple<std::string, int64_t, int64_t> integers[] = {  // member, post_int, post_number
-        {"i", 1700000000, 1700000000}, {"f", 12, 12}, {"neg", -3, -3}, {"t", 0, 12}, {"big", 0, 0},
-        {"missing", 0, 0}, {"nt", 0, 1700000000}, {"nf", 0, 17}, {"nn", 0, -5}, {"junk", 0, 0},
-        {"blank", 0, 0}, {"e", 0, 0}, {"b", 0, 0}, {"dot", 0, 0}, {"huge", 0, 0}};
+        {"i", 1700000000, 1700000000}, {"f", 12, 12}, {"neg", -3, -3}, {"t", 0, 12}, {"big", 0, 0}, {"missing", 0, 0},
+        {"nf", 0, 17}, {"nn", 0, -5}, {"junk", 0, 0}, {"blank", 0, 0}, {"b", 0, 0}, {"huge", 0, 0}};
     for (const auto& [member, as_int, as_number] : integers) {
         EXPECT_EQ(book::post_int(post, member), as_int) << member;
         EXPECT_EQ(book::post_number(post, member), as_number) << member;
     }
     EXPECT_EQ(book::post_u64(post, "max"), 18446744073709551615ULL);
     EXPECT_EQ(book::post_u64(post, "neg"), 0u);
-    EXPECT_EQ(book::post_u64(post, "f"), 12u);
     EXPECT_FALSE(book::post_u64_opt(post, "t"));
-    EXPECT_FALSE(book::post_u64_opt(post, "missing"));
 
-    booktest::Trader t = booktest::trader(7, "seven");
-    std::string upper = t.pub;
+    const std::string key = booktest::trader(7, "seven").pub;
+    std::string upper = key;
     for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    EXPECT_EQ(book::post_pubkey(Json{{"pubkey", upper}}), t.pub);
-    EXPECT_EQ(book::post_pubkey(Json{{"publicKey", t.pub}}), t.pub);
-    EXPECT_EQ(book::post_pubkey(Json{{"pubkey", "XYZ"}}), "xyz");
-    EXPECT_EQ(book::post_pubkey(Json::object()), "");
-
+    EXPECT_EQ(book::post_pubkey(Json{{"pubkey", upper}}), key);
+    EXPECT_EQ(book::post_pubkey(Json{{"publicKey", key}}), key);
     const std::pair<std::string, std::string> handles[] = {{"  @Alice ", "Alice"}, {"$bob", "bob"}, {"@@bob", "@bob"}, {"@ bob\t", "bob"}};
     for (const auto& [written, bare] : handles) EXPECT_EQ(book::normalize_handle(written), bare) << written;
     const std::pair<std::string, std::optional<uint64_t>> decimals[] = {

@@ -72,12 +72,6 @@ protected:
     {
         return {token, token, book::ListingKind::Token, qty, price, SELLER_PAY, SELLER_ORD};
     }
-    tx::Transaction parsed(const trade::TradeResult<std::string>& offer)
-    {
-        auto t = trade::parse_offer_text(built(offer));
-        EXPECT_TRUE(t);
-        return t.value_or(tx::Transaction{});
-    }
 };
 
 TEST_F(Buying, RefusalsBeforeAnyCoinMoves)
@@ -123,49 +117,40 @@ TEST_F(Buying, RefusalsBeforeAnyCoinMoves)
     EXPECT_FALSE(trade::plan_buy(session(), listing, "1").error.empty());
 }
 
-// A token offer pays the seller first, then the bought units to the buyer and the rest back to
-// the seller; a picture offer puts the buyer's output first. A wallet whose money sits in one
-// coin splits a small coin off first, to pay for the post that carries the offer.
-TEST_F(Buying, OffersLayOutTheirOutputsAndKeepACoinForThePost)
+// What the builder makes passes the seller's check of the listing's terms and sends the bought
+// units to this wallet's ordinals address. A wallet whose money sits in one coin splits a small
+// coin off first, to pay for the post that carries the offer.
+TEST_F(Buying, OffersPassTheSellersCheckAndKeepACoinForThePost)
 {
     ASSERT_FALSE(open_wallet("dave", {1'000'000}).empty());
-    std::string token = devnet().mint(SELLER_ORD, "10", "TEN");
-    std::string hex = built(trade::build_offer(session(), token_request(token, " 003 ", 300)));
+    const std::string token = devnet().mint(SELLER_ORD, "10", "TEN");
+    const std::string picture = devnet().inscribe(SELLER_ORD, "image/png", "png bytes");
+    auto check = [&](const std::string& hex, book::ListingKind kind, const std::string& lot, const std::string& qty, uint64_t price) {
+        tx::Transaction t = trade::parse_offer_text(hex).value_or(tx::Transaction{});
+        auto listed = tx::parse_outpoint(lot);
+        auto lot_tx = raw_tx(listed->txid.hex());
+        std::vector<std::optional<trade::Prevout>> prevouts(t.inputs.size());
+        if (lot_tx && !prevouts.empty()) prevouts[0] = trade::Prevout{1, lot_tx->outputs.at(listed->vout).script};
+        const trade::ListingTerms terms{kind, lot, lot, qty, price, SELLER_PAY, ""};
+        return std::make_pair(t, trade::check_offer(t, prevouts, terms, [](const core::Hash160& h) {
+                                  return core::address_from_hash160(h) == SELLER_ORD || core::address_from_hash160(h) == SELLER_PAY;
+                              }));
+    };
+    auto [t, three] = check(built(trade::build_offer(session(), token_request(token, " 003 ", 300))), book::ListingKind::Token, token, "10", 1000);
     auto coins = devnet().get("/woc/v1/bsv/main/address/" + m_receive + "/unspent/all").json();
     bool split = false;
     for (const auto& c : coins.is_object() ? coins["result"] : coins) split = split || c.value("value", int64_t{0}) == 2000;
     EXPECT_TRUE(split) << coins.dump();
+    ASSERT_TRUE(three.passes) << trade::error_text(three.error);
+    EXPECT_EQ(three.qty + "|" + three.units_left + "|" + std::to_string(three.paid_sats), "3|7|300");
+    EXPECT_EQ(owner_of(t.outputs.at(1)), m_ordinals);
 
-    tx::Transaction t = trade::parse_offer_text(hex).value_or(tx::Transaction{});
-    ASSERT_GE(t.inputs.size(), 2u);
-    EXPECT_EQ(tx::format_outpoint(t.inputs[0].txid, t.inputs[0].vout), token);
-    EXPECT_TRUE(t.inputs[0].script_sig.empty());
-    for (size_t i = 1; i < t.inputs.size(); ++i) EXPECT_FALSE(t.inputs[i].script_sig.empty());
-    ASSERT_GE(t.outputs.size(), 3u);
-    EXPECT_EQ(t.outputs[0].value, 300);
-    EXPECT_EQ(t.outputs[0].script, tx::p2pkh_script(*core::hash160_from_address(SELLER_PAY)));
-    const std::pair<std::string, std::string> transfers[] = {{"3", m_ordinals}, {"7", SELLER_ORD}};
-    for (size_t i = 0; i < 2; ++i) {
-        auto body = trade::output_bsv20(t.outputs[i + 1].script);
-        ASSERT_TRUE(body);
-        EXPECT_EQ(body->amt, transfers[i].first);
-        EXPECT_EQ(owner_of(t.outputs[i + 1]), transfers[i].second);
-    }
-    EXPECT_TRUE(trade::offer_spends_listing(hex, token));
-
-    size_t bought = 0;
-    for (const auto& out : parsed(trade::build_offer(session(), token_request(token, "10", 1000))).outputs) {
-        bought += trade::output_bsv20(out.script) ? 1 : 0;
-    }
-    EXPECT_EQ(bought, 1u);  // every unit bought: nothing goes back
-
-    std::string picture = devnet().inscribe(SELLER_ORD, "image/png", "png bytes");
-    t = parsed(trade::build_offer(session(), {picture, picture, book::ListingKind::Picture, "ALL", 5000, SELLER_PAY, SELLER_ORD}));
-    ASSERT_GE(t.outputs.size(), 2u);
-    EXPECT_EQ(t.outputs[0].value, 1);
-    EXPECT_EQ(owner_of(t.outputs[0]), m_ordinals);
-    EXPECT_EQ(t.outputs[1].value, 5000);
-    EXPECT_EQ(owner_of(t.outputs[1]), SELLER_PAY);
+    auto [all_t, all] = check(built(trade::build_offer(session(), token_request(token, "10", 1000))), book::ListingKind::Token, token, "10", 1000);
+    EXPECT_TRUE(all.passes && all.units_left == "0") << trade::error_text(all.error);
+    auto [pic_t, pic] = check(built(trade::build_offer(session(), {picture, picture, book::ListingKind::Picture, "ALL", 5000, SELLER_PAY, SELLER_ORD})),
+                              book::ListingKind::Picture, picture, "1", 5000);
+    EXPECT_TRUE(pic.passes) << trade::error_text(pic.error);
+    EXPECT_EQ(owner_of(pic_t.outputs.at(0)), m_ordinals);
 }
 
 TEST(OfferText, PastedOffersAreReadByTheirHexDigits)
@@ -523,8 +508,11 @@ TEST_F(Posting, EachPostPaysItsFeesInOrderAndABuyLocksItsCoins)
     other.clock().fix(1'800'000'000);
     json other_post = {{"type", "ag_cancel"}, {"handle", "carol"}, {"listing", std::string(64, 'b')},
                        {"protocol", std::string(book::POST_PROTOCOL)}, {"location", std::string(book::POST_LOCATION)}};
+    json next_post = other_post;
     ASSERT_TRUE(book::sign_post(other_post, other.book()).ok());
+    ASSERT_TRUE(book::sign_post(next_post, other.book()).ok());
     EXPECT_EQ(other_post["ts"], 1'800'000'000);
+    EXPECT_EQ(next_post["ts"], 1'800'000'001);  // never the same second twice
     json post;
     auto outputs = paid(trade::publish_post(session(), {{"type", "ag_cancel"}, {"handle", "carol"}, {"listing", std::string(64, 'a')},
                                                         {"protocol", "stale"}, {"location", "elsewhere"}}, false), &post);

@@ -56,11 +56,6 @@ std::string TraderTest::open_wallet(const std::string& name, const std::vector<i
     return id;
 }
 
-nlohmann::json TraderTest::chain_tx(const std::string& txid)
-{
-    return devnet().get("/woc/v1/bsv/main/tx/" + txid).json();
-}
-
 std::optional<tx::Transaction> TraderTest::raw_tx(const std::string& txid)
 {
     auto reply = devnet().get("/woc/v1/bsv/main/tx/" + txid + "/hex");
@@ -69,12 +64,6 @@ std::optional<tx::Transaction> TraderTest::raw_tx(const std::string& txid)
     if (!hex.empty() && hex.front() == '"') hex.erase(0, 1);
     auto raw = core::hex_decode(hex);
     return raw ? tx::tx_parse(*raw) : std::nullopt;
-}
-
-int64_t TraderTest::sats_of(const nlohmann::json& output)
-{
-    if (output.contains("valueSat") && output["valueSat"].is_number()) return output["valueSat"].get<int64_t>();
-    return static_cast<int64_t>(output.value("value", 0.0) * 1e8 + 0.5);
 }
 
 std::string built(const trade::TradeResult<std::string>& offer)

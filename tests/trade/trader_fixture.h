@@ -26,11 +26,8 @@ protected:
     // Creates, names, binds and funds the wallet ("" when a step failed, with a test failure).
     std::string open_wallet(const std::string& name, const std::vector<int64_t>& coins);
 
-    // The simulator's WhatsOnChain JSON of a transaction, and its raw transaction parsed.
-    nlohmann::json chain_tx(const std::string& txid);
+    // The simulator's raw transaction, parsed.
     std::optional<tx::Transaction> raw_tx(const std::string& txid);
-    // Satoshis of one output of chain_tx.
-    static int64_t sats_of(const nlohmann::json& output);
 
     trade::MarketSession& session() { return *m_session; }
 
