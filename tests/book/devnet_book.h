@@ -41,16 +41,6 @@ public:
     }
 };
 
-inline net::HttpReply failed_reply()
-{
-    return testsupport::FakeHttp::reply(503, "down");
-}
-
-inline net::HttpReply json_reply(const Json& body)
-{
-    return testsupport::FakeHttp::reply(200, body.dump());
-}
-
 // Services pointed at the simulator, over the given HTTP, keeping answers in caches.
 inline book::BookServices devnet_services(const testsupport::Devnet& devnet, net::Http& http, book::Caches& caches)
 {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "book/listing_check.h"
-#include "book/token_details.h"
 #include "tests/book/devnet_book.h"
 
 namespace {
@@ -94,30 +93,6 @@ TEST_F(IdentityTest, ListingOutputChecks)
         ASSERT_FALSE(checked.ok()) << outpoint;
         EXPECT_EQ(checked.error().code, why) << outpoint;
     }
-}
-
-// A listing's token facts come from the index, filling only what is missing (a hostile listing's
-// own name never reaches others); answers are cached, misses and pictures are not asked again.
-TEST_F(IdentityTest, TokenDetailsFillOnlyWhatIsMissingAndCacheTheAnswerOnly)
-{
-    const std::string icon = booktest::txid_of(0x42) + "_0";
-    std::string id = devnet().mint(booktest::OTHER_ADDRESS, "1000", "GLD", icon);
-    std::string name = "Not Gold", sym, got_icon;
-    book::token_details(id, book::ListingKind::Token, name, sym, got_icon, m_services);
-    EXPECT_EQ(name + "|" + sym + "|" + got_icon, "Not Gold|GLD|" + icon);
-    std::string name2, sym2 = "MINE", icon2;
-    book::token_details(id, book::ListingKind::Token, name2, sym2, icon2, m_services);
-    EXPECT_EQ(name2 + "|" + sym2 + "|" + icon2, "|MINE|" + icon);
-    EXPECT_EQ(m_http.count("/bsv20/id/"), 1u);
-
-    std::string n, s, i, kept = "own";
-    book::token_details("pic_0", book::ListingKind::Picture, n, s, i, m_services);
-    book::token_details("pic_0", book::ListingKind::Picture, n, s, kept, m_services);
-    EXPECT_EQ(i + "|" + kept, "pic_0|own");
-    n = s = i = "";
-    for (int round = 0; round < 2; ++round) book::token_details(booktest::txid_of(0x99) + "_0", book::ListingKind::Token, n, s, i, m_services);
-    EXPECT_EQ(n + s + i, "");
-    EXPECT_EQ(m_http.count("/bsv20/id/"), 3u);  // misses are asked again
 }
 
 } // namespace

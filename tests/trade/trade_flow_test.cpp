@@ -4,7 +4,9 @@
 // once through and each refusal that guards the wallet's coins or the seller's lot is named.
 #include <gtest/gtest.h>
 
+#include "book/identity.h"
 #include "book/post.h"
+#include "book/post_blob.h"
 #include "book/sign_post.h"
 #include "core/base58.h"
 #include "core/hash.h"
@@ -508,11 +510,18 @@ TEST_F(Posting, EachPostPaysItsFeesInOrderAndABuyLocksItsCoins)
     other.clock().fix(1'800'000'000);
     json other_post = {{"type", "ag_cancel"}, {"handle", "carol"}, {"listing", std::string(64, 'b')},
                        {"protocol", std::string(book::POST_PROTOCOL)}, {"location", std::string(book::POST_LOCATION)}};
-    json next_post = other_post;
-    ASSERT_TRUE(book::sign_post(other_post, other.book()).ok());
-    ASSERT_TRUE(book::sign_post(next_post, other.book()).ok());
+    // Two posts never share a signature (the second would be dropped as a replay): never the
+    // same second twice, and a fresh nonce when the post names its own time.
+    json next_post = other_post, twin = other_post, twin2 = other_post;
+    twin["ts"] = twin2["ts"] = 1234;
+    for (json* p : {&other_post, &next_post, &twin, &twin2}) ASSERT_TRUE(book::sign_post(*p, other.book()).ok());
     EXPECT_EQ(other_post["ts"], 1'800'000'000);
-    EXPECT_EQ(next_post["ts"], 1'800'000'001);  // never the same second twice
+    EXPECT_EQ(next_post["ts"], 1'800'000'001);
+    EXPECT_EQ(twin["ts"], twin2["ts"]);
+    EXPECT_NE(twin["id"], twin2["id"]);
+    EXPECT_NE(twin["sig"], twin2["sig"]);
+    EXPECT_EQ(other_post["blob"], book::post_blob(other_post));
+    EXPECT_TRUE(book::verify_post(other_post, [&](std::string_view h) { return book::identity_key_of(h, other.book()); }));
     json post;
     auto outputs = paid(trade::publish_post(session(), {{"type", "ag_cancel"}, {"handle", "carol"}, {"listing", std::string(64, 'a')},
                                                         {"protocol", "stale"}, {"location", "elsewhere"}}, false), &post);
@@ -561,6 +570,13 @@ TEST_F(Posting, EachPostPaysItsFeesInOrderAndABuyLocksItsCoins)
     EXPECT_EQ(records[0].offer, tradetest::txid_of(result));
     EXPECT_EQ(records[0].listing, std::string(64, 'e'));
     EXPECT_EQ(records[0].utxos, (std::vector<std::string>{first + "_0", second + "_0"}));
+
+    // A key the registry does not publish for the handle signs nothing.
+    devnet().set_identity("carol", "0279be667ef9dcbbac55a06295ce870b07029bfcdb2dce28d959f2815b16f81798");
+    session().caches().clear_identities();
+    auto unverified = trade::publish_post(session(), {{"type", "ag_cancel"}, {"handle", "carol"}, {"listing", std::string(64, 'a')}}, false);
+    ASSERT_FALSE(unverified);
+    EXPECT_TRUE(unverified.error().is(book::BookCode::SignatureUnverified)) << trade::result_text(unverified);
 }
 
 } // namespace trade_flow_test
