@@ -96,16 +96,15 @@ TEST(ReportCipher, WhatWasChangedOrIsNotTheArchitectsDoesNotOpen)
     EXPECT_FALSE(trade::open_report_text("not base64 at all!", key));
 }
 
+// Keys that are no point or no private key seal nothing and open nothing.
 TEST(ReportCipher, BadKeysAreRefusedBeforeSealing)
 {
-    auto architect = pub_of(ARCHITECT_PRIV);
     core::Bytes x_past_field(33, 0xff);  // x above the field prime: no such point
     x_past_field[0] = 0x02;
-    EXPECT_FALSE(trade::seal_report_text("x", x_past_field, bytes(SENDER_PRIV)));
-    EXPECT_FALSE(trade::seal_report_text("x", core::Bytes{}, bytes(SENDER_PRIV)));
-    EXPECT_FALSE(trade::seal_report_text("x", architect, core::Bytes(32, 0)));
-    EXPECT_FALSE(trade::seal_report_text("x", architect, core::Bytes(31, 1)));
-    EXPECT_FALSE(trade::seal_report_text("x", architect, core::Bytes(32, 0xff)));  // above the order
+    const std::pair<core::Bytes, core::Bytes> keys[] = {  // the architect's public key, the sender's private key
+        {x_past_field, bytes(SENDER_PRIV)}, {{}, bytes(SENDER_PRIV)}, {pub_of(ARCHITECT_PRIV), core::Bytes(32, 0)},
+        {pub_of(ARCHITECT_PRIV), core::Bytes(31, 1)}, {pub_of(ARCHITECT_PRIV), core::Bytes(32, 0xff)}};  // the last above the order
+    for (const auto& [architect, sender] : keys) EXPECT_FALSE(trade::seal_report_text("x", architect, sender)) << architect.size();
     EXPECT_FALSE(trade::open_report_text(seal("x"), core::Bytes(32, 0)));
 }
 
