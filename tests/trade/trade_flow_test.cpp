@@ -22,7 +22,6 @@
 #include "tests/support/fake_session.h"
 #include "tests/support/devnet_fixture.h"
 #include "tests/support/temp_dir.h"
-#include "trade/buy_routine.h"
 #include "trade/cancel_routine.h"
 #include "trade/listing_record.h"
 #include "trade/market_session.h"
@@ -32,7 +31,6 @@
 #include "trade/post_tx.h"
 #include "trade/report.h"
 #include "trade/result_text.h"
-#include "trade/trade_gate.h"
 #include "trade/wallet_now.h"
 #include "tx/bsv20.h"
 #include "tx/inscription.h"
@@ -196,15 +194,6 @@ TEST_F(Buying, RefusalsBeforeAnyCoinMoves)
         EXPECT_EQ(failure_of(offer), row.code) << static_cast<int>(row.code);
         if (row.code == TradeCode::ListingHasOnly) { EXPECT_EQ(offer.error().detail, "9"); }
     }
-
-    // One's own listing, and a closed one, are refused before anything is asked of the network.
-    book::Listing listing;
-    listing.status = book::ListingStatus::Sold;
-    EXPECT_FALSE(trade::check_buy_open(session().wallet(), &listing).empty());
-    EXPECT_FALSE(trade::plan_buy(session(), listing, "1").error.empty());
-    listing.status = book::ListingStatus::Live;
-    listing.pubkey = trade::trader_gate(session().wallet()).identity_key;
-    EXPECT_FALSE(trade::plan_buy(session(), listing, "1").error.empty());
 }
 
 // What the builder makes passes the seller's check of the listing's terms and sends the bought
@@ -508,40 +497,35 @@ protected:
     std::vector<std::string> m_coins;
 };
 
-TEST_F(Withdrawing, TheWithdrawalSpendsACoinOfTheOfferThatIsStillUnspent)
+// A withdrawal that cannot spend a coin of the offer would leave it completable: it posts
+// nothing, pays nothing and keeps the locks. Otherwise it spends the first coin still unspent.
+TEST_F(Withdrawing, TheWithdrawalSpendsACoinOfTheOfferThatIsStillUnspentOrPostsNothing)
 {
     const std::string listing(64, 'e');
     book::Offer offer = two_coin_offer();
+    EXPECT_EQ(failure_of(trade::run_offer_cancel(session(), "abc", offer)), TradeCode::PickOpenOffer);
+    devnet().fault("woc", {{"down", true}});  // WhatsOnChain cannot say whether the coins are spent
+    EXPECT_EQ(failure_of(trade::run_offer_cancel(session(), listing, offer)), TradeCode::CoinsUnanswered);
+    devnet().clear_faults();
+    // The coin is unspent, but not one this wallet's coin lists hold.
+    std::string foreign = devnet().fund(SELLER_PAY, 5'000, true);
+    auto unlisted = trade::withdraw_offer(session(), listing, offer.id, {foreign + "_0"});
+    ASSERT_FALSE(unlisted);
+    EXPECT_TRUE(unlisted.error().is(funding::FundingCode::MustSpendMissing)) << trade::result_text(unlisted);
+    EXPECT_FALSE(trade::buyer_coins_spent(session(), offer.offer));
+    for (const auto& coin : m_coins) EXPECT_EQ(funding::offer_locks_load(session().wallet()).count(coin), 1u) << coin;
+
     spend_elsewhere(m_coins[0]);
     ASSERT_TRUE(trade::buyer_coins_spent(session(), offer.offer));
     auto result = trade::run_offer_cancel(session(), listing, offer);
     ASSERT_TRUE(result) << trade::result_text(result);
     EXPECT_EQ(inputs_of(result).count(m_coins[1]), 1u);
     EXPECT_TRUE(funding::offer_locks_load(session().wallet()).empty());
-
     // Both coins are spent now: a second withdrawal is paid like any post.
     result = trade::run_offer_cancel(session(), listing, offer);
     ASSERT_TRUE(result) << trade::result_text(result);
     auto used = inputs_of(result);
     EXPECT_EQ(used.count(m_coins[0]) + used.count(m_coins[1]), 0u);
-}
-
-// A withdrawal that cannot spend a coin of the offer would leave it completable: it posts
-// nothing, pays nothing and keeps the locks.
-TEST_F(Withdrawing, AWithdrawalThatCannotSpendACoinOfTheOfferPostsNothing)
-{
-    book::Offer offer = two_coin_offer();
-    EXPECT_EQ(failure_of(trade::run_offer_cancel(session(), "abc", offer)), TradeCode::PickOpenOffer);
-    devnet().fault("woc", {{"down", true}});  // WhatsOnChain cannot say whether the coins are spent
-    EXPECT_EQ(failure_of(trade::run_offer_cancel(session(), std::string(64, 'e'), offer)), TradeCode::CoinsUnanswered);
-    devnet().clear_faults();
-    // The coin is unspent, but not one this wallet's coin lists hold.
-    std::string foreign = devnet().fund(SELLER_PAY, 5'000, true);
-    auto unlisted = trade::withdraw_offer(session(), std::string(64, 'e'), offer.id, {foreign + "_0"});
-    ASSERT_FALSE(unlisted);
-    EXPECT_TRUE(unlisted.error().is(funding::FundingCode::MustSpendMissing)) << trade::result_text(unlisted);
-    EXPECT_FALSE(trade::buyer_coins_spent(session(), offer.offer));
-    for (const auto& coin : m_coins) EXPECT_EQ(funding::offer_locks_load(session().wallet()).count(coin), 1u) << coin;
 }
 
 class Posting : public TraderTest {
