@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "book/book_view.h"
+#include "book/history.h"
 #include "book/identity.h"
 #include "tests/book/devnet_book.h"
 #include "tests/support/temp_dir.h"
