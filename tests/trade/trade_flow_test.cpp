@@ -37,6 +37,7 @@
 #include "tx/outpoint.h"
 #include "tx/parse.h"
 #include "tx/push.h"
+#include "tx/raw_tx.h"
 #include "tx/script.h"
 #include "tx/serialize.h"
 #include "tx/sign.h"
@@ -462,26 +463,18 @@ protected:
         return out;
     }
 
-    // Spends a coin of the wallet's receive address behind the program's back, and mines it.
+    // Spends a coin of the wallet's behind the program's back (a trusted import), and mines it.
     void spend_elsewhere(const std::string& outpoint)
     {
         auto o = tx::parse_outpoint(outpoint);
-        std::optional<wallet::DerivedKey> key;
-        {
-            wallet::WalletLock lock(session().wallet());
-            key = wallet::key_for_address(session().wallet(), m_receive);
-        }
-        ASSERT_TRUE(key);
-        auto hash = *core::hash160_from_address(m_receive);
-        std::vector<tx::TxInput> ins(1);
-        ins[0].txid = o->txid.hex();
-        ins[0].vout = o->vout;
-        ins[0].value = 2'500;
-        ins[0].pub_key_hash = hash;
-        std::vector<tx::TxOutput> outs{{2'300, tx::p2pkh_script(core::hash160(core::as_bytes("elsewhere")))}};
-        ASSERT_TRUE(tx::tx_sign_input(0, ins, outs, hash, key->priv_hex.view(), key->pub_hex));
-        auto reply = devnet().post("/woc/v1/bsv/main/tx/raw", json{{"txhex", core::hex_encode(tx::tx_serialize(ins, outs))}}.dump());
-        ASSERT_EQ(reply.status, 200) << reply.body;
+        tx::RawTx spend;
+        tx::RawTxInput in;
+        in.prev_hash = tx::txid_to_wire(o->txid.hex()).value();
+        in.prev_index = o->vout;
+        in.script_sig = {0x51};
+        spend.inputs.push_back(in);
+        spend.outputs.push_back({2'300, tx::p2pkh_script(core::hash160(core::as_bytes("elsewhere")))});
+        ASSERT_FALSE(devnet().import_tx(core::hex_encode(tx::serialize_raw_tx(spend))).empty());
         devnet().mine();
     }
 
