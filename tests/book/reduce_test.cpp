@@ -436,22 +436,6 @@ TEST(HistoryRows, EachViewerSeesTheirOwnRowsInTheirRole)
     for (size_t i = 1; i < rows.size(); ++i) EXPECT_GE(rows[i - 1].time, rows[i].time);
 }
 
-// An architect's force cancel is a book row, not the seller's; a fill naming what was sold and to
-// whom uses that.
-TEST(HistoryRows, ForceCancelsAndFillsThatNameTheirBuyer)
-{
-    std::vector<PostRecord> posts = market();
-    posts.push_back(action(0x40, Json{{"type", "ag_force_cancel"}}, ARCHITECT, 1100));
-    posts.push_back(action(0x41, Json{{"type", "ag_fill"}, {"qty", "4"}, {"sold", "2"}, {"pay_sats", 250},
-                                   {"buyer", "buyer"}, {"utxo", txid_of(0xac) + "_1"}}, SELLER, 1200));
-    EXPECT_FALSE(row_of(history(posts, SELLER.pub), txid_of(0x40)));
-    EXPECT_TRUE(row_of(history(posts, ""), txid_of(0x40)));
-    const HistoryRow* purchase = row_of(history(posts, BUYER.pub), txid_of(0x41));
-    ASSERT_TRUE(purchase);
-    EXPECT_EQ(purchase->qty + "|" + std::to_string(purchase->pay_sats) + "|" + purchase->counterparty, "2|250|seller");
-    EXPECT_EQ(row_of(history(posts, SELLER.pub), txid_of(0x41))->counterparty, "buyer");
-}
-
 const std::string LISTING_A = txid_of(0x40);
 const std::string LISTING_B = txid_of(0x41);
 

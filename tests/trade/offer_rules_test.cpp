@@ -299,15 +299,4 @@ TEST(OfferRules, EachWayAnOfferCanCheatIsRefused)
     }
 }
 
-TEST(OfferRulesOutputs, EnvelopeAndBodyReaders)
-{
-    EXPECT_FALSE(trade::output_envelope(tx::p2pkh_script(BUYER_ORD)));
-    EXPECT_FALSE(trade::output_envelope(core::Bytes{0x6a}));
-    auto body = trade::output_bsv20(transfer(BUYER_ORD, "42").script);
-    ASSERT_TRUE(body);
-    EXPECT_EQ(body->amt, "42");
-    EXPECT_EQ(body->id, TOKEN);
-    EXPECT_FALSE(trade::output_bsv20(tx::inscription_script(BUYER_ORD, "text/plain", core::as_bytes("{\"p\":\"bsv-20\"}"))));
-}
-
 } // namespace offer_rules_test
