@@ -352,10 +352,10 @@ protected:
     book::Listing m_listing;
 };
 
-// Refused: a book showing other terms than the record (a forged or stale copy), another
-// trader's listing, one with no record, a buyer's signature that does not verify, a picture
-// listing whose output holds another picture. Nothing is signed and the lot stays.
-TEST_F(Selling, NothingIsSignedUnlessTheOfferAnswersThisWalletsRecord)
+// Refused, signing nothing and leaving the lot: a book showing other terms than the record (a
+// forged or stale copy), another trader's listing, one with no record, a buyer's signature that
+// does not verify, a picture listing whose output holds another picture.
+TEST_F(Selling, OnlyAnOfferThatAnswersThisWalletsRecordIsSigned)
 {
     const std::vector<std::pair<std::function<void(book::Listing&)>, std::string>> changed = {
         {[](book::Listing& l) { l.price_sats = 1; }, "price"},
@@ -397,17 +397,14 @@ TEST_F(Selling, NothingIsSignedUnlessTheOfferAnswersThisWalletsRecord)
                                               {BUYER_COIN - 20'000 - 600, tx::p2pkh_script(m_buyer.hash)}});
     EXPECT_EQ(failure_of(trade::complete_offer(session(), for_picture, m_listing).result), TradeCode::PictureNotHeld);
     EXPECT_FALSE(spent(picture));
-}
 
-// A listing of 3 of the lot's 10 sells out: its record goes, and the 7 left over are the seller's
-// to list again, held for no listing.
-TEST_F(Selling, AListingThatSellsOutLeavesNoRecord)
-{
-    ASSERT_TRUE(funding::reserve_remove(session().wallet(), m_listing.id));
+    // A listing of 3 of the lot's 10 sells out: its record goes, and the 7 left over are the
+    // seller's to list again, held for no listing.
     list(std::string(64, 'b'), book::ListingKind::Token, m_token, m_token, "3", 3'000, "10");
-    trade::Completion done = trade::complete_offer(session(), offer_for_three(), m_listing);
-    ASSERT_TRUE(done.result) << trade::result_text(done.result);
-    EXPECT_EQ(done.leftover_units, "7");
+    trade::Completion sold = trade::complete_offer(session(), offer_for_three(), m_listing);
+    ASSERT_TRUE(sold.result) << trade::result_text(sold.result);
+    EXPECT_TRUE(spent(m_token));
+    EXPECT_EQ(sold.leftover_units, "7");
     EXPECT_FALSE(funding::reserve_of_listing(session().wallet(), m_listing.id));
 }
 
