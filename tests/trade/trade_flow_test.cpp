@@ -23,6 +23,7 @@
 #include "tests/support/devnet_fixture.h"
 #include "tests/support/temp_dir.h"
 #include "trade/cancel_routine.h"
+#include "trade/listing_record.h"
 #include "trade/market_session.h"
 #include "trade/offer_build.h"
 #include "trade/offer_complete.h"
@@ -406,6 +407,34 @@ TEST_F(Selling, OnlyAnOfferThatAnswersThisWalletsRecordIsSigned)
     EXPECT_TRUE(spent(m_token));
     EXPECT_EQ(sold.leftover_units, "7");
     EXPECT_FALSE(funding::reserve_of_listing(session().wallet(), m_listing.id));
+}
+
+// A reserve bound before records were kept: the record is rebuilt from the listing post this
+// wallet published, and never from another's transaction or once the lot has moved on.
+TEST_F(Selling, AnOlderReserveIsRebuiltOnlyFromThisWalletsOwnListingPost)
+{
+    core::Json post = {{"type", "ag_list"},  {"handle", "erin"},  {"origin", m_token},       {"kind", "bsv21"},
+                       {"utxo", m_token},    {"qty", "10"},      {"price_sats", 10'000},   {"note", "ten"},
+                       {"exp", 4'000'000'000LL}, {"pay_addr", m_receive}, {"ord_addr", m_ordinals}};
+    auto published = trade::publish_post(session(), post, true);
+    ASSERT_TRUE(published) << trade::result_text(published);
+    (void)funding::reserve_remove(session().wallet(), m_listing.id);
+    m_listing.id = txid_of(published);
+    ASSERT_TRUE(funding::reserve_add(session().wallet(), m_token, m_token, 0));
+    ASSERT_TRUE(funding::reserve_bind_listing(session().wallet(), m_token, m_listing.id));
+
+    ASSERT_TRUE(funding::reserve_rebind(session().wallet(), m_listing.id, std::string(64, 'b') + "_1"));
+    EXPECT_EQ(trade::seller_record(session(), m_listing.id).error.code, TradeCode::RecordPartlySold);
+    ASSERT_TRUE(funding::reserve_rebind(session().wallet(), m_listing.id, m_token));
+    trade::SellerRecord rebuilt = trade::seller_record(session(), m_listing.id);
+    ASSERT_TRUE(rebuilt.reserve) << trade::error_text(rebuilt.error);
+    EXPECT_EQ(rebuilt.reserve->record.price_left, 10'000u);
+    EXPECT_TRUE(funding::reserve_of_listing(session().wallet(), m_listing.id)->record.known());  // kept from now on
+    EXPECT_TRUE(trade::complete_offer(session(), offer_for_three(), m_listing).result);
+
+    ASSERT_TRUE(funding::reserve_add(session().wallet(), m_buyer_coin + "_0", "", 0));
+    ASSERT_TRUE(funding::reserve_bind_listing(session().wallet(), m_buyer_coin + "_0", m_buyer_coin));
+    EXPECT_EQ(trade::seller_record(session(), m_buyer_coin).error.code, TradeCode::NoRecord);
 }
 
 // Withdrawing an offer: the "ag_offer_cancel" payment spends a coin of the withdrawn offer that is
