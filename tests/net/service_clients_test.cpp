@@ -370,6 +370,7 @@ TEST_F(OrdinalsClientTest, FailuresAndBadInput)
     EXPECT_EQ(m_gp.txo(txid, 2).status, 500);
     EXPECT_EQ(m_gp.token(MNEE).status, 404);
     EXPECT_EQ(m_gp.content(TRANSFER + "_1").status, 404);
+    EXPECT_EQ(m_http.last_get_options.max_body, net::MAX_CONTENT_BODY);
     EXPECT_EQ(m_gp.unspent_txos(OWNER, net::TxoSelection::Tokens).failure, net::Failure::Answer);
 
     m_http.clear();
@@ -443,24 +444,11 @@ TEST_F(OrdinalsClientTest, PagesAreReadUntilShortAndNeverForEver)
     EXPECT_EQ(m_http.requests().size(), 2u);
 }
 
-TEST_F(OrdinalsClientTest, ContentIsCappedAndKeepsItsType)
-{
-    const std::string origin = TRANSFER + "_0";
-    const std::string png("\x89PNG\r\n\x1a\n\0\0", 10);
-    m_http.answer(CONTENT + "/content/" + origin, 200, png, "image/png");
-    auto content = m_gp.content(origin);
-    ASSERT_TRUE(content);
-    EXPECT_EQ(content->bytes, png);
-    EXPECT_EQ(content->content_type, "image/png");
-    EXPECT_EQ(m_http.last_get_options.max_body, net::MAX_CONTENT_BODY);
-    m_http.answer(API + "/files/inscriptions/" + origin, 200, png);
-    EXPECT_TRUE(m_gp.files_inscription(origin));
-}
-
 const std::string ARC = "https://arc.test";
 
 // What a broadcast makes of each answer: a rejection inside an HTTP 200 is a failure, and an
-// answer about another transaction than the one sent is never taken as its acceptance.
+// answer about another transaction than the one sent is never taken as its acceptance. (The
+// broadcaster's tests read the orphan, rejected and unreadable answers through it.)
 TEST(ArcClientTest, BroadcastAnswers)
 {
     const std::string a(64, 'a'), b(64, 'b');
@@ -478,10 +466,7 @@ TEST(ArcClientTest, BroadcastAnswers)
         {200, read_data_file("fixtures/arc-tx-ok.json"), "c0d6fce714e4225614f000c6a5addaaa1341acbb9c87115114dcf84f37b945a6", ""},
         {200, read_data_file("fixtures/arc-tx-double-spend.derived.json"),
          "3d7770a2c3bbf890fe69ad33faadd3efb470b60d05b071eaa86e6597d480e111", "DOUBLE_SPEND_ATTEMPTED"},
-        {200, status("SEEN_IN_ORPHAN_MEMPOOL", a, "missing parents"), a, "SEEN_IN_ORPHAN_MEMPOOL: missing parents"},
-        {200, status("REJECTED", a, "REJECTED"), a, "REJECTED"},
         {200, status("STORED", a, "arc error: Missing inputs"), a, "arc error: Missing inputs"},
-        {200, "not json", b, "bad arc response"},
         {200, R"({"txid":"x"})", b, "bad arc response"},
         {200, status("QUEUED", b), b, "broadcast did not confirm"},
         {200, status("SEEN_ON_NETWORK", "abc"), b, "arc did not return a txid"},
@@ -571,16 +556,11 @@ TEST_F(RegistryClientTest, OracleTxidsAndTheirFailures)
     }
 }
 
-// Only a true "ok" is a success; the submission goes once, with a short time-out.
-TEST_F(RegistryClientTest, SubmitReadsOk)
+// The submission goes once, with a short time-out (what its "ok" means: the broadcaster's tests).
+TEST_F(RegistryClientTest, SubmitGoesOnceWithAShortTimeOut)
 {
-    for (const char* body : {R"({"ok":true})", R"({"ok":false})", R"({"ok":"true"})", "ok", R"([true])"}) {
-        m_http.answer(REG + "/oi/submit", 200, body);
-        auto answer = m_reg.submit("0100");
-        ASSERT_TRUE(answer);
-        EXPECT_EQ(answer->ok, body == std::string(R"({"ok":true})")) << body;
-        EXPECT_EQ(answer->text, body);
-    }
+    m_http.answer(REG + "/oi/submit", 200, R"({"ok":"true"})");
+    EXPECT_FALSE(m_reg.submit("0100")->ok);
     EXPECT_EQ(m_http.requests().at(0).body, R"({"txhex":"0100"})");
     EXPECT_EQ(m_http.last_post_options.timeout_seconds, 2);
     EXPECT_EQ(m_http.last_post_options.attempts, 1);

@@ -42,11 +42,7 @@ public:
     void pass_through() { m_real = std::make_unique<net::CurlHttp>(); }
 
     // Answers url with status and body (any method).
-    void answer(const std::string& url, long status, std::string body, std::string content_type = {})
-    {
-        m_replies[url] = reply(status, std::move(body));
-        m_replies[url].content_type = std::move(content_type);
-    }
+    void answer(const std::string& url, long status, std::string body) { m_replies[url] = reply(status, std::move(body)); }
 
     // A reply with status and body, as the real client reports it.
     static net::HttpReply reply(long status, std::string body)
