@@ -90,8 +90,9 @@ TEST_F(Gather, PendingChangeComesFirstAndOnlyOnce)
         wallet::WalletLock lock(ws());
         funding::add_pending_change(session(), {txid_of('e'), 3, 4000, receive_address(1)});
         funding::add_pending_change(session(), {txid_of('f'), 0, 4000, "1NotAnAddressOfThisWallet"});
+        funding::add_pending_change(session(), {txid_of('a'), 0, 5000, receive_address(0)});  // listed too
     }
-    EXPECT_EQ(gathered(), (std::vector<std::string>{"e3", "a0", "d0"}));
+    EXPECT_EQ(gathered(), (std::vector<std::string>{"e3", "a0", "d0"}));  // a0 once
 }
 
 TEST_F(Gather, LocksOnCoinsKnownSpentAreDropped)

@@ -134,22 +134,6 @@ TEST_F(Pay, AnInputTheChainDoesNotKnowIsLeftOutAndThePaymentRetried)
     EXPECT_EQ(read_json(snapshot("change")).dump().find(ghost), std::string::npos);
 }
 
-// Every service refuses the payment for missing inputs and WhatsOnChain cannot be reached to say
-// whether they are spent: both coins pay the next payment.
-TEST_F(Pay, CoinsTheChainCouldNotBeAskedAboutStaySpendable)
-{
-    std::string a = fund(0, {10000});
-    std::string b = fund(0, {10000});
-    cached_coins();
-    devnet().fault("registry", {{"status", 503}, {"body", "down"}});
-    devnet().fault("woc", {{"down", true}});
-    devnet().fault("arc", {{"status", 400}, {"body", "Missing inputs"}});
-    EXPECT_FALSE(funding::pay_outputs(session(), to_other(5000)));
-    devnet().clear_faults();
-    EXPECT_FALSE(in_spent_set(a, 0) || in_spent_set(b, 0));
-    EXPECT_EQ(inputs_of(paid(funding::pay_outputs(session(), to_other(15000)))), (Outpoints{a + "_0", b + "_0"}));
-}
-
 TEST_F(Pay, BroadcastWhoseAnswerWasLostIsFoundAndNotPaidAgain)
 {
     std::string first = fund(0, {50000});
@@ -243,7 +227,7 @@ private:
 
 // A refused attempt may still reach the chain some other way: the retry spends one of its
 // coins, so that at most one of them can ever confirm, even when the chain cannot be asked
-// whether that coin is still there.
+// whether that coin is still there (and so never puts it in the spent set).
 TEST_F(Pay, ARetryAfterARefusedAttemptSpendsOneOfItsCoins)
 {
     RefusingFirstBroadcast http;

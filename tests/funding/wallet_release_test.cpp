@@ -3,8 +3,8 @@
 // instead of mixing two wallets' coins.
 #include <atomic>
 #include <functional>
-#include <memory>
 #include <future>
+#include <memory>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -33,7 +33,7 @@ public:
             return std::optional<net::HttpReply>();
         });
     }
-    bool fired() const { return m_fired; }
+    [[nodiscard]] bool fired() const { return m_fired; }
 
 private:
     std::atomic<bool> m_fired{false};
@@ -65,50 +65,35 @@ protected:
         std::thread([task] { (*task)(); }).detach();  // never waited for past the deadline
         return done.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
     }
-
-    // Runs refresh_coins on a thread that holds the wallet lock around it, as callers do, and
-    // runs meanwhile on this thread once the lock is free. meanwhile_ran tells whether this
-    // thread got the lock before the refresh returned.
-    struct Outcome {
-        std::string result;  // testsupport::outcome of the refresh
-        bool meanwhile_ran = false;
-    };
-    Outcome refresh_with(const std::function<void()>& meanwhile)
-    {
-        Outcome out;
-        std::atomic<bool> holding{false};
-        std::atomic<bool> done{false};
-        std::thread caller([&] {
-            wallet::WalletLock lock(ws());
-            holding = true;
-            out.result = testsupport::outcome(funding::refresh_coins(session()));
-            done = true;
-        });
-        while (!holding) std::this_thread::yield();
-        {
-            wallet::WalletLock lock(ws());  // waits until the refresh lets go
-            out.meanwhile_ran = !done;
-            meanwhile();
-        }
-        caller.join();
-        return out;
-    }
 };
 
+// A refresh, on a thread that holds the wallet lock around it as callers do, lets go of it
+// while the lists are fetched; the wallet switched meanwhile is noticed, and the first wallet's
+// lists never reach the second wallet's memory.
 TEST_F(WalletRelease, WalletSwitchedDuringTheFetchIsNoticed)
 {
     fund(0, {20000});
     const std::string w1_address = receive_address(0);
     devnet().fault("woc", {{"delay_ms", 1500}});
-
-    Outcome switched = refresh_with([&] { switch_to("w2"); });
-    EXPECT_TRUE(switched.meanwhile_ran);
-    EXPECT_EQ(switched.result, testsupport::failed(funding::FundingCode::WalletChanged));
-    // The first wallet's lists never reach the second wallet's memory.
+    std::string result;
+    std::atomic<bool> holding{false}, done{false};
+    std::thread caller([&] {
+        wallet::WalletLock lock(ws());
+        holding = true;
+        result = testsupport::outcome(funding::refresh_coins(session()));
+        done = true;
+    });
+    while (!holding) std::this_thread::yield();
+    {
+        wallet::WalletLock lock(ws());  // waits until the refresh lets go
+        EXPECT_FALSE(done);
+        switch_to("w2");
+    }
+    caller.join();
+    EXPECT_EQ(result, testsupport::failed(funding::FundingCode::WalletChanged));
     wallet::WalletLock lock(ws());
     EXPECT_EQ(session().coins().key, wallet::wallet_key(ws()));
     EXPECT_EQ(session().coins().lists.count(w1_address), 0u);
-
 }
 
 // A coin paying the wallet that no list shows any more but that the latest broadcast names:
