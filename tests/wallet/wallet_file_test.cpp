@@ -49,7 +49,8 @@ TEST_F(WalletDirTest, HdWalletLoadsWithItsCountersAndRecords)
                                   {"contacts",
                                    {{{"dest", " @@Alice "}, {"note", std::string(100, 'n')}},
                                     {{"dest", "1BoatSLRHtKNngkdXEeobR76b53LETtpyT"}},
-                                    {{"dest", "bob@" + wallet::paymail_domain(ws())}},
+                                    {{"dest", "$Bob@" + wallet::paymail_domain(ws())}},
+                                    {{"dest", "bob@" + wallet::paymail_domain(ws()) + ".evil"}},
                                     {{"dest", "  $ "}}}}}));
     wallet::WalletLock lock(ws());
     ASSERT_TRUE(wallet::wallet_load(ws()));
@@ -65,11 +66,13 @@ TEST_F(WalletDirTest, HdWalletLoadsWithItsCountersAndRecords)
     EXPECT_EQ(s.owned[1].origin, "bb_1");
     EXPECT_TRUE(s.owned[1].hidden);
     EXPECT_FALSE(s.owned[1].created);
-    ASSERT_EQ(s.contacts.size(), 3u);
+    // Contacts: handles trimmed, stripped of @ and $, lower-cased, the own domain dropped.
+    ASSERT_EQ(s.contacts.size(), 4u);
     EXPECT_EQ(s.contacts[0].dest, "alice");
     EXPECT_EQ(s.contacts[0].note.size(), 80u);
     EXPECT_EQ(s.contacts[1].dest, "1BoatSLRHtKNngkdXEeobR76b53LETtpyT");
     EXPECT_EQ(s.contacts[2].dest, "bob");
+    EXPECT_EQ(s.contacts[3].dest, "bob@" + wallet::paymail_domain(ws()) + ".evil");
     EXPECT_FALSE(s.identity_address.empty());
     EXPECT_EQ(s.recv_priv.size(), 64u);
     EXPECT_NE(s.recv_address, wallettest::ABANDON_RECEIVE_0);  // shown index 3, not 0
@@ -159,29 +162,6 @@ TEST_F(WalletDirTest, ALockedWalletIsNeitherLoadedNorSaved)
     EXPECT_EQ(read_json(wallet_rel("w1")), ENVELOPE);
     EXPECT_FALSE(wallet::wallet_load(ws()));
     EXPECT_TRUE(ws().state().recv_priv.empty());
-}
-
-// Two sessions of one process bind and load wallets of their own: neither hears, nor undoes, the
-// other's loads and forgets. Nothing loads before a wallet is bound; binding another reloads.
-TEST_F(WalletDirTest, TwoSessionsHoldTheirOwnBoundWallets)
-{
-    write_registry({{"w1", hd_wallet(ABANDON_MNEMONIC)}, {"w2", hd_wallet(wallettest::LEGAL_MNEMONIC)}});
-    wallet::WalletSession other;
-    wallet::register_app(ws(), "/opt/agoran", "Agoran");
-    wallet::register_app(other, "/opt/other", "Agoran");
-    wallet::WalletLock lock(ws()), other_lock(other);
-    EXPECT_FALSE(wallet::wallet_load(other) || wallet::wallet_summary(other)) << "no wallet is bound yet";
-    int heard = 0;
-    ws().add_listener({[&] { ++heard; }, [&] { ++heard; }});
-    ASSERT_TRUE(wallet::bind_wallet(ws(), "w1") && wallet::bind_wallet(other, "w2") && wallet::wallet_load(other));
-    ASSERT_TRUE(wallet::wallet_load(ws()));
-    const std::string second = other.state().recv_address;
-    wallet::wallet_forget(other);
-    EXPECT_EQ(heard, 1) << "this session's own load only";
-    EXPECT_EQ(ws().state().recv_address, wallettest::ABANDON_RECEIVE_0);
-    EXPECT_NE(second, wallettest::ABANDON_RECEIVE_0);
-    ASSERT_TRUE(wallet::bind_wallet(ws(), "w2") && wallet::wallet_load(ws()));
-    EXPECT_EQ(ws().state().recv_address, second);
 }
 
 TEST_F(WalletDirTest, SaveChangesOnlyOwnMembersAndKeepsPursasWrites)
@@ -278,19 +258,6 @@ TEST_F(WalletDirTest, SummaryPeeksAndForgetWipesEveryField)
     ASSERT_TRUE(wallet::wallet_load(ws()));
     wallet::wallet_forget(ws());
     EXPECT_EQ(forgotten, before + 1);
-}
-
-TEST(HandleNormalisation, TrimsStripsLowerCasesAndDropsOwnDomain)
-{
-    EXPECT_EQ(wallet::normalize_handle("  @@Alice \r\n", "example.org"), "alice");
-    EXPECT_EQ(wallet::normalize_handle("$Bob@Example.org", "example.org"), "bob");
-    EXPECT_EQ(wallet::normalize_handle("bob@other.org", "example.org"), "bob@other.org");
-    EXPECT_EQ(wallet::normalize_handle("bob@example.org.evil", "example.org"), "bob@example.org.evil");
-    EXPECT_EQ(wallet::normalize_handle("1BoatSLRHtKNngkdXEeobR76b53LETtpyT", "example.org"),
-              "1BoatSLRHtKNngkdXEeobR76b53LETtpyT");
-    EXPECT_EQ(wallet::normalize_handle("1Short", "example.org"), "1short");
-    EXPECT_EQ(wallet::normalize_handle("\t@$@ ", "example.org"), "");
-    EXPECT_EQ(wallet::normalize_handle("@ $x", "example.org"), "$x");  // stripping stops at the blank
 }
 
 } // namespace
