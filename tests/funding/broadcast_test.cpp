@@ -156,10 +156,15 @@ TEST_F(Broadcast, ATransactionAServiceTookIsSentEvenWhenWhatsOnChainNeverShowsIt
 }
 
 // The services are asked with the wallet lock let go, also by a caller that holds it, and the
-// inputs are kept from other payments meanwhile; the outcome is recorded once the lock is back.
+// inputs are kept from other payments meanwhile; the outcome is recorded once the lock is back:
+// of a two-party transaction (a completed sale), only this wallet's output becomes its change.
 TEST_F(Broadcast, TheNetworkIsAskedWithTheWalletLockLetGoAndTheInputsKeptAside)
 {
     bind_wallet();
+    m_outputs = {{35000, tx::p2pkh_script(*core::hash160_from_address(receive_address(1)))},
+                 {14000, tx::p2pkh_script(fundingtest::OtherParty{}.hash)}};
+    const auto raw = tx::tx_serialize(m_inputs, m_outputs);
+    m_txid = tx::tx_id(raw);
     const std::string input = funding::spent_key(m_inputs[0].txid, 3);
     size_t submissions = 0, lock_free = 0, kept_aside = 0;
     m_on_submit = [&] {
@@ -180,6 +185,9 @@ TEST_F(Broadcast, TheNetworkIsAskedWithTheWalletLockLetGoAndTheInputsKeptAside)
     EXPECT_EQ(kept_aside, submissions);
     EXPECT_TRUE(funding::is_spent(session(), m_inputs[0].txid, 3));
     EXPECT_EQ(session().coins().sending.count(input), 0u);
+    ASSERT_EQ(session().coins().change.size(), 1u);
+    EXPECT_EQ(session().coins().change[0].vout, 0u);
+    EXPECT_EQ(session().coins().change[0].addr, receive_address(1));
 }
 
 // Nothing is asked of any service for a transaction that cannot be written or a txid cut short.

@@ -34,10 +34,11 @@ protected:
         };
     }
 
-    // Answers the first request that appears with the given reply text.
-    std::thread answer_with(std::string reply)
+    // Connects while a stand-in for Pursa answers the first request that appears with reply,
+    // whole or not at all, as Pursa writes it: the program may look at any moment.
+    std::optional<WalletCode> connect_answered_with(const std::string& reply)
     {
-        return std::thread([this, reply] {
+        std::thread answer([this, reply] {
             for (int i = 0; i < 400; ++i) {
                 for (const auto& entry : std::filesystem::directory_iterator(path("connect"), m_ec)) {
                     std::string name = entry.path().filename().string();
@@ -45,7 +46,6 @@ protected:
                     const std::string id = name.substr(0, name.size() - 9);
                     if (exists("connect/" + id + ".rep.json")) continue;
                     m_request = read_json("connect/" + name);
-                    // Whole or not at all, as Pursa writes it: the program may look at any moment.
                     write_text("connect/" + id + ".rep.json.tmp", reply);
                     std::filesystem::rename(path("connect/" + id + ".rep.json.tmp"), path("connect/" + id + ".rep.json"), m_ec);
                     return;
@@ -53,11 +53,6 @@ protected:
                 std::this_thread::sleep_for(2ms);
             }
         });
-    }
-
-    std::optional<WalletCode> connect_answered_with(const std::string& reply)
-    {
-        auto answer = answer_with(reply);
         auto result = failure_of(wallet::pursa_connect(ws(), m_options));
         answer.join();
         return result;

@@ -128,6 +128,10 @@ TEST_F(LotsTest, TokenHeldInThreeOutputsIsOneLotWithTheSummedAmount)
     const auto doc = read_json(wallet_rel("w1"));
     ASSERT_EQ(doc["ord_owned"].size(), 3u);
     EXPECT_EQ(doc["ord_owned"][0]["token_id"], TOKEN);
+    // Every watch address was asked: identity, receive, 1 ordinals, 5 ordinals change.
+    size_t asked = 0;
+    for (const auto& r : http.requests()) asked += has(r.url, "bsv20=false");
+    EXPECT_EQ(asked, 8u);
 }
 
 // Only unspent 1-sat image outputs are pictures: not text, not 2 sats, not spent (by the index
