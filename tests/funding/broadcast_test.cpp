@@ -96,7 +96,6 @@ TEST_F(Broadcast, ServicesInTurnUntilOneTakesIt)
         {R"({"ok": false})", FakeHttp::reply(200, "\"" + std::string(64, 'f') + "\"\n"), 1, ""},
         {R"({"ok": "true"})", FakeHttp::reply(200, m_txid), 1, ""},
         {nullptr, FakeHttp::reply(400, "257: txn-already-known"), 1, ""},
-        {nullptr, FakeHttp::reply(400, "258: txn-mempool-conflict"), 1, ""},
         {nullptr, FakeHttp::reply(400, "Transaction already in the mempool"), 1, ""},
         {nullptr, FakeHttp::reply(200, m_txid), 1, other_hex},
     };

@@ -173,6 +173,7 @@ TEST_F(WalletDirTest, LegacyWalletLeftAloneBesideAnyOtherRegistry)
 TEST_F(WalletDirTest, BindFileOfThisInstanceDecides)
 {
     write_registry({{"w7", nullptr}});
+    EXPECT_FALSE(wallet::bind_wallet(ws(), "w7"));  // not before the program registers as an app
     wallet::register_app(ws(), "/opt/agoran", "Agoran");
     EXPECT_EQ(wallet::active_wallet_id(ws()), "w7");
     EXPECT_EQ(read_json("binds/_opt_agoran.json"),
@@ -200,14 +201,6 @@ TEST_F(WalletDirTest, BindFileOfThisInstanceDecides)
     ASSERT_TRUE(wallet::bind_wallet(ws(), "w1"));
     wallet::unbind_wallet(ws());
     EXPECT_FALSE(exists("binds/_opt_agoran.json"));
-}
-
-TEST_F(WalletDirTest, BindNeedsARegisteredApp)
-{
-    EXPECT_FALSE(wallet::bind_wallet(ws(), "w1"));
-    wallet::register_app(ws(), "", "");
-    EXPECT_EQ(wallet::app_name(ws()), "App");
-    EXPECT_EQ(wallet::bind_path(ws()), m_data / "binds" / "_.json");
 }
 
 } // namespace
