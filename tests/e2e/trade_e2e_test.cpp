@@ -146,7 +146,7 @@ TEST_F(TradeEndToEnd, ABuyerAndASellerTradeOnceAndForgeriesAreRefused)
     const auto lot = tx::parse_outpoint(rest);
     for (const std::string& on : {repriced, listing}) {
         tx::TxInput listed_input;
-        listed_input.txid = lot->txid.hex();
+        listed_input.txid = lot->txid;
         listed_input.vout = lot->vout;
         std::vector<tx::TxInput> inputs{listed_input, mallory.coin(50'000)};
         std::vector<tx::TxOutput> outputs{{1, tx::p2pkh_script(pay_hash)}, mallory.transfer(token, "5"),

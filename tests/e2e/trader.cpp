@@ -20,6 +20,7 @@
 #include "tx/script.h"
 #include "tx/serialize.h"
 #include "tx/sign.h"
+#include "tests/support/test_txid.h"
 
 namespace e2e {
 
@@ -159,7 +160,7 @@ Forger::Forger(std::string handle, const testsupport::Devnet& devnet, Moments& m
 tx::TxInput Forger::coin(int64_t sats) const
 {
     tx::TxInput in;
-    in.txid = m_devnet.fund(m_address, sats);
+    in.txid = test_txid(m_devnet.fund(m_address, sats));
     in.vout = 0;
     in.value = sats;
     in.pub_key_hash = m_hash;
@@ -184,7 +185,7 @@ std::string Forger::broadcast(const std::vector<tx::TxInput>& inputs, const std:
         ADD_FAILURE() << m_handle << ": broadcast refused: " << reply.status << " " << reply.body;
         return {};
     }
-    return tx::tx_id(raw);
+    return tx::tx_id(raw).hex();
 }
 
 std::string Forger::publish(nlohmann::json post, bool house_fee) const

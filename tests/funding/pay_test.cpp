@@ -11,8 +11,10 @@
 #include "funding/pay.h"
 #include "funding/refresh.h"
 #include "tests/funding/funding_fixture.h"
+#include "tests/support/test_txid.h"
 #include "tests/support/fake_http.h"
 #include "tests/support/funding_outcome.h"
+#include "tx/outpoint.h"
 #include "tx/parse.h"
 #include "wallet/balance.h"
 #include "wallet/wallet_key.h"
@@ -40,7 +42,7 @@ protected:
     static Outpoints inputs_of(const tx::Transaction& t)
     {
         Outpoints out;
-        for (const auto& in : t.inputs) out.insert(in.txid + "_" + std::to_string(in.vout));
+        for (const auto& in : t.inputs) out.insert(tx::format_outpoint(in.txid, in.vout));
         return out;
     }
 
@@ -52,7 +54,7 @@ protected:
         return session().coins().lists[receive_address(0)].coins;
     }
 
-    bool in_spent_set(const std::string& txid, uint32_t vout)
+    bool in_spent_set(const tx::Txid& txid, uint32_t vout)
     {
         wallet::WalletLock lock(ws());
         return funding::is_spent(session(), txid, vout);
@@ -89,9 +91,9 @@ TEST_F(Pay, RemembersItsChangeAcrossARestartUntilTheChainListsIt)
     ASSERT_TRUE(wallet::wallet_load(ws()));
     wallet::WalletLock lock(ws());
     ASSERT_TRUE(funding::ensure_coin_state(session()));
-    EXPECT_TRUE(funding::is_spent(session(), funding_txid, 0));
+    EXPECT_TRUE(funding::is_spent(session(), test_txid(funding_txid), 0));
     ASSERT_EQ(session().coins().change.size(), 1u);
-    EXPECT_EQ(session().coins().change[0].txid, result->txid);
+    EXPECT_EQ(session().coins().change[0].txid.hex(), result->txid);
     EXPECT_EQ(session().coins().change[0].vout, 1u);
     EXPECT_EQ(session().coins().change[0].sats, t.outputs[1].value);
 
@@ -100,7 +102,7 @@ TEST_F(Pay, RemembersItsChangeAcrossARestartUntilTheChainListsIt)
     EXPECT_TRUE(session().coins().change.empty());
     auto coins = session().coins().lists[receive_address(0)].coins;
     ASSERT_EQ(coins.size(), 1u);
-    EXPECT_EQ(coins[0].txid, result->txid);
+    EXPECT_EQ(coins[0].txid.hex(), result->txid);
     EXPECT_TRUE(read_json(snapshot("change"))["coins"].empty());
 }
 
@@ -116,8 +118,7 @@ TEST_F(Pay, PaymentFailingOnAStaleInputLeavesItsOtherCoinsSpendable)
     EXPECT_FALSE(in_spent_set(coins[1].txid, coins[1].vout));
     EXPECT_FALSE(in_spent_set(coins[2].txid, coins[2].vout));
     auto t = paid(funding::pay_outputs(session(), to_other(15000)));
-    EXPECT_EQ(inputs_of(t), (Outpoints{coins[1].txid + "_" + std::to_string(coins[1].vout),
-                                       coins[2].txid + "_" + std::to_string(coins[2].vout)}));
+    EXPECT_EQ(inputs_of(t), (Outpoints{tx::format_outpoint(coins[1].outpoint()), tx::format_outpoint(coins[2].outpoint())}));
 }
 
 // Change remembered from a transaction the chain never took is left out and forgotten.
@@ -150,7 +151,7 @@ TEST_F(Pay, BroadcastWhoseAnswerWasLostIsFoundAndNotPaidAgain)
     EXPECT_NE(spent_on_chain(first, 0), spent_on_chain(second, 0));  // exactly one coin paid, once
     wallet::WalletLock lock(ws());
     ASSERT_EQ(session().coins().change.size(), 1u);
-    EXPECT_EQ(session().coins().change[0].txid, result->txid);
+    EXPECT_EQ(session().coins().change[0].txid.hex(), result->txid);
 }
 
 TEST_F(Pay, ThreeFailedBroadcastsGiveUp)
@@ -173,7 +174,7 @@ TEST_F(Pay, SnapshotsKeepAndLearnWhatAnotherProgramRecorded)
     {
         wallet::WalletLock lock(ws());
         ASSERT_TRUE(funding::ensure_coin_state(session()));
-        funding::add_spent(session(), {{std::string(64, '1'), 0, ""}});
+        funding::add_spent(session(), {{test_txid('1'), 0, ""}});
         ASSERT_TRUE(funding::save_snapshots(session()));
     }
     write_json(snapshot("spent"), {{"outpoints", {op('1', 0), op('2', 1)}}});
@@ -181,17 +182,17 @@ TEST_F(Pay, SnapshotsKeepAndLearnWhatAnotherProgramRecorded)
 
     const std::string spent_rel = snapshot("spent");
     wallet::WalletLock lock(ws());
-    funding::add_spent(session(), {{std::string(64, '4'), 2, ""}});
+    funding::add_spent(session(), {{test_txid('4'), 2, ""}});
     ASSERT_TRUE(funding::save_snapshots(session()));
     EXPECT_EQ(read_json(spent_rel)["outpoints"], nlohmann::json::array({op('1', 0), op('2', 1), op('4', 2)}));
-    EXPECT_TRUE(funding::is_spent(session(), std::string(64, '2'), 1));
+    EXPECT_TRUE(funding::is_spent(session(), test_txid('2'), 1));
     ASSERT_EQ(session().coins().change.size(), 1u);
-    EXPECT_EQ(session().coins().change[0].txid, std::string(64, '3'));
+    EXPECT_EQ(session().coins().change[0].txid, test_txid('3'));
 
     write_json(spent_rel, {{"outpoints", {op('1', 0), op('4', 2)}}});
     ASSERT_TRUE(funding::save_snapshots(session()));
-    EXPECT_FALSE(funding::is_spent(session(), std::string(64, '2'), 1));
-    EXPECT_TRUE(funding::is_spent(session(), std::string(64, '4'), 2));
+    EXPECT_FALSE(funding::is_spent(session(), test_txid('2'), 1));
+    EXPECT_TRUE(funding::is_spent(session(), test_txid('4'), 2));
 }
 
 // The program's HTTP client, except that the first broadcast is refused by every service for

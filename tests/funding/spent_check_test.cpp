@@ -4,6 +4,7 @@
 #include "funding/chain_clients.h"
 #include "funding/spent_check.h"
 #include "tests/funding/funding_fixture.h"
+#include "tests/support/test_txid.h"
 #include "tests/support/fake_http.h"
 
 namespace {
@@ -18,7 +19,7 @@ protected:
         std::vector<tx::TxInput> inputs;
         for (const auto& [digit, reply] : answers) {
             inputs.emplace_back();
-            inputs.back().txid = std::string(64, digit);
+            inputs.back().txid = test_txid(digit);
         }
         m_http = std::make_unique<FakeHttp>([answers](const std::string&, const std::string& url, const std::string&) {
             auto at = url.find("/tx/");
@@ -26,7 +27,9 @@ protected:
             return answers.at(url[at + 4]);
         });
         start_session(m_http.get());
-        return funding::check_spent_inputs(session(), inputs, own);
+        std::vector<tx::Txid> own_txids;
+        for (const auto& txid : own) own_txids.push_back(test_txid(txid));
+        return funding::check_spent_inputs(session(), inputs, own_txids);
     }
 
     static net::HttpReply spent_by(char digit)
@@ -61,7 +64,7 @@ TEST_F(SpentCheck, SpentByOneOfThePaymentsOwnTransactionsSettlesIt)
     const std::string own(64, 'c');
     auto verdict = ask({{'1', FakeHttp::reply(404, "")}, {'2', spent_by('c')}}, {std::string(64, 'b'), own});
     ASSERT_TRUE(verdict.settled);
-    EXPECT_EQ(*verdict.settled, own);
+    EXPECT_EQ(verdict.settled->hex(), own);
     EXPECT_FALSE(verdict.dead);
     EXPECT_FALSE(ask({{'2', spent_by('d')}}, {own}).settled);
 }

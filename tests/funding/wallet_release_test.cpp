@@ -14,6 +14,7 @@
 #include "funding/refresh.h"
 #include "tests/support/fake_http.h"
 #include "tests/funding/funding_fixture.h"
+#include "tests/support/test_txid.h"
 #include "tests/support/funding_outcome.h"
 #include "wallet/app_binding.h"
 #include "wallet/wallet_key.h"
@@ -104,7 +105,7 @@ protected:
     {
         WalletRelease::SetUp();
         m_txid = fund(0, {20000});
-        spend_elsewhere(0, m_txid, 0, 20000, true);
+        spend_elsewhere(0, test_txid(m_txid), 0, 20000, true);
     }
 
     // A session over http that remembers m_txid as its latest broadcast.
@@ -113,7 +114,7 @@ protected:
         start_session(&http);
         wallet::WalletLock lock(ws());
         ASSERT_TRUE(funding::ensure_coin_state(session()));
-        session().coins().last_recorded_txid = m_txid;
+        session().coins().last_recorded_txid = test_txid(m_txid);
     }
 
     std::string m_txid;
@@ -128,7 +129,7 @@ TEST_F(RecentBroadcast, IsFetchedWithTheWalletLockFree)
     funding::Gathered g = funding::gather_coins(session(), {});
     EXPECT_TRUE(other_got_it);
     ASSERT_EQ(g.coins.size(), 1u);
-    EXPECT_EQ(g.coins[0].txid, m_txid);
+    EXPECT_EQ(g.coins[0].txid.hex(), m_txid);
 }
 
 TEST_F(RecentBroadcast, PaymentEndsWhenTheWalletSwitchesDuringItsFetch)
