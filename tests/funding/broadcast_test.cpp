@@ -1,8 +1,8 @@
 // The broadcaster against canned service answers: the order of the services, the reading of
 // their answers, never a success that no service took, and never a failure once one took it.
 #include <filesystem>
-#include <thread>
 #include <functional>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,6 @@
 #include "wallet/wallet_key.h"
 #include "wallet/wallet_lock.h"
 #include "tests/support/fake_http.h"
-#include "tests/support/fake_session.h"
 #include "tests/support/funding_outcome.h"
 #include "tests/funding/funding_fixture.h"
 #include "tests/support/test_txid.h"
@@ -38,27 +37,20 @@ protected:
         m_hex = core::hex_encode(raw);
         m_txid = tx::tx_id(raw).hex();
     }
-    // Handler pieces: which service answers what. visible: whether the transaction shows.
-    struct Script {
-        net::HttpReply oi = FakeHttp::unreachable();
-        net::HttpReply woc = FakeHttp::unreachable();
-        net::HttpReply arc = FakeHttp::unreachable();
-        bool visible_after_submit = false;
-        std::string shown_hex;  // what "/hex" answers when visible; the sent transaction by default
-    };
-
-    std::string run(Script script, std::string* txid_out = nullptr)
+    // Broadcasts m_inputs -> m_outputs over services answering as given; the transaction shows
+    // once submitted when visible (as shown_hex when given).
+    std::string run(net::HttpReply oi, net::HttpReply woc, net::HttpReply arc, bool visible = false, std::string shown_hex = {})
     {
-        m_http = std::make_unique<FakeHttp>([this, script](const std::string& method, const std::string& url, const std::string&) {
+        m_http = std::make_unique<FakeHttp>([=, this](const std::string& method, const std::string& url, const std::string&) {
             if (method == "POST") {
                 m_submitted = true;
                 if (m_on_submit) m_on_submit();
-                if (url.find("/oi/submit") != std::string::npos) return script.oi;
-                if (url.find("/tx/raw") != std::string::npos) return script.woc;
-                if (url.find("/v1/tx") != std::string::npos) return script.arc;
+                if (url.find("/oi/submit") != std::string::npos) return oi;
+                if (url.find("/tx/raw") != std::string::npos) return woc;
+                if (url.find("/v1/tx") != std::string::npos) return arc;
             }
-            if (url.find("/hex") != std::string::npos && script.visible_after_submit && m_submitted) {
-                return FakeHttp::reply(200, script.shown_hex.empty() ? m_hex : script.shown_hex);
+            if (url.find("/hex") != std::string::npos && visible && m_submitted) {
+                return FakeHttp::reply(200, shown_hex.empty() ? m_hex : shown_hex);
             }
             return FakeHttp::reply(404, "");
         });
@@ -68,7 +60,6 @@ protected:
         std::string txid;
         std::string result = outcome(funding::broadcast_tx(session(), m_inputs, m_outputs, std::nullopt, txid));
         EXPECT_EQ(txid, m_txid);
-        if (txid_out) *txid_out = txid;
         EXPECT_EQ(wallet::wallet_lock_levels(ws()), m_hold_lock ? 1u : 0u);
         return result;
     }
@@ -93,50 +84,42 @@ protected:
 // WhatsOnChain's "already known" refusals are confirmed by a look.
 TEST_F(Broadcast, ServicesInTurnUntilOneTakesIt)
 {
+    // The hex shown for the txid may be another transaction's: sent, not confirmed.
+    const std::string other_hex = core::hex_encode(tx::tx_serialize(m_inputs, {{3999, tx::p2pkh_script(core::Hash160{})}}));
     struct Row {
         const char* oi;  // the oracle index's answer; null: unreachable
         net::HttpReply woc;
         size_t woc_posts;
+        std::string shown_hex;
     };
     const std::vector<Row> rows = {
-        {R"({"ok": true})", FakeHttp::unreachable(), 0},
-        {R"({"ok": false})", FakeHttp::reply(200, "\"" + std::string(64, 'f') + "\"\n"), 1},
-        {R"({"ok": "true"})", FakeHttp::reply(200, m_txid), 1},
-        {nullptr, FakeHttp::reply(400, "257: txn-already-known"), 1},
-        {nullptr, FakeHttp::reply(400, "258: txn-mempool-conflict"), 1},
-        {nullptr, FakeHttp::reply(400, "Transaction already in the mempool"), 1},
+        {R"({"ok": true})", FakeHttp::unreachable(), 0, ""},
+        {R"({"ok": false})", FakeHttp::reply(200, "\"" + std::string(64, 'f') + "\"\n"), 1, ""},
+        {R"({"ok": "true"})", FakeHttp::reply(200, m_txid), 1, ""},
+        {nullptr, FakeHttp::reply(400, "257: txn-already-known"), 1, ""},
+        {nullptr, FakeHttp::reply(400, "Transaction already in the mempool"), 1, ""},
+        {nullptr, FakeHttp::reply(200, m_txid), 1, other_hex},
     };
     for (const Row& row : rows) {
         m_submitted = false;
-        Script s;
-        if (row.oi) s.oi = FakeHttp::reply(200, row.oi);
-        s.woc = row.woc;
-        s.visible_after_submit = true;
-        EXPECT_EQ(run(s), sent(m_txid)) << row.woc.body;
+        const auto oi = row.oi ? FakeHttp::reply(200, row.oi) : FakeHttp::unreachable();
+        EXPECT_EQ(run(oi, row.woc, FakeHttp::unreachable(), true, row.shown_hex),
+                  sent(m_txid, row.shown_hex.empty()))
+            << row.woc.body;
         EXPECT_EQ(m_http->count("/tx/raw"), row.woc_posts) << row.woc.body;
-        EXPECT_EQ(m_http->count("/v1/tx"), 0u) << row.woc.body;
+        EXPECT_EQ(m_http->count("/v1/tx"), row.shown_hex.empty() ? 0u : 1u) << row.woc.body;  // unconfirmed: ARC too
         if (row.woc_posts && row.oi) {
             EXPECT_NE(m_http->urls()[1].find("/tx/raw"), std::string::npos) << row.oi;
         }
     }
 }
 
-// Nobody took it: the refusal names ARC's reason (its status and extraInfo), or the client's.
+// Nobody took it: refused, with ARC's reason (as its client words it) or the client's.
 TEST_F(Broadcast, RefusalsCarryArcsReason)
 {
-    const std::vector<std::pair<net::HttpReply, std::string>> rows = {
-        {FakeHttp::reply(200, arc_answer("SEEN_IN_ORPHAN_MEMPOOL", "parent not found")),
-         "SEEN_IN_ORPHAN_MEMPOOL: parent not found"},
-        {FakeHttp::reply(200, arc_answer("REJECTED", "Missing inputs")), "REJECTED: Missing inputs"},
-        {FakeHttp::reply(200, "<html>"), "bad arc response"},
-        {FakeHttp::unreachable(), "Couldn't connect to server"},
-    };
-    for (const auto& [arc, expected] : rows) {
-        m_submitted = false;
-        Script s;
-        s.woc = FakeHttp::reply(400, "Missing inputs");
-        s.arc = arc;
-        EXPECT_EQ(run(s), failed(funding::FundingCode::BroadcastRefused, expected));
+    for (const auto& [arc, reason] : {std::pair{FakeHttp::reply(200, arc_answer("REJECTED", "Missing inputs")), "REJECTED: Missing inputs"},
+                                      std::pair{FakeHttp::unreachable(), "Couldn't connect to server"}}) {
+        EXPECT_EQ(run(FakeHttp::unreachable(), FakeHttp::reply(400, "Missing inputs"), arc), failed(funding::FundingCode::BroadcastRefused, reason));
     }
 }
 
@@ -164,11 +147,7 @@ TEST_F(Broadcast, ATransactionAServiceTookIsSentEvenWhenWhatsOnChainNeverShowsIt
         m_submitted = false;
         funding::reset_coin_state(session());
         std::filesystem::remove_all(path("ord_snap"));
-        Script s;
-        s.oi = row.oi;
-        s.woc = row.woc;
-        s.arc = row.arc;
-        EXPECT_EQ(run(s), sent(m_txid, false)) << row.taker;
+        EXPECT_EQ(run(row.oi, row.woc, row.arc), sent(m_txid, false)) << row.taker;
         EXPECT_EQ(m_http->count("/hex"), row.looks) << row.taker;
         wallet::WalletLock lock(ws());
         EXPECT_TRUE(funding::is_spent(session(), m_inputs[0].txid, 3)) << row.taker;
@@ -177,10 +156,15 @@ TEST_F(Broadcast, ATransactionAServiceTookIsSentEvenWhenWhatsOnChainNeverShowsIt
 }
 
 // The services are asked with the wallet lock let go, also by a caller that holds it, and the
-// inputs are kept from other payments meanwhile; the outcome is recorded once the lock is back.
+// inputs are kept from other payments meanwhile; the outcome is recorded once the lock is back:
+// of a two-party transaction (a completed sale), only this wallet's output becomes its change.
 TEST_F(Broadcast, TheNetworkIsAskedWithTheWalletLockLetGoAndTheInputsKeptAside)
 {
     bind_wallet();
+    m_outputs = {{35000, tx::p2pkh_script(*core::hash160_from_address(receive_address(1)))},
+                 {14000, tx::p2pkh_script(fundingtest::OtherParty{}.hash)}};
+    const auto raw = tx::tx_serialize(m_inputs, m_outputs);
+    m_txid = tx::tx_id(raw).hex();
     const tx::Outpoint input{m_inputs[0].txid, 3};
     size_t submissions = 0, lock_free = 0, kept_aside = 0;
     m_on_submit = [&] {
@@ -193,83 +177,17 @@ TEST_F(Broadcast, TheNetworkIsAskedWithTheWalletLockLetGoAndTheInputsKeptAside)
         });
         other.join();
     };
-    Script s;
-    s.woc = FakeHttp::reply(400, "Missing inputs");
-    s.arc = FakeHttp::reply(200, arc_answer("SEEN_ON_NETWORK", ""));
     m_hold_lock = true;
-    EXPECT_EQ(run(s), sent(m_txid, false));
+    EXPECT_EQ(run(FakeHttp::unreachable(), FakeHttp::reply(400, "Missing inputs"), FakeHttp::reply(200, arc_answer("SEEN_ON_NETWORK", ""))),
+              sent(m_txid, false));
     EXPECT_EQ(submissions, 3u);
     EXPECT_EQ(lock_free, submissions);
     EXPECT_EQ(kept_aside, submissions);
     EXPECT_TRUE(funding::is_spent(session(), m_inputs[0].txid, 3));
     EXPECT_EQ(session().coins().sending.count(input), 0u);
-}
-
-// Two sessions in one process, each over its own services and HTTP client: a broadcast goes only
-// to its session's services and is remembered only in its session's memory. The wallet's files
-// are shared: a session that loads the wallet again reads what both recorded.
-TEST_F(Broadcast, TwoSessionsShareNeitherServicesNorMemory)
-{
-    bind_wallet();
-    struct Side {
-        std::unique_ptr<testsupport::FakeSession> fake;
-        std::string base, txid;
-        std::vector<tx::TxInput> inputs;
-    };
-    std::vector<Side> sides(2);
-    for (size_t i = 0; i < sides.size(); ++i) {
-        Side& side = sides[i];
-        side.base = std::string("https://") + char('a' + i) + ".example";
-        net::ServiceConfig services;
-        services.woc_api = side.base + "/woc";
-        services.arc = side.base + "/arc";
-        services.registry = side.base + "/registry";
-        side.fake = std::make_unique<testsupport::FakeSession>(services);
-        wallet::register_app(side.fake->session.wallet(), "/opt/agoran", "Agoran");
-        side.inputs = m_inputs;
-        side.inputs[0].txid = test_txid(char('a' + i));
-        const auto raw = tx::tx_serialize(side.inputs, m_outputs);
-        side.txid = tx::tx_id(raw).hex();
-        side.fake->http.answer(services.woc_api + "/tx/raw", 200, side.txid);
-        side.fake->http.answer(services.woc_api + "/tx/" + side.txid + "/hex", 200, core::hex_encode(raw));
-    }
-    for (size_t i = 0; i < sides.size(); ++i) {
-        std::string txid;
-        EXPECT_EQ(outcome(funding::broadcast_tx(sides[i].fake->session, sides[i].inputs, m_outputs, std::nullopt, txid)),
-                  sent(sides[i].txid));
-        if (i == 0) {
-            EXPECT_TRUE(sides[1].fake->http.urls().empty());
-        }
-    }
-    for (const Side& side : sides) {
-        for (const auto& url : side.fake->http.urls()) EXPECT_EQ(url.rfind(side.base, 0), 0u) << url;
-        wallet::WalletLock lock(side.fake->session.wallet());
-        const funding::CoinState& coins = side.fake->session.coins();
-        EXPECT_EQ(coins.last_recorded_txid, test_txid(side.txid));
-        EXPECT_EQ(coins.last_confirmed_txid, test_txid(side.txid));
-        EXPECT_TRUE(funding::is_spent(side.fake->session, side.inputs[0].txid, 3));
-    }
-
-    for (const Side& side : sides) {
-        wallet::WalletSession& wallet = side.fake->session.wallet();
-        wallet::WalletLock lock(wallet);
-        wallet::wallet_forget(wallet);
-        EXPECT_TRUE(side.fake->session.coins().key.empty());
-        ASSERT_TRUE(wallet::wallet_load(wallet));
-        EXPECT_EQ(side.fake->session.coins().key, wallet::wallet_key(wallet));
-        EXPECT_FALSE(side.fake->session.coins().last_recorded_txid);
-        for (const Side& any : sides) EXPECT_TRUE(funding::is_spent(side.fake->session, any.inputs[0].txid, 3));
-    }
-}
-
-TEST_F(Broadcast, AnotherTransactionsHexIsNoConfirmation)
-{
-    Script s;
-    s.woc = FakeHttp::reply(200, m_txid);
-    s.visible_after_submit = true;
-    s.shown_hex = core::hex_encode(tx::tx_serialize(m_inputs, {{3999, tx::p2pkh_script(core::Hash160{})}}));
-    // WhatsOnChain took it, but the hex it shows is another transaction's: sent, not confirmed.
-    EXPECT_EQ(run(s), sent(m_txid, false));
+    ASSERT_EQ(session().coins().change.size(), 1u);
+    EXPECT_EQ(session().coins().change[0].vout, 0u);
+    EXPECT_EQ(session().coins().change[0].addr, receive_address(1));
 }
 
 // Nothing is asked of any service for a transaction that cannot be written.

@@ -99,8 +99,7 @@ protected:
 
     testsupport::Devnet& devnet() { return *m_devnet; }
 
-    // Funds receive address `index` with one coin per amount; returns the funding txid
-    // (outputs in the order given).
+    // Funds receive address `index` with one coin per amount; returns the last funding txid.
     std::string fund(uint32_t index, const std::vector<int64_t>& amounts, bool mine = true)
     {
         std::string txid;
@@ -119,7 +118,7 @@ protected:
         ins[0].vout = vout;
         ins[0].value = sats;
         ins[0].pub_key_hash = hash;
-        std::vector<tx::TxOutput> outs{{sats - 200, tx::p2pkh_script(OtherParty{}.hash)}};
+        auto outs = to_other(sats - 200);
         EXPECT_TRUE(tx::tx_sign_input(0, ins, outs, hash, key.priv_hex.view(), key.pub_hex));
         auto raw = tx::tx_serialize(ins, outs);
         auto reply = devnet().post("/woc/v1/bsv/main/tx/raw", nlohmann::json{{"txhex", core::hex_encode(raw)}}.dump());
@@ -128,7 +127,6 @@ protected:
         return tx::tx_id(raw).hex();
     }
 
-    // Outputs paying sats to the other party.
     static std::vector<tx::TxOutput> to_other(core::Amount sats) { return {{sats, tx::p2pkh_script(OtherParty{}.hash)}}; }
 
     bool spent_on_chain(const std::string& txid, uint32_t vout)

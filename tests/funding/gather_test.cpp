@@ -1,13 +1,15 @@
 // Which cached coins a payment may use: the ordering of candidates and every rule that keeps a
-// coin out, without any network (the caches are laid out by hand).
+// coin out, without any network (the caches are laid out by hand); and where its change goes.
 #include <gtest/gtest.h>
 
+#include "funding/change_address.h"
 #include "funding/gather.h"
 #include "funding/offer_locks.h"
 #include "funding/reserves.h"
+#include "net/market_addresses.h"
 #include "tests/funding/funding_fixture.h"
-#include "wallet/wallet_lock.h"
 #include "tests/support/test_txid.h"
+#include "wallet/wallet_lock.h"
 
 namespace {
 
@@ -49,14 +51,11 @@ protected:
     }
 };
 
+// b holds 1 sat (the complete index says nothing of it), c is an inscription output: neither
+// pays fees. Each coin carries the key of its address.
 TEST_F(Gather, KeepsInscriptionsAndOneSatCoinsOutOfFees)
 {
-    // b holds 1 sat (the complete index says nothing of it), c is an inscription output.
     EXPECT_EQ(gathered(), (std::vector<std::string>{"a0", "d0"}));
-}
-
-TEST_F(Gather, EachCoinCarriesTheKeyOfItsAddress)
-{
     wallet::WalletLock lock(ws());
     auto g = funding::gather_coins(session(), {});
     ASSERT_EQ(g.coins.size(), 2u);
@@ -71,6 +70,7 @@ TEST_F(Gather, SpentReservedLockedAndHeldBackCoinsStayOut)
     {
         wallet::WalletLock lock(ws());
         funding::add_spent(session(), {{test_txid('d'), 0, receive_address(2)}});
+        session().coins().lists[receive_address(2)].coins.push_back({test_txid('d'), 0, 9000});  // a list that lags the chain
     }
     EXPECT_EQ(gathered(), (std::vector<std::string>{"a0"}));
     EXPECT_TRUE(gathered({"AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA:0"}).empty());
@@ -92,8 +92,9 @@ TEST_F(Gather, PendingChangeComesFirstAndOnlyOnce)
         wallet::WalletLock lock(ws());
         funding::add_pending_change(session(), {test_txid('e'), 3, 4000, receive_address(1)});
         funding::add_pending_change(session(), {test_txid('f'), 0, 4000, "1NotAnAddressOfThisWallet"});
+        funding::add_pending_change(session(), {test_txid('a'), 0, 5000, receive_address(0)});  // listed too
     }
-    EXPECT_EQ(gathered(), (std::vector<std::string>{"e3", "a0", "d0"}));
+    EXPECT_EQ(gathered(), (std::vector<std::string>{"e3", "a0", "d0"}));  // a0 once
 }
 
 TEST_F(Gather, LocksOnCoinsKnownSpentAreDropped)
@@ -108,6 +109,18 @@ TEST_F(Gather, LocksOnCoinsKnownSpentAreDropped)
     }
     gathered();
     EXPECT_EQ(funding::offer_locks_load(ws()), (std::set<std::string>{txid_of('a') + "_0"}));
+}
+
+TEST_F(Gather, ChangeGoesToTheMainAddressUnlessItIsAHouseAddress)
+{
+    wallet::WalletLock lock(ws());
+    EXPECT_EQ(funding::choose_change_address(ws()).value(), *core::hash160_from_address(receive_address(0)));
+    EXPECT_EQ(funding::choose_change_address(ws(), {receive_address(0)}).value(), *core::hash160_from_address(receive_address(1)));
+    auto none = funding::choose_change_address(ws(), {receive_address(0), receive_address(1), receive_address(2)});
+    ASSERT_FALSE(none);
+    EXPECT_EQ(none.error().code, funding::FundingCode::ChangeOnHouse);
+    EXPECT_TRUE(funding::is_house_address(net::BOOK_ORACLE_ADDRESS));
+    EXPECT_FALSE(funding::is_house_address(receive_address(0)));
 }
 
 } // namespace

@@ -51,21 +51,4 @@ TEST(Bip32Derivation, MalformedMasterOrSeedIsRefused)
     EXPECT_FALSE(wallet::derive_from_master(zero_key, wallet::identity_path()));
 }
 
-TEST(Bip32Derivation, SplitDerivationEqualsFullPath)
-{
-    auto seed = wallet::mnemonic_to_seed("legal winner thank year wave sausage worth useful legal winner thank yellow");
-    auto master = wallet::master_key_from_seed(seed.view());
-    const auto path = wallet::account_path(5, 4);
-    auto parent = wallet::derive_chain_parent(master, path);
-    ASSERT_EQ(parent.size(), 64u);
-    auto via_parent = wallet::derive_last_level(parent, 4);
-    auto full = wallet::derive_from_master(master, path);
-    ASSERT_TRUE(via_parent && full);
-    EXPECT_EQ(via_parent->priv_hex.str(), full->priv_hex.str());
-    EXPECT_EQ(via_parent->address, full->address);
-    auto other = wallet::derive_last_level(parent, 5);
-    ASSERT_TRUE(other);
-    EXPECT_NE(other->address, full->address);
-}
-
 } // namespace

@@ -4,25 +4,9 @@
 
 #include "core/hex.h"
 #include "tests/support/test_data.h"
-#include "wallet/bip39_words.h"
 #include "wallet/mnemonic.h"
 
 namespace {
-
-TEST(Bip39Words, MatchTheListShippedWithTheVectors)
-{
-    const std::string file = testsupport::read_data_file("bip39-english.txt");
-    const auto& words = wallet::bip39_english_words();
-    std::string joined;
-    for (auto w : words) joined += std::string(w) + "\n";
-    EXPECT_EQ(joined, file);
-    EXPECT_TRUE(std::is_sorted(words.begin(), words.end()));
-    EXPECT_EQ(wallet::bip39_word_index("abandon"), 0u);
-    EXPECT_EQ(wallet::bip39_word_index("zoo"), 2047u);
-    EXPECT_FALSE(wallet::bip39_word_index("Abandon"));
-    EXPECT_FALSE(wallet::bip39_word_index(""));
-    EXPECT_FALSE(wallet::bip39_word_index("zoos"));
-}
 
 TEST(Bip39Vectors, CheckAndSeedOfEveryCase)
 {
@@ -62,6 +46,9 @@ TEST(MnemonicCheck, RejectsWhatIsNotTwelveListedWordsWithTheirChecksum)
     EXPECT_FALSE(wallet::mnemonic_valid(good + "\n"));           // line feed stays in the last word
     EXPECT_FALSE(wallet::mnemonic_valid("abandon, " + good.substr(8)));  // comma stays in a word
     EXPECT_FALSE(wallet::mnemonic_valid(good + " abandon"));     // 13 words
+    std::string all_zero_24;  // the standard's all-zero 24-word mnemonic: valid there, not here
+    for (int i = 0; i < 23; ++i) all_zero_24 += "abandon ";
+    EXPECT_FALSE(wallet::mnemonic_valid(all_zero_24 + "art"));
     EXPECT_FALSE(wallet::mnemonic_valid(good.substr(8)));        // 11 words
     EXPECT_FALSE(wallet::mnemonic_valid(""));
     EXPECT_FALSE(wallet::mnemonic_valid("   \t  "));
@@ -72,14 +59,6 @@ TEST(MnemonicCheck, RejectsWhatIsNotTwelveListedWordsWithTheirChecksum)
     EXPECT_TRUE(wallet::mnemonic_valid("ABANDON abandon  abandon\tabandon abandon abandon abandon abandon abandon abandon abandon ABOUT "));
 }
 
-TEST(MnemonicCheck, TwentyFourValidWordsAreRefused)
-{
-    std::string words;
-    for (int i = 0; i < 23; ++i) words += "abandon ";
-    words += "art";  // the standard's all-zero 24-word mnemonic
-    EXPECT_FALSE(wallet::mnemonic_valid(words));
-}
-
 TEST(MnemonicGeneration, FreshMnemonicsAreValidAndDiffer)
 {
     auto a = wallet::generate_mnemonic();
@@ -88,7 +67,6 @@ TEST(MnemonicGeneration, FreshMnemonicsAreValidAndDiffer)
     EXPECT_TRUE(wallet::mnemonic_valid(a.view()));
     EXPECT_TRUE(wallet::mnemonic_valid(b.view()));
     EXPECT_NE(a.str(), b.str());
-    EXPECT_EQ(std::count(a.str().begin(), a.str().end(), ' '), 11);
     EXPECT_TRUE(wallet::mnemonic_from_entropy(core::Bytes(15)).empty());
     EXPECT_TRUE(wallet::mnemonic_from_entropy(core::Bytes(17)).empty());
 }

@@ -49,7 +49,8 @@ TEST_F(WalletDirTest, HdWalletLoadsWithItsCountersAndRecords)
                                   {"contacts",
                                    {{{"dest", " @@Alice "}, {"note", std::string(100, 'n')}},
                                     {{"dest", "1BoatSLRHtKNngkdXEeobR76b53LETtpyT"}},
-                                    {{"dest", "bob@" + wallet::paymail_domain(ws())}},
+                                    {{"dest", "$Bob@" + wallet::paymail_domain(ws())}},
+                                    {{"dest", "bob@" + wallet::paymail_domain(ws()) + ".evil"}},
                                     {{"dest", "  $ "}}}}}));
     wallet::WalletLock lock(ws());
     ASSERT_TRUE(wallet::wallet_load(ws()));
@@ -65,29 +66,18 @@ TEST_F(WalletDirTest, HdWalletLoadsWithItsCountersAndRecords)
     EXPECT_EQ(s.owned[1].origin, "bb_1");
     EXPECT_TRUE(s.owned[1].hidden);
     EXPECT_FALSE(s.owned[1].created);
-    ASSERT_EQ(s.contacts.size(), 3u);
+    // Contacts: handles trimmed, stripped of @ and $, lower-cased, the own domain dropped.
+    ASSERT_EQ(s.contacts.size(), 4u);
     EXPECT_EQ(s.contacts[0].dest, "alice");
     EXPECT_EQ(s.contacts[0].note.size(), 80u);
     EXPECT_EQ(s.contacts[1].dest, "1BoatSLRHtKNngkdXEeobR76b53LETtpyT");
     EXPECT_EQ(s.contacts[2].dest, "bob");
-    EXPECT_FALSE(s.identity_address.empty());
-    EXPECT_EQ(s.recv_priv.size(), 64u);
+    EXPECT_EQ(s.contacts[3].dest, "bob@" + wallet::paymail_domain(ws()) + ".evil");
     EXPECT_NE(s.recv_address, wallettest::ABANDON_RECEIVE_0);  // shown index 3, not 0
-}
 
-TEST_F(WalletDirTest, ReceiveKeyIsAtTheShownIndex)
-{
-    bind_single_wallet(hd_wallet(ABANDON_MNEMONIC));
-    wallet::WalletLock lock(ws());
-    ASSERT_TRUE(wallet::wallet_load(ws()));
-    EXPECT_EQ(ws().state().recv_address, wallettest::ABANDON_RECEIVE_0);
-    EXPECT_EQ(ws().state().recv, (std::array<uint32_t, 6>{}));
-}
-
-TEST_F(WalletDirTest, StringCounterLeavesZero)
-{
-    bind_single_wallet(hd_wallet(ABANDON_MNEMONIC, {{"recv", {"5", 2, -1, 1.5}}, {"show", "1"}}));
-    wallet::WalletLock lock(ws());
+    // Counters of the wrong type read as 0.
+    write_json(wallet_rel("w1"), hd_wallet(ABANDON_MNEMONIC, {{"recv", {"5", 2, -1, 1.5}}, {"show", "1"}}));
+    wallet::wallet_forget(ws());
     ASSERT_TRUE(wallet::wallet_load(ws()));
     EXPECT_EQ(ws().state().recv, (std::array<uint32_t, 6>{0, 2, 0, 0, 0, 0}));
     EXPECT_EQ(ws().state().shown, 2u);
@@ -100,13 +90,10 @@ TEST_F(WalletDirTest, FilesThatMustNotLoad)
         {"wrong checksum", hd_wallet("abandon abandon abandon abandon abandon abandon abandon abandon abandon abandon abandon abandon")},
         {"not an object", nlohmann::json::array({ABANDON_MNEMONIC})},
         {"backup of the wrong type", hd_wallet(ABANDON_MNEMONIC, {{"backup", "yes"}})},
-        {"paymail of the wrong type", hd_wallet(ABANDON_MNEMONIC, {{"paymail", 5}})},
         {"owned vout of the wrong type", hd_wallet(ABANDON_MNEMONIC, {{"ord_owned", {{{"origin", "a_0"}, {"vout", "0"}}}}})},
-        {"owned vout negative", hd_wallet(ABANDON_MNEMONIC, {{"ord_owned", {{{"origin", "a_0"}, {"vout", -1}}}}})},
         {"contact note of the wrong type", hd_wallet(ABANDON_MNEMONIC, {{"contacts", {{{"dest", "a"}, {"note", 1}}}}})},
         {"63-character key", {{"priv", std::string(PRIV).substr(1)}}},
         {"key out of range", {{"priv", std::string(64, 'f')}}},
-        {"key not hex", {{"priv", std::string(63, '0') + "g"}}},
         {"public key of another key", {{"priv", PRIV}, {"pub", "02" + std::string(64, '1')}}},
         {"address of another key", {{"priv", PRIV}, {"address", wallettest::ABANDON_RECEIVE_0}}},
         {"lock envelope", ENVELOPE},
@@ -119,75 +106,58 @@ TEST_F(WalletDirTest, FilesThatMustNotLoad)
         EXPECT_TRUE(ws().state().recv_priv.empty());
         EXPECT_TRUE(ws().state().mnemonic.empty());
     }
-    write_text(wallet_rel("w1"), "{\"mnemonic\": ");
-    wallet::WalletLock lock(ws());
-    EXPECT_FALSE(wallet::wallet_load(ws()));
     std::filesystem::remove(path(wallet_rel("w1")));
+    wallet::WalletLock lock(ws());
     EXPECT_FALSE(wallet::wallet_load(ws()));
 }
 
-TEST_F(WalletDirTest, SingleKeyWalletComputesMissingPublicKeyAndAddress)
+// A single-key wallet: its public key and address computed when missing; a save keeps its key
+// and paymail and adds no HD counters.
+TEST_F(WalletDirTest, SingleKeyWalletLoadsAndSaves)
 {
-    bind_single_wallet({{"priv", PRIV}, {"paymail", "carol"}, {"ord_owned", {{{"origin", "cc_0"}}}}});
+    bind_single_wallet({{"priv", PRIV}, {"paymail", "carol"}});
     wallet::WalletLock lock(ws());
     ASSERT_TRUE(wallet::wallet_load(ws()));
-    const auto& s = ws().state();
+    auto& s = ws().state();
     EXPECT_FALSE(s.hd);
     EXPECT_EQ(s.recv_pub, PUB_OF_1);
     EXPECT_EQ(s.recv_address, core::address_from_pubkey(PUB_OF_1));
     EXPECT_TRUE(s.identity_address.empty());
-    EXPECT_EQ(s.paymail, "carol");
+    s.owned.push_back(owned("ff_0"));
+    ASSERT_TRUE(wallet::wallet_save(ws()));
+    const auto doc = read_json(wallet_rel("w1"));
+    EXPECT_EQ(doc["paymail"], "carol");
+    EXPECT_EQ(doc["priv"], PRIV);
+    EXPECT_FALSE(doc.contains("recv"));
+    EXPECT_EQ(doc["ord_owned"][0]["origin"], "ff_0");
 }
 
-TEST_F(WalletDirTest, LockEnvelopeOrSealFileMakesTheWalletLocked)
+// Pursa locks a wallet by replacing its file with a lock envelope or by a seal file beside it: a
+// locked wallet neither loads nor stays in memory, and is never written back.
+TEST_F(WalletDirTest, ALockedWalletIsNeitherLoadedNorSaved)
 {
     bind_single_wallet(hd_wallet(ABANDON_MNEMONIC));
     EXPECT_FALSE(wallet::wallet_is_locked(ws()));
-    write_text(wallet_rel("w1") + ".seal", ENVELOPE.dump());
-    EXPECT_TRUE(wallet::wallet_is_locked(ws()));
-    {
-        wallet::WalletLock lock(ws());
-        EXPECT_FALSE(wallet::wallet_load(ws()));
-    }
-    std::filesystem::remove(path(wallet_rel("w1") + ".seal"));
-    write_json(wallet_rel("w1"), ENVELOPE);
-    EXPECT_TRUE(wallet::wallet_is_locked(ws()));
-    EXPECT_FALSE(wallet::wallet_summary(ws()));
-}
-
-TEST_F(WalletDirTest, WalletLockedAfterLoadIsNotServedFromTheCache)
-{
-    bind_single_wallet(hd_wallet(ABANDON_MNEMONIC));
     wallet::WalletLock lock(ws());
     ASSERT_TRUE(wallet::wallet_load(ws()));
-    ASSERT_TRUE(wallet::wallet_load(ws()));  // cached
-    write_json(wallet_rel("w1"), ENVELOPE);  // Pursa locks it
+    write_text(wallet_rel("w1") + ".seal", "{}");
+    EXPECT_TRUE(wallet::wallet_is_locked(ws()));
+    const std::string before = read_text(wallet_rel("w1"));
+    EXPECT_FALSE(wallet::wallet_save(ws()));
+    EXPECT_EQ(read_text(wallet_rel("w1")), before);
     EXPECT_FALSE(wallet::wallet_load(ws()));
     EXPECT_TRUE(ws().state().recv_priv.empty()) << "the key of a locked wallet must not stay in memory";
     EXPECT_TRUE(ws().state().mnemonic.empty());
-}
 
-// Two sessions of one process bind and load wallets of their own: neither hears, nor undoes, the
-// other's loads and forgets. Nothing loads before a wallet is bound; binding another reloads.
-TEST_F(WalletDirTest, TwoSessionsHoldTheirOwnBoundWallets)
-{
-    write_registry({{"w1", hd_wallet(ABANDON_MNEMONIC)}, {"w2", hd_wallet(wallettest::LEGAL_MNEMONIC)}});
-    wallet::WalletSession other;
-    wallet::register_app(ws(), "/opt/agoran", "Agoran");
-    wallet::register_app(other, "/opt/other", "Agoran");
-    wallet::WalletLock lock(ws()), other_lock(other);
-    EXPECT_FALSE(wallet::wallet_load(other) || wallet::wallet_summary(other)) << "no wallet is bound yet";
-    int heard = 0;
-    ws().add_listener({[&] { ++heard; }, [&] { ++heard; }});
-    ASSERT_TRUE(wallet::bind_wallet(ws(), "w1") && wallet::bind_wallet(other, "w2") && wallet::wallet_load(other));
+    std::filesystem::remove(path(wallet_rel("w1") + ".seal"));
     ASSERT_TRUE(wallet::wallet_load(ws()));
-    const std::string second = other.state().recv_address;
-    wallet::wallet_forget(other);
-    EXPECT_EQ(heard, 1) << "this session's own load only";
-    EXPECT_EQ(ws().state().recv_address, wallettest::ABANDON_RECEIVE_0);
-    EXPECT_NE(second, wallettest::ABANDON_RECEIVE_0);
-    ASSERT_TRUE(wallet::bind_wallet(ws(), "w2") && wallet::wallet_load(ws()));
-    EXPECT_EQ(ws().state().recv_address, second);
+    write_json(wallet_rel("w1"), ENVELOPE);
+    EXPECT_TRUE(wallet::wallet_is_locked(ws()));
+    EXPECT_FALSE(wallet::wallet_summary(ws()));
+    EXPECT_FALSE(wallet::wallet_save(ws()));
+    EXPECT_EQ(read_json(wallet_rel("w1")), ENVELOPE);
+    EXPECT_FALSE(wallet::wallet_load(ws()));
+    EXPECT_TRUE(ws().state().recv_priv.empty());
 }
 
 TEST_F(WalletDirTest, SaveChangesOnlyOwnMembersAndKeepsPursasWrites)
@@ -218,37 +188,6 @@ TEST_F(WalletDirTest, SaveChangesOnlyOwnMembersAndKeepsPursasWrites)
     EXPECT_EQ(doc["ord_owned"][0], nlohmann::json({{"origin", "ee_0"}, {"txid", "ee"}, {"vout", 0},
                                                    {"type", "image/png"}, {"created", true}}));
     EXPECT_FALSE(temporary_left(wallet_rel("w1")));
-}
-
-TEST_F(WalletDirTest, SingleKeySaveKeepsThePaymail)
-{
-    bind_single_wallet({{"priv", PRIV}, {"paymail", "erin"}});
-    wallet::WalletLock lock(ws());
-    ASSERT_TRUE(wallet::wallet_load(ws()));
-    ws().state().owned.push_back(owned("ff_0"));
-    ASSERT_TRUE(wallet::wallet_save(ws()));
-    const auto doc = read_json(wallet_rel("w1"));
-    EXPECT_EQ(doc["paymail"], "erin");
-    EXPECT_EQ(doc["priv"], PRIV);
-    EXPECT_FALSE(doc.contains("recv"));
-    EXPECT_EQ(doc["ord_owned"][0]["origin"], "ff_0");
-}
-
-TEST_F(WalletDirTest, SaveRefusesALockedWalletAndNeverWritesTheMnemonicBack)
-{
-    bind_single_wallet(hd_wallet(ABANDON_MNEMONIC));
-    wallet::WalletLock lock(ws());
-    ASSERT_TRUE(wallet::wallet_load(ws()));
-    write_json(wallet_rel("w1"), ENVELOPE);
-    EXPECT_FALSE(wallet::wallet_save(ws()));
-    EXPECT_EQ(read_json(wallet_rel("w1")), ENVELOPE);
-
-    write_json(wallet_rel("w1"), hd_wallet(ABANDON_MNEMONIC));
-    ASSERT_TRUE(wallet::wallet_load(ws()));
-    write_text(wallet_rel("w1") + ".seal", "{}");
-    const std::string before = read_text(wallet_rel("w1"));
-    EXPECT_FALSE(wallet::wallet_save(ws()));
-    EXPECT_EQ(read_text(wallet_rel("w1")), before);
 }
 
 TEST_F(WalletDirTest, SaveRefusesAFileThatNoLongerHoldsTheLoadedWallet)
@@ -287,72 +226,34 @@ TEST_F(WalletDirTest, SaveThatFailsHalfWayLeavesTheOldFileWhole)
     EXPECT_EQ(read_json(wallet_rel("w1"))["ord_owned"][0]["origin"], "aa_0");
 }
 
-TEST_F(WalletDirTest, SavedWalletFileIsOwnerOnly)
-{
-    bind_single_wallet(hd_wallet(ABANDON_MNEMONIC));
-    wallet::WalletLock lock(ws());
-    ASSERT_TRUE(wallet::wallet_load(ws()));
-    ASSERT_TRUE(wallet::wallet_save(ws()));
-    const auto perms = std::filesystem::status(path(wallet_rel("w1"))).permissions();
-    using std::filesystem::perms;
-    EXPECT_EQ(perms & (perms::group_all | perms::others_all), perms::none);
-}
-
-TEST_F(WalletDirTest, SummaryPeeksWithoutLoading)
-{
-    bind_single_wallet(hd_wallet(ABANDON_MNEMONIC, {{"address", "1Shown"}, {"paymail", "hal"}}));
-    auto summary = wallet::wallet_summary(ws());
-    ASSERT_TRUE(summary);
-    EXPECT_TRUE(summary->hd);
-    EXPECT_EQ(summary->address, "1Shown");
-    EXPECT_EQ(summary->paymail, "hal");
-    {
-        wallet::WalletLock lock(ws());
-        EXPECT_TRUE(ws().state().recv_priv.empty());
-        ASSERT_TRUE(wallet::wallet_load(ws()));
-    }
-    summary = wallet::wallet_summary(ws());
-    ASSERT_TRUE(summary);
-    EXPECT_EQ(summary->address, wallettest::ABANDON_RECEIVE_0);
-}
-
-TEST_F(WalletDirTest, ForgetWipesEveryField)
+// The summary peeks at the file without loading it; forgetting wipes every field of the loaded
+// wallet and tells the listeners, until they are removed.
+TEST_F(WalletDirTest, SummaryPeeksAndForgetWipesEveryField)
 {
     int forgotten = 0;
     const auto listener = ws().add_listener({nullptr, [&] { ++forgotten; }});
-    bind_single_wallet(hd_wallet(ABANDON_MNEMONIC, {{"paymail", "ivy"}, {"recv", {1, 1, 1, 1, 1, 1}}}));
+    bind_single_wallet(hd_wallet(ABANDON_MNEMONIC, {{"address", "1Shown"}, {"paymail", "hal"}, {"recv", {1, 1, 1, 1, 1, 1}}}));
+    auto summary = wallet::wallet_summary(ws());
+    ASSERT_TRUE(summary && summary->hd);
+    EXPECT_EQ(summary->address, "1Shown");
+    EXPECT_EQ(summary->paymail, "hal");
     wallet::WalletLock lock(ws());
+    EXPECT_TRUE(ws().state().recv_priv.empty());
     ASSERT_TRUE(wallet::wallet_load(ws()));
+    EXPECT_EQ(wallet::wallet_summary(ws())->address, ws().state().recv_address);
+
     const int before = forgotten;
     wallet::wallet_forget(ws());
     const auto& s = ws().state();
     EXPECT_EQ(forgotten, before + 1);
-    EXPECT_TRUE(s.mnemonic.empty());
-    EXPECT_TRUE(s.recv_priv.empty());
-    EXPECT_TRUE(s.recv_address.empty());
-    EXPECT_TRUE(s.paymail.empty());
-    EXPECT_FALSE(s.seed_ready || s.master_ready);
+    EXPECT_TRUE(s.mnemonic.empty() && s.recv_priv.empty() && s.recv_address.empty() && s.paymail.empty());
+    EXPECT_FALSE(s.seed_ready || s.master_ready || s.hd);
     EXPECT_TRUE(s.seed.empty() && s.master.empty());
     EXPECT_EQ(s.recv, (std::array<uint32_t, 6>{}));
-    EXPECT_FALSE(s.hd);
-    // A removed listener hears nothing more.
     ws().remove_listener(listener);
     ASSERT_TRUE(wallet::wallet_load(ws()));
     wallet::wallet_forget(ws());
     EXPECT_EQ(forgotten, before + 1);
-}
-
-TEST(HandleNormalisation, TrimsStripsLowerCasesAndDropsOwnDomain)
-{
-    EXPECT_EQ(wallet::normalize_handle("  @@Alice \r\n", "example.org"), "alice");
-    EXPECT_EQ(wallet::normalize_handle("$Bob@Example.org", "example.org"), "bob");
-    EXPECT_EQ(wallet::normalize_handle("bob@other.org", "example.org"), "bob@other.org");
-    EXPECT_EQ(wallet::normalize_handle("bob@example.org.evil", "example.org"), "bob@example.org.evil");
-    EXPECT_EQ(wallet::normalize_handle("1BoatSLRHtKNngkdXEeobR76b53LETtpyT", "example.org"),
-              "1BoatSLRHtKNngkdXEeobR76b53LETtpyT");
-    EXPECT_EQ(wallet::normalize_handle("1Short", "example.org"), "1short");
-    EXPECT_EQ(wallet::normalize_handle("\t@$@ ", "example.org"), "");
-    EXPECT_EQ(wallet::normalize_handle("@ $x", "example.org"), "$x");  // stripping stops at the blank
 }
 
 } // namespace

@@ -97,6 +97,7 @@ TEST_F(WalletDirTest, IdentitySignatureVerifiesUnderTheIdentityKey)
 
 TEST_F(WalletDirTest, SingleKeyWalletHasNoIdentityOrOrdinalsKey)
 {
+    EXPECT_EQ(wallet::identity_sign(ws(), "x").error, "Pursa HD wallet not connected");  // no wallet at all
     bind_single_wallet({{"priv", "0000000000000000000000000000000000000000000000000000000000000002"}});
     wallet::WalletLock lock(ws());
     ASSERT_TRUE(wallet::wallet_load(ws()));
@@ -109,12 +110,6 @@ TEST_F(WalletDirTest, SingleKeyWalletHasNoIdentityOrOrdinalsKey)
     ASSERT_TRUE(held);
     EXPECT_EQ(held->priv_hex.str(), "0000000000000000000000000000000000000000000000000000000000000002");
     EXPECT_FALSE(wallet::key_for_address(ws(), wallettest::ABANDON_RECEIVE_0));
-}
-
-TEST_F(WalletDirTest, NoWalletMeansNoSignature)
-{
-    EXPECT_EQ(wallet::identity_sign(ws(), "x").error, "Pursa HD wallet not connected");
-    EXPECT_EQ(wallet::bn_key(ws()).error, "Pursa HD wallet not connected");
 }
 
 } // namespace

@@ -1,6 +1,5 @@
-// The wallet lock: re-entrant holds, letting go of every level around slow work and taking
-// them back, and what another thread can do meanwhile.
-#include <atomic>
+// The wallet lock: re-entrant holds, letting go of every level around slow work and taking them
+// back, and what another thread can do meanwhile.
 #include <future>
 #include <thread>
 
@@ -11,110 +10,59 @@
 
 namespace {
 
-// The session whose wallet lock the cases take.
-wallet::WalletSession& ws() { static wallet::WalletSession session; return session; }
-
-// Whether another thread can take the wallet lock right now (without waiting).
-bool free_for_another_thread()
+// Whether another thread can take the session's wallet lock right now (without waiting).
+bool free_for_another_thread(wallet::WalletSession& ws)
 {
     return std::async(std::launch::async, [&] {
-               bool got = ws().lock_mutex().try_lock();
-               if (got) ws().lock_mutex().unlock();
+               bool got = ws.lock_mutex().try_lock();
+               if (got) ws.lock_mutex().unlock();
                return got;
            })
         .get();
 }
 
-TEST(WalletLock, NestedHoldsCountLevelsAndOnlyTheLastReleases)
+TEST(WalletLock, UnlockFreesEveryLevelOfThisThreadAndTakesThemBack)
 {
-    EXPECT_EQ(wallet_lock_levels(ws()), 0u);
+    wallet::WalletSession ws;
     {
-        wallet::WalletLock outer(ws());
-        {
-            wallet::WalletLock inner(ws());
-            EXPECT_EQ(wallet_lock_levels(ws()), 2u);
-            EXPECT_FALSE(free_for_another_thread());
-        }
-        EXPECT_EQ(wallet_lock_levels(ws()), 1u);
-        EXPECT_FALSE(free_for_another_thread());
+        wallet::WalletUnlock unlock(ws);  // without a hold: changes nothing
     }
-    EXPECT_EQ(wallet_lock_levels(ws()), 0u);
-    EXPECT_TRUE(free_for_another_thread());
+    EXPECT_EQ(wallet_lock_levels(ws), 0u);
+    wallet::WalletLock a(ws), b(ws), c(ws);
+    ASSERT_EQ(wallet_lock_levels(ws), 3u);
+    {
+        wallet::WalletUnlock unlock(ws);
+        EXPECT_EQ(wallet_lock_levels(ws), 0u);
+        EXPECT_TRUE(free_for_another_thread(ws));
+        {
+            wallet::WalletLock again(ws);  // nests from zero
+            EXPECT_EQ(wallet_lock_levels(ws), 1u);
+            EXPECT_FALSE(free_for_another_thread(ws));
+        }
+        EXPECT_TRUE(free_for_another_thread(ws));
+    }
+    EXPECT_EQ(wallet_lock_levels(ws), 3u);
+    EXPECT_FALSE(free_for_another_thread(ws));
 }
 
-TEST(WalletLock, UnlockInsideNestedHoldsFreesEveryLevelAndRestoresTheDepth)
+// Another thread's hold is not this thread's to release.
+TEST(WalletLock, AnotherThreadsHoldIsKept)
 {
-    wallet::WalletLock a(ws());
-    wallet::WalletLock b(ws());
-    wallet::WalletLock c(ws());
-    ASSERT_EQ(wallet_lock_levels(ws()), 3u);
-    {
-        wallet::WalletUnlock unlock(ws());
-        EXPECT_EQ(wallet_lock_levels(ws()), 0u);
-        EXPECT_TRUE(free_for_another_thread());
-        {
-            // Taking the lock again inside the released stretch nests from zero.
-            wallet::WalletLock again(ws());
-            EXPECT_EQ(wallet_lock_levels(ws()), 1u);
-            EXPECT_FALSE(free_for_another_thread());
-        }
-        EXPECT_TRUE(free_for_another_thread());
-    }
-    EXPECT_EQ(wallet_lock_levels(ws()), 3u);
-    EXPECT_FALSE(free_for_another_thread());
-}
-
-TEST(WalletLock, UnlockWithoutAHoldChangesNothing)
-{
-    {
-        wallet::WalletUnlock unlock(ws());
-        EXPECT_EQ(wallet_lock_levels(ws()), 0u);
-    }
-    EXPECT_EQ(wallet_lock_levels(ws()), 0u);
-    EXPECT_TRUE(free_for_another_thread());
-
-    // Another thread's hold is not this thread's to release.
-    std::promise<void> held;
-    std::promise<void> done;
+    wallet::WalletSession ws;
+    std::promise<void> held, go;
     std::thread owner([&] {
-        wallet::WalletLock lock(ws());
+        wallet::WalletLock lock(ws);
         held.set_value();
-        done.get_future().wait();
+        go.get_future().wait();
     });
     held.get_future().wait();
     {
-        wallet::WalletUnlock unlock(ws());
-        EXPECT_EQ(wallet_lock_levels(ws()), 0u);
-        EXPECT_FALSE(ws().lock_mutex().try_lock());
+        wallet::WalletUnlock unlock(ws);
+        EXPECT_FALSE(ws.lock_mutex().try_lock());
     }
-    done.set_value();
+    go.set_value();
     owner.join();
-    EXPECT_TRUE(free_for_another_thread());
-}
-
-TEST(WalletLock, TakingTheLockBackWaitsForTheThreadThatHoldsItMeanwhile)
-{
-    wallet::WalletLock outer(ws());
-    wallet::WalletLock inner(ws());
-    std::promise<void> taken;
-    std::promise<void> go;
-    std::atomic<bool> other_released{false};
-    std::thread other;
-    {
-        wallet::WalletUnlock unlock(ws());
-        other = std::thread([&] {
-            wallet::WalletLock lock(ws());
-            taken.set_value();
-            go.get_future().wait();
-            other_released = true;
-        });
-        taken.get_future().wait();
-        go.set_value();
-    }
-    // Back with both levels only once the other thread let go.
-    EXPECT_TRUE(other_released);
-    EXPECT_EQ(wallet_lock_levels(ws()), 2u);
-    other.join();
+    EXPECT_TRUE(free_for_another_thread(ws));
 }
 
 } // namespace
