@@ -160,6 +160,29 @@ TEST_F(WalletDirTest, ALockedWalletIsNeitherLoadedNorSaved)
     EXPECT_TRUE(ws().state().recv_priv.empty());
 }
 
+// Two sessions of one process bind and load wallets of their own: neither hears, nor undoes, the
+// other's loads and forgets. Nothing loads before a wallet is bound; binding another reloads.
+TEST_F(WalletDirTest, TwoSessionsHoldTheirOwnBoundWallets)
+{
+    write_registry({{"w1", hd_wallet(ABANDON_MNEMONIC)}, {"w2", hd_wallet(wallettest::LEGAL_MNEMONIC)}});
+    wallet::WalletSession other;
+    wallet::register_app(ws(), "/opt/agoran", "Agoran");
+    wallet::register_app(other, "/opt/other", "Agoran");
+    wallet::WalletLock lock(ws()), other_lock(other);
+    EXPECT_FALSE(wallet::wallet_load(other) || wallet::wallet_summary(other)) << "no wallet is bound yet";
+    int heard = 0;
+    ws().add_listener({[&] { ++heard; }, [&] { ++heard; }});
+    ASSERT_TRUE(wallet::bind_wallet(ws(), "w1") && wallet::bind_wallet(other, "w2") && wallet::wallet_load(other));
+    ASSERT_TRUE(wallet::wallet_load(ws()));
+    const std::string second = other.state().recv_address;
+    wallet::wallet_forget(other);
+    EXPECT_EQ(heard, 1) << "this session's own load only";
+    EXPECT_EQ(ws().state().recv_address, wallettest::ABANDON_RECEIVE_0);
+    EXPECT_NE(second, wallettest::ABANDON_RECEIVE_0);
+    ASSERT_TRUE(wallet::bind_wallet(ws(), "w2") && wallet::wallet_load(ws()));
+    EXPECT_EQ(ws().state().recv_address, second);
+}
+
 TEST_F(WalletDirTest, SaveChangesOnlyOwnMembersAndKeepsPursasWrites)
 {
     bind_single_wallet(hd_wallet(ABANDON_MNEMONIC, {{"recv", {0, 2, 0, 0, 0, 0}}, {"show", 1}}));
