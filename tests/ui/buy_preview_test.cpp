@@ -1,6 +1,5 @@
-// What the Buy dialog says before paying (the share of the price for the quantity typed in the
-// token's units, a seller's name for the asset that is not the chain's), and the listing it
-// holds, looked up again in a reloaded book before an offer is built.
+// What the Buy dialog says before paying, and the listing it holds, looked up again in a
+// reloaded book before an offer is built.
 #include <gtest/gtest.h>
 
 #include "book/chain_facts.h"
