@@ -18,7 +18,6 @@
 #include "tests/support/pursa_program.h"
 #include "tx/bsv20.h"
 #include "tx/inscription.h"
-#include "tx/outpoint.h"
 #include "tx/script.h"
 #include "tx/serialize.h"
 #include "tx/sign.h"

@@ -66,7 +66,6 @@ TEST_F(PursaProgram, CreateRestoreShowAndList)
     const std::string restored = restore_abandon();
     ASSERT_TRUE(wallet::valid_wallet_id(restored));
     EXPECT_NE(pursa({"show", "--wallet", restored}).output.find(wallettest::ABANDON_RECEIVE_0), std::string::npos);
-    EXPECT_EQ(pursa({"show", "--wallet", "w404"}).exit_code, 1);
     const auto listed = pursa({"list"}).output;
     EXPECT_NE(listed.find(id + "  Savings\n"), std::string::npos) << listed;
     EXPECT_NE(listed.find(restored + "  Wallet 2  (active)"), std::string::npos) << listed;
@@ -111,9 +110,8 @@ TEST_F(PursaProgram, ApproveDenyAndTheRunningPursa)
     write_text("connect/junk.req.json", "{");
     write_text("connect/w1.req.json", R"({"id": "w2"})");
     EXPECT_EQ(pursa({"approve"}).output, "error: no pending connect request.");
-    const auto waited = pursa({"deny", "--wait", "--timeout", "0.3"});
-    EXPECT_EQ(waited.exit_code, 1);
-    EXPECT_NE(waited.output.find("error: no connect request came in time."), std::string::npos) << waited.output;
+    const auto waited = pursa({"deny", "--wait", "--timeout", "0.3"}).output;
+    EXPECT_NE(waited.find("error: no connect request came in time."), std::string::npos) << waited;
 
     wallet::unbind_wallet(ws());
     auto serving = pursatest::start_pursa(m_temp.path(), {});
@@ -134,11 +132,10 @@ TEST_F(PursaProgram, ApproveDenyAndTheRunningPursa)
 // Bad arguments stop with code 2, refused requests with 1.
 TEST_F(PursaProgram, BadArgumentsAndRefusedRequests)
 {
-    for (const std::vector<std::string>& args : {std::vector<std::string>{"frobnicate"}, {"create", "--name"}, {"--bogus"}})
-        EXPECT_EQ(pursa(args).exit_code, 2) << args[0];
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"fund", "-5"}, {"paymail"}, {"approve", "--wait", "--timeout", "soon"}})
-        EXPECT_EQ(pursa(args).exit_code, 1) << args[0];
+    const std::pair<std::vector<std::string>, int> cases[] = {
+        {{"frobnicate"}, 2}, {{"create", "--name"}, 2}, {{"--bogus"}, 2}, {{"fund", "-5"}, 1}, {{"paymail"}, 1},
+        {{"approve", "--wait", "--timeout", "soon"}, 1}, {{"show", "--wallet", "w404"}, 1}};
+    for (const auto& [args, code] : cases) EXPECT_EQ(pursa(args).exit_code, code) << args[0];
 }
 
 // The registry lock is held by the process that took it: Pursa waits for it, writing nothing.

@@ -7,7 +7,8 @@ namespace {
 
 constexpr uint32_t FAST = wallet::LOCK_ITERATIONS_MIN;
 
-// A seal hides the text, opens with its password through the JSON form, and is fresh each time.
+// A seal hides the text, opens with its password only, through the JSON form, and is fresh
+// each time.
 TEST(VaultCrypto, SealThenOpenGivesTheTextBackAndSealsAreFresh)
 {
     const std::string text = "{\"mnemonic\": \"abandon ... about\"}";
@@ -20,6 +21,7 @@ TEST(VaultCrypto, SealThenOpenGivesTheTextBackAndSealsAreFresh)
     EXPECT_EQ(pursa::open_envelope(*parsed, "correct horse")->str(), text);
     EXPECT_NE(env->salt, again->salt);
     EXPECT_NE(env->iv, again->iv);
+    EXPECT_FALSE(pursa::open_envelope(*env, "correct hors"));
     EXPECT_FALSE(pursa::seal_text("", "pw", FAST));
     EXPECT_FALSE(pursa::seal_text("x", "", FAST));
     EXPECT_FALSE(pursa::seal_text("x", "pw", FAST - 1));
@@ -42,12 +44,10 @@ TEST(VaultCrypto, OpensAnEnvelopeSealedEarlier)
     EXPECT_EQ(wallet::lock_envelope_to_json(*env), doc);
 }
 
-TEST(VaultCrypto, WrongPasswordOrAnyChangedByteIsRefused)
+TEST(VaultCrypto, AnyChangedByteIsRefused)
 {
     auto env = pursa::seal_text("secret wallet text", "pw", FAST);
     ASSERT_TRUE(env);
-    EXPECT_FALSE(pursa::open_envelope(*env, "pW"));
-    EXPECT_FALSE(pursa::open_envelope(*env, ""));
     for (auto member : {&wallet::LockEnvelope::salt, &wallet::LockEnvelope::iv, &wallet::LockEnvelope::tag,
                         &wallet::LockEnvelope::ciphertext}) {
         auto changed = *env;
