@@ -50,12 +50,10 @@ TEST(CliArgs, RefusalsNameTheProblem)
         {{"buy", "id", "--price", "1"}, "no option --price"},
         {{"buy"}, "usage: agoran-cli buy LISTING [--qty N]"},
         {{"complete", "a", "b"}, "usage: agoran-cli complete OFFER"},
-        {{"unbind", "now"}, "usage"},
         {{"book", "--json=yes"}, "json"},
         {{"balance", "--json"}, "json"},
         {{"--at"}, "--at needs a value"},
         {{"--at=5", "--at", "6", "balance"}, "twice"},
-        {{"--at", "5"}, "no command"},
         {{"balance", "--at", "5"}, "no option --at"},
     };
     for (const auto& [argv, problem] : cases) {

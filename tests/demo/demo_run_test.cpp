@@ -1,6 +1,5 @@
-// The headless demo from a clean state folder, as a newcomer's first run: it must exit 0, play
-// every move of its script, print a book that holds every live listing it seeded, and save
-// pictures of the windows that show something.
+// The headless demo from a clean state folder, as a newcomer's first run: every move of its script
+// played, the live listings printed, pictures of the windows that show something.
 #include <QImage>
 
 #include <gtest/gtest.h>

@@ -144,7 +144,8 @@ TEST_F(TradeEndToEnd, ABuyerAndASellerTradeAndLotsThatDoNotHoldTheirClaimAreRefu
     EXPECT_EQ(book[0]["price_sats"], 625'000);
 
     // A plain coin listed as someone's picture, and a transfer inscription with no tokens
-    // behind it listed as ten of the token: the buyer asks the index and pays nothing.
+    // behind it listed as ten of the token: the buyer asks the index and pays nothing. A
+    // listing dated an hour ahead is refused before any coin is locked for it.
     const Forger mallory{devnet()};
     devnet().set_identity("mallory", mallory.pub);
     const tx::TxInput plain = mallory.coin(1);
@@ -156,10 +157,14 @@ TEST_F(TradeEndToEnd, ABuyerAndASellerTradeAndLotsThatDoNotHoldTheirClaimAreRefu
     const std::string empty = mallory.broadcast({mallory.coin(10'000)}, {transfer, {9'000, tx::p2pkh_script(mallory.hash)}});
     const std::string fake_tokens =
         mallory.list({{"kind", "bsv21"}, {"qty", "10"}, {"origin", token}, {"utxo", empty + "_0"}}, ++m_moment);
-    for (const std::string& forged : {fake_picture, fake_tokens}) {
+    const std::string own = devnet().inscribe(mallory.address, "image/png", "an hour ahead");
+    const std::string ahead = mallory.list({{"kind", "picture"}, {"qty", "1"}, {"origin", own}, {"utxo", own}}, m_moment + 3600);
+    for (const auto& [forged, refusal] : {std::pair{fake_picture, "error: the listed lot does not hold the listed picture."},
+                                          {fake_tokens, "error: the listed lot does not hold 10 valid tokens"},
+                                          {ahead, "error: That listing is dated ahead of this computer's clock."}}) {
         const RunResult refused = cli(m_bob, {"buy", forged});
         EXPECT_EQ(refused.exit_code, 1) << refused.output;
-        EXPECT_NE(refused.output.find("error: the listed lot does not hold"), std::string::npos) << refused.output;
+        EXPECT_NE(refused.output.find(refusal), std::string::npos) << refused.output;
     }
 }
 

@@ -1,6 +1,5 @@
-// A crash of a program that held keys leaves no memory dump: the process turns dumps off, and
-// the programs it starts afterwards (Pursa, the simulator) inherit that. Secrets' pages stay
-// out of the swap file while anyone holds them.
+// A crash of a program that held keys leaves no memory dump, nor do the programs it starts
+// afterwards; secrets' pages stay out of the swap file while anyone holds them.
 #include <gtest/gtest.h>
 
 #include "tests/platform/test_helper_program.h"
