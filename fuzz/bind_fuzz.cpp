@@ -4,7 +4,6 @@
 #include "fuzz/fuzz_check.h"
 #include "wallet/app_binding.h"
 #include "wallet/registry.h"
-#include "wallet/wallet_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -12,11 +11,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     fixture.write_absolute(wallet::bind_path(fixture.wallet()), fuzz::as_text(data, size));
     const auto bound = wallet::bound_wallet_id(fixture.wallet());
     FUZZ_CHECK(bound.empty() || wallet::valid_wallet_id(bound));
-
-    fixture.restart();
-    wallet::register_app(fixture.wallet(), fuzz::FUZZ_INSTANCE, "AgoranFuzz");
-    const auto active = wallet::active_wallet_id(fixture.wallet());
-    FUZZ_CHECK(active.empty() || wallet::valid_wallet_id(active));
-    (void)wallet::wallet_summary(fixture.wallet());
+    fixture.restart_and_check_binding();
     return 0;
 }

@@ -17,8 +17,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const auto active = wallet::active_wallet_id(fixture.wallet());
     FUZZ_CHECK(active.empty() || wallet::valid_wallet_id(active));
     if (reply != wallet::ConnectReply::Ok) FUZZ_CHECK(active == fuzz::FUZZ_WALLET_ID);
-    if (active != fuzz::FUZZ_WALLET_ID) FUZZ_CHECK(wallet::bind_wallet(fixture.wallet(), fuzz::FUZZ_WALLET_ID));
-
     // A request id from outside never names a path outside the connect folder.
     (void)wallet::read_connect_reply(fixture.wallet(), std::string(fuzz::as_text(data, size > 200 ? 200 : size)));
     if (wallet::active_wallet_id(fixture.wallet()) != fuzz::FUZZ_WALLET_ID) FUZZ_CHECK(wallet::bind_wallet(fixture.wallet(), fuzz::FUZZ_WALLET_ID));

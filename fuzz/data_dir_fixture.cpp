@@ -9,19 +9,19 @@
 #include "fuzz/fuzz_check.h"
 #include "platform/environment.h"
 #include "wallet/app_binding.h"
-#include "wallet/data_paths.h"
+#include "wallet/registry.h"
 #include "wallet/wallet_file.h"
 
 namespace fuzz {
 
 namespace {
 
-std::filesystem::path g_root_to_remove;
+std::filesystem::path g_root;
 
 void remove_root()
 {
     std::error_code ec;
-    if (!g_root_to_remove.empty()) std::filesystem::remove_all(g_root_to_remove, ec);
+    std::filesystem::remove_all(g_root, ec);
 }
 
 } // namespace
@@ -34,16 +34,12 @@ DataDirFixture& DataDirFixture::instance()
 
 DataDirFixture::DataDirFixture()
 {
-    std::random_device rd;
-    m_root = std::filesystem::temp_directory_path() /
-             ("agoran-fuzz-" + std::to_string(rd()) + "-" +
+    g_root = std::filesystem::temp_directory_path() /
+             ("agoran-fuzz-" + std::to_string(std::random_device()()) + "-" +
               std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
-    std::filesystem::create_directories(m_root);
-    g_root_to_remove = m_root;
     std::atexit(remove_root);
-    platform::set_env("LOCALAPPDATA", m_root.string());
-    m_data = m_root / "TavrinNode";
-    std::filesystem::create_directories(m_data);
+    platform::set_env("LOCALAPPDATA", g_root.string());
+    m_data = g_root / "TavrinNode";
     restore();
 }
 
@@ -51,33 +47,32 @@ void DataDirFixture::write_absolute(const std::filesystem::path& path, std::stri
 {
     std::error_code ec;
     std::filesystem::create_directories(path.parent_path(), ec);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-void DataDirFixture::write(const std::filesystem::path& relative, std::string_view bytes) const
-{
-    write_absolute(m_data / relative, bytes);
-}
-
-std::string DataDirFixture::good_wallet_file()
-{
-    return R"({"mnemonic": "abandon abandon abandon abandon abandon abandon abandon abandon abandon abandon abandon about",)"
-           R"( "recv": [0, 2, 0, 0, 0, 0], "show": 0, "version": 2})";
+    std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 void DataDirFixture::restore() const
 {
-    restart();
+    m_wallet = std::make_unique<wallet::WalletSession>();
     std::error_code ec;
     std::filesystem::remove_all(m_data, ec);
     write("wallets.json", R"({"active": "w1", "wallets": [{"id": "w1", "name": "Fuzz"}]})");
-    write(std::filesystem::path("wallets") / FUZZ_WALLET_ID / "wallet.json", good_wallet_file());
+    write(std::filesystem::path("wallets") / FUZZ_WALLET_ID / "wallet.json",
+          R"({"mnemonic": "abandon abandon abandon abandon abandon abandon abandon abandon abandon abandon abandon about",)"
+          R"( "recv": [0, 2, 0, 0, 0, 0], "show": 0, "version": 2})");
     wallet::register_app(wallet(), FUZZ_INSTANCE, "AgoranFuzz");
     if (wallet::active_wallet_id(wallet()) != FUZZ_WALLET_ID || !wallet::wallet_load(wallet())) {
         std::fprintf(stderr, "fuzz fixture: cannot bind and load the test wallet in %s\n", m_data.c_str());
         std::abort();
     }
+}
+
+void DataDirFixture::restart_and_check_binding() const
+{
+    m_wallet = std::make_unique<wallet::WalletSession>();
+    wallet::register_app(wallet(), FUZZ_INSTANCE, "AgoranFuzz");
+    const auto active = wallet::active_wallet_id(wallet());
+    FUZZ_CHECK(active.empty() || wallet::valid_wallet_id(active));
+    (void)wallet::wallet_summary(wallet());
 }
 
 } // namespace fuzz

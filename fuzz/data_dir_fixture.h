@@ -4,10 +4,8 @@
 // exits normally.
 #pragma once
 
-#include <cstdint>
 #include <filesystem>
 #include <memory>
-#include <string>
 #include <string_view>
 
 #include "wallet/wallet_session.h"
@@ -22,24 +20,20 @@ public:
     // Sets everything up once; later calls return the same fixture.
     static DataDirFixture& instance();
 
-    const std::filesystem::path& data() const { return m_data; }
-    // Replaces the file at data() / relative with the bytes, creating its folder.
-    void write(const std::filesystem::path& relative, std::string_view bytes) const;
+    // Replaces the file at path (or data() / relative) with the bytes, creating its folder.
     void write_absolute(const std::filesystem::path& path, std::string_view bytes) const;
-    // The wallet file of "w1" as the fixture wrote it (HD, the all-"abandon" mnemonic).
-    static std::string good_wallet_file();
-    // Rewrites the registry, the bind file and the wallet file as set up, and binds and loads
+    void write(const std::filesystem::path& relative, std::string_view bytes) const { write_absolute(m_data / relative, bytes); }
+    // Rewrites the registry, the bind file and the HD wallet file as set up, and binds and loads
     // the wallet again in a fresh session (after a target broke them).
     void restore() const;
     // The session the targets run in (registered and bound by restore()).
     wallet::WalletSession& wallet() const { return *m_wallet; }
-    // Replaces the session with a fresh one, neither registered nor loaded: a program started
-    // again.
-    void restart() const { m_wallet = std::make_unique<wallet::WalletSession>(); }
+    // A program started again: a fresh session registers as the app; the wallet it is then bound
+    // to must be nothing or an id that stays inside the wallets folder.
+    void restart_and_check_binding() const;
 
 private:
     DataDirFixture();
-    std::filesystem::path m_root;
     std::filesystem::path m_data;
     mutable std::unique_ptr<wallet::WalletSession> m_wallet;
 };

@@ -4,10 +4,8 @@
 
 #include "fuzz/data_dir_fixture.h"
 #include "fuzz/fuzz_check.h"
-#include "wallet/app_binding.h"
 #include "wallet/data_paths.h"
 #include "wallet/registry.h"
-#include "wallet/wallet_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -22,11 +20,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (const auto& entry : wallet::registry_entries(file.doc)) FUZZ_CHECK(!entry.id.empty());
     (void)wallet::list_wallets();
     (void)wallet::wallet_display_name(fuzz::FUZZ_WALLET_ID);
-
-    fixture.restart();
-    wallet::register_app(fixture.wallet(), fuzz::FUZZ_INSTANCE, "AgoranFuzz");
-    const auto active = wallet::active_wallet_id(fixture.wallet());
-    FUZZ_CHECK(active.empty() || wallet::valid_wallet_id(active));
-    (void)wallet::wallet_summary(fixture.wallet());
+    fixture.restart_and_check_binding();
     return 0;
 }

@@ -6,52 +6,36 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <string>
 #include <vector>
 
 #include "fuzz/fuzz_check.h"
 
 extern "C" __attribute__((weak)) int LLVMFuzzerInitialize(int* argc, char*** argv);
 
-namespace {
-
-int replay_file(const std::filesystem::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        std::fprintf(stderr, "cannot read %s\n", file.c_str());
-        return 1;
-    }
-    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
-    return 0;
-}
-
-} // namespace
-
 int main(int argc, char** argv)
 {
     if (LLVMFuzzerInitialize) LLVMFuzzerInitialize(&argc, &argv);
-    size_t count = 0;
-    int failures = 0;
+    std::vector<std::filesystem::path> files;
     for (int i = 1; i < argc; ++i) {
-        const std::filesystem::path arg = argv[i];
         std::error_code ec;
-        if (std::filesystem::is_directory(arg, ec)) {
-            std::vector<std::filesystem::path> files;
-            for (const auto& entry : std::filesystem::directory_iterator(arg)) {
-                if (entry.is_regular_file()) files.push_back(entry.path());
-            }
-            std::sort(files.begin(), files.end());
-            for (const auto& file : files) {
-                failures += replay_file(file);
-                ++count;
-            }
-        } else if (std::filesystem::exists(arg, ec)) {
-            failures += replay_file(arg);
-            ++count;
+        if (!std::filesystem::is_directory(argv[i], ec)) {
+            if (std::filesystem::exists(argv[i], ec)) files.emplace_back(argv[i]);  // a missing folder is no input
+            continue;
+        }
+        for (const auto& entry : std::filesystem::directory_iterator(argv[i])) {
+            if (entry.is_regular_file()) files.push_back(entry.path());
         }
     }
-    std::printf("replayed %zu inputs\n", count);
-    return failures == 0 && count > 0 ? 0 : 1;
+    std::sort(files.begin(), files.end());
+    for (const auto& file : files) {
+        std::ifstream in(file, std::ios::binary);
+        if (!in) {
+            std::fprintf(stderr, "cannot read %s\n", file.c_str());
+            return 1;
+        }
+        const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
+    }
+    std::printf("replayed %zu inputs\n", files.size());
+    return files.empty() ? 1 : 0;
 }

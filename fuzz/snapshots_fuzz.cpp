@@ -29,8 +29,7 @@ void coin_snapshot(bool spent_file, std::string_view bytes)
     FUZZ_CHECK(funding::save_snapshots(session));
     funding::reset_coin_state(session);
     FUZZ_CHECK(funding::ensure_coin_state(session));
-    FUZZ_CHECK(session.coins().spent.size() == spent.size());
-    FUZZ_CHECK(session.coins().change.size() == change.size());
+    FUZZ_CHECK(session.coins().spent.size() == spent.size() && session.coins().change.size() == change.size());
     for (size_t i = 0; i < change.size(); ++i) {
         const auto& a = change[i];
         const auto& b = session.coins().change[i];
@@ -47,11 +46,12 @@ void lot_snapshot(std::string_view bytes)
     if (!snapshot) return;
     FUZZ_CHECK(wallet::write_lot_snapshot(key, *snapshot));
     const auto again = wallet::read_lot_snapshot(key);
-    FUZZ_CHECK(again && again->lots.size() == snapshot->lots.size());
-    FUZZ_CHECK(again->txids == snapshot->txids && again->token_ids == snapshot->token_ids);
+    FUZZ_CHECK(again && again->lots.size() == snapshot->lots.size() && again->txids == snapshot->txids &&
+               again->token_ids == snapshot->token_ids);
     for (size_t i = 0; i < snapshot->lots.size(); ++i) {
-        FUZZ_CHECK(again->lots[i].origin == snapshot->lots[i].origin);
-        FUZZ_CHECK(again->lots[i].txid == snapshot->lots[i].txid && again->lots[i].vout == snapshot->lots[i].vout);
+        const auto& a = again->lots[i];
+        const auto& b = snapshot->lots[i];
+        FUZZ_CHECK(a.origin == b.origin && a.txid == b.txid && a.vout == b.vout);
     }
 }
 

@@ -26,16 +26,16 @@ void write(const std::filesystem::path& root, const std::string& target, const s
     std::ofstream(root / target / name, std::ios::binary) << text;
 }
 
-Json signed_post(Json post, int64_t ts)
+// The post as alice signs it at ts (a number, or the text of one).
+Json signed_post(Json post, Json ts)
 {
-    const std::string pub = core::pubkey_from_privkey(PRIV).value_or("");
     post["protocol"] = "TV-Agoran";
     post["location"] = "agoran";
     post["handle"] = "alice";
     post["actor"] = "alice";
     post["paymail"] = "alice@registry.test";
     post["ts"] = ts;
-    post["pubkey"] = pub;
+    post["pubkey"] = core::pubkey_from_privkey(PRIV).value_or("");
     post["sig"] = core::sign_message_plain(book::signing_string(post), PRIV).value_or("");
     return post;
 }
@@ -67,21 +67,14 @@ int main(int argc, char** argv)
                                       {"ord_addr", "1BgGZ9tcN4rm9KBzDn7KprQz87SZ26SAMH"}},
                                      1'700'000'000);
     const Json cancel = signed_post({{"type", "ag_cancel"}, {"listing", std::string(64, 'f')}}, 1'700'000'100);
-    const Json text_ts = [&] {
-        Json p = signed_post({{"type", "ag_list"}, {"utxo", utxo}, {"price_sats", 1}}, 0);
-        p["ts"] = "1700000000";
-        p["sig"] = core::sign_message_plain(book::signing_string(p), PRIV).value_or("");
-        return p;
-    }();
-    for (const Json* post : {&listing, &cancel, &text_ts}) {
+    const Json text_ts = signed_post({{"type", "ag_list"}, {"utxo", utxo}, {"price_sats", 1}}, "1700000000");
+    for (const auto& [name, post] : {std::pair{"listing", &listing}, std::pair{"cancel", &cancel}, std::pair{"text-ts", &text_ts}}) {
         if (!book::verify_post_signature(*post)) {
             std::fprintf(stderr, "a seed post does not verify: %s\n", post->dump().c_str());
             return 1;
         }
+        write(root, "verify_post", std::string("signed-") + name + ".json", post->dump());
     }
-    write(root, "verify_post", "signed-listing.json", listing.dump());
-    write(root, "verify_post", "signed-cancel.json", cancel.dump());
-    write(root, "verify_post", "signed-text-ts.json", text_ts.dump());
     write(root, "read_post_from_tx", "listing-tx.json", carrier_tx(listing).dump(2));
     write(root, "read_post_from_tx", "cancel-tx.json", carrier_tx(cancel).dump());
     return 0;

@@ -1,5 +1,5 @@
 // The rows of the fault matrix that no layer's own suite covers: outside failures met in the
-// middle of a payment, and a full disk or a crash while the program saves the files it owns.
+// middle of a payment, and a full disk while the program saves the files it owns.
 // Every row checks what the user is told and that nothing already on disk or on the chain is
 // lost or paid twice. (The other rows live beside the code they exercise; see README.md here.)
 #include <filesystem>
@@ -29,25 +29,14 @@ using fundingtest::OtherParty;
 using testsupport::failed;
 using testsupport::outcome;
 
-// The temporary file a save left behind when the program died between writing it and the
-// rename: a complete but different file, or a torn one.
-void crash_left_temporary(const fs::path& target, const std::string& content)
+// Temporaries a save left beside target.
+bool temporary_beside(const fs::path& target)
 {
-    fs::path tmp = target;
-    tmp += ".tmp-00000000deadbeef";
-    std::ofstream(tmp, std::ios::binary | std::ios::trunc) << content;
-}
-
-// Temporaries beside target other than the one a crash left.
-std::vector<fs::path> temporaries_beside(const fs::path& target)
-{
-    std::vector<fs::path> out;
     const std::string prefix = target.filename().string() + ".tmp-";
     for (const auto& entry : fs::directory_iterator(target.parent_path())) {
-        const std::string name = entry.path().filename().string();
-        if (name.rfind(prefix, 0) == 0 && name != prefix + "00000000deadbeef") out.push_back(entry.path());
+        if (entry.path().filename().string().rfind(prefix, 0) == 0) return true;
     }
-    return out;
+    return false;
 }
 
 std::string file_text(const fs::path& path)
@@ -96,7 +85,7 @@ TEST_F(PaymentFaults, WalletLockedByPursaWhileTheProgramRunsStopsPayments)
     EXPECT_EQ(payments_to_other_on_chain(), 1);
 }
 
-// --- the files the program owns: a full disk or a crash while saving ---
+// --- the files the program owns: a full disk while saving ---
 
 class FileFaults : public fundingtest::FundingTest {
 protected:
@@ -113,37 +102,20 @@ protected:
     }
 };
 
-TEST_F(FileFaults, FullDiskWhileSavingTheReservesKeepsEveryReserve)
-{
-    const std::string a = std::string(64, 'a') + "_0";
-    const std::string b = std::string(64, 'b') + "_1";
-    ASSERT_TRUE(funding::reserve_add(ws(), a, "origin-a", 100));
-    const fs::path file = funding::reserves_path(ws());
-    const std::string before = file_text(file);
-    std::string added, bound;
-    bool removed = true;
-    {
-        testsupport::FullDisk full;
-        added = outcome(funding::reserve_add(ws(), b, "origin-b", 200));
-        bound = outcome(funding::reserve_bind_listing(ws(), a, std::string(64, 'c')));
-        removed = funding::reserve_remove(ws(), a);
-    }
-    EXPECT_EQ(added, failed(funding::FundingCode::ReserveWriteFailed));
-    EXPECT_EQ(bound, failed(funding::FundingCode::ReserveUpdateFailed));
-    EXPECT_FALSE(removed);
-    EXPECT_EQ(file_text(file), before);
-    EXPECT_TRUE(temporaries_beside(file).empty());
-    ASSERT_EQ(funding::reserve_list(ws()).size(), 1u);
-    EXPECT_EQ(funding::reserve_list(ws())[0].utxo, a);
-
-    EXPECT_TRUE(funding::reserve_add(ws(), b, "origin-b", 200));
-    EXPECT_EQ(funding::reserve_list(ws()).size(), 2u);
-}
-
-TEST_F(FileFaults, FullDiskWhileSavingTheSnapshotsKeepsTheLastOnes)
+// A full disk while the reserves, the coin snapshots and the lots snapshot are saved: every save
+// says it failed, the files keep their last content, no temporary is left, and a restart reads
+// the last good state.
+TEST_F(FileFaults, FullDiskWhileSavingKeepsTheLastGoodFiles)
 {
     const std::string k = key();
+    const std::string a = std::string(64, 'a') + "_0";
+    const std::string b = std::string(64, 'b') + "_1";
     const std::string spent_txid(64, 'd');
+    ASSERT_TRUE(funding::reserve_add(ws(), a, "origin-a", 100));
+    wallet::LotSnapshot lots;
+    lots.txids = {std::string(64, 'f')};
+    ASSERT_TRUE(wallet::write_lot_snapshot(k, lots));
+    lots.txids.push_back(std::string(64, '1'));
     {
         wallet::WalletLock lock(ws());
         ASSERT_TRUE(funding::ensure_coin_state(session()));
@@ -151,77 +123,41 @@ TEST_F(FileFaults, FullDiskWhileSavingTheSnapshotsKeepsTheLastOnes)
         funding::add_pending_change(session(), {std::string(64, 'c'), 1, 5000, receive_address(0)});
         ASSERT_TRUE(funding::save_snapshots(session()));
     }
-    const std::string spent_before = file_text(funding::spent_snapshot_path(k));
-    const std::string change_before = file_text(funding::change_snapshot_path(k));
-    // The lots scan's snapshot.
-    wallet::LotSnapshot lots;
-    lots.txids = {std::string(64, 'f')};
-    ASSERT_TRUE(wallet::write_lot_snapshot(k, lots));
-    const fs::path lot_file = m_data / "ord_snap" / (k + ".json");
-    const std::string lots_before = file_text(lot_file);
-    lots.txids.push_back(std::string(64, '1'));
+    const std::vector<fs::path> files = {funding::reserves_path(ws()), funding::spent_snapshot_path(k),
+                                         funding::change_snapshot_path(k), m_data / "ord_snap" / (k + ".json")};
+    std::vector<std::string> before;
+    for (const auto& f : files) before.push_back(file_text(f));
+    std::string added, bound;
+    bool removed = true, snapshots = true, lot_snapshot = true;
+    {
+        testsupport::FullDisk full;
+        added = outcome(funding::reserve_add(ws(), b, "origin-b", 200));
+        bound = outcome(funding::reserve_bind_listing(ws(), a, std::string(64, 'c')));
+        removed = funding::reserve_remove(ws(), a);
+        lot_snapshot = wallet::write_lot_snapshot(k, lots);
+    }
     {
         wallet::WalletLock lock(ws());
         funding::add_spent(session(), {{std::string(64, 'e'), 0, ""}, {std::string(64, 'c'), 1, ""}});
         testsupport::FullDisk full;
-        EXPECT_FALSE(funding::save_snapshots(session()));  // both saves are tried
-        EXPECT_FALSE(wallet::write_lot_snapshot(k, lots));
+        snapshots = funding::save_snapshots(session());  // both saves are tried
     }
-    EXPECT_EQ(file_text(funding::spent_snapshot_path(k)), spent_before);
-    EXPECT_EQ(file_text(funding::change_snapshot_path(k)), change_before);
-    EXPECT_EQ(file_text(lot_file), lots_before);
-
-    // A restart reads the last good snapshots.
-    wallet::WalletLock lock(ws());
+    EXPECT_EQ(added, failed(funding::FundingCode::ReserveWriteFailed));
+    EXPECT_EQ(bound, failed(funding::FundingCode::ReserveUpdateFailed));
+    EXPECT_FALSE(removed || snapshots || lot_snapshot);
+    for (size_t i = 0; i < files.size(); ++i) {
+        EXPECT_EQ(file_text(files[i]), before[i]) << files[i];
+        EXPECT_FALSE(temporary_beside(files[i])) << files[i];
+    }
+    ASSERT_EQ(funding::reserve_list(ws()).size(), 1u);
+    EXPECT_EQ(funding::reserve_list(ws())[0].utxo, a);
+    EXPECT_EQ(wallet::read_lot_snapshot(k)->txids, std::vector<std::string>{std::string(64, 'f')});
+    EXPECT_TRUE(funding::reserve_add(ws(), b, "origin-b", 200));
+    wallet::WalletLock lock(ws());  // a restart reads the last good snapshots
     funding::reset_coin_state(session());
     ASSERT_TRUE(funding::ensure_coin_state(session()));
     EXPECT_TRUE(funding::is_spent(session(), spent_txid, 3));
-    auto read_back = wallet::read_lot_snapshot(k);
-    ASSERT_TRUE(read_back);
-    EXPECT_EQ(read_back->txids, std::vector<std::string>{std::string(64, 'f')});
-}
-
-// The program died after writing a temporary ("<file>.tmp-" and random digits) and before the
-// rename: the file itself is what was there before, the next load ignores the temporary, and
-// the next save goes through beside it.
-TEST_F(FileFaults, CrashBetweenTheTemporaryWriteAndTheRenameLosesNothing)
-{
-    const std::string k = key();
-    const std::string a = std::string(64, 'a') + "_0";
-    ASSERT_TRUE(funding::reserve_add(ws(), a, "origin-a", 100));
-    {
-        wallet::WalletLock lock(ws());
-        ASSERT_TRUE(funding::ensure_coin_state(session()));
-        funding::add_spent(session(), {{std::string(64, 'd'), 3, ""}});
-        ASSERT_TRUE(funding::save_snapshots(session()));
-    }
-    const fs::path wallet_file = path(wallet_rel("w1"));
-    crash_left_temporary(wallet_file, R"({"mnemonic": "legal winner thank year wave sausage worth useful legal winner thank yel)");
-    crash_left_temporary(funding::reserves_path(ws()), R"({"reserves": []})");
-    crash_left_temporary(funding::spent_snapshot_path(k), R"({"outpoints": [)");
-
-    // A new process starts.
-    wallet::wallet_forget(ws());
-    {
-        wallet::WalletLock lock(ws());
-        ASSERT_TRUE(wallet::wallet_load(ws()));
-        EXPECT_EQ(ws().state().mnemonic.view().substr(0, 7), "abandon");
-        ASSERT_TRUE(funding::ensure_coin_state(session()));
-        EXPECT_TRUE(funding::is_spent(session(), std::string(64, 'd'), 3));
-    }
-    ASSERT_EQ(funding::reserve_list(ws()).size(), 1u);
-
-    // The next saves go through and leave no temporary of their own behind.
-    EXPECT_TRUE(funding::reserve_add(ws(), std::string(64, 'b') + "_1", "", 5));
-    {
-        wallet::WalletLock lock(ws());
-        EXPECT_TRUE(funding::save_snapshots(session()));
-        EXPECT_TRUE(wallet::wallet_save(ws()));
-    }
-    for (const fs::path& p : {wallet_file, funding::reserves_path(ws()), funding::spent_snapshot_path(k)}) {
-        EXPECT_TRUE(temporaries_beside(p).empty()) << p;
-    }
-    EXPECT_EQ(funding::reserve_list(ws()).size(), 2u);
+    EXPECT_FALSE(funding::is_spent(session(), std::string(64, 'e'), 0));
 }
 
 } // namespace

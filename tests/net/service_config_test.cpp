@@ -1,41 +1,18 @@
 #include "net/service_config.h"
 
 #include <fstream>
-#include <mutex>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "core/log.h"
-#include "platform/data_dir.h"
+#include "tests/support/log_capture.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-// Collects warnings for the length of a test.
-class WarningLog {
-public:
-    WarningLog()
-    {
-        m_previous = core::set_log_sink([this](core::LogLevel level, const std::string& text) {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            if (level == core::LogLevel::Warning) m_warnings.push_back(text);
-        });
-    }
-    ~WarningLog() { core::set_log_sink(m_previous); }
-    std::vector<std::string> warnings()
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_warnings;
-    }
-
-private:
-    core::LogSink m_previous;
-    std::mutex m_mutex;
-    std::vector<std::string> m_warnings;
-};
+using WarningLog = testsupport::LogCapture;
 
 class ServiceConfigTest : public testsupport::TempDirTest {
 protected:
@@ -51,7 +28,7 @@ protected:
 // and leaves the rest as it was.
 TEST_F(ServiceConfigTest, MissingOrSimulatorFile)
 {
-    WarningLog log;
+    WarningLog log(core::LogLevel::Warning);
     EXPECT_EQ(net::load_services(m_temp / "absent.json"), net::ServiceConfig{});
     const std::string base = "http://127.0.0.1:41234";
     auto file = write_services(R"({
@@ -72,7 +49,7 @@ TEST_F(ServiceConfigTest, MissingOrSimulatorFile)
     EXPECT_EQ(config.tx_page_url("ab"), base + "/woc-site/tx/ab");
     EXPECT_EQ(config.woc_api_key, "mainnet_0123abc");
     EXPECT_EQ(config.pace, (net::ServicePaces{20, 0, 0, 0.5}));  // what is not named keeps its default
-    EXPECT_TRUE(log.warnings().empty());
+    EXPECT_TRUE(log.lines().empty());
 
     std::string why;
     EXPECT_FALSE(net::parse_services_json("{\"woc_site\": true}", &why));
@@ -99,10 +76,10 @@ TEST_F(ServiceConfigTest, MalformedFilesAreIgnoredWholeWithAWarning)
         "{\"pace\": {\"woc\": 1e9}}",
     };
     for (const std::string& text : bad) {
-        WarningLog log;
+        WarningLog log(core::LogLevel::Warning);
         net::ServiceConfig config = net::load_services(write_services(text));
         EXPECT_EQ(config, net::ServiceConfig{}) << text;  // nothing half-applied
-        auto warnings = log.warnings();
+        auto warnings = log.lines();
         ASSERT_EQ(warnings.size(), 1u) << text;
         EXPECT_NE(warnings[0].find("services.json"), std::string::npos) << warnings[0];
     }
@@ -120,49 +97,34 @@ TEST_F(ServiceConfigTest, PlainHttpOnlyForThisMachine)
                             "http://[::2]/woc", "http://127.0.0.1:0/woc", "http://127.0.0.1:99999/woc"}) {
         EXPECT_FALSE(net::parse_services_json(std::string("{\"woc_api\": \"") + url + "\"}")) << url;
     }
-    WarningLog log;
+    WarningLog log(core::LogLevel::Warning);
     net::ServiceConfig config = net::load_services(write_services(R"({"arc": "http://arc.example/v1"})"));
     EXPECT_EQ(config, net::ServiceConfig{});
-    ASSERT_EQ(log.warnings().size(), 1u);
-    EXPECT_NE(log.warnings()[0].find("\"arc\" asks for plain http to arc.example, which is not this machine (plain "
+    ASSERT_EQ(log.lines().size(), 1u);
+    EXPECT_NE(log.lines()[0].find("\"arc\" asks for plain http to arc.example, which is not this machine (plain "
                                      "http is accepted only for loopback addresses such as 127.0.0.1); using the "
                                      "mainnet services"),
               std::string::npos)
-        << log.warnings()[0];
+        << log.lines()[0];
 }
 
 // "Simulator at" only when every service is on one loopback port; anything else that is not
 // mainnet is "Custom services".
 TEST_F(ServiceConfigTest, TheBadgeNamesWhereTheProgramTalks)
 {
-    const std::string base = "http://127.0.0.1:41234";
     net::ServiceConfig simulator;
     int n = 0;
     for (std::string* url : {&simulator.woc_api, &simulator.woc_site, &simulator.ordinals_api, &simulator.ordinals_content,
                              &simulator.arc, &simulator.registry, &simulator.product_page}) {
-        *url = base + "/service" + std::to_string(n++);
+        *url = "http://127.0.0.1:41234/service" + std::to_string(n++);
     }
     EXPECT_EQ(net::services_badge(simulator), "Simulator at 127.0.0.1:41234");
     EXPECT_EQ(net::services_badge(net::ServiceConfig{}), "");
-    net::ServiceConfig changed = simulator;
-    changed.arc = net::ServiceConfig{}.arc;  // one service left on mainnet
-    EXPECT_EQ(net::services_badge(changed), "Custom services");
-    changed.arc = "http://127.0.0.1:41235/arc";  // two ports
-    EXPECT_EQ(net::services_badge(changed), "Custom services");
-    changed = net::ServiceConfig{};
-    changed.registry_domain = "registry.test";
-    EXPECT_EQ(net::services_badge(changed), "Custom services");
-}
-
-TEST_F(ServiceConfigTest, TheProgramsConfigurationComesFromTheDataDirectory)
-{
-    m_temp.use_as_data_root();
-    fs::path file = net::services_file_path();
-    EXPECT_EQ(file, platform::data_dir() / "agoran" / "services.json");
-    fs::create_directories(file.parent_path());
-    std::ofstream(file) << R"({"arc": "http://127.0.0.1:9/arc"})";
-
-    EXPECT_EQ(net::load_services_file()->arc, "http://127.0.0.1:9/arc");
+    net::ServiceConfig one_on_mainnet = simulator, two_ports = simulator, other_domain;
+    one_on_mainnet.arc = net::ServiceConfig{}.arc;
+    two_ports.arc = "http://127.0.0.1:41235/arc";
+    other_domain.registry_domain = "registry.test";
+    for (const auto* custom : {&one_on_mainnet, &two_ports, &other_domain}) EXPECT_EQ(net::services_badge(*custom), "Custom services");
 }
 
 } // namespace

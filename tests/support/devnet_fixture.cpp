@@ -4,15 +4,14 @@
 
 #include <httplib.h>
 
-#include "core/hex.h"
 #include "devnet/services_file.h"
+#include "net/devnet_admin_client.h"
+#include "net/http_client.h"
 #include "tests/support/test_data.h"
 
 namespace testsupport {
 
 namespace {
-
-constexpr auto START_TIMEOUT = std::chrono::seconds(10);
 
 httplib::Client client_for(const std::string& base_url)
 {
@@ -24,12 +23,19 @@ httplib::Client client_for(const std::string& base_url)
 
 Devnet::Reply reply_of(const httplib::Result& result)
 {
-    Devnet::Reply reply;
-    if (!result) return reply;
-    reply.status = result->status;
-    reply.body = result->body;
-    reply.content_type = result->get_header_value("Content-Type");
-    return reply;
+    if (!result) return {};
+    return {result->status, result->body};
+}
+
+// The admin helpers go through the product's own admin client; a refusal fails the test.
+net::DevnetAdminClient admin_of(const std::string& base) { return net::DevnetAdminClient(base, net::default_http()); }
+
+template <typename T>
+T admin_value(const char* what, const net::Result<T>& result)
+{
+    if (result) return *result;
+    ADD_FAILURE() << "admin " << what << ": " << result.error;
+    return T{};
 }
 
 } // namespace
@@ -43,11 +49,10 @@ std::unique_ptr<Devnet> Devnet::start(Options options)
 {
     std::unique_ptr<Devnet> devnet(new Devnet());
     devnet->m_options = std::move(options);
-    if (devnet->m_options.state_dir.empty()) {
+    devnet->m_state_dir = devnet->m_options.state_dir;
+    if (devnet->m_state_dir.empty()) {
         devnet->m_temp = std::make_unique<TempDir>();
         devnet->m_state_dir = devnet->m_temp->path() / "state";
-    } else {
-        devnet->m_state_dir = devnet->m_options.state_dir;
     }
     if (!devnet->launch()) return nullptr;
     return devnet;
@@ -62,7 +67,7 @@ bool Devnet::launch()
         ADD_FAILURE() << "cannot start " << devnet_binary();
         return false;
     }
-    auto line = m_process->read_line(std::chrono::duration_cast<std::chrono::milliseconds>(START_TIMEOUT));
+    auto line = m_process->read_line(std::chrono::seconds(10));
     if (!line || line->rfind("http://127.0.0.1:", 0) != 0) {
         ADD_FAILURE() << "agoran-devnet did not print its URL (got: " << line.value_or("<nothing>") << ")";
         m_process.reset();
@@ -77,15 +82,9 @@ Devnet::~Devnet()
     if (m_process) m_process->stop();
 }
 
-int Devnet::port() const
-{
-    return std::stoi(m_base_url.substr(m_base_url.rfind(':') + 1));
-}
-
 int Devnet::stop()
 {
-    if (!m_process) return -1;
-    int code = m_process->stop();
+    int code = m_process ? m_process->stop() : -1;
     m_process.reset();
     return code;
 }
@@ -112,84 +111,58 @@ nlohmann::json Devnet::Reply::json() const
 
 Devnet::Reply Devnet::get(const std::string& path) const
 {
-    auto client = client_for(m_base_url);
-    return reply_of(client.Get(path));
+    return reply_of(client_for(m_base_url).Get(path));
 }
 
 Devnet::Reply Devnet::post(const std::string& path, const std::string& body, const std::string& content_type) const
 {
-    auto client = client_for(m_base_url);
-    return reply_of(client.Post(path, body, content_type));
+    return reply_of(client_for(m_base_url).Post(path, body, content_type));
 }
 
 nlohmann::json Devnet::admin(const std::string& path, const nlohmann::json& body) const
 {
     Reply reply = post("/admin" + path, body.dump());
-    if (reply.status != 200) {
-        ADD_FAILURE() << "admin " << path << " answered " << reply.status << ": " << reply.body;
-        return nlohmann::json();
-    }
-    return reply.json();
+    if (reply.status == 200) return reply.json();
+    ADD_FAILURE() << "admin " << path << " answered " << reply.status << ": " << reply.body;
+    return nlohmann::json();
 }
 
 std::string Devnet::fund(const std::string& address, int64_t satoshis, bool mine) const
 {
-    return admin("/fund", {{"address", address}, {"satoshis", satoshis}, {"mine", mine}}).value("txid", "");
+    return admin_value("fund", admin_of(m_base_url).fund(address, satoshis, mine));
 }
 
 std::string Devnet::mint(const std::string& address, const std::string& amount, const std::string& symbol,
                          const std::string& icon, const std::string& decimals) const
 {
-    return admin("/mint", {{"address", address}, {"amount", amount}, {"symbol", symbol}, {"icon", icon}, {"decimals", decimals}})
-        .value("id", "");
+    return admin_value("mint", admin_of(m_base_url).mint(address, amount, symbol, icon, decimals));
 }
 
 std::string Devnet::inscribe(const std::string& address, const std::string& content_type, const std::string& content,
                              bool envelope_first) const
 {
-    return admin("/inscribe", {{"address", address},
-                               {"content_type", content_type},
-                               {"content_hex", core::hex_encode(core::as_bytes(content))},
-                               {"envelope_first", envelope_first}})
-        .value("origin", "");
+    return admin_value("inscribe", admin_of(m_base_url).inscribe(address, content_type, core::as_bytes(content), envelope_first));
 }
 
-std::string Devnet::import_tx(const std::string& hex) const
-{
-    return admin("/import", {{"hex", hex}}).value("txid", "");
-}
-
+std::string Devnet::import_tx(const std::string& hex) const { return admin_value("import", admin_of(m_base_url).import_tx(hex)); }
 void Devnet::set_identity(const std::string& handle, const std::string& pubkey) const
 {
-    admin("/identity", {{"handle", handle}, {"pubkey", pubkey}});
+    admin_value("identity", admin_of(m_base_url).set_identity(handle, pubkey));
 }
-
 void Devnet::freeze(const std::string& pubkey, const std::string& note) const
 {
-    admin("/freeze", {{"pubkey", pubkey}, {"note", note}});
+    admin_value("freeze", admin_of(m_base_url).freeze(pubkey, note));
 }
-
 void Devnet::set_architects(const std::vector<std::string>& pubkeys) const
 {
-    admin("/architects", {{"pubkeys", pubkeys}});
+    admin_value("architects", admin_of(m_base_url).set_architects(pubkeys));
 }
-
 void Devnet::fault(const std::string& service, const nlohmann::json& settings) const
 {
-    nlohmann::json body = settings;
-    body["service"] = service;
-    admin("/fault", body);
+    admin_value("fault", admin_of(m_base_url).fault(service, settings));
 }
-
-void Devnet::clear_faults() const
-{
-    admin("/faults/clear", nlohmann::json::object());
-}
-
-int64_t Devnet::mine(int blocks) const
-{
-    return admin("/mine", {{"blocks", blocks}}).value("height", int64_t{-1});
-}
+void Devnet::clear_faults() const { admin_value("faults/clear", admin_of(m_base_url).clear_faults()); }
+int64_t Devnet::mine(int blocks) const { return admin_value("mine", admin_of(m_base_url).mine(blocks)); }
 
 void DevnetTest::SetUp()
 {

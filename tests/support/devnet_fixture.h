@@ -1,12 +1,7 @@
 // The local services simulator (agoran-devnet) for integration tests: started on port 0 in a
-// fresh state folder, reached through its base URL, driven through its admin interface, and
-// stopped when the test ends.
-//
-//   class MyTest : public testsupport::DevnetTest {};
-//   TEST_F(MyTest, Pays) {
-//       std::string txid = devnet().fund("1inHbiwj2jrEcZPiSYnfgJ8FmS1Bmk4Dh", 50000);
-//       devnet().write_services(data_dir);   // point the program at it
-//   }
+// fresh state folder, reached through its base URL, driven through its admin interface
+// (devnet().fund(address, sats), devnet().write_services(data_dir), ...), and stopped when the
+// test ends.
 #pragma once
 
 #include <filesystem>
@@ -41,9 +36,7 @@ public:
     Devnet(const Devnet&) = delete;
     Devnet& operator=(const Devnet&) = delete;
 
-    // "http://127.0.0.1:PORT".
-    const std::string& base_url() const { return m_base_url; }
-    int port() const;
+    const std::string& base_url() const { return m_base_url; }  // "http://127.0.0.1:PORT"
     const std::filesystem::path& state_dir() const { return m_state_dir; }
 
     // Base URLs of each service, as services.json names them.
@@ -63,9 +56,8 @@ public:
 
     // One HTTP exchange with the simulator (path after the base URL).
     struct Reply {
-        int status = 0;           // 0: no answer (connection failed or broke off)
+        int status = 0;  // 0: no answer (connection failed or broke off)
         std::string body;
-        std::string content_type;
         nlohmann::json json() const;  // the body parsed, or null
     };
     Reply get(const std::string& path) const;

@@ -1,7 +1,8 @@
 // A canned HTTP client for the service clients and the routines above them. A handler may answer
 // any request; otherwise a URL gets its fixed reply (answer), and any other request is unreachable
 // or, once pass_through() was called, sent to the real service (whose reply a rewrite may change:
-// a lying or a busy service). Every request is recorded so that tests can check what was asked.
+// a lying or a busy service). Every request is recorded so that tests can check what was asked;
+// bodies over the caps and expected 404s come out as from the real client.
 #pragma once
 
 #include <functional>
@@ -43,9 +44,8 @@ public:
     // Answers url with status and body (any method).
     void answer(const std::string& url, long status, std::string body, std::string content_type = {})
     {
-        net::HttpReply r = reply(status, std::move(body));
-        r.content_type = std::move(content_type);
-        m_replies[url] = std::move(r);
+        m_replies[url] = reply(status, std::move(body));
+        m_replies[url].content_type = std::move(content_type);
     }
 
     // A reply with status and body, as the real client reports it.
@@ -58,12 +58,7 @@ public:
         if (!r.ok) r.error = net::http_error_text(r.status, r.body);
         return r;
     }
-    static net::HttpReply unreachable()
-    {
-        net::HttpReply r;
-        r.error = "Couldn't connect to server";
-        return r;
-    }
+    static net::HttpReply unreachable() { return failed("Couldn't connect to server"); }
 
     net::JsonReply get_json(const std::string& url, int timeout_seconds) override
     {
@@ -83,10 +78,7 @@ public:
 
     net::HttpReply get(const std::string& url, const net::GetOptions& options) override
     {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            last_get_options = options;
-        }
+        set_under_lock(last_get_options, options);
         net::HttpReply r = call("GET", url, "", [&] { return m_real->get(url, options); });
         if (r.body.size() > options.max_body) return failed(net::too_large_text(options.max_body));
         if (options.accept_404 && r.status == 404) {
@@ -98,13 +90,9 @@ public:
 
     net::HttpReply post_json(const std::string& url, const std::string& body, const net::PostOptions& options) override
     {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            last_post_options = options;
-        }
+        set_under_lock(last_post_options, options);
         net::HttpReply r = call("POST", url, body, [&] { return m_real->post_json(url, body, options); });
-        if (r.body.size() > net::MAX_JSON_BODY) return failed(net::too_large_text(net::MAX_JSON_BODY));
-        return r;
+        return r.body.size() > net::MAX_JSON_BODY ? failed(net::too_large_text(net::MAX_JSON_BODY)) : r;
     }
 
     std::vector<Recorded> requests() const
@@ -141,6 +129,12 @@ private:
         net::HttpReply r;
         r.error = std::move(error);
         return r;
+    }
+    template <typename T>
+    void set_under_lock(T& member, const T& value)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        member = value;
     }
 
     template <typename Ask>

@@ -2,6 +2,7 @@
 // high-s forms a hostile peer could send.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -21,8 +22,7 @@ inline constexpr Scalar CURVE_ORDER = {0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff,
 inline Scalar sub(const Scalar& a, const Scalar& b)
 {
     Scalar out{};
-    int borrow = 0;
-    for (int i = 31; i >= 0; --i) {
+    for (int i = 31, borrow = 0; i >= 0; --i) {
         int v = a[i] - b[i] - borrow;
         borrow = v < 0;
         out[i] = static_cast<uint8_t>(v + (borrow ? 256 : 0));
@@ -30,27 +30,16 @@ inline Scalar sub(const Scalar& a, const Scalar& b)
     return out;
 }
 
-// True when s > n / 2.
-inline bool is_high(const Scalar& s)
-{
-    Scalar half{};
-    int carry = 0;
-    for (int i = 0; i < 32; ++i) {
-        int v = carry * 256 + CURVE_ORDER[i];
-        half[i] = static_cast<uint8_t>(v / 2);
-        carry = v % 2;
-    }
-    return s > half;
-}
+// True when s > n / 2, that is when s > n - s.
+inline bool is_high(const Scalar& s) { return s > sub(CURVE_ORDER, s); }
 
 // Minimal DER integer of a 32-byte number.
 inline core::Bytes der_integer(const Scalar& x)
 {
-    size_t start = 0;
-    while (start < 31 && x[start] == 0) ++start;
+    auto start = std::find_if(x.begin(), x.end() - 1, [](uint8_t b) { return b != 0; });
     core::Bytes out{0x02, 0x00};
-    if (x[start] & 0x80) out.push_back(0x00);
-    out.insert(out.end(), x.begin() + static_cast<long>(start), x.end());
+    if (*start & 0x80) out.push_back(0x00);
+    out.insert(out.end(), start, x.end());
     out[1] = static_cast<uint8_t>(out.size() - 2);
     return out;
 }
@@ -67,24 +56,20 @@ inline core::Bytes der_encode(const Scalar& r, const Scalar& s)
 // Reads r and s back out of a well-formed DER signature.
 inline std::optional<std::pair<Scalar, Scalar>> der_decode(core::ByteView der)
 {
-    auto read_int = [&der](size_t& pos, Scalar& out) {
-        if (pos + 2 > der.size() || der[pos] != 0x02) return false;
+    size_t pos = 2;
+    auto read_int = [&der, &pos](Scalar& out) {
+        if (pos + 2 > der.size() || der[pos] != 0x02 || pos + 2 + der[pos + 1] > der.size()) return false;
         size_t len = der[pos + 1];
         pos += 2;
-        if (pos + len > der.size()) return false;
-        size_t skip = 0;
-        while (len - skip > 32 && der[pos + skip] == 0) ++skip;
-        if (len - skip > 32) return false;
+        for (; len > 32 && der[pos] == 0; --len) ++pos;
+        if (len > 32) return false;
         out.fill(0);
-        std::copy(der.begin() + static_cast<long>(pos + skip), der.begin() + static_cast<long>(pos + len),
-                  out.end() - static_cast<long>(len - skip));
+        std::copy(der.begin() + static_cast<long>(pos), der.begin() + static_cast<long>(pos + len), out.end() - static_cast<long>(len));
         pos += len;
         return true;
     };
-    if (der.size() < 2 || der[0] != 0x30) return std::nullopt;
-    size_t pos = 2;
     Scalar r{}, s{};
-    if (!read_int(pos, r) || !read_int(pos, s)) return std::nullopt;
+    if (der.size() < 2 || der[0] != 0x30 || !read_int(r) || !read_int(s)) return std::nullopt;
     return std::make_pair(r, s);
 }
 

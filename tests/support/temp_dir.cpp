@@ -3,34 +3,21 @@
 #include <atomic>
 #include <chrono>
 #include <random>
-#include <sstream>
-#include <system_error>
 
 #include "platform/environment.h"
 
 namespace testsupport {
 
-namespace {
-
-std::string unique_name()
-{
-    static std::atomic<unsigned> counter{0};
-    std::random_device rd;
-    std::ostringstream name;
-    name << "agoran-test-" << std::hex << rd() << '-'
-         << std::chrono::steady_clock::now().time_since_epoch().count() << '-' << counter++;
-    return name.str();
-}
-
-} // namespace
-
 TempDir::TempDir()
 {
+    static std::atomic<unsigned> counter{0};
     std::error_code ec;
     std::filesystem::path base = std::filesystem::temp_directory_path(ec);
     if (ec) base = std::filesystem::current_path();
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::filesystem::path candidate = base / unique_name();
+        std::filesystem::path candidate =
+            base / ("agoran-test-" + std::to_string(std::random_device()()) + "-" +
+                    std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + "-" + std::to_string(counter++));
         if (std::filesystem::create_directory(candidate, ec)) {
             m_path = candidate;
             return;
@@ -51,8 +38,7 @@ TempDir::~TempDir()
     for (auto it = std::filesystem::recursive_directory_iterator(m_path, ec);
          !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
         if (it->is_directory(ec)) {
-            std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
-                                         std::filesystem::perm_options::add, ec);
+            std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
         }
     }
     std::filesystem::remove_all(m_path, ec);
@@ -60,10 +46,8 @@ TempDir::~TempDir()
 
 std::filesystem::path TempDir::use_as_data_root()
 {
-    if (!m_env_changed) {
-        m_saved_localappdata = platform::get_env("LOCALAPPDATA");
-        m_env_changed = true;
-    }
+    if (!m_env_changed) m_saved_localappdata = platform::get_env("LOCALAPPDATA");
+    m_env_changed = true;
     platform::set_env("LOCALAPPDATA", m_path.string());
     return m_path / "TavrinNode";
 }

@@ -7,28 +7,14 @@
 
 namespace testsupport {
 
-std::string data_path(const std::string& name)
-{
-    return (source_dir() / "tests" / "data" / name).string();
-}
-
-std::filesystem::path source_dir()
-{
-    return AGORAN_SOURCE_DIR;
-}
-
-std::filesystem::path build_dir()
-{
-    return AGORAN_BINARY_DIR;
-}
+std::filesystem::path source_dir() { return AGORAN_SOURCE_DIR; }
+std::filesystem::path build_dir() { return AGORAN_BINARY_DIR; }
+std::string data_path(const std::string& name) { return (source_dir() / "tests" / "data" / name).string(); }
 
 std::string read_data_file(const std::string& name)
 {
     std::ifstream in(data_path(name), std::ios::binary);
-    if (!in) {
-        ADD_FAILURE() << "cannot open test data " << data_path(name);
-        return {};
-    }
+    if (!in) ADD_FAILURE() << "cannot open test data " << data_path(name);
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
@@ -37,11 +23,9 @@ std::string read_data_file(const std::string& name)
 nlohmann::json read_json_vector(const std::string& name)
 {
     nlohmann::json doc = nlohmann::json::parse(read_data_file(name), nullptr, false);
-    if (doc.is_discarded()) {
-        ADD_FAILURE() << "test data is not JSON: " << name;
-        return nlohmann::json::object();
-    }
-    return doc;
+    if (!doc.is_discarded()) return doc;
+    ADD_FAILURE() << "test data is not JSON: " << name;
+    return nlohmann::json::object();
 }
 
 } // namespace testsupport

@@ -42,28 +42,29 @@ struct TestKey {
     core::Hash160 hash{};
 };
 
+inline const nlohmann::json& wallet_vectors()
+{
+    static const nlohmann::json wallets = testsupport::read_json_vector("bip32-paths.json")["wallets"];
+    return wallets;
+}
+
 // The key of the n-th path of a wallet of bip32-paths.json.
 inline TestKey key_of_path(size_t wallet, size_t n)
 {
-    static const nlohmann::json keys = testsupport::read_json_vector("bip32-paths.json");
-    const auto& path = keys["wallets"][wallet]["paths"][n];
+    const auto& path = wallet_vectors()[wallet]["paths"][n];
     TestKey key{path["private_key_hex"].get<std::string>(), path["public_key_hex"].get<std::string>(), {}};
     key.hash = core::hash160(unhex(key.pub_hex));
     return key;
 }
 
 // The n-th key of the first wallet's paths.
-inline TestKey key_at(size_t n)
-{
-    return key_of_path(0, n);
-}
+inline TestKey key_at(size_t n) { return key_of_path(0, n); }
 
 // The key of bip32-paths.json whose public key hashes to hash, or nullopt.
 inline std::optional<TestKey> key_for_hash(const core::Hash160& hash)
 {
-    static const nlohmann::json keys = testsupport::read_json_vector("bip32-paths.json");
-    for (size_t w = 0; w < keys["wallets"].size(); ++w) {
-        for (size_t n = 0; n < keys["wallets"][w]["paths"].size(); ++n) {
+    for (size_t w = 0; w < wallet_vectors().size(); ++w) {
+        for (size_t n = 0; n < wallet_vectors()[w]["paths"].size(); ++n) {
             if (TestKey key = key_of_path(w, n); key.hash == hash) return key;
         }
     }

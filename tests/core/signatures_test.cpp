@@ -1,0 +1,359 @@
+// Keys and signatures: private and public keys, the node's strict DER, tweaks and ECDH, and
+// signed messages (the vectors, then the forms a hostile peer could send).
+#include <optional>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "core/base58.h"
+#include "core/base64.h"
+#include "core/hash.h"
+#include "core/hex.h"
+#include "core/json_get.h"
+#include "core/key.h"
+#include "core/message.h"
+#include "tests/support/signature_util.h"
+#include "tests/support/test_data.h"
+
+namespace signatures_test {
+
+using core::Bytes;
+using core::hex_decode;
+using core::json_string;
+using testutil::Scalar;
+
+const std::string KEY_ONE = std::string(63, '0') + "1";
+const std::string GENERATOR = "0279be667ef9dcbbac55a06295ce870b07029bfcdb2dce28d959f2815b16f81798";
+const std::string GENERATOR_UNCOMPRESSED =
+    "0479be667ef9dcbbac55a06295ce870b07029bfcdb2dce28d959f2815b16f81798"
+    "483ada7726a3c4655da4fbfc0e1108a8fd17b448a68554199c47d08ffb10d4b8";
+const std::string KEY_A = "d9845ee2e9e92ddf65f4b9ff067a27f420d6f51664e4143ff6e5961919dbc6a6";
+const std::string PUB_A = "02ded4e1e697bc768d79dd3f5c95cd56f332fdcf483c2a36933ba6c81d29bcf8b4";
+
+core::Hash256 digest_of(int i)
+{
+    return core::sha256(core::as_bytes("digest " + std::to_string(i)));
+}
+
+Scalar one()
+{
+    Scalar out{};
+    out[31] = 1;
+    return out;
+}
+
+Bytes pub_bytes(const std::string& hex)
+{
+    return hex_decode(hex).value_or(Bytes{});
+}
+
+TEST(Key, PublicKeyAndAddressOfPrivateKey)
+{
+    EXPECT_EQ(core::pubkey_from_privkey(KEY_ONE), GENERATOR);
+    EXPECT_EQ(core::pubkey_from_privkey(KEY_A), PUB_A);
+    EXPECT_EQ(core::pubkey_from_privkey("D9845EE2E9E92DDF65F4B9FF067A27F420D6F51664E4143FF6E5961919DBC6A6"), PUB_A);
+    EXPECT_TRUE(core::pubkey_from_privkey(core::hex_encode(testutil::sub(testutil::CURVE_ORDER, one()))));
+    for (const std::string& bad : {std::string(62, '1'), std::string(66, '1'), std::string(64, '0'),
+                                   core::hex_encode(testutil::CURVE_ORDER), std::string(64, 'f'), " " + KEY_A.substr(1),
+                                   KEY_A.substr(0, 63) + "g", "0x" + KEY_A.substr(2), KEY_A + "00", std::string()}) {
+        EXPECT_FALSE(core::pubkey_from_privkey(bad)) << bad;
+        EXPECT_FALSE(core::ecdsa_sign_der(bad, digest_of(0))) << bad;
+        EXPECT_FALSE(core::sign_message_compact("m", bad)) << bad;
+        EXPECT_FALSE(core::sign_message_plain("m", bad)) << bad;
+    }
+    EXPECT_EQ(core::address_from_pubkey(GENERATOR), "1BgGZ9tcN4rm9KBzDn7KprQz87SZ26SAMH");
+    for (const std::string& bad : {GENERATOR_UNCOMPRESSED, GENERATOR.substr(2), std::string()}) {
+        EXPECT_EQ(core::address_from_pubkey(bad), "") << bad;
+    }
+}
+
+TEST(Key, NormalizePublicKey)
+{
+    auto changed = [](const std::string& hex, size_t at, uint8_t value) {
+        Bytes bytes = pub_bytes(hex);
+        bytes[at] = value;
+        return bytes;
+    };
+    const Bytes off_curve = changed(GENERATOR, 32, pub_bytes(GENERATOR)[32] ^ 1);
+    const std::pair<Bytes, std::string> cases[] = {
+        {pub_bytes(GENERATOR_UNCOMPRESSED), GENERATOR},
+        {pub_bytes(GENERATOR), GENERATOR},
+        {off_curve, core::hex_encode(off_curve)},  // 33 bytes pass without a curve check
+        {changed(GENERATOR_UNCOMPRESSED, 64, pub_bytes(GENERATOR_UNCOMPRESSED)[64] ^ 1), ""},  // 65 must be a point
+        {changed(GENERATOR_UNCOMPRESSED, 0, 0x06), ""},  // hybrid form
+        {changed(GENERATOR, 0, 0x04), ""},
+        {Bytes{}, ""},
+        {Bytes(64, 0x02), ""},
+    };
+    for (const auto& [bytes, expected] : cases) EXPECT_EQ(core::normalize_pubkey(bytes), expected) << core::hex_encode(bytes);
+}
+
+// Signing (deterministic, low S, strict DER) and plain verification are checked through the
+// signed-message vectors and the transaction unlock checks.
+
+// The node's strict DER: one sequence of two minimal positive integers below the order, nothing after.
+TEST(Key, NonStrictDerRefused)
+{
+    // A digest whose signature has an r below 2^255, so that a zero byte in front of it is
+    // needless padding rather than a sign byte.
+    core::Hash256 digest{};
+    std::optional<Bytes> der;
+    std::optional<std::pair<Scalar, Scalar>> rs;
+    for (int i = 11; !rs || (rs->first[0] & 0x80); ++i) {
+        digest = digest_of(i);
+        der = core::ecdsa_sign_der(KEY_A, digest);
+        rs = der ? testutil::der_decode(*der) : std::nullopt;
+        ASSERT_TRUE(rs);
+    }
+    const Bytes pub = pub_bytes(PUB_A);
+    ASSERT_TRUE(core::verify_der(digest, *der, pub, true));
+    auto sequence = [](Bytes first, const Bytes& second) {
+        Bytes out{0x30, static_cast<uint8_t>(first.size() + second.size())};
+        out.insert(out.end(), first.begin(), first.end());
+        out.insert(out.end(), second.begin(), second.end());
+        return out;
+    };
+    auto changed = [&](size_t at, uint8_t value) {
+        Bytes out = *der;
+        out[at] = value;
+        return out;
+    };
+    const Bytes ri = testutil::der_integer(rs->first), si = testutil::der_integer(rs->second);
+    Bytes padded_r{0x02, static_cast<uint8_t>(ri[1] + 1), 0x00};
+    padded_r.insert(padded_r.end(), ri.begin() + 2, ri.end());
+    Bytes negative_r{0x02, 0x20};
+    negative_r.insert(negative_r.end(), rs->first.begin(), rs->first.end());
+    negative_r[2] |= 0x80;
+    Bytes trailing = *der;
+    trailing.push_back(0x41);  // a sighash byte left on
+    Bytes long_form{0x30, 0x81, static_cast<uint8_t>(der->size() - 2)};  // a BER long-form length
+    long_form.insert(long_form.end(), der->begin() + 2, der->end());
+    const std::pair<const char*, Bytes> bad[] = {
+        {"trailing byte", trailing},
+        {"wrong total length", changed(1, (*der)[1] ^ 1)},
+        {"not a sequence", changed(0, 0x31)},
+        {"padded r", sequence(padded_r, si)},
+        {"long-form length", long_form},
+        {"negative r", sequence(negative_r, si)},
+        {"r = n", testutil::der_encode(testutil::CURVE_ORDER, rs->second)},
+        {"empty", Bytes{}},
+        {"truncated", Bytes(der->begin(), der->begin() + 10)},
+    };
+    for (const auto& [what, sig] : bad) {
+        EXPECT_FALSE(core::der_is_strict(sig)) << what;
+        EXPECT_FALSE(core::der_is_low_s(sig)) << what;
+        EXPECT_FALSE(core::verify_der(digest, sig, pub, false)) << what;
+    }
+}
+
+// The sums themselves are checked by the HD key vectors of the wallet; a tweak at or above the
+// order, a zero sum or a zero key fails and leaves the key unchanged.
+TEST(Key, TweakAddRefusesWhatIsNoKey)
+{
+    core::SecretBytes key{hex_decode(KEY_ONE).value()};
+    Scalar minus_one = testutil::sub(testutil::CURVE_ORDER, one());
+    for (const Bytes& tweak : {Bytes(testutil::CURVE_ORDER.begin(), testutil::CURVE_ORDER.end()),
+                               Bytes(minus_one.begin(), minus_one.end()), Bytes(31, 1)}) {
+        EXPECT_FALSE(core::privkey_tweak_add(key, tweak)) << core::hex_encode(tweak);
+        EXPECT_EQ(core::hex_encode(key.view()), KEY_ONE);
+    }
+    core::SecretBytes zero{Bytes(32, 0)};
+    EXPECT_FALSE(core::privkey_tweak_add(zero, one()));
+}
+
+TEST(Key, EcdhGivesTheSharedXCoordinate)
+{
+    // 3 · (2 · G) = 6 · G.
+    const std::string two_g = core::pubkey_from_privkey(std::string(63, '0') + "2").value();
+    auto three = hex_decode(std::string(63, '0') + "3").value();
+    auto shared = core::ecdh_x(three, pub_bytes(two_g));
+    ASSERT_TRUE(shared);
+    EXPECT_EQ(core::hex_encode(shared->view()), "fff97bd5755eeea420453a14355235d382f6472f8568a18b2f057a1460297556");
+    EXPECT_EQ(core::hex_encode(core::ecdh_x(three, pub_bytes(GENERATOR_UNCOMPRESSED))->view()),
+              core::hex_encode(core::ecdh_x(three, pub_bytes(GENERATOR))->view()));
+
+    Bytes off_curve = pub_bytes(GENERATOR);
+    off_curve[0] = 0x05;
+    Bytes past_field(33, 0xff);
+    past_field[0] = 0x02;
+    const std::vector<std::pair<Bytes, Bytes>> refused = {
+        {three, off_curve},  {three, past_field},         {three, Bytes{}},
+        {Bytes(32, 0), pub_bytes(GENERATOR)}, {Bytes(32, 0xff), pub_bytes(GENERATOR)},
+        {Bytes(31, 1), pub_bytes(GENERATOR)},
+    };
+    for (const auto& [secret, point] : refused)
+        EXPECT_FALSE(core::ecdh_x(secret, point)) << core::hex_encode(secret) << " " << core::hex_encode(point);
+}
+
+using core::json_string;
+
+
+core::Json vectors()
+{
+    return testsupport::read_json_vector("signed-message.json");
+}
+
+Scalar part(const Bytes& sig, size_t offset)
+{
+    Scalar out{};
+    std::copy(sig.begin() + static_cast<long>(offset), sig.begin() + static_cast<long>(offset + 32), out.begin());
+    return out;
+}
+
+
+TEST(SignedMessage, VectorsVerifyRecoverAndRefuse)
+{
+    auto doc = vectors();
+    const auto* digests = core::json_array(doc, "digests");
+    ASSERT_TRUE(digests && !digests->empty());
+    for (const auto& d : *digests) {
+        EXPECT_EQ(core::hex_encode(core::signed_message_digest(json_string(d, "message"))), json_string(d, "digest_hex"))
+            << json_string(d, "source");
+    }
+    const auto* invalid = core::json_array(doc, "invalid");
+    ASSERT_TRUE(invalid && !invalid->empty());
+    for (const auto& v : *invalid) {
+        EXPECT_FALSE(core::verify_message(json_string(v, "message"), json_string(v, "public_key_hex"),
+                                          json_string(v, "signature_base64")))
+            << json_string(v, "reason");
+    }
+    const auto* valid = core::json_array(doc, "valid");
+    ASSERT_TRUE(valid && !valid->empty());
+    for (const auto& v : *valid) {
+        std::string id = json_string(v, "source");
+        std::string message = json_string(v, "message");
+        std::string pub = json_string(v, "public_key_hex");
+        std::string sig_text = json_string(v, "signature_base64");
+        EXPECT_TRUE(core::verify_message(message, pub, sig_text)) << id;
+        EXPECT_EQ(core::address_from_pubkey(pub), json_string(v, "address")) << id;
+
+        auto digest = core::signed_message_digest(message);
+        EXPECT_EQ(core::hex_encode(digest), json_string(v, "digest_hex")) << id;
+        auto sig = core::base64_decode(sig_text);
+        ASSERT_TRUE(sig && sig->size() == 65) << id;
+        EXPECT_EQ((*sig)[0], core::json_int64(v, "header")) << id;
+        auto recovered = core::recover_pubkey(digest, core::ByteView(sig->data() + 1, 32),
+                                              core::ByteView(sig->data() + 33, 32), (*sig)[0] - 31);
+        ASSERT_TRUE(recovered) << id;
+        EXPECT_EQ(core::hex_encode(*recovered), pub) << id;
+
+        // Where the key is known, signing reproduces the deterministic signature byte for byte.
+        std::string priv = json_string(v, "private_key_hex");
+        if (!priv.empty()) {
+            EXPECT_EQ(core::pubkey_from_privkey(priv), pub) << id;
+            EXPECT_EQ(core::sign_message_compact(message, priv), sig_text) << id;
+        }
+    }
+}
+
+TEST(SignedMessage, OwnKeyCases)
+{
+    auto doc = vectors();
+    const auto* own = core::json_object(doc, "own_key_cases");
+    ASSERT_TRUE(own);
+    const auto* cases = core::json_array(*own, "cases");
+    ASSERT_TRUE(cases && !cases->empty());
+    for (const auto& c : *cases) {
+        std::string message = json_string(c, "message");
+        std::string priv = json_string(c, "private_key_hex");
+        std::string pub = json_string(c, "public_key_hex");
+        std::string id = json_string(c, "address");
+        EXPECT_EQ(static_cast<int64_t>(message.size()), core::json_int64(c, "message_length")) << id;
+        EXPECT_EQ(core::pubkey_from_privkey(priv), pub) << id;
+        EXPECT_EQ(core::address_from_pubkey(pub), id);
+        EXPECT_EQ(core::hex_encode(core::signed_message_digest(message)), json_string(c, "signed_message_digest_hex"))
+            << id;
+        EXPECT_EQ(core::sign_message_plain(message, priv), json_string(c, "plain_signature_base64")) << id;
+        EXPECT_EQ(core::sign_message_compact(message, priv), json_string(c, "compact_signature_base64")) << id;
+        EXPECT_TRUE(core::verify_message(message, pub, json_string(c, "plain_signature_base64"))) << id;
+        EXPECT_TRUE(core::verify_message(message, pub, json_string(c, "compact_signature_base64"))) << id;
+        // A plain signature over SHA-256 of the message is accepted too.
+        EXPECT_TRUE(core::verify_message(message, pub, json_string(c, "plain_signature_over_sha256_of_message_base64")))
+            << id;
+        EXPECT_FALSE(core::verify_message(message + ".", pub,
+                                          json_string(c, "plain_signature_over_sha256_of_message_base64")))
+            << id;
+    }
+}
+
+// Both signature forms have a low s; the compact one verifies under every written form of the
+// signer's key and under no other key or message. A plain signature over SHA-256d of the message
+// and a high-S twin are accepted too.
+TEST(SignedMessage, SignatureShapesKeyFormsAndAcceptedVariants)
+{
+    const std::string gen = "0279be667ef9dcbbac55a06295ce870b07029bfcdb2dce28d959f2815b16f81798";
+    for (int i = 0; i < 16; ++i) {
+        std::string message = "post " + std::to_string(i);
+        auto sig = core::base64_decode(core::sign_message_compact(message, KEY_ONE).value_or(""));
+        ASSERT_TRUE(sig && sig->size() == 65) << i;
+        EXPECT_TRUE((*sig)[0] >= 31 && (*sig)[0] <= 34) << i;
+        EXPECT_FALSE(testutil::is_high(part(*sig, 33))) << i;
+        const std::string text = core::base64_encode(*sig);
+        for (const std::string& key : {gen, GENERATOR_UNCOMPRESSED, "0x" + gen, " 0X" + GENERATOR_UNCOMPRESSED + "\n"}) {
+            EXPECT_TRUE(core::verify_message(message, key, text)) << i << key;
+        }
+        EXPECT_FALSE(core::verify_message(message, PUB_A, text)) << i;
+        EXPECT_FALSE(core::verify_message(message + " ", gen, text)) << i;
+        auto plain = core::base64_decode(core::sign_message_plain(message, KEY_A).value_or(""));
+        ASSERT_TRUE(plain && plain->size() == 64) << i;
+        EXPECT_FALSE(testutil::is_high(part(*plain, 32))) << i;
+    }
+    const std::string message = "offer 42";
+    auto rs = testutil::der_decode(core::ecdsa_sign_der(KEY_A, core::sha256d(core::as_bytes(message))).value());
+    ASSERT_TRUE(rs);
+    EXPECT_TRUE(core::verify_message(message, PUB_A, core::base64_encode(testutil::concat(rs->first, rs->second))));
+    auto sig = core::base64_decode(core::sign_message_plain(message, KEY_A).value()).value();
+    Scalar high_s = testutil::sub(testutil::CURVE_ORDER, part(sig, 32));
+    EXPECT_TRUE(core::verify_message(message, PUB_A, core::base64_encode(testutil::concat(part(sig, 0), high_s))));
+}
+
+TEST(SignedMessage, MalformedInputRefused)
+{
+    const std::string message = "hello";
+    const std::string text = core::sign_message_compact(message, KEY_A).value();
+    ASSERT_TRUE(core::verify_message(message, PUB_A, text));
+    const Bytes sig = core::base64_decode(text).value();
+    Bytes longer = sig;
+    longer.push_back(0);
+    const std::pair<std::string, std::string> refused[] = {  // key, signature
+        {PUB_A, text.substr(0, 86) + "-_"},  // the URL-safe alphabet
+        {PUB_A, core::base64_encode(Bytes(sig.begin(), sig.end() - 2))},
+        {PUB_A, core::base64_encode(longer)},
+        {PUB_A, core::base64_encode(testutil::concat(part(sig, 1), testutil::CURVE_ORDER))},  // s = n, not reduced
+        {PUB_A, ""},
+        {PUB_A, "!!!!"},
+        {"", text},
+        {"zz", text},
+        {PUB_A.substr(2), text},
+        {PUB_A + "00", text},
+    };
+    for (const auto& [key, signature] : refused) {
+        EXPECT_FALSE(core::verify_message(message, key, signature)) << key << " " << signature;
+    }
+    for (size_t bit = 8; bit < sig.size() * 8; bit += 37) {
+        Bytes flipped = sig;
+        flipped[bit / 8] ^= static_cast<uint8_t>(1u << (bit % 8));
+        EXPECT_FALSE(core::verify_message(message, PUB_A, core::base64_encode(flipped))) << bit;
+    }
+}
+
+TEST(SignedMessage, RecoveryRefusesBadArguments)
+{
+    auto digest = core::signed_message_digest("x");
+    auto sig = core::base64_decode(core::sign_message_compact("x", KEY_A).value()).value();
+    const Bytes r(sig.begin() + 1, sig.begin() + 33), s(sig.begin() + 33, sig.end());
+    const int id = sig[0] - 31;
+    EXPECT_EQ(core::hex_encode(core::recover_pubkey(digest, r, s, id).value()), PUB_A);
+    // The other parity gives another key, never the signer's.
+    EXPECT_NE(core::hex_encode(core::recover_pubkey(digest, r, s, id ^ 1).value_or(Bytes{})), PUB_A);
+    const std::tuple<const char*, Bytes, Bytes, int> refused[] = {
+        {"id 4", r, s, 4},           {"id -1", r, s, -1},
+        {"r = 0", Bytes(32, 0), s, id}, {"s = 0", r, Bytes(32, 0), id},
+        {"r = n", Bytes(testutil::CURVE_ORDER.begin(), testutil::CURVE_ORDER.end()), s, id},
+        {"s = n", r, Bytes(testutil::CURVE_ORDER.begin(), testutil::CURVE_ORDER.end()), id},
+        {"short r", Bytes(r.begin(), r.end() - 1), s, id}, {"long s", r, Bytes(sig.begin() + 32, sig.end()), id},
+    };
+    for (const auto& [what, rr, ss, n] : refused) EXPECT_FALSE(core::recover_pubkey(digest, rr, ss, n)) << what;
+}
+
+} // namespace signatures_test

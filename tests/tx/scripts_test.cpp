@@ -1,0 +1,208 @@
+#include <gtest/gtest.h>
+
+#include "tests/tx/tx_vectors.h"
+#include "tx/bsv20.h"
+#include "tx/inscription.h"
+#include "tx/script.h"
+#include "tx/spendable_lock.h"
+
+namespace scripts_test {
+
+using txtest::hex;
+using txtest::unhex;
+
+const std::string TOKEN_ID = "ae59f3b898ec61acbdb6cc7a245fabeded0c094bf046f35206a3aec60ef88127_0";
+
+// Only the four required members when nothing else is known (as the vector's body); optional
+// members sorted and as strings; text that is not UTF-8 replaced, not thrown on.
+TEST(Bsv20TransferJson, WritesTheVectorsBodyAndOptionalMembers)
+{
+    const auto vectors = testsupport::read_json_vector("inscriptions.json")["scripts"];
+    EXPECT_EQ(tx::bsv20_transfer_json(TOKEN_ID, "5"), vectors[1]["body_text"].get<std::string>());
+    EXPECT_EQ(tx::bsv20_transfer_json(TOKEN_ID, "12", "Gold \"Bar\"", "icon_0", "GLD", "8"),
+              R"({"amt":"12","dec":"8","icon":"icon_0","id":")" + TOKEN_ID +
+                  R"(","name":"Gold \"Bar\"","op":"transfer","p":"bsv-20","sym":"GLD"})");
+    EXPECT_NE(tx::bsv20_transfer_json(TOKEN_ID, "1", std::string("\xff\xfe")).find("\"name\""), std::string::npos);
+
+    auto real = tx::parse_bsv20(vectors[4]["body_text"].get<std::string>());
+    ASSERT_TRUE(real.has_value());
+    EXPECT_TRUE(real->is_token());
+    EXPECT_EQ(real->id + " " + real->op + " " + real->amt, TOKEN_ID + " transfer 2870813");
+}
+
+// Amounts as text or exact integers (a double would round 2^53 + 1); anything else is no amount.
+// A token needs an id of text.
+TEST(ParseBsv20, AmountsIdsAndRefusedBodies)
+{
+    const std::pair<const char*, const char*> amounts[] = {
+        {R"("42")", "42"}, {"42", "42"}, {"0", "0"}, {"9007199254740993", "9007199254740993"},
+        {"18446744073709551615", "18446744073709551615"}, {"18446744073709551616", ""}, {"-1", ""}, {"1.5", ""},
+        {"1e3", ""}, {"true", ""}, {"null", ""}, {R"(["1"])", ""},
+    };
+    for (const auto& [json, amt] : amounts) {
+        auto body = tx::parse_bsv20(R"({"p":"bsv-20","id":"x_0","amt":)" + std::string(json) + "}");
+        ASSERT_TRUE(body.has_value()) << json;
+        EXPECT_EQ(body->amt, amt) << json;
+    }
+    auto deploy = tx::parse_bsv20(R"({"p":"bsv-20","op":"deploy+mint","sym":"GLD","amt":"1000","dec":"2"})");
+    ASSERT_TRUE(deploy.has_value());
+    EXPECT_FALSE(deploy->is_token());
+    EXPECT_EQ(deploy->sym + deploy->dec, "GLD2");
+    EXPECT_FALSE(tx::parse_bsv20(R"({"p":"bsv-20","id":5,"amt":"1"})")->is_token());
+    for (const std::string& text : {std::string(R"({"p":"bsv-21","id":"x_0","amt":"1"})"), std::string(R"({"p":"bsv-20 ","id":"x_0"})"),
+                                    std::string(R"({"p":"BSV-20","id":"x_0"})"), std::string(R"({"id":"x_0"})"),
+                                    std::string(R"({"p":20})"), std::string(R"(["p","bsv-20"])"), std::string(R"({"p":"bsv-20")"),
+                                    std::string(), std::string("\x89PNG\r\n", 6)}) {
+        EXPECT_FALSE(tx::parse_bsv20(text).has_value()) << text;
+    }
+}
+
+nlohmann::json scripts()
+{
+    return testsupport::read_json_vector("inscriptions.json")["scripts"];
+}
+
+std::string text_of(const core::Bytes& bytes)
+{
+    return std::string(bytes.begin(), bytes.end());
+}
+
+TEST(InscriptionScript, ReproducesTheTransferAndPictureVectors)
+{
+    auto all = scripts();
+    const auto& transfer = all[1];
+    core::Hash160 owner = txtest::hash160_of_hex(transfer["owner_hash160_hex"].get<std::string>());
+    EXPECT_EQ(hex(tx::inscription_script(owner, transfer["content_type"].get<std::string>(),
+                                         core::as_bytes(transfer["body_text"].get<std::string>()))),
+              transfer["script_hex"].get<std::string>());
+    const auto& picture = all[2];
+    EXPECT_EQ(hex(tx::inscription_script(owner, picture["content_type"].get<std::string>(),
+                                         unhex(picture["body_hex"].get<std::string>()))),
+              picture["script_hex"].get<std::string>());
+}
+
+TEST(ParseEnvelope, ReadsEveryVectorEnvelope)
+{
+    auto all = scripts();
+    for (size_t n : {1u, 2u}) {
+        core::Bytes script = unhex(all[n]["script_hex"].get<std::string>());
+        auto envelope = tx::parse_envelope(script, all[n]["envelope_starts_at"].get<size_t>());
+        ASSERT_TRUE(envelope.has_value()) << n;
+        EXPECT_EQ(envelope->content_type, all[n]["content_type"].get<std::string>());
+        EXPECT_EQ(envelope->end, script.size());
+        EXPECT_TRUE(envelope->metadata.empty());
+    }
+    EXPECT_EQ(hex(tx::parse_envelope(unhex(all[2]["script_hex"].get<std::string>()), 25)->body),
+              all[2]["body_hex"].get<std::string>());
+
+    core::Bytes text = unhex(all[3]["script_hex"].get<std::string>());
+    auto envelope = tx::parse_envelope(text, 0);
+    ASSERT_TRUE(envelope.has_value());
+    EXPECT_EQ(text_of(envelope->body), "Hello, world!");
+    EXPECT_EQ(envelope->end, text.size() - 25);
+
+    core::Bytes real = unhex(all[4]["script_hex"].get<std::string>());
+    envelope = tx::parse_envelope(real, 0);
+    ASSERT_TRUE(envelope.has_value());
+    EXPECT_EQ(envelope->end, all[4]["envelope_ends_at"].get<size_t>());
+    EXPECT_EQ(envelope->content_type, tx::BSV20_CONTENT_TYPE);
+    EXPECT_EQ(text_of(envelope->body), all[4]["body_text"].get<std::string>());
+}
+
+// An envelope assembled from hex pieces: 00 63, then the given elements, then whatever ends it.
+std::optional<tx::Envelope> envelope_of(const std::string& elements)
+{
+    return tx::parse_envelope(unhex("0063" + elements), 0);
+}
+
+TEST(ParseEnvelope, ReadsPushesByValueAndFieldsInAnyOrder)
+{
+    // "ord" written with OP_PUSHDATA1, the body before the content type, metadata and an
+    // ignored tag, and a later content type replacing an earlier one.
+    auto envelope = envelope_of("4c036f7264" "00" "026869" "51" "01" "41" "55" "026d64" "52" "0178" "51" "0142" "68");
+    ASSERT_TRUE(envelope.has_value());
+    EXPECT_EQ(envelope->content_type, "B");
+    EXPECT_EQ(text_of(envelope->body), "hi");
+    EXPECT_EQ(text_of(envelope->metadata), "md");
+    EXPECT_EQ(envelope->end, 25u);  // the whole script
+    // An empty body (OP_0 OP_0) is allowed; the content type is what matters.
+    EXPECT_TRUE(envelope_of("036f7264" "51" "0141" "00" "00" "68").has_value());
+}
+
+TEST(ParseEnvelope, MalformedEnvelopesFail)
+{
+    const std::pair<const char*, std::string> elements[] = {
+        {"body only, no content type", "036f7264" "00" "026869" "68"},
+        {"an empty content type", "036f7264" "51" "00" "00" "026869" "68"},
+        {"not ord", "036f7265" "51" "0141" "68"},
+        {"ord and a zero byte", "046f726400" "51" "0141" "68"},
+        {"ord as an opcode", "51" "51" "0141" "68"},
+        {"an unexpected opcode inside", "036f7264" "51" "0141" "76" "68"},
+        {"a tag with no push after it", "036f7264" "51" "0141" "00" "ac" "68"},
+        {"no OP_ENDIF", "036f7264" "51" "0141" "00" "026869"},
+        {"a push past the end", "036f7264" "51" "0141" "00" "4effffffff00" "68"},
+        {"a cut length", "036f7264" "51" "0141" "00" "4dff"},
+        {"a cut OP_PUSHDATA1", "036f7264" "51" "4c"},
+    };
+    for (const auto& [name, hex_text] : elements) EXPECT_FALSE(envelope_of(hex_text).has_value()) << name;
+    EXPECT_FALSE(tx::parse_envelope(unhex("0062036f7264510141" "68"), 0).has_value());  // 00 62, not 00 63
+
+    // Only the right start reads, and no cut of a real envelope does.
+    core::Bytes script = unhex(scripts()[2]["script_hex"].get<std::string>());
+    for (size_t start : {size_t(0), size_t(24), size_t(26), script.size(), script.size() + 10}) {
+        EXPECT_FALSE(tx::parse_envelope(script, start).has_value()) << start;
+    }
+    for (size_t size = 25; size < script.size(); ++size) {
+        EXPECT_FALSE(tx::parse_envelope(core::ByteView(script).first(size), 25).has_value()) << size;
+    }
+}
+
+// The vectors' plain lock (what p2pkh_script writes), lock then envelope, and envelope then lock.
+TEST(FindSpendableLock, RecognisesTheThreeFormsOfTheVectors)
+{
+    auto scripts = testsupport::read_json_vector("inscriptions.json")["scripts"];
+    const tx::LockForm expected[] = {tx::LockForm::plain, tx::LockForm::lock_then_envelope,
+                                     tx::LockForm::lock_then_envelope, tx::LockForm::envelope_then_lock};
+    for (size_t n = 0; n < 4; ++n) {
+        const core::Hash160 owner = txtest::hash160_of_hex(scripts[n]["owner_hash160_hex"].get<std::string>());
+        auto lock = tx::find_spendable_lock(unhex(scripts[n]["script_hex"].get<std::string>()));
+        ASSERT_TRUE(lock.has_value()) << scripts[n]["name"];
+        EXPECT_EQ(lock->form, expected[n]) << scripts[n]["name"];
+        EXPECT_EQ(lock->owner, owner);
+        if (n == 0) {
+            EXPECT_EQ(txtest::hex(tx::p2pkh_script(owner)), scripts[0]["script_hex"].get<std::string>());
+        }
+    }
+}
+
+TEST(FindSpendableLock, RefusesNearMisses)
+{
+    core::Bytes p2pkh = tx::p2pkh_script(txtest::hash160_of_hex("ba40825ee85dde52ccc3736933361de4aaad0824"));
+    ASSERT_TRUE(tx::p2pkh_hash(p2pkh) && tx::p2pkh_prefix_hash(p2pkh));
+    for (size_t at : {0u, 1u, 2u, 23u, 24u}) {
+        core::Bytes changed = p2pkh;
+        changed[at] ^= 0x01;
+        EXPECT_FALSE(tx::p2pkh_hash(changed) || tx::p2pkh_prefix_hash(changed) || tx::find_spendable_lock(changed)) << at;
+    }
+    const core::ByteView cut = core::ByteView(p2pkh).first(24);
+    EXPECT_FALSE(tx::p2pkh_hash(cut) || tx::p2pkh_prefix_hash(cut) || tx::find_spendable_lock(cut));
+    EXPECT_FALSE(tx::find_spendable_lock({}).has_value());
+    auto scripts = testsupport::read_json_vector("inscriptions.json")["scripts"];
+    EXPECT_FALSE(tx::find_spendable_lock(unhex(scripts[4]["script_hex"].get<std::string>())).has_value());  // two keys
+
+    // P2PKH followed by something that is not an envelope: a P2PKH prefix, but no lock.
+    core::Bytes with_return = p2pkh;
+    with_return.insert(with_return.end(), {0x6A, 0x01, 0x00});
+    EXPECT_FALSE(tx::p2pkh_hash(with_return).has_value());
+    EXPECT_TRUE(tx::p2pkh_prefix_hash(with_return).has_value());
+    EXPECT_FALSE(tx::find_spendable_lock(with_return).has_value());
+
+    // An envelope followed by less than a whole P2PKH lock; an envelope that does not parse after one.
+    core::Bytes envelope_first = unhex(scripts[3]["script_hex"].get<std::string>());
+    EXPECT_FALSE(tx::find_spendable_lock(core::ByteView(envelope_first).first(envelope_first.size() - 1)).has_value());
+    core::Bytes transfer = unhex(scripts[1]["script_hex"].get<std::string>());
+    transfer.pop_back();
+    EXPECT_FALSE(tx::find_spendable_lock(transfer).has_value());
+}
+
+} // namespace scripts_test

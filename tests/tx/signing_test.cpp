@@ -1,0 +1,300 @@
+#include <gtest/gtest.h>
+
+#include "tests/support/signature_util.h"
+#include "tests/tx/tx_vectors.h"
+#include "tx/parse.h"
+#include "tx/push.h"
+#include "tx/script.h"
+#include "tx/sighash.h"
+#include "tx/sign.h"
+#include "tx/unlock_check.h"
+
+namespace signing_test {
+
+using testutil::flip_s;
+using tx::UnlockCheck;
+using txtest::hex;
+using txtest::unhex;
+
+TEST(ForkidDigest, NodeCasesOfEveryHashType)
+{
+    auto cases = testsupport::read_json_vector("sighash-forkid.json")["node_cases"]["cases"];
+    ASSERT_EQ(cases.size(), 14u);
+    for (const auto& c : cases) {
+        auto parsed = tx::parse_raw_tx(unhex(c["raw_tx_hex"].get<std::string>()));
+        ASSERT_TRUE(parsed.has_value());
+        const uint32_t hash_type = static_cast<uint32_t>(c["hash_type"].get<int64_t>());
+        auto digest = tx::forkid_digest(*parsed, c["input_index"].get<size_t>(), unhex(c["script_code_hex"].get<std::string>()),
+                                        c["amount"].get<uint64_t>(), hash_type);
+        ASSERT_TRUE(digest.has_value());
+        EXPECT_EQ(hex(*digest), c["digest_hex"].get<std::string>()) << c["kind"] << " " << c["raw_tx_hex"];
+    }
+}
+
+TEST(ForkidDigest, SingleWithoutAMatchingOutputHashesNoOutputs)
+{
+    auto parsed = tx::parse_raw_tx(unhex(txtest::shape_cases()[2]["unsigned_tx_hex"].get<std::string>()));
+    ASSERT_TRUE(parsed.has_value());
+    parsed->outputs.resize(1);  // input 2 has no output at its index
+    core::Bytes preimage = tx::forkid_preimage(*parsed, 2, {}, 0, tx::SIGHASH_SINGLE | tx::SIGHASH_FORKID);
+    ASSERT_EQ(preimage.size(), 4u + 32 + 32 + 36 + 1 + 8 + 4 + 32 + 4 + 4);
+    const size_t outputs_at = preimage.size() - 4 - 4 - 32;
+    EXPECT_EQ(core::Bytes(preimage.begin() + outputs_at, preimage.begin() + outputs_at + 32), core::Bytes(32, 0));
+    EXPECT_EQ(hex(core::ByteView(preimage).last(4)), "43000000");
+}
+
+TEST(TxSighash, ProgramShapeCasesPreimageAndDigest)
+{
+    for (const auto& c : txtest::shape_cases()) {
+        tx::Transaction t = txtest::shape_case_tx(c);
+        const size_t index = c["input_index"].get<size_t>();
+        core::Bytes script_code = unhex(c["script_code_hex"].get<std::string>());
+        EXPECT_EQ(hex(tx::tx_sighash_preimage(t.inputs, t.outputs, index, script_code)), c["preimage_hex"].get<std::string>())
+            << c["description"];
+        auto digest = tx::tx_sighash(t.inputs, t.outputs, index, script_code);
+        ASSERT_TRUE(digest.has_value());
+        EXPECT_EQ(hex(*digest), c["digest_hex"].get<std::string>()) << c["description"];
+    }
+}
+
+TEST(TxSighash, RefusesBadIndexAndValue)
+{
+    auto parsed = tx::parse_raw_tx(unhex(txtest::shape_cases()[0]["unsigned_tx_hex"].get<std::string>()));
+    ASSERT_TRUE(parsed.has_value());
+    EXPECT_TRUE(tx::forkid_preimage(*parsed, 1, {}, 0, tx::SIGHASH_ALL_FORKID).empty());
+    EXPECT_FALSE(tx::forkid_digest(*parsed, 1, {}, 0, tx::SIGHASH_ALL_FORKID).has_value());
+    tx::Transaction t = txtest::shape_case_tx(txtest::shape_cases()[0]);
+    EXPECT_FALSE(tx::tx_sighash(t.inputs, t.outputs, 1, {}).has_value());
+    t.inputs[0].value = -1;
+    EXPECT_FALSE(tx::tx_sighash(t.inputs, t.outputs, 0, {}).has_value());
+}
+
+// Every program-shape case signs with the key its lock names, into an unlock that checks out;
+// the other inputs stay unsigned. (The digests themselves are checked against the vectors by the
+// sighash tests.)
+TEST(TxSignInput, SignsTheProgramShapeCases)
+{
+    for (const auto& c : txtest::shape_cases()) {
+        tx::Transaction t = txtest::shape_case_tx(c);
+        const size_t index = c["input_index"].get<size_t>();
+        core::Bytes script_code = unhex(c["script_code_hex"].get<std::string>());
+        auto key = txtest::key_for_hash(tx::p2pkh_prefix_hash(script_code).value_or(core::Hash160{}));
+        ASSERT_TRUE(key.has_value()) << c["description"];
+        if (script_code.size() != tx::P2PKH_SCRIPT_SIZE) t.inputs[index].prev_script = script_code;
+        ASSERT_TRUE(tx::tx_sign_input(index, t.inputs, t.outputs, key->hash, key->priv_hex, key->pub_hex)) << c["description"];
+        EXPECT_EQ(tx::check_p2pkh_unlock(t.inputs, t.outputs, index, script_code, t.inputs[index].value),
+                  tx::UnlockCheck::valid);
+        for (size_t other = 0; other < t.inputs.size(); ++other) {
+            EXPECT_EQ(t.inputs[other].script_sig.empty(), other != index) << other;
+        }
+    }
+}
+
+// Two inputs owned by two keys, three outputs: the shape of a trade, where each party signs
+// its own input at its own time.
+struct TwoParty {
+    tx::Transaction t;
+    txtest::TestKey buyer = txtest::key_at(0);
+    txtest::TestKey seller = txtest::key_at(5);
+
+    TwoParty()
+    {
+        t = txtest::shape_case_tx(txtest::shape_cases()[1]);
+        t.inputs[0].prev_script = tx::p2pkh_script(seller.hash);
+        t.inputs[1].prev_script = tx::p2pkh_script(buyer.hash);
+    }
+    tx::UnlockCheck check(size_t index) const
+    {
+        return tx::check_p2pkh_unlock(t.inputs, t.outputs, index, t.inputs[index].prev_script, t.inputs[index].value);
+    }
+};
+
+TEST(TxSignInput, SigningOneInputLeavesTheOtherValid)
+{
+    TwoParty trade;
+    ASSERT_TRUE(tx::tx_sign_input(1, trade.t.inputs, trade.t.outputs, trade.buyer.hash, trade.buyer.priv_hex, trade.buyer.pub_hex));
+    const core::Bytes buyer_sig = trade.t.inputs[1].script_sig;
+    EXPECT_TRUE(trade.t.inputs[0].script_sig.empty());
+    EXPECT_EQ(trade.check(0), tx::UnlockCheck::malformed_unlock);
+
+    ASSERT_TRUE(tx::tx_sign_input(0, trade.t.inputs, trade.t.outputs, trade.seller.hash, trade.seller.priv_hex, trade.seller.pub_hex));
+    EXPECT_EQ(trade.t.inputs[1].script_sig, buyer_sig);
+    EXPECT_EQ(trade.check(0), tx::UnlockCheck::valid);
+    EXPECT_EQ(trade.check(1), tx::UnlockCheck::valid);
+}
+
+TEST(TxSignInput, RefusesKeysThatCannotSpendTheInput)
+{
+    TwoParty trade;
+    const auto& b = trade.buyer;
+    const auto& s = trade.seller;
+    const std::tuple<const char*, core::Hash160, std::string, std::string> refused[] = {
+        {"another key pair's public key", b.hash, b.priv_hex, s.pub_hex},
+        {"a key pair that does not own the output", s.hash, s.priv_hex, s.pub_hex},
+        {"a short private key", b.hash, b.priv_hex.substr(2), b.pub_hex},
+        {"a zero private key", b.hash, std::string(64, '0'), b.pub_hex},
+        {"a public key not in hex", b.hash, b.priv_hex, "zz"},
+        {"no public key", b.hash, b.priv_hex, ""},
+    };
+    for (const auto& [name, hash, priv, pub] : refused) {
+        EXPECT_FALSE(tx::tx_sign_input(1, trade.t.inputs, trade.t.outputs, hash, priv, pub)) << name;
+        EXPECT_TRUE(trade.t.inputs[1].script_sig.empty()) << name;
+    }
+    EXPECT_FALSE(tx::tx_sign_input(2, trade.t.inputs, trade.t.outputs, b.hash, b.priv_hex, b.pub_hex));  // no such input
+    trade.t.inputs[0].txid = "not a txid";  // a transaction that cannot be serialised
+    EXPECT_FALSE(tx::tx_sign_input(1, trade.t.inputs, trade.t.outputs, b.hash, b.priv_hex, b.pub_hex));
+    trade.t.inputs[1].prev_script.clear();  // no stored previous script: the hash given must be the key's
+    trade.t.inputs[0].txid = std::string(64, 'c');
+    EXPECT_FALSE(tx::tx_sign_input(1, trade.t.inputs, trade.t.outputs, s.hash, b.priv_hex, b.pub_hex));
+    EXPECT_TRUE(tx::tx_sign_input(1, trade.t.inputs, trade.t.outputs, b.hash, b.priv_hex, b.pub_hex));
+}
+
+TEST(TxSignInput, SignsEitherInscriptionForm)
+{
+    auto scripts = testsupport::read_json_vector("inscriptions.json")["scripts"];
+    txtest::TestKey owner = txtest::key_at(5);  // the owner of the generated inscriptions
+    for (size_t n : {1u, 2u, 3u}) {
+        TwoParty trade;
+        trade.t.inputs[0].prev_script = unhex(scripts[n]["script_hex"].get<std::string>());
+        trade.t.inputs[0].value = 1;
+        ASSERT_TRUE(tx::tx_sign_input(0, trade.t.inputs, trade.t.outputs, {}, owner.priv_hex, owner.pub_hex)) << n;
+        EXPECT_EQ(trade.check(0), tx::UnlockCheck::valid) << n;
+        // The whole inscription is the script code: signing over the P2PKH part alone fails.
+        EXPECT_EQ(tx::check_p2pkh_unlock(trade.t.inputs, trade.t.outputs, 0, tx::p2pkh_script(owner.hash), 1),
+                  tx::UnlockCheck::bad_signature);
+    }
+}
+
+core::Bytes unlock(const core::Bytes& signature_with_type, const core::Bytes& public_key)
+{
+    core::Bytes script = tx::push_bytes(signature_with_type);
+    tx::append_push(script, public_key);
+    return script;
+}
+
+class RealInputs : public ::testing::Test {
+protected:
+    nlohmann::json m_vectors = testsupport::read_json_vector("real-tx.json");
+
+    // The second transaction, input 0, parsed as it stands on the wire.
+    const nlohmann::json& input() const { return m_vectors["transactions"][1]["inputs"][0]; }
+    tx::RawTx raw() const
+    {
+        return tx::parse_raw_tx(unhex(m_vectors["transactions"][1]["raw_tx_hex"].get<std::string>())).value_or(tx::RawTx{});
+    }
+    UnlockCheck check(const tx::RawTx& t) const
+    {
+        return tx::check_p2pkh_unlock(t, 0, unhex(input()["prev_locking_script_hex"].get<std::string>()),
+                                      input()["prev_value"].get<uint64_t>());
+    }
+    UnlockCheck check_with_unlock(const core::Bytes& script_sig) const
+    {
+        tx::RawTx t = raw();
+        t.inputs[0].script_sig = script_sig;
+        return check(t);
+    }
+    core::Bytes der() const { return unhex(input()["der_signature_hex"].get<std::string>()); }
+    core::Bytes pub() const { return unhex(input()["public_key_hex"].get<std::string>()); }
+};
+
+TEST_F(RealInputs, EveryMainnetInputVerifiesAndAnyOtherValueFails)
+{
+    for (const auto& t : m_vectors["transactions"]) {
+        core::Bytes bytes = unhex(t["raw_tx_hex"].get<std::string>());
+        auto raw = tx::parse_raw_tx(bytes);
+        auto model = tx::tx_parse(bytes);
+        ASSERT_TRUE(raw && model);
+        for (const auto& in : t["inputs"]) {
+            const size_t index = in["index"].get<size_t>();
+            core::Bytes prev = unhex(in["prev_locking_script_hex"].get<std::string>());
+            const int64_t value = in["prev_value"].get<int64_t>();
+            EXPECT_EQ(hex(tx::forkid_digest(*raw, index, prev, static_cast<uint64_t>(value), tx::SIGHASH_ALL_FORKID).value()),
+                      in["digest_hex"].get<std::string>());
+            EXPECT_EQ(tx::check_p2pkh_unlock(*raw, index, prev, static_cast<uint64_t>(value)), UnlockCheck::valid) << t["txid"];
+            EXPECT_EQ(tx::check_p2pkh_unlock(model->inputs, model->outputs, index, prev, value), UnlockCheck::valid);
+            EXPECT_EQ(tx::check_p2pkh_unlock(*raw, index, prev, static_cast<uint64_t>(value + 1)), UnlockCheck::bad_signature);
+            EXPECT_EQ(tx::check_p2pkh_unlock(model->inputs, model->outputs, index, prev, value - 1), UnlockCheck::bad_signature);
+        }
+    }
+}
+
+// Each way an unlock can fail names its reason; only the owner's low-S ALL|FORKID signature in
+// two shortest pushes passes.
+TEST_F(RealInputs, EachBrokenUnlockIsRefusedForItsReason)
+{
+    core::Bytes sig = der();
+    sig.push_back(0x41);
+    ASSERT_EQ(check_with_unlock(unlock(sig, pub())), UnlockCheck::valid);
+    auto with_type = [&](uint8_t type) { core::Bytes s = sig; s.back() = type; return s; };
+    auto changed = [](core::Bytes bytes, size_t at, uint8_t mask) { bytes[at] ^= mask; return bytes; };
+    core::Bytes high = flip_s(der());
+    ASSERT_EQ(flip_s(high), der());
+    high.push_back(0x41);
+    core::Bytes extra = unlock(sig, pub());
+    extra.push_back(0x51);
+    core::Bytes truncated = unlock(sig, pub());
+    truncated.pop_back();
+    core::Bytes long_form{0x4C, static_cast<uint8_t>(sig.size())};  // OP_PUSHDATA1: not the shortest form
+    long_form.insert(long_form.end(), sig.begin(), sig.end());
+    tx::append_push(long_form, pub());
+    core::Bytes opcode = tx::push_bytes(sig);
+    opcode.push_back(0xAC);
+    core::Bytes bad_prefix = pub();
+    bad_prefix[0] = 0x05;
+    core::Bytes short_key = pub();
+    short_key.pop_back();
+    core::Bytes not_der = sig;
+    not_der[1] = static_cast<uint8_t>(not_der[1] + 1);
+
+    const std::tuple<const char*, core::Bytes, UnlockCheck> cases[] = {
+        {"high S", unlock(high, pub()), UnlockCheck::high_s},
+        {"empty", {}, UnlockCheck::malformed_unlock},
+        {"signature only", tx::push_bytes(sig), UnlockCheck::malformed_unlock},
+        {"an extra push", extra, UnlockCheck::malformed_unlock},
+        {"truncated", truncated, UnlockCheck::malformed_unlock},
+        {"long push form", long_form, UnlockCheck::malformed_unlock},
+        {"an opcode for the key", opcode, UnlockCheck::malformed_unlock},
+        {"empty signature", unlock({}, pub()), UnlockCheck::malformed_unlock},
+        {"SIGHASH_ALL without FORKID", unlock(with_type(0x01), pub()), UnlockCheck::wrong_sighash_type},
+        {"ANYONECANPAY", unlock(with_type(0xC1), pub()), UnlockCheck::wrong_sighash_type},
+        {"bad key prefix", unlock(sig, bad_prefix), UnlockCheck::bad_public_key},
+        {"short key", unlock(sig, short_key), UnlockCheck::bad_public_key},
+        {"another key", unlock(sig, unhex(txtest::key_at(0).pub_hex)), UnlockCheck::key_not_owner},
+        {"the key's other parity", unlock(sig, changed(pub(), 0, 0x01)), UnlockCheck::key_not_owner},
+        {"not DER", unlock(not_der, pub()), UnlockCheck::bad_signature},
+        {"another r", unlock(changed(sig, 10, 0x01), pub()), UnlockCheck::bad_signature},
+    };
+    for (const auto& [name, script_sig, expected] : cases) EXPECT_EQ(check_with_unlock(script_sig), expected) << name;
+}
+
+TEST_F(RealInputs, LocksThisProgramCannotSpendAreRefused)
+{
+    tx::RawTx t = raw();
+    const uint64_t value = input()["prev_value"].get<uint64_t>();
+    core::Bytes two_key_lock =
+        unhex(testsupport::read_json_vector("inscriptions.json")["scripts"][4]["script_hex"].get<std::string>());
+    EXPECT_EQ(tx::check_p2pkh_unlock(t, 0, two_key_lock, value), UnlockCheck::lock_not_p2pkh);
+    EXPECT_EQ(tx::check_p2pkh_unlock(t, 0, {}, value), UnlockCheck::lock_not_p2pkh);
+    core::Bytes p2sh = unhex("a914" + std::string(40, '1') + "87");
+    EXPECT_EQ(tx::check_p2pkh_unlock(t, 0, p2sh, value), UnlockCheck::lock_not_p2pkh);
+    EXPECT_EQ(tx::check_p2pkh_unlock(t, 2, two_key_lock, value), UnlockCheck::no_such_input);
+    EXPECT_EQ(tx::check_p2pkh_unlock(t, 0, unhex(input()["prev_locking_script_hex"].get<std::string>()),
+                                     static_cast<uint64_t>(tx::MAX_MONEY) + 1),
+              UnlockCheck::bad_transaction);
+}
+
+TEST(UnlockCheckModel, RefusesAnUnserialisableModel)
+{
+    tx::Transaction t = txtest::shape_case_tx(txtest::shape_cases()[0]);
+    txtest::TestKey key = txtest::key_at(0);
+    core::Bytes lock = tx::p2pkh_script(key.hash);
+    t.inputs[0].prev_script = lock;
+    ASSERT_TRUE(tx::tx_sign_input(0, t.inputs, t.outputs, key.hash, key.priv_hex, key.pub_hex));
+    EXPECT_EQ(tx::check_p2pkh_unlock(t.inputs, t.outputs, 0, lock, t.inputs[0].value), UnlockCheck::valid);
+    EXPECT_EQ(tx::check_p2pkh_unlock(t.inputs, t.outputs, 0, lock, -1), UnlockCheck::bad_transaction);
+    EXPECT_EQ(tx::check_p2pkh_unlock(t.inputs, t.outputs, 1, lock, 1), UnlockCheck::no_such_input);
+    t.outputs[0].value = -5;
+    EXPECT_EQ(tx::check_p2pkh_unlock(t.inputs, t.outputs, 0, lock, t.inputs[0].value), UnlockCheck::bad_transaction);
+}
+
+} // namespace signing_test
