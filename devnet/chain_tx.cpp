@@ -14,7 +14,7 @@ bool is_coinbase_input(const tx::RawTxInput& input)
 
 std::string txid_of(core::ByteView raw)
 {
-    return tx::tx_id(raw);
+    return tx::tx_id(raw).hex();
 }
 
 } // namespace devnet

@@ -8,7 +8,6 @@
 #include "funding/outcome.h"
 #include "funding/outpoint_text.h"
 #include "funding/session.h"
-#include "net/text.h"
 #include "tx/parse.h"
 #include "tx/serialize.h"
 #include "wallet/wallet_lock.h"
@@ -34,7 +33,7 @@ struct Submission {
     std::string arc_error;
 };
 
-Submission submit(const Session& session, const std::string& hex, const std::string& txid);
+Submission submit(const Session& session, const std::string& hex, const tx::Txid& txid);
 
 // Marks a broadcast's inputs in the paying wallet's coin state for the life of the object. Made
 // and ended with the wallet lock held; does nothing when another wallet is bound by then.
@@ -43,7 +42,7 @@ public:
     SendingMark(Session& session, std::string payer, const std::vector<tx::TxInput>& inputs)
         : m_session(session), m_payer(std::move(payer))
     {
-        for (const auto& in : inputs) m_keys.push_back(spent_key(core::ascii_lower(in.txid), in.vout));
+        for (const auto& in : inputs) m_keys.push_back({in.txid, in.vout});
         if (bound()) m_session.coins().sending.insert(m_keys.begin(), m_keys.end());
     }
     ~SendingMark()
@@ -59,24 +58,22 @@ private:
 
     Session& m_session;
     std::string m_payer;
-    std::vector<std::string> m_keys;
+    std::vector<tx::Outpoint> m_keys;
 };
 
 } // namespace
 
-std::optional<std::string> find_on_chain(const Session& session, const std::string& txid, int rounds)
+std::optional<std::string> find_on_chain(const Session& session, const tx::Txid& txid, int rounds)
 {
-    if (!core::is_hex64(txid)) return std::nullopt;
-    const std::string id = core::ascii_lower(txid);
     ChainClients clients = chain_clients(session);
     PollTiming timing = session.poll_timing();
     if (rounds <= 0) rounds = timing.rounds;
     for (int round = 0; round < rounds; ++round) {
         if (round > 0) std::this_thread::sleep_for(timing.interval);
-        auto hex = clients.woc.tx_hex(id);
+        auto hex = clients.woc.tx_hex(txid.hex());
         if (!hex) continue;
         auto raw = core::hex_decode(*hex);
-        if (raw && tx::tx_id(*raw) == id) return *hex;
+        if (raw && tx::tx_id(*raw) == txid) return *hex;
     }
     return std::nullopt;
 }
@@ -86,7 +83,7 @@ namespace {
 // The oracle index, then WhatsOnChain, then ARC, until WhatsOnChain shows the transaction. Once
 // a service has taken it, it is out: later looks for it are short, and whatever the others
 // answer, it is never reported as not sent. Network only: runs with the wallet lock let go.
-Submission submit(const Session& session, const std::string& hex, const std::string& txid)
+Submission submit(const Session& session, const std::string& hex, const tx::Txid& txid)
 {
     ChainClients clients = chain_clients(session);
     Submission s;
@@ -109,7 +106,7 @@ Submission submit(const Session& session, const std::string& hex, const std::str
             if ((s.found = shows())) return s;
         }
     }
-    if (clients.arc.broadcast(hex, txid, s.arc_error)) {
+    if (clients.arc.broadcast(hex, txid.hex(), s.arc_error)) {
         if ((s.found = shows())) return s;
         s.accepted = true;
     }
@@ -118,7 +115,7 @@ Submission submit(const Session& session, const std::string& hex, const std::str
 
 } // namespace
 
-std::optional<std::string> confirm_tx(Session& session, const std::string& txid, const std::optional<SentTx>& sent, int rounds)
+std::optional<tx::Txid> confirm_tx(Session& session, const tx::Txid& txid, const std::optional<SentTx>& sent, int rounds)
 {
     std::optional<std::string> hex;
     {
@@ -127,14 +124,13 @@ std::optional<std::string> confirm_tx(Session& session, const std::string& txid,
     }
     if (!hex) return std::nullopt;
     wallet::WalletLock lock(session.wallet());
-    const std::string id = core::ascii_lower(txid);
-    if (ensure_coin_state(session)) session.coins().last_confirmed_txid = id;
+    if (ensure_coin_state(session)) session.coins().last_confirmed_txid = txid;
     if (sent) {
-        record_outcome(session, id, sent->inputs, sent->outputs, sent->change_hash);
+        record_outcome(session, txid, sent->inputs, sent->outputs, sent->change_hash);
     } else if (auto raw = core::hex_decode(*hex)) {
-        if (auto parsed = tx::tx_parse(*raw)) record_outcome(session, id, parsed->inputs, parsed->outputs, std::nullopt);
+        if (auto parsed = tx::tx_parse(*raw)) record_outcome(session, txid, parsed->inputs, parsed->outputs, std::nullopt);
     }
-    return id;
+    return txid;
 }
 
 bool arc_broadcast(const Session& session, const std::string& raw_hex, const std::string& expected_txid, std::string& error)
@@ -150,7 +146,8 @@ FundingResult<Paid> broadcast_tx(Session& session, const std::vector<tx::TxInput
     txid.clear();
     core::Bytes raw = tx::tx_serialize(inputs, outputs, false);
     if (raw.empty()) return FundingError(FundingCode::SerializeFailed);
-    txid = tx::tx_id(raw);
+    const tx::Txid id = tx::tx_id(raw);
+    txid = id.hex();
     const std::string hex = core::hex_encode(raw);
 
     // The network is asked with the wallet lock let go; the inputs are marked as being sent
@@ -160,7 +157,7 @@ FundingResult<Paid> broadcast_tx(Session& session, const std::vector<tx::TxInput
     Submission sent;
     {
         wallet::WalletUnlock unlock(session.wallet());
-        sent = submit(session, hex, txid);
+        sent = submit(session, hex, id);
     }
     if (!sent.found && !sent.accepted) {
         if (!sent.arc_error.empty()) return FundingError(FundingCode::BroadcastRefused, sent.arc_error);
@@ -170,8 +167,8 @@ FundingResult<Paid> broadcast_tx(Session& session, const std::vector<tx::TxInput
     // Its inputs stay spent and its change is this wallet's: paying again would pay twice. The
     // outcome goes only into the memory of the wallet that paid, whatever is bound now.
     if (!payer.empty() && ensure_coin_state(session) && session.coins().key == payer) {
-        session.coins().last_confirmed_txid = txid;
-        record_outcome(session, txid, inputs, outputs, change_hash);
+        session.coins().last_confirmed_txid = id;
+        record_outcome(session, id, inputs, outputs, change_hash);
     }
     return Paid{txid, sent.found};
 }

@@ -39,19 +39,19 @@ struct Paid {
 
 // The raw hex of the transaction from WhatsOnChain, asked up to rounds times (0: the session's
 // poll timing rounds), the poll interval apart; only an answer whose bytes hash to txid
-// counts. nullopt when it never shows or txid is not 64 hex digits.
-std::optional<std::string> find_on_chain(const Session& session, const std::string& txid, int rounds = 0);
+// counts. nullopt when it never shows.
+std::optional<std::string> find_on_chain(const Session& session, const tx::Txid& txid, int rounds = 0);
 
 // Looks for the transaction on WhatsOnChain (find_on_chain, rounds as there). Found: remembers
 // it as the last confirmed broadcast, records the outcome of sent (or, without it, of the
-// transaction found) and returns the txid, lower case. Not found: nullopt.
+// transaction found) and returns the txid. Not found: nullopt.
 struct SentTx {
     const std::vector<tx::TxInput>& inputs;
     const std::vector<tx::TxOutput>& outputs;
     std::optional<core::Hash160> change_hash;
 };
-[[nodiscard]] std::optional<std::string> confirm_tx(Session& session, const std::string& txid,
-                                                   const std::optional<SentTx>& sent = std::nullopt, int rounds = 0);
+[[nodiscard]] std::optional<tx::Txid> confirm_tx(Session& session, const tx::Txid& txid,
+                                                const std::optional<SentTx>& sent = std::nullopt, int rounds = 0);
 
 // Submits to ARC. True when ARC accepted it; otherwise false with error: the request's error,
 // "bad arc response", the rejected status followed by ": " and extraInfo, the extraInfo of

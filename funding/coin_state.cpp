@@ -3,12 +3,10 @@
 #include <algorithm>
 #include <set>
 
-#include "core/hex.h"
 #include "core/json_get.h"
 #include "funding/json_store.h"
 #include "funding/outpoint_text.h"
 #include "funding/session.h"
-#include "net/text.h"
 #include "platform/data_dir.h"
 #include "tx/outpoint.h"
 #include "wallet/wallet_file.h"
@@ -18,15 +16,15 @@ namespace funding {
 
 namespace {
 
-std::map<std::string, std::string> spent_of(const nlohmann::json& doc)
+std::map<tx::Outpoint, std::string> spent_of(const nlohmann::json& doc)
 {
-    std::map<std::string, std::string> out;
+    std::map<tx::Outpoint, std::string> out;
     const auto* list = core::json_array(doc, "outpoints");
     if (!list) return out;
     for (const auto& e : *list) {
         if (!e.is_string()) continue;
         auto op = tx::parse_outpoint(e.get<std::string>());
-        if (op) out.emplace(spent_key(op->txid.hex(), op->vout), "");
+        if (op) out.emplace(std::move(*op), "");
     }
     return out;
 }
@@ -37,21 +35,16 @@ std::vector<PendingCoin> change_of(const nlohmann::json& doc)
     const auto* list = core::json_array(doc, "coins");
     if (!list) return out;
     for (const auto& e : *list) {
-        std::string txid = core::json_string(e, "txid");
+        auto txid = tx::Txid::parse(core::json_string(e, "txid"));
         auto vout = core::json_int64_opt(e, "vout");
         auto sats = core::json_int64_opt(e, "sats");
-        if (!core::is_hex64(txid) || !vout || *vout < 0 || *vout > UINT32_MAX || !sats || *sats < 1) continue;
-        PendingCoin coin{core::ascii_lower(txid), static_cast<uint32_t>(*vout), *sats, core::json_string(e, "addr")};
+        if (!txid || !vout || *vout < 0 || *vout > UINT32_MAX || !sats || *sats < 1) continue;
+        PendingCoin coin{std::move(*txid), static_cast<uint32_t>(*vout), *sats, core::json_string(e, "addr")};
         bool dup = std::any_of(out.begin(), out.end(),
                                [&](const PendingCoin& c) { return c.txid == coin.txid && c.vout == coin.vout; });
         if (!dup) out.push_back(std::move(coin));
     }
     return out;
-}
-
-std::string coin_key(const PendingCoin& c)
-{
-    return spent_key(c.txid, c.vout);
 }
 
 void list_change(CoinState& state, const PendingCoin& c)
@@ -63,10 +56,10 @@ void list_change(CoinState& state, const PendingCoin& c)
 
 // Three-way merge of one snapshot: what is on disk now, plus what this process added since it
 // last read or wrote it, minus what it took away since then. Another program's changes stay.
-std::set<std::string> merged_keys(const std::set<std::string>& disk, const std::set<std::string>& base,
-                                  const std::set<std::string>& mine)
+std::set<tx::Outpoint> merged_keys(const std::set<tx::Outpoint>& disk, const std::set<tx::Outpoint>& base,
+                                   const std::set<tx::Outpoint>& mine)
 {
-    std::set<std::string> out;
+    std::set<tx::Outpoint> out;
     for (const auto& k : disk) {
         if (!(base.count(k) > 0 && mine.count(k) == 0)) out.insert(k);
     }
@@ -85,15 +78,17 @@ bool kept(StoreUpdate update)
 // process's changes stay changes for the next save.
 StoreUpdate sync_spent(CoinState& state)
 {
-    std::set<std::string> merged;
+    std::set<tx::Outpoint> merged;
     const StoreUpdate update = update_store(spent_snapshot_path(state.key), "outpoints", [&](nlohmann::json& doc) {
-        std::set<std::string> disk;
+        std::set<tx::Outpoint> disk;
         for (const auto& [k, addr] : spent_of(doc)) disk.insert(k);
-        std::set<std::string> mine;
+        std::set<tx::Outpoint> mine;
         for (const auto& [k, addr] : state.spent) mine.insert(k);
         merged = merged_keys(disk, state.spent_base, mine);
         if (merged == disk && doc.contains("outpoints")) return false;
-        doc["outpoints"] = nlohmann::json(std::vector<std::string>(merged.begin(), merged.end()));
+        std::set<std::string> texts;  // the file lists them in text order
+        for (const auto& k : merged) texts.insert(spent_key(k));
+        doc["outpoints"] = nlohmann::json(std::vector<std::string>(texts.begin(), texts.end()));
         return true;
     });
     if (!kept(update)) return update;
@@ -105,35 +100,35 @@ StoreUpdate sync_spent(CoinState& state)
 
 StoreUpdate sync_change(CoinState& state)
 {
-    std::set<std::string> merged;
+    std::set<tx::Outpoint> merged;
     std::vector<PendingCoin> theirs;  // coins another program recorded
     const StoreUpdate update = update_store(change_snapshot_path(state.key), "coins", [&](nlohmann::json& doc) {
         const auto disk = change_of(doc);
-        std::set<std::string> disk_keys;
-        for (const auto& c : disk) disk_keys.insert(coin_key(c));
-        std::set<std::string> mine;
-        for (const auto& c : state.change) mine.insert(coin_key(c));
+        std::set<tx::Outpoint> disk_keys;
+        for (const auto& c : disk) disk_keys.insert(c.outpoint());
+        std::set<tx::Outpoint> mine;
+        for (const auto& c : state.change) mine.insert(c.outpoint());
         merged = merged_keys(disk_keys, state.change_base, mine);
         // A coin spent is no longer change, whoever recorded it.
-        std::erase_if(merged, [&](const std::string& k) { return state.spent.count(k) > 0; });
+        std::erase_if(merged, [&](const tx::Outpoint& k) { return state.spent.count(k) > 0; });
         theirs.clear();
         for (const auto& c : disk) {
-            if (merged.count(coin_key(c)) > 0 && mine.count(coin_key(c)) == 0) theirs.push_back(c);
+            if (merged.count(c.outpoint()) > 0 && mine.count(c.outpoint()) == 0) theirs.push_back(c);
         }
         if (merged == disk_keys && doc.contains("coins")) return false;
         nlohmann::json coins = nlohmann::json::array();
         auto add = [&](const PendingCoin& c) {
-            coins.push_back({{"txid", c.txid}, {"vout", c.vout}, {"sats", c.sats}, {"addr", c.addr}});
+            coins.push_back({{"txid", c.txid.hex()}, {"vout", c.vout}, {"sats", c.sats}, {"addr", c.addr}});
         };
         for (const auto& c : state.change) {
-            if (merged.count(coin_key(c)) > 0) add(c);
+            if (merged.count(c.outpoint()) > 0) add(c);
         }
         for (const auto& c : theirs) add(c);
         doc["coins"] = std::move(coins);
         return true;
     });
     if (!kept(update)) return update;
-    std::erase_if(state.change, [&](const PendingCoin& c) { return merged.count(coin_key(c)) == 0; });
+    std::erase_if(state.change, [&](const PendingCoin& c) { return merged.count(c.outpoint()) == 0; });
     for (const auto& c : theirs) {
         state.change.push_back(c);
         list_change(state, c);
@@ -159,7 +154,7 @@ void load_coin_state(Session& session, const std::string& key)
     state.change = change_of(read_store(change_snapshot_path(key), "coins").doc);
     for (const auto& [k, addr] : state.spent) state.spent_base.insert(k);
     for (const auto& c : state.change) {
-        state.change_base.insert(coin_key(c));
+        state.change_base.insert(c.outpoint());
         list_change(state, c);
     }
 }
@@ -188,10 +183,7 @@ bool save_snapshots(Session& session)
     const StoreUpdate spent = sync_spent(state);
     // Spends another program recorded leave this process's lists and change too.
     std::vector<SpentOutpoint> purge;
-    for (const auto& [k, addr] : state.spent) {
-        auto outpoint = tx::parse_outpoint(k);
-        if (outpoint) purge.push_back({outpoint->txid.hex(), outpoint->vout, addr});
-    }
+    for (const auto& [k, addr] : state.spent) purge.push_back({k.txid, k.vout, addr});
     add_spent(session, purge);
     const StoreUpdate change = sync_change(state);
     return kept(spent) && kept(change);
@@ -202,25 +194,25 @@ void mark_lists_stale(Session& session)
     for (auto& [address, list] : session.coins().lists) list.fetched -= FORCED_STALENESS;
 }
 
-bool is_spent(const Session& session, const std::string& txid, uint32_t vout)
+bool is_spent(const Session& session, const tx::Txid& txid, uint32_t vout)
 {
-    return session.coins().spent.count(spent_key(txid, vout)) > 0;
+    return session.coins().spent.count(tx::Outpoint{txid, vout}) > 0;
 }
 
 void add_spent(Session& session, const std::vector<SpentOutpoint>& outpoints)
 {
     CoinState& state = session.coins();
     for (const auto& o : outpoints) {
-        auto [it, added] = state.spent.emplace(spent_key(o.txid, o.vout), o.addr);
+        auto [it, added] = state.spent.emplace(tx::Outpoint{o.txid, o.vout}, o.addr);
         if (!added && it->second.empty()) it->second = o.addr;
     }
     for (auto& [address, list] : state.lists) {
-        std::erase_if(list.coins, [&](const CachedCoin& c) { return state.spent.count(spent_key(c.txid, c.vout)) > 0; });
+        std::erase_if(list.coins, [&](const CachedCoin& c) { return state.spent.count(c.outpoint()) > 0; });
     }
-    std::erase_if(state.change, [&](const PendingCoin& c) { return state.spent.count(spent_key(c.txid, c.vout)) > 0; });
+    std::erase_if(state.change, [&](const PendingCoin& c) { return state.spent.count(c.outpoint()) > 0; });
 }
 
-void forget_pending_change(Session& session, const std::string& txid, uint32_t vout)
+void forget_pending_change(Session& session, const tx::Txid& txid, uint32_t vout)
 {
     CoinState& state = session.coins();
     for (auto it = state.change.begin(); it != state.change.end(); ++it) {

@@ -8,11 +8,13 @@
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "core/bytes.h"
+#include "tx/outpoint.h"
 
 namespace funding {
 
@@ -26,17 +28,19 @@ inline constexpr std::chrono::seconds LIST_FRESHNESS{8};
 inline constexpr std::chrono::seconds FORCED_STALENESS{30};
 
 struct CachedCoin {
-    std::string txid;  // lower case
+    tx::Txid txid;
     uint32_t vout = 0;
     core::Amount sats = 0;
     bool operator==(const CachedCoin&) const = default;
+    [[nodiscard]] tx::Outpoint outpoint() const { return {txid, vout}; }
 };
 
 struct PendingCoin {
-    std::string txid;
+    tx::Txid txid;
     uint32_t vout = 0;
     core::Amount sats = 0;
     std::string addr;
+    [[nodiscard]] tx::Outpoint outpoint() const { return {txid, vout}; }
 };
 
 struct AddressCoins {
@@ -47,9 +51,9 @@ struct AddressCoins {
     [[nodiscard]] bool fresh(Clock::time_point now) const { return ok && now - fetched < LIST_FRESHNESS; }
 };
 
-// The outpoints ("txid:vout") of one address that carry an inscription or tokens.
+// The outpoints of one address that carry an inscription or tokens.
 struct OrdinalIndex {
-    std::set<std::string> outpoints;
+    std::set<tx::Outpoint> outpoints;
     Clock::time_point fetched{};
     bool complete = false;
 };
@@ -58,19 +62,19 @@ struct CoinState {
     std::string key;  // wallet key the state was loaded for; empty before the first load
     std::map<std::string, AddressCoins> lists;
     std::map<std::string, OrdinalIndex> indexes;
-    // "txid:vout" -> the address that held it ("" when not known, as after a restart).
-    std::map<std::string, std::string> spent;
+    // Outpoint -> the address that held it ("" when not known, as after a restart).
+    std::map<tx::Outpoint, std::string> spent;
     std::vector<PendingCoin> change;  // in the order created
-    // The keys ("txid:vout") the snapshots held when this process last read or wrote them: a
+    // The outpoints the snapshots held when this process last read or wrote them: a
     // save writes what is on disk then plus this process's changes since, so that programs
     // sharing the wallet never undo each other's records.
-    std::set<std::string> spent_base;
-    std::set<std::string> change_base;
-    // "txid:vout" of the inputs of broadcasts this process has under way: no other payment may
+    std::set<tx::Outpoint> spent_base;
+    std::set<tx::Outpoint> change_base;
+    // The inputs of broadcasts this process has under way: no other payment may
     // choose them while the broadcast waits for the network with the wallet lock let go.
-    std::set<std::string> sending;
-    std::string last_recorded_txid;   // the latest broadcast whose outcome was recorded
-    std::string last_confirmed_txid;  // the latest broadcast found on the chain
+    std::set<tx::Outpoint> sending;
+    std::optional<tx::Txid> last_recorded_txid;   // the latest broadcast whose outcome was recorded
+    std::optional<tx::Txid> last_confirmed_txid;  // the latest broadcast found on the chain
 };
 
 // Makes the session's coin state belong to the bound wallet: when its key differs from the
@@ -101,10 +105,10 @@ bool save_snapshots(Session& session);
 void mark_lists_stale(Session& session);
 
 // Whether the outpoint is in the spent set.
-[[nodiscard]] bool is_spent(const Session& session, const std::string& txid, uint32_t vout);
+[[nodiscard]] bool is_spent(const Session& session, const tx::Txid& txid, uint32_t vout);
 
 struct SpentOutpoint {
-    std::string txid;
+    tx::Txid txid;
     uint32_t vout = 0;
     std::string addr;  // the address that held it, "" when not known
 };
@@ -114,7 +118,7 @@ void add_spent(Session& session, const std::vector<SpentOutpoint>& outpoints);
 
 // Forgets a pending change coin (and takes it off its address's list) without calling it spent:
 // the chain does not know it. A list fetched later brings it back if it exists.
-void forget_pending_change(Session& session, const std::string& txid, uint32_t vout);
+void forget_pending_change(Session& session, const tx::Txid& txid, uint32_t vout);
 
 // Adds a pending change coin unless that outpoint is already pending, and puts it in its
 // address's list. False when it was already pending.

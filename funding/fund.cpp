@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "core/hex.h"
 #include "tx/fee.h"
 #include "tx/script.h"
 #include "tx/serialize.h"
@@ -13,7 +12,7 @@ namespace {
 
 bool can_add(const tx::TxInput& coin)
 {
-    return core::is_hex64(coin.txid) && coin.value >= 0 && coin.value <= tx::MAX_MONEY;
+    return coin.value >= 0 && coin.value <= tx::MAX_MONEY;
 }
 
 bool covered(core::Amount total_in, core::Amount total_out, const std::vector<tx::TxInput>& inputs,

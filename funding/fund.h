@@ -24,7 +24,7 @@ struct Funded {
 // outputs and the fee of the transaction with a change output. Change of 1 satoshi or more
 // gets a P2PKH output to change_hash when it still is at least 1 after the fee of that output.
 // Errors: NothingToPay, InvalidOutput (a negative or too large value, an empty script),
-// ForcedInputBad (a forced candidate whose txid is not 64 hex digits), BuildFailed, and
+// ForcedInputBad (a forced candidate whose value is negative or above MAX_MONEY), BuildFailed, and
 // Insufficient with what the transaction needs and what the chosen inputs have. On failure
 // inputs, outputs and fee show the last attempt.
 // Safe from any thread.

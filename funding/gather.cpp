@@ -21,7 +21,7 @@ namespace funding {
 namespace {
 
 struct Candidate {
-    std::string txid;
+    tx::Txid txid;
     uint32_t vout = 0;
     core::Amount sats = 0;
     std::string addr;
@@ -74,8 +74,8 @@ private:
         for (const auto& c : state.change) listed.insert(lock_key(c.txid, c.vout));
         std::vector<std::string> pruned;
         for (const auto& l : m_locks) {
-            auto colon = l.rfind('_');
-            bool spent = colon != std::string::npos && state.spent.count(l.substr(0, colon) + ":" + l.substr(colon + 1)) > 0;
+            auto outpoint = tx::parse_outpoint(l);
+            bool spent = outpoint && state.spent.count(*outpoint) > 0;
             bool gone = all_lists && listed.count(l) == 0;
             if (spent || gone) pruned.push_back(l);
         }
@@ -107,10 +107,10 @@ private:
 
     void offer(const Candidate& c, bool must_spend = false)
     {
-        if (!core::is_hex64(c.txid)) return;
         const CoinState& state = m_session.coins();
         std::string key = lock_key(c.txid, c.vout);
-        if (state.spent.count(spent_key(c.txid, c.vout)) > 0 || state.sending.count(spent_key(c.txid, c.vout)) > 0) return;
+        const tx::Outpoint outpoint{c.txid, c.vout};
+        if (state.spent.count(outpoint) > 0 || state.sending.count(outpoint) > 0) return;
         if (held_back_as_ordinal(state, c.addr, c.txid, c.vout, c.sats)) return;
         if (m_reserved.count(key) > 0 || m_hold_back.count(key) > 0) return;
         if (!must_spend && (m_locks.count(key) > 0 || m_must_spend.count(key) > 0)) return;
@@ -119,7 +119,7 @@ private:
         if (!m_accepted.insert(key).second) return;
         const WalletAddress& a = m_addresses[owner->second];
         tx::TxInput in;
-        in.txid = key.substr(0, 64);
+        in.txid = c.txid;
         in.vout = c.vout;
         in.value = c.sats;
         in.priv_key_hex.assign(std::string(a.priv_hex.view()));
@@ -136,17 +136,17 @@ private:
     {
         const CoinState& state = m_session.coins();
         const std::string key = state.key;
-        std::vector<std::string> txids;
+        std::vector<tx::Txid> txids;
         for (const auto& t : {state.last_recorded_txid, state.last_confirmed_txid}) {
-            if (core::is_hex64(t) && std::find(txids.begin(), txids.end(), t) == txids.end()) txids.push_back(t);
+            if (t && std::find(txids.begin(), txids.end(), *t) == txids.end()) txids.push_back(*t);
         }
         if (txids.empty()) return true;
-        std::vector<net::ChainTx> fetched;
+        std::vector<std::pair<tx::Txid, net::ChainTx>> fetched;
         {
             wallet::WalletUnlock unlock(m_session.wallet());
             ChainClients clients = chain_clients(m_session);
             for (const auto& txid : txids) {
-                if (auto chain = clients.woc.tx(txid)) fetched.push_back(std::move(*chain));
+                if (auto chain = clients.woc.tx(txid.hex())) fetched.emplace_back(txid, std::move(*chain));
             }
         }
         if (!ensure_coin_state(m_session) || m_session.coins().key != key) return false;
@@ -154,7 +154,7 @@ private:
         m_reserved = reserved_outpoints(m_session.wallet());
         m_locks = offer_locks_load(m_session.wallet());
         bool added = false;
-        for (const auto& chain : fetched) {
+        for (const auto& [txid, chain] : fetched) {
             for (size_t n = 0; n < chain.outputs.size(); ++n) {
                 const auto& out = chain.outputs[n];
                 auto script = core::hex_decode(out.script_hex);
@@ -162,8 +162,8 @@ private:
                 if (!hash || out.sats < 1) continue;
                 auto it = std::find_if(m_addresses.begin(), m_addresses.end(), [&](const WalletAddress& a) { return a.hash == *hash; });
                 if (it == m_addresses.end()) continue;
-                if (m_session.coins().spent.count(spent_key(chain.txid, static_cast<uint32_t>(n))) > 0) continue;
-                added = add_pending_change(m_session, {chain.txid, static_cast<uint32_t>(n), out.sats, it->address}) || added;
+                if (m_session.coins().spent.count(tx::Outpoint{txid, static_cast<uint32_t>(n)}) > 0) continue;
+                added = add_pending_change(m_session, {txid, static_cast<uint32_t>(n), out.sats, it->address}) || added;
             }
         }
         if (added) (void)save_snapshots(m_session);

@@ -1,14 +1,13 @@
 #include "funding/holdback.h"
 
-#include "funding/outpoint_text.h"
 
 namespace funding {
 
-bool held_back_as_ordinal(const CoinState& state, const std::string& addr, const std::string& txid, uint32_t vout,
+bool held_back_as_ordinal(const CoinState& state, const std::string& addr, const tx::Txid& txid, uint32_t vout,
                           core::Amount sats)
 {
     if (sats <= 1) return true;
-    std::string key = spent_key(txid, vout);
+    const tx::Outpoint key{txid, vout};
     if (!addr.empty()) {
         auto it = state.indexes.find(addr);
         return it != state.indexes.end() && it->second.outpoints.count(key) > 0;

@@ -14,7 +14,7 @@ namespace funding {
 
 // addr is the address that holds the coin, "" when not known (then every address's index is
 // consulted).
-[[nodiscard]] bool held_back_as_ordinal(const CoinState& state, const std::string& addr, const std::string& txid,
+[[nodiscard]] bool held_back_as_ordinal(const CoinState& state, const std::string& addr, const tx::Txid& txid,
                                         uint32_t vout, core::Amount sats);
 
 } // namespace funding

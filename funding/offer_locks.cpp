@@ -141,7 +141,7 @@ std::vector<std::string> offer_input_outpoints(std::string_view offer_hex)
     auto parsed = tx::tx_parse(*raw);
     if (!parsed) return out;
     for (const auto& in : parsed->inputs) {
-        if (core::is_hex64(in.txid)) out.push_back(lock_key(in.txid, in.vout));
+        out.push_back(lock_key(in.txid, in.vout));
     }
     return out;
 }

@@ -46,8 +46,8 @@ bool offer_record_add(wallet::WalletSession& wallet, const OfferRecord& record);
 bool offer_locks_remove(wallet::WalletSession& wallet, const std::vector<std::string>& outpoints);
 
 // The coins an offer transaction spends, as "txid_vout": the text's hexadecimal digits,
-// lower-cased, must number at least 80 and be even and parse as a transaction; inputs whose
-// txid is not 64 hex digits are skipped. Empty for anything else.
+// lower-cased, must number at least 80 and be even and parse as a transaction. Empty for
+// anything else.
 std::vector<std::string> offer_input_outpoints(std::string_view offer_hex);
 
 } // namespace funding

@@ -5,7 +5,6 @@
 #include "funding/outpoint_text.h"
 #include "funding/session.h"
 #include "funding/sibling_reserves.h"
-#include "net/text.h"
 #include "tx/script.h"
 #include "wallet/wallet_keys.h"
 #include "wallet/wallet_lock.h"
@@ -22,16 +21,15 @@ std::string owner_of(wallet::WalletSession& wallet, const tx::TxInput& in)
 
 } // namespace
 
-void record_outcome(Session& session, const std::string& txid, const std::vector<tx::TxInput>& inputs,
+void record_outcome(Session& session, const tx::Txid& txid, const std::vector<tx::TxInput>& inputs,
                     const std::vector<tx::TxOutput>& outputs, const std::optional<core::Hash160>& change_hash)
 {
     wallet::WalletLock lock(session.wallet());
     if (!ensure_coin_state(session)) return;
-    const std::string id = core::ascii_lower(txid);
     std::vector<SpentOutpoint> spent;
     std::vector<std::string> spent_keys;
     for (const auto& in : inputs) {
-        spent.push_back({core::ascii_lower(in.txid), in.vout, owner_of(session.wallet(), in)});
+        spent.push_back({in.txid, in.vout, owner_of(session.wallet(), in)});
         spent_keys.push_back(lock_key(in.txid, in.vout));
     }
     add_spent(session, spent);
@@ -46,11 +44,11 @@ void record_outcome(Session& session, const std::string& txid, const std::vector
         }
         auto addr = wallet::wallet_address_for_hash160(session.wallet(), *hash);
         if (!addr) continue;
-        (void)add_pending_change(session, {id, static_cast<uint32_t>(n), out.value, *addr});
+        (void)add_pending_change(session, {txid, static_cast<uint32_t>(n), out.value, *addr});
     }
-    session.coins().last_recorded_txid = id;
+    session.coins().last_recorded_txid = txid;
     (void)save_snapshots(session);
-    if (largest_change) (void)move_swap_holds(session.wallet(), spent_keys, lock_key(id, static_cast<uint32_t>(*largest_change)));
+    if (largest_change) (void)move_swap_holds(session.wallet(), spent_keys, lock_key(txid, static_cast<uint32_t>(*largest_change)));
 }
 
 } // namespace funding

@@ -19,7 +19,7 @@ class Session;
 // input address (a buyer's change in a completed sale) is not this wallet's money. When
 // change_hash is given, the swap feature's holds on spent inputs move to the largest output
 // paying it. Both snapshots are rewritten. Wallet lock held.
-void record_outcome(Session& session, const std::string& txid, const std::vector<tx::TxInput>& inputs,
+void record_outcome(Session& session, const tx::Txid& txid, const std::vector<tx::TxInput>& inputs,
                     const std::vector<tx::TxOutput>& outputs, const std::optional<core::Hash160>& change_hash);
 
 } // namespace funding

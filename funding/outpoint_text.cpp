@@ -13,14 +13,19 @@ std::string normalize_outpoint(std::string_view text)
     return out;
 }
 
-std::string spent_key(std::string_view txid, uint32_t vout)
+std::string spent_key(const tx::Outpoint& outpoint)
 {
-    return core::ascii_lower(txid) + ":" + std::to_string(vout);
+    return outpoint.txid.hex() + ":" + std::to_string(outpoint.vout);
 }
 
 std::string lock_key(std::string_view txid, uint32_t vout)
 {
     return core::ascii_lower(txid) + "_" + std::to_string(vout);
+}
+
+std::string lock_key(const tx::Txid& txid, uint32_t vout)
+{
+    return tx::format_outpoint(txid, vout);
 }
 
 } // namespace funding

@@ -16,7 +16,6 @@
 #include "funding/refresh.h"
 #include "funding/session.h"
 #include "funding/spent_check.h"
-#include "net/text.h"
 #include "tx/sign.h"
 #include "wallet/wallet_file.h"
 #include "wallet/wallet_key.h"
@@ -32,7 +31,7 @@ constexpr int ATTEMPTS = 3;
 
 // A transaction an attempt handed to the broadcaster.
 struct Sent {
-    std::string txid;
+    tx::Txid txid;
     std::vector<tx::TxInput> inputs;
     std::vector<tx::TxOutput> outputs;
 };
@@ -113,7 +112,7 @@ public:
             std::string txid;
             FundingResult<Paid> result = broadcast_tx(m_session, funded.inputs, funded.outputs, m_change, txid);
             if (result) return result;
-            if (!txid.empty()) m_sent.push_back({core::ascii_lower(txid), funded.inputs, funded.outputs});
+            if (auto id = tx::Txid::parse(txid)) m_sent.push_back({std::move(*id), funded.inputs, funded.outputs});
             m_last = result.error();
 
             // Only a refusal carries the service's answer; the others are no answer at all.
@@ -171,7 +170,7 @@ private:
             m_session.coins().last_confirmed_txid = s.txid;
             record_outcome(m_session, s.txid, s.inputs, s.outputs, m_change);
         }
-        return Paid{s.txid, true};
+        return Paid{s.txid.hex(), true};
     }
 
     // The caller's hold-back list and the inputs this payment could not ask about.
@@ -216,7 +215,7 @@ private:
     // every later attempt, so that at most one of them can ever confirm.
     std::optional<FundingResult<Paid>> release_gone_inputs(const std::vector<tx::TxInput>& inputs)
     {
-        std::vector<std::string> own;
+        std::vector<tx::Txid> own;
         for (const auto& s : m_sent) own.push_back(s.txid);
         SpentVerdict verdict;
         {
@@ -238,10 +237,10 @@ private:
         }
         std::vector<SpentOutpoint> gone;
         for (size_t i : verdict.gone) {
-            gone.push_back({core::ascii_lower(inputs[i].txid), inputs[i].vout, wallet::wallet_address_for_hash160(m_session.wallet(), inputs[i].pub_key_hash).value_or("")});
+            gone.push_back({inputs[i].txid, inputs[i].vout, wallet::wallet_address_for_hash160(m_session.wallet(), inputs[i].pub_key_hash).value_or("")});
         }
         add_spent(m_session, gone);
-        for (size_t i : verdict.unknown) forget_pending_change(m_session, core::ascii_lower(inputs[i].txid), inputs[i].vout);
+        for (size_t i : verdict.unknown) forget_pending_change(m_session, inputs[i].txid, inputs[i].vout);
         (void)save_snapshots(m_session);
         for (const auto& list : {verdict.unknown, verdict.unanswered}) {
             for (size_t i : list) {

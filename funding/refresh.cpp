@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <thread>
 
-#include "core/hex.h"
 #include "funding/chain_clients.h"
 #include "funding/coin_state.h"
 #include "funding/session.h"
@@ -27,7 +26,7 @@ struct Fetched {
     std::vector<CachedCoin> coins;
     bool index_ok = false;
     bool index_complete = false;
-    std::set<std::string> index;
+    std::set<tx::Outpoint> index;
 };
 
 bool carries_ordinal(const net::Txo& t)
@@ -48,11 +47,11 @@ Fetched fetch_address(const ChainClients& clients, const std::string& address, R
     auto tokens = clients.ordinals.unspent_txos(address, net::TxoSelection::Tokens);
     if (plain) {
         for (const auto& t : *plain) {
-            if (carries_ordinal(t)) f.index.insert(spent_key(t.txid.hex(), t.vout));
+            if (carries_ordinal(t)) f.index.insert({t.txid, t.vout});
         }
     }
     if (tokens) {
-        for (const auto& t : *tokens) f.index.insert(spent_key(t.txid.hex(), t.vout));
+        for (const auto& t : *tokens) f.index.insert({t.txid, t.vout});
     }
     f.index_ok = plain.ok() || tokens.ok();
     f.index_complete = plain.ok() && tokens.ok();
@@ -62,7 +61,7 @@ Fetched fetch_address(const ChainClients& clients, const std::string& address, R
         f.list_ok = true;
         for (const auto& t : *plain) {
             if (carries_ordinal(t) || t.sats <= 1 || t.spent()) continue;
-            add_coin(f.coins, {t.txid.hex(), t.vout, t.sats});
+            add_coin(f.coins, {t.txid, t.vout, t.sats});
         }
         return f;
     }
@@ -70,7 +69,7 @@ Fetched fetch_address(const ChainClients& clients, const std::string& address, R
     if (!list) return f;
     f.list_ok = true;
     for (const auto& u : *list) {
-        if (u.spent_in_mempool || !core::is_hex64(u.txid) || u.sats < 1) continue;
+        if (u.spent_in_mempool || u.sats < 1) continue;
         add_coin(f.coins, {u.txid, u.vout, u.sats});
     }
     return f;
@@ -104,16 +103,16 @@ bool merge(CoinState& state, const Fetched& f, Clock::time_point now)
         index.complete = f.index_complete;
     }
     if (!f.list_ok) return false;
-    auto shown = [&](const std::string& txid, uint32_t vout) {
-        return std::any_of(f.coins.begin(), f.coins.end(), [&](const CachedCoin& c) { return c.txid == txid && c.vout == vout; });
+    auto shown = [&](const tx::Outpoint& outpoint) {
+        return std::any_of(f.coins.begin(), f.coins.end(), [&](const CachedCoin& c) { return c.outpoint() == outpoint; });
     };
     AddressCoins& list = state.lists[f.address];
     std::vector<CachedCoin> merged = f.coins;
     for (const auto& c : list.coins) {
-        if (state.spent.count(spent_key(c.txid, c.vout)) == 0) add_coin(merged, c);
+        if (state.spent.count(c.outpoint()) == 0) add_coin(merged, c);
     }
     for (auto it = state.change.begin(); it != state.change.end();) {
-        if (it->addr == f.address && shown(it->txid, it->vout)) {
+        if (it->addr == f.address && shown(it->outpoint())) {
             it = state.change.erase(it);
             changed = true;
             continue;
@@ -122,8 +121,7 @@ bool merge(CoinState& state, const Fetched& f, Clock::time_point now)
         ++it;
     }
     for (auto it = state.spent.begin(); it != state.spent.end();) {
-        auto outpoint = tx::parse_outpoint(it->first);
-        bool gone = it->second == f.address && outpoint && !shown(outpoint->txid.hex(), outpoint->vout);
+        bool gone = it->second == f.address && !shown(it->first);
         if (gone) {
             it = state.spent.erase(it);
             changed = true;

@@ -3,16 +3,15 @@
 #include <algorithm>
 
 #include "funding/chain_clients.h"
-#include "net/text.h"
 
 namespace funding {
 
-SpentVerdict check_spent_inputs(const Session& session, const std::vector<tx::TxInput>& inputs, const std::vector<std::string>& own_txids)
+SpentVerdict check_spent_inputs(const Session& session, const std::vector<tx::TxInput>& inputs, const std::vector<tx::Txid>& own_txids)
 {
     SpentVerdict verdict;
     ChainClients clients = chain_clients(session);
     for (size_t i = 0; i < inputs.size(); ++i) {
-        auto answer = clients.woc.spent(core::ascii_lower(inputs[i].txid), inputs[i].vout);
+        auto answer = clients.woc.spent(inputs[i].txid.hex(), inputs[i].vout);
         if (!answer) {
             verdict.unanswered.push_back(i);
             continue;
@@ -25,7 +24,7 @@ SpentVerdict check_spent_inputs(const Session& session, const std::vector<tx::Tx
             verdict.unknown.push_back(i);
             break;
         case net::SpentCheck::State::Spent: {
-            const std::string& spender = answer->spender_txid.hex();
+            const tx::Txid& spender = answer->spender_txid;
             if (std::find(own_txids.begin(), own_txids.end(), spender) != own_txids.end()) verdict.settled = spender;
             else verdict.dead = true;
             verdict.gone.push_back(i);

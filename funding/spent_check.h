@@ -17,7 +17,7 @@ struct SpentVerdict {
     std::vector<size_t> unspent;         // indexes of inputs the chain shows unspent
     std::vector<size_t> unknown;         // indexes of inputs the chain does not know (400)
     std::vector<size_t> unanswered;      // indexes of inputs whose question failed
-    std::optional<std::string> settled;  // one of own_txids spends an input: that payment went through
+    std::optional<tx::Txid> settled;     // one of own_txids spends an input: that payment went through
     bool dead = false;                   // an input is spent by a transaction not in own_txids
 };
 
@@ -25,6 +25,6 @@ struct SpentVerdict {
 // transaction shows an input gone: a service that does not know the output, or could not be
 // asked, has shown nothing, and such an input must not join the spent set (an unspent coin
 // never leaves it). Safe from any thread.
-SpentVerdict check_spent_inputs(const Session& session, const std::vector<tx::TxInput>& inputs, const std::vector<std::string>& own_txids);
+SpentVerdict check_spent_inputs(const Session& session, const std::vector<tx::TxInput>& inputs, const std::vector<tx::Txid>& own_txids);
 
 } // namespace funding

@@ -37,7 +37,7 @@ void client_calls(unsigned call, net::Http& http)
     case 4: (void)woc.address_txids(ADDRESS, net::WocAddressList::History); break;
     case 5:
         if (auto utxos = woc.unspent(ADDRESS, net::WocUnspentList::All)) {
-            for (const auto& u : *utxos) FUZZ_CHECK(core::is_hex64(u.txid));
+            for (const auto& u : *utxos) FUZZ_CHECK(core::is_hex64(u.txid.hex()));
         }
         break;
     case 6: (void)woc.unspent_any(ADDRESS); break;

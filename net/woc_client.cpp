@@ -41,11 +41,12 @@ std::string_view trim_quotes_and_blanks(std::string_view text)
 std::optional<WocUtxo> parse_utxo(const Json& entry)
 {
     if (!entry.is_object()) return std::nullopt;
-    auto txid = core::json_string_opt(entry, "tx_hash");
+    auto text = core::json_string_opt(entry, "tx_hash");
+    auto txid = text ? tx::Txid::parse(*text) : std::nullopt;
     const Json* pos = core::json_member(entry, "tx_pos");
     const Json* value = core::json_member(entry, "value");
     // Integer satoshis here (unlike transaction outputs, where "value" is BSV).
-    if (!txid || !core::is_hex64(*txid) || !pos || !pos->is_number_integer() || !value ||
+    if (!txid || !pos || !pos->is_number_integer() || !value ||
         !value->is_number_integer()) {
         return std::nullopt;
     }
@@ -53,7 +54,7 @@ std::optional<WocUtxo> parse_utxo(const Json& entry)
     auto sats = core::json_number_as_int64(*value);
     if (!vout || *vout < 0 || *vout > UINT32_MAX || !sats || *sats < 0) return std::nullopt;
     WocUtxo utxo;
-    utxo.txid = core::ascii_lower(*txid);
+    utxo.txid = std::move(*txid);
     utxo.vout = static_cast<uint32_t>(*vout);
     utxo.sats = *sats;
     utxo.height = std::max<int64_t>(core::json_int64(entry, "height"), 0);

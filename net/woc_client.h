@@ -26,7 +26,7 @@ enum class WocAddressList { UnconfirmedHistory, Unspent, ConfirmedHistory, Histo
 enum class WocUnspentList { All, Legacy, Unconfirmed, Confirmed };
 
 struct WocUtxo {
-    std::string txid;  // lower case
+    tx::Txid txid;
     uint32_t vout = 0;
     core::Amount sats = 0;  // "value": integer satoshis in these lists
     int64_t height = 0;     // 0 when unconfirmed

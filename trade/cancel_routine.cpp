@@ -42,7 +42,7 @@ std::vector<std::string> offer_coins(wallet::WalletSession& wallet, const std::s
     std::vector<std::string> out;
     if (auto offer = parse_offer_text(offer_hex)) {
         for (const auto& in : offer->inputs) {
-            if (!in.script_sig.empty()) out.push_back(tx::format_outpoint(core::ascii_lower(in.txid), in.vout));
+            if (!in.script_sig.empty()) out.push_back(tx::format_outpoint(in.txid, in.vout));
         }
     }
     const std::string id = core::ascii_lower(offer_id);

@@ -34,7 +34,7 @@ std::optional<core::Bytes> load_raw_tx(const MarketSession& session, std::string
     auto hex = funding::chain_clients(session.funding()).woc.tx_hex(id);
     if (!hex) return std::nullopt;
     auto raw = core::hex_decode(*hex);
-    if (!raw || tx::tx_id(*raw) != id) return std::nullopt;
+    if (!raw || tx::tx_id(*raw).hex() != id) return std::nullopt;
     return raw;
 }
 

@@ -219,7 +219,7 @@ TradeResult<std::string> build_offer(MarketSession& session, const OfferRequest&
     if (bound_wallet_key(session.wallet()) != key) return WALLET_CHANGED;
 
     tx::TxInput listing_input;
-    listing_input.txid = outpoint->txid.hex();
+    listing_input.txid = outpoint->txid;
     listing_input.vout = outpoint->vout;
     listing_input.value = listed.value;
     listing_input.prev_script = listed.script;
@@ -253,7 +253,7 @@ TradeResult<std::string> build_offer(MarketSession& session, const OfferRequest&
     }
     if (!funded.ok) return TradeError(funded.error);
 
-    if (funded.inputs.empty() || funded.inputs[0].txid != outpoint->txid.hex() || funded.inputs[0].vout != outpoint->vout)
+    if (funded.inputs.empty() || funded.inputs[0].txid != outpoint->txid || funded.inputs[0].vout != outpoint->vout)
         return TradeError(TradeCode::OfferLeavesLot);
     for (size_t i = 0; i < funded.inputs.size(); ++i) {
         const tx::TxInput& in = funded.inputs[i];

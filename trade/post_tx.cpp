@@ -65,7 +65,7 @@ TradeResult<Sent> post_transaction(MarketSession& session, std::string_view payl
         funding::OfferRecord record{paid->txid, core::ascii_lower(core::json_string(*doc, "listing")), {}};
         if (auto offer = parse_offer_text(core::json_string(*doc, "offer"))) {
             for (const auto& in : offer->inputs) {
-                if (!in.script_sig.empty()) record.utxos.push_back(tx::format_outpoint(core::ascii_lower(in.txid), in.vout));
+                if (!in.script_sig.empty()) record.utxos.push_back(tx::format_outpoint(in.txid, in.vout));
             }
         }
         if (!funding::offer_record_add(session.wallet(), record))

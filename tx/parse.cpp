@@ -28,7 +28,7 @@ std::optional<Transaction> tx_parse(core::ByteView raw)
     for (size_t i = 0; i < parsed->inputs.size(); ++i) {
         RawTxInput& from = parsed->inputs[i];
         TxInput& to = tx.inputs[i];
-        to.txid = from.prev_txid();
+        to.txid = *Txid::parse(from.prev_txid());
         to.vout = from.prev_index;
         to.script_sig = std::move(from.script_sig);
     }

@@ -130,7 +130,7 @@ std::optional<RawTx> raw_tx_from_model(const std::vector<TxInput>& inputs, const
     RawTx tx;
     tx.inputs.reserve(inputs.size());
     for (const TxInput& in : inputs) {
-        auto hash = txid_to_wire(in.txid);
+        auto hash = txid_to_wire(in.txid.hex());
         if (!hash) return std::nullopt;
         RawTxInput raw;
         raw.prev_hash = *hash;

@@ -47,8 +47,8 @@ core::Bytes serialize_raw_tx(const RawTx& tx);
 
 // The same transaction in this program's fixed shape (version 1, sequences 0xFFFFFFFF, lock
 // time 0): txids reversed onto the wire, scriptSigs and outputs copied. Values, previous
-// scripts and keys are not part of the wire form and are ignored. Returns nullopt when a
-// txid is not 64 hex digits or an output value is negative or above MAX_MONEY.
+// scripts and keys are not part of the wire form and are ignored. Returns nullopt when an
+// output value is negative or above MAX_MONEY.
 std::optional<RawTx> raw_tx_from_model(const std::vector<TxInput>& inputs,
                                        const std::vector<TxOutput>& outputs);
 

@@ -19,11 +19,11 @@ core::Bytes tx_serialize(const std::vector<TxInput>& inputs, const std::vector<T
     return serialize_raw_tx(*raw);
 }
 
-std::string tx_id(core::ByteView raw)
+Txid tx_id(core::ByteView raw)
 {
     core::Hash256 digest = core::sha256d(raw);
     std::reverse(digest.begin(), digest.end());
-    return core::hex_encode(digest);
+    return *Txid::parse(core::hex_encode(digest));
 }
 
 } // namespace tx

@@ -6,6 +6,7 @@
 
 #include "core/bytes.h"
 #include "tx/transaction.h"
+#include "tx/txid.h"
 
 namespace tx {
 
@@ -19,13 +20,11 @@ inline constexpr size_t ESTIMATED_SCRIPT_SIG_SIZE = 107;
 //   CompactSize output count | per output: value u64 LE | CompactSize script length | script
 //   lock time 00000000
 // With estimate set, every scriptSig is replaced by 6B followed by 107 zero bytes.
-// Returns empty when a txid is not 64 hex digits or an output value is negative or above
-// MAX_MONEY. Safe from any thread.
+// Returns empty when an output value is negative or above MAX_MONEY. Safe from any thread.
 core::Bytes tx_serialize(const std::vector<TxInput>& inputs, const std::vector<TxOutput>& outputs,
                          bool estimate = false);
 
-// SHA-256d of the bytes, byte-reversed, as 64 lower-case hex digits (the txid in display
-// order). Safe from any thread.
-std::string tx_id(core::ByteView raw);
+// The txid of the bytes: their SHA-256d, byte-reversed into display order. Safe from any thread.
+Txid tx_id(core::ByteView raw);
 
 } // namespace tx

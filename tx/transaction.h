@@ -9,6 +9,7 @@
 
 #include "core/bytes.h"
 #include "core/secure.h"
+#include "tx/txid.h"
 
 namespace tx {
 
@@ -26,7 +27,7 @@ inline constexpr core::Amount MAX_MONEY = 21'000'000 * core::SATS_PER_BSV;
 // One input; also the record of a spendable coin. Copies carry their own copy of the key,
 // and every copy wipes it when it dies.
 struct TxInput {
-    std::string txid;             // 64 hex digits, display order (the wire holds it reversed)
+    Txid txid;                    // display order (the wire holds it reversed)
     uint32_t vout = 0;            // output index in that transaction
     core::Amount value = 0;       // satoshis held by the spent output
     core::Bytes script_sig;       // unlocking script; empty until signed

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <atomic>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -41,16 +40,6 @@ public:
         });
     }
 };
-
-inline net::HttpReply failed_reply(long status = 503)
-{
-    return testsupport::FakeHttp::reply(status, "down");
-}
-
-inline net::HttpReply json_reply(const Json& body)
-{
-    return testsupport::FakeHttp::reply(200, body.dump());
-}
 
 // Services pointed at the simulator, over the given HTTP, keeping answers in caches.
 inline book::BookServices devnet_services(const testsupport::Devnet& devnet, net::Http& http, book::Caches& caches)
@@ -90,11 +79,6 @@ inline core::Bytes p2pkh_lock(std::string_view address)
     return tx::p2pkh_script(core::hash160_from_address(address).value());
 }
 
-inline core::Bytes carrier(const Json& post)
-{
-    return tx::data_carrier_script(core::as_bytes(post.dump()));
-}
-
 // The raw transaction a publisher makes for the post, spending an input of its own (nonce
 // makes it unique): the house fee for a listing when asked, 1 sat to the oracle, the post.
 inline core::Bytes post_tx_raw(const Json& post, uint64_t nonce, bool with_fee = true)
@@ -110,7 +94,7 @@ inline core::Bytes post_tx_raw(const Json& post, uint64_t nonce, bool with_fee =
         raw.outputs.push_back({1'000'000, p2pkh_lock(net::HOUSE_FEE_ADDRESS)});
     }
     raw.outputs.push_back({1, p2pkh_lock(net::BOOK_ORACLE_ADDRESS)});
-    raw.outputs.push_back({0, carrier(post)});
+    raw.outputs.push_back({0, tx::data_carrier_script(core::as_bytes(post.dump()))});
     raw.outputs.push_back({5000, p2pkh_lock(booktest::OTHER_ADDRESS)});
     return tx::serialize_raw_tx(raw);
 }
@@ -120,16 +104,6 @@ inline std::string publish(const testsupport::Devnet& devnet, const Json& post, 
 {
     static std::atomic<uint64_t> nonce{1};
     return devnet.import_tx(core::hex_encode(post_tx_raw(post, nonce.fetch_add(1), with_fee)));
-}
-
-// Pays the post with a txid that sorts before `before` (tries nonces until one does).
-inline std::string publish_sorting_before(const testsupport::Devnet& devnet, const Json& post, const std::string& before)
-{
-    static std::atomic<uint64_t> nonce{1'000'000};
-    for (;;) {
-        core::Bytes raw = post_tx_raw(post, nonce.fetch_add(1));
-        if (tx::tx_id(raw) < before) return devnet.import_tx(core::hex_encode(raw));
-    }
 }
 
 } // namespace booktest

@@ -4,9 +4,16 @@
 
 #include "book/book_view.h"
 #include "book/chain_facts.h"
+#include "book/history.h"
+#include "book/replay.h"
+#include "core/base64.h"
+#include "core/curve.h"
 #include "core/text.h"
 #include "tests/book/post_factory.h"
+#include "tests/support/signature_util.h"
 
+#include <algorithm>
+#include <functional>
 #include <limits>
 
 namespace reduce_test {
@@ -58,22 +65,6 @@ Json fill_post(const std::string& qty, const std::string& sold, const std::strin
 Json buy(const std::string& qty, uint64_t pay)
 {
     return Json{{"type", "ag_buy"}, {"qty", qty}, {"pay_sats", pay}, {"buyer_ord", "1Buyer"}, {"offer", "0100"}};
-}
-
-TEST(ReduceBook, ListingTakesItsFieldsFromThePost)
-{
-    auto book = reduce({listing()});
-    ASSERT_EQ(book.size(), 1u);
-    const Listing& l = book.at(LISTING_ID);
-    EXPECT_EQ(l.status, book::ListingStatus::Live);
-    EXPECT_TRUE(l.fee_ok);
-    EXPECT_EQ(l.qty, "10");
-    EXPECT_EQ(l.price_sats, 1000u);
-    EXPECT_EQ(l.utxo, LOT_UTXO);
-    EXPECT_EQ(l.pubkey, SELLER.pub);
-    EXPECT_EQ(l.handle, "seller");
-    EXPECT_EQ(l.created, 1000);
-    EXPECT_EQ(l.exp, 4'000'000'000LL);
 }
 
 TEST(ReduceBook, ListingWithoutOriginOrUtxoNeverEnters)
@@ -177,8 +168,7 @@ TEST(ReduceBook, WhatEachPostMakesOfTheListing)
          {listing(), action(0x20, buy("1", 100), BUYER, 1001), action(0x21, force, ARCHITECT, 1002)},
          S::ForceCancelled, "10", 1000, L},
         {"the seller's force cancel", {listing(), action(0x21, force, SELLER, 1002)}, S::Live, "10", 1000, L},
-        {"a force cancel without architects", {listing(), action(0x21, force, ARCHITECT, 1002)}, S::Live, "10", 1000, L, 0,
-         no_architects},
+        {"a force cancel without architects", {listing(), action(0x21, force, ARCHITECT, 1002)}, S::Live, "10", 1000, L, 0, no_architects},
         {"posts on another listing and of unknown types",
          {listing(), record(txid_of(0x20), sign(Json{{"type", "ag_cancel"}, {"listing", txid_of(0x77)}}, SELLER, 1001)),
           action(0x21, Json{{"type", "ag_other"}}, SELLER, 1002)},
@@ -251,42 +241,42 @@ TEST(ReduceBook, OffersStayOnClosedListingsAndCancelByIdAndKey)
     EXPECT_EQ(offers[1].created, 1004);
 }
 
-TEST(ReduceBook, UnpaidListingWithThreeOutputsIsCancelled)
+// A listing pays the house fee in full and the oracle: otherwise, with its change output, it is
+// cancelled; with two outputs it is unpaid but stands; a reserve of the bound wallet vouches for it.
+TEST(ReduceBook, AListingWithoutItsFeeIsCancelled)
 {
-    Json post = sign(booktest::listing_post("10", 1000, LOT_UTXO), SELLER, 1000);
-    Json unpaid = booktest::post_tx(post, /*with_fee=*/false, /*with_change=*/true);  // 3 outputs
-    auto book = reduce({record(LISTING_ID, post, 0, unpaid)});
-    EXPECT_FALSE(book.at(LISTING_ID).fee_ok);
-    EXPECT_EQ(book.at(LISTING_ID).status, book::ListingStatus::Cancelled);
-
-    // Two outputs: unpaid but not cancelled.
-    Json short_tx = booktest::post_tx(post, false, false);
-    book = reduce({record(LISTING_ID, post, 0, short_tx)});
-    EXPECT_FALSE(book.at(LISTING_ID).fee_ok);
-    EXPECT_EQ(book.at(LISTING_ID).status, book::ListingStatus::Live);
-
-    // A reserve of the bound wallet vouches for it.
-    book::ReduceContext c = context();
-    c.reserved_listing_ids.insert(LISTING_ID);
-    book = reduce({record(LISTING_ID, post, 0, unpaid)}, c);
-    EXPECT_TRUE(book.at(LISTING_ID).fee_ok);
-    EXPECT_EQ(book.at(LISTING_ID).status, book::ListingStatus::Live);
-
-    // A fee one satoshi short, or paid without the oracle output, is no fee.
-    Json short_fee = booktest::post_tx(post);
-    short_fee["vout"][0]["value"] = 0.00999999;
-    EXPECT_EQ(reduce({record(LISTING_ID, post, 0, short_fee)}).at(LISTING_ID).status, book::ListingStatus::Cancelled);
-    Json sats_fee = booktest::post_tx(post);
-    sats_fee["vout"][0]["valueSat"] = 1000000;
-    sats_fee["vout"][0]["value"] = 0;
-    EXPECT_EQ(reduce({record(LISTING_ID, post, 0, sats_fee)}).at(LISTING_ID).status, book::ListingStatus::Live);
-    Json no_oracle = booktest::post_tx(post);
-    no_oracle["vout"][1]["scriptPubKey"]["addresses"] = Json::array({booktest::OTHER_ADDRESS});
-    EXPECT_EQ(reduce({record(LISTING_ID, post, 0, no_oracle)}).at(LISTING_ID).status, book::ListingStatus::Cancelled);
-    Json address_member = booktest::post_tx(post);
-    address_member["vout"][0]["scriptPubKey"].erase("addresses");
-    address_member["vout"][0]["scriptPubKey"]["address"] = booktest::HOUSE_ADDRESS;
-    EXPECT_EQ(reduce({record(LISTING_ID, post, 0, address_member)}).at(LISTING_ID).status, book::ListingStatus::Live);
+    using S = book::ListingStatus;
+    const Json post = sign(booktest::listing_post("10", 1000, LOT_UTXO), SELLER, 1000);
+    book::ReduceContext reserved = context();
+    reserved.reserved_listing_ids.insert(LISTING_ID);
+    auto paid = [&](const std::function<void(Json&)>& change) {
+        Json tx = booktest::post_tx(post);
+        change(tx["vout"]);
+        return tx;
+    };
+    struct Case {
+        const char* what;
+        Json tx;
+        S status;
+        book::ReduceContext context = reduce_test::context();
+    };
+    const Case cases[] = {
+        {"no fee, with change", booktest::post_tx(post, false, true), S::Cancelled},
+        {"no fee, no change", booktest::post_tx(post, false, false), S::Live},
+        {"no fee, reserved", booktest::post_tx(post, false, true), S::Live, reserved},
+        {"a fee one satoshi short", paid([](Json& v) { v[0]["value"] = 0.00999999; }), S::Cancelled},
+        {"the fee in satoshis", paid([](Json& v) { v[0]["valueSat"] = 1000000; v[0]["value"] = 0; }), S::Live},
+        {"no oracle output", paid([](Json& v) { v[1]["scriptPubKey"]["addresses"] = Json::array({booktest::OTHER_ADDRESS}); }), S::Cancelled},
+        {"the fee address under \"address\"", paid([](Json& v) {
+             v[0]["scriptPubKey"].erase("addresses");
+             v[0]["scriptPubKey"]["address"] = booktest::HOUSE_ADDRESS;
+         }), S::Live},
+    };
+    for (const Case& c : cases) {
+        const Listing l = reduce({record(LISTING_ID, post, 0, c.tx)}, c.context).at(LISTING_ID);
+        EXPECT_EQ(l.status, c.status) << c.what;
+        EXPECT_EQ(l.fee_ok, c.status == S::Live && std::string(c.what) != "no fee, no change") << c.what;
+    }
 }
 
 TEST(ReduceBook, TheSellersWordsAreKeptApartFromTheLot)
@@ -343,33 +333,262 @@ TEST(ChainFacts, TheLotIsWhatTheChainHolds)
     }
 }
 
+// The view keeps closed listings but not sold or empty ones, newest first; only live ones expire.
 TEST(BookView, KeepsClosedListingsButNotSoldOrEmptyOnesNewestFirst)
 {
+    using S = book::ListingStatus;
     std::map<std::string, Listing> listings;
-    auto add = [&](const std::string& id, book::ListingStatus status, const std::string& qty, int64_t created) {
-        Listing l;
+    const std::tuple<std::string, S, std::string, int64_t> rows[] = {
+        {"a", S::Live, "5", 1}, {"b", S::Cancelled, "5", 3}, {"c", S::Sold, "5", 4}, {"d", S::Live, "0", 5},
+        {"e", S::ForceCancelled, "1", 2}, {"f", S::Live, "junk", 6}, {"g", S::Cancelled, "2", 20'000}};
+    for (const auto& [id, status, qty, created] : rows) {
+        Listing& l = listings[id];
         l.id = id;
         l.status = status;
         l.qty = qty;
         l.created = created;
         l.exp = 10'000;
-        listings[id] = l;
+    }
+    std::string shown;
+    for (const Listing& l : book::book_view_of(listings, 10'001)) shown += l.id + std::string(book::listing_status_text(l.status)) + " ";
+    EXPECT_EQ(shown, "gcancelled bcancelled eforce_cancelled aexpired ");
+}
+
+using book::HistoryRow;
+
+std::vector<HistoryRow> history(const std::vector<PostRecord>& posts, const std::string& my_key)
+{
+    std::map<std::string, Listing> listings = reduce(posts);
+    for (auto& [id, listing] : listings) listing.name = "Token";
+    return book::history_rows(posts, listings, my_key);
+}
+
+const HistoryRow* row_of(const std::vector<HistoryRow>& rows, const std::string& txid)
+{
+    for (const HistoryRow& row : rows) {
+        if (row.txid == txid) return &row;
+    }
+    return nullptr;
+}
+
+std::vector<PostRecord> market()
+{
+    return {
+        listing(),
+        action(0x20, buy("3", 300), BUYER, 1001),
+        action(0x21, buy("4", 400), MALLORY, 1002),
+        // The seller fills the other buyer's offer without naming sold, pay or buyer.
+        action(0x22, Json{{"type", "ag_fill"}, {"qty", "6"}, {"utxo", txid_of(0xab) + "_1"}}, SELLER, 1003),
+        action(0x23, buy("1", 100), BUYER, 1004),
+        action(0x24, Json{{"type", "ag_offer_cancel"}, {"offer", txid_of(0x23)}}, BUYER, 1005),
+        action(0x25, buy("2", 200), BUYER, 1006),
     };
-    add("a", book::ListingStatus::Live, "5", 1);
-    add("b", book::ListingStatus::Cancelled, "5", 3);
-    add("c", book::ListingStatus::Sold, "5", 4);
-    add("d", book::ListingStatus::Live, "0", 5);
-    add("e", book::ListingStatus::ForceCancelled, "1", 2);
-    add("f", book::ListingStatus::Live, "junk", 6);
-    add("g", book::ListingStatus::Cancelled, "2", 20'000);
-    auto view = book::book_view_of(listings, 10'001);
-    ASSERT_EQ(view.size(), 4u);
-    EXPECT_EQ(view[0].id, "g");
-    EXPECT_EQ(view[1].id, "b");
-    EXPECT_EQ(view[2].id, "e");
-    EXPECT_EQ(view[3].id, "a");
-    EXPECT_EQ(view[3].status, book::ListingStatus::Expired);
-    EXPECT_EQ(view[0].status, book::ListingStatus::Cancelled);  // expiry touches only live listings
+}
+
+// Each viewer's rows of the market: which posts are theirs, in which role, against whom.
+TEST(HistoryRows, EachViewerSeesTheirOwnRowsInTheirRole)
+{
+    struct Case {
+        const char* name;
+        std::string viewer;
+        std::string txid;
+        std::string role;  // "": no such row
+        std::string counterparty = "";
+        std::string qty = "";
+        uint64_t pay_sats = 0;
+        bool open = false;
+    };
+    std::vector<PostRecord> posts = market();
+    posts.push_back(action(0x30, buy("1", 1), BUYER, 1006));  // equal times: descending txid order
+    posts.push_back(action(0x01, buy("1", 1), BUYER, 1006));
+    const Case cases[] = {
+        {"without a key the listing is a row at its price", "", LISTING_ID, "sell", "", "", 1000},
+        {"a fill naming nothing takes the last offer", SELLER.pub, txid_of(0x22), "sell", "mallory", "4", 400},
+        {"the seller sees offers on his listing, never open", SELLER.pub, txid_of(0x25), "buy", "seller", "2", 200},
+        {"the buyer's withdrawal is not the seller's row", SELLER.pub, txid_of(0x24), ""},
+        {"a fill on a listing the buyer offered on is a purchase", BUYER.pub, txid_of(0x22), "buy", "seller", "4", 400},
+        {"the buyer does not see the listing", BUYER.pub, LISTING_ID, ""},
+        {"nor another buyer's offer", BUYER.pub, txid_of(0x21), ""},
+        {"an offer cleared by the fill is closed", BUYER.pub, txid_of(0x20), "buy", "seller", "3", 300},
+        {"a withdrawn offer is closed", BUYER.pub, txid_of(0x23), "buy", "seller", "1", 100},
+        {"the withdrawal is the buyer's", BUYER.pub, txid_of(0x24), "buy", "seller"},
+    };
+    EXPECT_EQ(history(posts, "").size(), posts.size());
+    EXPECT_EQ(history(posts, SELLER.pub).size(), 8u);  // the listing, the fill, the six offers
+    for (const Case& c : cases) {
+        const auto rows = history(posts, c.viewer);
+        const HistoryRow* row = row_of(rows, c.txid);
+        ASSERT_EQ(row != nullptr, !c.role.empty()) << c.name;
+        if (!row) continue;
+        EXPECT_EQ(row->role, c.role) << c.name;
+        if (!c.counterparty.empty()) { EXPECT_EQ(row->counterparty, c.counterparty) << c.name; }
+        if (!c.qty.empty()) { EXPECT_EQ(row->qty, c.qty) << c.name; }
+        if (c.pay_sats) { EXPECT_EQ(row->pay_sats, c.pay_sats) << c.name; }
+        EXPECT_EQ(row->open, c.open) << c.name;
+        EXPECT_EQ(row->listing + row->name, LISTING_ID + "Token") << c.name;
+        if (c.role == "sell") { EXPECT_EQ(row->origin, txid_of(0xee) + "_0") << c.name; }  // from the listing
+    }
+    const auto rows = history(posts, BUYER.pub);
+    EXPECT_EQ(row_of(rows, txid_of(0x22))->handle, "you");
+    ASSERT_GE(rows.size(), 3u);
+    EXPECT_EQ(rows[0].txid + rows[1].txid + rows[2].txid, txid_of(0x30) + txid_of(0x25) + txid_of(0x01));
+    EXPECT_TRUE(rows[1].open);  // the last offer
+    for (size_t i = 1; i < rows.size(); ++i) EXPECT_GE(rows[i - 1].time, rows[i].time);
+}
+
+const std::string LISTING_A = txid_of(0x40);
+const std::string LISTING_B = txid_of(0x41);
+
+// The two listings of the victim, seen first.
+std::vector<PostRecord> two_listings()
+{
+    return {record(LISTING_A, sign(booktest::listing_post("10", 1000, txid_of(0xa1) + "_1"), SELLER, 1000), 0),
+            record(LISTING_B, sign(booktest::listing_post("10", 9000, txid_of(0xb1) + "_1"), SELLER, 1001), 1)};
+}
+
+// The original post acting on listing A, and a copy of its envelope pointed at listing B in a
+// transaction whose txid sorts before the original's, gathered after it.
+std::pair<PostRecord, PostRecord> original_and_copy(Json body, Json copy_changes)
+{
+    body["listing"] = LISTING_A;
+    Json original = sign(std::move(body), SELLER, 2000);
+    Json copy = original;
+    copy["listing"] = LISTING_B;
+    for (auto& [key, value] : copy_changes.items()) copy[key] = value;
+    return {record(txid_of(0x90), original, 2), record(txid_of(0x05), copy, 3)};
+}
+
+std::map<std::string, Listing> reduced(std::vector<PostRecord> posts, bool drop)
+{
+    if (drop) book::drop_replays(posts);
+    std::map<std::string, Listing> out;
+    book::reduce_book(posts, booktest::reduce_context(), out);
+    return out;
+}
+
+// A copy of the seller's envelope pointed at another of his listings (a cancel, a closing fill)
+// would act on it without the drop; so would a copy of a listing at another price.
+TEST(Replay, ACopiedEnvelopeActsOnlyWhereItWasSigned)
+{
+    const std::pair<Json, Json> attacks[] = {
+        {Json{{"type", "ag_cancel"}}, Json::object()},
+        {Json{{"type", "ag_fill"}, {"qty", "7"}, {"sold", "3"}, {"utxo", txid_of(0xa2) + "_1"}},
+         Json{{"qty", "0"}, {"utxo", ""}, {"price_sats", 1}}},
+    };
+    for (const auto& [body, changes] : attacks) {
+        auto posts = two_listings();
+        auto [original, copy] = original_and_copy(body, changes);
+        ASSERT_TRUE(book::verify_post_signature(copy.post));
+        posts.push_back(copy);  // gathered order is kept in `seen`, not in the vector
+        posts.push_back(original);
+        ASSERT_NE(reduced(posts, false).at(LISTING_B).status, book::ListingStatus::Live) << body.dump();
+        auto book = reduced(posts, true);
+        EXPECT_NE(book.at(LISTING_A).status == book::ListingStatus::Live, body["type"] == "ag_cancel") << body.dump();
+        EXPECT_EQ(book.at(LISTING_B).status, book::ListingStatus::Live) << body.dump();
+        EXPECT_EQ(book.at(LISTING_B).qty + std::to_string(book.at(LISTING_B).price_sats), "109000") << body.dump();
+    }
+
+    Json listing = sign(booktest::listing_post("10", 1000, txid_of(0xa1) + "_1"), SELLER, 1000);
+    Json repriced = listing;
+    repriced["price_sats"] = 1;
+    std::vector<PostRecord> posts = {record(txid_of(0x06), repriced, 1), record(txid_of(0x60), listing, 0)};
+    EXPECT_EQ(reduced(posts, false).size(), 2u);
+    auto book = reduced(posts, true);
+    ASSERT_EQ(book.size(), 1u);
+    EXPECT_EQ(book.at(txid_of(0x60)).price_sats, 1000u);
+}
+
+// Re-encodings that verify as well as the original must count as the same envelope.
+std::string high_s_variant(const std::string& sig_text)
+{
+    core::Bytes raw = core::base64_decode(sig_text).value();
+    testutil::Scalar s{};
+    std::copy(raw.end() - 32, raw.end(), s.begin());
+    s = testutil::sub(testutil::CURVE_ORDER, s);
+    std::copy(s.begin(), s.end(), raw.end() - 32);
+    return core::base64_encode(raw);
+}
+
+std::string uncompressed(const std::string& pub_hex)
+{
+    auto key = core::parse_pubkey(core::hex_decode(pub_hex).value()).value();
+    uint8_t out[65];
+    size_t len = sizeof out;
+    secp256k1_ec_pubkey_serialize(core::secp_context(), out, &len, &key, SECP256K1_EC_UNCOMPRESSED);
+    return core::hex_encode(core::ByteView(out, len));
+}
+
+TEST(Replay, ReencodedSignaturesAndKeysAreStillTheSameEnvelopeOtherSignaturesAreNot)
+{
+    Json original = sign(Json{{"type", "ag_cancel"}, {"listing", LISTING_A}}, SELLER, 2000);
+    std::string sig = original["sig"];
+    core::Bytes raw = core::base64_decode(sig).value();
+    core::Bytes compact = {0x20};
+    compact.insert(compact.end(), raw.begin(), raw.end());
+
+    std::vector<Json> copies;
+    for (int i = 0; i < 5; ++i) copies.push_back(original);
+    copies[0]["sig"] = high_s_variant(sig);
+    copies[1]["sig"] = core::base64_encode(compact);
+    copies[2]["sig"] = sig.substr(0, 40) + "\n" + sig.substr(40, 46);  // padding left out
+    copies[3]["pubkey"] = uncompressed(SELLER.pub);
+    copies[4].erase("sig");
+    copies[4]["signature"] = sig;
+
+    std::vector<PostRecord> posts = {record(txid_of(0x90), original, 0)};
+    for (size_t i = 0; i < copies.size(); ++i) {
+        copies[i]["listing"] = LISTING_B;
+        ASSERT_TRUE(book::verify_post_signature(copies[i])) << i;
+        posts.push_back(record(txid_of(0x01 + static_cast<unsigned>(i)), copies[i], i + 1));
+    }
+    std::reverse(posts.begin(), posts.end());
+    EXPECT_EQ(book::drop_replays(posts), copies.size());
+    ASSERT_EQ(posts.size(), 1u);
+    EXPECT_EQ(posts[0].txid, txid_of(0x90));
+
+    // Another signature of the signer, or the same body signed by another key, is no copy.
+    posts.push_back(record(txid_of(2), sign(Json{{"type", "ag_cancel"}, {"listing", LISTING_B}}, SELLER, 2001), 1));
+    posts.push_back(record(txid_of(3), sign(Json{{"type", "ag_cancel"}, {"listing", LISTING_A}}, BUYER, 2000), 2));
+    EXPECT_EQ(book::drop_replays(posts), 0u);
+    EXPECT_EQ(posts.size(), 3u);
+}
+
+// Among copies of one envelope the first on chain stays, whatever order the lists gave; where
+// that cannot be told, none is shown.
+TEST(Replay, TheFirstOnChainStaysAndAnUnplacedGroupIsWithheld)
+{
+    using State = net::ChainPosition::State;
+    const net::ChainPosition unknown{}, mempool{State::Unconfirmed, 0};
+    auto block = [](int64_t height) { return net::ChainPosition{State::Confirmed, height}; };
+    struct Case {
+        net::ChainPosition original, copy;  // the copy was gathered first
+        bool original_stays;
+    };
+    const Case cases[] = {
+        {block(100), mempool, true}, {block(100), block(99), false}, {block(100), block(100), false},
+        {mempool, mempool, false},   {mempool, unknown, true},       {block(7), unknown, true},
+    };
+    for (const Case& c : cases) {
+        auto [original, copy] = original_and_copy(Json{{"type", "ag_cancel"}}, Json::object());
+        original.seen = 1;
+        copy.seen = 0;
+        original.position = c.original;
+        copy.position = c.copy;
+        std::vector<PostRecord> posts = {original, copy};
+        EXPECT_EQ(book::drop_replays(posts), 1u);
+        ASSERT_EQ(posts.size(), 1u);
+        EXPECT_EQ(posts[0].txid, c.original_stays ? original.txid : copy.txid)
+            << static_cast<int>(c.original.state) << c.original.height << " " << static_cast<int>(c.copy.state) << c.copy.height;
+    }
+
+    auto [original, copy] = original_and_copy(Json{{"type", "ag_cancel"}}, Json::object());
+    original.position = block(5);
+    PostRecord alone = two_listings()[0];
+    std::vector<PostRecord> posts = {original, copy, alone};
+    EXPECT_EQ(book::replays_to_place(posts), std::vector<std::string>{copy.txid});
+    EXPECT_EQ(book::withhold_unplaced_replays(posts), 2u);
+    ASSERT_EQ(posts.size(), 1u);
+    EXPECT_EQ(posts[0].txid, alone.txid);
 }
 
 } // namespace reduce_test

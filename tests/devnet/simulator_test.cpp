@@ -73,7 +73,7 @@ tx::RawTx signed_tx(const std::vector<Coin>& coins, std::vector<tx::RawTxOutput>
 }
 
 std::string hex_of(const tx::RawTx& t) { return core::hex_encode(tx::serialize_raw_tx(t)); }
-std::string txid_of(const tx::RawTx& t) { return tx::tx_id(tx::serialize_raw_tx(t)); }
+std::string txid_of(const tx::RawTx& t) { return tx::tx_id(tx::serialize_raw_tx(t)).hex(); }
 std::string broadcast_body(const tx::RawTx& t) { return nlohmann::json{{"txhex", hex_of(t)}}.dump(); }
 
 class Simulator : public testsupport::DevnetTest {

@@ -16,6 +16,7 @@
 #include "net/market_addresses.h"
 #include "tests/support/devnet_fixture.h"
 #include "tests/support/pursa_program.h"
+#include "tests/support/test_txid.h"
 #include "tx/bsv20.h"
 #include "tx/inscription.h"
 #include "tx/script.h"
@@ -87,7 +88,7 @@ struct Forger {
     tx::TxInput coin(int64_t sats) const
     {
         tx::TxInput in;
-        in.txid = devnet.fund(address, sats);
+        in.txid = test_txid(devnet.fund(address, sats));
         in.value = sats;
         in.pub_key_hash = hash;
         return in;
@@ -98,7 +99,7 @@ struct Forger {
         const core::Bytes raw = tx::tx_serialize(inputs, outputs);
         const auto reply = devnet.post("/woc/v1/bsv/main/tx/raw", json{{"txhex", core::hex_encode(raw)}}.dump());
         EXPECT_EQ(reply.status, 200) << reply.body;
-        return tx::tx_id(raw);
+        return tx::tx_id(raw).hex();
     }
     std::string list(json post, int64_t ts) const
     {
@@ -151,7 +152,7 @@ TEST_F(TradeEndToEnd, ABuyerAndASellerTradeAndLotsThatDoNotHoldTheirClaimAreRefu
     const tx::TxInput plain = mallory.coin(1);
     const std::string picture = devnet().inscribe(alice_ord, "image/png", "famous picture");
     const std::string fake_picture =
-        mallory.list({{"kind", "picture"}, {"qty", "1"}, {"origin", picture}, {"utxo", plain.txid + "_0"}}, ++m_moment);
+        mallory.list({{"kind", "picture"}, {"qty", "1"}, {"origin", picture}, {"utxo", plain.txid.hex() + "_0"}}, ++m_moment);
     const tx::TxOutput transfer{1, tx::inscription_script(mallory.hash, tx::BSV20_CONTENT_TYPE,
                                                           core::as_bytes(tx::bsv20_transfer_json(token, "10")))};
     const std::string empty = mallory.broadcast({mallory.coin(10'000)}, {transfer, {9'000, tx::p2pkh_script(mallory.hash)}});

@@ -15,6 +15,7 @@
 #include "tests/support/fake_session.h"
 #include "tests/support/funding_outcome.h"
 #include "tests/funding/funding_fixture.h"
+#include "tests/support/test_txid.h"
 
 namespace {
 
@@ -29,13 +30,13 @@ protected:
     {
         FundingTest::SetUp();
         tx::TxInput in;
-        in.txid = std::string(64, 'e');
+        in.txid = test_txid('e');
         in.vout = 3;
         m_inputs.push_back(in);
         m_outputs.push_back({4000, tx::p2pkh_script(core::Hash160{})});
         auto raw = tx::tx_serialize(m_inputs, m_outputs);
         m_hex = core::hex_encode(raw);
-        m_txid = tx::tx_id(raw);
+        m_txid = tx::tx_id(raw).hex();
     }
     // Handler pieces: which service answers what. visible: whether the transaction shows.
     struct Script {
@@ -171,7 +172,7 @@ TEST_F(Broadcast, ATransactionAServiceTookIsSentEvenWhenWhatsOnChainNeverShowsIt
         EXPECT_EQ(m_http->count("/hex"), row.looks) << row.taker;
         wallet::WalletLock lock(ws());
         EXPECT_TRUE(funding::is_spent(session(), m_inputs[0].txid, 3)) << row.taker;
-        EXPECT_EQ(session().coins().last_recorded_txid, m_txid) << row.taker;
+        EXPECT_EQ(session().coins().last_recorded_txid, test_txid(m_txid)) << row.taker;
     }
 }
 
@@ -180,7 +181,7 @@ TEST_F(Broadcast, ATransactionAServiceTookIsSentEvenWhenWhatsOnChainNeverShowsIt
 TEST_F(Broadcast, TheNetworkIsAskedWithTheWalletLockLetGoAndTheInputsKeptAside)
 {
     bind_wallet();
-    const std::string input = funding::spent_key(m_inputs[0].txid, 3);
+    const tx::Outpoint input{m_inputs[0].txid, 3};
     size_t submissions = 0, lock_free = 0, kept_aside = 0;
     m_on_submit = [&] {
         ++submissions;
@@ -226,9 +227,9 @@ TEST_F(Broadcast, TwoSessionsShareNeitherServicesNorMemory)
         side.fake = std::make_unique<testsupport::FakeSession>(services);
         wallet::register_app(side.fake->session.wallet(), "/opt/agoran", "Agoran");
         side.inputs = m_inputs;
-        side.inputs[0].txid = std::string(64, char('a' + i));
+        side.inputs[0].txid = test_txid(char('a' + i));
         const auto raw = tx::tx_serialize(side.inputs, m_outputs);
-        side.txid = tx::tx_id(raw);
+        side.txid = tx::tx_id(raw).hex();
         side.fake->http.answer(services.woc_api + "/tx/raw", 200, side.txid);
         side.fake->http.answer(services.woc_api + "/tx/" + side.txid + "/hex", 200, core::hex_encode(raw));
     }
@@ -244,8 +245,8 @@ TEST_F(Broadcast, TwoSessionsShareNeitherServicesNorMemory)
         for (const auto& url : side.fake->http.urls()) EXPECT_EQ(url.rfind(side.base, 0), 0u) << url;
         wallet::WalletLock lock(side.fake->session.wallet());
         const funding::CoinState& coins = side.fake->session.coins();
-        EXPECT_EQ(coins.last_recorded_txid, side.txid);
-        EXPECT_EQ(coins.last_confirmed_txid, side.txid);
+        EXPECT_EQ(coins.last_recorded_txid, test_txid(side.txid));
+        EXPECT_EQ(coins.last_confirmed_txid, test_txid(side.txid));
         EXPECT_TRUE(funding::is_spent(side.fake->session, side.inputs[0].txid, 3));
     }
 
@@ -256,7 +257,7 @@ TEST_F(Broadcast, TwoSessionsShareNeitherServicesNorMemory)
         EXPECT_TRUE(side.fake->session.coins().key.empty());
         ASSERT_TRUE(wallet::wallet_load(wallet));
         EXPECT_EQ(side.fake->session.coins().key, wallet::wallet_key(wallet));
-        EXPECT_TRUE(side.fake->session.coins().last_recorded_txid.empty());
+        EXPECT_FALSE(side.fake->session.coins().last_recorded_txid);
         for (const Side& any : sides) EXPECT_TRUE(funding::is_spent(side.fake->session, any.inputs[0].txid, 3));
     }
 }
@@ -271,18 +272,16 @@ TEST_F(Broadcast, AnotherTransactionsHexIsNoConfirmation)
     EXPECT_EQ(run(s), sent(m_txid, false));
 }
 
-// Nothing is asked of any service for a transaction that cannot be written or a txid cut short.
-TEST_F(Broadcast, UnserialisableTransactionAndShortTxidAskNothing)
+// Nothing is asked of any service for a transaction that cannot be written.
+TEST_F(Broadcast, UnserialisableTransactionAsksNothing)
 {
-    m_inputs[0].txid = "short";
+    m_outputs[0].value = -1;
     m_http = std::make_unique<FakeHttp>();
     start_session(m_http.get());
     std::string txid = "stale";
     EXPECT_EQ(outcome(funding::broadcast_tx(session(), m_inputs, m_outputs, std::nullopt, txid)),
               failed(funding::FundingCode::SerializeFailed));
     EXPECT_EQ(txid, "");
-    EXPECT_FALSE(funding::confirm_tx(session(), "abc"));
-    EXPECT_FALSE(funding::confirm_tx(session(), std::string(64, 'g')));
     EXPECT_TRUE(m_http->urls().empty());
 }
 

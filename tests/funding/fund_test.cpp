@@ -6,6 +6,7 @@
 #include "tx/fee.h"
 #include "tx/script.h"
 #include "tx/serialize.h"
+#include "tests/support/test_txid.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ core::Hash160 hash_of(uint8_t b)
 tx::TxInput coin(uint8_t id, core::Amount value)
 {
     tx::TxInput in;
-    in.txid = std::string(64, "0123456789abcdef"[id % 16]);
+    in.txid = test_txid("0123456789abcdef"[id % 16]);
     in.vout = id;
     in.value = value;
     in.pub_key_hash = hash_of(id);
@@ -41,8 +42,7 @@ TEST(FundTransaction, RefusesEmptyAndInvalidRequests)
     EXPECT_EQ(funding::fund_transaction({coin(1, 5000)}, {{10, {}}}, CHANGE, 0).error.code, FundingCode::InvalidOutput);
     EXPECT_EQ(funding::fund_transaction({coin(1, 5000)}, {pay(tx::MAX_MONEY + 1)}, CHANGE, 0).error.code,
               FundingCode::InvalidOutput);
-    auto bad = coin(1, 1);
-    bad.txid = "1234";
+    auto bad = coin(1, -1);
     EXPECT_EQ(funding::fund_transaction({bad, coin(2, 5000)}, {pay(100)}, CHANGE, 1).error.code,
               FundingCode::ForcedInputBad);
 }
@@ -65,7 +65,7 @@ TEST(FundTransaction, ForcedListingInputStaysFirstEvenWhenNotNeeded)
 TEST(FundTransaction, KeepsCandidateOrderAndSkipsUnusableCandidates)
 {
     auto broken = coin(3, 900000);
-    broken.txid = "not-a-txid";
+    broken.value = tx::MAX_MONEY + 1;
     auto f = funding::fund_transaction({coin(1, 3000), broken, coin(2, 900000), coin(4, 900000)}, {pay(5000)}, CHANGE, 0);
     ASSERT_TRUE(f.ok);
     ASSERT_EQ(f.inputs.size(), 2u);

@@ -27,6 +27,7 @@
 #include "wallet/wallet_file.h"
 #include "wallet/wallet_keys.h"
 #include "wallet/wallet_state.h"
+#include "tests/support/test_txid.h"
 
 namespace fundingtest {
 
@@ -109,7 +110,7 @@ protected:
 
     // Spends a coin of receive address `index` to someone else through WhatsOnChain, as another
     // program holding the same wallet would. Returns the spending txid.
-    std::string spend_elsewhere(uint32_t index, const std::string& txid, uint32_t vout, int64_t sats, bool mine)
+    std::string spend_elsewhere(uint32_t index, const tx::Txid& txid, uint32_t vout, int64_t sats, bool mine)
     {
         auto key = receive_key(index);
         auto hash = *core::hash160_from_address(key.address);
@@ -124,7 +125,7 @@ protected:
         auto reply = devnet().post("/woc/v1/bsv/main/tx/raw", nlohmann::json{{"txhex", core::hex_encode(raw)}}.dump());
         EXPECT_EQ(reply.status, 200) << reply.body;
         if (mine) devnet().mine();
-        return tx::tx_id(raw);
+        return tx::tx_id(raw).hex();
     }
 
     // Outputs paying sats to the other party.

@@ -7,6 +7,7 @@
 #include "funding/reserves.h"
 #include "tests/funding/funding_fixture.h"
 #include "wallet/wallet_lock.h"
+#include "tests/support/test_txid.h"
 
 namespace {
 
@@ -25,10 +26,10 @@ protected:
         ASSERT_TRUE(funding::ensure_coin_state(session()));
         auto& lists = session().coins().lists;
         auto now = funding::Clock::now();
-        lists[receive_address(0)] = {{{txid_of('a'), 0, 5000}, {txid_of('b'), 1, 1}, {txid_of('c'), 2, 7000}}, now, true};
-        lists[receive_address(2)] = {{{txid_of('d'), 0, 9000}}, now, true};
+        lists[receive_address(0)] = {{{test_txid('a'), 0, 5000}, {test_txid('b'), 1, 1}, {test_txid('c'), 2, 7000}}, now, true};
+        lists[receive_address(2)] = {{{test_txid('d'), 0, 9000}}, now, true};
         auto& index = session().coins().indexes[receive_address(0)];
-        index.outpoints = {txid_of('c') + ":2"};
+        index.outpoints = {tx::Outpoint{test_txid('c'), 2}};
         index.complete = true;
         index.fetched = now;
     }
@@ -40,7 +41,7 @@ protected:
         std::vector<std::string> out;
         core::Amount total = 0;
         for (const auto& c : g.coins) {
-            out.push_back(c.txid.substr(0, 1) + std::to_string(c.vout));
+            out.push_back(c.txid.hex().substr(0, 1) + std::to_string(c.vout));
             total += c.value;
         }
         EXPECT_EQ(total, g.total);
@@ -69,7 +70,7 @@ TEST_F(Gather, SpentReservedLockedAndHeldBackCoinsStayOut)
 {
     {
         wallet::WalletLock lock(ws());
-        funding::add_spent(session(), {{txid_of('d'), 0, receive_address(2)}});
+        funding::add_spent(session(), {{test_txid('d'), 0, receive_address(2)}});
     }
     EXPECT_EQ(gathered(), (std::vector<std::string>{"a0"}));
     EXPECT_TRUE(gathered({"AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA:0"}).empty());
@@ -89,8 +90,8 @@ TEST_F(Gather, PendingChangeComesFirstAndOnlyOnce)
 {
     {
         wallet::WalletLock lock(ws());
-        funding::add_pending_change(session(), {txid_of('e'), 3, 4000, receive_address(1)});
-        funding::add_pending_change(session(), {txid_of('f'), 0, 4000, "1NotAnAddressOfThisWallet"});
+        funding::add_pending_change(session(), {test_txid('e'), 3, 4000, receive_address(1)});
+        funding::add_pending_change(session(), {test_txid('f'), 0, 4000, "1NotAnAddressOfThisWallet"});
     }
     EXPECT_EQ(gathered(), (std::vector<std::string>{"e3", "a0", "d0"}));
 }
@@ -100,7 +101,7 @@ TEST_F(Gather, LocksOnCoinsKnownSpentAreDropped)
     ASSERT_TRUE(funding::offer_locks_add(ws(), {txid_of('d') + "_0", txid_of('9') + "_4", txid_of('a') + "_0"}));
     {
         wallet::WalletLock lock(ws());
-        funding::add_spent(session(), {{txid_of('d'), 0, receive_address(2)}});
+        funding::add_spent(session(), {{test_txid('d'), 0, receive_address(2)}});
         // Every list was fetched: a locked coin none of them shows is gone too.
         session().coins().lists[receive_address(1)].ok = true;
         session().coins().lists[ws().state().identity_address].ok = true;

@@ -5,6 +5,7 @@
 #include "funding/gather.h"
 #include "funding/offer_locks.h"
 #include "tests/funding/funding_fixture.h"
+#include "tests/support/test_txid.h"
 
 namespace {
 
@@ -13,7 +14,7 @@ std::string offer_hex(const std::vector<std::pair<std::string, uint32_t>>& spend
     std::vector<tx::TxInput> ins;
     for (const auto& [txid, vout] : spends) {
         tx::TxInput in;
-        in.txid = txid;
+        in.txid = test_txid(txid);
         in.vout = vout;
         ins.push_back(in);
     }

@@ -18,6 +18,8 @@
 #include "tx/parse.h"
 #include "wallet/wallet_key.h"
 #include "wallet/wallet_lock.h"
+#include "tests/support/test_txid.h"
+#include "tx/outpoint.h"
 
 namespace {
 
@@ -43,7 +45,7 @@ protected:
     static std::set<std::string> inputs_of(const tx::Transaction& t)
     {
         std::set<std::string> out;
-        for (const auto& in : t.inputs) out.insert(in.txid + "_" + std::to_string(in.vout));
+        for (const auto& in : t.inputs) out.insert(tx::format_outpoint(in.txid, in.vout));
         return out;
     }
 
@@ -63,11 +65,11 @@ protected:
         ASSERT_EQ(coins.size(), 4u);
         spend_elsewhere(0, coins[0].txid, coins[0].vout, coins[0].sats, mined);
         auto t = paid(funding::pay_outputs(session(), to_other(25000)));
-        EXPECT_EQ(inputs_of(t).count(coins[0].txid + "_0"), 0u);
+        EXPECT_EQ(inputs_of(t).count(tx::format_outpoint(coins[0].txid, 0)), 0u);
         EXPECT_EQ(t.inputs.size(), 3u);
     }
 
-    bool in_spent_set(const std::string& txid, uint32_t vout)
+    bool in_spent_set(const tx::Txid& txid, uint32_t vout)
     {
         wallet::WalletLock lock(ws());
         return funding::is_spent(session(), txid, vout);
@@ -91,10 +93,10 @@ TEST_F(Pay, PaysAndRemembersItsChangeAcrossARestart)
         wallet::WalletLock lock(ws());
         key = wallet::wallet_key(ws());
         ASSERT_EQ(session().coins().change.size(), 1u);
-        EXPECT_EQ(session().coins().change[0].txid, result->txid);
+        EXPECT_EQ(session().coins().change[0].txid.hex(), result->txid);
         EXPECT_EQ(session().coins().change[0].vout, 1u);
         EXPECT_EQ(session().coins().change[0].sats, t.outputs[1].value);
-        EXPECT_TRUE(funding::is_spent(session(), funding_txid, 0));
+        EXPECT_TRUE(funding::is_spent(session(), test_txid(funding_txid), 0));
     }
     auto change = read_json("ord_snap/" + key + "_change.json");
     EXPECT_EQ(read_json("ord_snap/" + key + "_spent.json")["outpoints"], nlohmann::json::array({funding_txid + ":0"}));
@@ -107,9 +109,9 @@ TEST_F(Pay, PaysAndRemembersItsChangeAcrossARestart)
     {
         wallet::WalletLock lock(ws());
         ASSERT_TRUE(funding::ensure_coin_state(session()));
-        EXPECT_TRUE(funding::is_spent(session(), funding_txid, 0));
+        EXPECT_TRUE(funding::is_spent(session(), test_txid(funding_txid), 0));
         ASSERT_EQ(session().coins().change.size(), 1u);
-        EXPECT_EQ(session().coins().change[0].txid, result->txid);
+        EXPECT_EQ(session().coins().change[0].txid.hex(), result->txid);
     }
     devnet().admin("/visibility", {{"delay_ms", 0}});
     auto t2 = paid(funding::pay_outputs(session(), to_other(5000)));
@@ -136,8 +138,8 @@ TEST_F(Pay, OneSatoshiCoinsNeverPayFees)
     fund(0, {3000});
     auto t = paid(funding::pay_outputs(session(), to_other(2000)));
     for (const auto& in : t.inputs) {
-        EXPECT_NE(in.txid, one_a);
-        EXPECT_NE(in.txid, one_b);
+        EXPECT_NE(in.txid.hex(), one_a);
+        EXPECT_NE(in.txid.hex(), one_b);
     }
     EXPECT_FALSE(spent_on_chain(one_a, 0));
     EXPECT_FALSE(spent_on_chain(one_b, 0));
@@ -175,8 +177,8 @@ TEST_F(Pay, PaymentFailingOnAStaleInputLeavesItsOtherCoinsSpendable)
     EXPECT_FALSE(in_spent_set(coins[2].txid, coins[2].vout));
 
     auto t = paid(funding::pay_outputs(session(), to_other(15000)));
-    EXPECT_EQ(inputs_of(t), (std::set<std::string>{coins[1].txid + "_" + std::to_string(coins[1].vout),
-                                                    coins[2].txid + "_" + std::to_string(coins[2].vout)}));
+    EXPECT_EQ(inputs_of(t), (std::set<std::string>{tx::format_outpoint(coins[1].outpoint()),
+                                                    tx::format_outpoint(coins[2].outpoint())}));
 }
 
 TEST_F(Pay, AnInputTheChainDoesNotKnowIsLeftOutAndThePaymentRetried)
@@ -198,7 +200,7 @@ TEST_F(Pay, AnInputTheChainDoesNotKnowIsLeftOutAndThePaymentRetried)
     auto t = paid(result);
     EXPECT_EQ(inputs_of(t), (std::set<std::string>{real + "_0"}));
     wallet::WalletLock lock(ws());
-    for (const auto& c : session().coins().change) EXPECT_NE(c.txid, ghost);
+    for (const auto& c : session().coins().change) EXPECT_NE(c.txid.hex(), ghost);
     EXPECT_EQ(read_json("ord_snap/" + key + "_change.json").dump().find(ghost), std::string::npos);
 }
 
@@ -215,8 +217,8 @@ TEST_F(Pay, CoinsTheChainCouldNotBeAskedAboutStaySpendable)
     auto refused = funding::pay_outputs(session(), to_other(5000));
     devnet().clear_faults();
     EXPECT_FALSE(refused);
-    EXPECT_FALSE(in_spent_set(a, 0));
-    EXPECT_FALSE(in_spent_set(b, 0));
+    EXPECT_FALSE(in_spent_set(test_txid(a), 0));
+    EXPECT_FALSE(in_spent_set(test_txid(b), 0));
 
     // Both coins pay the next payment.
     auto t = paid(funding::pay_outputs(session(), to_other(15000)));
@@ -242,7 +244,7 @@ TEST_F(Pay, BroadcastWhoseAnswerWasLostIsFoundAndNotPaidAgain)
     EXPECT_NE(spent_on_chain(first, 0), spent_on_chain(second, 0));
     wallet::WalletLock lock(ws());
     ASSERT_EQ(session().coins().change.size(), 1u);
-    EXPECT_EQ(session().coins().change[0].txid, result->txid);
+    EXPECT_EQ(session().coins().change[0].txid.hex(), result->txid);
 }
 
 TEST_F(Pay, ThreeFailedBroadcastsGiveUp)
@@ -267,10 +269,10 @@ TEST_F(Pay, TwoPartyTransactionMakesPendingChangeOnlyOfThisWallet)
     auto key = receive_key(0);
     auto our_hash = *core::hash160_from_address(key.address);
     std::vector<tx::TxInput> ins(2);
-    ins[0].txid = ours;
+    ins[0].txid = test_txid(ours);
     ins[0].value = 20000;
     ins[0].pub_key_hash = our_hash;
-    ins[1].txid = theirs;
+    ins[1].txid = test_txid(theirs);
     ins[1].value = 30000;
     ins[1].pub_key_hash = buyer.hash;
     std::vector<tx::TxOutput> outs{{35000, tx::p2pkh_script(*core::hash160_from_address(receive_address(1)))},
@@ -301,7 +303,7 @@ TEST_F(Pay, SnapshotsKeepAndLearnWhatAnotherProgramRecorded)
         wallet::WalletLock lock(ws());
         key = wallet::wallet_key(ws());
         ASSERT_TRUE(funding::ensure_coin_state(session()));
-        funding::add_spent(session(), {{std::string(64, '1'), 0, ""}});
+        funding::add_spent(session(), {{test_txid('1'), 0, ""}});
         ASSERT_TRUE(funding::save_snapshots(session()));
     }
     const std::string spent_rel = "ord_snap/" + key + "_spent.json";
@@ -314,20 +316,20 @@ TEST_F(Pay, SnapshotsKeepAndLearnWhatAnotherProgramRecorded)
                {{"coins", {{{"txid", std::string(64, '3')}, {"vout", 0}, {"sats", 7000}, {"addr", receive_address(0)}}}}});
 
     wallet::WalletLock lock(ws());
-    funding::add_spent(session(), {{std::string(64, '4'), 2, ""}});
+    funding::add_spent(session(), {{test_txid('4'), 2, ""}});
     ASSERT_TRUE(funding::save_snapshots(session()));
     EXPECT_EQ(read_json(spent_rel)["outpoints"],
               nlohmann::json::array({std::string(64, '1') + ":0", std::string(64, '2') + ":1", std::string(64, '4') + ":2"}));
-    EXPECT_TRUE(funding::is_spent(session(), std::string(64, '2'), 1));
+    EXPECT_TRUE(funding::is_spent(session(), test_txid('2'), 1));
     ASSERT_EQ(session().coins().change.size(), 1u);
-    EXPECT_EQ(session().coins().change[0].txid, std::string(64, '3'));
+    EXPECT_EQ(session().coins().change[0].txid, test_txid('3'));
     EXPECT_EQ(read_json(change_rel)["coins"].size(), 1u);
 
     // The other program saw the chain catch up and let its spend go: so does this one.
     write_json(spent_rel, {{"outpoints", {std::string(64, '1') + ":0", std::string(64, '4') + ":2"}}});
     ASSERT_TRUE(funding::save_snapshots(session()));
-    EXPECT_FALSE(funding::is_spent(session(), std::string(64, '2'), 1));
-    EXPECT_TRUE(funding::is_spent(session(), std::string(64, '4'), 2));
+    EXPECT_FALSE(funding::is_spent(session(), test_txid('2'), 1));
+    EXPECT_TRUE(funding::is_spent(session(), test_txid('4'), 2));
 }
 
 // The program's HTTP client, except that the first broadcast is refused by every service for
@@ -377,7 +379,7 @@ TEST_F(Pay, ARetryAfterARefusedAttemptSpendsOneOfItsCoins)
     ASSERT_TRUE(refused);
     std::set<std::string> shared;
     for (const auto& in : refused->inputs) {
-        if (inputs_of(t).count(in.txid + "_" + std::to_string(in.vout))) shared.insert(in.txid);
+        if (inputs_of(t).count(tx::format_outpoint(in.txid, in.vout))) shared.insert(in.txid.hex());
     }
     EXPECT_FALSE(shared.empty());
 }
@@ -417,7 +419,7 @@ TEST_F(Pay, HeldBackAndOfferLockedCoinsStayOutUnlessTheyMustBeSpent)
     options.must_spend = {b + "_0"};
     auto t = paid(funding::pay_outputs(session(), to_other(5000), options));
     ASSERT_EQ(t.inputs.size(), 1u);
-    EXPECT_EQ(t.inputs[0].txid, b);
+    EXPECT_EQ(t.inputs[0].txid.hex(), b);
     // The lock on the spent coin goes at the next gathering.
     paid(funding::pay_outputs(session(), to_other(1000)));
     EXPECT_TRUE(funding::offer_locks_load(ws()).empty());
@@ -442,16 +444,16 @@ TEST_F(Pay, MemoryEmptiesAsTheChainCatchesUp)
     auto result = funding::pay_outputs(session(), to_other(10000));
     ASSERT_TRUE(result) << outcome(result);
     wallet::WalletLock lock(ws());
-    ASSERT_TRUE(funding::is_spent(session(), funding_txid, 0));
+    ASSERT_TRUE(funding::is_spent(session(), test_txid(funding_txid), 0));
     ASSERT_EQ(session().coins().change.size(), 1u);
 
     funding::mark_lists_stale(session());
     ASSERT_EQ(outcome(funding::refresh_coins(session())), "done");
-    EXPECT_FALSE(funding::is_spent(session(), funding_txid, 0));  // the chain no longer lists it
+    EXPECT_FALSE(funding::is_spent(session(), test_txid(funding_txid), 0));  // the chain no longer lists it
     EXPECT_TRUE(session().coins().change.empty());  // the chain lists the change now
     auto coins = session().coins().lists[receive_address(0)].coins;
     ASSERT_EQ(coins.size(), 1u);
-    EXPECT_EQ(coins[0].txid, result->txid);
+    EXPECT_EQ(coins[0].txid.hex(), result->txid);
     auto key = wallet::wallet_key(ws());
     EXPECT_TRUE(read_json("ord_snap/" + key + "_spent.json")["outpoints"].empty());
     EXPECT_TRUE(read_json("ord_snap/" + key + "_change.json")["coins"].empty());

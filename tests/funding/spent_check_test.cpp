@@ -5,6 +5,7 @@
 #include "funding/spent_check.h"
 #include "tests/support/fake_http.h"
 #include "tests/funding/funding_fixture.h"
+#include "tests/support/test_txid.h"
 
 namespace {
 
@@ -16,7 +17,7 @@ protected:
     static tx::TxInput input(char digit)
     {
         tx::TxInput in;
-        in.txid = std::string(64, digit);
+        in.txid = test_txid(digit);
         in.vout = 0;
         return in;
     }
@@ -31,7 +32,9 @@ protected:
             return it == answers.end() ? FakeHttp::unreachable() : it->second;
         });
         start_session(m_http.get());
-        return funding::check_spent_inputs(session(), inputs, own);
+        std::vector<tx::Txid> own_txids;
+        for (const auto& txid : own) own_txids.push_back(test_txid(txid));
+        return funding::check_spent_inputs(session(), inputs, own_txids);
     }
 
     static net::HttpReply spent_by(const std::string& txid)
@@ -76,7 +79,7 @@ TEST_F(SpentCheck, SpentByOneOfThePaymentsOwnTransactionsSettlesIt)
     auto verdict = ask({input('1'), input('2')}, {{'1', FakeHttp::reply(404, "")}, {'2', spent_by(own)}},
                        {std::string(64, 'b'), own});
     ASSERT_TRUE(verdict.settled);
-    EXPECT_EQ(*verdict.settled, own);
+    EXPECT_EQ(verdict.settled->hex(), own);
     EXPECT_FALSE(verdict.dead);
     EXPECT_FALSE(ask({input('2')}, {{'2', spent_by(std::string(64, 'd'))}}, {own}).settled);
 }

@@ -21,6 +21,7 @@
 #include "wallet/balance.h"
 #include "wallet/wallet_key.h"
 #include "wallet/wallet_lock.h"
+#include "tests/support/test_txid.h"
 
 namespace {
 
@@ -149,7 +150,7 @@ TEST_F(WalletRelease, SameWalletForgottenAndLoadedAgainDuringTheFetchGoesOn)
     EXPECT_EQ(wallet::wallet_lock_levels(ws()), 1u);
     EXPECT_EQ(session().coins().key, wallet::wallet_key(ws()));
     ASSERT_EQ(session().coins().lists[address].coins.size(), 1u);
-    EXPECT_EQ(session().coins().lists[address].coins[0].txid, coin);
+    EXPECT_EQ(session().coins().lists[address].coins[0].txid.hex(), coin);
 }
 
 // A coin paying the wallet that no list shows any more but that the latest broadcast names:
@@ -160,7 +161,7 @@ protected:
     {
         WalletRelease::SetUp();
         m_txid = fund(0, {20000});
-        spend_elsewhere(0, m_txid, 0, 20000, true);
+        spend_elsewhere(0, test_txid(m_txid), 0, 20000, true);
     }
 
     // A session over http that remembers m_txid as its latest broadcast.
@@ -169,7 +170,7 @@ protected:
         start_session(&http);
         wallet::WalletLock lock(ws());
         ASSERT_TRUE(funding::ensure_coin_state(session()));
-        session().coins().last_recorded_txid = m_txid;
+        session().coins().last_recorded_txid = test_txid(m_txid);
     }
 
     std::string m_txid;
@@ -188,7 +189,7 @@ TEST_F(RecentBroadcast, IsFetchedWithTheWalletLockFree)
     EXPECT_TRUE(other_got_it);
     EXPECT_EQ(wallet::wallet_lock_levels(ws()), 1u);
     ASSERT_EQ(g.coins.size(), 1u);
-    EXPECT_EQ(g.coins[0].txid, m_txid);
+    EXPECT_EQ(g.coins[0].txid.hex(), m_txid);
     ASSERT_EQ(session().coins().change.size(), 1u);
 }
 
@@ -243,15 +244,15 @@ TEST_F(WalletRelease, SnapshotsFollowWalletLoadsAndForgets)
         // Read back by the load itself, before any funding call.
         wallet::WalletLock lock(ws());
         EXPECT_EQ(session().coins().key, first_key);
-        EXPECT_TRUE(funding::is_spent(session(), spent_txid, 3));
+        EXPECT_TRUE(funding::is_spent(session(), test_txid(spent_txid), 3));
         ASSERT_EQ(session().coins().change.size(), 1u);
-        EXPECT_EQ(session().coins().change[0].txid, change_txid);
+        EXPECT_EQ(session().coins().change[0].txid.hex(), change_txid);
     }
 
     switch_to("w2");
     wallet::WalletLock lock(ws());
     EXPECT_EQ(session().coins().key, "w2");
-    EXPECT_FALSE(funding::is_spent(session(), spent_txid, 3));
+    EXPECT_FALSE(funding::is_spent(session(), test_txid(spent_txid), 3));
     EXPECT_TRUE(session().coins().change.empty());
 }
 

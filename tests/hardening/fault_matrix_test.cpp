@@ -21,6 +21,7 @@
 #include "wallet/wallet_key.h"
 #include "wallet/wallet_lock.h"
 #include "wallet/wallet_state.h"
+#include "tests/support/test_txid.h"
 
 namespace {
 
@@ -119,8 +120,8 @@ TEST_F(FileFaults, FullDiskWhileSavingKeepsTheLastGoodFiles)
     {
         wallet::WalletLock lock(ws());
         ASSERT_TRUE(funding::ensure_coin_state(session()));
-        funding::add_spent(session(), {{spent_txid, 3, ""}});
-        funding::add_pending_change(session(), {std::string(64, 'c'), 1, 5000, receive_address(0)});
+        funding::add_spent(session(), {{test_txid(spent_txid), 3, ""}});
+        funding::add_pending_change(session(), {test_txid('c'), 1, 5000, receive_address(0)});
         ASSERT_TRUE(funding::save_snapshots(session()));
     }
     const std::vector<fs::path> files = {funding::reserves_path(ws()), funding::spent_snapshot_path(k),
@@ -138,7 +139,7 @@ TEST_F(FileFaults, FullDiskWhileSavingKeepsTheLastGoodFiles)
     }
     {
         wallet::WalletLock lock(ws());
-        funding::add_spent(session(), {{std::string(64, 'e'), 0, ""}, {std::string(64, 'c'), 1, ""}});
+        funding::add_spent(session(), {{test_txid('e'), 0, ""}, {test_txid('c'), 1, ""}});
         testsupport::FullDisk full;
         snapshots = funding::save_snapshots(session());  // both saves are tried
     }
@@ -156,8 +157,8 @@ TEST_F(FileFaults, FullDiskWhileSavingKeepsTheLastGoodFiles)
     wallet::WalletLock lock(ws());  // a restart reads the last good snapshots
     funding::reset_coin_state(session());
     ASSERT_TRUE(funding::ensure_coin_state(session()));
-    EXPECT_TRUE(funding::is_spent(session(), spent_txid, 3));
-    EXPECT_FALSE(funding::is_spent(session(), std::string(64, 'e'), 0));
+    EXPECT_TRUE(funding::is_spent(session(), test_txid(spent_txid), 3));
+    EXPECT_FALSE(funding::is_spent(session(), test_txid('e'), 0));
 }
 
 } // namespace

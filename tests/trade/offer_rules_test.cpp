@@ -10,6 +10,7 @@
 #include "tx/bsv20.h"
 #include "tx/inscription.h"
 #include "tx/script.h"
+#include "tests/support/test_txid.h"
 
 namespace offer_rules_test {
 
@@ -59,7 +60,7 @@ tx::TxOutput transfer(const core::Hash160& to, const std::string& amt, const std
 tx::TxInput input(const std::string& txid, uint32_t vout, bool signed_input)
 {
     tx::TxInput in;
-    in.txid = txid;
+    in.txid = test_txid(txid);
     in.vout = vout;
     if (signed_input) in.script_sig = {0x01, 0x02};
     return in;
@@ -105,36 +106,81 @@ OfferCheck run(const Case& c, const ListingTerms& terms)
     return check_offer(c.offer, c.prevouts, terms, is_seller);
 }
 
-TEST(OfferRulesTokens, APartialOfferPayingItsShareWithTheRestReturnedPasses)
+// The minted lot itself as the listed output: its body names no id, the token id is the outpoint.
+void as_deploy(Case& c, ListingTerms& t)
 {
-    OfferCheck check = run(token_offer(), token_terms());
-    ASSERT_TRUE(check.passes) << trade::error_text(check.error);
-    EXPECT_EQ(check.listing_input, 0u);
-    EXPECT_EQ(check.qty, "3");
-    EXPECT_EQ(check.units_left, "7");
-    EXPECT_EQ(check.due_sats, 300u);
-    EXPECT_EQ(check.paid_sats, 300u);
+    const std::string deploy_id = LISTING_TXID + "_0";
+    std::string body = "{\"amt\":\"10\",\"op\":\"deploy+mint\",\"p\":\"bsv-20\",\"sym\":\"TEN\"}";
+    c.prevouts[0] = Prevout{1, tx::inscription_script(SELLER_ORD, tx::BSV20_CONTENT_TYPE, core::as_bytes(body))};
+    c.offer.outputs[1] = transfer(BUYER_ORD, "3", deploy_id);
+    c.offer.outputs[2] = transfer(SELLER_ORD, "7", deploy_id);
+    t.origin = deploy_id;
 }
 
-TEST(OfferRulesTokens, TheWholeLotPaysTheWholePriceWithNoRemainder)
+// 3 * 10^10 of 10^11 units at 2 BSV: quantity times price is far past 2^64.
+void big_lot(Case& c, ListingTerms& t)
 {
-    Case c = token_offer();
-    c.offer.outputs = {pay(SELLER_PAY, 1000), transfer(BUYER_ORD, "10"), pay(BUYER_MAIN, 10)};
-    OfferCheck check = run(c, token_terms());
-    ASSERT_TRUE(check.passes) << trade::error_text(check.error);
-    EXPECT_EQ(check.units_left, "0");
-    EXPECT_EQ(check.due_sats, 1000u);
+    c = token_offer("100000000000");
+    c.offer.outputs = {pay(SELLER_PAY, 60'000'000), transfer(BUYER_ORD, "30000000000"), transfer(SELLER_ORD, "70000000000")};
+    t = token_terms("100000000000", 200'000'000);
 }
 
-TEST(OfferRulesTokens, PaymentsSplitOverOutputsAddUp)
+// The buyer's coin first: its satoshis fill the price output, the listed one lands in the next.
+void picture_second(Case& c, ListingTerms&)
 {
-    Case c = token_offer();
-    c.offer.outputs[0].value = 100;
-    c.offer.outputs.push_back(pay(SELLER_PAY, 200));
-    EXPECT_TRUE(run(c, token_terms()).passes);
-    ListingTerms recorded = token_terms();
-    recorded.lot_units = "10";  // the units this wallet recorded when it listed
-    EXPECT_TRUE(run(token_offer(), recorded).passes);
+    std::swap(c.offer.inputs[0], c.offer.inputs[1]);
+    std::swap(c.prevouts[0], c.prevouts[1]);
+    c.prevouts[0]->value = 50'000;
+    c.offer.outputs = {pay(SELLER_PAY, 50'000), pay(BUYER_ORD, 1)};
+}
+
+// What passes, and what the check reads of it: the standard offers; the whole lot for the whole
+// price; a price split over outputs; the units this wallet recorded; a deploy output as its own
+// token; a pro-rata price past 2^64 before the division; the listing input anywhere, named in
+// any case; a picture delivered first in, first out from a later input.
+TEST(OfferRules, HonestOffersPass)
+{
+    struct Pass {
+        const char* what;
+        bool picture;
+        std::function<void(Case&, ListingTerms&)> change;
+        size_t listing_input;
+        std::string qty, units_left;
+        uint64_t due;
+    };
+    const std::vector<Pass> rows = {
+        {"3 of 10", false, [](Case&, ListingTerms&) {}, 0, "3", "7", 300},
+        {"the whole lot", false,
+         [](Case& c, ListingTerms&) { c.offer.outputs = {pay(SELLER_PAY, 1000), transfer(BUYER_ORD, "10"), pay(BUYER_MAIN, 10)}; },
+         0, "10", "0", 1000},
+        {"a price split over outputs", false,
+         [](Case& c, ListingTerms&) { c.offer.outputs[0].value = 100; c.offer.outputs.push_back(pay(SELLER_PAY, 200)); },
+         0, "3", "7", 300},
+        {"the units this wallet recorded", false, [](Case&, ListingTerms& t) { t.lot_units = "10"; }, 0, "3", "7", 300},
+        {"a deploy output", false, as_deploy, 0, "3", "7", 300},
+        {"3 * 10^10 of 10^11 at 2 BSV", false, big_lot, 0, "30000000000", "70000000000", 60'000'000},
+        {"the listing input second, named in capitals", false,
+         [](Case& c, ListingTerms& t) {
+             std::swap(c.offer.inputs[0], c.offer.inputs[1]);
+             std::swap(c.prevouts[0], c.prevouts[1]);
+             t.utxo = "CCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCC01:0";
+         },
+         1, "3", "7", 300},
+        {"a picture", true, [](Case&, ListingTerms&) {}, 0, "1", "0", 50'000},
+        {"a picture after the buyer's coin", true, picture_second, 1, "1", "0", 50'000},
+    };
+    for (const Pass& row : rows) {
+        Case c = row.picture ? picture_offer() : token_offer();
+        ListingTerms terms = row.picture ? picture_terms() : token_terms();
+        row.change(c, terms);
+        const OfferCheck check = run(c, terms);
+        ASSERT_TRUE(check.passes) << row.what << ": " << trade::error_text(check.error);
+        EXPECT_EQ(check.listing_input, row.listing_input) << row.what;
+        EXPECT_EQ(check.qty, row.qty) << row.what;
+        if (!row.picture) { EXPECT_EQ(check.units_left, row.units_left) << row.what; }
+        EXPECT_EQ(check.due_sats, row.due) << row.what;
+        EXPECT_EQ(check.paid_sats, row.due) << row.what;
+    }
 }
 
 // One change to the standard token offer (3 of 10 for 300 of 1000 sats) or the standard
@@ -161,6 +207,9 @@ TEST(OfferRules, EachWayAnOfferCanCheatIsRefused)
          [](Case& c, ListingTerms&) { c.offer.outputs = {pay(SELLER_PAY, 1), transfer(BUYER_ORD, "10")}; }, TradeCode::Underpaid, 1, 1000},
         {"one satoshi short of its share", false, [](Case& c, ListingTerms&) { c.offer.outputs[0].value = 299; },
          TradeCode::Underpaid, 299, 300},
+        {"one satoshi short at 10^11 units", false,
+         [](Case& c, ListingTerms& t) { big_lot(c, t); c.offer.outputs[0].value = 59'999'999; },
+         TradeCode::Underpaid, 59'999'999, 60'000'000},
         {"a share truncated to nothing", false, [](Case&, ListingTerms& t) { t.price_sats = 3; }, TradeCode::TooFewLots},
         {"the price to another address", false, [](Case& c, ListingTerms&) { c.offer.outputs[0] = pay(SELLER_COIN, 300); },
          TradeCode::Underpaid, 0, 300},
@@ -176,6 +225,9 @@ TEST(OfferRules, EachWayAnOfferCanCheatIsRefused)
          TradeCode::UnsoldNotReturned},
         {"the rest burned", false, [](Case& c, ListingTerms&) { c.offer.outputs.erase(c.offer.outputs.begin() + 2); },
          TradeCode::UnsoldNotReturned},
+        {"more than the listing offers", false,
+         [](Case& c, ListingTerms& t) { t.qty = "5"; c.offer.outputs[1] = transfer(BUYER_ORD, "6"); c.offer.outputs[2] = transfer(SELLER_ORD, "4"); },
+         TradeCode::TakesMoreThanListed},
         {"more than the output holds", false, [](Case& c, ListingTerms&) { c.offer.outputs[1] = transfer(BUYER_ORD, "11"); },
          TradeCode::TakesMoreThanHeld},
         {"another token besides", false,
@@ -190,6 +242,12 @@ TEST(OfferRules, EachWayAnOfferCanCheatIsRefused)
              c.offer.outputs[2] = transfer(SELLER_ORD, "1");
          },
          TradeCode::ForeignTransfer},
+        {"a deploy's rest in another token", false,
+         [](Case& c, ListingTerms& t) { as_deploy(c, t); c.offer.outputs[2] = transfer(SELLER_ORD, "7"); },
+         TradeCode::ForeignTransfer},
+        {"a deploy output listed under another token", false,
+         [](Case& c, ListingTerms& t) { as_deploy(c, t); c.offer.outputs[2] = transfer(SELLER_ORD, "7"); t.origin = TOKEN; },
+         TradeCode::HeldOtherToken},
         {"a listed output without tokens", false,
          [](Case& c, ListingTerms&) { c.prevouts[0] = Prevout{1, tx::p2pkh_script(SELLER_ORD)}; }, TradeCode::NoTokensHeld},
         {"a listed output of another token", false,
@@ -211,6 +269,9 @@ TEST(OfferRules, EachWayAnOfferCanCheatIsRefused)
         {"a payment address that is none", false, [](Case&, ListingTerms& t) { t.pay_addr = "not an address"; }, TradeCode::PayAddressBad},
         {"nothing left", false, [](Case&, ListingTerms& t) { t.qty = "0"; }, TradeCode::NothingLeft},
         {"no quantity", false, [](Case&, ListingTerms& t) { t.qty = ""; }, TradeCode::NothingLeft},
+        {"an input before the picture's not loaded", true,
+         [](Case& c, ListingTerms& t) { picture_second(c, t); c.prevouts[0].reset(); },
+         TradeCode::InputsNotLoaded},
         {"price first leaves the picture here", true,
          [](Case& c, ListingTerms&) { std::swap(c.offer.outputs[0], c.offer.outputs[1]); }, TradeCode::PictureStaysHere},
         {"the picture back to the seller", true, [](Case& c, ListingTerms&) { c.offer.outputs[0] = pay(SELLER_ORD, 1); },
@@ -240,88 +301,6 @@ TEST(OfferRules, EachWayAnOfferCanCheatIsRefused)
         EXPECT_EQ(check.error.paid_sats, row.paid) << row.what;
         EXPECT_EQ(check.error.due_sats, row.due) << row.what;
     }
-}
-
-TEST(OfferRulesTokens, ADeployOutputIsItsOwnToken)
-{
-    // The minted lot itself: its body names no id, the token id is the listed outpoint.
-    const std::string deploy_id = LISTING_TXID + "_0";
-    std::string deploy = "{\"amt\":\"10\",\"op\":\"deploy+mint\",\"p\":\"bsv-20\",\"sym\":\"TEN\"}";
-    Case c = token_offer();
-    c.prevouts[0] = Prevout{1, tx::inscription_script(SELLER_ORD, tx::BSV20_CONTENT_TYPE, core::as_bytes(deploy))};
-    c.offer.outputs[1] = transfer(BUYER_ORD, "3", deploy_id);
-    c.offer.outputs[2] = transfer(SELLER_ORD, "7", deploy_id);
-    ListingTerms terms = token_terms();
-    terms.origin = deploy_id;
-    OfferCheck check = run(c, terms);
-    EXPECT_TRUE(check.passes) << trade::error_text(check.error);
-    c.offer.outputs[2] = transfer(SELLER_ORD, "7");  // the rest in another token
-    EXPECT_EQ(run(c, terms).error.code, TradeCode::ForeignTransfer);
-    terms.origin = TOKEN;
-    EXPECT_EQ(run(c, terms).error.code, TradeCode::HeldOtherToken);
-}
-
-TEST(OfferRulesTokens, ProRataPriceUsesA128BitProduct)
-{
-    // 10^11 units at 2 BSV; 3 * 10^10 units of them: q * price is far past 2^64.
-    Case c = token_offer("100000000000");
-    c.offer.outputs = {pay(SELLER_PAY, 60'000'000), transfer(BUYER_ORD, "30000000000"),
-                       transfer(SELLER_ORD, "70000000000")};
-    OfferCheck check = run(c, token_terms("100000000000", 200'000'000));
-    ASSERT_TRUE(check.passes) << trade::error_text(check.error);
-    EXPECT_EQ(check.due_sats, 60'000'000u);
-    c.offer.outputs[0].value = 59'999'999;
-    EXPECT_FALSE(run(c, token_terms("100000000000", 200'000'000)).passes);
-}
-
-TEST(OfferRulesInputs, TheListingInputIsFoundByTheSellersRecordAnywhere)
-{
-    Case c = token_offer();
-    std::swap(c.offer.inputs[0], c.offer.inputs[1]);
-    std::swap(c.prevouts[0], c.prevouts[1]);
-    OfferCheck check = run(c, token_terms());
-    ASSERT_TRUE(check.passes) << trade::error_text(check.error);
-    EXPECT_EQ(check.listing_input, 1u);
-
-    ListingTerms upper = token_terms();
-    upper.utxo = "CCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCC01:0";
-    EXPECT_TRUE(run(token_offer(), upper).passes);
-}
-
-TEST(OfferRulesPicture, TheBuyersOutputFirstDeliversThePicture)
-{
-    OfferCheck check = run(picture_offer(), picture_terms());
-    ASSERT_TRUE(check.passes) << trade::error_text(check.error);
-    EXPECT_EQ(check.qty, "1");
-    EXPECT_EQ(check.due_sats, 50'000u);
-}
-
-TEST(OfferRulesPicture, FirstInFirstOutDecidesNotThePosition)
-{
-    // The buyer's coin comes first: its 1000 satoshis fill the price output, and the listed
-    // satoshi lands in the next output, the buyer's.
-    Case c = picture_offer();
-    std::swap(c.offer.inputs[0], c.offer.inputs[1]);
-    std::swap(c.prevouts[0], c.prevouts[1]);
-    c.prevouts[0]->value = 50'000;
-    c.offer.outputs = {pay(SELLER_PAY, 50'000), pay(BUYER_ORD, 1)};
-    OfferCheck check = run(c, picture_terms());
-    EXPECT_TRUE(check.passes) << trade::error_text(check.error);
-    EXPECT_EQ(check.listing_input, 1u);
-
-    c.prevouts[0].reset();
-    EXPECT_EQ(run(c, picture_terms()).error.code, TradeCode::InputsNotLoaded);
-}
-
-TEST(OfferRulesOutputs, EnvelopeAndBodyReaders)
-{
-    EXPECT_FALSE(trade::output_envelope(tx::p2pkh_script(BUYER_ORD)));
-    EXPECT_FALSE(trade::output_envelope(core::Bytes{0x6a}));
-    auto body = trade::output_bsv20(transfer(BUYER_ORD, "42").script);
-    ASSERT_TRUE(body);
-    EXPECT_EQ(body->amt, "42");
-    EXPECT_EQ(body->id, TOKEN);
-    EXPECT_FALSE(trade::output_bsv20(tx::inscription_script(BUYER_ORD, "text/plain", core::as_bytes("{\"p\":\"bsv-20\"}"))));
 }
 
 } // namespace offer_rules_test

@@ -141,10 +141,11 @@ TEST(TxSignInput, RefusesKeysThatCannotSpendTheInput)
         EXPECT_TRUE(trade.t.inputs[1].script_sig.empty()) << name;
     }
     EXPECT_FALSE(tx::tx_sign_input(2, trade.t.inputs, trade.t.outputs, b.hash, b.priv_hex, b.pub_hex));  // no such input
-    trade.t.inputs[0].txid = "not a txid";  // a transaction that cannot be serialised
+    const core::Amount paid = trade.t.outputs[0].value;
+    trade.t.outputs[0].value = -1;  // a transaction that cannot be serialised
     EXPECT_FALSE(tx::tx_sign_input(1, trade.t.inputs, trade.t.outputs, b.hash, b.priv_hex, b.pub_hex));
     trade.t.inputs[1].prev_script.clear();  // no stored previous script: the hash given must be the key's
-    trade.t.inputs[0].txid = std::string(64, 'c');
+    trade.t.outputs[0].value = paid;
     EXPECT_FALSE(tx::tx_sign_input(1, trade.t.inputs, trade.t.outputs, s.hash, b.priv_hex, b.pub_hex));
     EXPECT_TRUE(tx::tx_sign_input(1, trade.t.inputs, trade.t.outputs, b.hash, b.priv_hex, b.pub_hex));
 }

@@ -8,6 +8,7 @@
 #include "tx/script.h"
 #include "tx/serialize.h"
 #include "tx/wire.h"
+#include "tests/support/test_txid.h"
 
 namespace transaction_test {
 
@@ -81,14 +82,14 @@ TEST(TxParse, RealTransactionsRoundTripByteForByte)
         ASSERT_EQ(parsed->inputs.size(), t["inputs"].size());
         for (size_t i = 0; i < parsed->inputs.size(); ++i) {
             const std::string prev = t["inputs"][i]["prev_txid"].get<std::string>();
-            EXPECT_EQ(parsed->inputs[i].txid, prev);
+            EXPECT_EQ(parsed->inputs[i].txid.hex(), prev);
             EXPECT_EQ(wire->inputs[i].prev_txid(), prev);
             EXPECT_EQ(tx::txid_to_wire(prev), wire->inputs[i].prev_hash);
             EXPECT_EQ(parsed->inputs[i].vout, t["inputs"][i]["prev_vout"].get<uint32_t>());
         }
         core::Bytes again = tx::tx_serialize(parsed->inputs, parsed->outputs);
         EXPECT_EQ(hex(again), hex(raw));
-        EXPECT_EQ(tx::tx_id(again), t["txid"].get<std::string>());
+        EXPECT_EQ(tx::tx_id(again).hex(), t["txid"].get<std::string>());
     }
     auto cases = testsupport::read_json_vector("sighash-forkid.json")["node_cases"]["cases"];
     for (const auto& c : cases) {
@@ -171,7 +172,7 @@ TEST(TxSerialize, MatchesTheUnsignedTransactionsOfTheVectors)
 TEST(TxSerialize, EstimateCountsEveryInputAs148Bytes)
 {
     tx::TxInput in;
-    in.txid = std::string(64, 'a');
+    in.txid = test_txid('a');
     in.script_sig = core::Bytes(70, 0x01);  // a real, shorter signature does not change the estimate
     std::vector<tx::TxOutput> outs{{1000, tx::p2pkh_script({})}, {2000, tx::p2pkh_script({})}};
 
@@ -186,17 +187,11 @@ TEST(TxSerialize, EstimateCountsEveryInputAs148Bytes)
     EXPECT_EQ(tx::tx_serialize({}, outs, true).size(), tx::tx_estimated_size({}, outs));
 }
 
-TEST(TxSerialize, RefusesBadTxidsAndValues)
+TEST(TxSerialize, RefusesBadValues)
 {
     std::vector<tx::TxOutput> outs{{1, tx::p2pkh_script({})}};
-    for (std::string txid : {std::string(63, 'a'), std::string(66, 'a'), std::string(62, 'a') + "zz", std::string()}) {
-        tx::TxInput in;
-        in.txid = txid;
-        EXPECT_TRUE(tx::tx_serialize({in}, outs).empty()) << txid;
-        EXPECT_TRUE(tx::tx_serialize({in}, outs, true).empty()) << txid;
-    }
     tx::TxInput good;
-    good.txid = std::string(64, 'A');  // either case is read
+    good.txid = test_txid('a');
     EXPECT_FALSE(tx::tx_serialize({good}, outs).empty());
     EXPECT_TRUE(tx::tx_serialize({good}, {{-1, tx::p2pkh_script({})}}).empty());
     EXPECT_TRUE(tx::tx_serialize({good}, {{tx::MAX_MONEY + 1, tx::p2pkh_script({})}}).empty());
@@ -209,7 +204,7 @@ TEST(Fee, HundredSatsPerKilobyteRoundedUp)
     const std::pair<size_t, core::Amount> fees[] = {{0, 1}, {1, 1}, {10, 1}, {11, 2}, {226, 23}, {1000, 100}, {1001, 101}};
     for (const auto& [size, fee] : fees) EXPECT_EQ(tx::fee_for_size(size), fee) << size;
     tx::TxInput in;
-    in.txid = std::string(64, 'b');
+    in.txid = test_txid('b');
     std::vector<tx::TxOutput> outs{{5000, tx::p2pkh_script({})}};
     EXPECT_EQ(tx::tx_estimated_size({in}, outs), 192u);
     EXPECT_EQ(tx::fee_with_change_estimate({in}, outs), 23);

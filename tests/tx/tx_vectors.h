@@ -77,7 +77,7 @@ inline tx::Transaction shape_case_tx(const nlohmann::json& c)
     tx::Transaction t;
     for (const auto& in : c["inputs"]) {
         tx::TxInput input;
-        input.txid = in["txid"].get<std::string>();
+        input.txid = tx::Txid::parse(in["txid"].get<std::string>()).value();
         input.vout = in["vout"].get<uint32_t>();
         input.value = in["value"].get<int64_t>();
         t.inputs.push_back(input);
