@@ -15,7 +15,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-using testsupport::TempDirTest;
 
 std::string read_file(const fs::path& path)
 {
@@ -25,38 +24,44 @@ std::string read_file(const fs::path& path)
     return text.str();
 }
 
-// Names in the folder other than the given ones: temporaries left behind.
-std::vector<std::string> others_in(const fs::path& dir, std::initializer_list<std::string> expected)
-{
-    std::vector<std::string> out;
-    for (const auto& entry : fs::directory_iterator(dir)) {
-        std::string name = entry.path().filename().string();
-        if (std::find(expected.begin(), expected.end(), name) == expected.end()) out.push_back(name);
+class AtomicFileTest : public testsupport::TempDirTest {
+protected:
+    // Names in the folder other than the given ones: temporaries left behind.
+    std::vector<std::string> others(std::initializer_list<std::string> expected) const
+    {
+        std::vector<std::string> out;
+        for (const auto& entry : fs::directory_iterator(m_temp.path())) {
+            std::string name = entry.path().filename().string();
+            if (std::find(expected.begin(), expected.end(), name) == expected.end()) out.push_back(name);
+        }
+        return out;
     }
-    return out;
-}
-
-fs::perms group_and_others(const fs::path& path)
-{
-    return fs::status(path).permissions() & (fs::perms::group_all | fs::perms::others_all);
-}
-
-using AtomicFileTest = TempDirTest;
+    static fs::perms group_and_others(const fs::path& path)
+    {
+        return fs::status(path).permissions() & (fs::perms::group_all | fs::perms::others_all);
+    }
+};
 
 // A write replaces the whole content, bytes exactly (empty too), and leaves no temporary; a
-// folder that does not exist is not made.
+// folder that does not exist is not made; replace_file moves a file over another.
 TEST_F(AtomicFileTest, ReplacesTheWholeContentExactly)
 {
     fs::path target = m_temp / "wallets.json";
     const std::string binary("a\0b\r\n\xff", 6);
-    for (const std::string& content : {std::string("first version, rather long\n"), binary, std::string("second\n"), std::string()}) {
+    for (const std::string& content : {std::string("first version, rather long\n"), binary, std::string()}) {
         ASSERT_TRUE(platform::write_file_atomic(target, content));
         EXPECT_EQ(read_file(target), content);  // no tail of a longer old content
     }
-    EXPECT_TRUE(fs::exists(target));
-    EXPECT_TRUE(others_in(m_temp.path(), {"wallets.json"}).empty());
+    EXPECT_TRUE(others({"wallets.json"}).empty());
     EXPECT_FALSE(platform::write_file_atomic(m_temp / "no-such-dir" / "file", "x"));
     EXPECT_FALSE(fs::exists(m_temp / "no-such-dir"));
+
+    std::ofstream(m_temp / "new") << "new";
+    ASSERT_TRUE(platform::replace_file(m_temp / "new", target));
+    EXPECT_EQ(read_file(target), "new");
+    EXPECT_FALSE(fs::exists(m_temp / "new"));
+    EXPECT_FALSE(platform::replace_file(m_temp / "absent", target));
+    EXPECT_EQ(read_file(target), "new");
 }
 
 TEST_F(AtomicFileTest, ConcurrentWritersNeverShareATemporaryNorFollowALink)
@@ -75,33 +80,27 @@ TEST_F(AtomicFileTest, ConcurrentWritersNeverShareATemporaryNorFollowALink)
     std::atomic<int> failed{0};
     for (const auto& content : contents) {
         writers.emplace_back([&, content] {
-            for (int round = 0; round < 40; ++round) {
-                if (!platform::write_file_atomic(target, content)) ++failed;
-            }
+            for (int round = 0; round < 40; ++round) failed += platform::write_file_atomic(target, content) ? 0 : 1;
         });
     }
     for (auto& w : writers) w.join();
     EXPECT_EQ(failed, 0);
     EXPECT_NE(std::find(contents.begin(), contents.end(), read_file(target)), contents.end());
     EXPECT_EQ(read_file(victim), "not yours");
-    EXPECT_TRUE(others_in(m_temp.path(), {"reserves.json", "victim", "reserves.json.tmp", "reserves.json.tmp-link"}).empty());
+    EXPECT_TRUE(others({"reserves.json", "victim", "reserves.json.tmp", "reserves.json.tmp-link"}).empty());
 }
 
-TEST_F(AtomicFileTest, FailedRenameKeepsOldTargetAndRemovesTemporary)
+// A rename that fails (the target is a folder) or a disk that fills up keeps the old target
+// and removes the temporary.
+TEST_F(AtomicFileTest, AFailedWriteKeepsTheOldTargetAndRemovesTheTemporary)
 {
-    // The target is a non-empty directory: the temporary file is written in full, then the
-    // rename over the target fails.
-    fs::path target = m_temp / "occupied";
-    fs::create_directory(target);
-    std::ofstream(target / "keep.txt") << "old";
-    EXPECT_FALSE(platform::write_file_atomic(target, "new content"));
-    EXPECT_TRUE(others_in(m_temp.path(), {"occupied"}).empty());
-    EXPECT_TRUE(fs::is_directory(target));
-    EXPECT_EQ(read_file(target / "keep.txt"), "old");
-}
+    fs::path occupied = m_temp / "occupied";
+    fs::create_directory(occupied);
+    std::ofstream(occupied / "keep.txt") << "old";
+    EXPECT_FALSE(platform::write_file_atomic(occupied, "new content"));
+    EXPECT_EQ(read_file(occupied / "keep.txt"), "old");
+    EXPECT_TRUE(others({"occupied"}).empty());
 
-TEST_F(AtomicFileTest, FullDiskKeepsOldFileAndRemovesTemporary)
-{
     fs::path target = m_temp / "wallet.json";
     ASSERT_TRUE(platform::write_file_atomic(target, "old wallet\n"));
     bool written = true;
@@ -112,40 +111,24 @@ TEST_F(AtomicFileTest, FullDiskKeepsOldFileAndRemovesTemporary)
     }
     EXPECT_FALSE(written);
     EXPECT_EQ(read_file(target), "old wallet\n");
-    EXPECT_TRUE(others_in(m_temp.path(), {"wallet.json"}).empty());
+    EXPECT_TRUE(others({"occupied", "wallet.json"}).empty());
 }
 
+// Owner-only files have no group or other access, whether written fresh, written over a file
+// everyone could read, or restricted in place.
 TEST_F(AtomicFileTest, OwnerOnlyFilesHaveNoGroupOrOtherAccess)
 {
     fs::path target = m_temp / "wallet.json";
     ASSERT_TRUE(platform::write_file_atomic(target, "secret", platform::FileAccess::OwnerOnly));
     EXPECT_EQ(group_and_others(target), fs::perms::none);
-    EXPECT_NE(fs::status(target).permissions() & fs::perms::owner_read, fs::perms::none);
-    EXPECT_NE(fs::status(target).permissions() & fs::perms::owner_write, fs::perms::none);
-
-    // Replacing a file everyone could read, or restricting it in place, leaves none of that
-    // access behind.
+    EXPECT_EQ(fs::status(target).permissions() & fs::perms::owner_read, fs::perms::owner_read);
     fs::permissions(target, fs::perms::all, fs::perm_options::replace);
     ASSERT_TRUE(platform::write_file_atomic(target, "secret 2", platform::FileAccess::OwnerOnly));
     EXPECT_EQ(group_and_others(target), fs::perms::none);
-    EXPECT_EQ(read_file(target), "secret 2");
     fs::permissions(target, fs::perms::all, fs::perm_options::replace);
     ASSERT_TRUE(platform::make_owner_only(target));
     EXPECT_EQ(group_and_others(target), fs::perms::none);
     EXPECT_FALSE(platform::make_owner_only(m_temp / "absent"));
-}
-
-TEST_F(AtomicFileTest, ReplaceFileMovesOverExisting)
-{
-    fs::path from = m_temp / "a";
-    fs::path to = m_temp / "b";
-    std::ofstream(from) << "new";
-    std::ofstream(to) << "old";
-    ASSERT_TRUE(platform::replace_file(from, to));
-    EXPECT_EQ(read_file(to), "new");
-    EXPECT_FALSE(fs::exists(from));
-    EXPECT_FALSE(platform::replace_file(m_temp / "absent", to));
-    EXPECT_EQ(read_file(to), "new");
 }
 
 } // namespace

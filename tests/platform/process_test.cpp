@@ -33,29 +33,24 @@ TEST(ChildProcessTest, ReadsLinesInOrderThenEndOfOutputAndExitCode)
     EXPECT_EQ(partial->read_line(10s), std::nullopt);
 }
 
-TEST(ChildProcessTest, SilentChildTimesOutThenStops)
+// A silent child times out and, ignoring the polite request, is killed after the grace period;
+// an obliging one ends politely, and the destructor ends a running child without hanging.
+TEST(ChildProcessTest, StoppingStubbornAndObligingChildren)
 {
-    auto child = helper({"stubborn"});
-    ASSERT_NE(child, nullptr);
-    ASSERT_EQ(child->read_line(10s), "ready");
-    EXPECT_EQ(child->read_line(50ms), std::nullopt);
-    EXPECT_TRUE(child->running());
-    EXPECT_EQ(child->wait(50ms), std::nullopt);
-    // It ignores the polite request, so it is killed after the grace period.
-    EXPECT_EQ(child->stop(200ms), -1);
-    EXPECT_FALSE(child->running());
-}
+    auto stubborn = helper({"stubborn"});
+    ASSERT_NE(stubborn, nullptr);
+    ASSERT_EQ(stubborn->read_line(10s), "ready");
+    EXPECT_EQ(stubborn->read_line(50ms), std::nullopt);
+    EXPECT_EQ(stubborn->wait(50ms), std::nullopt);
+    EXPECT_EQ(stubborn->stop(200ms), -1);
+    EXPECT_FALSE(stubborn->running());
 
-TEST(ChildProcessTest, PoliteStopEndsAnObligingChild)
-{
-    auto child = helper({"idle"});
-    ASSERT_NE(child, nullptr);
-    ASSERT_EQ(child->read_line(10s), "ready");
-    child->stop(10s);
-    EXPECT_FALSE(child->running());
-    EXPECT_EQ(child->read_line(1s), std::nullopt);  // its output has closed
-
-    // The destructor ends a running child, neither hanging nor leaving it behind.
+    auto idle = helper({"idle"});
+    ASSERT_NE(idle, nullptr);
+    ASSERT_EQ(idle->read_line(10s), "ready");
+    idle->stop(10s);
+    EXPECT_FALSE(idle->running());
+    EXPECT_EQ(idle->read_line(1s), std::nullopt);  // its output has closed
     auto other = helper({"idle"});
     ASSERT_NE(other, nullptr);
     ASSERT_EQ(other->read_line(10s), "ready");

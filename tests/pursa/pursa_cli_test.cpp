@@ -16,190 +16,130 @@
 namespace {
 
 using namespace std::chrono_literals;
-using pursatest::run_pursa;
 using wallettest::WalletDirTest;
 
-std::string created_id(const pursatest::RunResult& r)
-{
-    const std::string prefix = "success: ";
-    return r.output.starts_with(prefix) ? r.output.substr(prefix.size()) : std::string();
-}
+class PursaProgram : public WalletDirTest {
+protected:
+    pursatest::RunResult pursa(const std::vector<std::string>& args) { return pursatest::run_pursa(m_temp.path(), args); }
+    // The wallet id a create or restore printed ("" when it failed).
+    std::string created(const std::vector<std::string>& args)
+    {
+        const auto r = pursa(args);
+        return r.exit_code == 0 && r.output.starts_with("success: ") ? r.output.substr(9) : std::string();
+    }
+    std::string restore_abandon()
+    {
+        std::vector<std::string> args(12, "abandon");
+        args.front() = "restore";
+        args.push_back("about");
+        return created(args);
+    }
+    // This process registered as the app, loading the bound wallet.
+    bool load()
+    {
+        wallet::register_app(ws(), "/opt/agoran", "Agoran");
+        wallet::WalletLock lock(ws());
+        return static_cast<bool>(wallet::wallet_load(ws()));
+    }
+};
 
-// `pursa restore` of the all-"abandon" mnemonic.
-pursatest::RunResult restore_abandon(const std::filesystem::path& root)
+// create and restore write owner-only wallets the program loads; a bad mnemonic writes nothing;
+// show prints the wallet's addresses and list marks the active one.
+TEST_F(PursaProgram, CreateRestoreShowAndList)
 {
-    std::vector<std::string> args(12, "abandon");
-    args.front() = "restore";
-    args.push_back("about");
-    return run_pursa(root, args);
-}
-
-TEST_F(WalletDirTest, CreateWritesAWalletThatTheProgramLoads)
-{
-    auto created = run_pursa(m_temp.path(), {"create", "--name", "Savings"});
-    ASSERT_EQ(created.exit_code, 0) << created.output;
-    const std::string id = created_id(created);
-    ASSERT_TRUE(wallet::valid_wallet_id(id)) << created.output;
-
-    const auto registry = read_json("wallets.json");
-    ASSERT_EQ(registry["wallets"].size(), 1u);
-    EXPECT_EQ(registry["wallets"][0]["id"], id);
-    EXPECT_EQ(registry["wallets"][0]["name"], "Savings");
-    EXPECT_EQ(registry["active"], id);
+    EXPECT_EQ(pursa({"restore", "abandon", "abandon"}).output, "error: that is not a valid 12-word mnemonic.");
+    EXPECT_FALSE(exists("wallets.json"));
+    const std::string id = created({"create", "--name", "Savings"});
+    ASSERT_TRUE(wallet::valid_wallet_id(id));
     const auto doc = read_json(wallet_rel(id));
-    EXPECT_EQ(doc["version"], 2);
     EXPECT_TRUE(wallet::mnemonic_valid(doc["mnemonic"].get<std::string>()));
-    EXPECT_EQ(doc["recv"], nlohmann::json({0, 0, 0, 0, 0, 0}));
     const auto perms = std::filesystem::status(path(wallet_rel(id))).permissions();
     EXPECT_EQ(perms & (std::filesystem::perms::group_all | std::filesystem::perms::others_all), std::filesystem::perms::none);
-
     wallet::register_app(ws(), "/opt/agoran", "Agoran");
     EXPECT_EQ(wallet::active_wallet_id(ws()), id);
-    wallet::WalletLock lock(ws());
-    ASSERT_TRUE(wallet::wallet_load(ws()));
+    ASSERT_TRUE(load());
     EXPECT_EQ(ws().state().recv_address, doc["address"]);
-    EXPECT_EQ(ws().state().identity_address, doc["identity"]);
-
-    auto shown = run_pursa(m_temp.path(), {"show"});
-    EXPECT_EQ(shown.exit_code, 0);
+    const auto shown = pursa({"show"});
     EXPECT_NE(shown.output.find("receive:  " + doc["address"].get<std::string>()), std::string::npos) << shown.output;
     EXPECT_NE(shown.output.find("identity: " + doc["identity"].get<std::string>()), std::string::npos);
-    EXPECT_NE(shown.output.find("ordinals: 1"), std::string::npos);
+
+    const std::string restored = restore_abandon();
+    ASSERT_TRUE(wallet::valid_wallet_id(restored));
+    EXPECT_NE(pursa({"show", "--wallet", restored}).output.find(wallettest::ABANDON_RECEIVE_0), std::string::npos);
+    const auto listed = pursa({"list"}).output;
+    EXPECT_NE(listed.find(id + "  Savings\n"), std::string::npos) << listed;
+    EXPECT_NE(listed.find(restored + "  Wallet 2  (active)"), std::string::npos) << listed;
 }
 
-TEST_F(WalletDirTest, RestoreChecksTheMnemonicAndListShowsEveryWallet)
+// A locked wallet holds no readable secret and is not used; a wrong password changes nothing;
+// unlocking gives back the very file.
+TEST_F(PursaProgram, LockAndUnlockWithAPassword)
 {
-    auto bad = run_pursa(m_temp.path(), {"restore", "abandon", "abandon"});
-    EXPECT_EQ(bad.exit_code, 1);
-    EXPECT_EQ(bad.output, "error: that is not a valid 12-word mnemonic.");
-    EXPECT_FALSE(exists("wallets.json"));
-
-    auto restored = restore_abandon(m_temp.path());
-    ASSERT_EQ(restored.exit_code, 0) << restored.output;
-    auto second = run_pursa(m_temp.path(), {"create"});
-    ASSERT_EQ(second.exit_code, 0);
-    auto shown = run_pursa(m_temp.path(), {"show", "--wallet", created_id(restored)});
-    EXPECT_NE(shown.output.find(wallettest::ABANDON_RECEIVE_0), std::string::npos) << shown.output;
-
-    auto listed = run_pursa(m_temp.path(), {"list"});
-    EXPECT_NE(listed.output.find(created_id(restored) + "  Wallet 1"), std::string::npos) << listed.output;
-    EXPECT_NE(listed.output.find(created_id(second) + "  Wallet 2  (active)"), std::string::npos) << listed.output;
-    auto unknown = run_pursa(m_temp.path(), {"show", "--wallet", "w404"});
-    EXPECT_EQ(unknown.exit_code, 1);
-}
-
-TEST_F(WalletDirTest, LockAndUnlockWithAPassword)
-{
-    const std::string id = created_id(restore_abandon(m_temp.path()));
+    const std::string id = restore_abandon();
     ASSERT_FALSE(id.empty());
     const std::string plain = read_text(wallet_rel(id));
-    wallet::register_app(ws(), "/opt/agoran", "Agoran");
-    {
-        wallet::WalletLock lock(ws());
-        ASSERT_TRUE(wallet::wallet_load(ws()));
-    }
-
-    auto locked = run_pursa(m_temp.path(), {"lock", "--password", "hunter2"});
-    ASSERT_EQ(locked.exit_code, 0) << locked.output;
+    ASSERT_EQ(pursa({"lock", "--password", "hunter2"}).exit_code, 0);
     const auto envelope = read_json(wallet_rel(id));
     ASSERT_TRUE(wallet::parse_lock_envelope(envelope));
-    EXPECT_EQ(envelope["iter"], 210000);
     EXPECT_EQ(read_text(wallet_rel(id)).find("abandon"), std::string::npos);
-    EXPECT_TRUE(wallet::wallet_is_locked(ws()));
-    {
-        wallet::WalletLock lock(ws());
-        EXPECT_FALSE(wallet::wallet_load(ws())) << "a wallet locked after the load is not used";
-        EXPECT_FALSE(wallet::wallet_save(ws()));
-    }
-    EXPECT_NE(run_pursa(m_temp.path(), {"show"}).exit_code, 0);
-    auto listed = run_pursa(m_temp.path(), {"list"});
-    EXPECT_NE(listed.output.find("(locked)"), std::string::npos);
+    EXPECT_FALSE(load());
+    EXPECT_NE(pursa({"show"}).exit_code, 0);
 
-    auto wrong = run_pursa(m_temp.path(), {"unlock", "--password", "hunter3"});
-    EXPECT_EQ(wrong.exit_code, 1);
-    EXPECT_EQ(wrong.output, "error: wrong password.");
-    EXPECT_EQ(read_json(wallet_rel(id)), envelope) << "a wrong password changes nothing";
-
-    auto again = run_pursa(m_temp.path(), {"lock", "--password", "x"});
-    EXPECT_EQ(again.output, "error: the wallet is already locked.");
-
-    auto unlocked = run_pursa(m_temp.path(), {"unlock", "--password", "hunter2"});
-    ASSERT_EQ(unlocked.exit_code, 0) << unlocked.output;
+    EXPECT_EQ(pursa({"unlock", "--password", "hunter3"}).output, "error: wrong password.");
+    EXPECT_EQ(read_json(wallet_rel(id)), envelope);
+    ASSERT_EQ(pursa({"unlock", "--password", "hunter2"}).exit_code, 0);
     EXPECT_EQ(read_json(wallet_rel(id)), nlohmann::json::parse(plain));
-    wallet::WalletLock lock(ws());
-    EXPECT_TRUE(wallet::wallet_load(ws()));
+    EXPECT_TRUE(load());
 }
 
-TEST_F(WalletDirTest, ApproveAndDenyAnswerPendingRequests)
+// deny and approve answer pending requests (junk in the folder is none); Pursa left running
+// without a terminal names the app and the wallet, approves nothing, and can be found.
+TEST_F(PursaProgram, ApproveDenyAndTheRunningPursa)
 {
-    const std::string id = created_id(run_pursa(m_temp.path(), {"create"}));
+    const std::string id = created({"create", "--name", "Daily"});
     ASSERT_FALSE(id.empty());
     wallet::register_app(ws(), "/opt/agoran", "Agoran");
     wallet::unbind_wallet(ws());
     const std::string r1 = wallet::write_connect_request(ws()).value_or("");
     const std::string r2 = wallet::write_connect_request(ws()).value_or("");
-    ASSERT_FALSE(r1.empty() || r2.empty());
-    auto pending = pursa::pending_requests();
-    ASSERT_EQ(pending.size(), 2u);
-    EXPECT_EQ(pending[0].app, "Agoran");
-
-    auto denied = run_pursa(m_temp.path(), {"deny", r1});
-    EXPECT_EQ(denied.output, "success: " + r1);
+    ASSERT_EQ(pursa::pending_requests().size(), 2u);
+    EXPECT_EQ(pursa({"deny", r1}).output, "success: " + r1);
+    EXPECT_EQ(pursa({"approve", "--all"}).output, "success: " + r2);
     EXPECT_EQ(wallet::read_connect_reply(ws(), r1), wallet::ConnectReply::Denied);
-    auto approved = run_pursa(m_temp.path(), {"approve", "--all"});
-    EXPECT_EQ(approved.output, "success: " + r2);
     EXPECT_EQ(wallet::read_connect_reply(ws(), r2), wallet::ConnectReply::Ok);
-    EXPECT_EQ(wallet::active_wallet_id(ws()), id);
-    auto none = run_pursa(m_temp.path(), {"approve"});
-    EXPECT_EQ(none.exit_code, 1);
-    EXPECT_EQ(none.output, "error: no pending connect request.");
-    // Junk in the connect folder is skipped.
     write_text("connect/junk.req.json", "{");
     write_text("connect/w1.req.json", R"({"id": "w2"})");
-    EXPECT_TRUE(pursa::pending_requests().empty());
-}
+    EXPECT_EQ(pursa({"approve"}).output, "error: no pending connect request.");
+    const auto waited = pursa({"deny", "--wait", "--timeout", "0.3"}).output;
+    EXPECT_NE(waited.find("error: no connect request came in time."), std::string::npos) << waited;
 
-TEST_F(WalletDirTest, InteractivePursaNamesAppAndWalletAndStaysFindableWithoutATerminal)
-{
-    const std::string id = created_id(run_pursa(m_temp.path(), {"create", "--name", "Daily"}));
-    ASSERT_FALSE(id.empty());
-    wallet::register_app(ws(), "/opt/agoran", "Agoran");
     wallet::unbind_wallet(ws());
     auto serving = pursatest::start_pursa(m_temp.path(), {});
-    ASSERT_TRUE(serving);
-    ASSERT_TRUE(serving->read_line(10s).has_value());
-    EXPECT_TRUE(wallet::pursa_running());
+    ASSERT_TRUE(serving && serving->read_line(10s));
     EXPECT_TRUE(wallet::show_or_start_pursa()) << "a running Pursa is shown, not started again";
     const std::string request = wallet::write_connect_request(ws()).value_or("");
-    auto asked = serving->read_line(10s);
+    const auto asked = serving->read_line(10s);
     ASSERT_TRUE(asked);
     EXPECT_NE(asked->find("\"Agoran\""), std::string::npos) << *asked;
     EXPECT_NE(asked->find("\"Daily\""), std::string::npos) << *asked;
-    // Standard input is empty: nothing is approved, and Pursa keeps running.
-    (void)serving->read_line(500ms);
+    static_cast<void>(serving->read_line(500ms));  // standard input is empty: nothing is approved
     EXPECT_EQ(wallet::read_connect_reply(ws(), request), wallet::ConnectReply::Pending);
-    EXPECT_TRUE(serving->running());
     EXPECT_TRUE(wallet::pursa_running());
     serving->stop();
     EXPECT_FALSE(wallet::pursa_running());
 }
 
-// Bad arguments stop with code 2, refused requests with 1; a wait ends at its timeout.
-TEST_F(WalletDirTest, BadArgumentsAreRefusedAndAWaitEnds)
+// Bad arguments stop with code 2, refused requests with 1.
+TEST_F(PursaProgram, BadArgumentsAndRefusedRequests)
 {
-    for (const std::vector<std::string>& args : {std::vector<std::string>{"frobnicate"}, {"create", "--name"}, {"--bogus"}})
-        EXPECT_EQ(run_pursa(m_temp.path(), args).exit_code, 2) << args[0];
-    for (const std::vector<std::string>& args : {std::vector<std::string>{"fund", "-5"}, {"paymail"},
-                                                {"approve", "--wait", "--timeout", "soon"}})
-        EXPECT_EQ(run_pursa(m_temp.path(), args).exit_code, 1) << args[0];
-    ASSERT_FALSE(created_id(run_pursa(m_temp.path(), {"create"})).empty());
-    auto r = run_pursa(m_temp.path(), {"deny", "--wait", "--timeout", "0.3"});
-    EXPECT_EQ(r.exit_code, 1);
-    EXPECT_NE(r.output.find("error: no connect request came in time."), std::string::npos) << r.output;
+    const std::pair<std::vector<std::string>, int> cases[] = {
+        {{"frobnicate"}, 2}, {{"create", "--name"}, 2}, {{"--bogus"}, 2}, {{"fund", "-5"}, 1}, {{"paymail"}, 1},
+        {{"approve", "--wait", "--timeout", "soon"}, 1}, {{"show", "--wallet", "w404"}, 1}};
+    for (const auto& [args, code] : cases) EXPECT_EQ(pursa(args).exit_code, code) << args[0];
 }
 
 // The registry lock is held by the process that took it: Pursa waits for it, writing nothing.
-TEST_F(WalletDirTest, PursaWaitsWhileThisProcessHoldsTheRegistryLock)
+TEST_F(PursaProgram, PursaWaitsWhileThisProcessHoldsTheRegistryLock)
 {
     std::unique_ptr<platform::ChildProcess> child;
     {
@@ -208,31 +148,26 @@ TEST_F(WalletDirTest, PursaWaitsWhileThisProcessHoldsTheRegistryLock)
         ASSERT_TRUE(child);
         EXPECT_EQ(child->read_line(700ms), std::nullopt) << "Pursa finished while this process held the lock";
         EXPECT_FALSE(exists("wallets.json"));
-        EXPECT_TRUE(child->running());
     }
     EXPECT_EQ(child->wait(30s), 0);
     EXPECT_EQ(wallet::list_wallets().size(), 1u);
 }
 
-TEST_F(WalletDirTest, PaymailNameIsCheckedStoredAndNamesTheEntry)
+// A name is checked and published with the identity key before it is stored; a failed
+// publication stores nothing.
+TEST_F(PursaProgram, PaymailNameIsCheckedPublishedThenStored)
 {
-    const std::string id = created_id(run_pursa(m_temp.path(), {"create"}));
+    const std::string id = created({"create"});
     ASSERT_FALSE(id.empty());
-    std::string published_name, published_key;
+    std::string published;
     auto publish = [&](const std::string& name, const std::string& key) {
-        published_name = name;
-        published_key = key;
+        published = name + " " + key;
         return std::string();
     };
-    EXPECT_EQ(pursa::set_paymail(id, "bad name!", publish).substr(0, 6), "error:");
-    EXPECT_EQ(pursa::set_paymail(id, "", publish).substr(0, 6), "error:");
+    for (const char* bad : {"bad name!", ""}) EXPECT_TRUE(pursa::set_paymail(id, bad, publish).starts_with("error:")) << bad;
     EXPECT_EQ(pursa::set_paymail(id, "  @Alice ", publish), "success");
-    EXPECT_EQ(published_name, "alice");
-    EXPECT_EQ(published_key, pursa::identity_pubkey(id));
-    EXPECT_EQ(published_key.size(), 66u);
-    EXPECT_EQ(read_json(wallet_rel(id))["paymail"], "alice");
+    EXPECT_EQ(published, "alice " + pursa::identity_pubkey(id));
     EXPECT_EQ(wallet::wallet_display_name(id), "alice");
-    // A failed publication stores nothing.
     auto refuse = [](const std::string&, const std::string&) { return std::string("the name is taken."); };
     EXPECT_EQ(pursa::set_paymail(id, "bob", refuse), "error: the name is taken.");
     EXPECT_EQ(read_json(wallet_rel(id))["paymail"], "alice");

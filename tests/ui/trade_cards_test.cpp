@@ -1,127 +1,51 @@
-// The Complete cards and refusals, the Listings & Offers cards, the verdict line and the lot
-// choices.
+// The Complete cards and refusals, and the lot choices of the List dialog.
 #include <gtest/gtest.h>
-
-#include <ctime>
 
 #include "ui/complete_rows.h"
 #include "ui/list_lot.h"
-#include "ui/mine_cards.h"
 
 namespace {
 
-const std::string ME = "02" + std::string(64, 'a');
-const std::string THEM = "03" + std::string(64, 'b');
-const std::string PAYMAIL = "melina@tavrinnode.example";
-
-std::string utc(int64_t t, const char* format)
-{
-    const std::time_t tt = static_cast<std::time_t>(t);
-    char buffer[64];
-    std::strftime(buffer, sizeof buffer, format, std::gmtime(&tt));
-    return buffer;
-}
-
-book::Offer offer(const std::string& id, const std::string& hex, const std::string& pubkey = THEM)
+book::Offer offer(const std::string& id, const std::string& hex)
 {
     book::Offer o;
     o.id = id;
-    o.pubkey = pubkey;
-    o.handle = "zeno@tavrinnode.example";
-    o.qty = "1";
     o.pay_sats = 25'000'000;
     o.offer = hex;
     return o;
 }
 
-book::Listing listing(const std::string& id, const std::string& owner, book::ListingStatus status = book::ListingStatus::Live)
-{
-    book::Listing l;
-    l.id = id;
-    l.pubkey = owner;
-    l.status = status;
-    l.utxo = id + "_0";
-    l.qty = "4";
-    l.price_sats = 100'000'000;
-    l.name = "Owl Coin";
-    l.sym = "OWL";
-    l.origin = "origin-" + id;
-    l.handle = "seller-" + id;
-    l.exp = 1'790'000'000;
-    return l;
-}
-
-ui::CompleteRow row_of(const book::Listing& listing, const book::Offer& offer)
+ui::CompleteRow row_of(const book::Listing& listing, const book::Offer& offer, uint64_t paid = 0)
 {
     ui::CompleteRow row;
     row.row = {offer, listing};
+    if (paid == 0) return row;
+    trade::OfferCheck check;
+    check.passes = paid >= offer.pay_sats;
+    check.paid_sats = paid;
+    check.due_sats = offer.pay_sats;
+    check.error = trade::underpaid_error(paid, offer.pay_sats);
+    row.check = check;
     return row;
 }
 
-// An offer that pays paid of the due satoshis: it passes when that is enough.
-trade::OfferCheck check_of(uint64_t paid, uint64_t due)
-{
-    trade::OfferCheck check;
-    check.passes = paid >= due;
-    check.paid_sats = paid;
-    check.due_sats = due;
-    check.error = trade::underpaid_error(paid, due);
-    return check;
-}
-
-// The seller's check decides the card's verdict: a refusal never reads as passing; an offer
-// without signed bytes has no verdict and cannot be completed.
+// A refusal never reads as passing; an offer without signed bytes cannot be completed.
 TEST(CompleteRows, TheVerdictFollowsTheSellersCheck)
 {
-    const auto a = listing("a", ME);
-    auto refused = row_of(a, offer("x", "0100"));
-    refused.check = check_of(1, 25'000'000);
-    EXPECT_EQ(ui::complete_card(refused).fields[4].value,
-              "Refused: the offer pays 0.00000001 BSV, but the listing asks 0.25000000 BSV for that.");
-    EXPECT_EQ(ui::complete_card(refused).fields[4].tone, ui::CardField::Tone::Bad);
-    auto passes = refused;
-    passes.check = check_of(25'000'000, 25'000'000);
-    EXPECT_EQ(ui::complete_card(passes).fields[4].value, "Pays you 0.25000000 BSV (0.25000000 BSV due). Passes.");
-    EXPECT_EQ(ui::complete_card(passes).fields[4].tone, ui::CardField::Tone::Good);
+    const book::Listing a;
+    const auto refused = ui::complete_card(row_of(a, offer("x", "0100"), 1)).fields[4];
+    EXPECT_TRUE(refused.value.starts_with("Refused: ")) << refused.value;
+    EXPECT_EQ(refused.tone, ui::CardField::Tone::Bad);
+    EXPECT_EQ(ui::complete_card(row_of(a, offer("x", "0100"), 25'000'000)).fields[4].tone, ui::CardField::Tone::Good);
     EXPECT_EQ(ui::complete_card(row_of(a, offer("y", ""))).fields[4].tone, ui::CardField::Tone::Normal);
-    EXPECT_EQ(ui::verdict_text(std::nullopt), "-");
 
     const std::vector<ui::CompleteRow> rows = {row_of(a, offer("x", "0100")), row_of(a, offer("y", ""))};
-    EXPECT_EQ(ui::complete_refusal(rows, -1), "Pick an offer.");
-    EXPECT_EQ(ui::complete_refusal({}, 0), "Nobody has offered on your listings yet.");
-    EXPECT_EQ(ui::complete_refusal(rows, 1), "That offer has no signed bytes. Ask the buyer to post again.");
-    EXPECT_EQ(ui::complete_refusal(rows, 2), "Pick an offer.");
     EXPECT_EQ(ui::complete_refusal(rows, 0), "");
+    EXPECT_EQ(ui::complete_refusal(rows, 1), "That offer has no signed bytes. Ask the buyer to post again.");
+    for (int pick : {-1, 2}) EXPECT_EQ(ui::complete_refusal(rows, pick), "Pick an offer.");
+    EXPECT_EQ(ui::complete_refusal({}, 0), "Nobody has offered on your listings yet.");
 }
 
-// Listings & Offers holds the wallet's own live listings, each with the offers waiting on it,
-// and its own offers (by key, or by name when unsigned) on live listings; nothing else.
-TEST(MineCards, OnlyTheWalletsOwnLiveListingsAndOffers)
-{
-    auto one = listing("a", ME);
-    auto two = listing("b", ME);
-    const std::vector<trade::OfferRow> rows = {{offer("short", "0100"), one}, {offer("x", "tx"), two}, {offer("y", "tx"), two}};
-    const auto waiting = ui::waiting_counts(rows);
-    EXPECT_EQ(waiting.at("a"), 1u);
-    EXPECT_EQ(waiting.at("b"), 2u);
-    const auto mine = ui::mine_cards({one, two, listing("d", ME, book::ListingStatus::Sold), listing("e", ME, book::ListingStatus::Expired)}, ME, PAYMAIL, waiting, utc);
-    ASSERT_EQ(mine.listings.size(), 2u);
-    EXPECT_EQ(mine.listings[1].fields[0].value, "Owl Coin (OWL)  \u00B7  2 offers waiting");
-    EXPECT_TRUE(ui::mine_cards({one, two}, THEM, "", waiting, utc).listings.empty());
-
-    auto theirs = listing("a", THEM);
-    auto unpriced = offer("by-name", "", "");
-    unpriced.handle = PAYMAIL;
-    theirs.offers = {offer("mine", "tx", ME), offer("other", "tx"), unpriced};
-    auto closed = listing("c", THEM, book::ListingStatus::Cancelled);
-    closed.offers = {offer("closed", "tx", ME)};
-    const auto offers = ui::mine_cards({theirs, closed}, ME, PAYMAIL, {}, utc);
-    EXPECT_TRUE(offers.listings.empty());
-    EXPECT_EQ(offers.offers.size(), 2u);
-}
-
-// A lot is listed by its outpoint in either spelling; token units become base units; the rest
-// of a lot listed in part is named; a picture is one.
 TEST(ListLots, ListedMarksBaseUnitsAndTheRestOfALot)
 {
     wallet::TvPursaOrdRow token;
@@ -135,9 +59,8 @@ TEST(ListLots, ListedMarksBaseUnitsAndTheRestOfALot)
     EXPECT_FALSE(ui::lot_is_listed(token, {std::string(64, 'a') + "_4"}));
     EXPECT_EQ(ui::lot_quantity(token, "250.5"), "25050000000");
     EXPECT_FALSE(ui::lot_quantity(token, "0"));
-    EXPECT_EQ(ui::lot_rest_note(token, "250"),
-              "The whole lot stays held while it is listed: the other 750 LAUR wait until the listing ends.");
-    for (const char* whole : {"1,000", "2000"}) EXPECT_EQ(ui::lot_rest_note(token, whole), "");
+    EXPECT_NE(ui::lot_rest_note(token, "250").find("the other 750 LAUR"), std::string::npos);
+    EXPECT_EQ(ui::lot_rest_note(token, "1,000"), "");
     EXPECT_EQ(ui::lot_to_list(token).amount, "100000000000");
 
     wallet::TvPursaOrdRow picture;

@@ -2,7 +2,6 @@
 // pointed at a fresh temporary folder so that no test touches the user's files.
 #include <QApplication>
 
-#include <cstdlib>
 #include <filesystem>
 #include <random>
 
