@@ -10,7 +10,7 @@ std::vector<tx::TxInput> coins(size_t n, core::Amount each)
 {
     std::vector<tx::TxInput> out(n);
     for (size_t i = 0; i < n; ++i) {
-        out[i].txid = std::string(64, "0123456789abcdef"[i % 16]);
+        out[i].txid = *tx::Txid::parse(std::string(64, "0123456789abcdef"[i % 16]));
         out[i].vout = static_cast<uint32_t>(i);
         out[i].value = each;
     }

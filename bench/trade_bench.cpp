@@ -34,10 +34,10 @@ void BM_CheckTokenOffer(benchmark::State& state)
     tx::Transaction offer;
     std::vector<std::optional<trade::Prevout>> prevouts;
     offer.inputs.resize(1 + static_cast<size_t>(state.range(0)));
-    offer.inputs[0].txid = std::string(64, 'c');
+    offer.inputs[0].txid = *tx::Txid::parse(std::string(64, 'c'));
     prevouts.push_back(trade::Prevout{1, transfer(seller_ord, token, "1000000").script});
     for (size_t i = 1; i < offer.inputs.size(); ++i) {
-        offer.inputs[i].txid = std::string(64, 'd');
+        offer.inputs[i].txid = *tx::Txid::parse(std::string(64, 'd'));
         offer.inputs[i].vout = static_cast<uint32_t>(i);
         offer.inputs[i].script_sig = core::Bytes(107, 0x01);
         prevouts.push_back(trade::Prevout{10'000, tx::p2pkh_script(buyer)});

@@ -27,7 +27,7 @@ tx::Transaction payment(size_t inputs, size_t outputs)
     tx::Transaction t;
     for (size_t i = 0; i < inputs; ++i) {
         tx::TxInput in;
-        in.txid = core::hex_encode(core::sha256(core::as_bytes(std::to_string(i))));
+        in.txid = *tx::Txid::parse(core::hex_encode(core::sha256(core::as_bytes(std::to_string(i)))));
         in.vout = static_cast<uint32_t>(i);
         in.value = 100'000 + static_cast<core::Amount>(i);
         in.prev_script = tx::p2pkh_script(hash);
