@@ -69,7 +69,7 @@ else
   # coin refresh threads (funding's payment and gathering tests), the lots scan (wallet), the
   # wallet and registry locks, signing from many threads (core), and the hardening suite's
   # Concurrent* tests. A name that matches no test fails the run.
-  concurrent=('BookLoadTest\.' 'IndexPagingTest\.' 'IdentityTest\.' 'Pay\.' 'Gather\.' 'LotsTest\.'
+  concurrent=('BookLoadTest\.' 'IdentityTest\.' 'Pay\.' 'Gather\.' 'LotsTest\.'
               'WalletLock\.' 'WalletRelease\.' 'RegistryUnderLoad\.' 'Concurrent[A-Za-z]*\.'
               'Key\.EverySignatureIsLowSStrictDerAndVerifies$')
   for name in "${concurrent[@]}"; do

@@ -2,6 +2,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
+#include <algorithm>
+#include <cstdio>
 
 #include <gtest/gtest.h>
 
@@ -131,6 +134,46 @@ TEST_F(BookLoadTest, AMissingIndexFallsBackAndNoServiceAtAllIsOffline)
     book::LoadStatus history;
     EXPECT_FALSE(book::load_history(history, ALICE.pub, options()).ok());
     EXPECT_TRUE(history.offline);
+}
+
+// The index failing part way through never passes for the whole book: the pages it gave are
+// read, WhatsOnChain adds what it lists, and the status says the index was cut short.
+TEST_F(BookLoadTest, IndexDownOnPageThreeKeepsTheFirstTwoPagesAndSaysTheBookIsIncomplete)
+{
+    std::string first = publish(listing(ALICE, 1000));
+    std::string second = publish(listing(BOB, 1001));
+    // Pages 1 and 2 are full (each real id among ids no service knows); page 3 fails.
+    std::set<std::string> unknown;
+    Json pages[2] = {Json::array({first}), Json::array({second})};
+    for (unsigned i = 0; i < 3998; ++i) {
+        char id[65];
+        std::snprintf(id, sizeof id, "%064x", 0x5000 + i);
+        unknown.insert(id);
+        pages[i % 2].push_back(id);
+    }
+    m_http.set_handler([&](const std::string&, const std::string& url, const std::string& body) -> std::optional<net::HttpReply> {
+        if (has(url, "/oi/oracle/")) {
+            if (has(url, "offset=0")) return m_http.reply(200, Json{{"txids", pages[0]}}.dump());
+            if (has(url, "offset=2000")) return m_http.reply(200, Json{{"txids", pages[1]}}.dump());
+            return m_http.reply(503, "down");
+        }
+        if (has(url, "/txs/hex")) {  // the bulk answer leaves out the ids nobody knows, as the service does
+            Json asked = core::parse_json(body).value()["txids"];
+            if (std::all_of(asked.begin(), asked.end(), [&](const Json& id) { return unknown.count(id) > 0; }))
+                return m_http.reply(200, "[]");
+        }
+        size_t at = url.find("/tx/");
+        if (at != std::string::npos && unknown.count(url.substr(at + 4, 64)) > 0) return m_http.reply(404, "");
+        return std::nullopt;
+    });
+    std::string late = publish(listing(ALICE, 1002));  // only WhatsOnChain lists it
+
+    EXPECT_EQ(txids(load()), (std::vector<std::string>{first, second, late}));
+    EXPECT_EQ(m_http.count("offset=4000"), 1u);
+    EXPECT_EQ(m_http.count("offset=6000"), 0u);
+    EXPECT_FALSE(m_status.index_whole);
+    EXPECT_FALSE(m_status.complete);
+    EXPECT_EQ(m_status.unread, 3998u);
 }
 
 // A service that changes a byte of a post (in the raw hex, or in JSON that carries it) is

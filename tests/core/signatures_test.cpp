@@ -1,6 +1,8 @@
 // Keys and signatures: private and public keys, the node's strict DER, tweaks and ECDH, and
 // signed messages (the vectors, then the forms a hostile peer could send).
+#include <atomic>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -91,6 +93,28 @@ TEST(Key, NormalizePublicKey)
 // signed-message vectors and the transaction unlock checks.
 
 // The node's strict DER: one sequence of two minimal positive integers below the order, nothing after.
+// Signing is safe from any thread: signatures made on four threads at once are strict DER with
+// a low S, deterministic, and verify under the key only (the thread sanitizer runs this one).
+TEST(Key, EverySignatureIsLowSStrictDerAndVerifies)
+{
+    const Bytes pub = pub_bytes(PUB_A);
+    std::atomic<int> failures{0};
+    auto sign_range = [&](int first) {
+        for (int i = first; i < first + 24; ++i) {
+            const core::Hash256 digest = digest_of(i);
+            auto der = core::ecdsa_sign_der(KEY_A, digest);
+            const bool ok = der && der->size() <= 72 && core::der_is_strict(*der) && core::der_is_low_s(*der) &&
+                            core::verify_der(digest, *der, pub, true) && !core::verify_der(digest_of(i + 1), *der, pub, false) &&
+                            !core::verify_der(digest, *der, pub_bytes(GENERATOR), false) && core::ecdsa_sign_der(KEY_A, digest) == der;
+            if (!ok) ++failures;
+        }
+    };
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) threads.emplace_back(sign_range, t * 1000);
+    for (auto& th : threads) th.join();
+    EXPECT_EQ(failures.load(), 0);
+}
+
 TEST(Key, NonStrictDerRefused)
 {
     // A digest whose signature has an r below 2^255, so that a zero byte in front of it is
