@@ -161,23 +161,4 @@ TEST_F(ConnectTest, PaymailHandleCarriesTheDomain)
     EXPECT_EQ(wallet::pursa_paymail(ws()), "");
 }
 
-// The sentences are the product's: users and the help pages know them word for word.
-TEST(WalletErrorText, EveryFailureReadsAsBefore)
-{
-    const std::vector<std::pair<WalletCode, std::string>> rows = {
-        {WalletCode::NotAnApp, "connect is for apps, not the Pursa vault."},
-        {WalletCode::RequestNotWritten, "could not write connect request."},
-        {WalletCode::Denied, "connect denied in Pursa."},
-        {WalletCode::NotApprovedInTime, "Pursa did not approve in time. Open Pursa.exe and try Connect again."},
-        {WalletCode::Locked, "This wallet is locked. Open it in Pursa."},
-        {WalletCode::WouldNotLoad, "approved, but the wallet would not load."},
-        {WalletCode::NoWallet, "no Pursa wallet."},
-        {WalletCode::NoWatchAddresses, "no watch addresses."},
-        {WalletCode::WalletChanged, "wallet changed."},
-        {WalletCode::BalanceUnreadable, "could not read the balance."},
-        {WalletCode::IndexUnavailable, "1Sat index unavailable. 1-sat coins are held back from spend."},
-    };
-    for (const auto& [code, text] : rows) EXPECT_EQ(wallet::error_text(code), text) << static_cast<int>(code);
-}
-
 } // namespace

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <filesystem>
-#include <memory>
 #include <optional>
 #include <fstream>
 #include <sstream>
@@ -16,6 +15,7 @@
 #include "wallet/app_binding.h"
 #include "wallet/error.h"
 #include "wallet/wallet_file.h"
+#include "wallet/wallet_lock.h"
 #include "wallet/wallet_session.h"
 
 namespace wallettest {
@@ -111,10 +111,18 @@ protected:
         wallet::register_app(ws(), "/opt/agoran", "Agoran");
         ASSERT_EQ(wallet::active_wallet_id(ws()), "w1");
     }
+    // The same wallet loaded, the wallet lock held until the test ends.
+    void load_single_wallet(const nlohmann::json& doc)
+    {
+        bind_single_wallet(doc);
+        m_lock.emplace(ws());
+        ASSERT_TRUE(wallet::wallet_load(ws()));
+    }
 
     testsupport::TempDir m_temp;
     std::filesystem::path m_data;
     wallet::WalletSession m_wallet;
+    std::optional<wallet::WalletLock> m_lock;  // let go before the session it locks
 };
 
 } // namespace wallettest
