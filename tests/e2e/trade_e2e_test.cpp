@@ -85,14 +85,7 @@ struct Forger {
     std::string address = core::address_from_pubkey(pub);
     core::Hash160 hash = *core::hash160_from_address(address);
 
-    tx::TxInput coin(int64_t sats) const
-    {
-        tx::TxInput in;
-        in.txid = test_txid(devnet.fund(address, sats));
-        in.value = sats;
-        in.pub_key_hash = hash;
-        return in;
-    }
+    tx::TxInput coin(int64_t sats) const { return test_input(test_txid(devnet.fund(address, sats)), 0, sats, hash); }
     std::string broadcast(std::vector<tx::TxInput> inputs, const std::vector<tx::TxOutput>& outputs) const
     {
         EXPECT_TRUE(tx::tx_sign_input(0, inputs, outputs, hash, priv, pub));

@@ -40,6 +40,7 @@ protected:
     }
     void TearDown() override
     {
+        m_lock.reset();
         m_session.reset();
         WalletDirTest::TearDown();
     }
@@ -113,11 +114,7 @@ protected:
     {
         auto key = receive_key(index);
         auto hash = *core::hash160_from_address(key.address);
-        std::vector<tx::TxInput> ins(1);
-        ins[0].txid = txid;
-        ins[0].vout = vout;
-        ins[0].value = sats;
-        ins[0].pub_key_hash = hash;
+        std::vector<tx::TxInput> ins{test_input(txid, vout, sats, hash)};
         auto outs = to_other(sats - 200);
         EXPECT_TRUE(tx::tx_sign_input(0, ins, outs, hash, key.priv_hex.view(), key.pub_hex));
         auto raw = tx::tx_serialize(ins, outs);

@@ -12,14 +12,8 @@ namespace {
 std::string offer_hex(const std::vector<std::pair<std::string, uint32_t>>& spends)
 {
     std::vector<tx::TxInput> ins;
-    for (const auto& [txid, vout] : spends) {
-        tx::TxInput in;
-        in.txid = test_txid(txid);
-        in.vout = vout;
-        ins.push_back(in);
-    }
-    core::Hash160 h{};
-    return core::hex_encode(tx::tx_serialize(ins, {{1000, tx::p2pkh_script(h)}}));
+    for (const auto& [txid, vout] : spends) ins.push_back(test_input(test_txid(txid), vout));
+    return core::hex_encode(tx::tx_serialize(ins, {{1000, tx::p2pkh_script(core::Hash160{})}}));
 }
 
 const std::string TXID_A = "a1" + std::string(62, '0');

@@ -44,7 +44,9 @@ TEST(VaultCrypto, OpensAnEnvelopeSealedEarlier)
     EXPECT_EQ(wallet::lock_envelope_to_json(*env), doc);
 }
 
-TEST(VaultCrypto, AnyChangedByteIsRefused)
+// An envelope with any byte or its iteration count changed does not open; one with a member
+// out of its form does not parse.
+TEST(LockEnvelope, AChangedOrMalformedEnvelopeIsRefused)
 {
     auto env = pursa::seal_text("secret wallet text", "pw", FAST);
     ASSERT_TRUE(env);
@@ -57,12 +59,7 @@ TEST(VaultCrypto, AnyChangedByteIsRefused)
     auto more = *env;
     more.iterations += 1;
     EXPECT_FALSE(pursa::open_envelope(more, "pw"));
-}
 
-TEST(LockEnvelope, ParserChecksEveryMember)
-{
-    auto env = pursa::seal_text("text", "pw", FAST);
-    ASSERT_TRUE(env);
     const auto good = wallet::lock_envelope_to_json(*env);
     const std::pair<const char*, nlohmann::json> broken[] = {
         {"lock", "TV-LOCK2"}, {"kdf", "scrypt"}, {"iter", 9999},         {"iter", 5000001},

@@ -114,8 +114,18 @@ TEST_F(ConnectTest, DenialAndMalformedRepliesLeaveNoBinding)
     }
 }
 
-TEST_F(ConnectTest, NoReplyTimesOutAfterTheLastPoll)
+// No request from an unregistered process or without the folder; with no reply, a time-out
+// after the last poll.
+TEST_F(ConnectTest, NoRequestWithoutAnAppOrFolderAndNoReplyTimesOut)
 {
+    wallet::WalletSession unregistered;
+    EXPECT_EQ(failure_of(wallet::pursa_connect(unregistered, m_options)), WalletCode::NotAnApp);
+    EXPECT_FALSE(wallet::write_connect_request(unregistered));
+    write_text("connect", "a file where the folder should be");
+    EXPECT_EQ(failure_of(wallet::pursa_connect(ws(), m_options)), WalletCode::RequestNotWritten);
+    EXPECT_EQ(m_starts, 0);
+    std::filesystem::remove(path("connect"));
+
     m_options.max_polls = 3;
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(failure_of(wallet::pursa_connect(ws(), m_options)), WalletCode::NotApprovedInTime);
@@ -139,16 +149,6 @@ TEST_F(ConnectTest, LockedWalletIsBoundButReportedLocked)
     write_json(wallet_rel("w1"), hd_wallet(ABANDON_MNEMONIC));
     m_options.max_polls = 1;
     EXPECT_EQ(failure_of(wallet::pursa_connect(ws(), m_options)), std::nullopt);
-}
-
-TEST_F(ConnectTest, NoRequestFromAnUnregisteredProcessOrWithoutTheFolder)
-{
-    wallet::WalletSession unregistered;
-    EXPECT_EQ(failure_of(wallet::pursa_connect(unregistered, m_options)), WalletCode::NotAnApp);
-    EXPECT_FALSE(wallet::write_connect_request(unregistered));
-    write_text("connect", "a file where the folder should be");
-    EXPECT_EQ(failure_of(wallet::pursa_connect(ws(), m_options)), WalletCode::RequestNotWritten);
-    EXPECT_EQ(m_starts, 0);
 }
 
 TEST_F(ConnectTest, PaymailHandleCarriesTheDomain)

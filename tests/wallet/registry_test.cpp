@@ -15,17 +15,14 @@ namespace {
 
 using wallettest::WalletDirTest;
 
-TEST(SanitizeId, LettersAndDigitsLowerCasedOthersUnderscoredLast96Kept)
+// Ids name folders and files: nothing that could leave the wallets folder is one. An instance
+// id keeps letters and digits, lower-cased, others underscored, the last 96 kept.
+TEST(WalletIds, OnlySafeIdsNameAFile)
 {
     EXPECT_EQ(wallet::sanitize_id("C:\\Program Files\\Agoran"), "c__program_files_agoran");
     EXPECT_EQ(wallet::sanitize_id(""), "default");
     EXPECT_EQ(wallet::sanitize_id(std::string(150, 'a') + std::string(50, 'B')), std::string(46, 'a') + std::string(50, 'b'));
     EXPECT_EQ(wallet::sanitize_id("\xc3\xa9t\xc3\xa9"), "__t__");  // each byte of a UTF-8 character
-}
-
-// Ids name folders: nothing that could leave the wallets folder is one.
-TEST(WalletIds, OnlySafeIdsNameAWalletFile)
-{
     const std::string first = wallet::new_wallet_id([](const std::string&) { return false; });
     EXPECT_TRUE(wallet::valid_wallet_id(first));
     EXPECT_NE(wallet::new_wallet_id([&](const std::string& id) { return id == first; }), first);  // taken on disk
