@@ -8,8 +8,6 @@
 
 #include "funding/broadcast.h"
 #include "funding/coin_state.h"
-#include "funding/outpoint_text.h"
-#include "wallet/wallet_key.h"
 #include "wallet/wallet_lock.h"
 #include "tests/support/fake_http.h"
 #include "tests/support/funding_outcome.h"

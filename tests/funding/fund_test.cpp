@@ -29,19 +29,6 @@ tx::TxOutput pay(core::Amount value)
 
 const core::Hash160 CHANGE = hash_of(0xCC);
 
-TEST(FundTransaction, RefusesEmptyAndInvalidRequests)
-{
-    using funding::FundingCode;
-    EXPECT_EQ(funding::fund_transaction({coin(1, 5000)}, {}, CHANGE, 0).error.code, FundingCode::NothingToPay);
-    EXPECT_EQ(funding::fund_transaction({coin(1, 5000)}, {pay(-1)}, CHANGE, 0).error.code, FundingCode::InvalidOutput);
-    EXPECT_EQ(funding::fund_transaction({coin(1, 5000)}, {{10, {}}}, CHANGE, 0).error.code, FundingCode::InvalidOutput);
-    EXPECT_EQ(funding::fund_transaction({coin(1, 5000)}, {pay(tx::MAX_MONEY + 1)}, CHANGE, 0).error.code,
-              FundingCode::InvalidOutput);
-    auto bad = coin(1, -1);
-    EXPECT_EQ(funding::fund_transaction({bad, coin(2, 5000)}, {pay(100)}, CHANGE, 1).error.code,
-              FundingCode::ForcedInputBad);
-}
-
 // The output indices of the inputs a funding chose, in their order; none when it failed.
 std::vector<uint32_t> vouts(const funding::Funded& f)
 {
@@ -96,14 +83,20 @@ TEST(FundTransaction, ChangeBalancesToTheSatoshi)
     EXPECT_EQ(f.fee, value_for_change(5000, 0) - 5000);
 }
 
-TEST(FundTransaction, InsufficientFundsNamesWhatIsNeeded)
+// Empty and invalid requests are refused; too little money names what is needed.
+TEST(FundTransaction, RefusalsNameWhatIsWrong)
 {
+    using funding::FundingCode;
+    EXPECT_EQ(funding::fund_transaction({coin(1, 5000)}, {}, CHANGE, 0).error.code, FundingCode::NothingToPay);
+    for (const auto& output : {pay(-1), tx::TxOutput{10, {}}, pay(tx::MAX_MONEY + 1)})
+        EXPECT_EQ(funding::fund_transaction({coin(1, 5000)}, {output}, CHANGE, 0).error.code, FundingCode::InvalidOutput);
+    EXPECT_EQ(funding::fund_transaction({coin(1, -1), coin(2, 5000)}, {pay(100)}, CHANGE, 1).error.code, FundingCode::ForcedInputBad);
     auto f = funding::fund_transaction({coin(1, 3000), coin(2, 1000)}, {pay(5000)}, CHANGE, 0);
     auto fee = tx::fee_for_size(tx::tx_serialize({coin(1, 3000), coin(2, 1000)}, {pay(5000)}, true).size());
-    EXPECT_EQ(f.error.code, funding::FundingCode::Insufficient);
+    EXPECT_EQ(f.error.code, FundingCode::Insufficient);
     EXPECT_EQ(f.error.need, 5000 + fee);
     EXPECT_EQ(f.error.have, 4000);
-    EXPECT_EQ(funding::fund_transaction({}, {pay(5000)}, CHANGE, 0).error.code, funding::FundingCode::Insufficient);
+    EXPECT_EQ(funding::fund_transaction({}, {pay(5000)}, CHANGE, 0).error.code, FundingCode::Insufficient);
     // Enough for the outputs and one satoshi short of the fee: never built without its fee.
     const auto one_input_fee = tx::fee_for_size(tx::tx_serialize({coin(1, 0)}, {pay(5000)}, true).size());
     EXPECT_FALSE(funding::fund_transaction({coin(1, 5000 + one_input_fee - 1)}, {pay(5000)}, CHANGE, 0).ok);

@@ -2,7 +2,6 @@
 // wallet and kept out of payments.
 #include <gtest/gtest.h>
 
-#include "funding/gather.h"
 #include "funding/offer_locks.h"
 #include "tests/funding/funding_fixture.h"
 #include "tests/support/test_txid.h"

@@ -1,7 +1,6 @@
 // Which inputs of a refused payment are really gone, as WhatsOnChain answers for each of them.
 #include <gtest/gtest.h>
 
-#include "funding/chain_clients.h"
 #include "funding/spent_check.h"
 #include "tests/funding/funding_fixture.h"
 #include "tests/support/test_txid.h"

@@ -29,10 +29,8 @@ protected:
     }
     std::string restore_abandon()
     {
-        std::vector<std::string> args(12, "abandon");
-        args.front() = "restore";
-        args.push_back("about");
-        return created(args);
+        return created({"restore", "abandon", "abandon", "abandon", "abandon", "abandon", "abandon", "abandon", "abandon",
+                        "abandon", "abandon", "abandon", "about"});
     }
     // This process registered as the app, loading the bound wallet.
     bool load()

@@ -1,4 +1,3 @@
-#include <atomic>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -6,7 +5,6 @@
 #include "tests/wallet/wallet_fixture.h"
 #include "wallet/connect.h"
 #include "wallet/paymail_domain.h"
-#include "wallet/wallet_lock.h"
 #include "wallet/wallet_state.h"
 
 namespace {
@@ -79,10 +77,8 @@ TEST_F(ConnectTest, ApprovalBindsAndLoadsTheWalletUntilDisconnected)
     EXPECT_EQ(m_log, "Waiting for Pursa to approve this app...\nConnected to Pursa wallet Name of w2\n");
     EXPECT_EQ(wallet::active_wallet_id(ws()), "w2");
     EXPECT_TRUE(wallet::pursa_is_connected(ws()));
-    {
-        wallet::WalletLock lock(ws());
-        EXPECT_EQ(ws().state().wallet_id, "w2");
-    }
+    m_lock.emplace(ws());
+    EXPECT_EQ(ws().state().wallet_id, "w2");
     const auto requests = std::distance(std::filesystem::directory_iterator(path("connect")), {});
     EXPECT_EQ(failure_of(wallet::pursa_connect(ws(), m_options)), std::nullopt);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(path("connect")), {}), requests);
@@ -92,10 +88,7 @@ TEST_F(ConnectTest, ApprovalBindsAndLoadsTheWalletUntilDisconnected)
     wallet::pursa_disconnect(ws(), [&](const std::string& line) { log += line; });
     EXPECT_EQ(log, "This app is no longer connected to a Pursa wallet.\n");
     EXPECT_FALSE(exists("binds/_opt_agoran.json"));
-    {
-        wallet::WalletLock lock(ws());
-        EXPECT_TRUE(ws().state().recv_priv.empty());
-    }
+    EXPECT_TRUE(ws().state().recv_priv.empty());
     wallet::WalletSession restarted;
     wallet::register_app(restarted, "/opt/agoran", "Agoran");
     EXPECT_FALSE(wallet::pursa_is_connected(restarted));

@@ -52,19 +52,6 @@ TEST_F(WalletDirTest, MissingOrCorruptRegistryReadsEmpty)
     EXPECT_EQ(wallet::wallet_display_name("w9"), "w9");
 }
 
-TEST_F(WalletDirTest, RegistryWriteIsAtomicAndKeepsUnknownMembers)
-{
-    write_text("wallets.json", "{\"wallets\": [{\"id\": \"w1\", \"name\": \"A\", \"color\": \"red\"}], \"theme\": 3}");
-    ASSERT_TRUE(wallet::rename_wallet_to_paymail("w1", "alice"));
-    auto doc = read_json("wallets.json");
-    EXPECT_EQ(doc["wallets"][0]["name"], "alice");
-    EXPECT_EQ(doc["wallets"][0]["color"], "red");
-    EXPECT_EQ(doc["theme"], 3);
-    EXPECT_FALSE(temporary_left("wallets.json"));
-    EXPECT_FALSE(wallet::rename_wallet_to_paymail("w9", "bob"));
-    EXPECT_FALSE(wallet::rename_wallet_to_paymail("w1", ""));
-}
-
 // Another program (or another user, before the lock file was closed to them) keeps
 // wallets.lock: the registry is still read, after a bounded wait and a warning that says why.
 TEST_F(WalletDirTest, ARegistryLockHeldElsewhereDelaysButNeverHangs)
@@ -88,19 +75,29 @@ TEST_F(WalletDirTest, ARegistryLockHeldElsewhereDelaysButNeverHangs)
                            "it. Close the other program if this repeats.");
 }
 
-TEST_F(WalletDirTest, CrashBetweenTemporaryWriteAndMoveLeavesOldRegistry)
+// A write keeps the members it does not know and leaves no temporary. A crash after writing the
+// temporary leaves the registry what it was; a write that cannot complete (a full disk) fails and
+// leaves the old file as it was.
+TEST_F(WalletDirTest, RegistryWritesAreAtomicAndKeepUnknownMembers)
 {
-    const std::string old_text = "{\"wallets\": [{\"id\": \"w1\", \"name\": \"Old\"}]}";
-    write_text("wallets.json", old_text);
-    // A crash after writing the temporary file: the registry itself is what it was.
+    write_text("wallets.json", "{\"wallets\": [{\"id\": \"w1\", \"name\": \"A\", \"color\": \"red\"}], \"theme\": 3}");
+    ASSERT_TRUE(wallet::rename_wallet_to_paymail("w1", "alice"));
+    const std::string written = read_text("wallets.json");
+    auto doc = read_json("wallets.json");
+    EXPECT_EQ(doc["wallets"][0]["name"], "alice");
+    EXPECT_EQ(doc["wallets"][0]["color"], "red");
+    EXPECT_EQ(doc["theme"], 3);
+    EXPECT_FALSE(temporary_left("wallets.json"));
+    EXPECT_FALSE(wallet::rename_wallet_to_paymail("w9", "bob"));
+    EXPECT_FALSE(wallet::rename_wallet_to_paymail("w1", ""));
+
     write_text("wallets.json.tmp", "{\"wallets\": [");
     EXPECT_EQ(wallet::list_wallets().size(), 1u);
-    EXPECT_EQ(wallet::wallet_display_name("w1"), "Old");
-    // A write that cannot complete (a full disk) fails and leaves the old file as it was.
+    EXPECT_EQ(wallet::wallet_display_name("w1"), "alice");
     testsupport::FullDisk full;
     if (!full.active()) return;
     EXPECT_FALSE(wallet::registry_write({{"wallets", nlohmann::json::array()}}));
-    EXPECT_EQ(read_text("wallets.json"), old_text);
+    EXPECT_EQ(read_text("wallets.json"), written);
 }
 
 // A legacy wallet file moves into an empty registry, and the program binds to it; a registry

@@ -5,9 +5,10 @@
 #include "core/key.h"
 #include "tests/support/full_disk.h"
 #include "tests/wallet/wallet_fixture.h"
-#include "wallet/lock_envelope.h"
+#include "wallet/identity_keys.h"
 #include "wallet/paymail_domain.h"
 #include "wallet/wallet_file.h"
+#include "wallet/wallet_keys.h"
 #include "wallet/wallet_state.h"
 
 namespace {
@@ -22,15 +23,6 @@ constexpr const char* PUB_OF_1 = "0279be667ef9dcbbac55a06295ce870b07029bfcdb2dce
 const nlohmann::json ENVELOPE = {{"lock", "TV-LOCK1"}, {"kdf", "pbkdf2-sha256"}, {"iter", 210000},
                                  {"salt", std::string(32, 'a')}, {"iv", std::string(24, 'b')},
                                  {"tag", std::string(32, 'c')}, {"ct", "00ff"}};
-
-wallet::TvOwnedOrd owned(const std::string& origin, const std::string& txid = "", const std::string& type = "")
-{
-    wallet::TvOwnedOrd r;
-    r.origin = origin;
-    r.txid = txid;
-    r.type = type;
-    return r;
-}
 
 TEST_F(WalletDirTest, HdWalletLoadsWithItsCountersAndRecords)
 {
@@ -105,17 +97,25 @@ TEST_F(WalletDirTest, FilesThatMustNotLoad)
     EXPECT_FALSE(wallet::wallet_load(ws()));
 }
 
-// A single-key wallet: its public key and address computed when missing; a save keeps its key
-// and paymail and adds no HD counters.
+// A single-key wallet: its public key and address computed when missing; it has no identity, BN
+// or ordinals key and finds no key but its own; a save keeps its key and paymail and adds no HD
+// counters.
 TEST_F(WalletDirTest, SingleKeyWalletLoadsAndSaves)
 {
+    EXPECT_EQ(wallet::identity_sign(ws(), "x").error, "Pursa HD wallet not connected");  // no wallet at all
     load_single_wallet({{"priv", PRIV}, {"paymail", "carol"}});
     auto& s = ws().state();
     EXPECT_FALSE(s.hd);
     EXPECT_EQ(s.recv_pub, PUB_OF_1);
     EXPECT_EQ(s.recv_address, core::address_from_pubkey(PUB_OF_1));
     EXPECT_TRUE(s.identity_address.empty());
-    s.owned.push_back(owned("ff_0"));
+    EXPECT_EQ(wallet::identity_sign(ws(), "x").error, "Pursa HD wallet not connected");
+    EXPECT_EQ(wallet::bn_key(ws()).error, "Pursa HD wallet not connected");
+    EXPECT_EQ(wallet::ordinals_address(ws()).error, "need an HD Pursa wallet.");
+    EXPECT_FALSE(wallet::account_key(ws(), 1, 0));
+    EXPECT_EQ(wallet::key_for_address(ws(), s.recv_address).value().priv_hex.str(), PRIV);
+    EXPECT_FALSE(wallet::key_for_address(ws(), wallettest::ABANDON_RECEIVE_0));
+    s.owned.emplace_back().origin = "ff_0";
     ASSERT_TRUE(wallet::wallet_save(ws()));
     const auto doc = read_json(wallet_rel("w1"));
     EXPECT_EQ(doc["paymail"], "carol");
@@ -180,7 +180,10 @@ TEST_F(WalletDirTest, SaveChangesOnlyOwnMembersAndKeepsPursasWrites)
                                                 {"contacts", {{{"dest", "zed"}}}}});
     write_json(wallet_rel("w1"), on_disk);
     auto& s = ws().state();
-    s.owned.push_back(owned("ee_0", "ee", "image/png"));
+    auto& added = s.owned.emplace_back();
+    added.origin = "ee_0";
+    added.txid = "ee";
+    added.type = "image/png";
     s.shown = 2;
     ASSERT_TRUE(wallet::wallet_save(ws()));
     const auto doc = read_json(wallet_rel("w1"));
@@ -203,7 +206,7 @@ TEST_F(WalletDirTest, AFailedSaveLeavesTheFileAsItWas)
 {
     load_single_wallet(hd_wallet(ABANDON_MNEMONIC, {{"paymail", "gina"}}));
     const std::string before = read_text(wallet_rel("w1"));
-    ws().state().owned.push_back(owned("aa_0"));
+    ws().state().owned.emplace_back().origin = "aa_0";
     for (const std::string& text : {std::string("{\"mnemonic\": \"") + wallettest::LEGAL_MNEMONIC + "\"}",
                                    std::string("{\"priv\": \"") + PRIV + "\"}", std::string("garbage")}) {
         write_text(wallet_rel("w1"), text);

@@ -75,17 +75,4 @@ TEST_F(WalletDirTest, LoadedWalletKeysMatchTheVectors)
     EXPECT_FALSE(core::verify_message("ag_list|lot|43", signed_message.pubkey_hex, signed_message.signature));
 }
 
-TEST_F(WalletDirTest, SingleKeyWalletHasNoIdentityOrOrdinalsKey)
-{
-    EXPECT_EQ(wallet::identity_sign(ws(), "x").error, "Pursa HD wallet not connected");  // no wallet at all
-    const std::string priv = std::string(63, '0') + "2";
-    load_single_wallet({{"priv", priv}});
-    EXPECT_EQ(wallet::identity_sign(ws(), "x").error, "Pursa HD wallet not connected");
-    EXPECT_EQ(wallet::bn_key(ws()).error, "Pursa HD wallet not connected");
-    EXPECT_EQ(wallet::ordinals_address(ws()).error, "need an HD Pursa wallet.");
-    EXPECT_FALSE(wallet::account_key(ws(), 1, 0));
-    EXPECT_EQ(wallet::key_for_address(ws(), ws().state().recv_address).value().priv_hex.str(), priv);
-    EXPECT_FALSE(wallet::key_for_address(ws(), wallettest::ABANDON_RECEIVE_0));
-}
-
 } // namespace
