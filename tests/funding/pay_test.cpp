@@ -98,6 +98,9 @@ TEST_F(Pay, RemembersItsChangeAcrossARestartUntilTheChainListsIt)
     EXPECT_EQ(session().coins().lists[receive_address(0)].coins,
               (std::vector<funding::CachedCoin>{{test_txid(result->txid), 1, t.outputs[1].value}}));
     EXPECT_TRUE(read_json(snapshot("change"))["coins"].empty());
+    // The spent coin, read back without its address, leaves the set once no list shows it.
+    EXPECT_FALSE(funding::is_spent(session(), test_txid(funding_txid), 0));
+    EXPECT_TRUE(read_json(snapshot("spent"))["outpoints"].empty());
 }
 
 // An input spent elsewhere ("Missing inputs") is left out and the payment retried: too little is
