@@ -61,9 +61,8 @@ core::Amount value_for_change(core::Amount paid, core::Amount change)
     return paid + change + tx::fee_for_size(tx::tx_estimated_size(ins, outs));
 }
 
-// The change is what the inputs leave after the outputs and the fee of the whole transaction, to
-// the satoshi; change of exactly one satoshi after its output's own fee gets that output, less is
-// left as fee.
+// The change is what the inputs leave after the outputs and the fee, to the satoshi; change of one
+// satoshi after its output's own fee gets that output, less is left as fee.
 TEST(FundTransaction, ChangeBalancesToTheSatoshi)
 {
     auto f = funding::fund_transaction({coin(1, 50000), coin(2, 50000)}, {pay(30000), pay(25000)}, CHANGE, 0);

@@ -11,7 +11,6 @@
 #include "wallet/balance.h"
 #include "wallet/lots.h"
 #include "wallet/wallet_keys.h"
-#include "wallet/wallet_lock.h"
 #include "wallet/wallet_state.h"
 
 namespace {
@@ -74,7 +73,6 @@ protected:
         write_registry({{"w1", hd_wallet(ABANDON_MNEMONIC)}, {"w2", hd_wallet(wallettest::LEGAL_MNEMONIC)}});
         wallet::register_app(ws(), "/opt/agoran", "Agoran");
         ASSERT_TRUE(wallet::bind_wallet(ws(), "w1"));
-        wallet::WalletLock lock(ws());
         ASSERT_TRUE(wallet::wallet_load(ws()));
         m_ord = wallet::ordinals_key(ws())->address;
     }
@@ -131,10 +129,7 @@ TEST_F(LotsTest, TokenHeldInThreeOutputsIsOneLotWithTheSummedAmount)
 TEST_F(LotsTest, OnlyUnspentOneSatPicturesBecomePictureLots)
 {
     write_json(wallet_rel("w1"), hd_wallet(ABANDON_MNEMONIC, {{"ord_owned", {{{"origin", T1 + "_4"}, {"hidden", true}}}}}));
-    {
-        wallet::WalletLock lock(ws());
-        wallet::wallet_forget(ws());
-    }
+    wallet::wallet_forget(ws());
     FakeHttp http(index_with({txo(T1, 0, m_ord, file_data("image/png")), txo(T1, 1, m_ord, file_data("text/plain")),
                               txo(T1, 2, m_ord, file_data("image/png"), 2), txo(T1, 3, m_ord, file_data("image/png"), 1, T3),
                               txo(T2, 0, m_ord, file_data("image/webp")), txo(T1, 4, m_ord, file_data("image/png"))},
@@ -252,12 +247,8 @@ TEST_F(LotsTest, InscriptionContentFallsBackAndSniffsTheType)
 // the shown index, saved in the wallet file; a failed refresh keeps the last balance.
 TEST_F(LotsTest, BalanceRefreshRaisesTheShownIndexOnAUsedAddress)
 {
-    std::string address3, identity;
-    {
-        wallet::WalletLock lock(ws());
-        address3 = wallet::account_key(ws(), 1, 3)->address;
-        identity = ws().state().identity_address;
-    }
+    const std::string address3 = wallet::account_key(ws(), 1, 3)->address;
+    const std::string identity = ws().state().identity_address;
     int posts = 0;
     FakeHttp http(by_url([&](const std::string& url) -> Answer {
         if (!has(url, "/addresses/balance")) return std::nullopt;

@@ -97,9 +97,8 @@ TEST_F(WalletDirTest, FilesThatMustNotLoad)
     EXPECT_FALSE(wallet::wallet_load(ws()));
 }
 
-// A single-key wallet: its public key and address computed when missing; it has no identity, BN
-// or ordinals key and finds no key but its own; a save keeps its key and paymail and adds no HD
-// counters.
+// A single-key wallet: its public key and address computed when missing, no key but its own; a
+// save keeps its key and paymail and adds no HD counters.
 TEST_F(WalletDirTest, SingleKeyWalletLoadsAndSaves)
 {
     EXPECT_EQ(wallet::identity_sign(ws(), "x").error, "Pursa HD wallet not connected");  // no wallet at all

@@ -3,9 +3,9 @@
 #pragma once
 
 #include <filesystem>
-#include <optional>
 #include <fstream>
-#include <sstream>
+#include <iterator>
+#include <optional>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -23,8 +23,7 @@ namespace wallettest {
 // The code a wallet routine failed with; nullopt when it did what it was asked.
 inline std::optional<wallet::WalletCode> failure_of(const wallet::WalletResult<void>& result)
 {
-    if (result) return std::nullopt;
-    return result.error().code;
+    return result ? std::nullopt : std::optional(result.error().code);
 }
 
 inline constexpr const char* ABANDON_MNEMONIC =
@@ -61,9 +60,7 @@ protected:
     std::string read_text(const std::string& relative) const
     {
         std::ifstream in(path(relative), std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
+        return {std::istreambuf_iterator<char>(in), {}};
     }
     nlohmann::json read_json(const std::string& relative) const
     {
