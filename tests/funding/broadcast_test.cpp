@@ -36,6 +36,7 @@ protected:
     // once submitted when visible (as shown_hex when given).
     std::string run(net::HttpReply oi, net::HttpReply woc, net::HttpReply arc, bool visible = false, std::string shown_hex = {})
     {
+        m_submitted = false;
         m_http = std::make_unique<FakeHttp>([=, this](const std::string& method, const std::string& url, const std::string&) {
             if (method == "POST") {
                 m_submitted = true;
@@ -96,7 +97,6 @@ TEST_F(Broadcast, ServicesInTurnUntilOneTakesIt)
         {nullptr, FakeHttp::reply(200, m_txid), 1, other_hex},
     };
     for (const Row& row : rows) {
-        m_submitted = false;
         const auto oi = row.oi ? FakeHttp::reply(200, row.oi) : FakeHttp::unreachable();
         EXPECT_EQ(run(oi, row.woc, FakeHttp::unreachable(), true, row.shown_hex),
                   sent(m_txid, row.shown_hex.empty()))
@@ -139,7 +139,6 @@ TEST_F(Broadcast, ATransactionAServiceTookIsSentEvenWhenWhatsOnChainNeverShowsIt
          FakeHttp::reply(200, arc_answer("SEEN_ON_NETWORK", "")), 10},
     };
     for (const auto& row : rows) {
-        m_submitted = false;
         funding::reset_coin_state(session());
         std::filesystem::remove_all(path("ord_snap"));
         EXPECT_EQ(run(row.oi, row.woc, row.arc), sent(m_txid, false)) << row.taker;

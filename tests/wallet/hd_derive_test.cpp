@@ -14,7 +14,7 @@ wallet::DerivationPath path_of(const nlohmann::json& indices)
     return p;
 }
 
-TEST(Bip32Vectors, EveryListedPathGivesItsKeyPublicKeyAndAddress)
+TEST(Bip32Derivation, EveryListedPathGivesItsKeyAndMalformedInputNone)
 {
     const auto doc = testsupport::read_json_vector("bip32-paths.json");
     ASSERT_TRUE(doc.contains("wallets"));
@@ -38,17 +38,12 @@ TEST(Bip32Vectors, EveryListedPathGivesItsKeyPublicKeyAndAddress)
         }
     }
     EXPECT_GE(paths, 27);
-}
 
-TEST(Bip32Derivation, MalformedMasterOrSeedIsRefused)
-{
-    EXPECT_TRUE(wallet::master_key_from_seed(core::Bytes(63)).empty());
-    EXPECT_TRUE(wallet::master_key_from_seed(core::Bytes(65)).empty());
-    core::SecretBytes short_master(core::Bytes(32, 1));
-    EXPECT_FALSE(wallet::derive_from_master(short_master, wallet::identity_path()));
-    // A private key of zero cannot be a parent.
-    core::SecretBytes zero_key(core::Bytes(64, 0));
-    EXPECT_FALSE(wallet::derive_from_master(zero_key, wallet::identity_path()));
+    // A seed of another length makes no master; a master of 32 bytes, or one whose private key is
+    // zero (which cannot be a parent), derives nothing.
+    EXPECT_TRUE(wallet::master_key_from_seed(core::Bytes(63)).empty() && wallet::master_key_from_seed(core::Bytes(65)).empty());
+    for (const auto& master : {core::Bytes(32, 1), core::Bytes(64, 0)})
+        EXPECT_FALSE(wallet::derive_from_master(core::SecretBytes(master), wallet::identity_path()));
 }
 
 } // namespace

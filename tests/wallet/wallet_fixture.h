@@ -53,19 +53,13 @@ protected:
         std::ofstream out(p, std::ios::binary | std::ios::trunc);
         out << text;
     }
-    void write_json(const std::string& relative, const nlohmann::json& value) const
-    {
-        write_text(relative, value.dump(2));
-    }
+    void write_json(const std::string& relative, const nlohmann::json& value) const { write_text(relative, value.dump(2)); }
     std::string read_text(const std::string& relative) const
     {
         std::ifstream in(path(relative), std::ios::binary);
         return {std::istreambuf_iterator<char>(in), {}};
     }
-    nlohmann::json read_json(const std::string& relative) const
-    {
-        return nlohmann::json::parse(read_text(relative), nullptr, false);
-    }
+    nlohmann::json read_json(const std::string& relative) const { return nlohmann::json::parse(read_text(relative), nullptr, false); }
     bool exists(const std::string& relative) const { return std::filesystem::exists(path(relative)); }
     // Whether a save's temporary ("<file>.tmp-…") of the file is left beside it.
     bool temporary_left(const std::string& relative) const

@@ -21,7 +21,7 @@ bool free_for_another_thread(wallet::WalletSession& ws)
         .get();
 }
 
-TEST(WalletLock, UnlockFreesEveryLevelOfThisThreadAndTakesThemBack)
+TEST(WalletLock, UnlockFreesEveryLevelOfThisThreadOnlyAndTakesThemBack)
 {
     wallet::WalletSession ws;
     {
@@ -43,25 +43,23 @@ TEST(WalletLock, UnlockFreesEveryLevelOfThisThreadAndTakesThemBack)
     }
     EXPECT_EQ(wallet_lock_levels(ws), 3u);
     EXPECT_FALSE(free_for_another_thread(ws));
-}
 
-TEST(WalletLock, AnotherThreadsHoldIsKept)
-{
-    wallet::WalletSession ws;
+    // Another thread's hold is not this thread's to release.
+    wallet::WalletSession other;
     std::promise<void> held, go;
     std::thread owner([&] {
-        wallet::WalletLock lock(ws);
+        wallet::WalletLock lock(other);
         held.set_value();
         go.get_future().wait();
     });
     held.get_future().wait();
     {
-        wallet::WalletUnlock unlock(ws);
-        EXPECT_FALSE(ws.lock_mutex().try_lock());
+        wallet::WalletUnlock unlock(other);
+        EXPECT_FALSE(other.lock_mutex().try_lock());
     }
     go.set_value();
     owner.join();
-    EXPECT_TRUE(free_for_another_thread(ws));
+    EXPECT_TRUE(free_for_another_thread(other));
 }
 
 } // namespace
