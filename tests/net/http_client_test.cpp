@@ -112,24 +112,18 @@ TEST(HttpRetryTest, WhatIsTriedAgainAndHowLongItWaits)
         net::CurlHttp http(log.sleeper());
         net::Deadline deadline;
         if (c.deadline > 0) deadline = std::chrono::steady_clock::now() + std::chrono::seconds(c.deadline);
-        bool ok = false;
-        std::string error;
+        net::HttpReply reply;
         if (c.ask == Ask::GetJson) {
-            ok = http.get_json(s.url("/x"), 5).ok;
-        } else if (c.ask == Ask::Get) {
-            net::HttpReply reply = http.get(s.url("/x"), net::GetOptions{5, false, net::MAX_JSON_BODY, deadline});
-            ok = reply.ok;
-            error = reply.error;
+            reply.ok = http.get_json(s.url("/x"), 5).ok;
         } else {
-            net::HttpReply reply = http.post_json(s.url("/x"), "{}", net::PostOptions{5, c.attempts, deadline});
-            ok = reply.ok;
-            error = reply.error;
+            reply = c.ask == Ask::Get ? http.get(s.url("/x"), net::GetOptions{5, false, net::MAX_JSON_BODY, deadline})
+                                      : http.post_json(s.url("/x"), "{}", net::PostOptions{5, c.attempts, deadline});
         }
-        EXPECT_EQ(ok, c.ok) << c.name;
+        EXPECT_EQ(reply.ok, c.ok) << c.name;
         EXPECT_EQ(hits.load(), c.hits) << c.name;
         EXPECT_EQ(log.waits, c.waits) << c.name;
-        if (!ok && c.status == 429 && c.ask != Ask::GetJson) {
-            EXPECT_EQ(error, RATE_LIMITED) << c.name;
+        if (!reply.ok && c.status == 429 && c.ask != Ask::GetJson) {
+            EXPECT_EQ(reply.error, RATE_LIMITED) << c.name;
         }
     }
 }
