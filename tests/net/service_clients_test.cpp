@@ -172,21 +172,14 @@ TEST_F(WocClientTest, FaultsAndLyingAnswers)
     const std::string spent_url = tx_url + "/3/spent";
     const std::string legacy_url = AT + "/unspent";
     auto failure_of = [](const auto& result) { return result ? std::optional<net::Failure>{} : result.failure; };
-    struct Case {
-        const char* name;
-        std::string url;
-        long status;
-        std::string body;
-        std::function<std::optional<net::Failure>(net::WocClient&)> ask;
-        std::optional<net::Failure> failure;
-    };
     const auto tx = [&](net::WocClient& w) { return failure_of(w.tx(TXID)); };
     const auto tx_hex = [&](net::WocClient& w) { return failure_of(w.tx_hex(TXID)); };
     const auto spent = [&](net::WocClient& w) { return failure_of(w.spent(TXID, 3)); };
     const auto legacy = [&](net::WocClient& w) { return failure_of(w.unspent(ADDR, net::WocUnspentList::Legacy)); };
     const auto bulk = [&](net::WocClient& w) { return failure_of(w.txs_hex({TXID})); };
     const auto balance = [&](net::WocClient& w) { return failure_of(w.balances({"a"})); };
-    const Case cases[] = {
+    using Ask = std::function<std::optional<net::Failure>(net::WocClient&)>;
+    const std::tuple<const char*, std::string, long, std::string, Ask, std::optional<net::Failure>> cases[] = {
         {"another transaction than asked", tx_url, 200, fixture("woc-tx.json"), tx, net::Failure::Answer},
         {"missing transaction", tx_url, 404, "", tx, net::Failure::Request},
         {"hex that is JSON", tx_url + "/hex", 200, R"({"error":"unknown"})", tx_hex, net::Failure::Answer},
@@ -199,10 +192,9 @@ TEST_F(WocClientTest, FaultsAndLyingAnswers)
         {"bulk hex error", WOC + "/txs/hex", 200, R"({"error":"busy"})", bulk, net::Failure::Answer},
         {"balance error", WOC + "/addresses/balance", 200, R"({"error":"too many"})", balance, net::Failure::Answer},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        m_http.answer(c.url, c.status, c.body);
-        EXPECT_EQ(c.ask(m_woc), c.failure);
+    for (const auto& [name, url, status, body, ask, failure] : cases) {
+        m_http.answer(url, status, body);
+        EXPECT_EQ(ask(m_woc), failure) << name;
     }
 
     // The spent check reads the status code: 404 is unspent, 400 an outpoint the service does not know.
@@ -455,13 +447,7 @@ TEST(ArcClientTest, BroadcastAnswers)
         return R"({"txStatus":")" + tx_status + "\"" + (extra.empty() ? "" : R"(,"extraInfo":")" + extra + "\"") +
                (txid.empty() ? "" : R"(,"txid":")" + txid + "\"") + "}";
     };
-    struct Case {
-        long status;
-        std::string body;
-        std::string txid;
-        std::string error;  // empty: accepted
-    };
-    const Case cases[] = {
+    const std::tuple<long, std::string, std::string, std::string> cases[] = {  // status, body, txid sent, error
         {200, fixture("arc-tx-ok.json"), "c0d6fce714e4225614f000c6a5addaaa1341acbb9c87115114dcf84f37b945a6", ""},
         {200, fixture("arc-tx-double-spend.derived.json"),
          "3d7770a2c3bbf890fe69ad33faadd3efb470b60d05b071eaa86e6597d480e111", "DOUBLE_SPEND_ATTEMPTED"},
@@ -476,14 +462,14 @@ TEST(ArcClientTest, BroadcastAnswers)
              " Fees are insufficient: arc error 465: transaction fee is too low; minimum expected fee: 38, actual fee: 20"},
         {502, "<html>bad gateway</html>", a, "HTTP 502"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.body);
+    for (const auto& [code, body, txid, expected] : cases) {
+        SCOPED_TRACE(body);
         testsupport::FakeHttp http;
         net::ArcClient arc(ARC, http);
-        http.answer(ARC + "/v1/tx", c.status, c.body);
+        http.answer(ARC + "/v1/tx", code, body);
         std::string error;
-        EXPECT_EQ(arc.broadcast("0100", c.txid, error), c.error.empty());
-        EXPECT_EQ(error, c.error);
+        EXPECT_EQ(arc.broadcast("0100", txid, error), expected.empty());  // no error expected: accepted
+        EXPECT_EQ(error, expected);
         EXPECT_EQ(http.requests().at(0).body, R"({"rawTx":"0100"})");
         EXPECT_EQ(http.last_post_options.attempts, 2);
     }
