@@ -144,11 +144,7 @@ void* operator new(size_t size)
     if (void* p = allocate(size)) return p;
     throw std::bad_alloc();
 }
-void* operator new[](size_t size)
-{
-    if (void* p = allocate(size)) return p;
-    throw std::bad_alloc();
-}
+void* operator new[](size_t size) { return operator new(size); }
 void* operator new(size_t size, const std::nothrow_t&) noexcept { return allocate(size); }
 void* operator new[](size_t size, const std::nothrow_t&) noexcept { return allocate(size); }
 void operator delete(void* p) noexcept { release(p); }
