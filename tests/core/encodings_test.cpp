@@ -12,13 +12,6 @@ namespace encodings_test {
 
 using core::Bytes;
 
-core::Hash160 hash160_of_hex(const std::string& hex)
-{
-    core::Hash160 out{};
-    EXPECT_TRUE(core::hex_decode_to(hex, out)) << hex;
-    return out;
-}
-
 // The vectors (leading zero bytes as extra "1"s among them) both ways; the invalid ones and every
 // single changed character are caught by the checksum or the alphabet.
 TEST(Base58, VectorsBothWaysAndEveryChangeCaught)
@@ -29,7 +22,8 @@ TEST(Base58, VectorsBothWaysAndEveryChangeCaught)
     for (const auto& v : *valid) {
         std::string what = core::json_string(v, "what");
         std::string address = core::json_string(v, "address");
-        core::Hash160 hash = hash160_of_hex(core::json_string(v, "hash160_hex"));
+        core::Hash160 hash{};
+        ASSERT_TRUE(core::hex_decode_to(core::json_string(v, "hash160_hex"), hash)) << what;
         EXPECT_EQ(core::address_from_hash160(hash), address) << what;
         EXPECT_EQ(core::hash160_from_address(address), hash) << what;
         EXPECT_EQ(static_cast<int64_t>(address.find_first_not_of('1')), core::json_int64(v, "leading_ones")) << what;
