@@ -49,17 +49,10 @@ TEST(ParseBsv20, AmountsIdsAndRefusedBodies)
     EXPECT_FALSE(deploy->is_token());
     EXPECT_EQ(deploy->sym + deploy->dec, "GLD2");
     EXPECT_FALSE(tx::parse_bsv20(R"({"p":"bsv-20","id":5,"amt":"1"})")->is_token());
-    for (const std::string& text : {std::string(R"({"p":"bsv-21","id":"x_0","amt":"1"})"), std::string(R"({"p":"bsv-20 ","id":"x_0"})"),
-                                    std::string(R"({"p":"BSV-20","id":"x_0"})"), std::string(R"({"id":"x_0"})"),
-                                    std::string(R"({"p":20})"), std::string(R"(["p","bsv-20"])"), std::string(R"({"p":"bsv-20")"),
-                                    std::string(), std::string("\x89PNG\r\n", 6)}) {
+    for (const char* text : {R"({"p":"bsv-21","id":"x_0","amt":"1"})", R"({"p":"bsv-20 ","id":"x_0"})", R"({"p":"BSV-20","id":"x_0"})",
+                             R"({"id":"x_0"})", R"({"p":20})", R"(["p","bsv-20"])", R"({"p":"bsv-20")", "", "\x89PNG\r\n"}) {
         EXPECT_FALSE(tx::parse_bsv20(text).has_value()) << text;
     }
-}
-
-std::string text_of(const core::Bytes& bytes)
-{
-    return std::string(bytes.begin(), bytes.end());
 }
 
 // Every vector envelope reads back its content type and body and ends where the lock after it
@@ -98,8 +91,8 @@ TEST(ParseEnvelope, ReadsPushesByValueAndFieldsInAnyOrder)
     auto envelope = envelope_of("4c036f7264" "00" "026869" "51" "01" "41" "55" "026d64" "52" "0178" "51" "0142" "68");
     ASSERT_TRUE(envelope.has_value());
     EXPECT_EQ(envelope->content_type, "B");
-    EXPECT_EQ(text_of(envelope->body), "hi");
-    EXPECT_EQ(text_of(envelope->metadata), "md");
+    EXPECT_EQ(envelope->body, (core::Bytes{'h', 'i'}));
+    EXPECT_EQ(envelope->metadata, (core::Bytes{'m', 'd'}));
     EXPECT_EQ(envelope->end, 25u);  // the whole script
     // An empty body (OP_0 OP_0) is allowed; the content type is what matters.
     EXPECT_TRUE(envelope_of("036f7264" "51" "0141" "00" "00" "68").has_value());

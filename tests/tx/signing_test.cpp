@@ -77,6 +77,8 @@ TEST(TxSighash, ProgramShapeCasesSerialiseHashAndSign)
     }
 }
 
+// A preimage, a digest or an unlock check of an input that is not there, or of a transaction
+// that cannot be serialised, is refused.
 TEST(TxSighash, RefusesBadIndexAndValue)
 {
     auto parsed = tx::parse_raw_tx(unhex(txtest::shape_cases()[0]["unsigned_tx_hex"].get<std::string>()));
@@ -85,8 +87,19 @@ TEST(TxSighash, RefusesBadIndexAndValue)
     EXPECT_FALSE(tx::forkid_digest(*parsed, 1, {}, 0, tx::SIGHASH_ALL_FORKID).has_value());
     tx::Transaction t = txtest::shape_case_tx(txtest::shape_cases()[0]);
     EXPECT_FALSE(tx::tx_sighash(t.inputs, t.outputs, 1, {}).has_value());
-    t.inputs[0].value = -1;
-    EXPECT_FALSE(tx::tx_sighash(t.inputs, t.outputs, 0, {}).has_value());
+    tx::Transaction negative = t;
+    negative.inputs[0].value = -1;
+    EXPECT_FALSE(tx::tx_sighash(negative.inputs, negative.outputs, 0, {}).has_value());
+
+    txtest::TestKey key = txtest::key_at(0);
+    core::Bytes lock = tx::p2pkh_script(key.hash);
+    t.inputs[0].prev_script = lock;
+    ASSERT_TRUE(tx::tx_sign_input(0, t.inputs, t.outputs, key.hash, key.priv_hex, key.pub_hex));
+    EXPECT_EQ(tx::check_p2pkh_unlock(t.inputs, t.outputs, 0, lock, t.inputs[0].value), UnlockCheck::valid);
+    EXPECT_EQ(tx::check_p2pkh_unlock(t.inputs, t.outputs, 0, lock, -1), UnlockCheck::bad_transaction);
+    EXPECT_EQ(tx::check_p2pkh_unlock(t.inputs, t.outputs, 1, lock, 1), UnlockCheck::no_such_input);
+    t.outputs[0].value = -5;
+    EXPECT_EQ(tx::check_p2pkh_unlock(t.inputs, t.outputs, 0, lock, t.inputs[0].value), UnlockCheck::bad_transaction);
 }
 
 // Two inputs owned by two keys, three outputs: the shape of a trade, where each party signs
@@ -281,20 +294,6 @@ TEST_F(RealInputs, LocksThisProgramCannotSpendAreRefused)
     EXPECT_EQ(tx::check_p2pkh_unlock(t, 0, unhex(input()["prev_locking_script_hex"].get<std::string>()),
                                      static_cast<uint64_t>(tx::MAX_MONEY) + 1),
               UnlockCheck::bad_transaction);
-}
-
-TEST(UnlockCheckModel, RefusesAnUnserialisableModel)
-{
-    tx::Transaction t = txtest::shape_case_tx(txtest::shape_cases()[0]);
-    txtest::TestKey key = txtest::key_at(0);
-    core::Bytes lock = tx::p2pkh_script(key.hash);
-    t.inputs[0].prev_script = lock;
-    ASSERT_TRUE(tx::tx_sign_input(0, t.inputs, t.outputs, key.hash, key.priv_hex, key.pub_hex));
-    EXPECT_EQ(tx::check_p2pkh_unlock(t.inputs, t.outputs, 0, lock, t.inputs[0].value), UnlockCheck::valid);
-    EXPECT_EQ(tx::check_p2pkh_unlock(t.inputs, t.outputs, 0, lock, -1), UnlockCheck::bad_transaction);
-    EXPECT_EQ(tx::check_p2pkh_unlock(t.inputs, t.outputs, 1, lock, 1), UnlockCheck::no_such_input);
-    t.outputs[0].value = -5;
-    EXPECT_EQ(tx::check_p2pkh_unlock(t.inputs, t.outputs, 0, lock, t.inputs[0].value), UnlockCheck::bad_transaction);
 }
 
 } // namespace signing_test
