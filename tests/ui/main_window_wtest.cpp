@@ -133,10 +133,7 @@ TEST_F(MainWindowTest, ANewOfferIsAnnouncedAndTheBalanceFollowsTheLoad)
     services->set_wallet(ui::sample_wallet(book[0].pubkey));
     auto w = open();
     EXPECT_FALSE(w->controller().offersWaiting());
-    book::Offer offer;
-    offer.id = std::string(64, '1');
-    offer.offer = "short";
-    book[0].offers.push_back(offer);
+    book[0].offers.push_back({.id = std::string(64, '1'), .offer = "short"});
     services->set_book(book);
     ui::WalletSnapshot poorer = ui::sample_wallet(book[0].pubkey);
     poorer.balance_sats = 123'000;
