@@ -81,11 +81,10 @@ TEST(ReduceBook, WithoutAnExpiryAListingLivesTwentyEightDaysNeverWrappingRound)
     // A listing without "exp" lives 28 days from its "ts"; a poster may write any "ts", and the
     // lifetime added to it stops at the largest time.
     constexpr int64_t MAX = std::numeric_limits<int64_t>::max();
-    struct Case {
-        int64_t ts;
-        int64_t exp;
-    };
     constexpr int64_t MIN = std::numeric_limits<int64_t>::min();
+    struct Case {
+        int64_t ts, exp;
+    };
     for (const Case& c : {Case{1'000'000, 1'000'000 + 2'419'200}, Case{MAX, MAX}, Case{MAX - 2'419'199, MAX},
                           Case{MAX - 2'419'200, MAX}, Case{MAX - 2'419'201, MAX - 1}, Case{MIN, MIN + 2'419'200}}) {
         Json post = booktest::listing_post("1", 1, LOT_UTXO);
@@ -282,9 +281,7 @@ TEST(ReduceBook, AListingWithoutItsFeeIsCancelled)
 TEST(ReduceBook, TheSellersWordsAreKeptApartFromTheLot)
 {
     Json post = booktest::listing_post("1", 1, LOT_UTXO);
-    post["name"] = "Gold";
-    post["sym"] = "GLD";
-    post["icon"] = txid_of(0x99) + "_0";
+    post.update(Json{{"name", "Gold"}, {"sym", "GLD"}, {"icon", txid_of(0x99) + "_0"}});
     const Listing l = reduce({record(LISTING_ID, sign(post, SELLER, 1000))}).at(LISTING_ID);
     EXPECT_EQ(l.claimed.name + "|" + l.claimed.sym + "|" + l.claimed.icon, "Gold|GLD|" + txid_of(0x99) + "_0");
     EXPECT_EQ(l.name + l.sym + l.icon, "");  // only the chain fills these
@@ -319,11 +316,7 @@ TEST(ChainFacts, TheLotIsWhatTheChainHolds)
         {"token, output unknown to the index", "bsv21", token, {"", "GLD", ""}, std::nullopt, gold, famous, "GLD", "", false},
     };
     for (const Case& c : cases) {
-        Listing l;
-        l.kind = book::listing_kind_of(c.kind);
-        l.origin = c.origin;
-        l.utxo = LOT_UTXO;
-        l.claimed = c.claimed;
+        Listing l{.origin = c.origin, .kind = book::listing_kind_of(c.kind), .utxo = LOT_UTXO, .claimed = c.claimed};
         book::apply_chain_facts(l, c.held, c.facts);
         EXPECT_EQ(l.icon, c.icon) << c.what;
         EXPECT_EQ(l.sym, c.sym) << c.what;
@@ -341,14 +334,8 @@ TEST(BookView, KeepsClosedListingsButNotSoldOrEmptyOnesNewestFirst)
     const std::tuple<std::string, S, std::string, int64_t> rows[] = {
         {"a", S::Live, "5", 1}, {"b", S::Cancelled, "5", 3}, {"c", S::Sold, "5", 4}, {"d", S::Live, "0", 5},
         {"e", S::ForceCancelled, "1", 2}, {"f", S::Live, "junk", 6}, {"g", S::Cancelled, "2", 20'000}};
-    for (const auto& [id, status, qty, created] : rows) {
-        Listing& l = listings[id];
-        l.id = id;
-        l.status = status;
-        l.qty = qty;
-        l.created = created;
-        l.exp = 10'000;
-    }
+    for (const auto& [id, status, qty, created] : rows)
+        listings[id] = {.id = id, .qty = qty, .created = created, .exp = 10'000, .status = status};
     std::string shown;
     for (const Listing& l : book::book_view_of(listings, 10'001)) shown += l.id + std::string(book::listing_status_text(l.status)) + " ";
     EXPECT_EQ(shown, "gcancelled bcancelled eforce_cancelled aexpired ");
@@ -461,9 +448,7 @@ std::pair<PostRecord, PostRecord> original_and_copy(Json body, Json copy_changes
 std::map<std::string, Listing> reduced(std::vector<PostRecord> posts, bool drop)
 {
     if (drop) book::drop_replays(posts);
-    std::map<std::string, Listing> out;
-    book::reduce_book(posts, booktest::reduce_context(), out);
-    return out;
+    return reduce(posts, booktest::reduce_context());
 }
 
 // A copy of the seller's envelope pointed at another of his listings (a cancel, a closing fill)
