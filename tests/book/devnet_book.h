@@ -4,9 +4,7 @@
 #pragma once
 
 #include <atomic>
-#include <optional>
 #include <string>
-#include <vector>
 
 #include "book/services.h"
 #include "core/base58.h"
@@ -23,24 +21,6 @@
 
 namespace booktest {
 
-// Records every request and answers through the real client, unless the test answers chosen
-// requests itself (set_handler) or changes what the service answered (set_rewrite).
-class RecordingHttp final : public testsupport::FakeHttp {
-public:
-    RecordingHttp() { pass_through(); }
-    // Requests to a URL containing any of the parts fail as a busy service; others go through.
-    void fail_where(std::vector<std::string> parts)
-    {
-        set_handler([parts = std::move(parts)](const std::string&, const std::string& url,
-                                               const std::string&) -> std::optional<net::HttpReply> {
-            for (const std::string& part : parts) {
-                if (url.find(part) != std::string::npos) return reply(503, "down");
-            }
-            return std::nullopt;
-        });
-    }
-};
-
 // Services pointed at the simulator, over the given HTTP, keeping answers in caches.
 inline book::BookServices devnet_services(const testsupport::Devnet& devnet, net::Http& http, book::Caches& caches)
 {
@@ -51,17 +31,20 @@ inline book::BookServices devnet_services(const testsupport::Devnet& devnet, net
             .house_fee_address = std::string(net::HOUSE_FEE_ADDRESS)};
 }
 
-// The simulator, and book services over a recording HTTP pointed at it.
+// The simulator, and book services pointed at it over an HTTP layer that records every request
+// and answers through the real client, unless the test answers chosen requests itself
+// (set_handler) or changes what the service answered (set_rewrite).
 class BookDevnetTest : public testsupport::DevnetTest {
 protected:
     void SetUp() override
     {
         DevnetTest::SetUp();
         ASSERT_TRUE(m_devnet);
+        m_http.pass_through();
         m_services = devnet_services(devnet(), m_http, m_caches);
     }
 
-    RecordingHttp m_http;
+    testsupport::FakeHttp m_http;
     book::Caches m_caches;
     book::BookServices m_services;
 };

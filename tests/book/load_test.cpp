@@ -50,13 +50,8 @@ protected:
 
     book::LoadOptions options(bool cached = false)
     {
-        book::LoadOptions o;
-        o.services = m_services;
-        if (cached) o.cache_dir = cache_dir();
-        o.status_file = m_temp.path() / "book_state.json";
-        o.stats = &m_stats;
-        o.time_budget_seconds = 20;
-        return o;
+        return {.services = m_services, .cache_dir = cached ? std::optional(cache_dir()) : std::nullopt,
+                .status_file = m_temp.path() / "book_state.json", .time_budget_seconds = 20, .stats = &m_stats};
     }
     std::filesystem::path cache_dir() const { return m_temp.path() / "tx_cache"; }
 
@@ -119,7 +114,9 @@ TEST_F(BookLoadTest, AMissingIndexFallsBackAndNoServiceAtAllIsOffline)
     const int64_t whole_at = m_status.loaded_at;
 
     std::string id = publish(listing(ALICE, 1000));
-    m_http.fail_where({"/oi/oracle/"});
+    m_http.set_handler([](const std::string&, const std::string& url, const std::string&) -> std::optional<net::HttpReply> {
+        return has(url, "/oi/oracle/") ? std::optional(testsupport::FakeHttp::reply(503, "down")) : std::nullopt;
+    });
     EXPECT_EQ(txids(load()), std::vector<std::string>{id});
     EXPECT_FALSE(m_status.complete);
     EXPECT_FALSE(m_status.index_whole);

@@ -69,8 +69,7 @@ inline Json p2pkh_output(const std::string& address, double bsv, int n)
 
 inline Json data_output(const Json& post, int n)
 {
-    std::string text = post.dump();
-    core::Bytes script = tx::data_carrier_script(core::as_bytes(text));
+    const core::Bytes script = tx::data_carrier_script(core::as_bytes(post.dump()));
     return Json{{"value", 0}, {"n", n}, {"scriptPubKey", {{"hex", core::hex_encode(script)}}}};
 }
 

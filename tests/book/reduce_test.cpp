@@ -352,10 +352,8 @@ std::vector<HistoryRow> history(const std::vector<PostRecord>& posts, const std:
 
 const HistoryRow* row_of(const std::vector<HistoryRow>& rows, const std::string& txid)
 {
-    for (const HistoryRow& row : rows) {
-        if (row.txid == txid) return &row;
-    }
-    return nullptr;
+    auto row = std::find_if(rows.begin(), rows.end(), [&](const HistoryRow& r) { return r.txid == txid; });
+    return row == rows.end() ? nullptr : &*row;
 }
 
 std::vector<PostRecord> market()
@@ -511,8 +509,7 @@ TEST(Replay, ReencodedSignaturesAndKeysAreStillTheSameEnvelopeOtherSignaturesAre
     core::Bytes compact = {0x20};
     compact.insert(compact.end(), raw.begin(), raw.end());
 
-    std::vector<Json> copies;
-    for (int i = 0; i < 5; ++i) copies.push_back(original);
+    std::vector<Json> copies(5, original);
     copies[0]["sig"] = high_s_variant(sig);
     copies[1]["sig"] = core::base64_encode(compact);
     copies[2]["sig"] = sig.substr(0, 40) + "\n" + sig.substr(40, 46);  // padding left out
