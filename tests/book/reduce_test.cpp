@@ -46,9 +46,11 @@ std::map<std::string, Listing> reduce(const std::vector<PostRecord>& posts, cons
     return out;
 }
 
-PostRecord listing(const std::string& qty = "10", uint64_t price = 1000, int64_t ts = 1000)
+PostRecord listing(const std::string& qty = "10", uint64_t price = 1000, int64_t exp = 4'000'000'000LL)
 {
-    return record(LISTING_ID, sign(booktest::listing_post(qty, price, LOT_UTXO), SELLER, ts));
+    Json post = booktest::listing_post(qty, price, LOT_UTXO);
+    post["exp"] = exp;
+    return record(LISTING_ID, sign(post, SELLER, 1000));
 }
 
 PostRecord action(unsigned txid_byte, Json body, const booktest::Trader& who, int64_t ts)
@@ -110,10 +112,7 @@ TEST(ReduceBook, WhatEachPostMakesOfTheListing)
     Json priced = fill_post("7", "3", NEXT), unpriced = priced;
     priced["price_sats"] = 650.9;
     unpriced["price_sats"] = "1";  // not a number: the price stays
-    Json expiring = booktest::listing_post("10", 1000, LOT_UTXO);
-    expiring["exp"] = 1500;
-    book::ReduceContext no_architects = context();
-    no_architects.architect_keys.clear();
+    const book::ReduceContext no_architects = booktest::reduce_context();
     struct Case {
         const char* what;
         std::vector<PostRecord> posts;
@@ -157,7 +156,7 @@ TEST(ReduceBook, WhatEachPostMakesOfTheListing)
          {listing(), action(0x20, cancel, SELLER, 1001), action(0x21, fill_post("4", "6", NEXT), SELLER, 1002)},
          S::Cancelled, "10", 1000, L},
         {"a fill on an expired listing",
-         {record(LISTING_ID, sign(expiring, SELLER, 1000)), action(0x20, fill_post("4", "6", NEXT), SELLER, 2000)},
+         {listing("10", 1000, 1500), action(0x20, fill_post("4", "6", NEXT), SELLER, 2000)},
          S::Live, "4", 400, NEXT},
         // Same "ts": the cancel with the smaller txid comes before the listing and finds nothing.
         {"a cancel at the same time, txid before", {listing(), action(0x05, cancel, SELLER, 1000)}, S::Live, "10", 1000, L},
@@ -202,11 +201,8 @@ TEST(ReduceBook, ClosingFillsSellTheListingAndTheViewDropsIt)
         EXPECT_TRUE(book.at(LISTING_ID).offers.empty());
         EXPECT_TRUE(book::book_view_of(book, 0).empty());
     }
-    Json post = booktest::listing_post("10", 1000, LOT_UTXO);
-    post["exp"] = 1500;
-    auto view = book::book_view_of(reduce({record(LISTING_ID, sign(post, SELLER, 1000)),
-                                           action(0x20, fill_post("4", "6", txid_of(0xbb) + "_2"), SELLER, 2000)}),
-                                   3000);
+    auto view = book::book_view_of(
+        reduce({listing("10", 1000, 1500), action(0x20, fill_post("4", "6", txid_of(0xbb) + "_2"), SELLER, 2000)}), 3000);
     ASSERT_EQ(view.size(), 1u);
     EXPECT_EQ(view[0].status, book::ListingStatus::Expired);
     EXPECT_EQ(view[0].qty, "4");
