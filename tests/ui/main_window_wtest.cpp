@@ -37,9 +37,7 @@ protected:
 
     std::unique_ptr<MainWindow> open()
     {
-        MainWindow::Options options;
-        options.start_update_check = false;
-        auto w = std::make_unique<MainWindow>(services, options);
+        auto w = std::make_unique<MainWindow>(services, MainWindow::Options{.start_update_check = false});
         w->resize(1366, 740);
         w->show();
         EXPECT_TRUE(idle(*w));

@@ -34,9 +34,7 @@ protected:
         market->set_wallet(ui::sample_wallet(ME));
         market->set_lots(ui::sample_lots());
         market->set_history(ui::sample_trade_history(ME, now));
-        ui::MainWindow::Options options;
-        options.start_update_check = false;
-        main = std::make_unique<ui::MainWindow>(market, options);
+        main = std::make_unique<ui::MainWindow>(market, ui::MainWindow::Options{.start_update_check = false});
         dialogs = new ui::TradeDialogs(*main, trade);
         main->show();
         ASSERT_TRUE(idle());
