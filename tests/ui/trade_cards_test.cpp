@@ -13,16 +13,9 @@ book::Offer offer(const std::string& id, const std::string& hex)
 
 ui::CompleteRow row_of(const book::Listing& listing, const book::Offer& offer, uint64_t paid = 0)
 {
-    ui::CompleteRow row;
-    row.row = {offer, listing};
-    if (paid == 0) return row;
-    trade::OfferCheck check;
-    check.passes = paid >= offer.pay_sats;
-    check.paid_sats = paid;
-    check.due_sats = offer.pay_sats;
-    check.error = trade::underpaid_error(paid, offer.pay_sats);
-    row.check = check;
-    return row;
+    const trade::OfferCheck check{.passes = paid >= offer.pay_sats, .error = trade::underpaid_error(paid, offer.pay_sats),
+                                  .paid_sats = paid, .due_sats = offer.pay_sats};
+    return {.row = {offer, listing}, .check = paid ? std::optional(check) : std::nullopt};
 }
 
 // A refusal never reads as passing; an offer without signed bytes cannot be completed.
