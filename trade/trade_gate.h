@@ -13,8 +13,8 @@ namespace trade {
 class MarketSession;
 
 struct TraderGate {
-    std::string handle;        // the wallet's paymail handle, without the domain
-    std::string identity_key;  // compressed lower-case hex
+    std::string handle;                 // the wallet's paymail handle, without the domain
+    std::string identity_key;           // compressed lower-case hex
     std::optional<TradeError> refusal;  // ConnectFirst, or PublishName with the paymail domain
 };
 
