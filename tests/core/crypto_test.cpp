@@ -41,8 +41,7 @@ TEST(Hash, HkdfSha256Rfc5869)
 TEST(Hash, RandomBytesDiffer)
 {
     std::array<uint8_t, 32> a{}, b{};
-    ASSERT_TRUE(core::random_bytes(a.data(), a.size()));
-    ASSERT_TRUE(core::random_bytes(b.data(), b.size()));
+    ASSERT_TRUE(core::random_bytes(a.data(), a.size()) && core::random_bytes(b.data(), b.size()));
     EXPECT_NE(a, b);
     EXPECT_TRUE(core::random_bytes(nullptr, 0));
 }

@@ -30,8 +30,7 @@ inline std::string hex(core::ByteView bytes)
 inline core::Hash160 hash160_of_hex(std::string_view text)
 {
     core::Hash160 hash{};
-    core::Bytes bytes = unhex(text);
-    if (bytes.size() == hash.size()) std::copy(bytes.begin(), bytes.end(), hash.begin());
+    EXPECT_TRUE(core::hex_decode_to(text, hash)) << "bad hash in test: " << text;
     return hash;
 }
 
