@@ -36,8 +36,7 @@ protected:
     // Every transaction on the simulator's chain or mempool that pays the other party.
     int payments_to_other_on_chain()
     {
-        auto reply = devnet().get("/woc/v1/bsv/main/address/" + OtherParty{}.address + "/unspent/all");
-        const auto list = reply.json();
+        const auto list = devnet().get("/woc/v1/bsv/main/address/" + OtherParty{}.address + "/unspent/all").json();
         const auto* result = core::json_member(list, "result");
         return result && result->is_array() ? static_cast<int>(result->size()) : -1;
     }
