@@ -11,6 +11,7 @@
 #include "core/hash.h"
 #include "core/hex.h"
 #include "tests/support/test_data.h"
+#include "tests/support/test_txid.h"
 #include "tx/transaction.h"
 
 namespace txtest {
@@ -75,11 +76,8 @@ inline tx::Transaction shape_case_tx(const nlohmann::json& c)
 {
     tx::Transaction t;
     for (const auto& in : c["inputs"]) {
-        tx::TxInput input;
-        input.txid = tx::Txid::parse(in["txid"].get<std::string>()).value();
-        input.vout = in["vout"].get<uint32_t>();
-        input.value = in["value"].get<int64_t>();
-        t.inputs.push_back(input);
+        t.inputs.push_back(
+            test_input(test_txid(in["txid"].get<std::string>()), in["vout"].get<uint32_t>(), in["value"].get<int64_t>()));
     }
     for (const auto& out : c["outputs"]) {
         t.outputs.push_back(tx::TxOutput{out["value"].get<int64_t>(), unhex(out["script_hex"].get<std::string>())});
