@@ -57,14 +57,14 @@ std::vector<std::string> offer_coins(wallet::WalletSession& wallet, const std::s
 
 } // namespace
 
-std::string check_cancel_listing(wallet::WalletSession& wallet, const book::Listing& listing)
+std::optional<TradeError> check_cancel_listing(wallet::WalletSession& wallet, const book::Listing& listing)
 {
     // Cancelling needs no paymail check of its own: signing the post makes it.
     TraderGate gate = trader_gate(wallet);
-    if (gate.identity_key.empty()) return std::string(CONNECT_FIRST);
-    if (core::ascii_lower(listing.pubkey) != gate.identity_key) return "That listing is not yours, and you have no open offer on it.";
-    if (listing.status != book::ListingStatus::Live) return "That listing is already closed.";
-    return {};
+    if (gate.identity_key.empty()) return TradeError(TradeCode::ConnectFirst);
+    if (core::ascii_lower(listing.pubkey) != gate.identity_key) return TradeError(TradeCode::NotYourListingNoOffer);
+    if (listing.status != book::ListingStatus::Live) return TradeError(TradeCode::ListingClosed);
+    return std::nullopt;
 }
 
 TradeResult<Sent> run_cancel_listing(MarketSession& session, const book::Listing& listing)

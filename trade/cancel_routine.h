@@ -19,10 +19,9 @@ class MarketSession;
 
 namespace trade {
 
-// The Cancel tile's checks for one of the wallet's listings: a bound wallet, the wallet's own
-// listing ("That listing is not yours, and you have no open offer on it."), still live ("That
-// listing is already closed."). "" when they pass.
-std::string check_cancel_listing(wallet::WalletSession& wallet, const book::Listing& listing);
+// The Cancel tile's checks for one of the wallet's listings: a bound wallet (ConnectFirst), the
+// wallet's own listing (NotYourListingNoOffer), still live (ListingClosed). nullopt when they pass.
+std::optional<TradeError> check_cancel_listing(wallet::WalletSession& wallet, const book::Listing& listing);
 
 // The cancel-listing worker: publishes "ag_cancel" (no house fee); on success releases the
 // reserve by listing id and by outpoint. The publishing result.

@@ -59,7 +59,7 @@ OfferCancelContext offer_cancel_context(const book::HistoryRow& row, const std::
 
 std::string offer_cancel_refusal(const OfferCancelContext& context)
 {
-    return context.listing_id.size() == 64 ? std::string() : std::string(CANCEL_PICK_OFFER);
+    return context.listing_id.size() == 64 ? std::string() : trade_refusal(trade::TradeCode::PickOpenOffer);
 }
 
 CancelChoice cancel_choice(const book::Listing* selected, const WalletSnapshot& wallet)
@@ -70,12 +70,12 @@ CancelChoice cancel_choice(const book::Listing* selected, const WalletSnapshot& 
         return choice;
     }
     if (!wallet.bound) {
-        choice.message = CONNECT_FIRST;
+        choice.message = trade_refusal(trade::TradeCode::ConnectFirst);
         return choice;
     }
     if (!wallet.identity_key.empty() && selected->pubkey == wallet.identity_key) {
         if (selected->status != book::ListingStatus::Live) {
-            choice.message = CANCEL_CLOSED;
+            choice.message = trade_refusal(trade::TradeCode::ListingClosed);
             return choice;
         }
         choice.action = CancelAction::ConfirmUnlist;
@@ -83,7 +83,7 @@ CancelChoice cancel_choice(const book::Listing* selected, const WalletSnapshot& 
     }
     const book::Offer* mine = own_offer(*selected, wallet.identity_key, wallet.paymail);
     if (!mine) {
-        choice.message = CANCEL_NOT_YOURS;
+        choice.message = trade_refusal(trade::TradeCode::NotYourListingNoOffer);
         return choice;
     }
     choice.action = CancelAction::CancelOffer;

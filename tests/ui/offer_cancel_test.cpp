@@ -87,7 +87,7 @@ TEST(OfferCancel, QuestionRefusalAndTheContextOfAHistoryRow)
               "Withdraw your offer of 0.2 OWL for 0.40000000 BSV on zeno@tavrinnode.example's listing?\n"
               "Takes your offer off the book. No second list fee.");
     context.listing_id = std::string(63, '1');
-    EXPECT_EQ(ui::offer_cancel_refusal(context), "Pick one of your open offers.");
+    EXPECT_EQ(ui::offer_cancel_refusal(context), ui::trade_refusal(trade::TradeCode::PickOpenOffer));
 
     const book::HistoryRow row{.type = "ag_buy", .txid = std::string(64, '9'), .listing = std::string(64, '1'),
                                .counterparty = "seller-from-row", .qty = "5", .pay_sats = 77, .open = true};
