@@ -81,15 +81,19 @@ TradeResult<Sent> run_cancel_listing(MarketSession& session, const book::Listing
     return result;
 }
 
+bool is_own_offer(const book::Offer& offer, const std::string& my_key, const std::string& my_name)
+{
+    if (!offer.pubkey.empty()) return !my_key.empty() && core::ascii_lower(offer.pubkey) == core::ascii_lower(my_key);
+    if (my_name.empty() || offer.handle.empty()) return false;
+    return offer.handle == my_name || offer.handle == my_name.substr(0, my_name.find('@'));
+}
+
 std::optional<book::Offer> own_offer_on(const book::Listing& listing, const std::string& my_key,
-                                        const std::string& my_handle)
+                                        const std::string& my_name)
 {
     std::optional<book::Offer> mine;
-    const std::string key = core::ascii_lower(my_key);
     for (const auto& offer : listing.offers) {
-        bool by_key = !offer.pubkey.empty() && core::ascii_lower(offer.pubkey) == key && !key.empty();
-        bool by_handle = offer.pubkey.empty() && !my_handle.empty() && offer.handle == my_handle;
-        if (by_key || by_handle) mine = offer;
+        if (is_own_offer(offer, my_key, my_name)) mine = offer;
     }
     return mine;
 }

@@ -1,24 +1,9 @@
 #include "ui/offer_cancel.h"
 
+#include "trade/cancel_routine.h"
 #include "ui/dialog_texts.h"
 
 namespace ui {
-
-bool is_own_offer(const book::Offer& offer, const std::string& identity_key, const std::string& paymail)
-{
-    if (!offer.pubkey.empty()) return !identity_key.empty() && offer.pubkey == identity_key;
-    if (paymail.empty() || offer.handle.empty()) return false;
-    return offer.handle == paymail || offer.handle == paymail.substr(0, paymail.find('@'));
-}
-
-const book::Offer* own_offer(const book::Listing& listing, const std::string& identity_key,
-                             const std::string& paymail)
-{
-    const book::Offer* found = nullptr;
-    for (const auto& offer : listing.offers)
-        if (is_own_offer(offer, identity_key, paymail)) found = &offer;
-    return found;
-}
 
 OfferCancelContext offer_cancel_context(const book::Listing& listing, const book::Offer& offer)
 {
@@ -81,7 +66,7 @@ CancelChoice cancel_choice(const book::Listing* selected, const WalletSnapshot& 
         choice.action = CancelAction::ConfirmUnlist;
         return choice;
     }
-    const book::Offer* mine = own_offer(*selected, wallet.identity_key, wallet.paymail);
+    const auto mine = trade::own_offer_on(*selected, wallet.identity_key, wallet.paymail);
     if (!mine) {
         choice.message = trade_refusal(trade::TradeCode::NotYourListingNoOffer);
         return choice;
