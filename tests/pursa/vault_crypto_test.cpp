@@ -18,7 +18,9 @@ TEST(VaultCrypto, SealThenOpenGivesTheTextBackAndSealsAreFresh)
     EXPECT_EQ(std::string(env->ciphertext.begin(), env->ciphertext.end()).find("mnemonic"), std::string::npos);
     auto parsed = wallet::parse_lock_envelope(wallet::lock_envelope_to_json(*env));
     ASSERT_TRUE(parsed);
-    EXPECT_EQ(pursa::open_envelope(*parsed, "correct horse")->str(), text);
+    auto reopened = pursa::open_envelope(*parsed, "correct horse");
+    ASSERT_TRUE(reopened);
+    EXPECT_EQ(reopened->str(), text);
     EXPECT_NE(env->salt, again->salt);
     EXPECT_NE(env->iv, again->iv);
     EXPECT_FALSE(pursa::open_envelope(*env, "correct hors"));

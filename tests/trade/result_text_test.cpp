@@ -75,6 +75,12 @@ TEST(TradeResultText, EachFailureReadsAsItAlwaysHas)
         {BookError(BookCode::OutputUnknown), "The ordinals index does not know it."},
         {funding::FundingCode::NeedHdWallet, "need an HD Pursa wallet."},
         {wallet::WalletError(wallet::WalletCode::Denied), "connect denied in Pursa."},
+        {wallet::WalletError(wallet::WalletCode::Locked), "This wallet is locked. Open it in Pursa."},
+        {wallet::WalletError(wallet::WalletCode::NotApprovedInTime),
+         "Pursa did not approve in time. Open Pursa.exe and try Connect again."},
+        {wallet::WalletError(wallet::WalletCode::WalletChanged), "wallet changed."},
+        {wallet::WalletError(wallet::WalletCode::IndexUnavailable),
+         "1Sat index unavailable. 1-sat coins are held back from spend."},
     };
     for (const auto& [error, text] : rows) {
         EXPECT_EQ(trade::error_text(error), text) << static_cast<int>(error.code);
