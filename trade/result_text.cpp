@@ -4,7 +4,7 @@ namespace trade {
 
 Sent sent_of(const funding::Paid& paid)
 {
-    return Sent{paid.txid, paid.confirmed, std::nullopt};
+    return Sent{paid.txid.hex(), paid.confirmed, std::nullopt};
 }
 
 std::string follow_up_text(const Sent& sent)

@@ -33,7 +33,7 @@ protected:
     tx::Transaction paid(const funding::FundingResult<funding::Paid>& result)
     {
         EXPECT_TRUE(result) << outcome(result);
-        auto raw = result ? core::hex_decode(chain_hex(result->txid)) : std::nullopt;
+        auto raw = result ? core::hex_decode(chain_hex(result->txid.hex())) : std::nullopt;
         auto tx = raw ? tx::tx_parse(*raw) : std::nullopt;
         EXPECT_TRUE(tx);
         return tx ? *tx : tx::Transaction{};
@@ -84,7 +84,7 @@ TEST_F(Pay, RemembersItsChangeAcrossARestartUntilTheChainListsIt)
     EXPECT_EQ(read_json(snapshot("spent"))["outpoints"], nlohmann::json::array({funding_txid + ":0"}));
     auto change = read_json(snapshot("change"))["coins"];
     ASSERT_EQ(change.size(), 1u);
-    EXPECT_EQ(change[0]["txid"], result->txid);
+    EXPECT_EQ(change[0]["txid"], result->txid.hex());
     EXPECT_EQ(change[0]["addr"], receive_address(0));
 
     wallet::wallet_forget(ws());  // the program ends; a new one starts
@@ -93,7 +93,7 @@ TEST_F(Pay, RemembersItsChangeAcrossARestartUntilTheChainListsIt)
     ASSERT_TRUE(funding::ensure_coin_state(session()));
     EXPECT_TRUE(funding::is_spent(session(), test_txid(funding_txid), 0));
     ASSERT_EQ(session().coins().change.size(), 1u);
-    EXPECT_EQ(session().coins().change[0].txid.hex(), result->txid);
+    EXPECT_EQ(session().coins().change[0].txid, result->txid);
     EXPECT_EQ(session().coins().change[0].vout, 1u);
     EXPECT_EQ(session().coins().change[0].sats, t.outputs[1].value);
 
@@ -102,7 +102,7 @@ TEST_F(Pay, RemembersItsChangeAcrossARestartUntilTheChainListsIt)
     EXPECT_TRUE(session().coins().change.empty());
     auto coins = session().coins().lists[receive_address(0)].coins;
     ASSERT_EQ(coins.size(), 1u);
-    EXPECT_EQ(coins[0].txid.hex(), result->txid);
+    EXPECT_EQ(coins[0].txid, result->txid);
     EXPECT_TRUE(read_json(snapshot("change"))["coins"].empty());
 }
 
@@ -151,7 +151,7 @@ TEST_F(Pay, BroadcastWhoseAnswerWasLostIsFoundAndNotPaidAgain)
     EXPECT_NE(spent_on_chain(first, 0), spent_on_chain(second, 0));  // exactly one coin paid, once
     wallet::WalletLock lock(ws());
     ASSERT_EQ(session().coins().change.size(), 1u);
-    EXPECT_EQ(session().coins().change[0].txid.hex(), result->txid);
+    EXPECT_EQ(session().coins().change[0].txid, result->txid);
 }
 
 TEST_F(Pay, ThreeFailedBroadcastsGiveUp)
