@@ -121,6 +121,12 @@ bool merge(CoinState& state, const Fetched& f, Clock::time_point now)
         ++it;
     }
     for (auto it = state.spent.begin(); it != state.spent.end();) {
+        if (it->second != f.address && shown(it->first)) {
+            // Read back from a snapshot (or recorded by another program) without its address:
+            // this list still shows it, so it is this address's, and goes when the list drops it.
+            it->second = f.address;
+            changed = true;
+        }
         bool gone = it->second == f.address && !shown(it->first);
         if (gone) {
             it = state.spent.erase(it);
@@ -133,6 +139,23 @@ bool merge(CoinState& state, const Fetched& f, Clock::time_point now)
     list.fetched = now;
     list.ok = true;
     return changed;
+}
+
+// When every payment address's list came back in this refresh, a spent coin that none of them
+// shows and that no fetched address owns (its address unknown after a restart, an ordinals or a
+// counterparty's output of a sale) hides nothing any more: it leaves the set, which otherwise
+// would grow with every payment for the life of the wallet's files.
+bool forget_unlisted_spent(CoinState& state, const std::vector<WalletAddress>& addresses,
+                           const std::vector<Fetched>& results)
+{
+    std::set<std::string> listed;
+    for (const auto& f : results) {
+        if (f.list_ok) listed.insert(f.address);
+    }
+    for (const auto& a : addresses) {
+        if (listed.count(a.address) == 0) return false;
+    }
+    return std::erase_if(state.spent, [&](const auto& entry) { return listed.count(entry.second) == 0; }) > 0;
 }
 
 } // namespace
@@ -162,6 +185,7 @@ FundingResult<void> refresh_coins(Session& session, RefreshMode mode)
     now = Clock::now();
     bool changed = false;
     for (const auto& f : results) changed = merge(session.coins(), f, now) || changed;
+    changed = forget_unlisted_spent(session.coins(), addresses, results) || changed;
     if (changed) (void)save_snapshots(session);
     return {};
 }

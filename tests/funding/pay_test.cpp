@@ -104,6 +104,9 @@ TEST_F(Pay, RemembersItsChangeAcrossARestartUntilTheChainListsIt)
     ASSERT_EQ(coins.size(), 1u);
     EXPECT_EQ(coins[0].txid, result->txid);
     EXPECT_TRUE(read_json(snapshot("change"))["coins"].empty());
+    // The spent coin, read back without its address, leaves the set once no list shows it.
+    EXPECT_FALSE(funding::is_spent(session(), test_txid(funding_txid), 0));
+    EXPECT_TRUE(read_json(snapshot("spent"))["outpoints"].empty());
 }
 
 // An input spent elsewhere ("Missing inputs") is left out and the payment retried: too little is
