@@ -142,7 +142,7 @@ TEST(MarketEvents, EachNewOfferAndEachFillOnce)
     bought.type = "ag_fill";
     bought.role = "buy";
     bought.counterparty = "rhea";
-    bought.txid = "f1";
+    bought.txid = *tx::Txid::parse(std::string(64, 'f'));
     bought.listing = "L2";
     bought.qty = "4";
     bought.pay_sats = 400;
