@@ -31,9 +31,8 @@ void coin_snapshot(bool spent_file, std::string_view bytes)
     FUZZ_CHECK(funding::ensure_coin_state(session));
     FUZZ_CHECK(session.coins().spent.size() == spent.size() && session.coins().change.size() == change.size());
     for (size_t i = 0; i < change.size(); ++i) {
-        const auto& a = change[i];
-        const auto& b = session.coins().change[i];
-        FUZZ_CHECK(a.txid == b.txid && a.vout == b.vout && a.sats == b.sats && a.addr == b.addr);
+        const auto& again = session.coins().change[i];
+        FUZZ_CHECK(again.outpoint() == change[i].outpoint() && again.sats == change[i].sats && again.addr == change[i].addr);
     }
 }
 
@@ -49,9 +48,8 @@ void lot_snapshot(std::string_view bytes)
     FUZZ_CHECK(again && again->lots.size() == snapshot->lots.size() && again->txids == snapshot->txids &&
                again->token_ids == snapshot->token_ids);
     for (size_t i = 0; i < snapshot->lots.size(); ++i) {
-        const auto& a = again->lots[i];
-        const auto& b = snapshot->lots[i];
-        FUZZ_CHECK(a.origin == b.origin && a.txid == b.txid && a.vout == b.vout);
+        const auto& lot = snapshot->lots[i];
+        FUZZ_CHECK(again->lots[i].origin == lot.origin && again->lots[i].txid == lot.txid && again->lots[i].vout == lot.vout);
     }
 }
 

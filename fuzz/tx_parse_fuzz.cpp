@@ -12,12 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FUZZ_CHECK(!parsed->inputs.empty() && parsed->inputs.size() <= tx::MAX_TX_INPUTS);
     FUZZ_CHECK(!parsed->outputs.empty() && parsed->outputs.size() <= tx::MAX_TX_OUTPUTS);
     for (size_t i = 0; i < parsed->outputs.size(); ++i) {
-        const auto output = tx::tx_output_at(raw, i);
-        if (parsed->outputs[i].script.empty()) {
-            FUZZ_CHECK(!output);
-        } else {
-            FUZZ_CHECK(output && *output == parsed->outputs[i]);
-        }
+        const auto output = tx::tx_output_at(raw, i);  // an output with an empty script is refused
+        FUZZ_CHECK(parsed->outputs[i].script.empty() ? !output : output && *output == parsed->outputs[i]);
     }
     FUZZ_CHECK(!tx::tx_output_at(raw, parsed->outputs.size()));
 
@@ -26,9 +22,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const auto again = tx::tx_parse(written);
     FUZZ_CHECK(again && again->outputs == parsed->outputs && again->inputs.size() == parsed->inputs.size());
     for (size_t i = 0; i < parsed->inputs.size(); ++i) {
-        FUZZ_CHECK(again->inputs[i].txid == parsed->inputs[i].txid);
-        FUZZ_CHECK(again->inputs[i].vout == parsed->inputs[i].vout);
-        FUZZ_CHECK(again->inputs[i].script_sig == parsed->inputs[i].script_sig);
+        const tx::TxInput& in = parsed->inputs[i];
+        FUZZ_CHECK(again->inputs[i].txid == in.txid && again->inputs[i].vout == in.vout &&
+                   again->inputs[i].script_sig == in.script_sig);
     }
     return 0;
 }

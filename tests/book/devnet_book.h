@@ -4,9 +4,7 @@
 #pragma once
 
 #include <atomic>
-#include <optional>
 #include <string>
-#include <vector>
 
 #include "book/services.h"
 #include "core/base58.h"
@@ -23,53 +21,30 @@
 
 namespace booktest {
 
-// Records every request and answers through the real client, unless the test answers chosen
-// requests itself (set_handler) or changes what the service answered (set_rewrite).
-class RecordingHttp final : public testsupport::FakeHttp {
-public:
-    RecordingHttp() { pass_through(); }
-    // Requests to a URL containing any of the parts fail as a busy service; others go through.
-    void fail_where(std::vector<std::string> parts)
-    {
-        set_handler([parts = std::move(parts)](const std::string&, const std::string& url,
-                                               const std::string&) -> std::optional<net::HttpReply> {
-            for (const std::string& part : parts) {
-                if (url.find(part) != std::string::npos) return reply(503, "down");
-            }
-            return std::nullopt;
-        });
-    }
-};
-
 // Services pointed at the simulator, over the given HTTP, keeping answers in caches.
 inline book::BookServices devnet_services(const testsupport::Devnet& devnet, net::Http& http, book::Caches& caches)
 {
-    auto config = std::make_shared<net::ServiceConfig>();
-    config->woc_api = devnet.woc();
-    config->ordinals_api = devnet.ordinals();
-    config->ordinals_content = devnet.content();
-    config->arc = devnet.arc();
-    config->registry = devnet.registry();
-    book::BookServices services;
-    services.config = config;
-    services.http = &http;
-    services.caches = &caches;
-    services.oracle_address = std::string(net::BOOK_ORACLE_ADDRESS);
-    services.house_fee_address = std::string(net::HOUSE_FEE_ADDRESS);
-    return services;
+    auto config = std::make_shared<net::ServiceConfig>(net::ServiceConfig{
+        .woc_api = devnet.woc(), .ordinals_api = devnet.ordinals(), .ordinals_content = devnet.content(), .arc = devnet.arc(),
+        .registry = devnet.registry()});
+    return {.config = config, .http = &http, .caches = &caches, .oracle_address = std::string(net::BOOK_ORACLE_ADDRESS),
+            .house_fee_address = std::string(net::HOUSE_FEE_ADDRESS)};
 }
 
-// The simulator, and book services over a recording HTTP pointed at it.
+// The simulator, and book services pointed at it over an HTTP layer that records every request
+// and answers through the real client, unless the test answers chosen requests itself
+// (set_handler) or changes what the service answered (set_rewrite).
 class BookDevnetTest : public testsupport::DevnetTest {
 protected:
     void SetUp() override
     {
         DevnetTest::SetUp();
         ASSERT_TRUE(m_devnet);
+        m_http.pass_through();
         m_services = devnet_services(devnet(), m_http, m_caches);
     }
 
-    RecordingHttp m_http;
+    testsupport::FakeHttp m_http;
     book::Caches m_caches;
     book::BookServices m_services;
 };
@@ -79,31 +54,21 @@ inline core::Bytes p2pkh_lock(std::string_view address)
     return tx::p2pkh_script(core::hash160_from_address(address).value());
 }
 
-// The raw transaction a publisher makes for the post, spending an input of its own (nonce
-// makes it unique): the house fee for a listing when asked, 1 sat to the oracle, the post.
-inline core::Bytes post_tx_raw(const Json& post, uint64_t nonce, bool with_fee = true)
+// Pays the post into the simulator's chain (a trusted import) in the transaction a publisher
+// makes, spending an input of its own (a counter makes it unique): the house fee for a listing,
+// 1 sat to the oracle, the post, change. Returns its txid.
+inline std::string publish(const testsupport::Devnet& devnet, const Json& post)
 {
-    tx::RawTx raw;
-    tx::RawTxInput input;
-    for (int i = 0; i < 8; ++i) input.prev_hash[i] = static_cast<uint8_t>(nonce >> (8 * i));
-    input.prev_hash[31] = 0x5a;
-    input.prev_index = 0;
-    input.script_sig = {0x51};
-    raw.inputs.push_back(input);
-    if (with_fee && post.value("type", "") == "ag_list") {
-        raw.outputs.push_back({1'000'000, p2pkh_lock(net::HOUSE_FEE_ADDRESS)});
-    }
+    static std::atomic<uint64_t> nonce{1};
+    const uint64_t n = nonce.fetch_add(1);
+    tx::RawTx raw{.inputs = {{.script_sig = {0x51}}}};
+    for (int i = 0; i < 8; ++i) raw.inputs[0].prev_hash[i] = static_cast<uint8_t>(n >> (8 * i));
+    raw.inputs[0].prev_hash[31] = 0x5a;
+    if (post.value("type", "") == "ag_list") raw.outputs.push_back({1'000'000, p2pkh_lock(net::HOUSE_FEE_ADDRESS)});
     raw.outputs.push_back({1, p2pkh_lock(net::BOOK_ORACLE_ADDRESS)});
     raw.outputs.push_back({0, tx::data_carrier_script(core::as_bytes(post.dump()))});
     raw.outputs.push_back({5000, p2pkh_lock(booktest::OTHER_ADDRESS)});
-    return tx::serialize_raw_tx(raw);
-}
-
-// Pays the post into the simulator's chain (a trusted import). Returns its txid.
-inline std::string publish(const testsupport::Devnet& devnet, const Json& post, bool with_fee = true)
-{
-    static std::atomic<uint64_t> nonce{1};
-    return devnet.import_tx(core::hex_encode(post_tx_raw(post, nonce.fetch_add(1), with_fee)));
+    return devnet.import_tx(core::hex_encode(tx::serialize_raw_tx(raw)));
 }
 
 } // namespace booktest

@@ -14,6 +14,7 @@
 #include "book/listing_check.h"
 #include "tests/book/devnet_book.h"
 #include "tests/support/temp_dir.h"
+#include "wallet/file_io.h"
 
 namespace load_test {
 
@@ -49,13 +50,8 @@ protected:
 
     book::LoadOptions options(bool cached = false)
     {
-        book::LoadOptions o;
-        o.services = m_services;
-        if (cached) o.cache_dir = cache_dir();
-        o.status_file = m_temp.path() / "book_state.json";
-        o.stats = &m_stats;
-        o.time_budget_seconds = 20;
-        return o;
+        return {.services = m_services, .cache_dir = cached ? std::optional(cache_dir()) : std::nullopt,
+                .status_file = m_temp.path() / "book_state.json", .time_budget_seconds = 20, .stats = &m_stats};
     }
     std::filesystem::path cache_dir() const { return m_temp.path() / "tx_cache"; }
 
@@ -118,7 +114,9 @@ TEST_F(BookLoadTest, AMissingIndexFallsBackAndNoServiceAtAllIsOffline)
     const int64_t whole_at = m_status.loaded_at;
 
     std::string id = publish(listing(ALICE, 1000));
-    m_http.fail_where({"/oi/oracle/"});
+    m_http.set_handler([](const std::string&, const std::string& url, const std::string&) -> std::optional<net::HttpReply> {
+        return has(url, "/oi/oracle/") ? std::optional(testsupport::FakeHttp::reply(503, "down")) : std::nullopt;
+    });
     EXPECT_EQ(txids(load()), std::vector<std::string>{id});
     EXPECT_FALSE(m_status.complete);
     EXPECT_FALSE(m_status.index_whole);
@@ -239,11 +237,7 @@ TEST_F(BookLoadTest, TheCacheServesWarmLoadsAndDamagedEntriesAreRefetched)
     }
 
     std::filesystem::path shard = cache_dir() / (id.substr(0, 2) + ".json");
-    std::string text;
-    {
-        std::ifstream in(shard);
-        text.assign(std::istreambuf_iterator<char>(in), {});
-    }
+    const std::string text = wallet::read_text_file(shard).value_or("");
     Json doc = core::parse_json(text).value();
     const std::string price = core::hex_encode(core::as_bytes("1000"));
     Json moved = doc, tampered = doc;
@@ -253,10 +247,7 @@ TEST_F(BookLoadTest, TheCacheServesWarmLoadsAndDamagedEntriesAreRefetched)
     altered.replace(altered.find(price), price.size(), core::hex_encode(core::as_bytes("9000")));
     tampered["txs"][id]["hex"] = altered;
     for (const std::string& damage : {text.substr(0, text.size() / 2), moved.dump(), tampered.dump()}) {
-        {
-            std::ofstream out(shard, std::ios::trunc);
-            out << damage;
-        }
+        std::ofstream(shard, std::ios::trunc) << damage;
         std::vector<PostRecord> posts = load(/*cached=*/true);
         ASSERT_EQ(posts.size(), 2u);
         for (const PostRecord& p : posts) EXPECT_NE(book::post_u64(p.post, "price_sats"), 9000u);
@@ -329,12 +320,8 @@ TEST_F(IdentityTest, ListingOutputChecks)
     colon[64] = ':';
     for (const std::string& live : {origin, colon}) EXPECT_TRUE(book::listing_output_unspent(live, m_services).ok()) << live;
     // The lot moves on: a later transaction spends the output.
-    tx::RawTx spend;
-    tx::RawTxInput in;
-    in.prev_hash = tx::txid_to_wire(origin.substr(0, 64)).value();
-    in.script_sig = {0x51};
-    spend.inputs.push_back(in);
-    spend.outputs.push_back({1, booktest::p2pkh_lock(booktest::OTHER_ADDRESS)});
+    const tx::RawTx spend{.inputs = {{.prev_hash = tx::txid_to_wire(origin.substr(0, 64)).value(), .script_sig = {0x51}}},
+                          .outputs = {{1, booktest::p2pkh_lock(booktest::OTHER_ADDRESS)}}};
     ASSERT_FALSE(devnet().import_tx(core::hex_encode(tx::serialize_raw_tx(spend))).empty());
     const std::pair<std::string, book::BookCode> refused[] = {
         {origin.substr(0, 40) + "_0", book::BookCode::OutputInvalid},
@@ -364,9 +351,7 @@ TEST(BookCaches, ServicesWithTheirOwnCachesNeverSeeEachOthersAnswers)
     const std::string keys[2] = {ALICE.pub, ARCH.pub};
     for (int i = 0; i < 2; ++i) {
         sides[i].http.answer(url, 200, Json{{"pubkey", keys[i]}}.dump());
-        sides[i].services.config = config;
-        sides[i].services.http = &sides[i].http;
-        sides[i].services.caches = &sides[i].caches;
+        sides[i].services = {.config = config, .http = &sides[i].http, .caches = &sides[i].caches};
     }
     for (int round = 0; round < 2; ++round) {
         for (int i = 0; i < 2; ++i) EXPECT_EQ(book::identity_key_of("alice", sides[i].services), keys[i]) << i << round;

@@ -37,11 +37,7 @@ inline Trader trader(unsigned n, std::string handle)
 {
     char priv[65];
     std::snprintf(priv, sizeof priv, "%064x", n);
-    Trader t;
-    t.priv = priv;
-    t.pub = core::pubkey_from_privkey(t.priv).value_or("");
-    t.handle = std::move(handle);
-    return t;
+    return {priv, core::pubkey_from_privkey(priv).value_or(""), std::move(handle)};
 }
 
 // Completes the envelope the way the publisher does and signs the post with the trader's key;
@@ -73,8 +69,7 @@ inline Json p2pkh_output(const std::string& address, double bsv, int n)
 
 inline Json data_output(const Json& post, int n)
 {
-    std::string text = post.dump();
-    core::Bytes script = tx::data_carrier_script(core::as_bytes(text));
+    const core::Bytes script = tx::data_carrier_script(core::as_bytes(post.dump()));
     return Json{{"value", 0}, {"n", n}, {"scriptPubKey", {{"hex", core::hex_encode(script)}}}};
 }
 
@@ -94,11 +89,7 @@ inline Json post_tx(const Json& post, bool with_fee = true, bool with_change = t
 // A txid made of one repeated hex digit pattern: txid_of(0x1a) = "1a1a...1a".
 inline std::string txid_of(unsigned byte)
 {
-    char two[3];
-    std::snprintf(two, sizeof two, "%02x", byte & 0xff);
-    std::string id;
-    for (int i = 0; i < 32; ++i) id += two;
-    return id;
+    return core::hex_encode(core::Bytes(32, static_cast<uint8_t>(byte)));
 }
 
 inline book::PostRecord record(const std::string& txid, const Json& post, size_t seen = 0, Json tx = nullptr)

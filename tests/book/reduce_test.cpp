@@ -46,9 +46,11 @@ std::map<std::string, Listing> reduce(const std::vector<PostRecord>& posts, cons
     return out;
 }
 
-PostRecord listing(const std::string& qty = "10", uint64_t price = 1000, int64_t ts = 1000)
+PostRecord listing(const std::string& qty = "10", uint64_t price = 1000, int64_t exp = 4'000'000'000LL)
 {
-    return record(LISTING_ID, sign(booktest::listing_post(qty, price, LOT_UTXO), SELLER, ts));
+    Json post = booktest::listing_post(qty, price, LOT_UTXO);
+    post["exp"] = exp;
+    return record(LISTING_ID, sign(post, SELLER, 1000));
 }
 
 PostRecord action(unsigned txid_byte, Json body, const booktest::Trader& who, int64_t ts)
@@ -81,11 +83,10 @@ TEST(ReduceBook, WithoutAnExpiryAListingLivesTwentyEightDaysNeverWrappingRound)
     // A listing without "exp" lives 28 days from its "ts"; a poster may write any "ts", and the
     // lifetime added to it stops at the largest time.
     constexpr int64_t MAX = std::numeric_limits<int64_t>::max();
-    struct Case {
-        int64_t ts;
-        int64_t exp;
-    };
     constexpr int64_t MIN = std::numeric_limits<int64_t>::min();
+    struct Case {
+        int64_t ts, exp;
+    };
     for (const Case& c : {Case{1'000'000, 1'000'000 + 2'419'200}, Case{MAX, MAX}, Case{MAX - 2'419'199, MAX},
                           Case{MAX - 2'419'200, MAX}, Case{MAX - 2'419'201, MAX - 1}, Case{MIN, MIN + 2'419'200}}) {
         Json post = booktest::listing_post("1", 1, LOT_UTXO);
@@ -111,10 +112,7 @@ TEST(ReduceBook, WhatEachPostMakesOfTheListing)
     Json priced = fill_post("7", "3", NEXT), unpriced = priced;
     priced["price_sats"] = 650.9;
     unpriced["price_sats"] = "1";  // not a number: the price stays
-    Json expiring = booktest::listing_post("10", 1000, LOT_UTXO);
-    expiring["exp"] = 1500;
-    book::ReduceContext no_architects = context();
-    no_architects.architect_keys.clear();
+    const book::ReduceContext no_architects = booktest::reduce_context();
     struct Case {
         const char* what;
         std::vector<PostRecord> posts;
@@ -158,7 +156,7 @@ TEST(ReduceBook, WhatEachPostMakesOfTheListing)
          {listing(), action(0x20, cancel, SELLER, 1001), action(0x21, fill_post("4", "6", NEXT), SELLER, 1002)},
          S::Cancelled, "10", 1000, L},
         {"a fill on an expired listing",
-         {record(LISTING_ID, sign(expiring, SELLER, 1000)), action(0x20, fill_post("4", "6", NEXT), SELLER, 2000)},
+         {listing("10", 1000, 1500), action(0x20, fill_post("4", "6", NEXT), SELLER, 2000)},
          S::Live, "4", 400, NEXT},
         // Same "ts": the cancel with the smaller txid comes before the listing and finds nothing.
         {"a cancel at the same time, txid before", {listing(), action(0x05, cancel, SELLER, 1000)}, S::Live, "10", 1000, L},
@@ -203,11 +201,8 @@ TEST(ReduceBook, ClosingFillsSellTheListingAndTheViewDropsIt)
         EXPECT_TRUE(book.at(LISTING_ID).offers.empty());
         EXPECT_TRUE(book::book_view_of(book, 0).empty());
     }
-    Json post = booktest::listing_post("10", 1000, LOT_UTXO);
-    post["exp"] = 1500;
-    auto view = book::book_view_of(reduce({record(LISTING_ID, sign(post, SELLER, 1000)),
-                                           action(0x20, fill_post("4", "6", txid_of(0xbb) + "_2"), SELLER, 2000)}),
-                                   3000);
+    auto view = book::book_view_of(
+        reduce({listing("10", 1000, 1500), action(0x20, fill_post("4", "6", txid_of(0xbb) + "_2"), SELLER, 2000)}), 3000);
     ASSERT_EQ(view.size(), 1u);
     EXPECT_EQ(view[0].status, book::ListingStatus::Expired);
     EXPECT_EQ(view[0].qty, "4");
@@ -282,9 +277,7 @@ TEST(ReduceBook, AListingWithoutItsFeeIsCancelled)
 TEST(ReduceBook, TheSellersWordsAreKeptApartFromTheLot)
 {
     Json post = booktest::listing_post("1", 1, LOT_UTXO);
-    post["name"] = "Gold";
-    post["sym"] = "GLD";
-    post["icon"] = txid_of(0x99) + "_0";
+    post.update(Json{{"name", "Gold"}, {"sym", "GLD"}, {"icon", txid_of(0x99) + "_0"}});
     const Listing l = reduce({record(LISTING_ID, sign(post, SELLER, 1000))}).at(LISTING_ID);
     EXPECT_EQ(l.claimed.name + "|" + l.claimed.sym + "|" + l.claimed.icon, "Gold|GLD|" + txid_of(0x99) + "_0");
     EXPECT_EQ(l.name + l.sym + l.icon, "");  // only the chain fills these
@@ -319,11 +312,7 @@ TEST(ChainFacts, TheLotIsWhatTheChainHolds)
         {"token, output unknown to the index", "bsv21", token, {"", "GLD", ""}, std::nullopt, gold, famous, "GLD", "", false},
     };
     for (const Case& c : cases) {
-        Listing l;
-        l.kind = book::listing_kind_of(c.kind);
-        l.origin = c.origin;
-        l.utxo = LOT_UTXO;
-        l.claimed = c.claimed;
+        Listing l{.origin = c.origin, .kind = book::listing_kind_of(c.kind), .utxo = LOT_UTXO, .claimed = c.claimed};
         book::apply_chain_facts(l, c.held, c.facts);
         EXPECT_EQ(l.icon, c.icon) << c.what;
         EXPECT_EQ(l.sym, c.sym) << c.what;
@@ -341,14 +330,8 @@ TEST(BookView, KeepsClosedListingsButNotSoldOrEmptyOnesNewestFirst)
     const std::tuple<std::string, S, std::string, int64_t> rows[] = {
         {"a", S::Live, "5", 1}, {"b", S::Cancelled, "5", 3}, {"c", S::Sold, "5", 4}, {"d", S::Live, "0", 5},
         {"e", S::ForceCancelled, "1", 2}, {"f", S::Live, "junk", 6}, {"g", S::Cancelled, "2", 20'000}};
-    for (const auto& [id, status, qty, created] : rows) {
-        Listing& l = listings[id];
-        l.id = id;
-        l.status = status;
-        l.qty = qty;
-        l.created = created;
-        l.exp = 10'000;
-    }
+    for (const auto& [id, status, qty, created] : rows)
+        listings[id] = {.id = id, .qty = qty, .created = created, .exp = 10'000, .status = status};
     std::string shown;
     for (const Listing& l : book::book_view_of(listings, 10'001)) shown += l.id + std::string(book::listing_status_text(l.status)) + " ";
     EXPECT_EQ(shown, "gcancelled bcancelled eforce_cancelled aexpired ");
@@ -365,10 +348,8 @@ std::vector<HistoryRow> history(const std::vector<PostRecord>& posts, const std:
 
 const HistoryRow* row_of(const std::vector<HistoryRow>& rows, const std::string& txid)
 {
-    for (const HistoryRow& row : rows) {
-        if (row.txid.hex() == txid) return &row;
-    }
-    return nullptr;
+    auto row = std::find_if(rows.begin(), rows.end(), [&](const HistoryRow& r) { return r.txid.hex() == txid; });
+    return row == rows.end() ? nullptr : &*row;
 }
 
 std::vector<PostRecord> market()
@@ -461,9 +442,7 @@ std::pair<PostRecord, PostRecord> original_and_copy(Json body, Json copy_changes
 std::map<std::string, Listing> reduced(std::vector<PostRecord> posts, bool drop)
 {
     if (drop) book::drop_replays(posts);
-    std::map<std::string, Listing> out;
-    book::reduce_book(posts, booktest::reduce_context(), out);
-    return out;
+    return reduce(posts, booktest::reduce_context());
 }
 
 // A copy of the seller's envelope pointed at another of his listings (a cancel, a closing fill)
@@ -526,8 +505,7 @@ TEST(Replay, ReencodedSignaturesAndKeysAreStillTheSameEnvelopeOtherSignaturesAre
     core::Bytes compact = {0x20};
     compact.insert(compact.end(), raw.begin(), raw.end());
 
-    std::vector<Json> copies;
-    for (int i = 0; i < 5; ++i) copies.push_back(original);
+    std::vector<Json> copies(5, original);
     copies[0]["sig"] = high_s_variant(sig);
     copies[1]["sig"] = core::base64_encode(compact);
     copies[2]["sig"] = sig.substr(0, 40) + "\n" + sig.substr(40, 46);  // padding left out

@@ -17,6 +17,7 @@ using book::Json;
 using booktest::Trader;
 
 const std::string EMPTY_SHA256 = "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855";
+const Trader ALICE = booktest::trader(11, "alice");
 
 // A registry in memory: bare lower-case handle -> key.
 struct Registry {
@@ -32,12 +33,18 @@ struct Registry {
     }
 };
 
-Json signed_listing(const Trader& who)
+Json signed_listing(const Trader& who, bool with_terms = false)
 {
-    return booktest::sign(booktest::listing_post("10", 1000, booktest::txid_of(0x11) + "_1"), who, 1700000000);
+    return booktest::sign(booktest::listing_post("10", 1000, booktest::txid_of(0x11) + "_1"), who, 1700000000, with_terms);
 }
 
-TEST(SigningString, BindsTypeLocationHandleActorTimeAndPayAddress)
+Json with(Json post, const std::string& member, Json value)
+{
+    post[member] = std::move(value);
+    return post;
+}
+
+TEST(SigningString, BindsTheEnvelopeAndFillsTheGenericBody)
 {
     Json post = {{"type", " ag_list\t"}, {"location", " AgOran "}, {"handle", " @Alice"}, {"actor", "$ALICE "},
                  {"ts", 1700000000.7}, {"pay_addr", "1PayAddr"}, {"qty", "10"}, {"price_sats", 5}};
@@ -48,11 +55,7 @@ TEST(SigningString, BindsTypeLocationHandleActorTimeAndPayAddress)
     post["ts"] = "1700000001";
     EXPECT_EQ(book::signing_string(post),
               "TV1|ag_list|main|alice|alice|1700000001|||0|0|||1PayAddr||0|||0|" + EMPTY_SHA256);
-}
-
-TEST(SigningString, FillsTheGenericBodyFromItsMembers)
-{
-    Json post = {{"type", "x"}, {"id", "I"}, {"trade", "T"}, {"sats", 5}, {"fiat", 2.5}, {"ccy", "usd"},
+    post = {{"type", "x"}, {"id", "I"}, {"trade", "T"}, {"sats", 5}, {"fiat", 2.5}, {"ccy", "usd"},
                  {"rail", "R"}, {"to_addr", "TO"}, {"score", "7"}, {"side", "S"}, {"role", "O"},
                  {"expires", 9}, {"blob", "abc"}};
     EXPECT_EQ(book::signing_string(post),
@@ -64,20 +67,19 @@ TEST(SigningString, FillsTheGenericBodyFromItsMembers)
 // written form, and for a message the actor must be the handle.
 TEST(VerifyPost, OnlyThePublishedKeyOfTheHandleVerifies)
 {
-    const Trader alice = booktest::trader(11, "alice");
     const Trader shouting = booktest::trader(11, "@ALICE");
     const Trader mallory = booktest::trader(12, "alice");  // signs in alice's name with his own key
-    Json upper = signed_listing(alice);
-    std::string key = alice.pub;
+    Json upper = signed_listing(ALICE);
+    std::string key = ALICE.pub;
     for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     upper["pubkey"] = key;
     // "publicKey" and "signature" stand in for missing "pubkey" and "sig".
-    Json renamed = signed_listing(alice);
+    Json renamed = signed_listing(ALICE);
     renamed["publicKey"] = renamed["pubkey"];
     renamed["signature"] = renamed["sig"];
     renamed.erase("pubkey");
     renamed.erase("sig");
-    const Json to_bob = booktest::sign(Json{{"type", "message"}, {"handle", "bob"}}, alice, 1700000000);
+    const Json to_bob = booktest::sign(Json{{"type", "message"}, {"handle", "bob"}}, ALICE, 1700000000);
     struct Case {
         const char* name;
         Json post;
@@ -85,79 +87,59 @@ TEST(VerifyPost, OnlyThePublishedKeyOfTheHandleVerifies)
         bool valid;
     };
     const Case cases[] = {
-        {"signed by the registered key", signed_listing(alice), true, true},
+        {"signed by the registered key", signed_listing(ALICE), true, true},
         {"at sign and capitals in the actor", signed_listing(shouting), true, true},
         {"the key in capitals", upper, true, true},
         {"the key and signature under their other names", renamed, true, true},
-        {"no published key", signed_listing(alice), false, false},
+        {"no published key", signed_listing(ALICE), false, false},
         {"a valid signature by another key", signed_listing(mallory), true, false},
         {"a message whose actor is not its handle", to_bob, true, false},
     };
     for (const Case& c : cases) {
         Registry registry;
-        if (c.published) registry.keys["alice"] = alice.pub;
+        if (c.published) registry.keys["alice"] = ALICE.pub;
         EXPECT_EQ(book::verify_post(c.post, registry.lookup()), c.valid) << c.name;
         if (&c == cases) { EXPECT_EQ(registry.lookups, 1); }
     }
     EXPECT_TRUE(book::verify_post_signature(signed_listing(mallory)));
-    EXPECT_TRUE(book::verify_post_signature(booktest::sign(Json{{"type", "message"}}, alice, 1700000000)));
+    EXPECT_TRUE(book::verify_post_signature(booktest::sign(Json{{"type", "message"}}, ALICE, 1700000000)));
 }
 
 TEST(VerifyPost, UnsignedMembersMayChangeSignedOnesMayNot)
 {
-    Trader alice = booktest::trader(11, "alice");
-    Registry registry{{{"alice", alice.pub}}};
-    Json post = signed_listing(alice);
+    Registry registry{{{"alice", ALICE.pub}}};
+    Json post = signed_listing(ALICE);
     ASSERT_TRUE(book::verify_post(post, registry.lookup()));
 
     const std::map<std::string, Json> unsigned_changes = {
         {"price_sats", 1}, {"qty", "999"}, {"utxo", booktest::txid_of(0x22) + "_0"}, {"note", "other"},
         {"listing", booktest::txid_of(0x33)}, {"origin", "x"}, {"paymail", "mallory@x"}};
-    for (const auto& [member, value] : unsigned_changes) {
-        Json changed = post;
-        changed[member] = value;
-        EXPECT_TRUE(book::verify_post(changed, registry.lookup())) << member;
-    }
+    for (const auto& [member, value] : unsigned_changes)
+        EXPECT_TRUE(book::verify_post(with(post, member, value), registry.lookup())) << member;
     const std::map<std::string, Json> signed_changes = {
         {"pay_addr", "1Other"}, {"ts", 1700000001}, {"type", "ag_cancel"}, {"handle", "bob"},
         {"actor", "bob"}, {"location", "elsewhere"}, {"id", "00"}, {"blob", "{}"}};
-    for (const auto& [member, value] : signed_changes) {
-        Json changed = post;
-        changed[member] = value;
-        Registry both{{{"alice", alice.pub}, {"bob", alice.pub}}};
-        EXPECT_FALSE(book::verify_post(changed, both.lookup())) << member;
-    }
+    Registry both{{{"alice", ALICE.pub}, {"bob", ALICE.pub}}};
+    for (const auto& [member, value] : signed_changes) EXPECT_FALSE(book::verify_post(with(post, member, value), both.lookup())) << member;
 
     // A post that signs its terms: none of them may change, nor a member be added that readers
     // take, nor the blob go; members no reader takes may.
-    Json termed = booktest::sign(booktest::listing_post("10", 1000, booktest::txid_of(0x11) + "_1"), alice,
-                                 1700000000, /*with_terms=*/true);
+    Json termed = signed_listing(ALICE, /*with_terms=*/true);
     ASSERT_TRUE(book::verify_post(termed, registry.lookup()));
     EXPECT_EQ(termed["id"].get<std::string>().size(), 32u);
     for (const auto& [member, value] : unsigned_changes) {
-        Json changed = termed;
-        changed[member] = value;
-        EXPECT_FALSE(book::post_blob_matches(changed)) << member;
-        EXPECT_FALSE(book::verify_post(changed, registry.lookup())) << member;
+        EXPECT_FALSE(book::post_blob_matches(with(termed, member, value))) << member;
+        EXPECT_FALSE(book::verify_post(with(termed, member, value), registry.lookup())) << member;
     }
     const std::vector<std::pair<std::string, Json>> other_terms = {
         {"price_sats", 1000.5}, {"qty", 10}, {"offer", "00"}, {"exp", 1}, {"kind", "picture"}};
-    for (const auto& [member, value] : other_terms) {
-        Json changed = termed;
-        changed[member] = value;
-        EXPECT_FALSE(book::post_blob_matches(changed)) << member;
-    }
-    Json extra = termed;
-    extra["zz"] = "not read by anyone";
-    EXPECT_TRUE(book::verify_post(extra, registry.lookup()));
+    for (const auto& [member, value] : other_terms) EXPECT_FALSE(book::post_blob_matches(with(termed, member, value))) << member;
+    EXPECT_TRUE(book::verify_post(with(termed, "zz", "not read by anyone"), registry.lookup()));
     Json bare = termed;
     bare.erase("blob");
     EXPECT_FALSE(book::verify_post(bare, registry.lookup()));
-    for (const Json& blob : {Json(5), Json("not json"), Json("[]")}) {
-        Json odd = termed;
-        odd["blob"] = blob;
-        EXPECT_FALSE(book::post_blob_matches(odd)) << blob.dump();
-    }
+    for (const Json& blob : {Json(5), Json("not json"), Json("[]")})
+        EXPECT_FALSE(book::post_blob_matches(with(termed, "blob", blob))) << blob.dump();
 }
 
 TEST(PostBlob, IsTheCanonicalTextOfTheTermsWithLongTextsHashed)
@@ -177,18 +159,12 @@ TEST(PostBlob, IsTheCanonicalTextOfTheTermsWithLongTextsHashed)
 
 TEST(VerifyPost, RefusesMalformedEnvelopes)
 {
-    Trader alice = booktest::trader(11, "alice");
-    Registry registry{{{"alice", alice.pub}}};
-    Json good = signed_listing(alice);
+    Registry registry{{{"alice", ALICE.pub}}};
+    Json good = signed_listing(ALICE);
 
     auto without = [&](const char* member) {
         Json p = good;
         p.erase(member);
-        return p;
-    };
-    auto with = [&](const char* member, Json value) {
-        Json p = good;
-        p[member] = std::move(value);
         return p;
     };
     const std::vector<std::pair<std::string, Json>> cases = {
@@ -199,25 +175,24 @@ TEST(VerifyPost, RefusesMalformedEnvelopes)
         {"no handle", without("handle")},
         {"no actor", without("actor")},
         {"no location", without("location")},
-        {"protocol outside the four", with("protocol", "TV-Other")},
-        {"ts zero", booktest::sign(booktest::listing_post("1", 1, "u_1"), alice, 0)},
-        {"ts negative", booktest::sign(booktest::listing_post("1", 1, "u_1"), alice, -5)},
-        {"sig not base64", with("sig", "-_-_")},
-        {"sig of 63 bytes", with("sig", std::string(84, 'A'))},
-        {"pubkey not hex", with("pubkey", "zz")},
-        {"gate posts are not verified here", booktest::sign(Json{{"type", "web_gate"}}, alice, 5)},
+        {"protocol outside the four", with(good, "protocol", "TV-Other")},
+        {"ts zero", booktest::sign(booktest::listing_post("1", 1, "u_1"), ALICE, 0)},
+        {"ts negative", booktest::sign(booktest::listing_post("1", 1, "u_1"), ALICE, -5)},
+        {"sig not base64", with(good, "sig", "-_-_")},
+        {"sig of 63 bytes", with(good, "sig", std::string(84, 'A'))},
+        {"pubkey not hex", with(good, "pubkey", "zz")},
+        {"gate posts are not verified here", booktest::sign(Json{{"type", "web_gate"}}, ALICE, 5)},
     };
     for (const auto& [name, post] : cases) EXPECT_FALSE(book::verify_post(post, registry.lookup())) << name;
 }
 
 TEST(BookPostNamesSigner, BookPostsMustPostUnderTheirOwnName)
 {
-    Trader alice = booktest::trader(11, "alice");
     EXPECT_TRUE(book::book_post_names_signer(Json{{"type", "ag_list"}, {"handle", "@Alice "}, {"actor", "alice"}}));
     EXPECT_FALSE(book::book_post_names_signer(Json{{"type", "ag_list"}, {"handle", "bob"}, {"actor", "alice"}}));
     EXPECT_FALSE(book::book_post_names_signer(Json{{"type", "ag_buy"}, {"handle", ""}, {"actor", "alice"}}));
     // A post in another's name still carries a valid signature: only the book's own rule drops it.
-    Json impostor = booktest::sign(Json{{"type", "ag_list"}, {"handle", "bob"}}, alice, 1700000000);
+    Json impostor = booktest::sign(Json{{"type", "ag_list"}, {"handle", "bob"}}, ALICE, 1700000000);
     EXPECT_TRUE(book::verify_post_signature(impostor));
     EXPECT_FALSE(book::book_post_names_signer(impostor));
     EXPECT_TRUE(book::book_post_names_signer(Json{{"type", "message"}, {"handle", "bob"}, {"actor", "alice"}}));
@@ -238,17 +213,12 @@ Json tx_with_scripts(const std::vector<Json>& hexes)
 const std::string POST_A = R"({"protocol":"TV-Agoran","type":"ag_cancel","n":1})";
 const std::string POST_B = R"({"protocol":"TV-Agoran","type":"ag_cancel","n":2})";
 
-// text behind a push opcode ("" for a direct push) and its little-endian length of width bytes.
-std::string pushed(const std::string& opcode, size_t width, const std::string& text)
+// text behind a push opcode ("": a direct push) and its little-endian length of width bytes.
+std::string pushed(const std::string& text, const std::string& opcode = "", size_t width = 1)
 {
     std::string length;
     for (size_t i = 0; i < width; ++i) length += hex_of(std::string(1, static_cast<char>((text.size() >> (8 * i)) & 0xff)));
     return opcode + length + hex_of(text);
-}
-
-std::string direct_push(const std::string& text)
-{
-    return pushed("", 1, text);
 }
 
 // The shortest push of any length.
@@ -269,7 +239,7 @@ std::string post_of_size(size_t size)
 TEST(ReadPostFromTx, ReadsThePostOfTheFirstOutputThatCarriesOne)
 {
     const std::string big = R"({"protocol":"TV-Agoran","n":3,"pad":")" + std::string(300, 'x') + "\"}";
-    std::string upper = "006A" + direct_push(POST_A);
+    std::string upper = "006A" + pushed(POST_A);
     for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     struct Case {
         const char* name;
@@ -277,38 +247,38 @@ TEST(ReadPostFromTx, ReadsThePostOfTheFirstOutputThatCarriesOne)
         int n;  // the post's "n"; 0: no post
     };
     const Case cases[] = {
-        {"after OP_FALSE", {"006a" + direct_push(POST_A)}, 1},
-        {"without OP_FALSE", {"6a" + direct_push(POST_A)}, 1},
-        {"OP_PUSHDATA1", {"006a" + pushed("4c", 1, POST_A)}, 1},
-        {"OP_PUSHDATA2", {"006a" + pushed("4d", 2, big)}, 3},
-        {"OP_PUSHDATA4", {"006a" + pushed("4e", 4, big)}, 3},
+        {"after OP_FALSE", {"006a" + pushed(POST_A)}, 1},
+        {"without OP_FALSE", {"6a" + pushed(POST_A)}, 1},
+        {"OP_PUSHDATA1", {"006a" + pushed(POST_A, "4c", 1)}, 1},
+        {"OP_PUSHDATA2", {"006a" + pushed(big, "4d", 2)}, 3},
+        {"OP_PUSHDATA4", {"006a" + pushed(big, "4e", 4)}, 3},
         {"upper-case hex", {upper}, 1},
-        {"the first of two posts", {"006a" + direct_push(POST_A), "006a" + direct_push(POST_B)}, 1},
+        {"the first of two posts", {"006a" + pushed(POST_A), "006a" + pushed(POST_B)}, 1},
         {"16 KiB exactly", {"006a" + push(post_of_size(book::MAX_POST_BYTES))}, 2},
-        {"brackets inside a string", {"006a" + direct_push(R"({"protocol":"TV-Agoran","n":4,"note":"[{\"}]"})")}, 4},
-        {"data after the post's push", {"006a" + direct_push(POST_A) + "51"}, 1},
-        {"a post behind another push", {"006a" + direct_push("hello") + direct_push(POST_A)}, 0},
+        {"brackets inside a string", {"006a" + pushed(R"({"protocol":"TV-Agoran","n":4,"note":"[{\"}]"})")}, 4},
+        {"data after the post's push", {"006a" + pushed(POST_A) + "51"}, 1},
+        {"a post behind another push", {"006a" + pushed("hello") + pushed(POST_A)}, 0},
     };
     for (const Case& c : cases) {
         auto post = book::read_post_from_tx(tx_with_scripts(c.scripts));
         ASSERT_EQ(post.has_value(), c.n != 0) << c.name;
         if (post) { EXPECT_EQ(post->at("n"), c.n) << c.name; }
     }
-    EXPECT_EQ(book::read_post_from_tx(tx_with_scripts({"006a" + pushed("4d", 2, big)}))->at("pad"), std::string(300, 'x'));
+    EXPECT_EQ(book::read_post_from_tx(tx_with_scripts({"006a" + pushed(big, "4d", 2)}))->at("pad"), std::string(300, 'x'));
 }
 
 TEST(ReadPostFromTx, SkipsTransactionsAndOutputsThatAreNotPostsAndMovesOn)
 {
-    const std::string good = "006a" + direct_push(POST_B);
+    const std::string good = "006a" + pushed(POST_B);
     const std::vector<Json> bad = {
-        "006a" + direct_push(R"({"protocol":"TV-Art","type":"ag_cancel"})"),  // another protocol
-        "006a" + direct_push(R"([{"protocol":"TV-Agoran"}])"),                // an array
-        "006a" + direct_push("not json at all"),                              // not JSON
-        "006a" + direct_push(R"({"protocol":"TV-Agoran")"),                   // truncated JSON
+        "006a" + pushed(R"({"protocol":"TV-Art","type":"ag_cancel"})"),       // another protocol
+        "006a" + pushed(R"([{"protocol":"TV-Agoran"}])"),                     // an array
+        "006a" + pushed("not json at all"),                                   // not JSON
+        "006a" + pushed(R"({"protocol":"TV-Agoran")"),                        // truncated JSON
         "006a" + push(R"({"protocol":"TV-Agoran","zz":)" + std::string(5000, '[') + std::string(5000, ']') + "}"),
-        "006a" + direct_push(R"({"protocol":"TV-Agoran","o":{"a":1}})"),     // an object member
-        "006a" + direct_push(R"({"protocol":"TV-Agoran","a":[]})"),          // an array member
-        "006a" + direct_push(R"({"protocol":"TV-Agoran"}{"n":1})"),          // two objects
+        "006a" + pushed(R"({"protocol":"TV-Agoran","o":{"a":1}})"),           // an object member
+        "006a" + pushed(R"({"protocol":"TV-Agoran","a":[]})"),                // an array member
+        "006a" + pushed(R"({"protocol":"TV-Agoran"}{"n":1})"),                // two objects
         "006a" + push(post_of_size(book::MAX_POST_BYTES + 1)),                // over 16 KiB
         "006a00",                                                             // empty push
         "006a",                                                               // nothing after OP_RETURN
@@ -320,7 +290,7 @@ TEST(ReadPostFromTx, SkipsTransactionsAndOutputsThatAreNotPostsAndMovesOn)
         "006a4c",                                                             // no length byte
         "006" ,                                                               // odd hex
         "6a",                                                                 // under 4 characters
-        "006a" + direct_push(POST_A).substr(0, 2) + "zz" + hex_of(POST_A).substr(2),  // not hex
+        "006a" + pushed(POST_A).substr(0, 2) + "zz" + hex_of(POST_A).substr(2),  // not hex
         Json(42),                                                             // hex not a string
     };
     for (const Json& tx : {Json::object(), Json{{"vout", Json::object()}}, Json::array(),

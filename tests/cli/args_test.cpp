@@ -6,10 +6,7 @@
 
 namespace {
 
-cli::ParsedArgs parse(std::vector<std::string> argv)
-{
-    return cli::parse_args(argv);
-}
+constexpr auto parse = &cli::parse_args;
 
 // Options in either spelling, values that look like options, "--" ending the options, flags
 // apart from options, and the moment before the command.

@@ -28,8 +28,9 @@ protected:
 };
 
 // Help succeeds; bad arguments fail with the refusal on standard error only; unbinding with
-// nothing bound succeeds; a report file that cannot be read is refused.
-TEST_F(CliProgram, ExitCodesOfHelpBadArgumentsUnbindAndReportFiles)
+// nothing bound succeeds; a report file that cannot be read is refused; without a wallet every
+// trade is refused before the network is asked.
+TEST_F(CliProgram, WhatEachCommandDoesWithoutAWallet)
 {
     auto help = run({"help"});
     EXPECT_EQ(help.exit_code, 0);
@@ -46,11 +47,6 @@ TEST_F(CliProgram, ExitCodesOfHelpBadArgumentsUnbindAndReportFiles)
     EXPECT_EQ(unread.exit_code, 1);
     EXPECT_NE(unread.output.find("could not read"), std::string::npos) << unread.output;
     EXPECT_EQ(run({"report", "words", "--file", "x"}).exit_code, 1);
-}
-
-// Without a wallet every trade is refused before the network is asked.
-TEST_F(CliProgram, WithoutAWalletEveryTradeIsRefused)
-{
     for (std::vector<std::string> args : {std::vector<std::string>{"balance"}, {"lots"}, {"offers"}, {"history"},
                                           {"list", "x_0", "--price", "1", "--note", "n"}, {"cancel-offer", "0123456789abcdef"},
                                           {"report", "spam", "listing"}}) {

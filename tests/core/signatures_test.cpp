@@ -25,6 +25,7 @@ using core::json_string;
 using testutil::Scalar;
 
 const std::string KEY_ONE = std::string(63, '0') + "1";
+const std::string KEY_LAST = "fffffffffffffffffffffffffffffffebaaedce6af48a03bbfd25e8cd0364140";  // n - 1
 const std::string GENERATOR = "0279be667ef9dcbbac55a06295ce870b07029bfcdb2dce28d959f2815b16f81798";
 const std::string GENERATOR_UNCOMPRESSED =
     "0479be667ef9dcbbac55a06295ce870b07029bfcdb2dce28d959f2815b16f81798"
@@ -37,14 +38,7 @@ core::Hash256 digest_of(int i)
     return core::sha256(core::as_bytes("digest " + std::to_string(i)));
 }
 
-Scalar one()
-{
-    Scalar out{};
-    out[31] = 1;
-    return out;
-}
-
-Bytes pub_bytes(const std::string& hex)
+Bytes bytes_of(const std::string& hex)
 {
     return hex_decode(hex).value_or(Bytes{});
 }
@@ -54,7 +48,7 @@ TEST(Key, PublicKeyAndAddressOfPrivateKey)
     EXPECT_EQ(core::pubkey_from_privkey(KEY_ONE), GENERATOR);
     EXPECT_EQ(core::pubkey_from_privkey(KEY_A), PUB_A);
     EXPECT_EQ(core::pubkey_from_privkey("D9845EE2E9E92DDF65F4B9FF067A27F420D6F51664E4143FF6E5961919DBC6A6"), PUB_A);
-    EXPECT_TRUE(core::pubkey_from_privkey(core::hex_encode(testutil::sub(testutil::CURVE_ORDER, one()))));
+    EXPECT_TRUE(core::pubkey_from_privkey(KEY_LAST));
     for (const std::string& bad : {std::string(62, '1'), std::string(66, '1'), std::string(64, '0'),
                                    core::hex_encode(testutil::CURVE_ORDER), std::string(64, 'f'), " " + KEY_A.substr(1),
                                    KEY_A.substr(0, 63) + "g", "0x" + KEY_A.substr(2), KEY_A + "00", std::string()}) {
@@ -70,19 +64,14 @@ TEST(Key, PublicKeyAndAddressOfPrivateKey)
 
 TEST(Key, NormalizePublicKey)
 {
-    auto changed = [](const std::string& hex, size_t at, uint8_t value) {
-        Bytes bytes = pub_bytes(hex);
-        bytes[at] = value;
-        return bytes;
-    };
-    const Bytes off_curve = changed(GENERATOR, 32, pub_bytes(GENERATOR)[32] ^ 1);
+    const std::string off_curve = GENERATOR.substr(0, 64) + "99";  // the last byte changed
     const std::pair<Bytes, std::string> cases[] = {
-        {pub_bytes(GENERATOR_UNCOMPRESSED), GENERATOR},
-        {pub_bytes(GENERATOR), GENERATOR},
-        {off_curve, core::hex_encode(off_curve)},  // 33 bytes pass without a curve check
-        {changed(GENERATOR_UNCOMPRESSED, 64, pub_bytes(GENERATOR_UNCOMPRESSED)[64] ^ 1), ""},  // 65 must be a point
-        {changed(GENERATOR_UNCOMPRESSED, 0, 0x06), ""},  // hybrid form
-        {changed(GENERATOR, 0, 0x04), ""},
+        {bytes_of(GENERATOR_UNCOMPRESSED), GENERATOR},
+        {bytes_of(GENERATOR), GENERATOR},
+        {bytes_of(off_curve), off_curve},  // 33 bytes pass without a curve check
+        {bytes_of(GENERATOR_UNCOMPRESSED.substr(0, 128) + "b9"), ""},  // 65 must be a point
+        {bytes_of("06" + GENERATOR_UNCOMPRESSED.substr(2)), ""},  // hybrid form
+        {bytes_of("04" + GENERATOR.substr(2)), ""},
         {Bytes{}, ""},
         {Bytes(64, 0x02), ""},
     };
@@ -97,7 +86,7 @@ TEST(Key, NormalizePublicKey)
 // a low S, deterministic, and verify under the key only (the thread sanitizer runs this one).
 TEST(Key, EverySignatureIsLowSStrictDerAndVerifies)
 {
-    const Bytes pub = pub_bytes(PUB_A);
+    const Bytes pub = bytes_of(PUB_A);
     std::atomic<int> failures{0};
     auto sign_range = [&](int first) {
         for (int i = first; i < first + 24; ++i) {
@@ -105,7 +94,7 @@ TEST(Key, EverySignatureIsLowSStrictDerAndVerifies)
             auto der = core::ecdsa_sign_der(KEY_A, digest);
             const bool ok = der && der->size() <= 72 && core::der_is_strict(*der) && core::der_is_low_s(*der) &&
                             core::verify_der(digest, *der, pub, true) && !core::verify_der(digest_of(i + 1), *der, pub, false) &&
-                            !core::verify_der(digest, *der, pub_bytes(GENERATOR), false) && core::ecdsa_sign_der(KEY_A, digest) == der;
+                            !core::verify_der(digest, *der, bytes_of(GENERATOR), false) && core::ecdsa_sign_der(KEY_A, digest) == der;
             if (!ok) ++failures;
         }
     };
@@ -117,36 +106,26 @@ TEST(Key, EverySignatureIsLowSStrictDerAndVerifies)
 
 TEST(Key, NonStrictDerRefused)
 {
-    // A digest whose signature has an r below 2^255, so that a zero byte in front of it is
-    // needless padding rather than a sign byte.
+    // A digest whose signature has an r below 2^255 (no sign byte in front of it), so that a zero
+    // byte there is needless padding.
     core::Hash256 digest{};
     std::optional<Bytes> der;
-    std::optional<std::pair<Scalar, Scalar>> rs;
-    for (int i = 11; !rs || (rs->first[0] & 0x80); ++i) {
+    for (int i = 11; !der || (*der)[3] == 0x21; ++i) {
         digest = digest_of(i);
         der = core::ecdsa_sign_der(KEY_A, digest);
-        rs = der ? testutil::der_decode(*der) : std::nullopt;
-        ASSERT_TRUE(rs);
+        ASSERT_TRUE(der);
     }
-    const Bytes pub = pub_bytes(PUB_A);
+    const Bytes pub = bytes_of(PUB_A);
     ASSERT_TRUE(core::verify_der(digest, *der, pub, true));
-    auto sequence = [](Bytes first, const Bytes& second) {
-        Bytes out{0x30, static_cast<uint8_t>(first.size() + second.size())};
-        out.insert(out.end(), first.begin(), first.end());
-        out.insert(out.end(), second.begin(), second.end());
-        return out;
-    };
     auto changed = [&](size_t at, uint8_t value) {
         Bytes out = *der;
         out[at] = value;
         return out;
     };
-    const Bytes ri = testutil::der_integer(rs->first), si = testutil::der_integer(rs->second);
-    Bytes padded_r{0x02, static_cast<uint8_t>(ri[1] + 1), 0x00};
-    padded_r.insert(padded_r.end(), ri.begin() + 2, ri.end());
-    Bytes negative_r{0x02, 0x20};
-    negative_r.insert(negative_r.end(), rs->first.begin(), rs->first.end());
-    negative_r[2] |= 0x80;
+    Bytes padded_r = *der;
+    padded_r.insert(padded_r.begin() + 4, 0x00);
+    ++padded_r[1];
+    ++padded_r[3];
     Bytes trailing = *der;
     trailing.push_back(0x41);  // a sighash byte left on
     Bytes long_form{0x30, 0x81, static_cast<uint8_t>(der->size() - 2)};  // a BER long-form length
@@ -155,10 +134,10 @@ TEST(Key, NonStrictDerRefused)
         {"trailing byte", trailing},
         {"wrong total length", changed(1, (*der)[1] ^ 1)},
         {"not a sequence", changed(0, 0x31)},
-        {"padded r", sequence(padded_r, si)},
+        {"padded r", padded_r},
         {"long-form length", long_form},
-        {"negative r", sequence(negative_r, si)},
-        {"r = n", testutil::der_encode(testutil::CURVE_ORDER, rs->second)},
+        {"negative r", changed(4, (*der)[4] | 0x80)},
+        {"r = n", testutil::der_encode(testutil::CURVE_ORDER, testutil::der_decode(*der)->second)},
         {"empty", Bytes{}},
         {"truncated", Bytes(der->begin(), der->begin() + 10)},
     };
@@ -174,14 +153,13 @@ TEST(Key, NonStrictDerRefused)
 TEST(Key, TweakAddRefusesWhatIsNoKey)
 {
     core::SecretBytes key{hex_decode(KEY_ONE).value()};
-    Scalar minus_one = testutil::sub(testutil::CURVE_ORDER, one());
-    for (const Bytes& tweak : {Bytes(testutil::CURVE_ORDER.begin(), testutil::CURVE_ORDER.end()),
-                               Bytes(minus_one.begin(), minus_one.end()), Bytes(31, 1)}) {
+    for (const Bytes& tweak :
+         {Bytes(testutil::CURVE_ORDER.begin(), testutil::CURVE_ORDER.end()), bytes_of(KEY_LAST), Bytes(31, 1)}) {
         EXPECT_FALSE(core::privkey_tweak_add(key, tweak)) << core::hex_encode(tweak);
         EXPECT_EQ(core::hex_encode(key.view()), KEY_ONE);
     }
     core::SecretBytes zero{Bytes(32, 0)};
-    EXPECT_FALSE(core::privkey_tweak_add(zero, one()));
+    EXPECT_FALSE(core::privkey_tweak_add(zero, bytes_of(KEY_ONE)));
 }
 
 TEST(Key, EcdhGivesTheSharedXCoordinate)
@@ -189,28 +167,19 @@ TEST(Key, EcdhGivesTheSharedXCoordinate)
     // 3 · (2 · G) = 6 · G.
     const std::string two_g = core::pubkey_from_privkey(std::string(63, '0') + "2").value();
     auto three = hex_decode(std::string(63, '0') + "3").value();
-    auto shared = core::ecdh_x(three, pub_bytes(two_g));
+    auto shared = core::ecdh_x(three, bytes_of(two_g));
     ASSERT_TRUE(shared);
     EXPECT_EQ(core::hex_encode(shared->view()), "fff97bd5755eeea420453a14355235d382f6472f8568a18b2f057a1460297556");
-    EXPECT_EQ(core::hex_encode(core::ecdh_x(three, pub_bytes(GENERATOR_UNCOMPRESSED))->view()),
-              core::hex_encode(core::ecdh_x(three, pub_bytes(GENERATOR))->view()));
+    EXPECT_EQ(core::hex_encode(core::ecdh_x(three, bytes_of(GENERATOR_UNCOMPRESSED))->view()),
+              core::hex_encode(core::ecdh_x(three, bytes_of(GENERATOR))->view()));
 
-    Bytes off_curve = pub_bytes(GENERATOR);
-    off_curve[0] = 0x05;
-    Bytes past_field(33, 0xff);
-    past_field[0] = 0x02;
     const std::vector<std::pair<Bytes, Bytes>> refused = {
-        {three, off_curve},  {three, past_field},         {three, Bytes{}},
-        {Bytes(32, 0), pub_bytes(GENERATOR)}, {Bytes(32, 0xff), pub_bytes(GENERATOR)},
-        {Bytes(31, 1), pub_bytes(GENERATOR)},
+        {three, bytes_of("05" + GENERATOR.substr(2))}, {three, bytes_of("02" + std::string(64, 'f'))}, {three, Bytes{}},
+        {Bytes(32, 0), bytes_of(GENERATOR)}, {Bytes(32, 0xff), bytes_of(GENERATOR)},
+        {Bytes(31, 1), bytes_of(GENERATOR)},
     };
     for (const auto& [secret, point] : refused)
         EXPECT_FALSE(core::ecdh_x(secret, point)) << core::hex_encode(secret) << " " << core::hex_encode(point);
-}
-
-core::Json vectors()
-{
-    return testsupport::read_json_vector("signed-message.json");
 }
 
 Scalar part(const Bytes& sig, size_t offset)
@@ -220,73 +189,68 @@ Scalar part(const Bytes& sig, size_t offset)
     return out;
 }
 
-TEST(SignedMessage, VectorsVerifyRecoverAndRefuse)
+// A signed message of the vectors: the known ones (the key only where it was published) and our
+// own key's, which also has the plain forms (over the message's digest and over its SHA-256).
+struct SignedCase {
+    std::string id, message, pub, address, digest, priv, compact, plain, plain_over_sha256;
+};
+
+std::vector<SignedCase> signed_cases(const core::Json& doc)
 {
-    auto doc = vectors();
-    const auto* digests = core::json_array(doc, "digests");
-    ASSERT_TRUE(digests && !digests->empty());
-    for (const auto& d : *digests) {
+    std::vector<SignedCase> out;
+    for (const auto& v : doc["valid"]) {
+        out.push_back({json_string(v, "source"), json_string(v, "message"), json_string(v, "public_key_hex"),
+                       json_string(v, "address"), json_string(v, "digest_hex"), json_string(v, "private_key_hex"),
+                       json_string(v, "signature_base64"), "", ""});
+    }
+    for (const auto& c : doc["own_key_cases"]["cases"]) {
+        out.push_back({json_string(c, "address"), json_string(c, "message"), json_string(c, "public_key_hex"),
+                       json_string(c, "address"), json_string(c, "signed_message_digest_hex"),
+                       json_string(c, "private_key_hex"), json_string(c, "compact_signature_base64"),
+                       json_string(c, "plain_signature_base64"),
+                       json_string(c, "plain_signature_over_sha256_of_message_base64")});
+    }
+    return out;
+}
+
+TEST(SignedMessage, VectorsVerifyRecoverSignAndRefuse)
+{
+    const auto doc = testsupport::read_json_vector("signed-message.json");
+    ASSERT_FALSE(doc["digests"].empty() || doc["invalid"].empty());
+    for (const auto& d : doc["digests"]) {
         EXPECT_EQ(core::hex_encode(core::signed_message_digest(json_string(d, "message"))), json_string(d, "digest_hex"))
             << json_string(d, "source");
     }
-    const auto* invalid = core::json_array(doc, "invalid");
-    ASSERT_TRUE(invalid && !invalid->empty());
-    for (const auto& v : *invalid) {
+    for (const auto& v : doc["invalid"]) {
         EXPECT_FALSE(core::verify_message(json_string(v, "message"), json_string(v, "public_key_hex"),
                                           json_string(v, "signature_base64")))
             << json_string(v, "reason");
     }
-    const auto* valid = core::json_array(doc, "valid");
-    ASSERT_TRUE(valid && !valid->empty());
-    for (const auto& v : *valid) {
-        std::string id = json_string(v, "source");
-        std::string message = json_string(v, "message");
-        std::string pub = json_string(v, "public_key_hex");
-        std::string sig_text = json_string(v, "signature_base64");
-        EXPECT_TRUE(core::verify_message(message, pub, sig_text)) << id;
-        EXPECT_EQ(core::address_from_pubkey(pub), json_string(v, "address")) << id;
-
-        auto digest = core::signed_message_digest(message);
-        EXPECT_EQ(core::hex_encode(digest), json_string(v, "digest_hex")) << id;
-        auto sig = core::base64_decode(sig_text);
-        ASSERT_TRUE(sig && sig->size() == 65) << id;
-        EXPECT_EQ((*sig)[0], core::json_int64(v, "header")) << id;
+    const auto cases = signed_cases(doc);
+    ASSERT_EQ(cases.size(), 10u);
+    for (const SignedCase& c : cases) {
+        SCOPED_TRACE(c.id);
+        EXPECT_TRUE(core::verify_message(c.message, c.pub, c.compact));
+        EXPECT_EQ(core::address_from_pubkey(c.pub), c.address);
+        const auto digest = core::signed_message_digest(c.message);
+        EXPECT_EQ(core::hex_encode(digest), c.digest);
+        auto sig = core::base64_decode(c.compact);
+        ASSERT_TRUE(sig && sig->size() == 65);
         auto recovered = core::recover_pubkey(digest, core::ByteView(sig->data() + 1, 32),
                                               core::ByteView(sig->data() + 33, 32), (*sig)[0] - 31);
-        ASSERT_TRUE(recovered) << id;
-        EXPECT_EQ(core::hex_encode(*recovered), pub) << id;
-
-        // Where the key is known, signing reproduces the deterministic signature byte for byte.
-        std::string priv = json_string(v, "private_key_hex");
-        if (!priv.empty()) {
-            EXPECT_EQ(core::pubkey_from_privkey(priv), pub) << id;
-            EXPECT_EQ(core::sign_message_compact(message, priv), sig_text) << id;
+        EXPECT_EQ(core::hex_encode(recovered.value_or(Bytes{})), c.pub);
+        // Where the key is known, signing reproduces the deterministic signatures byte for byte.
+        if (!c.priv.empty()) {
+            EXPECT_EQ(core::pubkey_from_privkey(c.priv), c.pub);
+            EXPECT_EQ(core::sign_message_compact(c.message, c.priv), c.compact);
         }
-    }
-}
-
-TEST(SignedMessage, OwnKeyCases)
-{
-    auto doc = vectors();
-    const auto* own = core::json_object(doc, "own_key_cases");
-    ASSERT_TRUE(own);
-    const auto* cases = core::json_array(*own, "cases");
-    ASSERT_TRUE(cases && !cases->empty());
-    for (const auto& c : *cases) {
-        std::string message = json_string(c, "message");
-        std::string priv = json_string(c, "private_key_hex");
-        std::string pub = json_string(c, "public_key_hex");
-        std::string id = json_string(c, "address");
-        EXPECT_EQ(core::pubkey_from_privkey(priv), pub) << id;
-        EXPECT_EQ(core::sign_message_plain(message, priv), json_string(c, "plain_signature_base64")) << id;
-        EXPECT_EQ(core::sign_message_compact(message, priv), json_string(c, "compact_signature_base64")) << id;
-        EXPECT_TRUE(core::verify_message(message, pub, json_string(c, "plain_signature_base64"))) << id;
-        // A plain signature over SHA-256 of the message is accepted too.
-        EXPECT_TRUE(core::verify_message(message, pub, json_string(c, "plain_signature_over_sha256_of_message_base64")))
-            << id;
-        EXPECT_FALSE(core::verify_message(message + ".", pub,
-                                          json_string(c, "plain_signature_over_sha256_of_message_base64")))
-            << id;
+        if (!c.plain.empty()) {
+            EXPECT_EQ(core::sign_message_plain(c.message, c.priv), c.plain);
+            EXPECT_TRUE(core::verify_message(c.message, c.pub, c.plain));
+            // A plain signature over SHA-256 of the message is accepted too, for that message only.
+            EXPECT_TRUE(core::verify_message(c.message, c.pub, c.plain_over_sha256));
+            EXPECT_FALSE(core::verify_message(c.message + ".", c.pub, c.plain_over_sha256));
+        }
     }
 }
 
@@ -295,7 +259,6 @@ TEST(SignedMessage, OwnKeyCases)
 // and a high-S twin are accepted too.
 TEST(SignedMessage, SignatureShapesKeyFormsAndAcceptedVariants)
 {
-    const std::string gen = "0279be667ef9dcbbac55a06295ce870b07029bfcdb2dce28d959f2815b16f81798";
     for (int i = 0; i < 16; ++i) {
         std::string message = "post " + std::to_string(i);
         auto sig = core::base64_decode(core::sign_message_compact(message, KEY_ONE).value_or(""));
@@ -303,11 +266,11 @@ TEST(SignedMessage, SignatureShapesKeyFormsAndAcceptedVariants)
         EXPECT_TRUE((*sig)[0] >= 31 && (*sig)[0] <= 34) << i;
         EXPECT_FALSE(testutil::is_high(part(*sig, 33))) << i;
         const std::string text = core::base64_encode(*sig);
-        for (const std::string& key : {gen, GENERATOR_UNCOMPRESSED, "0x" + gen, " 0X" + GENERATOR_UNCOMPRESSED + "\n"}) {
+        for (const std::string& key : {GENERATOR, GENERATOR_UNCOMPRESSED, "0x" + GENERATOR, " 0X" + GENERATOR_UNCOMPRESSED + "\n"}) {
             EXPECT_TRUE(core::verify_message(message, key, text)) << i << key;
         }
         EXPECT_FALSE(core::verify_message(message, PUB_A, text)) << i;
-        EXPECT_FALSE(core::verify_message(message + " ", gen, text)) << i;
+        EXPECT_FALSE(core::verify_message(message + " ", GENERATOR, text)) << i;
         auto plain = core::base64_decode(core::sign_message_plain(message, KEY_A).value_or(""));
         ASSERT_TRUE(plain && plain->size() == 64) << i;
         EXPECT_FALSE(testutil::is_high(part(*plain, 32))) << i;

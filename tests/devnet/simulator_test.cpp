@@ -30,20 +30,17 @@ struct TestKey {
 // A key made from a label, the same in every run.
 TestKey test_key(const std::string& label)
 {
-    TestKey key;
-    key.priv = core::hex_encode(core::sha256(core::as_bytes("devnet test key " + label)));
-    key.pub = core::pubkey_from_privkey(key.priv).value_or("");
-    key.address = core::address_from_pubkey(key.pub);
-    key.hash = core::hash160_from_address(key.address).value_or(core::Hash160{});
-    return key;
+    const std::string priv = core::hex_encode(core::sha256(core::as_bytes("devnet test key " + label)));
+    const std::string pub = core::pubkey_from_privkey(priv).value_or("");
+    const std::string address = core::address_from_pubkey(pub);
+    return TestKey{priv, pub, address, core::hash160_from_address(address).value_or(core::Hash160{})};
 }
 
-// An output to spend: where it is, what it holds, its lock and the key that unlocks it.
+// An output to spend: where it is, what it holds and the key its P2PKH lock names.
 struct Coin {
     std::string txid;
     uint32_t vout = 0;
     uint64_t value = 0;
-    core::Bytes script;
     TestKey key;
 };
 
@@ -61,11 +58,10 @@ tx::RawTx signed_tx(const std::vector<Coin>& coins, std::vector<tx::RawTxOutput>
     }
     t.outputs = std::move(outputs);
     for (size_t i = 0; i < coins.size(); ++i) {
-        auto digest = tx::forkid_digest(t, i, coins[i].script, coins[i].value, hash_type);
+        auto digest = tx::forkid_digest(t, i, tx::p2pkh_script(coins[i].key.hash), coins[i].value, hash_type);
         core::Bytes sig = (digest ? core::ecdsa_sign_der(coins[i].key.priv, *digest) : std::nullopt).value_or(core::Bytes{});
         EXPECT_FALSE(sig.empty());
         sig.push_back(static_cast<uint8_t>(hash_type));
-        t.inputs[i].script_sig.clear();
         tx::append_push(t.inputs[i].script_sig, sig);
         tx::append_push(t.inputs[i].script_sig, core::hex_decode(coins[i].key.pub).value_or(core::Bytes{}));
     }
@@ -81,7 +77,7 @@ protected:
     // A fresh coin of value to key from the admin faucet.
     Coin funded_coin(const TestKey& key, uint64_t value)
     {
-        return Coin{devnet().fund(key.address, static_cast<int64_t>(value)), 0, value, tx::p2pkh_script(key.hash), key};
+        return Coin{devnet().fund(key.address, static_cast<int64_t>(value)), 0, value, key};
     }
     testsupport::Devnet::Reply woc_broadcast(const tx::RawTx& t) { return devnet().post(WOC + "/tx/raw", broadcast_body(t)); }
     testsupport::Devnet::Reply arc_broadcast(const tx::RawTx& t)

@@ -68,11 +68,6 @@ protected:
         return out;
     }
 
-    static std::string txid_of(const RunResult& r)
-    {
-        return r.output.starts_with("success: ") ? r.output.substr(9, 64) : std::string();
-    }
-
     int64_t m_moment = core::system_seconds();
     testsupport::TempDir m_alice, m_bob;
 };
@@ -85,14 +80,7 @@ struct Forger {
     std::string address = core::address_from_pubkey(pub);
     core::Hash160 hash = *core::hash160_from_address(address);
 
-    tx::TxInput coin(int64_t sats) const
-    {
-        tx::TxInput in;
-        in.txid = test_txid(devnet.fund(address, sats));
-        in.value = sats;
-        in.pub_key_hash = hash;
-        return in;
-    }
+    tx::TxInput coin(int64_t sats) const { return test_input(test_txid(devnet.fund(address, sats)), 0, sats, hash); }
     std::string broadcast(std::vector<tx::TxInput> inputs, const std::vector<tx::TxOutput>& outputs) const
     {
         EXPECT_TRUE(tx::tx_sign_input(0, inputs, outputs, hash, priv, pub));
@@ -126,8 +114,9 @@ TEST_F(TradeEndToEnd, ABuyerAndASellerTradeAndLotsThatDoNotHoldTheirClaimAreRefu
 
     // Three of a lot of ten: listed eight, offered on, completed once; the second time refused.
     const std::string token = devnet().mint(alice_ord, "10", "TEN");
-    const std::string listing = txid_of(cli(m_alice, {"list", token, "--qty", "8", "--price", "0.01", "--note", "fresh"}));
-    ASSERT_FALSE(listing.empty());
+    const RunResult listed = cli(m_alice, {"list", token, "--qty", "8", "--price", "0.01", "--note", "fresh"});
+    ASSERT_TRUE(listed.output.starts_with("success: ")) << listed.output;
+    const std::string listing = listed.output.substr(9, 64);
     const RunResult bought = cli(m_bob, {"buy", listing, "--qty", "3"});
     ASSERT_EQ(bought.exit_code, 0) << bought.output;
     const json offers = json::parse(cli(m_alice, {"offers", "--json"}).output, nullptr, false);

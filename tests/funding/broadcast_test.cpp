@@ -8,8 +8,6 @@
 
 #include "funding/broadcast.h"
 #include "funding/coin_state.h"
-#include "funding/outpoint_text.h"
-#include "wallet/wallet_key.h"
 #include "wallet/wallet_lock.h"
 #include "tests/support/fake_http.h"
 #include "tests/support/funding_outcome.h"
@@ -28,10 +26,7 @@ protected:
     void SetUp() override
     {
         FundingTest::SetUp();
-        tx::TxInput in;
-        in.txid = test_txid('e');
-        in.vout = 3;
-        m_inputs.push_back(in);
+        m_inputs.push_back(test_input(test_txid('e'), 3));
         m_outputs.push_back({4000, tx::p2pkh_script(core::Hash160{})});
         auto raw = tx::tx_serialize(m_inputs, m_outputs);
         m_hex = core::hex_encode(raw);

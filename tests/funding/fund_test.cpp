@@ -19,12 +19,7 @@ core::Hash160 hash_of(uint8_t b)
 
 tx::TxInput coin(uint8_t id, core::Amount value)
 {
-    tx::TxInput in;
-    in.txid = test_txid("0123456789abcdef"[id % 16]);
-    in.vout = id;
-    in.value = value;
-    in.pub_key_hash = hash_of(id);
-    return in;
+    return test_input(test_txid("0123456789abcdef"[id % 16]), id, value, hash_of(id));
 }
 
 tx::TxOutput pay(core::Amount value)
@@ -34,54 +29,28 @@ tx::TxOutput pay(core::Amount value)
 
 const core::Hash160 CHANGE = hash_of(0xCC);
 
-TEST(FundTransaction, RefusesEmptyAndInvalidRequests)
+// The output indices of the inputs a funding chose, in their order; none when it failed.
+std::vector<uint32_t> vouts(const funding::Funded& f)
 {
-    using funding::FundingCode;
-    EXPECT_EQ(funding::fund_transaction({coin(1, 5000)}, {}, CHANGE, 0).error.code, FundingCode::NothingToPay);
-    EXPECT_EQ(funding::fund_transaction({coin(1, 5000)}, {pay(-1)}, CHANGE, 0).error.code, FundingCode::InvalidOutput);
-    EXPECT_EQ(funding::fund_transaction({coin(1, 5000)}, {{10, {}}}, CHANGE, 0).error.code, FundingCode::InvalidOutput);
-    EXPECT_EQ(funding::fund_transaction({coin(1, 5000)}, {pay(tx::MAX_MONEY + 1)}, CHANGE, 0).error.code,
-              FundingCode::InvalidOutput);
-    auto bad = coin(1, -1);
-    EXPECT_EQ(funding::fund_transaction({bad, coin(2, 5000)}, {pay(100)}, CHANGE, 1).error.code,
-              FundingCode::ForcedInputBad);
+    std::vector<uint32_t> out;
+    for (const auto& in : f.inputs) out.push_back(in.vout);
+    return f.ok ? out : std::vector<uint32_t>{};
 }
 
-TEST(FundTransaction, ForcedListingInputStaysFirstEvenWhenNotNeeded)
-{
-    auto listing = coin(9, 1);
-    auto f = funding::fund_transaction({listing, coin(1, 100000), coin(2, 100000)}, {pay(1), pay(5000)}, CHANGE, 1);
-    ASSERT_TRUE(f.ok);
-    ASSERT_EQ(f.inputs.size(), 2u);
-    EXPECT_EQ(f.inputs[0].vout, 9u);
-    EXPECT_EQ(f.inputs[1].vout, 1u);
-    // A forced count beyond the candidates takes them all, never more.
-    auto all = funding::fund_transaction({coin(1, 100000), coin(2, 100000)}, {pay(5000)}, CHANGE, 7);
-    ASSERT_TRUE(all.ok);
-    EXPECT_EQ(all.inputs.size(), 2u);
-}
-
-TEST(FundTransaction, KeepsCandidateOrderAndSkipsUnusableCandidates)
+// Candidates in their own order (never sorted), unusable ones skipped; forced inputs (a
+// listing's) lead even when not needed, and a forced count beyond the candidates takes them all.
+TEST(FundTransaction, ForcedInputsLeadThenCandidatesInTheirOrder)
 {
     auto broken = coin(3, 900000);
     broken.value = tx::MAX_MONEY + 1;
-    auto f = funding::fund_transaction({coin(1, 3000), broken, coin(2, 900000), coin(4, 900000)}, {pay(5000)}, CHANGE, 0);
-    ASSERT_TRUE(f.ok);
-    ASSERT_EQ(f.inputs.size(), 2u);
-    EXPECT_EQ(f.inputs[0].vout, 1u);  // the small coin first: candidates are never sorted
-    EXPECT_EQ(f.inputs[1].vout, 2u);
+    EXPECT_EQ(vouts(funding::fund_transaction({coin(1, 3000), broken, coin(2, 900000), coin(4, 900000)}, {pay(5000)}, CHANGE, 0)),
+              (std::vector<uint32_t>{1, 2}));
     // A coin that covers the outputs but not the fee takes the next one too.
-    EXPECT_EQ(funding::fund_transaction({coin(1, 5000), coin(2, 5000)}, {pay(5000)}, CHANGE, 0).inputs.size(), 2u);
-}
-
-TEST(FundTransaction, BalancesToTheSatoshi)
-{
-    auto f = funding::fund_transaction({coin(1, 50000), coin(2, 50000)}, {pay(30000), pay(25000)}, CHANGE, 0);
-    ASSERT_TRUE(f.ok);
-    ASSERT_EQ(f.outputs.size(), 3u);
-    EXPECT_EQ(f.outputs[2].script, tx::p2pkh_script(CHANGE));
-    EXPECT_EQ(f.fee, tx::fee_for_size(tx::tx_serialize(f.inputs, f.outputs, true).size()));
-    EXPECT_EQ(100000 - 55000 - f.fee, f.outputs[2].value);
+    EXPECT_EQ(vouts(funding::fund_transaction({coin(1, 5000), coin(2, 5000)}, {pay(5000)}, CHANGE, 0)), (std::vector<uint32_t>{1, 2}));
+    EXPECT_EQ(vouts(funding::fund_transaction({coin(9, 1), coin(1, 100000), coin(2, 100000)}, {pay(1), pay(5000)}, CHANGE, 1)),
+              (std::vector<uint32_t>{9, 1}));
+    EXPECT_EQ(vouts(funding::fund_transaction({coin(1, 100000), coin(2, 100000)}, {pay(5000)}, CHANGE, 7)),
+              (std::vector<uint32_t>{1, 2}));
 }
 
 // The coin value at which the change, after the change output's own fee, is exactly `change`.
@@ -92,28 +61,41 @@ core::Amount value_for_change(core::Amount paid, core::Amount change)
     return paid + change + tx::fee_for_size(tx::tx_estimated_size(ins, outs));
 }
 
-// Change of exactly one satoshi after its output's own fee gets that output; less is left as fee.
-TEST(FundTransaction, TheChangeBoundary)
+// The change is what the inputs leave after the outputs and the fee, to the satoshi; change of one
+// satoshi after its output's own fee gets that output, less is left as fee.
+TEST(FundTransaction, ChangeBalancesToTheSatoshi)
 {
-    auto f = funding::fund_transaction({coin(1, value_for_change(5000, 1))}, {pay(5000)}, CHANGE, 0);
+    auto f = funding::fund_transaction({coin(1, 50000), coin(2, 50000)}, {pay(30000), pay(25000)}, CHANGE, 0);
+    ASSERT_TRUE(f.ok);
+    ASSERT_EQ(f.outputs.size(), 3u);
+    EXPECT_EQ(f.outputs[2].script, tx::p2pkh_script(CHANGE));
+    EXPECT_EQ(f.fee, tx::fee_for_size(tx::tx_serialize(f.inputs, f.outputs, true).size()));
+    EXPECT_EQ(100000 - 55000 - f.fee, f.outputs[2].value);
+
+    f = funding::fund_transaction({coin(1, value_for_change(5000, 1))}, {pay(5000)}, CHANGE, 0);
     ASSERT_TRUE(f.ok);
     ASSERT_EQ(f.outputs.size(), 2u);
     EXPECT_EQ(f.outputs[1].value, 1);
-    EXPECT_EQ(f.outputs[1].script, tx::p2pkh_script(CHANGE));
     f = funding::fund_transaction({coin(1, value_for_change(5000, 0))}, {pay(5000)}, CHANGE, 0);
     ASSERT_TRUE(f.ok);
     EXPECT_EQ(f.outputs.size(), 1u);
     EXPECT_EQ(f.fee, value_for_change(5000, 0) - 5000);
 }
 
-TEST(FundTransaction, InsufficientFundsNamesWhatIsNeeded)
+// Empty and invalid requests are refused; too little money names what is needed.
+TEST(FundTransaction, RefusalsNameWhatIsWrong)
 {
+    using funding::FundingCode;
+    EXPECT_EQ(funding::fund_transaction({coin(1, 5000)}, {}, CHANGE, 0).error.code, FundingCode::NothingToPay);
+    for (const auto& output : {pay(-1), tx::TxOutput{10, {}}, pay(tx::MAX_MONEY + 1)})
+        EXPECT_EQ(funding::fund_transaction({coin(1, 5000)}, {output}, CHANGE, 0).error.code, FundingCode::InvalidOutput);
+    EXPECT_EQ(funding::fund_transaction({coin(1, -1), coin(2, 5000)}, {pay(100)}, CHANGE, 1).error.code, FundingCode::ForcedInputBad);
     auto f = funding::fund_transaction({coin(1, 3000), coin(2, 1000)}, {pay(5000)}, CHANGE, 0);
     auto fee = tx::fee_for_size(tx::tx_serialize({coin(1, 3000), coin(2, 1000)}, {pay(5000)}, true).size());
-    EXPECT_EQ(f.error.code, funding::FundingCode::Insufficient);
+    EXPECT_EQ(f.error.code, FundingCode::Insufficient);
     EXPECT_EQ(f.error.need, 5000 + fee);
     EXPECT_EQ(f.error.have, 4000);
-    EXPECT_EQ(funding::fund_transaction({}, {pay(5000)}, CHANGE, 0).error.code, funding::FundingCode::Insufficient);
+    EXPECT_EQ(funding::fund_transaction({}, {pay(5000)}, CHANGE, 0).error.code, FundingCode::Insufficient);
     // Enough for the outputs and one satoshi short of the fee: never built without its fee.
     const auto one_input_fee = tx::fee_for_size(tx::tx_serialize({coin(1, 0)}, {pay(5000)}, true).size());
     EXPECT_FALSE(funding::fund_transaction({coin(1, 5000 + one_input_fee - 1)}, {pay(5000)}, CHANGE, 0).ok);

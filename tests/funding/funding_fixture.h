@@ -14,9 +14,7 @@
 #include "core/base58.h"
 #include "core/hex.h"
 #include "core/key.h"
-#include "funding/chain_clients.h"
 #include "funding/coin_state.h"
-#include "funding/known_balance.h"
 #include "funding/session.h"
 #include "net/service_config.h"
 #include "tests/support/devnet_fixture.h"
@@ -40,6 +38,7 @@ protected:
     }
     void TearDown() override
     {
+        m_lock.reset();
         m_session.reset();
         WalletDirTest::TearDown();
     }
@@ -113,11 +112,7 @@ protected:
     {
         auto key = receive_key(index);
         auto hash = *core::hash160_from_address(key.address);
-        std::vector<tx::TxInput> ins(1);
-        ins[0].txid = txid;
-        ins[0].vout = vout;
-        ins[0].value = sats;
-        ins[0].pub_key_hash = hash;
+        std::vector<tx::TxInput> ins{test_input(txid, vout, sats, hash)};
         auto outs = to_other(sats - 200);
         EXPECT_TRUE(tx::tx_sign_input(0, ins, outs, hash, key.priv_hex.view(), key.pub_hex));
         auto raw = tx::tx_serialize(ins, outs);

@@ -2,7 +2,6 @@
 // wallet and kept out of payments.
 #include <gtest/gtest.h>
 
-#include "funding/gather.h"
 #include "funding/offer_locks.h"
 #include "tests/funding/funding_fixture.h"
 #include "tests/support/test_txid.h"
@@ -12,14 +11,8 @@ namespace {
 std::string offer_hex(const std::vector<std::pair<std::string, uint32_t>>& spends)
 {
     std::vector<tx::TxInput> ins;
-    for (const auto& [txid, vout] : spends) {
-        tx::TxInput in;
-        in.txid = test_txid(txid);
-        in.vout = vout;
-        ins.push_back(in);
-    }
-    core::Hash160 h{};
-    return core::hex_encode(tx::tx_serialize(ins, {{1000, tx::p2pkh_script(h)}}));
+    for (const auto& [txid, vout] : spends) ins.push_back(test_input(test_txid(txid), vout));
+    return core::hex_encode(tx::tx_serialize(ins, {{1000, tx::p2pkh_script(core::Hash160{})}}));
 }
 
 const std::string TXID_A = "a1" + std::string(62, '0');
@@ -52,7 +45,6 @@ TEST_F(OfferLocks, AddRemoveRecordAndFileName)
     EXPECT_EQ(funding::offer_locks_load(ws()), (std::set<std::string>{TXID_B + "_7"}));
 
     // The wallet's record of its offers: an offer whose coin is released leaves the record with it.
-    const std::string offer_c(64, 'c');
     const std::string offer_d(64, 'd');
     const std::string listing(64, 'e');
     ASSERT_TRUE(funding::offer_record_add(ws(), {"CC" + std::string(62, 'c'), listing, {TXID_A + ":1", TXID_A + "_2"}}));
@@ -61,7 +53,7 @@ TEST_F(OfferLocks, AddRemoveRecordAndFileName)
               (std::set<std::string>{TXID_A + "_1", TXID_A + "_2", TXID_B + "_7", TXID_B + "_8"}));
     auto records = funding::offer_records(ws());
     ASSERT_EQ(records.size(), 2u);
-    EXPECT_EQ(records[0].offer, offer_c);
+    EXPECT_EQ(records[0].offer, std::string(64, 'c'));
     EXPECT_EQ(records[0].utxos, (std::vector<std::string>{TXID_A + "_1", TXID_A + "_2"}));
     ASSERT_TRUE(funding::offer_locks_remove(ws(), {TXID_A + "_2"}));
     records = funding::offer_records(ws());

@@ -23,6 +23,7 @@
 namespace {
 
 using funding::FundingCode;
+using testsupport::FakeHttp;
 using testsupport::failed;
 using testsupport::outcome;
 using Outpoints = std::set<std::string>;
@@ -54,12 +55,6 @@ protected:
         return session().coins().lists[receive_address(0)].coins;
     }
 
-    bool in_spent_set(const tx::Txid& txid, uint32_t vout)
-    {
-        wallet::WalletLock lock(ws());
-        return funding::is_spent(session(), txid, vout);
-    }
-
     std::string snapshot(const char* which)
     {
         wallet::WalletLock lock(ws());
@@ -82,10 +77,8 @@ TEST_F(Pay, RemembersItsChangeAcrossARestartUntilTheChainListsIt)
     EXPECT_EQ(t.outputs[1].script, tx::p2pkh_script(*core::hash160_from_address(receive_address(0))));
     EXPECT_EQ(inputs_of(t), Outpoints{funding_txid + "_0"});
     EXPECT_EQ(read_json(snapshot("spent"))["outpoints"], nlohmann::json::array({funding_txid + ":0"}));
-    auto change = read_json(snapshot("change"))["coins"];
-    ASSERT_EQ(change.size(), 1u);
-    EXPECT_EQ(change[0]["txid"], result->txid.hex());
-    EXPECT_EQ(change[0]["addr"], receive_address(0));
+    EXPECT_EQ(read_json(snapshot("change"))["coins"],
+              nlohmann::json::array({{{"txid", result->txid.hex()}, {"vout", 1}, {"sats", t.outputs[1].value}, {"addr", receive_address(0)}}}));
 
     wallet::wallet_forget(ws());  // the program ends; a new one starts
     ASSERT_TRUE(wallet::wallet_load(ws()));
@@ -100,9 +93,8 @@ TEST_F(Pay, RemembersItsChangeAcrossARestartUntilTheChainListsIt)
     funding::mark_lists_stale(session());
     ASSERT_EQ(outcome(funding::refresh_coins(session())), "done");
     EXPECT_TRUE(session().coins().change.empty());
-    auto coins = session().coins().lists[receive_address(0)].coins;
-    ASSERT_EQ(coins.size(), 1u);
-    EXPECT_EQ(coins[0].txid, result->txid);
+    EXPECT_EQ(session().coins().lists[receive_address(0)].coins,
+              (std::vector<funding::CachedCoin>{{result->txid, 1, t.outputs[1].value}}));
     EXPECT_TRUE(read_json(snapshot("change"))["coins"].empty());
     // The spent coin, read back without its address, leaves the set once no list shows it.
     EXPECT_FALSE(funding::is_spent(session(), test_txid(funding_txid), 0));
@@ -118,8 +110,10 @@ TEST_F(Pay, PaymentFailingOnAStaleInputLeavesItsOtherCoinsSpendable)
     ASSERT_EQ(coins.size(), 3u);
     spend_elsewhere(0, coins[0].txid, coins[0].vout, coins[0].sats, true);
     EXPECT_EQ(outcome(funding::pay_outputs(session(), to_other(25000))).rfind(failed(FundingCode::Insufficient), 0), 0u);
-    EXPECT_FALSE(in_spent_set(coins[1].txid, coins[1].vout));
-    EXPECT_FALSE(in_spent_set(coins[2].txid, coins[2].vout));
+    {
+        wallet::WalletLock lock(ws());
+        EXPECT_FALSE(funding::is_spent(session(), coins[1].txid, coins[1].vout) || funding::is_spent(session(), coins[2].txid, coins[2].vout));
+    }
     auto t = paid(funding::pay_outputs(session(), to_other(15000)));
     EXPECT_EQ(inputs_of(t), (Outpoints{tx::format_outpoint(coins[1].outpoint()), tx::format_outpoint(coins[2].outpoint())}));
 }
@@ -198,52 +192,38 @@ TEST_F(Pay, SnapshotsKeepAndLearnWhatAnotherProgramRecorded)
     EXPECT_TRUE(funding::is_spent(session(), test_txid('4'), 2));
 }
 
-// The program's HTTP client, except that the first broadcast is refused by every service for
-// missing inputs, and WhatsOnChain cannot say whether its inputs are spent until the next
-// broadcast begins. The refused transactions are kept.
-class RefusingFirstBroadcast final : public testsupport::FakeHttp {
-public:
-    RefusingFirstBroadcast()
-    {
-        pass_through();
-        set_handler([this](const std::string& method, const std::string& url, const std::string& body) -> std::optional<net::HttpReply> {
-            if (method != "POST") {
-                if (m_phase == Phase::SpentUnanswered && url.find("/spent") != std::string::npos) return reply(503, "busy");
-                return std::nullopt;
-            }
-            if (m_phase == Phase::SpentUnanswered) m_phase = Phase::PassThrough;
-            if (m_phase != Phase::Refusing) return std::nullopt;
-            auto doc = core::parse_json(body);
-            if (doc) m_refused.insert(core::json_string(*doc, core::json_string(*doc, "txhex").empty() ? "rawTx" : "txhex"));
-            if (url.find("/oi/submit") != std::string::npos) return reply(200, R"({"ok": false})");
-            if (url.find("/tx/raw") != std::string::npos) return reply(400, "Missing inputs");
-            m_phase = Phase::SpentUnanswered;
-            return reply(200, R"({"txStatus": "REJECTED", "extraInfo": "Missing inputs"})");
-        });
-    }
-    const std::set<std::string>& refused() const { return m_refused; }
-
-private:
-    enum class Phase { Refusing, SpentUnanswered, PassThrough };
-    std::atomic<Phase> m_phase{Phase::Refusing};  // the coin lists are fetched on several threads
-    std::set<std::string> m_refused;
-};
-
-// A refused attempt may still reach the chain some other way: the retry spends one of its
-// coins, so that at most one of them can ever confirm, even when the chain cannot be asked
-// whether that coin is still there (and so never puts it in the spent set).
+// Every service refuses the first broadcast for missing inputs, and WhatsOnChain cannot say
+// whether its inputs are spent until the next one begins. That attempt may still reach the chain:
+// the retry spends one of its coins, so that at most one of them can ever confirm.
 TEST_F(Pay, ARetryAfterARefusedAttemptSpendsOneOfItsCoins)
 {
-    RefusingFirstBroadcast http;
+    enum class Phase { Refusing, SpentUnanswered, PassThrough };
+    std::atomic<Phase> phase{Phase::Refusing};  // the coin lists are fetched on several threads
+    std::set<std::string> refused;
+    FakeHttp http([&](const std::string& method, const std::string& url, const std::string& body) -> std::optional<net::HttpReply> {
+        if (method != "POST") {
+            if (phase == Phase::SpentUnanswered && url.find("/spent") != std::string::npos) return FakeHttp::reply(503, "busy");
+            return std::nullopt;
+        }
+        if (phase == Phase::SpentUnanswered) phase = Phase::PassThrough;
+        if (phase != Phase::Refusing) return std::nullopt;
+        auto doc = core::parse_json(body);
+        if (doc) refused.insert(core::json_string(*doc, core::json_string(*doc, "txhex").empty() ? "rawTx" : "txhex"));
+        if (url.find("/oi/submit") != std::string::npos) return FakeHttp::reply(200, R"({"ok": false})");
+        if (url.find("/tx/raw") != std::string::npos) return FakeHttp::reply(400, "Missing inputs");
+        phase = Phase::SpentUnanswered;
+        return FakeHttp::reply(200, R"({"txStatus": "REJECTED", "extraInfo": "Missing inputs"})");
+    });
+    http.pass_through();
     start_session(&http);
     fund(0, {20000, 20000, 20000});
     cached_coins();
     auto retry = inputs_of(paid(funding::pay_outputs(session(), to_other(5000))));
-    ASSERT_EQ(http.refused().size(), 1u);
-    auto refused = tx::tx_parse(*core::hex_decode(*http.refused().begin()));
-    ASSERT_TRUE(refused);
+    ASSERT_EQ(refused.size(), 1u);
+    auto first = tx::tx_parse(*core::hex_decode(*refused.begin()));
+    ASSERT_TRUE(first);
     size_t shared = 0;
-    for (const auto& in : inputs_of(*refused)) shared += retry.count(in);
+    for (const auto& in : inputs_of(*first)) shared += retry.count(in);
     EXPECT_GT(shared, 0u);
 }
 

@@ -1,7 +1,6 @@
 // Which inputs of a refused payment are really gone, as WhatsOnChain answers for each of them.
 #include <gtest/gtest.h>
 
-#include "funding/chain_clients.h"
 #include "funding/spent_check.h"
 #include "tests/funding/funding_fixture.h"
 #include "tests/support/test_txid.h"
@@ -17,10 +16,7 @@ protected:
     funding::SpentVerdict ask(std::map<char, net::HttpReply> answers, const std::vector<std::string>& own = {})
     {
         std::vector<tx::TxInput> inputs;
-        for (const auto& [digit, reply] : answers) {
-            inputs.emplace_back();
-            inputs.back().txid = test_txid(digit);
-        }
+        for (const auto& [digit, reply] : answers) inputs.push_back(test_input(test_txid(digit)));
         m_http = std::make_unique<FakeHttp>([answers](const std::string&, const std::string& url, const std::string&) {
             auto at = url.find("/tx/");
             if (at == std::string::npos || url.find("/spent") == std::string::npos) return FakeHttp::reply(500, "");
@@ -41,7 +37,8 @@ protected:
 };
 
 // Only an answer naming a spender shows an input gone; a failed question (down, a server
-// error, an answer naming no spender) leaves it unanswered, never spent for good.
+// error, an answer naming no spender) leaves it unanswered, never spent for good. Spent by one
+// of the payment's own transactions, it settles the payment instead.
 TEST_F(SpentCheck, OnlyInputsShownSpentAreGone)
 {
     auto verdict = ask({{'1', FakeHttp::reply(404, "")},
@@ -57,12 +54,9 @@ TEST_F(SpentCheck, OnlyInputsShownSpentAreGone)
     EXPECT_EQ(verdict.unanswered, (std::vector<size_t>{3, 4, 5}));
     EXPECT_TRUE(verdict.dead);  // spent by another transaction: that attempt can never confirm
     EXPECT_FALSE(verdict.settled);
-}
 
-TEST_F(SpentCheck, SpentByOneOfThePaymentsOwnTransactionsSettlesIt)
-{
     const std::string own(64, 'c');
-    auto verdict = ask({{'1', FakeHttp::reply(404, "")}, {'2', spent_by('c')}}, {std::string(64, 'b'), own});
+    verdict = ask({{'1', FakeHttp::reply(404, "")}, {'2', spent_by('c')}}, {std::string(64, 'b'), own});
     ASSERT_TRUE(verdict.settled);
     EXPECT_EQ(verdict.settled->hex(), own);
     EXPECT_FALSE(verdict.dead);

@@ -22,24 +22,6 @@
 
 namespace {
 
-// The program's HTTP client, with a hook run once before the first request whose URL contains
-// the needle is sent.
-class HookedHttp final : public testsupport::FakeHttp {
-public:
-    HookedHttp(std::string needle, std::function<void()> hook)
-    {
-        pass_through();
-        set_handler([this, needle, hook](const std::string&, const std::string& url, const std::string&) {
-            if (url.find(needle) != std::string::npos && !m_fired.exchange(true)) hook();
-            return std::optional<net::HttpReply>();
-        });
-    }
-    [[nodiscard]] bool fired() const { return m_fired; }
-
-private:
-    std::atomic<bool> m_fired{false};
-};
-
 class WalletRelease : public fundingtest::FundingDevnetTest {
 protected:
     void SetUp() override
@@ -108,23 +90,30 @@ protected:
         spend_elsewhere(0, test_txid(m_txid), 0, 20000, true);
     }
 
-    // A session over http that remembers m_txid as its latest broadcast.
-    void remember_broadcast_over(net::Http& http)
+    // A session over the program's HTTP client that remembers m_txid as its latest broadcast
+    // and runs hook once, before that transaction is first fetched.
+    void remember_broadcast(std::function<void()> hook)
     {
-        start_session(&http);
+        m_http.pass_through();
+        m_http.set_handler([this, hook](const std::string&, const std::string& url, const std::string&) {
+            if (url.find("/tx/" + m_txid) != std::string::npos && !m_hooked.exchange(true)) hook();
+            return std::optional<net::HttpReply>();
+        });
+        start_session(&m_http);
         wallet::WalletLock lock(ws());
         ASSERT_TRUE(funding::ensure_coin_state(session()));
         session().coins().last_recorded_txid = test_txid(m_txid);
     }
 
     std::string m_txid;
+    testsupport::FakeHttp m_http;
+    std::atomic<bool> m_hooked{false};
 };
 
 TEST_F(RecentBroadcast, IsFetchedWithTheWalletLockFree)
 {
     std::atomic<bool> other_got_it{false};
-    HookedHttp http("/tx/" + m_txid, [&] { other_got_it = on_another_thread([&] { wallet::WalletLock lock(ws()); }); });
-    remember_broadcast_over(http);
+    remember_broadcast([&] { other_got_it = on_another_thread([&] { wallet::WalletLock lock(ws()); }); });
     wallet::WalletLock lock(ws());
     funding::Gathered g = funding::gather_coins(session(), {});
     EXPECT_TRUE(other_got_it);
@@ -139,11 +128,10 @@ TEST_F(RecentBroadcast, PaymentEndsWhenTheWalletSwitchesDuringItsFetch)
     switch_to("w2");
     std::string w2_coin = fund(0, {50000});
     switch_to("w1");
-    HookedHttp http("/tx/" + m_txid, [&] { EXPECT_TRUE(on_another_thread([&] { switch_to("w2"); })); });
-    remember_broadcast_over(http);
+    remember_broadcast([&] { EXPECT_TRUE(on_another_thread([&] { switch_to("w2"); })); });
     EXPECT_EQ(testsupport::outcome(funding::pay_outputs(session(), to_other(1000))),
               testsupport::failed(funding::FundingCode::WalletChanged));
-    EXPECT_TRUE(http.fired());
+    EXPECT_TRUE(m_hooked);
     EXPECT_FALSE(spent_on_chain(w2_coin, 0));
 }
 

@@ -3,7 +3,6 @@
 // Every row checks what the user is told and that nothing already on disk or on the chain is
 // lost or paid twice. (The other rows live beside the code they exercise; see README.md here.)
 #include <filesystem>
-#include <fstream>
 
 #include <gtest/gtest.h>
 
@@ -29,22 +28,6 @@ namespace fs = std::filesystem;
 using fundingtest::OtherParty;
 using testsupport::failed;
 using testsupport::outcome;
-
-// Temporaries a save left beside target.
-bool temporary_beside(const fs::path& target)
-{
-    const std::string prefix = target.filename().string() + ".tmp-";
-    for (const auto& entry : fs::directory_iterator(target.parent_path())) {
-        if (entry.path().filename().string().rfind(prefix, 0) == 0) return true;
-    }
-    return false;
-}
-
-std::string file_text(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 class PaymentFaults : public fundingtest::FundingDevnetTest {
 protected:
@@ -126,8 +109,8 @@ TEST_F(FileFaults, FullDiskWhileSavingKeepsTheLastGoodFiles)
     }
     const std::vector<fs::path> files = {funding::reserves_path(ws()), funding::spent_snapshot_path(k),
                                          funding::change_snapshot_path(k), m_data / "ord_snap" / (k + ".json")};
-    std::vector<std::string> before;
-    for (const auto& f : files) before.push_back(file_text(f));
+    std::vector<std::string> before;  // the fixture's file helpers take these absolute paths as they are
+    for (const auto& f : files) before.push_back(read_text(f.string()));
     std::string added, bound;
     bool removed = true, snapshots = true, lot_snapshot = true;
     {
@@ -147,8 +130,8 @@ TEST_F(FileFaults, FullDiskWhileSavingKeepsTheLastGoodFiles)
     EXPECT_EQ(bound, failed(funding::FundingCode::ReserveUpdateFailed));
     EXPECT_FALSE(removed || snapshots || lot_snapshot);
     for (size_t i = 0; i < files.size(); ++i) {
-        EXPECT_EQ(file_text(files[i]), before[i]) << files[i];
-        EXPECT_FALSE(temporary_beside(files[i])) << files[i];
+        EXPECT_EQ(read_text(files[i].string()), before[i]) << files[i];
+        EXPECT_FALSE(temporary_left(files[i].string())) << files[i];
     }
     ASSERT_EQ(funding::reserve_list(ws()).size(), 1u);
     EXPECT_EQ(funding::reserve_list(ws())[0].utxo, a);

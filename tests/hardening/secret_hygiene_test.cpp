@@ -44,7 +44,7 @@
 //
 // The program's operator new and delete are replaced for this, below. Under
 // AddressSanitizer or ThreadSanitizer, which bring their own, the scan is not built and
-// freed_memory_scan_available() is false.
+// AGORAN_SCAN_FREED is 0.
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 #define AGORAN_SCAN_FREED 0
 #elif defined(__has_feature)
@@ -56,87 +56,60 @@
 #define AGORAN_SCAN_FREED 1
 #endif
 
-namespace hardening {
-
-struct FreedSecret {
-    size_t secret = 0;      // index into the secrets given to start_freed_memory_scan
-    size_t block_size = 0;  // size of the freed block that held it
-};
-
 namespace {
 
 constexpr size_t MAX_SECRETS = 16;
 constexpr size_t MAX_SECRET = 256;
-constexpr size_t MAX_FINDINGS = 64;
+using FoundIn = std::array<size_t, MAX_SECRETS>;  // per secret, the size of a freed block that held it; 0: none
 
-// Fixed storage only: the scan runs inside operator delete and must not allocate.
+// Fixed storage only: the scan runs inside operator delete and must not allocate. Constant
+// initialisation: deletes come before and after any dynamic initialiser.
 struct ScanState {
     std::mutex mutex;
     std::atomic<bool> on{false};
     std::array<std::array<char, MAX_SECRET>, MAX_SECRETS> secrets{};
     std::array<size_t, MAX_SECRETS> sizes{};
     size_t count = 0;
-    std::array<FreedSecret, MAX_FINDINGS> findings{};
-    size_t found = 0;
+    FoundIn found_in{};
 };
 
-ScanState& scan_state()
-{
-    static ScanState state;
-    return state;
-}
+constinit ScanState g_scan;
 
 [[maybe_unused]] void scan_block(const void* block, size_t size)
 {
-    auto& s = scan_state();
-    if (!s.on.load(std::memory_order_acquire)) return;
-    std::lock_guard<std::mutex> lock(s.mutex);
-    for (size_t i = 0; i < s.count; ++i) {
-        if (s.sizes[i] > size) continue;
-        const char* begin = static_cast<const char*>(block);
-        const char* end = begin + size;
-        const char* secret = s.secrets[i].data();
-        if (std::search(begin, end, secret, secret + s.sizes[i]) != end && s.found < MAX_FINDINGS) {
-            s.findings[s.found++] = FreedSecret{i, size};
-            // Under a debugger, AGORAN_SCAN_ABORT=1 stops at the delete that leaves the secret.
-            if (std::getenv("AGORAN_SCAN_ABORT")) std::abort();
-        }
+    if (!g_scan.on.load(std::memory_order_acquire)) return;
+    std::lock_guard<std::mutex> lock(g_scan.mutex);
+    const char* begin = static_cast<const char*>(block);
+    for (size_t i = 0; i < g_scan.count; ++i) {
+        const char* secret = g_scan.secrets[i].data();
+        if (g_scan.sizes[i] > size || std::search(begin, begin + size, secret, secret + g_scan.sizes[i]) == begin + size) continue;
+        g_scan.found_in[i] = size;
+        // Under a debugger, AGORAN_SCAN_ABORT=1 stops at the delete that leaves the secret.
+        if (std::getenv("AGORAN_SCAN_ABORT")) std::abort();
     }
 }
-
-} // namespace
-
-bool freed_memory_scan_available() { return AGORAN_SCAN_FREED != 0; }
 
 void start_freed_memory_scan(const std::vector<std::string>& secrets)
 {
-    auto& s = scan_state();
-    std::lock_guard<std::mutex> lock(s.mutex);
-    s.count = 0;
-    s.found = 0;
+    std::lock_guard<std::mutex> lock(g_scan.mutex);
+    g_scan.count = 0;
+    g_scan.found_in = {};
     for (const auto& secret : secrets) {
-        if (s.count == MAX_SECRETS || secret.empty() || secret.size() > MAX_SECRET) std::abort();
-        std::memcpy(s.secrets[s.count].data(), secret.data(), secret.size());
-        s.sizes[s.count++] = secret.size();
+        if (g_scan.count == MAX_SECRETS || secret.empty() || secret.size() > MAX_SECRET) std::abort();
+        std::memcpy(g_scan.secrets[g_scan.count].data(), secret.data(), secret.size());
+        g_scan.sizes[g_scan.count++] = secret.size();
     }
-    s.on.store(true, std::memory_order_release);
+    g_scan.on.store(true, std::memory_order_release);
 }
 
-std::vector<FreedSecret> stop_freed_memory_scan()
+FoundIn stop_freed_memory_scan()
 {
-    auto& s = scan_state();
-    std::array<FreedSecret, MAX_FINDINGS> copy{};
-    size_t found = 0;
-    {
-        std::lock_guard<std::mutex> lock(s.mutex);
-        s.on.store(false, std::memory_order_release);
-        copy = s.findings;
-        found = s.found;
-    }
-    return std::vector<FreedSecret>(copy.begin(), copy.begin() + static_cast<std::ptrdiff_t>(found));
+    std::lock_guard<std::mutex> lock(g_scan.mutex);
+    g_scan.on.store(false, std::memory_order_release);
+    return g_scan.found_in;
 }
 
-} // namespace hardening
+} // namespace
 
 #if AGORAN_SCAN_FREED
 // Every block carries its size in a 16-byte header, so that delete knows how much to search.
@@ -157,7 +130,7 @@ void release(void* block) noexcept
     if (!block) return;
     char* base = static_cast<char*>(block) - HEADER;
     const size_t size = *reinterpret_cast<size_t*>(base);
-    hardening::scan_block(block, size);
+    scan_block(block, size);
     // Cleared once searched: a later block carved from this memory never shows a finding that
     // belongs to a delete made before the scan started (or already reported).
     std::memset(block, 0, size);
@@ -171,11 +144,7 @@ void* operator new(size_t size)
     if (void* p = allocate(size)) return p;
     throw std::bad_alloc();
 }
-void* operator new[](size_t size)
-{
-    if (void* p = allocate(size)) return p;
-    throw std::bad_alloc();
-}
+void* operator new[](size_t size) { return operator new(size); }
 void* operator new(size_t size, const std::nothrow_t&) noexcept { return allocate(size); }
 void* operator new[](size_t size, const std::nothrow_t&) noexcept { return allocate(size); }
 void operator delete(void* p) noexcept { release(p); }
@@ -216,11 +185,12 @@ protected:
     // Runs step with freed blocks searched for the secrets; file set-up stays outside.
     void scanned(const std::function<void()>& step)
     {
-        hardening::start_freed_memory_scan(m_secrets);
+        start_freed_memory_scan(m_secrets);
         step();
-        for (const auto& f : hardening::stop_freed_memory_scan()) {
-            ADD_FAILURE() << "a freed block of " << f.block_size << " bytes still held secret #" << f.secret
-                          << " (0 mnemonic, 1 its first words, 2 seed, 3 master key, 4 key hex, 5 key bytes)";
+        const FoundIn found_in = stop_freed_memory_scan();
+        for (size_t i = 0; i < m_secrets.size(); ++i) {
+            EXPECT_EQ(found_in[i], 0u) << "a freed block of that size still held secret #" << i
+                                       << " (0 mnemonic, 1 its first words, 2 seed, 3 master key, 4 key hex, 5 key bytes)";
         }
     }
     std::vector<std::string> m_secrets;
@@ -231,7 +201,7 @@ protected:
 // forgotten; then files that hold the mnemonic but are refused for another reason, or torn in it.
 TEST_F(SecretHygiene, EveryPathWipesEveryBuffer)
 {
-    if (!hardening::freed_memory_scan_available()) GTEST_SKIP() << "the sanitizers bring their own allocator";
+    if (!AGORAN_SCAN_FREED) GTEST_SKIP() << "the sanitizers bring their own allocator";
     m_secrets = secrets_of(LEGAL_MNEMONIC);
     bind_single_wallet(hd_wallet(LEGAL_MNEMONIC, {{"recv", {0, 3, 0, 0, 0, 0}}}));
     const auto use_keys = [&] {

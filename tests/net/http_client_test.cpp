@@ -19,31 +19,27 @@ namespace http_client_test {
 using namespace std::chrono_literals;
 
 // An HTTP server inside the test process, on 127.0.0.1 and a free port. Register routes on
-// server(), then start(): requests may be sent as soon as it returns.
-class LocalServer {
-public:
+// server, then start(): requests may be sent as soon as it returns.
+struct LocalServer {
+    httplib::Server server;
+    std::thread thread;
+    int port = 0;
+
     ~LocalServer()
     {
-        m_server.stop();
-        if (m_thread.joinable()) m_thread.join();
+        server.stop();
+        if (thread.joinable()) thread.join();
     }
-    httplib::Server& server() { return m_server; }
     void start()
     {
         // Stopping waits for idle kept-alive connections, five seconds by default.
-        m_server.set_keep_alive_timeout(1);
-        m_port = m_server.bind_to_any_port("127.0.0.1");
-        m_thread = std::thread([this] { m_server.listen_after_bind(); });
+        server.set_keep_alive_timeout(1);
+        port = server.bind_to_any_port("127.0.0.1");
+        thread = std::thread([this] { server.listen_after_bind(); });
         // stop() before the accept loop runs would be lost and the join would hang.
-        while (!m_server.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        while (!server.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    std::string url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(m_port) + path; }
-    int port() const { return m_port; }
-
-private:
-    httplib::Server m_server;
-    std::thread m_thread;
-    int m_port = 0;
+    std::string url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(port) + path; }
 };
 
 // Records the client's back-off waits instead of sleeping.
@@ -105,31 +101,25 @@ TEST(HttpRetryTest, WhatIsTriedAgainAndHowLongItWaits)
                 res.set_content("{\"ok\":true}", "application/json");
             }
         };
-        s.server().Get("/x", handler);
-        s.server().Post("/x", handler);
+        s.server.Get("/x", handler);
+        s.server.Post("/x", handler);
         s.start();
         SleepLog log;
         net::CurlHttp http(log.sleeper());
         net::Deadline deadline;
         if (c.deadline > 0) deadline = std::chrono::steady_clock::now() + std::chrono::seconds(c.deadline);
-        bool ok = false;
-        std::string error;
+        net::HttpReply reply;
         if (c.ask == Ask::GetJson) {
-            ok = http.get_json(s.url("/x"), 5).ok;
-        } else if (c.ask == Ask::Get) {
-            net::HttpReply reply = http.get(s.url("/x"), net::GetOptions{5, false, net::MAX_JSON_BODY, deadline});
-            ok = reply.ok;
-            error = reply.error;
+            reply.ok = http.get_json(s.url("/x"), 5).ok;
         } else {
-            net::HttpReply reply = http.post_json(s.url("/x"), "{}", net::PostOptions{5, c.attempts, deadline});
-            ok = reply.ok;
-            error = reply.error;
+            reply = c.ask == Ask::Get ? http.get(s.url("/x"), net::GetOptions{5, false, net::MAX_JSON_BODY, deadline})
+                                      : http.post_json(s.url("/x"), "{}", net::PostOptions{5, c.attempts, deadline});
         }
-        EXPECT_EQ(ok, c.ok) << c.name;
+        EXPECT_EQ(reply.ok, c.ok) << c.name;
         EXPECT_EQ(hits.load(), c.hits) << c.name;
         EXPECT_EQ(log.waits, c.waits) << c.name;
-        if (!ok && c.status == 429 && c.ask != Ask::GetJson) {
-            EXPECT_EQ(error, RATE_LIMITED) << c.name;
+        if (!reply.ok && c.status == 429 && c.ask != Ask::GetJson) {
+            EXPECT_EQ(reply.error, RATE_LIMITED) << c.name;
         }
     }
 }
@@ -142,7 +132,7 @@ TEST(HttpAccessTest, AServiceIsAskedOverOneConnectionAtItsPaceWithItsHeaders)
     std::mutex mutex;
     std::set<int> ports;
     std::set<std::string> keys;
-    s.server().Get(R"(/paced/(\d+))", [&](const httplib::Request& req, httplib::Response& res) {
+    s.server.Get(R"(/paced/(\d+))", [&](const httplib::Request& req, httplib::Response& res) {
         std::lock_guard<std::mutex> lock(mutex);
         ports.insert(req.remote_port);
         keys.insert(req.get_header_value("Authorization"));
@@ -183,10 +173,10 @@ TEST(HttpGetTest, AnswersOverTheCapAreRefused)
     const std::string exact(net::MAX_CONTENT_BODY, 'c');
     const std::string over(net::MAX_CONTENT_BODY + 1, 'c');
     LocalServer s;
-    s.server().Get("/exact", [&](const httplib::Request&, httplib::Response& res) { res.set_content(exact, "image/png"); });
-    s.server().Get("/over", [&](const httplib::Request&, httplib::Response& res) { res.set_content(over, "image/png"); });
+    s.server.Get("/exact", [&](const httplib::Request&, httplib::Response& res) { res.set_content(exact, "image/png"); });
+    s.server.Get("/over", [&](const httplib::Request&, httplib::Response& res) { res.set_content(over, "image/png"); });
     // Chunked: no announced length, so only the running count can stop it.
-    s.server().Get("/endless", [](const httplib::Request&, httplib::Response& res) {
+    s.server.Get("/endless", [](const httplib::Request&, httplib::Response& res) {
         res.set_chunked_content_provider("image/png", [](size_t offset, httplib::DataSink& sink) {
             if (offset > 64 * 1024 * 1024) return false;  // a safety stop for a broken client
             std::string chunk(64 * 1024, 'z');
@@ -223,7 +213,7 @@ TEST(HttpGetTest, A404IsAFailureUnlessExpectedAndTimeOutsHaveTheirFloors)
     {
         LocalServer gone;
         gone.start();
-        free_port = gone.port();
+        free_port = gone.port;
     }
     std::string body, error;
     EXPECT_FALSE(net::http_get("http://127.0.0.1:" + std::to_string(free_port) + "/", body, error, 2));
@@ -232,11 +222,11 @@ TEST(HttpGetTest, A404IsAFailureUnlessExpectedAndTimeOutsHaveTheirFloors)
 
     const std::string not_found = R"({"message":"Not Found"})";
     LocalServer s;
-    s.server().Get("/missing", [&](const httplib::Request&, httplib::Response& res) {
+    s.server.Get("/missing", [&](const httplib::Request&, httplib::Response& res) {
         res.status = 404;
         res.set_content(not_found, "application/json");
     });
-    s.server().Get("/slow", [](const httplib::Request&, httplib::Response& res) {
+    s.server.Get("/slow", [](const httplib::Request&, httplib::Response& res) {
         std::this_thread::sleep_for(1300ms);
         res.set_content("{}", "application/json");
     });
@@ -265,31 +255,31 @@ TEST(HttpClientTest, RedirectsUpToFiveThatStayOnHttpsAndTheRegistrysHostAndNoneF
     LocalServer s;
     std::mutex mutex;
     std::string posted;  // Content-Type, User-Agent and body of the last POST
-    s.server().Post("/submit", [&](const httplib::Request& req, httplib::Response& res) {
+    s.server.Post("/submit", [&](const httplib::Request& req, httplib::Response& res) {
         std::lock_guard<std::mutex> lock(mutex);
         posted = req.get_header_value("Content-Type") + " " + req.get_header_value("User-Agent") + " " + req.body;
         res.set_content("\"ok\"", "text/plain");
     });
-    s.server().Post("/moved", [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/submit", 307); });
+    s.server.Post("/moved", [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/submit", 307); });
     std::atomic<int> landed{0};
-    s.server().Get("/landing", [&](const httplib::Request&, httplib::Response& res) {
+    s.server.Get("/landing", [&](const httplib::Request&, httplib::Response& res) {
         ++landed;
         res.set_content("{}", "application/json");
     });
     std::string other_host;  // this server under another name
-    s.server().Get("/registry/away", [&](const httplib::Request&, httplib::Response& res) { res.set_redirect(other_host); });
-    s.server().Get("/registry/home", [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/landing"); });
-    s.server().Get("/woc/away", [&](const httplib::Request&, httplib::Response& res) { res.set_redirect(other_host); });
-    s.server().Get("/woc/plain", [](const httplib::Request&, httplib::Response& res) {
+    s.server.Get("/registry/away", [&](const httplib::Request&, httplib::Response& res) { res.set_redirect(other_host); });
+    s.server.Get("/woc/away", [&](const httplib::Request&, httplib::Response& res) { res.set_redirect(other_host); });
+    s.server.Get("/registry/home", [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/landing"); });
+    s.server.Get("/woc/plain", [](const httplib::Request&, httplib::Response& res) {
         res.set_redirect("http://example.com/landing");
     });
-    s.server().Get(R"(/hop/(\d+))", [](const httplib::Request& req, httplib::Response& res) {
+    s.server.Get(R"(/hop/(\d+))", [](const httplib::Request& req, httplib::Response& res) {
         int n = std::stoi(req.matches[1]);
         if (n == 0) res.set_content("{}", "application/json");
         else res.set_redirect("/hop/" + std::to_string(n - 1));
     });
     s.start();
-    other_host = "http://localhost:" + std::to_string(s.port()) + "/landing";
+    other_host = "http://localhost:" + std::to_string(s.port) + "/landing";
     auto config = std::make_shared<net::ServiceConfig>();
     config->registry = s.url("/registry");
     net::CurlHttp http({}, config);  // a client over the services whose registry is here

@@ -17,27 +17,12 @@ using namespace std::chrono_literals;
 
 using FileLockTest = testsupport::TempDirTest;
 
-// Starts the helper holding the lock on path; null (with a test failure) when it could not.
-std::unique_ptr<platform::ChildProcess> start_holder(const fs::path& path)
-{
-    auto child = platform::ChildProcess::start(test_helper_program(), {"lock", path.string()});
-    if (!child) {
-        ADD_FAILURE() << "cannot start " << test_helper_program();
-        return nullptr;
-    }
-    auto line = child->read_line(10s);
-    if (line != "locked") {
-        ADD_FAILURE() << "helper did not take the lock: " << line.value_or("<no output>");
-        return nullptr;
-    }
-    return child;
-}
-
 TEST_F(FileLockTest, LockHeldByAnotherProcessBlocksUntilReleased)
 {
     fs::path path = m_temp / "wallets.lock";
-    auto holder = start_holder(path);
-    ASSERT_TRUE(holder);
+    auto holder = platform::ChildProcess::start(test_helper_program(), {"lock", path.string()});
+    ASSERT_NE(holder, nullptr);
+    ASSERT_EQ(holder->read_line(10s), "locked");
 
     EXPECT_EQ(platform::FileLock::try_acquire(path), nullptr);
     EXPECT_TRUE(platform::file_is_locked(path));
@@ -51,8 +36,7 @@ TEST_F(FileLockTest, LockHeldByAnotherProcessBlocksUntilReleased)
     EXPECT_EQ(waiter.wait_for(200ms), std::future_status::timeout);
     holder->stop();
     ASSERT_EQ(waiter.wait_for(10s), std::future_status::ready);
-    auto granted = waiter.get();
-    EXPECT_NE(granted, nullptr);
+    EXPECT_NE(waiter.get(), nullptr);
 }
 
 // The lock file is made owner-only and empty, and one an older version left open to others is

@@ -10,7 +10,6 @@
 #include "wallet/pursa_launch.h"
 #include "wallet/registry.h"
 #include "wallet/registry_lock.h"
-#include "wallet/wallet_lock.h"
 #include "wallet/wallet_state.h"
 
 namespace {
@@ -29,16 +28,13 @@ protected:
     }
     std::string restore_abandon()
     {
-        std::vector<std::string> args(12, "abandon");
-        args.front() = "restore";
-        args.push_back("about");
-        return created(args);
+        return created({"restore", "abandon", "abandon", "abandon", "abandon", "abandon", "abandon", "abandon", "abandon",
+                        "abandon", "abandon", "abandon", "about"});
     }
     // This process registered as the app, loading the bound wallet.
     bool load()
     {
         wallet::register_app(ws(), "/opt/agoran", "Agoran");
-        wallet::WalletLock lock(ws());
         return static_cast<bool>(wallet::wallet_load(ws()));
     }
 };
@@ -118,10 +114,9 @@ TEST_F(PursaProgram, ApproveDenyAndTheRunningPursa)
     ASSERT_TRUE(serving && serving->read_line(10s));
     EXPECT_TRUE(wallet::show_or_start_pursa()) << "a running Pursa is shown, not started again";
     const std::string request = wallet::write_connect_request(ws()).value_or("");
-    const auto asked = serving->read_line(10s);
-    ASSERT_TRUE(asked);
-    EXPECT_NE(asked->find("\"Agoran\""), std::string::npos) << *asked;
-    EXPECT_NE(asked->find("\"Daily\""), std::string::npos) << *asked;
+    const std::string asked = serving->read_line(10s).value_or("");
+    EXPECT_NE(asked.find("\"Agoran\""), std::string::npos) << asked;
+    EXPECT_NE(asked.find("\"Daily\""), std::string::npos) << asked;
     static_cast<void>(serving->read_line(500ms));  // standard input is empty: nothing is approved
     EXPECT_EQ(wallet::read_connect_reply(ws(), request), wallet::ConnectReply::Pending);
     EXPECT_TRUE(wallet::pursa_running());

@@ -38,31 +38,27 @@ T admin_value(const char* what, const net::Result<T>& result)
     return T{};
 }
 
-} // namespace
-
 std::filesystem::path devnet_binary()
 {
     return build_dir() / "devnet" / "agoran-devnet";
 }
 
+} // namespace
+
 std::unique_ptr<Devnet> Devnet::start(Options options)
 {
     std::unique_ptr<Devnet> devnet(new Devnet());
-    devnet->m_options = std::move(options);
-    devnet->m_state_dir = devnet->m_options.state_dir;
+    devnet->m_state_dir = std::move(options.state_dir);
     if (devnet->m_state_dir.empty()) {
         devnet->m_temp = std::make_unique<TempDir>();
         devnet->m_state_dir = devnet->m_temp->path() / "state";
     }
-    if (!devnet->launch()) return nullptr;
-    return devnet;
+    return devnet->launch() ? std::move(devnet) : nullptr;
 }
 
 bool Devnet::launch()
 {
-    std::vector<std::string> args = {"--port", "0", "--state", m_state_dir.string()};
-    args.insert(args.end(), m_options.extra_args.begin(), m_options.extra_args.end());
-    m_process = platform::ChildProcess::start(devnet_binary(), args);
+    m_process = platform::ChildProcess::start(devnet_binary(), {"--port", "0", "--state", m_state_dir.string()});
     if (!m_process) {
         ADD_FAILURE() << "cannot start " << devnet_binary();
         return false;
@@ -166,7 +162,7 @@ int64_t Devnet::mine(int blocks) const { return admin_value("mine", admin_of(m_b
 
 void DevnetTest::SetUp()
 {
-    m_devnet = Devnet::start(devnet_options());
+    m_devnet = Devnet::start();
     ASSERT_NE(m_devnet, nullptr);
 }
 

@@ -18,14 +18,10 @@
 
 namespace testsupport {
 
-// Where the build put agoran-devnet.
-std::filesystem::path devnet_binary();
-
 class Devnet {
 public:
     struct Options {
-        std::vector<std::string> extra_args;  // e.g. {"--fee-rate", "1"}
-        std::filesystem::path state_dir;      // empty: a fresh temporary folder
+        std::filesystem::path state_dir;  // empty: a fresh temporary folder
     };
 
     // Starts the simulator and reads its URL line. Null (with a test failure recorded) when it
@@ -33,11 +29,8 @@ public:
     static std::unique_ptr<Devnet> start(Options options);
     static std::unique_ptr<Devnet> start() { return start(Options{}); }
     ~Devnet();
-    Devnet(const Devnet&) = delete;
-    Devnet& operator=(const Devnet&) = delete;
 
     const std::string& base_url() const { return m_base_url; }  // "http://127.0.0.1:PORT"
-    const std::filesystem::path& state_dir() const { return m_state_dir; }
 
     // Base URLs of each service, as services.json names them.
     std::string woc() const { return m_base_url + "/woc/v1/bsv/main"; }
@@ -82,7 +75,6 @@ private:
     Devnet() = default;
     bool launch();
 
-    Options m_options;
     std::unique_ptr<TempDir> m_temp;
     std::filesystem::path m_state_dir;
     std::unique_ptr<platform::ChildProcess> m_process;
@@ -94,7 +86,6 @@ class DevnetTest : public ::testing::Test {
 protected:
     void SetUp() override;
     Devnet& devnet() { return *m_devnet; }
-    virtual Devnet::Options devnet_options() const { return {}; }
 
     std::unique_ptr<Devnet> m_devnet;
 };

@@ -47,23 +47,17 @@ public:
     // A reply with status and body, as the real client reports it.
     static net::HttpReply reply(long status, std::string body)
     {
-        net::HttpReply r;
-        r.status = status;
-        r.ok = status >= 200 && status <= 299;
-        r.body = std::move(body);
-        if (!r.ok) r.error = net::http_error_text(r.status, r.body);
-        return r;
+        const bool ok = status >= 200 && status <= 299;
+        std::string error = ok ? "" : net::http_error_text(status, body);
+        return {ok, status, std::move(body), std::move(error), {}};
     }
     static net::HttpReply unreachable() { return failed("Couldn't connect to server"); }
 
     net::JsonReply get_json(const std::string& url, int timeout_seconds) override
     {
-        net::GetOptions options;
-        options.timeout_seconds = timeout_seconds;
+        const net::GetOptions options{timeout_seconds};
         net::HttpReply r = call("GET_JSON", url, "", [&] { return m_real->get(url, options); });
-        net::JsonReply reply;
-        reply.status = r.status;
-        reply.error = r.error;
+        net::JsonReply reply{false, r.status, {}, r.error};
         if (r.status == 0) return reply;
         auto doc = core::parse_json(r.body);
         if (doc) reply.json = *doc;
@@ -120,12 +114,7 @@ public:
     net::PostOptions last_post_options;
 
 private:
-    static net::HttpReply failed(std::string error)
-    {
-        net::HttpReply r;
-        r.error = std::move(error);
-        return r;
-    }
+    static net::HttpReply failed(std::string error) { return {false, 0, {}, std::move(error), {}}; }
     template <typename T>
     void set_under_lock(T& member, const T& value)
     {

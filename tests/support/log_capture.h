@@ -21,8 +21,6 @@ public:
         });
     }
     ~LogCapture() { core::set_log_sink(m_previous); }
-    LogCapture(const LogCapture&) = delete;
-    LogCapture& operator=(const LogCapture&) = delete;
 
     void add(const std::string& text)
     {

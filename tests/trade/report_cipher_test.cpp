@@ -83,13 +83,12 @@ TEST(ReportCipher, WhatWasChangedOrIsNotTheArchitectsDoesNotOpen)
         changed[i] ^= 0x01;
         EXPECT_FALSE(trade::open_report_text(core::base64_encode(changed), key)) << "byte " << i;
     }
-    std::vector<core::Bytes> malformed;
     core::Bytes swapped = raw, version = raw, off_curve = raw;
     core::Bytes other = pub_of(OTHER_PRIV);
     std::copy(other.begin(), other.end(), swapped.begin() + 34);
     version[0] = 2;
     off_curve[1] = 0x05;  // not a compressed point prefix
-    for (const core::Bytes& b : {swapped, version, off_curve}) malformed.push_back(b);
+    std::vector<core::Bytes> malformed = {swapped, version, off_curve};
     for (size_t cut : {size_t(1), size_t(16), raw.size() - 1}) malformed.emplace_back(raw.begin(), raw.end() - static_cast<long>(cut));
     for (const core::Bytes& b : malformed) EXPECT_FALSE(trade::open_report_text(core::base64_encode(b), key)) << b.size();
     EXPECT_FALSE(trade::open_report_text("", key));

@@ -17,7 +17,7 @@ const std::string TOKEN_ID = "ae59f3b898ec61acbdb6cc7a245fabeded0c094bf046f35206
 // members sorted and as strings; text that is not UTF-8 replaced, not thrown on.
 TEST(Bsv20TransferJson, WritesTheVectorsBodyAndOptionalMembers)
 {
-    const auto vectors = testsupport::read_json_vector("inscriptions.json")["scripts"];
+    const auto vectors = txtest::inscription_scripts();
     EXPECT_EQ(tx::bsv20_transfer_json(TOKEN_ID, "5"), vectors[1]["body_text"].get<std::string>());
     EXPECT_EQ(tx::bsv20_transfer_json(TOKEN_ID, "12", "Gold \"Bar\"", "icon_0", "GLD", "8"),
               R"({"amt":"12","dec":"8","icon":"icon_0","id":")" + TOKEN_ID +
@@ -49,64 +49,33 @@ TEST(ParseBsv20, AmountsIdsAndRefusedBodies)
     EXPECT_FALSE(deploy->is_token());
     EXPECT_EQ(deploy->sym + deploy->dec, "GLD2");
     EXPECT_FALSE(tx::parse_bsv20(R"({"p":"bsv-20","id":5,"amt":"1"})")->is_token());
-    for (const std::string& text : {std::string(R"({"p":"bsv-21","id":"x_0","amt":"1"})"), std::string(R"({"p":"bsv-20 ","id":"x_0"})"),
-                                    std::string(R"({"p":"BSV-20","id":"x_0"})"), std::string(R"({"id":"x_0"})"),
-                                    std::string(R"({"p":20})"), std::string(R"(["p","bsv-20"])"), std::string(R"({"p":"bsv-20")"),
-                                    std::string(), std::string("\x89PNG\r\n", 6)}) {
+    for (const char* text : {R"({"p":"bsv-21","id":"x_0","amt":"1"})", R"({"p":"bsv-20 ","id":"x_0"})", R"({"p":"BSV-20","id":"x_0"})",
+                             R"({"id":"x_0"})", R"({"p":20})", R"(["p","bsv-20"])", R"({"p":"bsv-20")", "", "\x89PNG\r\n"}) {
         EXPECT_FALSE(tx::parse_bsv20(text).has_value()) << text;
     }
 }
 
-nlohmann::json scripts()
+// Every vector envelope reads back its content type and body and ends where the lock after it
+// (if any) begins; the writer reproduces the transfer and the picture byte for byte.
+TEST(Inscriptions, EveryVectorEnvelopeWritesAndReads)
 {
-    return testsupport::read_json_vector("inscriptions.json")["scripts"];
-}
-
-std::string text_of(const core::Bytes& bytes)
-{
-    return std::string(bytes.begin(), bytes.end());
-}
-
-TEST(InscriptionScript, ReproducesTheTransferAndPictureVectors)
-{
-    auto all = scripts();
-    const auto& transfer = all[1];
-    core::Hash160 owner = txtest::hash160_of_hex(transfer["owner_hash160_hex"].get<std::string>());
-    EXPECT_EQ(hex(tx::inscription_script(owner, transfer["content_type"].get<std::string>(),
-                                         core::as_bytes(transfer["body_text"].get<std::string>()))),
-              transfer["script_hex"].get<std::string>());
-    const auto& picture = all[2];
-    EXPECT_EQ(hex(tx::inscription_script(owner, picture["content_type"].get<std::string>(),
-                                         unhex(picture["body_hex"].get<std::string>()))),
-              picture["script_hex"].get<std::string>());
-}
-
-TEST(ParseEnvelope, ReadsEveryVectorEnvelope)
-{
-    auto all = scripts();
-    for (size_t n : {1u, 2u}) {
-        core::Bytes script = unhex(all[n]["script_hex"].get<std::string>());
-        auto envelope = tx::parse_envelope(script, all[n]["envelope_starts_at"].get<size_t>());
-        ASSERT_TRUE(envelope.has_value()) << n;
-        EXPECT_EQ(envelope->content_type, all[n]["content_type"].get<std::string>());
-        EXPECT_EQ(envelope->end, script.size());
+    const auto all = txtest::inscription_scripts();
+    for (size_t n : {1u, 2u, 3u, 4u}) {
+        SCOPED_TRACE(all[n]["name"].get<std::string>());
+        const core::Bytes script = unhex(all[n]["script_hex"].get<std::string>());
+        const std::string content_type = all[n]["content_type"].get<std::string>();
+        const std::string body_hex = all[n].value("body_hex", hex(core::as_bytes(all[n].value("body_text", ""))));
+        auto envelope = tx::parse_envelope(script, all[n].value("envelope_starts_at", size_t{0}));
+        ASSERT_TRUE(envelope.has_value());
+        EXPECT_EQ(envelope->content_type, content_type);
+        EXPECT_EQ(hex(envelope->body), body_hex);
         EXPECT_TRUE(envelope->metadata.empty());
+        EXPECT_EQ(envelope->end, n == 3 ? script.size() - 25 : all[n].value("envelope_ends_at", script.size()));
+        if (n <= 2) {
+            const core::Hash160 owner = txtest::hash160_of_hex(all[n]["owner_hash160_hex"].get<std::string>());
+            EXPECT_EQ(hex(tx::inscription_script(owner, content_type, unhex(body_hex))), all[n]["script_hex"].get<std::string>());
+        }
     }
-    EXPECT_EQ(hex(tx::parse_envelope(unhex(all[2]["script_hex"].get<std::string>()), 25)->body),
-              all[2]["body_hex"].get<std::string>());
-
-    core::Bytes text = unhex(all[3]["script_hex"].get<std::string>());
-    auto envelope = tx::parse_envelope(text, 0);
-    ASSERT_TRUE(envelope.has_value());
-    EXPECT_EQ(text_of(envelope->body), "Hello, world!");
-    EXPECT_EQ(envelope->end, text.size() - 25);
-
-    core::Bytes real = unhex(all[4]["script_hex"].get<std::string>());
-    envelope = tx::parse_envelope(real, 0);
-    ASSERT_TRUE(envelope.has_value());
-    EXPECT_EQ(envelope->end, all[4]["envelope_ends_at"].get<size_t>());
-    EXPECT_EQ(envelope->content_type, tx::BSV20_CONTENT_TYPE);
-    EXPECT_EQ(text_of(envelope->body), all[4]["body_text"].get<std::string>());
 }
 
 // An envelope assembled from hex pieces: 00 63, then the given elements, then whatever ends it.
@@ -122,8 +91,8 @@ TEST(ParseEnvelope, ReadsPushesByValueAndFieldsInAnyOrder)
     auto envelope = envelope_of("4c036f7264" "00" "026869" "51" "01" "41" "55" "026d64" "52" "0178" "51" "0142" "68");
     ASSERT_TRUE(envelope.has_value());
     EXPECT_EQ(envelope->content_type, "B");
-    EXPECT_EQ(text_of(envelope->body), "hi");
-    EXPECT_EQ(text_of(envelope->metadata), "md");
+    EXPECT_EQ(envelope->body, (core::Bytes{'h', 'i'}));
+    EXPECT_EQ(envelope->metadata, (core::Bytes{'m', 'd'}));
     EXPECT_EQ(envelope->end, 25u);  // the whole script
     // An empty body (OP_0 OP_0) is allowed; the content type is what matters.
     EXPECT_TRUE(envelope_of("036f7264" "51" "0141" "00" "00" "68").has_value());
@@ -148,7 +117,7 @@ TEST(ParseEnvelope, MalformedEnvelopesFail)
     EXPECT_FALSE(tx::parse_envelope(unhex("0062036f7264510141" "68"), 0).has_value());  // 00 62, not 00 63
 
     // Only the right start reads, and no cut of a real envelope does.
-    core::Bytes script = unhex(scripts()[2]["script_hex"].get<std::string>());
+    core::Bytes script = unhex(txtest::inscription_scripts()[2]["script_hex"].get<std::string>());
     for (size_t start : {size_t(0), size_t(24), size_t(26), script.size(), script.size() + 10}) {
         EXPECT_FALSE(tx::parse_envelope(script, start).has_value()) << start;
     }
@@ -160,7 +129,7 @@ TEST(ParseEnvelope, MalformedEnvelopesFail)
 // The vectors' plain lock (what p2pkh_script writes), lock then envelope, and envelope then lock.
 TEST(FindSpendableLock, RecognisesTheThreeFormsOfTheVectors)
 {
-    auto scripts = testsupport::read_json_vector("inscriptions.json")["scripts"];
+    auto scripts = txtest::inscription_scripts();
     const tx::LockForm expected[] = {tx::LockForm::plain, tx::LockForm::lock_then_envelope,
                                      tx::LockForm::lock_then_envelope, tx::LockForm::envelope_then_lock};
     for (size_t n = 0; n < 4; ++n) {
@@ -187,7 +156,7 @@ TEST(FindSpendableLock, RefusesNearMisses)
     const core::ByteView cut = core::ByteView(p2pkh).first(24);
     EXPECT_FALSE(tx::p2pkh_hash(cut) || tx::p2pkh_prefix_hash(cut) || tx::find_spendable_lock(cut));
     EXPECT_FALSE(tx::find_spendable_lock({}).has_value());
-    auto scripts = testsupport::read_json_vector("inscriptions.json")["scripts"];
+    auto scripts = txtest::inscription_scripts();
     EXPECT_FALSE(tx::find_spendable_lock(unhex(scripts[4]["script_hex"].get<std::string>())).has_value());  // two keys
 
     // P2PKH followed by something that is not an envelope: a P2PKH prefix, but no lock.

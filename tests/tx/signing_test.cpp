@@ -4,7 +4,9 @@
 #include "tests/tx/tx_vectors.h"
 #include "tx/parse.h"
 #include "tx/push.h"
+#include "tx/raw_tx.h"
 #include "tx/script.h"
+#include "tx/serialize.h"
 #include "tx/sighash.h"
 #include "tx/sign.h"
 #include "tx/unlock_check.h"
@@ -16,19 +18,23 @@ using tx::UnlockCheck;
 using txtest::hex;
 using txtest::unhex;
 
+// The node's cases read back byte for byte and give the node's digest for every hash type.
 TEST(ForkidDigest, NodeCasesOfEveryHashType)
 {
     auto cases = testsupport::read_json_vector("sighash-forkid.json")["node_cases"]["cases"];
     ASSERT_EQ(cases.size(), 14u);
     for (const auto& c : cases) {
-        auto parsed = tx::parse_raw_tx(unhex(c["raw_tx_hex"].get<std::string>()));
-        ASSERT_TRUE(parsed.has_value());
+        const std::string raw = c["raw_tx_hex"].get<std::string>();
+        auto parsed = tx::parse_raw_tx(unhex(raw));
+        ASSERT_TRUE(parsed.has_value()) << raw;
+        EXPECT_EQ(hex(tx::serialize_raw_tx(*parsed)), raw);
         const uint32_t hash_type = static_cast<uint32_t>(c["hash_type"].get<int64_t>());
         auto digest = tx::forkid_digest(*parsed, c["input_index"].get<size_t>(), unhex(c["script_code_hex"].get<std::string>()),
                                         c["amount"].get<uint64_t>(), hash_type);
         ASSERT_TRUE(digest.has_value());
-        EXPECT_EQ(hex(*digest), c["digest_hex"].get<std::string>()) << c["kind"] << " " << c["raw_tx_hex"];
+        EXPECT_EQ(hex(*digest), c["digest_hex"].get<std::string>()) << c["kind"] << " " << raw;
     }
+    EXPECT_EQ(tx::parse_raw_tx(unhex(cases[0]["raw_tx_hex"].get<std::string>()))->version, 0x99762201u);
 }
 
 TEST(ForkidDigest, SingleWithoutAMatchingOutputHashesNoOutputs)
@@ -43,20 +49,36 @@ TEST(ForkidDigest, SingleWithoutAMatchingOutputHashesNoOutputs)
     EXPECT_EQ(hex(core::ByteView(preimage).last(4)), "43000000");
 }
 
-TEST(TxSighash, ProgramShapeCasesPreimageAndDigest)
+// Every program-shape case serialises to its unsigned transaction and gives its preimage and
+// digest; it signs with the key its lock names into an unlock that checks out, and the other
+// inputs stay unsigned.
+TEST(TxSighash, ProgramShapeCasesSerialiseHashAndSign)
 {
     for (const auto& c : txtest::shape_cases()) {
+        SCOPED_TRACE(c["description"].get<std::string>());
         tx::Transaction t = txtest::shape_case_tx(c);
+        EXPECT_EQ(hex(tx::tx_serialize(t.inputs, t.outputs)), c["unsigned_tx_hex"].get<std::string>());
         const size_t index = c["input_index"].get<size_t>();
         core::Bytes script_code = unhex(c["script_code_hex"].get<std::string>());
-        EXPECT_EQ(hex(tx::tx_sighash_preimage(t.inputs, t.outputs, index, script_code)), c["preimage_hex"].get<std::string>())
-            << c["description"];
+        EXPECT_EQ(hex(tx::tx_sighash_preimage(t.inputs, t.outputs, index, script_code)), c["preimage_hex"].get<std::string>());
         auto digest = tx::tx_sighash(t.inputs, t.outputs, index, script_code);
         ASSERT_TRUE(digest.has_value());
-        EXPECT_EQ(hex(*digest), c["digest_hex"].get<std::string>()) << c["description"];
+        EXPECT_EQ(hex(*digest), c["digest_hex"].get<std::string>());
+
+        auto key = txtest::key_for_hash(tx::p2pkh_prefix_hash(script_code).value_or(core::Hash160{}));
+        ASSERT_TRUE(key.has_value());
+        if (script_code.size() != tx::P2PKH_SCRIPT_SIZE) t.inputs[index].prev_script = script_code;
+        ASSERT_TRUE(tx::tx_sign_input(index, t.inputs, t.outputs, key->hash, key->priv_hex, key->pub_hex));
+        EXPECT_EQ(tx::check_p2pkh_unlock(t.inputs, t.outputs, index, script_code, t.inputs[index].value),
+                  tx::UnlockCheck::valid);
+        for (size_t other = 0; other < t.inputs.size(); ++other) {
+            EXPECT_EQ(t.inputs[other].script_sig.empty(), other != index) << other;
+        }
     }
 }
 
+// A preimage, a digest or an unlock check of an input that is not there, or of a transaction
+// that cannot be serialised, is refused.
 TEST(TxSighash, RefusesBadIndexAndValue)
 {
     auto parsed = tx::parse_raw_tx(unhex(txtest::shape_cases()[0]["unsigned_tx_hex"].get<std::string>()));
@@ -65,29 +87,19 @@ TEST(TxSighash, RefusesBadIndexAndValue)
     EXPECT_FALSE(tx::forkid_digest(*parsed, 1, {}, 0, tx::SIGHASH_ALL_FORKID).has_value());
     tx::Transaction t = txtest::shape_case_tx(txtest::shape_cases()[0]);
     EXPECT_FALSE(tx::tx_sighash(t.inputs, t.outputs, 1, {}).has_value());
-    t.inputs[0].value = -1;
-    EXPECT_FALSE(tx::tx_sighash(t.inputs, t.outputs, 0, {}).has_value());
-}
+    tx::Transaction negative = t;
+    negative.inputs[0].value = -1;
+    EXPECT_FALSE(tx::tx_sighash(negative.inputs, negative.outputs, 0, {}).has_value());
 
-// Every program-shape case signs with the key its lock names, into an unlock that checks out;
-// the other inputs stay unsigned. (The digests themselves are checked against the vectors by the
-// sighash tests.)
-TEST(TxSignInput, SignsTheProgramShapeCases)
-{
-    for (const auto& c : txtest::shape_cases()) {
-        tx::Transaction t = txtest::shape_case_tx(c);
-        const size_t index = c["input_index"].get<size_t>();
-        core::Bytes script_code = unhex(c["script_code_hex"].get<std::string>());
-        auto key = txtest::key_for_hash(tx::p2pkh_prefix_hash(script_code).value_or(core::Hash160{}));
-        ASSERT_TRUE(key.has_value()) << c["description"];
-        if (script_code.size() != tx::P2PKH_SCRIPT_SIZE) t.inputs[index].prev_script = script_code;
-        ASSERT_TRUE(tx::tx_sign_input(index, t.inputs, t.outputs, key->hash, key->priv_hex, key->pub_hex)) << c["description"];
-        EXPECT_EQ(tx::check_p2pkh_unlock(t.inputs, t.outputs, index, script_code, t.inputs[index].value),
-                  tx::UnlockCheck::valid);
-        for (size_t other = 0; other < t.inputs.size(); ++other) {
-            EXPECT_EQ(t.inputs[other].script_sig.empty(), other != index) << other;
-        }
-    }
+    txtest::TestKey key = txtest::key_at(0);
+    core::Bytes lock = tx::p2pkh_script(key.hash);
+    t.inputs[0].prev_script = lock;
+    ASSERT_TRUE(tx::tx_sign_input(0, t.inputs, t.outputs, key.hash, key.priv_hex, key.pub_hex));
+    EXPECT_EQ(tx::check_p2pkh_unlock(t.inputs, t.outputs, 0, lock, t.inputs[0].value), UnlockCheck::valid);
+    EXPECT_EQ(tx::check_p2pkh_unlock(t.inputs, t.outputs, 0, lock, -1), UnlockCheck::bad_transaction);
+    EXPECT_EQ(tx::check_p2pkh_unlock(t.inputs, t.outputs, 1, lock, 1), UnlockCheck::no_such_input);
+    t.outputs[0].value = -5;
+    EXPECT_EQ(tx::check_p2pkh_unlock(t.inputs, t.outputs, 0, lock, t.inputs[0].value), UnlockCheck::bad_transaction);
 }
 
 // Two inputs owned by two keys, three outputs: the shape of a trade, where each party signs
@@ -152,7 +164,7 @@ TEST(TxSignInput, RefusesKeysThatCannotSpendTheInput)
 
 TEST(TxSignInput, SignsEitherInscriptionForm)
 {
-    auto scripts = testsupport::read_json_vector("inscriptions.json")["scripts"];
+    auto scripts = txtest::inscription_scripts();
     txtest::TestKey owner = txtest::key_at(5);  // the owner of the generated inscriptions
     for (size_t n : {1u, 2u, 3u}) {
         TwoParty trade;
@@ -183,35 +195,43 @@ protected:
     {
         return tx::parse_raw_tx(unhex(m_vectors["transactions"][1]["raw_tx_hex"].get<std::string>())).value_or(tx::RawTx{});
     }
-    UnlockCheck check(const tx::RawTx& t) const
-    {
-        return tx::check_p2pkh_unlock(t, 0, unhex(input()["prev_locking_script_hex"].get<std::string>()),
-                                      input()["prev_value"].get<uint64_t>());
-    }
     UnlockCheck check_with_unlock(const core::Bytes& script_sig) const
     {
         tx::RawTx t = raw();
         t.inputs[0].script_sig = script_sig;
-        return check(t);
+        return tx::check_p2pkh_unlock(t, 0, unhex(input()["prev_locking_script_hex"].get<std::string>()),
+                                      input()["prev_value"].get<uint64_t>());
     }
     core::Bytes der() const { return unhex(input()["der_signature_hex"].get<std::string>()); }
     core::Bytes pub() const { return unhex(input()["public_key_hex"].get<std::string>()); }
 };
 
-TEST_F(RealInputs, EveryMainnetInputVerifiesAndAnyOtherValueFails)
+// Every real transaction reads back byte for byte (the previous txids in display order), and each
+// of its inputs verifies at its own value and at no other.
+TEST_F(RealInputs, EveryMainnetTransactionRoundTripsAndItsInputsVerify)
 {
     for (const auto& t : m_vectors["transactions"]) {
+        SCOPED_TRACE(t["txid"].get<std::string>());
         core::Bytes bytes = unhex(t["raw_tx_hex"].get<std::string>());
         auto raw = tx::parse_raw_tx(bytes);
         auto model = tx::tx_parse(bytes);
         ASSERT_TRUE(raw && model);
+        ASSERT_EQ(model->inputs.size(), t["inputs"].size());
+        const core::Bytes again = tx::tx_serialize(model->inputs, model->outputs);
+        EXPECT_EQ(hex(again), hex(bytes));
+        EXPECT_EQ(tx::tx_id(again).hex(), t["txid"].get<std::string>());
         for (const auto& in : t["inputs"]) {
             const size_t index = in["index"].get<size_t>();
+            const std::string prev_txid = in["prev_txid"].get<std::string>();
+            EXPECT_EQ(model->inputs[index].txid.hex(), prev_txid);
+            EXPECT_EQ(raw->inputs[index].prev_txid(), prev_txid);
+            EXPECT_EQ(tx::txid_to_wire(prev_txid), raw->inputs[index].prev_hash);
+            EXPECT_EQ(model->inputs[index].vout, in["prev_vout"].get<uint32_t>());
             core::Bytes prev = unhex(in["prev_locking_script_hex"].get<std::string>());
             const int64_t value = in["prev_value"].get<int64_t>();
             EXPECT_EQ(hex(tx::forkid_digest(*raw, index, prev, static_cast<uint64_t>(value), tx::SIGHASH_ALL_FORKID).value()),
                       in["digest_hex"].get<std::string>());
-            EXPECT_EQ(tx::check_p2pkh_unlock(*raw, index, prev, static_cast<uint64_t>(value)), UnlockCheck::valid) << t["txid"];
+            EXPECT_EQ(tx::check_p2pkh_unlock(*raw, index, prev, static_cast<uint64_t>(value)), UnlockCheck::valid);
             EXPECT_EQ(tx::check_p2pkh_unlock(model->inputs, model->outputs, index, prev, value), UnlockCheck::valid);
             EXPECT_EQ(tx::check_p2pkh_unlock(*raw, index, prev, static_cast<uint64_t>(value + 1)), UnlockCheck::bad_signature);
             EXPECT_EQ(tx::check_p2pkh_unlock(model->inputs, model->outputs, index, prev, value - 1), UnlockCheck::bad_signature);
@@ -223,47 +243,41 @@ TEST_F(RealInputs, EveryMainnetInputVerifiesAndAnyOtherValueFails)
 // two shortest pushes passes.
 TEST_F(RealInputs, EachBrokenUnlockIsRefusedForItsReason)
 {
+    const core::Bytes key = pub();
     core::Bytes sig = der();
     sig.push_back(0x41);
-    ASSERT_EQ(check_with_unlock(unlock(sig, pub())), UnlockCheck::valid);
+    const core::Bytes good = unlock(sig, key);
+    ASSERT_EQ(check_with_unlock(good), UnlockCheck::valid);
     auto with_type = [&](uint8_t type) { core::Bytes s = sig; s.back() = type; return s; };
     auto changed = [](core::Bytes bytes, size_t at, uint8_t mask) { bytes[at] ^= mask; return bytes; };
     core::Bytes high = flip_s(der());
     ASSERT_EQ(flip_s(high), der());
     high.push_back(0x41);
-    core::Bytes extra = unlock(sig, pub());
+    core::Bytes extra = good;
     extra.push_back(0x51);
-    core::Bytes truncated = unlock(sig, pub());
-    truncated.pop_back();
     core::Bytes long_form{0x4C, static_cast<uint8_t>(sig.size())};  // OP_PUSHDATA1: not the shortest form
     long_form.insert(long_form.end(), sig.begin(), sig.end());
-    tx::append_push(long_form, pub());
+    tx::append_push(long_form, key);
     core::Bytes opcode = tx::push_bytes(sig);
     opcode.push_back(0xAC);
-    core::Bytes bad_prefix = pub();
-    bad_prefix[0] = 0x05;
-    core::Bytes short_key = pub();
-    short_key.pop_back();
-    core::Bytes not_der = sig;
-    not_der[1] = static_cast<uint8_t>(not_der[1] + 1);
 
     const std::tuple<const char*, core::Bytes, UnlockCheck> cases[] = {
-        {"high S", unlock(high, pub()), UnlockCheck::high_s},
+        {"high S", unlock(high, key), UnlockCheck::high_s},
         {"empty", {}, UnlockCheck::malformed_unlock},
         {"signature only", tx::push_bytes(sig), UnlockCheck::malformed_unlock},
         {"an extra push", extra, UnlockCheck::malformed_unlock},
-        {"truncated", truncated, UnlockCheck::malformed_unlock},
+        {"truncated", core::Bytes(good.begin(), good.end() - 1), UnlockCheck::malformed_unlock},
         {"long push form", long_form, UnlockCheck::malformed_unlock},
         {"an opcode for the key", opcode, UnlockCheck::malformed_unlock},
-        {"empty signature", unlock({}, pub()), UnlockCheck::malformed_unlock},
-        {"SIGHASH_ALL without FORKID", unlock(with_type(0x01), pub()), UnlockCheck::wrong_sighash_type},
-        {"ANYONECANPAY", unlock(with_type(0xC1), pub()), UnlockCheck::wrong_sighash_type},
-        {"bad key prefix", unlock(sig, bad_prefix), UnlockCheck::bad_public_key},
-        {"short key", unlock(sig, short_key), UnlockCheck::bad_public_key},
+        {"empty signature", unlock({}, key), UnlockCheck::malformed_unlock},
+        {"SIGHASH_ALL without FORKID", unlock(with_type(0x01), key), UnlockCheck::wrong_sighash_type},
+        {"ANYONECANPAY", unlock(with_type(0xC1), key), UnlockCheck::wrong_sighash_type},
+        {"key prefix 05", unlock(sig, changed(key, 0, key[0] ^ 0x05)), UnlockCheck::bad_public_key},
+        {"short key", unlock(sig, core::Bytes(key.begin(), key.end() - 1)), UnlockCheck::bad_public_key},
         {"another key", unlock(sig, unhex(txtest::key_at(0).pub_hex)), UnlockCheck::key_not_owner},
-        {"the key's other parity", unlock(sig, changed(pub(), 0, 0x01)), UnlockCheck::key_not_owner},
-        {"not DER", unlock(not_der, pub()), UnlockCheck::bad_signature},
-        {"another r", unlock(changed(sig, 10, 0x01), pub()), UnlockCheck::bad_signature},
+        {"the key's other parity", unlock(sig, changed(key, 0, 0x01)), UnlockCheck::key_not_owner},
+        {"a wrong DER length", unlock(changed(sig, 1, 0x01), key), UnlockCheck::bad_signature},
+        {"another r", unlock(changed(sig, 10, 0x01), key), UnlockCheck::bad_signature},
     };
     for (const auto& [name, script_sig, expected] : cases) EXPECT_EQ(check_with_unlock(script_sig), expected) << name;
 }
@@ -272,30 +286,14 @@ TEST_F(RealInputs, LocksThisProgramCannotSpendAreRefused)
 {
     tx::RawTx t = raw();
     const uint64_t value = input()["prev_value"].get<uint64_t>();
-    core::Bytes two_key_lock =
-        unhex(testsupport::read_json_vector("inscriptions.json")["scripts"][4]["script_hex"].get<std::string>());
+    core::Bytes two_key_lock = unhex(txtest::inscription_scripts()[4]["script_hex"].get<std::string>());
     EXPECT_EQ(tx::check_p2pkh_unlock(t, 0, two_key_lock, value), UnlockCheck::lock_not_p2pkh);
     EXPECT_EQ(tx::check_p2pkh_unlock(t, 0, {}, value), UnlockCheck::lock_not_p2pkh);
-    core::Bytes p2sh = unhex("a914" + std::string(40, '1') + "87");
-    EXPECT_EQ(tx::check_p2pkh_unlock(t, 0, p2sh, value), UnlockCheck::lock_not_p2pkh);
+    EXPECT_EQ(tx::check_p2pkh_unlock(t, 0, unhex("a914" + std::string(40, '1') + "87"), value), UnlockCheck::lock_not_p2pkh);
     EXPECT_EQ(tx::check_p2pkh_unlock(t, 2, two_key_lock, value), UnlockCheck::no_such_input);
     EXPECT_EQ(tx::check_p2pkh_unlock(t, 0, unhex(input()["prev_locking_script_hex"].get<std::string>()),
                                      static_cast<uint64_t>(tx::MAX_MONEY) + 1),
               UnlockCheck::bad_transaction);
-}
-
-TEST(UnlockCheckModel, RefusesAnUnserialisableModel)
-{
-    tx::Transaction t = txtest::shape_case_tx(txtest::shape_cases()[0]);
-    txtest::TestKey key = txtest::key_at(0);
-    core::Bytes lock = tx::p2pkh_script(key.hash);
-    t.inputs[0].prev_script = lock;
-    ASSERT_TRUE(tx::tx_sign_input(0, t.inputs, t.outputs, key.hash, key.priv_hex, key.pub_hex));
-    EXPECT_EQ(tx::check_p2pkh_unlock(t.inputs, t.outputs, 0, lock, t.inputs[0].value), UnlockCheck::valid);
-    EXPECT_EQ(tx::check_p2pkh_unlock(t.inputs, t.outputs, 0, lock, -1), UnlockCheck::bad_transaction);
-    EXPECT_EQ(tx::check_p2pkh_unlock(t.inputs, t.outputs, 1, lock, 1), UnlockCheck::no_such_input);
-    t.outputs[0].value = -5;
-    EXPECT_EQ(tx::check_p2pkh_unlock(t.inputs, t.outputs, 0, lock, t.inputs[0].value), UnlockCheck::bad_transaction);
 }
 
 } // namespace signing_test

@@ -93,4 +93,10 @@ inline nlohmann::json shape_cases()
     return testsupport::read_json_vector("sighash-forkid.json")["program_shape_cases"]["cases"];
 }
 
+// The scripts of inscriptions.json.
+inline nlohmann::json inscription_scripts()
+{
+    return testsupport::read_json_vector("inscriptions.json")["scripts"];
+}
+
 } // namespace txtest

@@ -9,17 +9,8 @@ using Status = book::ListingStatus;
 
 book::Listing make(Kind kind, Status status, std::string handle = "ann@x", std::string paymail = "")
 {
-    book::Listing l;
-    l.name = "Golden Owl";
-    l.sym = "GOWL";
-    l.note = "Rare Early Lot";
-    l.origin = "abcdef_0";
-    l.qty = "7777";
-    l.kind = kind;
-    l.status = status;
-    l.handle = std::move(handle);
-    l.paymail = std::move(paymail);
-    return l;
+    return {.origin = "abcdef_0", .kind = kind, .qty = "7777", .note = "Rare Early Lot", .handle = std::move(handle),
+            .paymail = std::move(paymail), .name = "Golden Owl", .sym = "GOWL", .status = status};
 }
 
 // Every filter of the book against the listings it must keep or hide; all apply together.

@@ -16,23 +16,13 @@ const std::string UTXO = std::string(64, 'c') + "_0";
 
 book::Listing listing(book::ListingStatus status, const std::string& id = std::string(64, '1'))
 {
-    book::Listing l;
-    l.id = id;
-    l.status = status;
-    l.pubkey = ME;
-    l.utxo = UTXO;
-    return l;
+    return {.id = id, .utxo = UTXO, .pubkey = ME, .status = status};
 }
 
 book::Listing token(const std::string& sym, int dec, const std::string& qty, uint64_t price)
 {
-    book::Listing l = listing(book::ListingStatus::Live);
-    l.kind = book::ListingKind::Token;
-    l.name = l.sym = sym;
-    l.dec = dec;
-    l.qty = qty;
-    l.price_sats = price;
-    return l;
+    return {.id = std::string(64, '1'), .utxo = UTXO, .qty = qty, .price_sats = price, .pubkey = ME,
+            .name = sym, .sym = sym, .dec = dec};
 }
 
 // Only a listing the load saw closed lets its reserve go (expiry as the view marks it); one
@@ -59,10 +49,7 @@ TEST(WaitingOffer, OnlyOffersThatCanSpendTheWalletsLiveListings)
 {
     auto spends = [](const std::string& offer, const std::string& utxo) { return offer.find(utxo) != std::string::npos; };
     auto with_offers = [](book::Listing l, std::vector<std::string> offers) {
-        for (auto& hex : offers) {
-            l.offers.emplace_back();
-            l.offers.back().offer = hex;
-        }
+        for (auto& hex : offers) l.offers.push_back({.offer = hex});
         return l;
     };
     const auto live = listing(book::ListingStatus::Live);
@@ -85,18 +72,13 @@ TEST(WaitingOffer, OnlyOffersThatCanSpendTheWalletsLiveListings)
 // name the icon).
 TEST(ThumbnailKey, PicturesFromTheirOutputTokensFromTheirIcon)
 {
-    book::Listing picture;
-    picture.kind = book::ListingKind::Picture;
-    picture.origin = "mine_0";
-    picture.utxo = "lot_1";
-    picture.claimed.icon = "someone_elses_famous_0";
+    book::Listing picture{
+        .origin = "mine_0", .kind = book::ListingKind::Picture, .utxo = "lot_1", .claimed = {"", "", "someone_elses_famous_0"}};
     book::apply_chain_facts(picture, book::HeldAsset{"scribble_0", ""}, std::nullopt);
     EXPECT_EQ(ui::thumbnail_key(picture), "scribble_0");
     book::apply_chain_facts(picture, std::nullopt, std::nullopt);
     EXPECT_EQ(ui::thumbnail_key(picture), "lot_1");
-    book::Listing coin;
-    coin.kind = book::ListingKind::Token;
-    coin.origin = "deploy_0";
+    book::Listing coin{.origin = "deploy_0"};
     EXPECT_EQ(ui::thumbnail_key(coin), "deploy_0");
     coin.chain_origin = "held_0";
     EXPECT_EQ(ui::thumbnail_key(coin), "held_0");
@@ -120,32 +102,20 @@ TEST(Quantities, TokenUnitsAndBaseUnits)
     EXPECT_EQ(ui::unit_price_text(token("DUST", 0, "1000000000", 1)), "<0.00000001");
 }
 
-// Each new offer on the wallet's live listings and each new purchase, once.
 TEST(MarketEvents, EachNewOfferAndEachFillOnce)
 {
     book::Listing mine = token("LYRA", 0, "250000", 50'000'000);
     book::Listing theirs = token("OWL", 0, "10", 1000);
     theirs.id = "L2";
     theirs.pubkey = "02" + std::string(64, 'b');
-    book::Offer first, second;
-    first.id = "o1";
-    second.id = "o2";
-    second.handle = "rhea";
-    second.qty = "1000";
-    second.pay_sats = 200'000;
-    mine.offers = theirs.offers = {first};
+    const book::Offer second{.id = "o2", .handle = "rhea", .qty = "1000", .pay_sats = 200'000};
+    mine.offers = theirs.offers = {book::Offer{.id = "o1"}};
     const std::vector<book::Listing> before = {mine, theirs};
     auto after = before;
     after[0].offers.push_back(second);
     after[1].offers.push_back(second);  // an offer on someone else's listing is not ours to hear of
-    book::HistoryRow bought;
-    bought.type = "ag_fill";
-    bought.role = "buy";
-    bought.counterparty = "rhea";
-    bought.txid = *tx::Txid::parse(std::string(64, 'f'));
-    bought.listing = "L2";
-    bought.qty = "4";
-    bought.pay_sats = 400;
+    const book::HistoryRow bought{
+        .type = "ag_fill", .txid = *tx::Txid::parse(std::string(64, 'f')), .listing = "L2", .counterparty = "rhea", .qty = "4", .pay_sats = 400, .role = "buy"};
 
     const auto events = ui::market_events(before, after, {}, {bought}, ME);
     ASSERT_EQ(events.size(), 2u);

@@ -12,17 +12,8 @@ namespace {
 
 book::Listing listing(const char* qty, uint64_t price, int dec = 0, book::ListingStatus status = book::ListingStatus::Live)
 {
-    book::Listing l;
-    l.id = std::string(64, '1');
-    l.kind = book::ListingKind::Token;
-    l.sym = "LYRA";
-    l.dec = dec;
-    l.qty = qty;
-    l.price_sats = price;
-    l.status = status;
-    l.utxo = std::string(64, 'e') + "_0";
-    l.pay_addr = "1SellerPays0000000000000000000000";
-    return l;
+    return {.id = std::string(64, '1'), .utxo = std::string(64, 'e') + "_0", .qty = qty, .price_sats = price,
+            .pay_addr = "1SellerPays0000000000000000000000", .sym = "LYRA", .dec = dec, .status = status};
 }
 
 TEST(BuyPreview, CostOfWhatIsTypedInTokenUnitsWithoutOverflow)

@@ -15,12 +15,7 @@ constexpr int64_t DAY = 86400;
 
 book::HistoryRow fill(int64_t time, uint64_t sats, const char* role = "sell")
 {
-    book::HistoryRow row;
-    row.type = "ag_fill";
-    row.time = time;
-    row.pay_sats = sats;
-    row.role = role;
-    return row;
+    return {.type = "ag_fill", .pay_sats = sats, .time = time, .role = role};
 }
 
 // A plot keys its categories by label: two equal labels fold buckets together and the series

@@ -37,9 +37,7 @@ protected:
 
     std::unique_ptr<MainWindow> open()
     {
-        MainWindow::Options options;
-        options.start_update_check = false;
-        auto w = std::make_unique<MainWindow>(services, options);
+        auto w = std::make_unique<MainWindow>(services, MainWindow::Options{.start_update_check = false});
         w->resize(1366, 740);
         w->show();
         EXPECT_TRUE(idle(*w));
@@ -133,10 +131,7 @@ TEST_F(MainWindowTest, ANewOfferIsAnnouncedAndTheBalanceFollowsTheLoad)
     services->set_wallet(ui::sample_wallet(book[0].pubkey));
     auto w = open();
     EXPECT_FALSE(w->controller().offersWaiting());
-    book::Offer offer;
-    offer.id = std::string(64, '1');
-    offer.offer = "short";
-    book[0].offers.push_back(offer);
+    book[0].offers.push_back({.id = std::string(64, '1'), .offer = "short"});
     services->set_book(book);
     ui::WalletSnapshot poorer = ui::sample_wallet(book[0].pubkey);
     poorer.balance_sats = 123'000;

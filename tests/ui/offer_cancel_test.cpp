@@ -13,11 +13,7 @@ const std::string PAYMAIL = "melina@tavrinnode.example";
 
 ui::WalletSnapshot wallet()
 {
-    ui::WalletSnapshot w;
-    w.bound = true;
-    w.identity_key = ME;
-    w.paymail = PAYMAIL;
-    return w;
+    return {.bound = true, .paymail = PAYMAIL, .identity_key = ME};
 }
 
 book::Offer offer(const std::string& id, const std::string& pubkey, const std::string& handle = "")
@@ -27,14 +23,8 @@ book::Offer offer(const std::string& id, const std::string& pubkey, const std::s
 
 book::Listing listing(const std::string& owner, book::ListingStatus status = book::ListingStatus::Live)
 {
-    book::Listing l;
-    l.id = std::string(64, '1');
-    l.pubkey = owner;
-    l.status = status;
-    l.name = "Owl Coin";
-    l.sym = "OWL";
-    l.handle = "zeno@tavrinnode.example";
-    return l;
+    return {.id = std::string(64, '1'), .handle = "zeno@tavrinnode.example", .pubkey = owner, .name = "Owl Coin", .sym = "OWL",
+            .status = status};
 }
 
 // An offer is the wallet's by its key, or by its name (with or without the domain) when it
@@ -99,14 +89,8 @@ TEST(OfferCancel, QuestionRefusalAndTheContextOfAHistoryRow)
     context.listing_id = std::string(63, '1');
     EXPECT_EQ(ui::offer_cancel_refusal(context), "Pick one of your open offers.");
 
-    book::HistoryRow row;
-    row.type = "ag_buy";
-    row.txid = *tx::Txid::parse(std::string(64, '9'));
-    row.listing = std::string(64, '1');
-    row.qty = "5";
-    row.pay_sats = 77;
-    row.counterparty = "seller-from-row";
-    row.open = true;
+    const book::HistoryRow row{.type = "ag_buy", .txid = *tx::Txid::parse(std::string(64, '9')), .listing = std::string(64, '1'),
+                               .counterparty = "seller-from-row", .qty = "5", .pay_sats = 77, .open = true};
     auto fields = [](const ui::OfferCancelContext& c) {
         return std::tuple(c.listing_id, c.offer.id, c.offer.offer, c.offer.qty, c.offer.pay_sats, c.seller);
     };

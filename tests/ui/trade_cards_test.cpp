@@ -8,25 +8,14 @@ namespace {
 
 book::Offer offer(const std::string& id, const std::string& hex)
 {
-    book::Offer o;
-    o.id = id;
-    o.pay_sats = 25'000'000;
-    o.offer = hex;
-    return o;
+    return {.id = id, .pay_sats = 25'000'000, .offer = hex};
 }
 
 ui::CompleteRow row_of(const book::Listing& listing, const book::Offer& offer, uint64_t paid = 0)
 {
-    ui::CompleteRow row;
-    row.row = {offer, listing};
-    if (paid == 0) return row;
-    trade::OfferCheck check;
-    check.passes = paid >= offer.pay_sats;
-    check.paid_sats = paid;
-    check.due_sats = offer.pay_sats;
-    check.error = trade::underpaid_error(paid, offer.pay_sats);
-    row.check = check;
-    return row;
+    const trade::OfferCheck check{.passes = paid >= offer.pay_sats, .error = trade::underpaid_error(paid, offer.pay_sats),
+                                  .paid_sats = paid, .due_sats = offer.pay_sats};
+    return {.row = {offer, listing}, .check = paid ? std::optional(check) : std::nullopt};
 }
 
 // A refusal never reads as passing; an offer without signed bytes cannot be completed.
@@ -48,13 +37,8 @@ TEST(CompleteRows, TheVerdictFollowsTheSellersCheck)
 
 TEST(ListLots, ListedMarksBaseUnitsAndTheRestOfALot)
 {
-    wallet::TvPursaOrdRow token;
-    token.origin = "o_0";
-    token.txid = std::string(64, 'a');
-    token.vout = 3;
-    token.amt = "100000000000";
-    token.dec = "8";
-    token.name = "LAUR";
+    const wallet::TvPursaOrdRow token{
+        .origin = "o_0", .txid = std::string(64, 'a'), .vout = 3, .name = "LAUR", .amt = "100000000000", .dec = "8"};
     EXPECT_TRUE(ui::lot_is_listed(token, {std::string(64, 'A') + ":3"}));
     EXPECT_FALSE(ui::lot_is_listed(token, {std::string(64, 'a') + "_4"}));
     EXPECT_EQ(ui::lot_quantity(token, "250.5"), "25050000000");
@@ -63,8 +47,7 @@ TEST(ListLots, ListedMarksBaseUnitsAndTheRestOfALot)
     EXPECT_EQ(ui::lot_rest_note(token, "1,000"), "");
     EXPECT_EQ(ui::lot_to_list(token).amount, "100000000000");
 
-    wallet::TvPursaOrdRow picture;
-    picture.origin = "pic_0";
+    const wallet::TvPursaOrdRow picture{.origin = "pic_0"};
     EXPECT_EQ(ui::lot_quantity(picture, "7"), "1");
     EXPECT_TRUE(ui::lot_to_list(picture).picture());
 }

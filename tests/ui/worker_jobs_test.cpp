@@ -19,10 +19,7 @@ TEST(BookJob, OnlyACompleteLoadWithAWalletDropsTheReservesOfClosedListings)
     services.set_book(book);
     EXPECT_TRUE(ui::run_book_job(services, true).dropped.empty());
 
-    ui::WalletSnapshot wallet;
-    wallet.bound = true;
-    wallet.wallet_id = "w";
-    services.set_wallet(wallet);
+    services.set_wallet({.bound = true, .wallet_id = "w"});
     services.set_book_incomplete(3);
     auto result = ui::run_book_job(services, true);
     EXPECT_TRUE(result.ok);

@@ -1,4 +1,3 @@
-#include <atomic>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -6,7 +5,6 @@
 #include "tests/wallet/wallet_fixture.h"
 #include "wallet/connect.h"
 #include "wallet/paymail_domain.h"
-#include "wallet/wallet_lock.h"
 #include "wallet/wallet_state.h"
 
 namespace {
@@ -79,10 +77,8 @@ TEST_F(ConnectTest, ApprovalBindsAndLoadsTheWalletUntilDisconnected)
     EXPECT_EQ(m_log, "Waiting for Pursa to approve this app...\nConnected to Pursa wallet Name of w2\n");
     EXPECT_EQ(wallet::active_wallet_id(ws()), "w2");
     EXPECT_TRUE(wallet::pursa_is_connected(ws()));
-    {
-        wallet::WalletLock lock(ws());
-        EXPECT_EQ(ws().state().wallet_id, "w2");
-    }
+    m_lock.emplace(ws());
+    EXPECT_EQ(ws().state().wallet_id, "w2");
     const auto requests = std::distance(std::filesystem::directory_iterator(path("connect")), {});
     EXPECT_EQ(failure_of(wallet::pursa_connect(ws(), m_options)), std::nullopt);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(path("connect")), {}), requests);
@@ -92,10 +88,7 @@ TEST_F(ConnectTest, ApprovalBindsAndLoadsTheWalletUntilDisconnected)
     wallet::pursa_disconnect(ws(), [&](const std::string& line) { log += line; });
     EXPECT_EQ(log, "This app is no longer connected to a Pursa wallet.\n");
     EXPECT_FALSE(exists("binds/_opt_agoran.json"));
-    {
-        wallet::WalletLock lock(ws());
-        EXPECT_TRUE(ws().state().recv_priv.empty());
-    }
+    EXPECT_TRUE(ws().state().recv_priv.empty());
     wallet::WalletSession restarted;
     wallet::register_app(restarted, "/opt/agoran", "Agoran");
     EXPECT_FALSE(wallet::pursa_is_connected(restarted));
@@ -114,8 +107,18 @@ TEST_F(ConnectTest, DenialAndMalformedRepliesLeaveNoBinding)
     }
 }
 
-TEST_F(ConnectTest, NoReplyTimesOutAfterTheLastPoll)
+// No request from an unregistered process or without the folder; with no reply, a time-out
+// after the last poll.
+TEST_F(ConnectTest, NoRequestWithoutAnAppOrFolderAndNoReplyTimesOut)
 {
+    wallet::WalletSession unregistered;
+    EXPECT_EQ(failure_of(wallet::pursa_connect(unregistered, m_options)), WalletCode::NotAnApp);
+    EXPECT_FALSE(wallet::write_connect_request(unregistered));
+    write_text("connect", "a file where the folder should be");
+    EXPECT_EQ(failure_of(wallet::pursa_connect(ws(), m_options)), WalletCode::RequestNotWritten);
+    EXPECT_EQ(m_starts, 0);
+    std::filesystem::remove(path("connect"));
+
     m_options.max_polls = 3;
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(failure_of(wallet::pursa_connect(ws(), m_options)), WalletCode::NotApprovedInTime);
@@ -141,16 +144,6 @@ TEST_F(ConnectTest, LockedWalletIsBoundButReportedLocked)
     EXPECT_EQ(failure_of(wallet::pursa_connect(ws(), m_options)), std::nullopt);
 }
 
-TEST_F(ConnectTest, NoRequestFromAnUnregisteredProcessOrWithoutTheFolder)
-{
-    wallet::WalletSession unregistered;
-    EXPECT_EQ(failure_of(wallet::pursa_connect(unregistered, m_options)), WalletCode::NotAnApp);
-    EXPECT_FALSE(wallet::write_connect_request(unregistered));
-    write_text("connect", "a file where the folder should be");
-    EXPECT_EQ(failure_of(wallet::pursa_connect(ws(), m_options)), WalletCode::RequestNotWritten);
-    EXPECT_EQ(m_starts, 0);
-}
-
 TEST_F(ConnectTest, PaymailHandleCarriesTheDomain)
 {
     write_json(wallet_rel("w1"), hd_wallet(ABANDON_MNEMONIC, {{"paymail", "alice"}}));
@@ -159,25 +152,6 @@ TEST_F(ConnectTest, PaymailHandleCarriesTheDomain)
     EXPECT_EQ(wallet::pursa_paymail(ws()), "alice@" + wallet::paymail_domain(ws()));
     ASSERT_TRUE(wallet::bind_wallet(ws(), "w2"));
     EXPECT_EQ(wallet::pursa_paymail(ws()), "");
-}
-
-// The sentences are the product's: users and the help pages know them word for word.
-TEST(WalletErrorText, EveryFailureReadsAsBefore)
-{
-    const std::vector<std::pair<WalletCode, std::string>> rows = {
-        {WalletCode::NotAnApp, "connect is for apps, not the Pursa vault."},
-        {WalletCode::RequestNotWritten, "could not write connect request."},
-        {WalletCode::Denied, "connect denied in Pursa."},
-        {WalletCode::NotApprovedInTime, "Pursa did not approve in time. Open Pursa.exe and try Connect again."},
-        {WalletCode::Locked, "This wallet is locked. Open it in Pursa."},
-        {WalletCode::WouldNotLoad, "approved, but the wallet would not load."},
-        {WalletCode::NoWallet, "no Pursa wallet."},
-        {WalletCode::NoWatchAddresses, "no watch addresses."},
-        {WalletCode::WalletChanged, "wallet changed."},
-        {WalletCode::BalanceUnreadable, "could not read the balance."},
-        {WalletCode::IndexUnavailable, "1Sat index unavailable. 1-sat coins are held back from spend."},
-    };
-    for (const auto& [code, text] : rows) EXPECT_EQ(wallet::error_text(code), text) << static_cast<int>(code);
 }
 
 } // namespace

@@ -1,21 +1,16 @@
 #include <functional>
 #include <mutex>
-#include <thread>
 
 #include <gtest/gtest.h>
 
 #include "core/base58.h"
 #include "core/hex.h"
-#include "net/json_reply.h"
 #include "tests/support/fake_http.h"
 #include "tests/wallet/wallet_fixture.h"
-#include "tx/bsv20.h"
 #include "tx/inscription.h"
 #include "wallet/balance.h"
 #include "wallet/lots.h"
-#include "wallet/lots_cache.h"
 #include "wallet/wallet_keys.h"
-#include "wallet/wallet_lock.h"
 #include "wallet/wallet_state.h"
 
 namespace {
@@ -78,17 +73,16 @@ protected:
         write_registry({{"w1", hd_wallet(ABANDON_MNEMONIC)}, {"w2", hd_wallet(wallettest::LEGAL_MNEMONIC)}});
         wallet::register_app(ws(), "/opt/agoran", "Agoran");
         ASSERT_TRUE(wallet::bind_wallet(ws(), "w1"));
-        wallet::WalletLock lock(ws());
         ASSERT_TRUE(wallet::wallet_load(ws()));
         m_ord = wallet::ordinals_key(ws())->address;
     }
 
-    // The code the scan failed with; nullopt when it listed the lots.
-    std::optional<wallet::WalletCode> scan(FakeHttp& http, std::vector<wallet::TvPursaOrdRow>& rows, bool include_hidden = false)
+    // The code the scan failed with; nullopt when it listed the lots (in m_rows).
+    std::optional<wallet::WalletCode> scan(FakeHttp& http, bool include_hidden = false)
     {
         net::WocClient woc("http://woc", http);
         net::OrdinalsClient ordinals("http://gp/api", "http://gp", http);
-        return wallettest::failure_of(wallet::tv_pursa_list_ordinals(ws(), rows, true, include_hidden, wallet::LotServices{woc, ordinals}));
+        return wallettest::failure_of(wallet::tv_pursa_list_ordinals(ws(), m_rows, true, include_hidden, wallet::LotServices{woc, ordinals}));
     }
 
     // An index whose ordinals address holds these outputs (pictures when files, tokens when
@@ -105,6 +99,7 @@ protected:
     }
 
     std::string m_ord;
+    std::vector<wallet::TvPursaOrdRow> m_rows;
 };
 
 TEST_F(LotsTest, TokenHeldInThreeOutputsIsOneLotWithTheSummedAmount)
@@ -116,22 +111,17 @@ TEST_F(LotsTest, TokenHeldInThreeOutputsIsOneLotWithTheSummedAmount)
                                  if (has(url, "/bsv20/id/" + TOKEN)) return ok({{"id", TOKEN}, {"sym", "GLD"}, {"icon", T1 + "_0"}, {"dec", 2}});
                                  return std::nullopt;
                              }));
-    std::vector<wallet::TvPursaOrdRow> rows;
-    ASSERT_EQ(scan(http, rows), std::nullopt);
-    ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0].token_id, TOKEN);
-    EXPECT_EQ(rows[0].amt, "1000000000000000000000000000000");
-    EXPECT_EQ(rows[0].outpoints, (std::vector<std::string>{T1 + "_2", T2 + "_1", T3 + "_0"}));
-    EXPECT_EQ(rows[0].name, "GLD");
-    EXPECT_EQ(rows[0].dec, "2");
+    ASSERT_EQ(scan(http), std::nullopt);
+    ASSERT_EQ(m_rows.size(), 1u);
+    EXPECT_EQ(std::tie(m_rows[0].token_id, m_rows[0].amt, m_rows[0].name, m_rows[0].dec),
+              std::make_tuple(TOKEN, std::string("1000000000000000000000000000000"), std::string("GLD"), std::string("2")));
+    EXPECT_EQ(m_rows[0].outpoints, (std::vector<std::string>{T1 + "_2", T2 + "_1", T3 + "_0"}));
     // The owned list tracks each output, saved in the wallet file.
     const auto doc = read_json(wallet_rel("w1"));
     ASSERT_EQ(doc["ord_owned"].size(), 3u);
     EXPECT_EQ(doc["ord_owned"][0]["token_id"], TOKEN);
     // Every watch address was asked: identity, receive, 1 ordinals, 5 ordinals change.
-    size_t asked = 0;
-    for (const auto& r : http.requests()) asked += has(r.url, "bsv20=false");
-    EXPECT_EQ(asked, 8u);
+    EXPECT_EQ(http.count("bsv20=false"), 8u);
 }
 
 // Only unspent 1-sat image outputs are pictures: not text, not 2 sats, not spent (by the index
@@ -139,10 +129,7 @@ TEST_F(LotsTest, TokenHeldInThreeOutputsIsOneLotWithTheSummedAmount)
 TEST_F(LotsTest, OnlyUnspentOneSatPicturesBecomePictureLots)
 {
     write_json(wallet_rel("w1"), hd_wallet(ABANDON_MNEMONIC, {{"ord_owned", {{{"origin", T1 + "_4"}, {"hidden", true}}}}}));
-    {
-        wallet::WalletLock lock(ws());
-        wallet::wallet_forget(ws());
-    }
+    wallet::wallet_forget(ws());
     FakeHttp http(index_with({txo(T1, 0, m_ord, file_data("image/png")), txo(T1, 1, m_ord, file_data("text/plain")),
                               txo(T1, 2, m_ord, file_data("image/png"), 2), txo(T1, 3, m_ord, file_data("image/png"), 1, T3),
                               txo(T2, 0, m_ord, file_data("image/webp")), txo(T1, 4, m_ord, file_data("image/png"))},
@@ -150,14 +137,13 @@ TEST_F(LotsTest, OnlyUnspentOneSatPicturesBecomePictureLots)
                                  if (has(url, "/tx/" + T2 + "/0/spent")) return ok({{"txid", T3}});
                                  return std::nullopt;
                              }));
-    std::vector<wallet::TvPursaOrdRow> rows;
-    ASSERT_EQ(scan(http, rows), std::nullopt);
-    ASSERT_EQ(rows.size(), 1u);
-    EXPECT_TRUE(rows[0].is_picture());
-    EXPECT_EQ(rows[0].origin, T1 + "_0");
-    EXPECT_EQ(rows[0].type, "image/png");
-    ASSERT_EQ(scan(http, rows, true), std::nullopt);
-    EXPECT_EQ(rows.size(), 2u);
+    ASSERT_EQ(scan(http), std::nullopt);
+    ASSERT_EQ(m_rows.size(), 1u);
+    EXPECT_TRUE(m_rows[0].is_picture());
+    EXPECT_EQ(m_rows[0].origin, T1 + "_0");
+    EXPECT_EQ(m_rows[0].type, "image/png");
+    ASSERT_EQ(scan(http, true), std::nullopt);
+    EXPECT_EQ(m_rows.size(), 2u);
 }
 
 TEST_F(LotsTest, IndexDownIsAnErrorOnlyWhenNoOtherSourceFoundARow)
@@ -167,9 +153,8 @@ TEST_F(LotsTest, IndexDownIsAnErrorOnlyWhenNoOtherSourceFoundARow)
         if (has(url, "/txos/")) return std::pair{500L, std::string("{\"message\": \"down\"}")};
         return history(url);
     }));
-    std::vector<wallet::TvPursaOrdRow> rows;
-    EXPECT_EQ(scan(http, rows), wallet::WalletCode::IndexUnavailable);
-    EXPECT_TRUE(rows.empty());
+    EXPECT_EQ(scan(http), wallet::WalletCode::IndexUnavailable);
+    EXPECT_TRUE(m_rows.empty());
 
     // A picture paid to the ordinals address a moment ago shows in its history.
     const auto hash = *core::hash160_from_address(m_ord);
@@ -182,10 +167,10 @@ TEST_F(LotsTest, IndexDownIsAnErrorOnlyWhenNoOtherSourceFoundARow)
         }
         return std::nullopt;
     };
-    EXPECT_EQ(scan(http, rows), std::nullopt);
-    ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0].origin, T2 + "_0");
-    EXPECT_TRUE(rows[0].from_history);
+    EXPECT_EQ(scan(http), std::nullopt);
+    ASSERT_EQ(m_rows.size(), 1u);
+    EXPECT_EQ(m_rows[0].origin, T2 + "_0");
+    EXPECT_TRUE(m_rows[0].from_history);
 }
 
 // The scan's ordinals must never land in the file of a wallet bound meanwhile.
@@ -200,17 +185,16 @@ TEST_F(LotsTest, WalletSwitchDuringTheScanSavesNothingAndReportsIt)
         return ok(has(url, m_ord + "/unspent?bsv20=false") ? nlohmann::json::array({txo(T1, 0, m_ord, file_data("image/png"))})
                                                           : nlohmann::json::array());
     }));
-    std::vector<wallet::TvPursaOrdRow> rows;
-    EXPECT_EQ(scan(http, rows), wallet::WalletCode::WalletChanged);
-    EXPECT_TRUE(rows.empty());
+    EXPECT_EQ(scan(http), wallet::WalletCode::WalletChanged);
+    EXPECT_TRUE(m_rows.empty());
     EXPECT_EQ(read_text(wallet_rel("w2")), w2_before);
     EXPECT_EQ(read_text(wallet_rel("w1")), w1_before);
 
     wallet::unbind_wallet(ws());
-    rows.resize(2);
+    m_rows.resize(2);
     FakeHttp nothing(by_url([](const std::string&) { return std::nullopt; }));
-    EXPECT_EQ(scan(nothing, rows), wallet::WalletCode::NoWallet);
-    EXPECT_TRUE(rows.empty());
+    EXPECT_EQ(scan(nothing), wallet::WalletCode::NoWallet);
+    EXPECT_TRUE(m_rows.empty());
     EXPECT_TRUE(nothing.requests().empty());
 }
 
@@ -223,8 +207,7 @@ TEST_F(LotsTest, InboxEntriesJoinTheOwnedListOnce)
                                              {{"origin", "not an origin"}},
                                              {{"origin", T3 + "_5"}, {"amt", "7"}, {"id", TOKEN}}}));
     FakeHttp http(index_with(nlohmann::json::array()));
-    std::vector<wallet::TvPursaOrdRow> rows;
-    ASSERT_EQ(scan(http, rows), std::nullopt);
+    ASSERT_EQ(scan(http), std::nullopt);
     auto owned = read_json(wallet_rel("w1"))["ord_owned"];
     ASSERT_EQ(owned.size(), 2u);
     EXPECT_EQ(owned[0]["name"], "Sunset");
@@ -232,7 +215,7 @@ TEST_F(LotsTest, InboxEntriesJoinTheOwnedListOnce)
     EXPECT_EQ(owned[1]["token_id"], TOKEN);
     EXPECT_EQ(owned[1]["amt"], "7");
     EXPECT_FALSE(exists(inbox));
-    ASSERT_EQ(scan(http, rows), std::nullopt);
+    ASSERT_EQ(scan(http), std::nullopt);
     EXPECT_EQ(read_json(wallet_rel("w1"))["ord_owned"].size(), 2u);
 }
 
@@ -264,12 +247,8 @@ TEST_F(LotsTest, InscriptionContentFallsBackAndSniffsTheType)
 // the shown index, saved in the wallet file; a failed refresh keeps the last balance.
 TEST_F(LotsTest, BalanceRefreshRaisesTheShownIndexOnAUsedAddress)
 {
-    std::string address3, identity;
-    {
-        wallet::WalletLock lock(ws());
-        address3 = wallet::account_key(ws(), 1, 3)->address;
-        identity = ws().state().identity_address;
-    }
+    const std::string address3 = wallet::account_key(ws(), 1, 3)->address;
+    const std::string identity = ws().state().identity_address;
     int posts = 0;
     FakeHttp http(by_url([&](const std::string& url) -> Answer {
         if (!has(url, "/addresses/balance")) return std::nullopt;

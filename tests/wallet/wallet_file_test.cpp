@@ -5,10 +5,10 @@
 #include "core/key.h"
 #include "tests/support/full_disk.h"
 #include "tests/wallet/wallet_fixture.h"
-#include "wallet/lock_envelope.h"
+#include "wallet/identity_keys.h"
 #include "wallet/paymail_domain.h"
 #include "wallet/wallet_file.h"
-#include "wallet/wallet_lock.h"
+#include "wallet/wallet_keys.h"
 #include "wallet/wallet_state.h"
 
 namespace {
@@ -24,18 +24,9 @@ const nlohmann::json ENVELOPE = {{"lock", "TV-LOCK1"}, {"kdf", "pbkdf2-sha256"},
                                  {"salt", std::string(32, 'a')}, {"iv", std::string(24, 'b')},
                                  {"tag", std::string(32, 'c')}, {"ct", "00ff"}};
 
-wallet::TvOwnedOrd owned(const std::string& origin, const std::string& txid = "", const std::string& type = "")
-{
-    wallet::TvOwnedOrd r;
-    r.origin = origin;
-    r.txid = txid;
-    r.type = type;
-    return r;
-}
-
 TEST_F(WalletDirTest, HdWalletLoadsWithItsCountersAndRecords)
 {
-    bind_single_wallet(hd_wallet(ABANDON_MNEMONIC,
+    load_single_wallet(hd_wallet(ABANDON_MNEMONIC,
                                  {{"recv", {1, 3, 0, 0, 0, 2, 9, 9}},
                                   {"show", 7},
                                   {"backup", true},
@@ -52,8 +43,6 @@ TEST_F(WalletDirTest, HdWalletLoadsWithItsCountersAndRecords)
                                     {{"dest", "$Bob@" + wallet::paymail_domain(ws())}},
                                     {{"dest", "bob@" + wallet::paymail_domain(ws()) + ".evil"}},
                                     {{"dest", "  $ "}}}}}));
-    wallet::WalletLock lock(ws());
-    ASSERT_TRUE(wallet::wallet_load(ws()));
     const auto& s = ws().state();
     EXPECT_TRUE(s.hd);
     EXPECT_TRUE(s.backup);
@@ -67,12 +56,11 @@ TEST_F(WalletDirTest, HdWalletLoadsWithItsCountersAndRecords)
     EXPECT_TRUE(s.owned[1].hidden);
     EXPECT_FALSE(s.owned[1].created);
     // Contacts: handles trimmed, stripped of @ and $, lower-cased, the own domain dropped.
-    ASSERT_EQ(s.contacts.size(), 4u);
-    EXPECT_EQ(s.contacts[0].dest, "alice");
+    std::vector<std::string> dests;
+    for (const auto& contact : s.contacts) dests.push_back(contact.dest);
+    EXPECT_EQ(dests, (std::vector<std::string>{"alice", "1BoatSLRHtKNngkdXEeobR76b53LETtpyT", "bob",
+                                               "bob@" + wallet::paymail_domain(ws()) + ".evil"}));
     EXPECT_EQ(s.contacts[0].note.size(), 80u);
-    EXPECT_EQ(s.contacts[1].dest, "1BoatSLRHtKNngkdXEeobR76b53LETtpyT");
-    EXPECT_EQ(s.contacts[2].dest, "bob");
-    EXPECT_EQ(s.contacts[3].dest, "bob@" + wallet::paymail_domain(ws()) + ".evil");
     EXPECT_NE(s.recv_address, wallettest::ABANDON_RECEIVE_0);  // shown index 3, not 0
 
     // Counters of the wrong type read as 0.
@@ -98,32 +86,35 @@ TEST_F(WalletDirTest, FilesThatMustNotLoad)
         {"address of another key", {{"priv", PRIV}, {"address", wallettest::ABANDON_RECEIVE_0}}},
         {"lock envelope", ENVELOPE},
     };
+    m_lock.emplace(ws());
     for (const auto& [label, doc] : cases) {
         SCOPED_TRACE(label);
         bind_single_wallet(doc);
-        wallet::WalletLock lock(ws());
         EXPECT_FALSE(wallet::wallet_load(ws()));
-        EXPECT_TRUE(ws().state().recv_priv.empty());
-        EXPECT_TRUE(ws().state().mnemonic.empty());
+        EXPECT_TRUE(ws().state().recv_priv.empty() && ws().state().mnemonic.empty());
     }
     std::filesystem::remove(path(wallet_rel("w1")));
-    wallet::WalletLock lock(ws());
     EXPECT_FALSE(wallet::wallet_load(ws()));
 }
 
-// A single-key wallet: its public key and address computed when missing; a save keeps its key
-// and paymail and adds no HD counters.
+// A single-key wallet: its public key and address computed when missing, no key but its own; a
+// save keeps its key and paymail and adds no HD counters.
 TEST_F(WalletDirTest, SingleKeyWalletLoadsAndSaves)
 {
-    bind_single_wallet({{"priv", PRIV}, {"paymail", "carol"}});
-    wallet::WalletLock lock(ws());
-    ASSERT_TRUE(wallet::wallet_load(ws()));
+    EXPECT_EQ(wallet::identity_sign(ws(), "x").error, "Pursa HD wallet not connected");  // no wallet at all
+    load_single_wallet({{"priv", PRIV}, {"paymail", "carol"}});
     auto& s = ws().state();
     EXPECT_FALSE(s.hd);
     EXPECT_EQ(s.recv_pub, PUB_OF_1);
     EXPECT_EQ(s.recv_address, core::address_from_pubkey(PUB_OF_1));
     EXPECT_TRUE(s.identity_address.empty());
-    s.owned.push_back(owned("ff_0"));
+    EXPECT_EQ(wallet::identity_sign(ws(), "x").error, "Pursa HD wallet not connected");
+    EXPECT_EQ(wallet::bn_key(ws()).error, "Pursa HD wallet not connected");
+    EXPECT_EQ(wallet::ordinals_address(ws()).error, "need an HD Pursa wallet.");
+    EXPECT_FALSE(wallet::account_key(ws(), 1, 0));
+    EXPECT_EQ(wallet::key_for_address(ws(), s.recv_address).value().priv_hex.str(), PRIV);
+    EXPECT_FALSE(wallet::key_for_address(ws(), wallettest::ABANDON_RECEIVE_0));
+    s.owned.emplace_back().origin = "ff_0";
     ASSERT_TRUE(wallet::wallet_save(ws()));
     const auto doc = read_json(wallet_rel("w1"));
     EXPECT_EQ(doc["paymail"], "carol");
@@ -136,28 +127,22 @@ TEST_F(WalletDirTest, SingleKeyWalletLoadsAndSaves)
 // locked wallet neither loads nor stays in memory, and is never written back.
 TEST_F(WalletDirTest, ALockedWalletIsNeitherLoadedNorSaved)
 {
-    bind_single_wallet(hd_wallet(ABANDON_MNEMONIC));
+    load_single_wallet(hd_wallet(ABANDON_MNEMONIC));
     EXPECT_FALSE(wallet::wallet_is_locked(ws()));
-    wallet::WalletLock lock(ws());
-    ASSERT_TRUE(wallet::wallet_load(ws()));
-    write_text(wallet_rel("w1") + ".seal", "{}");
-    EXPECT_TRUE(wallet::wallet_is_locked(ws()));
-    const std::string before = read_text(wallet_rel("w1"));
-    EXPECT_FALSE(wallet::wallet_save(ws()));
-    EXPECT_EQ(read_text(wallet_rel("w1")), before);
-    EXPECT_FALSE(wallet::wallet_load(ws()));
-    EXPECT_TRUE(ws().state().recv_priv.empty()) << "the key of a locked wallet must not stay in memory";
-    EXPECT_TRUE(ws().state().mnemonic.empty());
-
-    std::filesystem::remove(path(wallet_rel("w1") + ".seal"));
-    ASSERT_TRUE(wallet::wallet_load(ws()));
-    write_json(wallet_rel("w1"), ENVELOPE);
-    EXPECT_TRUE(wallet::wallet_is_locked(ws()));
-    EXPECT_FALSE(wallet::wallet_summary(ws()));
-    EXPECT_FALSE(wallet::wallet_save(ws()));
-    EXPECT_EQ(read_json(wallet_rel("w1")), ENVELOPE);
-    EXPECT_FALSE(wallet::wallet_load(ws()));
-    EXPECT_TRUE(ws().state().recv_priv.empty());
+    for (const bool sealed : {true, false}) {
+        ASSERT_TRUE(wallet::wallet_load(ws()));
+        if (sealed) write_text(wallet_rel("w1") + ".seal", "{}");
+        else write_json(wallet_rel("w1"), ENVELOPE);
+        const std::string before = read_text(wallet_rel("w1"));
+        EXPECT_TRUE(wallet::wallet_is_locked(ws())) << sealed;
+        EXPECT_FALSE(wallet::wallet_summary(ws())) << sealed;
+        EXPECT_FALSE(wallet::wallet_save(ws())) << sealed;
+        EXPECT_EQ(read_text(wallet_rel("w1")), before) << sealed;
+        EXPECT_FALSE(wallet::wallet_load(ws())) << sealed;
+        EXPECT_TRUE(ws().state().recv_priv.empty() && ws().state().mnemonic.empty())
+            << "the key of a locked wallet must not stay in memory";
+        std::filesystem::remove(path(wallet_rel("w1") + ".seal"));
+    }
 }
 
 // Two sessions of one process bind and load wallets of their own: neither hears, nor undoes, the
@@ -185,9 +170,7 @@ TEST_F(WalletDirTest, TwoSessionsHoldTheirOwnBoundWallets)
 
 TEST_F(WalletDirTest, SaveChangesOnlyOwnMembersAndKeepsPursasWrites)
 {
-    bind_single_wallet(hd_wallet(ABANDON_MNEMONIC, {{"recv", {0, 2, 0, 0, 0, 0}}, {"show", 1}}));
-    wallet::WalletLock lock(ws());
-    ASSERT_TRUE(wallet::wallet_load(ws()));
+    load_single_wallet(hd_wallet(ABANDON_MNEMONIC, {{"recv", {0, 2, 0, 0, 0, 0}}, {"show", 1}}));
     // Pursa writes after the load: a paymail, a new member, a higher counter, contacts.
     auto on_disk = hd_wallet(ABANDON_MNEMONIC, {{"recv", {4, 1, 0, 0, 0, 0}},
                                                 {"show", 1},
@@ -196,7 +179,10 @@ TEST_F(WalletDirTest, SaveChangesOnlyOwnMembersAndKeepsPursasWrites)
                                                 {"contacts", {{{"dest", "zed"}}}}});
     write_json(wallet_rel("w1"), on_disk);
     auto& s = ws().state();
-    s.owned.push_back(owned("ee_0", "ee", "image/png"));
+    auto& added = s.owned.emplace_back();
+    added.origin = "ee_0";
+    added.txid = "ee";
+    added.type = "image/png";
     s.shown = 2;
     ASSERT_TRUE(wallet::wallet_save(ws()));
     const auto doc = read_json(wallet_rel("w1"));
@@ -213,12 +199,13 @@ TEST_F(WalletDirTest, SaveChangesOnlyOwnMembersAndKeepsPursasWrites)
     EXPECT_FALSE(temporary_left(wallet_rel("w1")));
 }
 
-TEST_F(WalletDirTest, SaveRefusesAFileThatNoLongerHoldsTheLoadedWallet)
+// A save that cannot be made leaves the file as it was: the file no longer holds the loaded
+// wallet (Pursa replaced or removed it), or the disk is full and the write stops before the move.
+TEST_F(WalletDirTest, AFailedSaveLeavesTheFileAsItWas)
 {
-    bind_single_wallet(hd_wallet(ABANDON_MNEMONIC));
-    wallet::WalletLock lock(ws());
-    ASSERT_TRUE(wallet::wallet_load(ws()));
-    ws().state().owned.push_back(owned("aa_0"));
+    load_single_wallet(hd_wallet(ABANDON_MNEMONIC, {{"paymail", "gina"}}));
+    const std::string before = read_text(wallet_rel("w1"));
+    ws().state().owned.emplace_back().origin = "aa_0";
     for (const std::string& text : {std::string("{\"mnemonic\": \"") + wallettest::LEGAL_MNEMONIC + "\"}",
                                    std::string("{\"priv\": \"") + PRIV + "\"}", std::string("garbage")}) {
         write_text(wallet_rel("w1"), text);
@@ -228,16 +215,8 @@ TEST_F(WalletDirTest, SaveRefusesAFileThatNoLongerHoldsTheLoadedWallet)
     std::filesystem::remove(path(wallet_rel("w1")));
     EXPECT_FALSE(wallet::wallet_save(ws()));
     EXPECT_FALSE(exists(wallet_rel("w1"))) << "a wallet Pursa removed must not come back";
-}
 
-TEST_F(WalletDirTest, SaveThatFailsHalfWayLeavesTheOldFileWhole)
-{
-    bind_single_wallet(hd_wallet(ABANDON_MNEMONIC, {{"paymail", "gina"}}));
-    const std::string before = read_text(wallet_rel("w1"));
-    wallet::WalletLock lock(ws());
-    ASSERT_TRUE(wallet::wallet_load(ws()));
-    ws().state().owned.push_back(owned("aa_0"));
-    // The disk is full: the write stops before the move.
+    write_text(wallet_rel("w1"), before);
     {
         testsupport::FullDisk full;
         if (!full.active()) GTEST_SKIP() << "no file-size limit on this system";

@@ -3,10 +3,9 @@
 #pragma once
 
 #include <filesystem>
-#include <memory>
-#include <optional>
 #include <fstream>
-#include <sstream>
+#include <iterator>
+#include <optional>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -16,6 +15,7 @@
 #include "wallet/app_binding.h"
 #include "wallet/error.h"
 #include "wallet/wallet_file.h"
+#include "wallet/wallet_lock.h"
 #include "wallet/wallet_session.h"
 
 namespace wallettest {
@@ -23,8 +23,7 @@ namespace wallettest {
 // The code a wallet routine failed with; nullopt when it did what it was asked.
 inline std::optional<wallet::WalletCode> failure_of(const wallet::WalletResult<void>& result)
 {
-    if (result) return std::nullopt;
-    return result.error().code;
+    return result ? std::nullopt : std::optional(result.error().code);
 }
 
 inline constexpr const char* ABANDON_MNEMONIC =
@@ -61,9 +60,7 @@ protected:
     std::string read_text(const std::string& relative) const
     {
         std::ifstream in(path(relative), std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
+        return {std::istreambuf_iterator<char>(in), {}};
     }
     nlohmann::json read_json(const std::string& relative) const
     {
@@ -111,10 +108,18 @@ protected:
         wallet::register_app(ws(), "/opt/agoran", "Agoran");
         ASSERT_EQ(wallet::active_wallet_id(ws()), "w1");
     }
+    // The same wallet loaded, the wallet lock held until the test ends.
+    void load_single_wallet(const nlohmann::json& doc)
+    {
+        bind_single_wallet(doc);
+        m_lock.emplace(ws());
+        ASSERT_TRUE(wallet::wallet_load(ws()));
+    }
 
     testsupport::TempDir m_temp;
     std::filesystem::path m_data;
     wallet::WalletSession m_wallet;
+    std::optional<wallet::WalletLock> m_lock;  // let go before the session it locks
 };
 
 } // namespace wallettest

@@ -45,7 +45,6 @@ TEST(WalletLock, UnlockFreesEveryLevelOfThisThreadAndTakesThemBack)
     EXPECT_FALSE(free_for_another_thread(ws));
 }
 
-// Another thread's hold is not this thread's to release.
 TEST(WalletLock, AnotherThreadsHoldIsKept)
 {
     wallet::WalletSession ws;
