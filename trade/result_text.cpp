@@ -4,7 +4,7 @@ namespace trade {
 
 Sent sent_of(const funding::Paid& paid)
 {
-    return Sent{paid.txid.hex(), paid.confirmed, std::nullopt};
+    return Sent{paid.txid, paid.confirmed, std::nullopt};
 }
 
 std::string follow_up_text(const Sent& sent)
@@ -14,7 +14,7 @@ std::string follow_up_text(const Sent& sent)
 
 std::string sent_text(const Sent& sent)
 {
-    std::string text = "success: " + sent.txid + (sent.confirmed ? std::string() : std::string(funding::SENT_UNCONFIRMED));
+    std::string text = "success: " + sent.txid.hex() + (sent.confirmed ? std::string() : std::string(funding::SENT_UNCONFIRMED));
     if (sent.fill_failed) text += "\n" + follow_up_text(sent);
     return text;
 }

@@ -66,7 +66,7 @@ trade::TradeResult<trade::Sent> ScriptedTradeServices::sent(const std::string& r
 {
     const std::string refusal = answer(routine, "");
     if (!refusal.empty()) return trade::TradeError(trade::TradeCode::Refused, refusal);
-    return trade::Sent{SAMPLE_TXID, true, std::nullopt};
+    return trade::Sent{*tx::Txid::parse(SAMPLE_TXID), true, std::nullopt};
 }
 
 void ScriptedTradeServices::pause() const
