@@ -171,7 +171,7 @@ int cmd_connect(trade::MarketSession& session, const Invocation& inv, std::ostre
 
 int cmd_balance(trade::MarketSession& session, std::ostream& out)
 {
-    if (!trade::hd_wallet_bound(session.wallet())) return refuse(out, std::string(trade::CONNECT_FIRST));
+    if (!trade::hd_wallet_bound(session.wallet())) return refuse(out, trade::TradeError(trade::TradeCode::ConnectFirst));
     core::log_progress("Reading the balance...");
     if (auto refreshed = wallet::refresh_wallet_balance(session.funding().wallet()); !refreshed) return refuse(out, refreshed.error());
     wallet::CachedBalance balance = wallet::cached_balance(session.funding().wallet());
@@ -208,7 +208,7 @@ int cmd_book(trade::MarketSession& session, const Invocation& inv, std::ostream&
 
 int cmd_lots(trade::MarketSession& session, const Invocation& inv, std::ostream& out)
 {
-    if (!trade::hd_wallet_bound(session.wallet())) return refuse(out, std::string(trade::CONNECT_FIRST));
+    if (!trade::hd_wallet_bound(session.wallet())) return refuse(out, trade::TradeError(trade::TradeCode::ConnectFirst));
     core::log_progress("Loading lots from this wallet...");
     WalletLots lots = load_wallet_lots(session.funding().wallet());
     if (!lots.error.empty()) return refuse(out, lots.error);
@@ -227,7 +227,7 @@ int cmd_lots(trade::MarketSession& session, const Invocation& inv, std::ostream&
 
 int cmd_list(trade::MarketSession& session, const Invocation& inv, std::ostream& out)
 {
-    if (!trade::hd_wallet_bound(session.wallet())) return refuse(out, std::string(trade::CONNECT_FIRST));
+    if (!trade::hd_wallet_bound(session.wallet())) return refuse(out, trade::TradeError(trade::TradeCode::ConnectFirst));
     WalletLots lots = load_wallet_lots(session.funding().wallet());
     if (!lots.error.empty()) return refuse(out, lots.error);
     std::string error;
@@ -258,7 +258,7 @@ int cmd_buy(trade::MarketSession& session, const Invocation& inv, std::ostream& 
 int cmd_offers(trade::MarketSession& session, const Invocation& inv, std::ostream& out)
 {
     std::string me = trade::wallet_identity_key(session.wallet());
-    if (me.empty()) return refuse(out, std::string(trade::CONNECT_FIRST));
+    if (me.empty()) return refuse(out, trade::TradeError(trade::TradeCode::ConnectFirst));
     Book b = load_book(session);
     if (b.error) return refuse(out, *b.error);
     std::vector<trade::OfferRow> offers = trade::offers_on_my_listings(session, b.listings, me);
@@ -323,7 +323,7 @@ trade::TradeResult<trade::OfferRow> closed_offer(trade::MarketSession& session, 
 int cmd_complete(trade::MarketSession& session, const Invocation& inv, std::ostream& out)
 {
     std::string me = trade::wallet_identity_key(session.wallet());
-    if (me.empty()) return refuse(out, std::string(trade::CONNECT_FIRST));
+    if (me.empty()) return refuse(out, trade::TradeError(trade::TradeCode::ConnectFirst));
     Book b = load_book(session);
     if (b.error) return refuse(out, *b.error);
     std::optional<trade::OfferRow> chosen;
@@ -340,7 +340,7 @@ int cmd_complete(trade::MarketSession& session, const Invocation& inv, std::ostr
         if (!closed) return refuse(out, closed.error());
         chosen = std::move(closed).value();
     }
-    if (!chosen->has_signed_bytes()) return refuse(out, "That offer has no signed bytes. Ask the buyer to post again.");
+    if (!chosen->has_signed_bytes()) return refuse(out, trade::TradeError(trade::TradeCode::OfferNotSigned));
     core::log_progress("Signing seller input and broadcasting...");
     return finish(out, trade::run_completion(session, *chosen));
 }
@@ -352,8 +352,7 @@ int cmd_cancel(trade::MarketSession& session, const Invocation& inv, std::ostrea
     std::string error;
     const book::Listing* listing = find_listing(b, inv.args[0], error);
     if (!listing) return refuse(out, error);
-    std::string refusal = trade::check_cancel_listing(session.wallet(), *listing);
-    if (!refusal.empty()) return refuse(out, refusal);
+    if (auto refusal = trade::check_cancel_listing(session.wallet(), *listing)) return refuse(out, *refusal);
     core::log_progress("Posting cancel overlay...");
     return finish(out, trade::run_cancel_listing(session, *listing));
 }
@@ -361,7 +360,7 @@ int cmd_cancel(trade::MarketSession& session, const Invocation& inv, std::ostrea
 int cmd_cancel_offer(trade::MarketSession& session, const Invocation& inv, std::ostream& out)
 {
     trade::TraderGate gate = trade::trader_gate(session.wallet());
-    if (gate.identity_key.empty()) return refuse(out, std::string(trade::CONNECT_FIRST));
+    if (gate.identity_key.empty()) return refuse(out, trade::TradeError(trade::TradeCode::ConnectFirst));
     // The wallet's own record of its offers first: it withdraws an offer whether or not the
     // book shows it (its listing dated ahead, closed, or the book not loading at all).
     for (const auto& record : trade::recorded_offers(session.wallet())) {
@@ -377,13 +376,13 @@ int cmd_cancel_offer(trade::MarketSession& session, const Invocation& inv, std::
         core::log_progress("Cancelling your offer...");
         return finish(out, trade::run_offer_cancel(session, l.id, *mine));
     }
-    return refuse(out, "Pick one of your open offers.");
+    return refuse(out, trade::TradeError(trade::TradeCode::PickOpenOffer));
 }
 
 int cmd_history(trade::MarketSession& session, const Invocation& inv, std::ostream& out)
 {
     std::string me = trade::wallet_identity_key(session.wallet());
-    if (me.empty()) return refuse(out, std::string(trade::CONNECT_FIRST));
+    if (me.empty()) return refuse(out, trade::TradeError(trade::TradeCode::ConnectFirst));
     core::log_progress("Loading history...");
     book::LoadStatus load;
     book::BookResult<std::vector<book::HistoryRow>> loaded = book::load_history(load, me, book::default_load_options(session.book()));

@@ -67,7 +67,7 @@ trade::TradeResult<trade::Sent> offer_on(trade::MarketSession& session, const st
 trade::TradeResult<trade::Sent> complete_offer(trade::MarketSession& session, const std::string& offer_id)
 {
     const std::string me = trade::wallet_identity_key(session.wallet());
-    if (me.empty()) return trade::TradeError(trade::TradeCode::Refused, std::string(trade::CONNECT_FIRST));
+    if (me.empty()) return trade::TradeError(trade::TradeCode::ConnectFirst);
     View v = load_view(session);
     if (v.error) return *v.error;
     for (const auto& row : trade::offers_on_my_listings(session, v.listings, me)) {
@@ -82,8 +82,7 @@ trade::TradeResult<trade::Sent> cancel_listing(trade::MarketSession& session, co
     if (v.error) return *v.error;
     for (const auto& l : v.listings) {
         if (l.id != listing_id) continue;
-        const std::string refusal = trade::check_cancel_listing(session.wallet(), l);
-        if (!refusal.empty()) return trade::TradeError(trade::TradeCode::Refused, refusal);
+        if (auto refusal = trade::check_cancel_listing(session.wallet(), l)) return *refusal;
         return trade::run_cancel_listing(session, l);
     }
     return trade::TradeError(trade::TradeCode::Refused, "no listing " + listing_id + " on the book.");
@@ -92,7 +91,7 @@ trade::TradeResult<trade::Sent> cancel_listing(trade::MarketSession& session, co
 trade::TradeResult<trade::Sent> withdraw_offer(trade::MarketSession& session, const std::string& offer_id)
 {
     const trade::TraderGate gate = trade::trader_gate(session.wallet());
-    if (gate.identity_key.empty()) return trade::TradeError(trade::TradeCode::Refused, std::string(trade::CONNECT_FIRST));
+    if (gate.identity_key.empty()) return trade::TradeError(trade::TradeCode::ConnectFirst);
     View v = load_view(session);
     if (v.error) return *v.error;
     for (const auto& l : v.listings) {

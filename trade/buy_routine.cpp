@@ -16,60 +16,57 @@
 namespace trade {
 namespace {
 
-BuyPlan refused(std::string error)
+BuyPlan refused(TradeError why)
 {
     BuyPlan plan;
-    plan.error = std::move(error);
+    plan.refusal = std::move(why);
     return plan;
 }
 
-// Why a buy cannot open on the listing, "" when it can; `not_live` is the sentence for a listing
-// that is missing or closed, which the dialog and the routine word differently.
-std::string buy_opening(wallet::WalletSession& wallet, const book::Listing* listing, std::string_view not_live)
+// Why a buy cannot open on the listing, nullopt when it can; `not_live` is the refusal of a
+// listing that is missing or closed, which the dialog and the routine word differently.
+std::optional<TradeError> buy_opening(wallet::WalletSession& wallet, const book::Listing* listing, TradeCode not_live)
 {
     TraderGate gate = trader_gate(wallet);
-    if (!gate.error.empty()) return gate.error;
-    if (!listing || listing->status != book::ListingStatus::Live) return std::string(not_live);
-    if (core::ascii_lower(listing->pubkey) == gate.identity_key) return "That is your listing. Cancel it if you want it down.";
-    return {};
+    if (gate.refusal) return gate.refusal;
+    if (!listing || listing->status != book::ListingStatus::Live) return TradeError(not_live);
+    if (core::ascii_lower(listing->pubkey) == gate.identity_key) return TradeError(TradeCode::OwnListing);
+    return std::nullopt;
 }
 
 } // namespace
 
-std::string check_buy_open(wallet::WalletSession& wallet, const book::Listing* listing)
+std::optional<TradeError> check_buy_open(wallet::WalletSession& wallet, const book::Listing* listing)
 {
-    return buy_opening(wallet, listing, "Select a live listing.");
+    return buy_opening(wallet, listing, TradeCode::SelectLiveListing);
 }
 
 BuyPlan plan_buy(MarketSession& session, const book::Listing& listing, std::string_view qty_box)
 {
-    std::string opening = buy_opening(session.wallet(), &listing, "Pick a live listing.");
-    if (!opening.empty()) return refused(opening);
-    if (qty_box.size() > BOX_TEXT_MAX) return refused(std::string(QTY_WHOLE));
+    if (auto opening = buy_opening(session.wallet(), &listing, TradeCode::PickLiveListing)) return refused(*opening);
+    if (qty_box.size() > BOX_TEXT_MAX) return refused(TradeCode::QtyWhole);
     std::string qty_text = trim_box_text(qty_box);
-    if (qty_text.empty() || qty_text == "0") return refused(std::string(QTY_AT_LEAST_ONE));
+    if (qty_text.empty() || qty_text == "0") return refused(TradeCode::QtyAtLeastOne);
 
     if (auto unspent = book::listing_output_unspent(listing.utxo, session.book()); !unspent)
-        return refused("That lot is gone. " + book::error_text(unspent.error()));
+        return refused(lot_gone_error(unspent.error()));
     TraderGate gate = trader_gate(session.wallet());
-    if (!gate.error.empty()) return refused(gate.error);
+    if (gate.refusal) return refused(*gate.refusal);
     if (identity_is_frozen(session, gate.identity_key) || identity_is_frozen(session, core::ascii_lower(listing.pubkey)))
-        return refused("Frozen identity. No buy.");
+        return refused(TradeCode::BuyFrozen);
 
     BuyPayment payment = buy_payment(qty_text, listing.qty, listing.price_sats);
-    if (!payment.error.empty()) return refused(payment.error);
+    if (payment.refusal) return refused(*payment.refusal);
     // Posts apply in the order of their times: an offer stamped before its listing would find
     // no listing to attach to, and its coins would stay locked for nothing.
     const int64_t now = session.clock().now();
-    if (listing.created > now + MAX_LISTING_LEAD)
-        return refused("That listing is dated ahead of this computer's clock. You can offer on it from " +
-                       core::utc_minute_text(listing.created - MAX_LISTING_LEAD) + " UTC.");
+    if (listing.created > now + MAX_LISTING_LEAD) return refused(dated_ahead_error(listing.created - MAX_LISTING_LEAD));
 
     std::string buyer_ord;
     {
         wallet::WalletLock lock(session.wallet());
         wallet::OrdinalsAddress ord = wallet::ordinals_address(session.wallet());
-        if (!ord.hash) return refused(ord.error);
+        if (!ord.hash) return refused(TradeError(TradeCode::BuyerOrdinals, ord.error));
         buyer_ord = core::address_from_hash160(*ord.hash);
     }
 
@@ -103,7 +100,7 @@ TradeResult<Sent> run_buy(MarketSession& session, BuyPlan plan)
 TradeResult<Sent> buy_listing(MarketSession& session, const book::Listing& listing, std::string_view qty_box)
 {
     BuyPlan plan = plan_buy(session, listing, qty_box);
-    if (!plan.error.empty()) return TradeError(TradeCode::Refused, plan.error);
+    if (plan.refusal) return *plan.refusal;
     return run_buy(session, std::move(plan));
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,23 +20,23 @@ class MarketSession;
 namespace trade {
 
 // The checks made when the Buy dialog opens: a bound wallet, a published paymail, a live
-// listing ("Select a live listing."), not the wallet's own ("That is your listing. Cancel it if
-// you want it down."). "" when they pass. listing may be null (nothing selected).
-std::string check_buy_open(wallet::WalletSession& wallet, const book::Listing* listing);
+// listing (SelectLiveListing), not the wallet's own (OwnListing). nullopt when they pass.
+// listing may be null (nothing selected).
+std::optional<TradeError> check_buy_open(wallet::WalletSession& wallet, const book::Listing* listing);
 
 struct BuyPlan {
     core::Json post;      // the "ag_buy" post without its "offer"
     OfferRequest offer;   // what build_offer needs
-    std::string error;    // the dialog's sentence when refused
+    std::optional<TradeError> refusal;
 };
 
 // How far ahead of the local clock a listing may be dated and still be offered on (seconds).
 inline constexpr int64_t MAX_LISTING_LEAD = 600;
 
-// The opening checks, then Post offer's checks in the dialog's order (a live listing, a
-// quantity, the listing output unspent, neither identity frozen, the payment, a listing dated
-// at most MAX_LISTING_LEAD ahead: "That listing is dated ahead of this computer's clock. You
-// can offer on it from 2025-01-31 14:05 UTC.") and the post: "type" "ag_buy", "handle",
+// The opening checks, then Post offer's checks in the dialog's order (a live listing
+// (PickLiveListing), a quantity, the listing output unspent (LotGone), neither identity frozen
+// (BuyFrozen), the payment, a listing dated at most MAX_LISTING_LEAD ahead (ListingDatedAhead))
+// and the post: "type" "ag_buy", "handle",
 // "listing", "qty", "pay_sats", "buyer_ord", and "ts" one second after the listing's when the
 // listing is not dated in the past (an offer is never stamped before its listing). Network
 // (ordinals index, registry). Call from a worker thread.
@@ -45,7 +46,7 @@ BuyPlan plan_buy(MarketSession& session, const book::Listing& listing, std::stri
 // fee). The builder's error, or the publishing result.
 TradeResult<Sent> run_buy(MarketSession& session, BuyPlan plan);
 
-// plan_buy then run_buy; a refusal of plan_buy is Refused with the dialog's sentence.
+// plan_buy then run_buy; a refusal of plan_buy is returned as it stands.
 TradeResult<Sent> buy_listing(MarketSession& session, const book::Listing& listing, std::string_view qty_box);
 
 } // namespace trade

@@ -57,14 +57,14 @@ std::vector<std::string> offer_coins(wallet::WalletSession& wallet, const std::s
 
 } // namespace
 
-std::string check_cancel_listing(wallet::WalletSession& wallet, const book::Listing& listing)
+std::optional<TradeError> check_cancel_listing(wallet::WalletSession& wallet, const book::Listing& listing)
 {
     // Cancelling needs no paymail check of its own: signing the post makes it.
     TraderGate gate = trader_gate(wallet);
-    if (gate.identity_key.empty()) return std::string(CONNECT_FIRST);
-    if (core::ascii_lower(listing.pubkey) != gate.identity_key) return "That listing is not yours, and you have no open offer on it.";
-    if (listing.status != book::ListingStatus::Live) return "That listing is already closed.";
-    return {};
+    if (gate.identity_key.empty()) return TradeError(TradeCode::ConnectFirst);
+    if (core::ascii_lower(listing.pubkey) != gate.identity_key) return TradeError(TradeCode::NotYourListingNoOffer);
+    if (listing.status != book::ListingStatus::Live) return TradeError(TradeCode::ListingClosed);
+    return std::nullopt;
 }
 
 TradeResult<Sent> run_cancel_listing(MarketSession& session, const book::Listing& listing)
@@ -81,15 +81,19 @@ TradeResult<Sent> run_cancel_listing(MarketSession& session, const book::Listing
     return result;
 }
 
+bool is_own_offer(const book::Offer& offer, const std::string& my_key, const std::string& my_name)
+{
+    if (!offer.pubkey.empty()) return !my_key.empty() && core::ascii_lower(offer.pubkey) == core::ascii_lower(my_key);
+    if (my_name.empty() || offer.handle.empty()) return false;
+    return offer.handle == my_name || offer.handle == my_name.substr(0, my_name.find('@'));
+}
+
 std::optional<book::Offer> own_offer_on(const book::Listing& listing, const std::string& my_key,
-                                        const std::string& my_handle)
+                                        const std::string& my_name)
 {
     std::optional<book::Offer> mine;
-    const std::string key = core::ascii_lower(my_key);
     for (const auto& offer : listing.offers) {
-        bool by_key = !offer.pubkey.empty() && core::ascii_lower(offer.pubkey) == key && !key.empty();
-        bool by_handle = offer.pubkey.empty() && !my_handle.empty() && offer.handle == my_handle;
-        if (by_key || by_handle) mine = offer;
+        if (is_own_offer(offer, my_key, my_name)) mine = offer;
     }
     return mine;
 }

@@ -19,19 +19,23 @@ class MarketSession;
 
 namespace trade {
 
-// The Cancel tile's checks for one of the wallet's listings: a bound wallet, the wallet's own
-// listing ("That listing is not yours, and you have no open offer on it."), still live ("That
-// listing is already closed."). "" when they pass.
-std::string check_cancel_listing(wallet::WalletSession& wallet, const book::Listing& listing);
+// The Cancel tile's checks for one of the wallet's listings: a bound wallet (ConnectFirst), the
+// wallet's own listing (NotYourListingNoOffer), still live (ListingClosed). nullopt when they pass.
+std::optional<TradeError> check_cancel_listing(wallet::WalletSession& wallet, const book::Listing& listing);
 
 // The cancel-listing worker: publishes "ag_cancel" (no house fee); on success releases the
 // reserve by listing id and by outpoint. The publishing result.
 TradeResult<Sent> run_cancel_listing(MarketSession& session, const book::Listing& listing);
 
-// The wallet's own offer on a listing: the last offer whose key is the wallet's identity key
-// or, for an offer without a key, whose handle is the wallet's handle.
+// Whether an offer is the wallet's: its key is the wallet's identity key (in any case) or, for
+// an offer without a key, its handle is the wallet's name. my_name is the handle or the whole
+// paymail ("name" or "name@domain"); a handle matches either.
+[[nodiscard]] bool is_own_offer(const book::Offer& offer, const std::string& my_key, const std::string& my_name);
+
+// The wallet's own offer on a listing (is_own_offer): with several, the last in the listing's
+// order.
 std::optional<book::Offer> own_offer_on(const book::Listing& listing, const std::string& my_key,
-                                        const std::string& my_handle);
+                                        const std::string& my_name);
 
 // The offer-cancel worker: withdraw_offer with the offer's coins (the signed inputs of its
 // transaction and the coins the wallet recorded for it).

@@ -28,11 +28,11 @@ std::vector<OfferRow> offers_on_my_listings(MarketSession& session, const std::v
     return rows;
 }
 
-std::string check_completion(MarketSession& session, const OfferRow& row)
+std::optional<TradeError> check_completion(MarketSession& session, const OfferRow& row)
 {
-    if (!row.has_signed_bytes()) return "That offer has no signed bytes. Ask the buyer to post again.";
-    if (buyer_coins_spent(session, row.offer.offer)) return "The buyer spent those coins. Ask them to post a new offer.";
-    return {};
+    if (!row.has_signed_bytes()) return TradeError(TradeCode::OfferNotSigned);
+    if (buyer_coins_spent(session, row.offer.offer)) return TradeError(TradeCode::BuyerCoinsGone);
+    return std::nullopt;
 }
 
 TradeResult<Sent> run_completion(MarketSession& session, const OfferRow& row)

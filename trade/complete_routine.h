@@ -3,6 +3,7 @@
 // "ag_fill". The desktop program and the command line run the same steps.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,10 +29,9 @@ struct OfferRow {
 // the buyer coins: call from a worker thread.
 std::vector<OfferRow> offers_on_my_listings(MarketSession& session, const std::vector<book::Listing>& listings, const std::string& my_key);
 
-// The checks the Complete button makes before its confirmation: "That offer has no signed
-// bytes. Ask the buyer to post again." and "The buyer spent those coins. Ask them to post a
-// new offer.". "" when they pass. Network.
-std::string check_completion(MarketSession& session, const OfferRow& row);
+// The checks the Complete button makes before its confirmation: signed bytes (OfferNotSigned)
+// and the buyer's coins unspent (BuyerCoinsGone). nullopt when they pass. Network.
+std::optional<TradeError> check_completion(MarketSession& session, const OfferRow& row);
 
 // The completion worker: complete_offer, then the "ag_fill" post ("qty" the lots left, "sold"
 // the lots the offer really took, "pay_sats" what it really paid, "buyer", "price_sats" of the

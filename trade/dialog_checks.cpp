@@ -24,12 +24,11 @@ std::optional<core::Amount> parse_price_box(std::string_view text)
     return core::parse_bsv_amount(trim_box_text(text));
 }
 
-std::string check_note(std::string_view text)
+std::optional<TradeError> check_note(std::string_view text)
 {
     std::string note = trim_box_text(text);
-    if (note.empty() || note.size() > NOTE_BYTES_MAX || core::utf8_to_wide(note).empty())
-        return std::string(NOTE_MESSAGE);
-    return {};
+    if (note.empty() || note.size() > NOTE_BYTES_MAX || core::utf8_to_wide(note).empty()) return TradeError(TradeCode::NoteBad);
+    return std::nullopt;
 }
 
 std::optional<uint64_t> leading_number(std::string_view text)
@@ -49,15 +48,15 @@ std::optional<uint64_t> leading_number(std::string_view text)
 
 ListQuantity list_quantity(std::string_view box, bool picture, std::string_view held)
 {
-    if (picture) return {"1", ""};
-    if (box.size() > BOX_TEXT_MAX) return {"", std::string(QTY_WHOLE)};
+    if (picture) return {"1", std::nullopt};
+    if (box.size() > BOX_TEXT_MAX) return {"", TradeCode::QtyWhole};
     std::string text = trim_box_text(box);
-    if (text.empty() || text == "0") return {"", std::string(QTY_AT_LEAST_ONE)};
+    if (text.empty() || text == "0") return {"", TradeCode::QtyAtLeastOne};
     auto q = leading_number(text);
-    if (!q) return {"", std::string(QTY_WHOLE)};
+    if (!q) return {"", TradeCode::QtyWhole};
     auto have = leading_number(trim_box_text(held));
-    if (*q < 1 || !have || *q > *have) return {"", std::string(QTY_HELD)};
-    return {std::to_string(*q), ""};
+    if (*q < 1 || !have || *q > *have) return {"", TradeCode::QtyHeld};
+    return {std::to_string(*q), std::nullopt};
 }
 
 uint64_t pro_rata(uint64_t q, uint64_t price, uint64_t total)
@@ -68,19 +67,20 @@ uint64_t pro_rata(uint64_t q, uint64_t price, uint64_t total)
 
 BuyPayment buy_payment(std::string_view box, std::string_view listing_qty, uint64_t price_sats)
 {
-    if (box.size() > BOX_TEXT_MAX) return {"", 0, std::string(QTY_WHOLE)};
+    const auto refused = [](TradeCode code) { return BuyPayment{"", 0, TradeError(code)}; };
+    if (box.size() > BOX_TEXT_MAX) return refused(TradeCode::QtyWhole);
     std::string text = trim_box_text(box);
-    if (text.empty() || text == "0") return {"", 0, std::string(QTY_AT_LEAST_ONE)};
-    if (text == listing_qty) return price_sats == 0 ? BuyPayment{"", 0, std::string(QTY_PAYS_NOTHING)} : BuyPayment{text, price_sats, ""};
+    if (text.empty() || text == "0") return refused(TradeCode::QtyAtLeastOne);
+    if (text == listing_qty) return price_sats == 0 ? refused(TradeCode::QtyPaysNothing) : BuyPayment{text, price_sats, std::nullopt};
     auto q = book::parse_decimal_u64(text);
-    if (!q) return {"", 0, std::string(QTY_WHOLE)};
+    if (!q) return refused(TradeCode::QtyWhole);
     auto total = book::parse_decimal_u64(listing_qty);
-    if (!total || *total == 0 || *q < 1 || *q > *total) return {"", 0, std::string(QTY_OVER_LISTING)};
+    if (!total || *total == 0 || *q < 1 || *q > *total) return refused(TradeCode::QtyOverListing);
     // "007" asks for 7 lots; the post carries the number as the listing writes it.
     std::string qty = *q == *total ? std::string(listing_qty) : std::to_string(*q);
     uint64_t pay = *q == *total ? price_sats : pro_rata(*q, price_sats, *total);
-    if (pay == 0) return {"", 0, std::string(QTY_PAYS_NOTHING)};
-    return {qty, pay, ""};
+    if (pay == 0) return refused(TradeCode::QtyPaysNothing);
+    return {qty, pay, std::nullopt};
 }
 
 FillRemainder fill_remainder(uint64_t total, uint64_t sold, uint64_t price_sats)
@@ -91,12 +91,12 @@ FillRemainder fill_remainder(uint64_t total, uint64_t sold, uint64_t price_sats)
     return out;
 }
 
-std::string check_report_text(std::string_view text)
+std::optional<TradeError> check_report_text(std::string_view text)
 {
     std::string report = trim_box_text(text);
     if (report.empty() || report.size() > REPORT_BYTES_MAX || core::utf8_to_wide(report).empty())
-        return std::string(REPORT_TEXT_MESSAGE);
-    return {};
+        return TradeError(TradeCode::ReportTextBad);
+    return std::nullopt;
 }
 
 } // namespace trade

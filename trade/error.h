@@ -19,8 +19,35 @@ enum class TradeCode {
     Funding,  // funding: the funding layer's failure
     Wallet,   // wallet: the wallet layer's failure
     Book,     // book: the book layer's failure (a load, a post's signature)
-    Refused,  // detail: why the request was refused, in the words of the check that refused it
+    Refused,  // detail: why a program refused, in its own words (nothing in trade/ makes one)
     Stopped,  // detail: what went wrong where nothing else says (a stray exception's text)
+    // Every trade dialog's first checks
+    ConnectFirst,
+    PublishName,  // detail: the registry's paymail domain
+    // What the user typed in a dialog
+    PriceBad,
+    NoteBad,
+    QtyAtLeastOne,
+    QtyWhole,
+    QtyHeld,
+    QtyOverListing,
+    QtyPaysNothing,
+    // Listing a lot
+    ListFrozen,
+    PickLot,
+    // Offering on a listing
+    SelectLiveListing,  // nothing live selected when the dialog opens
+    PickLiveListing,    // the listing is gone or closed when the offer is posted
+    OwnListing,
+    LotGone,  // book: why the listed output is not there
+    BuyFrozen,
+    ListingDatedAhead,  // at: the first moment an offer on it may be posted
+    // Cancelling a listing
+    NotYourListingNoOffer,
+    ListingClosed,
+    // The Complete button's checks
+    OfferNotSigned,
+    BuyerCoinsGone,
     // Posting
     NotConnected,
     SignFailed,  // the post to sign is not a JSON object
@@ -110,9 +137,10 @@ struct TradeError {
     uint64_t paid_sats = 0;  // Underpaid
     uint64_t due_sats = 0;   // Underpaid
     size_t input = 0;        // BuyerSignatureBad
+    int64_t at = 0;          // ListingDatedAhead (unix seconds)
     std::optional<funding::FundingError> funding;  // Funding
     std::optional<wallet::WalletError> wallet;     // Wallet
-    std::optional<book::BookError> book;           // Book
+    std::optional<book::BookError> book;           // Book, LotGone
 
     TradeError() = default;
     TradeError(TradeCode c, std::string d = {}) : code(c), detail(std::move(d)) {}
@@ -130,6 +158,10 @@ struct TradeError {
 TradeError underpaid_error(uint64_t paid_sats, uint64_t due_sats);
 // BuyerSignatureBad: the buyer's signature on that input does not verify.
 TradeError bad_signature_error(size_t input);
+// LotGone: the listed output is not there, for the book's reason.
+TradeError lot_gone_error(book::BookError why);
+// ListingDatedAhead: an offer on the listing may be posted from that moment.
+TradeError dated_ahead_error(int64_t from);
 
 template <typename T>
 using TradeResult = core::Result<T, TradeError>;

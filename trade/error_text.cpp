@@ -1,4 +1,5 @@
 #include "core/amount.h"
+#include "core/market_clock.h"
 #include "trade/error.h"
 
 namespace trade {
@@ -10,6 +11,24 @@ const char* fixed_text(TradeCode code)
 {
     switch (code) {
     case TradeCode::SignFailed: return "could not sign";
+    case TradeCode::ConnectFirst: return "Connect a Pursa wallet first.";
+    case TradeCode::PriceBad: return "Enter a price in BSV (total for the qty).";
+    case TradeCode::NoteBad: return "Add a short note (1\u2013140 characters).";
+    case TradeCode::QtyAtLeastOne: return "Qty must be at least 1.";
+    case TradeCode::QtyWhole: return "Qty must be a whole number.";
+    case TradeCode::QtyHeld: return "Qty must be at least 1 and no more than you hold of this lot.";
+    case TradeCode::QtyOverListing: return "Qty is more than the listing.";
+    case TradeCode::QtyPaysNothing: return "That qty would pay 0 satoshis at this price. Take more lots.";
+    case TradeCode::ListFrozen: return "This identity is frozen. No list.";
+    case TradeCode::PickLot: return "Pick a lot from this wallet.";
+    case TradeCode::SelectLiveListing: return "Select a live listing.";
+    case TradeCode::PickLiveListing: return "Pick a live listing.";
+    case TradeCode::OwnListing: return "That is your listing. Cancel it if you want it down.";
+    case TradeCode::BuyFrozen: return "Frozen identity. No buy.";
+    case TradeCode::NotYourListingNoOffer: return "That listing is not yours, and you have no open offer on it.";
+    case TradeCode::ListingClosed: return "That listing is already closed.";
+    case TradeCode::OfferNotSigned: return "That offer has no signed bytes. Ask the buyer to post again.";
+    case TradeCode::BuyerCoinsGone: return "The buyer spent those coins. Ask them to post a new offer.";
     case TradeCode::NotConnected: return "Pursa wallet not connected. Create or Restore in Pursa, then Connect in the app.";
     case TradeCode::PostTooLarge: return "This post is too large for the book. Use fewer coins.";
     case TradeCode::EmptyPayload: return "empty Agoran payload.";
@@ -100,6 +119,20 @@ TradeError bad_signature_error(size_t input)
     return error;
 }
 
+TradeError lot_gone_error(book::BookError why)
+{
+    TradeError error(TradeCode::LotGone);
+    error.book = std::move(why);
+    return error;
+}
+
+TradeError dated_ahead_error(int64_t from)
+{
+    TradeError error(TradeCode::ListingDatedAhead);
+    error.at = from;
+    return error;
+}
+
 std::string error_text(const TradeError& error)
 {
     if (const char* fixed = fixed_text(error.code)) return fixed;
@@ -107,6 +140,11 @@ std::string error_text(const TradeError& error)
     case TradeCode::Funding: return error.funding ? funding::error_text(*error.funding) : "funding failed.";
     case TradeCode::Wallet: return error.wallet ? wallet::error_text(*error.wallet) : "wallet failed.";
     case TradeCode::Book: return error.book ? book::error_text(*error.book) : "could not load the book.";
+    case TradeCode::PublishName: return "Publish a @" + error.detail + " name in Pursa first.";
+    case TradeCode::LotGone: return "That lot is gone. " + (error.book ? book::error_text(*error.book) : std::string());
+    case TradeCode::ListingDatedAhead:
+        return "That listing is dated ahead of this computer's clock. You can offer on it from " + core::utc_minute_text(error.at) +
+               " UTC.";
     case TradeCode::ListingHasOnly: return "that listing only has " + error.detail + " left.";
     case TradeCode::LotLacksTokens: return "the listed lot does not hold " + error.detail + " valid tokens of the listed token.";
     case TradeCode::UnsoldNotReturned: return "the offer does not return the " + error.detail + " unsold units to this wallet.";

@@ -21,10 +21,10 @@
 namespace trade {
 namespace {
 
-ListingPlan refused(std::string error)
+ListingPlan refused(TradeError why)
 {
     ListingPlan plan;
-    plan.error = std::move(error);
+    plan.refusal = std::move(why);
     return plan;
 }
 
@@ -33,17 +33,16 @@ ListingPlan refused(std::string error)
 ListingPlan plan_listing(MarketSession& session, const ListRequest& request, int64_t now)
 {
     TraderGate gate = trader_gate(session.wallet());
-    if (!gate.error.empty()) return refused(gate.error);
-    if (identity_is_frozen(session, gate.identity_key)) return refused("This identity is frozen. No list.");
+    if (gate.refusal) return refused(*gate.refusal);
+    if (identity_is_frozen(session, gate.identity_key)) return refused(TradeCode::ListFrozen);
 
     const LotToList& lot = request.lot;
-    if (!core::is_hex64(lot.txid) || (lot.id.empty() && lot.token_id.empty())) return refused("Pick a lot from this wallet.");
+    if (!core::is_hex64(lot.txid) || (lot.id.empty() && lot.token_id.empty())) return refused(TradeCode::PickLot);
     auto price = parse_price_box(request.price);
-    if (!price) return refused(std::string(PRICE_MESSAGE));
-    std::string note_error = check_note(request.note);
-    if (!note_error.empty()) return refused(note_error);
+    if (!price) return refused(TradeCode::PriceBad);
+    if (auto bad_note = check_note(request.note)) return refused(*bad_note);
     ListQuantity qty = list_quantity(request.qty, lot.picture(), lot.amount);
-    if (!qty.error.empty()) return refused(qty.error);
+    if (qty.refusal) return refused(*qty.refusal);
 
     ListingPlan plan;
     plan.outpoint = tx::format_outpoint(core::ascii_lower(lot.txid), lot.vout);
@@ -59,7 +58,7 @@ ListingPlan plan_listing(MarketSession& session, const ListRequest& request, int
         wallet::OrdinalsAddress ord = wallet::ordinals_address(session.wallet());
         if (ord.hash) ord_addr = core::address_from_hash160(*ord.hash);
     }
-    if (pay_addr.empty() || ord_addr.empty()) return refused("Connect a Pursa wallet first.");
+    if (pay_addr.empty() || ord_addr.empty()) return refused(TradeCode::ConnectFirst);
 
     std::string name = lot.name;
     std::string sym;
@@ -117,7 +116,7 @@ TradeResult<Sent> publish_listing(MarketSession& session, const core::Json& post
 TradeResult<Sent> list_lot(MarketSession& session, const ListRequest& request)
 {
     ListingPlan plan = plan_listing(session, request, session.clock().now());
-    if (!plan.error.empty()) return TradeError(TradeCode::Refused, plan.error);
+    if (plan.refusal) return *plan.refusal;
     if (auto reserved = funding::reserve_add(session.wallet(), plan.outpoint, plan.origin, plan.exp); !reserved) return TradeError(reserved.error());
     return publish_listing(session, plan.post, plan.outpoint);
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "core/json_get.h"
@@ -39,14 +40,14 @@ struct ListingPlan {
     std::string outpoint;  // lower-case txid + "_" + vout
     std::string origin;
     int64_t exp = 0;
-    std::string error;  // the dialog's sentence when the request is refused
+    std::optional<TradeError> refusal;
 };
 
 // How long a listing lives: 28 days.
 inline constexpr int64_t LISTING_LIFETIME = 2'419'200;
 
 // The dialog's checks in its order (a bound wallet, a published paymail, an identity that is not
-// frozen, a lot, price, note, quantity), then the post: "type" "ag_list", "handle", "origin",
+// frozen (ListFrozen), a lot (PickLot), price (PriceBad), note, quantity), then the post: "type" "ag_list", "handle", "origin",
 // "kind", "utxo", "qty", "price_sats", "note", "exp" = now + 28 days, "pay_addr", "ord_addr",
 // and "name", "sym", "icon" when known. Asks the registry (frozen) and the ordinals index (token
 // names). Call from a worker thread.
@@ -59,7 +60,7 @@ ListingPlan plan_listing(MarketSession& session, const ListRequest& request, int
 TradeResult<Sent> publish_listing(MarketSession& session, const core::Json& post, const std::string& outpoint);
 
 // plan_listing at the session's market moment, reserve_add, publish_listing; a refusal of
-// plan_listing is Refused with the dialog's sentence.
+// plan_listing is returned as it stands.
 TradeResult<Sent> list_lot(MarketSession& session, const ListRequest& request);
 
 } // namespace trade

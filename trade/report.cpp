@@ -59,7 +59,7 @@ TradeResult<Sent> send_report(MarketSession& session, std::string_view text)
 {
     std::string handle = hd_wallet_bound(session.wallet()) ? wallet_handle(session.wallet()) : std::string();
     if (handle.empty()) return TradeError(TradeCode::ReportNoHandle);
-    if (!check_report_text(text).empty()) return TradeError(TradeCode::ReportTextBad);
+    if (auto bad_text = check_report_text(text)) return *bad_text;
 
     std::optional<wallet::DerivedKey> message_key;
     {

@@ -1,6 +1,9 @@
 #include "trade/result_text.h"
 
 namespace trade {
+namespace {
+constexpr std::string_view ERROR_PREFIX = "error: ";
+} // namespace
 
 Sent sent_of(const funding::Paid& paid)
 {
@@ -21,12 +24,12 @@ std::string sent_text(const Sent& sent)
 
 std::string failure_text(const TradeError& error)
 {
-    return "error: " + error_text(error);
+    return std::string(ERROR_PREFIX) + error_text(error);
 }
 
 std::string refusal_text(std::string_view sentence)
 {
-    return failure_text(TradeError(TradeCode::Refused, std::string(sentence)));
+    return std::string(ERROR_PREFIX) + std::string(sentence);
 }
 
 std::string failure_text(const funding::FundingError& error)

@@ -11,12 +11,12 @@ TraderGate trader_gate(wallet::WalletSession& wallet)
 {
     TraderGate gate;
     if (!hd_wallet_bound(wallet)) {
-        gate.error = std::string(CONNECT_FIRST);
+        gate.refusal = TradeError(TradeCode::ConnectFirst);
         return gate;
     }
     gate.handle = wallet_handle(wallet);
     gate.identity_key = wallet_identity_key(wallet);
-    if (gate.handle.empty()) gate.error = "Publish a @" + wallet::paymail_domain(wallet) + " name in Pursa first.";
+    if (gate.handle.empty()) gate.refusal = TradeError(TradeCode::PublishName, wallet::paymail_domain(wallet));
     return gate;
 }
 

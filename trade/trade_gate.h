@@ -3,19 +3,19 @@
 // it (the handle its posts carry).
 #pragma once
 
+#include <optional>
 #include <string>
-#include <string_view>
+
+#include "trade/error.h"
 
 namespace trade {
 
 class MarketSession;
 
-inline constexpr std::string_view CONNECT_FIRST = "Connect a Pursa wallet first.";
-
 struct TraderGate {
-    std::string handle;        // the wallet's paymail handle, without the domain
-    std::string identity_key;  // compressed lower-case hex
-    std::string error;         // CONNECT_FIRST, or "Publish a @<domain> name in Pursa first."
+    std::string handle;                 // the wallet's paymail handle, without the domain
+    std::string identity_key;           // compressed lower-case hex
+    std::optional<TradeError> refusal;  // ConnectFirst, or PublishName with the paymail domain
 };
 
 // The bound wallet's handle and identity key, or the dialog's refusal.

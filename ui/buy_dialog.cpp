@@ -123,7 +123,7 @@ void BuyDialog::postOffer()
             if (!self) return;
             self->setChecking(false);
             if (!plan) return context.refuse("Buy", trade::refusal_text("the checks stopped unexpectedly."));
-            if (!plan->error.empty()) return context.refuse("Buy", plan->error);
+            if (plan->refusal) return context.refuse("Buy", trade::error_text(*plan->refusal));
             // The book may have been reloaded while the checks ran.
             if (std::string refusal = held_listing_refusal(listing, context.controller().book()); !refusal.empty())
                 return context.refuse("Buy", refusal);

@@ -37,14 +37,15 @@ void CompleteDialog::complete()
     setChecking(true);
     QPointer<CompleteDialog> self = this;
     const DialogContext context = m_context;
-    m_context.check<std::string>(
+    using Refusal = std::optional<trade::TradeError>;
+    m_context.check<Refusal>(
         Action::Complete, STATUS_CHECKING_COINS,
         [offer = row.row](TradeServices& services) { return services.check_completion(offer); },
-        [self, context, row](std::optional<std::string> refusal) {
+        [self, context, row](std::optional<Refusal> checked) {
             if (!self) return;
             self->setChecking(false);
-            if (!refusal) return context.refuse("Complete", trade::refusal_text("the checks stopped unexpectedly."));
-            if (!refusal->empty()) return context.refuse("Complete", *refusal);
+            if (!checked) return context.refuse("Complete", trade::refusal_text("the checks stopped unexpectedly."));
+            if (*checked) return context.refuse("Complete", trade::error_text(**checked));
             context.confirm("Complete", complete_question(row.row), "Complete", [self, context, row] {
                 if (context.refuseWhenBusy()) return;
                 if (self) self->close();

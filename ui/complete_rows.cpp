@@ -35,7 +35,7 @@ std::string complete_refusal(const std::vector<CompleteRow>& rows, int selected)
     if (selected < 0) return COMPLETE_PICK;
     if (rows.empty()) return COMPLETE_NONE;
     if (static_cast<size_t>(selected) >= rows.size()) return COMPLETE_PICK;
-    if (!rows[static_cast<size_t>(selected)].row.has_signed_bytes()) return COMPLETE_UNSIGNED;
+    if (!rows[static_cast<size_t>(selected)].row.has_signed_bytes()) return trade_refusal(trade::TradeCode::OfferNotSigned);
     return {};
 }
 

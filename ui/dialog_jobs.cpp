@@ -9,8 +9,8 @@ ListCheck run_list_checks(const trade::ListRequest& request, int64_t now, TradeS
 {
     ListCheck check;
     trade::ListingPlan plan = services.plan_listing(request, now);
-    if (!plan.error.empty()) {
-        check.refusal = plan.error;
+    if (plan.refusal) {
+        check.refusal = trade::error_text(*plan.refusal);
         return check;
     }
     if (std::string reserved = services.reserve_add(plan.outpoint, plan.origin, plan.exp); !reserved.empty()) {
@@ -26,13 +26,13 @@ std::string held_listing_refusal(const book::Listing& held, const std::vector<bo
 {
     for (const auto& listing : book) {
         if (listing.id != held.id) continue;
-        if (listing.status != book::ListingStatus::Live) return BUY_PICK_LIVE;
+        if (listing.status != book::ListingStatus::Live) return trade_refusal(trade::TradeCode::PickLiveListing);
         if (listing.qty != held.qty || listing.price_sats != held.price_sats || listing.utxo != held.utxo ||
             listing.pay_addr != held.pay_addr)
             return BUY_LISTING_CHANGED;
         return {};
     }
-    return BUY_PICK_LIVE;
+    return trade_refusal(trade::TradeCode::PickLiveListing);
 }
 
 std::vector<CompleteRow> run_complete_rows(const std::vector<book::Listing>& book, const std::string& identity_key,
@@ -54,7 +54,5 @@ MineCards run_mine_cards(const std::vector<book::Listing>& book, const std::stri
 {
     return mine_cards(book, identity_key, paymail, waiting_counts(services.offers_on_my_listings(book, identity_key)));
 }
-
-std::string report_text_refusal(const std::string& text) { return trade::check_report_text(text); }
 
 } // namespace ui

@@ -41,8 +41,4 @@ std::vector<CompleteRow> run_complete_rows(const std::vector<book::Listing>& boo
 MineCards run_mine_cards(const std::vector<book::Listing>& book, const std::string& identity_key,
                          const std::string& paymail, TradeServices& services);
 
-// --- Report ---
-// "" or the refusal of the report's own text ("Write a report (max 2000 characters).").
-std::string report_text_refusal(const std::string& text);
-
 } // namespace ui

@@ -6,9 +6,9 @@
 
 namespace ui {
 
-std::string publish_name_first(const std::string& registry_domain)
+std::string trade_refusal(trade::TradeCode code, std::string detail)
 {
-    return "Publish a @" + registry_domain + " name in Pursa first.";
+    return trade::error_text(trade::TradeError(code, std::move(detail)));
 }
 
 std::string cancel_listing_question(const book::Listing& listing)

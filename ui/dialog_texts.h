@@ -6,18 +6,17 @@
 
 #include "book/listing.h"
 #include "trade/complete_routine.h"
+#include "trade/error.h"
 
 namespace ui {
 
 struct OfferCancelContext;
 
-inline constexpr const char* CONNECT_FIRST = "Connect a Pursa wallet first.";
-// "Publish a @<domain> name in Pursa first."
-std::string publish_name_first(const std::string& registry_domain);
+// A refusal the trade routines make too (trade::TradeCode::ConnectFirst, PickLiveListing, ...),
+// in the words of their one table (trade::error_text); detail as the code reads it.
+std::string trade_refusal(trade::TradeCode code, std::string detail = {});
 
 // List.
-inline constexpr const char* LIST_FROZEN = "This identity is frozen. No list.";
-inline constexpr const char* LIST_PICK_LOT = "Pick a lot from this wallet.";
 inline constexpr const char* LIST_INFO =
     "A listing runs 4 weeks. Posting it pays 0.01 BSV to the market and 1 sat to the book oracle. "
     "The lot stays in your wallet, held for this listing.";
@@ -28,24 +27,16 @@ inline constexpr const char* STATUS_CHECKING_LISTING = "Checking this listing...
 inline constexpr const char* STATUS_POSTING_LISTING = "Posting listing (0.01 BSV + 1 sat)...";
 
 // Buy.
-inline constexpr const char* BUY_SELECT_LIVE = "Select a live listing.";
-inline constexpr const char* BUY_OWN_LISTING = "That is your listing. Cancel it if you want it down.";
-inline constexpr const char* BUY_PICK_LIVE = "Pick a live listing.";
 inline constexpr const char* BUY_LISTING_CHANGED =
     "That listing changed since this window opened. Close it and open Buy again to see the listing as it is now.";
-inline constexpr const char* BUY_LOT_GONE = "That lot is gone. ";
-inline constexpr const char* BUY_FROZEN = "Frozen identity. No buy.";
 inline constexpr const char* STATUS_CHECKING_OFFER = "Checking the listing and both identities...";
 inline constexpr const char* STATUS_BUILDING_OFFER = "Building half-signed offer...";
 inline constexpr const char* STATUS_BUY_DONE = "Your offer is posted. The seller completes the sale from their side.";
 
 // Cancel.
 inline constexpr const char* CANCEL_SELECT = "Select a listing (yours to unlist, or one you offered on).";
-inline constexpr const char* CANCEL_CLOSED = "That listing is already closed.";
 inline constexpr const char* CANCEL_CONFIRM_NOTE = "No second 0.01 fee. One sat on the book oracle.";
 inline constexpr const char* CANCEL_CONFIRM_LABEL = "Cancel listing";
-inline constexpr const char* CANCEL_NOT_YOURS = "That listing is not yours, and you have no open offer on it.";
-inline constexpr const char* CANCEL_PICK_OFFER = "Pick one of your open offers.";
 inline constexpr const char* OFFER_CANCEL_EFFECT = "Takes your offer off the book. No second list fee.";
 inline constexpr const char* STATUS_POSTING_CANCEL = "Posting cancel overlay...";
 inline constexpr const char* STATUS_CANCELLING_OFFER = "Cancelling your offer...";
@@ -60,7 +51,6 @@ std::string offer_cancel_question(const OfferCancelContext& context);
 inline constexpr const char* COMPLETE_HEADING = "Offers on your listings";
 inline constexpr const char* COMPLETE_PICK = "Pick an offer.";
 inline constexpr const char* COMPLETE_NONE = "Nobody has offered on your listings yet.";
-inline constexpr const char* COMPLETE_UNSIGNED = "That offer has no signed bytes. Ask the buyer to post again.";
 inline constexpr const char* COMPLETE_COINS_SPENT = "The buyer spent those coins. Ask them to post a new offer.";
 inline constexpr const char* COMPLETE_CONFIRM_NOTE = "This signs the reserved lot and broadcasts the sale.";
 inline constexpr const char* COMPLETE_CONFIRM_LABEL = "Complete";

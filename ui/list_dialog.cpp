@@ -125,8 +125,9 @@ void ListDialog::postListing()
 {
     if (m_context.refuseWhenBusy()) return;
     const WalletSnapshot& wallet = m_context.controller().wallet();
-    if (!wallet.bound) return m_context.refuse("List", CONNECT_FIRST);
-    if (wallet.paymail.empty()) return m_context.refuse("List", publish_name_first(m_context.services()->registry_domain()));
+    if (!wallet.bound) return m_context.refuse("List", trade_refusal(trade::TradeCode::ConnectFirst));
+    if (wallet.paymail.empty())
+        return m_context.refuse("List", trade_refusal(trade::TradeCode::PublishName, m_context.services()->registry_domain()));
 
     // No valid lot selected leaves the routine an empty lot, which it refuses.
     trade::ListRequest request;

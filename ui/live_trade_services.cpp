@@ -51,7 +51,7 @@ public:
     {
         return trade::evaluate_offer(m_session, offer_text, listing);
     }
-    std::string check_completion(const trade::OfferRow& row) override { return trade::check_completion(m_session, row); }
+    std::optional<trade::TradeError> check_completion(const trade::OfferRow& row) override { return trade::check_completion(m_session, row); }
     trade::TradeResult<trade::Sent> run_completion(const trade::OfferRow& row) override { return trade::run_completion(m_session, row); }
     trade::TradeResult<trade::Sent> send_report(const std::string& text) override { return trade::send_report(m_session, text); }
     std::string registry_domain() override { return m_session.funding().services().registry_domain; }

@@ -1,5 +1,6 @@
 #include "ui/mine_cards.h"
 
+#include "trade/cancel_routine.h"
 #include "ui/offer_cancel.h"
 #include "ui/quantity_text.h"
 
@@ -40,7 +41,7 @@ MineCards mine_cards(const std::vector<book::Listing>& book, const std::string& 
                                            {"Expires", expires}}});
         }
         for (const auto& offer : listing.offers) {
-            if (!is_own_offer(offer, identity_key, paymail)) continue;
+            if (!trade::is_own_offer(offer, identity_key, paymail)) continue;
             const std::string seller = seller_label(listing);
             cards.offers.push_back(Card{"Offer",
                                         {{"Item", item_label(listing)},

@@ -1,24 +1,9 @@
 #include "ui/offer_cancel.h"
 
+#include "trade/cancel_routine.h"
 #include "ui/dialog_texts.h"
 
 namespace ui {
-
-bool is_own_offer(const book::Offer& offer, const std::string& identity_key, const std::string& paymail)
-{
-    if (!offer.pubkey.empty()) return !identity_key.empty() && offer.pubkey == identity_key;
-    if (paymail.empty() || offer.handle.empty()) return false;
-    return offer.handle == paymail || offer.handle == paymail.substr(0, paymail.find('@'));
-}
-
-const book::Offer* own_offer(const book::Listing& listing, const std::string& identity_key,
-                             const std::string& paymail)
-{
-    const book::Offer* found = nullptr;
-    for (const auto& offer : listing.offers)
-        if (is_own_offer(offer, identity_key, paymail)) found = &offer;
-    return found;
-}
 
 OfferCancelContext offer_cancel_context(const book::Listing& listing, const book::Offer& offer)
 {
@@ -59,7 +44,7 @@ OfferCancelContext offer_cancel_context(const book::HistoryRow& row, const std::
 
 std::string offer_cancel_refusal(const OfferCancelContext& context)
 {
-    return context.listing_id.size() == 64 ? std::string() : std::string(CANCEL_PICK_OFFER);
+    return context.listing_id.size() == 64 ? std::string() : trade_refusal(trade::TradeCode::PickOpenOffer);
 }
 
 CancelChoice cancel_choice(const book::Listing* selected, const WalletSnapshot& wallet)
@@ -70,20 +55,20 @@ CancelChoice cancel_choice(const book::Listing* selected, const WalletSnapshot& 
         return choice;
     }
     if (!wallet.bound) {
-        choice.message = CONNECT_FIRST;
+        choice.message = trade_refusal(trade::TradeCode::ConnectFirst);
         return choice;
     }
     if (!wallet.identity_key.empty() && selected->pubkey == wallet.identity_key) {
         if (selected->status != book::ListingStatus::Live) {
-            choice.message = CANCEL_CLOSED;
+            choice.message = trade_refusal(trade::TradeCode::ListingClosed);
             return choice;
         }
         choice.action = CancelAction::ConfirmUnlist;
         return choice;
     }
-    const book::Offer* mine = own_offer(*selected, wallet.identity_key, wallet.paymail);
+    const auto mine = trade::own_offer_on(*selected, wallet.identity_key, wallet.paymail);
     if (!mine) {
-        choice.message = CANCEL_NOT_YOURS;
+        choice.message = trade_refusal(trade::TradeCode::NotYourListingNoOffer);
         return choice;
     }
     choice.action = CancelAction::CancelOffer;

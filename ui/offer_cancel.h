@@ -14,16 +14,6 @@
 
 namespace ui {
 
-// True when the offer is the wallet's: its pubkey is the identity key or, for an offer without
-// a pubkey, its handle is the wallet's paymail name (with or without its domain).
-[[nodiscard]] bool is_own_offer(const book::Offer& offer, const std::string& identity_key,
-                                const std::string& paymail);
-
-// The wallet's offer on the listing; with several, the last in the listing's order. Null for
-// none.
-const book::Offer* own_offer(const book::Listing& listing, const std::string& identity_key,
-                             const std::string& paymail);
-
 struct OfferCancelContext {
     std::string listing_id;
     book::Offer offer;      // its id, and its transaction, whose coins the cancel frees

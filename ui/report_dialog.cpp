@@ -48,7 +48,7 @@ void ReportDialog::send()
     const WalletSnapshot& wallet = m_context.controller().wallet();
     if (!wallet.bound || wallet.paymail.empty()) return m_context.refuse("Report", REPORT_CONNECT);
     const std::string text = utf8(m_text->toPlainText());
-    if (std::string refusal = report_text_refusal(text); !refusal.empty()) return m_context.refuse("Report", refusal);
+    if (auto refusal = trade::check_report_text(text)) return m_context.refuse("Report", trade::error_text(*refusal));
     if (m_context.refuseWhenBusy()) return;
 
     // The report is sealed and sent in one routine; the dialog waits for it, so that a report

@@ -85,12 +85,14 @@ void TradeDialogs::openListDialog()
 void TradeDialogs::onBuy()
 {
     const WalletSnapshot& wallet = m_main.controller().wallet();
-    if (!wallet.bound) return m_context.refuse("Buy", CONNECT_FIRST);
-    if (wallet.paymail.empty()) return m_context.refuse("Buy", publish_name_first(m_context.services()->registry_domain()));
+    if (!wallet.bound) return m_context.refuse("Buy", trade_refusal(trade::TradeCode::ConnectFirst));
+    if (wallet.paymail.empty())
+        return m_context.refuse("Buy", trade_refusal(trade::TradeCode::PublishName, m_context.services()->registry_domain()));
     const book::Listing* listing = m_main.selectedListing();
-    if (!listing || listing->status != book::ListingStatus::Live) return m_context.refuse("Buy", BUY_SELECT_LIVE);
+    if (!listing || listing->status != book::ListingStatus::Live)
+        return m_context.refuse("Buy", trade_refusal(trade::TradeCode::SelectLiveListing));
     if (!wallet.identity_key.empty() && listing->pubkey == wallet.identity_key)
-        return m_context.refuse("Buy", BUY_OWN_LISTING);
+        return m_context.refuse("Buy", trade_refusal(trade::TradeCode::OwnListing));
     if (m_buy && m_buy->heldListing().id == listing->id && bringForward(m_buy)) return;
     if (m_buy) m_buy->close();
     m_buy = new BuyDialog(m_context, *listing);
@@ -114,7 +116,7 @@ void TradeDialogs::onCancel()
     m_context.confirm("Cancel", cancel_listing_question(asked), CANCEL_CONFIRM_LABEL, [context, id = asked.id] {
         const MarketController& controller = context.controller();
         const book::Listing* listing = unlistable_listing(id, controller.book(), controller.wallet());
-        if (!listing) return context.refuse("Cancel", CANCEL_CLOSED);
+        if (!listing) return context.refuse("Cancel", trade_refusal(trade::TradeCode::ListingClosed));
         if (context.refuseWhenBusy()) return;
         context.startAction({Action::Cancel, "Cancel", STATUS_POSTING_CANCEL, STATUS_CANCEL_DONE},
                             [listing = *listing](TradeServices& services) { return services.run_cancel_listing(listing); });
@@ -140,7 +142,7 @@ void TradeDialogs::openOfferCancel(const OfferCancelContext& context)
 void TradeDialogs::onComplete()
 {
     const MarketController& controller = m_main.controller();
-    if (!controller.bound()) return m_context.refuse("Complete", CONNECT_FIRST);
+    if (!controller.bound()) return m_context.refuse("Complete", trade_refusal(trade::TradeCode::ConnectFirst));
     if (m_context.refuseWhenBusy()) return;
     QPointer<TradeDialogs> self = this;
     m_context.check<std::vector<CompleteRow>>(
@@ -160,7 +162,7 @@ void TradeDialogs::onComplete()
 void TradeDialogs::onCurrent()
 {
     const MarketController& controller = m_main.controller();
-    if (!controller.bound()) return m_context.refuse(MINE_TITLE, CONNECT_FIRST);
+    if (!controller.bound()) return m_context.refuse(MINE_TITLE, trade_refusal(trade::TradeCode::ConnectFirst));
     if (m_context.refuseWhenBusy()) return;
     QPointer<TradeDialogs> self = this;
     const WalletSnapshot& wallet = controller.wallet();

@@ -42,8 +42,8 @@ public:
                                                                const std::string& my_key) = 0;
     // What the seller's check finds in the offer, without signing anything.
     virtual trade::OfferCheck evaluate_offer(const std::string& offer_text, const book::Listing& listing) = 0;
-    // "" or the refusal of the Complete button's checks before its confirmation.
-    virtual std::string check_completion(const trade::OfferRow& row) = 0;
+    // The refusal of the Complete button's checks before its confirmation; nullopt when they pass.
+    virtual std::optional<trade::TradeError> check_completion(const trade::OfferRow& row) = 0;
     virtual trade::TradeResult<trade::Sent> run_completion(const trade::OfferRow& row) = 0;
 
     // --- Report: sealed for the architect and sent ---

@@ -29,13 +29,8 @@ void write(const std::filesystem::path& root, const std::string& target, const s
 // The post as alice signs it at ts (a number, or the text of one).
 Json signed_post(Json post, Json ts)
 {
-    post["protocol"] = "TV-Agoran";
-    post["location"] = "agoran";
-    post["handle"] = "alice";
-    post["actor"] = "alice";
-    post["paymail"] = "alice@registry.test";
-    post["ts"] = ts;
-    post["pubkey"] = core::pubkey_from_privkey(PRIV).value_or("");
+    post.update({{"protocol", "TV-Agoran"}, {"location", "agoran"}, {"handle", "alice"}, {"actor", "alice"},
+                 {"paymail", "alice@registry.test"}, {"ts", ts}, {"pubkey", core::pubkey_from_privkey(PRIV).value_or("")}});
     post["sig"] = core::sign_message_plain(book::signing_string(post), PRIV).value_or("");
     return post;
 }

@@ -29,9 +29,8 @@ constexpr int THREADS = 8;
 template <typename Body>
 void on_threads(int count, Body body)
 {
-    std::vector<std::thread> threads;
+    std::vector<std::jthread> threads;  // joined as they go
     for (int t = 0; t < count; ++t) threads.emplace_back([&body, t] { body(t); });
-    for (auto& thread : threads) thread.join();
 }
 
 class ConcurrentCaches : public booktest::BookDevnetTest {};

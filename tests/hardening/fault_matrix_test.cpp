@@ -36,8 +36,7 @@ protected:
     // Every transaction on the simulator's chain or mempool that pays the other party.
     int payments_to_other_on_chain()
     {
-        auto reply = devnet().get("/woc/v1/bsv/main/address/" + OtherParty{}.address + "/unspent/all");
-        const auto list = reply.json();
+        const auto list = devnet().get("/woc/v1/bsv/main/address/" + OtherParty{}.address + "/unspent/all").json();
         const auto* result = core::json_member(list, "result");
         return result && result->is_array() ? static_cast<int>(result->size()) : -1;
     }
@@ -79,11 +78,6 @@ protected:
         if (!testsupport::FullDisk().active()) GTEST_SKIP() << "no file-size limit on this system";
         bind_wallet();
     }
-    std::string key()
-    {
-        wallet::WalletLock lock(ws());
-        return wallet::wallet_key(ws());
-    }
 };
 
 // A full disk while the reserves, the coin snapshots and the lots snapshot are saved: every save
@@ -91,7 +85,10 @@ protected:
 // the last good state.
 TEST_F(FileFaults, FullDiskWhileSavingKeepsTheLastGoodFiles)
 {
-    const std::string k = key();
+    const std::string k = [&] {
+        wallet::WalletLock lock(ws());
+        return wallet::wallet_key(ws());
+    }();
     const std::string a = std::string(64, 'a') + "_0";
     const std::string b = std::string(64, 'b') + "_1";
     const std::string spent_txid(64, 'd');

@@ -36,7 +36,6 @@
 #include "wallet/wallet_keys.h"
 #include "wallet/wallet_lock.h"
 #include "wallet/wallet_state.h"
-#include "tests/support/test_txid.h"
 
 // A check that secrets never outlive their buffers: while a scan is on, every block this test
 // program frees through operator delete is searched for the secrets given, before it goes back
@@ -215,8 +214,6 @@ TEST_F(SecretHygiene, EveryPathWipesEveryBuffer)
         ASSERT_TRUE(key);
         const auto hash = *core::hash160_from_address(key->address);
         std::vector<tx::TxInput> ins(1);
-        ins[0].txid = test_txid('a');
-        ins[0].value = 5000;
         ins[0].pub_key_hash = hash;
         ins[0].priv_key_hex.assign(key->priv_hex.str());
         EXPECT_TRUE(tx::tx_sign_input(0, ins, std::vector<tx::TxOutput>{{4000, tx::p2pkh_script(hash)}}, hash, key->priv_hex.view(), key->pub_hex));

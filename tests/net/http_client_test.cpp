@@ -162,10 +162,9 @@ TEST(HttpErrorTextTest, TrimsLineEndsAndNeverSplitsACharacter)
     EXPECT_EQ(net::http_error_text(503, ""), "HTTP 503");
     EXPECT_EQ(net::http_error_text(429, "<html>busy</html>"), RATE_LIMITED);
     // 119 ASCII bytes then a two-byte character: the cut at 120 would split it.
-    std::string body = std::string(119, 'a') + "\xC3\xA9" + "tail";
-    EXPECT_EQ(net::http_error_text(400, body), "HTTP 400 " + DASH + " " + std::string(119, 'a'));
-    std::string fits = std::string(118, 'a') + "\xC3\xA9" + "tail";
-    EXPECT_EQ(net::http_error_text(400, fits), "HTTP 400 " + DASH + " " + std::string(118, 'a') + "\xC3\xA9");
+    EXPECT_EQ(net::http_error_text(400, std::string(119, 'a') + "\xC3\xA9tail"), "HTTP 400 " + DASH + " " + std::string(119, 'a'));
+    EXPECT_EQ(net::http_error_text(400, std::string(118, 'a') + "\xC3\xA9tail"),
+              "HTTP 400 " + DASH + " " + std::string(118, 'a') + "\xC3\xA9");
 }
 
 TEST(HttpGetTest, AnswersOverTheCapAreRefused)

@@ -155,9 +155,8 @@ TEST_F(WocClientTest, RealAnswersOfEveryEndpoint)
     std::vector<std::string> addresses;
     for (int i = 0; i < 25; ++i) addresses.push_back("addr" + std::to_string(i));
     auto balances = m_woc.balances(addresses);
-    ASSERT_TRUE(balances);
+    ASSERT_TRUE(balances && balances->size() == 4u);  // the canned answer twice
     EXPECT_EQ(core::parse_json(m_http.requests().at(1).body)->at("addresses").size(), 5u);
-    ASSERT_EQ(balances->size(), 4u);  // the canned answer twice
     EXPECT_EQ(balances->at(1).address, "1KGHhLTQaPr4LErrvbAuGE62yPpDoRwrob");
     EXPECT_EQ(balances->at(1).confirmed, 301995631);
 }

@@ -12,8 +12,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using WarningLog = testsupport::LogCapture;
-
 class ServiceConfigTest : public testsupport::TempDirTest {
 protected:
     fs::path write_services(const std::string& text)
@@ -28,7 +26,7 @@ protected:
 // and leaves the rest as it was.
 TEST_F(ServiceConfigTest, MissingOrSimulatorFile)
 {
-    WarningLog log(core::LogLevel::Warning);
+    testsupport::LogCapture log(core::LogLevel::Warning);
     EXPECT_EQ(net::load_services(m_temp / "absent.json"), net::ServiceConfig{});
     const std::string base = "http://127.0.0.1:41234";
     auto file = write_services(R"({
@@ -76,12 +74,10 @@ TEST_F(ServiceConfigTest, MalformedFilesAreIgnoredWholeWithAWarning)
         "{\"pace\": {\"woc\": 1e9}}",
     };
     for (const std::string& text : bad) {
-        WarningLog log(core::LogLevel::Warning);
-        net::ServiceConfig config = net::load_services(write_services(text));
-        EXPECT_EQ(config, net::ServiceConfig{}) << text;  // nothing half-applied
-        auto warnings = log.lines();
-        ASSERT_EQ(warnings.size(), 1u) << text;
-        EXPECT_NE(warnings[0].find("services.json"), std::string::npos) << warnings[0];
+        testsupport::LogCapture log(core::LogLevel::Warning);
+        EXPECT_EQ(net::load_services(write_services(text)), net::ServiceConfig{}) << text;  // nothing half-applied
+        ASSERT_EQ(log.lines().size(), 1u) << text;
+        EXPECT_NE(log.lines()[0].find("services.json"), std::string::npos) << log.lines()[0];
     }
 }
 

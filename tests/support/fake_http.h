@@ -21,7 +21,6 @@
 namespace testsupport {
 
 struct Recorded {
-    std::string method;  // "GET_JSON", "GET" or "POST"
     std::string url;
     std::string body;
 };
@@ -127,7 +126,7 @@ private:
     {
         {
             std::lock_guard<std::mutex> lock(m_mutex);
-            m_requests.push_back({method, url, body});
+            m_requests.push_back({url, body});
         }
         if (m_handler) {
             if (std::optional<net::HttpReply> r = m_handler(method, url, body)) return *r;

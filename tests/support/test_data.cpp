@@ -9,12 +9,12 @@ namespace testsupport {
 
 std::filesystem::path source_dir() { return AGORAN_SOURCE_DIR; }
 std::filesystem::path build_dir() { return AGORAN_BINARY_DIR; }
-std::string data_path(const std::string& name) { return (source_dir() / "tests" / "data" / name).string(); }
 
 std::string read_data_file(const std::string& name)
 {
-    std::ifstream in(data_path(name), std::ios::binary);
-    if (!in) ADD_FAILURE() << "cannot open test data " << data_path(name);
+    const std::filesystem::path path = source_dir() / "tests" / "data" / name;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) ADD_FAILURE() << "cannot open test data " << path.string();
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();

@@ -8,9 +8,6 @@
 
 namespace testsupport {
 
-// Full path of a file under tests/data.
-std::string data_path(const std::string& name);
-
 // The top of the source tree and of the build tree. Only test_data.cpp knows them, so that no
 // other test unit holds an absolute path and a fresh clone reuses the compiled objects.
 std::filesystem::path source_dir();

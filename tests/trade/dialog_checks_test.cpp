@@ -8,6 +8,10 @@ namespace {
 
 using trade::buy_payment;
 using trade::list_quantity;
+using trade::TradeCode;
+
+// The code of a check's refusal; nullopt when it passes.
+std::optional<TradeCode> code_of(const std::optional<trade::TradeError>& refusal) { return refusal ? std::optional(refusal->code) : std::nullopt; }
 
 TEST(DialogChecks, PricesNotesAndReportsAreReadAfterTheDialogTrim)
 {
@@ -23,47 +27,47 @@ TEST(DialogChecks, PricesNotesAndReportsAreReadAfterTheDialogTrim)
     const std::pair<std::string, bool> notes[] = {{"  fresh lot  ", true}, {std::string(140, 'a'), true},
                                                   {std::string(141, 'a'), false}, {two_byte, true}, {two_byte + "x", false},
                                                   {" \t\r\n", false}, {"bad \xff byte", false}};
-    for (const auto& [note, ok] : notes) EXPECT_EQ(trade::check_note(note), ok ? std::string_view() : trade::NOTE_MESSAGE) << note;
-    EXPECT_EQ(trade::check_report_text(std::string(2000, 'r')), "");
-    EXPECT_EQ(trade::check_report_text(std::string(2001, 'r')), trade::REPORT_TEXT_MESSAGE);
-    EXPECT_EQ(trade::check_report_text("   \t  "), trade::REPORT_TEXT_MESSAGE);
+    for (const auto& [note, ok] : notes) EXPECT_EQ(code_of(trade::check_note(note)), ok ? std::nullopt : std::optional(TradeCode::NoteBad)) << note;
+    EXPECT_FALSE(trade::check_report_text(std::string(2000, 'r')));
+    EXPECT_EQ(code_of(trade::check_report_text(std::string(2001, 'r'))), TradeCode::ReportTextBad);
+    EXPECT_EQ(code_of(trade::check_report_text("   \t  ")), TradeCode::ReportTextBad);
 }
 
 // A picture is always one; a token lot's leading digits count, between 1 and what is held.
 TEST(DialogChecks, ListQuantities)
 {
-    const std::tuple<std::string, std::string, std::string, std::string_view> rows[] = {  // box, held, qty, error
-        {"08", "10", "8", ""}, {"12abc", "100", "12", ""}, {" 10 ", "10", "10", ""},
-        {"18446744073709551615", "18446744073709551615", "18446744073709551615", ""},
-        {"", "10", "", trade::QTY_AT_LEAST_ONE}, {"0", "10", "", trade::QTY_AT_LEAST_ONE},
-        {"abc", "10", "", trade::QTY_WHOLE}, {"-3", "10", "", trade::QTY_WHOLE},
-        {"18446744073709551616", "10", "", trade::QTY_WHOLE}, {"00", "10", "", trade::QTY_HELD},
-        {"11", "10", "", trade::QTY_HELD}, {"1", "", "", trade::QTY_HELD}};
-    for (const auto& [box, held, qty, error] : rows) {
+    const std::tuple<std::string, std::string, std::string, std::optional<TradeCode>> rows[] = {  // box, held, qty, refusal
+        {"08", "10", "8", {}}, {"12abc", "100", "12", {}}, {" 10 ", "10", "10", {}},
+        {"18446744073709551615", "18446744073709551615", "18446744073709551615", {}},
+        {"", "10", "", TradeCode::QtyAtLeastOne}, {"0", "10", "", TradeCode::QtyAtLeastOne},
+        {"abc", "10", "", TradeCode::QtyWhole}, {"-3", "10", "", TradeCode::QtyWhole},
+        {"18446744073709551616", "10", "", TradeCode::QtyWhole}, {"00", "10", "", TradeCode::QtyHeld},
+        {"11", "10", "", TradeCode::QtyHeld}, {"1", "", "", TradeCode::QtyHeld}};
+    for (const auto& [box, held, qty, refusal] : rows) {
         auto got = list_quantity(box, false, held);
-        EXPECT_EQ(got.error, error) << box;
-        if (error.empty()) { EXPECT_EQ(got.qty, qty) << box; }
+        EXPECT_EQ(code_of(got.refusal), refusal) << box;
+        if (!refusal) { EXPECT_EQ(got.qty, qty) << box; }
     }
-    EXPECT_EQ(list_quantity("junk", true, "").qty + list_quantity("junk", true, "").error, "1");
+    EXPECT_TRUE(list_quantity("junk", true, "").qty == "1" && !list_quantity("junk", true, "").refusal);
 }
 
 // The whole listing pays its price exactly; a part pays its pro-rata share through a 128-bit
 // product, never more lots than listed and never nothing.
 TEST(DialogChecks, BuyPaymentsAndFillRemainders)
 {
-    const std::tuple<std::string, std::string, uint64_t, uint64_t, std::string_view> rows[] = {  // box, listed, price, pays, error
-        {"003", "3", 100'000'001, 100'000'001, ""}, {"1", "3", 100'000'000, 33'333'333, ""},
-        {"30000000000", "100000000000", 200'000'000, 60'000'000, ""},
-        {"18446744073709551614", "18446744073709551615", 18'446'744'073'709'551'615u, 18'446'744'073'709'551'614u, ""},
-        {"", "3", 10, 0, trade::QTY_AT_LEAST_ONE}, {" 0 ", "3", 10, 0, trade::QTY_AT_LEAST_ONE},
-        {"2x", "3", 10, 0, trade::QTY_WHOLE}, {"1.5", "3", 10, 0, trade::QTY_WHOLE},
-        {"4", "3", 10, 0, trade::QTY_OVER_LISTING}, {"00", "3", 10, 0, trade::QTY_OVER_LISTING},
-        {"1", "", 10, 0, trade::QTY_OVER_LISTING}, {"1", "0", 10, 0, trade::QTY_OVER_LISTING},
-        {"1", "3", 2, 0, trade::QTY_PAYS_NOTHING}, {"3", "3", 0, 0, trade::QTY_PAYS_NOTHING}};
-    for (const auto& [box, listed, price, pays, error] : rows) {
+    const std::tuple<std::string, std::string, uint64_t, uint64_t, std::optional<TradeCode>> rows[] = {  // box, listed, price, pays, refusal
+        {"003", "3", 100'000'001, 100'000'001, {}}, {"1", "3", 100'000'000, 33'333'333, {}},
+        {"30000000000", "100000000000", 200'000'000, 60'000'000, {}},
+        {"18446744073709551614", "18446744073709551615", 18'446'744'073'709'551'615u, 18'446'744'073'709'551'614u, {}},
+        {"", "3", 10, 0, TradeCode::QtyAtLeastOne}, {" 0 ", "3", 10, 0, TradeCode::QtyAtLeastOne},
+        {"2x", "3", 10, 0, TradeCode::QtyWhole}, {"1.5", "3", 10, 0, TradeCode::QtyWhole},
+        {"4", "3", 10, 0, TradeCode::QtyOverListing}, {"00", "3", 10, 0, TradeCode::QtyOverListing},
+        {"1", "", 10, 0, TradeCode::QtyOverListing}, {"1", "0", 10, 0, TradeCode::QtyOverListing},
+        {"1", "3", 2, 0, TradeCode::QtyPaysNothing}, {"3", "3", 0, 0, TradeCode::QtyPaysNothing}};
+    for (const auto& [box, listed, price, pays, refusal] : rows) {
         auto pay = buy_payment(box, listed, price);
-        EXPECT_EQ(pay.error, error) << box << " of " << listed;
-        if (error.empty()) { EXPECT_EQ(pay.pay_sats, pays) << box << " of " << listed; }
+        EXPECT_EQ(code_of(pay.refusal), refusal) << box << " of " << listed;
+        if (!refusal) { EXPECT_EQ(pay.pay_sats, pays) << box << " of " << listed; }
     }
     EXPECT_EQ(buy_payment("003", "3", 1).qty, "3");
 

@@ -137,8 +137,7 @@ TEST(TxOutputAt, ReadsEachOutputOfARealTransaction)
 // without change, 260 with it). Amounts below zero or above all money serialise to nothing.
 TEST(TxSerialize, EstimatesSizesAndFees)
 {
-    tx::TxInput in;
-    in.txid = test_txid('a');
+    tx::TxInput in = test_input(test_txid('a'));
     in.script_sig = core::Bytes(70, 0x01);  // a real, shorter signature does not change the estimate
     std::vector<tx::TxOutput> outs{{1000, tx::p2pkh_script({})}, {2000, tx::p2pkh_script({})}};
 

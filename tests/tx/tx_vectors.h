@@ -11,6 +11,7 @@
 #include "core/hash.h"
 #include "core/hex.h"
 #include "tests/support/test_data.h"
+#include "tests/support/test_txid.h"
 #include "tx/transaction.h"
 
 namespace txtest {
@@ -30,8 +31,7 @@ inline std::string hex(core::ByteView bytes)
 inline core::Hash160 hash160_of_hex(std::string_view text)
 {
     core::Hash160 hash{};
-    core::Bytes bytes = unhex(text);
-    if (bytes.size() == hash.size()) std::copy(bytes.begin(), bytes.end(), hash.begin());
+    EXPECT_TRUE(core::hex_decode_to(text, hash)) << "bad hash in test: " << text;
     return hash;
 }
 
@@ -76,11 +76,8 @@ inline tx::Transaction shape_case_tx(const nlohmann::json& c)
 {
     tx::Transaction t;
     for (const auto& in : c["inputs"]) {
-        tx::TxInput input;
-        input.txid = tx::Txid::parse(in["txid"].get<std::string>()).value();
-        input.vout = in["vout"].get<uint32_t>();
-        input.value = in["value"].get<int64_t>();
-        t.inputs.push_back(input);
+        t.inputs.push_back(
+            test_input(test_txid(in["txid"].get<std::string>()), in["vout"].get<uint32_t>(), in["value"].get<int64_t>()));
     }
     for (const auto& out : c["outputs"]) {
         t.outputs.push_back(tx::TxOutput{out["value"].get<int64_t>(), unhex(out["script_hex"].get<std::string>())});

@@ -58,10 +58,10 @@ TEST(HeldListing, FoundByIdRefusedWhenGoneClosedOrAnyTermMoved)
     busier.offers.push_back(book::Offer{});
     busier.note = "new note";
     EXPECT_EQ(ui::held_listing_refusal(held, {neighbour, busier}), "");
-    EXPECT_EQ(ui::held_listing_refusal(held, {neighbour}), ui::BUY_PICK_LIVE);
+    EXPECT_EQ(ui::held_listing_refusal(held, {neighbour}), ui::trade_refusal(trade::TradeCode::PickLiveListing));
     auto closed = held;
     closed.status = book::ListingStatus::Sold;
-    EXPECT_EQ(ui::held_listing_refusal(held, {closed}), ui::BUY_PICK_LIVE);
+    EXPECT_EQ(ui::held_listing_refusal(held, {closed}), ui::trade_refusal(trade::TradeCode::PickLiveListing));
     const std::vector<std::pair<const char*, void (*)(book::Listing&)>> changes = {
         {"qty", [](book::Listing& l) { l.qty = "010"; }},
         {"price", [](book::Listing& l) { l.price_sats += 1; }},

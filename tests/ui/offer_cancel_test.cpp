@@ -2,6 +2,7 @@
 
 #include <tuple>
 
+#include "trade/cancel_routine.h"
 #include "ui/dialog_texts.h"
 #include "ui/offer_cancel.h"
 
@@ -33,6 +34,7 @@ TEST(OwnOffer, MatchesByKeyOrByHandleWhenUnsignedAndTheLaterWins)
 {
     const std::tuple<book::Offer, std::string, std::string, bool> cases[] = {
         {offer("o", ME), ME, PAYMAIL, true},
+        {offer("o", "02" + std::string(64, 'A')), ME, PAYMAIL, true},
         {offer("o", THEM), ME, PAYMAIL, false},
         {offer("o", "", PAYMAIL), ME, PAYMAIL, true},
         {offer("o", THEM, PAYMAIL), ME, PAYMAIL, false},
@@ -42,13 +44,13 @@ TEST(OwnOffer, MatchesByKeyOrByHandleWhenUnsignedAndTheLaterWins)
         {offer("o", "", "melina@other.example"), ME, PAYMAIL, false},
         {offer("o", "", ""), ME, "", false},
     };
-    for (const auto& [o, key, paymail, own] : cases) EXPECT_EQ(ui::is_own_offer(o, key, paymail), own) << o.handle;
+    for (const auto& [o, key, paymail, own] : cases) EXPECT_EQ(trade::is_own_offer(o, key, paymail), own) << o.handle;
 
     auto l = listing(THEM);
     l.offers = {offer("first", ME), offer("someone", THEM), offer("second", "", PAYMAIL)};
-    EXPECT_EQ(ui::own_offer(l, ME, PAYMAIL)->id, "second");
+    EXPECT_EQ(trade::own_offer_on(l, ME, PAYMAIL)->id, "second");
     l.offers = {offer("someone", THEM)};
-    EXPECT_EQ(ui::own_offer(l, ME, PAYMAIL), nullptr);
+    EXPECT_FALSE(trade::own_offer_on(l, ME, PAYMAIL));
 }
 
 // Cancel on the selected row: refused without a selection, a wallet, or a live listing of the
@@ -87,7 +89,7 @@ TEST(OfferCancel, QuestionRefusalAndTheContextOfAHistoryRow)
               "Withdraw your offer of 0.2 OWL for 0.40000000 BSV on zeno@tavrinnode.example's listing?\n"
               "Takes your offer off the book. No second list fee.");
     context.listing_id = std::string(63, '1');
-    EXPECT_EQ(ui::offer_cancel_refusal(context), "Pick one of your open offers.");
+    EXPECT_EQ(ui::offer_cancel_refusal(context), ui::trade_refusal(trade::TradeCode::PickOpenOffer));
 
     const book::HistoryRow row{.type = "ag_buy", .txid = *tx::Txid::parse(std::string(64, '9')), .listing = std::string(64, '1'),
                                .counterparty = "seller-from-row", .qty = "5", .pay_sats = 77, .open = true};

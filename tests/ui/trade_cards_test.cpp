@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "ui/complete_rows.h"
+#include "ui/dialog_texts.h"
 #include "ui/list_lot.h"
 
 namespace {
@@ -30,7 +31,7 @@ TEST(CompleteRows, TheVerdictFollowsTheSellersCheck)
 
     const std::vector<ui::CompleteRow> rows = {row_of(a, offer("x", "0100")), row_of(a, offer("y", ""))};
     EXPECT_EQ(ui::complete_refusal(rows, 0), "");
-    EXPECT_EQ(ui::complete_refusal(rows, 1), "That offer has no signed bytes. Ask the buyer to post again.");
+    EXPECT_EQ(ui::complete_refusal(rows, 1), ui::trade_refusal(trade::TradeCode::OfferNotSigned));
     for (int pick : {-1, 2}) EXPECT_EQ(ui::complete_refusal(rows, pick), "Pick an offer.");
     EXPECT_EQ(ui::complete_refusal({}, 0), "Nobody has offered on your listings yet.");
 }

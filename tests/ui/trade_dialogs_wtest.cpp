@@ -12,6 +12,7 @@
 #include "ui/buy_dialog.h"
 #include "ui/card_list.h"
 #include "ui/complete_dialog.h"
+#include "ui/dialog_texts.h"
 #include "ui/list_dialog.h"
 #include "ui/main_window.h"
 #include "ui/message_window.h"
@@ -110,9 +111,9 @@ TEST_F(TradeDialogsTest, TheListDialogHandsOverBaseUnitsAndLetsTheLotGoWhenClose
     EXPECT_EQ(list->lotChoice()->currentIndex(), 1);  // the first lot not listed yet
     list->qtyBox()->setText("2,500.5");
     list->noteBox()->setText("Half the bag");
-    trade->set_answer("plan_listing", "Enter a price in BSV (total for the qty).");
+    trade->set_answer("plan_listing", trade::TradeError(trade::TradeCode::PriceBad));
     QTest::mouseClick(list->postButton(), Qt::LeftButton);
-    EXPECT_EQ(message(), "Enter a price in BSV (total for the qty).");
+    EXPECT_EQ(message(), trade::error_text(trade::TradeError(trade::TradeCode::PriceBad)));  // no "error: "
     EXPECT_EQ(dialogs->listDialog(), list);
     EXPECT_EQ(trade->calls("plan_listing").at(0).extra, "250050||Half the bag");  // base units
     list->lotChoice()->setCurrentIndex(0);
@@ -121,7 +122,7 @@ TEST_F(TradeDialogsTest, TheListDialogHandsOverBaseUnitsAndLetsTheLotGoWhenClose
     EXPECT_EQ(trade->calls("plan_listing").size(), 1u);
 
     list->lotChoice()->setCurrentIndex(1);
-    trade->set_answer("plan_listing", "");
+    trade->set_answer("plan_listing", std::nullopt);
     trade->set_delay_ms(300);
     list->priceBox()->setText("1");
     QTest::mouseClick(list->postButton(), Qt::LeftButton);
@@ -161,7 +162,7 @@ TEST_F(TradeDialogsTest, BuyRefusesItsOwnListingAndOneThatChanged)
 {
     ASSERT_TRUE(main->showListing(book[0].id));
     click(Action::Buy);
-    EXPECT_EQ(message(), "That is your listing. Cancel it if you want it down.");
+    EXPECT_EQ(message(), ui::trade_refusal(trade::TradeCode::OwnListing));
     ASSERT_TRUE(main->showListing(book[3].id));
     click(Action::Buy);
     ui::BuyDialog* buy = dialogs->buyDialog();
@@ -213,7 +214,7 @@ TEST_F(TradeDialogsTest, ReportAndAnUnboundWallet)
     QTest::mouseClick(main->findChild<QPushButton*>("unbind"), Qt::LeftButton);
     for (const Action tile : {Action::List, Action::Buy, Action::Complete, Action::Current}) {
         click(tile);
-        EXPECT_NE(message().find("Connect a Pursa wallet first."), std::string::npos);
+        EXPECT_NE(message().find(ui::trade_refusal(trade::TradeCode::ConnectFirst)), std::string::npos);
     }
     EXPECT_EQ(dialogs->listDialog(), nullptr);
     EXPECT_EQ(dialogs->completeDialog(), nullptr);

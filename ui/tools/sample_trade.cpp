@@ -11,7 +11,7 @@ namespace {
 const char* const SAMPLE_TXID = "5e1f0a9b8c7d6e5f4a3b2c1d0e9f8a7b6c5d4e3f2a1b0c9d8e7f6a5b4c3d2e1f";
 } // namespace
 
-void ScriptedTradeServices::set_answer(const std::string& routine, std::string answer)
+void ScriptedTradeServices::set_answer(const std::string& routine, std::optional<trade::TradeError> answer)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_answers[routine] = std::move(answer);
@@ -55,17 +55,16 @@ void ScriptedTradeServices::record(std::string name, std::string argument, std::
     m_calls.push_back({std::move(name), std::move(argument), std::move(extra)});
 }
 
-std::string ScriptedTradeServices::answer(const std::string& routine, const std::string& otherwise)
+std::optional<trade::TradeError> ScriptedTradeServices::answer(const std::string& routine)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     const auto it = m_answers.find(routine);
-    return it != m_answers.end() ? it->second : otherwise;
+    return it != m_answers.end() ? it->second : std::nullopt;
 }
 
 trade::TradeResult<trade::Sent> ScriptedTradeServices::sent(const std::string& routine)
 {
-    const std::string refusal = answer(routine, "");
-    if (!refusal.empty()) return trade::TradeError(trade::TradeCode::Refused, refusal);
+    if (auto refusal = answer(routine)) return *refusal;
     return trade::Sent{*tx::Txid::parse(SAMPLE_TXID), true, std::nullopt};
 }
 
@@ -85,8 +84,8 @@ trade::ListingPlan ScriptedTradeServices::plan_listing(const trade::ListRequest&
     record("plan_listing", request.lot.txid + "_" + std::to_string(request.lot.vout),
            request.qty + "|" + request.price + "|" + request.note);
     trade::ListingPlan plan;
-    plan.error = answer("plan_listing", "");
-    if (!plan.error.empty()) return plan;
+    plan.refusal = answer("plan_listing");
+    if (plan.refusal) return plan;
     plan.outpoint = request.lot.txid + "_" + std::to_string(request.lot.vout);
     plan.origin = request.lot.token_id.empty() ? request.lot.id : request.lot.token_id;
     plan.exp = now + trade::LISTING_LIFETIME;
@@ -122,8 +121,8 @@ trade::BuyPlan ScriptedTradeServices::plan_buy(const book::Listing& listing, con
     pause();
     record("plan_buy", listing.id, qty_box);
     trade::BuyPlan plan;
-    plan.error = answer("plan_buy", "");
-    if (!plan.error.empty()) return plan;
+    plan.refusal = answer("plan_buy");
+    if (plan.refusal) return plan;
     plan.post = {{"type", "ag_buy"}, {"listing", listing.id}, {"qty", qty_box}};
     plan.offer.listing_utxo = listing.utxo;
     plan.offer.quantity = qty_box;
@@ -179,11 +178,11 @@ trade::OfferCheck ScriptedTradeServices::evaluate_offer(const std::string& offer
     return check;
 }
 
-std::string ScriptedTradeServices::check_completion(const trade::OfferRow& row)
+std::optional<trade::TradeError> ScriptedTradeServices::check_completion(const trade::OfferRow& row)
 {
     pause();
     record("check_completion", row.offer.id);
-    return answer("check_completion", "");
+    return answer("check_completion");
 }
 
 trade::TradeResult<trade::Sent> ScriptedTradeServices::run_completion(const trade::OfferRow& row)

@@ -4,6 +4,7 @@
 
 #include <map>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -27,8 +28,8 @@ public:
     };
 
     // The refusal the next calls of the routine give: of its checks (plan_listing, plan_buy,
-    // check_completion), or its failure (any other routine; "" sends SAMPLE_TXID).
-    void set_answer(const std::string& routine, std::string answer);
+    // check_completion), or its failure (any other routine; nullopt sends SAMPLE_TXID).
+    void set_answer(const std::string& routine, std::optional<trade::TradeError> answer);
     // Offers whose buyer's coins are gone: left out of offers_on_my_listings.
     void set_buyer_coins_spent(const std::string& offer_text);
     void set_check(const std::string& offer_text, trade::OfferCheck check);
@@ -49,19 +50,19 @@ public:
     std::vector<trade::OfferRow> offers_on_my_listings(const std::vector<book::Listing>& listings,
                                                        const std::string& my_key) override;
     trade::OfferCheck evaluate_offer(const std::string& offer_text, const book::Listing& listing) override;
-    std::string check_completion(const trade::OfferRow& row) override;
+    std::optional<trade::TradeError> check_completion(const trade::OfferRow& row) override;
     trade::TradeResult<trade::Sent> run_completion(const trade::OfferRow& row) override;
     trade::TradeResult<trade::Sent> send_report(const std::string& text) override;
     std::string registry_domain() override { return "tavrinnode.example"; }
 
 private:
     void record(std::string name, std::string argument, std::string extra = {});
-    std::string answer(const std::string& routine, const std::string& otherwise);
+    std::optional<trade::TradeError> answer(const std::string& routine);
     trade::TradeResult<trade::Sent> sent(const std::string& routine);
     void pause() const;
 
     mutable std::mutex m_mutex;
-    std::map<std::string, std::string> m_answers;
+    std::map<std::string, std::optional<trade::TradeError>> m_answers;
     std::set<std::string> m_coins_spent;
     std::map<std::string, trade::OfferCheck> m_checks;
     std::set<std::string> m_reserved;
