@@ -47,7 +47,7 @@ HistoryRow row_of(const PostRecord& record, const std::map<std::string, Listing>
     HistoryRow row;
     row.type = f.type;
     row.txid = record.txid;
-    row.listing = row.type == "ag_list" ? record.txid : f.listing;
+    row.listing = row.type == "ag_list" ? record.txid.hex() : f.listing;
     row.handle = f.handle;
     row.pubkey = f.signer;
     row.qty = f.qty;
@@ -86,7 +86,7 @@ HistoryRow row_of(const PostRecord& record, const std::map<std::string, Listing>
     }
     if (row.type == "ag_buy" && listing) {
         row.open = std::any_of(listing->offers.begin(), listing->offers.end(),
-                               [&](const Offer& offer) { return offer.id == record.txid; });
+                               [&](const Offer& offer) { return offer.id == record.txid.hex(); });
     }
     return row;
 }

@@ -10,12 +10,13 @@
 #include "book/listing.h"
 #include "book/load.h"
 #include "book/post_record.h"
+#include "tx/txid.h"
 
 namespace book {
 
 struct HistoryRow {
     std::string type;          // the post's "type"
-    std::string txid;
+    tx::Txid txid;
     std::string listing;       // the listing the post is about
     std::string handle;        // the poster; "you" in a purchase row
     std::string pubkey;        // the poster's key, lower case

@@ -131,7 +131,7 @@ std::optional<ReadTx> fetch_one(const tx::Txid& txid, const BookServices& servic
 }
 
 // Reads the post of a proven transaction and runs the checks that need only the post.
-void examine(const std::string& txid, size_t seen, Found& found)
+void examine(const tx::Txid& txid, size_t seen, Found& found)
 {
     ReadTx& read = *found.read;
     std::optional<Json> post = read_post(read.tx.outputs);
@@ -376,7 +376,7 @@ BookResult<std::vector<PostRecord>> load_posts_checked(LoadStatus& status, const
     std::vector<size_t> missing;
     // An entry whose reading threw is fetched again like one the cache lacks.
     const std::vector<size_t> cache_failed = wallet::parallel_for(ids.size(), LOAD_THREADS, [&](size_t i) {
-        const CachedTx* cached = cache ? cache->find(ids[i].hex()) : nullptr;
+        const CachedTx* cached = cache ? cache->find(ids[i]) : nullptr;
         if (!cached) return;
         if (!cached->has_post()) {
             found[i].no_post = true;
@@ -387,7 +387,7 @@ BookResult<std::vector<PostRecord>> load_posts_checked(LoadStatus& status, const
             return;
         }
         std::lock_guard<std::mutex> lock(update_mutex);
-        update.damaged.insert(ids[i].hex());
+        update.damaged.insert(ids[i]);
     });
     for (size_t i : cache_failed) found[i] = Found{};
     for (size_t i = 0; i < ids.size(); ++i) {
@@ -406,7 +406,7 @@ BookResult<std::vector<PostRecord>> load_posts_checked(LoadStatus& status, const
     ActorKeys keys(services, fetch_deadline, contact);
     auto take_in = [&](size_t i) {
         if (!found[i].read) return;
-        examine(ids[i].hex(), i, found[i]);
+        examine(ids[i], i, found[i]);
         if (found[i].record) keys.meet(found[i].record->fields.actor);
     };
     std::vector<size_t> cached;
@@ -468,7 +468,7 @@ BookResult<std::vector<PostRecord>> load_posts_checked(LoadStatus& status, const
             entry.hex = f.read->hex;
             if (f.read->position.state == State::Confirmed) entry.height = f.read->position.height;
         }
-        update.fresh.emplace(ids[i].hex(), std::move(entry));
+        update.fresh.emplace(ids[i], std::move(entry));
     }
     stats.identities = keys.count();
     stats.identity_seconds = keys.waited();
@@ -493,14 +493,14 @@ BookResult<std::vector<PostRecord>> load_posts_checked(LoadStatus& status, const
 
     // Copies of one envelope: the first on chain stays. Where a copy stands is asked only when
     // no answer so far said.
-    std::vector<std::string> to_place = replays_to_place(posts);
+    std::vector<tx::Txid> to_place = replays_to_place(posts);
     if (!to_place.empty()) {
-        std::map<std::string, ChainPosition> placed;
+        std::map<tx::Txid, ChainPosition> placed;
         std::mutex placed_mutex;
         // A copy whose place could not be asked keeps the place its first answer gave.
         const std::vector<size_t> unplaced = wallet::parallel_for(to_place.size(), LOAD_THREADS, [&](size_t i) {
             if (contact.gone(Contact::woc)) return;
-            net::Result<net::ChainTx> answer = woc.tx(to_place[i], WOC_TX_TIMEOUT, fetch_deadline);
+            net::Result<net::ChainTx> answer = woc.tx(to_place[i].hex(), WOC_TX_TIMEOUT, fetch_deadline);
             contact.saw(Contact::woc, answer.status);
             if (!answer) return;
             ChainPosition position{answer->confirmed ? State::Confirmed : State::Unconfirmed, answer->block_height};

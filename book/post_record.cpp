@@ -97,7 +97,7 @@ PostFields read_post_fields(const Json& post)
     return f;
 }
 
-PostRecord make_post_record(std::string txid, Json post, TxOutputs outputs, int64_t time, size_t seen)
+PostRecord make_post_record(tx::Txid txid, Json post, TxOutputs outputs, int64_t time, size_t seen)
 {
     PostRecord record;
     record.fields = read_post_fields(post);

@@ -68,7 +68,7 @@ struct PostFields {
 PostFields read_post_fields(const Json& post);
 
 struct PostRecord {
-    std::string txid;   // 64 lower-case hex characters
+    tx::Txid txid;
     Json post;          // the post object found in the transaction
     TxOutputs outputs;  // the transaction's outputs
     int64_t time = 0;   // the post's "ts", always above 0
@@ -78,7 +78,7 @@ struct PostRecord {
 };
 
 // A record with its fields read.
-PostRecord make_post_record(std::string txid, Json post, TxOutputs outputs, int64_t time, size_t seen);
+PostRecord make_post_record(tx::Txid txid, Json post, TxOutputs outputs, int64_t time, size_t seen);
 
 // Book order: time ascending, then txid ascending (byte order).
 inline bool book_order_less(const PostRecord& a, const PostRecord& b)

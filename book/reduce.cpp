@@ -41,7 +41,7 @@ void apply_list(const PostRecord& record, const ReduceContext& context, WorkingB
     const PostFields& f = record.fields;
     if (f.origin.empty() || f.utxo.empty()) return;
     Listing listing;
-    listing.id = record.txid;
+    listing.id = record.txid.hex();
     listing.origin = f.origin;
     listing.kind = listing_kind_of(f.kind);
     listing.utxo = f.utxo;
@@ -57,13 +57,13 @@ void apply_list(const PostRecord& record, const ReduceContext& context, WorkingB
     listing.pubkey = f.signer;
     listing.claimed = SellerClaims{f.name, f.sym, f.icon};
     listing.status = ListingStatus::Live;
-    if (listing_fee_paid(record.outputs, context) || context.reserved_listing_ids.count(record.txid) > 0) {
+    if (listing_fee_paid(record.outputs, context) || context.reserved_listing_ids.count(record.txid.hex()) > 0) {
         listing.fee_ok = true;
     } else {
         listing.fee_ok = false;
         if (record.outputs.count >= 3) listing.status = ListingStatus::Cancelled;
     }
-    auto [it, inserted] = book.index.try_emplace(record.txid, book.listings.size());
+    auto [it, inserted] = book.index.try_emplace(record.txid.hex(), book.listings.size());
     if (inserted) {
         book.listings.push_back(std::move(listing));
     } else {
@@ -115,7 +115,7 @@ Offer offer_from(const PostRecord& record)
 {
     const PostFields& f = record.fields;
     Offer offer;
-    offer.id = record.txid;
+    offer.id = record.txid.hex();
     offer.handle = f.handle;
     offer.pubkey = f.signer;
     offer.qty = f.qty;

@@ -104,10 +104,10 @@ size_t keep_if(std::vector<PostRecord>& posts, Keep keep)
 
 } // namespace
 
-std::vector<std::string> replays_to_place(const std::vector<PostRecord>& posts)
+std::vector<tx::Txid> replays_to_place(const std::vector<PostRecord>& posts)
 {
     std::unordered_map<std::string, size_t> counts = envelope_counts(posts);
-    std::vector<std::string> txids;
+    std::vector<tx::Txid> txids;
     for (const PostRecord& record : posts) {
         if (record.position.state == ChainPosition::State::Unknown && counts[envelope_of(record)] > 1) {
             txids.push_back(record.txid);

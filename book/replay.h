@@ -25,7 +25,7 @@ std::string canonical_signature(const Json& post);
 
 // The txids of the posts that share their envelope with another post and whose position is
 // Unknown: the loader asks where they stand before it drops replays.
-std::vector<std::string> replays_to_place(const std::vector<PostRecord>& posts);
+std::vector<tx::Txid> replays_to_place(const std::vector<PostRecord>& posts);
 
 // Removes every group of posts sharing an envelope in which some post's position is still
 // Unknown: which one came first cannot be told, so none is shown. Returns the number removed.

@@ -47,9 +47,9 @@ std::optional<std::string> read_file(const std::filesystem::path& path)
 }
 
 // 256 files: a new post rewrites about 1/256 of the cache.
-std::string shard_of(const std::string& txid)
+std::string shard_of(const tx::Txid& txid)
 {
-    return txid.substr(0, 2);
+    return txid.hex().substr(0, 2);
 }
 
 std::vector<std::string> shard_names()
@@ -139,24 +139,25 @@ std::filesystem::path TxCache::shard_path(const std::string& shard) const
     return m_dir / (shard + ".json");
 }
 
-std::unordered_map<std::string, CachedTx> TxCache::read_shard(const std::string& shard) const
+std::unordered_map<tx::Txid, CachedTx> TxCache::read_shard(const std::string& shard) const
 {
-    std::unordered_map<std::string, CachedTx> entries;
+    std::unordered_map<tx::Txid, CachedTx> entries;
     std::optional<std::string> text = read_file(shard_path(shard));
     if (!text) return entries;
     std::optional<Json> doc = core::parse_json(*text);
     if (!doc || core::json_int64(*doc, "format", 0) != CACHE_FORMAT || !core::json_object(*doc, "txs")) return entries;
     Json& txs = (*doc)["txs"];
     entries.reserve(txs.size());
-    for (auto& [txid, entry] : txs.items()) {
-        if (!is_lower_txid(txid) || shard_of(txid) != shard) continue;
+    for (auto& [key, entry] : txs.items()) {
+        std::optional<tx::Txid> txid = is_lower_txid(key) ? tx::Txid::parse(key) : std::nullopt;
+        if (!txid || shard_of(*txid) != shard) continue;
         std::optional<CachedTx> cached = entry_from_json(entry);
-        if (cached) entries.emplace(txid, std::move(*cached));
+        if (cached) entries.emplace(*txid, std::move(*cached));
     }
     return entries;
 }
 
-bool TxCache::write_shard(const std::string& shard, const std::unordered_map<std::string, CachedTx>& entries) const
+bool TxCache::write_shard(const std::string& shard, const std::unordered_map<tx::Txid, CachedTx>& entries) const
 {
     const std::filesystem::path path = shard_path(shard);
     std::error_code ec;
@@ -165,7 +166,7 @@ bool TxCache::write_shard(const std::string& shard, const std::unordered_map<std
         return !ec;
     }
     Json txs = Json::object();
-    for (const auto& [txid, cached] : entries) txs[txid] = entry_to_json(cached);
+    for (const auto& [txid, cached] : entries) txs[txid.hex()] = entry_to_json(cached);
     const std::string text = core::json_dump_file(Json{{"format", CACHE_FORMAT}, {"txs", std::move(txs)}});
     const std::filesystem::path tmp = temporary_for(path);
     {
@@ -186,7 +187,7 @@ void TxCache::load()
 {
     sweep(m_dir);
     const std::vector<std::string> names = shard_names();
-    std::vector<std::unordered_map<std::string, CachedTx>> read(names.size());
+    std::vector<std::unordered_map<tx::Txid, CachedTx>> read(names.size());
     // A shard whose reading threw is left out: its transactions are fetched again.
     const std::vector<size_t> unread = wallet::parallel_for(names.size(), SHARD_THREADS, [&](size_t i) { read[i] = read_shard(names[i]); });
     for (size_t i : unread) read[i].clear();
@@ -198,7 +199,7 @@ void TxCache::load()
     }
 }
 
-const CachedTx* TxCache::find(const std::string& txid) const
+const CachedTx* TxCache::find(const tx::Txid& txid) const
 {
     auto it = m_entries.find(txid);
     return it == m_entries.end() ? nullptr : &it->second;
@@ -215,15 +216,13 @@ bool TxCache::save(const CacheUpdate& update)
 {
     const int64_t now = core::system_seconds();
     // What the cache will hold, and what must leave it to stay within the bound.
-    std::map<std::string, std::set<std::string>> removed_by_shard;
-    std::map<std::string, std::vector<std::pair<std::string, CachedTx>>> added_by_shard;
-    for (const std::string& txid : update.damaged) {
-        if (!is_lower_txid(txid)) continue;
+    std::map<std::string, std::set<tx::Txid>> removed_by_shard;
+    std::map<std::string, std::vector<std::pair<tx::Txid, CachedTx>>> added_by_shard;
+    for (const tx::Txid& txid : update.damaged) {
         m_entries.erase(txid);
         removed_by_shard[shard_of(txid)].insert(txid);
     }
     for (const auto& [txid, fresh] : update.fresh) {
-        if (!is_lower_txid(txid)) continue;
         CachedTx entry = fresh;
         entry.stored = now;
         m_entries.insert_or_assign(txid, entry);
@@ -231,7 +230,7 @@ bool TxCache::save(const CacheUpdate& update)
     }
     size_t total = bytes();
     if (total > m_max_bytes) {
-        std::vector<std::pair<const std::string*, const CachedTx*>> order;
+        std::vector<std::pair<const tx::Txid*, const CachedTx*>> order;
         order.reserve(m_entries.size());
         for (const auto& [txid, cached] : m_entries) order.emplace_back(&txid, &cached);
         std::sort(order.begin(), order.end(), [&](const auto& a, const auto& b) {
@@ -243,13 +242,13 @@ bool TxCache::save(const CacheUpdate& update)
         });
         // Down to nine tenths, so that the next few loads do not evict again.
         const size_t target = m_max_bytes / 10 * 9;
-        std::vector<std::string> evicted;
+        std::vector<tx::Txid> evicted;
         for (const auto& [txid, cached] : order) {
             if (total <= target) break;
             total -= entry_bytes(*cached);
             evicted.push_back(*txid);
         }
-        for (const std::string& txid : evicted) {
+        for (const tx::Txid& txid : evicted) {
             m_entries.erase(txid);
             removed_by_shard[shard_of(txid)].insert(txid);
             auto& added = added_by_shard[shard_of(txid)];
@@ -266,9 +265,9 @@ bool TxCache::save(const CacheUpdate& update)
     std::atomic<bool> all_written{true};
     const std::vector<size_t> unwritten = wallet::parallel_for(touched.size(), SHARD_THREADS, [&](size_t i) {
         const std::string& shard = touched[i];
-        std::unordered_map<std::string, CachedTx> merged = read_shard(shard);
+        std::unordered_map<tx::Txid, CachedTx> merged = read_shard(shard);
         if (auto it = removed_by_shard.find(shard); it != removed_by_shard.end()) {
-            for (const std::string& txid : it->second) merged.erase(txid);
+            for (const tx::Txid& txid : it->second) merged.erase(txid);
         }
         if (auto it = added_by_shard.find(shard); it != added_by_shard.end()) {
             for (const auto& [txid, entry] : it->second) merged.insert_or_assign(txid, entry);

@@ -26,6 +26,8 @@
 #include <string>
 #include <unordered_map>
 
+#include "tx/txid.h"
+
 namespace book {
 
 struct CachedTx {
@@ -38,9 +40,9 @@ struct CachedTx {
 
 // What one load hands back to the cache.
 struct CacheUpdate {
-    std::unordered_map<std::string, CachedTx> fresh;  // new entries, by txid
-    std::set<std::string> damaged;                    // entries that did not prove: removed
-    std::set<std::string> unkeyed;                    // posts whose signer had no published key
+    std::unordered_map<tx::Txid, CachedTx> fresh;  // new entries, by txid
+    std::set<tx::Txid> damaged;                    // entries that did not prove: removed
+    std::set<tx::Txid> unkeyed;                    // posts whose signer had no published key
 };
 
 class TxCache {
@@ -60,7 +62,7 @@ public:
     void load();
 
     // The entry for a txid, or null. Safe from many threads at once once load has returned.
-    const CachedTx* find(const std::string& txid) const;
+    const CachedTx* find(const tx::Txid& txid) const;
 
     // Applies a load's update to the files (each merged with what it holds now, the files in
     // parallel) and keeps the entries within the byte bound. False when a file could not be
@@ -76,12 +78,12 @@ public:
 
 private:
     std::filesystem::path shard_path(const std::string& shard) const;
-    std::unordered_map<std::string, CachedTx> read_shard(const std::string& shard) const;
-    [[nodiscard]] bool write_shard(const std::string& shard, const std::unordered_map<std::string, CachedTx>& entries) const;
+    std::unordered_map<tx::Txid, CachedTx> read_shard(const std::string& shard) const;
+    [[nodiscard]] bool write_shard(const std::string& shard, const std::unordered_map<tx::Txid, CachedTx>& entries) const;
 
     std::filesystem::path m_dir;
     size_t m_max_bytes;
-    std::unordered_map<std::string, CachedTx> m_entries;
+    std::unordered_map<tx::Txid, CachedTx> m_entries;
 };
 
 } // namespace book

@@ -303,11 +303,11 @@ trade::TradeResult<trade::OfferRow> closed_offer(trade::MarketSession& session, 
     std::map<std::string, book::Listing> listings;
     book::reduce_book(posts, book::reduce_context_for(posts, options), listings);
     for (const auto& record : posts) {
-        if (!id_matches(record.txid, id) || book::post_string(record.post, "type") != "ag_buy") continue;
+        if (!id_matches(record.txid.hex(), id) || book::post_string(record.post, "type") != "ag_buy") continue;
         auto it = listings.find(core::ascii_lower(book::post_string(record.post, "listing")));
         if (it == listings.end() || core::ascii_lower(it->second.pubkey) != me) continue;
         book::Offer offer;
-        offer.id = record.txid;
+        offer.id = record.txid.hex();
         offer.handle = book::post_string(record.post, "handle");
         offer.pubkey = book::post_pubkey(record.post);
         offer.qty = book::post_string(record.post, "qty");
@@ -397,7 +397,7 @@ int cmd_history(trade::MarketSession& session, const Invocation& inv, std::ostre
     for (const auto& r : rows) {
         table.push_back({core::utc_minute_text(r.time), r.role, r.type, r.name.empty() ? short_id(r.origin) : r.name, r.qty,
                          core::format_bsv_sats(r.pay_sats), r.counterparty, r.open ? "open" : "",
-                         short_id(r.txid)});
+                         short_id(r.txid.hex())});
     }
     out << format_table({"Time (UTC)", "Role", "Type", "Item", "Qty", "BSV", "With", "", "Post"}, table);
     return status;

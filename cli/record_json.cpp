@@ -69,7 +69,7 @@ core::Json history_json(const std::vector<book::HistoryRow>& rows)
 {
     core::Json out = core::Json::array();
     for (const auto& r : rows) {
-        out.push_back({{"type", r.type},         {"txid", r.txid},   {"listing", r.listing},
+        out.push_back({{"type", r.type},         {"txid", r.txid.hex()},   {"listing", r.listing},
                        {"handle", r.handle},     {"pubkey", r.pubkey}, {"counterparty", r.counterparty},
                        {"qty", r.qty},           {"pay_sats", r.pay_sats}, {"name", r.name},
                        {"origin", r.origin},     {"time", r.time},   {"role", r.role},

@@ -184,14 +184,14 @@ private:
             if (item == m_items.end()) return trade::TradeError(trade::TradeCode::Refused, "no such item " + m.lot);
             trade::TradeResult<trade::Sent> result = list_lot(session, item->second, m.qty, m.price, m.note);
             if (result) {
-                m_ids[m.label] = result->txid;
-                m_listed_qty[result->txid] = m.qty;
+                m_ids[m.label] = result->txid.hex();
+                m_listed_qty[result->txid.hex()] = m.qty;
             }
             return result;
         }
         case MoveKind::Offer: {
             trade::TradeResult<trade::Sent> result = offer_on(session, id_of(m.ref), m.qty);
-            if (result) m_ids[m.label] = result->txid;
+            if (result) m_ids[m.label] = result->txid.hex();
             return result;
         }
         case MoveKind::Complete:

@@ -140,14 +140,14 @@ bool arc_broadcast(const Session& session, const std::string& raw_hex, const std
 
 FundingResult<Paid> broadcast_tx(Session& session, const std::vector<tx::TxInput>& inputs,
                                  const std::vector<tx::TxOutput>& outputs, const std::optional<core::Hash160>& change_hash,
-                                 std::string& txid)
+                                 tx::Txid& txid)
 {
     wallet::WalletLock lock(session.wallet());
-    txid.clear();
+    txid = tx::Txid();
     core::Bytes raw = tx::tx_serialize(inputs, outputs, false);
     if (raw.empty()) return FundingError(FundingCode::SerializeFailed);
     const tx::Txid id = tx::tx_id(raw);
-    txid = id.hex();
+    txid = id;
     const std::string hex = core::hex_encode(raw);
 
     // The network is asked with the wallet lock let go; the inputs are marked as being sent
@@ -170,7 +170,7 @@ FundingResult<Paid> broadcast_tx(Session& session, const std::vector<tx::TxInput
         session.coins().last_confirmed_txid = id;
         record_outcome(session, id, inputs, outputs, change_hash);
     }
-    return Paid{txid, sent.found};
+    return Paid{id, sent.found};
 }
 
 } // namespace funding

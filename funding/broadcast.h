@@ -25,17 +25,17 @@ inline constexpr std::string_view SENT_UNCONFIRMED = " (sent; the network has no
 
 // A transaction that went out.
 struct Paid {
-    std::string txid;        // lower case
+    tx::Txid txid;
     bool confirmed = true;   // WhatsOnChain shows it; else a service took it and it does not yet
 };
 
 // Serialises, computes the txid (written to txid before anything is sent, also when the
-// broadcast fails) and submits. The transaction when a service took it; or SerializeFailed,
+// broadcast fails; the null txid when the transaction does not serialise) and submits. The transaction when a service took it; or SerializeFailed,
 // BroadcastRefused with ARC's answer (else WhatsOnChain's, when WhatsOnChain refused it), or
 // NotTaken when no service took it and none said why.
 [[nodiscard]] FundingResult<Paid> broadcast_tx(Session& session, const std::vector<tx::TxInput>& inputs,
                                                const std::vector<tx::TxOutput>& outputs,
-                                               const std::optional<core::Hash160>& change_hash, std::string& txid);
+                                               const std::optional<core::Hash160>& change_hash, tx::Txid& txid);
 
 // The raw hex of the transaction from WhatsOnChain, asked up to rounds times (0: the session's
 // poll timing rounds), the poll interval apart; only an answer whose bytes hash to txid

@@ -109,10 +109,10 @@ public:
             }
             if (!sign_all(m_session.wallet(), funded.inputs, funded.outputs)) return FundingError(FundingCode::SigningFailed);
 
-            std::string txid;
+            tx::Txid txid;
             FundingResult<Paid> result = broadcast_tx(m_session, funded.inputs, funded.outputs, m_change, txid);
             if (result) return result;
-            if (auto id = tx::Txid::parse(txid)) m_sent.push_back({std::move(*id), funded.inputs, funded.outputs});
+            if (!txid.is_null()) m_sent.push_back({txid, funded.inputs, funded.outputs});
             m_last = result.error();
 
             // Only a refusal carries the service's answer; the others are no answer at all.
@@ -170,7 +170,7 @@ private:
             m_session.coins().last_confirmed_txid = s.txid;
             record_outcome(m_session, s.txid, s.inputs, s.outputs, m_change);
         }
-        return Paid{s.txid.hex(), true};
+        return Paid{s.txid, true};
     }
 
     // The caller's hold-back list and the inputs this payment could not ask about.

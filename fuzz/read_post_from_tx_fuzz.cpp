@@ -16,6 +16,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (const auto& [key, value] : post->items()) FUZZ_CHECK(!value.is_structured());
     FUZZ_CHECK(book::post_string(*post, "protocol") == book::POST_PROTOCOL);
     (void)book::read_post_fields(*post);
-    (void)book::make_post_record(std::string(64, 'a'), *post, std::move(outputs), book::post_number(*post, "ts"), 0);
+    (void)book::make_post_record(*tx::Txid::parse(std::string(64, 'a')), *post, std::move(outputs), book::post_number(*post, "ts"), 0);
     return 0;
 }

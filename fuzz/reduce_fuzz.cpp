@@ -65,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const book::Json& element = (*doc)[i];
         if (!element.is_object()) continue;
         const int64_t time = book::post_number(element, "ts");
-        posts.push_back(book::make_post_record(txid_of(i), element, outputs_of(element), time, i));
+        posts.push_back(book::make_post_record(*tx::Txid::parse(txid_of(i)), element, outputs_of(element), time, i));
     }
 
     book::ReduceContext context;

@@ -83,13 +83,14 @@ size_t chain_vout_count(const nlohmann::json& tx)
 
 std::optional<ChainTx> parse_chain_tx(const nlohmann::json& tx)
 {
-    auto txid = core::json_string_opt(tx, "txid");
-    if (!txid || !core::is_hex64(*txid)) return std::nullopt;
+    auto text = core::json_string_opt(tx, "txid");
+    auto txid = text ? tx::Txid::parse(*text) : std::nullopt;
+    if (!txid) return std::nullopt;
     const auto* vout = core::json_array(tx, "vout");
     if (!vout) return std::nullopt;
 
     ChainTx out;
-    out.txid = core::ascii_lower(*txid);
+    out.txid = *txid;
     for (size_t i = 0; i < vout->size(); ++i) {
         const auto& entry = (*vout)[i];
         if (!entry.is_object()) return std::nullopt;

@@ -24,7 +24,7 @@ struct ChainTxOutput {
 };
 
 struct ChainTx {
-    std::string txid;  // lower case
+    tx::Txid txid;
     std::vector<ChainTxOutput> outputs;
     bool confirmed = false;    // the answer names a block
     int64_t block_height = 0;  // 0 when unconfirmed or not given

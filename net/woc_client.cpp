@@ -110,7 +110,7 @@ Result<ChainTx> WocClient::tx(std::string_view txid, int timeout_seconds, const 
     auto doc = core::parse_json(reply.body);
     auto parsed = doc ? parse_chain_tx(*doc) : std::nullopt;
     if (!parsed) return Result<ChainTx>::failed(Failure::Answer, "the transaction answer is malformed", reply.status);
-    if (parsed->txid != core::ascii_lower(txid)) {
+    if (parsed->txid.hex() != core::ascii_lower(txid)) {
         return Result<ChainTx>::failed(Failure::Answer, "the service answered with another transaction", reply.status);
     }
     return Result<ChainTx>::success(std::move(*parsed), reply.status);

@@ -10,6 +10,7 @@
 #include "book/error.h"
 #include "core/result.h"
 #include "funding/error.h"
+#include "tx/txid.h"
 #include "wallet/error.h"
 
 namespace trade {
@@ -167,7 +168,7 @@ using TradeResult = core::Result<T, TradeError>;
 
 // What a routine that sends a transaction hands back.
 struct Sent {
-    std::string txid;        // lower case
+    tx::Txid txid;
     bool confirmed = true;   // WhatsOnChain shows it; else a service took it and it does not yet
     // A completion only: the sale went through, but its "ag_fill" post did not.
     std::optional<TradeError> fill_failed;

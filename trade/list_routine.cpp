@@ -106,7 +106,7 @@ TradeResult<Sent> publish_listing(MarketSession& session, const core::Json& post
     if (result) {
         // The seller's record: what this wallet signed and published, never what the book shows.
         funding::ListingRecord record = record_of_listing_post(signed_post, lot_units_of(session, signed_post));
-        (void)funding::reserve_bind_listing(session.wallet(), outpoint, core::ascii_lower(result->txid), record);
+        (void)funding::reserve_bind_listing(session.wallet(), outpoint, result->txid.hex(), record);
     } else {
         (void)funding::reserve_remove(session.wallet(), outpoint);
     }

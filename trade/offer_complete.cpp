@@ -81,7 +81,7 @@ OfferCheck refused_check(TradeError error)
 
 // The first 1-satoshi output that carries a token amount and pays this wallet: what is left of
 // a token lot after a partial sale.
-void find_leftover(wallet::WalletSession& wallet, const tx::Transaction& done, const std::string& txid, Completion& out)
+void find_leftover(wallet::WalletSession& wallet, const tx::Transaction& done, const tx::Txid& txid, Completion& out)
 {
     for (size_t n = 0; n < done.outputs.size(); ++n) {
         const auto& output = done.outputs[n];
@@ -243,7 +243,7 @@ Completion complete_offer(MarketSession& session, std::string_view offer_text, c
     const size_t li = out.check.listing_input;
     const Prevout& listed = *loaded.prevouts[li];
     auto owner = tx::find_spendable_lock(listed.script);
-    std::string txid;
+    tx::Txid txid;
     {
         wallet::WalletLock lock(session.wallet());
         if (!hd_wallet_bound(session.wallet())) {
@@ -278,7 +278,7 @@ Completion complete_offer(MarketSession& session, std::string_view offer_text, c
         out.result = sent_of(*sent);
     }
 
-    find_leftover(session.wallet(), t, core::ascii_lower(txid), out);
+    find_leftover(session.wallet(), t, txid, out);
     record_sale(session.wallet(), *record.reserve, out.check, out);
     return out;
 }

@@ -62,7 +62,7 @@ TradeResult<Sent> post_transaction(MarketSession& session, std::string_view payl
     funding::FundingResult<funding::Paid> paid = funding::pay_outputs(session.funding(), outputs, options);
     if (paid && doc && core::json_string(*doc, "type") == "ag_buy" && !hold_back.empty()) {
         // The record keeps the buyer's own coins: the signed inputs (the listing input is the seller's).
-        funding::OfferRecord record{paid->txid, core::ascii_lower(core::json_string(*doc, "listing")), {}};
+        funding::OfferRecord record{paid->txid.hex(), core::ascii_lower(core::json_string(*doc, "listing")), {}};
         if (auto offer = parse_offer_text(core::json_string(*doc, "offer"))) {
             for (const auto& in : offer->inputs) {
                 if (!in.script_sig.empty()) record.utxos.push_back(tx::format_outpoint(in.txid, in.vout));

@@ -17,7 +17,7 @@ std::string follow_up_text(const Sent& sent)
 
 std::string sent_text(const Sent& sent)
 {
-    std::string text = "success: " + sent.txid + (sent.confirmed ? std::string() : std::string(funding::SENT_UNCONFIRMED));
+    std::string text = "success: " + sent.txid.hex() + (sent.confirmed ? std::string() : std::string(funding::SENT_UNCONFIRMED));
     if (sent.fill_failed) text += "\n" + follow_up_text(sent);
     return text;
 }

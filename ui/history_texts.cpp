@@ -72,7 +72,7 @@ std::string history_cell_text(const book::HistoryRow& row, HistoryColumn column,
     case HistoryColumn::Qty: return listing ? quantity_text(*listing, row.qty) : row.qty;
     case HistoryColumn::Bsv: return row.pay_sats == 0 ? "-" : bsv_amount(row.pay_sats);
     case HistoryColumn::Who: return history_who_text(row, my_key);
-    case HistoryColumn::Txid: return row.txid;
+    case HistoryColumn::Txid: return row.txid.hex();
     }
     return {};
 }

@@ -80,7 +80,7 @@ const book::HistoryRow* HistoryWindow::selectedRow() const
 void HistoryWindow::openSelected()
 {
     const book::HistoryRow* row = selectedRow();
-    if (row && row->txid.size() == 64) emit openTransaction(qtext(row->txid));
+    if (row) emit openTransaction(qtext(row->txid.hex()));
 }
 
 bool HistoryWindow::eventFilter(QObject* watched, QEvent* event)

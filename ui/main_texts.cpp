@@ -108,7 +108,7 @@ ActionOutcome action_outcome(const std::string& done_text, const trade::TradeRes
         out.status = out.text.substr(0, out.text.find('\n'));
         return out;
     }
-    out.txid = result->txid;
+    out.txid = result->txid.hex();
     const std::string rest = trade::follow_up_text(*result);
     const std::string done = done_text.empty() ? std::string("Done.") : done_text;
     out.status = out.txid.empty() ? done : done + " (" + short_txid(out.txid) + ")";

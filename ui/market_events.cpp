@@ -39,9 +39,9 @@ std::vector<MarketEvent> market_events(const std::vector<book::Listing>& before,
         }
     }
     std::set<std::string> known_rows;
-    for (const auto& row : before_history) known_rows.insert(row.txid);
+    for (const auto& row : before_history) known_rows.insert(row.txid.hex());
     for (const auto& row : after_history) {
-        if (row.type != "ag_fill" || row.role != "buy" || known_rows.count(row.txid) > 0) continue;
+        if (row.type != "ag_fill" || row.role != "buy" || known_rows.count(row.txid.hex()) > 0) continue;
         const book::Listing* listing = find_listing(after, row.listing);
         if (!listing) listing = find_listing(before, row.listing);
         book::Listing unknown;

@@ -21,7 +21,7 @@ OfferCancelContext offer_cancel_context(const book::HistoryRow& row, const std::
 {
     OfferCancelContext context;
     context.listing_id = row.listing;
-    context.offer.id = row.txid;
+    context.offer.id = row.txid.hex();
     context.offer.qty = row.qty;
     context.offer.pay_sats = row.pay_sats;
     context.offer.pubkey = row.pubkey;
@@ -36,7 +36,7 @@ OfferCancelContext offer_cancel_context(const book::HistoryRow& row, const std::
         if (const std::string names = name_and_symbol(listing); !names.empty()) context.item = names;
         context.seller = seller_label(listing);
         for (const auto& offer : listing.offers)
-            if (offer.id == row.txid) context.offer = offer;
+            if (offer.id == row.txid.hex()) context.offer = offer;
     }
     if (context.seller.empty()) context.seller = row.counterparty;
     return context;

@@ -55,7 +55,7 @@ std::optional<LocalOrd> local_ord_of(const net::ChainTx& chain_tx, size_t vout, 
     auto env = envelope_of(*script, address);
     if (!env || !watched.count(address)) return std::nullopt;
     LocalOrd ord;
-    ord.txid = chain_tx.txid;
+    ord.txid = chain_tx.txid.hex();
     ord.vout = static_cast<uint32_t>(vout);
     ord.address = address;
     ord.height = chain_tx.confirmed ? chain_tx.block_height : 0;

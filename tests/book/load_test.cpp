@@ -35,7 +35,7 @@ bool has(const std::string& text, const std::string& part)
 std::vector<std::string> txids(const std::vector<PostRecord>& posts)
 {
     std::vector<std::string> ids;
-    for (const PostRecord& p : posts) ids.push_back(p.txid);
+    for (const PostRecord& p : posts) ids.push_back(p.txid.hex());
     return ids;
 }
 

@@ -95,7 +95,7 @@ inline std::string txid_of(unsigned byte)
 inline book::PostRecord record(const std::string& txid, const Json& post, size_t seen = 0, Json tx = nullptr)
 {
     Json chain = tx.is_null() ? post_tx(post) : std::move(tx);
-    return book::make_post_record(txid, post, book::read_tx_outputs(chain), book::post_number(post, "ts"), seen);
+    return book::make_post_record(*tx::Txid::parse(txid), post, book::read_tx_outputs(chain), book::post_number(post, "ts"), seen);
 }
 
 // What the reduction needs besides the posts: the addresses these posts pay, and the architects.

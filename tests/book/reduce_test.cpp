@@ -348,7 +348,7 @@ std::vector<HistoryRow> history(const std::vector<PostRecord>& posts, const std:
 
 const HistoryRow* row_of(const std::vector<HistoryRow>& rows, const std::string& txid)
 {
-    auto row = std::find_if(rows.begin(), rows.end(), [&](const HistoryRow& r) { return r.txid == txid; });
+    auto row = std::find_if(rows.begin(), rows.end(), [&](const HistoryRow& r) { return r.txid.hex() == txid; });
     return row == rows.end() ? nullptr : &*row;
 }
 
@@ -412,7 +412,7 @@ TEST(HistoryRows, EachViewerSeesTheirOwnRowsInTheirRole)
     const auto rows = history(posts, BUYER.pub);
     EXPECT_EQ(row_of(rows, txid_of(0x22))->handle, "you");
     ASSERT_GE(rows.size(), 3u);
-    EXPECT_EQ(rows[0].txid + rows[1].txid + rows[2].txid, txid_of(0x30) + txid_of(0x25) + txid_of(0x01));
+    EXPECT_EQ(rows[0].txid.hex() + rows[1].txid.hex() + rows[2].txid.hex(), txid_of(0x30) + txid_of(0x25) + txid_of(0x01));
     EXPECT_TRUE(rows[1].open);  // the last offer
     for (size_t i = 1; i < rows.size(); ++i) EXPECT_GE(rows[i - 1].time, rows[i].time);
 }
@@ -522,7 +522,7 @@ TEST(Replay, ReencodedSignaturesAndKeysAreStillTheSameEnvelopeOtherSignaturesAre
     std::reverse(posts.begin(), posts.end());
     EXPECT_EQ(book::drop_replays(posts), copies.size());
     ASSERT_EQ(posts.size(), 1u);
-    EXPECT_EQ(posts[0].txid, txid_of(0x90));
+    EXPECT_EQ(posts[0].txid.hex(), txid_of(0x90));
 
     // Another signature of the signer, or the same body signed by another key, is no copy.
     posts.push_back(record(txid_of(2), sign(Json{{"type", "ag_cancel"}, {"listing", LISTING_B}}, SELLER, 2001), 1));
@@ -563,7 +563,7 @@ TEST(Replay, TheFirstOnChainStaysAndAnUnplacedGroupIsWithheld)
     original.position = block(5);
     PostRecord alone = two_listings()[0];
     std::vector<PostRecord> posts = {original, copy, alone};
-    EXPECT_EQ(book::replays_to_place(posts), std::vector<std::string>{copy.txid});
+    EXPECT_EQ(book::replays_to_place(posts), std::vector<tx::Txid>{copy.txid});
     EXPECT_EQ(book::withhold_unplaced_replays(posts), 2u);
     ASSERT_EQ(posts.size(), 1u);
     EXPECT_EQ(posts[0].txid, alone.txid);

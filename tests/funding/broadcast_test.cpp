@@ -53,9 +53,9 @@ protected:
         start_session(m_http.get());
         std::optional<wallet::WalletLock> held;
         if (m_hold_lock) held.emplace(ws());  // as offer completion holds it
-        std::string txid;
+        tx::Txid txid;
         std::string result = outcome(funding::broadcast_tx(session(), m_inputs, m_outputs, std::nullopt, txid));
-        EXPECT_EQ(txid, m_txid);
+        EXPECT_EQ(txid.hex(), m_txid);
         EXPECT_EQ(wallet::wallet_lock_levels(ws()), m_hold_lock ? 1u : 0u);
         return result;
     }
@@ -190,10 +190,10 @@ TEST_F(Broadcast, UnserialisableTransactionAsksNothing)
     m_outputs[0].value = -1;
     m_http = std::make_unique<FakeHttp>();
     start_session(m_http.get());
-    std::string txid = "stale";
+    tx::Txid txid = *tx::Txid::parse(std::string(64, 'a'));
     EXPECT_EQ(outcome(funding::broadcast_tx(session(), m_inputs, m_outputs, std::nullopt, txid)),
               failed(funding::FundingCode::SerializeFailed));
-    EXPECT_EQ(txid, "");
+    EXPECT_TRUE(txid.is_null());
     EXPECT_TRUE(m_http->urls().empty());
 }
 

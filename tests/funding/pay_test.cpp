@@ -34,7 +34,7 @@ protected:
     tx::Transaction paid(const funding::FundingResult<funding::Paid>& result)
     {
         EXPECT_TRUE(result) << outcome(result);
-        auto raw = result ? core::hex_decode(chain_hex(result->txid)) : std::nullopt;
+        auto raw = result ? core::hex_decode(chain_hex(result->txid.hex())) : std::nullopt;
         auto tx = raw ? tx::tx_parse(*raw) : std::nullopt;
         EXPECT_TRUE(tx);
         return tx ? *tx : tx::Transaction{};
@@ -78,7 +78,7 @@ TEST_F(Pay, RemembersItsChangeAcrossARestartUntilTheChainListsIt)
     EXPECT_EQ(inputs_of(t), Outpoints{funding_txid + "_0"});
     EXPECT_EQ(read_json(snapshot("spent"))["outpoints"], nlohmann::json::array({funding_txid + ":0"}));
     EXPECT_EQ(read_json(snapshot("change"))["coins"],
-              nlohmann::json::array({{{"txid", result->txid}, {"vout", 1}, {"sats", t.outputs[1].value}, {"addr", receive_address(0)}}}));
+              nlohmann::json::array({{{"txid", result->txid.hex()}, {"vout", 1}, {"sats", t.outputs[1].value}, {"addr", receive_address(0)}}}));
 
     wallet::wallet_forget(ws());  // the program ends; a new one starts
     ASSERT_TRUE(wallet::wallet_load(ws()));
@@ -86,7 +86,7 @@ TEST_F(Pay, RemembersItsChangeAcrossARestartUntilTheChainListsIt)
     ASSERT_TRUE(funding::ensure_coin_state(session()));
     EXPECT_TRUE(funding::is_spent(session(), test_txid(funding_txid), 0));
     ASSERT_EQ(session().coins().change.size(), 1u);
-    EXPECT_EQ(session().coins().change[0].txid.hex(), result->txid);
+    EXPECT_EQ(session().coins().change[0].txid, result->txid);
     EXPECT_EQ(session().coins().change[0].vout, 1u);
     EXPECT_EQ(session().coins().change[0].sats, t.outputs[1].value);
 
@@ -94,7 +94,7 @@ TEST_F(Pay, RemembersItsChangeAcrossARestartUntilTheChainListsIt)
     ASSERT_EQ(outcome(funding::refresh_coins(session())), "done");
     EXPECT_TRUE(session().coins().change.empty());
     EXPECT_EQ(session().coins().lists[receive_address(0)].coins,
-              (std::vector<funding::CachedCoin>{{test_txid(result->txid), 1, t.outputs[1].value}}));
+              (std::vector<funding::CachedCoin>{{result->txid, 1, t.outputs[1].value}}));
     EXPECT_TRUE(read_json(snapshot("change"))["coins"].empty());
     // The spent coin, read back without its address, leaves the set once no list shows it.
     EXPECT_FALSE(funding::is_spent(session(), test_txid(funding_txid), 0));
@@ -148,7 +148,7 @@ TEST_F(Pay, BroadcastWhoseAnswerWasLostIsFoundAndNotPaidAgain)
     EXPECT_NE(spent_on_chain(first, 0), spent_on_chain(second, 0));  // exactly one coin paid, once
     wallet::WalletLock lock(ws());
     ASSERT_EQ(session().coins().change.size(), 1u);
-    EXPECT_EQ(session().coins().change[0].txid.hex(), result->txid);
+    EXPECT_EQ(session().coins().change[0].txid, result->txid);
 }
 
 TEST_F(Pay, ThreeFailedBroadcastsGiveUp)

@@ -69,7 +69,7 @@ TEST(ChainTxTest, RealTransactionsAndTheirVariants)
     ASSERT_TRUE(pending);
     EXPECT_FALSE(pending->confirmed);
     EXPECT_EQ(pending->block_height, 0);
-    EXPECT_EQ(pending->txid, "c1d32f28baa27a376ba977f6a8de6ce0a87041157cef0274b20bfda2b0d8df96");
+    EXPECT_EQ(pending->txid.hex(), "c1d32f28baa27a376ba977f6a8de6ce0a87041157cef0274b20bfda2b0d8df96");
     EXPECT_TRUE(pending->outputs[0].script_truncated);
     EXPECT_TRUE(pending->outputs[0].script_hex.empty());
 

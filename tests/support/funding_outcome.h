@@ -30,7 +30,7 @@ inline std::string sent(const std::string& txid, bool confirmed = true)
 
 inline std::string outcome(const funding::FundingResult<funding::Paid>& result)
 {
-    return result ? sent(result->txid, result->confirmed) : failed(result.error());
+    return result ? sent(result->txid.hex(), result->confirmed) : failed(result.error());
 }
 
 inline std::string outcome(const funding::FundingResult<void>& result)

@@ -91,10 +91,11 @@ TEST(TradeResultText, EachFailureReadsAsItAlwaysHas)
 TEST(TradeResultText, WhatWasSentNamesItsTransaction)
 {
     const std::string txid(64, 'a');
-    EXPECT_EQ(trade::result_text(trade::Sent{txid, true, std::nullopt}), "success: " + txid);
-    EXPECT_EQ(trade::result_text(trade::Sent{txid, false, std::nullopt}),
+    const tx::Txid id = *tx::Txid::parse(txid);
+    EXPECT_EQ(trade::result_text(trade::Sent{id, true, std::nullopt}), "success: " + txid);
+    EXPECT_EQ(trade::result_text(trade::Sent{id, false, std::nullopt}),
               "success: " + txid + std::string(funding::SENT_UNCONFIRMED));
-    const trade::Sent sold{txid, true, TradeError(funding::FundingCode::NotTaken)};
+    const trade::Sent sold{id, true, TradeError(funding::FundingCode::NotTaken)};
     EXPECT_EQ(trade::follow_up_text(sold),
               "Book overlay: error: the network did not take that transaction. Nothing was sent.");
     EXPECT_EQ(trade::result_text(sold), "success: " + txid + "\n" + trade::follow_up_text(sold));

@@ -117,7 +117,7 @@ std::string built(const trade::TradeResult<std::string>& offer)
 // The txid sent; "" when the routine failed.
 std::string txid_of(const trade::TradeResult<trade::Sent>& result)
 {
-    return result ? result->txid : std::string();
+    return result ? result->txid.hex() : std::string();
 }
 
 // The code of the failure; nullopt when the routine succeeded.

@@ -115,7 +115,7 @@ TEST(MarketEvents, EachNewOfferAndEachFillOnce)
     after[0].offers.push_back(second);
     after[1].offers.push_back(second);  // an offer on someone else's listing is not ours to hear of
     const book::HistoryRow bought{
-        .type = "ag_fill", .txid = "f1", .listing = "L2", .counterparty = "rhea", .qty = "4", .pay_sats = 400, .role = "buy"};
+        .type = "ag_fill", .txid = *tx::Txid::parse(std::string(64, 'f')), .listing = "L2", .counterparty = "rhea", .qty = "4", .pay_sats = 400, .role = "buy"};
 
     const auto events = ui::market_events(before, after, {}, {bought}, ME);
     ASSERT_EQ(events.size(), 2u);
@@ -136,7 +136,7 @@ TEST(MainTexts, FreshnessMarkerAndActionResults)
 
     const std::string txid = "3f6c1d0a9b8e7f6a5b4c3d2e1f0a9b8c7d6e5f4a3b2c1d0e9f8a7b6c5d4e3f2a";
     const auto done = ui::action_outcome("Your offer is posted.",
-                                         trade::Sent{txid, true, trade::TradeError(trade::TradeCode::Refused, "busy.")});
+                                         trade::Sent{*tx::Txid::parse(txid), true, trade::TradeError(trade::TradeCode::Refused, "busy.")});
     EXPECT_TRUE(done.success);
     EXPECT_EQ(done.txid, txid);
     EXPECT_EQ(done.status, "Your offer is posted. (3f6c1d\u20264e3f2a)");

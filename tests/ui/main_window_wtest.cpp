@@ -153,7 +153,7 @@ TEST_F(MainWindowTest, APostedListingIsShownAndItsTxidCopies)
     services->set_wallet(ui::sample_wallet(""));
     auto w = open();
     const std::string txid = "3f6c1d0a9b8e7f6a5b4c3d2e1f0a9b8c7d6e5f4a3b2c1d0e9f8a7b6c5d4e3f2a";
-    w->controller().finishAction({Action::List, "List", "", "Your listing is posted.", true}, trade::Sent{txid, true, std::nullopt});
+    w->controller().finishAction({Action::List, "List", "", "Your listing is posted.", true}, trade::Sent{*tx::Txid::parse(txid), true, std::nullopt});
     ASSERT_NE(w->messageWindow(), nullptr);
     click(*w->messageWindow(), "note.copy");
     EXPECT_EQ(QApplication::clipboard()->text().toStdString(), txid);

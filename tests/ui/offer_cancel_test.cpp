@@ -91,16 +91,16 @@ TEST(OfferCancel, QuestionRefusalAndTheContextOfAHistoryRow)
     context.listing_id = std::string(63, '1');
     EXPECT_EQ(ui::offer_cancel_refusal(context), ui::trade_refusal(trade::TradeCode::PickOpenOffer));
 
-    const book::HistoryRow row{.type = "ag_buy", .txid = std::string(64, '9'), .listing = std::string(64, '1'),
+    const book::HistoryRow row{.type = "ag_buy", .txid = *tx::Txid::parse(std::string(64, '9')), .listing = std::string(64, '1'),
                                .counterparty = "seller-from-row", .qty = "5", .pay_sats = 77, .open = true};
     auto fields = [](const ui::OfferCancelContext& c) {
         return std::tuple(c.listing_id, c.offer.id, c.offer.offer, c.offer.qty, c.offer.pay_sats, c.seller);
     };
     EXPECT_EQ(fields(ui::offer_cancel_context(row, {})),
-              std::tuple(row.listing, row.txid, std::string(), std::string("5"), uint64_t{77}, std::string("seller-from-row")));
-    theirs.offers = {offer(std::string(64, '8'), ME), offer(row.txid, ME)};
+              std::tuple(row.listing, row.txid.hex(), std::string(), std::string("5"), uint64_t{77}, std::string("seller-from-row")));
+    theirs.offers = {offer(std::string(64, '8'), ME), offer(row.txid.hex(), ME)};
     EXPECT_EQ(fields(ui::offer_cancel_context(row, {theirs})),
-              std::tuple(row.listing, row.txid, "hex-of-" + row.txid, std::string("2"), uint64_t{40'000'000},
+              std::tuple(row.listing, row.txid.hex(), "hex-of-" + row.txid.hex(), std::string("2"), uint64_t{40'000'000},
                          std::string("zeno@tavrinnode.example")));
 }
 

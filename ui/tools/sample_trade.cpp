@@ -65,7 +65,7 @@ std::optional<trade::TradeError> ScriptedTradeServices::answer(const std::string
 trade::TradeResult<trade::Sent> ScriptedTradeServices::sent(const std::string& routine)
 {
     if (auto refusal = answer(routine)) return *refusal;
-    return trade::Sent{SAMPLE_TXID, true, std::nullopt};
+    return trade::Sent{*tx::Txid::parse(SAMPLE_TXID), true, std::nullopt};
 }
 
 void ScriptedTradeServices::pause() const
@@ -332,17 +332,17 @@ std::vector<book::HistoryRow> sample_trade_history(const std::string& me, int64_
         }
         row.counterparty = r.counterparty;
         row.open = r.open;
-        row.txid = hex_id('f', n++);
+        row.txid = *tx::Txid::parse(hex_id('f', n++));
         row.listing = hex_id('9', n);
         out.push_back(std::move(row));
     }
     // The open offers are those on the book.
-    out[0].txid = hex_id('b', 5);
+    out[0].txid = *tx::Txid::parse(hex_id('b', 5));
     out[0].listing = hex_id('a', 4);
-    out[1].txid = hex_id('b', 4);
+    out[1].txid = *tx::Txid::parse(hex_id('b', 4));
     out[1].listing = hex_id('a', 3);
     // zeno's offer on the wallet's Owl Coin listing.
-    out[2].txid = hex_id('b', 1);
+    out[2].txid = *tx::Txid::parse(hex_id('b', 1));
     out[2].listing = hex_id('a', 1);
     return out;
 }
