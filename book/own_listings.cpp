@@ -11,7 +11,7 @@ std::set<std::string> bound_wallet_listing_ids(wallet::WalletSession& wallet)
     std::set<std::string> ids;
     if (!wallet::pursa_is_connected(wallet)) return ids;
     for (const funding::Reserve& reserve : funding::reserve_list(wallet)) {
-        if (!reserve.listing.empty()) ids.insert(core::ascii_lower(reserve.listing));
+        if (reserve.listing) ids.insert(reserve.listing->hex());
     }
     return ids;
 }

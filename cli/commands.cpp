@@ -233,7 +233,8 @@ int cmd_list(trade::MarketSession& session, const Invocation& inv, std::ostream&
     std::string error;
     const trade::LotToList* lot = find_lot(lots.lots, inv.args[0], error);
     if (!lot) return refuse(out, error);
-    if (funding::reserve_holds(session.wallet(), core::ascii_lower(lot->txid), lot->vout)) {
+    const std::optional<tx::Txid> lot_txid = tx::Txid::parse(lot->txid);
+    if (lot_txid && funding::reserve_holds(session.wallet(), {*lot_txid, lot->vout})) {
         // Held for a listing: the book may show that listing closed (sold, cancelled by an
         // architect), which frees the lot.
         Book b = load_book(session);
@@ -364,7 +365,7 @@ int cmd_cancel_offer(trade::MarketSession& session, const Invocation& inv, std::
     // The wallet's own record of its offers first: it withdraws an offer whether or not the
     // book shows it (its listing dated ahead, closed, or the book not loading at all).
     for (const auto& record : trade::recorded_offers(session.wallet())) {
-        if (!id_matches(record.offer, inv.args[0])) continue;
+        if (!id_matches(record.offer.hex(), inv.args[0])) continue;
         core::log_progress("Cancelling your offer...");
         return finish(out, trade::withdraw_recorded_offer(session, record));
     }

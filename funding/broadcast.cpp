@@ -6,7 +6,6 @@
 #include "funding/chain_clients.h"
 #include "funding/coin_state.h"
 #include "funding/outcome.h"
-#include "funding/outpoint_text.h"
 #include "funding/session.h"
 #include "tx/parse.h"
 #include "tx/serialize.h"

@@ -5,7 +5,6 @@
 
 #include "core/json_get.h"
 #include "funding/json_store.h"
-#include "funding/outpoint_text.h"
 #include "funding/session.h"
 #include "platform/data_dir.h"
 #include "tx/outpoint.h"
@@ -15,6 +14,12 @@
 namespace funding {
 
 namespace {
+
+// "txid:vout": the form the spent snapshot stores.
+std::string spent_key(const tx::Outpoint& outpoint)
+{
+    return outpoint.txid.hex() + ":" + std::to_string(outpoint.vout);
+}
 
 std::map<tx::Outpoint, std::string> spent_of(const nlohmann::json& doc)
 {

@@ -39,12 +39,10 @@ enum class FundingCode {
     BroadcastRefused,  // detail: the service's own answer
     NotTaken,          // no service took the transaction, none said why
     // Listing reserves
-    BadUtxo,
     AlreadyListed,
     ReserveWriteFailed,
     NoReserveForUtxo,
     NoReserveForListing,
-    BadRebind,
     ReserveUpdateFailed,
     ReservesBusy,  // another program holds the reserve file's lock
 };

@@ -31,12 +31,10 @@ const char* fixed_text(FundingCode code)
     case FundingCode::SerializeFailed: return "serialize failed.";
     case FundingCode::BroadcastRefused: return "broadcast failed:";
     case FundingCode::NotTaken: return "the network did not take that transaction. Nothing was sent.";
-    case FundingCode::BadUtxo: return "bad UTXO.";
     case FundingCode::AlreadyListed: return "that UTXO is already listed.";
     case FundingCode::ReserveWriteFailed: return "could not write Agoran reserve.";
     case FundingCode::NoReserveForUtxo: return "no reserve for that UTXO.";
     case FundingCode::NoReserveForListing: return "no reserve for that listing.";
-    case FundingCode::BadRebind: return "bad rebind.";
     case FundingCode::ReserveUpdateFailed: return "could not update Agoran reserve.";
     case FundingCode::ReservesBusy:
         return "another program is changing this wallet's listing reserves. Try again in a moment.";

@@ -9,7 +9,6 @@
 #include "funding/coin_state.h"
 #include "funding/holdback.h"
 #include "funding/offer_locks.h"
-#include "funding/outpoint_text.h"
 #include "funding/session.h"
 #include "funding/sibling_reserves.h"
 #include "funding/wallet_addresses.h"
@@ -29,11 +28,10 @@ struct Candidate {
 
 class Gatherer {
 public:
-    Gatherer(Session& session, const std::vector<std::string>& hold_back, const std::vector<std::string>& must_spend)
-        : m_session(session), m_addresses(payment_addresses(session.wallet(), true)), m_reserved(reserved_outpoints(session.wallet())), m_locks(offer_locks_load(session.wallet()))
+    Gatherer(Session& session, const std::vector<tx::Outpoint>& hold_back, const std::vector<tx::Outpoint>& must_spend)
+        : m_session(session), m_addresses(payment_addresses(session.wallet(), true)), m_reserved(reserved_outpoints(session.wallet())), m_locks(offer_locks_load(session.wallet())),
+          m_hold_back(hold_back.begin(), hold_back.end()), m_must_spend(must_spend.begin(), must_spend.end())
     {
-        for (const auto& h : hold_back) m_hold_back.insert(normalize_outpoint(h));
-        for (const auto& m : must_spend) m_must_spend.insert(normalize_outpoint(m));
         for (size_t i = 0; i < m_addresses.size(); ++i) m_by_address.emplace(m_addresses[i].address, i);
         prune_locks();
     }
@@ -62,20 +60,19 @@ private:
     {
         const CoinState& state = m_session.coins();
         bool all_lists = !m_addresses.empty();
-        std::set<std::string> listed;
+        std::set<tx::Outpoint> listed;
         for (const auto& a : m_addresses) {
             auto it = state.lists.find(a.address);
             if (it == state.lists.end() || !it->second.ok) {
                 all_lists = false;
                 continue;
             }
-            for (const auto& c : it->second.coins) listed.insert(lock_key(c.txid, c.vout));
+            for (const auto& c : it->second.coins) listed.insert({c.txid, c.vout});
         }
-        for (const auto& c : state.change) listed.insert(lock_key(c.txid, c.vout));
-        std::vector<std::string> pruned;
+        for (const auto& c : state.change) listed.insert({c.txid, c.vout});
+        std::vector<tx::Outpoint> pruned;
         for (const auto& l : m_locks) {
-            auto outpoint = tx::parse_outpoint(l);
-            bool spent = outpoint && state.spent.count(*outpoint) > 0;
+            bool spent = state.spent.count(l) > 0;
             bool gone = all_lists && listed.count(l) == 0;
             if (spent || gone) pruned.push_back(l);
         }
@@ -91,16 +88,16 @@ private:
         for (const auto& c : m_session.coins().change) offer({c.txid, c.vout, c.sats, c.addr});
     }
 
-    void offer_must_spend(const std::string& key)
+    void offer_must_spend(const tx::Outpoint& key)
     {
         for (const auto& c : m_session.coins().change) {
-            if (lock_key(c.txid, c.vout) == key) return offer({c.txid, c.vout, c.sats, c.addr}, true);
+            if (tx::Outpoint{c.txid, c.vout} == key) return offer({c.txid, c.vout, c.sats, c.addr}, true);
         }
         for (const auto& a : m_addresses) {
             auto it = m_session.coins().lists.find(a.address);
             if (it == m_session.coins().lists.end()) continue;
             for (const auto& c : it->second.coins) {
-                if (lock_key(c.txid, c.vout) == key) return offer({c.txid, c.vout, c.sats, a.address}, true);
+                if (tx::Outpoint{c.txid, c.vout} == key) return offer({c.txid, c.vout, c.sats, a.address}, true);
             }
         }
     }
@@ -108,9 +105,8 @@ private:
     void offer(const Candidate& c, bool must_spend = false)
     {
         const CoinState& state = m_session.coins();
-        std::string key = lock_key(c.txid, c.vout);
-        const tx::Outpoint outpoint{c.txid, c.vout};
-        if (state.spent.count(outpoint) > 0 || state.sending.count(outpoint) > 0) return;
+        const tx::Outpoint key{c.txid, c.vout};
+        if (state.spent.count(key) > 0 || state.sending.count(key) > 0) return;
         if (held_back_as_ordinal(state, c.addr, c.txid, c.vout, c.sats)) return;
         if (m_reserved.count(key) > 0 || m_hold_back.count(key) > 0) return;
         if (!must_spend && (m_locks.count(key) > 0 || m_must_spend.count(key) > 0)) return;
@@ -173,17 +169,17 @@ private:
     Session& m_session;
     std::vector<WalletAddress> m_addresses;
     std::map<std::string, size_t> m_by_address;
-    std::set<std::string> m_reserved;
-    std::set<std::string> m_locks;
-    std::set<std::string> m_hold_back;
-    std::set<std::string> m_must_spend;
-    std::set<std::string> m_accepted;
+    std::set<tx::Outpoint> m_reserved;
+    std::set<tx::Outpoint> m_locks;
+    std::set<tx::Outpoint> m_hold_back;
+    std::set<tx::Outpoint> m_must_spend;
+    std::set<tx::Outpoint> m_accepted;
     Gathered m_out;
 };
 
 } // namespace
 
-Gathered gather_coins(Session& session, const std::vector<std::string>& hold_back, const std::vector<std::string>& must_spend)
+Gathered gather_coins(Session& session, const std::vector<tx::Outpoint>& hold_back, const std::vector<tx::Outpoint>& must_spend)
 {
     wallet::WalletLock lock(session.wallet());
     if (!ensure_coin_state(session)) return {};

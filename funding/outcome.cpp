@@ -2,7 +2,6 @@
 
 #include "core/base58.h"
 #include "funding/coin_state.h"
-#include "funding/outpoint_text.h"
 #include "funding/session.h"
 #include "funding/sibling_reserves.h"
 #include "tx/script.h"
@@ -27,10 +26,10 @@ void record_outcome(Session& session, const tx::Txid& txid, const std::vector<tx
     wallet::WalletLock lock(session.wallet());
     if (!ensure_coin_state(session)) return;
     std::vector<SpentOutpoint> spent;
-    std::vector<std::string> spent_keys;
+    std::vector<tx::Outpoint> spent_outpoints;
     for (const auto& in : inputs) {
         spent.push_back({in.txid, in.vout, owner_of(session.wallet(), in)});
-        spent_keys.push_back(lock_key(in.txid, in.vout));
+        spent_outpoints.push_back({in.txid, in.vout});
     }
     add_spent(session, spent);
 
@@ -48,7 +47,7 @@ void record_outcome(Session& session, const tx::Txid& txid, const std::vector<tx
     }
     session.coins().last_recorded_txid = txid;
     (void)save_snapshots(session);
-    if (largest_change) (void)move_swap_holds(session.wallet(), spent_keys, lock_key(txid, static_cast<uint32_t>(*largest_change)));
+    if (largest_change) (void)move_swap_holds(session.wallet(), spent_outpoints, {txid, static_cast<uint32_t>(*largest_change)});
 }
 
 } // namespace funding

@@ -12,7 +12,6 @@
 #include "funding/gather.h"
 #include "funding/known_balance.h"
 #include "funding/outcome.h"
-#include "funding/outpoint_text.h"
 #include "funding/refresh.h"
 #include "funding/session.h"
 #include "funding/spent_check.h"
@@ -174,18 +173,18 @@ private:
     }
 
     // The caller's hold-back list and the inputs this payment could not ask about.
-    [[nodiscard]] std::vector<std::string> held_back() const
+    [[nodiscard]] std::vector<tx::Outpoint> held_back() const
     {
-        std::vector<std::string> out = m_options.hold_back;
+        std::vector<tx::Outpoint> out = m_options.hold_back;
         out.insert(out.end(), m_unanswered.begin(), m_unanswered.end());
         return out;
     }
 
     // The caller's must-spend coins and the coin every earlier attempt of this payment spends.
-    [[nodiscard]] std::vector<std::string> must_spend() const
+    [[nodiscard]] std::vector<tx::Outpoint> must_spend() const
     {
-        std::vector<std::string> out = m_options.must_spend;
-        if (!m_anchor.empty()) out.push_back(m_anchor);
+        std::vector<tx::Outpoint> out = m_options.must_spend;
+        if (m_anchor) out.push_back(*m_anchor);
         return out;
     }
 
@@ -194,13 +193,13 @@ private:
     // through beside one of them), or, when the caller asked for it, one of its must-spend coins.
     [[nodiscard]] std::optional<FundingError> required_coin_missing(const Gathered& coins) const
     {
-        auto leads = [&](const std::string& key) {
+        auto leads = [&](const tx::Outpoint& key) {
             for (size_t i = 0; i < coins.forced && i < coins.coins.size(); ++i) {
-                if (lock_key(coins.coins[i].txid, coins.coins[i].vout) == normalize_outpoint(key)) return true;
+                if (tx::Outpoint{coins.coins[i].txid, coins.coins[i].vout} == key) return true;
             }
             return false;
         };
-        if (!m_anchor.empty() && !leads(m_anchor)) return final_message();
+        if (m_anchor && !leads(*m_anchor)) return final_message();
         if (!m_options.refuse_without_must_spend || m_options.must_spend.empty()) return std::nullopt;
         if (std::any_of(m_options.must_spend.begin(), m_options.must_spend.end(), leads)) return std::nullopt;
         return FundingError(FundingCode::MustSpendMissing);
@@ -228,10 +227,10 @@ private:
             }
         }
         if (!same_wallet()) return FundingError(FundingCode::WalletChanged);
-        auto key_of = [&](size_t i) { return lock_key(inputs[i].txid, inputs[i].vout); };
+        auto key_of = [&](size_t i) { return tx::Outpoint{inputs[i].txid, inputs[i].vout}; };
         if (verdict.dead) {
-            m_anchor.clear();
-        } else if (m_anchor.empty()) {
+            m_anchor.reset();
+        } else if (!m_anchor) {
             if (!verdict.unspent.empty()) m_anchor = key_of(verdict.unspent.front());
             else if (!verdict.unanswered.empty()) m_anchor = key_of(verdict.unanswered.front());
         }
@@ -268,8 +267,8 @@ private:
     core::Hash160 m_change;
     std::string m_key;  // the wallet paying
     std::vector<Sent> m_sent;
-    std::vector<std::string> m_unanswered;  // "txid_vout" of inputs the chain could not be asked about
-    std::string m_anchor;                   // "txid_vout": the coin every attempt so far spends
+    std::vector<tx::Outpoint> m_unanswered;  // inputs the chain could not be asked about
+    std::optional<tx::Outpoint> m_anchor;    // the coin every attempt so far spends
     std::optional<FundingError> m_last;  // the last attempt's failure
     int m_failed_broadcasts = 0;
     bool m_saw_coins = false;
@@ -291,7 +290,7 @@ FundingResult<Paid> pay_outputs(Session& session, const std::vector<tx::TxOutput
     return Payment(session, outputs, options, change.value(), wallet::wallet_key(session.wallet())).run();
 }
 
-FundingResult<Paid> pay_outputs(Session& session, const std::vector<tx::TxOutput>& outputs, const std::vector<std::string>& hold_back)
+FundingResult<Paid> pay_outputs(Session& session, const std::vector<tx::TxOutput>& outputs, const std::vector<tx::Outpoint>& hold_back)
 {
     PayOptions options;
     options.hold_back = hold_back;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "funding/broadcast.h"
+#include "tx/outpoint.h"
 #include "tx/transaction.h"
 
 namespace funding {
@@ -13,12 +14,12 @@ namespace funding {
 class Session;
 
 struct PayOptions {
-    // Coins ("txid_vout" or "txid:vout") this payment must not spend, such as the coins of the
-    // offer a post carries or the listing output while its listing post is paid for.
-    std::vector<std::string> hold_back;
+    // Coins this payment must not spend, such as the coins of the offer a post carries or the
+    // listing output while its listing post is paid for.
+    std::vector<tx::Outpoint> hold_back;
     // Offer-locked coins the payment must spend when they are still unspent (the withdrawal of
     // an offer spends one of its coins, so the withdrawn offer can never complete).
-    std::vector<std::string> must_spend;
+    std::vector<tx::Outpoint> must_spend;
     // When set: the payment must spend one of must_spend, and when none of them can be gathered
     // (after fresh lists), it ends with MustSpendMissing and nothing is paid.
     bool refuse_without_must_spend = false;
@@ -48,6 +49,6 @@ struct PayOptions {
 [[nodiscard]] FundingResult<Paid> pay_outputs(Session& session, const std::vector<tx::TxOutput>& outputs,
                                               const PayOptions& options);
 [[nodiscard]] FundingResult<Paid> pay_outputs(Session& session, const std::vector<tx::TxOutput>& outputs,
-                                              const std::vector<std::string>& hold_back = {});
+                                              const std::vector<tx::Outpoint>& hold_back = {});
 
 } // namespace funding

@@ -6,7 +6,6 @@
 #include "funding/chain_clients.h"
 #include "funding/coin_state.h"
 #include "funding/session.h"
-#include "funding/outpoint_text.h"
 #include "funding/wallet_addresses.h"
 #include "tx/outpoint.h"
 #include "wallet/wallet_file.h"

@@ -5,8 +5,6 @@
 #include "core/json_get.h"
 #include "funding/file_keys.h"
 #include "funding/json_store.h"
-#include "funding/outpoint_text.h"
-#include "net/text.h"
 #include "platform/data_dir.h"
 #include "wallet/app_binding.h"
 #include "wallet/wallet_lock.h"
@@ -16,7 +14,6 @@ namespace funding {
 namespace {
 
 constexpr std::string_view MEMBER = "reserves";
-constexpr size_t MIN_OUTPOINT = 66;  // 64 hex digits, "_", at least one digit
 
 // A price: a non-negative integer; anything else reads as 0.
 uint64_t read_sats(const nlohmann::json& entry, std::string_view key)
@@ -29,7 +26,7 @@ uint64_t read_sats(const nlohmann::json& entry, std::string_view key)
 
 ListingRecord read_record(const nlohmann::json& e)
 {
-    return {core::json_string(e, "kind"),       core::json_string(e, "listed_utxo"), core::json_string(e, "lot_units"),
+    return {core::json_string(e, "kind"),       tx::parse_outpoint(core::json_string(e, "listed_utxo")), core::json_string(e, "lot_units"),
             core::json_string(e, "qty"),        read_sats(e, "price_sats"),          core::json_string(e, "units_left"),
             read_sats(e, "price_left"),         core::json_string(e, "pay_addr"),    core::json_string(e, "ord_addr"),
             core::json_int64(e, "ts", 0)};
@@ -39,7 +36,7 @@ void write_record(const ListingRecord& r, nlohmann::json& e)
 {
     if (!r.known()) return;
     e.update({{"kind", r.kind},
-              {"listed_utxo", normalize_outpoint(r.listed_utxo)},
+              {"listed_utxo", r.listed_utxo ? tx::format_outpoint(*r.listed_utxo) : std::string()},
               {"lot_units", r.lot_units},
               {"qty", r.qty},
               {"price_sats", r.price_sats},
@@ -50,33 +47,56 @@ void write_record(const ListingRecord& r, nlohmann::json& e)
               {"ts", r.ts}});
 }
 
-std::vector<Reserve> reserves_of(const nlohmann::json& doc)
+// The reserve an entry holds; nullopt when one of its outpoints or ids does not parse.
+std::optional<Reserve> reserve_of(const nlohmann::json& e)
 {
-    std::vector<Reserve> out;
+    auto utxo = tx::parse_outpoint(core::json_string(e, "utxo"));
+    if (!utxo) return std::nullopt;
+    Reserve r{*utxo, core::json_string(e, "origin"), std::nullopt, core::json_int64(e, "exp", 0), read_record(e)};
+    if (std::string listing = core::json_string(e, "listing"); !listing.empty()) {
+        r.listing = tx::Txid::parse(listing);
+        if (!r.listing) return std::nullopt;
+    }
+    if (r.record.known() && !r.record.listed_utxo && !core::json_string(e, "listed_utxo").empty()) return std::nullopt;
+    return r;
+}
+
+// The reserve file's entries: the reserves, and the entries of other programs that are not
+// reserves of this one (kept as written). Entries that are not objects are dropped.
+struct Entries {
+    std::vector<Reserve> reserves;
+    std::vector<nlohmann::json> foreign;
+};
+
+Entries entries_of(const nlohmann::json& doc)
+{
+    Entries out;
     const auto* list = core::json_array(doc, MEMBER);
     if (!list) return out;
     for (const auto& e : *list) {
         if (!e.is_object()) continue;
-        out.push_back({core::json_string(e, "utxo"), core::json_string(e, "origin"), core::json_string(e, "listing"),
-                       core::json_int64(e, "exp", 0), read_record(e)});
+        if (auto r = reserve_of(e)) out.reserves.push_back(std::move(*r));
+        else out.foreign.push_back(e);
     }
     return out;
 }
 
-nlohmann::json reserves_json(const std::vector<Reserve>& reserves)
+nlohmann::json entries_json(const Entries& entries)
 {
     nlohmann::json list = nlohmann::json::array();
-    for (const auto& r : reserves) {
-        nlohmann::json entry = {{"utxo", r.utxo}, {"origin", r.origin}, {"listing", r.listing}, {"exp", r.exp}};
+    for (const auto& r : entries.reserves) {
+        nlohmann::json entry = {{"utxo", tx::format_outpoint(r.utxo)}, {"origin", r.origin},
+                                {"listing", r.listing ? r.listing->hex() : std::string()}, {"exp", r.exp}};
         write_record(r.record, entry);
         list.push_back(std::move(entry));
     }
+    for (const auto& e : entries.foreign) list.push_back(e);
     return list;
 }
 
 std::vector<Reserve> load(const std::filesystem::path& path)
 {
-    return reserves_of(read_store(path, MEMBER).doc);
+    return entries_of(read_store(path, MEMBER).doc).reserves;
 }
 
 // Edits the reserve list under the file's cross-process lock: the list as it is on disk now,
@@ -84,9 +104,9 @@ std::vector<Reserve> load(const std::filesystem::path& path)
 StoreUpdate edit_reserves(wallet::WalletSession& wallet, const std::function<bool(std::vector<Reserve>&)>& edit)
 {
     return update_store(reserves_path(wallet), MEMBER, [&](nlohmann::json& doc) {
-        std::vector<Reserve> reserves = reserves_of(doc);
-        if (!edit(reserves)) return false;
-        doc[std::string(MEMBER)] = reserves_json(reserves);
+        Entries entries = entries_of(doc);
+        if (!edit(entries.reserves)) return false;
+        doc[std::string(MEMBER)] = entries_json(entries);
         return true;
     });
 }
@@ -100,30 +120,26 @@ FundingResult<void> edit_result(StoreUpdate update, const std::optional<FundingC
     return {};
 }
 
-FundingResult<void> bind_listing(wallet::WalletSession& wallet, std::string_view outpoint, std::string_view listing_id, const ListingRecord* record)
+FundingResult<void> bind_listing(wallet::WalletSession& wallet, const tx::Outpoint& utxo, const tx::Txid& listing_id, const ListingRecord* record)
 {
     wallet::WalletLock lock(wallet);
-    std::string utxo = normalize_outpoint(outpoint);
     std::optional<FundingCode> refusal;
     StoreUpdate update = edit_reserves(wallet, [&](std::vector<Reserve>& reserves) {
         auto it = std::find_if(reserves.begin(), reserves.end(), [&](const Reserve& r) { return r.utxo == utxo; });
-        if (utxo.empty() || it == reserves.end()) {
+        if (it == reserves.end()) {
             refusal = FundingCode::NoReserveForUtxo;
             return false;
         }
-        it->listing = core::ascii_lower(listing_id);
+        it->listing = listing_id;
         if (record) it->record = *record;
         return true;
     });
     return edit_result(update, refusal, FundingCode::ReserveUpdateFailed);
 }
 
-FundingResult<void> rebind(wallet::WalletSession& wallet, std::string_view listing_id, std::string_view new_outpoint, const ListingRecord* record)
+FundingResult<void> rebind(wallet::WalletSession& wallet, const tx::Txid& listing, const tx::Outpoint& utxo, const ListingRecord* record)
 {
     wallet::WalletLock lock(wallet);
-    std::string utxo = normalize_outpoint(new_outpoint);
-    if (listing_id.size() != 64 || utxo.size() < MIN_OUTPOINT) return FundingError(FundingCode::BadRebind);
-    std::string listing = core::ascii_lower(listing_id);
     std::optional<FundingCode> refusal;
     StoreUpdate update = edit_reserves(wallet, [&](std::vector<Reserve>& reserves) {
         auto it = std::find_if(reserves.begin(), reserves.end(), [&](const Reserve& r) { return r.listing == listing; });
@@ -136,6 +152,13 @@ FundingResult<void> rebind(wallet::WalletSession& wallet, std::string_view listi
         return true;
     });
     return edit_result(update, refusal, FundingCode::ReserveUpdateFailed);
+}
+
+bool remove_where(wallet::WalletSession& wallet, const std::function<bool(const Reserve&)>& gone)
+{
+    wallet::WalletLock lock(wallet);
+    StoreUpdate update = edit_reserves(wallet, [&](std::vector<Reserve>& reserves) { return std::erase_if(reserves, gone) > 0; });
+    return update == StoreUpdate::Written || update == StoreUpdate::Unchanged;
 }
 
 } // namespace
@@ -152,80 +175,71 @@ std::vector<Reserve> reserve_list(wallet::WalletSession& wallet)
     return load(reserves_path(wallet));
 }
 
-FundingResult<void> reserve_add(wallet::WalletSession& wallet, std::string_view outpoint, std::string_view origin, int64_t exp)
+FundingResult<void> reserve_add(wallet::WalletSession& wallet, const tx::Outpoint& outpoint, std::string_view origin, int64_t exp)
 {
     wallet::WalletLock lock(wallet);
-    std::string utxo = normalize_outpoint(outpoint);
-    if (utxo.size() < MIN_OUTPOINT) return FundingError(FundingCode::BadUtxo);
     std::optional<FundingCode> refusal;
     StoreUpdate update = edit_reserves(wallet, [&](std::vector<Reserve>& reserves) {
         for (const auto& r : reserves) {
-            if (r.utxo == utxo) {
+            if (r.utxo == outpoint) {
                 refusal = FundingCode::AlreadyListed;
                 return false;
             }
         }
-        reserves.push_back({utxo, std::string(origin), "", exp, {}});
+        reserves.push_back({outpoint, std::string(origin), std::nullopt, exp, {}});
         return true;
     });
     return edit_result(update, refusal, FundingCode::ReserveWriteFailed);
 }
 
-FundingResult<void> reserve_bind_listing(wallet::WalletSession& wallet, std::string_view outpoint, std::string_view listing_id)
+FundingResult<void> reserve_bind_listing(wallet::WalletSession& wallet, const tx::Outpoint& outpoint, const tx::Txid& listing_id)
 {
     return bind_listing(wallet, outpoint, listing_id, nullptr);
 }
 
-FundingResult<void> reserve_bind_listing(wallet::WalletSession& wallet, std::string_view outpoint, std::string_view listing_id, const ListingRecord& record)
+FundingResult<void> reserve_bind_listing(wallet::WalletSession& wallet, const tx::Outpoint& outpoint, const tx::Txid& listing_id, const ListingRecord& record)
 {
     return bind_listing(wallet, outpoint, listing_id, &record);
 }
 
-FundingResult<void> reserve_rebind(wallet::WalletSession& wallet, std::string_view listing_id, std::string_view new_outpoint)
+FundingResult<void> reserve_rebind(wallet::WalletSession& wallet, const tx::Txid& listing_id, const tx::Outpoint& new_outpoint)
 {
     return rebind(wallet, listing_id, new_outpoint, nullptr);
 }
 
-FundingResult<void> reserve_rebind(wallet::WalletSession& wallet, std::string_view listing_id, std::string_view new_outpoint, const ListingRecord& record)
+FundingResult<void> reserve_rebind(wallet::WalletSession& wallet, const tx::Txid& listing_id, const tx::Outpoint& new_outpoint, const ListingRecord& record)
 {
     return rebind(wallet, listing_id, new_outpoint, &record);
 }
 
-bool reserve_remove(wallet::WalletSession& wallet, std::string_view key)
+bool reserve_remove(wallet::WalletSession& wallet, const tx::Outpoint& outpoint)
 {
-    wallet::WalletLock lock(wallet);
-    if (key.empty()) return true;
-    std::string utxo = normalize_outpoint(key);
-    std::string listing = core::ascii_lower(key);
-    StoreUpdate update = edit_reserves(wallet, [&](std::vector<Reserve>& reserves) {
-        return std::erase_if(reserves, [&](const Reserve& r) {
-                   return r.utxo == utxo || (!r.listing.empty() && r.listing == listing);
-               }) > 0;
-    });
-    return update == StoreUpdate::Written || update == StoreUpdate::Unchanged;
+    return remove_where(wallet, [&](const Reserve& r) { return r.utxo == outpoint; });
 }
 
-bool reserve_holds(wallet::WalletSession& wallet, std::string_view txid, uint32_t vout)
+bool reserve_remove_listing(wallet::WalletSession& wallet, const tx::Txid& listing_id)
+{
+    return remove_where(wallet, [&](const Reserve& r) { return r.listing == listing_id; });
+}
+
+bool reserve_holds(wallet::WalletSession& wallet, const tx::Outpoint& outpoint)
 {
     wallet::WalletLock lock(wallet);
-    std::string utxo = lock_key(txid, vout);
     auto reserves = load(reserves_path(wallet));
-    return std::any_of(reserves.begin(), reserves.end(), [&](const Reserve& r) { return r.utxo == utxo; });
+    return std::any_of(reserves.begin(), reserves.end(), [&](const Reserve& r) { return r.utxo == outpoint; });
 }
 
-std::string reserve_for_listing(wallet::WalletSession& wallet, std::string_view listing_id)
+std::optional<tx::Outpoint> reserve_for_listing(wallet::WalletSession& wallet, const tx::Txid& listing_id)
 {
     std::optional<Reserve> reserve = reserve_of_listing(wallet, listing_id);
-    return reserve ? reserve->utxo : std::string();
+    return reserve ? std::optional<tx::Outpoint>(reserve->utxo) : std::nullopt;
 }
 
-std::optional<Reserve> reserve_of_listing(wallet::WalletSession& wallet, std::string_view listing_id)
+std::optional<Reserve> reserve_of_listing(wallet::WalletSession& wallet, const tx::Txid& listing_id)
 {
     wallet::WalletLock lock(wallet);
-    if (listing_id.empty()) return std::nullopt;
-    std::string listing = core::ascii_lower(listing_id);
     for (auto& r : load(reserves_path(wallet))) {
-        if (r.listing == listing) return std::move(r);
+        if (r.listing == listing_id) return std::move(r);
     }
     return std::nullopt;
 }

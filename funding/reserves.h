@@ -6,9 +6,11 @@
 //                  "qty": decimal text, "price_sats": integer, "units_left": decimal text,
 //                  "price_left": integer, "pay_addr": text, "ord_addr": text, "ts": integer}]}
 // The members after "exp" are the record (ListingRecord); a reserve written before records were
-// kept lacks them. Outpoints are stored normalised (lower case, ":" read as "_"). A missing or
-// malformed file reads as no reserves; a malformed one is kept aside as "<name>.bad-<ms>" when
-// next written. Every operation takes the wallet lock for its whole duration, and every change is
+// kept lacks them. Outpoints are written "<txid>_<vout>" in lower case (either separator and
+// either case are read). A missing or malformed file reads as no reserves; a malformed one is
+// kept aside as "<name>.bad-<ms>" when next written. An entry whose utxo, listing or (with a
+// record) listed_utxo does not parse is not a reserve of this program: it is left out of every
+// answer and written back unchanged by every change. Every operation takes the wallet lock for its whole duration, and every change is
 // a read-modify-write under the file's cross-process lock (json_store.h): other programs of the
 // same wallet may list at the same time. A change that waits too long for that lock fails with
 // ReservesBusy.
@@ -22,6 +24,7 @@
 #include <vector>
 
 #include "funding/error.h"
+#include "tx/outpoint.h"
 #include "wallet/wallet_session.h"
 
 namespace funding {
@@ -31,7 +34,7 @@ namespace funding {
 // the book.
 struct ListingRecord {
     std::string kind;         // "bsv21" or "picture"; "" when no record is kept
-    std::string listed_utxo;  // the outpoint the listing post named, normalised
+    std::optional<tx::Outpoint> listed_utxo;  // the outpoint the listing post named
     std::string lot_units;    // units the reserved output holds ("1" for a picture); "" when not known
     std::string qty;          // units the listing post offered
     uint64_t price_sats = 0;  // the price the listing post asked for qty
@@ -45,9 +48,9 @@ struct ListingRecord {
 };
 
 struct Reserve {
-    std::string utxo;      // normalised outpoint: the output that holds the lot now
-    std::string origin;    // token id or inscription origin; may be empty
-    std::string listing;   // id of the listing post, lower case; empty until bound
+    tx::Outpoint utxo;                 // the output that holds the lot now
+    std::string origin;                // token id or inscription origin; may be empty
+    std::optional<tx::Txid> listing;   // id of the listing post; empty until bound
     int64_t exp = 0;       // the listing's expiry, as the caller gave it
     ListingRecord record;  // empty until the listing post is published
 };
@@ -58,34 +61,34 @@ std::filesystem::path reserves_path(wallet::WalletSession& wallet);
 // Every reserve of the bound wallet, in file order.
 std::vector<Reserve> reserve_list(wallet::WalletSession& wallet);
 
-// BadUtxo when the normalised outpoint is shorter than 66 characters; AlreadyListed;
-// ReserveWriteFailed.
-[[nodiscard]] FundingResult<void> reserve_add(wallet::WalletSession& wallet, std::string_view outpoint, std::string_view origin, int64_t exp);
+// AlreadyListed; ReserveWriteFailed.
+[[nodiscard]] FundingResult<void> reserve_add(wallet::WalletSession& wallet, const tx::Outpoint& outpoint, std::string_view origin, int64_t exp);
 
-// Binds the reserve of the outpoint to a listing id (stored lower case), and keeps the record of
-// the published listing when one is given. NoReserveForUtxo; ReserveUpdateFailed.
-[[nodiscard]] FundingResult<void> reserve_bind_listing(wallet::WalletSession& wallet, std::string_view outpoint, std::string_view listing_id);
-[[nodiscard]] FundingResult<void> reserve_bind_listing(wallet::WalletSession& wallet, std::string_view outpoint, std::string_view listing_id, const ListingRecord& record);
+// Binds the reserve of the outpoint to a listing id, and keeps the record of the published
+// listing when one is given. NoReserveForUtxo; ReserveUpdateFailed.
+[[nodiscard]] FundingResult<void> reserve_bind_listing(wallet::WalletSession& wallet, const tx::Outpoint& outpoint, const tx::Txid& listing_id);
+[[nodiscard]] FundingResult<void> reserve_bind_listing(wallet::WalletSession& wallet, const tx::Outpoint& outpoint, const tx::Txid& listing_id,
+                                                       const ListingRecord& record);
 
-// Moves the reserve of a listing to a new outpoint. BadRebind unless the listing id is 64
-// characters and the normalised outpoint at least 66; NoReserveForListing; ReserveUpdateFailed.
-[[nodiscard]] FundingResult<void> reserve_rebind(wallet::WalletSession& wallet, std::string_view listing_id, std::string_view new_outpoint);
+// Moves the reserve of a listing to a new outpoint. NoReserveForListing; ReserveUpdateFailed.
+[[nodiscard]] FundingResult<void> reserve_rebind(wallet::WalletSession& wallet, const tx::Txid& listing_id, const tx::Outpoint& new_outpoint);
 // The same, replacing the listing's record as well (after a sale this wallet completed).
-[[nodiscard]] FundingResult<void> reserve_rebind(wallet::WalletSession& wallet, std::string_view listing_id, std::string_view new_outpoint,
+[[nodiscard]] FundingResult<void> reserve_rebind(wallet::WalletSession& wallet, const tx::Txid& listing_id, const tx::Outpoint& new_outpoint,
                                                  const ListingRecord& record);
 
-// Removes every reserve whose utxo equals the normalised key or whose listing equals the
-// lower-cased key, and rewrites the file. An empty key removes nothing. False only when a
-// needed write failed or waited too long.
-bool reserve_remove(wallet::WalletSession& wallet, std::string_view key);
+// Removes every reserve of the outpoint (reserve_remove) or bound to the listing
+// (reserve_remove_listing), and rewrites the file. False only when a needed write failed or
+// waited too long.
+bool reserve_remove(wallet::WalletSession& wallet, const tx::Outpoint& outpoint);
+bool reserve_remove_listing(wallet::WalletSession& wallet, const tx::Txid& listing_id);
 
-// Whether some reserve holds txid + "_" + vout (compared normalised).
-[[nodiscard]] bool reserve_holds(wallet::WalletSession& wallet, std::string_view txid, uint32_t vout);
+// Whether some reserve holds the outpoint.
+[[nodiscard]] bool reserve_holds(wallet::WalletSession& wallet, const tx::Outpoint& outpoint);
 
-// The utxo of the reserve bound to the listing id (compared lower case), or "".
-std::string reserve_for_listing(wallet::WalletSession& wallet, std::string_view listing_id);
+// The utxo of the reserve bound to the listing id, or nullopt.
+std::optional<tx::Outpoint> reserve_for_listing(wallet::WalletSession& wallet, const tx::Txid& listing_id);
 
-// The reserve bound to the listing id (compared lower case), or nullopt.
-std::optional<Reserve> reserve_of_listing(wallet::WalletSession& wallet, std::string_view listing_id);
+// The reserve bound to the listing id, or nullopt.
+std::optional<Reserve> reserve_of_listing(wallet::WalletSession& wallet, const tx::Txid& listing_id);
 
 } // namespace funding

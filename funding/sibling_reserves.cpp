@@ -5,7 +5,6 @@
 #include "core/json_get.h"
 #include "funding/file_keys.h"
 #include "funding/json_store.h"
-#include "funding/outpoint_text.h"
 #include "funding/reserves.h"
 #include "platform/data_dir.h"
 #include "wallet/app_binding.h"
@@ -21,34 +20,31 @@ std::filesystem::path sibling_path(wallet::WalletSession& wallet, const char* fo
 }
 
 void collect(const std::filesystem::path& path, std::string_view array_member,
-             std::initializer_list<std::string_view> members, std::set<std::string>& out)
+             std::initializer_list<std::string_view> members, std::set<tx::Outpoint>& out)
 {
     StoreRead read = read_store(path, array_member);
     const auto* list = core::json_array(read.doc, array_member);
     if (!list) return;
     for (const auto& e : *list) {
         for (auto m : members) {
-            std::string utxo = normalize_outpoint(core::json_string(e, m));
-            if (!utxo.empty()) out.insert(utxo);
+            if (auto utxo = tx::parse_outpoint(core::json_string(e, m))) out.insert(*utxo);
         }
     }
 }
 
 } // namespace
 
-std::set<std::string> reserved_outpoints(wallet::WalletSession& wallet)
+std::set<tx::Outpoint> reserved_outpoints(wallet::WalletSession& wallet)
 {
     wallet::WalletLock lock(wallet);
-    std::set<std::string> out;
-    for (const auto& r : reserve_list(wallet)) {
-        if (!r.utxo.empty()) out.insert(r.utxo);
-    }
+    std::set<tx::Outpoint> out;
+    for (const auto& r : reserve_list(wallet)) out.insert(r.utxo);
     collect(sibling_path(wallet, "gallery"), "reserves", {"pic_utxo", "cert_utxo"}, out);
     collect(sibling_path(wallet, "swapmere"), "holds", {"utxo"}, out);
     return out;
 }
 
-bool move_swap_holds(wallet::WalletSession& wallet, const std::vector<std::string>& spent_outpoints, const std::string& new_outpoint)
+bool move_swap_holds(wallet::WalletSession& wallet, const std::vector<tx::Outpoint>& spent_outpoints, const tx::Outpoint& new_outpoint)
 {
     wallet::WalletLock lock(wallet);
     auto path = sibling_path(wallet, "swapmere");
@@ -59,10 +55,9 @@ bool move_swap_holds(wallet::WalletSession& wallet, const std::vector<std::strin
         if (it == doc.end()) return false;
         bool changed = false;
         for (auto& hold : *it) {
-            std::string utxo = normalize_outpoint(core::json_string(hold, "utxo"));
-            if (utxo.empty()) continue;
-            if (std::find(spent_outpoints.begin(), spent_outpoints.end(), utxo) == spent_outpoints.end()) continue;
-            hold["utxo"] = new_outpoint;
+            auto utxo = tx::parse_outpoint(core::json_string(hold, "utxo"));
+            if (!utxo || std::find(spent_outpoints.begin(), spent_outpoints.end(), *utxo) == spent_outpoints.end()) continue;
+            hold["utxo"] = tx::format_outpoint(new_outpoint);
             changed = true;
         }
         return changed;

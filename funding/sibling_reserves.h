@@ -6,18 +6,19 @@
 #pragma once
 
 #include <set>
-#include <string>
 #include <vector>
+
+#include "tx/outpoint.h"
 
 namespace funding {
 
-// Normalised outpoints (txid + "_" + vout, lower case) of every reserve file. Unreadable files
-// contribute nothing.
-std::set<std::string> reserved_outpoints(wallet::WalletSession& wallet);
+// The outpoints of every reserve file. Unreadable files, and entries that do not parse as an
+// outpoint, contribute nothing.
+std::set<tx::Outpoint> reserved_outpoints(wallet::WalletSession& wallet);
 
-// After a payment: every swap hold whose utxo was one of the spent outpoints (normalised)
-// moves to new_outpoint. The rest of that file is kept as it is. False when a needed write
-// failed.
-bool move_swap_holds(wallet::WalletSession& wallet, const std::vector<std::string>& spent_outpoints, const std::string& new_outpoint);
+// After a payment: every swap hold whose utxo was one of the spent outpoints moves to
+// new_outpoint (written "txid_vout"). The rest of that file is kept as it is. False when a
+// needed write failed.
+bool move_swap_holds(wallet::WalletSession& wallet, const std::vector<tx::Outpoint>& spent_outpoints, const tx::Outpoint& new_outpoint);
 
 } // namespace funding

@@ -16,16 +16,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     fixture.write_absolute(path, fuzz::as_text(data, size));
 
     const auto before = funding::reserve_list(fixture.wallet());
-    const std::string txid(64, 'c');
+    const tx::Outpoint outpoint{*tx::Txid::parse(std::string(64, 'c')), 7};
     for (const auto& r : before) {
-        (void)funding::reserve_for_listing(fixture.wallet(), r.listing);
-        (void)funding::reserve_holds(fixture.wallet(), r.utxo, 0);
+        if (r.listing) (void)funding::reserve_for_listing(fixture.wallet(), *r.listing);
+        (void)funding::reserve_holds(fixture.wallet(), r.utxo);
     }
-    const bool already = funding::reserve_holds(fixture.wallet(), txid, 7);
-    const bool added = funding::reserve_add(fixture.wallet(), txid + "_7", "origin", 5).ok();
+    const bool already = funding::reserve_holds(fixture.wallet(), outpoint);
+    const bool added = funding::reserve_add(fixture.wallet(), outpoint, "origin", 5).ok();
     if (already) return 0;
     FUZZ_CHECK(added);
-    FUZZ_CHECK(funding::reserve_holds(fixture.wallet(), txid, 7));
+    FUZZ_CHECK(funding::reserve_holds(fixture.wallet(), outpoint));
     const auto after = funding::reserve_list(fixture.wallet());
     for (const auto& r : before) {
         FUZZ_CHECK(std::any_of(after.begin(), after.end(), [&](const funding::Reserve& a) {

@@ -18,34 +18,32 @@ namespace {
 
 // What the chain says about the buyer coins of an offer being withdrawn.
 struct OfferCoins {
-    std::vector<std::string> unspent;  // "txid_vout"
-    bool all_spent = true;             // every coin shown spent: the offer can never complete
+    std::vector<tx::Outpoint> unspent;
+    bool all_spent = true;  // every coin shown spent: the offer can never complete
 };
 
-OfferCoins ask_offer_coins(MarketSession& session, const std::vector<std::string>& coins)
+OfferCoins ask_offer_coins(MarketSession& session, const std::vector<tx::Outpoint>& coins)
 {
     OfferCoins out;
     for (const auto& coin : coins) {
-        auto outpoint = tx::parse_outpoint(coin);
-        if (!outpoint) continue;
-        SpentState state = output_spent_state(session, outpoint->txid.hex(), outpoint->vout);
+        SpentState state = output_spent_state(session, coin.txid.hex(), coin.vout);
         if (state != SpentState::Spent) out.all_spent = false;
-        if (state == SpentState::Unspent) out.unspent.push_back(tx::format_outpoint(*outpoint));
+        if (state == SpentState::Unspent) out.unspent.push_back(coin);
     }
     return out;
 }
 
-// The buyer coins of an offer, "txid_vout": the signed inputs of its transaction, and the coins
-// the wallet recorded for it when it was posted.
-std::vector<std::string> offer_coins(wallet::WalletSession& wallet, const std::string& offer_id, const std::string& offer_hex)
+// The buyer coins of an offer: the signed inputs of its transaction, and the coins the wallet
+// recorded for it when it was posted.
+std::vector<tx::Outpoint> offer_coins(wallet::WalletSession& wallet, const std::string& offer_id, const std::string& offer_hex)
 {
-    std::vector<std::string> out;
+    std::vector<tx::Outpoint> out;
     if (auto offer = parse_offer_text(offer_hex)) {
         for (const auto& in : offer->inputs) {
-            if (!in.script_sig.empty()) out.push_back(tx::format_outpoint(in.txid, in.vout));
+            if (!in.script_sig.empty()) out.push_back({in.txid, in.vout});
         }
     }
-    const std::string id = core::ascii_lower(offer_id);
+    const std::optional<tx::Txid> id = tx::Txid::parse(offer_id);
     for (const auto& record : funding::offer_records(wallet)) {
         if (record.offer != id) continue;
         for (const auto& coin : record.utxos) {
@@ -75,8 +73,8 @@ TradeResult<Sent> run_cancel_listing(MarketSession& session, const book::Listing
     post["listing"] = core::ascii_lower(listing.id);
     TradeResult<Sent> result = publish_post(session, post, false);
     if (result) {
-        (void)funding::reserve_remove(session.wallet(), core::ascii_lower(listing.id));
-        (void)funding::reserve_remove(session.wallet(), listing.utxo);
+        if (auto id = tx::Txid::parse(listing.id)) (void)funding::reserve_remove_listing(session.wallet(), *id);
+        if (auto utxo = tx::parse_outpoint(listing.utxo)) (void)funding::reserve_remove(session.wallet(), *utxo);
     }
     return result;
 }
@@ -103,7 +101,7 @@ TradeResult<Sent> run_offer_cancel(MarketSession& session, const std::string& li
     return withdraw_offer(session, listing_id, offer.id, offer_coins(session.wallet(), offer.id, offer.offer));
 }
 
-TradeResult<Sent> withdraw_offer(MarketSession& session, const std::string& listing_id, const std::string& offer_id, const std::vector<std::string>& coins)
+TradeResult<Sent> withdraw_offer(MarketSession& session, const std::string& listing_id, const std::string& offer_id, const std::vector<tx::Outpoint>& coins)
 {
     if (listing_id.size() != 64) return TradeError(TradeCode::PickOpenOffer);
     OfferCoins state = ask_offer_coins(session, coins);
@@ -131,7 +129,7 @@ std::vector<funding::OfferRecord> recorded_offers(wallet::WalletSession& wallet)
 
 TradeResult<Sent> withdraw_recorded_offer(MarketSession& session, const funding::OfferRecord& record)
 {
-    return withdraw_offer(session, record.listing, record.offer, offer_coins(session.wallet(), record.offer, ""));
+    return withdraw_offer(session, record.listing.hex(), record.offer.hex(), offer_coins(session.wallet(), record.offer.hex(), ""));
 }
 
 } // namespace trade

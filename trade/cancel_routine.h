@@ -49,7 +49,7 @@ TradeResult<Sent> run_offer_cancel(MarketSession& session, const std::string& li
 // shown unspent and not all are shown spent (WhatsOnChain cannot answer); the funding layer's
 // MustSpendMissing when no unspent coin of the offer can be gathered. On success
 // the offer's coin locks and its record are removed.
-TradeResult<Sent> withdraw_offer(MarketSession& session, const std::string& listing_id, const std::string& offer_id, const std::vector<std::string>& coins);
+TradeResult<Sent> withdraw_offer(MarketSession& session, const std::string& listing_id, const std::string& offer_id, const std::vector<tx::Outpoint>& coins);
 
 // The offers this wallet posted and has not withdrawn, from its own record (the offer locks),
 // whether or not the book shows them.

@@ -8,6 +8,7 @@
 
 #include "core/json_get.h"
 #include "trade/error.h"
+#include "tx/outpoint.h"
 
 namespace trade {
 class MarketSession;
@@ -37,7 +38,7 @@ struct ListRequest {
 // A listing ready to publish: its post, the outpoint to reserve and the reserve's members.
 struct ListingPlan {
     core::Json post;
-    std::string outpoint;  // lower-case txid + "_" + vout
+    tx::Outpoint outpoint;
     std::string origin;
     int64_t exp = 0;
     std::optional<TradeError> refusal;
@@ -57,7 +58,7 @@ ListingPlan plan_listing(MarketSession& session, const ListRequest& request, int
 // the outpoint to the new listing's txid with the seller's record of the listing (the post as
 // signed, and the units the listed output holds as the chain shows them), otherwise drops the
 // reserve. Returns the publishing result.
-TradeResult<Sent> publish_listing(MarketSession& session, const core::Json& post, const std::string& outpoint);
+TradeResult<Sent> publish_listing(MarketSession& session, const core::Json& post, const tx::Outpoint& outpoint);
 
 // plan_listing at the session's market moment, reserve_add, publish_listing; a refusal of
 // plan_listing is returned as it stands.

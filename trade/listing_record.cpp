@@ -5,7 +5,6 @@
 #include "book/signing.h"
 #include "core/hex.h"
 #include "core/json_get.h"
-#include "funding/outpoint_text.h"
 #include "trade/chain_lookup.h"
 #include "trade/market_session.h"
 #include "trade/wallet_now.h"
@@ -36,7 +35,7 @@ funding::ListingRecord record_of_listing_post(const core::Json& signed_post, std
 {
     funding::ListingRecord record;
     record.kind = book::post_string(signed_post, "kind");
-    record.listed_utxo = funding::normalize_outpoint(book::post_string(signed_post, "utxo"));
+    record.listed_utxo = tx::parse_outpoint(book::post_string(signed_post, "utxo"));
     record.lot_units = std::move(lot_units);
     record.qty = book::post_string(signed_post, "qty");
     record.price_sats = book::post_u64(signed_post, "price_sats");
@@ -51,7 +50,7 @@ funding::ListingRecord record_of_listing_post(const core::Json& signed_post, std
 ListingTerms record_terms(const funding::Reserve& reserve)
 {
     const funding::ListingRecord& r = reserve.record;
-    return {book::listing_kind_of(r.kind), reserve.origin, reserve.utxo, r.units_left, r.price_left, r.pay_addr, r.lot_units};
+    return {book::listing_kind_of(r.kind), reserve.origin, tx::format_outpoint(reserve.utxo), r.units_left, r.price_left, r.pay_addr, r.lot_units};
 }
 
 std::string terms_the_book_changed(const book::Listing& listing, const funding::Reserve& reserve)
@@ -62,8 +61,8 @@ std::string terms_the_book_changed(const book::Listing& listing, const funding::
         if (differs) changed += (changed.empty() ? "" : ", ") + std::string(name);
     };
     note(book::listing_kind_text(listing.kind) != r.kind, "kind");
-    note(funding::normalize_outpoint(listing.origin) != funding::normalize_outpoint(reserve.origin), "item");
-    note(funding::normalize_outpoint(listing.utxo) != reserve.utxo, "output");
+    note(item_key(listing.origin) != item_key(reserve.origin), "item");
+    note(tx::parse_outpoint(listing.utxo) != reserve.utxo, "output");
     note(!same_units(listing.qty, r.units_left), "quantity");
     note(listing.price_sats != r.price_left, "price");
     note(listing.pay_addr != r.pay_addr, "payment address");
@@ -71,7 +70,7 @@ std::string terms_the_book_changed(const book::Listing& listing, const funding::
     return changed;
 }
 
-SellerRecord seller_record(MarketSession& session, std::string_view listing_id)
+SellerRecord seller_record(MarketSession& session, const tx::Txid& listing_id)
 {
     SellerRecord out;
     std::optional<funding::Reserve> reserve = funding::reserve_of_listing(session.wallet(), listing_id);
@@ -85,7 +84,7 @@ SellerRecord seller_record(MarketSession& session, std::string_view listing_id)
     }
     // A reserve from before records were kept: the listing's own transaction says what this
     // wallet published, and its txid proves those bytes.
-    std::optional<core::Bytes> raw = load_raw_tx(session, listing_id);
+    std::optional<core::Bytes> raw = load_raw_tx(session, listing_id.hex());
     if (!raw) {
         out.error = TradeError(TradeCode::ListingTxNotLoaded);
         return out;
@@ -94,11 +93,11 @@ SellerRecord seller_record(MarketSession& session, std::string_view listing_id)
     const std::string me = wallet_identity_key(session.wallet());
     if (!post || book::post_string(*post, "type") != "ag_list" || !book::verify_post_signature(*post) ||
         !book::post_blob_matches(*post) || me.empty() || book::post_pubkey(*post) != me ||
-        funding::normalize_outpoint(book::post_string(*post, "origin")) != funding::normalize_outpoint(reserve->origin)) {
+        item_key(book::post_string(*post, "origin")) != item_key(reserve->origin)) {
         out.error = TradeError(TradeCode::NoRecord);
         return out;
     }
-    if (funding::normalize_outpoint(book::post_string(*post, "utxo")) != reserve->utxo) {
+    if (tx::parse_outpoint(book::post_string(*post, "utxo")) != reserve->utxo) {
         out.error = TradeError(TradeCode::RecordPartlySold);
         return out;
     }

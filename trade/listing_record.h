@@ -43,6 +43,6 @@ struct SellerRecord {
 // the txid, signed by this wallet's identity key, naming the reserved output) and saved; one
 // whose lot has moved since (part of it sold) cannot be and is refused. Errors: NoRecord,
 // RecordPartlySold, ListingTxNotLoaded. Network: call from a worker.
-SellerRecord seller_record(MarketSession& session, std::string_view listing_id);
+SellerRecord seller_record(MarketSession& session, const tx::Txid& listing_id);
 
 } // namespace trade

@@ -7,7 +7,6 @@
 #include "core/hex.h"
 #include "funding/broadcast.h"
 #include "funding/chain_clients.h"
-#include "funding/outpoint_text.h"
 #include "funding/reserves.h"
 #include "trade/chain_lookup.h"
 #include "trade/dialog_checks.h"
@@ -103,7 +102,9 @@ struct RecordCheck {
 
 RecordCheck check_record(MarketSession& session, const book::Listing& listing)
 {
-    SellerRecord record = seller_record(session, core::ascii_lower(listing.id));
+    const std::optional<tx::Txid> listing_id = tx::Txid::parse(listing.id);
+    if (!listing_id) return {std::nullopt, TradeError(TradeCode::NoRecord)};
+    SellerRecord record = seller_record(session, *listing_id);
     if (!record.reserve) return {std::nullopt, record.error};
     std::string changed = terms_the_book_changed(listing, *record.reserve);
     if (!changed.empty()) {
@@ -117,13 +118,11 @@ RecordCheck check_record(MarketSession& session, const book::Listing& listing)
 std::optional<TradeError> picture_holding(MarketSession& session, const funding::Reserve& reserve)
 {
     const TradeError not_held(TradeCode::PictureNotHeld);
-    if (book::listing_kind_of(reserve.record.kind) != book::ListingKind::Picture || reserve.utxo == funding::normalize_outpoint(reserve.origin)) return {};
-    auto outpoint = tx::parse_outpoint(reserve.utxo);
-    if (!outpoint) return not_held;
+    if (book::listing_kind_of(reserve.record.kind) != book::ListingKind::Picture || tx::parse_outpoint(reserve.origin) == reserve.utxo) return {};
     wallet::WalletUnlock unlock(session.wallet());
-    auto txo = funding::chain_clients(session.funding()).ordinals.txo(outpoint->txid.hex(), outpoint->vout);
+    auto txo = funding::chain_clients(session.funding()).ordinals.txo(reserve.utxo.txid.hex(), reserve.utxo.vout);
     if (!txo) return TradeError(TradeCode::PictureUnconfirmed);
-    if (reserve.origin.empty() || funding::normalize_outpoint(txo->origin) != funding::normalize_outpoint(reserve.origin))
+    if (reserve.origin.empty() || item_key(txo->origin) != item_key(reserve.origin))
         return not_held;
     return {};
 }
@@ -146,14 +145,15 @@ void record_sale(wallet::WalletSession& wallet, const funding::Reserve& reserve,
     const funding::ListingRecord& before = reserve.record;
     FillRemainder rest = fill_remainder(book::parse_decimal_u64(before.units_left).value_or(0),
                                         book::parse_decimal_u64(check.qty).value_or(0), before.price_left);
-    if (rest.qty > 0 && !done.leftover_outpoint.empty()) {
+    const std::optional<tx::Outpoint> leftover = tx::parse_outpoint(done.leftover_outpoint);
+    if (rest.qty > 0 && leftover && reserve.listing) {
         funding::ListingRecord after = before;
         after.lot_units = done.leftover_units;
         after.units_left = std::to_string(rest.qty);
         after.price_left = rest.price_sats.value_or(0);
-        if (funding::reserve_rebind(wallet, reserve.listing, done.leftover_outpoint, after)) return;
+        if (funding::reserve_rebind(wallet, *reserve.listing, *leftover, after)) return;
     }
-    (void)funding::reserve_remove(wallet, reserve.listing);
+    if (reserve.listing) (void)funding::reserve_remove_listing(wallet, *reserve.listing);
 }
 
 } // namespace
@@ -285,12 +285,12 @@ Completion complete_offer(MarketSession& session, std::string_view offer_text, c
 
 bool offer_spends_listing(std::string_view offer_text, std::string_view listing_outpoint)
 {
-    std::string listed = funding::normalize_outpoint(listing_outpoint);
-    if (listed.empty()) return false;
+    const std::optional<tx::Outpoint> listed = tx::parse_outpoint(listing_outpoint);
+    if (!listed) return false;
     auto offer = parse_offer_text(offer_text);
     if (!offer) return false;
     return std::any_of(offer->inputs.begin(), offer->inputs.end(), [&](const tx::TxInput& in) {
-        return in.script_sig.empty() && funding::normalize_outpoint(tx::format_outpoint(in.txid, in.vout)) == listed;
+        return in.script_sig.empty() && tx::Outpoint{in.txid, in.vout} == *listed;
     });
 }
 

@@ -22,13 +22,15 @@ std::string normalized_outpoint(std::string_view text)
     return parsed ? tx::format_outpoint(*parsed) : std::string();
 }
 
-// A token id compared as an outpoint (either separator, any case) when it is one, else as
-// lower-case text.
-std::string token_key(std::string_view text)
+} // namespace
+
+std::string item_key(std::string_view text)
 {
     std::string outpoint = normalized_outpoint(text);
     return outpoint.empty() ? core::ascii_lower(text) : outpoint;
 }
+
+namespace {
 
 OfferCheck refuse(OfferCheck check, TradeError error)
 {
@@ -43,11 +45,11 @@ std::optional<TradeError> check_tokens(const tx::Transaction& offer, const Prevo
 {
     auto body = output_bsv20(listed.script);
     // A deploy+mint output is its own token: its id is its outpoint.
-    std::string token_id = body ? token_key(body->id) : std::string();
+    std::string token_id = body ? item_key(body->id) : std::string();
     if (body && token_id.empty() && body->op == "deploy+mint") token_id = normalized_outpoint(terms.utxo);
     auto held = token_id.empty() ? std::nullopt : book::parse_decimal_u64(body->amt);
     if (!held || *held == 0) return TradeError(TradeCode::NoTokensHeld);
-    if (!terms.origin.empty() && token_key(terms.origin) != token_id)
+    if (!terms.origin.empty() && item_key(terms.origin) != token_id)
         return TradeError(TradeCode::HeldOtherToken);
     if (!terms.lot_units.empty() && book::parse_decimal_u64(terms.lot_units) != held)
         return TradeError(TradeCode::UnitsNotListed);
@@ -59,7 +61,7 @@ std::optional<TradeError> check_tokens(const tx::Transaction& offer, const Prevo
         if (!moved || !moved->is_token()) continue;
         auto amount = book::parse_decimal_u64(moved->amt);
         auto lock = tx::find_spendable_lock(output.script);
-        if (token_key(moved->id) != token_id || moved->op != "transfer" || !amount ||
+        if (item_key(moved->id) != token_id || moved->op != "transfer" || !amount ||
             *amount == 0 || !lock)
             return TradeError(TradeCode::ForeignTransfer);
         (is_mine(lock->owner) ? to_seller : to_buyer).push_back(*amount);

@@ -18,6 +18,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "book/listing.h"
@@ -28,6 +29,10 @@
 #include "tx/transaction.h"
 
 namespace trade {
+
+// A token id or inscription origin as compared: "txid_vout" when it reads as an outpoint (either
+// separator, any case), else the lower-case text. Pure.
+std::string item_key(std::string_view text);
 
 // The seller's record of a listing, as its own signed posts leave it (trade/listing_record.h).
 struct ListingTerms {

@@ -54,7 +54,7 @@ TradeResult<Sent> post_transaction(MarketSession& session, std::string_view payl
     outputs.push_back({0, tx::data_carrier_script(core::as_bytes(payload))});
 
     auto doc = core::parse_json(payload);
-    std::vector<std::string> hold_back;
+    std::vector<tx::Outpoint> hold_back;
     if (doc) hold_back = funding::offer_input_outpoints(core::json_string(*doc, "offer"));
 
     funding::PayOptions options = spend;
@@ -62,13 +62,16 @@ TradeResult<Sent> post_transaction(MarketSession& session, std::string_view payl
     funding::FundingResult<funding::Paid> paid = funding::pay_outputs(session.funding(), outputs, options);
     if (paid && doc && core::json_string(*doc, "type") == "ag_buy" && !hold_back.empty()) {
         // The record keeps the buyer's own coins: the signed inputs (the listing input is the seller's).
-        funding::OfferRecord record{paid->txid.hex(), core::ascii_lower(core::json_string(*doc, "listing")), {}};
+        funding::OfferRecord record{paid->txid, {}, {}};
         if (auto offer = parse_offer_text(core::json_string(*doc, "offer"))) {
             for (const auto& in : offer->inputs) {
-                if (!in.script_sig.empty()) record.utxos.push_back(tx::format_outpoint(in.txid, in.vout));
+                if (!in.script_sig.empty()) record.utxos.push_back({in.txid, in.vout});
             }
         }
-        if (!funding::offer_record_add(session.wallet(), record))
+        const std::optional<tx::Txid> listing = tx::Txid::parse(core::json_string(*doc, "listing"));
+        if (listing) record.listing = *listing;
+        // Without a listing id there is no offer to withdraw later, but its coins stay locked.
+        if (!(listing ? funding::offer_record_add(session.wallet(), record) : funding::offer_locks_add(session.wallet(), record.utxos)))
             core::log_warning("The offer is posted, but its coins could not be recorded as locked: another payment may spend them.");
     }
     if (!paid) return TradeError(paid.error());

@@ -49,8 +49,10 @@ std::vector<std::string> reconcile_reserves(const std::map<std::string, ListingS
 std::vector<std::string> reconcile_reserves(wallet::WalletSession& wallet, const std::map<std::string, ListingState>& states)
 {
     std::vector<std::string> ids;
-    for (const auto& reserve : funding::reserve_list(wallet)) ids.push_back(reserve.listing);
-    return reconcile_reserves(states, ids, [&](const std::string& id) { (void)funding::reserve_remove(wallet, id); });
+    for (const auto& reserve : funding::reserve_list(wallet)) ids.push_back(reserve.listing ? reserve.listing->hex() : std::string());
+    return reconcile_reserves(states, ids, [&](const std::string& id) {
+        if (auto listing = tx::Txid::parse(id)) (void)funding::reserve_remove_listing(wallet, *listing);
+    });
 }
 
 } // namespace trade

@@ -18,7 +18,7 @@ ListCheck run_list_checks(const trade::ListRequest& request, int64_t now, TradeS
         return check;
     }
     check.post = std::move(plan.post);
-    check.outpoint = std::move(plan.outpoint);
+    check.outpoint = plan.outpoint;
     return check;
 }
 

@@ -151,8 +151,8 @@ void ListDialog::postListing()
             if (!self) {
                 // Closed while its lot was being reserved: nothing is posted, so let the lot go.
                 if (plan && plan->refusal.empty())
-                    run_on_pool(Pool::Actions, [services = context.services(), key = plan->outpoint] {
-                        services->reserve_remove(key);
+                    run_on_pool(Pool::Actions, [services = context.services(), outpoint = plan->outpoint] {
+                        services->reserve_remove(outpoint);
                     });
                 return;
             }
@@ -160,8 +160,8 @@ void ListDialog::postListing()
             if (!plan) return context.refuse("List", trade::refusal_text("the checks stopped unexpectedly."));
             if (!plan->refusal.empty()) return context.refuse("List", plan->refusal);
             context.startAction({Action::List, "List", STATUS_POSTING_LISTING, STATUS_LIST_DONE, true},
-                                [post = plan->post, key = plan->outpoint](TradeServices& services) {
-                                    return services.publish_listing(post, key);
+                                [post = plan->post, outpoint = plan->outpoint](TradeServices& services) {
+                                    return services.publish_listing(post, outpoint);
                                 });
             self->close();
         });

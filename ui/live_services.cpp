@@ -69,8 +69,8 @@ public:
             snapshot.address = summary->address;
         snapshot.paymail = wallet::pursa_paymail(m_session.wallet());
         for (const auto& reserve : funding::reserve_list(m_session.wallet())) {
-            snapshot.reserved_utxos.push_back(reserve.utxo);
-            snapshot.reserved_listing_ids.push_back(reserve.listing);
+            snapshot.reserved_utxos.push_back(tx::format_outpoint(reserve.utxo));
+            snapshot.reserved_listing_ids.push_back(reserve.listing ? reserve.listing->hex() : std::string());
         }
         const wallet::CachedBalance balance = wallet::cached_balance(m_session.funding().wallet());
         snapshot.balance_known = balance.known;
@@ -121,10 +121,13 @@ public:
     std::vector<std::string> reserve_listing_ids() override
     {
         std::vector<std::string> ids;
-        for (const auto& reserve : funding::reserve_list(m_session.wallet())) ids.push_back(reserve.listing);
+        for (const auto& reserve : funding::reserve_list(m_session.wallet())) ids.push_back(reserve.listing ? reserve.listing->hex() : std::string());
         return ids;
     }
-    void remove_reserve(const std::string& key) override { (void)funding::reserve_remove(m_session.wallet(), key); }
+    void remove_reserve(const std::string& listing_id) override
+    {
+        if (auto listing = tx::Txid::parse(listing_id)) (void)funding::reserve_remove_listing(m_session.wallet(), *listing);
+    }
     std::optional<InscriptionContent> inscription_content(const std::string& key) override
     {
         // The "/ord_cache" files first; what the network gives is cached there.

@@ -19,13 +19,13 @@ public:
     {
         return trade::plan_listing(m_session, request, now);
     }
-    std::string reserve_add(const std::string& outpoint, const std::string& origin, int64_t exp) override
+    std::string reserve_add(const tx::Outpoint& outpoint, const std::string& origin, int64_t exp) override
     {
         auto reserved = funding::reserve_add(m_session.wallet(), outpoint, origin, exp);
         return reserved ? std::string() : trade::failure_text(reserved.error());
     }
-    void reserve_remove(const std::string& key) override { (void)funding::reserve_remove(m_session.wallet(), key); }
-    trade::TradeResult<trade::Sent> publish_listing(const core::Json& post, const std::string& outpoint) override
+    void reserve_remove(const tx::Outpoint& outpoint) override { (void)funding::reserve_remove(m_session.wallet(), outpoint); }
+    trade::TradeResult<trade::Sent> publish_listing(const core::Json& post, const tx::Outpoint& outpoint) override
     {
         return trade::publish_listing(m_session, post, outpoint);
     }

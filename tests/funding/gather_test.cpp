@@ -13,11 +13,6 @@
 
 namespace {
 
-std::string txid_of(char c)
-{
-    return std::string(64, c);
-}
-
 class Gather : public fundingtest::FundingTest {
 protected:
     void SetUp() override
@@ -36,7 +31,7 @@ protected:
         index.fetched = now;
     }
 
-    std::vector<std::string> gathered(const std::vector<std::string>& hold_back = {}, const std::vector<std::string>& must = {})
+    std::vector<std::string> gathered(const std::vector<tx::Outpoint>& hold_back = {}, const std::vector<tx::Outpoint>& must = {})
     {
         wallet::WalletLock lock(ws());
         auto g = funding::gather_coins(session(), hold_back, must);
@@ -73,17 +68,18 @@ TEST_F(Gather, SpentReservedLockedAndHeldBackCoinsStayOut)
         session().coins().lists[receive_address(2)].coins.push_back({test_txid('d'), 0, 9000});  // a list that lags the chain
     }
     EXPECT_EQ(gathered(), (std::vector<std::string>{"a0"}));
-    EXPECT_TRUE(gathered({"AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA:0"}).empty());
-    ASSERT_TRUE(funding::reserve_add(ws(), txid_of('a') + "_0", "", 0));
+    const tx::Outpoint a0{test_txid('a'), 0};
+    EXPECT_TRUE(gathered({a0}).empty());
+    ASSERT_TRUE(funding::reserve_add(ws(), a0, "", 0));
     EXPECT_TRUE(gathered().empty());
-    ASSERT_TRUE(funding::reserve_remove(ws(), txid_of('a') + "_0"));
-    write_json("gallery/reserves_w1.json", {{"reserves", {{{"pic_utxo", txid_of('a') + ":0"}}}}});
+    ASSERT_TRUE(funding::reserve_remove(ws(), a0));
+    write_json("gallery/reserves_w1.json", {{"reserves", {{{"pic_utxo", std::string(64, 'a') + ":0"}}}}});
     EXPECT_TRUE(gathered().empty());
     write_json("gallery/reserves_w1.json", {{"reserves", nlohmann::json::array()}});
-    ASSERT_TRUE(funding::offer_locks_add(ws(), {txid_of('a') + "_0"}));
+    ASSERT_TRUE(funding::offer_locks_add(ws(), {a0}));
     EXPECT_TRUE(gathered().empty());
     // Unless the payment must spend it, and then it leads.
-    EXPECT_EQ(gathered({}, {txid_of('a') + "_0"}), (std::vector<std::string>{"a0"}));
+    EXPECT_EQ(gathered({}, {a0}), (std::vector<std::string>{"a0"}));
 }
 
 TEST_F(Gather, PendingChangeComesFirstAndOnlyOnce)
@@ -99,7 +95,7 @@ TEST_F(Gather, PendingChangeComesFirstAndOnlyOnce)
 
 TEST_F(Gather, LocksOnCoinsKnownSpentAreDropped)
 {
-    ASSERT_TRUE(funding::offer_locks_add(ws(), {txid_of('d') + "_0", txid_of('9') + "_4", txid_of('a') + "_0"}));
+    ASSERT_TRUE(funding::offer_locks_add(ws(), {{test_txid('d'), 0}, {test_txid('9'), 4}, {test_txid('a'), 0}}));
     {
         wallet::WalletLock lock(ws());
         funding::add_spent(session(), {{test_txid('d'), 0, receive_address(2)}});
@@ -108,7 +104,7 @@ TEST_F(Gather, LocksOnCoinsKnownSpentAreDropped)
         session().coins().lists[ws().state().identity_address].ok = true;
     }
     gathered();
-    EXPECT_EQ(funding::offer_locks_load(ws()), (std::set<std::string>{txid_of('a') + "_0"}));
+    EXPECT_EQ(funding::offer_locks_load(ws()), (std::set<tx::Outpoint>{{test_txid('a'), 0}}));
 }
 
 TEST_F(Gather, ChangeGoesToTheMainAddressUnlessItIsAHouseAddress)

@@ -232,16 +232,16 @@ TEST_F(Pay, FinalRefusalsWhenNoCoinCanBeSpent)
 {
     // The balance shows a coin that an open offer locks: wait for it.
     std::string coin = fund(0, {20000});
-    ASSERT_TRUE(funding::offer_locks_add(ws(), {coin + "_0"}));
+    ASSERT_TRUE(funding::offer_locks_add(ws(), {{test_txid(coin), 0}}));
     ASSERT_TRUE(wallet::refresh_wallet_balance(session().wallet()));
     EXPECT_EQ(outcome(funding::pay_outputs(session(), to_other(1000))), failed(FundingCode::BalanceNotSpendable));
-    EXPECT_EQ(outcome(funding::pay_outputs(session(), to_other(1000), {coin + "_0"})), failed(FundingCode::ShareCoins));
+    EXPECT_EQ(outcome(funding::pay_outputs(session(), to_other(1000), {{test_txid(coin), 0}})), failed(FundingCode::ShareCoins));
     session().set_known_balance_source([] { return std::optional<core::Amount>(0); });
     EXPECT_EQ(outcome(funding::pay_outputs(session(), to_other(1000))), failed(FundingCode::NoBalance));
     session().set_known_balance_source([] { return std::optional<core::Amount>(); });
     EXPECT_EQ(outcome(funding::pay_outputs(session(), to_other(1000))), failed(FundingCode::NoSpendableCoin));
     EXPECT_FALSE(spent_on_chain(coin, 0));
-    ASSERT_TRUE(funding::offer_locks_remove(ws(), {coin + "_0"}));
+    ASSERT_TRUE(funding::offer_locks_remove(ws(), {{test_txid(coin), 0}}));
     paid(funding::pay_outputs(session(), to_other(1000)));
 }
 

@@ -89,8 +89,8 @@ TEST_F(FileFaults, FullDiskWhileSavingKeepsTheLastGoodFiles)
         wallet::WalletLock lock(ws());
         return wallet::wallet_key(ws());
     }();
-    const std::string a = std::string(64, 'a') + "_0";
-    const std::string b = std::string(64, 'b') + "_1";
+    const tx::Outpoint a{test_txid('a'), 0};
+    const tx::Outpoint b{test_txid('b'), 1};
     const std::string spent_txid(64, 'd');
     ASSERT_TRUE(funding::reserve_add(ws(), a, "origin-a", 100));
     wallet::LotSnapshot lots;
@@ -113,7 +113,7 @@ TEST_F(FileFaults, FullDiskWhileSavingKeepsTheLastGoodFiles)
     {
         testsupport::FullDisk full;
         added = outcome(funding::reserve_add(ws(), b, "origin-b", 200));
-        bound = outcome(funding::reserve_bind_listing(ws(), a, std::string(64, 'c')));
+        bound = outcome(funding::reserve_bind_listing(ws(), a, test_txid('c')));
         removed = funding::reserve_remove(ws(), a);
         lot_snapshot = wallet::write_lot_snapshot(k, lots);
     }

@@ -276,8 +276,8 @@ TEST_F(SecretTexts, NoTextCarriesASecretAndWalletFilesAreOwnerOnly)
     said(funding::pay_outputs(session(), pay_other));
     devnet().clear_faults();
     ASSERT_TRUE(funding::pay_outputs(session(), pay_other));
-    said(funding::reserve_add(ws(), "bad", "", 1));
-    ASSERT_TRUE(funding::reserve_add(ws(), std::string(64, 'a') + "_0", "", 1));
+    ASSERT_TRUE(funding::reserve_add(ws(), {test_txid('a'), 0}, "", 1));
+    said(funding::reserve_add(ws(), {test_txid('a'), 0}, "", 1));
     ASSERT_TRUE(wallet::write_lot_snapshot(key, {}));
     {
         wallet::WalletLock lock(ws());

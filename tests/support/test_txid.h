@@ -1,9 +1,10 @@
-// Txids for tests: one written out, or one hex digit 64 times; and an input spending one.
+// Txids for tests: one written out, or one hex digit 64 times; an outpoint; an input spending one.
 #pragma once
 
 #include <string>
 #include <string_view>
 
+#include "tx/outpoint.h"
 #include "tx/transaction.h"
 #include "tx/txid.h"
 
@@ -15,6 +16,11 @@ inline tx::Txid test_txid(std::string_view hex)
 inline tx::Txid test_txid(char digit)
 {
     return test_txid(std::string(64, digit));
+}
+
+inline tx::Outpoint test_outpoint(std::string_view text)
+{
+    return tx::parse_outpoint(text).value();
 }
 
 // An unsigned input spending txid:vout, an output of value satoshis paying hash.

@@ -285,10 +285,10 @@ protected:
     {
         m_listing = {.id = id, .origin = origin, .kind = kind, .utxo = utxo, .qty = qty, .price_sats = price, .pay_addr = m_receive,
                      .ord_addr = m_ordinals, .pubkey = trade::wallet_identity_key(session().wallet())};
-        const funding::ListingRecord record{std::string(book::listing_kind_text(kind)), utxo, lot.empty() ? qty : lot, qty,
+        const funding::ListingRecord record{std::string(book::listing_kind_text(kind)), test_outpoint(utxo), lot.empty() ? qty : lot, qty,
                                             price, qty, price, m_receive, m_ordinals, 1'700'000'000};
-        ASSERT_TRUE(funding::reserve_add(session().wallet(), utxo, origin, 0));
-        ASSERT_TRUE(funding::reserve_bind_listing(session().wallet(), utxo, id, record));
+        ASSERT_TRUE(funding::reserve_add(session().wallet(), test_outpoint(utxo), origin, 0));
+        ASSERT_TRUE(funding::reserve_bind_listing(session().wallet(), test_outpoint(utxo), test_txid(id), record));
     }
 
     tx::TxOutput transfer(const std::string& address, const std::string& amt) const
@@ -365,9 +365,9 @@ TEST_F(Selling, OnlyAnOfferThatAnswersThisWalletsRecordIsSigned)
     ASSERT_EQ(failure_of(done.result), TradeCode::BuyerSignatureBad);
     EXPECT_EQ(done.result.error().input, 1u);
     EXPECT_TRUE(done.check.passes);
-    EXPECT_EQ(funding::reserve_for_listing(session().wallet(), m_listing.id), m_token);
+    EXPECT_EQ(funding::reserve_for_listing(session().wallet(), test_txid(m_listing.id)), test_outpoint(m_token));
 
-    ASSERT_TRUE(funding::reserve_remove(session().wallet(), m_listing.id));
+    ASSERT_TRUE(funding::reserve_remove_listing(session().wallet(), test_txid(m_listing.id)));
     EXPECT_EQ(failure_of(trade::complete_offer(session(), offer_for_three(), m_listing).result), TradeCode::NoRecord);
     EXPECT_FALSE(spent(m_token));
     EXPECT_FALSE(spent(m_buyer_coin + "_0"));
@@ -388,7 +388,7 @@ TEST_F(Selling, OnlyAnOfferThatAnswersThisWalletsRecordIsSigned)
     ASSERT_TRUE(sold.result) << trade::result_text(sold.result);
     EXPECT_TRUE(spent(m_token));
     EXPECT_EQ(sold.leftover_units, "7");
-    EXPECT_FALSE(funding::reserve_of_listing(session().wallet(), m_listing.id));
+    EXPECT_FALSE(funding::reserve_of_listing(session().wallet(), test_txid(m_listing.id)));
 }
 
 // A reserve bound before records were kept: the record is rebuilt from the listing post this
@@ -400,23 +400,23 @@ TEST_F(Selling, AnOlderReserveIsRebuiltOnlyFromThisWalletsOwnListingPost)
                        {"exp", 4'000'000'000LL}, {"pay_addr", m_receive}, {"ord_addr", m_ordinals}};
     auto published = trade::publish_post(session(), post, true);
     ASSERT_TRUE(published) << trade::result_text(published);
-    (void)funding::reserve_remove(session().wallet(), m_listing.id);
+    (void)funding::reserve_remove_listing(session().wallet(), test_txid(m_listing.id));
     m_listing.id = txid_of(published);
-    ASSERT_TRUE(funding::reserve_add(session().wallet(), m_token, m_token, 0));
-    ASSERT_TRUE(funding::reserve_bind_listing(session().wallet(), m_token, m_listing.id));
+    ASSERT_TRUE(funding::reserve_add(session().wallet(), test_outpoint(m_token), m_token, 0));
+    ASSERT_TRUE(funding::reserve_bind_listing(session().wallet(), test_outpoint(m_token), test_txid(m_listing.id)));
 
-    ASSERT_TRUE(funding::reserve_rebind(session().wallet(), m_listing.id, std::string(64, 'b') + "_1"));
-    EXPECT_EQ(trade::seller_record(session(), m_listing.id).error.code, TradeCode::RecordPartlySold);
-    ASSERT_TRUE(funding::reserve_rebind(session().wallet(), m_listing.id, m_token));
-    trade::SellerRecord rebuilt = trade::seller_record(session(), m_listing.id);
+    ASSERT_TRUE(funding::reserve_rebind(session().wallet(), test_txid(m_listing.id), {test_txid('b'), 1}));
+    EXPECT_EQ(trade::seller_record(session(), test_txid(m_listing.id)).error.code, TradeCode::RecordPartlySold);
+    ASSERT_TRUE(funding::reserve_rebind(session().wallet(), test_txid(m_listing.id), test_outpoint(m_token)));
+    trade::SellerRecord rebuilt = trade::seller_record(session(), test_txid(m_listing.id));
     ASSERT_TRUE(rebuilt.reserve) << trade::error_text(rebuilt.error);
     EXPECT_EQ(rebuilt.reserve->record.price_left, 10'000u);
-    EXPECT_TRUE(funding::reserve_of_listing(session().wallet(), m_listing.id)->record.known());  // kept from now on
+    EXPECT_TRUE(funding::reserve_of_listing(session().wallet(), test_txid(m_listing.id))->record.known());  // kept from now on
     EXPECT_TRUE(trade::complete_offer(session(), offer_for_three(), m_listing).result);
 
-    ASSERT_TRUE(funding::reserve_add(session().wallet(), m_buyer_coin + "_0", "", 0));
-    ASSERT_TRUE(funding::reserve_bind_listing(session().wallet(), m_buyer_coin + "_0", m_buyer_coin));
-    EXPECT_EQ(trade::seller_record(session(), m_buyer_coin).error.code, TradeCode::NoRecord);
+    ASSERT_TRUE(funding::reserve_add(session().wallet(), {test_txid(m_buyer_coin), 0}, "", 0));
+    ASSERT_TRUE(funding::reserve_bind_listing(session().wallet(), {test_txid(m_buyer_coin), 0}, test_txid(m_buyer_coin)));
+    EXPECT_EQ(trade::seller_record(session(), test_txid(m_buyer_coin)).error.code, TradeCode::NoRecord);
 }
 
 // Withdrawing an offer: the "ag_offer_cancel" payment spends a coin of the withdrawn offer that is
@@ -477,11 +477,11 @@ TEST_F(Withdrawing, TheWithdrawalSpendsACoinOfTheOfferThatIsStillUnspentOrPostsN
     devnet().clear_faults();
     // The coin is unspent, but not one this wallet's coin lists hold.
     std::string foreign = devnet().fund(SELLER_PAY, 5'000, true);
-    auto unlisted = trade::withdraw_offer(session(), listing, offer.id, {foreign + "_0"});
+    auto unlisted = trade::withdraw_offer(session(), listing, offer.id, {test_outpoint(foreign + "_0")});
     ASSERT_FALSE(unlisted);
     EXPECT_TRUE(unlisted.error().is(funding::FundingCode::MustSpendMissing)) << trade::result_text(unlisted);
     EXPECT_FALSE(trade::buyer_coins_spent(session(), offer.offer));
-    for (const auto& coin : m_coins) EXPECT_EQ(funding::offer_locks_load(session().wallet()).count(coin), 1u) << coin;
+    for (const auto& coin : m_coins) EXPECT_EQ(funding::offer_locks_load(session().wallet()).count(test_outpoint(coin)), 1u) << coin;
 
     spend_elsewhere(m_coins[0]);
     ASSERT_TRUE(trade::buyer_coins_spent(session(), offer.offer));
@@ -582,12 +582,12 @@ TEST_F(Posting, EachPostPaysItsFeesInOrderAndABuyLocksItsCoins)
     ASSERT_TRUE(t);
     for (const auto& in : t->inputs) EXPECT_TRUE(in.txid.hex() != first && in.txid.hex() != second);
     auto locks = funding::offer_locks_load(session().wallet());
-    EXPECT_EQ(locks.count(first + "_0") + locks.count(second + "_0"), 2u);
+    EXPECT_EQ(locks.count(test_outpoint(first + "_0")) + locks.count(test_outpoint(second + "_0")), 2u);
     auto records = funding::offer_records(session().wallet());
     ASSERT_EQ(records.size(), 1u);
-    EXPECT_EQ(records[0].offer, txid_of(result));
-    EXPECT_EQ(records[0].listing, std::string(64, 'e'));
-    EXPECT_EQ(records[0].utxos, (std::vector<std::string>{first + "_0", second + "_0"}));
+    EXPECT_EQ(records[0].offer.hex(), txid_of(result));
+    EXPECT_EQ(records[0].listing, test_txid('e'));
+    EXPECT_EQ(records[0].utxos, (std::vector<tx::Outpoint>{test_outpoint(first + "_0"), test_outpoint(second + "_0")}));
 
     // A key the registry does not publish for the handle signs nothing.
     devnet().set_identity("carol", "0279be667ef9dcbbac55a06295ce870b07029bfcdb2dce28d959f2815b16f81798");

@@ -86,33 +86,38 @@ trade::ListingPlan ScriptedTradeServices::plan_listing(const trade::ListRequest&
     trade::ListingPlan plan;
     plan.refusal = answer("plan_listing");
     if (plan.refusal) return plan;
-    plan.outpoint = request.lot.txid + "_" + std::to_string(request.lot.vout);
+    const std::optional<tx::Outpoint> outpoint = tx::parse_outpoint(request.lot.txid + "_" + std::to_string(request.lot.vout));
+    if (!outpoint) {
+        plan.refusal = trade::TradeError(trade::TradeCode::PickLot);
+        return plan;
+    }
+    plan.outpoint = *outpoint;
     plan.origin = request.lot.token_id.empty() ? request.lot.id : request.lot.token_id;
     plan.exp = now + trade::LISTING_LIFETIME;
-    plan.post = {{"type", "ag_list"}, {"utxo", plan.outpoint}, {"qty", request.lot.picture() ? "1" : request.qty},
+    plan.post = {{"type", "ag_list"}, {"utxo", tx::format_outpoint(plan.outpoint)}, {"qty", request.lot.picture() ? "1" : request.qty},
                  {"note", request.note}, {"exp", plan.exp}};
     return plan;
 }
 
-std::string ScriptedTradeServices::reserve_add(const std::string& outpoint, const std::string& origin, int64_t exp)
+std::string ScriptedTradeServices::reserve_add(const tx::Outpoint& outpoint, const std::string& origin, int64_t exp)
 {
-    record("reserve_add", outpoint, origin + " " + std::to_string(exp));
+    record("reserve_add", tx::format_outpoint(outpoint), origin + " " + std::to_string(exp));
     std::lock_guard<std::mutex> lock(m_mutex);
     if (!m_reserved.insert(outpoint).second) return trade::failure_text(funding::FundingError(funding::FundingCode::AlreadyListed));
     return {};
 }
 
-void ScriptedTradeServices::reserve_remove(const std::string& key)
+void ScriptedTradeServices::reserve_remove(const tx::Outpoint& outpoint)
 {
-    record("reserve_remove", key);
+    record("reserve_remove", tx::format_outpoint(outpoint));
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_reserved.erase(key);
+    m_reserved.erase(outpoint);
 }
 
-trade::TradeResult<trade::Sent> ScriptedTradeServices::publish_listing(const core::Json& post, const std::string& outpoint)
+trade::TradeResult<trade::Sent> ScriptedTradeServices::publish_listing(const core::Json& post, const tx::Outpoint& outpoint)
 {
     pause();
-    record("publish_listing", post.dump(), outpoint);
+    record("publish_listing", post.dump(), tx::format_outpoint(outpoint));
     return sent("publish_listing");
 }
 

@@ -40,9 +40,9 @@ public:
     std::vector<Call> calls(const std::string& name) const;
 
     trade::ListingPlan plan_listing(const trade::ListRequest& request, int64_t now) override;
-    std::string reserve_add(const std::string& outpoint, const std::string& origin, int64_t exp) override;
-    void reserve_remove(const std::string& key) override;
-    trade::TradeResult<trade::Sent> publish_listing(const core::Json& post, const std::string& outpoint) override;
+    std::string reserve_add(const tx::Outpoint& outpoint, const std::string& origin, int64_t exp) override;
+    void reserve_remove(const tx::Outpoint& outpoint) override;
+    trade::TradeResult<trade::Sent> publish_listing(const core::Json& post, const tx::Outpoint& outpoint) override;
     trade::BuyPlan plan_buy(const book::Listing& listing, const std::string& qty_box) override;
     trade::TradeResult<trade::Sent> run_buy(const trade::BuyPlan& plan) override;
     trade::TradeResult<trade::Sent> run_cancel_listing(const book::Listing& listing) override;
@@ -65,7 +65,7 @@ private:
     std::map<std::string, std::optional<trade::TradeError>> m_answers;
     std::set<std::string> m_coins_spent;
     std::map<std::string, trade::OfferCheck> m_checks;
-    std::set<std::string> m_reserved;
+    std::set<tx::Outpoint> m_reserved;
     int m_delay_ms = 0;
     std::vector<Call> m_calls;
 };
