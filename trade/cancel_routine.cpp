@@ -26,7 +26,7 @@ OfferCoins ask_offer_coins(MarketSession& session, const std::vector<tx::Outpoin
 {
     OfferCoins out;
     for (const auto& coin : coins) {
-        SpentState state = output_spent_state(session, coin.txid.hex(), coin.vout);
+        SpentState state = output_spent_state(session, coin.txid, coin.vout);
         if (state != SpentState::Spent) out.all_spent = false;
         if (state == SpentState::Unspent) out.unspent.push_back(coin);
     }

@@ -64,7 +64,7 @@ LoadedPrevouts load_prevouts(MarketSession& session, const tx::Transaction& offe
     LoadedPrevouts out;
     out.prevouts.resize(offer.inputs.size());
     for (size_t i = 0; i < offer.inputs.size(); ++i) {
-        LoadedOutput loaded = load_output(session, offer.inputs[i].txid.hex(), offer.inputs[i].vout);
+        LoadedOutput loaded = load_output(session, offer.inputs[i].txid, offer.inputs[i].vout);
         out.prevouts[i] = std::move(loaded.prevout);
         if (!out.prevouts[i] && !out.error) out.error = TradeError(TradeCode::ChainLoad, loaded.error);
     }
@@ -120,7 +120,7 @@ std::optional<TradeError> picture_holding(MarketSession& session, const funding:
     const TradeError not_held(TradeCode::PictureNotHeld);
     if (book::listing_kind_of(reserve.record.kind) != book::ListingKind::Picture || tx::parse_outpoint(reserve.origin) == reserve.utxo) return {};
     wallet::WalletUnlock unlock(session.wallet());
-    auto txo = funding::chain_clients(session.funding()).ordinals.txo(reserve.utxo.txid.hex(), reserve.utxo.vout);
+    auto txo = funding::chain_clients(session.funding()).ordinals.txo(reserve.utxo.txid, reserve.utxo.vout);
     if (!txo) return TradeError(TradeCode::PictureUnconfirmed);
     if (reserve.origin.empty() || item_key(txo->origin) != item_key(reserve.origin))
         return not_held;
@@ -212,7 +212,7 @@ Completion complete_offer(MarketSession& session, std::string_view offer_text, c
     bool buyer_spent = false;
     LoadedPrevouts loaded;
     for (const auto& in : t.inputs) {
-        if (output_spent_state(session, in.txid.hex(), in.vout) != SpentState::Spent) continue;
+        if (output_spent_state(session, in.txid, in.vout) != SpentState::Spent) continue;
         (in.script_sig.empty() ? reserved_spent : buyer_spent) = true;
     }
     if (!reserved_spent && !buyer_spent) loaded = load_prevouts(session, t);
@@ -299,7 +299,7 @@ bool buyer_coins_spent(MarketSession& session, std::string_view offer_text)
     auto offer = parse_offer_text(offer_text);
     if (!offer) return false;
     return std::any_of(offer->inputs.begin(), offer->inputs.end(), [&](const tx::TxInput& in) {
-        return !in.script_sig.empty() && output_spent_state(session, in.txid.hex(), in.vout) == SpentState::Spent;
+        return !in.script_sig.empty() && output_spent_state(session, in.txid, in.vout) == SpentState::Spent;
     });
 }
 
