@@ -54,7 +54,7 @@ TradeResult<Sent> run_completion(MarketSession& session, const OfferRow& row)
     post["pay_sats"] = done.check.paid_sats;
     post["buyer"] = row.offer.handle;
     if (rest.price_sats) post["price_sats"] = *rest.price_sats;
-    post["utxo"] = done.leftover_outpoint;
+    post["utxo"] = done.leftover_outpoint ? tx::format_outpoint(*done.leftover_outpoint) : std::string();
 
     TradeResult<Sent> published = publish_post(session, post, false);
     Sent sale = *done.result;

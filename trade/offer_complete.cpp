@@ -88,7 +88,7 @@ void find_leftover(wallet::WalletSession& wallet, const tx::Transaction& done, c
         auto body = output_bsv20(output.script);
         auto lock = tx::find_spendable_lock(output.script);
         if (!body || body->amt.empty() || !lock || !wallet_owns_hash(wallet, lock->owner)) continue;
-        out.leftover_outpoint = tx::format_outpoint(txid, static_cast<uint32_t>(n));
+        out.leftover_outpoint = tx::Outpoint{txid, static_cast<uint32_t>(n)};
         out.leftover_units = body->amt;
         return;
     }
@@ -145,13 +145,12 @@ void record_sale(wallet::WalletSession& wallet, const funding::Reserve& reserve,
     const funding::ListingRecord& before = reserve.record;
     FillRemainder rest = fill_remainder(book::parse_decimal_u64(before.units_left).value_or(0),
                                         book::parse_decimal_u64(check.qty).value_or(0), before.price_left);
-    const std::optional<tx::Outpoint> leftover = tx::parse_outpoint(done.leftover_outpoint);
-    if (rest.qty > 0 && leftover && reserve.listing) {
+    if (rest.qty > 0 && done.leftover_outpoint && reserve.listing) {
         funding::ListingRecord after = before;
         after.lot_units = done.leftover_units;
         after.units_left = std::to_string(rest.qty);
         after.price_left = rest.price_sats.value_or(0);
-        if (funding::reserve_rebind(wallet, *reserve.listing, *leftover, after)) return;
+        if (funding::reserve_rebind(wallet, *reserve.listing, *done.leftover_outpoint, after)) return;
     }
     if (reserve.listing) (void)funding::reserve_remove_listing(wallet, *reserve.listing);
 }

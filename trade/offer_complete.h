@@ -10,6 +10,7 @@
 #include "book/listing.h"
 #include "trade/error.h"
 #include "trade/offer_rules.h"
+#include "tx/outpoint.h"
 #include "tx/transaction.h"
 
 namespace trade {
@@ -24,7 +25,7 @@ std::optional<tx::Transaction> parse_offer_text(std::string_view offer_text);
 
 struct Completion {
     TradeResult<Sent> result{TradeError(TradeCode::Stopped)};  // the sale's transaction, or why not
-    std::string leftover_outpoint;   // "txid_vout" of the lot left with the seller; "" when none
+    std::optional<tx::Outpoint> leftover_outpoint;  // the lot left with the seller, when any
     std::string leftover_units = "0";
     OfferCheck check;                // what the offer was found to take and pay
     ListingTerms terms;              // the record's terms the offer was checked against
