@@ -15,7 +15,7 @@ WalletLots load_wallet_lots(wallet::WalletSession& wallet_session)
         return out;
     }
     for (const auto& row : rows) {
-        out.lots.push_back({row.origin, core::ascii_lower(row.txid), row.vout, row.name, row.token_id, row.amt});
+        out.lots.push_back({row.origin, row.txid.hex(), row.vout, row.name, row.token_id, row.amt});
     }
     return out;
 }

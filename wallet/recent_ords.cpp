@@ -9,6 +9,7 @@
 #include "core/log.h"
 #include "tx/bsv20.h"
 #include "tx/inscription.h"
+#include "tx/outpoint.h"
 #include "wallet/parallel_loop.h"
 
 namespace wallet {
@@ -55,7 +56,7 @@ std::optional<LocalOrd> local_ord_of(const net::ChainTx& chain_tx, size_t vout, 
     auto env = envelope_of(*script, address);
     if (!env || !watched.count(address)) return std::nullopt;
     LocalOrd ord;
-    ord.txid = chain_tx.txid.hex();
+    ord.txid = chain_tx.txid;
     ord.vout = static_cast<uint32_t>(vout);
     ord.address = address;
     ord.height = chain_tx.confirmed ? chain_tx.block_height : 0;
@@ -66,7 +67,7 @@ std::optional<LocalOrd> local_ord_of(const net::ChainTx& chain_tx, size_t vout, 
     if (env->content_type != "application/bsv-20") return std::nullopt;
     auto body = tx::parse_bsv20(std::string_view(reinterpret_cast<const char*>(env->body.data()), env->body.size()));
     if (!body || body->amt.empty()) return std::nullopt;
-    if (body->op == "deploy+mint") body->id = ord.txid + "_" + std::to_string(vout);
+    if (body->op == "deploy+mint") body->id = tx::format_outpoint(ord.txid, ord.vout);
     else if (body->op != "transfer" || !body->is_token()) return std::nullopt;
     ord.type = "bsv-20";
     ord.token_id = body->id;
@@ -81,8 +82,8 @@ std::optional<LocalOrd> local_ord_of(const net::ChainTx& chain_tx, size_t vout, 
 std::vector<LocalOrd> ingest_woc_recent_ords(const std::vector<std::string>& addresses, size_t limit,
                                              const net::WocClient& woc)
 {
-    std::vector<std::string> txids;
-    std::set<std::string> seen;
+    std::vector<tx::Txid> txids;
+    std::set<tx::Txid> seen;
     for (const auto& address : addresses) {
         size_t taken = 0;
         for (auto list : {net::WocAddressList::UnconfirmedHistory, net::WocAddressList::ConfirmedHistory}) {
@@ -91,7 +92,7 @@ std::vector<LocalOrd> ingest_woc_recent_ords(const std::vector<std::string>& add
             for (const auto& txid : *answer) {
                 if (taken >= limit) break;
                 ++taken;
-                if (seen.insert(txid.hex()).second) txids.push_back(txid.hex());
+                if (seen.insert(txid).second) txids.push_back(txid);
             }
         }
     }
@@ -99,7 +100,7 @@ std::vector<LocalOrd> ingest_woc_recent_ords(const std::vector<std::string>& add
     std::mutex mutex;
     std::vector<LocalOrd> out;
     const std::vector<size_t> failed = parallel_for(txids.size(), FETCH_THREADS, [&](size_t i) {
-        auto chain_tx = woc.tx(txids[i]);
+        auto chain_tx = woc.tx(txids[i].hex());
         if (!chain_tx) return;
         for (size_t vout = 0; vout < chain_tx->outputs.size(); ++vout) {
             if (auto ord = local_ord_of(*chain_tx, vout, watched)) {

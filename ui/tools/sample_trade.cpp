@@ -351,20 +351,20 @@ std::vector<wallet::TvPursaOrdRow> sample_lots()
 {
     std::vector<wallet::TvPursaOrdRow> lots(3);
     lots[0].origin = std::string(64, '1') + "_0";
-    lots[0].txid = std::string(64, '2');
+    lots[0].txid = *tx::Txid::parse(std::string(64, '2'));
     lots[0].vout = 1;
     lots[0].name = "Owl Coin";
     lots[0].token_id = std::string(64, '1') + "_0";
     lots[0].amt = "500";
     lots[1].origin = std::string(64, '3') + "_0";
-    lots[1].txid = std::string(64, '4');
+    lots[1].txid = *tx::Txid::parse(std::string(64, '4'));
     lots[1].vout = 0;
     lots[1].token_id = std::string(64, '3') + "_0";
     lots[1].name = "LAUR";
     lots[1].amt = "1200000";
     lots[1].dec = "2";
     lots[2].origin = std::string(64, '5') + "_0";
-    lots[2].txid = std::string(64, '5');
+    lots[2].txid = *tx::Txid::parse(std::string(64, '5'));
     lots[2].vout = 0;
     lots[2].name = "Dawn over the Stoa";
     return lots;
