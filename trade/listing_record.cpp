@@ -85,7 +85,8 @@ SellerRecord seller_record(MarketSession& session, std::string_view listing_id)
     }
     // A reserve from before records were kept: the listing's own transaction says what this
     // wallet published, and its txid proves those bytes.
-    std::optional<core::Bytes> raw = load_raw_tx(session, listing_id);
+    const std::optional<tx::Txid> id = tx::Txid::parse(listing_id);
+    std::optional<core::Bytes> raw = id ? load_raw_tx(session, *id) : std::nullopt;
     if (!raw) {
         out.error = TradeError(TradeCode::ListingTxNotLoaded);
         return out;

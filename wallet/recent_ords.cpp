@@ -100,7 +100,7 @@ std::vector<LocalOrd> ingest_woc_recent_ords(const std::vector<std::string>& add
     std::mutex mutex;
     std::vector<LocalOrd> out;
     const std::vector<size_t> failed = parallel_for(txids.size(), FETCH_THREADS, [&](size_t i) {
-        auto chain_tx = woc.tx(txids[i].hex());
+        auto chain_tx = woc.tx(txids[i]);
         if (!chain_tx) return;
         for (size_t vout = 0; vout < chain_tx->outputs.size(); ++vout) {
             if (auto ord = local_ord_of(*chain_tx, vout, watched)) {
