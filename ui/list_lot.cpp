@@ -84,7 +84,7 @@ trade::LotToList lot_to_list(const wallet::TvPursaOrdRow& lot)
 {
     trade::LotToList out;
     out.id = lot.origin;
-    out.txid = lot.txid.hex();
+    out.txid = lot.txid;
     out.vout = lot.vout;
     out.name = lot.name;
     out.token_id = lot.token_id;

@@ -6,7 +6,6 @@
 #include "core/base58.h"
 #include "core/hex.h"
 #include "tests/support/fake_http.h"
-#include "tests/support/test_txid.h"
 #include "tests/wallet/wallet_fixture.h"
 #include "tx/inscription.h"
 #include "wallet/balance.h"
@@ -116,7 +115,7 @@ TEST_F(LotsTest, TokenHeldInThreeOutputsIsOneLotWithTheSummedAmount)
     ASSERT_EQ(m_rows.size(), 1u);
     EXPECT_EQ(std::tie(m_rows[0].token_id, m_rows[0].amt, m_rows[0].name, m_rows[0].dec),
               std::make_tuple(TOKEN, std::string("1000000000000000000000000000000"), std::string("GLD"), std::string("2")));
-    EXPECT_EQ(m_rows[0].outpoints, (std::vector<tx::Outpoint>{{test_txid('1'), 2}, {test_txid('2'), 1}, {test_txid('3'), 0}}));
+    EXPECT_EQ(m_rows[0].outpoints, (std::vector<tx::Outpoint>{{*tx::Txid::parse(T1), 2}, {*tx::Txid::parse(T2), 1}, {*tx::Txid::parse(T3), 0}}));
     // The owned list tracks each output, saved in the wallet file.
     const auto doc = read_json(wallet_rel("w1"));
     ASSERT_EQ(doc["ord_owned"].size(), 3u);
