@@ -31,7 +31,7 @@ struct TvOwnedOrd {
 
 private:
     // The "txid" text read from the file when txid does not give it back as it was (text that is
-    // not a txid, or upper-case digits): written back unchanged while txid still reads the same,
+    // not a txid, or upper-case hex digits): written back unchanged while txid still reads the same,
     // so that a save does not rewrite what another program stored.
     std::string m_txid_text;
     friend std::optional<TvOwnedOrd> owned_ord_from_json(const nlohmann::json& value);
