@@ -4,8 +4,6 @@
 #include "book/post.h"
 #include "book/token_details.h"
 #include "core/base58.h"
-#include "core/hex.h"
-#include "core/text.h"
 #include "funding/reserves.h"
 #include "trade/chain_lookup.h"
 #include "trade/dialog_checks.h"
@@ -37,8 +35,7 @@ ListingPlan plan_listing(MarketSession& session, const ListRequest& request, int
     if (identity_is_frozen(session, gate.identity_key)) return refused(TradeCode::ListFrozen);
 
     const LotToList& lot = request.lot;
-    const std::optional<tx::Txid> lot_txid = tx::Txid::parse(lot.txid);
-    if (!lot_txid || (lot.id.empty() && lot.token_id.empty())) return refused(TradeCode::PickLot);
+    if (lot.txid.is_null() || (lot.id.empty() && lot.token_id.empty())) return refused(TradeCode::PickLot);
     auto price = parse_price_box(request.price);
     if (!price) return refused(TradeCode::PriceBad);
     if (auto bad_note = check_note(request.note)) return refused(*bad_note);
@@ -46,7 +43,7 @@ ListingPlan plan_listing(MarketSession& session, const ListRequest& request, int
     if (qty.refusal) return refused(*qty.refusal);
 
     ListingPlan plan;
-    plan.outpoint = {*lot_txid, lot.vout};
+    plan.outpoint = {lot.txid, lot.vout};
     plan.origin = lot.token_id.empty() ? lot.id : lot.token_id;
     plan.exp = now + LISTING_LIFETIME;
     const book::ListingKind kind = lot.picture() ? book::ListingKind::Picture : book::ListingKind::Token;

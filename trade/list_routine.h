@@ -9,6 +9,7 @@
 #include "core/json_get.h"
 #include "trade/error.h"
 #include "tx/outpoint.h"
+#include "tx/txid.h"
 
 namespace trade {
 class MarketSession;
@@ -19,7 +20,7 @@ namespace trade {
 // The lot of the wallet being listed, as the wallet's lots list describes it.
 struct LotToList {
     std::string id;        // the lot's own id: its inscription origin
-    std::string txid;      // the output that holds it now
+    tx::Txid txid;         // the output that holds it now; null when no lot was picked
     uint32_t vout = 0;
     std::string name;
     std::string token_id;  // empty for a picture

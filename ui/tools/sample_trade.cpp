@@ -81,17 +81,12 @@ void ScriptedTradeServices::pause() const
 trade::ListingPlan ScriptedTradeServices::plan_listing(const trade::ListRequest& request, int64_t now)
 {
     pause();
-    record("plan_listing", request.lot.txid + "_" + std::to_string(request.lot.vout),
+    record("plan_listing", tx::format_outpoint(request.lot.txid, request.lot.vout),
            request.qty + "|" + request.price + "|" + request.note);
     trade::ListingPlan plan;
     plan.refusal = answer("plan_listing");
     if (plan.refusal) return plan;
-    const std::optional<tx::Outpoint> outpoint = tx::parse_outpoint(request.lot.txid + "_" + std::to_string(request.lot.vout));
-    if (!outpoint) {
-        plan.refusal = trade::TradeError(trade::TradeCode::PickLot);
-        return plan;
-    }
-    plan.outpoint = *outpoint;
+    plan.outpoint = {request.lot.txid, request.lot.vout};
     plan.origin = request.lot.token_id.empty() ? request.lot.id : request.lot.token_id;
     plan.exp = now + trade::LISTING_LIFETIME;
     plan.post = {{"type", "ag_list"}, {"utxo", tx::format_outpoint(plan.outpoint)}, {"qty", request.lot.picture() ? "1" : request.qty},
@@ -356,20 +351,20 @@ std::vector<wallet::TvPursaOrdRow> sample_lots()
 {
     std::vector<wallet::TvPursaOrdRow> lots(3);
     lots[0].origin = std::string(64, '1') + "_0";
-    lots[0].txid = std::string(64, '2');
+    lots[0].txid = *tx::Txid::parse(std::string(64, '2'));
     lots[0].vout = 1;
     lots[0].name = "Owl Coin";
     lots[0].token_id = std::string(64, '1') + "_0";
     lots[0].amt = "500";
     lots[1].origin = std::string(64, '3') + "_0";
-    lots[1].txid = std::string(64, '4');
+    lots[1].txid = *tx::Txid::parse(std::string(64, '4'));
     lots[1].vout = 0;
     lots[1].token_id = std::string(64, '3') + "_0";
     lots[1].name = "LAUR";
     lots[1].amt = "1200000";
     lots[1].dec = "2";
     lots[2].origin = std::string(64, '5') + "_0";
-    lots[2].txid = std::string(64, '5');
+    lots[2].txid = *tx::Txid::parse(std::string(64, '5'));
     lots[2].vout = 0;
     lots[2].name = "Dawn over the Stoa";
     return lots;
