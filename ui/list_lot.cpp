@@ -42,13 +42,12 @@ std::string lot_held_text(const wallet::TvPursaOrdRow& lot)
     return core::format_token_amount(lot.amt, lot_decimals(lot)).value_or(lot.amt) + " " + unit_of(lot);
 }
 
-bool lot_is_listed(const wallet::TvPursaOrdRow& lot, const std::vector<std::string>& reserved_utxos)
+bool lot_is_listed(const wallet::TvPursaOrdRow& lot, const std::vector<tx::Outpoint>& reserved_utxos)
 {
     std::vector<tx::Outpoint> outputs = lot.outpoints;
     outputs.push_back({lot.txid, lot.vout});
-    return std::any_of(reserved_utxos.begin(), reserved_utxos.end(), [&](const std::string& reserved) {
-        auto outpoint = tx::parse_outpoint(reserved);
-        return outpoint && std::find(outputs.begin(), outputs.end(), *outpoint) != outputs.end();
+    return std::any_of(reserved_utxos.begin(), reserved_utxos.end(), [&](const tx::Outpoint& reserved) {
+        return std::find(outputs.begin(), outputs.end(), reserved) != outputs.end();
     });
 }
 

@@ -17,8 +17,8 @@ namespace ui {
 int lot_decimals(const wallet::TvPursaOrdRow& lot);
 // "1,000,000 LYRA" (in token units) for a token lot, "1 picture" for a picture.
 std::string lot_held_text(const wallet::TvPursaOrdRow& lot);
-// True when one of the lot's outputs is held for a listing (reserved_utxos: "txid_vout").
-[[nodiscard]] bool lot_is_listed(const wallet::TvPursaOrdRow& lot, const std::vector<std::string>& reserved_utxos);
+// True when one of the lot's outputs is held for a listing.
+[[nodiscard]] bool lot_is_listed(const wallet::TvPursaOrdRow& lot, const std::vector<tx::Outpoint>& reserved_utxos);
 // The menu entry: the name (else the token id, else the lot's id), " · ", what is held, and
 // " · listed" for a listed lot.
 std::string lot_choice_label(const wallet::TvPursaOrdRow& lot, bool listed);

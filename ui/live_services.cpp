@@ -69,7 +69,7 @@ public:
             snapshot.address = summary->address;
         snapshot.paymail = wallet::pursa_paymail(m_session.wallet());
         for (const auto& reserve : funding::reserve_list(m_session.wallet())) {
-            snapshot.reserved_utxos.push_back(tx::format_outpoint(reserve.utxo));
+            snapshot.reserved_utxos.push_back(reserve.utxo);
             snapshot.reserved_listing_ids.push_back(reserve.listing ? reserve.listing->hex() : std::string());
         }
         const wallet::CachedBalance balance = wallet::cached_balance(m_session.funding().wallet());

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "tx/outpoint.h"
+
 namespace ui {
 
 struct WalletSnapshot {
@@ -17,7 +19,7 @@ struct WalletSnapshot {
     std::string ordinals_address;  // where bought lots go
     bool balance_known = false;    // a balance result has arrived for this wallet
     int64_t balance_sats = -1;     // the cached balance; negative when unknown
-    std::vector<std::string> reserved_utxos;        // the wallet's listing reserves
+    std::vector<tx::Outpoint> reserved_utxos;       // the wallet's listing reserves
     std::vector<std::string> reserved_listing_ids;  // their listings ("" while unbound)
     // Set by the window when it starts the worker that reads the snapshot: a snapshot read
     // before the last connect or unbind is stale and not applied.

@@ -40,8 +40,8 @@ TEST(ListLots, ListedMarksBaseUnitsAndTheRestOfALot)
 {
     const wallet::TvPursaOrdRow token{
         .origin = "o_0", .txid = *tx::Txid::parse(std::string(64, 'a')), .vout = 3, .name = "LAUR", .amt = "100000000000", .dec = "8"};
-    EXPECT_TRUE(ui::lot_is_listed(token, {std::string(64, 'A') + ":3"}));
-    EXPECT_FALSE(ui::lot_is_listed(token, {std::string(64, 'a') + "_4"}));
+    EXPECT_TRUE(ui::lot_is_listed(token, {{token.txid, 3}}));
+    EXPECT_FALSE(ui::lot_is_listed(token, {{token.txid, 4}}));
     EXPECT_EQ(ui::lot_quantity(token, "250.5"), "25050000000");
     EXPECT_FALSE(ui::lot_quantity(token, "0"));
     EXPECT_NE(ui::lot_rest_note(token, "250").find("the other 750 LAUR"), std::string::npos);

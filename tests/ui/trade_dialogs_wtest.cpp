@@ -102,7 +102,7 @@ protected:
 TEST_F(TradeDialogsTest, TheListDialogHandsOverBaseUnitsAndLetsTheLotGoWhenClosed)
 {
     ui::WalletSnapshot wallet = ui::sample_wallet(ME);
-    wallet.reserved_utxos = {std::string(64, '2') + "_1"};  // the Owl Coin lot
+    wallet.reserved_utxos = {{*tx::Txid::parse(std::string(64, '2')), 1}};  // the Owl Coin lot
     market->set_wallet(wallet);
     ASSERT_TRUE(reload(book));
     click(Action::List);
