@@ -71,10 +71,10 @@ std::string terms_the_book_changed(const book::Listing& listing, const funding::
     return changed;
 }
 
-SellerRecord seller_record(MarketSession& session, std::string_view listing_id)
+SellerRecord seller_record(MarketSession& session, const tx::Txid& listing_id)
 {
     SellerRecord out;
-    std::optional<funding::Reserve> reserve = funding::reserve_of_listing(session.wallet(), listing_id);
+    std::optional<funding::Reserve> reserve = funding::reserve_of_listing(session.wallet(), listing_id.hex());
     if (!reserve) {
         out.error = TradeError(TradeCode::NoRecord);
         return out;
@@ -85,7 +85,7 @@ SellerRecord seller_record(MarketSession& session, std::string_view listing_id)
     }
     // A reserve from before records were kept: the listing's own transaction says what this
     // wallet published, and its txid proves those bytes.
-    std::optional<core::Bytes> raw = load_raw_tx(session, listing_id);
+    std::optional<core::Bytes> raw = load_raw_tx(session, listing_id.hex());
     if (!raw) {
         out.error = TradeError(TradeCode::ListingTxNotLoaded);
         return out;
@@ -103,7 +103,7 @@ SellerRecord seller_record(MarketSession& session, std::string_view listing_id)
         return out;
     }
     reserve->record = record_of_listing_post(*post, "");
-    (void)funding::reserve_rebind(session.wallet(), listing_id, reserve->utxo, reserve->record);
+    (void)funding::reserve_rebind(session.wallet(), listing_id.hex(), reserve->utxo, reserve->record);
     out.reserve = std::move(reserve);
     return out;
 }

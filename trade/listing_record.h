@@ -13,6 +13,7 @@
 #include "funding/reserves.h"
 #include "trade/error.h"
 #include "trade/offer_rules.h"
+#include "tx/txid.h"
 
 namespace trade {
 class MarketSession;
@@ -43,6 +44,6 @@ struct SellerRecord {
 // the txid, signed by this wallet's identity key, naming the reserved output) and saved; one
 // whose lot has moved since (part of it sold) cannot be and is refused. Errors: NoRecord,
 // RecordPartlySold, ListingTxNotLoaded. Network: call from a worker.
-SellerRecord seller_record(MarketSession& session, std::string_view listing_id);
+SellerRecord seller_record(MarketSession& session, const tx::Txid& listing_id);
 
 } // namespace trade

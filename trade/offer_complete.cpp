@@ -103,7 +103,7 @@ struct RecordCheck {
 
 RecordCheck check_record(MarketSession& session, const book::Listing& listing)
 {
-    SellerRecord record = seller_record(session, core::ascii_lower(listing.id));
+    SellerRecord record = seller_record(session, listing.id);
     if (!record.reserve) return {std::nullopt, record.error};
     std::string changed = terms_the_book_changed(listing, *record.reserve);
     if (!changed.empty()) {
