@@ -8,7 +8,7 @@ BookResult<void> listing_output_unspent(std::string_view outpoint, const BookSer
 {
     std::optional<tx::Outpoint> parsed = tx::parse_outpoint(outpoint);
     if (!parsed) return BookError(BookCode::OutputInvalid);
-    net::Result<net::Txo> txo = services.ordinals().txo(parsed->txid.hex(), parsed->vout);
+    net::Result<net::Txo> txo = services.ordinals().txo(parsed->txid, parsed->vout);
     if (!txo) return BookError(BookCode::OutputUnknown);
     if (txo->spent()) return BookError(BookCode::OutputSpent);
     return {};

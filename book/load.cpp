@@ -112,7 +112,7 @@ std::optional<ReadTx> fetch_one(const tx::Txid& txid, const BookServices& servic
                                 Contact& contact, bool& refused)
 {
     if (!contact.gone(Contact::registry)) {
-        net::Result<net::RawTxAnswer> oi = services.registry().oi_tx(txid.hex(), OI_TX_TIMEOUT, deadline);
+        net::Result<net::RawTxAnswer> oi = services.registry().oi_tx(txid, OI_TX_TIMEOUT, deadline);
         contact.saw(Contact::registry, oi.status);
         if (oi) {
             if (std::optional<ReadTx> read = prove(txid, *oi)) return read;
@@ -120,7 +120,7 @@ std::optional<ReadTx> fetch_one(const tx::Txid& txid, const BookServices& servic
         }
     }
     if (!contact.gone(Contact::woc)) {
-        net::Result<std::string> woc = services.woc().tx_hex(txid.hex(), WOC_TX_TIMEOUT, deadline);
+        net::Result<std::string> woc = services.woc().tx_hex(txid, WOC_TX_TIMEOUT, deadline);
         contact.saw(Contact::woc, woc.status);
         if (woc) {
             if (std::optional<ReadTx> read = prove(txid, net::RawTxAnswer{txid, *woc, {}})) return read;
@@ -424,8 +424,8 @@ BookResult<std::vector<PostRecord>> load_posts_checked(LoadStatus& status, const
     net::WocClient woc = services.woc();
     const std::vector<size_t> failed_tasks = wallet::parallel_for(tasks.size(), LOAD_THREADS, [&](size_t t) {
         if (t >= first_batch && !contact.gone(Contact::woc)) {
-            std::vector<std::string> batch_ids;
-            for (size_t i : tasks[t]) batch_ids.push_back(ids[i].hex());
+            std::vector<tx::Txid> batch_ids;
+            for (size_t i : tasks[t]) batch_ids.push_back(ids[i]);
             net::Result<std::vector<net::RawTxAnswer>> answers = woc.txs_hex(batch_ids, fetch_deadline, WOC_BULK_TIMEOUT);
             contact.saw(Contact::woc, answers.status);
             for (size_t i : tasks[t]) {
@@ -498,7 +498,7 @@ BookResult<std::vector<PostRecord>> load_posts_checked(LoadStatus& status, const
         // A copy whose place could not be asked keeps the place its first answer gave.
         const std::vector<size_t> unplaced = wallet::parallel_for(to_place.size(), LOAD_THREADS, [&](size_t i) {
             if (contact.gone(Contact::woc)) return;
-            net::Result<net::ChainTx> answer = woc.tx(to_place[i].hex(), WOC_TX_TIMEOUT, fetch_deadline);
+            net::Result<net::ChainTx> answer = woc.tx(to_place[i], WOC_TX_TIMEOUT, fetch_deadline);
             contact.saw(Contact::woc, answer.status);
             if (!answer) return;
             ChainPosition position{answer->confirmed ? State::Confirmed : State::Unconfirmed, answer->block_height};

@@ -20,7 +20,7 @@ std::optional<HeldAsset> held_asset(std::string_view outpoint, const BookService
     if (!parsed) return std::nullopt;
     const std::string key = services.config->ordinals_api + "|" + tx::format_outpoint(*parsed);
     if (auto known = services.caches->held(key)) return known;
-    net::Result<net::Txo> txo = services.ordinals().txo(parsed->txid.hex(), parsed->vout);
+    net::Result<net::Txo> txo = services.ordinals().txo(parsed->txid, parsed->vout);
     if (!txo) return std::nullopt;
     HeldAsset held;
     held.origin = txo->origin;

@@ -70,7 +70,7 @@ std::optional<std::string> find_on_chain(const Session& session, const tx::Txid&
     if (rounds <= 0) rounds = timing.rounds;
     for (int round = 0; round < rounds; ++round) {
         if (round > 0) std::this_thread::sleep_for(timing.interval);
-        auto hex = clients.woc.tx_hex(txid.hex());
+        auto hex = clients.woc.tx_hex(txid);
         if (!hex) continue;
         auto raw = core::hex_decode(*hex);
         if (raw && tx::tx_id(*raw) == txid) return *hex;
@@ -106,7 +106,7 @@ Submission submit(const Session& session, const std::string& hex, const tx::Txid
             if ((s.found = shows())) return s;
         }
     }
-    if (clients.arc.broadcast(hex, txid.hex(), s.arc_error)) {
+    if (clients.arc.broadcast(hex, txid, s.arc_error)) {
         if ((s.found = shows())) return s;
         s.accepted = true;
     }
@@ -131,11 +131,6 @@ std::optional<tx::Txid> confirm_tx(Session& session, const tx::Txid& txid, const
         if (auto parsed = tx::tx_parse(*raw)) record_outcome(session, txid, parsed->inputs, parsed->outputs, std::nullopt);
     }
     return txid;
-}
-
-bool arc_broadcast(const Session& session, const std::string& raw_hex, const std::string& expected_txid, std::string& error)
-{
-    return chain_clients(session).arc.broadcast(raw_hex, expected_txid, error);
 }
 
 FundingResult<Paid> broadcast_tx(Session& session, const std::vector<tx::TxInput>& inputs,

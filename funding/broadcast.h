@@ -53,9 +53,5 @@ struct SentTx {
 [[nodiscard]] std::optional<tx::Txid> confirm_tx(Session& session, const tx::Txid& txid,
                                                 const std::optional<SentTx>& sent = std::nullopt, int rounds = 0);
 
-// Submits to ARC. True when ARC accepted it; otherwise false with error: the request's error,
-// "bad arc response", the rejected status followed by ": " and extraInfo, the extraInfo of
-// missing inputs, "arc did not return a txid" or "broadcast did not confirm".
-bool arc_broadcast(const Session& session, const std::string& raw_hex, const std::string& expected_txid, std::string& error);
 
 } // namespace funding

@@ -146,7 +146,7 @@ private:
             wallet::WalletUnlock unlock(m_session.wallet());
             ChainClients clients = chain_clients(m_session);
             for (const auto& txid : txids) {
-                if (auto chain = clients.woc.tx(txid.hex())) fetched.emplace_back(txid, std::move(*chain));
+                if (auto chain = clients.woc.tx(txid)) fetched.emplace_back(txid, std::move(*chain));
             }
         }
         if (!ensure_coin_state(m_session) || m_session.coins().key != key) return false;

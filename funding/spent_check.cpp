@@ -11,7 +11,7 @@ SpentVerdict check_spent_inputs(const Session& session, const std::vector<tx::Tx
     SpentVerdict verdict;
     ChainClients clients = chain_clients(session);
     for (size_t i = 0; i < inputs.size(); ++i) {
-        auto answer = clients.woc.spent(inputs[i].txid.hex(), inputs[i].vout);
+        auto answer = clients.woc.spent(inputs[i].txid, inputs[i].vout);
         if (!answer) {
             verdict.unanswered.push_back(i);
             continue;

@@ -20,6 +20,7 @@
 namespace {
 
 const std::string TXID(64, 'a');
+const tx::Txid ID = *tx::Txid::parse(TXID);
 const std::string ADDRESS = "1BgGZ9tcN4rm9KBzDn7KprQz87SZ26SAMH";
 
 void client_calls(unsigned call, net::Http& http)
@@ -30,10 +31,10 @@ void client_calls(unsigned call, net::Http& http)
     const net::RegistryClient reg("http://registry.invalid", "registry.invalid", http);
     std::string error;
     switch (call % 22) {
-    case 0: (void)woc.tx_json(TXID); break;
-    case 1: (void)woc.tx(TXID); break;
-    case 2: (void)woc.tx_hex(TXID); break;
-    case 3: (void)woc.spent(TXID, 1); break;
+    case 0: (void)woc.tx_json(ID); break;
+    case 1: (void)woc.tx(ID); break;
+    case 2: (void)woc.tx_hex(ID); break;
+    case 3: (void)woc.spent(ID, 1); break;
     case 4: (void)woc.address_txids(ADDRESS, net::WocAddressList::History); break;
     case 5:
         if (auto utxos = woc.unspent(ADDRESS, net::WocUnspentList::All)) {
@@ -44,21 +45,21 @@ void client_calls(unsigned call, net::Http& http)
     case 7: (void)woc.broadcast("00"); break;
     case 8: (void)woc.balances({ADDRESS, ADDRESS}); break;
     case 9: (void)ord.unspent_txos(ADDRESS, net::TxoSelection{}); break;
-    case 10: (void)ord.txo(TXID, 0); break;
+    case 10: (void)ord.txo(ID, 0); break;
     case 11: (void)ord.token_unspent(ADDRESS); break;
     case 12: (void)ord.token_outputs(ADDRESS, TXID + "_0"); break;
     case 13: (void)ord.token(TXID + "_0"); break;
     case 14: (void)ord.content(TXID + "_0"); break;
     case 15: (void)arc.submit("00"); break;
-    case 16: (void)arc.status(TXID); break;
-    case 17: (void)arc.broadcast("00", TXID, error); break;
+    case 16: (void)arc.status(ID); break;
+    case 17: (void)arc.broadcast("00", ID, error); break;
     case 18: (void)reg.oracle_txids(ADDRESS, 100, 0); break;
     case 19: (void)reg.identity_status("02" + std::string(64, '1')); break;
     case 20: (void)reg.identity_key("alice"); break;
     default:
         (void)reg.ident_txids();
-        (void)reg.oi_tx(TXID);
-        (void)woc.txs_hex({TXID, TXID});
+        (void)reg.oi_tx(ID);
+        (void)woc.txs_hex({ID, ID});
         (void)reg.submit("00");
         (void)reg.architects();
         (void)reg.claim_paymail("{}");

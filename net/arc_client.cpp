@@ -100,13 +100,12 @@ Result<ArcAnswer> ArcClient::submit(std::string_view raw_hex) const
     return answer_of(m_http.post_json(m_base + "/v1/tx", core::json_dump_compact(body), PostOptions{60, 2}));
 }
 
-Result<ArcAnswer> ArcClient::status(std::string_view txid, int timeout_seconds) const
+Result<ArcAnswer> ArcClient::status(const tx::Txid& txid, int timeout_seconds) const
 {
-    if (!core::is_hex64(txid)) return Result<ArcAnswer>::failed(Failure::Input, "not a transaction id");
-    return answer_of(m_http.get(m_base + "/v1/tx/" + core::ascii_lower(txid), GetOptions{timeout_seconds}));
+    return answer_of(m_http.get(m_base + "/v1/tx/" + txid.hex(), GetOptions{timeout_seconds}));
 }
 
-bool ArcClient::broadcast(std::string_view raw_hex, std::string_view expected_txid, std::string& error) const
+bool ArcClient::broadcast(std::string_view raw_hex, const tx::Txid& expected_txid, std::string& error) const
 {
     error.clear();
     auto result = submit(raw_hex);
@@ -125,8 +124,7 @@ bool ArcClient::broadcast(std::string_view raw_hex, std::string_view expected_tx
         error = a.extra_info;
         return false;
     }
-    const std::string txid = a.txid.empty() ? std::string(expected_txid) : a.txid;
-    if (!core::is_hex64(txid) || (core::is_hex64(expected_txid) && core::ascii_lower(txid) != core::ascii_lower(expected_txid))) {
+    if (!a.txid.empty() && tx::Txid::parse(a.txid) != expected_txid) {
         error = "arc did not return a txid";
         return false;
     }

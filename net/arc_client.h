@@ -11,6 +11,7 @@
 
 #include "net/http.h"
 #include "net/result.h"
+#include "tx/txid.h"
 
 namespace net {
 
@@ -44,14 +45,14 @@ public:
     // POST "/v1/tx" {"rawTx": raw_hex} (60 s, 2 tries).
     [[nodiscard]] Result<ArcAnswer> submit(std::string_view raw_hex) const;
     // GET "/v1/tx/{txid}".
-    [[nodiscard]] Result<ArcAnswer> status(std::string_view txid, int timeout_seconds = 15) const;
+    [[nodiscard]] Result<ArcAnswer> status(const tx::Txid& txid, int timeout_seconds = 15) const;
 
     // Submits and judges the answer: true when ARC accepted the transaction. Otherwise false
     // and error holds the reason: the request's error; "bad arc response"; the rejected
     // status followed by ": " and extraInfo; extraInfo when it reports missing inputs; "arc did
     // not return a txid" (also when it names another txid than expected_txid); "broadcast did
     // not confirm".
-    bool broadcast(std::string_view raw_hex, std::string_view expected_txid, std::string& error) const;
+    bool broadcast(std::string_view raw_hex, const tx::Txid& expected_txid, std::string& error) const;
 
 private:
     std::string m_base;

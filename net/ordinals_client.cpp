@@ -252,10 +252,9 @@ Result<std::vector<Txo>> OrdinalsClient::unspent_txos(std::string_view address, 
     return fetch_list<Txo>(m_http, url, true, timeout_seconds, parse_txo, "the unspent outputs answer is malformed");
 }
 
-Result<Txo> OrdinalsClient::txo(std::string_view txid, uint32_t vout, int timeout_seconds) const
+Result<Txo> OrdinalsClient::txo(const tx::Txid& txid, uint32_t vout, int timeout_seconds) const
 {
-    if (!core::is_hex64(txid)) return Result<Txo>::failed(Failure::Input, "not a transaction id");
-    JsonReply reply = m_http.get_json(m_api + "/txos/" + core::ascii_lower(txid) + "_" + std::to_string(vout), timeout_seconds);
+    JsonReply reply = m_http.get_json(m_api + "/txos/" + txid.hex() + "_" + std::to_string(vout), timeout_seconds);
     if (!reply.ok) return Result<Txo>::failed(Failure::Request, reply.error, reply.status);
     auto txo = parse_txo(reply.json);
     if (!txo) return Result<Txo>::failed(Failure::Answer, "the output answer is malformed", reply.status);

@@ -104,7 +104,7 @@ public:
     [[nodiscard]] Result<std::vector<Txo>> unspent_txos(std::string_view address, TxoSelection selection,
                                           int timeout_seconds = 15) const;
     // "/txos/{txid}_{vout}" by the plain JSON GET. A 404 fails with status 404.
-    [[nodiscard]] Result<Txo> txo(std::string_view txid, uint32_t vout, int timeout_seconds = 12) const;
+    [[nodiscard]] Result<Txo> txo(const tx::Txid& txid, uint32_t vout, int timeout_seconds = 12) const;
 
     // "/bsv20/{address}/unspent", every page.
     [[nodiscard]] Result<std::vector<TokenTxo>> token_unspent(std::string_view address, int timeout_seconds = 15) const;

@@ -76,10 +76,9 @@ JsonReply RegistryClient::json_get(const std::string& url, const GetOptions& opt
     return as_json;
 }
 
-Result<RawTxAnswer> RegistryClient::oi_tx(std::string_view txid, int timeout_seconds, const Deadline& deadline) const
+Result<RawTxAnswer> RegistryClient::oi_tx(const tx::Txid& txid, int timeout_seconds, const Deadline& deadline) const
 {
-    if (!core::is_hex64(txid)) return Result<RawTxAnswer>::failed(Failure::Input, "not a transaction id");
-    HttpReply reply = m_http.get(m_base + "/oi/tx/" + core::ascii_lower(txid),
+    HttpReply reply = m_http.get(m_base + "/oi/tx/" + txid.hex(),
                                  GetOptions{timeout_seconds, false, MAX_RAW_TX_BODY, deadline});
     if (!reply.ok) return Result<RawTxAnswer>::failed(Failure::Request, reply.error, reply.status);
     auto doc = core::parse_json(reply.body);

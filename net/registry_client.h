@@ -9,6 +9,7 @@
 #include "net/chain_tx.h"
 #include "net/http.h"
 #include "net/result.h"
+#include "tx/txid.h"
 
 namespace net {
 
@@ -44,7 +45,7 @@ public:
     // "/oi/tx/{txid}" (4 s): the raw transaction the answer carries in "hex", with the txid it
     // names and the block it names (Unconfirmed when none). An answer without them fails with
     // Failure::Answer.
-    [[nodiscard]] Result<RawTxAnswer> oi_tx(std::string_view txid, int timeout_seconds = 4, const Deadline& deadline = {}) const;
+    [[nodiscard]] Result<RawTxAnswer> oi_tx(const tx::Txid& txid, int timeout_seconds = 4, const Deadline& deadline = {}) const;
     // POST "/oi/submit" {"txhex": raw_hex} (2 s, one try).
     [[nodiscard]] Result<OiSubmitAnswer> submit(std::string_view raw_hex) const;
 

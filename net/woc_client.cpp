@@ -17,12 +17,6 @@ constexpr size_t BALANCE_BATCH = 20;
 constexpr int MAX_UNSPENT_PAGES = 20;
 
 
-template <typename T>
-Result<T> bad_txid()
-{
-    return Result<T>::failed(Failure::Input, "not a transaction id");
-}
-
 // Status-carrying failure from a reply that did not succeed.
 template <typename T>
 Result<T> request_failed(const HttpReply& reply)
@@ -94,32 +88,29 @@ std::string WocClient::address_url(std::string_view address, std::string_view ta
     return m_base + "/address/" + url_escape(address) + std::string(tail);
 }
 
-Result<Json> WocClient::tx_json(std::string_view txid, int timeout_seconds) const
+Result<Json> WocClient::tx_json(const tx::Txid& txid, int timeout_seconds) const
 {
-    if (!core::is_hex64(txid)) return bad_txid<Json>();
-    JsonReply reply = m_http.get_json(m_base + "/tx/" + core::ascii_lower(txid), timeout_seconds);
+    JsonReply reply = m_http.get_json(m_base + "/tx/" + txid.hex(), timeout_seconds);
     if (!reply.ok) return Result<Json>::failed(Failure::Request, reply.error, reply.status);
     return Result<Json>::success(std::move(reply.json), reply.status);
 }
 
-Result<ChainTx> WocClient::tx(std::string_view txid, int timeout_seconds, const Deadline& deadline) const
+Result<ChainTx> WocClient::tx(const tx::Txid& txid, int timeout_seconds, const Deadline& deadline) const
 {
-    if (!core::is_hex64(txid)) return bad_txid<ChainTx>();
-    HttpReply reply = m_http.get(m_base + "/tx/" + core::ascii_lower(txid), GetOptions{timeout_seconds, false, MAX_JSON_BODY, deadline});
+    HttpReply reply = m_http.get(m_base + "/tx/" + txid.hex(), GetOptions{timeout_seconds, false, MAX_JSON_BODY, deadline});
     if (!reply.ok) return request_failed<ChainTx>(reply);
     auto doc = core::parse_json(reply.body);
     auto parsed = doc ? parse_chain_tx(*doc) : std::nullopt;
     if (!parsed) return Result<ChainTx>::failed(Failure::Answer, "the transaction answer is malformed", reply.status);
-    if (parsed->txid.hex() != core::ascii_lower(txid)) {
+    if (parsed->txid != txid) {
         return Result<ChainTx>::failed(Failure::Answer, "the service answered with another transaction", reply.status);
     }
     return Result<ChainTx>::success(std::move(*parsed), reply.status);
 }
 
-Result<std::string> WocClient::tx_hex(std::string_view txid, int timeout_seconds, const Deadline& deadline) const
+Result<std::string> WocClient::tx_hex(const tx::Txid& txid, int timeout_seconds, const Deadline& deadline) const
 {
-    if (!core::is_hex64(txid)) return bad_txid<std::string>();
-    HttpReply reply = m_http.get(m_base + "/tx/" + core::ascii_lower(txid) + "/hex",
+    HttpReply reply = m_http.get(m_base + "/tx/" + txid.hex() + "/hex",
                                  GetOptions{timeout_seconds, false, MAX_RAW_TX_BODY, deadline});
     if (!reply.ok) return request_failed<std::string>(reply);
     std::string_view hex = trim_quotes_and_blanks(reply.body);
@@ -129,16 +120,13 @@ Result<std::string> WocClient::tx_hex(std::string_view txid, int timeout_seconds
     return Result<std::string>::success(core::ascii_lower(hex), reply.status);
 }
 
-Result<std::vector<RawTxAnswer>> WocClient::txs_hex(const std::vector<std::string>& txids, const Deadline& deadline,
+Result<std::vector<RawTxAnswer>> WocClient::txs_hex(const std::vector<tx::Txid>& txids, const Deadline& deadline,
                                                    int timeout_seconds) const
 {
     using R = Result<std::vector<RawTxAnswer>>;
     if (txids.empty() || txids.size() > WOC_BULK_TXIDS) return R::failed(Failure::Input, "a bulk request names 1 to 20 transactions");
     Json body = {{"txids", Json::array()}};
-    for (const std::string& txid : txids) {
-        if (!core::is_hex64(txid)) return bad_txid<std::vector<RawTxAnswer>>();
-        body["txids"].push_back(core::ascii_lower(txid));
-    }
+    for (const tx::Txid& txid : txids) body["txids"].push_back(txid.hex());
     PostOptions options;
     options.timeout_seconds = timeout_seconds;
     options.attempts = 4;
@@ -158,10 +146,9 @@ Result<std::vector<RawTxAnswer>> WocClient::txs_hex(const std::vector<std::strin
     return R::success(std::move(out), reply.status);
 }
 
-Result<SpentCheck> WocClient::spent(std::string_view txid, uint32_t vout, int timeout_seconds) const
+Result<SpentCheck> WocClient::spent(const tx::Txid& txid, uint32_t vout, int timeout_seconds) const
 {
-    if (!core::is_hex64(txid)) return bad_txid<SpentCheck>();
-    std::string url = m_base + "/tx/" + core::ascii_lower(txid) + "/" + std::to_string(vout) + "/spent";
+    std::string url = m_base + "/tx/" + txid.hex() + "/" + std::to_string(vout) + "/spent";
     HttpReply reply = m_http.get(url, GetOptions{timeout_seconds, true});
     SpentCheck check;
     if (reply.status == 400) {

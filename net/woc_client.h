@@ -57,18 +57,18 @@ public:
     WocClient(std::string base, Http& http);
 
     // "/tx/{txid}" as JSON, whole (the book keeps it), by the plain JSON GET.
-    [[nodiscard]] Result<Json> tx_json(std::string_view txid, int timeout_seconds = 10) const;
+    [[nodiscard]] Result<Json> tx_json(const tx::Txid& txid, int timeout_seconds = 10) const;
     // "/tx/{txid}", typed. Output values are BSV floats there, read exactly.
-    [[nodiscard]] Result<ChainTx> tx(std::string_view txid, int timeout_seconds = 10, const Deadline& deadline = {}) const;
+    [[nodiscard]] Result<ChainTx> tx(const tx::Txid& txid, int timeout_seconds = 10, const Deadline& deadline = {}) const;
     // "/tx/{txid}/hex": the raw transaction as lower-case hex.
-    [[nodiscard]] Result<std::string> tx_hex(std::string_view txid, int timeout_seconds = 10, const Deadline& deadline = {}) const;
+    [[nodiscard]] Result<std::string> tx_hex(const tx::Txid& txid, int timeout_seconds = 10, const Deadline& deadline = {}) const;
     // POST "/txs/hex" {"txids": [...]}, at most WOC_BULK_TXIDS ids (Failure::Input beyond):
     // the entries of the answer that carry a txid and hex, each with the block the entry names
     // (position Unknown when it names none). Ids the service does not know are missing.
-    [[nodiscard]] Result<std::vector<RawTxAnswer>> txs_hex(const std::vector<std::string>& txids, const Deadline& deadline = {},
+    [[nodiscard]] Result<std::vector<RawTxAnswer>> txs_hex(const std::vector<tx::Txid>& txids, const Deadline& deadline = {},
                                              int timeout_seconds = 30) const;
     // "/tx/{txid}/{vout}/spent".
-    [[nodiscard]] Result<SpentCheck> spent(std::string_view txid, uint32_t vout, int timeout_seconds = 10) const;
+    [[nodiscard]] Result<SpentCheck> spent(const tx::Txid& txid, uint32_t vout, int timeout_seconds = 10) const;
 
     // The txids of an address list: entries are strings, or objects with "tx_hash" or "txid";
     // the list is the answer itself or its "result" member.

@@ -28,7 +28,7 @@ OfferCoins ask_offer_coins(MarketSession& session, const std::vector<std::string
     for (const auto& coin : coins) {
         auto outpoint = tx::parse_outpoint(coin);
         if (!outpoint) continue;
-        SpentState state = output_spent_state(session, outpoint->txid.hex(), outpoint->vout);
+        SpentState state = output_spent_state(session, outpoint->txid, outpoint->vout);
         if (state != SpentState::Spent) out.all_spent = false;
         if (state == SpentState::Unspent) out.unspent.push_back(tx::format_outpoint(*outpoint));
     }

@@ -11,7 +11,7 @@
 
 namespace trade {
 
-SpentState output_spent_state(const MarketSession& session, std::string_view txid, uint32_t vout)
+SpentState output_spent_state(const MarketSession& session, const tx::Txid& txid, uint32_t vout)
 {
     wallet::WalletUnlock unlock(session.wallet());
     auto answer = funding::chain_clients(session.funding()).woc.spent(txid, vout);
@@ -27,18 +27,17 @@ SpentState output_spent_state(const MarketSession& session, std::string_view txi
     return SpentState::Unknown;
 }
 
-std::optional<core::Bytes> load_raw_tx(const MarketSession& session, std::string_view txid)
+std::optional<core::Bytes> load_raw_tx(const MarketSession& session, const tx::Txid& txid)
 {
     wallet::WalletUnlock unlock(session.wallet());
-    const std::string id = core::ascii_lower(txid);
-    auto hex = funding::chain_clients(session.funding()).woc.tx_hex(id);
+    auto hex = funding::chain_clients(session.funding()).woc.tx_hex(txid);
     if (!hex) return std::nullopt;
     auto raw = core::hex_decode(*hex);
-    if (!raw || tx::tx_id(*raw).hex() != id) return std::nullopt;
+    if (!raw || tx::tx_id(*raw) != txid) return std::nullopt;
     return raw;
 }
 
-LoadedOutput load_output(const MarketSession& session, std::string_view txid, uint32_t vout)
+LoadedOutput load_output(const MarketSession& session, const tx::Txid& txid, uint32_t vout)
 {
     LoadedOutput out;
     out.error = std::string(OUTPUT_NOT_LOADED);

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "trade/offer_rules.h"
+#include "tx/txid.h"
 
 namespace trade {
 class MarketSession;
@@ -22,7 +23,7 @@ enum class SpentState {
 };
 
 // WhatsOnChain's spent check of one output.
-SpentState output_spent_state(const MarketSession& session, std::string_view txid, uint32_t vout);
+SpentState output_spent_state(const MarketSession& session, const tx::Txid& txid, uint32_t vout);
 
 inline constexpr std::string_view OUTPUT_NOT_LOADED = "could not load that outpoint from the chain yet. Wait a few seconds.";
 
@@ -32,10 +33,10 @@ struct LoadedOutput {
 };
 
 // The raw transaction WhatsOnChain returns, when its bytes hash to the txid; nullopt otherwise.
-std::optional<core::Bytes> load_raw_tx(const MarketSession& session, std::string_view txid);
+std::optional<core::Bytes> load_raw_tx(const MarketSession& session, const tx::Txid& txid);
 
 // The value and locking script of an output, from load_raw_tx. The script must pay a P2PKH hash in one of the forms this program
 // can spend; anything else fails as not loaded.
-LoadedOutput load_output(const MarketSession& session, std::string_view txid, uint32_t vout);
+LoadedOutput load_output(const MarketSession& session, const tx::Txid& txid, uint32_t vout);
 
 } // namespace trade

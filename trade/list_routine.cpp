@@ -92,7 +92,7 @@ std::string lot_units_of(MarketSession& session, const core::Json& post)
 {
     if (book::listing_kind_of(book::post_string(post, "kind")) == book::ListingKind::Picture) return "1";
     auto outpoint = tx::parse_outpoint(book::post_string(post, "utxo"));
-    LoadedOutput listed = outpoint ? load_output(session, outpoint->txid.hex(), outpoint->vout) : LoadedOutput{};
+    LoadedOutput listed = outpoint ? load_output(session, outpoint->txid, outpoint->vout) : LoadedOutput{};
     auto body = listed.prevout ? output_bsv20(listed.prevout->script) : std::nullopt;
     return body ? body->amt : std::string();
 }

@@ -85,7 +85,7 @@ SellerRecord seller_record(MarketSession& session, const tx::Txid& listing_id)
     }
     // A reserve from before records were kept: the listing's own transaction says what this
     // wallet published, and its txid proves those bytes.
-    std::optional<core::Bytes> raw = load_raw_tx(session, listing_id.hex());
+    std::optional<core::Bytes> raw = load_raw_tx(session, listing_id);
     if (!raw) {
         out.error = TradeError(TradeCode::ListingTxNotLoaded);
         return out;

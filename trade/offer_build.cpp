@@ -61,9 +61,9 @@ struct ListedLot {
 ListedLot look_up_listing(MarketSession& session, const tx::Outpoint& outpoint)
 {
     ListedLot lot;
-    lot.spent = output_spent_state(session, outpoint.txid.hex(), outpoint.vout);
+    lot.spent = output_spent_state(session, outpoint.txid, outpoint.vout);
     if (lot.spent == SpentState::Spent) return lot;
-    lot.output = load_output(session, outpoint.txid.hex(), outpoint.vout);
+    lot.output = load_output(session, outpoint.txid, outpoint.vout);
     if (lot.output.prevout) lot.body = output_bsv20(lot.output.prevout->script);
     return lot;
 }
@@ -76,7 +76,7 @@ std::optional<TradeError> prove_listing(MarketSession& session, const tx::Outpoi
     wallet::WalletUnlock unlock(session.wallet());
     funding::ChainClients clients = funding::chain_clients(session.funding());
     if (!token_lot) {
-        auto txo = clients.ordinals.txo(outpoint.txid.hex(), outpoint.vout);
+        auto txo = clients.ordinals.txo(outpoint.txid, outpoint.vout);
         if (!txo) return TradeError(TradeCode::IndexUnknownLot);
         if (txo->spent()) return TradeError(TradeCode::LotMoved);
         if (origin.empty() || normalized_origin(txo->origin) != normalized_origin(origin))

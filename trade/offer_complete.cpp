@@ -65,7 +65,7 @@ LoadedPrevouts load_prevouts(MarketSession& session, const tx::Transaction& offe
     LoadedPrevouts out;
     out.prevouts.resize(offer.inputs.size());
     for (size_t i = 0; i < offer.inputs.size(); ++i) {
-        LoadedOutput loaded = load_output(session, offer.inputs[i].txid.hex(), offer.inputs[i].vout);
+        LoadedOutput loaded = load_output(session, offer.inputs[i].txid, offer.inputs[i].vout);
         out.prevouts[i] = std::move(loaded.prevout);
         if (!out.prevouts[i] && !out.error) out.error = TradeError(TradeCode::ChainLoad, loaded.error);
     }
@@ -121,7 +121,7 @@ std::optional<TradeError> picture_holding(MarketSession& session, const funding:
     auto outpoint = tx::parse_outpoint(reserve.utxo);
     if (!outpoint) return not_held;
     wallet::WalletUnlock unlock(session.wallet());
-    auto txo = funding::chain_clients(session.funding()).ordinals.txo(outpoint->txid.hex(), outpoint->vout);
+    auto txo = funding::chain_clients(session.funding()).ordinals.txo(outpoint->txid, outpoint->vout);
     if (!txo) return TradeError(TradeCode::PictureUnconfirmed);
     if (reserve.origin.empty() || funding::normalize_outpoint(txo->origin) != funding::normalize_outpoint(reserve.origin))
         return not_held;
@@ -212,7 +212,7 @@ Completion complete_offer(MarketSession& session, std::string_view offer_text, c
     bool buyer_spent = false;
     LoadedPrevouts loaded;
     for (const auto& in : t.inputs) {
-        if (output_spent_state(session, in.txid.hex(), in.vout) != SpentState::Spent) continue;
+        if (output_spent_state(session, in.txid, in.vout) != SpentState::Spent) continue;
         (in.script_sig.empty() ? reserved_spent : buyer_spent) = true;
     }
     if (!reserved_spent && !buyer_spent) loaded = load_prevouts(session, t);
@@ -299,7 +299,7 @@ bool buyer_coins_spent(MarketSession& session, std::string_view offer_text)
     auto offer = parse_offer_text(offer_text);
     if (!offer) return false;
     return std::any_of(offer->inputs.begin(), offer->inputs.end(), [&](const tx::TxInput& in) {
-        return !in.script_sig.empty() && output_spent_state(session, in.txid.hex(), in.vout) == SpentState::Spent;
+        return !in.script_sig.empty() && output_spent_state(session, in.txid, in.vout) == SpentState::Spent;
     });
 }
 

@@ -303,7 +303,9 @@ WalletResult<void> tv_pursa_list_ordinals(WalletSession& session, std::vector<Tv
     }
     // A check that failed leaves the lot listed, as when the service does not answer.
     const std::vector<size_t> unchecked = parallel_for(found.size(), CHECK_THREADS, [&](size_t i) {
-        auto check = services.woc.spent(found[i].row.txid, found[i].row.vout);
+        const std::optional<tx::Txid> txid = tx::Txid::parse(found[i].row.txid);
+        if (!txid) return;
+        auto check = services.woc.spent(*txid, found[i].row.vout);
         if (check && check->state == net::SpentCheck::State::Spent) found[i].spent = true;
     });
     if (!unchecked.empty()) core::log_warning("Some lots could not be checked for spending.");

@@ -81,8 +81,8 @@ std::optional<LocalOrd> local_ord_of(const net::ChainTx& chain_tx, size_t vout, 
 std::vector<LocalOrd> ingest_woc_recent_ords(const std::vector<std::string>& addresses, size_t limit,
                                              const net::WocClient& woc)
 {
-    std::vector<std::string> txids;
-    std::set<std::string> seen;
+    std::vector<tx::Txid> txids;
+    std::set<tx::Txid> seen;
     for (const auto& address : addresses) {
         size_t taken = 0;
         for (auto list : {net::WocAddressList::UnconfirmedHistory, net::WocAddressList::ConfirmedHistory}) {
@@ -91,7 +91,7 @@ std::vector<LocalOrd> ingest_woc_recent_ords(const std::vector<std::string>& add
             for (const auto& txid : *answer) {
                 if (taken >= limit) break;
                 ++taken;
-                if (seen.insert(txid.hex()).second) txids.push_back(txid.hex());
+                if (seen.insert(txid).second) txids.push_back(txid);
             }
         }
     }
