@@ -130,9 +130,9 @@ Offer offer_from(const PostRecord& record)
 void apply_offer_cancel(const PostFields& f, Listing& listing)
 {
     const std::optional<tx::Txid> offer_id = tx::Txid::parse(f.offer);
-    if (!offer_id || f.signer.empty()) return;
-    std::erase_if(listing.offers,
-                  [&](const Offer& offer) { return offer.id == *offer_id && offer.pubkey == f.signer; });
+    std::erase_if(listing.offers, [&](const Offer& offer) {
+        return offer.id == offer_id && !f.signer.empty() && offer.pubkey == f.signer;
+    });
 }
 
 void apply(const PostRecord& record, const ReduceContext& context, WorkingBook& book)
