@@ -233,7 +233,7 @@ int cmd_list(trade::MarketSession& session, const Invocation& inv, std::ostream&
     std::string error;
     const trade::LotToList* lot = find_lot(lots.lots, inv.args[0], error);
     if (!lot) return refuse(out, error);
-    if (funding::reserve_holds(session.wallet(), core::ascii_lower(lot->txid), lot->vout)) {
+    if (funding::reserve_holds(session.wallet(), lot->txid.hex(), lot->vout)) {
         // Held for a listing: the book may show that listing closed (sold, cancelled by an
         // architect), which frees the lot.
         Book b = load_book(session);

@@ -15,7 +15,7 @@ WalletLots load_wallet_lots(wallet::WalletSession& wallet_session)
         return out;
     }
     for (const auto& row : rows) {
-        out.lots.push_back({row.origin, core::ascii_lower(row.txid), row.vout, row.name, row.token_id, row.amt});
+        out.lots.push_back({row.origin, row.txid, row.vout, row.name, row.token_id, row.amt});
     }
     return out;
 }
@@ -31,7 +31,7 @@ const trade::LotToList* find_lot(const std::vector<trade::LotToList>& lots, cons
     const std::string text = core::ascii_lower(key);
     const trade::LotToList* found = nullptr;
     for (const auto& lot : lots) {
-        bool match = (wanted && tx::format_outpoint(*wanted) == tx_outpoint_text(lot)) ||
+        bool match = (wanted && *wanted == tx::Outpoint{lot.txid, lot.vout}) ||
                      core::ascii_lower(lot.id) == text || (!lot.token_id.empty() && core::ascii_lower(lot.token_id) == text);
         if (!match) continue;
         if (found && found != &lot) {

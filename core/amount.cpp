@@ -1,10 +1,7 @@
 #include "core/amount.h"
 
-#include <cmath>
 #include <cstdio>
 #include <limits>
-
-#include "core/json_get.h"
 
 namespace core {
 namespace {
@@ -19,27 +16,6 @@ bool is_digit(char c)
 {
     return c >= '0' && c <= '9';
 }
-
-// Rounds a satoshi count given as a double, halves away from zero; nullopt when it is not finite
-// or outside the signed 64-bit range.
-std::optional<Amount> round_sats(double sats)
-{
-    if (!std::isfinite(sats)) return std::nullopt;
-    double rounded = std::round(sats);
-    // 2^63 is exactly representable; every double below it converts without overflow.
-    if (rounded >= 9223372036854775808.0 || rounded < -9223372036854775808.0) return std::nullopt;
-    return static_cast<Amount>(rounded);
-}
-
-std::optional<Amount> number_sats(const Json& v, double scale)
-{
-    if (v.is_number_integer() && scale == 1.0) return json_number_as_int64(v);
-    return round_sats(v.get<double>() * scale);
-}
-
-} // namespace
-
-namespace {
 
 std::string format_magnitude(bool negative, uint64_t magnitude)
 {
@@ -91,17 +67,6 @@ std::optional<Amount> parse_bsv_amount(std::string_view text)
     uint64_t total = whole * static_cast<uint64_t>(SATS_PER_BSV) + fraction;
     if (total == 0 || total > static_cast<uint64_t>(std::numeric_limits<Amount>::max())) return std::nullopt;
     return static_cast<Amount>(total);
-}
-
-Amount sats_of_entry(const Json& entry)
-{
-    if (const Json* sats = json_member(entry, "satoshis"); sats && sats->is_number()) {
-        return number_sats(*sats, 1.0).value_or(0);
-    }
-    if (const Json* value = json_member(entry, "value"); value && value->is_number()) {
-        return number_sats(*value, static_cast<double>(SATS_PER_BSV)).value_or(0);
-    }
-    return 0;
 }
 
 } // namespace core

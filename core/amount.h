@@ -1,5 +1,5 @@
-// Satoshi amounts: the display form, the parser for amounts the user types in BSV, and the value
-// of a coin entry reported by a chain service. All functions are pure and safe from any thread.
+// Satoshi amounts: the display form and the parser for amounts the user types in BSV. All
+// functions are pure and safe from any thread.
 #pragma once
 
 #include <optional>
@@ -7,7 +7,6 @@
 #include <string_view>
 
 #include "core/bytes.h"
-#include "core/json_fwd.h"
 
 namespace core {
 
@@ -26,11 +25,5 @@ std::string format_bsv_sats(uint64_t sats);
 // not rounded). Returns the amount in satoshis, or nullopt when the text is malformed, the
 // whole part exceeds 92,233,720,368, or the result is zero or beyond the signed 64-bit range.
 std::optional<Amount> parse_bsv_amount(std::string_view text);
-
-// The value of a coin entry from a chain service: its "satoshis" member when that is a number
-// (floats rounded, halves away from zero), else its "value" member (in BSV) times 100,000,000
-// rounded the same way, else 0. A number that is not finite or whose satoshi value falls
-// outside the signed 64-bit range also gives 0.
-Amount sats_of_entry(const Json& entry);
 
 } // namespace core

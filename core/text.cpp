@@ -50,39 +50,6 @@ std::u16string utf8_to_wide(std::string_view text)
     return out;
 }
 
-std::string wide_to_utf8(std::u16string_view text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        uint32_t cp = text[i];
-        if (cp >= 0xdc00 && cp <= 0xdfff) return {};  // low surrogate without a high one
-        if (cp >= 0xd800 && cp <= 0xdbff) {
-            if (i + 1 >= text.size()) return {};
-            uint32_t low = text[i + 1];
-            if (low < 0xdc00 || low > 0xdfff) return {};
-            cp = 0x10000 + ((cp - 0xd800) << 10) + (low - 0xdc00);
-            ++i;
-        }
-        if (cp < 0x80) {
-            out.push_back(static_cast<char>(cp));
-        } else if (cp < 0x800) {
-            out.push_back(static_cast<char>(0xc0 | (cp >> 6)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3f)));
-        } else if (cp < 0x10000) {
-            out.push_back(static_cast<char>(0xe0 | (cp >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3f)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3f)));
-        } else {
-            out.push_back(static_cast<char>(0xf0 | (cp >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3f)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3f)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3f)));
-        }
-    }
-    return out;
-}
-
 std::string ascii_lower(std::string_view text)
 {
     std::string out(text);
@@ -98,16 +65,6 @@ std::string_view trim_ascii_space(std::string_view text)
     while (!text.empty() && is_space(text.front())) text.remove_prefix(1);
     while (!text.empty() && is_space(text.back())) text.remove_suffix(1);
     return text;
-}
-
-std::string find_hex64(std::string_view text)
-{
-    size_t run = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        run = is_hex_digit(text[i]) ? run + 1 : 0;
-        if (run == 64) return std::string(text.substr(i + 1 - 64, 64));
-    }
-    return {};
 }
 
 } // namespace core

@@ -12,18 +12,10 @@ namespace core {
 // surrogate or a code point above U+10FFFF).
 std::u16string utf8_to_wide(std::string_view text);
 
-// Converts UTF-16 to UTF-8. Returns the converted text; empty when the input is empty or holds
-// an unpaired surrogate.
-std::string wide_to_utf8(std::u16string_view text);
-
 // The ASCII text helpers of every layer; bytes outside A-Z are never changed, whatever the locale.
 // The text with the ASCII letters A-Z lower-cased.
 std::string ascii_lower(std::string_view text);
 // The text without ASCII white space (space, \t, \n, \v, \f, \r) at either end.
 std::string_view trim_ascii_space(std::string_view text);
-
-// Returns the first run of 64 consecutive hex digits (either case) in the text, unchanged: the
-// first 64 digits of a longer run. Empty when there is none.
-std::string find_hex64(std::string_view text);
 
 } // namespace core

@@ -57,13 +57,11 @@ void client_calls(unsigned call, net::Http& http)
     case 19: (void)reg.identity_status("02" + std::string(64, '1')); break;
     case 20: (void)reg.identity_key("alice"); break;
     default:
-        (void)reg.ident_txids();
         (void)reg.oi_tx(ID);
         (void)woc.txs_hex({ID, ID});
         (void)reg.submit("00");
         (void)reg.architects();
         (void)reg.claim_paymail("{}");
-        (void)reg.quota_role("02" + std::string(64, '1'));
         break;
     }
 }

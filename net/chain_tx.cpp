@@ -75,12 +75,6 @@ ChainPosition chain_position(const nlohmann::json& answer, bool names_block_when
     return position;
 }
 
-size_t chain_vout_count(const nlohmann::json& tx)
-{
-    const auto* vout = core::json_array(tx, "vout");
-    return vout ? vout->size() : 0;
-}
-
 std::optional<ChainTx> parse_chain_tx(const nlohmann::json& tx)
 {
     auto text = core::json_string_opt(tx, "txid");

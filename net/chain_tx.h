@@ -61,9 +61,6 @@ struct RawTxAnswer {
     ChainPosition position;
 };
 
-// Number of entries under "vout" (0 when missing or not an array).
-size_t chain_vout_count(const nlohmann::json& tx);
-
 // The typed transaction, or nullopt when tx is not an object with a 64-hex "txid" and a
 // "vout" array whose every entry is an object with an amount, a hex script (when given) and
 // whose "n" (when given) matches its position.

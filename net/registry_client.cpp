@@ -57,11 +57,6 @@ Result<TxidPage> RegistryClient::oracle_txids(std::string_view oracle, int limit
     return txid_list(json_get(url, GetOptions{timeout_seconds, false, MAX_JSON_BODY, deadline}));
 }
 
-Result<TxidPage> RegistryClient::ident_txids(int timeout_seconds) const
-{
-    return txid_list(json_get(m_base + "/oi/oracle/ident/txids?limit=12", GetOptions{timeout_seconds}));
-}
-
 JsonReply RegistryClient::json_get(const std::string& url, const GetOptions& options) const
 {
     HttpReply reply = m_http.get(url, options);
@@ -151,17 +146,6 @@ Result<std::string> RegistryClient::claim_paymail(const std::string& body_json, 
     HttpReply reply = m_http.post_json(m_base + "/api/paymail/claim", body_json, PostOptions{timeout_seconds, 1});
     if (!reply.ok) return Result<std::string>::failed(Failure::Request, reply.error, reply.status);
     return Result<std::string>::success(std::move(reply.body), reply.status);
-}
-
-Result<std::string> RegistryClient::quota_role(std::string_view pubkey_hex, int timeout_seconds) const
-{
-    if (!is_pubkey_hex(pubkey_hex)) return not_a_key<std::string>();
-    HttpReply reply = m_http.get(m_base + "/api/paymail/quota/" + core::ascii_lower(pubkey_hex), GetOptions{timeout_seconds});
-    if (!reply.ok) return Result<std::string>::failed(Failure::Request, reply.error, reply.status);
-    auto doc = core::parse_json(reply.body);
-    auto role = doc ? core::json_string_opt(*doc, "role") : std::nullopt;
-    if (!role) return Result<std::string>::failed(Failure::Answer, "the answer has no role", reply.status);
-    return Result<std::string>::success(std::move(*role), reply.status);
 }
 
 } // namespace net

@@ -40,8 +40,6 @@ public:
     // Failure::Answer.
     [[nodiscard]] Result<TxidPage> oracle_txids(std::string_view oracle, int limit, int offset, int timeout_seconds = 12,
                                                 const Deadline& deadline = {}) const;
-    // "/oi/oracle/ident/txids?limit=12".
-    [[nodiscard]] Result<TxidPage> ident_txids(int timeout_seconds = 12) const;
     // "/oi/tx/{txid}" (4 s): the raw transaction the answer carries in "hex", with the txid it
     // names and the block it names (Unconfirmed when none). An answer without them fails with
     // Failure::Answer.
@@ -57,8 +55,6 @@ public:
     [[nodiscard]] Result<std::string> identity_key(std::string_view handle, int timeout_seconds = 12, const Deadline& deadline = {}) const;
     // POST "/api/paymail/claim" with the caller's JSON body: the answer text.
     [[nodiscard]] Result<std::string> claim_paymail(const std::string& body_json, int timeout_seconds = 15) const;
-    // "/api/paymail/quota/{pubkey}": "role".
-    [[nodiscard]] Result<std::string> quota_role(std::string_view pubkey_hex, int timeout_seconds = 12) const;
 
     [[nodiscard]] const std::string& domain() const { return m_domain; }
 

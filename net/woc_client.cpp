@@ -252,17 +252,6 @@ Result<std::vector<AddressBalance>> WocClient::balances(const std::vector<std::s
     return R::success(std::move(out));
 }
 
-std::optional<tx::Txid> woc_broadcast_txid(std::string_view answer)
-{
-    if (std::optional<tx::Txid> bare = tx::Txid::parse(trim_quotes_and_blanks(answer))) return bare;
-    auto doc = core::parse_json(answer);
-    if (!doc) return std::nullopt;
-    std::optional<std::string> txid;
-    if (doc->is_string()) txid = doc->get<std::string>();
-    else txid = core::json_string_opt(*doc, "txid");
-    return txid ? tx::Txid::parse(*txid) : std::nullopt;
-}
-
 std::optional<std::vector<WocUtxo>> parse_woc_unspent(const Json& answer)
 {
     const Json* entries = nullptr;

@@ -100,10 +100,6 @@ private:
     Http& m_http;
 };
 
-// The txid in a successful "/tx/raw" answer: the text without surrounding quotes, blanks, CR
-// and LF when that is 64 hex characters; else a JSON string, or an object's "txid".
-std::optional<tx::Txid> woc_broadcast_txid(std::string_view answer);
-
 // The entries of an unspent list answer (bare array, or a wrapper whose "result" is an array
 // or null). nullopt when the answer is neither.
 std::optional<std::vector<WocUtxo>> parse_woc_unspent(const Json& answer);

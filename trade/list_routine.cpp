@@ -4,8 +4,6 @@
 #include "book/post.h"
 #include "book/token_details.h"
 #include "core/base58.h"
-#include "core/hex.h"
-#include "core/text.h"
 #include "funding/reserves.h"
 #include "trade/chain_lookup.h"
 #include "trade/dialog_checks.h"
@@ -37,7 +35,7 @@ ListingPlan plan_listing(MarketSession& session, const ListRequest& request, int
     if (identity_is_frozen(session, gate.identity_key)) return refused(TradeCode::ListFrozen);
 
     const LotToList& lot = request.lot;
-    if (!core::is_hex64(lot.txid) || (lot.id.empty() && lot.token_id.empty())) return refused(TradeCode::PickLot);
+    if (lot.txid.is_null() || (lot.id.empty() && lot.token_id.empty())) return refused(TradeCode::PickLot);
     auto price = parse_price_box(request.price);
     if (!price) return refused(TradeCode::PriceBad);
     if (auto bad_note = check_note(request.note)) return refused(*bad_note);
@@ -45,7 +43,7 @@ ListingPlan plan_listing(MarketSession& session, const ListRequest& request, int
     if (qty.refusal) return refused(*qty.refusal);
 
     ListingPlan plan;
-    plan.outpoint = tx::format_outpoint(core::ascii_lower(lot.txid), lot.vout);
+    plan.outpoint = {lot.txid, lot.vout};
     plan.origin = lot.token_id.empty() ? lot.id : lot.token_id;
     plan.exp = now + LISTING_LIFETIME;
     const book::ListingKind kind = lot.picture() ? book::ListingKind::Picture : book::ListingKind::Token;
@@ -70,7 +68,7 @@ ListingPlan plan_listing(MarketSession& session, const ListRequest& request, int
     post["handle"] = gate.handle;
     post["origin"] = plan.origin;
     post["kind"] = book::listing_kind_text(kind);
-    post["utxo"] = plan.outpoint;
+    post["utxo"] = tx::format_outpoint(plan.outpoint);
     post["qty"] = qty.qty;
     post["price_sats"] = *price;
     post["note"] = trim_box_text(request.note);
@@ -99,16 +97,16 @@ std::string lot_units_of(MarketSession& session, const core::Json& post)
 
 } // namespace
 
-TradeResult<Sent> publish_listing(MarketSession& session, const core::Json& post, const std::string& outpoint)
+TradeResult<Sent> publish_listing(MarketSession& session, const core::Json& post, const tx::Outpoint& outpoint)
 {
     core::Json signed_post = post;
     TradeResult<Sent> result = publish_signed_post(session, signed_post, true);
     if (result) {
         // The seller's record: what this wallet signed and published, never what the book shows.
         funding::ListingRecord record = record_of_listing_post(signed_post, lot_units_of(session, signed_post));
-        (void)funding::reserve_bind_listing(session.wallet(), outpoint, result->txid.hex(), record);
+        (void)funding::reserve_bind_listing(session.wallet(), tx::format_outpoint(outpoint), result->txid.hex(), record);
     } else {
-        (void)funding::reserve_remove(session.wallet(), outpoint);
+        (void)funding::reserve_remove(session.wallet(), tx::format_outpoint(outpoint));
     }
     return result;
 }
@@ -117,7 +115,7 @@ TradeResult<Sent> list_lot(MarketSession& session, const ListRequest& request)
 {
     ListingPlan plan = plan_listing(session, request, session.clock().now());
     if (plan.refusal) return *plan.refusal;
-    if (auto reserved = funding::reserve_add(session.wallet(), plan.outpoint, plan.origin, plan.exp); !reserved) return TradeError(reserved.error());
+    if (auto reserved = funding::reserve_add(session.wallet(), tx::format_outpoint(plan.outpoint), plan.origin, plan.exp); !reserved) return TradeError(reserved.error());
     return publish_listing(session, plan.post, plan.outpoint);
 }
 

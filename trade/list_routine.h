@@ -8,6 +8,8 @@
 
 #include "core/json_get.h"
 #include "trade/error.h"
+#include "tx/outpoint.h"
+#include "tx/txid.h"
 
 namespace trade {
 class MarketSession;
@@ -18,7 +20,7 @@ namespace trade {
 // The lot of the wallet being listed, as the wallet's lots list describes it.
 struct LotToList {
     std::string id;        // the lot's own id: its inscription origin
-    std::string txid;      // the output that holds it now
+    tx::Txid txid;         // the output that holds it now; null when no lot was picked
     uint32_t vout = 0;
     std::string name;
     std::string token_id;  // empty for a picture
@@ -37,7 +39,7 @@ struct ListRequest {
 // A listing ready to publish: its post, the outpoint to reserve and the reserve's members.
 struct ListingPlan {
     core::Json post;
-    std::string outpoint;  // lower-case txid + "_" + vout
+    tx::Outpoint outpoint;
     std::string origin;
     int64_t exp = 0;
     std::optional<TradeError> refusal;
@@ -57,7 +59,7 @@ ListingPlan plan_listing(MarketSession& session, const ListRequest& request, int
 // the outpoint to the new listing's txid with the seller's record of the listing (the post as
 // signed, and the units the listed output holds as the chain shows them), otherwise drops the
 // reserve. Returns the publishing result.
-TradeResult<Sent> publish_listing(MarketSession& session, const core::Json& post, const std::string& outpoint);
+TradeResult<Sent> publish_listing(MarketSession& session, const core::Json& post, const tx::Outpoint& outpoint);
 
 // plan_listing at the session's market moment, reserve_add, publish_listing; a refusal of
 // plan_listing is returned as it stands.

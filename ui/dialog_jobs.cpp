@@ -13,7 +13,7 @@ ListCheck run_list_checks(const trade::ListRequest& request, int64_t now, TradeS
         check.refusal = trade::error_text(*plan.refusal);
         return check;
     }
-    if (std::string reserved = services.reserve_add(plan.outpoint, plan.origin, plan.exp); !reserved.empty()) {
+    if (std::string reserved = services.reserve_add(tx::format_outpoint(plan.outpoint), plan.origin, plan.exp); !reserved.empty()) {
         check.refusal = reserved;
         return check;
     }

@@ -20,7 +20,7 @@ namespace ui {
 struct ListCheck {
     std::string refusal;   // "" when the listing may be published
     core::Json post;       // the "ag_list" post
-    std::string outpoint;  // the listing output, reserved once the checks passed
+    tx::Outpoint outpoint;  // the listing output, reserved once the checks passed
 };
 // The list routine's checks and post, then the reserve of the lot's output (its error sentence
 // refuses).

@@ -152,7 +152,7 @@ void ListDialog::postListing()
                 // Closed while its lot was being reserved: nothing is posted, so let the lot go.
                 if (plan && plan->refusal.empty())
                     run_on_pool(Pool::Actions, [services = context.services(), key = plan->outpoint] {
-                        services->reserve_remove(key);
+                        services->reserve_remove(tx::format_outpoint(key));
                     });
                 return;
             }

@@ -2,19 +2,12 @@
 
 #include <algorithm>
 
-#include <cctype>
-#include "core/text.h"
 #include "core/token_amount.h"
+#include "tx/outpoint.h"
 
 namespace ui {
 
 namespace {
-
-std::string lower_outpoint(std::string text)
-{
-    std::replace(text.begin(), text.end(), ':', '_');
-    return core::ascii_lower(text);
-}
 
 std::string unit_of(const wallet::TvPursaOrdRow& lot) { return lot.name.empty() ? std::string("units") : lot.name; }
 
@@ -51,12 +44,12 @@ std::string lot_held_text(const wallet::TvPursaOrdRow& lot)
 
 bool lot_is_listed(const wallet::TvPursaOrdRow& lot, const std::vector<std::string>& reserved_utxos)
 {
-    std::vector<std::string> outputs = lot.outpoints;
-    outputs.push_back(lot.txid + "_" + std::to_string(lot.vout));
-    for (const auto& reserved : reserved_utxos)
-        for (const auto& output : outputs)
-            if (lower_outpoint(reserved) == lower_outpoint(output)) return true;
-    return false;
+    std::vector<tx::Outpoint> outputs = lot.outpoints;
+    outputs.push_back({lot.txid, lot.vout});
+    return std::any_of(reserved_utxos.begin(), reserved_utxos.end(), [&](const std::string& reserved) {
+        auto outpoint = tx::parse_outpoint(reserved);
+        return outpoint && std::find(outputs.begin(), outputs.end(), *outpoint) != outputs.end();
+    });
 }
 
 std::string lot_choice_label(const wallet::TvPursaOrdRow& lot, bool listed)

@@ -25,7 +25,7 @@ public:
         return reserved ? std::string() : trade::failure_text(reserved.error());
     }
     void reserve_remove(const std::string& key) override { (void)funding::reserve_remove(m_session.wallet(), key); }
-    trade::TradeResult<trade::Sent> publish_listing(const core::Json& post, const std::string& outpoint) override
+    trade::TradeResult<trade::Sent> publish_listing(const core::Json& post, const tx::Outpoint& outpoint) override
     {
         return trade::publish_listing(m_session, post, outpoint);
     }

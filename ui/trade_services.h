@@ -27,7 +27,7 @@ public:
     // "" when the outpoint is reserved, else the failure's text (trade::failure_text).
     virtual std::string reserve_add(const std::string& outpoint, const std::string& origin, int64_t exp) = 0;
     virtual void reserve_remove(const std::string& key) = 0;
-    virtual trade::TradeResult<trade::Sent> publish_listing(const core::Json& post, const std::string& outpoint) = 0;
+    virtual trade::TradeResult<trade::Sent> publish_listing(const core::Json& post, const tx::Outpoint& outpoint) = 0;
 
     // --- Buy: the checks and the post, then the offer built and published ---
     virtual trade::BuyPlan plan_buy(const book::Listing& listing, const std::string& qty_box) = 0;

@@ -101,13 +101,13 @@ std::optional<Candidate> candidate_of(const net::Txo& txo, const std::string& ad
     if (txo.sats != 1 || txo.spent()) return std::nullopt;
     Candidate c;
     TvPursaOrdRow& row = c.row;
-    row.txid = txo.txid.hex();
+    row.txid = txo.txid;
     row.vout = txo.vout;
     row.satoshis = txo.sats;
     row.height = txo.height;
     row.address = txo.owner.empty() ? address : txo.owner;
     row.origin = txo.origin.empty() ? txo.outpoint : txo.origin;
-    row.outpoints = {txo.outpoint};
+    row.outpoints = {tx::Outpoint{txo.txid, txo.vout}};
     row.unconfirmed = txo.height < 1;
     row.source = "index";
     if (txo.token) {
@@ -195,7 +195,7 @@ std::vector<TvPursaOrdRow> combine_lot_rows(const std::vector<TvPursaOrdRow>& ro
             TvPursaOrdRow& lot = out.back();
             if (lot.amt.empty()) lot.amt = "0";
             if (lot.height < 1) lot.height = 0;
-            if (lot.outpoints.empty()) lot.outpoints = {row.txid + "_" + std::to_string(row.vout)};
+            if (lot.outpoints.empty()) lot.outpoints = {tx::Outpoint{row.txid, row.vout}};
             continue;
         }
         TvPursaOrdRow& lot = out[it->second];
@@ -206,7 +206,7 @@ std::vector<TvPursaOrdRow> combine_lot_rows(const std::vector<TvPursaOrdRow>& ro
         if (row.height < 1) lot.height = 0;
         lot.unconfirmed = lot.unconfirmed || row.unconfirmed;
         lot.from_history = lot.from_history || row.from_history;
-        if (row.outpoints.empty()) lot.outpoints.push_back(row.txid + "_" + std::to_string(row.vout));
+        if (row.outpoints.empty()) lot.outpoints.push_back(tx::Outpoint{row.txid, row.vout});
         else lot.outpoints.insert(lot.outpoints.end(), row.outpoints.begin(), row.outpoints.end());
         lot.outputs += row.outputs;
     }
@@ -266,18 +266,18 @@ WalletResult<void> tv_pursa_list_ordinals(WalletSession& session, std::vector<Tv
     });
     if (!unread.empty()) index_failed = true;  // an address whose lists failed is not "no lots"
     // The two lists may both carry an output: keep each outpoint once.
-    std::set<std::string> seen;
+    std::set<tx::Outpoint> seen;
     found.erase(std::remove_if(found.begin(), found.end(),
                                [&](const Candidate& c) { return !seen.insert(c.row.outpoints.front()).second; }),
                 found.end());
 
     // Outputs the index may not show yet, from the addresses' recent history.
     for (const auto& ord : ingest_woc_recent_ords(addresses, HISTORY_DEPTH, services.woc)) {
-        const std::string outpoint = ord.txid + "_" + std::to_string(ord.vout);
+        const tx::Outpoint outpoint{ord.txid, ord.vout};
         if (!seen.insert(outpoint).second) continue;
         Candidate c;
         TvPursaOrdRow& row = c.row;
-        row.origin = outpoint;
+        row.origin = tx::format_outpoint(outpoint);
         row.txid = ord.txid;
         row.vout = ord.vout;
         row.satoshis = 1;
@@ -303,9 +303,7 @@ WalletResult<void> tv_pursa_list_ordinals(WalletSession& session, std::vector<Tv
     }
     // A check that failed leaves the lot listed, as when the service does not answer.
     const std::vector<size_t> unchecked = parallel_for(found.size(), CHECK_THREADS, [&](size_t i) {
-        const std::optional<tx::Txid> txid = tx::Txid::parse(found[i].row.txid);
-        if (!txid) return;
-        auto check = services.woc.spent(*txid, found[i].row.vout);
+        auto check = services.woc.spent(found[i].row.txid, found[i].row.vout);
         if (check && check->state == net::SpentCheck::State::Spent) found[i].spent = true;
     });
     if (!unchecked.empty()) core::log_warning("Some lots could not be checked for spending.");
@@ -360,7 +358,7 @@ WalletResult<void> tv_pursa_list_ordinals(WalletSession& session, std::vector<Tv
         lot.icon = row.icon;
         lot.address = row.address;
         snapshot.lots.push_back(lot);
-        snapshot.txids.push_back(row.txid);
+        snapshot.txids.push_back(row.txid.hex());
         if (!row.token_id.empty()) snapshot.token_ids.push_back(row.token_id);
         if (!include_hidden && hidden.count(row.origin)) continue;
         flat.push_back(row);

@@ -10,6 +10,8 @@
 
 #include "net/ordinals_client.h"
 #include "net/woc_client.h"
+#include "tx/outpoint.h"
+#include "tx/txid.h"
 #include "wallet/error.h"
 #include "wallet/wallet_session.h"
 
@@ -17,7 +19,7 @@ namespace wallet {
 
 struct TvPursaOrdRow {
     std::string origin;  // the inscription's origin (txid_vout): the lot's id
-    std::string txid;    // output that holds it now
+    tx::Txid txid;       // output that holds it now
     uint32_t vout = 0;
     int64_t satoshis = 0;
     int64_t height = 0;  // block height the index reports; 0 when unmined
@@ -28,10 +30,10 @@ struct TvPursaOrdRow {
     std::string amt;  // token amount, decimal text; empty for a picture
     std::string dec;  // token decimals
     std::string token_id;  // empty for a picture
-    // Merging: the sorted outpoints (txid_vout) a combined token lot covers, whether any of them
+    // Merging: the sorted outpoints a combined token lot covers, whether any of them
     // is unmined, whether any is only known from this program's own history, where the row
     // came from, and how many outputs it combines.
-    std::vector<std::string> outpoints;
+    std::vector<tx::Outpoint> outpoints;
     bool unconfirmed = false;
     bool from_history = false;
     std::string source;

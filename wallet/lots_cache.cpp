@@ -5,6 +5,7 @@
 #include "core/json_get.h"
 #include "net/ordinals_client.h"
 #include "platform/atomic_file.h"
+#include "tx/outpoint.h"
 #include "wallet/data_paths.h"
 #include "wallet/file_io.h"
 
@@ -79,10 +80,10 @@ std::vector<TvOwnedOrd> read_inbox(const std::string& address)
     for (const auto& entry : *doc) {
         TvOwnedOrd r;
         r.origin = core::json_string(entry, "origin");
-        if (!net::is_outpoint_text(r.origin)) continue;
-        const size_t sep = r.origin.find('_');
-        r.txid = r.origin.substr(0, sep);
-        r.vout = static_cast<uint32_t>(std::stoul(r.origin.substr(sep + 1)));
+        auto outpoint = net::is_outpoint_text(r.origin) ? tx::parse_outpoint(r.origin) : std::nullopt;
+        if (!outpoint) continue;
+        r.txid = outpoint->txid;
+        r.vout = outpoint->vout;
         r.type = core::json_string(entry, "type");
         r.name = core::json_string(entry, "name");
         r.icon = core::json_string(entry, "icon");
@@ -130,7 +131,7 @@ bool write_lot_snapshot(const std::string& wallet_key, const LotSnapshot& snapsh
 {
     nlohmann::json lots = nlohmann::json::array();
     for (const auto& r : snapshot.lots) {
-        nlohmann::json entry = {{"origin", r.origin}, {"txid", r.txid}, {"vout", r.vout}};
+        nlohmann::json entry = {{"origin", r.origin}, {"txid", r.txid ? r.txid->hex() : std::string()}, {"vout", r.vout}};
         for (auto [key, value] : {std::pair<const char*, const std::string*>{"type", &r.type},
                                   {"name", &r.name}, {"icon", &r.icon}, {"address", &r.address}}) {
             if (!value->empty()) entry[key] = *value;

@@ -64,13 +64,16 @@ std::optional<TvOwnedOrd> owned_ord_from_json(const nlohmann::json& value)
 {
     if (!value.is_object()) return std::nullopt;
     TvOwnedOrd r;
-    bool ok = read_text(value, "origin", r.origin) && read_text(value, "txid", r.txid)
+    std::string txid;
+    bool ok = read_text(value, "origin", r.origin) && read_text(value, "txid", txid)
               && read_text(value, "type", r.type) && read_text(value, "address", r.address)
               && read_text(value, "name", r.name) && read_text(value, "icon", r.icon)
               && read_text(value, "amt", r.amt) && read_text(value, "dec", r.dec)
               && read_text(value, "token_id", r.token_id) && read_flag(value, "hidden", r.hidden)
               && read_flag(value, "created", r.created);
     if (!ok) return std::nullopt;
+    r.txid = tx::Txid::parse(txid);
+    if (txid != (r.txid ? r.txid->hex() : std::string())) r.m_txid_text = std::move(txid);
     if (const nlohmann::json* vout = core::json_member(value, "vout"); vout && !vout->is_null()) {
         if (!vout->is_number_integer()) return std::nullopt;
         auto n = core::json_number_as_int64(*vout);
@@ -82,7 +85,9 @@ std::optional<TvOwnedOrd> owned_ord_from_json(const nlohmann::json& value)
 
 nlohmann::json owned_ord_to_json(const TvOwnedOrd& r)
 {
-    nlohmann::json obj = {{"origin", r.origin}, {"txid", r.txid}, {"vout", r.vout}, {"created", r.created}};
+    const bool unchanged = !r.m_txid_text.empty() && tx::Txid::parse(r.m_txid_text) == r.txid;
+    const std::string txid = unchanged ? r.m_txid_text : r.txid ? r.txid->hex() : std::string();
+    nlohmann::json obj = {{"origin", r.origin}, {"txid", txid}, {"vout", r.vout}, {"created", r.created}};
     put_text(obj, "type", r.type);
     put_text(obj, "address", r.address);
     put_text(obj, "name", r.name);

@@ -10,12 +10,14 @@
 
 #include <nlohmann/json_fwd.hpp>
 
+#include "tx/txid.h"
+
 namespace wallet {
 
 // One inscription the wallet keeps track of.
 struct TvOwnedOrd {
-    std::string origin;  // txid_vout of the inscription's origin; never empty in a loaded record
-    std::string txid;    // output now holding it
+    std::string origin;  // txid_vout of the inscription's origin, as stored; never empty in a loaded record
+    std::optional<tx::Txid> txid;  // output now holding it; none when the record names no txid
     uint32_t vout = 0;
     std::string type;  // content type, or "bsv-20"
     std::string address;
@@ -26,6 +28,14 @@ struct TvOwnedOrd {
     std::string token_id;
     bool hidden = false;
     bool created = true;
+
+private:
+    // The "txid" text read from the file when txid does not give it back as it was (text that is
+    // not a txid, or upper-case hex digits): written back unchanged while txid still reads the same,
+    // so that a save does not rewrite what another program stored.
+    std::string m_txid_text;
+    friend std::optional<TvOwnedOrd> owned_ord_from_json(const nlohmann::json& value);
+    friend nlohmann::json owned_ord_to_json(const TvOwnedOrd& record);
 };
 
 struct TvContact {
@@ -37,10 +47,12 @@ inline constexpr size_t CONTACT_NOTE_MAX = 80;
 
 // Reads one "ord_owned" element. nullopt when it is not an object, or when a member has the
 // wrong type ("vout" must be an integer from 0 to 2^32-1). A record whose "origin" is empty is
-// returned with an empty origin; the caller drops it.
+// returned with an empty origin; the caller drops it. A "txid" that is empty or not a txid
+// reads as none.
 std::optional<TvOwnedOrd> owned_ord_from_json(const nlohmann::json& value);
-// Writes the record as stored: "origin", "txid", "vout", "created" always; texts when
-// non-empty; "hidden" only when true.
+// Writes the record as stored: "origin", "txid" (the text read while txid is unchanged, else
+// its digits, "" for none), "vout", "created" always; texts when non-empty; "hidden" only when
+// true.
 nlohmann::json owned_ord_to_json(const TvOwnedOrd& record);
 
 // Reads an "ord_owned" array: non-objects skipped, empty origins dropped. nullopt when an

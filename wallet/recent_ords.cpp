@@ -9,6 +9,7 @@
 #include "core/log.h"
 #include "tx/bsv20.h"
 #include "tx/inscription.h"
+#include "tx/outpoint.h"
 #include "wallet/parallel_loop.h"
 
 namespace wallet {
@@ -55,7 +56,7 @@ std::optional<LocalOrd> local_ord_of(const net::ChainTx& chain_tx, size_t vout, 
     auto env = envelope_of(*script, address);
     if (!env || !watched.count(address)) return std::nullopt;
     LocalOrd ord;
-    ord.txid = chain_tx.txid.hex();
+    ord.txid = chain_tx.txid;
     ord.vout = static_cast<uint32_t>(vout);
     ord.address = address;
     ord.height = chain_tx.confirmed ? chain_tx.block_height : 0;
@@ -66,7 +67,7 @@ std::optional<LocalOrd> local_ord_of(const net::ChainTx& chain_tx, size_t vout, 
     if (env->content_type != "application/bsv-20") return std::nullopt;
     auto body = tx::parse_bsv20(std::string_view(reinterpret_cast<const char*>(env->body.data()), env->body.size()));
     if (!body || body->amt.empty()) return std::nullopt;
-    if (body->op == "deploy+mint") body->id = ord.txid + "_" + std::to_string(vout);
+    if (body->op == "deploy+mint") body->id = tx::format_outpoint(ord.txid, ord.vout);
     else if (body->op != "transfer" || !body->is_token()) return std::nullopt;
     ord.type = "bsv-20";
     ord.token_id = body->id;

@@ -7,12 +7,13 @@
 #include <vector>
 
 #include "net/woc_client.h"
+#include "tx/txid.h"
 
 namespace wallet {
 
 // A 1-satoshi output carrying an inscription, paid to a watch address.
 struct LocalOrd {
-    std::string txid;
+    tx::Txid txid;
     uint32_t vout = 0;
     std::string address;
     std::string type;      // content type, or "bsv-20" for a token output

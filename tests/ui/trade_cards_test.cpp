@@ -39,7 +39,7 @@ TEST(CompleteRows, TheVerdictFollowsTheSellersCheck)
 TEST(ListLots, ListedMarksBaseUnitsAndTheRestOfALot)
 {
     const wallet::TvPursaOrdRow token{
-        .origin = "o_0", .txid = std::string(64, 'a'), .vout = 3, .name = "LAUR", .amt = "100000000000", .dec = "8"};
+        .origin = "o_0", .txid = *tx::Txid::parse(std::string(64, 'a')), .vout = 3, .name = "LAUR", .amt = "100000000000", .dec = "8"};
     EXPECT_TRUE(ui::lot_is_listed(token, {std::string(64, 'A') + ":3"}));
     EXPECT_FALSE(ui::lot_is_listed(token, {std::string(64, 'a') + "_4"}));
     EXPECT_EQ(ui::lot_quantity(token, "250.5"), "25050000000");

@@ -115,7 +115,7 @@ TEST_F(LotsTest, TokenHeldInThreeOutputsIsOneLotWithTheSummedAmount)
     ASSERT_EQ(m_rows.size(), 1u);
     EXPECT_EQ(std::tie(m_rows[0].token_id, m_rows[0].amt, m_rows[0].name, m_rows[0].dec),
               std::make_tuple(TOKEN, std::string("1000000000000000000000000000000"), std::string("GLD"), std::string("2")));
-    EXPECT_EQ(m_rows[0].outpoints, (std::vector<std::string>{T1 + "_2", T2 + "_1", T3 + "_0"}));
+    EXPECT_EQ(m_rows[0].outpoints, (std::vector<tx::Outpoint>{{*tx::Txid::parse(T1), 2}, {*tx::Txid::parse(T2), 1}, {*tx::Txid::parse(T3), 0}}));
     // The owned list tracks each output, saved in the wallet file.
     const auto doc = read_json(wallet_rel("w1"));
     ASSERT_EQ(doc["ord_owned"].size(), 3u);

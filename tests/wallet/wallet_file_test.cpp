@@ -170,7 +170,7 @@ TEST_F(WalletDirTest, TwoSessionsHoldTheirOwnBoundWallets)
 
 TEST_F(WalletDirTest, SaveChangesOnlyOwnMembersAndKeepsPursasWrites)
 {
-    load_single_wallet(hd_wallet(ABANDON_MNEMONIC, {{"recv", {0, 2, 0, 0, 0, 0}}, {"show", 1}}));
+    load_single_wallet(hd_wallet(ABANDON_MNEMONIC, {{"recv", {0, 2, 0, 0, 0, 0}}, {"show", 1}, {"ord_owned", {{{"origin", "aa_0"}, {"txid", "AA"}}}}}));
     // Pursa writes after the load: a paymail, a new member, a higher counter, contacts.
     auto on_disk = hd_wallet(ABANDON_MNEMONIC, {{"recv", {4, 1, 0, 0, 0, 0}},
                                                 {"show", 1},
@@ -181,7 +181,7 @@ TEST_F(WalletDirTest, SaveChangesOnlyOwnMembersAndKeepsPursasWrites)
     auto& s = ws().state();
     auto& added = s.owned.emplace_back();
     added.origin = "ee_0";
-    added.txid = "ee";
+    added.txid = tx::Txid::parse(std::string(64, 'e'));
     added.type = "image/png";
     s.shown = 2;
     ASSERT_TRUE(wallet::wallet_save(ws()));
@@ -193,9 +193,9 @@ TEST_F(WalletDirTest, SaveChangesOnlyOwnMembersAndKeepsPursasWrites)
     EXPECT_EQ(doc["recv"], nlohmann::json({4, 2, 0, 0, 0, 0}));
     EXPECT_EQ(doc["show"], 2);
     EXPECT_EQ(doc["address"], s.recv_address);
-    ASSERT_EQ(doc["ord_owned"].size(), 1u);
-    EXPECT_EQ(doc["ord_owned"][0], nlohmann::json({{"origin", "ee_0"}, {"txid", "ee"}, {"vout", 0},
-                                                   {"type", "image/png"}, {"created", true}}));
+    EXPECT_EQ(doc["ord_owned"], nlohmann::json::array({{{"origin", "aa_0"}, {"txid", "AA"}, {"vout", 0}, {"created", true}},  // as read
+                                                        {{"origin", "ee_0"}, {"txid", std::string(64, 'e')}, {"vout", 0},
+                                                         {"type", "image/png"}, {"created", true}}}));
     EXPECT_FALSE(temporary_left(wallet_rel("w1")));
 }
 

@@ -81,15 +81,15 @@ void ScriptedTradeServices::pause() const
 trade::ListingPlan ScriptedTradeServices::plan_listing(const trade::ListRequest& request, int64_t now)
 {
     pause();
-    record("plan_listing", request.lot.txid + "_" + std::to_string(request.lot.vout),
+    record("plan_listing", tx::format_outpoint(request.lot.txid, request.lot.vout),
            request.qty + "|" + request.price + "|" + request.note);
     trade::ListingPlan plan;
     plan.refusal = answer("plan_listing");
     if (plan.refusal) return plan;
-    plan.outpoint = request.lot.txid + "_" + std::to_string(request.lot.vout);
+    plan.outpoint = {request.lot.txid, request.lot.vout};
     plan.origin = request.lot.token_id.empty() ? request.lot.id : request.lot.token_id;
     plan.exp = now + trade::LISTING_LIFETIME;
-    plan.post = {{"type", "ag_list"}, {"utxo", plan.outpoint}, {"qty", request.lot.picture() ? "1" : request.qty},
+    plan.post = {{"type", "ag_list"}, {"utxo", tx::format_outpoint(plan.outpoint)}, {"qty", request.lot.picture() ? "1" : request.qty},
                  {"note", request.note}, {"exp", plan.exp}};
     return plan;
 }
@@ -109,10 +109,10 @@ void ScriptedTradeServices::reserve_remove(const std::string& key)
     m_reserved.erase(key);
 }
 
-trade::TradeResult<trade::Sent> ScriptedTradeServices::publish_listing(const core::Json& post, const std::string& outpoint)
+trade::TradeResult<trade::Sent> ScriptedTradeServices::publish_listing(const core::Json& post, const tx::Outpoint& outpoint)
 {
     pause();
-    record("publish_listing", post.dump(), outpoint);
+    record("publish_listing", post.dump(), tx::format_outpoint(outpoint));
     return sent("publish_listing");
 }
 
@@ -351,20 +351,20 @@ std::vector<wallet::TvPursaOrdRow> sample_lots()
 {
     std::vector<wallet::TvPursaOrdRow> lots(3);
     lots[0].origin = std::string(64, '1') + "_0";
-    lots[0].txid = std::string(64, '2');
+    lots[0].txid = *tx::Txid::parse(std::string(64, '2'));
     lots[0].vout = 1;
     lots[0].name = "Owl Coin";
     lots[0].token_id = std::string(64, '1') + "_0";
     lots[0].amt = "500";
     lots[1].origin = std::string(64, '3') + "_0";
-    lots[1].txid = std::string(64, '4');
+    lots[1].txid = *tx::Txid::parse(std::string(64, '4'));
     lots[1].vout = 0;
     lots[1].token_id = std::string(64, '3') + "_0";
     lots[1].name = "LAUR";
     lots[1].amt = "1200000";
     lots[1].dec = "2";
     lots[2].origin = std::string(64, '5') + "_0";
-    lots[2].txid = std::string(64, '5');
+    lots[2].txid = *tx::Txid::parse(std::string(64, '5'));
     lots[2].vout = 0;
     lots[2].name = "Dawn over the Stoa";
     return lots;

@@ -42,7 +42,7 @@ public:
     trade::ListingPlan plan_listing(const trade::ListRequest& request, int64_t now) override;
     std::string reserve_add(const std::string& outpoint, const std::string& origin, int64_t exp) override;
     void reserve_remove(const std::string& key) override;
-    trade::TradeResult<trade::Sent> publish_listing(const core::Json& post, const std::string& outpoint) override;
+    trade::TradeResult<trade::Sent> publish_listing(const core::Json& post, const tx::Outpoint& outpoint) override;
     trade::BuyPlan plan_buy(const book::Listing& listing, const std::string& qty_box) override;
     trade::TradeResult<trade::Sent> run_buy(const trade::BuyPlan& plan) override;
     trade::TradeResult<trade::Sent> run_cancel_listing(const book::Listing& listing) override;
