@@ -393,7 +393,7 @@ void BM_Reduce(benchmark::State& state)
     book::ReduceContext context;
     context.house_fee_address = b.services.house_fee_address;
     context.oracle_address = b.services.oracle_address;
-    std::map<std::string, book::Listing> listings;
+    std::map<tx::Txid, book::Listing> listings;
     for (auto _ : state) {
         state.PauseTiming();
         listings = {};  // the previous result is dropped outside the timing

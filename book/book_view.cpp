@@ -9,7 +9,7 @@
 
 namespace book {
 
-std::vector<Listing> book_view_of(std::map<std::string, Listing> listings, int64_t now)
+std::vector<Listing> book_view_of(std::map<tx::Txid, Listing> listings, int64_t now)
 {
     std::vector<Listing> view;
     view.reserve(listings.size());

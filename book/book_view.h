@@ -14,14 +14,14 @@ namespace book {
 // Marks live listings past their "exp" as "expired" (at time now, Unix seconds), drops sold
 // listings and listings whose quantity is not a non-zero number, and orders the rest newest
 // first. Safe from any thread.
-std::vector<Listing> book_view_of(std::map<std::string, Listing> listings, int64_t now);
+std::vector<Listing> book_view_of(std::map<tx::Txid, Listing> listings, int64_t now);
 
 // What a load of the book view hands back.
 struct BookView {
     std::vector<Listing> listings;  // the view: book_view_of the reduced listings, with chain facts
     // Every listing as reduction left it, before the view marked expiry and dropped sold and
     // empty listings (the states reserve reconciliation reads).
-    std::map<std::string, Listing> reduced;
+    std::map<tx::Txid, Listing> reduced;
 };
 
 // Loads the book, reduces it and builds the view (expired at the services' market moment)

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <optional>
 #include <set>
 #include <unordered_map>
 
@@ -23,9 +24,11 @@ std::string display_name(const Listing& listing)
     return listing.name.empty() ? listing.sym : listing.name;
 }
 
-const Listing* find_listing(const std::map<std::string, Listing>& listings, const std::string& id)
+// The listing a row names; none when the post's id is no txid.
+const Listing* find_listing(const std::map<tx::Txid, Listing>& listings, const std::string& id)
 {
-    auto it = listings.find(id);
+    const std::optional<tx::Txid> txid = tx::Txid::parse(id);
+    auto it = txid ? listings.find(*txid) : listings.end();
     return it == listings.end() ? nullptr : &it->second;
 }
 
@@ -40,7 +43,7 @@ std::set<std::string> offer_set(const std::vector<PostRecord>& posts)
     return offers;
 }
 
-HistoryRow row_of(const PostRecord& record, const std::map<std::string, Listing>& listings,
+HistoryRow row_of(const PostRecord& record, const std::map<tx::Txid, Listing>& listings,
                   std::unordered_map<std::string, LastOffer>& last_offers)
 {
     const PostFields& f = record.fields;
@@ -86,13 +89,13 @@ HistoryRow row_of(const PostRecord& record, const std::map<std::string, Listing>
     }
     if (row.type == "ag_buy" && listing) {
         row.open = std::any_of(listing->offers.begin(), listing->offers.end(),
-                               [&](const Offer& offer) { return offer.id == record.txid.hex(); });
+                               [&](const Offer& offer) { return offer.id == record.txid; });
     }
     return row;
 }
 
 // Decides whether the row concerns the user, adjusting a purchase row. False drops it.
-bool keep_row(HistoryRow& row, const std::map<std::string, Listing>& listings,
+bool keep_row(HistoryRow& row, const std::map<tx::Txid, Listing>& listings,
               const std::set<std::string>& offers, const std::string& my_key)
 {
     if (my_key.empty()) return true;
@@ -114,7 +117,7 @@ bool keep_row(HistoryRow& row, const std::map<std::string, Listing>& listings,
 } // namespace
 
 std::vector<HistoryRow> history_rows(const std::vector<PostRecord>& posts,
-                                     const std::map<std::string, Listing>& listings, std::string_view my_key)
+                                     const std::map<tx::Txid, Listing>& listings, std::string_view my_key)
 {
     const std::string me = core::ascii_lower(my_key);
     const std::set<std::string> offers = offer_set(posts);
@@ -150,12 +153,14 @@ BookResult<std::vector<HistoryRow>> load_history(LoadStatus& status, std::string
         BookResult<std::vector<PostRecord>> loaded = load_posts(status, options);
         if (!loaded) return loaded.error();
         const std::vector<PostRecord>& posts = *loaded;
-        std::map<std::string, Listing> listings;
+        std::map<tx::Txid, Listing> listings;
         reduce_book(posts, reduce_context_for(posts, options), listings);
         // Names come from the chain, asked only for the listings the user's rows are about.
         std::vector<HistoryRow> rows = history_rows(posts, listings, my_key);
-        std::set<std::string> about;
-        for (const HistoryRow& row : rows) about.insert(row.listing);
+        std::set<tx::Txid> about;
+        for (const HistoryRow& row : rows) {
+            if (std::optional<tx::Txid> id = tx::Txid::parse(row.listing)) about.insert(*id);
+        }
         std::vector<Listing*> named;
         for (auto& [id, listing] : listings) {
             if (about.count(id) > 0) named.push_back(&listing);

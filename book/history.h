@@ -17,7 +17,7 @@ namespace book {
 struct HistoryRow {
     std::string type;          // the post's "type"
     tx::Txid txid;
-    std::string listing;       // the listing the post is about
+    std::string listing;       // the listing the post is about, as the post names it
     std::string handle;        // the poster; "you" in a purchase row
     std::string pubkey;        // the poster's key, lower case
     std::string counterparty;  // the other side's handle, or ""
@@ -34,7 +34,7 @@ struct HistoryRow {
 // posts in book order and the reduced listings (chain facts already filled). Newest first, equal
 // times in descending txid order. Safe from any thread.
 std::vector<HistoryRow> history_rows(const std::vector<PostRecord>& posts,
-                                     const std::map<std::string, Listing>& listings, std::string_view my_key);
+                                     const std::map<tx::Txid, Listing>& listings, std::string_view my_key);
 
 // Loads and reduces the book, fills the chain facts of the listings the rows are about
 // (book/chain_facts.h) and builds the rows. Fails with the loader's error, or HistoryFailed.

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "tx/txid.h"
+
 namespace book {
 
 // What a listing sells. Posts and the seller's records name it "bsv21" or "picture"; a post's
@@ -27,7 +29,7 @@ std::string_view listing_status_text(ListingStatus status);
 
 // A buyer's open offer on a listing: the "ag_buy" post that carries it.
 struct Offer {
-    std::string id;           // txid of the "ag_buy" post, lower case
+    tx::Txid id;              // txid of the "ag_buy" post
     std::string handle;       // post "handle", or "actor" when empty
     std::string pubkey;       // the signer's key, compressed lower-case hex
     std::string qty;          // lots wanted, decimal text
@@ -47,7 +49,7 @@ struct SellerClaims {
 
 // One listing, keyed by the txid of its "ag_list" post.
 struct Listing {
-    std::string id;
+    tx::Txid id;
     std::string origin;       // the post's token id, or picture outpoint (a buy checks it on chain)
     ListingKind kind = ListingKind::Token;
     std::string utxo;         // outpoint holding the lot, lower case; replaced by fills

@@ -354,9 +354,7 @@ BookResult<std::vector<PostRecord>> load_posts_checked(LoadStatus& status, const
     const BookResult<void> oi = list_oi_txids(list, services, list_deadline, &lists);
     list_woc_txids(list, oi.ok(), services, list_deadline, &lists);
     if (lists.answered) contact.answered = true;
-    for (const std::string& id : options.own_listing_ids) {
-        if (std::optional<tx::Txid> listing = tx::Txid::parse(id)) list.add(*listing);
-    }
+    for (const tx::Txid& id : options.own_listing_ids) list.add(id);
     status.index_whole = oi.ok() && lists.whole;
     stats.txids = list.size();
     stats.gather_seconds = seconds_since(start);

@@ -109,7 +109,7 @@ struct LoadStats {
 struct LoadOptions {
     BookServices services;  // set before a load
     // Listing ids named by the bound wallet's listing reserves: always loaded.
-    std::set<std::string> own_listing_ids;
+    std::set<tx::Txid> own_listing_ids;
     // The transaction cache and its byte bound; no cache when empty.
     std::optional<std::filesystem::path> cache_dir;
     size_t cache_max_bytes = TxCache::DEFAULT_MAX_BYTES;

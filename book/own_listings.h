@@ -3,7 +3,8 @@
 #pragma once
 
 #include <set>
-#include <string>
+
+#include "tx/txid.h"
 
 namespace wallet {
 class WalletSession;
@@ -11,8 +12,8 @@ class WalletSession;
 
 namespace book {
 
-// The "listing" ids of the bound wallet's listing reserves (lower case); empty when no wallet
-// is bound and connected.
-std::set<std::string> bound_wallet_listing_ids(wallet::WalletSession& wallet);
+// The "listing" ids of the bound wallet's listing reserves (a reserve whose id is no txid names
+// none); empty when no wallet is bound and connected.
+std::set<tx::Txid> bound_wallet_listing_ids(wallet::WalletSession& wallet);
 
 } // namespace book

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <limits>
 #include <numeric>
+#include <optional>
 #include <string_view>
 #include <unordered_map>
 
 #include "core/market_clock.h"
-#include "core/text.h"
 
 namespace book {
 namespace {
@@ -29,9 +29,9 @@ struct WorkingBook {
     std::vector<Listing> listings;
     std::unordered_map<std::string_view, size_t> index;
 
-    Listing* find(std::string_view id)
+    Listing* find(const tx::Txid& id)
     {
-        auto it = index.find(id);
+        auto it = index.find(id.hex());
         return it == index.end() ? nullptr : &listings[it->second];
     }
 };
@@ -41,7 +41,7 @@ void apply_list(const PostRecord& record, const ReduceContext& context, WorkingB
     const PostFields& f = record.fields;
     if (f.origin.empty() || f.utxo.empty()) return;
     Listing listing;
-    listing.id = record.txid.hex();
+    listing.id = record.txid;
     listing.origin = f.origin;
     listing.kind = listing_kind_of(f.kind);
     listing.utxo = f.utxo;
@@ -57,7 +57,7 @@ void apply_list(const PostRecord& record, const ReduceContext& context, WorkingB
     listing.pubkey = f.signer;
     listing.claimed = SellerClaims{f.name, f.sym, f.icon};
     listing.status = ListingStatus::Live;
-    if (listing_fee_paid(record.outputs, context) || context.reserved_listing_ids.count(record.txid.hex()) > 0) {
+    if (listing_fee_paid(record.outputs, context) || context.reserved_listing_ids.count(record.txid) > 0) {
         listing.fee_ok = true;
     } else {
         listing.fee_ok = false;
@@ -115,7 +115,7 @@ Offer offer_from(const PostRecord& record)
 {
     const PostFields& f = record.fields;
     Offer offer;
-    offer.id = record.txid.hex();
+    offer.id = record.txid;
     offer.handle = f.handle;
     offer.pubkey = f.signer;
     offer.qty = f.qty;
@@ -126,9 +126,10 @@ Offer offer_from(const PostRecord& record)
     return offer;
 }
 
+// An offer id that is no txid names no offer.
 void apply_offer_cancel(const PostFields& f, Listing& listing)
 {
-    std::string offer_id = core::ascii_lower(f.offer);
+    const std::optional<tx::Txid> offer_id = tx::Txid::parse(f.offer);
     std::erase_if(listing.offers, [&](const Offer& offer) {
         return offer.id == offer_id && !f.signer.empty() && offer.pubkey == f.signer;
     });
@@ -141,7 +142,9 @@ void apply(const PostRecord& record, const ReduceContext& context, WorkingBook& 
         apply_list(record, context, book);
         return;
     }
-    Listing* found = book.find(f.listing);
+    // A listing id that is no txid names no listing.
+    const std::optional<tx::Txid> listing_id = tx::Txid::parse(f.listing);
+    Listing* found = listing_id ? book.find(*listing_id) : nullptr;
     if (!found) return;
     Listing& listing = *found;
     if (f.type == "ag_cancel") {
@@ -164,7 +167,7 @@ void apply(const PostRecord& record, const ReduceContext& context, WorkingBook& 
 } // namespace
 
 void reduce_book(const std::vector<PostRecord>& posts, const ReduceContext& context,
-                 std::map<std::string, Listing>& out)
+                 std::map<tx::Txid, Listing>& out)
 {
     out.clear();
     std::vector<size_t> order(posts.size());
@@ -176,7 +179,7 @@ void reduce_book(const std::vector<PostRecord>& posts, const ReduceContext& cont
     book.index.reserve(posts.size() / 2);
     for (size_t i : order) apply(posts[i], context, book);
     for (Listing& listing : book.listings) {
-        std::string id = listing.id;
+        tx::Txid id = listing.id;
         out.emplace(std::move(id), std::move(listing));
     }
 }

@@ -10,6 +10,7 @@
 
 #include "book/listing.h"
 #include "book/post_record.h"
+#include "tx/txid.h"
 
 namespace book {
 
@@ -20,7 +21,7 @@ struct ReduceContext {
     // The keys that may force-cancel a listing, compressed lower-case hex.
     std::vector<std::string> architect_keys;
     // Listing ids named by the bound wallet's listing reserves.
-    std::set<std::string> reserved_listing_ids;
+    std::set<tx::Txid> reserved_listing_ids;
 };
 
 // Satoshis a listing pays as its fee.
@@ -31,7 +32,7 @@ inline constexpr int64_t LISTING_LIFETIME_SECONDS = 2'419'200;
 // Clears out, then applies the posts in book order (time, then txid; the input need not be
 // sorted). Safe from any thread.
 void reduce_book(const std::vector<PostRecord>& posts, const ReduceContext& context,
-                 std::map<std::string, Listing>& out);
+                 std::map<tx::Txid, Listing>& out);
 
 // True when some post among them is an "ag_force_cancel" (the architects list is needed).
 [[nodiscard]] bool has_force_cancel(const std::vector<PostRecord>& posts);

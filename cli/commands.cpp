@@ -138,7 +138,7 @@ const book::Listing* find_listing(const Book& b, const std::string& id, std::str
 {
     const book::Listing* found = nullptr;
     for (const auto& l : b.listings) {
-        if (!id_matches(l.id, id)) continue;
+        if (!id_matches(l.id.hex(), id)) continue;
         if (found) {
             error = "more than one listing starts with " + id + ".";
             return nullptr;
@@ -199,7 +199,7 @@ int cmd_book(trade::MarketSession& session, const Invocation& inv, std::ostream&
     }
     std::vector<std::vector<std::string>> rows;
     for (const auto& l : b.listings) {
-        rows.push_back({short_id(l.id), item_label(l), std::string(book::listing_kind_text(l.kind)), qty_text(l, l.qty), core::format_bsv_sats(l.price_sats),
+        rows.push_back({short_id(l.id.hex()), item_label(l), std::string(book::listing_kind_text(l.kind)), qty_text(l, l.qty), core::format_bsv_sats(l.price_sats),
                         l.handle, std::string(book::listing_status_text(l.status)), std::to_string(l.offers.size())});
     }
     out << format_table({"Listing", "Item", "Kind", "Qty", "Price BSV", "Seller", "Status", "Offers"}, rows);
@@ -264,7 +264,7 @@ int cmd_offers(trade::MarketSession& session, const Invocation& inv, std::ostrea
     std::vector<trade::OfferRow> offers = trade::offers_on_my_listings(session, b.listings, me);
     std::vector<trade::OfferCheck> checks;
     for (const auto& row : offers) {
-        core::log_progress("Checking offer " + short_id(row.offer.id) + "...");
+        core::log_progress("Checking offer " + short_id(row.offer.id.hex()) + "...");
         checks.push_back(trade::evaluate_offer(session, row.offer.offer, row.listing));
     }
     if (inv.flag("json")) {
@@ -275,7 +275,7 @@ int cmd_offers(trade::MarketSession& session, const Invocation& inv, std::ostrea
     for (size_t i = 0; i < offers.size(); ++i) {
         const auto& c = checks[i];
         std::string verdict = c.passes ? "passes" : trade::error_text(c.error);
-        rows.push_back({short_id(offers[i].offer.id), short_id(offers[i].listing.id), item_label(offers[i].listing),
+        rows.push_back({short_id(offers[i].offer.id.hex()), short_id(offers[i].listing.id.hex()), item_label(offers[i].listing),
                         qty_text(offers[i].listing, offers[i].offer.qty), core::format_bsv_sats(offers[i].offer.pay_sats),
                         core::format_bsv_sats(c.paid_sats), core::format_bsv_sats(c.due_sats), offers[i].offer.handle,
                         verdict});
@@ -300,14 +300,15 @@ trade::TradeResult<trade::OfferRow> closed_offer(trade::MarketSession& session, 
     if (!loaded) return trade::TradeError(loaded.error());
     const std::vector<book::PostRecord>& posts = *loaded;
     warn_if_incomplete(status, "");
-    std::map<std::string, book::Listing> listings;
+    std::map<tx::Txid, book::Listing> listings;
     book::reduce_book(posts, book::reduce_context_for(posts, options), listings);
     for (const auto& record : posts) {
         if (!id_matches(record.txid.hex(), id) || book::post_string(record.post, "type") != "ag_buy") continue;
-        auto it = listings.find(core::ascii_lower(book::post_string(record.post, "listing")));
+        const std::optional<tx::Txid> listing_id = tx::Txid::parse(book::post_string(record.post, "listing"));
+        auto it = listing_id ? listings.find(*listing_id) : listings.end();
         if (it == listings.end() || core::ascii_lower(it->second.pubkey) != me) continue;
         book::Offer offer;
-        offer.id = record.txid.hex();
+        offer.id = record.txid;
         offer.handle = book::post_string(record.post, "handle");
         offer.pubkey = book::post_pubkey(record.post);
         offer.qty = book::post_string(record.post, "qty");
@@ -330,7 +331,7 @@ int cmd_complete(trade::MarketSession& session, const Invocation& inv, std::ostr
     for (const auto& l : b.listings) {
         if (core::ascii_lower(l.pubkey) != me) continue;
         for (const auto& o : l.offers) {
-            if (!id_matches(o.id, inv.args[0])) continue;
+            if (!id_matches(o.id.hex(), inv.args[0])) continue;
             if (chosen) return refuse(out, "more than one offer starts with " + inv.args[0] + ".");
             chosen = trade::OfferRow{o, l};
         }
@@ -372,7 +373,7 @@ int cmd_cancel_offer(trade::MarketSession& session, const Invocation& inv, std::
     if (b.error) return refuse(out, *b.error);
     for (const auto& l : b.listings) {
         auto mine = trade::own_offer_on(l, gate.identity_key, gate.handle);
-        if (!mine || !id_matches(mine->id, inv.args[0])) continue;
+        if (!mine || !id_matches(mine->id.hex(), inv.args[0])) continue;
         core::log_progress("Cancelling your offer...");
         return finish(out, trade::run_offer_cancel(session, l.id, *mine));
     }

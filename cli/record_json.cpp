@@ -7,7 +7,7 @@ namespace cli {
 
 core::Json offer_json(const book::Offer& o)
 {
-    return {{"id", o.id},           {"handle", o.handle},       {"pubkey", o.pubkey}, {"qty", o.qty},
+    return {{"id", o.id.hex()},     {"handle", o.handle},       {"pubkey", o.pubkey}, {"qty", o.qty},
             {"pay_sats", o.pay_sats}, {"buyer_ord", o.buyer_ord}, {"offer", o.offer},   {"created", o.created}};
 }
 
@@ -15,7 +15,7 @@ core::Json listing_json(const book::Listing& l)
 {
     core::Json offers = core::Json::array();
     for (const auto& o : l.offers) offers.push_back(offer_json(o));
-    return {{"id", l.id},
+    return {{"id", l.id.hex()},
             {"origin", l.origin},
             {"kind", book::listing_kind_text(l.kind)},
             {"utxo", l.utxo},
@@ -53,7 +53,7 @@ core::Json offer_rows_json(const std::vector<trade::OfferRow>& rows, const std::
     core::Json out = core::Json::array();
     for (size_t i = 0; i < rows.size(); ++i) {
         core::Json row = offer_json(rows[i].offer);
-        row["listing"] = rows[i].listing.id;
+        row["listing"] = rows[i].listing.id.hex();
         if (i < checks.size()) {
             const auto& c = checks[i];
             const std::string error = c.passes ? std::string() : trade::failure_text(c.error);

@@ -25,11 +25,11 @@ std::vector<std::string> counterparty_pass(trade::MarketSession& session, const 
         bool already = false;
         for (const auto& o : l.offers) already = already || core::ascii_lower(o.pubkey) == me;
         if (already) continue;
-        lines.push_back("offer on " + l.id.substr(0, 12) + ": " + trade::result_text(trade::buy_listing(session, l, l.qty)));
+        lines.push_back("offer on " + l.id.hex().substr(0, 12) + ": " + trade::result_text(trade::buy_listing(session, l, l.qty)));
     }
     for (const auto& row : trade::offers_on_my_listings(session, view, me)) {
         if (!row.has_signed_bytes() || !memory.answered.insert(row.offer.id).second) continue;
-        lines.push_back("complete " + row.offer.id.substr(0, 12) + ": " + trade::result_text(trade::run_completion(session, row)));
+        lines.push_back("complete " + row.offer.id.hex().substr(0, 12) + ": " + trade::result_text(trade::run_completion(session, row)));
     }
     return lines;
 }

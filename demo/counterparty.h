@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "tx/txid.h"
+
 namespace trade {
 class MarketSession;
 }
@@ -14,8 +16,8 @@ class MarketSession;
 namespace demo {
 
 struct CounterpartyMemory {
-    std::set<std::string> offered;    // listing ids it offered on (or tried to)
-    std::set<std::string> answered;   // offer ids it completed (or tried to)
+    std::set<tx::Txid> offered;    // listing ids it offered on (or tried to)
+    std::set<tx::Txid> answered;   // offer ids it completed (or tried to)
 };
 
 // One look at the book: an offer for the whole quantity on every live listing of the user

@@ -1,6 +1,7 @@
 #include "demo/market_moves.h"
 
 #include <map>
+#include <optional>
 #include <vector>
 
 #include "book/book_view.h"
@@ -56,10 +57,11 @@ trade::TradeResult<trade::Sent> list_lot(trade::MarketSession& session, const st
 
 trade::TradeResult<trade::Sent> offer_on(trade::MarketSession& session, const std::string& listing_id, const std::string& qty)
 {
+    const std::optional<tx::Txid> id = tx::Txid::parse(listing_id);
     View v = load_view(session);
     if (v.error) return *v.error;
     for (const auto& l : v.listings) {
-        if (l.id == listing_id) return trade::buy_listing(session, l, qty);
+        if (l.id == id) return trade::buy_listing(session, l, qty);
     }
     return trade::TradeError(trade::TradeCode::Refused, "no listing " + listing_id + " on the book.");
 }
@@ -68,20 +70,22 @@ trade::TradeResult<trade::Sent> complete_offer(trade::MarketSession& session, co
 {
     const std::string me = trade::wallet_identity_key(session.wallet());
     if (me.empty()) return trade::TradeError(trade::TradeCode::ConnectFirst);
+    const std::optional<tx::Txid> id = tx::Txid::parse(offer_id);
     View v = load_view(session);
     if (v.error) return *v.error;
     for (const auto& row : trade::offers_on_my_listings(session, v.listings, me)) {
-        if (row.offer.id == offer_id) return trade::run_completion(session, row);
+        if (row.offer.id == id) return trade::run_completion(session, row);
     }
     return trade::TradeError(trade::TradeCode::Refused, "no offer " + offer_id + " on this wallet's listings.");
 }
 
 trade::TradeResult<trade::Sent> cancel_listing(trade::MarketSession& session, const std::string& listing_id)
 {
+    const std::optional<tx::Txid> id = tx::Txid::parse(listing_id);
     View v = load_view(session);
     if (v.error) return *v.error;
     for (const auto& l : v.listings) {
-        if (l.id != listing_id) continue;
+        if (l.id != id) continue;
         if (auto refusal = trade::check_cancel_listing(session.wallet(), l)) return *refusal;
         return trade::run_cancel_listing(session, l);
     }
@@ -92,11 +96,12 @@ trade::TradeResult<trade::Sent> withdraw_offer(trade::MarketSession& session, co
 {
     const trade::TraderGate gate = trade::trader_gate(session.wallet());
     if (gate.identity_key.empty()) return trade::TradeError(trade::TradeCode::ConnectFirst);
+    const std::optional<tx::Txid> id = tx::Txid::parse(offer_id);
     View v = load_view(session);
     if (v.error) return *v.error;
     for (const auto& l : v.listings) {
         auto mine = trade::own_offer_on(l, gate.identity_key, gate.handle);
-        if (mine && mine->id == offer_id) return trade::run_offer_cancel(session, l.id, *mine);
+        if (mine && mine->id == id) return trade::run_offer_cancel(session, l.id, *mine);
     }
     return trade::TradeError(trade::TradeCode::Refused, "no open offer " + offer_id + " of this wallet.");
 }

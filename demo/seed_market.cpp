@@ -158,7 +158,7 @@ public:
             return;
         }
         const std::vector<book::Listing>& view = loaded->listings;
-        const std::map<std::string, book::Listing>& reduced = loaded->reduced;
+        const std::map<tx::Txid, book::Listing>& reduced = loaded->reduced;
         m_report.listings = static_cast<int>(reduced.size());
         for (const auto& [id, l] : reduced) {
             if (l.status == book::ListingStatus::Sold) ++m_report.sold;
@@ -168,7 +168,7 @@ public:
             if (l.status == book::ListingStatus::Expired) ++m_report.expired;
             if (l.status != book::ListingStatus::Live) continue;
             ++m_report.live;
-            m_report.live_ids.push_back(l.id);
+            m_report.live_ids.push_back(l.id.hex());
             m_report.open_offers += static_cast<int>(l.offers.size());
             auto listed = m_listed_qty.find(l.id);
             if (listed != m_listed_qty.end() && listed->second != l.qty) ++m_report.partially_filled;
@@ -185,7 +185,7 @@ private:
             trade::TradeResult<trade::Sent> result = list_lot(session, item->second, m.qty, m.price, m.note);
             if (result) {
                 m_ids[m.label] = result->txid.hex();
-                m_listed_qty[result->txid.hex()] = m.qty;
+                m_listed_qty[result->txid] = m.qty;
             }
             return result;
         }
@@ -240,7 +240,7 @@ private:
     std::vector<Trader> m_people;                      // by index; the user last
     std::map<std::string, std::string> m_items;        // "T0", "P3" -> token id or origin
     std::map<std::string, std::string> m_ids;          // move label -> txid
-    std::map<std::string, std::string> m_listed_qty;   // listing id -> qty first listed
+    std::map<tx::Txid, std::string> m_listed_qty;      // listing id -> qty first listed
 };
 
 } // namespace

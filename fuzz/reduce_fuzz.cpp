@@ -42,13 +42,13 @@ book::TxOutputs outputs_of(const book::Json& element)
 }
 
 // Everything reduction decides about a listing, as text.
-std::string summary(const std::map<std::string, book::Listing>& listings)
+std::string summary(const std::map<tx::Txid, book::Listing>& listings)
 {
     std::string out;
     for (const auto& [id, l] : listings) {
-        out += id + " " + std::string(book::listing_status_text(l.status)) + " " + l.qty + " " + l.utxo + " " +
+        out += id.hex() + " " + std::string(book::listing_status_text(l.status)) + " " + l.qty + " " + l.utxo + " " +
                std::to_string(l.price_sats) + " " + std::to_string(l.created) + " " + std::to_string(l.exp) + (l.fee_ok ? " fee" : "");
-        for (const auto& o : l.offers) out += " " + o.id;
+        for (const auto& o : l.offers) out += " " + o.id.hex();
         out += "\n";
     }
     return out;
@@ -72,9 +72,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     context.house_fee_address = HOUSE;
     context.oracle_address = ORACLE;
     if (!posts.empty()) context.architect_keys = {posts.front().fields.signer};
-    context.reserved_listing_ids = {txid_of(1)};
+    context.reserved_listing_ids = {*tx::Txid::parse(txid_of(1))};
 
-    std::map<std::string, book::Listing> reduced;
+    std::map<tx::Txid, book::Listing> reduced;
     book::reduce_book(posts, context, reduced);
     for (const auto& [id, l] : reduced) {
         FUZZ_CHECK(id == l.id && !l.origin.empty());
@@ -86,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
 
     std::vector<book::PostRecord> reversed(posts.rbegin(), posts.rend());
-    std::map<std::string, book::Listing> again;
+    std::map<tx::Txid, book::Listing> again;
     book::reduce_book(reversed, context, again);
     FUZZ_CHECK(summary(again) == summary(reduced));
 

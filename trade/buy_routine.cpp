@@ -74,7 +74,7 @@ BuyPlan plan_buy(MarketSession& session, const book::Listing& listing, std::stri
     plan.post = core::Json::object();
     plan.post["type"] = "ag_buy";
     plan.post["handle"] = gate.handle;
-    plan.post["listing"] = core::ascii_lower(listing.id);
+    plan.post["listing"] = listing.id.hex();
     plan.post["qty"] = payment.qty;
     plan.post["pay_sats"] = payment.pay_sats;
     plan.post["buyer_ord"] = buyer_ord;

@@ -35,7 +35,7 @@ OfferCoins ask_offer_coins(MarketSession& session, const std::vector<tx::Outpoin
 
 // The buyer coins of an offer: the signed inputs of its transaction, and the coins the wallet
 // recorded for it when it was posted.
-std::vector<tx::Outpoint> offer_coins(wallet::WalletSession& wallet, const std::string& offer_id, const std::string& offer_hex)
+std::vector<tx::Outpoint> offer_coins(wallet::WalletSession& wallet, const tx::Txid& offer_id, const std::string& offer_hex)
 {
     std::vector<tx::Outpoint> out;
     if (auto offer = parse_offer_text(offer_hex)) {
@@ -43,9 +43,8 @@ std::vector<tx::Outpoint> offer_coins(wallet::WalletSession& wallet, const std::
             if (!in.script_sig.empty()) out.push_back({in.txid, in.vout});
         }
     }
-    const std::optional<tx::Txid> id = tx::Txid::parse(offer_id);
     for (const auto& record : funding::offer_records(wallet)) {
-        if (record.offer != id) continue;
+        if (record.offer != offer_id) continue;
         for (const auto& coin : record.utxos) {
             if (std::find(out.begin(), out.end(), coin) == out.end()) out.push_back(coin);
         }
@@ -70,10 +69,10 @@ TradeResult<Sent> run_cancel_listing(MarketSession& session, const book::Listing
     core::Json post = core::Json::object();
     post["type"] = "ag_cancel";
     post["handle"] = trader_gate(session.wallet()).handle;
-    post["listing"] = core::ascii_lower(listing.id);
+    post["listing"] = listing.id.hex();
     TradeResult<Sent> result = publish_post(session, post, false);
     if (result) {
-        if (auto id = tx::Txid::parse(listing.id)) (void)funding::reserve_remove_listing(session.wallet(), *id);
+        (void)funding::reserve_remove_listing(session.wallet(), listing.id);
         if (auto utxo = tx::parse_outpoint(listing.utxo)) (void)funding::reserve_remove(session.wallet(), *utxo);
     }
     return result;
@@ -96,14 +95,13 @@ std::optional<book::Offer> own_offer_on(const book::Listing& listing, const std:
     return mine;
 }
 
-TradeResult<Sent> run_offer_cancel(MarketSession& session, const std::string& listing_id, const book::Offer& offer)
+TradeResult<Sent> run_offer_cancel(MarketSession& session, const tx::Txid& listing_id, const book::Offer& offer)
 {
     return withdraw_offer(session, listing_id, offer.id, offer_coins(session.wallet(), offer.id, offer.offer));
 }
 
-TradeResult<Sent> withdraw_offer(MarketSession& session, const std::string& listing_id, const std::string& offer_id, const std::vector<tx::Outpoint>& coins)
+TradeResult<Sent> withdraw_offer(MarketSession& session, const tx::Txid& listing_id, const tx::Txid& offer_id, const std::vector<tx::Outpoint>& coins)
 {
-    if (listing_id.size() != 64) return TradeError(TradeCode::PickOpenOffer);
     OfferCoins state = ask_offer_coins(session, coins);
     // Only a payment that spends one of the offer's coins kills the half-signed offer; without
     // one the offer would stay completable, so nothing is posted.
@@ -112,8 +110,8 @@ TradeResult<Sent> withdraw_offer(MarketSession& session, const std::string& list
     core::Json post = core::Json::object();
     post["type"] = "ag_offer_cancel";
     post["handle"] = trader_gate(session.wallet()).handle;
-    post["listing"] = core::ascii_lower(listing_id);
-    post["offer"] = core::ascii_lower(offer_id);
+    post["listing"] = listing_id.hex();
+    post["offer"] = offer_id.hex();
     funding::PayOptions spend;
     spend.must_spend = state.unspent;
     spend.refuse_without_must_spend = !state.unspent.empty();
@@ -129,7 +127,7 @@ std::vector<funding::OfferRecord> recorded_offers(wallet::WalletSession& wallet)
 
 TradeResult<Sent> withdraw_recorded_offer(MarketSession& session, const funding::OfferRecord& record)
 {
-    return withdraw_offer(session, record.listing.hex(), record.offer.hex(), offer_coins(session.wallet(), record.offer.hex(), ""));
+    return withdraw_offer(session, record.listing, record.offer, offer_coins(session.wallet(), record.offer, ""));
 }
 
 } // namespace trade

@@ -11,6 +11,7 @@
 #include "book/listing.h"
 #include "funding/offer_locks.h"
 #include "trade/error.h"
+#include "tx/txid.h"
 #include "wallet/wallet_session.h"
 
 namespace trade {
@@ -39,23 +40,23 @@ std::optional<book::Offer> own_offer_on(const book::Listing& listing, const std:
 
 // The offer-cancel worker: withdraw_offer with the offer's coins (the signed inputs of its
 // transaction and the coins the wallet recorded for it).
-TradeResult<Sent> run_offer_cancel(MarketSession& session, const std::string& listing_id, const book::Offer& offer);
+TradeResult<Sent> run_offer_cancel(MarketSession& session, const tx::Txid& listing_id, const book::Offer& offer);
 
 // Withdraws an offer: publishes "ag_offer_cancel" ("listing", "offer" = the offer's id) with a
 // payment that spends the offer's coins the chain shows unspent, so the half-signed offer can
 // never complete. When the chain shows every coin spent, the offer is dead already and the post
-// is paid like any other. Refused, with nothing paid and the offer locks kept:
-// PickOpenOffer for a listing id that is not 64 characters; CoinsUnanswered when no coin is
-// shown unspent and not all are shown spent (WhatsOnChain cannot answer); the funding layer's
-// MustSpendMissing when no unspent coin of the offer can be gathered. On success
+// is paid like any other. Refused, with nothing paid and the offer locks kept: CoinsUnanswered
+// when no coin is shown unspent and not all are shown spent (WhatsOnChain cannot answer); the
+// funding layer's MustSpendMissing when no unspent coin of the offer can be gathered. On success
 // the offer's coin locks and its record are removed.
-TradeResult<Sent> withdraw_offer(MarketSession& session, const std::string& listing_id, const std::string& offer_id, const std::vector<tx::Outpoint>& coins);
+TradeResult<Sent> withdraw_offer(MarketSession& session, const tx::Txid& listing_id, const tx::Txid& offer_id, const std::vector<tx::Outpoint>& coins);
 
 // The offers this wallet posted and has not withdrawn, from its own record (the offer locks),
 // whether or not the book shows them.
 std::vector<funding::OfferRecord> recorded_offers(wallet::WalletSession& wallet);
 
-// Withdraws an offer of the wallet's own record (withdraw_offer).
+// Withdraws an offer of the wallet's own record (withdraw_offer); PickOpenOffer when the record's
+// listing or offer id is no txid.
 TradeResult<Sent> withdraw_recorded_offer(MarketSession& session, const funding::OfferRecord& record);
 
 } // namespace trade

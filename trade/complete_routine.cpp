@@ -48,7 +48,7 @@ TradeResult<Sent> run_completion(MarketSession& session, const OfferRow& row)
     core::Json post = core::Json::object();
     post["type"] = "ag_fill";
     post["handle"] = trader_gate(session.wallet()).handle;
-    post["listing"] = core::ascii_lower(row.listing.id);
+    post["listing"] = row.listing.id.hex();
     post["qty"] = std::to_string(rest.qty);
     post["sold"] = done.check.qty;
     post["pay_sats"] = done.check.paid_sats;

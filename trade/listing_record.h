@@ -13,6 +13,7 @@
 #include "funding/reserves.h"
 #include "trade/error.h"
 #include "trade/offer_rules.h"
+#include "tx/txid.h"
 
 namespace trade {
 class MarketSession;

@@ -102,9 +102,7 @@ struct RecordCheck {
 
 RecordCheck check_record(MarketSession& session, const book::Listing& listing)
 {
-    const std::optional<tx::Txid> listing_id = tx::Txid::parse(listing.id);
-    if (!listing_id) return {std::nullopt, TradeError(TradeCode::NoRecord)};
-    SellerRecord record = seller_record(session, *listing_id);
+    SellerRecord record = seller_record(session, listing.id);
     if (!record.reserve) return {std::nullopt, record.error};
     std::string changed = terms_the_book_changed(listing, *record.reserve);
     if (!changed.empty()) {

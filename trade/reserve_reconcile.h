@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "book/listing.h"
+#include "tx/txid.h"
 #include "wallet/wallet_session.h"
 
 namespace trade {
@@ -24,25 +25,25 @@ struct ListingState {
 
 // The states of the whole reduced book: every listing of `reduced` (sold ones included) with
 // the status the view gave it where the view holds it (expiry is marked only there). Pure.
-std::map<std::string, ListingState> listing_states(const std::map<std::string, book::Listing>& reduced,
+std::map<tx::Txid, ListingState> listing_states(const std::map<tx::Txid, book::Listing>& reduced,
                                                    const std::vector<book::Listing>& view);
 
 // True for "sold", "force_cancelled", "expired", and "cancelled" with fee_ok (a listing
 // cancelled because its fee was never seen keeps its reserve). Pure.
 [[nodiscard]] bool is_closed(const ListingState& state);
 
-// The listing ids, among reserve_listing_ids (empty ids, i.e. reserves not bound to a listing
-// yet, are skipped), whose reserve is to be dropped: those the states hold closed. Each id once,
-// lower-cased, in the order given. Pure.
-std::vector<std::string> reserves_to_drop(const std::vector<std::string>& reserve_listing_ids,
-                                          const std::map<std::string, ListingState>& states);
+// The listing ids, among reserve_listing_ids (the reserves file's text; ids that are no txid,
+// such as the empty id of a reserve not bound to a listing yet, are skipped), whose reserve is
+// to be dropped: those the states hold closed. Each id once, in the order given. Pure.
+std::vector<tx::Txid> reserves_to_drop(const std::vector<std::string>& reserve_listing_ids,
+                                       const std::map<tx::Txid, ListingState>& states);
 
 // Drops, through remove, the reserve of every listing reserves_to_drop names; returns those ids.
-std::vector<std::string> reconcile_reserves(const std::map<std::string, ListingState>& states,
-                                            const std::vector<std::string>& reserve_listing_ids,
-                                            const std::function<void(const std::string& listing_id)>& remove);
+std::vector<tx::Txid> reconcile_reserves(const std::map<tx::Txid, ListingState>& states,
+                                         const std::vector<std::string>& reserve_listing_ids,
+                                         const std::function<void(const tx::Txid& listing_id)>& remove);
 
 // reconcile_reserves over the bound wallet's reserves file (funding/reserves.h).
-std::vector<std::string> reconcile_reserves(wallet::WalletSession& wallet, const std::map<std::string, ListingState>& states);
+std::vector<tx::Txid> reconcile_reserves(wallet::WalletSession& wallet, const std::map<tx::Txid, ListingState>& states);
 
 } // namespace trade

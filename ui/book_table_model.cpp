@@ -67,9 +67,9 @@ bool BookTableModel::waiting(int row) const
     return row >= 0 && static_cast<size_t>(row) < m_waiting.size() && m_waiting[static_cast<size_t>(row)];
 }
 
-int BookTableModel::rowOfId(const std::string& id) const
+int BookTableModel::rowOfId(const std::optional<tx::Txid>& id) const
 {
-    if (id.empty()) return -1;
+    if (!id) return -1;
     for (size_t i = 0; i < m_listings.size(); ++i)
         if (m_listings[i].id == id) return static_cast<int>(i);
     return -1;

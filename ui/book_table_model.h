@@ -10,6 +10,7 @@
 #include <QSortFilterProxyModel>
 #include <QTableView>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,7 +41,7 @@ public:
     const std::string& haystack(int row) const { return m_haystacks[static_cast<size_t>(row)]; }
     bool waiting(int row) const;
     // Row of the listing with this id, or -1.
-    int rowOfId(const std::string& id) const;
+    int rowOfId(const std::optional<tx::Txid>& id) const;
     // Repaints the thumbnail column (after images arrived).
     void thumbnailsChanged();
     // The phase of the waiting-offer flash.

@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include <map>
+#include <optional>
 
 #include "ui/book_table_model.h"
 #include "ui/dialog_texts.h"
@@ -18,7 +19,7 @@ HistoryWindow::HistoryWindow(std::vector<book::HistoryRow> rows, const std::vect
     : DialogWindow("TavrinNodeAgoranHistory", "History", "History", owner), m_rows(std::move(rows))
 {
     body()->addWidget(make_wrapped_label(HISTORY_INTRO, "muted", this));
-    std::map<std::string, const book::Listing*> listings;
+    std::map<tx::Txid, const book::Listing*> listings;
     for (const auto& listing : book) listings[listing.id] = &listing;
 
     m_list = new QTableWidget(static_cast<int>(m_rows.size()), HISTORY_COLUMN_COUNT, this);
@@ -36,7 +37,8 @@ HistoryWindow::HistoryWindow(std::vector<book::HistoryRow> rows, const std::vect
     for (int c = 0; c < HISTORY_COLUMN_COUNT; ++c)
         m_list->setHorizontalHeaderItem(c, new QTableWidgetItem(history_column_title(static_cast<HistoryColumn>(c))));
     for (size_t i = 0; i < m_rows.size(); ++i) {
-        const auto found = listings.find(m_rows[i].listing);
+        const std::optional<tx::Txid> id = tx::Txid::parse(m_rows[i].listing);
+        const auto found = id ? listings.find(*id) : listings.end();
         const book::Listing* listing = found == listings.end() ? nullptr : found->second;
         for (int c = 0; c < HISTORY_COLUMN_COUNT; ++c) {
             const auto column = static_cast<HistoryColumn>(c);

@@ -97,7 +97,7 @@ public:
             // A load that missed posts is shown as such: the window keeps its last complete book.
             load.complete = status.complete;
             load.unread = status.complete ? 0 : std::max<size_t>(status.unread, 1);
-            std::map<std::string, book::Listing> reduced;
+            std::map<tx::Txid, book::Listing> reduced;
             book::reduce_book(posts, book::reduce_context_for(posts, options), reduced);
             if (identity_key.empty()) {
                 load.view = book::book_view_of(reduced, m_session.clock().now());

@@ -38,7 +38,7 @@ public:
     {
         return trade::run_cancel_listing(m_session, listing);
     }
-    trade::TradeResult<trade::Sent> run_offer_cancel(const std::string& listing_id, const book::Offer& offer) override
+    trade::TradeResult<trade::Sent> run_offer_cancel(const tx::Txid& listing_id, const book::Offer& offer) override
     {
         return trade::run_offer_cancel(m_session, listing_id, offer);
     }

@@ -142,7 +142,7 @@ MainWindow::MainWindow(std::shared_ptr<MarketServices> services, Options options
     connect(&c, &MarketController::offersWaitingChanged, this, [this] { animationTick(); });
     connect(&c, &MarketController::updateChecked, this, &MainWindow::onUpdateChecked);
     connect(&c, &MarketController::message, this, &MainWindow::showMessage);
-    connect(&c, &MarketController::listingLive, this, [this](const QString& id) { showListing(utf8(id)); });
+    connect(&c, &MarketController::listingLive, this, [this](const QString& id) { showListing(tx::Txid::parse(utf8(id))); });
     connect(&c, &MarketController::eventLogged, this, [this] {
         if (m_note && !m_note->confirmMode()) m_note->setEvents(m_controller->events());
     });
@@ -450,7 +450,7 @@ void MainWindow::onUpdateChecked()
 void MainWindow::onBookChanged()
 {
     const auto& book = m_controller->book();
-    if (!m_controller->listing(m_selected_id)) m_selected_id.clear();
+    if (!m_controller->listing(m_selected_id)) m_selected_id.reset();
     m_refilling = true;
     m_model->setBook(book, m_controller->waitingOffers());
     m_refilling = false;
@@ -503,7 +503,7 @@ void MainWindow::refillTable()
     m_view->setEmptyTexts(empty_table_texts(m_controller->book().empty(), live_count(m_controller->book())));
 }
 
-bool MainWindow::showListing(const std::string& id, Scroll scroll)
+bool MainWindow::showListing(const std::optional<tx::Txid>& id, Scroll scroll)
 {
     const int source = m_model->rowOfId(id);
     if (source < 0) return false;
@@ -521,7 +521,7 @@ void MainWindow::onSelectionChanged()
     if (m_refilling) return;
     const QModelIndexList rows = m_view->selectionModel()->selectedRows();
     if (rows.isEmpty()) {
-        m_selected_id.clear();
+        m_selected_id.reset();
         return;
     }
     const int source = rows.first().data(BookTableModel::ListingIndexRole).toInt();
@@ -536,9 +536,7 @@ void MainWindow::onRowActivated(const QModelIndex& index)
     const int source = index.data(BookTableModel::ListingIndexRole).toInt();
     const auto& book = m_model->listings();
     if (source < 0 || static_cast<size_t>(source) >= book.size()) return;
-    const std::string& id = book[static_cast<size_t>(source)].id;
-    if (id.size() != 64) return;
-    openPage(m_controller->services()->tx_page_url(id), "the listing's transaction");
+    openPage(m_controller->services()->tx_page_url(book[static_cast<size_t>(source)].id.hex()), "the listing's transaction");
 }
 
 void MainWindow::openPage(const std::string& url, const std::string& what)

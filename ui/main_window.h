@@ -15,6 +15,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "ui/book_table_model.h"
 #include "ui/market_controller.h"
@@ -53,7 +54,7 @@ public:
     // Selects the row of a listing and scrolls it into the middle of the table (Scroll::Centre),
     // just into view, or not at all; false when the table does not show it.
     enum class Scroll { Centre, IntoView, None };
-    bool showListing(const std::string& id, Scroll scroll = Scroll::Centre);
+    bool showListing(const std::optional<tx::Txid>& id, Scroll scroll = Scroll::Centre);
 
     // The message window (at most one; opening one closes the previous).
     void showMessage(const QString& title, const QString& text, const QString& txid = {});
@@ -107,7 +108,7 @@ private:
 
     std::unique_ptr<MarketController> m_controller;
     Options m_options;
-    std::string m_selected_id;
+    std::optional<tx::Txid> m_selected_id;
     bool m_refilling = false;
     bool m_columns_sized = false;
     unsigned m_tick = 0;

@@ -48,9 +48,9 @@ MarketController::~MarketController()
     if (progress_target() == m_target) set_progress_target(nullptr, {});
 }
 
-const book::Listing* MarketController::listing(const std::string& id) const
+const book::Listing* MarketController::listing(const std::optional<tx::Txid>& id) const
 {
-    if (id.empty()) return nullptr;
+    if (!id) return nullptr;
     for (const auto& listing : m_book)
         if (listing.id == id) return &listing;
     return nullptr;
@@ -242,23 +242,23 @@ void MarketController::applyBook(BookJobResult& result, bool silent)
         m_waiting[i] = m_wallet.bound && has_waiting_offer(m_book[i], m_wallet.identity_key, spends);
     m_offers_waiting = std::find(m_waiting.begin(), m_waiting.end(), true) != m_waiting.end();
 
-    std::string went_live;
-    if (!m_pending_id.empty()) {
+    std::optional<tx::Txid> went_live;
+    if (m_pending_id) {
         const book::Listing* posted = listing(m_pending_id);
         if (posted && posted->status == book::ListingStatus::Live) {
             went_live = m_pending_id;
-            m_pending_id.clear();
+            m_pending_id.reset();
         } else if (m_pending_retries < 2) {
             ++m_pending_retries;
             m_repoll_timer.start();
         } else {
-            m_pending_id.clear();
+            m_pending_id.reset();
         }
     }
     emit bookChanged();
     emit freshnessChanged();
     emit offersWaitingChanged();
-    if (!went_live.empty()) emit listingLive(QString::fromStdString(went_live));
+    if (went_live) emit listingLive(QString::fromStdString(went_live->hex()));
 
     std::vector<MarketEvent> events;
     if (compare)
@@ -316,7 +316,7 @@ void MarketController::finishAction(const ActionSpec& plan, const trade::TradeRe
     if (outcome.success) setStatus(outcome.status);
     else setErrorStatus(outcome.status);
     if (plan.list_post && outcome.success && !outcome.txid.empty()) {
-        m_pending_id = core::ascii_lower(outcome.txid);
+        m_pending_id = tx::Txid::parse(outcome.txid);
         m_pending_retries = 0;
     }
     showMessage(QString::fromStdString(plan.title.empty() ? std::string("Tavrin Agoran") : plan.title),

@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -55,7 +56,7 @@ public:
 
     // --- State ---
     const std::vector<book::Listing>& book() const { return m_book; }
-    const book::Listing* listing(const std::string& id) const;
+    const book::Listing* listing(const std::optional<tx::Txid>& id) const;
     const BookFreshness& freshness() const { return m_freshness; }
     const std::vector<book::HistoryRow>& historyRows() const { return m_history; }
     const std::vector<wallet::TvPursaOrdRow>& lots() const { return m_lots; }
@@ -75,7 +76,7 @@ public:
     const std::vector<bool>& waitingOffers() const { return m_waiting; }
     int updateCode() const { return m_update_code; }
     bool updateAvailable() const;
-    const std::string& pendingListing() const { return m_pending_id; }
+    const std::optional<tx::Txid>& pendingListing() const { return m_pending_id; }
     int pendingRetries() const { return m_pending_retries; }
     const std::shared_ptr<MarketServices>& services() const { return m_services; }
     const std::shared_ptr<PostTarget>& target() const { return m_target; }
@@ -158,7 +159,7 @@ private:
     Action m_busy_tile = Action::None;
     bool m_silent_load = false;
     bool m_offers_waiting = false;
-    std::string m_pending_id;
+    std::optional<tx::Txid> m_pending_id;
     int m_pending_retries = 0;
     int m_update_code = -1;
 

@@ -1,5 +1,6 @@
 #include "ui/market_events.h"
 
+#include <optional>
 #include <set>
 
 #include "ui/quantity_text.h"
@@ -9,7 +10,7 @@ namespace ui {
 
 namespace {
 
-const book::Listing* find_listing(const std::vector<book::Listing>& book, const std::string& id)
+const book::Listing* find_listing(const std::vector<book::Listing>& book, const std::optional<tx::Txid>& id)
 {
     for (const auto& listing : book)
         if (listing.id == id) return &listing;
@@ -25,14 +26,14 @@ std::vector<MarketEvent> market_events(const std::vector<book::Listing>& before,
 {
     std::vector<MarketEvent> events;
     if (identity_key.empty()) return events;
-    std::set<std::string> known_offers;
+    std::set<tx::Txid> known_offers;
     for (const auto& listing : before)
         for (const auto& offer : listing.offers) known_offers.insert(offer.id);
     for (const auto& listing : after) {
         if (listing.pubkey != identity_key || listing.status != book::ListingStatus::Live) continue;
         for (const auto& offer : listing.offers) {
             if (known_offers.count(offer.id) > 0) continue;
-            events.push_back({MarketEvent::Kind::NewOffer, listing.id,
+            events.push_back({MarketEvent::Kind::NewOffer, listing.id.hex(),
                               "New offer on your " + item_label(listing) + " listing: " +
                                   quantity_text(listing, offer.qty) + " for " + bsv_text(offer.pay_sats) +
                                   (offer.handle.empty() ? std::string(".") : " from " + offer.handle + ".")});
@@ -42,8 +43,9 @@ std::vector<MarketEvent> market_events(const std::vector<book::Listing>& before,
     for (const auto& row : before_history) known_rows.insert(row.txid.hex());
     for (const auto& row : after_history) {
         if (row.type != "ag_fill" || row.role != "buy" || known_rows.count(row.txid.hex()) > 0) continue;
-        const book::Listing* listing = find_listing(after, row.listing);
-        if (!listing) listing = find_listing(before, row.listing);
+        const std::optional<tx::Txid> id = tx::Txid::parse(row.listing);
+        const book::Listing* listing = find_listing(after, id);
+        if (!listing) listing = find_listing(before, id);
         book::Listing unknown;
         unknown.name = row.name;
         const book::Listing& shown = listing ? *listing : unknown;

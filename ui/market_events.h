@@ -14,7 +14,7 @@ namespace ui {
 struct MarketEvent {
     enum class Kind { NewOffer, OfferFilled };
     Kind kind = Kind::NewOffer;
-    std::string listing_id;
+    std::string listing_id;  // as the book or the history row names it
     std::string text;  // the sentence the status line and the event log show
 };
 

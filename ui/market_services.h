@@ -26,7 +26,7 @@ struct BookLoad {
     bool complete = true;
     size_t unread = 0;  // posts the load could not read
     std::vector<book::Listing> view;
-    std::map<std::string, ListingState> states;  // by listing id; sold listings included
+    std::map<tx::Txid, ListingState> states;  // by listing id; sold listings included
     std::vector<book::HistoryRow> history;       // the wallet's rows, newest first
     bool history_ok = false;                     // history holds the rows of this load
     std::string error;                           // the loader's sentence when !ok (may be empty)

@@ -11,15 +11,15 @@ std::string offers_waiting_text(size_t count)
     return std::to_string(count) + (count == 1 ? " offer waiting" : " offers waiting");
 }
 
-std::map<std::string, size_t> waiting_counts(const std::vector<trade::OfferRow>& rows)
+std::map<tx::Txid, size_t> waiting_counts(const std::vector<trade::OfferRow>& rows)
 {
-    std::map<std::string, size_t> counts;
+    std::map<tx::Txid, size_t> counts;
     for (const auto& row : rows) ++counts[row.listing.id];
     return counts;
 }
 
 MineCards mine_cards(const std::vector<book::Listing>& book, const std::string& identity_key,
-                     const std::string& paymail, const std::map<std::string, size_t>& waiting,
+                     const std::string& paymail, const std::map<tx::Txid, size_t>& waiting,
                      const TimeFormatter& format)
 {
     MineCards cards;

@@ -20,8 +20,8 @@ OfferCancelContext offer_cancel_context(const book::Listing& listing, const book
 OfferCancelContext offer_cancel_context(const book::HistoryRow& row, const std::vector<book::Listing>& book)
 {
     OfferCancelContext context;
-    context.listing_id = row.listing;
-    context.offer.id = row.txid.hex();
+    context.listing_id = tx::Txid::parse(row.listing);
+    context.offer.id = row.txid;
     context.offer.qty = row.qty;
     context.offer.pay_sats = row.pay_sats;
     context.offer.pubkey = row.pubkey;
@@ -30,13 +30,13 @@ OfferCancelContext offer_cancel_context(const book::HistoryRow& row, const std::
     context.listing.name = row.name;
     context.listing.origin = row.origin;
     for (const auto& listing : book) {
-        if (listing.id != row.listing) continue;
+        if (listing.id != context.listing_id) continue;
         context.listing = listing;
         context.listing.offers.clear();
         if (const std::string names = name_and_symbol(listing); !names.empty()) context.item = names;
         context.seller = seller_label(listing);
         for (const auto& offer : listing.offers)
-            if (offer.id == row.txid.hex()) context.offer = offer;
+            if (offer.id == row.txid) context.offer = offer;
     }
     if (context.seller.empty()) context.seller = row.counterparty;
     return context;
@@ -44,7 +44,7 @@ OfferCancelContext offer_cancel_context(const book::HistoryRow& row, const std::
 
 std::string offer_cancel_refusal(const OfferCancelContext& context)
 {
-    return context.listing_id.size() == 64 ? std::string() : trade_refusal(trade::TradeCode::PickOpenOffer);
+    return context.listing_id ? std::string() : trade_refusal(trade::TradeCode::PickOpenOffer);
 }
 
 CancelChoice cancel_choice(const book::Listing* selected, const WalletSnapshot& wallet)
@@ -76,7 +76,7 @@ CancelChoice cancel_choice(const book::Listing* selected, const WalletSnapshot& 
     return choice;
 }
 
-const book::Listing* unlistable_listing(const std::string& listing_id, const std::vector<book::Listing>& book,
+const book::Listing* unlistable_listing(const tx::Txid& listing_id, const std::vector<book::Listing>& book,
                                         const WalletSnapshot& wallet)
 {
     if (!wallet.bound || wallet.identity_key.empty()) return nullptr;

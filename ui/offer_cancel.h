@@ -4,18 +4,20 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "book/history.h"
 #include "book/listing.h"
+#include "tx/txid.h"
 #include "ui/trade_card.h"
 #include "ui/wallet_snapshot.h"
 
 namespace ui {
 
 struct OfferCancelContext {
-    std::string listing_id;
+    std::optional<tx::Txid> listing_id;  // none when the row names no txid
     book::Offer offer;      // its id, and its transaction, whose coins the cancel frees
     book::Listing listing;  // what the offer is for (its units), as far as it is known
     std::string item;       // name and ticker of the listing
@@ -27,8 +29,7 @@ OfferCancelContext offer_cancel_context(const book::Listing& listing, const book
 // listing and the offer in the current book when they are there.
 OfferCancelContext offer_cancel_context(const book::HistoryRow& row, const std::vector<book::Listing>& book);
 
-// "" when the context can be shown; "Pick one of your open offers." when its listing id is not
-// 64 characters long.
+// "" when the context can be shown; "Pick one of your open offers." when it has no listing id.
 std::string offer_cancel_refusal(const OfferCancelContext& context);
 
 // What the Cancel tile does with the selected listing.
@@ -50,7 +51,7 @@ CancelChoice cancel_choice(const book::Listing* selected, const WalletSnapshot& 
 // After the confirmation: the listing held since the tile was pressed, looked up again in the
 // current book. Null unless it is still the wallet's own live listing (the dialog then says
 // "That listing is already closed.").
-const book::Listing* unlistable_listing(const std::string& listing_id, const std::vector<book::Listing>& book,
+const book::Listing* unlistable_listing(const tx::Txid& listing_id, const std::vector<book::Listing>& book,
                                         const WalletSnapshot& wallet);
 
 } // namespace ui

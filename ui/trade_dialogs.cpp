@@ -131,7 +131,7 @@ void TradeDialogs::openOfferCancel(const OfferCancelContext& context)
     m_context.confirm("Cancel offer", offer_cancel_question(context), "Cancel offer", [dialogs, context] {
         if (dialogs.refuseWhenBusy()) return;
         dialogs.startAction({Action::Cancel, "Cancel offer", STATUS_CANCELLING_OFFER, STATUS_OFFER_CANCEL_DONE},
-                            [listing_id = context.listing_id, offer = context.offer](TradeServices& services) {
+                            [listing_id = *context.listing_id, offer = context.offer](TradeServices& services) {
                                 return services.run_offer_cancel(listing_id, offer);
                             });
     });

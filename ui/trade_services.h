@@ -35,7 +35,7 @@ public:
 
     // --- Cancel ---
     virtual trade::TradeResult<trade::Sent> run_cancel_listing(const book::Listing& listing) = 0;
-    virtual trade::TradeResult<trade::Sent> run_offer_cancel(const std::string& listing_id, const book::Offer& offer) = 0;
+    virtual trade::TradeResult<trade::Sent> run_offer_cancel(const tx::Txid& listing_id, const book::Offer& offer) = 0;
 
     // --- Complete ---
     virtual std::vector<trade::OfferRow> offers_on_my_listings(const std::vector<book::Listing>& listings,

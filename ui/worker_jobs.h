@@ -17,7 +17,7 @@ struct BookJobResult {
     std::vector<book::HistoryRow> history;
     bool history_ok = false;
     std::string error;                  // empty unless !ok
-    std::vector<std::string> dropped;   // reserves settled by this load (listing ids)
+    std::vector<tx::Txid> dropped;      // reserves settled by this load (listing ids)
     bool balance_ok = false;            // the balance was refreshed with the load
     WalletSnapshot wallet;              // read after the reconciliation and the balance
 };

@@ -31,6 +31,7 @@ const booktest::Trader MALLORY = booktest::trader(23, "mallory");
 const booktest::Trader ARCHITECT = booktest::trader(24, "arch");
 
 const std::string LISTING_ID = txid_of(0x10);
+const tx::Txid LISTING = *tx::Txid::parse(LISTING_ID);
 const std::string LOT_UTXO = txid_of(0xaa) + "_1";
 
 book::ReduceContext context()
@@ -38,10 +39,10 @@ book::ReduceContext context()
     return booktest::reduce_context({ARCHITECT.pub});
 }
 
-std::map<std::string, Listing> reduce(const std::vector<PostRecord>& posts, const book::ReduceContext& c = context())
+std::map<tx::Txid, Listing> reduce(const std::vector<PostRecord>& posts, const book::ReduceContext& c = context())
 {
-    std::map<std::string, Listing> out;
-    out["stale"] = Listing{};
+    std::map<tx::Txid, Listing> out;
+    out[tx::Txid()] = Listing{};
     book::reduce_book(posts, c, out);
     return out;
 }
@@ -93,8 +94,8 @@ TEST(ReduceBook, WithoutAnExpiryAListingLivesTwentyEightDaysNeverWrappingRound)
         post.erase("exp");
         auto book = reduce({record(LISTING_ID, sign(post, SELLER, c.ts)),
                             action(0x20, fill_post("0", "1", ""), SELLER, c.ts == MAX ? MAX : c.ts + 1)});
-        EXPECT_EQ(book.at(LISTING_ID).exp, c.exp) << c.ts;
-        EXPECT_EQ(book.at(LISTING_ID).status, book::ListingStatus::Sold) << c.ts;
+        EXPECT_EQ(book.at(LISTING).exp, c.exp) << c.ts;
+        EXPECT_EQ(book.at(LISTING).status, book::ListingStatus::Sold) << c.ts;
         if (c.exp < 1) continue;  // no expiry at all (the loader never hands on such a time)
         book = reduce({record(LISTING_ID, sign(post, SELLER, c.ts))});
         EXPECT_EQ(book::book_view_of(book, MAX).at(0).status, c.exp == MAX ? book::ListingStatus::Live : book::ListingStatus::Expired) << c.ts;
@@ -175,7 +176,7 @@ TEST(ReduceBook, WhatEachPostMakesOfTheListing)
     for (const Case& c : cases) {
         const auto book = reduce(c.posts, c.context);
         ASSERT_EQ(book.size(), 1u) << c.what;
-        const Listing& l = book.at(LISTING_ID);
+        const Listing& l = book.at(LISTING);
         EXPECT_EQ(l.status, c.status) << c.what;
         EXPECT_EQ(l.qty, c.qty) << c.what;
         EXPECT_EQ(l.price_sats, c.price) << c.what;
@@ -196,9 +197,9 @@ TEST(ReduceBook, ClosingFillsSellTheListingAndTheViewDropsIt)
 {
     for (const Json& closing : {fill_post("0", "10", txid_of(0xbb) + "_2"), fill_post("5", "5", "")}) {
         auto book = reduce({listing(), action(0x20, buy("10", 1000), BUYER, 1001), action(0x21, closing, SELLER, 1002)});
-        EXPECT_EQ(book.at(LISTING_ID).status, book::ListingStatus::Sold) << closing.dump();
-        EXPECT_EQ(book.at(LISTING_ID).qty + book.at(LISTING_ID).utxo, "0");
-        EXPECT_TRUE(book.at(LISTING_ID).offers.empty());
+        EXPECT_EQ(book.at(LISTING).status, book::ListingStatus::Sold) << closing.dump();
+        EXPECT_EQ(book.at(LISTING).qty + book.at(LISTING).utxo, "0");
+        EXPECT_TRUE(book.at(LISTING).offers.empty());
         EXPECT_TRUE(book::book_view_of(book, 0).empty());
     }
     auto view = book::book_view_of(
@@ -217,8 +218,8 @@ TEST(ReduceBook, AnEmptyKeyNeverOwnsAListing)
     Json cancel = sign(Json{{"type", "ag_cancel"}, {"listing", LISTING_ID}}, MALLORY, 1001);
     cancel.erase("pubkey");
     auto book = reduce({record(LISTING_ID, list), record(txid_of(0x30), cancel)});
-    EXPECT_EQ(book.at(LISTING_ID).pubkey, SELLER.pub);
-    EXPECT_EQ(book.at(LISTING_ID).status, book::ListingStatus::Live);
+    EXPECT_EQ(book.at(LISTING).pubkey, SELLER.pub);
+    EXPECT_EQ(book.at(LISTING).status, book::ListingStatus::Live);
 }
 
 TEST(ReduceBook, OffersStayOnClosedListingsAndCancelByIdAndKey)
@@ -227,12 +228,12 @@ TEST(ReduceBook, OffersStayOnClosedListingsAndCancelByIdAndKey)
                         action(0x21, buy("1", 100), BUYER, 1002), action(0x22, buy("2", 200), MALLORY, 1003),
                         action(0x23, buy("3", 300), BUYER, 1004),
                         action(0x24, Json{{"type", "ag_offer_cancel"}, {"offer", core::ascii_lower(txid_of(0x21))}}, BUYER, 1005)});
-    const auto& offers = book.at(LISTING_ID).offers;
+    const auto& offers = book.at(LISTING).offers;
     ASSERT_EQ(offers.size(), 2u);
-    EXPECT_EQ(offers[0].id, txid_of(0x22));
+    EXPECT_EQ(offers[0].id, *tx::Txid::parse(txid_of(0x22)));
     EXPECT_EQ(offers[0].handle, "mallory");
     EXPECT_EQ(offers[0].pay_sats, 200u);
-    EXPECT_EQ(offers[1].id, txid_of(0x23));
+    EXPECT_EQ(offers[1].id, *tx::Txid::parse(txid_of(0x23)));
     EXPECT_EQ(offers[1].created, 1004);
 }
 
@@ -243,7 +244,7 @@ TEST(ReduceBook, AListingWithoutItsFeeIsCancelled)
     using S = book::ListingStatus;
     const Json post = sign(booktest::listing_post("10", 1000, LOT_UTXO), SELLER, 1000);
     book::ReduceContext reserved = context();
-    reserved.reserved_listing_ids.insert(LISTING_ID);
+    reserved.reserved_listing_ids.insert(LISTING);
     auto paid = [&](const std::function<void(Json&)>& change) {
         Json tx = booktest::post_tx(post);
         change(tx["vout"]);
@@ -268,7 +269,7 @@ TEST(ReduceBook, AListingWithoutItsFeeIsCancelled)
          }), S::Live},
     };
     for (const Case& c : cases) {
-        const Listing l = reduce({record(LISTING_ID, post, 0, c.tx)}, c.context).at(LISTING_ID);
+        const Listing l = reduce({record(LISTING_ID, post, 0, c.tx)}, c.context).at(LISTING);
         EXPECT_EQ(l.status, c.status) << c.what;
         EXPECT_EQ(l.fee_ok, c.status == S::Live && std::string(c.what) != "no fee, no change") << c.what;
     }
@@ -278,7 +279,7 @@ TEST(ReduceBook, TheSellersWordsAreKeptApartFromTheLot)
 {
     Json post = booktest::listing_post("1", 1, LOT_UTXO);
     post.update(Json{{"name", "Gold"}, {"sym", "GLD"}, {"icon", txid_of(0x99) + "_0"}});
-    const Listing l = reduce({record(LISTING_ID, sign(post, SELLER, 1000))}).at(LISTING_ID);
+    const Listing l = reduce({record(LISTING_ID, sign(post, SELLER, 1000))}).at(LISTING);
     EXPECT_EQ(l.claimed.name + "|" + l.claimed.sym + "|" + l.claimed.icon, "Gold|GLD|" + txid_of(0x99) + "_0");
     EXPECT_EQ(l.name + l.sym + l.icon, "");  // only the chain fills these
 }
@@ -326,22 +327,22 @@ TEST(ChainFacts, TheLotIsWhatTheChainHolds)
 TEST(BookView, KeepsClosedListingsButNotSoldOrEmptyOnesNewestFirst)
 {
     using S = book::ListingStatus;
-    std::map<std::string, Listing> listings;
-    const std::tuple<std::string, S, std::string, int64_t> rows[] = {
-        {"a", S::Live, "5", 1}, {"b", S::Cancelled, "5", 3}, {"c", S::Sold, "5", 4}, {"d", S::Live, "0", 5},
-        {"e", S::ForceCancelled, "1", 2}, {"f", S::Live, "junk", 6}, {"g", S::Cancelled, "2", 20'000}};
+    std::map<tx::Txid, Listing> listings;
+    const std::tuple<char, S, std::string, int64_t> rows[] = {
+        {'a', S::Live, "5", 1}, {'b', S::Cancelled, "5", 3}, {'c', S::Sold, "5", 4}, {'d', S::Live, "0", 5},
+        {'e', S::ForceCancelled, "1", 2}, {'f', S::Live, "junk", 6}, {'0', S::Cancelled, "2", 20'000}};
     for (const auto& [id, status, qty, created] : rows)
-        listings[id] = {.id = id, .qty = qty, .created = created, .exp = 10'000, .status = status};
+        listings[*tx::Txid::parse(std::string(64, id))] = {.id = *tx::Txid::parse(std::string(64, id)), .qty = qty, .created = created, .exp = 10'000, .status = status};
     std::string shown;
-    for (const Listing& l : book::book_view_of(listings, 10'001)) shown += l.id + std::string(book::listing_status_text(l.status)) + " ";
-    EXPECT_EQ(shown, "gcancelled bcancelled eforce_cancelled aexpired ");
+    for (const Listing& l : book::book_view_of(listings, 10'001)) shown += l.id.hex()[0] + std::string(book::listing_status_text(l.status)) + " ";
+    EXPECT_EQ(shown, "0cancelled bcancelled eforce_cancelled aexpired ");
 }
 
 using book::HistoryRow;
 
 std::vector<HistoryRow> history(const std::vector<PostRecord>& posts, const std::string& my_key)
 {
-    std::map<std::string, Listing> listings = reduce(posts);
+    std::map<tx::Txid, Listing> listings = reduce(posts);
     for (auto& [id, listing] : listings) listing.name = "Token";
     return book::history_rows(posts, listings, my_key);
 }
@@ -439,7 +440,7 @@ std::pair<PostRecord, PostRecord> original_and_copy(Json body, Json copy_changes
     return {record(txid_of(0x90), original, 2), record(txid_of(0x05), copy, 3)};
 }
 
-std::map<std::string, Listing> reduced(std::vector<PostRecord> posts, bool drop)
+std::map<tx::Txid, Listing> reduced(std::vector<PostRecord> posts, bool drop)
 {
     if (drop) book::drop_replays(posts);
     return reduce(posts, booktest::reduce_context());
@@ -460,11 +461,11 @@ TEST(Replay, ACopiedEnvelopeActsOnlyWhereItWasSigned)
         ASSERT_TRUE(book::verify_post_signature(copy.post));
         posts.push_back(copy);  // gathered order is kept in `seen`, not in the vector
         posts.push_back(original);
-        ASSERT_NE(reduced(posts, false).at(LISTING_B).status, book::ListingStatus::Live) << body.dump();
+        ASSERT_NE(reduced(posts, false).at(*tx::Txid::parse(LISTING_B)).status, book::ListingStatus::Live) << body.dump();
         auto book = reduced(posts, true);
-        EXPECT_NE(book.at(LISTING_A).status == book::ListingStatus::Live, body["type"] == "ag_cancel") << body.dump();
-        EXPECT_EQ(book.at(LISTING_B).status, book::ListingStatus::Live) << body.dump();
-        EXPECT_EQ(book.at(LISTING_B).qty + std::to_string(book.at(LISTING_B).price_sats), "109000") << body.dump();
+        EXPECT_NE(book.at(*tx::Txid::parse(LISTING_A)).status == book::ListingStatus::Live, body["type"] == "ag_cancel") << body.dump();
+        EXPECT_EQ(book.at(*tx::Txid::parse(LISTING_B)).status, book::ListingStatus::Live) << body.dump();
+        EXPECT_EQ(book.at(*tx::Txid::parse(LISTING_B)).qty + std::to_string(book.at(*tx::Txid::parse(LISTING_B)).price_sats), "109000") << body.dump();
     }
 
     Json listing = sign(booktest::listing_post("10", 1000, txid_of(0xa1) + "_1"), SELLER, 1000);
@@ -474,7 +475,7 @@ TEST(Replay, ACopiedEnvelopeActsOnlyWhereItWasSigned)
     EXPECT_EQ(reduced(posts, false).size(), 2u);
     auto book = reduced(posts, true);
     ASSERT_EQ(book.size(), 1u);
-    EXPECT_EQ(book.at(txid_of(0x60)).price_sats, 1000u);
+    EXPECT_EQ(book.at(*tx::Txid::parse(txid_of(0x60))).price_sats, 1000u);
 }
 
 // Re-encodings that verify as well as the original must count as the same envelope.

@@ -274,13 +274,13 @@ protected:
         ASSERT_FALSE(open_wallet("erin", {400'000, 1'500'000}).empty());
         m_token = devnet().mint(m_ordinals, "10", "TEN");
         ASSERT_FALSE(m_token.empty());
-        list(std::string(64, 'a'), book::ListingKind::Token, m_token, m_token, "10", 10'000);
+        list(test_txid('a'), book::ListingKind::Token, m_token, m_token, "10", 10'000);
         m_buyer_coin = devnet().fund(m_buyer.address, BUYER_COIN, true);
         ASSERT_FALSE(m_buyer_coin.empty());
     }
 
     // A live listing of this wallet on the book, its reserve and its record (`lot` units held).
-    void list(const std::string& id, book::ListingKind kind, const std::string& origin, const std::string& utxo,
+    void list(const tx::Txid& id, book::ListingKind kind, const std::string& origin, const std::string& utxo,
               const std::string& qty, uint64_t price, const std::string& lot = "")
     {
         m_listing = {.id = id, .origin = origin, .kind = kind, .utxo = utxo, .qty = qty, .price_sats = price, .pay_addr = m_receive,
@@ -288,7 +288,7 @@ protected:
         const funding::ListingRecord record{std::string(book::listing_kind_text(kind)), test_outpoint(utxo), lot.empty() ? qty : lot, qty,
                                             price, qty, price, m_receive, m_ordinals, 1'700'000'000};
         ASSERT_TRUE(funding::reserve_add(session().wallet(), test_outpoint(utxo), origin, 0));
-        ASSERT_TRUE(funding::reserve_bind_listing(session().wallet(), test_outpoint(utxo), test_txid(id), record));
+        ASSERT_TRUE(funding::reserve_bind_listing(session().wallet(), test_outpoint(utxo), id, record));
     }
 
     tx::TxOutput transfer(const std::string& address, const std::string& amt) const
@@ -365,16 +365,16 @@ TEST_F(Selling, OnlyAnOfferThatAnswersThisWalletsRecordIsSigned)
     ASSERT_EQ(failure_of(done.result), TradeCode::BuyerSignatureBad);
     EXPECT_EQ(done.result.error().input, 1u);
     EXPECT_TRUE(done.check.passes);
-    EXPECT_EQ(funding::reserve_for_listing(session().wallet(), test_txid(m_listing.id)), test_outpoint(m_token));
+    EXPECT_EQ(funding::reserve_for_listing(session().wallet(), m_listing.id), test_outpoint(m_token));
 
-    ASSERT_TRUE(funding::reserve_remove_listing(session().wallet(), test_txid(m_listing.id)));
+    ASSERT_TRUE(funding::reserve_remove_listing(session().wallet(), m_listing.id));
     EXPECT_EQ(failure_of(trade::complete_offer(session(), offer_for_three(), m_listing).result), TradeCode::NoRecord);
     EXPECT_FALSE(spent(m_token));
     EXPECT_FALSE(spent(m_buyer_coin + "_0"));
 
     std::string picture = devnet().inscribe(m_ordinals, "image/png", "mine");
     std::string other = devnet().inscribe(m_ordinals, "image/png", "not listed");
-    list(std::string(64, 'd'), book::ListingKind::Picture, other, picture, "1", 20'000);  // names another picture
+    list(test_txid('d'), book::ListingKind::Picture, other, picture, "1", 20'000);  // names another picture
     std::string for_picture = offer(picture, {{1, tx::p2pkh_script(m_buyer.hash)},
                                               {20'000, tx::p2pkh_script(*core::hash160_from_address(m_receive))},
                                               {BUYER_COIN - 20'000 - 600, tx::p2pkh_script(m_buyer.hash)}});
@@ -383,12 +383,12 @@ TEST_F(Selling, OnlyAnOfferThatAnswersThisWalletsRecordIsSigned)
 
     // A listing of 3 of the lot's 10 sells out: its record goes, and the 7 left over are the
     // seller's to list again, held for no listing.
-    list(std::string(64, 'b'), book::ListingKind::Token, m_token, m_token, "3", 3'000, "10");
+    list(test_txid('b'), book::ListingKind::Token, m_token, m_token, "3", 3'000, "10");
     trade::Completion sold = trade::complete_offer(session(), offer_for_three(), m_listing);
     ASSERT_TRUE(sold.result) << trade::result_text(sold.result);
     EXPECT_TRUE(spent(m_token));
     EXPECT_EQ(sold.leftover_units, "7");
-    EXPECT_FALSE(funding::reserve_of_listing(session().wallet(), test_txid(m_listing.id)));
+    EXPECT_FALSE(funding::reserve_of_listing(session().wallet(), m_listing.id));
 }
 
 // A reserve bound before records were kept: the record is rebuilt from the listing post this
@@ -400,18 +400,18 @@ TEST_F(Selling, AnOlderReserveIsRebuiltOnlyFromThisWalletsOwnListingPost)
                        {"exp", 4'000'000'000LL}, {"pay_addr", m_receive}, {"ord_addr", m_ordinals}};
     auto published = trade::publish_post(session(), post, true);
     ASSERT_TRUE(published) << trade::result_text(published);
-    (void)funding::reserve_remove_listing(session().wallet(), test_txid(m_listing.id));
-    m_listing.id = txid_of(published);
+    (void)funding::reserve_remove_listing(session().wallet(), m_listing.id);
+    m_listing.id = test_txid(txid_of(published));
     ASSERT_TRUE(funding::reserve_add(session().wallet(), test_outpoint(m_token), m_token, 0));
-    ASSERT_TRUE(funding::reserve_bind_listing(session().wallet(), test_outpoint(m_token), test_txid(m_listing.id)));
+    ASSERT_TRUE(funding::reserve_bind_listing(session().wallet(), test_outpoint(m_token), m_listing.id));
 
-    ASSERT_TRUE(funding::reserve_rebind(session().wallet(), test_txid(m_listing.id), {test_txid('b'), 1}));
-    EXPECT_EQ(trade::seller_record(session(), test_txid(m_listing.id)).error.code, TradeCode::RecordPartlySold);
-    ASSERT_TRUE(funding::reserve_rebind(session().wallet(), test_txid(m_listing.id), test_outpoint(m_token)));
-    trade::SellerRecord rebuilt = trade::seller_record(session(), test_txid(m_listing.id));
+    ASSERT_TRUE(funding::reserve_rebind(session().wallet(), m_listing.id, {test_txid('b'), 1}));
+    EXPECT_EQ(trade::seller_record(session(), m_listing.id).error.code, TradeCode::RecordPartlySold);
+    ASSERT_TRUE(funding::reserve_rebind(session().wallet(), m_listing.id, test_outpoint(m_token)));
+    trade::SellerRecord rebuilt = trade::seller_record(session(), m_listing.id);
     ASSERT_TRUE(rebuilt.reserve) << trade::error_text(rebuilt.error);
     EXPECT_EQ(rebuilt.reserve->record.price_left, 10'000u);
-    EXPECT_TRUE(funding::reserve_of_listing(session().wallet(), test_txid(m_listing.id))->record.known());  // kept from now on
+    EXPECT_TRUE(funding::reserve_of_listing(session().wallet(), m_listing.id)->record.known());  // kept from now on
     EXPECT_TRUE(trade::complete_offer(session(), offer_for_three(), m_listing).result);
 
     ASSERT_TRUE(funding::reserve_add(session().wallet(), {test_txid(m_buyer_coin), 0}, "", 0));
@@ -431,7 +431,7 @@ protected:
         EXPECT_FALSE(open_wallet("fred", {2'500, 2'500, 2'500}).empty());
         std::string token = devnet().mint(SELLER_ORD, "10", "TEN");
         book::Offer out;
-        out.id = std::string(64, 'f');
+        out.id = test_txid('f');
         out.offer = built(trade::build_offer(session(), {token, token, book::ListingKind::Token, "10", 3'000, SELLER_PAY, SELLER_ORD}));
         EXPECT_TRUE(funding::offer_locks_add(session().wallet(), funding::offer_input_outpoints(out.offer)));
         auto t = trade::parse_offer_text(out.offer);
@@ -469,9 +469,8 @@ protected:
 // nothing, pays nothing and keeps the locks. Otherwise it spends the first coin still unspent.
 TEST_F(Withdrawing, TheWithdrawalSpendsACoinOfTheOfferThatIsStillUnspentOrPostsNothing)
 {
-    const std::string listing(64, 'e');
+    const tx::Txid listing = test_txid('e');
     book::Offer offer = two_coin_offer();
-    EXPECT_EQ(failure_of(trade::run_offer_cancel(session(), "abc", offer)), TradeCode::PickOpenOffer);
     devnet().fault("woc", {{"down", true}});  // WhatsOnChain cannot say whether the coins are spent
     EXPECT_EQ(failure_of(trade::run_offer_cancel(session(), listing, offer)), TradeCode::CoinsUnanswered);
     devnet().clear_faults();

@@ -8,39 +8,41 @@
 #include "ui/reserve_reconcile.h"
 #include "ui/thumbnail_key.h"
 #include "ui/waiting_offer.h"
+#include "tests/support/test_txid.h"
 
 namespace {
 
 const std::string ME = "02" + std::string(64, 'a');
 const std::string UTXO = std::string(64, 'c') + "_0";
 
-book::Listing listing(book::ListingStatus status, const std::string& id = std::string(64, '1'))
+book::Listing listing(book::ListingStatus status, const tx::Txid& id = test_txid('1'))
 {
     return {.id = id, .utxo = UTXO, .pubkey = ME, .status = status};
 }
 
 book::Listing token(const std::string& sym, int dec, const std::string& qty, uint64_t price)
 {
-    return {.id = std::string(64, '1'), .utxo = UTXO, .qty = qty, .price_sats = price, .pubkey = ME,
+    return {.id = test_txid('1'), .utxo = UTXO, .qty = qty, .price_sats = price, .pubkey = ME,
             .name = sym, .sym = sym, .dec = dec};
 }
 
 // Only a listing the load saw closed lets its reserve go (expiry as the view marks it); one
-// missing from the load (a registry outage fails every key check) never does; ids compare in
-// lower case.
+// missing from the load (a registry outage fails every key check) never does; the reserves'
+// ids are read in either case, and one that is no txid names no listing.
 TEST(ReserveReconcile, OnlyListingsSeenClosedLetTheirReserveGo)
 {
-    std::map<std::string, book::Listing> reduced;
-    for (auto [id, status] : {std::pair{"S1", book::ListingStatus::Sold}, {"forced", book::ListingStatus::ForceCancelled},
-                              {"aging", book::ListingStatus::Live}, {"live", book::ListingStatus::Live},
-                              {"cancelled", book::ListingStatus::Cancelled}, {"nofee", book::ListingStatus::Cancelled}})
-        reduced[id] = listing(status, id);
-    reduced["cancelled"].fee_ok = true;
-    book::Listing aged = reduced["aging"];
+    std::map<tx::Txid, book::Listing> reduced;  // sold, force-cancelled, aging, live, cancelled, unpaid
+    for (auto [id, status] : {std::pair{'a', book::ListingStatus::Sold}, {'b', book::ListingStatus::ForceCancelled},
+                              {'c', book::ListingStatus::Live}, {'d', book::ListingStatus::Live},
+                              {'e', book::ListingStatus::Cancelled}, {'f', book::ListingStatus::Cancelled}})
+        reduced[test_txid(id)] = listing(status, test_txid(id));
+    reduced[test_txid('e')].fee_ok = true;
+    book::Listing aged = reduced[test_txid('c')];
     aged.status = book::ListingStatus::Expired;  // the view marks expiry; the reduced book does not
     const auto states = ui::listing_states(reduced, {aged});
-    EXPECT_EQ(ui::reserves_to_drop({"s1", "FORCED", "aging", "live", "cancelled", "nofee", "", "missing", "s1"}, states),
-              (std::vector<std::string>{"s1", "forced", "aging", "cancelled"}));
+    auto hex = [](char c) { return std::string(64, c); };
+    EXPECT_EQ(ui::reserves_to_drop({hex('A'), hex('B'), hex('c'), hex('d'), hex('e'), hex('f'), "", "missing", hex('a')}, states),
+              (std::vector<tx::Txid>{test_txid('a'), test_txid('b'), test_txid('c'), test_txid('e')}));
 }
 
 // An offer waits on a live listing of the wallet when it is short or cannot be checked, or when
@@ -106,16 +108,16 @@ TEST(MarketEvents, EachNewOfferAndEachFillOnce)
 {
     book::Listing mine = token("LYRA", 0, "250000", 50'000'000);
     book::Listing theirs = token("OWL", 0, "10", 1000);
-    theirs.id = "L2";
+    theirs.id = test_txid('2');
     theirs.pubkey = "02" + std::string(64, 'b');
-    const book::Offer second{.id = "o2", .handle = "rhea", .qty = "1000", .pay_sats = 200'000};
-    mine.offers = theirs.offers = {book::Offer{.id = "o1"}};
+    const book::Offer second{.id = test_txid('b'), .handle = "rhea", .qty = "1000", .pay_sats = 200'000};
+    mine.offers = theirs.offers = {book::Offer{.id = test_txid('a')}};
     const std::vector<book::Listing> before = {mine, theirs};
     auto after = before;
     after[0].offers.push_back(second);
     after[1].offers.push_back(second);  // an offer on someone else's listing is not ours to hear of
     const book::HistoryRow bought{
-        .type = "ag_fill", .txid = *tx::Txid::parse(std::string(64, 'f')), .listing = "L2", .counterparty = "rhea", .qty = "4", .pay_sats = 400, .role = "buy"};
+        .type = "ag_fill", .txid = *tx::Txid::parse(std::string(64, 'f')), .listing = std::string(64, '2'), .counterparty = "rhea", .qty = "4", .pay_sats = 400, .role = "buy"};
 
     const auto events = ui::market_events(before, after, {}, {bought}, ME);
     ASSERT_EQ(events.size(), 2u);

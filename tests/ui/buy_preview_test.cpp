@@ -12,7 +12,7 @@ namespace {
 
 book::Listing listing(const char* qty, uint64_t price, int dec = 0, book::ListingStatus status = book::ListingStatus::Live)
 {
-    return {.id = std::string(64, '1'), .utxo = std::string(64, 'e') + "_0", .qty = qty, .price_sats = price,
+    return {.id = *tx::Txid::parse(std::string(64, '1')), .utxo = std::string(64, 'e') + "_0", .qty = qty, .price_sats = price,
             .pay_addr = "1SellerPays0000000000000000000000", .sym = "LYRA", .dec = dec, .status = status};
 }
 
@@ -53,7 +53,7 @@ TEST(HeldListing, FoundByIdRefusedWhenGoneClosedOrAnyTermMoved)
 {
     const auto held = listing("10", 100'000'000);
     auto neighbour = listing("10", 5);
-    neighbour.id = std::string(64, '2');
+    neighbour.id = *tx::Txid::parse(std::string(64, '2'));
     auto busier = held;  // offers and labels arriving meanwhile do not refuse
     busier.offers.push_back(book::Offer{});
     busier.note = "new note";

@@ -87,7 +87,7 @@ TEST_F(MainWindowTest, FiltersDriveTheTableAndTheSelectionFollowsItsListing)
 
     w->table()->selectRow(3);
     ASSERT_NE(w->selectedListing(), nullptr);
-    const std::string id = w->selectedListing()->id;
+    const tx::Txid id = w->selectedListing()->id;
     std::reverse(book.begin(), book.end());
     services->set_book(book);
     ASSERT_TRUE(reload(*w));
@@ -131,7 +131,7 @@ TEST_F(MainWindowTest, ANewOfferIsAnnouncedAndTheBalanceFollowsTheLoad)
     services->set_wallet(ui::sample_wallet(book[0].pubkey));
     auto w = open();
     EXPECT_FALSE(w->controller().offersWaiting());
-    book[0].offers.push_back({.id = std::string(64, '1'), .offer = "short"});
+    book[0].offers.push_back({.id = *tx::Txid::parse(std::string(64, '1')), .offer = "short"});
     services->set_book(book);
     ui::WalletSnapshot poorer = ui::sample_wallet(book[0].pubkey);
     poorer.balance_sats = 123'000;
@@ -158,14 +158,14 @@ TEST_F(MainWindowTest, APostedListingIsShownAndItsTxidCopies)
     click(*w->messageWindow(), "note.copy");
     EXPECT_EQ(QApplication::clipboard()->text().toStdString(), txid);
     ASSERT_TRUE(idle(*w));
-    EXPECT_EQ(w->controller().pendingListing(), txid);
+    EXPECT_EQ(w->controller().pendingListing(), tx::Txid::parse(txid));
 
     auto later = ui::sample_book(200, 4);
     later.push_back(later.back());
-    later.back().id = txid;
+    later.back().id = *tx::Txid::parse(txid);
     later.back().status = book::ListingStatus::Live;
     services->set_book(later);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return w->selectedListing() && w->selectedListing()->id == txid; }, 6000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w->selectedListing() && w->selectedListing()->id.hex() == txid; }, 6000));
 }
 
 // A load running when the user unbinds cannot bind the wallet again when it ends.

@@ -7,9 +7,9 @@
 
 namespace {
 
-book::Offer offer(const std::string& id, const std::string& hex)
+book::Offer offer(const std::string& hex)
 {
-    return {.id = id, .pay_sats = 25'000'000, .offer = hex};
+    return {.pay_sats = 25'000'000, .offer = hex};
 }
 
 ui::CompleteRow row_of(const book::Listing& listing, const book::Offer& offer, uint64_t paid = 0)
@@ -23,13 +23,13 @@ ui::CompleteRow row_of(const book::Listing& listing, const book::Offer& offer, u
 TEST(CompleteRows, TheVerdictFollowsTheSellersCheck)
 {
     const book::Listing a;
-    const auto refused = ui::complete_card(row_of(a, offer("x", "0100"), 1)).fields[4];
+    const auto refused = ui::complete_card(row_of(a, offer("0100"), 1)).fields[4];
     EXPECT_TRUE(refused.value.starts_with("Refused: ")) << refused.value;
     EXPECT_EQ(refused.tone, ui::CardField::Tone::Bad);
-    EXPECT_EQ(ui::complete_card(row_of(a, offer("x", "0100"), 25'000'000)).fields[4].tone, ui::CardField::Tone::Good);
-    EXPECT_EQ(ui::complete_card(row_of(a, offer("y", ""))).fields[4].tone, ui::CardField::Tone::Normal);
+    EXPECT_EQ(ui::complete_card(row_of(a, offer("0100"), 25'000'000)).fields[4].tone, ui::CardField::Tone::Good);
+    EXPECT_EQ(ui::complete_card(row_of(a, offer(""))).fields[4].tone, ui::CardField::Tone::Normal);
 
-    const std::vector<ui::CompleteRow> rows = {row_of(a, offer("x", "0100")), row_of(a, offer("y", ""))};
+    const std::vector<ui::CompleteRow> rows = {row_of(a, offer("0100")), row_of(a, offer(""))};
     EXPECT_EQ(ui::complete_refusal(rows, 0), "");
     EXPECT_EQ(ui::complete_refusal(rows, 1), ui::trade_refusal(trade::TradeCode::OfferNotSigned));
     for (int pick : {-1, 2}) EXPECT_EQ(ui::complete_refusal(rows, pick), "Pick an offer.");

@@ -45,7 +45,7 @@ std::vector<book::Listing> sample_book(size_t n, unsigned seed)
     const int64_t now = 1'790'000'000;
     for (size_t i = 0; i < n; ++i) {
         book::Listing l;
-        l.id = hex64(rng);
+        l.id = tx::Txid::parse(hex64(rng)).value();
         const bool token = rng() % 3 != 0;
         const std::string seller = SELLERS[rng() % std::size(SELLERS)];
         l.handle = seller + "@tavrinnode.example";

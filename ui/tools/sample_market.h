@@ -72,7 +72,7 @@ public:
 private:
     mutable std::mutex m_mutex;
     std::vector<book::Listing> m_view;
-    std::map<std::string, ListingState> m_states;
+    std::map<tx::Txid, ListingState> m_states;
     std::string m_book_error;
     WalletSnapshot m_wallet;
     WalletSnapshot m_wallet_after_connect;

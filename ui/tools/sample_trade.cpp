@@ -119,11 +119,11 @@ trade::TradeResult<trade::Sent> ScriptedTradeServices::publish_listing(const cor
 trade::BuyPlan ScriptedTradeServices::plan_buy(const book::Listing& listing, const std::string& qty_box)
 {
     pause();
-    record("plan_buy", listing.id, qty_box);
+    record("plan_buy", listing.id.hex(), qty_box);
     trade::BuyPlan plan;
     plan.refusal = answer("plan_buy");
     if (plan.refusal) return plan;
-    plan.post = {{"type", "ag_buy"}, {"listing", listing.id}, {"qty", qty_box}};
+    plan.post = {{"type", "ag_buy"}, {"listing", listing.id.hex()}, {"qty", qty_box}};
     plan.offer.listing_utxo = listing.utxo;
     plan.offer.quantity = qty_box;
     return plan;
@@ -139,14 +139,14 @@ trade::TradeResult<trade::Sent> ScriptedTradeServices::run_buy(const trade::BuyP
 trade::TradeResult<trade::Sent> ScriptedTradeServices::run_cancel_listing(const book::Listing& listing)
 {
     pause();
-    record("run_cancel_listing", listing.id, listing.utxo);
+    record("run_cancel_listing", listing.id.hex(), listing.utxo);
     return sent("run_cancel_listing");
 }
 
-trade::TradeResult<trade::Sent> ScriptedTradeServices::run_offer_cancel(const std::string& listing_id, const book::Offer& offer)
+trade::TradeResult<trade::Sent> ScriptedTradeServices::run_offer_cancel(const tx::Txid& listing_id, const book::Offer& offer)
 {
     pause();
-    record("run_offer_cancel", offer.id, listing_id + " " + offer.offer);
+    record("run_offer_cancel", offer.id.hex(), listing_id.hex() + " " + offer.offer);
     return sent("run_offer_cancel");
 }
 
@@ -167,7 +167,7 @@ std::vector<trade::OfferRow> ScriptedTradeServices::offers_on_my_listings(const 
 
 trade::OfferCheck ScriptedTradeServices::evaluate_offer(const std::string& offer_text, const book::Listing& listing)
 {
-    record("evaluate_offer", offer_text, listing.id);
+    record("evaluate_offer", offer_text, listing.id.hex());
     std::lock_guard<std::mutex> lock(m_mutex);
     if (const auto it = m_checks.find(offer_text); it != m_checks.end()) return it->second;
     // An offer passes by default, paying what it says.
@@ -181,14 +181,14 @@ trade::OfferCheck ScriptedTradeServices::evaluate_offer(const std::string& offer
 std::optional<trade::TradeError> ScriptedTradeServices::check_completion(const trade::OfferRow& row)
 {
     pause();
-    record("check_completion", row.offer.id);
+    record("check_completion", row.offer.id.hex());
     return answer("check_completion");
 }
 
 trade::TradeResult<trade::Sent> ScriptedTradeServices::run_completion(const trade::OfferRow& row)
 {
     pause();
-    record("run_completion", row.offer.id, row.listing.id);
+    record("run_completion", row.offer.id.hex(), row.listing.id.hex());
     return sent("run_completion");
 }
 
@@ -211,7 +211,7 @@ book::Offer sample_offer(const std::string& id, const std::string& handle, const
                          const std::string& qty, uint64_t pay, const std::string& spends)
 {
     book::Offer offer;
-    offer.id = id;
+    offer.id = tx::Txid::parse(id).value();
     offer.handle = handle;
     offer.pubkey = pubkey;
     offer.qty = qty;
@@ -227,7 +227,7 @@ book::Listing sample_listing(const std::string& id, const std::string& owner, co
                              int64_t now, const char* name, const char* sym, const char* qty, uint64_t price)
 {
     book::Listing l;
-    l.id = id;
+    l.id = tx::Txid::parse(id).value();
     l.pubkey = owner;
     l.handle = handle;
     l.paymail = handle;

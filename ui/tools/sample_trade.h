@@ -46,7 +46,7 @@ public:
     trade::BuyPlan plan_buy(const book::Listing& listing, const std::string& qty_box) override;
     trade::TradeResult<trade::Sent> run_buy(const trade::BuyPlan& plan) override;
     trade::TradeResult<trade::Sent> run_cancel_listing(const book::Listing& listing) override;
-    trade::TradeResult<trade::Sent> run_offer_cancel(const std::string& listing_id, const book::Offer& offer) override;
+    trade::TradeResult<trade::Sent> run_offer_cancel(const tx::Txid& listing_id, const book::Offer& offer) override;
     std::vector<trade::OfferRow> offers_on_my_listings(const std::vector<book::Listing>& listings,
                                                        const std::string& my_key) override;
     trade::OfferCheck evaluate_offer(const std::string& offer_text, const book::Listing& listing) override;

@@ -41,7 +41,7 @@ std::shared_ptr<ui::ScriptedServices> sample_services()
     // One of the wallet's listings has an offer waiting.
     book[3].status = book::ListingStatus::Live;
     book::Offer offer;
-    offer.id = std::string(64, 'b');
+    offer.id = tx::Txid::parse(std::string(64, 'b')).value();
     offer.handle = "zeno@tavrinnode.example";
     offer.qty = "1";
     offer.offer = "short";
