@@ -22,23 +22,21 @@ bool is_closed(const ListingState& state)
     return state.status == book::ListingStatus::Cancelled && state.fee_ok;
 }
 
-std::vector<tx::Txid> reserves_to_drop(const std::vector<std::string>& reserve_listing_ids,
+std::vector<tx::Txid> reserves_to_drop(const std::vector<tx::Txid>& reserve_listing_ids,
                                        const std::map<tx::Txid, ListingState>& states)
 {
     std::vector<tx::Txid> out;
     std::set<tx::Txid> seen;
-    for (const auto& raw : reserve_listing_ids) {
-        const std::optional<tx::Txid> id = tx::Txid::parse(raw);
-        if (!id) continue;
-        const auto it = states.find(*id);
+    for (const auto& id : reserve_listing_ids) {
+        const auto it = states.find(id);
         if (it == states.end() || !is_closed(it->second)) continue;
-        if (seen.insert(*id).second) out.push_back(*id);
+        if (seen.insert(id).second) out.push_back(id);
     }
     return out;
 }
 
 std::vector<tx::Txid> reconcile_reserves(const std::map<tx::Txid, ListingState>& states,
-                                         const std::vector<std::string>& reserve_listing_ids,
+                                         const std::vector<tx::Txid>& reserve_listing_ids,
                                          const std::function<void(const tx::Txid& listing_id)>& remove)
 {
     std::vector<tx::Txid> dropped = reserves_to_drop(reserve_listing_ids, states);
@@ -48,8 +46,10 @@ std::vector<tx::Txid> reconcile_reserves(const std::map<tx::Txid, ListingState>&
 
 std::vector<tx::Txid> reconcile_reserves(wallet::WalletSession& wallet, const std::map<tx::Txid, ListingState>& states)
 {
-    std::vector<std::string> ids;
-    for (const auto& reserve : funding::reserve_list(wallet)) ids.push_back(reserve.listing ? reserve.listing->hex() : std::string());
+    std::vector<tx::Txid> ids;
+    for (const auto& reserve : funding::reserve_list(wallet)) {
+        if (reserve.listing) ids.push_back(*reserve.listing);
+    }
     return reconcile_reserves(states, ids, [&](const tx::Txid& id) { (void)funding::reserve_remove_listing(wallet, id); });
 }
 

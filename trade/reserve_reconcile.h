@@ -32,15 +32,14 @@ std::map<tx::Txid, ListingState> listing_states(const std::map<tx::Txid, book::L
 // cancelled because its fee was never seen keeps its reserve). Pure.
 [[nodiscard]] bool is_closed(const ListingState& state);
 
-// The listing ids, among reserve_listing_ids (the reserves file's text; ids that are no txid,
-// such as the empty id of a reserve not bound to a listing yet, are skipped), whose reserve is
-// to be dropped: those the states hold closed. Each id once, in the order given. Pure.
-std::vector<tx::Txid> reserves_to_drop(const std::vector<std::string>& reserve_listing_ids,
+// The listing ids, among those of the wallet's bound reserves, whose reserve is to be dropped:
+// those the states hold closed. Each id once, in the order given. Pure.
+std::vector<tx::Txid> reserves_to_drop(const std::vector<tx::Txid>& reserve_listing_ids,
                                        const std::map<tx::Txid, ListingState>& states);
 
 // Drops, through remove, the reserve of every listing reserves_to_drop names; returns those ids.
 std::vector<tx::Txid> reconcile_reserves(const std::map<tx::Txid, ListingState>& states,
-                                         const std::vector<std::string>& reserve_listing_ids,
+                                         const std::vector<tx::Txid>& reserve_listing_ids,
                                          const std::function<void(const tx::Txid& listing_id)>& remove);
 
 // reconcile_reserves over the bound wallet's reserves file (funding/reserves.h).

@@ -118,16 +118,15 @@ public:
         }
         return load;
     }
-    std::vector<std::string> reserve_listing_ids() override
+    std::vector<tx::Txid> reserve_listing_ids() override
     {
-        std::vector<std::string> ids;
-        for (const auto& reserve : funding::reserve_list(m_session.wallet())) ids.push_back(reserve.listing ? reserve.listing->hex() : std::string());
+        std::vector<tx::Txid> ids;
+        for (const auto& reserve : funding::reserve_list(m_session.wallet())) {
+            if (reserve.listing) ids.push_back(*reserve.listing);
+        }
         return ids;
     }
-    void remove_reserve(const std::string& listing_id) override
-    {
-        if (auto listing = tx::Txid::parse(listing_id)) (void)funding::reserve_remove_listing(m_session.wallet(), *listing);
-    }
+    void remove_reserve(const tx::Txid& listing_id) override { (void)funding::reserve_remove_listing(m_session.wallet(), listing_id); }
     std::optional<InscriptionContent> inscription_content(const std::string& key) override
     {
         // The "/ord_cache" files first; what the network gives is cached there.

@@ -55,9 +55,9 @@ public:
     virtual bool refresh_balance() = 0;
     // The book, and the history of the wallet whose identity key is given ("" for none).
     virtual BookLoad load_book(const std::string& identity_key) = 0;
-    // Listing ids of the bound wallet's reserves ("" for a reserve not bound to a listing).
-    virtual std::vector<std::string> reserve_listing_ids() = 0;
-    virtual void remove_reserve(const std::string& key) = 0;
+    // Listing ids of the bound wallet's reserves that are bound to a listing.
+    virtual std::vector<tx::Txid> reserve_listing_ids() = 0;
+    virtual void remove_reserve(const tx::Txid& listing_id) = 0;
     // The content of an inscription (origin or txid), from the "/ord_cache" files when they
     // hold it, else from the network (and then cached there). nullopt when unavailable.
     virtual std::optional<InscriptionContent> inscription_content(const std::string& key) = 0;

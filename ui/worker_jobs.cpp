@@ -46,7 +46,7 @@ BookJobResult run_book_job(MarketServices& services, bool refresh_balance)
             // A listing an incomplete load did not return may still be live: nothing is settled.
             if (before.bound && load.complete) {
                 out.dropped = trade::reconcile_reserves(load.states, services.reserve_listing_ids(),
-                                                        [&](const tx::Txid& id) { services.remove_reserve(id.hex()); });
+                                                        [&](const tx::Txid& id) { services.remove_reserve(id); });
                 if (refresh_balance) out.balance_ok = services.refresh_balance();
             }
         }

@@ -40,8 +40,7 @@ TEST(ReserveReconcile, OnlyListingsSeenClosedLetTheirReserveGo)
     book::Listing aged = reduced[test_txid('c')];
     aged.status = book::ListingStatus::Expired;  // the view marks expiry; the reduced book does not
     const auto states = ui::listing_states(reduced, {aged});
-    auto hex = [](char c) { return std::string(64, c); };
-    EXPECT_EQ(ui::reserves_to_drop({hex('A'), hex('B'), hex('c'), hex('d'), hex('e'), hex('f'), "", "missing", hex('a')}, states),
+    EXPECT_EQ(ui::reserves_to_drop({test_txid('a'), test_txid('b'), test_txid('c'), test_txid('d'), test_txid('e'), test_txid('f'), test_txid('a')}, states),
               (std::vector<tx::Txid>{test_txid('a'), test_txid('b'), test_txid('c'), test_txid('e')}));
 }
 

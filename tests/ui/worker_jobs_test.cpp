@@ -15,7 +15,7 @@ TEST(BookJob, OnlyACompleteLoadWithAWalletDropsTheReservesOfClosedListings)
     book[1].fee_ok = false;
     book[2].status = book::ListingStatus::Live;
     ui::ScriptedServices services;
-    services.set_reserves({book[0].id.hex(), book[1].id.hex(), book[2].id.hex(), std::string(64, '9'), ""});
+    services.set_reserves({book[0].id, book[1].id, book[2].id, *tx::Txid::parse(std::string(64, '9'))});
     services.set_book(book);
     EXPECT_TRUE(ui::run_book_job(services, true).dropped.empty());
 
@@ -34,7 +34,7 @@ TEST(BookJob, OnlyACompleteLoadWithAWalletDropsTheReservesOfClosedListings)
     services.set_book(book);
     services.set_book_incomplete(0);
     EXPECT_EQ(ui::run_book_job(services, true).dropped, std::vector<tx::Txid>{book[0].id});
-    EXPECT_EQ(services.removed_reserves(), std::vector<std::string>{book[0].id.hex()});
+    EXPECT_EQ(services.removed_reserves(), std::vector<tx::Txid>{book[0].id});
 }
 
 } // namespace

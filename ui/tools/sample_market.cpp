@@ -126,7 +126,7 @@ void ScriptedServices::set_wallet(WalletSnapshot wallet)
     m_wallet = std::move(wallet);
 }
 
-void ScriptedServices::set_reserves(std::vector<std::string> listing_ids)
+void ScriptedServices::set_reserves(std::vector<tx::Txid> listing_ids)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_reserves = std::move(listing_ids);
@@ -157,7 +157,7 @@ void ScriptedServices::set_content(const std::string& key, InscriptionContent co
     m_content[key] = std::move(content);
 }
 
-std::vector<std::string> ScriptedServices::removed_reserves() const
+std::vector<tx::Txid> ScriptedServices::removed_reserves() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_removed;
@@ -248,17 +248,17 @@ BookLoad ScriptedServices::load_book(const std::string& identity_key)
     return load;
 }
 
-std::vector<std::string> ScriptedServices::reserve_listing_ids()
+std::vector<tx::Txid> ScriptedServices::reserve_listing_ids()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_reserves;
 }
 
-void ScriptedServices::remove_reserve(const std::string& key)
+void ScriptedServices::remove_reserve(const tx::Txid& listing_id)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_removed.push_back(key);
-    std::erase(m_reserves, key);
+    m_removed.push_back(listing_id);
+    std::erase(m_reserves, listing_id);
 }
 
 std::optional<InscriptionContent> ScriptedServices::inscription_content(const std::string& key)

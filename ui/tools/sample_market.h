@@ -32,7 +32,7 @@ public:
     void set_book(std::vector<book::Listing> view);
     void set_book_error(std::string error);  // non-empty: loads fail with it
     void set_wallet(WalletSnapshot wallet);
-    void set_reserves(std::vector<std::string> listing_ids);
+    void set_reserves(std::vector<tx::Txid> listing_ids);
     void set_update_page(PageFetch page);
     void set_connect_result(trade::TradeResult<void> result, WalletSnapshot wallet_after);
     // Delays every book load by this many milliseconds.
@@ -48,15 +48,15 @@ public:
 
     int book_loads() const { return m_book_loads; }
     int content_requests() const { return m_content_requests; }
-    std::vector<std::string> removed_reserves() const;
+    std::vector<tx::Txid> removed_reserves() const;
 
     trade::TradeResult<void> connect() override;
     void disconnect() override;
     WalletSnapshot wallet_snapshot() override;
     bool refresh_balance() override;
     BookLoad load_book(const std::string& identity_key) override;
-    std::vector<std::string> reserve_listing_ids() override;
-    void remove_reserve(const std::string& key) override;
+    std::vector<tx::Txid> reserve_listing_ids() override;
+    void remove_reserve(const tx::Txid& listing_id) override;
     std::optional<InscriptionContent> inscription_content(const std::string& key) override;
     std::string list_lots(std::vector<wallet::TvPursaOrdRow>& lots) override;
     bool load_history(const std::string& identity_key, std::vector<book::HistoryRow>& rows, std::string& error) override;
@@ -77,8 +77,8 @@ private:
     WalletSnapshot m_wallet;
     WalletSnapshot m_wallet_after_connect;
     trade::TradeResult<void> m_connect_result{trade::TradeError(trade::TradeCode::Refused, "Pursa did not answer.")};
-    std::vector<std::string> m_reserves;
-    std::vector<std::string> m_removed;
+    std::vector<tx::Txid> m_reserves;
+    std::vector<tx::Txid> m_removed;
     PageFetch m_page;
     std::vector<wallet::TvPursaOrdRow> m_lots;
     std::string m_lots_error;
