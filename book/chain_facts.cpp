@@ -41,7 +41,7 @@ void apply_chain_facts(Listing& listing, const std::optional<HeldAsset>& held, c
         if (held) listing.chain_origin = held->origin;
         // Without the index's word, the content service reads the inscription in the listing
         // output itself; an output that only carries a moved inscription then draws nothing.
-        listing.icon = listing.chain_origin.empty() ? outpoint_key(listing.utxo) : listing.chain_origin;
+        listing.icon = listing.chain_origin.empty() ? listing_utxo_text(listing) : listing.chain_origin;
         listing.claims_differ = held && (held->origin.empty() || outpoint_key(listing.origin) != held->origin ||
                                          claim_differs(outpoint_key(claimed.icon), held->origin));
         return;
@@ -70,9 +70,15 @@ void fill_chain_facts(const std::vector<Listing*>& listings, const BookServices&
 {
     // Each output and each token is asked once, in parallel; the answers land in maps whose
     // entries exist before the workers start, so each worker writes only its own entry.
-    std::map<std::string, std::optional<HeldAsset>> held;
-    for (const Listing* listing : listings) held.emplace(listing->utxo, std::nullopt);
-    std::vector<std::pair<const std::string, std::optional<HeldAsset>>*> outputs;
+    std::map<tx::Outpoint, std::optional<HeldAsset>> held;
+    for (const Listing* listing : listings) {
+        if (listing->utxo) held.emplace(*listing->utxo, std::nullopt);
+    }
+    const std::optional<HeldAsset> no_output;
+    auto held_by = [&](const Listing& listing) -> const std::optional<HeldAsset>& {
+        return listing.utxo ? held[*listing.utxo] : no_output;
+    };
+    std::vector<std::pair<const tx::Outpoint, std::optional<HeldAsset>>*> outputs;
     for (auto& entry : held) outputs.push_back(&entry);
     // An output or token whose question threw stays unanswered, as when the index is silent: its
     // claims are then not checked against the chain.
@@ -81,7 +87,7 @@ void fill_chain_facts(const std::vector<Listing*>& listings, const BookServices&
 
     std::map<std::string, std::optional<TokenFacts>> tokens;
     for (const Listing* listing : listings) {
-        std::string id = token_to_ask(*listing, held[listing->utxo]);
+        std::string id = token_to_ask(*listing, held_by(*listing));
         if (!id.empty()) tokens.emplace(std::move(id), std::nullopt);
     }
     std::vector<std::pair<const std::string, std::optional<TokenFacts>>*> ids;
@@ -92,7 +98,7 @@ void fill_chain_facts(const std::vector<Listing*>& listings, const BookServices&
         core::log_warning("Some listings could not be checked against the chain.");
 
     for (Listing* listing : listings) {
-        const std::optional<HeldAsset>& asset = held[listing->utxo];
+        const std::optional<HeldAsset>& asset = held_by(*listing);
         const std::string id = token_to_ask(*listing, asset);
         apply_chain_facts(*listing, asset, id.empty() ? std::nullopt : tokens[id]);
     }

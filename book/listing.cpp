@@ -24,4 +24,9 @@ std::string_view listing_status_text(ListingStatus status)
     return "live";
 }
 
+std::string listing_utxo_text(const Listing& listing)
+{
+    return listing.utxo ? tx::format_outpoint(*listing.utxo) : std::string();
+}
+
 } // namespace book

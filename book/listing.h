@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "tx/outpoint.h"
 #include "tx/txid.h"
 
 namespace book {
@@ -52,7 +53,7 @@ struct Listing {
     tx::Txid id;
     std::string origin;       // the post's token id, or picture outpoint (a buy checks it on chain)
     ListingKind kind = ListingKind::Token;
-    std::string utxo;         // outpoint holding the lot, lower case; replaced by fills
+    std::optional<tx::Outpoint> utxo;  // the output holding the lot, empty once sold; replaced by fills
     std::string qty;          // lots on offer, decimal text; replaced by fills
     uint64_t price_sats = 0;  // total price of qty lots; replaced by fills
     std::string note;
@@ -78,5 +79,8 @@ struct Listing {
     bool fee_ok = false;
     std::vector<Offer> offers;
 };
+
+// The lot's outpoint as posts write it ("txid_vout"); "" once the listing is sold.
+std::string listing_utxo_text(const Listing& listing);
 
 } // namespace book

@@ -1,14 +1,11 @@
 #include "book/listing_check.h"
 
-#include "tx/outpoint.h"
-
 namespace book {
 
-BookResult<void> listing_output_unspent(std::string_view outpoint, const BookServices& services)
+BookResult<void> listing_output_unspent(const std::optional<tx::Outpoint>& outpoint, const BookServices& services)
 {
-    std::optional<tx::Outpoint> parsed = tx::parse_outpoint(outpoint);
-    if (!parsed) return BookError(BookCode::OutputInvalid);
-    net::Result<net::Txo> txo = services.ordinals().txo(parsed->txid, parsed->vout);
+    if (!outpoint) return BookError(BookCode::OutputInvalid);
+    net::Result<net::Txo> txo = services.ordinals().txo(outpoint->txid, outpoint->vout);
     if (!txo) return BookError(BookCode::OutputUnknown);
     if (txo->spent()) return BookError(BookCode::OutputSpent);
     return {};

@@ -78,7 +78,9 @@ PostFields read_post_fields(const Json& post)
     f.paymail = post_string(post, "paymail");
     f.origin = post_string(post, "origin");
     f.kind = post_string(post, "kind");
-    f.utxo = core::ascii_lower(post_string(post, "utxo"));
+    const std::string utxo = core::ascii_lower(post_string(post, "utxo"));
+    f.has_utxo = !utxo.empty();
+    f.utxo = tx::parse_outpoint(utxo);
     f.qty = post_string(post, "qty");
     f.sold = post_string(post, "sold");
     f.note = post_string(post, "note");

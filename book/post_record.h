@@ -10,6 +10,7 @@
 
 #include "book/post.h"
 #include "core/json_get.h"
+#include "tx/outpoint.h"
 #include "net/chain_tx.h"
 #include "tx/raw_tx.h"
 
@@ -46,7 +47,8 @@ struct PostFields {
     std::string paymail;
     std::string origin;
     std::string kind;
-    std::string utxo;                    // lower case
+    bool has_utxo = false;               // "utxo" is text that is not empty
+    std::optional<tx::Outpoint> utxo;    // "utxo" when it is an outpoint
     std::string qty;
     std::string sold;
     std::string note;

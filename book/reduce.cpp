@@ -39,7 +39,7 @@ struct WorkingBook {
 void apply_list(const PostRecord& record, const ReduceContext& context, WorkingBook& book)
 {
     const PostFields& f = record.fields;
-    if (f.origin.empty() || f.utxo.empty()) return;
+    if (f.origin.empty() || !f.utxo) return;
     Listing listing;
     listing.id = record.txid;
     listing.origin = f.origin;
@@ -84,8 +84,11 @@ bool is_architect(const std::string& key, const ReduceContext& context)
            context.architect_keys.end();
 }
 
+// A fill naming no output closes the listing; one naming something that is not an outpoint
+// changes nothing.
 void apply_fill(const PostFields& f, Listing& listing)
 {
+    if (f.has_utxo && !f.utxo) return;
     if (!signed_by(f, listing.pubkey) || listing.status != ListingStatus::Live) return;
     uint64_t total = parse_decimal_u64(listing.qty).value_or(0);
     std::string q = f.qty;
@@ -105,10 +108,10 @@ void apply_fill(const PostFields& f, Listing& listing)
     listing.qty = std::move(q);
     listing.utxo = f.utxo;
     listing.offers.clear();
-    if (!listing.qty.empty() && listing.qty != "0" && !listing.utxo.empty()) return;
+    if (!listing.qty.empty() && listing.qty != "0" && listing.utxo) return;
     listing.status = ListingStatus::Sold;
     listing.qty = "0";
-    listing.utxo.clear();
+    listing.utxo.reset();
 }
 
 Offer offer_from(const PostRecord& record)

@@ -14,20 +14,18 @@ void fill_empty(std::string& field, const std::string& value)
 
 } // namespace
 
-std::optional<HeldAsset> held_asset(std::string_view outpoint, const BookServices& services)
+std::optional<HeldAsset> held_asset(const tx::Outpoint& outpoint, const BookServices& services)
 {
-    auto parsed = tx::parse_outpoint(outpoint);
-    if (!parsed) return std::nullopt;
-    const std::string key = services.config->ordinals_api + "|" + tx::format_outpoint(*parsed);
+    const std::string key = services.config->ordinals_api + "|" + tx::format_outpoint(outpoint);
     if (auto known = services.caches->held(key)) return known;
-    net::Result<net::Txo> txo = services.ordinals().txo(parsed->txid, parsed->vout);
+    net::Result<net::Txo> txo = services.ordinals().txo(outpoint.txid, outpoint.vout);
     if (!txo) return std::nullopt;
     HeldAsset held;
     held.origin = txo->origin;
     if (txo->token) {
         auto id = tx::parse_outpoint(txo->token->id);
         held.token_id = id ? tx::format_outpoint(*id) : core::ascii_lower(txo->token->id);
-        if (held.token_id.empty() && txo->token->op == "deploy+mint") held.token_id = tx::format_outpoint(*parsed);
+        if (held.token_id.empty() && txo->token->op == "deploy+mint") held.token_id = tx::format_outpoint(outpoint);
     }
     // An output the index has not finished reading may show nothing yet: only a finding is kept.
     if (!held.origin.empty() || !held.token_id.empty()) services.caches->remember_held(key, held);

@@ -14,10 +14,9 @@
 
 namespace book {
 
-// The index's answer for an outpoint ("txid_vout" or "txid:vout"). nullopt when the outpoint
-// does not parse or the index does not answer. Cached once the answer names an inscription or a
-// token. Safe from any thread.
-std::optional<HeldAsset> held_asset(std::string_view outpoint, const BookServices& services);
+// The index's answer for an outpoint. nullopt when the index does not answer. Cached once the
+// answer names an inscription or a token. Safe from any thread.
+std::optional<HeldAsset> held_asset(const tx::Outpoint& outpoint, const BookServices& services);
 
 // The facts of the token with this id. nullopt when the index does not answer. Safe from any
 // thread.

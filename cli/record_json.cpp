@@ -18,7 +18,7 @@ core::Json listing_json(const book::Listing& l)
     return {{"id", l.id.hex()},
             {"origin", l.origin},
             {"kind", book::listing_kind_text(l.kind)},
-            {"utxo", l.utxo},
+            {"utxo", book::listing_utxo_text(l)},
             {"qty", l.qty},
             {"price_sats", l.price_sats},
             {"note", l.note},

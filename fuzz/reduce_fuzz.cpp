@@ -46,7 +46,7 @@ std::string summary(const std::map<tx::Txid, book::Listing>& listings)
 {
     std::string out;
     for (const auto& [id, l] : listings) {
-        out += id.hex() + " " + std::string(book::listing_status_text(l.status)) + " " + l.qty + " " + l.utxo + " " +
+        out += id.hex() + " " + std::string(book::listing_status_text(l.status)) + " " + l.qty + " " + book::listing_utxo_text(l) + " " +
                std::to_string(l.price_sats) + " " + std::to_string(l.created) + " " + std::to_string(l.exp) + (l.fee_ok ? " fee" : "");
         for (const auto& o : l.offers) out += " " + o.id.hex();
         out += "\n";
@@ -80,7 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         FUZZ_CHECK(id == l.id && !l.origin.empty());
         FUZZ_CHECK(l.status == book::ListingStatus::Live || l.status == book::ListingStatus::Cancelled ||
                    l.status == book::ListingStatus::ForceCancelled || l.status == book::ListingStatus::Sold);
-        if (l.status == book::ListingStatus::Sold) FUZZ_CHECK(l.qty == "0" && l.utxo.empty());
+        if (l.status == book::ListingStatus::Sold) FUZZ_CHECK(l.qty == "0" && !l.utxo);
         // A listing without an expiry of its own lasts from its time on, never wrapping round.
         if (l.exp < 1) FUZZ_CHECK(l.exp >= l.created);
     }

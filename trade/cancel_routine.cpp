@@ -73,7 +73,7 @@ TradeResult<Sent> run_cancel_listing(MarketSession& session, const book::Listing
     TradeResult<Sent> result = publish_post(session, post, false);
     if (result) {
         (void)funding::reserve_remove_listing(session.wallet(), listing.id);
-        if (auto utxo = tx::parse_outpoint(listing.utxo)) (void)funding::reserve_remove(session.wallet(), *utxo);
+        if (listing.utxo) (void)funding::reserve_remove(session.wallet(), *listing.utxo);
     }
     return result;
 }

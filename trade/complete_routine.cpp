@@ -19,7 +19,7 @@ std::vector<OfferRow> offers_on_my_listings(MarketSession& session, const std::v
         if (listing.status != book::ListingStatus::Live || core::ascii_lower(listing.pubkey) != me) continue;
         for (const auto& offer : listing.offers) {
             if (offer.offer.size() >= 80) {
-                if (!listing.utxo.empty() && !offer_spends_listing(offer.offer, listing.utxo)) continue;
+                if (listing.utxo && !offer_spends_listing(offer.offer, *listing.utxo)) continue;
                 if (buyer_coins_spent(session, offer.offer)) continue;
             }
             rows.push_back({offer, listing});

@@ -62,7 +62,7 @@ std::string terms_the_book_changed(const book::Listing& listing, const funding::
     };
     note(book::listing_kind_text(listing.kind) != r.kind, "kind");
     note(item_key(listing.origin) != item_key(reserve.origin), "item");
-    note(tx::parse_outpoint(listing.utxo) != reserve.utxo, "output");
+    note(listing.utxo != reserve.utxo, "output");
     note(!same_units(listing.qty, r.units_left), "quantity");
     note(listing.price_sats != r.price_left, "price");
     note(listing.pay_addr != r.pay_addr, "payment address");

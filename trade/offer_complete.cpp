@@ -280,14 +280,12 @@ Completion complete_offer(MarketSession& session, std::string_view offer_text, c
     return out;
 }
 
-bool offer_spends_listing(std::string_view offer_text, std::string_view listing_outpoint)
+bool offer_spends_listing(std::string_view offer_text, const tx::Outpoint& listing_outpoint)
 {
-    const std::optional<tx::Outpoint> listed = tx::parse_outpoint(listing_outpoint);
-    if (!listed) return false;
     auto offer = parse_offer_text(offer_text);
     if (!offer) return false;
     return std::any_of(offer->inputs.begin(), offer->inputs.end(), [&](const tx::TxInput& in) {
-        return in.script_sig.empty() && tx::Outpoint{in.txid, in.vout} == *listed;
+        return in.script_sig.empty() && tx::Outpoint{in.txid, in.vout} == listing_outpoint;
     });
 }
 

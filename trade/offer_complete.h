@@ -49,7 +49,7 @@ OfferCheck evaluate_offer(MarketSession& session, std::string_view offer_text, c
 
 // True when some unsigned input of the offer spends the listing outpoint (either separator,
 // any case). False for an empty outpoint or an offer that does not parse. Pure.
-[[nodiscard]] bool offer_spends_listing(std::string_view offer_text, std::string_view listing_outpoint);
+[[nodiscard]] bool offer_spends_listing(std::string_view offer_text, const tx::Outpoint& listing_outpoint);
 
 // True when some signed input of the offer is already spent on chain (asked in input order,
 // stopping at the first). False for an offer that does not parse. Call from a worker thread.

@@ -175,7 +175,7 @@ public:
         return page;
     }
 
-    bool offer_spends_listing(const std::string&, const std::string&) override { return true; }
+    bool offer_spends_listing(const std::string&, const tx::Outpoint&) override { return true; }
     std::string product_page() override { return m_session.funding().services().product_page; }
     std::string tx_page_url(const std::string& txid) override { return m_session.funding().services().tx_page_url(txid); }
     std::string services_badge() override

@@ -234,7 +234,7 @@ void MarketController::applyBook(BookJobResult& result, bool silent)
     m_have_book = true;
     m_freshness = BookFreshness{true, false, 0, core::system_seconds()};
 
-    auto spends = [this](const std::string& offer, const std::string& utxo) {
+    auto spends = [this](const std::string& offer, const tx::Outpoint& utxo) {
         return m_services->offer_spends_listing(offer, utxo);
     };
     m_waiting.assign(m_book.size(), false);

@@ -70,7 +70,7 @@ public:
     virtual PageFetch fetch_page(const std::string& url) = 0;
 
     // Any thread: pure functions and configuration.
-    virtual bool offer_spends_listing(const std::string& offer_hex, const std::string& utxo) = 0;
+    virtual bool offer_spends_listing(const std::string& offer_hex, const tx::Outpoint& utxo) = 0;
     virtual std::string product_page() = 0;
     virtual std::string tx_page_url(const std::string& txid) = 0;
     // Where the program talks, when not to the real services: "Simulator at 127.0.0.1:PORT",

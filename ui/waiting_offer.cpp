@@ -8,8 +8,8 @@ bool has_waiting_offer(const book::Listing& listing, std::string_view identity_k
     if (listing.status != book::ListingStatus::Live || listing.offers.empty()) return false;
     if (identity_key.empty() || listing.pubkey != identity_key) return false;
     for (const auto& offer : listing.offers) {
-        if (offer.offer.size() < OFFER_HEX_CHECKABLE || listing.utxo.empty()) return true;
-        if (spends && spends(offer.offer, listing.utxo)) return true;
+        if (offer.offer.size() < OFFER_HEX_CHECKABLE || !listing.utxo) return true;
+        if (spends && spends(offer.offer, *listing.utxo)) return true;
     }
     return false;
 }

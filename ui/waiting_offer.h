@@ -11,7 +11,7 @@
 namespace ui {
 
 // True when the offer transaction (hex) spends the listing's outpoint ("txid_vout").
-using OfferSpendsListing = std::function<bool(const std::string& offer_hex, const std::string& utxo)>;
+using OfferSpendsListing = std::function<bool(const std::string& offer_hex, const tx::Outpoint& utxo)>;
 
 // Offer hex shorter than this cannot be checked against the listing and counts as waiting.
 inline constexpr size_t OFFER_HEX_CHECKABLE = 80;

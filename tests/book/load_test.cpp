@@ -318,7 +318,7 @@ TEST_F(IdentityTest, ListingOutputChecks)
     ASSERT_EQ(origin.size(), 66u);
     std::string colon = origin;
     colon[64] = ':';
-    for (const std::string& live : {origin, colon}) EXPECT_TRUE(book::listing_output_unspent(live, m_services).ok()) << live;
+    for (const std::string& live : {origin, colon}) EXPECT_TRUE(book::listing_output_unspent(tx::parse_outpoint(live), m_services).ok()) << live;
     // The lot moves on: a later transaction spends the output.
     const tx::RawTx spend{.inputs = {{.prev_hash = tx::txid_to_wire(origin.substr(0, 64)).value(), .script_sig = {0x51}}},
                           .outputs = {{1, booktest::p2pkh_lock(booktest::OTHER_ADDRESS)}}};
@@ -330,7 +330,7 @@ TEST_F(IdentityTest, ListingOutputChecks)
         {origin, book::BookCode::OutputSpent},
     };
     for (const auto& [outpoint, why] : refused) {
-        book::BookResult<void> checked = book::listing_output_unspent(outpoint, m_services);
+        book::BookResult<void> checked = book::listing_output_unspent(tx::parse_outpoint(outpoint), m_services);
         ASSERT_FALSE(checked.ok()) << outpoint;
         EXPECT_EQ(checked.error().code, why) << outpoint;
     }

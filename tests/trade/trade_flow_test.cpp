@@ -237,11 +237,10 @@ TEST(OfferText, PastedOffersAreReadByTheirHexDigits)
         pasted += static_cast<char>(std::toupper(static_cast<unsigned char>(hex[i])));
         if (i % 16 == 15) pasted += i % 32 == 31 ? "\r\n" : " ";
     }
-    EXPECT_TRUE(trade::offer_spends_listing(pasted, std::string(64, 'C') + ":0"));
-    for (const std::string& not_listed : {std::string(64, 'd') + "_3", std::string(64, 'c') + "_1", std::string()}) {
-        EXPECT_FALSE(trade::offer_spends_listing(pasted, not_listed)) << not_listed;  // a signed input, another output
-    }
-    EXPECT_FALSE(trade::offer_spends_listing(hex.substr(0, hex.size() - 2), std::string(64, 'c') + "_0"));
+    EXPECT_TRUE(trade::offer_spends_listing(pasted, {test_txid('c'), 0}));
+    for (const tx::Outpoint& not_listed : {tx::Outpoint{test_txid('d'), 3}, tx::Outpoint{test_txid('c'), 1}})
+        EXPECT_FALSE(trade::offer_spends_listing(pasted, not_listed)) << not_listed.vout;  // a signed input, another output
+    EXPECT_FALSE(trade::offer_spends_listing(hex.substr(0, hex.size() - 2), {test_txid('c'), 0}));
     EXPECT_FALSE(trade::parse_offer_text(hex + "00"));
 
     book::Listing listing;
@@ -283,7 +282,7 @@ protected:
     void list(const tx::Txid& id, book::ListingKind kind, const std::string& origin, const std::string& utxo,
               const std::string& qty, uint64_t price, const std::string& lot = "")
     {
-        m_listing = {.id = id, .origin = origin, .kind = kind, .utxo = utxo, .qty = qty, .price_sats = price, .pay_addr = m_receive,
+        m_listing = {.id = id, .origin = origin, .kind = kind, .utxo = test_outpoint(utxo), .qty = qty, .price_sats = price, .pay_addr = m_receive,
                      .ord_addr = m_ordinals, .pubkey = trade::wallet_identity_key(session().wallet())};
         const funding::ListingRecord record{std::string(book::listing_kind_text(kind)), test_outpoint(utxo), lot.empty() ? qty : lot, qty,
                                             price, qty, price, m_receive, m_ordinals, 1'700'000'000};
@@ -343,7 +342,7 @@ TEST_F(Selling, OnlyAnOfferThatAnswersThisWalletsRecordIsSigned)
     const std::vector<std::pair<std::function<void(book::Listing&)>, std::string>> changed = {
         {[](book::Listing& l) { l.price_sats = 1; }, "price"},
         {[](book::Listing& l) { l.qty = "900"; }, "quantity"},
-        {[](book::Listing& l) { l.utxo = std::string(64, 'b') + "_1"; }, "output"},
+        {[](book::Listing& l) { l.utxo = tx::Outpoint{test_txid('b'), 1}; }, "output"},
         {[](book::Listing& l) { l.kind = book::ListingKind::Picture; }, "kind"},
         {[](book::Listing& l) { l.pay_addr = l.ord_addr; }, "payment address"},
     };

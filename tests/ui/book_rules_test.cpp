@@ -13,16 +13,16 @@
 namespace {
 
 const std::string ME = "02" + std::string(64, 'a');
-const std::string UTXO = std::string(64, 'c') + "_0";
+const tx::Outpoint LOT{test_txid('c'), 0};
 
 book::Listing listing(book::ListingStatus status, const tx::Txid& id = test_txid('1'))
 {
-    return {.id = id, .utxo = UTXO, .pubkey = ME, .status = status};
+    return {.id = id, .utxo = LOT, .pubkey = ME, .status = status};
 }
 
 book::Listing token(const std::string& sym, int dec, const std::string& qty, uint64_t price)
 {
-    return {.id = test_txid('1'), .utxo = UTXO, .qty = qty, .price_sats = price, .pubkey = ME,
+    return {.id = test_txid('1'), .utxo = LOT, .qty = qty, .price_sats = price, .pubkey = ME,
             .name = sym, .sym = sym, .dec = dec};
 }
 
@@ -48,18 +48,18 @@ TEST(ReserveReconcile, OnlyListingsSeenClosedLetTheirReserveGo)
 // its bytes spend the listing's output.
 TEST(WaitingOffer, OnlyOffersThatCanSpendTheWalletsLiveListings)
 {
-    auto spends = [](const std::string& offer, const std::string& utxo) { return offer.find(utxo) != std::string::npos; };
+    auto spends = [](const std::string& offer, const tx::Outpoint& utxo) { return offer.find(tx::format_outpoint(utxo)) != std::string::npos; };
     auto with_offers = [](book::Listing l, std::vector<std::string> offers) {
         for (auto& hex : offers) l.offers.push_back({.offer = hex});
         return l;
     };
     const auto live = listing(book::ListingStatus::Live);
     book::Listing no_utxo = live;
-    no_utxo.utxo.clear();
+    no_utxo.utxo.reset();
     EXPECT_TRUE(ui::has_waiting_offer(with_offers(live, {"short"}), ME, spends));
     EXPECT_TRUE(ui::has_waiting_offer(with_offers(no_utxo, {std::string(200, 'f')}), ME, spends));
     EXPECT_FALSE(ui::has_waiting_offer(with_offers(live, {std::string(200, 'f')}), ME, spends));
-    EXPECT_TRUE(ui::has_waiting_offer(with_offers(live, {std::string(200, 'f'), std::string(100, 'e') + UTXO}), ME, spends));
+    EXPECT_TRUE(ui::has_waiting_offer(with_offers(live, {std::string(200, 'f'), std::string(100, 'e') + tx::format_outpoint(LOT)}), ME, spends));
     EXPECT_FALSE(ui::has_waiting_offer(with_offers(live, {"short"}), "02" + std::string(64, 'b'), spends));
     EXPECT_FALSE(ui::has_waiting_offer(with_offers(live, {"short"}), "", spends));
     EXPECT_FALSE(ui::has_waiting_offer(with_offers(listing(book::ListingStatus::Expired), {"short"}), ME, spends));
@@ -74,11 +74,11 @@ TEST(WaitingOffer, OnlyOffersThatCanSpendTheWalletsLiveListings)
 TEST(ThumbnailKey, PicturesFromTheirOutputTokensFromTheirIcon)
 {
     book::Listing picture{
-        .origin = "mine_0", .kind = book::ListingKind::Picture, .utxo = "lot_1", .claimed = {"", "", "someone_elses_famous_0"}};
+        .origin = "mine_0", .kind = book::ListingKind::Picture, .utxo = LOT, .claimed = {"", "", "someone_elses_famous_0"}};
     book::apply_chain_facts(picture, book::HeldAsset{"scribble_0", ""}, std::nullopt);
     EXPECT_EQ(ui::thumbnail_key(picture), "scribble_0");
     book::apply_chain_facts(picture, std::nullopt, std::nullopt);
-    EXPECT_EQ(ui::thumbnail_key(picture), "lot_1");
+    EXPECT_EQ(ui::thumbnail_key(picture), tx::format_outpoint(LOT));
     book::Listing coin{.origin = "deploy_0"};
     EXPECT_EQ(ui::thumbnail_key(coin), "deploy_0");
     coin.chain_origin = "held_0";

@@ -12,7 +12,7 @@ namespace {
 
 book::Listing listing(const char* qty, uint64_t price, int dec = 0, book::ListingStatus status = book::ListingStatus::Live)
 {
-    return {.id = *tx::Txid::parse(std::string(64, '1')), .utxo = std::string(64, 'e') + "_0", .qty = qty, .price_sats = price,
+    return {.id = *tx::Txid::parse(std::string(64, '1')), .utxo = tx::Outpoint{*tx::Txid::parse(std::string(64, 'e')), 0}, .qty = qty, .price_sats = price,
             .pay_addr = "1SellerPays0000000000000000000000", .sym = "LYRA", .dec = dec, .status = status};
 }
 
@@ -65,7 +65,7 @@ TEST(HeldListing, FoundByIdRefusedWhenGoneClosedOrAnyTermMoved)
     const std::vector<std::pair<const char*, void (*)(book::Listing&)>> changes = {
         {"qty", [](book::Listing& l) { l.qty = "010"; }},
         {"price", [](book::Listing& l) { l.price_sats += 1; }},
-        {"utxo index", [](book::Listing& l) { l.utxo = std::string(64, 'e') + "_1"; }},
+        {"utxo index", [](book::Listing& l) { l.utxo->vout = 1; }},
         {"pay_addr", [](book::Listing& l) { l.pay_addr = "1SomebodyElse00000000000000000000"; }},
     };
     for (const auto& [what, change] : changes) {

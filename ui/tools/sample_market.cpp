@@ -53,7 +53,7 @@ std::vector<book::Listing> sample_book(size_t n, unsigned seed)
         l.pubkey = "02" + hex64(rng);
         l.created = now - static_cast<int64_t>(i) * 600;
         l.exp = l.created + 2'419'200;
-        l.utxo = hex64(rng) + "_0";
+        l.utxo = tx::parse_outpoint(hex64(rng) + "_0");
         l.note = NOTES[rng() % std::size(NOTES)];
         if (token) {
             const auto& t = TOKENS[rng() % std::size(TOKENS)];
@@ -108,7 +108,7 @@ void ScriptedServices::set_book(std::vector<book::Listing> view)
         m_states[listing.id] = {listing.status, listing.fee_ok};
         // The index reports a picture's listing output as holding the picture it names, unless
         // a test said otherwise.
-        if (listing.kind == book::ListingKind::Picture) m_origins.try_emplace(listing.utxo, listing.origin);
+        if (listing.kind == book::ListingKind::Picture) m_origins.try_emplace(book::listing_utxo_text(listing), listing.origin);
     }
     m_view = std::move(view);
     m_book_error.clear();
@@ -236,7 +236,7 @@ BookLoad ScriptedServices::load_book(const std::string& identity_key)
     // A picture shows what the index says its listing output holds, as the live book does.
     for (auto& listing : load.view)
         if (listing.kind == book::ListingKind::Picture) {
-            const auto held = m_origins.find(listing.utxo);
+            const auto held = m_origins.find(book::listing_utxo_text(listing));
             book::apply_chain_facts(listing, held == m_origins.end() ? std::nullopt : std::optional(book::HeldAsset{held->second, ""}),
                                     std::nullopt);
         }
@@ -313,10 +313,10 @@ PageFetch ScriptedServices::fetch_page(const std::string&)
     return m_page;
 }
 
-bool ScriptedServices::offer_spends_listing(const std::string& offer_hex, const std::string& utxo)
+bool ScriptedServices::offer_spends_listing(const std::string& offer_hex, const tx::Outpoint& utxo)
 {
     // Scripted offers name the outpoint they spend in their text.
-    return offer_hex.find(utxo) != std::string::npos;
+    return offer_hex.find(tx::format_outpoint(utxo)) != std::string::npos;
 }
 
 } // namespace ui

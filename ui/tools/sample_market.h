@@ -64,7 +64,7 @@ public:
     void set_lots(std::vector<wallet::TvPursaOrdRow> lots, std::string error = {});
     void set_history(std::vector<book::HistoryRow> rows, std::string error = {});
     std::string history_key() const;
-    bool offer_spends_listing(const std::string& offer_hex, const std::string& utxo) override;
+    bool offer_spends_listing(const std::string& offer_hex, const tx::Outpoint& utxo) override;
     std::string services_badge() override;
     std::string product_page() override { return "https://tavrinnode.example/agoran"; }
     std::string tx_page_url(const std::string& txid) override { return "https://woc.example/tx/" + txid; }

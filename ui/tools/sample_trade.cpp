@@ -124,7 +124,7 @@ trade::BuyPlan ScriptedTradeServices::plan_buy(const book::Listing& listing, con
     plan.refusal = answer("plan_buy");
     if (plan.refusal) return plan;
     plan.post = {{"type", "ag_buy"}, {"listing", listing.id.hex()}, {"qty", qty_box}};
-    plan.offer.listing_utxo = listing.utxo;
+    plan.offer.listing_utxo = book::listing_utxo_text(listing);
     plan.offer.quantity = qty_box;
     return plan;
 }
@@ -139,7 +139,7 @@ trade::TradeResult<trade::Sent> ScriptedTradeServices::run_buy(const trade::BuyP
 trade::TradeResult<trade::Sent> ScriptedTradeServices::run_cancel_listing(const book::Listing& listing)
 {
     pause();
-    record("run_cancel_listing", listing.id.hex(), listing.utxo);
+    record("run_cancel_listing", listing.id.hex(), book::listing_utxo_text(listing));
     return sent("run_cancel_listing");
 }
 
@@ -233,7 +233,7 @@ book::Listing sample_listing(const std::string& id, const std::string& owner, co
     l.paymail = handle;
     l.kind = sym[0] ? book::ListingKind::Token : book::ListingKind::Picture;
     l.origin = sym[0] ? std::string(64, 'e') + "_0" : "pic-1";
-    l.utxo = id.substr(0, 60) + "beef_1";
+    l.utxo = tx::parse_outpoint(id.substr(0, 60) + "beef_1");
     l.qty = qty;
     l.price_sats = price;
     // A picture's title is its seller's word; the chain names only tokens.
@@ -259,8 +259,8 @@ std::vector<book::Listing> sample_trade_book(const std::string& me, int64_t now)
     std::vector<book::Listing> book;
 
     auto owl = sample_listing(hex_id('a', 1), me, SAMPLE_PAYMAIL, now, "Owl Coin", "OWL", "400", 200'000'000);
-    owl.offers = {sample_offer(hex_id('b', 1), "zeno@tavrinnode.example", zeno, "100", 50'000'000, owl.utxo),
-                  sample_offer(hex_id('b', 2), "rhea@tavrinnode.example", rhea, "40", 1, owl.utxo)};
+    owl.offers = {sample_offer(hex_id('b', 1), "zeno@tavrinnode.example", zeno, "100", 50'000'000, book::listing_utxo_text(owl)),
+                  sample_offer(hex_id('b', 2), "rhea@tavrinnode.example", rhea, "40", 1, book::listing_utxo_text(owl))};
     book.push_back(owl);
 
     auto dawn = sample_listing(hex_id('a', 2), me, SAMPLE_PAYMAIL, now, "Dawn over the Stoa", "", "1", 45'000'000);
@@ -269,12 +269,12 @@ std::vector<book::Listing> sample_trade_book(const std::string& me, int64_t now)
 
     auto laurel = sample_listing(hex_id('a', 3), zeno, "zeno@tavrinnode.example", now, "Laurel", "LAUR", "5000",
                                  1'250'000'000);
-    laurel.offers = {sample_offer(hex_id('b', 4), SAMPLE_PAYMAIL, me, "1000", 250'000'000, laurel.utxo)};
+    laurel.offers = {sample_offer(hex_id('b', 4), SAMPLE_PAYMAIL, me, "1000", 250'000'000, book::listing_utxo_text(laurel))};
     book.push_back(laurel);
 
     auto amphora = sample_listing(hex_id('a', 4), rhea, "rhea@tavrinnode.example", now, "Amphora", "AMPH", "12",
                                   36'000'000);
-    amphora.offers = {sample_offer(hex_id('b', 5), SAMPLE_PAYMAIL, me, "3", 9'000'000, amphora.utxo)};
+    amphora.offers = {sample_offer(hex_id('b', 5), SAMPLE_PAYMAIL, me, "3", 9'000'000, book::listing_utxo_text(amphora))};
     book.push_back(amphora);
 
     book.push_back(sample_listing(hex_id('a', 5), zeno, "zeno@tavrinnode.example", now, "Golden Owl #12", "", "1",
