@@ -29,7 +29,6 @@ tx::TxOutput transfer(const core::Hash160& to, const std::string& token, const s
 void BM_CheckTokenOffer(benchmark::State& state)
 {
     const std::string token = std::string(64, 'a') + "_0";
-    const std::string listed = std::string(64, 'c') + "_0";
     const auto seller_pay = hash_of("pay"), seller_ord = hash_of("ord"), buyer = hash_of("buyer");
     tx::Transaction offer;
     std::vector<std::optional<trade::Prevout>> prevouts;
@@ -44,7 +43,7 @@ void BM_CheckTokenOffer(benchmark::State& state)
     }
     offer.outputs = {{300'000, tx::p2pkh_script(seller_pay)}, transfer(buyer, token, "300000"),
                      transfer(seller_ord, token, "700000"), {5'000, tx::p2pkh_script(buyer)}};
-    trade::ListingTerms terms{book::ListingKind::Token, token, listed, "1000000", 1'000'000, core::address_from_hash160(seller_pay), "1000000"};
+    trade::ListingTerms terms{book::ListingKind::Token, token, {offer.inputs[0].txid, 0}, "1000000", 1'000'000, core::address_from_hash160(seller_pay), "1000000"};
     auto mine = [&](const core::Hash160& h) { return h == seller_pay || h == seller_ord; };
     for (auto _ : state) {
         auto check = trade::check_offer(offer, prevouts, terms, mine);

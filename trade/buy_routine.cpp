@@ -79,7 +79,7 @@ BuyPlan plan_buy(MarketSession& session, const book::Listing& listing, std::stri
     plan.post["pay_sats"] = payment.pay_sats;
     plan.post["buyer_ord"] = buyer_ord;
     if (listing.created >= now) plan.post["ts"] = listing.created + 1;
-    plan.offer.listing_utxo = book::listing_utxo_text(listing);
+    plan.offer.listing_utxo = *listing.utxo;  // there: its output was found unspent
     plan.offer.listing_origin = listing.origin;
     plan.offer.listing_kind = listing.kind;
     plan.offer.quantity = payment.qty;

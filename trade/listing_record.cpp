@@ -50,7 +50,7 @@ funding::ListingRecord record_of_listing_post(const core::Json& signed_post, std
 ListingTerms record_terms(const funding::Reserve& reserve)
 {
     const funding::ListingRecord& r = reserve.record;
-    return {book::listing_kind_of(r.kind), reserve.origin, tx::format_outpoint(reserve.utxo), r.units_left, r.price_left, r.pay_addr, r.lot_units};
+    return {book::listing_kind_of(r.kind), reserve.origin, reserve.utxo, r.units_left, r.price_left, r.pay_addr, r.lot_units};
 }
 
 std::string terms_the_book_changed(const book::Listing& listing, const funding::Reserve& reserve)

@@ -172,11 +172,10 @@ TradeResult<std::string> build_offer(MarketSession& session, const OfferRequest&
     auto seller_ord = core::hash160_from_address(request.seller_ord_addr);
     if (!seller_ord) return TradeError(TradeCode::SellerOrdAddressBad);
 
-    auto outpoint = tx::parse_outpoint(request.listing_utxo);
-    if (!outpoint) return TradeError(TradeCode::NoLotOutput);
+    const tx::Outpoint& outpoint = request.listing_utxo;
     const std::string key = bound_wallet_key(session.wallet());
 
-    ListedLot lot = look_up_listing(session, *outpoint);
+    ListedLot lot = look_up_listing(session, outpoint);
     if (lot.spent == SpentState::Spent) return TradeError(TradeCode::LotMoved);
     if (!lot.output.prevout) return TradeError(TradeCode::ChainLoad, lot.output.error);
     const Prevout& listed = *lot.output.prevout;
@@ -192,7 +191,7 @@ TradeResult<std::string> build_offer(MarketSession& session, const OfferRequest&
     if (token_lot) {
         // A deploy+mint output names no id: it is its own token, whatever the listing claims.
         token_id = lot.body->id;
-        if (token_id.empty()) token_id = lot.body->op == "deploy+mint" ? tx::format_outpoint(*outpoint) : request.listing_origin;
+        if (token_id.empty()) token_id = lot.body->op == "deploy+mint" ? tx::format_outpoint(outpoint) : request.listing_origin;
         quantity = normalize_decimal(request.quantity);
         std::string held = normalize_decimal(lot.body->amt);
         if (quantity.empty() || quantity == "0") return TradeError(TradeCode::NoQuantity);
@@ -212,15 +211,15 @@ TradeResult<std::string> build_offer(MarketSession& session, const OfferRequest&
         outputs.push_back({request.price, tx::p2pkh_script(*seller_pay)});
     }
 
-    if (auto refusal = prove_listing(session, *outpoint, listed, token_lot, token_id, quantity, request.listing_origin))
+    if (auto refusal = prove_listing(session, outpoint, listed, token_lot, token_id, quantity, request.listing_origin))
         return *refusal;
     wallet::WalletLock lock(session.wallet());
     if (!hd_wallet_bound(session.wallet())) return NEED_HD;
     if (bound_wallet_key(session.wallet()) != key) return WALLET_CHANGED;
 
     tx::TxInput listing_input;
-    listing_input.txid = outpoint->txid;
-    listing_input.vout = outpoint->vout;
+    listing_input.txid = outpoint.txid;
+    listing_input.vout = outpoint.vout;
     listing_input.value = listed.value;
     listing_input.prev_script = listed.script;
     if (auto owner = tx::find_spendable_lock(listed.script)) listing_input.pub_key_hash = owner->owner;
@@ -253,7 +252,7 @@ TradeResult<std::string> build_offer(MarketSession& session, const OfferRequest&
     }
     if (!funded.ok) return TradeError(funded.error);
 
-    if (funded.inputs.empty() || funded.inputs[0].txid != outpoint->txid || funded.inputs[0].vout != outpoint->vout)
+    if (funded.inputs.empty() || funded.inputs[0].txid != outpoint.txid || funded.inputs[0].vout != outpoint.vout)
         return TradeError(TradeCode::OfferLeavesLot);
     for (size_t i = 0; i < funded.inputs.size(); ++i) {
         const tx::TxInput& in = funded.inputs[i];

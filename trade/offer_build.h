@@ -21,7 +21,7 @@ class MarketSession;
 namespace trade {
 
 struct OfferRequest {
-    std::string listing_utxo;    // "txid_vout" or "txid:vout"
+    tx::Outpoint listing_utxo;   // the output holding the lot
     std::string listing_origin;  // token id or picture origin the listing claims; may be empty
     book::ListingKind listing_kind = book::ListingKind::Token;
     std::string quantity;        // token units to buy; for a picture "", "1", "all" or "ALL"

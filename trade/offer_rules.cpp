@@ -11,11 +11,6 @@
 namespace trade {
 namespace {
 
-std::string input_outpoint(const tx::TxInput& input)
-{
-    return core::ascii_lower(tx::format_outpoint(input.txid, input.vout));
-}
-
 std::string normalized_outpoint(std::string_view text)
 {
     auto parsed = tx::parse_outpoint(text);
@@ -46,7 +41,7 @@ std::optional<TradeError> check_tokens(const tx::Transaction& offer, const Prevo
     auto body = output_bsv20(listed.script);
     // A deploy+mint output is its own token: its id is its outpoint.
     std::string token_id = body ? item_key(body->id) : std::string();
-    if (body && token_id.empty() && body->op == "deploy+mint") token_id = normalized_outpoint(terms.utxo);
+    if (body && token_id.empty() && body->op == "deploy+mint") token_id = tx::format_outpoint(terms.utxo);
     auto held = token_id.empty() ? std::nullopt : book::parse_decimal_u64(body->amt);
     if (!held || *held == 0) return TradeError(TradeCode::NoTokensHeld);
     if (!terms.origin.empty() && item_key(terms.origin) != token_id)
@@ -137,10 +132,9 @@ OfferCheck check_offer(const tx::Transaction& offer, const std::vector<std::opti
     auto total = book::parse_decimal_u64(terms.qty);
     if (!total || *total == 0) return refuse(check, TradeCode::NothingLeft);
 
-    const std::string listed = normalized_outpoint(terms.utxo);
     std::optional<size_t> listing_input;
     for (size_t i = 0; i < offer.inputs.size(); ++i) {
-        if (!listed.empty() && input_outpoint(offer.inputs[i]) == listed) listing_input = i;
+        if (tx::Outpoint{offer.inputs[i].txid, offer.inputs[i].vout} == terms.utxo) listing_input = i;
     }
     if (!listing_input) return refuse(check, TradeCode::NotListingInput);
     check.listing_input = *listing_input;

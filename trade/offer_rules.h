@@ -26,6 +26,7 @@
 #include "trade/error.h"
 #include "tx/bsv20.h"
 #include "tx/inscription.h"
+#include "tx/outpoint.h"
 #include "tx/transaction.h"
 
 namespace trade {
@@ -38,7 +39,7 @@ std::string item_key(std::string_view text);
 struct ListingTerms {
     book::ListingKind kind = book::ListingKind::Token;
     std::string origin;     // token id, or the picture's origin; may be empty
-    std::string utxo;       // the outpoint that holds the lot now
+    tx::Outpoint utxo;      // the output that holds the lot now
     std::string qty;        // lots on offer, decimal text
     uint64_t price_sats = 0;
     std::string pay_addr;   // where the price goes

@@ -153,7 +153,7 @@ using Buying = TraderTest;
 trade::OfferRequest token_request(const std::string& token, const std::string& qty, core::Amount price,
                                   const std::string& pay = SELLER_PAY, const std::string& ord = SELLER_ORD)
 {
-    return {token, token, book::ListingKind::Token, qty, price, pay, ord};
+    return {test_outpoint(token), token, book::ListingKind::Token, qty, price, pay, ord};
 }
 
 TEST_F(Buying, RefusalsBeforeAnyCoinMoves)
@@ -173,14 +173,13 @@ TEST_F(Buying, RefusalsBeforeAnyCoinMoves)
         {token_request(token, "1", 0), TradeCode::PayDust},
         {token_request(token, "1", 100, "3J98t1WpEZ73CNmQviecrnyiWrnqRhWNLy"), TradeCode::SellerPayAddressBad},
         {token_request(token, "1", 100, SELLER_PAY, ""), TradeCode::SellerOrdAddressBad},
-        {token_request("not an outpoint", "1", 100), TradeCode::NoLotOutput},
         {token_request(token, "10", 1000), TradeCode::ListingHasOnly},  // quantities compare as numbers
         {token_request(token, "1.5", 1000), TradeCode::NoQuantity},
         {token_request(token, "0", 1000), TradeCode::NoQuantity},
         {token_request(token, "1", 1000), TradeCode::LotOtherToken},
-        {{picture, picture, book::ListingKind::Picture, "2", 5000, SELLER_PAY, SELLER_ORD}, TradeCode::PictureWhole},
+        {{test_outpoint(picture), picture, book::ListingKind::Picture, "2", 5000, SELLER_PAY, SELLER_ORD}, TradeCode::PictureWhole},
     };
-    rows[7].request.listing_origin = std::string(64, 'b') + "_0";
+    rows[6].request.listing_origin = std::string(64, 'b') + "_0";
     for (const Row& row : rows) {
         auto offer = trade::build_offer(session(), row.request);
         EXPECT_EQ(failure_of(offer), row.code) << static_cast<int>(row.code);
@@ -202,7 +201,7 @@ TEST_F(Buying, OffersPassTheSellersCheckAndKeepACoinForThePost)
         auto lot_tx = raw_tx(listed->txid.hex());
         std::vector<std::optional<trade::Prevout>> prevouts(t.inputs.size());
         if (lot_tx && !prevouts.empty()) prevouts[0] = trade::Prevout{1, lot_tx->outputs.at(listed->vout).script};
-        const trade::ListingTerms terms{kind, lot, lot, qty, price, SELLER_PAY, ""};
+        const trade::ListingTerms terms{kind, lot, *listed, qty, price, SELLER_PAY, ""};
         return std::make_pair(t, trade::check_offer(t, prevouts, terms, [](const core::Hash160& h) {
                                   return core::address_from_hash160(h) == SELLER_ORD || core::address_from_hash160(h) == SELLER_PAY;
                               }));
@@ -218,7 +217,7 @@ TEST_F(Buying, OffersPassTheSellersCheckAndKeepACoinForThePost)
 
     auto [all_t, all] = check(built(trade::build_offer(session(), token_request(token, "10", 1000))), book::ListingKind::Token, token, "10", 1000);
     EXPECT_TRUE(all.passes && all.units_left == "0") << trade::error_text(all.error);
-    auto [pic_t, pic] = check(built(trade::build_offer(session(), {picture, picture, book::ListingKind::Picture, "ALL", 5000, SELLER_PAY, SELLER_ORD})),
+    auto [pic_t, pic] = check(built(trade::build_offer(session(), {test_outpoint(picture), picture, book::ListingKind::Picture, "ALL", 5000, SELLER_PAY, SELLER_ORD})),
                               book::ListingKind::Picture, picture, "1", 5000);
     EXPECT_TRUE(pic.passes) << trade::error_text(pic.error);
     EXPECT_EQ(owner_of(pic_t.outputs.at(0)), m_ordinals);
@@ -431,7 +430,7 @@ protected:
         std::string token = devnet().mint(SELLER_ORD, "10", "TEN");
         book::Offer out;
         out.id = test_txid('f');
-        out.offer = built(trade::build_offer(session(), {token, token, book::ListingKind::Token, "10", 3'000, SELLER_PAY, SELLER_ORD}));
+        out.offer = built(trade::build_offer(session(), {test_outpoint(token), token, book::ListingKind::Token, "10", 3'000, SELLER_PAY, SELLER_ORD}));
         EXPECT_TRUE(funding::offer_locks_add(session().wallet(), funding::offer_input_outpoints(out.offer)));
         auto t = trade::parse_offer_text(out.offer);
         for (const auto& in : t ? t->inputs : std::vector<tx::TxInput>{}) {

@@ -124,7 +124,7 @@ trade::BuyPlan ScriptedTradeServices::plan_buy(const book::Listing& listing, con
     plan.refusal = answer("plan_buy");
     if (plan.refusal) return plan;
     plan.post = {{"type", "ag_buy"}, {"listing", listing.id.hex()}, {"qty", qty_box}};
-    plan.offer.listing_utxo = book::listing_utxo_text(listing);
+    if (listing.utxo) plan.offer.listing_utxo = *listing.utxo;
     plan.offer.quantity = qty_box;
     return plan;
 }
@@ -132,7 +132,7 @@ trade::BuyPlan ScriptedTradeServices::plan_buy(const book::Listing& listing, con
 trade::TradeResult<trade::Sent> ScriptedTradeServices::run_buy(const trade::BuyPlan& plan)
 {
     pause();
-    record("run_buy", plan.post.dump(), plan.offer.listing_utxo);
+    record("run_buy", plan.post.dump(), tx::format_outpoint(plan.offer.listing_utxo));
     return sent("run_buy");
 }
 
