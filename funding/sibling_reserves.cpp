@@ -38,7 +38,8 @@ std::set<tx::Outpoint> reserved_outpoints(wallet::WalletSession& wallet)
 {
     wallet::WalletLock lock(wallet);
     std::set<tx::Outpoint> out;
-    for (const auto& r : reserve_list(wallet)) out.insert(r.utxo);
+    // Every entry's output, also one whose other members this program cannot read: it holds a lot.
+    collect(reserves_path(wallet), "reserves", {"utxo"}, out);
     collect(sibling_path(wallet, "gallery"), "reserves", {"pic_utxo", "cert_utxo"}, out);
     collect(sibling_path(wallet, "swapmere"), "holds", {"utxo"}, out);
     return out;

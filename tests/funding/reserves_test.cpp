@@ -123,8 +123,9 @@ TEST_F(Reserves, DamagedFilesLoseNothingThatCanBeRead)
         kept += e.path().filename().string().starts_with("reserves_none.json.bad-");
     EXPECT_EQ(kept, 2u);
 
-    // Either case and separator are read; an entry of another program that is no reserve stays.
-    const nlohmann::json foreign = {{"utxo", "lot-7"}, {"listing", "L7"}, {"spot", 2}};
+    // Either case and separator are read; an entry of another program that is no reserve stays,
+    // and the output it names stays out of payments.
+    const nlohmann::json foreign = {{"utxo", "cc" + std::string(62, '7') + "_7"}, {"listing", "L7"}, {"spot", 2}};
     write_json(FILE_REL, {{"reserves", {7, "text", {{"utxo", "AA" + std::string(62, '1') + ":3"}, {"price_left", -1}, {"price_sats", 2.5}},
                                         foreign, {{"utxo", TXID_B + "_1"}, {"exp", "soon"}}}}});
     auto list = funding::reserve_list(ws());
@@ -132,6 +133,7 @@ TEST_F(Reserves, DamagedFilesLoseNothingThatCanBeRead)
     EXPECT_EQ(list[0].utxo, test_outpoint(TXID_A + "_3"));
     EXPECT_EQ(list[0].record.price_left + list[0].record.price_sats, 0u);
     EXPECT_EQ(list[1].exp, 0);
+    EXPECT_TRUE(funding::reserved_outpoints(ws()).contains(test_outpoint("cc" + std::string(62, '7') + "_7")));
     EXPECT_EQ(outcome(funding::reserve_add(ws(), test_outpoint(TXID_A + "_3"), "", 0)), failed(FundingCode::AlreadyListed));
     ASSERT_TRUE(funding::reserve_remove(ws(), test_outpoint(TXID_B + "_1")));
     EXPECT_EQ(read_json(FILE_REL)["reserves"], nlohmann::json::array({{{"utxo", TXID_A + "_3"}, {"origin", ""}, {"listing", ""}, {"exp", 0}}, foreign}));
