@@ -61,7 +61,6 @@ enum class TradeCode {
     MainAddressBad,
     BuyerOrdinals,  // detail: the wallet's sentence for its ordinals address
     SellerOrdAddressBad,
-    NoLotOutput,
     LotMoved,
     ChainLoad,  // detail: the chain lookup's sentence
     LotNotTokenTransfer,

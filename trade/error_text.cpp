@@ -38,7 +38,6 @@ const char* fixed_text(TradeCode code)
     case TradeCode::SellerPayAddressBad: return "seller payment address is not a 1\u2026 longcode.";
     case TradeCode::MainAddressBad: return "messenger address decode failed.";
     case TradeCode::SellerOrdAddressBad: return "seller ordinals address is not a 1\u2026 longcode.";
-    case TradeCode::NoLotOutput: return "the listing names no valid lot output.";
     case TradeCode::LotMoved: return "the listed lot was already moved or sold.";
     case TradeCode::LotNotTokenTransfer: return "the listed lot is not a BSV-21 token transfer.";
     case TradeCode::NoQuantity: return "enter how many tokens to buy.";

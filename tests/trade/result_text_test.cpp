@@ -21,7 +21,7 @@ TEST(TradeResultText, EachFailureReadsAsItAlwaysHas)
         {TradeCode::EmptyPayload, "empty Agoran payload."}, {TradeCode::PayDust, "pay amount is dust."},
         {TradeCode::SellerPayAddressBad, "seller payment address is not a 1\u2026 longcode."},
         {TradeCode::SellerOrdAddressBad, "seller ordinals address is not a 1\u2026 longcode."},
-        {TradeCode::NoLotOutput, "the listing names no valid lot output."}, {{TradeCode::ListingHasOnly, "9"}, "that listing only has 9 left."},
+        {{TradeCode::ListingHasOnly, "9"}, "that listing only has 9 left."},
         {TradeCode::NoQuantity, "enter how many tokens to buy."},
         {TradeCode::LotOtherToken, "the listed lot holds another token than the listing names."},
         {TradeCode::PictureWhole, "pictures sell as the whole inscription."},
