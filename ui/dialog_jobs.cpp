@@ -5,16 +5,16 @@
 
 namespace ui {
 
-ListCheck run_list_checks(const trade::ListRequest& request, int64_t now, TradeServices& services)
+ListCheck run_list_checks(const trade::ListRequest& request, TradeServices& services)
 {
     ListCheck check;
-    trade::ListingPlan plan = services.plan_listing(request, now);
+    trade::ListingPlan plan = services.plan_listing(request);
     if (plan.refusal) {
         check.refusal = trade::error_text(*plan.refusal);
         return check;
     }
-    if (std::string reserved = services.reserve_add(plan.outpoint, plan.origin, plan.exp); !reserved.empty()) {
-        check.refusal = reserved;
+    if (auto refused = services.reserve_add(plan.outpoint, plan.origin, plan.exp)) {
+        check.refusal = trade::error_text(*refused);
         return check;
     }
     check.post = std::move(plan.post);

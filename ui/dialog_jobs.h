@@ -22,9 +22,9 @@ struct ListCheck {
     core::Json post;       // the "ag_list" post
     tx::Outpoint outpoint; // the listing output, reserved once the checks passed
 };
-// The list routine's checks and post, then the reserve of the lot's output (its error sentence
-// refuses).
-ListCheck run_list_checks(const trade::ListRequest& request, int64_t now, TradeServices& services);
+// The list routine's checks and post, dated by the session's clock, then the reserve of the lot's
+// output (its refusal's words, without "error: ", refuse).
+ListCheck run_list_checks(const trade::ListRequest& request, TradeServices& services);
 
 // --- Buy: "Post offer" ---
 // The listing the dialog was opened on, looked up again in the current book: "" when it is

@@ -1,5 +1,4 @@
 #include "ui/list_dialog.h"
-#include "core/market_clock.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -146,7 +145,7 @@ void ListDialog::postListing()
     const DialogContext context = m_context;
     m_context.check<ListCheck>(
         Action::List, STATUS_CHECKING_LISTING,
-        [request, now = core::system_seconds()](TradeServices& services) { return run_list_checks(request, now, services); },
+        [request](TradeServices& services) { return run_list_checks(request, services); },
         [self, context](std::optional<ListCheck> plan) {
             if (!self) {
                 // Closed while its lot was being reserved: nothing is posted, so let the lot go.

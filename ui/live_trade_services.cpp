@@ -15,14 +15,15 @@ class LiveTradeServices final : public TradeServices {
 public:
     explicit LiveTradeServices(trade::MarketSession& session) : m_session(session) {}
 
-    trade::ListingPlan plan_listing(const trade::ListRequest& request, int64_t now) override
+    trade::ListingPlan plan_listing(const trade::ListRequest& request) override
     {
-        return trade::plan_listing(m_session, request, now);
+        return trade::plan_listing(m_session, request, m_session.clock().now());
     }
-    std::string reserve_add(const tx::Outpoint& outpoint, const std::string& origin, int64_t exp) override
+    std::optional<trade::TradeError> reserve_add(const tx::Outpoint& outpoint, const std::string& origin, int64_t exp) override
     {
         auto reserved = funding::reserve_add(m_session.wallet(), outpoint, origin, exp);
-        return reserved ? std::string() : trade::failure_text(reserved.error());
+        if (reserved) return std::nullopt;
+        return trade::TradeError(reserved.error());
     }
     void reserve_remove(const tx::Outpoint& outpoint) override { (void)funding::reserve_remove(m_session.wallet(), outpoint); }
     trade::TradeResult<trade::Sent> publish_listing(const core::Json& post, const tx::Outpoint& outpoint) override

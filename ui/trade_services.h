@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,9 +24,10 @@ public:
     virtual ~TradeServices() = default;
 
     // --- List: the checks and the post, the reserve, then publishing ---
-    virtual trade::ListingPlan plan_listing(const trade::ListRequest& request, int64_t now) = 0;
-    // "" when the outpoint is reserved, else the failure's text (trade::failure_text).
-    virtual std::string reserve_add(const tx::Outpoint& outpoint, const std::string& origin, int64_t exp) = 0;
+    // The plan, dated by the session's clock.
+    virtual trade::ListingPlan plan_listing(const trade::ListRequest& request) = 0;
+    // nullopt when the outpoint is reserved, else why not.
+    virtual std::optional<trade::TradeError> reserve_add(const tx::Outpoint& outpoint, const std::string& origin, int64_t exp) = 0;
     virtual void reserve_remove(const tx::Outpoint& outpoint) = 0;
     virtual trade::TradeResult<trade::Sent> publish_listing(const core::Json& post, const tx::Outpoint& outpoint) = 0;
 

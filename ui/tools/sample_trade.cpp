@@ -3,6 +3,7 @@
 #include <chrono>
 #include <thread>
 
+#include "core/market_clock.h"
 #include "trade/result_text.h"
 
 namespace ui {
@@ -78,7 +79,7 @@ void ScriptedTradeServices::pause() const
     if (delay > 0) std::this_thread::sleep_for(std::chrono::milliseconds(delay));
 }
 
-trade::ListingPlan ScriptedTradeServices::plan_listing(const trade::ListRequest& request, int64_t now)
+trade::ListingPlan ScriptedTradeServices::plan_listing(const trade::ListRequest& request)
 {
     pause();
     record("plan_listing", tx::format_outpoint(request.lot.txid, request.lot.vout),
@@ -88,18 +89,18 @@ trade::ListingPlan ScriptedTradeServices::plan_listing(const trade::ListRequest&
     if (plan.refusal) return plan;
     plan.outpoint = {request.lot.txid, request.lot.vout};
     plan.origin = request.lot.token_id.empty() ? request.lot.id : request.lot.token_id;
-    plan.exp = now + trade::LISTING_LIFETIME;
+    plan.exp = core::system_seconds() + trade::LISTING_LIFETIME;
     plan.post = {{"type", "ag_list"}, {"utxo", tx::format_outpoint(plan.outpoint)}, {"qty", request.lot.picture() ? "1" : request.qty},
                  {"note", request.note}, {"exp", plan.exp}};
     return plan;
 }
 
-std::string ScriptedTradeServices::reserve_add(const tx::Outpoint& outpoint, const std::string& origin, int64_t exp)
+std::optional<trade::TradeError> ScriptedTradeServices::reserve_add(const tx::Outpoint& outpoint, const std::string& origin, int64_t exp)
 {
     record("reserve_add", tx::format_outpoint(outpoint), origin + " " + std::to_string(exp));
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (!m_reserved.insert(outpoint).second) return trade::failure_text(funding::FundingError(funding::FundingCode::AlreadyListed));
-    return {};
+    if (!m_reserved.insert(outpoint).second) return trade::TradeError(funding::FundingError(funding::FundingCode::AlreadyListed));
+    return std::nullopt;
 }
 
 void ScriptedTradeServices::reserve_remove(const tx::Outpoint& outpoint)

@@ -39,8 +39,8 @@ public:
     std::vector<Call> calls() const;
     std::vector<Call> calls(const std::string& name) const;
 
-    trade::ListingPlan plan_listing(const trade::ListRequest& request, int64_t now) override;
-    std::string reserve_add(const tx::Outpoint& outpoint, const std::string& origin, int64_t exp) override;
+    trade::ListingPlan plan_listing(const trade::ListRequest& request) override;
+    std::optional<trade::TradeError> reserve_add(const tx::Outpoint& outpoint, const std::string& origin, int64_t exp) override;
     void reserve_remove(const tx::Outpoint& outpoint) override;
     trade::TradeResult<trade::Sent> publish_listing(const core::Json& post, const tx::Outpoint& outpoint) override;
     trade::BuyPlan plan_buy(const book::Listing& listing, const std::string& qty_box) override;
