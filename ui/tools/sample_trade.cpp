@@ -4,7 +4,6 @@
 #include <thread>
 
 #include "core/market_clock.h"
-#include "trade/result_text.h"
 
 namespace ui {
 
