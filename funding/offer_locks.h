@@ -4,11 +4,12 @@
 // "gallery/offer_locks_<key>.json":
 //   {"utxos": ["<txid>_<vout>", ...],
 //    "offers": [{"offer": txid, "listing": txid, "utxos": ["<txid>_<vout>", ...]}, ...]}
-// lower case (either separator and either case are read). "utxos" is the set of locked coins; "offers" is the wallet's own record of each
-// offer behind them, so that an offer can be withdrawn whether or not the book shows it. An entry
-// another program wrote that does not parse as an outpoint (or a record whose ids or coins do
-// not) is left out of every answer and written back unchanged by every change. Every change is a read-modify-write under the file's cross-process lock (json_store.h). Take the
-// wallet lock around these calls.
+// lower case (either separator and either case are read). "utxos" is the set of locked coins;
+// "offers" is the wallet's own record of each offer behind them, so that an offer can be
+// withdrawn whether or not the book shows it. An entry another program wrote that does not parse
+// as an outpoint (or a record whose ids or coins do not) is left out of every answer and written
+// back unchanged by every change. Every change is a read-modify-write under the file's
+// cross-process lock (json_store.h). Take the wallet lock around these calls.
 #pragma once
 
 #include <filesystem>

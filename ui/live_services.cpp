@@ -68,10 +68,7 @@ public:
         if (const auto summary = wallet::wallet_summary(m_session.wallet()); summary && snapshot.address.empty())
             snapshot.address = summary->address;
         snapshot.paymail = wallet::pursa_paymail(m_session.wallet());
-        for (const auto& reserve : funding::reserve_list(m_session.wallet())) {
-            snapshot.reserved_utxos.push_back(reserve.utxo);
-            snapshot.reserved_listing_ids.push_back(reserve.listing ? reserve.listing->hex() : std::string());
-        }
+        for (const auto& reserve : funding::reserve_list(m_session.wallet())) snapshot.reserved_utxos.push_back(reserve.utxo);
         const wallet::CachedBalance balance = wallet::cached_balance(m_session.funding().wallet());
         snapshot.balance_known = balance.known;
         snapshot.balance_sats = balance.known ? balance.sats : -1;

@@ -20,7 +20,6 @@ struct WalletSnapshot {
     bool balance_known = false;    // a balance result has arrived for this wallet
     int64_t balance_sats = -1;     // the cached balance; negative when unknown
     std::vector<tx::Outpoint> reserved_utxos;       // the wallet's listing reserves
-    std::vector<std::string> reserved_listing_ids;  // their listings ("" while unbound)
     // Set by the window when it starts the worker that reads the snapshot: a snapshot read
     // before the last connect or unbind is stale and not applied.
     unsigned long long epoch = 0;
